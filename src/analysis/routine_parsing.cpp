@@ -1,0 +1,312 @@
+#include "analysis/routine_parsing.h"
+
+#include "analysis/markers.h"
+#include "platform/like.h"
+#include "platform/services.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "platform/vb_strings.h"
+
+namespace qv::analysis {
+
+using text::Trim;
+
+namespace {
+
+std::string TrimmedLine(host::CodeModule& module, long line) {
+    return std::string(Trim(module.Lines(line, 1)));
+}
+
+bool HasEntry(const RoutineList& names, std::string_view name, int kind) {
+    for (const RoutineEntry& e : names) {
+        if (e.name == name && e.kind == kind) return true;
+    }
+    return false;
+}
+
+// Integer of a property value; false when there is no such property or the
+// value is not a number.
+bool ReadIntegerProperty(host::CodeModule& module, std::string_view name, long& value) {
+    try {
+        return text::ParseLong(module.Parent().Properties().Item(name).Value(), value);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool IsCommentLine(std::string_view trimmed) {
+    return text::StartsWith(trimmed, "'") || text::StartsWith(trimmed, "Rem ");
+}
+
+host::CodeModule& ModuleOf(host::Member& member) { return member.Parent().Parent(); }
+
+void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
+                     std::string_view componentName, RoutineList& names,
+                     bool showProgress) try {
+    host::VBComponent& component =
+        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName);
+    host::CodeModule* module = component.CodeModule();
+    if (module == nullptr) return;
+    names.assign(1, RoutineEntry{std::string(kDeclarationsName), 0});
+    host::Members& members = module->Members();
+    const long count = members.Count();
+    GetServices().DoStatus(-1, -1, -1, static_cast<int>(2 * count));
+    const long declarationLines = module->CountOfDeclarationLines();
+    for (long i = 1; i <= count; ++i) {
+        if (showProgress) GetServices().DoStatus(-1, static_cast<int>(i));
+        host::Member& member = members.Item(i);
+        if (member.Type() == host::vbext_mt_Method) {
+            // External declarations are methods of the declarations section.
+            if (module->ProcStartLine(member.Name(), host::vbext_pk_Proc) > declarationLines) {
+                names.push_back({member.Name(), host::vbext_pk_Proc});
+            }
+        } else if (member.Type() == host::vbext_mt_Property) {
+            for (int kind : {host::vbext_pk_Let, host::vbext_pk_Set, host::vbext_pk_Get}) {
+                const std::string name = member.Name();
+                if (HasProcKind(member, kind) && !HasEntry(names, name, kind)) {
+                    names.push_back({name, kind});
+                }
+            }
+        }
+    }
+} QV_PASS_UP("AddIn", "GetRoutineNames")
+
+bool HasProcKind(host::Member& member, int kind) {
+    try {
+        ModuleOf(member).ProcBodyLine(member.Name(), kind);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+int KindAtLine(host::CodeModule& module, std::string_view name, long line) {
+    constexpr long kFar = 99999;
+    try {
+        module.ProcStartLine(name, host::vbext_pk_Proc);
+        return host::vbext_pk_Proc;
+    } catch (...) {
+    }
+    auto distance = [&](int kind) {
+        long start = kFar;
+        try {
+            start = module.ProcStartLine(name, kind);
+        } catch (...) {
+        }
+        const long d = line - start;
+        return d < 0 ? kFar : d;
+    };
+    const long get = distance(host::vbext_pk_Get);
+    const long set = distance(host::vbext_pk_Set);
+    const long let = distance(host::vbext_pk_Let);
+    int result = host::vbext_pk_Get;
+    if (set < get) result = host::vbext_pk_Set;
+    if (let < get && let < set) result = host::vbext_pk_Let;
+    return result;
+}
+
+std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind) try {
+    const long body = module.ProcBodyLine(name, kind);
+    const long start = module.ProcStartLine(name, kind);
+    const long count = module.ProcCountLines(name, kind);
+    std::string rest(Trim(module.Lines(body, start + count - body)));
+    std::string declaration;
+    while (true) {
+        size_t p = rest.find("_\r\n");
+        if (p != std::string::npos) {
+            const std::string_view before = Trim(std::string_view(rest).substr(0, p));
+            if (!before.empty()) declaration.append(before).append(" ");
+            rest = std::string(Trim(std::string_view(rest).substr(p + 3)));
+            continue;
+        }
+        p = rest.find(text::kCrLf);
+        if (p != std::string::npos && Trim(std::string_view(rest).substr(0, p)).empty()) {
+            rest = std::string(Trim(std::string_view(rest).substr(p + 2)));
+            continue;
+        }
+        break;
+    }
+    declaration += rest;
+    while (text::EndsWith(declaration, text::kCrLf)) declaration.resize(declaration.size() - 2);
+    const size_t paren = declaration.find('(');
+    if (paren == std::string::npos) Raise(err::kInvalidProcedureCall);
+    const std::string head = text::ToLower(" " + declaration.substr(0, paren));
+    if (head.find(" sub ") != std::string::npos) return "Sub";
+    if (head.find(" function ") != std::string::npos) return "Function";
+    if (head.find(" property ") != std::string::npos) return "Property";
+    return {};
+} QV_PASS_UP("AddIn", "GetRoutineType")
+
+RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind) try {
+    RoutineSpan span;
+    span.startLine = module.ProcStartLine(name, kind);
+    const long count = module.ProcCountLines(name, kind);
+    long line = module.ProcBodyLine(name, kind);
+    while (text::EndsWith(module.Lines(line, 1), " _")) ++line;
+    ++line;
+    span.afterDeclarationLine = line;
+
+    // The comment block that directly follows the declaration.
+    bool commentFound = false;
+    while (line <= span.startLine + count) {
+        const std::string t = TrimmedLine(module, line);
+        if (t == kOpeningMarker) break;
+        if (!t.empty()) {
+            commentFound = IsCommentLine(t);
+            break;
+        }
+        ++line;
+    }
+    if (commentFound) {
+        while (true) {
+            const std::string t = TrimmedLine(module, line);
+            if (t == kOpeningMarker) break;
+            if (text::EndsWith(t, " _")) {
+                line += 2;  // the continued line belongs to the block, whatever it holds
+            } else if (!text::StartsWith(t, "'")) {
+                break;
+            } else {
+                ++line;
+            }
+        }
+    }
+    span.firstLine = line;
+
+    // The closing line: the last line of the block that begins with "end ".
+    const long bottom = span.startLine + count;
+    span.lastLine = 0;
+    for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
+        if (text::StartsWith(text::ToLower(TrimmedLine(module, l)), "end ")) span.lastLine = l;
+    }
+    for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
+        if (!TrimmedLine(module, l).empty()) span.lastLine = l;
+    }
+    if (span.lastLine < span.firstLine) span.lastLine = span.firstLine;
+    return span;
+} QV_PASS_UP("AddIn", "FirstAndLast")
+
+std::string RemoveComments(host::CodeModule& module, std::string_view name, int kind,
+                           std::string& fullText) try {
+    const RoutineSpan span = FirstAndLast(module, name, kind);
+    if (span.lastLine - span.firstLine < 1) return {};
+    fullText = module.Lines(span.firstLine, span.lastLine - span.firstLine);
+    std::string result;
+    bool inComment = false;
+    bool any = false;
+    for (const std::string& line : text::SplitLines(fullText)) {
+        const std::string_view t = Trim(line);
+        if (t == kOpeningMarker || t == kClosingMarker) {
+            inComment = false;  // marker lines count as code
+        } else if (IsCommentLine(t)) {
+            inComment = true;
+        }
+        if (!inComment && !t.empty()) {
+            if (any) result.append(text::kCrLf);
+            result.append(line);
+            any = true;
+        }
+        if (!text::EndsWith(t, " _")) inComment = false;
+    }
+    return result;
+} QV_PASS_UP("AddIn", "RemoveComments")
+
+std::string ParameterList(host::Member& member, int kind, bool leadingComma) try {
+    host::CodeModule& module = ModuleOf(member);
+    const RoutineSpan span = FirstAndLast(module, member.Name(), kind);
+    const std::string declaration =
+        module.Lines(span.startLine, span.afterDeclarationLine - span.startLine);
+    std::vector<std::string> lines = text::SplitLines(declaration);
+    for (std::string& line : lines) {
+        std::string t(Trim(line));
+        if (IsCommentLine(t)) {
+            t.clear();
+        } else {
+            if (text::EndsWith(t, "_")) t.pop_back();
+            t = std::string(Trim(t));
+        }
+        line = t;
+    }
+    std::string joined = vb5stuff::Join(lines, " ");
+    if (const size_t paren = joined.find('('); paren != std::string::npos) {
+        joined = joined.substr(paren + 1);
+    }
+    std::vector<std::string> names;
+    for (const std::string& raw : vb5stuff::Split(joined, ",")) {
+        std::string piece(Trim(raw));
+        if (text::StartsWith(piece, "_")) piece = std::string(Trim(piece.substr(1)));
+        for (std::string_view word : {"Optional ", "ByVal ", "ByRef ", "ParamArray "}) {
+            if (text::StartsWith(piece, word)) piece = piece.substr(word.size());
+        }
+        piece = text::ReplaceAll(piece, "()", "");
+        piece = text::ReplaceAll(piece, ")", "");
+        if (const size_t as = piece.find(" As "); as != std::string::npos) piece.resize(as);
+        names.push_back(piece);
+    }
+    const std::string list = vb5stuff::Join(names, ", ");
+    if (list.empty()) return {};
+    return (leadingComma ? ", " : " ") + list;
+} QV_PASS_UP("AddIn", "ParameterList")
+
+int ProcKind(std::string_view typeColumnText) {
+    if (typeColumnText == "Get") return host::vbext_pk_Get;
+    if (typeColumnText == "Let") return host::vbext_pk_Let;
+    if (typeColumnText == "Set") return host::vbext_pk_Set;
+    return host::vbext_pk_Proc;
+}
+
+bool IsReadOnly(host::VBComponent& component) {
+    try {
+        for (int i = 1; i <= component.FileCount(); ++i) {
+            const std::string name = component.FileNames(i);
+            if (!Trim(name).empty() && GetServices().FileIsReadOnly(name)) return true;
+        }
+    } catch (...) {
+    }
+    return false;
+}
+
+int GetInstancing(host::CodeModule& module) {
+    long value = 0;
+    return ReadIntegerProperty(module, "Instancing", value) ? static_cast<int>(value) : 1;
+}
+
+int GetMTSTransactionMode(host::CodeModule& module) {
+    long value = 0;
+    return ReadIntegerProperty(module, "MTSTransactionMode", value) ? static_cast<int>(value) : 0;
+}
+
+bool HasControl(host::VBControls* controls, std::string_view name) {
+    if (controls == nullptr) return false;
+    try {
+        controls->Item(name).Properties().Item("name").Value();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool IsWithEventsHandler(host::Member& member) {
+    try {
+        const std::vector<std::string> pieces = vb5stuff::Split(member.Name(), "_");
+        if (pieces.size() < 2 || pieces[pieces.size() - 2].empty()) return false;
+        host::CodeModule& module = ModuleOf(member);
+        host::Member& variable = module.Members().Item(pieces[pieces.size() - 2]);
+        long line = variable.CodeLocation();
+        if (line > module.CountOfDeclarationLines()) return false;
+        std::string declaration = TrimmedLine(module, line);
+        std::string lastRead = declaration;
+        while (text::EndsWith(lastRead, "_")) {
+            lastRead = TrimmedLine(module, ++line);
+            declaration.pop_back();
+            declaration += lastRead;
+        }
+        declaration = text::ReplaceAll(declaration, "  ", " ");
+        return Like(declaration, "* WithEvents *", CompareMode::Binary);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace qv::analysis

@@ -1,0 +1,60 @@
+#pragma once
+// The small questions every engine asks about a routine, answered from the
+// text of its code module through the code host: which routines a module
+// holds, where a routine's declaration, comment block and closing line are,
+// its body without comments, its type and parameter names, the accessor a
+// line belongs to, and a few facts about the component that holds it.
+// Nothing is cached between calls.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/code_host.h"
+
+namespace qv::analysis {
+
+inline constexpr std::string_view kDeclarationsName = "(Declarations)";
+
+struct RoutineEntry {
+    std::string name;
+    int kind = 0;
+    bool operator==(const RoutineEntry&) const = default;
+};
+// Element 0 is always { "(Declarations)", 0 }.
+using RoutineList = std::vector<RoutineEntry>;
+
+// Lines of one routine, 1-based.
+struct RoutineSpan {
+    long firstLine = 0;             // after the declaration and its comment block
+    long lastLine = 0;              // the closing line
+    long afterDeclarationLine = 0;  // after the declaration and its continuations
+    long startLine = 0;             // the host's start line (comments above included)
+};
+
+// A comment line: trimmed, it begins with "'" or "Rem " (case-sensitive).
+bool IsCommentLine(std::string_view trimmed);
+
+void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
+                     std::string_view componentName, RoutineList& names, bool showProgress);
+bool HasProcKind(host::Member& member, int kind);
+int KindAtLine(host::CodeModule& module, std::string_view name, long line);
+std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind);
+RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind);
+// The routine's code without comment and blank lines; fullText receives the
+// lines from the first line to the one before the closing line.
+std::string RemoveComments(host::CodeModule& module, std::string_view name, int kind,
+                           std::string& fullText);
+std::string ParameterList(host::Member& member, int kind, bool leadingComma);
+int ProcKind(std::string_view typeColumnText);
+bool IsReadOnly(host::VBComponent& component);
+int GetInstancing(host::CodeModule& module);
+int GetMTSTransactionMode(host::CodeModule& module);
+// controls may be nullptr (a component without a designer).
+bool HasControl(host::VBControls* controls, std::string_view name);
+bool IsWithEventsHandler(host::Member& member);
+
+// The member's code module (member → members → code module).
+host::CodeModule& ModuleOf(host::Member& member);
+
+}  // namespace qv::analysis

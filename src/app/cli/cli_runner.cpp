@@ -1,0 +1,140 @@
+#include "app/cli/cli_runner.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <ostream>
+
+#include "app/cli/command.h"
+#include "app/cli/unexpected_error.h"
+#include "platform/vb_error.h"
+
+namespace qv::cli {
+
+namespace {
+
+const QCommandLineOption kFormatOption(QStringList{"format"},
+                                       "Output format: text (default), json or csv.", "format",
+                                       "text");
+const QCommandLineOption kDryRunOption(QStringList{"dry-run"},
+                                       "Write nothing; print a unified diff of what would change.");
+const QCommandLineOption kHelpOption(QStringList{"h", "help"}, "Show this help.");
+const QCommandLineOption kVersionOption(QStringList{"version"}, "Show the version.");
+
+void AddGlobalOptions(QCommandLineParser& parser) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(kHelpOption);
+    parser.addOption(kVersionOption);
+    parser.addOption(kFormatOption);
+    parser.addOption(kDryRunOption);
+}
+
+QString GeneralHelp() {
+    QString text =
+        "Usage: qvaddin [--format text|json] [--dry-run] <command> [options] <target>\n\n"
+        "A coding assistant for Visual Basic 5/6 code: judges, inserts and removes error\n"
+        "handlers, numbers lines, re-indents, stamps comments, counts lines and finds text.\n"
+        "A target is a .vbp project, a .vbg group, or module files (.bas .cls .frm .ctl\n"
+        ".pag .dob .dsr).\n\nCommands:\n";
+    auto commands = CommandRegistry();
+    std::sort(commands.begin(), commands.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [name, factory] : commands) {
+        text += "  " + name.leftJustified(12) + factory()->Summary() + "\n";
+    }
+    text +=
+        "\nGlobal options:\n"
+        "  --format text|json  output format (some commands also take csv)\n"
+        "  --dry-run           change nothing; print a unified diff of what would change\n"
+        "  --help              this help; 'qvaddin <command> --help' for a command\n"
+        "  --version           the version\n\n"
+        "Exit codes: 0 success, 1 findings, 2 wrong usage, 3 bad input, 4 internal error.\n";
+    return text;
+}
+
+std::unique_ptr<Command> FindCommand(const QString& name) {
+    for (const auto& [registered, factory] : CommandRegistry()) {
+        if (registered == name) return factory();
+    }
+    return nullptr;
+}
+
+OutputFormat ParseFormat(const QString& value) {
+    if (value == "text") return OutputFormat::Text;
+    if (value == "json") return OutputFormat::Json;
+    if (value == "csv") return OutputFormat::Csv;
+    throw CliError(kExitUsage, "unknown --format '" + value.toStdString() +
+                                   "': use text, json or csv");
+}
+
+int Run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+    QCommandLineParser parser;
+    AddGlobalOptions(parser);
+    parser.addPositionalArgument("command", "The command to run.");
+    parser.parse(arguments);  // tolerant: the command's own options are not known yet
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        if (parser.isSet(kVersionOption)) {
+            out << "qvaddin " << QCoreApplication::applicationVersion().toStdString() << '\n';
+            return kExitOk;
+        }
+        if (parser.isSet(kHelpOption)) {
+            out << GeneralHelp().toStdString();
+            return kExitOk;
+        }
+        err << GeneralHelp().toStdString();
+        return kExitUsage;
+    }
+    std::unique_ptr<Command> command = FindCommand(positional.front());
+    if (!command) {
+        throw CliError(kExitUsage, "unknown command '" + positional.front().toStdString() +
+                                       "'; 'qvaddin --help' lists the commands");
+    }
+    QCommandLineParser commandParser;
+    AddGlobalOptions(commandParser);
+    commandParser.setApplicationDescription(command->Summary());
+    commandParser.addPositionalArgument(command->Name(), command->Summary());
+    command->AddOptions(commandParser);
+    if (!commandParser.parse(arguments)) {
+        throw CliError(kExitUsage, commandParser.errorText().toStdString() +
+                                       "; 'qvaddin " + command->Name().toStdString() +
+                                       " --help' shows the options");
+    }
+    if (commandParser.isSet(kHelpOption)) {
+        out << commandParser.helpText().toStdString();
+        return kExitOk;
+    }
+    CommandContext context{commandParser, commandParser.positionalArguments().mid(1),
+                           ParseFormat(commandParser.value(kFormatOption)),
+                           commandParser.isSet(kDryRunOption), out, err};
+    if (!command->SupportsFormat(context.format)) {
+        throw CliError(kExitUsage, "'" + command->Name().toStdString() + "' has no " +
+                                       commandParser.value(kFormatOption).toStdString() +
+                                       " output");
+    }
+    return command->Run(context);
+}
+
+}  // namespace
+
+int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+    try {
+        return Run(arguments, out, err);
+    } catch (const CliError& e) {
+        err << "qvaddin: " << e.what() << '\n';
+        return e.Code();
+    } catch (...) {
+        ReportUnexpectedError("qvaddin.RunCli", err);
+        return kExitInternal;
+    }
+}
+
+std::vector<std::pair<QString, CommandFactory>>& CommandRegistry() {
+    static std::vector<std::pair<QString, CommandFactory>> registry;
+    return registry;
+}
+
+CommandRegistration::CommandRegistration(const QString& name, CommandFactory factory) {
+    CommandRegistry().emplace_back(name, std::move(factory));
+}
+
+}  // namespace qv::cli

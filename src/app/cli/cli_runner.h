@@ -1,0 +1,14 @@
+#pragma once
+// Runs one invocation of the command line: global options (--help,
+// --version, --format, --dry-run), the command, and the exit code. Every
+// failure ends here: a CliError with its own code and message, anything
+// unexpected with exit code 4 and the error report.
+
+#include <QStringList>
+#include <iosfwd>
+
+namespace qv::cli {
+
+int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& err);
+
+}  // namespace qv::cli

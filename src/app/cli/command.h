@@ -1,0 +1,75 @@
+#pragma once
+// One command of the qvaddin command line ("list", "check", "tidy", ...).
+// Each command lives in its own source file and registers itself with
+// QV_REGISTER_COMMAND, so adding a command touches no shared list.
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qv::cli {
+
+// The same for every command.
+enum ExitCode : int {
+    kExitOk = 0,         // success
+    kExitFindings = 1,   // the command found what it checks for (check)
+    kExitUsage = 2,      // wrong usage: unknown command or option, missing argument
+    kExitBadInput = 3,   // a missing or unreadable file, an unknown module, ...
+    kExitInternal = 4,   // an unexpected error (with the error report)
+};
+
+enum class OutputFormat { Text, Json, Csv };
+
+// A failure the user can act on: the message names the file (and line) and
+// says what to do. Thrown by commands and loaders, reported by the runner.
+class CliError : public std::runtime_error {
+public:
+    CliError(ExitCode code, const std::string& message)
+        : std::runtime_error(message), code_(code) {}
+    ExitCode Code() const { return code_; }
+
+private:
+    ExitCode code_;
+};
+
+struct CommandContext {
+    QCommandLineParser& parser;
+    QStringList arguments;  // positional arguments after the command name
+    OutputFormat format = OutputFormat::Text;
+    bool dryRun = false;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+class Command {
+public:
+    virtual ~Command() = default;
+    virtual QString Name() const = 0;
+    // One line for the command list of --help.
+    virtual QString Summary() const = 0;
+    // Options and positional arguments of this command.
+    virtual void AddOptions(QCommandLineParser& parser) const = 0;
+    // Output formats the command supports besides text.
+    virtual bool SupportsFormat(OutputFormat format) const { return format != OutputFormat::Csv; }
+    virtual int Run(CommandContext& context) = 0;
+};
+
+using CommandFactory = std::function<std::unique_ptr<Command>()>;
+
+// The registered commands, by name.
+std::vector<std::pair<QString, CommandFactory>>& CommandRegistry();
+
+struct CommandRegistration {
+    CommandRegistration(const QString& name, CommandFactory factory);
+};
+
+}  // namespace qv::cli
+
+#define QV_REGISTER_COMMAND(Name, Class) \
+    static const ::qv::cli::CommandRegistration qvRegistration##Class( \
+        Name, [] { return std::make_unique<Class>(); })

@@ -1,0 +1,68 @@
+#include "app/cli/terminal_services.h"
+
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QLocale>
+#include <iostream>
+
+namespace qv::cli {
+
+void TerminalStatusWindow::SetTitle(std::string_view title) { title_ = title; }
+
+void TerminalStatusWindow::SetLabel(std::string_view label) {
+    label_ = label;
+    Draw();
+}
+
+void TerminalStatusWindow::SetBarMax(int bar, int max) {
+    if (bar == 0 || bar == 1) max_[bar] = max;
+}
+
+void TerminalStatusWindow::SetBarValue(int bar, int value) {
+    if (bar == 0 || bar == 1) value_[bar] = value;
+    Draw();
+}
+
+void TerminalStatusWindow::SetBarVisible(int bar, bool visible) {
+    if (bar == 0 || bar == 1) visible_[bar] = visible;
+}
+
+void TerminalStatusWindow::Show() { shown_ = true; }
+
+void TerminalStatusWindow::Unload() {
+    if (shown_ && isTerminal_) std::cerr << "\r\033[K" << std::flush;
+    shown_ = false;
+}
+
+void TerminalStatusWindow::Draw() {
+    if (!shown_ || !isTerminal_) return;
+    std::string line = title_;
+    for (int bar = 0; bar < 2; ++bar) {
+        if (visible_[bar] && max_[bar] > 0) {
+            line += " [" + std::to_string(value_[bar] * 100 / max_[bar]) + "%]";
+        }
+    }
+    if (!label_.empty()) line += " " + label_;
+    if (line.size() > 100) line.resize(100);
+    std::cerr << "\r\033[K" << line << std::flush;
+}
+
+TerminalServices::TerminalServices() : status_(::isatty(STDERR_FILENO) != 0) {}
+
+int TerminalServices::MessageBox(std::string_view prompt, int buttons, std::string_view title,
+                                 bool) {
+    std::cerr << title << ": " << prompt << '\n';
+    return (buttons & 0xF) == mb::kYesNo ? mb::kAnswerNo : mb::kAnswerOk;
+}
+
+std::string TerminalServices::FormatGeneralDate(std::time_t when, bool withTime) {
+    // The general date: the locale's short date, and its long time when asked.
+    const QDateTime moment = QDateTime::fromSecsSinceEpoch(when);
+    const QLocale locale = QLocale::system();
+    QString text = locale.toString(moment.date(), QLocale::ShortFormat);
+    if (withTime) text += " " + locale.toString(moment.time(), QLocale::LongFormat);
+    return text.toStdString();
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,29 @@
+#pragma once
+// The hidden "Attribute Name.VB_... = ..." lines of a member, kept with the
+// member, and their meaning as the member's settable attributes.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/code_host.h"
+
+namespace qv::host::memory {
+
+struct HiddenAttribute {
+    int anchorKind = 0;  // the procedure kind whose declaration it stood under
+    std::string text;    // the whole line, as read
+};
+
+// The member name an attribute line belongs to ("" when it is not one).
+std::string AttributeMemberName(std::string_view line);
+
+MemberAttributes ParseMemberAttributes(const std::vector<HiddenAttribute>& lines);
+
+// Rewrites the lines so that they state the given attributes; lines the
+// attributes do not cover stay as they were.
+std::vector<HiddenAttribute> WithMemberAttributes(const std::vector<HiddenAttribute>& lines,
+                                                  std::string_view memberName, bool isVariable,
+                                                  int anchorKind, const MemberAttributes& wanted);
+
+}  // namespace qv::host::memory

@@ -1,0 +1,403 @@
+#include <algorithm>
+#include <limits>
+
+#include "host/memory/memory_host.h"
+#include "host/memory/memory_vbe.h"
+#include "host/memory/received_line_tidy.h"
+#include "host/memory/vb_syntax.h"
+#include "platform/like.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+
+namespace qv::host::memory {
+
+namespace {
+
+// Splits text at CR LF, LF or CR (a line break of any kind starts a new line).
+std::vector<std::string> SplitAnyBreak(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+bool IsWordChar(char c) { return IsIdentifierChar(c); }
+
+bool IsWholeWord(std::string_view line, size_t begin, size_t end) {
+    return (begin == 0 || !IsWordChar(line[begin - 1])) &&
+           (end >= line.size() || !IsWordChar(line[end]));
+}
+
+// The first hit in line[from, limit) that ends at or before limit.
+bool SearchLine(std::string_view line, size_t from, size_t limit, std::string_view target,
+                bool wholeWord, bool matchCase, const LikePattern* pattern, size_t& begin,
+                size_t& end) {
+    while (from <= line.size()) {
+        size_t b, e;
+        if (pattern != nullptr) {
+            auto hit = pattern->Search(line, from);
+            if (!hit) return false;
+            b = hit->first;
+            e = hit->second;
+            if (e == b) e = b + 1 <= line.size() ? b + 1 : b;  // an empty match still selects one column
+        } else {
+            b = matchCase ? line.find(target, from) : text::FindIgnoreCase(line, target, from);
+            if (b == std::string_view::npos) return false;
+            e = b + target.size();
+        }
+        if (e > limit) return false;
+        if (!wholeWord || IsWholeWord(line, b, e)) {
+            begin = b;
+            end = e;
+            return true;
+        }
+        from = b + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+MemoryCodeModule::MemoryCodeModule(MemoryComponent& component)
+    : component_(component), members_(*this) {
+    window_ = std::make_unique<MemoryWindow>(vbext_wt_CodeWindow, "");
+    pane_ = std::make_unique<MemoryCodePane>(*this, *window_);
+    Vbe().AllWindows().Adopt(*window_);
+}
+
+MemoryCodeModule::~MemoryCodeModule() { Vbe().AllWindows().Forget(*window_); }
+
+MemoryVbe& MemoryCodeModule::Vbe() const { return component_.Owner().Project().Vbe(); }
+
+VBComponent& MemoryCodeModule::Parent() { return component_; }
+
+std::string MemoryCodeModule::Name() const { return component_.Name(); }
+
+host::CodePane& MemoryCodeModule::CodePane() {
+    window_->SetCaption(component_.Owner().Project().Name() + " - " + component_.Name() +
+                        " (Code)");
+    return *pane_;
+}
+
+void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
+                                 std::vector<std::string_view> lines) {
+    lines_.Assign(std::move(buffer), std::move(lines));
+    index_.Rebuild(lines_);
+    ++declarationsVersion_;
+}
+
+void MemoryCodeModule::LoadText(std::string_view text) {
+    std::vector<std::string> lines;
+    if (!text.empty()) lines = SplitAnyBreak(text);
+    lines_.Assign(lines);
+    index_.Rebuild(lines_);
+    ++declarationsVersion_;
+}
+
+std::string MemoryCodeModule::Lines(long startLine, long count) const {
+    if (startLine < 1 || count < 0) Raise(err::kInvalidProcedureCall);
+    std::string out;
+    const long n = lines_.Count();
+    const long last = std::min(n, startLine + count - 1);
+    for (long i = startLine; i <= last; ++i) {
+        if (i > startLine) out.append(text::kCrLf);
+        out.append(lines_.Line(i - 1));
+    }
+    return out;
+}
+
+void MemoryCodeModule::InsertLines(long line, std::string_view text) {
+    if (line < 1) Raise(err::kInvalidProcedureCall);
+    if (text.empty()) return;
+    const long at = std::min(line, lines_.Count() + 1);
+    std::vector<std::string> lines = SplitAnyBreak(text);
+    bool continuation = at > 1 && IsContinued(lines_.Line(at - 2));
+    for (std::string& l : lines) {
+        l = TidyReceivedLine(l, Vbe().TabWidth(), continuation);
+        continuation = IsContinued(l);
+    }
+    const long oldDeclarations = index_.DeclarationLines();
+    lines_.Insert(at - 1, lines);
+    index_.OnInserted(lines_, at, static_cast<long>(lines.size()));
+    AfterEdit(at, oldDeclarations);
+}
+
+void MemoryCodeModule::DeleteLines(long startLine, long count) {
+    if (count == 0) return;
+    if (startLine < 1 || count < 0 || startLine + count - 1 > lines_.Count()) {
+        Raise(err::kInvalidProcedureCall);
+    }
+    const long oldDeclarations = index_.DeclarationLines();
+    lines_.Erase(startLine - 1, count);
+    index_.OnDeleted(lines_, startLine, count);
+    AfterEdit(startLine, oldDeclarations);
+}
+
+void MemoryCodeModule::AfterEdit(long line, long oldDeclarationLines) {
+    ++editCount_;
+    // The members of the declarations section are read again only when the
+    // edit touched that section.
+    if (line <= oldDeclarationLines + 1 || index_.DeclarationLines() != oldDeclarationLines) {
+        ++declarationsVersion_;
+    }
+}
+
+const MemberRecord* MemoryCodeModule::DeclaredProcedure(std::string_view procName,
+                                                        int procKind) const {
+    if (procKind != vbext_pk_Proc) return nullptr;
+    const MemberRecord* record = members_.Find(procName);
+    if (record == nullptr || record->type != vbext_mt_Method ||
+        record->location > index_.DeclarationLines()) {
+        return nullptr;
+    }
+    return record;
+}
+
+long MemoryCodeModule::CheckedProc(std::string_view procName, int procKind) const {
+    const long i = index_.Find(procName, procKind);
+    if (i < 0) Raise(err::kSubOrFunctionNotDefined);
+    return i;
+}
+
+long MemoryCodeModule::ProcStartLine(std::string_view procName, int procKind) const {
+    // A Declare statement is a method of the declarations section: the IDE
+    // gives its own line, which lies within the section.
+    if (const MemberRecord* d = DeclaredProcedure(procName, procKind)) return d->location;
+    return index_.StartLine(static_cast<size_t>(CheckedProc(procName, procKind)));
+}
+
+long MemoryCodeModule::ProcBodyLine(std::string_view procName, int procKind) const {
+    if (const MemberRecord* d = DeclaredProcedure(procName, procKind)) return d->location;
+    return index_.Procs()[static_cast<size_t>(CheckedProc(procName, procKind))].body;
+}
+
+long MemoryCodeModule::ProcCountLines(std::string_view procName, int procKind) const {
+    if (DeclaredProcedure(procName, procKind) != nullptr) return 1;
+    return index_.CountLines(static_cast<size_t>(CheckedProc(procName, procKind)),
+                             lines_.Count());
+}
+
+std::string MemoryCodeModule::ProcOfLine(long line, int& procKind) const {
+    const long i = index_.ProcOfLine(line, lines_.Count());
+    if (i < 0) {
+        procKind = vbext_pk_Proc;
+        return {};
+    }
+    const ProcInfo& p = index_.Procs()[static_cast<size_t>(i)];
+    procKind = p.kind;
+    return p.name;
+}
+
+bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& startColumn,
+                            long& endLine, long& endColumn, bool wholeWord, bool matchCase,
+                            bool patternSearch) const {
+    if (target.empty() || lines_.Count() == 0) return false;
+    const long firstLine = std::max(startLine, 1L);
+    const long lastLine = endLine < 0 ? lines_.Count() : std::min(endLine, lines_.Count());
+    std::optional<LikePattern> pattern;
+    if (patternSearch) {
+        pattern.emplace(target, matchCase ? CompareMode::Binary : CompareMode::Text);
+    }
+    for (long l = firstLine; l <= lastLine; ++l) {
+        const std::string_view line = lines_.Line(l - 1);
+        const size_t from = l == firstLine ? static_cast<size_t>(std::max(startColumn, 1L) - 1) : 0;
+        if (from > line.size()) continue;
+        size_t limit = line.size();
+        if (l == lastLine && endLine >= 0 && endColumn >= 0) {
+            limit = std::min(limit, static_cast<size_t>(std::max(endColumn - 1, 0L)));
+        }
+        size_t begin = 0, end = 0;
+        if (SearchLine(line, from, limit, target, wholeWord, matchCase,
+                       pattern ? &*pattern : nullptr, begin, end)) {
+            startLine = endLine = l;
+            startColumn = static_cast<long>(begin) + 1;
+            endColumn = static_cast<long>(end) + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+void MemoryCodeModule::SetHiddenAttributes(std::string_view memberName,
+                                           std::vector<HiddenAttribute> lines) {
+    const std::string key = text::ToLower(memberName);
+    if (lines.empty()) {
+        attributes_.erase(key);
+        return;
+    }
+    auto& slot = attributes_[key];
+    if (slot.first.empty()) slot.first = std::string(memberName);
+    slot.second = std::move(lines);
+}
+
+const std::vector<HiddenAttribute>* MemoryCodeModule::HiddenAttributes(
+    std::string_view memberName) const {
+    auto it = attributes_.find(text::ToLower(memberName));
+    return it == attributes_.end() ? nullptr : &it->second.second;
+}
+
+std::vector<std::string> MemoryCodeModule::MembersWithHiddenAttributes() const {
+    std::vector<std::string> names;
+    for (const auto& [key, value] : attributes_) names.push_back(value.first);
+    return names;
+}
+
+// ---------------------------------------------------------------- members
+
+namespace {
+
+// The named items of the declarations section, in order.
+std::vector<MemberRecord> ReadDeclarationMembers(const MemoryCodeModule& module) {
+    std::vector<MemberRecord> records;
+    const long n = module.CountOfDeclarationLines();
+    bool inBlock = false;
+    for (long i = 1; i <= n; ++i) {
+        const long first = i;
+        std::string statement(module.Line(i));
+        while (IsContinued(statement) && i < n) {
+            // Join the continuation: drop the "_" and go on with the next line.
+            const size_t underscore = statement.find_last_of('_');
+            statement.resize(underscore);
+            statement.append(" ").append(module.Line(++i));
+        }
+        const DeclarationStatement parsed = ParseDeclarationStatement(statement);
+        if (parsed.closesBlock) {
+            inBlock = false;
+            continue;
+        }
+        if (inBlock) continue;
+        if (parsed.opensBlock) {
+            inBlock = true;
+            continue;
+        }
+        for (const DeclaredName& d : parsed.names) {
+            records.push_back({d.name, d.type, d.scope, first});
+        }
+    }
+    return records;
+}
+
+}  // namespace
+
+void MemoryMembers::Refresh() const {
+    const unsigned long version = module_.Index().Version();
+    const unsigned long declarations = module_.DeclarationsVersion();
+    if (builtFor_ == version && builtForDeclarations_ == declarations) return;
+    if (builtForDeclarations_ != declarations) {
+        declarationRecords_ = ReadDeclarationMembers(module_);
+        builtForDeclarations_ = declarations;
+    }
+    records_ = declarationRecords_;
+    byName_.clear();
+    for (size_t i = 0; i < records_.size(); ++i) {
+        byName_.emplace(text::ToLower(records_[i].name), i);
+    }
+    for (const ProcInfo& p : module_.Index().Procs()) {
+        const std::string key = text::ToLower(p.name);
+        if (byName_.count(key) != 0) continue;  // a property's later accessor
+        byName_.emplace(key, records_.size());
+        records_.push_back({p.name, p.isProperty ? vbext_mt_Property : vbext_mt_Method, p.scope,
+                            p.body});
+    }
+    builtFor_ = version;
+}
+
+const std::vector<MemberRecord>& MemoryMembers::Records() const {
+    Refresh();
+    return records_;
+}
+
+const MemberRecord* MemoryMembers::Find(std::string_view name) const {
+    Refresh();
+    auto it = byName_.find(text::ToLower(name));
+    return it == byName_.end() ? nullptr : &records_[it->second];
+}
+
+long MemoryMembers::Count() const { return static_cast<long>(Records().size()); }
+
+MemoryMember& MemoryMembers::Handle(const std::string& name) {
+    auto& slot = handles_[text::ToLower(name)];
+    if (!slot) slot = std::make_unique<MemoryMember>(*this, name);
+    return *slot;
+}
+
+Member& MemoryMembers::Item(long index) {
+    const auto& records = Records();
+    if (index < 1 || index > static_cast<long>(records.size())) Raise(err::kSubscriptOutOfRange);
+    return Handle(records[static_cast<size_t>(index - 1)].name);
+}
+
+Member& MemoryMembers::Item(std::string_view name) {
+    const MemberRecord* record = Find(name);
+    if (record == nullptr) Raise(err::kSubscriptOutOfRange);
+    return Handle(record->name);
+}
+
+host::CodeModule& MemoryMembers::Parent() { return module_; }
+
+const MemberRecord& MemoryMember::Record() const {
+    const MemberRecord* record = parent_.Find(name_);
+    if (record == nullptr) Raise(err::kSubscriptOutOfRange, "Member " + name_ + " no longer exists");
+    return *record;
+}
+
+int MemoryMember::Type() const { return Record().type; }
+int MemoryMember::Scope() const { return Record().scope; }
+long MemoryMember::CodeLocation() const { return Record().location; }
+host::Members& MemoryMember::Parent() { return parent_; }
+
+MemberAttributes MemoryMember::Attributes() const {
+    const auto* lines = parent_.Module().HiddenAttributes(name_);
+    return lines == nullptr ? ParseMemberAttributes({}) : ParseMemberAttributes(*lines);
+}
+
+void MemoryMember::SetAttributes(const MemberAttributes& attributes) {
+    MemoryCodeModule& module = parent_.Module();
+    const auto* lines = module.HiddenAttributes(name_);
+    const std::vector<HiddenAttribute> current = lines == nullptr ? std::vector<HiddenAttribute>{}
+                                                                  : *lines;
+    const MemberRecord& record = Record();
+    const int anchorKind = record.type == vbext_mt_Property ? vbext_pk_Get : vbext_pk_Proc;
+    module.SetHiddenAttributes(name_, WithMemberAttributes(current, record.name,
+                                                           record.type == vbext_mt_Variable,
+                                                           anchorKind, attributes));
+}
+
+// ---------------------------------------------------------------- code pane
+
+host::CodeModule& MemoryCodePane::CodeModule() { return module_; }
+host::Window& MemoryCodePane::Window() { return window_; }
+
+void MemoryCodePane::GetSelection(long& startLine, long& startColumn, long& endLine,
+                                  long& endColumn) const {
+    startLine = startLine_;
+    startColumn = startColumn_;
+    endLine = endLine_;
+    endColumn = endColumn_;
+}
+
+void MemoryCodePane::SetSelection(long startLine, long startColumn, long endLine,
+                                  long endColumn) {
+    if (startLine < 1 || startColumn < 1 || endLine < 1 || endColumn < 1) {
+        Raise(err::kInvalidProcedureCall);
+    }
+    startLine_ = startLine;
+    startColumn_ = startColumn;
+    endLine_ = endLine;
+    endColumn_ = endColumn;
+}
+
+void MemoryCodePane::Show() {
+    module_.CodePane();  // refreshes the window caption
+    window_.SetVisible(true);
+    module_.Vbe().SetActiveCodePane(this);
+}
+
+}  // namespace qv::host::memory

@@ -1,0 +1,320 @@
+#pragma once
+// The in-memory code host: projects holding components holding code modules,
+// with procedures found from their declaration lines as the IDE finds them.
+// It is the model under the command-line tool, the workbench and the tests.
+// VB6 files are read into it and written back from it elsewhere.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/code_host.h"
+#include "host/memory/line_store.h"
+#include "host/memory/member_attribute_lines.h"
+#include "host/memory/procedure_index.h"
+
+namespace qv::host::memory {
+
+class MemoryVbe;
+class MemoryProject;
+class MemoryComponent;
+class MemoryCodeModule;
+class MemoryWindow;
+
+class MemoryProperty : public Property {
+public:
+    MemoryProperty(std::string name, std::string value)
+        : name_(std::move(name)), value_(std::move(value)) {}
+    std::string Name() const override { return name_; }
+    std::string Value() const override { return value_; }
+    void SetValue(std::string_view value) override { value_ = value; }
+
+private:
+    std::string name_;
+    std::string value_;
+};
+
+class MemoryProperties : public Properties {
+public:
+    long Count() const override { return static_cast<long>(items_.size()); }
+    Property& Item(long index) override;
+    Property& Item(std::string_view name) override;
+    // Adds the property or changes its value.
+    void Set(std::string_view name, std::string_view value);
+    bool Has(std::string_view name) const;
+
+private:
+    std::vector<std::unique_ptr<MemoryProperty>> items_;
+};
+
+class MemoryControl : public VBControl {
+public:
+    explicit MemoryControl(std::string name);
+    const std::string& ControlName() const { return name_; }
+    host::Properties& Properties() override { return properties_; }
+    MemoryProperties& Props() { return properties_; }
+
+private:
+    std::string name_;
+    MemoryProperties properties_;
+};
+
+class MemoryControls : public VBControls {
+public:
+    long Count() const override { return static_cast<long>(items_.size()); }
+    VBControl& Item(long index) override;
+    VBControl& Item(std::string_view name) override;
+    MemoryControl& Add(std::string name);
+
+private:
+    std::vector<std::unique_ptr<MemoryControl>> items_;
+};
+
+class MemoryDesigner : public Designer {
+public:
+    host::VBControls& VBControls() override { return controls_; }
+    MemoryControls& Controls() { return controls_; }
+
+private:
+    MemoryControls controls_;
+};
+
+// A member record as the module's text gives it now.
+struct MemberRecord {
+    std::string name;
+    int type = 0;
+    int scope = 0;
+    long location = 0;
+};
+
+class MemoryMembers;
+
+// A stable handle: it stays valid while the module lives and answers from the
+// module's current text, so engines may hold it across edits.
+class MemoryMember : public Member {
+public:
+    MemoryMember(MemoryMembers& parent, std::string name) : parent_(parent), name_(std::move(name)) {}
+    std::string Name() const override { return name_; }
+    int Type() const override;
+    int Scope() const override;
+    long CodeLocation() const override;
+    host::Members& Parent() override;
+    MemberAttributes Attributes() const override;
+    void SetAttributes(const MemberAttributes& attributes) override;
+
+private:
+    const MemberRecord& Record() const;
+
+    MemoryMembers& parent_;
+    std::string name_;
+};
+
+class MemoryMembers : public Members {
+public:
+    explicit MemoryMembers(MemoryCodeModule& module) : module_(module) {}
+    long Count() const override;
+    Member& Item(long index) override;
+    Member& Item(std::string_view name) override;
+    host::CodeModule& Parent() override;
+
+    MemoryCodeModule& Module() { return module_; }
+    // The current record of a member, or nullptr when the text holds none.
+    const MemberRecord* Find(std::string_view name) const;
+    const std::vector<MemberRecord>& Records() const;
+
+private:
+    void Refresh() const;
+    MemoryMember& Handle(const std::string& name);
+
+    MemoryCodeModule& module_;
+    mutable std::vector<MemberRecord> records_;
+    mutable std::unordered_map<std::string, size_t> byName_;
+    mutable unsigned long builtFor_ = ~0UL;
+    mutable unsigned long builtForDeclarations_ = ~0UL;
+    mutable std::vector<MemberRecord> declarationRecords_;
+    std::unordered_map<std::string, std::unique_ptr<MemoryMember>> handles_;
+};
+
+class MemoryCodePane : public CodePane {
+public:
+    MemoryCodePane(MemoryCodeModule& module, MemoryWindow& window)
+        : module_(module), window_(window) {}
+    host::CodeModule& CodeModule() override;
+    host::Window& Window() override;
+    void GetSelection(long& startLine, long& startColumn, long& endLine,
+                      long& endColumn) const override;
+    void SetSelection(long startLine, long startColumn, long endLine, long endColumn) override;
+    long TopLine() const override { return topLine_; }
+    void SetTopLine(long line) override { topLine_ = line < 1 ? 1 : line; }
+    void Show() override;
+
+private:
+    MemoryCodeModule& module_;
+    MemoryWindow& window_;
+    long startLine_ = 1, startColumn_ = 1, endLine_ = 1, endColumn_ = 1;
+    long topLine_ = 1;
+};
+
+class MemoryCodeModule : public CodeModule {
+public:
+    explicit MemoryCodeModule(MemoryComponent& component);
+    ~MemoryCodeModule() override;
+
+    // --- CodeModule
+    VBComponent& Parent() override;
+    std::string Name() const override;
+    long CountOfLines() const override { return lines_.Count(); }
+    long CountOfDeclarationLines() const override { return index_.DeclarationLines(); }
+    std::string Lines(long startLine, long count) const override;
+    void InsertLines(long line, std::string_view text) override;
+    void DeleteLines(long startLine, long count = 1) override;
+    long ProcStartLine(std::string_view procName, int procKind) const override;
+    long ProcBodyLine(std::string_view procName, int procKind) const override;
+    long ProcCountLines(std::string_view procName, int procKind) const override;
+    std::string ProcOfLine(long line, int& procKind) const override;
+    bool Find(std::string_view target, long& startLine, long& startColumn, long& endLine,
+              long& endColumn, bool wholeWord, bool matchCase, bool patternSearch) const override;
+    host::CodePane& CodePane() override;
+    host::Members& Members() override { return members_; }
+
+    // --- loading and writing back
+    // Lines that point into buffer, taken as they are (not tidied).
+    void LoadLines(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines);
+    // The text split at line breaks, taken as it is (not tidied).
+    void LoadText(std::string_view text);
+    // One line, 1-based, without copying.
+    std::string_view Line(long line) const { return lines_.Line(line - 1); }
+    // Bumped by every edit; a module whose count is 0 holds what was loaded.
+    unsigned long EditCount() const { return editCount_; }
+
+    // The hidden attribute lines of a member, by member name (case ignored).
+    void SetHiddenAttributes(std::string_view memberName, std::vector<HiddenAttribute> lines);
+    const std::vector<HiddenAttribute>* HiddenAttributes(std::string_view memberName) const;
+    // Every member name that has attribute lines, as first given.
+    std::vector<std::string> MembersWithHiddenAttributes() const;
+
+    // --- for the member table
+    const ProcedureIndex& Index() const { return index_; }
+    unsigned long DeclarationsVersion() const { return declarationsVersion_; }
+    MemoryVbe& Vbe() const;
+
+private:
+    long CheckedProc(std::string_view procName, int procKind) const;
+    const MemberRecord* DeclaredProcedure(std::string_view procName, int procKind) const;
+    void AfterEdit(long line, long oldDeclarationLines);
+
+    MemoryComponent& component_;
+    LineStore lines_;
+    ProcedureIndex index_;
+    MemoryMembers members_;
+    std::unique_ptr<MemoryWindow> window_;
+    std::unique_ptr<MemoryCodePane> pane_;
+    std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes_;
+    unsigned long editCount_ = 0;
+    unsigned long declarationsVersion_ = 0;
+};
+
+class MemoryComponents;
+
+class MemoryComponent : public VBComponent {
+public:
+    MemoryComponent(MemoryComponents& collection, std::string name, int type);
+    std::string Name() const override { return name_; }
+    int Type() const override { return type_; }
+    host::CodeModule* CodeModule() override { return code_.get(); }
+    host::Designer* Designer() override { return designer_.get(); }
+    host::Properties& Properties() override { return properties_; }
+    int FileCount() const override { return static_cast<int>(files_.size()); }
+    std::string FileNames(int index) const override;
+    VBComponents& Collection() override;
+
+    MemoryCodeModule* Code() { return code_.get(); }
+    MemoryProperties& Props() { return properties_; }
+    MemoryDesigner& EnsureDesigner();
+    void AddFile(std::string path) { files_.push_back(std::move(path)); }
+    void SetFiles(std::vector<std::string> files) { files_ = std::move(files); }
+    MemoryComponents& Owner() { return collection_; }
+
+private:
+    MemoryComponents& collection_;
+    std::string name_;
+    int type_;
+    std::unique_ptr<MemoryCodeModule> code_;
+    std::unique_ptr<MemoryDesigner> designer_;
+    MemoryProperties properties_;
+    std::vector<std::string> files_;
+};
+
+class MemoryComponents : public VBComponents {
+public:
+    explicit MemoryComponents(MemoryProject& project) : project_(project) {}
+    long Count() const override { return static_cast<long>(items_.size()); }
+    VBComponent& Item(long index) override;
+    VBComponent& Item(std::string_view name) override;
+    VBProject& Parent() override;
+
+    MemoryComponent& Add(std::string name, int type);
+    MemoryComponent* Find(std::string_view name);
+    MemoryComponent& At(long index) { return *items_[static_cast<size_t>(index - 1)]; }
+    MemoryProject& Project() { return project_; }
+
+private:
+    MemoryProject& project_;
+    std::vector<std::unique_ptr<MemoryComponent>> items_;
+};
+
+class MemoryProjects;
+
+class MemoryProject : public VBProject {
+public:
+    MemoryProject(MemoryVbe& vbe, std::string name, int type);
+    std::string Name() const override { return name_; }
+    int Type() const override { return type_; }
+    host::VBComponents& VBComponents() override { return components_; }
+    host::VBE& VBE() override;
+
+    MemoryComponent& AddComponent(std::string name, int type) {
+        return components_.Add(std::move(name), type);
+    }
+    MemoryComponents& Components() { return components_; }
+    MemoryVbe& Vbe() { return vbe_; }
+    void Rename(std::string name);
+    // The project file it was read from ("" for a project made in memory).
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
+
+private:
+    MemoryVbe& vbe_;
+    std::string name_;
+    int type_;
+    std::string fileName_;
+    MemoryComponents components_;
+};
+
+class MemoryProjects : public VBProjects {
+public:
+    explicit MemoryProjects(MemoryVbe& vbe) : vbe_(vbe) {}
+    long Count() const override { return static_cast<long>(items_.size()); }
+    VBProject& Item(long index) override;
+    VBProject& Item(std::string_view name) override;
+    void Subscribe(ProjectsObserver* observer) override;
+    void Unsubscribe(ProjectsObserver* observer) override;
+
+    MemoryProject& Add(std::string name, int type);
+    void Remove(MemoryProject& project);
+    MemoryProject* Find(std::string_view name);
+    MemoryProject& At(long index) { return *items_[static_cast<size_t>(index - 1)]; }
+    void NotifyRenamed(MemoryProject& project, std::string_view oldName);
+    // Drops every project without telling the observers (the IDE is closing).
+    void Clear();
+
+private:
+    MemoryVbe& vbe_;
+    std::vector<std::unique_ptr<MemoryProject>> items_;
+    std::vector<ProjectsObserver*> observers_;
+};
+
+}  // namespace qv::host::memory

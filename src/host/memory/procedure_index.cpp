@@ -1,0 +1,174 @@
+#include "host/memory/procedure_index.h"
+
+#include <algorithm>
+
+#include "host/memory/vb_syntax.h"
+#include "platform/text.h"
+
+namespace qv::host::memory {
+
+namespace {
+std::string NameKey(std::string_view name, int kind) {
+    std::string key = text::ToLower(name);
+    key.push_back('\x01');
+    key.push_back(static_cast<char>('0' + kind));
+    return key;
+}
+}  // namespace
+
+void ProcedureIndex::Rebuild(const LineStore& lines) {
+    ScanState state;
+    std::vector<ProcInfo> out;
+    Scan(lines, 1, state, out, lines.Count() + 1, {}, 0);
+    procs_ = std::move(out);
+    declarationLines_ = state.lastDeclarationCode;
+    ++version_;
+    InvalidateNames();
+}
+
+long ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
+                          std::vector<ProcInfo>& out, long syncAfter,
+                          const std::vector<ProcInfo>& old, size_t oldFrom) {
+    const long n = lines.Count();
+    size_t o = oldFrom;
+    bool continuedIsCode = false;
+    for (long i = from; i <= n; ++i) {
+        const std::string_view line = lines.Line(i - 1);
+        const bool continued = IsContinued(line);
+        if (state.previousContinued) {
+            // A continuation line belongs to the statement above it.
+            if (state.inDeclarationHeader) out[static_cast<size_t>(state.open)].declEnd = i;
+            if (state.beforeFirstProc && continuedIsCode) state.lastDeclarationCode = i;
+            state.previousContinued = continued;
+            if (!continued) state.inDeclarationHeader = false;
+            continue;
+        }
+        const std::string_view t = SkipBlanks(line);
+        if (t.empty()) continue;
+        if (IsCommentStart(t)) {
+            continuedIsCode = false;
+            state.previousContinued = continued;
+            continue;
+        }
+        continuedIsCode = false;
+        if (auto decl = ParseProcDeclaration(t)) {
+            if (i > syncAfter) {
+                while (o < old.size() && old[o].body < i) ++o;
+                if (o < old.size() && old[o].body == i) {
+                    // From here on the old reading still holds.
+                    if (state.open >= 0) out[static_cast<size_t>(state.open)].end = i - 1;
+                    state.beforeFirstProc = false;
+                    out.insert(out.end(), old.begin() + static_cast<long>(o), old.end());
+                    return i;
+                }
+            }
+            if (state.open >= 0) out[static_cast<size_t>(state.open)].end = i - 1;  // never closed
+            state.beforeFirstProc = false;
+            ProcInfo info;
+            info.name = std::move(decl->name);
+            info.kind = decl->kind;
+            info.scope = decl->scope;
+            info.isProperty = decl->isProperty;
+            info.body = info.declEnd = info.end = i;
+            out.push_back(std::move(info));
+            state.open = static_cast<long>(out.size()) - 1;
+            state.inDeclarationHeader = continued;
+        } else if (state.open >= 0 && IsProcEnd(t)) {
+            ProcInfo& p = out[static_cast<size_t>(state.open)];
+            p.end = i;
+            p.closed = true;
+            state.open = -1;
+        } else if (state.beforeFirstProc) {
+            state.lastDeclarationCode = i;
+            continuedIsCode = true;
+        }
+        state.previousContinued = continued;
+    }
+    if (state.open >= 0) out[static_cast<size_t>(state.open)].end = n;
+    return -1;
+}
+
+void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long damageEnd) {
+    // The anchor: the last closed procedure wholly above the damaged lines.
+    long anchor = static_cast<long>(procs_.size()) - 1;
+    while (anchor >= 0 &&
+           !(procs_[static_cast<size_t>(anchor)].closed &&
+             procs_[static_cast<size_t>(anchor)].end < damageStart)) {
+        --anchor;
+    }
+    ScanState state;
+    std::vector<ProcInfo> out(procs_.begin(), procs_.begin() + (anchor + 1));
+    long from = 1;
+    if (anchor >= 0) {
+        from = procs_[static_cast<size_t>(anchor)].end + 1;
+        state.beforeFirstProc = false;
+    }
+    Scan(lines, from, state, out, damageEnd, procs_, static_cast<size_t>(anchor + 1));
+    if (anchor < 0) declarationLines_ = state.lastDeclarationCode;
+    procs_ = std::move(out);
+    ++version_;
+    InvalidateNames();
+}
+
+void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
+    if (count <= 0) return;
+    for (ProcInfo& p : procs_) {
+        for (long* v : {&p.body, &p.declEnd, &p.end}) {
+            if (*v >= line) *v += count;
+        }
+    }
+    if (declarationLines_ >= line) declarationLines_ += count;
+    Reindex(lines, line, line + count);
+}
+
+void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
+    if (count <= 0) return;
+    for (ProcInfo& p : procs_) {
+        for (long* v : {&p.body, &p.declEnd, &p.end}) {
+            if (*v >= line + count) *v -= count;
+            else if (*v >= line) *v = line;
+        }
+    }
+    if (declarationLines_ >= line + count) declarationLines_ -= count;
+    else if (declarationLines_ >= line) declarationLines_ = line - 1;
+    Reindex(lines, line, line);
+}
+
+void ProcedureIndex::InvalidateNames() const {
+    byNameValid_ = false;
+    byName_.clear();
+}
+
+long ProcedureIndex::Find(std::string_view name, int kind) const {
+    if (!byNameValid_) {
+        for (size_t i = 0; i < procs_.size(); ++i) {
+            byName_.emplace(NameKey(procs_[i].name, procs_[i].kind), static_cast<long>(i));
+        }
+        byNameValid_ = true;
+    }
+    auto it = byName_.find(NameKey(name, kind));
+    return it == byName_.end() ? -1 : it->second;
+}
+
+long ProcedureIndex::StartLine(size_t index) const {
+    return index == 0 ? declarationLines_ + 1 : procs_[index - 1].end + 1;
+}
+
+long ProcedureIndex::CountLines(size_t index, long totalLines) const {
+    const long last = index + 1 == procs_.size() ? totalLines : procs_[index].end;
+    return last - StartLine(index) + 1;
+}
+
+long ProcedureIndex::ProcOfLine(long line, long totalLines) const {
+    if (procs_.empty() || line < 1 || line > totalLines || line <= declarationLines_) return -1;
+    // The last procedure whose block starts at or above the line.
+    size_t lo = 0, hi = procs_.size();
+    while (hi - lo > 1) {
+        const size_t mid = (lo + hi) / 2;
+        if (StartLine(mid) <= line) lo = mid;
+        else hi = mid;
+    }
+    return static_cast<long>(lo);
+}
+
+}  // namespace qv::host::memory

@@ -1,0 +1,78 @@
+#include "platform/services.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <iostream>
+
+#include "platform/vb_error.h"
+
+namespace qv {
+
+namespace {
+
+class NoStatusWindow : public StatusWindow {
+public:
+    void SetTitle(std::string_view) override {}
+    void SetLabel(std::string_view) override {}
+    void SetBarMax(int, int) override {}
+    void SetBarValue(int, int) override {}
+    void SetBarVisible(int, bool) override {}
+    void Show() override {}
+    void Unload() override {}
+};
+
+Services*& Installed() {
+    static Services* installed = nullptr;
+    return installed;
+}
+
+}  // namespace
+
+int HeadlessServices::MessageBox(std::string_view prompt, int buttons, std::string_view title,
+                                 bool) {
+    std::cerr << title << ": " << prompt << '\n';
+    return (buttons & 0xF) == mb::kYesNo ? mb::kAnswerNo : mb::kAnswerOk;
+}
+
+StatusWindow& HeadlessServices::GetStatusWindow() {
+    static NoStatusWindow none;
+    return none;
+}
+
+void HeadlessServices::LogError(std::string_view report) { std::cerr << report << '\n'; }
+
+std::string HeadlessServices::UserName() {
+    if (const passwd* pw = getpwuid(geteuid()); pw != nullptr && pw->pw_name != nullptr) {
+        return pw->pw_name;
+    }
+    if (const char* login = getlogin(); login != nullptr) return login;
+    return {};
+}
+
+std::string HeadlessServices::FormatGeneralDate(std::time_t when, bool withTime) {
+    std::tm parts{};
+    localtime_r(&when, &parts);
+    std::array<char, 128> buffer{};
+    const size_t n = std::strftime(buffer.data(), buffer.size(), withTime ? "%x %X" : "%x", &parts);
+    return std::string(buffer.data(), n);
+}
+
+bool HeadlessServices::FileIsReadOnly(std::string_view path) {
+    const std::string p(path);
+    struct stat info {};
+    if (::stat(p.c_str(), &info) != 0) Raise(err::kFileNotFound, {}, p);
+    // The read-only attribute: nobody may write it, or we may not.
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
+}
+
+Services& GetServices() {
+    static HeadlessServices headless;
+    return Installed() != nullptr ? *Installed() : headless;
+}
+
+void SetServices(Services* services) { Installed() = services; }
+
+}  // namespace qv

@@ -1,0 +1,34 @@
+#pragma once
+// The process-wide settings record. Every field is named by the registry key
+// under which it is stored in the section "ErrorHandling". Text fields may
+// hold several lines separated by CR LF.
+
+#include <string>
+
+namespace qv::settings {
+
+struct SettingsRecord {
+    short menu = 1;       // 1 = each command its own menu entry; 0 = grouped
+    short select = 1;     // non-zero = Case lines one level deeper inside Select Case
+    std::string insert;   // comment stamp text (%u user, %d date, %t date and time)
+    long comment = 1;     // 0-3: how comment lines are indented
+    std::string forms;    // which IDE window types Close Windows closes
+    short header = 1;     // non-zero = module-wide commands re-lay procedure headers
+    short ten = 0;        // non-zero = line numbers in steps of 10
+    std::string add0;     // top of a routine, above the On Error line
+    std::string add1;     // top of a routine, below the On Error line
+    std::string add2;     // normal exit text
+    std::string add2a;    // normal exit text in MTS components
+    std::string add3;     // error text of top-level (event) routines
+    std::string add4;     // error text of called routines
+    std::string add5;     // error text of user controls
+    std::string add6;     // error text of MTS components
+    std::string omit;     // routines that never get error handling, one per line
+    std::string label1;   // exit label
+    std::string label2;   // error label
+};
+
+// The record every engine reads.
+SettingsRecord& Settings();
+
+}  // namespace qv::settings
