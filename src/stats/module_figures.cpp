@@ -1,0 +1,77 @@
+#include "stats/module_figures.h"
+
+#include "platform/vb_error.h"
+#include "stats/line_count.h"
+
+namespace qv::stats {
+
+namespace {
+
+long CountRoutineList(host::VBE& vbe, std::string_view projectName,
+                      std::string_view componentName) {
+    analysis::RoutineList names;
+    analysis::GetRoutineNames(vbe, projectName, componentName, names, false);
+    // Entry 0 is the declarations section.
+    return names.empty() ? 0 : static_cast<long>(names.size()) - 1;
+}
+
+long CountCodeMembers(host::CodeModule& module) {
+    host::Members& members = module.Members();
+    const long count = members.Count();
+    long routines = 0;
+    for (long i = 1; i <= count; ++i) {
+        const int type = members.Item(i).Type();
+        if (type != host::vbext_mt_Variable && type != host::vbext_mt_Event &&
+            type != host::vbext_mt_Const) {
+            ++routines;
+        }
+    }
+    return routines;
+}
+
+}  // namespace
+
+ModuleFigures GetModuleFigures(host::VBE& vbe, std::string_view projectName,
+                               std::string_view componentName, RoutineCounting counting) try {
+    ModuleFigures figures;
+    host::CodeModule* module =
+        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName).CodeModule();
+    if (module == nullptr) return figures;
+    figures.routines = counting == RoutineCounting::Members
+                           ? CountCodeMembers(*module)
+                           : CountRoutineList(vbe, projectName, componentName);
+    const long d = module->CountOfDeclarationLines();
+    const long n = module->CountOfLines();
+    const LineCounts body = CountLines(*module, d + 1, n);
+    const LineCounts declarations = CountLines(*module, 1, d + 1);
+    figures.totalLines = n;
+    figures.declaration = d - declarations.blanks - declarations.comments;
+    figures.blank = body.blanks + declarations.blanks;
+    figures.comments = body.comments + declarations.comments;
+    figures.code = n - figures.declaration - figures.blank - figures.comments;
+    return figures;
+} QV_PASS_UP("frmStats", "DoStats")
+
+RoutineFigures GetDeclarationsFigures(host::CodeModule& module) try {
+    RoutineFigures figures;
+    figures.totalLines = module.CountOfDeclarationLines();
+    const LineCounts counts = CountLines(module, 1, figures.totalLines);
+    figures.comments = counts.comments;
+    figures.blank = counts.blanks;
+    figures.actualCode = figures.totalLines - figures.comments - figures.blank;
+    return figures;
+} QV_PASS_UP("frmStats", "RoutineDetails")
+
+RoutineFigures GetRoutineFigures(host::CodeModule& module,
+                                 const analysis::RoutineEntry& routine) try {
+    RoutineFigures figures;
+    figures.totalLines = module.ProcCountLines(routine.name, routine.kind);
+    const long start = module.ProcStartLine(routine.name, routine.kind);
+    const LineCounts counts = CountLines(module, start, start + figures.totalLines - 1);
+    figures.comments = counts.comments;
+    figures.blank = counts.blanks;
+    figures.actualCode = figures.totalLines - figures.comments - figures.blank;
+    return figures;
+} QV_PASS_UP("frmStats", "RoutineDetails")
+
+}  // namespace qv::stats

@@ -1,0 +1,131 @@
+#include "stats/stats_table.h"
+
+#include <algorithm>
+
+#include "analysis/routine_parsing.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+
+namespace qv::stats {
+
+namespace {
+
+void Report(const StatsProgress& progress, long done, long max) {
+    if (progress) progress(done, max);
+}
+
+// Appends the module rows of one project, adding each to the total.
+void AddProjectRows(host::VBE& vbe, host::VBProject& project, bool groupMode, ModuleTable& table,
+                    long& done, long max, const StatsProgress& progress) {
+    const std::string projectName = project.Name();
+    const RoutineCounting counting =
+        groupMode ? RoutineCounting::Members : RoutineCounting::RoutineList;
+    for (const std::string& component : StatisticsModules(project)) {
+        ModuleRow row;
+        row.text = groupMode ? projectName + "." + component : component;
+        row.project = projectName;
+        row.component = component;
+        row.figures = GetModuleFigures(vbe, projectName, component, counting);
+        AddFigures(table.total.figures, row.figures);
+        table.modules.push_back(std::move(row));
+        Report(progress, ++done, max);
+    }
+}
+
+}  // namespace
+
+std::string TotalRowText(long moduleRows) {
+    return std::string(kTotalRowText) + " " + std::to_string(moduleRows) + " modules";
+}
+
+void AddFigures(ModuleFigures& total, const ModuleFigures& figures) {
+    total.routines += figures.routines;
+    total.totalLines += figures.totalLines;
+    total.declaration += figures.declaration;
+    total.blank += figures.blank;
+    total.comments += figures.comments;
+    total.code += figures.code;
+}
+
+std::vector<std::string> StatisticsModules(host::VBProject& project) try {
+    std::vector<std::string> names;
+    host::VBComponents& components = project.VBComponents();
+    const long count = components.Count();
+    for (long i = 1; i <= count; ++i) {
+        host::VBComponent& component = components.Item(i);
+        if (component.Type() == host::vbext_ct_RelatedDocument) continue;
+        if (component.CodeModule() == nullptr) continue;
+        names.push_back(component.Name());
+    }
+    return names;
+} QV_PASS_UP("frmStats", "StatisticsModules")
+
+ModuleTable ProjectStatistics(host::VBE& vbe, std::string_view projectName,
+                              const StatsProgress& progress) try {
+    ModuleTable table;
+    table.total.text = kTotalRowText;
+    host::VBProject& project = vbe.VBProjects().Item(projectName);
+    const long max = static_cast<long>(StatisticsModules(project).size());
+    long done = 0;
+    AddProjectRows(vbe, project, false, table, done, max, progress);
+    table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
+    return table;
+} QV_PASS_UP("frmStats", "DoStats")
+
+bool GroupStatisticsAvailable(host::VBE& vbe) { return vbe.VBProjects().Count() > 1; }
+
+ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress) try {
+    ModuleTable table;
+    table.total.text = kTotalRowText;
+    host::VBProjects& projects = vbe.VBProjects();
+    long max = 0;
+    for (long p = 1; p <= projects.Count(); ++p) {
+        max += static_cast<long>(StatisticsModules(projects.Item(p)).size());
+    }
+    long done = 0;
+    for (long p = 1; p <= projects.Count(); ++p) {
+        AddProjectRows(vbe, projects.Item(p), true, table, done, max, progress);
+    }
+    table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
+    return table;
+} QV_PASS_UP("frmStats", "GroupStats")
+
+void SortModuleRows(std::vector<ModuleRow>& rows) {
+    std::stable_sort(rows.begin(), rows.end(), [](const ModuleRow& a, const ModuleRow& b) {
+        return text::ToLower(a.text) < text::ToLower(b.text);
+    });
+}
+
+std::string RoutineRowText(std::string_view name, int kind) {
+    std::string text(name);
+    switch (kind) {
+        case host::vbext_pk_Let: text += "  (Let)"; break;
+        case host::vbext_pk_Set: text += "  (Set)"; break;
+        case host::vbext_pk_Get: text += "  (Get)"; break;
+        default: break;
+    }
+    return text;
+}
+
+std::vector<RoutineRow> RoutineStatistics(host::VBE& vbe, std::string_view projectName,
+                                          std::string_view componentName,
+                                          const StatsProgress& progress) try {
+    std::vector<RoutineRow> rows;
+    host::CodeModule* module =
+        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName).CodeModule();
+    if (module == nullptr) return rows;
+    analysis::RoutineList routines;
+    analysis::GetRoutineNames(vbe, projectName, componentName, routines, false);
+    const long max = static_cast<long>(routines.size()) - 1;
+    rows.push_back({std::string(analysis::kDeclarationsName),
+                    std::string(analysis::kDeclarationsName), 0, GetDeclarationsFigures(*module)});
+    for (size_t i = 1; i < routines.size(); ++i) {
+        const analysis::RoutineEntry& routine = routines[i];
+        rows.push_back({RoutineRowText(routine.name, routine.kind), routine.name, routine.kind,
+                        GetRoutineFigures(*module, routine)});
+        Report(progress, static_cast<long>(i), max);
+    }
+    return rows;
+} QV_PASS_UP("frmStats", "RoutineDetails")
+
+}  // namespace qv::stats

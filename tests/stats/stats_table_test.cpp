@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "stats/stats_table.h"
+#include "support/vb_fixture.h"
+
+namespace qv::stats {
+namespace {
+
+std::vector<std::string> Texts(const std::vector<ModuleRow>& rows) {
+    std::vector<std::string> texts;
+    for (const auto& r : rows) texts.push_back(r.text);
+    return texts;
+}
+
+void AddThreeModules(test::VbFixture& fx) {
+    fx.Add("modB", host::vbext_ct_StdModule,
+           test::Vb({"Option Explicit", "", "Sub One()", "' c", "End Sub", ""}));
+    fx.Add("Alpha", host::vbext_ct_ClassModule,
+           test::Vb({"' top", "Private x As Long", "Sub Two()", "End Sub"}));
+    fx.Add("charlie", host::vbext_ct_VBForm, test::Vb({"Sub Form_Load()", "End Sub"}));
+    fx.Add("Notes", host::vbext_ct_RelatedDocument, "");
+}
+
+TEST(StatsTable, TotalRowSumsTheColumnsAndCountsTheModules) {
+    test::VbFixture fx;
+    AddThreeModules(fx);
+    std::vector<std::pair<long, long>> progress;
+    const ModuleTable table =
+        ProjectStatistics(fx.Vbe(), "Project1", [&](long done, long max) {
+            progress.emplace_back(done, max);
+        });
+    EXPECT_EQ(table.total.text, " <Total> 3 modules");
+    EXPECT_EQ(Texts(table.modules), (std::vector<std::string>{"modB", "Alpha", "charlie"}))
+        << "listed in collection order, the related document left out";
+    ModuleFigures sum;
+    for (const auto& row : table.modules) {
+        sum.routines += row.figures.routines;
+        sum.totalLines += row.figures.totalLines;
+        sum.declaration += row.figures.declaration;
+        sum.blank += row.figures.blank;
+        sum.comments += row.figures.comments;
+        sum.code += row.figures.code;
+    }
+    EXPECT_EQ(table.total.figures, sum);
+    EXPECT_EQ(sum.totalLines, 12);
+    EXPECT_EQ(sum.routines, 3);
+    EXPECT_EQ(progress, (std::vector<std::pair<long, long>>{{1, 3}, {2, 3}, {3, 3}}));
+}
+
+TEST(StatsTable, SortingPutsTheTotalFirstAndIgnoresCase) {
+    std::vector<ModuleRow> rows{{"modB", "", "", {}}, {" <Total> 3 modules", "", "", {}},
+                                {"charlie", "", "", {}}, {"Alpha", "", "", {}}};
+    SortModuleRows(rows);
+    EXPECT_EQ(Texts(rows),
+              (std::vector<std::string>{" <Total> 3 modules", "Alpha", "charlie", "modB"}));
+}
+
+TEST(StatsTable, GroupRowsNameTheProjectAndCountMembers) {
+    test::VbFixture fx;
+    fx.Add("Module1", host::vbext_ct_StdModule,
+           test::Vb({"Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "Sub A()",
+                     "End Sub"}));
+    EXPECT_FALSE(GroupStatisticsAvailable(fx.Vbe())) << "one project: no group statistics";
+    auto& second = fx.Vbe().AddProject("Second");
+    second.AddComponent("Module1", host::vbext_ct_StdModule)
+        .Code()
+        ->LoadText(test::Vb({"Sub B()", "End Sub"}));
+    EXPECT_TRUE(GroupStatisticsAvailable(fx.Vbe()));
+    const ModuleTable table = GroupStatistics(fx.Vbe());
+    EXPECT_EQ(table.total.text, " <Total> 2 modules");
+    EXPECT_EQ(Texts(table.modules),
+              (std::vector<std::string>{"Project1.Module1", "Second.Module1"}));
+    EXPECT_EQ(table.modules[0].figures.routines, 2) << "the Declare counts in a group";
+    EXPECT_EQ(table.total.figures.routines, 3);
+    EXPECT_EQ(table.total.figures.totalLines, 5);
+}
+
+TEST(StatsTable, RoutineRowsFollowTheRoutineListWithAccessorSuffixes) {
+    test::VbFixture fx;
+    fx.Add("Class1", host::vbext_ct_ClassModule,
+           test::Vb({"Private mValue As Long", "", "' the value", "Public Property Get Value() As Long",
+                     "    Value = mValue", "End Property", "",
+                     "Public Property Let Value(ByVal v As Long)", "    mValue = v",
+                     "End Property", "Public Property Set Item(ByVal o As Object)",
+                     "End Property", "Sub Plain()", "End Sub"}));
+    const std::vector<RoutineRow> rows = RoutineStatistics(fx.Vbe(), "Project1", "Class1");
+    std::vector<std::string> texts;
+    for (const auto& r : rows) texts.push_back(r.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"(Declarations)", "Value  (Let)", "Value  (Get)",
+                                               "Item  (Set)", "Plain"}));
+    // Value (Get) runs from line 2 (after the declarations) to its End
+    // Property at line 6: a blank, a comment, three code lines.
+    EXPECT_EQ(rows[2].figures,
+              (RoutineFigures{.totalLines = 5, .blank = 1, .comments = 1, .actualCode = 3}));
+    EXPECT_EQ(rows[0].figures, (RoutineFigures{.totalLines = 1, .blank = 0, .comments = 0,
+                                               .actualCode = 1}));
+}
+
+TEST(StatsTable, RoutineRowText) {
+    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Proc), "Foo");
+    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Let), "Foo  (Let)");
+    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Set), "Foo  (Set)");
+    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Get), "Foo  (Get)");
+}
+
+}  // namespace
+}  // namespace qv::stats
