@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "analysis/markers.h"
+#include "analysis/routine_parsing.h"
+#include "platform/vb_error.h"
+#include "support/recording_services.h"
+#include "support/vb_fixture.h"
+
+namespace qv::analysis {
+namespace {
+
+using host::vbext_ct_ClassModule;
+using host::vbext_ct_StdModule;
+using test::Vb;
+
+class RoutineParsing : public ::testing::Test {
+protected:
+    host::CodeModule& Module(std::string_view code, int type = vbext_ct_StdModule) {
+        return *fx.Add("M" + std::to_string(++count), type, code).Code();
+    }
+    RoutineList Names(host::CodeModule& m, bool progress = false) {
+        RoutineList names;
+        GetRoutineNames(fx.Vbe(), "Project1", m.Name(), names, progress);
+        return names;
+    }
+    test::RecordingServices services;
+    test::VbFixture fx;
+    int count = 0;
+};
+
+TEST_F(RoutineParsing, RoutineListOrderKindsAndDeclarations) {
+    auto& m = Module(Vb({"Private Declare Function Tick Lib \"k\" () As Long", "Private v As Long",
+                         "Public Property Get Value() As Long", "End Property",
+                         "Sub Work()", "End Sub",
+                         "Public Property Let Value(ByVal n As Long)", "End Property",
+                         "Public Property Set Owner(o As Object)", "End Property"}));
+    EXPECT_EQ(Names(m), (RoutineList{{"(Declarations)", 0}, {"Value", 1}, {"Value", 3},
+                                     {"Work", 0}, {"Owner", 2}}));
+    auto& onlyDeclarations = Module(Vb({"Option Explicit", "Dim x As Long"}));
+    EXPECT_EQ(Names(onlyDeclarations), (RoutineList{{"(Declarations)", 0}}));
+}
+
+TEST_F(RoutineParsing, RoutineListReportsProgressOnTheSecondBar) {
+    auto& m = Module(Vb({"Dim x", "Sub A()", "End Sub"}));
+    Names(m, true);
+    ASSERT_EQ(services.statusCalls.size(), 3u);
+    EXPECT_EQ(services.statusCalls[0], (std::vector<int>{-1, -1, -1, 4}));
+    EXPECT_EQ(services.statusCalls[2], (std::vector<int>{-1, 2, -1, -1}));
+    services.statusCalls.clear();
+    Names(m, false);
+    EXPECT_EQ(services.statusCalls.size(), 1u) << "only the maximum without the switch";
+}
+
+TEST_F(RoutineParsing, SpanOfAContinuedDeclarationWithCommentBlock) {
+    auto& m = Module(Vb({"Public Function F(ByVal a As Long, _",  // 1
+                         "                  ByVal b As Long) As Long",  // 2
+                         "    ' first",                              // 3
+                         "    ' second _",                           // 4
+                         "    x = anything",                         // 5 (continued comment)
+                         "    ' third",                              // 6
+                         "",                                         // 7
+                         "    F = a + b",                            // 8
+                         "End Function"}));                          // 9
+    const RoutineSpan s = FirstAndLast(m, "F", 0);
+    EXPECT_EQ(s.startLine, 1);
+    EXPECT_EQ(s.afterDeclarationLine, 3);
+    EXPECT_EQ(s.firstLine, 7) << "the block ends at the blank line";
+    EXPECT_EQ(s.lastLine, 9);
+}
+
+TEST_F(RoutineParsing, ContinuedStatementBelowCommentsJoinsTheBlock) {
+    auto& m = Module(Vb({"Sub S()", "    ' note", "    x = a + _", "        b", "    y = 1",
+                         "End Sub"}));
+    EXPECT_EQ(FirstAndLast(m, "S", 0).firstLine, 5);
+}
+
+TEST_F(RoutineParsing, MarkerStopsTheCommentBlockAndEmptyRoutines) {
+    auto& m = Module(Vb({"Sub S()", "", std::string(kOpeningMarker), "On Error GoTo X",
+                         "End Sub", "Sub E()", "End Sub", "Sub R()", "    Rem remark",
+                         "    ' quote", "End Sub"}));
+    EXPECT_EQ(FirstAndLast(m, "S", 0).firstLine, 3);
+    const RoutineSpan e = FirstAndLast(m, "E", 0);
+    EXPECT_EQ(e.firstLine, 7);
+    EXPECT_EQ(e.lastLine, 7);
+    std::string full = "untouched";
+    EXPECT_EQ(RemoveComments(m, "E", 0, full), "");
+    EXPECT_EQ(full, "untouched");
+    EXPECT_EQ(FirstAndLast(m, "R", 0).firstLine, 9) << "only quote lines continue the block";
+}
+
+TEST_F(RoutineParsing, RemoveCommentsKeepsCodeAndMarkers) {
+    auto& m = Module(Vb({"Sub S()",
+                         "    ' leading",
+                         "    x = 1",
+                         "    ' note _",
+                         "      still the note",
+                         "",
+                         "    y = 2 ' trailing stays",
+                         "    Rem remark",
+                         "    " + std::string(kClosingMarker),
+                         "End Sub"}));
+    std::string full;
+    const std::string code = RemoveComments(m, "S", 0, full);
+    EXPECT_EQ(code, Vb({"    x = 1", "    y = 2 ' trailing stays",
+                        "    " + std::string(kClosingMarker)}));
+    EXPECT_EQ(full, m.Lines(3, 7));
+}
+
+TEST_F(RoutineParsing, RoutineTypes) {
+    auto& m = Module(Vb({"Private Function Subtotal(x) As Long", "End Function",
+                         "Public Sub Run(a, _", "  b)", "End Sub",
+                         "Property Get P() As Long", "End Property", "Sub NoParens",
+                         "End Sub"}));
+    EXPECT_EQ(GetRoutineType(m, "Subtotal", 0), "Function");
+    EXPECT_EQ(GetRoutineType(m, "Run", 0), "Sub");
+    EXPECT_EQ(GetRoutineType(m, "P", 3), "Property");
+    try {
+        GetRoutineType(m, "NoParens", 0);
+        FAIL() << "a declaration without parentheses raises";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Source().rfind("AddIn.GetRoutineType(", 0), 0u);
+    }
+}
+
+TEST_F(RoutineParsing, KindAtLinePicksTheNearestAccessorAbove) {
+    auto& m = Module(Vb({"Dim v", "' above", "Property Get V() As Long", "End Property",
+                         "Property Let V(n As Long)", "    v = n", "End Property"}));
+    EXPECT_EQ(KindAtLine(m, "V", 6), 1);
+    EXPECT_EQ(KindAtLine(m, "V", 3), 3);
+    EXPECT_EQ(KindAtLine(m, "V", 1), 3) << "above every accessor";
+    EXPECT_EQ(KindAtLine(m, "Nothing", 4), 3);
+}
+
+TEST_F(RoutineParsing, ParameterNames) {
+    auto& m = Module(Vb({"' a comment (with, parens)", "Sub None()", "End Sub",
+                         "Sub Arrays(ByRef x() As Variant, ParamArray rest())", "End Sub",
+                         "Function F(ByVal a As Long, _", "    Optional b() As String) As Long",
+                         "End Function"}));
+    auto& members = m.Members();
+    EXPECT_EQ(ParameterList(members.Item("None"), 0, false), "");
+    EXPECT_EQ(ParameterList(members.Item("Arrays"), 0, false), " x, rest");
+    EXPECT_EQ(ParameterList(members.Item("F"), 0, true), ", a, b");
+}
+
+TEST_F(RoutineParsing, WithEventsHandlers) {
+    auto& form = fx.Add("Form1", host::vbext_ct_VBForm,
+                        Vb({"Private  WithEvents  tmr As Timer", "Private other As Long",
+                            "Private WithEvents _", "    src As Source",
+                            "Sub Form_Load()", "End Sub", "Sub tmr_Tick()", "End Sub",
+                            "Sub other_Click()", "End Sub", "Sub src_Done()", "End Sub"}));
+    auto& members = form.Code()->Members();
+    EXPECT_FALSE(IsWithEventsHandler(members.Item("Form_Load")));
+    EXPECT_TRUE(IsWithEventsHandler(members.Item("tmr_Tick")));
+    EXPECT_FALSE(IsWithEventsHandler(members.Item("other_Click")));
+    EXPECT_TRUE(IsWithEventsHandler(members.Item("src_Done")));
+}
+
+TEST_F(RoutineParsing, HostErrorsCarryTheLocation) {
+    auto& m = Module(Vb({"Sub A()", "End Sub"}));
+    try {
+        FirstAndLast(m, "B", 0);
+        FAIL();
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 35);
+        EXPECT_EQ(e.Source().rfind("AddIn.FirstAndLast(", 0), 0u);
+    }
+    EXPECT_FALSE(HasProcKind(m.Members().Item("A"), 3));
+    EXPECT_TRUE(HasProcKind(m.Members().Item("A"), 0));
+}
+
+}  // namespace
+}  // namespace qv::analysis

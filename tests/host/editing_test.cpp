@@ -1,0 +1,129 @@
+// Lines in and out of a code module: the IDE's tidying of received lines, and
+// the procedure index kept up to date by edits.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "host/memory/received_line_tidy.h"
+#include "platform/vb_error.h"
+#include "support/vb_fixture.h"
+
+namespace qv::host {
+namespace {
+
+using memory::TidyReceivedLine;
+using test::Vb;
+
+TEST(ReceivedLineTidy, TabsBecomeSpacesToTheNextStopOutsideStringsAndComments) {
+    EXPECT_EQ(TidyReceivedLine("\tx = 1", 4, false), "    x = 1");
+    EXPECT_EQ(TidyReceivedLine("\t\tIf a Then", 4, false), "        If a Then");
+    EXPECT_EQ(TidyReceivedLine("ab\tc", 4, false), "ab  c");
+    EXPECT_EQ(TidyReceivedLine("\tx = \"a\tb\"", 4, false), "    x = \"a\tb\"");
+    EXPECT_EQ(TidyReceivedLine("\tx = 1 '\tnote", 4, false), "    x = 1 '\tnote");
+    EXPECT_EQ(TidyReceivedLine("\tx = 1", 2, false), "  x = 1");
+}
+
+TEST(ReceivedLineTidy, LabelsAndLineNumbersMoveToColumnOne) {
+    EXPECT_EQ(TidyReceivedLine("\tExit_Routine:", 4, false), "Exit_Routine:");
+    EXPECT_EQ(TidyReceivedLine("    Error_Routine:", 4, false), "Error_Routine:");
+    EXPECT_EQ(TidyReceivedLine("1\tx = 1", 4, false), "1   x = 1");
+    EXPECT_EQ(TidyReceivedLine("  120 x = 1", 4, false), "120 x = 1");
+    EXPECT_EQ(TidyReceivedLine("    Else: x = 1", 4, false), "    Else: x = 1") << "a keyword";
+    EXPECT_EQ(TidyReceivedLine("    Call F(a:=1)", 4, false), "    Call F(a:=1)");
+    EXPECT_EQ(TidyReceivedLine("    2 + 3)", 4, true), "    2 + 3)") << "a continuation";
+}
+
+TEST(ReceivedLineTidy, TrailingBlanksGo) {
+    EXPECT_EQ(TidyReceivedLine("x = 1   ", 4, false), "x = 1");
+    EXPECT_EQ(TidyReceivedLine("\t\t", 4, false), "");
+    EXPECT_EQ(TidyReceivedLine(" ", 4, false), "");
+}
+
+class Editing : public ::testing::Test {
+protected:
+    test::VbFixture fx;
+};
+
+TEST_F(Editing, LinesPastTheEndAreEmptyAndEditsAreChecked) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, Vb({"a", "b"})).Code();
+    EXPECT_EQ(m.Lines(2, 5), "b");
+    EXPECT_EQ(m.Lines(3, 1), "");
+    EXPECT_EQ(m.Lines(1, 0), "");
+    EXPECT_THROW(m.Lines(0, 1), VbError);
+    EXPECT_THROW(m.DeleteLines(2, 2), VbError);
+    EXPECT_EQ(m.CountOfLines(), 2) << "a refused delete deletes nothing";
+}
+
+TEST_F(Editing, InsertedTextIsSplitAndTidiedLineByLine) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, Vb({"Sub A()", "End Sub"})).Code();
+    m.InsertLines(2, "\tOn Error GoTo Error_Routine\r\n\r\nExit_Routine:  \r\n\tx = 1");
+    EXPECT_EQ(fx.Text("Module1"),
+              Vb({"Sub A()", "    On Error GoTo Error_Routine", "", "Exit_Routine:", "    x = 1",
+                  "End Sub"}));
+    m.InsertLines(99, "' appended");
+    EXPECT_EQ(m.Lines(m.CountOfLines(), 1), "' appended");
+    m.InsertLines(1, "");
+    EXPECT_EQ(m.CountOfLines(), 7) << "empty text inserts nothing";
+}
+
+TEST_F(Editing, ContinuationLinesThatStartWithADigitStayIndented) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, Vb({"Sub A()", "End Sub"})).Code();
+    m.InsertLines(2, "\tx = 1 + _\r\n\t\t2 + 3");
+    EXPECT_EQ(m.Lines(3, 1), "        2 + 3");
+}
+
+TEST_F(Editing, LoadedLinesStayExactlyAsRead) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, Vb({"Sub A()\t ", "\tx = 1  ", "End Sub"}))
+                   .Code();
+    EXPECT_EQ(m.Lines(1, 3), Vb({"Sub A()\t ", "\tx = 1  ", "End Sub"}));
+    EXPECT_EQ(m.EditCount(), 0u);
+}
+
+// The full reading of the text, for comparison with the index that edits keep.
+std::vector<std::tuple<std::string, long, long, long>> Snapshot(memory::MemoryCodeModule& m) {
+    std::vector<std::tuple<std::string, long, long, long>> out;
+    const auto& procs = m.Index().Procs();
+    for (size_t i = 0; i < procs.size(); ++i) {
+        out.emplace_back(procs[i].name + "/" + std::to_string(procs[i].kind),
+                         m.Index().StartLine(i), procs[i].body,
+                         m.Index().CountLines(i, m.CountOfLines()));
+    }
+    out.emplace_back("(declarations)", m.CountOfDeclarationLines(), 0, 0);
+    return out;
+}
+
+TEST_F(Editing, IndexKeptByEditsEqualsAFreshReading) {
+    const std::vector<std::string> pieces = {
+        "Sub P()", "End Sub", "Function F() As Long", "End Function", "' note", "",
+        "    x = 1", "Dim v As Long", "Public Property Get Q() As Long", "End Property",
+        "Private Sub C(a, _", "    b)", "#If X Then", "#End If", "' cont _", "Sub Z()"};
+    std::mt19937 random(12345);
+    auto pick = [&] { return pieces[random() % pieces.size()]; };
+    for (int round = 0; round < 40; ++round) {
+        test::VbFixture local;
+        std::vector<std::string> start;
+        for (int i = 0; i < 30; ++i) start.push_back(pick());
+        auto& edited = *local.Add("M", vbext_ct_StdModule, Vb(start)).Code();
+        for (int step = 0; step < 25; ++step) {
+            const long n = edited.CountOfLines();
+            if (n > 0 && random() % 2 == 0) {
+                const long at = 1 + static_cast<long>(random() % static_cast<unsigned>(n));
+                const long count = 1 + static_cast<long>(random() % 3);
+                if (at + count - 1 <= n) edited.DeleteLines(at, count);
+            } else {
+                const long at = 1 + static_cast<long>(random() % static_cast<unsigned>(n + 1));
+                edited.InsertLines(at, pick() + "\r\n" + pick());
+            }
+            auto& fresh = *local.Add("F" + std::to_string(round * 100 + step),
+                                     vbext_ct_StdModule, edited.Lines(1, edited.CountOfLines()))
+                               .Code();
+            ASSERT_EQ(Snapshot(edited), Snapshot(fresh))
+                << "round " << round << " step " << step << "\n"
+                << edited.Lines(1, edited.CountOfLines());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qv::host
