@@ -1,0 +1,47 @@
+#pragma once
+// The search itself: every hit of a text in the projects in scope becomes a
+// code-line node of the result tree, under its project, component group,
+// component and procedure, up to 1000 hits. The host's Find does the text
+// scanning.
+
+#include <string>
+#include <string_view>
+
+#include "find/find_tree.h"
+#include "host/code_host.h"
+
+namespace qv::find {
+
+enum class FindScope {
+    Module,   // the module of the active code pane, else the selected component
+    Project,  // the active project
+    Group,    // every open project
+};
+
+struct FindOptions {
+    bool wholeWord = false;
+    bool matchCase = false;
+    bool patternSearch = false;  // the search text is a Like pattern
+    bool firstPerLine = false;   // after a hit, go on with the next line
+    FindScope scope = FindScope::Project;
+};
+
+inline constexpr long kHitLimit = 1000;
+inline constexpr std::string_view kNotFoundText = "Search String Not Found";
+
+struct SearchOutcome {
+    long hits = 0;
+    // The search stopped at the limit and at least one more hit exists in the
+    // scope (the summary then begins with "> ").
+    bool beyondLimit = false;
+};
+
+// "1 hit found.", "12 hits found.", "> 1000 hits found.".
+std::string SummaryText(long hits, bool beyondLimit);
+
+// Adds the hits of findWhat to the tree (which should be empty), then the
+// summary node first among the roots, or the root "Search String Not Found".
+SearchOutcome SearchProjects(host::VBE& vbe, std::string_view findWhat, const FindOptions& options,
+                             FindTree& tree);
+
+}  // namespace qv::find
