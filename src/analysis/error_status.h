@@ -1,0 +1,64 @@
+#pragma once
+// Whether a routine carries the standard error handler and whether it is
+// intact, as a pair of status codes: the top status (the block after the
+// declaration) and the exit status (the block before the closing line). Also
+// whether a routine needs the standard handler at all.
+//
+// A block is judged against what the current templates produce: equal is
+// OK; matching the pattern-mode template (names and parameters as
+// wildcards) is IN ERROR; holding every template line with other lines in
+// between is EXTRA CODE.
+
+#include <string>
+#include <string_view>
+
+#include "host/code_host.h"
+
+namespace qv::errorhandling {
+class TemplateRoutine;
+}
+
+namespace qv::analysis {
+
+enum Status : int {
+    kStatusOk = 0,
+    kStatusSome = 1,              // some "On Error " statement, not the standard one
+    kStatusMissing = 2,           // no "On Error " statement at all
+    kStatusInError = 3,           // the standard block, differing from the templates
+    kStatusExtraCode = 4,         // the template lines, with other lines between them
+    kStatusInErrorExtraCode = 5,  // both
+    kStatusNotApplicable = 6,     // no exit status applies
+};
+
+struct StatusPair {
+    int top = kStatusMissing;
+    int exit = kStatusNotApplicable;
+    bool operator==(const StatusPair&) const = default;
+};
+
+// codeText: the routine's body without comments, as RemoveComments gives it.
+StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
+                            std::string_view codeText);
+// The same, with the routine's full body text (RemoveComments' out-argument)
+// already at hand, so that it is not read again.
+StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
+                            std::string_view codeText, std::string_view fullText);
+
+int TestForTop(host::CodeModule& module, std::string_view name, int kind);
+int TestForOldStuff(host::CodeModule& module, std::string_view name, int kind);
+// The tests on a full body text already read.
+int TestForTop(errorhandling::TemplateRoutine& routine, std::string_view fullText);
+int TestForOldStuff(errorhandling::TemplateRoutine& routine, std::string_view fullText);
+
+// True when the routine must carry the standard handler.
+bool ErrorHandlingRequired(host::Member& member);
+
+// The top status shown for a routine: for one that needs no handler, "SOME"
+// and "MISSING" become "OK" and every other status "EXTRA CODE" (a standard
+// handler where none belongs).
+int ShownTopStatus(int top, bool required);
+
+// The status word of a code; "" outside 0..6.
+std::string StatusString(int code);
+
+}  // namespace qv::analysis

@@ -1,0 +1,90 @@
+#include "analysis/module_counts.h"
+
+#include "analysis/routine_parsing.h"
+#include "platform/services.h"
+#include "platform/vb_error.h"
+
+namespace qv::analysis {
+
+namespace {
+
+void Count(ModuleCounts& counts, const StatusPair& status) {
+    switch (CountAs(status)) {
+        case Tally::Good: ++counts.good; break;
+        case Tally::Some: ++counts.some; break;
+        case Tally::Error: ++counts.error; break;
+        case Tally::None: ++counts.none; break;
+    }
+}
+
+// The status pair of one routine as the lists show it.
+RoutineStatusRow Evaluate(host::CodeModule& module, const RoutineEntry& entry) {
+    RoutineStatusRow row;
+    row.name = entry.name;
+    row.kind = entry.kind;
+    std::string fullText;
+    const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
+    row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText);
+    row.required = ErrorHandlingRequired(module.Members().Item(entry.name));
+    row.status.top = ShownTopStatus(row.status.top, row.required);
+    return row;
+}
+
+}  // namespace
+
+Tally CountAs(const StatusPair& status) {
+    switch (status.top) {
+        case kStatusMissing: return Tally::None;
+        case kStatusSome: return Tally::Some;
+        case kStatusOk:
+            return status.exit == kStatusOk || status.exit == kStatusNotApplicable ? Tally::Good
+                                                                                   : Tally::Error;
+        default: return Tally::Error;
+    }
+}
+
+std::string KindWord(int kind) {
+    switch (kind) {
+        case host::vbext_pk_Let: return "Let";
+        case host::vbext_pk_Set: return "Set";
+        case host::vbext_pk_Get: return "Get";
+        default: return {};
+    }
+}
+
+ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
+                         std::string_view componentName, bool withRoutines) try {
+    ModuleCounts counts;
+    host::CodeModule* module =
+        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName).CodeModule();
+    if (module == nullptr) return counts;
+
+    RoutineList names;
+    GetRoutineNames(vbe, projectName, componentName, names, true);
+    // The routine bar runs on from about half way while the routines are judged.
+    const int entries = static_cast<int>(names.size());
+    Services& services = GetServices();
+    services.DoStatus(-1, -1, -1, 2 * entries);
+    for (int i = 0; i < entries; ++i) {
+        services.DoStatus(-1, entries - 1 + i);
+        if (i == 0) continue;  // "(Declarations)" has no status
+        RoutineStatusRow row = Evaluate(*module, names[static_cast<size_t>(i)]);
+        Count(counts, row.status);
+        if (withRoutines) {
+            row.typeWord = KindWord(row.kind);
+            row.routineType = row.kind != host::vbext_pk_Proc
+                                  ? "Property"
+                                  : GetRoutineType(*module, row.name, row.kind);
+            counts.routines.push_back(std::move(row));
+        }
+    }
+    return counts;
+} QV_PASS_UP("AddIn", "CountModule")
+
+ModuleCounts CountModule(host::CodeModule& module, bool withRoutines) try {
+    host::VBComponent& component = module.Parent();
+    host::VBProject& project = component.Collection().Parent();
+    return CountModule(project.VBE(), project.Name(), component.Name(), withRoutines);
+} QV_PASS_UP("AddIn", "CountModule")
+
+}  // namespace qv::analysis

@@ -1,0 +1,238 @@
+#include "errorhandling/templates.h"
+
+#include <vector>
+
+#include "analysis/markers.h"
+#include "analysis/routine_parsing.h"
+#include "platform/like.h"
+#include "platform/services.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "settings/settings_record.h"
+
+namespace qv::errorhandling {
+
+using text::kCrLf;
+using text::ReplaceAll;
+
+namespace {
+
+bool Contains(std::string_view s, std::string_view what) {
+    return s.find(what) != std::string_view::npos;
+}
+
+// The routine's name as %r gives it: accessors carry their kind.
+std::string QualifiedName(const std::string& name, int kind) {
+    switch (kind) {
+        case host::vbext_pk_Let: return name + "(Let)";
+        case host::vbext_pk_Set: return name + "(Set)";
+        case host::vbext_pk_Get: return name + "(Get)";
+        default: return name;
+    }
+}
+
+// Drops the lines that are blank after trimming spaces; the kept lines stay
+// as they are.
+std::string WithoutBlankLines(std::string_view block) {
+    std::vector<std::string> kept;
+    for (std::string& line : text::SplitLines(block)) {
+        if (!text::Trim(line).empty()) kept.push_back(std::move(line));
+    }
+    return text::JoinLines(kept);
+}
+
+std::string SubstituteNormal(std::string s, TemplateRoutine& routine) {
+    if (Contains(s, "%e")) s = ReplaceAll(s, "%e", "Exit " + routine.RoutineType());
+    s = ReplaceAll(s, "%r", QualifiedName(routine.Name(), routine.Kind()));
+    s = ReplaceAll(s, "%m", routine.Module().Name());
+    if (Contains(s, "%P")) s = ReplaceAll(s, "%P", routine.Parameters(true));
+    if (Contains(s, "%p")) s = ReplaceAll(s, "%p", routine.Parameters(false));
+    if (Contains(s, "%F") || Contains(s, "%f")) {
+        if (routine.RoutineType() == "Function") {
+            s = ReplaceAll(s, "%F", ", " + routine.Name());
+            s = ReplaceAll(s, "%f", " " + routine.Name());
+        } else {
+            // Outside Functions the function value has nothing to name, for
+            // either spelling.
+            s = ReplaceAll(s, "%f", "");
+            s = ReplaceAll(s, "%F", "");
+        }
+    }
+    return s;
+}
+
+std::string SubstitutePattern(std::string s, TemplateRoutine& routine) {
+    // Whatever string the user put into an empty literal still matches.
+    s = ReplaceAll(s, "\"\"", "\"*\"");
+    s = ReplaceAll(s, "%r", "*");
+    s = ReplaceAll(s, "%p", "*");
+    s = ReplaceAll(s, "%m", "*");
+    if (Contains(s, "%e")) s = ReplaceAll(s, "%e", "Exit " + routine.RoutineType());
+    // The upper-case spellings follow their lower-case partners, so that a
+    // template using them still matches after the parameters change.
+    s = ReplaceAll(s, "%P", "*");
+    if (Contains(s, "%f") || Contains(s, "%F")) {
+        const bool function = routine.RoutineType() == "Function";
+        s = ReplaceAll(s, "%f", function ? ", *" : "");
+        s = ReplaceAll(s, "%F", function ? ", *" : "");
+    }
+    return s;
+}
+
+host::VBControls* ControlsOf(host::VBComponent& component) {
+    host::Designer* designer = component.Designer();
+    return designer == nullptr ? nullptr : &designer->VBControls();
+}
+
+}  // namespace
+
+TemplateRoutine::TemplateRoutine(host::Member& member, int kind)
+    : member_(member), module_(analysis::ModuleOf(member)), name_(member.Name()), kind_(kind) {}
+
+const std::string& TemplateRoutine::RoutineType() {
+    if (!routineType_) routineType_ = analysis::GetRoutineType(module_, name_, kind_);
+    return *routineType_;
+}
+
+const std::string& TemplateRoutine::Parameters(bool leadingComma) {
+    std::optional<std::string>& slot = parameters_[leadingComma ? 1 : 0];
+    if (!slot) slot = analysis::ParameterList(member_, kind_, leadingComma);
+    return *slot;
+}
+
+bool TemplateRoutine::IsTerminate() {
+    if (!terminate_) terminate_ = IsTermimate(member_);
+    return *terminate_;
+}
+
+bool TemplateRoutine::IsMts() {
+    if (!mts_) {
+        mts_ = module_.Parent().Type() == host::vbext_ct_ClassModule &&
+               analysis::GetMTSTransactionMode(module_) >= 1 &&
+               !Like(name_, "ObjectControl_*", CompareMode::Binary);
+    }
+    return *mts_;
+}
+
+bool TemplateRoutine::IsEvent() {
+    if (event_) return *event_;
+    host::VBComponent& component = module_.Parent();
+    const int type = component.Type();
+    bool event = false;
+    switch (type) {
+        case host::vbext_ct_StdModule:
+            event = text::ToLower(name_) == "main";
+            break;
+        case host::vbext_ct_ClassModule:
+            event = analysis::IsWithEventsHandler(member_);
+            break;
+        case host::vbext_ct_VBForm:
+        case host::vbext_ct_VBMDIForm:
+        case host::vbext_ct_PropPage:
+        case host::vbext_ct_UserControl:
+        case host::vbext_ct_DocObject:
+            event = CheckAtTop(name_, ControlsOf(component), type) ||
+                    analysis::IsWithEventsHandler(member_);
+            break;
+        case host::vbext_ct_ActiveXDesigner:
+            event = member_.Scope() == host::vbext_Private &&
+                    member_.Type() == host::vbext_mt_Method &&
+                    Like(name_, "*_*", CompareMode::Binary);
+            break;
+        default:
+            break;
+    }
+    event_ = event;
+    return event;
+}
+
+ExitTexts CurrentExitTexts() {
+    const settings::SettingsRecord& s = settings::Settings();
+    return {s.add2, s.add2a, s.add3, s.add4, s.add6};
+}
+
+std::string TopBit(host::Member& member, int kind, bool patternMode) try {
+    TemplateRoutine routine(member, kind);
+    return TopBit(routine, patternMode);
+} QV_PASS_UP("ErrorHandling", "TopBit")
+
+std::string TopBit(TemplateRoutine& routine, bool patternMode) try {
+    // Long module and project runs stay responsive.
+    GetServices().DoEvents();
+    const settings::SettingsRecord& s = settings::Settings();
+    std::string block = "On Error GoTo " + s.label2 + std::string(kCrLf);
+    if (!s.add0.empty()) {
+        block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + s.add0 +
+                std::string(kCrLf) + block;
+    }
+    if (!s.add1.empty()) {
+        block += s.add1 + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
+                 std::string(kCrLf);
+    }
+    return WithoutBlankLines(DoSubs(block, patternMode, routine));
+} QV_PASS_UP("ErrorHandling", "TopBit")
+
+std::string LastBit(host::Member& member, int kind, const ExitTexts& texts,
+                    bool patternMode) try {
+    TemplateRoutine routine(member, kind);
+    return LastBit(routine, texts, patternMode);
+} QV_PASS_UP("ErrorHandling", "LastBit")
+
+std::string LastBit(TemplateRoutine& routine, const ExitTexts& texts, bool patternMode) try {
+    if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
+    const settings::SettingsRecord& s = settings::Settings();
+    const bool mts = routine.IsMts();
+    std::string block = s.label1 + ":" + std::string(kCrLf);
+    block += (mts ? texts.add2a : texts.add2) + std::string(kCrLf);
+    block += "%e" + std::string(kCrLf);
+    block += s.label2 + ":" + std::string(kCrLf);
+    if (mts) {
+        block += texts.add6;
+    } else if (routine.IsEvent()) {
+        block += texts.add3;
+    } else {
+        block += texts.add4;
+    }
+    return WithoutBlankLines(DoSubs(block, patternMode, routine));
+} QV_PASS_UP("ErrorHandling", "LastBit")
+
+std::string DoSubs(std::string_view text, bool patternMode, host::Member& member, int kind) try {
+    TemplateRoutine routine(member, kind);
+    return DoSubs(text, patternMode, routine);
+} QV_PASS_UP("ErrorHandling", "DoSubs")
+
+std::string DoSubs(std::string_view text, bool patternMode, TemplateRoutine& routine) try {
+    return patternMode ? SubstitutePattern(std::string(text), routine)
+                       : SubstituteNormal(std::string(text), routine);
+} QV_PASS_UP("ErrorHandling", "DoSubs")
+
+bool CheckAtTop(std::string_view name, host::VBControls* controls, int componentType) try {
+    if (Like(name, "*_*_*", CompareMode::Binary) || !Like(name, "*_*", CompareMode::Binary)) {
+        return false;
+    }
+    std::string_view designerPrefix;
+    switch (componentType) {
+        case host::vbext_ct_VBForm: designerPrefix = "form_"; break;
+        case host::vbext_ct_VBMDIForm: designerPrefix = "mdiform_"; break;
+        case host::vbext_ct_PropPage: designerPrefix = "PropertyPage_"; break;
+        case host::vbext_ct_UserControl: designerPrefix = "UserControl_"; break;
+        case host::vbext_ct_DocObject: designerPrefix = "userdocument_"; break;
+        default: break;
+    }
+    if (!designerPrefix.empty() && text::ContainsIgnoreCase(name, designerPrefix)) return true;
+    return analysis::HasControl(controls, name.substr(0, name.rfind('_')));
+} QV_PASS_UP("ErrorHandling", "CheckAtTop")
+
+bool IsTermimate(host::Member& member) try {
+    const std::string name = member.Name();
+    switch (analysis::ModuleOf(member).Parent().Type()) {
+        case host::vbext_ct_ClassModule:
+            return text::EqualsIgnoreCase(name, "Class_Terminate");
+        case host::vbext_ct_ActiveXDesigner:
+            return Like(name, "*_Terminate", CompareMode::Binary);
+        default:
+            return false;
+    }
+} QV_PASS_UP("ErrorHandling", "IsTermimate")
+
+}  // namespace qv::errorhandling
