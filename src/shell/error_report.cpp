@@ -1,0 +1,46 @@
+#include "shell/error_report.h"
+
+#include "platform/services.h"
+#include "platform/text.h"
+
+namespace qv::shell {
+
+namespace {
+
+// Runs one step of the report; the report goes on whatever happens.
+template <typename Step>
+void Ignoring(Step step) noexcept {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+std::string ErrorReportText(std::string_view functionName, const ErrorRecord& error) {
+    const std::string crlf(text::kCrLf);
+    const std::string sourceWithBreaks = text::ReplaceAll(error.source, ":", crlf + "\t\t");
+    std::string report = "An error has occurred.  Contact Brell with the following information:" +
+                         crlf + crlf + "\tFunction: " + std::string(functionName) + crlf + crlf +
+                         "\tError Source: " + crlf + "\t\t" + sourceWithBreaks + crlf + crlf +
+                         "\tError Number: " + std::to_string(error.number) + crlf + crlf +
+                         "\tError Description: " + error.description + crlf + crlf +
+                         "THIS INFORMATION HAS BEEN COPIED TO THE CLIPBOARD.";
+    if (error.line != 0) report += "\tLast known line number: " + std::to_string(error.line);
+    return report;
+}
+
+void ErrorLog(std::string_view functionName) {
+    ErrorRecord error;
+    Ignoring([&] { error = Err(); });
+    Ignoring([] { ClearSavedError(); });
+    std::string report;
+    Ignoring([&] { report = ErrorReportText(functionName, error); });
+    Ignoring([&] { GetServices().SetClipboardText(report); });
+    Ignoring([&] { GetServices().MessageBox(report, kErrorReportStyle, {}, false); });
+    Ignoring([&] { GetServices().LogError(report); });
+    Ignoring([] { ClearCurrentError(); });
+}
+
+}  // namespace qv::shell
