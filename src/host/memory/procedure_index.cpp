@@ -26,9 +26,9 @@ void ProcedureIndex::Rebuild(const LineStore& lines) {
     InvalidateNames();
 }
 
-long ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
-                          std::vector<ProcInfo>& out, long syncAfter,
-                          const std::vector<ProcInfo>& old, size_t oldFrom) {
+size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
+                            std::vector<ProcInfo>& out, long syncAfter,
+                            const std::vector<ProcInfo>& old, size_t oldFrom) {
     const long n = lines.Count();
     size_t o = oldFrom;
     bool continuedIsCode = false;
@@ -58,8 +58,7 @@ long ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
                     // From here on the old reading still holds.
                     if (state.open >= 0) out[static_cast<size_t>(state.open)].end = i - 1;
                     state.beforeFirstProc = false;
-                    out.insert(out.end(), old.begin() + static_cast<long>(o), old.end());
-                    return i;
+                    return o;
                 }
             }
             if (state.open >= 0) out[static_cast<size_t>(state.open)].end = i - 1;  // never closed
@@ -85,7 +84,7 @@ long ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
         state.previousContinued = continued;
     }
     if (state.open >= 0) out[static_cast<size_t>(state.open)].end = n;
-    return -1;
+    return old.size();
 }
 
 void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long damageEnd) {
@@ -97,15 +96,28 @@ void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long dama
         --anchor;
     }
     ScanState state;
-    std::vector<ProcInfo> out(procs_.begin(), procs_.begin() + (anchor + 1));
     long from = 1;
     if (anchor >= 0) {
         from = procs_[static_cast<size_t>(anchor)].end + 1;
         state.beforeFirstProc = false;
     }
-    Scan(lines, from, state, out, damageEnd, procs_, static_cast<size_t>(anchor + 1));
+    // Read again from the anchor down to the first procedure that reads as
+    // before, and splice the new reading in place of the old one.
+    std::vector<ProcInfo> fresh;
+    const size_t first = static_cast<size_t>(anchor + 1);
+    const size_t sync = Scan(lines, from, state, fresh, damageEnd, procs_, first);
     if (anchor < 0) declarationLines_ = state.lastDeclarationCode;
-    procs_ = std::move(out);
+    const auto begin = procs_.begin() + static_cast<long>(first);
+    const size_t replaced = sync - first;
+    const size_t common = std::min(replaced, fresh.size());
+    std::move(fresh.begin(), fresh.begin() + static_cast<long>(common), begin);
+    if (fresh.size() > replaced) {
+        procs_.insert(begin + static_cast<long>(common),
+                      std::make_move_iterator(fresh.begin() + static_cast<long>(common)),
+                      std::make_move_iterator(fresh.end()));
+    } else {
+        procs_.erase(begin + static_cast<long>(common), begin + static_cast<long>(replaced));
+    }
     ++version_;
     InvalidateNames();
 }

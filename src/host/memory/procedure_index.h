@@ -60,9 +60,9 @@ private:
     };
 
     // Reads lines from..N, appending procedures to out, until it reaches the
-    // declaration line of an old procedure beyond syncAfter (returned, -1 when
-    // it ran to the end).
-    long Scan(const LineStore& lines, long from, ScanState& state, std::vector<ProcInfo>& out,
+    // declaration line of an old procedure beyond syncAfter; returns that
+    // procedure's index in old (old.size() when it ran to the end).
+    size_t Scan(const LineStore& lines, long from, ScanState& state, std::vector<ProcInfo>& out,
               long syncAfter, const std::vector<ProcInfo>& old, size_t oldFrom);
     void Reindex(const LineStore& lines, long damageStart, long damageEnd);
     void InvalidateNames() const;
