@@ -1,10 +1,13 @@
 #include "app/cli/terminal_services.h"
 
+#include <syslog.h>
 #include <unistd.h>
 
 #include <QDateTime>
 #include <QLocale>
 #include <iostream>
+
+#include "platform/text.h"
 
 namespace qv::cli {
 
@@ -63,6 +66,14 @@ std::string TerminalServices::FormatGeneralDate(std::time_t when, bool withTime)
     QString text = locale.toString(moment.date(), QLocale::ShortFormat);
     if (withTime) text += " " + locale.toString(moment.time(), QLocale::LongFormat);
     return text.toStdString();
+}
+
+void TerminalServices::LogError(std::string_view report) {
+    // One entry, with the report's line breaks as the system log keeps them.
+    const std::string entry = text::ReplaceAll(report, text::kCrLf, "\n");
+    ::openlog("qvaddin", LOG_PID, LOG_USER);
+    ::syslog(LOG_ERR, "%s", entry.c_str());
+    ::closelog();
 }
 
 }  // namespace qv::cli

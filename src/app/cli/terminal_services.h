@@ -39,6 +39,9 @@ public:
                    bool atCursor) override;
     StatusWindow& GetStatusWindow() override { return status_; }
     std::string FormatGeneralDate(std::time_t when, bool withTime) override;
+    // The application log is the system log (identity "qvaddin", error
+    // priority); the clipboard text stays in memory for the report.
+    void LogError(std::string_view report) override;
 
 private:
     TerminalStatusWindow status_;
