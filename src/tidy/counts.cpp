@@ -1,0 +1,240 @@
+#include "tidy/counts.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "platform/vb_strings.h"
+#include "settings/settings_record.h"
+#include "tidy/line_text.h"
+#include "tidy/tidy_state.h"
+
+namespace qv::tidy {
+
+namespace {
+
+using text::EndsWith;
+using text::StartsWith;
+
+// The levels a line closes and opens, in the order its statements do so.
+// before: how far the line itself moves out; after: how far the lines after
+// it move in, relative to the line.
+class LevelShift {
+public:
+    void Close(long n) {
+        delta_ -= n;
+        lowest_ = std::min(lowest_, delta_);
+    }
+    void Open(long n) { delta_ += n; }
+    long Before() const { return -lowest_; }
+    long After() const { return delta_ - lowest_; }
+
+private:
+    long delta_ = 0;
+    long lowest_ = 0;
+};
+
+// The contents of every string literal removed; the quotes stay.
+std::string BlankStrings(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        const size_t open = s.find('"', i);
+        if (open == std::string_view::npos) break;
+        out.append(s.substr(i, open + 1 - i));
+        const size_t close = s.find('"', open + 1);
+        if (close == std::string_view::npos) {
+            i = open + 1;
+            break;
+        }
+        out.push_back('"');
+        i = close + 1;
+    }
+    out.append(s.substr(std::min(i, s.size())));
+    return out;
+}
+
+// The code of the line: string contents blanked, the comment cut off.
+std::string CodeOf(std::string_view line) {
+    std::string s = BlankStrings(line);
+    const size_t quote = s.find('\'');
+    if (quote != std::string::npos) s.resize(quote);
+    const size_t rem = s.find("Rem ");
+    if (rem != std::string::npos) s.resize(rem);
+    return s;
+}
+
+// One line's pass through the statements: updates the state and the shift.
+class StatementWalk {
+public:
+    StatementWalk(TidyState& state, const KeywordList& openers, const KeywordList& closers,
+                  int routineFlag, bool selectIndents)
+        : st_(state), openers_(openers), closers_(closers), routineFlag_(routineFlag),
+          selectIndents_(selectIndents) {}
+
+    void Run(const std::vector<std::string>& parts, bool commentLine) {
+        const size_t last = parts.size() - 1;
+        for (size_t k = 0; k <= last; ++k) {
+            if (!Statement(parts[k], k, last, commentLine)) break;
+        }
+    }
+
+    const LevelShift& Shift() const { return shift_; }
+
+private:
+    // False stops the walk over the line's statements.
+    bool Statement(const std::string& part, size_t k, size_t last, bool commentLine) {
+        if (st_.thenPending) shift_.Close(1);
+        std::string s;
+        if (st_.ifHeader) {
+            s = std::string(text::Trim(part)) + " ";
+            st_.thenPending = StartsWith(s, "Then ") || (s + " ").find(" Then ") != std::string::npos;
+        } else {
+            // The statement's own text; the last one keeps the line's end as it is.
+            s = k == last ? std::string(text::LTrim(part)) : std::string(text::Trim(part)) + " ";
+            st_.thenPending = false;
+        }
+        if (st_.ifHeader && st_.continued && !st_.thenPending) return false;
+        if (StartsWith(s, "'") || StartsWith(s, "Rem ") || st_.inComment ||
+            (k == 0 && commentLine)) {
+            st_.inComment = true;
+            return false;
+        }
+        if (StartsWith(s, "#If ") || StartsWith(s, "If ") || st_.ifHeader) {
+            if (k != last) {
+                st_.ifHeader = true;
+                return false;
+            }
+            IfStatement(s);
+            return true;
+        }
+        KeywordStatement(s);
+        return true;
+    }
+
+    void IfStatement(const std::string& s) {
+        const size_t then = (s + " ").find(" Then ");
+        if (StartsWith(s, "Then ") || then != std::string::npos) {
+            st_.thenPending = true;
+            const size_t restAt = then == std::string::npos ? 4 : then + 5;
+            const std::string_view rest =
+                text::Trim(std::string_view(s).substr(std::min(restAt, s.size())));
+            // A block If opens a level; a single-line If does not.
+            if (rest.empty() || StartsWith(rest, "'")) shift_.Open(1);
+            st_.thenPending = st_.ifHeader && st_.continued;
+        }
+        st_.ifHeader = EndsWith(s, " _ ") || EndsWith(s, "_ ");
+        st_.continued = st_.ifHeader;
+        if (st_.ifHeader) {
+            shift_.Open(1);
+            st_.ifHeader = !EndsWith(s, "Then _ ");
+        }
+    }
+
+    void KeywordStatement(const std::string& s) {
+        long opens = 0;
+        long closes = 0;
+        if (!st_.inType) {
+            const int o = FirstMatch(openers_, s);
+            if (o >= 0) {
+                opens = (routineFlag_ == 1 && o == 0 && selectIndents_) ? 2 : 1;
+                if (routineFlag_ == 0 && o < 3) st_.inType = true;
+            }
+        }
+        const int c = FirstMatch(closers_, s);
+        if (c >= 0) {
+            closes = (routineFlag_ == 1 && c == 0 && selectIndents_) ? 2 : 1;
+            if (c == static_cast<int>(closers_.size()) - 1) {
+                closes += static_cast<long>(std::count(s.begin(), s.end(), ','));
+            }
+            if (routineFlag_ == 0 && c == 0 && st_.inType) st_.inType = false;
+        }
+        // A keyword in both lists moves its own line out and the next lines back in.
+        shift_.Close(closes);
+        shift_.Open(opens);
+    }
+
+    TidyState& st_;
+    const KeywordList& openers_;
+    const KeywordList& closers_;
+    const int routineFlag_;
+    const bool selectIndents_;
+    LevelShift shift_;
+};
+
+// Where the comment setting puts a comment line; may replace the text by
+// the line as read.
+void PlaceComment(std::string& line, const std::string& raw, long& indent,
+                  const TidyState& st) {
+    const long mode = settings::Settings().comment;
+    if (mode == 2) {
+        if (StartsWith(raw, "'") || StartsWith(raw, "Rem ") || st.previousComment) {
+            line = raw + " ";
+            indent = 0;
+        }
+        return;
+    }
+    if (StartsWith(line, "Rem ") || StartsWith(line, "'") || (st.continued && st.inComment)) {
+        if (mode == 0) {
+            line = raw + " ";
+            indent = 0;
+        } else if (mode == 3) {
+            indent = 0;
+        }
+    }
+}
+
+// Continuation lines sit one level deeper than the statement they continue.
+void TrackContinuation(const std::string& line, long& after, TidyState& st) {
+    if (st.continued) {
+        if (!EndsWith(line, " _ ")) {
+            if (!st.ifHeader) --after;
+            st.continued = false;
+            st.ifHeader = false;
+            st.inComment = false;
+        }
+    } else if (EndsWith(line, " _ ")) {
+        ++after;
+        st.continued = true;
+    } else {
+        st.ifHeader = false;
+        st.inComment = false;
+    }
+}
+
+}  // namespace
+
+void Counts(std::string& line, const KeywordList& openers, const KeywordList& closers,
+            int routineFlag, bool first) try {
+    TidyState& st = TheTidyState();
+    if (first) {
+        st = TidyState{};
+        st.level = routineFlag;
+    }
+    st.previousComment = st.inComment;
+
+    const std::string raw = line;
+    std::string text(text::Trim(TabsToSpaces(raw)));
+    const bool commentLine = StartsWith(text, "'") || StartsWith(text, "Rem ");
+    const std::string code = CodeOf(text) + " ";
+    text += " ";
+
+    StatementWalk walk(st, openers, closers, routineFlag, settings::Settings().select != 0);
+    walk.Run(vb5stuff::Split(code, ": "), commentLine);
+    long after = walk.Shift().After();
+
+    st.level = std::max(0L, st.level - walk.Shift().Before());
+    long indent = st.level;
+    PlaceComment(text, raw, indent, st);
+    text.insert(0, static_cast<size_t>(indent), '\t');
+    if (text::Trim(WithoutTabs(text)).empty()) text.clear();
+
+    TrackContinuation(text, after, st);
+    st.level += after;
+    line = std::move(text);
+} QV_PASS_UP("Tidy", "Counts")
+
+}  // namespace qv::tidy

@@ -1,0 +1,23 @@
+#pragma once
+// Procedure header layout: the lines from a routine's start line through its
+// declaration (and, for tidy, the comment block under it) go to column 1,
+// and the continuation lines of a declaration that spans several lines line
+// up one column right of its opening parenthesis.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/code_host.h"
+
+namespace qv::tidy {
+
+// The header lines (text joined with CR LF) laid out.
+std::vector<std::string> HeaderText(std::string_view text);
+
+// Replaces the header lines read from startLine (text) by their layout when
+// the setting `header` is on; the member's attributes are kept. A header of
+// one line is left alone.
+void DoHeader(std::string_view text, long startLine, host::Member& member);
+
+}  // namespace qv::tidy

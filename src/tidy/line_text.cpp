@@ -1,0 +1,24 @@
+#include "tidy/line_text.h"
+
+namespace qv::tidy {
+
+std::string TabsToSpaces(std::string_view line) {
+    std::string out(line);
+    bool inString = false;
+    for (char& c : out) {
+        if (c == '"') inString = !inString;
+        else if (c == '\t' && !inString) c = ' ';
+    }
+    return out;
+}
+
+std::string WithoutTabs(std::string_view line) {
+    std::string out;
+    out.reserve(line.size());
+    for (char c : line) {
+        if (c != '\t') out.push_back(c);
+    }
+    return out;
+}
+
+}  // namespace qv::tidy

@@ -1,0 +1,33 @@
+#pragma once
+// Keeps the settable attributes of members (description, help id, ...) alive
+// while the lines that declare them are rewritten.
+
+#include <string>
+#include <vector>
+
+#include "host/code_host.h"
+
+namespace qv::tidy {
+
+struct SavedProperties {
+    std::string name;
+    host::MemberAttributes attributes;
+};
+
+// Saves the attributes of the module's public variables and events (members
+// declared in the declarations section that are not private, not methods,
+// properties or constants) in a process-wide list, replacing what it held.
+void SaveProperties(host::CodeModule& module);
+
+// Writes the saved attributes back to the members of the same names.
+void RestoreProperties(host::CodeModule& module);
+
+// Writes the saved attributes back to one member. Only attributes that hold
+// something (a text that is not empty, a number or flag that is not zero)
+// are written; the member keeps its other values.
+void RestoreMemberProperties(host::Member& member, const host::MemberAttributes& saved);
+
+// The process-wide list that SaveProperties fills.
+const std::vector<SavedProperties>& SavedPropertyList();
+
+}  // namespace qv::tidy

@@ -1,0 +1,76 @@
+#include "tidy/module_lines.h"
+
+#include "host/memory/received_line_tidy.h"
+#include "host/memory/vb_syntax.h"
+#include "linenumbers/ide_tab_width.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+
+namespace qv::tidy {
+
+namespace {
+
+// The tab width the host expands tabs with: the IDE's own setting. Only used
+// to foresee what the host will store, so a setting that cannot be read
+// falls back to the IDE's default instead of failing the tidy.
+int HostTabWidth() {
+    try {
+        return linenumbers::UsableTabWidth(linenumbers::IdeTabWidth());
+    } catch (...) {
+        return 4;
+    }
+}
+
+// The lines as the host will store them once inserted after `previous`.
+std::vector<std::string> AsStored(const std::vector<std::string>& lines,
+                                  std::string_view previous, int tabWidth) {
+    std::vector<std::string> stored;
+    stored.reserve(lines.size());
+    bool continuation = host::memory::IsContinued(previous);
+    for (const std::string& line : lines) {
+        stored.push_back(host::memory::TidyReceivedLine(line, tabWidth, continuation));
+        continuation = host::memory::IsContinued(stored.back());
+    }
+    return stored;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count) {
+    if (count < 1) return {};
+    return text::SplitLines(module.Lines(start, count));
+}
+
+bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
+                  const std::vector<std::string>& newLines) try {
+    if (newLines.empty()) return false;
+    const std::string previous = start > 1 ? module.Lines(start - 1, 1) : std::string();
+    const std::vector<std::string> stored = AsStored(newLines, previous, HostTabWidth());
+
+    // The changed middle: lines equal at both ends stay where they are.
+    size_t head = 0;
+    while (head < oldLines.size() && head < stored.size() && oldLines[head] == stored[head]) {
+        ++head;
+    }
+    size_t tail = 0;
+    while (tail < oldLines.size() - head && tail < stored.size() - head &&
+           oldLines[oldLines.size() - 1 - tail] == stored[stored.size() - 1 - tail]) {
+        ++tail;
+    }
+    const size_t oldCount = oldLines.size() - head - tail;
+    const size_t newCount = stored.size() - head - tail;
+    if (oldCount == 0 && newCount == 0) return false;
+
+    const long at = start + static_cast<long>(head);
+    if (oldCount > 0) module.DeleteLines(at, static_cast<long>(oldCount));
+    if (newCount > 0) {
+        const std::vector<std::string> middle(newLines.begin() + static_cast<long>(head),
+                                              newLines.end() - static_cast<long>(tail));
+        const std::string joined = text::JoinLines(middle);
+        // The host stores " " as one empty line.
+        module.InsertLines(at, joined.empty() ? std::string(" ") : joined);
+    }
+    return true;
+} QV_PASS_UP("Tidy", "ReplaceLines")
+
+}  // namespace qv::tidy

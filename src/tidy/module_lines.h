@@ -1,0 +1,28 @@
+#pragma once
+// Reading a range of a code module as a line array, and writing a tidied
+// array back in its place.
+
+#include <string>
+#include <vector>
+
+#include "host/code_host.h"
+
+namespace qv::tidy {
+
+// Lines start .. start + count − 1, split at CR LF; none when count < 1.
+std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count);
+
+// Puts newLines in place of the lines read into oldLines at start, with the
+// result of deleting those lines and inserting newLines joined by CR LF. An
+// empty array changes nothing. A single blank line is written as one empty
+// line (an empty text would insert no line at all and glue the code around
+// it together).
+//
+// Only what changes is written: lines that the host would store exactly as
+// they already stand (it drops trailing blanks, turns tabs outside strings
+// and comments into spaces and puts labels in column 1) are left alone.
+// Returns true when the module was changed.
+bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
+                  const std::vector<std::string>& newLines);
+
+}  // namespace qv::tidy

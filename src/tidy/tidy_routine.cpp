@@ -1,0 +1,70 @@
+#include "tidy/tidy_routine.h"
+
+#include <string>
+#include <vector>
+
+#include "analysis/routine_parsing.h"
+#include "linenumbers/remove_line_numbers.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "tidy/header_layout.h"
+#include "tidy/member_properties.h"
+#include "tidy/module_lines.h"
+#include "tidy/tidy_keywords.h"
+#include "tidy/tidy_up_code.h"
+
+namespace qv::tidy {
+
+namespace {
+
+// Reads count lines at start, tidies them with the routine lists and writes
+// back what changed.
+void TidyRange(host::CodeModule& module, long start, long count, int routineFlag,
+               bool removeNumbers) {
+    const std::vector<std::string> old = ReadLines(module, start, count);
+    std::vector<std::string> lines = old;
+    if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag);
+    ReplaceLines(module, start, old, lines);
+}
+
+}  // namespace
+
+void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
+    host::CodeModule& module = analysis::ModuleOf(member);
+    const std::string name = member.Name();
+    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+    const long count = module.ProcCountLines(name, kind);
+
+    // Tail: the closing line and what follows it in the routine's block.
+    const long tailCount = span.startLine + count - span.lastLine;
+    if (doHeader) {
+        DoHeader(module.Lines(span.startLine, span.firstLine - span.startLine), span.startLine,
+                 member);
+    }
+    TidyRange(module, span.lastLine, tailCount, 0, false);
+
+    // Body: from the line after the declaration through the closing line.
+    TidyRange(module, span.afterDeclarationLine, span.lastLine - span.afterDeclarationLine + 1,
+              1, true);
+
+    // Head: the lines above the declaration. The body may have shrunk, but
+    // the lines above it have not moved; the host is asked again all the same.
+    const long declaration = module.ProcBodyLine(name, kind);
+    if (span.startLine < declaration) {
+        TidyRange(module, span.startLine, declaration - span.startLine, 0, false);
+    }
+} QV_PASS_UP("Tidy", "Tidy_Routine")
+
+void Tidy_Declarations(host::CodeModule& module) try {
+    const long n = module.CountOfDeclarationLines();
+    if (n == 0) return;
+    const std::vector<std::string> old = ReadLines(module, 1, n);
+    std::vector<std::string> lines = old;
+    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0);
+    if (lines.empty()) return;
+    SaveProperties(module);
+    if (ReplaceLines(module, 1, old, lines)) RestoreProperties(module);
+} QV_PASS_UP("Tidy", "Tidy_Declarations")
+
+}  // namespace qv::tidy

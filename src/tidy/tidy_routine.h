@@ -1,0 +1,20 @@
+#pragma once
+// Tidy on a code module: one routine, or the declarations section.
+
+#include "host/code_host.h"
+
+namespace qv::tidy {
+
+// Tidies one routine of the member's module, bottom-up: the closing line and
+// the lines below it (the last routine takes the module's trailing lines),
+// the body (line numbers removed, one level in), then the blank and comment
+// lines above the declaration. The declaration itself is laid out only when
+// doHeader is set and the setting `header` is on. A lone blank line between
+// two routines stays.
+void Tidy_Routine(host::Member& member, int kind, bool doHeader);
+
+// Tidies the declarations section; the attributes of public variables and
+// events are kept.
+void Tidy_Declarations(host::CodeModule& module);
+
+}  // namespace qv::tidy

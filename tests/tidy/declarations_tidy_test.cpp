@@ -1,0 +1,63 @@
+// The declarations tidy and the member attributes it keeps.
+
+#include "tidy/member_properties.h"
+#include "tidy_test_support.h"
+
+namespace qv::tidy {
+namespace {
+
+using qv::test::Vb;
+using test::TidyTest;
+
+class DeclarationsTest : public TidyTest {
+protected:
+    void SetUp() override {
+        TidyTest::SetUp();
+        fx.Add("C", host::vbext_ct_ClassModule,
+               Vb({"Option Explicit", "  Public Count As Long", "  Private Hidden As Long",
+                   "  Public Event Changed()", "  Public Const K = 1", "", "Sub A()",
+                   "End Sub"}));
+        module().SetHiddenAttributes(
+            "Count", {{0, "Attribute Count.VB_VarDescription = \"How many\""}});
+        module().SetHiddenAttributes("Hidden",
+                                     {{0, "Attribute Hidden.VB_VarDescription = \"Secret\""}});
+        module().SetHiddenAttributes("Changed",
+                                     {{0, "Attribute Changed.VB_Description = \"After a change\""}});
+    }
+    host::memory::MemoryCodeModule& module() { return fx.Module("C"); }
+    std::string Description(std::string_view member) {
+        return module().Members().Item(member).Attributes().Description;
+    }
+};
+
+TEST_F(DeclarationsTest, PublicVariablesKeepTheirAttributes) {
+    Tidy_Declarations(module());
+    EXPECT_EQ(fx.Text("C"),
+              Vb({"Option Explicit", "Public Count As Long", "Private Hidden As Long",
+                  "Public Event Changed()", "Public Const K = 1", "", "Sub A()", "End Sub"}));
+    EXPECT_EQ(Description("Count"), "How many");
+    EXPECT_EQ(Description("Changed"), "After a change");
+    EXPECT_EQ(Description("Hidden"), "Secret");
+}
+
+TEST_F(DeclarationsTest, SavesPublicVariablesAndEventsOnly) {
+    SaveProperties(module());
+    std::vector<std::string> names;
+    for (const SavedProperties& p : SavedPropertyList()) names.push_back(p.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Count", "Changed"}));
+}
+
+TEST_F(DeclarationsTest, RestoreWritesBackWhatHoldsSomething) {
+    SaveProperties(module());
+    module().Members().Item("Count").SetAttributes({});
+    host::MemberAttributes changed = module().Members().Item("Changed").Attributes();
+    changed.HelpContextID = 12;
+    module().Members().Item("Changed").SetAttributes(changed);
+    RestoreProperties(module());
+    EXPECT_EQ(Description("Count"), "How many");
+    EXPECT_EQ(module().Members().Item("Changed").Attributes().HelpContextID, 12)
+        << "a saved zero is not written";
+}
+
+}  // namespace
+}  // namespace qv::tidy

@@ -1,0 +1,188 @@
+// The indentation engine on line arrays: readable VB in, readable VB out.
+// Expected lines are written as the host stores them (without the trailing
+// space that tidy leaves); every pair is also checked for stability.
+
+#include "tidy/tidy_up_code.h"
+#include "tidy_test_support.h"
+
+namespace qv::tidy {
+namespace {
+
+using test::Lines;
+using test::TidyTest;
+
+Lines WithoutTrailingBlanks(Lines lines) {
+    for (std::string& l : lines) {
+        while (!l.empty() && (l.back() == ' ' || l.back() == '\t')) l.pop_back();
+    }
+    return lines;
+}
+
+Lines Body(Lines lines) {
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1);
+    return WithoutTrailingBlanks(lines);
+}
+
+Lines Declarations(Lines lines) {
+    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0);
+    return WithoutTrailingBlanks(lines);
+}
+
+// A routine body (through its closing line) tidies to expected, and expected
+// tidies to itself.
+void ExpectBody(const Lines& in, const Lines& expected) {
+    EXPECT_EQ(Body(in), expected);
+    EXPECT_EQ(Body(expected), expected) << "tidying tidy's own output changes nothing";
+}
+
+TEST_F(TidyTest, BlockIfOpensALevel) {
+    ExpectBody({"If a Then", "x = 1", "End If", "    End Sub"},
+               {"\tIf a Then", "\t\tx = 1", "\tEnd If", "End Sub"});
+}
+
+TEST_F(TidyTest, CaseLinesFollowTheSelectSetting) {
+    const Lines in = {"Select Case x", "Case 1", "y = 1", "Case Else", "y = 2", "End Select",
+                      "End Sub"};
+    ExpectBody(in, {"\tSelect Case x", "\t\tCase 1", "\t\t\ty = 1", "\t\tCase Else",
+                    "\t\t\ty = 2", "\tEnd Select", "End Sub"});
+    settings::Settings().select = 0;
+    ExpectBody(in, {"\tSelect Case x", "\tCase 1", "\t\ty = 1", "\tCase Else", "\t\ty = 2",
+                    "\tEnd Select", "End Sub"});
+}
+
+TEST_F(TidyTest, LoopsAndBlocks) {
+    ExpectBody({"For i = 1 To 2", "For j = 1 To 2", "s = s + 1", "Next j, i", "Do While a",
+                "With b", ".c = 1", "End With", "Loop", "While d", "DoEvents", "Wend", "End Sub"},
+               {"\tFor i = 1 To 2", "\t\tFor j = 1 To 2", "\t\t\ts = s + 1", "\tNext j, i",
+                "\tDo While a", "\t\tWith b", "\t\t\t.c = 1", "\t\tEnd With", "\tLoop",
+                "\tWhile d", "\t\tDoEvents", "\tWend", "End Sub"});
+}
+
+TEST_F(TidyTest, ElseAndElseIfMoveOutForOneLine) {
+    ExpectBody({"If a Then", "x = 1", "ElseIf b Then", "x = 2", "Else", "x = 3", "End If",
+                "End Sub"},
+               {"\tIf a Then", "\t\tx = 1", "\tElseIf b Then", "\t\tx = 2", "\tElse",
+                "\t\tx = 3", "\tEnd If", "End Sub"});
+}
+
+TEST_F(TidyTest, SingleLineIfChangesNoLevel) {
+    ExpectBody({"If x Then y = 1", "If x Then y = 1 Else y = 2", "z = 1", "End Sub"},
+               {"\tIf x Then y = 1", "\tIf x Then y = 1 Else y = 2", "\tz = 1", "End Sub"});
+    // The comment is cut before the test: this is a block If.
+    ExpectBody({"If x Then ' note", "y = 1", "End If", "End Sub"},
+               {"\tIf x Then ' note", "\t\ty = 1", "\tEnd If", "End Sub"});
+}
+
+TEST_F(TidyTest, ContinuationLinesSitOneLevelDeeper) {
+    ExpectBody({"x = a + _", "b + _", "c", "y = 1", "End Sub"},
+               {"\tx = a + _", "\t\tb + _", "\t\tc", "\ty = 1", "End Sub"});
+}
+
+TEST_F(TidyTest, ContinuedIfHeaderPutsTheBodyOneLevelBelowTheIf) {
+    ExpectBody({"If a And _", "b Then", "x = 1", "End If", "End Sub"},
+               {"\tIf a And _", "\t\tb Then", "\t\tx = 1", "\tEnd If", "End Sub"});
+    ExpectBody({"If a And _", "b Or _", "c Then", "x = 1", "End If", "y = 1", "End Sub"},
+               {"\tIf a And _", "\t\tb Or _", "\t\tc Then", "\t\tx = 1", "\tEnd If", "\ty = 1",
+                "End Sub"});
+    // A single-line If whose statement is on the continuation line.
+    ExpectBody({"If a Then _", "x = 1", "y = 1", "End Sub"},
+               {"\tIf a Then _", "\t\tx = 1", "\ty = 1", "End Sub"});
+    ExpectBody({"#If DEBUG Then", "Debug.Print 1", "#Else", "x = 1", "#End If", "End Sub"},
+               {"\t#If DEBUG Then", "\t\tDebug.Print 1", "\t#Else", "\t\tx = 1", "\t#End If",
+                "End Sub"});
+}
+
+TEST_F(TidyTest, StringLiteralsDoNotCount) {
+    ExpectBody({"s = \"If x Then\"", "If a = \"'\" Then", "t = \"Then: Next\"",
+                "u = \"Rem Loop\" ' Next", "End If", "End Sub"},
+               {"\ts = \"If x Then\"", "\tIf a = \"'\" Then", "\t\tt = \"Then: Next\"",
+                "\t\tu = \"Rem Loop\" ' Next", "\tEnd If", "End Sub"});
+    // A tab inside a string is data; tabs outside become indentation.
+    ExpectBody({"\t\ts = \"a\tb\"", "End Sub"}, {"\ts = \"a\tb\"", "End Sub"});
+}
+
+TEST_F(TidyTest, BlankLinesCondenseToOne) {
+    ExpectBody({"x = 1", "", "", "", "y = 1", " \t ", "", "End Sub"},
+               {"\tx = 1", "", "\ty = 1", "", "End Sub"});
+}
+
+TEST_F(TidyTest, LinesLeaveWithOneTrailingSpace) {
+    Lines lines = {"x = 1", "", "End Sub"};
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1);
+    EXPECT_EQ(lines, (Lines{"\tx = 1 ", "", "End Sub"}))
+        << "the closing line and blank lines have none";
+}
+
+TEST_F(TidyTest, CommentModes) {
+    const Lines in = {"If a Then", "' col1", "    ' indented", "Rem remark", "End If", "End Sub"};
+    ExpectBody(in, {"\tIf a Then", "\t\t' col1", "\t\t' indented", "\t\tRem remark", "\tEnd If",
+                    "End Sub"});
+    settings::Settings().comment = 0;
+    ExpectBody(in, {"\tIf a Then", "' col1", "    ' indented", "Rem remark", "\tEnd If",
+                    "End Sub"});
+    settings::Settings().comment = 2;
+    ExpectBody(in, {"\tIf a Then", "' col1", "\t\t' indented", "Rem remark", "\tEnd If",
+                    "End Sub"});
+    settings::Settings().comment = 3;
+    ExpectBody(in, {"\tIf a Then", "' col1", "' indented", "Rem remark", "\tEnd If", "End Sub"});
+}
+
+// A comment that ends in " _" continues on the next line, which is comment too.
+TEST_F(TidyTest, ContinuedCommentsStayComments) {
+    const Lines in = {"' long _", "   comment", "x = 1", "End Sub"};
+    ExpectBody(in, {"\t' long _", "\t\tcomment", "\tx = 1", "End Sub"});
+    settings::Settings().comment = 3;
+    ExpectBody(in, {"' long _", "comment", "\tx = 1", "End Sub"});
+    settings::Settings().comment = 0;
+    ExpectBody(in, {"' long _", "   comment", "\tx = 1", "End Sub"});
+    settings::Settings().comment = 2;
+    ExpectBody(in, {"' long _", "   comment", "\tx = 1", "End Sub"});
+}
+
+// Each statement of a line counts with its own text.
+TEST_F(TidyTest, SeveralStatementsOnALine) {
+    ExpectBody({"Select Case x", "Case 1: y = 1", "Case 2: y = 2", "End Select",
+                "For i = 1 To 3: s = s + i: Next i", "If a Then b = 1: c = 2", "lbl: x = 1",
+                "End Sub"},
+               {"\tSelect Case x", "\t\tCase 1: y = 1", "\t\tCase 2: y = 2", "\tEnd Select",
+                "\tFor i = 1 To 3: s = s + i: Next i", "\tIf a Then b = 1: c = 2",
+                "\tlbl: x = 1", "End Sub"});
+    ExpectBody({"For i = 1 To 3", "For j = 1 To 3", "s = s + 1", "Next j: Next i", "End Sub"},
+               {"\tFor i = 1 To 3", "\t\tFor j = 1 To 3", "\t\t\ts = s + 1", "\tNext j: Next i",
+                "End Sub"});
+}
+
+TEST_F(TidyTest, UnbalancedClosersStopAtColumnOne) {
+    ExpectBody({"End If", "End If", "x = 1", "End Sub"},
+               {"End If", "End If", "x = 1", "End Sub"});
+}
+
+TEST_F(TidyTest, DeclarationsWithTypeEnumAndDirectives) {
+    const Lines in = {"Option Explicit", "", "", "Public Type T", "a As Long", "b As String",
+                      "End Type", "Private Enum E", "One = 1", "End Enum", "#If Win32 Then",
+                      "Private Declare Function F Lib \"k\" () As Long", "#ElseIf Win16 Then",
+                      "Private x As Long", "#Else", "Private y As Long", "#End If",
+                      "  Public z As Long"};
+    const Lines expected = {"Option Explicit", "", "Public Type T", "\ta As Long",
+                            "\tb As String", "End Type", "Private Enum E", "\tOne = 1",
+                            "End Enum", "#If Win32 Then",
+                            "\tPrivate Declare Function F Lib \"k\" () As Long",
+                            "#ElseIf Win16 Then", "\tPrivate x As Long", "#Else",
+                            "\tPrivate y As Long", "#End If", "Public z As Long"};
+    EXPECT_EQ(Declarations(in), expected);
+    EXPECT_EQ(Declarations(expected), expected);
+}
+
+TEST_F(TidyTest, KeywordListsAreInPlaceWithoutReadInTidy) {
+    EXPECT_EQ(RoutineOpeners().front(), "Select Case");
+    EXPECT_EQ(RoutineClosers().back(), "Next");
+    EXPECT_EQ(DeclarationOpeners().size(), 9u);
+    ReadInTidy();
+    EXPECT_EQ(DeclarationClosers(), (KeywordList{"End Type", "End Enum", "#ElseIf", "#Else",
+                                                 "#End If"}));
+    EXPECT_EQ(FirstMatch(RoutineOpeners(), "DoEvents "), -1);
+    EXPECT_EQ(FirstMatch(RoutineOpeners(), "do until x "), 10) << "case is ignored";
+}
+
+}  // namespace
+}  // namespace qv::tidy

@@ -1,0 +1,164 @@
+// Tidy on code modules: routines, the code window's command, stability and
+// what reaches the user's file.
+
+#include "linenumbers/add_line_numbers.h"
+#include "platform/text.h"
+#include "tidy/module_lines.h"
+#include "tidy/tidy_at_cursor.h"
+#include "tidy_test_support.h"
+
+namespace qv::tidy {
+namespace {
+
+using qv::test::Vb;
+using test::Lines;
+using test::TidyTest;
+
+TEST_F(TidyTest, RoutineBodyTailAndHead) {
+    fx.Add("M", host::vbext_ct_StdModule,
+           Vb({"Option Explicit", "Private m As Long", "", "   ' Adds things",
+               "Public Sub A(ByVal x As Long)", "' what it does", "10 If x Then", "20 y = 1",
+               "End If", "", "", "    End Sub", "   ", "Private Function B() As Long", "B = 1",
+               "End Function", "", ""}));
+    auto& module = fx.Module("M");
+    Tidy_Routine(module.Members().Item("A"), 0, false);
+    Tidy_Routine(module.Members().Item("B"), 0, false);
+    EXPECT_EQ(fx.Text("M"),
+              Vb({"Option Explicit", "Private m As Long", "", "' Adds things",
+                  "Public Sub A(ByVal x As Long)", "    ' what it does", "    If x Then",
+                  "        y = 1", "    End If", "", "End Sub", "",
+                  "Private Function B() As Long", "    B = 1", "End Function", ""}));
+}
+
+// A lone blank line above a routine tidies to an empty text; it must stay a
+// line, or the routines would be glued together.
+TEST_F(TidyTest, OneBlankLineStaysBetweenRoutines) {
+    fx.Add("M", host::vbext_ct_StdModule,
+           Vb({"Sub A()", "End Sub", "", "Sub B()", "End Sub", "", "", "", "Sub C()",
+               "End Sub", " \t ", "Sub D()", "End Sub"}));
+    auto& module = fx.Module("M");
+    for (const char* name : {"B", "C", "D"}) Tidy_Routine(module.Members().Item(name), 0, false);
+    EXPECT_EQ(fx.Text("M"), Vb({"Sub A()", "End Sub", "", "Sub B()", "End Sub", "", "Sub C()",
+                                "End Sub", "", "Sub D()", "End Sub"}));
+}
+
+TEST_F(TidyTest, TidyingTwiceWritesNothingTheSecondTime) {
+    fx.Add("M", host::vbext_ct_StdModule,
+           Vb({"Option Explicit", "  Private m As Long", "", "Public Sub A(ByVal x As Long, _",
+               "      ByVal y As Long)", "On Error GoTo Error_Routine", "Select Case x",
+               "Case 1: y = 2", "End Select", "Exit_Routine:", "Exit Sub", "Error_Routine:",
+               "Resume Exit_Routine", "End Sub", "", "Property Get P() As Long", "P = m",
+               "End Property", "Property Let P(ByVal v As Long)", "m = v", "End Property"}));
+    TidyModule("M");
+    const std::string once = fx.Text("M");
+    const unsigned long edits = fx.Module("M").EditCount();
+    EXPECT_GT(edits, 0u);
+    TidyModule("M");
+    EXPECT_EQ(fx.Text("M"), once);
+    EXPECT_EQ(fx.Module("M").EditCount(), edits) << "nothing was rewritten";
+    EXPECT_EQ(once,
+              Vb({"Option Explicit", "Private m As Long", "", "Public Sub A(ByVal x As Long, _",
+                  "             ByVal y As Long)", "    On Error GoTo Error_Routine",
+                  "    Select Case x", "        Case 1: y = 2", "    End Select",
+                  "Exit_Routine:", "    Exit Sub", "Error_Routine:", "    Resume Exit_Routine",
+                  "End Sub", "", "Property Get P() As Long", "    P = m", "End Property",
+                  "Property Let P(ByVal v As Long)", "    m = v", "End Property"}));
+}
+
+// Tidy leaves one trailing space on every line it indents; the host drops
+// trailing blanks of the lines it receives, as the IDE does, so none reach
+// the file.
+TEST_F(TidyTest, NoTrailingBlanksReachTheModule) {
+    fx.Add("M", host::vbext_ct_StdModule,
+           Vb({"Dim a", "Sub A()", "If a Then", "' c", "x = 1", "End If", "End Sub", ""}));
+    TidyModule("M");
+    for (const std::string& line : text::SplitLines(fx.Text("M"))) {
+        EXPECT_TRUE(line.empty() || (line.back() != ' ' && line.back() != '\t')) << line;
+    }
+}
+
+// Numbering tidy's output and tidying again gives the tidied routine back.
+TEST_F(TidyTest, RemovingNumbersAndTidyingGivesTheTidiedOriginal) {
+    fx.Add("M", host::vbext_ct_StdModule,
+           Vb({"Public Sub A(ByVal x As Long)", "On Error GoTo Error_Routine", "Dim y As Long",
+               "If x Then", "y = 1 + _", "2", "End If", "Exit_Routine:", "Exit Sub",
+               "Error_Routine:", "Resume Exit_Routine", "End Sub"}));
+    TidyModule("M");
+    const std::string tidied = fx.Text("M");
+    for (bool ten : {false, true}) {
+        settings::Settings().ten = ten ? 1 : 0;
+        auto& module = fx.Module("M");
+        const auto span = analysis::FirstAndLast(module, "A", 0);
+        const long count = span.lastLine - span.afterDeclarationLine + 1;
+        const Lines old = ReadLines(module, span.afterDeclarationLine, count);
+        Lines numbered = old;
+        linenumbers::AddLineNumbers(numbered, 4);
+        ReplaceLines(module, span.afterDeclarationLine, old, numbered);
+        ASSERT_NE(fx.Text("M"), tidied);
+        EXPECT_EQ(module.Lines(4, 1), ten ? "20      If x Then" : "2       If x Then");
+        TidyModule("M");
+        EXPECT_EQ(fx.Text("M"), tidied);
+    }
+}
+
+class TidyAtCursorTest : public TidyTest {
+protected:
+    void SetUp() override {
+        TidyTest::SetUp();
+        component_ = &fx.Add("M", host::vbext_ct_StdModule,
+                             Vb({"Option Explicit", "  Private m As Long", "", "Sub A()",
+                                 "x = 1", "End Sub", "", "Property Get P() As Long", "P = m",
+                                 "End Property", "Property Let P(ByVal v As Long)", "m = v",
+                                 "End Property"}));
+    }
+    void TidyAt(long line) {
+        auto& module = fx.Module("M");
+        module.CodePane().SetSelection(line, 3, line, 5);
+        module.CodePane().SetTopLine(2);
+        TidyUpTheRoutine(module);
+    }
+    std::string Line(long n) { return fx.Module("M").Lines(n, 1); }
+
+    host::memory::MemoryComponent* component_ = nullptr;
+};
+
+TEST_F(TidyAtCursorTest, TheDeclarationsWhenTheCursorStandsInThem) {
+    TidyAt(2);
+    EXPECT_EQ(Line(2), "Private m As Long");
+    EXPECT_EQ(Line(5), "x = 1") << "the routines are not touched";
+}
+
+TEST_F(TidyAtCursorTest, TheRoutineAndAccessorAtTheCursor) {
+    TidyAt(5);
+    EXPECT_EQ(Line(5), "    x = 1");
+    EXPECT_EQ(Line(2), "  Private m As Long");
+    TidyAt(12);
+    EXPECT_EQ(Line(12), "    m = v") << "the Let below the Get";
+    EXPECT_EQ(Line(9), "P = m");
+    long sl, sc, el, ec;
+    fx.Module("M").CodePane().GetSelection(sl, sc, el, ec);
+    EXPECT_EQ((std::vector<long>{sl, sc, el, ec}), (std::vector<long>{12, 3, 12, 5}));
+    EXPECT_EQ(fx.Module("M").CodePane().TopLine(), 2);
+}
+
+TEST_F(TidyAtCursorTest, AReadOnlyModuleIsRefused) {
+    component_->SetFiles({"/p/M.bas"});
+    services.readOnlyFiles.insert("/p/M.bas");
+    const std::string before = fx.Text("M");
+    TidyAt(5);
+    EXPECT_EQ(fx.Text("M"), before);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
+    EXPECT_EQ(services.messages[0].title, "Brell's Add-In");
+}
+
+TEST_F(TidyTest, CommentsBelowTheDeclarationsOfAModuleWithoutRoutines) {
+    fx.Add("M", host::vbext_ct_StdModule, Vb({"  Dim a", "", "' the end"}));
+    auto& module = fx.Module("M");
+    module.CodePane().SetSelection(3, 1, 3, 1);
+    EXPECT_NO_THROW(TidyUpTheRoutine(module));
+    EXPECT_EQ(fx.Text("M"), Vb({"Dim a", "", "' the end"}));
+}
+
+}  // namespace
+}  // namespace qv::tidy
