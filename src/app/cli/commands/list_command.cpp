@@ -1,0 +1,130 @@
+// qvaddin list <target>: every project, its components and their routines.
+
+#include <QJsonArray>
+#include <ostream>
+
+#include "app/cli/command.h"
+#include "app/cli/project_target.h"
+#include "app/cli/target_json.h"
+#include "app/cli/vb_text.h"
+
+namespace qv::cli {
+
+namespace {
+
+using host::memory::MemoryComponent;
+using host::memory::MemoryProject;
+
+const char* ProjectTypeName(int type) {
+    switch (type) {
+        case host::vbext_pt_ActiveXExe: return "ActiveX EXE";
+        case host::vbext_pt_ActiveXDll: return "ActiveX DLL";
+        case host::vbext_pt_ActiveXControl: return "ActiveX Control";
+        default: return "Standard EXE";
+    }
+}
+
+const char* ComponentTypeName(int type) {
+    switch (type) {
+        case host::vbext_ct_StdModule: return "Module";
+        case host::vbext_ct_ClassModule: return "Class";
+        case host::vbext_ct_MSForm: return "MS Form";
+        case host::vbext_ct_ResFile: return "Resource File";
+        case host::vbext_ct_VBForm: return "Form";
+        case host::vbext_ct_VBMDIForm: return "MDI Form";
+        case host::vbext_ct_PropPage: return "Property Page";
+        case host::vbext_ct_UserControl: return "User Control";
+        case host::vbext_ct_DocObject: return "User Document";
+        case host::vbext_ct_RelatedDocument: return "Related Document";
+        case host::vbext_ct_ActiveXDesigner: return "Designer";
+        default: return "Component";
+    }
+}
+
+std::string KindName(int kind) {
+    switch (kind) {
+        case host::vbext_pk_Get: return " Get";
+        case host::vbext_pk_Let: return " Let";
+        case host::vbext_pk_Set: return " Set";
+        default: return "";
+    }
+}
+
+// The routines of a component without the "(Declarations)" entry.
+analysis::RoutineList Routines(LoadedTarget& target, MemoryProject& project,
+                               MemoryComponent& component) {
+    analysis::RoutineList names;
+    if (component.Code() == nullptr) return names;
+    analysis::GetRoutineNames(target.Vbe(), project.Name(), component.Name(), names, false);
+    if (!names.empty()) names.erase(names.begin());
+    return names;
+}
+
+class ListCommand : public Command {
+public:
+    QString Name() const override { return "list"; }
+    QString Summary() const override {
+        return "List the projects, their modules and each module's routines.";
+    }
+    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+
+    int Run(CommandContext& context) override {
+        auto target = LoadTarget(context);
+        const Selection selection = SelectTarget(context, *target);
+        const bool json = context.format == OutputFormat::Json;
+        const bool oneProject = context.parser.isSet("project");
+        QJsonArray projects;
+        auto& all = target->Vbe().Projects();
+        for (long p = 1; p <= all.Count(); ++p) {
+            MemoryProject& project = all.At(p);
+            if (oneProject && &project != selection.project) continue;
+            QJsonArray components;
+            if (!json) {
+                context.out << VbTextUtf8(project.Name()) << " (" << ProjectTypeName(project.Type())
+                            << ")" << (project.FileName().empty() ? "" : "  ")
+                            << VbTextUtf8(project.FileName()) << '\n';
+            }
+            for (long c = 1; c <= project.Components().Count(); ++c) {
+                MemoryComponent& component = project.Components().At(c);
+                if (selection.component != nullptr && &component != selection.component) continue;
+                const analysis::RoutineList routines = Routines(*target, project, component);
+                if (json) {
+                    QJsonObject object = ComponentJson(*target, component);
+                    QJsonArray list;
+                    for (const auto& r : routines) list.append(RoutineJson(*component.Code(), r));
+                    object.insert("routines", list);
+                    components.append(object);
+                } else {
+                    PrintComponent(context, *target, component, routines);
+                }
+            }
+            if (json) {
+                QJsonObject object = ProjectJson(project);
+                object.insert("components", components);
+                projects.append(object);
+            }
+        }
+        if (json) WriteJson(context.out, QJsonObject{{"projects", projects}});
+        return kExitOk;
+    }
+
+private:
+    static void PrintComponent(CommandContext& context, LoadedTarget& target,
+                               MemoryComponent& component, const analysis::RoutineList& routines) {
+        context.out << "  " << VbTextUtf8(component.Name()) << " ("
+                    << ComponentTypeName(component.Type()) << ")  "
+                    << VbTextUtf8(ComponentFile(target, component))
+                    << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
+        for (const auto& r : routines) {
+            context.out << "    "
+                        << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
+                        << KindName(r.kind) << ' ' << VbTextUtf8(r.name) << '\n';
+        }
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("list", ListCommand);
+
+}  // namespace qv::cli

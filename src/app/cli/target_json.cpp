@@ -1,0 +1,39 @@
+#include "app/cli/target_json.h"
+
+#include <QJsonDocument>
+#include <ostream>
+
+#include "app/cli/vb_text.h"
+
+namespace qv::cli {
+
+std::string ComponentFile(LoadedTarget& target, host::memory::MemoryComponent& component) {
+    if (const host::files::ModuleFile* file = target.Files().FileOf(component)) return file->path;
+    return component.FileCount() > 0 ? component.FileNames(1) : std::string();
+}
+
+QJsonObject ProjectJson(host::memory::MemoryProject& project) {
+    return QJsonObject{{"name", VbText(project.Name())},
+                       {"type", project.Type()},
+                       {"file", VbText(project.FileName())}};
+}
+
+QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component) {
+    return QJsonObject{{"name", VbText(component.Name())},
+                       {"type", component.Type()},
+                       {"file", VbText(ComponentFile(target, component))},
+                       {"readOnly", analysis::IsReadOnly(component)}};
+}
+
+QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+    return QJsonObject{
+        {"name", VbText(routine.name)},
+        {"kind", routine.kind},
+        {"routineType", VbText(analysis::GetRoutineType(module, routine.name, routine.kind))}};
+}
+
+void WriteJson(std::ostream& out, const QJsonObject& object) {
+    out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,31 @@
+#pragma once
+// The JSON of projects, components and routines that commands share, so
+// that every command's output extends one shape:
+// {"projects":[{"name","type","file","components":[{"name","type","file",
+//   "readOnly","routines":[{"name","kind","routineType"}]}]}]}
+// Types and kinds are the host's numbers; texts are UTF-8 (code-page bytes
+// that are not UTF-8 are read as Windows-1252).
+
+#include <QJsonObject>
+#include <iosfwd>
+#include <string>
+
+#include "analysis/routine_parsing.h"
+#include "app/cli/project_target.h"
+
+namespace qv::cli {
+
+// name, type, file ("" for a project of loose module files).
+QJsonObject ProjectJson(host::memory::MemoryProject& project);
+// name, type, file, readOnly.
+QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component);
+// name, kind, routineType ("Sub", "Function" or "Property").
+QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine);
+
+// The component's file as given to the loader ("" when it has none).
+std::string ComponentFile(LoadedTarget& target, host::memory::MemoryComponent& component);
+
+// Indented JSON and a line break.
+void WriteJson(std::ostream& out, const QJsonObject& object);
+
+}  // namespace qv::cli

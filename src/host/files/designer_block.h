@@ -1,0 +1,43 @@
+#pragma once
+// The blocks of a module file's hidden header: the designer block of forms,
+// user controls, property pages, user documents and designers
+// ("Begin VB.Form Form1" ... "End", controls nested in it as further Begin
+// blocks), and the property block of classes ("BEGIN" ... "END").
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace qv::host::files {
+
+using PropertyList = std::vector<std::pair<std::string, std::string>>;
+
+struct ControlEntry {
+    std::string name;
+    std::string className;  // "VB.CommandButton"
+    PropertyList properties;  // its own "Key = Value" lines (Index for control arrays)
+};
+
+struct DesignerBlock {
+    std::string className;    // "VB.Form", "VB.MDIForm", "{C62A69F0-...}" ...
+    std::string name;
+    PropertyList properties;  // the designer's own "Key = Value" lines
+    std::vector<ControlEntry> controls;  // every nested Begin block, in file order
+};
+
+// "Begin VB.Form Form1": the class and the name; false for other lines
+// (BeginProperty included).
+bool ParseBeginLine(std::string_view line, std::string& className, std::string& name);
+
+// A "Key = Value" line: the value unquoted, a trailing comment dropped.
+bool ParsePropertyLine(std::string_view line, std::string& key, std::string& value);
+
+// Reads the block whose Begin line is lines[first]; returns the index of its
+// End line, or -1 when the block is never closed.
+long ReadDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out);
+
+// Reads "BEGIN" ... "END" from lines[first]; returns the index of END or -1.
+long ReadClassBlock(const std::vector<std::string_view>& lines, long first, PropertyList& out);
+
+}  // namespace qv::host::files

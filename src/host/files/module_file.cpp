@@ -1,0 +1,178 @@
+#include "host/files/module_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "host/files/file_error.h"
+#include "host/memory/vb_syntax.h"
+#include "platform/text.h"
+
+namespace qv::host::files {
+
+namespace {
+
+using memory::SkipBlanks;
+
+// "Attribute " at the start of the (blank-stripped) line: the rest.
+bool AfterAttributeWord(std::string_view line, std::string_view& rest) {
+    const std::string_view t = SkipBlanks(line);
+    if (t.size() < 10 || !text::StartsWithIgnoreCase(t, "Attribute") ||
+        (t[9] != ' ' && t[9] != '\t')) {
+        return false;
+    }
+    rest = SkipBlanks(t.substr(10));
+    return true;
+}
+
+// "Attribute VB_Name = ..." (a module attribute: no member name before the key).
+bool ParseHeaderAttribute(std::string_view line, std::string& key, std::string& value) {
+    std::string_view rest;
+    if (!AfterAttributeWord(line, rest)) return false;
+    const size_t eq = rest.find('=');
+    const size_t dot = rest.find('.');
+    if (!text::StartsWithIgnoreCase(rest, "VB_") || eq == std::string_view::npos ||
+        (dot != std::string_view::npos && dot < eq)) {
+        return false;
+    }
+    return ParsePropertyLine(rest, key, value);
+}
+
+bool IsObjectLine(std::string_view t) {
+    if (!text::StartsWithIgnoreCase(t, "Object")) return false;
+    const std::string_view rest = SkipBlanks(t.substr(6));
+    return !rest.empty() && rest[0] == '=';
+}
+
+void CheckBytes(const std::string& path, const std::string& bytes) {
+    if (bytes.empty()) {
+        throw FileError(path, 0,
+                        "the file is empty; a module file begins with its header "
+                        "(Attribute VB_Name = \"...\"); restore it from a backup or version "
+                        "control, or remove it from the project");
+    }
+    if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) {
+        throw FileError(path, 0,
+                        "the file holds NUL bytes, so it is binary or damaged and not a VB6 "
+                        "module; restore it from a backup or version control");
+    }
+}
+
+void CheckLineLengths(const std::string& path, const std::vector<std::string_view>& lines) {
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > kLongestLine) {
+            throw FileError(path, static_cast<long>(i) + 1,
+                            "this line is " + std::to_string(lines[i].size()) +
+                                " bytes long (VB6 lines hold at most 1023 characters), so the "
+                                "file is damaged or not a module; repair or restore it");
+        }
+    }
+}
+
+// Reads the header; returns the number of its lines.
+long ReadHeader(const std::string& path, const std::vector<std::string_view>& lines,
+                ModuleHeader& header) {
+    const long n = static_cast<long>(lines.size());
+    long i = 0;
+    while (i < n) {
+        const std::string_view t = SkipBlanks(lines[static_cast<size_t>(i)]);
+        std::string cls, name;
+        if (t.empty() || text::StartsWithIgnoreCase(t, "VERSION ") || IsObjectLine(t)) {
+            ++i;
+        } else if (!header.hasDesigner && !header.hasClassBlock && ParseBeginLine(t, cls, name)) {
+            const long end = ReadDesignerBlock(lines, i, header.designer);
+            if (end < 0) {
+                throw FileError(path, i + 1,
+                                "the designer block \"" + std::string(t) +
+                                    "\" that begins here has no closing End line; the file is "
+                                    "damaged: restore it or add the missing End lines");
+            }
+            header.hasDesigner = true;
+            i = end + 1;
+        } else if (!header.hasDesigner && !header.hasClassBlock &&
+                   text::EqualsIgnoreCase(text::RTrim(t), "BEGIN")) {
+            const long end = ReadClassBlock(lines, i, header.classBlock);
+            if (end < 0) {
+                throw FileError(path, i + 1,
+                                "the class block that begins here has no closing END line; the "
+                                "file is damaged: restore it or add the END line");
+            }
+            header.hasClassBlock = true;
+            i = end + 1;
+        } else {
+            break;
+        }
+    }
+    const long attributesStart = i;
+    std::string key, value;
+    while (i < n && ParseHeaderAttribute(lines[static_cast<size_t>(i)], key, value)) {
+        if (text::EqualsIgnoreCase(key, "VB_Name") && header.vbName.empty()) header.vbName = value;
+        header.attributes.emplace_back(std::move(key), std::move(value));
+        ++i;
+    }
+    if (header.vbName.empty()) {
+        throw FileError(path, attributesStart + 1,
+                        "there is no Attribute VB_Name line where the module's header ends, so "
+                        "this is not a VB6 module file (or its header is damaged); add the line "
+                        "Attribute VB_Name = \"ModuleName\" above the code");
+    }
+    return i;
+}
+
+}  // namespace
+
+std::string MemberAttributeName(std::string_view line) {
+    std::string_view rest;
+    if (!AfterAttributeWord(line, rest)) return {};
+    const size_t dot = rest.find('.');
+    const size_t eq = rest.find('=');
+    if (dot == std::string_view::npos || dot == 0 || eq == std::string_view::npos || dot > eq ||
+        !text::StartsWithIgnoreCase(rest.substr(dot + 1), "VB_")) {
+        return {};
+    }
+    return std::string(text::Trim(rest.substr(0, dot)));
+}
+
+long ParsedModule::FileLine(long codeLine) const {
+    // Hidden lines above it count too.
+    const auto above = std::lower_bound(
+        hidden.begin(), hidden.end(), codeLine,
+        [](const HiddenLine& h, long line) { return h.follows < line; });
+    return headerLines + codeLine + static_cast<long>(above - hidden.begin());
+}
+
+ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std::string> bytes) {
+    CheckBytes(path, *bytes);
+    ParsedModule module;
+    SplitText split = SplitFileLines(*bytes);
+    CheckLineLengths(path, split.lines);
+    module.ending = split.ending;
+    module.finalBreak = split.finalBreak;
+    module.headerLines = ReadHeader(path, split.lines, module.header);
+
+    const size_t h = static_cast<size_t>(module.headerLines);
+    if (h < split.lines.size()) {
+        module.codeOffset = static_cast<size_t>(split.lines[h].data() - bytes->data());
+    } else {
+        module.codeOffset = bytes->size();
+        module.headerEndsWithBreak = split.finalBreak;
+    }
+    module.code.reserve(split.lines.size() - h);
+    for (size_t i = h; i < split.lines.size(); ++i) {
+        const std::string_view line = split.lines[i];
+        // Cheap test first: nearly no line starts with "Attribute".
+        if (!line.empty() && (line[0] == 'A' || line[0] == 'a' || line[0] == ' ' || line[0] == '\t')) {
+            std::string member = MemberAttributeName(line);
+            if (!member.empty()) {
+                module.hidden.push_back({std::move(member), line,
+                                         static_cast<long>(module.code.size()),
+                                         static_cast<long>(i) + 1});
+                continue;
+            }
+        }
+        module.code.push_back(line);
+    }
+    module.bytes = std::move(bytes);
+    return module;
+}
+
+}  // namespace qv::host::files

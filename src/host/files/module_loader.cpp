@@ -1,0 +1,250 @@
+#include "host/files/module_loader.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
+#include "host/files/module_file.h"
+#include "host/files/vb_path.h"
+#include "host/memory/vb_syntax.h"
+#include "platform/text.h"
+
+namespace qv::host::files {
+
+namespace {
+
+namespace fs = std::filesystem;
+using memory::HiddenAttribute;
+using memory::MemoryCodeModule;
+using memory::MemoryComponent;
+using memory::ProcInfo;
+
+constexpr std::string_view kMsFormsDesigner = "{C62A69F0-16DC-11CE-9E98-00AA00574A4F}";
+
+std::string Extension(const std::string& path) {
+    return text::ToLower(fs::path(path).extension().string());
+}
+
+int RefinedType(int type, const ModuleHeader& header) {
+    if (type == vbext_ct_VBForm && text::EqualsIgnoreCase(header.designer.className, "VB.MDIForm")) {
+        return vbext_ct_VBMDIForm;
+    }
+    if (type == vbext_ct_ActiveXDesigner &&
+        text::EqualsIgnoreCase(header.designer.className, kMsFormsDesigner)) {
+        return vbext_ct_MSForm;
+    }
+    return type;
+}
+
+std::string_view Find(const PropertyList& list, std::string_view key) {
+    for (const auto& [k, v] : list) {
+        if (text::EqualsIgnoreCase(k, key)) return v;
+    }
+    return {};
+}
+
+bool IsTrue(std::string_view value) {
+    return text::EqualsIgnoreCase(value, "True") || value == "-1";
+}
+
+// Instancing from the header: not exposed 1 Private; exposed but not
+// creatable 2 PublicNotCreatable; creatable 3 SingleUse or 5 MultiUse, one
+// more for a global name space.
+int Instancing(const ModuleHeader& header) {
+    if (!IsTrue(Find(header.attributes, "VB_Exposed"))) return 1;
+    if (!IsTrue(Find(header.attributes, "VB_Creatable"))) return 2;
+    const bool global = IsTrue(Find(header.attributes, "VB_GlobalNameSpace"));
+    const bool multiUse = IsTrue(Find(header.classBlock, "MultiUse"));
+    return (multiUse ? 5 : 3) + (global ? 1 : 0);
+}
+
+void SetProperties(MemoryComponent& component, const ParsedModule& parsed) {
+    const ModuleHeader& header = parsed.header;
+    if (header.hasDesigner) {
+        memory::MemoryControls& controls = component.EnsureDesigner().Controls();
+        for (const ControlEntry& entry : header.designer.controls) {
+            memory::MemoryControl& control = controls.Add(entry.name);
+            for (const auto& [key, value] : entry.properties) control.Props().Set(key, value);
+        }
+        for (const auto& [key, value] : header.designer.properties) {
+            component.Props().Set(key, value);
+        }
+    }
+    if (component.Type() == vbext_ct_ClassModule) {
+        component.Props().Set("Instancing", std::to_string(Instancing(header)));
+        std::string_view mts = Find(header.classBlock, "MTSTransactionMode");
+        component.Props().Set("MTSTransactionMode", mts.empty() ? "0" : std::string(mts));
+    }
+}
+
+// The binary file next to a designer file (.frx for a .frm), when the
+// header refers to it.
+void AddCompanionFile(MemoryComponent& component, const std::string& path,
+                      const ParsedModule& parsed) {
+    static const std::pair<std::string_view, std::string_view> kCompanions[] = {
+        {".frm", ".frx"}, {".ctl", ".ctx"}, {".pag", ".pgx"}, {".dob", ".dox"}, {".dsr", ".dsx"}};
+    const std::string ext = Extension(path);
+    for (const auto& [own, companion] : kCompanions) {
+        if (ext != own) continue;
+        const std::string_view header(parsed.bytes->data(), parsed.codeOffset);
+        if (!text::ContainsIgnoreCase(header, std::string(companion) + "\"")) return;
+        const fs::path p(path);
+        const std::string stem = p.stem().string() + std::string(companion);
+        if (auto found = ResolveVbPath(p.parent_path().string(), stem)) component.AddFile(*found);
+        return;
+    }
+}
+
+// The first word naming the procedure's kind of block (Sub, Function or
+// Property) on its declaration line.
+std::string BlockWord(std::string_view declaration) {
+    for (std::string_view word : {"Property", "Function", "Sub"}) {
+        size_t at = 0;
+        while ((at = text::FindIgnoreCase(declaration, word, at)) != std::string_view::npos) {
+            const bool startOk = at == 0 || declaration[at - 1] == ' ' || declaration[at - 1] == '\t';
+            const size_t end = at + word.size();
+            if (startOk && end < declaration.size() && (declaration[end] == ' ' || declaration[end] == '\t')) {
+                return std::string(word);
+            }
+            at = end;
+        }
+    }
+    return "Sub";
+}
+
+bool OnlyDirectivesBetween(const MemoryCodeModule& code, long from, long to) {
+    for (long i = from; i <= to; ++i) {
+        const std::string_view t = memory::SkipBlanks(code.Line(i));
+        if (!t.empty() && t[0] != '#' && !memory::IsCommentStart(t)) return false;
+    }
+    return true;
+}
+
+// A procedure without its End line is a damaged module, except for a
+// declaration that another one follows directly under #If (the two share
+// one body).
+void CheckProceduresClosed(const std::string& path, const ParsedModule& parsed,
+                           const MemoryCodeModule& code) {
+    const std::vector<ProcInfo>& procs = code.Index().Procs();
+    for (size_t i = 0; i < procs.size(); ++i) {
+        const ProcInfo& p = procs[i];
+        if (p.closed) continue;
+        if (i + 1 < procs.size() && OnlyDirectivesBetween(code, p.declEnd + 1, procs[i + 1].body - 1)) {
+            continue;
+        }
+        const std::string word = BlockWord(code.Line(p.body));
+        throw FileError(path, parsed.FileLine(p.body),
+                        "the " + word + " " + p.name + " declared here has no End " + word +
+                            " line; the module is incomplete: add the closing line");
+    }
+}
+
+// The procedure kind an attribute line of member belongs to, or -1 when the
+// module declares no such member.
+int AnchorKind(MemoryCodeModule& code, const HiddenLine& line) {
+    const std::vector<ProcInfo>& procs = code.Index().Procs();
+    // The declaration right above the line.
+    auto above = std::upper_bound(procs.begin(), procs.end(), line.follows,
+                                  [](long l, const ProcInfo& p) { return l < p.body; });
+    if (above != procs.begin() && text::EqualsIgnoreCase((above - 1)->name, line.memberName)) {
+        return (above - 1)->kind;
+    }
+    for (int kind : {vbext_pk_Proc, vbext_pk_Get, vbext_pk_Let, vbext_pk_Set}) {
+        if (code.Index().Find(line.memberName, kind) >= 0) return kind;
+    }
+    auto& members = static_cast<memory::MemoryMembers&>(code.Members());
+    return members.Find(line.memberName) != nullptr ? vbext_pk_Proc : -1;
+}
+
+// Keeps each member attribute line with its member; a line whose member the
+// module does not declare stays a visible code line, so nothing is lost.
+void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile& file) {
+    std::vector<std::pair<std::string, std::vector<HiddenAttribute>>> byMember;
+    std::vector<const HiddenLine*> strays;
+    for (const HiddenLine& line : parsed.hidden) {
+        const int kind = AnchorKind(code, line);
+        if (kind < 0) {
+            strays.push_back(&line);
+            continue;
+        }
+        auto it = std::find_if(byMember.begin(), byMember.end(), [&](const auto& entry) {
+            return text::EqualsIgnoreCase(entry.first, line.memberName);
+        });
+        if (it == byMember.end()) it = byMember.insert(byMember.end(), {line.memberName, {}});
+        it->second.push_back({kind, std::string(line.text)});
+    }
+    if (!strays.empty()) {
+        // Put them back among the code lines where they stood.
+        std::vector<std::string_view> lines;
+        lines.reserve(parsed.code.size() + strays.size());
+        size_t next = 0;
+        for (size_t i = 0; i <= parsed.code.size(); ++i) {
+            while (next < strays.size() && strays[next]->follows == static_cast<long>(i)) {
+                lines.push_back(strays[next++]->text);
+            }
+            if (i < parsed.code.size()) lines.push_back(parsed.code[i]);
+        }
+        code.LoadLines(parsed.bytes, std::move(lines));
+    }
+    for (auto& [name, lines] : byMember) {
+        file.loadedAttributes[text::ToLower(name)] = lines;
+        code.SetHiddenAttributes(name, std::move(lines));
+    }
+}
+
+}  // namespace
+
+int TypeOfExtension(const std::string& path) {
+    const std::string ext = Extension(path);
+    if (ext == ".bas") return vbext_ct_StdModule;
+    if (ext == ".cls") return vbext_ct_ClassModule;
+    if (ext == ".frm") return vbext_ct_VBForm;
+    if (ext == ".ctl") return vbext_ct_UserControl;
+    if (ext == ".pag") return vbext_ct_PropPage;
+    if (ext == ".dob") return vbext_ct_DocObject;
+    if (ext == ".dsr") return vbext_ct_ActiveXDesigner;
+    return 0;
+}
+
+MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
+                                const std::string& path, int type) {
+    if (type == 0) type = TypeOfExtension(path);
+    ParsedModule parsed = ParseModuleFile(path, ReadWholeFile(path));
+    MemoryComponent& component =
+        project.AddComponent(parsed.header.vbName, RefinedType(type, parsed.header));
+    component.AddFile(path);
+    AddCompanionFile(component, path, parsed);
+
+    auto file = std::make_unique<ModuleFile>();
+    file->path = path;
+    file->component = &component;
+    file->bytes = parsed.bytes;
+    file->codeOffset = parsed.codeOffset;
+    file->headerEndsWithBreak = parsed.headerEndsWithBreak;
+    file->ending = parsed.ending;
+    file->finalBreak = parsed.finalBreak;
+
+    MemoryCodeModule& code = *component.Code();
+    if (parsed.hidden.empty()) code.LoadLines(parsed.bytes, std::move(parsed.code));
+    else code.LoadLines(parsed.bytes, parsed.code);  // kept for stray attribute lines
+    CheckProceduresClosed(path, parsed, code);
+    if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
+    SetProperties(component, parsed);
+    workspace.Add(std::move(file));
+    return component;
+}
+
+MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,
+                                  const std::string& path, int type) {
+    MemoryComponent& component =
+        project.AddComponent(fs::path(path).filename().string(), type);
+    component.AddFile(path);
+    auto file = std::make_unique<ModuleFile>();
+    file->path = path;
+    file->component = &component;
+    workspace.Add(std::move(file));
+    return component;
+}
+
+}  // namespace qv::host::files

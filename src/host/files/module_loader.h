@@ -1,0 +1,27 @@
+#pragma once
+// Reads one VB6 module file into a new component of an in-memory project:
+// its type, code module, hidden member attribute lines, designer controls,
+// class properties and file names.
+
+#include <string>
+
+#include "host/files/workspace.h"
+
+namespace qv::host::files {
+
+// type: the component type the project gives the file (0: from the file's
+// extension). A form whose designer is an MDI form becomes one, a designer
+// of the MS Forms kind becomes an MS form. Throws FileError for a file that
+// cannot be read or is not a module (a load that fails is dropped as a
+// whole: the project may then hold part of it).
+memory::MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
+                                        const std::string& path, int type);
+
+// A resource file or related document: a component without code.
+memory::MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,
+                                          const std::string& path, int type);
+
+// The component type a module file's extension stands for (0 when none).
+int TypeOfExtension(const std::string& path);
+
+}  // namespace qv::host::files

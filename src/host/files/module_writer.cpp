@@ -1,0 +1,93 @@
+#include "host/files/module_writer.h"
+
+#include <algorithm>
+
+#include "host/memory/vb_syntax.h"
+#include "platform/text.h"
+
+namespace qv::host::files {
+
+namespace {
+
+using memory::HiddenAttribute;
+using memory::MemoryCodeModule;
+
+bool SameLines(const std::vector<HiddenAttribute>& a, const std::vector<HiddenAttribute>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.anchorKind == y.anchorKind && x.text == y.text;
+    });
+}
+
+// The last line of the statement that starts at line (continuations).
+long StatementEnd(const MemoryCodeModule& code, long line) {
+    while (line < code.CountOfLines() && memory::IsContinued(code.Line(line))) ++line;
+    return line;
+}
+
+// The line after which a member's attribute lines of one accessor kind
+// stand: the end of its declaration. 0 when the member is gone.
+long AnchorLine(MemoryCodeModule& code, const std::string& member, int kind) {
+    const auto& index = code.Index();
+    long i = index.Find(member, kind);
+    for (int other : {vbext_pk_Proc, vbext_pk_Get, vbext_pk_Let, vbext_pk_Set}) {
+        if (i >= 0) break;
+        i = index.Find(member, other);
+    }
+    if (i >= 0) return index.Procs()[static_cast<size_t>(i)].declEnd;
+    auto& members = static_cast<memory::MemoryMembers&>(code.Members());
+    if (const memory::MemberRecord* record = members.Find(member)) {
+        return StatementEnd(code, record->location);
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool ModuleEdited(const ModuleFile& file) {
+    const MemoryCodeModule* code = file.component != nullptr ? file.component->Code() : nullptr;
+    if (code == nullptr || !file.bytes) return false;
+    if (code->EditCount() != 0) return true;
+    const std::vector<std::string> members = code->MembersWithHiddenAttributes();
+    if (members.size() != file.loadedAttributes.size()) return true;
+    for (const std::string& member : members) {
+        auto it = file.loadedAttributes.find(text::ToLower(member));
+        if (it == file.loadedAttributes.end() || !SameLines(it->second, *code->HiddenAttributes(member))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+RenderedModule RenderModuleFile(const ModuleFile& file) {
+    RenderedModule out;
+    MemoryCodeModule& code = *file.component->Code();
+    // (line after which it stands, text), in the order the lines are kept.
+    std::vector<std::pair<long, const std::string*>> attributes;
+    for (const std::string& member : code.MembersWithHiddenAttributes()) {
+        for (const HiddenAttribute& line : *code.HiddenAttributes(member)) {
+            const long anchor = AnchorLine(code, member, line.anchorKind);
+            if (anchor > 0) attributes.emplace_back(anchor, &line.text);
+            else out.dropped.push_back(line.text);
+        }
+    }
+    std::stable_sort(attributes.begin(), attributes.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    const std::string_view ending = LineEndingText(file.ending);
+    const std::string_view header(file.bytes->data(), file.codeOffset);
+    const long n = code.CountOfLines();
+    out.bytes.reserve(file.bytes->size() + 256);
+    out.bytes.append(header);
+    if (n > 0 && !file.headerEndsWithBreak) out.bytes.append(ending);
+    size_t next = 0;
+    for (long i = 1; i <= n; ++i) {
+        out.bytes.append(code.Line(i));
+        while (next < attributes.size() && attributes[next].first == i) {
+            out.bytes.append(ending).append(*attributes[next++].second);
+        }
+        if (i < n || file.finalBreak) out.bytes.append(ending);
+    }
+    return out;
+}
+
+}  // namespace qv::host::files

@@ -1,0 +1,135 @@
+#include "host/files/project_loader.h"
+
+#include <filesystem>
+
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
+#include "host/files/module_loader.h"
+#include "host/files/project_file.h"
+#include "host/files/vb_path.h"
+#include "platform/text.h"
+
+namespace qv::host::files {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Extension(const std::string& path) {
+    return text::ToLower(fs::path(path).extension().string());
+}
+
+std::string FolderOf(const std::string& path) { return fs::path(path).parent_path().string(); }
+
+std::string Located(const std::string& path, long line) {
+    return path + ":" + std::to_string(line);
+}
+
+// The project a folder of loose modules stands for is named after it.
+std::string FolderProjectName(const std::string& folder) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(folder.empty() ? "." : folder, ec).lexically_normal();
+    std::string name = absolute.filename().string();
+    if (name.empty()) name = absolute.parent_path().filename().string();
+    return name.empty() ? "Project1" : name;
+}
+
+void WarnSameName(Workspace& workspace, memory::MemoryProject& project) {
+    auto& projects = workspace.Vbe().Projects();
+    for (long i = 1; i <= projects.Count(); ++i) {
+        if (&projects.At(i) != &project && text::EqualsIgnoreCase(projects.At(i).Name(), project.Name())) {
+            workspace.Warn(project.FileName() + ": a project named " + project.Name() +
+                           " is already loaded; --project picks the first of them");
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& path) {
+    const auto bytes = ReadWholeFile(path);
+    const ProjectFileText text = ParseProjectFile(path, *bytes);
+    std::string name = text.name.empty() ? fs::path(path).stem().string() : text.name;
+    memory::MemoryProject& project = workspace.Vbe().AddProject(std::move(name), text.type);
+    project.SetFileName(path);
+    WarnSameName(workspace, project);
+    const std::string folder = FolderOf(path);
+    for (const ProjectEntry& entry : text.entries) {
+        const auto found = ResolveVbPath(folder, entry.path);
+        if (!found) {
+            workspace.Warn(Located(path, entry.line) + ": " + entry.key + " file \"" + entry.path +
+                           "\" is not there; the project is loaded without it (restore the "
+                           "file or remove the line)");
+            continue;
+        }
+        if (entry.componentType == vbext_ct_ResFile ||
+            entry.componentType == vbext_ct_RelatedDocument) {
+            AddFileComponent(workspace, project, *found, entry.componentType);
+        } else {
+            LoadModuleFile(workspace, project, *found, entry.componentType);
+        }
+    }
+    return project;
+}
+
+void LoadGroupFile(Workspace& workspace, const std::string& path) {
+    const auto bytes = ReadWholeFile(path);
+    const std::vector<GroupEntry> entries = ParseGroupFile(path, *bytes);
+    const std::string folder = FolderOf(path);
+    memory::MemoryProject* startup = nullptr;
+    memory::MemoryProject* first = nullptr;
+    for (const GroupEntry& entry : entries) {
+        const auto found = ResolveVbPath(folder, entry.path);
+        if (!found) {
+            workspace.Warn(Located(path, entry.line) + ": project \"" + entry.path +
+                           "\" is not there; the group is loaded without it (restore the "
+                           "project or remove the line)");
+            continue;
+        }
+        memory::MemoryProject& project = LoadProjectFile(workspace, *found);
+        if (first == nullptr) first = &project;
+        if (entry.startup) startup = &project;
+    }
+    if (first == nullptr) {
+        throw FileError(path, 0, "none of the group's projects is there; check the paths in it");
+    }
+    workspace.Vbe().SetActiveProject(startup != nullptr ? startup : first);
+}
+
+void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths) {
+    std::vector<std::pair<std::string, memory::MemoryProject*>> byFolder;
+    for (const std::string& path : paths) {
+        if (TypeOfExtension(path) == 0) {
+            throw FileError(path, 0,
+                            "this is no VB6 project, group or module file; name a .vbp, .vbg, "
+                            ".bas, .cls, .frm, .ctl, .pag, .dob or .dsr file");
+        }
+        std::error_code ec;
+        const std::string folder =
+            fs::absolute(fs::path(path), ec).lexically_normal().parent_path().string();
+        memory::MemoryProject* project = nullptr;
+        for (auto& [f, p] : byFolder) {
+            if (f == folder) project = p;
+        }
+        if (project == nullptr) {
+            project = &workspace.Vbe().AddProject(FolderProjectName(FolderOf(path)));
+            WarnSameName(workspace, *project);
+            byFolder.emplace_back(folder, project);
+        }
+        LoadModuleFile(workspace, *project, path, 0);
+    }
+}
+
+void LoadTargets(Workspace& workspace, const std::vector<std::string>& paths) {
+    std::vector<std::string> modules;
+    for (const std::string& path : paths) {
+        const std::string ext = Extension(path);
+        if (ext == ".vbp") LoadProjectFile(workspace, path);
+        else if (ext == ".vbg") LoadGroupFile(workspace, path);
+        else modules.push_back(path);
+    }
+    if (!modules.empty()) LoadModuleFiles(workspace, modules);
+}
+
+}  // namespace qv::host::files

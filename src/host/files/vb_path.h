@@ -1,0 +1,24 @@
+#pragma once
+// Paths as VB6 project files write them: relative to the project's folder,
+// separated by backslashes and matched without regard to case (the IDE ran
+// on Windows). A path found on disk here keeps its own spelling.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv::host::files {
+
+// The file the written path names, relative to folder ("" for the current
+// folder); nullopt when no file matches. Each part matches a name in its
+// folder exactly, else ignoring ASCII case, else as Windows-1252 bytes read
+// as UTF-8 (a checkout that converted the names). A backslash after a byte
+// of 0x80 or above may be the trail byte of a double-byte character, so such
+// a part is also tried with the backslash kept in the name.
+std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_view written);
+
+// Windows-1252 bytes as UTF-8 (bytes that are already valid UTF-8 stay).
+std::string Windows1252ToUtf8(std::string_view bytes);
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace qv::host::files

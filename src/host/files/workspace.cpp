@@ -1,0 +1,17 @@
+#include "host/files/workspace.h"
+
+namespace qv::host::files {
+
+ModuleFile& Workspace::Add(std::unique_ptr<ModuleFile> file) {
+    files_.push_back(std::move(file));
+    ModuleFile& added = *files_.back();
+    if (added.component != nullptr) byComponent_[added.component] = &added;
+    return added;
+}
+
+const ModuleFile* Workspace::FileOf(const memory::MemoryComponent& component) const {
+    auto it = byComponent_.find(&component);
+    return it == byComponent_.end() ? nullptr : it->second;
+}
+
+}  // namespace qv::host::files

@@ -1,0 +1,56 @@
+#pragma once
+// The VB6 files behind an in-memory host: for every component read from a
+// file, what is needed to write it back exactly as the IDE would (the
+// header bytes as read, the line ending, the final line break, the hidden
+// attribute lines as loaded), and the warnings of the load.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/files/text_lines.h"
+#include "host/memory/memory_vbe.h"
+
+namespace qv::host::files {
+
+struct ModuleFile {
+    std::string path;  // as opened (relative to the working folder or absolute)
+    memory::MemoryComponent* component = nullptr;
+    // Components with code: the file's bytes as read; nullptr for files that
+    // are never read (resource files, related documents).
+    std::shared_ptr<const std::string> bytes;
+    size_t codeOffset = 0;            // the header is bytes[0, codeOffset)
+    bool headerEndsWithBreak = true;  // false: the file ended on the header's last line
+    LineEnding ending = LineEnding::CrLf;
+    bool finalBreak = false;
+    // The hidden attribute lines as loaded, by member name in lower case.
+    std::map<std::string, std::vector<memory::HiddenAttribute>> loadedAttributes;
+};
+
+class Workspace {
+public:
+    explicit Workspace(memory::MemoryVbe& vbe) : vbe_(vbe) {}
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    memory::MemoryVbe& Vbe() { return vbe_; }
+    const memory::MemoryVbe& Vbe() const { return vbe_; }
+
+    ModuleFile& Add(std::unique_ptr<ModuleFile> file);
+    const std::vector<std::unique_ptr<ModuleFile>>& Files() const { return files_; }
+    // The file a component was read from; nullptr for one made in memory.
+    const ModuleFile* FileOf(const memory::MemoryComponent& component) const;
+
+    // Problems that did not stop the load (a project naming a missing file).
+    void Warn(std::string message) { warnings_.push_back(std::move(message)); }
+    const std::vector<std::string>& Warnings() const { return warnings_; }
+
+private:
+    memory::MemoryVbe& vbe_;
+    std::vector<std::unique_ptr<ModuleFile>> files_;
+    std::map<const memory::MemoryComponent*, ModuleFile*> byComponent_;
+    std::vector<std::string> warnings_;
+};
+
+}  // namespace qv::host::files

@@ -1,0 +1,74 @@
+#include "host/files/workspace_saver.h"
+
+#include <sys/stat.h>
+
+#include <map>
+
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
+#include "host/files/module_writer.h"
+#include "platform/services.h"
+
+namespace qv::host::files {
+
+namespace {
+
+// One key per file on disk, whatever path reached it.
+std::string FileIdentity(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return path;
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+}
+
+bool AnyFileReadOnly(const memory::MemoryComponent& component) {
+    for (int i = 1; i <= component.FileCount(); ++i) {
+        try {
+            if (GetServices().FileIsReadOnly(component.FileNames(i))) return true;
+        } catch (...) {
+            // A file that cannot be examined (gone since the load) is not
+            // the read-only case; writing it will report the problem.
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<FileChange> PendingChanges(const Workspace& workspace) {
+    std::vector<FileChange> changes;
+    std::map<std::string, size_t> byIdentity;
+    for (const auto& file : workspace.Files()) {
+        if (!ModuleEdited(*file)) continue;
+        RenderedModule rendered = RenderModuleFile(*file);
+        if (rendered.bytes == *file->bytes) continue;
+        const std::string identity = FileIdentity(file->path);
+        auto seen = byIdentity.find(identity);
+        if (seen != byIdentity.end()) {
+            if (changes[seen->second].newBytes != rendered.bytes) {
+                throw FileError(file->path, 0,
+                                "this module is in several projects of the group and was "
+                                "changed differently in them; change it in one project only "
+                                "(--project)");
+            }
+            continue;
+        }
+        byIdentity.emplace(identity, changes.size());
+        changes.push_back({file.get(), std::move(rendered.bytes),
+                           AnyFileReadOnly(*file->component), std::move(rendered.dropped)});
+    }
+    return changes;
+}
+
+void WriteChanges(const std::vector<FileChange>& changes) {
+    for (const FileChange& change : changes) {
+        if (change.readOnly) {
+            throw FileError(change.file->path, 0,
+                            "the module " + change.file->component->Name() +
+                                " is read-only, so it was not changed (nor any other file); "
+                                "make it writable (check it out) and run again");
+        }
+    }
+    for (const FileChange& change : changes) WriteFileAtomically(change.file->path, change.newBytes);
+}
+
+}  // namespace qv::host::files

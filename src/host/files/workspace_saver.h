@@ -1,0 +1,29 @@
+#pragma once
+// Writing a workspace back: only the module files whose bytes would change,
+// each atomically; a read-only file is never written.
+
+#include <string>
+#include <vector>
+
+#include "host/files/workspace.h"
+
+namespace qv::host::files {
+
+struct FileChange {
+    const ModuleFile* file = nullptr;
+    std::string newBytes;
+    bool readOnly = false;        // one of the component's files cannot be written
+    std::vector<std::string> dropped;  // attribute lines of members that are gone
+};
+
+// Every module whose file would change. The same file loaded in several
+// projects of a group counts once; when its copies were changed
+// differently, throws FileError (nothing can be written safely).
+std::vector<FileChange> PendingChanges(const Workspace& workspace);
+
+// Writes the changes. Throws FileError before writing anything when one of
+// them is read-only, and when a write fails (files written before it stay
+// written, each of them whole).
+void WriteChanges(const std::vector<FileChange>& changes);
+
+}  // namespace qv::host::files
