@@ -39,8 +39,12 @@ void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
     // Tail: the closing line and what follows it in the routine's block.
     const long tailCount = span.startLine + count - span.lastLine;
     if (doHeader) {
-        DoHeader(module.Lines(span.startLine, span.firstLine - span.startLine), span.startLine,
-                 member);
+        // The layout ends with the declaration: the comment block under it is
+        // the body's, which tidies it next. Laid out with the declaration, it
+        // would be pushed to the parenthesis column first, and a comment
+        // setting that keeps comments as written would keep it there.
+        DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
+                 span.startLine, member);
     }
     TidyRange(module, span.lastLine, tailCount, 0, false);
 

@@ -54,6 +54,23 @@ TEST_F(HeaderTest, HeadersStayWhenTheSettingIsOff) {
                   "    x = 1", "End Sub"}));
 }
 
+// The comment block under the declaration belongs to the body: a comment
+// setting that keeps comments as written keeps it where it was.
+TEST_F(HeaderTest, CommentsUnderTheDeclarationAreNotLaidOut) {
+    fx.Add("N", host::vbext_ct_StdModule,
+           Vb({"Public Sub B(ByVal x As Long, _", "  ByVal y As Long)", "  ' as written",
+               "' column 1", "x = 1", "End Sub"}));
+    host::Member& b = fx.Module("N").Members().Item("B");
+    settings::Settings().comment = 0;
+    Tidy_Routine(b, 0, true);
+    EXPECT_EQ(fx.Text("N"), Vb({"Public Sub B(ByVal x As Long, _",
+                                "             ByVal y As Long)", "  ' as written", "' column 1",
+                                "    x = 1", "End Sub"}));
+    settings::Settings().comment = 2;
+    Tidy_Routine(b, 0, true);
+    EXPECT_EQ(fx.Module("N").Lines(3, 2), Vb({"    ' as written", "' column 1"}));
+}
+
 TEST_F(HeaderTest, AOneLineHeaderIsLeftAlone) {
     auto& module = fx.Module("M");
     DoHeader("  Public Sub A(ByVal x As Long, _", 4, A());
