@@ -1,24 +1,21 @@
 #include "analysis/module_counts.h"
 
-#include "analysis/routine_parsing.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
 
 namespace qv::analysis {
 
-namespace {
-
-void Count(ModuleCounts& counts, const StatusPair& status) {
+void ModuleCounts::Add(const StatusPair& status) {
     switch (CountAs(status)) {
-        case Tally::Good: ++counts.good; break;
-        case Tally::Some: ++counts.some; break;
-        case Tally::Error: ++counts.error; break;
-        case Tally::None: ++counts.none; break;
+        case Tally::Good: ++good; break;
+        case Tally::Some: ++some; break;
+        case Tally::Error: ++error; break;
+        case Tally::None: ++none; break;
     }
 }
 
-// The status pair of one routine as the lists show it.
-RoutineStatusRow Evaluate(host::CodeModule& module, const RoutineEntry& entry) {
+RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry,
+                              bool withType) try {
     RoutineStatusRow row;
     row.name = entry.name;
     row.kind = entry.kind;
@@ -27,10 +24,14 @@ RoutineStatusRow Evaluate(host::CodeModule& module, const RoutineEntry& entry) {
     row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText);
     row.required = ErrorHandlingRequired(module.Members().Item(entry.name));
     row.status.top = ShownTopStatus(row.status.top, row.required);
+    if (withType) {
+        row.typeWord = KindWord(row.kind);
+        row.routineType = row.kind != host::vbext_pk_Proc
+                              ? "Property"
+                              : GetRoutineType(module, row.name, row.kind);
+    }
     return row;
-}
-
-}  // namespace
+} QV_PASS_UP("AddIn", "JudgeRoutine")
 
 Tally CountAs(const StatusPair& status) {
     switch (status.top) {
@@ -68,15 +69,9 @@ ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
     for (int i = 0; i < entries; ++i) {
         services.DoStatus(-1, entries - 1 + i);
         if (i == 0) continue;  // "(Declarations)" has no status
-        RoutineStatusRow row = Evaluate(*module, names[static_cast<size_t>(i)]);
-        Count(counts, row.status);
-        if (withRoutines) {
-            row.typeWord = KindWord(row.kind);
-            row.routineType = row.kind != host::vbext_pk_Proc
-                                  ? "Property"
-                                  : GetRoutineType(*module, row.name, row.kind);
-            counts.routines.push_back(std::move(row));
-        }
+        RoutineStatusRow row = JudgeRoutine(*module, names[static_cast<size_t>(i)], withRoutines);
+        counts.Add(row.status);
+        if (withRoutines) counts.routines.push_back(std::move(row));
     }
     return counts;
 } QV_PASS_UP("AddIn", "CountModule")

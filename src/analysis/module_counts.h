@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/error_status.h"
+#include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 
 namespace qv::analysis {
@@ -38,10 +39,16 @@ struct ModuleCounts {
     std::vector<RoutineStatusRow> routines;
 
     bool AllGood() const { return some == 0 && error == 0 && none == 0; }
+    // Counts one more routine.
+    void Add(const StatusPair& status);
 };
 
 // The "Type" column's word of a routine kind.
 std::string KindWord(int kind);
+
+// The shown status pair of one routine of the module; with withType also its
+// type word and routine type.
+RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType);
 
 // Works out the status of every routine of the component and counts them.
 // Reports progress on the second bar as the main window does. A component

@@ -1,0 +1,329 @@
+// qvaddin check <target>: the error-handling status of every module (how many
+// routines count Good, Some, Error and None) and, on request, of every
+// routine. The exit code is 0 only when every routine judged counts Good, so
+// that a CI job can gate on it.
+
+#include <QJsonArray>
+#include <algorithm>
+#include <ostream>
+
+#include "analysis/module_counts.h"
+#include "analysis/routine_parsing.h"
+#include "app/cli/command.h"
+#include "app/cli/project_target.h"
+#include "app/cli/target_json.h"
+#include "app/cli/vb_text.h"
+#include "platform/services.h"
+#include "platform/vb_error.h"
+
+namespace qv::cli {
+
+namespace {
+
+using host::memory::MemoryComponent;
+using host::memory::MemoryProject;
+
+const QCommandLineOption kRoutinesOption(
+    QStringList{"routines"},
+    "Also list every routine with its Top Status and Exit Status (always with --module).");
+const QCommandLineOption kExcludeReadOnlyOption(
+    QStringList{"exclude-read-only"}, "List read-only modules without evaluating them.");
+
+// What check found for one module.
+struct ModuleResult {
+    MemoryComponent* component = nullptr;
+    bool readOnly = false;
+    bool evaluated = false;
+    std::string failure;  // why the module could not be judged ("" when it was)
+    analysis::ModuleCounts counts;
+};
+
+// One table: the first column left-aligned, the others right-aligned unless
+// the column is marked as text.
+class Table {
+public:
+    Table(std::vector<std::string> header, std::vector<bool> textColumns)
+        : textColumns_(std::move(textColumns)) {
+        rows_.push_back(std::move(header));
+    }
+    void Add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
+
+    void Print(std::ostream& out, const std::string& indent) const {
+        std::vector<size_t> width(rows_.front().size(), 0);
+        for (const auto& row : rows_) {
+            for (size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], Width(row[c]));
+        }
+        for (const auto& row : rows_) {
+            std::string line = indent;
+            for (size_t c = 0; c < row.size(); ++c) {
+                const std::string pad(width[c] - Width(row[c]), ' ');
+                if (c > 0) line += "  ";
+                line += c == 0 || textColumns_[c] ? row[c] + pad : pad + row[c];
+            }
+            line.erase(line.find_last_not_of(' ') + 1);
+            out << line << '\n';
+        }
+    }
+
+private:
+    // Characters on screen: UTF-8 continuation bytes take no column.
+    static size_t Width(const std::string& s) {
+        return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }));
+    }
+
+    std::vector<bool> textColumns_;
+    std::vector<std::vector<std::string>> rows_;
+};
+
+// Shows which module is being judged, on a terminal only.
+class CheckProgress {
+public:
+    explicit CheckProgress(int modules) : window_(GetServices().GetStatusWindow()) {
+        window_.SetTitle("Checking error handling");
+        window_.SetBarMax(0, modules);
+        window_.SetBarVisible(0, true);
+        window_.Show();
+    }
+    ~CheckProgress() { window_.Unload(); }
+    CheckProgress(const CheckProgress&) = delete;
+    CheckProgress& operator=(const CheckProgress&) = delete;
+
+    void Next(std::string_view module) {
+        window_.SetLabel(module);
+        window_.SetBarValue(0, ++done_);
+    }
+
+private:
+    StatusWindow& window_;
+    int done_ = 0;
+};
+
+std::string Note(const ModuleResult& r) {
+    std::string note = r.readOnly ? "read-only" : "";
+    if (!r.evaluated) note += note.empty() ? "not evaluated" : ", not evaluated";
+    return note;
+}
+
+std::vector<std::string> CountCells(const ModuleResult& r) {
+    if (!r.evaluated) return {"-", "-", "-", "-"};
+    const analysis::ModuleCounts& c = r.counts;
+    return {std::to_string(c.good), std::to_string(c.some), std::to_string(c.error),
+            std::to_string(c.none)};
+}
+
+QJsonObject RoutineStatusJson(host::CodeModule& module, const analysis::RoutineStatusRow& row) {
+    QJsonObject object = RoutineJson(module, analysis::RoutineEntry{row.name, row.kind});
+    object.insert("top", QString::fromStdString(analysis::StatusString(row.status.top)));
+    object.insert("exit", QString::fromStdString(analysis::StatusString(row.status.exit)));
+    return object;
+}
+
+class CheckCommand : public Command {
+public:
+    QString Name() const override { return "check"; }
+    QString Summary() const override {
+        return "Judge the error handling of every routine; exit 1 unless all are Good.";
+    }
+    void AddOptions(QCommandLineParser& parser) const override {
+        AddTargetOptions(parser);
+        parser.addOption(kRoutinesOption);
+        parser.addOption(kExcludeReadOnlyOption);
+    }
+
+    int Run(CommandContext& context) override {
+        if (context.parser.isSet("line")) {
+            throw CliError(kExitUsage,
+                           "check judges whole routines: name one with --routine instead of "
+                           "--line");
+        }
+        auto target = LoadTarget(context);
+        const Selection selection = SelectTarget(context, *target);
+        const bool json = context.format == OutputFormat::Json;
+        const bool listRoutines = json || context.parser.isSet(kRoutinesOption) ||
+                                  context.parser.isSet("module") || !selection.routine.empty();
+        const bool excludeReadOnly = context.parser.isSet(kExcludeReadOnlyOption);
+
+        std::vector<MemoryProject*> projects;
+        auto& all = target->Vbe().Projects();
+        for (long p = 1; p <= all.Count(); ++p) {
+            if (!context.parser.isSet("project") || &all.At(p) == selection.project) {
+                projects.push_back(&all.At(p));
+            }
+        }
+        CheckProgress progress(CountModules(projects, selection));
+
+        analysis::ModuleCounts totals;
+        bool failed = false;
+        QJsonArray projectsJson;
+        for (MemoryProject* project : projects) {
+            QJsonArray componentsJson;
+            if (!json) PrintProjectHeader(context, *project);
+            std::vector<ModuleResult> results;
+            for (MemoryComponent* component : Modules(*project, selection)) {
+                progress.Next(component->Name());
+                ModuleResult r = Judge(*component, selection, listRoutines, excludeReadOnly);
+                if (!r.failure.empty()) {
+                    failed = true;
+                    context.err << "qvaddin: " << VbTextUtf8(ComponentFile(*target, *component))
+                                << ": cannot judge " << VbTextUtf8(component->Name()) << ": "
+                                << VbTextUtf8(r.failure) << '\n';
+                }
+                AddTo(totals, r);
+                if (json) componentsJson.append(ModuleJson(*target, r));
+                results.push_back(std::move(r));
+            }
+            if (json) {
+                QJsonObject object = ProjectJson(*project);
+                object.insert("components", componentsJson);
+                projectsJson.append(object);
+            } else if (listRoutines) {
+                for (const ModuleResult& r : results) PrintModuleWithRoutines(context, r);
+            } else {
+                PrintModuleTable(context, results);
+            }
+        }
+        if (json) {
+            WriteJson(context.out, QJsonObject{{"projects", projectsJson},
+                                               {"totals", CountsJson(totals)},
+                                               {"allGood", totals.AllGood() && !failed}});
+        } else {
+            PrintTotals(context, totals);
+        }
+        if (failed) return kExitBadInput;
+        return totals.AllGood() ? kExitOk : kExitFindings;
+    }
+
+private:
+    // The modules the main window would list: components with code, but no
+    // related documents; only the selected one when there is one.
+    static std::vector<MemoryComponent*> Modules(MemoryProject& project,
+                                                 const Selection& selection) {
+        std::vector<MemoryComponent*> modules;
+        for (long c = 1; c <= project.Components().Count(); ++c) {
+            MemoryComponent& component = project.Components().At(c);
+            if (selection.component != nullptr && &component != selection.component) continue;
+            if (component.Type() == host::vbext_ct_RelatedDocument) continue;
+            if (component.Code() == nullptr) continue;
+            modules.push_back(&component);
+        }
+        return modules;
+    }
+
+    static int CountModules(const std::vector<MemoryProject*>& projects,
+                            const Selection& selection) {
+        size_t n = 0;
+        for (MemoryProject* p : projects) n += Modules(*p, selection).size();
+        return static_cast<int>(n);
+    }
+
+    static ModuleResult Judge(MemoryComponent& component, const Selection& selection,
+                              bool listRoutines, bool excludeReadOnly) {
+        ModuleResult r;
+        r.component = &component;
+        r.readOnly = analysis::IsReadOnly(component);
+        if (r.readOnly && excludeReadOnly) return r;
+        try {
+            if (selection.routine.empty()) {
+                r.counts = analysis::CountModule(*component.Code(), listRoutines);
+            } else {
+                const analysis::RoutineEntry entry{selection.routine, selection.routineKind};
+                analysis::RoutineStatusRow row =
+                    analysis::JudgeRoutine(*component.Code(), entry, true);
+                r.counts.Add(row.status);
+                r.counts.routines.push_back(std::move(row));
+            }
+            r.evaluated = true;
+        } catch (...) {
+            const VbError error = CurrentAsVbError();
+            r.failure = error.Description() + " (error " + std::to_string(error.Number()) +
+                        ", in " + error.Source() + ")";
+            r.counts = {};
+        }
+        return r;
+    }
+
+    static void AddTo(analysis::ModuleCounts& totals, const ModuleResult& r) {
+        if (!r.evaluated) return;
+        totals.good += r.counts.good;
+        totals.some += r.counts.some;
+        totals.error += r.counts.error;
+        totals.none += r.counts.none;
+    }
+
+    static QJsonObject CountsJson(const analysis::ModuleCounts& c) {
+        return QJsonObject{{"good", c.good}, {"some", c.some}, {"error", c.error},
+                           {"none", c.none}};
+    }
+
+    static QJsonObject ModuleJson(LoadedTarget& target, const ModuleResult& r) {
+        QJsonObject object = ComponentJson(target, *r.component);
+        object.insert("evaluated", r.evaluated);
+        const QJsonObject counts = CountsJson(r.counts);
+        for (auto it = counts.begin(); it != counts.end(); ++it) {
+            object.insert(it.key(), r.evaluated ? it.value() : QJsonValue());
+        }
+        if (!r.failure.empty()) object.insert("failure", VbText(r.failure));
+        QJsonArray routines;
+        for (const auto& row : r.counts.routines) {
+            routines.append(RoutineStatusJson(*r.component->Code(), row));
+        }
+        object.insert("routines", routines);
+        return object;
+    }
+
+    static void PrintProjectHeader(CommandContext& context, MemoryProject& project) {
+        context.out << VbTextUtf8(project.Name())
+                    << (project.FileName().empty() ? "" : "  ") << VbTextUtf8(project.FileName())
+                    << '\n';
+    }
+
+    static void PrintModuleTable(CommandContext& context, const std::vector<ModuleResult>& results) {
+        if (results.empty()) {
+            context.out << "  (no modules)\n";
+            return;
+        }
+        Table table({"Module name", "Good", "Some", "Error", "None", ""},
+                    {false, false, false, false, false, true});
+        for (const ModuleResult& r : results) {
+            std::vector<std::string> row{VbTextUtf8(r.component->Name())};
+            for (std::string& cell : CountCells(r)) row.push_back(std::move(cell));
+            row.push_back(Note(r));
+            table.Add(std::move(row));
+        }
+        table.Print(context.out, "  ");
+    }
+
+    static void PrintModuleWithRoutines(CommandContext& context, const ModuleResult& r) {
+        context.out << "  " << VbTextUtf8(r.component->Name());
+        if (r.evaluated) {
+            const analysis::ModuleCounts& c = r.counts;
+            context.out << "  Good " << c.good << "  Some " << c.some << "  Error " << c.error
+                        << "  None " << c.none;
+        }
+        const std::string note = Note(r);
+        context.out << (note.empty() ? "" : "  (" + note + ")") << '\n';
+        if (!r.evaluated || r.counts.routines.empty()) return;
+        Table table({"Routine name", "Type", "Top Status", "Exit Status"},
+                    {false, true, true, true});
+        for (const auto& row : r.counts.routines) {
+            table.Add({VbTextUtf8(row.name), row.typeWord, analysis::StatusString(row.status.top),
+                       analysis::StatusString(row.status.exit)});
+        }
+        table.Print(context.out, "    ");
+    }
+
+    static void PrintTotals(CommandContext& context, const analysis::ModuleCounts& c) {
+        const int routines = c.good + c.some + c.error + c.none;
+        context.out << routines << (routines == 1 ? " routine" : " routines") << " judged: Good "
+                    << c.good << ", Some " << c.some << ", Error " << c.error << ", None "
+                    << c.none << '\n';
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("check", CheckCommand);
+
+}  // namespace qv::cli

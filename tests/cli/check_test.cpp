@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+
+#include "cli/cli_test_support.h"
+#include "errorhandling/default_templates.h"
+
+namespace qv::test {
+namespace {
+
+std::string Crlf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+std::vector<std::string> Handler(const std::string& declaration, const std::string& where,
+                                 const std::string& exitWord, bool event) {
+    std::vector<std::string> lines{declaration, "    On Error GoTo Error_Routine", "",
+                                   "    DoWork", "", "Exit_Routine:", "    Exit " + exitWord,
+                                   "Error_Routine:", "    Debug.Assert False"};
+    if (event) {
+        lines.insert(lines.end(), {"    Errorlog \"" + where + "\"", "    Resume Exit_Routine"});
+    } else {
+        lines.push_back("    Err.Raise Err.Number, \"" + where +
+                        "(\" & Erl & \"):\" & Err.Source, Err.Description");
+    }
+    lines.push_back("End " + exitWord);
+    return lines;
+}
+
+std::vector<std::string> Concat(std::vector<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+// A small project: modMain all Good; CAccount one Good, one Some, one
+// None; frmMain one Good event handler.
+TempFolder ShopProject() {
+    TempFolder folder;
+    folder.Write("Shop.vbp", Crlf({"Type=Exe", "Module=modMain; modMain.bas",
+                                   "Class=CAccount; CAccount.cls", "Form=frmMain.frm",
+                                   "Name=\"Shop\""}));
+    folder.Write("modMain.bas",
+                 Crlf(Concat({{"Attribute VB_Name = \"modMain\"", "Option Explicit", ""},
+                              Handler("Sub Main()", "modMain.Main", "Sub", true),
+                              Handler("Public Function Add(a As Long, b As Long) As Long",
+                                      "modMain.Add", "Function", false)})));
+    folder.Write("CAccount.cls",
+                 Crlf(Concat({{"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True",
+                               "  MTSTransactionMode  = 0  'NotAnMTSObject", "END",
+                               "Attribute VB_Name = \"CAccount\"",
+                               "Attribute VB_GlobalNameSpace = False",
+                               "Attribute VB_Creatable = True", "Attribute VB_Exposed = False",
+                               "Option Explicit", "Private mBalance As Currency", ""},
+                              {"Private Sub Class_Initialize()", "    mBalance = 0", "End Sub"},
+                              Handler("Public Property Get Balance() As Currency",
+                                      "CAccount.Balance(Get)", "Property", false),
+                              {"Public Sub Deposit(ByVal amount As Currency)",
+                               "    On Error Resume Next", "    mBalance = mBalance + amount",
+                               "End Sub"}})));
+    folder.Write("frmMain.frm",
+                 Crlf(Concat({{"VERSION 5.00", "Begin VB.Form frmMain", "   Caption = \"Shop\"",
+                               "   Begin VB.CommandButton cmdGo", "      Caption = \"Go\"",
+                               "   End", "End", "Attribute VB_Name = \"frmMain\"",
+                               "Option Explicit", ""},
+                              Handler("Private Sub cmdGo_Click()", "frmMain.cmdGo_Click", "Sub",
+                                      true)})));
+    return folder;
+}
+
+QJsonObject ParseJson(const std::string& text) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+    return doc.object();
+}
+
+void MakeReadOnly(const std::filesystem::path& file) {
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read);
+}
+
+class CheckCommand : public ::testing::Test {
+protected:
+    DefaultTemplates defaults;
+    TempFolder shop = ShopProject();
+};
+
+TEST_F(CheckCommand, CountsPerModuleAndFindingsExitCode) {
+    const CliResult r = RunCliIn(shop.Path(), {"check", "Shop.vbp"});
+    EXPECT_EQ(r.code, 1) << r.err;
+    EXPECT_EQ(r.out,
+              "Shop  Shop.vbp\n"
+              "  Module name  Good  Some  Error  None\n"
+              "  modMain         2     0      0     0\n"
+              "  CAccount        1     1      0     1\n"
+              "  frmMain         1     0      0     0\n"
+              "6 routines judged: Good 4, Some 1, Error 0, None 1\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CheckCommand, ModuleSelectorListsRoutinesAndPassesWhenAllAreGood) {
+    const CliResult r = RunCliIn(shop.Path(), {"check", "Shop.vbp", "--module", "MODMAIN"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Shop  Shop.vbp\n"
+              "  modMain  Good 2  Some 0  Error 0  None 0\n"
+              "    Routine name  Type  Top Status  Exit Status\n"
+              "    Main                OK          OK\n"
+              "    Add                 OK          OK\n"
+              "2 routines judged: Good 2, Some 0, Error 0, None 0\n");
+}
+
+TEST_F(CheckCommand, RoutinesOptionShowsEveryStatusWord) {
+    const CliResult r = RunCliIn(shop.Path(), {"check", "--routines", "Shop.vbp"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("  CAccount  Good 1  Some 1  Error 0  None 1\n"
+                         "    Routine name      Type  Top Status  Exit Status\n"
+                         "    Class_Initialize        MISSING     N/A\n"
+                         "    Balance           Get   OK          OK\n"
+                         "    Deposit                 SOME        N/A\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("    cmdGo_Click         OK          OK\n"), std::string::npos) << r.out;
+}
+
+TEST_F(CheckCommand, JsonExtendsTheListShape) {
+    const CliResult r = RunCliIn(shop.Path(), {"--format", "json", "check", "Shop.vbp"});
+    ASSERT_EQ(r.code, 1) << r.err;
+    const QJsonObject root = ParseJson(r.out);
+    const QJsonObject project = root["projects"].toArray()[0].toObject();
+    EXPECT_EQ(project["name"].toString(), "Shop");
+    const QJsonArray components = project["components"].toArray();
+    ASSERT_EQ(components.size(), 3);
+    const QJsonObject account = components[1].toObject();
+    EXPECT_EQ(account["name"].toString(), "CAccount");
+    EXPECT_EQ(account["type"].toInt(), 2);
+    EXPECT_EQ(account["file"].toString(), "CAccount.cls");
+    EXPECT_FALSE(account["readOnly"].toBool());
+    EXPECT_EQ(account["good"].toInt(), 1);
+    EXPECT_EQ(account["some"].toInt(), 1);
+    EXPECT_EQ(account["error"].toInt(), 0);
+    EXPECT_EQ(account["none"].toInt(), 1);
+    const QJsonArray routines = account["routines"].toArray();
+    ASSERT_EQ(routines.size(), 3);
+    const QJsonObject balance = routines[1].toObject();
+    EXPECT_EQ(balance["name"].toString(), "Balance");
+    EXPECT_EQ(balance["kind"].toInt(), 3);
+    EXPECT_EQ(balance["routineType"].toString(), "Property");
+    EXPECT_EQ(balance["top"].toString(), "OK");
+    EXPECT_EQ(balance["exit"].toString(), "OK");
+    EXPECT_EQ(routines[2].toObject()["top"].toString(), "SOME");
+    EXPECT_EQ(routines[2].toObject()["exit"].toString(), "N/A");
+    EXPECT_EQ(root["totals"].toObject()["good"].toInt(), 4);
+    EXPECT_FALSE(root["allGood"].toBool());
+}
+
+TEST_F(CheckCommand, ReadOnlyModulesAreMarkedAndCanBeLeftOut) {
+    MakeReadOnly(shop.Path() / "CAccount.cls");
+    const CliResult judged = RunCliIn(shop.Path(), {"check", "Shop.vbp"});
+    EXPECT_EQ(judged.code, 1);
+    EXPECT_NE(judged.out.find("  CAccount        1     1      0     1  read-only\n"),
+              std::string::npos)
+        << judged.out;
+
+    const CliResult excluded = RunCliIn(shop.Path(), {"check", "--exclude-read-only", "Shop.vbp"});
+    EXPECT_EQ(excluded.code, 0) << "only the modules judged decide the exit code";
+    EXPECT_NE(excluded.out.find("  CAccount        -     -      -     -  read-only, not evaluated\n"),
+              std::string::npos)
+        << excluded.out;
+    EXPECT_NE(excluded.out.find("3 routines judged: Good 3,"), std::string::npos) << excluded.out;
+
+    const CliResult json = RunCliIn(
+        shop.Path(), {"--format", "json", "check", "--exclude-read-only", "Shop.vbp"});
+    const QJsonObject account =
+        ParseJson(json.out)["projects"].toArray()[0].toObject()["components"].toArray()[1].toObject();
+    EXPECT_TRUE(account["readOnly"].toBool());
+    EXPECT_FALSE(account["evaluated"].toBool());
+    EXPECT_TRUE(account["good"].isNull());
+    EXPECT_TRUE(account["routines"].toArray().isEmpty());
+}
+
+TEST_F(CheckCommand, RoutineSelectorJudgesThatRoutineOnly) {
+    const CliResult some = RunCliIn(shop.Path(), {"check", "Shop.vbp", "--routine", "Deposit"});
+    EXPECT_EQ(some.code, 1) << some.err;
+    EXPECT_NE(some.out.find("    Deposit             SOME        N/A\n"), std::string::npos)
+        << some.out;
+    EXPECT_EQ(some.out.find("Balance"), std::string::npos) << some.out;
+
+    const CliResult good =
+        RunCliIn(shop.Path(), {"check", "Shop.vbp", "--routine", "Balance:Get"});
+    EXPECT_EQ(good.code, 0) << good.err << good.out;
+    EXPECT_NE(good.out.find("1 routine judged: Good 1"), std::string::npos) << good.out;
+}
+
+TEST_F(CheckCommand, LineSelectorIsRefused) {
+    const CliResult r =
+        RunCliIn(shop.Path(), {"check", "Shop.vbp", "--module", "modMain", "--line", "5"});
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("--routine"), std::string::npos) << r.err;
+}
+
+TEST_F(CheckCommand, ModuleThatCannotBeJudgedIsReportedAndTheRestStillChecked) {
+    // A declaration without parentheses gives no routine type for the exit
+    // block's Exit statement.
+    shop.Write("modMain.bas",
+               Crlf(Concat({{"Attribute VB_Name = \"modMain\""},
+                            Handler("Sub Main", "modMain.Main", "Sub", true)})));
+    const CliResult r = RunCliIn(shop.Path(), {"check", "Shop.vbp"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("modMain.bas: cannot judge modMain:"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("  modMain         -     -      -     -  not evaluated\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("  frmMain         1     0      0     0\n"), std::string::npos) << r.out;
+}
+
+TEST_F(CheckCommand, HelpNamesTheOptions) {
+    const CliResult r = RunCli({"check", "--help"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("--routines"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("--exclude-read-only"), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace qv::test
