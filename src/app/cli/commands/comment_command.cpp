@@ -1,0 +1,65 @@
+// qvaddin comment <target> --module M --line N: appends the change stamp (the
+// comment text of the settings, with date, time and user filled in) to that
+// line, as the code window's comment command does, and prints the new line.
+
+#include <ostream>
+#include <sstream>
+
+#include "analysis/routine_parsing.h"
+#include "app/cli/command.h"
+#include "app/cli/project_target.h"
+#include "app/cli/target_json.h"
+#include "app/cli/vb_text.h"
+#include "tidy/comment_stamp.h"
+
+namespace qv::cli {
+
+namespace {
+
+class CommentCommand : public Command {
+public:
+    QString Name() const override { return "comment"; }
+    QString Summary() const override {
+        return "Append the dated change stamp to a line (--module M --line N).";
+    }
+    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+
+    int Run(CommandContext& context) override {
+        if (!context.parser.isSet("line")) {
+            throw CliError(kExitUsage, "comment needs the line to stamp: --module M --line N");
+        }
+        auto target = LoadTarget(context);
+        const Selection selection = SelectTarget(context, *target);
+        host::memory::MemoryComponent& component = *selection.component;
+        if (analysis::IsReadOnly(component)) {
+            throw CliError(kExitBadInput, ComponentFile(*target, component) + ": module " +
+                                              component.Name() +
+                                              " is read-only; a read-only module cannot be updated");
+        }
+        tidy::AddComment(target->Vbe());
+        const std::string line = component.Code()->Lines(selection.line, 1);
+
+        std::ostringstream diff;
+        CommandContext saving{context.parser, context.arguments, context.format, context.dryRun,
+                              diff, context.err};
+        SaveChanges(saving, *target);
+        if (context.format == OutputFormat::Json) {
+            QJsonObject object{{"module", VbText(component.Name())},
+                               {"file", VbText(ComponentFile(*target, component))},
+                               {"line", static_cast<qint64>(selection.line)},
+                               {"text", VbText(line)},
+                               {"dryRun", context.dryRun}};
+            if (context.dryRun) object.insert("diff", VbText(diff.str()));
+            WriteJson(context.out, object);
+        } else {
+            context.out << VbTextUtf8(line) << '\n' << diff.str();
+        }
+        return kExitOk;
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("comment", CommentCommand);
+
+}  // namespace qv::cli

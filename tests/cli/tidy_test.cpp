@@ -1,0 +1,195 @@
+// qvaddin tidy and qvaddin comment on VB6 files.
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+
+#include "cli/cli_test_support.h"
+#include "settings/settings_record.h"
+
+namespace qv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Crlf(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& l : lines) text += l + "\r\n";
+    return text;
+}
+
+const std::string kProject = "Type=Exe\r\nModule=modA; modA.bas\r\nModule=modB; modB.bas\r\n"
+                             "Class=CTidy; CTidy.cls\r\nName=\"Tidy\"\r\n";
+
+const std::string kModA = Crlf({
+    "Attribute VB_Name = \"modA\"",
+    "Option Explicit",
+    "  Public Total As Long",
+    "Attribute Total.VB_VarDescription = \"The sum.\"",
+    "",
+    "Public Function Add(ByVal a As Long, _",
+    "  ByVal b As Long) As Long",
+    "Attribute Add.VB_Description = \"Adds.\"",
+    "10 If a > 0 Then",
+    "20 Add = a + b",
+    "End If",
+    "End Function",
+    "",
+    "",
+    "Public Sub Report()",
+    "Debug.Print Total",
+    "End Sub",
+});
+
+const std::string kModATidy = Crlf({
+    "Attribute VB_Name = \"modA\"",
+    "Option Explicit",
+    "Public Total As Long",
+    "Attribute Total.VB_VarDescription = \"The sum.\"",
+    "",
+    "Public Function Add(ByVal a As Long, _",
+    "                    ByVal b As Long) As Long",
+    "Attribute Add.VB_Description = \"Adds.\"",
+    "    If a > 0 Then",
+    "        Add = a + b",
+    "    End If",
+    "End Function",
+    "",
+    "Public Sub Report()",
+    "    Debug.Print Total",
+    "End Sub",
+});
+
+// Already tidy, with LF line breaks and no final one.
+const std::string kModB = "Attribute VB_Name = \"modB\"\nSub Go()\n    x = 1\nEnd Sub";
+
+const std::string kClass = Crlf({
+    "VERSION 1.0 CLASS",
+    "BEGIN",
+    "  MultiUse = -1  'True",
+    "END",
+    "Attribute VB_Name = \"CTidy\"",
+    "Attribute VB_Exposed = False",
+    "Private Sub Class_Initialize()",
+    "x = 1",
+    "End Sub",
+});
+
+class TidyCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_.Write("Tidy.vbp", kProject);
+        folder_.Write("modA.bas", kModA);
+        folder_.Write("modB.bas", kModB);
+        folder_.Write("CTidy.cls", kClass);
+        saved_ = settings::Settings();
+        settings::Settings().insert = "' %d %u:";
+    }
+    void TearDown() override { settings::Settings() = saved_; }
+
+    CliResult Run(std::vector<std::string> arguments) {
+        return RunCliIn(folder_.Path(), arguments);
+    }
+    std::string Read(const std::string& name) const { return folder_.Read(name); }
+    void MakeReadOnly(const std::string& name) const {
+        fs::permissions(folder_.Path() / name, fs::perms::owner_read | fs::perms::group_read |
+                                                   fs::perms::others_read);
+    }
+
+    TempFolder folder_;
+    settings::SettingsRecord saved_;
+};
+
+TEST_F(TidyCommandTest, EveryModuleOfTheProject) {
+    const auto written = fs::last_write_time(folder_.Path() / "modB.bas");
+    const CliResult r = Run({"tidy", "Tidy.vbp"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Read("modA.bas"), kModATidy) << "attribute lines stay in place";
+    EXPECT_EQ(Read("modB.bas"), kModB);
+    EXPECT_EQ(fs::last_write_time(folder_.Path() / "modB.bas"), written)
+        << "a tidy module is not written";
+    EXPECT_NE(Read("CTidy.cls").find("Private Sub Class_Initialize()\r\n    x = 1\r\nEnd Sub"),
+              std::string::npos);
+    EXPECT_EQ(r.out, "tidied modA.bas\ntidied CTidy.cls\n");
+
+    const CliResult again = Run({"tidy", "Tidy.vbp"});
+    ASSERT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(again.out, "Nothing to tidy: the code is tidy already.\n");
+}
+
+TEST_F(TidyCommandTest, DryRunShowsTheDiffAndWritesNothing) {
+    const CliResult r = Run({"--dry-run", "tidy", "Tidy.vbp", "--module", "modA"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Read("modA.bas"), kModA);
+    EXPECT_NE(r.out.find("--- a/"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("-  Public Total As Long"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("+Public Total As Long"), std::string::npos) << r.out;
+}
+
+TEST_F(TidyCommandTest, OneRoutineLeavesTheRestAlone) {
+    const CliResult r = Run({"tidy", "Tidy.vbp", "--routine", "Report"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string text = Read("modA.bas");
+    EXPECT_NE(text.find("Public Sub Report()\r\n    Debug.Print Total\r\n"), std::string::npos);
+    EXPECT_NE(text.find("  Public Total As Long"), std::string::npos);
+    EXPECT_NE(text.find("\r\n  ByVal b As Long) As Long"), std::string::npos)
+        << "the code window's tidy leaves headers alone";
+    EXPECT_NE(text.find("10 If a > 0 Then"), std::string::npos);
+}
+
+TEST_F(TidyCommandTest, ALineInTheDeclarationsTidiesThem) {
+    const CliResult r = Run({"tidy", "Tidy.vbp", "--module", "modA", "--line", "2"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string text = Read("modA.bas");
+    EXPECT_NE(text.find("\r\nPublic Total As Long\r\n"
+                        "Attribute Total.VB_VarDescription = \"The sum.\""),
+              std::string::npos);
+    EXPECT_NE(text.find("10 If a > 0 Then"), std::string::npos) << "routines stay as they were";
+}
+
+TEST_F(TidyCommandTest, ReadOnlyModules) {
+    MakeReadOnly("modA.bas");
+    const CliResult refused = Run({"tidy", "Tidy.vbp", "--module", "modA"});
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_NE(refused.err.find("read-only"), std::string::npos) << refused.err;
+
+    const CliResult project = Run({"tidy", "Tidy.vbp"});
+    ASSERT_EQ(project.code, 0) << project.err;
+    EXPECT_EQ(Read("modA.bas"), kModA);
+    EXPECT_NE(project.err.find("modA.bas is read-only and was skipped"), std::string::npos);
+    EXPECT_EQ(project.out, "tidied CTidy.cls\n");
+}
+
+TEST_F(TidyCommandTest, JsonListsTheChangedFiles) {
+    const CliResult r = Run({"--format", "json", "--dry-run", "tidy", "Tidy.vbp"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_TRUE(o["dryRun"].toBool());
+    EXPECT_EQ(o["changed"].toArray().size(), 2);
+    EXPECT_TRUE(o["diff"].toString().contains("+Public Total As Long"));
+}
+
+TEST_F(TidyCommandTest, CommentStampsTheLine) {
+    const CliResult r = Run({"comment", "Tidy.vbp", "--module", "modA", "--line", "13"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(r.out.rfind("Debug.Print Total' ", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 2), ":\n") << r.out;
+    const std::string line = r.out.substr(0, r.out.size() - 1);
+    EXPECT_NE(Read("modA.bas").find("\r\n" + line + "\r\nEnd Sub"), std::string::npos);
+}
+
+TEST_F(TidyCommandTest, CommentRefusals) {
+    EXPECT_EQ(Run({"comment", "Tidy.vbp", "--module", "modA"}).code, 2) << "no line";
+    EXPECT_EQ(Run({"comment", "Tidy.vbp", "--line", "3"}).code, 2) << "no module";
+    EXPECT_EQ(Run({"comment", "Tidy.vbp", "--module", "modA", "--line", "99"}).code, 3);
+    MakeReadOnly("modA.bas");
+    const CliResult r = Run({"comment", "Tidy.vbp", "--module", "modA", "--line", "3"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(Read("modA.bas"), kModA);
+}
+
+}  // namespace
+}  // namespace qv::test
