@@ -1,5 +1,11 @@
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "host/memory/memory_host.h"
 #include "host/memory/memory_vbe.h"
@@ -35,9 +41,72 @@ bool IsWholeWord(std::string_view line, size_t begin, size_t end) {
            (end >= line.size() || !IsWordChar(line[end]));
 }
 
+bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+// A plain search text, with or without regard to ASCII case. Find scans a
+// whole module line by line, so the search is made once per call: a byte of
+// the text matches when (byte | mask) == value, where a letter's mask 0x20
+// folds both cases onto the lower one and any other byte must be equal.
+// Sixteen positions are tested at a time on their first and last byte.
+class TextFinder {
+public:
+    TextFinder(std::string_view target, bool matchCase) : size_(target.size()) {
+        value_.resize(size_);
+        mask_.resize(size_);
+        for (size_t i = 0; i < size_; ++i) {
+            const auto c = static_cast<unsigned char>(target[i]);
+            mask_[i] = !matchCase && IsAsciiLetter(c) ? 0x20 : 0;
+            value_[i] = static_cast<unsigned char>(c | mask_[i]);
+        }
+    }
+
+    // The first position at or after from where the text stands; npos if none.
+    size_t Find(std::string_view line, size_t from) const {
+        if (size_ == 0 || size_ > line.size()) return std::string_view::npos;
+        const size_t lastStart = line.size() - size_;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+        size_t i = from;
+#if defined(__SSE2__)
+        const __m128i firstMask = _mm_set1_epi8(static_cast<char>(mask_.front()));
+        const __m128i firstValue = _mm_set1_epi8(static_cast<char>(value_.front()));
+        const __m128i lastMask = _mm_set1_epi8(static_cast<char>(mask_.back()));
+        const __m128i lastValue = _mm_set1_epi8(static_cast<char>(value_.back()));
+        for (; i + 16 <= lastStart + 1; i += 16) {
+            const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const __m128i last =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + size_ - 1));
+            const __m128i hit =
+                _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(first, firstMask), firstValue),
+                              _mm_cmpeq_epi8(_mm_or_si128(last, lastMask), lastValue));
+            for (auto bits = static_cast<unsigned>(_mm_movemask_epi8(hit)); bits != 0;
+                 bits &= bits - 1) {
+                const size_t at = i + static_cast<size_t>(__builtin_ctz(bits));
+                if (MatchesAt(bytes + at)) return at;
+            }
+        }
+#endif
+        for (; i <= lastStart; ++i) {
+            if (MatchesAt(bytes + i)) return i;
+        }
+        return std::string_view::npos;
+    }
+
+private:
+    bool MatchesAt(const unsigned char* at) const {
+        for (size_t k = 0; k < size_; ++k) {
+            if ((at[k] | mask_[k]) != value_[k]) return false;
+        }
+        return true;
+    }
+
+    size_t size_;
+    std::basic_string<unsigned char> value_;
+    std::basic_string<unsigned char> mask_;
+};
+
 // The first hit in line[from, limit) that ends at or before limit.
-bool SearchLine(std::string_view line, size_t from, size_t limit, std::string_view target,
-                bool wholeWord, bool matchCase, const LikePattern* pattern, size_t& begin,
+bool SearchLine(std::string_view line, size_t from, size_t limit, const TextFinder& finder,
+                size_t targetSize, bool wholeWord, const LikePattern* pattern, size_t& begin,
                 size_t& end) {
     while (from <= line.size()) {
         size_t b, e;
@@ -48,9 +117,9 @@ bool SearchLine(std::string_view line, size_t from, size_t limit, std::string_vi
             e = hit->second;
             if (e == b) e = b + 1 <= line.size() ? b + 1 : b;  // an empty match still selects one column
         } else {
-            b = matchCase ? line.find(target, from) : text::FindIgnoreCase(line, target, from);
+            b = finder.Find(line, from);
             if (b == std::string_view::npos) return false;
-            e = b + target.size();
+            e = b + targetSize;
         }
         if (e > limit) return false;
         if (!wholeWord || IsWholeWord(line, b, e)) {
@@ -205,6 +274,7 @@ bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& star
     if (patternSearch) {
         pattern.emplace(target, matchCase ? CompareMode::Binary : CompareMode::Text);
     }
+    const TextFinder finder(patternSearch ? std::string_view() : target, matchCase);
     for (long l = firstLine; l <= lastLine; ++l) {
         const std::string_view line = lines_.Line(l - 1);
         const size_t from = l == firstLine ? static_cast<size_t>(std::max(startColumn, 1L) - 1) : 0;
@@ -214,7 +284,7 @@ bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& star
             limit = std::min(limit, static_cast<size_t>(std::max(endColumn - 1, 0L)));
         }
         size_t begin = 0, end = 0;
-        if (SearchLine(line, from, limit, target, wholeWord, matchCase,
+        if (SearchLine(line, from, limit, finder, target.size(), wholeWord,
                        pattern ? &*pattern : nullptr, begin, end)) {
             startLine = endLine = l;
             startColumn = static_cast<long>(begin) + 1;

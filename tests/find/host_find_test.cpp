@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/text.h"
+#include "support/vb_fixture.h"
+
+// The host's Find scans sixteen positions at a time; these cases pin it to
+// the plain definition of a hit (ASCII case folding only).
+namespace qv::host {
+namespace {
+
+// Every hit start (0-based) in the line by the plain definition.
+std::vector<size_t> NaiveHits(std::string_view line, std::string_view target, bool matchCase) {
+    std::vector<size_t> hits;
+    for (size_t i = 0; i + target.size() <= line.size(); ++i) {
+        const std::string_view part = line.substr(i, target.size());
+        if (matchCase ? part == target : text::EqualsIgnoreCase(part, target)) hits.push_back(i);
+    }
+    return hits;
+}
+
+std::vector<size_t> HostHits(CodeModule& m, std::string_view target, bool matchCase) {
+    std::vector<size_t> hits;
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    while (m.Find(target, sl, sc, el, ec, false, matchCase, false)) {
+        EXPECT_EQ(ec - sc, static_cast<long>(target.size()));
+        hits.push_back(static_cast<size_t>(sc - 1));
+        ++sc;
+        el = ec = -1;
+    }
+    return hits;
+}
+
+TEST(HostFind, FoldsOnlyAsciiLetters) {
+    test::VbFixture fx;
+    // '@' and '`', '[' and '{', 0xC1 and 0xE1 differ only in the case bit.
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, "x = \"`{\xE1\" ' @[\xC1 AbC").Code();
+    EXPECT_EQ(HostHits(m, "@[\xC1", false), (std::vector<size_t>{12}));
+    EXPECT_EQ(HostHits(m, "abc", false), (std::vector<size_t>{16}));
+    EXPECT_EQ(HostHits(m, "abc", true), std::vector<size_t>{});
+}
+
+TEST(HostFind, AgreesWithThePlainDefinitionOnLongAndShortLines) {
+    std::mt19937 rng(7);
+    const std::string alphabet = "aAbB _@`[{\xC1\xE1";
+    for (int round = 0; round < 200; ++round) {
+        std::string line;
+        const size_t length = rng() % 70;
+        for (size_t i = 0; i < length; ++i) line += alphabet[rng() % alphabet.size()];
+        std::string target;
+        const size_t targetLength = 1 + rng() % 4;
+        for (size_t i = 0; i < targetLength; ++i) target += alphabet[rng() % 4];
+        test::VbFixture fx;
+        auto& m = *fx.Add("Module1", vbext_ct_StdModule, line).Code();
+        for (bool matchCase : {false, true}) {
+            EXPECT_EQ(HostHits(m, target, matchCase), NaiveHits(line, target, matchCase))
+                << "line '" << line << "' target '" << target << "' matchCase " << matchCase;
+        }
+    }
+}
+
+TEST(HostFind, HitsAtTheEndOfALongLineAndAcrossLines) {
+    test::VbFixture fx;
+    const std::string longLine = std::string(37, ' ') + "Zebra";
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, test::Vb({longLine, "zebr", "a zebra"})).Code();
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    ASSERT_TRUE(m.Find("ZEBRA", sl, sc, el, ec, false, false, false));
+    EXPECT_EQ(sc, 38);
+    EXPECT_EQ(ec, 43);
+    ++sc;
+    el = ec = -1;
+    ASSERT_TRUE(m.Find("ZEBRA", sl, sc, el, ec, false, false, false));
+    EXPECT_EQ(sl, 3) << "a hit never spans two lines";
+    EXPECT_EQ(sc, 3);
+}
+
+}  // namespace
+}  // namespace qv::host
