@@ -4,7 +4,6 @@
 
 #include <QStringList>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "app/cli/cli_runner.h"
@@ -53,51 +52,10 @@ CliResult RunCliIn(const fs::path& folder, const std::vector<std::string>& argum
     return result;
 }
 
-TempFolder::TempFolder() : path_(MakeTempFolder()) {}
-
-TempFolder::~TempFolder() {
-    if (path_.empty()) return;
-    std::error_code ec;
-    // Read-only files and folders made by a test must not stay behind.
-    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it);
-         it.increment(ec)) {
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::remove_all(path_, ec);
-}
-
-TempFolder::TempFolder(TempFolder&& other) noexcept : path_(std::move(other.path_)) {
-    other.path_.clear();
-}
-
-std::string TempFolder::File(const std::string& name) const { return (path_ / name).string(); }
-
-void TempFolder::Write(const std::string& name, const std::string& bytes) const {
-    const fs::path file = path_ / name;
-    fs::create_directories(file.parent_path());
-    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string TempFolder::Read(const std::string& name) const { return ReadFile(path_ / name); }
-
-TempFolder CopyOfFolder(const fs::path& source) {
-    TempFolder folder;
-    fs::copy(source, folder.Path(), fs::copy_options::recursive);
-    return folder;
-}
-
 fs::path SourceFolder() { return QV_SOURCE_DIR; }
 fs::path ExampleFolder() { return SourceFolder() / "examples"; }
 fs::path FixtureFolder(const std::string& name) {
     return SourceFolder() / "tests" / "cli" / "fixtures" / name;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
 }
 
 }  // namespace qv::test

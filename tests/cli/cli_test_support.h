@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "host_files/temp_folder.h"
+
 namespace qv::test {
 
 struct CliResult {
@@ -26,37 +28,10 @@ CliResult RunCli(const std::vector<std::string>& arguments);
 // arguments and output are then relative to it).
 CliResult RunCliIn(const std::filesystem::path& folder, const std::vector<std::string>& arguments);
 
-// A fresh temporary folder, removed with everything in it at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(TempFolder&& other) noexcept;
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    TempFolder& operator=(TempFolder&&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-    // The path of a file in the folder, as a string for RunCli.
-    std::string File(const std::string& name) const;
-    // Writes bytes exactly as given (make the folders on the way).
-    void Write(const std::string& name, const std::string& bytes) const;
-    std::string Read(const std::string& name) const;
-
-private:
-    std::filesystem::path path_;
-};
-
-// A temporary copy of a folder (with its subfolders).
-TempFolder CopyOfFolder(const std::filesystem::path& source);
-
 // The repository's root, the bundled example project's folder, and the
 // fixtures of the command-line tests (tests/cli/fixtures/<name>).
 std::filesystem::path SourceFolder();
 std::filesystem::path ExampleFolder();
 std::filesystem::path FixtureFolder(const std::string& name);
-
-// The whole file, as bytes.
-std::string ReadFile(const std::filesystem::path& path);
 
 }  // namespace qv::test

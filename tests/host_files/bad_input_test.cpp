@@ -1,0 +1,113 @@
+// Files that are not what they claim give an error naming the file, the
+// line and what to do; nothing is written, nothing crashes or hangs.
+
+#include <gtest/gtest.h>
+
+#include "host/files/file_error.h"
+#include "host_files/files_fixture.h"
+
+namespace qv::test {
+namespace {
+
+using host::files::FileError;
+
+struct Expected {
+    std::string file;   // in the folder
+    long line;
+    std::string words;  // part of the message
+};
+
+void ExpectLoadError(const TempFolder& folder, const std::string& target, const Expected& e) {
+    const auto before = Snapshot(folder);
+    try {
+        Load({folder.File(target)});
+        ADD_FAILURE() << target << " loaded";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.Path(), folder.File(e.file)) << error.what();
+        EXPECT_EQ(error.Line(), e.line) << error.what();
+        EXPECT_NE(std::string(error.what()).find(e.words), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(Snapshot(folder), before);
+}
+
+TEST(BadInput, EmptyAndBinaryModules) {
+    TempFolder folder;
+    folder.Write("empty.bas", "");
+    ExpectLoadError(folder, "empty.bas", {"empty.bas", 0, "the file is empty"});
+    folder.Write("binary.bas", std::string("MZ\x90\0\3\0\0\0", 8));
+    ExpectLoadError(folder, "binary.bas", {"binary.bas", 0, "NUL bytes"});
+    folder.Write("nul.frm", std::string(4096, '\0'));
+    folder.Write("P.vbp", Joined({"Type=Exe", "Form=nul.frm"}));
+    ExpectLoadError(folder, "P.vbp", {"nul.frm", 0, "NUL bytes"});
+}
+
+TEST(BadInput, ModuleWithoutName) {
+    TempFolder folder;
+    folder.Write("m.bas", Joined({"Option Explicit", "Sub A()", "End Sub"}));
+    ExpectLoadError(folder, "m.bas", {"m.bas", 1, "Attribute VB_Name"});
+    folder.Write("c.cls", Joined({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END", "Sub A()",
+                                  "End Sub"}));
+    ExpectLoadError(folder, "c.cls", {"c.cls", 5, "Attribute VB_Name"});
+}
+
+TEST(BadInput, ProjectFiles) {
+    TempFolder folder;
+    folder.Write("a.bas", Joined({"Attribute VB_Name = \"a\""}));
+    folder.Write("garbage.vbp", Joined({"Type=Exe", "Module=a; a.bas", "this is not a project line"}));
+    ExpectLoadError(folder, "garbage.vbp", {"garbage.vbp", 3, "Key=Value"});
+    folder.Write("type.vbp", Joined({"Type=Pascal", "Module=a; a.bas"}));
+    ExpectLoadError(folder, "type.vbp", {"type.vbp", 1, "Exe, OleExe, OleDll or Control"});
+    folder.Write("notype.vbp", Joined({"Module=a; a.bas"}));
+    ExpectLoadError(folder, "notype.vbp", {"notype.vbp", 0, "no Type= line"});
+    folder.Write("empty.vbp", "\r\n");
+    ExpectLoadError(folder, "empty.vbp", {"empty.vbp", 0, "empty"});
+    folder.Write("nopath.vbp", Joined({"Type=Exe", "Module=a;"}));
+    ExpectLoadError(folder, "nopath.vbp", {"nopath.vbp", 2, "names no file"});
+    folder.Write("g.vbg", Joined({"Type=Exe"}));
+    ExpectLoadError(folder, "g.vbg", {"g.vbg", 1, "VBGROUP"});
+    folder.Write("none.vbg", Joined({"VBGROUP 5.0", "Project=gone.vbp"}));
+    ExpectLoadError(folder, "none.vbg", {"none.vbg", 0, "none of the group's projects"});
+}
+
+TEST(BadInput, MissingFilesAndFolders) {
+    TempFolder folder;
+    ExpectLoadError(folder, "no/such/folder/P.vbp", {"no/such/folder/P.vbp", 0, "does not exist"});
+    ExpectLoadError(folder, "gone.bas", {"gone.bas", 0, "does not exist"});
+    folder.Write("readme.txt", "hello");
+    ExpectLoadError(folder, "readme.txt", {"readme.txt", 0, "no VB6 project, group or module"});
+}
+
+TEST(BadInput, MegabyteLine) {
+    TempFolder folder;
+    folder.Write("m.bas", Joined({"Attribute VB_Name = \"m\"", "Sub A()",
+                                  "    x = \"" + std::string(1024 * 1024, 'x') + "\"", "End Sub"}));
+    ExpectLoadError(folder, "m.bas", {"m.bas", 3, "bytes long"});
+    folder.Write("P.vbp", "Type=Exe\r\nName=\"" + std::string(1024 * 1024, 'p') + "\"\r\n");
+    ExpectLoadError(folder, "P.vbp", {"P.vbp", 2, "bytes long"});
+}
+
+TEST(BadInput, ProcedureWithoutItsEndLine) {
+    TempFolder folder;
+    folder.Write("m.bas", Joined({"Attribute VB_Name = \"m\"", "Option Explicit", "",
+                                  "Private Sub A()", "    x = 1", "", "Public Function B() As Long",
+                                  "End Function"}));
+    ExpectLoadError(folder, "m.bas", {"m.bas", 4, "Sub A declared here has no End Sub"});
+    folder.Write("c.cls", Joined({"VERSION 1.0 CLASS", "BEGIN", "END", "Attribute VB_Name = \"c\"",
+                                  "Public Property Get P() As Long", "Attribute P.VB_UserMemId = 0",
+                                  "End Property", "Public Function F() As Long", "    F = 1"}));
+    ExpectLoadError(folder, "c.cls", {"c.cls", 8, "Function F declared here has no End Function"});
+}
+
+TEST(BadInput, UnclosedHeaderBlocks) {
+    TempFolder folder;
+    folder.Write("f.frm", Joined({"VERSION 5.00", "Begin VB.Form f", "   Caption = \"f\"",
+                                  "   Begin VB.TextBox t", "   End", "Attribute VB_Name = \"f\"",
+                                  "Sub A()", "End Sub"}));
+    ExpectLoadError(folder, "f.frm", {"f.frm", 2, "no closing End line"});
+    folder.Write("c.cls", Joined({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1",
+                                  "Attribute VB_Name = \"c\""}));
+    ExpectLoadError(folder, "c.cls", {"c.cls", 2, "no closing END line"});
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,49 @@
+#include "host_files/files_fixture.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "host/files/project_loader.h"
+
+namespace qv::test {
+
+std::string Joined(const std::vector<std::string>& lines, const std::string& ending,
+                   bool finalBreak) {
+    std::string out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i];
+        if (i + 1 < lines.size() || finalBreak) out += ending;
+    }
+    return out;
+}
+
+host::memory::MemoryComponent& LoadedFiles::Component(const std::string& name, long project) {
+    return *Project(project).Components().Find(name);
+}
+
+host::memory::MemoryCodeModule& LoadedFiles::Code(const std::string& name, long project) {
+    return *Component(name, project).Code();
+}
+
+const host::files::ModuleFile& LoadedFiles::File(const std::string& name, long project) {
+    return *workspace->FileOf(Component(name, project));
+}
+
+LoadedFiles Load(const std::vector<std::string>& paths) {
+    LoadedFiles loaded;
+    loaded.vbe = std::make_unique<host::memory::MemoryVbe>();
+    loaded.workspace = std::make_unique<host::files::Workspace>(*loaded.vbe);
+    host::files::LoadTargets(*loaded.workspace, paths);
+    return loaded;
+}
+
+std::vector<std::pair<std::string, std::string>> Snapshot(const TempFolder& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path())) {
+        if (entry.is_regular_file()) files.emplace_back(entry.path().string(), ReadFile(entry.path()));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace qv::test
