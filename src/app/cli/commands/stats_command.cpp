@@ -1,0 +1,262 @@
+// qvaddin stats <target>: the line statistics of every module (the total row
+// first, then the modules by name), or with --module the routine statistics
+// of one module; --group lists every project's modules in one table.
+
+#include <QJsonArray>
+#include <algorithm>
+#include <ostream>
+
+#include "app/cli/command.h"
+#include "app/cli/project_target.h"
+#include "app/cli/target_json.h"
+#include "app/cli/vb_text.h"
+#include "platform/services.h"
+#include "stats/stats_table.h"
+
+namespace qv::cli {
+
+namespace {
+
+using host::memory::MemoryComponent;
+using host::memory::MemoryProject;
+
+const QCommandLineOption kGroupOption(
+    QStringList{"group"}, "Every module of every project in one table (row: project.module).");
+
+using Row = std::vector<std::string>;  // the name, then the figures
+
+const Row kModuleColumns{"Module name", "Routines", "Total Lines", "Declaration",
+                         "Blank",       "Comments", "Code"};
+const Row kRoutineColumns{"Routine name", "Total Lines", "Blank", "Comments", "Actual Code"};
+
+Row ModuleCells(const stats::ModuleRow& row) {
+    const stats::ModuleFigures& f = row.figures;
+    return {VbTextUtf8(row.text),         std::to_string(f.routines), std::to_string(f.totalLines),
+            std::to_string(f.declaration), std::to_string(f.blank),   std::to_string(f.comments),
+            std::to_string(f.code)};
+}
+
+Row RoutineCells(const stats::RoutineRow& row) {
+    const stats::RoutineFigures& f = row.figures;
+    return {VbTextUtf8(row.text), std::to_string(f.totalLines), std::to_string(f.blank),
+            std::to_string(f.comments), std::to_string(f.actualCode)};
+}
+
+// Characters on screen: UTF-8 continuation bytes take no column.
+size_t DisplayWidth(const std::string& s) {
+    return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+// The name column left-aligned, the figures right-aligned under their headers.
+void PrintTable(std::ostream& out, const Row& columns, const std::vector<Row>& rows) {
+    std::vector<size_t> width(columns.size());
+    for (size_t c = 0; c < columns.size(); ++c) width[c] = DisplayWidth(columns[c]);
+    for (const Row& row : rows) {
+        for (size_t c = 0; c < row.size(); ++c) width[c] = std::max(width[c], DisplayWidth(row[c]));
+    }
+    auto print = [&](const Row& row) {
+        std::string line = row[0] + std::string(width[0] - DisplayWidth(row[0]), ' ');
+        for (size_t c = 1; c < row.size(); ++c) {
+            line += "  " + std::string(width[c] - DisplayWidth(row[c]), ' ') + row[c];
+        }
+        out << line << '\n';
+    };
+    print(columns);
+    for (const Row& row : rows) print(row);
+}
+
+std::string CsvField(const std::string& s) {
+    const bool quote = s.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!s.empty() && (s.front() == ' ' || s.back() == ' '));
+    if (!quote) return s;
+    std::string quoted = "\"";
+    for (char c : s) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+void PrintCsv(std::ostream& out, const Row& columns, const std::vector<Row>& rows) {
+    auto print = [&](const Row& row) {
+        for (size_t c = 0; c < row.size(); ++c) out << (c ? "," : "") << CsvField(row[c]);
+        out << "\r\n";
+    };
+    print(columns);
+    for (const Row& row : rows) print(row);
+}
+
+void PrintRows(CommandContext& context, const Row& columns, const std::vector<Row>& rows) {
+    if (context.format == OutputFormat::Csv) PrintCsv(context.out, columns, rows);
+    else PrintTable(context.out, columns, rows);
+}
+
+QJsonObject FiguresJson(const stats::ModuleFigures& f, const std::string& text) {
+    return QJsonObject{{"text", VbText(text)},       {"routines", qint64(f.routines)},
+                       {"totalLines", qint64(f.totalLines)}, {"declaration", qint64(f.declaration)},
+                       {"blank", qint64(f.blank)},   {"comments", qint64(f.comments)},
+                       {"code", qint64(f.code)}};
+}
+
+QJsonObject FiguresJson(const stats::RoutineFigures& f, const std::string& text) {
+    return QJsonObject{{"text", VbText(text)},
+                       {"totalLines", qint64(f.totalLines)},
+                       {"blank", qint64(f.blank)},
+                       {"comments", qint64(f.comments)},
+                       {"actualCode", qint64(f.actualCode)}};
+}
+
+// Shows how far the count has come on a terminal (nothing otherwise).
+class CountingProgress {
+public:
+    CountingProgress() : window_(GetServices().GetStatusWindow()) {
+        window_.SetTitle("Counting lines");
+        window_.SetBarVisible(0, true);
+        window_.Show();
+    }
+    ~CountingProgress() { window_.Unload(); }
+    CountingProgress(const CountingProgress&) = delete;
+    CountingProgress& operator=(const CountingProgress&) = delete;
+
+    stats::StatsProgress Callback() {
+        return [this](long done, long max) {
+            window_.SetBarMax(0, static_cast<int>(max));
+            window_.SetBarValue(0, static_cast<int>(done));
+        };
+    }
+
+private:
+    StatusWindow& window_;
+};
+
+class StatsCommand : public Command {
+public:
+    QString Name() const override { return "stats"; }
+    QString Summary() const override {
+        return "Count blank, comment and code lines per module, or per routine of one module.";
+    }
+    void AddOptions(QCommandLineParser& parser) const override {
+        AddTargetOptions(parser);
+        parser.addOption(kGroupOption);
+    }
+    bool SupportsFormat(OutputFormat) const override { return true; }
+
+    int Run(CommandContext& context) override {
+        const bool group = context.parser.isSet(kGroupOption);
+        if (group && (context.parser.isSet("module") || context.parser.isSet("project"))) {
+            throw CliError(kExitUsage,
+                           "--group counts every module of every project; leave out --module "
+                           "and --project");
+        }
+        if (context.parser.isSet("routine") || context.parser.isSet("line")) {
+            throw CliError(kExitUsage, "stats lists modules or a module's routines; use --module "
+                                       "instead of --routine or --line");
+        }
+        auto target = LoadTarget(context);
+        const Selection selection = SelectTarget(context, *target);
+        if (selection.component != nullptr) return RoutineTable(context, *target, selection);
+        return ModuleTable(context, *target, selection, group);
+    }
+
+private:
+    static int ModuleTable(CommandContext& context, LoadedTarget& target,
+                           const Selection& selection, bool group) {
+        stats::ModuleTable table;
+        {
+            CountingProgress progress;
+            table = group ? stats::GroupStatistics(target.Vbe(), progress.Callback())
+                          : stats::ProjectStatistics(target.Vbe(), selection.project->Name(),
+                                                     progress.Callback());
+        }
+        stats::SortModuleRows(table.modules);
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out, ModuleTableJson(target, table));
+            return kExitOk;
+        }
+        std::vector<Row> rows{ModuleCells(table.total)};
+        for (const auto& row : table.modules) rows.push_back(ModuleCells(row));
+        PrintRows(context, kModuleColumns, rows);
+        return kExitOk;
+    }
+
+    // {"total":{...}, "projects":[{name, type, file, "components":[{name,
+    // type, file, readOnly, "stats":{...}}]}]}, rows in the table's order.
+    static QJsonObject ModuleTableJson(LoadedTarget& target, const stats::ModuleTable& table) {
+        QJsonArray projects;
+        QJsonArray components;
+        MemoryProject* current = nullptr;
+        auto closeProject = [&] {
+            if (current == nullptr) return;
+            QJsonObject object = ProjectJson(*current);
+            object.insert("components", components);
+            projects.append(object);
+            components = QJsonArray();
+        };
+        for (const stats::ModuleRow& row : table.modules) {
+            MemoryProject* project = target.Vbe().Projects().Find(row.project);
+            if (project != current) {
+                closeProject();
+                current = project;
+            }
+            MemoryComponent& component = *project->Components().Find(row.component);
+            QJsonObject object = ComponentJson(target, component);
+            object.insert("stats", FiguresJson(row.figures, row.text));
+            components.append(object);
+        }
+        closeProject();
+        return QJsonObject{{"total", FiguresJson(table.total.figures, table.total.text)},
+                           {"projects", projects}};
+    }
+
+    static int RoutineTable(CommandContext& context, LoadedTarget& target,
+                            const Selection& selection) {
+        MemoryProject& project = *selection.project;
+        MemoryComponent& component = *selection.component;
+        if (component.Code() == nullptr) {
+            throw CliError(kExitBadInput, component.Name() + " holds no code to count");
+        }
+        std::vector<stats::RoutineRow> rows;
+        {
+            CountingProgress progress;
+            rows = stats::RoutineStatistics(target.Vbe(), project.Name(), component.Name(),
+                                            progress.Callback());
+        }
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out, RoutineTableJson(target, project, component, rows));
+            return kExitOk;
+        }
+        std::vector<Row> cells;
+        for (const auto& row : rows) cells.push_back(RoutineCells(row));
+        PrintRows(context, kRoutineColumns, cells);
+        return kExitOk;
+    }
+
+    // The module's component object with "declarations":{"stats"} and
+    // "routines":[{name, kind, routineType, "stats"}].
+    static QJsonObject RoutineTableJson(LoadedTarget& target, MemoryProject& project,
+                                        MemoryComponent& component,
+                                        const std::vector<stats::RoutineRow>& rows) {
+        QJsonObject object = ComponentJson(target, component);
+        QJsonArray routines;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const stats::RoutineRow& row = rows[i];
+            if (i == 0) {
+                object.insert("declarations",
+                              QJsonObject{{"stats", FiguresJson(row.figures, row.text)}});
+                continue;
+            }
+            QJsonObject routine = RoutineJson(*component.Code(), {row.name, row.kind});
+            routine.insert("stats", FiguresJson(row.figures, row.text));
+            routines.append(routine);
+        }
+        object.insert("routines", routines);
+        QJsonObject projectObject = ProjectJson(project);
+        projectObject.insert("components", QJsonArray{object});
+        return QJsonObject{{"projects", QJsonArray{projectObject}}};
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("stats", StatsCommand);
+
+}  // namespace qv::cli

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/cli_test_support.h"
+
+namespace qv::test {
+namespace {
+
+TempFolder MakeGroup() {
+    TempFolder folder;
+    folder.Write("P1/P1.vbp",
+                 "Type=OleDll\r\nModule=modA; modA.bas\r\nModule=modB; modB.bas\r\nName=\"P1\"\r\n");
+    folder.Write("P1/modA.bas",
+                 "Attribute VB_Name = \"modA\"\r\n"
+                 "Private total As Long\r\n"
+                 "\r\n"
+                 "Public Sub Add()\r\n"
+                 "    total = total + 1\r\n"
+                 "End Sub\r\n");
+    folder.Write("P1/modB.bas",
+                 "Attribute VB_Name = \"modB\"\r\nSub Show()\r\n  Debug.Print TOTAL, Totals\r\nEnd Sub\r\n");
+    folder.Write("P2/P2.vbp", "Type=Exe\r\nModule=modC; modC.bas\r\nName=\"P2\"\r\n");
+    folder.Write("P2/modC.bas", "Attribute VB_Name = \"modC\"\r\nSub T()\r\n  t1 = total\r\nEnd Sub\r\n");
+    folder.Write("All.vbg",
+                 "VBGROUP 5.0\r\nStartupProject=P1\\P1.vbp\r\nProject=P2\\P2.vbp\r\n");
+    return folder;
+}
+
+TEST(FindCommand, PrintsTheTreeWithTheSummaryFirst) {
+    const TempFolder group = MakeGroup();
+    const CliResult r = RunCliIn(group.Path(), {"find", "All.vbg", "total"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "5 hits found.\n"
+              "P1\n"
+              "  Modules\n"
+              "    modA\n"
+              "      1:9: Private total As Long\n"
+              "      Add\n"
+              "        4:5: total = total + 1\n"
+              "        4:13: total = total + 1\n"
+              "    modB\n"
+              "      Show\n"
+              "        2:15: Debug.Print TOTAL, Totals\n"
+              "        2:22: Debug.Print TOTAL, Totals\n");
+}
+
+TEST(FindCommand, OptionsNarrowTheHits) {
+    const TempFolder group = MakeGroup();
+    auto summary = [&](std::vector<std::string> args) {
+        std::vector<std::string> all{"find", "All.vbg"};
+        all.insert(all.end(), args.begin(), args.end());
+        const CliResult r = RunCliIn(group.Path(), all);
+        EXPECT_EQ(r.code, 0) << r.err;
+        return r.out.substr(0, r.out.find('\n'));
+    };
+    EXPECT_EQ(summary({"total", "--whole-word"}), "4 hits found.");
+    EXPECT_EQ(summary({"total", "--match-case"}), "3 hits found.");
+    EXPECT_EQ(summary({"total", "--first-per-line"}), "3 hits found.");
+    EXPECT_EQ(summary({"T?TAL", "--pattern", "--match-case"}), "1 hit found.");
+    EXPECT_EQ(summary({"total", "--scope", "group"}), "6 hits found.");
+    EXPECT_EQ(summary({"total", "--scope", "module", "--module", "modb"}), "2 hits found.");
+    EXPECT_EQ(summary({"total", "--project", "P2"}), "1 hit found.");
+    EXPECT_EQ(summary({"nowhere"}), "Search String Not Found");
+}
+
+TEST(FindCommand, JsonGivesEveryNodeWithKeyTextImageAndTag) {
+    const TempFolder group = MakeGroup();
+    const CliResult r =
+        RunCliIn(group.Path(), {"--format", "json", "find", "All.vbg", "t1", "--scope", "group"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(root["hits"].toInt(), 1);
+    EXPECT_FALSE(root["beyondLimit"].toBool());
+    const QJsonArray nodes = root["nodes"].toArray();
+    ASSERT_EQ(nodes.size(), 2);
+    EXPECT_EQ(nodes[0].toObject(), (QJsonObject{{"key", ""}, {"text", "1 hit found."},
+                                                {"image", "Info"}, {"tag", ""}}));
+    const QJsonObject project = nodes[1].toObject();
+    EXPECT_EQ(project["key"].toString(), "keyP2");
+    EXPECT_EQ(project["image"].toString(), "StandardExe");
+    const QJsonObject groupNode = project["children"].toArray()[0].toObject();
+    EXPECT_EQ(groupNode["key"].toString(), "keyGroupP2/1");
+    EXPECT_EQ(groupNode["tag"].toString(), "Group");
+    const QJsonObject procedure = groupNode["children"].toArray()[0].toObject()["children"]
+                                      .toArray()[0]
+                                      .toObject();
+    EXPECT_EQ(procedure["key"].toString(), "keyP2/modC/T");
+    const QJsonObject hit = procedure["children"].toArray()[0].toObject();
+    EXPECT_EQ(hit, (QJsonObject{{"key", "keyP2/modC/2/3/2/5"}, {"text", "t1 = total"},
+                                {"image", "Code"}, {"tag", "Code"}}));
+}
+
+TEST(FindCommand, WrongUsage) {
+    const TempFolder group = MakeGroup();
+    EXPECT_EQ(RunCliIn(group.Path(), {"find", "All.vbg"}).code, 2) << "no text";
+    EXPECT_EQ(RunCliIn(group.Path(), {"find", "All.vbg", ""}).code, 2);
+    EXPECT_EQ(RunCliIn(group.Path(), {"find", "All.vbg", "x", "--scope", "module"}).code, 2);
+    EXPECT_EQ(RunCliIn(group.Path(), {"find", "All.vbg", "x", "--scope", "world"}).code, 2);
+    EXPECT_EQ(RunCliIn(group.Path(), {"find", "All.vbg", "x", "--module", "nope"}).code, 3);
+}
+
+}  // namespace
+}  // namespace qv::test
