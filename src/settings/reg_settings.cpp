@@ -1,31 +1,89 @@
 #include "settings/reg_settings.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/text.h"
+#include "platform/vb_error.h"
+#include "settings/ini_check.h"
 
 namespace qv::settings {
 
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-// The INI key of a registry value name: "*" is the key's default value.
-QString ValueKey(std::string_view section, std::string_view key) {
-    const QString name = key == "*" ? QStringLiteral(".") : Q(key);
-    return section.empty() ? name : Q(section) + QLatin1Char('/') + name;
+// A registry subkey path "a\b" is the nested INI group "a/b".
+QString GroupPath(std::string_view section) {
+    return Q(section).replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+// The INI key of a value. The registry gives the unnamed default value the
+// name "" and shows it as "*"; both are stored under ".".
+QString ValuePath(std::string_view section, std::string_view key) {
+    const QString name = key.empty() || key == "*" ? QStringLiteral(".") : Q(key);
+    return section.empty() ? name : GroupPath(section) + QLatin1Char('/') + name;
+}
+
+// The text of a stored value, or nothing when it holds no data. A number
+// reads as its decimal text. A value typed by hand with unquoted commas is
+// parsed by QSettings as a list; its pieces are joined again with ", ".
+std::optional<QString> StoredText(const QVariant& value) {
+    if (!value.isValid()) return std::nullopt;
+    if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(", ");
+    if (!value.canConvert<QString>()) return std::nullopt;
+    return value.toString();
+}
+
+StoreFileState StateOf(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) return StoreFileState::Missing;
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) return StoreFileState::Unreadable;
+    const QByteArray bytes = file.readAll();
+    const std::string_view content(bytes.constData(), static_cast<size_t>(bytes.size()));
+    return FirstNonIniLine(content) ? StoreFileState::NotIni : StoreFileState::Usable;
+}
+
+// A file that cannot be read, or is not an INI file, reads as empty and is
+// never written: QSettings would replace it with the little it understood.
+bool Usable(const QString& path) {
+    const StoreFileState state = StateOf(path);
+    return state == StoreFileState::Missing || state == StoreFileState::Usable;
+}
+
+bool GroupHasValues(QSettings& store, const QString& group) {
+    store.beginGroup(group);
+    const bool any = !store.allKeys().isEmpty();
+    store.endGroup();
+    return any;
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+        return pw->pw_dir;
+    }
+    return ".";
 }
 
 }  // namespace
 
 std::string ConfigHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && *xdg != '\0') return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home != nullptr ? home : ".") + "/.config";
+    if (xdg != nullptr && *xdg == '/') return xdg;
+    return HomeFolder() + "/.config";
 }
 
 CRegSettings::CRegSettings() : company_(kDefaultCompany), appName_(kProductName) {}
@@ -50,35 +108,61 @@ std::string CRegSettings::SubKey(std::string_view section) const {
     return key;
 }
 
+StoreFileState CRegSettings::FileState() const try {
+    return StateOf(Q(FilePath()));
+} QV_PASS_UP("CRegSettings", "FileState")
+
 std::string CRegSettings::GetSetting(std::string_view section, std::string_view key,
-                                     std::string_view defaultValue) const {
-    QSettings store(Q(FilePath()), QSettings::NativeFormat);
-    const QVariant value = store.value(ValueKey(section, key));
-    // A missing value, or one that holds no data, reads as the default.
-    if (!value.isValid() || value.isNull()) return std::string(defaultValue);
-    const std::string text = value.toString().toStdString();
-    return qv::text::ReplaceAll(text, "\\n", "\r\n");
-}
+                                     std::string_view defaultValue) const try {
+    const QString path = Q(FilePath());
+    if (!Usable(path)) return std::string(defaultValue);
+    const QSettings store(path, QSettings::IniFormat);
+    const std::optional<QString> stored = StoredText(store.value(ValuePath(section, key)));
+    if (!stored || store.status() != QSettings::NoError) return std::string(defaultValue);
+    return text::ReplaceAll(stored->toStdString(), "\\n", text::kCrLf);
+} QV_PASS_UP("CRegSettings", "GetSetting")
 
 bool CRegSettings::SaveSetting(std::string_view section, std::string_view key,
-                               std::string_view setting) {
-    QSettings store(Q(FilePath()), QSettings::NativeFormat);
-    const std::string escaped = qv::text::ReplaceAll(setting, "\r\n", "\\n");
-    store.setValue(ValueKey(section, key), QString::fromStdString(escaped));
+                               std::string_view setting) try {
+    const QString file = Q(FilePath());
+    if (!Usable(file)) return false;
+    QSettings store(file, QSettings::IniFormat);
+    const QString path = ValuePath(section, key);
+    const QString escaped = Q(text::ReplaceAll(setting, text::kCrLf, "\\n"));
+    // Writing what is stored already would only rewrite the file.
+    if (StoredText(store.value(path)) == escaped) return true;
+    store.setValue(path, escaped);
     store.sync();
     return store.status() == QSettings::NoError;
-}
+} QV_PASS_UP("CRegSettings", "SaveSetting")
 
-bool CRegSettings::DeleteSetting(std::string_view section, std::string_view key) {
-    QSettings store(Q(FilePath()), QSettings::NativeFormat);
-    const QString path = key.empty() ? Q(section) : ValueKey(section, key);
-    const bool present = key.empty() ? store.childGroups().contains(Q(section))
-                                     : store.contains(path);
+bool CRegSettings::DeleteSetting(std::string_view section, std::string_view key) try {
+    if (section.empty() && key.empty()) return false;
+    const QString file = Q(FilePath());
+    if (!Usable(file)) return false;
+    QSettings store(file, QSettings::IniFormat);
+    const QString path = key.empty() ? GroupPath(section) : ValuePath(section, key);
+    const bool present = key.empty() ? GroupHasValues(store, path) : store.contains(path);
     if (!present) return false;
     store.remove(path);
     store.sync();
     return store.status() == QSettings::NoError;
-}
+} QV_PASS_UP("CRegSettings", "DeleteSetting")
+
+bool CRegSettings::HasSetting(std::string_view section, std::string_view key) const try {
+    const QString file = Q(FilePath());
+    if (!Usable(file)) return false;
+    const QSettings store(file, QSettings::IniFormat);
+    return StoredText(store.value(ValuePath(section, key))).has_value();
+} QV_PASS_UP("CRegSettings", "HasSetting")
+
+bool CRegSettings::HasValues(std::string_view section) const try {
+    const QString file = Q(FilePath());
+    if (!Usable(file)) return false;
+    QSettings store(file, QSettings::IniFormat);
+    if (!section.empty()) store.beginGroup(GroupPath(section));
+    return !store.childKeys().isEmpty();
+} QV_PASS_UP("CRegSettings", "HasValues")
 
 CRegSettings& SystemStore() {
     static CRegSettings store;

@@ -1,16 +1,30 @@
 #pragma once
-// A registry-style settings store: company + application name one INI file
+// A registry-style settings store. The registry key path
+// Software\<Company>\<AppName> maps to one INI file
 // $XDG_CONFIG_HOME/<Company>/<AppName>.conf (~/.config when the variable is
-// unset); a section is an INI group; the key "*" is the key's unnamed default
-// value, stored under the INI key ".". Multi-line values are stored with each
-// CR LF written as backslash + "n".
+// unset or not absolute); a section (a subkey) is an INI group, "a\b" a
+// nested group; the key's unnamed default value (value name "*" or "") is the
+// INI key ".". Multi-line values are stored with each CR LF written as
+// backslash + "n", and every backslash + "n" reads back as CR LF.
 //
-// A missing file, section or key is not an error: reads give the default.
+// A missing file, section or value is not an error: reads give the default.
+// A file that cannot be read, or that is not an INI file, reads as empty and
+// is never written, so nothing in it is lost. Writers in several processes
+// are serialised by the INI file's lock file; each write re-reads the file
+// first, so concurrent writers of different values all keep theirs.
 
 #include <string>
 #include <string_view>
 
 namespace qv::settings {
+
+// What the file behind a store looks like before a read or write.
+enum class StoreFileState {
+    Missing,     // no file yet: reads give defaults, the first write creates it
+    Usable,      // an INI file that can be read
+    Unreadable,  // exists but cannot be read (or is a folder)
+    NotIni,      // exists but is not an INI file
+};
 
 class CRegSettings {
 public:
@@ -25,19 +39,31 @@ public:
     std::string AppName() const { return appName_; }
     void SetAppName(std::string_view appName);
 
-    // With a key: deletes that value. With an empty key: deletes the whole
-    // section. True when something was deleted and the store was written.
+    // With a key: deletes that value ("*" or "" the default value). With an
+    // empty key: deletes the whole section with its values and subsections
+    // (an empty section too is refused: that would be the whole application).
+    // True when something was deleted and the file was written.
     bool DeleteSetting(std::string_view section, std::string_view key);
-    // The stored value, or default when the value is missing or empty of data.
+    // The stored value; the default when the value is missing, holds no data
+    // (an INI "@Invalid()"), or the file cannot be read. A value stored as the
+    // empty text reads back as the empty text; a number reads as its decimal
+    // text.
     std::string GetSetting(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
-    // True when the value was written.
+    // True when the value was written (or was stored with this text already,
+    // in which case the file is left as it is).
     bool SaveSetting(std::string_view section, std::string_view key, std::string_view setting);
     // "Software\<Company>\<AppName>[\<section>]".
     std::string SubKey(std::string_view section) const;
 
+    // True when GetSetting would return a stored value rather than the default.
+    bool HasSetting(std::string_view section, std::string_view key) const;
+    // True when the section itself holds at least one value.
+    bool HasValues(std::string_view section) const;
+
     // The INI file behind the store.
     std::string FilePath() const;
+    StoreFileState FileState() const;
 
 private:
     std::string company_;
@@ -47,7 +73,8 @@ private:
 inline constexpr std::string_view kDefaultCompany = "VB and VBA Program Settings";
 inline constexpr std::string_view kProductName = "qvaddin";
 
-// The configuration folder: $XDG_CONFIG_HOME, or ~/.config when it is unset.
+// The configuration folder: $XDG_CONFIG_HOME, or ~/.config when it is unset
+// or not an absolute path.
 std::string ConfigHome();
 
 // The process-wide store of the system's own settings (named at process start).

@@ -7,6 +7,7 @@
 #include "app/cli/command.h"
 #include "app/cli/unexpected_error.h"
 #include "platform/vb_error.h"
+#include "settings/bad_setting.h"
 
 namespace qv::cli {
 
@@ -122,6 +123,14 @@ int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& err) {
     } catch (const CliError& e) {
         err << "qvaddin: " << e.what() << '\n';
         return e.Code();
+    } catch (const VbError& e) {
+        // A stored setting that is not a number is the user's to fix.
+        if (const auto message = settings::DescribeSettingsError(e)) {
+            err << "qvaddin: " << *message << '\n';
+            return kExitBadInput;
+        }
+        ReportUnexpectedError("qvaddin.RunCli", err);
+        return kExitInternal;
     } catch (...) {
         ReportUnexpectedError("qvaddin.RunCli", err);
         return kExitInternal;

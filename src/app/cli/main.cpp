@@ -3,6 +3,8 @@
 
 #include "app/cli/cli_runner.h"
 #include "app/cli/terminal_services.h"
+#include "settings/store_problem.h"
+#include "shell/process_start.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -10,6 +12,12 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QVADDIN_VERSION);
     qv::cli::TerminalServices services;
     qv::SetServices(&services);
+    // The process start without the registration: a first run stores the
+    // defaults, a later version upgrades what an older one stored.
+    qv::shell::CommandLineStart();
+    if (const auto problem = qv::settings::StoreProblem(qv::settings::SystemStore())) {
+        std::cerr << "qvaddin: warning: " << *problem << '\n';
+    }
     const int code = qv::cli::RunCli(QCoreApplication::arguments(), std::cout, std::cerr);
     qv::SetServices(nullptr);
     return code;

@@ -1,0 +1,312 @@
+// qvaddin settings [get KEY | set KEY VALUE | reset]: every field of the
+// settings record with its value and where it comes from, one field's value,
+// storing one value, and restoring the defaults.
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringDecoder>
+#include <cstdio>
+#include <ostream>
+
+#include "app/cli/command.h"
+#include "platform/text.h"
+#include "settings/field_source.h"
+#include "settings/hot_key_spec.h"
+#include "settings/integer_text.h"
+#include "settings/reg_settings.h"
+#include "settings/settings_fields.h"
+#include "settings/settings_operations.h"
+#include "settings/settings_record.h"
+#include "settings/store_names.h"
+#include "settings/store_problem.h"
+#include "settings/string_table.h"
+
+namespace qv::cli {
+
+namespace {
+
+using settings::FieldType;
+using settings::SettingsField;
+
+const QCommandLineOption kFromFileOption(
+    QStringList{"from-file"},
+    "set: the value is the text of file F (for multi-line templates); its line breaks "
+    "become CR LF and one final line break is dropped.",
+    "F");
+
+std::string KeyList() {
+    std::string keys;
+    for (const SettingsField& field : settings::SettingsFields()) {
+        keys += (keys.empty() ? "" : ", ") + std::string(field.key);
+    }
+    return keys;
+}
+
+const SettingsField& RequireField(const QString& key) {
+    const SettingsField* field = settings::FindSettingsField(key.toStdString());
+    if (field == nullptr) {
+        throw CliError(kExitUsage, "unknown setting '" + key.toStdString() + "'; the settings are " +
+                                       KeyList());
+    }
+    return *field;
+}
+
+std::string SourceText(const SettingsField& field, settings::FieldSource source) {
+    std::string text(settings::SourceName(source));
+    if (source == settings::FieldSource::CompanyDefault) {
+        text += " (entry " + std::to_string(field.companyEntry) + ")";
+    }
+    return text;
+}
+
+QJsonValue JsonValue(const SettingsField& field, const std::string& value) {
+    if (field.type == FieldType::Text) return QString::fromStdString(value);
+    return QJsonValue(static_cast<qint64>(std::stoll(value)));
+}
+
+void WriteJson(std::ostream& out, const QJsonObject& object) {
+    out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+}
+
+// The file's problem, refused before anything is written.
+void RequireUsableStore() {
+    if (const auto problem = settings::StoreProblem(settings::SystemStore())) {
+        throw CliError(kExitBadInput, *problem);
+    }
+}
+
+// Text from a file or standard input: UTF-8, its line breaks as CR LF, one
+// final line break dropped.
+std::string TemplateText(const std::string& bytes, const std::string& origin) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder.decode(QByteArray::fromStdString(bytes));
+    if (decoder.hasError()) {
+        throw CliError(kExitBadInput,
+                       origin + " is not UTF-8 text; settings are stored as UTF-8, so convert it "
+                                "first (for example with iconv -f windows-1252 -t utf-8)");
+    }
+    std::string text = text::ReplaceAll(text::ReplaceAll(bytes, "\r\n", "\n"), "\n", "\r\n");
+    if (text::EndsWith(text, "\r\n")) text.resize(text.size() - 2);
+    return text;
+}
+
+std::string ReadValueFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw CliError(kExitBadInput, path.toStdString() + ": " + file.errorString().toStdString());
+    }
+    return TemplateText(file.readAll().toStdString(), path.toStdString());
+}
+
+std::string ReadStandardInput() {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) {
+        throw CliError(kExitBadInput, "standard input cannot be read");
+    }
+    return TemplateText(in.readAll().toStdString(), "standard input");
+}
+
+// An integer field's text checked against its range, as plain decimal.
+std::string CheckedInteger(const SettingsField& field, const std::string& value) {
+    long number = 0;
+    const long low = field.key == "comment" ? 0 : settings::FieldMinimum(field);
+    const long high = field.key == "comment" ? 3 : settings::FieldMaximum(field);
+    // Whole numbers only here, though a stored "1.5" would read as 2.
+    const bool whole = value.find_first_of(".eE") == std::string::npos;
+    const auto result = whole ? settings::ParseInteger(value, low, high, number)
+                              : settings::IntegerText::NotANumber;
+    const std::string range = field.key == "comment"
+                                  ? "0, 1, 2 or 3"
+                                  : "a whole number from " + std::to_string(low) + " to " +
+                                        std::to_string(high);
+    if (result != settings::IntegerText::Number) {
+        throw CliError(kExitUsage, "'" + value + "' is not a valid " + std::string(field.key) +
+                                       ": it must be " + range + " (for example " +
+                                       std::string(field.example) + ")");
+    }
+    return std::to_string(number);
+}
+
+void PrintField(std::ostream& out, const SettingsField& field, const std::string& value,
+                const std::string& source) {
+    const std::vector<std::string> lines = text::SplitLines(value);
+    std::string first = std::string(field.key) + std::string(9 - field.key.size(), ' ') + source;
+    if (!lines.front().empty()) {
+        first += std::string(source.size() < 29 ? 29 - source.size() : 1, ' ') + lines.front();
+    }
+    out << first << '\n';
+    for (size_t i = 1; i < lines.size(); ++i) out << std::string(38, ' ') << lines[i] << '\n';
+}
+
+class SettingsCommand : public Command {
+public:
+    QString Name() const override { return "settings"; }
+    QString Summary() const override {
+        return "Show the settings and where each value comes from; get, set or reset them.";
+    }
+    void AddOptions(QCommandLineParser& parser) const override {
+        parser.addPositionalArgument(
+            "action",
+            QString::fromStdString(
+                "Nothing to show every setting; 'get KEY' for one value; 'set KEY VALUE' to "
+                "store one (VALUE '-' reads standard input; put '--' before a negative number; "
+                "a backslash followed by n reads back as a line break); 'reset' to store the "
+                "built-in templates and remove every other stored setting. Keys: " +
+                KeyList() + "."),
+            "[get KEY | set KEY VALUE | reset]");
+        parser.addOption(kFromFileOption);
+    }
+
+    int Run(CommandContext& context) override {
+        const QStringList& args = context.arguments;
+        const QString action = args.isEmpty() ? QString("show") : args.front();
+        if (action == "show" && args.size() <= 1) return Show(context);
+        if (action == "get" && args.size() == 2) return Get(context, RequireField(args[1]));
+        if (action == "set" && (args.size() == 2 || args.size() == 3)) return Set(context);
+        if (action == "reset" && args.size() == 1) return Reset(context);
+        throw CliError(kExitUsage, "use 'qvaddin settings', 'settings get KEY', 'settings set "
+                                   "KEY VALUE' or 'settings reset'; 'qvaddin settings --help' "
+                                   "tells more");
+    }
+
+private:
+    static int Show(CommandContext& context) {
+        settings::GetSettings();
+        const settings::SettingsRecord& record = settings::Settings();
+        const settings::CRegSettings& store = settings::SystemStore();
+        const bool overridable = settings::OverrideAllowed();
+        const auto problem = settings::StoreProblem(store);
+        if (context.format == OutputFormat::Json) {
+            QJsonArray fields;
+            for (const SettingsField& field : settings::SettingsFields()) {
+                const auto source = settings::SourceOf(field);
+                QJsonObject object{{"key", QString::fromUtf8(field.key.data(), field.key.size())},
+                                   {"value", JsonValue(field, field.value(record))},
+                                   {"source", QString::fromUtf8(settings::SourceName(source).data())}};
+                if (field.companyEntry != 0) object.insert("companyEntry", field.companyEntry);
+                fields.append(object);
+            }
+            QJsonObject out{{"file", QString::fromStdString(store.FilePath())},
+                            {"section", QString::fromUtf8(settings::kSettingsSection.data())},
+                            {"overrideAllowed", overridable},
+                            {"fields", fields},
+                            {"hotKeys", HotKeysJson()}};
+            if (problem) out.insert("problem", QString::fromStdString(*problem));
+            WriteJson(context.out, out);
+            return kExitOk;
+        }
+        context.out << "Settings file: " << store.FilePath() << ", section ["
+                    << settings::kSettingsSection << "]\n";
+        if (problem) context.out << "Warning: " << *problem << "\n";
+        context.out << (overridable
+                            ? "Stored values may replace the company defaults of menu, select, "
+                              "insert and comment.\n\n"
+                            : "The company defaults of menu, select, insert and comment are "
+                              "fixed (string-table entry 1): stored values are ignored.\n\n");
+        for (const SettingsField& field : settings::SettingsFields()) {
+            PrintField(context.out, field, field.value(record),
+                       SourceText(field, settings::SourceOf(field)));
+        }
+        context.out << "\nHot keys (company defaults, string-table entries 15-20):\n";
+        for (int i = 0; i < settings::kHotKeyCount; ++i) {
+            const settings::HotKeySpec spec = settings::HotKeyFromTable(i);
+            const std::string_view name = settings::HotKeyCommandName(i);
+            context.out << "  " << name << std::string(20 - name.size(), ' ')
+                        << (spec.Defined() ? spec.keys : "(none)") << '\n';
+        }
+        return kExitOk;
+    }
+
+    static QJsonArray HotKeysJson() {
+        QJsonArray keys;
+        for (int i = 0; i < settings::kHotKeyCount; ++i) {
+            const settings::HotKeySpec spec = settings::HotKeyFromTable(i);
+            keys.append(QJsonObject{
+                {"command", QString::fromUtf8(settings::HotKeyCommandName(i).data())},
+                {"entry", settings::kFirstHotKeyEntry + i},
+                {"keys", QString::fromStdString(spec.keys)},
+                {"keyCode", spec.keyCode},
+                {"modifiers", spec.modifiers}});
+        }
+        return keys;
+    }
+
+    static int Get(CommandContext& context, const SettingsField& field) {
+        settings::GetSettings();
+        const std::string value = field.value(settings::Settings());
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out,
+                      QJsonObject{{"key", QString::fromUtf8(field.key.data(), field.key.size())},
+                                  {"value", JsonValue(field, value)},
+                                  {"source", QString::fromUtf8(settings::SourceName(
+                                                 settings::SourceOf(field)).data())}});
+        } else {
+            context.out << text::ReplaceAll(value, "\r\n", "\n") << '\n';
+        }
+        return kExitOk;
+    }
+
+    static int Set(CommandContext& context) {
+        const SettingsField& field = RequireField(context.arguments[1]);
+        const bool fromFile = context.parser.isSet(kFromFileOption);
+        if (fromFile == (context.arguments.size() == 3)) {
+            throw CliError(kExitUsage, "give the value either as VALUE or with --from-file F");
+        }
+        std::string value = fromFile ? ReadValueFile(context.parser.value(kFromFileOption))
+                            : context.arguments[2] == "-" ? ReadStandardInput()
+                                                           : context.arguments[2].toStdString();
+        if (field.type != FieldType::Text) value = CheckedInteger(field, value);
+        RequireUsableStore();
+        settings::CRegSettings& store = settings::SystemStore();
+        const bool used = field.companyEntry == 0 || settings::OverrideAllowed();
+        if (!context.dryRun && !store.SaveSetting(settings::kSettingsSection, field.key, value)) {
+            throw CliError(kExitBadInput, "could not write " + store.FilePath());
+        }
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out,
+                      QJsonObject{{"key", QString::fromUtf8(field.key.data(), field.key.size())},
+                                  {"value", JsonValue(field, value)},
+                                  {"file", QString::fromStdString(store.FilePath())},
+                                  {"stored", !context.dryRun},
+                                  {"used", used}});
+        } else {
+            const size_t lines = text::SplitLines(value).size();
+            context.out << (context.dryRun ? "Would store " : "Stored ") << field.key
+                        << (lines > 1 ? " (" + std::to_string(lines) + " lines)" : " = " + value)
+                        << " in " << store.FilePath() << '\n';
+        }
+        if (!used) {
+            context.err << "qvaddin: note: the company defaults of " << field.key
+                        << " are fixed (string-table entry 1), so the stored value is not used\n";
+        }
+        return kExitOk;
+    }
+
+    static int Reset(CommandContext& context) {
+        RequireUsableStore();
+        const settings::CRegSettings& store = settings::SystemStore();
+        if (!context.dryRun) {
+            settings::DefaultSettings();
+            if (!store.HasSetting(settings::kSettingsSection, "label2")) {
+                throw CliError(kExitBadInput, "could not write " + store.FilePath());
+            }
+        }
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out, QJsonObject{{"file", QString::fromStdString(store.FilePath())},
+                                               {"reset", !context.dryRun}});
+        } else {
+            context.out << (context.dryRun ? "Would reset " : "Reset ") << store.FilePath()
+                        << ": the templates, labels and omit list hold their built-in texts, and "
+                           "every other setting takes its default.\n";
+        }
+        return kExitOk;
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("settings", SettingsCommand);
+
+}  // namespace qv::cli

@@ -1,0 +1,32 @@
+#include "settings/field_source.h"
+
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "settings/reg_settings.h"
+#include "settings/store_names.h"
+#include "settings/string_table.h"
+
+namespace qv::settings {
+
+bool OverrideAllowed() try {
+    return text::ToUpper(LoadRes(kOverrideEntry)) == "1";
+} QV_PASS_UP("AddIn", "OverrideAllowed")
+
+FieldSource SourceOf(const SettingsField& field) try {
+    if (field.companyEntry != 0 && !OverrideAllowed()) return FieldSource::CompanyDefault;
+    if (SystemStore().HasSetting(kSettingsSection, field.key)) return FieldSource::Stored;
+    if (field.companyEntry != 0) return FieldSource::CompanyDefault;
+    return field.storedDefault.empty() ? FieldSource::Empty : FieldSource::BuiltInDefault;
+} QV_PASS_UP("AddIn", "SourceOf")
+
+std::string_view SourceName(FieldSource source) {
+    switch (source) {
+        case FieldSource::Stored: return "stored";
+        case FieldSource::CompanyDefault: return "company default";
+        case FieldSource::BuiltInDefault: return "built-in default";
+        case FieldSource::Empty: break;
+    }
+    return "empty";
+}
+
+}  // namespace qv::settings

@@ -1,0 +1,106 @@
+#include "settings/settings_operations.h"
+
+#include <array>
+#include <optional>
+#include <utility>
+
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "settings/bad_setting.h"
+#include "settings/built_in_templates.h"
+#include "settings/field_source.h"
+#include "settings/integer_text.h"
+#include "settings/reg_settings.h"
+#include "settings/settings_record.h"
+#include "settings/store_names.h"
+#include "settings/string_table.h"
+
+namespace qv::settings {
+
+namespace {
+
+std::optional<bool>& OverrideFlag() {
+    static std::optional<bool> flag;
+    return flag;
+}
+
+// The conversions of GetSettings, remembering the key of a value that fails.
+short Integer16Field(std::string_view key, const std::string& value) {
+    try {
+        return ToInteger16(value);
+    } catch (const VbError& e) {
+        RememberBadSetting(key, value, e.Number());
+        throw;
+    }
+}
+
+long Integer32Field(std::string_view key, const std::string& value) {
+    try {
+        return ToInteger32(value);
+    } catch (const VbError& e) {
+        RememberBadSetting(key, value, e.Number());
+        throw;
+    }
+}
+
+// The eleven template fields, in the order they are loaded and stored.
+std::array<std::pair<std::string_view, std::string*>, 11> TemplateFields(SettingsRecord& r) {
+    return {{{"add0", &r.add0}, {"add1", &r.add1}, {"add2", &r.add2}, {"add2a", &r.add2a},
+             {"add3", &r.add3}, {"add4", &r.add4}, {"add5", &r.add5}, {"add6", &r.add6},
+             {"omit", &r.omit}, {"label1", &r.label1}, {"label2", &r.label2}}};
+}
+
+std::string Stored(std::string_view key, std::string_view defaultValue) {
+    return SystemStore().GetSetting(kSettingsSection, key, defaultValue);
+}
+
+}  // namespace
+
+std::string GetMySetting(std::string_view key, int id) try {
+    std::optional<bool>& allowed = OverrideFlag();
+    if (!allowed) allowed = LoadRes(kOverrideEntry) == "1";
+    if (*allowed) return Stored(key, LoadRes(id));
+    return LoadRes(id);
+} QV_PASS_UP("AddIn", "GetMySetting")
+
+void GetSettings() try {
+    ForgetBadSetting();
+    SettingsRecord& r = Settings();
+    const bool overridable = OverrideAllowed();
+    const auto governed = [overridable](std::string_view key, int id) {
+        return overridable ? GetMySetting(key, id) : LoadRes(id);
+    };
+    r.menu = Integer16Field("menu", governed("menu", kMenuEntry));
+    r.select = Integer16Field("select", governed("select", kSelectEntry));
+    r.insert = governed("insert", kInsertEntry);
+    r.comment = Integer32Field("comment", governed("comment", kCommentEntry));
+    r.forms = Stored("forms", builtin::kForms);
+    r.header = Integer16Field("header", Stored("header", "1"));
+    r.ten = Integer16Field("ten", Stored("ten", "0"));
+    for (const auto& [key, field] : TemplateFields(r)) *field = Stored(key, "");
+} QV_PASS_UP("AddIn", "GetSettings")
+
+void DefaultSettings() try {
+    SettingsRecord& r = Settings();
+    r.add0.clear();
+    r.add1.clear();
+    r.add2.clear();
+    r.add2a = builtin::kAdd2a;
+    r.add3 = builtin::Add3();
+    r.add4 = builtin::Add4();
+    r.add5 = r.add3;
+    r.add6 = builtin::Add6();
+    r.omit = builtin::Omit();
+    r.label1 = builtin::kLabel1;
+    r.label2 = builtin::kLabel2;
+
+    CRegSettings& store = SystemStore();
+    store.DeleteSetting(kSettingsSection, "");
+    for (const auto& [key, value] : TemplateFields(r)) {
+        store.SaveSetting(kSettingsSection, key, *value);
+    }
+} QV_PASS_UP("AddIn", "DefaultSettings")
+
+void ResetOverrideFlagForTesting() { OverrideFlag().reset(); }
+
+}  // namespace qv::settings

@@ -1,0 +1,164 @@
+// qvaddin settings and qvaddin register, run in-process against a temporary
+// configuration folder of their own.
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli/cli_test_support.h"
+#include "settings/config_home_fixture.h"
+#include "settings/string_table.h"
+#include "shell/process_start.h"
+
+namespace qv::test {
+namespace {
+
+class SettingsCommandTest : public ConfigHomeTest {
+protected:
+    void SetUp() override {
+        ConfigHomeTest::SetUp();
+        shell::CommandLineStart();  // as the tool's start does
+    }
+    static QJsonObject Json(const CliResult& r) {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    }
+    std::string Stored() const { return ReadFile(SystemFile()).value_or(""); }
+};
+
+TEST_F(SettingsCommandTest, ShowsEveryFieldWithItsSource) {
+    ASSERT_EQ(RunCli({"settings", "set", "menu", "0"}).code, 0);
+    const CliResult text = RunCli({"settings"});
+    ASSERT_EQ(text.code, 0) << text.err;
+    EXPECT_NE(text.out.find("menu     stored                       0\n"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("insert   company default (entry 11)   ' %d %u:\n"), std::string::npos);
+    EXPECT_NE(text.out.find("forms    built-in default             1111110111111110\n"),
+              std::string::npos);
+    EXPECT_NE(text.out.find("add3     stored                       Debug.Assert False\n"
+                            "                                      Errorlog \"%m.%r\"\n"),
+              std::string::npos);
+    EXPECT_NE(text.out.find("Add Error Handling  Ctrl+Shift+E"), std::string::npos);
+
+    ASSERT_TRUE(settings::SystemStore().DeleteSetting("ErrorHandling", "add0"));
+    const QJsonObject json = Json(RunCli({"--format", "json", "settings"}));
+    EXPECT_EQ(json["file"].toString().toStdString(), SystemFile());
+    EXPECT_TRUE(json["overrideAllowed"].toBool());
+    const QJsonArray fields = json["fields"].toArray();
+    ASSERT_EQ(fields.size(), 18);
+    EXPECT_EQ(fields[0].toObject()["value"].toInt(), 0);
+    EXPECT_EQ(fields[0].toObject()["source"].toString(), "stored");
+    EXPECT_EQ(fields[1].toObject()["source"].toString(), "company default");
+    EXPECT_EQ(fields[1].toObject()["companyEntry"].toInt(), 10);
+    EXPECT_EQ(fields[7].toObject()["key"].toString(), "add0");
+    EXPECT_EQ(fields[7].toObject()["source"].toString(), "empty");
+    EXPECT_EQ(json["hotKeys"].toArray()[0].toObject()["modifiers"].toInt(), 6);
+}
+
+TEST_F(SettingsCommandTest, SetAndGetRoundTripMultiLineTemplates) {
+    WriteFile(Home() + "/add3.txt", "Debug.Assert False\nResume Exit_Routine\n");
+    const CliResult set = RunCli({"settings", "set", "ADD3", "--from-file", Home() + "/add3.txt"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    EXPECT_NE(set.out.find("Stored add3 (2 lines)"), std::string::npos);
+    EXPECT_EQ(settings::SystemStore().GetSetting("ErrorHandling", "add3", ""),
+              "Debug.Assert False\r\nResume Exit_Routine");
+    EXPECT_EQ(RunCli({"settings", "get", "add3"}).out, "Debug.Assert False\nResume Exit_Routine\n");
+    EXPECT_EQ(Json(RunCli({"--format", "json", "settings", "get", "add3"}))["value"].toString(),
+              "Debug.Assert False\r\nResume Exit_Routine");
+
+    const CliResult dry = RunCli({"--dry-run", "settings", "set", "label1", "Done"});
+    EXPECT_EQ(dry.code, 0);
+    EXPECT_EQ(RunCli({"settings", "get", "label1"}).out, "Exit_Routine\n");
+}
+
+TEST_F(SettingsCommandTest, IntegerFieldsRefuseTextAndWriteNothing) {
+    const std::string before = Stored();
+    for (const auto& [key, value] : {std::pair{"header", "abc"}, {"ten", "40000"},
+                                     {"comment", "4"}, {"menu", "1.5"}}) {
+        const CliResult r = RunCli({"settings", "set", key, value});
+        EXPECT_EQ(r.code, 2) << key;
+        EXPECT_NE(r.err.find("is not a valid " + std::string(key)), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Stored(), before);
+    const CliResult negative = RunCli({"settings", "set", "ten", "--", "-1"});
+    EXPECT_EQ(negative.code, 0) << negative.err;
+    EXPECT_EQ(RunCli({"settings", "set", "nosuch", "1"}).code, 2);
+    EXPECT_EQ(RunCli({"settings", "set", "ten"}).code, 2);
+}
+
+TEST_F(SettingsCommandTest, StoredIntegerThatIsNotANumberNamesKeyAndFile) {
+    ASSERT_TRUE(settings::SystemStore().SaveSetting("ErrorHandling", "ten", "lots"));
+    const std::string before = Stored();
+    for (const auto& args : {std::vector<std::string>{"settings"}, {"settings", "get", "add3"}}) {
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.code, 3);
+        EXPECT_NE(r.err.find("\"ten\""), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(SystemFile()), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("qvaddin settings set ten 0"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Stored(), before);
+    ASSERT_EQ(RunCli({"settings", "set", "ten", "0"}).code, 0);
+    EXPECT_EQ(RunCli({"settings"}).code, 0);
+}
+
+TEST_F(SettingsCommandTest, ResetRestoresTheDefaults) {
+    RunCli({"settings", "set", "menu", "0"});
+    RunCli({"settings", "set", "add3", "Stop"});
+    const CliResult r = RunCli({"settings", "reset"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_FALSE(settings::SystemStore().HasSetting("ErrorHandling", "menu"));
+    EXPECT_EQ(RunCli({"settings", "get", "add3"}).out,
+              "Debug.Assert False\nErrorlog \"%m.%r\"\nResume Exit_Routine\n");
+    EXPECT_EQ(settings::SystemStore().GetSetting("Version", "", ""), QVADDIN_VERSION);
+}
+
+TEST_F(SettingsCommandTest, FileThatIsNotIniIsReportedAndKept) {
+    const std::string notIni = "# settings\nmenu: 0\n";
+    WriteFile(SystemFile(), notIni);
+    const CliResult show = RunCli({"settings"});
+    EXPECT_EQ(show.code, 0);
+    EXPECT_NE(show.out.find("Warning: " + SystemFile() + " is not an INI file (line 1"),
+              std::string::npos)
+        << show.out;
+    const CliResult set = RunCli({"settings", "set", "menu", "0"});
+    EXPECT_EQ(set.code, 3);
+    EXPECT_EQ(RunCli({"settings", "reset"}).code, 3);
+    EXPECT_EQ(Stored(), notIni);
+}
+
+TEST_F(SettingsCommandTest, FixedCompanyDefaultsAreStoredButNotUsed) {
+    std::vector<settings::StringTableEntry> table(settings::CompiledStringTable().begin(),
+                                                  settings::CompiledStringTable().end());
+    table.front().text = "0";
+    settings::SetStringTableForTesting(table);
+    const CliResult set = RunCli({"settings", "set", "insert", "' mine"});
+    EXPECT_EQ(set.code, 0);
+    EXPECT_NE(set.err.find("the stored value is not used"), std::string::npos) << set.err;
+    EXPECT_EQ(RunCli({"settings", "get", "insert"}).out, "' %d %u:\n");
+}
+
+TEST_F(SettingsCommandTest, RegisterWritesTheAddInList) {
+    const std::string list = Home() + "/qvaddin-workbench/vbaddin.ini";
+    WriteFile(list, "[Add-Ins32]\nqvAddIn2.ErrorHandle=1\nOther.Connect=0\n");
+    const CliResult dry = RunCli({"--dry-run", "register"});
+    EXPECT_NE(dry.out.find("Would register"), std::string::npos);
+    EXPECT_EQ(ReadFile(list), "[Add-Ins32]\nqvAddIn2.ErrorHandle=1\nOther.Connect=0\n");
+
+    const CliResult r = RunCli({"register"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("removed the previous generation's qvAddIn2.ErrorHandle"),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(list), "[Add-Ins32]\nOther.Connect=0\nqvAddIn2vb5.Connect=1\n");
+    const QJsonObject again = Json(RunCli({"--format", "json", "register"}));
+    EXPECT_FALSE(again["changed"].toBool());
+
+    WriteFile(Home() + "/blocked", "x");
+    setenv("XDG_CONFIG_HOME", (Home() + "/blocked").c_str(), 1);
+    const CliResult blocked = RunCli({"register"});
+    EXPECT_EQ(blocked.code, 3);
+    EXPECT_NE(blocked.err.find("cannot be created"), std::string::npos) << blocked.err;
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,185 @@
+// Filling the settings record: the three layers, the override switch, the
+// built-in defaults, and stored integers that are not numbers.
+
+#include "config_home_fixture.h"
+#include "platform/vb_error.h"
+#include "settings/bad_setting.h"
+#include "settings/reg_settings.h"
+#include "settings/settings_operations.h"
+#include "settings/settings_record.h"
+#include "settings/string_table.h"
+
+namespace qv::settings {
+namespace {
+
+class SettingsOperationsTest : public test::ConfigHomeTest {
+protected:
+    void Store(std::string_view key, std::string_view value) {
+        ASSERT_TRUE(SystemStore().SaveSetting("ErrorHandling", key, value));
+    }
+    // The compiled-in table with another override switch.
+    void UseOverrideSwitch(std::string_view value) {
+        table_.assign(CompiledStringTable().begin(), CompiledStringTable().end());
+        table_.front().text = value;
+        SetStringTableForTesting(table_);
+    }
+
+private:
+    std::vector<StringTableEntry> table_;
+};
+
+TEST_F(SettingsOperationsTest, FreshAccountGivesTheDefaultsAndEmptyTemplates) {
+    Settings().add3 = "stale";
+    GetSettings();
+    const SettingsRecord& r = Settings();
+    EXPECT_EQ(r.menu, 1);
+    EXPECT_EQ(r.select, 1);
+    EXPECT_EQ(r.insert, "' %d %u:");
+    EXPECT_EQ(r.comment, 1);
+    EXPECT_EQ(r.forms, "1111110111111110");
+    EXPECT_EQ(r.header, 1);
+    EXPECT_EQ(r.ten, 0);
+    for (const std::string* field : {&r.add0, &r.add1, &r.add2, &r.add2a, &r.add3, &r.add4,
+                                     &r.add5, &r.add6, &r.omit, &r.label1, &r.label2}) {
+        EXPECT_EQ(*field, "");
+    }
+}
+
+TEST_F(SettingsOperationsTest, StoredValuesReplaceCompanyDefaultsWhenAllowed) {
+    Store("menu", "0");
+    Store("select", " 0 ");
+    Store("insert", "' stamp %t");
+    Store("comment", "3");
+    Store("forms", "11");
+    Store("ten", "1");
+    Store("label2", "Oops");
+    GetSettings();
+    const SettingsRecord& r = Settings();
+    EXPECT_EQ(r.menu, 0);
+    EXPECT_EQ(r.select, 0);
+    EXPECT_EQ(r.insert, "' stamp %t");
+    EXPECT_EQ(r.comment, 3);
+    EXPECT_EQ(r.forms, "11");
+    EXPECT_EQ(r.ten, 1);
+    EXPECT_EQ(r.label2, "Oops");
+    EXPECT_EQ(GetMySetting("menu", 9), "0");
+}
+
+TEST_F(SettingsOperationsTest, OverrideSwitchZeroKeepsTheCompanyValues) {
+    UseOverrideSwitch("0");
+    Store("insert", "' mine");
+    Store("menu", "0");
+    Store("header", "0");
+    Store("add3", "Resume Next");
+    GetSettings();
+    EXPECT_EQ(Settings().insert, "' %d %u:");
+    EXPECT_EQ(Settings().menu, 1);
+    EXPECT_EQ(Settings().header, 0);
+    EXPECT_EQ(Settings().add3, "Resume Next");
+    EXPECT_EQ(GetMySetting("insert", 11), "' %d %u:");
+}
+
+TEST_F(SettingsOperationsTest, OverrideDecisionIsTakenOncePerProcess) {
+    Store("menu", "0");
+    EXPECT_EQ(GetMySetting("menu", 9), "0");
+    UseOverrideSwitch("0");
+    EXPECT_EQ(GetMySetting("menu", 9), "0");  // still the first decision
+    ResetOverrideFlagForTesting();
+    EXPECT_EQ(GetMySetting("menu", 9), "1");
+    UseOverrideSwitch("yes");  // only exactly "1" allows overriding
+    ResetOverrideFlagForTesting();
+    EXPECT_EQ(GetMySetting("menu", 9), "1");
+}
+
+TEST_F(SettingsOperationsTest, DefaultSettingsStoresTheTemplatesAndClearsTheRest) {
+    Store("menu", "0");
+    Store("forms", "0");
+    Store("header", "0");
+    Store("ten", "1");
+    Store("add0", "x");
+    ASSERT_TRUE(SystemStore().SaveSetting("Version", "", "5.0.5"));
+    DefaultSettings();
+    Settings() = SettingsRecord{};
+    GetSettings();
+    const SettingsRecord& r = Settings();
+    EXPECT_EQ(r.add3, "Debug.Assert False\r\nErrorlog \"%m.%r\"\r\nResume Exit_Routine");
+    EXPECT_EQ(r.add5, r.add3);
+    EXPECT_EQ(r.add4, "Debug.Assert False\r\nErr.Raise Err.Number, \"%m.%r(\" & Erl & \"):\" & "
+                      "Err.Source, Err.Description");
+    EXPECT_EQ(r.add6, "Debug.Assert False\r\nmctxObject.SetAbort\r\nErr.Raise Err.Number, "
+                      "\"%m.%r(\" & Erl & \"):\" & Err.Source, Err.Description");
+    EXPECT_EQ(r.omit,
+              "ErrorRestore\r\nErrorSave\r\nObjectControl_CanBePooled\r\nObjectControl_Deactivate");
+    EXPECT_EQ(r.add2a, "mctxObject.SetComplete");
+    EXPECT_EQ(r.label1, "Exit_Routine");
+    EXPECT_EQ(r.label2, "Error_Routine");
+    EXPECT_EQ(r.add0, "");
+    EXPECT_TRUE(SystemStore().HasSetting("ErrorHandling", "add0"));  // stored, as empty
+    EXPECT_EQ(r.menu, 1);
+    EXPECT_EQ(r.forms, "1111110111111110");
+    EXPECT_EQ(r.header, 1);
+    EXPECT_EQ(r.ten, 0);
+    EXPECT_EQ(SystemStore().GetSetting("Version", "", ""), "5.0.5");
+}
+
+TEST_F(SettingsOperationsTest, StoredIntegerThatIsNotANumberStopsAtThatField) {
+    Store("menu", "0");
+    Store("select", "abc");
+    Store("header", "0");
+    const std::string before = ReadFile(SystemFile()).value_or("");
+    Settings().select = 7;
+    Settings().header = 7;
+    try {
+        GetSettings();
+        FAIL() << "no error for a stored text in an integer field";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), err::kTypeMismatch);
+        EXPECT_EQ(e.Source().rfind("AddIn.GetSettings(", 0), 0u) << e.Source();
+        const std::string message = DescribeSettingsError(e).value_or("");
+        EXPECT_NE(message.find("\"select\""), std::string::npos) << message;
+        EXPECT_NE(message.find(SystemFile()), std::string::npos) << message;
+        EXPECT_NE(message.find("qvaddin settings set select 1"), std::string::npos) << message;
+    }
+    EXPECT_EQ(Settings().menu, 0);    // loaded before the bad field
+    EXPECT_EQ(Settings().select, 7);  // the bad field and the later ones keep their old values
+    EXPECT_EQ(Settings().header, 7);
+    EXPECT_EQ(ReadFile(SystemFile()).value_or(""), before);
+    EXPECT_FALSE(DescribeSettingsError(VbError(13, {}, "Tidy.Tidy_Routine(3):")).has_value());
+}
+
+TEST_F(SettingsOperationsTest, IntegerFieldsConvertLikeTheRunTime) {
+    Store("header", " 2.5 ");
+    Store("ten", "1e1");
+    Store("comment", "-0.5");
+    GetSettings();
+    EXPECT_EQ(Settings().header, 2);
+    EXPECT_EQ(Settings().ten, 10);
+    EXPECT_EQ(Settings().comment, 0);
+}
+
+TEST_F(SettingsOperationsTest, IntegerFieldsOverflowOutsideTheirRange) {
+    const auto errorOf = [&](std::string_view key, std::string_view value) -> long {
+        SystemStore().DeleteSetting("ErrorHandling", "");
+        Store(key, value);
+        try {
+            GetSettings();
+        } catch (const VbError& e) {
+            EXPECT_EQ(LastBadSetting()->key, key);
+            return e.Number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf("header", "32768"), err::kOverflow);
+    EXPECT_EQ(errorOf("ten", "-32769"), err::kOverflow);
+    EXPECT_EQ(errorOf("header", "-32768"), 0);
+    EXPECT_EQ(errorOf("comment", "70000"), 0);  // a 32-bit field
+    EXPECT_EQ(errorOf("comment", "2147483648"), err::kOverflow);
+    EXPECT_EQ(errorOf("comment", "99999999999999999999999"), err::kOverflow);
+    EXPECT_EQ(errorOf("ten", ""), err::kTypeMismatch);  // empty is stored, not the default
+    EXPECT_EQ(errorOf("ten", "+-1"), err::kTypeMismatch);
+    EXPECT_EQ(errorOf("ten", "0x10"), err::kTypeMismatch);
+    EXPECT_EQ(errorOf("ten", "1e9"), err::kOverflow);
+}
+
+}  // namespace
+}  // namespace qv::settings

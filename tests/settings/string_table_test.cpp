@@ -1,0 +1,116 @@
+// The compiled-in company defaults, LoadRes, the hot-key entries, and the
+// build tool that compiles the table.
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <array>
+
+#include "config_home_fixture.h"
+#include "platform/vb_error.h"
+#include "settings/hot_key_spec.h"
+#include "settings/string_table.h"
+
+namespace qv::settings {
+namespace {
+
+using StringTableTest = test::ConfigHomeTest;
+
+TEST_F(StringTableTest, CompanyDefaultsAreCompiledInAsListed) {
+    const std::array<std::string_view, 20> values = {
+        "1", "ErrorLog", "\"%r\"", " ", "1", "1", "1", "0", "1", "1",
+        "' %d %u: ", "1", "1", "1", "E,SC", "L,SC", "T,SC", "C,SC", "W,SC", "F,SC"};
+    for (int id = 1; id <= 20; ++id) {
+        EXPECT_EQ(StringTableText(id), values[static_cast<size_t>(id - 1)]) << "entry " << id;
+    }
+    EXPECT_EQ(StringTableText(100),
+              "Explanation of the above (where it's a yes/no answer I use 1 for yes and 0 for no)");
+    EXPECT_EQ(StringTableText(101),
+              " 1: whether the rest of the values can be overriden vaia the options tab");
+    EXPECT_EQ(StringTableText(109), " 9: Individual menu ideas in the pop-up menus (1) or all "
+                                    "options grouped under one menu (0)");
+    EXPECT_EQ(StringTableText(113), "13: should the additonal text (item 4) be inserted after "
+                                    "the On Error Goto Error_Routine?");
+    EXPECT_EQ(StringTableText(114),
+              "short-cut keys:  X,CSA     X is the key, CSA - control, shift and atl ");
+    EXPECT_EQ(StringTableText(119), "key code for close window");
+    int explanations = 0;
+    for (const StringTableEntry& entry : CompiledStringTable()) {
+        explanations += entry.id >= 100 ? 1 : 0;
+    }
+    EXPECT_EQ(explanations, 20);
+}
+
+TEST_F(StringTableTest, LoadResTrimsSpacesOnlyAndRaisesForAMissingEntry) {
+    EXPECT_EQ(LoadRes(11), "' %d %u:");
+    EXPECT_EQ(LoadRes(4), "");
+    EXPECT_EQ(LoadRes(3), "\"%r\"");
+    const StringTableEntry table[] = {{1, "\t1 "}};
+    SetStringTableForTesting(table);
+    EXPECT_EQ(LoadRes(1), "\t1");
+    try {
+        LoadRes(9);
+        FAIL() << "no error for a missing entry";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), 326);
+        EXPECT_EQ(e.Source().rfind("AddIn.LoadRes(", 0), 0u);
+    }
+}
+
+TEST_F(StringTableTest, HotKeyEntries) {
+    const HotKeySpec errorHandling = HotKeyFromTable(0);
+    EXPECT_EQ(errorHandling.keyCode, 69);
+    EXPECT_EQ(errorHandling.modifiers, 6);
+    EXPECT_EQ(errorHandling.caption, " (Ctrl+Shift+E)");
+    EXPECT_EQ(HotKeyFromTable(5).keys, "Ctrl+Shift+F");
+
+    const HotKeySpec lower = ParseHotKeySpec("e,sac");
+    EXPECT_EQ(lower.keyCode, 69);
+    EXPECT_EQ(lower.modifiers, 7);
+    EXPECT_EQ(lower.keys, "Ctrl+Alt+Shift+E");
+
+    EXPECT_FALSE(ParseHotKeySpec(",SC").Defined());
+    EXPECT_FALSE(ParseHotKeySpec("  ,SC").Defined());
+    EXPECT_FALSE(ParseHotKeySpec("").Defined());
+    EXPECT_EQ(ParseHotKeySpec(",SC").caption, "");
+
+    for (const std::string_view bare : {"F", "F,"}) {
+        const HotKeySpec spec = ParseHotKeySpec(bare);
+        EXPECT_EQ(spec.keyCode, 70);
+        EXPECT_EQ(spec.modifiers, 0);
+        EXPECT_EQ(spec.caption, " (F)");
+    }
+}
+
+// The build tool stops the build with the file and line of a bad entry.
+TEST(StringTableGenerator, RefusesMalformedTables) {
+    QTemporaryDir dir;
+    const auto run = [&](const QByteArray& content) {
+        QFile in(dir.filePath("defaults.txt"));
+        EXPECT_TRUE(in.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        in.write(content);
+        in.close();
+        QProcess gen;
+        gen.start(QV_STRING_TABLE_GEN, {in.fileName(), dir.filePath("out.cpp")});
+        EXPECT_TRUE(gen.waitForFinished(30000));
+        return std::pair{gen.exitCode(), gen.readAllStandardError().toStdString()};
+    };
+    QByteArray complete;
+    for (int id = 1; id <= 20; ++id) complete += QByteArray::number(id) + " \"1\"\n";
+    EXPECT_EQ(run(complete).first, 0);
+
+    auto [code, message] = run("# comment\n1 \"1\"\n9 1\n");
+    EXPECT_NE(code, 0);
+    EXPECT_NE(message.find("defaults.txt:3:"), std::string::npos) << message;
+
+    std::tie(code, message) = run(complete + "5 \"again\"\n");
+    EXPECT_NE(message.find("entry 5 is listed twice"), std::string::npos) << message;
+
+    std::tie(code, message) = run(QByteArray(complete).replace("12 \"1\"", "12 \"x\""));
+    EXPECT_NE(message.find("entry 12 must be a whole number"), std::string::npos) << message;
+
+    std::tie(code, message) = run(QByteArray(complete).replace("15 \"1\"\n", ""));
+    EXPECT_NE(message.find("entry 15 is missing"), std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace qv::settings
