@@ -13,13 +13,25 @@ namespace {
 // The tab width the host expands tabs with: the IDE's own setting. Only used
 // to foresee what the host will store, so a setting that cannot be read
 // falls back to the IDE's default instead of failing the tidy.
-int HostTabWidth() {
+int ReadHostTabWidth() {
     try {
         return linenumbers::UsableTabWidth(linenumbers::IdeTabWidth());
     } catch (...) {
         return 4;
     }
 }
+
+struct RunState {
+    int depth = 0;
+    int tabWidth = 0;
+};
+
+RunState& Run() {
+    static RunState state;
+    return state;
+}
+
+int HostTabWidth() { return Run().depth > 0 ? Run().tabWidth : ReadHostTabWidth(); }
 
 // The lines as the host will store them once inserted after `previous`.
 std::vector<std::string> AsStored(const std::vector<std::string>& lines,
@@ -35,6 +47,12 @@ std::vector<std::string> AsStored(const std::vector<std::string>& lines,
 }
 
 }  // namespace
+
+TabWidthRun::TabWidthRun() {
+    if (Run().depth++ == 0) Run().tabWidth = ReadHostTabWidth();
+}
+
+TabWidthRun::~TabWidthRun() { --Run().depth; }
 
 std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count) {
     if (count < 1) return {};

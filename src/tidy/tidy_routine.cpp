@@ -31,6 +31,7 @@ void TidyRange(host::CodeModule& module, long start, long count, int routineFlag
 }  // namespace
 
 void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
+    const TabWidthRun widthRun;
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);

@@ -16,6 +16,7 @@
 #include "linenumbers/ide_tab_width.h"
 #include "platform/services.h"
 #include "tidy/tidy_at_cursor.h"
+#include "tidy/module_lines.h"
 #include "tidy/tidy_keywords.h"
 #include "tidy/tidy_routine.h"
 
@@ -106,6 +107,7 @@ public:
         const Selection selection = SelectTarget(context, *target);
         tidy::ReadInTidy();
         UseIdeTabWidth(*target);
+        const tidy::TabWidthRun widthRun;
         std::vector<std::string> skipped;
         if (selection.component != nullptr) {
             RefuseWithoutCode(*selection.component);
