@@ -182,6 +182,23 @@ TEST(WriteBack, ReadOnlyComesFromTheServices) {
     EXPECT_EQ(folder.Read("a.bas"), Joined({"Attribute VB_Name = \"a\"", "Sub A()", "End Sub"}));
 }
 
+TEST(WriteBack, AFailedWriteLeavesEveryOriginal) {
+    TempFolder folder;
+    folder.Write("one/a.bas", Joined({"Attribute VB_Name = \"a\"", "Sub A()", "End Sub"}));
+    folder.Write("two/b.bas", Joined({"Attribute VB_Name = \"b\"", "Sub B()", "End Sub"}));
+    LoadedFiles loaded = Load({folder.File("one/a.bas"), folder.File("two/b.bas")});
+    loaded.Code("a").InsertLines(2, "    Beep");
+    loaded.Code("b", 2).InsertLines(2, "    Beep");
+    const auto changes = PendingChanges(*loaded.workspace);
+    ASSERT_EQ(changes.size(), 2u);
+    // The second file's folder went away after the load: no new file can be
+    // made there, so the first one must not be replaced either.
+    std::filesystem::rename(folder.Path() / "two", folder.Path() / "moved");
+    const auto before = Snapshot(folder);
+    EXPECT_THROW(WriteChanges(changes), FileError);
+    EXPECT_EQ(Snapshot(folder), before);
+}
+
 TEST(WriteBack, ChangedMemberAttributesAreWritten) {
     TempFolder folder;
     folder.Write("CItem.cls", Joined(WithHeader({"Public Sub Run()", "End Sub"})));

@@ -22,6 +22,13 @@ public:
 
     std::vector<Op> Run() {
         Compare(0, static_cast<long>(a_.size()), 0, static_cast<long>(b_.size()));
+        // Within each run of changes the removed lines come first, as diff
+        // shows them.
+        for (auto it = ops_.begin(); it != ops_.end();) {
+            auto end = std::find(it, ops_.end(), Op::Equal);
+            std::stable_partition(it, end, [](Op op) { return op == Op::Delete; });
+            it = end == ops_.end() ? end : end + 1;
+        }
         return std::move(ops_);
     }
 

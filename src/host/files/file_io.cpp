@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -101,39 +102,94 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+AtomicWriteBatch::~AtomicWriteBatch() {
+    for (const Staged& s : staged_) {
+        if (!s.temp.empty()) ::unlink(s.temp.c_str());
+    }
+}
+
+void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes) {
     const std::string target = RealTarget(path);
     const fs::path folder = fs::path(target).parent_path();
     std::string temp = (folder / ("." + fs::path(target).filename().string() + ".qvaddin-XXXXXX"))
                            .string();
+    Descriptor fd(::mkstemp(temp.data()));
+    if (fd.Get() < 0) {
+        throw FileError(path, 0, "no temporary file can be made next to it (" + Reason(errno) +
+                                     "); nothing was changed; check the folder's permissions");
+    }
     auto fail = [&](const std::string& what, int error) {
         ::unlink(temp.c_str());
         throw FileError(path, 0, what + " (" + Reason(error) +
-                                     "); the file is unchanged; check the disk and the folder's "
-                                     "permissions");
+                                     "); nothing was changed; check the disk and the folder");
     };
-    struct stat original {};
-    const bool exists = ::stat(target.c_str(), &original) == 0;
-    Descriptor fd(::mkstemp(temp.data()));
-    if (fd.Get() < 0) {
-        const int error = errno;
-        temp.clear();
-        throw FileError(path, 0, "no temporary file can be made next to it (" + Reason(error) +
-                                     "); the file is unchanged; check the folder's permissions");
-    }
     if (!WriteAll(fd.Get(), bytes)) fail("writing failed", errno);
-    if (exists) {
+    struct stat original {};
+    if (::stat(target.c_str(), &original) == 0) {
         ::fchmod(fd.Get(), original.st_mode & 07777);
-        // Keep the owner where we may (we may when running as its owner or root).
-        if (::fchown(fd.Get(), original.st_uid, original.st_gid) != 0) {
-        }
+        // Keep the owner where we may (running as the owner or as root).
+        [[maybe_unused]] const int owned = ::fchown(fd.Get(), original.st_uid, original.st_gid);
     } else {
         ::fchmod(fd.Get(), 0644);
     }
-    if (::fsync(fd.Get()) != 0) fail("flushing to disk failed", errno);
     if (::close(fd.Release()) != 0) fail("closing failed", errno);
-    if (::rename(temp.c_str(), target.c_str()) != 0) fail("replacing the file failed", errno);
-    SyncFolder(folder);
+    staged_.push_back({path, target, temp});
+}
+
+void AtomicWriteBatch::Commit() {
+    // Flush: a few files one by one, many with one sync per file system.
+    constexpr size_t kSyncEachUpTo = 8;
+    std::vector<std::string> folders;
+    for (const Staged& s : staged_) {
+        const std::string folder = fs::path(s.target).parent_path().string();
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+            folders.push_back(folder);
+        }
+    }
+    if (staged_.size() <= kSyncEachUpTo) {
+        for (const Staged& s : staged_) {
+            Descriptor fd(::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC));
+            if (fd.Get() < 0 || ::fdatasync(fd.Get()) != 0) {
+                throw FileError(s.path, 0, "flushing to disk failed (" + Reason(errno) +
+                                               "); nothing was changed; check the disk");
+            }
+        }
+    } else {
+        std::vector<dev_t> synced;
+        for (const std::string& folder : folders) {
+            struct stat info {};
+            if (::stat(folder.empty() ? "." : folder.c_str(), &info) != 0) continue;
+            if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
+            Descriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
+            if (fd.Get() < 0 || ::syncfs(fd.Get()) != 0) {
+                throw FileError(staged_.front().path, 0,
+                                "flushing to disk failed (" + Reason(errno) +
+                                    "); nothing was changed; check the disk");
+            }
+            synced.push_back(info.st_dev);
+        }
+    }
+    for (size_t i = 0; i < staged_.size(); ++i) {
+        const Staged& s = staged_[i];
+        if (::rename(s.temp.c_str(), s.target.c_str()) != 0) {
+            const int error = errno;
+            std::string done;
+            for (size_t k = 0; k < i; ++k) done += (k ? ", " : "") + staged_[k].path;
+            throw FileError(s.path, 0,
+                            "replacing the file failed (" + Reason(error) + "); it is unchanged" +
+                                (done.empty() ? std::string() : "; already replaced: " + done));
+        }
+        // Renamed: nothing left to clean up for this one.
+        staged_[i].temp.clear();
+    }
+    for (const std::string& folder : folders) SyncFolder(folder);
+    staged_.clear();
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    AtomicWriteBatch batch;
+    batch.Stage(path, bytes);
+    batch.Commit();
 }
 
 }  // namespace qv::host::files

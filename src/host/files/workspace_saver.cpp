@@ -68,7 +68,9 @@ void WriteChanges(const std::vector<FileChange>& changes) {
                                 "make it writable (check it out) and run again");
         }
     }
-    for (const FileChange& change : changes) WriteFileAtomically(change.file->path, change.newBytes);
+    AtomicWriteBatch batch;
+    for (const FileChange& change : changes) batch.Stage(change.file->path, change.newBytes);
+    batch.Commit();
 }
 
 }  // namespace qv::host::files

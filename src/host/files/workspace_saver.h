@@ -21,9 +21,9 @@ struct FileChange {
 // differently, throws FileError (nothing can be written safely).
 std::vector<FileChange> PendingChanges(const Workspace& workspace);
 
-// Writes the changes. Throws FileError before writing anything when one of
-// them is read-only, and when a write fails (files written before it stay
-// written, each of them whole).
+// Writes the changes as one batch. Throws FileError before writing anything
+// when one of them is read-only, and when a write fails: a failure while the
+// new files are written and flushed leaves every original as it was.
 void WriteChanges(const std::vector<FileChange>& changes);
 
 }  // namespace qv::host::files

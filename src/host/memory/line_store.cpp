@@ -6,6 +6,10 @@
 namespace qv::host::memory {
 
 namespace {
+// Blocks grow from small to this size: a module that receives a few lines
+// (most modules of a project-wide run) keeps a small block, a module that
+// is rewritten gets large ones.
+constexpr size_t kFirstBlockSize = 1024;
 constexpr size_t kBlockSize = 64 * 1024;
 }
 
@@ -32,7 +36,8 @@ void LineStore::Assign(const std::vector<std::string>& lines) {
 std::string_view LineStore::Store(std::string_view line) {
     if (line.empty()) return {};
     if (line.size() > blockSize_ - blockUsed_) {
-        const size_t size = std::max(kBlockSize, line.size());
+        const size_t next = blockSize_ == 0 ? kFirstBlockSize : std::min(kBlockSize, 2 * blockSize_);
+        const size_t size = std::max(next, line.size());
         blocks_.push_back(std::make_unique<char[]>(size));
         blockSize_ = size;
         blockUsed_ = 0;
