@@ -10,6 +10,7 @@
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "settings/settings_operations.h"
 #include "tidy/comment_stamp.h"
 
 namespace qv::cli {
@@ -28,6 +29,7 @@ public:
         if (!context.parser.isSet("line")) {
             throw CliError(kExitUsage, "comment needs the line to stamp: --module M --line N");
         }
+        settings::GetSettings();
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         host::memory::MemoryComponent& component = *selection.component;

@@ -13,6 +13,7 @@
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "settings/settings_operations.h"
 #include "linenumbers/ide_tab_width.h"
 #include "platform/services.h"
 #include "tidy/tidy_at_cursor.h"
@@ -103,6 +104,7 @@ public:
     void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
 
     int Run(CommandContext& context) override {
+        settings::GetSettings();
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         tidy::ReadInTidy();
