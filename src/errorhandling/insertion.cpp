@@ -1,0 +1,90 @@
+#include "errorhandling/insertion.h"
+
+#include <vector>
+
+#include "analysis/error_status.h"
+#include "analysis/routine_parsing.h"
+#include "errorhandling/messages.h"
+#include "errorhandling/templates.h"
+#include "platform/like.h"
+#include "platform/services.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "settings/settings_record.h"
+#include "tidy/tidy_keywords.h"
+#include "tidy/tidy_up_code.h"
+
+namespace qv::errorhandling {
+
+namespace {
+
+// The refusal is shown as an information box, system modal, without a title.
+constexpr int kRefusalButtons = mb::kInformation | mb::kSystemModal;
+
+}  // namespace
+
+std::string IndentBlock(const std::string& block) try {
+    // The block's last line is followed by an empty element, which the
+    // engine takes for the closing line of the body and which is dropped.
+    std::vector<std::string> lines = text::SplitLines(block + std::string(text::kCrLf));
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return text::JoinLines(lines);
+}
+QV_PASS_UP("AddIn", "IndentBlock")
+
+bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message) try {
+    message.clear();
+    const std::string name = member.Name();
+    if (!analysis::ErrorHandlingRequired(member)) {
+        message = MessageText(1, {name});
+        return false;
+    }
+    host::CodeModule& module = analysis::ModuleOf(member);
+    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+    std::string fullText;
+    const std::string code = analysis::RemoveComments(module, name, kind, fullText);
+    if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings::Settings().label2)) {
+        message = MessageText(2);
+        return false;
+    }
+    if (modSearchBin::StringInRoutine(code, "On Error ")) {
+        message = MessageText(3);
+        return false;
+    }
+
+    TemplateRoutine routine(member, kind);
+    const std::string exitBlock = IndentBlock(LastBit(routine, CurrentExitTexts(), false));
+    const std::string topBlock = IndentBlock(routine.IsTerminate() ? std::string(kTerminateTopBlock)
+                                                                   : TopBit(routine, false));
+
+    // The exit block first: it goes below the first line, which so stays
+    // where it was found.
+    module.InsertLines(span.lastLine, std::string(text::kCrLf) + exitBlock);
+    module.InsertLines(span.firstLine, topBlock + std::string(text::kCrLf));
+    return true;
+}
+QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
+
+void AddErrorHandling(host::CodeModule& module) try {
+    long line = 0, column = 0, endLine = 0, endColumn = 0;
+    module.CodePane().GetSelection(line, column, endLine, endColumn);
+    int procKind = 0;
+    const std::string name = module.ProcOfLine(line, procKind);
+    if (analysis::IsReadOnly(module.Parent())) {
+        MyMsgBox(4, mb::kOkOnly, false);
+        return;
+    }
+    // The declarations section, past the end, or lines that belong to no
+    // routine (the comments of a module without routines): nothing to do.
+    if (name.empty()) return;
+
+    host::Member& member = module.Members().Item(name);
+    std::string message;
+    if (!AddRoutineErrorHandling(member, analysis::KindAtLine(module, name, line), message)) {
+        GetServices().MessageBox(message, kRefusalButtons, "", true);
+    }
+}
+QV_PASS_UP("AddIn", "AddErrorHandling")
+
+}  // namespace qv::errorhandling

@@ -1,0 +1,29 @@
+#pragma once
+// Inserting the standard error handler into a routine: the top block below
+// the declaration (and the comment block under it), the exit block above the
+// closing line, each laid out by the indentation engine and set off from the
+// routine's own code by one blank line.
+
+#include <string>
+
+#include "host/code_host.h"
+
+namespace qv::errorhandling {
+
+// Inserts the handler. Returns false, with the reason in message, when the
+// routine needs no handler (message 1), already holds the standard On Error
+// line (message 2) or some other On Error statement (message 3).
+bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message);
+
+// The code window's command: the handler for the routine at the cursor of
+// the module's code pane. A read-only module is refused with message 4; a
+// refusal of the routine is shown at the mouse pointer. The cursor in the
+// declarations section, or outside every routine, does nothing.
+void AddErrorHandling(host::CodeModule& module);
+
+// The block as a routine body lays it out: one level in, each line through
+// the indentation engine (the received-line tidy of the host then turns the
+// tabs into spaces and puts labels in column 1).
+std::string IndentBlock(const std::string& block);
+
+}  // namespace qv::errorhandling

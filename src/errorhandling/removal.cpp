@@ -1,0 +1,147 @@
+#include "errorhandling/removal.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "analysis/markers.h"
+#include "analysis/routine_parsing.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "settings/settings_record.h"
+
+namespace qv::errorhandling {
+
+namespace {
+
+// Lines of a module read once, numbered as in the module; lines outside the
+// range read as empty, as the host gives them past the module's end.
+class ModuleLines {
+  public:
+    ModuleLines(const host::CodeModule& module, long first, long count) : first_(first) {
+        const long available = std::min(count, module.CountOfLines() - first + 1);
+        if (available > 0) lines_ = text::SplitLines(module.Lines(first, available));
+    }
+
+    std::string_view Line(long line) const {
+        const long i = line - first_;
+        if (i < 0 || i >= static_cast<long>(lines_.size())) return {};
+        return lines_[static_cast<size_t>(i)];
+    }
+
+  private:
+    long first_;
+    std::vector<std::string> lines_;
+};
+
+bool IsBlank(std::string_view line) {
+    return text::Trim(line).empty();
+}
+
+bool IsClosingLine(std::string_view line) {
+    return text::StartsWith(text::ToLower(text::Trim(line)), "end ");
+}
+
+enum class Lines { All, Code };
+
+// The first line in from..to whose text holds what, case ignored (the
+// host's plain search); 0 when none does. line(n) gives the text of line n.
+// Searching the code only passes over comment lines: a commented-out label
+// or On Error line of an older handler is the user's, and taking it for the
+// handler would delete the user's lines below it.
+template <typename LineOf>
+long FindLine(long from, long to, std::string_view what, Lines which, const LineOf& line) {
+    for (long l = from; l <= to; ++l) {
+        const std::string_view t = line(l);
+        if (which == Lines::Code && analysis::IsCommentLine(text::Trim(t))) continue;
+        if (text::FindIgnoreCase(t, what) != std::string_view::npos) return l;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool RemovalPlan::Removes(long line) const {
+    if (exitBlock.Holds(line)) return true;
+    // Below the exit block the lines move up by its size before the top
+    // block is taken out.
+    const long after =
+        !exitBlock.Empty() && line >= exitBlock.first ? line - exitBlock.count : line;
+    return topBlock.Holds(after);
+}
+
+RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind) try {
+    const long start = module.ProcStartLine(name, kind);
+    const long body = module.ProcBodyLine(name, kind);
+    const long count = module.ProcCountLines(name, kind);
+    const settings::SettingsRecord& s = settings::Settings();
+    // The routine's block and the line below it, which the searches reach.
+    const ModuleLines lines(module, start, count + 1);
+    const auto before = [&](long l) { return lines.Line(l); };
+    RemovalPlan plan;
+
+    // The exit block: from the exit label to the line above the closing line.
+    const long label = FindLine(body, start + count, s.label1 + ":", Lines::Code, before);
+    if (label > 0) {
+        long closing = 0;
+        for (long l = start + count; l >= start && closing == 0; --l) {
+            if (IsClosingLine(lines.Line(l))) closing = l;
+        }
+        if (closing > label) {
+            // With the blank line that insertion put above the block.
+            const long first = label > body && IsBlank(lines.Line(label - 1)) ? label - 1 : label;
+            plan.exitBlock = {first, closing - first};
+        }
+    }
+
+    // The top block, searched in the routine as it stands without the exit
+    // block, up to the line before its last one.
+    const long removed = plan.exitBlock.count;
+    const auto after = [&](long l) {
+        return lines.Line(removed > 0 && l >= plan.exitBlock.first ? l + removed : l);
+    };
+    const long searchEnd = start + (count - removed) - 2;
+    const long opening = FindLine(body, searchEnd, analysis::kOpeningMarker, Lines::All, after);
+    const long onError = FindLine(body, searchEnd, "On Error GoTo " + s.label2, Lines::Code, after);
+    const long closingMarker =
+        FindLine(body, searchEnd, analysis::kClosingMarker, Lines::All, after);
+    const long from = opening > 0 ? opening : onError;
+    const long to = closingMarker > 0 ? closingMarker : onError;
+    // No top block; or an opening marker with nothing below it that ends the
+    // block: deleting up to an unknown line could take the user's code too.
+    if (from == 0 || to < from) return plan;
+
+    long blockCount = to - from + 1;
+    // Exactly the one blank line that insertion put below the block. The
+    // user's own blank lines under it (below a comment block, say) stay.
+    const long linesAfter = module.CountOfLines() - removed;
+    if (to + 1 <= linesAfter && IsBlank(after(to + 1))) ++blockCount;
+    plan.topBlock = {from, blockCount};
+    return plan;
+}
+QV_PASS_UP("AddIn", "PlanRemoval")
+
+void RemoveOld(host::Member& member, int kind) try {
+    host::CodeModule& module = analysis::ModuleOf(member);
+    const RemovalPlan plan = PlanRemoval(module, member.Name(), kind);
+    // Bottom-up: the exit block first, then the top block as numbered after it.
+    if (!plan.exitBlock.Empty()) module.DeleteLines(plan.exitBlock.first, plan.exitBlock.count);
+    if (!plan.topBlock.Empty()) module.DeleteLines(plan.topBlock.first, plan.topBlock.count);
+}
+QV_PASS_UP("AddIn", "RemoveOld")
+
+std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, int kind,
+                             const RemovalPlan& plan) try {
+    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+    const long count = span.lastLine - span.afterDeclarationLine;
+    const ModuleLines lines(module, span.afterDeclarationLine, count);
+    std::vector<std::string> code;
+    for (long l = span.afterDeclarationLine; l < span.lastLine; ++l) {
+        const std::string_view t = text::Trim(lines.Line(l));
+        if (t.empty() || analysis::IsCommentLine(t) || plan.Removes(l)) continue;
+        code.emplace_back(lines.Line(l));
+    }
+    return text::JoinLines(code);
+}
+QV_PASS_UP("AddIn", "CodeAfterRemoval")
+
+}  // namespace qv::errorhandling

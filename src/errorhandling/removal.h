@@ -1,0 +1,51 @@
+#pragma once
+// Removing the standard handler that the system inserted earlier: the exit
+// block from the exit label down to the closing line, the top block from the
+// opening marker (or the On Error line) to the closing marker (or the On
+// Error line), and the one blank line that insertion put next to each.
+//
+// A handler is found by its labels and marker lines; the terminate block,
+// which has neither, is left alone.
+
+#include <string>
+#include <string_view>
+
+#include "host/code_host.h"
+
+namespace qv::errorhandling {
+
+// Lines first .. first + count − 1 of a module.
+struct LineRange {
+    long first = 0;
+    long count = 0;
+    bool Empty() const { return count <= 0; }
+    bool Holds(long line) const { return line >= first && line < first + count; }
+};
+
+// What the removal deletes, worked out before anything is deleted. The exit
+// block goes first; the top block's lines are numbered as they stand after
+// that.
+struct RemovalPlan {
+    LineRange exitBlock;  // with the blank line above it
+    LineRange topBlock;   // with the blank line below it
+    bool Empty() const { return exitBlock.Empty() && topBlock.Empty(); }
+    // Whether the removal deletes the line (numbered as before the removal).
+    bool Removes(long line) const;
+};
+
+RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind);
+
+// Deletes the handler; nothing when the routine holds neither the opening
+// marker nor the On Error line to the error label (an exit block alone is
+// still removed). An opening marker with neither the On Error line nor the
+// closing marker below it gives no top block to delete.
+void RemoveOld(host::Member& member, int kind);
+
+// The routine's code as the removal would leave it: the lines from the one
+// after the declaration up to the closing line that the plan keeps, without
+// blank and comment lines, joined with CR LF. Comment lines are told by
+// their own text only, so a continued comment counts as code here.
+std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, int kind,
+                             const RemovalPlan& plan);
+
+}  // namespace qv::errorhandling
