@@ -30,8 +30,7 @@ std::string IndentBlock(const std::string& block) try {
     tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return text::JoinLines(lines);
-}
-QV_PASS_UP("AddIn", "IndentBlock")
+} QV_PASS_UP("AddIn", "IndentBlock")
 
 bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message) try {
     message.clear();
@@ -63,8 +62,7 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
     module.InsertLines(span.lastLine, std::string(text::kCrLf) + exitBlock);
     module.InsertLines(span.firstLine, topBlock + std::string(text::kCrLf));
     return true;
-}
-QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
+} QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
 void AddErrorHandling(host::CodeModule& module) try {
     long line = 0, column = 0, endLine = 0, endColumn = 0;
@@ -84,7 +82,6 @@ void AddErrorHandling(host::CodeModule& module) try {
     if (!AddRoutineErrorHandling(member, analysis::KindAtLine(module, name, line), message)) {
         GetServices().MessageBox(message, kRefusalButtons, "", true);
     }
-}
-QV_PASS_UP("AddIn", "AddErrorHandling")
+} QV_PASS_UP("AddIn", "AddErrorHandling")
 
 }  // namespace qv::errorhandling

@@ -117,8 +117,7 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     if (to + 1 <= linesAfter && IsBlank(after(to + 1))) ++blockCount;
     plan.topBlock = {from, blockCount};
     return plan;
-}
-QV_PASS_UP("AddIn", "PlanRemoval")
+} QV_PASS_UP("AddIn", "PlanRemoval")
 
 void RemoveOld(host::Member& member, int kind) try {
     host::CodeModule& module = analysis::ModuleOf(member);
@@ -126,8 +125,7 @@ void RemoveOld(host::Member& member, int kind) try {
     // Bottom-up: the exit block first, then the top block as numbered after it.
     if (!plan.exitBlock.Empty()) module.DeleteLines(plan.exitBlock.first, plan.exitBlock.count);
     if (!plan.topBlock.Empty()) module.DeleteLines(plan.topBlock.first, plan.topBlock.count);
-}
-QV_PASS_UP("AddIn", "RemoveOld")
+} QV_PASS_UP("AddIn", "RemoveOld")
 
 std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, int kind,
                              const RemovalPlan& plan) try {
@@ -141,7 +139,6 @@ std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, in
         code.emplace_back(lines.Line(l));
     }
     return text::JoinLines(code);
-}
-QV_PASS_UP("AddIn", "CodeAfterRemoval")
+} QV_PASS_UP("AddIn", "CodeAfterRemoval")
 
 }  // namespace qv::errorhandling

@@ -44,7 +44,6 @@ RoutineText GetRoutine(host::VBProject& project, std::string_view moduleName,
     }
     if (result.count > 0) result.text = module->Lines(result.startLine, result.count);
     return result;
-}
-QV_PASS_UP("AddIn", "GetRoutine")
+} QV_PASS_UP("AddIn", "GetRoutine")
 
 }  // namespace qv::errorhandling

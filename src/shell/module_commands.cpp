@@ -1,0 +1,108 @@
+#include "shell/module_commands.h"
+
+#include "errorhandling/insertion.h"
+#include "linenumbers/line_number_commands.h"
+#include "platform/vb_error.h"
+#include "tidy/tidy_routine.h"
+
+namespace qv::shell {
+
+namespace {
+
+bool IsDeclarations(const analysis::RoutineEntry& routine) {
+    return routine.name == analysis::kDeclarationsName;
+}
+
+RoutineOutcome AddHandler(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+    RoutineOutcome outcome(routine);
+    if (IsDeclarations(routine)) return outcome;  // declarations get no handler
+    std::string message;
+    outcome.changed = errorhandling::AddRoutineErrorHandling(module.Members().Item(routine.name),
+                                                             routine.kind, message);
+    if (outcome.changed) {
+        outcome.done = "added";
+    } else {
+        outcome.refusal = message;
+    }
+    return outcome;
+}
+
+// Line numbers and tidy: the declarations section is tidied, every routine
+// numbered or tidied with its header.
+RoutineOutcome LineOrTidy(ModuleCommand command, host::CodeModule& module,
+                          const analysis::RoutineEntry& routine) {
+    RoutineOutcome outcome(routine);
+    const std::string before = BlockText(module, routine);
+    if (IsDeclarations(routine)) {
+        tidy::Tidy_Declarations(module);
+        outcome.done = "tidied";
+    } else if (command == ModuleCommand::Line) {
+        linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name), routine.kind, true);
+        outcome.done = "numbered";
+    } else {
+        tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true);
+        outcome.done = "tidied";
+    }
+    outcome.changed = BlockText(module, routine) != before;
+    if (!outcome.changed) outcome.done.clear();
+    return outcome;
+}
+
+}  // namespace
+
+std::optional<ModuleCommand> ParseModuleCommand(std::string_view subVerb) {
+    if (subVerb == "add") return ModuleCommand::Add;
+    if (subVerb == "line") return ModuleCommand::Line;
+    if (subVerb == "tidy") return ModuleCommand::Tidy;
+    return std::nullopt;
+}
+
+std::string ModuleTitle(ModuleCommand command) {
+    switch (command) {
+        case ModuleCommand::Add:
+            return "Adding Module Error Handling to ";
+        case ModuleCommand::Line:
+            return "Adding Module Line Numbers to ";
+        case ModuleCommand::Tidy:
+            return "Tidying Module ";
+    }
+    return {};
+}
+
+std::string ProjectTitle(ModuleCommand command) {
+    switch (command) {
+        case ModuleCommand::Add:
+            return "Adding Project Error Handling to ";
+        case ModuleCommand::Line:
+            return "Adding Project Line Numbers to ";
+        case ModuleCommand::Tidy:
+            return "Tidying Project ";
+    }
+    return {};
+}
+
+RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
+                            const analysis::RoutineEntry& routine) try {
+    if (command == ModuleCommand::Add) return AddHandler(module, routine);
+    return LineOrTidy(command, module, routine);
+} QV_PASS_UP("clsVBEEvents", "RunCommandOn")
+
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard) {
+    return RunOnModule(
+        vbe, ModuleTitle(command),
+        [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
+            return RunCommandOn(command, module, routine);
+        },
+        guard);
+}
+
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard) {
+    return RunOnProject(
+        vbe, ProjectTitle(command),
+        [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
+            return RunCommandOn(command, module, routine);
+        },
+        guard);
+}
+
+}  // namespace qv::shell

@@ -1,0 +1,149 @@
+#include "shell/routine_run.h"
+
+#include <algorithm>
+
+#include "errorhandling/messages.h"
+#include "platform/services.h"
+
+namespace qv::shell {
+
+namespace {
+
+// The status window for the length of one run; unloaded however it ends.
+class ShownStatus {
+  public:
+    explicit ShownStatus(std::string_view title) : window_(GetServices().GetStatusWindow()) {
+        window_.SetTitle(title);
+    }
+    ~ShownStatus() { window_.Unload(); }
+    ShownStatus(const ShownStatus&) = delete;
+    ShownStatus& operator=(const ShownStatus&) = delete;
+
+    StatusWindow& operator*() { return window_; }
+    StatusWindow* operator->() { return &window_; }
+
+  private:
+    StatusWindow& window_;
+};
+
+constexpr int kComponentBar = 0;
+constexpr int kRoutineBar = 1;
+
+analysis::RoutineList RoutinesOf(host::VBE& vbe, host::VBProject& project,
+                                 host::VBComponent& component) {
+    analysis::RoutineList routines;
+    analysis::GetRoutineNames(vbe, project.Name(), component.Name(), routines, false);
+    return routines;
+}
+
+// The routines of one module; labelPrefix goes before each routine's name
+// in the window's label.
+ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineList& routines,
+                          const std::string& labelPrefix, const RoutineAction& action,
+                          StatusWindow& window, ModuleGuard* guard) {
+    ModuleOutcome outcome;
+    outcome.component = &component;
+    host::CodeModule* module = component.CodeModule();
+    if (module == nullptr) {
+        outcome.skipped = Skip::NoCode;
+        return outcome;
+    }
+    if (guard != nullptr) guard->Before(component);
+    size_t i = 0;
+    try {
+        for (; i < routines.size(); ++i) {
+            window.SetLabel(labelPrefix + routines[i].name);
+            window.SetBarValue(kRoutineBar, static_cast<int>(i));
+            outcome.routines.push_back(action(*module, routines[i]));
+        }
+    } catch (...) {
+        const VbError error = CurrentAsVbError();
+        if (guard == nullptr || !guard->Failed(component, error)) throw;
+        outcome.routines.clear();
+        outcome.failure = error;
+        outcome.failedRoutine = routines[i].name;
+    }
+    return outcome;
+}
+
+}  // namespace
+
+bool ModuleOutcome::Changed() const {
+    return std::any_of(routines.begin(), routines.end(),
+                       [](const RoutineOutcome& r) { return r.changed; });
+}
+
+RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
+                       ModuleGuard* guard) try {
+    host::VBProject* project = vbe.ActiveVBProject();
+    host::VBComponent* selected = vbe.SelectedVBComponent();
+    if (project == nullptr || selected == nullptr) Raise(err::kObjectRequired);
+    host::VBComponent& component = project->VBComponents().Item(selected->Name());
+    RunOutcome outcome;
+    if (analysis::IsReadOnly(component)) {
+        errorhandling::MyMsgBox(4, mb::kOkOnly, false);
+        outcome.refused = true;
+        return outcome;
+    }
+    ShownStatus window(std::string(titlePrefix) + component.Name());
+    window->SetLabel("Listing Procedures");
+    window->SetBarVisible(kRoutineBar, false);
+    window->Show();
+    const analysis::RoutineList routines = RoutinesOf(vbe, *project, component);
+    window->SetBarMax(kRoutineBar, static_cast<int>(routines.size()));
+    window->SetBarVisible(kRoutineBar, true);
+    outcome.modules.push_back(RunRoutines(component, routines, "", action, *window, guard));
+    return outcome;
+} QV_PASS_UP("clsVBEEvents", "RunOnModule")
+
+RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
+                        ModuleGuard* guard) try {
+    RunOutcome outcome;
+    host::VBProject* project = vbe.ActiveVBProject();
+    if (project == nullptr) return outcome;
+    host::VBComponents& components = project->VBComponents();
+    ShownStatus window(std::string(titlePrefix) + project->Name());
+    window->SetBarMax(kComponentBar, static_cast<int>(components.Count()) + 1);
+    window->SetBarVisible(kComponentBar, true);
+    window->Show();
+    int counted = 0;
+    for (long c = 1; c <= components.Count(); ++c) {
+        host::VBComponent& component = components.Item(c);
+        ModuleOutcome skipped;
+        skipped.component = &component;
+        // Read-only components are passed over silently and not counted.
+        if (analysis::IsReadOnly(component)) {
+            skipped.skipped = Skip::ReadOnly;
+            outcome.modules.push_back(std::move(skipped));
+            continue;
+        }
+        window->SetBarValue(kComponentBar, ++counted);
+        if (component.Type() == host::vbext_ct_RelatedDocument) {
+            skipped.skipped = Skip::RelatedDocument;
+            outcome.modules.push_back(std::move(skipped));
+            continue;
+        }
+        if (component.CodeModule() == nullptr) {
+            skipped.skipped = Skip::NoCode;
+            outcome.modules.push_back(std::move(skipped));
+            continue;
+        }
+        const analysis::RoutineList routines = RoutinesOf(vbe, *project, component);
+        window->SetBarMax(kRoutineBar, static_cast<int>(routines.size()));
+        window->SetBarVisible(kRoutineBar, true);
+        outcome.modules.push_back(
+            RunRoutines(component, routines, component.Name() + ": ", action, *window, guard));
+    }
+    return outcome;
+} QV_PASS_UP("clsVBEEvents", "RunOnProject")
+
+std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& routine) try {
+    if (routine.name == analysis::kDeclarationsName) {
+        const long n = module.CountOfDeclarationLines();
+        return n > 0 ? module.Lines(1, n) : std::string();
+    }
+    const long start = module.ProcStartLine(routine.name, routine.kind);
+    return module.Lines(start, module.ProcCountLines(routine.name, routine.kind));
+} QV_PASS_UP("clsVBEEvents", "BlockText")
+
+}  // namespace qv::shell

@@ -1,0 +1,87 @@
+#pragma once
+// Running one action over every routine of a module or of the active
+// project, as the module and project commands do: the status window with
+// its title, label and two bars, the routine list of each module (the
+// declarations section first), and the components a project run passes over
+// (read-only ones, related documents, components without code).
+//
+// The outcome says, per module and routine, what changed and what was
+// refused and why, for callers that report it (the command line).
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "analysis/routine_parsing.h"
+#include "host/code_host.h"
+#include "platform/vb_error.h"
+
+namespace qv::shell {
+
+// What an action did to one routine (or to the declarations section).
+struct RoutineOutcome {
+    RoutineOutcome() = default;
+    explicit RoutineOutcome(const analysis::RoutineEntry& routine)
+        : name(routine.name), kind(routine.kind) {}
+
+    std::string name;
+    int kind = 0;
+    bool changed = false;
+    std::string done;     // what was done, in a word ("added", "numbered", ...), when changed
+    std::string refusal;  // why the routine was left alone; "" when it was not refused
+};
+
+enum class Skip { None, ReadOnly, RelatedDocument, NoCode };
+
+struct ModuleOutcome {
+    host::VBComponent* component = nullptr;
+    Skip skipped = Skip::None;
+    std::vector<RoutineOutcome> routines;
+    // An error stopped the module's run at this routine, and the guard put
+    // the module back as it was (its routines' outcomes are dropped).
+    std::optional<VbError> failure;
+    std::string failedRoutine;
+
+    bool Changed() const;
+};
+
+struct RunOutcome {
+    bool refused = false;  // the target module is read-only (message 4 was shown)
+    std::vector<ModuleOutcome> modules;
+};
+
+// One routine of a module's routine list ("(Declarations)" included).
+using RoutineAction =
+    std::function<RoutineOutcome(host::CodeModule& module, const analysis::RoutineEntry& routine)>;
+
+// Lets a caller keep a module whole when an error stops its run halfway.
+class ModuleGuard {
+  public:
+    virtual ~ModuleGuard() = default;
+    // Called before the first routine of a module is touched.
+    virtual void Before(host::VBComponent& component) = 0;
+    // Called when an error stopped the module's run: put the module back as
+    // it was before and return true to go on with the next module, or
+    // return false to pass the error on.
+    virtual bool Failed(host::VBComponent& component, const VbError& error) = 0;
+};
+
+// The module command: every routine of the component selected in the active
+// project. A read-only module is refused with message 4. The window's title
+// is titlePrefix followed by the module's name.
+RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
+                       ModuleGuard* guard = nullptr);
+
+// The project command: every routine of every module of the active project
+// (nothing when there is none). titlePrefix is followed by the project's
+// name.
+RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
+                        ModuleGuard* guard = nullptr);
+
+// The lines of a routine's block (the declarations section for
+// "(Declarations)"), to tell whether an action changed them.
+std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& routine);
+
+}  // namespace qv::shell

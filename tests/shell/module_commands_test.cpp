@@ -1,0 +1,221 @@
+// The module and project commands: which routines they touch, what the
+// status window shows, what they pass over, and what they report.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "errorhandling/default_templates.h"
+#include "host/memory/memory_host.h"
+#include "settings/settings_record.h"
+#include "shell/module_commands.h"
+#include "support/recording_services.h"
+#include "support/vb_fixture.h"
+
+namespace qv::shell {
+namespace {
+
+using qv::test::Vb;
+
+// Every call to the status window, as text.
+class RecordingStatusWindow : public StatusWindow {
+  public:
+    void SetTitle(std::string_view title) override { Log("title " + std::string(title)); }
+    void SetLabel(std::string_view label) override { Log("label " + std::string(label)); }
+    void SetBarMax(int bar, int max) override { Log(Bar(bar) + " max " + std::to_string(max)); }
+    void SetBarValue(int bar, int value) override { Log(Bar(bar) + " " + std::to_string(value)); }
+    void SetBarVisible(int bar, bool visible) override {
+        Log(Bar(bar) + (visible ? " shown" : " hidden"));
+    }
+    void Show() override { Log("show"); }
+    void Unload() override { Log("unload"); }
+
+    std::vector<std::string> calls;
+
+  private:
+    static std::string Bar(int bar) { return bar == 0 ? "components" : "routines"; }
+    void Log(std::string call) { calls.push_back(std::move(call)); }
+};
+
+class WindowServices : public qv::test::RecordingServices {
+  public:
+    StatusWindow& GetStatusWindow() override { return window; }
+    RecordingStatusWindow window;
+};
+
+class ModuleCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qv-shell-XXXXXX";
+        folder_ = mkdtemp(pattern);
+        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
+        settings::Settings().comment = 1;
+        settings::Settings().select = 1;
+        settings::Settings().header = 1;
+        settings::Settings().ten = 0;
+        modA_ = &fx.Add("modA", host::vbext_ct_StdModule,
+                        Vb({"Option Explicit", "  Dim m As Long", "", "Sub Go()", "x = 1",
+                            "End Sub", "", "Sub ErrorSave()", "End Sub", "",
+                            "Function Done() As Boolean", "On Error Resume Next", "End Function"}));
+        modA_->AddFile("modA.bas");
+        fx.Vbe().SetActiveProject(&fx.Project());
+        fx.Vbe().SetSelectedComponent(modA_);
+    }
+    void TearDown() override {
+        unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(folder_);
+    }
+
+    // "name: done" or "name: refused <reason>" for every routine that did
+    // or refused something.
+    static std::vector<std::string> Summary(const ModuleOutcome& module) {
+        std::vector<std::string> lines;
+        for (const RoutineOutcome& r : module.routines) {
+            if (r.changed) lines.push_back(r.name + ": " + r.done);
+            if (!r.refusal.empty()) lines.push_back(r.name + ": refused " + r.refusal);
+        }
+        return lines;
+    }
+
+    WindowServices services;
+    qv::test::DefaultTemplates defaults;
+    qv::test::VbFixture fx;
+    host::memory::MemoryComponent* modA_ = nullptr;
+
+  private:
+    std::string folder_;
+};
+
+TEST_F(ModuleCommands, ModuleAddGivesEveryRoutineAHandlerAndReportsRefusals) {
+    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Add);
+    ASSERT_EQ(outcome.modules.size(), 1u);
+    EXPECT_EQ(Summary(outcome.modules[0]),
+              (std::vector<std::string>{
+                  "Go: added",
+                  "ErrorSave: refused Standard Error Handling should not be added to ErrorSave.",
+                  "Done: refused Some Error handling may exist in this procedure: remove it "
+                  "first."}));
+    EXPECT_EQ(fx.Module("modA").Lines(5, 1), "    On Error GoTo Error_Routine");
+    EXPECT_EQ(fx.Module("modA").Lines(2, 1), "  Dim m As Long") << "declarations untouched";
+    EXPECT_TRUE(services.messages.empty()) << "refusals are not shown in module runs";
+    EXPECT_EQ(services.window.calls,
+              (std::vector<std::string>{"title Adding Module Error Handling to modA",
+                                        "label Listing Procedures", "routines hidden", "show",
+                                        "routines max 4", "routines shown", "label (Declarations)",
+                                        "routines 0", "label Go", "routines 1", "label ErrorSave",
+                                        "routines 2", "label Done", "routines 3", "unload"}));
+}
+
+TEST_F(ModuleCommands, ReadOnlyModuleIsRefusedWithMessage4) {
+    services.readOnlyFiles.insert("modA.bas");
+    const std::string before = fx.Text("modA");
+    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line);
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_EQ(fx.Text("modA"), before);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
+    EXPECT_TRUE(services.window.calls.empty());
+}
+
+TEST_F(ModuleCommands, ModuleLineNumbersRoutinesAndTidiesDeclarations) {
+    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line);
+    EXPECT_EQ(
+        Summary(outcome.modules[0]),
+        (std::vector<std::string>{"(Declarations): tidied", "Go: numbered", "Done: numbered"}));
+    EXPECT_EQ(fx.Text("modA"),
+              Vb({"Option Explicit", "Dim m As Long", "", "Sub Go()", "1   x = 1", "End Sub", "",
+                  "Sub ErrorSave()", "End Sub", "", "Function Done() As Boolean",
+                  "    On Error Resume Next", "End Function"}));
+    EXPECT_EQ(services.window.calls.front(), "title Adding Module Line Numbers to modA");
+}
+
+TEST_F(ModuleCommands, ProjectRunPassesOverReadOnlyRelatedAndCodelessComponents) {
+    auto& locked = fx.Add("modLocked", host::vbext_ct_StdModule, Vb({"Sub L()", "End Sub"}));
+    locked.AddFile("modLocked.bas");
+    services.readOnlyFiles.insert("modLocked.bas");
+    fx.Add("Notes", host::vbext_ct_RelatedDocument, "");
+    auto& form = fx.Add("frmMain", host::vbext_ct_VBForm,
+                        Vb({"Private Sub Form_Load()", "Show", "End Sub"}));
+    const std::string lockedBefore = fx.Text("modLocked");
+
+    const RunOutcome outcome = RunProjectCommand(fx.Vbe(), ModuleCommand::Tidy);
+    ASSERT_EQ(outcome.modules.size(), 4u);
+    EXPECT_EQ(outcome.modules[1].skipped, Skip::ReadOnly);
+    EXPECT_EQ(outcome.modules[2].skipped, Skip::RelatedDocument);
+    EXPECT_EQ(Summary(outcome.modules[3]), (std::vector<std::string>{"Form_Load: tidied"}));
+    EXPECT_EQ(fx.Text("modLocked"), lockedBefore);
+    EXPECT_EQ(form.Code()->Lines(2, 1), "    Show");
+    EXPECT_TRUE(services.messages.empty());
+
+    const auto& calls = services.window.calls;
+    EXPECT_EQ(calls[0], "title Tidying Project Project1");
+    EXPECT_EQ(calls[1], "components max 5");
+    // The read-only module is not counted: the related document is number 2.
+    const std::vector<std::string> counted({"components 1", "components 2", "components 3"});
+    std::vector<std::string> seen;
+    for (const std::string& c : calls) {
+        if (c.rfind("components ", 0) == 0 && c.find("max") == std::string::npos &&
+            c != "components shown") {
+            seen.push_back(c);
+        }
+    }
+    EXPECT_EQ(seen, counted);
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "label frmMain: Form_Load"), calls.end());
+    EXPECT_EQ(calls.back(), "unload");
+}
+
+TEST_F(ModuleCommands, TitlesOfEveryCommand) {
+    EXPECT_EQ(ModuleTitle(ModuleCommand::Add), "Adding Module Error Handling to ");
+    EXPECT_EQ(ModuleTitle(ModuleCommand::Line), "Adding Module Line Numbers to ");
+    EXPECT_EQ(ModuleTitle(ModuleCommand::Tidy), "Tidying Module ");
+    EXPECT_EQ(ProjectTitle(ModuleCommand::Add), "Adding Project Error Handling to ");
+    EXPECT_EQ(ProjectTitle(ModuleCommand::Line), "Adding Project Line Numbers to ");
+    EXPECT_EQ(ProjectTitle(ModuleCommand::Tidy), "Tidying Project ");
+    EXPECT_EQ(ParseModuleCommand("line"), ModuleCommand::Line);
+    EXPECT_EQ(ParseModuleCommand("comment"), std::nullopt);
+}
+
+// Puts a module back from a copy of its text when its run fails.
+class RestoringGuard : public ModuleGuard {
+  public:
+    void Before(host::VBComponent& component) override {
+        auto& code = *static_cast<host::memory::MemoryComponent&>(component).Code();
+        saved = code.Lines(1, code.CountOfLines());
+    }
+    bool Failed(host::VBComponent& component, const VbError&) override {
+        static_cast<host::memory::MemoryComponent&>(component).Code()->LoadText(saved);
+        ++failures;
+        return true;
+    }
+    std::string saved;
+    int failures = 0;
+};
+
+// A declaration without parentheses has no routine type, so its exit block
+// cannot be built: the run fails at that routine, after Go got its handler.
+TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
+    fx.Module("modA").LoadText(
+        Vb({"Sub Go()", "x = 1", "End Sub", "Sub Broken", "End Sub", "Sub After()", "End Sub"}));
+    const std::string before = fx.Text("modA");
+    RestoringGuard guard;
+    const RunOutcome outcome = RunProjectCommand(fx.Vbe(), ModuleCommand::Add, &guard);
+    EXPECT_EQ(guard.failures, 1);
+    ASSERT_TRUE(outcome.modules[0].failure.has_value());
+    EXPECT_EQ(outcome.modules[0].failedRoutine, "Broken");
+    EXPECT_TRUE(outcome.modules[0].routines.empty());
+    EXPECT_EQ(fx.Text("modA"), before);
+
+    // Without a guard the error goes on, with the command's location.
+    try {
+        RunModuleCommand(fx.Vbe(), ModuleCommand::Add);
+        FAIL() << "the error was swallowed";
+    } catch (const VbError& e) {
+        EXPECT_NE(e.Source().find("clsVBEEvents.RunOnModule("), std::string::npos) << e.Source();
+        EXPECT_NE(e.Source().find("AddIn.AddRoutineErrorHandling("), std::string::npos);
+    }
+    EXPECT_EQ(services.window.calls.back(), "unload") << "the window goes however the run ends";
+}
+
+}  // namespace
+}  // namespace qv::shell
