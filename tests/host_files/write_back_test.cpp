@@ -199,6 +199,22 @@ TEST(WriteBack, AFailedWriteLeavesEveryOriginal) {
     EXPECT_EQ(Snapshot(folder), before);
 }
 
+TEST(WriteBack, AFileChangedOnDiskSinceTheLoadIsNotOverwritten) {
+    TempFolder folder;
+    folder.Write("a.bas", Joined({"Attribute VB_Name = \"a\"", "Sub A()", "End Sub"}));
+    LoadedFiles loaded = Load({folder.File("a.bas")});
+    loaded.Code("a").InsertLines(2, "    Beep");
+    const std::string theirs = Joined({"Attribute VB_Name = \"a\"", "Sub A()", "    Stop", "End Sub"});
+    folder.Write("a.bas", theirs);
+    try {
+        SaveAll(loaded);
+        FAIL() << "another program's change was overwritten";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("changed by another program"), std::string::npos);
+    }
+    EXPECT_EQ(folder.Read("a.bas"), theirs);
+}
+
 TEST(WriteBack, ChangedMemberAttributesAreWritten) {
     TempFolder folder;
     folder.Write("CItem.cls", Joined(WithHeader({"Public Sub Run()", "End Sub"})));

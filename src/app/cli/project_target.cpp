@@ -281,11 +281,8 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
             }
         }
         if (context.dryRun) {
-            for (const auto& change : changes) {
-                if (change.readOnly) {
-                    host::files::WriteChanges({change});  // throws the read-only refusal
-                }
-            }
+            // A dry run refuses what the real run would refuse.
+            host::files::RefuseUnwritable(changes);
             for (const auto& change : changes) {
                 context.out << UnifiedDiff(*change.file->bytes, change.newBytes,
                                            "a/" + change.file->path, "b/" + change.file->path);

@@ -102,6 +102,15 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
+bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long long& size) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    modifiedNanoseconds = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL +
+                          info.st_mtim.tv_nsec;
+    size = static_cast<long long>(info.st_size);
+    return true;
+}
+
 AtomicWriteBatch::~AtomicWriteBatch() {
     for (const Staged& s : staged_) {
         if (!s.temp.empty()) ::unlink(s.temp.c_str());

@@ -14,6 +14,10 @@ namespace qv::host::files {
 // The file's bytes. Throws FileError naming the path when it cannot be read.
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path);
 
+// The file's modification time in nanoseconds and its size; false when it
+// cannot be examined.
+bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long long& size);
+
 // Several files replaced together: every new file is written and flushed
 // before the first one replaces its original, so a failure while writing
 // (a full disk, a folder without write permission) leaves every original as

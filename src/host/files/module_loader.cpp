@@ -210,6 +210,8 @@ int TypeOfExtension(const std::string& path) {
 MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                 const std::string& path, int type) {
     if (type == 0) type = TypeOfExtension(path);
+    long long modified = 0, size = 0;
+    FileStamp(path, modified, size);  // before reading: a change while we read shows later
     ParsedModule parsed = ParseModuleFile(path, ReadWholeFile(path));
     MemoryComponent& component =
         project.AddComponent(parsed.header.vbName, RefinedType(type, parsed.header));
@@ -224,6 +226,8 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
     file->headerEndsWithBreak = parsed.headerEndsWithBreak;
     file->ending = parsed.ending;
     file->finalBreak = parsed.finalBreak;
+    file->modifiedNanoseconds = modified;
+    file->size = size;
 
     MemoryCodeModule& code = *component.Code();
     if (parsed.hidden.empty()) code.LoadLines(parsed.bytes, std::move(parsed.code));

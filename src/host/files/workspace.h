@@ -24,6 +24,10 @@ struct ModuleFile {
     bool headerEndsWithBreak = true;  // false: the file ended on the header's last line
     LineEnding ending = LineEnding::CrLf;
     bool finalBreak = false;
+    // When and how large the file was when it was read, to notice another
+    // program changing it before it is written back.
+    long long modifiedNanoseconds = 0;
+    long long size = 0;
     // The hidden attribute lines as loaded, by member name in lower case.
     std::map<std::string, std::vector<memory::HiddenAttribute>> loadedAttributes;
 };

@@ -59,7 +59,7 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace) {
     return changes;
 }
 
-void WriteChanges(const std::vector<FileChange>& changes) {
+void RefuseUnwritable(const std::vector<FileChange>& changes) {
     for (const FileChange& change : changes) {
         if (change.readOnly) {
             throw FileError(change.file->path, 0,
@@ -67,7 +67,18 @@ void WriteChanges(const std::vector<FileChange>& changes) {
                                 " is read-only, so it was not changed (nor any other file); "
                                 "make it writable (check it out) and run again");
         }
+        long long modified = 0, size = 0;
+        if (FileStamp(change.file->path, modified, size) &&
+            (modified != change.file->modifiedNanoseconds || size != change.file->size)) {
+            throw FileError(change.file->path, 0,
+                            "the file was changed by another program after it was read, so "
+                            "nothing was written; run the command again");
+        }
     }
+}
+
+void WriteChanges(const std::vector<FileChange>& changes) {
+    RefuseUnwritable(changes);
     AtomicWriteBatch batch;
     for (const FileChange& change : changes) batch.Stage(change.file->path, change.newBytes);
     batch.Commit();

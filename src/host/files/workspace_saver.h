@@ -21,7 +21,11 @@ struct FileChange {
 // differently, throws FileError (nothing can be written safely).
 std::vector<FileChange> PendingChanges(const Workspace& workspace);
 
-// Writes the changes as one batch. Throws FileError before writing anything
+// Throws FileError naming the first change that must not be written: a
+// read-only module, or a file that another program changed after it was read.
+void RefuseUnwritable(const std::vector<FileChange>& changes);
+
+// Writes the changes as one batch (RefuseUnwritable first). Throws FileError before writing anything
 // when one of them is read-only, and when a write fails: a failure while the
 // new files are written and flushed leaves every original as it was.
 void WriteChanges(const std::vector<FileChange>& changes);
