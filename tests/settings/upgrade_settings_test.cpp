@@ -48,7 +48,9 @@ TEST_P(UpgradeRowTest, ReplacesOnlyTheKeysOfItsRow) {
 
     UpgradeSettings();
 
-    const auto stored = [&](const char* key) { return store.GetSetting("ErrorHandling", key, "-"); };
+    const auto stored = [&](const char* key) {
+        return store.GetSetting("ErrorHandling", key, "-");
+    };
     if (row.fullDefaults) {
         EXPECT_EQ(stored("header"), "-");
         EXPECT_EQ(stored("add0"), "");
@@ -59,7 +61,8 @@ TEST_P(UpgradeRowTest, ReplacesOnlyTheKeysOfItsRow) {
         EXPECT_EQ(stored("header"), "0");
         EXPECT_EQ(stored("add6"), row.mtsTexts ? builtin::Add6WithoutModule() : "mine");
         EXPECT_EQ(stored("omit"), row.mtsTexts ? builtin::Omit() : "mine");
-        EXPECT_EQ(stored("add2a"), row.mtsTexts || row.add2aOnly ? "mctxObject.SetComplete" : "mine");
+        const bool add2a = row.mtsTexts || row.add2aOnly;
+        EXPECT_EQ(stored("add2a"), add2a ? "mctxObject.SetComplete" : "mine");
         EXPECT_EQ(stored("label1"), row.labels ? "Exit_Routine" : "mine");
         EXPECT_EQ(stored("label2"), row.labels ? "Error_Routine" : "mine");
         EXPECT_EQ(Settings().label1, row.labels ? "Exit_Routine" : "");  // set as well as stored

@@ -14,6 +14,10 @@ namespace qv::cli {
 
 namespace {
 
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 class RegisterCommand : public Command {
 public:
     QString Name() const override { return "register"; }
@@ -36,8 +40,8 @@ public:
         if (context.format == OutputFormat::Json) {
             const QJsonObject object{
                 {"file", QString::fromStdString(file)},
-                {"section", QString::fromUtf8(shell::kAddInListSection.data())},
-                {"key", QString::fromUtf8(shell::kAddInKey.data())},
+                {"section", Q(shell::kAddInListSection)},
+                {"key", Q(shell::kAddInKey)},
                 {"value", "1"},
                 {"previousEntryRemoved", done.previousEntryRemoved},
                 {"changed", done.fileWritten},

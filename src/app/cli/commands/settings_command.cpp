@@ -36,6 +36,10 @@ const QCommandLineOption kFromFileOption(
     "become CR LF and one final line break is dropped.",
     "F");
 
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 std::string KeyList() {
     std::string keys;
     for (const SettingsField& field : settings::SettingsFields()) {
@@ -47,8 +51,8 @@ std::string KeyList() {
 const SettingsField& RequireField(const QString& key) {
     const SettingsField* field = settings::FindSettingsField(key.toStdString());
     if (field == nullptr) {
-        throw CliError(kExitUsage, "unknown setting '" + key.toStdString() + "'; the settings are " +
-                                       KeyList());
+        throw CliError(kExitUsage, "unknown setting '" + key.toStdString() +
+                                       "'; the settings are " + KeyList());
     }
     return *field;
 }
@@ -174,49 +178,59 @@ public:
 private:
     static int Show(CommandContext& context) {
         settings::GetSettings();
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out, ShowJson());
+        } else {
+            ShowText(context.out);
+        }
+        return kExitOk;
+    }
+
+    static QJsonObject ShowJson() {
         const settings::SettingsRecord& record = settings::Settings();
         const settings::CRegSettings& store = settings::SystemStore();
-        const bool overridable = settings::OverrideAllowed();
-        const auto problem = settings::StoreProblem(store);
-        if (context.format == OutputFormat::Json) {
-            QJsonArray fields;
-            for (const SettingsField& field : settings::SettingsFields()) {
-                const auto source = settings::SourceOf(field);
-                QJsonObject object{{"key", QString::fromUtf8(field.key.data(), field.key.size())},
-                                   {"value", JsonValue(field, field.value(record))},
-                                   {"source", QString::fromUtf8(settings::SourceName(source).data())}};
-                if (field.companyEntry != 0) object.insert("companyEntry", field.companyEntry);
-                fields.append(object);
-            }
-            QJsonObject out{{"file", QString::fromStdString(store.FilePath())},
-                            {"section", QString::fromUtf8(settings::kSettingsSection.data())},
-                            {"overrideAllowed", overridable},
-                            {"fields", fields},
-                            {"hotKeys", HotKeysJson()}};
-            if (problem) out.insert("problem", QString::fromStdString(*problem));
-            WriteJson(context.out, out);
-            return kExitOk;
-        }
-        context.out << "Settings file: " << store.FilePath() << ", section ["
-                    << settings::kSettingsSection << "]\n";
-        if (problem) context.out << "Warning: " << *problem << "\n";
-        context.out << (overridable
-                            ? "Stored values may replace the company defaults of menu, select, "
-                              "insert and comment.\n\n"
-                            : "The company defaults of menu, select, insert and comment are "
-                              "fixed (string-table entry 1): stored values are ignored.\n\n");
+        QJsonArray fields;
         for (const SettingsField& field : settings::SettingsFields()) {
-            PrintField(context.out, field, field.value(record),
+            QJsonObject object{{"key", Q(field.key)},
+                               {"value", JsonValue(field, field.value(record))},
+                               {"source", Q(settings::SourceName(settings::SourceOf(field)))}};
+            if (field.companyEntry != 0) object.insert("companyEntry", field.companyEntry);
+            fields.append(object);
+        }
+        QJsonObject out{{"file", QString::fromStdString(store.FilePath())},
+                        {"section", Q(settings::kSettingsSection)},
+                        {"overrideAllowed", settings::OverrideAllowed()},
+                        {"fields", fields},
+                        {"hotKeys", HotKeysJson()}};
+        if (const auto problem = settings::StoreProblem(store)) {
+            out.insert("problem", QString::fromStdString(*problem));
+        }
+        return out;
+    }
+
+    static void ShowText(std::ostream& out) {
+        const settings::CRegSettings& store = settings::SystemStore();
+        out << "Settings file: " << store.FilePath() << ", section [" << settings::kSettingsSection
+            << "]\n";
+        if (const auto problem = settings::StoreProblem(store)) {
+            out << "Warning: " << *problem << "\n";
+        }
+        out << (settings::OverrideAllowed()
+                    ? "Stored values may replace the company defaults of menu, select, insert "
+                      "and comment.\n\n"
+                    : "The company defaults of menu, select, insert and comment are fixed "
+                      "(string-table entry 1): stored values are ignored.\n\n");
+        for (const SettingsField& field : settings::SettingsFields()) {
+            PrintField(out, field, field.value(settings::Settings()),
                        SourceText(field, settings::SourceOf(field)));
         }
-        context.out << "\nHot keys (company defaults, string-table entries 15-20):\n";
+        out << "\nHot keys (company defaults, string-table entries 15-20):\n";
         for (int i = 0; i < settings::kHotKeyCount; ++i) {
             const settings::HotKeySpec spec = settings::HotKeyFromTable(i);
             const std::string_view name = settings::HotKeyCommandName(i);
-            context.out << "  " << name << std::string(20 - name.size(), ' ')
-                        << (spec.Defined() ? spec.keys : "(none)") << '\n';
+            out << "  " << name << std::string(20 - name.size(), ' ')
+                << (spec.Defined() ? spec.keys : "(none)") << '\n';
         }
-        return kExitOk;
     }
 
     static QJsonArray HotKeysJson() {
@@ -224,7 +238,7 @@ private:
         for (int i = 0; i < settings::kHotKeyCount; ++i) {
             const settings::HotKeySpec spec = settings::HotKeyFromTable(i);
             keys.append(QJsonObject{
-                {"command", QString::fromUtf8(settings::HotKeyCommandName(i).data())},
+                {"command", Q(settings::HotKeyCommandName(i))},
                 {"entry", settings::kFirstHotKeyEntry + i},
                 {"keys", QString::fromStdString(spec.keys)},
                 {"keyCode", spec.keyCode},
@@ -238,10 +252,9 @@ private:
         const std::string value = field.value(settings::Settings());
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
-                      QJsonObject{{"key", QString::fromUtf8(field.key.data(), field.key.size())},
+                      QJsonObject{{"key", Q(field.key)},
                                   {"value", JsonValue(field, value)},
-                                  {"source", QString::fromUtf8(settings::SourceName(
-                                                 settings::SourceOf(field)).data())}});
+                                  {"source", Q(settings::SourceName(settings::SourceOf(field)))}});
         } else {
             context.out << text::ReplaceAll(value, "\r\n", "\n") << '\n';
         }
@@ -266,7 +279,7 @@ private:
         }
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
-                      QJsonObject{{"key", QString::fromUtf8(field.key.data(), field.key.size())},
+                      QJsonObject{{"key", Q(field.key)},
                                   {"value", JsonValue(field, value)},
                                   {"file", QString::fromStdString(store.FilePath())},
                                   {"stored", !context.dryRun},
