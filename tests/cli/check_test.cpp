@@ -6,7 +6,8 @@
 #include <filesystem>
 
 #include "cli/cli_test_support.h"
-#include "errorhandling/default_templates.h"
+#include "settings/config_home_fixture.h"
+#include "shell/process_start.h"
 
 namespace qv::test {
 namespace {
@@ -85,9 +86,13 @@ void MakeReadOnly(const std::filesystem::path& file) {
                                            std::filesystem::perms::group_read);
 }
 
-class CheckCommand : public ::testing::Test {
+// The templates are the ones a first run stores.
+class CheckCommand : public ConfigHomeTest {
 protected:
-    DefaultTemplates defaults;
+    void SetUp() override {
+        ConfigHomeTest::SetUp();
+        shell::CommandLineStart();
+    }
     TempFolder shop = ShopProject();
 };
 
@@ -196,6 +201,13 @@ TEST_F(CheckCommand, RoutineSelectorJudgesThatRoutineOnly) {
         RunCliIn(shop.Path(), {"check", "Shop.vbp", "--routine", "Balance:Get"});
     EXPECT_EQ(good.code, 0) << good.err << good.out;
     EXPECT_NE(good.out.find("1 routine judged: Good 1"), std::string::npos) << good.out;
+}
+
+TEST_F(CheckCommand, StoredTemplatesDecide) {
+    ASSERT_EQ(RunCli({"settings", "set", "label2", "Handler"}).code, 0);
+    const CliResult r = RunCliIn(shop.Path(), {"check", "Shop.vbp", "--module", "modMain"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("    Main                SOME        N/A\n"), std::string::npos) << r.out;
 }
 
 TEST_F(CheckCommand, LineSelectorIsRefused) {

@@ -15,6 +15,7 @@
 #include "app/cli/vb_text.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
+#include "settings/settings_operations.h"
 
 namespace qv::cli {
 
@@ -138,6 +139,8 @@ public:
                            "check judges whole routines: name one with --routine instead of "
                            "--line");
         }
+        // Handlers are judged against the templates stored now.
+        settings::GetSettings();
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
