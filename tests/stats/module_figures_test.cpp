@@ -112,5 +112,19 @@ TEST(ModuleFigures, RoutinesCountAccessorsInAProjectAndMembersInAGroup) {
               1);
 }
 
+TEST(ModuleFigures, KeywordsCountInAnyCase) {
+    test::VbFixture fx;
+    fx.Add("Module1", host::vbext_ct_StdModule,
+           test::Vb({"Option Explicit", "REM a note in capitals", "PUBLIC SUB A()", "end sub",
+                     "private function B()", "10 END FUNCTION", "sTaTiC Sub C()", "End Sub",
+                     "Friend Property Get D()", "End Property", "Set x = Nothing"}));
+    auto& module = fx.Module("Module1");
+    EXPECT_EQ(module.CountOfDeclarationLines(), 1) << "a Rem line in any case is a comment";
+    EXPECT_EQ(
+        GetModuleFigures(fx.Vbe(), "Project1", "Module1", RoutineCounting::RoutineList).routines, 4);
+    EXPECT_EQ(GetRoutineFigures(module, RoutineEntry{"B", 0}).totalLines, 2)
+        << "a numbered closing line ends the function";
+}
+
 }  // namespace
 }  // namespace qv::stats

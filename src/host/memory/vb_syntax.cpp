@@ -18,6 +18,10 @@ std::string_view TakeWord(std::string_view& s) {
     return word;
 }
 
+// The first byte, with a capital letter made small (a letter differs from
+// its capital only in the bit 0x20; no other byte folds onto a letter).
+char FoldedFirst(std::string_view s) { return static_cast<char>(s[0] | 0x20); }
+
 bool Is(std::string_view word, std::string_view keyword) {
     return text::EqualsIgnoreCase(word, keyword);
 }
@@ -97,12 +101,19 @@ bool IsContinued(std::string_view line) {
 bool IsCommentStart(std::string_view text) {
     if (text.empty()) return false;
     if (text[0] == '\'') return true;
-    return text.size() >= 3 && text::EqualsIgnoreCase(text.substr(0, 3), "rem") &&
+    return text.size() >= 3 && FoldedFirst(text) == 'r' &&
+           text::EqualsIgnoreCase(text.substr(0, 3), "rem") &&
            (text.size() == 3 || IsBlank(text[3]) || text[3] == ':');
 }
 
 std::optional<ProcDeclaration> ParseProcDeclaration(std::string_view line) {
     std::string_view s = SkipBlanks(line);
+    // Every line of a module passes here as it loads: most begin with a
+    // word that no declaration begins with (Public, Private, Friend,
+    // Static, Sub, Function, Property), and the case bit settles that.
+    if (s.empty()) return std::nullopt;
+    const char first = FoldedFirst(s);
+    if (first != 'p' && first != 'f' && first != 's') return std::nullopt;
     ProcDeclaration decl;
     std::string_view rest = s;
     std::string_view word = TakeWord(rest);
@@ -135,6 +146,8 @@ std::optional<ProcDeclaration> ParseProcDeclaration(std::string_view line) {
 
 bool IsProcEnd(std::string_view line) {
     std::string_view s = SkipBlanks(line);
+    // Only "End ..." or a line number can open a closing line.
+    if (s.empty() || (FoldedFirst(s) != 'e' && !(s[0] >= '0' && s[0] <= '9'))) return false;
     size_t digits = 0;
     while (digits < s.size() && s[digits] >= '0' && s[digits] <= '9') ++digits;
     if (digits > 0) {
