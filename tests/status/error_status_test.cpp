@@ -201,15 +201,6 @@ TEST(StatusString, EveryCode) {
     EXPECT_EQ(StatusString(-1), "");
 }
 
-TEST(ShownTopStatus, RoutinesThatNeedNoHandler) {
-    EXPECT_EQ(ShownTopStatus(kStatusMissing, false), kStatusOk);
-    EXPECT_EQ(ShownTopStatus(kStatusSome, false), kStatusOk);
-    for (int top : {kStatusOk, kStatusInError, kStatusExtraCode, kStatusInErrorExtraCode}) {
-        EXPECT_EQ(ShownTopStatus(top, false), kStatusExtraCode);
-    }
-    for (int top = 0; top <= 5; ++top) EXPECT_EQ(ShownTopStatus(top, true), top);
-}
-
 class Required : public ::testing::Test {
 protected:
     bool Of(const std::string& module, const std::string& name) {

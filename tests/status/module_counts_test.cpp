@@ -110,18 +110,6 @@ TEST_F(Counts, UnknownComponentRaisesWithTheLocation) {
     }
 }
 
-TEST_F(Counts, TallyRules) {
-    EXPECT_EQ(CountAs({kStatusMissing, kStatusNotApplicable}), Tally::None);
-    EXPECT_EQ(CountAs({kStatusSome, kStatusNotApplicable}), Tally::Some);
-    EXPECT_EQ(CountAs({kStatusOk, kStatusOk}), Tally::Good);
-    EXPECT_EQ(CountAs({kStatusOk, kStatusNotApplicable}), Tally::Good);
-    EXPECT_EQ(CountAs({kStatusOk, kStatusInError}), Tally::Error);
-    EXPECT_EQ(CountAs({kStatusOk, kStatusExtraCode}), Tally::Error);
-    EXPECT_EQ(CountAs({kStatusInError, kStatusOk}), Tally::Error);
-    EXPECT_EQ(CountAs({kStatusExtraCode, kStatusOk}), Tally::Error);
-    EXPECT_EQ(CountAs({kStatusInErrorExtraCode, kStatusOk}), Tally::Error);
-}
-
 TEST_F(Counts, RoutineBarRunsOnFromHalfWay) {
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub A()", "End Sub", "Sub B()", "End Sub"}));
     CountModule(fx.Vbe(), "Project1", "Module1", false);
