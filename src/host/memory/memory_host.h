@@ -264,6 +264,9 @@ public:
 private:
     MemoryProject& project_;
     std::vector<std::unique_ptr<MemoryComponent>> items_;
+    // The first component of each name, by its name in lower case: commands
+    // look components up by name once per module, in projects of thousands.
+    std::unordered_map<std::string, MemoryComponent*> byName_;
 };
 
 class MemoryProjects;

@@ -92,16 +92,15 @@ VBComponent& MemoryComponents::Item(std::string_view name) {
 }
 
 MemoryComponent* MemoryComponents::Find(std::string_view name) {
-    for (auto& c : items_) {
-        if (text::EqualsIgnoreCase(c->Name(), name)) return c.get();
-    }
-    return nullptr;
+    auto found = byName_.find(text::ToLower(name));
+    return found == byName_.end() ? nullptr : found->second;
 }
 
 VBProject& MemoryComponents::Parent() { return project_; }
 
 MemoryComponent& MemoryComponents::Add(std::string name, int type) {
     items_.push_back(std::make_unique<MemoryComponent>(*this, std::move(name), type));
+    byName_.emplace(text::ToLower(items_.back()->Name()), items_.back().get());
     return *items_.back();
 }
 
