@@ -15,7 +15,7 @@ using ConcurrentWritersTest = test::ConfigHomeTest;
 
 TEST_F(ConcurrentWritersTest, EveryValueOfEveryWriterSurvives) {
     constexpr int kWriters = 3;
-    constexpr int kValuesEach = 60;
+    constexpr int kValuesEach = 40;
     std::vector<std::unique_ptr<QProcess>> writers;
     for (int w = 0; w < kWriters; ++w) {
         auto process = std::make_unique<QProcess>();
