@@ -28,12 +28,6 @@ TEST(TabWidth, ConvertsAsA16BitInteger) {
     EXPECT_EQ(ConversionError("40000"), err::kOverflow);
 }
 
-TEST(TabWidth, BelowOneIsTakenAsOne) {
-    EXPECT_EQ(UsableTabWidth(0), 1);
-    EXPECT_EQ(UsableTabWidth(-3), 1);
-    EXPECT_EQ(UsableTabWidth(8), 8);
-}
-
 using test::LineNumberTest;
 
 TEST_F(LineNumberTest, TabWidthComesFromTheIdeStoreWithDefaultFour) {

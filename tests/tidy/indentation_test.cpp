@@ -173,16 +173,5 @@ TEST_F(TidyTest, DeclarationsWithTypeEnumAndDirectives) {
     EXPECT_EQ(Declarations(expected), expected);
 }
 
-TEST_F(TidyTest, KeywordListsAreInPlaceWithoutReadInTidy) {
-    EXPECT_EQ(RoutineOpeners().front(), "Select Case");
-    EXPECT_EQ(RoutineClosers().back(), "Next");
-    EXPECT_EQ(DeclarationOpeners().size(), 9u);
-    ReadInTidy();
-    EXPECT_EQ(DeclarationClosers(), (KeywordList{"End Type", "End Enum", "#ElseIf", "#Else",
-                                                 "#End If"}));
-    EXPECT_EQ(FirstMatch(RoutineOpeners(), "DoEvents "), -1);
-    EXPECT_EQ(FirstMatch(RoutineOpeners(), "do until x "), 10) << "case is ignored";
-}
-
 }  // namespace
 }  // namespace qv::tidy
