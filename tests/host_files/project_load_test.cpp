@@ -5,6 +5,7 @@
 
 #include "analysis/routine_parsing.h"
 #include "host/files/file_error.h"
+#include "host/files/module_writer.h"
 #include "host/files/vb_path.h"
 #include "host_files/files_fixture.h"
 #include "host_files/module_texts.h"
@@ -170,6 +171,16 @@ TEST(ProjectLoad, ConditionalDeclarationsShareOneBody) {
                                   "Public Sub Run(ByVal p As Long)", "#End If", "    Beep",
                                   "End Sub"}));
     EXPECT_NO_THROW(Load({folder.File("m.bas")}));
+}
+
+TEST(ProjectLoad, ByteOrderMarkIsKeptButNotRead) {
+    TempFolder folder;
+    const std::string module = "\xEF\xBB\xBF" + Bas("m");
+    folder.Write("m.bas", module);
+    folder.Write("P.vbp", "\xEF\xBB\xBFType=Exe\r\nModule=m; m.bas\r\n");
+    LoadedFiles loaded = Load({folder.File("P.vbp")});
+    EXPECT_EQ(loaded.Code("m").Line(1), "Sub m_Run()");
+    EXPECT_EQ(host::files::RenderModuleFile(loaded.File("m")).bytes, module);
 }
 
 TEST(ProjectLoad, BinaryCompanionIsOneOfTheFormsFiles) {

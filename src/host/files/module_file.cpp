@@ -145,6 +145,11 @@ ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std:
     ParsedModule module;
     SplitText split = SplitFileLines(*bytes);
     CheckLineLengths(path, split.lines);
+    // A byte-order mark that an editor put in front stays in the header's
+    // bytes; it is not part of the first line's text.
+    if (!split.lines.empty() && text::StartsWith(split.lines[0], kUtf8Bom)) {
+        split.lines[0].remove_prefix(kUtf8Bom.size());
+    }
     module.ending = split.ending;
     module.finalBreak = split.finalBreak;
     module.headerLines = ReadHeader(path, split.lines, module.header);

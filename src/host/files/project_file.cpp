@@ -49,6 +49,7 @@ std::vector<std::string_view> CheckedLines(const std::string& path, const std::s
                                      "; restore it from a backup or version control");
     }
     std::vector<std::string_view> lines = SplitFileLines(bytes).lines;
+    if (!lines.empty() && text::StartsWith(lines[0], kUtf8Bom)) lines[0].remove_prefix(kUtf8Bom.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].size() > kLongestLine) {
             throw FileError(path, static_cast<long>(i) + 1,

@@ -12,6 +12,8 @@ namespace qv::host::files {
 
 enum class LineEnding { CrLf, Lf, Cr };
 
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 std::string_view LineEndingText(LineEnding ending);
 
 struct SplitText {
