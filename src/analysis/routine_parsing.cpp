@@ -130,8 +130,9 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
     }
     declaration += rest;
     while (text::EndsWith(declaration, text::kCrLf)) declaration.resize(declaration.size() - 2);
+    // A declaration written without parentheses ("Sub Main" in a file that
+    // no IDE has saved) is judged by its whole text rather than refused.
     const size_t paren = declaration.find('(');
-    if (paren == std::string::npos) Raise(err::kInvalidProcedureCall);
     const std::string head = text::ToLower(" " + declaration.substr(0, paren));
     if (head.find(" sub ") != std::string::npos) return "Sub";
     if (head.find(" function ") != std::string::npos) return "Function";
@@ -229,9 +230,11 @@ std::string ParameterList(host::Member& member, int kind, bool leadingComma) try
         line = t;
     }
     std::string joined = vb5stuff::Join(lines, " ");
-    if (const size_t paren = joined.find('('); paren != std::string::npos) {
-        joined = joined.substr(paren + 1);
-    }
+    const size_t paren = joined.find('(');
+    // Without parentheses the routine has no parameters, rather than its own
+    // declaration read as one.
+    if (paren == std::string::npos) return {};
+    joined = joined.substr(paren + 1);
     std::vector<std::string> names;
     for (const std::string& raw : vb5stuff::Split(joined, ",")) {
         std::string piece(Trim(raw));
