@@ -101,7 +101,14 @@ int Run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
                                        " --help' shows the options");
     }
     if (commandParser.isSet(kHelpOption)) {
-        out << commandParser.helpText().toStdString();
+        // Qt names the program as it was started (a path); show its name.
+        QString help = commandParser.helpText();
+        const QString usage = "Usage: ";
+        if (help.startsWith(usage)) {
+            const qsizetype end = help.indexOf(' ', usage.size());
+            help.replace(usage.size(), end - usage.size(), "qvaddin");
+        }
+        out << help.toStdString();
         return kExitOk;
     }
     CommandContext context{commandParser, commandParser.positionalArguments().mid(1),
