@@ -284,8 +284,11 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
             // A dry run refuses what the real run would refuse.
             host::files::RefuseUnwritable(changes);
             for (const auto& change : changes) {
+                const std::string& path = change.file->path;
+                const bool relative = !path.empty() && path.front() != '/';
                 context.out << UnifiedDiff(*change.file->bytes, change.newBytes,
-                                           "a/" + change.file->path, "b/" + change.file->path);
+                                           relative ? "a/" + path : path,
+                                           relative ? "b/" + path : path);
             }
         } else {
             host::files::WriteChanges(changes);
