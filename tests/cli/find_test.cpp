@@ -63,6 +63,7 @@ TEST(FindCommand, OptionsNarrowTheHits) {
     EXPECT_EQ(summary({"T?TAL", "--pattern", "--match-case"}), "1 hit found.");
     EXPECT_EQ(summary({"total", "--scope", "group"}), "6 hits found.");
     EXPECT_EQ(summary({"total", "--scope", "module", "--module", "modb"}), "2 hits found.");
+    EXPECT_EQ(summary({"total", "--scope", "module", "--routine", "Add"}), "3 hits found.");
     EXPECT_EQ(summary({"total", "--project", "P2"}), "1 hit found.");
     EXPECT_EQ(summary({"nowhere"}), "Search String Not Found");
 }

@@ -99,8 +99,9 @@ public:
         options.patternSearch = context.parser.isSet(kPatternOption);
         options.firstPerLine = context.parser.isSet(kFirstPerLineOption);
         options.scope = ParseScope(context.parser.value(kScopeOption));
-        if (options.scope == find::FindScope::Module && !context.parser.isSet("module")) {
-            throw CliError(kExitUsage, "--scope module needs --module NAME");
+        if (options.scope == find::FindScope::Module && !context.parser.isSet("module") &&
+            !context.parser.isSet("routine")) {
+            throw CliError(kExitUsage, "--scope module needs --module NAME (or --routine NAME)");
         }
         auto target = LoadTarget(context, context.arguments.mid(0, context.arguments.size() - 1));
         SelectTarget(context, *target);
