@@ -51,7 +51,7 @@ const char* kHelp =
 
 // A small deterministic generator (xorshift), so every run gives the same project.
 class Random {
-public:
+  public:
     explicit Random(unsigned long seed) : state_(seed * 2654435761UL + 88172645463325252ULL) {}
     uint64_t Next() {
         state_ ^= state_ << 13;
@@ -62,7 +62,7 @@ public:
     int Below(int n) { return static_cast<int>(Next() % static_cast<uint64_t>(n)); }
     bool Percent(int p) { return Below(100) < p; }
 
-private:
+  private:
     uint64_t state_;
 };
 
@@ -73,12 +73,16 @@ const char* const kControls[][2] = {{"VB.CommandButton", "cmd"}, {"VB.TextBox", 
                                     {"VB.Label", "lbl"},         {"VB.CheckBox", "chk"},
                                     {"VB.ComboBox", "cbo"},      {"VB.ListBox", "lst"}};
 
-std::string Noun(Random& r) { return kNouns[r.Below(12)]; }
-std::string Verb(Random& r) { return kVerbs[r.Below(8)]; }
+std::string Noun(Random& r) {
+    return kNouns[r.Below(12)];
+}
+std::string Verb(Random& r) {
+    return kVerbs[r.Below(8)];
+}
 
 // Lines of one module, with the numbering and handler choices applied.
 class ModuleWriter {
-public:
+  public:
     ModuleWriter(Random& random, const Options& options, std::string name, bool numbered)
         : r_(random), o_(options), name_(std::move(name)), numbered_(numbered) {}
 
@@ -92,7 +96,8 @@ public:
     void Statement(const std::string& indent, const std::string& code) {
         if (numbered_) {
             next_ += 10;
-            Add(std::to_string(next_) + std::string(indent.size() > 2 ? indent.size() - 2 : 1, ' ') + code);
+            Add(std::to_string(next_) +
+                std::string(indent.size() > 2 ? indent.size() - 2 : 1, ' ') + code);
         } else {
             Add(indent + code);
         }
@@ -158,7 +163,8 @@ public:
         if (handler) {
             Statement("    ", "Exit " + what);
             Add("ErrorHandler:");
-            Statement("    ", "Err.Raise Err.Number, MODULE_NAME & \"." + name + "\", Err.Description");
+            Statement("    ",
+                      "Err.Raise Err.Number, MODULE_NAME & \"." + name + "\", Err.Description");
         }
         Add("End " + what);
         Add("");
@@ -195,12 +201,13 @@ public:
             Statement("    ", "End With");
         }
         for (int k = r_.Below(6); k > 0; --k) {
-            Statement("    ", "mCount = mCount + " + std::to_string(k) + "   ' step " + std::to_string(k));
+            Statement("    ",
+                      "mCount = mCount + " + std::to_string(k) + "   ' step " + std::to_string(k));
         }
         Add("");
     }
 
-private:
+  private:
     Random& r_;
     const Options& o_;
     std::string name_;
@@ -210,14 +217,19 @@ private:
 
 std::string Params(Random& r) {
     switch (r.Below(4)) {
-        case 0: return "";
-        case 1: return "ByVal id As Long";
-        case 2: return "ByVal id As Long, ByRef name As String";
-        default: return "ByVal id As Long, Optional ByVal flags As Integer = 0";
+        case 0:
+            return "";
+        case 1:
+            return "ByVal id As Long";
+        case 2:
+            return "ByVal id As Long, ByRef name As String";
+        default:
+            return "ByVal id As Long, Optional ByVal flags As Integer = 0";
     }
 }
 
-void WriteFile(const fs::path& path, const std::vector<std::string>& lines, const std::string& ending) {
+void WriteFile(const fs::path& path, const std::vector<std::string>& lines,
+               const std::string& ending) {
     std::string bytes;
     for (const std::string& l : lines) bytes.append(l).append(ending);
     std::ofstream stream(path, std::ios::binary | std::ios::trunc);
@@ -237,10 +249,14 @@ struct Generated {
 };
 
 Generated MakeModule(Random& r, const Options& o, long index, long target) {
-    const int kind = index % 10 < 5 ? 0 : (index % 10 < 8 ? 1 : 2);  // 50% modules, 30% classes, 20% forms
+    const int kind =
+        index % 10 < 5 ? 0 : (index % 10 < 8 ? 1 : 2);  // 50% modules, 30% classes, 20% forms
     char number[24];
     std::snprintf(number, sizeof number, "%04ld", index);
-    const std::string name = std::string(kind == 0 ? "mod" : kind == 1 ? "C" : "frm") + Noun(r) + number;
+    const std::string name = std::string(kind == 0   ? "mod"
+                                         : kind == 1 ? "C"
+                                                     : "frm") +
+                             Noun(r) + number;
     ModuleWriter w(r, o, name, r.Percent(o.numberedPercent));
     Generated g;
     if (kind == 0) {
@@ -248,16 +264,17 @@ Generated MakeModule(Random& r, const Options& o, long index, long target) {
         g.file = name + ".bas";
         g.vbpLine = "Module=" + name + "; " + g.file;
     } else if (kind == 1) {
-        for (const char* l : {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True",
-                              "  Persistable = 0  'NotPersistable",
-                              "  DataBindingBehavior = 0  'vbNone",
-                              "  DataSourceBehavior  = 0  'vbNone",
-                              "  MTSTransactionMode  = 0  'NotAnMTSObject", "END"}) {
+        for (const char* l :
+             {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True",
+              "  Persistable = 0  'NotPersistable", "  DataBindingBehavior = 0  'vbNone",
+              "  DataSourceBehavior  = 0  'vbNone", "  MTSTransactionMode  = 0  'NotAnMTSObject",
+              "END"}) {
             w.Add(l);
         }
         w.Add("Attribute VB_Name = \"" + name + "\"");
-        for (const char* l : {"Attribute VB_GlobalNameSpace = False", "Attribute VB_Creatable = True",
-                              "Attribute VB_PredeclaredId = False", "Attribute VB_Exposed = False"}) {
+        for (const char* l :
+             {"Attribute VB_GlobalNameSpace = False", "Attribute VB_Creatable = True",
+              "Attribute VB_PredeclaredId = False", "Attribute VB_Exposed = False"}) {
             w.Add(l);
         }
         g.file = name + ".cls";
@@ -277,7 +294,8 @@ Generated MakeModule(Random& r, const Options& o, long index, long target) {
             const auto& control = kControls[r.Below(6)];
             const bool array = c % 4 == 1;
             for (int e = 0; e < (array ? 2 : 1); ++e) {
-                w.Add(std::string("   Begin ") + control[0] + " " + control[1] + "Item" + std::to_string(c) + " ");
+                w.Add(std::string("   Begin ") + control[0] + " " + control[1] + "Item" +
+                      std::to_string(c) + " ");
                 w.Add("      Height          =   375");
                 if (array) w.Add("      Index           =   " + std::to_string(e));
                 w.Add("      Left            =   " + std::to_string(120 + 1320 * e));
@@ -288,8 +306,9 @@ Generated MakeModule(Random& r, const Options& o, long index, long target) {
         }
         w.Add("End");
         w.Add("Attribute VB_Name = \"" + name + "\"");
-        for (const char* l : {"Attribute VB_GlobalNameSpace = False", "Attribute VB_Creatable = False",
-                              "Attribute VB_PredeclaredId = True", "Attribute VB_Exposed = False"}) {
+        for (const char* l :
+             {"Attribute VB_GlobalNameSpace = False", "Attribute VB_Creatable = False",
+              "Attribute VB_PredeclaredId = True", "Attribute VB_Exposed = False"}) {
             w.Add(l);
         }
         g.file = name + ".frm";
@@ -333,16 +352,26 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         }
         if (i + 1 >= argc) return false;
         const std::string v = argv[++i];
-        if (a == "--out") o.out = v;
-        else if (a == "--lines") o.lines = std::atol(v.c_str());
-        else if (a == "--lines-per-module") o.linesPerModule = std::atol(v.c_str());
-        else if (a == "--projects") o.projects = std::atoi(v.c_str());
-        else if (a == "--ending") o.ending = v == "lf" ? "\n" : "\r\n";
-        else if (a == "--name") o.name = v;
-        else if (a == "--handlers") o.handlerPercent = std::atoi(v.c_str());
-        else if (a == "--numbered") o.numberedPercent = std::atoi(v.c_str());
-        else if (a == "--seed") o.seed = std::strtoul(v.c_str(), nullptr, 10);
-        else return false;
+        if (a == "--out")
+            o.out = v;
+        else if (a == "--lines")
+            o.lines = std::atol(v.c_str());
+        else if (a == "--lines-per-module")
+            o.linesPerModule = std::atol(v.c_str());
+        else if (a == "--projects")
+            o.projects = std::atoi(v.c_str());
+        else if (a == "--ending")
+            o.ending = v == "lf" ? "\n" : "\r\n";
+        else if (a == "--name")
+            o.name = v;
+        else if (a == "--handlers")
+            o.handlerPercent = std::atoi(v.c_str());
+        else if (a == "--numbered")
+            o.numberedPercent = std::atoi(v.c_str());
+        else if (a == "--seed")
+            o.seed = std::strtoul(v.c_str(), nullptr, 10);
+        else
+            return false;
     }
     return !o.out.empty() && o.lines > 0 && o.linesPerModule >= 50 && o.projects >= 1;
 }
@@ -362,7 +391,9 @@ int main(int argc, char** argv) {
     long lines = 0, routines = 0, left = o.lines;
     for (long m = 0; m < modules; ++m) {
         // Vary the size around the mean; the last module takes what is left.
-        long target = m + 1 == modules ? left : o.linesPerModule / 2 + r.Below(static_cast<int>(o.linesPerModule));
+        long target = m + 1 == modules
+                          ? left
+                          : o.linesPerModule / 2 + r.Below(static_cast<int>(o.linesPerModule));
         target = std::max(40L, std::min(target, left - 40 * (modules - m - 1)));
         const Generated g = MakeModule(r, o, m + 1, target);
         projectLines[static_cast<size_t>(m % o.projects)].push_back(g.vbpLine);

@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
     const double nothing = Seconds(start);
 
     for (const auto& file : workspace.Files()) {
-        if (auto* code = file->component->Code()) code->InsertLines(2, "' touched by the benchmark");
+        if (auto* code = file->component->Code())
+            code->InsertLines(2, "' touched by the benchmark");
     }
     start = Clock::now();
     const auto changes = host::files::PendingChanges(workspace);
@@ -91,6 +92,8 @@ int main(int argc, char** argv) {
     Report("routines and their types (list)", list, lines);
     Report("save without edits (nothing to write)", nothing, lines);
     Report("render every module after one edit each", render, lines);
-    if (write) Report(("write " + std::to_string(changes.size()) + " files atomically").c_str(), written, lines);
+    if (write)
+        Report(("write " + std::to_string(changes.size()) + " files atomically").c_str(), written,
+               lines);
     return unchanged == 0 ? 0 : 1;
 }

@@ -52,8 +52,12 @@ CliResult RunCliIn(const fs::path& folder, const std::vector<std::string>& argum
     return result;
 }
 
-fs::path SourceFolder() { return QV_SOURCE_DIR; }
-fs::path ExampleFolder() { return SourceFolder() / "examples"; }
+fs::path SourceFolder() {
+    return QV_SOURCE_DIR;
+}
+fs::path ExampleFolder() {
+    return SourceFolder() / "examples";
+}
 fs::path FixtureFolder(const std::string& name) {
     return SourceFolder() / "tests" / "cli" / "fixtures" / name;
 }

@@ -78,8 +78,9 @@ TEST(ListCommand, BundledExampleLists) {
 
 TEST(ListCommand, ReadOnlyModuleIsMarked) {
     const TempFolder copy = CopyOfFolder(FixtureFolder("Sample"));
-    std::filesystem::permissions(copy.Path() / "modUtil.bas", std::filesystem::perms::owner_read |
-                                                                  std::filesystem::perms::group_read);
+    std::filesystem::permissions(
+        copy.Path() / "modUtil.bas",
+        std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     const CliResult r = RunCliIn(copy.Path(), {"list", "Sample.vbp", "--module", "MODUTIL"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("modUtil (Module)  modUtil.bas  [read-only]"), std::string::npos) << r.out;

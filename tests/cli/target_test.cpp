@@ -16,7 +16,7 @@ namespace {
 // "test-edit": reports the selection and inserts a comment above the
 // cursor line of the active code pane.
 class TestEditCommand : public Command {
-public:
+  public:
     QString Name() const override { return "test-edit"; }
     QString Summary() const override { return "Test: insert a line at the cursor."; }
     void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
@@ -24,8 +24,8 @@ public:
         auto target = LoadTarget(context);
         const Selection s = SelectTarget(context, *target);
         auto& vbe = target->Vbe();
-        context.out << "project=" << s.project->Name() << " active="
-                    << vbe.ActiveVBProject()->Name();
+        context.out << "project=" << s.project->Name()
+                    << " active=" << vbe.ActiveVBProject()->Name();
         if (s.component != nullptr) {
             context.out << " module=" << s.component->Name()
                         << " selected=" << vbe.SelectedVBComponent()->Name();
@@ -50,9 +50,11 @@ namespace qv::test {
 namespace {
 
 class Target : public ::testing::Test {
-protected:
+  protected:
     Target() : copy_(CopyOfFolder(FixtureFolder("Sample"))) {}
-    CliResult Run(const std::vector<std::string>& arguments) { return RunCliIn(copy_.Path(), arguments); }
+    CliResult Run(const std::vector<std::string>& arguments) {
+        return RunCliIn(copy_.Path(), arguments);
+    }
     TempFolder copy_;
 };
 
@@ -100,7 +102,8 @@ TEST_F(Target, LineSetsTheCursorOfTheActiveCodePane) {
               copy_.Read("modUtil.bas").find("' edited here"));
     r = Run({"test-edit", "Sample.vbp", "--module", "modUtil", "--line", "900"});
     EXPECT_EQ(r.code, 3);
-    EXPECT_NE(r.err.find("--line 900 is past the end of module modUtil"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--line 900 is past the end of module modUtil"), std::string::npos)
+        << r.err;
     EXPECT_EQ(Run({"test-edit", "Sample.vbp", "--line", "3"}).code, 2);
     EXPECT_EQ(Run({"test-edit", "Sample.vbp", "--module", "modUtil", "--line", "0"}).code, 2);
     r = Run({"test-edit", "Sample.vbp", "--routine", "Report", "--line", "3"});
@@ -116,14 +119,16 @@ TEST_F(Target, UnknownProjectOrModuleNamesTheChoices) {
         << r.err;
     r = Run({"test-edit", "Sample.vbp", "--module", "modGone"});
     EXPECT_EQ(r.code, 3);
-    EXPECT_NE(r.err.find("has no module named \"modGone\"; its modules are: modUtil, CCounter, frmMain"),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("has no module named \"modGone\"; its modules are: modUtil, CCounter, frmMain"),
+        std::string::npos)
         << r.err;
 }
 
 TEST_F(Target, DryRunPrintsADiffAndWritesNothing) {
     const std::string before = copy_.Read("modUtil.bas");
-    const CliResult r = Run({"--dry-run", "test-edit", "Sample.vbp", "--module", "modUtil", "--line", "2"});
+    const CliResult r =
+        Run({"--dry-run", "test-edit", "Sample.vbp", "--module", "modUtil", "--line", "2"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(copy_.Read("modUtil.bas"), before);
     EXPECT_NE(r.out.find("--- a/modUtil.bas\n+++ b/modUtil.bas\n@@ -1,5 +1,6 @@\n"
@@ -155,7 +160,8 @@ TEST_F(Target, SaveKeepsHiddenLinesAndRefusesReadOnlyModules) {
 }
 
 TEST_F(Target, MissingFileWarnsAndTheRestLoads) {
-    copy_.Write("Sample.vbp", "Type=Exe\r\nModule=modGone; gone.bas\r\n" + copy_.Read("Sample.vbp").substr(10));
+    copy_.Write("Sample.vbp",
+                "Type=Exe\r\nModule=modGone; gone.bas\r\n" + copy_.Read("Sample.vbp").substr(10));
     std::filesystem::rename(copy_.Path() / "Sample.vbp", copy_.Path() / "SAMPLE.VBP");
     const CliResult r = Run({"list", "SAMPLE.VBP"});
     EXPECT_EQ(r.code, 0) << r.err;
@@ -174,16 +180,25 @@ TEST_F(Target, BadInputExitsWithThreeAndChangesNothing) {
     const std::vector<Case> cases = {
         {"modUtil.bas", "", "modUtil.bas: the file is empty"},
         {"modUtil.bas", std::string("\0\0\0\0", 4), "modUtil.bas: the file holds NUL bytes"},
-        {"modUtil.bas", "Option Explicit\r\nSub A()\r\nEnd Sub\r\n", "modUtil.bas:1: there is no Attribute VB_Name"},
-        {"Sample.vbp", "Type=Exe\r\nModule=modUtil; modUtil.bas\r\nrubbish\r\n", "Sample.vbp:3: this line is not \"Key=Value\""},
-        {"modUtil.bas", "Attribute VB_Name = \"modUtil\"\r\nSub A()\r\n    x = 1\r\n", "modUtil.bas:2: the Sub A declared here has no End Sub line"},
-        {"frmMain.frm", "VERSION 5.00\r\nBegin VB.Form frmMain\r\n   Caption = \"x\"\r\nAttribute VB_Name = \"frmMain\"\r\n", "frmMain.frm:2: the designer block"},
-        {"modUtil.bas", "Attribute VB_Name = \"modUtil\"\r\n' " + std::string(1 << 20, 'x') + "\r\n", "modUtil.bas:2: this line is 1048578 bytes long"},
+        {"modUtil.bas", "Option Explicit\r\nSub A()\r\nEnd Sub\r\n",
+         "modUtil.bas:1: there is no Attribute VB_Name"},
+        {"Sample.vbp", "Type=Exe\r\nModule=modUtil; modUtil.bas\r\nrubbish\r\n",
+         "Sample.vbp:3: this line is not \"Key=Value\""},
+        {"modUtil.bas", "Attribute VB_Name = \"modUtil\"\r\nSub A()\r\n    x = 1\r\n",
+         "modUtil.bas:2: the Sub A declared here has no End Sub line"},
+        {"frmMain.frm",
+         "VERSION 5.00\r\nBegin VB.Form frmMain\r\n   Caption = \"x\"\r\nAttribute VB_Name = "
+         "\"frmMain\"\r\n",
+         "frmMain.frm:2: the designer block"},
+        {"modUtil.bas",
+         "Attribute VB_Name = \"modUtil\"\r\n' " + std::string(1 << 20, 'x') + "\r\n",
+         "modUtil.bas:2: this line is 1048578 bytes long"},
     };
     for (const Case& c : cases) {
         TempFolder folder = CopyOfFolder(FixtureFolder("Sample"));
         folder.Write(c.file, c.bytes);
-        const CliResult r = RunCliIn(folder.Path(), {"test-edit", "Sample.vbp", "--module", "CCounter"});
+        const CliResult r =
+            RunCliIn(folder.Path(), {"test-edit", "Sample.vbp", "--module", "CCounter"});
         EXPECT_EQ(r.code, 3) << c.message;
         EXPECT_EQ(r.err.rfind("qvaddin: " + c.message, 0), 0u) << r.err;
         EXPECT_EQ(r.out, "");
@@ -192,19 +207,23 @@ TEST_F(Target, BadInputExitsWithThreeAndChangesNothing) {
     }
     const CliResult missing = RunCli({"list", "/no/such/folder/P.vbp"});
     EXPECT_EQ(missing.code, 3);
-    EXPECT_EQ(missing.err, "qvaddin: /no/such/folder/P.vbp: the file does not exist; check the path\n");
+    EXPECT_EQ(missing.err,
+              "qvaddin: /no/such/folder/P.vbp: the file does not exist; check the path\n");
 }
 
 TEST_F(Target, LooseModulesAndAGroup) {
     CliResult r = Run({"list", "modUtil.bas", "CCounter.cls"});
     EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), copy_.Path().filename().string() + " (Standard EXE)");
-    copy_.Write("Two/Two.vbp", "Type=OleDll\r\nModule=modUtil; ..\\modUtil.bas\r\nName=\"Two\"\r\n");
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+              copy_.Path().filename().string() + " (Standard EXE)");
+    copy_.Write("Two/Two.vbp",
+                "Type=OleDll\r\nModule=modUtil; ..\\modUtil.bas\r\nName=\"Two\"\r\n");
     copy_.Write("All.vbg", "VBGROUP 5.0\r\nProject=Sample.vbp\r\nStartupProject=Two\\Two.vbp\r\n");
     r = Run({"test-edit", "All.vbg", "--module", "modUtil", "--line", "1"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "project=Two active=Two module=modUtil selected=modUtil pane=modUtil@1,1\n");
-    EXPECT_EQ(copy_.Read("modUtil.bas").find("' edited here"), copy_.Read("modUtil.bas").find("Option Explicit") - 15);
+    EXPECT_EQ(copy_.Read("modUtil.bas").find("' edited here"),
+              copy_.Read("modUtil.bas").find("Option Explicit") - 15);
     r = Run({"list", "All.vbg", "--project", "sample", "--format", "json"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out.find("\"Two\""), std::string::npos) << r.out;

@@ -11,7 +11,9 @@ std::string Numbered(int from, int to, const std::string& ending = "\r\n") {
     return text;
 }
 
-TEST(UnifiedDiff, EqualTextsGiveNothing) { EXPECT_EQ(UnifiedDiff("a\r\n", "a\r\n", "a", "b"), ""); }
+TEST(UnifiedDiff, EqualTextsGiveNothing) {
+    EXPECT_EQ(UnifiedDiff("a\r\n", "a\r\n", "a", "b"), "");
+}
 
 TEST(UnifiedDiff, HunksWithThreeLinesOfContext) {
     std::string changed = Numbered(1, 20);
@@ -19,8 +21,10 @@ TEST(UnifiedDiff, HunksWithThreeLinesOfContext) {
     changed.replace(changed.find("line 17\r\n"), 9, "");
     EXPECT_EQ(UnifiedDiff(Numbered(1, 20), changed, "a/m.bas", "b/m.bas"),
               "--- a/m.bas\n+++ b/m.bas\n"
-              "@@ -2,7 +2,7 @@\n line 2\n line 3\n line 4\n-line 5\n+line five\n line 6\n line 7\n line 8\n"
-              "@@ -14,7 +14,6 @@\n line 14\n line 15\n line 16\n-line 17\n line 18\n line 19\n line 20\n");
+              "@@ -2,7 +2,7 @@\n line 2\n line 3\n line 4\n-line 5\n+line five\n line 6\n line 7\n "
+              "line 8\n"
+              "@@ -14,7 +14,6 @@\n line 14\n line 15\n line 16\n-line 17\n line 18\n line 19\n "
+              "line 20\n");
 }
 
 TEST(UnifiedDiff, NearChangesShareAHunkAndInsertionsAtTheStart) {
@@ -54,9 +58,12 @@ TEST(UnifiedDiff, LargeRewritesStayCorrect) {
     while (at < diff.size()) {
         const size_t end = diff.find('\n', at);
         const char c = diff[at];
-        if (c == '-') ++minus;
-        else if (c == '+') ++plus;
-        else if (c == ' ') ++same;
+        if (c == '-')
+            ++minus;
+        else if (c == '+')
+            ++plus;
+        else if (c == ' ')
+            ++same;
         at = end + 1;
     }
     EXPECT_EQ(minus, 2000);

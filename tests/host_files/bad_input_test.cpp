@@ -12,7 +12,7 @@ namespace {
 using host::files::FileError;
 
 struct Expected {
-    std::string file;   // in the folder
+    std::string file;  // in the folder
     long line;
     std::string words;  // part of the message
 };
@@ -53,7 +53,8 @@ TEST(BadInput, ModuleWithoutName) {
 TEST(BadInput, ProjectFiles) {
     TempFolder folder;
     folder.Write("a.bas", Joined({"Attribute VB_Name = \"a\""}));
-    folder.Write("garbage.vbp", Joined({"Type=Exe", "Module=a; a.bas", "this is not a project line"}));
+    folder.Write("garbage.vbp",
+                 Joined({"Type=Exe", "Module=a; a.bas", "this is not a project line"}));
     ExpectLoadError(folder, "garbage.vbp", {"garbage.vbp", 3, "Key=Value"});
     folder.Write("type.vbp", Joined({"Type=Pascal", "Module=a; a.bas"}));
     ExpectLoadError(folder, "type.vbp", {"type.vbp", 1, "Exe, OleExe, OleDll or Control"});
@@ -88,9 +89,9 @@ TEST(BadInput, MegabyteLine) {
 
 TEST(BadInput, ProcedureWithoutItsEndLine) {
     TempFolder folder;
-    folder.Write("m.bas", Joined({"Attribute VB_Name = \"m\"", "Option Explicit", "",
-                                  "Private Sub A()", "    x = 1", "", "Public Function B() As Long",
-                                  "End Function"}));
+    folder.Write("m.bas",
+                 Joined({"Attribute VB_Name = \"m\"", "Option Explicit", "", "Private Sub A()",
+                         "    x = 1", "", "Public Function B() As Long", "End Function"}));
     ExpectLoadError(folder, "m.bas", {"m.bas", 4, "Sub A declared here has no End Sub"});
     folder.Write("c.cls", Joined({"VERSION 1.0 CLASS", "BEGIN", "END", "Attribute VB_Name = \"c\"",
                                   "Public Property Get P() As Long", "Attribute P.VB_UserMemId = 0",

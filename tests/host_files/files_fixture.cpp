@@ -40,7 +40,8 @@ LoadedFiles Load(const std::vector<std::string>& paths) {
 std::vector<std::pair<std::string, std::string>> Snapshot(const TempFolder& folder) {
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path())) {
-        if (entry.is_regular_file()) files.emplace_back(entry.path().string(), ReadFile(entry.path()));
+        if (entry.is_regular_file())
+            files.emplace_back(entry.path().string(), ReadFile(entry.path()));
     }
     std::sort(files.begin(), files.end());
     return files;

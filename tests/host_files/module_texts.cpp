@@ -86,8 +86,10 @@ std::vector<std::string> SampleCode(const std::string& extraBytes) {
 std::vector<std::string> ProjectLines(const std::vector<ModuleKind>& kinds) {
     std::vector<std::string> lines{"Type=Exe"};
     for (const ModuleKind& k : kinds) {
-        if (k.key == "Module" || k.key == "Class") lines.push_back(k.key + "=" + k.name + "; " + k.fileName);
-        else lines.push_back(k.key + "=" + k.fileName);
+        if (k.key == "Module" || k.key == "Class")
+            lines.push_back(k.key + "=" + k.name + "; " + k.fileName);
+        else
+            lines.push_back(k.key + "=" + k.fileName);
     }
     lines.push_back("Name=\"Kinds\"");
     return lines;

@@ -7,10 +7,10 @@
 namespace qv::test {
 
 struct ModuleKind {
-    std::string key;       // the .vbp line's key
+    std::string key;  // the .vbp line's key
     std::string fileName;
-    std::string name;      // VB_Name
-    int type;              // the component type the host should give it
+    std::string name;  // VB_Name
+    int type;          // the component type the host should give it
     std::vector<std::string> header;
 };
 

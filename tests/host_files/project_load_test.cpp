@@ -77,18 +77,17 @@ TEST(ProjectLoad, ClassInstancingAndTransactionMode) {
         const char* global;
         int instancing;
     };
-    for (const Case& c : {Case{"False", "True", "-1", "False", 1},
-                          Case{"True", "False", "-1", "False", 2},
-                          Case{"True", "True", "0", "False", 3},
-                          Case{"True", "True", "0", "True", 4},
-                          Case{"True", "True", "-1  'True", "False", 5},
-                          Case{"True", "True", "-1", "True", 6}}) {
+    for (const Case& c :
+         {Case{"False", "True", "-1", "False", 1}, Case{"True", "False", "-1", "False", 2},
+          Case{"True", "True", "0", "False", 3}, Case{"True", "True", "0", "True", 4},
+          Case{"True", "True", "-1  'True", "False", 5}, Case{"True", "True", "-1", "True", 6}}) {
         TempFolder folder;
         folder.Write("C.cls", Class(c.exposed, c.creatable, c.multiUse, c.global,
                                     "  MTSTransactionMode  = 2  'RequiresTransaction"));
         LoadedFiles loaded = Load({folder.File("C.cls")});
         host::CodeModule& code = loaded.Code("C");
-        EXPECT_EQ(analysis::GetInstancing(code), c.instancing) << c.exposed << c.creatable << c.multiUse;
+        EXPECT_EQ(analysis::GetInstancing(code), c.instancing)
+            << c.exposed << c.creatable << c.multiUse;
         EXPECT_EQ(analysis::GetMTSTransactionMode(code), 2);
     }
     TempFolder folder;
@@ -101,12 +100,12 @@ TEST(ProjectLoad, PathsInAnyCaseOutsideTheFolderAndMissing) {
     TempFolder folder;
     folder.Write("app/Main.bas", Bas("Main"));
     folder.Write("common/Tools.BAS", Bas("Tools"));
-    folder.Write("app/forms/Sub Folder/frmX.frm", Joined({"VERSION 5.00", "Begin VB.Form frmX", "End",
-                                                          "Attribute VB_Name = \"frmX\""}));
-    folder.Write("app/APP.VBP", Joined({"Type=Exe", "Module=Main; main.bas",
-                                        "Module=Tools; ..\\Common\\tools.bas",
-                                        "Form=Forms\\sub folder\\FRMX.frm",
-                                        "Module=Gone; gone.bas", "Class=Far; C:\\VB\\far.cls"}));
+    folder.Write("app/forms/Sub Folder/frmX.frm", Joined({"VERSION 5.00", "Begin VB.Form frmX",
+                                                          "End", "Attribute VB_Name = \"frmX\""}));
+    folder.Write("app/APP.VBP",
+                 Joined({"Type=Exe", "Module=Main; main.bas", "Module=Tools; ..\\Common\\tools.bas",
+                         "Form=Forms\\sub folder\\FRMX.frm", "Module=Gone; gone.bas",
+                         "Class=Far; C:\\VB\\far.cls"}));
     LoadedFiles loaded = Load({folder.File("app/APP.VBP")});
     host::memory::MemoryProject& p = loaded.Project();
     EXPECT_EQ(p.Name(), "APP");  // no Name= line: the file's name
@@ -115,7 +114,9 @@ TEST(ProjectLoad, PathsInAnyCaseOutsideTheFolderAndMissing) {
     EXPECT_EQ(loaded.Component("frmX").FileNames(1), folder.File("app/forms/Sub Folder/frmX.frm"));
     const auto& warnings = loaded.workspace->Warnings();
     ASSERT_EQ(warnings.size(), 2u);
-    EXPECT_EQ(warnings[0].rfind(folder.File("app/APP.VBP") + ":5: Module file \"gone.bas\" is not there", 0), 0u)
+    EXPECT_EQ(warnings[0].rfind(
+                  folder.File("app/APP.VBP") + ":5: Module file \"gone.bas\" is not there", 0),
+              0u)
         << warnings[0];
     EXPECT_NE(warnings[1].find(":6: Class file"), std::string::npos) << warnings[1];
 }
@@ -155,8 +156,8 @@ TEST(ProjectLoad, LooseModulesFormOneProjectPerFolder) {
     folder.Write("Billing/a.bas", Bas("a"));
     folder.Write("Billing/b.bas", Bas("b"));
     folder.Write("Other/c.bas", Bas("c"));
-    LoadedFiles loaded = Load({folder.File("Billing/a.bas"), folder.File("Other/c.bas"),
-                               folder.File("Billing/b.bas")});
+    LoadedFiles loaded = Load(
+        {folder.File("Billing/a.bas"), folder.File("Other/c.bas"), folder.File("Billing/b.bas")});
     ASSERT_EQ(loaded.vbe->Projects().Count(), 2);
     EXPECT_EQ(loaded.Project(1).Name(), "Billing");
     EXPECT_EQ(loaded.Project(1).Components().Count(), 2);
@@ -166,10 +167,10 @@ TEST(ProjectLoad, LooseModulesFormOneProjectPerFolder) {
 
 TEST(ProjectLoad, ConditionalDeclarationsShareOneBody) {
     TempFolder folder;
-    folder.Write("m.bas", Joined({"Attribute VB_Name = \"m\"", "#If Win64 Then",
-                                  "Public Sub Run(ByVal p As LongPtr)", "#Else",
-                                  "Public Sub Run(ByVal p As Long)", "#End If", "    Beep",
-                                  "End Sub"}));
+    folder.Write(
+        "m.bas",
+        Joined({"Attribute VB_Name = \"m\"", "#If Win64 Then", "Public Sub Run(ByVal p As LongPtr)",
+                "#Else", "Public Sub Run(ByVal p As Long)", "#End If", "    Beep", "End Sub"}));
     EXPECT_NO_THROW(Load({folder.File("m.bas")}));
 }
 
@@ -185,8 +186,8 @@ TEST(ProjectLoad, ByteOrderMarkIsKeptButNotRead) {
 
 TEST(ProjectLoad, BinaryCompanionIsOneOfTheFormsFiles) {
     TempFolder folder;
-    folder.Write("f.frm", Joined({"VERSION 5.00", "Begin VB.Form f", "   Icon = \"F.frx\":0000", "End",
-                                  "Attribute VB_Name = \"f\""}));
+    folder.Write("f.frm", Joined({"VERSION 5.00", "Begin VB.Form f", "   Icon = \"F.frx\":0000",
+                                  "End", "Attribute VB_Name = \"f\""}));
     folder.Write("F.FRX", std::string("\0\1", 2));
     LoadedFiles loaded = Load({folder.File("f.frm")});
     host::memory::MemoryComponent& form = loaded.Component("f");

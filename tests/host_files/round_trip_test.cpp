@@ -62,16 +62,19 @@ TEST_P(RoundTrip, EveryModuleKindStaysByteIdentical) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, RoundTrip,
-    ::testing::Values(
-        Variant{"CrLf", "\r\n", true, "plain"},
-        Variant{"LfOnly", "\n", true, "plain"},
-        Variant{"NoFinalBreak", "\r\n", false, "plain"},
-        Variant{"LfNoFinalBreak", "\n", false, "plain"},
-        Variant{"Windows1252", "\r\n", true, "Gr\xFC\xDF" "e \x80 \x93quoted\x94"},
-        Variant{"Utf8", "\n", true, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"},
-        // Shift-JIS and GBK characters whose trail byte is "\" or "_".
-        Variant{"ShiftJis", "\r\n", true, "\x95\x5C\x8E\xA6 \x83\x5C \x81\x5F"},
-        Variant{"Gbk", "\r\n", false, "\xD6\xD0\xCE\xC4 \x81\x5C \x81\x5F"}),
+    ::testing::Values(Variant{"CrLf", "\r\n", true, "plain"},
+                      Variant{"LfOnly", "\n", true, "plain"},
+                      Variant{"NoFinalBreak", "\r\n", false, "plain"},
+                      Variant{"LfNoFinalBreak", "\n", false, "plain"},
+                      Variant{"Windows1252", "\r\n", true,
+                              "Gr\xFC\xDF"
+                              "e \x80 \x93quoted\x94"},
+                      Variant{"Utf8", "\n", true,
+                              "Gr\xC3\xBC\xC3\x9F"
+                              "e \xE2\x82\xAC"},
+                      // Shift-JIS and GBK characters whose trail byte is "\" or "_".
+                      Variant{"ShiftJis", "\r\n", true, "\x95\x5C\x8E\xA6 \x83\x5C \x81\x5F"},
+                      Variant{"Gbk", "\r\n", false, "\xD6\xD0\xCE\xC4 \x81\x5C \x81\x5F"}),
     [](const auto& test) { return std::string(test.param.label); });
 
 TEST(RoundTripFile, HeaderOnlyModuleWithoutFinalBreak) {

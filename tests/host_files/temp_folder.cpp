@@ -35,7 +35,9 @@ TempFolder::TempFolder(TempFolder&& other) noexcept : path_(std::move(other.path
     other.path_.clear();
 }
 
-std::string TempFolder::File(const std::string& name) const { return (path_ / name).string(); }
+std::string TempFolder::File(const std::string& name) const {
+    return (path_ / name).string();
+}
 
 void TempFolder::Write(const std::string& name, const std::string& bytes) const {
     const fs::path file = path_ / name;
@@ -44,7 +46,9 @@ void TempFolder::Write(const std::string& name, const std::string& bytes) const 
     stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string TempFolder::Read(const std::string& name) const { return ReadFile(path_ / name); }
+std::string TempFolder::Read(const std::string& name) const {
+    return ReadFile(path_ / name);
+}
 
 TempFolder CopyOfFolder(const fs::path& source) {
     TempFolder folder;

@@ -5,7 +5,9 @@
 namespace qv::host::files {
 namespace {
 
-std::vector<std::string> Lines(const SplitText& s) { return {s.lines.begin(), s.lines.end()}; }
+std::vector<std::string> Lines(const SplitText& s) {
+    return {s.lines.begin(), s.lines.end()};
+}
 
 TEST(SplitFileLines, EndingsAndFinalBreak) {
     SplitText crlf = SplitFileLines("a\r\nb\r\n");

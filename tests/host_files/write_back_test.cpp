@@ -19,10 +19,12 @@ using host::files::FileError;
 using host::files::PendingChanges;
 using host::files::WriteChanges;
 
-const std::vector<std::string> kClassHeader = {
-    "VERSION 1.0 CLASS",      "BEGIN",
-    "  MultiUse = -1  'True", "END",
-    "Attribute VB_Name = \"CItem\"", "Attribute VB_Exposed = False"};
+const std::vector<std::string> kClassHeader = {"VERSION 1.0 CLASS",
+                                               "BEGIN",
+                                               "  MultiUse = -1  'True",
+                                               "END",
+                                               "Attribute VB_Name = \"CItem\"",
+                                               "Attribute VB_Exposed = False"};
 
 std::vector<std::string> WithHeader(const std::vector<std::string>& code) {
     std::vector<std::string> lines = kClassHeader;
@@ -30,7 +32,9 @@ std::vector<std::string> WithHeader(const std::vector<std::string>& code) {
     return lines;
 }
 
-void SaveAll(LoadedFiles& loaded) { WriteChanges(PendingChanges(*loaded.workspace)); }
+void SaveAll(LoadedFiles& loaded) {
+    WriteChanges(PendingChanges(*loaded.workspace));
+}
 
 TEST(WriteBack, AttributeLinesStayUnderTheirDeclarations) {
     TempFolder folder;
@@ -138,7 +142,8 @@ TEST(WriteBack, OnlyChangedFilesAreWrittenAndTheModeIsKept) {
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].file->path, folder.File("a.bas"));
     WriteChanges(changes);
-    struct stat afterA {}, afterB {};
+    struct stat afterA {
+    }, afterB{};
     ::stat(folder.File("a.bas").c_str(), &afterA);
     ::stat(folder.File("b.bas").c_str(), &afterB);
     EXPECT_EQ(afterA.st_mode & 07777, 0640u);
@@ -204,7 +209,8 @@ TEST(WriteBack, AFileChangedOnDiskSinceTheLoadIsNotOverwritten) {
     folder.Write("a.bas", Joined({"Attribute VB_Name = \"a\"", "Sub A()", "End Sub"}));
     LoadedFiles loaded = Load({folder.File("a.bas")});
     loaded.Code("a").InsertLines(2, "    Beep");
-    const std::string theirs = Joined({"Attribute VB_Name = \"a\"", "Sub A()", "    Stop", "End Sub"});
+    const std::string theirs =
+        Joined({"Attribute VB_Name = \"a\"", "Sub A()", "    Stop", "End Sub"});
     folder.Write("a.bas", theirs);
     try {
         SaveAll(loaded);
@@ -225,15 +231,15 @@ TEST(WriteBack, ChangedMemberAttributesAreWritten) {
     member.SetAttributes(attributes);
     SaveAll(loaded);
     EXPECT_EQ(folder.Read("CItem.cls"),
-              Joined(WithHeader({"Public Sub Run()", "Attribute Run.VB_Description = \"Runs it.\"",
-                                 "End Sub"})));
+              Joined(WithHeader(
+                  {"Public Sub Run()", "Attribute Run.VB_Description = \"Runs it.\"", "End Sub"})));
 }
 
 TEST(WriteBack, AttributeLinesOfARemovedMemberAreReported) {
     TempFolder folder;
-    folder.Write("CItem.cls", Joined(WithHeader({"Public Sub Run()",
-                                                 "Attribute Run.VB_Description = \"Runs.\"",
-                                                 "End Sub", "Public Sub Other()", "End Sub"})));
+    folder.Write("CItem.cls",
+                 Joined(WithHeader({"Public Sub Run()", "Attribute Run.VB_Description = \"Runs.\"",
+                                    "End Sub", "Public Sub Other()", "End Sub"})));
     LoadedFiles loaded = Load({folder.File("CItem.cls")});
     loaded.Code("CItem").DeleteLines(1, 2);
     const auto changes = PendingChanges(*loaded.workspace);
@@ -257,9 +263,12 @@ TEST(WriteBack, AttributeLineOfAnUndeclaredMemberStaysAVisibleLine) {
 TEST(WriteBack, ModuleSharedByTwoProjectsOfAGroup) {
     TempFolder folder;
     folder.Write("shared/util.bas", Joined({"Attribute VB_Name = \"util\"", "Sub U()", "End Sub"}));
-    folder.Write("one/One.vbp", Joined({"Type=Exe", "Module=util; ..\\shared\\util.bas", "Name=\"One\""}));
-    folder.Write("two/Two.vbp", Joined({"Type=Exe", "Module=util; ..\\SHARED\\Util.bas", "Name=\"Two\""}));
-    folder.Write("All.vbg", Joined({"VBGROUP 5.0", "StartupProject=two\\Two.vbp", "Project=one\\One.vbp"}));
+    folder.Write("one/One.vbp",
+                 Joined({"Type=Exe", "Module=util; ..\\shared\\util.bas", "Name=\"One\""}));
+    folder.Write("two/Two.vbp",
+                 Joined({"Type=Exe", "Module=util; ..\\SHARED\\Util.bas", "Name=\"Two\""}));
+    folder.Write("All.vbg",
+                 Joined({"VBGROUP 5.0", "StartupProject=two\\Two.vbp", "Project=one\\One.vbp"}));
     {
         LoadedFiles loaded = Load({folder.File("All.vbg")});
         ASSERT_EQ(loaded.vbe->Projects().Count(), 2);

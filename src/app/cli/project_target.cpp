@@ -26,13 +26,19 @@ const QCommandLineOption kRoutineOption(
     QStringList{"routine"},
     "The routine to work on; a property accessor as name:Get, name:Let or name:Set.",
     "name[:kind]");
-const QCommandLineOption kLineOption(
-    QStringList{"line"}, "The cursor line in the module's code window (1-based).", "n");
+const QCommandLineOption kLineOption(QStringList{"line"},
+                                     "The cursor line in the module's code window (1-based).", "n");
 
-std::string Str(const QString& s) { return s.toStdString(); }
+std::string Str(const QString& s) {
+    return s.toStdString();
+}
 
-[[noreturn]] void BadInput(const std::string& message) { throw CliError(kExitBadInput, message); }
-[[noreturn]] void Usage(const std::string& message) { throw CliError(kExitUsage, message); }
+[[noreturn]] void BadInput(const std::string& message) {
+    throw CliError(kExitBadInput, message);
+}
+[[noreturn]] void Usage(const std::string& message) {
+    throw CliError(kExitUsage, message);
+}
 
 std::string TargetText(const LoadedTarget& target) {
     std::string text;
@@ -70,8 +76,8 @@ MemoryComponent& PickModule(MemoryProject& project, const std::string& name,
     for (long i = 1; i <= project.Components().Count(); ++i) {
         names.push_back(project.Components().At(i).Name());
     }
-    BadInput(TargetText(target) + ": project " + project.Name() + " has no module named \"" +
-             name + "\"" + (names.empty() ? "" : "; its modules are: " + Names(names)));
+    BadInput(TargetText(target) + ": project " + project.Name() + " has no module named \"" + name +
+             "\"" + (names.empty() ? "" : "; its modules are: " + Names(names)));
 }
 
 struct RoutineName {
@@ -85,10 +91,14 @@ RoutineName ParseRoutine(const QString& value) {
     r.name = Str(colon < 0 ? value : value.left(colon));
     if (colon >= 0) {
         const QString kind = value.mid(colon + 1).toLower();
-        if (kind == "get") r.kind = host::vbext_pk_Get;
-        else if (kind == "let") r.kind = host::vbext_pk_Let;
-        else if (kind == "set") r.kind = host::vbext_pk_Set;
-        else Usage("--routine " + Str(value) + ": the kind after ':' is Get, Let or Set");
+        if (kind == "get")
+            r.kind = host::vbext_pk_Get;
+        else if (kind == "let")
+            r.kind = host::vbext_pk_Let;
+        else if (kind == "set")
+            r.kind = host::vbext_pk_Set;
+        else
+            Usage("--routine " + Str(value) + ": the kind after ':' is Get, Let or Set");
     }
     if (text::Trim(r.name).empty()) Usage("--routine needs a routine name");
     return r;
@@ -108,8 +118,8 @@ std::vector<int> KindsIn(MemoryComponent& component, const RoutineName& routine)
         if (HasRoutine(*code, routine.name, routine.kind)) kinds.push_back(routine.kind);
         return kinds;
     }
-    for (int kind : {host::vbext_pk_Proc, host::vbext_pk_Get, host::vbext_pk_Let,
-                     host::vbext_pk_Set}) {
+    for (int kind :
+         {host::vbext_pk_Proc, host::vbext_pk_Get, host::vbext_pk_Let, host::vbext_pk_Set}) {
         if (HasRoutine(*code, routine.name, kind)) kinds.push_back(kind);
     }
     return kinds;
@@ -117,10 +127,14 @@ std::vector<int> KindsIn(MemoryComponent& component, const RoutineName& routine)
 
 std::string KindSuffix(int kind) {
     switch (kind) {
-        case host::vbext_pk_Get: return ":Get";
-        case host::vbext_pk_Let: return ":Let";
-        case host::vbext_pk_Set: return ":Set";
-        default: return "";
+        case host::vbext_pk_Get:
+            return ":Get";
+        case host::vbext_pk_Let:
+            return ":Let";
+        case host::vbext_pk_Set:
+            return ":Set";
+        default:
+            return "";
     }
 }
 
@@ -137,7 +151,8 @@ void PickRoutine(MemoryProject& project, const RoutineName& routine, const Loade
         }
     }
     const std::string asked = routine.name + KindSuffix(routine.kind);
-    const std::vector<int> kinds = holders.empty() ? std::vector<int>{} : KindsIn(*holders[0], routine);
+    const std::vector<int> kinds =
+        holders.empty() ? std::vector<int>{} : KindsIn(*holders[0], routine);
     if (kinds.empty()) {
         BadInput(TargetText(target) + ": there is no routine \"" + asked + "\" in " +
                  (selection.component != nullptr ? "module " + selection.component->Name()
@@ -176,7 +191,9 @@ void PlaceCursor(MemoryComponent& component, long line) {
     pane.Show();
 }
 
-std::string DisplayPath(const std::string& path) { return VbTextUtf8(path); }
+std::string DisplayPath(const std::string& path) {
+    return VbTextUtf8(path);
+}
 
 }  // namespace
 
@@ -194,8 +211,7 @@ void AddTargetOptions(QCommandLineParser& parser) {
     parser.addOption(kModuleOption);
     parser.addOption(kRoutineOption);
     parser.addOption(kLineOption);
-    parser.addPositionalArgument("target",
-                                 "A .vbp project, a .vbg project group, or module files.",
+    parser.addPositionalArgument("target", "A .vbp project, a .vbg project group, or module files.",
                                  "<target>...");
 }
 
@@ -228,7 +244,8 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
     selection.project = &project;
     target.Vbe().SetActiveProject(&project);
     if (context.parser.isSet(kModuleOption)) {
-        selection.component = &PickModule(project, Str(context.parser.value(kModuleOption)), target);
+        selection.component =
+            &PickModule(project, Str(context.parser.value(kModuleOption)), target);
     }
     if (context.parser.isSet(kRoutineOption)) {
         PickRoutine(project, ParseRoutine(context.parser.value(kRoutineOption)), target, selection);
@@ -248,8 +265,8 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
         return selection;
     }
     if (selection.line > code->CountOfLines()) {
-        BadInput(TargetText(target) + ": --line " + std::to_string(selection.line) + " is past the end of module " +
-                 selection.component->Name() + ", which has " +
+        BadInput(TargetText(target) + ": --line " + std::to_string(selection.line) +
+                 " is past the end of module " + selection.component->Name() + ", which has " +
                  std::to_string(code->CountOfLines()) + " lines");
     }
     if (selection.line > 0 && !selection.routine.empty()) {

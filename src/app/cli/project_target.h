@@ -25,7 +25,7 @@
 namespace qv::cli {
 
 class LoadedTarget {
-public:
+  public:
     LoadedTarget();
     ~LoadedTarget();
     LoadedTarget(const LoadedTarget&) = delete;
@@ -37,7 +37,7 @@ public:
     const std::vector<std::string>& Paths() const { return paths_; }
     void SetPaths(std::vector<std::string> paths) { paths_ = std::move(paths); }
 
-private:
+  private:
     std::unique_ptr<host::memory::MemoryVbe> vbe_;
     std::unique_ptr<host::files::Workspace> workspace_;
     std::vector<std::string> paths_;

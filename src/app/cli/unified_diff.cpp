@@ -17,7 +17,7 @@ constexpr long kContext = 3;
 // Myers' difference algorithm in linear space: each step finds the middle
 // of an optimal edit path from both ends and recurses on the two halves.
 class LineDiff {
-public:
+  public:
     LineDiff(const std::vector<int>& a, const std::vector<int>& b) : a_(a), b_(b) {}
 
     std::vector<Op> Run() {
@@ -32,7 +32,7 @@ public:
         return std::move(ops_);
     }
 
-private:
+  private:
     void Emit(Op op, long count) { ops_.insert(ops_.end(), static_cast<size_t>(count), op); }
 
     void Compare(long aLo, long aHi, long bLo, long bHi) {
@@ -212,9 +212,15 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
         for (long i = start; i < stop; ++i) {
             const auto u = static_cast<size_t>(i);
             switch (ops[u]) {
-                case Op::Equal: AppendLine(out, ' ', a, oldAt[u]); break;
-                case Op::Delete: AppendLine(out, '-', a, oldAt[u]); break;
-                case Op::Insert: AppendLine(out, '+', b, newAt[u]); break;
+                case Op::Equal:
+                    AppendLine(out, ' ', a, oldAt[u]);
+                    break;
+                case Op::Delete:
+                    AppendLine(out, '-', a, oldAt[u]);
+                    break;
+                case Op::Insert:
+                    AppendLine(out, '+', b, newAt[u]);
+                    break;
             }
         }
         k = stop;

@@ -9,7 +9,9 @@ namespace {
 
 using memory::SkipBlanks;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TakeToken(std::string_view& s) {
     s = SkipBlanks(s);
@@ -69,7 +71,8 @@ bool ParsePropertyLine(std::string_view line, std::string& key, std::string& val
     bool quoted = false;
     size_t end = v.size();
     for (size_t i = 0; i < v.size(); ++i) {
-        if (v[i] == '"') quoted = !quoted;
+        if (v[i] == '"')
+            quoted = !quoted;
         else if (v[i] == '\'' && !quoted) {
             end = i;
             break;

@@ -15,14 +15,14 @@ using PropertyList = std::vector<std::pair<std::string, std::string>>;
 
 struct ControlEntry {
     std::string name;
-    std::string className;  // "VB.CommandButton"
+    std::string className;    // "VB.CommandButton"
     PropertyList properties;  // its own "Key = Value" lines (Index for control arrays)
 };
 
 struct DesignerBlock {
-    std::string className;    // "VB.Form", "VB.MDIForm", "{C62A69F0-...}" ...
+    std::string className;  // "VB.Form", "VB.MDIForm", "{C62A69F0-...}" ...
     std::string name;
-    PropertyList properties;  // the designer's own "Key = Value" lines
+    PropertyList properties;             // the designer's own "Key = Value" lines
     std::vector<ControlEntry> controls;  // every nested Begin block, in file order
 };
 

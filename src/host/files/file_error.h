@@ -9,14 +9,14 @@
 namespace qv::host::files {
 
 class FileError : public std::runtime_error {
-public:
+  public:
     // line 0: the fault is not on one line.
     FileError(std::string path, long line, const std::string& message);
 
     const std::string& Path() const { return path_; }
     long Line() const { return line_; }
 
-private:
+  private:
     std::string path_;
     long line_;
 };

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -17,11 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Reason(int error) { return std::strerror(error); }
+std::string Reason(int error) {
+    return std::strerror(error);
+}
 
 // Closes the descriptor when it goes out of scope.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -35,7 +37,7 @@ public:
         return fd;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -78,8 +80,9 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
     if (fd.Get() < 0) {
         const int error = errno;
         if (error == ENOENT) throw FileError(path, 0, "the file does not exist; check the path");
-        throw FileError(path, 0, "the file cannot be opened (" + Reason(error) +
-                                     "); check that you may read it");
+        throw FileError(
+            path, 0,
+            "the file cannot be opened (" + Reason(error) + "); check that you may read it");
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -92,8 +95,9 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
         const ssize_t n = ::read(fd.Get(), bytes->data() + done, bytes->size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
-            throw FileError(path, 0, "the file cannot be read (" + Reason(errno) +
-                                         "); check the disk and your permissions");
+            throw FileError(path, 0,
+                            "the file cannot be read (" + Reason(errno) +
+                                "); check the disk and your permissions");
         }
         if (n == 0) break;  // it shrank while we read it
         done += static_cast<size_t>(n);
@@ -105,8 +109,8 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
 bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long long& size) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return false;
-    modifiedNanoseconds = static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL +
-                          info.st_mtim.tv_nsec;
+    modifiedNanoseconds =
+        static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
     size = static_cast<long long>(info.st_size);
     return true;
 }
@@ -120,17 +124,19 @@ AtomicWriteBatch::~AtomicWriteBatch() {
 void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes) {
     const std::string target = RealTarget(path);
     const fs::path folder = fs::path(target).parent_path();
-    std::string temp = (folder / ("." + fs::path(target).filename().string() + ".qvaddin-XXXXXX"))
-                           .string();
+    std::string temp =
+        (folder / ("." + fs::path(target).filename().string() + ".qvaddin-XXXXXX")).string();
     Descriptor fd(::mkstemp(temp.data()));
     if (fd.Get() < 0) {
-        throw FileError(path, 0, "no temporary file can be made next to it (" + Reason(errno) +
-                                     "); nothing was changed; check the folder's permissions");
+        throw FileError(path, 0,
+                        "no temporary file can be made next to it (" + Reason(errno) +
+                            "); nothing was changed; check the folder's permissions");
     }
     auto fail = [&](const std::string& what, int error) {
         ::unlink(temp.c_str());
-        throw FileError(path, 0, what + " (" + Reason(error) +
-                                     "); nothing was changed; check the disk and the folder");
+        throw FileError(
+            path, 0,
+            what + " (" + Reason(error) + "); nothing was changed; check the disk and the folder");
     };
     if (!WriteAll(fd.Get(), bytes)) fail("writing failed", errno);
     struct stat original {};
@@ -159,8 +165,9 @@ void AtomicWriteBatch::Commit() {
         for (const Staged& s : staged_) {
             Descriptor fd(::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC));
             if (fd.Get() < 0 || ::fdatasync(fd.Get()) != 0) {
-                throw FileError(s.path, 0, "flushing to disk failed (" + Reason(errno) +
-                                               "); nothing was changed; check the disk");
+                throw FileError(s.path, 0,
+                                "flushing to disk failed (" + Reason(errno) +
+                                    "); nothing was changed; check the disk");
             }
         }
     } else {

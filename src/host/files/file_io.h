@@ -24,7 +24,7 @@ bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long lon
 // it was. Many files are flushed with one sync of their file system instead
 // of one each, which keeps large runs fast.
 class AtomicWriteBatch {
-public:
+  public:
     AtomicWriteBatch() = default;
     AtomicWriteBatch(const AtomicWriteBatch&) = delete;
     AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
@@ -37,7 +37,7 @@ public:
     // FileError (files renamed before the failure stay replaced, each whole).
     void Commit();
 
-private:
+  private:
     struct Staged {
         std::string path;    // as given, for messages
         std::string target;  // the file replaced (a symbolic link followed)

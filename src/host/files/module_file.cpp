@@ -134,9 +134,9 @@ std::string MemberAttributeName(std::string_view line) {
 
 long ParsedModule::FileLine(long codeLine) const {
     // Hidden lines above it count too.
-    const auto above = std::lower_bound(
-        hidden.begin(), hidden.end(), codeLine,
-        [](const HiddenLine& h, long line) { return h.follows < line; });
+    const auto above =
+        std::lower_bound(hidden.begin(), hidden.end(), codeLine,
+                         [](const HiddenLine& h, long line) { return h.follows < line; });
     return headerLines + codeLine + static_cast<long>(above - hidden.begin());
 }
 
@@ -165,7 +165,8 @@ ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std:
     for (size_t i = h; i < split.lines.size(); ++i) {
         const std::string_view line = split.lines[i];
         // Cheap test first: nearly no line starts with "Attribute".
-        if (!line.empty() && (line[0] == 'A' || line[0] == 'a' || line[0] == ' ' || line[0] == '\t')) {
+        if (!line.empty() &&
+            (line[0] == 'A' || line[0] == 'a' || line[0] == ' ' || line[0] == '\t')) {
             std::string member = MemberAttributeName(line);
             if (!member.empty()) {
                 module.hidden.push_back({std::move(member), line,

@@ -40,8 +40,8 @@ struct ParsedModule {
     std::shared_ptr<const std::string> bytes;
     ModuleHeader header;
     long headerLines = 0;
-    size_t codeOffset = 0;           // the header is bytes[0, codeOffset)
-    bool headerEndsWithBreak = true; // false when the file ends on the header's last line
+    size_t codeOffset = 0;            // the header is bytes[0, codeOffset)
+    bool headerEndsWithBreak = true;  // false when the file ends on the header's last line
     std::vector<std::string_view> code;
     std::vector<HiddenLine> hidden;
     LineEnding ending = LineEnding::CrLf;

@@ -27,7 +27,8 @@ std::string Extension(const std::string& path) {
 }
 
 int RefinedType(int type, const ModuleHeader& header) {
-    if (type == vbext_ct_VBForm && text::EqualsIgnoreCase(header.designer.className, "VB.MDIForm")) {
+    if (type == vbext_ct_VBForm &&
+        text::EqualsIgnoreCase(header.designer.className, "VB.MDIForm")) {
         return vbext_ct_VBMDIForm;
     }
     if (type == vbext_ct_ActiveXDesigner &&
@@ -102,9 +103,11 @@ std::string BlockWord(std::string_view declaration) {
     for (std::string_view word : {"Property", "Function", "Sub"}) {
         size_t at = 0;
         while ((at = text::FindIgnoreCase(declaration, word, at)) != std::string_view::npos) {
-            const bool startOk = at == 0 || declaration[at - 1] == ' ' || declaration[at - 1] == '\t';
+            const bool startOk =
+                at == 0 || declaration[at - 1] == ' ' || declaration[at - 1] == '\t';
             const size_t end = at + word.size();
-            if (startOk && end < declaration.size() && (declaration[end] == ' ' || declaration[end] == '\t')) {
+            if (startOk && end < declaration.size() &&
+                (declaration[end] == ' ' || declaration[end] == '\t')) {
                 return std::string(word);
             }
             at = end;
@@ -130,7 +133,8 @@ void CheckProceduresClosed(const std::string& path, const ParsedModule& parsed,
     for (size_t i = 0; i < procs.size(); ++i) {
         const ProcInfo& p = procs[i];
         if (p.closed) continue;
-        if (i + 1 < procs.size() && OnlyDirectivesBetween(code, p.declEnd + 1, procs[i + 1].body - 1)) {
+        if (i + 1 < procs.size() &&
+            OnlyDirectivesBetween(code, p.declEnd + 1, procs[i + 1].body - 1)) {
             continue;
         }
         const std::string word = BlockWord(code.Line(p.body));
@@ -230,8 +234,10 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
     file->size = size;
 
     MemoryCodeModule& code = *component.Code();
-    if (parsed.hidden.empty()) code.LoadLines(parsed.bytes, std::move(parsed.code));
-    else code.LoadLines(parsed.bytes, parsed.code);  // kept for stray attribute lines
+    if (parsed.hidden.empty())
+        code.LoadLines(parsed.bytes, std::move(parsed.code));
+    else
+        code.LoadLines(parsed.bytes, parsed.code);  // kept for stray attribute lines
     CheckProceduresClosed(path, parsed, code);
     if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
     SetProperties(component, parsed);
@@ -241,8 +247,7 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
 
 MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,
                                   const std::string& path, int type) {
-    MemoryComponent& component =
-        project.AddComponent(fs::path(path).filename().string(), type);
+    MemoryComponent& component = project.AddComponent(fs::path(path).filename().string(), type);
     component.AddFile(path);
     auto file = std::make_unique<ModuleFile>();
     file->path = path;

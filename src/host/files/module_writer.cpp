@@ -51,7 +51,8 @@ bool ModuleEdited(const ModuleFile& file) {
     if (members.size() != file.loadedAttributes.size()) return true;
     for (const std::string& member : members) {
         auto it = file.loadedAttributes.find(text::ToLower(member));
-        if (it == file.loadedAttributes.end() || !SameLines(it->second, *code->HiddenAttributes(member))) {
+        if (it == file.loadedAttributes.end() ||
+            !SameLines(it->second, *code->HiddenAttributes(member))) {
             return true;
         }
     }
@@ -66,8 +67,10 @@ RenderedModule RenderModuleFile(const ModuleFile& file) {
     for (const std::string& member : code.MembersWithHiddenAttributes()) {
         for (const HiddenAttribute& line : *code.HiddenAttributes(member)) {
             const long anchor = AnchorLine(code, member, line.anchorKind);
-            if (anchor > 0) attributes.emplace_back(anchor, &line.text);
-            else out.dropped.push_back(line.text);
+            if (anchor > 0)
+                attributes.emplace_back(anchor, &line.text);
+            else
+                out.dropped.push_back(line.text);
         }
     }
     std::stable_sort(attributes.begin(), attributes.end(),

@@ -40,16 +40,18 @@ std::string Unquote(std::string_view v) {
 std::vector<std::string_view> CheckedLines(const std::string& path, const std::string& bytes,
                                            std::string_view what) {
     if (bytes.find_first_not_of(" \t\r\n") == std::string::npos) {
-        throw FileError(path, 0, "the file is empty, so it is no " + std::string(what) +
-                                     "; restore it from a backup or version control");
+        throw FileError(path, 0,
+                        "the file is empty, so it is no " + std::string(what) +
+                            "; restore it from a backup or version control");
     }
     if (std::memchr(bytes.data(), '\0', bytes.size()) != nullptr) {
-        throw FileError(path, 0, "the file holds NUL bytes, so it is binary or damaged and no " +
-                                     std::string(what) +
-                                     "; restore it from a backup or version control");
+        throw FileError(path, 0,
+                        "the file holds NUL bytes, so it is binary or damaged and no " +
+                            std::string(what) + "; restore it from a backup or version control");
     }
     std::vector<std::string_view> lines = SplitFileLines(bytes).lines;
-    if (!lines.empty() && text::StartsWith(lines[0], kUtf8Bom)) lines[0].remove_prefix(kUtf8Bom.size());
+    if (!lines.empty() && text::StartsWith(lines[0], kUtf8Bom))
+        lines[0].remove_prefix(kUtf8Bom.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].size() > kLongestLine) {
             throw FileError(path, static_cast<long>(i) + 1,
@@ -103,7 +105,8 @@ ProjectFileText ParseProjectFile(const std::string& path, const std::string& byt
         if (text::Trim(lines[i]).empty()) continue;
         std::string_view key, value;
         bool section = false;
-        if (!SplitKeyValue(lines[i], key, value, section)) Garbage(path, lineNo, "VB6 project file");
+        if (!SplitKeyValue(lines[i], key, value, section))
+            Garbage(path, lineNo, "VB6 project file");
         if (section) {
             inSection = true;
             continue;
@@ -126,9 +129,9 @@ ProjectFileText ParseProjectFile(const std::string& path, const std::string& byt
                 }
                 entry.path = Unquote(v);
                 if (entry.path.empty()) {
-                    throw FileError(path, lineNo,
-                                    "this " + entry.key +
-                                        "= line names no file; correct or remove the line");
+                    throw FileError(
+                        path, lineNo,
+                        "this " + entry.key + "= line names no file; correct or remove the line");
                 }
                 out.entries.push_back(std::move(entry));
                 break;

@@ -19,7 +19,9 @@ std::string Extension(const std::string& path) {
     return text::ToLower(fs::path(path).extension().string());
 }
 
-std::string FolderOf(const std::string& path) { return fs::path(path).parent_path().string(); }
+std::string FolderOf(const std::string& path) {
+    return fs::path(path).parent_path().string();
+}
 
 std::string Located(const std::string& path, long line) {
     return path + ":" + std::to_string(line);
@@ -37,7 +39,8 @@ std::string FolderProjectName(const std::string& folder) {
 void WarnSameName(Workspace& workspace, memory::MemoryProject& project) {
     auto& projects = workspace.Vbe().Projects();
     for (long i = 1; i <= projects.Count(); ++i) {
-        if (&projects.At(i) != &project && text::EqualsIgnoreCase(projects.At(i).Name(), project.Name())) {
+        if (&projects.At(i) != &project &&
+            text::EqualsIgnoreCase(projects.At(i).Name(), project.Name())) {
             workspace.Warn(project.FileName() + ": a project named " + project.Name() +
                            " is already loaded; --project picks the first of them");
             return;
@@ -125,9 +128,12 @@ void LoadTargets(Workspace& workspace, const std::vector<std::string>& paths) {
     std::vector<std::string> modules;
     for (const std::string& path : paths) {
         const std::string ext = Extension(path);
-        if (ext == ".vbp") LoadProjectFile(workspace, path);
-        else if (ext == ".vbg") LoadGroupFile(workspace, path);
-        else modules.push_back(path);
+        if (ext == ".vbp")
+            LoadProjectFile(workspace, path);
+        else if (ext == ".vbg")
+            LoadGroupFile(workspace, path);
+        else
+            modules.push_back(path);
     }
     if (!modules.empty()) LoadModuleFiles(workspace, modules);
 }

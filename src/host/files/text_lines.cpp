@@ -8,9 +8,12 @@ namespace qv::host::files {
 
 std::string_view LineEndingText(LineEnding ending) {
     switch (ending) {
-        case LineEnding::Lf: return "\n";
-        case LineEnding::Cr: return "\r";
-        case LineEnding::CrLf: break;
+        case LineEnding::Lf:
+            return "\n";
+        case LineEnding::Cr:
+            return "\r";
+        case LineEnding::CrLf:
+            break;
     }
     return "\r\n";
 }
@@ -58,8 +61,10 @@ SplitText SplitFileLines(std::string_view text) {
         }
         if (start == end) out.finalBreak = true;
     }
-    if (counts[1] > counts[0] && counts[1] >= counts[2]) out.ending = LineEnding::Lf;
-    else if (counts[2] > counts[0] && counts[2] > counts[1]) out.ending = LineEnding::Cr;
+    if (counts[1] > counts[0] && counts[1] >= counts[2])
+        out.ending = LineEnding::Lf;
+    else if (counts[2] > counts[0] && counts[2] > counts[1])
+        out.ending = LineEnding::Cr;
     return out;
 }
 

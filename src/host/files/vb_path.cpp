@@ -13,7 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 bool IsRegularFile(const std::string& path) {
     struct stat info {};
@@ -40,9 +42,12 @@ std::vector<std::string> MatchingNames(const std::string& folder, std::string_vi
     for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name == part) exact.push_back(name);
-        else if (text::EqualsIgnoreCase(name, part)) folded.push_back(name);
-        else if (!utf8.empty() && text::EqualsIgnoreCase(name, utf8)) converted.push_back(name);
+        if (name == part)
+            exact.push_back(name);
+        else if (text::EqualsIgnoreCase(name, part))
+            folded.push_back(name);
+        else if (!utf8.empty() && text::EqualsIgnoreCase(name, utf8))
+            converted.push_back(name);
     }
     exact.insert(exact.end(), folded.begin(), folded.end());
     exact.insert(exact.end(), converted.begin(), converted.end());
@@ -58,11 +63,14 @@ std::optional<std::string> Resolve(const std::string& folder, std::string_view r
     for (size_t end = 0; end <= rest.size(); ++end) {
         if (end < rest.size() && !IsSeparator(rest[end])) continue;
         const std::string_view part = rest.substr(0, end);
-        const std::string_view after = end < rest.size() ? rest.substr(end + 1) : std::string_view();
+        const std::string_view after =
+            end < rest.size() ? rest.substr(end + 1) : std::string_view();
         const bool last = end == rest.size();
         std::vector<std::string> candidates;
-        if (part == "." || part == "..") candidates.emplace_back(part);
-        else candidates = MatchingNames(folder, part);
+        if (part == "." || part == "..")
+            candidates.emplace_back(part);
+        else
+            candidates = MatchingNames(folder, part);
         for (const std::string& name : candidates) {
             const std::string path = Join(folder, name);
             if (last && IsRegularFile(path)) return path;
@@ -115,10 +123,14 @@ bool IsValidUtf8(std::string_view bytes) {
         }
         size_t n = 0;
         char32_t min = 0;
-        if ((c & 0xE0) == 0xC0) n = 1, min = 0x80;
-        else if ((c & 0xF0) == 0xE0) n = 2, min = 0x800;
-        else if ((c & 0xF8) == 0xF0) n = 3, min = 0x10000;
-        else return false;
+        if ((c & 0xE0) == 0xC0)
+            n = 1, min = 0x80;
+        else if ((c & 0xF0) == 0xE0)
+            n = 2, min = 0x800;
+        else if ((c & 0xF8) == 0xF0)
+            n = 3, min = 0x10000;
+        else
+            return false;
         if (bytes.size() - i <= n) return false;
         char32_t value = c & (0x3Fu >> n);
         for (size_t k = 1; k <= n; ++k) {
@@ -139,7 +151,8 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     for (char b : bytes) {
         const auto c = static_cast<unsigned char>(b);
         char32_t code = c;
-        if (c >= 0x80 && c < 0xA0) code = kHighControls[c - 0x80] != 0 ? kHighControls[c - 0x80] : c;
+        if (c >= 0x80 && c < 0xA0)
+            code = kHighControls[c - 0x80] != 0 ? kHighControls[c - 0x80] : c;
         AppendUtf8(out, code);
     }
     return out;

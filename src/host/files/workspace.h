@@ -33,7 +33,7 @@ struct ModuleFile {
 };
 
 class Workspace {
-public:
+  public:
     explicit Workspace(memory::MemoryVbe& vbe) : vbe_(vbe) {}
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -50,7 +50,7 @@ public:
     void Warn(std::string message) { warnings_.push_back(std::move(message)); }
     const std::vector<std::string>& Warnings() const { return warnings_; }
 
-private:
+  private:
     memory::MemoryVbe& vbe_;
     std::vector<std::unique_ptr<ModuleFile>> files_;
     std::map<const memory::MemoryComponent*, ModuleFile*> byComponent_;

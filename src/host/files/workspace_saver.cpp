@@ -53,8 +53,8 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace) {
             continue;
         }
         byIdentity.emplace(identity, changes.size());
-        changes.push_back({file.get(), std::move(rendered.bytes),
-                           AnyFileReadOnly(*file->component), std::move(rendered.dropped)});
+        changes.push_back({file.get(), std::move(rendered.bytes), AnyFileReadOnly(*file->component),
+                           std::move(rendered.dropped)});
     }
     return changes;
 }

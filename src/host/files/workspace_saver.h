@@ -12,7 +12,7 @@ namespace qv::host::files {
 struct FileChange {
     const ModuleFile* file = nullptr;
     std::string newBytes;
-    bool readOnly = false;        // one of the component's files cannot be written
+    bool readOnly = false;             // one of the component's files cannot be written
     std::vector<std::string> dropped;  // attribute lines of members that are gone
 };
 
@@ -25,9 +25,9 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace);
 // read-only module, or a file that another program changed after it was read.
 void RefuseUnwritable(const std::vector<FileChange>& changes);
 
-// Writes the changes as one batch (RefuseUnwritable first). Throws FileError before writing anything
-// when one of them is read-only, and when a write fails: a failure while the
-// new files are written and flushed leaves every original as it was.
+// Writes the changes as one batch (RefuseUnwritable first). Throws FileError before writing
+// anything when one of them is read-only, and when a write fails: a failure while the new files are
+// written and flushed leaves every original as it was.
 void WriteChanges(const std::vector<FileChange>& changes);
 
 }  // namespace qv::host::files

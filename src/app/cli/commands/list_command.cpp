@@ -17,36 +17,56 @@ using host::memory::MemoryProject;
 
 const char* ProjectTypeName(int type) {
     switch (type) {
-        case host::vbext_pt_ActiveXExe: return "ActiveX EXE";
-        case host::vbext_pt_ActiveXDll: return "ActiveX DLL";
-        case host::vbext_pt_ActiveXControl: return "ActiveX Control";
-        default: return "Standard EXE";
+        case host::vbext_pt_ActiveXExe:
+            return "ActiveX EXE";
+        case host::vbext_pt_ActiveXDll:
+            return "ActiveX DLL";
+        case host::vbext_pt_ActiveXControl:
+            return "ActiveX Control";
+        default:
+            return "Standard EXE";
     }
 }
 
 const char* ComponentTypeName(int type) {
     switch (type) {
-        case host::vbext_ct_StdModule: return "Module";
-        case host::vbext_ct_ClassModule: return "Class";
-        case host::vbext_ct_MSForm: return "MS Form";
-        case host::vbext_ct_ResFile: return "Resource File";
-        case host::vbext_ct_VBForm: return "Form";
-        case host::vbext_ct_VBMDIForm: return "MDI Form";
-        case host::vbext_ct_PropPage: return "Property Page";
-        case host::vbext_ct_UserControl: return "User Control";
-        case host::vbext_ct_DocObject: return "User Document";
-        case host::vbext_ct_RelatedDocument: return "Related Document";
-        case host::vbext_ct_ActiveXDesigner: return "Designer";
-        default: return "Component";
+        case host::vbext_ct_StdModule:
+            return "Module";
+        case host::vbext_ct_ClassModule:
+            return "Class";
+        case host::vbext_ct_MSForm:
+            return "MS Form";
+        case host::vbext_ct_ResFile:
+            return "Resource File";
+        case host::vbext_ct_VBForm:
+            return "Form";
+        case host::vbext_ct_VBMDIForm:
+            return "MDI Form";
+        case host::vbext_ct_PropPage:
+            return "Property Page";
+        case host::vbext_ct_UserControl:
+            return "User Control";
+        case host::vbext_ct_DocObject:
+            return "User Document";
+        case host::vbext_ct_RelatedDocument:
+            return "Related Document";
+        case host::vbext_ct_ActiveXDesigner:
+            return "Designer";
+        default:
+            return "Component";
     }
 }
 
 std::string KindName(int kind) {
     switch (kind) {
-        case host::vbext_pk_Get: return " Get";
-        case host::vbext_pk_Let: return " Let";
-        case host::vbext_pk_Set: return " Set";
-        default: return "";
+        case host::vbext_pk_Get:
+            return " Get";
+        case host::vbext_pk_Let:
+            return " Let";
+        case host::vbext_pk_Set:
+            return " Set";
+        default:
+            return "";
     }
 }
 
@@ -61,7 +81,7 @@ analysis::RoutineList Routines(LoadedTarget& target, MemoryProject& project,
 }
 
 class ListCommand : public Command {
-public:
+  public:
     QString Name() const override { return "list"; }
     QString Summary() const override {
         return "List the projects, their modules and each module's routines.";
@@ -108,7 +128,7 @@ public:
         return kExitOk;
     }
 
-private:
+  private:
     static void PrintComponent(CommandContext& context, LoadedTarget& target,
                                MemoryComponent& component, const analysis::RoutineList& routines) {
         context.out << "  " << VbTextUtf8(component.Name()) << " ("
@@ -116,8 +136,7 @@ private:
                     << VbTextUtf8(ComponentFile(target, component))
                     << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
         for (const auto& r : routines) {
-            context.out << "    "
-                        << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
+            context.out << "    " << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
                         << KindName(r.kind) << ' ' << VbTextUtf8(r.name) << '\n';
         }
     }
