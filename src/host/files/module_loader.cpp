@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <unordered_map>
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
@@ -164,7 +165,9 @@ int AnchorKind(MemoryCodeModule& code, const HiddenLine& line) {
 // Keeps each member attribute line with its member; a line whose member the
 // module does not declare stays a visible code line, so nothing is lost.
 void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile& file) {
+    // Member name as first written, its lines in file order.
     std::vector<std::pair<std::string, std::vector<HiddenAttribute>>> byMember;
+    std::unordered_map<std::string, size_t> slot;  // lower-case name -> byMember index
     std::vector<const HiddenLine*> strays;
     for (const HiddenLine& line : parsed.hidden) {
         const int kind = AnchorKind(code, line);
@@ -172,11 +175,9 @@ void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile&
             strays.push_back(&line);
             continue;
         }
-        auto it = std::find_if(byMember.begin(), byMember.end(), [&](const auto& entry) {
-            return text::EqualsIgnoreCase(entry.first, line.memberName);
-        });
-        if (it == byMember.end()) it = byMember.insert(byMember.end(), {line.memberName, {}});
-        it->second.push_back({kind, std::string(line.text)});
+        const auto [it, added] = slot.emplace(text::ToLower(line.memberName), byMember.size());
+        if (added) byMember.emplace_back(line.memberName, std::vector<HiddenAttribute>{});
+        byMember[it->second].second.push_back({kind, std::string(line.text)});
     }
     if (!strays.empty()) {
         // Put them back among the code lines where they stood.
