@@ -80,7 +80,10 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     RemovalPlan plan;
 
     // The exit block: from the exit label to the line above the closing line.
-    const long label = FindLine(body, start + count, s.label1 + ":", Lines::Code, before);
+    // Without an exit label setting there is no label to find (the search
+    // for ":" alone would take the first line with a colon for it).
+    const long label =
+        s.label1.empty() ? 0 : FindLine(body, start + count, s.label1 + ":", Lines::Code, before);
     if (label > 0) {
         long closing = 0;
         for (long l = start + count; l >= start && closing == 0; --l) {
@@ -101,7 +104,10 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     };
     const long searchEnd = start + (count - removed) - 2;
     const long opening = FindLine(body, searchEnd, analysis::kOpeningMarker, Lines::All, after);
-    const long onError = FindLine(body, searchEnd, "On Error GoTo " + s.label2, Lines::Code, after);
+    // Likewise without an error label: any On Error GoTo line would do.
+    const long onError = s.label2.empty() ? 0
+                                          : FindLine(body, searchEnd, "On Error GoTo " + s.label2,
+                                                     Lines::Code, after);
     const long closingMarker =
         FindLine(body, searchEnd, analysis::kClosingMarker, Lines::All, after);
     const long from = opening > 0 ? opening : onError;

@@ -192,27 +192,36 @@ class RestoringGuard : public ModuleGuard {
     int failures = 0;
 };
 
-// A declaration without parentheses has no routine type, so its exit block
-// cannot be built: the run fails at that routine, after Go got its handler.
+// An action that fails at the routine named Broken, after the routines
+// before it got their handler.
+RoutineOutcome AddOrFail(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+    if (routine.name == "Broken") Raise(err::kInvalidProcedureCall, {}, "Test.Broken");
+    return RunCommandOn(ModuleCommand::Add, module, routine);
+}
+
 TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
     fx.Module("modA").LoadText(
-        Vb({"Sub Go()", "x = 1", "End Sub", "Sub Broken", "End Sub", "Sub After()", "End Sub"}));
+        Vb({"Sub Go()", "x = 1", "End Sub", "Sub Broken()", "End Sub", "Sub After()", "End Sub"}));
+    auto& other = fx.Add("modB", host::vbext_ct_StdModule, Vb({"Sub B()", "End Sub"}));
     const std::string before = fx.Text("modA");
     RestoringGuard guard;
-    const RunOutcome outcome = RunProjectCommand(fx.Vbe(), ModuleCommand::Add, &guard);
+    const RunOutcome outcome = RunOnProject(fx.Vbe(), "Testing ", AddOrFail, &guard);
     EXPECT_EQ(guard.failures, 1);
     ASSERT_TRUE(outcome.modules[0].failure.has_value());
     EXPECT_EQ(outcome.modules[0].failedRoutine, "Broken");
+    EXPECT_EQ(outcome.modules[0].failure->Number(), err::kInvalidProcedureCall);
     EXPECT_TRUE(outcome.modules[0].routines.empty());
     EXPECT_EQ(fx.Text("modA"), before);
+    EXPECT_TRUE(outcome.modules[1].Changed()) << "the next module is run";
+    EXPECT_NE(other.Code()->Lines(2, 1).find("On Error GoTo"), std::string::npos);
 
-    // Without a guard the error goes on, with the command's location.
+    // Without a guard the error goes on, with the run's location.
     try {
-        RunModuleCommand(fx.Vbe(), ModuleCommand::Add);
+        RunOnModule(fx.Vbe(), "Testing ", AddOrFail);
         FAIL() << "the error was swallowed";
     } catch (const VbError& e) {
         EXPECT_NE(e.Source().find("clsVBEEvents.RunOnModule("), std::string::npos) << e.Source();
-        EXPECT_NE(e.Source().find("AddIn.AddRoutineErrorHandling("), std::string::npos);
+        EXPECT_NE(e.Source().find("Test.Broken"), std::string::npos) << e.Source();
     }
     EXPECT_EQ(services.window.calls.back(), "unload") << "the window goes however the run ends";
 }

@@ -1,0 +1,39 @@
+// qvaddin add <target>: inserts the standard error handler. With --routine
+// or --line: into the routine at that place, as the code window's command;
+// with --module: into every routine of the module; with neither: into every
+// routine of the project. Routines that refuse a handler (they need none, or
+// hold error handling already) are reported with the reason.
+
+#include "app/cli/commands/code_change_command.h"
+#include "errorhandling/insertion.h"
+#include "shell/module_commands.h"
+
+namespace qv::cli {
+
+namespace {
+
+class AddCommand : public CodeChangeCommand {
+  public:
+    QString Name() const override { return "add"; }
+    QString Summary() const override {
+        return "Insert the standard error handler into routines (--routine, --module or the "
+               "project).";
+    }
+
+  protected:
+    shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
+        return CursorCommand(module, line, errorhandling::AddErrorHandling, "added");
+    }
+    shell::RunOutcome OnModule(host::VBE& vbe, shell::ModuleGuard& guard) override {
+        return shell::RunModuleCommand(vbe, shell::ModuleCommand::Add, &guard);
+    }
+    shell::RunOutcome OnProject(host::VBE& vbe, shell::ModuleGuard& guard) override {
+        return shell::RunProjectCommand(vbe, shell::ModuleCommand::Add, &guard);
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("add", AddCommand);
+
+}  // namespace qv::cli

@@ -1,0 +1,389 @@
+#include "app/cli/commands/code_change_command.h"
+
+#include <QJsonArray>
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <sstream>
+
+#include "analysis/module_counts.h"
+#include "app/cli/target_json.h"
+#include "app/cli/vb_text.h"
+#include "host/memory/memory_host.h"
+#include "host/memory/vb_syntax.h"
+#include "linenumbers/ide_tab_width.h"
+#include "platform/services.h"
+#include "platform/text.h"
+#include "settings/settings_operations.h"
+#include "settings/settings_record.h"
+#include "tidy/tidy_keywords.h"
+
+namespace qv::cli {
+
+namespace {
+
+using host::memory::MemoryCodeModule;
+using host::memory::MemoryComponent;
+
+// The services of the program, except that message boxes are kept instead
+// of shown: the code window's commands tell their refusals that way, and
+// the command line reports them with the routine.
+class MessageCapture : public Services {
+  public:
+    MessageCapture() : inner_(GetServices()) { SetServices(this); }
+    ~MessageCapture() override { SetServices(&inner_); }
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    int MessageBox(std::string_view prompt, int, std::string_view, bool) override {
+        messages.emplace_back(prompt);
+        return mb::kAnswerOk;
+    }
+    void DoStatus(int v1, int v2, int m1, int m2) override { inner_.DoStatus(v1, v2, m1, m2); }
+    void DoEvents() override { inner_.DoEvents(); }
+    StatusWindow& GetStatusWindow() override { return inner_.GetStatusWindow(); }
+    void SetClipboardText(std::string_view text) override { inner_.SetClipboardText(text); }
+    void LogError(std::string_view report) override { inner_.LogError(report); }
+    void Beep() override { inner_.Beep(); }
+    void ShellOpen(std::string_view document) override { inner_.ShellOpen(document); }
+    std::string UserName() override { return inner_.UserName(); }
+    std::string FormatGeneralDate(std::time_t when, bool withTime) override {
+        return inner_.FormatGeneralDate(when, withTime);
+    }
+    bool FileIsReadOnly(std::string_view path) override { return inner_.FileIsReadOnly(path); }
+
+    std::vector<std::string> messages;
+
+  private:
+    Services& inner_;
+};
+
+// Keeps a copy of each module before its run, and puts it back exactly
+// (lines and hidden attribute lines) when the run fails halfway, so that no
+// module is written half-changed.
+class ModuleKeeper : public shell::ModuleGuard {
+  public:
+    void Before(host::VBComponent& component) override {
+        const MemoryCodeModule& code = *static_cast<MemoryComponent&>(component).Code();
+        auto buffer = std::make_shared<std::string>();
+        std::vector<std::pair<size_t, size_t>> spans;
+        for (long i = 1; i <= code.CountOfLines(); ++i) {
+            const std::string_view line = code.Line(i);
+            spans.emplace_back(buffer->size(), line.size());
+            buffer->append(line);
+        }
+        lines_.clear();
+        for (const auto& [offset, size] : spans) lines_.emplace_back(buffer->data() + offset, size);
+        buffer_ = std::move(buffer);
+        attributes_.clear();
+        for (const std::string& member : code.MembersWithHiddenAttributes()) {
+            attributes_.emplace(member, *code.HiddenAttributes(member));
+        }
+    }
+
+    bool Failed(host::VBComponent& component, const VbError&) override {
+        MemoryCodeModule& code = *static_cast<MemoryComponent&>(component).Code();
+        code.LoadLines(buffer_, lines_);
+        for (const std::string& member : code.MembersWithHiddenAttributes()) {
+            code.SetHiddenAttributes(member, {});
+        }
+        for (const auto& [member, lines] : attributes_) code.SetHiddenAttributes(member, lines);
+        return true;
+    }
+
+  private:
+    std::shared_ptr<const std::string> buffer_;
+    std::vector<std::string_view> lines_;
+    std::map<std::string, std::vector<host::memory::HiddenAttribute>> attributes_;
+};
+
+// The host lays out received tabs with the IDE's tab width, as the IDE does.
+void UseIdeTabWidth(LoadedTarget& target) {
+    try {
+        target.Vbe().SetTabWidth(linenumbers::UsableTabWidth(linenumbers::IdeTabWidth()));
+    } catch (...) {
+        // A stored width that is not a number: the host keeps its default.
+    }
+}
+
+void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
+    if (component.Code() == nullptr) {
+        throw CliError(kExitBadInput, "module " + component.Name() + " holds no code");
+    }
+    if (analysis::IsReadOnly(component)) {
+        throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
+                                          component.Name() +
+                                          " is read-only; a read-only module cannot be updated");
+    }
+}
+
+std::string RoutineLabel(const shell::RoutineOutcome& r) {
+    const std::string kind = analysis::KindWord(r.kind);
+    return kind.empty() ? r.name : r.name + " (" + kind + ")";
+}
+
+std::string SkipText(shell::Skip skip) {
+    switch (skip) {
+        case shell::Skip::ReadOnly:
+            return "read-only";
+        case shell::Skip::RelatedDocument:
+            return "related document";
+        case shell::Skip::NoCode:
+            return "no code";
+        case shell::Skip::None:
+            break;
+    }
+    return {};
+}
+
+std::string FailureText(const shell::ModuleOutcome& m) {
+    const VbError& e = *m.failure;
+    return e.Description() + " (error " + std::to_string(e.Number()) + ", in " + e.Source() + ")";
+}
+
+struct RunTotals {
+    int changed = 0;
+    int refused = 0;
+    int modulesChanged = 0;
+    int failures = 0;
+};
+
+RunTotals Count(const shell::RunOutcome& outcome) {
+    RunTotals t;
+    for (const shell::ModuleOutcome& m : outcome.modules) {
+        if (m.failure) ++t.failures;
+        if (m.Changed()) ++t.modulesChanged;
+        for (const shell::RoutineOutcome& r : m.routines) {
+            if (r.changed) ++t.changed;
+            if (!r.refusal.empty()) ++t.refused;
+        }
+    }
+    return t;
+}
+
+class Report {
+  public:
+    Report(LoadedTarget& target, const shell::RunOutcome& outcome, std::string note)
+        : target_(target), outcome_(outcome), note_(std::move(note)), totals_(Count(outcome)) {}
+
+    const RunTotals& Totals() const { return totals_; }
+
+    // Problems go to err: read-only modules passed over, modules that failed.
+    void Problems(std::ostream& err) const {
+        for (const shell::ModuleOutcome& m : outcome_.modules) {
+            MemoryComponent& c = Component(m);
+            if (m.skipped == shell::Skip::ReadOnly) {
+                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, c))
+                    << " is read-only and was skipped\n";
+            }
+            if (m.failure) {
+                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, c)) << ": routine "
+                    << VbTextUtf8(m.failedRoutine) << ": " << VbTextUtf8(FailureText(m))
+                    << "; module " << VbTextUtf8(c.Name()) << " was left as it was\n";
+            }
+        }
+    }
+
+    void Text(std::ostream& out, bool dryRun) const {
+        for (const shell::ModuleOutcome& m : outcome_.modules) {
+            if (!m.Changed() && std::none_of(m.routines.begin(), m.routines.end(),
+                                             [](const auto& r) { return !r.refusal.empty(); })) {
+                continue;
+            }
+            MemoryComponent& c = Component(m);
+            out << VbTextUtf8(c.Name()) << "  (" << VbTextUtf8(ComponentFile(target_, c)) << ")\n";
+            for (const shell::RoutineOutcome& r : m.routines) {
+                if (r.changed) {
+                    out << "  " << r.done
+                        << std::string(r.done.size() < 10 ? 10 - r.done.size() : 1, ' ')
+                        << VbTextUtf8(RoutineLabel(r)) << '\n';
+                }
+                if (!r.refusal.empty()) {
+                    out << "  refused   " << VbTextUtf8(RoutineLabel(r)) << ": "
+                        << VbTextUtf8(r.refusal) << '\n';
+                }
+            }
+        }
+        if (!note_.empty()) out << VbTextUtf8(note_) << '\n';
+        const auto& t = totals_;
+        out << (dryRun ? "Would change " : "Changed ") << t.changed
+            << (t.changed == 1 ? " routine" : " routines") << " in " << t.modulesChanged
+            << (t.modulesChanged == 1 ? " module" : " modules") << "; " << t.refused
+            << " refused.\n";
+    }
+
+    QJsonObject Json(bool dryRun, const std::vector<std::string>& written,
+                     const std::string& diff) const {
+        QJsonArray modules;
+        for (const shell::ModuleOutcome& m : outcome_.modules) {
+            MemoryComponent& c = Component(m);
+            QJsonObject module{{"project", VbText(c.Owner().Project().Name())},
+                               {"name", VbText(c.Name())},
+                               {"file", VbText(ComponentFile(target_, c))}};
+            if (m.skipped != shell::Skip::None) {
+                module.insert("skipped", QString::fromStdString(SkipText(m.skipped)));
+            }
+            if (m.failure) {
+                module.insert("failure",
+                              QJsonObject{{"routine", VbText(m.failedRoutine)},
+                                          {"number", static_cast<int>(m.failure->Number())},
+                                          {"description", VbText(m.failure->Description())},
+                                          {"source", VbText(m.failure->Source())}});
+            }
+            QJsonArray routines;
+            for (const shell::RoutineOutcome& r : m.routines) {
+                if (!r.changed && r.refusal.empty()) continue;
+                QJsonObject routine{
+                    {"name", VbText(r.name)}, {"kind", r.kind}, {"changed", r.changed}};
+                if (r.changed) routine.insert("done", QString::fromStdString(r.done));
+                if (!r.refusal.empty()) routine.insert("refused", VbText(r.refusal));
+                routines.append(routine);
+            }
+            module.insert("routines", routines);
+            modules.append(module);
+        }
+        QJsonArray files;
+        for (const std::string& f : written) files.append(VbText(f));
+        QJsonObject object{{"dryRun", dryRun},
+                           {"modules", modules},
+                           {"changed", totals_.changed},
+                           {"refused", totals_.refused},
+                           {"written", files}};
+        if (!note_.empty()) object.insert("note", VbText(note_));
+        if (dryRun) object.insert("diff", VbText(diff));
+        return object;
+    }
+
+  private:
+    static MemoryComponent& Component(const shell::ModuleOutcome& m) {
+        return *static_cast<MemoryComponent*>(m.component);
+    }
+
+    LoadedTarget& target_;
+    const shell::RunOutcome& outcome_;
+    std::string note_;
+    RunTotals totals_;
+};
+
+bool HasWord(std::string_view code, std::string_view word) {
+    if (word.empty()) return false;
+    for (size_t at = text::FindIgnoreCase(code, word); at != std::string_view::npos;
+         at = text::FindIgnoreCase(code, word, at + 1)) {
+        const size_t end = at + word.size();
+        if ((at == 0 || !host::memory::IsIdentifierChar(code[at - 1])) &&
+            (end >= code.size() || !host::memory::IsIdentifierChar(code[end]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
+    AddTargetOptions(parser);
+    AddCommandOptions(parser);
+}
+
+int CodeChangeCommand::Run(CommandContext& context) {
+    // The templates, labels and layout settings as the user stored them.
+    settings::GetSettings();
+    auto target = LoadTarget(context);
+    const Selection selection = SelectTarget(context, *target);
+    Prepare(context);
+    tidy::ReadInTidy();
+    UseIdeTabWidth(*target);
+    if (selection.component != nullptr) RefuseTarget(*target, *selection.component);
+
+    shell::RunOutcome outcome;
+    std::string note;
+    ModuleKeeper keeper;
+    const bool atCursor = !selection.routine.empty() || selection.line > 0;
+    if (atCursor) {
+        MemoryCodeModule& code = *selection.component->Code();
+        long line = 0, column = 0, endLine = 0, endColumn = 0;
+        code.CodePane().GetSelection(line, column, endLine, endColumn);
+        shell::ModuleOutcome module;
+        module.component = selection.component;
+        shell::RoutineOutcome routine = AtCursor(code, line);
+        if (routine.name.empty()) {
+            note = "Nothing to do: line " + std::to_string(line) + " of " +
+                   selection.component->Name() + " is not inside a routine.";
+        } else {
+            if (!routine.changed && routine.refusal.empty()) {
+                note = "Nothing to do for " + RoutineLabel(routine) + ".";
+            }
+            module.routines.push_back(std::move(routine));
+        }
+        outcome.modules.push_back(std::move(module));
+    } else if (selection.component != nullptr) {
+        outcome = OnModule(target->Vbe(), keeper);
+    } else {
+        outcome = OnProject(target->Vbe(), keeper);
+    }
+
+    const Report report(*target, outcome, note);
+    report.Problems(context.err);
+    std::vector<std::string> written;
+    if (context.format == OutputFormat::Json) {
+        // The diff of --dry-run goes into the JSON, not before it.
+        std::ostringstream diff;
+        CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
+                             diff,           context.err};
+        SaveChanges(quiet, *target, &written);
+        WriteJson(context.out, report.Json(context.dryRun, written, diff.str()));
+    } else {
+        SaveChanges(context, *target, &written);
+        // On --dry-run the standard output is the diff alone.
+        report.Text(context.dryRun ? context.err : context.out, context.dryRun);
+    }
+    if (report.Totals().failures > 0) return kExitBadInput;
+    if (atCursor && report.Totals().refused > 0) return kExitFindings;
+    return kExitOk;
+}
+
+shell::RoutineAction RoutineActionCommand::Action() {
+    return [this](host::CodeModule& module, const analysis::RoutineEntry& routine) {
+        return Act(module, routine);
+    };
+}
+
+shell::RoutineOutcome RoutineActionCommand::AtCursor(MemoryCodeModule& module, long line) {
+    int kind = 0;
+    const std::string name = module.ProcOfLine(line, kind);
+    if (name.empty()) return {};
+    return Act(module, analysis::RoutineEntry{name, analysis::KindAtLine(module, name, line)});
+}
+
+shell::RunOutcome RoutineActionCommand::OnModule(host::VBE& vbe, shell::ModuleGuard& guard) {
+    return shell::RunOnModule(vbe, ModuleTitle(), Action(), &guard);
+}
+
+shell::RunOutcome RoutineActionCommand::OnProject(host::VBE& vbe, shell::ModuleGuard& guard) {
+    return shell::RunOnProject(vbe, ProjectTitle(), Action(), &guard);
+}
+
+shell::RoutineOutcome CursorCommand(MemoryCodeModule& module, long line,
+                                    const std::function<void(host::CodeModule&)>& command,
+                                    const std::string& done) {
+    int kind = 0;
+    const std::string name = module.ProcOfLine(line, kind);
+    if (name.empty()) return {};
+    const analysis::RoutineEntry entry{name, analysis::KindAtLine(module, name, line)};
+    shell::RoutineOutcome outcome(entry);
+    const std::string before = shell::BlockText(module, entry);
+    MessageCapture capture;
+    command(module);
+    outcome.changed = shell::BlockText(module, entry) != before;
+    if (outcome.changed) outcome.done = done;
+    if (!capture.messages.empty()) outcome.refusal = capture.messages.front();
+    return outcome;
+}
+
+bool UsesHandlerLabels(std::string_view code) {
+    const settings::SettingsRecord& s = settings::Settings();
+    return HasWord(code, s.label1) || HasWord(code, s.label2);
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,39 @@
+// qvaddin number <target>: line numbers on routines. Old numbers are taken
+// off and the body re-indented first; the closing line keeps its place.
+// With --routine or --line: the routine at that place, as the code window's
+// command; with --module: every routine of the module with its header, and
+// the declarations tidied; with neither: every module of the project.
+
+#include "app/cli/commands/code_change_command.h"
+#include "linenumbers/line_number_commands.h"
+#include "shell/module_commands.h"
+
+namespace qv::cli {
+
+namespace {
+
+class NumberCommand : public CodeChangeCommand {
+  public:
+    QString Name() const override { return "number"; }
+    QString Summary() const override {
+        return "Add line numbers to routines (old numbers are removed and the code re-indented "
+               "first).";
+    }
+
+  protected:
+    shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
+        return CursorCommand(module, line, linenumbers::AddLineNos, "numbered");
+    }
+    shell::RunOutcome OnModule(host::VBE& vbe, shell::ModuleGuard& guard) override {
+        return shell::RunModuleCommand(vbe, shell::ModuleCommand::Line, &guard);
+    }
+    shell::RunOutcome OnProject(host::VBE& vbe, shell::ModuleGuard& guard) override {
+        return shell::RunProjectCommand(vbe, shell::ModuleCommand::Line, &guard);
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("number", NumberCommand);
+
+}  // namespace qv::cli

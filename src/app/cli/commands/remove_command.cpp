@@ -1,0 +1,46 @@
+// qvaddin remove <target>: takes out the error handlers that the system
+// inserted (Top Status OK or IN ERROR; EXTRA CODE and IN ERROR & EXTRA CODE
+// only with --force, as those hold lines of the user's own). Scopes as for
+// add: --routine or --line, --module, or the whole project.
+
+#include "app/cli/commands/code_change_command.h"
+#include "app/cli/commands/handler_change.h"
+
+namespace qv::cli {
+
+namespace {
+
+const QCommandLineOption kForceOption(
+    QStringList{"force"},
+    "Also take out handlers with Top Status EXTRA CODE or IN ERROR & EXTRA CODE (the lines the "
+    "user added to them go too), and handlers whose labels the routine's own code still uses.");
+
+class RemoveCommand : public RoutineActionCommand {
+  public:
+    QString Name() const override { return "remove"; }
+    QString Summary() const override {
+        return "Remove the error handlers that qvaddin inserted (--force: EXTRA CODE too).";
+    }
+
+  protected:
+    void AddCommandOptions(QCommandLineParser& parser) const override {
+        parser.addOption(kForceOption);
+    }
+    void Prepare(CommandContext& context) override { force_ = context.parser.isSet(kForceOption); }
+    std::string ModuleTitle() const override { return "Removing Module Error Handling from "; }
+    std::string ProjectTitle() const override { return "Removing Project Error Handling from "; }
+
+    shell::RoutineOutcome Act(host::CodeModule& module,
+                              const analysis::RoutineEntry& routine) override {
+        return ChangeHandler(module, routine, HandlerChange::Remove, force_);
+    }
+
+  private:
+    bool force_ = false;
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("remove", RemoveCommand);
+
+}  // namespace qv::cli

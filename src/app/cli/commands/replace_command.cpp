@@ -1,0 +1,47 @@
+// qvaddin replace <target>: renews the error handlers from the current
+// templates: the handler the system inserted is taken out and a new one put
+// in; routines that need a handler and have none get one. Routines with
+// other error handling (Top Status SOME) are left alone; EXTRA CODE handlers
+// are renewed only with --force. Scopes as for add.
+
+#include "app/cli/commands/code_change_command.h"
+#include "app/cli/commands/handler_change.h"
+
+namespace qv::cli {
+
+namespace {
+
+const QCommandLineOption kForceOption(
+    QStringList{"force"},
+    "Also renew handlers with Top Status EXTRA CODE or IN ERROR & EXTRA CODE (the lines the "
+    "user added to them are lost).");
+
+class ReplaceCommand : public RoutineActionCommand {
+  public:
+    QString Name() const override { return "replace"; }
+    QString Summary() const override {
+        return "Replace the error handlers with ones built from the current templates.";
+    }
+
+  protected:
+    void AddCommandOptions(QCommandLineParser& parser) const override {
+        parser.addOption(kForceOption);
+    }
+    void Prepare(CommandContext& context) override { force_ = context.parser.isSet(kForceOption); }
+    std::string ModuleTitle() const override { return "Replacing Module Error Handling in "; }
+    std::string ProjectTitle() const override { return "Replacing Project Error Handling in "; }
+
+    shell::RoutineOutcome Act(host::CodeModule& module,
+                              const analysis::RoutineEntry& routine) override {
+        return ChangeHandler(module, routine, HandlerChange::Replace, force_);
+    }
+
+  private:
+    bool force_ = false;
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("replace", ReplaceCommand);
+
+}  // namespace qv::cli

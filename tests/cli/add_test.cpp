@@ -1,0 +1,168 @@
+// qvaddin add on VB6 files: handlers in every scope, the report of what was
+// added and refused, and the round trip with remove.
+
+#include "cli/code_change_fixture.h"
+
+namespace qv::test {
+namespace {
+
+class AddCommandTest : public CodeChangeTest {};
+
+// The terminate block that the class receives and the remover leaves.
+const std::string kTerminateBlock =
+    "    If Err.Number <> 0 Then\r\n        ErrorSave\r\n    End If\r\n"
+    "    On Error Resume Next\r\n\r\n";
+
+TEST_F(AddCommandTest, AddThenRemoveGivesTheExampleBack) {
+    const TempFolder copy = CopyOfFolder(ExampleFolder());
+    const auto original = Files(copy);
+    const CliResult added = Run(copy, {"add", "Example.vbp"});
+    ASSERT_EQ(added.code, 0) << added.err;
+    EXPECT_NE(added.out.find("modMain  (modMain.bas)\n  added     Main\n"), std::string::npos)
+        << added.out;
+    EXPECT_NE(added.out.find("  added     Balance (Get)\n"), std::string::npos) << added.out;
+    EXPECT_NE(added.out.find("Changed 16 routines in 3 modules; 0 refused.\n"), std::string::npos)
+        << added.out;
+
+    // Every fresh handler reads OK / OK; the terminate routine's own block
+    // is other error handling.
+    const QJsonObject check = JsonOf(Run(copy, {"--format", "json", "check", "Example.vbp"}).out);
+    int judged = 0;
+    for (const auto& component : check["projects"][0]["components"].toArray()) {
+        for (const auto& routine : component.toObject()["routines"].toArray()) {
+            const QJsonObject r = routine.toObject();
+            const bool terminate = r["name"].toString() == "Class_Terminate";
+            EXPECT_EQ(r["top"].toString(), terminate ? "SOME" : "OK")
+                << r["name"].toString().toStdString();
+            EXPECT_EQ(r["exit"].toString(), terminate ? "N/A" : "OK");
+            ++judged;
+        }
+    }
+    EXPECT_EQ(judged, 16);
+
+    const CliResult removed = Run(copy, {"remove", "Example.vbp"});
+    ASSERT_EQ(removed.code, 0) << removed.err;
+    auto files = Files(copy);
+    for (auto& [name, bytes] : files) {
+        if (name != "CAccount.cls") continue;
+        const size_t at = bytes.find(kTerminateBlock);
+        ASSERT_NE(at, std::string::npos);
+        bytes.erase(at, kTerminateBlock.size());
+        const size_t restore = bytes.find("\r\n\r\n    ErrorRestore");
+        ASSERT_NE(restore, std::string::npos);
+        bytes.erase(restore, std::string("\r\n\r\n    ErrorRestore").size());
+    }
+    EXPECT_EQ(files, original);
+}
+
+TEST_F(AddCommandTest, EveryKindOfModuleAndRefusalsWithTheirReason) {
+    const TempFolder shapes = ShapesProject();
+    const CliResult r = Run(shapes, {"add", "Shapes.vbp"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "modA  (modA.bas)\n"
+              "  added     Go\n"
+              "  refused   ErrorSave: Standard Error Handling should not be added to ErrorSave.\n"
+              "  refused   Resumes: Some Error handling may exist in this procedure: remove it "
+              "first.\n"
+              "CTx  (CTx.cls)\n"
+              "  added     Class_Terminate\n"
+              "  added     Value (Let)\n"
+              "  added     Value (Get)\n"
+              "  added     Save\n"
+              "frmMain  (frmMain.frm)\n"
+              "  added     cmdGo_Click\n"
+              "  added     mTx_Changed\n"
+              "Changed 7 routines in 3 modules; 2 refused.\n");
+    const std::string modA = shapes.Read("modA.bas");
+    EXPECT_NE(modA.find("' Notes on Go.\r\n    On Error GoTo Error_Routine\r\n\r\n\r\n"
+                        "    If x Then Beep\r\n\r\nExit_Routine:\r\n"),
+              std::string::npos)
+        << modA;
+    const std::string tx = shapes.Read("CTx.cls");
+    EXPECT_NE(tx.find("Attribute Value.VB_UserMemId = 0\r\n    On Error GoTo Error_Routine\r\n"),
+              std::string::npos)
+        << "the hidden attribute line stays under the declaration:\n"
+        << tx;
+    EXPECT_NE(tx.find("    mctxObject.SetComplete\r\n    Exit Function\r\n"), std::string::npos);
+    const std::string form = shapes.Read("frmMain.frm");
+    EXPECT_NE(form.find("Errorlog \"frmMain.cmdGo_Click\""), std::string::npos);
+    EXPECT_NE(form.find("Errorlog \"frmMain.mTx_Changed\""), std::string::npos);
+    EXPECT_NE(form.find("\tmTx.Value = 1"), std::string::npos) << "the user's lines stay as read";
+
+    const CliResult again = Run(shapes, {"add", "Shapes.vbp"});
+    EXPECT_EQ(again.code, 0);
+    EXPECT_NE(again.out.find("Changed 0 routines in 0 modules; 9 refused.\n"), std::string::npos)
+        << again.out;
+}
+
+TEST_F(AddCommandTest, OneRoutineAndItsRefusal) {
+    const TempFolder shapes = ShapesProject();
+    const CliResult r = Run(shapes, {"add", "Shapes.vbp", "--routine", "Resumes"});
+    EXPECT_EQ(r.code, 1) << "the routine asked for was refused";
+    EXPECT_EQ(r.out,
+              "modA  (modA.bas)\n"
+              "  refused   Resumes: Some Error handling may exist in this procedure: remove it "
+              "first.\n"
+              "Changed 0 routines in 0 modules; 1 refused.\n");
+    EXPECT_EQ(r.err, "") << "no message box on the terminal";
+
+    const CliResult atLine = Run(shapes, {"add", "Shapes.vbp", "--module", "modA", "--line", "9"});
+    EXPECT_EQ(atLine.code, 0) << atLine.err;
+    EXPECT_NE(atLine.out.find("  added     Go\n"), std::string::npos) << atLine.out;
+    EXPECT_EQ(shapes.Read("CTx.cls").find("On Error GoTo"), std::string::npos)
+        << "nothing else changed";
+
+    const CliResult declarations =
+        Run(shapes, {"add", "Shapes.vbp", "--module", "modA", "--line", "1"});
+    EXPECT_EQ(declarations.code, 0);
+    EXPECT_NE(declarations.out.find("Nothing to do: line 1 of modA is not inside a routine."),
+              std::string::npos)
+        << declarations.out;
+}
+
+TEST_F(AddCommandTest, ReadOnlyModules) {
+    const TempFolder shapes = ShapesProject();
+    MakeFileReadOnly(shapes.Path() / "CTx.cls");
+    const std::string tx = shapes.Read("CTx.cls");
+    const CliResult refused = Run(shapes, {"add", "Shapes.vbp", "--module", "CTx"});
+    EXPECT_EQ(refused.code, 3);
+    EXPECT_NE(refused.err.find("a read-only module cannot be updated"), std::string::npos)
+        << refused.err;
+
+    const CliResult project = Run(shapes, {"add", "Shapes.vbp"});
+    EXPECT_EQ(project.code, 0) << project.err;
+    EXPECT_NE(project.err.find("CTx.cls is read-only and was skipped"), std::string::npos);
+    EXPECT_EQ(shapes.Read("CTx.cls"), tx);
+    EXPECT_NE(shapes.Read("modA.bas").find("On Error GoTo Error_Routine"), std::string::npos);
+}
+
+TEST_F(AddCommandTest, DryRunAndJson) {
+    const TempFolder shapes = ShapesProject();
+    const auto before = Files(shapes);
+    const CliResult dry = Run(shapes, {"--dry-run", "add", "Shapes.vbp", "--module", "modA"});
+    ASSERT_EQ(dry.code, 0) << dry.err;
+    EXPECT_EQ(Files(shapes), before);
+    EXPECT_EQ(dry.out.rfind("--- a/modA.bas\n", 0), 0u) << "standard output is the diff:\n"
+                                                        << dry.out;
+    EXPECT_NE(dry.out.find("+    On Error GoTo Error_Routine\n"), std::string::npos);
+    EXPECT_NE(dry.err.find("Would change 1 routine in 1 module; 2 refused."), std::string::npos);
+
+    const QJsonObject json =
+        JsonOf(Run(shapes, {"--format", "json", "--dry-run", "add", "Shapes.vbp"}).out);
+    EXPECT_EQ(Files(shapes), before);
+    EXPECT_EQ(json["changed"].toInt(), 7);
+    EXPECT_EQ(json["refused"].toInt(), 2);
+    EXPECT_TRUE(json["diff"].toString().contains("+Exit_Routine:"));
+    const QJsonObject modA = json["modules"][0].toObject();
+    EXPECT_EQ(modA["file"].toString(), "modA.bas");
+    const QJsonArray routines = modA["routines"].toArray();
+    ASSERT_EQ(routines.size(), 3);
+    EXPECT_EQ(routines[0].toObject()["done"].toString(), "added");
+    EXPECT_EQ(routines[1].toObject()["refused"].toString(),
+              "Standard Error Handling should not be added to ErrorSave.");
+    EXPECT_EQ(json["modules"][1]["routines"][1]["kind"].toInt(), 1) << "Value (Let)";
+}
+
+}  // namespace
+}  // namespace qv::test

@@ -1,0 +1,103 @@
+// qvaddin remove and qvaddin replace: which handlers they take out or
+// renew, and what they refuse.
+
+#include "cli/code_change_fixture.h"
+#include "settings/reg_settings.h"
+
+namespace qv::test {
+namespace {
+
+class HandlerCommandTest : public CodeChangeTest {
+  protected:
+    void SetUp() override {
+        CodeChangeTest::SetUp();
+        ASSERT_EQ(Run(shapes, {"add", "Shapes.vbp", "--module", "modA"}).code, 0);
+        ASSERT_EQ(Run(shapes, {"add", "Shapes.vbp", "--module", "frmMain"}).code, 0);
+    }
+    // modA.bas with one text replaced.
+    void Edit(const std::string& from, const std::string& to) {
+        std::string text = shapes.Read("modA.bas");
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+        shapes.Write("modA.bas", text);
+    }
+    TempFolder shapes = ShapesProject();
+    const TempFolder original = ShapesProject();
+};
+
+TEST_F(HandlerCommandTest, RemoveTakesOutWhatAddPutIn) {
+    const CliResult r = Run(shapes, {"remove", "Shapes.vbp"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "modA  (modA.bas)\n  removed   Go\n"
+              "frmMain  (frmMain.frm)\n  removed   cmdGo_Click\n  removed   mTx_Changed\n"
+              "Changed 3 routines in 2 modules; 0 refused.\n");
+    EXPECT_EQ(Files(shapes), Files(original));
+}
+
+// Lines of the user's own inside a handler (here in its exit block) go with
+// it only when forced.
+TEST_F(HandlerCommandTest, ExtraCodeOnlyWithForce) {
+    Edit("Exit_Routine:\r\n", "Exit_Routine:\r\n    CleanUp\r\n");
+    const std::string edited = shapes.Read("modA.bas");
+    const CliResult refused = Run(shapes, {"remove", "Shapes.vbp", "--routine", "Go"});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.out.find("refused   Go: Top Status OK, Exit Status EXTRA CODE: "),
+              std::string::npos)
+        << refused.out;
+    EXPECT_EQ(shapes.Read("modA.bas"), edited);
+    const CliResult replace = Run(shapes, {"replace", "Shapes.vbp", "--routine", "Go"});
+    EXPECT_EQ(replace.code, 1);
+    EXPECT_EQ(shapes.Read("modA.bas"), edited);
+
+    const CliResult forced = Run(shapes, {"remove", "Shapes.vbp", "--routine", "Go", "--force"});
+    EXPECT_EQ(forced.code, 0) << forced.err;
+    EXPECT_EQ(shapes.Read("modA.bas"), original.Read("modA.bas"))
+        << "the user's line in the handler went with it";
+}
+
+TEST_F(HandlerCommandTest, RemoveRefusesToLeaveAJumpToAGoneLabel) {
+    Edit("    If x Then Beep\r\n", "    If x Then GoTo Exit_Routine\r\n");
+    const std::string edited = shapes.Read("modA.bas");
+    const CliResult r = Run(shapes, {"remove", "Shapes.vbp", "--module", "modA"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_NE(r.out.find("refused   Go: its own code goes to Exit_Routine or Error_Routine"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(shapes.Read("modA.bas"), edited);
+}
+
+TEST_F(HandlerCommandTest, ReplaceRenewsHandlersFromTheCurrentTemplates) {
+    settings::SystemStore().SaveSetting("ErrorHandling", "add2", "Set mTx = Nothing");
+    const CliResult r = Run(shapes, {"replace", "Shapes.vbp"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("modA  (modA.bas)\n  replaced  Go\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("CTx  (CTx.cls)\n  added     Class_Terminate\n"), std::string::npos)
+        << "routines without a handler get one";
+    EXPECT_EQ(r.out.find("Resumes"), std::string::npos) << "other error handling is left alone";
+    EXPECT_NE(
+        shapes.Read("modA.bas").find("Exit_Routine:\r\n    Set mTx = Nothing\r\n    Exit Sub"),
+        std::string::npos);
+    const CliResult again = Run(shapes, {"replace", "Shapes.vbp"});
+    EXPECT_NE(again.out.find("Changed 0 routines in 0 modules"), std::string::npos)
+        << "renewing current handlers changes nothing:\n"
+        << again.out;
+}
+
+// A new handler would be refused when the routine keeps an On Error
+// statement of its own: the old handler must not go then.
+TEST_F(HandlerCommandTest, ReplaceKeepsAHandlerItCouldNotRenew) {
+    Edit("    If x Then Beep\r\n", "    On Error Resume Next\r\n    If x Then Beep\r\n");
+    const std::string edited = shapes.Read("modA.bas");
+    const CliResult r = Run(shapes, {"replace", "Shapes.vbp", "--routine", "Go"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("refused   Go: the old handler stays, as a new one would be refused: "
+                         "Some Error handling may exist in this procedure: remove it first."),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(shapes.Read("modA.bas"), edited);
+}
+
+}  // namespace
+}  // namespace qv::test
