@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Times loading VB6 projects of 250k, 500k and 1M lines: `qvaddin list`
-# (load + list) through the command line, and the load and save phases of
-# qvaddin-bench-load_save (save = one edit in every module, every file
-# written back atomically). Prints lines per second (of CPU time, user +
+# (load + list) and `qvaddin comment` (load + one edit + save) through the
+# command line, and the phases of qvaddin-bench-load_save (load, list, and a
+# save after one edit in every module: every file written back atomically). Prints lines per second (of CPU time, user +
 # system, so other load on the machine does not count) and peak memory.
 #
 # Usage: bench/bench_load.sh [build-dir]      (default: build)
@@ -38,6 +38,15 @@ for lines in 250000 500000 1000000; do
   awk -v n="$total" -v c="$cpu" -v w="$wall" -v k="$kb" 'BEGIN {
     printf "qvaddin list (load + list): %.3f s CPU, %.3f s wall, %.0f lines/s, peak %.1f MB\n",
            c, w, (c > 0 ? n / c : 0), k / 1024 }'
+  # Load + save through the command line: one stamp on one line (the whole
+  # project is read, the one changed module written atomically).
+  module="$(basename "$(ls "$project"/*.bas | head -1)" .bas)"
+  if "$qvaddin" comment --help >/dev/null 2>&1; then
+    read -r cpu wall kb < <(measure "$qvaddin" comment "$project/Bench.vbp" --module "$module" --line 2)
+    awk -v n="$total" -v c="$cpu" -v w="$wall" -v k="$kb" 'BEGIN {
+      printf "qvaddin comment (load + one edit + save): %.3f s CPU, %.3f s wall, %.0f lines/s, peak %.1f MB\n",
+             c, w, (c > 0 ? n / c : 0), k / 1024 }'
+  fi
   read -r cpu wall kb < <(measure "$loadsave" "$project/Bench.vbp")
   awk -v n="$total" -v c="$cpu" -v w="$wall" -v k="$kb" 'BEGIN {
     printf "load + edit every module + save all: %.3f s CPU, %.3f s wall, %.0f lines/s, peak %.1f MB\n",
