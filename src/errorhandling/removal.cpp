@@ -16,7 +16,7 @@ namespace {
 // Lines of a module read once, numbered as in the module; lines outside the
 // range read as empty, as the host gives them past the module's end.
 class ModuleLines {
-  public:
+public:
     ModuleLines(const host::CodeModule& module, long first, long count) : first_(first) {
         const long available = std::min(count, module.CountOfLines() - first + 1);
         if (available > 0) lines_ = text::SplitLines(module.Lines(first, available));
@@ -28,7 +28,7 @@ class ModuleLines {
         return lines_[static_cast<size_t>(i)];
     }
 
-  private:
+private:
     long first_;
     std::vector<std::string> lines_;
 };

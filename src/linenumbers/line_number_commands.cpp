@@ -1,5 +1,6 @@
 #include "linenumbers/line_number_commands.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,21 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+struct RunState {
+    int depth = 0;
+    std::optional<short> tabWidth;
+};
+
+RunState& Run() {
+    static RunState state;
+    return state;
+}
+
+short NumberingTabWidth() {
+    const RunState& run = Run();
+    return run.depth > 0 && run.tabWidth ? *run.tabWidth : IdeTabWidth();
+}
+
 // The numbered range: from the line after the declaration through the
 // closing line. The closing line is tidied with the rest (it tells the
 // engine where the body ends) but the module keeps its own.
@@ -31,7 +47,7 @@ void NumberBody(host::CodeModule& module, host::Member& member, long first, long
     Lines lines = old;
     RemoveLineNumbers(lines);
     tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
-    if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, IdeTabWidth());
+    if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, NumberingTabWidth());
     if (lines.empty()) return;
     lines.pop_back();
     old.pop_back();
@@ -123,5 +139,20 @@ bool RemoveLineNumbers_Mem(host::Member& member, int kind) try {
     RemoveLineNumbers(lines);
     return ReplaceChangedRuns(module, span.afterDeclarationLine, old, lines);
 } QV_PASS_UP("AddIn", "RemoveLineNumbers_Mem")
+
+NumberingRun::NumberingRun() {
+    RunState& run = Run();
+    if (run.depth++ > 0) return;
+    try {
+        run.tabWidth = IdeTabWidth();
+    } catch (...) {
+        run.tabWidth.reset();
+    }
+}
+
+NumberingRun::~NumberingRun() {
+    RunState& run = Run();
+    if (--run.depth == 0) run.tabWidth.reset();
+}
 
 }  // namespace qv::linenumbers

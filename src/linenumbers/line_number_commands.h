@@ -27,4 +27,16 @@ void AddLineNos(host::CodeModule& module);
 // changed.
 bool RemoveLineNumbers_Mem(host::Member& member, int kind);
 
+// While one lives, the IDE's tab width that numbering lays the number field
+// out with is read once for every routine numbered, instead of once per
+// routine: module and project runs keep one for the whole run. A width that
+// cannot be read is not kept, so each routine fails on it as it would alone.
+class NumberingRun {
+public:
+    NumberingRun();
+    ~NumberingRun();
+    NumberingRun(const NumberingRun&) = delete;
+    NumberingRun& operator=(const NumberingRun&) = delete;
+};
+
 }  // namespace qv::linenumbers

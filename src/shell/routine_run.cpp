@@ -3,27 +3,31 @@
 #include <algorithm>
 
 #include "errorhandling/messages.h"
+#include "linenumbers/line_number_commands.h"
 #include "platform/services.h"
+#include "tidy/module_lines.h"
 
 namespace qv::shell {
 
 namespace {
 
 // The status window for the length of one run; unloaded however it ends.
-class ShownStatus {
-  public:
-    explicit ShownStatus(std::string_view title) : window_(GetServices().GetStatusWindow()) {
+class RunScope {
+public:
+    explicit RunScope(std::string_view title) : window_(GetServices().GetStatusWindow()) {
         window_.SetTitle(title);
     }
-    ~ShownStatus() { window_.Unload(); }
-    ShownStatus(const ShownStatus&) = delete;
-    ShownStatus& operator=(const ShownStatus&) = delete;
+    ~RunScope() { window_.Unload(); }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
 
     StatusWindow& operator*() { return window_; }
     StatusWindow* operator->() { return &window_; }
 
-  private:
+private:
     StatusWindow& window_;
+    tidy::TabWidthRun tidyRun_;
+    linenumbers::NumberingRun numberingRun_;
 };
 
 constexpr int kComponentBar = 0;
@@ -85,7 +89,7 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
         outcome.refused = true;
         return outcome;
     }
-    ShownStatus window(std::string(titlePrefix) + component.Name());
+    RunScope window(std::string(titlePrefix) + component.Name());
     window->SetLabel("Listing Procedures");
     window->SetBarVisible(kRoutineBar, false);
     window->Show();
@@ -102,7 +106,7 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
     host::VBProject* project = vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
     host::VBComponents& components = project->VBComponents();
-    ShownStatus window(std::string(titlePrefix) + project->Name());
+    RunScope window(std::string(titlePrefix) + project->Name());
     window->SetBarMax(kComponentBar, static_cast<int>(components.Count()) + 1);
     window->SetBarVisible(kComponentBar, true);
     window->Show();

@@ -58,7 +58,7 @@ using RoutineAction =
 
 // Lets a caller keep a module whole when an error stops its run halfway.
 class ModuleGuard {
-  public:
+public:
     virtual ~ModuleGuard() = default;
     // Called before the first routine of a module is touched.
     virtual void Before(host::VBComponent& component) = 0;

@@ -88,7 +88,7 @@ inline TempFolder ShapesProject() {
 }
 
 class CodeChangeTest : public ConfigHomeTest {
-  protected:
+protected:
     void SetUp() override {
         ConfigHomeTest::SetUp();
         shell::CommandLineStart();

@@ -8,7 +8,7 @@ namespace qv::test {
 namespace {
 
 class HandlerCommandTest : public CodeChangeTest {
-  protected:
+protected:
     void SetUp() override {
         CodeChangeTest::SetUp();
         ASSERT_EQ(Run(shapes, {"add", "Shapes.vbp", "--module", "modA"}).code, 0);

@@ -26,7 +26,7 @@ using Lines = std::vector<std::string>;
 using qv::test::Vb;
 
 class HandlerTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         char pattern[] = "/tmp/qv-handlers-XXXXXX";
         folder_ = mkdtemp(pattern);
@@ -68,7 +68,7 @@ class HandlerTest : public ::testing::Test {
     qv::test::DefaultTemplates defaults;
     qv::test::VbFixture fx;
 
-  private:
+private:
     std::string folder_;
 };
 

@@ -158,7 +158,7 @@ TEST_F(Insertion, BlockIndentation) {
 }
 
 class AtCursor : public HandlerTest {
-  protected:
+protected:
     void SetUp() override {
         HandlerTest::SetUp();
         component_ =

@@ -15,7 +15,7 @@ namespace qv::errorhandling::test {
 namespace {
 
 class RoundTrip : public HandlerTest {
-  protected:
+protected:
     // Inserts into every routine of the module that takes the standard
     // handler; returns the routines that got one.
     analysis::RoutineList InsertAll(host::VBE& vbe, host::memory::MemoryComponent& component) {

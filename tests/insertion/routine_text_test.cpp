@@ -7,7 +7,7 @@ namespace qv::errorhandling::test {
 namespace {
 
 class RoutineTextTest : public HandlerTest {
-  protected:
+protected:
     void SetUp() override {
         HandlerTest::SetUp();
         fx.Add("modA", host::vbext_ct_StdModule,

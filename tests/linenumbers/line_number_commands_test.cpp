@@ -20,7 +20,7 @@ namespace {
 using qv::test::Vb;
 
 class NumberCommands : public test::LineNumberTest {
-  protected:
+protected:
     void SetUp() override {
         LineNumberTest::SetUp();
         settings::Settings().select = 1;
@@ -145,7 +145,7 @@ TEST_F(NumberCommands, UnnumberTakesOffNumbersAndNothingElse) {
 }
 
 class AtCursor : public NumberCommands {
-  protected:
+protected:
     void SetUp() override {
         NumberCommands::SetUp();
         fx.Add("modA", host::vbext_ct_StdModule,
@@ -185,7 +185,7 @@ TEST_F(AtCursor, DeclarationsGetNoNumbersAndReadOnlyIsRefused) {
 // stable, and numbering, un-numbering and tidying gives what tidy alone
 // gives.
 class NumberingProperties : public NumberCommands {
-  protected:
+protected:
     void ExpectProperties(host::VBE& vbe, host::memory::MemoryComponent& c) {
         const std::string original = TextOf(c);
         WholeModule(vbe, c, false);

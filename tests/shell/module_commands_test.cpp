@@ -20,7 +20,7 @@ using qv::test::Vb;
 
 // Every call to the status window, as text.
 class RecordingStatusWindow : public StatusWindow {
-  public:
+public:
     void SetTitle(std::string_view title) override { Log("title " + std::string(title)); }
     void SetLabel(std::string_view label) override { Log("label " + std::string(label)); }
     void SetBarMax(int bar, int max) override { Log(Bar(bar) + " max " + std::to_string(max)); }
@@ -33,19 +33,19 @@ class RecordingStatusWindow : public StatusWindow {
 
     std::vector<std::string> calls;
 
-  private:
+private:
     static std::string Bar(int bar) { return bar == 0 ? "components" : "routines"; }
     void Log(std::string call) { calls.push_back(std::move(call)); }
 };
 
 class WindowServices : public qv::test::RecordingServices {
-  public:
+public:
     StatusWindow& GetStatusWindow() override { return window; }
     RecordingStatusWindow window;
 };
 
 class ModuleCommands : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         char pattern[] = "/tmp/qv-shell-XXXXXX";
         folder_ = mkdtemp(pattern);
@@ -83,7 +83,7 @@ class ModuleCommands : public ::testing::Test {
     qv::test::VbFixture fx;
     host::memory::MemoryComponent* modA_ = nullptr;
 
-  private:
+private:
     std::string folder_;
 };
 
@@ -178,7 +178,7 @@ TEST_F(ModuleCommands, TitlesOfEveryCommand) {
 
 // Puts a module back from a copy of its text when its run fails.
 class RestoringGuard : public ModuleGuard {
-  public:
+public:
     void Before(host::VBComponent& component) override {
         auto& code = *static_cast<host::memory::MemoryComponent&>(component).Code();
         saved = code.Lines(1, code.CountOfLines());

@@ -13,14 +13,14 @@ namespace qv::cli {
 namespace {
 
 class AddCommand : public CodeChangeCommand {
-  public:
+public:
     QString Name() const override { return "add"; }
     QString Summary() const override {
         return "Insert the standard error handler into routines (--routine, --module or the "
                "project).";
     }
 
-  protected:
+protected:
     shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
         return CursorCommand(module, line, errorhandling::AddErrorHandling, "added");
     }

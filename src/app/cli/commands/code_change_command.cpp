@@ -30,7 +30,7 @@ using host::memory::MemoryComponent;
 // of shown: the code window's commands tell their refusals that way, and
 // the command line reports them with the routine.
 class MessageCapture : public Services {
-  public:
+public:
     MessageCapture() : inner_(GetServices()) { SetServices(this); }
     ~MessageCapture() override { SetServices(&inner_); }
     MessageCapture(const MessageCapture&) = delete;
@@ -55,7 +55,7 @@ class MessageCapture : public Services {
 
     std::vector<std::string> messages;
 
-  private:
+private:
     Services& inner_;
 };
 
@@ -63,7 +63,7 @@ class MessageCapture : public Services {
 // (lines and hidden attribute lines) when the run fails halfway, so that no
 // module is written half-changed.
 class ModuleKeeper : public shell::ModuleGuard {
-  public:
+public:
     void Before(host::VBComponent& component) override {
         const MemoryCodeModule& code = *static_cast<MemoryComponent&>(component).Code();
         auto buffer = std::make_shared<std::string>();
@@ -92,7 +92,7 @@ class ModuleKeeper : public shell::ModuleGuard {
         return true;
     }
 
-  private:
+private:
     std::shared_ptr<const std::string> buffer_;
     std::vector<std::string_view> lines_;
     std::map<std::string, std::vector<host::memory::HiddenAttribute>> attributes_;
@@ -163,7 +163,7 @@ RunTotals Count(const shell::RunOutcome& outcome) {
 }
 
 class Report {
-  public:
+public:
     Report(LoadedTarget& target, const shell::RunOutcome& outcome, std::string note)
         : target_(target), outcome_(outcome), note_(std::move(note)), totals_(Count(outcome)) {}
 
@@ -255,7 +255,7 @@ class Report {
         return object;
     }
 
-  private:
+private:
     static MemoryComponent& Component(const shell::ModuleOutcome& m) {
         return *static_cast<MemoryComponent*>(m.component);
     }

@@ -17,11 +17,11 @@
 namespace qv::cli {
 
 class CodeChangeCommand : public Command {
-  public:
+public:
     void AddOptions(QCommandLineParser& parser) const override;
     int Run(CommandContext& context) override;
 
-  protected:
+protected:
     // Options of the command besides the target's.
     virtual void AddCommandOptions(QCommandLineParser&) const {}
     // Reads the command's options; called before anything changes.
@@ -37,7 +37,7 @@ class CodeChangeCommand : public Command {
 // A command that does the same to each routine in every scope (remove,
 // replace, unnumber).
 class RoutineActionCommand : public CodeChangeCommand {
-  protected:
+protected:
     virtual shell::RoutineOutcome Act(host::CodeModule& module,
                                       const analysis::RoutineEntry& routine) = 0;
     // The status window's titles before the module's or project's name.
@@ -48,7 +48,7 @@ class RoutineActionCommand : public CodeChangeCommand {
     shell::RunOutcome OnModule(host::VBE& vbe, shell::ModuleGuard& guard) override;
     shell::RunOutcome OnProject(host::VBE& vbe, shell::ModuleGuard& guard) override;
 
-  private:
+private:
     shell::RoutineAction Action();
 };
 

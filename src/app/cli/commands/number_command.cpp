@@ -13,14 +13,14 @@ namespace qv::cli {
 namespace {
 
 class NumberCommand : public CodeChangeCommand {
-  public:
+public:
     QString Name() const override { return "number"; }
     QString Summary() const override {
         return "Add line numbers to routines (old numbers are removed and the code re-indented "
                "first).";
     }
 
-  protected:
+protected:
     shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
         return CursorCommand(module, line, linenumbers::AddLineNos, "numbered");
     }

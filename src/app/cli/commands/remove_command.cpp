@@ -16,13 +16,13 @@ const QCommandLineOption kForceOption(
     "user added to them go too), and handlers whose labels the routine's own code still uses.");
 
 class RemoveCommand : public RoutineActionCommand {
-  public:
+public:
     QString Name() const override { return "remove"; }
     QString Summary() const override {
         return "Remove the error handlers that qvaddin inserted (--force: EXTRA CODE too).";
     }
 
-  protected:
+protected:
     void AddCommandOptions(QCommandLineParser& parser) const override {
         parser.addOption(kForceOption);
     }
@@ -35,7 +35,7 @@ class RemoveCommand : public RoutineActionCommand {
         return ChangeHandler(module, routine, HandlerChange::Remove, force_);
     }
 
-  private:
+private:
     bool force_ = false;
 };
 

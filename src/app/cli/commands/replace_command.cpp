@@ -17,13 +17,13 @@ const QCommandLineOption kForceOption(
     "user added to them are lost).");
 
 class ReplaceCommand : public RoutineActionCommand {
-  public:
+public:
     QString Name() const override { return "replace"; }
     QString Summary() const override {
         return "Replace the error handlers with ones built from the current templates.";
     }
 
-  protected:
+protected:
     void AddCommandOptions(QCommandLineParser& parser) const override {
         parser.addOption(kForceOption);
     }
@@ -36,7 +36,7 @@ class ReplaceCommand : public RoutineActionCommand {
         return ChangeHandler(module, routine, HandlerChange::Replace, force_);
     }
 
-  private:
+private:
     bool force_ = false;
 };
 

@@ -10,13 +10,13 @@ namespace qv::cli {
 namespace {
 
 class UnnumberCommand : public RoutineActionCommand {
-  public:
+public:
     QString Name() const override { return "unnumber"; }
     QString Summary() const override {
         return "Remove line numbers from routines and change nothing else.";
     }
 
-  protected:
+protected:
     std::string ModuleTitle() const override { return "Removing Module Line Numbers from "; }
     std::string ProjectTitle() const override { return "Removing Project Line Numbers from "; }
 
