@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <utime.h>
 
 #include <filesystem>
 
@@ -219,6 +220,13 @@ TEST(WriteBack, AFileChangedOnDiskSinceTheLoadIsNotOverwritten) {
         EXPECT_NE(std::string(e.what()).find("changed by another program"), std::string::npos);
     }
     EXPECT_EQ(folder.Read("a.bas"), theirs);
+
+    // The same bytes written again (a checkout, a touch) are no change.
+    LoadedFiles again = Load({folder.File("a.bas")});
+    again.Code("a").InsertLines(2, "    Beep");
+    folder.Write("a.bas", theirs);
+    ::utime(folder.File("a.bas").c_str(), nullptr);
+    EXPECT_NO_THROW(SaveAll(again));
 }
 
 TEST(WriteBack, ChangedMemberAttributesAreWritten) {

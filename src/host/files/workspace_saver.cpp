@@ -32,6 +32,19 @@ bool AnyFileReadOnly(const memory::MemoryComponent& component) {
     return false;
 }
 
+// Another program wrote the file after it was read. A new time alone (a
+// touch, a checkout of the same bytes) is no change.
+bool ChangedOnDisk(const ModuleFile& file) {
+    long long modified = 0, size = 0;
+    if (!FileStamp(file.path, modified, size)) return false;  // gone: writing will say so
+    if (modified == file.modifiedNanoseconds && size == file.size) return false;
+    try {
+        return *ReadWholeFile(file.path) != *file.bytes;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 std::vector<FileChange> PendingChanges(const Workspace& workspace) {
@@ -67,9 +80,7 @@ void RefuseUnwritable(const std::vector<FileChange>& changes) {
                                 " is read-only, so it was not changed (nor any other file); "
                                 "make it writable (check it out) and run again");
         }
-        long long modified = 0, size = 0;
-        if (FileStamp(change.file->path, modified, size) &&
-            (modified != change.file->modifiedNanoseconds || size != change.file->size)) {
+        if (ChangedOnDisk(*change.file)) {
             throw FileError(change.file->path, 0,
                             "the file was changed by another program after it was read, so "
                             "nothing was written; run the command again");
