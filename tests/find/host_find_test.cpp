@@ -44,13 +44,14 @@ TEST(HostFind, FoldsOnlyAsciiLetters) {
 TEST(HostFind, AgreesWithThePlainDefinitionOnLongAndShortLines) {
     std::mt19937 rng(7);
     const std::string alphabet = "aAbB _@`[{\xC1\xE1";
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 1000; ++round) {
         std::string line;
-        const size_t length = rng() % 70;
+        const size_t length = rng() % 90;
         for (size_t i = 0; i < length; ++i) line += alphabet[rng() % alphabet.size()];
         std::string target;
-        const size_t targetLength = 1 + rng() % 4;
-        for (size_t i = 0; i < targetLength; ++i) target += alphabet[rng() % 4];
+        const size_t targetLength = 1 + rng() % 6;
+        const size_t letters = round % 2 == 0 ? 4 : alphabet.size();  // letters only, or any byte
+        for (size_t i = 0; i < targetLength; ++i) target += alphabet[rng() % letters];
         test::VbFixture fx;
         auto& m = *fx.Add("Module1", vbext_ct_StdModule, line).Code();
         for (bool matchCase : {false, true}) {

@@ -161,22 +161,27 @@ ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std:
         module.codeOffset = bytes->size();
         module.headerEndsWithBreak = split.finalBreak;
     }
-    module.code.reserve(split.lines.size() - h);
-    for (size_t i = h; i < split.lines.size(); ++i) {
-        const std::string_view line = split.lines[i];
+    // The code lines are moved to the front of the same array (the header
+    // and the hidden attribute lines taken out), so that a large project's
+    // line arrays are written once and not copied.
+    std::vector<std::string_view>& lines = split.lines;
+    size_t codeLines = 0;
+    for (size_t i = h; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
         // Cheap test first: nearly no line starts with "Attribute".
         if (!line.empty() &&
             (line[0] == 'A' || line[0] == 'a' || line[0] == ' ' || line[0] == '\t')) {
             std::string member = MemberAttributeName(line);
             if (!member.empty()) {
-                module.hidden.push_back({std::move(member), line,
-                                         static_cast<long>(module.code.size()),
+                module.hidden.push_back({std::move(member), line, static_cast<long>(codeLines),
                                          static_cast<long>(i) + 1});
                 continue;
             }
         }
-        module.code.push_back(line);
+        lines[codeLines++] = line;
     }
+    lines.resize(codeLines);
+    module.code = std::move(lines);
     module.bytes = std::move(bytes);
     return module;
 }

@@ -67,22 +67,13 @@ public:
         const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
         size_t i = from;
 #if defined(__SSE2__)
-        const __m128i firstMask = _mm_set1_epi8(static_cast<char>(mask_.front()));
-        const __m128i firstValue = _mm_set1_epi8(static_cast<char>(value_.front()));
-        const __m128i lastMask = _mm_set1_epi8(static_cast<char>(mask_.back()));
-        const __m128i lastValue = _mm_set1_epi8(static_cast<char>(value_.back()));
         for (; i + 16 <= lastStart + 1; i += 16) {
-            const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-            const __m128i last =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + size_ - 1));
-            const __m128i hit =
-                _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(first, firstMask), firstValue),
-                              _mm_cmpeq_epi8(_mm_or_si128(last, lastMask), lastValue));
-            for (auto bits = static_cast<unsigned>(_mm_movemask_epi8(hit)); bits != 0;
-                 bits &= bits - 1) {
-                const size_t at = i + static_cast<size_t>(__builtin_ctz(bits));
-                if (MatchesAt(bytes + at)) return at;
-            }
+            if (const size_t at = FirstMatchInBlock(bytes, i, ~0u); at != kNone) return at;
+        }
+        if (i <= lastStart && lastStart >= 15) {
+            // The last sixteen starts, overlapping those already tested.
+            const size_t block = lastStart - 15;
+            return FirstMatchInBlock(bytes, block, ~0u << (i - block));
         }
 #endif
         for (; i <= lastStart; ++i) {
@@ -92,6 +83,30 @@ public:
     }
 
 private:
+    static constexpr size_t kNone = std::string_view::npos;
+
+#if defined(__SSE2__)
+    // The first of the sixteen starts from block on (those whose bit is set
+    // in wanted) where the text stands: candidates match on the first and the
+    // last byte, then in full.
+    size_t FirstMatchInBlock(const unsigned char* bytes, size_t block, unsigned wanted) const {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block));
+        const __m128i last =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block + size_ - 1));
+        const __m128i hit = _mm_and_si128(
+            _mm_cmpeq_epi8(_mm_or_si128(first, _mm_set1_epi8(static_cast<char>(mask_.front()))),
+                           _mm_set1_epi8(static_cast<char>(value_.front()))),
+            _mm_cmpeq_epi8(_mm_or_si128(last, _mm_set1_epi8(static_cast<char>(mask_.back()))),
+                           _mm_set1_epi8(static_cast<char>(value_.back()))));
+        for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit)) & wanted; bits != 0;
+             bits &= bits - 1) {
+            const size_t at = block + static_cast<size_t>(__builtin_ctz(bits));
+            if (MatchesAt(bytes + at)) return at;
+        }
+        return kNone;
+    }
+#endif
+
     bool MatchesAt(const unsigned char* at) const {
         for (size_t k = 0; k < size_; ++k) {
             if ((at[k] | mask_[k]) != value_[k]) return false;

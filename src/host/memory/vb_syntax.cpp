@@ -146,8 +146,13 @@ std::optional<ProcDeclaration> ParseProcDeclaration(std::string_view line) {
 
 bool IsProcEnd(std::string_view line) {
     std::string_view s = SkipBlanks(line);
-    // Only "End ..." or a line number can open a closing line.
-    if (s.empty() || (FoldedFirst(s) != 'e' && !(s[0] >= '0' && s[0] <= '9'))) return false;
+    // Only a line number or the word End and a blank can open a closing line.
+    if (s.empty()) return false;
+    if (!(s[0] >= '0' && s[0] <= '9') &&
+        !(s.size() > 3 && FoldedFirst(s) == 'e' && FoldedFirst(s.substr(1)) == 'n' &&
+          FoldedFirst(s.substr(2)) == 'd' && IsBlank(s[3]))) {
+        return false;
+    }
     size_t digits = 0;
     while (digits < s.size() && s[digits] >= '0' && s[digits] <= '9') ++digits;
     if (digits > 0) {
