@@ -36,14 +36,16 @@ qvaddin="$build/src/app/cli/qvaddin"
 generator="$build/bench/qvaddin-bench-gen"
 for tool in "$qvaddin" "$generator"; do
   if [[ ! -x "$tool" ]]; then
-    echo "bench_stats_find.sh: $tool is missing; build it first (ninja -C $build qvaddin qvaddin-bench-gen)" >&2
+    echo "bench_stats_find.sh: $tool is missing; build it first" \
+      "(ninja -C $build qvaddin qvaddin-bench-gen)" >&2
     exit 2
   fi
 done
 
 if ! command -v cloc >/dev/null; then
   echo "cloc is not installed; installing it from the distribution" >&2
-  if [[ $(id -u) -eq 0 ]]; then apt-get install -y cloc >&2; else sudo apt-get install -y cloc >&2; fi
+  if [[ $(id -u) -eq 0 ]]; then apt-get install -y cloc >&2
+  else sudo apt-get install -y cloc >&2; fi
 fi
 
 if [[ -n "$keep" ]]; then
@@ -77,7 +79,8 @@ best_ms() {
 found=$(grep -c "$word" -- "${modules[@]}" | awk -F: '{ n += $NF } END { print n }')
 hits=$("$qvaddin" find Bench.vbp "$word" | head -1)
 if [[ "$found" != 10 || "$hits" != "10 hits found." ]]; then
-  echo "bench_stats_find.sh: expected 10 hits of $word, grep counted $found, qvaddin said '$hits'" >&2
+  echo "bench_stats_find.sh: expected 10 hits of $word;" \
+    "grep counted $found, qvaddin said '$hits'" >&2
   exit 1
 fi
 
@@ -93,5 +96,7 @@ echo "qvaddin stats      $stats_ms ms"
 echo "cloc               $cloc_ms ms"
 echo "qvaddin find       $find_ms ms"
 echo "grep -c            $grep_ms ms"
-awk -v s="$stats_ms" -v c="$cloc_ms" 'BEGIN { printf "stats: %.1f times faster than cloc (target: at least 5)\n", c / s }'
-awk -v f="$find_ms" -v g="$grep_ms" 'BEGIN { printf "find: %.1f times the time of grep -c (target: at most 3)\n", f / g }'
+awk -v s="$stats_ms" -v c="$cloc_ms" \
+  'BEGIN { printf "stats: %.1f times faster than cloc (target: at least 5)\n", c / s }'
+awk -v f="$find_ms" -v g="$grep_ms" \
+  'BEGIN { printf "find: %.1f times the time of grep -c (target: at most 3)\n", f / g }'

@@ -12,7 +12,8 @@ void FindTree::Clear() {
 long FindTree::Add(long parent, std::string key, std::string text, std::string image,
                    std::string tag) {
     const long id = Count();
-    nodes_.push_back({std::move(key), std::move(text), std::move(image), std::move(tag), parent, {}});
+    nodes_.push_back(
+        {std::move(key), std::move(text), std::move(image), std::move(tag), parent, {}});
     if (parent == kRoot) {
         roots_.push_back(id);
     } else {

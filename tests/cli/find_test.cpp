@@ -11,8 +11,9 @@ namespace {
 
 TempFolder MakeGroup() {
     TempFolder folder;
-    folder.Write("P1/P1.vbp",
-                 "Type=OleDll\r\nModule=modA; modA.bas\r\nModule=modB; modB.bas\r\nName=\"P1\"\r\n");
+    folder.Write(
+        "P1/P1.vbp",
+        "Type=OleDll\r\nModule=modA; modA.bas\r\nModule=modB; modB.bas\r\nName=\"P1\"\r\n");
     folder.Write("P1/modA.bas",
                  "Attribute VB_Name = \"modA\"\r\n"
                  "Private total As Long\r\n"
@@ -20,10 +21,12 @@ TempFolder MakeGroup() {
                  "Public Sub Add()\r\n"
                  "    total = total + 1\r\n"
                  "End Sub\r\n");
-    folder.Write("P1/modB.bas",
-                 "Attribute VB_Name = \"modB\"\r\nSub Show()\r\n  Debug.Print TOTAL, Totals\r\nEnd Sub\r\n");
+    folder.Write(
+        "P1/modB.bas",
+        "Attribute VB_Name = \"modB\"\r\nSub Show()\r\n  Debug.Print TOTAL, Totals\r\nEnd Sub\r\n");
     folder.Write("P2/P2.vbp", "Type=Exe\r\nModule=modC; modC.bas\r\nName=\"P2\"\r\n");
-    folder.Write("P2/modC.bas", "Attribute VB_Name = \"modC\"\r\nSub T()\r\n  t1 = total\r\nEnd Sub\r\n");
+    folder.Write("P2/modC.bas",
+                 "Attribute VB_Name = \"modC\"\r\nSub T()\r\n  t1 = total\r\nEnd Sub\r\n");
     folder.Write("All.vbg",
                  "VBGROUP 5.0\r\nStartupProject=P1\\P1.vbp\r\nProject=P2\\P2.vbp\r\n");
     return folder;

@@ -24,7 +24,9 @@ long CodeNodes(const FindTree& tree) {
     return n;
 }
 
-std::string Summary(const FindTree& tree) { return tree.Node(tree.Children(FindTree::kRoot)[0]).text; }
+std::string Summary(const FindTree& tree) {
+    return tree.Node(tree.Children(FindTree::kRoot)[0]).text;
+}
 
 FindTree Search(test::VbFixture& fx, std::string_view what, FindOptions options = {}) {
     FindTree tree;
@@ -39,19 +41,20 @@ TEST(FindSearch, TreeNodesCarryTheirKeysTextsImagesAndTags) {
                      "End Sub"}));
     fx.Add("Form1", host::vbext_ct_VBForm,
            test::Vb({"Private Sub Form_Load()", "  Module1.Add: Debug.Print TOTAL", "End Sub"}));
-    EXPECT_EQ(Dump(Search(fx, "total")),
-              "4 hits found. |  | Info | \n"
-              "Project1 | keyProject1 | StandardExe | \n"
-              "  Modules | keyGroupProject1/1 | Close | Group\n"
-              "    Module1 | keyProject1/Module1 | StdModule | \n"
-              "      Private total As Long | keyProject1/Module1/1/9/1/14 | Code | Code\n"
-              "      Add | keyProject1/Module1/Add | Procedure | Procedure\n"
-              "        total = total + 1 | keyProject1/Module1/4/5/4/10 | Code | Code\n"
-              "        total = total + 1 | keyProject1/Module1/4/13/4/18 | Code | Code\n"
-              "  Forms | keyGroupProject1/0 | Close | Group\n"
-              "    Form1 | keyProject1/Form1 | VBForm | \n"
-              "      Form_Load | keyProject1/Form1/Form_Load | Procedure | Procedure\n"
-              "        Module1.Add: Debug.Print TOTAL | keyProject1/Form1/2/28/2/33 | Code | Code\n");
+    EXPECT_EQ(
+        Dump(Search(fx, "total")),
+        "4 hits found. |  | Info | \n"
+        "Project1 | keyProject1 | StandardExe | \n"
+        "  Modules | keyGroupProject1/1 | Close | Group\n"
+        "    Module1 | keyProject1/Module1 | StdModule | \n"
+        "      Private total As Long | keyProject1/Module1/1/9/1/14 | Code | Code\n"
+        "      Add | keyProject1/Module1/Add | Procedure | Procedure\n"
+        "        total = total + 1 | keyProject1/Module1/4/5/4/10 | Code | Code\n"
+        "        total = total + 1 | keyProject1/Module1/4/13/4/18 | Code | Code\n"
+        "  Forms | keyGroupProject1/0 | Close | Group\n"
+        "    Form1 | keyProject1/Form1 | VBForm | \n"
+        "      Form_Load | keyProject1/Form1/Form_Load | Procedure | Procedure\n"
+        "        Module1.Add: Debug.Print TOTAL | keyProject1/Form1/2/28/2/33 | Code | Code\n");
 }
 
 TEST(FindSearch, ThreeHitsOnALineOrTheFirstOnlyWithFirstPerLine) {

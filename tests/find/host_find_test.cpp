@@ -64,7 +64,8 @@ TEST(HostFind, AgreesWithThePlainDefinitionOnLongAndShortLines) {
 TEST(HostFind, HitsAtTheEndOfALongLineAndAcrossLines) {
     test::VbFixture fx;
     const std::string longLine = std::string(37, ' ') + "Zebra";
-    auto& m = *fx.Add("Module1", vbext_ct_StdModule, test::Vb({longLine, "zebr", "a zebra"})).Code();
+    auto& m =
+        *fx.Add("Module1", vbext_ct_StdModule, test::Vb({longLine, "zebr", "a zebra"})).Code();
     long sl = 1, sc = 1, el = -1, ec = -1;
     ASSERT_TRUE(m.Find("ZEBRA", sl, sc, el, ec, false, false, false));
     EXPECT_EQ(sc, 38);

@@ -9,7 +9,8 @@ namespace qv::shell {
 namespace {
 
 TEST(ErrorReport, TextPutsEachLocationOnItsOwnLineAndTheLineNumberLast) {
-    ErrorRecord error{91, "AddIn.DoHide(12):AddIn.Inner(40):qvaddin", "Object variable not set", 40};
+    ErrorRecord error{91, "AddIn.DoHide(12):AddIn.Inner(40):qvaddin", "Object variable not set",
+                      40};
     EXPECT_EQ(ErrorReportText("clsVBEEvents.cMenu_Click", error),
               "An error has occurred.  Contact Brell with the following information:\r\n"
               "\r\n"

@@ -121,7 +121,8 @@ TEST(ModuleFigures, KeywordsCountInAnyCase) {
     auto& module = fx.Module("Module1");
     EXPECT_EQ(module.CountOfDeclarationLines(), 1) << "a Rem line in any case is a comment";
     EXPECT_EQ(
-        GetModuleFigures(fx.Vbe(), "Project1", "Module1", RoutineCounting::RoutineList).routines, 4);
+        GetModuleFigures(fx.Vbe(), "Project1", "Module1", RoutineCounting::RoutineList).routines,
+        4);
     EXPECT_EQ(GetRoutineFigures(module, RoutineEntry{"B", 0}).totalLines, 2)
         << "a numbered closing line ends the function";
 }

@@ -78,11 +78,11 @@ TEST(StatsTable, GroupRowsNameTheProjectAndCountMembers) {
 TEST(StatsTable, RoutineRowsFollowTheRoutineListWithAccessorSuffixes) {
     test::VbFixture fx;
     fx.Add("Class1", host::vbext_ct_ClassModule,
-           test::Vb({"Private mValue As Long", "", "' the value", "Public Property Get Value() As Long",
-                     "    Value = mValue", "End Property", "",
-                     "Public Property Let Value(ByVal v As Long)", "    mValue = v",
-                     "End Property", "Public Property Set Item(ByVal o As Object)",
-                     "End Property", "Sub Plain()", "End Sub"}));
+           test::Vb({"Private mValue As Long", "", "' the value",
+                     "Public Property Get Value() As Long", "    Value = mValue", "End Property",
+                     "", "Public Property Let Value(ByVal v As Long)", "    mValue = v",
+                     "End Property", "Public Property Set Item(ByVal o As Object)", "End Property",
+                     "Sub Plain()", "End Sub"}));
     const std::vector<RoutineRow> rows = RoutineStatistics(fx.Vbe(), "Project1", "Class1");
     std::vector<std::string> texts;
     for (const auto& r : rows) texts.push_back(r.text);
