@@ -51,6 +51,12 @@ TEST_F(HandlerCommandTest, ExtraCodeOnlyWithForce) {
     EXPECT_EQ(replace.code, 1);
     EXPECT_EQ(shapes.Read("modA.bas"), edited);
 
+    const CliResult renewed = Run(shapes, {"replace", "Shapes.vbp", "--routine", "Go", "--force"});
+    EXPECT_EQ(renewed.code, 0) << renewed.err;
+    EXPECT_NE(renewed.out.find("  replaced  Go\n"), std::string::npos) << renewed.out;
+    EXPECT_EQ(shapes.Read("modA.bas").find("CleanUp"), std::string::npos);
+    Edit("Exit_Routine:\r\n", "Exit_Routine:\r\n    CleanUp\r\n");
+
     const CliResult forced = Run(shapes, {"remove", "Shapes.vbp", "--routine", "Go", "--force"});
     EXPECT_EQ(forced.code, 0) << forced.err;
     EXPECT_EQ(shapes.Read("modA.bas"), original.Read("modA.bas"))

@@ -21,6 +21,11 @@ public:
     }
 
 protected:
+    QString Details() const override {
+        return "A routine refuses the handler when it needs none (the omit setting), already "
+               "holds\n"
+               "the standard On Error line, or holds some other On Error statement.";
+    }
     shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
         return CursorCommand(module, line, errorhandling::AddErrorHandling, "added");
     }

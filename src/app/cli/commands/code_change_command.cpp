@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <algorithm>
+#include <iomanip>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -195,8 +196,7 @@ public:
             out << VbTextUtf8(c.Name()) << "  (" << VbTextUtf8(ComponentFile(target_, c)) << ")\n";
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (r.changed) {
-                    out << "  " << r.done
-                        << std::string(r.done.size() < 10 ? 10 - r.done.size() : 1, ' ')
+                    out << "  " << std::left << std::setw(9) << r.done << ' '
                         << VbTextUtf8(RoutineLabel(r)) << '\n';
                 }
                 if (!r.refusal.empty()) {
@@ -282,6 +282,19 @@ bool HasWord(std::string_view code, std::string_view word) {
 }  // namespace
 
 void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
+    QString help = Summary() + "\n\n";
+    if (!Details().isEmpty()) help += Details() + "\n\n";
+    help +=
+        "With --routine or --line: the routine at that place, as the code window's command.\n"
+        "With --module: every routine of the module. Otherwise: every module of the project\n"
+        "(read-only modules, related documents and components without code are passed over).\n"
+        "Prints what changed and what was refused, with the reason, per module and routine\n"
+        "(on standard error with --dry-run, whose standard output is the diff).\n\n"
+        "Exit codes: 0 done (refusals in module and project runs are reported, not failures);\n"
+        "1 the routine named by --routine or --line was refused; 3 bad input, a read-only\n"
+        "target module, or a module whose run failed halfway (that module is left as it was,\n"
+        "the others are written).";
+    parser.setApplicationDescription(help);
     AddTargetOptions(parser);
     AddCommandOptions(parser);
 }

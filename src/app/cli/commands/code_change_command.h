@@ -24,6 +24,8 @@ public:
 protected:
     // Options of the command besides the target's.
     virtual void AddCommandOptions(QCommandLineParser&) const {}
+    // What --help says about the command after its summary.
+    virtual QString Details() const { return {}; }
     // Reads the command's options; called before anything changes.
     virtual void Prepare(CommandContext&) {}
     // The command at the cursor line of the module (the code window's).

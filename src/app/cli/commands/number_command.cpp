@@ -21,6 +21,13 @@ public:
     }
 
 protected:
+    QString Details() const override {
+        return "Numbers every statement; the top of an error handler, comments, continuation "
+               "lines\n"
+               "and the exit part stay unnumbered. Terminate routines are re-indented but get no\n"
+               "numbers. Module and project runs also lay out procedure headers (header setting)\n"
+               "and tidy the declarations.";
+    }
     shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
         return CursorCommand(module, line, linenumbers::AddLineNos, "numbered");
     }

@@ -23,6 +23,12 @@ public:
     }
 
 protected:
+    QString Details() const override {
+        return "Takes out handlers whose Top Status is OK or IN ERROR. Handlers holding lines of\n"
+               "your own (EXTRA CODE) and handlers whose labels the routine's own code still "
+               "jumps\n"
+               "to are refused unless --force. Routines with other error handling are left alone.";
+    }
     void AddCommandOptions(QCommandLineParser& parser) const override {
         parser.addOption(kForceOption);
     }

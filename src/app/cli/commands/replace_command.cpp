@@ -24,6 +24,11 @@ public:
     }
 
 protected:
+    QString Details() const override {
+        return "Routines whose Top Status is not SOME get a handler built from the current\n"
+               "templates: the old one is taken out first. A routine keeps its old handler when a\n"
+               "new one would be refused (it holds an On Error statement of its own).";
+    }
     void AddCommandOptions(QCommandLineParser& parser) const override {
         parser.addOption(kForceOption);
     }

@@ -17,6 +17,10 @@ public:
     }
 
 protected:
+    QString Details() const override {
+        return "Takes the numbers off the lines from the declaration to the closing line, and the\n"
+               "indentation that numbering put before the other lines; nothing else changes.";
+    }
     std::string ModuleTitle() const override { return "Removing Module Line Numbers from "; }
     std::string ProjectTitle() const override { return "Removing Project Line Numbers from "; }
 
