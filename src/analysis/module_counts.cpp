@@ -1,5 +1,6 @@
 #include "analysis/module_counts.h"
 
+#include "errorhandling/templates.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
 
@@ -14,6 +15,11 @@ void ModuleCounts::Add(const StatusPair& status) {
     }
 }
 
+void ModuleCounts::Add(const RoutineStatusRow& row) {
+    Add(row.status);
+    if (row.standardTerminate) ++standardTerminate;
+}
+
 RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry,
                               bool withType) try {
     RoutineStatusRow row;
@@ -22,8 +28,12 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
     std::string fullText;
     const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
     row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText);
-    row.required = ErrorHandlingRequired(module.Members().Item(entry.name));
+    host::Member& member = module.Members().Item(entry.name);
+    row.required = ErrorHandlingRequired(member);
     row.status.top = ShownTopStatus(row.status.top, row.required);
+    row.standardTerminate = CountAs(row.status) == Tally::Some &&
+                            errorhandling::IsTermimate(member) &&
+                            errorhandling::HoldsTerminateHandler(code);
     if (withType) {
         row.typeWord = KindWord(row.kind);
         row.routineType = row.kind != host::vbext_pk_Proc
@@ -70,7 +80,7 @@ ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
         services.DoStatus(-1, entries - 1 + i);
         if (i == 0) continue;  // "(Declarations)" has no status
         RoutineStatusRow row = JudgeRoutine(*module, names[static_cast<size_t>(i)], withRoutines);
-        counts.Add(row.status);
+        counts.Add(row);
         if (withRoutines) counts.routines.push_back(std::move(row));
     }
     return counts;

@@ -27,6 +27,10 @@ struct RoutineStatusRow {
     std::string routineType;  // "Property" for accessors, else "Sub", "Function" or ""
     StatusPair status;        // as shown: a routine needing no handler has its top replaced
     bool required = true;     // whether the routine needs the standard handler
+    // A terminate routine that holds the terminate blocks insertion gives it:
+    // it counts Some (its On Error line is not the standard one) though
+    // nothing is missing.
+    bool standardTerminate = false;
 };
 
 struct ModuleCounts {
@@ -34,13 +38,19 @@ struct ModuleCounts {
     int some = 0;
     int error = 0;
     int none = 0;
+    // Of the Some routines, the terminate routines with the terminate blocks.
+    int standardTerminate = 0;
     // Every routine in the host's order, without "(Declarations)"; filled only
     // when asked for.
     std::vector<RoutineStatusRow> routines;
 
     bool AllGood() const { return some == 0 && error == 0 && none == 0; }
+    // Every routine carries the standard handler: Good, or a terminate routine
+    // with the terminate blocks.
+    bool AllStandard() const { return some == standardTerminate && error == 0 && none == 0; }
     // Counts one more routine.
     void Add(const StatusPair& status);
+    void Add(const RoutineStatusRow& row);
 };
 
 // The "Type" column's word of a routine kind.

@@ -30,6 +30,11 @@ inline constexpr std::string_view kTerminateTopBlock =
     "\tOn Error Resume Next";
 inline constexpr std::string_view kTerminateExitBlock = "ErrorRestore";
 
+// True when a routine's code without comments (as RemoveComments gives it)
+// begins with the terminate top block and ends with the terminate exit block,
+// as insertion leaves a terminate routine.
+bool HoldsTerminateHandler(std::string_view codeText);
+
 // What the builders ask about one routine, each fact worked out once on first
 // use, so that building both blocks in both modes reads the routine's text
 // only as often as needed.

@@ -229,6 +229,30 @@ TEST_F(CheckCommand, DeclarationWithoutParenthesesIsJudged) {
     EXPECT_NE(r.out.find("  frmMain         1     0      0     0\n"), std::string::npos) << r.out;
 }
 
+TEST_F(CheckCommand, ProjectPassesAfterAddEvenWithATerminateRoutine) {
+    // A terminate routine gets its own blocks (counted Some), which a CI gate
+    // must accept as the standard handler; a hand-written On Error Resume Next
+    // in a terminate routine still fails.
+    shop.Write("CAccount.cls",
+               Crlf({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True", "END",
+                     "Attribute VB_Name = \"CAccount\"", "Attribute VB_Exposed = False",
+                     "Option Explicit", "", "Private Sub Class_Terminate()",
+                     "    Debug.Print \"bye\"", "End Sub", "", "Public Sub Deposit()",
+                     "    Debug.Print \"in\"", "End Sub"}));
+    ASSERT_EQ(RunCliIn(shop.Path(), {"add", "Shop.vbp"}).code, 0);
+    CliResult r = RunCliIn(shop.Path(), {"check", "Shop.vbp"});
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("Of the Some: 1 terminate routine with the standard terminate handler"),
+              std::string::npos)
+        << r.out;
+    shop.Write("CAccount.cls",
+               Crlf({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True", "END",
+                     "Attribute VB_Name = \"CAccount\"", "Option Explicit", "",
+                     "Private Sub Class_Terminate()", "    On Error Resume Next", "End Sub"}));
+    r = RunCliIn(shop.Path(), {"check", "Shop.vbp"});
+    EXPECT_EQ(r.code, 1) << r.out;
+}
+
 TEST_F(CheckCommand, HelpNamesTheOptions) {
     const CliResult r = RunCli({"check", "--help"});
     EXPECT_EQ(r.code, 0);

@@ -1,7 +1,8 @@
 // qvaddin check <target>: the error-handling status of every module (how many
 // routines count Good, Some, Error and None) and, on request, of every
-// routine. The exit code is 0 only when every routine judged counts Good, so
-// that a CI job can gate on it.
+// routine. The exit code is 0 only when every routine judged carries the
+// standard handler (counts Good, or is a terminate routine with the terminate
+// blocks that insertion gives it), so that a CI job can gate on it.
 
 #include <QJsonArray>
 #include <algorithm>
@@ -190,12 +191,12 @@ public:
         if (json) {
             WriteJson(context.out, QJsonObject{{"projects", projectsJson},
                                                {"totals", CountsJson(totals)},
-                                               {"allGood", totals.AllGood() && !failed}});
+                                               {"allGood", totals.AllStandard() && !failed}});
         } else {
             PrintTotals(context, totals);
         }
         if (failed) return kExitBadInput;
-        return totals.AllGood() ? kExitOk : kExitFindings;
+        return totals.AllStandard() ? kExitOk : kExitFindings;
     }
 
 private:
@@ -234,7 +235,7 @@ private:
                 const analysis::RoutineEntry entry{selection.routine, selection.routineKind};
                 analysis::RoutineStatusRow row =
                     analysis::JudgeRoutine(*component.Code(), entry, true);
-                r.counts.Add(row.status);
+                r.counts.Add(row);
                 r.counts.routines.push_back(std::move(row));
             }
             r.evaluated = true;
@@ -253,6 +254,7 @@ private:
         totals.some += r.counts.some;
         totals.error += r.counts.error;
         totals.none += r.counts.none;
+        totals.standardTerminate += r.counts.standardTerminate;
     }
 
     static QJsonObject CountsJson(const analysis::ModuleCounts& c) {
@@ -322,6 +324,11 @@ private:
         context.out << routines << (routines == 1 ? " routine" : " routines") << " judged: Good "
                     << c.good << ", Some " << c.some << ", Error " << c.error << ", None "
                     << c.none << '\n';
+        if (c.standardTerminate > 0) {
+            context.out << "Of the Some: " << c.standardTerminate
+                        << " terminate " << (c.standardTerminate == 1 ? "routine" : "routines")
+                        << " with the standard terminate handler, which pass\n";
+        }
     }
 };
 
