@@ -21,8 +21,9 @@ namespace {
 // The refusal is shown as an information box, system modal, without a title.
 constexpr int kRefusalButtons = mb::kInformation | mb::kSystemModal;
 
-}  // namespace
-
+// The block as a routine body lays it out: one level in, each line through
+// the indentation engine (the received-line tidy of the host then turns the
+// tabs into spaces and puts labels in column 1).
 std::string IndentBlock(const std::string& block) try {
     // The block's last line is followed by an empty element, which the
     // engine takes for the closing line of the body and which is dropped.
@@ -31,6 +32,8 @@ std::string IndentBlock(const std::string& block) try {
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return text::JoinLines(lines);
 } QV_PASS_UP("AddIn", "IndentBlock")
+
+}  // namespace
 
 bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message) try {
     message.clear();

@@ -21,9 +21,4 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
 // declarations section, or outside every routine, does nothing.
 void AddErrorHandling(host::CodeModule& module);
 
-// The block as a routine body lays it out: one level in, each line through
-// the indentation engine (the received-line tidy of the host then turns the
-// tabs into spaces and puts labels in column 1).
-std::string IndentBlock(const std::string& block);
-
 }  // namespace qv::errorhandling

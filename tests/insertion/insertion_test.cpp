@@ -41,16 +41,6 @@ TEST_F(Insertion, TopBlockGoesBelowTheCommentBlock) {
                   "Error_Routine:", "    Debug.Assert False", kRaiseGo, "End Sub"}));
 }
 
-TEST_F(Insertion, EmptyRoutine) {
-    fx.Add("modA", host::vbext_ct_StdModule, Vb({"Sub Go()", "End Sub"}));
-    Insert("modA", "Go");
-    EXPECT_EQ(
-        fx.Text("modA"),
-        Vb({"Sub Go()", "    On Error GoTo Error_Routine", "", "", "Exit_Routine:", "    Exit Sub",
-            "Error_Routine:", "    Debug.Assert False", kRaiseGo, "End Sub"}));
-    EXPECT_EQ(StatusOf("modA", "Go"), "OK / OK");
-}
-
 TEST_F(Insertion, Refusals) {
     fx.Add("modA", host::vbext_ct_StdModule,
            Vb({"Sub ErrorSave()", "End Sub", "Sub Handled()", "on error goto ERROR_ROUTINE",
@@ -64,14 +54,6 @@ TEST_F(Insertion, Refusals) {
               "Some Error handling may exist in this procedure: remove it first.");
     EXPECT_EQ(fx.Text("modA"), before) << "a refused routine is not touched";
     EXPECT_EQ(Insert("modA", "Commented"), "") << "statements in comments do not count";
-}
-
-TEST_F(Insertion, ClassInitializeOfACreatableClassNeedsNoHandler) {
-    auto& c = fx.Add("CThing", host::vbext_ct_ClassModule,
-                     Vb({"Private Sub Class_Initialize()", "End Sub"}));
-    c.Props().Set("Instancing", "5");
-    EXPECT_EQ(Insert("CThing", "Class_Initialize"),
-              "Standard Error Handling should not be added to Class_Initialize.");
 }
 
 TEST_F(Insertion, TerminateRoutineGetsTheTerminateBlocks) {
@@ -149,12 +131,6 @@ TEST_F(Insertion, MarkedTopBlockIsLaidOutAsCode) {
                   "        Trace \"Go\"", "    End If", "    On Error GoTo Error_Routine",
                   "    Dim started As Date", "    " + std::string(analysis::kClosingMarker), ""}));
     EXPECT_EQ(StatusOf("modA", "Go"), "OK / OK");
-}
-
-TEST_F(Insertion, BlockIndentation) {
-    EXPECT_EQ(IndentBlock("Exit_Routine:\r\nIf a Then\r\nb\r\nEnd If"),
-              Vb({"\tExit_Routine: ", "\tIf a Then ", "\t\tb ", "\tEnd If "}))
-        << "one level in; the host puts the label back in column 1";
 }
 
 class AtCursor : public HandlerTest {

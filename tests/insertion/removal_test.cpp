@@ -66,15 +66,6 @@ TEST_F(Removal, ExitBlockGoesWithoutATopBlock) {
     EXPECT_EQ(fx.Module("modA").Lines(1, 3), Vb({"Sub Go()", "    DoWork", "End Sub"}));
 }
 
-TEST_F(Removal, MarkedBlockGoesFromMarkerToMarker) {
-    fx.Add("modA", host::vbext_ct_StdModule,
-           Vb({"Sub Go()", "    " + std::string(analysis::kOpeningMarker), "    Trace \"Go\"",
-               "    On Error GoTo Error_Routine", "    Dim started As Date",
-               "    " + std::string(analysis::kClosingMarker), "", "    DoWork", "End Sub"}));
-    Remove("modA", "Go");
-    EXPECT_EQ(fx.Text("modA"), Vb({"Sub Go()", "    DoWork", "End Sub"}));
-}
-
 TEST_F(Removal, OpeningMarkerWithNothingToEndTheBlockDeletesNothing) {
     const Lines lines = {"Sub Go()", "    " + std::string(analysis::kOpeningMarker),
                          "    Trace \"Go\"", "    DoWork", "End Sub"};

@@ -87,17 +87,6 @@ TEST_F(NumberCommands, OldNumbersGoFirst) {
     EXPECT_EQ(fx.Text("modA"), Vb({"Sub Go()", "10  x = 1", "20  y = 2", "30  z = 3", "End Sub"}));
 }
 
-TEST_F(NumberCommands, HandlerLinesStayUnnumbered) {
-    fx.Add("modA", host::vbext_ct_StdModule,
-           Vb({"Function Go() As Long", "    On Error GoTo Error_Routine", "", "    Go = 1", "",
-               "Exit_Routine:", "    Exit Function", "Error_Routine:", "    Resume Exit_Routine",
-               "End Function"}));
-    Number("modA", "Go");
-    EXPECT_EQ(fx.Text("modA"), Vb({"Function Go() As Long", "    On Error GoTo Error_Routine", "",
-                                   "1   Go = 1", "", "Exit_Routine:", "    Exit Function",
-                                   "Error_Routine:", "    Resume Exit_Routine", "End Function"}));
-}
-
 TEST_F(NumberCommands, EmptyBodyGetsNoNumbersButItsHeadIsTidied) {
     fx.Add("modA", host::vbext_ct_StdModule,
            Vb({"Sub Z()", "End Sub", "", "", "   ' About A.", "Sub A()", "End Sub"}));

@@ -165,17 +165,6 @@ TEST_F(ModuleCommands, ProjectRunPassesOverReadOnlyRelatedAndCodelessComponents)
     EXPECT_EQ(calls.back(), "unload");
 }
 
-TEST_F(ModuleCommands, TitlesOfEveryCommand) {
-    EXPECT_EQ(ModuleTitle(ModuleCommand::Add), "Adding Module Error Handling to ");
-    EXPECT_EQ(ModuleTitle(ModuleCommand::Line), "Adding Module Line Numbers to ");
-    EXPECT_EQ(ModuleTitle(ModuleCommand::Tidy), "Tidying Module ");
-    EXPECT_EQ(ProjectTitle(ModuleCommand::Add), "Adding Project Error Handling to ");
-    EXPECT_EQ(ProjectTitle(ModuleCommand::Line), "Adding Project Line Numbers to ");
-    EXPECT_EQ(ProjectTitle(ModuleCommand::Tidy), "Tidying Project ");
-    EXPECT_EQ(ParseModuleCommand("line"), ModuleCommand::Line);
-    EXPECT_EQ(ParseModuleCommand("comment"), std::nullopt);
-}
-
 // Puts a module back from a copy of its text when its run fails.
 class RestoringGuard : public ModuleGuard {
 public:
