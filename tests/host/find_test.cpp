@@ -47,6 +47,7 @@ TEST_F(FindInModule, PatternsAndTheEndOfTheRange) {
     EXPECT_FALSE(FindIn(*m, "End Sub", {1, 1, 2, 1}));
     EXPECT_EQ(FindIn(*m, "End Sub", {1, 1, 3, 8}), (Hit{3, 1, 3, 8}));
     EXPECT_FALSE(FindIn(*m, "", {1, 1, -1, -1}));
+    EXPECT_EQ(FindIn(*m, "End Sub", {1, 1, 9, 1}), (Hit{3, 1, 3, 8})) << "an end past the module";
 }
 
 }  // namespace

@@ -295,7 +295,9 @@ bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& star
         const size_t from = l == firstLine ? static_cast<size_t>(std::max(startColumn, 1L) - 1) : 0;
         if (from > line.size()) continue;
         size_t limit = line.size();
-        if (l == lastLine && endLine >= 0 && endColumn >= 0) {
+        // The end column bounds only the end line itself, not a last line
+        // that merely stands in for an end past the module's end.
+        if (l == endLine && endColumn >= 0) {
             limit = std::min(limit, static_cast<size_t>(std::max(endColumn - 1, 0L)));
         }
         size_t begin = 0, end = 0;
