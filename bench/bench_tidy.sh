@@ -13,31 +13,7 @@
 # folder is a temporary one, so the user's own settings play no part.
 set -euo pipefail
 
-build=${1:-build}
-qvaddin=$build/src/app/cli/qvaddin
-gen=$build/bench/qvaddin-bench-gen
-for tool in "$qvaddin" "$gen"; do
-    if [[ ! -x $tool ]]; then
-        echo "bench_tidy: $tool is missing; build the targets qvaddin and qvaddin-bench-gen" >&2
-        exit 2
-    fi
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME"
-
-# Runs the command and prints "wall (cpu)" in seconds.
-timed() {
-    local TIMEFORMAT='%R %U %S'
-    local times
-    times=$( { time "$@" > /dev/null 2> "$work/stderr"; } 2>&1 ) || {
-        cat "$work/stderr" >&2
-        exit 1
-    }
-    awk -v t="$times" 'BEGIN { split(t, v, " "); printf "%8.2f (%5.2f)", v[1], v[2] + v[3] }'
-}
+source "$(dirname "$0")/bench_common.sh" "${1:-build}" bench_tidy
 
 printf '%10s  %16s  %16s  %16s\n' lines "dry-run" tidy again
 for lines in 250000 500000 1000000; do

@@ -100,8 +100,50 @@ private:
     std::string clipboard_;
 };
 
+// Services that pass every call on to other services; a caller overrides
+// only the calls it handles itself.
+class ForwardingServices : public Services {
+public:
+    explicit ForwardingServices(Services& inner) : inner_(inner) {}
+    int MessageBox(std::string_view prompt, int buttons, std::string_view title,
+                   bool atCursor) override {
+        return inner_.MessageBox(prompt, buttons, title, atCursor);
+    }
+    void DoStatus(int v1, int v2, int m1, int m2) override { inner_.DoStatus(v1, v2, m1, m2); }
+    void DoEvents() override { inner_.DoEvents(); }
+    StatusWindow& GetStatusWindow() override { return inner_.GetStatusWindow(); }
+    void SetClipboardText(std::string_view text) override { inner_.SetClipboardText(text); }
+    void LogError(std::string_view report) override { inner_.LogError(report); }
+    void Beep() override { inner_.Beep(); }
+    void ShellOpen(std::string_view document) override { inner_.ShellOpen(document); }
+    std::string UserName() override { return inner_.UserName(); }
+    std::string FormatGeneralDate(std::time_t when, bool withTime) override {
+        return inner_.FormatGeneralDate(when, withTime);
+    }
+    bool FileIsReadOnly(std::string_view path) override { return inner_.FileIsReadOnly(path); }
+
+protected:
+    Services& Inner() { return inner_; }
+
+private:
+    Services& inner_;
+};
+
 Services& GetServices();
 // Installs the services of a program or test; nullptr restores the headless ones.
 void SetServices(Services* services);
+
+// Installs services for the length of a scope and puts the previous ones back
+// however the scope ends.
+class ScopedServices {
+public:
+    explicit ScopedServices(Services& during) : previous_(GetServices()) { SetServices(&during); }
+    ~ScopedServices() { SetServices(&previous_); }
+    ScopedServices(const ScopedServices&) = delete;
+    ScopedServices& operator=(const ScopedServices&) = delete;
+
+private:
+    Services& previous_;
+};
 
 }  // namespace qv

@@ -74,6 +74,16 @@ std::string_view StandardDescription(long number);
 // Converts the exception being handled into a VbError without adding a location.
 VbError CurrentAsVbError();
 
+// Runs a step whose failure must not stop the steps after it; its error is
+// dropped.
+template <class Step>
+void IgnoringErrors(Step&& step) noexcept {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
 }  // namespace qv
 
 #define QV_PASS_UP(module, routine) \

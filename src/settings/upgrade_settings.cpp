@@ -1,6 +1,7 @@
 #include "settings/upgrade_settings.h"
 
 #include "platform/text.h"
+#include "platform/vb_error.h"
 #include "platform/vb_strings.h"
 #include "settings/built_in_templates.h"
 #include "settings/reg_settings.h"
@@ -11,15 +12,6 @@
 namespace qv::settings {
 
 namespace {
-
-// A failing step is skipped and the next one runs.
-template <class Step>
-void IgnoringErrors(Step&& step) noexcept {
-    try {
-        step();
-    } catch (...) {
-    }
-}
 
 // The run time's own settings area, where the older version kept its marker.
 CRegSettings OlderStore() {

@@ -10,14 +10,6 @@ namespace qv::shell {
 
 namespace {
 
-template <class Step>
-void IgnoringErrors(Step&& step) noexcept {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 void NameSystemStore() {
     settings::CRegSettings& store = settings::SystemStore();
     store.SetCompany(settings::kSystemCompany);

@@ -30,34 +30,19 @@ using host::memory::MemoryComponent;
 // The services of the program, except that message boxes are kept instead
 // of shown: the code window's commands tell their refusals that way, and
 // the command line reports them with the routine.
-class MessageCapture : public Services {
+class MessageCapture : public ForwardingServices {
 public:
-    MessageCapture() : inner_(GetServices()) { SetServices(this); }
-    ~MessageCapture() override { SetServices(&inner_); }
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
+    MessageCapture() : ForwardingServices(GetServices()), scope_(*this) {}
 
     int MessageBox(std::string_view prompt, int, std::string_view, bool) override {
         messages.emplace_back(prompt);
         return mb::kAnswerOk;
     }
-    void DoStatus(int v1, int v2, int m1, int m2) override { inner_.DoStatus(v1, v2, m1, m2); }
-    void DoEvents() override { inner_.DoEvents(); }
-    StatusWindow& GetStatusWindow() override { return inner_.GetStatusWindow(); }
-    void SetClipboardText(std::string_view text) override { inner_.SetClipboardText(text); }
-    void LogError(std::string_view report) override { inner_.LogError(report); }
-    void Beep() override { inner_.Beep(); }
-    void ShellOpen(std::string_view document) override { inner_.ShellOpen(document); }
-    std::string UserName() override { return inner_.UserName(); }
-    std::string FormatGeneralDate(std::time_t when, bool withTime) override {
-        return inner_.FormatGeneralDate(when, withTime);
-    }
-    bool FileIsReadOnly(std::string_view path) override { return inner_.FileIsReadOnly(path); }
 
     std::vector<std::string> messages;
 
 private:
-    Services& inner_;
+    ScopedServices scope_;
 };
 
 // Keeps a copy of each module before its run, and puts it back exactly
