@@ -1,7 +1,6 @@
 #include "tidy/module_lines.h"
 
-#include "host/memory/received_line_tidy.h"
-#include "host/memory/vb_syntax.h"
+#include "host/received_line.h"
 #include "linenumbers/ide_tab_width.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -38,10 +37,10 @@ std::vector<std::string> AsStored(const std::vector<std::string>& lines,
                                   std::string_view previous, int tabWidth) {
     std::vector<std::string> stored;
     stored.reserve(lines.size());
-    bool continuation = host::memory::IsContinued(previous);
+    bool continuation = host::IsContinuedLine(previous);
     for (const std::string& line : lines) {
-        stored.push_back(host::memory::TidyReceivedLine(line, tabWidth, continuation));
-        continuation = host::memory::IsContinued(stored.back());
+        stored.push_back(host::TidyReceivedLine(line, tabWidth, continuation));
+        continuation = host::IsContinuedLine(stored.back());
     }
     return stored;
 }

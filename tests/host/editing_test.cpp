@@ -5,14 +5,13 @@
 
 #include <random>
 
-#include "host/memory/received_line_tidy.h"
+#include "host/received_line.h"
 #include "platform/vb_error.h"
 #include "support/vb_fixture.h"
 
 namespace qv::host {
 namespace {
 
-using memory::TidyReceivedLine;
 using test::Vb;
 
 TEST(ReceivedLineTidy, TabsBecomeSpacesToTheNextStopOutsideStringsAndComments) {

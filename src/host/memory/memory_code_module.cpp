@@ -9,8 +9,8 @@
 
 #include "host/memory/memory_host.h"
 #include "host/memory/memory_vbe.h"
-#include "host/memory/received_line_tidy.h"
 #include "host/memory/vb_syntax.h"
+#include "host/received_line.h"
 #include "platform/like.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"

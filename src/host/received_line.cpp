@@ -1,11 +1,15 @@
-#include "host/memory/received_line_tidy.h"
+#include "host/received_line.h"
 
 #include <array>
 
 #include "host/memory/vb_syntax.h"
 #include "platform/text.h"
 
-namespace qv::host::memory {
+namespace qv::host {
+
+using memory::IsCommentStart;
+using memory::IsIdentifierChar;
+using memory::SkipBlanks;
 
 namespace {
 
@@ -80,4 +84,6 @@ std::string TidyReceivedLine(std::string_view line, int tabWidth, bool isContinu
     return out;
 }
 
-}  // namespace qv::host::memory
+bool IsContinuedLine(std::string_view line) { return memory::IsContinued(line); }
+
+}  // namespace qv::host

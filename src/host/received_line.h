@@ -1,4 +1,8 @@
 #pragma once
+// What InsertLines stores: the IDE tidies every code line it is given, and a
+// code host does the same. Engines that want to write only the lines that
+// change use this to foresee the stored form.
+//
 // The IDE tidies every code line it is given: tab characters outside string
 // literals and comments become spaces up to the next tab stop, a line label
 // (a name that is not a keyword, followed by ":", or a line number) that
@@ -9,8 +13,12 @@
 #include <string>
 #include <string_view>
 
-namespace qv::host::memory {
+namespace qv::host {
 
 std::string TidyReceivedLine(std::string_view line, int tabWidth, bool isContinuation);
 
-}  // namespace qv::host::memory
+// The line continues on the next one: it ends with a blank and "_" (trailing
+// blanks ignored).
+bool IsContinuedLine(std::string_view line);
+
+}  // namespace qv::host
