@@ -126,7 +126,7 @@ class CheckCommand : public Command {
 public:
     QString Name() const override { return "check"; }
     QString Summary() const override {
-        return "Judge the error handling of every routine; exit 1 unless all are Good.";
+        return "Judge the error handling of every routine; exit 1 unless every one has the standard handler.";
     }
     void AddOptions(QCommandLineParser& parser) const override {
         AddTargetOptions(parser);
