@@ -7,6 +7,7 @@
 #include "host/files/file_error.h"
 #include "host/files/project_loader.h"
 #include "host/files/workspace_saver.h"
+#include "linenumbers/ide_tab_width.h"
 #include "platform/text.h"
 
 namespace qv::cli {
@@ -215,6 +216,18 @@ void AddTargetOptions(QCommandLineParser& parser) {
                                  "<target>...");
 }
 
+namespace {
+// The host lays out the tabs of the lines it receives with the IDE's tab
+// width, as the IDE does; a stored width that is not a number leaves the
+// host's default.
+void UseIdeTabWidth(LoadedTarget& target) {
+    try {
+        target.Vbe().SetTabWidth(linenumbers::UsableTabWidth(linenumbers::IdeTabWidth()));
+    } catch (...) {
+    }
+}
+}  // namespace
+
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context) {
     return LoadTarget(context, context.arguments);
 }
@@ -235,6 +248,7 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     for (const std::string& warning : target->Files().Warnings()) {
         context.err << "qvaddin: warning: " << warning << '\n';
     }
+    UseIdeTabWidth(*target);
     return target;
 }
 

@@ -13,7 +13,6 @@
 #include "app/cli/vb_text.h"
 #include "host/memory/memory_host.h"
 #include "host/memory/vb_syntax.h"
-#include "linenumbers/ide_tab_width.h"
 #include "platform/services.h"
 #include "platform/text.h"
 #include "settings/settings_operations.h"
@@ -83,15 +82,6 @@ private:
     std::vector<std::string_view> lines_;
     std::map<std::string, std::vector<host::memory::HiddenAttribute>> attributes_;
 };
-
-// The host lays out received tabs with the IDE's tab width, as the IDE does.
-void UseIdeTabWidth(LoadedTarget& target) {
-    try {
-        target.Vbe().SetTabWidth(linenumbers::UsableTabWidth(linenumbers::IdeTabWidth()));
-    } catch (...) {
-        // A stored width that is not a number: the host keeps its default.
-    }
-}
 
 void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
     if (component.Code() == nullptr) {
@@ -291,7 +281,6 @@ int CodeChangeCommand::Run(CommandContext& context) {
     const Selection selection = SelectTarget(context, *target);
     Prepare(context);
     tidy::ReadInTidy();
-    UseIdeTabWidth(*target);
     if (selection.component != nullptr) RefuseTarget(*target, *selection.component);
 
     shell::RunOutcome outcome;
