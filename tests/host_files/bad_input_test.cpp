@@ -110,5 +110,23 @@ TEST(BadInput, UnclosedHeaderBlocks) {
     ExpectLoadError(folder, "c.cls", {"c.cls", 2, "no closing END line"});
 }
 
+TEST(BadInput, FirstBrokenModuleInProjectOrderIsReported) {
+    // The modules of a large project are read side by side; the error that
+    // reaches the user is still the first one in the project's order.
+    TempFolder folder;
+    std::vector<std::string> project = {"Type=Exe"};
+    for (int i = 0; i < 60; ++i) {
+        const std::string name = "M" + std::to_string(i);
+        const bool broken = i == 23 || i == 41;
+        folder.Write(name + ".bas", broken ? std::string("x = 1\r\n")
+                                           : Joined({"Attribute VB_Name = \"" + name + "\"",
+                                                     "Sub S" + std::to_string(i) + "()",
+                                                     "End Sub"}));
+        project.push_back("Module=" + name + "; " + name + ".bas");
+    }
+    folder.Write("P.vbp", Joined(project));
+    ExpectLoadError(folder, "P.vbp", {"M23.bas", 1, "VB_Name"});
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -214,10 +214,14 @@ int TypeOfExtension(const std::string& path) {
 
 MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                 const std::string& path, int type) {
+    return LoadModuleFile(workspace, project, path, type, ReadModuleFile(path));
+}
+
+MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
+                                const std::string& path, int type, ReadModule read) {
+    if (read.error) std::rethrow_exception(read.error);
     if (type == 0) type = TypeOfExtension(path);
-    long long modified = 0, size = 0;
-    FileStamp(path, modified, size);  // before reading: a change while we read shows later
-    ParsedModule parsed = ParseModuleFile(path, ReadWholeFile(path));
+    ParsedModule& parsed = *read.parsed;
     MemoryComponent& component =
         project.AddComponent(parsed.header.vbName, RefinedType(type, parsed.header));
     component.AddFile(path);
@@ -231,8 +235,8 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
     file->headerEndsWithBreak = parsed.headerEndsWithBreak;
     file->ending = parsed.ending;
     file->finalBreak = parsed.finalBreak;
-    file->modifiedNanoseconds = modified;
-    file->size = size;
+    file->modifiedNanoseconds = read.modifiedNanoseconds;
+    file->size = read.size;
 
     MemoryCodeModule& code = *component.Code();
     if (parsed.hidden.empty())

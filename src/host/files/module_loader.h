@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "host/files/module_reading.h"
 #include "host/files/workspace.h"
 
 namespace qv::host::files {
@@ -16,6 +17,9 @@ namespace qv::host::files {
 // whole: the project may then hold part of it).
 memory::MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                         const std::string& path, int type);
+// The same for a file already read (ReadModuleFiles); rethrows its error.
+memory::MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
+                                        const std::string& path, int type, ReadModule read);
 
 // A resource file or related document: a component without code.
 memory::MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,

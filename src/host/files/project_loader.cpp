@@ -48,6 +48,12 @@ void WarnSameName(Workspace& workspace, memory::MemoryProject& project) {
     }
 }
 
+// Resource files and related documents are components without code.
+bool HoldsNoCode(const ProjectEntry& entry) {
+    return entry.componentType == vbext_ct_ResFile ||
+           entry.componentType == vbext_ct_RelatedDocument;
+}
+
 }  // namespace
 
 memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& path) {
@@ -58,19 +64,28 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     project.SetFileName(path);
     WarnSameName(workspace, project);
     const std::string folder = FolderOf(path);
+    std::vector<std::optional<std::string>> found;
+    std::vector<std::string> modules;
     for (const ProjectEntry& entry : text.entries) {
-        const auto found = ResolveVbPath(folder, entry.path);
-        if (!found) {
+        found.push_back(ResolveVbPath(folder, entry.path));
+        if (found.back() && !HoldsNoCode(entry)) modules.push_back(*found.back());
+    }
+    // The module files are read side by side, then added in the project's order.
+    std::vector<ReadModule> read = ReadModuleFiles(modules);
+    size_t next = 0;
+    for (size_t i = 0; i < text.entries.size(); ++i) {
+        const ProjectEntry& entry = text.entries[i];
+        if (!found[i]) {
             workspace.Warn(Located(path, entry.line) + ": " + entry.key + " file \"" + entry.path +
                            "\" is not there; the project is loaded without it (restore the "
                            "file or remove the line)");
             continue;
         }
-        if (entry.componentType == vbext_ct_ResFile ||
-            entry.componentType == vbext_ct_RelatedDocument) {
-            AddFileComponent(workspace, project, *found, entry.componentType);
+        if (HoldsNoCode(entry)) {
+            AddFileComponent(workspace, project, *found[i], entry.componentType);
         } else {
-            LoadModuleFile(workspace, project, *found, entry.componentType);
+            LoadModuleFile(workspace, project, *found[i], entry.componentType,
+                           std::move(read[next++]));
         }
     }
     return project;

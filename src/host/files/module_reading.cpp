@@ -1,0 +1,40 @@
+#include "host/files/module_reading.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "host/files/file_io.h"
+
+namespace qv::host::files {
+
+namespace {
+// Fewer files than this are not worth a thread.
+constexpr size_t kFilesPerThread = 16;
+}  // namespace
+
+ReadModule ReadModuleFile(const std::string& path) {
+    ReadModule read;
+    try {
+        FileStamp(path, read.modifiedNanoseconds, read.size);
+        read.parsed = ParseModuleFile(path, ReadWholeFile(path));
+    } catch (...) {
+        read.error = std::current_exception();
+    }
+    return read;
+}
+
+std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths) {
+    std::vector<ReadModule> results(paths.size());
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t threads = std::min(cores, std::max<size_t>(1, paths.size() / kFilesPerThread));
+    auto work = [&](size_t first) {
+        for (size_t i = first; i < paths.size(); i += threads) results[i] = ReadModuleFile(paths[i]);
+    };
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work, t);
+    work(0);
+    for (std::thread& helper : helpers) helper.join();
+    return results;
+}
+
+}  // namespace qv::host::files
