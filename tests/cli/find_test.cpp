@@ -98,6 +98,19 @@ TEST(FindCommand, JsonGivesEveryNodeWithKeyTextImageAndTag) {
                                 {"image", "Code"}, {"tag", "Code"}}));
 }
 
+TEST(FindCommand, SearchesAModuleWhoseProcedureLacksItsEndLine) {
+    // Other commands refuse such a module; a search only reads its text.
+    TempFolder folder;
+    folder.Write("P.vbp", "Type=Exe\r\nModule=modA; modA.bas\r\n");
+    folder.Write("modA.bas",
+                 "Attribute VB_Name = \"modA\"\r\nSub Open()\r\n  needle = 1\r\n");
+    const CliResult list = RunCliIn(folder.Path(), {"list", "P.vbp"});
+    EXPECT_EQ(list.code, 3) << list.err;
+    const CliResult r = RunCliIn(folder.Path(), {"find", "P.vbp", "needle"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("      Open\n        2:3: needle = 1\n"), std::string::npos) << r.out;
+}
+
 TEST(FindCommand, WrongUsage) {
     const TempFolder group = MakeGroup();
     EXPECT_EQ(RunCliIn(group.Path(), {"find", "All.vbg"}).code, 2) << "no text";

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "app/cli/cli_runner.h"
+#include "app/cli/project_target.h"
 #include "app/cli/terminal_services.h"
 #include "settings/store_problem.h"
 #include "shell/process_start.h"
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     if (const auto problem = qv::settings::StoreProblem(qv::settings::SystemStore())) {
         std::cerr << "qvaddin: warning: " << *problem << '\n';
     }
+    qv::cli::KeepTargetsUntilExit(true);
     const int code = qv::cli::RunCli(QCoreApplication::arguments(), std::cout, std::cerr);
     qv::SetServices(nullptr);
     return code;

@@ -202,7 +202,24 @@ LoadedTarget::LoadedTarget()
     : vbe_(std::make_unique<host::memory::MemoryVbe>()),
       workspace_(std::make_unique<host::files::Workspace>(*vbe_)) {}
 
+namespace {
+bool& KeepUntilExit() {
+    static bool keep = false;
+    return keep;
+}
+}  // namespace
+
+void KeepTargetsUntilExit(bool keep) { KeepUntilExit() = keep; }
+
 LoadedTarget::~LoadedTarget() {
+#if !defined(__SANITIZE_ADDRESS__)
+    if (KeepUntilExit()) {
+        // The process ends next and the system takes the memory back at once.
+        static_cast<void>(workspace_.release());
+        static_cast<void>(vbe_.release());
+        return;
+    }
+#endif
     workspace_.reset();
     vbe_.reset();
 }
@@ -232,11 +249,13 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context) {
     return LoadTarget(context, context.arguments);
 }
 
-std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths) {
+std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths,
+                                         bool checkProcedures) {
     if (paths.isEmpty()) {
         Usage("name a target: a .vbp project, a .vbg project group or module files");
     }
     auto target = std::make_unique<LoadedTarget>();
+    target->Files().SetCheckProcedures(checkProcedures);
     std::vector<std::string> local;
     for (const QString& p : paths) local.push_back(LocalPath(p));
     target->SetPaths(local);

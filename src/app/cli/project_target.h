@@ -43,6 +43,12 @@ class LoadedTarget {
     std::vector<std::string> paths_;
 };
 
+// The command line ends its process once the command is done: a target loaded
+// then need not be taken apart piece by piece (a large project's many small
+// blocks take a noticeable part of a search's time to free). Tests, which run
+// many commands in one process, leave this off.
+void KeepTargetsUntilExit(bool keep);
+
 // --project NAME, --module NAME, --routine NAME[:Get|:Let|:Set], --line N,
 // and the positional target.
 void AddTargetOptions(QCommandLineParser& parser);
@@ -53,8 +59,10 @@ void AddTargetOptions(QCommandLineParser& parser);
 // naming a missing file) go to context.err.
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context);
 // The same for the given paths (a command whose first argument is not a
-// path).
-std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths);
+// path). A command that only reads text may pass checkProcedures false: a
+// module whose procedure lacks its End line is then loaded, not refused.
+std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths,
+                                         bool checkProcedures = true);
 
 struct Selection {
     host::memory::MemoryProject* project = nullptr;      // always set

@@ -145,9 +145,33 @@ void CheckProceduresClosed(const std::string& path, const ParsedModule& parsed,
     }
 }
 
+// The kind of the member's declaration when it is the statement right above
+// the attribute line, as the IDE writes them; -1 otherwise. Needs no reading
+// of the module's procedures.
+int KindDeclaredAbove(const MemoryCodeModule& code, const HiddenLine& line) {
+    const long last = line.follows;
+    if (last < 1 || last > code.CountOfLines()) return -1;
+    long first = last;
+    while (first > 1 && memory::IsContinued(code.Line(first - 1))) --first;
+    if (const auto declaration = memory::ParseProcDeclaration(code.Line(first))) {
+        return text::EqualsIgnoreCase(declaration->name, line.memberName) ? declaration->kind : -1;
+    }
+    std::string statement(code.Line(first));
+    for (long i = first + 1; i <= last; ++i) {
+        statement.resize(statement.find_last_of('_'));  // the continuation mark
+        statement.append(" ").append(code.Line(i));
+    }
+    for (const memory::DeclaredName& declared :
+         memory::ParseDeclarationStatement(statement).names) {
+        if (text::EqualsIgnoreCase(declared.name, line.memberName)) return vbext_pk_Proc;
+    }
+    return -1;
+}
+
 // The procedure kind an attribute line of member belongs to, or -1 when the
 // module declares no such member.
 int AnchorKind(MemoryCodeModule& code, const HiddenLine& line) {
+    if (const int kind = KindDeclaredAbove(code, line); kind >= 0) return kind;
     const std::vector<ProcInfo>& procs = code.Index().Procs();
     // The declaration right above the line.
     auto above = std::upper_bound(procs.begin(), procs.end(), line.follows,
@@ -243,7 +267,7 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         code.LoadLines(parsed.bytes, std::move(parsed.code));
     else
         code.LoadLines(parsed.bytes, parsed.code);  // kept for stray attribute lines
-    CheckProceduresClosed(path, parsed, code);
+    if (workspace.ChecksProcedures()) CheckProceduresClosed(path, parsed, code);
     if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
     SetProperties(component, parsed);
     workspace.Add(std::move(file));

@@ -46,6 +46,12 @@ class Workspace {
     // The file a component was read from; nullptr for one made in memory.
     const ModuleFile* FileOf(const memory::MemoryComponent& component) const;
 
+    // Whether a load refuses a module whose procedure lacks its End line
+    // (on by default). A caller that only reads text may turn it off and
+    // spare the reading of every module's procedures.
+    void SetCheckProcedures(bool check) { checkProcedures_ = check; }
+    bool ChecksProcedures() const { return checkProcedures_; }
+
     // Problems that did not stop the load (a project naming a missing file).
     void Warn(std::string message) { warnings_.push_back(std::move(message)); }
     const std::vector<std::string>& Warnings() const { return warnings_; }
@@ -55,6 +61,7 @@ class Workspace {
     std::vector<std::unique_ptr<ModuleFile>> files_;
     std::map<const memory::MemoryComponent*, ModuleFile*> byComponent_;
     std::vector<std::string> warnings_;
+    bool checkProcedures_ = true;
 };
 
 }  // namespace qv::host::files

@@ -158,6 +158,14 @@ MemoryCodeModule::MemoryCodeModule(MemoryComponent& component)
 
 MemoryCodeModule::~MemoryCodeModule() { Vbe().AllWindows().Forget(*window_); }
 
+const ProcedureIndex& MemoryCodeModule::Index() const {
+    if (!indexCurrent_) {
+        index_.Rebuild(lines_);
+        indexCurrent_ = true;
+    }
+    return index_;
+}
+
 MemoryVbe& MemoryCodeModule::Vbe() const { return component_.Owner().Project().Vbe(); }
 
 VBComponent& MemoryCodeModule::Parent() { return component_; }
@@ -173,7 +181,7 @@ host::CodePane& MemoryCodeModule::CodePane() {
 void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
                                  std::vector<std::string_view> lines) {
     lines_.Assign(std::move(buffer), std::move(lines));
-    index_.Rebuild(lines_);
+    indexCurrent_ = false;
     ++declarationsVersion_;
 }
 
@@ -181,7 +189,7 @@ void MemoryCodeModule::LoadText(std::string_view text) {
     std::vector<std::string> lines;
     if (!text.empty()) lines = SplitAnyBreak(text);
     lines_.Assign(lines);
-    index_.Rebuild(lines_);
+    indexCurrent_ = false;
     ++declarationsVersion_;
 }
 
@@ -207,9 +215,9 @@ void MemoryCodeModule::InsertLines(long line, std::string_view text) {
         l = TidyReceivedLine(l, Vbe().TabWidth(), continuation);
         continuation = IsContinued(l);
     }
-    const long oldDeclarations = index_.DeclarationLines();
+    const long oldDeclarations = indexCurrent_ ? index_.DeclarationLines() : -1;
     lines_.Insert(at - 1, lines);
-    index_.OnInserted(lines_, at, static_cast<long>(lines.size()));
+    if (indexCurrent_) index_.OnInserted(lines_, at, static_cast<long>(lines.size()));
     AfterEdit(at, oldDeclarations);
 }
 
@@ -218,9 +226,9 @@ void MemoryCodeModule::DeleteLines(long startLine, long count) {
     if (startLine < 1 || count < 0 || startLine + count - 1 > lines_.Count()) {
         Raise(err::kInvalidProcedureCall);
     }
-    const long oldDeclarations = index_.DeclarationLines();
+    const long oldDeclarations = indexCurrent_ ? index_.DeclarationLines() : -1;
     lines_.Erase(startLine - 1, count);
-    index_.OnDeleted(lines_, startLine, count);
+    if (indexCurrent_) index_.OnDeleted(lines_, startLine, count);
     AfterEdit(startLine, oldDeclarations);
 }
 
@@ -228,7 +236,8 @@ void MemoryCodeModule::AfterEdit(long line, long oldDeclarationLines) {
     ++editCount_;
     // The members of the declarations section are read again only when the
     // edit touched that section.
-    if (line <= oldDeclarationLines + 1 || index_.DeclarationLines() != oldDeclarationLines) {
+    if (oldDeclarationLines < 0 || line <= oldDeclarationLines + 1 ||
+        index_.DeclarationLines() != oldDeclarationLines) {
         ++declarationsVersion_;
     }
 }
@@ -238,14 +247,14 @@ const MemberRecord* MemoryCodeModule::DeclaredProcedure(std::string_view procNam
     if (procKind != vbext_pk_Proc) return nullptr;
     const MemberRecord* record = members_.Find(procName);
     if (record == nullptr || record->type != vbext_mt_Method ||
-        record->location > index_.DeclarationLines()) {
+        record->location > Index().DeclarationLines()) {
         return nullptr;
     }
     return record;
 }
 
 long MemoryCodeModule::CheckedProc(std::string_view procName, int procKind) const {
-    const long i = index_.Find(procName, procKind);
+    const long i = Index().Find(procName, procKind);
     if (i < 0) Raise(err::kSubOrFunctionNotDefined);
     return i;
 }
@@ -254,27 +263,27 @@ long MemoryCodeModule::ProcStartLine(std::string_view procName, int procKind) co
     // A Declare statement is a method of the declarations section: the IDE
     // gives its own line, which lies within the section.
     if (const MemberRecord* d = DeclaredProcedure(procName, procKind)) return d->location;
-    return index_.StartLine(static_cast<size_t>(CheckedProc(procName, procKind)));
+    return Index().StartLine(static_cast<size_t>(CheckedProc(procName, procKind)));
 }
 
 long MemoryCodeModule::ProcBodyLine(std::string_view procName, int procKind) const {
     if (const MemberRecord* d = DeclaredProcedure(procName, procKind)) return d->location;
-    return index_.Procs()[static_cast<size_t>(CheckedProc(procName, procKind))].body;
+    return Index().Procs()[static_cast<size_t>(CheckedProc(procName, procKind))].body;
 }
 
 long MemoryCodeModule::ProcCountLines(std::string_view procName, int procKind) const {
     if (DeclaredProcedure(procName, procKind) != nullptr) return 1;
-    return index_.CountLines(static_cast<size_t>(CheckedProc(procName, procKind)),
+    return Index().CountLines(static_cast<size_t>(CheckedProc(procName, procKind)),
                              lines_.Count());
 }
 
 std::string MemoryCodeModule::ProcOfLine(long line, int& procKind) const {
-    const long i = index_.ProcOfLine(line, lines_.Count());
+    const long i = Index().ProcOfLine(line, lines_.Count());
     if (i < 0) {
         procKind = vbext_pk_Proc;
         return {};
     }
-    const ProcInfo& p = index_.Procs()[static_cast<size_t>(i)];
+    const ProcInfo& p = Index().Procs()[static_cast<size_t>(i)];
     procKind = p.kind;
     return p.name;
 }

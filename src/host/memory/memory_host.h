@@ -167,7 +167,7 @@ public:
     VBComponent& Parent() override;
     std::string Name() const override;
     long CountOfLines() const override { return lines_.Count(); }
-    long CountOfDeclarationLines() const override { return index_.DeclarationLines(); }
+    long CountOfDeclarationLines() const override { return Index().DeclarationLines(); }
     std::string Lines(long startLine, long count) const override;
     void InsertLines(long line, std::string_view text) override;
     void DeleteLines(long startLine, long count = 1) override;
@@ -197,7 +197,9 @@ public:
     std::vector<std::string> MembersWithHiddenAttributes() const;
 
     // --- for the member table
-    const ProcedureIndex& Index() const { return index_; }
+    // Read from the lines on first use after a load: a command that only
+    // searches text never pays for it.
+    const ProcedureIndex& Index() const;
     unsigned long DeclarationsVersion() const { return declarationsVersion_; }
     MemoryVbe& Vbe() const;
 
@@ -208,7 +210,8 @@ private:
 
     MemoryComponent& component_;
     LineStore lines_;
-    ProcedureIndex index_;
+    mutable ProcedureIndex index_;
+    mutable bool indexCurrent_ = false;  // index_ reads the lines as they are
     MemoryMembers members_;
     std::unique_ptr<MemoryWindow> window_;
     std::unique_ptr<MemoryCodePane> pane_;

@@ -103,7 +103,10 @@ public:
             !context.parser.isSet("routine")) {
             throw CliError(kExitUsage, "--scope module needs --module NAME (or --routine NAME)");
         }
-        auto target = LoadTarget(context, context.arguments.mid(0, context.arguments.size() - 1));
+        // A search reads text only: a procedure without its End line does
+        // not make its hits wrong, so such a module is searched too.
+        auto target =
+            LoadTarget(context, context.arguments.mid(0, context.arguments.size() - 1), false);
         SelectTarget(context, *target);
         model.Search(target->Vbe(), what);
         if (context.format == OutputFormat::Json) {
