@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "analysis/code_window_cursor.h"
 #include "analysis/error_status.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/messages.h"
@@ -68,10 +69,8 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
 } QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
 void AddErrorHandling(host::CodeModule& module) try {
-    long line = 0, column = 0, endLine = 0, endColumn = 0;
-    module.CodePane().GetSelection(line, column, endLine, endColumn);
-    int procKind = 0;
-    const std::string name = module.ProcOfLine(line, procKind);
+    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
+    const std::string& name = cursor.routine;
     if (analysis::IsReadOnly(module.Parent())) {
         MyMsgBox(4, mb::kOkOnly, false);
         return;
@@ -82,7 +81,7 @@ void AddErrorHandling(host::CodeModule& module) try {
 
     host::Member& member = module.Members().Item(name);
     std::string message;
-    if (!AddRoutineErrorHandling(member, analysis::KindAtLine(module, name, line), message)) {
+    if (!AddRoutineErrorHandling(member, analysis::KindAtLine(module, name, cursor.startLine), message)) {
         GetServices().MessageBox(message, kRefusalButtons, "", true);
     }
 } QV_PASS_UP("AddIn", "AddErrorHandling")

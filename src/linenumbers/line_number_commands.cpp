@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/code_window_cursor.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/messages.h"
 #include "errorhandling/templates.h"
@@ -109,12 +110,8 @@ void AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
 } QV_PASS_UP("AddIn", "AddLineNumbers_Mem")
 
 void AddLineNos(host::CodeModule& module) try {
-    host::CodePane& pane = module.CodePane();
-    long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
-    pane.GetSelection(startLine, startColumn, endLine, endColumn);
-    const long topLine = pane.TopLine();
-    int procKind = 0;
-    const std::string routine = module.ProcOfLine(startLine, procKind);
+    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
+    const std::string& routine = cursor.routine;
 
     if (analysis::IsReadOnly(module.Parent())) {
         errorhandling::MyMsgBox(4, mb::kOkOnly, false);
@@ -125,9 +122,8 @@ void AddLineNos(host::CodeModule& module) try {
     if (routine.empty()) return;
 
     host::Member& member = module.Members().Item(routine);
-    AddLineNumbers_Mem(member, analysis::KindAtLine(module, routine, startLine), false);
-    pane.SetSelection(startLine, startColumn, endLine, endColumn);
-    pane.SetTopLine(topLine);
+    AddLineNumbers_Mem(member, analysis::KindAtLine(module, routine, cursor.startLine), false);
+    analysis::PutCursorBack(module, cursor);
 } QV_PASS_UP("AddIn", "AddLineNos")
 
 bool RemoveLineNumbers_Mem(host::Member& member, int kind) try {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/code_window_cursor.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/messages.h"
 #include "platform/services.h"
@@ -11,12 +12,8 @@
 namespace qv::tidy {
 
 void TidyUpTheRoutine(host::CodeModule& module) try {
-    host::CodePane& pane = module.CodePane();
-    long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
-    pane.GetSelection(startLine, startColumn, endLine, endColumn);
-    const long topLine = pane.TopLine();
-    int procKind = 0;
-    const std::string routine = module.ProcOfLine(startLine, procKind);
+    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
+    const std::string& routine = cursor.routine;
     const std::string moduleName = module.Name();
 
     if (analysis::IsReadOnly(module.Parent())) {
@@ -30,10 +27,9 @@ void TidyUpTheRoutine(host::CodeModule& module) try {
         Tidy_Declarations(module);
     } else {
         host::Member& member = module.Members().Item(routine);
-        Tidy_Routine(member, analysis::KindAtLine(module, routine, startLine), false);
+        Tidy_Routine(member, analysis::KindAtLine(module, routine, cursor.startLine), false);
     }
-    pane.SetSelection(startLine, startColumn, endLine, endColumn);
-    pane.SetTopLine(topLine);
+    analysis::PutCursorBack(module, cursor);
 } QV_PASS_UP("AddIn", "TidyUpTheRoutine")
 
 }  // namespace qv::tidy
