@@ -14,20 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path MakeTempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "qvaddin-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    return pattern;
-}
-
 // Settings of the whole test program live in a folder of their own.
 struct ConfigHome {
-    ConfigHome() : path(MakeTempFolder()) { ::setenv("XDG_CONFIG_HOME", path.c_str(), 1); }
-    ~ConfigHome() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    fs::path path;
+    ConfigHome() { ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1); }
+    TempFolder folder;
 };
 const ConfigHome configHome;
 
