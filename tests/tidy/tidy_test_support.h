@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "analysis/routine_parsing.h"
+#include "settings/config_home_fixture.h"
 #include "settings/settings_record.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
@@ -27,13 +26,10 @@ public:
     }
 };
 
-class TidyTest : public ::testing::Test {
+class TidyTest : public qv::test::ConfigHomeTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qv-tidy-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-        saved_ = settings::Settings();
+        ConfigHomeTest::SetUp();
         auto& s = settings::Settings();
         s.select = 1;
         s.comment = 1;
@@ -43,12 +39,6 @@ protected:
         s.label1 = "Exit_Routine";
         s.label2 = "Error_Routine";
     }
-    void TearDown() override {
-        settings::Settings() = saved_;
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(folder_);
-    }
-
     // The module-wide tidy: the declarations, then every routine with its header.
     void TidyModule(std::string_view name) {
         analysis::RoutineList routines;
@@ -65,10 +55,6 @@ protected:
 
     DatedServices services;
     qv::test::VbFixture fx;
-
-private:
-    std::string folder_;
-    settings::SettingsRecord saved_;
 };
 
 }  // namespace qv::tidy::test
