@@ -7,7 +7,7 @@
 
 #include "config_home_fixture.h"
 #include "platform/vb_error.h"
-#include "settings/hot_key_spec.h"
+#include "settings/hot_key.h"
 #include "settings/string_table.h"
 
 namespace qv::settings {
@@ -57,24 +57,24 @@ TEST_F(StringTableTest, LoadResTrimsSpacesOnlyAndRaisesForAMissingEntry) {
 }
 
 TEST_F(StringTableTest, HotKeyEntries) {
-    const HotKeySpec errorHandling = HotKeyFromTable(0);
+    const HotKey errorHandling = HotKeyFromTable(0);
     EXPECT_EQ(errorHandling.keyCode, 69);
     EXPECT_EQ(errorHandling.modifiers, 6);
     EXPECT_EQ(errorHandling.caption, " (Ctrl+Shift+E)");
     EXPECT_EQ(HotKeyFromTable(5).keys, "Ctrl+Shift+F");
 
-    const HotKeySpec lower = ParseHotKeySpec("e,sac");
+    const HotKey lower = ParseHotKey("e,sac");
     EXPECT_EQ(lower.keyCode, 69);
     EXPECT_EQ(lower.modifiers, 7);
     EXPECT_EQ(lower.keys, "Ctrl+Alt+Shift+E");
 
-    EXPECT_FALSE(ParseHotKeySpec(",SC").Defined());
-    EXPECT_FALSE(ParseHotKeySpec("  ,SC").Defined());
-    EXPECT_FALSE(ParseHotKeySpec("").Defined());
-    EXPECT_EQ(ParseHotKeySpec(",SC").caption, "");
+    EXPECT_FALSE(ParseHotKey(",SC").Defined());
+    EXPECT_FALSE(ParseHotKey("  ,SC").Defined());
+    EXPECT_FALSE(ParseHotKey("").Defined());
+    EXPECT_EQ(ParseHotKey(",SC").caption, "");
 
     for (const std::string_view bare : {"F", "F,"}) {
-        const HotKeySpec spec = ParseHotKeySpec(bare);
+        const HotKey spec = ParseHotKey(bare);
         EXPECT_EQ(spec.keyCode, 70);
         EXPECT_EQ(spec.modifiers, 0);
         EXPECT_EQ(spec.caption, " (F)");

@@ -13,7 +13,7 @@
 #include "app/cli/command.h"
 #include "platform/text.h"
 #include "settings/field_source.h"
-#include "settings/hot_key_spec.h"
+#include "settings/hot_key.h"
 #include "settings/integer_text.h"
 #include "settings/reg_settings.h"
 #include "settings/settings_fields.h"
@@ -226,7 +226,7 @@ private:
         }
         out << "\nHot keys (company defaults, string-table entries 15-20):\n";
         for (int i = 0; i < settings::kHotKeyCount; ++i) {
-            const settings::HotKeySpec spec = settings::HotKeyFromTable(i);
+            const settings::HotKey spec = settings::HotKeyFromTable(i);
             const std::string_view name = settings::HotKeyCommandName(i);
             out << "  " << name << std::string(20 - name.size(), ' ')
                 << (spec.Defined() ? spec.keys : "(none)") << '\n';
@@ -236,7 +236,7 @@ private:
     static QJsonArray HotKeysJson() {
         QJsonArray keys;
         for (int i = 0; i < settings::kHotKeyCount; ++i) {
-            const settings::HotKeySpec spec = settings::HotKeyFromTable(i);
+            const settings::HotKey spec = settings::HotKeyFromTable(i);
             keys.append(QJsonObject{
                 {"command", Q(settings::HotKeyCommandName(i))},
                 {"entry", settings::kFirstHotKeyEntry + i},

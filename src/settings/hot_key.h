@@ -8,7 +8,7 @@
 
 namespace qv::settings {
 
-struct HotKeySpec {
+struct HotKey {
     int keyCode = 0;        // the key's character code; 0 when no hot key
     int modifiers = 0;      // sum of 1 Alt, 2 Ctrl, 4 Shift
     std::string keys;       // "Ctrl+Shift+E"; empty when no hot key
@@ -18,10 +18,10 @@ struct HotKeySpec {
 };
 
 // An entry without a comma has no modifiers.
-HotKeySpec ParseHotKeySpec(std::string_view entry);
+HotKey ParseHotKey(std::string_view entry);
 
 // Hot key index 0-5 from string-table entry 15 + index.
-HotKeySpec HotKeyFromTable(int index);
+HotKey HotKeyFromTable(int index);
 
 // The command each hot key runs, by index 0-5 ("Add Error Handling", ...).
 std::string_view HotKeyCommandName(int index);

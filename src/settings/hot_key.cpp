@@ -1,4 +1,4 @@
-#include "settings/hot_key_spec.h"
+#include "settings/hot_key.h"
 
 #include <array>
 
@@ -8,13 +8,13 @@
 
 namespace qv::settings {
 
-HotKeySpec ParseHotKeySpec(std::string_view entry) {
+HotKey ParseHotKey(std::string_view entry) {
     const std::string upper = text::ToUpper(entry);
     const size_t comma = upper.find(',');
     const std::string_view key = text::Trim(std::string_view(upper).substr(0, comma));
     const std::string_view letters =
         comma == std::string::npos ? std::string_view() : std::string_view(upper).substr(comma + 1);
-    HotKeySpec spec;
+    HotKey spec;
     if (key.empty()) return spec;
     spec.keyCode = static_cast<unsigned char>(key.front());
     const auto add = [&](char letter, int flag, std::string_view name) {
@@ -32,8 +32,8 @@ HotKeySpec ParseHotKeySpec(std::string_view entry) {
     return spec;
 }
 
-HotKeySpec HotKeyFromTable(int index) try {
-    return ParseHotKeySpec(LoadRes(kFirstHotKeyEntry + index));
+HotKey HotKeyFromTable(int index) try {
+    return ParseHotKey(LoadRes(kFirstHotKeyEntry + index));
 } QV_PASS_UP("AddIn", "HotKeyFromTable")
 
 std::string_view HotKeyCommandName(int index) {
