@@ -26,7 +26,7 @@ TEST_F(AddCommandTest, AddThenRemoveGivesTheExampleBack) {
 
     // Every fresh handler reads OK / OK; the terminate routine's own block
     // is other error handling.
-    const QJsonObject check = JsonOf(Run(copy, {"--format", "json", "check", "Example.vbp"}).out);
+    const QJsonObject check = ParseJson(Run(copy, {"--format", "json", "check", "Example.vbp"}).out);
     int judged = 0;
     for (const auto& component : check["projects"][0]["components"].toArray()) {
         for (const auto& routine : component.toObject()["routines"].toArray()) {
@@ -149,7 +149,7 @@ TEST_F(AddCommandTest, DryRunAndJson) {
     EXPECT_NE(dry.err.find("Would change 1 routine in 1 module; 2 refused."), std::string::npos);
 
     const QJsonObject json =
-        JsonOf(Run(shapes, {"--format", "json", "--dry-run", "add", "Shapes.vbp"}).out);
+        ParseJson(Run(shapes, {"--format", "json", "--dry-run", "add", "Shapes.vbp"}).out);
     EXPECT_EQ(Files(shapes), before);
     EXPECT_EQ(json["changed"].toInt(), 7);
     EXPECT_EQ(json["refused"].toInt(), 2);

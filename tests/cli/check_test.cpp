@@ -74,13 +74,6 @@ TempFolder ShopProject() {
     return folder;
 }
 
-QJsonObject ParseJson(const std::string& text) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
-    return doc.object();
-}
-
 void MakeReadOnly(const std::filesystem::path& file) {
     std::filesystem::permissions(file, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::group_read);

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <QJsonDocument>
 #include <QStringList>
 #include <cstdlib>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "app/cli/cli_runner.h"
 
@@ -50,6 +53,13 @@ fs::path ExampleFolder() {
 }
 fs::path FixtureFolder(const std::string& name) {
     return SourceFolder() / "tests" / "cli" / "fixtures" / name;
+}
+
+QJsonObject ParseJson(const std::string& text) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
+    return doc.object();
 }
 
 }  // namespace qv::test

@@ -8,6 +8,7 @@
 // XDG_CONFIG_HOME points at a temporary folder for the whole test program,
 // so no test reads or writes the user's settings.
 
+#include <QJsonObject>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -33,5 +34,8 @@ CliResult RunCliIn(const std::filesystem::path& folder, const std::vector<std::s
 std::filesystem::path SourceFolder();
 std::filesystem::path ExampleFolder();
 std::filesystem::path FixtureFolder(const std::string& name);
+
+// A command's JSON output as an object; a parse error fails the test.
+QJsonObject ParseJson(const std::string& text);
 
 }  // namespace qv::test

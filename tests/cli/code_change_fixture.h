@@ -26,13 +26,6 @@ inline std::string CrlfLines(const std::vector<std::string>& lines) {
     return text;
 }
 
-inline QJsonObject JsonOf(const std::string& text) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
-    return doc.object();
-}
-
 inline void MakeFileReadOnly(const std::filesystem::path& file) {
     std::filesystem::permissions(
         file, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);

@@ -9,13 +9,6 @@
 namespace qv::test {
 namespace {
 
-QJsonObject ParseJson(const std::string& text) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
-    return doc.object();
-}
-
 TEST(ListCommand, TextNamesEveryComponentAndRoutine) {
     const TempFolder copy = CopyOfFolder(FixtureFolder("Sample"));
     const CliResult r = RunCliIn(copy.Path(), {"list", "Sample.vbp"});

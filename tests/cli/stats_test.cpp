@@ -55,13 +55,6 @@ TempFolder MakeGroup() {
     return folder;
 }
 
-QJsonObject ParseJson(const std::string& text) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
-    return doc.object();
-}
-
 TEST(StatsCommand, ModuleTableHasTheTotalFirstAndTheModulesByName) {
     const TempFolder group = MakeGroup();
     const CliResult r = RunCliIn(group.Path(), {"stats", "All.vbg"});
