@@ -17,22 +17,15 @@ using errorhandling::TemplateRoutine;
 
 namespace {
 
-// Trims the blanks around a line of a handler. Tabs count as spaces here:
-// a handler read from a file indented with tabs is as intact as one that the
-// editor indented with spaces.
-std::string_view TrimBlanks(std::string_view s) {
-    const size_t first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
 // Lines begin..end (inclusive) of lines, each trimmed, joined with CR LF;
-// empty when the range is empty.
+// empty when the range is empty. Tabs count as spaces here: a handler read
+// from a file indented with tabs is as intact as one the editor indented
+// with spaces.
 std::string TrimmedRange(const std::vector<std::string>& lines, long begin, long end) {
     std::string out;
     for (long i = begin; i <= end; ++i) {
         if (i > begin) out.append(text::kCrLf);
-        out.append(TrimBlanks(lines[static_cast<size_t>(i)]));
+        out.append(text::TrimBlanks(lines[static_cast<size_t>(i)]));
     }
     return out;
 }

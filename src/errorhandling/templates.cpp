@@ -236,18 +236,13 @@ bool IsTermimate(host::Member& member) try {
 } QV_PASS_UP("ErrorHandling", "IsTermimate")
 
 bool HoldsTerminateHandler(std::string_view codeText) {
-    auto trimmed = [](const std::string& line) {
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos) return std::string();
-        return line.substr(first, line.find_last_not_of(" \t") - first + 1);
-    };
     const std::vector<std::string> code = text::SplitLines(codeText);
     const std::vector<std::string> top = text::SplitLines(kTerminateTopBlock);
     if (code.size() < top.size() + 1) return false;
     for (size_t i = 0; i < top.size(); ++i) {
-        if (trimmed(code[i]) != trimmed(top[i])) return false;
+        if (text::TrimBlanks(code[i]) != text::TrimBlanks(top[i])) return false;
     }
-    return trimmed(code.back()) == kTerminateExitBlock;
+    return text::TrimBlanks(code.back()) == kTerminateExitBlock;
 }
 
 }  // namespace qv::errorhandling

@@ -14,6 +14,8 @@ inline constexpr std::string_view kCrLf = "\r\n";
 std::string_view Trim(std::string_view s);
 std::string_view LTrim(std::string_view s);
 std::string_view RTrim(std::string_view s);
+// Spaces and tabs removed at both ends, where a rule treats tabs as blanks.
+std::string_view TrimBlanks(std::string_view s);
 
 char AsciiLower(char c);
 char AsciiUpper(char c);
