@@ -18,5 +18,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build_dir="$1"; shift
-cmake -S . -B "$build_dir" -G Ninja "$@" >/dev/null
+# A compiler cache, when the machine has one, makes rebuilds after small
+# changes quick; the build does not need it.
+launcher=()
+command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 cmake --build "$build_dir" -j "$(nproc)"
