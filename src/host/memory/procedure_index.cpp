@@ -26,6 +26,19 @@ void ProcedureIndex::Rebuild(const LineStore& lines) {
     InvalidateNames();
 }
 
+void ProcedureIndex::EndOfDeclaration(std::string_view line, long i, ScanState& state,
+                                      std::vector<ProcInfo>& out) {
+    // A procedure written on one line with its closing statement ends here.
+    if (state.inFirstDeclaration && ClosesProcedureAtEnd(line)) {
+        ProcInfo& p = out[static_cast<size_t>(state.open)];
+        p.end = i;
+        p.closed = true;
+        state.open = -1;
+    }
+    state.inDeclarationHeader = false;
+    state.inFirstDeclaration = false;
+}
+
 size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
                             std::vector<ProcInfo>& out, long syncAfter,
                             const std::vector<ProcInfo>& old, size_t oldFrom) {
@@ -37,10 +50,12 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
         const bool continued = IsContinued(line);
         if (state.previousContinued) {
             // A continuation line belongs to the statement above it.
-            if (state.inDeclarationHeader) out[static_cast<size_t>(state.open)].declEnd = i;
+            if (state.inDeclarationHeader) {
+                out[static_cast<size_t>(state.open)].declEnd = i;
+                if (!continued) EndOfDeclaration(line, i, state, out);
+            }
             if (state.beforeFirstProc && continuedIsCode) state.lastDeclarationCode = i;
             state.previousContinued = continued;
-            if (!continued) state.inDeclarationHeader = false;
             continue;
         }
         const std::string_view t = SkipBlanks(line);
@@ -52,6 +67,18 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
         }
         continuedIsCode = false;
         if (auto decl = ParseProcDeclaration(t)) {
+            if (state.open >= 0 && state.conditional.AcceptsAlternative()) {
+                ProcInfo& p = out[static_cast<size_t>(state.open)];
+                if (p.kind == decl->kind && text::EqualsIgnoreCase(p.name, decl->name)) {
+                    // Another branch's declaration of the same procedure.
+                    p.alternatives.push_back(i);
+                    p.declEnd = i;
+                    state.conditional.OnAlternative();
+                    state.inDeclarationHeader = continued;
+                    state.previousContinued = continued;
+                    continue;
+                }
+            }
             if (i > syncAfter) {
                 while (o < old.size() && old[o].body < i) ++o;
                 if (o < old.size() && old[o].body == i) {
@@ -71,7 +98,16 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
             info.body = info.declEnd = info.end = i;
             out.push_back(std::move(info));
             state.open = static_cast<long>(out.size()) - 1;
-            state.inDeclarationHeader = continued;
+            state.conditional = ConditionalDeclaration();
+            state.inDeclarationHeader = true;
+            state.inFirstDeclaration = true;
+            if (!continued) EndOfDeclaration(line, i, state, out);
+        } else if (state.open >= 0 && t[0] == '#') {
+            const Directive directive = ReadDirective(t);
+            ProcInfo& p = out[static_cast<size_t>(state.open)];
+            if (state.conditional.OnDirective(directive, i) && !p.alternatives.empty()) {
+                p.declEnd = i;  // the #End If that closes the alternatives
+            }
         } else if (state.open >= 0 && IsProcEnd(t)) {
             ProcInfo& p = out[static_cast<size_t>(state.open)];
             p.end = i;
@@ -128,6 +164,9 @@ void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
         for (long* v : {&p.body, &p.declEnd, &p.end}) {
             if (*v >= line) *v += count;
         }
+        for (long& v : p.alternatives) {
+            if (v >= line) v += count;
+        }
     }
     if (declarationLines_ >= line) declarationLines_ += count;
     Reindex(lines, line, line + count);
@@ -139,6 +178,10 @@ void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
         for (long* v : {&p.body, &p.declEnd, &p.end}) {
             if (*v >= line + count) *v -= count;
             else if (*v >= line) *v = line;
+        }
+        for (long& v : p.alternatives) {
+            if (v >= line + count) v -= count;
+            else if (v >= line) v = line;
         }
     }
     if (declarationLines_ >= line + count) declarationLines_ -= count;
