@@ -1,6 +1,7 @@
 #include "analysis/routine_parsing.h"
 
 #include "analysis/markers.h"
+#include "analysis/routine_shape.h"
 #include "platform/like.h"
 #include "platform/services.h"
 #include "platform/text.h"
@@ -144,9 +145,17 @@ RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int ki
     RoutineSpan span;
     span.startLine = module.ProcStartLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
-    long line = module.ProcBodyLine(name, kind);
-    while (text::EndsWith(module.Lines(line, 1), " _")) ++line;
-    ++line;
+    // The declaration: its continuation lines, and the alternatives of a
+    // routine declared in each branch of an #If up to the #End If.
+    const RoutineShape shape = ReadRoutineShape(module, name, kind);
+    if (shape.oneLine) {
+        // Declaration, body and closing statement share the line: there is
+        // no body, and nothing of the next routine's block belongs to it.
+        span.afterDeclarationLine = shape.declarationEnd + 1;
+        span.firstLine = span.lastLine = shape.declarationEnd;
+        return span;
+    }
+    long line = shape.declarationEnd + 1;
     span.afterDeclarationLine = line;
 
     // The comment block that directly follows the declaration.
@@ -215,13 +224,16 @@ std::string RemoveComments(host::CodeModule& module, std::string_view name, int 
 
 std::string ParameterList(host::Member& member, int kind, bool leadingComma) try {
     host::CodeModule& module = ModuleOf(member);
-    const RoutineSpan span = FirstAndLast(module, member.Name(), kind);
-    const std::string declaration =
-        module.Lines(span.startLine, span.afterDeclarationLine - span.startLine);
+    const std::string name = member.Name();
+    // The first declaration names the parameters: a routine declared in
+    // alternatives under #If has one parameter list per branch.
+    const long start = module.ProcStartLine(name, kind);
+    const RoutineShape shape = ReadRoutineShape(module, name, kind);
+    const std::string declaration = module.Lines(start, shape.firstDeclarationEnd - start + 1);
     std::vector<std::string> lines = text::SplitLines(declaration);
     for (std::string& line : lines) {
         std::string t(Trim(line));
-        if (IsCommentLine(t)) {
+        if (IsCommentLine(t) || text::StartsWith(t, "#")) {
             t.clear();
         } else {
             if (text::EndsWith(t, "_")) t.pop_back();
