@@ -42,4 +42,8 @@ int MyMsgBox(int number, int buttons, bool atCursor) {
     return GetServices().MessageBox(MessageText(number), buttons, kMessageTitle, atCursor);
 }
 
+void ShowRefusal(std::string_view reason) {
+    GetServices().MessageBox(reason, mb::kInformation | mb::kSystemModal, "", true);
+}
+
 }  // namespace qv::errorhandling

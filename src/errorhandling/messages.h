@@ -19,4 +19,8 @@ std::string MessageText(int number, const std::vector<std::string>& arguments = 
 // box opens centred on the mouse pointer.
 int MyMsgBox(int number, int buttons, bool atCursor);
 
+// Shows why a code window command left the routine at the cursor alone: an
+// information box at the mouse pointer, system modal, without a title.
+void ShowRefusal(std::string_view reason);
+
 }  // namespace qv::errorhandling

@@ -1,10 +1,15 @@
 #include "errorhandling/removal.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
+#include "analysis/error_status.h"
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
+#include "errorhandling/templates.h"
+#include "host/received_line.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
@@ -58,6 +63,75 @@ long FindLine(long from, long to, std::string_view what, Lines which, const Line
     return 0;
 }
 
+// A terminate routine's blocks where they stand exactly as insertion wrote
+// them (indentation aside): the terminate top block at the first line with
+// the blank line below it, "ErrorRestore" right above the closing line with
+// the blank line above it. Anything else gives an empty plan.
+RemovalPlan PlanTerminateRemoval(host::CodeModule& module, const analysis::RoutineSpan& span) {
+    const std::vector<std::string> top = text::SplitLines(kTerminateTopBlock);
+    const long topEnd = span.firstLine + static_cast<long>(top.size()) - 1;
+    const long restore = span.lastLine - 1;
+    if (restore <= topEnd) return {};
+    const ModuleLines lines(module, span.firstLine, span.lastLine - span.firstLine + 1);
+    for (size_t i = 0; i < top.size(); ++i) {
+        if (text::TrimBlanks(lines.Line(span.firstLine + static_cast<long>(i))) !=
+            text::TrimBlanks(top[i])) {
+            return {};
+        }
+    }
+    if (text::TrimBlanks(lines.Line(restore)) != kTerminateExitBlock) return {};
+    RemovalPlan plan;
+    const long exitFirst = restore - 1 > topEnd && IsBlank(lines.Line(restore - 1)) ? restore - 1
+                                                                                     : restore;
+    plan.exitBlock = {exitFirst, restore - exitFirst + 1};
+    const bool blankBelow = topEnd + 1 < exitFirst && IsBlank(lines.Line(topEnd + 1));
+    plan.topBlock = {span.firstLine, static_cast<long>(top.size()) + (blankBelow ? 1 : 0)};
+    return plan;
+}
+
+bool IsExtraCode(int status) {
+    return status == analysis::kStatusExtraCode || status == analysis::kStatusInErrorExtraCode;
+}
+
+// The code of a line without a comment at its end ("'" outside strings).
+std::string_view WithoutComment(std::string_view line) {
+    bool inString = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == '"') inString = !inString;
+        if (!inString && line[i] == '\'') return line.substr(0, i);
+    }
+    return line;
+}
+
+bool IsWordChar(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x80 || std::isalnum(u) || c == '_';
+}
+
+// The line jumps to the label: GoTo, GoSub or Resume names it (an
+// "On x GoTo a, b" list included).
+bool JumpsTo(std::string_view code, std::string_view label) {
+    for (size_t at = text::FindIgnoreCase(code, label); at != std::string_view::npos;
+         at = text::FindIgnoreCase(code, label, at + 1)) {
+        const size_t end = at + label.size();
+        if ((at > 0 && IsWordChar(code[at - 1])) || (end < code.size() && IsWordChar(code[end]))) {
+            continue;
+        }
+        const std::string before(text::TrimBlanks(code.substr(0, at)));
+        for (std::string_view word : {"GoTo", "GoSub", "Resume"}) {
+            if (text::EndsWithIgnoreCase(before, word) &&
+                (before.size() == word.size() || !IsWordChar(before[before.size() - word.size() - 1]))) {
+                return true;
+            }
+        }
+        if (text::EndsWith(before, ",") && (text::ContainsIgnoreCase(before, "GoTo") ||
+                                            text::ContainsIgnoreCase(before, "GoSub"))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 bool RemovalPlan::Removes(long line) const {
@@ -70,6 +144,7 @@ bool RemovalPlan::Removes(long line) const {
 }
 
 RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind) try {
+    if (!analysis::ChangeRefusal(module, name, kind).empty()) return {};
     const long start = module.ProcStartLine(name, kind);
     const long body = module.ProcBodyLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
@@ -114,7 +189,12 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     const long to = closingMarker > 0 ? closingMarker : onError;
     // No top block; or an opening marker with nothing below it that ends the
     // block: deleting up to an unknown line could take the user's code too.
-    if (from == 0 || to < from) return plan;
+    if (from == 0 || to < from) {
+        if (plan.Empty() && IsTermimate(module.Members().Item(name))) {
+            return PlanTerminateRemoval(module, analysis::FirstAndLast(module, name, kind));
+        }
+        return plan;
+    }
 
     long blockCount = to - from + 1;
     // Exactly the one blank line that insertion put below the block. The
@@ -146,5 +226,63 @@ std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, in
     }
     return text::JoinLines(code);
 } QV_PASS_UP("AddIn", "CodeAfterRemoval")
+
+RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind) try {
+    RemovalDecision decision;
+    decision.refusal = analysis::ChangeRefusal(module, name, kind);
+    if (!decision.refusal.empty()) {
+        decision.need = RemovalNeed::Refused;
+        return decision;
+    }
+    std::string fullText;
+    const std::string code = analysis::RemoveComments(module, name, kind, fullText);
+    const analysis::StatusPair status = analysis::GetRoutineStatus(module, name, kind, code, fullText);
+    host::Member& member = module.Members().Item(name);
+    decision.top = status.top;
+    decision.exit = status.exit;
+    decision.required = analysis::ErrorHandlingRequired(member);
+    decision.shownTop = analysis::ShownTopStatus(decision.top, decision.required);
+    if (decision.top == analysis::kStatusSome || decision.top == analysis::kStatusMissing) {
+        // No standard On Error line: no handler of ours, unless the
+        // terminate blocks stand as insertion wrote them.
+        if (IsTermimate(member) &&
+            !PlanTerminateRemoval(module, analysis::FirstAndLast(module, name, kind)).Empty()) {
+            decision.need = RemovalNeed::Remove;
+        }
+        return decision;
+    }
+    decision.need = IsExtraCode(decision.shownTop) ? RemovalNeed::Confirm : RemovalNeed::Remove;
+    return decision;
+} QV_PASS_UP("AddIn", "DecideRemoval")
+
+std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::string_view name,
+                                             int kind, const RemovalPlan& plan) try {
+    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+    const ModuleLines lines(module, span.afterDeclarationLine,
+                            span.lastLine - span.afterDeclarationLine);
+    std::vector<std::string> removed, kept;
+    std::vector<std::string_view> code;
+    for (long l = span.afterDeclarationLine; l < span.lastLine; ++l) {
+        const std::string_view line = lines.Line(l);
+        const std::string label = host::LineLabel(line);
+        if (plan.Removes(l)) {
+            if (!label.empty()) removed.push_back(label);
+            continue;
+        }
+        if (!label.empty()) kept.push_back(label);
+        if (!analysis::IsCommentLine(text::Trim(line))) code.push_back(WithoutComment(line));
+    }
+    std::vector<std::string> undefined;
+    for (const std::string& label : removed) {
+        const auto same = [&](const std::string& other) { return text::EqualsIgnoreCase(other, label); };
+        if (std::any_of(kept.begin(), kept.end(), same)) continue;
+        if (std::any_of(undefined.begin(), undefined.end(), same)) continue;
+        if (std::any_of(code.begin(), code.end(),
+                        [&](std::string_view c) { return JumpsTo(c, label); })) {
+            undefined.push_back(label);
+        }
+    }
+    return undefined;
+} QV_PASS_UP("AddIn", "LabelsLeftUndefined")
 
 }  // namespace qv::errorhandling

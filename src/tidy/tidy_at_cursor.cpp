@@ -4,6 +4,7 @@
 
 #include "analysis/code_window_cursor.h"
 #include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
 #include "errorhandling/messages.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
@@ -27,7 +28,13 @@ void TidyUpTheRoutine(host::CodeModule& module) try {
         Tidy_Declarations(module);
     } else {
         host::Member& member = module.Members().Item(routine);
-        Tidy_Routine(member, analysis::KindAtLine(module, routine, cursor.startLine), false);
+        const int kind = analysis::KindAtLine(module, routine, cursor.startLine);
+        const std::string refusal = analysis::ChangeRefusal(module, routine, kind);
+        if (!refusal.empty()) {
+            errorhandling::ShowRefusal(refusal);
+            return;
+        }
+        Tidy_Routine(member, kind, false);
     }
     analysis::PutCursorBack(module, cursor);
 } QV_PASS_UP("AddIn", "TidyUpTheRoutine")
