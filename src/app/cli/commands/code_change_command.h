@@ -60,8 +60,4 @@ shell::RoutineOutcome CursorCommand(host::memory::MemoryCodeModule& module, long
                                     const std::function<void(host::CodeModule&)>& command,
                                     const std::string& done);
 
-// True when the code uses one of the handler's labels (a GoTo or Resume to
-// the exit label, an On Error GoTo to the error label) as a whole word.
-bool UsesHandlerLabels(std::string_view code);
-
 }  // namespace qv::cli

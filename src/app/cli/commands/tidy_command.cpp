@@ -8,8 +8,11 @@
 #include <ostream>
 #include <sstream>
 
+#include "analysis/module_counts.h"
 #include "analysis/routine_parsing.h"
+#include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
+#include "app/cli/commands/code_change_command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
@@ -53,26 +56,34 @@ public:
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         tidy::ReadInTidy();
-            const tidy::TabWidthRun widthRun;
+        const tidy::TabWidthRun widthRun;
         std::vector<std::string> skipped;
         if (selection.component != nullptr) {
             RefuseWithoutCode(*selection.component);
             RefuseReadOnly(*target, *selection.component);
         }
+        std::vector<Refusal> refused;
         if (!selection.routine.empty() || selection.line > 0) {
-            tidy::TidyUpTheRoutine(*selection.component->Code());
-        } else if (selection.component != nullptr) {
-            shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy);
+            refused = TidyAtCursor(*selection.component);
         } else {
             const shell::RunOutcome outcome =
-                shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy);
+                selection.component != nullptr
+                    ? shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy)
+                    : shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy);
             for (const shell::ModuleOutcome& module : outcome.modules) {
+                auto& component = static_cast<MemoryComponent&>(*module.component);
                 if (module.skipped == shell::Skip::ReadOnly) {
-                    auto& component = static_cast<MemoryComponent&>(*module.component);
                     skipped.push_back(ComponentFile(*target, component));
+                }
+                for (const shell::RoutineOutcome& routine : module.routines) {
+                    if (!routine.refusal.empty()) refused.push_back({component.Name(), routine});
                 }
             }
         }
+        // The project's modules that could not be loaded are left as they are.
+        const BrokenList broken =
+            selection.component != nullptr ? BrokenList{} : BrokenModules(*target, selection.project);
+        ReportBrokenModules(context.err, broken);
         std::vector<std::string> written;
         if (context.format == OutputFormat::Json) {
             // The diff of --dry-run goes into the JSON, not before it.
@@ -80,33 +91,79 @@ public:
             CommandContext quiet{context.parser, context.arguments, context.format,
                                  context.dryRun, diff, context.err};
             SaveChanges(quiet, *target, &written);
-            ReportJson(context, written, skipped, diff.str());
+            ReportJson(context, written, skipped, refused, broken, diff.str());
         } else {
             SaveChanges(context, *target, &written);
-            Report(context, written, skipped);
+            Report(context, written, skipped, refused);
         }
-        return kExitOk;
+        if (!broken.empty()) return kExitBadInput;
+        // As the other commands at the cursor: a refused routine is a finding.
+        const bool atCursor = !selection.routine.empty() || selection.line > 0;
+        return atCursor && !refused.empty() ? kExitFindings : kExitOk;
     }
 
 private:
+    // A routine tidy left alone, and why.
+    struct Refusal {
+        std::string module;
+        shell::RoutineOutcome routine;
+    };
+
+    // The code window's tidy at the cursor; a refusal it would show comes back.
+    static std::vector<Refusal> TidyAtCursor(MemoryComponent& component) {
+        host::memory::MemoryCodeModule& code = *component.Code();
+        long line = 0, column = 0, endLine = 0, endColumn = 0;
+        code.CodePane().GetSelection(line, column, endLine, endColumn);
+        const shell::RoutineOutcome outcome = CursorCommand(code, line, tidy::TidyUpTheRoutine, "");
+        // Outside every routine the declarations are tidied.
+        if (outcome.name.empty()) tidy::TidyUpTheRoutine(code);
+        if (outcome.refusal.empty()) return {};
+        return {{component.Name(), outcome}};
+    }
+
     static void Report(CommandContext& context, const std::vector<std::string>& written,
-                       const std::vector<std::string>& skipped) {
+                       const std::vector<std::string>& skipped,
+                       const std::vector<Refusal>& refused) {
         for (const std::string& file : skipped) {
             context.err << "qvaddin: " << VbTextUtf8(file) << " is read-only and was skipped\n";
+        }
+        std::ostream& out = context.dryRun ? context.err : context.out;
+        for (const Refusal& r : refused) {
+            out << "refused " << VbTextUtf8(r.module) << "." << VbTextUtf8(r.routine.name)
+                << KindText(r.routine.kind) << ": " << VbTextUtf8(r.routine.refusal) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
         if (written.empty()) context.out << "Nothing to tidy: the code is tidy already.\n";
         for (const std::string& f : written) context.out << "tidied " << VbTextUtf8(f) << '\n';
     }
 
-    // {"dryRun", "changed": [files], "skipped": [read-only files], "diff"}
+    static std::string KindText(int kind) {
+        const std::string word = analysis::KindWord(kind);
+        return word.empty() ? "" : " (" + word + ")";
+    }
+
+    // {"dryRun", "changed": [files], "skipped": [read-only files],
+    //  "refused": [{module, name, kind, reason}], "diff", "errors"}
     static void ReportJson(CommandContext& context, const std::vector<std::string>& written,
-                           const std::vector<std::string>& skipped, const std::string& diff) {
+                           const std::vector<std::string>& skipped,
+                           const std::vector<Refusal>& refused, const BrokenList& broken,
+                           const std::string& diff) {
+        QJsonArray refusals;
+        for (const Refusal& r : refused) {
+            refusals.append(QJsonObject{{"module", VbText(r.module)},
+                                        {"name", VbText(r.routine.name)},
+                                        {"kind", r.routine.kind},
+                                        {"reason", VbText(r.routine.refusal)}});
+        }
         QJsonArray files;
         for (const std::string& f : written) files.append(VbText(f));
         QJsonArray readOnly;
         for (const std::string& f : skipped) readOnly.append(VbText(f));
-        QJsonObject object{{"dryRun", context.dryRun}, {"changed", files}, {"skipped", readOnly}};
+        QJsonObject object{{"dryRun", context.dryRun},
+                           {"changed", files},
+                           {"skipped", readOnly},
+                           {"refused", refusals},
+                           {"errors", BrokenModulesJson(broken)}};
         if (context.dryRun) object.insert("diff", VbText(diff));
         WriteJson(context.out, object);
     }
