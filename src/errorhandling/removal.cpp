@@ -93,14 +93,17 @@ bool IsExtraCode(int status) {
     return status == analysis::kStatusExtraCode || status == analysis::kStatusInErrorExtraCode;
 }
 
-// The code of a line without a comment at its end ("'" outside strings).
-std::string_view WithoutComment(std::string_view line) {
+// The statements of a line with string literals blanked out and a comment
+// at its end cut off: what the line jumps to, and nothing it only mentions.
+std::string CodeText(std::string_view line) {
+    std::string code;
     bool inString = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '"') inString = !inString;
-        if (!inString && line[i] == '\'') return line.substr(0, i);
+    for (const char c : line) {
+        if (c == '"') inString = !inString;
+        if (!inString && c == '\'') break;
+        code.push_back(inString && c != '"' ? ' ' : c);
     }
-    return line;
+    return code;
 }
 
 bool IsWordChar(char c) {
@@ -260,8 +263,7 @@ std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::stri
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     const ModuleLines lines(module, span.afterDeclarationLine,
                             span.lastLine - span.afterDeclarationLine);
-    std::vector<std::string> removed, kept;
-    std::vector<std::string_view> code;
+    std::vector<std::string> removed, kept, code;
     for (long l = span.afterDeclarationLine; l < span.lastLine; ++l) {
         const std::string_view line = lines.Line(l);
         const std::string label = host::LineLabel(line);
@@ -270,7 +272,7 @@ std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::stri
             continue;
         }
         if (!label.empty()) kept.push_back(label);
-        if (!analysis::IsCommentLine(text::Trim(line))) code.push_back(WithoutComment(line));
+        if (!analysis::IsCommentLine(text::Trim(line))) code.push_back(CodeText(line));
     }
     std::vector<std::string> undefined;
     for (const std::string& label : removed) {
@@ -278,7 +280,7 @@ std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::stri
         if (std::any_of(kept.begin(), kept.end(), same)) continue;
         if (std::any_of(undefined.begin(), undefined.end(), same)) continue;
         if (std::any_of(code.begin(), code.end(),
-                        [&](std::string_view c) { return JumpsTo(c, label); })) {
+                        [&](const std::string& c) { return JumpsTo(c, label); })) {
             undefined.push_back(label);
         }
     }
