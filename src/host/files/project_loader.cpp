@@ -40,7 +40,10 @@ std::string FolderProjectName(const std::string& folder) {
 // Projects are found by name (the engines ask for a project by its name),
 // so a project whose name is taken already is given the name with the
 // lowest free number after it: the second "Project1" is "Project1_2".
-void GiveUniqueName(Workspace& workspace, memory::MemoryProject& project) {
+// origin: where the project comes from (its file, or the folder of its
+// module files), for the warning.
+void GiveUniqueName(Workspace& workspace, memory::MemoryProject& project,
+                    const std::string& origin) {
     auto& projects = workspace.Vbe().Projects();
     auto taken = [&](const std::string& name) {
         for (long i = 1; i <= projects.Count(); ++i) {
@@ -55,9 +58,8 @@ void GiveUniqueName(Workspace& workspace, memory::MemoryProject& project) {
     std::string unique;
     for (int n = 2; unique.empty() || taken(unique); ++n) unique = name + "_" + std::to_string(n);
     project.Rename(unique);
-    const std::string from = project.FileName().empty() ? "" : " (" + project.FileName() + ")";
-    workspace.Warn("a project named " + name + " is already loaded; this one" + from +
-                   " is called " + unique + " here (--project " + unique + ")");
+    workspace.Warn("a project named " + name + " is already loaded; this one (" + origin +
+                   ") is called " + unique + " here (--project " + unique + ")");
 }
 
 // Resource files and related documents are components without code.
@@ -74,7 +76,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     std::string name = text.name.empty() ? fs::path(path).stem().string() : text.name;
     memory::MemoryProject& project = workspace.Vbe().AddProject(std::move(name), text.type);
     project.SetFileName(path);
-    GiveUniqueName(workspace, project);
+    GiveUniqueName(workspace, project, path);
     const std::string folder = FolderOf(path);
     std::vector<std::optional<std::string>> found;
     std::vector<std::string> modules;
@@ -144,7 +146,7 @@ void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths
         }
         if (project == nullptr) {
             project = &workspace.Vbe().AddProject(FolderProjectName(FolderOf(path)));
-            GiveUniqueName(workspace, *project);
+            GiveUniqueName(workspace, *project, folder);
             byFolder.emplace_back(folder, project);
         }
         // A file that is not there is a mistake in the command; one that is
