@@ -27,12 +27,17 @@ void PrepareEngines() {
     static bool prepared = false;
     if (prepared) return;
     prepared = true;
-    char pattern[] = "/tmp/qv-fuzz-config-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) {
-        setenv("XDG_CONFIG_HOME", pattern, 1);
-        // Whatever the run leaves there goes when the process ends.
-        static const std::string folder = pattern;
-        std::atexit([] { std::filesystem::remove_all(folder); });
+    // scripts/fuzz.sh names a folder that it removes; a run by hand gets a
+    // temporary one, removed when the process ends normally.
+    if (const char* given = std::getenv("QV_FUZZ_CONFIG_HOME")) {
+        setenv("XDG_CONFIG_HOME", given, 1);
+    } else {
+        char pattern[] = "/tmp/qv-fuzz-config-XXXXXX";
+        if (mkdtemp(pattern) != nullptr) {
+            setenv("XDG_CONFIG_HOME", pattern, 1);
+            static const std::string folder = pattern;
+            std::atexit([] { std::filesystem::remove_all(folder); });
+        }
     }
     shell::CommandLineStart();
     settings::DefaultSettings();

@@ -31,6 +31,9 @@ cmake --build "$build_dir" --target qv_fuzz_targets -j "$(nproc)"
 
 work="$(mktemp -d /tmp/qv-fuzz-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
+# The targets keep their settings here, never in the user's folder.
+export QV_FUZZ_CONFIG_HOME="$work/config"
+mkdir -p "$QV_FUZZ_CONFIG_HOME"
 
 # Module files; with a first byte that picks the module type (0 .bas, 1 .cls,
 # 2 .frm) or, for the engines, settings and the module type.
