@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::Expect(ReadAgain(module, type) == std::make_pair(names, closed),
                      "after a handler the module holds the same routines");
         errorhandling::RemoveOld(member, routines[i].kind);
-        fuzz::Expect(module.Text() == before, "insert then remove gives the module back");
+        fuzz::ExpectSame(before, module.Text(), "insert then remove gives the module back");
     }
     for (shell::ModuleCommand command : {shell::ModuleCommand::Line, shell::ModuleCommand::Tidy}) {
         for (const analysis::RoutineEntry& routine : routines) {

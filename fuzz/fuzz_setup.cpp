@@ -81,4 +81,15 @@ void Expect(bool holds, std::string_view what) {
     std::abort();
 }
 
+void ExpectSame(std::string_view expected, std::string_view actual, std::string_view what) {
+    if (expected == actual) return;
+    // Written whole: code may hold NUL bytes.
+    std::fputs("expected:\n", stderr);
+    std::fwrite(expected.data(), 1, expected.size(), stderr);
+    std::fputs("\n---- actual:\n", stderr);
+    std::fwrite(actual.data(), 1, actual.size(), stderr);
+    std::fputs("\n----\n", stderr);
+    Expect(false, what);
+}
+
 }  // namespace qv::fuzz

@@ -37,5 +37,7 @@ struct OneModule {
 // Stops the run with a message when an invariant does not hold (libFuzzer
 // reports the abort with the input that caused it).
 void Expect(bool holds, std::string_view what);
+// The same for two texts that must be equal; both are shown when they differ.
+void ExpectSame(std::string_view expected, std::string_view actual, std::string_view what);
 
 }  // namespace qv::fuzz

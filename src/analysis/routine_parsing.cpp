@@ -185,7 +185,10 @@ RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int ki
     span.firstLine = line;
 
     // The closing line: the last line of the block that begins with "end ".
-    const long bottom = span.startLine + count;
+    // The block's own last line is where the search starts: the line below
+    // it opens the next routine's block, and a stray "End Sub" there is not
+    // this routine's closing line (code put above it would land outside).
+    const long bottom = span.startLine + count - 1;
     span.lastLine = 0;
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
         if (text::StartsWith(text::ToLower(TrimmedLine(module, l)), "end ")) span.lastLine = l;

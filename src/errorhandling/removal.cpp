@@ -152,19 +152,22 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     const long body = module.ProcBodyLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
     const settings::SettingsRecord& s = settings::Settings();
-    // The routine's block and the line below it, which the searches reach.
-    const ModuleLines lines(module, start, count + 1);
+    // The routine's block, which the searches stay in.
+    const ModuleLines lines(module, start, count);
     const auto before = [&](long l) { return lines.Line(l); };
     RemovalPlan plan;
 
     // The exit block: from the exit label to the line above the closing line.
     // Without an exit label setting there is no label to find (the search
     // for ":" alone would take the first line with a colon for it).
+    // Both searches stay within the routine's block, as the closing line is
+    // looked for within it (FirstAndLast).
+    const long blockEnd = start + count - 1;
     const long label =
-        s.label1.empty() ? 0 : FindLine(body, start + count, s.label1 + ":", Lines::Code, before);
+        s.label1.empty() ? 0 : FindLine(body, blockEnd, s.label1 + ":", Lines::Code, before);
     if (label > 0) {
         long closing = 0;
-        for (long l = start + count; l >= start && closing == 0; --l) {
+        for (long l = blockEnd; l >= start && closing == 0; --l) {
             if (IsClosingLine(lines.Line(l))) closing = l;
         }
         if (closing > label) {

@@ -149,6 +149,19 @@ TEST_F(ProcedureModel, ConditionalCompilationAroundProcedures) {
     EXPECT_EQ(SpanOf(m, "Other").start, 4) << "the #End If heads the next block";
 }
 
+// The continuation mark alone on a line continues it, wherever it stands:
+// a tidy that moves it to column 1 must not turn the next line into a
+// declaration (found by fuzzing).
+TEST_F(ProcedureModel, TheContinuationMarkAloneContinuesItsLine) {
+    for (const char* mark : {" _", "_", "\t_  "}) {
+        test::VbFixture local;
+        auto& m = *local.Add("Module1", vbext_ct_StdModule, Vb({mark, "Sub a", "Sub B()", "End Sub"}))
+                       .Code();
+        EXPECT_THROW(m.ProcStartLine("a", 0), VbError) << mark;
+        EXPECT_EQ(SpanOf(m, "B").body, 3);
+    }
+}
+
 TEST_F(ProcedureModel, CommentContinuationIsNotADeclaration) {
     auto& m = *fx.Add("Module1", vbext_ct_StdModule,
                       Vb({"' a comment that goes on _", "Sub Hidden()", "Sub Shown()", "End Sub"}))
