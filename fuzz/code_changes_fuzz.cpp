@@ -30,11 +30,6 @@ std::pair<analysis::RoutineList, bool> ReadAgain(fuzz::OneModule& module, int ty
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::PrepareEngines();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static const int kTypes[] = {host::vbext_ct_StdModule, host::vbext_ct_ClassModule,

@@ -93,3 +93,9 @@ void ExpectSame(std::string_view expected, std::string_view actual, std::string_
 }
 
 }  // namespace qv::fuzz
+
+// libFuzzer calls it once before the first input, for every target.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    qv::fuzz::PrepareEngines();
+    return 0;
+}

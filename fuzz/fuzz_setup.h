@@ -15,7 +15,7 @@
 
 namespace qv::fuzz {
 
-// Once per process (LLVMFuzzerInitialize).
+// Once per process; every target's LLVMFuzzerInitialize (defined here).
 void PrepareEngines();
 
 std::string_view Bytes(const uint8_t* data, size_t size);

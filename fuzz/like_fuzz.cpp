@@ -5,11 +5,6 @@
 #include "fuzz_setup.h"
 #include "platform/like.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    qv::fuzz::PrepareEngines();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const qv::CompareMode mode = data[0] % 2 == 0 ? qv::CompareMode::Binary : qv::CompareMode::Text;

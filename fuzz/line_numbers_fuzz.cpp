@@ -6,11 +6,6 @@
 #include "linenumbers/remove_line_numbers.h"
 #include "settings/settings_record.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    qv::fuzz::PrepareEngines();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     qv::settings::SettingsRecord& s = qv::settings::Settings();

@@ -52,11 +52,6 @@ void AskEveryRoutine(Loaded& loaded) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::PrepareEngines();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static const char* const kPaths[] = {"m.bas", "c.cls", "f.frm"};

@@ -5,11 +5,6 @@
 #include "host/files/file_error.h"
 #include "host/files/project_file.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    qv::fuzz::PrepareEngines();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(qv::fuzz::Bytes(data, size));
     try {

@@ -4,11 +4,6 @@
 #include "analysis/module_counts.h"
 #include "fuzz_setup.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    qv::fuzz::PrepareEngines();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static const int kTypes[] = {qv::host::vbext_ct_StdModule, qv::host::vbext_ct_ClassModule,

@@ -28,11 +28,6 @@ Lines Tidied(Lines lines, int routineFlag) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    qv::fuzz::PrepareEngines();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     qv::settings::SettingsRecord& s = qv::settings::Settings();

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/code_host.h"
+
 namespace qv::errorhandling {
 
 inline constexpr std::string_view kMessageTitle = "Brell's Add-In";
@@ -22,5 +24,9 @@ int MyMsgBox(int number, int buttons, bool atCursor);
 // Shows why a code window command left the routine at the cursor alone: an
 // information box at the mouse pointer, system modal, without a title.
 void ShowRefusal(std::string_view reason);
+
+// When code must not be changed in the routine (analysis::ChangeRefusal),
+// shows why and returns true.
+bool RefuseChange(host::CodeModule& module, std::string_view name, int kind);
 
 }  // namespace qv::errorhandling

@@ -125,11 +125,7 @@ void AddLineNos(host::CodeModule& module) try {
 
     host::Member& member = module.Members().Item(routine);
     const int kind = analysis::KindAtLine(module, routine, cursor.startLine);
-    const std::string refusal = analysis::ChangeRefusal(module, routine, kind);
-    if (!refusal.empty()) {
-        errorhandling::ShowRefusal(refusal);
-        return;
-    }
+    if (errorhandling::RefuseChange(module, routine, kind)) return;
     AddLineNumbers_Mem(member, kind, false);
     analysis::PutCursorBack(module, cursor);
 } QV_PASS_UP("AddIn", "AddLineNos")

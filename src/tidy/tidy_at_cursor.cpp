@@ -4,7 +4,6 @@
 
 #include "analysis/code_window_cursor.h"
 #include "analysis/routine_parsing.h"
-#include "analysis/routine_shape.h"
 #include "errorhandling/messages.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
@@ -29,11 +28,7 @@ void TidyUpTheRoutine(host::CodeModule& module) try {
     } else {
         host::Member& member = module.Members().Item(routine);
         const int kind = analysis::KindAtLine(module, routine, cursor.startLine);
-        const std::string refusal = analysis::ChangeRefusal(module, routine, kind);
-        if (!refusal.empty()) {
-            errorhandling::ShowRefusal(refusal);
-            return;
-        }
+        if (errorhandling::RefuseChange(module, routine, kind)) return;
         Tidy_Routine(member, kind, false);
     }
     analysis::PutCursorBack(module, cursor);

@@ -9,7 +9,6 @@
 #include <QJsonArray>
 
 #include "cli/code_change_fixture.h"
-#include "platform/text.h"
 
 namespace qv::test {
 namespace {
@@ -70,11 +69,19 @@ protected:
     TempFolder folder = CopyOfFolder(FixtureFolder("RealShapes"));
 };
 
-const std::string kRaise =
-    "    Err.Raise Err.Number, \"%1(\" & Erl & \"):\" & Err.Source, Err.Description";
+// The lines of first followed by those of then.
+Lines operator+(Lines first, const Lines& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
 
-std::string Raise(const std::string& where) {
-    return text::ReplaceAll(kRaise, "%1", where);
+// A routine's body as add leaves it: the top block, the body, and the exit
+// block that raises the error with "where" in its source.
+Lines WithHandler(const Lines& body, const std::string& exit, const std::string& where) {
+    return Lines{"    On Error GoTo Error_Routine", ""} + body +
+           Lines{"", "Exit_Routine:", "    Exit " + exit, "Error_Routine:", "    Debug.Assert False",
+                 "    Err.Raise Err.Number, \"" + where +
+                     "(\" & Erl & \"):\" & Err.Source, Err.Description"};
 }
 
 TEST_F(RealShapes, EveryRoutineIsListedOnceAndJudged) {
@@ -143,21 +150,13 @@ TEST_F(RealShapes, AlternativeDeclarations) {
                         "    ByVal args As Long) As Long",
                         "#End If",
                         "' The slot's result."};
-    Lines added = head;
-    for (const std::string& line :
-         {"    On Error GoTo Error_Routine", "", "    If target = 0 Then", "        CallSlot = -1",
-          "    Else", "        CallSlot = 1", "    End If", "", "Exit_Routine:", "    Exit Function",
-          "Error_Routine:", "    Debug.Assert False"}) {
-        added.push_back(line);
-    }
-    for (const std::string& line :
-         {Raise("modCond.CallSlot"), std::string("End Function"), std::string(""),
-          std::string("Private Sub After()"), std::string("    On Error GoTo Error_Routine"),
-          std::string(""), std::string("    Debug.Print GetTickCount"), std::string(""),
-          std::string("Exit_Routine:"), std::string("    Exit Sub"), std::string("Error_Routine:"),
-          std::string("    Debug.Assert False"), Raise("modCond.After"), std::string("End Sub")}) {
-        added.push_back(line);
-    }
+    const Lines added =
+        head +
+        WithHandler({"    If target = 0 Then", "        CallSlot = -1", "    Else",
+                     "        CallSlot = 1", "    End If"},
+                    "Function", "modCond.CallSlot") +
+        Lines{"End Function", "", "Private Sub After()"} +
+        WithHandler({"    Debug.Print GetTickCount"}, "Sub", "modCond.After") + Lines{"End Sub"};
     ExpectAfter({"add"}, "modCond", added);
 
     const Lines declarations = {"Option Explicit",
@@ -177,32 +176,22 @@ TEST_F(RealShapes, AlternativeDeclarations) {
                                 "                         ByVal args As Long) As Long",
                                 "#End If"};
     Restore();
-    Lines numbered = declarations;
-    for (const std::string& line :
-         {"    ' The slot's result.", "1   If target = 0 Then", "2       CallSlot = -1",
-          "3   Else", "4       CallSlot = 1", "5   End If", "End Function", "",
-          "Private Sub After()", "1   Debug.Print GetTickCount", "End Sub"}) {
-        numbered.push_back(line);
-    }
-    ExpectAfter({"number"}, "modCond", numbered);
-
-    Lines unnumbered = declarations;
-    for (const std::string& line :
-         {"' The slot's result.", "If target = 0 Then", "    CallSlot = -1", "Else",
-          "    CallSlot = 1", "End If", "End Function", "", "Private Sub After()",
-          "Debug.Print GetTickCount", "End Sub"}) {
-        unnumbered.push_back(line);
-    }
-    ExpectAfter({"unnumber"}, "modCond", unnumbered);
-
+    ExpectAfter({"number"}, "modCond",
+                declarations + Lines{"    ' The slot's result.", "1   If target = 0 Then",
+                                     "2       CallSlot = -1", "3   Else", "4       CallSlot = 1",
+                                     "5   End If", "End Function", "", "Private Sub After()",
+                                     "1   Debug.Print GetTickCount", "End Sub"});
+    ExpectAfter({"unnumber"}, "modCond",
+                declarations + Lines{"' The slot's result.", "If target = 0 Then",
+                                     "    CallSlot = -1", "Else", "    CallSlot = 1", "End If",
+                                     "End Function", "", "Private Sub After()",
+                                     "Debug.Print GetTickCount", "End Sub"});
     Restore();
-    Lines tidied = declarations;
-    for (const std::string& line :
-         {"    ' The slot's result.", "    If target = 0 Then", "        CallSlot = -1",
-          "    Else", "        CallSlot = 1", "    End If", "End Function", "",
-          "Private Sub After()", "    Debug.Print GetTickCount", "End Sub"}) {
-        tidied.push_back(line);
-    }
+    const Lines tidied =
+        declarations + Lines{"    ' The slot's result.", "    If target = 0 Then",
+                             "        CallSlot = -1", "    Else", "        CallSlot = 1",
+                             "    End If", "End Function", "", "Private Sub After()",
+                             "    Debug.Print GetTickCount", "End Sub"};
     ExpectAfter({"tidy"}, "modCond", tidied);
     ExpectRoundTrips("modCond", tidied);
 }
@@ -221,29 +210,14 @@ TEST_F(RealShapes, BodyLinesInABranchOfTheDeclarations) {
         "Function Scale(ByVal v As Double, Optional ByVal by As Double = 1) As Double",
         "    Scale = v * by",
         "#End If"};
-    Lines added = head;
-    for (const std::string& line :
-         {std::string("    On Error GoTo Error_Routine"), std::string(""),
-          std::string("    Scale = Scale + 1"), std::string(""), std::string("Exit_Routine:"),
-          std::string("    Exit Function"), std::string("Error_Routine:"),
-          std::string("    Debug.Assert False"), Raise("modBranchBody.Scale"),
-          std::string("End Function")}) {
-        added.push_back(line);
-    }
-    ExpectAfter({"add"}, "modBranchBody", added);
+    ExpectAfter({"add"}, "modBranchBody",
+                head + WithHandler({"    Scale = Scale + 1"}, "Function", "modBranchBody.Scale") +
+                    Lines{"End Function"});
     Restore();
-    Lines numbered = head;
-    numbered.push_back("1   Scale = Scale + 1");
-    numbered.push_back("End Function");
-    ExpectAfter({"number"}, "modBranchBody", numbered);
-    Lines unnumbered = head;
-    unnumbered.push_back("Scale = Scale + 1");
-    unnumbered.push_back("End Function");
-    ExpectAfter({"unnumber"}, "modBranchBody", unnumbered);
+    ExpectAfter({"number"}, "modBranchBody", head + Lines{"1   Scale = Scale + 1", "End Function"});
+    ExpectAfter({"unnumber"}, "modBranchBody", head + Lines{"Scale = Scale + 1", "End Function"});
     Restore();
-    Lines tidied = head;
-    tidied.push_back("    Scale = Scale + 1");
-    tidied.push_back("End Function");
+    const Lines tidied = head + Lines{"    Scale = Scale + 1", "End Function"};
     ExpectAfter({"tidy"}, "modBranchBody", tidied);
     ExpectRoundTrips("modBranchBody", tidied);
 }
@@ -278,30 +252,13 @@ TEST_F(RealShapes, IfOpeningAboveAnEarlierRoutine) {
               "refused modSpan.Run: " + reason + "Nothing to tidy: the code is tidy already.\n");
     ExpectOriginal("modSpan");
 
-    Lines added = {"Option Explicit",
-                   "",
-                   "#If Win64 Then",
-                   "Private Sub Start()",
-                   "    On Error GoTo Error_Routine",
-                   "",
-                   "    Debug.Print \"start\"",
-                   "",
-                   "Exit_Routine:",
-                   "    Exit Sub",
-                   "Error_Routine:",
-                   "    Debug.Assert False",
-                   Raise("modSpan.Start"),
-                   "End Sub"};
-    added.insert(added.end(), run.begin(), run.end());
+    const Lines start = {"Option Explicit", "", "#If Win64 Then", "Private Sub Start()"};
+    const Lines added = start + WithHandler({"    Debug.Print \"start\""}, "Sub", "modSpan.Start") +
+                        Lines{"End Sub"} + run;
     ExpectAfter({"add"}, "modSpan", added);
     Restore();
-    Lines numbered = {"Option Explicit", "", "#If Win64 Then", "Private Sub Start()",
-                      "1   Debug.Print \"start\"", "End Sub"};
-    numbered.insert(numbered.end(), run.begin(), run.end());
-    ExpectAfter({"number"}, "modSpan", numbered);
-    Lines tidied = {"Option Explicit", "", "#If Win64 Then", "Private Sub Start()",
-                    "    Debug.Print \"start\"", "End Sub"};
-    tidied.insert(tidied.end(), run.begin(), run.end());
+    ExpectAfter({"number"}, "modSpan", start + Lines{"1   Debug.Print \"start\"", "End Sub"} + run);
+    const Lines tidied = start + Lines{"    Debug.Print \"start\"", "End Sub"} + run;
     ExpectRoundTrips("modSpan", tidied);
 }
 
@@ -322,12 +279,10 @@ TEST_F(RealShapes, OneLineRoutines) {
               "own first\n"
               "Changed 1 routine in 1 module; 2 refused.\n");
     EXPECT_EQ(folder.Read("modOneLine.bas"),
-              ModuleFile("modOneLine", {"Option Explicit", "", lo16, "", "Private Sub UseIt()",
-                                        "    On Error GoTo Error_Routine", "",
-                                        "    Debug.Print Lo16(70000)", "", "Exit_Routine:",
-                                        "    Exit Sub", "Error_Routine:", "    Debug.Assert False",
-                                        Raise("modOneLine.UseIt"), "End Sub", "",
-                                        "Private Sub Nothing1(): End Sub"}));
+              ModuleFile("modOneLine",
+                         Lines{"Option Explicit", "", lo16, "", "Private Sub UseIt()"} +
+                             WithHandler({"    Debug.Print Lo16(70000)"}, "Sub", "modOneLine.UseIt") +
+                             Lines{"End Sub", "", "Private Sub Nothing1(): End Sub"}));
     Restore();
     const Lines numbered = {"Option Explicit",       "", lo16, "", "Private Sub UseIt()",
                             "1   Debug.Print Lo16(70000)", "End Sub", "",
@@ -352,36 +307,21 @@ TEST_F(RealShapes, OneLineRoutines) {
 TEST_F(RealShapes, RoutinesNamedLikeEvents) {
     const Lines events = {"Option Explicit", "", "Public Event Opened()",
                           "Public Event Failed(ByVal reason As String)", ""};
-    Lines added = events;
-    for (const std::string& line :
-         {std::string("Public Sub Opened()"), std::string("    On Error GoTo Error_Routine"),
-          std::string(""), std::string("    RaiseEvent Opened"), std::string(""),
-          std::string("Exit_Routine:"), std::string("    Exit Sub"), std::string("Error_Routine:"),
-          std::string("    Debug.Assert False"), Raise("CEvents.Opened"), std::string("End Sub"),
-          std::string(""), std::string("Public Property Get Failed() As Boolean"),
-          std::string("    On Error GoTo Error_Routine"), std::string(""),
-          std::string("    Failed = False"), std::string(""), std::string("Exit_Routine:"),
-          std::string("    Exit Property"), std::string("Error_Routine:"),
-          std::string("    Debug.Assert False"), Raise("CEvents.Failed(Get)"),
-          std::string("End Property"), std::string(""),
-          std::string("Public Property Let Failed(ByVal v As Boolean)"),
-          std::string("    On Error GoTo Error_Routine"), std::string(""),
-          std::string("    If v Then RaiseEvent Failed(\"set\")"), std::string(""),
-          std::string("Exit_Routine:"), std::string("    Exit Property"),
-          std::string("Error_Routine:"), std::string("    Debug.Assert False"),
-          Raise("CEvents.Failed(Let)"), std::string("End Property")}) {
-        added.push_back(line);
-    }
+    const Lines added =
+        events + Lines{"Public Sub Opened()"} +
+        WithHandler({"    RaiseEvent Opened"}, "Sub", "CEvents.Opened") +
+        Lines{"End Sub", "", "Public Property Get Failed() As Boolean"} +
+        WithHandler({"    Failed = False"}, "Property", "CEvents.Failed(Get)") +
+        Lines{"End Property", "", "Public Property Let Failed(ByVal v As Boolean)"} +
+        WithHandler({"    If v Then RaiseEvent Failed(\"set\")"}, "Property", "CEvents.Failed(Let)") +
+        Lines{"End Property"};
     ExpectAfter({"add"}, "CEvents", added);
     Restore();
-    Lines numbered = events;
-    for (const std::string& line :
-         {"Public Sub Opened()", "1   RaiseEvent Opened", "End Sub", "",
-          "Public Property Get Failed() As Boolean", "1   Failed = False", "End Property", "",
-          "Public Property Let Failed(ByVal v As Boolean)",
-          "1   If v Then RaiseEvent Failed(\"set\")", "End Property"}) {
-        numbered.push_back(line);
-    }
+    const Lines numbered =
+        events + Lines{"Public Sub Opened()", "1   RaiseEvent Opened", "End Sub", "",
+                       "Public Property Get Failed() As Boolean", "1   Failed = False",
+                       "End Property", "", "Public Property Let Failed(ByVal v As Boolean)",
+                       "1   If v Then RaiseEvent Failed(\"set\")", "End Property"};
     ExpectAfter({"number"}, "CEvents", numbered);
     ExpectRoundTrips("CEvents", {"Option Explicit", "", "Public Event Opened()",
                                  "Public Event Failed(ByVal reason As String)", "",
@@ -501,13 +441,9 @@ TEST_F(RealShapes, LabelsOfTheUsersOwn) {
 TEST_F(RealShapes, TerminateRoutine) {
     const Lines head = {"Option Explicit", "", "Private mOwner As Object", "",
                         "Private Sub Class_Terminate()"};
-    Lines added = head;
-    for (const std::string& line :
-         {"    If Err.Number <> 0 Then", "        ErrorSave", "    End If",
-          "    On Error Resume Next", "", "    Set mOwner = Nothing", "", "    ErrorRestore",
-          "End Sub"}) {
-        added.push_back(line);
-    }
+    const Lines added = head + Lines{"    If Err.Number <> 0 Then", "        ErrorSave", "    End If",
+                                     "    On Error Resume Next", "", "    Set mOwner = Nothing", "",
+                                     "    ErrorRestore", "End Sub"};
     ExpectAfter({"add"}, "CTerm", added);
     const CliResult check = Run({"check", "RealShapes.vbp", "--module", "CTerm"});
     EXPECT_EQ(check.code, 0) << "the terminate blocks pass the gate";
@@ -515,9 +451,7 @@ TEST_F(RealShapes, TerminateRoutine) {
     EXPECT_EQ(removed.out, "CTerm  (CTerm.cls)\n  removed   Class_Terminate\n"
                            "Changed 1 routine in 1 module; 0 refused.\n");
     ExpectOriginal("CTerm");
-    Lines numbered = head;
-    numbered.push_back("    Set mOwner = Nothing");
-    numbered.push_back("End Sub");
+    const Lines numbered = head + Lines{"    Set mOwner = Nothing", "End Sub"};
     ExpectAfter({"number"}, "CTerm", numbered);
     ExpectRoundTrips("CTerm", numbered);
 }
