@@ -37,6 +37,12 @@ bool ReadIntegerProperty(host::CodeModule& module, std::string_view name, long& 
 
 }  // namespace
 
+bool IsClosingLine(std::string_view line) {
+    // Tabs count as blanks here: a closing line indented with a tab closes
+    // the routine as well (the host finds it so).
+    return text::StartsWith(text::ToLower(text::TrimBlanks(line)), "end ");
+}
+
 bool IsCommentLine(std::string_view trimmed) {
     return text::StartsWith(trimmed, "'") || text::StartsWith(trimmed, "Rem ");
 }
@@ -191,7 +197,7 @@ RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int ki
     const long bottom = span.startLine + count - 1;
     span.lastLine = 0;
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
-        if (text::StartsWith(text::ToLower(TrimmedLine(module, l)), "end ")) span.lastLine = l;
+        if (IsClosingLine(module.Lines(l, 1))) span.lastLine = l;
     }
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
         if (!TrimmedLine(module, l).empty()) span.lastLine = l;

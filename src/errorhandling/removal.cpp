@@ -42,23 +42,38 @@ bool IsBlank(std::string_view line) {
     return text::Trim(line).empty();
 }
 
-bool IsClosingLine(std::string_view line) {
-    return text::StartsWith(text::ToLower(text::Trim(line)), "end ");
-}
 
 enum class Lines { All, Code };
 
+// The statements of a line with string literals blanked out and a comment
+// at its end cut off: what the line jumps to, and nothing it only mentions.
+std::string CodeText(std::string_view line) {
+    std::string code;
+    bool inString = false;
+    for (const char c : line) {
+        if (c == '"') inString = !inString;
+        if (!inString && c == '\'') break;
+        code.push_back(inString && c != '"' ? ' ' : c);
+    }
+    return code;
+}
+
 // The first line in from..to whose text holds what, case ignored (the
 // host's plain search); 0 when none does. line(n) gives the text of line n.
-// Searching the code only passes over comment lines: a commented-out label
-// or On Error line of an older handler is the user's, and taking it for the
-// handler would delete the user's lines below it.
+// Searching the code only passes over comments and string literals: a
+// commented-out label or On Error line of an older handler, or one named in
+// a note, is the user's, and taking it for the handler would delete the
+// user's lines.
 template <typename LineOf>
 long FindLine(long from, long to, std::string_view what, Lines which, const LineOf& line) {
     for (long l = from; l <= to; ++l) {
         const std::string_view t = line(l);
-        if (which == Lines::Code && analysis::IsCommentLine(text::Trim(t))) continue;
-        if (text::FindIgnoreCase(t, what) != std::string_view::npos) return l;
+        if (which == Lines::Code) {
+            if (analysis::IsCommentLine(text::Trim(t))) continue;
+            if (text::FindIgnoreCase(CodeText(t), what) != std::string_view::npos) return l;
+        } else if (text::FindIgnoreCase(t, what) != std::string_view::npos) {
+            return l;
+        }
     }
     return 0;
 }
@@ -91,19 +106,6 @@ RemovalPlan PlanTerminateRemoval(host::CodeModule& module, const analysis::Routi
 
 bool IsExtraCode(int status) {
     return status == analysis::kStatusExtraCode || status == analysis::kStatusInErrorExtraCode;
-}
-
-// The statements of a line with string literals blanked out and a comment
-// at its end cut off: what the line jumps to, and nothing it only mentions.
-std::string CodeText(std::string_view line) {
-    std::string code;
-    bool inString = false;
-    for (const char c : line) {
-        if (c == '"') inString = !inString;
-        if (!inString && c == '\'') break;
-        code.push_back(inString && c != '"' ? ' ' : c);
-    }
-    return code;
 }
 
 bool IsWordChar(char c) {
@@ -149,10 +151,14 @@ bool RemovalPlan::Removes(long line) const {
 RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind) try {
     if (!analysis::ChangeRefusal(module, name, kind).empty()) return {};
     const long start = module.ProcStartLine(name, kind);
-    const long body = module.ProcBodyLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
+    // The searches begin below the declaration (a note at its end may name a
+    // label or the On Error line, and the declaration is never the
+    // handler's) and stay within the routine's block, as the closing line is
+    // looked for within it.
+    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+    const long from = span.afterDeclarationLine;
     const settings::SettingsRecord& s = settings::Settings();
-    // The routine's block, which the searches stay in.
     const ModuleLines lines(module, start, count);
     const auto before = [&](long l) { return lines.Line(l); };
     RemovalPlan plan;
@@ -160,19 +166,17 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     // The exit block: from the exit label to the line above the closing line.
     // Without an exit label setting there is no label to find (the search
     // for ":" alone would take the first line with a colon for it).
-    // Both searches stay within the routine's block, as the closing line is
-    // looked for within it (FirstAndLast).
     const long blockEnd = start + count - 1;
     const long label =
-        s.label1.empty() ? 0 : FindLine(body, blockEnd, s.label1 + ":", Lines::Code, before);
+        s.label1.empty() ? 0 : FindLine(from, blockEnd, s.label1 + ":", Lines::Code, before);
     if (label > 0) {
         long closing = 0;
         for (long l = blockEnd; l >= start && closing == 0; --l) {
-            if (IsClosingLine(lines.Line(l))) closing = l;
+            if (analysis::IsClosingLine(lines.Line(l))) closing = l;
         }
         if (closing > label) {
             // With the blank line that insertion put above the block.
-            const long first = label > body && IsBlank(lines.Line(label - 1)) ? label - 1 : label;
+            const long first = label > from && IsBlank(lines.Line(label - 1)) ? label - 1 : label;
             plan.exitBlock = {first, closing - first};
         }
     }
@@ -184,30 +188,30 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
         return lines.Line(removed > 0 && l >= plan.exitBlock.first ? l + removed : l);
     };
     const long searchEnd = start + (count - removed) - 2;
-    const long opening = FindLine(body, searchEnd, analysis::kOpeningMarker, Lines::All, after);
+    const long opening = FindLine(from, searchEnd, analysis::kOpeningMarker, Lines::All, after);
     // Likewise without an error label: any On Error GoTo line would do.
     const long onError = s.label2.empty() ? 0
-                                          : FindLine(body, searchEnd, "On Error GoTo " + s.label2,
+                                          : FindLine(from, searchEnd, "On Error GoTo " + s.label2,
                                                      Lines::Code, after);
     const long closingMarker =
-        FindLine(body, searchEnd, analysis::kClosingMarker, Lines::All, after);
-    const long from = opening > 0 ? opening : onError;
+        FindLine(from, searchEnd, analysis::kClosingMarker, Lines::All, after);
+    const long top = opening > 0 ? opening : onError;
     const long to = closingMarker > 0 ? closingMarker : onError;
     // No top block; or an opening marker with nothing below it that ends the
     // block: deleting up to an unknown line could take the user's code too.
-    if (from == 0 || to < from) {
+    if (top == 0 || to < top) {
         if (plan.Empty() && IsTermimate(module.Members().Item(name))) {
-            return PlanTerminateRemoval(module, analysis::FirstAndLast(module, name, kind));
+            return PlanTerminateRemoval(module, span);
         }
         return plan;
     }
 
-    long blockCount = to - from + 1;
+    long blockCount = to - top + 1;
     // Exactly the one blank line that insertion put below the block. The
     // user's own blank lines under it (below a comment block, say) stay.
     const long linesAfter = module.CountOfLines() - removed;
     if (to + 1 <= linesAfter && IsBlank(after(to + 1))) ++blockCount;
-    plan.topBlock = {from, blockCount};
+    plan.topBlock = {top, blockCount};
     return plan;
 } QV_PASS_UP("AddIn", "PlanRemoval")
 

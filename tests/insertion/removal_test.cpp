@@ -74,6 +74,28 @@ TEST_F(Removal, OpeningMarkerWithNothingToEndTheBlockDeletesNothing) {
     EXPECT_EQ(fx.Text("modA"), Vb(lines));
 }
 
+// Insert then remove gives the routine back, also where a note names the
+// handler's lines and where the closing line is indented with a tab (both
+// found by fuzzing).
+TEST_F(Removal, InsertThenRemoveWhereNotesNameTheHandlerOrTheEndIsIndented) {
+    const std::vector<Lines> originals = {
+        {"Sub Go() ' no On Error GoTo Error_Routine here, nor Exit_Routine:", "    DoWork",
+         "End Sub"},
+        {"Sub Go()", "    DoWork ' then Exit_Routine: below", "    Msg \"Exit_Routine:\"",
+         "End Sub"},
+        {"Public Property Let Value(ByVal v As Long)", "    mValue = v", "\tEnd Property"}};
+    for (const Lines& original : originals) {
+        fx.Add("modA", host::vbext_ct_StdModule, Vb(original));
+        const std::string name = original[0].find("Value") != std::string::npos ? "Value" : "Go";
+        const int kind = name == "Value" ? host::vbext_pk_Let : 0;
+        EXPECT_EQ(Insert("modA", name, kind), "");
+        EXPECT_EQ(StatusOf("modA", name, kind), "OK / OK");
+        Remove("modA", name, kind);
+        EXPECT_EQ(fx.Text("modA"), Vb(original));
+        fx.Project().Components().Remove(*fx.Project().Components().Find("modA"));
+    }
+}
+
 TEST_F(Removal, TerminateBlocksGoWhereTheyStandAsInsertionWroteThem) {
     const Lines original = {"Private Sub Class_Terminate()", "    Set mOwner = Nothing",
                             "End Sub", "Sub Other()", "    On Error Resume Next", "End Sub"};
