@@ -1,6 +1,7 @@
 #include "analysis/routine_shape.h"
 
 #include "host/procedure_shape.h"
+#include "host/received_line.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
@@ -26,10 +27,22 @@ RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, i
     shape.body = module.ProcBodyLine(name, kind);
     const long start = module.ProcStartLine(name, kind);
     const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
+    // Most routines hold no directive: their declaration is its statement
+    // and continuation lines, and any #If around them nests. (Found by the
+    // host's search, without reading the routine's text.)
+    long line = shape.body, column = 1, endLine = blockEnd, endColumn = -1;
+    if (!module.Find("#", line, column, endLine, endColumn, false, true, false)) {
+        long end = shape.body;
+        std::string last = module.Lines(end, 1);
+        while (end < blockEnd && host::IsContinuedLine(last)) last = module.Lines(++end, 1);
+        shape.firstDeclarationEnd = shape.declarationEnd = end;
+        shape.oneLine = host::ClosesProcedureAtEnd(last);
+        return shape;
+    }
     const std::string block = module.Lines(shape.body, blockEnd - shape.body + 1);
-    const bool headAbove = host::IfStandsAbove(
-        [&](long line) { return module.Lines(line, 1); }, shape.body);
-    const host::ProcedureShape read = host::ReadProcedureShape(LineViews(block), headAbove);
+    const host::ProcedureShape read = host::ReadProcedureShape(LineViews(block), [&] {
+        return host::IfStandsAbove([&](long l) { return module.Lines(l, 1); }, shape.body);
+    });
     shape.firstDeclarationEnd = shape.body + read.firstDeclarationEnd;
     shape.declarationEnd = shape.body + read.declarationEnd;
     for (long alternative : read.alternatives) shape.alternatives.push_back(shape.body + alternative);

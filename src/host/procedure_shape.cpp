@@ -103,7 +103,8 @@ bool ConditionalDeclaration::Nests(bool headAbove) const {
     return !switched_ && closedAt_ == 0;
 }
 
-ProcedureShape ReadProcedureShape(const std::vector<std::string_view>& lines, bool headAbove) {
+ProcedureShape ReadProcedureShape(const std::vector<std::string_view>& lines,
+                                  const std::function<bool()>& headAbove) {
     ProcedureShape shape;
     const long n = static_cast<long>(lines.size());
     if (n == 0) return shape;
@@ -152,7 +153,8 @@ ProcedureShape ReadProcedureShape(const std::vector<std::string_view>& lines, bo
             inAlternative = continued;
         }
     }
-    shape.nests = shape.closing >= 0 && conditional.Nests(headAbove);
+    shape.nests =
+        shape.closing >= 0 && conditional.Nests(!shape.alternatives.empty() && headAbove());
     return shape;
 }
 

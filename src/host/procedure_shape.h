@@ -71,9 +71,11 @@ struct ProcedureShape {
 };
 
 // Reads the procedure whose first declaration is lines[0], from lines that
-// run at least down to its closing line. headAbove: the line right above
-// the declaration (blank and comment lines passed over) is an #If.
-ProcedureShape ReadProcedureShape(const std::vector<std::string_view>& lines, bool headAbove);
+// run at least down to its closing line. headAbove tells (asked only for a
+// procedure with alternative declarations) whether the line right above the
+// declaration, blank and comment lines passed over, is an #If.
+ProcedureShape ReadProcedureShape(const std::vector<std::string_view>& lines,
+                                  const std::function<bool()>& headAbove);
 
 // Whether the line right above line `body` (1-based), blank and comment lines
 // passed over, is an #If; line(n) gives the text of line n.
