@@ -37,6 +37,11 @@ RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, i
         while (end < blockEnd && host::IsContinuedLine(last)) last = module.Lines(++end, 1);
         shape.firstDeclarationEnd = shape.declarationEnd = end;
         shape.oneLine = host::ClosesProcedureAtEnd(last);
+        // Closed: the block's last line that is neither blank nor a comment
+        // is its closing line (only comments may follow a routine).
+        long closing = blockEnd;
+        while (closing > end && host::IsBlankOrComment(module.Lines(closing, 1))) --closing;
+        shape.closed = shape.oneLine || host::IsProcedureEnd(module.Lines(closing, 1));
         return shape;
     }
     const std::string block = module.Lines(shape.body, blockEnd - shape.body + 1);
@@ -47,6 +52,7 @@ RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, i
     shape.declarationEnd = shape.body + read.declarationEnd;
     for (long alternative : read.alternatives) shape.alternatives.push_back(shape.body + alternative);
     shape.oneLine = read.oneLine;
+    shape.closed = read.closing >= 0;
     shape.nests = read.nests;
     return shape;
 } QV_PASS_UP("AddIn", "ReadRoutineShape")
@@ -57,6 +63,10 @@ std::string ChangeRefusal(const RoutineShape& shape, std::string_view name) {
         return routine +
                " is written on one line with its body and closing statement, so there is no "
                "body to change: put its statements on lines of their own first";
+    }
+    if (!shape.closed) {
+        return routine + " has no closing line of its own, so there is no end to put code "
+                         "above: add its End line first";
     }
     if (!shape.nests) {
         return "the #If ... #End If lines around " + routine +

@@ -5,7 +5,8 @@
 // closes them), a routine written on one line with its body and closing
 // statement (it has no body to change), and #If structure that opens or
 // closes outside the routine (code put into it could land in the wrong
-// branch).
+// branch). A routine without a closing line (while it is being edited) has
+// no end that code could go above.
 
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@ struct RoutineShape {
     long declarationEnd = 0;         // the declaration's last line: the #End If of alternatives
     std::vector<long> alternatives;  // the other declarations under #If
     bool oneLine = false;
+    bool closed = true;  // it has a closing line of its own
     bool nests = true;
 };
 

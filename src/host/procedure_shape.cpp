@@ -68,6 +68,13 @@ bool ClosesProcedureAtEnd(std::string_view line) {
     return !last.empty() && memory::IsProcEnd(last);
 }
 
+bool IsProcedureEnd(std::string_view line) { return memory::IsProcEnd(line); }
+
+bool IsBlankOrComment(std::string_view line) {
+    const std::string_view t = SkipBlanks(line);
+    return t.empty() || IsCommentStart(t);
+}
+
 bool ConditionalDeclaration::OnDirective(Directive directive, long line) {
     switch (directive) {
         case Directive::If:
@@ -161,9 +168,7 @@ ProcedureShape ReadProcedureShape(const std::vector<std::string_view>& lines,
 bool IfStandsAbove(const std::function<std::string(long)>& line, long body) {
     for (long l = body - 1; l >= 1; --l) {
         const std::string text = line(l);
-        const std::string_view t = SkipBlanks(text);
-        if (t.empty() || IsCommentStart(t)) continue;
-        return ReadDirective(t) == Directive::If;
+        if (!IsBlankOrComment(text)) return ReadDirective(text) == Directive::If;
     }
     return false;
 }

@@ -32,6 +32,13 @@ Directive ReadDirective(std::string_view line);
 // literals, a comment cut off) is an End Sub, End Function or End Property.
 bool ClosesProcedureAtEnd(std::string_view line);
 
+// The line is an End Sub, End Function or End Property (a line number may
+// stand before it).
+bool IsProcedureEnd(std::string_view line);
+
+// A blank or comment line (leading blanks ignored).
+bool IsBlankOrComment(std::string_view line);
+
 // Follows the #If directives below a procedure's first declaration, depth
 // counted from the declaration, down to its closing line.
 class ConditionalDeclaration {

@@ -117,6 +117,19 @@ TEST_F(RoutineParsing, OneLineRoutineHasNoBody) {
     EXPECT_NE(ChangeRefusal(m, "Lo", 0).find("written on one line"), std::string::npos);
 }
 
+// A routine whose End line is gone (while it is edited) has no end to put
+// code above; one with trailing comments after its End is closed.
+TEST_F(RoutineParsing, RoutineWithoutItsClosingLineIsRefused) {
+    auto& m = Module(Vb({"Sub Open()", "    x = 1", "", "Sub Shut()", "    y = 1", "End Sub",
+                         "' the end", ""}));
+    EXPECT_NE(ChangeRefusal(m, "Open", 0).find("has no closing line of its own"),
+              std::string::npos);
+    EXPECT_EQ(ChangeRefusal(m, "Shut", 0), "");
+    auto& conditional = Module(Vb({"Sub Open()", "#If A Then", "    x = 1", "#End If", "",
+                                   "Sub Shut()", "End Sub"}));
+    EXPECT_NE(ChangeRefusal(conditional, "Open", 0).find("has no closing line"), std::string::npos);
+}
+
 TEST_F(RoutineParsing, ContinuedStatementBelowCommentsJoinsTheBlock) {
     auto& m = Module(Vb({"Sub S()", "    ' note", "    x = a + _", "        b", "    y = 1",
                          "End Sub"}));
