@@ -80,14 +80,14 @@ for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fu
     -artifact_prefix="$work/artifacts/$target/" >"$log" 2>&1
   status=$?
   set -e
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
-  speed=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+  runs=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+  speed=$(grep -ao 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
   summary+=("$(printf '%-20s %10s runs %8s exec/s' "$target" "$runs" "$speed")")
   if [ "$status" -ne 0 ]; then
     failed+=("$target")
     mkdir -p "$build_dir/fuzz-artifacts/$target"
     cp "$work/artifacts/$target"/* "$build_dir/fuzz-artifacts/$target"/ 2>/dev/null || true
-    grep -E 'ERROR|invariant|SUMMARY|Test unit written' "$log" | head -20 || true
+    grep -aE 'ERROR|invariant|SUMMARY|Test unit written' "$log" | head -20 || true
   fi
 done
 
