@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "analysis/module_counts.h"
+#include "app/cli/module_keeper.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "host/memory/memory_host.h"
@@ -44,45 +45,6 @@ private:
     ScopedServices scope_;
 };
 
-// Keeps a copy of each module before its run, and puts it back exactly
-// (lines and hidden attribute lines) when the run fails halfway, so that no
-// module is written half-changed.
-class ModuleKeeper : public shell::ModuleGuard {
-public:
-    void Before(host::VBComponent& component) override {
-        const MemoryCodeModule& code = *static_cast<MemoryComponent&>(component).Code();
-        auto buffer = std::make_shared<std::string>();
-        std::vector<std::pair<size_t, size_t>> spans;
-        for (long i = 1; i <= code.CountOfLines(); ++i) {
-            const std::string_view line = code.Line(i);
-            spans.emplace_back(buffer->size(), line.size());
-            buffer->append(line);
-        }
-        lines_.clear();
-        for (const auto& [offset, size] : spans) lines_.emplace_back(buffer->data() + offset, size);
-        buffer_ = std::move(buffer);
-        attributes_.clear();
-        for (const std::string& member : code.MembersWithHiddenAttributes()) {
-            attributes_.emplace(member, *code.HiddenAttributes(member));
-        }
-    }
-
-    bool Failed(host::VBComponent& component, const VbError&) override {
-        MemoryCodeModule& code = *static_cast<MemoryComponent&>(component).Code();
-        code.LoadLines(buffer_, lines_);
-        for (const std::string& member : code.MembersWithHiddenAttributes()) {
-            code.SetHiddenAttributes(member, {});
-        }
-        for (const auto& [member, lines] : attributes_) code.SetHiddenAttributes(member, lines);
-        return true;
-    }
-
-private:
-    std::shared_ptr<const std::string> buffer_;
-    std::vector<std::string_view> lines_;
-    std::map<std::string, std::vector<host::memory::HiddenAttribute>> attributes_;
-};
-
 void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
     if (component.Code() == nullptr) {
         throw CliError(kExitBadInput, "module " + component.Name() + " holds no code");
@@ -111,11 +73,6 @@ std::string SkipText(shell::Skip skip) {
             break;
     }
     return {};
-}
-
-std::string FailureText(const shell::ModuleOutcome& m) {
-    const VbError& e = *m.failure;
-    return e.Description() + " (error " + std::to_string(e.Number()) + ", in " + e.Source() + ")";
 }
 
 struct RunTotals {
@@ -148,17 +105,12 @@ public:
     // Problems go to err: read-only modules passed over, modules that failed.
     void Problems(std::ostream& err) const {
         for (const shell::ModuleOutcome& m : outcome_.modules) {
-            MemoryComponent& c = Component(m);
             if (m.skipped == shell::Skip::ReadOnly) {
-                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, c))
+                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, Component(m)))
                     << " is read-only and was skipped\n";
             }
-            if (m.failure) {
-                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, c)) << ": routine "
-                    << VbTextUtf8(m.failedRoutine) << ": " << VbTextUtf8(FailureText(m))
-                    << "; module " << VbTextUtf8(c.Name()) << " was left as it was\n";
-            }
         }
+        ReportFailedModules(err, target_, outcome_);
     }
 
     void Text(std::ostream& out, bool dryRun) const {
@@ -322,8 +274,12 @@ int CodeChangeCommand::Run(CommandContext& context) {
         WriteJson(context.out, report.Json(context.dryRun, written, diff.str()));
     } else {
         SaveChanges(context, *target, &written);
-        // On --dry-run the standard output is the diff alone.
-        report.Text(context.dryRun ? context.err : context.out, context.dryRun);
+        // On --dry-run the standard output is the diff alone. The report is
+        // written at once: standard error is unbuffered, and a run over a
+        // large module reports a line per routine.
+        std::ostringstream text;
+        report.Text(text, context.dryRun);
+        (context.dryRun ? context.err : context.out) << text.str();
     }
     if (report.Totals().failures > 0) return kExitBadInput;
     if (atCursor && report.Totals().refused > 0) return kExitFindings;
