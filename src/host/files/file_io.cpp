@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "host/files/file_error.h"
+#include "platform/regular_file.h"
 
 namespace qv::host::files {
 
@@ -76,34 +77,34 @@ void SyncFolder(const fs::path& folder) {
 }  // namespace
 
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    file::Kind kind = file::Kind::Missing;
+    Descriptor fd(file::OpenRegularFile(path, kind));
     if (fd.Get() < 0) {
         const int error = errno;
-        if (error == ENOENT) throw FileError(path, 0, "the file does not exist; check the path");
+        if (kind == file::Kind::Missing) {
+            throw FileError(path, 0, "the file does not exist; check the path");
+        }
+        if (kind != file::Kind::Regular) {
+            throw FileError(path, 0,
+                            file::NotRegularReason(kind) + "; name a project or module file");
+        }
         throw FileError(
             path, 0,
             "the file cannot be opened (" + Reason(error) + "); check that you may read it");
     }
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        throw FileError(path, 0, "this is not a regular file; name a project or module file");
-    }
     auto bytes = std::make_shared<std::string>();
-    bytes->resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes->size()) {
-        const ssize_t n = ::read(fd.Get(), bytes->data() + done, bytes->size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            throw FileError(path, 0,
-                            "the file cannot be read (" + Reason(errno) +
-                                "); check the disk and your permissions");
-        }
-        if (n == 0) break;  // it shrank while we read it
-        done += static_cast<size_t>(n);
+    if (!file::ReadAll(fd.Get(), *bytes)) {
+        throw FileError(path, 0,
+                        "the file cannot be read (" + Reason(errno) +
+                            "); check the disk and your permissions");
     }
-    bytes->resize(done);
     return bytes;
+}
+
+std::string FileIdentity(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return path;
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
 
 bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long long& size) {
