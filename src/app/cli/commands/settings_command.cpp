@@ -7,10 +7,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ostream>
 
 #include "app/cli/command.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
 #include "settings/field_source.h"
 #include "settings/hot_key.h"
@@ -74,10 +77,17 @@ void WriteJson(std::ostream& out, const QJsonObject& object) {
     out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
 }
 
-// The file's problem, refused before anything is written.
-void RequireUsableStore() {
-    if (const auto problem = settings::StoreProblem(settings::SystemStore())) {
+// The file's problem, refused before anything is written: one that cannot
+// be used, or a read-only one (which the superuser could otherwise replace).
+void RequireWritableStore() {
+    const settings::CRegSettings& store = settings::SystemStore();
+    if (const auto problem = settings::StoreProblem(store)) {
         throw CliError(kExitBadInput, *problem);
+    }
+    if (file::IsReadOnlyFile(store.FilePath())) {
+        throw CliError(kExitBadInput, store.FilePath() +
+                                          " is read-only, so nothing was stored; make it "
+                                          "writable (chmod u+w) to change the settings");
     }
 }
 
@@ -97,11 +107,16 @@ std::string TemplateText(const std::string& bytes, const std::string& origin) {
 }
 
 std::string ReadValueFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw CliError(kExitBadInput, path.toStdString() + ": " + file.errorString().toStdString());
+    const std::string local = QFile::encodeName(path).toStdString();
+    std::string bytes;
+    file::Kind kind = file::Kind::Missing;
+    if (!file::ReadRegularFile(local, bytes, kind)) {
+        const std::string reason = kind == file::Kind::Missing   ? "it does not exist"
+                                   : kind == file::Kind::Regular ? std::strerror(errno)
+                                                                 : file::NotRegularReason(kind);
+        throw CliError(kExitBadInput, path.toStdString() + " cannot be read: " + reason);
     }
-    return TemplateText(file.readAll().toStdString(), path.toStdString());
+    return TemplateText(bytes, path.toStdString());
 }
 
 std::string ReadStandardInput() {
@@ -271,7 +286,7 @@ private:
                             : context.arguments[2] == "-" ? ReadStandardInput()
                                                            : context.arguments[2].toStdString();
         if (field.type != FieldType::Text) value = CheckedInteger(field, value);
-        RequireUsableStore();
+        RequireWritableStore();
         settings::CRegSettings& store = settings::SystemStore();
         const bool used = field.companyEntry == 0 || settings::OverrideAllowed();
         if (!context.dryRun && !store.SaveSetting(settings::kSettingsSection, field.key, value)) {
@@ -298,7 +313,7 @@ private:
     }
 
     static int Reset(CommandContext& context) {
-        RequireUsableStore();
+        RequireWritableStore();
         const settings::CRegSettings& store = settings::SystemStore();
         if (!context.dryRun) {
             settings::DefaultSettings();
