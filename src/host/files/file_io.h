@@ -14,6 +14,10 @@ namespace qv::host::files {
 // The file's bytes. Throws FileError naming the path when it cannot be read.
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path);
 
+// One key per file on disk, whatever path reached it (device and inode); the
+// path itself when it cannot be examined.
+std::string FileIdentity(const std::string& path);
+
 // The file's modification time in nanoseconds and its size; false when it
 // cannot be examined.
 bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long long& size);

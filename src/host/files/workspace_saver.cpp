@@ -13,13 +13,6 @@ namespace qv::host::files {
 
 namespace {
 
-// One key per file on disk, whatever path reached it.
-std::string FileIdentity(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return path;
-    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
-}
-
 bool AnyFileReadOnly(const memory::MemoryComponent& component) {
     for (int i = 1; i <= component.FileCount(); ++i) {
         try {
