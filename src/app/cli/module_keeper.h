@@ -18,10 +18,12 @@ namespace qv::cli {
 
 class ModuleKeeper : public shell::ModuleGuard {
 public:
+    explicit ModuleKeeper(const host::files::Workspace& workspace) : workspace_(workspace) {}
     void Before(host::VBComponent& component) override;
     bool Failed(host::VBComponent& component, const VbError& error) override;
 
 private:
+    const host::files::Workspace& workspace_;
     std::shared_ptr<const std::string> buffer_;
     std::vector<std::string_view> lines_;
     std::map<std::string, std::vector<host::memory::HiddenAttribute>> attributes_;

@@ -237,7 +237,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
 
     shell::RunOutcome outcome;
     std::string note;
-    ModuleKeeper keeper;
+    ModuleKeeper keeper(target->Files());
     const bool atCursor = !selection.routine.empty() || selection.line > 0;
     if (atCursor) {
         MemoryCodeModule& code = *selection.component->Code();

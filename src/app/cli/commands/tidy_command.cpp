@@ -76,7 +76,7 @@ public:
             RefuseReadOnly(*target, *selection.component);
         }
         shell::RunOutcome outcome;
-        ModuleKeeper keeper;
+        ModuleKeeper keeper(target->Files());
         if (!selection.routine.empty() || selection.line > 0) {
             TidyAtCursor(*target, *selection.component);
         } else if (selection.component != nullptr) {
