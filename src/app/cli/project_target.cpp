@@ -267,6 +267,10 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     for (const std::string& warning : target->Files().Warnings()) {
         context.err << "qvaddin: warning: " << warning << '\n';
     }
+    for (const std::string& leftover : host::files::RemoveLeftoverTempFiles(target->Files())) {
+        context.err << "qvaddin: note: removed " << DisplayPath(leftover)
+                    << ", a temporary file that an interrupted run left behind\n";
+    }
     UseIdeTabWidth(*target);
     return target;
 }
