@@ -2,12 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
+#include "host/files/module_file.h"
 #include "host/files/module_writer.h"
 #include "host/files/temp_files.h"
 #include "platform/regular_file.h"
@@ -54,6 +57,30 @@ void RefuseReadOnlyAndLinked(const std::vector<FileChange>& changes) {
     }
 }
 
+// What the reader would refuse is never written: a NUL byte, or a line
+// longer than a module line may be (a template, or a line the code made
+// longer, could make one). The header is written as it was read.
+void RefuseUnreadable(const ModuleFile& file, const std::string& bytes) {
+    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size())) {
+        const auto at = static_cast<size_t>(static_cast<const char*>(nul) - bytes.data());
+        const auto line = static_cast<long>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
+        throw FileError(file.path, line + 1,
+                        "this line would hold a NUL byte, which no module file may hold, so "
+                        "nothing was written");
+    }
+    const std::vector<std::string_view> lines = SplitFileLines(bytes).lines;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > kLongestLine) {
+            throw FileError(file.path, static_cast<long>(i) + 1,
+                            "this line would be " + std::to_string(lines[i].size()) +
+                                " bytes long, and a module line may be at most " +
+                                LongestLineText() +
+                                ", so nothing was written (the module could not be read "
+                                "again); shorten the templates or the line");
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<FileChange> PendingChanges(const Workspace& workspace) {
@@ -63,6 +90,7 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace) {
         if (!ModuleEdited(*file)) continue;
         RenderedModule rendered = RenderModuleFile(*file);
         if (rendered.bytes == *file->bytes) continue;
+        RefuseUnreadable(*file, rendered.bytes);
         const std::string identity = FileIdentity(file->path);
         auto seen = byIdentity.find(identity);
         if (seen != byIdentity.end()) {

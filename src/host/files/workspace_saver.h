@@ -18,7 +18,8 @@ struct FileChange {
 
 // Every module whose file would change. The same file loaded in several
 // projects of a group counts once; when its copies were changed
-// differently, throws FileError (nothing can be written safely).
+// differently, throws FileError (nothing can be written safely). A file
+// that could not be read again (a line too long, a NUL byte) throws too.
 std::vector<FileChange> PendingChanges(const Workspace& workspace);
 
 // Throws FileError naming the first change that must not be written: a

@@ -16,6 +16,7 @@
 #include "host/memory/vb_syntax.h"
 #include "platform/services.h"
 #include "platform/text.h"
+#include "settings/setting_checks.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
 #include "tidy/tidy_keywords.h"
@@ -322,6 +323,15 @@ shell::RoutineOutcome CursorCommand(MemoryCodeModule& module, long line,
     if (outcome.changed) outcome.done = done;
     if (!capture.messages.empty()) outcome.refusal = capture.messages.front();
     return outcome;
+}
+
+void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys) {
+    if (const auto problem = settings::RecordProblem(settings::Settings(), keys)) {
+        throw CliError(kExitBadInput,
+                       "the stored settings would make code that is not VB: " + *problem +
+                           "; change it with 'qvaddin settings set KEY VALUE' (or restore the "
+                           "defaults with 'qvaddin settings reset'); nothing was changed");
+    }
 }
 
 bool UsesHandlerLabels(std::string_view code) {

@@ -19,6 +19,7 @@
 #include "settings/hot_key.h"
 #include "settings/integer_text.h"
 #include "settings/reg_settings.h"
+#include "settings/setting_checks.h"
 #include "settings/settings_fields.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
@@ -89,6 +90,16 @@ void RequireWritableStore() {
                                           " is read-only, so nothing was stored; make it "
                                           "writable (chmod u+w) to change the settings");
     }
+}
+
+// The labels as stored, for a new label to be compared with the other one
+// (read one by one: another broken setting must not stop the repair).
+settings::SettingsRecord StoredLabels() {
+    const settings::CRegSettings& store = settings::SystemStore();
+    settings::SettingsRecord record;
+    record.label1 = store.GetSetting(settings::kSettingsSection, "label1", "");
+    record.label2 = store.GetSetting(settings::kSettingsSection, "label2", "");
+    return record;
 }
 
 // Text from a file or standard input: UTF-8, its line breaks as CR LF, one
@@ -286,6 +297,9 @@ private:
                             : context.arguments[2] == "-" ? ReadStandardInput()
                                                            : context.arguments[2].toStdString();
         if (field.type != FieldType::Text) value = CheckedInteger(field, value);
+        if (const auto problem = settings::ValueProblem(field, value, StoredLabels())) {
+            throw CliError(kExitUsage, *problem + "; nothing was stored");
+        }
         RequireWritableStore();
         settings::CRegSettings& store = settings::SystemStore();
         const bool used = field.companyEntry == 0 || settings::OverrideAllowed();
