@@ -57,9 +57,9 @@ void ReportFailedModules(std::ostream& err, LoadedTarget& target,
     for (const shell::ModuleOutcome& m : outcome.modules) {
         if (!m.failure) continue;
         auto& c = static_cast<MemoryComponent&>(*m.component);
-        err << "qvaddin: " << VbTextUtf8(ComponentFile(target, c)) << ": routine "
-            << VbTextUtf8(m.failedRoutine) << ": " << VbTextUtf8(FailureText(m)) << "; module "
-            << VbTextUtf8(c.Name()) << " was left as it was\n";
+        err << "qvaddin: " << DisplayText(ComponentFile(target, c)) << ": routine "
+            << DisplayText(m.failedRoutine) << ": " << DisplayText(FailureText(m)) << "; module "
+            << DisplayText(c.Name()) << " was left as it was\n";
     }
 }
 

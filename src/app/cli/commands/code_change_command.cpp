@@ -107,7 +107,7 @@ public:
     void Problems(std::ostream& err) const {
         for (const shell::ModuleOutcome& m : outcome_.modules) {
             if (m.skipped == shell::Skip::ReadOnly) {
-                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, Component(m)))
+                err << "qvaddin: " << DisplayText(ComponentFile(target_, Component(m)))
                     << " is read-only and was skipped\n";
             }
         }
@@ -121,19 +121,19 @@ public:
                 continue;
             }
             MemoryComponent& c = Component(m);
-            out << VbTextUtf8(c.Name()) << "  (" << VbTextUtf8(ComponentFile(target_, c)) << ")\n";
+            out << DisplayText(c.Name()) << "  (" << DisplayText(ComponentFile(target_, c)) << ")\n";
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (r.changed) {
                     out << "  " << std::left << std::setw(9) << r.done << ' '
-                        << VbTextUtf8(RoutineLabel(r)) << '\n';
+                        << DisplayText(RoutineLabel(r)) << '\n';
                 }
                 if (!r.refusal.empty()) {
-                    out << "  refused   " << VbTextUtf8(RoutineLabel(r)) << ": "
-                        << VbTextUtf8(r.refusal) << '\n';
+                    out << "  refused   " << DisplayText(RoutineLabel(r)) << ": "
+                        << DisplayText(r.refusal) << '\n';
                 }
             }
         }
-        if (!note_.empty()) out << VbTextUtf8(note_) << '\n';
+        if (!note_.empty()) out << DisplayText(note_) << '\n';
         const auto& t = totals_;
         out << (dryRun ? "Would change " : "Changed ") << t.changed
             << (t.changed == 1 ? " routine" : " routines") << " in " << t.modulesChanged

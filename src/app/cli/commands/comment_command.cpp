@@ -56,7 +56,7 @@ public:
             if (context.dryRun) object.insert("diff", VbText(diff.str()));
             WriteJson(context.out, object);
         } else {
-            context.out << VbTextUtf8(line) << '\n' << diff.str();
+            context.out << DisplayText(line) << '\n' << diff.str();
         }
         return kExitOk;
     }

@@ -112,11 +112,11 @@ private:
     static void Report(CommandContext& context, const std::vector<std::string>& written,
                        const std::vector<std::string>& skipped, bool failed) {
         for (const std::string& file : skipped) {
-            context.err << "qvaddin: " << VbTextUtf8(file) << " is read-only and was skipped\n";
+            context.err << "qvaddin: " << DisplayText(file) << " is read-only and was skipped\n";
         }
         if (context.dryRun) return;  // the diff says it all
         if (written.empty() && !failed) context.out << "Nothing to tidy: the code is tidy already.\n";
-        for (const std::string& f : written) context.out << "tidied " << VbTextUtf8(f) << '\n';
+        for (const std::string& f : written) context.out << "tidied " << DisplayText(f) << '\n';
     }
 
     // {"dryRun", "changed": [files], "skipped": [read-only files], "diff"}
