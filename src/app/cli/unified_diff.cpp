@@ -214,14 +214,24 @@ struct Side {
 };
 
 // Lines become numbers, equal lines equal numbers. A last line without a
-// break differs from the same line with one.
-void Number(Side& side, std::unordered_map<std::string, int>& ids) {
+// break differs from the same line with one. The keys are views into the
+// two texts, which outlive the numbering.
+struct LineIds {
+    std::unordered_map<std::string_view, int> withBreak;
+    std::unordered_map<std::string_view, int> withoutBreak;
+    int next = 0;
+};
+
+void Number(Side& side, LineIds& ids) {
     const auto& lines = side.split.lines;
     side.ids.reserve(lines.size());
+    ids.withBreak.reserve(ids.withBreak.size() + lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string key(lines[i]);
-        if (i + 1 == lines.size() && !side.split.finalBreak) key.push_back('\0');
-        side.ids.push_back(ids.emplace(std::move(key), static_cast<int>(ids.size())).first->second);
+        auto& table = i + 1 == lines.size() && !side.split.finalBreak ? ids.withoutBreak
+                                                                        : ids.withBreak;
+        const auto [it, added] = table.emplace(lines[i], ids.next);
+        if (added) ++ids.next;
+        side.ids.push_back(it->second);
     }
 }
 
@@ -246,7 +256,7 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
     if (oldText == newText) return {};
     Side a{host::files::SplitFileLines(oldText), {}};
     Side b{host::files::SplitFileLines(newText), {}};
-    std::unordered_map<std::string, int> ids;
+    LineIds ids;
     Number(a, ids);
     Number(b, ids);
     const std::vector<Op> ops = LineDiff(a.ids, b.ids).Run();
