@@ -42,12 +42,5 @@ printf '%10s  %16s  %16s  %16s  %16s\n' procedures add "add -n" number "number -
 for procedures in 10000 50000 100000; do
     module "$procedures" > "$work/source.bas"
     printf '%10s  ' "$procedures"
-    fresh add
-    printf '  '
-    fresh --dry-run add
-    printf '  '
-    fresh number
-    printf '  '
-    fresh --dry-run number
-    printf '\n'
+    add_number_row
 done

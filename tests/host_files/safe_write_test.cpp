@@ -230,40 +230,28 @@ TEST_F(SafeWrite, TemporaryNamesFitTheFileSystem) {
 
 TEST_F(SafeWrite, EachUntouchedLineKeepsItsOwnLineBreak) {
     TempFolder folder;
-    // Mostly CR LF, with LF and CR lines among them (an editor that mixed them).
-    folder.Write("m.cls",
-                 "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\n"
-                 "Attribute VB_Name = \"m\"\r\n"
-                 "Public Property Get V() As Long\n"
-                 "Attribute V.VB_UserMemId = 0\n"
-                 "    V = 1\r\n"
-                 "End Property\r\n"
-                 "Sub A()\r\n"
-                 "    x = 1\n"
-                 "End Sub\r"
-                 "Sub B()\r\n"
-                 "    y = 2\r\n"
-                 "End Sub\n");
+    // Mostly CR LF, with LF and CR lines among them (an editor that mixed
+    // them); none of these lines is touched.
+    const std::string untouched =
+        "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\n"
+        "Attribute VB_Name = \"m\"\r\n"
+        "Public Property Get V() As Long\n"
+        "Attribute V.VB_UserMemId = 0\n"
+        "    V = 1\r\n"
+        "End Property\r\n"
+        "Sub A()\r\n"
+        "    x = 1\n"
+        "End Sub\r"
+        "Sub B()\r\n";
+    folder.Write("m.cls", untouched + "    y = 2\r\nEnd Sub\n");
     LoadedFiles loaded = Load({folder.File("m.cls")});
     host::memory::MemoryCodeModule& code = loaded.Code("m");
     EXPECT_EQ(code.Line(8), "    y = 2");  // the attribute line is hidden
     code.DeleteLines(8, 1);
     code.InsertLines(8, "    y = 3\r\n    z = 4");
     WriteChanges(PendingChanges(*loaded.workspace));
-    EXPECT_EQ(folder.Read("m.cls"),
-              "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\n"
-              "Attribute VB_Name = \"m\"\r\n"
-              "Public Property Get V() As Long\n"
-              "Attribute V.VB_UserMemId = 0\n"
-              "    V = 1\r\n"
-              "End Property\r\n"
-              "Sub A()\r\n"
-              "    x = 1\n"
-              "End Sub\r"
-              "Sub B()\r\n"
-              "    y = 3\r\n"
-              "    z = 4\r\n"
-              "End Sub\n");
+    EXPECT_EQ(folder.Read("m.cls"), untouched + "    y = 3\r\n    z = 4\r\nEnd Sub\n")
+        << "written lines take the file's own line break";
 }
 
 TEST_F(SafeWrite, AFileWithSeveralNamesIsRefusedAndKeepsThem) {

@@ -267,7 +267,7 @@ void AtomicWriteBatch::Commit() {
     staged_.clear();
 }
 
-void AtomicWriteBatch::Replace(const Staged& s, const std::vector<std::string>& done) {
+void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) {
     // Not cut in two by an interruption: its handler would remove the
     // temporary file, which holds the old text between the swap and the check.
     const InterruptionsHeld held;
@@ -281,10 +281,15 @@ void AtomicWriteBatch::Replace(const Staged& s, const std::vector<std::string>& 
             // Changed an instant before: put it back as the other program left it.
             if (::renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.target.c_str(),
                             RENAME_EXCHANGE) != 0) {
+                const int error = errno;
+                // The temporary file now holds the other program's text: kept.
+                const std::string kept = s.temp;
+                UnlistTempFile(s.temp);
+                s.temp.clear();
                 throw FileError(s.path, 0,
                                 "the file was changed by another program while it was being "
-                                "replaced, and putting that back failed (" + Reason(errno) +
-                                    "); its text as changed is in " + s.temp);
+                                "replaced, and putting that back failed (" + Reason(error) +
+                                    "); its text as changed is in " + kept);
             }
             ::unlink(s.temp.c_str());
             throw ChangedByAnother(s.path, done);

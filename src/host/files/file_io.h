@@ -59,7 +59,7 @@ class AtomicWriteBatch {
         std::shared_ptr<const std::string> read;
     };
     void Flush() const;
-    void Replace(const Staged& staged, const std::vector<std::string>& done);
+    void Replace(Staged& staged, const std::vector<std::string>& done);
     std::vector<Staged> staged_;
 };
 

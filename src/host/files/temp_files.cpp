@@ -51,7 +51,7 @@ std::optional<unsigned long long> StartTime(long pid) {
     return std::nullopt;
 }
 
-std::string HostHash() {
+std::string MachineHash() {
     char name[HOST_NAME_MAX + 1] = {};
     ::gethostname(name, sizeof name - 1);
     std::uint32_t hash = 2166136261u;  // FNV-1a
@@ -61,6 +61,11 @@ std::string HostHash() {
     char text[9];
     std::snprintf(text, sizeof text, "%08x", hash);
     return text;
+}
+
+const std::string& HostHash() {
+    static const std::string hash = MachineHash();
+    return hash;
 }
 
 // "PID.START.HOST" of this process.

@@ -64,11 +64,13 @@ const ProcInfo& ProcedureIndex::At(size_t index) const {
     return procs_[index];
 }
 
-size_t ProcedureIndex::FirstAtOrBelow(long line) const {
+size_t ProcedureIndex::FirstReaching(long line,
+                                     long (ProcedureIndex::*lineOf)(size_t) const) const {
+    // Declaration and closing lines both rise with the index.
     size_t lo = 0, hi = procs_.size();
     while (lo < hi) {
         const size_t mid = (lo + hi) / 2;
-        if (Body(mid) < line)
+        if ((this->*lineOf)(mid) < line)
             lo = mid + 1;
         else
             hi = mid;
@@ -139,15 +141,7 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
 
 void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long damageEnd) {
     // The anchor: the last closed procedure wholly above the damaged lines.
-    size_t below = 0, above = procs_.size();  // the first procedure ending at or after it
-    while (below < above) {
-        const size_t mid = (below + above) / 2;
-        if (End(mid) < damageStart)
-            below = mid + 1;
-        else
-            above = mid;
-    }
-    long anchor = static_cast<long>(below) - 1;
+    long anchor = static_cast<long>(FirstReaching(damageStart, &ProcedureIndex::End)) - 1;
     while (anchor >= 0 && !procs_[static_cast<size_t>(anchor)].closed) --anchor;
     ScanState state;
     long from = 1;
@@ -187,7 +181,7 @@ void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long dama
 
 void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
-    const size_t below = FirstAtOrBelow(line);
+    const size_t below = FirstReaching(line, &ProcedureIndex::Body);
     MoveShift(below);
     shiftBy_ += count;
     // The procedure the lines went into (its declaration stays above them).
@@ -201,7 +195,7 @@ void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
 
 void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
-    const size_t below = FirstAtOrBelow(line + count);
+    const size_t below = FirstReaching(line + count, &ProcedureIndex::Body);
     MoveShift(below);
     shiftBy_ -= count;
     // The procedures that had lines among the deleted ones.

@@ -87,8 +87,9 @@ private:
     // Makes procs_[0, index) hold their current lines and leaves the pending
     // move on procs_[index, end).
     void MoveShift(size_t index) const;
-    // The first procedure whose declaration line is at or below line.
-    size_t FirstAtOrBelow(long line) const;
+    // The first procedure whose line of that kind (Body, End) is at or
+    // below line; Count() when none is.
+    size_t FirstReaching(long line, long (ProcedureIndex::*lineOf)(size_t) const) const;
 
     // procs_[shiftFrom_, end) are shiftBy_ lines above where they stand.
     mutable std::vector<ProcInfo> procs_;
