@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace qv::file {
@@ -68,17 +69,22 @@ int OpenRegularFile(const std::string& path, Kind& kind) {
 }
 
 bool ReadAll(int fd, std::string& bytes) {
+    // Read straight into the string, sized from the file's size (one byte
+    // more, so that the end shows without another round).
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        bytes.reserve(bytes.size() + static_cast<size_t>(info.st_size));
-    }
-    char buffer[64 * 1024];
+    const size_t expected =
+        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+    size_t done = bytes.size();
+    bytes.resize(done + std::max<size_t>(expected + 1, 4096));
     while (true) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (done == bytes.size()) bytes.resize(2 * bytes.size());
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        bytes.append(buffer, static_cast<size_t>(n));
+        if (n <= 0) {
+            bytes.resize(done);
+            return n == 0;
+        }
+        done += static_cast<size_t>(n);
     }
 }
 
