@@ -135,7 +135,8 @@ std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace) {
     std::set<std::string> folders;
     auto add = [&folders](const std::string& path) {
         std::error_code ec;
-        const fs::path real = fs::canonical(path, ec);
+        fs::path real = path;
+        if (fs::is_symlink(real, ec)) real = fs::canonical(path, ec);
         folders.insert((ec ? fs::path(path) : real).parent_path().string());
     };
     for (const auto& file : workspace.Files()) add(file->path);
