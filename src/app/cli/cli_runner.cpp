@@ -51,7 +51,9 @@ QString GeneralHelp() {
         "  --dry-run           change nothing; print a unified diff of what would change\n"
         "  --help              this help; 'qvaddin <command> --help' for a command\n"
         "  --version           the version\n\n"
-        "Exit codes: 0 success, 1 findings, 2 wrong usage, 3 bad input, 4 internal error.\n";
+        "Exit codes: 0 success, 1 findings, 2 wrong usage, 3 bad input, 4 internal error.\n"
+        "With --format json a command that fails as a whole (2, 3, 4) also prints\n"
+        "{\"error\": {\"code\": N, \"message\": \"...\"}} on standard output.\n";
     return text;
 }
 

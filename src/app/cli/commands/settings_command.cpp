@@ -183,7 +183,10 @@ public:
                 "Nothing to show every setting; 'get KEY' for one value; 'set KEY VALUE' to "
                 "store one (VALUE '-' reads standard input; put '--' before a negative number; "
                 "a backslash followed by n reads back as a line break); 'reset' to store the "
-                "built-in templates and remove every other stored setting. Keys: " +
+                "built-in templates and remove every other stored setting. Values that would "
+                "make code that is not VB are refused: label1 and label2 are VB identifiers "
+                "(not keywords, not each other), template lines are at most 65,536 bytes and "
+                "a template 64 KB, insert is one line. Keys: " +
                 KeyList() + "."),
             "[get KEY | set KEY VALUE | reset]");
         parser.addOption(kFromFileOption);
