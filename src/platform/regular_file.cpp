@@ -31,14 +31,21 @@ Kind KindAt(const std::string& path) {
 
 std::string_view KindName(Kind kind) {
     switch (kind) {
-        case Kind::Folder: return "a folder";
-        case Kind::NamedPipe: return "a named pipe (FIFO)";
-        case Kind::Device: return "a device";
-        case Kind::Socket: return "a socket";
-        case Kind::LinkLoop: return "a loop of symbolic links";
-        case Kind::Unexaminable: return "a path that cannot be examined";
+        case Kind::Folder:
+            return "a folder";
+        case Kind::NamedPipe:
+            return "a named pipe (FIFO)";
+        case Kind::Device:
+            return "a device";
+        case Kind::Socket:
+            return "a socket";
+        case Kind::LinkLoop:
+            return "a loop of symbolic links";
+        case Kind::Unexaminable:
+            return "a path that cannot be examined";
         case Kind::Missing:
-        case Kind::Regular: break;
+        case Kind::Regular:
+            break;
     }
     return {};
 }

@@ -11,7 +11,7 @@ namespace qv::file {
 
 // What stands at a path, symbolic links followed.
 enum class Kind {
-    Missing,       // nothing (or a link to nothing)
+    Missing,  // nothing (or a link to nothing)
     Regular,
     Folder,
     NamedPipe,

@@ -16,19 +16,22 @@ constexpr size_t kLongestTemplate = 64 * 1024;
 
 // Words that VB reserves: none of them can label a line.
 constexpr std::array<std::string_view, 91> kReserved = {
-    "AddressOf", "And", "Any", "As", "Boolean", "ByRef", "Byte", "ByVal", "Call", "Case",
-    "CBool", "CByte", "CCur", "CDate", "CDbl", "CDec", "CInt", "CLng", "Close", "Const",
-    "CSng", "CStr", "Currency", "CVar", "Date", "Debug", "Decimal", "Declare", "DefBool",
-    "Dim", "Do", "Double", "Each", "Else", "ElseIf", "Empty", "End", "Enum", "Eqv", "Erase",
-    "Error", "Event", "Exit", "False", "For", "Friend", "Function", "Get", "Global", "GoSub",
-    "GoTo", "If", "Imp", "Implements", "In", "Integer", "Is", "Let", "Like", "Long", "Loop",
-    "LSet", "Me", "Mod", "New", "Next", "Not", "Nothing", "Null", "Object", "On", "Option",
-    "Optional", "Or", "ParamArray", "Preserve", "Private", "Property", "Public", "RaiseEvent",
-    "ReDim", "Rem", "Resume", "Return", "RSet", "Select", "Set", "Single", "Static", "Step",
-    "Stop"};
+    "AddressOf", "And",      "Any",        "As",     "Boolean",    "ByRef",    "Byte",
+    "ByVal",     "Call",     "Case",       "CBool",  "CByte",      "CCur",     "CDate",
+    "CDbl",      "CDec",     "CInt",       "CLng",   "Close",      "Const",    "CSng",
+    "CStr",      "Currency", "CVar",       "Date",   "Debug",      "Decimal",  "Declare",
+    "DefBool",   "Dim",      "Do",         "Double", "Each",       "Else",     "ElseIf",
+    "Empty",     "End",      "Enum",       "Eqv",    "Erase",      "Error",    "Event",
+    "Exit",      "False",    "For",        "Friend", "Function",   "Get",      "Global",
+    "GoSub",     "GoTo",     "If",         "Imp",    "Implements", "In",       "Integer",
+    "Is",        "Let",      "Like",       "Long",   "Loop",       "LSet",     "Me",
+    "Mod",       "New",      "Next",       "Not",    "Nothing",    "Null",     "Object",
+    "On",        "Option",   "Optional",   "Or",     "ParamArray", "Preserve", "Private",
+    "Property",  "Public",   "RaiseEvent", "ReDim",  "Rem",        "Resume",   "Return",
+    "RSet",      "Select",   "Set",        "Single", "Static",     "Step",     "Stop"};
 constexpr std::array<std::string_view, 14> kReservedToo = {
-    "String", "Sub", "Then", "To", "True", "Type", "TypeOf", "Until", "Variant", "Wend",
-    "While", "With", "WithEvents", "Xor"};
+    "String", "Sub",     "Then", "To",    "True", "Type",       "TypeOf",
+    "Until",  "Variant", "Wend", "While", "With", "WithEvents", "Xor"};
 
 bool IsReserved(std::string_view name) {
     const auto same = [name](std::string_view word) { return text::EqualsIgnoreCase(word, name); };
@@ -36,7 +39,9 @@ bool IsReserved(std::string_view name) {
            std::any_of(kReservedToo.begin(), kReservedToo.end(), same);
 }
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 std::string Shown(std::string_view value) {
     constexpr size_t kShown = 40;
@@ -47,7 +52,9 @@ std::string Shown(std::string_view value) {
     return "\"" + shown + (value.size() > kShown ? "...\"" : "\"");
 }
 
-bool IsLabelField(std::string_view key) { return key == "label1" || key == "label2"; }
+bool IsLabelField(std::string_view key) {
+    return key == "label1" || key == "label2";
+}
 
 bool IsTemplateField(std::string_view key) {
     return key.size() >= 4 && key.substr(0, 3) == "add" && key != "add5";
@@ -59,7 +66,8 @@ std::optional<std::string> LabelProblem(std::string_view key, std::string_view v
         return std::string(key) + " " + Shown(value) +
                " is not a VB label: it must be one word of letters, digits and \"_\" that "
                "begins with a letter (at most 255 characters) and is no VB keyword, for "
-               "example " + (key == "label1" ? "Exit_Routine" : "Error_Routine");
+               "example " +
+               (key == "label1" ? "Exit_Routine" : "Error_Routine");
     }
     const std::string& partner = key == "label1" ? other.label2 : other.label1;
     if (text::EqualsIgnoreCase(value, partner)) {

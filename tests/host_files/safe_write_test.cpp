@@ -67,7 +67,7 @@ void EditAtTheStep(WriteStep step, const std::string& path) {
 }
 
 class SafeWrite : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         host::files::SetWriteStepHook(nullptr);
         g_race = nullptr;
@@ -81,9 +81,11 @@ TEST_F(SafeWrite, AnEditAtAnyStepBeforeTheReplaceIsKept) {
          {WriteStep::Staged, WriteStep::Flushed, WriteStep::Checked, WriteStep::BeforeReplace}) {
         SCOPED_TRACE(static_cast<int>(step));
         TempFolder folder;
-        for (const char* name : {"a", "b", "c"}) folder.Write(name + std::string(".bas"), Module(name, "    Beep"));
+        for (const char* name : {"a", "b", "c"})
+            folder.Write(name + std::string(".bas"), Module(name, "    Beep"));
         const auto before = Snapshot(folder);
-        LoadedFiles loaded = Load({folder.File("a.bas"), folder.File("b.bas"), folder.File("c.bas")});
+        LoadedFiles loaded =
+            Load({folder.File("a.bas"), folder.File("b.bas"), folder.File("c.bas")});
         for (const char* name : {"a", "b", "c"}) loaded.Code(name).InsertLines(3, "    x = 1");
         const auto changes = PendingChanges(*loaded.workspace);
         ASSERT_EQ(changes.size(), 3u);
@@ -144,9 +146,9 @@ Child StartWriter(const std::vector<std::string>& files) {
     for (std::string& a : arguments) argv.push_back(a.data());
     argv.push_back(nullptr);
     Child child;
-    EXPECT_EQ(::posix_spawn(&child.pid, QV_INTERRUPTED_WRITER, &actions, nullptr, argv.data(),
-                            environ),
-              0);
+    EXPECT_EQ(
+        ::posix_spawn(&child.pid, QV_INTERRUPTED_WRITER, &actions, nullptr, argv.data(), environ),
+        0);
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[1]);
     child.output = pipeEnds[0];
@@ -201,7 +203,8 @@ TEST_F(SafeWrite, TheNextRunRemovesWhatAKilledWriterLeftAndNothingElse) {
     ASSERT_EQ(TemporaryFiles(folder), 5u);
 
     LoadedFiles loaded = Load({folder.File("a.bas"), folder.File("c.bas")});
-    const std::vector<std::string> removed = host::files::RemoveLeftoverTempFiles(*loaded.workspace);
+    const std::vector<std::string> removed =
+        host::files::RemoveLeftoverTempFiles(*loaded.workspace);
     ASSERT_EQ(removed.size(), 2u) << "the killed writer's two";
     for (const std::string& path : removed) {
         EXPECT_TRUE(path.find("/.a.bas.qvaddin-") != std::string::npos ||

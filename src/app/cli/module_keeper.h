@@ -17,12 +17,12 @@
 namespace qv::cli {
 
 class ModuleKeeper : public shell::ModuleGuard {
-public:
+  public:
     explicit ModuleKeeper(const host::files::Workspace& workspace) : workspace_(workspace) {}
     void Before(host::VBComponent& component) override;
     bool Failed(host::VBComponent& component, const VbError& error) override;
 
-private:
+  private:
     const host::files::Workspace& workspace_;
     std::shared_ptr<const std::string> buffer_;
     std::vector<std::string_view> lines_;
@@ -34,7 +34,6 @@ std::string FailureText(const shell::ModuleOutcome& module);
 
 // One line on err per module of the run that failed halfway:
 // "qvaddin: FILE: routine R: ...; module M was left as it was".
-void ReportFailedModules(std::ostream& err, LoadedTarget& target,
-                         const shell::RunOutcome& outcome);
+void ReportFailedModules(std::ostream& err, LoadedTarget& target, const shell::RunOutcome& outcome);
 
 }  // namespace qv::cli

@@ -83,7 +83,8 @@ struct Writer {
 };
 
 bool AllDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The writer a temporary file's name gives; nothing for a name of another form.
@@ -174,7 +175,9 @@ InterruptionsHeld::InterruptionsHeld() {
     ::pthread_sigmask(SIG_BLOCK, &set, &saved_);
 }
 
-InterruptionsHeld::~InterruptionsHeld() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+InterruptionsHeld::~InterruptionsHeld() {
+    ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
+}
 
 void ListTempFile(const std::string& path) {
     const InterruptionsHeld held;
