@@ -15,7 +15,7 @@ constexpr size_t kLongestName = 255;
 constexpr size_t kLongestTemplate = 64 * 1024;
 
 // Words that VB reserves: none of them can label a line.
-constexpr std::array<std::string_view, 91> kReserved = {
+constexpr std::array<std::string_view, 105> kReserved = {
     "AddressOf", "And",      "Any",        "As",     "Boolean",    "ByRef",    "Byte",
     "ByVal",     "Call",     "Case",       "CBool",  "CByte",      "CCur",     "CDate",
     "CDbl",      "CDec",     "CInt",       "CLng",   "Close",      "Const",    "CSng",
@@ -28,15 +28,13 @@ constexpr std::array<std::string_view, 91> kReserved = {
     "Mod",       "New",      "Next",       "Not",    "Nothing",    "Null",     "Object",
     "On",        "Option",   "Optional",   "Or",     "ParamArray", "Preserve", "Private",
     "Property",  "Public",   "RaiseEvent", "ReDim",  "Rem",        "Resume",   "Return",
-    "RSet",      "Select",   "Set",        "Single", "Static",     "Step",     "Stop"};
-constexpr std::array<std::string_view, 14> kReservedToo = {
-    "String", "Sub",     "Then", "To",    "True", "Type",       "TypeOf",
-    "Until",  "Variant", "Wend", "While", "With", "WithEvents", "Xor"};
+    "RSet",      "Select",   "Set",        "Single", "Static",     "Step",     "Stop",
+    "String",    "Sub",      "Then",       "To",     "True",       "Type",     "TypeOf",
+    "Until",     "Variant",  "Wend",       "While",  "With",       "WithEvents", "Xor"};
 
 bool IsReserved(std::string_view name) {
-    const auto same = [name](std::string_view word) { return text::EqualsIgnoreCase(word, name); };
-    return std::any_of(kReserved.begin(), kReserved.end(), same) ||
-           std::any_of(kReservedToo.begin(), kReservedToo.end(), same);
+    return std::any_of(kReserved.begin(), kReserved.end(),
+                       [name](std::string_view word) { return text::EqualsIgnoreCase(word, name); });
 }
 
 bool IsLetter(char c) {
