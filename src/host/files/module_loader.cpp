@@ -202,6 +202,7 @@ void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile&
         const auto [it, added] = slot.emplace(text::ToLower(line.memberName), byMember.size());
         if (added) byMember.emplace_back(line.memberName, std::vector<HiddenAttribute>{});
         byMember[it->second].second.push_back({kind, std::string(line.text)});
+        file.loadedAttributeBreaks[it->first].push_back(BreakAfter(*parsed.bytes, line.text));
     }
     if (!strays.empty()) {
         // Put them back among the code lines where they stood.
@@ -259,8 +260,6 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
     file->headerEndsWithBreak = parsed.headerEndsWithBreak;
     file->ending = parsed.ending;
     file->finalBreak = parsed.finalBreak;
-    file->modifiedNanoseconds = read.modifiedNanoseconds;
-    file->size = read.size;
 
     MemoryCodeModule& code = *component.Code();
     if (parsed.hidden.empty())

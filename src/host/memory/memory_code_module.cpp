@@ -268,7 +268,7 @@ long MemoryCodeModule::ProcStartLine(std::string_view procName, int procKind) co
 
 long MemoryCodeModule::ProcBodyLine(std::string_view procName, int procKind) const {
     if (const MemberRecord* d = DeclaredProcedure(procName, procKind)) return d->location;
-    return Index().Procs()[static_cast<size_t>(CheckedProc(procName, procKind))].body;
+    return Index().Body(static_cast<size_t>(CheckedProc(procName, procKind)));
 }
 
 long MemoryCodeModule::ProcCountLines(std::string_view procName, int procKind) const {
@@ -283,7 +283,7 @@ std::string MemoryCodeModule::ProcOfLine(long line, int& procKind) const {
         procKind = vbext_pk_Proc;
         return {};
     }
-    const ProcInfo& p = Index().Procs()[static_cast<size_t>(i)];
+    const ProcInfo& p = Index().At(static_cast<size_t>(i));
     procKind = p.kind;
     return p.name;
 }
@@ -383,37 +383,55 @@ std::vector<MemberRecord> ReadDeclarationMembers(const MemoryCodeModule& module)
 }  // namespace
 
 void MemoryMembers::Refresh() const {
-    const unsigned long version = module_.Index().Version();
+    const ProcedureIndex& index = module_.Index();
+    const unsigned long names = index.NamesVersion();
     const unsigned long declarations = module_.DeclarationsVersion();
-    if (builtFor_ == version && builtForDeclarations_ == declarations) return;
+    if (builtFor_ == names && builtForDeclarations_ == declarations) return;
     if (builtForDeclarations_ != declarations) {
         declarationRecords_ = ReadDeclarationMembers(module_);
         builtForDeclarations_ = declarations;
     }
     records_ = declarationRecords_;
+    procOf_.assign(records_.size(), -1);
     byName_.clear();
     for (size_t i = 0; i < records_.size(); ++i) {
         byName_.emplace(text::ToLower(records_[i].name), i);
     }
-    for (const ProcInfo& p : module_.Index().Procs()) {
+    for (size_t i = 0; i < index.Count(); ++i) {
+        const ProcInfo& p = index.At(i);
         const std::string key = text::ToLower(p.name);
         if (byName_.count(key) != 0) continue;  // a property's later accessor
         byName_.emplace(key, records_.size());
         records_.push_back({p.name, p.isProperty ? vbext_mt_Property : vbext_mt_Method, p.scope,
                             p.body});
+        procOf_.push_back(static_cast<long>(i));
     }
-    builtFor_ = version;
+    builtFor_ = names;
+    locatedFor_ = index.Version();
+}
+
+void MemoryMembers::Locate(size_t record) const {
+    // A procedure's line moves with every edit above it; read it when asked.
+    if (procOf_[record] >= 0) {
+        records_[record].location = module_.Index().Body(static_cast<size_t>(procOf_[record]));
+    }
 }
 
 const std::vector<MemberRecord>& MemoryMembers::Records() const {
     Refresh();
+    if (locatedFor_ != module_.Index().Version()) {
+        for (size_t i = 0; i < records_.size(); ++i) Locate(i);
+        locatedFor_ = module_.Index().Version();
+    }
     return records_;
 }
 
 const MemberRecord* MemoryMembers::Find(std::string_view name) const {
     Refresh();
     auto it = byName_.find(text::ToLower(name));
-    return it == byName_.end() ? nullptr : &records_[it->second];
+    if (it == byName_.end()) return nullptr;
+    Locate(it->second);
+    return &records_[it->second];
 }
 
 long MemoryMembers::Count() const { return static_cast<long>(Records().size()); }

@@ -5,15 +5,18 @@
 // declarations; with neither: every module of the project.
 
 #include <QJsonArray>
+#include <algorithm>
 #include <ostream>
 #include <sstream>
 
 #include "analysis/routine_parsing.h"
 #include "app/cli/command.h"
+#include "app/cli/module_keeper.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "platform/services.h"
+#include "platform/vb_error.h"
 #include "settings/settings_operations.h"
 #include "shell/module_commands.h"
 #include "tidy/module_lines.h"
@@ -40,6 +43,19 @@ void RefuseWithoutCode(MemoryComponent& component) {
     }
 }
 
+// The code window's tidy; code it refuses (nested beyond any real code) is
+// bad input, and nothing is written.
+void TidyAtCursor(LoadedTarget& target, MemoryComponent& component) {
+    try {
+        tidy::TidyUpTheRoutine(*component.Code());
+    } catch (const VbError& e) {
+        if (e.Number() != err::kExpressionTooComplex) throw;
+        throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
+                                          component.Name() + ": " + e.Description() +
+                                          "; nothing was written");
+    }
+}
+
 class TidyCommand : public Command {
 public:
     QString Name() const override { return "tidy"; }
@@ -53,19 +69,20 @@ public:
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         tidy::ReadInTidy();
-            const tidy::TabWidthRun widthRun;
+        const tidy::TabWidthRun widthRun;
         std::vector<std::string> skipped;
         if (selection.component != nullptr) {
             RefuseWithoutCode(*selection.component);
             RefuseReadOnly(*target, *selection.component);
         }
+        shell::RunOutcome outcome;
+        ModuleKeeper keeper(target->Files());
         if (!selection.routine.empty() || selection.line > 0) {
-            tidy::TidyUpTheRoutine(*selection.component->Code());
+            TidyAtCursor(*target, *selection.component);
         } else if (selection.component != nullptr) {
-            shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy);
+            outcome = shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
         } else {
-            const shell::RunOutcome outcome =
-                shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy);
+            outcome = shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
             for (const shell::ModuleOutcome& module : outcome.modules) {
                 if (module.skipped == shell::Skip::ReadOnly) {
                     auto& component = static_cast<MemoryComponent&>(*module.component);
@@ -73,6 +90,9 @@ public:
                 }
             }
         }
+        ReportFailedModules(context.err, *target, outcome);
+        const bool failed = std::any_of(outcome.modules.begin(), outcome.modules.end(),
+                                        [](const auto& m) { return m.failure.has_value(); });
         std::vector<std::string> written;
         if (context.format == OutputFormat::Json) {
             // The diff of --dry-run goes into the JSON, not before it.
@@ -83,20 +103,20 @@ public:
             ReportJson(context, written, skipped, diff.str());
         } else {
             SaveChanges(context, *target, &written);
-            Report(context, written, skipped);
+            Report(context, written, skipped, failed);
         }
-        return kExitOk;
+        return failed ? kExitBadInput : kExitOk;
     }
 
 private:
     static void Report(CommandContext& context, const std::vector<std::string>& written,
-                       const std::vector<std::string>& skipped) {
+                       const std::vector<std::string>& skipped, bool failed) {
         for (const std::string& file : skipped) {
-            context.err << "qvaddin: " << VbTextUtf8(file) << " is read-only and was skipped\n";
+            context.err << "qvaddin: " << DisplayText(file) << " is read-only and was skipped\n";
         }
         if (context.dryRun) return;  // the diff says it all
-        if (written.empty()) context.out << "Nothing to tidy: the code is tidy already.\n";
-        for (const std::string& f : written) context.out << "tidied " << VbTextUtf8(f) << '\n';
+        if (written.empty() && !failed) context.out << "Nothing to tidy: the code is tidy already.\n";
+        for (const std::string& f : written) context.out << "tidied " << DisplayText(f) << '\n';
     }
 
     // {"dryRun", "changed": [files], "skipped": [read-only files], "diff"}
