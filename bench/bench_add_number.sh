@@ -32,12 +32,5 @@ for lines in 250000 500000 1000000; do
     rm -rf "$work/source"
     "$gen" --out "$work/source" --lines "$lines" > /dev/null
     printf '%10s  ' "$lines"
-    fresh add
-    printf '  '
-    fresh --dry-run add
-    printf '  '
-    fresh number
-    printf '  '
-    fresh --dry-run number
-    printf '\n'
+    add_number_row
 done

@@ -37,3 +37,16 @@ timed() {
     awk -v t="$times" 'BEGIN { split(t, v, " "); printf "%8.2f (%5.2f)", v[1], v[2] + v[3] }'
     awk -v t="$times" 'BEGIN { split(t, v, " "); print v[1] }' > "$work/wall"
 }
+
+# The four timings of a row of the add and number scripts, each through the
+# caller's `fresh` (which times the command on a fresh copy of its target).
+add_number_row() {
+    fresh add
+    printf '  '
+    fresh --dry-run add
+    printf '  '
+    fresh number
+    printf '  '
+    fresh --dry-run number
+    printf '\n'
+}

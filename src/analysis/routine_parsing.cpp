@@ -118,29 +118,22 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
     const long body = module.ProcBodyLine(name, kind);
     const long start = module.ProcStartLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
-    std::string rest(Trim(module.Lines(body, start + count - body)));
+    // The declaration's lines, each continued one joined to the next with a
+    // space (only those: a body continued over many lines is not read).
     std::string declaration;
-    while (true) {
-        size_t p = rest.find("_\r\n");
-        if (p != std::string::npos) {
-            const std::string_view before = Trim(std::string_view(rest).substr(0, p));
-            if (!before.empty()) declaration.append(before).append(" ");
-            rest = std::string(Trim(std::string_view(rest).substr(p + 3)));
-            continue;
+    for (long line = body; line < start + count; ++line) {
+        const std::string text = module.Lines(line, 1);
+        if (!text::EndsWith(text, "_")) {
+            declaration += Trim(text);
+            break;
         }
-        p = rest.find(text::kCrLf);
-        if (p != std::string::npos && Trim(std::string_view(rest).substr(0, p)).empty()) {
-            rest = std::string(Trim(std::string_view(rest).substr(p + 2)));
-            continue;
-        }
-        break;
+        const std::string_view before = Trim(std::string_view(text).substr(0, text.size() - 1));
+        if (!before.empty()) declaration.append(before).append(" ");
     }
-    declaration += rest;
-    while (text::EndsWith(declaration, text::kCrLf)) declaration.resize(declaration.size() - 2);
     // A declaration written without parentheses ("Sub Main" in a file that
     // no IDE has saved) is judged by its whole text rather than refused.
     const size_t paren = declaration.find('(');
-    const std::string head = text::ToLower(" " + declaration.substr(0, paren));
+    const std::string head = text::ToLower(" " + declaration.substr(0, paren) + " ");
     if (head.find(" sub ") != std::string::npos) return "Sub";
     if (head.find(" function ") != std::string::npos) return "Function";
     if (head.find(" property ") != std::string::npos) return "Property";

@@ -41,16 +41,40 @@ std::string WithoutBlankLines(std::string_view block) {
     return text::JoinLines(kept);
 }
 
+// A handler larger than this is no handler: templates that repeat their
+// placeholders over and over would make one of megabytes for every routine.
+constexpr size_t kLargestBlock = 256 * 1024;
+
+// Every placeholder replaced by value; refused (error 7) when the block
+// would grow past the largest a handler may be, before it is built.
+std::string Substituted(const std::string& s, std::string_view placeholder,
+                        const std::string& value) {
+    if (value.size() > placeholder.size()) {
+        size_t count = 0;
+        for (size_t at = s.find(placeholder); at != std::string::npos;
+             at = s.find(placeholder, at + placeholder.size())) {
+            ++count;
+        }
+        if (s.size() + count * (value.size() - placeholder.size()) > kLargestBlock) {
+            Raise(err::kOutOfMemory,
+                  "the templates would make an error handler of more than 256 KB for this "
+                  "routine (" + std::to_string(count) + " times " + std::string(placeholder) +
+                      "); shorten them with 'qvaddin settings set'");
+        }
+    }
+    return ReplaceAll(s, placeholder, value);
+}
+
 std::string SubstituteNormal(std::string s, TemplateRoutine& routine) {
-    if (Contains(s, "%e")) s = ReplaceAll(s, "%e", "Exit " + routine.RoutineType());
-    s = ReplaceAll(s, "%r", QualifiedName(routine.Name(), routine.Kind()));
-    s = ReplaceAll(s, "%m", routine.Module().Name());
-    if (Contains(s, "%P")) s = ReplaceAll(s, "%P", routine.Parameters(true));
-    if (Contains(s, "%p")) s = ReplaceAll(s, "%p", routine.Parameters(false));
+    if (Contains(s, "%e")) s = Substituted(s, "%e", "Exit " + routine.RoutineType());
+    s = Substituted(s, "%r", QualifiedName(routine.Name(), routine.Kind()));
+    s = Substituted(s, "%m", routine.Module().Name());
+    if (Contains(s, "%P")) s = Substituted(s, "%P", routine.Parameters(true));
+    if (Contains(s, "%p")) s = Substituted(s, "%p", routine.Parameters(false));
     if (Contains(s, "%F") || Contains(s, "%f")) {
         if (routine.RoutineType() == "Function") {
-            s = ReplaceAll(s, "%F", ", " + routine.Name());
-            s = ReplaceAll(s, "%f", " " + routine.Name());
+            s = Substituted(s, "%F", ", " + routine.Name());
+            s = Substituted(s, "%f", " " + routine.Name());
         } else {
             // Outside Functions the function value has nothing to name, for
             // either spelling.

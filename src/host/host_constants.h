@@ -1,8 +1,15 @@
 #pragma once
 // The code host's published numbering: component types, procedure kinds,
-// member types and scopes, window types, project types.
+// member types and scopes, window types, project types; the longest line.
+
+#include <cstddef>
 
 namespace qv::host {
+
+// The longest code line a module file may hold, in bytes. Longer lines mean
+// a damaged or binary file, and nothing is written with one either: the file
+// could not be read back.
+inline constexpr std::size_t kLongestCodeLine = 64 * 1024;
 
 // VBComponent.Type
 inline constexpr int vbext_ct_StdModule = 1;

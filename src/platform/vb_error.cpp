@@ -36,6 +36,7 @@ std::string_view StandardDescription(long number) {
         case err::kOutOfMemory: return "Out of memory";
         case err::kSubscriptOutOfRange: return "Subscript out of range";
         case err::kTypeMismatch: return "Type mismatch";
+        case err::kExpressionTooComplex: return "Expression too complex";
         case err::kSubOrFunctionNotDefined: return "Sub or Function not defined";
         case err::kInternalError: return "Internal error";
         case err::kBadFileNameOrNumber: return "Bad file name or number";

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/regular_file.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
@@ -136,14 +137,15 @@ std::string DeleteProfileKey(std::string_view content, std::string_view section,
 }
 
 std::string ReadProfileFile(const std::string& path) try {
-    const QString file = QString::fromStdString(path);
-    if (!QFileInfo::exists(file)) return {};
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly)) {
-        Raise(err::kPermissionDenied, "Permission denied: " + path + " cannot be read");
+    std::string bytes;
+    file::Kind kind = file::Kind::Missing;
+    if (file::ReadRegularFile(path, bytes, kind)) return bytes;
+    if (kind == file::Kind::Missing) return {};
+    if (kind != file::Kind::Regular) {
+        Raise(err::kPermissionDenied,
+              "Permission denied: " + path + " cannot be read: " + file::NotRegularReason(kind));
     }
-    const QByteArray bytes = in.readAll();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    Raise(err::kPermissionDenied, "Permission denied: " + path + " cannot be read");
 } QV_PASS_UP("CommonCode", "ReadProfileFile")
 
 bool EditProfileFile(const std::string& path,
@@ -161,6 +163,9 @@ bool EditProfileFile(const std::string& path,
     const std::string content = ReadProfileFile(path);
     const std::string result = edit(content);
     if (result == content) return false;
+    if (file::IsReadOnlyFile(path)) {
+        Raise(err::kPermissionDenied, "Permission denied: " + path + " is read-only");
+    }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) ||
         out.write(result.data(), static_cast<qint64>(result.size())) !=

@@ -1,6 +1,7 @@
 #include "settings/reg_settings.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -10,8 +11,11 @@
 #include <QStringList>
 #include <QVariant>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <optional>
 
+#include "platform/regular_file.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/ini_check.h"
@@ -46,14 +50,60 @@ std::optional<QString> StoredText(const QVariant& value) {
     return value.toString();
 }
 
+// The file's identity and version: a state read once holds until it changes.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modified = 0;
+    long long changed = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size,
+            info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec,
+            info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec};
+}
+
+StoreFileState ReadState(const std::string& path, FileStamp& stamp) {
+    file::Kind kind = file::Kind::Missing;
+    const int fd = file::OpenRegularFile(path, kind);
+    if (fd < 0) {
+        if (kind == file::Kind::Missing) return StoreFileState::Missing;
+        return kind == file::Kind::Regular ? StoreFileState::Unreadable
+                                           : StoreFileState::NotRegular;
+    }
+    struct stat info {};
+    std::string bytes;
+    const bool read = ::fstat(fd, &info) == 0 && file::ReadAll(fd, bytes);
+    ::close(fd);
+    if (!read) return StoreFileState::Unreadable;
+    stamp = StampOf(info);
+    return FirstNonIniLine(bytes) ? StoreFileState::NotIni : StoreFileState::Usable;
+}
+
+// Every setting is read through here: the file is examined once per version
+// of it, not once per setting (a large file took half a minute to show the
+// settings).
 StoreFileState StateOf(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) return StoreFileState::Missing;
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) return StoreFileState::Unreadable;
-    const QByteArray bytes = file.readAll();
-    const std::string_view content(bytes.constData(), static_cast<size_t>(bytes.size()));
-    return FirstNonIniLine(content) ? StoreFileState::NotIni : StoreFileState::Usable;
+    const std::string local = QFile::encodeName(path).toStdString();
+    static std::mutex guard;
+    static std::map<std::string, std::pair<FileStamp, StoreFileState>> known;
+    struct stat info {};
+    const std::lock_guard<std::mutex> lock(guard);
+    if (::stat(local.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        auto it = known.find(local);
+        if (it != known.end() && it->second.first == StampOf(info)) return it->second.second;
+    }
+    FileStamp stamp;
+    const StoreFileState state = ReadState(local, stamp);
+    if (state == StoreFileState::Usable || state == StoreFileState::NotIni) {
+        known[local] = {stamp, state};
+    } else {
+        known.erase(local);
+    }
+    return state;
 }
 
 // A file that cannot be read, or is not an INI file, reads as empty and is
@@ -61,6 +111,12 @@ StoreFileState StateOf(const QString& path) {
 bool Usable(const QString& path) {
     const StoreFileState state = StateOf(path);
     return state == StoreFileState::Missing || state == StoreFileState::Usable;
+}
+
+// Usable, and not read-only: QSettings would replace a read-only file with
+// a writable one when the superuser runs it.
+bool Writable(const QString& path) {
+    return Usable(path) && !file::IsReadOnlyFile(QFile::encodeName(path).toStdString());
 }
 
 bool GroupHasValues(QSettings& store, const QString& group) {
@@ -131,6 +187,7 @@ bool CRegSettings::SaveSetting(std::string_view section, std::string_view key,
     const QString escaped = Q(text::ReplaceAll(setting, text::kCrLf, "\\n"));
     // Writing what is stored already would only rewrite the file.
     if (StoredText(store.value(path)) == escaped) return true;
+    if (!Writable(file)) return false;
     store.setValue(path, escaped);
     store.sync();
     return store.status() == QSettings::NoError;
@@ -143,7 +200,7 @@ bool CRegSettings::DeleteSetting(std::string_view section, std::string_view key)
     QSettings store(file, QSettings::IniFormat);
     const QString path = key.empty() ? GroupPath(section) : ValuePath(section, key);
     const bool present = key.empty() ? GroupHasValues(store, path) : store.contains(path);
-    if (!present) return false;
+    if (!present || !Writable(file)) return false;
     store.remove(path);
     store.sync();
     return store.status() == QSettings::NoError;

@@ -8,8 +8,9 @@
 // backslash + "n", and every backslash + "n" reads back as CR LF.
 //
 // A missing file, section or value is not an error: reads give the default.
-// A file that cannot be read, or that is not an INI file, reads as empty and
-// is never written, so nothing in it is lost. Writers in several processes
+// A file that cannot be read, that is not a regular file or not an INI file,
+// reads as empty and is never written, so nothing in it is lost; a read-only
+// file is read and never written. Writers in several processes
 // are serialised by the INI file's lock file; each write re-reads the file
 // first, so concurrent writers of different values all keep theirs.
 
@@ -22,7 +23,8 @@ namespace qv::settings {
 enum class StoreFileState {
     Missing,     // no file yet: reads give defaults, the first write creates it
     Usable,      // an INI file that can be read
-    Unreadable,  // exists but cannot be read (or is a folder)
+    Unreadable,  // exists but cannot be read
+    NotRegular,  // a folder, a named pipe, a device, ...: never opened
     NotIni,      // exists but is not an INI file
 };
 
@@ -51,7 +53,8 @@ public:
     std::string GetSetting(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
     // True when the value was written (or was stored with this text already,
-    // in which case the file is left as it is).
+    // in which case the file is left as it is). False when it cannot be
+    // written, a read-only file included.
     bool SaveSetting(std::string_view section, std::string_view key, std::string_view setting);
     // "Software\<Company>\<AppName>[\<section>]".
     std::string SubKey(std::string_view section) const;

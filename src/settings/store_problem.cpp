@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QString>
 
+#include "platform/regular_file.h"
 #include "settings/ini_check.h"
 
 namespace qv::settings {
@@ -44,6 +45,11 @@ std::optional<std::string> StoreProblem(const CRegSettings& store) {
         case StoreFileState::Unreadable:
             return file + " cannot be read: the settings are the defaults, and nothing is "
                           "written to it";
+        case StoreFileState::NotRegular:
+            return file + ": " +
+                   file::NotRegularReason(file::KindAt(QFile::encodeName(
+                       QString::fromStdString(file)).toStdString())) +
+                   ": the settings are the defaults, and nothing is written to it";
         case StoreFileState::NotIni:
             return file + " is not an INI file" + BadLine(file) +
                    ": the settings are the defaults, and nothing is written to it; repair it, "

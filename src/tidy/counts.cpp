@@ -235,6 +235,14 @@ void Counts(std::string& line, const KeywordList& openers, const KeywordList& cl
 
     st.level = std::max(0L, st.level - walk.Shift().Before());
     long indent = st.level;
+    // Each line carries a tab per level, so code nested without end would
+    // make the output grow with the square of its length.
+    if (indent > kDeepestNesting) {
+        Raise(err::kExpressionTooComplex,
+              "the code is nested more than " + std::to_string(kDeepestNesting) +
+                  " levels deep, which tidy does not lay out; check the If, For, Do, "
+                  "Select and With blocks for missing End lines");
+    }
     PlaceComment(text, raw, indent, st);
     text.insert(0, static_cast<size_t>(indent), '\t');
     if (text::Trim(WithoutTabs(text)).empty()) text.clear();

@@ -23,6 +23,10 @@
 
 namespace qv::tidy {
 
+// The deepest nesting tidy lays out; deeper code is refused (error 16) as
+// damaged: no one writes code nested this deep.
+inline constexpr long kDeepestNesting = 256;
+
 // routineFlag: 1 for the body of a routine (it starts one level in and takes
 // the Case setting), 0 for declarations and the lines around a routine.
 // first: the line is the first of its array; the state starts afresh.

@@ -180,6 +180,18 @@ TEST_F(RoutineParsing, RoutineTypes) {
     EXPECT_EQ(ParameterList(m.Members().Item("NoParens"), 0, true), "");
 }
 
+TEST_F(RoutineParsing, RoutineTypeReadsTheDeclarationOnly) {
+    // The body is not part of the declaration, whatever words it holds or
+    // however long its continued statements run.
+    std::vector<std::string> lines = {"Function Total", "    Total = 1 ' the sub total",
+                                      "End Function", "Sub Long1()", "    x = 1 + _"};
+    for (int i = 0; i < 2000; ++i) lines.push_back("        Function1(" + std::to_string(i) + ") + _");
+    lines.insert(lines.end(), {"        2", "End Sub"});
+    auto& m = Module(Vb(lines));
+    EXPECT_EQ(GetRoutineType(m, "Total", 0), "Function");
+    EXPECT_EQ(GetRoutineType(m, "Long1", 0), "Sub");
+}
+
 TEST_F(RoutineParsing, KindAtLinePicksTheNearestAccessorAbove) {
     auto& m = Module(Vb({"Dim v", "' above", "Property Get V() As Long", "End Property",
                          "Property Let V(n As Long)", "    v = n", "End Property"}));

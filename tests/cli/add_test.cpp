@@ -124,6 +124,49 @@ TEST_F(AddCommandTest, ReadOnlyModules) {
     EXPECT_NE(shapes.Read("modA.bas").find("On Error GoTo Error_Routine"), std::string::npos);
 }
 
+TEST_F(AddCommandTest, StoredSettingsThatWouldMakeBadCodeAreRefused) {
+    // A label typed into the settings file by hand.
+    settings::SystemStore().SaveSetting("ErrorHandling", "label2", "Err Label: x");
+    const TempFolder copy = ShapesProject();
+    const auto original = Files(copy);
+    const CliResult r = Run(copy, {"add", "Shapes.vbp"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("label2 \"Err Label: x\" is not a VB label"), std::string::npos) << r.err;
+    EXPECT_EQ(Files(copy), original);
+}
+
+TEST_F(AddCommandTest, NoFileIsWrittenThatCouldNotBeReadAgain) {
+    TempFolder copy;
+    std::vector<std::string> parameters;
+    for (int i = 0; i < 20; ++i) parameters.push_back("ByVal Parameter" + std::to_string(i) + " As Long");
+    std::string declaration = "Public Sub Wide(";
+    for (size_t i = 0; i < parameters.size(); ++i) declaration += (i ? ", " : "") + parameters[i];
+    copy.Write("modW.bas", CrlfLines({"Attribute VB_Name = \"modW\"", declaration + ")",
+                                      "    Beep", "End Sub"}));
+    const auto original = Files(copy);
+    // The template's line is short enough, but its placeholders make a line
+    // of the handler longer than a module line may be.
+    std::string wide = "Debug.Print \"";
+    for (int i = 0; i < 300; ++i) wide += "%p";
+    ASSERT_EQ(RunCli({"settings", "set", "add4", wide + "\""}).code, 0);
+    CliResult r = Run(copy, {"add", "modW.bas"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("modW.bas:10: this line would be"), std::string::npos) << r.err.substr(0, 300);
+    EXPECT_NE(r.err.find("a module line may be at most 65,536 bytes"), std::string::npos);
+    EXPECT_EQ(Files(copy), original);
+
+    // Many placeholders on short lines would make a handler of megabytes
+    // for every routine: refused before it is built.
+    std::string many;
+    for (int i = 0; i < 3000; ++i) many += "Debug.Print %p\r\n";
+    ASSERT_EQ(RunCli({"settings", "set", "add4", many}).code, 0);
+    r = Run(copy, {"add", "modW.bas"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("an error handler of more than 256 KB"), std::string::npos)
+        << r.err.substr(0, 300);
+    EXPECT_EQ(Files(copy), original);
+}
+
 TEST_F(AddCommandTest, DryRunAndJson) {
     const TempFolder shapes = ShapesProject();
     const auto before = Files(shapes);

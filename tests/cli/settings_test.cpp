@@ -1,6 +1,8 @@
 // qvaddin settings and qvaddin register, run in-process against a temporary
 // configuration folder of their own.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -100,6 +102,51 @@ TEST_F(SettingsCommandTest, StoredIntegerThatIsNotANumberNamesKeyAndFile) {
     EXPECT_EQ(Stored(), before);
     ASSERT_EQ(RunCli({"settings", "set", "ten", "0"}).code, 0);
     EXPECT_EQ(RunCli({"settings"}).code, 0);
+}
+
+TEST_F(SettingsCommandTest, ValuesThatWouldMakeCodeThatIsNotVbAreRefused) {
+    const std::string before = Stored();
+    // add then wrote "On Error GoTo Err Label: x", which check called an
+    // error and remove could not undo.
+    for (const std::string label : {"Err Label: x", "Err\nLabel", "Resume", "9Lives", "",
+                                    "Error_Routine"}) {
+        const CliResult r = RunCli({"settings", "set", "label1", label});
+        EXPECT_EQ(r.code, 2) << label;
+        EXPECT_NE(r.err.find("label1"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("nothing was stored"), std::string::npos) << r.err;
+    }
+    EXPECT_NE(RunCli({"settings", "set", "label1", "Error_Routine"}).err.find("same as label2"),
+              std::string::npos);
+    EXPECT_EQ(RunCli({"settings", "set", "label1", "Leave_Here"}).code, 0);
+    EXPECT_EQ(RunCli({"settings", "get", "label1"}).out, "Leave_Here\n");
+
+    const std::string longLine = "' " + std::string(65536, 'x');
+    const CliResult tooLong = RunCli({"settings", "set", "add4", longLine});
+    EXPECT_EQ(tooLong.code, 2);
+    EXPECT_NE(tooLong.err.find("more than a module line may be (65,536 bytes)"), std::string::npos)
+        << tooLong.err;
+    WriteFile(Home() + "/nul.txt", std::string("Debug.Print 1\0\n", 15));
+    EXPECT_EQ(RunCli({"settings", "set", "add4", "--from-file", Home() + "/nul.txt"}).code, 2);
+    EXPECT_EQ(RunCli({"settings", "set", "insert", "' stamp\nx = 1"}).code, 2);
+    EXPECT_EQ(RunCli({"settings", "get", "add4"}).out.find("' xxx"), std::string::npos);
+    (void)before;
+}
+
+TEST_F(SettingsCommandTest, ReadOnlySettingsFileIsNotRewritten) {
+    ASSERT_EQ(RunCli({"settings", "set", "menu", "0"}).code, 0);
+    ASSERT_EQ(::chmod(SystemFile().c_str(), 0444), 0);
+    const std::string before = Stored();
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"settings", "set", "menu", "1"},
+          std::vector<std::string>{"settings", "reset"}}) {
+        const CliResult r = RunCli(arguments);
+        EXPECT_EQ(r.code, 3);
+        EXPECT_NE(r.err.find("is read-only, so nothing was stored"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Stored(), before);
+    struct stat info {};
+    ASSERT_EQ(::stat(SystemFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
 }
 
 TEST_F(SettingsCommandTest, ResetRestoresTheDefaults) {

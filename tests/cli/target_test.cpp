@@ -7,11 +7,15 @@
 #include <QJsonObject>
 #include <sys/stat.h>
 
+#include <QJsonObject>
+#include <filesystem>
 #include <ostream>
 
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
+#include "host/files/temp_files.h"
 #include "cli/cli_test_support.h"
+#include "cli/code_change_fixture.h"
 
 namespace qv::cli {
 namespace {
@@ -192,7 +196,9 @@ TEST_F(Target, ABrokenProjectFileStopsTheCommandAndChangesNothing) {
 
 // A module file that cannot be modelled is reported and left as it is; the
 // command does the rest and exits 3.
-TEST_F(Target, ABrokenModuleIsReportedLeftAloneAndTheRestDone) {
+class BrokenModule : public CodeChangeTest {};
+
+TEST_F(BrokenModule, IsReportedLeftAloneAndTheRestDone) {
     struct Case {
         std::string file;
         std::string bytes;
@@ -267,6 +273,63 @@ TEST(Cli, UsageErrorsExitWithTwo) {
     const CliResult help = RunCli({"list", "--help"});
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--routine"), std::string::npos);
+}
+
+TEST(Cli, WholeFailuresSayItInJsonToo) {
+    // Scripts that read JSON got nothing on standard output for exit 2 and 3.
+    for (const auto& [arguments, code] :
+         std::vector<std::pair<std::vector<std::string>, int>>{
+             {{"--format", "json", "list", "--no-such-option", "x.vbp"}, 2},
+             {{"list", "--format=json", "no/such/project.vbp"}, 3}}) {
+        const CliResult r = RunCli(arguments);
+        EXPECT_EQ(r.code, code);
+        const QJsonObject error = ParseJson(r.out)["error"].toObject();
+        EXPECT_EQ(error["code"].toInt(), code);
+        EXPECT_FALSE(error["message"].toString().isEmpty());
+        EXPECT_NE(r.err.find(error["message"].toString().toStdString()), std::string::npos)
+            << "the same message on standard error";
+    }
+    EXPECT_EQ(RunCli({"list", "no/such/project.vbp"}).out, "") << "text output stays quiet";
+}
+
+TEST_F(Target, ControlCharactersNeverReachTheTerminal) {
+    // A module name, a path and an argument that would recolour the terminal
+    // and set its title.
+    const std::string escape = "\x1b[31m\x1b]0;owned\x07";
+    copy_.Write("modEsc.bas", "Attribute VB_Name = \"mod" + escape + "Esc\"\r\nSub A()\r\nEnd Sub\r\n");
+    CliResult r = Run({"list", "modEsc.bas"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.out.find("mod\\x1b[31m\\x1b]0;owned\\x07Esc"), std::string::npos) << r.out;
+    r = Run({"list", "gone" + escape + ".vbp"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+    EXPECT_NE(r.err.find("gone\\x1b[31m"), std::string::npos) << r.err;
+    r = Run({"no-such-command" + escape});
+    EXPECT_EQ(r.err.find('\x07'), std::string::npos);
+    // The JSON keeps the name as it is (escaped the JSON way).
+    r = Run({"--format", "json", "list", "modEsc.bas"});
+    EXPECT_NE(r.out.find("\\u001b[31m"), std::string::npos) << r.out;
+}
+
+// The machine's part of this process's temporary names.
+std::string OwnHostHash() {
+    const std::string name = host::files::TempFileTemplate("x");
+    return name.substr(name.size() - 7 - 8, 8);  // before "-XXXXXX"
+}
+
+TEST_F(Target, LeftoversOfAKilledRunAreRemovedWithANote) {
+    // A temporary file of a writer that no longer runs (pid 1 never writes
+    // here, and its start time differs), and one that is not ours.
+    copy_.Write(".modUtil.bas.qvaddin-999999999.1.00000000-AbC123", "foreign host");
+    const std::string ours = ".modUtil.bas.qvaddin-999999998.1." + OwnHostHash() + "-AbC123";
+    copy_.Write(ours, "left by a killed run");
+    const CliResult r = Run({"list", "Sample.vbp"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("qvaddin: note: removed " + ours + ", a temporary file"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(copy_.File(ours)));
+    EXPECT_TRUE(std::filesystem::exists(copy_.File(".modUtil.bas.qvaddin-999999999.1.00000000-AbC123")));
 }
 
 }  // namespace

@@ -181,6 +181,26 @@ TEST_F(TidyCommandTest, CommentStampsTheLine) {
     EXPECT_NE(Read("modA.bas").find("\r\n" + line + "\r\nEnd Sub"), std::string::npos);
 }
 
+TEST_F(TidyCommandTest, CodeNestedBeyondAnyRealCodeIsRefusedAndTheRestTidied) {
+    // Ten thousand nested Ifs took 400 MB of tabs; it ended as an internal error.
+    std::vector<std::string> deep = {"Attribute VB_Name = \"modDeep\"", "Sub Deep()"};
+    for (int i = 0; i < 300; ++i) deep.push_back("If a Then");
+    for (int i = 0; i < 300; ++i) deep.push_back("End If");
+    deep.push_back("End Sub");
+    folder_.Write("modDeep.bas", Crlf(deep));
+    folder_.Write("Deep.vbp", "Type=Exe\r\nModule=modA; modA.bas\r\nModule=modDeep; modDeep.bas\r\n");
+    CliResult r = Run({"tidy", "Deep.vbp"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_NE(r.err.find("modDeep.bas: routine Deep: the code is nested more than 256 levels deep"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Read("modDeep.bas"), Crlf(deep));
+    EXPECT_EQ(Read("modA.bas"), kModATidy);
+    r = Run({"tidy", "Deep.vbp", "--routine", "Deep"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(Read("modDeep.bas"), Crlf(deep));
+}
+
 TEST_F(TidyCommandTest, CommentRefusals) {
     EXPECT_EQ(Run({"comment", "Tidy.vbp", "--module", "modA"}).code, 2) << "no line";
     EXPECT_EQ(Run({"comment", "Tidy.vbp", "--line", "3"}).code, 2) << "no module";

@@ -71,5 +71,58 @@ TEST(UnifiedDiff, LargeRewritesStayCorrect) {
     EXPECT_EQ(same, 2000);
 }
 
+// The new text the diff's hunks make of the old one (LF line ends).
+std::string Patched(const std::string& old, const std::string& diff) {
+    std::vector<std::string> lines, out;
+    for (size_t at = 0; at < old.size();) {
+        const size_t end = old.find('\n', at);
+        lines.push_back(old.substr(at, end - at));
+        at = end + 1;
+    }
+    size_t next = 0;  // the next old line not yet copied
+    size_t at = diff.find("@@");
+    while (at < diff.size()) {
+        const size_t end = diff.find('\n', at);
+        const std::string line = diff.substr(at, end - at);
+        at = end + 1;
+        if (line.rfind("@@", 0) == 0) {
+            const size_t oldStart = std::stoul(line.substr(4));
+            const size_t until = oldStart == 0 ? 0 : oldStart - 1;
+            while (next < until) out.push_back(lines[next++]);
+        } else if (line[0] == ' ' || line[0] == '-') {
+            EXPECT_EQ(line.substr(1), lines[next]) << "the hunk matches the old text";
+            if (line[0] == ' ') out.push_back(lines[next]);
+            ++next;
+        } else if (line[0] == '+') {
+            out.push_back(line.substr(1));
+        }
+    }
+    while (next < lines.size()) out.push_back(lines[next++]);
+    std::string text;
+    for (const std::string& l : out) text += l + "\n";
+    return text;
+}
+
+TEST(UnifiedDiff, EditsAllOverALargeTextApplyToTheNewText) {
+    // Lines that repeat (End Sub, blank) and lines that stand once (the
+    // declarations): a run that changes every routine of a large module.
+    std::string a, b;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string name = "Sub R" + std::to_string(i) + "()\n";
+        a += name + "    x = 1\nEnd Sub\n\n";
+        b += name + (i % 3 ? "    On Error GoTo E\n    x = 1\n" : "") +
+             (i % 5 ? "End Sub\n\n" : "    y = 2\nEnd Sub\n\n");
+    }
+    const std::string diff = UnifiedDiff(a, b, "a", "b");
+    EXPECT_EQ(Patched(a, diff), b);
+    // Without any line that stands once, the diff is still right.
+    std::string same, other;
+    for (int i = 0; i < 3000; ++i) {
+        same += i % 2 ? "x\n" : "y\n";
+        other += i % 3 ? "x\n" : "y\n";
+    }
+    EXPECT_EQ(Patched(same, UnifiedDiff(same, other, "a", "b")), other);
+}
+
 }  // namespace
 }  // namespace qv::cli

@@ -127,5 +127,45 @@ TEST_F(Editing, IndexKeptByEditsEqualsAFreshReading) {
     }
 }
 
+// Where every routine of the module stands, as the host answers.
+std::vector<std::tuple<long, long, long>> Places(memory::MemoryCodeModule& m, int routines) {
+    std::vector<std::tuple<long, long, long>> out;
+    for (int i = 0; i < routines; ++i) {
+        const std::string name = "R" + std::to_string(i);
+        out.emplace_back(m.ProcStartLine(name, 0), m.ProcBodyLine(name, 0),
+                         m.ProcCountLines(name, 0));
+    }
+    return out;
+}
+
+TEST_F(Editing, RunsDownAndUpAModuleKeepEveryRoutineInPlace) {
+    // Module commands edit routine after routine, down the module or up it;
+    // the moves they leave below each edit must add up exactly.
+    std::vector<std::string> lines = {"Option Explicit", "Dim v As Long"};
+    const int routines = 60;
+    for (int i = 0; i < routines; ++i) {
+        lines.insert(lines.end(), {"' R" + std::to_string(i), "Sub R" + std::to_string(i) + "(a, _",
+                                   "    b)", "    x = 1", "End Sub", ""});
+    }
+    for (bool down : {true, false}) {
+        test::VbFixture local;
+        auto& m = *local.Add("M", vbext_ct_StdModule, Vb(lines)).Code();
+        for (int k = 0; k < routines; ++k) {
+            const int i = down ? k : routines - 1 - k;
+            const std::string name = "R" + std::to_string(i);
+            const long body = m.ProcBodyLine(name, 0);
+            m.InsertLines(body + 2, "    On Error GoTo Error_Routine\r\n");
+            m.DeleteLines(body + 4, 1);  // x = 1
+            m.InsertLines(m.ProcStartLine(name, 0) + m.ProcCountLines(name, 0) - 2,
+                          "Exit_Routine:\r\n    Exit Sub");
+            auto& fresh = *local.Add("F" + std::to_string(down) + "_" + std::to_string(k),
+                                     vbext_ct_StdModule, m.Lines(1, m.CountOfLines()))
+                               .Code();
+            ASSERT_EQ(Places(m, routines), Places(fresh, routines)) << "after routine " << i;
+            ASSERT_EQ(m.Members().Item(name).CodeLocation(), m.ProcBodyLine(name, 0));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qv::host

@@ -3,6 +3,10 @@
 // module file that cannot be modelled is left out of its project as a
 // broken module, and the rest of the project loads.
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "host/files/file_error.h"
@@ -99,9 +103,76 @@ TEST(BadInput, MegabyteLine) {
     TempFolder folder;
     folder.Write("m.bas", Joined({"Attribute VB_Name = \"m\"", "Sub A()",
                                   "    x = \"" + std::string(1024 * 1024, 'x') + "\"", "End Sub"}));
-    ExpectBrokenModule(folder, "m.bas", {"m.bas", 3, "bytes long"}, "m");
+    ExpectBrokenModule(folder, "m.bas", {"m.bas", 3, "may be at most 65,536 bytes"}, "m");
     folder.Write("P.vbp", "Type=Exe\r\nName=\"" + std::string(1024 * 1024, 'p') + "\"\r\n");
     ExpectLoadError(folder, "P.vbp", {"P.vbp", 2, "bytes long"});
+}
+
+TEST(BadInput, WhatIsNotARegularFileIsNamedAndNeverOpened) {
+    // A named pipe opened for reading waits for a writer: the load hung.
+    TempFolder folder;
+    ASSERT_EQ(::mkfifo(folder.File("pipe.bas").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(folder.File("pipe.vbp").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.Path() / "folder.bas");
+    ExpectLoadError(folder, "pipe.bas", {"pipe.bas", 0, "a named pipe (FIFO), not a regular file"});
+    ExpectLoadError(folder, "pipe.vbp", {"pipe.vbp", 0, "a named pipe (FIFO), not a regular file"});
+    ExpectLoadError(folder, "folder.bas", {"folder.bas", 0, "a folder, not a regular file"});
+}
+
+std::vector<std::string> Warnings(const TempFolder& folder, const std::string& target) {
+    LoadedFiles loaded = Load({folder.File(target)});
+    return loaded.workspace->Warnings();
+}
+
+TEST(BadInput, ProjectEntriesThatAreNoFilesSayWhatTheyAre) {
+    TempFolder folder;
+    folder.Write("a.bas", Joined({"Attribute VB_Name = \"a\""}));
+    ASSERT_EQ(::mkfifo(folder.File("pipe.bas").c_str(), 0600), 0);
+    std::filesystem::create_directory(folder.Path() / "Folder.bas");
+    std::filesystem::create_symlink("loop.bas", folder.Path() / "loop.bas");
+    folder.Write("P.vbp", Joined({"Type=Exe", "Module=a; a.bas", "Module=p; PIPE.BAS",
+                                  "Module=f; folder.bas", "Module=l; loop.bas",
+                                  "Module=g; gone.bas"}));
+    const std::vector<std::string> warnings = Warnings(folder, "P.vbp");
+    ASSERT_EQ(warnings.size(), 4u);
+    EXPECT_NE(warnings[0].find("P.vbp:3: Module file \"PIPE.BAS\" cannot be read: it is a named "
+                               "pipe (FIFO), not a regular file"),
+              std::string::npos)
+        << warnings[0];
+    EXPECT_NE(warnings[1].find("it is a folder, not a regular file"), std::string::npos);
+    EXPECT_NE(warnings[2].find("it is a loop of symbolic links"), std::string::npos);
+    EXPECT_NE(warnings[3].find("\"gone.bas\" is not there"), std::string::npos);
+}
+
+TEST(BadInput, ProjectsThatListThemselvesOrAFileTwice) {
+    TempFolder folder;
+    folder.Write("a.bas", Joined({"Attribute VB_Name = \"a\"", "Sub A()", "End Sub"}));
+    folder.Write("P.vbp", Joined({"Type=Exe", "Module=a; a.bas", "Module=Me; p.VBP",
+                                  "Module=again; A.bas"}));
+    LoadedFiles loaded = Load({folder.File("P.vbp")});
+    EXPECT_EQ(loaded.Project().Components().Count(), 1) << "the module is loaded once";
+    const auto& warnings = loaded.workspace->Warnings();
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[0].find("P.vbp:3: this Module= line names the project file itself"),
+              std::string::npos)
+        << warnings[0];
+    EXPECT_NE(warnings[1].find("P.vbp:4: Module file \"A.bas\" is listed again (first on line 2)"),
+              std::string::npos)
+        << warnings[1];
+
+    folder.Write("G.vbg", Joined({"VBGROUP 5.0", "StartupProject=P.vbp", "Project=g.vbg",
+                                  "Project=P.vbp"}));
+    LoadedFiles group = Load({folder.File("G.vbg")});
+    EXPECT_EQ(group.vbe->Projects().Count(), 1);
+    const auto& groupWarnings = group.workspace->Warnings();
+    ASSERT_EQ(groupWarnings.size(), 4u);  // the project's own two, then the group's
+    EXPECT_NE(groupWarnings[2].find("G.vbg:3: \"g.vbg\" is a project group, and a group lists "
+                                    "projects only"),
+              std::string::npos)
+        << groupWarnings[2];
+    EXPECT_NE(groupWarnings[3].find("G.vbg:4: project \"P.vbp\" is listed again"),
+              std::string::npos)
+        << groupWarnings[3];
 }
 
 TEST(BadInput, ProcedureWithoutItsEndLine) {

@@ -2,6 +2,8 @@
 // breaks, empty and data-less values, numbers, deletion, and files that
 // cannot be used.
 
+#include <sys/stat.h>
+
 #include <QSettings>
 
 #include "config_home_fixture.h"
@@ -130,13 +132,56 @@ TEST_F(StoreTest, FileThatIsNotIniIsReadAsEmptyAndNeverWritten) {
     EXPECT_NE(StoreProblem(store).value_or("").find("is not an INI file"), std::string::npos);
 }
 
-TEST_F(StoreTest, FileThatCannotBeReadGivesDefaultsAndRefusesWrites) {
+TEST_F(StoreTest, FolderInThePlaceOfTheFileGivesDefaultsAndRefusesWrites) {
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(SystemFile())));  // a folder in its place
     CRegSettings& store = SystemStore();
-    EXPECT_EQ(store.FileState(), StoreFileState::Unreadable);
+    EXPECT_EQ(store.FileState(), StoreFileState::NotRegular);
     EXPECT_EQ(store.GetSetting("ErrorHandling", "menu", "d"), "d");
     EXPECT_FALSE(store.SaveSetting("ErrorHandling", "menu", "0"));
-    EXPECT_NE(StoreProblem(store).value_or("").find("cannot be read"), std::string::npos);
+    EXPECT_NE(StoreProblem(store).value_or("").find("it is a folder, not a regular file"),
+              std::string::npos);
+}
+
+TEST_F(StoreTest, NamedPipeInThePlaceOfTheFileIsNeverOpened) {
+    // Opening a pipe for reading waits for a writer: every command hung.
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(Home() + "/Brell Vantoke")));
+    ASSERT_EQ(::mkfifo(SystemFile().c_str(), 0600), 0);
+    CRegSettings& store = SystemStore();
+    EXPECT_EQ(store.FileState(), StoreFileState::NotRegular);
+    EXPECT_EQ(store.GetSetting("ErrorHandling", "menu", "d"), "d");
+    EXPECT_FALSE(store.SaveSetting("ErrorHandling", "menu", "0"));
+    EXPECT_NE(StoreProblem(store).value_or("").find("a named pipe (FIFO)"), std::string::npos);
+}
+
+TEST_F(StoreTest, ReadOnlyFileIsReadAndNeverWritten) {
+    // The superuser may write any file; a file without write permission is
+    // still left alone, as a read-only module is.
+    CRegSettings& store = SystemStore();
+    ASSERT_TRUE(store.SaveSetting("ErrorHandling", "menu", "1"));
+    ASSERT_EQ(::chmod(SystemFile().c_str(), 0444), 0);
+    const std::string before = ReadFile(SystemFile()).value_or("");
+    EXPECT_EQ(store.GetSetting("ErrorHandling", "menu", "d"), "1");
+    EXPECT_TRUE(store.SaveSetting("ErrorHandling", "menu", "1")) << "stored already";
+    EXPECT_FALSE(store.SaveSetting("ErrorHandling", "menu", "0"));
+    EXPECT_FALSE(store.DeleteSetting("ErrorHandling", "menu"));
+    EXPECT_EQ(ReadFile(SystemFile()), before);
+    struct stat info {};
+    ASSERT_EQ(::stat(SystemFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+}
+
+TEST_F(StoreTest, LargeFileIsExaminedOncePerChange) {
+    // Every setting read used to read and check the whole file again.
+    CRegSettings& store = SystemStore();
+    ASSERT_TRUE(store.SaveSetting("ErrorHandling", "menu", "1"));
+    std::string big = ReadFile(SystemFile()).value_or("") + "[Other]\n";
+    for (int i = 0; i < 20000; ++i) big += "key" + std::to_string(i) + "=value\n";
+    WriteFile(SystemFile(), big);
+    EXPECT_EQ(store.FileState(), StoreFileState::Usable);
+    EXPECT_EQ(store.GetSetting("ErrorHandling", "menu", "d"), "1");
+    // A change is seen: the file is no INI file any more.
+    WriteFile(SystemFile(), big + "not a key line\n");
+    EXPECT_EQ(store.FileState(), StoreFileState::NotIni);
 }
 
 TEST_F(StoreTest, FolderThatCannotBeCreatedMakesWritesFail) {

@@ -2,6 +2,8 @@
 // Expected lines are written as the host stores them (without the trailing
 // space that tidy leaves); every pair is also checked for stability.
 
+#include "platform/vb_error.h"
+#include "tidy/counts.h"
 #include "tidy/tidy_up_code.h"
 #include "tidy_test_support.h"
 
@@ -38,6 +40,28 @@ void ExpectBody(const Lines& in, const Lines& expected) {
 TEST_F(TidyTest, BlockIfOpensALevel) {
     ExpectBody({"If a Then", "x = 1", "End If", "    End Sub"},
                {"\tIf a Then", "\t\tx = 1", "\tEnd If", "End Sub"});
+}
+
+TEST_F(TidyTest, NestingBeyondAnyRealCodeIsRefused) {
+    // Each level costs a tab on every line inside it: thousands of open
+    // blocks would make the output grow with the square of the input.
+    Lines deep;
+    // A body starts one level in.
+    for (long i = 1; i < kDeepestNesting; ++i) deep.push_back("If a Then");
+    deep.push_back("x = 1");
+    for (long i = 1; i < kDeepestNesting; ++i) deep.push_back("End If");
+    deep.push_back("End Sub");
+    EXPECT_EQ(Body(deep)[kDeepestNesting - 1], std::string(kDeepestNesting, '\t') + "x = 1")
+        << "as deep as allowed";
+    deep.insert(deep.begin(), "If b Then");
+    deep.insert(deep.end() - 1, "End If");
+    try {
+        Body(deep);
+        FAIL() << "one level deeper is refused";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), err::kExpressionTooComplex);
+        EXPECT_NE(e.Description().find("nested more than 256 levels"), std::string::npos);
+    }
 }
 
 TEST_F(TidyTest, CaseLinesFollowTheSelectSetting) {

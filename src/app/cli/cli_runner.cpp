@@ -1,10 +1,13 @@
 #include "app/cli/cli_runner.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 #include <ostream>
 
 #include "app/cli/command.h"
+#include "app/cli/vb_text.h"
 #include "app/cli/unexpected_error.h"
 #include "platform/vb_error.h"
 #include "settings/bad_setting.h"
@@ -48,7 +51,9 @@ QString GeneralHelp() {
         "  --dry-run           change nothing; print a unified diff of what would change\n"
         "  --help              this help; 'qvaddin <command> --help' for a command\n"
         "  --version           the version\n\n"
-        "Exit codes: 0 success, 1 findings, 2 wrong usage, 3 bad input, 4 internal error.\n";
+        "Exit codes: 0 success, 1 findings, 2 wrong usage, 3 bad input, 4 internal error.\n"
+        "With --format json a command that fails as a whole (2, 3, 4) also prints\n"
+        "{\"error\": {\"code\": N, \"message\": \"...\"}} on standard output.\n";
     return text;
 }
 
@@ -122,24 +127,57 @@ int Run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
     return command->Run(context);
 }
 
+// --format json (or --format=json) among the arguments: a command that fails
+// as a whole then says so in JSON on standard output as well.
+bool WantsJson(const QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == "--format=json" || a == "-format=json") return true;
+        if ((a == "--format" || a == "-format") && i + 1 < arguments.size() &&
+            arguments[i + 1] == "json") {
+            return true;
+        }
+    }
+    return false;
+}
+
+// {"error": {"code": N, "message": "..."}}
+void WriteJsonError(std::ostream& out, int code, const std::string& message) {
+    const QJsonObject error{{"code", code}, {"message", VbText(message)}};
+    out << QJsonDocument(QJsonObject{{"error", error}}).toJson(QJsonDocument::Indented).toStdString();
+}
+
+int Failed(std::ostream& out, std::ostream& err, bool json, int code, const std::string& message) {
+    err << "qvaddin: " << message << '\n';
+    if (json) WriteJsonError(out, code, message);
+    return code;
+}
+
 }  // namespace
 
-int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& errTarget) {
+    // Nothing that reaches standard error (a path, a module name, an
+    // argument in a message) can steer the terminal.
+    ControlEscapingBuffer escaping(errTarget.rdbuf());
+    std::ostream err(&escaping);
+    const bool json = WantsJson(arguments);
     try {
-        return Run(arguments, out, err);
+        const int code = Run(arguments, out, err);
+        err.flush();
+        return code;
     } catch (const CliError& e) {
-        err << "qvaddin: " << e.what() << '\n';
-        return e.Code();
+        return Failed(out, err, json, e.Code(), e.what());
     } catch (const VbError& e) {
         // A stored setting that is not a number is the user's to fix.
         if (const auto message = settings::DescribeSettingsError(e)) {
-            err << "qvaddin: " << *message << '\n';
-            return kExitBadInput;
+            return Failed(out, err, json, kExitBadInput, *message);
         }
         ReportUnexpectedError("qvaddin.RunCli", err);
+        if (json) WriteJsonError(out, kExitInternal, e.what());
         return kExitInternal;
     } catch (...) {
         ReportUnexpectedError("qvaddin.RunCli", err);
+        if (json) WriteJsonError(out, kExitInternal, "an unexpected error; see the report");
         return kExitInternal;
     }
 }

@@ -4,6 +4,7 @@
 #include "app/cli/cli_runner.h"
 #include "app/cli/project_target.h"
 #include "app/cli/terminal_services.h"
+#include "host/files/temp_files.h"
 #include "settings/store_problem.h"
 #include "shell/process_start.h"
 
@@ -11,6 +12,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("qvaddin");
     QCoreApplication::setApplicationVersion(QVADDIN_VERSION);
+    // An interrupted run removes its temporary files before it ends.
+    qv::host::files::RemoveTempFilesOnInterruption();
     qv::cli::TerminalServices services;
     qv::SetServices(&services);
     // The process start without the registration: a first run stores the

@@ -198,7 +198,7 @@ void PlaceCursor(MemoryComponent& component, long line) {
 }
 
 std::string DisplayPath(const std::string& path) {
-    return VbTextUtf8(path);
+    return DisplayText(path);
 }
 
 }  // namespace
@@ -272,6 +272,10 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     for (const std::string& warning : target->Files().Warnings()) {
         context.err << "qvaddin: warning: " << warning << '\n';
     }
+    for (const std::string& leftover : host::files::RemoveLeftoverTempFiles(target->Files())) {
+        context.err << "qvaddin: note: removed " << DisplayPath(leftover)
+                    << ", a temporary file that an interrupted run left behind\n";
+    }
     UseIdeTabWidth(*target);
     return target;
 }
@@ -331,7 +335,7 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
         for (const auto& change : changes) {
             for (const std::string& line : change.dropped) {
                 context.err << "qvaddin: warning: " << DisplayPath(change.file->path)
-                            << ": the attribute line \"" << VbTextUtf8(line)
+                            << ": the attribute line \"" << DisplayText(line)
                             << "\" is left out: its member is no longer declared\n";
             }
         }

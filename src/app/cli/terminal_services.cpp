@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <iostream>
 
+#include "app/cli/vb_text.h"
 #include "platform/text.h"
 
 namespace qv::cli {
@@ -40,13 +41,13 @@ void TerminalStatusWindow::Unload() {
 
 void TerminalStatusWindow::Draw() {
     if (!shown_ || !isTerminal_) return;
-    std::string line = title_;
+    std::string line = DisplayText(title_);
     for (int bar = 0; bar < 2; ++bar) {
         if (visible_[bar] && max_[bar] > 0) {
             line += " [" + std::to_string(value_[bar] * 100 / max_[bar]) + "%]";
         }
     }
-    if (!label_.empty()) line += " " + label_;
+    if (!label_.empty()) line += " " + DisplayText(label_);
     if (line.size() > 100) line.resize(100);
     std::cerr << "\r\033[K" << line << std::flush;
 }
@@ -55,7 +56,7 @@ TerminalServices::TerminalServices() : status_(::isatty(STDERR_FILENO) != 0) {}
 
 int TerminalServices::MessageBox(std::string_view prompt, int buttons, std::string_view title,
                                  bool) {
-    std::cerr << title << ": " << prompt << '\n';
+    std::cerr << EscapeControls(title, true) << ": " << EscapeControls(prompt, true) << '\n';
     return (buttons & 0xF) == mb::kYesNo ? mb::kAnswerNo : mb::kAnswerOk;
 }
 

@@ -14,8 +14,20 @@ enum class Op : char { Equal, Delete, Insert };
 
 constexpr long kContext = 3;
 
+// Regions of at least this many lines (both sides) are first split at
+// anchors: lines that stand once on each side.
+constexpr long kAnchorAbove = 256;
+// The steps the middle-snake search may take in all before it gives up and
+// shows what is left as removed and added lines: a rewrite of a whole large
+// module is then shown at once instead of after minutes.
+constexpr long long kSearchBudget = 200'000'000;
+
 // Myers' difference algorithm in linear space: each step finds the middle
 // of an optimal edit path from both ends and recurses on the two halves.
+// Large regions are split first at the longest ordered run of lines that
+// stand once on each side (as patience diff does), which keeps a diff of
+// edits all over a large module near linear; each gap is then compared on
+// its own.
 class LineDiff {
   public:
     LineDiff(const std::vector<int>& a, const std::vector<int>& b) : a_(a), b_(b) {}
@@ -54,7 +66,7 @@ class LineDiff {
             Emit(Op::Insert, bHi - bLo);
         } else if (bLo == bHi) {
             Emit(Op::Delete, aHi - aLo);
-        } else {
+        } else if (!SplitAtAnchors(aLo, aHi, bLo, bHi)) {
             long x = 0, y = 0;
             const long n = aHi - aLo, m = bHi - bLo;
             if (Bisect(aLo, n, bLo, m, x, y) && !(x == 0 && y == 0) && !(x == n && y == m)) {
@@ -66,6 +78,64 @@ class LineDiff {
             }
         }
         Emit(Op::Equal, suffix);
+    }
+
+    // The anchors of a large region in order, as pairs of line indexes.
+    std::vector<std::pair<long, long>> Anchors(long aLo, long aHi, long bLo, long bHi) const {
+        struct Seen {
+            long countA = 0, atA = 0, countB = 0, atB = 0;
+        };
+        std::unordered_map<int, Seen> seen;
+        for (long i = aLo; i < aHi; ++i) {
+            Seen& s = seen[a_[i]];
+            ++s.countA;
+            s.atA = i;
+        }
+        for (long j = bLo; j < bHi; ++j) {
+            auto it = seen.find(b_[j]);
+            if (it == seen.end()) continue;
+            ++it->second.countB;
+            it->second.atB = j;
+        }
+        std::vector<std::pair<long, long>> unique;
+        for (long i = aLo; i < aHi; ++i) {
+            const Seen& s = seen[a_[i]];
+            if (s.countA == 1 && s.countB == 1) unique.emplace_back(i, s.atB);
+        }
+        // The longest run whose b indexes rise too (patience sorting).
+        std::vector<size_t> tops;  // tops[k]: the pair ending the best run of length k + 1
+        std::vector<long> before(unique.size(), -1);
+        for (size_t u = 0; u < unique.size(); ++u) {
+            const auto pile = std::lower_bound(
+                tops.begin(), tops.end(), unique[u].second,
+                [&](size_t t, long b) { return unique[t].second < b; });
+            if (pile != tops.begin()) before[u] = static_cast<long>(*(pile - 1));
+            if (pile == tops.end())
+                tops.push_back(u);
+            else
+                *pile = u;
+        }
+        std::vector<std::pair<long, long>> run;
+        for (long u = tops.empty() ? -1 : static_cast<long>(tops.back()); u >= 0;
+             u = before[static_cast<size_t>(u)]) {
+            run.push_back(unique[static_cast<size_t>(u)]);
+        }
+        std::reverse(run.begin(), run.end());
+        return run;
+    }
+
+    bool SplitAtAnchors(long aLo, long aHi, long bLo, long bHi) {
+        if ((aHi - aLo) + (bHi - bLo) < kAnchorAbove) return false;
+        const std::vector<std::pair<long, long>> anchors = Anchors(aLo, aHi, bLo, bHi);
+        if (anchors.empty()) return false;
+        for (const auto& [x, y] : anchors) {
+            Compare(aLo, x, bLo, y);
+            Emit(Op::Equal, 1);
+            aLo = x + 1;
+            bLo = y + 1;
+        }
+        Compare(aLo, aHi, bLo, bHi);
+        return true;
     }
 
     bool Bisect(long aLo, long n, long bLo, long m, long& splitX, long& splitY) {
@@ -80,6 +150,8 @@ class LineDiff {
         long k1start = 0, k1end = 0, k2start = 0, k2end = 0;
         auto at = [](std::vector<long>& v, long i) -> long& { return v[static_cast<size_t>(i)]; };
         for (long d = 0; d < maxD; ++d) {
+            searched_ += 2 * d + 2;
+            if (searched_ > kSearchBudget) return false;
             for (long k1 = -d + k1start; k1 <= d - k1end; k1 += 2) {
                 const long k1o = offset + k1;
                 long x1 = (k1 == -d || (k1 != d && at(v1, k1o - 1) < at(v1, k1o + 1)))
@@ -133,6 +205,7 @@ class LineDiff {
     const std::vector<int>& a_;
     const std::vector<int>& b_;
     std::vector<Op> ops_;
+    long long searched_ = 0;
 };
 
 struct Side {
@@ -141,14 +214,24 @@ struct Side {
 };
 
 // Lines become numbers, equal lines equal numbers. A last line without a
-// break differs from the same line with one.
-void Number(Side& side, std::unordered_map<std::string, int>& ids) {
+// break differs from the same line with one. The keys are views into the
+// two texts, which outlive the numbering.
+struct LineIds {
+    std::unordered_map<std::string_view, int> withBreak;
+    std::unordered_map<std::string_view, int> withoutBreak;
+    int next = 0;
+};
+
+void Number(Side& side, LineIds& ids) {
     const auto& lines = side.split.lines;
     side.ids.reserve(lines.size());
+    ids.withBreak.reserve(ids.withBreak.size() + lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string key(lines[i]);
-        if (i + 1 == lines.size() && !side.split.finalBreak) key.push_back('\0');
-        side.ids.push_back(ids.emplace(std::move(key), static_cast<int>(ids.size())).first->second);
+        auto& table = i + 1 == lines.size() && !side.split.finalBreak ? ids.withoutBreak
+                                                                        : ids.withBreak;
+        const auto [it, added] = table.emplace(lines[i], ids.next);
+        if (added) ++ids.next;
+        side.ids.push_back(it->second);
     }
 }
 
@@ -173,7 +256,7 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
     if (oldText == newText) return {};
     Side a{host::files::SplitFileLines(oldText), {}};
     Side b{host::files::SplitFileLines(newText), {}};
-    std::unordered_map<std::string, int> ids;
+    LineIds ids;
     Number(a, ids);
     Number(b, ids);
     const std::vector<Op> ops = LineDiff(a.ids, b.ids).Run();

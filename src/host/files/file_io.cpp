@@ -1,6 +1,7 @@
 #include "host/files/file_io.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <filesystem>
 
 #include "host/files/file_error.h"
+#include "host/files/temp_files.h"
+#include "platform/regular_file.h"
 
 namespace qv::host::files {
 
@@ -64,6 +67,56 @@ std::string RealTarget(const std::string& path) {
     return path;
 }
 
+WriteStepHook& StepHook() {
+    static WriteStepHook hook = nullptr;
+    return hook;
+}
+
+void Step(WriteStep step, const std::string& path) {
+    if (StepHook() != nullptr) StepHook()(step, path);
+}
+
+// The file still holds what was read from it (a file that is gone or that
+// cannot be read does not).
+bool Holds(const std::string& path, const std::string& read) {
+    std::string bytes;
+    file::Kind kind = file::Kind::Missing;
+    return file::ReadRegularFile(path, bytes, kind) && bytes == read;
+}
+
+std::string AlreadyReplaced(const std::vector<std::string>& done) {
+    if (done.empty()) return {};
+    std::string text = "; already replaced: ";
+    for (size_t k = 0; k < done.size(); ++k) text += (k ? ", " : "") + done[k];
+    return text;
+}
+
+FileError ChangedByAnother(const std::string& path, const std::vector<std::string>& done) {
+    return FileError(path, 0,
+                     "the file was changed by another program after it was read, so " +
+                         std::string(done.empty() ? "nothing was written"
+                                                  : "neither it nor any file after it was written") +
+                         AlreadyReplaced(done) + "; run the command again");
+}
+
+FileError ReplaceFailed(const std::string& path, int error, const std::vector<std::string>& done) {
+    return FileError(path, 0,
+                     "replacing the file failed (" + Reason(error) + "); it is unchanged" +
+                         AlreadyReplaced(done));
+}
+
+template <typename StagedFiles>
+std::vector<std::string> Folders(const StagedFiles& staged) {
+    std::vector<std::string> folders;
+    for (const auto& s : staged) {
+        const std::string folder = fs::path(s.target).parent_path().string();
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+            folders.push_back(folder);
+        }
+    }
+    return folders;
+}
+
 void SyncFolder(const fs::path& folder) {
     // Makes the rename itself durable; a failure here loses nothing.
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
@@ -76,64 +129,77 @@ void SyncFolder(const fs::path& folder) {
 }  // namespace
 
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    file::Kind kind = file::Kind::Missing;
+    Descriptor fd(file::OpenRegularFile(path, kind));
     if (fd.Get() < 0) {
         const int error = errno;
-        if (error == ENOENT) throw FileError(path, 0, "the file does not exist; check the path");
+        if (kind == file::Kind::Missing) {
+            throw FileError(path, 0, "the file does not exist; check the path");
+        }
+        if (kind != file::Kind::Regular) {
+            throw FileError(path, 0,
+                            file::NotRegularReason(kind) + "; name a project or module file");
+        }
         throw FileError(
             path, 0,
             "the file cannot be opened (" + Reason(error) + "); check that you may read it");
     }
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        throw FileError(path, 0, "this is not a regular file; name a project or module file");
-    }
     auto bytes = std::make_shared<std::string>();
-    bytes->resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes->size()) {
-        const ssize_t n = ::read(fd.Get(), bytes->data() + done, bytes->size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            throw FileError(path, 0,
-                            "the file cannot be read (" + Reason(errno) +
-                                "); check the disk and your permissions");
-        }
-        if (n == 0) break;  // it shrank while we read it
-        done += static_cast<size_t>(n);
+    if (!file::ReadAll(fd.Get(), *bytes)) {
+        throw FileError(path, 0,
+                        "the file cannot be read (" + Reason(errno) +
+                            "); check the disk and your permissions");
     }
-    bytes->resize(done);
     return bytes;
 }
 
-bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long long& size) {
+std::string FileIdentity(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
-    modifiedNanoseconds =
-        static_cast<long long>(info.st_mtim.tv_sec) * 1000000000LL + info.st_mtim.tv_nsec;
-    size = static_cast<long long>(info.st_size);
-    return true;
+    if (::stat(path.c_str(), &info) != 0) return path;
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
+
+std::string HardLinkProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink <= 1) return {};
+    return "the file has " + std::to_string(info.st_nlink) +
+           " names (hard links), and replacing it would part it from the others, so nothing "
+           "was written; give it a file of its own (cp it to a new name and move that over "
+           "it) and run again";
+}
+
+void SetWriteStepHook(WriteStepHook hook) { StepHook() = hook; }
 
 AtomicWriteBatch::~AtomicWriteBatch() {
     for (const Staged& s : staged_) {
-        if (!s.temp.empty()) ::unlink(s.temp.c_str());
+        if (s.temp.empty()) continue;
+        ::unlink(s.temp.c_str());
+        UnlistTempFile(s.temp);
     }
 }
 
-void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes) {
+void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes,
+                             std::shared_ptr<const std::string> read) {
     const std::string target = RealTarget(path);
-    const fs::path folder = fs::path(target).parent_path();
-    std::string temp =
-        (folder / ("." + fs::path(target).filename().string() + ".qvaddin-XXXXXX")).string();
-    Descriptor fd(::mkstemp(temp.data()));
+    if (const std::string problem = HardLinkProblem(target); !problem.empty()) {
+        throw FileError(path, 0, problem);
+    }
+    std::string temp = TempFileTemplate(target);
+    int made = -1;
+    {
+        // Listed the moment it exists: an interruption then removes it.
+        const InterruptionsHeld held;
+        made = ::mkstemp(temp.data());
+        if (made >= 0) ListTempFile(temp);
+    }
+    Descriptor fd(made);
     if (fd.Get() < 0) {
         throw FileError(path, 0,
                         "no temporary file can be made next to it (" + Reason(errno) +
                             "); nothing was changed; check the folder's permissions");
     }
+    staged_.push_back({path, target, temp, std::move(read)});
     auto fail = [&](const std::string& what, int error) {
-        ::unlink(temp.c_str());
         throw FileError(
             path, 0,
             what + " (" + Reason(error) + "); nothing was changed; check the disk and the folder");
@@ -141,26 +207,21 @@ void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes) {
     if (!WriteAll(fd.Get(), bytes)) fail("writing failed", errno);
     struct stat original {};
     if (::stat(target.c_str(), &original) == 0) {
-        ::fchmod(fd.Get(), original.st_mode & 07777);
-        // Keep the owner where we may (running as the owner or as root).
+        // The owner first: changing it clears the set-group-ID bit, which
+        // the mode then puts back. The owner is kept where we may (running
+        // as the owner or as root).
         [[maybe_unused]] const int owned = ::fchown(fd.Get(), original.st_uid, original.st_gid);
+        ::fchmod(fd.Get(), original.st_mode & 07777);
     } else {
         ::fchmod(fd.Get(), 0644);
     }
     if (::close(fd.Release()) != 0) fail("closing failed", errno);
-    staged_.push_back({path, target, temp});
+    Step(WriteStep::Staged, path);
 }
 
-void AtomicWriteBatch::Commit() {
-    // Flush: a few files one by one, many with one sync per file system.
+void AtomicWriteBatch::Flush() const {
+    // A few files one by one, many with one sync per file system.
     constexpr size_t kSyncEachUpTo = 8;
-    std::vector<std::string> folders;
-    for (const Staged& s : staged_) {
-        const std::string folder = fs::path(s.target).parent_path().string();
-        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-            folders.push_back(folder);
-        }
-    }
     if (staged_.size() <= kSyncEachUpTo) {
         for (const Staged& s : staged_) {
             Descriptor fd(::open(s.temp.c_str(), O_RDONLY | O_CLOEXEC));
@@ -170,36 +231,77 @@ void AtomicWriteBatch::Commit() {
                                     "); nothing was changed; check the disk");
             }
         }
-    } else {
-        std::vector<dev_t> synced;
-        for (const std::string& folder : folders) {
-            struct stat info {};
-            if (::stat(folder.empty() ? "." : folder.c_str(), &info) != 0) continue;
-            if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
-            Descriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
-            if (fd.Get() < 0 || ::syncfs(fd.Get()) != 0) {
-                throw FileError(staged_.front().path, 0,
-                                "flushing to disk failed (" + Reason(errno) +
-                                    "); nothing was changed; check the disk");
-            }
-            synced.push_back(info.st_dev);
-        }
+        return;
     }
-    for (size_t i = 0; i < staged_.size(); ++i) {
-        const Staged& s = staged_[i];
-        if (::rename(s.temp.c_str(), s.target.c_str()) != 0) {
-            const int error = errno;
-            std::string done;
-            for (size_t k = 0; k < i; ++k) done += (k ? ", " : "") + staged_[k].path;
-            throw FileError(s.path, 0,
-                            "replacing the file failed (" + Reason(error) + "); it is unchanged" +
-                                (done.empty() ? std::string() : "; already replaced: " + done));
+    std::vector<dev_t> synced;
+    for (const std::string& folder : Folders(staged_)) {
+        struct stat info {};
+        if (::stat(folder.empty() ? "." : folder.c_str(), &info) != 0) continue;
+        if (std::find(synced.begin(), synced.end(), info.st_dev) != synced.end()) continue;
+        Descriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
+        if (fd.Get() < 0 || ::syncfs(fd.Get()) != 0) {
+            throw FileError(staged_.front().path, 0,
+                            "flushing to disk failed (" + Reason(errno) +
+                                "); nothing was changed; check the disk");
         }
-        // Renamed: nothing left to clean up for this one.
-        staged_[i].temp.clear();
+        synced.push_back(info.st_dev);
     }
-    for (const std::string& folder : folders) SyncFolder(folder);
+}
+
+void AtomicWriteBatch::Commit() {
+    Flush();
+    Step(WriteStep::Flushed, {});
+    for (const Staged& s : staged_) {
+        if (s.read && !Holds(s.target, *s.read)) throw ChangedByAnother(s.path, {});
+    }
+    Step(WriteStep::Checked, {});
+    std::vector<std::string> done;
+    for (Staged& s : staged_) {
+        Step(WriteStep::BeforeReplace, s.path);
+        Replace(s, done);
+        UnlistTempFile(s.temp);
+        s.temp.clear();  // in place: nothing left to clean up for this one
+        done.push_back(s.path);
+    }
+    for (const std::string& folder : Folders(staged_)) SyncFolder(folder);
     staged_.clear();
+}
+
+void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) {
+    // Not cut in two by an interruption: its handler would remove the
+    // temporary file, which holds the old text between the swap and the check.
+    const InterruptionsHeld held;
+    if (s.read) {
+        if (::renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.target.c_str(), RENAME_EXCHANGE) ==
+            0) {
+            if (Holds(s.temp, *s.read)) {
+                ::unlink(s.temp.c_str());  // the old text
+                return;
+            }
+            // Changed an instant before: put it back as the other program left it.
+            if (::renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.target.c_str(),
+                            RENAME_EXCHANGE) != 0) {
+                const int error = errno;
+                // The temporary file now holds the other program's text: kept.
+                const std::string kept = s.temp;
+                UnlistTempFile(s.temp);
+                s.temp.clear();
+                throw FileError(s.path, 0,
+                                "the file was changed by another program while it was being "
+                                "replaced, and putting that back failed (" + Reason(error) +
+                                    "); its text as changed is in " + kept);
+            }
+            ::unlink(s.temp.c_str());
+            throw ChangedByAnother(s.path, done);
+        }
+        if (errno == ENOENT) throw ChangedByAnother(s.path, done);  // removed since
+        // A file system that cannot swap: compare right before the rename.
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+            throw ReplaceFailed(s.path, errno, done);
+        }
+        if (!Holds(s.target, *s.read)) throw ChangedByAnother(s.path, done);
+    }
+    if (::rename(s.temp.c_str(), s.target.c_str()) != 0) throw ReplaceFailed(s.path, errno, done);
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {

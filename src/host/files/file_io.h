@@ -14,15 +14,23 @@ namespace qv::host::files {
 // The file's bytes. Throws FileError naming the path when it cannot be read.
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path);
 
-// The file's modification time in nanoseconds and its size; false when it
-// cannot be examined.
-bool FileStamp(const std::string& path, long long& modifiedNanoseconds, long long& size);
+// One key per file on disk, whatever path reached it (device and inode); the
+// path itself when it cannot be examined.
+std::string FileIdentity(const std::string& path);
 
 // Several files replaced together: every new file is written and flushed
 // before the first one replaces its original, so a failure while writing
 // (a full disk, a folder without write permission) leaves every original as
 // it was. Many files are flushed with one sync of their file system instead
 // of one each, which keeps large runs fast.
+//
+// A file staged with the bytes it was read with is replaced only while it
+// still holds them: once every new file is ready, each file is compared
+// with those bytes (a change anywhere writes nothing), and again as it is
+// replaced. Where the file system can swap two files in one step, the file
+// is swapped with its new text and what it held is compared after the
+// swap, so that even an edit made an instant before is found (and swapped
+// back); elsewhere it is compared right before the rename.
 class AtomicWriteBatch {
   public:
     AtomicWriteBatch() = default;
@@ -31,10 +39,16 @@ class AtomicWriteBatch {
     // Removes the temporary files of a batch that was not committed.
     ~AtomicWriteBatch();
 
-    // Writes the bytes to a temporary file next to path. Throws FileError.
-    void Stage(const std::string& path, std::string_view bytes);
-    // Flushes the temporary files and renames each over its file. Throws
-    // FileError (files renamed before the failure stay replaced, each whole).
+    // Writes the bytes to a temporary file next to path. read: the file's
+    // bytes when it was read (nullptr: replace it whatever it holds). Throws
+    // FileError, also for a file with several names (hard links), which a
+    // replacement would part from the others.
+    void Stage(const std::string& path, std::string_view bytes,
+               std::shared_ptr<const std::string> read = nullptr);
+    // Flushes the temporary files and puts each in place of its file. Throws
+    // FileError naming a file another program changed (nothing more is
+    // written) or that cannot be replaced; files replaced before stay
+    // replaced, each whole, and the message names them.
     void Commit();
 
   private:
@@ -42,11 +56,29 @@ class AtomicWriteBatch {
         std::string path;    // as given, for messages
         std::string target;  // the file replaced (a symbolic link followed)
         std::string temp;
+        std::shared_ptr<const std::string> read;
     };
+    void Flush() const;
+    void Replace(Staged& staged, const std::vector<std::string>& done);
     std::vector<Staged> staged_;
 };
 
 // One file replaced atomically. Throws FileError naming the path.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Why a file cannot be replaced without parting it from its other names:
+// "" when it has one name (or cannot be examined).
+std::string HardLinkProblem(const std::string& path);
+
+// The steps of a batch at which tests stand in for another program.
+enum class WriteStep {
+    Staged,         // a temporary file is written (path: the file it replaces)
+    Flushed,        // every temporary file is on disk
+    Checked,        // every file was compared with what was read
+    BeforeReplace,  // right before a file is replaced (path: that file)
+};
+using WriteStepHook = void (*)(WriteStep step, const std::string& path);
+// For tests: called at each step (nullptr: none).
+void SetWriteStepHook(WriteStepHook hook);
 
 }  // namespace qv::host::files

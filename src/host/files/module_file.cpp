@@ -62,8 +62,9 @@ void CheckLineLengths(const std::string& path, const std::vector<std::string_vie
         if (lines[i].size() > kLongestLine) {
             throw FileError(path, static_cast<long>(i) + 1,
                             "this line is " + std::to_string(lines[i].size()) +
-                                " bytes long (VB6 lines hold at most 1023 characters), so the "
-                                "file is damaged or not a module; repair or restore it");
+                                " bytes long (a module line may be at most " +
+                                LongestLineText() +
+                                "), so the file is damaged or not a module; repair or restore it");
         }
     }
 }
@@ -119,6 +120,10 @@ long ReadHeader(const std::string& path, const std::vector<std::string_view>& li
 }
 
 }  // namespace
+
+std::string LongestLineText() {
+    return "65,536 bytes";
+}
 
 std::string MemberAttributeName(std::string_view line) {
     std::string_view rest;

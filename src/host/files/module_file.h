@@ -12,12 +12,16 @@
 
 #include "host/files/designer_block.h"
 #include "host/files/text_lines.h"
+#include "host/host_constants.h"
 
 namespace qv::host::files {
 
-// Longer lines mean a damaged or binary file (the IDE's own limit for a
-// code line is 1023 characters).
-inline constexpr size_t kLongestLine = 64 * 1024;
+// Longer lines mean a damaged or binary file (the IDE itself keeps code
+// lines far shorter). Nothing is written with a longer line either: the
+// file could not be loaded again.
+inline constexpr size_t kLongestLine = kLongestCodeLine;
+// The limit as messages give it: "65,536 bytes".
+std::string LongestLineText();
 
 struct ModuleHeader {
     std::string vbName;

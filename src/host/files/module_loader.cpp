@@ -248,6 +248,7 @@ void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile&
         if (added) byMember.emplace_back(line.memberName, std::vector<HiddenAttribute>{});
         byMember[it->second].second.push_back(
             {kind, std::string(line.text), branches ? Occurrence(code, line, kind) : 0});
+        file.loadedAttributeBreaks[it->first].push_back(BreakAfter(*parsed.bytes, line.text));
     }
     if (!strays.empty()) {
         // Put them back among the code lines where they stood.
@@ -307,8 +308,6 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         file->headerEndsWithBreak = parsed.headerEndsWithBreak;
         file->ending = parsed.ending;
         file->finalBreak = parsed.finalBreak;
-        file->modifiedNanoseconds = read.modifiedNanoseconds;
-        file->size = read.size;
 
         MemoryCodeModule& code = *component.Code();
         if (parsed.hidden.empty())

@@ -15,7 +15,6 @@ constexpr size_t kFilesPerThread = 16;
 ReadModule ReadModuleFile(const std::string& path) {
     ReadModule read;
     try {
-        FileStamp(path, read.modifiedNanoseconds, read.size);
         read.parsed = ParseModuleFile(path, ReadWholeFile(path));
     } catch (...) {
         read.error = std::current_exception();

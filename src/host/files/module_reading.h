@@ -13,8 +13,6 @@
 namespace qv::host::files {
 
 struct ReadModule {
-    long long modifiedNanoseconds = 0;  // taken before reading: a later change shows
-    long long size = 0;
     std::optional<ParsedModule> parsed;
     std::exception_ptr error;  // what reading or parsing threw, for the loader to rethrow
 };

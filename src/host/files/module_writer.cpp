@@ -83,33 +83,58 @@ bool ModuleEdited(const ModuleFile& file) {
 RenderedModule RenderModuleFile(const ModuleFile& file) {
     RenderedModule out;
     MemoryCodeModule& code = *file.component->Code();
-    // (line after which it stands, text), in the order the lines are kept.
-    std::vector<std::pair<long, const std::string*>> attributes;
+    const std::string_view ending = LineEndingText(file.ending);
+    const std::string& loaded = *file.bytes;
+    // A line as loaded keeps the break it had; a line written since takes
+    // the file's own (most lines' break).
+    auto breakOf = [&](std::string_view line) {
+        const std::string_view own = BreakAfter(loaded, line);
+        return own.empty() ? ending : own;
+    };
+    // (line after which it stands, text, the break after it), in the order
+    // the lines are kept.
+    struct Attribute {
+        long anchor;
+        const std::string* text;
+        std::string_view after;
+    };
+    std::vector<Attribute> attributes;
     for (const std::string& member : code.MembersWithHiddenAttributes()) {
-        for (const HiddenAttribute& line : *code.HiddenAttributes(member)) {
-            const long anchor = AnchorLine(code, member, line);
-            if (anchor > 0)
-                attributes.emplace_back(anchor, &line.text);
-            else
-                out.dropped.push_back(line.text);
+        const std::vector<HiddenAttribute>& lines = *code.HiddenAttributes(member);
+        const std::string key = text::ToLower(member);
+        const auto as = file.loadedAttributes.find(key);
+        const bool asLoaded = as != file.loadedAttributes.end() && SameLines(as->second, lines);
+        for (size_t k = 0; k < lines.size(); ++k) {
+            const long anchor = AnchorLine(code, member, lines[k]);
+            if (anchor <= 0) {
+                out.dropped.push_back(lines[k].text);
+                continue;
+            }
+            std::string_view after = ending;
+            if (asLoaded && !file.loadedAttributeBreaks.at(key)[k].empty()) {
+                after = file.loadedAttributeBreaks.at(key)[k];
+            }
+            attributes.push_back({anchor, &lines[k].text, after});
         }
     }
     std::stable_sort(attributes.begin(), attributes.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+                     [](const auto& a, const auto& b) { return a.anchor < b.anchor; });
 
-    const std::string_view ending = LineEndingText(file.ending);
-    const std::string_view header(file.bytes->data(), file.codeOffset);
+    const std::string_view header(loaded.data(), file.codeOffset);
     const long n = code.CountOfLines();
-    out.bytes.reserve(file.bytes->size() + 256);
+    out.bytes.reserve(loaded.size() + 256);
     out.bytes.append(header);
     if (n > 0 && !file.headerEndsWithBreak) out.bytes.append(ending);
     size_t next = 0;
     for (long i = 1; i <= n; ++i) {
-        out.bytes.append(code.Line(i));
-        while (next < attributes.size() && attributes[next].first == i) {
-            out.bytes.append(ending).append(*attributes[next++].second);
+        const std::string_view line = code.Line(i);
+        out.bytes.append(line);
+        std::string_view after = breakOf(line);
+        while (next < attributes.size() && attributes[next].anchor == i) {
+            out.bytes.append(after).append(*attributes[next].text);
+            after = attributes[next++].after;
         }
-        if (i < n || file.finalBreak) out.bytes.append(ending);
+        if (i < n || file.finalBreak) out.bytes.append(after);
     }
     return out;
 }

@@ -1,6 +1,7 @@
 #include "host/files/project_loader.h"
 
 #include <filesystem>
+#include <map>
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
@@ -68,6 +69,43 @@ bool HoldsNoCode(const ProjectEntry& entry) {
            entry.componentType == vbext_ct_RelatedDocument;
 }
 
+// A file that a project or group names but that cannot be loaded: not
+// there, or not a file (a folder, a pipe, a device, a loop of links).
+void WarnUnresolved(Workspace& workspace, const std::string& folder, const std::string& where,
+                    const std::string& what, const std::string& written,
+                    const std::string& owner) {
+    const std::string reason = UnresolvedVbPathReason(folder, written);
+    if (reason.empty()) {
+        workspace.Warn(where + ": " + what + " \"" + written + "\" is not there; the " + owner +
+                       " is loaded without it (restore the " +
+                       (owner == "group" ? "project" : "file") + " or remove the line)");
+    } else {
+        workspace.Warn(where + ": " + what + " \"" + written + "\" cannot be read: " + reason +
+                       "; the " + owner + " is loaded without it (put the file there or "
+                       "remove the line)");
+    }
+}
+
+// False (with a warning) for an entry that names the project file itself or
+// a file an earlier entry named: loading it would make a module of the
+// project's own text, or count and write one module twice. listed maps
+// each file to the line that named it (0 for the project file).
+bool ListedOnce(Workspace& workspace, const std::string& path, const ProjectEntry& entry,
+                const std::string& file, std::map<std::string, long>& listed) {
+    const std::string identity = FileIdentity(file);
+    const auto [seen, added] = listed.emplace(identity, entry.line);
+    if (added) return true;
+    if (seen->second == 0) {
+        workspace.Warn(Located(path, entry.line) + ": this " + entry.key +
+                       "= line names the project file itself; it is passed over (remove it)");
+    } else {
+        workspace.Warn(Located(path, entry.line) + ": " + entry.key + " file \"" + entry.path +
+                       "\" is listed again (first on line " + std::to_string(seen->second) +
+                       "); it is loaded once (remove the line)");
+    }
+    return false;
+}
+
 }  // namespace
 
 memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& path) {
@@ -79,20 +117,26 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     GiveUniqueName(workspace, project, path);
     const std::string folder = FolderOf(path);
     std::vector<std::optional<std::string>> found;
+    std::vector<bool> passedOver;
     std::vector<std::string> modules;
+    std::map<std::string, long> listed{{FileIdentity(path), 0}};
     for (const ProjectEntry& entry : text.entries) {
         found.push_back(ResolveVbPath(folder, entry.path));
-        if (found.back() && !HoldsNoCode(entry)) modules.push_back(*found.back());
+        passedOver.push_back(found.back() &&
+                             !ListedOnce(workspace, path, entry, *found.back(), listed));
+        if (found.back() && !passedOver.back() && !HoldsNoCode(entry)) {
+            modules.push_back(*found.back());
+        }
     }
     // The module files are read side by side, then added in the project's order.
     std::vector<ReadModule> read = ReadModuleFiles(modules);
     size_t next = 0;
     for (size_t i = 0; i < text.entries.size(); ++i) {
         const ProjectEntry& entry = text.entries[i];
+        if (passedOver[i]) continue;
         if (!found[i]) {
-            workspace.Warn(Located(path, entry.line) + ": " + entry.key + " file \"" + entry.path +
-                           "\" is not there; the project is loaded without it (restore the "
-                           "file or remove the line)");
+            WarnUnresolved(workspace, folder, Located(path, entry.line), entry.key + " file",
+                           entry.path, "project");
             continue;
         }
         if (HoldsNoCode(entry)) {
@@ -111,14 +155,28 @@ void LoadGroupFile(Workspace& workspace, const std::string& path) {
     const std::string folder = FolderOf(path);
     memory::MemoryProject* startup = nullptr;
     memory::MemoryProject* first = nullptr;
+    std::map<std::string, long> projects;  // file -> the line that listed it first
     for (const GroupEntry& entry : entries) {
         const auto found = ResolveVbPath(folder, entry.path);
         if (!found) {
-            workspace.Warn(Located(path, entry.line) + ": project \"" + entry.path +
-                           "\" is not there; the group is loaded without it (restore the "
-                           "project or remove the line)");
+            WarnUnresolved(workspace, folder, Located(path, entry.line), "project", entry.path,
+                           "group");
             continue;
         }
+        if (Extension(*found) == ".vbg") {
+            workspace.Warn(Located(path, entry.line) + ": \"" + entry.path +
+                           "\" is a project group, and a group lists projects only; the line "
+                           "is passed over (list the group's projects instead)");
+            continue;
+        }
+        const std::string identity = FileIdentity(*found);
+        if (const auto seen = projects.find(identity); seen != projects.end()) {
+            workspace.Warn(Located(path, entry.line) + ": project \"" + entry.path +
+                           "\" is listed again (first on line " + std::to_string(seen->second) +
+                           "); it is loaded once");
+            continue;
+        }
+        projects.emplace(identity, entry.line);
         memory::MemoryProject& project = LoadProjectFile(workspace, *found);
         if (first == nullptr) first = &project;
         if (entry.startup) startup = &project;
@@ -149,10 +207,12 @@ void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths
             GiveUniqueName(workspace, *project, folder);
             byFolder.emplace_back(folder, project);
         }
-        // A file that is not there is a mistake in the command; one that is
-        // there but cannot be modelled is reported with the others.
+        // A file that is not there (or no file at all) is a mistake in the
+        // command; one that is there but cannot be modelled is reported with
+        // the others.
         ReadModule read = ReadModuleFile(path);
-        if (!fs::exists(path)) std::rethrow_exception(read.error);
+        std::error_code regular;
+        if (read.error && !fs::is_regular_file(path, regular)) std::rethrow_exception(read.error);
         LoadModuleOrRecord(workspace, *project, path, 0, std::move(read), "");
     }
 }

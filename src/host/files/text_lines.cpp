@@ -1,5 +1,7 @@
 #include "host/files/text_lines.h"
 
+#include <cstdint>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -65,6 +67,20 @@ size_t CountLineFeeds(std::string_view text) {
 }
 
 }  // namespace
+
+std::string_view BreakAfter(std::string_view text, std::string_view line) {
+    // Compared as addresses: line may be a view into any other text.
+    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
+    const auto at = reinterpret_cast<std::uintptr_t>(line.data()) + line.size();
+    if (line.data() == nullptr || at < begin || at >= begin + text.size() ||
+        reinterpret_cast<std::uintptr_t>(line.data()) < begin) {
+        return {};
+    }
+    const size_t offset = at - begin;
+    if (text[offset] == '\n') return "\n";
+    if (text[offset] != '\r') return {};
+    return offset + 1 < text.size() && text[offset + 1] == '\n' ? "\r\n" : "\r";
+}
 
 SplitText SplitFileLines(std::string_view text) {
     SplitText out;

@@ -28,4 +28,8 @@ struct SplitText {
 // Splits at CR LF, LF or a lone CR.
 SplitText SplitFileLines(std::string_view text);
 
+// The line break that follows line in text, when line is a view into text
+// and a break follows it: "\r\n", "\n" or "\r"; "" otherwise.
+std::string_view BreakAfter(std::string_view text, std::string_view line);
+
 }  // namespace qv::host::files

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/regular_file.h"
 #include "platform/text.h"
 
 namespace qv::host::files {
@@ -54,12 +55,17 @@ std::vector<std::string> MatchingNames(const std::string& folder, std::string_vi
     return exact;
 }
 
-std::optional<std::string> Resolve(const std::string& folder, std::string_view rest, int depth) {
+// anyKind: the last part may name anything that is there, not only a file.
+std::optional<std::string> Resolve(const std::string& folder, std::string_view rest, int depth,
+                                   bool anyKind) {
     if (depth > 64) return std::nullopt;
     size_t from = 0;
     while (from < rest.size() && IsSeparator(rest[from])) ++from;  // doubled separators
     rest.remove_prefix(from);
-    if (rest.empty()) return IsRegularFile(folder) ? std::optional(folder) : std::nullopt;
+    const auto accepted = [anyKind](const std::string& path) {
+        return anyKind ? file::KindAt(path) != file::Kind::Missing : IsRegularFile(path);
+    };
+    if (rest.empty()) return accepted(folder) ? std::optional(folder) : std::nullopt;
     for (size_t end = 0; end <= rest.size(); ++end) {
         if (end < rest.size() && !IsSeparator(rest[end])) continue;
         const std::string_view part = rest.substr(0, end);
@@ -73,9 +79,9 @@ std::optional<std::string> Resolve(const std::string& folder, std::string_view r
             candidates = MatchingNames(folder, part);
         for (const std::string& name : candidates) {
             const std::string path = Join(folder, name);
-            if (last && IsRegularFile(path)) return path;
+            if (last && accepted(path)) return path;
             if (!last && IsFolder(path)) {
-                if (auto found = Resolve(path, after, depth + 1)) return found;
+                if (auto found = Resolve(path, after, depth + 1, anyKind)) return found;
             }
         }
         // Go on through this backslash only when it may be a DBCS trail byte.
@@ -158,7 +164,11 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_view written) {
+namespace {
+
+// The written path as a path of this system; nothing for a Windows absolute
+// path (C:\..., \\server\...), which names no file here.
+std::optional<std::string> PlainPath(std::string_view& written) {
     written = text::Trim(written);
     if (written.size() >= 2 && written.front() == '"' && written.back() == '"') {
         written = written.substr(1, written.size() - 2);
@@ -168,15 +178,34 @@ std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_
     for (char& c : plain) {
         if (c == '\\') c = '/';
     }
-    if (plain.front() == '/') {
-        return IsRegularFile(plain) ? std::optional(plain) : std::nullopt;
+    return plain;
+}
+
+}  // namespace
+
+std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_view written) {
+    const std::optional<std::string> plain = PlainPath(written);
+    if (!plain) return std::nullopt;
+    if (plain->front() == '/') {
+        return IsRegularFile(*plain) ? plain : std::nullopt;
     }
     // Most paths are written as they are on disk.
-    const std::string direct = fs::path(Join(folder, plain)).lexically_normal().string();
+    const std::string direct = fs::path(Join(folder, *plain)).lexically_normal().string();
     if (IsRegularFile(direct)) return direct;
-    auto found = Resolve(folder, written, 0);
+    auto found = Resolve(folder, written, 0, false);
     if (!found) return std::nullopt;
     return fs::path(*found).lexically_normal().string();
+}
+
+std::string UnresolvedVbPathReason(const std::string& folder, std::string_view written) {
+    const std::optional<std::string> plain = PlainPath(written);
+    if (!plain) return {};
+    std::optional<std::string> found;
+    if (plain->front() == '/')
+        found = plain;
+    else
+        found = Resolve(folder, written, 0, true);
+    return found ? file::NotRegularReason(file::KindAt(*found)) : std::string();
 }
 
 }  // namespace qv::host::files

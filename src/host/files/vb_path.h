@@ -17,6 +17,11 @@ namespace qv::host::files {
 // a part is also tried with the backslash kept in the name.
 std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_view written);
 
+// Why ResolveVbPath found no file: "it is a named pipe (FIFO), not a regular
+// file" when something other than a file stands at the written path (a
+// folder, a pipe, a device, a loop of symbolic links); "" when nothing does.
+std::string UnresolvedVbPathReason(const std::string& folder, std::string_view written);
+
 // Windows-1252 bytes as UTF-8 (bytes that are already valid UTF-8 stay).
 std::string Windows1252ToUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);

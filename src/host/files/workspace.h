@@ -22,14 +22,14 @@ struct ModuleFile {
     std::shared_ptr<const std::string> bytes;
     size_t codeOffset = 0;            // the header is bytes[0, codeOffset)
     bool headerEndsWithBreak = true;  // false: the file ended on the header's last line
+    // The break most lines end with: lines written since the load get it,
+    // while every line as loaded keeps its own.
     LineEnding ending = LineEnding::CrLf;
     bool finalBreak = false;
-    // When and how large the file was when it was read, to notice another
-    // program changing it before it is written back.
-    long long modifiedNanoseconds = 0;
-    long long size = 0;
-    // The hidden attribute lines as loaded, by member name in lower case.
+    // The hidden attribute lines as loaded, by member name in lower case,
+    // and the line break that followed each ("" for none).
     std::map<std::string, std::vector<memory::HiddenAttribute>> loadedAttributes;
+    std::map<std::string, std::vector<std::string_view>> loadedAttributeBreaks;
 };
 
 // A module file that could not be modelled (binary or damaged bytes, a

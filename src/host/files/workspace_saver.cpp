@@ -2,23 +2,23 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <map>
+#include <set>
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
+#include "host/files/module_file.h"
 #include "host/files/module_writer.h"
+#include "host/files/temp_files.h"
+#include "platform/regular_file.h"
 #include "platform/services.h"
 
 namespace qv::host::files {
 
 namespace {
-
-// One key per file on disk, whatever path reached it.
-std::string FileIdentity(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return path;
-    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
-}
 
 bool AnyFileReadOnly(const memory::MemoryComponent& component) {
     for (int i = 1; i <= component.FileCount(); ++i) {
@@ -32,16 +32,52 @@ bool AnyFileReadOnly(const memory::MemoryComponent& component) {
     return false;
 }
 
-// Another program wrote the file after it was read. A new time alone (a
-// touch, a checkout of the same bytes) is no change.
+// Another program wrote the file after it was read: its bytes differ from
+// those read (a new time alone, a touch or a checkout of the same bytes, is
+// no change; the same size with the time put back is one).
 bool ChangedOnDisk(const ModuleFile& file) {
-    long long modified = 0, size = 0;
-    if (!FileStamp(file.path, modified, size)) return false;  // gone: writing will say so
-    if (modified == file.modifiedNanoseconds && size == file.size) return false;
-    try {
-        return *ReadWholeFile(file.path) != *file.bytes;
-    } catch (const FileError&) {
-        return false;
+    std::string bytes;
+    file::Kind kind = file::Kind::Missing;
+    return !file::ReadRegularFile(file.path, bytes, kind) || bytes != *file.bytes;
+}
+
+// Read-only modules and files with several names are refused before
+// anything is written.
+void RefuseReadOnlyAndLinked(const std::vector<FileChange>& changes) {
+    for (const FileChange& change : changes) {
+        if (change.readOnly) {
+            throw FileError(change.file->path, 0,
+                            "the module " + change.file->component->Name() +
+                                " is read-only, so it was not changed (nor any other file); "
+                                "make it writable (check it out) and run again");
+        }
+        if (const std::string problem = HardLinkProblem(change.file->path); !problem.empty()) {
+            throw FileError(change.file->path, 0, problem);
+        }
+    }
+}
+
+// What the reader would refuse is never written: a NUL byte, or a line
+// longer than a module line may be (a template, or a line the code made
+// longer, could make one). The header is written as it was read.
+void RefuseUnreadable(const ModuleFile& file, const std::string& bytes) {
+    if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size())) {
+        const auto at = static_cast<size_t>(static_cast<const char*>(nul) - bytes.data());
+        const auto line = static_cast<long>(std::count(bytes.begin(), bytes.begin() + at, '\n'));
+        throw FileError(file.path, line + 1,
+                        "this line would hold a NUL byte, which no module file may hold, so "
+                        "nothing was written");
+    }
+    const std::vector<std::string_view> lines = SplitFileLines(bytes).lines;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > kLongestLine) {
+            throw FileError(file.path, static_cast<long>(i) + 1,
+                            "this line would be " + std::to_string(lines[i].size()) +
+                                " bytes long, and a module line may be at most " +
+                                LongestLineText() +
+                                ", so nothing was written (the module could not be read "
+                                "again); shorten the templates or the line");
+        }
     }
 }
 
@@ -54,6 +90,7 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace) {
         if (!ModuleEdited(*file)) continue;
         RenderedModule rendered = RenderModuleFile(*file);
         if (rendered.bytes == *file->bytes) continue;
+        RefuseUnreadable(*file, rendered.bytes);
         const std::string identity = FileIdentity(file->path);
         auto seen = byIdentity.find(identity);
         if (seen != byIdentity.end()) {
@@ -73,13 +110,8 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace) {
 }
 
 void RefuseUnwritable(const std::vector<FileChange>& changes) {
+    RefuseReadOnlyAndLinked(changes);
     for (const FileChange& change : changes) {
-        if (change.readOnly) {
-            throw FileError(change.file->path, 0,
-                            "the module " + change.file->component->Name() +
-                                " is read-only, so it was not changed (nor any other file); "
-                                "make it writable (check it out) and run again");
-        }
         if (ChangedOnDisk(*change.file)) {
             throw FileError(change.file->path, 0,
                             "the file was changed by another program after it was read, so "
@@ -89,10 +121,36 @@ void RefuseUnwritable(const std::vector<FileChange>& changes) {
 }
 
 void WriteChanges(const std::vector<FileChange>& changes) {
-    RefuseUnwritable(changes);
+    RefuseReadOnlyAndLinked(changes);
     AtomicWriteBatch batch;
-    for (const FileChange& change : changes) batch.Stage(change.file->path, change.newBytes);
+    for (const FileChange& change : changes) {
+        batch.Stage(change.file->path, change.newBytes, change.file->bytes);
+    }
     batch.Commit();
+}
+
+std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace) {
+    namespace fs = std::filesystem;
+    // Temporary files stand next to the file a symbolic link leads to.
+    std::set<std::string> folders;
+    auto add = [&folders](const std::string& path) {
+        std::error_code ec;
+        fs::path real = path;
+        if (fs::is_symlink(real, ec)) real = fs::canonical(path, ec);
+        folders.insert((ec ? fs::path(path) : real).parent_path().string());
+    };
+    for (const auto& file : workspace.Files()) add(file->path);
+    auto& projects = workspace.Vbe().Projects();
+    for (long i = 1; i <= projects.Count(); ++i) {
+        if (!projects.At(i).FileName().empty()) add(projects.At(i).FileName());
+    }
+    std::vector<std::string> removed;
+    for (const std::string& folder : folders) {
+        for (const std::string& name : RemoveLeftoverTempFiles(folder)) {
+            removed.push_back((fs::path(folder) / name).string());
+        }
+    }
+    return removed;
 }
 
 }  // namespace qv::host::files

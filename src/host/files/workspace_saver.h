@@ -18,16 +18,25 @@ struct FileChange {
 
 // Every module whose file would change. The same file loaded in several
 // projects of a group counts once; when its copies were changed
-// differently, throws FileError (nothing can be written safely).
+// differently, throws FileError (nothing can be written safely). A file
+// that could not be read again (a line too long, a NUL byte) throws too.
 std::vector<FileChange> PendingChanges(const Workspace& workspace);
 
 // Throws FileError naming the first change that must not be written: a
-// read-only module, or a file that another program changed after it was read.
+// read-only module, a file with several names (hard links), or a file that
+// another program changed after it was read (what a dry run refuses).
 void RefuseUnwritable(const std::vector<FileChange>& changes);
 
-// Writes the changes as one batch (RefuseUnwritable first). Throws FileError before writing
-// anything when one of them is read-only, and when a write fails: a failure while the new files are
-// written and flushed leaves every original as it was.
+// Writes the changes as one batch. Throws FileError before writing anything
+// when one of them is read-only or has several names, and when a write
+// fails: a failure while the new files are written and flushed leaves every
+// original as it was. A file that another program changed after it was read
+// is never overwritten (see AtomicWriteBatch).
 void WriteChanges(const std::vector<FileChange>& changes);
+
+// Removes the temporary files that a run killed while writing left next to
+// the workspace's files (see temp_files.h for what counts as one); returns
+// their paths.
+std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace);
 
 }  // namespace qv::host::files

@@ -13,24 +13,59 @@ constexpr size_t kFirstBlockSize = 1024;
 constexpr size_t kBlockSize = 64 * 1024;
 }
 
+void LineStore::SetLines(std::vector<std::string_view> lines) {
+    slots_ = std::move(lines);
+    gapStart_ = gapEnd_ = slots_.size();
+    liveBytes_ = 0;
+    for (auto l : slots_) liveBytes_ += l.size();
+}
+
 void LineStore::Assign(std::shared_ptr<const std::string> buffer,
                        std::vector<std::string_view> lines) {
     buffers_.clear();
     blocks_.clear();
     blockUsed_ = blockSize_ = arenaBytes_ = 0;
     buffers_.push_back(std::move(buffer));
-    lines_ = std::move(lines);
-    liveBytes_ = 0;
-    for (auto l : lines_) liveBytes_ += l.size();
+    SetLines(std::move(lines));
 }
 
 void LineStore::Assign(const std::vector<std::string>& lines) {
     buffers_.clear();
     blocks_.clear();
     blockUsed_ = blockSize_ = arenaBytes_ = 0;
-    lines_.clear();
-    liveBytes_ = 0;
+    SetLines({});
     Insert(0, lines);
+}
+
+void LineStore::OpenGap(size_t index, size_t size) {
+    if (GapSize() < size) {
+        // Grow with room to spare, so that many small inserts reallocate
+        // rarely.
+        const size_t count = slots_.size() - GapSize();
+        const size_t gap = std::max(size, count / 4 + 64);
+        std::vector<std::string_view> grown(count + gap);
+        const auto after = slots_.begin() + static_cast<long>(gapEnd_);
+        std::copy(slots_.begin(), slots_.begin() + static_cast<long>(gapStart_), grown.begin());
+        std::copy(after, slots_.end(), grown.begin() + static_cast<long>(gapStart_ + gap));
+        slots_ = std::move(grown);
+        gapEnd_ = gapStart_ + gap;
+    }
+    if (index < gapStart_) {
+        // The views between index and the gap move behind it.
+        const size_t moved = gapStart_ - index;
+        std::move_backward(slots_.begin() + static_cast<long>(index),
+                           slots_.begin() + static_cast<long>(gapStart_),
+                           slots_.begin() + static_cast<long>(gapEnd_));
+        gapStart_ -= moved;
+        gapEnd_ -= moved;
+    } else if (index > gapStart_) {
+        const size_t moved = index - gapStart_;
+        std::move(slots_.begin() + static_cast<long>(gapEnd_),
+                  slots_.begin() + static_cast<long>(gapEnd_ + moved),
+                  slots_.begin() + static_cast<long>(gapStart_));
+        gapStart_ += moved;
+        gapEnd_ += moved;
+    }
 }
 
 std::string_view LineStore::Store(std::string_view line) {
@@ -50,19 +85,16 @@ std::string_view LineStore::Store(std::string_view line) {
 }
 
 void LineStore::Insert(long index, const std::vector<std::string>& lines) {
-    std::vector<std::string_view> stored;
-    stored.reserve(lines.size());
+    OpenGap(static_cast<size_t>(index), lines.size());
     for (const auto& l : lines) {
-        stored.push_back(Store(l));
+        slots_[gapStart_++] = Store(l);
         liveBytes_ += l.size();
     }
-    lines_.insert(lines_.begin() + index, stored.begin(), stored.end());
 }
 
 void LineStore::Erase(long index, long count) {
-    auto first = lines_.begin() + index;
-    for (auto it = first; it != first + count; ++it) liveBytes_ -= it->size();
-    lines_.erase(first, first + count);
+    OpenGap(static_cast<size_t>(index), 0);
+    for (long i = 0; i < count; ++i) liveBytes_ -= slots_[gapEnd_++].size();
     CompactIfMostlyDead();
 }
 
@@ -70,7 +102,9 @@ void LineStore::CompactIfMostlyDead() {
     // Long editing sessions leave dead lines in the arena; copy the live ones
     // out once the arena is several times larger than all live text.
     if (arenaBytes_ < 1024 * 1024 || arenaBytes_ < 4 * liveBytes_) return;
-    std::vector<std::string> copy(lines_.begin(), lines_.end());
+    std::vector<std::string> copy;
+    copy.reserve(static_cast<size_t>(Count()));
+    for (long i = 0; i < Count(); ++i) copy.emplace_back(Line(i));
     Assign(copy);
 }
 

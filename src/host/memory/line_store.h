@@ -2,6 +2,9 @@
 // The lines of one code module. Lines loaded from a file are views into the
 // file's bytes (no copy per line, so a large project loads fast); lines
 // written later live in an arena that is compacted when most of it is dead.
+// The views are kept with a gap at the place of the last edit: a command that
+// edits routine after routine down (or up) a module moves only the views
+// between two edits, so a whole module's run stays linear in its size.
 
 #include <memory>
 #include <string>
@@ -21,9 +24,12 @@ public:
     // Copies the lines.
     void Assign(const std::vector<std::string>& lines);
 
-    long Count() const { return static_cast<long>(lines_.size()); }
+    long Count() const { return static_cast<long>(slots_.size() - GapSize()); }
     // index is 0-based.
-    std::string_view Line(long index) const { return lines_[static_cast<size_t>(index)]; }
+    std::string_view Line(long index) const {
+        const auto i = static_cast<size_t>(index);
+        return slots_[i < gapStart_ ? i : i + GapSize()];
+    }
 
     void Insert(long index, const std::vector<std::string>& lines);
     void Erase(long index, long count);
@@ -31,8 +37,15 @@ public:
 private:
     std::string_view Store(std::string_view line);
     void CompactIfMostlyDead();
+    size_t GapSize() const { return gapEnd_ - gapStart_; }
+    // Moves the gap to index and makes it hold at least size views.
+    void OpenGap(size_t index, size_t size);
+    void SetLines(std::vector<std::string_view> lines);
 
-    std::vector<std::string_view> lines_;
+    // The views, with slots_[gapStart_, gapEnd_) unused.
+    std::vector<std::string_view> slots_;
+    size_t gapStart_ = 0;
+    size_t gapEnd_ = 0;
     std::vector<std::shared_ptr<const std::string>> buffers_;
     std::vector<std::unique_ptr<char[]>> blocks_;
     size_t blockUsed_ = 0;

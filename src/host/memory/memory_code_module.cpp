@@ -268,7 +268,7 @@ long MemoryCodeModule::ProcStartLine(std::string_view procName, int procKind) co
 
 long MemoryCodeModule::ProcBodyLine(std::string_view procName, int procKind) const {
     if (const MemberRecord* d = DeclaredProcedure(procName, procKind)) return d->location;
-    return Index().Procs()[static_cast<size_t>(CheckedProc(procName, procKind))].body;
+    return Index().Body(static_cast<size_t>(CheckedProc(procName, procKind)));
 }
 
 long MemoryCodeModule::ProcCountLines(std::string_view procName, int procKind) const {
@@ -283,7 +283,7 @@ std::string MemoryCodeModule::ProcOfLine(long line, int& procKind) const {
         procKind = vbext_pk_Proc;
         return {};
     }
-    const ProcInfo& p = Index().Procs()[static_cast<size_t>(i)];
+    const ProcInfo& p = Index().At(static_cast<size_t>(i));
     procKind = p.kind;
     return p.name;
 }
@@ -383,14 +383,16 @@ std::vector<MemberRecord> ReadDeclarationMembers(const MemoryCodeModule& module)
 }  // namespace
 
 void MemoryMembers::Refresh() const {
-    const unsigned long version = module_.Index().Version();
+    const ProcedureIndex& index = module_.Index();
+    const unsigned long names = index.NamesVersion();
     const unsigned long declarations = module_.DeclarationsVersion();
-    if (builtFor_ == version && builtForDeclarations_ == declarations) return;
+    if (builtFor_ == names && builtForDeclarations_ == declarations) return;
     if (builtForDeclarations_ != declarations) {
         statements_ = ReadDeclarationMembers(module_);
         builtForDeclarations_ = declarations;
     }
     records_.clear();
+    procOf_.clear();
     byName_.clear();
     procedureByName_.clear();
     // One member per name and sort: an item declared in each branch of an
@@ -398,18 +400,33 @@ void MemoryMembers::Refresh() const {
     for (const MemberRecord& record : statements_) {
         if (byName_.emplace(text::ToLower(record.name), records_.size()).second) {
             records_.push_back(record);
+            procOf_.push_back(-1);
         }
     }
-    for (const ProcInfo& p : module_.Index().Procs()) {
+    for (size_t i = 0; i < index.Count(); ++i) {
+        const ProcInfo& p = index.At(i);
         if (!procedureByName_.emplace(text::ToLower(p.name), records_.size()).second) continue;
         records_.push_back({p.name, p.isProperty ? vbext_mt_Property : vbext_mt_Method, p.scope,
                             p.body, true});
+        procOf_.push_back(static_cast<long>(i));
     }
-    builtFor_ = version;
+    builtFor_ = names;
+    locatedFor_ = index.Version();
+}
+
+void MemoryMembers::Locate(size_t record) const {
+    // A procedure's line moves with every edit above it; read it when asked.
+    if (procOf_[record] >= 0) {
+        records_[record].location = module_.Index().Body(static_cast<size_t>(procOf_[record]));
+    }
 }
 
 const std::vector<MemberRecord>& MemoryMembers::Records() const {
     Refresh();
+    if (locatedFor_ != module_.Index().Version()) {
+        for (size_t i = 0; i < records_.size(); ++i) Locate(i);
+        locatedFor_ = module_.Index().Version();
+    }
     return records_;
 }
 
@@ -422,7 +439,9 @@ const MemberRecord* MemoryMembers::Find(std::string_view name, bool procedure) c
     Refresh();
     const auto& map = procedure ? procedureByName_ : byName_;
     auto it = map.find(text::ToLower(name));
-    return it == map.end() ? nullptr : &records_[it->second];
+    if (it == map.end()) return nullptr;
+    Locate(it->second);
+    return &records_[it->second];
 }
 
 std::vector<long> MemoryMembers::DeclarationStatements(std::string_view name) const {

@@ -143,10 +143,14 @@ public:
 
 private:
     void Refresh() const;
+    void Locate(size_t record) const;
     MemoryMember& Handle(const std::string& name, bool procedure);
 
     MemoryCodeModule& module_;
     mutable std::vector<MemberRecord> records_;
+    // The procedure index entry of each record (-1 for the declarations').
+    mutable std::vector<long> procOf_;
+    mutable unsigned long locatedFor_ = ~0UL;  // every record's location is current
     mutable std::unordered_map<std::string, size_t> byName_;           // declarations
     mutable std::unordered_map<std::string, size_t> procedureByName_;  // procedures
     mutable unsigned long builtFor_ = ~0UL;

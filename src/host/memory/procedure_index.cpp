@@ -16,14 +16,67 @@ std::string NameKey(std::string_view name, int kind) {
 }
 }  // namespace
 
+namespace {
+
+void Move(ProcInfo& p, long by) {
+    p.body += by;
+    p.declEnd += by;
+    p.end += by;
+    for (long& alternative : p.alternatives) alternative += by;
+}
+
+bool SameIdentity(const ProcInfo& a, const ProcInfo& b) {
+    return a.kind == b.kind && a.scope == b.scope && a.isProperty == b.isProperty &&
+           a.name == b.name;
+}
+
+}  // namespace
+
 void ProcedureIndex::Rebuild(const LineStore& lines) {
     ScanState state;
     std::vector<ProcInfo> out;
-    Scan(lines, 1, state, out, lines.Count() + 1, {}, 0);
+    procs_.clear();
+    shiftFrom_ = 0;
+    shiftBy_ = 0;
+    Scan(lines, 1, state, out, lines.Count() + 1, 0, 0);
     procs_ = std::move(out);
     declarationLines_ = state.lastDeclarationCode;
     ++version_;
+    ++namesVersion_;
     InvalidateNames();
+}
+
+void ProcedureIndex::MoveShift(size_t index) const {
+    index = std::min(index, procs_.size());
+    if (shiftBy_ != 0) {
+        for (size_t i = shiftFrom_; i < index; ++i) Move(procs_[i], shiftBy_);
+        for (size_t i = index; i < shiftFrom_; ++i) Move(procs_[i], -shiftBy_);
+    }
+    shiftFrom_ = index;
+}
+
+const std::vector<ProcInfo>& ProcedureIndex::Procs() const {
+    MoveShift(procs_.size());
+    return procs_;
+}
+
+const ProcInfo& ProcedureIndex::At(size_t index) const {
+    if (index >= shiftFrom_) MoveShift(index + 1);
+    return procs_[index];
+}
+
+size_t ProcedureIndex::FirstReaching(long line,
+                                     long (ProcedureIndex::*lineOf)(size_t) const) const {
+    // Declaration and closing lines both rise with the index.
+    size_t lo = 0, hi = procs_.size();
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if ((this->*lineOf)(mid) < line)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
 }
 
 void ProcedureIndex::EndOfDeclaration(std::string_view line, long i, ScanState& state,
@@ -40,8 +93,8 @@ void ProcedureIndex::EndOfDeclaration(std::string_view line, long i, ScanState& 
 }
 
 size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
-                            std::vector<ProcInfo>& out, long syncAfter,
-                            const std::vector<ProcInfo>& old, size_t oldFrom) {
+                            std::vector<ProcInfo>& out, long syncAfter, size_t oldFrom,
+                            size_t oldCount) {
     const long n = lines.Count();
     size_t o = oldFrom;
     bool continuedIsCode = false;
@@ -80,8 +133,8 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
                 }
             }
             if (i > syncAfter) {
-                while (o < old.size() && old[o].body < i) ++o;
-                if (o < old.size() && old[o].body == i) {
+                while (o < oldCount && Body(o) < i) ++o;
+                if (o < oldCount && Body(o) == i) {
                     // From here on the old reading still holds.
                     if (state.open >= 0) out[static_cast<size_t>(state.open)].end = i - 1;
                     state.beforeFirstProc = false;
@@ -120,31 +173,32 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
         state.previousContinued = continued;
     }
     if (state.open >= 0) out[static_cast<size_t>(state.open)].end = n;
-    return old.size();
+    return oldCount;
 }
 
 void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long damageEnd) {
     // The anchor: the last closed procedure wholly above the damaged lines.
-    long anchor = static_cast<long>(procs_.size()) - 1;
-    while (anchor >= 0 &&
-           !(procs_[static_cast<size_t>(anchor)].closed &&
-             procs_[static_cast<size_t>(anchor)].end < damageStart)) {
-        --anchor;
-    }
+    long anchor = static_cast<long>(FirstReaching(damageStart, &ProcedureIndex::End)) - 1;
+    while (anchor >= 0 && !procs_[static_cast<size_t>(anchor)].closed) --anchor;
     ScanState state;
     long from = 1;
     if (anchor >= 0) {
-        from = procs_[static_cast<size_t>(anchor)].end + 1;
+        from = End(static_cast<size_t>(anchor)) + 1;
         state.beforeFirstProc = false;
     }
     // Read again from the anchor down to the first procedure that reads as
     // before, and splice the new reading in place of the old one.
     std::vector<ProcInfo> fresh;
     const size_t first = static_cast<size_t>(anchor + 1);
-    const size_t sync = Scan(lines, from, state, fresh, damageEnd, procs_, first);
+    const size_t sync = Scan(lines, from, state, fresh, damageEnd, first, procs_.size());
     if (anchor < 0) declarationLines_ = state.lastDeclarationCode;
+    MoveShift(sync);
     const auto begin = procs_.begin() + static_cast<long>(first);
     const size_t replaced = sync - first;
+    bool sameNames = fresh.size() == replaced;
+    for (size_t i = 0; sameNames && i < replaced; ++i) {
+        sameNames = SameIdentity(procs_[first + i], fresh[i]);
+    }
     const size_t common = std::min(replaced, fresh.size());
     std::move(fresh.begin(), fresh.begin() + static_cast<long>(common), begin);
     if (fresh.size() > replaced) {
@@ -154,18 +208,25 @@ void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long dama
     } else {
         procs_.erase(begin + static_cast<long>(common), begin + static_cast<long>(replaced));
     }
+    shiftFrom_ = first + fresh.size();
     ++version_;
-    InvalidateNames();
+    if (!sameNames) {
+        ++namesVersion_;
+        InvalidateNames();
+    }
 }
 
 void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
-    for (ProcInfo& p : procs_) {
-        for (long* v : {&p.body, &p.declEnd, &p.end}) {
-            if (*v >= line) *v += count;
-        }
-        for (long& v : p.alternatives) {
-            if (v >= line) v += count;
+    const size_t below = FirstReaching(line, &ProcedureIndex::Body);
+    MoveShift(below);
+    shiftBy_ += count;
+    // The procedure the lines went into (its declaration stays above them).
+    for (size_t i = below; i-- > 0 && procs_[i].end >= line;) {
+        if (procs_[i].declEnd >= line) procs_[i].declEnd += count;
+        procs_[i].end += count;
+        for (long& alternative : procs_[i].alternatives) {
+            if (alternative >= line) alternative += count;
         }
     }
     if (declarationLines_ >= line) declarationLines_ += count;
@@ -174,14 +235,22 @@ void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
 
 void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
-    for (ProcInfo& p : procs_) {
-        for (long* v : {&p.body, &p.declEnd, &p.end}) {
-            if (*v >= line + count) *v -= count;
-            else if (*v >= line) *v = line;
+    const size_t below = FirstReaching(line + count, &ProcedureIndex::Body);
+    MoveShift(below);
+    shiftBy_ -= count;
+    // The procedures that had lines among the deleted ones.
+    for (size_t i = below; i-- > 0 && procs_[i].end >= line;) {
+        for (long* v : {&procs_[i].body, &procs_[i].declEnd, &procs_[i].end}) {
+            if (*v >= line + count)
+                *v -= count;
+            else if (*v >= line)
+                *v = line;
         }
-        for (long& v : p.alternatives) {
-            if (v >= line + count) v -= count;
-            else if (v >= line) v = line;
+        for (long& v : procs_[i].alternatives) {
+            if (v >= line + count)
+                v -= count;
+            else if (v >= line)
+                v = line;
         }
     }
     if (declarationLines_ >= line + count) declarationLines_ -= count;
@@ -206,11 +275,11 @@ long ProcedureIndex::Find(std::string_view name, int kind) const {
 }
 
 long ProcedureIndex::StartLine(size_t index) const {
-    return index == 0 ? declarationLines_ + 1 : procs_[index - 1].end + 1;
+    return index == 0 ? declarationLines_ + 1 : End(index - 1) + 1;
 }
 
 long ProcedureIndex::CountLines(size_t index, long totalLines) const {
-    const long last = index + 1 == procs_.size() ? totalLines : procs_[index].end;
+    const long last = index + 1 == procs_.size() ? totalLines : End(index);
     return last - StartLine(index) + 1;
 }
 

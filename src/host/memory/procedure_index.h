@@ -12,7 +12,11 @@
 //
 // Edits update the index by re-reading only the lines around them: from the
 // closing line of the last procedure wholly above the edit down to the first
-// unchanged procedure below it.
+// unchanged procedure below it. The procedures below an edit move by the
+// number of lines inserted or deleted; that move is kept pending from the
+// place of the last edit on and applied as later edits or reads pass by, so
+// a run that edits routine after routine costs time in proportion to the
+// module and not to its square.
 
 #include <string>
 #include <string_view>
@@ -45,7 +49,15 @@ public:
     void OnDeleted(const LineStore& lines, long line, long count);
 
     long DeclarationLines() const { return declarationLines_; }
-    const std::vector<ProcInfo>& Procs() const { return procs_; }
+    // Every procedure, in order (applies the pending move to all of them).
+    const std::vector<ProcInfo>& Procs() const;
+    size_t Count() const { return procs_.size(); }
+    // One procedure, its lines current.
+    const ProcInfo& At(size_t index) const;
+    // Lines of one procedure, without applying the pending move.
+    long Body(size_t index) const { return procs_[index].body + Pending(index); }
+    long DeclEnd(size_t index) const { return procs_[index].declEnd + Pending(index); }
+    long End(size_t index) const { return procs_[index].end + Pending(index); }
 
     // Index into Procs() of (name, kind), case ignored; -1 when absent.
     long Find(std::string_view name, int kind) const;
@@ -57,6 +69,9 @@ public:
 
     // Bumped by every change of the index.
     unsigned long Version() const { return version_; }
+    // Bumped when a procedure comes or goes, or changes its name, kind or
+    // scope; not when procedures only move.
+    unsigned long NamesVersion() const { return namesVersion_; }
 
 private:
     struct ScanState {
@@ -70,17 +85,30 @@ private:
     };
 
     // Reads lines from..N, appending procedures to out, until it reaches the
-    // declaration line of an old procedure beyond syncAfter; returns that
-    // procedure's index in old (old.size() when it ran to the end).
+    // declaration line of an old procedure (procs_[oldFrom, oldCount)) beyond
+    // syncAfter; returns that procedure's index (oldCount when it ran to the
+    // end).
     size_t Scan(const LineStore& lines, long from, ScanState& state, std::vector<ProcInfo>& out,
-              long syncAfter, const std::vector<ProcInfo>& old, size_t oldFrom);
+                long syncAfter, size_t oldFrom, size_t oldCount);
     void Reindex(const LineStore& lines, long damageStart, long damageEnd);
     // A line of the open procedure's declaration has ended its statement.
     static void EndOfDeclaration(std::string_view line, long i, ScanState& state,
                                  std::vector<ProcInfo>& out);
     void InvalidateNames() const;
 
-    std::vector<ProcInfo> procs_;
+    long Pending(size_t index) const { return index >= shiftFrom_ ? shiftBy_ : 0; }
+    // Makes procs_[0, index) hold their current lines and leaves the pending
+    // move on procs_[index, end).
+    void MoveShift(size_t index) const;
+    // The first procedure whose line of that kind (Body, End) is at or
+    // below line; Count() when none is.
+    size_t FirstReaching(long line, long (ProcedureIndex::*lineOf)(size_t) const) const;
+
+    // procs_[shiftFrom_, end) are shiftBy_ lines above where they stand.
+    mutable std::vector<ProcInfo> procs_;
+    mutable size_t shiftFrom_ = 0;
+    mutable long shiftBy_ = 0;
+    unsigned long namesVersion_ = 0;
     long declarationLines_ = 0;
     unsigned long version_ = 0;
     mutable std::unordered_map<std::string, long> byName_;

@@ -26,6 +26,7 @@ protected:
                "holds\n"
                "the standard On Error line, or holds some other On Error statement.";
     }
+    void Prepare(CommandContext&) override { RefuseUnsafeSettings(); }
     shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
         return CursorCommand(module, line, errorhandling::AddErrorHandling, "added");
     }

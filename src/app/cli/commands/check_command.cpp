@@ -171,9 +171,9 @@ public:
                 ModuleResult r = Judge(*component, selection, listRoutines, excludeReadOnly);
                 if (!r.failure.empty()) {
                     failed = true;
-                    context.err << "qvaddin: " << VbTextUtf8(ComponentFile(*target, *component))
-                                << ": cannot judge " << VbTextUtf8(component->Name()) << ": "
-                                << VbTextUtf8(r.failure) << '\n';
+                    context.err << "qvaddin: " << DisplayText(ComponentFile(*target, *component))
+                                << ": cannot judge " << DisplayText(component->Name()) << ": "
+                                << DisplayText(r.failure) << '\n';
                 }
                 AddTo(totals, r);
                 if (json) componentsJson.append(ModuleJson(*target, r));
@@ -288,8 +288,8 @@ private:
     }
 
     static void PrintProjectHeader(CommandContext& context, MemoryProject& project) {
-        context.out << VbTextUtf8(project.Name())
-                    << (project.FileName().empty() ? "" : "  ") << VbTextUtf8(project.FileName())
+        context.out << DisplayText(project.Name())
+                    << (project.FileName().empty() ? "" : "  ") << DisplayText(project.FileName())
                     << '\n';
     }
 
@@ -301,7 +301,7 @@ private:
         Table table({"Module name", "Good", "Some", "Error", "None", ""},
                     {false, false, false, false, false, true});
         for (const ModuleResult& r : results) {
-            std::vector<std::string> row{VbTextUtf8(r.component->Name())};
+            std::vector<std::string> row{DisplayText(r.component->Name())};
             for (std::string& cell : CountCells(r)) row.push_back(std::move(cell));
             row.push_back(Note(r));
             table.Add(std::move(row));
@@ -310,7 +310,7 @@ private:
     }
 
     static void PrintModuleWithRoutines(CommandContext& context, const ModuleResult& r) {
-        context.out << "  " << VbTextUtf8(r.component->Name());
+        context.out << "  " << DisplayText(r.component->Name());
         if (r.evaluated) {
             const analysis::ModuleCounts& c = r.counts;
             context.out << "  Good " << c.good << "  Some " << c.some << "  Error " << c.error
@@ -322,7 +322,7 @@ private:
         Table table({"Routine name", "Type", "Top Status", "Exit Status"},
                     {false, true, true, true});
         for (const auto& row : r.counts.routines) {
-            table.Add({VbTextUtf8(row.name), row.typeWord, analysis::StatusString(row.status.top),
+            table.Add({DisplayText(row.name), row.typeWord, analysis::StatusString(row.status.top),
                        analysis::StatusString(row.status.exit)});
         }
         table.Print(context.out, "    ");

@@ -10,11 +10,13 @@
 
 #include "analysis/module_counts.h"
 #include "app/cli/broken_modules.h"
+#include "app/cli/module_keeper.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "host/memory/memory_host.h"
 #include "platform/services.h"
 #include "platform/text.h"
+#include "settings/setting_checks.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
 #include "tidy/tidy_keywords.h"
@@ -42,45 +44,6 @@ public:
 
 private:
     ScopedServices scope_;
-};
-
-// Keeps a copy of each module before its run, and puts it back exactly
-// (lines and hidden attribute lines) when the run fails halfway, so that no
-// module is written half-changed.
-class ModuleKeeper : public shell::ModuleGuard {
-public:
-    void Before(host::VBComponent& component) override {
-        const MemoryCodeModule& code = *static_cast<MemoryComponent&>(component).Code();
-        auto buffer = std::make_shared<std::string>();
-        std::vector<std::pair<size_t, size_t>> spans;
-        for (long i = 1; i <= code.CountOfLines(); ++i) {
-            const std::string_view line = code.Line(i);
-            spans.emplace_back(buffer->size(), line.size());
-            buffer->append(line);
-        }
-        lines_.clear();
-        for (const auto& [offset, size] : spans) lines_.emplace_back(buffer->data() + offset, size);
-        buffer_ = std::move(buffer);
-        attributes_.clear();
-        for (const std::string& member : code.MembersWithHiddenAttributes()) {
-            attributes_.emplace(member, *code.HiddenAttributes(member));
-        }
-    }
-
-    bool Failed(host::VBComponent& component, const VbError&) override {
-        MemoryCodeModule& code = *static_cast<MemoryComponent&>(component).Code();
-        code.LoadLines(buffer_, lines_);
-        for (const std::string& member : code.MembersWithHiddenAttributes()) {
-            code.SetHiddenAttributes(member, {});
-        }
-        for (const auto& [member, lines] : attributes_) code.SetHiddenAttributes(member, lines);
-        return true;
-    }
-
-private:
-    std::shared_ptr<const std::string> buffer_;
-    std::vector<std::string_view> lines_;
-    std::map<std::string, std::vector<host::memory::HiddenAttribute>> attributes_;
 };
 
 void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
@@ -113,11 +76,6 @@ std::string SkipText(shell::Skip skip) {
     return {};
 }
 
-std::string FailureText(const shell::ModuleOutcome& m) {
-    const VbError& e = *m.failure;
-    return e.Description() + " (error " + std::to_string(e.Number()) + ", in " + e.Source() + ")";
-}
-
 struct RunTotals {
     int changed = 0;
     int refused = 0;
@@ -148,17 +106,12 @@ public:
     // Problems go to err: read-only modules passed over, modules that failed.
     void Problems(std::ostream& err) const {
         for (const shell::ModuleOutcome& m : outcome_.modules) {
-            MemoryComponent& c = Component(m);
             if (m.skipped == shell::Skip::ReadOnly) {
-                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, c))
+                err << "qvaddin: " << DisplayText(ComponentFile(target_, Component(m)))
                     << " is read-only and was skipped\n";
             }
-            if (m.failure) {
-                err << "qvaddin: " << VbTextUtf8(ComponentFile(target_, c)) << ": routine "
-                    << VbTextUtf8(m.failedRoutine) << ": " << VbTextUtf8(FailureText(m))
-                    << "; module " << VbTextUtf8(c.Name()) << " was left as it was\n";
-            }
         }
+        ReportFailedModules(err, target_, outcome_);
     }
 
     void Text(std::ostream& out, bool dryRun) const {
@@ -168,19 +121,19 @@ public:
                 continue;
             }
             MemoryComponent& c = Component(m);
-            out << VbTextUtf8(c.Name()) << "  (" << VbTextUtf8(ComponentFile(target_, c)) << ")\n";
+            out << DisplayText(c.Name()) << "  (" << DisplayText(ComponentFile(target_, c)) << ")\n";
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (r.changed) {
                     out << "  " << std::left << std::setw(9) << r.done << ' '
-                        << VbTextUtf8(RoutineLabel(r)) << '\n';
+                        << DisplayText(RoutineLabel(r)) << '\n';
                 }
                 if (!r.refusal.empty()) {
-                    out << "  refused   " << VbTextUtf8(RoutineLabel(r)) << ": "
-                        << VbTextUtf8(r.refusal) << '\n';
+                    out << "  refused   " << DisplayText(RoutineLabel(r)) << ": "
+                        << DisplayText(r.refusal) << '\n';
                 }
             }
         }
-        if (!note_.empty()) out << VbTextUtf8(note_) << '\n';
+        if (!note_.empty()) out << DisplayText(note_) << '\n';
         const auto& t = totals_;
         out << (dryRun ? "Would change " : "Changed ") << t.changed
             << (t.changed == 1 ? " routine" : " routines") << " in " << t.modulesChanged
@@ -273,7 +226,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
 
     shell::RunOutcome outcome;
     std::string note;
-    ModuleKeeper keeper;
+    ModuleKeeper keeper(target->Files());
     const bool atCursor = !selection.routine.empty() || selection.line > 0;
     if (atCursor) {
         MemoryCodeModule& code = *selection.component->Code();
@@ -317,8 +270,12 @@ int CodeChangeCommand::Run(CommandContext& context) {
         WriteJson(context.out, json);
     } else {
         SaveChanges(context, *target, &written);
-        // On --dry-run the standard output is the diff alone.
-        report.Text(context.dryRun ? context.err : context.out, context.dryRun);
+        // On --dry-run the standard output is the diff alone. The report is
+        // written at once: standard error is unbuffered, and a run over a
+        // large module reports a line per routine.
+        std::ostringstream text;
+        report.Text(text, context.dryRun);
+        (context.dryRun ? context.err : context.out) << text.str();
     }
     if (report.Totals().failures > 0 || !broken.empty()) return kExitBadInput;
     if (atCursor && report.Totals().refused > 0) return kExitFindings;
@@ -361,6 +318,15 @@ shell::RoutineOutcome CursorCommand(MemoryCodeModule& module, long line,
     if (outcome.changed) outcome.done = done;
     if (!capture.messages.empty()) outcome.refusal = capture.messages.front();
     return outcome;
+}
+
+void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys) {
+    if (const auto problem = settings::RecordProblem(settings::Settings(), keys)) {
+        throw CliError(kExitBadInput,
+                       "the stored settings would make code that is not VB: " + *problem +
+                           "; change it with 'qvaddin settings set KEY VALUE' (or restore the "
+                           "defaults with 'qvaddin settings reset'); nothing was changed");
+    }
 }
 
 }  // namespace qv::cli

@@ -8,6 +8,7 @@
 // per module and routine, as text or JSON.
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "app/cli/command.h"
@@ -59,5 +60,9 @@ private:
 shell::RoutineOutcome CursorCommand(host::memory::MemoryCodeModule& module, long line,
                                     const std::function<void(host::CodeModule&)>& command,
                                     const std::string& done);
+
+// Refuses (exit 3) stored settings of those keys (all when none are given)
+// that would make code that is not VB or that could not be read back.
+void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys = {});
 
 }  // namespace qv::cli

@@ -7,6 +7,7 @@
 
 #include "analysis/routine_parsing.h"
 #include "app/cli/command.h"
+#include "app/cli/commands/code_change_command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
@@ -30,6 +31,7 @@ public:
             throw CliError(kExitUsage, "comment needs the line to stamp: --module M --line N");
         }
         settings::GetSettings();
+        RefuseUnsafeSettings({"insert"});
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         host::memory::MemoryComponent& component = *selection.component;
@@ -54,7 +56,7 @@ public:
             if (context.dryRun) object.insert("diff", VbText(diff.str()));
             WriteJson(context.out, object);
         } else {
-            context.out << VbTextUtf8(line) << '\n' << diff.str();
+            context.out << DisplayText(line) << '\n' << diff.str();
         }
         return kExitOk;
     }

@@ -52,7 +52,7 @@ std::string Position(const find::FindNode& node) {
 void PrintTree(std::ostream& out, const find::FindTree& tree) {
     tree.Walk([&](long, const find::FindNode& node, int depth) {
         out << std::string(static_cast<size_t>(depth) * 2, ' ')
-            << (node.tag == "Code" ? Position(node) : std::string()) << VbTextUtf8(node.text)
+            << (node.tag == "Code" ? Position(node) : std::string()) << DisplayText(node.text)
             << '\n';
     });
 }

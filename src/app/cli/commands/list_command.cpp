@@ -101,9 +101,9 @@ class ListCommand : public Command {
             if (oneProject && &project != selection.project) continue;
             QJsonArray components;
             if (!json) {
-                context.out << VbTextUtf8(project.Name()) << " (" << ProjectTypeName(project.Type())
+                context.out << DisplayText(project.Name()) << " (" << ProjectTypeName(project.Type())
                             << ")" << (project.FileName().empty() ? "" : "  ")
-                            << VbTextUtf8(project.FileName()) << '\n';
+                            << DisplayText(project.FileName()) << '\n';
             }
             for (long c = 1; c <= project.Components().Count(); ++c) {
                 MemoryComponent& component = project.Components().At(c);
@@ -141,13 +141,13 @@ class ListCommand : public Command {
   private:
     static void PrintComponent(CommandContext& context, LoadedTarget& target,
                                MemoryComponent& component, const analysis::RoutineList& routines) {
-        context.out << "  " << VbTextUtf8(component.Name()) << " ("
+        context.out << "  " << DisplayText(component.Name()) << " ("
                     << ComponentTypeName(component.Type()) << ")  "
-                    << VbTextUtf8(ComponentFile(target, component))
+                    << DisplayText(ComponentFile(target, component))
                     << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
         for (const auto& r : routines) {
             context.out << "    " << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
-                        << KindName(r.kind) << ' ' << VbTextUtf8(r.name) << '\n';
+                        << KindName(r.kind) << ' ' << DisplayText(r.name) << '\n';
         }
     }
 };

@@ -32,7 +32,10 @@ protected:
     void AddCommandOptions(QCommandLineParser& parser) const override {
         parser.addOption(kForceOption);
     }
-    void Prepare(CommandContext& context) override { force_ = context.parser.isSet(kForceOption); }
+    void Prepare(CommandContext& context) override {
+        RefuseUnsafeSettings();
+        force_ = context.parser.isSet(kForceOption);
+    }
     std::string ModuleTitle() const override { return "Replacing Module Error Handling in "; }
     std::string ProjectTitle() const override { return "Replacing Project Error Handling in "; }
 

@@ -7,15 +7,19 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringDecoder>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ostream>
 
 #include "app/cli/command.h"
+#include "platform/regular_file.h"
 #include "platform/text.h"
 #include "settings/field_source.h"
 #include "settings/hot_key.h"
 #include "settings/integer_text.h"
 #include "settings/reg_settings.h"
+#include "settings/setting_checks.h"
 #include "settings/settings_fields.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
@@ -74,11 +78,28 @@ void WriteJson(std::ostream& out, const QJsonObject& object) {
     out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
 }
 
-// The file's problem, refused before anything is written.
-void RequireUsableStore() {
-    if (const auto problem = settings::StoreProblem(settings::SystemStore())) {
+// The file's problem, refused before anything is written: one that cannot
+// be used, or a read-only one (which the superuser could otherwise replace).
+void RequireWritableStore() {
+    const settings::CRegSettings& store = settings::SystemStore();
+    if (const auto problem = settings::StoreProblem(store)) {
         throw CliError(kExitBadInput, *problem);
     }
+    if (file::IsReadOnlyFile(store.FilePath())) {
+        throw CliError(kExitBadInput, store.FilePath() +
+                                          " is read-only, so nothing was stored; make it "
+                                          "writable (chmod u+w) to change the settings");
+    }
+}
+
+// The labels as stored, for a new label to be compared with the other one
+// (read one by one: another broken setting must not stop the repair).
+settings::SettingsRecord StoredLabels() {
+    const settings::CRegSettings& store = settings::SystemStore();
+    settings::SettingsRecord record;
+    record.label1 = store.GetSetting(settings::kSettingsSection, "label1", "");
+    record.label2 = store.GetSetting(settings::kSettingsSection, "label2", "");
+    return record;
 }
 
 // Text from a file or standard input: UTF-8, its line breaks as CR LF, one
@@ -97,11 +118,16 @@ std::string TemplateText(const std::string& bytes, const std::string& origin) {
 }
 
 std::string ReadValueFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw CliError(kExitBadInput, path.toStdString() + ": " + file.errorString().toStdString());
+    const std::string local = QFile::encodeName(path).toStdString();
+    std::string bytes;
+    file::Kind kind = file::Kind::Missing;
+    if (!file::ReadRegularFile(local, bytes, kind)) {
+        const std::string reason = kind == file::Kind::Missing   ? "it does not exist"
+                                   : kind == file::Kind::Regular ? std::strerror(errno)
+                                                                 : file::NotRegularReason(kind);
+        throw CliError(kExitBadInput, path.toStdString() + " cannot be read: " + reason);
     }
-    return TemplateText(file.readAll().toStdString(), path.toStdString());
+    return TemplateText(bytes, path.toStdString());
 }
 
 std::string ReadStandardInput() {
@@ -157,7 +183,10 @@ public:
                 "Nothing to show every setting; 'get KEY' for one value; 'set KEY VALUE' to "
                 "store one (VALUE '-' reads standard input; put '--' before a negative number; "
                 "a backslash followed by n reads back as a line break); 'reset' to store the "
-                "built-in templates and remove every other stored setting. Keys: " +
+                "built-in templates and remove every other stored setting. Values that would "
+                "make code that is not VB are refused: label1 and label2 are VB identifiers "
+                "(not keywords, not each other), template lines are at most 65,536 bytes and "
+                "a template 64 KB, insert is one line. Keys: " +
                 KeyList() + "."),
             "[get KEY | set KEY VALUE | reset]");
         parser.addOption(kFromFileOption);
@@ -271,7 +300,10 @@ private:
                             : context.arguments[2] == "-" ? ReadStandardInput()
                                                            : context.arguments[2].toStdString();
         if (field.type != FieldType::Text) value = CheckedInteger(field, value);
-        RequireUsableStore();
+        if (const auto problem = settings::ValueProblem(field, value, StoredLabels())) {
+            throw CliError(kExitUsage, *problem + "; nothing was stored");
+        }
+        RequireWritableStore();
         settings::CRegSettings& store = settings::SystemStore();
         const bool used = field.companyEntry == 0 || settings::OverrideAllowed();
         if (!context.dryRun && !store.SaveSetting(settings::kSettingsSection, field.key, value)) {
@@ -298,7 +330,7 @@ private:
     }
 
     static int Reset(CommandContext& context) {
-        RequireUsableStore();
+        RequireWritableStore();
         const settings::CRegSettings& store = settings::SystemStore();
         if (!context.dryRun) {
             settings::DefaultSettings();

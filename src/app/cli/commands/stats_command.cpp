@@ -32,14 +32,14 @@ const Row kRoutineColumns{"Routine name", "Total Lines", "Blank", "Comments", "A
 
 Row ModuleCells(const stats::ModuleRow& row) {
     const stats::ModuleFigures& f = row.figures;
-    return {VbTextUtf8(row.text),         std::to_string(f.routines), std::to_string(f.totalLines),
+    return {DisplayText(row.text),         std::to_string(f.routines), std::to_string(f.totalLines),
             std::to_string(f.declaration), std::to_string(f.blank),   std::to_string(f.comments),
             std::to_string(f.code)};
 }
 
 Row RoutineCells(const stats::RoutineRow& row) {
     const stats::RoutineFigures& f = row.figures;
-    return {VbTextUtf8(row.text), std::to_string(f.totalLines), std::to_string(f.blank),
+    return {DisplayText(row.text), std::to_string(f.totalLines), std::to_string(f.blank),
             std::to_string(f.comments), std::to_string(f.actualCode)};
 }
 

@@ -5,6 +5,7 @@
 // declarations; with neither: every module of the project.
 
 #include <QJsonArray>
+#include <algorithm>
 #include <ostream>
 #include <sstream>
 
@@ -13,10 +14,12 @@
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/commands/code_change_command.h"
+#include "app/cli/module_keeper.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "platform/services.h"
+#include "platform/vb_error.h"
 #include "settings/settings_operations.h"
 #include "shell/module_commands.h"
 #include "tidy/module_lines.h"
@@ -43,6 +46,33 @@ void RefuseWithoutCode(MemoryComponent& component) {
     }
 }
 
+// A routine tidy left alone, and why.
+struct Refusal {
+    std::string module;
+    shell::RoutineOutcome routine;
+};
+
+// The code window's tidy; a routine it refuses comes back with the reason,
+// code it cannot take (nested beyond any real code) is bad input, and
+// nothing is written.
+std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& component) {
+    host::memory::MemoryCodeModule& code = *component.Code();
+    try {
+        long line = 0, column = 0, endLine = 0, endColumn = 0;
+        code.CodePane().GetSelection(line, column, endLine, endColumn);
+        const shell::RoutineOutcome outcome = CursorCommand(code, line, tidy::TidyUpTheRoutine, "");
+        // Outside every routine the declarations are tidied.
+        if (outcome.name.empty()) tidy::TidyUpTheRoutine(code);
+        if (outcome.refusal.empty()) return {};
+        return {{component.Name(), outcome}};
+    } catch (const VbError& e) {
+        if (e.Number() != err::kExpressionTooComplex) throw;
+        throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
+                                          component.Name() + ": " + e.Description() +
+                                          "; nothing was written");
+    }
+}
+
 class TidyCommand : public Command {
 public:
     QString Name() const override { return "tidy"; }
@@ -62,24 +92,29 @@ public:
             RefuseWithoutCode(*selection.component);
             RefuseReadOnly(*target, *selection.component);
         }
+        shell::RunOutcome outcome;
+        ModuleKeeper keeper(target->Files());
         std::vector<Refusal> refused;
-        if (!selection.routine.empty() || selection.line > 0) {
-            refused = TidyAtCursor(*selection.component);
+        const bool atCursor = !selection.routine.empty() || selection.line > 0;
+        if (atCursor) {
+            refused = TidyAtCursor(*target, *selection.component);
+        } else if (selection.component != nullptr) {
+            outcome = shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
         } else {
-            const shell::RunOutcome outcome =
-                selection.component != nullptr
-                    ? shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy)
-                    : shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy);
-            for (const shell::ModuleOutcome& module : outcome.modules) {
-                auto& component = static_cast<MemoryComponent&>(*module.component);
-                if (module.skipped == shell::Skip::ReadOnly) {
-                    skipped.push_back(ComponentFile(*target, component));
-                }
-                for (const shell::RoutineOutcome& routine : module.routines) {
-                    if (!routine.refusal.empty()) refused.push_back({component.Name(), routine});
-                }
+            outcome = shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
+        }
+        for (const shell::ModuleOutcome& module : outcome.modules) {
+            auto& component = static_cast<MemoryComponent&>(*module.component);
+            if (module.skipped == shell::Skip::ReadOnly) {
+                skipped.push_back(ComponentFile(*target, component));
+            }
+            for (const shell::RoutineOutcome& routine : module.routines) {
+                if (!routine.refusal.empty()) refused.push_back({component.Name(), routine});
             }
         }
+        ReportFailedModules(context.err, *target, outcome);
+        const bool failed = std::any_of(outcome.modules.begin(), outcome.modules.end(),
+                                        [](const auto& m) { return m.failure.has_value(); });
         // The project's modules that could not be loaded are left as they are.
         const BrokenList broken =
             selection.component != nullptr ? BrokenList{} : BrokenModules(*target, selection.project);
@@ -94,47 +129,28 @@ public:
             ReportJson(context, written, skipped, refused, broken, diff.str());
         } else {
             SaveChanges(context, *target, &written);
-            Report(context, written, skipped, refused);
+            Report(context, written, skipped, refused, failed);
         }
-        if (!broken.empty()) return kExitBadInput;
+        if (failed || !broken.empty()) return kExitBadInput;
         // As the other commands at the cursor: a refused routine is a finding.
-        const bool atCursor = !selection.routine.empty() || selection.line > 0;
         return atCursor && !refused.empty() ? kExitFindings : kExitOk;
     }
 
 private:
-    // A routine tidy left alone, and why.
-    struct Refusal {
-        std::string module;
-        shell::RoutineOutcome routine;
-    };
-
-    // The code window's tidy at the cursor; a refusal it would show comes back.
-    static std::vector<Refusal> TidyAtCursor(MemoryComponent& component) {
-        host::memory::MemoryCodeModule& code = *component.Code();
-        long line = 0, column = 0, endLine = 0, endColumn = 0;
-        code.CodePane().GetSelection(line, column, endLine, endColumn);
-        const shell::RoutineOutcome outcome = CursorCommand(code, line, tidy::TidyUpTheRoutine, "");
-        // Outside every routine the declarations are tidied.
-        if (outcome.name.empty()) tidy::TidyUpTheRoutine(code);
-        if (outcome.refusal.empty()) return {};
-        return {{component.Name(), outcome}};
-    }
-
     static void Report(CommandContext& context, const std::vector<std::string>& written,
                        const std::vector<std::string>& skipped,
-                       const std::vector<Refusal>& refused) {
+                       const std::vector<Refusal>& refused, bool failed) {
         for (const std::string& file : skipped) {
-            context.err << "qvaddin: " << VbTextUtf8(file) << " is read-only and was skipped\n";
+            context.err << "qvaddin: " << DisplayText(file) << " is read-only and was skipped\n";
         }
         std::ostream& out = context.dryRun ? context.err : context.out;
         for (const Refusal& r : refused) {
-            out << "refused " << VbTextUtf8(r.module) << "." << VbTextUtf8(r.routine.name)
-                << KindText(r.routine.kind) << ": " << VbTextUtf8(r.routine.refusal) << '\n';
+            out << "refused " << DisplayText(r.module) << "." << DisplayText(r.routine.name)
+                << KindText(r.routine.kind) << ": " << DisplayText(r.routine.refusal) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
-        if (written.empty()) context.out << "Nothing to tidy: the code is tidy already.\n";
-        for (const std::string& f : written) context.out << "tidied " << VbTextUtf8(f) << '\n';
+        if (written.empty() && !failed) context.out << "Nothing to tidy: the code is tidy already.\n";
+        for (const std::string& f : written) context.out << "tidied " << DisplayText(f) << '\n';
     }
 
     static std::string KindText(int kind) {

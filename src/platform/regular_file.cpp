@@ -1,0 +1,114 @@
+#include "platform/regular_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace qv::file {
+
+namespace {
+
+Kind KindOfMode(mode_t mode) {
+    if (S_ISREG(mode)) return Kind::Regular;
+    if (S_ISDIR(mode)) return Kind::Folder;
+    if (S_ISFIFO(mode)) return Kind::NamedPipe;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return Kind::Device;
+    return Kind::Socket;
+}
+
+}  // namespace
+
+Kind KindAt(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) return KindOfMode(info.st_mode);
+    if (errno == ENOENT || errno == ENOTDIR) return Kind::Missing;
+    if (errno == ELOOP) return Kind::LinkLoop;
+    return Kind::Unexaminable;
+}
+
+std::string_view KindName(Kind kind) {
+    switch (kind) {
+        case Kind::Folder:
+            return "a folder";
+        case Kind::NamedPipe:
+            return "a named pipe (FIFO)";
+        case Kind::Device:
+            return "a device";
+        case Kind::Socket:
+            return "a socket";
+        case Kind::LinkLoop:
+            return "a loop of symbolic links";
+        case Kind::Unexaminable:
+            return "a path that cannot be examined";
+        case Kind::Missing:
+        case Kind::Regular:
+            break;
+    }
+    return {};
+}
+
+std::string NotRegularReason(Kind kind) {
+    const std::string_view name = KindName(kind);
+    if (name.empty()) return {};
+    if (kind == Kind::Unexaminable) return "it cannot be examined (check the folders' permissions)";
+    return "it is " + std::string(name) + ", not a regular file";
+}
+
+int OpenRegularFile(const std::string& path, Kind& kind) {
+    kind = KindAt(path);
+    if (kind != Kind::Regular) return -1;
+    // Without blocking: should a pipe have taken the file's place since it
+    // was looked at, the open returns at once and fstat tells.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return -1;
+    struct stat info {};
+    const bool examined = ::fstat(fd, &info) == 0;
+    if (!examined || !S_ISREG(info.st_mode)) {
+        kind = examined ? KindOfMode(info.st_mode) : Kind::Unexaminable;
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool ReadAll(int fd, std::string& bytes) {
+    // Read straight into the string, sized from the file's size (one byte
+    // more, so that the end shows without another round).
+    struct stat info {};
+    const size_t expected =
+        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+    size_t done = bytes.size();
+    bytes.resize(done + std::max<size_t>(expected + 1, 4096));
+    while (true) {
+        if (done == bytes.size()) bytes.resize(2 * bytes.size());
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            bytes.resize(done);
+            return n == 0;
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind) {
+    const int fd = OpenRegularFile(path, kind);
+    if (fd < 0) return false;
+    const bool read = ReadAll(fd, bytes);
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return read;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace qv::file

@@ -1,0 +1,49 @@
+#pragma once
+// Files that are read whole are read only when they are regular files. A
+// named pipe, a device, a socket or a folder standing where a file is
+// expected is named as what it is and never opened for reading: opening a
+// pipe waits for a writer, and reading a device may never end.
+
+#include <string>
+#include <string_view>
+
+namespace qv::file {
+
+// What stands at a path, symbolic links followed.
+enum class Kind {
+    Missing,  // nothing (or a link to nothing)
+    Regular,
+    Folder,
+    NamedPipe,
+    Device,
+    Socket,
+    LinkLoop,      // symbolic links that lead round in a circle
+    Unexaminable,  // the path cannot be looked at (a folder on it may not be searched)
+};
+
+Kind KindAt(const std::string& path);
+
+// "a folder", "a named pipe (FIFO)", ...; "" for Missing and Regular.
+std::string_view KindName(Kind kind);
+
+// "it is a named pipe (FIFO), not a regular file": why a path that is there
+// cannot be read as a file; "" for a regular file or nothing at all.
+std::string NotRegularReason(Kind kind);
+
+// Opens a regular file for reading. Returns the descriptor (the caller
+// closes it) with kind Regular; or -1 with kind saying what stands there
+// (Regular with errno set when the open itself failed).
+int OpenRegularFile(const std::string& path, Kind& kind);
+
+// Reads the rest of an open file into bytes; false (errno set) on a read error.
+bool ReadAll(int fd, std::string& bytes);
+
+// The whole file when it is a regular file that can be read; false
+// otherwise, with kind and errno as OpenRegularFile leaves them.
+bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind);
+
+// Nobody may write it (no write permission bit at all: even the superuser
+// leaves such a file alone), or this process may not.
+bool IsReadOnlyFile(const std::string& path);
+
+}  // namespace qv::file

@@ -1,0 +1,297 @@
+// Writing back safely: an edit that another program makes at any step of a
+// write is kept, an interrupted or killed writer leaves no temporary file
+// behind (after the next run), and a file keeps the line break of each
+// untouched line, its set-group-ID bit and its other names.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
+#include "host/files/temp_files.h"
+#include "host/files/workspace_saver.h"
+#include "host_files/files_fixture.h"
+
+extern char** environ;
+
+namespace qv::test {
+namespace {
+
+using host::files::FileError;
+using host::files::PendingChanges;
+using host::files::WriteChanges;
+using host::files::WriteStep;
+
+std::string Module(const std::string& name, const std::string& body) {
+    return Joined({"Attribute VB_Name = \"" + name + "\"", "Sub " + name + "()", body, "End Sub"});
+}
+
+// Another program's edit: the same number of bytes, and the file's times
+// put back as they were, so that neither size nor time gives it away.
+void EditBehindTheBack(const std::string& path, const std::string& text) {
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        ::close(fd);
+    }
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// Another program edits path at step (at the step of that file, for the
+// steps taken file by file).
+struct Race {
+    WriteStep step;
+    std::string path;
+    std::string text;
+    bool done = false;
+};
+Race* g_race = nullptr;
+
+void EditAtTheStep(WriteStep step, const std::string& path) {
+    if (g_race == nullptr || g_race->done || step != g_race->step) return;
+    if (!path.empty() && path != g_race->path) return;
+    g_race->done = true;
+    EditBehindTheBack(g_race->path, g_race->text);
+}
+
+class SafeWrite : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        host::files::SetWriteStepHook(nullptr);
+        g_race = nullptr;
+    }
+};
+
+TEST_F(SafeWrite, AnEditAtAnyStepBeforeTheReplaceIsKept) {
+    const std::string theirs = Module("b", "    Stop");  // as long as the original
+    ASSERT_EQ(theirs.size(), Module("b", "    Beep").size());
+    for (const WriteStep step :
+         {WriteStep::Staged, WriteStep::Flushed, WriteStep::Checked, WriteStep::BeforeReplace}) {
+        SCOPED_TRACE(static_cast<int>(step));
+        TempFolder folder;
+        for (const char* name : {"a", "b", "c"})
+            folder.Write(name + std::string(".bas"), Module(name, "    Beep"));
+        const auto before = Snapshot(folder);
+        LoadedFiles loaded =
+            Load({folder.File("a.bas"), folder.File("b.bas"), folder.File("c.bas")});
+        for (const char* name : {"a", "b", "c"}) loaded.Code(name).InsertLines(3, "    x = 1");
+        const auto changes = PendingChanges(*loaded.workspace);
+        ASSERT_EQ(changes.size(), 3u);
+
+        Race race{step, folder.File("b.bas"), theirs};
+        g_race = &race;
+        host::files::SetWriteStepHook(EditAtTheStep);
+        try {
+            WriteChanges(changes);
+            FAIL() << "another program's edit was overwritten";
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.Path(), folder.File("b.bas"));
+            EXPECT_NE(std::string(e.what()).find("changed by another program"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_TRUE(race.done);
+        EXPECT_EQ(folder.Read("b.bas"), theirs);
+        EXPECT_EQ(folder.Read("c.bas"), Module("c", "    Beep")) << "nothing after it is written";
+        // An edit found by the check of every file stops all writing; one
+        // made after it is found at b's turn, when a is replaced already.
+        const bool aReplaced = step == WriteStep::Checked || step == WriteStep::BeforeReplace;
+        EXPECT_EQ(folder.Read("a.bas").find("x = 1") != std::string::npos, aReplaced);
+        EXPECT_EQ(Snapshot(folder).size(), before.size()) << "no temporary file stays";
+    }
+}
+
+TEST_F(SafeWrite, TheSameBytesWrittenAgainAreNoChange) {
+    TempFolder folder;
+    folder.Write("a.bas", Module("a", "    Beep"));
+    LoadedFiles loaded = Load({folder.File("a.bas")});
+    loaded.Code("a").InsertLines(3, "    x = 1");
+    Race race{WriteStep::BeforeReplace, folder.File("a.bas"), Module("a", "    Beep")};
+    g_race = &race;
+    host::files::SetWriteStepHook(EditAtTheStep);
+    WriteChanges(PendingChanges(*loaded.workspace));
+    EXPECT_NE(folder.Read("a.bas").find("x = 1"), std::string::npos);
+}
+
+// ------------------------------------------------------------ interruptions
+
+struct Child {
+    pid_t pid = -1;
+    int output = -1;
+};
+
+// The interrupted writer on the files, stopped once its temporary files are
+// written.
+Child StartWriter(const std::vector<std::string>& files) {
+    int pipeEnds[2];
+    EXPECT_EQ(::pipe(pipeEnds), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    std::vector<std::string> arguments = {QV_INTERRUPTED_WRITER};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    Child child;
+    EXPECT_EQ(
+        ::posix_spawn(&child.pid, QV_INTERRUPTED_WRITER, &actions, nullptr, argv.data(), environ),
+        0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    child.output = pipeEnds[0];
+    char said[6] = {};
+    EXPECT_EQ(::read(child.output, said, 6), 6) << "the writer got ready";
+    return child;
+}
+
+// How the child ended: the signal that ended it, 0 for a normal end.
+int End(Child& child) {
+    int status = 0;
+    ::waitpid(child.pid, &status, 0);
+    ::close(child.output);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+}
+
+size_t TemporaryFiles(const TempFolder& folder) {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+        if (entry.path().filename().string().find(".qvaddin-") != std::string::npos) ++count;
+    }
+    return count;
+}
+
+TEST_F(SafeWrite, AnInterruptedWriterRemovesItsTemporaryFiles) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        TempFolder folder;
+        folder.Write("a.bas", Module("a", ""));
+        folder.Write("b.bas", Module("b", ""));
+        const auto before = Snapshot(folder);
+        Child writer = StartWriter({folder.File("a.bas"), folder.File("b.bas")});
+        EXPECT_EQ(TemporaryFiles(folder), 2u) << "the writer stands halfway";
+        ::kill(writer.pid, signal);
+        EXPECT_EQ(End(writer), signal) << "it still ends with the signal";
+        EXPECT_EQ(Snapshot(folder), before);
+    }
+}
+
+TEST_F(SafeWrite, TheNextRunRemovesWhatAKilledWriterLeftAndNothingElse) {
+    TempFolder folder;
+    folder.Write("a.bas", Module("a", ""));
+    folder.Write("b.bas", Module("b", ""));
+    folder.Write("c.bas", Module("c", ""));
+    Child killed = StartWriter({folder.File("a.bas"), folder.File("b.bas")});
+    ::kill(killed.pid, SIGKILL);
+    EXPECT_EQ(End(killed), SIGKILL);
+    Child running = StartWriter({folder.File("c.bas")});
+    // Of our form but made on another machine, and merely alike.
+    folder.Write(".c.bas.qvaddin-1.1.0badf00d-AbC123", "another machine's");
+    folder.Write(".c.bas.qvaddin-backup", "the user's");
+    ASSERT_EQ(TemporaryFiles(folder), 5u);
+
+    LoadedFiles loaded = Load({folder.File("a.bas"), folder.File("c.bas")});
+    const std::vector<std::string> removed =
+        host::files::RemoveLeftoverTempFiles(*loaded.workspace);
+    ASSERT_EQ(removed.size(), 2u) << "the killed writer's two";
+    for (const std::string& path : removed) {
+        EXPECT_TRUE(path.find("/.a.bas.qvaddin-") != std::string::npos ||
+                    path.find("/.b.bas.qvaddin-") != std::string::npos)
+            << path;
+    }
+    EXPECT_EQ(TemporaryFiles(folder), 3u) << "the running writer's and the foreign ones stay";
+    ::kill(running.pid, SIGTERM);
+    End(running);
+    EXPECT_EQ(TemporaryFiles(folder), 2u);
+    EXPECT_EQ(folder.Read("a.bas"), Module("a", ""));
+}
+
+TEST_F(SafeWrite, TemporaryNamesFitTheFileSystem) {
+    const std::string name = std::string(250, 'n') + ".bas";
+    const std::string temp = host::files::TempFileTemplate("/some/folder/" + name);
+    const std::string tempName = std::filesystem::path(temp).filename().string();
+    EXPECT_LE(tempName.size(), 255u);
+    EXPECT_EQ(tempName.substr(0, 4), ".nnn");
+    EXPECT_EQ(tempName.substr(tempName.size() - 7), "-XXXXXX");
+    EXPECT_EQ(std::filesystem::path(temp).parent_path(), "/some/folder");
+    EXPECT_NE(tempName.find(".qvaddin-" + std::to_string(::getpid()) + "."), std::string::npos);
+}
+
+// ------------------------------------------------------- what a file keeps
+
+TEST_F(SafeWrite, EachUntouchedLineKeepsItsOwnLineBreak) {
+    TempFolder folder;
+    // Mostly CR LF, with LF and CR lines among them (an editor that mixed
+    // them); none of these lines is touched.
+    const std::string untouched =
+        "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1\r\nEND\r\n"
+        "Attribute VB_Name = \"m\"\r\n"
+        "Public Property Get V() As Long\n"
+        "Attribute V.VB_UserMemId = 0\n"
+        "    V = 1\r\n"
+        "End Property\r\n"
+        "Sub A()\r\n"
+        "    x = 1\n"
+        "End Sub\r"
+        "Sub B()\r\n";
+    folder.Write("m.cls", untouched + "    y = 2\r\nEnd Sub\n");
+    LoadedFiles loaded = Load({folder.File("m.cls")});
+    host::memory::MemoryCodeModule& code = loaded.Code("m");
+    EXPECT_EQ(code.Line(8), "    y = 2");  // the attribute line is hidden
+    code.DeleteLines(8, 1);
+    code.InsertLines(8, "    y = 3\r\n    z = 4");
+    WriteChanges(PendingChanges(*loaded.workspace));
+    EXPECT_EQ(folder.Read("m.cls"), untouched + "    y = 3\r\n    z = 4\r\nEnd Sub\n")
+        << "written lines take the file's own line break";
+}
+
+TEST_F(SafeWrite, AFileWithSeveralNamesIsRefusedAndKeepsThem) {
+    TempFolder folder;
+    folder.Write("a.bas", Module("a", ""));
+    ASSERT_EQ(::link(folder.File("a.bas").c_str(), folder.File("other name.bas").c_str()), 0);
+    const auto before = Snapshot(folder);
+    LoadedFiles loaded = Load({folder.File("a.bas")});
+    loaded.Code("a").InsertLines(3, "    x = 1");
+    const auto changes = PendingChanges(*loaded.workspace);
+    for (const bool dryRun : {true, false}) {
+        try {
+            if (dryRun)
+                host::files::RefuseUnwritable(changes);
+            else
+                WriteChanges(changes);
+            FAIL() << "a hard-linked file was split from its other name";
+        } catch (const FileError& e) {
+            EXPECT_NE(std::string(e.what()).find("2 names (hard links)"), std::string::npos)
+                << e.what();
+        }
+    }
+    EXPECT_EQ(Snapshot(folder), before);
+}
+
+TEST_F(SafeWrite, SetGroupIdBitAndModeAreKept) {
+    TempFolder folder;
+    folder.Write("a.bas", Module("a", ""));
+    ASSERT_EQ(::chmod(folder.File("a.bas").c_str(), 02664), 0);
+    LoadedFiles loaded = Load({folder.File("a.bas")});
+    loaded.Code("a").InsertLines(3, "    x = 1");
+    WriteChanges(PendingChanges(*loaded.workspace));
+    struct stat after {};
+    ASSERT_EQ(::stat(folder.File("a.bas").c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 02664u);
+    EXPECT_NE(folder.Read("a.bas").find("x = 1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qv::test
