@@ -51,9 +51,11 @@ protected:
     void Restore() {
         for (const auto& [name, bytes] : Files(original)) folder.Write(name, bytes);
     }
-    // add, then remove, gives the module back; number, unnumber, tidy gives
-    // what tidy gives.
+    // tidy gives tidied; add, then remove, gives the module back; number,
+    // unnumber, tidy gives what tidy gives.
     void ExpectRoundTrips(const std::string& module, const Lines& tidied) {
+        Restore();
+        ExpectAfter({"tidy"}, module, tidied);
         Restore();
         ASSERT_EQ(Run({"add", "RealShapes.vbp"}).code, 0);
         ASSERT_EQ(Run({"remove", "RealShapes.vbp"}).code, 0);
@@ -133,23 +135,27 @@ TEST_F(RealShapes, EveryRoutineIsListedOnceAndJudged) {
 // that closes the alternative declarations; numbering leaves every
 // conditional line and declaration alone.
 TEST_F(RealShapes, AlternativeDeclarations) {
-    const Lines head = {"Option Explicit",
-                        "",
-                        "#If Win64 Then",
-                        "Private Declare PtrSafe Function GetTickCount Lib \"kernel32\" () As Long",
-                        "#Else",
-                        "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
-                        "#End If",
-                        "",
-                        "' Calls the slot.",
-                        "#If Win64 Then",
-                        "Public Function CallSlot(ByVal target As LongPtr, _",
-                        "    ByVal args As LongPtr) As Long",
-                        "#Else",
-                        "Public Function CallSlot(ByVal target As Long, _",
-                        "    ByVal args As Long) As Long",
-                        "#End If",
-                        "' The slot's result."};
+    // The lines above the body: the Declares indented by indent, the second
+    // lines of the routine's declarations by continued.
+    auto declarations = [](const std::string& indent, const std::string& continued) {
+        return Lines{"Option Explicit",
+                     "",
+                     "#If Win64 Then",
+                     indent + "Private Declare PtrSafe Function GetTickCount Lib \"kernel32\" () As Long",
+                     "#Else",
+                     indent + "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+                     "#End If",
+                     "",
+                     "' Calls the slot.",
+                     "#If Win64 Then",
+                     "Public Function CallSlot(ByVal target As LongPtr, _",
+                     continued + "ByVal args As LongPtr) As Long",
+                     "#Else",
+                     "Public Function CallSlot(ByVal target As Long, _",
+                     continued + "ByVal args As Long) As Long",
+                     "#End If"};
+    };
+    const Lines head = declarations("", "    ") + Lines{"' The slot's result."};
     const Lines added =
         head +
         WithHandler({"    If target = 0 Then", "        CallSlot = -1", "    Else",
@@ -159,40 +165,24 @@ TEST_F(RealShapes, AlternativeDeclarations) {
         WithHandler({"    Debug.Print GetTickCount"}, "Sub", "modCond.After") + Lines{"End Sub"};
     ExpectAfter({"add"}, "modCond", added);
 
-    const Lines declarations = {"Option Explicit",
-                                "",
-                                "#If Win64 Then",
-                                "    Private Declare PtrSafe Function GetTickCount Lib \"kernel32\" () As Long",
-                                "#Else",
-                                "    Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
-                                "#End If",
-                                "",
-                                "' Calls the slot.",
-                                "#If Win64 Then",
-                                "Public Function CallSlot(ByVal target As LongPtr, _",
-                                "                         ByVal args As LongPtr) As Long",
-                                "#Else",
-                                "Public Function CallSlot(ByVal target As Long, _",
-                                "                         ByVal args As Long) As Long",
-                                "#End If"};
+    const Lines laidOut = declarations("    ", std::string(25, ' '));
     Restore();
     ExpectAfter({"number"}, "modCond",
-                declarations + Lines{"    ' The slot's result.", "1   If target = 0 Then",
+                laidOut + Lines{"    ' The slot's result.", "1   If target = 0 Then",
                                      "2       CallSlot = -1", "3   Else", "4       CallSlot = 1",
                                      "5   End If", "End Function", "", "Private Sub After()",
                                      "1   Debug.Print GetTickCount", "End Sub"});
     ExpectAfter({"unnumber"}, "modCond",
-                declarations + Lines{"' The slot's result.", "If target = 0 Then",
+                laidOut + Lines{"' The slot's result.", "If target = 0 Then",
                                      "    CallSlot = -1", "Else", "    CallSlot = 1", "End If",
                                      "End Function", "", "Private Sub After()",
                                      "Debug.Print GetTickCount", "End Sub"});
     Restore();
     const Lines tidied =
-        declarations + Lines{"    ' The slot's result.", "    If target = 0 Then",
+        laidOut + Lines{"    ' The slot's result.", "    If target = 0 Then",
                              "        CallSlot = -1", "    Else", "        CallSlot = 1",
                              "    End If", "End Function", "", "Private Sub After()",
                              "    Debug.Print GetTickCount", "End Sub"};
-    ExpectAfter({"tidy"}, "modCond", tidied);
     ExpectRoundTrips("modCond", tidied);
 }
 
@@ -218,7 +208,6 @@ TEST_F(RealShapes, BodyLinesInABranchOfTheDeclarations) {
     ExpectAfter({"unnumber"}, "modBranchBody", head + Lines{"Scale = Scale + 1", "End Function"});
     Restore();
     const Lines tidied = head + Lines{"    Scale = Scale + 1", "End Function"};
-    ExpectAfter({"tidy"}, "modBranchBody", tidied);
     ExpectRoundTrips("modBranchBody", tidied);
 }
 
@@ -335,57 +324,29 @@ TEST_F(RealShapes, RoutinesNamedLikeEvents) {
 // A WithEvents variable declared in both branches keeps an attribute line
 // under each declaration, whatever changes in the module.
 TEST_F(RealShapes, WithEventsDeclaredInBothBranches) {
-    const Lines handler = {"Private Sub mSource_Opened()",
-                           "    On Error GoTo Error_Routine",
-                           "",
-                           "    Debug.Print \"opened\"",
-                           "",
-                           "Exit_Routine:",
-                           "    Exit Sub",
-                           "Error_Routine:",
-                           "    Debug.Assert False",
-                           "    Errorlog \"CWithEvents.mSource_Opened\"",
-                           "    Resume Exit_Routine",
-                           "End Sub"};
-    Lines added = {"Option Explicit",
-                   "",
-                   "#If UseNew Then",
-                   "Private WithEvents mSource As CEvents",
-                   "Attribute mSource.VB_VarHelpID = -1",
-                   "#Else",
-                   "Private WithEvents mSource As CEvents",
-                   "Attribute mSource.VB_VarHelpID = -1",
-                   "#End If",
-                   ""};
-    added.insert(added.end(), handler.begin(), handler.end());
-    ExpectAfter({"add"}, "CWithEvents", added);
-    const Lines tidied = {"Option Explicit",
-                          "",
-                          "#If UseNew Then",
-                          "    Private WithEvents mSource As CEvents",
-                          "Attribute mSource.VB_VarHelpID = -1",
-                          "#Else",
-                          "    Private WithEvents mSource As CEvents",
-                          "Attribute mSource.VB_VarHelpID = -1",
-                          "#End If",
-                          "",
-                          "Private Sub mSource_Opened()",
-                          "    Debug.Print \"opened\"",
-                          "End Sub"};
-    ExpectAfter({"remove"}, "CWithEvents", {"Option Explicit",
-                                            "",
-                                            "#If UseNew Then",
-                                            "Private WithEvents mSource As CEvents",
-                                            "Attribute mSource.VB_VarHelpID = -1",
-                                            "#Else",
-                                            "Private WithEvents mSource As CEvents",
-                                            "Attribute mSource.VB_VarHelpID = -1",
-                                            "#End If",
-                                            "",
-                                            "Private Sub mSource_Opened()",
-                                            "    Debug.Print \"opened\"",
-                                            "End Sub"});
-    ExpectAfter({"tidy"}, "CWithEvents", tidied);
+    // The declarations, with each declaration indented by as much as given.
+    auto declarations = [](const std::string& indent) {
+        return Lines{"Option Explicit",
+                     "",
+                     "#If UseNew Then",
+                     indent + "Private WithEvents mSource As CEvents",
+                     "Attribute mSource.VB_VarHelpID = -1",
+                     "#Else",
+                     indent + "Private WithEvents mSource As CEvents",
+                     "Attribute mSource.VB_VarHelpID = -1",
+                     "#End If",
+                     "",
+                     "Private Sub mSource_Opened()"};
+    };
+    ExpectAfter({"add"}, "CWithEvents",
+                declarations("") + Lines{"    On Error GoTo Error_Routine", "",
+                                         "    Debug.Print \"opened\"", "", "Exit_Routine:",
+                                         "    Exit Sub", "Error_Routine:", "    Debug.Assert False",
+                                         "    Errorlog \"CWithEvents.mSource_Opened\"",
+                                         "    Resume Exit_Routine", "End Sub"});
+    const Lines body = {"    Debug.Print \"opened\"", "End Sub"};
+    ExpectAfter({"remove"}, "CWithEvents", declarations("") + body);
+    const Lines tidied = declarations("    ") + body;
     ExpectRoundTrips("CWithEvents", tidied);
 }
 
