@@ -16,7 +16,7 @@ namespace {
 
 // Message boxes are answered without a word; the rest is headless.
 class SilentServices : public ForwardingServices {
-public:
+  public:
     SilentServices() : ForwardingServices(GetServices()) {}
     int MessageBox(std::string_view, int, std::string_view, bool) override { return mb::kAnswerOk; }
 };

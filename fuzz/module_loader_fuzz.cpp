@@ -32,7 +32,8 @@ void Load(Loaded& loaded, const std::string& path, std::string_view bytes) {
     }
     host::memory::MemoryProject& project = loaded.vbe.AddProject("Fuzz");
     host::files::LoadModuleOrRecord(loaded.workspace, project, path, 0, std::move(read), "");
-    if (loaded.workspace.BrokenModules().empty()) loaded.file = loaded.workspace.Files().front().get();
+    if (loaded.workspace.BrokenModules().empty())
+        loaded.file = loaded.workspace.Files().front().get();
 }
 
 void AskEveryRoutine(Loaded& loaded) {
@@ -41,7 +42,8 @@ void AskEveryRoutine(Loaded& loaded) {
     analysis::GetRoutineNames(loaded.vbe, "Fuzz", component.Name(), routines, false);
     host::CodeModule& code = *component.CodeModule();
     for (size_t i = 1; i < routines.size(); ++i) {
-        const analysis::RoutineSpan span = analysis::FirstAndLast(code, routines[i].name, routines[i].kind);
+        const analysis::RoutineSpan span =
+            analysis::FirstAndLast(code, routines[i].name, routines[i].kind);
         fuzz::Expect(span.startLine >= 1 && span.afterDeclarationLine > span.startLine,
                      "a routine's span lies in order");
         analysis::ChangeRefusal(code, routines[i].name, routines[i].kind);

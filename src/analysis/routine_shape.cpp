@@ -13,7 +13,8 @@ namespace {
 std::vector<std::string_view> LineViews(std::string_view text) {
     std::vector<std::string_view> lines;
     size_t start = 0;
-    for (size_t at; (at = text.find(text::kCrLf, start)) != std::string_view::npos; start = at + 2) {
+    for (size_t at; (at = text.find(text::kCrLf, start)) != std::string_view::npos;
+         start = at + 2) {
         lines.push_back(text.substr(start, at - start));
     }
     lines.push_back(text.substr(start));
@@ -50,12 +51,14 @@ RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, i
     });
     shape.firstDeclarationEnd = shape.body + read.firstDeclarationEnd;
     shape.declarationEnd = shape.body + read.declarationEnd;
-    for (long alternative : read.alternatives) shape.alternatives.push_back(shape.body + alternative);
+    for (long alternative : read.alternatives)
+        shape.alternatives.push_back(shape.body + alternative);
     shape.oneLine = read.oneLine;
     shape.closed = read.closing >= 0;
     shape.nests = read.nests;
     return shape;
-} QV_PASS_UP("AddIn", "ReadRoutineShape")
+}
+QV_PASS_UP("AddIn", "ReadRoutineShape")
 
 std::string ChangeRefusal(const RoutineShape& shape, std::string_view name) {
     const std::string routine(name);
@@ -65,8 +68,9 @@ std::string ChangeRefusal(const RoutineShape& shape, std::string_view name) {
                "body to change: put its statements on lines of their own first";
     }
     if (!shape.closed) {
-        return routine + " has no closing line of its own, so there is no end to put code "
-                         "above: add its End line first";
+        return routine +
+               " has no closing line of its own, so there is no end to put code "
+               "above: add its End line first";
     }
     if (!shape.nests) {
         return "the #If ... #End If lines around " + routine +
@@ -78,6 +82,7 @@ std::string ChangeRefusal(const RoutineShape& shape, std::string_view name) {
 
 std::string ChangeRefusal(host::CodeModule& module, std::string_view name, int kind) try {
     return ChangeRefusal(ReadRoutineShape(module, name, kind), name);
-} QV_PASS_UP("AddIn", "ChangeRefusal")
+}
+QV_PASS_UP("AddIn", "ChangeRefusal")
 
 }  // namespace qv::analysis

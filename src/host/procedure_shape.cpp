@@ -54,8 +54,7 @@ Directive ReadDirective(std::string_view line) {
     if (text::EqualsIgnoreCase(word, "If")) return Directive::If;
     if (text::EqualsIgnoreCase(word, "ElseIf")) return Directive::ElseIf;
     if (text::EqualsIgnoreCase(word, "Else")) return Directive::Else;
-    if (text::EqualsIgnoreCase(word, "End") &&
-        text::StartsWithIgnoreCase(rest, "If") &&
+    if (text::EqualsIgnoreCase(word, "End") && text::StartsWithIgnoreCase(rest, "If") &&
         (rest.size() == 2 || !memory::IsIdentifierChar(rest[2]))) {
         return Directive::EndIf;
     }
@@ -68,7 +67,9 @@ bool ClosesProcedureAtEnd(std::string_view line) {
     return !last.empty() && memory::IsProcEnd(last);
 }
 
-bool IsProcedureEnd(std::string_view line) { return memory::IsProcEnd(line); }
+bool IsProcedureEnd(std::string_view line) {
+    return memory::IsProcEnd(line);
+}
 
 bool IsBlankOrComment(std::string_view line) {
     const std::string_view t = SkipBlanks(line);
@@ -85,8 +86,10 @@ bool ConditionalDeclaration::OnDirective(Directive directive, long line) {
             if (depth_ > 0) break;
             // After the enclosing #If has closed, a branch at this depth
             // belongs to an #If that opened above the procedure.
-            if (closedAt_ != 0) outerBranch_ = true;
-            else switched_ = true;
+            if (closedAt_ != 0)
+                outerBranch_ = true;
+            else
+                switched_ = true;
             break;
         case Directive::EndIf:
             if (depth_ > 0) {

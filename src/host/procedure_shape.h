@@ -42,7 +42,7 @@ bool IsBlankOrComment(std::string_view line);
 // Follows the #If directives below a procedure's first declaration, depth
 // counted from the declaration, down to its closing line.
 class ConditionalDeclaration {
-public:
+  public:
     // A directive line below the first declaration. Returns true when it is
     // the #End If that closes the #If enclosing the first declaration.
     bool OnDirective(Directive directive, long line);
@@ -59,20 +59,20 @@ public:
     // (blank and comment lines passed over) is an #If.
     bool Nests(bool headAbove) const;
 
-private:
+  private:
     int depth_ = 0;
-    bool switched_ = false;      // an #Else or #ElseIf of the enclosing #If was met
+    bool switched_ = false;  // an #Else or #ElseIf of the enclosing #If was met
     long closedAt_ = 0;
-    bool outerBranch_ = false;   // a branch of an #If above it was switched or closed
+    bool outerBranch_ = false;  // a branch of an #If above it was switched or closed
     bool alternatives_ = false;
 };
 
 // Lines are counted from the first declaration (0) down.
 struct ProcedureShape {
-    long declarationEnd = 0;        // last line of the declaration (see above)
-    long firstDeclarationEnd = 0;   // last line of the first declaration (continuations)
-    std::vector<long> alternatives; // first lines of the other declarations
-    long closing = -1;              // the closing line; -1 when there is none
+    long declarationEnd = 0;         // last line of the declaration (see above)
+    long firstDeclarationEnd = 0;    // last line of the first declaration (continuations)
+    std::vector<long> alternatives;  // first lines of the other declarations
+    long closing = -1;               // the closing line; -1 when there is none
     bool oneLine = false;
     bool nests = true;
 };

@@ -33,8 +33,8 @@ TempFolder Generated(const std::string& options) {
     auto& slot = made[options];
     if (!slot) {
         slot = std::make_unique<TempFolder>();
-        const std::string command = std::string(QV_GENERATOR) + " --out " +
-                                    slot->Path().string() + " " + options + " >/dev/null";
+        const std::string command = std::string(QV_GENERATOR) + " --out " + slot->Path().string() +
+                                    " " + options + " >/dev/null";
         if (std::system(command.c_str()) != 0) ADD_FAILURE() << command;
     }
     return CopyOfFolder(slot->Path());
@@ -59,15 +59,14 @@ std::vector<PropertyTarget> Targets() {
 }
 
 class PropertyRuns : public CodeChangeTest, public ::testing::WithParamInterface<PropertyTarget> {
-protected:
+  protected:
     void SetUp() override {
         CodeChangeTest::SetUp();
         folder = std::make_unique<TempFolder>(GetParam().make());
     }
     // The command on the project; no command may end in an internal error.
     CliResult Run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin() + (arguments[0] == "--format" ? 3 : 1),
-                         GetParam().file);
+        arguments.insert(arguments.begin() + (arguments[0] == "--format" ? 3 : 1), GetParam().file);
         const CliResult r = RunCliIn(folder->Path(), arguments);
         EXPECT_NE(r.code, 4) << arguments[0] << ": " << r.err;
         EXPECT_LT(r.code, 2) << arguments[0] << ": " << r.err;
@@ -77,7 +76,8 @@ protected:
         Snapshot files;
         for (const auto& entry : fs::recursive_directory_iterator(folder->Path())) {
             if (entry.is_regular_file()) {
-                files[fs::relative(entry.path(), folder->Path()).string()] = test::ReadFile(entry.path());
+                files[fs::relative(entry.path(), folder->Path()).string()] =
+                    test::ReadFile(entry.path());
             }
         }
         return files;

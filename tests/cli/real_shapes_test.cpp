@@ -32,7 +32,7 @@ std::string FileOf(const std::string& module) {
 }
 
 class RealShapes : public CodeChangeTest {
-protected:
+  protected:
     CliResult Run(const std::vector<std::string>& arguments) {
         return CodeChangeTest::Run(folder, arguments);
     }
@@ -81,7 +81,11 @@ Lines operator+(Lines first, const Lines& then) {
 // block that raises the error with "where" in its source.
 Lines WithHandler(const Lines& body, const std::string& exit, const std::string& where) {
     return Lines{"    On Error GoTo Error_Routine", ""} + body +
-           Lines{"", "Exit_Routine:", "    Exit " + exit, "Error_Routine:", "    Debug.Assert False",
+           Lines{"",
+                 "Exit_Routine:",
+                 "    Exit " + exit,
+                 "Error_Routine:",
+                 "    Debug.Assert False",
                  "    Err.Raise Err.Number, \"" + where +
                      "(\" & Erl & \"):\" & Err.Source, Err.Description"};
 }
@@ -138,51 +142,57 @@ TEST_F(RealShapes, AlternativeDeclarations) {
     // The lines above the body: the Declares indented by indent, the second
     // lines of the routine's declarations by continued.
     auto declarations = [](const std::string& indent, const std::string& continued) {
-        return Lines{"Option Explicit",
-                     "",
-                     "#If Win64 Then",
-                     indent + "Private Declare PtrSafe Function GetTickCount Lib \"kernel32\" () As Long",
-                     "#Else",
-                     indent + "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
-                     "#End If",
-                     "",
-                     "' Calls the slot.",
-                     "#If Win64 Then",
-                     "Public Function CallSlot(ByVal target As LongPtr, _",
-                     continued + "ByVal args As LongPtr) As Long",
-                     "#Else",
-                     "Public Function CallSlot(ByVal target As Long, _",
-                     continued + "ByVal args As Long) As Long",
-                     "#End If"};
+        return Lines{
+            "Option Explicit",
+            "",
+            "#If Win64 Then",
+            indent + "Private Declare PtrSafe Function GetTickCount Lib \"kernel32\" () As Long",
+            "#Else",
+            indent + "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+            "#End If",
+            "",
+            "' Calls the slot.",
+            "#If Win64 Then",
+            "Public Function CallSlot(ByVal target As LongPtr, _",
+            continued + "ByVal args As LongPtr) As Long",
+            "#Else",
+            "Public Function CallSlot(ByVal target As Long, _",
+            continued + "ByVal args As Long) As Long",
+            "#End If"};
     };
     const Lines head = declarations("", "    ") + Lines{"' The slot's result."};
-    const Lines added =
-        head +
-        WithHandler({"    If target = 0 Then", "        CallSlot = -1", "    Else",
-                     "        CallSlot = 1", "    End If"},
-                    "Function", "modCond.CallSlot") +
-        Lines{"End Function", "", "Private Sub After()"} +
-        WithHandler({"    Debug.Print GetTickCount"}, "Sub", "modCond.After") + Lines{"End Sub"};
+    const Lines added = head +
+                        WithHandler({"    If target = 0 Then", "        CallSlot = -1", "    Else",
+                                     "        CallSlot = 1", "    End If"},
+                                    "Function", "modCond.CallSlot") +
+                        Lines{"End Function", "", "Private Sub After()"} +
+                        WithHandler({"    Debug.Print GetTickCount"}, "Sub", "modCond.After") +
+                        Lines{"End Sub"};
     ExpectAfter({"add"}, "modCond", added);
 
     const Lines laidOut = declarations("    ", std::string(25, ' '));
     Restore();
     ExpectAfter({"number"}, "modCond",
                 laidOut + Lines{"    ' The slot's result.", "1   If target = 0 Then",
-                                     "2       CallSlot = -1", "3   Else", "4       CallSlot = 1",
-                                     "5   End If", "End Function", "", "Private Sub After()",
-                                     "1   Debug.Print GetTickCount", "End Sub"});
+                                "2       CallSlot = -1", "3   Else", "4       CallSlot = 1",
+                                "5   End If", "End Function", "", "Private Sub After()",
+                                "1   Debug.Print GetTickCount", "End Sub"});
     ExpectAfter({"unnumber"}, "modCond",
-                laidOut + Lines{"' The slot's result.", "If target = 0 Then",
-                                     "    CallSlot = -1", "Else", "    CallSlot = 1", "End If",
-                                     "End Function", "", "Private Sub After()",
-                                     "Debug.Print GetTickCount", "End Sub"});
+                laidOut + Lines{"' The slot's result.", "If target = 0 Then", "    CallSlot = -1",
+                                "Else", "    CallSlot = 1", "End If", "End Function", "",
+                                "Private Sub After()", "Debug.Print GetTickCount", "End Sub"});
     Restore();
-    const Lines tidied =
-        laidOut + Lines{"    ' The slot's result.", "    If target = 0 Then",
-                             "        CallSlot = -1", "    Else", "        CallSlot = 1",
-                             "    End If", "End Function", "", "Private Sub After()",
-                             "    Debug.Print GetTickCount", "End Sub"};
+    const Lines tidied = laidOut + Lines{"    ' The slot's result.",
+                                         "    If target = 0 Then",
+                                         "        CallSlot = -1",
+                                         "    Else",
+                                         "        CallSlot = 1",
+                                         "    End If",
+                                         "End Function",
+                                         "",
+                                         "Private Sub After()",
+                                         "    Debug.Print GetTickCount",
+                                         "End Sub"};
     ExpectRoundTrips("modCond", tidied);
 }
 
@@ -215,12 +225,9 @@ TEST_F(RealShapes, BodyLinesInABranchOfTheDeclarations) {
 // holds a second declaration of the next one: that routine is refused by
 // every command that changes code; the earlier one is changed as usual.
 TEST_F(RealShapes, IfOpeningAboveAnEarlierRoutine) {
-    const Lines run = {"",
-                       "Private Sub Run(ByVal p As LongPtr)",
-                       "#Else",
-                       "    Private Sub Run(ByVal p As Long)",
-                       "#End If",
-                       "    Debug.Print p",
+    const Lines run = {"",        "Private Sub Run(ByVal p As LongPtr)",
+                       "#Else",   "    Private Sub Run(ByVal p As Long)",
+                       "#End If", "    Debug.Print p",
                        "End Sub"};
     const std::string reason =
         "the #If ... #End If lines around Run do not nest inside it (a branch opens or closes "
@@ -267,14 +274,21 @@ TEST_F(RealShapes, OneLineRoutines) {
               "statement, so there is no body to change: put its statements on lines of their "
               "own first\n"
               "Changed 1 routine in 1 module; 2 refused.\n");
-    EXPECT_EQ(folder.Read("modOneLine.bas"),
-              ModuleFile("modOneLine",
-                         Lines{"Option Explicit", "", lo16, "", "Private Sub UseIt()"} +
-                             WithHandler({"    Debug.Print Lo16(70000)"}, "Sub", "modOneLine.UseIt") +
-                             Lines{"End Sub", "", "Private Sub Nothing1(): End Sub"}));
+    EXPECT_EQ(
+        folder.Read("modOneLine.bas"),
+        ModuleFile("modOneLine",
+                   Lines{"Option Explicit", "", lo16, "", "Private Sub UseIt()"} +
+                       WithHandler({"    Debug.Print Lo16(70000)"}, "Sub", "modOneLine.UseIt") +
+                       Lines{"End Sub", "", "Private Sub Nothing1(): End Sub"}));
     Restore();
-    const Lines numbered = {"Option Explicit",       "", lo16, "", "Private Sub UseIt()",
-                            "1   Debug.Print Lo16(70000)", "End Sub", "",
+    const Lines numbered = {"Option Explicit",
+                            "",
+                            lo16,
+                            "",
+                            "Private Sub UseIt()",
+                            "1   Debug.Print Lo16(70000)",
+                            "End Sub",
+                            "",
                             "Private Sub Nothing1(): End Sub"};
     ExpectAfter({"number"}, "modOneLine", numbered);
     Lines unnumbered = numbered;
@@ -302,23 +316,30 @@ TEST_F(RealShapes, RoutinesNamedLikeEvents) {
         Lines{"End Sub", "", "Public Property Get Failed() As Boolean"} +
         WithHandler({"    Failed = False"}, "Property", "CEvents.Failed(Get)") +
         Lines{"End Property", "", "Public Property Let Failed(ByVal v As Boolean)"} +
-        WithHandler({"    If v Then RaiseEvent Failed(\"set\")"}, "Property", "CEvents.Failed(Let)") +
+        WithHandler({"    If v Then RaiseEvent Failed(\"set\")"}, "Property",
+                    "CEvents.Failed(Let)") +
         Lines{"End Property"};
     ExpectAfter({"add"}, "CEvents", added);
     Restore();
-    const Lines numbered =
-        events + Lines{"Public Sub Opened()", "1   RaiseEvent Opened", "End Sub", "",
-                       "Public Property Get Failed() As Boolean", "1   Failed = False",
-                       "End Property", "", "Public Property Let Failed(ByVal v As Boolean)",
-                       "1   If v Then RaiseEvent Failed(\"set\")", "End Property"};
+    const Lines numbered = events + Lines{"Public Sub Opened()",
+                                          "1   RaiseEvent Opened",
+                                          "End Sub",
+                                          "",
+                                          "Public Property Get Failed() As Boolean",
+                                          "1   Failed = False",
+                                          "End Property",
+                                          "",
+                                          "Public Property Let Failed(ByVal v As Boolean)",
+                                          "1   If v Then RaiseEvent Failed(\"set\")",
+                                          "End Property"};
     ExpectAfter({"number"}, "CEvents", numbered);
-    ExpectRoundTrips("CEvents", {"Option Explicit", "", "Public Event Opened()",
-                                 "Public Event Failed(ByVal reason As String)", "",
-                                 "Public Sub Opened()", "    RaiseEvent Opened", "End Sub", "",
-                                 "Public Property Get Failed() As Boolean",
-                                 "    Failed = False", "End Property", "",
-                                 "Public Property Let Failed(ByVal v As Boolean)",
-                                 "    If v Then RaiseEvent Failed(\"set\")", "End Property"});
+    ExpectRoundTrips(
+        "CEvents",
+        {"Option Explicit", "", "Public Event Opened()",
+         "Public Event Failed(ByVal reason As String)", "", "Public Sub Opened()",
+         "    RaiseEvent Opened", "End Sub", "", "Public Property Get Failed() As Boolean",
+         "    Failed = False", "End Property", "", "Public Property Let Failed(ByVal v As Boolean)",
+         "    If v Then RaiseEvent Failed(\"set\")", "End Property"});
 }
 
 // A WithEvents variable declared in both branches keeps an attribute line
@@ -362,16 +383,20 @@ TEST_F(RealShapes, LabelsOfTheUsersOwn) {
                            "Error:",
                            "    Debug.Print 2",
                            "End Sub"};
-    Lines removed = {"Option Explicit",   "",
-                     "Public Sub Retry()", "    Debug.Print 1",
-                     "    Exit Sub",       "Error_Routine:",
+    Lines removed = {"Option Explicit",
+                     "",
+                     "Public Sub Retry()",
+                     "    Debug.Print 1",
+                     "    Exit Sub",
+                     "Error_Routine:",
                      "    If Err.Number = 5 Then Resume",
                      "    MsgBox Err.Description",
                      "End Sub"};
     const CliResult r = Run({"remove", "RealShapes.vbp", "--routine", "Retry"});
     EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(r.out, "modLabels  (modLabels.bas)\n  removed   Retry\n"
-                     "Changed 1 routine in 1 module; 0 refused.\n");
+    EXPECT_EQ(r.out,
+              "modLabels  (modLabels.bas)\n  removed   Retry\n"
+              "Changed 1 routine in 1 module; 0 refused.\n");
     Lines expected = removed;
     expected.insert(expected.end(), guarded.begin(), guarded.end());
     expected[expected.size() - 3] = "    Error:";
@@ -402,15 +427,22 @@ TEST_F(RealShapes, LabelsOfTheUsersOwn) {
 TEST_F(RealShapes, TerminateRoutine) {
     const Lines head = {"Option Explicit", "", "Private mOwner As Object", "",
                         "Private Sub Class_Terminate()"};
-    const Lines added = head + Lines{"    If Err.Number <> 0 Then", "        ErrorSave", "    End If",
-                                     "    On Error Resume Next", "", "    Set mOwner = Nothing", "",
-                                     "    ErrorRestore", "End Sub"};
+    const Lines added = head + Lines{"    If Err.Number <> 0 Then",
+                                     "        ErrorSave",
+                                     "    End If",
+                                     "    On Error Resume Next",
+                                     "",
+                                     "    Set mOwner = Nothing",
+                                     "",
+                                     "    ErrorRestore",
+                                     "End Sub"};
     ExpectAfter({"add"}, "CTerm", added);
     const CliResult check = Run({"check", "RealShapes.vbp", "--module", "CTerm"});
     EXPECT_EQ(check.code, 0) << "the terminate blocks pass the gate";
     const CliResult removed = Run({"remove", "RealShapes.vbp", "--module", "CTerm"});
-    EXPECT_EQ(removed.out, "CTerm  (CTerm.cls)\n  removed   Class_Terminate\n"
-                           "Changed 1 routine in 1 module; 0 refused.\n");
+    EXPECT_EQ(removed.out,
+              "CTerm  (CTerm.cls)\n  removed   Class_Terminate\n"
+              "Changed 1 routine in 1 module; 0 refused.\n");
     ExpectOriginal("CTerm");
     const Lines numbered = head + Lines{"    Set mOwner = Nothing", "End Sub"};
     ExpectAfter({"number"}, "CTerm", numbered);
@@ -422,15 +454,16 @@ TEST_F(RealShapes, TerminateRoutine) {
 // exits 3.
 TEST_F(RealShapes, ModulesThatCannotBeModelledAreReportedAndLeftAlone) {
     const std::string nul(2048, '\0');
-    const std::string unclosed = CrlfLines({"Attribute VB_Name = \"modUnclosed\"",
-                                            "Sub Open()", "    x = 1"});
+    const std::string unclosed =
+        CrlfLines({"Attribute VB_Name = \"modUnclosed\"", "Sub Open()", "    x = 1"});
     folder.Write("frmBroken.frm", nul);
     folder.Write("modUnclosed.bas", unclosed);
     std::string project = folder.Read("RealShapes.vbp");
-    project.insert(project.find("Name="), "Form=frmBroken.frm\r\nModule=modUnclosed; modUnclosed.bas\r\n");
+    project.insert(project.find("Name="),
+                   "Form=frmBroken.frm\r\nModule=modUnclosed; modUnclosed.bas\r\n");
     folder.Write("RealShapes.vbp", project);
-    for (const char* command : {"list", "check", "stats", "add", "number", "tidy", "remove",
-                                "replace", "unnumber"}) {
+    for (const char* command :
+         {"list", "check", "stats", "add", "number", "tidy", "remove", "replace", "unnumber"}) {
         const CliResult r = Run({command, "RealShapes.vbp"});
         EXPECT_EQ(r.code, 3) << command << ": " << r.err;
         EXPECT_NE(r.err.find("frmBroken.frm: the file holds NUL bytes"), std::string::npos)
@@ -457,11 +490,13 @@ TEST_F(RealShapes, ModulesThatCannotBeModelledAreReportedAndLeftAlone) {
 // Folders of one name given together, and a group of two projects of one
 // name: the second is called Name_2, and every command works.
 TEST_F(RealShapes, ProjectsOfOneName) {
-    folder.Write("copy/RealShapes.vbp", "Type=Exe\r\nModule=modCond; modCond.bas\r\n"
-                                        "Name=\"RealShapes\"\r\n");
+    folder.Write("copy/RealShapes.vbp",
+                 "Type=Exe\r\nModule=modCond; modCond.bas\r\n"
+                 "Name=\"RealShapes\"\r\n");
     folder.Write("copy/modCond.bas", original.Read("modCond.bas"));
-    folder.Write("All.vbg", "VBGROUP 5.0\r\nStartupProject=RealShapes.vbp\r\n"
-                            "Project=copy/RealShapes.vbp\r\n");
+    folder.Write("All.vbg",
+                 "VBGROUP 5.0\r\nStartupProject=RealShapes.vbp\r\n"
+                 "Project=copy/RealShapes.vbp\r\n");
     for (const std::vector<std::string>& command :
          std::vector<std::vector<std::string>>{{"list", "All.vbg"},
                                                {"check", "All.vbg"},

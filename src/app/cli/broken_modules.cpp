@@ -17,8 +17,8 @@ BrokenList BrokenModules(LoadedTarget& target, const host::memory::MemoryProject
 
 void ReportBrokenModules(std::ostream& err, const BrokenList& broken) {
     for (const host::files::BrokenModule& module : broken) {
-        err << "qvaddin: " << DisplayText(module.message) << "; module "
-            << DisplayText(module.name) << " of project " << DisplayText(module.project->Name())
+        err << "qvaddin: " << DisplayText(module.message) << "; module " << DisplayText(module.name)
+            << " of project " << DisplayText(module.project->Name())
             << " is left out and left as it is\n";
     }
 }
