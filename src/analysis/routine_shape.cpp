@@ -42,7 +42,10 @@ RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, i
         // is its closing line (only comments may follow a routine).
         long closing = blockEnd;
         while (closing > end && host::IsBlankOrComment(module.Lines(closing, 1))) --closing;
-        shape.closed = shape.oneLine || host::IsProcedureEnd(module.Lines(closing, 1));
+        // (A line that continues the one above it closes nothing.)
+        shape.closed =
+            shape.oneLine || (closing > end && host::IsProcedureEnd(module.Lines(closing, 1)) &&
+                              !host::IsContinuedLine(module.Lines(closing - 1, 1)));
         return shape;
     }
     const std::string block = module.Lines(shape.body, blockEnd - shape.body + 1);

@@ -224,7 +224,10 @@ void Counts(std::string& line, const KeywordList& openers, const KeywordList& cl
     st.previousComment = st.inComment;
 
     const std::string raw = line;
-    std::string text(text::Trim(TabsToSpaces(raw)));
+    // Blanks at the ends go as the host drops them, tabs inside an unclosed
+    // string literal included (found by fuzzing: a tidy of the tidied text
+    // read the line differently).
+    std::string text(text::TrimBlanks(TabsToSpaces(raw)));
     const bool commentLine = IsCommentText(text);
     const std::string code = CodeOf(text) + " ";
     text += " ";

@@ -128,6 +128,12 @@ TEST_F(RoutineParsing, RoutineWithoutItsClosingLineIsRefused) {
     auto& conditional = Module(Vb({"Sub Open()", "#If A Then", "    x = 1", "#End If", "",
                                    "Sub Shut()", "End Sub"}));
     EXPECT_NE(ChangeRefusal(conditional, "Open", 0).find("has no closing line"), std::string::npos);
+    // An End line that a continuation joins to the line above closes nothing
+    // (found by fuzzing).
+    auto& continued = Module(Vb({"Sub p _", "End Sub", "Function Q() As Long", "    Q = 1 _",
+                                "End Function", "Sub Last()", "End Sub"}));
+    EXPECT_NE(ChangeRefusal(continued, "p", 0).find("has no closing line"), std::string::npos);
+    EXPECT_NE(ChangeRefusal(continued, "Q", 0).find("has no closing line"), std::string::npos);
 }
 
 TEST_F(RoutineParsing, ContinuedStatementBelowCommentsJoinsTheBlock) {

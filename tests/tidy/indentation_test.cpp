@@ -163,6 +163,13 @@ TEST_F(TidyTest, BareRemIsAComment) {
                {"\tIf a Then", "Rem", "\tEnd If", "End Sub"});
 }
 
+// Blanks after the continuation mark go, a tab even inside a string that is
+// never closed: the line continues as the host reads it (found by fuzzing).
+TEST_F(TidyTest, TrailingTabsAfterTheContinuationMark) {
+    ExpectBody({"x = a + _\t", "b", "s = \" _\t", "t", "End Sub"},
+               {"\tx = a + _", "\t\tb", "\ts = \" _", "\t\tt", "End Sub"});
+}
+
 // A comment that ends in " _" continues on the next line, which is comment too.
 TEST_F(TidyTest, ContinuedCommentsStayComments) {
     const Lines in = {"' long _", "   comment", "x = 1", "End Sub"};
