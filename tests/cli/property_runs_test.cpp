@@ -40,6 +40,9 @@ TempFolder Generated(const std::string& options) {
     return CopyOfFolder(slot->Path());
 }
 
+// Names the target in test listings instead of dumping the struct's bytes.
+void PrintTo(const PropertyTarget& target, std::ostream* out) { *out << target.name; }
+
 std::vector<PropertyTarget> Targets() {
     return {
         {"Example", [] { return CopyOfFolder(ExampleFolder()); }, "Example.vbp"},
@@ -150,7 +153,7 @@ TEST_P(PropertyRuns, ReadOnlyCommandsAnswer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FixturesAndGeneratedProjects, PropertyRuns, ::testing::ValuesIn(Targets()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& param_info) { return param_info.param.name; });
 
 }  // namespace
 }  // namespace qv::test
