@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "ui/application_log.h"
+#include "ui/general_date.h"
 #include "ui/message_boxes.h"
 #include "ui/status_window.h"
 #include "ui/vb_qstring.h"
@@ -61,12 +62,6 @@ QUrl DocumentUrl(const QString& document) {
     // "C:\x" parses with the scheme "c": a scheme of one letter is a drive.
     if (url.isValid() && url.scheme().size() > 1) return url;
     return QUrl::fromLocalFile(document);
-}
-
-QString GeneralDateText(const QDateTime& moment, bool withTime, const QLocale& locale) {
-    QString text = locale.toString(moment.date(), QLocale::ShortFormat);
-    if (withTime) text += QLatin1Char(' ') + locale.toString(moment.time(), QLocale::LongFormat);
-    return text;
 }
 
 }  // namespace qv::ui

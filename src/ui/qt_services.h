@@ -6,8 +6,6 @@
 // documents. The user name and file attributes come from the system as in
 // the headless services.
 
-#include <QDateTime>
-#include <QLocale>
 #include <QString>
 #include <QUrl>
 #include <memory>
@@ -58,9 +56,5 @@ private:
 // The URL ShellOpen opens for a document: the text itself when it has a
 // scheme ("mailto:", "https:"), else the local file it names.
 QUrl DocumentUrl(const QString& document);
-
-// The general date of the locale: its short date, and its long time when
-// withTime is set.
-QString GeneralDateText(const QDateTime& moment, bool withTime, const QLocale& locale);
 
 }  // namespace qv::ui

@@ -2,9 +2,10 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QStringList>
 #include <algorithm>
 #include <cmath>
+
+#include "ui/general_date.h"
 
 namespace qv::ui {
 
@@ -52,16 +53,11 @@ std::optional<QDateTime> CellDateTime(const QString& text, const QLocale& locale
         if (const QDateTime moment = QDateTime::fromString(text, format); moment.isValid()) return moment;
         if (const QDate day = QDate::fromString(text, format); day.isValid()) return day.startOfDay();
     }
-    for (QLocale::FormatType dateForm : {QLocale::ShortFormat, QLocale::LongFormat}) {
-        const QString dateFormat = locale.dateFormat(dateForm);
-        if (const QDate day = locale.toDate(text, dateFormat); day.isValid()) return day.startOfDay();
-        for (QLocale::FormatType timeForm : {QLocale::LongFormat, QLocale::ShortFormat}) {
-            const QString both = dateFormat + QLatin1Char(' ') + locale.timeFormat(timeForm);
-            if (const QDateTime moment = locale.toDateTime(text, both); moment.isValid()) return moment;
-        }
-    }
-    for (QLocale::FormatType timeForm : {QLocale::LongFormat, QLocale::ShortFormat}) {
-        if (const QTime time = locale.toTime(text, timeForm); time.isValid()) {
+    if (const QDateTime moment = ReadGeneralDate(text, locale); moment.isValid()) return moment;
+    if (const QDate day = locale.toDate(text, QLocale::LongFormat); day.isValid()) return day.startOfDay();
+    // A time alone is a moment of the host's day zero.
+    for (const QString& timeFormat : {GeneralTimeFormat(locale), locale.timeFormat(QLocale::ShortFormat)}) {
+        if (const QTime time = locale.toTime(text, timeFormat); time.isValid()) {
             return QDateTime(QDate(1899, 12, 30), time);
         }
     }
