@@ -62,13 +62,19 @@ void ListViewAddon::SetListView(QTreeWidget* list) try {
 } QV_PASS_UP(kModule, "ListView")
 
 void ListViewAddon::InstallHeader(QTreeWidget& list) {
-    if (dynamic_cast<SortArrowHeader*>(list.header()) != nullptr) return;
-    auto* header = new SortArrowHeader(&list);
-    header->setVisible(!list.header()->isHidden());
-    header->setSectionsMovable(list.header()->sectionsMovable());
+    auto* header = dynamic_cast<SortArrowHeader*>(list.header());
+    if (header == nullptr) {
+        header = new SortArrowHeader(&list);
+        header->setVisible(!list.header()->isHidden());
+        header->setSectionsMovable(list.header()->sectionsMovable());
+        list.setHeader(header);
+    }
     header->setStretchLastSection(false);  // the add-on stretches it, keeping its content width
     header->setResizeContentsPrecision(-1);  // size columns by every row, not a sample
-    list.setHeader(header);
+    // The list's own sorting is off, which makes a plain header deaf to
+    // clicks; the window sorts through the add-on when a header is clicked.
+    header->setSortIndicatorShown(false);
+    header->setSectionsClickable(true);
 }
 
 void ListViewAddon::SetHeaderImages(const QList<QIcon>& images) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QTest>
 #include <QPixmap>
 #include <QTreeWidget>
 
@@ -222,6 +223,25 @@ TEST_F(ListAddonTest, FullRowSelectionStyle) {
     addon.SetStyle(list_style::kFullRowSelect, false);
     EXPECT_FALSE(list.allColumnsShowFocus());
     EXPECT_EQ(addon.Style(), 0);
+}
+
+}  // namespace
+}  // namespace qv::ui
+
+namespace qv::ui {
+namespace {
+
+TEST_F(ListAddonTest, HeaderClicksReachTheWindow) {
+    AddRow("b", "1");
+    AddRow("a", "2");
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    int clicked = -1;
+    QObject::connect(list.header(), &QHeaderView::sectionClicked, [&clicked](int column) { clicked = column; });
+    const QPoint secondHeader(list.header()->sectionViewportPosition(1) + 5, list.header()->height() / 2);
+    QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {}, secondHeader);
+    EXPECT_TRUE(list.header()->sectionsClickable());
+    EXPECT_EQ(clicked, 1);
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <functional>
+#include <string>
 
 #include "ui/list_view_addon.h"
 #include "ui/message_boxes.h"
@@ -42,13 +44,15 @@ void FillModules(QTreeWidget& list) {
     const char* names[] = {"modMain", "frmOptions", "clsListViewAddon", "Tidy", "AddIn", "CommonCode",
                            "frmStats", "modSearchText", "CRegSettings", "frmQVAddIn", "vb5stuff",
                            "MMsgBoxPos", "Common32", "clsFormEnable", "modLine", "frmDummy"};
-    int seed = 7;
     for (const char* name : names) {
+        // Figures that look like a real project's, different for every name.
+        const size_t hash = std::hash<std::string>{}(name);
+        const int good = int(hash % 23);
+        const int some = int(hash / 23 % 4);
+        const int error = int(hash / 97 % 6);
+        const int none = int(hash / 601 % 9);
         QStringList row{QString::fromLatin1(name)};
-        for (int column = 0; column < 5; ++column) {
-            seed = (seed * 37 + 11) % 101;
-            row << QString::number(seed % (column == 0 ? 40 : 13));
-        }
+        for (int figure : {good + some + error + none, good, some, error, none}) row << QString::number(figure);
         auto* item = new QTreeWidgetItem(&list, row);
         item->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_FileIcon));
     }
