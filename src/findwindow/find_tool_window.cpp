@@ -10,10 +10,10 @@ FindDocument::FindDocument() : window_(new FindWindow) {}
 
 FindDocument::~FindDocument() {
     if (window_.isNull()) return;
-    // A dock that took the widget deletes it with itself, maybe after the
-    // host is gone: the window lets go of the host now.
-    window_->SetProjects(nullptr);
-    window_->SetVBInstance(nullptr);
+    // The host that owns this document is being taken down. A dock that
+    // took the widget deletes it with itself, maybe later: the window lets
+    // go of the host now.
+    window_->ForgetHost();
     if (window_->parent() == nullptr) delete window_.data();
 }
 

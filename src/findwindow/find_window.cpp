@@ -51,6 +51,13 @@ void FindWindow::SetProjects(host::VBProjects* projects) {
     if (projects_ != nullptr) projects_->Subscribe(this);
 }
 
+void FindWindow::ForgetHost() {
+    projects_ = nullptr;
+    vbe_ = nullptr;
+    codeWindow_ = nullptr;
+    ClearResults();
+}
+
 void FindWindow::BuildControls() {
     searchBox_ = new QComboBox(this);
     searchBox_->setEditable(true);

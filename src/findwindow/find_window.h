@@ -38,6 +38,10 @@ public:
     // results (nullptr: none).
     void SetProjects(host::VBProjects* projects);
 
+    // The host is going away with the document that holds this window: its
+    // collections may be gone already, so they are forgotten, not told.
+    void ForgetHost();
+
     // Lays the controls out for the current size.
     void ReSize();
     // The smallest size, in pixels, at which every control stays visible.
