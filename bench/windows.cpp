@@ -19,6 +19,7 @@
 #include "findwindow/find_window.h"
 #include "host/files/project_loader.h"
 #include "host/files/workspace.h"
+#include "platform/services.h"
 #include "statswindow/stats_window.h"
 
 namespace {

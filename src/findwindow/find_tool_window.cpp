@@ -9,12 +9,13 @@ namespace qv::findwindow {
 FindDocument::FindDocument() : window_(new FindWindow) {}
 
 FindDocument::~FindDocument() {
-    if (window_.isNull()) return;
+    FindWindow* window = window_.data();
+    if (window == nullptr) return;
     // The host that owns this document is being taken down. A dock that
     // took the widget deletes it with itself, maybe later: the window lets
     // go of the host now.
-    window_->ForgetHost();
-    if (window_->parent() == nullptr) delete window_.data();
+    window->ForgetHost();
+    if (window->parentWidget() == nullptr) delete window;
 }
 
 void RegisterFindDocument(host::memory::MemoryWindows& windows) {

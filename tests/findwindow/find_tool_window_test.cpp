@@ -34,6 +34,13 @@ protected:
     }
     ~FindToolWindowTest() override { qunsetenv("XDG_CONFIG_HOME"); }
 
+    // The document's window, which the dock may have taken and deleted.
+    FindWindow& Find() {
+        FindWindow* window = tool_.document != nullptr ? tool_.document->Window() : nullptr;
+        if (window == nullptr) throw std::runtime_error("no find window");
+        return *window;
+    }
+
     test::TempFolder config_;
     test::RecordingServices services_;
     test::VbFixture fixture_;
@@ -61,7 +68,7 @@ TEST_F(FindToolWindowTest, ShowingTakesTheSelectionAndFollowsTheProjects) {
     pane.Show();
     pane.SetSelection(2, 9, 2, 15);
     ShowFindWindow(tool_, addIn_, fixture_.Vbe(), kScreen);
-    FindWindow& find = *tool_.document->Window();
+    FindWindow& find = Find();
     EXPECT_EQ(find.SearchBox().currentText(), "answer");
     find.Search("answer");
     EXPECT_FALSE(find.Model().Tree().Empty());
@@ -74,8 +81,8 @@ TEST_F(FindToolWindowTest, ATooSmallWindowGrowsToItsMinimum) {
     tool_.window->SetWidth(10);
     tool_.window->SetHeight(10);
     ShowFindWindow(tool_, addIn_, fixture_.Vbe(), kScreen);
-    EXPECT_EQ(tool_.window->Width(), tool_.document->Window()->MinWidth());
-    EXPECT_EQ(tool_.window->Height(), tool_.document->Window()->MinHeight());
+    EXPECT_EQ(tool_.window->Width(), Find().MinWidth());
+    EXPECT_EQ(tool_.window->Height(), Find().MinHeight());
 }
 
 TEST_F(FindToolWindowTest, AWindowOffTheScreenComesBackCentredOnThatAxis) {
@@ -101,11 +108,12 @@ TEST_F(FindToolWindowTest, TheDockKeepsItsPlaceBetweenRuns) {
         main.resize(1000, 700);
         main.show();
         ShowFindDock(tool_, addIn_, fixture_.Vbe(), main);
-        ASSERT_FALSE(tool_.dock.isNull());
-        EXPECT_TRUE(tool_.dock->isVisible());
-        EXPECT_EQ(tool_.dock->widget(), tool_.document->Window());
-        tool_.dock->setFloating(true);
-        tool_.dock->setGeometry(120, 90, 460, 520);
+        QDockWidget* dock = tool_.dock.data();
+        ASSERT_NE(dock, nullptr);
+        EXPECT_TRUE(dock->isVisible());
+        EXPECT_EQ(dock->widget(), &Find());
+        dock->setFloating(true);
+        dock->setGeometry(120, 90, 460, 520);
         QTest::qWait(10);
         EXPECT_EQ(tool_.window->Width(), 460) << "the host's record follows the dock";
     }  // the main window closes: the place is stored
@@ -118,8 +126,10 @@ TEST_F(FindToolWindowTest, TheDockKeepsItsPlaceBetweenRuns) {
     QMainWindow main;
     main.show();
     ShowFindDock(again, addIn_, fixture_.Vbe(), main);
-    EXPECT_TRUE(again.dock->isFloating());
-    EXPECT_EQ(again.dock->size(), QSize(460, 520));
+    QDockWidget* dock = again.dock.data();
+    ASSERT_NE(dock, nullptr);
+    EXPECT_TRUE(dock->isFloating());
+    EXPECT_EQ(dock->size(), QSize(460, 520));
     EXPECT_EQ(again.window->Width(), 460);
 }
 

@@ -9,7 +9,9 @@
 
 #include "findwindow/find_tree_text.h"
 #include "findwindow/find_window.h"
+#include "platform/error_state.h"
 #include "platform/event_trap.h"
+#include "platform/vb_error.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
 
@@ -68,7 +70,7 @@ protected:
 TEST_F(FindWindowTest, EnterInTheSearchBoxShowsTheTreeWithItsSummary) {
     TypeAndEnter("total");
     EXPECT_EQ(Tree(),
-              "4 hits found.\n"
+              "5 hits found.\n"
               "Project1\n"
               "  Modules\n"
               "    modMain\n"
@@ -79,6 +81,7 @@ TEST_F(FindWindowTest, EnterInTheSearchBoxShowsTheTreeWithItsSummary) {
               "  Class Modules\n"
               "    CThing\n"
               "      Total\n"
+              "        2:21: Public Property Get Total() As Long\n"
               "        3:5: Total = 1\n");
 }
 
@@ -88,11 +91,12 @@ TEST_F(FindWindowTest, TheFindButtonSearchesWithTheBoxesAsTheyStand) {
     window_.FirstPerLineBox().setChecked(true);
     QTest::mouseClick(&window_.FindButton(), Qt::LeftButton);
     EXPECT_EQ(Tree(),
-              "1 hit found.\n"
+              "2 hits found.\n"
               "Project1\n"
               "  Class Modules\n"
               "    CThing\n"
               "      Total\n"
+              "        2:21: Public Property Get Total() As Long\n"
               "        3:5: Total = 1\n");
 }
 
@@ -102,7 +106,7 @@ TEST_F(FindWindowTest, ModuleScopeWithoutPaneOrSelectionFindsNothing) {
     EXPECT_EQ(Tree(), "Search String Not Found\n");
     fixture_.Vbe().SetSelectedComponent(fixture_.Project().Components().Find("CThing"));
     TypeAndEnter("total");
-    EXPECT_EQ(Tree().substr(0, 12), "1 hit found.");
+    EXPECT_EQ(Tree().substr(0, 13), "2 hits found.");
 }
 
 TEST_F(FindWindowTest, RecentSearchesKeepEachTextOnceMostRecentFirst) {
@@ -186,7 +190,7 @@ TEST_F(FindWindowTest, ClicksOnOtherNodesLeaveTheSelectionAlone) {
     TypeAndEnter("total");
     MemoryCodeModule& module = Module("modMain");
     module.CodePane().SetSelection(9, 1, 9, 3);
-    for (const char* text : {"4 hits found.", "Project1", "Modules", "modMain", "AddUp"}) {
+    for (const char* text : {"5 hits found.", "Project1", "Modules", "modMain", "AddUp"}) {
         ClickNode(NodeWithText(text));
     }
     long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;

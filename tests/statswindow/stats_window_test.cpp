@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QTest>
 
 #include "statswindow/stats_window.h"
@@ -97,6 +98,7 @@ TEST_F(StatsWindowTest, RoutineDetailsListTheDeclarationsAndEachAccessor) {
 
 TEST_F(StatsWindowTest, RoutineDetailsRefuseWithoutAModuleAndSkipTheTotalAndTheShownModule) {
     auto window = Window();
+    window->show();
     window->DoStats();
     window->RoutineDetails();
     ASSERT_EQ(services_.messages.size(), 1u);
@@ -116,8 +118,7 @@ TEST_F(StatsWindowTest, RoutineDetailsRefuseWithoutAModuleAndSkipTheTotalAndTheS
 
     Select(*window, "modA");
     EXPECT_EQ(window->RoutineList().topLevelItemCount(), 0) << "another row forgets the routines";
-    QTest::mouseDClick(window->ModuleList().viewport(), Qt::LeftButton, {},
-                       window->ModuleList().visualItemRect(window->ModuleList().currentItem()).center());
+    emit window->ModuleList().itemDoubleClicked(window->ModuleList().currentItem(), 0);
     EXPECT_EQ(Column(window->RoutineList(), 0), QStringList({"(Declarations)", "Main"}));
 }
 

@@ -57,7 +57,7 @@ void FollowCodeWindows(host::memory::MemoryVbe& vbe, QPlainTextEdit& editor) {
     }
 }
 
-int ShowFind(QApplication& app, host::memory::MemoryVbe& vbe, const QString& search, int hit) {
+int ShowFind(host::memory::MemoryVbe& vbe, const QString& search, int hit) {
     QMainWindow main;
     main.setWindowTitle("Example - Microsoft Visual Basic [design]");
     auto* editor = new QPlainTextEdit(&main);
@@ -134,6 +134,6 @@ int main(int argc, char* argv[]) {
         QTimer::singleShot(options.value("quit-after").toInt(), &app, &QApplication::quit);
     }
     const QString show = options.value("show");
-    if (show == "find") return ShowFind(app, *vbe, options.value("search"), options.value("hit").toInt());
+    if (show == "find") return ShowFind(*vbe, options.value("search"), options.value("hit").toInt());
     return ShowStats(*vbe, show == "group");
 }
