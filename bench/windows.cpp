@@ -117,7 +117,8 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents();
     std::printf("find, rare word        %.1f ms (the whole project scanned)\n",
                 TimedSearch(window, option("--rare", "Zyzzyva")));
-    std::printf("find, common word      %.1f ms (%s)\n", TimedSearch(window, option("--common", "Dim")),
+    const double common = TimedSearch(window, option("--common", "Dim"));
+    std::printf("find, common word      %.1f ms (%s)\n", common,
                 window.ResultTree().model()->index(0, 0).data().toString().toUtf8().constData());
     ScrollFigures(window);
     StatsFigures(*vbe);
