@@ -26,7 +26,9 @@ Qt::CursorShape Shown() {
     return cursor != nullptr ? cursor->shape() : Qt::ArrowCursor;
 }
 
-bool Overridden() { return QGuiApplication::overrideCursor() != nullptr; }
+bool Overridden() {
+    return QGuiApplication::overrideCursor() != nullptr;
+}
 
 TEST(MousePointerGuard, PointerComesBackInNestedOrder) {
     ASSERT_FALSE(Overridden());
@@ -62,7 +64,7 @@ TEST(MousePointerGuard, PendingErrorSurvivesTheRelease) {
 }
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto* layout = new QVBoxLayout(&window);
         edit = new QLineEdit("some text", &window);
@@ -154,7 +156,8 @@ TEST(HiLight, SelectsTheTextOfTextBoxesOnly) {
     EXPECT_EQ(masked.selectedText(), "12-34");
     QPlainTextEdit lines("one\ntwo");
     HiLight(lines);
-    EXPECT_EQ(lines.textCursor().selectedText(), QString("one") + QChar::ParagraphSeparator + "two");
+    EXPECT_EQ(lines.textCursor().selectedText(),
+              QString("one") + QChar::ParagraphSeparator + "two");
 
     QListWidget list;
     list.addItems({"a", "b"});
