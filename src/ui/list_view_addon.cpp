@@ -50,8 +50,9 @@ void ListViewAddon::SetListView(QTreeWidget* list) try {
     if (list == nullptr) Raise(err::kObjectRequired);
     if (list->topLevelItemCount() > 0)
         Raise(err::kInvalidProcedureCall, "The Listview must be empty");
-    if (!list_.isNull()) list_->viewport()->removeEventFilter(this);
+    if (QWidget* watched = viewport_.data()) watched->removeEventFilter(this);
     list_ = list;
+    viewport_ = list->viewport();
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -129,8 +130,11 @@ void ListViewAddon::StretchLastColumn() {
 }
 
 bool ListViewAddon::eventFilter(QObject* watched, QEvent* event) {
-    if (!list_.isNull() && watched == list_->viewport() && event->type() == QEvent::Resize &&
-        lastColumnWidth_ > 0) {
+    // Only the event type and the watched object's address are looked at
+    // first: while a list is being destroyed its viewport still sends events,
+    // and the list is then no longer a list.
+    if (event->type() == QEvent::Resize && watched == viewport_ && lastColumnWidth_ > 0 &&
+        !list_.isNull()) {
         StretchLastColumn();
     }
     return QObject::eventFilter(watched, event);

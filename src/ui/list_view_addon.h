@@ -99,6 +99,7 @@ class ListViewAddon : public QObject {
     void StretchLastColumn();
 
     QPointer<QTreeWidget> list_;
+    QPointer<QWidget> viewport_;  // the list's, watched for resizing
     QList<QIcon> headerImages_;
     std::vector<int> minimumWidths_;
     int lastColumnWidth_ = 0;  // the last column's own width before stretching

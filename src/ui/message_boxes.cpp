@@ -80,6 +80,9 @@ int Run(QMessageBox& box, int timeoutMs) {
 int Show(const QString& prompt, int flags, const QString& title, int timeoutMs, bool atPointer,
          QWidget* parent) {
     if (parent == nullptr) parent = QApplication::activeWindow();
+    // A box owned by a disabled window (a busy guard's) would be disabled
+    // with it and could never be answered; it stands alone instead.
+    if (parent != nullptr && !parent->isEnabled()) parent = nullptr;
     PlacedMessageBox box(atPointer, parent);
     Fill(box, prompt, flags, title);
     return Run(box, timeoutMs);

@@ -13,7 +13,8 @@ namespace qv::ui {
 // is empty.
 QString BoxTitle(const QString& title);
 
-// An ordinary box, modal over parent (the active window when none is given).
+// An ordinary box, modal over parent (the active window when none is given;
+// none while that window is disabled, since the box would be disabled too).
 int ShowMessageBox(const QString& prompt, int flags, const QString& title,
                    QWidget* parent = nullptr);
 

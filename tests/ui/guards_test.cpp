@@ -12,8 +12,11 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "box_answers.h"
 #include "platform/error_state.h"
+#include "platform/services.h"
 #include "ui/busy_guard.h"
+#include "ui/message_boxes.h"
 #include "ui/mouse_pointer_guard.h"
 #include "ui/window_helpers.h"
 
@@ -117,6 +120,20 @@ TEST_F(WindowTest, BusyGuardKeepsADisabledWindowDisabledAndSurvivesAFailingHook)
     EXPECT_FALSE(Overridden());
     ClearCurrentError();
     EXPECT_THROW(BusyGuard(nullptr, nullptr), VbError);
+}
+
+TEST_F(WindowTest, MessageBoxCanBeAnsweredWhileTheBusyGuardHoldsTheWindow) {
+    BusyGuard guard(focus, edit);
+    bool boxEnabled = false;
+    testing::WhenBoxOpens([&boxEnabled](QMessageBox& box) {
+        boxEnabled = box.isEnabled();
+        testing::Press(box, QMessageBox::Yes);
+    });
+    // The time-out only ends the test if the box could not be answered.
+    EXPECT_EQ(MsgBoxCursor("Delete?", mb::kYesNo, "T", 3000, &window), mb::kAnswerYes);
+    EXPECT_TRUE(boxEnabled);
+    testing::WhenBoxOpens([](QMessageBox& box) { testing::Press(box, QMessageBox::No); });
+    EXPECT_EQ(ShowMessageBox("Delete?", mb::kYesNo, "T"), mb::kAnswerNo);
 }
 
 TEST_F(WindowTest, SetCursorOverControlAndAlignForm) {
