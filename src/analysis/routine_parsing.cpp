@@ -1,6 +1,7 @@
 #include "analysis/routine_parsing.h"
 
 #include "analysis/markers.h"
+#include "analysis/routine_shape.h"
 #include "platform/like.h"
 #include "platform/services.h"
 #include "platform/text.h"
@@ -35,6 +36,12 @@ bool ReadIntegerProperty(host::CodeModule& module, std::string_view name, long& 
 }
 
 }  // namespace
+
+bool IsClosingLine(std::string_view line) {
+    // Tabs count as blanks here: a closing line indented with a tab closes
+    // the routine as well (the host finds it so).
+    return text::StartsWith(text::ToLower(text::TrimBlanks(line)), "end ");
+}
 
 bool IsCommentLine(std::string_view trimmed) {
     return text::StartsWith(trimmed, "'") || text::StartsWith(trimmed, "Rem ");
@@ -137,9 +144,17 @@ RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int ki
     RoutineSpan span;
     span.startLine = module.ProcStartLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
-    long line = module.ProcBodyLine(name, kind);
-    while (text::EndsWith(module.Lines(line, 1), " _")) ++line;
-    ++line;
+    // The declaration: its continuation lines, and the alternatives of a
+    // routine declared in each branch of an #If up to the #End If.
+    const RoutineShape shape = ReadRoutineShape(module, name, kind);
+    if (shape.oneLine) {
+        // Declaration, body and closing statement share the line: there is
+        // no body, and nothing of the next routine's block belongs to it.
+        span.afterDeclarationLine = shape.declarationEnd + 1;
+        span.firstLine = span.lastLine = shape.declarationEnd;
+        return span;
+    }
+    long line = shape.declarationEnd + 1;
     span.afterDeclarationLine = line;
 
     // The comment block that directly follows the declaration.
@@ -169,10 +184,13 @@ RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int ki
     span.firstLine = line;
 
     // The closing line: the last line of the block that begins with "end ".
-    const long bottom = span.startLine + count;
+    // The block's own last line is where the search starts: the line below
+    // it opens the next routine's block, and a stray "End Sub" there is not
+    // this routine's closing line (code put above it would land outside).
+    const long bottom = span.startLine + count - 1;
     span.lastLine = 0;
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
-        if (text::StartsWith(text::ToLower(TrimmedLine(module, l)), "end ")) span.lastLine = l;
+        if (IsClosingLine(module.Lines(l, 1))) span.lastLine = l;
     }
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
         if (!TrimmedLine(module, l).empty()) span.lastLine = l;
@@ -208,13 +226,16 @@ std::string RemoveComments(host::CodeModule& module, std::string_view name, int 
 
 std::string ParameterList(host::Member& member, int kind, bool leadingComma) try {
     host::CodeModule& module = ModuleOf(member);
-    const RoutineSpan span = FirstAndLast(module, member.Name(), kind);
-    const std::string declaration =
-        module.Lines(span.startLine, span.afterDeclarationLine - span.startLine);
+    const std::string name = member.Name();
+    // The first declaration names the parameters: a routine declared in
+    // alternatives under #If has one parameter list per branch.
+    const long start = module.ProcStartLine(name, kind);
+    const RoutineShape shape = ReadRoutineShape(module, name, kind);
+    const std::string declaration = module.Lines(start, shape.firstDeclarationEnd - start + 1);
     std::vector<std::string> lines = text::SplitLines(declaration);
     for (std::string& line : lines) {
         std::string t(Trim(line));
-        if (IsCommentLine(t)) {
+        if (IsCommentLine(t) || text::StartsWith(t, "#")) {
             t.clear();
         } else {
             if (text::EndsWith(t, "_")) t.pop_back();

@@ -34,6 +34,9 @@ struct RoutineSpan {
 
 // A comment line: trimmed, it begins with "'" or "Rem " (case-sensitive).
 bool IsCommentLine(std::string_view trimmed);
+// A closing line as FirstAndLast finds it: trimmed of blanks, in lower
+// case, it begins with "end ".
+bool IsClosingLine(std::string_view line);
 
 void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
                      std::string_view componentName, RoutineList& names, bool showProgress);

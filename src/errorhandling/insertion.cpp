@@ -5,6 +5,7 @@
 #include "analysis/code_window_cursor.h"
 #include "analysis/error_status.h"
 #include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
 #include "errorhandling/messages.h"
 #include "errorhandling/templates.h"
 #include "platform/like.h"
@@ -18,9 +19,6 @@
 namespace qv::errorhandling {
 
 namespace {
-
-// The refusal is shown as an information box, system modal, without a title.
-constexpr int kRefusalButtons = mb::kInformation | mb::kSystemModal;
 
 // The block as a routine body lays it out: one level in, each line through
 // the indentation engine (the received-line tidy of the host then turns the
@@ -44,6 +42,10 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
         return false;
     }
     host::CodeModule& module = analysis::ModuleOf(member);
+    // A routine without a body of its own lines, or inside #If structure
+    // that does not nest in it, has no place where a handler could go.
+    message = analysis::ChangeRefusal(module, name, kind);
+    if (!message.empty()) return false;
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     std::string fullText;
     const std::string code = analysis::RemoveComments(module, name, kind, fullText);
@@ -82,7 +84,7 @@ void AddErrorHandling(host::CodeModule& module) try {
     host::Member& member = module.Members().Item(name);
     std::string message;
     if (!AddRoutineErrorHandling(member, analysis::KindAtLine(module, name, cursor.startLine), message)) {
-        GetServices().MessageBox(message, kRefusalButtons, "", true);
+        ShowRefusal(message);
     }
 } QV_PASS_UP("AddIn", "AddErrorHandling")
 

@@ -11,8 +11,10 @@
 namespace qv::errorhandling {
 
 // Inserts the handler. Returns false, with the reason in message, when the
-// routine needs no handler (message 1), already holds the standard On Error
-// line (message 2) or some other On Error statement (message 3).
+// routine needs no handler (message 1), has no place for one (written on one
+// line, or inside #If structure that does not nest in it), already holds
+// the standard On Error line (message 2) or some other On Error statement
+// (message 3).
 bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message);
 
 // The code window's command: the handler for the routine at the cursor of

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/code_host.h"
+
 namespace qv::errorhandling {
 
 inline constexpr std::string_view kMessageTitle = "Brell's Add-In";
@@ -18,5 +20,13 @@ std::string MessageText(int number, const std::vector<std::string>& arguments = 
 // exclamation icon is added; the box is always system modal. atCursor: the
 // box opens centred on the mouse pointer.
 int MyMsgBox(int number, int buttons, bool atCursor);
+
+// Shows why a code window command left the routine at the cursor alone: an
+// information box at the mouse pointer, system modal, without a title.
+void ShowRefusal(std::string_view reason);
+
+// When code must not be changed in the routine (analysis::ChangeRefusal),
+// shows why and returns true.
+bool RefuseChange(host::CodeModule& module, std::string_view name, int kind);
 
 }  // namespace qv::errorhandling

@@ -4,11 +4,15 @@
 // opening marker (or the On Error line) to the closing marker (or the On
 // Error line), and the one blank line that insertion put next to each.
 //
-// A handler is found by its labels and marker lines; the terminate block,
-// which has neither, is left alone.
+// A handler is found by its labels and marker lines. A terminate routine's
+// blocks, which have neither, are taken out only where they stand exactly as
+// insertion wrote them. A routine that code must not be put into (one
+// written on one line, #If structure that does not nest in it) is left
+// alone.
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/code_host.h"
 
@@ -34,6 +38,30 @@ struct RemovalPlan {
 };
 
 RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind);
+
+// Whether a routine's handler is taken out, decided as the main window
+// decides: on the top status as shown. OK and IN ERROR handlers are taken
+// out; EXTRA CODE and IN ERROR & EXTRA CODE ones (the handler holds lines of
+// the user's own, or stands in a routine that needs none) only after a
+// confirmation. A routine without the standard On Error line has nothing to
+// take out, except a terminate routine holding the terminate blocks.
+enum class RemovalNeed { Nothing, Remove, Confirm, Refused };
+
+struct RemovalDecision {
+    RemovalNeed need = RemovalNeed::Nothing;
+    std::string refusal;  // why the routine must be left alone (Refused)
+    int top = 0;          // the top status as the text has it
+    int shownTop = 0;     // as shown and counted
+    int exit = 0;
+    bool required = true;  // the routine needs the standard handler
+};
+
+RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind);
+
+// The labels that the removal deletes and that the code it leaves still
+// jumps to (GoTo, GoSub, Resume), where nothing it leaves defines them.
+std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::string_view name,
+                                             int kind, const RemovalPlan& plan);
 
 // Deletes the handler; nothing when the routine holds neither the opening
 // marker nor the On Error line to the error label (an exit block alone is

@@ -17,8 +17,10 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Statement keywords that may stand directly before a colon without being a label.
 bool IsKeyword(std::string_view word) {
-    static constexpr std::array<std::string_view, 24> kKeywords = {
-        "Beep", "Call", "Case", "Close", "Debug", "Do", "Else", "End", "Error", "Exit",
+    // Not "Error": its statement needs an error number, so "Error:" is a
+    // label (the target of "On Error GoTo Error" in real code).
+    static constexpr std::array<std::string_view, 23> kKeywords = {
+        "Beep", "Call", "Case", "Close", "Debug", "Do", "Else", "End", "Exit",
         "GoSub", "GoTo", "Loop", "Next", "On", "Print", "Randomize", "Rem", "Reset", "Resume",
         "Return", "Stop", "Wend", "With"};
     for (std::string_view k : kKeywords) {
@@ -85,5 +87,11 @@ std::string TidyReceivedLine(std::string_view line, int tabWidth, bool isContinu
 }
 
 bool IsContinuedLine(std::string_view line) { return memory::IsContinued(line); }
+
+std::string LineLabel(std::string_view line) {
+    const std::string_view t = SkipBlanks(line);
+    if (t.empty() || (t[0] >= '0' && t[0] <= '9') || !StartsWithLabel(t)) return {};
+    return std::string(t.substr(0, t.find(':')));
+}
 
 }  // namespace qv::host

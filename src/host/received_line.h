@@ -21,4 +21,9 @@ std::string TidyReceivedLine(std::string_view line, int tabWidth, bool isContinu
 // blanks ignored).
 bool IsContinuedLine(std::string_view line);
 
+// The line label a line begins with (leading blanks ignored): a name that is
+// not a statement keyword, followed by ":" ("" when there is none; line
+// numbers are not returned).
+std::string LineLabel(std::string_view line);
+
 }  // namespace qv::host

@@ -4,6 +4,7 @@
 
 #include "analysis/markers.h"
 #include "linenumbers/ide_tab_width.h"
+#include "host/received_line.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
@@ -117,6 +118,9 @@ private:
             afterExit_ = true;
             return LineClass::Other;
         }
+        // A label is the line's label already: "10 Cleanup:" would read as a
+        // call of Cleanup, and GoTo Cleanup would find no label.
+        if (!host::LineLabel(t).empty()) return LineClass::Other;
         return LineClass::Qualifying;
     }
 

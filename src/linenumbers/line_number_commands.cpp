@@ -6,6 +6,7 @@
 
 #include "analysis/code_window_cursor.h"
 #include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
 #include "errorhandling/messages.h"
 #include "errorhandling/templates.h"
 #include "linenumbers/add_line_numbers.h"
@@ -96,6 +97,7 @@ bool ReplaceChangedRuns(host::CodeModule& module, long first, const Lines& old,
 void AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
+    if (!analysis::ChangeRefusal(module, name, kind).empty()) return;
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     if (doHeader) {
         // The header lines keep their number, so the span stays valid.
@@ -122,12 +124,15 @@ void AddLineNos(host::CodeModule& module) try {
     if (routine.empty()) return;
 
     host::Member& member = module.Members().Item(routine);
-    AddLineNumbers_Mem(member, analysis::KindAtLine(module, routine, cursor.startLine), false);
+    const int kind = analysis::KindAtLine(module, routine, cursor.startLine);
+    if (errorhandling::RefuseChange(module, routine, kind)) return;
+    AddLineNumbers_Mem(member, kind, false);
     analysis::PutCursorBack(module, cursor);
 } QV_PASS_UP("AddIn", "AddLineNos")
 
 bool RemoveLineNumbers_Mem(host::Member& member, int kind) try {
     host::CodeModule& module = analysis::ModuleOf(member);
+    if (!analysis::ChangeRefusal(module, member.Name(), kind).empty()) return false;
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, member.Name(), kind);
     const Lines old = tidy::ReadLines(module, span.afterDeclarationLine,
                                       span.lastLine - span.afterDeclarationLine + 1);

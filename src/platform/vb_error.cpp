@@ -50,9 +50,8 @@ std::string_view StandardDescription(long number) {
     }
 }
 
-void Raise(long number, std::string description, std::string source, std::source_location where) {
-    throw VbError(number, std::move(description), std::move(source),
-                  static_cast<int>(where.line()));
+void Raise(long number, std::string description, std::string source, int line) {
+    throw VbError(number, std::move(description), std::move(source), line);
 }
 
 VbError CurrentAsVbError() {

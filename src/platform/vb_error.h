@@ -11,7 +11,6 @@
 //     } QV_PASS_UP("AddIn", "FirstAndLast")
 
 #include <exception>
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -62,9 +61,11 @@ private:
 // The description the host gives an error number ("" when unknown).
 std::string_view StandardDescription(long number);
 
-// Raises a new error whose line is the caller's source line.
+// Raises a new error whose line is the caller's source line. (The line comes
+// from the compiler's __builtin_LINE, which every compiler the project is
+// built with has, unlike std::source_location in clang 14.)
 [[noreturn]] void Raise(long number, std::string description = {}, std::string source = {},
-                        std::source_location where = std::source_location::current());
+                        int line = __builtin_LINE());
 
 // Called inside a catch block: passes the error being handled up with the
 // routine's location added. Exceptions that are not VbError (a failed

@@ -1,5 +1,6 @@
 #include "shell/module_commands.h"
 
+#include "analysis/routine_shape.h"
 #include "errorhandling/insertion.h"
 #include "linenumbers/line_number_commands.h"
 #include "platform/vb_error.h"
@@ -28,10 +29,15 @@ RoutineOutcome AddHandler(host::CodeModule& module, const analysis::RoutineEntry
 }
 
 // Line numbers and tidy: the declarations section is tidied, every routine
-// numbered or tidied with its header.
+// numbered or tidied with its header; a routine that must not be changed is
+// refused with the reason.
 RoutineOutcome LineOrTidy(ModuleCommand command, host::CodeModule& module,
                           const analysis::RoutineEntry& routine) {
     RoutineOutcome outcome(routine);
+    if (!IsDeclarations(routine)) {
+        outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
+        if (!outcome.refusal.empty()) return outcome;
+    }
     const std::string before = BlockText(module, routine);
     if (IsDeclarations(routine)) {
         tidy::Tidy_Declarations(module);

@@ -18,6 +18,13 @@ namespace {
 using text::EndsWith;
 using text::StartsWith;
 
+// A comment line: "'" or "Rem " starts it, or it is the word Rem alone (as
+// the host stores "Rem " once it drops the trailing blank; tidying a tidied
+// comment must not turn it into code).
+bool IsCommentText(std::string_view text) {
+    return StartsWith(text, "'") || StartsWith(text, "Rem ") || text::RTrim(text) == "Rem";
+}
+
 // The levels a line closes and opens, in the order its statements do so.
 // before: how far the line itself moves out; after: how far the lines after
 // it move in, relative to the line.
@@ -171,13 +178,13 @@ void PlaceComment(std::string& line, const std::string& raw, long& indent,
                   const TidyState& st) {
     const long mode = settings::Settings().comment;
     if (mode == 2) {
-        if (StartsWith(raw, "'") || StartsWith(raw, "Rem ") || st.previousComment) {
+        if (IsCommentText(raw) || st.previousComment) {
             line = raw + " ";
             indent = 0;
         }
         return;
     }
-    if (StartsWith(line, "Rem ") || StartsWith(line, "'") || (st.continued && st.inComment)) {
+    if (IsCommentText(line) || (st.continued && st.inComment)) {
         if (mode == 0) {
             line = raw + " ";
             indent = 0;
@@ -217,8 +224,11 @@ void Counts(std::string& line, const KeywordList& openers, const KeywordList& cl
     st.previousComment = st.inComment;
 
     const std::string raw = line;
-    std::string text(text::Trim(TabsToSpaces(raw)));
-    const bool commentLine = StartsWith(text, "'") || StartsWith(text, "Rem ");
+    // Blanks at the ends go as the host drops them, tabs inside an unclosed
+    // string literal included (found by fuzzing: a tidy of the tidied text
+    // read the line differently).
+    std::string text(text::TrimBlanks(TabsToSpaces(raw)));
+    const bool commentLine = IsCommentText(text);
     const std::string code = CodeOf(text) + " ";
     text += " ";
 

@@ -10,25 +10,38 @@ namespace qv::tidy {
 
 namespace {
 
-bool IsCommentOrDirective(std::string_view line) {
-    return text::StartsWith(line, "'") || text::StartsWith(line, "Rem ") ||
-           text::StartsWith(line, "#");
+bool IsComment(std::string_view line) {
+    return text::StartsWith(line, "'") || text::StartsWith(line, "Rem ");
 }
 
 }  // namespace
 
 std::vector<std::string> HeaderText(std::string_view text) try {
     std::vector<std::string> lines = text::SplitLines(text);
+    // Above a declaration: comments, blank lines and directives. A routine
+    // declared in alternatives under #If has several declarations, each
+    // laid out on its own; lines between a declaration's end and the next
+    // directive are body lines, which the body's layout is for.
+    enum class Place { Above, Declaration, Body };
+    Place place = Place::Above;
     size_t column = 0;  // the 1-based column of the declaration's "("
-    bool started = false;
     for (std::string& line : lines) {
-        line = std::string(text::Trim(line));
-        if (!started && !line.empty() && !IsCommentOrDirective(line) && column == 0) {
-            const size_t paren = line.find('(');
+        const std::string t(text::Trim(line));
+        if (text::StartsWith(t, "#")) {
+            line = t;
+            place = Place::Above;
+            continue;
+        }
+        if (place == Place::Body) continue;
+        if (place == Place::Declaration) {
+            line = std::string(column, ' ') + t;
+        } else {
+            line = t;
+            if (t.empty() || IsComment(t)) continue;
+            const size_t paren = t.find('(');
             column = paren == std::string::npos ? 0 : paren + 1;
         }
-        if (started) line.insert(0, column, ' ');
-        if (column != 0) started = true;
+        place = text::EndsWith(t, " _") ? Place::Declaration : Place::Body;
     }
     return lines;
 } QV_PASS_UP("Tidy", "HeaderText")

@@ -1,8 +1,10 @@
 #pragma once
 // Procedure header layout: the lines from a routine's start line through its
-// declaration (and, for tidy, the comment block under it) go to column 1,
-// and the continuation lines of a declaration that spans several lines line
-// up one column right of its opening parenthesis.
+// declaration go to column 1, and the continuation lines of a declaration
+// that spans several lines line up one column right of its opening
+// parenthesis. A routine declared in alternatives under #If has its
+// declarations laid out each on its own (body lines that stand in a branch
+// among them are left as they are).
 
 #include <string>
 #include <string_view>

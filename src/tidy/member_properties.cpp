@@ -35,14 +35,16 @@ void SaveProperties(host::CodeModule& module) try {
     for (long i = 1; i <= count; ++i) {
         host::Member& member = members.Item(i);
         if (IsSaved(member, declarationLines)) {
-            List().push_back({member.Name(), member.Attributes()});
+            List().push_back({member.Name(), member.Attributes(), &member});
         }
     }
 } QV_PASS_UP("Tidy", "SaveProperties")
 
 void RestoreProperties(host::CodeModule& module) try {
     for (const SavedProperties& saved : List()) {
-        RestoreMemberProperties(module.Members().Item(saved.name), saved.attributes);
+        RestoreMemberProperties(saved.member != nullptr ? *saved.member
+                                                        : module.Members().Item(saved.name),
+                                saved.attributes);
     }
 } QV_PASS_UP("Tidy", "RestoreProperties")
 

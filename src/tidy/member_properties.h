@@ -12,6 +12,9 @@ namespace qv::tidy {
 struct SavedProperties {
     std::string name;
     host::MemberAttributes attributes;
+    // The member itself: an event and the routine that raises it may share
+    // the name, and the attributes go back to the one they came from.
+    host::Member* member = nullptr;
 };
 
 // Saves the attributes of the module's public variables and events (members
@@ -19,7 +22,7 @@ struct SavedProperties {
 // properties or constants) in a process-wide list, replacing what it held.
 void SaveProperties(host::CodeModule& module);
 
-// Writes the saved attributes back to the members of the same names.
+// Writes the saved attributes back to the members they were saved from.
 void RestoreProperties(host::CodeModule& module);
 
 // Writes the saved attributes back to one member. Only attributes that hold

@@ -27,7 +27,9 @@ void TidyUpTheRoutine(host::CodeModule& module) try {
         Tidy_Declarations(module);
     } else {
         host::Member& member = module.Members().Item(routine);
-        Tidy_Routine(member, analysis::KindAtLine(module, routine, cursor.startLine), false);
+        const int kind = analysis::KindAtLine(module, routine, cursor.startLine);
+        if (errorhandling::RefuseChange(module, routine, kind)) return;
+        Tidy_Routine(member, kind, false);
     }
     analysis::PutCursorBack(module, cursor);
 } QV_PASS_UP("AddIn", "TidyUpTheRoutine")

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
 #include "linenumbers/remove_line_numbers.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -34,6 +35,7 @@ void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
     const TabWidthRun widthRun;
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
+    if (!analysis::ChangeRefusal(module, name, kind).empty()) return;
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     const long count = module.ProcCountLines(name, kind);
 

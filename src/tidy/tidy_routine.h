@@ -10,7 +10,8 @@ namespace qv::tidy {
 // the body (line numbers removed, one level in), then the blank and comment
 // lines above the declaration. The declaration itself is laid out only when
 // doHeader is set and the setting `header` is on. A lone blank line between
-// two routines stays.
+// two routines stays. A routine that code must not be changed in
+// (analysis::ChangeRefusal) is left alone; callers report why.
 void Tidy_Routine(host::Member& member, int kind, bool doHeader);
 
 // Tidies the declarations section; the attributes of public variables and

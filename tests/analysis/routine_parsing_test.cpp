@@ -2,6 +2,7 @@
 
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
 #include "platform/vb_error.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
@@ -66,6 +67,73 @@ TEST_F(RoutineParsing, SpanOfAContinuedDeclarationWithCommentBlock) {
     EXPECT_EQ(s.afterDeclarationLine, 3);
     EXPECT_EQ(s.firstLine, 7) << "the block ends at the blank line";
     EXPECT_EQ(s.lastLine, 9);
+}
+
+// A routine declared in each branch of an #If: its declaration ends at the
+// #End If, its parameters are those of the first declaration, and code may
+// be put into it; below an #If that opened above another routine it may not.
+TEST_F(RoutineParsing, AlternativeDeclarationsUnderIf) {
+    auto& m = Module(Vb({"#If Win64 Then",                                       // 1
+                         "Private Function Slot(ByVal p As LongPtr, _",          // 2
+                         "                      ByVal q As LongPtr) As Long",     // 3
+                         "#Else",                                                // 4
+                         "Private Function Slot(ByVal p As Long, _",             // 5
+                         "                      ByVal n As Long) As Long",       // 6
+                         "#End If",                                              // 7
+                         "    ' the slot",                                       // 8
+                         "    Slot = p",                                         // 9
+                         "End Function",                                         // 10
+                         "#If A Then",                                           // 11
+                         "Sub B()",                                              // 12
+                         "End Sub",                                              // 13
+                         "Sub C()",                                              // 14
+                         "#Else",                                                // 15
+                         "Sub C(x)",                                             // 16
+                         "#End If",                                              // 17
+                         "End Sub"}));                                           // 18
+    const RoutineSpan s = FirstAndLast(m, "Slot", 0);
+    EXPECT_EQ(s.afterDeclarationLine, 8);
+    EXPECT_EQ(s.firstLine, 9);
+    EXPECT_EQ(s.lastLine, 10);
+    EXPECT_EQ(ParameterList(m.Members().Item("Slot"), 0, false), " p, q");
+    EXPECT_EQ(GetRoutineType(m, "Slot", 0), "Function");
+    EXPECT_EQ(ChangeRefusal(m, "Slot", 0), "");
+    EXPECT_EQ(ChangeRefusal(m, "B", 0), "") << "an #If around a whole routine nests";
+    EXPECT_NE(ChangeRefusal(m, "C", 0).find("do not nest inside it"), std::string::npos);
+    EXPECT_EQ(ReadRoutineShape(m, "C", 0).declarationEnd, 17);
+}
+
+TEST_F(RoutineParsing, OneLineRoutineHasNoBody) {
+    auto& m = Module(Vb({"Function Lo(ByVal v As Long) As Long: Lo = v And 65535: End Function",
+                         "' about Next1", "Sub Next1()", "End Sub"}));
+    const RoutineSpan s = FirstAndLast(m, "Lo", 0);
+    EXPECT_EQ(s.firstLine, 1);
+    EXPECT_EQ(s.lastLine, 1);
+    EXPECT_EQ(s.afterDeclarationLine, 2);
+    std::string full = "unchanged";
+    EXPECT_EQ(RemoveComments(m, "Lo", 0, full), "");
+    EXPECT_EQ(full, "unchanged") << "nothing of the next routine's block is read";
+    EXPECT_EQ(ParameterList(m.Members().Item("Lo"), 0, false), " v");
+    EXPECT_NE(ChangeRefusal(m, "Lo", 0).find("written on one line"), std::string::npos);
+}
+
+// A routine whose End line is gone (while it is edited) has no end to put
+// code above; one with trailing comments after its End is closed.
+TEST_F(RoutineParsing, RoutineWithoutItsClosingLineIsRefused) {
+    auto& m = Module(Vb({"Sub Open()", "    x = 1", "", "Sub Shut()", "    y = 1", "End Sub",
+                         "' the end", ""}));
+    EXPECT_NE(ChangeRefusal(m, "Open", 0).find("has no closing line of its own"),
+              std::string::npos);
+    EXPECT_EQ(ChangeRefusal(m, "Shut", 0), "");
+    auto& conditional = Module(Vb({"Sub Open()", "#If A Then", "    x = 1", "#End If", "",
+                                   "Sub Shut()", "End Sub"}));
+    EXPECT_NE(ChangeRefusal(conditional, "Open", 0).find("has no closing line"), std::string::npos);
+    // An End line that a continuation joins to the line above closes nothing
+    // (found by fuzzing).
+    auto& continued = Module(Vb({"Sub p _", "End Sub", "Function Q() As Long", "    Q = 1 _",
+                                "End Function", "Sub Last()", "End Sub"}));
+    EXPECT_NE(ChangeRefusal(continued, "p", 0).find("has no closing line"), std::string::npos);
+    EXPECT_NE(ChangeRefusal(continued, "Q", 0).find("has no closing line"), std::string::npos);
 }
 
 TEST_F(RoutineParsing, ContinuedStatementBelowCommentsJoinsTheBlock) {

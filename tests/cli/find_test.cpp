@@ -105,7 +105,7 @@ TEST(FindCommand, SearchesAModuleWhoseProcedureLacksItsEndLine) {
     folder.Write("modA.bas",
                  "Attribute VB_Name = \"modA\"\r\nSub Open()\r\n  needle = 1\r\n");
     const CliResult list = RunCliIn(folder.Path(), {"list", "P.vbp"});
-    EXPECT_EQ(list.code, 3) << list.err;
+    EXPECT_EQ(list.code, 3) << list.err << list.out;
     const CliResult r = RunCliIn(folder.Path(), {"find", "P.vbp", "needle"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("      Open\n        2:3: needle = 1\n"), std::string::npos) << r.out;

@@ -36,31 +36,48 @@ TEST_F(HandlerCommandTest, RemoveTakesOutWhatAddPutIn) {
     EXPECT_EQ(Files(shapes), Files(original));
 }
 
-// Lines of the user's own inside a handler (here in its exit block) go with
-// it only when forced.
-TEST_F(HandlerCommandTest, ExtraCodeOnlyWithForce) {
+// As the main window: the top status decides. Lines of the user's own in
+// the exit part (top OK) go with the handler; a handler where none belongs
+// (EXTRA CODE) only when forced, as the main window asks first.
+TEST_F(HandlerCommandTest, DecidesOnTheTopStatusAsTheMainWindow) {
     Edit("Exit_Routine:\r\n", "Exit_Routine:\r\n    CleanUp\r\n");
+    const CliResult removed = Run(shapes, {"remove", "Shapes.vbp", "--routine", "Go"});
+    EXPECT_EQ(removed.code, 0) << removed.err;
+    EXPECT_NE(removed.out.find("  removed   Go\n"), std::string::npos) << removed.out;
+    EXPECT_EQ(shapes.Read("modA.bas"), original.Read("modA.bas"));
+
+    Edit("Sub ErrorSave()\r\nEnd Sub",
+         "Sub ErrorSave()\r\n    On Error GoTo Error_Routine\r\n\r\n    x = 1\r\n\r\n"
+         "Exit_Routine:\r\n    Exit Sub\r\nError_Routine:\r\n    Resume Next\r\nEnd Sub");
     const std::string edited = shapes.Read("modA.bas");
-    const CliResult refused = Run(shapes, {"remove", "Shapes.vbp", "--routine", "Go"});
-    EXPECT_EQ(refused.code, 1);
-    EXPECT_NE(refused.out.find("refused   Go: Top Status OK, Exit Status EXTRA CODE: "),
-              std::string::npos)
-        << refused.out;
-    EXPECT_EQ(shapes.Read("modA.bas"), edited);
-    const CliResult replace = Run(shapes, {"replace", "Shapes.vbp", "--routine", "Go"});
-    EXPECT_EQ(replace.code, 1);
-    EXPECT_EQ(shapes.Read("modA.bas"), edited);
-
-    const CliResult renewed = Run(shapes, {"replace", "Shapes.vbp", "--routine", "Go", "--force"});
-    EXPECT_EQ(renewed.code, 0) << renewed.err;
-    EXPECT_NE(renewed.out.find("  replaced  Go\n"), std::string::npos) << renewed.out;
-    EXPECT_EQ(shapes.Read("modA.bas").find("CleanUp"), std::string::npos);
-    Edit("Exit_Routine:\r\n", "Exit_Routine:\r\n    CleanUp\r\n");
-
-    const CliResult forced = Run(shapes, {"remove", "Shapes.vbp", "--routine", "Go", "--force"});
+    for (const char* command : {"remove", "replace"}) {
+        const CliResult refused = Run(shapes, {command, "Shapes.vbp", "--routine", "ErrorSave"});
+        EXPECT_EQ(refused.code, 1) << command;
+        EXPECT_NE(refused.out.find("refused   ErrorSave: Top Status EXTRA CODE: "),
+                  std::string::npos)
+            << refused.out;
+        EXPECT_EQ(shapes.Read("modA.bas"), edited);
+    }
+    const CliResult forced =
+        Run(shapes, {"remove", "Shapes.vbp", "--routine", "ErrorSave", "--force"});
     EXPECT_EQ(forced.code, 0) << forced.err;
-    EXPECT_EQ(shapes.Read("modA.bas"), original.Read("modA.bas"))
-        << "the user's line in the handler went with it";
+    EXPECT_NE(shapes.Read("modA.bas").find("Sub ErrorSave()\r\n    x = 1\r\nEnd Sub"),
+              std::string::npos)
+        << shapes.Read("modA.bas");
+}
+
+// Removing the standard On Error line above an error part of the user's own
+// deletes no label: nothing is left undefined, so nothing is refused.
+TEST_F(HandlerCommandTest, StandardTopOverTheUsersOwnLabelsIsRemoved) {
+    Edit("Function Resumes() As Long\r\n    On Error Resume Next\r\n    Resumes = 1\r\n",
+         "Function Resumes() As Long\r\n    On Error GoTo Error_Routine\r\n    Resumes = 1\r\n"
+         "    Exit Function\r\nError_Routine:\r\n    Resumes = 0\r\n");
+    const CliResult r = Run(shapes, {"remove", "Shapes.vbp", "--routine", "Resumes"});
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(shapes.Read("modA.bas").find("Function Resumes() As Long\r\n    Resumes = 1\r\n"
+                                           "    Exit Function\r\nError_Routine:\r\n"),
+              std::string::npos)
+        << shapes.Read("modA.bas");
 }
 
 TEST_F(HandlerCommandTest, RemoveRefusesToLeaveAJumpToAGoneLabel) {
@@ -68,7 +85,8 @@ TEST_F(HandlerCommandTest, RemoveRefusesToLeaveAJumpToAGoneLabel) {
     const std::string edited = shapes.Read("modA.bas");
     const CliResult r = Run(shapes, {"remove", "Shapes.vbp", "--module", "modA"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_NE(r.out.find("refused   Go: its own code goes to Exit_Routine or Error_Routine"),
+    EXPECT_NE(r.out.find("refused   Go: its own code goes to Exit_Routine, which the removal "
+                         "would leave undefined"),
               std::string::npos)
         << r.out;
     EXPECT_EQ(shapes.Read("modA.bas"), edited);

@@ -2,6 +2,9 @@
 // through a small command of this test program that edits at the cursor.
 
 #include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
 #include <sys/stat.h>
 
 #include <QJsonObject>
@@ -12,6 +15,7 @@
 #include "app/cli/project_target.h"
 #include "host/files/temp_files.h"
 #include "cli/cli_test_support.h"
+#include "cli/code_change_fixture.h"
 
 namespace qv::cli {
 namespace {
@@ -174,7 +178,27 @@ TEST_F(Target, MissingFileWarnsAndTheRestLoads) {
     EXPECT_NE(r.out.find("frmMain (Form)"), std::string::npos);
 }
 
-TEST_F(Target, BadInputExitsWithThreeAndChangesNothing) {
+TEST_F(Target, ABrokenProjectFileStopsTheCommandAndChangesNothing) {
+    TempFolder folder = CopyOfFolder(FixtureFolder("Sample"));
+    const std::string bytes = "Type=Exe\r\nModule=modUtil; modUtil.bas\r\nrubbish\r\n";
+    folder.Write("Sample.vbp", bytes);
+    const CliResult r = RunCliIn(folder.Path(), {"test-edit", "Sample.vbp", "--module", "CCounter"});
+    EXPECT_EQ(r.code, 3);
+    EXPECT_EQ(r.err.rfind("qvaddin: Sample.vbp:3: this line is not \"Key=Value\"", 0), 0u) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(folder.Read("Sample.vbp"), bytes);
+    EXPECT_EQ(folder.Read("CCounter.cls"), ReadFile(FixtureFolder("Sample") / "CCounter.cls"));
+    const CliResult missing = RunCli({"list", "/no/such/folder/P.vbp"});
+    EXPECT_EQ(missing.code, 3);
+    EXPECT_EQ(missing.err,
+              "qvaddin: /no/such/folder/P.vbp: the file does not exist; check the path\n");
+}
+
+// A module file that cannot be modelled is reported and left as it is; the
+// command does the rest and exits 3.
+class BrokenModule : public CodeChangeTest {};
+
+TEST_F(BrokenModule, IsReportedLeftAloneAndTheRestDone) {
     struct Case {
         std::string file;
         std::string bytes;
@@ -185,8 +209,6 @@ TEST_F(Target, BadInputExitsWithThreeAndChangesNothing) {
         {"modUtil.bas", std::string("\0\0\0\0", 4), "modUtil.bas: the file holds NUL bytes"},
         {"modUtil.bas", "Option Explicit\r\nSub A()\r\nEnd Sub\r\n",
          "modUtil.bas:1: there is no Attribute VB_Name"},
-        {"Sample.vbp", "Type=Exe\r\nModule=modUtil; modUtil.bas\r\nrubbish\r\n",
-         "Sample.vbp:3: this line is not \"Key=Value\""},
         {"modUtil.bas", "Attribute VB_Name = \"modUtil\"\r\nSub A()\r\n    x = 1\r\n",
          "modUtil.bas:2: the Sub A declared here has no End Sub line"},
         {"frmMain.frm",
@@ -200,18 +222,30 @@ TEST_F(Target, BadInputExitsWithThreeAndChangesNothing) {
     for (const Case& c : cases) {
         TempFolder folder = CopyOfFolder(FixtureFolder("Sample"));
         folder.Write(c.file, c.bytes);
-        const CliResult r =
-            RunCliIn(folder.Path(), {"test-edit", "Sample.vbp", "--module", "CCounter"});
-        EXPECT_EQ(r.code, 3) << c.message;
-        EXPECT_EQ(r.err.rfind("qvaddin: " + c.message, 0), 0u) << r.err;
-        EXPECT_EQ(r.out, "");
+        const std::string name = c.file.substr(0, c.file.find('.'));
+        const CliResult added = RunCliIn(folder.Path(), {"add", "Sample.vbp"});
+        EXPECT_EQ(added.code, 3) << c.message;
+        EXPECT_NE(added.err.find("qvaddin: " + c.message), std::string::npos) << added.err;
+        EXPECT_NE(added.err.find("; module " + name + " of project Sample is left out"),
+                  std::string::npos)
+            << added.err;
         EXPECT_EQ(folder.Read(c.file), c.bytes);
-        EXPECT_EQ(folder.Read("CCounter.cls"), ReadFile(FixtureFolder("Sample") / "CCounter.cls"));
+        EXPECT_NE(folder.Read("CCounter.cls"), ReadFile(FixtureFolder("Sample") / "CCounter.cls"))
+            << "the other modules are done";
+
+        const CliResult listed = RunCliIn(folder.Path(), {"--format", "json", "list", "Sample.vbp"});
+        EXPECT_EQ(listed.code, 3);
+        const QJsonArray errors = ParseJson(listed.out)["errors"].toArray();
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_EQ(errors[0]["module"].toString().toStdString(), name);
+        EXPECT_EQ(errors[0]["file"].toString().toStdString(), c.file);
+        EXPECT_EQ(errors[0]["error"].toString().toStdString().rfind(c.message, 0), 0u);
+        const CliResult picked = RunCliIn(folder.Path(), {"tidy", "Sample.vbp", "--module", name});
+        EXPECT_EQ(picked.code, 3);
+        EXPECT_NE(picked.err.find("module " + name + " could not be loaded: " + c.message),
+                  std::string::npos)
+            << picked.err;
     }
-    const CliResult missing = RunCli({"list", "/no/such/folder/P.vbp"});
-    EXPECT_EQ(missing.code, 3);
-    EXPECT_EQ(missing.err,
-              "qvaddin: /no/such/folder/P.vbp: the file does not exist; check the path\n");
 }
 
 TEST_F(Target, LooseModulesAndAGroup) {

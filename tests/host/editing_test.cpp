@@ -84,8 +84,10 @@ std::vector<std::tuple<std::string, long, long, long>> Snapshot(memory::MemoryCo
     std::vector<std::tuple<std::string, long, long, long>> out;
     const auto& procs = m.Index().Procs();
     for (size_t i = 0; i < procs.size(); ++i) {
-        out.emplace_back(procs[i].name + "/" + std::to_string(procs[i].kind),
-                         m.Index().StartLine(i), procs[i].body,
+        std::string name = procs[i].name + "/" + std::to_string(procs[i].kind);
+        for (long alternative : procs[i].alternatives) name += "," + std::to_string(alternative);
+        name += procs[i].closed ? "/closed@" + std::to_string(procs[i].declEnd) : "/open";
+        out.emplace_back(name, m.Index().StartLine(i), procs[i].body,
                          m.Index().CountLines(i, m.CountOfLines()));
     }
     out.emplace_back("(declarations)", m.CountOfDeclarationLines(), 0, 0);
@@ -96,7 +98,8 @@ TEST_F(Editing, IndexKeptByEditsEqualsAFreshReading) {
     const std::vector<std::string> pieces = {
         "Sub P()", "End Sub", "Function F() As Long", "End Function", "' note", "",
         "    x = 1", "Dim v As Long", "Public Property Get Q() As Long", "End Property",
-        "Private Sub C(a, _", "    b)", "#If X Then", "#End If", "' cont _", "Sub Z()"};
+        "Private Sub C(a, _", "    b)", "#If X Then", "#End If", "' cont _", "Sub Z()",
+        "#Else", "Sub P(ByVal q As Long)", "Sub One(): End Sub", "#ElseIf Y Then"};
     std::mt19937 random(12345);
     auto pick = [&] { return pieces[random() % pieces.size()]; };
     for (int round = 0; round < 40; ++round) {

@@ -86,5 +86,42 @@ TEST(Members, AttributesLiveWithTheMember) {
     EXPECT_EQ(m.Members().Item("Value").Attributes(), a);
 }
 
+// An event and the routine that raises it may share a name: two members,
+// the routine found by the name, each with its own attribute lines.
+TEST(Members, AnEventAndARoutineOfOneNameAreSeparateMembers) {
+    test::VbFixture fx;
+    auto& m = *fx.Add("Class1", vbext_ct_ClassModule,
+                      Vb({"Public Event Opened()", "Public Event Failed(ByVal why As String)",
+                          "Private WithEvents mA As CSource", "Private WithEvents mA As CSource",
+                          "Public Sub Opened()", "End Sub", "Public Property Get Failed() As Boolean",
+                          "End Property", "Public Property Let Failed(ByVal v As Boolean)",
+                          "End Property"}))
+                   .Code();
+    std::vector<std::pair<std::string, int>> members;
+    for (long i = 1; i <= m.Members().Count(); ++i) {
+        members.emplace_back(m.Members().Item(i).Name(), m.Members().Item(i).Type());
+    }
+    EXPECT_EQ(members, (std::vector<std::pair<std::string, int>>{
+                           {"Opened", vbext_mt_Event},
+                           {"Failed", vbext_mt_Event},
+                           {"mA", vbext_mt_Variable},
+                           {"Opened", vbext_mt_Method},
+                           {"Failed", vbext_mt_Property}}))
+        << "one member per name and sort";
+    EXPECT_EQ(m.Members().Item("opened").Type(), vbext_mt_Method);
+    EXPECT_EQ(m.Members().Item("opened").CodeLocation(), 5);
+
+    m.SetHiddenAttributes("Opened", {{memory::kStatementAnchor,
+                                      "Attribute Opened.VB_Description = \"Raised\""},
+                                     {0, "Attribute Opened.VB_Description = \"Raises it\""}});
+    EXPECT_EQ(m.Members().Item(1).Attributes().Description, "Raised");
+    EXPECT_EQ(m.Members().Item("Opened").Attributes().Description, "Raises it");
+    MemberAttributes a = m.Members().Item("Opened").Attributes();
+    a.Hidden = -1;
+    m.Members().Item("Opened").SetAttributes(a);
+    EXPECT_EQ(m.Members().Item(1).Attributes().Description, "Raised") << "the event's line stays";
+    EXPECT_EQ(m.Members().Item("Opened").Attributes(), a);
+}
+
 }  // namespace
 }  // namespace qv::host

@@ -149,12 +149,103 @@ TEST_F(ProcedureModel, ConditionalCompilationAroundProcedures) {
     EXPECT_EQ(SpanOf(m, "Other").start, 4) << "the #End If heads the next block";
 }
 
+// The continuation mark alone on a line continues it, wherever it stands:
+// a tidy that moves it to column 1 must not turn the next line into a
+// declaration (found by fuzzing).
+TEST_F(ProcedureModel, TheContinuationMarkAloneContinuesItsLine) {
+    for (const char* mark : {" _", "_", "\t_  "}) {
+        test::VbFixture local;
+        auto& m = *local.Add("Module1", vbext_ct_StdModule, Vb({mark, "Sub a", "Sub B()", "End Sub"}))
+                       .Code();
+        EXPECT_THROW(m.ProcStartLine("a", 0), VbError) << mark;
+        EXPECT_EQ(SpanOf(m, "B").body, 3);
+    }
+}
+
 TEST_F(ProcedureModel, CommentContinuationIsNotADeclaration) {
     auto& m = *fx.Add("Module1", vbext_ct_StdModule,
                       Vb({"' a comment that goes on _", "Sub Hidden()", "Sub Shown()", "End Sub"}))
                    .Code();
     EXPECT_THROW(m.ProcStartLine("Hidden", 0), VbError);
     EXPECT_EQ(SpanOf(m, "Shown").body, 3);
+}
+
+// The 64-bit idiom: one routine, declared once per branch of an #If, from
+// its first declaration to its closing line; listed once.
+TEST_F(ProcedureModel, AlternativeDeclarationsUnderIfAreOneRoutine) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"Option Explicit",                                           // 1
+                          "#If Win64 Then",                                            // 2
+                          "Public Function CallSlot(ByVal target As LongPtr) As Long",  // 3
+                          "#ElseIf Win32 Then",                                        // 4
+                          "Public Function CallSlot(ByVal target As Long, _",          // 5
+                          "                         ByVal spare As Long) As Long",     // 6
+                          "#Else",                                                     // 7
+                          "Public Function CallSlot(ByVal target As Integer) As Long", // 8
+                          "#End If",                                                   // 9
+                          "    CallSlot = 1",                                          // 10
+                          "End Function",                                              // 11
+                          "Sub After()",                                               // 12
+                          "End Sub"}))                                                 // 13
+                   .Code();
+    const auto& procs = m.Index().Procs();
+    ASSERT_EQ(procs.size(), 2u);
+    EXPECT_EQ(procs[0].body, 3);
+    EXPECT_EQ(procs[0].declEnd, 9) << "the declaration ends at the #End If";
+    EXPECT_EQ(procs[0].end, 11);
+    EXPECT_TRUE(procs[0].closed);
+    EXPECT_EQ(procs[0].alternatives, (std::vector<long>{5, 8}));
+    EXPECT_EQ(m.CountOfDeclarationLines(), 2) << "the #If is a line of the declarations section";
+    EXPECT_EQ(SpanOf(m, "CallSlot").count, 9);
+    EXPECT_EQ(SpanOf(m, "After").start, 12);
+    EXPECT_EQ(m.Members().Count(), 2);
+}
+
+// A branch may hold body lines before the next declaration; an #If that
+// closes before the other declaration makes two routines, not one.
+TEST_F(ProcedureModel, AlternativesOnlyInBranchesOfOneIf) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"#If VBA7 Then",                   // 1
+                          "Function F() As Long",             // 2
+                          "    F = 1",                        // 3
+                          "#Else",                            // 4
+                          "Function F(Optional x) As Long",   // 5
+                          "#End If",                          // 6
+                          "    F = F + 1",                    // 7
+                          "End Function",                     // 8
+                          "#If A Then",                       // 9
+                          "Sub G()",                          // 10
+                          "#End If",                          // 11
+                          "#If B Then",                       // 12
+                          "Sub G()",                          // 13
+                          "#End If",                          // 14
+                          "End Sub"}))                        // 15
+                   .Code();
+    const auto& procs = m.Index().Procs();
+    ASSERT_EQ(procs.size(), 3u);
+    EXPECT_EQ(procs[0].declEnd, 6);
+    EXPECT_EQ(procs[0].end, 8);
+    EXPECT_FALSE(procs[1].closed) << "G of #If A is not an alternative of G of #If B";
+    EXPECT_EQ(procs[2].body, 13);
+}
+
+TEST_F(ProcedureModel, OneLineRoutineClosesOnItsOwnLine) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"Private Function Lo16(ByVal v As Long) As Long: Lo16 = v And &HFFFF&: "
+                          "End Function ' low word",
+                          "Sub Empty(): End Sub",
+                          "Function Hi16(ByVal v As Long, _",
+                          "              ByVal w As Long) As Long: Hi16 = v \\ 65536: End Function",
+                          "Sub S(): x = \": End Sub\"",
+                          "End Sub"}))
+                   .Code();
+    const auto& procs = m.Index().Procs();
+    ASSERT_EQ(procs.size(), 4u);
+    EXPECT_EQ(procs[0].end, 1);
+    EXPECT_TRUE(procs[0].closed);
+    EXPECT_EQ(procs[1].end, 2);
+    EXPECT_EQ(procs[2].end, 4);
+    EXPECT_EQ(procs[3].end, 6) << "an End Sub inside a string closes nothing";
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Files that are not what they claim give an error naming the file, the
-// line and what to do; nothing is written, nothing crashes or hangs.
+// line and what to do; nothing is written, nothing crashes or hangs. A
+// module file that cannot be modelled is left out of its project as a
+// broken module, and the rest of the project loads.
 
 #include <sys/stat.h>
 
@@ -34,24 +36,39 @@ void ExpectLoadError(const TempFolder& folder, const std::string& target, const 
     EXPECT_EQ(Snapshot(folder), before);
 }
 
+// The module file is recorded as broken (and left out); the rest loads.
+void ExpectBrokenModule(const TempFolder& folder, const std::string& target, const Expected& e,
+                        const std::string& name) {
+    const auto before = Snapshot(folder);
+    LoadedFiles loaded = Load({folder.File(target)});
+    const auto& broken = loaded.workspace->BrokenModules();
+    ASSERT_EQ(broken.size(), 1u) << target;
+    EXPECT_EQ(broken[0].path, folder.File(e.file));
+    EXPECT_EQ(broken[0].name, name);
+    EXPECT_EQ(broken[0].line, e.line) << broken[0].message;
+    EXPECT_NE(broken[0].message.find(e.words), std::string::npos) << broken[0].message;
+    EXPECT_EQ(loaded.Project().Components().Find(name), nullptr) << "a broken module is left out";
+    EXPECT_EQ(Snapshot(folder), before);
+}
+
 TEST(BadInput, EmptyAndBinaryModules) {
     TempFolder folder;
     folder.Write("empty.bas", "");
-    ExpectLoadError(folder, "empty.bas", {"empty.bas", 0, "the file is empty"});
+    ExpectBrokenModule(folder, "empty.bas", {"empty.bas", 0, "the file is empty"}, "empty");
     folder.Write("binary.bas", std::string("MZ\x90\0\3\0\0\0", 8));
-    ExpectLoadError(folder, "binary.bas", {"binary.bas", 0, "NUL bytes"});
+    ExpectBrokenModule(folder, "binary.bas", {"binary.bas", 0, "NUL bytes"}, "binary");
     folder.Write("nul.frm", std::string(4096, '\0'));
     folder.Write("P.vbp", Joined({"Type=Exe", "Form=nul.frm"}));
-    ExpectLoadError(folder, "P.vbp", {"nul.frm", 0, "NUL bytes"});
+    ExpectBrokenModule(folder, "P.vbp", {"nul.frm", 0, "NUL bytes"}, "nul");
 }
 
 TEST(BadInput, ModuleWithoutName) {
     TempFolder folder;
     folder.Write("m.bas", Joined({"Option Explicit", "Sub A()", "End Sub"}));
-    ExpectLoadError(folder, "m.bas", {"m.bas", 1, "Attribute VB_Name"});
+    ExpectBrokenModule(folder, "m.bas", {"m.bas", 1, "Attribute VB_Name"}, "m");
     folder.Write("c.cls", Joined({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1", "END", "Sub A()",
                                   "End Sub"}));
-    ExpectLoadError(folder, "c.cls", {"c.cls", 5, "Attribute VB_Name"});
+    ExpectBrokenModule(folder, "c.cls", {"c.cls", 5, "Attribute VB_Name"}, "c");
 }
 
 TEST(BadInput, ProjectFiles) {
@@ -86,7 +103,7 @@ TEST(BadInput, MegabyteLine) {
     TempFolder folder;
     folder.Write("m.bas", Joined({"Attribute VB_Name = \"m\"", "Sub A()",
                                   "    x = \"" + std::string(1024 * 1024, 'x') + "\"", "End Sub"}));
-    ExpectLoadError(folder, "m.bas", {"m.bas", 3, "may be at most 65,536 bytes"});
+    ExpectBrokenModule(folder, "m.bas", {"m.bas", 3, "may be at most 65,536 bytes"}, "m");
     folder.Write("P.vbp", "Type=Exe\r\nName=\"" + std::string(1024 * 1024, 'p') + "\"\r\n");
     ExpectLoadError(folder, "P.vbp", {"P.vbp", 2, "bytes long"});
 }
@@ -163,11 +180,12 @@ TEST(BadInput, ProcedureWithoutItsEndLine) {
     folder.Write("m.bas",
                  Joined({"Attribute VB_Name = \"m\"", "Option Explicit", "", "Private Sub A()",
                          "    x = 1", "", "Public Function B() As Long", "End Function"}));
-    ExpectLoadError(folder, "m.bas", {"m.bas", 4, "Sub A declared here has no End Sub"});
+    ExpectBrokenModule(folder, "m.bas", {"m.bas", 4, "Sub A declared here has no End Sub"}, "m");
     folder.Write("c.cls", Joined({"VERSION 1.0 CLASS", "BEGIN", "END", "Attribute VB_Name = \"c\"",
                                   "Public Property Get P() As Long", "Attribute P.VB_UserMemId = 0",
                                   "End Property", "Public Function F() As Long", "    F = 1"}));
-    ExpectLoadError(folder, "c.cls", {"c.cls", 8, "Function F declared here has no End Function"});
+    ExpectBrokenModule(folder, "c.cls", {"c.cls", 8, "Function F declared here has no End Function"},
+                       "c");
 }
 
 TEST(BadInput, UnclosedHeaderBlocks) {
@@ -175,15 +193,16 @@ TEST(BadInput, UnclosedHeaderBlocks) {
     folder.Write("f.frm", Joined({"VERSION 5.00", "Begin VB.Form f", "   Caption = \"f\"",
                                   "   Begin VB.TextBox t", "   End", "Attribute VB_Name = \"f\"",
                                   "Sub A()", "End Sub"}));
-    ExpectLoadError(folder, "f.frm", {"f.frm", 2, "no closing End line"});
+    ExpectBrokenModule(folder, "f.frm", {"f.frm", 2, "no closing End line"}, "f");
     folder.Write("c.cls", Joined({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1",
                                   "Attribute VB_Name = \"c\""}));
-    ExpectLoadError(folder, "c.cls", {"c.cls", 2, "no closing END line"});
+    ExpectBrokenModule(folder, "c.cls", {"c.cls", 2, "no closing END line"}, "c");
 }
 
-TEST(BadInput, FirstBrokenModuleInProjectOrderIsReported) {
-    // The modules of a large project are read side by side; the error that
-    // reaches the user is still the first one in the project's order.
+TEST(BadInput, BrokenModulesAreLeftOutInProjectOrderAndTheRestLoads) {
+    // The modules of a large project are read side by side; the broken ones
+    // are still reported in the project's order, named as the project names
+    // them, with the place they would have taken.
     TempFolder folder;
     std::vector<std::string> project = {"Type=Exe"};
     for (int i = 0; i < 60; ++i) {
@@ -196,7 +215,29 @@ TEST(BadInput, FirstBrokenModuleInProjectOrderIsReported) {
         project.push_back("Module=" + name + "; " + name + ".bas");
     }
     folder.Write("P.vbp", Joined(project));
-    ExpectLoadError(folder, "P.vbp", {"M23.bas", 1, "VB_Name"});
+    LoadedFiles loaded = Load({folder.File("P.vbp")});
+    const auto& broken = loaded.workspace->BrokenModules();
+    ASSERT_EQ(broken.size(), 2u);
+    EXPECT_EQ(broken[0].name, "M23");
+    EXPECT_EQ(broken[0].position, 23);
+    EXPECT_EQ(broken[0].path, folder.File("M23.bas"));
+    EXPECT_NE(broken[0].message.find("VB_Name"), std::string::npos) << broken[0].message;
+    EXPECT_EQ(broken[1].name, "M41");
+    EXPECT_EQ(broken[1].position, 40);
+    EXPECT_EQ(loaded.Project().Components().Count(), 58);
+}
+
+TEST(BadInput, SecondModuleOfANameIsLeftOut) {
+    TempFolder folder;
+    folder.Write("a.bas", Joined({"Attribute VB_Name = \"modA\"", "Sub A()", "End Sub"}));
+    folder.Write("a_old.bas", Joined({"Attribute VB_Name = \"MODA\"", "Sub A()", "End Sub"}));
+    LoadedFiles loaded = Load({folder.File("a.bas"), folder.File("a_old.bas")});
+    ASSERT_EQ(loaded.workspace->BrokenModules().size(), 1u);
+    EXPECT_EQ(loaded.workspace->BrokenModules()[0].path, folder.File("a_old.bas"));
+    EXPECT_NE(loaded.workspace->BrokenModules()[0].message.find("already holds a module named MODA"),
+              std::string::npos);
+    EXPECT_EQ(loaded.Project().Components().Count(), 1);
+    EXPECT_EQ(loaded.File("modA").path, folder.File("a.bas"));
 }
 
 }  // namespace

@@ -170,8 +170,31 @@ TEST(ProjectLoad, ConditionalDeclarationsShareOneBody) {
     folder.Write(
         "m.bas",
         Joined({"Attribute VB_Name = \"m\"", "#If Win64 Then", "Public Sub Run(ByVal p As LongPtr)",
-                "#Else", "Public Sub Run(ByVal p As Long)", "#End If", "    Beep", "End Sub"}));
-    EXPECT_NO_THROW(Load({folder.File("m.bas")}));
+                "#Else", "Public Sub Run(ByVal p As Long)", "#End If", "    Beep", "End Sub",
+                "Private Function Lo(ByVal v As Long) As Long: Lo = v And &HFFFF&: End Function"}));
+    LoadedFiles loaded = Load({folder.File("m.bas")});
+    EXPECT_TRUE(loaded.workspace->BrokenModules().empty());
+    EXPECT_EQ(loaded.Code("m").Index().Procs().size(), 2u);
+}
+
+// Projects are found by name; a second project of a name is renamed.
+TEST(ProjectLoad, ProjectsOfOneNameAreToldApart) {
+    TempFolder folder;
+    folder.Write("a/src/m.bas", Bas("m"));
+    folder.Write("b/src/n.bas", Bas("n"));
+    folder.Write("P1.vbp", Joined({"Type=Exe", "Module=m; a/src/m.bas", "Name=\"Tool\""}));
+    folder.Write("P2.vbp", Joined({"Type=Exe", "Module=n; b/src/n.bas", "Name=\"TOOL\""}));
+    folder.Write("G.vbg", Joined({"VBGROUP 5.0", "StartupProject=P1.vbp", "Project=P2.vbp"}));
+    LoadedFiles group = Load({folder.File("G.vbg")});
+    ASSERT_EQ(group.vbe->Projects().Count(), 2);
+    EXPECT_EQ(group.Project(1).Name(), "Tool");
+    EXPECT_EQ(group.Project(2).Name(), "TOOL_2");
+    ASSERT_EQ(group.workspace->Warnings().size(), 1u);
+    EXPECT_NE(group.workspace->Warnings()[0].find("is called TOOL_2 here (--project TOOL_2)"),
+              std::string::npos);
+    LoadedFiles loose = Load({folder.File("a/src/m.bas"), folder.File("b/src/n.bas")});
+    EXPECT_EQ(loose.Project(1).Name(), "src");
+    EXPECT_EQ(loose.Project(2).Name(), "src_2");
 }
 
 TEST(ProjectLoad, ByteOrderMarkIsKeptButNotRead) {

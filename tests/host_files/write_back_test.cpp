@@ -90,6 +90,49 @@ TEST(WriteBack, AttributeLinesStayUnderTheirDeclarations) {
     EXPECT_EQ(again.Code("CItem").Lines(1, 15), code.Lines(1, 15));
 }
 
+// A member declared in each branch of an #If has its attribute lines under
+// each declaration, and they stay there whatever else changes.
+TEST(WriteBack, AttributeLinesStayUnderEachDeclarationOfAnIf) {
+    TempFolder folder;
+    const std::vector<std::string> lines = {
+        "Option Explicit",
+        "#If UseNew Then",
+        "Private WithEvents mSource As CNewSource",
+        "Attribute mSource.VB_VarHelpID = -1",
+        "#Else",
+        "Private WithEvents mSource As CSource",
+        "Attribute mSource.VB_VarHelpID = -1",
+        "#End If",
+        "Public Event Opened()",
+        "Attribute Opened.VB_Description = \"Raised on open.\"",
+        "",
+        "#If Win64 Then",
+        "Public Function Item(ByVal i As LongPtr) As Long",
+        "Attribute Item.VB_UserMemId = 0",
+        "#Else",
+        "Public Function Item(ByVal i As Long, _",
+        "                     ByVal j As Long) As Long",
+        "Attribute Item.VB_UserMemId = 0",
+        "#End If",
+        "    Item = i",
+        "End Function",
+        "",
+        "Public Sub Opened()",
+        "Attribute Opened.VB_Description = \"Raises Opened.\"",
+        "    RaiseEvent Opened",
+        "End Sub"};
+    folder.Write("CItem.cls", Joined(WithHeader(lines)));
+    LoadedFiles loaded = Load({folder.File("CItem.cls")});
+    host::memory::MemoryCodeModule& code = loaded.Code("CItem");
+    code.InsertLines(code.CountOfLines(), "    Debug.Print \"opened\"");
+    code.InsertLines(1, "' Items.");
+    SaveAll(loaded);
+    std::vector<std::string> expected = lines;
+    expected.insert(expected.begin(), "' Items.");
+    expected.insert(expected.end() - 1, "    Debug.Print \"opened\"");
+    EXPECT_EQ(folder.Read("CItem.cls"), Joined(WithHeader(expected)));
+}
+
 TEST(WriteBack, AccessorsKeepTheirOwnAttributeLines) {
     TempFolder folder;
     folder.Write("CItem.cls", Joined(WithHeader({

@@ -56,6 +56,24 @@ TEST_F(Insertion, Refusals) {
     EXPECT_EQ(Insert("modA", "Commented"), "") << "statements in comments do not count";
 }
 
+// A stray closing line right below a routine opens the next block; it is
+// not the routine's closing line, so nothing goes below the routine's own
+// (found by fuzzing).
+TEST_F(Insertion, AStrayEndBelowTheRoutineIsNotItsClosingLine) {
+    const std::vector<std::string> original = {"Function Go() As Long", "    Go = 1", "End Sub",
+                                               "End Sub", "Sub Next1()", "End Sub"};
+    fx.Add("modA", host::vbext_ct_StdModule, Vb(original));
+    EXPECT_EQ(Insert("modA", "Go"), "");
+    EXPECT_EQ(fx.Module("modA").Lines(1, 11),
+              Vb({"Function Go() As Long", "    On Error GoTo Error_Routine", "", "    Go = 1", "",
+                  "Exit_Routine:", "    Exit Function", "Error_Routine:", "    Debug.Assert False",
+                  "    Err.Raise Err.Number, \"modA.Go(\" & Erl & \"):\" & Err.Source, "
+                  "Err.Description",
+                  "End Sub"}));
+    Remove("modA", "Go");
+    EXPECT_EQ(fx.Text("modA"), Vb(original));
+}
+
 TEST_F(Insertion, TerminateRoutineGetsTheTerminateBlocks) {
     fx.Add("CThing", host::vbext_ct_ClassModule,
            Vb({"Private Sub Class_Terminate()", "    Set mOwner = Nothing", "End Sub"}));

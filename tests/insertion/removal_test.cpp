@@ -74,15 +74,72 @@ TEST_F(Removal, OpeningMarkerWithNothingToEndTheBlockDeletesNothing) {
     EXPECT_EQ(fx.Text("modA"), Vb(lines));
 }
 
-TEST_F(Removal, RoutineWithoutHandlerAndTerminateBlockStayAsTheyAre) {
-    fx.Add("CThing", host::vbext_ct_ClassModule,
-           Vb({"Private Sub Class_Terminate()", "    Set mOwner = Nothing", "End Sub",
-               "Sub Other()", "    On Error Resume Next", "End Sub"}));
+// Insert then remove gives the routine back, also where a note names the
+// handler's lines and where the closing line is indented with a tab (both
+// found by fuzzing).
+TEST_F(Removal, InsertThenRemoveWhereNotesNameTheHandlerOrTheEndIsIndented) {
+    const std::vector<Lines> originals = {
+        {"Sub Go() ' no On Error GoTo Error_Routine here, nor Exit_Routine:", "    DoWork",
+         "End Sub"},
+        {"Sub Go()", "    DoWork ' then Exit_Routine: below", "    Msg \"Exit_Routine:\"",
+         "End Sub"},
+        {"Public Property Let Value(ByVal v As Long)", "    mValue = v", "\tEnd Property"}};
+    for (const Lines& original : originals) {
+        fx.Add("modA", host::vbext_ct_StdModule, Vb(original));
+        const std::string name = original[0].find("Value") != std::string::npos ? "Value" : "Go";
+        const int kind = name == "Value" ? host::vbext_pk_Let : 0;
+        EXPECT_EQ(Insert("modA", name, kind), "");
+        EXPECT_EQ(StatusOf("modA", name, kind), "OK / OK");
+        Remove("modA", name, kind);
+        EXPECT_EQ(fx.Text("modA"), Vb(original));
+        fx.Project().Components().Remove(*fx.Project().Components().Find("modA"));
+    }
+}
+
+TEST_F(Removal, TerminateBlocksGoWhereTheyStandAsInsertionWroteThem) {
+    const Lines original = {"Private Sub Class_Terminate()", "    Set mOwner = Nothing",
+                            "End Sub", "Sub Other()", "    On Error Resume Next", "End Sub"};
+    fx.Add("CThing", host::vbext_ct_ClassModule, Vb(original));
     Insert("CThing", "Class_Terminate");
-    const std::string inserted = fx.Text("CThing");
     Remove("CThing", "Class_Terminate");
     Remove("CThing", "Other");
-    EXPECT_EQ(fx.Text("CThing"), inserted);
+    EXPECT_EQ(fx.Text("CThing"), Vb(original)) << "insert then remove gives the routine back";
+
+    // An empty body, and blocks re-indented by a tidy, come back as well.
+    const Lines empty = {"Private Sub Class_Terminate()", "End Sub"};
+    fx.Module("CThing").LoadText(Vb(empty));
+    Insert("CThing", "Class_Terminate");
+    Remove("CThing", "Class_Terminate");
+    EXPECT_EQ(fx.Text("CThing"), Vb(empty));
+    fx.Module("CThing").LoadText(Vb({"Private Sub Class_Terminate()", "If Err.Number <> 0 Then",
+                                     "\t\tErrorSave", "End If", "On Error Resume Next", "",
+                                     "\tx = 1", "", "ErrorRestore", "End Sub"}));
+    Remove("CThing", "Class_Terminate");
+    EXPECT_EQ(fx.Text("CThing"), Vb({"Private Sub Class_Terminate()", "\tx = 1", "End Sub"}));
+}
+
+TEST_F(Removal, TerminateBlocksThatDifferStay) {
+    const std::vector<Lines> changed = {
+        {"Private Sub Class_Terminate()", "    If Err.Number <> 0 Then", "        ErrorSave",
+         "        Log \"pending\"", "    End If", "    On Error Resume Next", "", "    x = 1",
+         "", "    ErrorRestore", "End Sub"},
+        {"Private Sub Class_Terminate()", "    If Err.Number <> 0 Then", "        ErrorSave",
+         "    End If", "    On Error Resume Next", "", "    x = 1", "    ErrorRestore",
+         "    y = 2", "End Sub"},
+        {"Private Sub Class_Terminate()", "    On Error Resume Next", "    x = 1",
+         "    ErrorRestore", "End Sub"}};
+    for (const Lines& lines : changed) {
+        fx.Add("CThing", host::vbext_ct_ClassModule, Vb(lines));
+        Remove("CThing", "Class_Terminate");
+        EXPECT_EQ(fx.Text("CThing"), Vb(lines));
+        fx.Project().Components().Remove(*fx.Project().Components().Find("CThing"));
+    }
+    // Only a terminate routine's blocks are the terminate blocks.
+    const Lines other = {"Sub Close()", "    If Err.Number <> 0 Then", "        ErrorSave",
+                         "    End If", "    On Error Resume Next", "", "    ErrorRestore", "End Sub"};
+    fx.Add("modA", host::vbext_ct_StdModule, Vb(other));
+    Remove("modA", "Close");
+    EXPECT_EQ(fx.Text("modA"), Vb(other));
 }
 
 TEST_F(Removal, PlanTellsWhatStays) {
@@ -98,6 +155,58 @@ TEST_F(Removal, PlanTellsWhatStays) {
     EXPECT_EQ(CodeAfterRemoval(module, "Go", 0, plan),
               Vb({"    DoWork", "    If Failed Then GoTo Exit_Routine"}));
     EXPECT_EQ(fx.Text("modA"), Vb(lines)) << "planning changes nothing";
+}
+
+// What removal may leave undefined: only labels it deletes count, and only
+// where the code it leaves still jumps to them.
+TEST_F(Removal, LabelsLeftUndefinedAreThoseItDeletesAndTheCodeStillUses) {
+    Lines lines = kGoWithHandler;
+    lines.insert(lines.begin() + 4, "    If Failed Then GoTo Exit_Routine ' leave early");
+    fx.Add("modA", host::vbext_ct_StdModule, Vb(lines));
+    host::CodeModule& module = fx.Module("modA");
+    EXPECT_EQ(LabelsLeftUndefined(module, "Go", 0, PlanRemoval(module, "Go", 0)),
+              std::vector<std::string>{"Exit_Routine"});
+
+    // The standard On Error line over the user's own error part: removing
+    // the line deletes no label, whatever the code jumps to.
+    const Lines own = {"Sub Own()",     "    On Error GoTo Error_Routine",
+                       "    DoWork",    "    Exit Sub",
+                       "Error_Routine:", "    If Retry Then Resume Error_Routine",
+                       "End Sub"};
+    fx.Add("modB", host::vbext_ct_StdModule, Vb(own));
+    host::CodeModule& b = fx.Module("modB");
+    const RemovalPlan plan = PlanRemoval(b, "Own", 0);
+    EXPECT_TRUE(plan.exitBlock.Empty());
+    EXPECT_EQ(plan.topBlock.first, 2);
+    EXPECT_TRUE(LabelsLeftUndefined(b, "Own", 0, plan).empty());
+
+    // A mention in a comment or a string is no jump.
+    const Lines mentions = {"Sub Go()", "    On Error GoTo Error_Routine", "",
+                            "    Msg \"GoTo Exit_Routine\" ' GoTo Exit_Routine", "",
+                            "Exit_Routine:", "    Exit Sub", "Error_Routine:", "    Resume Next",
+                            "End Sub"};
+    fx.Add("modC", host::vbext_ct_StdModule, Vb(mentions));
+    host::CodeModule& c = fx.Module("modC");
+    EXPECT_TRUE(LabelsLeftUndefined(c, "Go", 0, PlanRemoval(c, "Go", 0)).empty());
+}
+
+TEST_F(Removal, DecisionFollowsTheShownTopStatus) {
+    fx.Add("modA", host::vbext_ct_StdModule, Vb(kGoWithHandler));
+    host::CodeModule& module = fx.Module("modA");
+    EXPECT_EQ(DecideRemoval(module, "Go", 0).need, RemovalNeed::Remove);
+    EXPECT_EQ(DecideRemoval(module, "Next1", 0).need, RemovalNeed::Nothing);
+    // A standard handler where none belongs shows EXTRA CODE: it goes only
+    // after a confirmation, whatever its exit part holds.
+    Lines omitted = kGoWithHandler;
+    omitted[0] = "Sub ErrorSave()";
+    fx.Add("modB", host::vbext_ct_StdModule, Vb(omitted));
+    const RemovalDecision decision = DecideRemoval(fx.Module("modB"), "ErrorSave", 0);
+    EXPECT_EQ(decision.need, RemovalNeed::Confirm);
+    EXPECT_FALSE(decision.required);
+    // One line of the user's own in the exit part does not ask (top OK).
+    module.InsertLines(7, "    CleanUp");
+    EXPECT_EQ(StatusOf("modA", "Go"), "OK / EXTRA CODE");
+    EXPECT_EQ(DecideRemoval(module, "Go", 0).need, RemovalNeed::Remove);
 }
 
 }  // namespace

@@ -59,5 +59,17 @@ TEST_F(DeclarationsTest, RestoreWritesBackWhatHoldsSomething) {
         << "a saved zero is not written";
 }
 
+// An event and the routine that raises it share a name: each keeps its own
+// attributes through the rewrite of the declarations.
+TEST_F(DeclarationsTest, AnEventKeepsItsAttributesApartFromTheRoutineOfItsName) {
+    module().LoadText(Vb({"  Public Event Opened()", "Public Sub Opened()", "End Sub"}));
+    module().SetHiddenAttributes(
+        "Opened", {{host::memory::kStatementAnchor, "Attribute Opened.VB_Description = \"Event\""}});
+    Tidy_Declarations(module());
+    EXPECT_EQ(fx.Text("C"), Vb({"Public Event Opened()", "Public Sub Opened()", "End Sub"}));
+    EXPECT_EQ(Description("Opened"), "") << "the routine got nothing of the event's";
+    EXPECT_EQ(module().Members().Item(1).Attributes().Description, "Event");
+}
+
 }  // namespace
 }  // namespace qv::tidy

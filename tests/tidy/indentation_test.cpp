@@ -151,6 +151,25 @@ TEST_F(TidyTest, CommentModes) {
     ExpectBody(in, {"\tIf a Then", "' col1", "' indented", "Rem remark", "\tEnd If", "End Sub"});
 }
 
+// The word Rem alone is a comment as well: the host stores "Rem " as "Rem",
+// and a tidy of that must keep it where the comment setting put it (found by
+// fuzzing).
+TEST_F(TidyTest, BareRemIsAComment) {
+    settings::Settings().comment = 2;
+    ExpectBody({"If a Then", "Rem ", "Rem", "End If", "End Sub"},
+               {"\tIf a Then", "Rem", "Rem", "\tEnd If", "End Sub"});
+    settings::Settings().comment = 3;
+    ExpectBody({"If a Then", "    Rem", "End If", "End Sub"},
+               {"\tIf a Then", "Rem", "\tEnd If", "End Sub"});
+}
+
+// Blanks after the continuation mark go, a tab even inside a string that is
+// never closed: the line continues as the host reads it (found by fuzzing).
+TEST_F(TidyTest, TrailingTabsAfterTheContinuationMark) {
+    ExpectBody({"x = a + _\t", "b", "s = \" _\t", "t", "End Sub"},
+               {"\tx = a + _", "\t\tb", "\ts = \" _", "\t\tt", "End Sub"});
+}
+
 // A comment that ends in " _" continues on the next line, which is comment too.
 TEST_F(TidyTest, ContinuedCommentsStayComments) {
     const Lines in = {"' long _", "   comment", "x = 1", "End Sub"};

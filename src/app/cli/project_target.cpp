@@ -73,6 +73,11 @@ MemoryProject& PickProject(CommandContext& context, LoadedTarget& target) {
 MemoryComponent& PickModule(MemoryProject& project, const std::string& name,
                             const LoadedTarget& target) {
     if (MemoryComponent* found = project.Components().Find(name)) return *found;
+    for (const host::files::BrokenModule& broken : target.Files().BrokenModules()) {
+        if (broken.project == &project && text::EqualsIgnoreCase(broken.name, name)) {
+            BadInput("module " + name + " could not be loaded: " + broken.message);
+        }
+    }
     std::vector<std::string> names;
     for (long i = 1; i <= project.Components().Count(); ++i) {
         names.push_back(project.Components().At(i).Name());

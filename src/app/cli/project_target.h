@@ -33,6 +33,7 @@ class LoadedTarget {
 
     host::memory::MemoryVbe& Vbe() { return *vbe_; }
     host::files::Workspace& Files() { return *workspace_; }
+    const host::files::Workspace& Files() const { return *workspace_; }
     // The target arguments as given.
     const std::vector<std::string>& Paths() const { return paths_; }
     void SetPaths(std::vector<std::string> paths) { paths_ = std::move(paths); }

@@ -9,6 +9,7 @@
 #include "host/files/module_file.h"
 #include "host/files/vb_path.h"
 #include "host/memory/vb_syntax.h"
+#include "host/procedure_shape.h"
 #include "platform/text.h"
 
 namespace qv::host::files {
@@ -20,6 +21,8 @@ using memory::HiddenAttribute;
 using memory::MemoryCodeModule;
 using memory::MemoryComponent;
 using memory::ProcInfo;
+using host::Directive;
+using host::ReadDirective;
 
 constexpr std::string_view kMsFormsDesigner = "{C62A69F0-16DC-11CE-9E98-00AA00574A4F}";
 
@@ -117,27 +120,27 @@ std::string BlockWord(std::string_view declaration) {
     return "Sub";
 }
 
-bool OnlyDirectivesBetween(const MemoryCodeModule& code, long from, long to) {
-    for (long i = from; i <= to; ++i) {
-        const std::string_view t = memory::SkipBlanks(code.Line(i));
-        if (!t.empty() && t[0] != '#' && !memory::IsCommentStart(t)) return false;
-    }
-    return true;
+// A project holds one module of a name, as the IDE loads them: a second
+// file with the same VB_Name would be confused with the first by every
+// command that finds modules by name.
+void RefuseSecondOfName(const Workspace& workspace, memory::MemoryProject& project,
+                        const std::string& path, const ParsedModule& parsed) {
+    MemoryComponent* first = project.Components().Find(parsed.header.vbName);
+    if (first == nullptr) return;
+    const ModuleFile* file = workspace.FileOf(*first);
+    throw FileError(path, 0,
+                    "project " + project.Name() + " already holds a module named " +
+                        parsed.header.vbName + (file != nullptr ? " (" + file->path + ")" : "") +
+                        "; a project loads one module of a name: rename one of them (its "
+                        "Attribute VB_Name line) or leave it out of the project");
 }
 
-// A procedure without its End line is a damaged module, except for a
-// declaration that another one follows directly under #If (the two share
-// one body).
+// A procedure without its End line is a damaged module. (Alternative
+// declarations under #If, which share one body, are one procedure.)
 void CheckProceduresClosed(const std::string& path, const ParsedModule& parsed,
                            const MemoryCodeModule& code) {
-    const std::vector<ProcInfo>& procs = code.Index().Procs();
-    for (size_t i = 0; i < procs.size(); ++i) {
-        const ProcInfo& p = procs[i];
+    for (const ProcInfo& p : code.Index().Procs()) {
         if (p.closed) continue;
-        if (i + 1 < procs.size() &&
-            OnlyDirectivesBetween(code, p.declEnd + 1, procs[i + 1].body - 1)) {
-            continue;
-        }
         const std::string word = BlockWord(code.Line(p.body));
         throw FileError(path, parsed.FileLine(p.body),
                         "the " + word + " " + p.name + " declared here has no End " + word +
@@ -145,16 +148,28 @@ void CheckProceduresClosed(const std::string& path, const ParsedModule& parsed,
     }
 }
 
-// The kind of the member's declaration when it is the statement right above
-// the attribute line, as the IDE writes them; -1 otherwise. Needs no reading
-// of the module's procedures.
-int KindDeclaredAbove(const MemoryCodeModule& code, const HiddenLine& line) {
-    const long last = line.follows;
-    if (last < 1 || last > code.CountOfLines()) return -1;
+// The statement that ends on line `last` begins on the line returned.
+long StatementStart(const MemoryCodeModule& code, long last) {
     long first = last;
     while (first > 1 && memory::IsContinued(code.Line(first - 1))) --first;
+    return first;
+}
+
+// Where the member's attribute line stood: under a declaration of the
+// member (the statement right above it), as the IDE writes them. Needs no
+// reading of the module's procedures.
+struct Anchor {
+    int kind = -1;        // procedure kind or kStatementAnchor; -1: not under a declaration
+    long statement = 0;   // the first line of that declaration
+};
+
+Anchor DeclarationAbove(const MemoryCodeModule& code, const HiddenLine& line) {
+    const long last = line.follows;
+    if (last < 1 || last > code.CountOfLines()) return {};
+    const long first = StatementStart(code, last);
     if (const auto declaration = memory::ParseProcDeclaration(code.Line(first))) {
-        return text::EqualsIgnoreCase(declaration->name, line.memberName) ? declaration->kind : -1;
+        if (!text::EqualsIgnoreCase(declaration->name, line.memberName)) return {};
+        return {declaration->kind, first};
     }
     std::string statement(code.Line(first));
     for (long i = first + 1; i <= last; ++i) {
@@ -163,15 +178,17 @@ int KindDeclaredAbove(const MemoryCodeModule& code, const HiddenLine& line) {
     }
     for (const memory::DeclaredName& declared :
          memory::ParseDeclarationStatement(statement).names) {
-        if (text::EqualsIgnoreCase(declared.name, line.memberName)) return vbext_pk_Proc;
+        if (text::EqualsIgnoreCase(declared.name, line.memberName)) {
+            return {memory::kStatementAnchor, first};
+        }
     }
-    return -1;
+    return {};
 }
 
-// The procedure kind an attribute line of member belongs to, or -1 when the
-// module declares no such member.
+// The procedure kind (or kStatementAnchor) an attribute line of member
+// belongs to, or -1 when the module declares no such member.
 int AnchorKind(MemoryCodeModule& code, const HiddenLine& line) {
-    if (const int kind = KindDeclaredAbove(code, line); kind >= 0) return kind;
+    if (const Anchor above = DeclarationAbove(code, line); above.kind >= 0) return above.kind;
     const std::vector<ProcInfo>& procs = code.Index().Procs();
     // The declaration right above the line.
     auto above = std::upper_bound(procs.begin(), procs.end(), line.follows,
@@ -183,7 +200,34 @@ int AnchorKind(MemoryCodeModule& code, const HiddenLine& line) {
         if (code.Index().Find(line.memberName, kind) >= 0) return kind;
     }
     auto& members = static_cast<memory::MemoryMembers&>(code.Members());
-    return members.Find(line.memberName) != nullptr ? vbext_pk_Proc : -1;
+    return members.Find(line.memberName) != nullptr ? memory::kStatementAnchor : -1;
+}
+
+// Which of the member's declarations the line stood under, from 0. Only an
+// item or a procedure declared in several branches of an #If has more than
+// one, so a module without #Else has none to tell apart.
+int Occurrence(MemoryCodeModule& code, const HiddenLine& line, int kind) {
+    const Anchor above = DeclarationAbove(code, line);
+    if (above.kind != kind) return 0;
+    if (kind == memory::kStatementAnchor) {
+        auto& members = static_cast<memory::MemoryMembers&>(code.Members());
+        const std::vector<long> statements = members.DeclarationStatements(line.memberName);
+        const auto at = std::find(statements.begin(), statements.end(), above.statement);
+        return at == statements.end() ? 0 : static_cast<int>(at - statements.begin());
+    }
+    const long i = code.Index().Find(line.memberName, kind);
+    if (i < 0) return 0;
+    const std::vector<long>& alternatives = code.Index().Procs()[static_cast<size_t>(i)].alternatives;
+    const auto at = std::find(alternatives.begin(), alternatives.end(), above.statement);
+    return at == alternatives.end() ? 0 : static_cast<int>(at - alternatives.begin()) + 1;
+}
+
+bool HasConditionalBranches(const std::vector<std::string_view>& lines) {
+    for (const std::string_view line : lines) {
+        const Directive d = ReadDirective(line);
+        if (d == Directive::Else || d == Directive::ElseIf) return true;
+    }
+    return false;
 }
 
 // Keeps each member attribute line with its member; a line whose member the
@@ -193,6 +237,7 @@ void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile&
     std::vector<std::pair<std::string, std::vector<HiddenAttribute>>> byMember;
     std::unordered_map<std::string, size_t> slot;  // lower-case name -> byMember index
     std::vector<const HiddenLine*> strays;
+    const bool branches = HasConditionalBranches(parsed.code);
     for (const HiddenLine& line : parsed.hidden) {
         const int kind = AnchorKind(code, line);
         if (kind < 0) {
@@ -201,7 +246,8 @@ void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile&
         }
         const auto [it, added] = slot.emplace(text::ToLower(line.memberName), byMember.size());
         if (added) byMember.emplace_back(line.memberName, std::vector<HiddenAttribute>{});
-        byMember[it->second].second.push_back({kind, std::string(line.text)});
+        byMember[it->second].second.push_back(
+            {kind, std::string(line.text), branches ? Occurrence(code, line, kind) : 0});
         file.loadedAttributeBreaks[it->first].push_back(BreakAfter(*parsed.bytes, line.text));
     }
     if (!strays.empty()) {
@@ -247,30 +293,47 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
     if (read.error) std::rethrow_exception(read.error);
     if (type == 0) type = TypeOfExtension(path);
     ParsedModule& parsed = *read.parsed;
+    RefuseSecondOfName(workspace, project, path, parsed);
     MemoryComponent& component =
         project.AddComponent(parsed.header.vbName, RefinedType(type, parsed.header));
-    component.AddFile(path);
-    AddCompanionFile(component, path, parsed);
+    try {
+        component.AddFile(path);
+        AddCompanionFile(component, path, parsed);
 
-    auto file = std::make_unique<ModuleFile>();
-    file->path = path;
-    file->component = &component;
-    file->bytes = parsed.bytes;
-    file->codeOffset = parsed.codeOffset;
-    file->headerEndsWithBreak = parsed.headerEndsWithBreak;
-    file->ending = parsed.ending;
-    file->finalBreak = parsed.finalBreak;
+        auto file = std::make_unique<ModuleFile>();
+        file->path = path;
+        file->component = &component;
+        file->bytes = parsed.bytes;
+        file->codeOffset = parsed.codeOffset;
+        file->headerEndsWithBreak = parsed.headerEndsWithBreak;
+        file->ending = parsed.ending;
+        file->finalBreak = parsed.finalBreak;
 
-    MemoryCodeModule& code = *component.Code();
-    if (parsed.hidden.empty())
-        code.LoadLines(parsed.bytes, std::move(parsed.code));
-    else
-        code.LoadLines(parsed.bytes, parsed.code);  // kept for stray attribute lines
-    if (workspace.ChecksProcedures()) CheckProceduresClosed(path, parsed, code);
-    if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
-    SetProperties(component, parsed);
-    workspace.Add(std::move(file));
+        MemoryCodeModule& code = *component.Code();
+        if (parsed.hidden.empty())
+            code.LoadLines(parsed.bytes, std::move(parsed.code));
+        else
+            code.LoadLines(parsed.bytes, parsed.code);  // kept for stray attribute lines
+        if (workspace.ChecksProcedures()) CheckProceduresClosed(path, parsed, code);
+        if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
+        SetProperties(component, parsed);
+        workspace.Add(std::move(file));
+    } catch (...) {
+        project.Components().Remove(component);
+        throw;
+    }
     return component;
+}
+
+void LoadModuleOrRecord(Workspace& workspace, memory::MemoryProject& project,
+                        const std::string& path, int type, ReadModule read,
+                        const std::string& name) {
+    try {
+        LoadModuleFile(workspace, project, path, type, std::move(read));
+    } catch (const FileError& e) {
+        workspace.AddBroken({&project, name.empty() ? fs::path(path).stem().string() : name, path,
+                             e.what(), e.Line(), project.Components().Count()});
+    }
 }
 
 MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,

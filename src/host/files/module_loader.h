@@ -13,13 +13,20 @@ namespace qv::host::files {
 // type: the component type the project gives the file (0: from the file's
 // extension). A form whose designer is an MDI form becomes one, a designer
 // of the MS Forms kind becomes an MS form. Throws FileError for a file that
-// cannot be read or is not a module (a load that fails is dropped as a
-// whole: the project may then hold part of it).
+// cannot be read or is not a module, or whose module name the project
+// already holds; a load that fails leaves the project as it was.
 memory::MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                         const std::string& path, int type);
 // The same for a file already read (ReadModuleFiles); rethrows its error.
 memory::MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                         const std::string& path, int type, ReadModule read);
+
+// Loads the module file into the project, or, when it cannot be modelled,
+// records it as a broken module of the project (named `name`, or after the
+// file) and leaves it out.
+void LoadModuleOrRecord(Workspace& workspace, memory::MemoryProject& project,
+                        const std::string& path, int type, ReadModule read,
+                        const std::string& name);
 
 // A resource file or related document: a component without code.
 memory::MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,

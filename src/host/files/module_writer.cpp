@@ -14,7 +14,7 @@ using memory::MemoryCodeModule;
 
 bool SameLines(const std::vector<HiddenAttribute>& a, const std::vector<HiddenAttribute>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x.anchorKind == y.anchorKind && x.text == y.text;
+        return x.anchorKind == y.anchorKind && x.occurrence == y.occurrence && x.text == y.text;
     });
 }
 
@@ -24,19 +24,40 @@ long StatementEnd(const MemoryCodeModule& code, long line) {
     return line;
 }
 
-// The line after which a member's attribute lines of one accessor kind
-// stand: the end of its declaration. 0 when the member is gone.
-long AnchorLine(MemoryCodeModule& code, const std::string& member, int kind) {
+// The first line of the member's procedure declaration that the line stood
+// under (its first declaration, or one of the alternatives under #If); 0
+// when there is no such procedure.
+long ProcedureDeclaration(MemoryCodeModule& code, const std::string& member,
+                          const HiddenAttribute& line) {
     const auto& index = code.Index();
-    long i = index.Find(member, kind);
+    long i = line.anchorKind == memory::kStatementAnchor ? -1 : index.Find(member, line.anchorKind);
     for (int other : {vbext_pk_Proc, vbext_pk_Get, vbext_pk_Let, vbext_pk_Set}) {
         if (i >= 0) break;
         i = index.Find(member, other);
     }
-    if (i >= 0) return index.Procs()[static_cast<size_t>(i)].declEnd;
+    if (i < 0) return 0;
+    const memory::ProcInfo& p = index.Procs()[static_cast<size_t>(i)];
+    const size_t alternative = static_cast<size_t>(line.occurrence);
+    return alternative >= 1 && alternative <= p.alternatives.size() ? p.alternatives[alternative - 1]
+                                                                     : p.body;
+}
+
+// The line after which a member's attribute line stands: the end of the
+// declaration it stood under. 0 when the member is gone.
+long AnchorLine(MemoryCodeModule& code, const std::string& member, const HiddenAttribute& line) {
     auto& members = static_cast<memory::MemoryMembers&>(code.Members());
-    if (const memory::MemberRecord* record = members.Find(member)) {
-        return StatementEnd(code, record->location);
+    if (line.anchorKind != memory::kStatementAnchor) {
+        if (const long declaration = ProcedureDeclaration(code, member, line)) {
+            return StatementEnd(code, declaration);
+        }
+    }
+    const std::vector<long> statements = members.DeclarationStatements(member);
+    if (!statements.empty()) {
+        const size_t at = std::min(static_cast<size_t>(line.occurrence), statements.size() - 1);
+        return StatementEnd(code, statements[at]);
+    }
+    if (const long declaration = ProcedureDeclaration(code, member, line)) {
+        return StatementEnd(code, declaration);
     }
     return 0;
 }
@@ -84,7 +105,7 @@ RenderedModule RenderModuleFile(const ModuleFile& file) {
         const auto as = file.loadedAttributes.find(key);
         const bool asLoaded = as != file.loadedAttributes.end() && SameLines(as->second, lines);
         for (size_t k = 0; k < lines.size(); ++k) {
-            const long anchor = AnchorLine(code, member, lines[k].anchorKind);
+            const long anchor = AnchorLine(code, member, lines[k]);
             if (anchor <= 0) {
                 out.dropped.push_back(lines[k].text);
                 continue;

@@ -6,6 +6,7 @@
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
 #include "host/files/module_loader.h"
+#include "host/files/module_reading.h"
 #include "host/files/project_file.h"
 #include "host/files/vb_path.h"
 #include "platform/text.h"
@@ -37,16 +38,29 @@ std::string FolderProjectName(const std::string& folder) {
     return name.empty() ? "Project1" : name;
 }
 
-void WarnSameName(Workspace& workspace, memory::MemoryProject& project) {
+// Projects are found by name (the engines ask for a project by its name),
+// so a project whose name is taken already is given the name with the
+// lowest free number after it: the second "Project1" is "Project1_2".
+// origin: where the project comes from (its file, or the folder of its
+// module files), for the warning.
+void GiveUniqueName(Workspace& workspace, memory::MemoryProject& project,
+                    const std::string& origin) {
     auto& projects = workspace.Vbe().Projects();
-    for (long i = 1; i <= projects.Count(); ++i) {
-        if (&projects.At(i) != &project &&
-            text::EqualsIgnoreCase(projects.At(i).Name(), project.Name())) {
-            workspace.Warn(project.FileName() + ": a project named " + project.Name() +
-                           " is already loaded; --project picks the first of them");
-            return;
+    auto taken = [&](const std::string& name) {
+        for (long i = 1; i <= projects.Count(); ++i) {
+            if (&projects.At(i) != &project && text::EqualsIgnoreCase(projects.At(i).Name(), name)) {
+                return true;
+            }
         }
-    }
+        return false;
+    };
+    const std::string name = project.Name();
+    if (!taken(name)) return;
+    std::string unique;
+    for (int n = 2; unique.empty() || taken(unique); ++n) unique = name + "_" + std::to_string(n);
+    project.Rename(unique);
+    workspace.Warn("a project named " + name + " is already loaded; this one (" + origin +
+                   ") is called " + unique + " here (--project " + unique + ")");
 }
 
 // Resource files and related documents are components without code.
@@ -100,7 +114,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     std::string name = text.name.empty() ? fs::path(path).stem().string() : text.name;
     memory::MemoryProject& project = workspace.Vbe().AddProject(std::move(name), text.type);
     project.SetFileName(path);
-    WarnSameName(workspace, project);
+    GiveUniqueName(workspace, project, path);
     const std::string folder = FolderOf(path);
     std::vector<std::optional<std::string>> found;
     std::vector<bool> passedOver;
@@ -128,8 +142,8 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
         if (HoldsNoCode(entry)) {
             AddFileComponent(workspace, project, *found[i], entry.componentType);
         } else {
-            LoadModuleFile(workspace, project, *found[i], entry.componentType,
-                           std::move(read[next++]));
+            LoadModuleOrRecord(workspace, project, *found[i], entry.componentType,
+                               std::move(read[next++]), entry.name);
         }
     }
     return project;
@@ -190,10 +204,16 @@ void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths
         }
         if (project == nullptr) {
             project = &workspace.Vbe().AddProject(FolderProjectName(FolderOf(path)));
-            WarnSameName(workspace, *project);
+            GiveUniqueName(workspace, *project, folder);
             byFolder.emplace_back(folder, project);
         }
-        LoadModuleFile(workspace, *project, path, 0);
+        // A file that is not there (or no file at all) is a mistake in the
+        // command; one that is there but cannot be modelled is reported with
+        // the others.
+        ReadModule read = ReadModuleFile(path);
+        std::error_code regular;
+        if (read.error && !fs::is_regular_file(path, regular)) std::rethrow_exception(read.error);
+        LoadModuleOrRecord(workspace, *project, path, 0, std::move(read), "");
     }
 }
 

@@ -3,7 +3,10 @@
 // .vbp project, a .vbg group (its startup project becomes the active one),
 // or loose module files (those of one folder form one project named after
 // the folder). A project that names a missing file loads without it, with
-// a warning in the workspace.
+// a warning in the workspace. A module file that cannot be modelled is left
+// out of its project and recorded in the workspace as a broken module; the
+// rest of the project loads. A project whose name another loaded project
+// has already is renamed (Name_2, Name_3, ...), with a warning.
 
 #include <string>
 #include <vector>
@@ -12,9 +15,9 @@
 
 namespace qv::host::files {
 
-// Each path by its extension (case ignored). Throws FileError for a file
-// that cannot be read or is not what its extension says; drop the whole
-// workspace then.
+// Each path by its extension (case ignored). Throws FileError for a project
+// or group file that cannot be read or is not one, and for a module file
+// named that is not there; drop the whole workspace then.
 void LoadTargets(Workspace& workspace, const std::vector<std::string>& paths);
 
 memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& path);

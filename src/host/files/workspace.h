@@ -32,6 +32,18 @@ struct ModuleFile {
     std::map<std::string, std::vector<std::string_view>> loadedAttributeBreaks;
 };
 
+// A module file that could not be modelled (binary or damaged bytes, a
+// procedure without its closing line, a second module of one name in a
+// project): it is left out of its project, reported, and never written.
+struct BrokenModule {
+    memory::MemoryProject* project = nullptr;
+    std::string name;     // as the project file names it, else the file's stem
+    std::string path;
+    std::string message;  // what is wrong, with the file (and line) named
+    long line = 0;        // the line of the file at fault; 0 when not one line
+    long position = 0;    // how many of the project's components come before it
+};
+
 class Workspace {
   public:
     explicit Workspace(memory::MemoryVbe& vbe) : vbe_(vbe) {}
@@ -56,11 +68,15 @@ class Workspace {
     void Warn(std::string message) { warnings_.push_back(std::move(message)); }
     const std::vector<std::string>& Warnings() const { return warnings_; }
 
+    void AddBroken(BrokenModule module) { broken_.push_back(std::move(module)); }
+    const std::vector<BrokenModule>& BrokenModules() const { return broken_; }
+
   private:
     memory::MemoryVbe& vbe_;
     std::vector<std::unique_ptr<ModuleFile>> files_;
     std::map<const memory::MemoryComponent*, ModuleFile*> byComponent_;
     std::vector<std::string> warnings_;
+    std::vector<BrokenModule> broken_;
     bool checkProcedures_ = true;
 };
 

@@ -10,9 +10,17 @@
 
 namespace qv::host::memory {
 
+// The anchor of an attribute line that stood under a statement of the
+// declarations section (a variable, an event, a Declare, a constant).
+inline constexpr int kStatementAnchor = 4;
+
 struct HiddenAttribute {
-    int anchorKind = 0;  // the procedure kind whose declaration it stood under
-    std::string text;    // the whole line, as read
+    // The procedure kind whose declaration it stood under, or kStatementAnchor.
+    int anchorKind = 0;
+    std::string text;  // the whole line, as read
+    // Which declaration of the member it stood under, from 0: an item or a
+    // procedure declared in each branch of an #If has one per branch.
+    int occurrence = 0;
 };
 
 // The member name an attribute line belongs to ("" when it is not one).

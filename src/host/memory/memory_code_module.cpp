@@ -245,7 +245,7 @@ void MemoryCodeModule::AfterEdit(long line, long oldDeclarationLines) {
 const MemberRecord* MemoryCodeModule::DeclaredProcedure(std::string_view procName,
                                                         int procKind) const {
     if (procKind != vbext_pk_Proc) return nullptr;
-    const MemberRecord* record = members_.Find(procName);
+    const MemberRecord* record = members_.Find(procName, false);
     if (record == nullptr || record->type != vbext_mt_Method ||
         record->location > Index().DeclarationLines()) {
         return nullptr;
@@ -388,22 +388,26 @@ void MemoryMembers::Refresh() const {
     const unsigned long declarations = module_.DeclarationsVersion();
     if (builtFor_ == names && builtForDeclarations_ == declarations) return;
     if (builtForDeclarations_ != declarations) {
-        declarationRecords_ = ReadDeclarationMembers(module_);
+        statements_ = ReadDeclarationMembers(module_);
         builtForDeclarations_ = declarations;
     }
-    records_ = declarationRecords_;
-    procOf_.assign(records_.size(), -1);
+    records_.clear();
+    procOf_.clear();
     byName_.clear();
-    for (size_t i = 0; i < records_.size(); ++i) {
-        byName_.emplace(text::ToLower(records_[i].name), i);
+    procedureByName_.clear();
+    // One member per name and sort: an item declared in each branch of an
+    // #If is one member, and so is a property with several accessors.
+    for (const MemberRecord& record : statements_) {
+        if (byName_.emplace(text::ToLower(record.name), records_.size()).second) {
+            records_.push_back(record);
+            procOf_.push_back(-1);
+        }
     }
     for (size_t i = 0; i < index.Count(); ++i) {
         const ProcInfo& p = index.At(i);
-        const std::string key = text::ToLower(p.name);
-        if (byName_.count(key) != 0) continue;  // a property's later accessor
-        byName_.emplace(key, records_.size());
+        if (!procedureByName_.emplace(text::ToLower(p.name), records_.size()).second) continue;
         records_.push_back({p.name, p.isProperty ? vbext_mt_Property : vbext_mt_Method, p.scope,
-                            p.body});
+                            p.body, true});
         procOf_.push_back(static_cast<long>(i));
     }
     builtFor_ = names;
@@ -427,37 +431,53 @@ const std::vector<MemberRecord>& MemoryMembers::Records() const {
 }
 
 const MemberRecord* MemoryMembers::Find(std::string_view name) const {
+    if (const MemberRecord* procedure = Find(name, true)) return procedure;
+    return Find(name, false);
+}
+
+const MemberRecord* MemoryMembers::Find(std::string_view name, bool procedure) const {
     Refresh();
-    auto it = byName_.find(text::ToLower(name));
-    if (it == byName_.end()) return nullptr;
+    const auto& map = procedure ? procedureByName_ : byName_;
+    auto it = map.find(text::ToLower(name));
+    if (it == map.end()) return nullptr;
     Locate(it->second);
     return &records_[it->second];
 }
 
+std::vector<long> MemoryMembers::DeclarationStatements(std::string_view name) const {
+    Refresh();
+    std::vector<long> lines;
+    for (const MemberRecord& record : statements_) {
+        if (text::EqualsIgnoreCase(record.name, name)) lines.push_back(record.location);
+    }
+    return lines;
+}
+
 long MemoryMembers::Count() const { return static_cast<long>(Records().size()); }
 
-MemoryMember& MemoryMembers::Handle(const std::string& name) {
-    auto& slot = handles_[text::ToLower(name)];
-    if (!slot) slot = std::make_unique<MemoryMember>(*this, name);
+MemoryMember& MemoryMembers::Handle(const std::string& name, bool procedure) {
+    auto& slot = handles_[text::ToLower(name) + (procedure ? "\x01" : "\x02")];
+    if (!slot) slot = std::make_unique<MemoryMember>(*this, name, procedure);
     return *slot;
 }
 
 Member& MemoryMembers::Item(long index) {
     const auto& records = Records();
     if (index < 1 || index > static_cast<long>(records.size())) Raise(err::kSubscriptOutOfRange);
-    return Handle(records[static_cast<size_t>(index - 1)].name);
+    const MemberRecord& record = records[static_cast<size_t>(index - 1)];
+    return Handle(record.name, record.procedure);
 }
 
 Member& MemoryMembers::Item(std::string_view name) {
     const MemberRecord* record = Find(name);
     if (record == nullptr) Raise(err::kSubscriptOutOfRange);
-    return Handle(record->name);
+    return Handle(record->name, record->procedure);
 }
 
 host::CodeModule& MemoryMembers::Parent() { return module_; }
 
 const MemberRecord& MemoryMember::Record() const {
-    const MemberRecord* record = parent_.Find(name_);
+    const MemberRecord* record = parent_.Find(name_, procedure_);
     if (record == nullptr) Raise(err::kSubscriptOutOfRange, "Member " + name_ + " no longer exists");
     return *record;
 }
@@ -467,21 +487,36 @@ int MemoryMember::Scope() const { return Record().scope; }
 long MemoryMember::CodeLocation() const { return Record().location; }
 host::Members& MemoryMember::Parent() { return parent_; }
 
-MemberAttributes MemoryMember::Attributes() const {
+void MemoryMember::SplitAttributeLines(std::vector<HiddenAttribute>& own,
+                                       std::vector<HiddenAttribute>& other) const {
     const auto* lines = parent_.Module().HiddenAttributes(name_);
-    return lines == nullptr ? ParseMemberAttributes({}) : ParseMemberAttributes(*lines);
+    if (lines == nullptr) return;
+    // Lines are told apart by the declaration they stood under only when
+    // the name is both a procedure's and a declared item's.
+    const bool shared = parent_.Find(name_, !procedure_) != nullptr;
+    for (const HiddenAttribute& line : *lines) {
+        const bool procedureLine = line.anchorKind != kStatementAnchor;
+        (!shared || procedureLine == procedure_ ? own : other).push_back(line);
+    }
+}
+
+MemberAttributes MemoryMember::Attributes() const {
+    std::vector<HiddenAttribute> own, other;
+    SplitAttributeLines(own, other);
+    return ParseMemberAttributes(own);
 }
 
 void MemoryMember::SetAttributes(const MemberAttributes& attributes) {
-    MemoryCodeModule& module = parent_.Module();
-    const auto* lines = module.HiddenAttributes(name_);
-    const std::vector<HiddenAttribute> current = lines == nullptr ? std::vector<HiddenAttribute>{}
-                                                                  : *lines;
+    std::vector<HiddenAttribute> own, other;
+    SplitAttributeLines(own, other);
     const MemberRecord& record = Record();
-    const int anchorKind = record.type == vbext_mt_Property ? vbext_pk_Get : vbext_pk_Proc;
-    module.SetHiddenAttributes(name_, WithMemberAttributes(current, record.name,
-                                                           record.type == vbext_mt_Variable,
-                                                           anchorKind, attributes));
+    const int anchorKind = !record.procedure                   ? kStatementAnchor
+                           : record.type == vbext_mt_Property ? vbext_pk_Get
+                                                              : vbext_pk_Proc;
+    std::vector<HiddenAttribute> lines = WithMemberAttributes(
+        own, record.name, record.type == vbext_mt_Variable, anchorKind, attributes);
+    lines.insert(lines.end(), other.begin(), other.end());
+    parent_.Module().SetHiddenAttributes(name_, std::move(lines));
 }
 
 // ---------------------------------------------------------------- code pane

@@ -82,12 +82,15 @@ private:
     MemoryControls controls_;
 };
 
-// A member record as the module's text gives it now.
+// A member record as the module's text gives it now. A procedure and an
+// item of the declarations section may share a name (an event and the
+// routine that raises it): they are separate members.
 struct MemberRecord {
     std::string name;
     int type = 0;
     int scope = 0;
     long location = 0;
+    bool procedure = false;  // a Sub, Function or Property (not a Declare)
 };
 
 class MemoryMembers;
@@ -96,7 +99,8 @@ class MemoryMembers;
 // module's current text, so engines may hold it across edits.
 class MemoryMember : public Member {
 public:
-    MemoryMember(MemoryMembers& parent, std::string name) : parent_(parent), name_(std::move(name)) {}
+    MemoryMember(MemoryMembers& parent, std::string name, bool procedure)
+        : parent_(parent), name_(std::move(name)), procedure_(procedure) {}
     std::string Name() const override { return name_; }
     int Type() const override;
     int Scope() const override;
@@ -107,9 +111,14 @@ public:
 
 private:
     const MemberRecord& Record() const;
+    // Its attribute lines, and those of a member of the same name of the
+    // other sort.
+    void SplitAttributeLines(std::vector<HiddenAttribute>& own,
+                             std::vector<HiddenAttribute>& other) const;
 
     MemoryMembers& parent_;
     std::string name_;
+    bool procedure_;
 };
 
 class MemoryMembers : public Members {
@@ -121,24 +130,33 @@ public:
     host::CodeModule& Parent() override;
 
     MemoryCodeModule& Module() { return module_; }
-    // The current record of a member, or nullptr when the text holds none.
+    // The current record of a member, or nullptr when the text holds none:
+    // the procedure of that name when there is one.
     const MemberRecord* Find(std::string_view name) const;
+    // The procedure, or the item of the declarations section, of that name.
+    const MemberRecord* Find(std::string_view name, bool procedure) const;
     const std::vector<MemberRecord>& Records() const;
+    // The first lines of every statement of the declarations section that
+    // declares the name (an item declared in each branch of an #If has
+    // several), in order.
+    std::vector<long> DeclarationStatements(std::string_view name) const;
 
 private:
     void Refresh() const;
     void Locate(size_t record) const;
-    MemoryMember& Handle(const std::string& name);
+    MemoryMember& Handle(const std::string& name, bool procedure);
 
     MemoryCodeModule& module_;
     mutable std::vector<MemberRecord> records_;
     // The procedure index entry of each record (-1 for the declarations').
     mutable std::vector<long> procOf_;
     mutable unsigned long locatedFor_ = ~0UL;  // every record's location is current
-    mutable std::unordered_map<std::string, size_t> byName_;
+    mutable std::unordered_map<std::string, size_t> byName_;           // declarations
+    mutable std::unordered_map<std::string, size_t> procedureByName_;  // procedures
     mutable unsigned long builtFor_ = ~0UL;
     mutable unsigned long builtForDeclarations_ = ~0UL;
-    mutable std::vector<MemberRecord> declarationRecords_;
+    // Every declaring statement's record, with repeats, in order.
+    mutable std::vector<MemberRecord> statements_;
     std::unordered_map<std::string, std::unique_ptr<MemoryMember>> handles_;
 };
 
@@ -264,6 +282,8 @@ public:
     VBProject& Parent() override;
 
     MemoryComponent& Add(std::string name, int type);
+    // Takes a component out again (a module file whose load failed halfway).
+    void Remove(MemoryComponent& component);
     MemoryComponent* Find(std::string_view name);
     MemoryComponent& At(long index) { return *items_[static_cast<size_t>(index - 1)]; }
     MemoryProject& Project() { return project_; }

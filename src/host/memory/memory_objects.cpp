@@ -104,6 +104,23 @@ MemoryComponent& MemoryComponents::Add(std::string name, int type) {
     return *items_.back();
 }
 
+void MemoryComponents::Remove(MemoryComponent& component) {
+    project_.Vbe().ComponentRemoved(component);
+    const std::string key = text::ToLower(component.Name());
+    auto named = byName_.find(key);
+    if (named != byName_.end() && named->second == &component) byName_.erase(named);
+    items_.erase(std::remove_if(items_.begin(), items_.end(),
+                                [&](const auto& c) { return c.get() == &component; }),
+                 items_.end());
+    // Another component of the same name becomes the one found by it.
+    for (auto& c : items_) {
+        if (text::ToLower(c->Name()) == key) {
+            byName_.emplace(key, c.get());
+            break;
+        }
+    }
+}
+
 // ---------------------------------------------------------------- projects
 
 MemoryProject::MemoryProject(MemoryVbe& vbe, std::string name, int type)

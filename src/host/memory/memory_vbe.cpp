@@ -33,11 +33,16 @@ void MemoryVbe::ProjectRemoved(MemoryProject& project) {
         selectedComponent_ = nullptr;
     }
     for (long i = 1; i <= project.Components().Count(); ++i) {
-        MemoryCodeModule* code = project.Components().At(i).Code();
-        if (code == nullptr) continue;
-        if (activePane_ == &code->CodePane()) activePane_ = nullptr;
-        if (activeWindow_ == &code->CodePane().Window()) activeWindow_ = nullptr;
+        ComponentRemoved(project.Components().At(i));
     }
+}
+
+void MemoryVbe::ComponentRemoved(MemoryComponent& component) {
+    if (selectedComponent_ == &component) selectedComponent_ = nullptr;
+    MemoryCodeModule* code = component.Code();
+    if (code == nullptr) return;
+    if (activePane_ == &code->CodePane()) activePane_ = nullptr;
+    if (activeWindow_ == &code->CodePane().Window()) activeWindow_ = nullptr;
 }
 
 }  // namespace qv::host::memory

@@ -41,8 +41,9 @@ public:
     int TabWidth() const { return tabWidth_; }
     void SetTabWidth(int width) { tabWidth_ = width < 1 ? 1 : width; }
 
-    // Forgets references to a project that is going away.
+    // Forgets references to a project or component that is going away.
     void ProjectRemoved(MemoryProject& project);
+    void ComponentRemoved(MemoryComponent& component);
 
 private:
     MemoryWindows windows_;

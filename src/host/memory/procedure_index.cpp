@@ -22,6 +22,7 @@ void Move(ProcInfo& p, long by) {
     p.body += by;
     p.declEnd += by;
     p.end += by;
+    for (long& alternative : p.alternatives) alternative += by;
 }
 
 bool SameIdentity(const ProcInfo& a, const ProcInfo& b) {
@@ -78,6 +79,19 @@ size_t ProcedureIndex::FirstReaching(long line,
     return lo;
 }
 
+void ProcedureIndex::EndOfDeclaration(std::string_view line, long i, ScanState& state,
+                                      std::vector<ProcInfo>& out) {
+    // A procedure written on one line with its closing statement ends here.
+    if (state.inFirstDeclaration && ClosesProcedureAtEnd(line)) {
+        ProcInfo& p = out[static_cast<size_t>(state.open)];
+        p.end = i;
+        p.closed = true;
+        state.open = -1;
+    }
+    state.inDeclarationHeader = false;
+    state.inFirstDeclaration = false;
+}
+
 size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
                             std::vector<ProcInfo>& out, long syncAfter, size_t oldFrom,
                             size_t oldCount) {
@@ -89,10 +103,12 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
         const bool continued = IsContinued(line);
         if (state.previousContinued) {
             // A continuation line belongs to the statement above it.
-            if (state.inDeclarationHeader) out[static_cast<size_t>(state.open)].declEnd = i;
+            if (state.inDeclarationHeader) {
+                out[static_cast<size_t>(state.open)].declEnd = i;
+                if (!continued) EndOfDeclaration(line, i, state, out);
+            }
             if (state.beforeFirstProc && continuedIsCode) state.lastDeclarationCode = i;
             state.previousContinued = continued;
-            if (!continued) state.inDeclarationHeader = false;
             continue;
         }
         const std::string_view t = SkipBlanks(line);
@@ -104,6 +120,18 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
         }
         continuedIsCode = false;
         if (auto decl = ParseProcDeclaration(t)) {
+            if (state.open >= 0 && state.conditional.AcceptsAlternative()) {
+                ProcInfo& p = out[static_cast<size_t>(state.open)];
+                if (p.kind == decl->kind && text::EqualsIgnoreCase(p.name, decl->name)) {
+                    // Another branch's declaration of the same procedure.
+                    p.alternatives.push_back(i);
+                    p.declEnd = i;
+                    state.conditional.OnAlternative();
+                    state.inDeclarationHeader = continued;
+                    state.previousContinued = continued;
+                    continue;
+                }
+            }
             if (i > syncAfter) {
                 while (o < oldCount && Body(o) < i) ++o;
                 if (o < oldCount && Body(o) == i) {
@@ -123,7 +151,16 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
             info.body = info.declEnd = info.end = i;
             out.push_back(std::move(info));
             state.open = static_cast<long>(out.size()) - 1;
-            state.inDeclarationHeader = continued;
+            state.conditional = ConditionalDeclaration();
+            state.inDeclarationHeader = true;
+            state.inFirstDeclaration = true;
+            if (!continued) EndOfDeclaration(line, i, state, out);
+        } else if (state.open >= 0 && t[0] == '#') {
+            const Directive directive = ReadDirective(t);
+            ProcInfo& p = out[static_cast<size_t>(state.open)];
+            if (state.conditional.OnDirective(directive, i) && !p.alternatives.empty()) {
+                p.declEnd = i;  // the #End If that closes the alternatives
+            }
         } else if (state.open >= 0 && IsProcEnd(t)) {
             ProcInfo& p = out[static_cast<size_t>(state.open)];
             p.end = i;
@@ -188,6 +225,9 @@ void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
     for (size_t i = below; i-- > 0 && procs_[i].end >= line;) {
         if (procs_[i].declEnd >= line) procs_[i].declEnd += count;
         procs_[i].end += count;
+        for (long& alternative : procs_[i].alternatives) {
+            if (alternative >= line) alternative += count;
+        }
     }
     if (declarationLines_ >= line) declarationLines_ += count;
     Reindex(lines, line, line + count);
@@ -205,6 +245,12 @@ void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
                 *v -= count;
             else if (*v >= line)
                 *v = line;
+        }
+        for (long& v : procs_[i].alternatives) {
+            if (v >= line + count)
+                v -= count;
+            else if (v >= line)
+                v = line;
         }
     }
     if (declarationLines_ >= line + count) declarationLines_ -= count;

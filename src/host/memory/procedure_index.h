@@ -5,6 +5,11 @@
 // last block also takes the lines after it. The declarations section ends at
 // its last line that is neither blank nor a comment.
 //
+// A procedure declared in alternatives under #If (one declaration per
+// branch) is one procedure from its first declaration to its closing line;
+// its declaration ends at the #End If that closes the alternatives. A
+// procedure written on one line with its closing statement is closed there.
+//
 // Edits update the index by re-reading only the lines around them: from the
 // closing line of the last procedure wholly above the edit down to the first
 // unchanged procedure below it. The procedures below an edit move by the
@@ -19,6 +24,7 @@
 #include <vector>
 
 #include "host/memory/line_store.h"
+#include "host/procedure_shape.h"
 
 namespace qv::host::memory {
 
@@ -27,10 +33,12 @@ struct ProcInfo {
     int kind = 0;
     int scope = 2;
     bool isProperty = false;
-    long body = 0;      // declaration line
-    long declEnd = 0;   // last line of the declaration (continuations)
+    long body = 0;      // declaration line (the first one of alternatives)
+    long declEnd = 0;   // last line of the declaration (continuations; the #End If
+                        // that closes alternative declarations)
     long end = 0;       // closing line; for an unclosed procedure its last line
     bool closed = false;
+    std::vector<long> alternatives;  // the lines of its other declarations
 };
 
 class ProcedureIndex {
@@ -70,8 +78,10 @@ private:
         bool beforeFirstProc = true;
         bool previousContinued = false;
         bool inDeclarationHeader = false;
+        bool inFirstDeclaration = false;  // the open procedure's first declaration
         long lastDeclarationCode = 0;
         long open = -1;  // index in the output of the procedure still open
+        ConditionalDeclaration conditional;  // the #If structure below it
     };
 
     // Reads lines from..N, appending procedures to out, until it reaches the
@@ -81,6 +91,9 @@ private:
     size_t Scan(const LineStore& lines, long from, ScanState& state, std::vector<ProcInfo>& out,
                 long syncAfter, size_t oldFrom, size_t oldCount);
     void Reindex(const LineStore& lines, long damageStart, long damageEnd);
+    // A line of the open procedure's declaration has ended its statement.
+    static void EndOfDeclaration(std::string_view line, long i, ScanState& state,
+                                 std::vector<ProcInfo>& out);
     void InvalidateNames() const;
 
     long Pending(size_t index) const { return index >= shiftFrom_ ? shiftBy_ : 0; }

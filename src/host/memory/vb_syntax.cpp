@@ -95,7 +95,10 @@ std::string_view SkipBlanks(std::string_view s) {
 bool IsContinued(std::string_view line) {
     size_t n = line.size();
     while (n > 0 && IsBlank(line[n - 1])) --n;
-    return n >= 2 && line[n - 1] == '_' && IsBlank(line[n - 2]);
+    if (n == 0 || line[n - 1] != '_') return false;
+    // A line of the mark alone continues too: no name is "_", and a tidy
+    // that puts the mark in column 1 must not join what it separated.
+    return n == 1 || IsBlank(line[n - 2]) || SkipBlanks(line.substr(0, n)).size() == 1;
 }
 
 bool IsCommentStart(std::string_view text) {

@@ -14,8 +14,8 @@ namespace qv::host::memory {
 // Leading spaces and tabs removed.
 std::string_view SkipBlanks(std::string_view s);
 
-// The line continues on the next one: it ends with a blank and "_" (trailing
-// blanks ignored).
+// The line continues on the next one: it ends with a blank and "_", or is
+// the "_" alone (trailing blanks ignored).
 bool IsContinued(std::string_view line);
 
 // A comment statement starts the (blank-stripped) text: "'" or the word Rem.

@@ -10,6 +10,7 @@
 
 #include "analysis/module_counts.h"
 #include "analysis/routine_parsing.h"
+#include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
@@ -188,10 +189,18 @@ public:
                 PrintModuleTable(context, results);
             }
         }
+        const BrokenList broken =
+            selection.component != nullptr
+                ? BrokenList{}
+                : BrokenModules(*target, context.parser.isSet("project") ? selection.project
+                                                                         : nullptr);
+        ReportBrokenModules(context.err, broken);
+        failed = failed || !broken.empty();
         if (json) {
             WriteJson(context.out, QJsonObject{{"projects", projectsJson},
                                                {"totals", CountsJson(totals)},
-                                               {"allGood", totals.AllStandard() && !failed}});
+                                               {"allGood", totals.AllStandard() && !failed},
+                                               {"errors", BrokenModulesJson(broken)}});
         } else {
             PrintTotals(context, totals);
         }

@@ -9,11 +9,11 @@
 #include <sstream>
 
 #include "analysis/module_counts.h"
+#include "app/cli/broken_modules.h"
 #include "app/cli/module_keeper.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "host/memory/memory_host.h"
-#include "host/memory/vb_syntax.h"
 #include "platform/services.h"
 #include "platform/text.h"
 #include "settings/setting_checks.h"
@@ -194,19 +194,6 @@ private:
     RunTotals totals_;
 };
 
-bool HasWord(std::string_view code, std::string_view word) {
-    if (word.empty()) return false;
-    for (size_t at = text::FindIgnoreCase(code, word); at != std::string_view::npos;
-         at = text::FindIgnoreCase(code, word, at + 1)) {
-        const size_t end = at + word.size();
-        if ((at == 0 || !host::memory::IsIdentifierChar(code[at - 1])) &&
-            (end >= code.size() || !host::memory::IsIdentifierChar(code[end]))) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
@@ -220,8 +207,9 @@ void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
         "(on standard error with --dry-run, whose standard output is the diff).\n\n"
         "Exit codes: 0 done (refusals in module and project runs are reported, not failures);\n"
         "1 the routine named by --routine or --line was refused; 3 bad input, a read-only\n"
-        "target module, or a module whose run failed halfway (that module is left as it was,\n"
-        "the others are written).";
+        "target module, a module whose run failed halfway, or a module file of the project\n"
+        "that could not be loaded (those modules are left as they were, the others are\n"
+        "written).";
     parser.setApplicationDescription(help);
     AddTargetOptions(parser);
     AddCommandOptions(parser);
@@ -265,6 +253,11 @@ int CodeChangeCommand::Run(CommandContext& context) {
 
     const Report report(*target, outcome, note);
     report.Problems(context.err);
+    // The project's modules that could not be loaded are left as they are.
+    const BrokenList broken = atCursor || selection.component != nullptr
+                                  ? BrokenList{}
+                                  : BrokenModules(*target, selection.project);
+    ReportBrokenModules(context.err, broken);
     std::vector<std::string> written;
     if (context.format == OutputFormat::Json) {
         // The diff of --dry-run goes into the JSON, not before it.
@@ -272,7 +265,9 @@ int CodeChangeCommand::Run(CommandContext& context) {
         CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
                              diff,           context.err};
         SaveChanges(quiet, *target, &written);
-        WriteJson(context.out, report.Json(context.dryRun, written, diff.str()));
+        QJsonObject json = report.Json(context.dryRun, written, diff.str());
+        json.insert("errors", BrokenModulesJson(broken));
+        WriteJson(context.out, json);
     } else {
         SaveChanges(context, *target, &written);
         // On --dry-run the standard output is the diff alone. The report is
@@ -282,7 +277,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
         report.Text(text, context.dryRun);
         (context.dryRun ? context.err : context.out) << text.str();
     }
-    if (report.Totals().failures > 0) return kExitBadInput;
+    if (report.Totals().failures > 0 || !broken.empty()) return kExitBadInput;
     if (atCursor && report.Totals().refused > 0) return kExitFindings;
     return kExitOk;
 }
@@ -332,11 +327,6 @@ void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys) {
                            "; change it with 'qvaddin settings set KEY VALUE' (or restore the "
                            "defaults with 'qvaddin settings reset'); nothing was changed");
     }
-}
-
-bool UsesHandlerLabels(std::string_view code) {
-    const settings::SettingsRecord& s = settings::Settings();
-    return HasWord(code, s.label1) || HasWord(code, s.label2);
 }
 
 }  // namespace qv::cli

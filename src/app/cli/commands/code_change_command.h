@@ -65,8 +65,4 @@ shell::RoutineOutcome CursorCommand(host::memory::MemoryCodeModule& module, long
 // that would make code that is not VB or that could not be read back.
 void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys = {});
 
-// True when the code uses one of the handler's labels (a GoTo or Resume to
-// the exit label, an On Error GoTo to the error label) as a whole word.
-bool UsesHandlerLabels(std::string_view code);
-
 }  // namespace qv::cli

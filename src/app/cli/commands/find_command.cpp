@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <ostream>
 
+#include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
@@ -107,18 +108,26 @@ public:
         // not make its hits wrong, so such a module is searched too.
         auto target =
             LoadTarget(context, context.arguments.mid(0, context.arguments.size() - 1), false);
-        SelectTarget(context, *target);
+        const Selection selection = SelectTarget(context, *target);
         model.Search(target->Vbe(), what);
+        const BrokenList broken =
+            options.scope == find::FindScope::Module
+                ? BrokenList{}
+                : BrokenModules(*target, options.scope == find::FindScope::Group
+                                             ? nullptr
+                                             : selection.project);
+        ReportBrokenModules(context.err, broken);
         if (context.format == OutputFormat::Json) {
             const find::SearchOutcome& outcome = model.LastOutcome();
             WriteJson(context.out, QJsonObject{{"hits", qint64(outcome.hits)},
                                                {"beyondLimit", outcome.beyondLimit},
                                                {"nodes", NodesJson(model.Tree(),
-                                                                   find::FindTree::kRoot)}});
+                                                                   find::FindTree::kRoot)},
+                                               {"errors", BrokenModulesJson(broken)}});
         } else {
             PrintTree(context.out, model.Tree());
         }
-        return kExitOk;
+        return broken.empty() ? kExitOk : kExitBadInput;
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "app/cli/commands/handler_change.h"
 
+#include <vector>
+
 #include "analysis/error_status.h"
 #include "app/cli/commands/code_change_command.h"
 #include "errorhandling/insertion.h"
@@ -13,36 +15,6 @@ namespace qv::cli {
 
 namespace {
 
-using analysis::Status;
-
-struct HandlerFacts {
-    int top = analysis::kStatusMissing;    // as the text has it
-    int shown = analysis::kStatusMissing;  // as shown and counted
-    int exit = analysis::kStatusNotApplicable;
-    bool required = true;
-};
-
-HandlerFacts Judge(host::CodeModule& module, const analysis::RoutineEntry& routine) {
-    std::string fullText;
-    const std::string code = analysis::RemoveComments(module, routine.name, routine.kind, fullText);
-    HandlerFacts facts;
-    const analysis::StatusPair status =
-        analysis::GetRoutineStatus(module, routine.name, routine.kind, code, fullText);
-    facts.top = status.top;
-    facts.exit = status.exit;
-    facts.required = analysis::ErrorHandlingRequired(module.Members().Item(routine.name));
-    facts.shown = analysis::ShownTopStatus(facts.top, facts.required);
-    return facts;
-}
-
-bool HasStandardHandler(int top) {
-    return top != analysis::kStatusMissing && top != analysis::kStatusSome;
-}
-
-bool IsExtraCode(int shown) {
-    return shown == analysis::kStatusExtraCode || shown == analysis::kStatusInErrorExtraCode;
-}
-
 // Why a routine whose new handler would be refused keeps its old one.
 std::string InsertionRefusal(const std::string& code) {
     const std::string& label2 = settings::Settings().label2;
@@ -53,54 +25,68 @@ std::string InsertionRefusal(const std::string& code) {
     return {};
 }
 
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " and ") + name;
+    return text;
+}
+
 }  // namespace
 
 shell::RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
                                     HandlerChange change, bool force) {
+    using errorhandling::RemovalNeed;
     shell::RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
-    HandlerFacts facts;
+    errorhandling::RemovalDecision decision;
     try {
-        facts = Judge(module, routine);
+        decision = errorhandling::DecideRemoval(module, routine.name, routine.kind);
     } catch (...) {
         outcome.refusal =
             "its error handling cannot be judged: " + CurrentAsVbError().Description();
         return outcome;
     }
-    if (facts.top == analysis::kStatusSome) return outcome;  // not a handler the system wrote
-    const bool remove = HasStandardHandler(facts.top);
-    const bool insert = change == HandlerChange::Replace && facts.required;
-    if (!remove && !insert) return outcome;
-    // The exit block's own lines go with the handler as well as the top
-    // block's: either holding lines of the user's asks for --force.
-    if (remove && (IsExtraCode(facts.shown) || IsExtraCode(facts.exit)) && !force) {
-        outcome.refusal = "Top Status " + analysis::StatusString(facts.shown) + ", Exit Status " +
-                          analysis::StatusString(facts.exit) +
+    if (decision.need == RemovalNeed::Refused) {
+        outcome.refusal = decision.refusal;
+        return outcome;
+    }
+    if (decision.top == analysis::kStatusSome && decision.need == RemovalNeed::Nothing) {
+        return outcome;  // error handling of the user's own
+    }
+    // As the main window asks before it takes out a handler that holds lines
+    // of the user's own (or stands where none belongs), --force confirms.
+    if (decision.need == RemovalNeed::Confirm && !force) {
+        outcome.refusal = "Top Status " + analysis::StatusString(decision.shownTop) +
                           ": the handler holds lines of its own, or the routine needs none; "
                           "--force takes it out all the same";
         return outcome;
     }
+    const bool remove = decision.need != RemovalNeed::Nothing;
+    const bool insert = change == HandlerChange::Replace && decision.required;
+    if (!remove && !insert) return outcome;
 
     const std::string before = shell::BlockText(module, routine);
     host::Member& member = module.Members().Item(routine.name);
     if (remove) {
         const errorhandling::RemovalPlan plan =
             errorhandling::PlanRemoval(module, routine.name, routine.kind);
-        const std::string code =
-            errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan);
         if (insert) {
-            const std::string refusal = InsertionRefusal(code);
+            const std::string refusal = InsertionRefusal(
+                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan));
             if (!refusal.empty()) {
                 outcome.refusal =
                     "the old handler stays, as a new one would be refused: " + refusal;
                 return outcome;
             }
-        } else if (!force && UsesHandlerLabels(code)) {
-            const settings::SettingsRecord& s = settings::Settings();
-            outcome.refusal = "its own code goes to " + s.label1 + " or " + s.label2 +
-                              ", which would be left undefined; --force takes the handler out "
-                              "all the same";
-            return outcome;
+        } else if (!force) {
+            const std::vector<std::string> labels =
+                errorhandling::LabelsLeftUndefined(module, routine.name, routine.kind, plan);
+            if (!labels.empty()) {
+                outcome.refusal = "its own code goes to " + Joined(labels) +
+                                  ", which the removal would leave undefined; --force takes "
+                                  "the handler out all the same";
+                return outcome;
+            }
         }
         errorhandling::RemoveOld(member, routine.kind);
     }

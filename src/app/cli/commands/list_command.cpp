@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <ostream>
 
+#include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
@@ -124,8 +125,17 @@ class ListCommand : public Command {
                 projects.append(object);
             }
         }
-        if (json) WriteJson(context.out, QJsonObject{{"projects", projects}});
-        return kExitOk;
+        // A broken module is reported wherever its project is listed whole.
+        const BrokenList broken =
+            selection.component != nullptr
+                ? BrokenList{}
+                : BrokenModules(*target, oneProject ? selection.project : nullptr);
+        ReportBrokenModules(context.err, broken);
+        if (json) {
+            WriteJson(context.out, QJsonObject{{"projects", projects},
+                                               {"errors", BrokenModulesJson(broken)}});
+        }
+        return broken.empty() ? kExitOk : kExitBadInput;
     }
 
   private:

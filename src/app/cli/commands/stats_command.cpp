@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
@@ -154,12 +155,15 @@ public:
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         if (selection.component != nullptr) return RoutineTable(context, *target, selection);
-        return ModuleTable(context, *target, selection, group);
+        const BrokenList broken = BrokenModules(*target, group ? nullptr : selection.project);
+        ReportBrokenModules(context.err, broken);
+        ModuleTable(context, *target, selection, group, broken);
+        return broken.empty() ? kExitOk : kExitBadInput;
     }
 
 private:
-    static int ModuleTable(CommandContext& context, LoadedTarget& target,
-                           const Selection& selection, bool group) {
+    static void ModuleTable(CommandContext& context, LoadedTarget& target,
+                            const Selection& selection, bool group, const BrokenList& broken) {
         stats::ModuleTable table;
         {
             CountingProgress progress;
@@ -169,13 +173,14 @@ private:
         }
         stats::SortModuleRows(table.modules);
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, ModuleTableJson(target, table));
-            return kExitOk;
+            QJsonObject object = ModuleTableJson(target, table);
+            object.insert("errors", BrokenModulesJson(broken));
+            WriteJson(context.out, object);
+            return;
         }
         std::vector<Row> rows{ModuleCells(table.total)};
         for (const auto& row : table.modules) rows.push_back(ModuleCells(row));
         PrintRows(context, kModuleColumns, rows);
-        return kExitOk;
     }
 
     // {"total":{...}, "projects":[{name, type, file, "components":[{name,

@@ -9,8 +9,11 @@
 #include <ostream>
 #include <sstream>
 
+#include "analysis/module_counts.h"
 #include "analysis/routine_parsing.h"
+#include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
+#include "app/cli/commands/code_change_command.h"
 #include "app/cli/module_keeper.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
@@ -43,11 +46,25 @@ void RefuseWithoutCode(MemoryComponent& component) {
     }
 }
 
-// The code window's tidy; code it refuses (nested beyond any real code) is
-// bad input, and nothing is written.
-void TidyAtCursor(LoadedTarget& target, MemoryComponent& component) {
+// A routine tidy left alone, and why.
+struct Refusal {
+    std::string module;
+    shell::RoutineOutcome routine;
+};
+
+// The code window's tidy; a routine it refuses comes back with the reason,
+// code it cannot take (nested beyond any real code) is bad input, and
+// nothing is written.
+std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& component) {
+    host::memory::MemoryCodeModule& code = *component.Code();
     try {
-        tidy::TidyUpTheRoutine(*component.Code());
+        long line = 0, column = 0, endLine = 0, endColumn = 0;
+        code.CodePane().GetSelection(line, column, endLine, endColumn);
+        const shell::RoutineOutcome outcome = CursorCommand(code, line, tidy::TidyUpTheRoutine, "");
+        // Outside every routine the declarations are tidied.
+        if (outcome.name.empty()) tidy::TidyUpTheRoutine(code);
+        if (outcome.refusal.empty()) return {};
+        return {{component.Name(), outcome}};
     } catch (const VbError& e) {
         if (e.Number() != err::kExpressionTooComplex) throw;
         throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
@@ -77,22 +94,31 @@ public:
         }
         shell::RunOutcome outcome;
         ModuleKeeper keeper(target->Files());
-        if (!selection.routine.empty() || selection.line > 0) {
-            TidyAtCursor(*target, *selection.component);
+        std::vector<Refusal> refused;
+        const bool atCursor = !selection.routine.empty() || selection.line > 0;
+        if (atCursor) {
+            refused = TidyAtCursor(*target, *selection.component);
         } else if (selection.component != nullptr) {
             outcome = shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
         } else {
             outcome = shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
-            for (const shell::ModuleOutcome& module : outcome.modules) {
-                if (module.skipped == shell::Skip::ReadOnly) {
-                    auto& component = static_cast<MemoryComponent&>(*module.component);
-                    skipped.push_back(ComponentFile(*target, component));
-                }
+        }
+        for (const shell::ModuleOutcome& module : outcome.modules) {
+            auto& component = static_cast<MemoryComponent&>(*module.component);
+            if (module.skipped == shell::Skip::ReadOnly) {
+                skipped.push_back(ComponentFile(*target, component));
+            }
+            for (const shell::RoutineOutcome& routine : module.routines) {
+                if (!routine.refusal.empty()) refused.push_back({component.Name(), routine});
             }
         }
         ReportFailedModules(context.err, *target, outcome);
         const bool failed = std::any_of(outcome.modules.begin(), outcome.modules.end(),
                                         [](const auto& m) { return m.failure.has_value(); });
+        // The project's modules that could not be loaded are left as they are.
+        const BrokenList broken =
+            selection.component != nullptr ? BrokenList{} : BrokenModules(*target, selection.project);
+        ReportBrokenModules(context.err, broken);
         std::vector<std::string> written;
         if (context.format == OutputFormat::Json) {
             // The diff of --dry-run goes into the JSON, not before it.
@@ -100,33 +126,60 @@ public:
             CommandContext quiet{context.parser, context.arguments, context.format,
                                  context.dryRun, diff, context.err};
             SaveChanges(quiet, *target, &written);
-            ReportJson(context, written, skipped, diff.str());
+            ReportJson(context, written, skipped, refused, broken, diff.str());
         } else {
             SaveChanges(context, *target, &written);
-            Report(context, written, skipped, failed);
+            Report(context, written, skipped, refused, failed);
         }
-        return failed ? kExitBadInput : kExitOk;
+        if (failed || !broken.empty()) return kExitBadInput;
+        // As the other commands at the cursor: a refused routine is a finding.
+        return atCursor && !refused.empty() ? kExitFindings : kExitOk;
     }
 
 private:
     static void Report(CommandContext& context, const std::vector<std::string>& written,
-                       const std::vector<std::string>& skipped, bool failed) {
+                       const std::vector<std::string>& skipped,
+                       const std::vector<Refusal>& refused, bool failed) {
         for (const std::string& file : skipped) {
             context.err << "qvaddin: " << DisplayText(file) << " is read-only and was skipped\n";
+        }
+        std::ostream& out = context.dryRun ? context.err : context.out;
+        for (const Refusal& r : refused) {
+            out << "refused " << DisplayText(r.module) << "." << DisplayText(r.routine.name)
+                << KindText(r.routine.kind) << ": " << DisplayText(r.routine.refusal) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
         if (written.empty() && !failed) context.out << "Nothing to tidy: the code is tidy already.\n";
         for (const std::string& f : written) context.out << "tidied " << DisplayText(f) << '\n';
     }
 
-    // {"dryRun", "changed": [files], "skipped": [read-only files], "diff"}
+    static std::string KindText(int kind) {
+        const std::string word = analysis::KindWord(kind);
+        return word.empty() ? "" : " (" + word + ")";
+    }
+
+    // {"dryRun", "changed": [files], "skipped": [read-only files],
+    //  "refused": [{module, name, kind, reason}], "diff", "errors"}
     static void ReportJson(CommandContext& context, const std::vector<std::string>& written,
-                           const std::vector<std::string>& skipped, const std::string& diff) {
+                           const std::vector<std::string>& skipped,
+                           const std::vector<Refusal>& refused, const BrokenList& broken,
+                           const std::string& diff) {
+        QJsonArray refusals;
+        for (const Refusal& r : refused) {
+            refusals.append(QJsonObject{{"module", VbText(r.module)},
+                                        {"name", VbText(r.routine.name)},
+                                        {"kind", r.routine.kind},
+                                        {"reason", VbText(r.routine.refusal)}});
+        }
         QJsonArray files;
         for (const std::string& f : written) files.append(VbText(f));
         QJsonArray readOnly;
         for (const std::string& f : skipped) readOnly.append(VbText(f));
-        QJsonObject object{{"dryRun", context.dryRun}, {"changed", files}, {"skipped", readOnly}};
+        QJsonObject object{{"dryRun", context.dryRun},
+                           {"changed", files},
+                           {"skipped", readOnly},
+                           {"refused", refusals},
+                           {"errors", BrokenModulesJson(broken)}};
         if (context.dryRun) object.insert("diff", VbText(diff));
         WriteJson(context.out, object);
     }

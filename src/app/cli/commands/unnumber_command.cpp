@@ -2,6 +2,7 @@
 // indentation numbering put before the other lines), changing nothing else,
 // so that numbers can come out before a commit. Scopes as for number.
 
+#include "analysis/routine_shape.h"
 #include "app/cli/commands/code_change_command.h"
 #include "linenumbers/line_number_commands.h"
 
@@ -28,6 +29,8 @@ protected:
                               const analysis::RoutineEntry& routine) override {
         shell::RoutineOutcome outcome(routine);
         if (routine.name == analysis::kDeclarationsName) return outcome;
+        outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
+        if (!outcome.refusal.empty()) return outcome;
         outcome.changed =
             linenumbers::RemoveLineNumbers_Mem(module.Members().Item(routine.name), routine.kind);
         if (outcome.changed) outcome.done = "unnumbered";

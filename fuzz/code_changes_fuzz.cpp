@@ -1,0 +1,61 @@
+// The commands that change code, on any module text: inserting a handler
+// into a routine and removing it again gives the module back byte for byte;
+// after a handler, line numbers or a tidy the module still holds the same
+// routines, each closed (nothing was written outside a routine).
+
+#include "analysis/routine_parsing.h"
+#include "errorhandling/insertion.h"
+#include "errorhandling/removal.h"
+#include "fuzz_setup.h"
+#include "shell/module_commands.h"
+
+namespace {
+
+using namespace qv;
+
+analysis::RoutineList Routines(fuzz::OneModule& module) {
+    analysis::RoutineList routines;
+    analysis::GetRoutineNames(*module.vbe, "Fuzz", "modFuzz", routines, false);
+    return routines;
+}
+
+// The routines of the module read afresh from its text, each with whether
+// its procedure is closed, as one line each.
+std::string ReadAgain(fuzz::OneModule& module, int type) {
+    fuzz::OneModule fresh(module.Text(), type);
+    std::string routines;
+    for (const auto& p : fresh.Code().Index().Procs()) {
+        routines += p.name + "/" + std::to_string(p.kind) + (p.closed ? "\n" : " open\n");
+    }
+    return routines;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    static const int kTypes[] = {host::vbext_ct_StdModule, host::vbext_ct_ClassModule,
+                                 host::vbext_ct_VBForm};
+    const int type = kTypes[data[0] % 3];
+    fuzz::OneModule module(fuzz::Bytes(data + 1, size - 1), type);
+    const analysis::RoutineList routines = Routines(module);
+    const std::string read = ReadAgain(module, type);
+    for (size_t i = 1; i < routines.size(); ++i) {
+        const std::string before = module.Text();
+        host::Member& member = module.Code().Members().Item(routines[i].name);
+        std::string message;
+        if (!errorhandling::AddRoutineErrorHandling(member, routines[i].kind, message)) continue;
+        fuzz::ExpectSame(read, ReadAgain(module, type),
+                         "after a handler the module holds the same routines");
+        errorhandling::RemoveOld(member, routines[i].kind);
+        fuzz::ExpectSame(before, module.Text(), "insert then remove gives the module back");
+    }
+    for (shell::ModuleCommand command : {shell::ModuleCommand::Line, shell::ModuleCommand::Tidy}) {
+        for (const analysis::RoutineEntry& routine : routines) {
+            shell::RunCommandOn(command, module.Code(), routine);
+        }
+        fuzz::ExpectSame(read, ReadAgain(module, type),
+                         "after numbers or a tidy the module holds the same routines");
+    }
+    return 0;
+}

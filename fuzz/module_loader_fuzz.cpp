@@ -1,0 +1,73 @@
+// The module loader on any bytes: a module file either loads or is recorded
+// as broken, never a crash; every routine of a loaded module answers the
+// questions the engines ask; an unedited module counts as unchanged; and
+// what the writer would write for it loads again and is written the same.
+
+#include <exception>
+
+#include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
+#include "fuzz_setup.h"
+#include "host/files/module_loader.h"
+#include "host/files/module_writer.h"
+
+namespace {
+
+using namespace qv;
+
+struct Loaded {
+    host::memory::MemoryVbe vbe;
+    host::files::Workspace workspace{vbe};
+    const host::files::ModuleFile* file = nullptr;
+};
+
+// Loads the bytes as the module file at path; file stays nullptr when the
+// module is broken.
+void Load(Loaded& loaded, const std::string& path, std::string_view bytes) {
+    host::files::ReadModule read;
+    try {
+        read.parsed = host::files::ParseModuleFile(path, std::make_shared<std::string>(bytes));
+    } catch (...) {
+        read.error = std::current_exception();
+    }
+    host::memory::MemoryProject& project = loaded.vbe.AddProject("Fuzz");
+    host::files::LoadModuleOrRecord(loaded.workspace, project, path, 0, std::move(read), "");
+    if (loaded.workspace.BrokenModules().empty())
+        loaded.file = loaded.workspace.Files().front().get();
+}
+
+void AskEveryRoutine(Loaded& loaded) {
+    host::memory::MemoryComponent& component = *loaded.file->component;
+    analysis::RoutineList routines;
+    analysis::GetRoutineNames(loaded.vbe, "Fuzz", component.Name(), routines, false);
+    host::CodeModule& code = *component.CodeModule();
+    for (size_t i = 1; i < routines.size(); ++i) {
+        const analysis::RoutineSpan span =
+            analysis::FirstAndLast(code, routines[i].name, routines[i].kind);
+        fuzz::Expect(span.startLine >= 1 && span.afterDeclarationLine > span.startLine,
+                     "a routine's span lies in order");
+        analysis::ChangeRefusal(code, routines[i].name, routines[i].kind);
+        analysis::GetRoutineType(code, routines[i].name, routines[i].kind);
+        analysis::ParameterList(code.Members().Item(routines[i].name), routines[i].kind, true);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    static const char* const kPaths[] = {"m.bas", "c.cls", "f.frm"};
+    const std::string path = kPaths[data[0] % 3];
+    Loaded first;
+    Load(first, path, fuzz::Bytes(data + 1, size - 1));
+    if (first.file == nullptr) return 0;
+    AskEveryRoutine(first);
+    fuzz::Expect(!host::files::ModuleEdited(*first.file), "an unedited module counts as changed");
+    const std::string written = host::files::RenderModuleFile(*first.file).bytes;
+    Loaded again;
+    Load(again, path, written);
+    fuzz::Expect(again.file != nullptr, "what the writer writes loads again");
+    fuzz::Expect(host::files::RenderModuleFile(*again.file).bytes == written,
+                 "what the writer writes is written the same once read again");
+    return 0;
+}

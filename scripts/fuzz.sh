@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (fuzz/) with clang, the address and the
+# undefined-behaviour sanitizers, and runs each for a bounded time, seeded
+# from the example project, the test fixtures and fuzz/seeds. The inputs in
+# fuzz/regressions/<target>/ (faults found earlier) run first. Prints the
+# executions per second of every target; non-zero when one fails.
+# Usage: scripts/fuzz.sh [seconds per target, default 60] [build-dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds="${1:-60}"
+build_dir="${2:-build-fuzz}"
+
+# clang and its fuzzer library, on a fresh Debian machine.
+probe='extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }'
+if ! command -v clang++ >/dev/null 2>&1 ||
+   ! echo "$probe" | clang++ -x c++ -fsanitize=fuzzer - -o /dev/null >/dev/null 2>&1; then
+  echo "Installing: clang libclang-rt-dev"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq clang libclang-rt-dev >/dev/null
+fi
+
+launcher=()
+command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" \
+  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON \
+  -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build_dir" --target qv_fuzz_targets -j "$(nproc)"
+
+work="$(mktemp -d /tmp/qv-fuzz-XXXXXX)"
+trap 'rm -rf "$work"' EXIT
+# The targets keep their settings here, never in the user's folder.
+export QV_FUZZ_CONFIG_HOME="$work/config"
+mkdir -p "$QV_FUZZ_CONFIG_HOME"
+
+# Module files; with a first byte that picks the module type (0 .bas, 1 .cls,
+# 2 .frm) or, for the engines, settings and the module type.
+modules=$(find examples tests -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' \))
+seed_modules() {  # <corpus folder> <whole|code>
+  local folder="$1" part="$2" n=0
+  mkdir -p "$folder"
+  for file in $modules; do
+    local type=0
+    case "${file,,}" in *.cls) type=1 ;; *.frm) type=2 ;; esac
+    n=$((n + 1))
+    {
+      printf "\\x$(printf %02x "$type")"
+      if [ "$part" = whole ]; then
+        cat "$file"
+      else
+        # The code after the header's Attribute VB_ lines.
+        awk 'f { print } /^Attribute VB_/ { h = 1; next } h && !f { f = 1; print }' "$file"
+      fi
+    } >"$folder/$n"
+  done
+}
+
+failed=()
+summary=()
+for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fuzz \
+              line_numbers_fuzz code_changes_fuzz; do
+  corpus="$work/$target"
+  mkdir -p "$corpus"
+  case "$target" in
+    module_loader_fuzz) seed_modules "$corpus" whole ;;
+    project_file_fuzz)
+      find examples tests -type f \( -iname '*.vbp' -o -iname '*.vbg' \) -exec cp {} "$corpus"/ \; ;;
+    like_fuzz) ;;
+    *) seed_modules "$corpus" code ;;
+  esac
+  [ -d "fuzz/seeds/$target" ] && cp fuzz/seeds/"$target"/* "$corpus"/
+  regressions="fuzz/regressions/$target"
+  mkdir -p "$work/artifacts/$target"
+  log="$work/$target.log"
+  set +e
+  "$build_dir/fuzz/$target" "$corpus" $( [ -d "$regressions" ] && echo "$regressions" ) \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$work/artifacts/$target/" >"$log" 2>&1
+  status=$?
+  set -e
+  runs=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+  speed=$(grep -ao 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+  summary+=("$(printf '%-20s %10s runs %8s exec/s' "$target" "$runs" "$speed")")
+  if [ "$status" -ne 0 ]; then
+    failed+=("$target")
+    mkdir -p "$build_dir/fuzz-artifacts/$target"
+    cp "$work/artifacts/$target"/* "$build_dir/fuzz-artifacts/$target"/ 2>/dev/null || true
+    grep -aE 'ERROR|invariant|SUMMARY|Test unit written' "$log" | head -20 || true
+  fi
+done
+
+printf '%s\n' "${summary[@]}"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "Fuzzing found faults in: ${failed[*]} (inputs kept in $build_dir/fuzz-artifacts)"
+  exit 1
+fi
+echo "Fuzzing found nothing in ${seconds}s per target."

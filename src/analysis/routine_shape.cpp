@@ -1,0 +1,91 @@
+#include "analysis/routine_shape.h"
+
+#include "host/procedure_shape.h"
+#include "host/received_line.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+
+namespace qv::analysis {
+
+namespace {
+
+// Splits at CR LF into views of text.
+std::vector<std::string_view> LineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t at; (at = text.find(text::kCrLf, start)) != std::string_view::npos;
+         start = at + 2) {
+        lines.push_back(text.substr(start, at - start));
+    }
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+}  // namespace
+
+RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, int kind) try {
+    RoutineShape shape;
+    shape.body = module.ProcBodyLine(name, kind);
+    const long start = module.ProcStartLine(name, kind);
+    const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
+    // Most routines hold no directive: their declaration is its statement
+    // and continuation lines, and any #If around them nests. (Found by the
+    // host's search, without reading the routine's text.)
+    long line = shape.body, column = 1, endLine = blockEnd, endColumn = -1;
+    if (!module.Find("#", line, column, endLine, endColumn, false, true, false)) {
+        long end = shape.body;
+        std::string last = module.Lines(end, 1);
+        while (end < blockEnd && host::IsContinuedLine(last)) last = module.Lines(++end, 1);
+        shape.firstDeclarationEnd = shape.declarationEnd = end;
+        shape.oneLine = host::ClosesProcedureAtEnd(last);
+        // Closed: the block's last line that is neither blank nor a comment
+        // is its closing line (only comments may follow a routine).
+        long closing = blockEnd;
+        while (closing > end && host::IsBlankOrComment(module.Lines(closing, 1))) --closing;
+        // (A line that continues the one above it closes nothing.)
+        shape.closed =
+            shape.oneLine || (closing > end && host::IsProcedureEnd(module.Lines(closing, 1)) &&
+                              !host::IsContinuedLine(module.Lines(closing - 1, 1)));
+        return shape;
+    }
+    const std::string block = module.Lines(shape.body, blockEnd - shape.body + 1);
+    const host::ProcedureShape read = host::ReadProcedureShape(LineViews(block), [&] {
+        return host::IfStandsAbove([&](long l) { return module.Lines(l, 1); }, shape.body);
+    });
+    shape.firstDeclarationEnd = shape.body + read.firstDeclarationEnd;
+    shape.declarationEnd = shape.body + read.declarationEnd;
+    for (long alternative : read.alternatives)
+        shape.alternatives.push_back(shape.body + alternative);
+    shape.oneLine = read.oneLine;
+    shape.closed = read.closing >= 0;
+    shape.nests = read.nests;
+    return shape;
+}
+QV_PASS_UP("AddIn", "ReadRoutineShape")
+
+std::string ChangeRefusal(const RoutineShape& shape, std::string_view name) {
+    const std::string routine(name);
+    if (shape.oneLine) {
+        return routine +
+               " is written on one line with its body and closing statement, so there is no "
+               "body to change: put its statements on lines of their own first";
+    }
+    if (!shape.closed) {
+        return routine +
+               " has no closing line of its own, so there is no end to put code "
+               "above: add its End line first";
+    }
+    if (!shape.nests) {
+        return "the #If ... #End If lines around " + routine +
+               " do not nest inside it (a branch opens or closes outside the routine), so code "
+               "put into it could land in the wrong branch: change it by hand";
+    }
+    return {};
+}
+
+std::string ChangeRefusal(host::CodeModule& module, std::string_view name, int kind) try {
+    return ChangeRefusal(ReadRoutineShape(module, name, kind), name);
+}
+QV_PASS_UP("AddIn", "ChangeRefusal")
+
+}  // namespace qv::analysis
