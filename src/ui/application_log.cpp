@@ -9,7 +9,8 @@
 namespace qv::ui {
 
 QString DefaultLogPath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/qvaddin.log");
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/qvaddin.log");
 }
 
 bool AppendLogEntry(const QString& path, const QString& report) {

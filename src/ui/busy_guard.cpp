@@ -5,7 +5,8 @@
 
 namespace qv::ui {
 
-BusyGuard::BusyGuard(QWidget* focusControl, QWidget* activeControl, std::function<void()> onRelease) try
+BusyGuard::BusyGuard(QWidget* focusControl, QWidget* activeControl,
+                     std::function<void()> onRelease) try
     : activeControl_(activeControl), onRelease_(std::move(onRelease)) {
     if (focusControl == nullptr) Raise(err::kObjectRequired);
     QWidget* window = focusControl->window();
@@ -13,7 +14,8 @@ BusyGuard::BusyGuard(QWidget* focusControl, QWidget* activeControl, std::functio
     wasEnabled_ = window->isEnabled();
     window->setEnabled(false);
     pointer_.Hourglass();
-} QV_PASS_UP("clsFormEnable", "DisableViaFocus")
+}
+QV_PASS_UP("clsFormEnable", "DisableViaFocus")
 
 BusyGuard::~BusyGuard() {
     const ErrorRecord pending = Err();

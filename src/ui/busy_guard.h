@@ -14,7 +14,7 @@
 namespace qv::ui {
 
 class BusyGuard {
-public:
+  public:
     // The window is focusControl's window; activeControl is the control that
     // has the focus now (may be null). onRelease runs after the window is
     // enabled again and before the hourglass ends.
@@ -25,7 +25,7 @@ public:
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 
-private:
+  private:
     void Release();
 
     QPointer<QWidget> window_;

@@ -8,8 +8,10 @@ namespace {
 
 // Qt reads "yy" as 1900-1999; the host's window keeps 00-29 in this century.
 QDateTime WithCenturyWindow(QDateTime moment, const QString& format) {
-    const bool twoDigitYear = format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy"));
-    if (moment.isValid() && twoDigitYear && moment.date().year() < 1930) moment = moment.addYears(100);
+    const bool twoDigitYear =
+        format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy"));
+    if (moment.isValid() && twoDigitYear && moment.date().year() < 1930)
+        moment = moment.addYears(100);
     return moment;
 }
 

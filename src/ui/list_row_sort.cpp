@@ -12,9 +12,12 @@ namespace qv::ui {
 
 QString SortKeyOf(const QString& cell, int sortType) {
     switch (sortType) {
-        case sort_type::kDate: return DateSortKey(cell);
-        case sort_type::kNumber: return NumberSortKey(cell);
-        default: return cell;
+        case sort_type::kDate:
+            return DateSortKey(cell);
+        case sort_type::kNumber:
+            return NumberSortKey(cell);
+        default:
+            return cell;
     }
 }
 
@@ -63,7 +66,8 @@ void Reinsert(QTreeWidget& list, const std::vector<KeyedRow>& rows) {
     }
     list.selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (current != nullptr) {
-        const QModelIndex index = model.index(list.indexOfTopLevelItem(current), std::max(0, currentColumn));
+        const QModelIndex index =
+            model.index(list.indexOfTopLevelItem(current), std::max(0, currentColumn));
         list.selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     }
 }

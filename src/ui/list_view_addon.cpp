@@ -20,7 +20,7 @@ constexpr int kArrowMargin = 13;
 // Holds the list's painting for the length of a change, so that the user
 // sees only the result.
 class PaintingPaused {
-public:
+  public:
     explicit PaintingPaused(QWidget& widget) : widget_(widget), was_(widget.updatesEnabled()) {
         widget_.setUpdatesEnabled(false);
     }
@@ -28,7 +28,7 @@ public:
     PaintingPaused(const PaintingPaused&) = delete;
     PaintingPaused& operator=(const PaintingPaused&) = delete;
 
-private:
+  private:
     QWidget& widget_;
     bool was_;
 };
@@ -48,9 +48,11 @@ SortArrowHeader& ListViewAddon::Header() const {
 
 void ListViewAddon::SetListView(QTreeWidget* list) try {
     if (list == nullptr) Raise(err::kObjectRequired);
-    if (list->topLevelItemCount() > 0) Raise(err::kInvalidProcedureCall, "The Listview must be empty");
-    if (!list_.isNull()) list_->viewport()->removeEventFilter(this);
+    if (list->topLevelItemCount() > 0)
+        Raise(err::kInvalidProcedureCall, "The Listview must be empty");
+    if (QWidget* watched = viewport_.data()) watched->removeEventFilter(this);
     list_ = list;
+    viewport_ = list->viewport();
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setUniformRowHeights(true);
@@ -59,7 +61,8 @@ void ListViewAddon::SetListView(QTreeWidget* list) try {
     list->viewport()->installEventFilter(this);
     DoHeader();
     AutoSizeColumns();
-} QV_PASS_UP(kModule, "ListView")
+}
+QV_PASS_UP(kModule, "ListView")
 
 void ListViewAddon::InstallHeader(QTreeWidget& list) {
     auto* header = dynamic_cast<SortArrowHeader*>(list.header());
@@ -69,7 +72,7 @@ void ListViewAddon::InstallHeader(QTreeWidget& list) {
         header->setSectionsMovable(list.header()->sectionsMovable());
         list.setHeader(header);
     }
-    header->setStretchLastSection(false);  // the add-on stretches it, keeping its content width
+    header->setStretchLastSection(false);    // the add-on stretches it, keeping its content width
     header->setResizeContentsPrecision(-1);  // size columns by every row, not a sample
     // The list's own sorting is off, which makes a plain header deaf to
     // clicks; the window sorts through the add-on when a header is clicked.
@@ -103,14 +106,18 @@ void ListViewAddon::AutoSizeColumns() try {
     {
         const PaintingPaused paused(list);
         for (int i = 0; i < list.columnCount(); ++i) {
-            const int width = std::max(static_cast<const QAbstractItemView&>(list).sizeHintForColumn(i), minimumWidths_[static_cast<size_t>(i)]);
+            const int width =
+                std::max(static_cast<const QAbstractItemView&>(list).sizeHintForColumn(i),
+                         minimumWidths_[static_cast<size_t>(i)]);
             list.header()->resizeSection(i, width);
         }
-        lastColumnWidth_ = list.columnCount() > 0 ? list.header()->sectionSize(list.columnCount() - 1) : 0;
+        lastColumnWidth_ =
+            list.columnCount() > 0 ? list.header()->sectionSize(list.columnCount() - 1) : 0;
         StretchLastColumn();
     }
     list.viewport()->update();
-} QV_PASS_UP(kModule, "AutoSizeColumns")
+}
+QV_PASS_UP(kModule, "AutoSizeColumns")
 
 void ListViewAddon::StretchLastColumn() {
     QTreeWidget& list = *list_;
@@ -123,8 +130,11 @@ void ListViewAddon::StretchLastColumn() {
 }
 
 bool ListViewAddon::eventFilter(QObject* watched, QEvent* event) {
-    if (!list_.isNull() && watched == list_->viewport() && event->type() == QEvent::Resize &&
-        lastColumnWidth_ > 0) {
+    // Only the event type and the watched object's address are looked at
+    // first: while a list is being destroyed its viewport still sends events,
+    // and the list is then no longer a list.
+    if (event->type() == QEvent::Resize && watched == viewport_ && lastColumnWidth_ > 0 &&
+        !list_.isNull()) {
         StretchLastColumn();
     }
     return QObject::eventFilter(watched, event);
@@ -146,7 +156,8 @@ void ListViewAddon::Sort(int columnHeaderIndex, int sortType) try {
     }
     ScrollSelectedIntoView(list);
     DoHeaderIcon(columnHeaderIndex);
-} QV_PASS_UP(kModule, "Sort")
+}
+QV_PASS_UP(kModule, "Sort")
 
 void ListViewAddon::DoHeaderIcon(int columnHeaderIndex) {
     if (headerImages_.isEmpty() || Attached().topLevelItemCount() == 0) return;
@@ -162,7 +173,8 @@ void ListViewAddon::SetStyle(int newStyle, bool on) try {
         list.setAllColumnsShowFocus(on);
     }
     list.viewport()->update();
-} QV_PASS_UP(kModule, "SetStyle")
+}
+QV_PASS_UP(kModule, "SetStyle")
 
 ListPosition ListViewAddon::GetPosition(double x, double y) const try {
     QTreeWidget& list = Attached();
@@ -174,6 +186,7 @@ ListPosition ListViewAddon::GetPosition(double x, double y) const try {
     if (QTreeWidgetItem* item = list.itemAt(onRows)) position.row = list.indexOfTopLevelItem(item);
     position.column = list.header()->logicalIndexAt(onRows.x());
     return position;
-} QV_PASS_UP(kModule, "GetPosition")
+}
+QV_PASS_UP(kModule, "GetPosition")
 
 }  // namespace qv::ui

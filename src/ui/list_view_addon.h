@@ -42,7 +42,7 @@ struct ListPosition {
 };
 
 class ListViewAddon : public QObject {
-public:
+  public:
     explicit ListViewAddon(QObject* parent = nullptr);
 
     // Attaches to a list that has no rows yet; a list with rows is refused
@@ -79,15 +79,17 @@ public:
     int SortKey() const { return sortKey_; }
     void SetSortKey(int column) { sortKey_ = column; }
     int SortOrder() const { return sortOrder_; }
-    void SetSortOrder(int order) { sortOrder_ = order == kSortAscending ? kSortAscending : kSortDescending; }
+    void SetSortOrder(int order) {
+        sortOrder_ = order == kSortAscending ? kSortAscending : kSortDescending;
+    }
 
     // Pixels, index 0 = first column.
     const std::vector<int>& MinimumWidths() const { return minimumWidths_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QTreeWidget& Attached() const;
     SortArrowHeader& Header() const;
     void InstallHeader(QTreeWidget& list);
@@ -97,6 +99,7 @@ private:
     void StretchLastColumn();
 
     QPointer<QTreeWidget> list_;
+    QPointer<QWidget> viewport_;  // the list's, watched for resizing
     QList<QIcon> headerImages_;
     std::vector<int> minimumWidths_;
     int lastColumnWidth_ = 0;  // the last column's own width before stretching

@@ -10,22 +10,33 @@ using Button = QMessageBox::StandardButton;
 
 QList<Button> ButtonsOf(int flags) {
     switch (flags & 0xF) {
-        case vb_box::kOkCancel: return {QMessageBox::Ok, QMessageBox::Cancel};
-        case vb_box::kAbortRetryIgnore: return {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
-        case vb_box::kYesNoCancel: return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
-        case mb::kYesNo: return {QMessageBox::Yes, QMessageBox::No};
-        case vb_box::kRetryCancel: return {QMessageBox::Retry, QMessageBox::Cancel};
-        default: return {QMessageBox::Ok};
+        case vb_box::kOkCancel:
+            return {QMessageBox::Ok, QMessageBox::Cancel};
+        case vb_box::kAbortRetryIgnore:
+            return {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore};
+        case vb_box::kYesNoCancel:
+            return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+        case mb::kYesNo:
+            return {QMessageBox::Yes, QMessageBox::No};
+        case vb_box::kRetryCancel:
+            return {QMessageBox::Retry, QMessageBox::Cancel};
+        default:
+            return {QMessageBox::Ok};
     }
 }
 
 QMessageBox::Icon IconOf(int flags) {
     switch (flags & 0x70) {
-        case mb::kCritical: return QMessageBox::Critical;
-        case mb::kQuestion: return QMessageBox::Question;
-        case mb::kExclamation: return QMessageBox::Warning;
-        case mb::kInformation: return QMessageBox::Information;
-        default: return QMessageBox::NoIcon;
+        case mb::kCritical:
+            return QMessageBox::Critical;
+        case mb::kQuestion:
+            return QMessageBox::Question;
+        case mb::kExclamation:
+            return QMessageBox::Warning;
+        case mb::kInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -53,14 +64,22 @@ MessageBoxLayout LayoutOf(int flags) {
 
 int VbAnswer(QMessageBox::StandardButton button) {
     switch (button) {
-        case QMessageBox::Ok: return mb::kAnswerOk;
-        case QMessageBox::Cancel: return vb_box::kAnswerCancel;
-        case QMessageBox::Abort: return vb_box::kAnswerAbort;
-        case QMessageBox::Retry: return vb_box::kAnswerRetry;
-        case QMessageBox::Ignore: return vb_box::kAnswerIgnore;
-        case QMessageBox::Yes: return mb::kAnswerYes;
-        case QMessageBox::No: return mb::kAnswerNo;
-        default: return 0;
+        case QMessageBox::Ok:
+            return mb::kAnswerOk;
+        case QMessageBox::Cancel:
+            return vb_box::kAnswerCancel;
+        case QMessageBox::Abort:
+            return vb_box::kAnswerAbort;
+        case QMessageBox::Retry:
+            return vb_box::kAnswerRetry;
+        case QMessageBox::Ignore:
+            return vb_box::kAnswerIgnore;
+        case QMessageBox::Yes:
+            return mb::kAnswerYes;
+        case QMessageBox::No:
+            return mb::kAnswerNo;
+        default:
+            return 0;
     }
 }
 

@@ -17,22 +17,24 @@ namespace {
 // Centres the box on the mouse pointer when it is shown: only then does it
 // know its final size, and it is not yet on the screen.
 class PlacedMessageBox : public QMessageBox {
-public:
-    PlacedMessageBox(bool atPointer, QWidget* parent) : QMessageBox(parent), atPointer_(atPointer) {}
+  public:
+    PlacedMessageBox(bool atPointer, QWidget* parent)
+        : QMessageBox(parent), atPointer_(atPointer) {}
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event);
         if (atPointer_) CentreOnPointer();
     }
 
-private:
+  private:
     void CentreOnPointer() {
         const QPoint pointer = QCursor::pos();
         QScreen* screen = QGuiApplication::screenAt(pointer);
         if (screen == nullptr) screen = QGuiApplication::primaryScreen();
         if (screen == nullptr) return;
-        const EdgeRect placed = ValidateCoords(CentredOn(pointer, frameGeometry().size()), screen->geometry());
+        const EdgeRect placed =
+            ValidateCoords(CentredOn(pointer, frameGeometry().size()), screen->geometry());
         move(placed.left, placed.top);
     }
 
@@ -41,7 +43,7 @@ private:
 
 // An hourglass that a busy guard put up would otherwise sit over the box.
 class ArrowWhileOpen {
-public:
+  public:
     ArrowWhileOpen() : pushed_(QGuiApplication::overrideCursor() != nullptr) {
         if (pushed_) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     }
@@ -51,7 +53,7 @@ public:
     ArrowWhileOpen(const ArrowWhileOpen&) = delete;
     ArrowWhileOpen& operator=(const ArrowWhileOpen&) = delete;
 
-private:
+  private:
     bool pushed_;
 };
 
@@ -78,6 +80,9 @@ int Run(QMessageBox& box, int timeoutMs) {
 int Show(const QString& prompt, int flags, const QString& title, int timeoutMs, bool atPointer,
          QWidget* parent) {
     if (parent == nullptr) parent = QApplication::activeWindow();
+    // A box owned by a disabled window (a busy guard's) would be disabled
+    // with it and could never be answered; it stands alone instead.
+    if (parent != nullptr && !parent->isEnabled()) parent = nullptr;
     PlacedMessageBox box(atPointer, parent);
     Fill(box, prompt, flags, title);
     return Run(box, timeoutMs);
@@ -93,7 +98,8 @@ int ShowMessageBox(const QString& prompt, int flags, const QString& title, QWidg
     return Show(prompt, flags, title, 0, false, parent);
 }
 
-int MsgBoxCursor(const QString& prompt, int flags, const QString& title, int timeoutMs, QWidget* parent) {
+int MsgBoxCursor(const QString& prompt, int flags, const QString& title, int timeoutMs,
+                 QWidget* parent) {
     return Show(prompt, flags, title, timeoutMs, true, parent);
 }
 

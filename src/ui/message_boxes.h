@@ -13,8 +13,10 @@ namespace qv::ui {
 // is empty.
 QString BoxTitle(const QString& title);
 
-// An ordinary box, modal over parent (the active window when none is given).
-int ShowMessageBox(const QString& prompt, int flags, const QString& title, QWidget* parent = nullptr);
+// An ordinary box, modal over parent (the active window when none is given;
+// none while that window is disabled, since the box would be disabled too).
+int ShowMessageBox(const QString& prompt, int flags, const QString& title,
+                   QWidget* parent = nullptr);
 
 // A box that opens centred on the mouse pointer and wholly on the pointer's
 // screen. timeoutMs above 0 closes it after that long, answering as its

@@ -32,7 +32,7 @@ inline constexpr int kSizeAll = 15;
 Qt::CursorShape CursorShapeOf(int vbPointer);
 
 class MousePointerGuard {
-public:
+  public:
     MousePointerGuard() = default;
     // Puts the pointer back. An error that a trap has caught and not yet
     // reported survives the release unchanged.
@@ -43,7 +43,7 @@ public:
     void Pointer(int vbPointer);
     void Hourglass() { Pointer(vb_pointer::kHourglass); }
 
-private:
+  private:
     bool pushed_ = false;
 };
 

@@ -65,25 +65,44 @@ enum class Align { Start, Centre, End };
 
 Align VerticalAlign(int position) {
     switch (position) {
-        case 1: case 5: case 8: case 10: return Align::Centre;
-        case 2: case 4: case 7: return Align::Start;
-        default: return Align::End;
+        case 1:
+        case 5:
+        case 8:
+        case 10:
+            return Align::Centre;
+        case 2:
+        case 4:
+        case 7:
+            return Align::Start;
+        default:
+            return Align::End;
     }
 }
 
 Align HorizontalAlign(int position) {
     switch (position) {
-        case 1: case 2: case 3: case 10: return Align::Centre;
-        case 4: case 5: case 6: return Align::Start;
-        default: return Align::End;
+        case 1:
+        case 2:
+        case 3:
+        case 10:
+            return Align::Centre;
+        case 4:
+        case 5:
+        case 6:
+            return Align::Start;
+        default:
+            return Align::End;
     }
 }
 
 int Place(Align align, int start, int room, int extent) {
     switch (align) {
-        case Align::Start: return start;
-        case Align::Centre: return start + RoundHalfEven((room - extent) / 2.0);
-        case Align::End: return start + room - extent;
+        case Align::Start:
+            return start;
+        case Align::Centre:
+            return start + RoundHalfEven((room - extent) / 2.0);
+        case Align::End:
+            return start + room - extent;
     }
     return start;
 }

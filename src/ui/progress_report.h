@@ -15,14 +15,14 @@ namespace qv::ui {
 
 // Where a report is drawn: the window's two bars.
 class ProgressDisplay {
-public:
+  public:
     virtual ~ProgressDisplay() = default;
     virtual void DrawBar(int bar, int value, int maximum) = 0;
     virtual void SetBarVisible(int bar, bool visible) = 0;
 };
 
 class ProgressReport {
-public:
+  public:
     struct Bar {
         int maximum = 0;
         int value = 0;
@@ -36,7 +36,7 @@ public:
 
     const Bar& BarState(int bar) const { return bars_.at(static_cast<std::size_t>(bar)); }
 
-private:
+  private:
     void SetMaximum(int bar, int maximum);
     void SetValue(int bar, int value);
     void SetVisible(int bar, bool visible);

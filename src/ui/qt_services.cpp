@@ -18,10 +18,12 @@ QtServices::QtServices(QString logPath)
 
 QtServices::~QtServices() = default;
 
-int QtServices::MessageBox(std::string_view prompt, int buttons, std::string_view title, bool atCursor) {
+int QtServices::MessageBox(std::string_view prompt, int buttons, std::string_view title,
+                           bool atCursor) {
     const QString text = VbQString(prompt);
     const QString caption = VbQString(title);
-    return atCursor ? MsgBoxCursor(text, buttons, caption, 0) : ShowMessageBox(text, buttons, caption);
+    return atCursor ? MsgBoxCursor(text, buttons, caption, 0)
+                    : ShowMessageBox(text, buttons, caption);
 }
 
 void QtServices::DoStatus(int value1, int value2, int max1, int max2) {
@@ -29,7 +31,9 @@ void QtServices::DoStatus(int value1, int value2, int max1, int max2) {
     DoEvents();
 }
 
-void QtServices::DoEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void QtServices::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 StatusWindow& QtServices::GetStatusWindow() {
     if (!statusWindow_) statusWindow_ = std::make_unique<QtStatusWindow>();
@@ -47,14 +51,17 @@ void QtServices::LogError(std::string_view report) {
     }
 }
 
-void QtServices::Beep() { QApplication::beep(); }
+void QtServices::Beep() {
+    QApplication::beep();
+}
 
 void QtServices::ShellOpen(std::string_view document) {
     QDesktopServices::openUrl(DocumentUrl(VbQString(document)));
 }
 
 std::string QtServices::FormatGeneralDate(std::time_t when, bool withTime) {
-    return GeneralDateText(QDateTime::fromSecsSinceEpoch(when), withTime, QLocale::system()).toStdString();
+    return GeneralDateText(QDateTime::fromSecsSinceEpoch(when), withTime, QLocale::system())
+        .toStdString();
 }
 
 QUrl DocumentUrl(const QString& document) {

@@ -18,14 +18,15 @@ namespace qv::ui {
 class QtStatusWindow;
 
 class QtServices : public HeadlessServices {
-public:
+  public:
     // logPath: the application log file (DefaultLogPath() when empty).
     explicit QtServices(QString logPath = {});
     ~QtServices() override;
     QtServices(const QtServices&) = delete;
     QtServices& operator=(const QtServices&) = delete;
 
-    int MessageBox(std::string_view prompt, int buttons, std::string_view title, bool atCursor) override;
+    int MessageBox(std::string_view prompt, int buttons, std::string_view title,
+                   bool atCursor) override;
     // Drawn on the display set with SetProgressDisplay (the main window's
     // bars); every call lets pending events run.
     void DoStatus(int value1, int value2, int max1, int max2) override;
@@ -47,7 +48,7 @@ public:
     const ProgressReport& Progress() const { return progress_; }
     const QString& LogPath() const { return logPath_; }
 
-private:
+  private:
     QString logPath_;
     ProgressReport progress_;
     std::unique_ptr<QtStatusWindow> statusWindow_;

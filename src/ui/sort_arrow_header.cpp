@@ -1,8 +1,8 @@
 #include "ui/sort_arrow_header.h"
 
 #include <QPainter>
-#include <algorithm>
 #include <QStyle>
+#include <algorithm>
 
 namespace qv::ui {
 
@@ -26,16 +26,20 @@ int SortArrowHeader::ArrowExtent() const {
 QRect SortArrowHeader::ArrowRect(const QRect& section, int logicalIndex) const {
     const int extent = ArrowExtent();
     const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-    const QString text = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+    const QString text =
+        model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
     const QVariant aligned =
-        model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole) : QVariant();
-    const Qt::Alignment alignment = aligned.isValid() ? Qt::Alignment(aligned.toInt()) : defaultAlignment();
+        model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole)
+                : QVariant();
+    const Qt::Alignment alignment =
+        aligned.isValid() ? Qt::Alignment(aligned.toInt()) : defaultAlignment();
     const int rightMost = section.right() - margin - extent + 1;
     int left = rightMost;
     // Text on the left (the usual case): the arrow follows it; otherwise it
     // keeps to the right edge, clear of the text.
     if (!(alignment & (Qt::AlignRight | Qt::AlignHCenter))) {
-        left = std::min(section.left() + 2 * margin + fontMetrics().horizontalAdvance(text), rightMost);
+        left = std::min(section.left() + 2 * margin + fontMetrics().horizontalAdvance(text),
+                        rightMost);
     }
     return {left, section.top() + (section.height() - extent) / 2, extent, extent};
 }

@@ -9,7 +9,7 @@
 namespace qv::ui {
 
 class SortArrowHeader : public QHeaderView {
-public:
+  public:
     explicit SortArrowHeader(QWidget* parent = nullptr);
 
     // Shows the image on the column (0-based); every other column shows its
@@ -21,10 +21,10 @@ public:
     // The side of the square the arrow is drawn in.
     int ArrowExtent() const;
 
-protected:
+  protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
-private:
+  private:
     QRect ArrowRect(const QRect& section, int logicalIndex) const;
 
     int arrowColumn_ = -1;

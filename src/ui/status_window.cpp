@@ -51,7 +51,9 @@ QProgressBar* QtStatusWindow::BarAt(int bar) const {
     return bar == 0 || bar == 1 ? bars_[static_cast<size_t>(bar)] : nullptr;
 }
 
-void QtStatusWindow::SetTitle(std::string_view title) { setWindowTitle(VbQString(title)); }
+void QtStatusWindow::SetTitle(std::string_view title) {
+    setWindowTitle(VbQString(title));
+}
 
 void QtStatusWindow::SetLabel(std::string_view label) {
     labelText_ = VbQString(label);

@@ -17,7 +17,7 @@ class QProgressBar;
 namespace qv::ui {
 
 class QtStatusWindow : public QWidget, public StatusWindow {
-public:
+  public:
     explicit QtStatusWindow(QWidget* parent = nullptr);
 
     void SetTitle(std::string_view title) override;
@@ -34,10 +34,10 @@ public:
     QString LabelText() const { return labelText_; }
     const QProgressBar& Bar(int bar) const { return *bars_.at(static_cast<size_t>(bar)); }
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QProgressBar* BarAt(int bar) const;
     void ShowLabel();
     void Reset();

@@ -34,7 +34,8 @@ void SetCursorOverControl(QWidget& control, int position) {
 void AlignForm(QWidget& window, int position) {
     QScreen* screen = ScreenOf(window);
     if (screen == nullptr) return;
-    window.move(AlignedTopLeft(screen->availableGeometry(), window.frameGeometry().size(), position));
+    window.move(
+        AlignedTopLeft(screen->availableGeometry(), window.frameGeometry().size(), position));
 }
 
 void SetTopmost(QWidget& window) {

@@ -19,6 +19,8 @@ void WhenBoxOpens(std::function<void(QMessageBox&)> act) {
     timer->start();
 }
 
-void Press(QMessageBox& box, QMessageBox::StandardButton button) { box.button(button)->click(); }
+void Press(QMessageBox& box, QMessageBox::StandardButton button) {
+    box.button(button)->click();
+}
 
 }  // namespace qv::ui::testing

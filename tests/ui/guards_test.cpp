@@ -12,8 +12,11 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include "box_answers.h"
 #include "platform/error_state.h"
+#include "platform/services.h"
 #include "ui/busy_guard.h"
+#include "ui/message_boxes.h"
 #include "ui/mouse_pointer_guard.h"
 #include "ui/window_helpers.h"
 
@@ -26,7 +29,9 @@ Qt::CursorShape Shown() {
     return cursor != nullptr ? cursor->shape() : Qt::ArrowCursor;
 }
 
-bool Overridden() { return QGuiApplication::overrideCursor() != nullptr; }
+bool Overridden() {
+    return QGuiApplication::overrideCursor() != nullptr;
+}
 
 TEST(MousePointerGuard, PointerComesBackInNestedOrder) {
     ASSERT_FALSE(Overridden());
@@ -62,7 +67,7 @@ TEST(MousePointerGuard, PendingErrorSurvivesTheRelease) {
 }
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto* layout = new QVBoxLayout(&window);
         edit = new QLineEdit("some text", &window);
@@ -117,6 +122,20 @@ TEST_F(WindowTest, BusyGuardKeepsADisabledWindowDisabledAndSurvivesAFailingHook)
     EXPECT_THROW(BusyGuard(nullptr, nullptr), VbError);
 }
 
+TEST_F(WindowTest, MessageBoxCanBeAnsweredWhileTheBusyGuardHoldsTheWindow) {
+    BusyGuard guard(focus, edit);
+    bool boxEnabled = false;
+    testing::WhenBoxOpens([&boxEnabled](QMessageBox& box) {
+        boxEnabled = box.isEnabled();
+        testing::Press(box, QMessageBox::Yes);
+    });
+    // The time-out only ends the test if the box could not be answered.
+    EXPECT_EQ(MsgBoxCursor("Delete?", mb::kYesNo, "T", 3000, &window), mb::kAnswerYes);
+    EXPECT_TRUE(boxEnabled);
+    testing::WhenBoxOpens([](QMessageBox& box) { testing::Press(box, QMessageBox::No); });
+    EXPECT_EQ(ShowMessageBox("Delete?", mb::kYesNo, "T"), mb::kAnswerNo);
+}
+
 TEST_F(WindowTest, SetCursorOverControlAndAlignForm) {
     const QRect onScreen(edit->mapToGlobal(QPoint(0, 0)), edit->size());
     SetCursorOverControl(*edit, 5);
@@ -154,7 +173,8 @@ TEST(HiLight, SelectsTheTextOfTextBoxesOnly) {
     EXPECT_EQ(masked.selectedText(), "12-34");
     QPlainTextEdit lines("one\ntwo");
     HiLight(lines);
-    EXPECT_EQ(lines.textCursor().selectedText(), QString("one") + QChar::ParagraphSeparator + "two");
+    EXPECT_EQ(lines.textCursor().selectedText(),
+              QString("one") + QChar::ParagraphSeparator + "two");
 
     QListWidget list;
     list.addItems({"a", "b"});

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
-#include <QTest>
 #include <QPixmap>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "platform/vb_error.h"
@@ -21,7 +21,7 @@ QIcon Swatch(Qt::GlobalColor colour) {
 
 // A module list like the main window's: a name and a count per row.
 class ListAddonTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         list.setHeaderLabels({"Module name", "Good", "Status"});
         list.resize(600, 300);
@@ -34,11 +34,14 @@ protected:
 
     QStringList Column(int column) const {
         QStringList texts;
-        for (int i = 0; i < list.topLevelItemCount(); ++i) texts << list.topLevelItem(i)->text(column);
+        for (int i = 0; i < list.topLevelItemCount(); ++i)
+            texts << list.topLevelItem(i)->text(column);
         return texts;
     }
 
-    const SortArrowHeader& Header() const { return static_cast<const SortArrowHeader&>(*list.header()); }
+    const SortArrowHeader& Header() const {
+        return static_cast<const SortArrowHeader&>(*list.header());
+    }
 
     int ColumnsWidth() const {
         int sum = 0;
@@ -158,11 +161,13 @@ TEST_F(ListAddonTest, ColumnsNeverNarrowerThanHeaderTextPlusArrowRoom) {
     const int room = Header().ArrowExtent() + 13;
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(addon.MinimumWidths()[i], withoutArrows[i] + room);
-        EXPECT_GE(withoutArrows[i], list.fontMetrics().horizontalAdvance(list.headerItem()->text(int(i))));
+        EXPECT_GE(withoutArrows[i],
+                  list.fontMetrics().horizontalAdvance(list.headerItem()->text(int(i))));
     }
     AddRow("m", "1", "x");
     addon.AutoSizeColumns();
-    for (int i = 0; i < 3; ++i) EXPECT_GE(list.header()->sectionSize(i), addon.MinimumWidths()[size_t(i)]);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GE(list.header()->sectionSize(i), addon.MinimumWidths()[size_t(i)]);
 
     const QString longName(60, QLatin1Char('W'));
     AddRow(longName, "1");
@@ -179,7 +184,8 @@ TEST_F(ListAddonTest, LastColumnReachesTheRightEdgeAndFollowsTheList) {
     list.resize(900, 300);
     EXPECT_EQ(ColumnsWidth(), list.viewport()->width());
     list.resize(200, 300);
-    EXPECT_GE(list.header()->sectionSize(2), addon.MinimumWidths()[2]) << "never below its own width";
+    EXPECT_GE(list.header()->sectionSize(2), addon.MinimumWidths()[2])
+        << "never below its own width";
 }
 
 TEST_F(ListAddonTest, HitTestInTwipsGivesRowAndColumnAndMinusOneBelowTheRows) {
@@ -237,8 +243,10 @@ TEST_F(ListAddonTest, HeaderClicksReachTheWindow) {
     list.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     int clicked = -1;
-    QObject::connect(list.header(), &QHeaderView::sectionClicked, [&clicked](int column) { clicked = column; });
-    const QPoint secondHeader(list.header()->sectionViewportPosition(1) + 5, list.header()->height() / 2);
+    QObject::connect(list.header(), &QHeaderView::sectionClicked,
+                     [&clicked](int column) { clicked = column; });
+    const QPoint secondHeader(list.header()->sectionViewportPosition(1) + 5,
+                              list.header()->height() / 2);
     QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, {}, secondHeader);
     EXPECT_TRUE(list.header()->sectionsClickable());
     EXPECT_EQ(clicked, 1);

@@ -32,7 +32,8 @@ TEST(MessageBoxFlags, ButtonsIconsDefaultsAndModality) {
     EXPECT_EQ(confirm.defaultButton, QMessageBox::No);
     EXPECT_EQ(confirm.escapeButton, QMessageBox::No);
 
-    const MessageBoxLayout three = LayoutOf(vb_box::kYesNoCancel | mb::kExclamation | vb_box::kDefaultButton3);
+    const MessageBoxLayout three =
+        LayoutOf(vb_box::kYesNoCancel | mb::kExclamation | vb_box::kDefaultButton3);
     EXPECT_EQ(three.buttons, (Buttons{QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}));
     EXPECT_EQ(three.icon, QMessageBox::Warning);
     EXPECT_EQ(three.defaultButton, QMessageBox::Cancel);
@@ -58,7 +59,9 @@ TEST(MessageBoxFlags, AnswersInTheHostsNumbers) {
     EXPECT_EQ(VbAnswer(QMessageBox::NoButton), 0);
 }
 
-QRect ScreenGeometry() { return QGuiApplication::primaryScreen()->geometry(); }
+QRect ScreenGeometry() {
+    return QGuiApplication::primaryScreen()->geometry();
+}
 
 // Opens a box at the pointer and returns where it showed.
 QRect BoxAtPointer(QPoint pointer) {
@@ -102,7 +105,8 @@ TEST(MsgBoxCursor, EmptyTitleIsTheApplicationsAndThePromptIsPlainText) {
 TEST(MsgBoxCursor, TimeoutClosesTheBoxWithItsSafeAnswer) {
     EXPECT_EQ(MsgBoxCursor("Closes by itself", mb::kOkOnly, "T", 30), mb::kAnswerOk);
     EXPECT_EQ(MsgBoxCursor("Closes by itself", mb::kYesNo, "T", 30), mb::kAnswerNo);
-    EXPECT_EQ(MsgBoxCursor("Closes by itself", vb_box::kYesNoCancel, "T", 30), vb_box::kAnswerCancel);
+    EXPECT_EQ(MsgBoxCursor("Closes by itself", vb_box::kYesNoCancel, "T", 30),
+              vb_box::kAnswerCancel);
 }
 
 TEST(MsgBoxCursor, NoTimeoutNeverClosesTheBox) {

@@ -35,7 +35,8 @@ TEST(CursorPointOverRect, KeypadPositionsLandOnTheControl) {
     EXPECT_EQ(CursorPointOverRect(control, 6), QPoint(109, 45));
     EXPECT_EQ(CursorPointOverRect(control, 7), QPoint(10, 69));
     EXPECT_EQ(CursorPointOverRect(control, 9), QPoint(109, 69));
-    EXPECT_EQ(CursorPointOverRect(control, 0), QPoint(60, 45)) << "any other position is the centre";
+    EXPECT_EQ(CursorPointOverRect(control, 0), QPoint(60, 45))
+        << "any other position is the centre";
     // Halves round to the even neighbour: 5 / 2 = 2.5 → 2, 7 / 2 = 3.5 → 4.
     EXPECT_EQ(CursorPointOverRect({0, 0, 5, 7}, 5), QPoint(2, 4));
 }

@@ -13,7 +13,7 @@ namespace qv::ui {
 namespace {
 
 class RecordingDisplay : public ProgressDisplay {
-public:
+  public:
     void DrawBar(int bar, int value, int maximum) override {
         calls.push_back("draw " + std::to_string(bar) + " " + std::to_string(value) + "/" +
                         std::to_string(maximum));

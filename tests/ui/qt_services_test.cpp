@@ -19,7 +19,7 @@ QString ReadAll(const QString& path) {
 }
 
 class RecordingDisplay : public ProgressDisplay {
-public:
+  public:
     void DrawBar(int, int value, int) override { lastValue = value; }
     void SetBarVisible(int, bool) override {}
     int lastValue = -1;
@@ -28,7 +28,8 @@ public:
 TEST(QtServices, ClipboardTakesTheReportAsText) {
     QtServices services("/dev/null");
     services.SetClipboardText("Error in Modul\xE9\r\nline two");
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("Error in Modulé\r\nline two"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromUtf8("Error in Modulé\r\nline two"));
 }
 
 TEST(QtServices, LogAppendsOneEntryPerReportInItsFolder) {

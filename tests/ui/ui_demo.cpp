@@ -41,9 +41,10 @@ QIcon Arrow(bool up) {
 }
 
 void FillModules(QTreeWidget& list) {
-    const char* names[] = {"modMain", "frmOptions", "clsListViewAddon", "Tidy", "AddIn", "CommonCode",
-                           "frmStats", "modSearchText", "CRegSettings", "frmQVAddIn", "vb5stuff",
-                           "MMsgBoxPos", "Common32", "clsFormEnable", "modLine", "frmDummy"};
+    const char* names[] = {"modMain",      "frmOptions",    "clsListViewAddon", "Tidy",
+                           "AddIn",        "CommonCode",    "frmStats",         "modSearchText",
+                           "CRegSettings", "frmQVAddIn",    "vb5stuff",         "MMsgBoxPos",
+                           "Common32",     "clsFormEnable", "modLine",          "frmDummy"};
     for (const char* name : names) {
         // Figures that look like a real project's, different for every name.
         const size_t hash = std::hash<std::string>{}(name);
@@ -52,7 +53,8 @@ void FillModules(QTreeWidget& list) {
         const int error = int(hash / 97 % 6);
         const int none = int(hash / 601 % 9);
         QStringList row{QString::fromLatin1(name)};
-        for (int figure : {good + some + error + none, good, some, error, none}) row << QString::number(figure);
+        for (int figure : {good + some + error + none, good, some, error, none})
+            row << QString::number(figure);
         auto* item = new QTreeWidgetItem(&list, row);
         item->setIcon(0, QApplication::style()->standardIcon(QStyle::SP_FileIcon));
     }
@@ -67,9 +69,10 @@ int main(int argc, char* argv[]) {
     QCommandLineParser options;
     options.setApplicationDescription(QStringLiteral("Shows the shared window pieces for a look."));
     options.addHelpOption();
-    options.addOption({QStringLiteral("quit-after"), QStringLiteral("Quits after <ms> milliseconds."),
-                       QStringLiteral("ms")});
-    options.addOption({QStringLiteral("message-box"), QStringLiteral("Also opens a message box at the pointer.")});
+    options.addOption({QStringLiteral("quit-after"),
+                       QStringLiteral("Quits after <ms> milliseconds."), QStringLiteral("ms")});
+    options.addOption({QStringLiteral("message-box"),
+                       QStringLiteral("Also opens a message box at the pointer.")});
     options.process(app);
 
     QWidget window;
@@ -113,7 +116,8 @@ int main(int argc, char* argv[]) {
         });
     }
     if (options.isSet(QStringLiteral("quit-after"))) {
-        QTimer::singleShot(options.value(QStringLiteral("quit-after")).toInt(), &app, &QApplication::quit);
+        QTimer::singleShot(options.value(QStringLiteral("quit-after")).toInt(), &app,
+                           &QApplication::quit);
     }
     return QApplication::exec();
 }
