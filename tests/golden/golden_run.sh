@@ -36,7 +36,7 @@ dates='s#[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}#DATE#g; s#[0-9]{1,2} [A-Z][a-z
 record() {
   local dir=$1 normalise=$2
   for f in stdout stderr; do
-    sed -i "s#$dir/tree#TREE#g; s#$root#ROOT#g" "$dir/$f"
+    sed -i "s#$dir/tree#TREE#g; s#$out#OUT#g; s#$root#ROOT#g" "$dir/$f"
     if [ "$normalise" = dates ]; then
       sed -i -E "$dates" "$dir/$f"
     fi
@@ -76,7 +76,7 @@ case_() {
       "$bin" "$@" >"$dir/stdout" 2>"$dir/stderr" </dev/null
     echo $? >"$dir/rc"
   )
-  printf '%s\n' "$@" >"$dir/args"
+  printf '%s\n' "$@" | sed "s#$out#OUT#g" >"$dir/args"
   record "$dir" "$normalise"
 }
 
