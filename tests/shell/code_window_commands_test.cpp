@@ -5,32 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
-#include "errorhandling/default_templates.h"
+#include "errorhandling/handler_test_support.h"
 #include "host/memory/memory_host.h"
-#include "settings/settings_record.h"
 #include "shell/command_catalogue.h"
-#include "support/recording_services.h"
-#include "support/vb_fixture.h"
 
 namespace qv::shell {
 namespace {
 
 using qv::test::Vb;
 
-class CodeWindowCommands : public ::testing::Test {
+class CodeWindowCommands : public errorhandling::test::HandlerTest {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qv-code-window-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-        settings::SettingsRecord& s = settings::Settings();
-        s.select = 1;
-        s.comment = 1;
-        s.header = 1;
-        s.ten = 0;
+        HandlerTest::SetUp();
         component_ = &fx.Add("modA", host::vbext_ct_StdModule,
                              Vb({"Option Explicit", "  Dim m As Long", "", "Sub Go()", "x = 1",
                                  "End Sub", "Sub Resumes()", "    On Error Resume Next", "End Sub",
@@ -38,10 +25,6 @@ class CodeWindowCommands : public ::testing::Test {
                                  "Property Let P(ByVal v As Long)", "m = v", "End Property"}));
         component_->AddFile("modA.bas");
         fx.Vbe().SetActiveCodePane(&fx.Module("modA").CodePane());
-    }
-    void TearDown() override {
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(folder_);
     }
 
     CommandResult RunAt(CommandId id, long line, bool showMessages = true) {
@@ -58,13 +41,7 @@ class CodeWindowCommands : public ::testing::Test {
         return {sl, sc, el, ec, fx.Module("modA").CodePane().TopLine()};
     }
 
-    test::RecordingServices services;
-    test::DefaultTemplates defaults;
-    test::VbFixture fx;
     host::memory::MemoryComponent* component_ = nullptr;
-
-  private:
-    std::string folder_;
 };
 
 TEST_F(CodeWindowCommands, AddInsertsIntoTheRoutineAtTheCursor) {
