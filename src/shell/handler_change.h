@@ -18,11 +18,14 @@
 #include "host/code_host.h"
 #include "shell/routine_run.h"
 
-namespace qv::cli {
+namespace qv::shell {
 
 enum class HandlerChange { Remove, Replace };
 
-shell::RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
-                                    HandlerChange change, bool force);
+RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
+                             HandlerChange change, bool force);
 
-}  // namespace qv::cli
+// Takes the line numbers off one routine (the declarations section has none).
+RoutineOutcome Unnumber(host::CodeModule& module, const analysis::RoutineEntry& routine);
+
+}  // namespace qv::shell

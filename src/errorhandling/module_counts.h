@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/error_status.h"
+#include "errorhandling/error_status.h"
 #include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 

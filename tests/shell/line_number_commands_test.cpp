@@ -8,8 +8,8 @@
 #include "host/files/project_loader.h"
 #include "host/files/workspace.h"
 #include "host/memory/memory_host.h"
-#include "line_number_settings.h"
-#include "linenumbers/line_number_commands.h"
+#include "linenumbers/line_number_settings.h"
+#include "shell/line_number_commands.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
 #include "tidy/tidy_routine.h"
@@ -131,43 +131,6 @@ TEST_F(NumberCommands, UnnumberTakesOffNumbersAndNothingElse) {
     EXPECT_EQ(fx.Text("modA"),
               Vb({"Sub Go()", "x = 1", "\tDim y ' a tab stays", "y = 2", "", "End Sub"}));
     EXPECT_FALSE(RemoveLineNumbers_Mem(fx.Module("modA").Members().Item("Go"), 0));
-}
-
-class AtCursor : public NumberCommands {
-protected:
-    void SetUp() override {
-        NumberCommands::SetUp();
-        fx.Add("modA", host::vbext_ct_StdModule,
-               Vb({"Option Explicit", "Dim m As Long", "", "Sub Go()", "x = 1", "End Sub"}))
-            .AddFile("modA.bas");
-    }
-    void NumberAt(long line) {
-        host::CodePane& pane = fx.Module("modA").CodePane();
-        pane.SetSelection(line, 2, line, 3);
-        pane.SetTopLine(2);
-        AddLineNos(fx.Module("modA"));
-    }
-};
-
-TEST_F(AtCursor, NumbersTheRoutineAndPutsTheCursorBack) {
-    NumberAt(5);
-    EXPECT_EQ(fx.Module("modA").Lines(5, 1), "1   x = 1");
-    long sl = 0, sc = 0, el = 0, ec = 0;
-    fx.Module("modA").CodePane().GetSelection(sl, sc, el, ec);
-    EXPECT_EQ(std::vector<long>({sl, sc, el, ec}), std::vector<long>({5, 2, 5, 3}));
-    EXPECT_EQ(fx.Module("modA").CodePane().TopLine(), 2);
-}
-
-TEST_F(AtCursor, DeclarationsGetNoNumbersAndReadOnlyIsRefused) {
-    const std::string before = fx.Text("modA");
-    NumberAt(2);
-    EXPECT_EQ(fx.Text("modA"), before);
-    EXPECT_TRUE(services.messages.empty());
-    services.readOnlyFiles.insert("modA.bas");
-    NumberAt(5);
-    EXPECT_EQ(fx.Text("modA"), before);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
 }
 
 // Over the bundled example and a module of awkward shapes: numbering is

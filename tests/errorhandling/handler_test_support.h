@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/error_status.h"
+#include "errorhandling/error_status.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/default_templates.h"
 #include "errorhandling/insertion.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "analysis/error_status.h"
+#include "errorhandling/error_status.h"
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/default_templates.h"

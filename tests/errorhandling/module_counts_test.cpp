@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "analysis/module_counts.h"
+#include "errorhandling/module_counts.h"
 #include "errorhandling/default_templates.h"
 #include "platform/vb_error.h"
 #include "support/recording_services.h"

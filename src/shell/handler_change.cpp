@@ -1,17 +1,18 @@
-#include "app/cli/commands/handler_change.h"
+#include "shell/handler_change.h"
 
 #include <vector>
 
-#include "analysis/error_status.h"
-#include "app/cli/commands/code_change_command.h"
+#include "analysis/routine_shape.h"
+#include "errorhandling/error_status.h"
 #include "errorhandling/insertion.h"
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
 #include "platform/like.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
+#include "shell/line_number_commands.h"
 
-namespace qv::cli {
+namespace qv::shell {
 
 namespace {
 
@@ -33,10 +34,10 @@ std::string Joined(const std::vector<std::string>& names) {
 
 }  // namespace
 
-shell::RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
-                                    HandlerChange change, bool force) {
+RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
+                             HandlerChange change, bool force) {
     using errorhandling::RemovalNeed;
-    shell::RoutineOutcome outcome(routine);
+    RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
     errorhandling::RemovalDecision decision;
     try {
@@ -65,7 +66,7 @@ shell::RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::Ro
     const bool insert = change == HandlerChange::Replace && decision.required;
     if (!remove && !insert) return outcome;
 
-    const std::string before = shell::BlockText(module, routine);
+    const std::string before = BlockText(module, routine);
     host::Member& member = module.Members().Item(routine.name);
     if (remove) {
         const errorhandling::RemovalPlan plan =
@@ -96,9 +97,20 @@ shell::RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::Ro
             outcome.refusal = message;
         }
     }
-    outcome.changed = shell::BlockText(module, routine) != before;
+    outcome.changed = BlockText(module, routine) != before;
     if (outcome.changed) outcome.done = !remove ? "added" : insert ? "replaced" : "removed";
     return outcome;
 }
 
-}  // namespace qv::cli
+RoutineOutcome Unnumber(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+    RoutineOutcome outcome(routine);
+    if (routine.name == analysis::kDeclarationsName) return outcome;
+    outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
+    if (!outcome.refusal.empty()) return outcome;
+    outcome.changed =
+        linenumbers::RemoveLineNumbers_Mem(module.Members().Item(routine.name), routine.kind);
+    if (outcome.changed) outcome.done = "unnumbered";
+    return outcome;
+}
+
+}  // namespace qv::shell

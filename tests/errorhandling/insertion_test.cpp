@@ -151,59 +151,5 @@ TEST_F(Insertion, MarkedTopBlockIsLaidOutAsCode) {
     EXPECT_EQ(StatusOf("modA", "Go"), "OK / OK");
 }
 
-class AtCursor : public HandlerTest {
-protected:
-    void SetUp() override {
-        HandlerTest::SetUp();
-        component_ =
-            &fx.Add("modA", host::vbext_ct_StdModule,
-                    Vb({"Option Explicit", "Dim m As Long", "", "Sub Go()", "    Beep", "End Sub",
-                        "Sub Resumes()", "    On Error Resume Next", "End Sub"}));
-        component_->AddFile("modA.bas");
-    }
-    void AddAt(long line) {
-        fx.Module("modA").CodePane().SetSelection(line, 1, line, 1);
-        AddErrorHandling(fx.Module("modA"));
-    }
-    host::memory::MemoryComponent* component_ = nullptr;
-};
-
-TEST_F(AtCursor, InsertsIntoTheRoutineAtTheCursor) {
-    AddAt(5);
-    EXPECT_EQ(StatusOf("modA", "Go"), "OK / OK");
-    EXPECT_TRUE(services.messages.empty());
-}
-
-TEST_F(AtCursor, RefusalIsShownAtThePointerWithoutTitle) {
-    const std::string before = fx.Text("modA");
-    AddAt(8);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].prompt,
-              "Some Error handling may exist in this procedure: remove it first.");
-    EXPECT_EQ(services.messages[0].buttons, 4160);
-    EXPECT_EQ(services.messages[0].title, "");
-    EXPECT_TRUE(services.messages[0].atCursor);
-    EXPECT_EQ(fx.Text("modA"), before);
-}
-
-TEST_F(AtCursor, DeclarationsAndReadOnlyModules) {
-    const std::string before = fx.Text("modA");
-    AddAt(2);
-    EXPECT_TRUE(services.messages.empty()) << "the declarations get no handler, silently";
-    services.readOnlyFiles.insert("modA.bas");
-    AddAt(5);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
-    EXPECT_EQ(services.messages[0].buttons, mb::kExclamation + mb::kSystemModal);
-    EXPECT_EQ(fx.Text("modA"), before);
-}
-
-TEST_F(AtCursor, ModuleWithoutRoutines) {
-    fx.Module("modA").LoadText(Vb({"Option Explicit", "", "' just notes"}));
-    AddAt(3);
-    EXPECT_TRUE(services.messages.empty());
-    EXPECT_EQ(fx.Text("modA"), Vb({"Option Explicit", "", "' just notes"}));
-}
-
 }  // namespace
 }  // namespace qv::errorhandling::test

@@ -1,18 +1,18 @@
 // The process start: the add-in list file before and after registration,
 // and the first start of a new account.
 
-#include "config_home_fixture.h"
+#include "shell/process_start.h"
 #include "platform/vb_error.h"
+#include "settings/config_home_fixture.h"
 #include "settings/profile_file.h"
 #include "settings/reg_settings.h"
 #include "settings/settings_record.h"
-#include "shell/process_start.h"
 
 namespace qv::shell {
 namespace {
 
 class ProcessStartTest : public test::ConfigHomeTest {
-protected:
+  protected:
     std::string ListFile() const { return Home() + "/qvaddin-workbench/vbaddin.ini"; }
 };
 

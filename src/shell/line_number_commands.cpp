@@ -1,20 +1,16 @@
-#include "linenumbers/line_number_commands.h"
+#include "shell/line_number_commands.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "analysis/code_window_cursor.h"
 #include "analysis/routine_parsing.h"
 #include "analysis/routine_shape.h"
-#include "errorhandling/messages.h"
 #include "errorhandling/templates.h"
 #include "linenumbers/add_line_numbers.h"
-#include "linenumbers/ide_tab_width.h"
 #include "linenumbers/remove_line_numbers.h"
-#include "platform/services.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
+#include "settings/ide_tab_width.h"
 #include "tidy/header_layout.h"
 #include "tidy/module_lines.h"
 #include "tidy/tidy_keywords.h"
@@ -26,21 +22,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct RunState {
-    int depth = 0;
-    std::optional<short> tabWidth;
-};
-
-RunState& Run() {
-    static RunState state;
-    return state;
-}
-
-short NumberingTabWidth() {
-    const RunState& run = Run();
-    return run.depth > 0 && run.tabWidth ? *run.tabWidth : IdeTabWidth();
-}
-
 // The numbered range: from the line after the declaration through the
 // closing line. The closing line is tidied with the rest (it tells the
 // engine where the body ends) but the module keeps its own.
@@ -49,7 +30,7 @@ void NumberBody(host::CodeModule& module, host::Member& member, long first, long
     Lines lines = old;
     RemoveLineNumbers(lines);
     tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
-    if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, NumberingTabWidth());
+    if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings::RunTabWidth());
     if (lines.empty()) return;
     lines.pop_back();
     old.pop_back();
@@ -109,26 +90,8 @@ void AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
     }
     const long declaration = module.ProcBodyLine(name, kind);
     if (span.startLine < declaration) TidyHead(module, span.startLine, declaration);
-} QV_PASS_UP("AddIn", "AddLineNumbers_Mem")
-
-void AddLineNos(host::CodeModule& module) try {
-    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
-    const std::string& routine = cursor.routine;
-
-    if (analysis::IsReadOnly(module.Parent())) {
-        errorhandling::MyMsgBox(4, mb::kOkOnly, false);
-        return;
-    }
-    // The declarations section, past the end, or lines of no routine (the
-    // comments of a module without routines): there is nothing to number.
-    if (routine.empty()) return;
-
-    host::Member& member = module.Members().Item(routine);
-    const int kind = analysis::KindAtLine(module, routine, cursor.startLine);
-    if (errorhandling::RefuseChange(module, routine, kind)) return;
-    AddLineNumbers_Mem(member, kind, false);
-    analysis::PutCursorBack(module, cursor);
-} QV_PASS_UP("AddIn", "AddLineNos")
+}
+QV_PASS_UP("AddIn", "AddLineNumbers_Mem")
 
 bool RemoveLineNumbers_Mem(host::Member& member, int kind) try {
     host::CodeModule& module = analysis::ModuleOf(member);
@@ -139,21 +102,7 @@ bool RemoveLineNumbers_Mem(host::Member& member, int kind) try {
     Lines lines = old;
     RemoveLineNumbers(lines);
     return ReplaceChangedRuns(module, span.afterDeclarationLine, old, lines);
-} QV_PASS_UP("AddIn", "RemoveLineNumbers_Mem")
-
-NumberingRun::NumberingRun() {
-    RunState& run = Run();
-    if (run.depth++ > 0) return;
-    try {
-        run.tabWidth = IdeTabWidth();
-    } catch (...) {
-        run.tabWidth.reset();
-    }
 }
-
-NumberingRun::~NumberingRun() {
-    RunState& run = Run();
-    if (--run.depth == 0) run.tabWidth.reset();
-}
+QV_PASS_UP("AddIn", "RemoveLineNumbers_Mem")
 
 }  // namespace qv::linenumbers

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "line_number_settings.h"
-#include "linenumbers/ide_tab_width.h"
+#include "linenumbers/line_number_settings.h"
 #include "platform/vb_error.h"
+#include "settings/ide_tab_width.h"
 
-namespace qv::linenumbers {
+namespace qv::settings {
 namespace {
 
 long ConversionError(const std::string& stored) {
@@ -28,7 +28,7 @@ TEST(TabWidth, ConvertsAsA16BitInteger) {
     EXPECT_EQ(ConversionError("40000"), err::kOverflow);
 }
 
-using test::LineNumberTest;
+using linenumbers::test::LineNumberTest;
 
 TEST_F(LineNumberTest, TabWidthComesFromTheIdeStoreWithDefaultFour) {
     EXPECT_EQ(IdeTabWidth(), 4);
@@ -37,4 +37,4 @@ TEST_F(LineNumberTest, TabWidthComesFromTheIdeStoreWithDefaultFour) {
 }
 
 }  // namespace
-}  // namespace qv::linenumbers
+}  // namespace qv::settings

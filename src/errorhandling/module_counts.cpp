@@ -1,4 +1,4 @@
-#include "analysis/module_counts.h"
+#include "errorhandling/module_counts.h"
 
 #include "errorhandling/templates.h"
 #include "platform/services.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/cli/unified_diff.h"
+#include "host/files/unified_diff.h"
 
-namespace qv::cli {
+namespace qv::host::files {
 namespace {
 
 std::string Numbered(int from, int to, const std::string& ending = "\r\n") {
@@ -125,4 +125,4 @@ TEST(UnifiedDiff, EditsAllOverALargeTextApplyToTheNewText) {
 }
 
 }  // namespace
-}  // namespace qv::cli
+}  // namespace qv::host::files

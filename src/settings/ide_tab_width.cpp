@@ -1,16 +1,18 @@
-#include "linenumbers/ide_tab_width.h"
+#include "settings/ide_tab_width.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/reg_settings.h"
+#include "settings/store_names.h"
 
-namespace qv::linenumbers {
+namespace qv::settings {
 
 short ConvertTabWidth(std::string_view stored) try {
     const std::string t(text::Trim(stored));
@@ -27,15 +29,53 @@ short ConvertTabWidth(std::string_view stored) try {
         Raise(err::kOverflow);
     }
     return static_cast<short>(rounded);
-} QV_PASS_UP("modLine", "ConvertTabWidth")
+}
+QV_PASS_UP("modLine", "ConvertTabWidth")
 
 short IdeTabWidth() try {
     settings::CRegSettings store;
     store.SetCompany(kIdeCompany);
-    store.SetAppName(kIdeApplication);
-    return ConvertTabWidth(store.GetSetting(kIdeSection, kTabWidthKey, kDefaultTabWidth));
-} QV_PASS_UP("modLine", "IdeTabWidth")
+    store.SetAppName(kIdeAppName);
+    return ConvertTabWidth(store.GetSetting(kIdeSection, kIdeTabWidthKey, kDefaultTabWidth));
+}
+QV_PASS_UP("modLine", "IdeTabWidth")
 
-int UsableTabWidth(short tabWidth) { return tabWidth < 1 ? 1 : tabWidth; }
+int UsableTabWidth(short tabWidth) {
+    return tabWidth < 1 ? 1 : tabWidth;
+}
 
-}  // namespace qv::linenumbers
+namespace {
+
+struct RunState {
+    int depth = 0;
+    std::optional<short> tabWidth;
+};
+
+RunState& Run() {
+    static RunState state;
+    return state;
+}
+
+}  // namespace
+
+TabWidthRun::TabWidthRun() {
+    RunState& run = Run();
+    if (run.depth++ > 0) return;
+    try {
+        run.tabWidth = IdeTabWidth();
+    } catch (...) {
+        run.tabWidth.reset();
+    }
+}
+
+TabWidthRun::~TabWidthRun() {
+    RunState& run = Run();
+    if (--run.depth == 0) run.tabWidth.reset();
+}
+
+short RunTabWidth() {
+    const RunState& run = Run();
+    return run.depth > 0 && run.tabWidth ? *run.tabWidth : IdeTabWidth();
+}
+
+}  // namespace qv::settings

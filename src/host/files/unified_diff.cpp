@@ -1,4 +1,4 @@
-#include "app/cli/unified_diff.h"
+#include "host/files/unified_diff.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -6,7 +6,7 @@
 
 #include "host/files/text_lines.h"
 
-namespace qv::cli {
+namespace qv::host::files {
 
 namespace {
 
@@ -106,9 +106,9 @@ class LineDiff {
         std::vector<size_t> tops;  // tops[k]: the pair ending the best run of length k + 1
         std::vector<long> before(unique.size(), -1);
         for (size_t u = 0; u < unique.size(); ++u) {
-            const auto pile = std::lower_bound(
-                tops.begin(), tops.end(), unique[u].second,
-                [&](size_t t, long b) { return unique[t].second < b; });
+            const auto pile =
+                std::lower_bound(tops.begin(), tops.end(), unique[u].second,
+                                 [&](size_t t, long b) { return unique[t].second < b; });
             if (pile != tops.begin()) before[u] = static_cast<long>(*(pile - 1));
             if (pile == tops.end())
                 tops.push_back(u);
@@ -227,8 +227,8 @@ void Number(Side& side, LineIds& ids) {
     side.ids.reserve(lines.size());
     ids.withBreak.reserve(ids.withBreak.size() + lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
-        auto& table = i + 1 == lines.size() && !side.split.finalBreak ? ids.withoutBreak
-                                                                        : ids.withBreak;
+        auto& table =
+            i + 1 == lines.size() && !side.split.finalBreak ? ids.withoutBreak : ids.withBreak;
         const auto [it, added] = table.emplace(lines[i], ids.next);
         if (added) ++ids.next;
         side.ids.push_back(it->second);
@@ -311,4 +311,4 @@ std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
     return out;
 }
 
-}  // namespace qv::cli
+}  // namespace qv::host::files

@@ -1,4 +1,4 @@
-#include "analysis/error_status.h"
+#include "errorhandling/error_status.h"
 
 #include <vector>
 

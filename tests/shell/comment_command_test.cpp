@@ -1,32 +1,41 @@
-// The change stamp of the code window's comment command.
+// The code window's comment command through the catalogue, and its stamp.
 
+#include "shell/command_catalogue.h"
 #include "tidy/comment_stamp.h"
-#include "tidy_test_support.h"
+#include "tidy/tidy_test_support.h"
 
 namespace qv::tidy {
 namespace {
+
+using shell::CommandContext;
+using shell::CommandId;
+using shell::Execute;
 
 using qv::test::Vb;
 using test::TidyTest;
 
 class CommentStampTest : public TidyTest {
-protected:
+  protected:
     void SetUp() override {
         TidyTest::SetUp();
-        component_ = &fx.Add("M", host::vbext_ct_StdModule,
-                             Vb({"Sub A()", "    x = 1", "", "End Sub"}));
+        component_ =
+            &fx.Add("M", host::vbext_ct_StdModule, Vb({"Sub A()", "    x = 1", "", "End Sub"}));
         fx.Module("M").CodePane().Show();
     }
     // Stamps line n and returns it; column receives the cursor's column.
     std::string StampLine(long n, long& column) {
         fx.Module("M").CodePane().SetSelection(n, 1, n, 1);
-        AddComment(fx.Vbe());
+        Comment();
         long line, endLine, endColumn;
         fx.Module("M").CodePane().GetSelection(line, column, endLine, endColumn);
         EXPECT_EQ(line, n);
         EXPECT_EQ(endLine, n);
         EXPECT_EQ(endColumn, column);
         return fx.Module("M").Lines(n, 1);
+    }
+    void Comment() {
+        CommandContext context{.vbe = fx.Vbe()};
+        Execute(CommandId::CodeComment, context);
     }
     host::memory::MemoryComponent* component_ = nullptr;
 };
@@ -64,7 +73,7 @@ TEST_F(CommentStampTest, AReadOnlyModuleIsRefused) {
 TEST_F(CommentStampTest, AnEmptyModuleGetsTheStampAsItsFirstLine) {
     auto& empty = fx.Add("E", host::vbext_ct_StdModule, "");
     empty.Code()->CodePane().Show();
-    AddComment(fx.Vbe());
+    Comment();
     EXPECT_EQ(fx.Text("E"), "' 02/01/2024 tester:");
 }
 
