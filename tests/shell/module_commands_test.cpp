@@ -9,6 +9,7 @@
 #include "errorhandling/default_templates.h"
 #include "host/memory/memory_host.h"
 #include "settings/settings_record.h"
+#include "shell/command_catalogue.h"
 #include "shell/module_commands.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
@@ -107,14 +108,24 @@ TEST_F(ModuleCommands, ModuleAddGivesEveryRoutineAHandlerAndReportsRefusals) {
                                         "routines 2", "label Done", "routines 3", "unload"}));
 }
 
+// The run returns the refusal; the command shows message 4, unless its
+// caller reports outcomes itself.
 TEST_F(ModuleCommands, ReadOnlyModuleIsRefusedWithMessage4) {
     services.readOnlyFiles.insert("modA.bas");
     const std::string before = fx.Text("modA");
     const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line);
     EXPECT_TRUE(outcome.refused);
-    EXPECT_EQ(fx.Text("modA"), before);
-    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages.empty());
+    CommandContext quiet{.vbe = fx.Vbe(), .showMessages = false};
+    EXPECT_TRUE(Execute(CommandId::ModuleLine, quiet).run.refused);
+    EXPECT_TRUE(services.messages.empty());
+    for (CommandId id : {CommandId::ModuleLine, CommandId::ModuleUnnumber}) {
+        CommandContext context{.vbe = fx.Vbe()};
+        EXPECT_TRUE(Execute(id, context).run.refused);
+    }
+    ASSERT_EQ(services.messages.size(), 2u);
     EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
+    EXPECT_EQ(fx.Text("modA"), before);
     EXPECT_TRUE(services.window.calls.empty());
 }
 
