@@ -26,7 +26,8 @@ std::string IndentBlock(const std::string& block) try {
     // The block's last line is followed by an empty element, which the
     // engine takes for the closing line of the body and which is dropped.
     std::vector<std::string> lines = text::SplitLines(block + std::string(text::kCrLf));
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1,
+                     settings::Settings());
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return text::JoinLines(lines);
 }

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/ide_tab_width.h"
+#include "settings/settings_record.h"
 #include "tidy/header_layout.h"
 #include "tidy/module_lines.h"
 #include "tidy/tidy_keywords.h"
@@ -30,7 +31,8 @@ bool NumberBody(host::CodeModule& module, host::Member& member, long first, long
     Lines old = tidy::ReadLines(module, first, last - first + 1);
     Lines lines = old;
     RemoveLineNumbers(lines);
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1,
+                     settings::Settings());
     if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings::RunTabWidth());
     if (lines.empty()) return false;
     lines.pop_back();
@@ -44,7 +46,8 @@ bool NumberBody(host::CodeModule& module, host::Member& member, long first, long
 bool TidyHead(host::CodeModule& module, long start, long declaration) {
     const Lines old = tidy::ReadLines(module, start, declaration - start);
     Lines lines = old;
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0);
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0,
+                     settings::Settings());
     return tidy::ReplaceLines(module, start, old, lines);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/ide_tab_width.h"
+#include "settings/settings_record.h"
 #include "tidy/header_layout.h"
 #include "tidy/member_properties.h"
 #include "tidy/module_lines.h"
@@ -26,7 +27,7 @@ bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag
     const std::vector<std::string> old = ReadLines(module, start, count);
     std::vector<std::string> lines = old;
     if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag);
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings::Settings());
     return ReplaceLines(module, start, old, lines);
 }
 
@@ -72,11 +73,11 @@ bool Tidy_Declarations(host::CodeModule& module) try {
     if (n == 0) return false;
     const std::vector<std::string> old = ReadLines(module, 1, n);
     std::vector<std::string> lines = old;
-    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0);
+    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings::Settings());
     if (lines.empty()) return false;
-    SaveProperties(module);
+    const SavedPropertyList saved = SaveProperties(module);
     if (!ReplaceLines(module, 1, old, lines)) return false;
-    RestoreProperties(module);
+    RestoreProperties(module, saved);
     return true;
 }
 QV_PASS_UP("Tidy", "Tidy_Declarations")
