@@ -126,15 +126,16 @@ CommandResult ShownRun(CommandContext& context, RunOutcome run) {
 }
 
 CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
-    return ShownRun(context, project ? RunProjectCommand(context.vbe, command, context.guard)
-                                     : RunModuleCommand(context.vbe, command, context.guard));
+    return ShownRun(context, project
+                                 ? RunProjectCommand(context.vbe, command, context.onModuleFailure)
+                                 : RunModuleCommand(context.vbe, command, context.onModuleFailure));
 }
 
 CommandResult RunOwn(CommandContext& context, CommandId id, bool project) {
     const RoutineAction action = OwnAction(id, context.force);
-    return ShownRun(context, project
-                                 ? RunOnProject(context.vbe, OwnTitle(id), action, context.guard)
-                                 : RunOnModule(context.vbe, OwnTitle(id), action, context.guard));
+    return ShownRun(
+        context, project ? RunOnProject(context.vbe, OwnTitle(id), action, context.onModuleFailure)
+                         : RunOnModule(context.vbe, OwnTitle(id), action, context.onModuleFailure));
 }
 
 CommandResult Unavailable() {

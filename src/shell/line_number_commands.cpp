@@ -87,9 +87,9 @@ bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
     bool changed = false;
     if (doHeader) {
         // The header lines keep their number, so the span stays valid.
-        changed = tidy::DoHeader(
-            module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-            span.startLine, member);
+        changed =
+            tidy::DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
+                           span.startLine, member);
     }
     if (span.lastLine != span.afterDeclarationLine) {
         changed |= NumberBody(module, member, span.afterDeclarationLine, span.lastLine);

@@ -93,22 +93,24 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
     return LineOrTidy(command, module, routine);
 } QV_PASS_UP("clsVBEEvents", "RunCommandOn")
 
-RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard) {
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
+                            OnModuleFailure onFailure) {
     return RunOnModule(
         vbe, ModuleTitle(command),
         [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine);
         },
-        guard);
+        onFailure);
 }
 
-RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard) {
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
+                             OnModuleFailure onFailure) {
     return RunOnProject(
         vbe, ProjectTitle(command),
         [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine);
         },
-        guard);
+        onFailure);
 }
 
 }  // namespace qv::shell

@@ -33,7 +33,9 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
 // with message 4 when it is read-only), or on every module of the active
 // project (read-only components, related documents and components without
 // code passed over).
-RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard = nullptr);
-RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard = nullptr);
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
+                            OnModuleFailure onFailure = OnModuleFailure::PassUp);
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
+                             OnModuleFailure onFailure = OnModuleFailure::PassUp);
 
 }  // namespace qv::shell

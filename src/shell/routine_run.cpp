@@ -41,7 +41,7 @@ analysis::RoutineList RoutinesOf(host::VBE& vbe, host::VBProject& project,
 // in the window's label.
 ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineList& routines,
                           const std::string& labelPrefix, const RoutineAction& action,
-                          StatusWindow& window, ModuleGuard* guard) {
+                          StatusWindow& window, OnModuleFailure onFailure) {
     ModuleOutcome outcome;
     outcome.component = &component;
     host::CodeModule* module = component.CodeModule();
@@ -50,7 +50,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         return outcome;
     }
     // One module's edits are one group: the workbench undoes them in one
-    // step, and a guard may have them undone when the run fails halfway.
+    // step, and a caller may have them undone when the run fails halfway.
     host::EditTransaction edits(*module);
     size_t i = 0;
     try {
@@ -61,7 +61,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         }
     } catch (...) {
         const VbError error = CurrentAsVbError();
-        if (guard == nullptr || !guard->Failed(component, error)) {
+        if (onFailure == OnModuleFailure::PassUp) {
             // Lines already changed stay changed, as the IDE's would.
             edits.Commit();
             throw;
@@ -84,7 +84,7 @@ bool ModuleOutcome::Changed() const {
 }
 
 RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                       ModuleGuard* guard) try {
+                       OnModuleFailure onFailure) try {
     host::VBProject* project = vbe.ActiveVBProject();
     host::VBComponent* selected = vbe.SelectedVBComponent();
     if (project == nullptr || selected == nullptr) Raise(err::kObjectRequired);
@@ -101,13 +101,13 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
     const analysis::RoutineList routines = RoutinesOf(vbe, *project, component);
     window->SetBarMax(kRoutineBar, static_cast<int>(routines.size()));
     window->SetBarVisible(kRoutineBar, true);
-    outcome.modules.push_back(RunRoutines(component, routines, "", action, *window, guard));
+    outcome.modules.push_back(RunRoutines(component, routines, "", action, *window, onFailure));
     return outcome;
 }
 QV_PASS_UP("clsVBEEvents", "RunOnModule")
 
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        ModuleGuard* guard) try {
+                        OnModuleFailure onFailure) try {
     RunOutcome outcome;
     host::VBProject* project = vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
@@ -142,7 +142,7 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
         window->SetBarMax(kRoutineBar, static_cast<int>(routines.size()));
         window->SetBarVisible(kRoutineBar, true);
         outcome.modules.push_back(
-            RunRoutines(component, routines, component.Name() + ": ", action, *window, guard));
+            RunRoutines(component, routines, component.Name() + ": ", action, *window, onFailure));
     }
     return outcome;
 }

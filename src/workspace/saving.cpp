@@ -23,9 +23,9 @@ std::string DiffOf(const std::vector<host::files::FileChange>& changes) {
     for (const auto& change : changes) {
         const std::string& path = change.file->path;
         const bool relative = !path.empty() && path.front() != '/';
-        diff += host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
-                                         relative ? "a/" + path : path,
-                                         relative ? "b/" + path : path);
+        diff +=
+            host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
+                                     relative ? "a/" + path : path, relative ? "b/" + path : path);
     }
     return diff;
 }

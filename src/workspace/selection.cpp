@@ -45,8 +45,7 @@ MemoryProject& PickProject(LoadedTarget& target, const std::string& name) {
     Fail({.kind = Kind::UnknownProject, .project = name, .choices = NamesOf(projects)});
 }
 
-MemoryComponent& PickModule(LoadedTarget& target, MemoryProject& project,
-                            const std::string& name) {
+MemoryComponent& PickModule(LoadedTarget& target, MemoryProject& project, const std::string& name) {
     if (MemoryComponent* found = project.Components().Find(name)) return *found;
     for (const host::files::BrokenModule& broken : target.BrokenModules(&project)) {
         if (text::EqualsIgnoreCase(broken.name, name)) {
@@ -97,7 +96,8 @@ void PickRoutine(MemoryProject& project, const SelectionRequest& request, Select
               .routine = asked});
     }
     if (holders.size() > 1) {
-        Fail({.kind = Kind::RoutineInSeveralModules, .routine = asked, .choices = NamesOf(holders)});
+        Fail(
+            {.kind = Kind::RoutineInSeveralModules, .routine = asked, .choices = NamesOf(holders)});
     }
     if (kinds.size() > 1) {
         Fail({.kind = Kind::SeveralAccessors, .module = holders[0]->Name(), .routine = asked});

@@ -16,8 +16,8 @@ struct SelectionRequest {
     std::string project{};  // "": the active (startup) project
     std::string module{};   // "": none, or the module of the routine
     std::string routine{};  // "": none
-    int routineKind = -1;  // the procedure kind of the routine; -1: whichever it has
-    long line = 0;         // the cursor line, 1-based; 0: none
+    int routineKind = -1;   // the procedure kind of the routine; -1: whichever it has
+    long line = 0;          // the cursor line, 1-based; 0: none
 };
 
 struct Selection {
@@ -31,15 +31,15 @@ struct Selection {
 struct SelectionError {
     enum class Kind {
         NoProjectLoaded,
-        UnknownProject,     // choices: the projects
-        BrokenModule,       // detail: why the module could not be loaded
-        UnknownModule,      // choices: the project's modules
-        UnknownRoutine,     // module: "" when the whole project was searched
+        UnknownProject,           // choices: the projects
+        BrokenModule,             // detail: why the module could not be loaded
+        UnknownModule,            // choices: the project's modules
+        UnknownRoutine,           // module: "" when the whole project was searched
         RoutineInSeveralModules,  // choices: the modules that hold it
-        SeveralAccessors,   // a property asked for without its kind
-        LineWithoutModule,  // a line needs a module or routine
-        NoCode,             // a line in a module that holds no code
-        LinePastEnd,        // lines: how many the module has
+        SeveralAccessors,         // a property asked for without its kind
+        LineWithoutModule,        // a line needs a module or routine
+        NoCode,                   // a line in a module that holds no code
+        LinePastEnd,              // lines: how many the module has
         LineOutsideRoutine,
     };
     Kind kind = Kind::NoProjectLoaded;

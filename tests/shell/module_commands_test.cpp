@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -182,22 +183,11 @@ TEST_F(ModuleCommands, ProjectRunPassesOverReadOnlyRelatedAndCodelessComponents)
     EXPECT_EQ(calls.back(), "unload");
 }
 
-// Has a module put back when its run fails.
-class RestoringGuard : public ModuleGuard {
-  public:
-    bool Failed(host::VBComponent&, const VbError&) override {
-        ++failures;
-        return true;
-    }
-    int failures = 0;
-};
-
 // The GUI lets events run while a long command works; a command that they
 // start runs on its own state and leaves the outer one's as it was.
 TEST_F(ModuleCommands, ACommandStartedWhileAnotherRunsDisturbsNeither) {
-    const std::string untidy =
-        Vb({"  Dim m As Long", "Sub Go()", "If m Then", "Select Case m", "Case 1", "m = 2",
-            "End Select", "End If", "End Sub"});
+    const std::string untidy = Vb({"  Dim m As Long", "Sub Go()", "If m Then", "Select Case m",
+                                   "Case 1", "m = 2", "End Select", "End If", "End Sub"});
     const std::string tidied =
         Vb({"Dim m As Long", "Sub Go()", "    If m Then", "        Select Case m",
             "            Case 1", "                m = 2", "        End Select", "    End If",
@@ -234,9 +224,11 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
         Vb({"Sub Go()", "x = 1", "End Sub", "Sub Broken()", "End Sub", "Sub After()", "End Sub"}));
     auto& other = fx.Add("modB", host::vbext_ct_StdModule, Vb({"Sub B()", "End Sub"}));
     const std::string before = fx.Text("modA");
-    RestoringGuard guard;
-    const RunOutcome outcome = RunOnProject(fx.Vbe(), "Testing ", AddOrFail, &guard);
-    EXPECT_EQ(guard.failures, 1);
+    const RunOutcome outcome =
+        RunOnProject(fx.Vbe(), "Testing ", AddOrFail, OnModuleFailure::KeepWhole);
+    EXPECT_EQ(std::count_if(outcome.modules.begin(), outcome.modules.end(),
+                            [](const ModuleOutcome& m) { return m.failure.has_value(); }),
+              1);
     ASSERT_TRUE(outcome.modules[0].failure.has_value());
     EXPECT_EQ(outcome.modules[0].failedRoutine, "Broken");
     EXPECT_EQ(outcome.modules[0].failure->Number(), err::kInvalidProcedureCall);
@@ -245,7 +237,7 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
     EXPECT_TRUE(outcome.modules[1].Changed()) << "the next module is run";
     EXPECT_NE(other.Code()->Lines(2, 1).find("On Error GoTo"), std::string::npos);
 
-    // Without a guard the error goes on, with the run's location, and the
+    // Passed up, the error goes on, with the run's location, and the
     // lines changed before it stay changed.
     try {
         RunOnModule(fx.Vbe(), "Testing ", AddOrFail);

@@ -126,7 +126,8 @@ TEST_F(WorkspaceTest, ASelectionThatDoesNotFitSaysWhatThereIs) {
     e = ErrorOf(Select(*target, {.module = "modUtil", .line = 900}));
     EXPECT_EQ(e.kind, Kind::LinePastEnd);
     EXPECT_EQ(e.lines, target->Projects()[0]->Components().Find("modUtil")->Code()->CountOfLines());
-    e = ErrorOf(Select(*target, {.routine = "Value", .routineKind = host::vbext_pk_Get, .line = 1}));
+    e = ErrorOf(
+        Select(*target, {.routine = "Value", .routineKind = host::vbext_pk_Get, .line = 1}));
     EXPECT_EQ(e.kind, Kind::LineOutsideRoutine);
     EXPECT_EQ(e.routine, "Value:Get");
 }

@@ -65,8 +65,8 @@ std::string SelectionMessage(const LoadedTarget& target, const SelectionError& e
                    (e.module.empty() ? "project " + e.project : "module " + e.module) +
                    "; 'qvaddin list' shows the routines";
         case Kind::RoutineInSeveralModules:
-            return at + "routine \"" + e.routine + "\" is in several modules (" +
-                   Names(e.choices) + "); name one with --module";
+            return at + "routine \"" + e.routine + "\" is in several modules (" + Names(e.choices) +
+                   "); name one with --module";
         case Kind::SeveralAccessors:
             return at + "property " + e.routine + " in module " + e.module +
                    " has several accessors; name one as " + e.routine + ":Get, :Let or :Set";
@@ -84,8 +84,7 @@ std::string SelectionMessage(const LoadedTarget& target, const SelectionError& e
     return at + "the selection does not fit the target";
 }
 
-Selection Selected(const LoadedTarget& target,
-                   std::variant<Selection, SelectionError> result) {
+Selection Selected(const LoadedTarget& target, std::variant<Selection, SelectionError> result) {
     if (auto* error = std::get_if<SelectionError>(&result)) {
         const std::string message = SelectionMessage(target, *error);
         if (error->kind == Kind::LineWithoutModule) Usage(message);
@@ -147,8 +146,7 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     }
     std::vector<std::string> local;
     for (const QString& p : paths) local.push_back(LocalPath(p));
-    workspace::OpenResult opened =
-        workspace::Open(local, {.checkProcedures = checkProcedures});
+    workspace::OpenResult opened = workspace::Open(local, {.checkProcedures = checkProcedures});
     if (!opened.target) BadInput(opened.error);
     for (const std::string& warning : opened.target->Warnings()) {
         context.err << "qvaddin: warning: " << warning << '\n';
@@ -162,8 +160,10 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
 
 Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
     SelectionRequest request;
-    if (context.parser.isSet(kProjectOption)) request.project = Str(context.parser.value(kProjectOption));
-    if (context.parser.isSet(kModuleOption)) request.module = Str(context.parser.value(kModuleOption));
+    if (context.parser.isSet(kProjectOption))
+        request.project = Str(context.parser.value(kProjectOption));
+    if (context.parser.isSet(kModuleOption))
+        request.module = Str(context.parser.value(kModuleOption));
     // A malformed value is reported after what the selectors before it
     // find wrong, as the selectors are read in order.
     if (context.parser.isSet(kRoutineOption)) {

@@ -44,7 +44,6 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context);
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths,
                                          bool checkProcedures = true);
 
-
 // Applies the selectors. The project is --project or the active (startup)
 // one, and becomes the active project. A module (by name, case ignored)
 // becomes the selected component, and its code pane the active one with the

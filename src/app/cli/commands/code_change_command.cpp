@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/cli/broken_modules.h"
-#include "app/cli/module_keeper.h"
+#include "app/cli/failed_modules.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "errorhandling/module_counts.h"
@@ -205,15 +205,16 @@ int CodeChangeCommand::Run(CommandContext& context) {
 
     shell::RunOutcome outcome;
     std::string note;
-    ModuleKeeper keeper;
     const bool atCursor = !selection.routine.empty() || selection.line > 0;
     const shell::CommandScope scope = atCursor ? shell::CommandScope::Routine
                                       : selection.component != nullptr
                                           ? shell::CommandScope::Module
                                           : shell::CommandScope::Project;
     // The outcomes are reported below, not shown as messages.
-    shell::CommandContext command{
-        .vbe = target->Vbe(), .guard = &keeper, .force = force_, .showMessages = false};
+    shell::CommandContext command{.vbe = target->Vbe(),
+                                  .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+                                  .force = force_,
+                                  .showMessages = false};
     outcome = shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
     if (atCursor) {
         static const std::vector<shell::RoutineOutcome> kNone;

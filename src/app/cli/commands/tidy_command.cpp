@@ -13,7 +13,7 @@
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/commands/code_change_command.h"
-#include "app/cli/module_keeper.h"
+#include "app/cli/failed_modules.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
@@ -93,13 +93,13 @@ class TidyCommand : public Command {
             RefuseReadOnly(*target, *selection.component);
         }
         shell::RunOutcome outcome;
-        ModuleKeeper keeper;
         std::vector<Refusal> refused;
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
         if (atCursor) {
             refused = TidyAtCursor(*target, *selection.component);
         } else {
-            shell::CommandContext command{.vbe = target->Vbe(), .guard = &keeper};
+            shell::CommandContext command{.vbe = target->Vbe(),
+                                          .onModuleFailure = shell::OnModuleFailure::KeepWhole};
             outcome = shell::Execute(selection.component != nullptr ? shell::CommandId::ModuleTidy
                                                                     : shell::CommandId::ProjectTidy,
                                      command)
