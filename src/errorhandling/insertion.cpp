@@ -68,12 +68,11 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
-int OnErrorRefusal(std::string_view code) {
-    const std::string text(code);
-    if (modSearchText::StringInRoutine(text, "On Error GoTo " + settings::Settings().label2)) {
+int OnErrorRefusal(const std::string& code) {
+    if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings::Settings().label2)) {
         return 2;
     }
-    return modSearchBin::StringInRoutine(text, "On Error ") ? 3 : 0;
+    return modSearchBin::StringInRoutine(code, "On Error ") ? 3 : 0;
 }
 
 bool ReplaceHandler(host::Member& member, int kind, std::string& message) try {

@@ -5,7 +5,6 @@
 // routine's own code by one blank line.
 
 #include <string>
-#include <string_view>
 
 #include "host/code_host.h"
 
@@ -22,7 +21,7 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
 // (comments taken out) is given: the standard one, to the error label in any
 // letter case (message 2), or any other (message 3, case-sensitive); 0 when
 // there is none.
-int OnErrorRefusal(std::string_view code);
+int OnErrorRefusal(const std::string& code);
 
 // Takes the routine's standard handler out and puts one built from the
 // current templates in. Returns whether the routine changed: a handler that

@@ -18,16 +18,16 @@ std::vector<DroppedAttribute> DroppedOf(const std::vector<host::files::FileChang
     return dropped;
 }
 
-std::string DiffOf(const std::vector<host::files::FileChange>& changes) {
-    std::string diff;
+std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& changes) {
+    std::vector<FileDiff> diffs;
     for (const auto& change : changes) {
         const std::string& path = change.file->path;
         const bool relative = !path.empty() && path.front() != '/';
-        diff +=
-            host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
-                                     relative ? "a/" + path : path, relative ? "b/" + path : path);
+        diffs.push_back({path, host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
+                                                        relative ? "a/" + path : path,
+                                                        relative ? "b/" + path : path)});
     }
-    return diff;
+    return diffs;
 }
 
 enum class Mode { Write, Preview };
@@ -40,7 +40,7 @@ SaveResult Save(LoadedTarget& target, Mode mode) {
         result.dropped = DroppedOf(changes);
         if (mode == Mode::Preview) {
             host::files::RefuseUnwritable(changes);
-            result.diff = DiffOf(changes);
+            result.diffs = DiffsOf(changes);
         } else {
             host::files::WriteChanges(changes);
         }

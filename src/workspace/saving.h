@@ -19,11 +19,17 @@ struct DroppedAttribute {
     std::string line;
 };
 
+// The unified diff of one file that a save would change.
+struct FileDiff {
+    std::string path;
+    std::string diff;
+};
+
 struct SaveResult {
     std::vector<std::string> paths;  // the files written (or, in a preview, that would be)
     std::vector<DroppedAttribute> dropped;
-    std::string diff;   // the preview's unified diff; "" for a save
-    std::string error;  // "": done; else nothing was written, and why (the file named)
+    std::vector<FileDiff> diffs;  // the preview's, file by file; none for a save
+    std::string error;            // "": done; else nothing was written, and why (the file named)
     bool Ok() const { return error.empty(); }
 };
 
@@ -31,7 +37,7 @@ struct SaveResult {
 SaveResult SaveChanges(LoadedTarget& target);
 
 // Writes nothing: the diff of every module that would change, with a/ and
-// b/ in front of relative paths.
+// b/ in front of relative paths, in the order of the paths.
 SaveResult PreviewChanges(LoadedTarget& target);
 
 }  // namespace qv::workspace

@@ -13,6 +13,20 @@ using Kind = SelectionError::Kind;
 
 namespace {
 
+// "", ":Get", ":Let" or ":Set" for a procedure kind.
+std::string KindSuffix(int kind) {
+    switch (kind) {
+        case host::vbext_pk_Get:
+            return ":Get";
+        case host::vbext_pk_Let:
+            return ":Let";
+        case host::vbext_pk_Set:
+            return ":Set";
+        default:
+            return "";
+    }
+}
+
 // Picking goes step by step; the first step that fails ends it.
 struct Failed {
     SelectionError error;
@@ -149,19 +163,6 @@ void PlaceSelection(LoadedTarget& target, Selection& selection) {
 }
 
 }  // namespace
-
-std::string KindSuffix(int kind) {
-    switch (kind) {
-        case host::vbext_pk_Get:
-            return ":Get";
-        case host::vbext_pk_Let:
-            return ":Let";
-        case host::vbext_pk_Set:
-            return ":Set";
-        default:
-            return "";
-    }
-}
 
 std::variant<Selection, SelectionError> Select(LoadedTarget& target,
                                                const SelectionRequest& request) {

@@ -52,9 +52,6 @@ struct SelectionError {
     std::vector<std::string> choices{};
 };
 
-// "", ":Get", ":Let" or ":Set" for a procedure kind.
-std::string KindSuffix(int kind);
-
 // Applies the request. The project becomes the active project. A module
 // (by name, case ignored) becomes the selected component, and its code pane
 // the active one with the cursor on the line, else on the routine's

@@ -143,14 +143,17 @@ TEST_F(WorkspaceTest, PreviewShowsTheDiffAndWritesNothingSaveWritesOnlyWhatChang
     const SaveResult preview = PreviewChanges(*target);
     ASSERT_TRUE(preview.Ok()) << preview.error;
     EXPECT_EQ(preview.paths, std::vector<std::string>{copy_.File("modUtil.bas")});
-    EXPECT_NE(preview.diff.find("+' added\n"), std::string::npos) << preview.diff;
-    EXPECT_EQ(preview.diff.rfind("--- " + copy_.File("modUtil.bas") + "\n", 0), 0u);
+    ASSERT_EQ(preview.diffs.size(), 1u);
+    const std::string& diff = preview.diffs[0].diff;
+    EXPECT_EQ(preview.diffs[0].path, copy_.File("modUtil.bas"));
+    EXPECT_NE(diff.find("+' added\n"), std::string::npos) << diff;
+    EXPECT_EQ(diff.rfind("--- " + copy_.File("modUtil.bas") + "\n", 0), 0u);
     EXPECT_EQ(copy_.Read("modUtil.bas"), before);
 
     const SaveResult saved = SaveChanges(*target);
     ASSERT_TRUE(saved.Ok()) << saved.error;
     EXPECT_EQ(saved.paths, preview.paths);
-    EXPECT_EQ(saved.diff, "");
+    EXPECT_TRUE(saved.diffs.empty());
     EXPECT_NE(copy_.Read("modUtil.bas").find("Option Explicit\r\n' added\r\n"), std::string::npos);
     EXPECT_EQ(copy_.Read("frmMain.frm"), form);
 }
@@ -181,7 +184,7 @@ TEST_F(WorkspaceTest, SavingRefusesReadOnlyAndChangedOnDiskFilesAndWritesNone) {
         EXPECT_FALSE(refused.Ok());
         EXPECT_NE(refused.error.find("read-only"), std::string::npos) << refused.error;
         EXPECT_TRUE(refused.paths.empty());
-        EXPECT_EQ(refused.diff, "");
+        EXPECT_TRUE(refused.diffs.empty());
     }
     EXPECT_EQ(copy_.Read("CCounter.cls"), theirs);
 }

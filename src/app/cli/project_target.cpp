@@ -194,7 +194,7 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
                     << "\" is left out: its member is no longer declared\n";
     }
     if (!saved.Ok()) BadInput(saved.error);
-    context.out << saved.diff;
+    for (const workspace::FileDiff& file : saved.diffs) context.out << file.diff;
     if (written != nullptr) written->insert(written->end(), saved.paths.begin(), saved.paths.end());
     return kExitOk;
 }
