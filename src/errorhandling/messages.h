@@ -27,8 +27,4 @@ int MyMsgBox(int number, int buttons, bool atCursor);
 // information box at the mouse pointer, system modal, without a title.
 void ShowRefusal(std::string_view reason);
 
-// When code must not be changed in the routine (analysis::ChangeRefusal),
-// shows why and returns true.
-bool RefuseChange(host::CodeModule& module, std::string_view name, int kind);
-
 }  // namespace qv::errorhandling
