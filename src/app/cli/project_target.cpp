@@ -166,22 +166,16 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
         request.module = Str(context.parser.value(kModuleOption));
     // A malformed value is reported after what the selectors before it
     // find wrong, as the selectors are read in order.
-    if (context.parser.isSet(kRoutineOption)) {
-        SelectionRequest before = request;
-        const std::string problem = ParseRoutine(context.parser.value(kRoutineOption), request);
-        if (!problem.empty()) {
-            Selected(target, workspace::Select(target, before));
-            Usage(problem);
-        }
-    }
-    if (context.parser.isSet(kLineOption)) {
-        SelectionRequest before = request;
-        const std::string problem = ParseLine(context.parser.value(kLineOption), request);
-        if (!problem.empty()) {
-            Selected(target, workspace::Select(target, before));
-            Usage(problem);
-        }
-    }
+    const auto parse = [&](const QCommandLineOption& option, auto parseValue) {
+        if (!context.parser.isSet(option)) return;
+        const SelectionRequest before = request;
+        const std::string problem = parseValue(context.parser.value(option), request);
+        if (problem.empty()) return;
+        Selected(target, workspace::Select(target, before));
+        Usage(problem);
+    };
+    parse(kRoutineOption, ParseRoutine);
+    parse(kLineOption, ParseLine);
     return Selected(target, workspace::Select(target, request));
 }
 
