@@ -15,9 +15,10 @@ using Lines = std::vector<std::string>;
 // Tidied, and stored as the host stores the lines it receives.
 Lines Tidied(Lines lines, int routineFlag) {
     const bool routine = routineFlag == 1;
-    qv::tidy::TidyUpCode(
-        lines, routine ? qv::tidy::RoutineOpeners() : qv::tidy::DeclarationOpeners(),
-        routine ? qv::tidy::RoutineClosers() : qv::tidy::DeclarationClosers(), routineFlag);
+    qv::tidy::TidyUpCode(lines,
+                         routine ? qv::tidy::RoutineOpeners() : qv::tidy::DeclarationOpeners(),
+                         routine ? qv::tidy::RoutineClosers() : qv::tidy::DeclarationClosers(),
+                         routineFlag, qv::settings::Settings());
     bool continuation = false;
     for (std::string& line : lines) {
         line = qv::host::TidyReceivedLine(line, 4, continuation);

@@ -17,4 +17,16 @@ namespace qv::errorhandling {
 // (message 3).
 bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message);
 
+// The On Error statement that stops an insertion into a routine whose code
+// (comments taken out) is given: the standard one, to the error label in any
+// letter case (message 2), or any other (message 3, case-sensitive); 0 when
+// there is none.
+int OnErrorRefusal(const std::string& code);
+
+// Takes the routine's standard handler out and puts one built from the
+// current templates in. Returns whether the routine changed: a handler that
+// already stood as the templates build it comes back as it was, which is no
+// change. message: the insertion's refusal, as AddRoutineErrorHandling's.
+bool ReplaceHandler(host::Member& member, int kind, std::string& message);
+
 }  // namespace qv::errorhandling

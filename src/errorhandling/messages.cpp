@@ -1,6 +1,5 @@
 #include "errorhandling/messages.h"
 
-#include "analysis/routine_shape.h"
 
 #include "platform/services.h"
 #include "platform/text.h"
@@ -46,12 +45,6 @@ int MyMsgBox(int number, int buttons, bool atCursor) {
 
 void ShowRefusal(std::string_view reason) {
     GetServices().MessageBox(reason, mb::kInformation | mb::kSystemModal, "", true);
-}
-
-bool RefuseChange(host::CodeModule& module, std::string_view name, int kind) {
-    const std::string refusal = analysis::ChangeRefusal(module, name, kind);
-    if (!refusal.empty()) ShowRefusal(refusal);
-    return !refusal.empty();
 }
 
 }  // namespace qv::errorhandling

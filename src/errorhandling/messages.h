@@ -11,6 +11,8 @@
 namespace qv::errorhandling {
 
 inline constexpr std::string_view kMessageTitle = "Brell's Add-In";
+// "A read-only module cannot be updated."
+inline constexpr int kReadOnlyMessage = 4;
 
 // The text of message number, "%1", "%2", ... replaced by the arguments
 // (from the last to the first). An unknown number gives "".
@@ -24,9 +26,5 @@ int MyMsgBox(int number, int buttons, bool atCursor);
 // Shows why a code window command left the routine at the cursor alone: an
 // information box at the mouse pointer, system modal, without a title.
 void ShowRefusal(std::string_view reason);
-
-// When code must not be changed in the routine (analysis::ChangeRefusal),
-// shows why and returns true.
-bool RefuseChange(host::CodeModule& module, std::string_view name, int kind);
 
 }  // namespace qv::errorhandling

@@ -83,8 +83,8 @@ struct CommandWindows {
 struct CommandContext {
     host::VBE& vbe;
     CommandWindows windows = {};
-    // Module and project runs: keeps a module whole when its run fails.
-    ModuleGuard* guard = nullptr;
+    // Module and project runs: what becomes of a module whose run fails.
+    OnModuleFailure onModuleFailure = OnModuleFailure::PassUp;
     // Remove and replace: also handlers with lines of the user's own, as the
     // main window does once the user confirmed.
     bool force = false;

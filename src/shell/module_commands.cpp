@@ -2,8 +2,8 @@
 
 #include "analysis/routine_shape.h"
 #include "errorhandling/insertion.h"
-#include "shell/line_number_commands.h"
 #include "platform/vb_error.h"
+#include "shell/line_number_commands.h"
 #include "tidy/tidy_routine.h"
 
 namespace qv::shell {
@@ -38,31 +38,23 @@ RoutineOutcome LineOrTidy(ModuleCommand command, host::CodeModule& module,
         outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
         if (!outcome.refusal.empty()) return outcome;
     }
-    const std::string before = BlockText(module, routine);
     if (IsDeclarations(routine)) {
-        tidy::Tidy_Declarations(module);
-        outcome.done = "tidied";
+        outcome.changed = tidy::Tidy_Declarations(module);
     } else if (command == ModuleCommand::Line) {
-        linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name), routine.kind, true);
-        outcome.done = "numbered";
+        outcome.changed = linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name),
+                                                          routine.kind, true);
     } else {
-        tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true);
-        outcome.done = "tidied";
+        outcome.changed =
+            tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true);
     }
-    outcome.changed = BlockText(module, routine) != before;
-    if (!outcome.changed) outcome.done.clear();
+    if (outcome.changed) {
+        outcome.done =
+            command == ModuleCommand::Line && !IsDeclarations(routine) ? "numbered" : "tidied";
+    }
     return outcome;
 }
 
-}  // namespace
-
-std::optional<ModuleCommand> ParseModuleCommand(std::string_view subVerb) {
-    if (subVerb == "add") return ModuleCommand::Add;
-    if (subVerb == "line") return ModuleCommand::Line;
-    if (subVerb == "tidy") return ModuleCommand::Tidy;
-    return std::nullopt;
-}
-
+// The status window's title before the module's or project's name.
 std::string ModuleTitle(ModuleCommand command) {
     switch (command) {
         case ModuleCommand::Add:
@@ -87,28 +79,31 @@ std::string ProjectTitle(ModuleCommand command) {
     return {};
 }
 
+}  // namespace
+
 RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
                             const analysis::RoutineEntry& routine) try {
     if (command == ModuleCommand::Add) return AddHandler(module, routine);
     return LineOrTidy(command, module, routine);
-} QV_PASS_UP("clsVBEEvents", "RunCommandOn")
+}
+QV_PASS_UP("clsVBEEvents", "RunCommandOn")
 
-RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard) {
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
     return RunOnModule(
         vbe, ModuleTitle(command),
         [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine);
         },
-        guard);
+        onFailure);
 }
 
-RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard) {
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
     return RunOnProject(
         vbe, ProjectTitle(command),
         [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine);
         },
-        guard);
+        onFailure);
 }
 
 }  // namespace qv::shell

@@ -6,9 +6,7 @@
 // line numbers and tidy also tidy the declarations section and lay out the
 // procedure headers.
 
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "host/code_host.h"
 #include "shell/routine_run.h"
@@ -16,14 +14,6 @@
 namespace qv::shell {
 
 enum class ModuleCommand { Add, Line, Tidy };
-
-// The sub-verb of a menu verb ("add", "line", "tidy"); nothing for others.
-std::optional<ModuleCommand> ParseModuleCommand(std::string_view subVerb);
-
-// The status window's title before the module's or project's name:
-// "Adding Module Error Handling to ", "Tidying Project ", ...
-std::string ModuleTitle(ModuleCommand command);
-std::string ProjectTitle(ModuleCommand command);
 
 // What the command does to one entry of a routine list.
 RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
@@ -33,7 +23,9 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
 // with message 4 when it is read-only), or on every module of the active
 // project (read-only components, related documents and components without
 // code passed over).
-RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard = nullptr);
-RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, ModuleGuard* guard = nullptr);
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
+                            OnModuleFailure onFailure = OnModuleFailure::PassUp);
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
+                             OnModuleFailure onFailure = OnModuleFailure::PassUp);
 
 }  // namespace qv::shell

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "errorhandling/messages.h"
 #include "platform/services.h"
 #include "settings/ide_tab_width.h"
 
@@ -42,7 +41,7 @@ analysis::RoutineList RoutinesOf(host::VBE& vbe, host::VBProject& project,
 // in the window's label.
 ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineList& routines,
                           const std::string& labelPrefix, const RoutineAction& action,
-                          StatusWindow& window, ModuleGuard* guard) {
+                          StatusWindow& window, OnModuleFailure onFailure) {
     ModuleOutcome outcome;
     outcome.component = &component;
     host::CodeModule* module = component.CodeModule();
@@ -51,7 +50,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         return outcome;
     }
     // One module's edits are one group: the workbench undoes them in one
-    // step, and a guard may have them undone when the run fails halfway.
+    // step, and a caller may have them undone when the run fails halfway.
     host::EditTransaction edits(*module);
     size_t i = 0;
     try {
@@ -62,7 +61,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         }
     } catch (...) {
         const VbError error = CurrentAsVbError();
-        if (guard == nullptr || !guard->Failed(component, error)) {
+        if (onFailure == OnModuleFailure::PassUp) {
             // Lines already changed stay changed, as the IDE's would.
             edits.Commit();
             throw;
@@ -85,14 +84,13 @@ bool ModuleOutcome::Changed() const {
 }
 
 RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                       ModuleGuard* guard) try {
+                       OnModuleFailure onFailure) try {
     host::VBProject* project = vbe.ActiveVBProject();
     host::VBComponent* selected = vbe.SelectedVBComponent();
     if (project == nullptr || selected == nullptr) Raise(err::kObjectRequired);
     host::VBComponent& component = project->VBComponents().Item(selected->Name());
     RunOutcome outcome;
     if (analysis::IsReadOnly(component)) {
-        errorhandling::MyMsgBox(4, mb::kOkOnly, false);
         outcome.refused = true;
         return outcome;
     }
@@ -103,13 +101,13 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
     const analysis::RoutineList routines = RoutinesOf(vbe, *project, component);
     window->SetBarMax(kRoutineBar, static_cast<int>(routines.size()));
     window->SetBarVisible(kRoutineBar, true);
-    outcome.modules.push_back(RunRoutines(component, routines, "", action, *window, guard));
+    outcome.modules.push_back(RunRoutines(component, routines, "", action, *window, onFailure));
     return outcome;
 }
 QV_PASS_UP("clsVBEEvents", "RunOnModule")
 
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        ModuleGuard* guard) try {
+                        OnModuleFailure onFailure) try {
     RunOutcome outcome;
     host::VBProject* project = vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
@@ -144,20 +142,10 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
         window->SetBarMax(kRoutineBar, static_cast<int>(routines.size()));
         window->SetBarVisible(kRoutineBar, true);
         outcome.modules.push_back(
-            RunRoutines(component, routines, component.Name() + ": ", action, *window, guard));
+            RunRoutines(component, routines, component.Name() + ": ", action, *window, onFailure));
     }
     return outcome;
 }
 QV_PASS_UP("clsVBEEvents", "RunOnProject")
-
-std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& routine) try {
-    if (routine.name == analysis::kDeclarationsName) {
-        const long n = module.CountOfDeclarationLines();
-        return n > 0 ? module.Lines(1, n) : std::string();
-    }
-    const long start = module.ProcStartLine(routine.name, routine.kind);
-    return module.Lines(start, module.ProcCountLines(routine.name, routine.kind));
-}
-QV_PASS_UP("clsVBEEvents", "BlockText")
 
 }  // namespace qv::shell

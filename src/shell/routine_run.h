@@ -40,8 +40,8 @@ struct ModuleOutcome {
     host::VBComponent* component = nullptr;
     Skip skipped = Skip::None;
     std::vector<RoutineOutcome> routines;
-    // An error stopped the module's run at this routine, and the guard put
-    // the module back as it was (its routines' outcomes are dropped).
+    // An error stopped the module's run at this routine, and the module was
+    // put back as it was (its routines' outcomes are dropped).
     std::optional<VbError> failure;
     std::string failedRoutine;
 
@@ -49,7 +49,9 @@ struct ModuleOutcome {
 };
 
 struct RunOutcome {
-    bool refused = false;  // the target module is read-only (message 4 was shown)
+    // The target module is read-only: nothing was done. The command shows
+    // message 4 for it.
+    bool refused = false;
     std::vector<ModuleOutcome> modules;
 };
 
@@ -57,32 +59,28 @@ struct RunOutcome {
 using RoutineAction =
     std::function<RoutineOutcome(host::CodeModule& module, const analysis::RoutineEntry& routine)>;
 
-// Lets a caller keep a module whole when an error stops its run halfway.
-// Each module's run is one edit transaction of its code module.
-class ModuleGuard {
-  public:
-    virtual ~ModuleGuard() = default;
-    // Called when an error stopped the module's run: return true to have
-    // the module put back as it was (the transaction is cancelled) and go on
-    // with the next module, or false to keep the lines changed so far and
-    // pass the error on.
-    virtual bool Failed(host::VBComponent& component, const VbError& error) = 0;
+// What becomes of a module whose run an error stops halfway. Each module's
+// run is one edit transaction of its code module.
+enum class OnModuleFailure {
+    // The lines changed so far stay changed and the error passes on, as the
+    // IDE's add-in does.
+    PassUp,
+    // The module is put back as it was (the transaction is cancelled), the
+    // failure goes into its outcome, and the run goes on with the next one.
+    KeepWhole,
 };
 
 // The module command: every routine of the component selected in the active
-// project. A read-only module is refused with message 4. The window's title
+// project. A read-only module is refused (RunOutcome::refused) and no window
+// shows. The window's title
 // is titlePrefix followed by the module's name.
 RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                       ModuleGuard* guard = nullptr);
+                       OnModuleFailure onFailure = OnModuleFailure::PassUp);
 
 // The project command: every routine of every module of the active project
 // (nothing when there is none). titlePrefix is followed by the project's
 // name.
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        ModuleGuard* guard = nullptr);
-
-// The lines of a routine's block (the declarations section for
-// "(Declarations)"), to tell whether an action changed them.
-std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& routine);
+                        OnModuleFailure onFailure = OnModuleFailure::PassUp);
 
 }  // namespace qv::shell

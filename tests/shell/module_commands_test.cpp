@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "errorhandling/default_templates.h"
 #include "host/memory/memory_host.h"
 #include "settings/settings_record.h"
+#include "shell/command_catalogue.h"
 #include "shell/module_commands.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
@@ -22,7 +25,10 @@ using qv::test::Vb;
 class RecordingStatusWindow : public StatusWindow {
   public:
     void SetTitle(std::string_view title) override { Log("title " + std::string(title)); }
-    void SetLabel(std::string_view label) override { Log("label " + std::string(label)); }
+    void SetLabel(std::string_view label) override {
+        Log("label " + std::string(label));
+        if (onLabel) onLabel(label);
+    }
     void SetBarMax(int bar, int max) override { Log(Bar(bar) + " max " + std::to_string(max)); }
     void SetBarValue(int bar, int value) override { Log(Bar(bar) + " " + std::to_string(value)); }
     void SetBarVisible(int bar, bool visible) override {
@@ -32,6 +38,8 @@ class RecordingStatusWindow : public StatusWindow {
     void Unload() override { Log("unload"); }
 
     std::vector<std::string> calls;
+    // What the events that run during a command do.
+    std::function<void(std::string_view label)> onLabel;
 
   private:
     static std::string Bar(int bar) { return bar == 0 ? "components" : "routines"; }
@@ -107,14 +115,24 @@ TEST_F(ModuleCommands, ModuleAddGivesEveryRoutineAHandlerAndReportsRefusals) {
                                         "routines 2", "label Done", "routines 3", "unload"}));
 }
 
+// The run returns the refusal; the command shows message 4, unless its
+// caller reports outcomes itself.
 TEST_F(ModuleCommands, ReadOnlyModuleIsRefusedWithMessage4) {
     services.readOnlyFiles.insert("modA.bas");
     const std::string before = fx.Text("modA");
     const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line);
     EXPECT_TRUE(outcome.refused);
-    EXPECT_EQ(fx.Text("modA"), before);
-    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages.empty());
+    CommandContext quiet{.vbe = fx.Vbe(), .showMessages = false};
+    EXPECT_TRUE(Execute(CommandId::ModuleLine, quiet).run.refused);
+    EXPECT_TRUE(services.messages.empty());
+    for (CommandId id : {CommandId::ModuleLine, CommandId::ModuleUnnumber}) {
+        CommandContext context{.vbe = fx.Vbe()};
+        EXPECT_TRUE(Execute(id, context).run.refused);
+    }
+    ASSERT_EQ(services.messages.size(), 2u);
     EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
+    EXPECT_EQ(fx.Text("modA"), before);
     EXPECT_TRUE(services.window.calls.empty());
 }
 
@@ -165,15 +183,34 @@ TEST_F(ModuleCommands, ProjectRunPassesOverReadOnlyRelatedAndCodelessComponents)
     EXPECT_EQ(calls.back(), "unload");
 }
 
-// Has a module put back when its run fails.
-class RestoringGuard : public ModuleGuard {
-  public:
-    bool Failed(host::VBComponent&, const VbError&) override {
-        ++failures;
-        return true;
-    }
-    int failures = 0;
-};
+// The GUI lets events run while a long command works; a command that they
+// start runs on its own state and leaves the outer one's as it was.
+TEST_F(ModuleCommands, ACommandStartedWhileAnotherRunsDisturbsNeither) {
+    const std::string untidy = Vb({"  Dim m As Long", "Sub Go()", "If m Then", "Select Case m",
+                                   "Case 1", "m = 2", "End Select", "End If", "End Sub"});
+    const std::string tidied =
+        Vb({"Dim m As Long", "Sub Go()", "    If m Then", "        Select Case m",
+            "            Case 1", "                m = 2", "        End Select", "    End If",
+            "End Sub"});
+    fx.Module("modA").LoadText(untidy);
+    auto& modB = fx.Add("modB", host::vbext_ct_StdModule, untidy);
+    bool nested = false;
+    services.window.onLabel = [&](std::string_view label) {
+        if (nested || label != "Go") return;
+        nested = true;
+        fx.Vbe().SetSelectedComponent(&modB);
+        CommandContext inner{.vbe = fx.Vbe()};
+        Execute(CommandId::ModuleTidy, inner);
+        fx.Vbe().SetSelectedComponent(modA_);
+    };
+    CommandContext outer{.vbe = fx.Vbe()};
+    const RunOutcome outcome = Execute(CommandId::ModuleTidy, outer).run;
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(Summary(outcome.modules.at(0)),
+              (std::vector<std::string>{"(Declarations): tidied", "Go: tidied"}));
+    EXPECT_EQ(fx.Text("modA"), tidied);
+    EXPECT_EQ(fx.Text("modB"), tidied);
+}
 
 // An action that fails at the routine named Broken, after the routines
 // before it got their handler.
@@ -187,9 +224,11 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
         Vb({"Sub Go()", "x = 1", "End Sub", "Sub Broken()", "End Sub", "Sub After()", "End Sub"}));
     auto& other = fx.Add("modB", host::vbext_ct_StdModule, Vb({"Sub B()", "End Sub"}));
     const std::string before = fx.Text("modA");
-    RestoringGuard guard;
-    const RunOutcome outcome = RunOnProject(fx.Vbe(), "Testing ", AddOrFail, &guard);
-    EXPECT_EQ(guard.failures, 1);
+    const RunOutcome outcome =
+        RunOnProject(fx.Vbe(), "Testing ", AddOrFail, OnModuleFailure::KeepWhole);
+    EXPECT_EQ(std::count_if(outcome.modules.begin(), outcome.modules.end(),
+                            [](const ModuleOutcome& m) { return m.failure.has_value(); }),
+              1);
     ASSERT_TRUE(outcome.modules[0].failure.has_value());
     EXPECT_EQ(outcome.modules[0].failedRoutine, "Broken");
     EXPECT_EQ(outcome.modules[0].failure->Number(), err::kInvalidProcedureCall);
@@ -198,7 +237,7 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
     EXPECT_TRUE(outcome.modules[1].Changed()) << "the next module is run";
     EXPECT_NE(other.Code()->Lines(2, 1).find("On Error GoTo"), std::string::npos);
 
-    // Without a guard the error goes on, with the run's location, and the
+    // Passed up, the error goes on, with the run's location, and the
     // lines changed before it stay changed.
     try {
         RunOnModule(fx.Vbe(), "Testing ", AddOrFail);

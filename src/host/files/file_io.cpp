@@ -304,10 +304,4 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
     if (::rename(s.temp.c_str(), s.target.c_str()) != 0) throw ReplaceFailed(s.path, errno, done);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    AtomicWriteBatch batch;
-    batch.Stage(path, bytes);
-    batch.Commit();
-}
-
 }  // namespace qv::host::files

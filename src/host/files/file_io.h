@@ -63,9 +63,6 @@ class AtomicWriteBatch {
     std::vector<Staged> staged_;
 };
 
-// One file replaced atomically. Throws FileError naming the path.
-void WriteFileAtomically(const std::string& path, std::string_view bytes);
-
 // Why a file cannot be replaced without parting it from its other names:
 // "" when it has one name (or cannot be examined).
 std::string HardLinkProblem(const std::string& path);

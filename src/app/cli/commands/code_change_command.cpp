@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/cli/broken_modules.h"
-#include "app/cli/module_keeper.h"
+#include "app/cli/failed_modules.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "errorhandling/module_counts.h"
@@ -18,7 +18,6 @@
 #include "settings/setting_checks.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
-#include "tidy/tidy_keywords.h"
 
 namespace qv::cli {
 
@@ -202,20 +201,20 @@ int CodeChangeCommand::Run(CommandContext& context) {
     auto target = LoadTarget(context);
     const Selection selection = SelectTarget(context, *target);
     Prepare(context);
-    tidy::ReadInTidy();
     if (selection.component != nullptr) RefuseTarget(*target, *selection.component);
 
     shell::RunOutcome outcome;
     std::string note;
-    ModuleKeeper keeper;
     const bool atCursor = !selection.routine.empty() || selection.line > 0;
     const shell::CommandScope scope = atCursor ? shell::CommandScope::Routine
                                       : selection.component != nullptr
                                           ? shell::CommandScope::Module
                                           : shell::CommandScope::Project;
     // The outcomes are reported below, not shown as messages.
-    shell::CommandContext command{
-        .vbe = target->Vbe(), .guard = &keeper, .force = force_, .showMessages = false};
+    shell::CommandContext command{.vbe = target->Vbe(),
+                                  .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+                                  .force = force_,
+                                  .showMessages = false};
     outcome = shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
     if (atCursor) {
         static const std::vector<shell::RoutineOutcome> kNone;

@@ -13,7 +13,7 @@
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/commands/code_change_command.h"
-#include "app/cli/module_keeper.h"
+#include "app/cli/failed_modules.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
@@ -23,7 +23,6 @@
 #include "settings/ide_tab_width.h"
 #include "settings/settings_operations.h"
 #include "tidy/module_lines.h"
-#include "tidy/tidy_keywords.h"
 
 namespace qv::cli {
 
@@ -87,7 +86,6 @@ class TidyCommand : public Command {
         settings::GetSettings();
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
-        tidy::ReadInTidy();
         const settings::TabWidthRun widthRun;
         std::vector<std::string> skipped;
         if (selection.component != nullptr) {
@@ -95,13 +93,13 @@ class TidyCommand : public Command {
             RefuseReadOnly(*target, *selection.component);
         }
         shell::RunOutcome outcome;
-        ModuleKeeper keeper;
         std::vector<Refusal> refused;
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
         if (atCursor) {
             refused = TidyAtCursor(*target, *selection.component);
         } else {
-            shell::CommandContext command{.vbe = target->Vbe(), .guard = &keeper};
+            shell::CommandContext command{.vbe = target->Vbe(),
+                                          .onModuleFailure = shell::OnModuleFailure::KeepWhole};
             outcome = shell::Execute(selection.component != nullptr ? shell::CommandId::ModuleTidy
                                                                     : shell::CommandId::ProjectTidy,
                                      command)

@@ -1,4 +1,4 @@
-#include "app/cli/module_keeper.h"
+#include "app/cli/failed_modules.h"
 
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"

@@ -1,8 +1,9 @@
 #pragma once
-// Has a module that a module or project run fails in halfway put back
-// exactly (its edit transaction is cancelled: lines and hidden attribute
-// lines), so that no module is written half-changed. The commands that
-// change code report such a module and write the others.
+// A module that a module or project run fails in halfway is put back
+// exactly (shell::OnModuleFailure::KeepWhole: its edit transaction is
+// cancelled, lines and hidden attribute lines), so that no module is written
+// half-changed. The commands that change code report such a module and
+// write the others.
 
 #include <ostream>
 #include <string>
@@ -11,11 +12,6 @@
 #include "shell/routine_run.h"
 
 namespace qv::cli {
-
-class ModuleKeeper : public shell::ModuleGuard {
-  public:
-    bool Failed(host::VBComponent&, const VbError&) override { return true; }
-};
 
 // "description (error N, in source)" of a module whose run failed.
 std::string FailureText(const shell::ModuleOutcome& module);
