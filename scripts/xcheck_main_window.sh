@@ -25,8 +25,8 @@ shot() {  # shot NAME DEMO-ARGUMENTS...
         "\"$demo\" --quit-after 5000 $* & sleep 3.5; import -window root \"$out/main-$name.png\"; wait"
     echo "$out/main-$name.png"
 }
-shot information --display tool --page 0 examples/Example.vbp
-shot options --display tool --page 1 examples/Example.vbp
-shot view-tool --display tool --status examples/Example.vbp
-shot view-check --display check --module modMain --routine TotalBalance examples/Example.vbp
-shot example --display tool --page 3 examples/Example.vbp
+shot information --open tool --page 0 examples/Example.vbp
+shot options --open tool --page 1 examples/Example.vbp
+shot view-tool --open tool --status examples/Example.vbp
+shot view-check --open check --module modMain --routine TotalBalance examples/Example.vbp
+shot example --open tool --page 3 examples/Example.vbp

@@ -1,5 +1,6 @@
 #include "mainwindow/browser_images.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPixmap>
 
@@ -47,9 +48,7 @@ QIcon ModuleBadge(const QColor& colour, const QString& mark, bool readOnly) {
     return QIcon(pixmap);
 }
 
-}  // namespace
-
-QIcon ModuleRowIcon(int number) {
+QIcon DrawModuleRowIcon(int number) {
     const QColor good(0x2e, 0x8b, 0x3c);
     const QColor needsWork(0xc0, 0x39, 0x2b);
     switch (number) {
@@ -62,11 +61,28 @@ QIcon ModuleRowIcon(int number) {
     }
 }
 
-QIcon RoutineRowIcon(const QString& key) {
+QIcon DrawRoutineRowIcon(const QString& key) {
     if (key == "Sub") return Badge(QColor(0x1f, 0x5f, 0xbf), QStringLiteral("S"));
     if (key == "Function") return Badge(QColor(0x7b, 0x3f, 0xa0), QStringLiteral("F"));
     if (key == "Property") return Badge(QColor(0xb8, 0x86, 0x0b), QStringLiteral("P"));
     return {};
+}
+
+}  // namespace
+
+// Drawn once each: a listing sets thousands of row icons.
+QIcon ModuleRowIcon(int number) {
+    static QHash<int, QIcon> drawn;
+    auto it = drawn.find(number);
+    if (it == drawn.end()) it = drawn.insert(number, DrawModuleRowIcon(number));
+    return *it;
+}
+
+QIcon RoutineRowIcon(const QString& key) {
+    static QHash<QString, QIcon> drawn;
+    auto it = drawn.find(key);
+    if (it == drawn.end()) it = drawn.insert(key, DrawRoutineRowIcon(key));
+    return *it;
 }
 
 QIcon ToolImage(int number) {

@@ -12,6 +12,7 @@
 #include "mainwindow/info_texts.h"
 #include "mainwindow/options_page.h"
 #include "mainwindow/project_browser.h"
+#include "mainwindow/vb_highlighter.h"
 #include "platform/event_trap.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
@@ -37,6 +38,9 @@ MainWindow::MainWindow(host::VBE& vbe, int displayType, QWidget* parent)
     setWindowTitle(MainWindowCaption());
     setModal(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    // Topmost from the start: changing the flags of a shown window hides it,
+    // which would end a modal run.
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     tabs_ = new QTabWidget(this);
     browser_ = new ProjectBrowser(vbe_, this);
@@ -121,6 +125,7 @@ QWidget* MainWindow::ExamplePage() {
     example_->setLineWrapMode(QPlainTextEdit::NoWrap);
     example_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     example_->setPlainText(ExampleErrorLogCode());
+    new VbHighlighter(example_->document());
     copy_ = new QPushButton("&Copy to Clipboard", page);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(copy_);

@@ -303,7 +303,6 @@ QV_PASS_UP(kModule, "cboProjects_Click")
 void ProjectBrowser::AddModuleRow(host::VBComponent& component, bool evaluate) {
     auto* row = new QTreeWidgetItem(modules_, QStringList{Text(component.Name()), kBlankCount,
                                                           kBlankCount, kBlankCount, kBlankCount});
-    for (int c = 1; c < 5; ++c) row->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     row->setIcon(0, ModuleRowIcon(module_icon::kNotEvaluated));
     row->setData(0, kIconRole, module_icon::kNotEvaluated);
     if (!evaluate) return;
@@ -532,15 +531,32 @@ QV_PASS_UP(kModule, "cmdStats_Click")
 
 void ProjectBrowser::DoStatus(int value1, int value2, int max1, int max2) {
     progress_.DoStatus(value1, value2, max1, max2);
+    // The engines report thousands of steps a second; the bars are painted
+    // and pending events run a few dozen times a second, which keeps the
+    // window as lively and costs the run next to nothing.
+    const bool hidesBoth = value1 == -1 && value2 == -1 && max1 == -1 && max2 == -1;
+    if (!hidesBoth && sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventInterval) return;
+    for (size_t bar = 0; bar < bars_.size(); ++bar) ShowBarValue(bar);
+    sinceEvents_.start();
     GetServices().DoEvents();
 }
 
+void ProjectBrowser::ShowBarValue(size_t bar) {
+    // A progress bar repaints itself whenever its percentage changes, so it
+    // is given its value only here.
+    const auto [value, maximum] = barValues_.at(bar);
+    ui::SetBar(*bars_.at(bar), value, maximum);
+}
+
 void ProjectBrowser::DrawBar(int bar, int value, int maximum) {
-    ui::DrawBar(*bars_.at(static_cast<size_t>(bar)), value, maximum);
+    barValues_.at(static_cast<size_t>(bar)) = {value, maximum};
 }
 
 void ProjectBrowser::SetBarVisible(int bar, bool visible) {
-    bars_.at(static_cast<size_t>(bar))->setVisible(visible);
+    const auto index = static_cast<size_t>(bar);
+    if (bars_.at(index)->isVisibleTo(this) == visible) return;
+    if (visible) ShowBarValue(index);  // a bar comes up with its value
+    bars_.at(index)->setVisible(visible);
 }
 
 }  // namespace qv::mainwindow

@@ -10,6 +10,7 @@
 // commands (routine_commands.h) change it and then refresh the rows here.
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -104,7 +105,9 @@ class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
     void RoutineToolClicked(int image);
     void ShowDetails();
 
-    // The progress report of the two bars.
+    // The progress report of the two bars. The bars are painted, and pending
+    // events run, at most every few dozen milliseconds and whenever both
+    // bars are hidden.
     void DoStatus(int value1 = -1, int value2 = -1, int max1 = -1, int max2 = -1);
     const ui::ProgressReport& Progress() const { return progress_; }
 
@@ -149,6 +152,7 @@ class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
     void AddRoutineRow(const analysis::RoutineStatusRow& row);
     void SortList(ui::ListViewAddon& addon, int column);
     void ResortModules();
+    void ShowBarValue(size_t bar);
     bool RefuseReadOnly(const QTreeWidgetItem* moduleRow);
 
     // While the browser lives the engines' progress reports reach its bars.
@@ -162,8 +166,12 @@ class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
         ProjectBrowser& browser_;
     };
 
+    static constexpr qint64 kEventInterval = 30;  // ms between two event runs
+
     host::VBE& vbe_;
     ui::ProgressReport progress_;
+    QElapsedTimer sinceEvents_;
+    std::array<std::pair<int, int>, 2> barValues_{};  // value, maximum: drawn on the next paint
     BarServices barServices_;
     ScopedServices scopedServices_;
     QTreeWidgetItem* lastModuleRow_ = nullptr;

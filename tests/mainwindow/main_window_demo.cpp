@@ -1,7 +1,7 @@
 // qvaddin-main-window-demo: the main window over a real project, for a look
 // in a real X server (scripts/xcheck_main_window.sh takes the screenshots).
 //
-//   qvaddin-main-window-demo [--display tool|check] [--module NAME]
+//   qvaddin-main-window-demo [--open tool|check] [--module NAME]
 //                            [--page 0-3] [--status] [--routine NAME]
 //                            [--quit-after MS] PROJECT
 
@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("qvaddin-main-window-demo");
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addOptions({{"display", "tool or check.", "type", "check"},
+    parser.addOptions({{"open", "How the window is opened: tool or check.", "type", "check"},
                        {"module", "The selected component (check).", "name"},
                        {"page", "The page to show, 0-3.", "index"},
                        {"status", "Press \"&Status\" once the lists are filled."},
@@ -68,7 +68,7 @@ int main(int argc, char* argv[]) {
             vbe->SetSelectedComponent(&component);
         }
     }
-    const int type = parser.value("display") == "tool" ? mainwindow::kDisplayTool
+    const int type = parser.value("open") == "tool" ? mainwindow::kDisplayTool
                                                        : mainwindow::kDisplayCheck;
     mainwindow::MainWindow window(*vbe, type);
     QTimer::singleShot(1500, &window, [&] { Prepare(window, parser); });
