@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/bar_watch.h"
 #include "host/files/project_loader.h"
 #include "host/files/workspace.h"
 #include "mainwindow/project_browser.h"
@@ -26,25 +27,9 @@
 namespace {
 
 using namespace qv;
+using bench::BarWatch;
+using bench::Ms;
 
-double Ms(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
-
-// Counts the bars' updates through the services' "let events run".
-class BarWatch : public ForwardingServices {
-public:
-    explicit BarWatch(Services& inner) : ForwardingServices(inner) { since_.start(); }
-    void DoEvents() override {
-        longestGap_ = std::max(longestGap_, Ms(since_));
-        since_.restart();
-        ++updates_;
-        ForwardingServices::DoEvents();
-    }
-    double longestGap_ = 0;
-    long updates_ = 0;
-
-private:
-    QElapsedTimer since_;
-};
 
 template <class Step>
 double Timed(Step&& step) {
@@ -79,8 +64,7 @@ int main(int argc, char* argv[]) {
     browser.ChooseProject(ui::VbQString(vbe->ActiveVBProject()->Name()));
     QApplication::processEvents();
 
-    watch.updates_ = 0;
-    watch.longestGap_ = 0;
+    watch.Reset();
     const double fill = Timed([&] { browser.StatusPass(); });
     QTreeWidget& modules = browser.ModuleList();
     std::printf("module list filled     %.1f ms, %d modules with counts, bars moved %ld times, "

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include "settings/setting_checks.h"
+
 namespace qv::mainwindow {
 
 namespace {
@@ -15,28 +17,12 @@ bool WordCharacter(QChar c) { return c.isLetterOrNumber() || c == '_'; }
 }  // namespace
 
 bool IsVbKeyword(const QString& word) {
-    static const QSet<QString> keywords = [] {
-        const char* list[] = {
-            "and",     "as",       "boolean", "byref",    "byte",    "byval",   "call",
-            "case",    "const",    "currency", "date",    "declare", "dim",     "do",
-            "double",  "each",     "else",    "elseif",   "end",     "enum",    "erase",
-            "error",   "event",    "exit",    "false",    "for",     "friend",  "function",
-            "get",     "global",   "gosub",   "goto",     "if",      "implements", "in",
-            "integer", "is",       "let",     "lib",      "like",    "long",    "loop",
-            "me",      "mod",      "new",     "next",     "not",     "nothing", "object",
-            "on",      "optional", "option",  "explicit", "or",      "paramarray", "preserve",
-            "private", "property", "public",  "raiseevent", "redim", "resume",  "return",
-            "select",  "set",      "single",  "static",   "step",    "stop",    "string",
-            "sub",     "then",     "to",      "true",     "type",    "typeof",  "until",
-            "variant", "wend",     "while",   "with",     "withevents", "xor",  "attribute",
-            "#if",     "#else",    "#elseif", "#end",     "#const",  "compare", "binary",
-            "text",    "base",     "private", "open",     "close",   "print",   "input",
-            "output",  "append",   "len",     "empty",    "null",    "alias",   "ptrsafe"};
-        QSet<QString> set;
-        for (const char* k : list) set.insert(QString::fromLatin1(k));
-        return set;
-    }();
-    return keywords.contains(word.toLower());
+    // The reserved words, and the words the IDE colours only where they
+    // stand in a statement of their own kind.
+    static const QSet<QString> contextual{"alias",  "attribute", "base",  "binary", "compare",
+                                          "explicit", "lib",     "text",  "#if",    "#else",
+                                          "#elseif",  "#end",    "#const", "ptrsafe"};
+    return contextual.contains(word.toLower()) || settings::IsReservedWord(word.toStdString());
 }
 
 qsizetype CommentStart(const QString& line) {

@@ -3,6 +3,8 @@
 
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
+#include <QApplication>
 
 #include "mainwindow/browser_fixture.h"
 #include "mainwindow/info_texts.h"
@@ -11,6 +13,13 @@
 
 namespace qv::mainwindow::test {
 namespace {
+
+// Records the documents the shell is asked to open.
+class ShellRecordingServices : public qv::test::RecordingServices {
+public:
+    void ShellOpen(std::string_view document) override { opened.emplace_back(document); }
+    std::vector<std::string> opened;
+};
 
 class MainWindowTest : public BrowserTest {
 protected:
@@ -106,6 +115,44 @@ TEST_F(MainWindowTest, TheOptionsPageIsLoadedCleanWithTheWindow) {
     EXPECT_FALSE(window->Options().SaveButton().isEnabled());
     EXPECT_EQ(window->Options().WindowList().currentRow(), -1);
     EXPECT_EQ(window->windowTitle().left(14), "Brell's Add-In");
+}
+
+TEST_F(MainWindowTest, AContactLabelOpensItsTargetThroughTheShellAndCloses) {
+    ShellRecordingServices shell;  // installed over the fixture's services
+    auto window = Window(kDisplayTool);
+    window->show();
+    window->OpenContact(0);
+    ASSERT_EQ(shell.opened.size(), 1U);
+    EXPECT_EQ(shell.opened[0], (ContactLabels()[0].tag + ContactLabels()[0].caption).toStdString());
+    EXPECT_EQ(shell.opened[0].substr(0, 7), "mailto:");
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, CloseIsIgnoredWhileACommandRuns) {
+    auto window = Window(kDisplayTool);
+    window->show();
+    window->setEnabled(false);  // as the busy guard leaves it
+    window->CloseWindow();
+    EXPECT_TRUE(window->isVisible());
+    window->setEnabled(true);
+    window->CloseWindow();
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, DetailsOpensTheStatisticsOfTheChosenProject) {
+    auto window = Window(kDisplayTool);
+    window->show();
+    window->ApplyDisplayType();
+    QString title;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            title = modal->windowTitle();
+            modal->close();
+        }
+    });
+    window->Browser().ShowDetails();
+    EXPECT_EQ(title, "Statistics for Project1");
+    EXPECT_TRUE(services_.messages.empty());
 }
 
 }  // namespace

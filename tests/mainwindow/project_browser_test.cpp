@@ -158,6 +158,19 @@ TEST_F(BrowserTest, TheBarsShowTheirPercentageAndHideWhenAllIsLeftAtMinusOne) {
     EXPECT_FALSE(browser->Bar(0).isVisible());
 }
 
+TEST_F(BrowserTest, ABarShowsTheLatestValueWhenEventsRunNext) {
+    auto browser = Browser();
+    browser->show();
+    browser->DoStatus(-1, -1, 100, -1);
+    browser->DoStatus(1);
+    EXPECT_EQ(browser->Bar(0).text(), "1%");  // a bar comes up with its value
+    for (int value = 2; value <= 50; ++value) browser->DoStatus(value);
+    QTest::qWait(40);
+    browser->DoStatus(60);
+    EXPECT_EQ(browser->Bar(0).text(), "60%");
+    EXPECT_EQ(browser->Progress().BarState(0).value, 60);
+}
+
 TEST_F(BrowserTest, EnginesReportTheirProgressOnTheBrowsersBars) {
     auto browser = BrowserOn("modA");
     // Listing the routines ran the second bar from the start to its end.
