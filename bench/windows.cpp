@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "findwindow/find_window.h"
+#include "bench/bar_watch.h"
 #include "host/files/project_loader.h"
 #include "host/files/workspace.h"
 #include "platform/services.h"
@@ -25,8 +26,8 @@
 namespace {
 
 using namespace qv;
-
-double Ms(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
+using bench::BarWatch;
+using bench::Ms;
 
 void Paint(QWidget& widget) {
     widget.repaint();
@@ -58,22 +59,6 @@ void ScrollFigures(findwindow::FindWindow& window) {
                 pages, total / std::max(1, pages), longest);
 }
 
-// Counts the bar's updates through the services' "let events run".
-class BarWatch : public ForwardingServices {
-public:
-    explicit BarWatch(Services& inner) : ForwardingServices(inner) { since_.start(); }
-    void DoEvents() override {
-        longestGap_ = std::max(longestGap_, Ms(since_));
-        since_.restart();
-        ++updates_;
-        ForwardingServices::DoEvents();
-    }
-    double longestGap_ = 0;
-    long updates_ = 0;
-
-private:
-    QElapsedTimer since_;
-};
 
 void StatsFigures(host::memory::MemoryVbe& vbe) {
     statswindow::StatsWindow window(vbe, {vbe.ActiveVBProject()->Name(), {}, {}});

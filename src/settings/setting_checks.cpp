@@ -32,11 +32,6 @@ constexpr std::array<std::string_view, 105> kReserved = {
     "String",    "Sub",      "Then",       "To",     "True",       "Type",     "TypeOf",
     "Until",     "Variant",  "Wend",       "While",  "With",       "WithEvents", "Xor"};
 
-bool IsReserved(std::string_view name) {
-    return std::any_of(kReserved.begin(), kReserved.end(),
-                       [name](std::string_view word) { return text::EqualsIgnoreCase(word, name); });
-}
-
 bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
@@ -114,7 +109,7 @@ bool IsVbLabel(std::string_view name) {
     const bool word = std::all_of(name.begin(), name.end(), [](char c) {
         return IsLetter(c) || (c >= '0' && c <= '9') || c == '_';
     });
-    return word && !IsReserved(name);
+    return word && !IsReservedWord(name);
 }
 
 std::optional<std::string> ValueProblem(const SettingsField& field, std::string_view value,
@@ -134,6 +129,11 @@ std::optional<std::string> RecordProblem(const SettingsRecord& record,
         if (auto problem = ValueProblem(field, field.value(record), record)) return problem;
     }
     return std::nullopt;
+}
+
+bool IsReservedWord(std::string_view name) {
+    return std::any_of(kReserved.begin(), kReserved.end(),
+                       [name](std::string_view word) { return text::EqualsIgnoreCase(word, name); });
 }
 
 }  // namespace qv::settings

@@ -34,4 +34,7 @@ std::optional<std::string> RecordProblem(const SettingsRecord& record,
 // A VB identifier that is no reserved word.
 bool IsVbLabel(std::string_view name);
 
+// A word that VB reserves (compared without regard to case).
+bool IsReservedWord(std::string_view name);
+
 }  // namespace qv::settings

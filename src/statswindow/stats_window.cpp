@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QVBoxLayout>
 
 #include "errorhandling/messages.h"
@@ -13,6 +12,7 @@
 #include "stats/stats_table.h"
 #include "ui/busy_guard.h"
 #include "ui/percent_bar.h"
+#include "ui/sort_arrow_images.h"
 #include "ui/vb_qstring.h"
 #include "ui/window_helpers.h"
 
@@ -53,20 +53,6 @@ QTreeWidgetItem* AddRow(QTreeWidget& list, const QString& name, const QStringLis
     return row;
 }
 
-// The header's sort arrows: descending, then ascending last.
-QIcon Arrow(bool up) {
-    QPixmap pixmap(10, 10);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x50, 0x50, 0x50));
-    const QPointF upward[] = {{5, 2}, {9, 8}, {1, 8}};
-    const QPointF downward[] = {{1, 2}, {9, 2}, {5, 8}};
-    painter.drawPolygon(up ? upward : downward, 3);
-    return QIcon(pixmap);
-}
-
 // A column sorts as text when it holds names, as numbers otherwise.
 int SortTypeOf(int column) { return column == 0 ? ui::sort_type::kText : ui::sort_type::kNumber; }
 
@@ -101,7 +87,7 @@ QTreeWidget* StatsWindow::NewList(const QStringList& columns, ui::ListViewAddon*
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
     addon = new ui::ListViewAddon(this);
-    addon->SetHeaderImages({Arrow(false), Arrow(true)});
+    addon->SetHeaderImages(ui::SortArrowImages());
     addon->SetListView(list);
     addon->SetStyle(ui::list_style::kFullRowSelect, true);
     list->header()->setSectionsClickable(true);

@@ -15,6 +15,9 @@ double FilledFraction(int value, int maximum);
 // The whole percentage of the fraction followed by "%", without rounding up.
 QString PercentText(int value, int maximum);
 
+// Sets value of maximum on the bar; it is painted with the next paint.
+void SetBar(QProgressBar& bar, int value, int maximum);
+
 // Draws value of maximum on the bar and repaints it at once, so that the
 // bar moves while a long command keeps the event loop busy.
 void DrawBar(QProgressBar& bar, int value, int maximum);

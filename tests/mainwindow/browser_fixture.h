@@ -1,0 +1,60 @@
+#pragma once
+// What the main window tests share: a private settings folder with the
+// defaults a first run stores, recorded services, a small project of VB
+// text, and the routine rows as a fresh listing gives them.
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <QTreeWidget>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "mainwindow/project_browser.h"
+#include "settings/config_home_fixture.h"
+#include "support/recording_services.h"
+#include "support/vb_fixture.h"
+
+// Readable failures: texts as texts.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace qv::mainwindow::test {
+
+using qv::test::Vb;
+using Rows = std::vector<QStringList>;
+
+// Every row of a list, all columns, in list order.
+Rows ListRows(const QTreeWidget& list);
+// One column of a list, in list order.
+QStringList Column(const QTreeWidget& list, int column);
+// The row of a list whose first column is the text.
+QTreeWidgetItem* RowNamed(QTreeWidget& list, const QString& text);
+
+// The routine rows a fresh listing of the module shows, sorted by name.
+Rows FreshRoutineRows(host::VBE& vbe, const std::string& project, const std::string& module);
+// The rows sorted by their texts, for comparing with a fresh listing.
+Rows Sorted(Rows rows);
+
+class BrowserTest : public qv::test::ConfigHomeTest {
+protected:
+    void SetUp() override;
+
+    // modA: three plain routines and a property pair. modB: Handled with the
+    // standard handler (OK, OK); Extra with a line of its own in the exit
+    // block (OK, EXTRA CODE); Other with other error handling (SOME);
+    // ErrorSave, on the omit list, with a standard handler (EXTRA CODE, OK).
+    static void AddProjectModules(qv::test::VbFixture& fixture);
+    std::unique_ptr<ProjectBrowser> Browser();
+    // The browser with Project1 chosen and the module's routines listed.
+    std::unique_ptr<ProjectBrowser> BrowserOn(const QString& module);
+    void SelectRoutines(ProjectBrowser& browser, const QStringList& names);
+
+    qv::test::RecordingServices services_;
+    qv::test::VbFixture fixture_;
+};
+
+}  // namespace qv::mainwindow::test

@@ -1,0 +1,159 @@
+// The main window: how the "tool" and "check" openings fill the browser,
+// the splash, the pages, the example code and closing.
+
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QApplication>
+
+#include "mainwindow/browser_fixture.h"
+#include "mainwindow/info_texts.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/options_page.h"
+
+namespace qv::mainwindow::test {
+namespace {
+
+// Records the documents the shell is asked to open.
+class ShellRecordingServices : public qv::test::RecordingServices {
+public:
+    void ShellOpen(std::string_view document) override { opened.emplace_back(document); }
+    std::vector<std::string> opened;
+};
+
+class MainWindowTest : public BrowserTest {
+protected:
+    std::unique_ptr<MainWindow> Window(int displayType) {
+        return std::make_unique<MainWindow>(fixture_.Vbe(), displayType);
+    }
+};
+
+TEST_F(MainWindowTest, TheToolOpeningChoosesTheActiveProjectAndNoModule) {
+    auto window = Window(kDisplayTool);
+    window->ApplyDisplayType();
+    ProjectBrowser& browser = window->Browser();
+    EXPECT_EQ(window->DisplayType(), kDisplayPlain);
+    EXPECT_EQ(window->PageIndex(), kViewPage);
+    EXPECT_EQ(browser.ProjectName(), "Project1");
+    EXPECT_EQ(Column(browser.ModuleList(), 0), QStringList({"modA", "modB"}));
+    EXPECT_TRUE(browser.ModuleList().selectedItems().isEmpty());
+    EXPECT_EQ(browser.RoutineList().topLevelItemCount(), 0);
+    EXPECT_FALSE(window->SplashShown());
+}
+
+TEST_F(MainWindowTest, TheCheckOpeningAlsoListsTheSelectedComponentsRoutines) {
+    fixture_.Vbe().SetSelectedComponent(&static_cast<host::memory::MemoryComponent&>(
+        fixture_.Project().VBComponents().Item("modB")));
+    auto window = Window(kDisplayCheck);
+    window->ApplyDisplayType();
+    ProjectBrowser& browser = window->Browser();
+    ASSERT_NE(browser.SelectedModuleRow(), nullptr);
+    EXPECT_EQ(browser.SelectedModuleRow()->text(0), "modB");
+    EXPECT_TRUE(browser.SelectedModuleRow()->isSelected());
+    EXPECT_EQ(ListRows(browser.ModuleList())[1], QStringList({"modB", "1", "1", "2", "0"}));
+    EXPECT_EQ(Column(browser.RoutineList(), 0),
+              QStringList({"(Declarations)", "ErrorSave", "Extra", "Handled", "Other"}));
+}
+
+TEST_F(MainWindowTest, WithoutAnActiveProjectTheListsStayEmpty) {
+    fixture_.Vbe().SetActiveProject(nullptr);
+    auto window = Window(kDisplayCheck);
+    window->ApplyDisplayType();
+    EXPECT_EQ(window->Browser().ProjectBox().count(), 1);
+    EXPECT_EQ(window->Browser().ModuleList().topLevelItemCount(), 0);
+}
+
+TEST_F(MainWindowTest, TheSplashGivesWayOnTheFirstFocusAndTheTypeIsApplied) {
+    auto window = Window(kDisplayTool);
+    window->show();
+    EXPECT_TRUE(window->SplashShown());
+    QTRY_VERIFY(!window->SplashShown());
+    EXPECT_EQ(window->Browser().ProjectName(), "Project1");
+    EXPECT_EQ(window->DisplayType(), kDisplayPlain);
+}
+
+TEST_F(MainWindowTest, FourPagesInOrderAndTheHelpTextStartsAtTheTop) {
+    auto window = Window(kDisplayTool);
+    QStringList captions;
+    for (int i = 0; i < window->Tabs().count(); ++i) captions << window->Tabs().tabText(i);
+    EXPECT_EQ(captions, QStringList({"&Information", "&Options", "&View and Insert",
+                                     "Example Error&Log"}));
+    window->resize(600, 300);
+    window->show();
+    window->ShowPage(kInformationPage);
+    QScrollBar* bar = window->HelpBox().verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum());
+    window->ShowPage(kViewPage);
+    window->ShowPage(kInformationPage);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_TRUE(window->HelpBox().toPlainText().contains("Ctrl+Shift+E"));
+}
+
+TEST_F(MainWindowTest, CopyToClipboardCopiesTheExampleWithCrLf) {
+    auto window = Window(kDisplayTool);
+    window->CopyExample();
+    EXPECT_EQ(services_.Clipboard(), ExampleErrorLogCode().toStdString());
+    const QString copied = QString::fromStdString(services_.Clipboard());
+    EXPECT_EQ(copied.count("\n"), copied.count("\r\n"));
+    EXPECT_TRUE(copied.contains("Public Sub ErrorLog("));
+}
+
+TEST_F(MainWindowTest, CloseEmptiesTheListsAndShowsTheSplashForTheNextOpening) {
+    auto window = Window(kDisplayTool);
+    window->show();
+    window->ApplyDisplayType();
+    window->CloseWindow();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->Browser().ModuleList().topLevelItemCount(), 0);
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
+TEST_F(MainWindowTest, TheOptionsPageIsLoadedCleanWithTheWindow) {
+    auto window = Window(kDisplayTool);
+    window->show();
+    EXPECT_FALSE(window->Options().SaveButton().isEnabled());
+    EXPECT_EQ(window->Options().WindowList().currentRow(), -1);
+    EXPECT_EQ(window->windowTitle().left(14), "Brell's Add-In");
+}
+
+TEST_F(MainWindowTest, AContactLabelOpensItsTargetThroughTheShellAndCloses) {
+    ShellRecordingServices shell;  // installed over the fixture's services
+    auto window = Window(kDisplayTool);
+    window->show();
+    window->OpenContact(0);
+    ASSERT_EQ(shell.opened.size(), 1U);
+    EXPECT_EQ(shell.opened[0], (ContactLabels()[0].tag + ContactLabels()[0].caption).toStdString());
+    EXPECT_EQ(shell.opened[0].substr(0, 7), "mailto:");
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, CloseIsIgnoredWhileACommandRuns) {
+    auto window = Window(kDisplayTool);
+    window->show();
+    window->setEnabled(false);  // as the busy guard leaves it
+    window->CloseWindow();
+    EXPECT_TRUE(window->isVisible());
+    window->setEnabled(true);
+    window->CloseWindow();
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, DetailsOpensTheStatisticsOfTheChosenProject) {
+    auto window = Window(kDisplayTool);
+    window->show();
+    window->ApplyDisplayType();
+    QString title;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            title = modal->windowTitle();
+            modal->close();
+        }
+    });
+    window->Browser().ShowDetails();
+    EXPECT_EQ(title, "Statistics for Project1");
+    EXPECT_TRUE(services_.messages.empty());
+}
+
+}  // namespace
+}  // namespace qv::mainwindow::test
