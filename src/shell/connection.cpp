@@ -1,0 +1,109 @@
+#include "shell/connection.h"
+
+#include <map>
+
+#include "errorhandling/insertion.h"
+#include "host/host_constants.h"
+#include "platform/error_state.h"
+#include "platform/vb_error.h"
+#include "settings/settings_operations.h"
+#include "settings/upgrade_settings.h"
+#include "shell/add_in_ui.h"
+#include "shell/hot_keys.h"
+#include "shell/verb_dispatch.h"
+#include "tidy/tidy_keywords.h"
+
+namespace qv::shell {
+
+namespace {
+
+std::map<std::string, Connect*>& Instances() {
+    static std::map<std::string, Connect*> instances;
+    return instances;
+}
+
+void AddInstance(const std::string& key, Connect& connection) { Instances()[key] = &connection; }
+
+// Takes the connection out; the last one going takes the hot keys with it.
+void RemoveInstance(const std::string& key, Connect& connection) {
+    auto found = Instances().find(key);
+    if (found != Instances().end() && found->second == &connection) Instances().erase(found);
+    if (Instances().empty()) UnregisterHotKeys();
+}
+
+}  // namespace
+
+std::string InstanceKey(host::VBE& vbe) {
+    return std::to_string(vbe.MainWindow().HWnd()) + "K";
+}
+
+Connect* FindInstance(const std::string& key) {
+    auto found = Instances().find(key);
+    return found == Instances().end() ? nullptr : found->second;
+}
+
+long InstanceCount() { return static_cast<long>(Instances().size()); }
+
+Connect::Connect() try {
+    const HotKeyTable& keys = ProcessHotKeys();
+    settings::GetSettings();
+    lists_ = BuildMenuLists(keys, settings::VersionText(settings::RunningVersion()), VerbOffered);
+} QV_PASS_UP("Connect", "Class_Initialize")
+
+Connect::~Connect() {
+    // The IDE may go without disconnecting; what the connection added to the
+    // process must not outlive it.
+    if (connected_) IgnoringErrors([this] { OnDisconnection(1); });
+}
+
+void Connect::OnConnection(host::VBE& vbInst, int connectMode,
+                           host::AddInInstance& addInInst) try {
+    vbe_ = &vbInst;
+    addIn_ = &addInInst;
+    if (connectMode == host::ext_cm_External) {
+        if (AddInUi* ui = GetAddInUi(); ui != nullptr && ui->Offers("tool")) {
+            ui->ShowMainWindow(vbInst, 1);
+        }
+        return;
+    }
+    key_ = InstanceKey(vbInst);
+    connected_ = true;
+    if (connectMode == host::ext_cm_AfterStartup) AddInstance(key_, *this);
+    RegisterHotKeys();
+    tidy::ReadInTidy();
+    AddMenus();
+} QV_PASS_UP("Connect", "IDTExtensibility_OnConnection")
+
+void Connect::AddMenus() {
+    individualButtons_ = IndividualButtons();
+    host::VBE& vbe = *vbe_;
+    auto onClick = [&vbe](host::CommandBarControl& control) { MenuClick(vbe, control); };
+    for (const BarPlacement& placement : MenuPlacements(lists_, individualButtons_)) {
+        AddComBar(vbe, placement.bar, *placement.items, placement.anchorId, handlers_, onClick);
+    }
+}
+
+void Connect::OnStartupComplete() try {
+    if (connected_) AddInstance(key_, *this);
+} QV_PASS_UP("Connect", "IDTExtensibility_OnStartupComplete")
+
+void Connect::OnDisconnection(int) try {
+    if (!connected_) return;
+    connected_ = false;
+    handlers_.clear();
+    RemoveInstance(key_, *this);
+    RemoveMenus(*vbe_, lists_, individualButtons_);
+} QV_PASS_UP("Connect", "IDTExtensibility_OnDisconnection")
+
+void Connect::ShowFind() try {
+    if (AddInUi* ui = GetAddInUi(); ui != nullptr && vbe_ != nullptr && ui->Offers("find")) {
+        ui->ShowFind(*vbe_);
+    }
+} QV_PASS_UP("Connect", "ShowFind")
+
+void Connect::Show() try {
+    host::CodePane* pane = vbe_ != nullptr ? vbe_->ActiveCodePane() : nullptr;
+    if (pane != nullptr) errorhandling::AddErrorHandling(pane->CodeModule());
+} QV_PASS_UP("Connect", "Show")
+
+}  // namespace qv::shell

@@ -1,0 +1,86 @@
+#include "shell/hot_keys.h"
+
+#include "platform/error_state.h"
+#include "platform/vb_error.h"
+#include "shell/command_bar_menus.h"
+#include "shell/connection.h"
+#include "shell/error_report.h"
+#include "shell/menu_items.h"
+#include "shell/verb_dispatch.h"
+
+namespace qv::shell {
+
+namespace {
+
+HotKeyPlatform* platform = nullptr;
+bool registered = false;
+
+// The verb of each hot key, by id − 1.
+constexpr std::string_view kHotKeyVerbs[kHotKeyCount] = {
+    "code add", "code line", "code tidy", "code comment", "close windows", "find"};
+
+// The find button of the "Code Window" bar: on the bar, or in the group.
+host::CommandBarControl* FindButton(host::VBE& vbe) {
+    host::CommandBarControls& controls = vbe.CommandBars().Item("Code Window").Controls();
+    for (long i = 1; i <= controls.Count(); ++i) {
+        host::CommandBarControl& control = controls.Item(i);
+        if (control.Parameter() == "find") return &control;
+        if (control.Type() == host::msoControlPopup && control.Caption() == kGroupCaption) {
+            host::CommandBarControls& inner = *control.Controls();
+            for (long j = 1; j <= inner.Count(); ++j) {
+                if (inner.Item(j).Parameter() == "find") return &inner.Item(j);
+            }
+        }
+    }
+    return nullptr;
+}
+
+void RunHotKey(host::VBE& vbe, int id) {
+    if (id == 6) {
+        if (host::CommandBarControl* button = FindButton(vbe)) button->Execute();
+        return;
+    }
+    if (id != 5 && vbe.ActiveCodePane() == nullptr) return;
+    RunAsOneCommand(vbe, [&] { RunVerb(vbe, kHotKeyVerbs[id - 1]); });
+}
+
+}  // namespace
+
+HotKeyPlatform* GetHotKeyPlatform() { return platform; }
+void SetHotKeyPlatform(HotKeyPlatform* p) { platform = p; }
+
+void RegisterHotKeys() try {
+    if (registered) return;
+    registered = true;
+    if (platform == nullptr) return;
+    const HotKeyTable& keys = ProcessHotKeys();
+    for (int i = 0; i < kHotKeyCount; ++i) {
+        const settings::HotKey& key = keys[static_cast<size_t>(i)];
+        if (key.Defined()) IgnoringErrors([&] { platform->Register(i + 1, key.modifiers, key.keyCode); });
+    }
+} QV_PASS_UP("AddIn", "RegisterHotKeys")
+
+void UnregisterHotKeys() try {
+    if (!registered) return;
+    registered = false;
+    if (platform == nullptr) return;
+    for (int id = 1; id <= kHotKeyCount; ++id) IgnoringErrors([&] { platform->Unregister(id); });
+} QV_PASS_UP("AddIn", "UnRegisterHotKeys")
+
+bool HotKeysRegistered() { return registered; }
+
+void DoKey(int id) {
+    if (platform == nullptr || id < 1 || id > kHotKeyCount) return;
+    try {
+        Connect* connection = FindInstance(platform->ForegroundInstanceKey());
+        if (connection == nullptr || connection->Vbe() == nullptr) return;
+        host::VBE& vbe = *connection->Vbe();
+        if (vbe.MainWindow().Caption().find("[design]") == std::string::npos) return;
+        RunHotKey(vbe, id);
+    } catch (...) {
+        SetCurrentError(CurrentAsVbError());
+        ErrorLog("AddIn.DoKey");
+    }
+}
+
+}  // namespace qv::shell
