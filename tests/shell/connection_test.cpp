@@ -10,6 +10,7 @@
 
 #include "host/memory/memory_vbe.h"
 #include "settings/config_home_fixture.h"
+#include "settings/settings_record.h"
 #include "shell/add_in_ui.h"
 #include "shell/connection.h"
 #include "shell/hot_keys.h"
@@ -273,6 +274,7 @@ TEST_F(HotKeyRouting, DoesNothingOutsideDesignModeOrForOtherPrograms) {
 
 TEST_F(HotKeyRouting, CloseWindowsNeedsNoCodePane) {
     front.Vbe().SetActiveCodePane(nullptr);
+    settings::Settings().forms = "1111110111111110";  // the properties window is flagged
     hotKeys.foreground = InstanceKey(front.Vbe());
     long visible = 0;
     for (long i = 1; i <= front.Vbe().Windows().Count(); ++i) {

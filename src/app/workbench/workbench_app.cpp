@@ -66,7 +66,10 @@ void WorkbenchApp::Register(int id, int modifiers, int keyCode) { hotKeys_[id] =
 void WorkbenchApp::Unregister(int id) { hotKeys_.erase(id); }
 
 std::string WorkbenchApp::ForegroundInstanceKey() {
-    for (QWidget* w = QApplication::activeWindow(); w != nullptr; w = w->parentWidget()) {
+    // The window the key went to is the one in front; a dialog belongs to
+    // the IDE window that opened it.
+    QWidget* front = keyWindow_ != nullptr ? keyWindow_ : QApplication::activeWindow();
+    for (QWidget* w = front; w != nullptr; w = w->parentWidget()) {
         if (auto* ide = dynamic_cast<IdeWindow*>(w->window())) return shell::InstanceKey(ide->Vbe());
         w = w->window();
     }
@@ -89,7 +92,10 @@ bool WorkbenchApp::eventFilter(QObject* watched, QEvent* event) {
     const int modifiers = ModifierSum(key->modifiers());
     for (const auto& [id, combination] : hotKeys_) {
         if (combination.first == modifiers && combination.second == key->key()) {
+            QWidget* receiver = qobject_cast<QWidget*>(watched);
+            keyWindow_ = receiver != nullptr ? receiver->window() : nullptr;
             shell::DoKey(id);
+            keyWindow_ = nullptr;
             return true;
         }
     }

@@ -5,6 +5,7 @@
 // asks for.
 
 #include <QObject>
+#include <QWidget>
 #include <map>
 #include <memory>
 #include <vector>
@@ -56,6 +57,7 @@ private:
     WorkbenchAddIn addIn_;
     std::vector<IdeWindow*> windows_;
     std::map<int, std::pair<int, int>> hotKeys_;  // id → (modifiers, key code)
+    QWidget* keyWindow_ = nullptr;                 // the window of the key being handled
 };
 
 }  // namespace qv::workbench
