@@ -1,7 +1,7 @@
 // The status check on any module text, in a standard module, a class and a
 // form: every routine is judged, never a failure.
 
-#include "analysis/module_counts.h"
+#include "errorhandling/module_counts.h"
 #include "fuzz_setup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

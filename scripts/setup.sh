@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build needs when it is missing, configures and builds.
-# Usage: scripts/setup.sh <build-dir> [cmake options...]
+# Usage: [QV_BUILD_TARGET=target] scripts/setup.sh <build-dir> [cmake options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev)
+# xvfb, xdotool and imagemagick drive the windows in a real X server and
+# take screenshots of them (tests/ui/README.md).
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          xvfb xdotool imagemagick)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -23,4 +26,5 @@ build_dir="$1"; shift
 launcher=()
 command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
-cmake --build "$build_dir" -j "$(nproc)"
+# QV_BUILD_TARGET builds one target (and what it needs) instead of all.
+cmake --build "$build_dir" -j "$(nproc)" ${QV_BUILD_TARGET:+--target "$QV_BUILD_TARGET"}

@@ -2,14 +2,12 @@
 
 #include <vector>
 
-#include "analysis/code_window_cursor.h"
-#include "analysis/error_status.h"
 #include "analysis/routine_parsing.h"
 #include "analysis/routine_shape.h"
+#include "errorhandling/error_status.h"
 #include "errorhandling/messages.h"
 #include "errorhandling/templates.h"
 #include "platform/like.h"
-#include "platform/services.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
@@ -30,7 +28,8 @@ std::string IndentBlock(const std::string& block) try {
     tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return text::JoinLines(lines);
-} QV_PASS_UP("AddIn", "IndentBlock")
+}
+QV_PASS_UP("AddIn", "IndentBlock")
 
 }  // namespace
 
@@ -68,24 +67,7 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
     module.InsertLines(span.lastLine, std::string(text::kCrLf) + exitBlock);
     module.InsertLines(span.firstLine, topBlock + std::string(text::kCrLf));
     return true;
-} QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
-
-void AddErrorHandling(host::CodeModule& module) try {
-    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
-    const std::string& name = cursor.routine;
-    if (analysis::IsReadOnly(module.Parent())) {
-        MyMsgBox(4, mb::kOkOnly, false);
-        return;
-    }
-    // The declarations section, past the end, or lines that belong to no
-    // routine (the comments of a module without routines): nothing to do.
-    if (name.empty()) return;
-
-    host::Member& member = module.Members().Item(name);
-    std::string message;
-    if (!AddRoutineErrorHandling(member, analysis::KindAtLine(module, name, cursor.startLine), message)) {
-        ShowRefusal(message);
-    }
-} QV_PASS_UP("AddIn", "AddErrorHandling")
+}
+QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
 }  // namespace qv::errorhandling

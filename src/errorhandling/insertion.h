@@ -17,10 +17,4 @@ namespace qv::errorhandling {
 // (message 3).
 bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message);
 
-// The code window's command: the handler for the routine at the cursor of
-// the module's code pane. A read-only module is refused with message 4; a
-// refusal of the routine is shown at the mouse pointer. The cursor in the
-// declarations section, or outside every routine, does nothing.
-void AddErrorHandling(host::CodeModule& module);
-
 }  // namespace qv::errorhandling

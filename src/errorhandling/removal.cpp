@@ -4,7 +4,7 @@
 #include <cctype>
 #include <vector>
 
-#include "analysis/error_status.h"
+#include "errorhandling/error_status.h"
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
 #include "analysis/routine_shape.h"

@@ -59,7 +59,7 @@ struct MemberAttributes {
 };
 
 class Property {
-public:
+  public:
     virtual ~Property() = default;
     virtual std::string Name() const = 0;
     // The value as text (numbers as their decimal text).
@@ -68,7 +68,7 @@ public:
 };
 
 class Properties {
-public:
+  public:
     virtual ~Properties() = default;
     virtual long Count() const = 0;
     virtual Property& Item(long index) = 0;
@@ -76,13 +76,13 @@ public:
 };
 
 class VBControl {
-public:
+  public:
     virtual ~VBControl() = default;
     virtual host::Properties& Properties() = 0;
 };
 
 class VBControls {
-public:
+  public:
     virtual ~VBControls() = default;
     virtual long Count() const = 0;
     virtual VBControl& Item(long index) = 0;
@@ -91,13 +91,13 @@ public:
 
 // A component's designer; the add-in reaches its controls by name only.
 class Designer {
-public:
+  public:
     virtual ~Designer() = default;
     virtual host::VBControls& VBControls() = 0;
 };
 
 class Member {
-public:
+  public:
     virtual ~Member() = default;
     virtual std::string Name() const = 0;
     virtual int Type() const = 0;
@@ -109,7 +109,7 @@ public:
 };
 
 class Members {
-public:
+  public:
     virtual ~Members() = default;
     virtual long Count() const = 0;
     virtual Member& Item(long index) = 0;
@@ -117,8 +117,24 @@ public:
     virtual host::CodeModule& Parent() = 0;
 };
 
+// Told of every change to a code module's lines, in the order they happen.
+// Lines are numbered as the module numbers them right after the change.
+class CodeModuleObserver {
+  public:
+    virtual ~CodeModuleObserver() = default;
+    // count lines now stand from line on.
+    virtual void LinesInserted(CodeModule& module, long line, long count) = 0;
+    // count lines that stood from line on are gone.
+    virtual void LinesDeleted(CodeModule& module, long line, long count) = 0;
+    // The oldCount lines from line on were replaced by newCount others (a
+    // cancelled transaction, or a module read in again).
+    virtual void LinesReplaced(CodeModule& module, long line, long oldCount, long newCount) = 0;
+    // The edit group of a transaction ended: kept (committed) or undone.
+    virtual void TransactionEnded(CodeModule&, bool /*committed*/) {}
+};
+
 class CodeModule {
-public:
+  public:
     virtual ~CodeModule() = default;
     virtual VBComponent& Parent() = 0;
     virtual std::string Name() const = 0;
@@ -145,10 +161,49 @@ public:
                       bool patternSearch = false) const = 0;
     virtual host::CodePane& CodePane() = 0;
     virtual host::Members& Members() = 0;
+
+    // Edit transactions: the edits of one command form one group, which the
+    // caller keeps (commit) or undoes (cancel: the lines and the hidden
+    // attribute lines are put back exactly as they were at the begin).
+    // Transactions do not nest: a begin while one is open, or a commit or
+    // cancel without one, raises error 5.
+    virtual void BeginTransaction() = 0;
+    virtual void CommitTransaction() = 0;
+    virtual void CancelTransaction() = 0;
+    virtual bool InTransaction() const = 0;
+
+    // The observer stays subscribed until it unsubscribes; it must outlive
+    // its subscription.
+    virtual void Subscribe(CodeModuleObserver* observer) = 0;
+    virtual void Unsubscribe(CodeModuleObserver* observer) = 0;
+};
+
+// A transaction that is cancelled unless committed: an error that stops a
+// command halfway leaves the module as it was.
+class EditTransaction {
+  public:
+    explicit EditTransaction(CodeModule& module) : module_(module) { module_.BeginTransaction(); }
+    ~EditTransaction() {
+        if (open_) module_.CancelTransaction();
+    }
+    EditTransaction(const EditTransaction&) = delete;
+    EditTransaction& operator=(const EditTransaction&) = delete;
+    void Commit() {
+        open_ = false;
+        module_.CommitTransaction();
+    }
+    void Cancel() {
+        open_ = false;
+        module_.CancelTransaction();
+    }
+
+  private:
+    CodeModule& module_;
+    bool open_ = true;
 };
 
 class CodePane {
-public:
+  public:
     virtual ~CodePane() = default;
     virtual host::CodeModule& CodeModule() = 0;
     virtual host::Window& Window() = 0;
@@ -161,7 +216,7 @@ public:
 };
 
 class VBComponent {
-public:
+  public:
     virtual ~VBComponent() = default;
     virtual std::string Name() const = 0;
     virtual int Type() const = 0;
@@ -176,7 +231,7 @@ public:
 };
 
 class VBComponents {
-public:
+  public:
     virtual ~VBComponents() = default;
     virtual long Count() const = 0;
     virtual VBComponent& Item(long index) = 0;
@@ -185,7 +240,7 @@ public:
 };
 
 class VBProject {
-public:
+  public:
     virtual ~VBProject() = default;
     virtual std::string Name() const = 0;
     virtual int Type() const = 0;
@@ -195,7 +250,7 @@ public:
 
 // Receives the project collection's events.
 class ProjectsObserver {
-public:
+  public:
     virtual ~ProjectsObserver() = default;
     virtual void ItemAdded(VBProject& project) = 0;
     virtual void ItemRemoved(VBProject& project) = 0;
@@ -203,7 +258,7 @@ public:
 };
 
 class VBProjects {
-public:
+  public:
     virtual ~VBProjects() = default;
     virtual long Count() const = 0;
     virtual VBProject& Item(long index) = 0;
@@ -213,13 +268,13 @@ public:
 };
 
 class LinkedWindows {
-public:
+  public:
     virtual ~LinkedWindows() = default;
     virtual void Add(Window& window) = 0;
 };
 
 class Window {
-public:
+  public:
     virtual ~Window() = default;
     virtual std::string Caption() const = 0;
     virtual int Type() const = 0;
@@ -244,19 +299,19 @@ public:
 
 // A document object shown in a tool window (the find window's document).
 class DocumentObject {
-public:
+  public:
     virtual ~DocumentObject() = default;
 };
 
 // The add-in instance that the host hands to the connection.
 class AddInInstance {
-public:
+  public:
     virtual ~AddInInstance() = default;
     virtual std::string ProgId() const = 0;
 };
 
 class Windows {
-public:
+  public:
     virtual ~Windows() = default;
     virtual long Count() const = 0;
     virtual Window& Item(long index) = 0;
@@ -267,7 +322,7 @@ public:
 };
 
 class CommandBarControl {
-public:
+  public:
     virtual ~CommandBarControl() = default;
     virtual std::string Caption() const = 0;
     virtual void SetCaption(std::string_view caption) = 0;
@@ -284,7 +339,7 @@ public:
 };
 
 class CommandBarControls {
-public:
+  public:
     virtual ~CommandBarControls() = default;
     // before: position to insert at (0 = at the end).
     virtual CommandBarControl& Add(int type, int id = 1, std::string_view parameter = {},
@@ -295,14 +350,14 @@ public:
 };
 
 class CommandBar {
-public:
+  public:
     virtual ~CommandBar() = default;
     virtual std::string Name() const = 0;
     virtual CommandBarControls& Controls() = 0;
 };
 
 class CommandBars {
-public:
+  public:
     virtual ~CommandBars() = default;
     virtual long Count() const = 0;
     virtual CommandBar& Item(long index) = 0;
@@ -311,7 +366,7 @@ public:
 
 // Raises Click for one command-bar control while the holder keeps it.
 class CommandBarEvents {
-public:
+  public:
     using ClickHandler =
         std::function<void(CommandBarControl& control, bool& handled, bool& cancelDefault)>;
     virtual ~CommandBarEvents() = default;
@@ -319,13 +374,14 @@ public:
 };
 
 class Events {
-public:
+  public:
     virtual ~Events() = default;
-    virtual std::shared_ptr<host::CommandBarEvents> CommandBarEvents(CommandBarControl& control) = 0;
+    virtual std::shared_ptr<host::CommandBarEvents> CommandBarEvents(
+        CommandBarControl& control) = 0;
 };
 
 class VBE {
-public:
+  public:
     virtual ~VBE() = default;
     virtual host::VBProjects& VBProjects() = 0;
     virtual VBProject* ActiveVBProject() = 0;
@@ -340,7 +396,7 @@ public:
 
 // The add-in interface the host calls on the connection object.
 class IDTExtensibility {
-public:
+  public:
     virtual ~IDTExtensibility() = default;
     virtual void OnConnection(VBE& vbInst, int connectMode, AddInInstance& addInInst) = 0;
     virtual void OnDisconnection(int removeMode) = 0;

@@ -3,10 +3,10 @@
 #include <string_view>
 
 #include "analysis/markers.h"
-#include "linenumbers/ide_tab_width.h"
 #include "host/received_line.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
+#include "settings/ide_tab_width.h"
 #include "settings/settings_record.h"
 
 namespace qv::linenumbers {
@@ -75,9 +75,11 @@ int FieldWidth(size_t highestIndex, const std::string& suffix, int tabWidth) {
 
 // Walks the lines as both passes do, carrying the state from line to line.
 class Numberer {
-public:
+  public:
     Numberer(std::vector<std::string>& lines, const NumberingSettings& settings, int tabWidth)
-        : lines_(lines), settings_(settings), tabWidth_(tabWidth),
+        : lines_(lines),
+          settings_(settings),
+          tabWidth_(tabWidth),
           top_(FindTopBlock(lines, settings.errorLabel)),
           field_(FieldWidth(lines.size() - 1, settings.suffix, tabWidth)) {}
 
@@ -106,7 +108,7 @@ public:
         }
     }
 
-private:
+  private:
     LineClass Classify(long i, std::string_view t) {
         if (top_.Holds(i) || continued_) return LineClass::Other;
         if (t.empty()) return LineClass::Blank;
@@ -178,12 +180,14 @@ NumberingSettings ReadSettings() {
 void AddLineNumbers(std::vector<std::string>& lines, short tabWidth) try {
     if (lines.empty()) return;
     const NumberingSettings settings = ReadSettings();
-    Numberer numberer(lines, settings, UsableTabWidth(tabWidth));
+    Numberer numberer(lines, settings, qv::settings::UsableTabWidth(tabWidth));
     if (numberer.FindsQualifyingLine()) numberer.Number();
-} QV_PASS_UP("modLine", "AddLineNumbers")
+}
+QV_PASS_UP("modLine", "AddLineNumbers")
 
 void AddLineNumbers(std::vector<std::string>& lines) try {
-    AddLineNumbers(lines, IdeTabWidth());
-} QV_PASS_UP("modLine", "AddLineNumbers")
+    AddLineNumbers(lines, settings::IdeTabWidth());
+}
+QV_PASS_UP("modLine", "AddLineNumbers")
 
 }  // namespace qv::linenumbers

@@ -2,7 +2,7 @@
 
 #include "analysis/routine_shape.h"
 #include "errorhandling/insertion.h"
-#include "linenumbers/line_number_commands.h"
+#include "shell/line_number_commands.h"
 #include "platform/vb_error.h"
 #include "tidy/tidy_routine.h"
 

@@ -3,9 +3,8 @@
 #include <algorithm>
 
 #include "errorhandling/messages.h"
-#include "linenumbers/line_number_commands.h"
 #include "platform/services.h"
-#include "tidy/module_lines.h"
+#include "settings/ide_tab_width.h"
 
 namespace qv::shell {
 
@@ -13,7 +12,7 @@ namespace {
 
 // The status window for the length of one run; unloaded however it ends.
 class RunScope {
-public:
+  public:
     explicit RunScope(std::string_view title) : window_(GetServices().GetStatusWindow()) {
         window_.SetTitle(title);
     }
@@ -24,10 +23,9 @@ public:
     StatusWindow& operator*() { return window_; }
     StatusWindow* operator->() { return &window_; }
 
-private:
+  private:
     StatusWindow& window_;
-    tidy::TabWidthRun tidyRun_;
-    linenumbers::NumberingRun numberingRun_;
+    settings::TabWidthRun tabWidthRun_;
 };
 
 constexpr int kComponentBar = 0;
@@ -52,7 +50,9 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         outcome.skipped = Skip::NoCode;
         return outcome;
     }
-    if (guard != nullptr) guard->Before(component);
+    // One module's edits are one group: the workbench undoes them in one
+    // step, and a guard may have them undone when the run fails halfway.
+    host::EditTransaction edits(*module);
     size_t i = 0;
     try {
         for (; i < routines.size(); ++i) {
@@ -62,11 +62,18 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         }
     } catch (...) {
         const VbError error = CurrentAsVbError();
-        if (guard == nullptr || !guard->Failed(component, error)) throw;
+        if (guard == nullptr || !guard->Failed(component, error)) {
+            // Lines already changed stay changed, as the IDE's would.
+            edits.Commit();
+            throw;
+        }
+        edits.Cancel();
         outcome.routines.clear();
         outcome.failure = error;
         outcome.failedRoutine = routines[i].name;
+        return outcome;
     }
+    edits.Commit();
     return outcome;
 }
 
@@ -98,7 +105,8 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
     window->SetBarVisible(kRoutineBar, true);
     outcome.modules.push_back(RunRoutines(component, routines, "", action, *window, guard));
     return outcome;
-} QV_PASS_UP("clsVBEEvents", "RunOnModule")
+}
+QV_PASS_UP("clsVBEEvents", "RunOnModule")
 
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
                         ModuleGuard* guard) try {
@@ -139,7 +147,8 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
             RunRoutines(component, routines, component.Name() + ": ", action, *window, guard));
     }
     return outcome;
-} QV_PASS_UP("clsVBEEvents", "RunOnProject")
+}
+QV_PASS_UP("clsVBEEvents", "RunOnProject")
 
 std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& routine) try {
     if (routine.name == analysis::kDeclarationsName) {
@@ -148,6 +157,7 @@ std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& ro
     }
     const long start = module.ProcStartLine(routine.name, routine.kind);
     return module.Lines(start, module.ProcCountLines(routine.name, routine.kind));
-} QV_PASS_UP("clsVBEEvents", "BlockText")
+}
+QV_PASS_UP("clsVBEEvents", "BlockText")
 
 }  // namespace qv::shell

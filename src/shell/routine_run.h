@@ -31,6 +31,7 @@ struct RoutineOutcome {
     bool changed = false;
     std::string done;     // what was done, in a word ("added", "numbered", ...), when changed
     std::string refusal;  // why the routine was left alone; "" when it was not refused
+    int message = 0;      // the numbered message of the refusal, 0 when it has its own text
 };
 
 enum class Skip { None, ReadOnly, RelatedDocument, NoCode };
@@ -57,14 +58,14 @@ using RoutineAction =
     std::function<RoutineOutcome(host::CodeModule& module, const analysis::RoutineEntry& routine)>;
 
 // Lets a caller keep a module whole when an error stops its run halfway.
+// Each module's run is one edit transaction of its code module.
 class ModuleGuard {
-public:
+  public:
     virtual ~ModuleGuard() = default;
-    // Called before the first routine of a module is touched.
-    virtual void Before(host::VBComponent& component) = 0;
-    // Called when an error stopped the module's run: put the module back as
-    // it was before and return true to go on with the next module, or
-    // return false to pass the error on.
+    // Called when an error stopped the module's run: return true to have
+    // the module put back as it was (the transaction is cancelled) and go on
+    // with the next module, or false to keep the lines changed so far and
+    // pass the error on.
     virtual bool Failed(host::VBComponent& component, const VbError& error) = 0;
 };
 

@@ -1,40 +1,29 @@
 #include "tidy/module_lines.h"
 
 #include "host/received_line.h"
-#include "linenumbers/ide_tab_width.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
+#include "settings/ide_tab_width.h"
 
 namespace qv::tidy {
 
 namespace {
 
-// The tab width the host expands tabs with: the IDE's own setting. Only used
-// to foresee what the host will store, so a setting that cannot be read
-// falls back to the IDE's default instead of failing the tidy.
-int ReadHostTabWidth() {
+// The tab width the host expands tabs with: the IDE's own setting (the run's
+// when one is open). Only used to foresee what the host will store, so a
+// setting that cannot be read falls back to the IDE's default instead of
+// failing the tidy.
+int HostTabWidth() {
     try {
-        return linenumbers::UsableTabWidth(linenumbers::IdeTabWidth());
+        return settings::UsableTabWidth(settings::RunTabWidth());
     } catch (...) {
         return 4;
     }
 }
 
-struct RunState {
-    int depth = 0;
-    int tabWidth = 0;
-};
-
-RunState& Run() {
-    static RunState state;
-    return state;
-}
-
-int HostTabWidth() { return Run().depth > 0 ? Run().tabWidth : ReadHostTabWidth(); }
-
 // The lines as the host will store them once inserted after `previous`.
-std::vector<std::string> AsStored(const std::vector<std::string>& lines,
-                                  std::string_view previous, int tabWidth) {
+std::vector<std::string> AsStored(const std::vector<std::string>& lines, std::string_view previous,
+                                  int tabWidth) {
     std::vector<std::string> stored;
     stored.reserve(lines.size());
     bool continuation = host::IsContinuedLine(previous);
@@ -46,12 +35,6 @@ std::vector<std::string> AsStored(const std::vector<std::string>& lines,
 }
 
 }  // namespace
-
-TabWidthRun::TabWidthRun() {
-    if (Run().depth++ == 0) Run().tabWidth = ReadHostTabWidth();
-}
-
-TabWidthRun::~TabWidthRun() { --Run().depth; }
 
 std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count) {
     if (count < 1) return {};
@@ -88,6 +71,7 @@ bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::s
         module.InsertLines(at, joined.empty() ? std::string(" ") : joined);
     }
     return true;
-} QV_PASS_UP("Tidy", "ReplaceLines")
+}
+QV_PASS_UP("Tidy", "ReplaceLines")
 
 }  // namespace qv::tidy

@@ -25,15 +25,4 @@ std::vector<std::string> ReadLines(const host::CodeModule& module, long start, l
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
                   const std::vector<std::string>& newLines);
 
-// While one lives, the IDE's tab width that ReplaceLines needs is read once
-// instead of on every write-back: module and project runs over many
-// routines keep one for the whole run.
-class TabWidthRun {
-public:
-    TabWidthRun();
-    ~TabWidthRun();
-    TabWidthRun(const TabWidthRun&) = delete;
-    TabWidthRun& operator=(const TabWidthRun&) = delete;
-};
-
 }  // namespace qv::tidy

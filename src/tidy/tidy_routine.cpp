@@ -8,6 +8,7 @@
 #include "linenumbers/remove_line_numbers.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
+#include "settings/ide_tab_width.h"
 #include "tidy/header_layout.h"
 #include "tidy/member_properties.h"
 #include "tidy/module_lines.h"
@@ -32,7 +33,7 @@ void TidyRange(host::CodeModule& module, long start, long count, int routineFlag
 }  // namespace
 
 void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
-    const TabWidthRun widthRun;
+    const settings::TabWidthRun widthRun;
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     if (!analysis::ChangeRefusal(module, name, kind).empty()) return;
@@ -52,8 +53,8 @@ void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
     TidyRange(module, span.lastLine, tailCount, 0, false);
 
     // Body: from the line after the declaration through the closing line.
-    TidyRange(module, span.afterDeclarationLine, span.lastLine - span.afterDeclarationLine + 1,
-              1, true);
+    TidyRange(module, span.afterDeclarationLine, span.lastLine - span.afterDeclarationLine + 1, 1,
+              true);
 
     // Head: the lines above the declaration. The body may have shrunk, but
     // the lines above it have not moved; the host is asked again all the same.
@@ -61,7 +62,8 @@ void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
     if (span.startLine < declaration) {
         TidyRange(module, span.startLine, declaration - span.startLine, 0, false);
     }
-} QV_PASS_UP("Tidy", "Tidy_Routine")
+}
+QV_PASS_UP("Tidy", "Tidy_Routine")
 
 void Tidy_Declarations(host::CodeModule& module) try {
     const long n = module.CountOfDeclarationLines();
@@ -72,6 +74,7 @@ void Tidy_Declarations(host::CodeModule& module) try {
     if (lines.empty()) return;
     SaveProperties(module);
     if (ReplaceLines(module, 1, old, lines)) RestoreProperties(module);
-} QV_PASS_UP("Tidy", "Tidy_Declarations")
+}
+QV_PASS_UP("Tidy", "Tidy_Declarations")
 
 }  // namespace qv::tidy

@@ -20,7 +20,7 @@ using qv::test::Vb;
 
 // Every call to the status window, as text.
 class RecordingStatusWindow : public StatusWindow {
-public:
+  public:
     void SetTitle(std::string_view title) override { Log("title " + std::string(title)); }
     void SetLabel(std::string_view label) override { Log("label " + std::string(label)); }
     void SetBarMax(int bar, int max) override { Log(Bar(bar) + " max " + std::to_string(max)); }
@@ -33,19 +33,19 @@ public:
 
     std::vector<std::string> calls;
 
-private:
+  private:
     static std::string Bar(int bar) { return bar == 0 ? "components" : "routines"; }
     void Log(std::string call) { calls.push_back(std::move(call)); }
 };
 
 class WindowServices : public qv::test::RecordingServices {
-public:
+  public:
     StatusWindow& GetStatusWindow() override { return window; }
     RecordingStatusWindow window;
 };
 
 class ModuleCommands : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/qv-shell-XXXXXX";
         folder_ = mkdtemp(pattern);
@@ -83,7 +83,7 @@ protected:
     qv::test::VbFixture fx;
     host::memory::MemoryComponent* modA_ = nullptr;
 
-private:
+  private:
     std::string folder_;
 };
 
@@ -165,19 +165,13 @@ TEST_F(ModuleCommands, ProjectRunPassesOverReadOnlyRelatedAndCodelessComponents)
     EXPECT_EQ(calls.back(), "unload");
 }
 
-// Puts a module back from a copy of its text when its run fails.
+// Has a module put back when its run fails.
 class RestoringGuard : public ModuleGuard {
-public:
-    void Before(host::VBComponent& component) override {
-        auto& code = *static_cast<host::memory::MemoryComponent&>(component).Code();
-        saved = code.Lines(1, code.CountOfLines());
-    }
-    bool Failed(host::VBComponent& component, const VbError&) override {
-        static_cast<host::memory::MemoryComponent&>(component).Code()->LoadText(saved);
+  public:
+    bool Failed(host::VBComponent&, const VbError&) override {
         ++failures;
         return true;
     }
-    std::string saved;
     int failures = 0;
 };
 
@@ -204,7 +198,8 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
     EXPECT_TRUE(outcome.modules[1].Changed()) << "the next module is run";
     EXPECT_NE(other.Code()->Lines(2, 1).find("On Error GoTo"), std::string::npos);
 
-    // Without a guard the error goes on, with the run's location.
+    // Without a guard the error goes on, with the run's location, and the
+    // lines changed before it stay changed.
     try {
         RunOnModule(fx.Vbe(), "Testing ", AddOrFail);
         FAIL() << "the error was swallowed";
@@ -212,6 +207,8 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
         EXPECT_NE(e.Source().find("clsVBEEvents.RunOnModule("), std::string::npos) << e.Source();
         EXPECT_NE(e.Source().find("Test.Broken"), std::string::npos) << e.Source();
     }
+    EXPECT_NE(fx.Text("modA"), before);
+    EXPECT_FALSE(fx.Module("modA").InTransaction());
     EXPECT_EQ(services.window.calls.back(), "unload") << "the window goes however the run ends";
 }
 

@@ -4,7 +4,6 @@
 #include "linenumbers/add_line_numbers.h"
 #include "platform/text.h"
 #include "tidy/module_lines.h"
-#include "tidy/tidy_at_cursor.h"
 #include "tidy_test_support.h"
 
 namespace qv::tidy {
@@ -99,65 +98,6 @@ TEST_F(TidyTest, RemovingNumbersAndTidyingGivesTheTidiedOriginal) {
         TidyModule("M");
         EXPECT_EQ(fx.Text("M"), tidied);
     }
-}
-
-class TidyAtCursorTest : public TidyTest {
-protected:
-    void SetUp() override {
-        TidyTest::SetUp();
-        component_ = &fx.Add("M", host::vbext_ct_StdModule,
-                             Vb({"Option Explicit", "  Private m As Long", "", "Sub A()",
-                                 "x = 1", "End Sub", "", "Property Get P() As Long", "P = m",
-                                 "End Property", "Property Let P(ByVal v As Long)", "m = v",
-                                 "End Property"}));
-    }
-    void TidyAt(long line) {
-        auto& module = fx.Module("M");
-        module.CodePane().SetSelection(line, 3, line, 5);
-        module.CodePane().SetTopLine(2);
-        TidyUpTheRoutine(module);
-    }
-    std::string Line(long n) { return fx.Module("M").Lines(n, 1); }
-
-    host::memory::MemoryComponent* component_ = nullptr;
-};
-
-TEST_F(TidyAtCursorTest, TheDeclarationsWhenTheCursorStandsInThem) {
-    TidyAt(2);
-    EXPECT_EQ(Line(2), "Private m As Long");
-    EXPECT_EQ(Line(5), "x = 1") << "the routines are not touched";
-}
-
-TEST_F(TidyAtCursorTest, TheRoutineAndAccessorAtTheCursor) {
-    TidyAt(5);
-    EXPECT_EQ(Line(5), "    x = 1");
-    EXPECT_EQ(Line(2), "  Private m As Long");
-    TidyAt(12);
-    EXPECT_EQ(Line(12), "    m = v") << "the Let below the Get";
-    EXPECT_EQ(Line(9), "P = m");
-    long sl, sc, el, ec;
-    fx.Module("M").CodePane().GetSelection(sl, sc, el, ec);
-    EXPECT_EQ((std::vector<long>{sl, sc, el, ec}), (std::vector<long>{12, 3, 12, 5}));
-    EXPECT_EQ(fx.Module("M").CodePane().TopLine(), 2);
-}
-
-TEST_F(TidyAtCursorTest, AReadOnlyModuleIsRefused) {
-    component_->SetFiles({"/p/M.bas"});
-    services.readOnlyFiles.insert("/p/M.bas");
-    const std::string before = fx.Text("M");
-    TidyAt(5);
-    EXPECT_EQ(fx.Text("M"), before);
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
-    EXPECT_EQ(services.messages[0].title, "Brell's Add-In");
-}
-
-TEST_F(TidyTest, CommentsBelowTheDeclarationsOfAModuleWithoutRoutines) {
-    fx.Add("M", host::vbext_ct_StdModule, Vb({"  Dim a", "", "' the end"}));
-    auto& module = fx.Module("M");
-    module.CodePane().SetSelection(3, 1, 3, 1);
-    EXPECT_NO_THROW(TidyUpTheRoutine(module));
-    EXPECT_EQ(fx.Text("M"), Vb({"Dim a", "", "' the end"}));
 }
 
 }  // namespace

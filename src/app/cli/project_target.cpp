@@ -2,13 +2,13 @@
 
 #include <ostream>
 
-#include "app/cli/unified_diff.h"
 #include "app/cli/vb_text.h"
 #include "host/files/file_error.h"
 #include "host/files/project_loader.h"
+#include "host/files/unified_diff.h"
 #include "host/files/workspace_saver.h"
-#include "linenumbers/ide_tab_width.h"
 #include "platform/text.h"
+#include "settings/ide_tab_width.h"
 
 namespace qv::cli {
 
@@ -214,7 +214,9 @@ bool& KeepUntilExit() {
 }
 }  // namespace
 
-void KeepTargetsUntilExit(bool keep) { KeepUntilExit() = keep; }
+void KeepTargetsUntilExit(bool keep) {
+    KeepUntilExit() = keep;
+}
 
 LoadedTarget::~LoadedTarget() {
 #if !defined(__SANITIZE_ADDRESS__)
@@ -244,7 +246,7 @@ namespace {
 // host's default.
 void UseIdeTabWidth(LoadedTarget& target) {
     try {
-        target.Vbe().SetTabWidth(linenumbers::UsableTabWidth(linenumbers::IdeTabWidth()));
+        target.Vbe().SetTabWidth(settings::UsableTabWidth(settings::IdeTabWidth()));
     } catch (...) {
     }
 }
@@ -345,9 +347,9 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
             for (const auto& change : changes) {
                 const std::string& path = change.file->path;
                 const bool relative = !path.empty() && path.front() != '/';
-                context.out << UnifiedDiff(*change.file->bytes, change.newBytes,
-                                           relative ? "a/" + path : path,
-                                           relative ? "b/" + path : path);
+                context.out << host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
+                                                        relative ? "a/" + path : path,
+                                                        relative ? "b/" + path : path);
             }
         } else {
             host::files::WriteChanges(changes);

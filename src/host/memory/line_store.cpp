@@ -11,7 +11,7 @@ namespace {
 // is rewritten gets large ones.
 constexpr size_t kFirstBlockSize = 1024;
 constexpr size_t kBlockSize = 64 * 1024;
-}
+}  // namespace
 
 void LineStore::SetLines(std::vector<std::string_view> lines) {
     slots_ = std::move(lines);
@@ -71,7 +71,8 @@ void LineStore::OpenGap(size_t index, size_t size) {
 std::string_view LineStore::Store(std::string_view line) {
     if (line.empty()) return {};
     if (line.size() > blockSize_ - blockUsed_) {
-        const size_t next = blockSize_ == 0 ? kFirstBlockSize : std::min(kBlockSize, 2 * blockSize_);
+        const size_t next =
+            blockSize_ == 0 ? kFirstBlockSize : std::min(kBlockSize, 2 * blockSize_);
         const size_t size = std::max(next, line.size());
         blocks_.push_back(std::make_unique<char[]>(size));
         blockSize_ = size;
@@ -96,6 +97,45 @@ void LineStore::Erase(long index, long count) {
     OpenGap(static_cast<size_t>(index), 0);
     for (long i = 0; i < count; ++i) liveBytes_ -= slots_[gapEnd_++].size();
     CompactIfMostlyDead();
+}
+
+LineSnapshot LineStore::Snapshot() const {
+    auto loaded = [this](std::string_view line) {
+        return std::any_of(buffers_.begin(), buffers_.end(), [line](const auto& buffer) {
+            return line.data() >= buffer->data() &&
+                   line.data() + line.size() <= buffer->data() + buffer->size();
+        });
+    };
+    const long n = Count();
+    size_t copied = 0;
+    for (long i = 0; i < n; ++i) {
+        if (!loaded(Line(i))) copied += Line(i).size();
+    }
+    // Sized first, so that the views taken into it stay valid.
+    auto copy = std::make_shared<std::string>();
+    copy->reserve(copied);
+    LineSnapshot snapshot;
+    snapshot.buffers = buffers_;
+    snapshot.lines.reserve(static_cast<size_t>(n));
+    for (long i = 0; i < n; ++i) {
+        const std::string_view line = Line(i);
+        if (loaded(line) || line.empty()) {
+            snapshot.lines.push_back(line);
+            continue;
+        }
+        const size_t at = copy->size();
+        copy->append(line);
+        snapshot.lines.emplace_back(copy->data() + at, line.size());
+    }
+    if (copied > 0) snapshot.buffers.push_back(std::move(copy));
+    return snapshot;
+}
+
+void LineStore::Restore(LineSnapshot snapshot) {
+    buffers_ = std::move(snapshot.buffers);
+    blocks_.clear();
+    blockUsed_ = blockSize_ = arenaBytes_ = 0;
+    SetLines(std::move(snapshot.lines));
 }
 
 void LineStore::CompactIfMostlyDead() {

@@ -13,8 +13,16 @@
 
 namespace qv::host::memory {
 
+// The lines of a store at one moment, to put back later: lines that are
+// views into a loaded file stay views into it (so each keeps the break it has
+// in the file), the others are copied.
+struct LineSnapshot {
+    std::vector<std::shared_ptr<const std::string>> buffers;
+    std::vector<std::string_view> lines;
+};
+
 class LineStore {
-public:
+  public:
     LineStore() = default;
     LineStore(const LineStore&) = delete;
     LineStore& operator=(const LineStore&) = delete;
@@ -31,10 +39,13 @@ public:
         return slots_[i < gapStart_ ? i : i + GapSize()];
     }
 
+    LineSnapshot Snapshot() const;
+    void Restore(LineSnapshot snapshot);
+
     void Insert(long index, const std::vector<std::string>& lines);
     void Erase(long index, long count);
 
-private:
+  private:
     std::string_view Store(std::string_view line);
     void CompactIfMostlyDead();
     size_t GapSize() const { return gapEnd_ - gapStart_; }

@@ -34,14 +34,18 @@ std::vector<std::string> SplitAnyBreak(std::string_view text) {
     return lines;
 }
 
-bool IsWordChar(char c) { return IsIdentifierChar(c); }
+bool IsWordChar(char c) {
+    return IsIdentifierChar(c);
+}
 
 bool IsWholeWord(std::string_view line, size_t begin, size_t end) {
     return (begin == 0 || !IsWordChar(line[begin - 1])) &&
            (end >= line.size() || !IsWordChar(line[end]));
 }
 
-bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+bool IsAsciiLetter(unsigned char c) {
+    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
 
 // A plain search text, with or without regard to ASCII case. Find scans a
 // whole module line by line, so the search is made once per call: a byte of
@@ -49,7 +53,7 @@ bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 
 // folds both cases onto the lower one and any other byte must be equal.
 // Sixteen positions are tested at a time on their first and last byte.
 class TextFinder {
-public:
+  public:
     TextFinder(std::string_view target, bool matchCase) : size_(target.size()) {
         value_.resize(size_);
         mask_.resize(size_);
@@ -82,7 +86,7 @@ public:
         return std::string_view::npos;
     }
 
-private:
+  private:
     static constexpr size_t kNone = std::string_view::npos;
 
 #if defined(__SSE2__)
@@ -130,7 +134,8 @@ bool SearchLine(std::string_view line, size_t from, size_t limit, const TextFind
             if (!hit) return false;
             b = hit->first;
             e = hit->second;
-            if (e == b) e = b + 1 <= line.size() ? b + 1 : b;  // an empty match still selects one column
+            if (e == b)
+                e = b + 1 <= line.size() ? b + 1 : b;  // an empty match still selects one column
         } else {
             b = finder.Find(line, from);
             if (b == std::string_view::npos) return false;
@@ -156,7 +161,9 @@ MemoryCodeModule::MemoryCodeModule(MemoryComponent& component)
     Vbe().AllWindows().Adopt(*window_);
 }
 
-MemoryCodeModule::~MemoryCodeModule() { Vbe().AllWindows().Forget(*window_); }
+MemoryCodeModule::~MemoryCodeModule() {
+    Vbe().AllWindows().Forget(*window_);
+}
 
 const ProcedureIndex& MemoryCodeModule::Index() const {
     if (!indexCurrent_) {
@@ -166,11 +173,17 @@ const ProcedureIndex& MemoryCodeModule::Index() const {
     return index_;
 }
 
-MemoryVbe& MemoryCodeModule::Vbe() const { return component_.Owner().Project().Vbe(); }
+MemoryVbe& MemoryCodeModule::Vbe() const {
+    return component_.Owner().Project().Vbe();
+}
 
-VBComponent& MemoryCodeModule::Parent() { return component_; }
+VBComponent& MemoryCodeModule::Parent() {
+    return component_;
+}
 
-std::string MemoryCodeModule::Name() const { return component_.Name(); }
+std::string MemoryCodeModule::Name() const {
+    return component_.Name();
+}
 
 host::CodePane& MemoryCodeModule::CodePane() {
     window_->SetCaption(component_.Owner().Project().Name() + " - " + component_.Name() +
@@ -180,17 +193,77 @@ host::CodePane& MemoryCodeModule::CodePane() {
 
 void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
                                  std::vector<std::string_view> lines) {
+    const long oldCount = lines_.Count();
     lines_.Assign(std::move(buffer), std::move(lines));
-    indexCurrent_ = false;
-    ++declarationsVersion_;
+    AfterReload(oldCount);
 }
 
 void MemoryCodeModule::LoadText(std::string_view text) {
     std::vector<std::string> lines;
     if (!text.empty()) lines = SplitAnyBreak(text);
+    const long oldCount = lines_.Count();
     lines_.Assign(lines);
+    AfterReload(oldCount);
+}
+
+void MemoryCodeModule::AfterReload(long oldCount) {
     indexCurrent_ = false;
     ++declarationsVersion_;
+    if (oldCount > 0 || lines_.Count() > 0) {
+        TellObservers(
+            [&](CodeModuleObserver& o) { o.LinesReplaced(*this, 1, oldCount, lines_.Count()); });
+    }
+}
+
+template <typename Tell>
+void MemoryCodeModule::TellObservers(Tell tell) {
+    // A copy: an observer may unsubscribe while it is told.
+    const std::vector<CodeModuleObserver*> observers = observers_;
+    for (CodeModuleObserver* o : observers) tell(*o);
+}
+
+void MemoryCodeModule::Subscribe(CodeModuleObserver* observer) {
+    if (observer != nullptr &&
+        std::find(observers_.begin(), observers_.end(), observer) == observers_.end()) {
+        observers_.push_back(observer);
+    }
+}
+
+void MemoryCodeModule::Unsubscribe(CodeModuleObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+void MemoryCodeModule::BeginTransaction() {
+    if (transaction_) Raise(err::kInvalidProcedureCall);
+    auto t = std::make_unique<Transaction>();
+    t->lines = lines_.Snapshot();
+    t->attributes = attributes_;
+    t->editCount = editCount_;
+    transaction_ = std::move(t);
+}
+
+void MemoryCodeModule::CommitTransaction() {
+    if (!transaction_) Raise(err::kInvalidProcedureCall);
+    transaction_.reset();
+    TellObservers([&](CodeModuleObserver& o) { o.TransactionEnded(*this, true); });
+}
+
+void MemoryCodeModule::CancelTransaction() {
+    if (!transaction_) Raise(err::kInvalidProcedureCall);
+    std::unique_ptr<Transaction> t = std::move(transaction_);
+    attributes_ = std::move(t->attributes);
+    // Nothing a cancelled group did remains: a module that was as loaded is
+    // so again, and is not written back.
+    const bool changed = editCount_ != t->editCount;
+    editCount_ = t->editCount;
+    if (changed) {
+        const long oldCount = lines_.Count();
+        lines_.Restore(std::move(t->lines));
+        AfterReload(oldCount);
+    } else {
+        ++declarationsVersion_;  // the attribute lines may have changed
+    }
+    TellObservers([&](CodeModuleObserver& o) { o.TransactionEnded(*this, false); });
 }
 
 std::string MemoryCodeModule::Lines(long startLine, long count) const {
@@ -219,6 +292,8 @@ void MemoryCodeModule::InsertLines(long line, std::string_view text) {
     lines_.Insert(at - 1, lines);
     if (indexCurrent_) index_.OnInserted(lines_, at, static_cast<long>(lines.size()));
     AfterEdit(at, oldDeclarations);
+    const auto count = static_cast<long>(lines.size());
+    TellObservers([&](CodeModuleObserver& o) { o.LinesInserted(*this, at, count); });
 }
 
 void MemoryCodeModule::DeleteLines(long startLine, long count) {
@@ -230,6 +305,7 @@ void MemoryCodeModule::DeleteLines(long startLine, long count) {
     lines_.Erase(startLine - 1, count);
     if (indexCurrent_) index_.OnDeleted(lines_, startLine, count);
     AfterEdit(startLine, oldDeclarations);
+    TellObservers([&](CodeModuleObserver& o) { o.LinesDeleted(*this, startLine, count); });
 }
 
 void MemoryCodeModule::AfterEdit(long line, long oldDeclarationLines) {
@@ -273,8 +349,7 @@ long MemoryCodeModule::ProcBodyLine(std::string_view procName, int procKind) con
 
 long MemoryCodeModule::ProcCountLines(std::string_view procName, int procKind) const {
     if (DeclaredProcedure(procName, procKind) != nullptr) return 1;
-    return Index().CountLines(static_cast<size_t>(CheckedProc(procName, procKind)),
-                             lines_.Count());
+    return Index().CountLines(static_cast<size_t>(CheckedProc(procName, procKind)), lines_.Count());
 }
 
 std::string MemoryCodeModule::ProcOfLine(long line, int& procKind) const {
@@ -406,8 +481,8 @@ void MemoryMembers::Refresh() const {
     for (size_t i = 0; i < index.Count(); ++i) {
         const ProcInfo& p = index.At(i);
         if (!procedureByName_.emplace(text::ToLower(p.name), records_.size()).second) continue;
-        records_.push_back({p.name, p.isProperty ? vbext_mt_Property : vbext_mt_Method, p.scope,
-                            p.body, true});
+        records_.push_back(
+            {p.name, p.isProperty ? vbext_mt_Property : vbext_mt_Method, p.scope, p.body, true});
         procOf_.push_back(static_cast<long>(i));
     }
     builtFor_ = names;
@@ -453,7 +528,9 @@ std::vector<long> MemoryMembers::DeclarationStatements(std::string_view name) co
     return lines;
 }
 
-long MemoryMembers::Count() const { return static_cast<long>(Records().size()); }
+long MemoryMembers::Count() const {
+    return static_cast<long>(Records().size());
+}
 
 MemoryMember& MemoryMembers::Handle(const std::string& name, bool procedure) {
     auto& slot = handles_[text::ToLower(name) + (procedure ? "\x01" : "\x02")];
@@ -474,18 +551,29 @@ Member& MemoryMembers::Item(std::string_view name) {
     return Handle(record->name, record->procedure);
 }
 
-host::CodeModule& MemoryMembers::Parent() { return module_; }
+host::CodeModule& MemoryMembers::Parent() {
+    return module_;
+}
 
 const MemberRecord& MemoryMember::Record() const {
     const MemberRecord* record = parent_.Find(name_, procedure_);
-    if (record == nullptr) Raise(err::kSubscriptOutOfRange, "Member " + name_ + " no longer exists");
+    if (record == nullptr)
+        Raise(err::kSubscriptOutOfRange, "Member " + name_ + " no longer exists");
     return *record;
 }
 
-int MemoryMember::Type() const { return Record().type; }
-int MemoryMember::Scope() const { return Record().scope; }
-long MemoryMember::CodeLocation() const { return Record().location; }
-host::Members& MemoryMember::Parent() { return parent_; }
+int MemoryMember::Type() const {
+    return Record().type;
+}
+int MemoryMember::Scope() const {
+    return Record().scope;
+}
+long MemoryMember::CodeLocation() const {
+    return Record().location;
+}
+host::Members& MemoryMember::Parent() {
+    return parent_;
+}
 
 void MemoryMember::SplitAttributeLines(std::vector<HiddenAttribute>& own,
                                        std::vector<HiddenAttribute>& other) const {
@@ -510,7 +598,7 @@ void MemoryMember::SetAttributes(const MemberAttributes& attributes) {
     std::vector<HiddenAttribute> own, other;
     SplitAttributeLines(own, other);
     const MemberRecord& record = Record();
-    const int anchorKind = !record.procedure                   ? kStatementAnchor
+    const int anchorKind = !record.procedure                  ? kStatementAnchor
                            : record.type == vbext_mt_Property ? vbext_pk_Get
                                                               : vbext_pk_Proc;
     std::vector<HiddenAttribute> lines = WithMemberAttributes(
@@ -521,8 +609,12 @@ void MemoryMember::SetAttributes(const MemberAttributes& attributes) {
 
 // ---------------------------------------------------------------- code pane
 
-host::CodeModule& MemoryCodePane::CodeModule() { return module_; }
-host::Window& MemoryCodePane::Window() { return window_; }
+host::CodeModule& MemoryCodePane::CodeModule() {
+    return module_;
+}
+host::Window& MemoryCodePane::Window() {
+    return window_;
+}
 
 void MemoryCodePane::GetSelection(long& startLine, long& startColumn, long& endLine,
                                   long& endColumn) const {
@@ -532,8 +624,7 @@ void MemoryCodePane::GetSelection(long& startLine, long& startColumn, long& endL
     endColumn = endColumn_;
 }
 
-void MemoryCodePane::SetSelection(long startLine, long startColumn, long endLine,
-                                  long endColumn) {
+void MemoryCodePane::SetSelection(long startLine, long startColumn, long endLine, long endColumn) {
     if (startLine < 1 || startColumn < 1 || endLine < 1 || endColumn < 1) {
         Raise(err::kInvalidProcedureCall);
     }

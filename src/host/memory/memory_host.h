@@ -25,20 +25,20 @@ class MemoryCodeModule;
 class MemoryWindow;
 
 class MemoryProperty : public Property {
-public:
+  public:
     MemoryProperty(std::string name, std::string value)
         : name_(std::move(name)), value_(std::move(value)) {}
     std::string Name() const override { return name_; }
     std::string Value() const override { return value_; }
     void SetValue(std::string_view value) override { value_ = value; }
 
-private:
+  private:
     std::string name_;
     std::string value_;
 };
 
 class MemoryProperties : public Properties {
-public:
+  public:
     long Count() const override { return static_cast<long>(items_.size()); }
     Property& Item(long index) override;
     Property& Item(std::string_view name) override;
@@ -46,39 +46,39 @@ public:
     void Set(std::string_view name, std::string_view value);
     bool Has(std::string_view name) const;
 
-private:
+  private:
     std::vector<std::unique_ptr<MemoryProperty>> items_;
 };
 
 class MemoryControl : public VBControl {
-public:
+  public:
     explicit MemoryControl(std::string name);
     const std::string& ControlName() const { return name_; }
     host::Properties& Properties() override { return properties_; }
     MemoryProperties& Props() { return properties_; }
 
-private:
+  private:
     std::string name_;
     MemoryProperties properties_;
 };
 
 class MemoryControls : public VBControls {
-public:
+  public:
     long Count() const override { return static_cast<long>(items_.size()); }
     VBControl& Item(long index) override;
     VBControl& Item(std::string_view name) override;
     MemoryControl& Add(std::string name);
 
-private:
+  private:
     std::vector<std::unique_ptr<MemoryControl>> items_;
 };
 
 class MemoryDesigner : public Designer {
-public:
+  public:
     host::VBControls& VBControls() override { return controls_; }
     MemoryControls& Controls() { return controls_; }
 
-private:
+  private:
     MemoryControls controls_;
 };
 
@@ -98,7 +98,7 @@ class MemoryMembers;
 // A stable handle: it stays valid while the module lives and answers from the
 // module's current text, so engines may hold it across edits.
 class MemoryMember : public Member {
-public:
+  public:
     MemoryMember(MemoryMembers& parent, std::string name, bool procedure)
         : parent_(parent), name_(std::move(name)), procedure_(procedure) {}
     std::string Name() const override { return name_; }
@@ -109,7 +109,7 @@ public:
     MemberAttributes Attributes() const override;
     void SetAttributes(const MemberAttributes& attributes) override;
 
-private:
+  private:
     const MemberRecord& Record() const;
     // Its attribute lines, and those of a member of the same name of the
     // other sort.
@@ -122,7 +122,7 @@ private:
 };
 
 class MemoryMembers : public Members {
-public:
+  public:
     explicit MemoryMembers(MemoryCodeModule& module) : module_(module) {}
     long Count() const override;
     Member& Item(long index) override;
@@ -141,7 +141,7 @@ public:
     // several), in order.
     std::vector<long> DeclarationStatements(std::string_view name) const;
 
-private:
+  private:
     void Refresh() const;
     void Locate(size_t record) const;
     MemoryMember& Handle(const std::string& name, bool procedure);
@@ -150,8 +150,8 @@ private:
     mutable std::vector<MemberRecord> records_;
     // The procedure index entry of each record (-1 for the declarations').
     mutable std::vector<long> procOf_;
-    mutable unsigned long locatedFor_ = ~0UL;  // every record's location is current
-    mutable std::unordered_map<std::string, size_t> byName_;           // declarations
+    mutable unsigned long locatedFor_ = ~0UL;                 // every record's location is current
+    mutable std::unordered_map<std::string, size_t> byName_;  // declarations
     mutable std::unordered_map<std::string, size_t> procedureByName_;  // procedures
     mutable unsigned long builtFor_ = ~0UL;
     mutable unsigned long builtForDeclarations_ = ~0UL;
@@ -161,7 +161,7 @@ private:
 };
 
 class MemoryCodePane : public CodePane {
-public:
+  public:
     MemoryCodePane(MemoryCodeModule& module, MemoryWindow& window)
         : module_(module), window_(window) {}
     host::CodeModule& CodeModule() override;
@@ -173,7 +173,7 @@ public:
     void SetTopLine(long line) override { topLine_ = line < 1 ? 1 : line; }
     void Show() override;
 
-private:
+  private:
     MemoryCodeModule& module_;
     MemoryWindow& window_;
     long startLine_ = 1, startColumn_ = 1, endLine_ = 1, endColumn_ = 1;
@@ -181,7 +181,7 @@ private:
 };
 
 class MemoryCodeModule : public CodeModule {
-public:
+  public:
     explicit MemoryCodeModule(MemoryComponent& component);
     ~MemoryCodeModule() override;
 
@@ -201,6 +201,12 @@ public:
               long& endColumn, bool wholeWord, bool matchCase, bool patternSearch) const override;
     host::CodePane& CodePane() override;
     host::Members& Members() override { return members_; }
+    void BeginTransaction() override;
+    void CommitTransaction() override;
+    void CancelTransaction() override;
+    bool InTransaction() const override { return transaction_ != nullptr; }
+    void Subscribe(CodeModuleObserver* observer) override;
+    void Unsubscribe(CodeModuleObserver* observer) override;
 
     // --- loading and writing back
     // Lines that point into buffer, taken as they are (not tidied).
@@ -225,10 +231,20 @@ public:
     unsigned long DeclarationsVersion() const { return declarationsVersion_; }
     MemoryVbe& Vbe() const;
 
-private:
+  private:
     long CheckedProc(std::string_view procName, int procKind) const;
     const MemberRecord* DeclaredProcedure(std::string_view procName, int procKind) const;
     void AfterEdit(long line, long oldDeclarationLines);
+    void AfterReload(long oldCount);
+    template <typename Tell>
+    void TellObservers(Tell tell);
+
+    // What a cancel puts back.
+    struct Transaction {
+        LineSnapshot lines;
+        std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes;
+        unsigned long editCount = 0;
+    };
 
     MemoryComponent& component_;
     LineStore lines_;
@@ -240,12 +256,14 @@ private:
     std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes_;
     unsigned long editCount_ = 0;
     unsigned long declarationsVersion_ = 0;
+    std::unique_ptr<Transaction> transaction_;
+    std::vector<CodeModuleObserver*> observers_;
 };
 
 class MemoryComponents;
 
 class MemoryComponent : public VBComponent {
-public:
+  public:
     MemoryComponent(MemoryComponents& collection, std::string name, int type);
     std::string Name() const override { return name_; }
     int Type() const override { return type_; }
@@ -263,7 +281,7 @@ public:
     void SetFiles(std::vector<std::string> files) { files_ = std::move(files); }
     MemoryComponents& Owner() { return collection_; }
 
-private:
+  private:
     MemoryComponents& collection_;
     std::string name_;
     int type_;
@@ -274,7 +292,7 @@ private:
 };
 
 class MemoryComponents : public VBComponents {
-public:
+  public:
     explicit MemoryComponents(MemoryProject& project) : project_(project) {}
     long Count() const override { return static_cast<long>(items_.size()); }
     VBComponent& Item(long index) override;
@@ -288,7 +306,7 @@ public:
     MemoryComponent& At(long index) { return *items_[static_cast<size_t>(index - 1)]; }
     MemoryProject& Project() { return project_; }
 
-private:
+  private:
     MemoryProject& project_;
     std::vector<std::unique_ptr<MemoryComponent>> items_;
     // The first component of each name, by its name in lower case: commands
@@ -299,7 +317,7 @@ private:
 class MemoryProjects;
 
 class MemoryProject : public VBProject {
-public:
+  public:
     MemoryProject(MemoryVbe& vbe, std::string name, int type);
     std::string Name() const override { return name_; }
     int Type() const override { return type_; }
@@ -316,7 +334,7 @@ public:
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
 
-private:
+  private:
     MemoryVbe& vbe_;
     std::string name_;
     int type_;
@@ -325,7 +343,7 @@ private:
 };
 
 class MemoryProjects : public VBProjects {
-public:
+  public:
     explicit MemoryProjects(MemoryVbe& vbe) : vbe_(vbe) {}
     long Count() const override { return static_cast<long>(items_.size()); }
     VBProject& Item(long index) override;
@@ -341,7 +359,7 @@ public:
     // Drops every project without telling the observers (the IDE is closing).
     void Clear();
 
-private:
+  private:
     MemoryVbe& vbe_;
     std::vector<std::unique_ptr<MemoryProject>> items_;
     std::vector<ProjectsObserver*> observers_;

@@ -5,37 +5,27 @@
 // hold error handling already) are reported with the reason.
 
 #include "app/cli/commands/code_change_command.h"
-#include "errorhandling/insertion.h"
-#include "shell/module_commands.h"
 
 namespace qv::cli {
 
 namespace {
 
 class AddCommand : public CodeChangeCommand {
-public:
+  public:
     QString Name() const override { return "add"; }
     QString Summary() const override {
         return "Insert the standard error handler into routines (--routine, --module or the "
                "project).";
     }
 
-protected:
+  protected:
     QString Details() const override {
         return "A routine refuses the handler when it needs none (the omit setting), already "
                "holds\n"
                "the standard On Error line, or holds some other On Error statement.";
     }
     void Prepare(CommandContext&) override { RefuseUnsafeSettings(); }
-    shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
-        return CursorCommand(module, line, errorhandling::AddErrorHandling, "added");
-    }
-    shell::RunOutcome OnModule(host::VBE& vbe, shell::ModuleGuard& guard) override {
-        return shell::RunModuleCommand(vbe, shell::ModuleCommand::Add, &guard);
-    }
-    shell::RunOutcome OnProject(host::VBE& vbe, shell::ModuleGuard& guard) override {
-        return shell::RunProjectCommand(vbe, shell::ModuleCommand::Add, &guard);
-    }
+    std::string_view Action() const override { return "add"; }
 };
 
 }  // namespace

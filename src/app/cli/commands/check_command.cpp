@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "analysis/module_counts.h"
+#include "errorhandling/module_counts.h"
 #include "analysis/routine_parsing.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"

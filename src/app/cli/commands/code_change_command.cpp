@@ -8,13 +8,12 @@
 #include <ostream>
 #include <sstream>
 
-#include "analysis/module_counts.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/module_keeper.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "errorhandling/module_counts.h"
 #include "host/memory/memory_host.h"
-#include "platform/services.h"
 #include "platform/text.h"
 #include "settings/setting_checks.h"
 #include "settings/settings_operations.h"
@@ -25,26 +24,7 @@ namespace qv::cli {
 
 namespace {
 
-using host::memory::MemoryCodeModule;
 using host::memory::MemoryComponent;
-
-// The services of the program, except that message boxes are kept instead
-// of shown: the code window's commands tell their refusals that way, and
-// the command line reports them with the routine.
-class MessageCapture : public ForwardingServices {
-public:
-    MessageCapture() : ForwardingServices(GetServices()), scope_(*this) {}
-
-    int MessageBox(std::string_view prompt, int, std::string_view, bool) override {
-        messages.emplace_back(prompt);
-        return mb::kAnswerOk;
-    }
-
-    std::vector<std::string> messages;
-
-private:
-    ScopedServices scope_;
-};
 
 void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
     if (component.Code() == nullptr) {
@@ -97,7 +77,7 @@ RunTotals Count(const shell::RunOutcome& outcome) {
 }
 
 class Report {
-public:
+  public:
     Report(LoadedTarget& target, const shell::RunOutcome& outcome, std::string note)
         : target_(target), outcome_(outcome), note_(std::move(note)), totals_(Count(outcome)) {}
 
@@ -121,7 +101,8 @@ public:
                 continue;
             }
             MemoryComponent& c = Component(m);
-            out << DisplayText(c.Name()) << "  (" << DisplayText(ComponentFile(target_, c)) << ")\n";
+            out << DisplayText(c.Name()) << "  (" << DisplayText(ComponentFile(target_, c))
+                << ")\n";
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (r.changed) {
                     out << "  " << std::left << std::setw(9) << r.done << ' '
@@ -183,7 +164,7 @@ public:
         return object;
     }
 
-private:
+  private:
     static MemoryComponent& Component(const shell::ModuleOutcome& m) {
         return *static_cast<MemoryComponent*>(m.component);
     }
@@ -226,29 +207,27 @@ int CodeChangeCommand::Run(CommandContext& context) {
 
     shell::RunOutcome outcome;
     std::string note;
-    ModuleKeeper keeper(target->Files());
+    ModuleKeeper keeper;
     const bool atCursor = !selection.routine.empty() || selection.line > 0;
+    const shell::CommandScope scope = atCursor ? shell::CommandScope::Routine
+                                      : selection.component != nullptr
+                                          ? shell::CommandScope::Module
+                                          : shell::CommandScope::Project;
+    // The outcomes are reported below, not shown as messages.
+    shell::CommandContext command{
+        .vbe = target->Vbe(), .guard = &keeper, .force = force_, .showMessages = false};
+    outcome = shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
     if (atCursor) {
-        MemoryCodeModule& code = *selection.component->Code();
-        long line = 0, column = 0, endLine = 0, endColumn = 0;
-        code.CodePane().GetSelection(line, column, endLine, endColumn);
-        shell::ModuleOutcome module;
-        module.component = selection.component;
-        shell::RoutineOutcome routine = AtCursor(code, line);
-        if (routine.name.empty()) {
+        static const std::vector<shell::RoutineOutcome> kNone;
+        const auto& routines = outcome.modules.empty() ? kNone : outcome.modules.front().routines;
+        if (routines.empty()) {
+            long line = 0, column = 0, endLine = 0, endColumn = 0;
+            selection.component->Code()->CodePane().GetSelection(line, column, endLine, endColumn);
             note = "Nothing to do: line " + std::to_string(line) + " of " +
                    selection.component->Name() + " is not inside a routine.";
-        } else {
-            if (!routine.changed && routine.refusal.empty()) {
-                note = "Nothing to do for " + RoutineLabel(routine) + ".";
-            }
-            module.routines.push_back(std::move(routine));
+        } else if (!routines.front().changed && routines.front().refusal.empty()) {
+            note = "Nothing to do for " + RoutineLabel(routines.front()) + ".";
         }
-        outcome.modules.push_back(std::move(module));
-    } else if (selection.component != nullptr) {
-        outcome = OnModule(target->Vbe(), keeper);
-    } else {
-        outcome = OnProject(target->Vbe(), keeper);
     }
 
     const Report report(*target, outcome, note);
@@ -280,44 +259,6 @@ int CodeChangeCommand::Run(CommandContext& context) {
     if (report.Totals().failures > 0 || !broken.empty()) return kExitBadInput;
     if (atCursor && report.Totals().refused > 0) return kExitFindings;
     return kExitOk;
-}
-
-shell::RoutineAction RoutineActionCommand::Action() {
-    return [this](host::CodeModule& module, const analysis::RoutineEntry& routine) {
-        return Act(module, routine);
-    };
-}
-
-shell::RoutineOutcome RoutineActionCommand::AtCursor(MemoryCodeModule& module, long line) {
-    int kind = 0;
-    const std::string name = module.ProcOfLine(line, kind);
-    if (name.empty()) return {};
-    return Act(module, analysis::RoutineEntry{name, analysis::KindAtLine(module, name, line)});
-}
-
-shell::RunOutcome RoutineActionCommand::OnModule(host::VBE& vbe, shell::ModuleGuard& guard) {
-    return shell::RunOnModule(vbe, ModuleTitle(), Action(), &guard);
-}
-
-shell::RunOutcome RoutineActionCommand::OnProject(host::VBE& vbe, shell::ModuleGuard& guard) {
-    return shell::RunOnProject(vbe, ProjectTitle(), Action(), &guard);
-}
-
-shell::RoutineOutcome CursorCommand(MemoryCodeModule& module, long line,
-                                    const std::function<void(host::CodeModule&)>& command,
-                                    const std::string& done) {
-    int kind = 0;
-    const std::string name = module.ProcOfLine(line, kind);
-    if (name.empty()) return {};
-    const analysis::RoutineEntry entry{name, analysis::KindAtLine(module, name, line)};
-    shell::RoutineOutcome outcome(entry);
-    const std::string before = shell::BlockText(module, entry);
-    MessageCapture capture;
-    command(module);
-    outcome.changed = shell::BlockText(module, entry) != before;
-    if (outcome.changed) outcome.done = done;
-    if (!capture.messages.empty()) outcome.refusal = capture.messages.front();
-    return outcome;
 }
 
 void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys) {

@@ -12,14 +12,14 @@
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "settings/settings_operations.h"
-#include "tidy/comment_stamp.h"
+#include "shell/command_catalogue.h"
 
 namespace qv::cli {
 
 namespace {
 
 class CommentCommand : public Command {
-public:
+  public:
     QString Name() const override { return "comment"; }
     QString Summary() const override {
         return "Append the dated change stamp to a line (--module M --line N).";
@@ -36,16 +36,17 @@ public:
         const Selection selection = SelectTarget(context, *target);
         host::memory::MemoryComponent& component = *selection.component;
         if (analysis::IsReadOnly(component)) {
-            throw CliError(kExitBadInput, ComponentFile(*target, component) + ": module " +
-                                              component.Name() +
-                                              " is read-only; a read-only module cannot be updated");
+            throw CliError(kExitBadInput,
+                           ComponentFile(*target, component) + ": module " + component.Name() +
+                               " is read-only; a read-only module cannot be updated");
         }
-        tidy::AddComment(target->Vbe());
+        shell::CommandContext command{.vbe = target->Vbe(), .showMessages = false};
+        shell::Execute(shell::CommandId::CodeComment, command);
         const std::string line = component.Code()->Lines(selection.line, 1);
 
         std::ostringstream diff;
         CommandContext saving{context.parser, context.arguments, context.format, context.dryRun,
-                              diff, context.err};
+                              diff,           context.err};
         SaveChanges(saving, *target);
         if (context.format == OutputFormat::Json) {
             QJsonObject object{{"module", VbText(component.Name())},

@@ -5,22 +5,20 @@
 // the declarations tidied; with neither: every module of the project.
 
 #include "app/cli/commands/code_change_command.h"
-#include "linenumbers/line_number_commands.h"
-#include "shell/module_commands.h"
 
 namespace qv::cli {
 
 namespace {
 
 class NumberCommand : public CodeChangeCommand {
-public:
+  public:
     QString Name() const override { return "number"; }
     QString Summary() const override {
         return "Add line numbers to routines (old numbers are removed and the code re-indented "
                "first).";
     }
 
-protected:
+  protected:
     QString Details() const override {
         return "Numbers every statement; the top of an error handler, comments, continuation "
                "lines\n"
@@ -28,15 +26,7 @@ protected:
                "numbers. Module and project runs also lay out procedure headers (header setting)\n"
                "and tidy the declarations.";
     }
-    shell::RoutineOutcome AtCursor(host::memory::MemoryCodeModule& module, long line) override {
-        return CursorCommand(module, line, linenumbers::AddLineNos, "numbered");
-    }
-    shell::RunOutcome OnModule(host::VBE& vbe, shell::ModuleGuard& guard) override {
-        return shell::RunModuleCommand(vbe, shell::ModuleCommand::Line, &guard);
-    }
-    shell::RunOutcome OnProject(host::VBE& vbe, shell::ModuleGuard& guard) override {
-        return shell::RunProjectCommand(vbe, shell::ModuleCommand::Line, &guard);
-    }
+    std::string_view Action() const override { return "line"; }
 };
 
 }  // namespace

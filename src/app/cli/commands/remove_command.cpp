@@ -4,7 +4,6 @@
 // add: --routine or --line, --module, or the whole project.
 
 #include "app/cli/commands/code_change_command.h"
-#include "app/cli/commands/handler_change.h"
 
 namespace qv::cli {
 
@@ -15,14 +14,14 @@ const QCommandLineOption kForceOption(
     "Also take out handlers with Top Status EXTRA CODE or IN ERROR & EXTRA CODE (the lines the "
     "user added to them go too), and handlers whose labels the routine's own code still uses.");
 
-class RemoveCommand : public RoutineActionCommand {
-public:
+class RemoveCommand : public CodeChangeCommand {
+  public:
     QString Name() const override { return "remove"; }
     QString Summary() const override {
         return "Remove the error handlers that qvaddin inserted (--force: EXTRA CODE too).";
     }
 
-protected:
+  protected:
     QString Details() const override {
         return "Takes out handlers whose Top Status is OK or IN ERROR. Handlers holding lines of\n"
                "your own (EXTRA CODE) and handlers whose labels the routine's own code still "
@@ -33,16 +32,7 @@ protected:
         parser.addOption(kForceOption);
     }
     void Prepare(CommandContext& context) override { force_ = context.parser.isSet(kForceOption); }
-    std::string ModuleTitle() const override { return "Removing Module Error Handling from "; }
-    std::string ProjectTitle() const override { return "Removing Project Error Handling from "; }
-
-    shell::RoutineOutcome Act(host::CodeModule& module,
-                              const analysis::RoutineEntry& routine) override {
-        return ChangeHandler(module, routine, HandlerChange::Remove, force_);
-    }
-
-private:
-    bool force_ = false;
+    std::string_view Action() const override { return "remove"; }
 };
 
 }  // namespace

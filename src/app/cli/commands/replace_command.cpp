@@ -5,7 +5,6 @@
 // are renewed only with --force. Scopes as for add.
 
 #include "app/cli/commands/code_change_command.h"
-#include "app/cli/commands/handler_change.h"
 
 namespace qv::cli {
 
@@ -16,14 +15,14 @@ const QCommandLineOption kForceOption(
     "Also renew handlers with Top Status EXTRA CODE or IN ERROR & EXTRA CODE (the lines the "
     "user added to them are lost).");
 
-class ReplaceCommand : public RoutineActionCommand {
-public:
+class ReplaceCommand : public CodeChangeCommand {
+  public:
     QString Name() const override { return "replace"; }
     QString Summary() const override {
         return "Replace the error handlers with ones built from the current templates.";
     }
 
-protected:
+  protected:
     QString Details() const override {
         return "Routines whose Top Status is not SOME get a handler built from the current\n"
                "templates: the old one is taken out first. A routine keeps its old handler when a\n"
@@ -36,16 +35,7 @@ protected:
         RefuseUnsafeSettings();
         force_ = context.parser.isSet(kForceOption);
     }
-    std::string ModuleTitle() const override { return "Replacing Module Error Handling in "; }
-    std::string ProjectTitle() const override { return "Replacing Project Error Handling in "; }
-
-    shell::RoutineOutcome Act(host::CodeModule& module,
-                              const analysis::RoutineEntry& routine) override {
-        return ChangeHandler(module, routine, HandlerChange::Replace, force_);
-    }
-
-private:
-    bool force_ = false;
+    std::string_view Action() const override { return "replace"; }
 };
 
 }  // namespace

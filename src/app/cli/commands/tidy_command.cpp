@@ -9,7 +9,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "analysis/module_counts.h"
 #include "analysis/routine_parsing.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
@@ -18,12 +17,12 @@
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "errorhandling/module_counts.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
+#include "settings/ide_tab_width.h"
 #include "settings/settings_operations.h"
-#include "shell/module_commands.h"
 #include "tidy/module_lines.h"
-#include "tidy/tidy_at_cursor.h"
 #include "tidy/tidy_keywords.h"
 
 namespace qv::cli {
@@ -56,15 +55,18 @@ struct Refusal {
 // code it cannot take (nested beyond any real code) is bad input, and
 // nothing is written.
 std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& component) {
-    host::memory::MemoryCodeModule& code = *component.Code();
     try {
-        long line = 0, column = 0, endLine = 0, endColumn = 0;
-        code.CodePane().GetSelection(line, column, endLine, endColumn);
-        const shell::RoutineOutcome outcome = CursorCommand(code, line, tidy::TidyUpTheRoutine, "");
-        // Outside every routine the declarations are tidied.
-        if (outcome.name.empty()) tidy::TidyUpTheRoutine(code);
-        if (outcome.refusal.empty()) return {};
-        return {{component.Name(), outcome}};
+        // Outside every routine the declarations are tidied. The refusal is
+        // reported below, not shown as a message.
+        shell::CommandContext command{.vbe = target.Vbe(), .showMessages = false};
+        const shell::RunOutcome outcome = shell::Execute(shell::CommandId::CodeTidy, command).run;
+        std::vector<Refusal> refused;
+        for (const shell::ModuleOutcome& module : outcome.modules) {
+            for (const shell::RoutineOutcome& routine : module.routines) {
+                if (!routine.refusal.empty()) refused.push_back({component.Name(), routine});
+            }
+        }
+        return refused;
     } catch (const VbError& e) {
         if (e.Number() != err::kExpressionTooComplex) throw;
         throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
@@ -74,7 +76,7 @@ std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& compone
 }
 
 class TidyCommand : public Command {
-public:
+  public:
     QString Name() const override { return "tidy"; }
     QString Summary() const override {
         return "Re-indent code (one tab per level), remove line numbers, condense blank lines.";
@@ -86,22 +88,24 @@ public:
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         tidy::ReadInTidy();
-        const tidy::TabWidthRun widthRun;
+        const settings::TabWidthRun widthRun;
         std::vector<std::string> skipped;
         if (selection.component != nullptr) {
             RefuseWithoutCode(*selection.component);
             RefuseReadOnly(*target, *selection.component);
         }
         shell::RunOutcome outcome;
-        ModuleKeeper keeper(target->Files());
+        ModuleKeeper keeper;
         std::vector<Refusal> refused;
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
         if (atCursor) {
             refused = TidyAtCursor(*target, *selection.component);
-        } else if (selection.component != nullptr) {
-            outcome = shell::RunModuleCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
         } else {
-            outcome = shell::RunProjectCommand(target->Vbe(), shell::ModuleCommand::Tidy, &keeper);
+            shell::CommandContext command{.vbe = target->Vbe(), .guard = &keeper};
+            outcome = shell::Execute(selection.component != nullptr ? shell::CommandId::ModuleTidy
+                                                                    : shell::CommandId::ProjectTidy,
+                                     command)
+                          .run;
         }
         for (const shell::ModuleOutcome& module : outcome.modules) {
             auto& component = static_cast<MemoryComponent&>(*module.component);
@@ -116,15 +120,16 @@ public:
         const bool failed = std::any_of(outcome.modules.begin(), outcome.modules.end(),
                                         [](const auto& m) { return m.failure.has_value(); });
         // The project's modules that could not be loaded are left as they are.
-        const BrokenList broken =
-            selection.component != nullptr ? BrokenList{} : BrokenModules(*target, selection.project);
+        const BrokenList broken = selection.component != nullptr
+                                      ? BrokenList{}
+                                      : BrokenModules(*target, selection.project);
         ReportBrokenModules(context.err, broken);
         std::vector<std::string> written;
         if (context.format == OutputFormat::Json) {
             // The diff of --dry-run goes into the JSON, not before it.
             std::ostringstream diff;
-            CommandContext quiet{context.parser, context.arguments, context.format,
-                                 context.dryRun, diff, context.err};
+            CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
+                                 diff,           context.err};
             SaveChanges(quiet, *target, &written);
             ReportJson(context, written, skipped, refused, broken, diff.str());
         } else {
@@ -136,10 +141,10 @@ public:
         return atCursor && !refused.empty() ? kExitFindings : kExitOk;
     }
 
-private:
+  private:
     static void Report(CommandContext& context, const std::vector<std::string>& written,
-                       const std::vector<std::string>& skipped,
-                       const std::vector<Refusal>& refused, bool failed) {
+                       const std::vector<std::string>& skipped, const std::vector<Refusal>& refused,
+                       bool failed) {
         for (const std::string& file : skipped) {
             context.err << "qvaddin: " << DisplayText(file) << " is read-only and was skipped\n";
         }
@@ -149,7 +154,8 @@ private:
                 << KindText(r.routine.kind) << ": " << DisplayText(r.routine.refusal) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
-        if (written.empty() && !failed) context.out << "Nothing to tidy: the code is tidy already.\n";
+        if (written.empty() && !failed)
+            context.out << "Nothing to tidy: the code is tidy already.\n";
         for (const std::string& f : written) context.out << "tidied " << DisplayText(f) << '\n';
     }
 

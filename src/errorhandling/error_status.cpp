@@ -1,0 +1,189 @@
+#include "errorhandling/error_status.h"
+
+#include <vector>
+
+#include "analysis/markers.h"
+#include "analysis/routine_parsing.h"
+#include "errorhandling/templates.h"
+#include "platform/like.h"
+#include "platform/text.h"
+#include "platform/vb_error.h"
+#include "platform/vb_strings.h"
+#include "settings/settings_record.h"
+
+namespace qv::analysis {
+
+using errorhandling::TemplateRoutine;
+
+namespace {
+
+// Lines begin..end (inclusive) of lines, each trimmed, joined with CR LF;
+// empty when the range is empty. Tabs count as spaces here: a handler read
+// from a file indented with tabs is as intact as one the editor indented
+// with spaces.
+std::string TrimmedRange(const std::vector<std::string>& lines, long begin, long end) {
+    std::string out;
+    for (long i = begin; i <= end; ++i) {
+        if (i > begin) out.append(text::kCrLf);
+        out.append(text::TrimBlanks(lines[static_cast<size_t>(i)]));
+    }
+    return out;
+}
+
+// The block compared with the templates, both sides in upper case. Each
+// pattern is only built and matched when the comparisons before it failed.
+class BlockComparison {
+public:
+    BlockComparison(std::string_view actual, std::string_view expected, std::string_view pattern)
+        : actual_(text::ToUpper(actual)),
+          expected_(text::ToUpper(expected)),
+          pattern_(text::ToUpper(pattern)) {}
+
+    bool Equal() const { return actual_ == expected_; }
+    bool MatchesPattern() const { return Like(actual_, pattern_); }
+    // Every template line there, in order, with other lines allowed between.
+    bool MatchesExpectedSpread() const { return Like(actual_, Spread(expected_)); }
+    bool MatchesPatternSpread() const { return Like(actual_, Spread(pattern_)); }
+
+private:
+    static std::string Spread(std::string_view block) {
+        return text::ReplaceAll(block, text::kCrLf, "\r\n*");
+    }
+
+    std::string actual_;
+    std::string expected_;
+    std::string pattern_;
+};
+
+TemplateRoutine RoutineOf(host::CodeModule& module, std::string_view name, int kind) {
+    return TemplateRoutine(module.Members().Item(name), kind);
+}
+
+std::string FullBodyText(host::CodeModule& module, std::string_view name, int kind) {
+    std::string fullText;
+    RemoveComments(module, name, kind, fullText);
+    return fullText;
+}
+
+}  // namespace
+
+StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
+                            std::string_view codeText) try {
+    return GetRoutineStatus(module, name, kind, codeText, FullBodyText(module, name, kind));
+} QV_PASS_UP("AddIn", "GetRoutineStatus")
+
+StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
+                            std::string_view codeText, std::string_view fullText) try {
+    const std::string& label2 = settings::Settings().label2;
+    if (modSearchText::StringInRoutine(codeText, "On Error GoTo " + label2)) {
+        TemplateRoutine routine = RoutineOf(module, name, kind);
+        return {TestForTop(routine, fullText), TestForOldStuff(routine, fullText)};
+    }
+    if (!modSearchText::StringInRoutine(codeText, "On Error ")) {
+        return {kStatusMissing, kStatusNotApplicable};
+    }
+    return {kStatusSome, kStatusNotApplicable};
+} QV_PASS_UP("AddIn", "GetRoutineStatus")
+
+int TestForTop(host::CodeModule& module, std::string_view name, int kind) try {
+    TemplateRoutine routine = RoutineOf(module, name, kind);
+    return TestForTop(routine, FullBodyText(module, name, kind));
+} QV_PASS_UP("AddIn", "TestForTop")
+
+int TestForTop(TemplateRoutine& routine, std::string_view fullText) try {
+    const std::string expected = errorhandling::TopBit(routine, false);
+    const std::string pattern = errorhandling::TopBit(routine, true);
+    const std::string onErrorLine = "On Error GoTo " + settings::Settings().label2;
+
+    const std::vector<std::string> lines = text::SplitLines(fullText);
+    long onError = -1, opening = -1, closing = -1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string t(text::Trim(text::ReplaceAll(lines[i], "\t", " ")));
+        if (t == onErrorLine) onError = static_cast<long>(i);
+        if (t == kOpeningMarker) opening = static_cast<long>(i);
+        if (t == kClosingMarker) closing = static_cast<long>(i);
+    }
+    // Without a start (the On Error line written in other letter case, or
+    // followed by a comment, and no marker) or without an end, the compared
+    // block is empty: it differs from the templates, which is what the user
+    // needs to hear, instead of the check failing for the whole module.
+    const long from = opening >= 0 ? opening : onError;
+    const long to = closing >= 0 ? closing : onError;
+    const std::string actual = from >= 0 && to >= from ? TrimmedRange(lines, from, to) : "";
+
+    const BlockComparison block(actual, expected, pattern);
+    if (block.Equal()) return kStatusOk;
+    if (block.MatchesPattern()) return kStatusInError;
+    if (block.MatchesExpectedSpread()) return kStatusExtraCode;
+    if (block.MatchesPatternSpread()) return kStatusInErrorExtraCode;
+    return kStatusInError;
+} QV_PASS_UP("AddIn", "TestForTop")
+
+int TestForOldStuff(host::CodeModule& module, std::string_view name, int kind) try {
+    TemplateRoutine routine = RoutineOf(module, name, kind);
+    return TestForOldStuff(routine, FullBodyText(module, name, kind));
+} QV_PASS_UP("AddIn", "TestForOldStuff")
+
+int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText) try {
+    const errorhandling::ExitTexts texts = errorhandling::CurrentExitTexts();
+    const std::string pattern = errorhandling::LastBit(routine, texts, true);
+    const std::string expected = errorhandling::LastBit(routine, texts, false);
+    const std::string labelLine = settings::Settings().label1 + ":";
+
+    // The exit label is looked for exactly, from the body's second line on.
+    const std::vector<std::string> lines = text::SplitLines(fullText);
+    const long last = static_cast<long>(lines.size()) - 1;
+    std::string actual;
+    for (long i = 1; i <= last; ++i) {
+        if (lines[static_cast<size_t>(i)] == labelLine) {
+            actual = TrimmedRange(lines, i, last);
+            break;
+        }
+    }
+
+    const BlockComparison block(actual, expected, pattern);
+    if (block.Equal()) return kStatusOk;
+    if (block.MatchesExpectedSpread()) return kStatusExtraCode;
+    if (block.MatchesPattern()) return kStatusInError;
+    if (block.MatchesPatternSpread()) return kStatusInErrorExtraCode;
+    return kStatusInError;
+} QV_PASS_UP("AddIn", "TestForOldStuff")
+
+bool ErrorHandlingRequired(host::Member& member) try {
+    const std::string name = member.Name();
+    bool required = true;
+    for (const std::string& omitted : vb5stuff::Split(settings::Settings().omit, text::kCrLf)) {
+        if (text::EqualsIgnoreCase(omitted, name)) required = false;
+    }
+    host::CodeModule& module = ModuleOf(member);
+    if (module.Parent().Type() == host::vbext_ct_ClassModule && text::StartsWith(name, "Class_")) {
+        // The initialisation of a creatable public class needs no handler;
+        // a terminate event always needs one, to keep a pending error.
+        if (GetInstancing(module) >= 3 && text::EqualsIgnoreCase(name, "Class_Initialize")) {
+            required = false;
+        } else if (text::EqualsIgnoreCase(name, "Class_Terminate")) {
+            required = true;
+        }
+    }
+    return required;
+} QV_PASS_UP("AddIn", "ErrorHandlingRequired")
+
+int ShownTopStatus(int top, bool required) {
+    if (required) return top;
+    return top == kStatusSome || top == kStatusMissing ? kStatusOk : kStatusExtraCode;
+}
+
+std::string StatusString(int code) {
+    switch (code) {
+        case kStatusOk: return "OK";
+        case kStatusSome: return "SOME";
+        case kStatusMissing: return "MISSING";
+        case kStatusInError: return "IN ERROR";
+        case kStatusExtraCode: return "EXTRA CODE";
+        case kStatusInErrorExtraCode: return "IN ERROR & EXTRA CODE";
+        case kStatusNotApplicable: return "N/A";
+        default: return {};
+    }
+}
+
+}  // namespace qv::analysis

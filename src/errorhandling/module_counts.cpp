@@ -1,0 +1,95 @@
+#include "errorhandling/module_counts.h"
+
+#include "errorhandling/templates.h"
+#include "platform/services.h"
+#include "platform/vb_error.h"
+
+namespace qv::analysis {
+
+void ModuleCounts::Add(const StatusPair& status) {
+    switch (CountAs(status)) {
+        case Tally::Good: ++good; break;
+        case Tally::Some: ++some; break;
+        case Tally::Error: ++error; break;
+        case Tally::None: ++none; break;
+    }
+}
+
+void ModuleCounts::Add(const RoutineStatusRow& row) {
+    Add(row.status);
+    if (row.standardTerminate) ++standardTerminate;
+}
+
+RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry,
+                              bool withType) try {
+    RoutineStatusRow row;
+    row.name = entry.name;
+    row.kind = entry.kind;
+    std::string fullText;
+    const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
+    row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText);
+    host::Member& member = module.Members().Item(entry.name);
+    row.required = ErrorHandlingRequired(member);
+    row.status.top = ShownTopStatus(row.status.top, row.required);
+    row.standardTerminate = CountAs(row.status) == Tally::Some &&
+                            errorhandling::IsTermimate(member) &&
+                            errorhandling::HoldsTerminateHandler(code);
+    if (withType) {
+        row.typeWord = KindWord(row.kind);
+        row.routineType = row.kind != host::vbext_pk_Proc
+                              ? "Property"
+                              : GetRoutineType(module, row.name, row.kind);
+    }
+    return row;
+} QV_PASS_UP("AddIn", "JudgeRoutine")
+
+Tally CountAs(const StatusPair& status) {
+    switch (status.top) {
+        case kStatusMissing: return Tally::None;
+        case kStatusSome: return Tally::Some;
+        case kStatusOk:
+            return status.exit == kStatusOk || status.exit == kStatusNotApplicable ? Tally::Good
+                                                                                   : Tally::Error;
+        default: return Tally::Error;
+    }
+}
+
+std::string KindWord(int kind) {
+    switch (kind) {
+        case host::vbext_pk_Let: return "Let";
+        case host::vbext_pk_Set: return "Set";
+        case host::vbext_pk_Get: return "Get";
+        default: return {};
+    }
+}
+
+ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
+                         std::string_view componentName, bool withRoutines) try {
+    ModuleCounts counts;
+    host::CodeModule* module =
+        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName).CodeModule();
+    if (module == nullptr) return counts;
+
+    RoutineList names;
+    GetRoutineNames(vbe, projectName, componentName, names, true);
+    // The routine bar runs on from about half way while the routines are judged.
+    const int entries = static_cast<int>(names.size());
+    Services& services = GetServices();
+    services.DoStatus(-1, -1, -1, 2 * entries);
+    for (int i = 0; i < entries; ++i) {
+        services.DoStatus(-1, entries - 1 + i);
+        if (i == 0) continue;  // "(Declarations)" has no status
+        RoutineStatusRow row = JudgeRoutine(*module, names[static_cast<size_t>(i)], withRoutines);
+        counts.Add(row);
+        if (withRoutines) counts.routines.push_back(std::move(row));
+    }
+    return counts;
+} QV_PASS_UP("AddIn", "CountModule")
+
+ModuleCounts CountModule(host::CodeModule& module, bool withRoutines) try {
+    host::VBComponent& component = module.Parent();
+    host::VBProject& project = component.Collection().Parent();
+    return CountModule(project.VBE(), project.Name(), component.Name(), withRoutines);
+} QV_PASS_UP("AddIn", "CountModule")
+
+}  // namespace qv::analysis

@@ -1,0 +1,70 @@
+#pragma once
+// The error-handling figures of one module as the main window shows them: the
+// number of routines counted Good, Some, Error and None, and on request every
+// routine with its shown status pair. The main window's module and routine
+// lists and the command line's check both come from here.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "errorhandling/error_status.h"
+#include "analysis/routine_parsing.h"
+#include "host/code_host.h"
+
+namespace qv::analysis {
+
+enum class Tally { Good, Some, Error, None };
+
+// How a routine with this shown status pair is counted: MISSING is None,
+// SOME is Some, OK with exit OK or N/A is Good, anything else is Error.
+Tally CountAs(const StatusPair& status);
+
+struct RoutineStatusRow {
+    std::string name;
+    int kind = 0;
+    std::string typeWord;     // "Let", "Set", "Get" or "" (the routine list's "Type")
+    std::string routineType;  // "Property" for accessors, else "Sub", "Function" or ""
+    StatusPair status;        // as shown: a routine needing no handler has its top replaced
+    bool required = true;     // whether the routine needs the standard handler
+    // A terminate routine that holds the terminate blocks insertion gives it:
+    // it counts Some (its On Error line is not the standard one) though
+    // nothing is missing.
+    bool standardTerminate = false;
+};
+
+struct ModuleCounts {
+    int good = 0;
+    int some = 0;
+    int error = 0;
+    int none = 0;
+    // Of the Some routines, the terminate routines with the terminate blocks.
+    int standardTerminate = 0;
+    // Every routine in the host's order, without "(Declarations)"; filled only
+    // when asked for.
+    std::vector<RoutineStatusRow> routines;
+
+    bool AllGood() const { return some == 0 && error == 0 && none == 0; }
+    // Every routine carries the standard handler: Good, or a terminate routine
+    // with the terminate blocks.
+    bool AllStandard() const { return some == standardTerminate && error == 0 && none == 0; }
+    // Counts one more routine.
+    void Add(const StatusPair& status);
+    void Add(const RoutineStatusRow& row);
+};
+
+// The "Type" column's word of a routine kind.
+std::string KindWord(int kind);
+
+// The shown status pair of one routine of the module; with withType also its
+// type word and routine type.
+RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType);
+
+// Works out the status of every routine of the component and counts them.
+// Reports progress on the second bar as the main window does. A component
+// without a code module gives zero counts.
+ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
+                         std::string_view componentName, bool withRoutines);
+ModuleCounts CountModule(host::CodeModule& module, bool withRoutines);
+
+}  // namespace qv::analysis

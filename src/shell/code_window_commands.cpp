@@ -1,0 +1,113 @@
+#include "shell/code_window_commands.h"
+
+#include <ctime>
+
+#include "analysis/code_window_cursor.h"
+#include "analysis/routine_parsing.h"
+#include "analysis/routine_shape.h"
+#include "errorhandling/messages.h"
+#include "platform/services.h"
+#include "platform/vb_error.h"
+#include "settings/settings_record.h"
+#include "shell/line_number_commands.h"
+#include "shell/module_commands.h"
+#include "tidy/comment_stamp.h"
+#include "tidy/tidy_routine.h"
+
+namespace qv::shell {
+
+namespace {
+
+constexpr int kReadOnlyMessage = 4;
+
+RoutineOutcome ReadOnlyRefusal() {
+    RoutineOutcome refused;
+    refused.message = kReadOnlyMessage;
+    refused.refusal = errorhandling::MessageText(kReadOnlyMessage);
+    return refused;
+}
+
+// Line numbers or tidy on one routine, without the header layout of the
+// module and project runs.
+RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
+                            const analysis::RoutineEntry& routine) {
+    RoutineOutcome outcome(routine);
+    outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
+    if (!outcome.refusal.empty()) return outcome;
+    const std::string before = BlockText(module, routine);
+    host::Member& member = module.Members().Item(routine.name);
+    if (command == CursorCommand::Line) {
+        linenumbers::AddLineNumbers_Mem(member, routine.kind, false);
+        outcome.done = "numbered";
+    } else {
+        tidy::Tidy_Routine(member, routine.kind, false);
+    }
+    outcome.changed = BlockText(module, routine) != before;
+    if (!outcome.changed) outcome.done.clear();
+    return outcome;
+}
+
+}  // namespace
+
+RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
+                           const RoutineAction& action) try {
+    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
+    if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
+    if (cursor.routine.empty()) {
+        // The declarations section, past the end, or lines of no routine
+        // (the comments of a module without routines): only tidy has
+        // something to do there.
+        if (command == CursorCommand::Tidy && !module.Name().empty()) {
+            tidy::Tidy_Declarations(module);
+            analysis::PutCursorBack(module, cursor);
+        }
+        return {};
+    }
+    const analysis::RoutineEntry entry{
+        cursor.routine, analysis::KindAtLine(module, cursor.routine, cursor.startLine)};
+    switch (command) {
+        case CursorCommand::Add:
+            return RunCommandOn(ModuleCommand::Add, module, entry);
+        case CursorCommand::Own:
+            return action(module, entry);
+        case CursorCommand::Line:
+        case CursorCommand::Tidy:
+            break;
+    }
+    RoutineOutcome outcome = NumberOrTidy(command, module, entry);
+    if (outcome.refusal.empty()) analysis::PutCursorBack(module, cursor);
+    return outcome;
+}
+QV_PASS_UP("AddIn", "RunAtCursor")
+
+RoutineOutcome CommentAtCursor(host::VBE& vbe) try {
+    const std::string stamp = tidy::CommentStamp(settings::Settings().insert, std::time(nullptr));
+    host::CodePane* pane = vbe.ActiveCodePane();
+    if (pane == nullptr) return {};
+    host::CodeModule& module = pane->CodeModule();
+    if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
+    long line = 0, column = 0, endLine = 0, endColumn = 0;
+    pane->GetSelection(line, column, endLine, endColumn);
+    const std::string stamped = module.Lines(line, 1) + stamp;
+    // A cursor below the last line (an empty module) has no line to replace.
+    if (line <= module.CountOfLines()) module.DeleteLines(line, 1);
+    module.InsertLines(line, stamped);
+    // The cursor goes to the end of the line as the host stored it.
+    const long end = static_cast<long>(module.Lines(line, 1).size()) + 1;
+    pane->SetSelection(line, end, line, end);
+    RoutineOutcome outcome;
+    outcome.changed = true;
+    outcome.done = "stamped";
+    return outcome;
+}
+QV_PASS_UP("AddIn", "AddComment")
+
+void ShowCursorRefusal(const RoutineOutcome& outcome) {
+    if (outcome.message != 0) {
+        errorhandling::MyMsgBox(outcome.message, mb::kOkOnly, false);
+    } else if (!outcome.refusal.empty()) {
+        errorhandling::ShowRefusal(outcome.refusal);
+    }
+}
+
+}  // namespace qv::shell

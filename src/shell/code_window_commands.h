@@ -1,0 +1,35 @@
+#pragma once
+// The code window's commands on the routine at the cursor of a module's code
+// pane: error handling, line numbers, tidy and the change stamp (the menus'
+// "code add", "code line", "code tidy", "code comment"), and our own remove,
+// replace and unnumber. Each tells
+// what it did as a routine outcome; Execute shows its refusal where the IDE's
+// add-in shows it (message 4 for a read-only module as a plain box, any other
+// reason at the mouse pointer).
+
+#include "host/code_host.h"
+#include "shell/routine_run.h"
+
+namespace qv::shell {
+
+enum class CursorCommand { Add, Line, Tidy, Own };
+
+// The command on the routine at the cursor: a read-only module is refused
+// with message 4; outside every routine add, line and our own commands do
+// nothing (the outcome names no routine) and tidy tidies the declarations
+// section. Line numbers and tidy lay out no header and put the cursor and
+// the pane's top line back. action is the routine action of our own
+// commands (ignored for the others).
+RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
+                           const RoutineAction& action = {});
+
+// The comment command: appends the change stamp of the setting `insert` to
+// the line at the cursor of the active code pane and puts the cursor after
+// it. A read-only module is refused with message 4; without an active code
+// pane nothing happens.
+RoutineOutcome CommentAtCursor(host::VBE& vbe);
+
+// Shows an outcome's refusal as the code window's commands do.
+void ShowCursorRefusal(const RoutineOutcome& outcome);
+
+}  // namespace qv::shell

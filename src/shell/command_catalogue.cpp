@@ -1,0 +1,222 @@
+#include "shell/command_catalogue.h"
+
+#include <algorithm>
+
+#include "platform/vb_error.h"
+#include "shell/code_window_commands.h"
+#include "shell/handler_change.h"
+#include "shell/module_commands.h"
+#include "shell/window_utilities.h"
+
+namespace qv::shell {
+
+namespace {
+
+using enum CommandId;
+using enum CommandScope;
+
+const std::vector<CommandInfo> kCatalogue = {
+    {CodeAdd, "code.add", "code add", Routine},
+    {CodeLine, "code.line", "code line", Routine},
+    {CodeTidy, "code.tidy", "code tidy", Routine},
+    {CodeComment, "code.comment", "code comment", Routine},
+    {ModuleAdd, "module.add", "module add", Module},
+    {ModuleLine, "module.line", "module line", Module},
+    {ModuleTidy, "module.tidy", "module tidy", Module},
+    {ProjectAdd, "project.add", "project add", Project},
+    {ProjectLine, "project.line", "project line", Project},
+    {ProjectTidy, "project.tidy", "project tidy", Project},
+    {CloseWindows, "ide.close-windows", "close windows", Ide},
+    {Find, "ide.find", "find", Ide},
+    {Check, "project.check", "check", Project},
+    {Tool, "ide.tool", "tool", Ide},
+    {CodeRemove, "code.remove", "", Routine},
+    {CodeReplace, "code.replace", "", Routine},
+    {CodeUnnumber, "code.unnumber", "", Routine},
+    {ModuleRemove, "module.remove", "", Module},
+    {ModuleReplace, "module.replace", "", Module},
+    {ModuleUnnumber, "module.unnumber", "", Module},
+    {ProjectRemove, "project.remove", "", Project},
+    {ProjectReplace, "project.replace", "", Project},
+    {ProjectUnnumber, "project.unnumber", "", Project},
+};
+
+// Remove, replace and unnumber: one action for every scope.
+RoutineAction OwnAction(CommandId id, bool force) {
+    switch (id) {
+        case CodeRemove:
+        case ModuleRemove:
+        case ProjectRemove:
+            return [force](host::CodeModule& m, const analysis::RoutineEntry& r) {
+                return ChangeHandler(m, r, HandlerChange::Remove, force);
+            };
+        case CodeReplace:
+        case ModuleReplace:
+        case ProjectReplace:
+            return [force](host::CodeModule& m, const analysis::RoutineEntry& r) {
+                return ChangeHandler(m, r, HandlerChange::Replace, force);
+            };
+        default:
+            return Unnumber;
+    }
+}
+
+// The status window's titles of our own module and project runs.
+std::string OwnTitle(CommandId id) {
+    switch (id) {
+        case ModuleRemove:
+            return "Removing Module Error Handling from ";
+        case ProjectRemove:
+            return "Removing Project Error Handling from ";
+        case ModuleReplace:
+            return "Replacing Module Error Handling in ";
+        case ProjectReplace:
+            return "Replacing Project Error Handling in ";
+        case ModuleUnnumber:
+            return "Removing Module Line Numbers from ";
+        case ProjectUnnumber:
+            return "Removing Project Line Numbers from ";
+        default:
+            return {};
+    }
+}
+
+host::CodeModule* ActiveCode(host::VBE& vbe) {
+    host::CodePane* pane = vbe.ActiveCodePane();
+    return pane != nullptr ? &pane->CodeModule() : nullptr;
+}
+
+// A code window command on the module of the active code pane (nothing
+// without one); its refusal shown as the add-in shows it.
+CommandResult AtActivePane(CommandContext& context,
+                           const std::function<RoutineOutcome(host::CodeModule&)>& command) {
+    CommandResult result;
+    host::CodeModule* module = ActiveCode(context.vbe);
+    if (module == nullptr) return result;
+    ModuleOutcome outcome;
+    outcome.component = &module->Parent();
+    RoutineOutcome routine = command(*module);
+    if (context.showMessages) ShowCursorRefusal(routine);
+    result.run.refused = routine.message != 0;
+    // Outside every routine an outcome that did nothing names none.
+    if (!routine.name.empty() || !routine.refusal.empty() || routine.changed) {
+        outcome.routines.push_back(std::move(routine));
+    }
+    result.run.modules.push_back(std::move(outcome));
+    return result;
+}
+
+CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
+                            const RoutineAction& action = {}) {
+    return AtActivePane(
+        context, [&](host::CodeModule& module) { return RunAtCursor(module, command, action); });
+}
+
+CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
+    CommandResult result;
+    result.run = project ? RunProjectCommand(context.vbe, command, context.guard)
+                         : RunModuleCommand(context.vbe, command, context.guard);
+    return result;
+}
+
+CommandResult RunOwn(CommandContext& context, CommandId id, bool project) {
+    CommandResult result;
+    const RoutineAction action = OwnAction(id, context.force);
+    result.run = project ? RunOnProject(context.vbe, OwnTitle(id), action, context.guard)
+                         : RunOnModule(context.vbe, OwnTitle(id), action, context.guard);
+    return result;
+}
+
+CommandResult Unavailable() {
+    CommandResult result;
+    result.available = false;
+    return result;
+}
+
+}  // namespace
+
+const std::vector<CommandInfo>& Catalogue() {
+    return kCatalogue;
+}
+
+const CommandInfo& Info(CommandId id) {
+    return *std::find_if(kCatalogue.begin(), kCatalogue.end(),
+                         [id](const CommandInfo& c) { return c.id == id; });
+}
+
+std::optional<CommandId> CommandOfVerb(std::string_view verb) {
+    for (const CommandInfo& c : kCatalogue) {
+        if (!c.verb.empty() && c.verb == verb) return c.id;
+    }
+    return std::nullopt;
+}
+
+std::optional<CommandId> CommandNamed(std::string_view name) {
+    for (const CommandInfo& c : kCatalogue) {
+        if (c.name == name) return c.id;
+    }
+    return std::nullopt;
+}
+
+CommandId ScopedCommand(CommandScope scope, std::string_view action) {
+    const std::string_view prefix = scope == Routine  ? "code."
+                                    : scope == Module ? "module."
+                                                      : "project.";
+    const std::optional<CommandId> id = CommandNamed(std::string(prefix) + std::string(action));
+    if (!id) Raise(err::kInvalidProcedureCall, "no command " + std::string(action));
+    return *id;
+}
+
+CommandResult Execute(CommandId id, CommandContext& context) try {
+    host::VBE& vbe = context.vbe;
+    switch (id) {
+        case CodeAdd:
+            return RunAtCursorOf(context, CursorCommand::Add);
+        case CodeLine:
+            return RunAtCursorOf(context, CursorCommand::Line);
+        case CodeTidy:
+            return RunAtCursorOf(context, CursorCommand::Tidy);
+        case CodeComment:
+            return AtActivePane(context, [&](host::CodeModule&) { return CommentAtCursor(vbe); });
+        case ModuleAdd:
+            return RunVerb(context, ModuleCommand::Add, false);
+        case ModuleLine:
+            return RunVerb(context, ModuleCommand::Line, false);
+        case ModuleTidy:
+            return RunVerb(context, ModuleCommand::Tidy, false);
+        case ProjectAdd:
+            return RunVerb(context, ModuleCommand::Add, true);
+        case ProjectLine:
+            return RunVerb(context, ModuleCommand::Line, true);
+        case ProjectTidy:
+            return RunVerb(context, ModuleCommand::Tidy, true);
+        case CloseWindows:
+            DoHide(vbe);
+            return {};
+        case Find:
+            if (!context.windows.showFind) return Unavailable();
+            context.windows.showFind();
+            return {};
+        case Check:
+        case Tool:
+            if (!context.windows.showMainWindow) return Unavailable();
+            context.windows.showMainWindow(id == Check ? 2 : 1);
+            return {};
+        case CodeRemove:
+        case CodeReplace:
+        case CodeUnnumber:
+            return RunAtCursorOf(context, CursorCommand::Own, OwnAction(id, context.force));
+        case ModuleRemove:
+        case ModuleReplace:
+        case ModuleUnnumber:
+            return RunOwn(context, id, false);
+        case ProjectRemove:
+        case ProjectReplace:
+        case ProjectUnnumber:
+            return RunOwn(context, id, true);
+    }
+    return {};
+}
+QV_PASS_UP("clsVBEEvents", "Execute")
+
+}  // namespace qv::shell

@@ -1,0 +1,111 @@
+#pragma once
+// Every user command, once: a stable id, the name scripts and the command
+// line use, and the verb the menus carry. The menus' dispatcher, the hot keys,
+// the command line and the main window's buttons all run a command through
+// Execute with what the IDE gives it: the root, and through it the active
+// code pane and its cursor, the selected component and the active project.
+//
+//     shell::CommandContext context{vbe};
+//     const shell::CommandResult result = shell::Execute(shell::CommandId::ModuleTidy, context);
+
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "host/code_host.h"
+#include "shell/routine_run.h"
+
+namespace qv::shell {
+
+enum class CommandId {
+    // The menus' verbs.
+    CodeAdd,
+    CodeLine,
+    CodeTidy,
+    CodeComment,
+    ModuleAdd,
+    ModuleLine,
+    ModuleTidy,
+    ProjectAdd,
+    ProjectLine,
+    ProjectTidy,
+    CloseWindows,
+    Find,
+    Check,
+    Tool,
+    // Our own: taking handlers out, renewing them, taking numbers off.
+    CodeRemove,
+    CodeReplace,
+    CodeUnnumber,
+    ModuleRemove,
+    ModuleReplace,
+    ModuleUnnumber,
+    ProjectRemove,
+    ProjectReplace,
+    ProjectUnnumber,
+};
+
+// What a command works on.
+enum class CommandScope {
+    Routine,  // the routine at the cursor of the active code pane
+    Module,   // the component selected in the active project
+    Project,  // the active project
+    Ide,      // the IDE's windows
+};
+
+struct CommandInfo {
+    CommandId id;
+    std::string_view name;  // stable: "module.tidy"
+    std::string_view verb;  // the menu verb ("module tidy"); "" for a command of our own
+    CommandScope scope;
+};
+
+const std::vector<CommandInfo>& Catalogue();
+const CommandInfo& Info(CommandId id);
+// The command of a menu verb (exact, as the dispatcher compares), or of a
+// stable name; nothing for any other text.
+std::optional<CommandId> CommandOfVerb(std::string_view verb);
+std::optional<CommandId> CommandNamed(std::string_view name);
+// The command of an action ("add", "line", "tidy", "remove", "replace",
+// "unnumber") at a scope of code: routine, module or project.
+CommandId ScopedCommand(CommandScope scope, std::string_view action);
+
+// The windows a command opens, which the GUI provides; a program without
+// them leaves them empty and the command reports that it is not available.
+struct CommandWindows {
+    std::function<void()> showFind;
+    // The main window: display type 1 (the full interface) or 2 (the error
+    // handling check).
+    std::function<void(int displayType)> showMainWindow;
+};
+
+struct CommandContext {
+    host::VBE& vbe;
+    CommandWindows windows = {};
+    // Module and project runs: keeps a module whole when its run fails.
+    ModuleGuard* guard = nullptr;
+    // Remove and replace: also handlers with lines of the user's own, as the
+    // main window does once the user confirmed.
+    bool force = false;
+    // Off for a caller that reports the outcomes itself (the command line):
+    // refusals are then not shown as messages.
+    bool showMessages = true;
+};
+
+struct CommandResult {
+    // False when the command needs a window this program does not offer;
+    // nothing was done then.
+    bool available = true;
+    // What was done to each module and routine (the routine at the cursor
+    // for a code window command; none when the cursor stood outside every
+    // routine).
+    RunOutcome run;
+};
+
+// Runs the command as the menus' dispatcher does, messages shown through the
+// services where the IDE's add-in shows them. Unexpected errors pass up
+// with the command's location.
+CommandResult Execute(CommandId id, CommandContext& context);
+
+}  // namespace qv::shell

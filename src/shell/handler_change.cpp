@@ -1,0 +1,116 @@
+#include "shell/handler_change.h"
+
+#include <vector>
+
+#include "analysis/routine_shape.h"
+#include "errorhandling/error_status.h"
+#include "errorhandling/insertion.h"
+#include "errorhandling/messages.h"
+#include "errorhandling/removal.h"
+#include "platform/like.h"
+#include "platform/vb_error.h"
+#include "settings/settings_record.h"
+#include "shell/line_number_commands.h"
+
+namespace qv::shell {
+
+namespace {
+
+// Why a routine whose new handler would be refused keeps its old one.
+std::string InsertionRefusal(const std::string& code) {
+    const std::string& label2 = settings::Settings().label2;
+    if (modSearchText::StringInRoutine(code, "On Error GoTo " + label2)) {
+        return errorhandling::MessageText(2);
+    }
+    if (modSearchBin::StringInRoutine(code, "On Error ")) return errorhandling::MessageText(3);
+    return {};
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " and ") + name;
+    return text;
+}
+
+}  // namespace
+
+RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
+                             HandlerChange change, bool force) {
+    using errorhandling::RemovalNeed;
+    RoutineOutcome outcome(routine);
+    if (routine.name == analysis::kDeclarationsName) return outcome;
+    errorhandling::RemovalDecision decision;
+    try {
+        decision = errorhandling::DecideRemoval(module, routine.name, routine.kind);
+    } catch (...) {
+        outcome.refusal =
+            "its error handling cannot be judged: " + CurrentAsVbError().Description();
+        return outcome;
+    }
+    if (decision.need == RemovalNeed::Refused) {
+        outcome.refusal = decision.refusal;
+        return outcome;
+    }
+    if (decision.top == analysis::kStatusSome && decision.need == RemovalNeed::Nothing) {
+        return outcome;  // error handling of the user's own
+    }
+    // As the main window asks before it takes out a handler that holds lines
+    // of the user's own (or stands where none belongs), --force confirms.
+    if (decision.need == RemovalNeed::Confirm && !force) {
+        outcome.refusal = "Top Status " + analysis::StatusString(decision.shownTop) +
+                          ": the handler holds lines of its own, or the routine needs none; "
+                          "--force takes it out all the same";
+        return outcome;
+    }
+    const bool remove = decision.need != RemovalNeed::Nothing;
+    const bool insert = change == HandlerChange::Replace && decision.required;
+    if (!remove && !insert) return outcome;
+
+    const std::string before = BlockText(module, routine);
+    host::Member& member = module.Members().Item(routine.name);
+    if (remove) {
+        const errorhandling::RemovalPlan plan =
+            errorhandling::PlanRemoval(module, routine.name, routine.kind);
+        if (insert) {
+            const std::string refusal = InsertionRefusal(
+                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan));
+            if (!refusal.empty()) {
+                outcome.refusal =
+                    "the old handler stays, as a new one would be refused: " + refusal;
+                return outcome;
+            }
+        } else if (!force) {
+            const std::vector<std::string> labels =
+                errorhandling::LabelsLeftUndefined(module, routine.name, routine.kind, plan);
+            if (!labels.empty()) {
+                outcome.refusal = "its own code goes to " + Joined(labels) +
+                                  ", which the removal would leave undefined; --force takes "
+                                  "the handler out all the same";
+                return outcome;
+            }
+        }
+        errorhandling::RemoveOld(member, routine.kind);
+    }
+    if (insert) {
+        std::string message;
+        if (!errorhandling::AddRoutineErrorHandling(member, routine.kind, message)) {
+            outcome.refusal = message;
+        }
+    }
+    outcome.changed = BlockText(module, routine) != before;
+    if (outcome.changed) outcome.done = !remove ? "added" : insert ? "replaced" : "removed";
+    return outcome;
+}
+
+RoutineOutcome Unnumber(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+    RoutineOutcome outcome(routine);
+    if (routine.name == analysis::kDeclarationsName) return outcome;
+    outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
+    if (!outcome.refusal.empty()) return outcome;
+    outcome.changed =
+        linenumbers::RemoveLineNumbers_Mem(module.Members().Item(routine.name), routine.kind);
+    if (outcome.changed) outcome.done = "unnumbered";
+    return outcome;
+}
+
+}  // namespace qv::shell

@@ -1,0 +1,306 @@
+#include "statswindow/stats_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "errorhandling/messages.h"
+#include "platform/event_trap.h"
+#include "platform/services.h"
+#include "platform/vb_error.h"
+#include "stats/stats_table.h"
+#include "ui/busy_guard.h"
+#include "ui/percent_bar.h"
+#include "ui/vb_qstring.h"
+#include "ui/window_helpers.h"
+
+namespace qv::statswindow {
+
+namespace {
+
+constexpr int kSelectModuleFirst = 8;
+constexpr int kCentre = 5;
+constexpr int kProjectRole = Qt::UserRole;
+constexpr int kModuleRole = Qt::UserRole + 1;
+constexpr Qt::KeyboardModifiers kGroupGesture =
+    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+
+QString Text(const std::string& bytes) { return ui::VbQString(bytes); }
+
+QStringList FigureCells(const stats::ModuleFigures& f) {
+    return {QString::number(f.routines),    QString::number(f.totalLines),
+            QString::number(f.declaration), QString::number(f.blank),
+            QString::number(f.comments),    QString::number(f.code)};
+}
+
+QStringList FigureCells(const stats::RoutineFigures& f) {
+    return {QString::number(f.totalLines), QString::number(f.blank),
+            QString::number(f.comments), QString::number(f.actualCode)};
+}
+
+void SetFigures(QTreeWidgetItem& row, const QStringList& cells) {
+    for (int i = 0; i < cells.size(); ++i) {
+        row.setText(i + 1, cells[i]);
+        row.setTextAlignment(i + 1, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+QTreeWidgetItem* AddRow(QTreeWidget& list, const QString& name, const QStringList& figures) {
+    auto* row = new QTreeWidgetItem(&list, QStringList{name});
+    SetFigures(*row, figures);
+    return row;
+}
+
+// The header's sort arrows: descending, then ascending last.
+QIcon Arrow(bool up) {
+    QPixmap pixmap(10, 10);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x50, 0x50, 0x50));
+    const QPointF upward[] = {{5, 2}, {9, 8}, {1, 8}};
+    const QPointF downward[] = {{1, 2}, {9, 2}, {5, 8}};
+    painter.drawPolygon(up ? upward : downward, 3);
+    return QIcon(pixmap);
+}
+
+// A column sorts as text when it holds names, as numbers otherwise.
+int SortTypeOf(int column) { return column == 0 ? ui::sort_type::kText : ui::sort_type::kNumber; }
+
+}  // namespace
+
+const QStringList& ModuleColumns() {
+    static const QStringList columns{"Module name", "Routines", "Total Lines", "Declaration",
+                                     "Blank",       "Comments", "Code"};
+    return columns;
+}
+
+const QStringList& RoutineColumns() {
+    static const QStringList columns{"Routine name", "Total Lines", "Blank", "Comments",
+                                     "Actual Code"};
+    return columns;
+}
+
+StatsWindow::StatsWindow(host::VBE& vbe, StatsSelection selection, QWidget* parent)
+    : QDialog(parent), vbe_(vbe), selection_(std::move(selection)) {
+    setWindowTitle("Statistics for " + Text(selection_.project));
+    setModal(true);
+    BuildControls();
+    ConnectEvents();
+    resize(760, 560);
+}
+
+QTreeWidget* StatsWindow::NewList(const QStringList& columns, ui::ListViewAddon*& addon) {
+    auto* list = new QTreeWidget(this);
+    list->setColumnCount(static_cast<int>(columns.size()));
+    list->setHeaderLabels(columns);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    addon = new ui::ListViewAddon(this);
+    addon->SetHeaderImages({Arrow(false), Arrow(true)});
+    addon->SetListView(list);
+    addon->SetStyle(ui::list_style::kFullRowSelect, true);
+    list->header()->setSectionsClickable(true);
+    return list;
+}
+
+void StatsWindow::BuildControls() {
+    moduleList_ = NewList(ModuleColumns(), moduleAddon_);
+    routineList_ = NewList(RoutineColumns(), routineAddon_);
+    detailsButton_ = new QPushButton("&Routine Details", this);
+    closeButton_ = new QPushButton("&Close", this);
+    bar_ = new QProgressBar(this);
+    bar_->setTextVisible(true);
+    bar_->hide();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(detailsButton_);
+    buttons->addWidget(bar_, 1);
+    buttons->addStretch();
+    buttons->addWidget(closeButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(moduleList_, 3);
+    layout->addWidget(routineList_, 2);
+    layout->addLayout(buttons);
+    moduleList_->installEventFilter(this);
+    detailsButton_->installEventFilter(this);
+}
+
+void StatsWindow::ConnectEvents() {
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(detailsButton_, &QPushButton::clicked, this, [this] {
+        EventTrap("frmStats.cmdDetails_Click", [&] { RoutineDetails(); });
+    });
+    connect(moduleList_, &QTreeWidget::itemDoubleClicked, this, [this] {
+        EventTrap("frmStats.lvModules_DblClick", [&] { RoutineDetails(); });
+    });
+    connect(moduleList_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* row) {
+        EventTrap("frmStats.lvModules_ItemClick", [&] { ModuleRowChanged(row); });
+    });
+    const auto sortOnClick = [this](QTreeWidget* list, ui::ListViewAddon* addon) {
+        connect(list->header(), &QHeaderView::sectionClicked, this, [addon](int column) {
+            EventTrap("frmStats.lv_ColumnClick", [&] { addon->Sort(column + 1, SortTypeOf(column)); });
+        });
+    };
+    sortOnClick(moduleList_, moduleAddon_);
+    sortOnClick(routineList_, routineAddon_);
+}
+
+void StatsWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    IgnoringErrors([this] { ui::SetCursorOverControl(*moduleList_, kCentre); });
+}
+
+bool StatsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == moduleList_ && event->type() == QEvent::FocusIn && !computed_) {
+        EventTrap("frmStats.lvModules_GotFocus", [&] { FirstFocus(); });
+    }
+    if (watched == detailsButton_ && event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && (mouse->modifiers() & kGroupGesture) == kGroupGesture) {
+            EventTrap("frmStats.cmdDetails_MouseDown", [&] { GroupStats(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void StatsWindow::FirstFocus() {
+    computed_ = true;
+    {
+        ui::BusyGuard busy(moduleList_, moduleList_);
+        DoStats();
+    }
+    moduleAddon_->AutoSizeColumns();
+}
+
+void StatsWindow::DoStats() try {
+    computed_ = true;
+    ListProjects({selection_.project}, false);
+} QV_PASS_UP("frmStats", "DoStats")
+
+void StatsWindow::GroupStats() try {
+    const std::vector<std::string> projects = BoxProjects();
+    if (projects.size() < 2) return;
+    groupMode_ = true;
+    computed_ = true;
+    setWindowTitle("Statistics for project Group");
+    routineList_->hide();  // the module list takes its room
+    ListProjects(projects, true);
+} QV_PASS_UP("frmStats", "GroupStats")
+
+void StatsWindow::ListProjects(const std::vector<std::string>& projects, bool groupMode) {
+    moduleList_->clear();
+    routineList_->clear();
+    shownModule_.clear();
+    QTreeWidgetItem& totalRow = *AddRow(*moduleList_, Text(std::string(stats::kTotalRowText)),
+                                        {"0", "0", "0", "0", "0", " "});
+    std::vector<std::pair<std::string, std::vector<std::string>>> rows;
+    long count = 0;
+    for (const std::string& project : projects) {
+        rows.emplace_back(project, ModuleRows(project));
+        count += static_cast<long>(rows.back().second.size());
+    }
+    StartBar(count);
+    stats::ModuleFigures total;
+    for (const auto& [project, modules] : rows) {
+        for (const std::string& module : modules) {
+            AddModuleRow(project, module, groupMode, total, totalRow);
+        }
+    }
+    FinishModuleList(totalRow);
+}
+
+std::vector<std::string> StatsWindow::ModuleRows(const std::string& project) const {
+    if (!selection_.modules.empty() && project == selection_.project) return selection_.modules;
+    return stats::StatisticsModules(vbe_.VBProjects().Item(project));
+}
+
+std::vector<std::string> StatsWindow::BoxProjects() const {
+    if (!selection_.projects.empty()) return selection_.projects;
+    std::vector<std::string> names;
+    host::VBProjects& projects = vbe_.VBProjects();
+    for (long i = 1; i <= projects.Count(); ++i) names.push_back(projects.Item(i).Name());
+    return names;
+}
+
+void StatsWindow::AddModuleRow(const std::string& project, const std::string& module,
+                               bool groupMode, stats::ModuleFigures& total,
+                               QTreeWidgetItem& totalRow) {
+    const std::string text = groupMode ? project + "." + module : module;
+    QTreeWidgetItem* row = AddRow(*moduleList_, Text(text), {" ", " ", " ", " ", " ", " "});
+    row->setData(0, kProjectRole, QString::fromStdString(project));
+    row->setData(0, kModuleRole, QString::fromStdString(module));
+    const stats::ModuleFigures figures = stats::GetModuleFigures(
+        vbe_, project, module,
+        groupMode ? stats::RoutineCounting::Members : stats::RoutineCounting::RoutineList);
+    SetFigures(*row, FigureCells(figures));
+    stats::AddFigures(total, figures);
+    SetFigures(totalRow, FigureCells(total));
+    AdvanceBar(moduleList_->topLevelItemCount() - 1);
+}
+
+void StatsWindow::FinishModuleList(QTreeWidgetItem& totalRow) {
+    totalRow.setText(0, Text(stats::TotalRowText(moduleList_->topLevelItemCount() - 1)));
+    moduleList_->scrollToItem(&totalRow);
+    HideBar();
+    moduleAddon_->AutoSizeColumns();
+    // Sorted by name, ascending, whatever column was sorted before.
+    moduleAddon_->SetSortKey(-1);
+    moduleAddon_->SetSortOrder(ui::kSortAscending);
+    moduleAddon_->Sort(1, ui::sort_type::kText);
+}
+
+void StatsWindow::RoutineDetails() try {
+    if (routineList_->isHidden()) return;
+    QTreeWidgetItem* row = moduleList_->currentItem();
+    if (row == nullptr || !row->isSelected()) {
+        errorhandling::MyMsgBox(kSelectModuleFirst, mb::kExclamation, true);
+        return;
+    }
+    const std::string module = row->data(0, kModuleRole).toString().toStdString();
+    if (module.empty() || module == shownModule_) return;  // the total row, or shown already
+    ListRoutines(row->data(0, kProjectRole).toString().toStdString(), module);
+} QV_PASS_UP("frmStats", "RoutineDetails")
+
+void StatsWindow::ListRoutines(const std::string& project, const std::string& module) {
+    shownModule_ = module;
+    routineList_->clear();
+    StartBar(0);
+    const std::vector<stats::RoutineRow> rows = stats::RoutineStatistics(
+        vbe_, project, module, [this](long done, long max) {
+            if (barMaximum_ != max) StartBar(max);
+            AdvanceBar(done);
+        });
+    for (const stats::RoutineRow& row : rows) {
+        AddRow(*routineList_, Text(row.text), FigureCells(row.figures));
+    }
+    HideBar();
+    routineAddon_->AutoSizeColumns();
+}
+
+void StatsWindow::ModuleRowChanged(QTreeWidgetItem* row) {
+    const QString module = row != nullptr ? row->data(0, kModuleRole).toString() : QString();
+    if (module.toStdString() == shownModule_) return;
+    routineList_->clear();
+    shownModule_.clear();
+}
+
+void StatsWindow::StartBar(long maximum) {
+    barMaximum_ = maximum;
+    ui::DrawBar(*bar_, 0, static_cast<int>(maximum));
+    bar_->show();
+}
+
+void StatsWindow::AdvanceBar(long value) {
+    ui::DrawBar(*bar_, static_cast<int>(value), static_cast<int>(barMaximum_));
+    GetServices().DoEvents();
+}
+
+void StatsWindow::HideBar() { bar_->hide(); }
+
+}  // namespace qv::statswindow

@@ -1,0 +1,155 @@
+// Inserting the standard handler: where the blocks go, how they are laid
+// out, which routines refuse them, and the code window's command.
+
+#include "analysis/markers.h"
+#include "handler_test_support.h"
+#include "host/memory/memory_host.h"
+
+namespace qv::errorhandling::test {
+namespace {
+
+const std::string kRaiseGo =
+    "    Err.Raise Err.Number, \"modA.Go(\" & Erl & \"):\" & Err.Source, Err.Description";
+
+class Insertion : public HandlerTest {};
+
+TEST_F(Insertion, BlocksGoBelowTheDeclarationAndAboveTheClosingLine) {
+    fx.Add("modA", host::vbext_ct_StdModule,
+           Vb({"Option Explicit", "", "Public Sub Go(ByVal x As Long, _", "  ByVal y As Long)",
+               "    If x Then", "        DoWork", "    End If", "End Sub"}));
+    EXPECT_EQ(Insert("modA", "Go"), "");
+    EXPECT_EQ(
+        fx.Text("modA"),
+        Vb({"Option Explicit", "", "Public Sub Go(ByVal x As Long, _", "  ByVal y As Long)",
+            "    On Error GoTo Error_Routine", "", "    If x Then", "        DoWork", "    End If",
+            "", "Exit_Routine:", "    Exit Sub", "Error_Routine:", "    Debug.Assert False",
+            "    Err.Raise Err.Number, \"modA.Go(\" & Erl & \"):\" & Err.Source, "
+            "Err.Description",
+            "End Sub"}));
+    EXPECT_EQ(StatusOf("modA", "Go"), "OK / OK");
+    EXPECT_EQ(Insert("modA", "Go"), "Error handling is already in this procedure!")
+        << "a second insertion is refused, so the text stays as it is";
+}
+
+TEST_F(Insertion, TopBlockGoesBelowTheCommentBlock) {
+    fx.Add("modA", host::vbext_ct_StdModule,
+           Vb({"Sub Go()", "' Does the work.", "' Twice.", "    DoWork", "End Sub"}));
+    Insert("modA", "Go");
+    EXPECT_EQ(fx.Text("modA"),
+              Vb({"Sub Go()", "' Does the work.", "' Twice.", "    On Error GoTo Error_Routine", "",
+                  "    DoWork", "", "Exit_Routine:", "    Exit Sub",
+                  "Error_Routine:", "    Debug.Assert False", kRaiseGo, "End Sub"}));
+}
+
+TEST_F(Insertion, Refusals) {
+    fx.Add("modA", host::vbext_ct_StdModule,
+           Vb({"Sub ErrorSave()", "End Sub", "Sub Handled()", "on error goto ERROR_ROUTINE",
+               "End Sub", "Sub Resumes()", "    On Error Resume Next", "End Sub", "Sub Commented()",
+               "    ' On Error Resume Next", "    Rem On Error GoTo 0", "End Sub"}));
+    const std::string before = fx.Text("modA");
+    EXPECT_EQ(Insert("modA", "ErrorSave"),
+              "Standard Error Handling should not be added to ErrorSave.");
+    EXPECT_EQ(Insert("modA", "Handled"), "Error handling is already in this procedure!");
+    EXPECT_EQ(Insert("modA", "Resumes"),
+              "Some Error handling may exist in this procedure: remove it first.");
+    EXPECT_EQ(fx.Text("modA"), before) << "a refused routine is not touched";
+    EXPECT_EQ(Insert("modA", "Commented"), "") << "statements in comments do not count";
+}
+
+// A stray closing line right below a routine opens the next block; it is
+// not the routine's closing line, so nothing goes below the routine's own
+// (found by fuzzing).
+TEST_F(Insertion, AStrayEndBelowTheRoutineIsNotItsClosingLine) {
+    const std::vector<std::string> original = {"Function Go() As Long", "    Go = 1", "End Sub",
+                                               "End Sub", "Sub Next1()", "End Sub"};
+    fx.Add("modA", host::vbext_ct_StdModule, Vb(original));
+    EXPECT_EQ(Insert("modA", "Go"), "");
+    EXPECT_EQ(fx.Module("modA").Lines(1, 11),
+              Vb({"Function Go() As Long", "    On Error GoTo Error_Routine", "", "    Go = 1", "",
+                  "Exit_Routine:", "    Exit Function", "Error_Routine:", "    Debug.Assert False",
+                  "    Err.Raise Err.Number, \"modA.Go(\" & Erl & \"):\" & Err.Source, "
+                  "Err.Description",
+                  "End Sub"}));
+    Remove("modA", "Go");
+    EXPECT_EQ(fx.Text("modA"), Vb(original));
+}
+
+TEST_F(Insertion, TerminateRoutineGetsTheTerminateBlocks) {
+    fx.Add("CThing", host::vbext_ct_ClassModule,
+           Vb({"Private Sub Class_Terminate()", "    Set mOwner = Nothing", "End Sub"}));
+    Insert("CThing", "Class_Terminate");
+    EXPECT_EQ(fx.Text("CThing"),
+              Vb({"Private Sub Class_Terminate()", "    If Err.Number <> 0 Then",
+                  "        ErrorSave", "    End If", "    On Error Resume Next", "",
+                  "    Set mOwner = Nothing", "", "    ErrorRestore", "End Sub"}));
+}
+
+TEST_F(Insertion, PropertyAccessorsMtsAndEventRoutines) {
+    auto& form =
+        fx.Add("frmMain", host::vbext_ct_VBForm,
+               Vb({"Private WithEvents mAccount As CAccount", "", "Private Sub cmdGo_Click()",
+                   "    Beep", "End Sub", "Private Sub mAccount_Changed()", "End Sub"}));
+    form.EnsureDesigner().Controls().Add("cmdGo");
+    auto& mts = fx.Add("CTx", host::vbext_ct_ClassModule,
+                       Vb({"Public Property Get Value() As Long", "    Value = 1", "End Property",
+                           "Public Property Let Value(ByVal v As Long)", "End Property"}));
+    mts.Props().Set("MTSTransactionMode", "2");
+
+    Insert("frmMain", "cmdGo_Click");
+    Insert("frmMain", "mAccount_Changed");
+    EXPECT_EQ(fx.Module("frmMain").Lines(7, 8),
+              Vb({"", "Exit_Routine:", "    Exit Sub", "Error_Routine:", "    Debug.Assert False",
+                  "    Errorlog \"frmMain.cmdGo_Click\"", "    Resume Exit_Routine", "End Sub"}));
+    EXPECT_NE(fx.Text("frmMain").find("Errorlog \"frmMain.mAccount_Changed\""), std::string::npos);
+
+    Insert("CTx", "Value", host::vbext_pk_Let);
+    Insert("CTx", "Value", host::vbext_pk_Get);
+    EXPECT_EQ(fx.Text("CTx"),
+              Vb({"Public Property Get Value() As Long",
+                  "    On Error GoTo Error_Routine",
+                  "",
+                  "    Value = 1",
+                  "",
+                  "Exit_Routine:",
+                  "    mctxObject.SetComplete",
+                  "    Exit Property",
+                  "Error_Routine:",
+                  "    Debug.Assert False",
+                  "    mctxObject.SetAbort",
+                  "    Err.Raise Err.Number, \"CTx.Value(Get)(\" & Erl & \"):\" & Err.Source, "
+                  "Err.Description",
+                  "End Property",
+                  "Public Property Let Value(ByVal v As Long)",
+                  "    On Error GoTo Error_Routine",
+                  "",
+                  "",
+                  "Exit_Routine:",
+                  "    mctxObject.SetComplete",
+                  "    Exit Property",
+                  "Error_Routine:",
+                  "    Debug.Assert False",
+                  "    mctxObject.SetAbort",
+                  "    Err.Raise Err.Number, \"CTx.Value(Let)(\" & Erl & \"):\" & Err.Source, "
+                  "Err.Description",
+                  "End Property"}));
+    EXPECT_EQ(StatusOf("CTx", "Value", host::vbext_pk_Get), "OK / OK");
+    EXPECT_EQ(StatusOf("CTx", "Value", host::vbext_pk_Let), "OK / OK");
+}
+
+// The optional texts come fenced by the marker lines; their statements are
+// laid out as code (an If block opens a level).
+TEST_F(Insertion, MarkedTopBlockIsLaidOutAsCode) {
+    settings::SettingsRecord& s = settings::Settings();
+    s.add0 = "If Tracing Then\r\nTrace \"%r\"\r\nEnd If";
+    s.add1 = "Dim started As Date";
+    fx.Add("modA", host::vbext_ct_StdModule, Vb({"Function Go() As Long", "End Function"}));
+    Insert("modA", "Go");
+    EXPECT_EQ(fx.Module("modA").Lines(2, 8),
+              Vb({"    " + std::string(analysis::kOpeningMarker), "    If Tracing Then",
+                  "        Trace \"Go\"", "    End If", "    On Error GoTo Error_Routine",
+                  "    Dim started As Date", "    " + std::string(analysis::kClosingMarker), ""}));
+    EXPECT_EQ(StatusOf("modA", "Go"), "OK / OK");
+}
+
+}  // namespace
+}  // namespace qv::errorhandling::test

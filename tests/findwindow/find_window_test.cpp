@@ -1,0 +1,260 @@
+// The find window as a user drives it: searching from the box and the
+// button, the recent searches, what clears the results, the group images and
+// what a click or Enter on each kind of node does.
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+
+#include "findwindow/find_tree_text.h"
+#include "findwindow/find_window.h"
+#include "platform/error_state.h"
+#include "platform/event_trap.h"
+#include "platform/vb_error.h"
+#include "support/recording_services.h"
+#include "support/vb_fixture.h"
+
+namespace qv::findwindow {
+namespace {
+
+using host::memory::MemoryCodeModule;
+using test::Vb;
+
+class FindWindowTest : public ::testing::Test {
+protected:
+    FindWindowTest() {
+        fixture_.Add("modMain", host::vbext_ct_StdModule,
+                     Vb({"Option Explicit", "Private total As Long", "",
+                         "Public Sub AddUp(ByVal n As Long)", "    total = total + n",
+                         "End Sub", "", "Public Function Twice(ByVal n As Long) As Long",
+                         "    Twice = n + n", "End Function"}));
+        fixture_.Add("CThing", host::vbext_ct_ClassModule,
+                     Vb({"Option Explicit", "Public Property Get Total() As Long",
+                         "    Total = 1", "End Property"}));
+        fixture_.Vbe().SetActiveProject(&fixture_.Project());
+        window_.SetVBInstance(&fixture_.Vbe());
+        window_.SetProjects(&fixture_.Vbe().VBProjects());
+        window_.resize(420, 480);
+        window_.show();
+    }
+
+    std::string Tree() { return test::TreeText(*window_.ResultTree().model()); }
+
+    QModelIndex NodeWithText(const QString& text) {
+        const QModelIndexList found = window_.ResultTree().model()->match(
+            window_.ResultTree().model()->index(0, 0), Qt::DisplayRole, text, 1,
+            Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? QModelIndex() : found.first();
+    }
+
+    void ClickNode(const QModelIndex& index) {
+        QTreeView& tree = window_.ResultTree();
+        tree.scrollTo(index);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(index).center());
+    }
+
+    void TypeAndEnter(const QString& text) {
+        window_.SearchBox().lineEdit()->clear();
+        QTest::keyClicks(window_.SearchBox().lineEdit(), text);
+        QTest::keyClick(window_.SearchBox().lineEdit(), Qt::Key_Return);
+    }
+
+    MemoryCodeModule& Module(std::string_view name) { return fixture_.Module(name); }
+
+    test::RecordingServices services_;
+    test::VbFixture fixture_;
+    FindWindow window_;
+};
+
+TEST_F(FindWindowTest, EnterInTheSearchBoxShowsTheTreeWithItsSummary) {
+    TypeAndEnter("total");
+    EXPECT_EQ(Tree(),
+              "5 hits found.\n"
+              "Project1\n"
+              "  Modules\n"
+              "    modMain\n"
+              "      2:9: Private total As Long\n"
+              "      AddUp\n"
+              "        5:5: total = total + n\n"
+              "        5:13: total = total + n\n"
+              "  Class Modules\n"
+              "    CThing\n"
+              "      Total\n"
+              "        2:21: Public Property Get Total() As Long\n"
+              "        3:5: Total = 1\n");
+}
+
+TEST_F(FindWindowTest, TheFindButtonSearchesWithTheBoxesAsTheyStand) {
+    window_.SearchBox().setEditText("Total");
+    window_.MatchCaseBox().setChecked(true);
+    window_.FirstPerLineBox().setChecked(true);
+    QTest::mouseClick(&window_.FindButton(), Qt::LeftButton);
+    EXPECT_EQ(Tree(),
+              "2 hits found.\n"
+              "Project1\n"
+              "  Class Modules\n"
+              "    CThing\n"
+              "      Total\n"
+              "        2:21: Public Property Get Total() As Long\n"
+              "        3:5: Total = 1\n");
+}
+
+TEST_F(FindWindowTest, ModuleScopeWithoutPaneOrSelectionFindsNothing) {
+    window_.ModuleScope().setChecked(true);
+    TypeAndEnter("total");
+    EXPECT_EQ(Tree(), "Search String Not Found\n");
+    fixture_.Vbe().SetSelectedComponent(fixture_.Project().Components().Find("CThing"));
+    TypeAndEnter("total");
+    EXPECT_EQ(Tree().substr(0, 13), "2 hits found.");
+}
+
+TEST_F(FindWindowTest, RecentSearchesKeepEachTextOnceMostRecentFirst) {
+    TypeAndEnter("total");
+    TypeAndEnter("Twice");
+    TypeAndEnter("total");
+    QComboBox& box = window_.SearchBox();
+    ASSERT_EQ(box.count(), 2);
+    EXPECT_EQ(box.itemText(0), "total");
+    EXPECT_EQ(box.itemText(1), "Twice");
+    EXPECT_EQ(box.currentText(), "total");
+    EXPECT_FALSE(window_.Model().Tree().Empty()) << "refilling the list is not typing";
+}
+
+TEST_F(FindWindowTest, AnEmptySearchOnlyClears) {
+    TypeAndEnter("total");
+    TypeAndEnter("");
+    EXPECT_EQ(Tree(), "");
+    EXPECT_EQ(window_.SearchBox().count(), 1);
+}
+
+TEST_F(FindWindowTest, TypingOrChangingProjectsClearsTheResults) {
+    TypeAndEnter("total");
+    QTest::keyClicks(window_.SearchBox().lineEdit(), "x");
+    EXPECT_EQ(Tree(), "");
+
+    TypeAndEnter("total");
+    auto& other = fixture_.Vbe().Projects().Add("Other", host::vbext_pt_StandardExe);
+    EXPECT_EQ(Tree(), "");
+
+    TypeAndEnter("total");
+    other.Rename("Renamed");
+    EXPECT_EQ(Tree(), "");
+
+    TypeAndEnter("total");
+    fixture_.Vbe().Projects().Remove(other);
+    EXPECT_EQ(Tree(), "");
+}
+
+TEST_F(FindWindowTest, GroupNodesShowTheOpenImageWhileExpanded) {
+    TypeAndEnter("total");
+    const QModelIndex group = NodeWithText("Modules");
+    ASSERT_TRUE(group.isValid());
+    EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Open");
+    window_.ResultTree().collapse(group);
+    EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Close");
+    window_.ResultTree().expand(NodeWithText("modMain"));  // not a group: no change
+    EXPECT_EQ(NodeWithText("modMain").data(FindTreeModel::ImageRole).toString(), "StdModule");
+}
+
+TEST_F(FindWindowTest, AClickOnAHitOpensItsCodeWindowWithTheHitSelected) {
+    MemoryCodeModule& module = Module("modMain");
+    bool focused = false;
+    static_cast<host::memory::MemoryWindow&>(module.CodePane().Window())
+        .SetFocusHandler([&](host::memory::MemoryWindow&) { focused = true; });
+    TypeAndEnter("total");
+    ClickNode(NodeWithText("total = total + n").sibling(1, 0));  // the second hit on line 5
+
+    long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
+    module.CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
+    EXPECT_EQ(std::vector<long>({startLine, startColumn, endLine, endColumn}),
+              std::vector<long>({5, 13, 5, 18}));
+    EXPECT_EQ(module.CodePane().TopLine(), 5);
+    EXPECT_EQ(fixture_.Vbe().ActiveCodePane(), &module.CodePane());
+    EXPECT_TRUE(module.CodePane().Window().Visible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return focused; }, 1000)) << "the code window gets the focus";
+}
+
+TEST_F(FindWindowTest, EnterOnAHitOutsideEveryProcedureSelectsIt) {
+    TypeAndEnter("total");
+    const QModelIndex hit = NodeWithText("Private total As Long");
+    window_.ResultTree().setCurrentIndex(hit);
+    QTest::keyClick(window_.ResultTree().viewport(), Qt::Key_Return);
+    long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
+    Module("modMain").CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
+    EXPECT_EQ(std::vector<long>({startLine, startColumn, endLine, endColumn}),
+              std::vector<long>({2, 9, 2, 14}));
+}
+
+TEST_F(FindWindowTest, ClicksOnOtherNodesLeaveTheSelectionAlone) {
+    TypeAndEnter("total");
+    MemoryCodeModule& module = Module("modMain");
+    module.CodePane().SetSelection(9, 1, 9, 3);
+    for (const char* text : {"5 hits found.", "Project1", "Modules", "modMain", "AddUp"}) {
+        ClickNode(NodeWithText(text));
+    }
+    long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
+    module.CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
+    EXPECT_EQ(std::vector<long>({startLine, startColumn, endLine, endColumn}),
+              std::vector<long>({9, 1, 9, 3}));
+    EXPECT_EQ(fixture_.Vbe().ActiveCodePane(), nullptr);
+}
+
+TEST_F(FindWindowTest, AHitWhoseModuleIsGoneIsReportedNotFollowed) {
+    std::vector<std::string> reported;
+    SetErrorReporter([&](std::string_view where) { reported.emplace_back(where); });
+    TypeAndEnter("total");
+    const QModelIndex hit = NodeWithText("Total = 1");
+    // The tree is stale once the project's name changed under it, without
+    // the collection telling anyone.
+    window_.SetProjects(nullptr);
+    fixture_.Project().Rename("Elsewhere");
+    ClickNode(hit);
+    SetErrorReporter({});
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0], "UDFind.TreeView1_NodeClick");
+    EXPECT_EQ(Err().number, err::kSubscriptOutOfRange);
+}
+
+TEST_F(FindWindowTest, ShowFindTakesTheSelectedTextOfTheCodePane) {
+    MemoryCodeModule& module = Module("modMain");
+    module.CodePane().Show();
+    module.CodePane().SetSelection(8, 17, 8, 22);
+    window_.ShowFind();
+    EXPECT_EQ(window_.SearchBox().currentText(), "Twice");
+    module.CodePane().SetSelection(9, 13, 10, 1);  // the end stands before the start
+    window_.ShowFind();
+    EXPECT_EQ(window_.SearchBox().currentText(), "n + n");
+    module.CodePane().SetSelection(9, 5, 9, 5);  // nothing selected: the text stays
+    window_.ShowFind();
+    EXPECT_EQ(window_.SearchBox().currentText(), "n + n");
+}
+
+TEST_F(FindWindowTest, MoreThanAThousandHitsShowTheFirstThousand) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 500; ++i) lines.push_back("x = x + x ' x");
+    fixture_.Add("modMany", host::vbext_ct_StdModule, Vb(lines));
+    window_.FirstPerLineBox().setChecked(false);
+    window_.WholeWordBox().setChecked(true);
+    TypeAndEnter("x");
+    const QAbstractItemModel& model = *window_.ResultTree().model();
+    EXPECT_EQ(model.index(0, 0).data().toString(), "> 1000 hits found.");
+    const QModelIndex module = NodeWithText("modMany");
+    EXPECT_EQ(model.rowCount(module), 1000);
+}
+
+TEST_F(FindWindowTest, TheMinimumSizeKeepsEveryControlVisible) {
+    window_.resize(window_.MinWidth(), window_.MinHeight());
+    window_.ReSize();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             &window_.SearchBox(), &window_.FindButton(), &window_.WholeWordBox(),
+             &window_.FirstPerLineBox(), &window_.GroupScope(), &window_.ResultTree()}) {
+        const QRect inWindow(control->mapTo(&window_, QPoint(0, 0)), control->size());
+        EXPECT_TRUE(window_.rect().contains(inWindow)) << control->metaObject()->className();
+        EXPECT_GT(control->width(), 0);
+    }
+    EXPECT_GE(window_.ResultTree().height(), 60);
+}
+
+}  // namespace
+}  // namespace qv::findwindow

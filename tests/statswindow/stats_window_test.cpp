@@ -1,0 +1,172 @@
+// The statistics window as a user meets it: the first focus fills the module
+// list, the total row, routine details and their refusals, the hidden group
+// gesture, and sorting by a column.
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QTest>
+
+#include "statswindow/stats_window.h"
+#include "support/recording_services.h"
+#include "support/vb_fixture.h"
+
+namespace qv::statswindow {
+namespace {
+
+using test::Vb;
+
+class StatsWindowTest : public ::testing::Test {
+protected:
+    StatsWindowTest() {
+        fixture_.Add("modB", host::vbext_ct_StdModule,
+                     Vb({"Option Explicit", "", "' Adds.", "Sub Add()", "    x = 1", "", "End Sub"}));
+        fixture_.Add("CAccount", host::vbext_ct_ClassModule,
+                     Vb({"Option Explicit", "Private m As Long", "",
+                         "Public Property Let Value(ByVal v As Long)", "    m = v", "End Property",
+                         "Public Property Get Value() As Long", "    ' the value", "    Value = m",
+                         "End Property"}));
+        fixture_.Add("modA", host::vbext_ct_StdModule, Vb({"Sub Main()", "End Sub"}));
+        fixture_.Vbe().SetActiveProject(&fixture_.Project());
+    }
+
+    std::unique_ptr<StatsWindow> Window() {
+        return std::make_unique<StatsWindow>(fixture_.Vbe(), StatsSelection{"Project1", {}, {}});
+    }
+
+    static QStringList Row(QTreeWidget& list, int row) {
+        QStringList cells;
+        for (int c = 0; c < list.columnCount(); ++c) cells << list.topLevelItem(row)->text(c);
+        return cells;
+    }
+
+    static QStringList Column(QTreeWidget& list, int column) {
+        QStringList cells;
+        for (int r = 0; r < list.topLevelItemCount(); ++r) cells << list.topLevelItem(r)->text(column);
+        return cells;
+    }
+
+    static void Select(StatsWindow& window, const QString& name) {
+        const auto rows = window.ModuleList().findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(rows.size(), 1);
+        window.ModuleList().setCurrentItem(rows.first());
+    }
+
+    static void GroupGesture(StatsWindow& window, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(&window.DetailsButton(), Qt::RightButton, modifiers);
+    }
+
+    test::RecordingServices services_;
+    test::VbFixture fixture_;
+};
+
+TEST_F(StatsWindowTest, TheFirstFocusOnTheModuleListFillsItSortedUnderTheTotalRow) {
+    auto window = Window();
+    window->show();
+    EXPECT_FALSE(window->Computed());
+    window->ModuleList().setFocus();
+    QTest::qWait(0);
+    ASSERT_TRUE(window->Computed());
+    EXPECT_EQ(window->windowTitle(), "Statistics for Project1");
+    EXPECT_EQ(window->ModuleList().headerItem()->text(6), "Code");
+    EXPECT_EQ(Column(window->ModuleList(), 0),
+              QStringList({" <Total> 3 modules", "CAccount", "modA", "modB"}));
+    EXPECT_EQ(Row(window->ModuleList(), 3), QStringList({"modB", "1", "7", "1", "2", "1", "3"}));
+    EXPECT_FALSE(window->ProgressBar().isVisible());
+}
+
+TEST_F(StatsWindowTest, TheTotalRowAddsUpEveryColumn) {
+    auto window = Window();
+    window->DoStats();
+    QTreeWidget& list = window->ModuleList();
+    for (int column = 1; column < list.columnCount(); ++column) {
+        long sum = 0;
+        for (int row = 1; row < list.topLevelItemCount(); ++row) sum += list.topLevelItem(row)->text(column).toLong();
+        EXPECT_EQ(list.topLevelItem(0)->text(column).toLong(), sum) << column;
+    }
+}
+
+TEST_F(StatsWindowTest, RoutineDetailsListTheDeclarationsAndEachAccessor) {
+    auto window = Window();
+    window->DoStats();
+    Select(*window, "CAccount");
+    QTest::mouseClick(&window->DetailsButton(), Qt::LeftButton);
+    EXPECT_EQ(Column(window->RoutineList(), 0),
+              QStringList({"(Declarations)", "Value  (Let)", "Value  (Get)"}));
+    EXPECT_EQ(Row(window->RoutineList(), 2), QStringList({"Value  (Get)", "4", "0", "1", "3"}));
+}
+
+TEST_F(StatsWindowTest, RoutineDetailsRefuseWithoutAModuleAndSkipTheTotalAndTheShownModule) {
+    auto window = Window();
+    window->show();
+    window->DoStats();
+    window->RoutineDetails();
+    ASSERT_EQ(services_.messages.size(), 1u);
+    EXPECT_EQ(services_.messages[0].prompt, "Select a module first.");
+    EXPECT_TRUE(services_.messages[0].atCursor);
+    EXPECT_EQ(services_.messages[0].buttons & mb::kExclamation, mb::kExclamation);
+
+    window->ModuleList().setCurrentItem(window->ModuleList().topLevelItem(0));
+    window->RoutineDetails();
+    EXPECT_EQ(window->RoutineList().topLevelItemCount(), 0);
+
+    Select(*window, "modB");
+    window->RoutineDetails();
+    QTreeWidgetItem* first = window->RoutineList().topLevelItem(0);
+    window->RoutineDetails();
+    EXPECT_EQ(window->RoutineList().topLevelItem(0), first) << "not rebuilt";
+
+    Select(*window, "modA");
+    EXPECT_EQ(window->RoutineList().topLevelItemCount(), 0) << "another row forgets the routines";
+    emit window->ModuleList().itemDoubleClicked(window->ModuleList().currentItem(), 0);
+    EXPECT_EQ(Column(window->RoutineList(), 0), QStringList({"(Declarations)", "Main"}));
+}
+
+TEST_F(StatsWindowTest, TheGroupGestureListsEveryProjectInOneTable) {
+    auto& second = fixture_.Vbe().AddProject("Second");
+    second.AddComponent("modZ", host::vbext_ct_StdModule)
+        .Code()
+        ->LoadText(Vb({"Const C = 1", "Public Property Get P()", "End Property",
+                       "Public Property Let P(v)", "End Property"}));
+    auto window = Window();
+    window->show();
+    window->DoStats();
+    GroupGesture(*window, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(window->windowTitle(), "Statistics for Project1") << "all three keys are needed";
+
+    GroupGesture(*window, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(window->windowTitle(), "Statistics for project Group");
+    EXPECT_TRUE(window->RoutineList().isHidden());
+    EXPECT_TRUE(window->DetailsButton().isVisible());
+    EXPECT_EQ(Column(window->ModuleList(), 0),
+              QStringList({" <Total> 4 modules", "Project1.CAccount", "Project1.modA",
+                           "Project1.modB", "Second.modZ"}));
+    EXPECT_EQ(Row(window->ModuleList(), 4)[1], "1") << "a property counts once, a constant not";
+    Select(*window, "Project1.modB");
+    window->RoutineDetails();
+    EXPECT_EQ(window->RoutineList().topLevelItemCount(), 0);
+}
+
+TEST_F(StatsWindowTest, TheGroupGestureWithOneProjectDoesNothing) {
+    auto window = Window();
+    window->show();
+    window->DoStats();
+    GroupGesture(*window, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(window->windowTitle(), "Statistics for Project1");
+    EXPECT_FALSE(window->RoutineList().isHidden());
+}
+
+TEST_F(StatsWindowTest, AHeaderClickSortsByThatColumnAsNumbersAndAgainReverses) {
+    auto window = Window();
+    window->show();
+    window->DoStats();
+    QHeaderView& header = *window->ModuleList().header();
+    const int x = header.sectionViewportPosition(2) + 5;
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(x, header.height() / 2));
+    EXPECT_EQ(Column(window->ModuleList(), 2), QStringList({"2", "7", "10", "19"}));
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(x, header.height() / 2));
+    EXPECT_EQ(Column(window->ModuleList(), 2), QStringList({"19", "10", "7", "2"}));
+}
+
+}  // namespace
+}  // namespace qv::statswindow
