@@ -9,9 +9,13 @@ AddInUi* currentUi = nullptr;
 AddInUi* GetAddInUi() { return currentUi; }
 void SetAddInUi(AddInUi* ui) { currentUi = ui; }
 
-bool VerbOffered(std::string_view verb) {
-    if (verb != "check" && verb != "tool" && verb != "find") return true;
-    return currentUi != nullptr && currentUi->Offers(verb);
+CommandWindows WindowsOf(host::VBE& vbe) {
+    return currentUi != nullptr ? currentUi->Windows(vbe) : CommandWindows{};
+}
+
+bool VerbOffered(host::VBE& vbe, std::string_view verb) {
+    const std::optional<CommandId> id = CommandOfVerb(verb);
+    return id.has_value() && Offered(*id, WindowsOf(vbe));
 }
 
 }  // namespace qv::shell

@@ -2,13 +2,13 @@
 
 #include <map>
 
-#include "errorhandling/insertion.h"
 #include "host/host_constants.h"
 #include "platform/error_state.h"
 #include "platform/vb_error.h"
 #include "settings/settings_operations.h"
 #include "settings/upgrade_settings.h"
 #include "shell/add_in_ui.h"
+#include "shell/command_catalogue.h"
 #include "shell/hot_keys.h"
 #include "shell/verb_dispatch.h"
 #include "tidy/tidy_keywords.h"
@@ -45,9 +45,8 @@ Connect* FindInstance(const std::string& key) {
 long InstanceCount() { return static_cast<long>(Instances().size()); }
 
 Connect::Connect() try {
-    const HotKeyTable& keys = ProcessHotKeys();
+    ProcessHotKeys();
     settings::GetSettings();
-    lists_ = BuildMenuLists(keys, settings::VersionText(settings::RunningVersion()), VerbOffered);
 } QV_PASS_UP("Connect", "Class_Initialize")
 
 Connect::~Connect() {
@@ -60,10 +59,12 @@ void Connect::OnConnection(host::VBE& vbInst, int connectMode,
                            host::AddInInstance& addInInst) try {
     vbe_ = &vbInst;
     addIn_ = &addInInst;
+    // The buttons of the commands whose windows this program has.
+    lists_ = BuildMenuLists(ProcessHotKeys(), settings::VersionText(settings::RunningVersion()),
+                            [&vbInst](std::string_view verb) { return VerbOffered(vbInst, verb); });
     if (connectMode == host::ext_cm_External) {
-        if (AddInUi* ui = GetAddInUi(); ui != nullptr && ui->Offers("tool")) {
-            ui->ShowMainWindow(vbInst, 1);
-        }
+        CommandContext context{vbInst, WindowsOf(vbInst)};
+        Execute(CommandId::Tool, context);
         return;
     }
     key_ = InstanceKey(vbInst);
@@ -96,14 +97,15 @@ void Connect::OnDisconnection(int) try {
 } QV_PASS_UP("Connect", "IDTExtensibility_OnDisconnection")
 
 void Connect::ShowFind() try {
-    if (AddInUi* ui = GetAddInUi(); ui != nullptr && vbe_ != nullptr && ui->Offers("find")) {
-        ui->ShowFind(*vbe_);
-    }
+    if (vbe_ == nullptr) return;
+    CommandContext context{*vbe_, WindowsOf(*vbe_)};
+    Execute(CommandId::Find, context);
 } QV_PASS_UP("Connect", "ShowFind")
 
 void Connect::Show() try {
-    host::CodePane* pane = vbe_ != nullptr ? vbe_->ActiveCodePane() : nullptr;
-    if (pane != nullptr) errorhandling::AddErrorHandling(pane->CodeModule());
+    if (vbe_ == nullptr) return;
+    CommandContext context{*vbe_, WindowsOf(*vbe_)};
+    Execute(CommandId::CodeAdd, context);
 } QV_PASS_UP("Connect", "Show")
 
 }  // namespace qv::shell

@@ -1,6 +1,7 @@
 #pragma once
 // The connection object: one per IDE instance that loads the add-in. Its
-// creation builds the menu lists; connecting puts the buttons on the IDE's
+// creation reads the hot keys and settings; connecting builds the menu
+// lists (with the commands whose windows the program has), puts the buttons on the IDE's
 // command bars, records the instance for hot-key routing and registers the
 // hot keys (first connection of the process); disconnecting undoes all of it
 // in reverse.

@@ -2,7 +2,9 @@
 
 #include "platform/error_state.h"
 #include "platform/vb_error.h"
+#include "shell/add_in_ui.h"
 #include "shell/command_bar_menus.h"
+#include "shell/command_catalogue.h"
 #include "shell/connection.h"
 #include "shell/error_report.h"
 #include "shell/menu_items.h"
@@ -15,20 +17,22 @@ namespace {
 HotKeyPlatform* platform = nullptr;
 bool registered = false;
 
-// The verb of each hot key, by id − 1.
-constexpr std::string_view kHotKeyVerbs[kHotKeyCount] = {
-    "code add", "code line", "code tidy", "code comment", "close windows", "find"};
+// The command of each hot key, by id − 1.
+constexpr CommandId kHotKeyCommands[kHotKeyCount] = {
+    CommandId::CodeAdd,     CommandId::CodeLine,     CommandId::CodeTidy,
+    CommandId::CodeComment, CommandId::CloseWindows, CommandId::Find};
 
 // The find button of the "Code Window" bar: on the bar, or in the group.
 host::CommandBarControl* FindButton(host::VBE& vbe) {
+    const std::string_view find = Info(CommandId::Find).verb;
     host::CommandBarControls& controls = vbe.CommandBars().Item("Code Window").Controls();
     for (long i = 1; i <= controls.Count(); ++i) {
         host::CommandBarControl& control = controls.Item(i);
-        if (control.Parameter() == "find") return &control;
+        if (control.Parameter() == find) return &control;
         if (control.Type() == host::msoControlPopup && control.Caption() == kGroupCaption) {
             host::CommandBarControls& inner = *control.Controls();
             for (long j = 1; j <= inner.Count(); ++j) {
-                if (inner.Item(j).Parameter() == "find") return &inner.Item(j);
+                if (inner.Item(j).Parameter() == find) return &inner.Item(j);
             }
         }
     }
@@ -41,7 +45,10 @@ void RunHotKey(host::VBE& vbe, int id) {
         return;
     }
     if (id != 5 && vbe.ActiveCodePane() == nullptr) return;
-    RunAsOneCommand(vbe, [&] { RunVerb(vbe, kHotKeyVerbs[id - 1]); });
+    RunAsOneCommand(vbe, [&] {
+        CommandContext context{vbe, WindowsOf(vbe)};
+        Execute(kHotKeyCommands[id - 1], context);
+    });
 }
 
 }  // namespace

@@ -3,12 +3,18 @@
 #include <algorithm>
 
 #include "settings/upgrade_settings.h"
+#include "shell/command_catalogue.h"
 
 namespace qv::shell {
 
 namespace {
 
-MenuList Offered(MenuList items, const VerbFilter& offered) {
+// A button of a command: its verb is the catalogue's.
+MenuItem Item(std::string caption, CommandId id, int faceId) {
+    return {std::move(caption), std::string(Info(id).verb), faceId};
+}
+
+MenuList OfferedItems(MenuList items, const VerbFilter& offered) {
     if (!offered) return items;
     items.erase(std::remove_if(items.begin(), items.end(),
                                [&](const MenuItem& item) { return !offered(item.parameter); }),
@@ -33,29 +39,29 @@ MenuLists BuildMenuLists(const HotKeyTable& hotKeys, std::string_view versionTex
         return caption + hotKeys[static_cast<size_t>(index)].caption;
     };
     MenuLists lists;
-    lists.codeWindow = Offered({{withKey("Add &Error Handling ", 0), "code add", 1090},
-                                {withKey("Add &Line Numbers ", 1), "code line", 11},
-                                {withKey("&Tidy Procedure ", 2), "code tidy", 2138},
-                                {withKey("Close &Windows ", 4), "close windows", 1670},
-                                {withKey("&Comment ", 3), "code comment", 938},
-                                {withKey("&Find ", 5), "find", 25}},
+    lists.codeWindow = OfferedItems({Item(withKey("Add &Error Handling ", 0), CommandId::CodeAdd, 1090),
+                                Item(withKey("Add &Line Numbers ", 1), CommandId::CodeLine, 11),
+                                Item(withKey("&Tidy Procedure ", 2), CommandId::CodeTidy, 2138),
+                                Item(withKey("Close &Windows ", 4), CommandId::CloseWindows, 1670),
+                                Item(withKey("&Comment ", 3), CommandId::CodeComment, 938),
+                                Item(withKey("&Find ", 5), CommandId::Find, 25)},
                                offered);
     lists.toolBar =
-        Offered({{"F&ull-screen interface for QVAddin V" + std::string(versionText), "tool", 343},
-                 {"Close &Windows", "close windows", 1670},
-                 {"&Find", "find", 25}},
+        OfferedItems({Item("F&ull-screen interface for QVAddin V" + std::string(versionText), CommandId::Tool, 343),
+                 Item("Close &Windows", CommandId::CloseWindows, 1670),
+                 Item("&Find", CommandId::Find, 25)},
                 offered);
-    lists.moduleFolder = Offered({{"&Check Error Handling", "check", 1907},
-                                  {"Close &Windows", "close windows", 1670},
-                                  {"Add &Error Handling to Module", "module add", 1090},
-                                  {"Add &Line Numbers to Module", "module line", 11},
-                                  {"&Tidy Procedures in Module", "module tidy", 2138}},
+    lists.moduleFolder = OfferedItems({Item("&Check Error Handling", CommandId::Check, 1907),
+                                  Item("Close &Windows", CommandId::CloseWindows, 1670),
+                                  Item("Add &Error Handling to Module", CommandId::ModuleAdd, 1090),
+                                  Item("Add &Line Numbers to Module", CommandId::ModuleLine, 11),
+                                  Item("&Tidy Procedures in Module", CommandId::ModuleTidy, 2138)},
                                  offered);
-    lists.project = Offered({{"&Check Error Handling", "tool", 343},
-                             {"Close &Windows", "close windows", 1670},
-                             {"Add &Error Handling to Project", "project add", 1090},
-                             {"Add &Line Numbers to Project", "project line", 11},
-                             {"&Tidy Procedures in Project", "project tidy", 2138}},
+    lists.project = OfferedItems({Item("&Check Error Handling", CommandId::Tool, 343),
+                             Item("Close &Windows", CommandId::CloseWindows, 1670),
+                             Item("Add &Error Handling to Project", CommandId::ProjectAdd, 1090),
+                             Item("Add &Line Numbers to Project", CommandId::ProjectLine, 11),
+                             Item("&Tidy Procedures in Project", CommandId::ProjectTidy, 2138)},
                             offered);
     return lists;
 }

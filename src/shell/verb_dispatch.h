@@ -10,7 +10,8 @@
 
 namespace qv::shell {
 
-// Runs the verb; an unknown verb does nothing. Errors pass up.
+// Runs the catalogue's command of the verb with the program's windows; an
+// unknown verb does nothing. Errors pass up.
 void RunVerb(host::VBE& vbe, std::string_view verb);
 
 // The click of one of the add-in's buttons (clsVBEEvents.cMenu_Click): runs

@@ -110,7 +110,10 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     connect(procedures_, &QComboBox::activated, this, [this](int i) { OnProcedureChosen(i); });
     connect(objects_, &QComboBox::activated, this, [this](int i) { OnObjectChosen(i); });
     RefreshDropDowns();
+    module_.Subscribe(this);
 }
+
+CodeWindow::~CodeWindow() { module_.Unsubscribe(this); }
 
 std::vector<std::string> CodeWindow::EditorLines() const {
     std::vector<std::string> lines;
@@ -136,10 +139,18 @@ void CodeWindow::Flush(bool withCursorLine) {
     const size_t newCount = typed.size() - ends.prefix - ends.suffix;
     if (oldCount == 0 && newCount == 0) return;
     const long first = static_cast<long>(ends.prefix) + 1;
-    owner_.RecordEdit(module_, tr("Typing"), [&] {
+    // The typed lines are one edit group: one undo step.
+    flushing_ = true;
+    try {
+        host::EditTransaction edits(module_);
         if (oldCount > 0) module_.DeleteLines(first, static_cast<long>(oldCount));
         if (newCount > 0) module_.InsertLines(first, JoinCrLf(typed, ends.prefix, newCount));
-    });
+        edits.Commit();
+    } catch (...) {
+        flushing_ = false;
+        throw;
+    }
+    flushing_ = false;
     // The editor shows the lines as the module keeps them now.
     std::vector<std::string> stored;
     for (size_t i = 0; i < newCount; ++i) stored.emplace_back(module_.Line(first + static_cast<long>(i)));
@@ -174,64 +185,69 @@ void CodeWindow::ReplaceEditorLines(int first, int count, const std::vector<std:
     updating_ = false;
 }
 
-void CodeWindow::FollowModule() {
-    Flush(true);
-    const std::vector<std::string> shown = EditorLines();
-    const size_t moduleCount = static_cast<size_t>(module_.CountOfLines());
-    const CommonEnds ends = FindCommonEnds(
-        [&](size_t i) { return std::string_view(shown[i]); }, shown.size(),
-        [&](size_t i) { return module_.Line(static_cast<long>(i) + 1); }, moduleCount);
-    const size_t oldCount = shown.size() - ends.prefix - ends.suffix;
-    const size_t newCount = moduleCount - ends.prefix - ends.suffix;
-    if (oldCount > 0 || newCount > 0) {
-        QStringList text;
-        for (size_t i = 0; i < newCount; ++i) {
-            text << DecodeCode(module_.Line(static_cast<long>(ends.prefix + i) + 1));
-        }
-        updating_ = true;
-        QTextDocument& document = *editor_->document();
-        QTextCursor cursor(&document);
-        cursor.beginEditBlock();
-        if (oldCount > 0) {
-            cursor.setPosition(document.findBlockByNumber(static_cast<int>(ends.prefix)).position());
-            const QTextBlock last =
-                document.findBlockByNumber(static_cast<int>(ends.prefix + oldCount - 1));
-            cursor.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
-            if (newCount == 0) {
-                // Take the line break with the lines.
-                if (last.next().isValid()) {
-                    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-                } else if (ends.prefix > 0) {
-                    const int end = cursor.position();
-                    cursor.setPosition(
-                        document.findBlockByNumber(static_cast<int>(ends.prefix) - 1).position() +
-                        document.findBlockByNumber(static_cast<int>(ends.prefix) - 1).length() - 1);
-                    cursor.setPosition(end, QTextCursor::KeepAnchor);
-                }
+void CodeWindow::ShowModuleLines(long first, long oldCount, long newCount) {
+    QStringList text;
+    for (long i = 0; i < newCount; ++i) text << DecodeCode(module_.Line(first + i));
+    QTextDocument& document = *editor_->document();
+    // An empty module shows as one empty block, which is no line.
+    const long shown = module_.CountOfLines() - newCount + oldCount == 0 ? 0 : document.blockCount();
+    updating_ = true;
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    if (oldCount > 0) {
+        const QTextBlock firstOld = document.findBlockByNumber(static_cast<int>(first - 1));
+        const QTextBlock lastOld = document.findBlockByNumber(static_cast<int>(first + oldCount - 2));
+        cursor.setPosition(firstOld.position());
+        cursor.setPosition(lastOld.position() + lastOld.length() - 1, QTextCursor::KeepAnchor);
+        if (newCount == 0) {
+            // The line break goes with the lines: the one after them, or
+            // at the end of the text the one before them.
+            if (lastOld.next().isValid()) {
+                cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            } else if (first > 1) {
+                const int end = cursor.position();
+                cursor.setPosition(firstOld.position() - 1);
+                cursor.setPosition(end, QTextCursor::KeepAnchor);
             }
+        }
+        cursor.insertText(text.join(u'\n'));
+    } else if (newCount > 0) {
+        if (shown == 0) {
             cursor.insertText(text.join(u'\n'));
+        } else if (first > shown) {
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(u'\n' + text.join(u'\n'));
         } else {
-            const bool atEnd = ends.prefix == shown.size() && ends.prefix > 0;
-            if (atEnd) {
-                cursor.movePosition(QTextCursor::End);
-                cursor.insertText(u'\n' + text.join(u'\n'));
-            } else if (shown.empty()) {
-                cursor.insertText(text.join(u'\n'));
-            } else {
-                cursor.setPosition(document.findBlockByNumber(static_cast<int>(ends.prefix)).position());
-                cursor.insertText(text.join(u'\n') + u'\n');
-            }
+            cursor.setPosition(document.findBlockByNumber(static_cast<int>(first - 1)).position());
+            cursor.insertText(text.join(u'\n') + u'\n');
         }
-        cursor.endEditBlock();
-        updating_ = false;
     }
-    typed_ = false;
+    cursor.endEditBlock();
+    updating_ = false;
+}
+
+void CodeWindow::LinesInserted(host::CodeModule&, long line, long count) {
+    if (!flushing_) ShowModuleLines(line, 0, count);
+}
+
+void CodeWindow::LinesDeleted(host::CodeModule&, long line, long count) {
+    if (!flushing_) ShowModuleLines(line, count, 0);
+}
+
+void CodeWindow::LinesReplaced(host::CodeModule&, long line, long oldCount, long newCount) {
+    if (!flushing_) ShowModuleLines(line, oldCount, newCount);
+}
+
+void CodeWindow::TransactionEnded(host::CodeModule&, bool) {
+    if (!flushing_) RefreshDropDowns();
+}
+
+void CodeWindow::FollowPane() {
     long startLine = 1, startColumn = 1, endLine = 1, endColumn = 1;
     module_.CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
     const long top = module_.CodePane().TopLine();
     GoToLine(startLine, startColumn);
     editor_->verticalScrollBar()->setValue(static_cast<int>(top - 1));
-    RefreshDropDowns();
 }
 
 void CodeWindow::GoToLine(long line, long column) {

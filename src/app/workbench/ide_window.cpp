@@ -1,5 +1,6 @@
 #include "app/workbench/ide_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileDialog>
@@ -23,6 +24,7 @@
 #include "app/workbench/command_bar_view.h"
 #include "app/workbench/designer_view.h"
 #include "app/workbench/workbench_app.h"
+#include "findwindow/find_dock.h"
 #include "host/files/file_error.h"
 #include "host/files/module_loader.h"
 #include "host/files/project_loader.h"
@@ -79,6 +81,17 @@ QString FileName(const std::string& path) {
     return QString::fromStdString(path).section(u'/', -1);
 }
 
+std::vector<MemoryCodeModule*> AllModules(host::memory::MemoryVbe& vbe) {
+    std::vector<MemoryCodeModule*> modules;
+    for (long p = 1; p <= vbe.Projects().Count(); ++p) {
+        auto& components = vbe.Projects().At(p).Components();
+        for (long c = 1; c <= components.Count(); ++c) {
+            if (MemoryCodeModule* code = components.At(c).Code()) modules.push_back(code);
+        }
+    }
+    return modules;
+}
+
 host::Window* WindowOfType(host::VBE& vbe, int type) {
     for (long i = 1; i <= vbe.Windows().Count(); ++i) {
         if (vbe.Windows().Item(i).Type() == type) return &vbe.Windows().Item(i);
@@ -92,8 +105,8 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
     : app_(app),
       vbe_(std::make_unique<host::memory::MemoryVbe>()),
       workspace_(std::make_unique<host::files::Workspace>(*vbe_)),
-      bars_(std::make_unique<CommandBarView>(vbe_->Bars())),
-      commandRecorder_(std::make_unique<ModuleChangeRecorder>(*workspace_)) {
+      bars_(std::make_unique<CommandBarView>(vbe_->Bars())) {
+    findwindow::RegisterFindDocument(vbe_->AllWindows());
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     mdi_ = new QMdiArea(this);
@@ -117,6 +130,7 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
 IdeWindow::~IdeWindow() {
     if (connection_) connection_->OnDisconnection(0);
     connection_.reset();
+    edits_.UnwatchAll();
     history_.clear();
     // Code windows refer to modules of the host: they go first.
     for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
@@ -269,6 +283,7 @@ bool IdeWindow::Open(const QStringList& paths) {
     for (const std::string& warning : workspace_->Warnings()) {
         immediate_->appendPlainText(QString::fromStdString(warning));
     }
+    for (MemoryCodeModule* module : AllModules(*vbe_)) edits_.Watch(*module);
     FillProjectTree();
     UpdateCaption();
     AddRecent(paths);
@@ -277,6 +292,7 @@ bool IdeWindow::Open(const QStringList& paths) {
 }
 
 void IdeWindow::CloseProjects() {
+    edits_.UnwatchAll();
     history_.clear();
     history_.setClean();
     for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
@@ -285,7 +301,6 @@ void IdeWindow::CloseProjects() {
     properties_->setRowCount(0);
     while (vbe_->Projects().Count() > 0) vbe_->Projects().Remove(vbe_->Projects().At(1));
     workspace_ = std::make_unique<host::files::Workspace>(*vbe_);
-    commandRecorder_ = std::make_unique<ModuleChangeRecorder>(*workspace_);
     tree_->clear();
 }
 
@@ -477,46 +492,27 @@ void IdeWindow::FlushEditors() {
     for (QMdiSubWindow* sub : codeWindows_) static_cast<CodeWindow*>(sub->widget())->Flush(true);
 }
 
-void IdeWindow::RecordEdit(MemoryCodeModule& module, const QString& label,
-                           const std::function<void()>& edit) {
-    if (recorder_ != nullptr) {
-        edit();
-        return;
-    }
-    ModuleChangeRecorder recorder(*workspace_);
-    recorder.Begin({&module});
-    edit();
-    if (auto step = recorder.Finish(label, [this](const auto& m) { FollowModules(m); })) {
-        history_.push(step.release());
-    }
-}
-
 void IdeWindow::BeginCommand() {
     FlushEditors();
     for (QMdiSubWindow* sub : codeWindows_) static_cast<CodeWindow*>(sub->widget())->PublishSelection();
-    commandRecorder_->Begin(AllModules(*vbe_));
-    recorder_ = commandRecorder_.get();
-    // The busy guard: no second command and no typing while this one lets
-    // events run.
-    setEnabled(false);
+    edits_.BeginStep(tr("Add-In Command"));
+    // No second command and no typing while this one lets events run.
+    busy_.emplace(this, QApplication::focusWidget());
 }
 
 void IdeWindow::EndCommand() {
-    recorder_ = nullptr;
-    setEnabled(true);
-    auto step = commandRecorder_->Finish(tr("Add-In Command"),
-                                         [this](const auto& m) { FollowModules(m); });
-    if (step) history_.push(step.release());
-    FollowModules(AllModules(*vbe_));
+    busy_.reset();
+    edits_.EndStep();
+    // The editors followed the lines already; the cursor goes where the
+    // command left the pane's selection.
+    if (QMdiSubWindow* sub = mdi_->activeSubWindow()) {
+        if (auto* window = dynamic_cast<CodeWindow*>(sub->widget())) window->FollowPane();
+    }
     SyncWindowsFromHost();
 }
 
-void IdeWindow::FollowModules(const std::vector<MemoryCodeModule*>& modules) {
-    for (MemoryCodeModule* module : modules) {
-        if (QMdiSubWindow* sub = codeWindows_.value(module)) {
-            static_cast<CodeWindow*>(sub->widget())->FollowModule();
-        }
-    }
+void IdeWindow::ShowFind() {
+    findwindow::ShowFindDock(find_, app_.AddIn(), *vbe_, *this);
 }
 
 void IdeWindow::Undo() {

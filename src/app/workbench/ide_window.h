@@ -9,13 +9,16 @@
 #include <QMap>
 #include <QUndoStack>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/workbench/code_window.h"
-#include "app/workbench/module_changes.h"
+#include "app/workbench/edit_history.h"
+#include "findwindow/find_tool_window.h"
 #include "host/files/workspace.h"
 #include "host/memory/memory_vbe.h"
+#include "ui/busy_guard.h"
 
 class QDockWidget;
 class QLabel;
@@ -72,9 +75,10 @@ public:
     // The host's windows and command bars as they stand now.
     void Redraw();
 
+    // The add-in's find window in a dock of this window.
+    void ShowFind();
+
     // --- CodeWindowOwner
-    void RecordEdit(host::memory::MemoryCodeModule& module, const QString& label,
-                    const std::function<void()>& edit) override;
     void CursorMoved(long line, long column) override;
     void CodePopup(const QPoint& globalPosition) override;
 
@@ -95,7 +99,6 @@ private:
     void OnTreeSelection();
     void OpenDesigner(host::memory::MemoryComponent& component);
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void FollowModules(const std::vector<host::memory::MemoryCodeModule*>& modules);
     void SyncWindowsFromHost();
     void UpdateCaption();
     void FlushEditors();
@@ -113,9 +116,10 @@ private:
     std::unique_ptr<host::files::Workspace> workspace_;
     std::unique_ptr<shell::Connect> connection_;
     std::unique_ptr<CommandBarView> bars_;
-    ModuleChangeRecorder* recorder_ = nullptr;
-    std::unique_ptr<ModuleChangeRecorder> commandRecorder_;
     QUndoStack history_;
+    EditHistory edits_{history_};
+    std::optional<ui::BusyGuard> busy_;
+    findwindow::FindToolWindow find_;
     int savedIndex_ = 0;
 
     QMdiArea* mdi_ = nullptr;

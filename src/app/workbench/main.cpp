@@ -48,15 +48,15 @@ int main(int argc, char* argv[]) {
 
     qv::shell::SubMain();
     qv::workbench::WorkbenchApp app;
+    qv::workbench::IdeWindow& window = app.NewWindow();
     if (parser.isSet(external)) {
-        if (!app.Offers("tool")) {
+        if (!qv::shell::Offered(qv::shell::CommandId::Tool, app.Windows(window.Vbe()))) {
             std::fprintf(stderr,
                          "qvaddin-workbench: --external shows the add-in's main window, which "
                          "this build does not have yet\n");
             return 2;
         }
     }
-    qv::workbench::IdeWindow& window = app.NewWindow();
     window.show();
     if (!parser.positionalArguments().isEmpty()) window.Open(parser.positionalArguments());
     if (parser.isSet(module)) window.ShowModule(parser.value(module), lineNumber);

@@ -76,6 +76,16 @@ std::string WorkbenchApp::ForegroundInstanceKey() {
     return {};
 }
 
+shell::CommandWindows WorkbenchApp::Windows(host::VBE& vbe) {
+    shell::CommandWindows windows;
+    IdeWindow* window = WindowOf(vbe);
+    if (window == nullptr) return windows;
+    windows.showFind = [window] { window->ShowFind(); };
+    // The add-in's main window ("check", "tool", and --external) connects
+    // here: windows.showMainWindow = [window](int displayType) { ... };
+    return windows;
+}
+
 void WorkbenchApp::BeginCommand(host::VBE& vbe) {
     if (IdeWindow* window = WindowOf(vbe)) window->BeginCommand();
 }

@@ -10,9 +10,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/workbench/qt_services.h"
 #include "shell/add_in_ui.h"
 #include "shell/hot_keys.h"
+#include "ui/qt_services.h"
 
 namespace qv::workbench {
 
@@ -33,7 +33,7 @@ public:
     void CloseAll();
     const std::vector<IdeWindow*>& Windows() const { return windows_; }
     host::AddInInstance& AddIn() { return addIn_; }
-    QtServices& Services() { return services_; }
+    ui::QtServices& Services() { return services_; }
     IdeWindow* WindowOf(host::VBE& vbe);
 
     // --- HotKeyPlatform
@@ -43,9 +43,9 @@ public:
     bool HasHotKey(int id) const { return hotKeys_.count(id) != 0; }
 
     // --- AddInUi
-    bool Offers(std::string_view) const override { return false; }
-    void ShowMainWindow(host::VBE&, int) override {}
-    void ShowFind(host::VBE&) override {}
+    // The find window of the IDE; the main window is not built in yet, so
+    // its hook stays empty and its commands are not offered.
+    shell::CommandWindows Windows(host::VBE& vbe) override;
     void BeginCommand(host::VBE& vbe) override;
     void EndCommand(host::VBE& vbe) override;
 
@@ -53,7 +53,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QtServices services_;
+    ui::QtServices services_;
     WorkbenchAddIn addIn_;
     std::vector<IdeWindow*> windows_;
     std::map<int, std::pair<int, int>> hotKeys_;  // id → (modifiers, key code)
