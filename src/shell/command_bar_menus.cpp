@@ -103,4 +103,20 @@ void RemoveMenus(host::VBE& vbe, const MenuLists& lists, bool individual) try {
     }
 } QV_PASS_UP("CommonCode", "RemoveMenus")
 
+host::CommandBarControl* FindAddInButton(host::VBE& vbe, std::string_view barName,
+                                         std::string_view verb) {
+    host::CommandBarControls& controls = vbe.CommandBars().Item(barName).Controls();
+    for (long i = 1; i <= controls.Count(); ++i) {
+        host::CommandBarControl& control = controls.Item(i);
+        if (control.Parameter() == verb) return &control;
+        if (control.Type() == host::msoControlPopup && control.Caption() == kGroupCaption) {
+            host::CommandBarControls& inner = *control.Controls();
+            for (long j = 1; j <= inner.Count(); ++j) {
+                if (inner.Item(j).Parameter() == verb) return &inner.Item(j);
+            }
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace qv::shell

@@ -44,4 +44,9 @@ void RemoveMenus(host::VBE& vbe, const MenuLists& lists, bool individualButtons)
 
 host::CommandBar& BarOf(host::VBE& vbe, const BarRef& bar);
 
+// The add-in's button of a verb on the named bar, standing on it or in the
+// group pop-up; nullptr when there is none.
+host::CommandBarControl* FindAddInButton(host::VBE& vbe, std::string_view barName,
+                                         std::string_view verb);
+
 }  // namespace qv::shell

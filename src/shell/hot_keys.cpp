@@ -22,26 +22,12 @@ constexpr CommandId kHotKeyCommands[kHotKeyCount] = {
     CommandId::CodeAdd,     CommandId::CodeLine,     CommandId::CodeTidy,
     CommandId::CodeComment, CommandId::CloseWindows, CommandId::Find};
 
-// The find button of the "Code Window" bar: on the bar, or in the group.
-host::CommandBarControl* FindButton(host::VBE& vbe) {
-    const std::string_view find = Info(CommandId::Find).verb;
-    host::CommandBarControls& controls = vbe.CommandBars().Item("Code Window").Controls();
-    for (long i = 1; i <= controls.Count(); ++i) {
-        host::CommandBarControl& control = controls.Item(i);
-        if (control.Parameter() == find) return &control;
-        if (control.Type() == host::msoControlPopup && control.Caption() == kGroupCaption) {
-            host::CommandBarControls& inner = *control.Controls();
-            for (long j = 1; j <= inner.Count(); ++j) {
-                if (inner.Item(j).Parameter() == find) return &inner.Item(j);
-            }
-        }
-    }
-    return nullptr;
-}
-
 void RunHotKey(host::VBE& vbe, int id) {
     if (id == 6) {
-        if (host::CommandBarControl* button = FindButton(vbe)) button->Execute();
+        if (host::CommandBarControl* button =
+                FindAddInButton(vbe, "Code Window", Info(CommandId::Find).verb)) {
+            button->Execute();
+        }
         return;
     }
     if (id != 5 && vbe.ActiveCodePane() == nullptr) return;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/command_catalogue.h"
 #include "shell/menu_items.h"
 
 namespace qv::shell {
@@ -40,6 +41,26 @@ TEST(MenuItems, VerbsWithoutTheirWindowsAreLeftOut) {
     EXPECT_EQ(lists.toolBar[0].parameter, "close windows");
     EXPECT_EQ(lists.moduleFolder.size(), 4u);
     EXPECT_EQ(lists.project.size(), 4u);
+}
+
+TEST(MenuItems, EveryButtonRunsACommandOfTheCatalogue) {
+    const MenuLists lists = BuildMenuLists(Keys({"E,SC"}), "5.0.5", nullptr);
+    for (const MenuList* list : {&lists.codeWindow, &lists.toolBar, &lists.moduleFolder, &lists.project}) {
+        for (const MenuItem& item : *list) {
+            EXPECT_TRUE(CommandOfVerb(item.parameter).has_value()) << item.caption;
+        }
+    }
+}
+
+TEST(MenuItems, AVerbIsOfferedWhenTheProgramHasItsWindow) {
+    CommandWindows none;
+    CommandWindows find;
+    find.showFind = [] {};
+    EXPECT_TRUE(Offered(CommandId::CodeAdd, none));
+    EXPECT_FALSE(Offered(CommandId::Find, none));
+    EXPECT_TRUE(Offered(CommandId::Find, find));
+    EXPECT_FALSE(Offered(CommandId::Tool, find));
+    EXPECT_FALSE(Offered(CommandId::Check, find));
 }
 
 }  // namespace

@@ -122,6 +122,7 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
     BuildActions();
     connect(&history_, &QUndoStack::cleanChanged, this,
             [this](bool clean) { setWindowModified(!clean); });
+    connect(&history_, &QUndoStack::indexChanged, this, [this] { UpdateModuleMarkers(); });
     Redraw();
     UpdateCaption();
     resize(1100, 720);
@@ -297,6 +298,7 @@ void IdeWindow::CloseProjects() {
     history_.setClean();
     for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
     codeWindows_.clear();
+    savedEdits_.clear();
     designers_.clear();
     properties_->setRowCount(0);
     while (vbe_->Projects().Count() > 0) vbe_->Projects().Remove(vbe_->Projects().At(1));
@@ -394,10 +396,11 @@ CodeWindow* IdeWindow::OpenCodeWindow(MemoryComponent& component) {
         sub = mdi_->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->setWindowTitle(DecodeCode(component.Owner().Project().Name() + " - " + component.Name() +
-                                       " (Code)"));
+                                       " (Code)[*]"));
         sub->resize(720, 480);
         codeWindows_[module] = sub;
         sub->installEventFilter(this);
+        UpdateModuleMarkers();
     }
     module->CodePane().Show();
     sub->show();
@@ -567,7 +570,9 @@ bool IdeWindow::SaveChanges() {
         const_cast<host::files::ModuleFile*>(change.file)->bytes =
             std::make_shared<const std::string>(std::move(change.newBytes));
     }
+    for (MemoryCodeModule* module : AllModules(*vbe_)) savedEdits_[module] = module->EditCount();
     history_.setClean();
+    UpdateModuleMarkers();
     statusBar()->showMessage(tr("Saved %n file(s)", nullptr, static_cast<int>(changes.size())), 5000);
     return true;
 }
@@ -614,6 +619,12 @@ void IdeWindow::UpdateCaption() {
     title_ = DecodeCode(name) + kProgramName + " [design]";
     vbe_->Main().SetCaption(EncodeCode(title_));
     setWindowTitle(title_ + "[*]");
+}
+
+void IdeWindow::UpdateModuleMarkers() {
+    for (auto it = codeWindows_.begin(); it != codeWindows_.end(); ++it) {
+        it.value()->setWindowModified(it.key()->EditCount() != savedEdits_.value(it.key(), 0));
+    }
 }
 
 void IdeWindow::OpenDialog() {

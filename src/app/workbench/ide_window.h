@@ -101,6 +101,9 @@ private:
     void OnSubWindowActivated(QMdiSubWindow* window);
     void SyncWindowsFromHost();
     void UpdateCaption();
+    // A code window's caption is marked while its module differs from the
+    // file as last saved or loaded.
+    void UpdateModuleMarkers();
     void FlushEditors();
     void CloseProjects();
     void OpenDialog();
@@ -136,6 +139,7 @@ private:
     QMap<host::memory::MemoryCodeModule*, QMdiSubWindow*> codeWindows_;
     QMap<host::memory::MemoryComponent*, QMdiSubWindow*> designers_;
     QString title_;
+    QMap<host::memory::MemoryCodeModule*, unsigned long> savedEdits_;
 };
 
 }  // namespace qv::workbench
