@@ -33,14 +33,15 @@ session() {
         kill \$pid"
 }
 
+# Without a window manager the keys go to the widget with the focus: the
+# menus and pop-ups are opened with the mouse.
 args="$work/Example.vbp --module modMain --line 12"
 session "import -window root $out/project.png
-         xdotool key shift+F10; sleep 1; import -window root $out/popup.png"
-session "xdotool key alt+a; sleep 0.5; xdotool key Return; sleep 1.5
+         xdotool mousemove 300 300 click 3; sleep 1; import -window root $out/popup.png"
+session "xdotool mousemove 148 8 click 1; sleep 0.7; xdotool key Down Return; sleep 1.5
          import -window root $out/manager.png"
 args="$work/big/Bench.vbp"
-session "xdotool key ctrl+r; sleep 0.5
-         xdotool mousemove 1100 120 click 1; sleep 0.3; xdotool key Home; sleep 0.3
-         xdotool key shift+F10; sleep 0.7; xdotool key Down Down Down Return
-         sleep 1.5; import -window root $out/progress.png; sleep 20"
+session "xdotool mousemove 960 84 click 3; sleep 1; import -window root $out/project-popup.png
+         xdotool key Down Down Down Down Return
+         sleep 1.5; import -window root $out/progress.png; sleep 25"
 ls "$out"/*.png

@@ -1,9 +1,11 @@
 #include "app/workbench/ide_window.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
@@ -12,6 +14,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -125,7 +128,11 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
     connect(&history_, &QUndoStack::indexChanged, this, [this] { UpdateModuleMarkers(); });
     Redraw();
     UpdateCaption();
-    resize(1100, 720);
+    // Most of the screen, and the project window wide enough for a module's
+    // name and its file's.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(std::min(1240, screen.width() - 40), std::min(780, screen.height() - 20));
+    resizeDocks({projectDock_, propertiesDock_}, {340, 340}, Qt::Horizontal);
 }
 
 IdeWindow::~IdeWindow() {
@@ -449,6 +456,7 @@ void IdeWindow::OnSubWindowActivated(QMdiSubWindow* sub) {
         vbe_->SetActiveCodePane(&module.CodePane());
         vbe_->SetSelectedComponent(&component);
         vbe_->SetActiveProject(&component.Owner().Project());
+        ShowProperties(&component);
         const QTextCursor cursor = window->Editor().textCursor();
         CursorMoved(cursor.blockNumber() + 1, cursor.positionInBlock() + 1);
     }

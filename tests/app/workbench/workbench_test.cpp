@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDockWidget>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -95,10 +96,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
         qv::shell::SubMain();
         project_ = std::make_unique<QTemporaryDir>();
-        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
-            QFile::copy(QString(QV_EXAMPLES) + "/" + name, project_->filePath(name));
-            QFile(project_->filePath(name)).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
+        CopyExample(project_->path());
     }
 
     void CommandIsOneUndoStep() {
@@ -170,12 +168,29 @@ private slots:
         QVERIFY(!dock->isHidden());
     }
 
+    void HotKeyAddsTheHandlerAsTheCommandLineDoes() {
+        QTemporaryDir cli;
+        CopyExample(cli.path());
+        const auto expected = CommandLineRun(
+            cli.path(), {"add", "--module", "modMain", "--line", "11", cli.filePath("Example.vbp")});
+        QVERIFY(expected["modMain.bas"].contains("Error_Routine"));
+
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 11));
+        auto* editor = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
+        QVERIFY(editor != nullptr);
+        QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(editor->toPlainText().contains("Error_Routine"));  // shown at once
+        QVERIFY(ide.SaveAll());
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
+        }
+    }
+
     void ProjectCommandSavesWhatTheCommandLineWrites() {
         QTemporaryDir cli;
-        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
-            QFile::copy(project_->filePath(name), cli.filePath(name));
-            QFile(cli.filePath(name)).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
+        CopyExample(cli.path());
         const auto expected = CommandLineRun(cli.path(), {"add", cli.filePath("Example.vbp")});
         QVERIFY(expected["modMain.bas"].contains("Error_Routine"));
 
@@ -283,6 +298,13 @@ private slots:
     }
 
 private:
+    static void CopyExample(const QString& folder) {
+        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
+            QFile::copy(QString(QV_EXAMPLES) + "/" + name, folder + "/" + name);
+            QFile(folder + "/" + name).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+
     // The example in the window with the add-in connected and the cursor on
     // a code line of modMain.
     bool OpenExample(IdeWindow& ide, long line) {
