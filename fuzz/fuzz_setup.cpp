@@ -8,7 +8,6 @@
 #include "platform/text.h"
 #include "settings/settings_operations.h"
 #include "shell/process_start.h"
-#include "tidy/tidy_keywords.h"
 
 namespace qv::fuzz {
 
@@ -42,7 +41,6 @@ void PrepareEngines() {
     shell::CommandLineStart();
     settings::DefaultSettings();
     settings::GetSettings();
-    tidy::ReadInTidy();
     static SilentServices services;
     SetServices(&services);
 }

@@ -17,7 +17,8 @@ Lines Tidied(Lines lines, int routineFlag) {
     const bool routine = routineFlag == 1;
     qv::tidy::TidyUpCode(
         lines, routine ? qv::tidy::RoutineOpeners() : qv::tidy::DeclarationOpeners(),
-        routine ? qv::tidy::RoutineClosers() : qv::tidy::DeclarationClosers(), routineFlag);
+        routine ? qv::tidy::RoutineClosers() : qv::tidy::DeclarationClosers(), routineFlag,
+        qv::settings::Settings());
     bool continuation = false;
     for (std::string& line : lines) {
         line = qv::host::TidyReceivedLine(line, 4, continuation);

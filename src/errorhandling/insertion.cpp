@@ -6,6 +6,7 @@
 #include "analysis/routine_shape.h"
 #include "errorhandling/error_status.h"
 #include "errorhandling/messages.h"
+#include "errorhandling/removal.h"
 #include "errorhandling/templates.h"
 #include "platform/like.h"
 #include "platform/text.h"
@@ -25,7 +26,8 @@ std::string IndentBlock(const std::string& block) try {
     // The block's last line is followed by an empty element, which the
     // engine takes for the closing line of the body and which is dropped.
     std::vector<std::string> lines = text::SplitLines(block + std::string(text::kCrLf));
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1,
+                     settings::Settings());
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return text::JoinLines(lines);
 }
@@ -48,12 +50,8 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     std::string fullText;
     const std::string code = analysis::RemoveComments(module, name, kind, fullText);
-    if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings::Settings().label2)) {
-        message = MessageText(2);
-        return false;
-    }
-    if (modSearchBin::StringInRoutine(code, "On Error ")) {
-        message = MessageText(3);
+    if (const int refusal = OnErrorRefusal(code)) {
+        message = MessageText(refusal);
         return false;
     }
 
@@ -69,5 +67,26 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
     return true;
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
+
+int OnErrorRefusal(std::string_view code) {
+    const std::string text(code);
+    if (modSearchText::StringInRoutine(text, "On Error GoTo " + settings::Settings().label2)) {
+        return 2;
+    }
+    return modSearchBin::StringInRoutine(text, "On Error ") ? 3 : 0;
+}
+
+bool ReplaceHandler(host::Member& member, int kind, std::string& message) try {
+    host::CodeModule& module = analysis::ModuleOf(member);
+    const std::string name = member.Name();
+    const auto routineText = [&] {
+        return module.Lines(module.ProcStartLine(name, kind), module.ProcCountLines(name, kind));
+    };
+    const std::string before = routineText();
+    RemoveOld(member, kind);
+    AddRoutineErrorHandling(member, kind, message);
+    return routineText() != before;
+}
+QV_PASS_UP("AddIn", "ReplaceHandler")
 
 }  // namespace qv::errorhandling

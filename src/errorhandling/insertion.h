@@ -5,6 +5,7 @@
 // routine's own code by one blank line.
 
 #include <string>
+#include <string_view>
 
 #include "host/code_host.h"
 
@@ -16,5 +17,17 @@ namespace qv::errorhandling {
 // the standard On Error line (message 2) or some other On Error statement
 // (message 3).
 bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message);
+
+// The On Error statement that stops an insertion into a routine whose code
+// (comments taken out) is given: the standard one, to the error label in any
+// letter case (message 2), or any other (message 3, case-sensitive); 0 when
+// there is none.
+int OnErrorRefusal(std::string_view code);
+
+// Takes the routine's standard handler out and puts one built from the
+// current templates in. Returns whether the routine changed: a handler that
+// already stood as the templates build it comes back as it was, which is no
+// change. message: the insertion's refusal, as AddRoutineErrorHandling's.
+bool ReplaceHandler(host::Member& member, int kind, std::string& message);
 
 }  // namespace qv::errorhandling

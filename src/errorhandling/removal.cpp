@@ -215,12 +215,13 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     return plan;
 } QV_PASS_UP("AddIn", "PlanRemoval")
 
-void RemoveOld(host::Member& member, int kind) try {
+bool RemoveOld(host::Member& member, int kind) try {
     host::CodeModule& module = analysis::ModuleOf(member);
     const RemovalPlan plan = PlanRemoval(module, member.Name(), kind);
     // Bottom-up: the exit block first, then the top block as numbered after it.
     if (!plan.exitBlock.Empty()) module.DeleteLines(plan.exitBlock.first, plan.exitBlock.count);
     if (!plan.topBlock.Empty()) module.DeleteLines(plan.topBlock.first, plan.topBlock.count);
+    return !plan.exitBlock.Empty() || !plan.topBlock.Empty();
 } QV_PASS_UP("AddIn", "RemoveOld")
 
 std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, int kind,

@@ -66,8 +66,9 @@ std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::stri
 // Deletes the handler; nothing when the routine holds neither the opening
 // marker nor the On Error line to the error label (an exit block alone is
 // still removed). An opening marker with neither the On Error line nor the
-// closing marker below it gives no top block to delete.
-void RemoveOld(host::Member& member, int kind);
+// closing marker below it gives no top block to delete. Returns true when
+// lines were deleted.
+bool RemoveOld(host::Member& member, int kind);
 
 // The routine's code as the removal would leave it: the lines from the one
 // after the declaration up to the closing line that the plan keeps, without

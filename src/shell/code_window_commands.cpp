@@ -18,7 +18,7 @@ namespace qv::shell {
 
 namespace {
 
-constexpr int kReadOnlyMessage = 4;
+using errorhandling::kReadOnlyMessage;
 
 RoutineOutcome ReadOnlyRefusal() {
     RoutineOutcome refused;
@@ -34,16 +34,13 @@ RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
     RoutineOutcome outcome(routine);
     outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
     if (!outcome.refusal.empty()) return outcome;
-    const std::string before = BlockText(module, routine);
     host::Member& member = module.Members().Item(routine.name);
     if (command == CursorCommand::Line) {
-        linenumbers::AddLineNumbers_Mem(member, routine.kind, false);
-        outcome.done = "numbered";
+        outcome.changed = linenumbers::AddLineNumbers_Mem(member, routine.kind, false);
+        if (outcome.changed) outcome.done = "numbered";
     } else {
-        tidy::Tidy_Routine(member, routine.kind, false);
+        outcome.changed = tidy::Tidy_Routine(member, routine.kind, false);
     }
-    outcome.changed = BlockText(module, routine) != before;
-    if (!outcome.changed) outcome.done.clear();
     return outcome;
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "errorhandling/messages.h"
+#include "platform/services.h"
 #include "platform/vb_error.h"
 #include "shell/code_window_commands.h"
 #include "shell/handler_change.h"
@@ -122,19 +124,27 @@ CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
         context, [&](host::CodeModule& module) { return RunAtCursor(module, command, action); });
 }
 
-CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
+// A module or project run; a read-only target module is refused with
+// message 4 before anything is shown, as the menus' dispatcher does.
+CommandResult ShownRun(CommandContext& context, RunOutcome run) {
+    if (run.refused && context.showMessages) {
+        errorhandling::MyMsgBox(errorhandling::kReadOnlyMessage, mb::kOkOnly, false);
+    }
     CommandResult result;
-    result.run = project ? RunProjectCommand(context.vbe, command, context.guard)
-                         : RunModuleCommand(context.vbe, command, context.guard);
+    result.run = std::move(run);
     return result;
 }
 
+CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
+    return ShownRun(context, project ? RunProjectCommand(context.vbe, command, context.guard)
+                                     : RunModuleCommand(context.vbe, command, context.guard));
+}
+
 CommandResult RunOwn(CommandContext& context, CommandId id, bool project) {
-    CommandResult result;
     const RoutineAction action = OwnAction(id, context.force);
-    result.run = project ? RunOnProject(context.vbe, OwnTitle(id), action, context.guard)
-                         : RunOnModule(context.vbe, OwnTitle(id), action, context.guard);
-    return result;
+    return ShownRun(context, project
+                                 ? RunOnProject(context.vbe, OwnTitle(id), action, context.guard)
+                                 : RunOnModule(context.vbe, OwnTitle(id), action, context.guard));
 }
 
 CommandResult Unavailable() {

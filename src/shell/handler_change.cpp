@@ -7,24 +7,12 @@
 #include "errorhandling/insertion.h"
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
-#include "platform/like.h"
 #include "platform/vb_error.h"
-#include "settings/settings_record.h"
 #include "shell/line_number_commands.h"
 
 namespace qv::shell {
 
 namespace {
-
-// Why a routine whose new handler would be refused keeps its old one.
-std::string InsertionRefusal(const std::string& code) {
-    const std::string& label2 = settings::Settings().label2;
-    if (modSearchText::StringInRoutine(code, "On Error GoTo " + label2)) {
-        return errorhandling::MessageText(2);
-    }
-    if (modSearchBin::StringInRoutine(code, "On Error ")) return errorhandling::MessageText(3);
-    return {};
-}
 
 std::string Joined(const std::vector<std::string>& names) {
     std::string text;
@@ -66,17 +54,16 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     const bool insert = change == HandlerChange::Replace && decision.required;
     if (!remove && !insert) return outcome;
 
-    const std::string before = BlockText(module, routine);
     host::Member& member = module.Members().Item(routine.name);
     if (remove) {
         const errorhandling::RemovalPlan plan =
             errorhandling::PlanRemoval(module, routine.name, routine.kind);
         if (insert) {
-            const std::string refusal = InsertionRefusal(
+            const int refusal = errorhandling::OnErrorRefusal(
                 errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan));
-            if (!refusal.empty()) {
-                outcome.refusal =
-                    "the old handler stays, as a new one would be refused: " + refusal;
+            if (refusal != 0) {
+                outcome.refusal = "the old handler stays, as a new one would be refused: " +
+                                  errorhandling::MessageText(refusal);
                 return outcome;
             }
         } else if (!force) {
@@ -89,15 +76,16 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
                 return outcome;
             }
         }
-        errorhandling::RemoveOld(member, routine.kind);
     }
-    if (insert) {
-        std::string message;
-        if (!errorhandling::AddRoutineErrorHandling(member, routine.kind, message)) {
-            outcome.refusal = message;
-        }
+    std::string message;
+    if (remove && insert) {
+        outcome.changed = errorhandling::ReplaceHandler(member, routine.kind, message);
+    } else if (remove) {
+        outcome.changed = errorhandling::RemoveOld(member, routine.kind);
+    } else {
+        outcome.changed = errorhandling::AddRoutineErrorHandling(member, routine.kind, message);
     }
-    outcome.changed = BlockText(module, routine) != before;
+    outcome.refusal = message;
     if (outcome.changed) outcome.done = !remove ? "added" : insert ? "replaced" : "removed";
     return outcome;
 }

@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/ide_tab_width.h"
+#include "settings/settings_record.h"
 #include "tidy/header_layout.h"
 #include "tidy/module_lines.h"
 #include "tidy/tidy_keywords.h"
@@ -24,27 +25,30 @@ using Lines = std::vector<std::string>;
 
 // The numbered range: from the line after the declaration through the
 // closing line. The closing line is tidied with the rest (it tells the
-// engine where the body ends) but the module keeps its own.
-void NumberBody(host::CodeModule& module, host::Member& member, long first, long last) {
+// engine where the body ends) but the module keeps its own. True when the
+// module changed.
+bool NumberBody(host::CodeModule& module, host::Member& member, long first, long last) {
     Lines old = tidy::ReadLines(module, first, last - first + 1);
     Lines lines = old;
     RemoveLineNumbers(lines);
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1);
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1,
+                     settings::Settings());
     if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings::RunTabWidth());
-    if (lines.empty()) return;
+    if (lines.empty()) return false;
     lines.pop_back();
     old.pop_back();
     // An empty body still keeps its line: one blank line.
     if (lines.empty()) lines.emplace_back();
-    tidy::ReplaceLines(module, first, old, lines);
+    return tidy::ReplaceLines(module, first, old, lines);
 }
 
 // The blank and comment lines above the declaration, tidied at level 0.
-void TidyHead(host::CodeModule& module, long start, long declaration) {
+bool TidyHead(host::CodeModule& module, long start, long declaration) {
     const Lines old = tidy::ReadLines(module, start, declaration - start);
     Lines lines = old;
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0);
-    tidy::ReplaceLines(module, start, old, lines);
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0,
+                     settings::Settings());
+    return tidy::ReplaceLines(module, start, old, lines);
 }
 
 // Writes back the runs of lines that differ between old and lines (arrays
@@ -75,21 +79,24 @@ bool ReplaceChangedRuns(host::CodeModule& module, long first, const Lines& old,
 
 }  // namespace
 
-void AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
+bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
-    if (!analysis::ChangeRefusal(module, name, kind).empty()) return;
+    if (!analysis::ChangeRefusal(module, name, kind).empty()) return false;
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+    bool changed = false;
     if (doHeader) {
         // The header lines keep their number, so the span stays valid.
-        tidy::DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-                       span.startLine, member);
+        changed = tidy::DoHeader(
+            module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
+            span.startLine, member);
     }
     if (span.lastLine != span.afterDeclarationLine) {
-        NumberBody(module, member, span.afterDeclarationLine, span.lastLine);
+        changed |= NumberBody(module, member, span.afterDeclarationLine, span.lastLine);
     }
     const long declaration = module.ProcBodyLine(name, kind);
-    if (span.startLine < declaration) TidyHead(module, span.startLine, declaration);
+    if (span.startLine < declaration) changed |= TidyHead(module, span.startLine, declaration);
+    return changed;
 }
 QV_PASS_UP("AddIn", "AddLineNumbers_Mem")
 

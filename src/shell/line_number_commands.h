@@ -12,8 +12,9 @@ namespace qv::linenumbers {
 // setting `header` is on), as the module and project commands do. The blank
 // and comment lines above the declaration are tidied too; a lone blank line
 // between two routines stays. A routine that code must not be changed in
-// (analysis::ChangeRefusal) is left alone; callers report why.
-void AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader);
+// (analysis::ChangeRefusal) is left alone; callers report why. Returns true
+// when the module was changed.
+bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader);
 
 // Takes the line numbers off one routine: the numbers, and the indentation
 // that numbering put before the other lines, from the line after the

@@ -38,19 +38,19 @@ RoutineOutcome LineOrTidy(ModuleCommand command, host::CodeModule& module,
         outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
         if (!outcome.refusal.empty()) return outcome;
     }
-    const std::string before = BlockText(module, routine);
     if (IsDeclarations(routine)) {
-        tidy::Tidy_Declarations(module);
-        outcome.done = "tidied";
+        outcome.changed = tidy::Tidy_Declarations(module);
     } else if (command == ModuleCommand::Line) {
-        linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name), routine.kind, true);
-        outcome.done = "numbered";
+        outcome.changed = linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name),
+                                                          routine.kind, true);
     } else {
-        tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true);
-        outcome.done = "tidied";
+        outcome.changed =
+            tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true);
     }
-    outcome.changed = BlockText(module, routine) != before;
-    if (!outcome.changed) outcome.done.clear();
+    if (outcome.changed) {
+        outcome.done = command == ModuleCommand::Line && !IsDeclarations(routine) ? "numbered"
+                                                                                   : "tidied";
+    }
     return outcome;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "errorhandling/messages.h"
 #include "platform/services.h"
 #include "settings/ide_tab_width.h"
 
@@ -92,7 +91,6 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
     host::VBComponent& component = project->VBComponents().Item(selected->Name());
     RunOutcome outcome;
     if (analysis::IsReadOnly(component)) {
-        errorhandling::MyMsgBox(4, mb::kOkOnly, false);
         outcome.refused = true;
         return outcome;
     }
@@ -149,15 +147,5 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
     return outcome;
 }
 QV_PASS_UP("clsVBEEvents", "RunOnProject")
-
-std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& routine) try {
-    if (routine.name == analysis::kDeclarationsName) {
-        const long n = module.CountOfDeclarationLines();
-        return n > 0 ? module.Lines(1, n) : std::string();
-    }
-    const long start = module.ProcStartLine(routine.name, routine.kind);
-    return module.Lines(start, module.ProcCountLines(routine.name, routine.kind));
-}
-QV_PASS_UP("clsVBEEvents", "BlockText")
 
 }  // namespace qv::shell

@@ -49,7 +49,9 @@ struct ModuleOutcome {
 };
 
 struct RunOutcome {
-    bool refused = false;  // the target module is read-only (message 4 was shown)
+    // The target module is read-only: nothing was done. The command shows
+    // message 4 for it.
+    bool refused = false;
     std::vector<ModuleOutcome> modules;
 };
 
@@ -70,7 +72,8 @@ class ModuleGuard {
 };
 
 // The module command: every routine of the component selected in the active
-// project. A read-only module is refused with message 4. The window's title
+// project. A read-only module is refused (RunOutcome::refused) and no window
+// shows. The window's title
 // is titlePrefix followed by the module's name.
 RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
                        ModuleGuard* guard = nullptr);
@@ -80,9 +83,5 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
 // name.
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
                         ModuleGuard* guard = nullptr);
-
-// The lines of a routine's block (the declarations section for
-// "(Declarations)"), to tell whether an action changed them.
-std::string BlockText(host::CodeModule& module, const analysis::RoutineEntry& routine);
 
 }  // namespace qv::shell

@@ -175,8 +175,7 @@ private:
 // Where the comment setting puts a comment line; may replace the text by
 // the line as read.
 void PlaceComment(std::string& line, const std::string& raw, long& indent,
-                  const TidyState& st) {
-    const long mode = settings::Settings().comment;
+                  const TidyState& st, long mode) {
     if (mode == 2) {
         if (IsCommentText(raw) || st.previousComment) {
             line = raw + " ";
@@ -214,9 +213,9 @@ void TrackContinuation(const std::string& line, long& after, TidyState& st) {
 
 }  // namespace
 
-void Counts(std::string& line, const KeywordList& openers, const KeywordList& closers,
-            int routineFlag, bool first) try {
-    TidyState& st = TheTidyState();
+void Counts(std::string& line, TidyState& st, const KeywordList& openers,
+            const KeywordList& closers, int routineFlag, bool first,
+            const settings::SettingsRecord& settings) try {
     if (first) {
         st = TidyState{};
         st.level = routineFlag;
@@ -232,7 +231,7 @@ void Counts(std::string& line, const KeywordList& openers, const KeywordList& cl
     const std::string code = CodeOf(text) + " ";
     text += " ";
 
-    StatementWalk walk(st, openers, closers, routineFlag, settings::Settings().select != 0);
+    StatementWalk walk(st, openers, closers, routineFlag, settings.select != 0);
     walk.Run(vb5stuff::Split(code, ": "), commentLine);
     long after = walk.Shift().After();
 
@@ -246,7 +245,7 @@ void Counts(std::string& line, const KeywordList& openers, const KeywordList& cl
                   " levels deep, which tidy does not lay out; check the If, For, Do, "
                   "Select and With blocks for missing End lines");
     }
-    PlaceComment(text, raw, indent, st);
+    PlaceComment(text, raw, indent, st, settings.comment);
     text.insert(0, static_cast<size_t>(indent), '\t');
     if (text::Trim(WithoutTabs(text)).empty()) text.clear();
 

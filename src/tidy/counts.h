@@ -1,6 +1,6 @@
 #pragma once
 // The per-line step of tidy: re-indents one line with one tab per nesting
-// level and updates the process-wide tidy state for the next line.
+// level and updates the run's tidy state for the next line.
 //
 // The line leaves with its indentation in tabs and one trailing space
 // (blank lines become empty); the code host drops that space when the line
@@ -19,7 +19,9 @@
 
 #include <string>
 
+#include "settings/settings_record.h"
 #include "tidy/tidy_keywords.h"
+#include "tidy/tidy_state.h"
 
 namespace qv::tidy {
 
@@ -30,7 +32,9 @@ inline constexpr long kDeepestNesting = 256;
 // routineFlag: 1 for the body of a routine (it starts one level in and takes
 // the Case setting), 0 for declarations and the lines around a routine.
 // first: the line is the first of its array; the state starts afresh.
-void Counts(std::string& line, const KeywordList& openers, const KeywordList& closers,
-            int routineFlag, bool first);
+// settings: the record of the run (`select` and `comment`).
+void Counts(std::string& line, TidyState& state, const KeywordList& openers,
+            const KeywordList& closers, int routineFlag, bool first,
+            const settings::SettingsRecord& settings);
 
 }  // namespace qv::tidy

@@ -46,15 +46,15 @@ std::vector<std::string> HeaderText(std::string_view text) try {
     return lines;
 } QV_PASS_UP("Tidy", "HeaderText")
 
-void DoHeader(std::string_view text, long startLine, host::Member& member) try {
-    if (settings::Settings().header == 0) return;
+bool DoHeader(std::string_view text, long startLine, host::Member& member) try {
+    if (settings::Settings().header == 0) return false;
     host::CodeModule& module = member.Parent().Parent();
     const host::MemberAttributes saved = member.Attributes();
     const std::vector<std::string> lines = HeaderText(text);
-    if (lines.size() == 1) return;
-    if (ReplaceLines(module, startLine, text::SplitLines(text), lines)) {
-        RestoreMemberProperties(member, saved);
-    }
+    if (lines.size() == 1) return false;
+    if (!ReplaceLines(module, startLine, text::SplitLines(text), lines)) return false;
+    RestoreMemberProperties(member, saved);
+    return true;
 } QV_PASS_UP("Tidy", "DoHeader")
 
 }  // namespace qv::tidy

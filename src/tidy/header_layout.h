@@ -19,7 +19,7 @@ std::vector<std::string> HeaderText(std::string_view text);
 
 // Replaces the header lines read from startLine (text) by their layout when
 // the setting `header` is on; the member's attributes are kept. A header of
-// one line is left alone.
-void DoHeader(std::string_view text, long startLine, host::Member& member);
+// one line is left alone. Returns true when the module was changed.
+bool DoHeader(std::string_view text, long startLine, host::Member& member);
 
 }  // namespace qv::tidy

@@ -7,11 +7,6 @@ namespace qv::tidy {
 
 namespace {
 
-std::vector<SavedProperties>& List() {
-    static std::vector<SavedProperties> list;
-    return list;
-}
-
 // The members whose attributes the declarations rewrite could lose.
 bool IsSaved(host::Member& member, long declarationLines) {
     const int type = member.Type();
@@ -27,21 +22,22 @@ void Keep(T& target, const T& saved) {
 
 }  // namespace
 
-void SaveProperties(host::CodeModule& module) try {
-    List().clear();
+SavedPropertyList SaveProperties(host::CodeModule& module) try {
+    SavedPropertyList list;
     const long declarationLines = module.CountOfDeclarationLines();
     host::Members& members = module.Members();
     const long count = members.Count();
     for (long i = 1; i <= count; ++i) {
         host::Member& member = members.Item(i);
         if (IsSaved(member, declarationLines)) {
-            List().push_back({member.Name(), member.Attributes(), &member});
+            list.push_back({member.Name(), member.Attributes(), &member});
         }
     }
+    return list;
 } QV_PASS_UP("Tidy", "SaveProperties")
 
-void RestoreProperties(host::CodeModule& module) try {
-    for (const SavedProperties& saved : List()) {
+void RestoreProperties(host::CodeModule& module, const SavedPropertyList& list) try {
+    for (const SavedProperties& saved : list) {
         RestoreMemberProperties(saved.member != nullptr ? *saved.member
                                                         : module.Members().Item(saved.name),
                                 saved.attributes);
@@ -63,7 +59,5 @@ void RestoreMemberProperties(host::Member& member, const host::MemberAttributes&
     Keep(a.RequestEdit, saved.RequestEdit);
     if (!(a == member.Attributes())) member.SetAttributes(a);
 } QV_PASS_UP("Tidy", "RestoreMemberProperties")
-
-const std::vector<SavedProperties>& SavedPropertyList() { return List(); }
 
 }  // namespace qv::tidy

@@ -17,20 +17,19 @@ struct SavedProperties {
     host::Member* member = nullptr;
 };
 
-// Saves the attributes of the module's public variables and events (members
+using SavedPropertyList = std::vector<SavedProperties>;
+
+// The attributes of the module's public variables and events (members
 // declared in the declarations section that are not private, not methods,
-// properties or constants) in a process-wide list, replacing what it held.
-void SaveProperties(host::CodeModule& module);
+// properties or constants).
+SavedPropertyList SaveProperties(host::CodeModule& module);
 
 // Writes the saved attributes back to the members they were saved from.
-void RestoreProperties(host::CodeModule& module);
+void RestoreProperties(host::CodeModule& module, const SavedPropertyList& saved);
 
 // Writes the saved attributes back to one member. Only attributes that hold
 // something (a text that is not empty, a number or flag that is not zero)
 // are written; the member keeps its other values.
 void RestoreMemberProperties(host::Member& member, const host::MemberAttributes& saved);
-
-// The process-wide list that SaveProperties fills.
-const std::vector<SavedProperties>& SavedPropertyList();
 
 }  // namespace qv::tidy

@@ -1,9 +1,6 @@
 #include "tidy/tidy_keywords.h"
 
-#include <optional>
-
 #include "platform/text.h"
-#include "platform/vb_error.h"
 #include "platform/vb_strings.h"
 
 namespace qv::tidy {
@@ -19,25 +16,20 @@ constexpr std::string_view kDeclarationOpeners =
     "Type,Public Type,Private Type,Enum,Public Enum,Private Enum,#If,#ElseIf,#Else";
 constexpr std::string_view kDeclarationClosers = "End Type,End Enum,#ElseIf,#Else,#End If";
 
-std::optional<TidyKeywords>& Lists() {
-    static std::optional<TidyKeywords> lists;
-    return lists;
-}
-
-}  // namespace
-
-void ReadInTidy() try {
+TidyKeywords BuildKeywords() {
     TidyKeywords k;
     k.routineOpeners = vb5stuff::Split(kRoutineOpeners, ",");
     k.routineClosers = vb5stuff::Split(kRoutineClosers, ",");
     k.declarationOpeners = vb5stuff::Split(kDeclarationOpeners, ",");
     k.declarationClosers = vb5stuff::Split(kDeclarationClosers, ",");
-    Lists() = std::move(k);
-} QV_PASS_UP("Tidy", "ReadInTidy")
+    return k;
+}
+
+}  // namespace
 
 const TidyKeywords& Keywords() {
-    if (!Lists()) ReadInTidy();
-    return *Lists();
+    static const TidyKeywords keywords = BuildKeywords();
+    return keywords;
 }
 
 int FirstMatch(const KeywordList& keywords, std::string_view statement) {

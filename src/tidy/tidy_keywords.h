@@ -20,10 +20,8 @@ struct TidyKeywords {
     KeywordList declarationClosers;
 };
 
-// Builds the four lists (again). The shell calls it once when it connects;
-// the lists are also built on first use, so a tidy never runs without them.
-void ReadInTidy();
-
+// The four lists, built on first use and never changed after: every run,
+// and a run that another starts while it waits for events, sees the same.
 const TidyKeywords& Keywords();
 inline const KeywordList& RoutineOpeners() { return Keywords().routineOpeners; }
 inline const KeywordList& RoutineClosers() { return Keywords().routineClosers; }

@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/ide_tab_width.h"
+#include "settings/settings_record.h"
 #include "tidy/header_layout.h"
 #include "tidy/member_properties.h"
 #include "tidy/module_lines.h"
@@ -20,60 +21,64 @@ namespace qv::tidy {
 namespace {
 
 // Reads count lines at start, tidies them with the routine lists and writes
-// back what changed.
-void TidyRange(host::CodeModule& module, long start, long count, int routineFlag,
+// back what changed; true when anything did.
+bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag,
                bool removeNumbers) {
     const std::vector<std::string> old = ReadLines(module, start, count);
     std::vector<std::string> lines = old;
     if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag);
-    ReplaceLines(module, start, old, lines);
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings::Settings());
+    return ReplaceLines(module, start, old, lines);
 }
 
 }  // namespace
 
-void Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
+bool Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
     const settings::TabWidthRun widthRun;
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
-    if (!analysis::ChangeRefusal(module, name, kind).empty()) return;
+    if (!analysis::ChangeRefusal(module, name, kind).empty()) return false;
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     const long count = module.ProcCountLines(name, kind);
 
     // Tail: the closing line and what follows it in the routine's block.
     const long tailCount = span.startLine + count - span.lastLine;
+    bool changed = false;
     if (doHeader) {
         // The layout ends with the declaration: the comment block under it is
         // the body's, which tidies it next. Laid out with the declaration, it
         // would be pushed to the parenthesis column first, and a comment
         // setting that keeps comments as written would keep it there.
-        DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-                 span.startLine, member);
+        changed = DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
+                           span.startLine, member);
     }
-    TidyRange(module, span.lastLine, tailCount, 0, false);
+    changed |= TidyRange(module, span.lastLine, tailCount, 0, false);
 
     // Body: from the line after the declaration through the closing line.
-    TidyRange(module, span.afterDeclarationLine, span.lastLine - span.afterDeclarationLine + 1, 1,
-              true);
+    changed |= TidyRange(module, span.afterDeclarationLine,
+                         span.lastLine - span.afterDeclarationLine + 1, 1, true);
 
     // Head: the lines above the declaration. The body may have shrunk, but
     // the lines above it have not moved; the host is asked again all the same.
     const long declaration = module.ProcBodyLine(name, kind);
     if (span.startLine < declaration) {
-        TidyRange(module, span.startLine, declaration - span.startLine, 0, false);
+        changed |= TidyRange(module, span.startLine, declaration - span.startLine, 0, false);
     }
+    return changed;
 }
 QV_PASS_UP("Tidy", "Tidy_Routine")
 
-void Tidy_Declarations(host::CodeModule& module) try {
+bool Tidy_Declarations(host::CodeModule& module) try {
     const long n = module.CountOfDeclarationLines();
-    if (n == 0) return;
+    if (n == 0) return false;
     const std::vector<std::string> old = ReadLines(module, 1, n);
     std::vector<std::string> lines = old;
-    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0);
-    if (lines.empty()) return;
-    SaveProperties(module);
-    if (ReplaceLines(module, 1, old, lines)) RestoreProperties(module);
+    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings::Settings());
+    if (lines.empty()) return false;
+    const SavedPropertyList saved = SaveProperties(module);
+    if (!ReplaceLines(module, 1, old, lines)) return false;
+    RestoreProperties(module, saved);
+    return true;
 }
 QV_PASS_UP("Tidy", "Tidy_Declarations")
 

@@ -11,11 +11,12 @@ namespace qv::tidy {
 // lines above the declaration. The declaration itself is laid out only when
 // doHeader is set and the setting `header` is on. A lone blank line between
 // two routines stays. A routine that code must not be changed in
-// (analysis::ChangeRefusal) is left alone; callers report why.
-void Tidy_Routine(host::Member& member, int kind, bool doHeader);
+// (analysis::ChangeRefusal) is left alone; callers report why. Returns
+// true when the module was changed.
+bool Tidy_Routine(host::Member& member, int kind, bool doHeader);
 
 // Tidies the declarations section; the attributes of public variables and
-// events are kept.
-void Tidy_Declarations(host::CodeModule& module);
+// events are kept. Returns true when the module was changed.
+bool Tidy_Declarations(host::CodeModule& module);
 
 }  // namespace qv::tidy

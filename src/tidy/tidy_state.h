@@ -1,7 +1,6 @@
 #pragma once
-// The state that carries the nesting level from line to line while tidy runs.
-// One record for the process: the per-line step resets it on the first line
-// of every array.
+// The state that carries the nesting level from line to line while tidy runs
+// over one array of lines; each run has its own.
 
 namespace qv::tidy {
 
@@ -14,7 +13,5 @@ struct TidyState {
     bool previousComment = false; // in-comment as it stood when the line began
     bool inType = false;          // inside a Type block: openers are not tested
 };
-
-TidyState& TheTidyState();
 
 }  // namespace qv::tidy

@@ -27,12 +27,14 @@ void CondenseBlankLines(std::vector<std::string>& lines) {
 }  // namespace
 
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
-                const KeywordList& closers, int routineFlag) try {
+                const KeywordList& closers, int routineFlag,
+                const settings::SettingsRecord& settings) try {
+    TidyState state;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (routineFlag == 1 && i + 1 == lines.size()) {
             lines[i] = ClosingLine(lines[i]);
         } else {
-            Counts(lines[i], openers, closers, routineFlag, i == 0);
+            Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
         }
     }
     if (lines.size() < 2) return;

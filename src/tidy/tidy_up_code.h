@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_record.h"
 #include "tidy/tidy_keywords.h"
 
 namespace qv::tidy {
@@ -16,7 +17,9 @@ namespace qv::tidy {
 // routineFlag 1: the lines are a routine's body, from the line after its
 // declaration through its closing line; the closing line goes to column 1.
 // routineFlag 0: declarations, or the lines above or below a routine.
+// settings: the record of the run (its `select`).
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
-                const KeywordList& closers, int routineFlag);
+                const KeywordList& closers, int routineFlag,
+                const settings::SettingsRecord& settings);
 
 }  // namespace qv::tidy

@@ -16,7 +16,6 @@
 #include "host/memory/memory_host.h"
 #include "settings/settings_operations.h"
 #include "shell/command_catalogue.h"
-#include "tidy/tidy_keywords.h"
 
 namespace qv::test {
 namespace {
@@ -92,7 +91,6 @@ TEST_P(ExecuteAsTheCommandLine, WritesTheSameBytesAtEveryScope) {
         ASSERT_LE(cli.code, 1) << cli.err;
 
         settings::GetSettings();
-        tidy::ReadInTidy();
         LoadedExample example(byExecute);
         if (scope == CommandScope::Routine) example.Select("modMain", "Describe");
         if (scope == CommandScope::Module) example.Select("CAccount", "");

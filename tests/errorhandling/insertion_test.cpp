@@ -56,6 +56,32 @@ TEST_F(Insertion, Refusals) {
     EXPECT_EQ(Insert("modA", "Commented"), "") << "statements in comments do not count";
 }
 
+// The rule that refuses an insertion is the one that remove and replace
+// check before they delete anything.
+TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
+    EXPECT_EQ(OnErrorRefusal("x = 1"), 0);
+    EXPECT_EQ(OnErrorRefusal("x = 1\r\non error goto ERROR_ROUTINE"), 2);
+    EXPECT_EQ(OnErrorRefusal("On Error Resume Next"), 3);
+    EXPECT_EQ(OnErrorRefusal("On Error GoTo Other"), 3);
+    EXPECT_EQ(OnErrorRefusal("on error resume next"), 0) << "other statements: case counts";
+}
+
+TEST_F(Insertion, RemovalAndReplaceSayWhetherTheRoutineChanged) {
+    fx.Add("modA", host::vbext_ct_StdModule, Vb({"Sub Go()", "    DoWork", "End Sub"}));
+    const std::string bare = fx.Text("modA");
+    std::string message;
+    EXPECT_TRUE(ReplaceHandler(MemberOf("modA", "Go"), 0, message)) << "nothing to take out";
+    EXPECT_EQ(message, "");
+    const std::string handled = fx.Text("modA");
+    EXPECT_NE(handled, bare);
+    EXPECT_FALSE(ReplaceHandler(MemberOf("modA", "Go"), 0, message))
+        << "renewed as it stood: no change";
+    EXPECT_EQ(fx.Text("modA"), handled);
+    EXPECT_TRUE(RemoveOld(MemberOf("modA", "Go"), 0));
+    EXPECT_EQ(fx.Text("modA"), bare);
+    EXPECT_FALSE(RemoveOld(MemberOf("modA", "Go"), 0));
+}
+
 // A stray closing line right below a routine opens the next block; it is
 // not the routine's closing line, so nothing goes below the routine's own
 // (found by fuzzing).

@@ -77,6 +77,15 @@ TEST_F(NumberCommands, NumbersTheBodyAndKeepsTheClosingLine) {
     EXPECT_EQ(fx.Text("modA"), once) << "numbering twice gives what numbering once gave";
 }
 
+TEST_F(NumberCommands, SaysWhetherItChangedTheModule) {
+    fx.Add("modA", host::vbext_ct_StdModule,
+           Vb({"Sub Go()", "x = 1", "End Sub", "Sub Empty()", "End Sub"}));
+    host::CodeModule& module = fx.Module("modA");
+    EXPECT_TRUE(AddLineNumbers_Mem(module.Members().Item("Go"), 0, true));
+    EXPECT_FALSE(AddLineNumbers_Mem(module.Members().Item("Go"), 0, true));
+    EXPECT_FALSE(AddLineNumbers_Mem(module.Members().Item("Empty"), 0, true));
+}
+
 TEST_F(NumberCommands, OldNumbersGoFirst) {
     fx.Add("modA", host::vbext_ct_StdModule,
            Vb({"Sub Go()", "10  x = 1", "20:    y = 2", "30      z = 3", "End Sub"}));

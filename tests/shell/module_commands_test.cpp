@@ -5,10 +5,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "errorhandling/default_templates.h"
 #include "host/memory/memory_host.h"
 #include "settings/settings_record.h"
+#include "shell/command_catalogue.h"
 #include "shell/module_commands.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
@@ -22,7 +24,10 @@ using qv::test::Vb;
 class RecordingStatusWindow : public StatusWindow {
   public:
     void SetTitle(std::string_view title) override { Log("title " + std::string(title)); }
-    void SetLabel(std::string_view label) override { Log("label " + std::string(label)); }
+    void SetLabel(std::string_view label) override {
+        Log("label " + std::string(label));
+        if (onLabel) onLabel(label);
+    }
     void SetBarMax(int bar, int max) override { Log(Bar(bar) + " max " + std::to_string(max)); }
     void SetBarValue(int bar, int value) override { Log(Bar(bar) + " " + std::to_string(value)); }
     void SetBarVisible(int bar, bool visible) override {
@@ -32,6 +37,8 @@ class RecordingStatusWindow : public StatusWindow {
     void Unload() override { Log("unload"); }
 
     std::vector<std::string> calls;
+    // What the events that run during a command do.
+    std::function<void(std::string_view label)> onLabel;
 
   private:
     static std::string Bar(int bar) { return bar == 0 ? "components" : "routines"; }
@@ -107,14 +114,24 @@ TEST_F(ModuleCommands, ModuleAddGivesEveryRoutineAHandlerAndReportsRefusals) {
                                         "routines 2", "label Done", "routines 3", "unload"}));
 }
 
+// The run returns the refusal; the command shows message 4, unless its
+// caller reports outcomes itself.
 TEST_F(ModuleCommands, ReadOnlyModuleIsRefusedWithMessage4) {
     services.readOnlyFiles.insert("modA.bas");
     const std::string before = fx.Text("modA");
     const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line);
     EXPECT_TRUE(outcome.refused);
-    EXPECT_EQ(fx.Text("modA"), before);
-    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages.empty());
+    CommandContext quiet{.vbe = fx.Vbe(), .showMessages = false};
+    EXPECT_TRUE(Execute(CommandId::ModuleLine, quiet).run.refused);
+    EXPECT_TRUE(services.messages.empty());
+    for (CommandId id : {CommandId::ModuleLine, CommandId::ModuleUnnumber}) {
+        CommandContext context{.vbe = fx.Vbe()};
+        EXPECT_TRUE(Execute(id, context).run.refused);
+    }
+    ASSERT_EQ(services.messages.size(), 2u);
     EXPECT_EQ(services.messages[0].prompt, "A read-only module cannot be updated.");
+    EXPECT_EQ(fx.Text("modA"), before);
     EXPECT_TRUE(services.window.calls.empty());
 }
 
@@ -174,6 +191,36 @@ class RestoringGuard : public ModuleGuard {
     }
     int failures = 0;
 };
+
+// The GUI lets events run while a long command works; a command that they
+// start runs on its own state and leaves the outer one's as it was.
+TEST_F(ModuleCommands, ACommandStartedWhileAnotherRunsDisturbsNeither) {
+    const std::string untidy =
+        Vb({"  Dim m As Long", "Sub Go()", "If m Then", "Select Case m", "Case 1", "m = 2",
+            "End Select", "End If", "End Sub"});
+    const std::string tidied =
+        Vb({"Dim m As Long", "Sub Go()", "    If m Then", "        Select Case m",
+            "            Case 1", "                m = 2", "        End Select", "    End If",
+            "End Sub"});
+    fx.Module("modA").LoadText(untidy);
+    auto& modB = fx.Add("modB", host::vbext_ct_StdModule, untidy);
+    bool nested = false;
+    services.window.onLabel = [&](std::string_view label) {
+        if (nested || label != "Go") return;
+        nested = true;
+        fx.Vbe().SetSelectedComponent(&modB);
+        CommandContext inner{.vbe = fx.Vbe()};
+        Execute(CommandId::ModuleTidy, inner);
+        fx.Vbe().SetSelectedComponent(modA_);
+    };
+    CommandContext outer{.vbe = fx.Vbe()};
+    const RunOutcome outcome = Execute(CommandId::ModuleTidy, outer).run;
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(Summary(outcome.modules.at(0)),
+              (std::vector<std::string>{"(Declarations): tidied", "Go: tidied"}));
+    EXPECT_EQ(fx.Text("modA"), tidied);
+    EXPECT_EQ(fx.Text("modB"), tidied);
+}
 
 // An action that fails at the routine named Broken, after the routines
 // before it got their handler.

@@ -41,19 +41,18 @@ TEST_F(DeclarationsTest, PublicVariablesKeepTheirAttributes) {
 }
 
 TEST_F(DeclarationsTest, SavesPublicVariablesAndEventsOnly) {
-    SaveProperties(module());
     std::vector<std::string> names;
-    for (const SavedProperties& p : SavedPropertyList()) names.push_back(p.name);
+    for (const SavedProperties& p : SaveProperties(module())) names.push_back(p.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Count", "Changed"}));
 }
 
 TEST_F(DeclarationsTest, RestoreWritesBackWhatHoldsSomething) {
-    SaveProperties(module());
+    const SavedPropertyList saved = SaveProperties(module());
     module().Members().Item("Count").SetAttributes({});
     host::MemberAttributes changed = module().Members().Item("Changed").Attributes();
     changed.HelpContextID = 12;
     module().Members().Item("Changed").SetAttributes(changed);
-    RestoreProperties(module());
+    RestoreProperties(module(), saved);
     EXPECT_EQ(Description("Count"), "How many");
     EXPECT_EQ(module().Members().Item("Changed").Attributes().HelpContextID, 12)
         << "a saved zero is not written";

@@ -21,12 +21,12 @@ Lines WithoutTrailingBlanks(Lines lines) {
 }
 
 Lines Body(Lines lines) {
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1);
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1, settings::Settings());
     return WithoutTrailingBlanks(lines);
 }
 
 Lines Declarations(Lines lines) {
-    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0);
+    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings::Settings());
     return WithoutTrailingBlanks(lines);
 }
 
@@ -132,7 +132,7 @@ TEST_F(TidyTest, BlankLinesCondenseToOne) {
 
 TEST_F(TidyTest, LinesLeaveWithOneTrailingSpace) {
     Lines lines = {"x = 1", "", "End Sub"};
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1);
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1, settings::Settings());
     EXPECT_EQ(lines, (Lines{"\tx = 1 ", "", "End Sub"}))
         << "the closing line and blank lines have none";
 }

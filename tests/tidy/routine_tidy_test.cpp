@@ -64,6 +64,20 @@ TEST_F(TidyTest, TidyingTwiceWritesNothingTheSecondTime) {
                   "Property Let P(ByVal v As Long)", "    m = v", "End Property"}));
 }
 
+// A command learns from tidy itself whether the module changed.
+TEST_F(TidyTest, TidySaysWhetherItChangedTheModule) {
+    fx.Add("M", host::vbext_ct_StdModule,
+           Vb({"  Dim a", "Sub A()", "x = 1", "End Sub", "Sub B()", "    y = 1", "End Sub"}));
+    auto& module = fx.Module("M");
+    EXPECT_TRUE(Tidy_Declarations(module));
+    EXPECT_FALSE(Tidy_Declarations(module));
+    EXPECT_TRUE(Tidy_Routine(module.Members().Item("A"), 0, true));
+    const unsigned long edits = module.EditCount();
+    EXPECT_FALSE(Tidy_Routine(module.Members().Item("A"), 0, true));
+    EXPECT_FALSE(Tidy_Routine(module.Members().Item("B"), 0, true));
+    EXPECT_EQ(module.EditCount(), edits);
+}
+
 // Tidy leaves one trailing space on every line it indents; the host drops
 // trailing blanks of the lines it receives, as the IDE does, so none reach
 // the file.

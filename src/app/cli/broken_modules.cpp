@@ -8,11 +8,7 @@
 namespace qv::cli {
 
 BrokenList BrokenModules(LoadedTarget& target, const host::memory::MemoryProject* project) {
-    BrokenList broken;
-    for (const host::files::BrokenModule& module : target.Files().BrokenModules()) {
-        if (project == nullptr || module.project == project) broken.push_back(module);
-    }
-    return broken;
+    return target.BrokenModules(project);
 }
 
 void ReportBrokenModules(std::ostream& err, const BrokenList& broken) {

@@ -3,20 +3,17 @@
 #include <ostream>
 
 #include "app/cli/vb_text.h"
-#include "host/files/file_error.h"
-#include "host/files/project_loader.h"
-#include "host/files/unified_diff.h"
-#include "host/files/workspace_saver.h"
+#include "host/host_constants.h"
 #include "platform/text.h"
-#include "settings/ide_tab_width.h"
+#include "workspace/saving.h"
 
 namespace qv::cli {
 
 namespace {
 
-using host::memory::MemoryCodeModule;
-using host::memory::MemoryComponent;
-using host::memory::MemoryProject;
+using workspace::SelectionError;
+using workspace::SelectionRequest;
+using Kind = workspace::SelectionError::Kind;
 
 const QCommandLineOption kProjectOption(
     QStringList{"project"}, "The project of a group to work on (default: the startup project).",
@@ -41,13 +38,7 @@ std::string Str(const QString& s) {
     throw CliError(kExitUsage, message);
 }
 
-std::string TargetText(const LoadedTarget& target) {
-    std::string text;
-    for (const std::string& p : target.Paths()) text += (text.empty() ? "" : " ") + p;
-    return text;
-}
-
-std::string Names(std::vector<std::string> names) {
+std::string Names(const std::vector<std::string>& names) {
     constexpr size_t kShown = 12;
     std::string text;
     for (size_t i = 0; i < names.size() && i < kShown; ++i) text += (i ? ", " : "") + names[i];
@@ -55,146 +46,79 @@ std::string Names(std::vector<std::string> names) {
     return text;
 }
 
-MemoryProject& PickProject(CommandContext& context, LoadedTarget& target) {
-    auto& projects = target.Vbe().Projects();
-    if (projects.Count() == 0) BadInput(TargetText(target) + ": no project was loaded");
-    if (!context.parser.isSet(kProjectOption)) {
-        auto* active = static_cast<MemoryProject*>(target.Vbe().ActiveVBProject());
-        return active != nullptr ? *active : projects.At(1);
+// The message of a selection that does not fit, with the option to change.
+std::string SelectionMessage(const LoadedTarget& target, const SelectionError& e) {
+    const std::string at = target.PathsText() + ": ";
+    switch (e.kind) {
+        case Kind::NoProjectLoaded:
+            return at + "no project was loaded";
+        case Kind::UnknownProject:
+            return at + "there is no project named \"" + e.project +
+                   "\"; the projects are: " + Names(e.choices);
+        case Kind::BrokenModule:
+            return "module " + e.module + " could not be loaded: " + e.detail;
+        case Kind::UnknownModule:
+            return at + "project " + e.project + " has no module named \"" + e.module + "\"" +
+                   (e.choices.empty() ? "" : "; its modules are: " + Names(e.choices));
+        case Kind::UnknownRoutine:
+            return at + "there is no routine \"" + e.routine + "\" in " +
+                   (e.module.empty() ? "project " + e.project : "module " + e.module) +
+                   "; 'qvaddin list' shows the routines";
+        case Kind::RoutineInSeveralModules:
+            return at + "routine \"" + e.routine + "\" is in several modules (" +
+                   Names(e.choices) + "); name one with --module";
+        case Kind::SeveralAccessors:
+            return at + "property " + e.routine + " in module " + e.module +
+                   " has several accessors; name one as " + e.routine + ":Get, :Let or :Set";
+        case Kind::LineWithoutModule:
+            return "--line needs --module (or --routine)";
+        case Kind::NoCode:
+            return at + e.module + " holds no code";
+        case Kind::LinePastEnd:
+            return at + "--line " + std::to_string(e.line) + " is past the end of module " +
+                   e.module + ", which has " + std::to_string(e.lines) + " lines";
+        case Kind::LineOutsideRoutine:
+            return at + "line " + std::to_string(e.line) + " of " + e.module +
+                   " is not in routine " + e.routine + "; give --routine or --line alone";
     }
-    const std::string name = Str(context.parser.value(kProjectOption));
-    if (MemoryProject* found = projects.Find(name)) return *found;
-    std::vector<std::string> names;
-    for (long i = 1; i <= projects.Count(); ++i) names.push_back(projects.At(i).Name());
-    BadInput(TargetText(target) + ": there is no project named \"" + name +
-             "\"; the projects are: " + Names(names));
+    return at + "the selection does not fit the target";
 }
 
-MemoryComponent& PickModule(MemoryProject& project, const std::string& name,
-                            const LoadedTarget& target) {
-    if (MemoryComponent* found = project.Components().Find(name)) return *found;
-    for (const host::files::BrokenModule& broken : target.Files().BrokenModules()) {
-        if (broken.project == &project && text::EqualsIgnoreCase(broken.name, name)) {
-            BadInput("module " + name + " could not be loaded: " + broken.message);
-        }
+Selection Selected(const LoadedTarget& target,
+                   std::variant<Selection, SelectionError> result) {
+    if (auto* error = std::get_if<SelectionError>(&result)) {
+        const std::string message = SelectionMessage(target, *error);
+        if (error->kind == Kind::LineWithoutModule) Usage(message);
+        BadInput(message);
     }
-    std::vector<std::string> names;
-    for (long i = 1; i <= project.Components().Count(); ++i) {
-        names.push_back(project.Components().At(i).Name());
-    }
-    BadInput(TargetText(target) + ": project " + project.Name() + " has no module named \"" + name +
-             "\"" + (names.empty() ? "" : "; its modules are: " + Names(names)));
+    return std::get<Selection>(std::move(result));
 }
 
-struct RoutineName {
-    std::string name;
-    int kind = -1;  // -1: not given
-};
-
-RoutineName ParseRoutine(const QString& value) {
-    RoutineName r;
+// name[:Get|:Let|:Set] into the request; "" when it is well formed, else
+// what is wrong with it.
+std::string ParseRoutine(const QString& value, SelectionRequest& request) {
     const qsizetype colon = value.lastIndexOf(':');
-    r.name = Str(colon < 0 ? value : value.left(colon));
+    request.routine = Str(colon < 0 ? value : value.left(colon));
     if (colon >= 0) {
         const QString kind = value.mid(colon + 1).toLower();
         if (kind == "get")
-            r.kind = host::vbext_pk_Get;
+            request.routineKind = host::vbext_pk_Get;
         else if (kind == "let")
-            r.kind = host::vbext_pk_Let;
+            request.routineKind = host::vbext_pk_Let;
         else if (kind == "set")
-            r.kind = host::vbext_pk_Set;
+            request.routineKind = host::vbext_pk_Set;
         else
-            Usage("--routine " + Str(value) + ": the kind after ':' is Get, Let or Set");
+            return "--routine " + Str(value) + ": the kind after ':' is Get, Let or Set";
     }
-    if (text::Trim(r.name).empty()) Usage("--routine needs a routine name");
-    return r;
+    if (text::Trim(request.routine).empty()) return "--routine needs a routine name";
+    return "";
 }
 
-bool HasRoutine(MemoryCodeModule& code, const std::string& name, int kind) {
-    return code.Index().Find(name, kind) >= 0;
-}
-
-// The kinds of the routine the module holds: the one asked for, or every
-// kind when none was.
-std::vector<int> KindsIn(MemoryComponent& component, const RoutineName& routine) {
-    std::vector<int> kinds;
-    MemoryCodeModule* code = component.Code();
-    if (code == nullptr) return kinds;
-    if (routine.kind >= 0) {
-        if (HasRoutine(*code, routine.name, routine.kind)) kinds.push_back(routine.kind);
-        return kinds;
-    }
-    for (int kind :
-         {host::vbext_pk_Proc, host::vbext_pk_Get, host::vbext_pk_Let, host::vbext_pk_Set}) {
-        if (HasRoutine(*code, routine.name, kind)) kinds.push_back(kind);
-    }
-    return kinds;
-}
-
-std::string KindSuffix(int kind) {
-    switch (kind) {
-        case host::vbext_pk_Get:
-            return ":Get";
-        case host::vbext_pk_Let:
-            return ":Let";
-        case host::vbext_pk_Set:
-            return ":Set";
-        default:
-            return "";
-    }
-}
-
-void PickRoutine(MemoryProject& project, const RoutineName& routine, const LoadedTarget& target,
-                 Selection& selection) {
-    std::vector<MemoryComponent*> holders;
-    if (selection.component != nullptr) {
-        holders.push_back(selection.component);
-    } else {
-        for (long i = 1; i <= project.Components().Count(); ++i) {
-            if (!KindsIn(project.Components().At(i), routine).empty()) {
-                holders.push_back(&project.Components().At(i));
-            }
-        }
-    }
-    const std::string asked = routine.name + KindSuffix(routine.kind);
-    const std::vector<int> kinds =
-        holders.empty() ? std::vector<int>{} : KindsIn(*holders[0], routine);
-    if (kinds.empty()) {
-        BadInput(TargetText(target) + ": there is no routine \"" + asked + "\" in " +
-                 (selection.component != nullptr ? "module " + selection.component->Name()
-                                                 : "project " + project.Name()) +
-                 "; 'qvaddin list' shows the routines");
-    }
-    if (holders.size() > 1) {
-        std::vector<std::string> names;
-        for (auto* c : holders) names.push_back(c->Name());
-        BadInput(TargetText(target) + ": routine \"" + asked + "\" is in several modules (" +
-                 Names(names) + "); name one with --module");
-    }
-    if (kinds.size() > 1) {
-        BadInput(TargetText(target) + ": property " + routine.name + " in module " +
-                 holders[0]->Name() + " has several accessors; name one as " + routine.name +
-                 ":Get, :Let or :Set");
-    }
-    selection.component = holders[0];
-    selection.routine = routine.name;
-    selection.routineKind = kinds[0];
-}
-
-long ParseLine(const QString& value) {
+std::string ParseLine(const QString& value, SelectionRequest& request) {
     bool ok = false;
-    const long line = value.toLong(&ok);
-    if (!ok || line < 1) Usage("--line " + Str(value) + ": give a line number from 1 up");
-    return line;
-}
-
-// Puts the module's cursor on the line and makes its code pane the active
-// one, as clicking into the IDE's code window would.
-void PlaceCursor(MemoryComponent& component, long line) {
-    host::CodePane& pane = component.Code()->CodePane();
-    pane.SetSelection(line, 1, line, 1);
-    pane.SetTopLine(line);
-    pane.Show();
+    request.line = value.toLong(&ok);
+    if (!ok || request.line < 1) return "--line " + Str(value) + ": give a line number from 1 up";
+    return "";
 }
 
 std::string DisplayPath(const std::string& path) {
@@ -202,34 +126,6 @@ std::string DisplayPath(const std::string& path) {
 }
 
 }  // namespace
-
-LoadedTarget::LoadedTarget()
-    : vbe_(std::make_unique<host::memory::MemoryVbe>()),
-      workspace_(std::make_unique<host::files::Workspace>(*vbe_)) {}
-
-namespace {
-bool& KeepUntilExit() {
-    static bool keep = false;
-    return keep;
-}
-}  // namespace
-
-void KeepTargetsUntilExit(bool keep) {
-    KeepUntilExit() = keep;
-}
-
-LoadedTarget::~LoadedTarget() {
-#if !defined(__SANITIZE_ADDRESS__)
-    if (KeepUntilExit()) {
-        // The process ends next and the system takes the memory back at once.
-        static_cast<void>(workspace_.release());
-        static_cast<void>(vbe_.release());
-        return;
-    }
-#endif
-    workspace_.reset();
-    vbe_.reset();
-}
 
 void AddTargetOptions(QCommandLineParser& parser) {
     parser.addOption(kProjectOption);
@@ -240,18 +136,6 @@ void AddTargetOptions(QCommandLineParser& parser) {
                                  "<target>...");
 }
 
-namespace {
-// The host lays out the tabs of the lines it receives with the IDE's tab
-// width, as the IDE does; a stored width that is not a number leaves the
-// host's default.
-void UseIdeTabWidth(LoadedTarget& target) {
-    try {
-        target.Vbe().SetTabWidth(settings::UsableTabWidth(settings::IdeTabWidth()));
-    } catch (...) {
-    }
-}
-}  // namespace
-
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context) {
     return LoadTarget(context, context.arguments);
 }
@@ -261,105 +145,57 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     if (paths.isEmpty()) {
         Usage("name a target: a .vbp project, a .vbg project group or module files");
     }
-    auto target = std::make_unique<LoadedTarget>();
-    target->Files().SetCheckProcedures(checkProcedures);
     std::vector<std::string> local;
     for (const QString& p : paths) local.push_back(LocalPath(p));
-    target->SetPaths(local);
-    try {
-        host::files::LoadTargets(target->Files(), local);
-    } catch (const host::files::FileError& e) {
-        BadInput(e.what());
-    }
-    for (const std::string& warning : target->Files().Warnings()) {
+    workspace::OpenResult opened =
+        workspace::Open(local, {.checkProcedures = checkProcedures});
+    if (!opened.target) BadInput(opened.error);
+    for (const std::string& warning : opened.target->Warnings()) {
         context.err << "qvaddin: warning: " << warning << '\n';
     }
-    for (const std::string& leftover : host::files::RemoveLeftoverTempFiles(target->Files())) {
+    for (const std::string& leftover : opened.target->RemovedLeftovers()) {
         context.err << "qvaddin: note: removed " << DisplayPath(leftover)
                     << ", a temporary file that an interrupted run left behind\n";
     }
-    UseIdeTabWidth(*target);
-    return target;
+    return std::move(opened.target);
 }
 
 Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
-    Selection selection;
-    MemoryProject& project = PickProject(context, target);
-    selection.project = &project;
-    target.Vbe().SetActiveProject(&project);
-    if (context.parser.isSet(kModuleOption)) {
-        selection.component =
-            &PickModule(project, Str(context.parser.value(kModuleOption)), target);
-    }
+    SelectionRequest request;
+    if (context.parser.isSet(kProjectOption)) request.project = Str(context.parser.value(kProjectOption));
+    if (context.parser.isSet(kModuleOption)) request.module = Str(context.parser.value(kModuleOption));
+    // A malformed value is reported after what the selectors before it
+    // find wrong, as the selectors are read in order.
     if (context.parser.isSet(kRoutineOption)) {
-        PickRoutine(project, ParseRoutine(context.parser.value(kRoutineOption)), target, selection);
+        SelectionRequest before = request;
+        const std::string problem = ParseRoutine(context.parser.value(kRoutineOption), request);
+        if (!problem.empty()) {
+            Selected(target, workspace::Select(target, before));
+            Usage(problem);
+        }
     }
     if (context.parser.isSet(kLineOption)) {
-        selection.line = ParseLine(context.parser.value(kLineOption));
-        if (selection.component == nullptr) Usage("--line needs --module (or --routine)");
-    }
-    if (selection.component == nullptr) return selection;
-
-    target.Vbe().SetSelectedComponent(selection.component);
-    MemoryCodeModule* code = selection.component->Code();
-    if (code == nullptr) {
-        if (selection.line > 0) {
-            BadInput(TargetText(target) + ": " + selection.component->Name() + " holds no code");
-        }
-        return selection;
-    }
-    if (selection.line > code->CountOfLines()) {
-        BadInput(TargetText(target) + ": --line " + std::to_string(selection.line) +
-                 " is past the end of module " + selection.component->Name() + ", which has " +
-                 std::to_string(code->CountOfLines()) + " lines");
-    }
-    if (selection.line > 0 && !selection.routine.empty()) {
-        int kind = 0;
-        const std::string at = code->ProcOfLine(selection.line, kind);
-        if (!text::EqualsIgnoreCase(at, selection.routine) || kind != selection.routineKind) {
-            BadInput(TargetText(target) + ": line " + std::to_string(selection.line) + " of " +
-                     selection.component->Name() + " is not in routine " + selection.routine +
-                     KindSuffix(selection.routineKind) + "; give --routine or --line alone");
+        SelectionRequest before = request;
+        const std::string problem = ParseLine(context.parser.value(kLineOption), request);
+        if (!problem.empty()) {
+            Selected(target, workspace::Select(target, before));
+            Usage(problem);
         }
     }
-    long cursor = selection.line;
-    if (cursor == 0 && !selection.routine.empty()) {
-        cursor = code->ProcBodyLine(selection.routine, selection.routineKind);
-    }
-    PlaceCursor(*selection.component, cursor > 0 ? cursor : 1);
-    return selection;
+    return Selected(target, workspace::Select(target, request));
 }
 
 int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written) {
-    std::vector<host::files::FileChange> changes;
-    try {
-        changes = host::files::PendingChanges(target.Files());
-        for (const auto& change : changes) {
-            for (const std::string& line : change.dropped) {
-                context.err << "qvaddin: warning: " << DisplayPath(change.file->path)
-                            << ": the attribute line \"" << DisplayText(line)
-                            << "\" is left out: its member is no longer declared\n";
-            }
-        }
-        if (context.dryRun) {
-            // A dry run refuses what the real run would refuse.
-            host::files::RefuseUnwritable(changes);
-            for (const auto& change : changes) {
-                const std::string& path = change.file->path;
-                const bool relative = !path.empty() && path.front() != '/';
-                context.out << host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
-                                                        relative ? "a/" + path : path,
-                                                        relative ? "b/" + path : path);
-            }
-        } else {
-            host::files::WriteChanges(changes);
-        }
-    } catch (const host::files::FileError& e) {
-        BadInput(e.what());
+    const workspace::SaveResult saved =
+        context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChanges(target);
+    for (const workspace::DroppedAttribute& dropped : saved.dropped) {
+        context.err << "qvaddin: warning: " << DisplayPath(dropped.path)
+                    << ": the attribute line \"" << DisplayText(dropped.line)
+                    << "\" is left out: its member is no longer declared\n";
     }
-    if (written != nullptr) {
-        for (const auto& change : changes) written->push_back(change.file->path);
-    }
+    if (!saved.Ok()) BadInput(saved.error);
+    context.out << saved.diff;
+    if (written != nullptr) written->insert(written->end(), saved.paths.begin(), saved.paths.end());
     return kExitOk;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// What every command that works on VB6 code shares: loading the target
-// (a .vbp project, a .vbg group or module files) into the in-memory host,
-// the selectors --project, --module, --routine and --line, and saving the
-// changed modules (or printing their diff on --dry-run).
+// What every command that works on VB6 code shares: the options that name
+// the target (a .vbp project, a .vbg group or module files) and the
+// selectors --project, --module, --routine and --line, and the printing of
+// what the workspace reports when it opens, selects and saves (or shows the
+// diff on --dry-run).
 //
 //     void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
 //     int Run(CommandContext& context) override {
@@ -19,36 +20,14 @@
 #include <vector>
 
 #include "app/cli/command.h"
-#include "host/files/workspace.h"
-#include "host/memory/memory_vbe.h"
+#include "workspace/loaded_target.h"
+#include "workspace/selection.h"
 
 namespace qv::cli {
 
-class LoadedTarget {
-  public:
-    LoadedTarget();
-    ~LoadedTarget();
-    LoadedTarget(const LoadedTarget&) = delete;
-    LoadedTarget& operator=(const LoadedTarget&) = delete;
-
-    host::memory::MemoryVbe& Vbe() { return *vbe_; }
-    host::files::Workspace& Files() { return *workspace_; }
-    const host::files::Workspace& Files() const { return *workspace_; }
-    // The target arguments as given.
-    const std::vector<std::string>& Paths() const { return paths_; }
-    void SetPaths(std::vector<std::string> paths) { paths_ = std::move(paths); }
-
-  private:
-    std::unique_ptr<host::memory::MemoryVbe> vbe_;
-    std::unique_ptr<host::files::Workspace> workspace_;
-    std::vector<std::string> paths_;
-};
-
-// The command line ends its process once the command is done: a target loaded
-// then need not be taken apart piece by piece (a large project's many small
-// blocks take a noticeable part of a search's time to free). Tests, which run
-// many commands in one process, leave this off.
-void KeepTargetsUntilExit(bool keep);
+using workspace::KeepTargetsUntilExit;
+using workspace::LoadedTarget;
+using workspace::Selection;
 
 // --project NAME, --module NAME, --routine NAME[:Get|:Let|:Set], --line N,
 // and the positional target.
@@ -65,13 +44,6 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context);
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths,
                                          bool checkProcedures = true);
 
-struct Selection {
-    host::memory::MemoryProject* project = nullptr;      // always set
-    host::memory::MemoryComponent* component = nullptr;  // --module, or the routine's module
-    std::string routine;                                 // "" when no routine was named
-    int routineKind = 0;                                 // procedure kind of the routine
-    long line = 0;                                       // the cursor line, 0 when none
-};
 
 // Applies the selectors. The project is --project or the active (startup)
 // one, and becomes the active project. A module (by name, case ignored)

@@ -18,7 +18,6 @@
 #include "settings/setting_checks.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
-#include "tidy/tidy_keywords.h"
 
 namespace qv::cli {
 
@@ -202,7 +201,6 @@ int CodeChangeCommand::Run(CommandContext& context) {
     auto target = LoadTarget(context);
     const Selection selection = SelectTarget(context, *target);
     Prepare(context);
-    tidy::ReadInTidy();
     if (selection.component != nullptr) RefuseTarget(*target, *selection.component);
 
     shell::RunOutcome outcome;

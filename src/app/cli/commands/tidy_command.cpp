@@ -23,7 +23,6 @@
 #include "settings/ide_tab_width.h"
 #include "settings/settings_operations.h"
 #include "tidy/module_lines.h"
-#include "tidy/tidy_keywords.h"
 
 namespace qv::cli {
 
@@ -87,7 +86,6 @@ class TidyCommand : public Command {
         settings::GetSettings();
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
-        tidy::ReadInTidy();
         const settings::TabWidthRun widthRun;
         std::vector<std::string> skipped;
         if (selection.component != nullptr) {

@@ -1,0 +1,108 @@
+#include "workspace/loaded_target.h"
+
+#include <atomic>
+
+#include "host/files/file_error.h"
+#include "host/files/project_loader.h"
+#include "host/files/workspace_saver.h"
+#include "settings/ide_tab_width.h"
+
+namespace qv::workspace {
+
+using host::memory::MemoryComponent;
+using host::memory::MemoryProject;
+
+namespace {
+std::atomic<bool> keepUntilExit{false};
+
+// The host lays out the tabs of the lines it receives with the IDE's tab
+// width, as the IDE does; a stored width that is not a number leaves the
+// host's default.
+void UseIdeTabWidth(host::memory::MemoryVbe& vbe) {
+    try {
+        vbe.SetTabWidth(settings::UsableTabWidth(settings::IdeTabWidth()));
+    } catch (...) {
+    }
+}
+}  // namespace
+
+void KeepTargetsUntilExit(bool keep) {
+    keepUntilExit = keep;
+}
+
+LoadedTarget::LoadedTarget()
+    : vbe_(std::make_unique<host::memory::MemoryVbe>()),
+      files_(std::make_unique<host::files::Workspace>(*vbe_)) {}
+
+LoadedTarget::~LoadedTarget() {
+#if !defined(__SANITIZE_ADDRESS__)
+    if (keepUntilExit) {
+        // The process ends next and the system takes the memory back at once.
+        static_cast<void>(files_.release());
+        static_cast<void>(vbe_.release());
+        return;
+    }
+#endif
+    files_.reset();
+    vbe_.reset();
+}
+
+std::string LoadedTarget::PathsText() const {
+    std::string text;
+    for (const std::string& p : paths_) text += (text.empty() ? "" : " ") + p;
+    return text;
+}
+
+std::vector<MemoryProject*> LoadedTarget::Projects() {
+    std::vector<MemoryProject*> projects;
+    auto& all = vbe_->Projects();
+    for (long i = 1; i <= all.Count(); ++i) projects.push_back(&all.At(i));
+    return projects;
+}
+
+std::vector<MemoryComponent*> LoadedTarget::Components(MemoryProject& project) {
+    std::vector<MemoryComponent*> components;
+    auto& all = project.Components();
+    for (long i = 1; i <= all.Count(); ++i) components.push_back(&all.At(i));
+    return components;
+}
+
+std::vector<host::files::BrokenModule> LoadedTarget::BrokenModules(
+    const MemoryProject* project) const {
+    std::vector<host::files::BrokenModule> broken;
+    for (const host::files::BrokenModule& module : files_->BrokenModules()) {
+        if (project == nullptr || module.project == project) broken.push_back(module);
+    }
+    return broken;
+}
+
+// The one way in to fill a target's private parts.
+struct OpenAccess {
+    static void SetPaths(LoadedTarget& t, std::vector<std::string> p) { t.paths_ = std::move(p); }
+    static void SetLeftovers(LoadedTarget& t, std::vector<std::string> l) {
+        t.leftovers_ = std::move(l);
+    }
+};
+
+OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& options) {
+    OpenResult result;
+    if (paths.empty()) {
+        result.error = "name a target: a .vbp project, a .vbg project group or module files";
+        return result;
+    }
+    auto target = std::make_unique<LoadedTarget>();
+    target->Files().SetCheckProcedures(options.checkProcedures);
+    OpenAccess::SetPaths(*target, paths);
+    try {
+        host::files::LoadTargets(target->Files(), paths);
+    } catch (const host::files::FileError& e) {
+        result.error = e.what();
+        return result;
+    }
+    OpenAccess::SetLeftovers(*target, host::files::RemoveLeftoverTempFiles(target->Files()));
+    UseIdeTabWidth(target->Vbe());
+    result.target = std::move(target);
+    return result;
+}
+
+}  // namespace qv::workspace

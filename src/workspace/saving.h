@@ -1,0 +1,37 @@
+#pragma once
+// Writing a loaded target back: only the module files whose bytes would
+// change, as one batch of atomic writes; a read-only module, a file with
+// several names and a file that another program changed since it was
+// loaded are refused, and then nothing is written. The preview shows the
+// same changes as a unified diff and refuses what the save would refuse.
+
+#include <string>
+#include <vector>
+
+#include "workspace/loaded_target.h"
+
+namespace qv::workspace {
+
+// An attribute line of a member that is no longer declared: it is left out
+// of the file written.
+struct DroppedAttribute {
+    std::string path;
+    std::string line;
+};
+
+struct SaveResult {
+    std::vector<std::string> paths;  // the files written (or, in a preview, that would be)
+    std::vector<DroppedAttribute> dropped;
+    std::string diff;   // the preview's unified diff; "" for a save
+    std::string error;  // "": done; else nothing was written, and why (the file named)
+    bool Ok() const { return error.empty(); }
+};
+
+// Writes every changed module.
+SaveResult SaveChanges(LoadedTarget& target);
+
+// Writes nothing: the diff of every module that would change, with a/ and
+// b/ in front of relative paths.
+SaveResult PreviewChanges(LoadedTarget& target);
+
+}  // namespace qv::workspace
