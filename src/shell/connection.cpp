@@ -11,7 +11,6 @@
 #include "shell/command_catalogue.h"
 #include "shell/hot_keys.h"
 #include "shell/verb_dispatch.h"
-#include "tidy/tidy_keywords.h"
 
 namespace qv::shell {
 
@@ -71,7 +70,6 @@ void Connect::OnConnection(host::VBE& vbInst, int connectMode,
     connected_ = true;
     if (connectMode == host::ext_cm_AfterStartup) AddInstance(key_, *this);
     RegisterHotKeys();
-    tidy::ReadInTidy();
     AddMenus();
 } QV_PASS_UP("Connect", "IDTExtensibility_OnConnection")
 

@@ -30,12 +30,10 @@
 #include "findwindow/find_dock.h"
 #include "host/files/file_error.h"
 #include "host/files/module_loader.h"
-#include "host/files/project_loader.h"
-#include "host/files/workspace_saver.h"
-#include "platform/regular_file.h"
 #include "platform/text.h"
 #include "shell/connection.h"
 #include "shell/process_start.h"
+#include "workspace/saving.h"
 
 namespace qv::workbench {
 
@@ -107,7 +105,6 @@ host::Window* WindowOfType(host::VBE& vbe, int type) {
 IdeWindow::IdeWindow(WorkbenchApp& app)
     : app_(app),
       vbe_(std::make_unique<host::memory::MemoryVbe>()),
-      workspace_(std::make_unique<host::files::Workspace>(*vbe_)),
       bars_(std::make_unique<CommandBarView>(vbe_->Bars())) {
     findwindow::RegisterFindDocument(vbe_->AllWindows());
     setAttribute(Qt::WA_DeleteOnClose);
@@ -280,15 +277,17 @@ bool IdeWindow::Open(const QStringList& paths) {
     CloseProjects();
     std::vector<std::string> targets;
     for (const QString& p : paths) targets.push_back(p.toStdString());
-    try {
-        host::files::LoadTargets(*workspace_, targets);
-    } catch (const std::exception& e) {
+    workspace::OpenOptions options;
+    options.into = vbe_.get();
+    workspace::OpenResult opened = workspace::Open(targets, options);
+    if (!opened.target) {
         CloseProjects();
         QMessageBox::critical(this, kProgramName,
-                              tr("The project could not be opened:\n%1").arg(QString::fromStdString(e.what())));
+                              tr("The project could not be opened:\n%1").arg(QString::fromStdString(opened.error)));
         return false;
     }
-    for (const std::string& warning : workspace_->Warnings()) {
+    target_ = std::move(opened.target);
+    for (const std::string& warning : target_->Warnings()) {
         immediate_->appendPlainText(QString::fromStdString(warning));
     }
     for (MemoryCodeModule* module : AllModules(*vbe_)) edits_.Watch(*module);
@@ -309,7 +308,7 @@ void IdeWindow::CloseProjects() {
     designers_.clear();
     properties_->setRowCount(0);
     while (vbe_->Projects().Count() > 0) vbe_->Projects().Remove(vbe_->Projects().At(1));
-    workspace_ = std::make_unique<host::files::Workspace>(*vbe_);
+    target_.reset();
     tree_->clear();
 }
 
@@ -339,8 +338,7 @@ void IdeWindow::FillProjectTree() {
             item->setData(0, kComponentRole, QVariant::fromValue(quintptr(&component)));
             item->setData(0, kBarRole, Folders()[f].bar);
         }
-        for (const host::files::BrokenModule& broken : workspace_->BrokenModules()) {
-            if (broken.project != &project) continue;
+        for (const host::files::BrokenModule& broken : target_->BrokenModules(&project)) {
             const size_t f = FolderOf(host::files::TypeOfExtension(broken.path));
             auto* item = new QTreeWidgetItem(folderItem(f),
                                              {DecodeCode(broken.name) + tr(" (cannot be read)")});
@@ -545,43 +543,35 @@ bool IdeWindow::HasUnsavedChanges() {
 
 bool IdeWindow::SaveAll() {
     FlushEditors();
-    try {
-        return SaveChanges();
-    } catch (const std::exception& e) {
-        QMessageBox::warning(this, kProgramName,
-                             tr("Nothing was saved:\n%1").arg(QString::fromStdString(e.what())));
-        return false;
-    }
+    return SaveChanges();
 }
 
 bool IdeWindow::SaveChanges() {
-    std::vector<host::files::FileChange> changes = host::files::PendingChanges(*workspace_);
+    if (!target_) return true;
     // A file another program changed since it was read is written only when
     // the user says so.
-    for (const host::files::FileChange& change : changes) {
-        std::string onDisk;
-        file::Kind kind = file::Kind::Missing;
-        if (!file::ReadRegularFile(change.file->path, onDisk, kind) || onDisk == *change.file->bytes) continue;
-        const auto answer = QMessageBox::question(
-            this, kProgramName,
-            tr("%1 was changed by another program since it was opened.\nOverwrite it?")
-                .arg(QString::fromStdString(change.file->path)),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes) return false;
-        const_cast<host::files::ModuleFile*>(change.file)->bytes =
-            std::make_shared<const std::string>(std::move(onDisk));
-    }
-    host::files::RefuseUnwritable(changes);
-    host::files::WriteChanges(changes);
-    // What is on disk now is what the next save compares with.
-    for (host::files::FileChange& change : changes) {
-        const_cast<host::files::ModuleFile*>(change.file)->bytes =
-            std::make_shared<const std::string>(std::move(change.newBytes));
+    bool declined = false;
+    const workspace::SaveResult saved =
+        workspace::SaveChanges(*target_, [this, &declined](const std::string& path) {
+            const auto answer = QMessageBox::question(
+                this, kProgramName,
+                tr("%1 was changed by another program since it was opened.\nOverwrite it?")
+                    .arg(QString::fromStdString(path)),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            declined |= answer != QMessageBox::Yes;
+            return answer == QMessageBox::Yes;
+        });
+    if (!saved.Ok()) {
+        if (!declined) {
+            QMessageBox::warning(this, kProgramName,
+                                 tr("Nothing was saved:\n%1").arg(QString::fromStdString(saved.error)));
+        }
+        return false;
     }
     for (MemoryCodeModule* module : AllModules(*vbe_)) savedEdits_[module] = module->EditCount();
     history_.setClean();
     UpdateModuleMarkers();
-    statusBar()->showMessage(tr("Saved %n file(s)", nullptr, static_cast<int>(changes.size())), 5000);
+    statusBar()->showMessage(tr("Saved %n file(s)", nullptr, static_cast<int>(saved.paths.size())), 5000);
     return true;
 }
 

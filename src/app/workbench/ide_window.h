@@ -3,7 +3,7 @@
 // bars, drawn as a main window with the project window, code windows,
 // designer windows, the properties and immediate windows, the menu bar, the
 // "Standard" tool bar and the pop-ups; it loads the add-in as its add-in
-// list says and saves through the workspace.
+// list says and opens and saves through the workspace.
 
 #include <QMainWindow>
 #include <QMap>
@@ -16,7 +16,7 @@
 #include "app/workbench/code_window.h"
 #include "app/workbench/edit_history.h"
 #include "findwindow/find_tool_window.h"
-#include "host/files/workspace.h"
+#include "workspace/loaded_target.h"
 #include "host/memory/memory_vbe.h"
 #include "ui/busy_guard.h"
 
@@ -45,7 +45,6 @@ public:
     ~IdeWindow() override;
 
     host::memory::MemoryVbe& Vbe() { return *vbe_; }
-    host::files::Workspace& Files() { return *workspace_; }
     QUndoStack& History() { return history_; }
 
     // Opens projects, groups or module files in place of what is open
@@ -116,7 +115,7 @@ private:
 
     WorkbenchApp& app_;
     std::unique_ptr<host::memory::MemoryVbe> vbe_;
-    std::unique_ptr<host::files::Workspace> workspace_;
+    std::unique_ptr<workspace::LoadedTarget> target_;  // what is open; null when nothing
     std::unique_ptr<shell::Connect> connection_;
     std::unique_ptr<CommandBarView> bars_;
     QUndoStack history_;

@@ -178,8 +178,9 @@ private slots:
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
         QVERIFY(OpenExample(ide, 11));
-        auto* editor = qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
-        QVERIFY(editor != nullptr);
+        auto& component = static_cast<qv::host::memory::MemoryComponent&>(
+            ide.Vbe().ActiveCodePane()->CodeModule().Parent());
+        QPlainTextEdit* editor = &ide.OpenCodeWindow(component)->Editor();
         QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(editor->toPlainText().contains("Error_Routine"));  // shown at once
         QVERIFY(ide.SaveAll());
