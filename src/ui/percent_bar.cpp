@@ -18,14 +18,19 @@ QString PercentText(int value, int maximum) {
     return QString::number(static_cast<int>(std::floor(percent))) + QLatin1Char('%');
 }
 
-void DrawBar(QProgressBar& bar, int value, int maximum) {
+void DrawBar(QProgressBar& bar, int value, int maximum, bool paintNow) {
     // A range of 0 to 0 would turn the bar into a busy indicator.
     constexpr int kSteps = 10000;
     bar.setRange(0, kSteps);
     bar.setValue(static_cast<int>(std::lround(FilledFraction(value, maximum) * kSteps)));
     bar.setFormat(PercentText(value, maximum));
     bar.setTextVisible(true);
-    if (bar.isVisible()) bar.repaint();
+    if (!bar.isVisible()) return;
+    if (paintNow) {
+        bar.repaint();
+    } else {
+        bar.update();
+    }
 }
 
 }  // namespace qv::ui
