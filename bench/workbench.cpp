@@ -31,18 +31,19 @@ namespace {
 
 using namespace qv;
 
-double Ms(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
-
+double Ms(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
 
 // Counts the paints of the progress window and the longest gap between two.
 class PaintClock : public QObject {
-public:
+  public:
     int paints = 0;
     double longestGap = 0;
 
     void Start() { since_.start(); }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             ++paints;
@@ -52,7 +53,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     QElapsedTimer since_;
 };
 
@@ -76,7 +77,8 @@ void ProjectFigures(workbench::WorkbenchApp& app, const QString& project) {
 
     ide.ShowModule(QString::fromStdString(FirstModule(ide.Vbe())), 1);
     if (!ide.AddInLoaded()) ide.ConnectAddIn(host::ext_cm_AfterStartup);
-    host::CommandBarControl* button = shell::FindAddInButton(ide.Vbe(), "Project Window Project", "project add");
+    host::CommandBarControl* button =
+        shell::FindAddInButton(ide.Vbe(), "Project Window Project", "project add");
     if (button == nullptr) {
         std::printf("the add-in's project button is missing\n");
         return;
@@ -88,9 +90,10 @@ void ProjectFigures(workbench::WorkbenchApp& app, const QString& project) {
     clock.Start();
     button->Execute();
     const double run = Ms(timer);
-    std::printf("Add Error Handling to Project  %8.0f ms, progress window painted %d times "
-                "(%.1f a second), still for %.0f ms at most\n",
-                run, clock.paints, clock.paints / (run / 1000.0), clock.longestGap);
+    std::printf(
+        "Add Error Handling to Project  %8.0f ms, progress window painted %d times "
+        "(%.1f a second), still for %.0f ms at most\n",
+        run, clock.paints, clock.paints / (run / 1000.0), clock.longestGap);
     timer.restart();
     ide.SaveAll();
     std::printf("save the changed modules       %8.0f ms\n", Ms(timer));
@@ -155,9 +158,10 @@ void TypingFigures(workbench::WorkbenchApp& app, const QString& project) {
         longestReturn = std::max(longestReturn, ms);
         ++keys;
     }
-    std::printf("typing in a %ld-line module    %d keys, %.2f ms a key on average, %.2f ms at most "
-                "(a character), %.2f ms at most (Return: the line goes to the module)\n",
-                lines, keys, total / keys, longest, longestReturn);
+    std::printf(
+        "typing in a %ld-line module    %d keys, %.2f ms a key on average, %.2f ms at most "
+        "(a character), %.2f ms at most (Return: the line goes to the module)\n",
+        lines, keys, total / keys, longest, longestReturn);
     ide.History().clear();
     ide.close();
 }

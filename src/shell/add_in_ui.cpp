@@ -6,8 +6,12 @@ namespace {
 AddInUi* currentUi = nullptr;
 }  // namespace
 
-AddInUi* GetAddInUi() { return currentUi; }
-void SetAddInUi(AddInUi* ui) { currentUi = ui; }
+AddInUi* GetAddInUi() {
+    return currentUi;
+}
+void SetAddInUi(AddInUi* ui) {
+    currentUi = ui;
+}
 
 CommandWindows WindowsOf(host::VBE& vbe) {
     return currentUi != nullptr ? currentUi->Windows(vbe) : CommandWindows{};

@@ -12,7 +12,7 @@
 namespace qv::shell {
 
 class AddInUi {
-public:
+  public:
     virtual ~AddInUi() = default;
     // The windows the commands of this IDE open; an empty hook is a window
     // the program does not have.

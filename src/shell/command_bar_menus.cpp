@@ -68,7 +68,9 @@ std::vector<BarPlacement> MenuPlacements(const MenuLists& lists, bool individual
     };
 }
 
-bool IndividualButtons() { return settings::GetMySetting("menu", 9) == "1"; }
+bool IndividualButtons() {
+    return settings::GetMySetting("menu", 9) == "1";
+}
 
 host::CommandBar& BarOf(host::VBE& vbe, const BarRef& bar) {
     if (const auto* name = std::get_if<std::string>(&bar)) return vbe.CommandBars().Item(*name);
@@ -95,13 +97,15 @@ void AddComBar(host::VBE& vbe, const BarRef& bar, const MenuList& items, int anc
         SetUp(barControls.Add(host::msoControlButton, 1, item->parameter, before, true), *item);
     }
     for (const MenuItem& item : items) AddHandler(vbe, barControls, item, handlers, onClick);
-} QV_PASS_UP("CommonCode", "AddComBar")
+}
+QV_PASS_UP("CommonCode", "AddComBar")
 
 void RemoveMenus(host::VBE& vbe, const MenuLists& lists, bool individual) try {
     for (const BarPlacement& placement : MenuPlacements(lists, individual)) {
         RemoveFromBar(BarOf(vbe, placement.bar).Controls(), *placement.items, individual);
     }
-} QV_PASS_UP("CommonCode", "RemoveMenus")
+}
+QV_PASS_UP("CommonCode", "RemoveMenus")
 
 host::CommandBarControl* FindAddInButton(host::VBE& vbe, std::string_view barName,
                                          std::string_view verb) {

@@ -21,7 +21,9 @@ std::map<std::string, Connect*>& Instances() {
     return instances;
 }
 
-void AddInstance(const std::string& key, Connect& connection) { Instances()[key] = &connection; }
+void AddInstance(const std::string& key, Connect& connection) {
+    Instances()[key] = &connection;
+}
 
 // Takes the connection out; the last one going takes the hot keys with it.
 void RemoveInstance(const std::string& key, Connect& connection) {
@@ -41,12 +43,15 @@ Connect* FindInstance(const std::string& key) {
     return found == Instances().end() ? nullptr : found->second;
 }
 
-long InstanceCount() { return static_cast<long>(Instances().size()); }
+long InstanceCount() {
+    return static_cast<long>(Instances().size());
+}
 
 Connect::Connect() try {
     ProcessHotKeys();
     settings::GetSettings();
-} QV_PASS_UP("Connect", "Class_Initialize")
+}
+QV_PASS_UP("Connect", "Class_Initialize")
 
 Connect::~Connect() {
     // The IDE may go without disconnecting; what the connection added to the
@@ -54,8 +59,7 @@ Connect::~Connect() {
     if (connected_) IgnoringErrors([this] { OnDisconnection(1); });
 }
 
-void Connect::OnConnection(host::VBE& vbInst, int connectMode,
-                           host::AddInInstance& addInInst) try {
+void Connect::OnConnection(host::VBE& vbInst, int connectMode, host::AddInInstance& addInInst) try {
     vbe_ = &vbInst;
     addIn_ = &addInInst;
     // The buttons of the commands whose windows this program has.
@@ -71,7 +75,8 @@ void Connect::OnConnection(host::VBE& vbInst, int connectMode,
     if (connectMode == host::ext_cm_AfterStartup) AddInstance(key_, *this);
     RegisterHotKeys();
     AddMenus();
-} QV_PASS_UP("Connect", "IDTExtensibility_OnConnection")
+}
+QV_PASS_UP("Connect", "IDTExtensibility_OnConnection")
 
 void Connect::AddMenus() {
     individualButtons_ = IndividualButtons();
@@ -84,7 +89,8 @@ void Connect::AddMenus() {
 
 void Connect::OnStartupComplete() try {
     if (connected_) AddInstance(key_, *this);
-} QV_PASS_UP("Connect", "IDTExtensibility_OnStartupComplete")
+}
+QV_PASS_UP("Connect", "IDTExtensibility_OnStartupComplete")
 
 void Connect::OnDisconnection(int) try {
     if (!connected_) return;
@@ -92,18 +98,21 @@ void Connect::OnDisconnection(int) try {
     handlers_.clear();
     RemoveInstance(key_, *this);
     RemoveMenus(*vbe_, lists_, individualButtons_);
-} QV_PASS_UP("Connect", "IDTExtensibility_OnDisconnection")
+}
+QV_PASS_UP("Connect", "IDTExtensibility_OnDisconnection")
 
 void Connect::ShowFind() try {
     if (vbe_ == nullptr) return;
     CommandContext context{*vbe_, WindowsOf(*vbe_)};
     Execute(CommandId::Find, context);
-} QV_PASS_UP("Connect", "ShowFind")
+}
+QV_PASS_UP("Connect", "ShowFind")
 
 void Connect::Show() try {
     if (vbe_ == nullptr) return;
     CommandContext context{*vbe_, WindowsOf(*vbe_)};
     Execute(CommandId::CodeAdd, context);
-} QV_PASS_UP("Connect", "Show")
+}
+QV_PASS_UP("Connect", "Show")
 
 }  // namespace qv::shell

@@ -15,7 +15,7 @@
 namespace qv::shell {
 
 class Connect : public host::IDTExtensibility {
-public:
+  public:
     Connect();
     ~Connect() override;
     Connect(const Connect&) = delete;
@@ -36,7 +36,7 @@ public:
     const MenuLists& Lists() const { return lists_; }
     bool Connected() const { return connected_; }
 
-private:
+  private:
     void AddMenus();
 
     host::VBE* vbe_ = nullptr;

@@ -39,8 +39,12 @@ void RunHotKey(host::VBE& vbe, int id) {
 
 }  // namespace
 
-HotKeyPlatform* GetHotKeyPlatform() { return platform; }
-void SetHotKeyPlatform(HotKeyPlatform* p) { platform = p; }
+HotKeyPlatform* GetHotKeyPlatform() {
+    return platform;
+}
+void SetHotKeyPlatform(HotKeyPlatform* p) {
+    platform = p;
+}
 
 void RegisterHotKeys() try {
     if (registered) return;
@@ -49,18 +53,23 @@ void RegisterHotKeys() try {
     const HotKeyTable& keys = ProcessHotKeys();
     for (int i = 0; i < kHotKeyCount; ++i) {
         const settings::HotKey& key = keys[static_cast<size_t>(i)];
-        if (key.Defined()) IgnoringErrors([&] { platform->Register(i + 1, key.modifiers, key.keyCode); });
+        if (key.Defined())
+            IgnoringErrors([&] { platform->Register(i + 1, key.modifiers, key.keyCode); });
     }
-} QV_PASS_UP("AddIn", "RegisterHotKeys")
+}
+QV_PASS_UP("AddIn", "RegisterHotKeys")
 
 void UnregisterHotKeys() try {
     if (!registered) return;
     registered = false;
     if (platform == nullptr) return;
     for (int id = 1; id <= kHotKeyCount; ++id) IgnoringErrors([&] { platform->Unregister(id); });
-} QV_PASS_UP("AddIn", "UnRegisterHotKeys")
+}
+QV_PASS_UP("AddIn", "UnRegisterHotKeys")
 
-bool HotKeysRegistered() { return registered; }
+bool HotKeysRegistered() {
+    return registered;
+}
 
 void DoKey(int id) {
     if (platform == nullptr || id < 1 || id > kHotKeyCount) return;

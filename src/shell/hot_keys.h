@@ -10,7 +10,7 @@ namespace qv::shell {
 
 // How the program delivers hot keys and tells which IDE is in front.
 class HotKeyPlatform {
-public:
+  public:
     virtual ~HotKeyPlatform() = default;
     // modifiers: sum of 1 Alt, 2 Ctrl, 4 Shift; keyCode: the key's character
     // code. A failed registration is ignored by the caller.

@@ -27,7 +27,8 @@ MenuList OfferedItems(MenuList items, const VerbFilter& offered) {
 const HotKeyTable& ProcessHotKeys() {
     static const HotKeyTable table = [] {
         HotKeyTable keys;
-        for (int i = 0; i < kHotKeyCount; ++i) keys[static_cast<size_t>(i)] = settings::HotKeyFromTable(i);
+        for (int i = 0; i < kHotKeyCount; ++i)
+            keys[static_cast<size_t>(i)] = settings::HotKeyFromTable(i);
         return keys;
     }();
     return table;
@@ -39,30 +40,33 @@ MenuLists BuildMenuLists(const HotKeyTable& hotKeys, std::string_view versionTex
         return caption + hotKeys[static_cast<size_t>(index)].caption;
     };
     MenuLists lists;
-    lists.codeWindow = OfferedItems({Item(withKey("Add &Error Handling ", 0), CommandId::CodeAdd, 1090),
-                                Item(withKey("Add &Line Numbers ", 1), CommandId::CodeLine, 11),
-                                Item(withKey("&Tidy Procedure ", 2), CommandId::CodeTidy, 2138),
-                                Item(withKey("Close &Windows ", 4), CommandId::CloseWindows, 1670),
-                                Item(withKey("&Comment ", 3), CommandId::CodeComment, 938),
-                                Item(withKey("&Find ", 5), CommandId::Find, 25)},
-                               offered);
-    lists.toolBar =
-        OfferedItems({Item("F&ull-screen interface for QVAddin V" + std::string(versionText), CommandId::Tool, 343),
-                 Item("Close &Windows", CommandId::CloseWindows, 1670),
-                 Item("&Find", CommandId::Find, 25)},
-                offered);
-    lists.moduleFolder = OfferedItems({Item("&Check Error Handling", CommandId::Check, 1907),
-                                  Item("Close &Windows", CommandId::CloseWindows, 1670),
-                                  Item("Add &Error Handling to Module", CommandId::ModuleAdd, 1090),
-                                  Item("Add &Line Numbers to Module", CommandId::ModuleLine, 11),
-                                  Item("&Tidy Procedures in Module", CommandId::ModuleTidy, 2138)},
-                                 offered);
-    lists.project = OfferedItems({Item("&Check Error Handling", CommandId::Tool, 343),
-                             Item("Close &Windows", CommandId::CloseWindows, 1670),
-                             Item("Add &Error Handling to Project", CommandId::ProjectAdd, 1090),
-                             Item("Add &Line Numbers to Project", CommandId::ProjectLine, 11),
-                             Item("&Tidy Procedures in Project", CommandId::ProjectTidy, 2138)},
-                            offered);
+    lists.codeWindow =
+        OfferedItems({Item(withKey("Add &Error Handling ", 0), CommandId::CodeAdd, 1090),
+                      Item(withKey("Add &Line Numbers ", 1), CommandId::CodeLine, 11),
+                      Item(withKey("&Tidy Procedure ", 2), CommandId::CodeTidy, 2138),
+                      Item(withKey("Close &Windows ", 4), CommandId::CloseWindows, 1670),
+                      Item(withKey("&Comment ", 3), CommandId::CodeComment, 938),
+                      Item(withKey("&Find ", 5), CommandId::Find, 25)},
+                     offered);
+    lists.toolBar = OfferedItems(
+        {Item("F&ull-screen interface for QVAddin V" + std::string(versionText), CommandId::Tool,
+              343),
+         Item("Close &Windows", CommandId::CloseWindows, 1670), Item("&Find", CommandId::Find, 25)},
+        offered);
+    lists.moduleFolder =
+        OfferedItems({Item("&Check Error Handling", CommandId::Check, 1907),
+                      Item("Close &Windows", CommandId::CloseWindows, 1670),
+                      Item("Add &Error Handling to Module", CommandId::ModuleAdd, 1090),
+                      Item("Add &Line Numbers to Module", CommandId::ModuleLine, 11),
+                      Item("&Tidy Procedures in Module", CommandId::ModuleTidy, 2138)},
+                     offered);
+    lists.project =
+        OfferedItems({Item("&Check Error Handling", CommandId::Tool, 343),
+                      Item("Close &Windows", CommandId::CloseWindows, 1670),
+                      Item("Add &Error Handling to Project", CommandId::ProjectAdd, 1090),
+                      Item("Add &Line Numbers to Project", CommandId::ProjectLine, 11),
+                      Item("&Tidy Procedures in Project", CommandId::ProjectTidy, 2138)},
+                     offered);
     return lists;
 }
 

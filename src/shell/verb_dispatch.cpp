@@ -17,7 +17,7 @@ bool commandRunning = false;
 
 // Ends the busy state however the command ends.
 class BusyScope {
-public:
+  public:
     explicit BusyScope(host::VBE& vbe) : vbe_(vbe) {
         commandRunning = true;
         if (AddInUi* ui = GetAddInUi()) ui->BeginCommand(vbe_);
@@ -29,7 +29,7 @@ public:
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     host::VBE& vbe_;
 };
 
@@ -40,7 +40,8 @@ void RunVerb(host::VBE& vbe, std::string_view verb) try {
     if (!id) return;
     CommandContext context{vbe, WindowsOf(vbe)};
     Execute(*id, context);
-} QV_PASS_UP("clsVBEEvents", "RunVerb")
+}
+QV_PASS_UP("clsVBEEvents", "RunVerb")
 
 bool RunAsOneCommand(host::VBE& vbe, const std::function<void()>& command) {
     if (commandRunning) {

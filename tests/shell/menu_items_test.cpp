@@ -45,7 +45,8 @@ TEST(MenuItems, VerbsWithoutTheirWindowsAreLeftOut) {
 
 TEST(MenuItems, EveryButtonRunsACommandOfTheCatalogue) {
     const MenuLists lists = BuildMenuLists(Keys({"E,SC"}), "5.0.5", nullptr);
-    for (const MenuList* list : {&lists.codeWindow, &lists.toolBar, &lists.moduleFolder, &lists.project}) {
+    for (const MenuList* list :
+         {&lists.codeWindow, &lists.toolBar, &lists.moduleFolder, &lists.project}) {
         for (const MenuItem& item : *list) {
             EXPECT_TRUE(CommandOfVerb(item.parameter).has_value()) << item.caption;
         }

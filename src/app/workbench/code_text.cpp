@@ -11,7 +11,8 @@ constexpr const char* kCodePage = "windows-1252";
 
 QString DecodeCode(std::string_view bytes) {
     QStringDecoder decoder(kCodePage);
-    if (!decoder.isValid()) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (!decoder.isValid())
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 

@@ -22,10 +22,14 @@ constexpr const char* kDeclarations = "(Declarations)";
 
 QString KindSuffix(int kind) {
     switch (kind) {
-        case host::vbext_pk_Let: return QStringLiteral(" [Let]");
-        case host::vbext_pk_Set: return QStringLiteral(" [Set]");
-        case host::vbext_pk_Get: return QStringLiteral(" [Get]");
-        default: return {};
+        case host::vbext_pk_Let:
+            return QStringLiteral(" [Let]");
+        case host::vbext_pk_Set:
+            return QStringLiteral(" [Set]");
+        case host::vbext_pk_Get:
+            return QStringLiteral(" [Get]");
+        default:
+            return {};
     }
 }
 
@@ -59,15 +63,15 @@ std::string JoinCrLf(const std::vector<std::string>& lines, size_t first, size_t
 
 // The editor whose context menu is the IDE's "Code Window" pop-up.
 class CodeEditor : public QPlainTextEdit {
-public:
+  public:
     CodeEditor(CodeWindowOwner& owner, QWidget* parent) : QPlainTextEdit(parent), owner_(owner) {}
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* event) override {
         owner_.CodePopup(event->globalPos());
     }
 
-private:
+  private:
     CodeWindowOwner& owner_;
 };
 
@@ -113,7 +117,9 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     module_.Subscribe(this);
 }
 
-CodeWindow::~CodeWindow() { module_.Unsubscribe(this); }
+CodeWindow::~CodeWindow() {
+    module_.Unsubscribe(this);
+}
 
 std::vector<std::string> CodeWindow::EditorLines() const {
     std::vector<std::string> lines;
@@ -153,7 +159,8 @@ void CodeWindow::Flush(bool withCursorLine) {
     flushing_ = false;
     // The editor shows the lines as the module keeps them now.
     std::vector<std::string> stored;
-    for (size_t i = 0; i < newCount; ++i) stored.emplace_back(module_.Line(first + static_cast<long>(i)));
+    for (size_t i = 0; i < newCount; ++i)
+        stored.emplace_back(module_.Line(first + static_cast<long>(i)));
     const int cursorBlock = withCursorLine ? -1 : editor_->textCursor().blockNumber();
     ReplaceEditorLines(static_cast<int>(ends.prefix), static_cast<int>(newCount), stored,
                        cursorBlock);
@@ -190,13 +197,15 @@ void CodeWindow::ShowModuleLines(long first, long oldCount, long newCount) {
     for (long i = 0; i < newCount; ++i) text << DecodeCode(module_.Line(first + i));
     QTextDocument& document = *editor_->document();
     // An empty module shows as one empty block, which is no line.
-    const long shown = module_.CountOfLines() - newCount + oldCount == 0 ? 0 : document.blockCount();
+    const long shown =
+        module_.CountOfLines() - newCount + oldCount == 0 ? 0 : document.blockCount();
     updating_ = true;
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     if (oldCount > 0) {
         const QTextBlock firstOld = document.findBlockByNumber(static_cast<int>(first - 1));
-        const QTextBlock lastOld = document.findBlockByNumber(static_cast<int>(first + oldCount - 2));
+        const QTextBlock lastOld =
+            document.findBlockByNumber(static_cast<int>(first + oldCount - 2));
         cursor.setPosition(firstOld.position());
         cursor.setPosition(lastOld.position() + lastOld.length() - 1, QTextCursor::KeepAnchor);
         if (newCount == 0) {
@@ -264,10 +273,9 @@ void CodeWindow::PublishSelection() {
     const QTextCursor cursor = editor_->textCursor();
     const QTextBlock start = editor_->document()->findBlock(cursor.selectionStart());
     const QTextBlock end = editor_->document()->findBlock(cursor.selectionEnd());
-    module_.CodePane().SetSelection(start.blockNumber() + 1,
-                                    cursor.selectionStart() - start.position() + 1,
-                                    end.blockNumber() + 1,
-                                    cursor.selectionEnd() - end.position() + 1);
+    module_.CodePane().SetSelection(
+        start.blockNumber() + 1, cursor.selectionStart() - start.position() + 1,
+        end.blockNumber() + 1, cursor.selectionEnd() - end.position() + 1);
 }
 
 void CodeWindow::OnCursorMoved() {
@@ -353,8 +361,8 @@ void CodeWindow::ShowProcedureAtCursor() {
     } catch (...) {
         return;
     }
-    const QString wanted = name.empty() ? QString::fromLatin1(kDeclarations)
-                                        : DecodeCode(name) + KindSuffix(kind);
+    const QString wanted =
+        name.empty() ? QString::fromLatin1(kDeclarations) : DecodeCode(name) + KindSuffix(kind);
     const int found = procedures_->findText(wanted);
     if (found >= 0) procedures_->setCurrentIndex(found);
 }

@@ -21,7 +21,7 @@ class VbHighlighter;
 
 // What a code window asks of its IDE.
 class CodeWindowOwner {
-public:
+  public:
     virtual ~CodeWindowOwner() = default;
     // The cursor moved (line and column from 1) in the active code window.
     virtual void CursorMoved(long line, long column) = 0;
@@ -30,7 +30,7 @@ public:
 };
 
 class CodeWindow : public QWidget, public host::CodeModuleObserver {
-public:
+  public:
     CodeWindow(host::memory::MemoryCodeModule& module, CodeWindowOwner& owner,
                QWidget* parent = nullptr);
     ~CodeWindow() override;
@@ -56,7 +56,7 @@ public:
     void LinesReplaced(host::CodeModule&, long line, long oldCount, long newCount) override;
     void TransactionEnded(host::CodeModule&, bool committed) override;
 
-private:
+  private:
     // Editor lines first .. first + oldCount − 1 (from 1) become the
     // module's lines first .. first + newCount − 1.
     void ShowModuleLines(long first, long oldCount, long newCount);
@@ -75,7 +75,7 @@ private:
     QPlainTextEdit* editor_;
     VbHighlighter* highlighter_;
     int lastBlock_ = 0;
-    bool typed_ = false;    // the editor holds text the module does not have yet
+    bool typed_ = false;     // the editor holds text the module does not have yet
     bool updating_ = false;  // the editor is being changed from the module
     bool flushing_ = false;  // the module is being changed from the editor
 };

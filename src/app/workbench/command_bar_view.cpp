@@ -20,7 +20,9 @@ bool IsBuiltIn(host::CommandBarControl& control) {
 }
 
 // A caption's text as Qt draws it: "&" marks the access key in both.
-QString CaptionText(host::CommandBarControl& control) { return DecodeCode(control.Caption()); }
+QString CaptionText(host::CommandBarControl& control) {
+    return DecodeCode(control.Caption());
+}
 
 // Takes the actions and menus of the last drawing away.
 void ClearDrawn(QWidget& target) {
@@ -37,14 +39,23 @@ void ClearDrawn(QWidget& target) {
 QIcon FaceIdIcon(int faceId) {
     QStyle* style = QApplication::style();
     switch (faceId) {
-        case 1090: return style->standardIcon(QStyle::SP_MessageBoxWarning);  // error handling
-        case 11: return style->standardIcon(QStyle::SP_FileDialogDetailedView);  // line numbers
-        case 2138: return style->standardIcon(QStyle::SP_FileDialogListView);  // tidy
-        case 1670: return style->standardIcon(QStyle::SP_TitleBarCloseButton);  // close windows
-        case 938: return style->standardIcon(QStyle::SP_FileDialogInfoView);  // comment
-        case 25: return style->standardIcon(QStyle::SP_FileDialogContentsView);  // find
-        case 343: case 1907: return style->standardIcon(QStyle::SP_DialogApplyButton);
-        default: return {};
+        case 1090:
+            return style->standardIcon(QStyle::SP_MessageBoxWarning);  // error handling
+        case 11:
+            return style->standardIcon(QStyle::SP_FileDialogDetailedView);  // line numbers
+        case 2138:
+            return style->standardIcon(QStyle::SP_FileDialogListView);  // tidy
+        case 1670:
+            return style->standardIcon(QStyle::SP_TitleBarCloseButton);  // close windows
+        case 938:
+            return style->standardIcon(QStyle::SP_FileDialogInfoView);  // comment
+        case 25:
+            return style->standardIcon(QStyle::SP_FileDialogContentsView);  // find
+        case 343:
+        case 1907:
+            return style->standardIcon(QStyle::SP_DialogApplyButton);
+        default:
+            return {};
     }
 }
 

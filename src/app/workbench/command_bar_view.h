@@ -18,7 +18,7 @@
 namespace qv::workbench {
 
 class CommandBarView {
-public:
+  public:
     explicit CommandBarView(host::CommandBars& bars) : bars_(bars) {}
 
     // The workbench's own action for a built-in control id.
@@ -31,7 +31,7 @@ public:
     // Fills the menu with the controls of the named bar.
     void FillPopup(QMenu& menu, std::string_view barName) const;
 
-private:
+  private:
     void AddControl(QWidget& target, host::CommandBarControl& control, bool withIcon) const;
 
     host::CommandBars& bars_;

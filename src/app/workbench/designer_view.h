@@ -9,14 +9,14 @@
 namespace qv::workbench {
 
 class DesignerView : public QWidget {
-public:
+  public:
     DesignerView(host::memory::MemoryComponent& component, QWidget* parent = nullptr);
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     host::memory::MemoryComponent& component_;
 };
 

@@ -10,7 +10,7 @@ using host::memory::MemoryCodeModule;
 namespace {
 
 class ModulesStep : public QUndoCommand {
-public:
+  public:
     ModulesStep(const QString& label, std::vector<EditHistory::Change> changes)
         : QUndoCommand(label), changes_(std::move(changes)) {}
 
@@ -23,10 +23,11 @@ public:
         for (const auto& c : changes_) c.module->Restore(c.after);
     }
     void undo() override {
-        for (auto it = changes_.rbegin(); it != changes_.rend(); ++it) it->module->Restore(it->before);
+        for (auto it = changes_.rbegin(); it != changes_.rend(); ++it)
+            it->module->Restore(it->before);
     }
 
-private:
+  private:
     std::vector<EditHistory::Change> changes_;
     bool first_ = true;
 };
@@ -39,7 +40,9 @@ bool SameText(const MemoryCodeModule::State& a, const MemoryCodeModule::State& b
 
 }  // namespace
 
-EditHistory::~EditHistory() { UnwatchAll(); }
+EditHistory::~EditHistory() {
+    UnwatchAll();
+}
 
 void EditHistory::Watch(MemoryCodeModule& module) {
     if (std::find(watched_.begin(), watched_.end(), &module) != watched_.end()) return;

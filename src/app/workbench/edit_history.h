@@ -18,7 +18,7 @@
 namespace qv::workbench {
 
 class EditHistory : public host::CodeModuleObserver {
-public:
+  public:
     explicit EditHistory(QUndoStack& stack) : stack_(stack) {}
     ~EditHistory() override;
     EditHistory(const EditHistory&) = delete;
@@ -43,7 +43,7 @@ public:
         host::memory::MemoryCodeModule::State after;
     };
 
-private:
+  private:
     void Push(const QString& label, std::vector<Change> changes);
 
     QUndoStack& stack_;

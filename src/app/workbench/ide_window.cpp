@@ -1,7 +1,6 @@
 #include "app/workbench/ide_window.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFileDialog>
@@ -20,6 +19,7 @@
 #include <QTableWidget>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/workbench/add_in_list.h"
 #include "app/workbench/add_in_manager.h"
@@ -55,7 +55,8 @@ struct Folder {
 
 const std::vector<Folder>& Folders() {
     static const std::vector<Folder> folders = {
-        {"Forms", {host::vbext_ct_VBForm, host::vbext_ct_VBMDIForm, host::vbext_ct_MSForm},
+        {"Forms",
+         {host::vbext_ct_VBForm, host::vbext_ct_VBMDIForm, host::vbext_ct_MSForm},
          "Project Window Form Folder"},
         {"Modules", {host::vbext_ct_StdModule}, "Project Window Module/Class Folder"},
         {"Class Modules", {host::vbext_ct_ClassModule}, "Project Window Module/Class Folder"},
@@ -63,7 +64,8 @@ const std::vector<Folder>& Folders() {
         {"Property Pages", {host::vbext_ct_PropPage}, "Project Window"},
         {"User Documents", {host::vbext_ct_DocObject}, "Project Window"},
         {"Designers", {host::vbext_ct_ActiveXDesigner}, "Project Window"},
-        {"Related Documents", {host::vbext_ct_RelatedDocument, host::vbext_ct_ResFile},
+        {"Related Documents",
+         {host::vbext_ct_RelatedDocument, host::vbext_ct_ResFile},
          "Project Window"},
     };
     return folders;
@@ -166,7 +168,8 @@ void IdeWindow::BuildDocks() {
         d->setWidget(w);
         addDockWidget(area, d);
         connect(d, &QDockWidget::visibilityChanged, this, [this, d, type](bool) {
-            if (host::Window* record = WindowOfType(*vbe_, type)) record->SetVisible(!d->isHidden());
+            if (host::Window* record = WindowOfType(*vbe_, type))
+                record->SetVisible(!d->isHidden());
         });
     };
     dock(projectDock_, tr("Project"), tree_, Qt::RightDockWidgetArea, host::vbext_wt_ProjectWindow);
@@ -187,7 +190,8 @@ void IdeWindow::BuildActions() {
     file->addAction(tr("&Open Project..."), QKeySequence::Open, this, [this] { OpenDialog(); });
     recentMenu_ = file->addMenu(tr("Recent &Files"));
     connect(recentMenu_, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
-    QAction* save = file->addAction(tr("&Save Project"), QKeySequence::Save, this, [this] { SaveAll(); });
+    QAction* save =
+        file->addAction(tr("&Save Project"), QKeySequence::Save, this, [this] { SaveAll(); });
     file->addAction(tr("Save A&ll"), this, [this] { SaveAll(); });
     file->addSeparator();
     file->addAction(tr("New &Window"), this, [this] { app_.NewWindow().show(); });
@@ -209,7 +213,8 @@ void IdeWindow::BuildActions() {
             }
         };
     };
-    QAction* cut = edit->addAction(tr("Cu&t"), QKeySequence::Cut, this, onEditor(&QPlainTextEdit::cut));
+    QAction* cut =
+        edit->addAction(tr("Cu&t"), QKeySequence::Cut, this, onEditor(&QPlainTextEdit::cut));
     edit->addAction(tr("&Copy"), QKeySequence::Copy, this, onEditor(&QPlainTextEdit::copy));
     edit->addAction(tr("&Paste"), QKeySequence::Paste, this, onEditor(&QPlainTextEdit::paste));
 
@@ -229,10 +234,11 @@ void IdeWindow::BuildActions() {
         WindowOfType(*vbe_, host::vbext_wt_ProjectWindow)->SetVisible(true);
         SyncWindowsFromHost();
     });
-    QAction* properties = view->addAction(tr("Properties &Window"), QKeySequence(Qt::Key_F4), this, [this] {
-        WindowOfType(*vbe_, host::vbext_wt_PropertyWindow)->SetVisible(true);
-        SyncWindowsFromHost();
-    });
+    QAction* properties =
+        view->addAction(tr("Properties &Window"), QKeySequence(Qt::Key_F4), this, [this] {
+            WindowOfType(*vbe_, host::vbext_wt_PropertyWindow)->SetVisible(true);
+            SyncWindowsFromHost();
+        });
     view->addAction(standard_->toggleViewAction());
 
     QMenu* addIns = menu(tr("&Add-Ins"));
@@ -244,8 +250,9 @@ void IdeWindow::BuildActions() {
 
     QMenu* help = menu(tr("&Help"));
     help->addAction(tr("&About"), this, [this] {
-        QMessageBox::about(this, tr("About"),
-                           tr("%1\nA small VB6-style IDE that loads the add-in.").arg(kProgramName));
+        QMessageBox::about(
+            this, tr("About"),
+            tr("%1\nA small VB6-style IDE that loads the add-in.").arg(kProgramName));
     });
 
     save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
@@ -268,9 +275,9 @@ void IdeWindow::Redraw() {
 bool IdeWindow::Open(const QStringList& paths) {
     if (paths.isEmpty()) return false;
     if (HasUnsavedChanges()) {
-        const auto answer = QMessageBox::question(
-            this, kProgramName, tr("Save changes to the open project first?"),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        const auto answer =
+            QMessageBox::question(this, kProgramName, tr("Save changes to the open project first?"),
+                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel) return false;
         if (answer == QMessageBox::Save && !SaveAll()) return false;
     }
@@ -282,8 +289,9 @@ bool IdeWindow::Open(const QStringList& paths) {
     workspace::OpenResult opened = workspace::Open(targets, options);
     if (!opened.target) {
         CloseProjects();
-        QMessageBox::critical(this, kProgramName,
-                              tr("The project could not be opened:\n%1").arg(QString::fromStdString(opened.error)));
+        QMessageBox::critical(
+            this, kProgramName,
+            tr("The project could not be opened:\n%1").arg(QString::fromStdString(opened.error)));
         return false;
     }
     target_ = std::move(opened.target);
@@ -317,9 +325,10 @@ void IdeWindow::FillProjectTree() {
     for (long p = 1; p <= vbe_->Projects().Count(); ++p) {
         auto& project = vbe_->Projects().At(p);
         auto* root = new QTreeWidgetItem(tree_);
-        root->setText(0, DecodeCode(project.Name()) +
-                             (project.FileName().empty() ? QString()
-                                                          : " (" + FileName(project.FileName()) + ")"));
+        root->setText(
+            0, DecodeCode(project.Name()) + (project.FileName().empty()
+                                                 ? QString()
+                                                 : " (" + FileName(project.FileName()) + ")"));
         root->setData(0, kBarRole, "Project Window Project");
         std::vector<QTreeWidgetItem*> folders(Folders().size(), nullptr);
         auto folderItem = [&](size_t f) {
@@ -362,7 +371,8 @@ void IdeWindow::OnTreeSelection() {
     MemoryComponent* component = ComponentOf(item);
     vbe_->SetSelectedComponent(component);
     while (item != nullptr && item->parent() != nullptr) item = item->parent();
-    if (item != nullptr) vbe_->SetActiveProject(&vbe_->Projects().At(tree_->indexOfTopLevelItem(item) + 1));
+    if (item != nullptr)
+        vbe_->SetActiveProject(&vbe_->Projects().At(tree_->indexOfTopLevelItem(item) + 1));
     ShowProperties(component);
 }
 
@@ -378,8 +388,10 @@ void IdeWindow::ShowProperties(MemoryComponent* component) {
     properties_->setItem(0, 0, new QTableWidgetItem("(Name)"));
     properties_->setItem(0, 1, new QTableWidgetItem(DecodeCode(component->Name())));
     for (long i = 1; i <= props.Count(); ++i) {
-        properties_->setItem(static_cast<int>(i), 0, new QTableWidgetItem(DecodeCode(props.Item(i).Name())));
-        properties_->setItem(static_cast<int>(i), 1, new QTableWidgetItem(DecodeCode(props.Item(i).Value())));
+        properties_->setItem(static_cast<int>(i), 0,
+                             new QTableWidgetItem(DecodeCode(props.Item(i).Name())));
+        properties_->setItem(static_cast<int>(i), 1,
+                             new QTableWidgetItem(DecodeCode(props.Item(i).Value())));
     }
 }
 
@@ -400,8 +412,8 @@ CodeWindow* IdeWindow::OpenCodeWindow(MemoryComponent& component) {
         auto* window = new CodeWindow(*module, *this);
         sub = mdi_->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
-        sub->setWindowTitle(DecodeCode(component.Owner().Project().Name() + " - " + component.Name() +
-                                       " (Code)[*]"));
+        sub->setWindowTitle(DecodeCode(component.Owner().Project().Name() + " - " +
+                                       component.Name() + " (Code)[*]"));
         sub->resize(720, 480);
         codeWindows_[module] = sub;
         sub->installEventFilter(this);
@@ -421,8 +433,8 @@ void IdeWindow::OpenDesigner(MemoryComponent& component) {
     if (sub == nullptr) {
         sub = mdi_->addSubWindow(new DesignerView(component));
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
-        sub->setWindowTitle(DecodeCode(component.Owner().Project().Name() + " - " + component.Name() +
-                                       " (Form)"));
+        sub->setWindowTitle(
+            DecodeCode(component.Owner().Project().Name() + " - " + component.Name() + " (Form)"));
         designers_[&component] = sub;
     }
     sub->show();
@@ -435,7 +447,8 @@ bool IdeWindow::ShowModule(const QString& moduleName, long line) {
         auto& components = vbe_->Projects().At(p).Components();
         for (long c = 1; c <= components.Count(); ++c) {
             MemoryComponent& component = components.At(c);
-            if (!text::EqualsIgnoreCase(component.Name(), wanted) || component.Code() == nullptr) continue;
+            if (!text::EqualsIgnoreCase(component.Name(), wanted) || component.Code() == nullptr)
+                continue;
             CodeWindow* window = OpenCodeWindow(component);
             window->GoToLine(std::max(1L, line));
             window->PublishSelection();
@@ -503,7 +516,8 @@ void IdeWindow::FlushEditors() {
 
 void IdeWindow::BeginCommand() {
     FlushEditors();
-    for (QMdiSubWindow* sub : codeWindows_) static_cast<CodeWindow*>(sub->widget())->PublishSelection();
+    for (QMdiSubWindow* sub : codeWindows_)
+        static_cast<CodeWindow*>(sub->widget())->PublishSelection();
     edits_.BeginStep(tr("Add-In Command"));
     // No second command and no typing while this one lets events run.
     busy_.emplace(this, QApplication::focusWidget());
@@ -563,15 +577,17 @@ bool IdeWindow::SaveChanges() {
         });
     if (!saved.Ok()) {
         if (!declined) {
-            QMessageBox::warning(this, kProgramName,
-                                 tr("Nothing was saved:\n%1").arg(QString::fromStdString(saved.error)));
+            QMessageBox::warning(
+                this, kProgramName,
+                tr("Nothing was saved:\n%1").arg(QString::fromStdString(saved.error)));
         }
         return false;
     }
     for (MemoryCodeModule* module : AllModules(*vbe_)) savedEdits_[module] = module->EditCount();
     history_.setClean();
     UpdateModuleMarkers();
-    statusBar()->showMessage(tr("Saved %n file(s)", nullptr, static_cast<int>(saved.paths.size())), 5000);
+    statusBar()->showMessage(tr("Saved %n file(s)", nullptr, static_cast<int>(saved.paths.size())),
+                             5000);
     return true;
 }
 
@@ -584,8 +600,9 @@ void IdeWindow::ConnectAddIn(int connectMode) {
         connection_->OnConnection(*vbe_, connectMode, app_.AddIn());
     } catch (const std::exception& e) {
         connection_.reset();
-        QMessageBox::warning(this, kProgramName,
-                             tr("The add-in could not be connected:\n%1").arg(QString::fromStdString(e.what())));
+        QMessageBox::warning(
+            this, kProgramName,
+            tr("The add-in could not be connected:\n%1").arg(QString::fromStdString(e.what())));
     }
     Redraw();
 }
@@ -626,9 +643,10 @@ void IdeWindow::UpdateModuleMarkers() {
 }
 
 void IdeWindow::OpenDialog() {
-    const QStringList paths = QFileDialog::getOpenFileNames(
-        this, tr("Open Project"), QString(),
-        tr("VB projects and modules (*.vbp *.vbg *.bas *.cls *.frm *.ctl *.pag *.dob *.dsr);;All files (*)"));
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(this, tr("Open Project"), QString(),
+                                      tr("VB projects and modules (*.vbp *.vbg *.bas *.cls *.frm "
+                                         "*.ctl *.pag *.dob *.dsr);;All files (*)"));
     Open(paths);
 }
 
@@ -656,9 +674,9 @@ void IdeWindow::FillRecentMenu() {
 
 void IdeWindow::closeEvent(QCloseEvent* event) {
     if (HasUnsavedChanges()) {
-        const auto answer = QMessageBox::question(
-            this, kProgramName, tr("Save changes before closing?"),
-            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        const auto answer =
+            QMessageBox::question(this, kProgramName, tr("Save changes before closing?"),
+                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !SaveAll())) {
             event->ignore();
             return;

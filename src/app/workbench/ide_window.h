@@ -16,9 +16,9 @@
 #include "app/workbench/code_window.h"
 #include "app/workbench/edit_history.h"
 #include "findwindow/find_tool_window.h"
-#include "workspace/loaded_target.h"
 #include "host/memory/memory_vbe.h"
 #include "ui/busy_guard.h"
+#include "workspace/loaded_target.h"
 
 class QDockWidget;
 class QLabel;
@@ -40,7 +40,7 @@ class CommandBarView;
 class WorkbenchApp;
 
 class IdeWindow : public QMainWindow, public CodeWindowOwner {
-public:
+  public:
     explicit IdeWindow(WorkbenchApp& app);
     ~IdeWindow() override;
 
@@ -81,13 +81,13 @@ public:
     void CursorMoved(long line, long column) override;
     void CodePopup(const QPoint& globalPosition) override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void BuildActions();
     void BuildDocks();
     void BindBarsToActions();

@@ -36,7 +36,8 @@ int main(int argc, char* argv[]) {
         bool ok = false;
         lineNumber = parser.value(line).toLong(&ok);
         if (!ok || lineNumber < 1) {
-            std::fprintf(stderr, "qvaddin-workbench: --line wants a line number from 1, not \"%s\"\n",
+            std::fprintf(stderr,
+                         "qvaddin-workbench: --line wants a line number from 1, not \"%s\"\n",
                          qPrintable(parser.value(line)));
             return 2;
         }

@@ -10,16 +10,21 @@ const QSet<QString>& Keywords() {
     static const QSet<QString> words = [] {
         QSet<QString> set;
         for (const char* w :
-             {"and", "as", "boolean", "byref", "byte", "byval", "call", "case", "const",
-              "currency", "date", "declare", "dim", "do", "double", "each", "else", "elseif",
-              "end", "enum", "erase", "error", "event", "exit", "explicit", "false", "for",
-              "friend", "function", "get", "global", "gosub", "goto", "if", "implements", "in",
-              "integer", "is", "let", "lib", "like", "long", "loop", "me", "mod", "new", "next",
-              "not", "nothing", "object", "on", "option", "optional", "or", "paramarray",
-              "preserve", "private", "property", "public", "raiseevent", "redim", "resume",
-              "return", "select", "set", "single", "static", "step", "stop", "string", "sub",
-              "then", "to", "true", "type", "until", "variant", "wend", "while", "with",
-              "withevents", "xor", "#if", "#else", "#elseif", "#end", "#const"}) {
+             {"and",        "as",       "boolean",    "byref",    "byte",       "byval",
+              "call",       "case",     "const",      "currency", "date",       "declare",
+              "dim",        "do",       "double",     "each",     "else",       "elseif",
+              "end",        "enum",     "erase",      "error",    "event",      "exit",
+              "explicit",   "false",    "for",        "friend",   "function",   "get",
+              "global",     "gosub",    "goto",       "if",       "implements", "in",
+              "integer",    "is",       "let",        "lib",      "like",       "long",
+              "loop",       "me",       "mod",        "new",      "next",       "not",
+              "nothing",    "object",   "on",         "option",   "optional",   "or",
+              "paramarray", "preserve", "private",    "property", "public",     "raiseevent",
+              "redim",      "resume",   "return",     "select",   "set",        "single",
+              "static",     "step",     "stop",       "string",   "sub",        "then",
+              "to",         "true",     "type",       "until",    "variant",    "wend",
+              "while",      "with",     "withevents", "xor",      "#if",        "#else",
+              "#elseif",    "#end",     "#const"}) {
             set.insert(QString::fromLatin1(w));
         }
         return set;
@@ -27,7 +32,9 @@ const QSet<QString>& Keywords() {
     return words;
 }
 
-bool WordChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'#'; }
+bool WordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'#';
+}
 
 // The start of a comment: "'" or a "Rem" statement outside string literals.
 qsizetype CommentStart(const QString& text) {
@@ -48,7 +55,9 @@ qsizetype CommentStart(const QString& text) {
 
 }  // namespace
 
-bool IsColouredKeyword(const QString& word) { return Keywords().contains(word.toLower()); }
+bool IsColouredKeyword(const QString& word) {
+    return Keywords().contains(word.toLower());
+}
 
 VbHighlighter::VbHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {}
 

@@ -7,10 +7,10 @@
 namespace qv::workbench {
 
 class VbHighlighter : public QSyntaxHighlighter {
-public:
+  public:
     explicit VbHighlighter(QTextDocument* document);
 
-protected:
+  protected:
     void highlightBlock(const QString& text) override;
 };
 

@@ -20,7 +20,9 @@ int ModifierSum(Qt::KeyboardModifiers modifiers) {
 
 }  // namespace
 
-std::string WorkbenchAddIn::ProgId() const { return std::string(shell::kAddInKey); }
+std::string WorkbenchAddIn::ProgId() const {
+    return std::string(shell::kAddInKey);
+}
 
 WorkbenchApp::WorkbenchApp() {
     SetServices(&services_);
@@ -61,16 +63,21 @@ IdeWindow* WorkbenchApp::WindowOf(host::VBE& vbe) {
     return nullptr;
 }
 
-void WorkbenchApp::Register(int id, int modifiers, int keyCode) { hotKeys_[id] = {modifiers, keyCode}; }
+void WorkbenchApp::Register(int id, int modifiers, int keyCode) {
+    hotKeys_[id] = {modifiers, keyCode};
+}
 
-void WorkbenchApp::Unregister(int id) { hotKeys_.erase(id); }
+void WorkbenchApp::Unregister(int id) {
+    hotKeys_.erase(id);
+}
 
 std::string WorkbenchApp::ForegroundInstanceKey() {
     // The window the key went to is the one in front; a dialog belongs to
     // the IDE window that opened it.
     QWidget* front = keyWindow_ != nullptr ? keyWindow_ : QApplication::activeWindow();
     for (QWidget* w = front; w != nullptr; w = w->parentWidget()) {
-        if (auto* ide = dynamic_cast<IdeWindow*>(w->window())) return shell::InstanceKey(ide->Vbe());
+        if (auto* ide = dynamic_cast<IdeWindow*>(w->window()))
+            return shell::InstanceKey(ide->Vbe());
         w = w->window();
     }
     return {};

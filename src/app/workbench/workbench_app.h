@@ -19,12 +19,12 @@ namespace qv::workbench {
 class IdeWindow;
 
 class WorkbenchAddIn : public host::AddInInstance {
-public:
+  public:
     std::string ProgId() const override;
 };
 
 class WorkbenchApp : public QObject, public shell::HotKeyPlatform, public shell::AddInUi {
-public:
+  public:
     WorkbenchApp();
     ~WorkbenchApp() override;
 
@@ -49,15 +49,15 @@ public:
     void BeginCommand(host::VBE& vbe) override;
     void EndCommand(host::VBE& vbe) override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     ui::QtServices services_;
     WorkbenchAddIn addIn_;
     std::vector<IdeWindow*> windows_;
     std::map<int, std::pair<int, int>> hotKeys_;  // id → (modifiers, key code)
-    QWidget* keyWindow_ = nullptr;                 // the window of the key being handled
+    QWidget* keyWindow_ = nullptr;                // the window of the key being handled
 };
 
 }  // namespace qv::workbench

@@ -3,19 +3,19 @@
 // bytes; the add-in's buttons come and go with loading and unloading; the
 // editor's typed lines reach the module tidied.
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QApplication>
 #include <QDockWidget>
+#include <QFile>
 #include <QMap>
-#include <QPlainTextEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include "app/workbench/code_window.h"
 #include "app/workbench/ide_window.h"
@@ -47,7 +47,6 @@ std::string EditorText(qv::workbench::CodeWindow& window) {
 std::string ModuleText(qv::host::CodeModule& module) {
     return module.Lines(1, module.CountOfLines());
 }
-
 
 // modMain with its lines ending in CR LF and LF by turns.
 QByteArray MixedBreaks(const QByteArray& crlf) {
@@ -91,7 +90,7 @@ QMap<QString, QByteArray> CommandLineRun(const QString& folder, const QStringLis
 class WorkbenchTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void init() {
         qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
         qv::shell::SubMain();
@@ -105,9 +104,15 @@ private slots:
         QVERIFY(OpenExample(ide, 11));
         const QByteArray original = Bytes(project_->filePath("modMain.bas"));
         // The "Code Window" pop-up's first button of the add-in: error handling.
-        ide.Vbe().CommandBars().Item("Code Window").Controls().Item("Add &Error Handling  (Ctrl+Shift+E)").Execute();
+        ide.Vbe()
+            .CommandBars()
+            .Item("Code Window")
+            .Controls()
+            .Item("Add &Error Handling  (Ctrl+Shift+E)")
+            .Execute();
         auto& code = *ide.Vbe().ActiveCodePane()->CodeModule().Parent().CodeModule();
-        auto* window = ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(code.Parent()));
+        auto* window =
+            ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(code.Parent()));
         QCOMPARE(EditorText(*window), ModuleText(code));  // the editor followed the command
         QVERIFY(ide.HasUnsavedChanges());
         QVERIFY(ide.isWindowModified());
@@ -157,7 +162,8 @@ private slots:
             QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "tool") == nullptr, bar);
             QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "check") == nullptr, bar);
         }
-        qv::host::CommandBarControl* find = qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "find");
+        qv::host::CommandBarControl* find =
+            qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "find");
         QVERIFY(find != nullptr);
         find->Execute();
         QDockWidget* dock = nullptr;
@@ -171,8 +177,8 @@ private slots:
     void HotKeyAddsTheHandlerAsTheCommandLineDoes() {
         QTemporaryDir cli;
         CopyExample(cli.path());
-        const auto expected = CommandLineRun(
-            cli.path(), {"add", "--module", "modMain", "--line", "11", cli.filePath("Example.vbp")});
+        const auto expected = CommandLineRun(cli.path(), {"add", "--module", "modMain", "--line",
+                                                          "11", cli.filePath("Example.vbp")});
         QVERIFY(expected["modMain.bas"].contains("Error_Routine"));
 
         WorkbenchApp app;
@@ -298,7 +304,7 @@ private slots:
         QCOMPARE(ide.Vbe().VBProjects().Count(), 1L);
     }
 
-private:
+  private:
     static void CopyExample(const QString& folder) {
         for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
             QFile::copy(QString(QV_EXAMPLES) + "/" + name, folder + "/" + name);
