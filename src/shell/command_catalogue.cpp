@@ -97,7 +97,17 @@ CommandResult AtActivePane(CommandContext& context,
     if (module == nullptr) return result;
     ModuleOutcome outcome;
     outcome.component = &module->Parent();
-    RoutineOutcome routine = command(*module);
+    // The command's edits are one group, which the workbench undoes in one
+    // step; an error keeps what was changed, as a module run does.
+    host::EditTransaction edits(*module);
+    RoutineOutcome routine;
+    try {
+        routine = command(*module);
+    } catch (...) {
+        edits.Commit();
+        throw;
+    }
+    edits.Commit();
     if (context.showMessages) ShowCursorRefusal(routine);
     result.run.refused = routine.message != 0;
     // Outside every routine an outcome that did nothing names none.
@@ -178,6 +188,18 @@ CommandId ScopedCommand(CommandScope scope, std::string_view action) {
     return *id;
 }
 
+bool Offered(CommandId id, const CommandWindows& windows) {
+    switch (id) {
+        case Find:
+            return static_cast<bool>(windows.showFind);
+        case Check:
+        case Tool:
+            return static_cast<bool>(windows.showMainWindow);
+        default:
+            return true;
+    }
+}
+
 CommandResult Execute(CommandId id, CommandContext& context) try {
     host::VBE& vbe = context.vbe;
     switch (id) {
@@ -205,12 +227,12 @@ CommandResult Execute(CommandId id, CommandContext& context) try {
             DoHide(vbe);
             return {};
         case Find:
-            if (!context.windows.showFind) return Unavailable();
+            if (!Offered(id, context.windows)) return Unavailable();
             context.windows.showFind();
             return {};
         case Check:
         case Tool:
-            if (!context.windows.showMainWindow) return Unavailable();
+            if (!Offered(id, context.windows)) return Unavailable();
             context.windows.showMainWindow(id == Check ? 2 : 1);
             return {};
         case CodeRemove:

@@ -80,6 +80,10 @@ struct CommandWindows {
     std::function<void(int displayType)> showMainWindow;
 };
 
+// Whether a program with these windows can run the command: one that opens
+// a window needs that window's hook.
+bool Offered(CommandId id, const CommandWindows& windows);
+
 struct CommandContext {
     host::VBE& vbe;
     CommandWindows windows = {};

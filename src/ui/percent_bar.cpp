@@ -27,9 +27,14 @@ void SetBar(QProgressBar& bar, int value, int maximum) {
     bar.setTextVisible(true);
 }
 
-void DrawBar(QProgressBar& bar, int value, int maximum) {
+void DrawBar(QProgressBar& bar, int value, int maximum, bool paintNow) {
     SetBar(bar, value, maximum);
-    if (bar.isVisible()) bar.repaint();
+    if (!bar.isVisible()) return;
+    if (paintNow) {
+        bar.repaint();
+    } else {
+        bar.update();
+    }
 }
 
 }  // namespace qv::ui

@@ -19,7 +19,8 @@ QString PercentText(int value, int maximum);
 void SetBar(QProgressBar& bar, int value, int maximum);
 
 // Draws value of maximum on the bar and repaints it at once, so that the
-// bar moves while a long command keeps the event loop busy.
-void DrawBar(QProgressBar& bar, int value, int maximum);
+// bar moves while a long command keeps the event loop busy (paintNow
+// false: when events next run).
+void DrawBar(QProgressBar& bar, int value, int maximum, bool paintNow = true);
 
 }  // namespace qv::ui

@@ -32,7 +32,10 @@ void QtServices::DoStatus(int value1, int value2, int max1, int max2) {
 }
 
 void QtServices::DoEvents() {
+    constexpr qint64 kEventsInterval = 10;  // ms
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < kEventsInterval) return;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceEvents_.restart();
 }
 
 StatusWindow& QtServices::GetStatusWindow() {

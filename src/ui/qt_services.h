@@ -6,6 +6,7 @@
 // documents. The user name and file attributes come from the system as in
 // the headless services.
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QUrl>
 #include <memory>
@@ -31,7 +32,9 @@ class QtServices : public HeadlessServices {
     // bars); every call lets pending events run.
     void DoStatus(int value1, int value2, int max1, int max2) override;
     // Runs pending events except user input: windows repaint while a command
-    // runs, but no click or key can start a second command inside it.
+    // runs, but no click or key can start a second command inside it. A
+    // project run asks after every routine; events run at most every few
+    // milliseconds, which keeps the windows painting and costs the run little.
     void DoEvents() override;
     StatusWindow& GetStatusWindow() override;
     void SetClipboardText(std::string_view text) override;
@@ -52,6 +55,7 @@ class QtServices : public HeadlessServices {
     QString logPath_;
     ProgressReport progress_;
     std::unique_ptr<QtStatusWindow> statusWindow_;
+    QElapsedTimer sinceEvents_;
 };
 
 // The URL ShellOpen opens for a document: the text itself when it has a

@@ -58,7 +58,15 @@ void QtStatusWindow::SetTitle(std::string_view title) {
 void QtStatusWindow::SetLabel(std::string_view label) {
     labelText_ = VbQString(label);
     ShowLabel();
-    if (label_->isVisible()) label_->repaint();
+    label_->update();
+    PaintIfDue();
+}
+
+void QtStatusWindow::PaintIfDue() {
+    constexpr qint64 kPaintInterval = 25;  // ms: 40 paints a second at most
+    if (!isVisible() || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintInterval)) return;
+    sincePaint_.restart();
+    repaint();
 }
 
 void QtStatusWindow::ShowLabel() {
@@ -75,14 +83,16 @@ void QtStatusWindow::resizeEvent(QResizeEvent* event) {
 void QtStatusWindow::SetBarMax(int bar, int max) {
     if (QProgressBar* target = BarAt(bar)) {
         maximum_[static_cast<size_t>(bar)] = max;
-        DrawBar(*target, value_[static_cast<size_t>(bar)], max);
+        DrawBar(*target, value_[static_cast<size_t>(bar)], max, false);
+        PaintIfDue();
     }
 }
 
 void QtStatusWindow::SetBarValue(int bar, int value) {
     if (QProgressBar* target = BarAt(bar)) {
         value_[static_cast<size_t>(bar)] = value;
-        DrawBar(*target, value, maximum_[static_cast<size_t>(bar)]);
+        DrawBar(*target, value, maximum_[static_cast<size_t>(bar)], false);
+        PaintIfDue();
     }
 }
 

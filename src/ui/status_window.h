@@ -2,9 +2,10 @@
 // The small window that module and project commands show while they run: a
 // title naming the command, one label with the current step, and two bars
 // (0 the component bar, 1 the routine bar) that show or hide one by one.
-// Everything it is told is painted at once, since the command keeps the
-// event loop busy until it ends.
+// What it is told is painted at once (a few dozen times a second at most),
+// since the command keeps the event loop busy until it ends.
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <string_view>
@@ -41,12 +42,17 @@ class QtStatusWindow : public QWidget, public StatusWindow {
     QProgressBar* BarAt(int bar) const;
     void ShowLabel();
     void Reset();
+    // Paints the window now unless it did a moment ago: a project run tells
+    // it thousands of times a second, and painting each would take longer
+    // than the run; a few dozen paints a second keep it moving.
+    void PaintIfDue();
 
     QLabel* label_;
     QString labelText_;
     std::array<QProgressBar*, 2> bars_{};
     std::array<int, 2> maximum_{};
     std::array<int, 2> value_{};
+    QElapsedTimer sincePaint_;
 };
 
 }  // namespace qv::ui

@@ -30,8 +30,9 @@ void KeepTargetsUntilExit(bool keep) {
     keepUntilExit = keep;
 }
 
-LoadedTarget::LoadedTarget()
-    : vbe_(std::make_unique<host::memory::MemoryVbe>()),
+LoadedTarget::LoadedTarget(host::memory::MemoryVbe* into)
+    : ownVbe_(into == nullptr ? std::make_unique<host::memory::MemoryVbe>() : nullptr),
+      vbe_(into == nullptr ? ownVbe_.get() : into),
       files_(std::make_unique<host::files::Workspace>(*vbe_)) {}
 
 LoadedTarget::~LoadedTarget() {
@@ -39,12 +40,12 @@ LoadedTarget::~LoadedTarget() {
     if (keepUntilExit) {
         // The process ends next and the system takes the memory back at once.
         static_cast<void>(files_.release());
-        static_cast<void>(vbe_.release());
+        static_cast<void>(ownVbe_.release());
         return;
     }
 #endif
     files_.reset();
-    vbe_.reset();
+    ownVbe_.reset();
 }
 
 std::string LoadedTarget::PathsText() const {
@@ -90,7 +91,7 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
         result.error = "name a target: a .vbp project, a .vbg project group or module files";
         return result;
     }
-    auto target = std::make_unique<LoadedTarget>();
+    auto target = std::make_unique<LoadedTarget>(options.into);
     target->Files().SetCheckProcedures(options.checkProcedures);
     OpenAccess::SetPaths(*target, paths);
     try {

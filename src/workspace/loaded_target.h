@@ -19,7 +19,9 @@ namespace qv::workspace {
 
 class LoadedTarget {
   public:
-    LoadedTarget();
+    // into: an IDE's own root to load the projects into (it outlives the
+    // target); nullptr: a root of the target's own.
+    explicit LoadedTarget(host::memory::MemoryVbe* into = nullptr);
     ~LoadedTarget();
     LoadedTarget(const LoadedTarget&) = delete;
     LoadedTarget& operator=(const LoadedTarget&) = delete;
@@ -49,7 +51,8 @@ class LoadedTarget {
 
   private:
     friend struct OpenAccess;
-    std::unique_ptr<host::memory::MemoryVbe> vbe_;
+    std::unique_ptr<host::memory::MemoryVbe> ownVbe_;
+    host::memory::MemoryVbe* vbe_;
     std::unique_ptr<host::files::Workspace> files_;
     std::vector<std::string> paths_;
     std::vector<std::string> leftovers_;
@@ -60,6 +63,10 @@ struct OpenOptions {
     // than refused, which spares a caller that only reads text the reading
     // of every module's procedures.
     bool checkProcedures = true;
+    // The workbench keeps one root, with its windows, command bars and the
+    // add-in's connection, from one opened target to the next: the projects
+    // are loaded into it (which holds none then). nullptr: a new root.
+    host::memory::MemoryVbe* into = nullptr;
 };
 
 struct OpenResult {

@@ -3,6 +3,7 @@
 #include "host/files/file_error.h"
 #include "host/files/unified_diff.h"
 #include "host/files/workspace_saver.h"
+#include "platform/regular_file.h"
 
 namespace qv::workspace {
 
@@ -32,7 +33,39 @@ std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& change
 
 enum class Mode { Write, Preview };
 
-SaveResult Save(LoadedTarget& target, Mode mode) {
+host::files::ModuleFile* Writable(LoadedTarget& target, const host::files::ModuleFile* file) {
+    for (const auto& f : target.Files().Files()) {
+        if (f.get() == file) return f.get();
+    }
+    return nullptr;
+}
+
+// The files whose owner lets them be overwritten take the bytes on disk as
+// the ones they were read with (after the new bytes were rendered from the
+// old), so that the write goes ahead.
+void AdoptChangedOnDisk(LoadedTarget& target, const std::vector<host::files::FileChange>& changes,
+                        const OverwriteChanged& overwrite) {
+    if (!overwrite) return;
+    for (const auto& change : changes) {
+        std::string onDisk;
+        file::Kind kind = file::Kind::Missing;
+        if (!file::ReadRegularFile(change.file->path, onDisk, kind) || onDisk == *change.file->bytes) {
+            continue;
+        }
+        if (overwrite(change.file->path)) {
+            Writable(target, change.file)->bytes = std::make_shared<const std::string>(std::move(onDisk));
+        }
+    }
+}
+
+// What was written is what the files hold now.
+void TakeWrittenBytes(LoadedTarget& target, std::vector<host::files::FileChange>& changes) {
+    for (auto& change : changes) {
+        Writable(target, change.file)->bytes = std::make_shared<const std::string>(change.newBytes);
+    }
+}
+
+SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwrite = {}) {
     SaveResult result;
     std::vector<host::files::FileChange> changes;
     try {
@@ -42,7 +75,9 @@ SaveResult Save(LoadedTarget& target, Mode mode) {
             host::files::RefuseUnwritable(changes);
             result.diffs = DiffsOf(changes);
         } else {
+            AdoptChangedOnDisk(target, changes, overwrite);
             host::files::WriteChanges(changes);
+            TakeWrittenBytes(target, changes);
         }
     } catch (const host::files::FileError& e) {
         result.error = e.what();
@@ -54,8 +89,8 @@ SaveResult Save(LoadedTarget& target, Mode mode) {
 
 }  // namespace
 
-SaveResult SaveChanges(LoadedTarget& target) {
-    return Save(target, Mode::Write);
+SaveResult SaveChanges(LoadedTarget& target, const OverwriteChanged& overwrite) {
+    return Save(target, Mode::Write, overwrite);
 }
 
 SaveResult PreviewChanges(LoadedTarget& target) {

@@ -5,6 +5,7 @@
 // loaded are refused, and then nothing is written. The preview shows the
 // same changes as a unified diff and refuses what the save would refuse.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,14 @@ struct SaveResult {
     bool Ok() const { return error.empty(); }
 };
 
-// Writes every changed module.
-SaveResult SaveChanges(LoadedTarget& target);
+// Asked for each file to be written that another program changed since it
+// was loaded or last saved: true to overwrite it anyway.
+using OverwriteChanged = std::function<bool(const std::string& path)>;
+
+// Writes every changed module. A file another program changed is refused
+// unless overwrite says otherwise. What was written is what the next save
+// compares with.
+SaveResult SaveChanges(LoadedTarget& target, const OverwriteChanged& overwrite = {});
 
 // Writes nothing: the diff of every module that would change, with a/ and
 // b/ in front of relative paths, in the order of the paths.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -140,6 +141,50 @@ TEST_F(Transactions, AnErrorInsideAScopedTransactionUndoesItsEdits) {
     }
     EXPECT_FALSE(Code().InTransaction());
     EXPECT_EQ(Rendered(), before);
+}
+
+// What an undo needs: the module as it was at a committed group's begin,
+// handed to the observers while they are told of the commit.
+class GroupKeeper : public host::CodeModuleObserver {
+  public:
+    void LinesInserted(CodeModule&, long, long) override {}
+    void LinesDeleted(CodeModule&, long, long) override {}
+    void LinesReplaced(CodeModule&, long, long, long) override {}
+    void TransactionEnded(CodeModule& module, bool committed) override {
+        auto& code = static_cast<host::memory::MemoryCodeModule&>(module);
+        if (committed && code.CommittedFrom() != nullptr) {
+            before = *code.CommittedFrom();
+            after = code.Current();
+        }
+    }
+    std::optional<host::memory::MemoryCodeModule::State> before, after;
+};
+
+TEST_F(Transactions, ACommittedGroupIsPutBackWithItsBreaksAfterASave) {
+    auto& code = loaded.Code("CItem");
+    const std::string original = Rendered();
+    GroupKeeper keeper;
+    code.Subscribe(&keeper);
+    {
+        host::EditTransaction edits(code);
+        code.InsertLines(9, "\tOn Error GoTo Error_Routine");
+        code.Members().Item("Item").SetAttributes(Described("Changed."));
+        edits.Commit();
+    }
+    code.Unsubscribe(&keeper);
+    ASSERT_TRUE(keeper.before.has_value());
+    EXPECT_EQ(code.CommittedFrom(), nullptr) << "only while the observers are told";
+    const std::string changed = Rendered();
+    ASSERT_NE(changed, original);
+
+    // Saved: the file on disk holds the changed bytes now.
+    auto& file = const_cast<host::files::ModuleFile&>(loaded.File("CItem"));
+    file.bytes = std::make_shared<const std::string>(changed);
+    code.Restore(*keeper.before);
+    EXPECT_TRUE(host::files::ModuleEdited(file)) << "the undo must reach the saved file";
+    EXPECT_EQ(Rendered(), original) << "lines as first loaded keep their CR LF or LF";
+    code.Restore(*keeper.after);
+    EXPECT_EQ(Rendered(), changed);
 }
 
 TEST_F(Transactions, DoNotNestAndNeedAnOpenOne) {

@@ -189,5 +189,50 @@ TEST_F(WorkspaceTest, SavingRefusesReadOnlyAndChangedOnDiskFilesAndWritesNone) {
     EXPECT_EQ(copy_.Read("CCounter.cls"), theirs);
 }
 
+TEST_F(WorkspaceTest, AnIdeKeepsItsRootAndSavesAgainAndAgain) {
+    host::memory::MemoryVbe ide;
+    OpenOptions options;
+    options.into = &ide;
+    OpenResult opened = Open({copy_.File("Sample.vbp")}, options);
+    ASSERT_TRUE(opened.target) << opened.error;
+    EXPECT_EQ(&opened.target->Vbe(), &ide);
+    EXPECT_EQ(ide.Projects().Count(), 1);
+
+    auto* code = opened.target->Projects()[0]->Components().Find("modUtil")->Code();
+    code->InsertLines(2, "' first");
+    ASSERT_TRUE(SaveChanges(*opened.target).Ok());
+    // What the first save wrote is what the second compares with: no
+    // other program changed the file.
+    code->InsertLines(2, "' second");
+    const SaveResult again = SaveChanges(*opened.target);
+    ASSERT_TRUE(again.Ok()) << again.error;
+    EXPECT_NE(copy_.Read("modUtil.bas").find("' second\r\n' first\r\n"), std::string::npos);
+    opened.target.reset();
+    EXPECT_EQ(ide.Projects().Count(), 1) << "the root is the IDE's, not the target's";
+}
+
+TEST_F(WorkspaceTest, AFileChangedOnDiskIsOverwrittenOnlyWhenTheOwnerSays) {
+    auto target = OpenSample();
+    ASSERT_TRUE(target);
+    target->Projects()[0]->Components().Find("CCounter")->Code()->InsertLines(2, "' added");
+    copy_.Write("CCounter.cls", copy_.Read("CCounter.cls") + "' theirs\r\n");
+    const std::string theirs = copy_.Read("CCounter.cls");
+    std::vector<std::string> asked;
+    const SaveResult declined = SaveChanges(*target, [&](const std::string& path) {
+        asked.push_back(path);
+        return false;
+    });
+    EXPECT_FALSE(declined.Ok());
+    EXPECT_EQ(asked, std::vector<std::string>{copy_.File("CCounter.cls")});
+    EXPECT_EQ(copy_.Read("CCounter.cls"), theirs);
+
+    const SaveResult overwritten = SaveChanges(*target, [](const std::string&) { return true; });
+    ASSERT_TRUE(overwritten.Ok()) << overwritten.error;
+    const std::string written = copy_.Read("CCounter.cls");
+    EXPECT_NE(written.find("' added"), std::string::npos);
+    EXPECT_EQ(written.find("' theirs"), std::string::npos);
+    EXPECT_EQ(written.rfind("VERSION 1.0 CLASS", 0), 0u) << "the header as loaded";
+}
+
 }  // namespace
 }  // namespace qv::workspace

@@ -87,8 +87,13 @@ RenderedModule RenderModuleFile(const ModuleFile& file) {
     const std::string& loaded = *file.bytes;
     // A line as loaded keeps the break it had; a line written since takes
     // the file's own (most lines' break).
+    // An undo in the workbench may put back lines of the file as it was
+    // before a save: they keep their breaks too.
     auto breakOf = [&](std::string_view line) {
-        const std::string_view own = BreakAfter(loaded, line);
+        std::string_view own = BreakAfter(loaded, line);
+        for (size_t b = 0; own.empty() && b < code.LoadedBuffers().size(); ++b) {
+            own = BreakAfter(*code.LoadedBuffers()[b], line);
+        }
         return own.empty() ? ending : own;
     };
     // (line after which it stands, text, the break after it), in the order

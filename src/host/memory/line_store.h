@@ -39,6 +39,10 @@ class LineStore {
         return slots_[i < gapStart_ ? i : i + GapSize()];
     }
 
+    // The loaded files' bytes that lines point into (a snapshot put back
+    // may bring an older version of a file than the one loaded last).
+    const std::vector<std::shared_ptr<const std::string>>& Buffers() const { return buffers_; }
+
     LineSnapshot Snapshot() const;
     void Restore(LineSnapshot snapshot);
 

@@ -21,6 +21,8 @@ struct HiddenAttribute {
     // Which declaration of the member it stood under, from 0: an item or a
     // procedure declared in each branch of an #If has one per branch.
     int occurrence = 0;
+
+    bool operator==(const HiddenAttribute&) const = default;
 };
 
 // The member name an attribute line belongs to ("" when it is not one).

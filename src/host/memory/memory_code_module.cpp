@@ -233,34 +233,44 @@ void MemoryCodeModule::Unsubscribe(CodeModuleObserver* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 
+MemoryCodeModule::State MemoryCodeModule::Current() const {
+    return {lines_.Snapshot(), attributes_, editCount_};
+}
+
+void MemoryCodeModule::PutBack(const State& state) {
+    attributes_ = state.attributes;
+    const long oldCount = lines_.Count();
+    lines_.Restore(state.lines);
+    AfterReload(oldCount);
+}
+
+void MemoryCodeModule::Restore(const State& state) {
+    editCount_ = std::max(editCount_, state.editCount) + 1;
+    PutBack(state);
+}
+
 void MemoryCodeModule::BeginTransaction() {
     if (transaction_) Raise(err::kInvalidProcedureCall);
-    auto t = std::make_unique<Transaction>();
-    t->lines = lines_.Snapshot();
-    t->attributes = attributes_;
-    t->editCount = editCount_;
-    transaction_ = std::move(t);
+    transaction_ = std::make_unique<State>(Current());
 }
 
 void MemoryCodeModule::CommitTransaction() {
     if (!transaction_) Raise(err::kInvalidProcedureCall);
-    transaction_.reset();
+    committedFrom_ = std::move(transaction_);
     TellObservers([&](CodeModuleObserver& o) { o.TransactionEnded(*this, true); });
+    committedFrom_.reset();
 }
 
 void MemoryCodeModule::CancelTransaction() {
     if (!transaction_) Raise(err::kInvalidProcedureCall);
-    std::unique_ptr<Transaction> t = std::move(transaction_);
-    attributes_ = std::move(t->attributes);
+    std::unique_ptr<State> t = std::move(transaction_);
     // Nothing a cancelled group did remains: a module that was as loaded is
     // so again, and is not written back.
-    const bool changed = editCount_ != t->editCount;
-    editCount_ = t->editCount;
-    if (changed) {
-        const long oldCount = lines_.Count();
-        lines_.Restore(std::move(t->lines));
-        AfterReload(oldCount);
+    if (editCount_ != t->editCount) {
+        editCount_ = t->editCount;
+        PutBack(*t);
     } else {
+        attributes_ = std::move(t->attributes);
         ++declarationsVersion_;  // the attribute lines may have changed
     }
     TellObservers([&](CodeModuleObserver& o) { o.TransactionEnded(*this, false); });

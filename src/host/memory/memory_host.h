@@ -208,11 +208,33 @@ class MemoryCodeModule : public CodeModule {
     void Subscribe(CodeModuleObserver* observer) override;
     void Unsubscribe(CodeModuleObserver* observer) override;
 
+    // The lines and hidden attribute lines at one moment: what a cancel puts
+    // back, and what an undo puts back after a commit.
+    struct State {
+        LineSnapshot lines;
+        std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes;
+        unsigned long editCount = 0;
+    };
+    State Current() const;
+    // Puts the module back as it was (an undo; observers are told the lines
+    // were replaced). It counts as an edit: the file may have been saved
+    // since, and the writer compares the bytes anyway.
+    void Restore(const State& state);
+    // While the observers are told that a group was committed: the module
+    // as it was at the group's begin, so that one of them may keep the
+    // group as one undo step. Null at any other time.
+    const State* CommittedFrom() const { return committedFrom_.get(); }
+
     // --- loading and writing back
     // Lines that point into buffer, taken as they are (not tidied).
     void LoadLines(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines);
     // The text split at line breaks, taken as it is (not tidied).
     void LoadText(std::string_view text);
+    // The files' bytes that lines as loaded point into; the break after such
+    // a line is the one it has there.
+    const std::vector<std::shared_ptr<const std::string>>& LoadedBuffers() const {
+        return lines_.Buffers();
+    }
     // One line, 1-based, without copying.
     std::string_view Line(long line) const { return lines_.Line(line - 1); }
     // Bumped by every edit; a module whose count is 0 holds what was loaded.
@@ -236,15 +258,10 @@ class MemoryCodeModule : public CodeModule {
     const MemberRecord* DeclaredProcedure(std::string_view procName, int procKind) const;
     void AfterEdit(long line, long oldDeclarationLines);
     void AfterReload(long oldCount);
+    void PutBack(const State& state);
     template <typename Tell>
     void TellObservers(Tell tell);
 
-    // What a cancel puts back.
-    struct Transaction {
-        LineSnapshot lines;
-        std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes;
-        unsigned long editCount = 0;
-    };
 
     MemoryComponent& component_;
     LineStore lines_;
@@ -256,7 +273,8 @@ class MemoryCodeModule : public CodeModule {
     std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes_;
     unsigned long editCount_ = 0;
     unsigned long declarationsVersion_ = 0;
-    std::unique_ptr<Transaction> transaction_;
+    std::unique_ptr<State> transaction_;
+    std::unique_ptr<State> committedFrom_;
     std::vector<CodeModuleObserver*> observers_;
 };
 

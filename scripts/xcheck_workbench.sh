@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Drives qvaddin-workbench in a real X server (Xvfb) with xdotool and takes
+# screenshots, for a look:
+#   OUT/project.png   the example open: project window, code window, properties
+#   OUT/popup.png     the code window's pop-up with the add-in's commands
+#   OUT/progress.png  the progress window while "Add Error Handling to Project"
+#                     runs over a generated project
+#   OUT/manager.png   the add-in manager
+#
+#   scripts/xcheck_workbench.sh [build-dir] [out-dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=${2:-/tmp/xcheck-workbench}
+program=$build/src/app/workbench/qvaddin-workbench
+[[ -x $program ]] || { echo "xcheck_workbench.sh: build qvaddin-workbench first" >&2; exit 2; }
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config
+cp examples/* "$work/"
+chmod u+w "$work"/*
+"$build/bench/qvaddin-bench-gen" --out "$work/big" --lines 150000 >/dev/null
+
+# session SCRIPT: runs the workbench with the arguments in $args, then the
+# xdotool steps of SCRIPT, in one X server.
+session() {
+    xvfb-run -a -s "-screen 0 1280x800x24" bash -c "
+        $program $args & pid=\$!
+        sleep 3
+        xdotool search --sync --name 'qvaddin-workbench' windowactivate --sync >/dev/null 2>&1 || true
+        $1
+        kill \$pid"
+}
+
+# Without a window manager the keys go to the widget with the focus: the
+# menus and pop-ups are opened with the mouse.
+args="$work/Example.vbp --module modMain --line 12"
+session "import -window root $out/project.png
+         xdotool mousemove 300 300 click 3; sleep 1; import -window root $out/popup.png"
+session "xdotool mousemove 148 8 click 1; sleep 0.7; xdotool key Down Return; sleep 1.5
+         import -window root $out/manager.png"
+args="$work/big/Bench.vbp"
+session "xdotool mousemove 960 84 click 3; sleep 1; import -window root $out/project-popup.png
+         xdotool key Down Down Down Down Return
+         sleep 1.5; import -window root $out/progress.png; sleep 25"
+ls "$out"/*.png

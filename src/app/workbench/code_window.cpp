@@ -1,0 +1,370 @@
+#include "app/workbench/code_window.h"
+
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+#include "analysis/routine_parsing.h"
+#include "app/workbench/code_text.h"
+#include "app/workbench/vb_highlighter.h"
+#include "host/host_constants.h"
+
+namespace qv::workbench {
+
+using host::memory::MemoryCodeModule;
+
+namespace {
+
+constexpr const char* kGeneral = "(General)";
+constexpr const char* kDeclarations = "(Declarations)";
+
+QString KindSuffix(int kind) {
+    switch (kind) {
+        case host::vbext_pk_Let:
+            return QStringLiteral(" [Let]");
+        case host::vbext_pk_Set:
+            return QStringLiteral(" [Set]");
+        case host::vbext_pk_Get:
+            return QStringLiteral(" [Get]");
+        default:
+            return {};
+    }
+}
+
+// The lines both sides share at their start and at their end.
+struct CommonEnds {
+    size_t prefix = 0;
+    size_t suffix = 0;
+};
+
+template <class A, class B>
+CommonEnds FindCommonEnds(const A& a, size_t aCount, const B& b, size_t bCount) {
+    CommonEnds ends;
+    while (ends.prefix < aCount && ends.prefix < bCount && a(ends.prefix) == b(ends.prefix)) {
+        ++ends.prefix;
+    }
+    while (ends.suffix < aCount - ends.prefix && ends.suffix < bCount - ends.prefix &&
+           a(aCount - 1 - ends.suffix) == b(bCount - 1 - ends.suffix)) {
+        ++ends.suffix;
+    }
+    return ends;
+}
+
+std::string JoinCrLf(const std::vector<std::string>& lines, size_t first, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0) text += "\r\n";
+        text += lines[first + i];
+    }
+    return text;
+}
+
+// The editor whose context menu is the IDE's "Code Window" pop-up.
+class CodeEditor : public QPlainTextEdit {
+  public:
+    CodeEditor(CodeWindowOwner& owner, QWidget* parent) : QPlainTextEdit(parent), owner_(owner) {}
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        owner_.CodePopup(event->globalPos());
+    }
+
+  private:
+    CodeWindowOwner& owner_;
+};
+
+}  // namespace
+
+CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget* parent)
+    : QWidget(parent), module_(module), owner_(owner) {
+    objects_ = new QComboBox(this);
+    procedures_ = new QComboBox(this);
+    editor_ = new CodeEditor(owner, this);
+    editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Undo is the IDE's: one typed line or one command is one step.
+    editor_->setUndoRedoEnabled(false);
+    highlighter_ = new VbHighlighter(editor_->document());
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(objects_, 1);
+    bar->addWidget(procedures_, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addLayout(bar);
+    layout->addWidget(editor_);
+
+    std::vector<std::string> lines;
+    for (long i = 1; i <= module.CountOfLines(); ++i) lines.emplace_back(module.Line(i));
+    updating_ = true;
+    QStringList text;
+    for (const std::string& line : lines) text << DecodeCode(line);
+    editor_->setPlainText(text.join(u'\n'));
+    updating_ = false;
+
+    connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
+        if (!updating_) typed_ = true;
+    });
+    connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] { OnCursorMoved(); });
+    connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this](int value) { module_.CodePane().SetTopLine(value + 1); });
+    connect(procedures_, &QComboBox::activated, this, [this](int i) { OnProcedureChosen(i); });
+    connect(objects_, &QComboBox::activated, this, [this](int i) { OnObjectChosen(i); });
+    RefreshDropDowns();
+    module_.Subscribe(this);
+}
+
+CodeWindow::~CodeWindow() {
+    module_.Unsubscribe(this);
+}
+
+std::vector<std::string> CodeWindow::EditorLines() const {
+    std::vector<std::string> lines;
+    const QTextDocument& document = *editor_->document();
+    lines.reserve(static_cast<size_t>(document.blockCount()));
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        lines.push_back(EncodeCode(b.text()));
+    }
+    // An empty module is one empty block in the editor.
+    if (lines.size() == 1 && lines[0].empty() && module_.CountOfLines() == 0) lines.clear();
+    return lines;
+}
+
+void CodeWindow::Flush(bool withCursorLine) {
+    if (!typed_) return;
+    typed_ = false;
+    const std::vector<std::string> typed = EditorLines();
+    const size_t moduleCount = static_cast<size_t>(module_.CountOfLines());
+    const CommonEnds ends = FindCommonEnds(
+        [&](size_t i) { return std::string_view(typed[i]); }, typed.size(),
+        [&](size_t i) { return module_.Line(static_cast<long>(i) + 1); }, moduleCount);
+    const size_t oldCount = moduleCount - ends.prefix - ends.suffix;
+    const size_t newCount = typed.size() - ends.prefix - ends.suffix;
+    if (oldCount == 0 && newCount == 0) return;
+    const long first = static_cast<long>(ends.prefix) + 1;
+    // The typed lines are one edit group: one undo step.
+    flushing_ = true;
+    try {
+        host::EditTransaction edits(module_);
+        if (oldCount > 0) module_.DeleteLines(first, static_cast<long>(oldCount));
+        if (newCount > 0) module_.InsertLines(first, JoinCrLf(typed, ends.prefix, newCount));
+        edits.Commit();
+    } catch (...) {
+        flushing_ = false;
+        throw;
+    }
+    flushing_ = false;
+    // The editor shows the lines as the module keeps them now.
+    std::vector<std::string> stored;
+    for (size_t i = 0; i < newCount; ++i)
+        stored.emplace_back(module_.Line(first + static_cast<long>(i)));
+    const int cursorBlock = withCursorLine ? -1 : editor_->textCursor().blockNumber();
+    ReplaceEditorLines(static_cast<int>(ends.prefix), static_cast<int>(newCount), stored,
+                       cursorBlock);
+    if (cursorBlock >= 0 && cursorBlock >= static_cast<int>(ends.prefix) &&
+        cursorBlock < static_cast<int>(ends.prefix + newCount)) {
+        typed_ = EncodeCode(editor_->document()->findBlockByNumber(cursorBlock).text()) !=
+                 module_.Line(cursorBlock + 1);
+    }
+    RefreshDropDowns();
+}
+
+void CodeWindow::ReplaceEditorLines(int first, int count, const std::vector<std::string>& lines,
+                                    int keepBlock) {
+    updating_ = true;
+    QTextDocument& document = *editor_->document();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    for (int i = 0; i < count; ++i) {
+        const int block = first + i;
+        if (block == keepBlock) continue;
+        const QString text = DecodeCode(lines[static_cast<size_t>(i)]);
+        QTextBlock b = document.findBlockByNumber(block);
+        if (!b.isValid() || b.text() == text) continue;
+        QTextCursor line(b);
+        line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        line.insertText(text);
+    }
+    cursor.endEditBlock();
+    updating_ = false;
+}
+
+void CodeWindow::ShowModuleLines(long first, long oldCount, long newCount) {
+    QStringList text;
+    for (long i = 0; i < newCount; ++i) text << DecodeCode(module_.Line(first + i));
+    QTextDocument& document = *editor_->document();
+    // An empty module shows as one empty block, which is no line.
+    const long shown =
+        module_.CountOfLines() - newCount + oldCount == 0 ? 0 : document.blockCount();
+    updating_ = true;
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    if (oldCount > 0) {
+        const QTextBlock firstOld = document.findBlockByNumber(static_cast<int>(first - 1));
+        const QTextBlock lastOld =
+            document.findBlockByNumber(static_cast<int>(first + oldCount - 2));
+        cursor.setPosition(firstOld.position());
+        cursor.setPosition(lastOld.position() + lastOld.length() - 1, QTextCursor::KeepAnchor);
+        if (newCount == 0) {
+            // The line break goes with the lines: the one after them, or
+            // at the end of the text the one before them.
+            if (lastOld.next().isValid()) {
+                cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            } else if (first > 1) {
+                const int end = cursor.position();
+                cursor.setPosition(firstOld.position() - 1);
+                cursor.setPosition(end, QTextCursor::KeepAnchor);
+            }
+        }
+        cursor.insertText(text.join(u'\n'));
+    } else if (newCount > 0) {
+        if (shown == 0) {
+            cursor.insertText(text.join(u'\n'));
+        } else if (first > shown) {
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertText(u'\n' + text.join(u'\n'));
+        } else {
+            cursor.setPosition(document.findBlockByNumber(static_cast<int>(first - 1)).position());
+            cursor.insertText(text.join(u'\n') + u'\n');
+        }
+    }
+    cursor.endEditBlock();
+    updating_ = false;
+}
+
+void CodeWindow::LinesInserted(host::CodeModule&, long line, long count) {
+    if (!flushing_) ShowModuleLines(line, 0, count);
+}
+
+void CodeWindow::LinesDeleted(host::CodeModule&, long line, long count) {
+    if (!flushing_) ShowModuleLines(line, count, 0);
+}
+
+void CodeWindow::LinesReplaced(host::CodeModule&, long line, long oldCount, long newCount) {
+    if (!flushing_) ShowModuleLines(line, oldCount, newCount);
+}
+
+void CodeWindow::TransactionEnded(host::CodeModule&, bool) {
+    if (!flushing_) RefreshDropDowns();
+}
+
+void CodeWindow::FollowPane() {
+    long startLine = 1, startColumn = 1, endLine = 1, endColumn = 1;
+    module_.CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
+    const long top = module_.CodePane().TopLine();
+    GoToLine(startLine, startColumn);
+    editor_->verticalScrollBar()->setValue(static_cast<int>(top - 1));
+}
+
+void CodeWindow::GoToLine(long line, long column) {
+    QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(line - 1));
+    if (!block.isValid()) block = editor_->document()->lastBlock();
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor,
+                        static_cast<int>(std::min<long>(column - 1, block.length() - 1)));
+    editor_->setTextCursor(cursor);
+    editor_->centerCursor();
+}
+
+void CodeWindow::PublishSelection() {
+    const QTextCursor cursor = editor_->textCursor();
+    const QTextBlock start = editor_->document()->findBlock(cursor.selectionStart());
+    const QTextBlock end = editor_->document()->findBlock(cursor.selectionEnd());
+    module_.CodePane().SetSelection(
+        start.blockNumber() + 1, cursor.selectionStart() - start.position() + 1,
+        end.blockNumber() + 1, cursor.selectionEnd() - end.position() + 1);
+}
+
+void CodeWindow::OnCursorMoved() {
+    if (updating_) return;
+    const QTextCursor cursor = editor_->textCursor();
+    const int block = cursor.blockNumber();
+    if (block != lastBlock_) {
+        lastBlock_ = block;
+        Flush(false);
+        ShowProcedureAtCursor();
+    }
+    PublishSelection();
+    owner_.CursorMoved(block + 1, cursor.positionInBlock() + 1);
+}
+
+void CodeWindow::RefreshDropDowns() {
+    auto& component = static_cast<host::memory::MemoryComponent&>(module_.Parent());
+    const QString current = objects_->currentText();
+    objects_->clear();
+    objects_->addItem(QString::fromLatin1(kGeneral));
+    if (host::memory::MemoryDesigner* designer =
+            component.Designer() != nullptr ? &component.EnsureDesigner() : nullptr) {
+        objects_->addItem(DecodeCode(component.Name()));
+        for (long i = 1; i <= designer->Controls().Count(); ++i) {
+            auto& control = static_cast<host::memory::MemoryControl&>(designer->Controls().Item(i));
+            const QString name = DecodeCode(control.ControlName());
+            if (objects_->findText(name) < 0) objects_->addItem(name);
+        }
+    }
+    const int again = objects_->findText(current);
+    objects_->setCurrentIndex(again < 0 ? 0 : again);
+    OnObjectChosen(objects_->currentIndex());
+}
+
+void CodeWindow::OnObjectChosen(int index) {
+    auto& component = static_cast<host::memory::MemoryComponent&>(module_.Parent());
+    analysis::RoutineList routines;
+    host::VBE& vbe = component.Owner().Project().VBE();
+    try {
+        analysis::GetRoutineNames(vbe, component.Owner().Project().Name(), component.Name(),
+                                  routines, false);
+    } catch (...) {
+        routines.clear();
+    }
+    const QString object = index <= 0 ? QString() : objects_->itemText(index);
+    procedures_->clear();
+    for (const analysis::RoutineEntry& routine : routines) {
+        const QString name = DecodeCode(routine.name);
+        const bool ofObject =
+            !object.isEmpty() && name.startsWith(object + u'_', Qt::CaseInsensitive);
+        bool ofAnyObject = false;
+        for (int i = 1; i < objects_->count(); ++i) {
+            ofAnyObject |= name.startsWith(objects_->itemText(i) + u'_', Qt::CaseInsensitive);
+        }
+        if (object.isEmpty() ? ofAnyObject : !ofObject) continue;
+        procedures_->addItem(name + KindSuffix(routine.kind),
+                             QVariant::fromValue(QStringList{name, QString::number(routine.kind)}));
+    }
+    ShowProcedureAtCursor();
+}
+
+void CodeWindow::OnProcedureChosen(int index) {
+    const QStringList entry = procedures_->itemData(index).toStringList();
+    if (entry.size() != 2) return;
+    Flush(true);
+    if (entry[0] == QLatin1String(kDeclarations)) {
+        GoToLine(1);
+    } else {
+        try {
+            GoToLine(module_.ProcBodyLine(EncodeCode(entry[0]), entry[1].toInt()));
+        } catch (...) {
+            return;  // the procedure went while the list was open
+        }
+    }
+    editor_->setFocus();
+}
+
+void CodeWindow::ShowProcedureAtCursor() {
+    int kind = 0;
+    std::string name;
+    try {
+        name = module_.ProcOfLine(editor_->textCursor().blockNumber() + 1, kind);
+    } catch (...) {
+        return;
+    }
+    const QString wanted =
+        name.empty() ? QString::fromLatin1(kDeclarations) : DecodeCode(name) + KindSuffix(kind);
+    const int found = procedures_->findText(wanted);
+    if (found >= 0) procedures_->setCurrentIndex(found);
+}
+
+}  // namespace qv::workbench

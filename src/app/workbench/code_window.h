@@ -1,0 +1,83 @@
+#pragma once
+// A code window: the object and procedure drop-downs above an editor bound
+// to one code module of the host. A line the user typed reaches the module
+// (tidied as the IDE tidies it, one edit group) when the cursor leaves it;
+// the editor observes the module, so what a command or an undo changes
+// shows at once. The cursor, the selection and the top line are the code
+// pane's.
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/memory/memory_host.h"
+
+namespace qv::workbench {
+
+class VbHighlighter;
+
+// What a code window asks of its IDE.
+class CodeWindowOwner {
+  public:
+    virtual ~CodeWindowOwner() = default;
+    // The cursor moved (line and column from 1) in the active code window.
+    virtual void CursorMoved(long line, long column) = 0;
+    // The user asked for the code window's pop-up at a global position.
+    virtual void CodePopup(const QPoint& globalPosition) = 0;
+};
+
+class CodeWindow : public QWidget, public host::CodeModuleObserver {
+  public:
+    CodeWindow(host::memory::MemoryCodeModule& module, CodeWindowOwner& owner,
+               QWidget* parent = nullptr);
+    ~CodeWindow() override;
+
+    host::memory::MemoryCodeModule& Module() { return module_; }
+    QPlainTextEdit& Editor() { return *editor_; }
+
+    // Typed lines not yet in the module go there now (before a command, a
+    // save, an undo). The line at the cursor is tidied in the editor too
+    // when withCursorLine is set.
+    void Flush(bool withCursorLine = true);
+    // The editor takes the pane's selection and top line.
+    void FollowPane();
+    // Puts the cursor on a code line (from 1) and shows it.
+    void GoToLine(long line, long column = 1);
+    // The pane's selection and top line, as the editor shows them now.
+    void PublishSelection();
+    void RefreshDropDowns();
+
+    // --- CodeModuleObserver: the editor follows the module's lines.
+    void LinesInserted(host::CodeModule&, long line, long count) override;
+    void LinesDeleted(host::CodeModule&, long line, long count) override;
+    void LinesReplaced(host::CodeModule&, long line, long oldCount, long newCount) override;
+    void TransactionEnded(host::CodeModule&, bool committed) override;
+
+  private:
+    // Editor lines first .. first + oldCount − 1 (from 1) become the
+    // module's lines first .. first + newCount − 1.
+    void ShowModuleLines(long first, long oldCount, long newCount);
+    std::vector<std::string> EditorLines() const;
+    void ReplaceEditorLines(int first, int count, const std::vector<std::string>& lines,
+                            int keepBlock);
+    void OnCursorMoved();
+    void OnProcedureChosen(int index);
+    void OnObjectChosen(int index);
+    void ShowProcedureAtCursor();
+
+    host::memory::MemoryCodeModule& module_;
+    CodeWindowOwner& owner_;
+    QComboBox* objects_;
+    QComboBox* procedures_;
+    QPlainTextEdit* editor_;
+    VbHighlighter* highlighter_;
+    int lastBlock_ = 0;
+    bool typed_ = false;     // the editor holds text the module does not have yet
+    bool updating_ = false;  // the editor is being changed from the module
+    bool flushing_ = false;  // the module is being changed from the editor
+};
+
+}  // namespace qv::workbench

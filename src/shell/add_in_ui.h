@@ -1,0 +1,37 @@
+#pragma once
+// What the add-in needs of the program that hosts its windows: the windows
+// its commands open (the main window and the find window, which come with
+// their own units) and a busy guard around each command. A program without
+// one of the windows leaves the commands that open it out of the menus.
+
+#include <string_view>
+
+#include "host/code_host.h"
+#include "shell/command_catalogue.h"
+
+namespace qv::shell {
+
+class AddInUi {
+  public:
+    virtual ~AddInUi() = default;
+    // The windows the commands of this IDE open; an empty hook is a window
+    // the program does not have.
+    virtual CommandWindows Windows(host::VBE& vbe) = 0;
+    // Around every command of a button or hot key: the IDE refuses input
+    // meanwhile, so that a second command cannot start while events run.
+    virtual void BeginCommand(host::VBE& vbe) = 0;
+    virtual void EndCommand(host::VBE& vbe) = 0;
+};
+
+// The process's windows; nullptr (the default) offers none of them.
+AddInUi* GetAddInUi();
+void SetAddInUi(AddInUi* ui);
+
+// The windows of the program for an IDE; none without an AddInUi.
+CommandWindows WindowsOf(host::VBE& vbe);
+
+// Whether a menu verb can be offered in an IDE: a command of the catalogue
+// whose window, if it opens one, the program has.
+bool VerbOffered(host::VBE& vbe, std::string_view verb);
+
+}  // namespace qv::shell

@@ -1,0 +1,330 @@
+// The workbench as a person uses it, on a copy of the example project: a
+// command is one undo step and saving after its undo gives back the file's
+// bytes; the add-in's buttons come and go with loading and unloading; the
+// editor's typed lines reach the module tidied.
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QFile>
+#include <QMap>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+#include "app/workbench/code_window.h"
+#include "app/workbench/ide_window.h"
+#include "app/workbench/workbench_app.h"
+#include "host/host_constants.h"
+#include "shell/command_bar_menus.h"
+#include "shell/process_start.h"
+
+using qv::workbench::IdeWindow;
+using qv::workbench::WorkbenchApp;
+
+namespace {
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+long ControlCount(qv::host::VBE& vbe, const char* bar) {
+    return vbe.CommandBars().Item(bar).Controls().Count();
+}
+
+// The editor's text as the module would hold it.
+std::string EditorText(qv::workbench::CodeWindow& window) {
+    return window.Editor().toPlainText().replace(u'\n', QStringLiteral("\r\n")).toStdString();
+}
+
+std::string ModuleText(qv::host::CodeModule& module) {
+    return module.Lines(1, module.CountOfLines());
+}
+
+// modMain with its lines ending in CR LF and LF by turns.
+QByteArray MixedBreaks(const QByteArray& crlf) {
+    QList<QByteArray> lines = crlf.split('\n');
+    QByteArray mixed;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (i + 1 == lines.size()) {
+            mixed += line;
+            break;
+        }
+        if (i % 2 == 1 && line.endsWith('\r')) line.chop(1);
+        mixed += line + '\n';
+    }
+    return mixed;
+}
+
+// Presses a button of the next message box that opens.
+void AnswerNextBox(QMessageBox::StandardButton answer) {
+    QTimer::singleShot(100, [answer] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box->button(answer)->click();
+        }
+    });
+}
+
+// Runs the command line on a copy of the example; its files by name.
+QMap<QString, QByteArray> CommandLineRun(const QString& folder, const QStringList& arguments) {
+    QProcess process;
+    process.start(QV_CLI, arguments);
+    process.waitForFinished(60000);
+    QMap<QString, QByteArray> files;
+    for (const char* name : {"modMain.bas", "CAccount.cls", "frmMain.frm"}) {
+        files[name] = Bytes(folder + "/" + name);
+    }
+    return files;
+}
+
+}  // namespace
+
+class WorkbenchTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+        qv::shell::SubMain();
+        project_ = std::make_unique<QTemporaryDir>();
+        CopyExample(project_->path());
+    }
+
+    void CommandIsOneUndoStep() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 11));
+        const QByteArray original = Bytes(project_->filePath("modMain.bas"));
+        // The "Code Window" pop-up's first button of the add-in: error handling.
+        ide.Vbe()
+            .CommandBars()
+            .Item("Code Window")
+            .Controls()
+            .Item("Add &Error Handling  (Ctrl+Shift+E)")
+            .Execute();
+        auto& code = *ide.Vbe().ActiveCodePane()->CodeModule().Parent().CodeModule();
+        auto* window =
+            ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(code.Parent()));
+        QCOMPARE(EditorText(*window), ModuleText(code));  // the editor followed the command
+        QVERIFY(ide.HasUnsavedChanges());
+        QVERIFY(ide.isWindowModified());
+        QVERIFY(window->parentWidget()->isWindowModified());  // the code window's marker
+        QVERIFY(ide.SaveAll());
+        const QByteArray added = Bytes(project_->filePath("modMain.bas"));
+        QVERIFY(added.contains("On Error GoTo Error_Routine"));
+        QVERIFY(!ide.isWindowModified());
+        QVERIFY(!window->parentWidget()->isWindowModified());
+        ide.History().undo();
+        QCOMPARE(EditorText(*window), ModuleText(code));  // and the undo
+        QVERIFY(ide.isWindowModified());
+        QVERIFY(ide.SaveAll());
+        QCOMPARE(Bytes(project_->filePath("modMain.bas")), original);
+        ide.History().redo();
+        QVERIFY(ide.SaveAll());
+        QCOMPARE(Bytes(project_->filePath("modMain.bas")), added);
+    }
+
+    void MixedLineBreaksSurviveSaveUndoSave() {
+        const QString path = project_->filePath("modMain.bas");
+        const QByteArray original = MixedBreaks(Bytes(path));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(original);
+        }
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 11));
+        qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "code add")->Execute();
+        QVERIFY(ide.SaveAll());
+        const QByteArray added = Bytes(path);
+        QVERIFY(added.contains("On Error GoTo Error_Routine"));
+        QVERIFY(added.count("\r\n") > 0 && added.count("\r\n") < added.count('\n'));
+        ide.History().undo();
+        QVERIFY(ide.SaveAll());
+        QCOMPARE(Bytes(path), original);
+    }
+
+    void FindIsOfferedAndTheMainWindowsVerbsAreNot() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 3));
+        for (const char* bar : {"Code Window", "Standard", "Project Window Project",
+                                "Project Window Module/Class Folder"}) {
+            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "tool") == nullptr, bar);
+            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "check") == nullptr, bar);
+        }
+        qv::host::CommandBarControl* find =
+            qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "find");
+        QVERIFY(find != nullptr);
+        find->Execute();
+        QDockWidget* dock = nullptr;
+        for (QDockWidget* d : ide.findChildren<QDockWidget*>()) {
+            if (d->windowTitle() == "Find") dock = d;
+        }
+        QVERIFY(dock != nullptr);
+        QVERIFY(!dock->isHidden());
+    }
+
+    void HotKeyAddsTheHandlerAsTheCommandLineDoes() {
+        QTemporaryDir cli;
+        CopyExample(cli.path());
+        const auto expected = CommandLineRun(cli.path(), {"add", "--module", "modMain", "--line",
+                                                          "11", cli.filePath("Example.vbp")});
+        QVERIFY(expected["modMain.bas"].contains("Error_Routine"));
+
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 11));
+        auto& component = static_cast<qv::host::memory::MemoryComponent&>(
+            ide.Vbe().ActiveCodePane()->CodeModule().Parent());
+        QPlainTextEdit* editor = &ide.OpenCodeWindow(component)->Editor();
+        QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(editor->toPlainText().contains("Error_Routine"));  // shown at once
+        QVERIFY(ide.SaveAll());
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
+        }
+    }
+
+    void ProjectCommandSavesWhatTheCommandLineWrites() {
+        QTemporaryDir cli;
+        CopyExample(cli.path());
+        const auto expected = CommandLineRun(cli.path(), {"add", cli.filePath("Example.vbp")});
+        QVERIFY(expected["modMain.bas"].contains("Error_Routine"));
+
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
+        ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
+        qv::shell::FindAddInButton(ide.Vbe(), "Project Window Project", "project add")->Execute();
+        QCOMPARE(ide.History().count(), 1);  // the whole run is one step
+        QVERIFY(ide.SaveAll());
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
+        }
+    }
+
+    void AFileChangedOnDiskIsOverwrittenOnlyWhenTheUserSays() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 11));
+        qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "code add")->Execute();
+        const QString path = project_->filePath("modMain.bas");
+        const QByteArray theirs = Bytes(path) + "' another program's line\r\n";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(theirs);
+        }
+        AnswerNextBox(QMessageBox::No);
+        QVERIFY(!ide.SaveAll());
+        QCOMPARE(Bytes(path), theirs);
+        QVERIFY(ide.HasUnsavedChanges());
+        AnswerNextBox(QMessageBox::Yes);
+        QVERIFY(ide.SaveAll());
+        QVERIFY(Bytes(path).contains("Error_Routine"));
+        QVERIFY(!ide.HasUnsavedChanges());
+    }
+
+    void ClosingWithUnsavedChangesAsks() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        ide.show();
+        QVERIFY(OpenExample(ide, 11));
+        const QByteArray original = Bytes(project_->filePath("modMain.bas"));
+        qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "code add")->Execute();
+        AnswerNextBox(QMessageBox::Cancel);
+        QVERIFY(!ide.close());
+        QCOMPARE(app.Windows().size(), size_t(1));
+        QPointer<IdeWindow> gone(&ide);
+        AnswerNextBox(QMessageBox::Discard);
+        QVERIFY(ide.close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(gone.isNull());
+        QCOMPARE(Bytes(project_->filePath("modMain.bas")), original);
+    }
+
+    void UnloadingRemovesEveryButton() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(ide.AddInLoaded());  // the add-in list loads it at start-up
+        ide.DisconnectAddIn();
+        const long plain = ControlCount(ide.Vbe(), "Code Window");
+        const long standard = ControlCount(ide.Vbe(), "Standard");
+        ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
+        const long loaded = ControlCount(ide.Vbe(), "Code Window");
+        QVERIFY(loaded > plain);
+        ide.DisconnectAddIn();
+        QCOMPARE(ControlCount(ide.Vbe(), "Code Window"), plain);
+        QCOMPARE(ControlCount(ide.Vbe(), "Standard"), standard);
+        ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
+        QCOMPARE(ControlCount(ide.Vbe(), "Code Window"), loaded);
+        QVERIFY(app.HasHotKey(1));
+        ide.DisconnectAddIn();
+        QVERIFY(!app.HasHotKey(1));
+    }
+
+    void TypedLineReachesModuleTidied() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
+        QVERIFY(ide.ShowModule("modMain", 11));
+        auto* window = ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(
+            ide.Vbe().ActiveVBProject()->VBComponents().Item("modMain")));
+        QVERIFY(window != nullptr);
+        QTextCursor cursor = window->Editor().textCursor();
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        cursor.insertText("\n\tx = 1   ");
+        window->Editor().setTextCursor(cursor);
+        window->Flush(true);
+        auto& module = window->Module();
+        QCOMPARE(QString::fromStdString(std::string(module.Line(12))), QString("    x = 1"));
+        QCOMPARE(window->Editor().document()->findBlockByNumber(11).text(), QString("    x = 1"));
+        ide.History().undo();
+        QVERIFY(module.Line(12) != "    x = 1");
+    }
+
+    void ProjectThatFailsToLoadLeavesWindowUsable() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QTimer::singleShot(200, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        });
+        QVERIFY(!ide.Open({project_->filePath("Missing.vbp")}));
+        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
+        QCOMPARE(ide.Vbe().VBProjects().Count(), 1L);
+    }
+
+  private:
+    static void CopyExample(const QString& folder) {
+        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
+            QFile::copy(QString(QV_EXAMPLES) + "/" + name, folder + "/" + name);
+            QFile(folder + "/" + name).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
+
+    // The example in the window with the add-in connected and the cursor on
+    // a code line of modMain.
+    bool OpenExample(IdeWindow& ide, long line) {
+        if (!ide.Open({project_->filePath("Example.vbp")}) || !ide.ShowModule("modMain", line)) {
+            return false;
+        }
+        ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
+        return ide.AddInLoaded();
+    }
+
+    QTemporaryDir config_;
+    std::unique_ptr<QTemporaryDir> project_;
+};
+
+QTEST_MAIN(WorkbenchTest)
+#include "workbench_test.moc"
