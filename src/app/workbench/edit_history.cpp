@@ -76,7 +76,7 @@ void EditHistory::TransactionEnded(host::CodeModule& codeModule, bool committed)
     Change change{&module, *before, module.Current()};
     if (SameText(change.before, change.after)) return;
     if (!inStep_) {
-        Push(QObject::tr("Typing"), {std::move(change)});
+        Push(loneLabel_, {std::move(change)});
         return;
     }
     // A second group of one module in the same command: the step goes back

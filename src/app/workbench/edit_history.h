@@ -30,6 +30,9 @@ class EditHistory : public host::CodeModuleObserver {
     // Groups committed between these make one step named label.
     void BeginStep(const QString& label);
     void EndStep();
+    // The name of a step made of one group committed outside a command
+    // ("Typing" unless a window of the add-in runs its own commands).
+    void SetLoneGroupLabel(const QString& label) { loneLabel_ = label; }
 
     // --- CodeModuleObserver
     void LinesInserted(host::CodeModule&, long, long) override {}
@@ -50,6 +53,7 @@ class EditHistory : public host::CodeModuleObserver {
     std::vector<host::memory::MemoryCodeModule*> watched_;
     bool inStep_ = false;
     QString label_;
+    QString loneLabel_ = QObject::tr("Typing");
     std::vector<Change> pending_;
 };
 

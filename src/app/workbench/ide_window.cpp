@@ -30,6 +30,7 @@
 #include "findwindow/find_dock.h"
 #include "host/files/file_error.h"
 #include "host/files/module_loader.h"
+#include "mainwindow/main_window.h"
 #include "platform/text.h"
 #include "shell/connection.h"
 #include "shell/process_start.h"
@@ -531,6 +532,19 @@ void IdeWindow::EndCommand() {
     if (QMdiSubWindow* sub = mdi_->activeSubWindow()) {
         if (auto* window = dynamic_cast<CodeWindow*>(sub->widget())) window->FollowPane();
     }
+    SyncWindowsFromHost();
+}
+
+void IdeWindow::ShowMainWindow(int displayType) {
+    // The button that opened the window started a step; the window's own
+    // commands are steps of their own, so that step ends here (empty, it
+    // makes none) and starts again for the rest of the button's command.
+    const bool inCommand = busy_.has_value();
+    if (inCommand) edits_.EndStep();
+    edits_.SetLoneGroupLabel(tr("Add-In Command"));
+    mainwindow::ShowMainWindow(*vbe_, displayType, this);
+    edits_.SetLoneGroupLabel(tr("Typing"));
+    if (inCommand) edits_.BeginStep(tr("Add-In Command"));
     SyncWindowsFromHost();
 }
 

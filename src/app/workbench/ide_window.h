@@ -76,6 +76,8 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
 
     // The add-in's find window in a dock of this window.
     void ShowFind();
+    // The add-in's main window, modal; each of its commands is one undo step.
+    void ShowMainWindow(int displayType);
 
     // --- CodeWindowOwner
     void CursorMoved(long line, long column) override;

@@ -9,6 +9,21 @@
 #include "host/host_constants.h"
 #include "shell/process_start.h"
 
+namespace {
+
+// External mode: the add-in's main window alone, modal, over the targets.
+// Its commands change the code in memory, so closing asks before dropping
+// them; a cancelled close leaves the IDE open with the changes.
+int RunExternal(qv::workbench::IdeWindow& window, const QStringList& targets) {
+    if (!targets.isEmpty() && !window.Open(targets)) return 1;
+    window.ConnectAddIn(qv::host::ext_cm_External);
+    if (window.close()) return 0;
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("qvaddin-workbench");
@@ -50,14 +65,7 @@ int main(int argc, char* argv[]) {
     qv::shell::SubMain();
     qv::workbench::WorkbenchApp app;
     qv::workbench::IdeWindow& window = app.NewWindow();
-    if (parser.isSet(external)) {
-        if (!qv::shell::Offered(qv::shell::CommandId::Tool, app.Windows(window.Vbe()))) {
-            std::fprintf(stderr,
-                         "qvaddin-workbench: --external shows the add-in's main window, which "
-                         "this build does not have yet\n");
-            return 2;
-        }
-    }
+    if (parser.isSet(external)) return RunExternal(window, parser.positionalArguments());
     window.show();
     if (!parser.positionalArguments().isEmpty()) window.Open(parser.positionalArguments());
     if (parser.isSet(module)) window.ShowModule(parser.value(module), lineNumber);

@@ -88,8 +88,7 @@ shell::CommandWindows WorkbenchApp::Windows(host::VBE& vbe) {
     IdeWindow* window = WindowOf(vbe);
     if (window == nullptr) return windows;
     windows.showFind = [window] { window->ShowFind(); };
-    // The add-in's main window ("check", "tool", and --external) connects
-    // here: windows.showMainWindow = [window](int displayType) { ... };
+    windows.showMainWindow = [window](int displayType) { window->ShowMainWindow(displayType); };
     return windows;
 }
 

@@ -21,6 +21,9 @@
 #include "app/workbench/ide_window.h"
 #include "app/workbench/workbench_app.h"
 #include "host/host_constants.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/project_browser.h"
+#include "mainwindow/routine_commands.h"
 #include "shell/command_bar_menus.h"
 #include "shell/process_start.h"
 
@@ -153,14 +156,16 @@ class WorkbenchTest : public QObject {
         QCOMPARE(Bytes(path), original);
     }
 
-    void FindIsOfferedAndTheMainWindowsVerbsAreNot() {
+    void FindAndTheMainWindowAreOffered() {
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
         QVERIFY(OpenExample(ide, 3));
-        for (const char* bar : {"Code Window", "Standard", "Project Window Project",
-                                "Project Window Module/Class Folder"}) {
-            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "tool") == nullptr, bar);
-            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "check") == nullptr, bar);
+        for (const char* bar : {"Standard", "Project Window Project", "Project Window"}) {
+            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "tool") != nullptr, bar);
+        }
+        for (const char* bar :
+             {"Project Window Form Folder", "Project Window Module/Class Folder"}) {
+            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "check") != nullptr, bar);
         }
         qv::host::CommandBarControl* find =
             qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "find");
@@ -172,6 +177,42 @@ class WorkbenchTest : public QObject {
         }
         QVERIFY(dock != nullptr);
         QVERIFY(!dock->isHidden());
+    }
+
+    void MainWindowCommandsAreUndoStepsOfTheirOwn() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 12));
+        qv::host::CodeModule& code = ide.Vbe().ActiveCodePane()->CodeModule();
+        const std::string before = ModuleText(code);
+        const int steps = ide.History().count();
+        bool ran = false;
+        std::string added;
+        // The window is modal: drive it from inside its own event loop.
+        QTimer::singleShot(0, [&] {
+            auto* window =
+                dynamic_cast<qv::mainwindow::MainWindow*>(QApplication::activeModalWidget());
+            if (window == nullptr) return;
+            window->ApplyDisplayType();
+            ran = window->Browser().ChooseModule("modMain");
+            if (ran) {
+                // The module tool bar's buttons: add error handling, then line numbers.
+                window->Browser().Commands().RunModuleCommand(1);
+                added = ModuleText(code);
+                window->Browser().Commands().RunModuleCommand(4);
+            }
+            window->CloseWindow();
+        });
+        qv::shell::FindAddInButton(ide.Vbe(), "Project Window Module/Class Folder", "check")
+            ->Execute();
+        QVERIFY(ran);
+        QVERIFY(added != before);
+        QVERIFY(ModuleText(code) != added);
+        QCOMPARE(ide.History().count(), steps + 2);
+        ide.History().undo();
+        QCOMPARE(ModuleText(code), added);
+        ide.History().undo();
+        QCOMPARE(ModuleText(code), before);
     }
 
     void HotKeyAddsTheHandlerAsTheCommandLineDoes() {
