@@ -16,6 +16,8 @@ namespace {
 // them; a cancelled close leaves the IDE open with the changes.
 int RunExternal(qv::workbench::IdeWindow& window, const QStringList& targets) {
     if (!targets.isEmpty() && !window.Open(targets)) return 1;
+    // The add-in alone: a start-up connection's menus and hot keys go first.
+    window.DisconnectAddIn();
     window.ConnectAddIn(qv::host::ext_cm_External);
     if (window.close()) return 0;
     window.show();
