@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSplitter>
@@ -38,12 +39,18 @@ constexpr int kDeleteConfirm = 5;
 constexpr int kExitStatusColumn = 3;
 const QString kBlankCount = QStringLiteral(" ");
 
-QString Text(const std::string& bytes) { return ui::VbQString(bytes); }
-std::string Bytes(const QString& text) { return text.toStdString(); }
+QString Text(const std::string& bytes) {
+    return ui::VbQString(bytes);
+}
+std::string Bytes(const QString& text) {
+    return text.toStdString();
+}
 
 // Names sort as text, everything else as numbers (status words, which are
 // no numbers, then sort as text among themselves).
-int SortTypeOf(int column) { return column == 0 ? ui::sort_type::kText : ui::sort_type::kNumber; }
+int SortTypeOf(int column) {
+    return column == 0 ? ui::sort_type::kText : ui::sort_type::kNumber;
+}
 
 RowCounts RowCountsOf(const analysis::ModuleCounts& counts) {
     return {counts.good, counts.some, counts.error, counts.none};
@@ -67,23 +74,31 @@ const QStringList& RoutineColumns() {
 }
 
 const std::vector<ToolButtonInfo>& ModuleToolButtons() {
-    static const std::vector<ToolButtonInfo> buttons{
-        {1, "Add Error Hanlding"}, {2, "Repalce Error Handling"}, {3, "Remove Error Handling"},
-        {0, nullptr},              {4, "Add Line Numbers"},       {0, nullptr},
-        {6, "Indent Code"}};
+    static const std::vector<ToolButtonInfo> buttons{{1, "Add Error Hanlding"},
+                                                     {2, "Repalce Error Handling"},
+                                                     {3, "Remove Error Handling"},
+                                                     {0, nullptr},
+                                                     {4, "Add Line Numbers"},
+                                                     {0, nullptr},
+                                                     {6, "Indent Code"}};
     return buttons;
 }
 
 const std::vector<ToolButtonInfo>& RoutineToolButtons() {
     static const std::vector<ToolButtonInfo> buttons{
-        {1, "Add Error Handling"}, {2, "Replace Error Handling"}, {3, "Remove Error Handling"},
-        {0, nullptr},              {4, "Add Line Number"},        {0, nullptr},
-        {6, "Indent Code"},        {0, nullptr},                  {7, "Delete Routine"}};
+        {1, "Add Error Handling"},    {2, "Replace Error Handling"},
+        {3, "Remove Error Handling"}, {0, nullptr},
+        {4, "Add Line Number"},       {0, nullptr},
+        {6, "Indent Code"},           {0, nullptr},
+        {7, "Delete Routine"}};
     return buttons;
 }
 
 ProjectBrowser::ProjectBrowser(host::VBE& vbe, QWidget* parent)
-    : QWidget(parent), vbe_(vbe), barServices_(GetServices(), *this), scopedServices_(barServices_) {
+    : QWidget(parent),
+      vbe_(vbe),
+      barServices_(GetServices(), *this),
+      scopedServices_(barServices_) {
     progress_.SetDisplay(this);
     BuildControls();
     commands_ = new RoutineCommands(*this);
@@ -215,13 +230,46 @@ void ProjectBrowser::ConnectEvents() {
         EventTrap("frmQVAddIn.lvRoutines_ColumnClick", [&] { SortList(*routineAddon_, column); });
     });
     routines_->viewport()->installEventFilter(this);
+    modules_->installEventFilter(this);
+    routines_->installEventFilter(this);
+}
+
+// A row reached with the keyboard counts as clicked, as in the lists users
+// know; once the key is let go, so that holding an arrow key lists once.
+bool ProjectBrowser::MovedByKey(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyRelease) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->isAutoRepeat()) return false;
+    switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            break;
+        default:
+            return false;
+    }
+    if (watched == modules_) {
+        EventTrap("frmQVAddIn.lvModules_ItemClick",
+                  [&] { ModuleClicked(modules_->currentItem()); });
+    } else if (watched == routines_) {
+        EventTrap("frmQVAddIn.lvRoutines_ItemClick",
+                  [&] { RoutineClicked(routines_->currentItem()); });
+    } else {
+        return false;
+    }
+    return true;
 }
 
 bool ProjectBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (MovedByKey(watched, event)) return true;
     if (watched == routines_->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
-            const QPoint onList = routines_->viewport()->mapTo(routines_, mouse->position().toPoint());
+            const QPoint onList =
+                routines_->viewport()->mapTo(routines_, mouse->position().toPoint());
             bool open = false;
             EventTrap("frmQVAddIn.lvRoutines_MouseDown", [&] { open = RoutineRightClick(onList); });
             if (open) routineMenu_->popup(mouse->globalPosition().toPoint());
@@ -235,13 +283,19 @@ void ProjectBrowser::SortList(ui::ListViewAddon& addon, int column) {
     addon.Sort(column + 1, SortTypeOf(column));
 }
 
-QString ProjectBrowser::ProjectName() const { return projects_->currentText(); }
+QString ProjectBrowser::ProjectName() const {
+    return projects_->currentText();
+}
 
-QTreeWidgetItem* ProjectBrowser::SelectedModuleRow() const { return modules_->currentItem(); }
+QTreeWidgetItem* ProjectBrowser::SelectedModuleRow() const {
+    return modules_->currentItem();
+}
 
 host::VBComponent& ProjectBrowser::ComponentOf(const QTreeWidgetItem& moduleRow) {
-    return vbe_.VBProjects().Item(Bytes(ProjectName())).VBComponents().Item(
-        Bytes(moduleRow.text(0)));
+    return vbe_.VBProjects()
+        .Item(Bytes(ProjectName()))
+        .VBComponents()
+        .Item(Bytes(moduleRow.text(0)));
 }
 
 void ProjectBrowser::ListProjects() try {
@@ -286,7 +340,8 @@ void ProjectBrowser::ListModules(bool statusPass) try {
     for (long i = 1; i <= count; ++i) {
         DoStatus(static_cast<int>(i));
         host::VBComponent& component = components.Item(i);
-        if (component.Type() == host::vbext_ct_RelatedDocument || component.CodeModule() == nullptr) {
+        if (component.Type() == host::vbext_ct_RelatedDocument ||
+            component.CodeModule() == nullptr) {
             continue;
         }
         const bool evaluate =
@@ -346,11 +401,12 @@ analysis::ModuleCounts ProjectBrowser::ListRoutines(const std::string& project,
 QV_PASS_UP(kModule, "ListRoutines")
 
 void ProjectBrowser::AddRoutineRow(const analysis::RoutineStatusRow& status) {
-    auto* row = new QTreeWidgetItem(
-        routines_, QStringList{Text(status.name), Text(status.typeWord),
-                               Text(analysis::StatusString(status.status.top)),
-                               Text(analysis::StatusString(status.status.exit))});
-    const QString key = status.typeWord.empty() ? Text(status.routineType) : QStringLiteral("Property");
+    auto* row = new QTreeWidgetItem(routines_,
+                                    QStringList{Text(status.name), Text(status.typeWord),
+                                                Text(analysis::StatusString(status.status.top)),
+                                                Text(analysis::StatusString(status.status.exit))});
+    const QString key =
+        status.typeWord.empty() ? Text(status.routineType) : QStringLiteral("Property");
     row->setIcon(0, RoutineRowIcon(key));
     row->setData(0, kIconRole, key);
 }
@@ -372,11 +428,20 @@ void ProjectBrowser::DoStatusNumbers() try {
     for (int i = 0; i < routines_->topLevelItemCount(); ++i) {
         const QTreeWidgetItem& row = *routines_->topLevelItem(i);
         switch (TallyOfWords(row.text(2), row.text(3))) {
-            case WordTally::Good: ++counts.good; break;
-            case WordTally::Some: ++counts.some; break;
-            case WordTally::Error: ++counts.error; break;
-            case WordTally::None: ++counts.none; break;
-            case WordTally::NotCounted: break;
+            case WordTally::Good:
+                ++counts.good;
+                break;
+            case WordTally::Some:
+                ++counts.some;
+                break;
+            case WordTally::Error:
+                ++counts.error;
+                break;
+            case WordTally::None:
+                ++counts.none;
+                break;
+            case WordTally::NotCounted:
+                break;
         }
     }
     QTreeWidgetItem* moduleRow = SelectedModuleRow();
@@ -436,9 +501,9 @@ void ProjectBrowser::ShowRoutine(QTreeWidgetItem& row, bool caretAtEnd) try {
     QTreeWidgetItem* moduleRow = SelectedModuleRow();
     if (moduleRow == nullptr) return;
     host::VBProject& project = vbe_.VBProjects().Item(Bytes(ProjectName()));
-    const errorhandling::RoutineText routine = errorhandling::GetRoutine(
-        project, Bytes(moduleRow->text(0)), Bytes(row.text(0)),
-        analysis::ProcKind(Bytes(row.text(1))));
+    const errorhandling::RoutineText routine =
+        errorhandling::GetRoutine(project, Bytes(moduleRow->text(0)), Bytes(row.text(0)),
+                                  analysis::ProcKind(Bytes(row.text(1))));
     code_->setPlainText(Text(routine.text).replace("\r\n", "\n"));
     code_->moveCursor(caretAtEnd ? QTextCursor::End : QTextCursor::Start);
 }
@@ -504,9 +569,9 @@ void ProjectBrowser::RoutineToolClicked(int image) try {
         const ui::BusyGuard busy(this, QApplication::focusWidget(), [this] { DoStatus(); });
         if (!RefuseReadOnly(SelectedModuleRow())) {
             const bool confirmed =
-                image != 7 || errorhandling::MyMsgBox(kDeleteConfirm,
-                                                      mb::kYesNo | mb::kDefaultButton2,
-                                                      true) == mb::kAnswerYes;
+                image != 7 ||
+                errorhandling::MyMsgBox(kDeleteConfirm, mb::kYesNo | mb::kDefaultButton2, true) ==
+                    mb::kAnswerYes;
             if (confirmed) commands_->RunRoutineCommand(image);
         }
     }
@@ -523,7 +588,8 @@ void ProjectBrowser::ShowDetails() try {
     for (int i = 0; i < modules_->topLevelItemCount(); ++i) {
         selection.modules.push_back(Bytes(modules_->topLevelItem(i)->text(0)));
     }
-    for (int i = 0; i < projects_->count(); ++i) selection.projects.push_back(Bytes(projects_->itemText(i)));
+    for (int i = 0; i < projects_->count(); ++i)
+        selection.projects.push_back(Bytes(projects_->itemText(i)));
     statswindow::StatsWindow stats(vbe_, std::move(selection), window());
     stats.exec();
 }

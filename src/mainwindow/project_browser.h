@@ -148,6 +148,7 @@ class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
     QTreeWidget* NewList(const QStringList& columns, ui::ListViewAddon*& addon);
     QToolBar* NewToolBar(const std::vector<ToolButtonInfo>& buttons, bool moduleBar);
     void ConnectEvents();
+    bool MovedByKey(QObject* watched, QEvent* event);
     void AddModuleRow(host::VBComponent& component, bool evaluate);
     void AddRoutineRow(const analysis::RoutineStatusRow& row);
     void SortList(ui::ListViewAddon& addon, int column);
@@ -160,7 +161,9 @@ class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
       public:
         BarServices(Services& inner, ProjectBrowser& browser)
             : ForwardingServices(inner), browser_(browser) {}
-        void DoStatus(int v1, int v2, int m1, int m2) override { browser_.DoStatus(v1, v2, m1, m2); }
+        void DoStatus(int v1, int v2, int m1, int m2) override {
+            browser_.DoStatus(v1, v2, m1, m2);
+        }
 
       private:
         ProjectBrowser& browser_;

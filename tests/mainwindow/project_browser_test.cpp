@@ -13,7 +13,9 @@
 namespace qv::mainwindow::test {
 namespace {
 
-int IconOf(QTreeWidgetItem* row) { return row->data(0, kIconRole).toInt(); }
+int IconOf(QTreeWidgetItem* row) {
+    return row->data(0, kIconRole).toInt();
+}
 
 TEST_F(BrowserTest, PickingAProjectListsItsModulesNotEvaluated) {
     auto browser = Browser();
@@ -43,8 +45,8 @@ TEST_F(BrowserTest, StatusCountsEveryModuleAndSetsItsIcon) {
 
 TEST_F(BrowserTest, ExcludeReadOnlyListsReadOnlyModulesWithoutEvaluatingThem) {
     fixture_.Project().VBComponents();
-    auto& modA = static_cast<host::memory::MemoryComponent&>(
-        fixture_.Project().VBComponents().Item("modA"));
+    auto& modA =
+        static_cast<host::memory::MemoryComponent&>(fixture_.Project().VBComponents().Item("modA"));
     modA.SetFiles({"/x/modA.bas"});
     services_.readOnlyFiles.insert("/x/modA.bas");
     auto browser = Browser();
@@ -61,12 +63,11 @@ TEST_F(BrowserTest, ExcludeReadOnlyListsReadOnlyModulesWithoutEvaluatingThem) {
 
 TEST_F(BrowserTest, ChoosingAModuleListsItsRoutinesSortedWithTheirStatus) {
     auto browser = BrowserOn("modB");
-    EXPECT_EQ(ListRows(browser->RoutineList()),
-              Rows({{"(Declarations)", "", "", ""},
-                    {"ErrorSave", "", "EXTRA CODE", "OK"},
-                    {"Extra", "", "OK", "EXTRA CODE"},
-                    {"Handled", "", "OK", "OK"},
-                    {"Other", "", "SOME", "N/A"}}));
+    EXPECT_EQ(ListRows(browser->RoutineList()), Rows({{"(Declarations)", "", "", ""},
+                                                      {"ErrorSave", "", "EXTRA CODE", "OK"},
+                                                      {"Extra", "", "OK", "EXTRA CODE"},
+                                                      {"Handled", "", "OK", "OK"},
+                                                      {"Other", "", "SOME", "N/A"}}));
     EXPECT_EQ(ListRows(browser->ModuleList())[1], QStringList({"modB", "1", "1", "2", "0"}));
     EXPECT_TRUE(browser->RoutineList().topLevelItem(0)->icon(0).isNull());
     EXPECT_EQ(RowNamed(browser->RoutineList(), "Handled")->data(0, kIconRole).toString(), "Sub");
@@ -108,6 +109,24 @@ TEST_F(BrowserTest, ASecondClickOnTheSameModuleWithTheFocusDoesNotRelist) {
     EXPECT_EQ(browser->RoutineList().topLevelItem(1)->text(2), "marked");
     browser->ModuleClicked(RowNamed(browser->ModuleList(), "modB"));
     EXPECT_EQ(Column(browser->RoutineList(), 0).size(), 5);
+}
+
+TEST_F(BrowserTest, AModuleRowReachedWithTheArrowKeysListsItsRoutines) {
+    auto browser = BrowserOn("modA");
+    browser->show();
+    browser->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
+    const QStringList modA = Column(browser->RoutineList(), 0);
+    browser->ModuleList().setFocus();
+    QTest::keyClick(&browser->ModuleList(), Qt::Key_Down);
+    EXPECT_EQ(browser->SelectedModuleRow()->text(0), "modB");
+    EXPECT_NE(Column(browser->RoutineList(), 0), modA);
+    EXPECT_EQ(Column(browser->RoutineList(), 0).size(), 5);
+    // In the routine list an arrow key shows the routine it reaches.
+    browser->RoutineList().setFocus();
+    browser->RoutineList().setCurrentItem(browser->RoutineList().topLevelItem(1));
+    QTest::keyClick(&browser->RoutineList(), Qt::Key_Down);
+    EXPECT_FALSE(browser->CodeBox().toPlainText().isEmpty());
 }
 
 TEST_F(BrowserTest, TheGoodHeaderSortsAsNumbersAndASecondClickReverses) {
@@ -207,7 +226,8 @@ TEST_F(BrowserTest, GoToCodeFromExitStatusPutsTheCaretOnTheLastLineElseOnTheFirs
     host::CodePane& pane = fixture_.Module("modA").CodePane();
     long sl = 0, sc = 0, el = 0, ec = 0;
 
-    ASSERT_TRUE(browser->RoutineRightClick(list.viewport()->mapTo(&list, QPoint(exitColumnX, row.center().y()))));
+    ASSERT_TRUE(browser->RoutineRightClick(
+        list.viewport()->mapTo(&list, QPoint(exitColumnX, row.center().y()))));
     ASSERT_TRUE(browser->GoToCode());
     pane.GetSelection(sl, sc, el, ec);
     EXPECT_EQ(fixture_.Module("modA").Lines(sl, 1), "End Function");
@@ -215,7 +235,8 @@ TEST_F(BrowserTest, GoToCodeFromExitStatusPutsTheCaretOnTheLastLineElseOnTheFirs
     EXPECT_EQ(el, sl);
     EXPECT_EQ(pane.TopLine(), fixture_.Module("modA").ProcStartLine("Twice", 0));
 
-    ASSERT_TRUE(browser->RoutineRightClick(list.viewport()->mapTo(&list, QPoint(5, row.center().y()))));
+    ASSERT_TRUE(
+        browser->RoutineRightClick(list.viewport()->mapTo(&list, QPoint(5, row.center().y()))));
     ASSERT_TRUE(browser->GoToCode());
     pane.GetSelection(sl, sc, el, ec);
     EXPECT_EQ(fixture_.Module("modA").Lines(sl, 1), "    Twice = 2 * x");
@@ -235,8 +256,8 @@ TEST_F(BrowserTest, ToolBarsWithoutAModuleRowAskForOneAndChangeNothing) {
 }
 
 TEST_F(BrowserTest, ReadOnlyModulesAreRefusedByBothToolBars) {
-    auto& modA = static_cast<host::memory::MemoryComponent&>(
-        fixture_.Project().VBComponents().Item("modA"));
+    auto& modA =
+        static_cast<host::memory::MemoryComponent&>(fixture_.Project().VBComponents().Item("modA"));
     modA.SetFiles({"/x/modA.bas"});
     services_.readOnlyFiles.insert("/x/modA.bas");
     auto browser = BrowserOn("modA");
@@ -260,13 +281,17 @@ TEST_F(BrowserTest, DetailsWithoutAProjectAsksForOne) {
 TEST_F(BrowserTest, TheToolBarsCarryTheirToolTipsInOrder) {
     auto browser = Browser();
     QStringList tips;
-    for (QAction* action : browser->ModuleTools().actions()) tips << (action->isSeparator() ? "|" : action->toolTip());
-    EXPECT_EQ(tips.join(','), "Add Error Hanlding,Repalce Error Handling,Remove Error Handling,|,"
-                              "Add Line Numbers,|,Indent Code");
+    for (QAction* action : browser->ModuleTools().actions())
+        tips << (action->isSeparator() ? "|" : action->toolTip());
+    EXPECT_EQ(tips.join(','),
+              "Add Error Hanlding,Repalce Error Handling,Remove Error Handling,|,"
+              "Add Line Numbers,|,Indent Code");
     tips.clear();
-    for (QAction* action : browser->RoutineTools().actions()) tips << (action->isSeparator() ? "|" : action->toolTip());
-    EXPECT_EQ(tips.join(','), "Add Error Handling,Replace Error Handling,Remove Error Handling,|,"
-                              "Add Line Number,|,Indent Code,|,Delete Routine");
+    for (QAction* action : browser->RoutineTools().actions())
+        tips << (action->isSeparator() ? "|" : action->toolTip());
+    EXPECT_EQ(tips.join(','),
+              "Add Error Handling,Replace Error Handling,Remove Error Handling,|,"
+              "Add Line Number,|,Indent Code,|,Delete Routine");
 }
 
 TEST(StatusTally, TheRecountTableLeavesSomePairsUncounted) {
