@@ -12,7 +12,7 @@
 #include "mainwindow/info_texts.h"
 #include "mainwindow/options_page.h"
 #include "mainwindow/project_browser.h"
-#include "mainwindow/vb_highlighter.h"
+#include "ui/vb_highlighter.h"
 #include "platform/event_trap.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
@@ -125,7 +125,7 @@ QWidget* MainWindow::ExamplePage() {
     example_->setLineWrapMode(QPlainTextEdit::NoWrap);
     example_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     example_->setPlainText(ExampleErrorLogCode());
-    new VbHighlighter(example_->document());
+    new ui::VbHighlighter(example_->document());
     copy_ = new QPushButton("&Copy to Clipboard", page);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(copy_);

@@ -16,7 +16,7 @@
 #include "errorhandling/routine_text.h"
 #include "mainwindow/browser_images.h"
 #include "mainwindow/routine_commands.h"
-#include "mainwindow/vb_highlighter.h"
+#include "ui/vb_highlighter.h"
 #include "platform/event_trap.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
@@ -162,7 +162,7 @@ void ProjectBrowser::BuildControls() {
     code_->setReadOnly(true);
     code_->setLineWrapMode(QPlainTextEdit::NoWrap);
     code_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    new VbHighlighter(code_->document());
+    new ui::VbHighlighter(code_->document());
     for (QProgressBar*& bar : bars_) {
         bar = new QProgressBar(this);
         bar->setAlignment(Qt::AlignCenter);

@@ -8,7 +8,7 @@
 
 #include "analysis/routine_parsing.h"
 #include "app/workbench/code_text.h"
-#include "app/workbench/vb_highlighter.h"
+#include "ui/vb_highlighter.h"
 #include "host/host_constants.h"
 
 namespace qv::workbench {
@@ -86,7 +86,7 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Undo is the IDE's: one typed line or one command is one step.
     editor_->setUndoRedoEnabled(false);
-    highlighter_ = new VbHighlighter(editor_->document());
+    highlighter_ = new ui::VbHighlighter(editor_->document());
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(objects_, 1);

@@ -15,9 +15,11 @@
 
 #include "host/memory/memory_host.h"
 
-namespace qv::workbench {
-
+namespace qv::ui {
 class VbHighlighter;
+}
+
+namespace qv::workbench {
 
 // What a code window asks of its IDE.
 class CodeWindowOwner {
@@ -73,7 +75,7 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     QComboBox* objects_;
     QComboBox* procedures_;
     QPlainTextEdit* editor_;
-    VbHighlighter* highlighter_;
+    ui::VbHighlighter* highlighter_;
     int lastBlock_ = 0;
     bool typed_ = false;     // the editor holds text the module does not have yet
     bool updating_ = false;  // the editor is being changed from the module

@@ -1,11 +1,11 @@
-#include "mainwindow/vb_highlighter.h"
+#include "ui/vb_highlighter.h"
 
 #include <QRegularExpression>
 #include <QSet>
 
 #include "settings/setting_checks.h"
 
-namespace qv::mainwindow {
+namespace qv::ui {
 
 namespace {
 
@@ -68,4 +68,4 @@ void VbHighlighter::highlightBlock(const QString& text) {
     }
 }
 
-}  // namespace qv::mainwindow
+}  // namespace qv::ui

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "mainwindow/vb_highlighter.h"
+#include "ui/vb_highlighter.h"
 
-namespace qv::mainwindow {
+namespace qv::ui {
 namespace {
 
 TEST(VbHighlighter, CommentsStartOutsideStringLiterals) {
@@ -26,4 +26,4 @@ TEST(VbHighlighter, KeywordsIgnoreCase) {
 }
 
 }  // namespace
-}  // namespace qv::mainwindow
+}  // namespace qv::ui

@@ -1,11 +1,11 @@
 #pragma once
 // The colours the IDE gives code: keywords dark blue, comments green,
-// everything else black. Used by the read-only code box of the project
-// browser.
+// everything else black. Used by the code windows and the read-only code
+// box of the main window.
 
 #include <QSyntaxHighlighter>
 
-namespace qv::mainwindow {
+namespace qv::ui {
 
 class VbHighlighter : public QSyntaxHighlighter {
   public:
@@ -22,4 +22,4 @@ qsizetype CommentStart(const QString& line);
 // Whether a word is a VB keyword the IDE colours, compared without case.
 bool IsVbKeyword(const QString& word);
 
-}  // namespace qv::mainwindow
+}  // namespace qv::ui
