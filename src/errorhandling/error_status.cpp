@@ -68,16 +68,19 @@ std::string FullBodyText(host::CodeModule& module, std::string_view name, int ki
 }  // namespace
 
 StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
-                            std::string_view codeText) try {
-    return GetRoutineStatus(module, name, kind, codeText, FullBodyText(module, name, kind));
+                            std::string_view codeText,
+                            const settings::SettingsRecord& settings) try {
+    return GetRoutineStatus(module, name, kind, codeText, FullBodyText(module, name, kind),
+                            settings);
 } QV_PASS_UP("AddIn", "GetRoutineStatus")
 
 StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
-                            std::string_view codeText, std::string_view fullText) try {
-    const std::string& label2 = settings::Settings().label2;
-    if (modSearchText::StringInRoutine(codeText, "On Error GoTo " + label2)) {
+                            std::string_view codeText, std::string_view fullText,
+                            const settings::SettingsRecord& settings) try {
+    if (modSearchText::StringInRoutine(codeText, "On Error GoTo " + settings.label2)) {
         TemplateRoutine routine = RoutineOf(module, name, kind);
-        return {TestForTop(routine, fullText), TestForOldStuff(routine, fullText)};
+        return {TestForTop(routine, fullText, settings),
+                TestForOldStuff(routine, fullText, settings)};
     }
     if (!modSearchText::StringInRoutine(codeText, "On Error ")) {
         return {kStatusMissing, kStatusNotApplicable};
@@ -85,15 +88,17 @@ StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int
     return {kStatusSome, kStatusNotApplicable};
 } QV_PASS_UP("AddIn", "GetRoutineStatus")
 
-int TestForTop(host::CodeModule& module, std::string_view name, int kind) try {
+int TestForTop(host::CodeModule& module, std::string_view name, int kind,
+               const settings::SettingsRecord& settings) try {
     TemplateRoutine routine = RoutineOf(module, name, kind);
-    return TestForTop(routine, FullBodyText(module, name, kind));
+    return TestForTop(routine, FullBodyText(module, name, kind), settings);
 } QV_PASS_UP("AddIn", "TestForTop")
 
-int TestForTop(TemplateRoutine& routine, std::string_view fullText) try {
-    const std::string expected = errorhandling::TopBit(routine, false);
-    const std::string pattern = errorhandling::TopBit(routine, true);
-    const std::string onErrorLine = "On Error GoTo " + settings::Settings().label2;
+int TestForTop(TemplateRoutine& routine, std::string_view fullText,
+               const settings::SettingsRecord& settings) try {
+    const std::string expected = errorhandling::TopBit(routine, settings, false);
+    const std::string pattern = errorhandling::TopBit(routine, settings, true);
+    const std::string onErrorLine = "On Error GoTo " + settings.label2;
 
     const std::vector<std::string> lines = text::SplitLines(fullText);
     long onError = -1, opening = -1, closing = -1;
@@ -119,16 +124,17 @@ int TestForTop(TemplateRoutine& routine, std::string_view fullText) try {
     return kStatusInError;
 } QV_PASS_UP("AddIn", "TestForTop")
 
-int TestForOldStuff(host::CodeModule& module, std::string_view name, int kind) try {
+int TestForOldStuff(host::CodeModule& module, std::string_view name, int kind,
+                    const settings::SettingsRecord& settings) try {
     TemplateRoutine routine = RoutineOf(module, name, kind);
-    return TestForOldStuff(routine, FullBodyText(module, name, kind));
+    return TestForOldStuff(routine, FullBodyText(module, name, kind), settings);
 } QV_PASS_UP("AddIn", "TestForOldStuff")
 
-int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText) try {
-    const errorhandling::ExitTexts texts = errorhandling::CurrentExitTexts();
-    const std::string pattern = errorhandling::LastBit(routine, texts, true);
-    const std::string expected = errorhandling::LastBit(routine, texts, false);
-    const std::string labelLine = settings::Settings().label1 + ":";
+int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText,
+                    const settings::SettingsRecord& settings) try {
+    const std::string pattern = errorhandling::LastBit(routine, settings, true);
+    const std::string expected = errorhandling::LastBit(routine, settings, false);
+    const std::string labelLine = settings.label1 + ":";
 
     // The exit label is looked for exactly, from the body's second line on.
     const std::vector<std::string> lines = text::SplitLines(fullText);
@@ -149,10 +155,10 @@ int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText) try {
     return kStatusInError;
 } QV_PASS_UP("AddIn", "TestForOldStuff")
 
-bool ErrorHandlingRequired(host::Member& member) try {
+bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings) try {
     const std::string name = member.Name();
     bool required = true;
-    for (const std::string& omitted : vb5stuff::Split(settings::Settings().omit, text::kCrLf)) {
+    for (const std::string& omitted : vb5stuff::Split(settings.omit, text::kCrLf)) {
         if (text::EqualsIgnoreCase(omitted, name)) required = false;
     }
     host::CodeModule& module = ModuleOf(member);

@@ -4,7 +4,7 @@
 // declaration) and the exit status (the block before the closing line). Also
 // whether a routine needs the standard handler at all.
 //
-// A block is judged against what the current templates produce: equal is
+// A block is judged against what the given settings' templates produce: equal is
 // OK; matching the pattern-mode template (names and parameters as
 // wildcards) is IN ERROR; holding every template line with other lines in
 // between is EXTRA CODE.
@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 
 namespace qv::errorhandling {
 class TemplateRoutine;
@@ -36,22 +37,30 @@ struct StatusPair {
     bool operator==(const StatusPair&) const = default;
 };
 
+// Every judgement below is made against the labels and templates of the
+// settings record the caller gives.
 // codeText: the routine's body without comments, as RemoveComments gives it.
 StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
-                            std::string_view codeText);
+                            std::string_view codeText, const settings::SettingsRecord& settings);
 // The same, with the routine's full body text (RemoveComments' out-argument)
 // already at hand, so that it is not read again.
 StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
-                            std::string_view codeText, std::string_view fullText);
+                            std::string_view codeText, std::string_view fullText,
+                            const settings::SettingsRecord& settings);
 
-int TestForTop(host::CodeModule& module, std::string_view name, int kind);
-int TestForOldStuff(host::CodeModule& module, std::string_view name, int kind);
+int TestForTop(host::CodeModule& module, std::string_view name, int kind,
+               const settings::SettingsRecord& settings);
+int TestForOldStuff(host::CodeModule& module, std::string_view name, int kind,
+                    const settings::SettingsRecord& settings);
 // The tests on a full body text already read.
-int TestForTop(errorhandling::TemplateRoutine& routine, std::string_view fullText);
-int TestForOldStuff(errorhandling::TemplateRoutine& routine, std::string_view fullText);
+int TestForTop(errorhandling::TemplateRoutine& routine, std::string_view fullText,
+               const settings::SettingsRecord& settings);
+int TestForOldStuff(errorhandling::TemplateRoutine& routine, std::string_view fullText,
+                    const settings::SettingsRecord& settings);
 
-// True when the routine must carry the standard handler.
-bool ErrorHandlingRequired(host::Member& member);
+// True when the routine must carry the standard handler: not one the
+// settings' omit list names, nor the initialisation of a creatable class.
+bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings);
 
 // The top status shown for a routine: for one that needs no handler, "SOME"
 // and "MISSING" become "OK" and every other status "EXTRA CODE" (a standard

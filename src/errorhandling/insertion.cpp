@@ -22,12 +22,11 @@ namespace {
 // The block as a routine body lays it out: one level in, each line through
 // the indentation engine (the received-line tidy of the host then turns the
 // tabs into spaces and puts labels in column 1).
-std::string IndentBlock(const std::string& block) try {
+std::string IndentBlock(const std::string& block, const settings::SettingsRecord& settings) try {
     // The block's last line is followed by an empty element, which the
     // engine takes for the closing line of the body and which is dropped.
     std::vector<std::string> lines = text::SplitLines(block + std::string(text::kCrLf));
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1,
-                     settings::Settings());
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
     if (!lines.empty() && lines.back().empty()) lines.pop_back();
     return text::JoinLines(lines);
 }
@@ -35,10 +34,11 @@ QV_PASS_UP("AddIn", "IndentBlock")
 
 }  // namespace
 
-bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& message) try {
+bool AddRoutineErrorHandling(host::Member& member, int kind,
+                             const settings::SettingsRecord& settings, std::string& message) try {
     message.clear();
     const std::string name = member.Name();
-    if (!analysis::ErrorHandlingRequired(member)) {
+    if (!analysis::ErrorHandlingRequired(member, settings)) {
         message = MessageText(1, {name});
         return false;
     }
@@ -50,15 +50,16 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     std::string fullText;
     const std::string code = analysis::RemoveComments(module, name, kind, fullText);
-    if (const int refusal = OnErrorRefusal(code)) {
+    if (const int refusal = OnErrorRefusal(code, settings)) {
         message = MessageText(refusal);
         return false;
     }
 
     TemplateRoutine routine(member, kind);
-    const std::string exitBlock = IndentBlock(LastBit(routine, CurrentExitTexts(), false));
-    const std::string topBlock = IndentBlock(routine.IsTerminate() ? std::string(kTerminateTopBlock)
-                                                                   : TopBit(routine, false));
+    const std::string exitBlock = IndentBlock(LastBit(routine, settings, false), settings);
+    const std::string topBlock = IndentBlock(
+        routine.IsTerminate() ? std::string(kTerminateTopBlock) : TopBit(routine, settings, false),
+        settings);
 
     // The exit block first: it goes below the first line, which so stays
     // where it was found.
@@ -68,22 +69,23 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, std::string& messag
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
-int OnErrorRefusal(const std::string& code) {
-    if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings::Settings().label2)) {
+int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& settings) {
+    if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings.label2)) {
         return 2;
     }
     return modSearchBin::StringInRoutine(code, "On Error ") ? 3 : 0;
 }
 
-bool ReplaceHandler(host::Member& member, int kind, std::string& message) try {
+bool ReplaceHandler(host::Member& member, int kind, const settings::SettingsRecord& settings,
+                    std::string& message) try {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     const auto routineText = [&] {
         return module.Lines(module.ProcStartLine(name, kind), module.ProcCountLines(name, kind));
     };
     const std::string before = routineText();
-    RemoveOld(member, kind);
-    AddRoutineErrorHandling(member, kind, message);
+    RemoveOld(member, kind, settings);
+    AddRoutineErrorHandling(member, kind, settings, message);
     return routineText() != before;
 }
 QV_PASS_UP("AddIn", "ReplaceHandler")

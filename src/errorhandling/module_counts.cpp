@@ -20,16 +20,16 @@ void ModuleCounts::Add(const RoutineStatusRow& row) {
     if (row.standardTerminate) ++standardTerminate;
 }
 
-RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry,
-                              bool withType) try {
+RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType,
+                              const settings::SettingsRecord& settings) try {
     RoutineStatusRow row;
     row.name = entry.name;
     row.kind = entry.kind;
     std::string fullText;
     const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
-    row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText);
+    row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText, settings);
     host::Member& member = module.Members().Item(entry.name);
-    row.required = ErrorHandlingRequired(member);
+    row.required = ErrorHandlingRequired(member, settings);
     row.status.top = ShownTopStatus(row.status.top, row.required);
     row.standardTerminate = CountAs(row.status) == Tally::Some &&
                             errorhandling::IsTermimate(member) &&
@@ -64,7 +64,8 @@ std::string KindWord(int kind) {
 }
 
 ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
-                         std::string_view componentName, bool withRoutines) try {
+                         std::string_view componentName, bool withRoutines,
+                         const settings::SettingsRecord& settings) try {
     ModuleCounts counts;
     host::CodeModule* module =
         vbe.VBProjects().Item(projectName).VBComponents().Item(componentName).CodeModule();
@@ -79,17 +80,19 @@ ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
     for (int i = 0; i < entries; ++i) {
         services.DoStatus(-1, entries - 1 + i);
         if (i == 0) continue;  // "(Declarations)" has no status
-        RoutineStatusRow row = JudgeRoutine(*module, names[static_cast<size_t>(i)], withRoutines);
+        RoutineStatusRow row =
+            JudgeRoutine(*module, names[static_cast<size_t>(i)], withRoutines, settings);
         counts.Add(row);
         if (withRoutines) counts.routines.push_back(std::move(row));
     }
     return counts;
 } QV_PASS_UP("AddIn", "CountModule")
 
-ModuleCounts CountModule(host::CodeModule& module, bool withRoutines) try {
+ModuleCounts CountModule(host::CodeModule& module, bool withRoutines,
+                         const settings::SettingsRecord& settings) try {
     host::VBComponent& component = module.Parent();
     host::VBProject& project = component.Collection().Parent();
-    return CountModule(project.VBE(), project.Name(), component.Name(), withRoutines);
+    return CountModule(project.VBE(), project.Name(), component.Name(), withRoutines, settings);
 } QV_PASS_UP("AddIn", "CountModule")
 
 }  // namespace qv::analysis

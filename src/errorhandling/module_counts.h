@@ -58,13 +58,16 @@ std::string KindWord(int kind);
 
 // The shown status pair of one routine of the module; with withType also its
 // type word and routine type.
-RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType);
+RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType,
+                              const settings::SettingsRecord& settings);
 
-// Works out the status of every routine of the component and counts them.
-// Reports progress on the second bar as the main window does. A component
-// without a code module gives zero counts.
+// Works out, against the given settings, the status of every routine of the component and counts
+// them. Reports progress on the second bar as the main window does. A component without a code
+// module gives zero counts.
 ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
-                         std::string_view componentName, bool withRoutines);
-ModuleCounts CountModule(host::CodeModule& module, bool withRoutines);
+                         std::string_view componentName, bool withRoutines,
+                         const settings::SettingsRecord& settings);
+ModuleCounts CountModule(host::CodeModule& module, bool withRoutines,
+                         const settings::SettingsRecord& settings);
 
 }  // namespace qv::analysis

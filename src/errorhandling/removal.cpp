@@ -148,7 +148,8 @@ bool RemovalPlan::Removes(long line) const {
     return topBlock.Holds(after);
 }
 
-RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind) try {
+RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind,
+                        const settings::SettingsRecord& s) try {
     if (!analysis::ChangeRefusal(module, name, kind).empty()) return {};
     const long start = module.ProcStartLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
@@ -158,7 +159,6 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     // looked for within it.
     const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     const long from = span.afterDeclarationLine;
-    const settings::SettingsRecord& s = settings::Settings();
     const ModuleLines lines(module, start, count);
     const auto before = [&](long l) { return lines.Line(l); };
     RemovalPlan plan;
@@ -215,9 +215,9 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     return plan;
 } QV_PASS_UP("AddIn", "PlanRemoval")
 
-bool RemoveOld(host::Member& member, int kind) try {
+bool RemoveOld(host::Member& member, int kind, const settings::SettingsRecord& settings) try {
     host::CodeModule& module = analysis::ModuleOf(member);
-    const RemovalPlan plan = PlanRemoval(module, member.Name(), kind);
+    const RemovalPlan plan = PlanRemoval(module, member.Name(), kind, settings);
     // Bottom-up: the exit block first, then the top block as numbered after it.
     if (!plan.exitBlock.Empty()) module.DeleteLines(plan.exitBlock.first, plan.exitBlock.count);
     if (!plan.topBlock.Empty()) module.DeleteLines(plan.topBlock.first, plan.topBlock.count);
@@ -238,7 +238,8 @@ std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, in
     return text::JoinLines(code);
 } QV_PASS_UP("AddIn", "CodeAfterRemoval")
 
-RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind) try {
+RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind,
+                              const settings::SettingsRecord& settings) try {
     RemovalDecision decision;
     decision.refusal = analysis::ChangeRefusal(module, name, kind);
     if (!decision.refusal.empty()) {
@@ -247,11 +248,12 @@ RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, i
     }
     std::string fullText;
     const std::string code = analysis::RemoveComments(module, name, kind, fullText);
-    const analysis::StatusPair status = analysis::GetRoutineStatus(module, name, kind, code, fullText);
+    const analysis::StatusPair status =
+        analysis::GetRoutineStatus(module, name, kind, code, fullText, settings);
     host::Member& member = module.Members().Item(name);
     decision.top = status.top;
     decision.exit = status.exit;
-    decision.required = analysis::ErrorHandlingRequired(member);
+    decision.required = analysis::ErrorHandlingRequired(member, settings);
     decision.shownTop = analysis::ShownTopStatus(decision.top, decision.required);
     if (decision.top == analysis::kStatusSome || decision.top == analysis::kStatusMissing) {
         // No standard On Error line: no handler of ours, unless the

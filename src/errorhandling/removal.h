@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 
 namespace qv::errorhandling {
 
@@ -37,7 +38,9 @@ struct RemovalPlan {
     bool Removes(long line) const;
 };
 
-RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind);
+// The labels and marker lines are those of the given settings.
+RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind,
+                        const settings::SettingsRecord& settings);
 
 // Whether a routine's handler is taken out, decided as the main window
 // decides: on the top status as shown. OK and IN ERROR handlers are taken
@@ -56,7 +59,8 @@ struct RemovalDecision {
     bool required = true;  // the routine needs the standard handler
 };
 
-RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind);
+RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind,
+                              const settings::SettingsRecord& settings);
 
 // The labels that the removal deletes and that the code it leaves still
 // jumps to (GoTo, GoSub, Resume), where nothing it leaves defines them.
@@ -68,7 +72,7 @@ std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::stri
 // still removed). An opening marker with neither the On Error line nor the
 // closing marker below it gives no top block to delete. Returns true when
 // lines were deleted.
-bool RemoveOld(host::Member& member, int kind);
+bool RemoveOld(host::Member& member, int kind, const settings::SettingsRecord& settings);
 
 // The routine's code as the removal would leave it: the lines from the one
 // after the declaration up to the closing line that the plan keeps, without

@@ -170,20 +170,16 @@ bool TemplateRoutine::IsEvent() {
     return event;
 }
 
-ExitTexts CurrentExitTexts() {
-    const settings::SettingsRecord& s = settings::Settings();
-    return {s.add2, s.add2a, s.add3, s.add4, s.add6};
-}
-
-std::string TopBit(host::Member& member, int kind, bool patternMode) try {
+std::string TopBit(host::Member& member, int kind, const settings::SettingsRecord& settings,
+                   bool patternMode) try {
     TemplateRoutine routine(member, kind);
-    return TopBit(routine, patternMode);
+    return TopBit(routine, settings, patternMode);
 } QV_PASS_UP("ErrorHandling", "TopBit")
 
-std::string TopBit(TemplateRoutine& routine, bool patternMode) try {
+std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
+                   bool patternMode) try {
     // Long module and project runs stay responsive.
     GetServices().DoEvents();
-    const settings::SettingsRecord& s = settings::Settings();
     std::string block = "On Error GoTo " + s.label2 + std::string(kCrLf);
     if (!s.add0.empty()) {
         block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + s.add0 +
@@ -196,26 +192,26 @@ std::string TopBit(TemplateRoutine& routine, bool patternMode) try {
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "TopBit")
 
-std::string LastBit(host::Member& member, int kind, const ExitTexts& texts,
+std::string LastBit(host::Member& member, int kind, const settings::SettingsRecord& settings,
                     bool patternMode) try {
     TemplateRoutine routine(member, kind);
-    return LastBit(routine, texts, patternMode);
+    return LastBit(routine, settings, patternMode);
 } QV_PASS_UP("ErrorHandling", "LastBit")
 
-std::string LastBit(TemplateRoutine& routine, const ExitTexts& texts, bool patternMode) try {
+std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
+                    bool patternMode) try {
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
-    const settings::SettingsRecord& s = settings::Settings();
     const bool mts = routine.IsMts();
     std::string block = s.label1 + ":" + std::string(kCrLf);
-    block += (mts ? texts.add2a : texts.add2) + std::string(kCrLf);
+    block += (mts ? s.add2a : s.add2) + std::string(kCrLf);
     block += "%e" + std::string(kCrLf);
     block += s.label2 + ":" + std::string(kCrLf);
     if (mts) {
-        block += texts.add6;
+        block += s.add6;
     } else if (routine.IsEvent()) {
-        block += texts.add3;
+        block += s.add3;
     } else {
-        block += texts.add4;
+        block += s.add4;
     }
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "LastBit")

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 
 namespace qv::errorhandling {
 
@@ -68,26 +69,18 @@ private:
     std::optional<bool> event_;
 };
 
-// The five error texts a caller passes to LastBit (every caller passes the
-// current settings).
-struct ExitTexts {
-    std::string add2;   // normal exit
-    std::string add2a;  // normal exit of MTS routines
-    std::string add3;   // error text of event routines
-    std::string add4;   // error text of every other routine
-    std::string add6;   // error text of MTS routines
-};
-// The texts of the settings record now.
-ExitTexts CurrentExitTexts();
+// The top block, lines joined by CR LF, built from the labels and templates
+// of the given settings. Lets pending user-interface events run once per call.
+std::string TopBit(host::Member& member, int kind, const settings::SettingsRecord& settings,
+                   bool patternMode);
+std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& settings,
+                   bool patternMode);
 
-// The top block, lines joined by CR LF. Lets pending user-interface events
-// run once per call.
-std::string TopBit(host::Member& member, int kind, bool patternMode);
-std::string TopBit(TemplateRoutine& routine, bool patternMode);
-
-// The exit block, lines joined by CR LF.
-std::string LastBit(host::Member& member, int kind, const ExitTexts& texts, bool patternMode);
-std::string LastBit(TemplateRoutine& routine, const ExitTexts& texts, bool patternMode);
+// The exit block, lines joined by CR LF, built from the given settings.
+std::string LastBit(host::Member& member, int kind, const settings::SettingsRecord& settings,
+                    bool patternMode);
+std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& settings,
+                    bool patternMode);
 
 // The text with the placeholders substituted.
 std::string DoSubs(std::string_view text, bool patternMode, host::Member& member, int kind);

@@ -170,23 +170,22 @@ class Numberer {
     bool continued_ = false;
 };
 
-NumberingSettings ReadSettings() {
-    const settings::SettingsRecord& s = settings::Settings();
+NumberingSettings NumberingOf(const settings::SettingsRecord& s) {
     return {s.ten != 0 ? "0" : "", s.label1, s.label2, s.comment};
 }
 
 }  // namespace
 
-void AddLineNumbers(std::vector<std::string>& lines, short tabWidth) try {
+void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRecord& settings,
+                    short tabWidth) try {
     if (lines.empty()) return;
-    const NumberingSettings settings = ReadSettings();
-    Numberer numberer(lines, settings, qv::settings::UsableTabWidth(tabWidth));
+    Numberer numberer(lines, NumberingOf(settings), qv::settings::UsableTabWidth(tabWidth));
     if (numberer.FindsQualifyingLine()) numberer.Number();
 }
 QV_PASS_UP("modLine", "AddLineNumbers")
 
-void AddLineNumbers(std::vector<std::string>& lines) try {
-    AddLineNumbers(lines, settings::IdeTabWidth());
+void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRecord& settings) try {
+    AddLineNumbers(lines, settings, qv::settings::IdeTabWidth());
 }
 QV_PASS_UP("modLine", "AddLineNumbers")
 

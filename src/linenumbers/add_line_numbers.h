@@ -7,19 +7,23 @@
 // by the width of the number field so that the code keeps its shape.
 //
 // The lines are edited in place; elements are never added or removed. The
-// numbers run 1, 2, 3, ... or 10, 20, 30, ... (setting `ten`). Settings read:
-// ten, label1 (exit label), label2 (error label), comment.
+// numbers run 1, 2, 3, ... or 10, 20, 30, ... (setting `ten`). Settings used,
+// from the record the caller gives: ten, label1 (exit label), label2 (error
+// label), comment.
 
 #include <string>
 #include <vector>
 
+#include "settings/settings_record.h"
+
 namespace qv::linenumbers {
 
 // Reads the IDE's tab width, then numbers the lines.
-void AddLineNumbers(std::vector<std::string>& lines);
+void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRecord& settings);
 
 // Numbers the lines with a tab width the caller has read (IdeTabWidth), for
 // runs over many routines. A width below 1 is taken as 1.
-void AddLineNumbers(std::vector<std::string>& lines, short tabWidth);
+void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRecord& settings,
+                    short tabWidth);
 
 }  // namespace qv::linenumbers

@@ -382,7 +382,8 @@ analysis::ModuleCounts ProjectBrowser::ListRoutines(const std::string& project,
         routines_->clear();
         code_->clear();
     }
-    analysis::ModuleCounts counts = analysis::CountModule(vbe_, project, module, !justGetStatus);
+    analysis::ModuleCounts counts =
+        analysis::CountModule(vbe_, project, module, !justGetStatus, settings::Settings());
     if (justGetStatus) return counts;
     if (vbe_.VBProjects().Item(project).VBComponents().Item(module).CodeModule() == nullptr) {
         return counts;

@@ -6,11 +6,12 @@
 #include "errorhandling/module_counts.h"
 #include "errorhandling/removal.h"
 #include "errorhandling/routine_text.h"
-#include "shell/line_number_commands.h"
 #include "mainwindow/project_browser.h"
 #include "platform/error_state.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
+#include "settings/settings_record.h"
+#include "shell/line_number_commands.h"
 #include "tidy/tidy_routine.h"
 #include "ui/vb_qstring.h"
 
@@ -80,8 +81,9 @@ void RoutineCommands::SelectWhere(bool (*wanted)(const QString& topWord), bool k
 }
 
 void RoutineCommands::Rejudge(QTreeWidgetItem& row) {
-    const analysis::RoutineStatusRow judged = analysis::JudgeRoutine(
-        Module(), analysis::RoutineEntry{Bytes(row.text(0)), KindOf(row)}, false);
+    const analysis::RoutineStatusRow judged =
+        analysis::JudgeRoutine(Module(), analysis::RoutineEntry{Bytes(row.text(0)), KindOf(row)},
+                               false, settings::Settings());
     row.setText(2, ui::VbQString(analysis::StatusString(judged.status.top)));
     row.setText(3, ui::VbQString(analysis::StatusString(judged.status.exit)));
 }
@@ -149,10 +151,11 @@ QV_PASS_UP(kModule, "Toolbar2_ButtonClick")
 
 void RoutineCommands::InsertEH() try {
     bool changed = false;
+    const settings::SettingsRecord& record = settings::Settings();
     for (QTreeWidgetItem* row : SelectedRows()) {
         if (IsDeclarations(*row) || row->text(2) != "MISSING") continue;
         std::string refusal;  // a refused routine is passed over without a message
-        if (errorhandling::AddRoutineErrorHandling(MemberOf(*row), KindOf(*row), refusal)) {
+        if (errorhandling::AddRoutineErrorHandling(MemberOf(*row), KindOf(*row), record, refusal)) {
             Rejudge(*row);
             changed = true;
         }
@@ -185,7 +188,7 @@ QV_PASS_UP(kModule, "ReplaceEH")
 bool RoutineCommands::RemoveFrom(QTreeWidgetItem& row) {
     const QString top = row.text(2);
     if (top == "IN ERROR" || top == "OK") {
-        errorhandling::RemoveOld(MemberOf(row), KindOf(row));
+        errorhandling::RemoveOld(MemberOf(row), KindOf(row), settings::Settings());
         return true;
     }
     if (top != "EXTRA CODE" && top != "IN ERROR & EXTRA CODE") return false;
@@ -194,7 +197,7 @@ bool RoutineCommands::RemoveFrom(QTreeWidgetItem& row) {
     if (errorhandling::MyMsgBox(kConfirmRemoval, kYesNoQuestionNoDefault, true) != mb::kAnswerYes) {
         return false;
     }
-    errorhandling::RemoveOld(MemberOf(row), KindOf(row));
+    errorhandling::RemoveOld(MemberOf(row), KindOf(row), settings::Settings());
     browser_.ShowRoutine(row, true);
     return true;
 }
@@ -267,10 +270,10 @@ void RoutineCommands::TidyRoutine() try {
         QTreeWidgetItem& row = *rows[i];
         if (!row.isSelected()) continue;
         if (IsDeclarations(row)) {
-            tidy::Tidy_Declarations(Module());
+            tidy::Tidy_Declarations(Module(), settings::Settings());
             continue;
         }
-        tidy::Tidy_Routine(MemberOf(row), KindOf(row), false);
+        tidy::Tidy_Routine(MemberOf(row), KindOf(row), false, settings::Settings());
         Rejudge(row);
     }
     browser_.DoStatusNumbers();

@@ -39,7 +39,7 @@ RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
         outcome.changed = linenumbers::AddLineNumbers_Mem(member, routine.kind, false);
         if (outcome.changed) outcome.done = "numbered";
     } else {
-        outcome.changed = tidy::Tidy_Routine(member, routine.kind, false);
+        outcome.changed = tidy::Tidy_Routine(member, routine.kind, false, settings::Settings());
     }
     return outcome;
 }
@@ -55,7 +55,7 @@ RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
         // (the comments of a module without routines): only tidy has
         // something to do there.
         if (command == CursorCommand::Tidy && !module.Name().empty()) {
-            tidy::Tidy_Declarations(module);
+            tidy::Tidy_Declarations(module, settings::Settings());
             analysis::PutCursorBack(module, cursor);
         }
         return {};
@@ -64,7 +64,7 @@ RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
         cursor.routine, analysis::KindAtLine(module, cursor.routine, cursor.startLine)};
     switch (command) {
         case CursorCommand::Add:
-            return RunCommandOn(ModuleCommand::Add, module, entry);
+            return RunCommandOn(ModuleCommand::Add, module, entry, settings::Settings());
         case CursorCommand::Own:
             return action(module, entry);
         case CursorCommand::Line:

@@ -10,6 +10,8 @@
 #include "platform/vb_error.h"
 #include "shell/line_number_commands.h"
 
+#include "settings/settings_record.h"
+
 namespace qv::shell {
 
 namespace {
@@ -27,9 +29,10 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     using errorhandling::RemovalNeed;
     RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
+    const settings::SettingsRecord& record = settings::Settings();
     errorhandling::RemovalDecision decision;
     try {
-        decision = errorhandling::DecideRemoval(module, routine.name, routine.kind);
+        decision = errorhandling::DecideRemoval(module, routine.name, routine.kind, record);
     } catch (...) {
         outcome.refusal =
             "its error handling cannot be judged: " + CurrentAsVbError().Description();
@@ -57,10 +60,10 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     host::Member& member = module.Members().Item(routine.name);
     if (remove) {
         const errorhandling::RemovalPlan plan =
-            errorhandling::PlanRemoval(module, routine.name, routine.kind);
+            errorhandling::PlanRemoval(module, routine.name, routine.kind, record);
         if (insert) {
             const int refusal = errorhandling::OnErrorRefusal(
-                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan));
+                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan), record);
             if (refusal != 0) {
                 outcome.refusal = "the old handler stays, as a new one would be refused: " +
                                   errorhandling::MessageText(refusal);
@@ -79,11 +82,12 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     }
     std::string message;
     if (remove && insert) {
-        outcome.changed = errorhandling::ReplaceHandler(member, routine.kind, message);
+        outcome.changed = errorhandling::ReplaceHandler(member, routine.kind, record, message);
     } else if (remove) {
-        outcome.changed = errorhandling::RemoveOld(member, routine.kind);
+        outcome.changed = errorhandling::RemoveOld(member, routine.kind, record);
     } else {
-        outcome.changed = errorhandling::AddRoutineErrorHandling(member, routine.kind, message);
+        outcome.changed =
+            errorhandling::AddRoutineErrorHandling(member, routine.kind, record, message);
     }
     outcome.refusal = message;
     if (outcome.changed) outcome.done = !remove ? "added" : insert ? "replaced" : "removed";

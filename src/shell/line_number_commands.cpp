@@ -31,9 +31,11 @@ bool NumberBody(host::CodeModule& module, host::Member& member, long first, long
     Lines old = tidy::ReadLines(module, first, last - first + 1);
     Lines lines = old;
     RemoveLineNumbers(lines);
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1,
-                     settings::Settings());
-    if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings::RunTabWidth());
+    const settings::SettingsRecord& record = settings::Settings();
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, record);
+    if (!errorhandling::IsTermimate(member)) {
+        AddLineNumbers(lines, record, settings::RunTabWidth());
+    }
     if (lines.empty()) return false;
     lines.pop_back();
     old.pop_back();
@@ -89,7 +91,7 @@ bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
         // The header lines keep their number, so the span stays valid.
         changed =
             tidy::DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-                           span.startLine, member);
+                           span.startLine, member, settings::Settings());
     }
     if (span.lastLine != span.afterDeclarationLine) {
         changed |= NumberBody(module, member, span.afterDeclarationLine, span.lastLine);

@@ -3,6 +3,7 @@
 #include "analysis/routine_shape.h"
 #include "errorhandling/insertion.h"
 #include "platform/vb_error.h"
+#include "settings/settings_record.h"
 #include "shell/line_number_commands.h"
 #include "tidy/tidy_routine.h"
 
@@ -14,12 +15,13 @@ bool IsDeclarations(const analysis::RoutineEntry& routine) {
     return routine.name == analysis::kDeclarationsName;
 }
 
-RoutineOutcome AddHandler(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+RoutineOutcome AddHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
+                          const settings::SettingsRecord& settings) {
     RoutineOutcome outcome(routine);
     if (IsDeclarations(routine)) return outcome;  // declarations get no handler
     std::string message;
     outcome.changed = errorhandling::AddRoutineErrorHandling(module.Members().Item(routine.name),
-                                                             routine.kind, message);
+                                                             routine.kind, settings, message);
     if (outcome.changed) {
         outcome.done = "added";
     } else {
@@ -32,20 +34,21 @@ RoutineOutcome AddHandler(host::CodeModule& module, const analysis::RoutineEntry
 // numbered or tidied with its header; a routine that must not be changed is
 // refused with the reason.
 RoutineOutcome LineOrTidy(ModuleCommand command, host::CodeModule& module,
-                          const analysis::RoutineEntry& routine) {
+                          const analysis::RoutineEntry& routine,
+                          const settings::SettingsRecord& settings) {
     RoutineOutcome outcome(routine);
     if (!IsDeclarations(routine)) {
         outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
         if (!outcome.refusal.empty()) return outcome;
     }
     if (IsDeclarations(routine)) {
-        outcome.changed = tidy::Tidy_Declarations(module);
+        outcome.changed = tidy::Tidy_Declarations(module, settings);
     } else if (command == ModuleCommand::Line) {
         outcome.changed = linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name),
                                                           routine.kind, true);
     } else {
         outcome.changed =
-            tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true);
+            tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true, settings);
     }
     if (outcome.changed) {
         outcome.done =
@@ -82,26 +85,29 @@ std::string ProjectTitle(ModuleCommand command) {
 }  // namespace
 
 RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
-                            const analysis::RoutineEntry& routine) try {
-    if (command == ModuleCommand::Add) return AddHandler(module, routine);
-    return LineOrTidy(command, module, routine);
+                            const analysis::RoutineEntry& routine,
+                            const settings::SettingsRecord& settings) try {
+    if (command == ModuleCommand::Add) return AddHandler(module, routine, settings);
+    return LineOrTidy(command, module, routine, settings);
 }
 QV_PASS_UP("clsVBEEvents", "RunCommandOn")
 
 RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
+    const settings::SettingsRecord& record = settings::Settings();
     return RunOnModule(
         vbe, ModuleTitle(command),
-        [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
-            return RunCommandOn(command, module, routine);
+        [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
+            return RunCommandOn(command, module, routine, record);
         },
         onFailure);
 }
 
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
+    const settings::SettingsRecord& record = settings::Settings();
     return RunOnProject(
         vbe, ProjectTitle(command),
-        [command](host::CodeModule& module, const analysis::RoutineEntry& routine) {
-            return RunCommandOn(command, module, routine);
+        [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
+            return RunCommandOn(command, module, routine, record);
         },
         onFailure);
 }

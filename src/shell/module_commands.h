@@ -9,15 +9,18 @@
 #include <string>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 #include "shell/routine_run.h"
 
 namespace qv::shell {
 
 enum class ModuleCommand { Add, Line, Tidy };
 
-// What the command does to one entry of a routine list.
+// What the command does, with the given settings, to one entry of a routine
+// list.
 RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
-                            const analysis::RoutineEntry& routine);
+                            const analysis::RoutineEntry& routine,
+                            const settings::SettingsRecord& settings);
 
 // The command on the component selected in the active project (refused
 // with message 4 when it is read-only), or on every module of the active

@@ -46,8 +46,9 @@ std::vector<std::string> HeaderText(std::string_view text) try {
     return lines;
 } QV_PASS_UP("Tidy", "HeaderText")
 
-bool DoHeader(std::string_view text, long startLine, host::Member& member) try {
-    if (settings::Settings().header == 0) return false;
+bool DoHeader(std::string_view text, long startLine, host::Member& member,
+              const settings::SettingsRecord& settings) try {
+    if (settings.header == 0) return false;
     host::CodeModule& module = member.Parent().Parent();
     const host::MemberAttributes saved = member.Attributes();
     const std::vector<std::string> lines = HeaderText(text);
@@ -55,6 +56,7 @@ bool DoHeader(std::string_view text, long startLine, host::Member& member) try {
     if (!ReplaceLines(module, startLine, text::SplitLines(text), lines)) return false;
     RestoreMemberProperties(member, saved);
     return true;
-} QV_PASS_UP("Tidy", "DoHeader")
+}
+QV_PASS_UP("Tidy", "DoHeader")
 
 }  // namespace qv::tidy

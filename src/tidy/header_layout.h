@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 
 namespace qv::tidy {
 
@@ -18,8 +19,9 @@ namespace qv::tidy {
 std::vector<std::string> HeaderText(std::string_view text);
 
 // Replaces the header lines read from startLine (text) by their layout when
-// the setting `header` is on; the member's attributes are kept. A header of
+// the settings' `header` is on; the member's attributes are kept. A header of
 // one line is left alone. Returns true when the module was changed.
-bool DoHeader(std::string_view text, long startLine, host::Member& member);
+bool DoHeader(std::string_view text, long startLine, host::Member& member,
+              const settings::SettingsRecord& settings);
 
 }  // namespace qv::tidy

@@ -23,18 +23,19 @@ namespace {
 // Reads count lines at start, tidies them with the routine lists and writes
 // back what changed; true when anything did.
 bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag,
-               bool removeNumbers) {
+               bool removeNumbers, const settings::SettingsRecord& settings) {
     const std::vector<std::string> old = ReadLines(module, start, count);
     std::vector<std::string> lines = old;
     if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings::Settings());
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings);
     return ReplaceLines(module, start, old, lines);
 }
 
 }  // namespace
 
-bool Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
-    const settings::TabWidthRun widthRun;
+bool Tidy_Routine(host::Member& member, int kind, bool doHeader,
+                  const settings::SettingsRecord& settings) try {
+    const qv::settings::TabWidthRun widthRun;
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     if (!analysis::ChangeRefusal(module, name, kind).empty()) return false;
@@ -50,30 +51,31 @@ bool Tidy_Routine(host::Member& member, int kind, bool doHeader) try {
         // would be pushed to the parenthesis column first, and a comment
         // setting that keeps comments as written would keep it there.
         changed = DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-                           span.startLine, member);
+                           span.startLine, member, settings);
     }
-    changed |= TidyRange(module, span.lastLine, tailCount, 0, false);
+    changed |= TidyRange(module, span.lastLine, tailCount, 0, false, settings);
 
     // Body: from the line after the declaration through the closing line.
     changed |= TidyRange(module, span.afterDeclarationLine,
-                         span.lastLine - span.afterDeclarationLine + 1, 1, true);
+                         span.lastLine - span.afterDeclarationLine + 1, 1, true, settings);
 
     // Head: the lines above the declaration. The body may have shrunk, but
     // the lines above it have not moved; the host is asked again all the same.
     const long declaration = module.ProcBodyLine(name, kind);
     if (span.startLine < declaration) {
-        changed |= TidyRange(module, span.startLine, declaration - span.startLine, 0, false);
+        changed |=
+            TidyRange(module, span.startLine, declaration - span.startLine, 0, false, settings);
     }
     return changed;
 }
 QV_PASS_UP("Tidy", "Tidy_Routine")
 
-bool Tidy_Declarations(host::CodeModule& module) try {
+bool Tidy_Declarations(host::CodeModule& module, const settings::SettingsRecord& settings) try {
     const long n = module.CountOfDeclarationLines();
     if (n == 0) return false;
     const std::vector<std::string> old = ReadLines(module, 1, n);
     std::vector<std::string> lines = old;
-    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings::Settings());
+    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings);
     if (lines.empty()) return false;
     const SavedPropertyList saved = SaveProperties(module);
     if (!ReplaceLines(module, 1, old, lines)) return false;

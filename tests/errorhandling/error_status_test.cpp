@@ -47,7 +47,7 @@ protected:
         host::CodeModule& module = fx.Module("Module1");
         std::string fullText;
         const std::string code = RemoveComments(module, name, kind, fullText);
-        return GetRoutineStatus(module, name, kind, code);
+        return GetRoutineStatus(module, name, kind, code, settings::Settings());
     }
     std::string Words(const StatusPair& s) {
         return StatusString(s.top) + " / " + StatusString(s.exit);
@@ -174,8 +174,9 @@ TEST_F(Status, HandlerInsertedThroughTheHostWithTabsReadsOk) {
 
 TEST_F(Status, PublicTestsReadTheRoutineThemselves) {
     Load(With(GoWithHandler(), 6, "    CloseFiles"));
-    EXPECT_EQ(TestForTop(fx.Module("Module1"), "Go", 0), kStatusOk);
-    EXPECT_EQ(TestForOldStuff(fx.Module("Module1"), "Go", 0), kStatusExtraCode);
+    EXPECT_EQ(TestForTop(fx.Module("Module1"), "Go", 0, settings::Settings()), kStatusOk);
+    EXPECT_EQ(TestForOldStuff(fx.Module("Module1"), "Go", 0, settings::Settings()),
+              kStatusExtraCode);
 }
 
 TEST_F(Status, PropertyAccessorsAreJudgedByKind) {
@@ -204,7 +205,7 @@ TEST(StatusString, EveryCode) {
 class Required : public ::testing::Test {
 protected:
     bool Of(const std::string& module, const std::string& name) {
-        return ErrorHandlingRequired(fx.Module(module).Members().Item(name));
+        return ErrorHandlingRequired(fx.Module(module).Members().Item(name), settings::Settings());
     }
     test::DefaultTemplates defaults;
     test::VbFixture fx;

@@ -48,19 +48,21 @@ protected:
     // Inserts the handler; returns the refusal ("" when it was inserted).
     std::string Insert(std::string_view module, std::string_view name, int kind = 0) {
         std::string message;
-        const bool inserted = AddRoutineErrorHandling(MemberOf(module, name), kind, message);
+        const bool inserted =
+            AddRoutineErrorHandling(MemberOf(module, name), kind, settings::Settings(), message);
         EXPECT_EQ(inserted, message.empty()) << message;
         return message;
     }
     void Remove(std::string_view module, std::string_view name, int kind = 0) {
-        RemoveOld(MemberOf(module, name), kind);
+        RemoveOld(MemberOf(module, name), kind, settings::Settings());
     }
     // "TOP / EXIT" as the status words.
     std::string StatusOf(std::string_view module, std::string_view name, int kind = 0) {
         host::CodeModule& code = fx.Module(module);
         std::string fullText;
         const std::string body = analysis::RemoveComments(code, name, kind, fullText);
-        const analysis::StatusPair s = analysis::GetRoutineStatus(code, name, kind, body);
+        const analysis::StatusPair s =
+            analysis::GetRoutineStatus(code, name, kind, body, settings::Settings());
         return analysis::StatusString(s.top) + " / " + analysis::StatusString(s.exit);
     }
 

@@ -56,30 +56,57 @@ TEST_F(Insertion, Refusals) {
     EXPECT_EQ(Insert("modA", "Commented"), "") << "statements in comments do not count";
 }
 
+// The handler comes from the settings the caller hands over, whatever the
+// process-wide settings hold: labels, templates and the omit list.
+TEST_F(Insertion, BuildsTheHandlerFromTheSettingsItIsGiven) {
+    fx.Add("modA", host::vbext_ct_StdModule,
+           Vb({"Sub Go()", "    DoWork", "End Sub", "Sub Skipped()", "End Sub"}));
+    settings::SettingsRecord given = settings::Settings();
+    given.label1 = "Leave_Here";
+    given.label2 = "Trouble";
+    given.add2 = "CleanUp";
+    given.omit = "Skipped";
+    std::string message;
+    ASSERT_TRUE(AddRoutineErrorHandling(MemberOf("modA", "Go"), 0, given, message)) << message;
+    EXPECT_EQ(fx.Text("modA"), Vb({"Sub Go()", "    On Error GoTo Trouble", "", "    DoWork", "",
+                                   "Leave_Here:", "    CleanUp", "    Exit Sub",
+                                   "Trouble:", "    Debug.Assert False", kRaiseGo, "End Sub",
+                                   "Sub Skipped()", "End Sub"}));
+    EXPECT_EQ(settings::Settings().label2, "Error_Routine")
+        << "the process-wide record is untouched";
+
+    EXPECT_FALSE(AddRoutineErrorHandling(MemberOf("modA", "Skipped"), 0, given, message));
+    EXPECT_EQ(message, "Standard Error Handling should not be added to Skipped.");
+    EXPECT_EQ(OnErrorRefusal("On Error GoTo Trouble", given), 2);
+    EXPECT_EQ(OnErrorRefusal("On Error GoTo Trouble", settings::Settings()), 3);
+}
+
 // The rule that refuses an insertion is the one that remove and replace
 // check before they delete anything.
 TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
-    EXPECT_EQ(OnErrorRefusal("x = 1"), 0);
-    EXPECT_EQ(OnErrorRefusal("x = 1\r\non error goto ERROR_ROUTINE"), 2);
-    EXPECT_EQ(OnErrorRefusal("On Error Resume Next"), 3);
-    EXPECT_EQ(OnErrorRefusal("On Error GoTo Other"), 3);
-    EXPECT_EQ(OnErrorRefusal("on error resume next"), 0) << "other statements: case counts";
+    EXPECT_EQ(OnErrorRefusal("x = 1", settings::Settings()), 0);
+    EXPECT_EQ(OnErrorRefusal("x = 1\r\non error goto ERROR_ROUTINE", settings::Settings()), 2);
+    EXPECT_EQ(OnErrorRefusal("On Error Resume Next", settings::Settings()), 3);
+    EXPECT_EQ(OnErrorRefusal("On Error GoTo Other", settings::Settings()), 3);
+    EXPECT_EQ(OnErrorRefusal("on error resume next", settings::Settings()), 0)
+        << "other statements: case counts";
 }
 
 TEST_F(Insertion, RemovalAndReplaceSayWhetherTheRoutineChanged) {
     fx.Add("modA", host::vbext_ct_StdModule, Vb({"Sub Go()", "    DoWork", "End Sub"}));
     const std::string bare = fx.Text("modA");
     std::string message;
-    EXPECT_TRUE(ReplaceHandler(MemberOf("modA", "Go"), 0, message)) << "nothing to take out";
+    EXPECT_TRUE(ReplaceHandler(MemberOf("modA", "Go"), 0, settings::Settings(), message))
+        << "nothing to take out";
     EXPECT_EQ(message, "");
     const std::string handled = fx.Text("modA");
     EXPECT_NE(handled, bare);
-    EXPECT_FALSE(ReplaceHandler(MemberOf("modA", "Go"), 0, message))
+    EXPECT_FALSE(ReplaceHandler(MemberOf("modA", "Go"), 0, settings::Settings(), message))
         << "renewed as it stood: no change";
     EXPECT_EQ(fx.Text("modA"), handled);
-    EXPECT_TRUE(RemoveOld(MemberOf("modA", "Go"), 0));
+    EXPECT_TRUE(RemoveOld(MemberOf("modA", "Go"), 0, settings::Settings()));
     EXPECT_EQ(fx.Text("modA"), bare);
-    EXPECT_FALSE(RemoveOld(MemberOf("modA", "Go"), 0));
+    EXPECT_FALSE(RemoveOld(MemberOf("modA", "Go"), 0, settings::Settings()));
 }
 
 // A stray closing line right below a routine opens the next block; it is

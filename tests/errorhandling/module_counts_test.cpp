@@ -57,7 +57,8 @@ TEST_F(Counts, EveryTallyFromOneModule) {
                          "Property", "End Property"),
                  {"Public Property Let Value(ByVal v As Long)", "    mValue = v",
                   "End Property"}}));
-    const ModuleCounts counts = CountModule(fx.Vbe(), "Project1", "Module1", true);
+    const ModuleCounts counts =
+        CountModule(fx.Vbe(), "Project1", "Module1", true, settings::Settings());
     std::vector<std::string> rows;
     for (const RoutineStatusRow& r : counts.routines) rows.push_back(Describe(r));
     EXPECT_EQ(rows, (std::vector<std::string>{
@@ -78,7 +79,7 @@ TEST_F(Counts, EveryTallyFromOneModule) {
     EXPECT_FALSE(counts.routines[5].required);
 
     // The same figures through the code module, and without the rows.
-    const ModuleCounts again = CountModule(fx.Module("Module1"), false);
+    const ModuleCounts again = CountModule(fx.Module("Module1"), false, settings::Settings());
     EXPECT_TRUE(again.routines.empty());
     EXPECT_EQ(again.good + again.some + again.error + again.none, 8);
     EXPECT_EQ(again.error, 2);
@@ -88,7 +89,8 @@ TEST_F(Counts, DeclarationsAreNeverCounted) {
     fx.Add("modDecl", host::vbext_ct_StdModule,
            Vb({"Option Explicit", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
                "Public Const Answer = 42"}));
-    const ModuleCounts counts = CountModule(fx.Vbe(), "Project1", "modDecl", true);
+    const ModuleCounts counts =
+        CountModule(fx.Vbe(), "Project1", "modDecl", true, settings::Settings());
     EXPECT_TRUE(counts.AllGood());
     EXPECT_EQ(counts.good, 0);
     EXPECT_TRUE(counts.routines.empty());
@@ -96,13 +98,14 @@ TEST_F(Counts, DeclarationsAreNeverCounted) {
 
 TEST_F(Counts, ComponentWithoutCodeCountsNothing) {
     fx.Add("Notes", host::vbext_ct_RelatedDocument, "");
-    const ModuleCounts counts = CountModule(fx.Vbe(), "Project1", "Notes", true);
+    const ModuleCounts counts =
+        CountModule(fx.Vbe(), "Project1", "Notes", true, settings::Settings());
     EXPECT_EQ(counts.good + counts.some + counts.error + counts.none, 0);
 }
 
 TEST_F(Counts, UnknownComponentRaisesWithTheLocation) {
     try {
-        CountModule(fx.Vbe(), "Project1", "Nowhere", false);
+        CountModule(fx.Vbe(), "Project1", "Nowhere", false, settings::Settings());
         FAIL();
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), err::kSubscriptOutOfRange);
@@ -112,7 +115,7 @@ TEST_F(Counts, UnknownComponentRaisesWithTheLocation) {
 
 TEST_F(Counts, RoutineBarRunsOnFromHalfWay) {
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub A()", "End Sub", "Sub B()", "End Sub"}));
-    CountModule(fx.Vbe(), "Project1", "Module1", false);
+    CountModule(fx.Vbe(), "Project1", "Module1", false, settings::Settings());
     // Three entries with "(Declarations)": maximum 6, values 2, 3, 4.
     std::vector<std::vector<int>> tail(services.statusCalls.end() - 4, services.statusCalls.end());
     EXPECT_EQ(tail, (std::vector<std::vector<int>>{

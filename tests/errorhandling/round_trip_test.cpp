@@ -27,7 +27,8 @@ protected:
             // to the error label: the remover leaves it (tested on its own).
             if (IsTermimate(member)) continue;
             std::string message;
-            if (AddRoutineErrorHandling(member, r.kind, message)) inserted.push_back(r);
+            if (AddRoutineErrorHandling(member, r.kind, settings::Settings(), message))
+                inserted.push_back(r);
         }
         return inserted;
     }
@@ -45,11 +46,11 @@ protected:
             std::string fullText;
             const std::string body = analysis::RemoveComments(module, r.name, r.kind, fullText);
             const analysis::StatusPair status =
-                analysis::GetRoutineStatus(module, r.name, r.kind, body);
+                analysis::GetRoutineStatus(module, r.name, r.kind, body, settings::Settings());
             EXPECT_EQ(status, (analysis::StatusPair{0, 0})) << component.Name() << "." << r.name;
         }
         for (const analysis::RoutineEntry& r : inserted) {
-            RemoveOld(module.Members().Item(r.name), r.kind);
+            RemoveOld(module.Members().Item(r.name), r.kind, settings::Settings());
         }
         EXPECT_EQ(module.Lines(1, module.CountOfLines()), original) << component.Name();
     }

@@ -22,11 +22,11 @@ protected:
     }
     std::string Top(std::string_view module, std::string_view name, int kind = 0,
                     bool pattern = false) {
-        return TopBit(MemberOf(module, name), kind, pattern);
+        return TopBit(MemberOf(module, name), kind, settings::Settings(), pattern);
     }
     std::string Last(std::string_view module, std::string_view name, int kind = 0,
                      bool pattern = false) {
-        return LastBit(MemberOf(module, name), kind, CurrentExitTexts(), pattern);
+        return LastBit(MemberOf(module, name), kind, settings::Settings(), pattern);
     }
 
     test::RecordingServices services;
@@ -222,8 +222,8 @@ TEST(TopBitEvents, PendingEventsRunOncePerTopBlock) {
     test::VbFixture fx;
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub Go()", "End Sub"}));
     host::Member& go = fx.Module("Module1").Members().Item("Go");
-    TopBit(go, 0, false);
-    TopBit(go, 0, true);
+    TopBit(go, 0, settings::Settings(), false);
+    TopBit(go, 0, settings::Settings(), true);
     EXPECT_EQ(services.doEvents, 2);
 }
 
@@ -233,7 +233,7 @@ TEST(TemplateErrors, UnknownRoutinePassesTheErrorUpWithItsLocation) {
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub Go()", "End Sub"}));
     host::Member& go = fx.Module("Module1").Members().Item("Go");
     try {
-        LastBit(go, host::vbext_pk_Get, CurrentExitTexts(), false);
+        LastBit(go, host::vbext_pk_Get, settings::Settings(), false);
         FAIL() << "a kind the routine does not have must raise";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), err::kSubOrFunctionNotDefined);

@@ -19,7 +19,7 @@ Lines Padded(Lines lines, size_t total) {
 }
 
 Lines Numbered(Lines lines, short tabWidth = 4) {
-    AddLineNumbers(lines, tabWidth);
+    AddLineNumbers(lines, settings::Settings(), tabWidth);
     return lines;
 }
 
@@ -112,7 +112,7 @@ TEST_F(LineNumberTest, NothingToNumberLeavesTheLinesAlone) {
     EXPECT_EQ(Numbered(code), code) << "an empty exit label matches every line";
 
     Lines empty;
-    AddLineNumbers(empty, 4);
+    AddLineNumbers(empty, settings::Settings(), 4);
     EXPECT_TRUE(empty.empty());
 }
 
@@ -135,19 +135,19 @@ TEST_F(LineNumberTest, ReadsTheIdeTabWidth) {
     const Lines in = Padded({"x = 1", "' c"}, 12);
     SetIdeTabWidth("2");
     Lines lines = in;
-    AddLineNumbers(lines);
+    AddLineNumbers(lines, settings::Settings());
     EXPECT_EQ(lines[1], "\t' c") << "a field of four columns: one tab of width 2";
 
     SetIdeTabWidth("0");  // never written by the IDE; taken as 1
     lines = in;
-    AddLineNumbers(lines);
+    AddLineNumbers(lines, settings::Settings());
     EXPECT_EQ(lines[0], "1\tx = 1");
     EXPECT_EQ(lines[1], "\t\t' c") << "a field of three columns";
 
     SetIdeTabWidth("wide");
     lines = in;
     try {
-        AddLineNumbers(lines);
+        AddLineNumbers(lines, settings::Settings());
         FAIL() << "a tab width that is not a number fails the numbering";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), err::kTypeMismatch);

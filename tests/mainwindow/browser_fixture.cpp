@@ -38,7 +38,8 @@ Rows Sorted(Rows rows) {
 }
 
 Rows FreshRoutineRows(host::VBE& vbe, const std::string& project, const std::string& module) {
-    const analysis::ModuleCounts counts = analysis::CountModule(vbe, project, module, true);
+    const analysis::ModuleCounts counts =
+        analysis::CountModule(vbe, project, module, true, settings::Settings());
     Rows rows{{"(Declarations)", "", "", ""}};
     for (const analysis::RoutineStatusRow& row : counts.routines) {
         rows.push_back({QString::fromStdString(row.name), QString::fromStdString(row.typeWord),
@@ -78,8 +79,12 @@ void BrowserTest::AddProjectModules(qv::test::VbFixture& fixture_) {
                      "End Sub"}));
     std::string refusal;
     host::Members& members = fixture_.Module("modB").Members();
-    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(members.Item("Handled"), 0, refusal)) << refusal;
-    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(members.Item("Extra"), 0, refusal)) << refusal;
+    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(members.Item("Handled"), 0,
+                                                       settings::Settings(), refusal))
+        << refusal;
+    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(members.Item("Extra"), 0,
+                                                       settings::Settings(), refusal))
+        << refusal;
     // A line of the user's own inside Extra's exit block.
     host::CodeModule& modB = fixture_.Module("modB");
     const std::string exitLabel = settings::Settings().label1 + ":";

@@ -140,7 +140,8 @@ TEST_F(BrowserTest, TheGoodHeaderSortsAsNumbersAndASecondClickReverses) {
     for (int i = 0; i < 12; ++i) {
         std::string refusal;
         ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(
-            fixture_.Module("modTwelve").Members().Item("R" + std::to_string(i)), 0, refusal));
+            fixture_.Module("modTwelve").Members().Item("R" + std::to_string(i)), 0,
+            settings::Settings(), refusal));
     }
     auto browser = Browser();
     browser->ChooseProject("Project1");

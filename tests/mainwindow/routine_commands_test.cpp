@@ -68,8 +68,10 @@ TEST_F(RoutineCommandsTest, AddErrorHandlingToSelectedRoutinesIsTheEnginesInsert
     browser->RoutineToolClicked(kAdd);
 
     std::string refusal;
-    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modA", "Plain"), 0, refusal));
-    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modA", "Twice"), 0, refusal));
+    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modA", "Plain"), 0,
+                                                       settings::Settings(), refusal));
+    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modA", "Twice"), 0,
+                                                       settings::Settings(), refusal));
     EXPECT_EQ(fixture_.Text("modA"), twin_.Text("modA"));
     EXPECT_EQ(RowNamed(browser->RoutineList(), "Plain")->text(2), "OK");
     ExpectFreshRows(*browser, "modA");
@@ -118,7 +120,8 @@ TEST_F(RoutineCommandsTest, RemovingAHandlerWithTheUsersOwnLinesAsksFirst) {
     services_.answer = mb::kAnswerYes;
     SelectRoutines(*browser, {"ErrorSave"});
     browser->RoutineToolClicked(kRemove);
-    errorhandling::RemoveOld(twin_.Module("modB").Members().Item("ErrorSave"), 0);
+    errorhandling::RemoveOld(twin_.Module("modB").Members().Item("ErrorSave"), 0,
+                             settings::Settings());
     EXPECT_EQ(ListRows(browser->RoutineList())[1], QStringList({"ErrorSave", "", "OK", "N/A"}));
     EXPECT_EQ(fixture_.Text("modB"), twin_.Text("modB"));
     ExpectFreshRows(*browser, "modB");
@@ -133,8 +136,9 @@ TEST_F(RoutineCommandsTest, ReplacingRenewsTheHandlerFromTheCurrentTemplatesWith
     browser->RoutineToolClicked(kReplace);
 
     std::string refusal;
-    errorhandling::RemoveOld(TwinMember("modB", "Handled"), 0);
-    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modB", "Handled"), 0, refusal));
+    errorhandling::RemoveOld(TwinMember("modB", "Handled"), 0, settings::Settings());
+    ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modB", "Handled"), 0,
+                                                       settings::Settings(), refusal));
     EXPECT_EQ(fixture_.Text("modB"), twin_.Text("modB"));
     EXPECT_TRUE(fixture_.Text("modB").find("renewed") != std::string::npos);
     EXPECT_TRUE(services_.messages.empty());
@@ -197,8 +201,8 @@ TEST_F(RoutineCommandsTest, IndentingWithTheDeclarationsRowTidiesTheDeclarations
     auto browser = BrowserOn("modC");
     SelectRoutines(*browser, {"(Declarations)", "Messy"});
     browser->RoutineToolClicked(kIndent);
-    tidy::Tidy_Declarations(twin_.Module("modC"));
-    tidy::Tidy_Routine(TwinMember("modC", "Messy"), 0, false);
+    tidy::Tidy_Declarations(twin_.Module("modC"), settings::Settings());
+    tidy::Tidy_Routine(TwinMember("modC", "Messy"), 0, false, settings::Settings());
     EXPECT_EQ(fixture_.Text("modC"), twin_.Text("modC"));
     EXPECT_NE(fixture_.Text("modC"), messy);
     ExpectFreshRows(*browser, "modC");

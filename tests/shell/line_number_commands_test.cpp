@@ -42,11 +42,12 @@ protected:
         host::CodeModule& module = *c.Code();
         for (const analysis::RoutineEntry& r : Routines(vbe, c)) {
             if (r.name == analysis::kDeclarationsName) {
-                tidy::Tidy_Declarations(module);
+                tidy::Tidy_Declarations(module, settings::Settings());
             } else if (number) {
                 AddLineNumbers_Mem(module.Members().Item(r.name), r.kind, true);
             } else {
-                tidy::Tidy_Routine(module.Members().Item(r.name), r.kind, true);
+                tidy::Tidy_Routine(module.Members().Item(r.name), r.kind, true,
+                                   settings::Settings());
             }
         }
     }

@@ -216,7 +216,7 @@ TEST_F(ModuleCommands, ACommandStartedWhileAnotherRunsDisturbsNeither) {
 // before it got their handler.
 RoutineOutcome AddOrFail(host::CodeModule& module, const analysis::RoutineEntry& routine) {
     if (routine.name == "Broken") Raise(err::kInvalidProcedureCall, {}, "Test.Broken");
-    return RunCommandOn(ModuleCommand::Add, module, routine);
+    return RunCommandOn(ModuleCommand::Add, module, routine, settings::Settings());
 }
 
 TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {

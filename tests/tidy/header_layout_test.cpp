@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(HeaderTest, ModuleWideTidyLaysOutHeaders) {
-    Tidy_Routine(A(), 0, true);
+    Tidy_Routine(A(), 0, true, settings::Settings());
     EXPECT_EQ(fx.Text("M"),
               Vb({"Dim a", "", "' Adds", "Public Sub A(ByVal x As Long, _",
                   "             ByVal y As Long)", "    x = 1", "End Sub"}));
@@ -48,7 +48,7 @@ TEST_F(HeaderTest, ModuleWideTidyLaysOutHeaders) {
 
 TEST_F(HeaderTest, HeadersStayWhenTheSettingIsOff) {
     settings::Settings().header = 0;
-    Tidy_Routine(A(), 0, true);
+    Tidy_Routine(A(), 0, true, settings::Settings());
     EXPECT_EQ(fx.Text("M"),
               Vb({"Dim a", "", "' Adds", "  Public Sub A(ByVal x As Long, _", "ByVal y As Long)",
                   "    x = 1", "End Sub"}));
@@ -62,18 +62,18 @@ TEST_F(HeaderTest, CommentsUnderTheDeclarationAreNotLaidOut) {
                "' column 1", "x = 1", "End Sub"}));
     host::Member& b = fx.Module("N").Members().Item("B");
     settings::Settings().comment = 0;
-    Tidy_Routine(b, 0, true);
+    Tidy_Routine(b, 0, true, settings::Settings());
     EXPECT_EQ(fx.Text("N"), Vb({"Public Sub B(ByVal x As Long, _",
                                 "             ByVal y As Long)", "  ' as written", "' column 1",
                                 "    x = 1", "End Sub"}));
     settings::Settings().comment = 2;
-    Tidy_Routine(b, 0, true);
+    Tidy_Routine(b, 0, true, settings::Settings());
     EXPECT_EQ(fx.Module("N").Lines(3, 2), Vb({"    ' as written", "' column 1"}));
 }
 
 TEST_F(HeaderTest, AOneLineHeaderIsLeftAlone) {
     auto& module = fx.Module("M");
-    DoHeader("  Public Sub A(ByVal x As Long, _", 4, A());
+    DoHeader("  Public Sub A(ByVal x As Long, _", 4, A(), settings::Settings());
     EXPECT_EQ(module.EditCount(), 0u);
 }
 

@@ -46,9 +46,9 @@ protected:
         host::CodeModule& module = fx.Module(name);
         for (const analysis::RoutineEntry& r : routines) {
             if (r.name == analysis::kDeclarationsName) {
-                Tidy_Declarations(module);
+                Tidy_Declarations(module, settings::Settings());
             } else {
-                Tidy_Routine(module.Members().Item(r.name), r.kind, true);
+                Tidy_Routine(module.Members().Item(r.name), r.kind, true, settings::Settings());
             }
         }
     }

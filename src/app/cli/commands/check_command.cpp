@@ -8,16 +8,17 @@
 #include <algorithm>
 #include <ostream>
 
-#include "errorhandling/module_counts.h"
 #include "analysis/routine_parsing.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "errorhandling/module_counts.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
 #include "settings/settings_operations.h"
+#include "settings/settings_record.h"
 
 namespace qv::cli {
 
@@ -239,11 +240,12 @@ private:
         if (r.readOnly && excludeReadOnly) return r;
         try {
             if (selection.routine.empty()) {
-                r.counts = analysis::CountModule(*component.Code(), listRoutines);
+                r.counts =
+                    analysis::CountModule(*component.Code(), listRoutines, settings::Settings());
             } else {
                 const analysis::RoutineEntry entry{selection.routine, selection.routineKind};
                 analysis::RoutineStatusRow row =
-                    analysis::JudgeRoutine(*component.Code(), entry, true);
+                    analysis::JudgeRoutine(*component.Code(), entry, true, settings::Settings());
                 r.counts.Add(row);
                 r.counts.routines.push_back(std::move(row));
             }
