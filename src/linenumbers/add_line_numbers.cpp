@@ -76,7 +76,9 @@ int FieldWidth(size_t highestIndex, const std::string& suffix, int tabWidth) {
 // Walks the lines as both passes do, carrying the state from line to line.
 class Numberer {
   public:
-    Numberer(std::vector<std::string>& lines, const NumberingSettings& settings, int tabWidth)
+    // The settings are kept by value: callers hand over a record built
+    // for the call.
+    Numberer(std::vector<std::string>& lines, NumberingSettings settings, int tabWidth)
         : lines_(lines),
           settings_(settings),
           tabWidth_(tabWidth),
@@ -160,7 +162,7 @@ class Numberer {
     }
 
     std::vector<std::string>& lines_;
-    const NumberingSettings& settings_;
+    const NumberingSettings settings_;
     const int tabWidth_;
     const TopBlock top_;
     const int field_;
