@@ -7,6 +7,7 @@
 #include "errorhandling/insertion.h"
 #include "errorhandling/removal.h"
 #include "fuzz_setup.h"
+#include "settings/settings_record.h"
 #include "shell/module_commands.h"
 
 namespace {
@@ -44,15 +45,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::string before = module.Text();
         host::Member& member = module.Code().Members().Item(routines[i].name);
         std::string message;
-        if (!errorhandling::AddRoutineErrorHandling(member, routines[i].kind, message)) continue;
+        if (!errorhandling::AddRoutineErrorHandling(member, routines[i].kind, settings::Settings(),
+                                                    message))
+            continue;
         fuzz::ExpectSame(read, ReadAgain(module, type),
                          "after a handler the module holds the same routines");
-        errorhandling::RemoveOld(member, routines[i].kind);
+        errorhandling::RemoveOld(member, routines[i].kind, settings::Settings());
         fuzz::ExpectSame(before, module.Text(), "insert then remove gives the module back");
     }
     for (shell::ModuleCommand command : {shell::ModuleCommand::Line, shell::ModuleCommand::Tidy}) {
         for (const analysis::RoutineEntry& routine : routines) {
-            shell::RunCommandOn(command, module.Code(), routine);
+            shell::RunCommandOn(command, module.Code(), routine, settings::Settings());
         }
         fuzz::ExpectSame(read, ReadAgain(module, type),
                          "after numbers or a tidy the module holds the same routines");

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.comment = (data[0] >> 4) & 3;
     const std::vector<std::string> lines = qv::fuzz::LinesOf(qv::fuzz::Bytes(data + 1, size - 1));
     std::vector<std::string> numbered = lines;
-    qv::linenumbers::AddLineNumbers(numbered, tabWidth);
+    qv::linenumbers::AddLineNumbers(numbered, s, tabWidth);
     qv::fuzz::Expect(numbered.size() == lines.size(), "numbering keeps the lines");
     qv::linenumbers::RemoveLineNumbers(numbered);
     qv::fuzz::Expect(numbered.size() == lines.size(), "unnumbering keeps the lines");
