@@ -11,6 +11,7 @@
 #include <QUndoStack>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "host/memory/memory_host.h"
@@ -31,8 +32,9 @@ class EditHistory : public host::CodeModuleObserver {
     void BeginStep(const QString& label);
     void EndStep();
     // The name of a step made of one group committed outside a command
-    // ("Typing" unless a window of the add-in runs its own commands).
-    void SetLoneGroupLabel(const QString& label) { loneLabel_ = label; }
+    // ("Typing" unless a window of the add-in runs its own commands);
+    // returns the name it replaces, so that the caller can put it back.
+    QString SetLoneGroupLabel(QString label) { return std::exchange(loneLabel_, std::move(label)); }
 
     // --- CodeModuleObserver
     void LinesInserted(host::CodeModule&, long, long) override {}

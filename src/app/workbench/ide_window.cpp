@@ -541,9 +541,9 @@ void IdeWindow::ShowMainWindow(int displayType) {
     // makes none) and starts again for the rest of the button's command.
     const bool inCommand = busy_.has_value();
     if (inCommand) edits_.EndStep();
-    edits_.SetLoneGroupLabel(tr("Add-In Command"));
+    const QString typing = edits_.SetLoneGroupLabel(tr("Add-In Command"));
     mainwindow::ShowMainWindow(*vbe_, displayType, this);
-    edits_.SetLoneGroupLabel(tr("Typing"));
+    edits_.SetLoneGroupLabel(typing);
     if (inCommand) edits_.BeginStep(tr("Add-In Command"));
     SyncWindowsFromHost();
 }
