@@ -58,10 +58,13 @@ void AdoptChangedOnDisk(LoadedTarget& target, const std::vector<host::files::Fil
     }
 }
 
-// What was written is what the files hold now.
+// What was written is what the files hold now. The new bytes move over, as
+// nothing reads them after the write: a copy of a whole project's text would
+// cost a project-wide command time and memory.
 void TakeWrittenBytes(LoadedTarget& target, std::vector<host::files::FileChange>& changes) {
     for (auto& change : changes) {
-        Writable(target, change.file)->bytes = std::make_shared<const std::string>(change.newBytes);
+        Writable(target, change.file)->bytes =
+            std::make_shared<const std::string>(std::move(change.newBytes));
     }
 }
 
