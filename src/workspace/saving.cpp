@@ -40,12 +40,21 @@ host::files::ModuleFile* Writable(LoadedTarget& target, const host::files::Modul
     return nullptr;
 }
 
+// The bytes a file was read with, kept while a write that agreed to
+// overwrite another program's change is under way.
+struct AdoptedBytes {
+    host::files::ModuleFile* file;
+    std::shared_ptr<const std::string> readWith;
+};
+
 // The files whose owner lets them be overwritten take the bytes on disk as
 // the ones they were read with (after the new bytes were rendered from the
-// old), so that the write goes ahead.
-void AdoptChangedOnDisk(LoadedTarget& target, const std::vector<host::files::FileChange>& changes,
-                        const OverwriteChanged& overwrite) {
-    if (!overwrite) return;
+// old), so that the write goes ahead. Returns what they were read with.
+std::vector<AdoptedBytes> AdoptChangedOnDisk(LoadedTarget& target,
+                                             const std::vector<host::files::FileChange>& changes,
+                                             const OverwriteChanged& overwrite) {
+    std::vector<AdoptedBytes> adopted;
+    if (!overwrite) return adopted;
     for (const auto& change : changes) {
         std::string onDisk;
         file::Kind kind = file::Kind::Missing;
@@ -53,9 +62,18 @@ void AdoptChangedOnDisk(LoadedTarget& target, const std::vector<host::files::Fil
             continue;
         }
         if (overwrite(change.file->path)) {
-            Writable(target, change.file)->bytes = std::make_shared<const std::string>(std::move(onDisk));
+            host::files::ModuleFile* file = Writable(target, change.file);
+            adopted.push_back({file, file->bytes});
+            file->bytes = std::make_shared<const std::string>(std::move(onDisk));
         }
     }
+    return adopted;
+}
+
+// A write that failed leaves the files as they were read: the next save asks
+// again before it overwrites the other program's change.
+void ForgetAdopted(const std::vector<AdoptedBytes>& adopted) {
+    for (const AdoptedBytes& a : adopted) a.file->bytes = a.readWith;
 }
 
 // What was written is what the files hold now. The new bytes move over, as
@@ -78,8 +96,13 @@ SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwri
             host::files::RefuseUnwritable(changes);
             result.diffs = DiffsOf(changes);
         } else {
-            AdoptChangedOnDisk(target, changes, overwrite);
-            host::files::WriteChanges(changes);
+            const std::vector<AdoptedBytes> adopted = AdoptChangedOnDisk(target, changes, overwrite);
+            try {
+                host::files::WriteChanges(changes);
+            } catch (const host::files::FileError&) {
+                ForgetAdopted(adopted);
+                throw;
+            }
             TakeWrittenBytes(target, changes);
         }
     } catch (const host::files::FileError& e) {

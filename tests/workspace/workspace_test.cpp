@@ -234,5 +234,23 @@ TEST_F(WorkspaceTest, AFileChangedOnDiskIsOverwrittenOnlyWhenTheOwnerSays) {
     EXPECT_EQ(written.rfind("VERSION 1.0 CLASS", 0), 0u) << "the header as loaded";
 }
 
+TEST_F(WorkspaceTest, AnOverwriteThatFailedIsAskedForAgain) {
+    auto target = OpenSample();
+    ASSERT_TRUE(target);
+    target->Projects()[0]->Components().Find("CCounter")->Code()->InsertLines(2, "' added");
+    copy_.Write("CCounter.cls", copy_.Read("CCounter.cls") + "' theirs\r\n");
+    ::chmod(copy_.File("CCounter.cls").c_str(), 0444);
+    int asked = 0;
+    const auto agree = [&](const std::string&) { return ++asked, true; };
+    EXPECT_FALSE(SaveChanges(*target, agree).Ok());
+    EXPECT_EQ(asked, 1);
+
+    ::chmod(copy_.File("CCounter.cls").c_str(), 0644);
+    const SaveResult declined = SaveChanges(*target, [&](const std::string&) { return ++asked, false; });
+    EXPECT_EQ(asked, 2) << "the other program's change is still theirs";
+    EXPECT_FALSE(declined.Ok());
+    EXPECT_NE(copy_.Read("CCounter.cls").find("' theirs"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace qv::workspace
