@@ -273,6 +273,15 @@ int ProcKind(std::string_view typeColumnText) {
     return host::vbext_pk_Proc;
 }
 
+std::string KindWord(int kind) {
+    switch (kind) {
+        case host::vbext_pk_Get: return "Get";
+        case host::vbext_pk_Let: return "Let";
+        case host::vbext_pk_Set: return "Set";
+        default: return {};
+    }
+}
+
 bool IsReadOnly(host::VBComponent& component) {
     try {
         for (int i = 1; i <= component.FileCount(); ++i) {

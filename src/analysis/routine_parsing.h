@@ -50,6 +50,9 @@ std::string RemoveComments(host::CodeModule& module, std::string_view name, int 
                            std::string& fullText);
 std::string ParameterList(host::Member& member, int kind, bool leadingComma);
 int ProcKind(std::string_view typeColumnText);
+// The other way: "Get", "Let", "Set", or "" for a routine that is not a
+// property accessor.
+std::string KindWord(int kind);
 bool IsReadOnly(host::VBComponent& component);
 int GetInstancing(host::CodeModule& module);
 int GetMTSTransactionMode(host::CodeModule& module);

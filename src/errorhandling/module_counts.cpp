@@ -35,7 +35,7 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
                             errorhandling::IsTermimate(member) &&
                             errorhandling::HoldsTerminateHandler(code);
     if (withType) {
-        row.typeWord = KindWord(row.kind);
+        row.typeWord = analysis::KindWord(row.kind);
         row.routineType = row.kind != host::vbext_pk_Proc
                               ? "Property"
                               : GetRoutineType(module, row.name, row.kind);
@@ -51,15 +51,6 @@ Tally CountAs(const StatusPair& status) {
             return status.exit == kStatusOk || status.exit == kStatusNotApplicable ? Tally::Good
                                                                                    : Tally::Error;
         default: return Tally::Error;
-    }
-}
-
-std::string KindWord(int kind) {
-    switch (kind) {
-        case host::vbext_pk_Let: return "Let";
-        case host::vbext_pk_Set: return "Set";
-        case host::vbext_pk_Get: return "Get";
-        default: return {};
     }
 }
 

@@ -53,9 +53,6 @@ struct ModuleCounts {
     void Add(const RoutineStatusRow& row);
 };
 
-// The "Type" column's word of a routine kind.
-std::string KindWord(int kind);
-
 // The shown status pair of one routine of the module; with withType also its
 // type word and routine type.
 RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType,

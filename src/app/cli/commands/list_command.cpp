@@ -58,19 +58,6 @@ const char* ComponentTypeName(int type) {
     }
 }
 
-std::string KindName(int kind) {
-    switch (kind) {
-        case host::vbext_pk_Get:
-            return " Get";
-        case host::vbext_pk_Let:
-            return " Let";
-        case host::vbext_pk_Set:
-            return " Set";
-        default:
-            return "";
-    }
-}
-
 // The routines of a component without the "(Declarations)" entry.
 analysis::RoutineList Routines(LoadedTarget& target, MemoryProject& project,
                                MemoryComponent& component) {
@@ -146,8 +133,10 @@ class ListCommand : public Command {
                     << DisplayText(ComponentFile(target, component))
                     << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
         for (const auto& r : routines) {
+            const std::string kindWord = analysis::KindWord(r.kind);
             context.out << "    " << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
-                        << KindName(r.kind) << ' ' << DisplayText(r.name) << '\n';
+                        << (kindWord.empty() ? "" : " " + kindWord) << ' ' << DisplayText(r.name)
+                        << '\n';
         }
     }
 };
