@@ -51,8 +51,10 @@ struct RunState {
     std::optional<short> tabWidth;
 };
 
+// One per thread: a run on one thread (a command of the IDE) must not lend
+// its width to, or end the run of, an engine on another (a server's worker).
 RunState& Run() {
-    static RunState state;
+    thread_local RunState state;
     return state;
 }
 
