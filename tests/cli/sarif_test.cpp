@@ -168,11 +168,13 @@ TEST_F(SarifCheck, FixesInAFileOfLineFeedsWithoutAFinalBreakInItsCodePage) {
     TempFolder folder;
     folder.Write("modLf.bas",
                  "Attribute VB_Name = \"modLf\"\nOption Explicit\n' Caf\xE9 au lait.\n\n"
-                 "Public Sub First()\n    Beep\nEnd Sub\n\nPublic Sub Last()\n"
+                 "Public Sub First()\n    On Error Resume Next\nEnd Sub\n\nPublic Sub Last()\n"
                  "    Debug.Print \"d\xE9j\xE0 vu\"\nEnd Sub");
     const QJsonObject log = Sarif(folder, {"modLf.bas"});
     EXPECT_EQ(TheRun(log)["artifacts"][0]["encoding"].toString(), "windows-1252");
     EXPECT_EQ(Location(TheRun(log)["results"][1].toObject())["region"]["startLine"].toInt(), 9);
+    // The first result (SOME) has no fix; the file's code page is named all the same.
+    EXPECT_FALSE(TheRun(log)["results"][0].toObject().contains("fixes"));
     ExpectFixesAsAddWrites(folder, "modLf.bas", log);
 }
 

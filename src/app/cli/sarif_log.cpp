@@ -128,6 +128,11 @@ std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
 
 QJsonObject SarifLog::Json() const {
     const QDir root(QFile::decodeName(QByteArray::fromStdString(sourceRoot_)));
+    // The code page of each file with a fix, which its inserted texts are in.
+    std::map<std::string, Encoding> encodings;
+    for (const SarifResult& r : results_) {
+        if (r.fix) encodings.emplace(r.path, EncodingOf(r.fix->before));
+    }
     // Artifacts once each, in the order their results come.
     std::map<std::string, int> artifactIndex;
     QJsonArray artifacts;
@@ -146,9 +151,10 @@ QJsonObject SarifLog::Json() const {
         }
         auto [it, added] = artifactIndex.emplace(r.path, static_cast<int>(artifacts.size()));
         if (added) {
-            const Encoding encoding = EncodingOf(r.fix ? std::string_view(r.fix->before) : "");
             QJsonObject entry{{"location", artifact}};
-            if (r.fix) entry.insert("encoding", encoding.Name());
+            if (const auto e = encodings.find(r.path); e != encodings.end()) {
+                entry.insert("encoding", e->second.Name());
+            }
             artifacts.append(entry);
         }
         artifact.insert("index", it->second);
