@@ -2,7 +2,9 @@
 // routines count Good, Some, Error and None) and, on request, of every
 // routine. The exit code is 0 only when every routine judged carries the
 // standard handler (counts Good, or is a terminate routine with the terminate
-// blocks that insertion gives it), so that a CI job can gate on it.
+// blocks that insertion gives it), so that a CI job can gate on it. With
+// --format sarif the routines that are not Good become a SARIF log for
+// code-scanning services, each with the add command's change as its fix.
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -52,7 +54,7 @@ std::string SourceRoot(CommandContext& context, LoadedTarget& target) {
 }
 
 // Fixes are the add command's changes; it refuses to run with settings that
-// would make code that is not VB, and so are there none then.
+// would make code that is not VB, so there are none then.
 bool FixesPossible(CommandContext& context) {
     if (const auto problem = settings::RecordProblem(settings::Settings(), {})) {
         context.err << "qvaddin: no fixes offered: the stored settings would make code that is "
