@@ -5,9 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # xvfb, xdotool and imagemagick drive the windows in a real X server and
-# take screenshots of them (tests/ui/README.md).
+# take screenshots of them (tests/ui/README.md); python3-jsonschema
+# validates the SARIF output against its schema (tests/sarif).
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xdotool imagemagick)
+          xvfb xdotool imagemagick python3 python3-jsonschema)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

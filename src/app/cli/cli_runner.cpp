@@ -16,9 +16,9 @@ namespace qv::cli {
 
 namespace {
 
-const QCommandLineOption kFormatOption(QStringList{"format"},
-                                       "Output format: text (default), json or csv.", "format",
-                                       "text");
+const QCommandLineOption kFormatOption(
+    QStringList{"format"}, "Output format: text (default), json, csv (stats) or sarif (check).",
+    "format", "text");
 const QCommandLineOption kDryRunOption(QStringList{"dry-run"},
                                        "Write nothing; print a unified diff of what would change.");
 const QCommandLineOption kHelpOption(QStringList{"h", "help"}, "Show this help.");
@@ -47,7 +47,8 @@ QString GeneralHelp() {
     }
     text +=
         "\nGlobal options:\n"
-        "  --format text|json  output format (some commands also take csv)\n"
+        "  --format text|json  output format (stats also takes csv; check takes sarif,\n"
+        "                      SARIF 2.1.0 for code-scanning services)\n"
         "  --dry-run           change nothing; print a unified diff of what would change\n"
         "  --help              this help; 'qvaddin <command> --help' for a command\n"
         "  --version           the version\n\n"
@@ -68,8 +69,9 @@ OutputFormat ParseFormat(const QString& value) {
     if (value == "text") return OutputFormat::Text;
     if (value == "json") return OutputFormat::Json;
     if (value == "csv") return OutputFormat::Csv;
+    if (value == "sarif") return OutputFormat::Sarif;
     throw CliError(kExitUsage, "unknown --format '" + value.toStdString() +
-                                   "': use text, json or csv");
+                                   "': use text, json, csv or sarif");
 }
 
 int Run(const QStringList& arguments, std::ostream& out, std::ostream& err) {

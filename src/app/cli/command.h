@@ -23,7 +23,7 @@ enum ExitCode : int {
     kExitInternal = 4,   // an unexpected error (with the error report)
 };
 
-enum class OutputFormat { Text, Json, Csv };
+enum class OutputFormat { Text, Json, Csv, Sarif };
 
 // A failure the user can act on: the message names the file (and line) and
 // says what to do. Thrown by commands and loaders, reported by the runner.
@@ -55,7 +55,9 @@ public:
     // Options and positional arguments of this command.
     virtual void AddOptions(QCommandLineParser& parser) const = 0;
     // Output formats the command supports besides text.
-    virtual bool SupportsFormat(OutputFormat format) const { return format != OutputFormat::Csv; }
+    virtual bool SupportsFormat(OutputFormat format) const {
+        return format == OutputFormat::Text || format == OutputFormat::Json;
+    }
     virtual int Run(CommandContext& context) = 0;
 };
 

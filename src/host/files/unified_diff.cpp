@@ -249,17 +249,46 @@ std::string Range(long start, long count) {
     return count == 1 ? std::to_string(shown) : std::to_string(shown) + "," + std::to_string(count);
 }
 
+// The line operations from the old text's sides to the new one's.
+std::vector<Op> Compare(Side& a, Side& b) {
+    LineIds ids;
+    Number(a, ids);
+    Number(b, ids);
+    return LineDiff(a.ids, b.ids).Run();
+}
+
 }  // namespace
+
+std::vector<LineHunk> LineHunks(std::string_view oldText, std::string_view newText) {
+    if (oldText == newText) return {};
+    Side a{host::files::SplitFileLines(oldText), {}};
+    Side b{host::files::SplitFileLines(newText), {}};
+    const std::vector<Op> ops = Compare(a, b);
+    std::vector<LineHunk> hunks;
+    long oldAt = 0, newAt = 0;
+    for (size_t k = 0; k < ops.size();) {
+        if (ops[k] == Op::Equal) {
+            ++oldAt, ++newAt, ++k;
+            continue;
+        }
+        LineHunk hunk{oldAt, 0, newAt, 0};
+        for (; k < ops.size() && ops[k] != Op::Equal; ++k) {
+            if (ops[k] == Op::Delete) ++hunk.oldCount;
+            else ++hunk.newCount;
+        }
+        oldAt += hunk.oldCount;
+        newAt += hunk.newCount;
+        hunks.push_back(hunk);
+    }
+    return hunks;
+}
 
 std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
                         const std::string& oldLabel, const std::string& newLabel) {
     if (oldText == newText) return {};
     Side a{host::files::SplitFileLines(oldText), {}};
     Side b{host::files::SplitFileLines(newText), {}};
-    LineIds ids;
-    Number(a, ids);
-    Number(b, ids);
-    const std::vector<Op> ops = LineDiff(a.ids, b.ids).Run();
+    const std::vector<Op> ops = Compare(a, b);
 
     std::string out = "--- " + oldLabel + "\n+++ " + newLabel + "\n";
     const long total = static_cast<long>(ops.size());

@@ -152,6 +152,10 @@ bool IsValidUtf8(std::string_view bytes) {
 
 std::string Windows1252ToUtf8(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return std::string(bytes);
+    return Windows1252AsUtf8(bytes);
+}
+
+std::string Windows1252AsUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (char b : bytes) {

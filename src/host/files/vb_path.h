@@ -24,6 +24,9 @@ std::string UnresolvedVbPathReason(const std::string& folder, std::string_view w
 
 // Windows-1252 bytes as UTF-8 (bytes that are already valid UTF-8 stay).
 std::string Windows1252ToUtf8(std::string_view bytes);
+// The bytes read as Windows-1252 even when they would be valid UTF-8: a
+// part of a file known to be in that code page.
+std::string Windows1252AsUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
 
 }  // namespace qv::host::files

@@ -2,14 +2,18 @@
 // routines count Good, Some, Error and None) and, on request, of every
 // routine. The exit code is 0 only when every routine judged carries the
 // standard handler (counts Good, or is a terminate routine with the terminate
-// blocks that insertion gives it), so that a CI job can gate on it.
+// blocks that insertion gives it), so that a CI job can gate on it. With
+// --format sarif the routines that are not Good become a SARIF log for
+// code-scanning services, each with the add command's change as its fix.
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <algorithm>
 #include <ostream>
 
 #include "analysis/routine_parsing.h"
 #include "app/cli/broken_modules.h"
+#include "app/cli/check_sarif.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
@@ -17,6 +21,7 @@
 #include "errorhandling/module_counts.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
+#include "settings/setting_checks.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
 
@@ -32,6 +37,33 @@ const QCommandLineOption kRoutinesOption(
     "Also list every routine with its Top Status and Exit Status (always with --module).");
 const QCommandLineOption kExcludeReadOnlyOption(
     QStringList{"exclude-read-only"}, "List read-only modules without evaluating them.");
+const QCommandLineOption kSourceRootOption(
+    QStringList{"source-root"},
+    "With --format sarif: the folder the files' URIs are relative to (%SRCROOT%); by default "
+    "the folder of the first target. Give the repository's root for a code-scanning service.",
+    "folder");
+
+// The folder SARIF URIs are relative to.
+std::string SourceRoot(CommandContext& context, LoadedTarget& target) {
+    if (context.parser.isSet(kSourceRootOption)) {
+        return LocalPath(context.parser.value(kSourceRootOption));
+    }
+    if (target.Paths().empty()) return ".";
+    const QString first = QFile::decodeName(QByteArray::fromStdString(target.Paths().front()));
+    return QFile::encodeName(QFileInfo(first).absolutePath()).toStdString();
+}
+
+// Fixes are the add command's changes; it refuses to run with settings that
+// would make code that is not VB, so there are none then.
+bool FixesPossible(CommandContext& context) {
+    if (const auto problem = settings::RecordProblem(settings::Settings(), {})) {
+        context.err << "qvaddin: no fixes offered: the stored settings would make code that is "
+                       "not VB: "
+                    << DisplayText(*problem) << '\n';
+        return false;
+    }
+    return true;
+}
 
 // What check found for one module.
 struct ModuleResult {
@@ -134,6 +166,10 @@ public:
         AddTargetOptions(parser);
         parser.addOption(kRoutinesOption);
         parser.addOption(kExcludeReadOnlyOption);
+        parser.addOption(kSourceRootOption);
+    }
+    bool SupportsFormat(OutputFormat format) const override {
+        return format != OutputFormat::Csv;
     }
 
     int Run(CommandContext& context) override {
@@ -147,7 +183,14 @@ public:
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
-        const bool listRoutines = json || context.parser.isSet(kRoutinesOption) ||
+        const bool sarif = context.format == OutputFormat::Sarif;
+        if (context.parser.isSet(kSourceRootOption) && !sarif) {
+            throw CliError(kExitUsage, "--source-root goes with --format sarif");
+        }
+        std::optional<SarifLog> log;
+        if (sarif) log.emplace(SourceRoot(context, *target));
+        const bool withFixes = sarif && FixesPossible(context);
+        const bool listRoutines = json || sarif || context.parser.isSet(kRoutinesOption) ||
                                   context.parser.isSet("module") || !selection.routine.empty();
         const bool excludeReadOnly = context.parser.isSet(kExcludeReadOnlyOption);
 
@@ -165,22 +208,29 @@ public:
         QJsonArray projectsJson;
         for (MemoryProject* project : projects) {
             QJsonArray componentsJson;
-            if (!json) PrintProjectHeader(context, *project);
+            if (!json && !sarif) PrintProjectHeader(context, *project);
             std::vector<ModuleResult> results;
             for (MemoryComponent* component : Modules(*project, selection)) {
                 progress.Next(component->Name());
                 ModuleResult r = Judge(*component, selection, listRoutines, excludeReadOnly);
                 if (!r.failure.empty()) {
                     failed = true;
-                    context.err << "qvaddin: " << DisplayText(ComponentFile(*target, *component))
-                                << ": cannot judge " << DisplayText(component->Name()) << ": "
-                                << DisplayText(r.failure) << '\n';
+                    const std::string problem = ComponentFile(*target, *component) +
+                                                ": cannot judge " + component->Name() + ": " +
+                                                r.failure;
+                    context.err << "qvaddin: " << DisplayText(problem) << '\n';
+                    if (sarif) log->AddFailure(problem);
+                }
+                if (sarif && r.evaluated) {
+                    AddModuleFindings(*log, *target, *component, r.counts, withFixes, context.err);
                 }
                 AddTo(totals, r);
                 if (json) componentsJson.append(ModuleJson(*target, r));
                 results.push_back(std::move(r));
             }
-            if (json) {
+            if (sarif) {
+                continue;
+            } else if (json) {
                 QJsonObject object = ProjectJson(*project);
                 object.insert("components", componentsJson);
                 projectsJson.append(object);
@@ -197,7 +247,10 @@ public:
                                                                          : nullptr);
         ReportBrokenModules(context.err, broken);
         failed = failed || !broken.empty();
-        if (json) {
+        if (sarif) {
+            for (const auto& module : broken) log->AddFailure(module.message);
+            WriteJson(context.out, log->Json());
+        } else if (json) {
             WriteJson(context.out, QJsonObject{{"projects", projectsJson},
                                                {"totals", CountsJson(totals)},
                                                {"allGood", totals.AllStandard() && !failed},

@@ -139,7 +139,7 @@ public:
         AddTargetOptions(parser);
         parser.addOption(kGroupOption);
     }
-    bool SupportsFormat(OutputFormat) const override { return true; }
+    bool SupportsFormat(OutputFormat format) const override { return format != OutputFormat::Sarif; }
 
     int Run(CommandContext& context) override {
         const bool group = context.parser.isSet(kGroupOption);

@@ -1,0 +1,67 @@
+#include "app/cli/add_fix.h"
+
+#include <variant>
+
+#include "host/files/module_writer.h"
+#include "platform/vb_error.h"
+#include "shell/command_catalogue.h"
+
+namespace qv::cli {
+
+namespace {
+
+using host::memory::MemoryCodeModule;
+
+// Puts the module back as it was when it goes, whatever stopped the run.
+class RestoreModule {
+  public:
+    explicit RestoreModule(MemoryCodeModule& module) : module_(module), saved_(module.Current()) {}
+    ~RestoreModule() { module_.Restore(saved_); }
+    RestoreModule(const RestoreModule&) = delete;
+    RestoreModule& operator=(const RestoreModule&) = delete;
+
+  private:
+    MemoryCodeModule& module_;
+    MemoryCodeModule::State saved_;
+};
+
+bool RoutineChanged(const shell::RunOutcome& outcome) {
+    return !outcome.refused && !outcome.modules.empty() &&
+           !outcome.modules.front().routines.empty() && !outcome.modules.front().failure &&
+           outcome.modules.front().routines.front().changed;
+}
+
+}  // namespace
+
+AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
+                     const std::string& routine, int kind) {
+    AddFix fix;
+    const host::files::ModuleFile* file = target.Files().FileOf(component);
+    if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) return fix;
+    // The selection the command line makes for --project, --module and --routine.
+    const workspace::SelectionRequest request{.project = component.Owner().Project().Name(),
+                                              .module = component.Name(),
+                                              .routine = routine,
+                                              .routineKind = kind};
+    if (!std::holds_alternative<workspace::Selection>(workspace::Select(target, request))) {
+        return fix;
+    }
+    RestoreModule restore(*component.Code());
+    try {
+        shell::CommandContext command{.vbe = target.Vbe(),
+                                      .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+                                      .showMessages = false};
+        const shell::RunOutcome outcome =
+            shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run;
+        if (RoutineChanged(outcome)) {
+            fix.change = FileChange{*file->bytes, host::files::RenderModuleFile(*file).bytes};
+        }
+    } catch (...) {
+        const VbError error = CurrentAsVbError();
+        fix.failure = error.Description() + " (error " + std::to_string(error.Number()) + ", in " +
+                      error.Source() + ")";
+    }
+    return fix;
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,60 @@
+#include "app/cli/check_sarif.h"
+
+#include <ostream>
+
+#include "app/cli/target_json.h"
+#include "app/cli/vb_text.h"
+#include "host/files/module_file.h"
+
+namespace qv::cli {
+
+namespace {
+
+// The file's line of a code line: the header and the hidden attribute lines
+// above it count too.
+class FileLines {
+  public:
+    explicit FileLines(const host::files::ModuleFile* file) {
+        if (file != nullptr && file->bytes != nullptr) {
+            parsed_ = host::files::ParseModuleFile(file->path, file->bytes);
+        }
+    }
+    long Of(long codeLine) const { return parsed_ ? parsed_->FileLine(codeLine) : codeLine; }
+
+  private:
+    std::optional<host::files::ParsedModule> parsed_;
+};
+
+std::string RoutineLabel(const analysis::RoutineStatusRow& row) {
+    return row.typeWord.empty() ? row.name : row.name + " (" + row.typeWord + ")";
+}
+
+}  // namespace
+
+void AddModuleFindings(SarifLog& log, LoadedTarget& target,
+                       host::memory::MemoryComponent& component,
+                       const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err) {
+    std::optional<FileLines> lines;
+    for (const analysis::RoutineStatusRow& row : counts.routines) {
+        std::optional<analysis::Finding> finding = analysis::FindingOf(row);
+        if (!finding) continue;
+        if (!lines) lines.emplace(target.Files().FileOf(component));
+        SarifResult result{.path = ComponentFile(target, component),
+                           .module = component.Name(),
+                           .routine = RoutineLabel(row),
+                           .line = lines->Of(component.Code()->ProcBodyLine(row.name, row.kind)),
+                           .finding = std::move(*finding),
+                           .fix = std::nullopt};
+        if (withFixes) {
+            AddFix fix = AddHandlerFix(target, component, row.name, row.kind);
+            if (!fix.failure.empty()) {
+                err << "qvaddin: " << DisplayText(result.path) << ": no fix for "
+                    << DisplayText(result.routine) << ": " << DisplayText(fix.failure) << '\n';
+            }
+            result.fix = std::move(fix.change);
+        }
+        log.Add(std::move(result));
+    }
+}
+
+}  // namespace qv::cli

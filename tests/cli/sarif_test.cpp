@@ -1,0 +1,279 @@
+// qvaddin check --format sarif: the rules, one result per routine that is
+// not Good at its declaration's line in the file, and fixes that give
+// exactly the bytes 'qvaddin add --routine' writes.
+
+#include <QJsonArray>
+#include <QUrl>
+#include <map>
+
+#include "app/cli/sarif_log.h"
+#include "cli/code_change_fixture.h"
+#include "host/files/vb_path.h"
+
+namespace qv::test {
+namespace {
+
+// The text of a replacement in the file's code page.
+std::string Encode(const QString& text, const QString& encoding) {
+    if (encoding != "windows-1252") return text.toStdString();
+    std::map<std::string, char> bytes;  // each byte's character as UTF-8
+    for (int b = 0; b < 256; ++b) {
+        bytes[host::files::Windows1252AsUtf8(std::string(1, static_cast<char>(b)))] =
+            static_cast<char>(b);
+    }
+    std::string out;
+    for (const QChar c : text) out += bytes.at(QString(c).toStdString());
+    return out;
+}
+
+// The offset of each line's first byte; a line ends at CR LF, LF or CR.
+std::vector<size_t> LineStarts(const std::string& text) {
+    std::vector<size_t> starts{0};
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\n' || text[i] == '\r') starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+// Applies SARIF replacements whose regions are whole lines, as a reader of
+// the log would: a column is 1, or an absent end column means the end of
+// the line without its break.
+std::string Apply(std::string text, const QJsonArray& replacements, const QString& encoding) {
+    const std::vector<size_t> starts = LineStarts(text);
+    auto lineStart = [&](qint64 line) {
+        return line - 1 < static_cast<qint64>(starts.size()) ? starts[static_cast<size_t>(line - 1)]
+                                                              : text.size();
+    };
+    std::vector<std::tuple<size_t, size_t, std::string>> edits;
+    for (const QJsonValue value : replacements) {
+        const QJsonObject region = value["deletedRegion"].toObject();
+        EXPECT_EQ(region["startColumn"].toInt(1), 1);
+        const size_t from = lineStart(region["startLine"].toInteger());
+        size_t to = 0;
+        if (region.contains("endColumn")) {
+            EXPECT_EQ(region["endColumn"].toInt(), 1);
+            to = lineStart(region["endLine"].toInteger());
+        } else {
+            to = lineStart(region["endLine"].toInteger() + 1);
+            while (to > 0 && (text[to - 1] == '\n' || text[to - 1] == '\r')) --to;
+        }
+        edits.emplace_back(from, to,
+                           Encode(value["insertedContent"]["text"].toString(), encoding));
+    }
+    // From the bottom up, so that the offsets above stay valid.
+    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        const auto& [from, to, inserted] = *it;
+        text.replace(from, to - from, inserted);
+    }
+    return text;
+}
+
+class SarifCheck : public CodeChangeTest {
+protected:
+    QJsonObject Sarif(const TempFolder& folder, std::vector<std::string> arguments,
+                      int expectedCode = 1) {
+        arguments.insert(arguments.begin(), {"--format", "sarif", "check"});
+        const CliResult r = Run(folder, arguments);
+        EXPECT_EQ(r.code, expectedCode) << r.err;
+        return ParseJson(r.out);
+    }
+    static const QJsonObject TheRun(const QJsonObject& log) { return log["runs"][0].toObject(); }
+    static const QJsonObject Location(const QJsonObject& result) {
+        return result["locations"][0]["physicalLocation"].toObject();
+    }
+    // "modA.Go", "CTx.Value (Get)".
+    static std::string Where(const QJsonObject& result) {
+        return result["locations"][0]["logicalLocations"][0]["fullyQualifiedName"]
+            .toString()
+            .toStdString();
+    }
+    // What 'qvaddin add' writes into a fresh copy of the folder for the
+    // routine of a result (or nothing when it refuses it).
+    std::optional<std::string> AddWrites(const std::filesystem::path& source,
+                                         const std::string& target, const QJsonObject& result,
+                                         const std::string& file) {
+        const TempFolder fresh = CopyOfFolder(source);
+        const std::string where = Where(result);
+        const size_t dot = where.find('.');
+        std::string routine = where.substr(dot + 1);
+        if (const size_t space = routine.find(" ("); space != std::string::npos) {
+            routine = routine.substr(0, space) + ":" +
+                      routine.substr(space + 2, routine.size() - space - 3);
+        }
+        const CliResult added = Run(fresh, {"add", target, "--module", where.substr(0, dot),
+                                            "--routine", routine});
+        if (added.code != 0) return std::nullopt;
+        return fresh.Read(file);
+    }
+    // Every fix applied to its file gives what add writes; a result without
+    // one is a routine add refuses.
+    void ExpectFixesAsAddWrites(const TempFolder& folder, const std::string& target,
+                                const QJsonObject& log) {
+        const QJsonObject run = TheRun(log);
+        const QJsonArray artifacts = run["artifacts"].toArray();
+        int fixes = 0;
+        for (const QJsonValue value : run["results"].toArray()) {
+            const QJsonObject result = value.toObject();
+            const QJsonObject artifact = Location(result)["artifactLocation"].toObject();
+            const std::string file = QUrl(artifact["uri"].toString()).path().toStdString();
+            const std::optional<std::string> written =
+                AddWrites(folder.Path(), target, result, file);
+            if (!result.contains("fixes")) {
+                EXPECT_FALSE(written) << Where(result) << " has no fix, but add changes it";
+                continue;
+            }
+            ++fixes;
+            ASSERT_TRUE(written) << Where(result) << " has a fix, but add refuses it";
+            const QJsonObject change = result["fixes"][0]["artifactChanges"][0].toObject();
+            EXPECT_EQ(change["artifactLocation"]["uri"], artifact["uri"]);
+            const QString encoding =
+                artifacts[artifact["index"].toInt()]["encoding"].toString();
+            EXPECT_EQ(Apply(folder.Read(file), change["replacements"].toArray(), encoding),
+                      *written)
+                << Where(result);
+        }
+        EXPECT_GT(fixes, 0);
+    }
+};
+
+TEST_F(SarifCheck, FixesOfTheExampleGiveWhatAddWrites) {
+    const TempFolder copy = CopyOfFolder(ExampleFolder());
+    const auto before = Files(copy);
+    ExpectFixesAsAddWrites(copy, "Example.vbp", Sarif(copy, {"Example.vbp"}));
+    EXPECT_EQ(Files(copy), before);  // check wrote nothing
+}
+
+TEST_F(SarifCheck, FixesOfAwkwardShapesGiveWhatAddWrites) {
+    // Continued declarations, a hidden attribute line, a tab the host lays
+    // out, a routine that refuses the handler, routines it needs none.
+    const TempFolder shapes = ShapesProject();
+    const QJsonObject log = Sarif(shapes, {"Shapes.vbp"});
+    ExpectFixesAsAddWrites(shapes, "Shapes.vbp", log);
+    std::vector<std::string> found;
+    for (const QJsonValue value : TheRun(log)["results"].toArray()) {
+        found.push_back(Where(value.toObject()) + " " +
+                        value["ruleId"].toString().toStdString() +
+                        (value.toObject().contains("fixes") ? " fix" : ""));
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         "modA.Go QV-MISSING fix", "modA.Resumes QV-SOME",
+                         "CTx.Class_Terminate QV-MISSING fix", "CTx.Value (Let) QV-MISSING fix",
+                         "CTx.Value (Get) QV-MISSING fix", "CTx.Save QV-MISSING fix",
+                         "frmMain.cmdGo_Click QV-MISSING fix",
+                         "frmMain.mTx_Changed QV-MISSING fix"}));
+}
+
+TEST_F(SarifCheck, FixesInAFileOfLineFeedsWithoutAFinalBreakInItsCodePage) {
+    TempFolder folder;
+    folder.Write("modLf.bas",
+                 "Attribute VB_Name = \"modLf\"\nOption Explicit\n' Caf\xE9 au lait.\n\n"
+                 "Public Sub First()\n    On Error Resume Next\nEnd Sub\n\nPublic Sub Last()\n"
+                 "    Debug.Print \"d\xE9j\xE0 vu\"\nEnd Sub");
+    const QJsonObject log = Sarif(folder, {"modLf.bas"});
+    EXPECT_EQ(TheRun(log)["artifacts"][0]["encoding"].toString(), "windows-1252");
+    EXPECT_EQ(Location(TheRun(log)["results"][1].toObject())["region"]["startLine"].toInt(), 9);
+    // The first result (SOME) has no fix; the file's code page is named all the same.
+    EXPECT_FALSE(TheRun(log)["results"][0].toObject().contains("fixes"));
+    ExpectFixesAsAddWrites(folder, "modLf.bas", log);
+}
+
+TEST_F(SarifCheck, RulesResultsAndLocations) {
+    const TempFolder shapes = ShapesProject();
+    const QJsonObject log = Sarif(shapes, {"Shapes.vbp"});
+    EXPECT_EQ(log["version"].toString(), "2.1.0");
+    const QJsonObject run = TheRun(log);
+    const QJsonObject driver = run["tool"]["driver"].toObject();
+    EXPECT_EQ(driver["name"].toString(), "qvaddin");
+    EXPECT_FALSE(driver["version"].toString().isEmpty());
+    const QJsonArray rules = driver["rules"].toArray();
+    ASSERT_EQ(rules.size(), 5);
+    EXPECT_EQ(rules[1]["id"].toString(), "QV-MISSING");
+    EXPECT_EQ(rules[1]["fullDescription"]["text"].toString(),
+              "MISSING: the routine holds no \"On Error \" statement at all.");
+    EXPECT_EQ(rules[0]["defaultConfiguration"]["level"].toString(), "note");  // SOME
+
+    const QJsonArray results = run["results"].toArray();
+    const QJsonValue value = results[4];  // Value (Get), in the routine list's order
+    EXPECT_EQ(value["ruleId"].toString(), "QV-MISSING");
+    EXPECT_EQ(rules[value["ruleIndex"].toInt()]["id"], value["ruleId"]);
+    EXPECT_EQ(value["level"].toString(), "warning");
+    EXPECT_EQ(value["message"]["text"].toString().toStdString(),
+              "Routine Value (Get): Top Status MISSING, Exit Status N/A. Top: the routine holds "
+              "no \"On Error \" statement at all.");
+    const QJsonObject artifact = Location(value.toObject())["artifactLocation"].toObject();
+    EXPECT_EQ(artifact["uri"].toString(), "CTx.cls");
+    EXPECT_EQ(artifact["uriBaseId"].toString(), "%SRCROOT%");
+    EXPECT_EQ(Location(value.toObject())["region"]["startLine"].toInt(), 15);
+    // The Let accessor's line counts the Get's hidden attribute line.
+    EXPECT_EQ(Location(results[3].toObject())["region"]["startLine"].toInt(), 20);
+    EXPECT_EQ(results[1]["level"].toString(), "note");  // SOME
+    EXPECT_EQ(run["originalUriBaseIds"]["%SRCROOT%"]["uri"].toString(),
+              QUrl::fromLocalFile(QString::fromStdString(shapes.Path().string())).toString() +
+                  "/");
+    EXPECT_TRUE(run["invocations"][0]["executionSuccessful"].toBool());
+}
+
+TEST_F(SarifCheck, SourceRootMakesTheUris) {
+    const TempFolder copy = CopyOfFolder(ExampleFolder());
+    std::filesystem::create_directories(copy.Path() / "other");
+    const QJsonObject log = Sarif(copy, {"Example.vbp", "--source-root", "."});
+    EXPECT_EQ(Location(TheRun(log)["results"][0].toObject())["artifactLocation"]["uri"].toString(),
+              "modMain.bas");
+    // A file outside the root gets an absolute URI and no base.
+    const QJsonObject outside = Location(
+        TheRun(Sarif(copy, {"Example.vbp", "--source-root", "other"}))["results"][0].toObject());
+    EXPECT_TRUE(outside["artifactLocation"]["uri"].toString().startsWith("file:///"));
+    EXPECT_FALSE(outside["artifactLocation"].toObject().contains("uriBaseId"));
+}
+
+TEST_F(SarifCheck, ReadOnlyModulesHaveFindingsWithoutFixes) {
+    const TempFolder shapes = ShapesProject();
+    MakeFileReadOnly(shapes.Path() / "modA.bas");
+    const QJsonArray results = TheRun(Sarif(shapes, {"Shapes.vbp"}))["results"].toArray();
+    EXPECT_EQ(Where(results[0].toObject()), "modA.Go");
+    EXPECT_FALSE(results[0].toObject().contains("fixes"));
+    EXPECT_TRUE(results[2].toObject().contains("fixes"));  // CTx is writable
+}
+
+TEST_F(SarifCheck, AllGoodGivesNoResultsAndExitZero) {
+    const TempFolder copy = CopyOfFolder(ExampleFolder());
+    ASSERT_EQ(Run(copy, {"add", "Example.vbp"}).code, 0);
+    // The terminate routine's own blocks pass as they do in check.
+    const QJsonObject log = Sarif(copy, {"Example.vbp"}, 0);
+    EXPECT_TRUE(TheRun(log)["results"].toArray().isEmpty());
+}
+
+TEST_F(SarifCheck, OnlyCheckTakesSarif) {
+    const TempFolder copy = CopyOfFolder(ExampleFolder());
+    const CliResult list = Run(copy, {"--format", "sarif", "list", "Example.vbp"});
+    EXPECT_EQ(list.code, 2);
+    EXPECT_NE(list.err.find("'list' has no sarif output"), std::string::npos) << list.err;
+    const CliResult root = Run(copy, {"check", "Example.vbp", "--source-root", "."});
+    EXPECT_EQ(root.code, 2);
+    EXPECT_NE(RunCli({"--help"}).out.find("sarif"), std::string::npos);
+}
+
+TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
+    using cli::FileChange;
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"a\r\nb\r\nc\r\n", "a\r\nx\r\nb\r\nc\r\n"},  // inserted
+        {"a\r\nb\r\nc\r\n", "a\r\nc\r\n"},            // deleted
+        {"a\r\nb\r\nc\r\n", "a\r\nb\r\nc\r\nd\r\n"},  // appended
+        {"a\nb", "a\nb\nc"},                          // appended after a last line without break
+        {"a\nb", "a\nc"},                             // last line without break changed
+        {"a\nb", "a\nb\n"},                           // a final break added
+        {"", "a\r\n"},                                // into an empty file
+        {"a\r\nb\r\nc\r\nd\r\n", "x\r\nb\r\ny\r\nd\r\n"},  // two runs
+    };
+    for (const auto& [before, after] : cases) {
+        QJsonArray replacements;
+        for (const QJsonObject& r : cli::SarifReplacements(FileChange{before, after})) {
+            replacements.append(r);
+        }
+        EXPECT_EQ(Apply(before, replacements, "utf-8"), after) << before << " -> " << after;
+    }
+}
+
+}  // namespace
+}  // namespace qv::test
