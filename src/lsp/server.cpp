@@ -157,7 +157,10 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
     } catch (...) {
         ShowMessage(kMessageWarning, "the stored settings could not all be read: " + ErrorText());
     }
-    severities_.Override(options.value("severities").toObject());
+    for (const QString& problem :
+         OverrideSeverities(options.value("severities").toObject(), severities_)) {
+        ShowMessage(kMessageWarning, problem);
+    }
     matchCase_ = options.value("matchCase").toBool(false);
     for (const QString& problem : OverrideSettings(options.value("settings").toObject())) {
         ShowMessage(kMessageWarning, problem);

@@ -61,7 +61,7 @@ class Server {
     bool exitRequested_ = false;
     bool resolveSupport_ = false;
     bool matchCase_ = false;
-    Severities severities_;
+    analysis::SeverityOverrides severities_;
     ProjectCache projects_;
     std::map<QString, std::unique_ptr<OpenDocument>> documents_;
     std::map<QString, Handler> requests_;

@@ -8,7 +8,7 @@
 #include "analysis/routine_parsing.h"
 #include "errorhandling/module_counts.h"
 #include "host/host_constants.h"
-#include "lsp/diagnostics.h"
+#include "errorhandling/status_findings.h"
 #include "lsp/module_locator.h"
 #include "stats/module_figures.h"
 
@@ -181,7 +181,8 @@ QJsonValue Hover(OpenDocument& document, Position position,
                    (kind.empty() ? QString() : " (" + QString::fromStdString(kind) + ")") +
                    "\n\n";
     auto statusLine = [&](const char* label, int value) {
-        const QString meaning = StatusMeaning(value);
+        const analysis::StatusRule* rule = analysis::RuleOfStatus(value);
+        const QString meaning = rule == nullptr ? QString() : QString::fromUtf8(rule->meaning.data(), static_cast<qsizetype>(rule->meaning.size()));
         return QString(label) + ": " + QString::fromStdString(analysis::StatusString(value)) +
                (meaning.isEmpty() ? QString() : " (" + meaning + ")") + "  \n";
     };

@@ -28,7 +28,7 @@ class LspCommand : public Command {
             "tidy: for the routine at the cursor or the whole module), formatting (tidy),\n"
             "document and workspace symbols, hover, references and search.\n\n"
             "initializationOptions (all optional):\n"
-            "  {\"severities\": {\"MISSING\": \"error\", \"SOME\": \"off\", ...},\n"
+            "  {\"severities\": {\"MISSING\": \"error\", \"SOME\": \"hint\", ...},\n"
             "   \"settings\": {\"label1\": \"Exit_Here\", ...},   the stored settings, overridden\n"
             "   \"matchCase\": false}                             references and search\n\n"
             "Examples of starting it: VS Code (a generic LSP client extension): command\n"
