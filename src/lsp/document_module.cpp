@@ -8,6 +8,7 @@
 #include "host/files/module_file.h"
 #include "host/files/module_loader.h"
 #include "host/files/module_writer.h"
+#include "lsp/module_locator.h"
 #include "platform/vb_error.h"
 #include "settings/ide_tab_width.h"
 
@@ -115,10 +116,7 @@ bool DocumentModule::Load(std::string bytes) {
     try {
         host::files::ParsedModule parsed =
             host::files::ParseModuleFile(path_, std::make_shared<const std::string>(std::move(bytes)));
-        fileLineOfCode_.reserve(parsed.code.size());
-        for (size_t i = 0; i < parsed.code.size(); ++i) {
-            fileLineOfCode_.push_back(parsed.FileLine(static_cast<long>(i) + 1));
-        }
+        fileLineOfCode_ = FileLinesOfCode(parsed);
         host::files::ReadModule read{std::move(parsed), nullptr};
         component_ = &host::files::LoadModuleFile(target_->Files(), *project_, path_,
                                                   componentType_, std::move(read));

@@ -8,6 +8,15 @@
 
 namespace qv::lsp {
 
+std::vector<long> FileLinesOfCode(const host::files::ParsedModule& parsed) {
+    std::vector<long> lines;
+    lines.reserve(parsed.code.size());
+    for (size_t i = 0; i < parsed.code.size(); ++i) {
+        lines.push_back(parsed.FileLine(static_cast<long>(i) + 1));
+    }
+    return lines;
+}
+
 int Utf16Column(const std::string& line, long byteColumn) {
     const size_t bytes = std::clamp<long>(byteColumn - 1, 0, static_cast<long>(line.size()));
     return static_cast<int>(QString::fromUtf8(line.data(), static_cast<qsizetype>(bytes)).size());
@@ -20,12 +29,7 @@ const ModuleLocator::Mapped* ModuleLocator::MapOf(host::memory::MemoryComponent&
     if (file == nullptr || !file->bytes) return nullptr;
     try {
         const host::files::ParsedModule parsed = host::files::ParseModuleFile(file->path, file->bytes);
-        Mapped mapped{UriOfPath(file->path), {}};
-        mapped.fileLineOfCode.reserve(parsed.code.size());
-        for (size_t i = 0; i < parsed.code.size(); ++i) {
-            mapped.fileLineOfCode.push_back(parsed.FileLine(static_cast<long>(i) + 1));
-        }
-        it->second = std::move(mapped);
+        it->second = Mapped{UriOfPath(file->path), FileLinesOfCode(parsed)};
         return &*it->second;
     } catch (...) {
         // Bytes that loaded once read the same again; should they not, the

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/files/module_file.h"
 #include "host/memory/memory_host.h"
 #include "workspace/loaded_target.h"
 
@@ -37,6 +38,9 @@ class ModuleLocator {
     workspace::LoadedTarget& target_;
     std::map<const host::memory::MemoryComponent*, std::optional<Mapped>> mapped_;
 };
+
+// The file line (1-based) of each code line of a parsed module.
+std::vector<long> FileLinesOfCode(const host::files::ParsedModule& parsed);
 
 // A byte column (1-based) of a code line as the protocol's character
 // (0-based, UTF-16).
