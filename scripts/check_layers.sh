@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # From the bottom up; app/ holds the programs and sits on top.
-layers=(platform host settings workspace analysis linenumbers tidy errorhandling stats find shell ui findwindow statswindow mainwindow app)
+layers=(platform host settings workspace analysis linenumbers tidy errorhandling stats find shell lsp ui findwindow statswindow mainwindow app)
 engines=(analysis linenumbers tidy errorhandling stats find)
 
 rank() {

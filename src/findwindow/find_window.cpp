@@ -7,7 +7,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "findwindow/hit_location.h"
+#include "find/hit_location.h"
 #include "platform/event_trap.h"
 #include "platform/vb_error.h"
 #include "ui/mouse_pointer_guard.h"
@@ -209,7 +209,7 @@ void FindWindow::SetGroupImage(const QModelIndex& index, bool expanded) {
 }
 
 void FindWindow::NodeClick(const QModelIndex& index) try {
-    const auto hit = LocateHit(model_.Tree(), treeModel_->NodeId(index));
+    const auto hit = find::LocateHit(model_.Tree(), treeModel_->NodeId(index));
     if (!hit || vbe_ == nullptr) return;
     host::VBComponent& component =
         vbe_->VBProjects().Item(hit->project).VBComponents().Item(hit->component);

@@ -9,7 +9,7 @@
 
 #include "app/cli/vb_text.h"
 #include "host/files/text_lines.h"
-#include "host/files/unified_diff.h"
+#include "host/files/line_diff.h"
 #include "host/files/vb_path.h"
 
 #ifndef QVADDIN_INFORMATION_URI
@@ -100,7 +100,7 @@ std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
     const long oldLines = static_cast<long>(oldSplit.lines.size());
 
     std::vector<QJsonObject> replacements;
-    for (host::files::LineHunk hunk : host::files::LineHunks(before, after)) {
+    for (host::files::LineHunk hunk : host::files::LineHunks(oldSplit, newSplit)) {
         // Lines cannot be inserted after a last line without a break: the
         // change then takes that line along.
         if (hunk.oldStart == oldLines && oldLines > 0 && !oldSplit.finalBreak) {

@@ -14,4 +14,12 @@ const ModuleFile* Workspace::FileOf(const memory::MemoryComponent& component) co
     return it == byComponent_.end() ? nullptr : it->second;
 }
 
+void Workspace::Forget(const memory::MemoryComponent& component) {
+    auto it = byComponent_.find(&component);
+    if (it == byComponent_.end()) return;
+    const ModuleFile* file = it->second;
+    byComponent_.erase(it);
+    std::erase_if(files_, [&](const auto& f) { return f.get() == file; });
+}
+
 }  // namespace qv::host::files

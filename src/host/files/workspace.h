@@ -57,6 +57,10 @@ class Workspace {
     const std::vector<std::unique_ptr<ModuleFile>>& Files() const { return files_; }
     // The file a component was read from; nullptr for one made in memory.
     const ModuleFile* FileOf(const memory::MemoryComponent& component) const;
+    // Drops the file of a component about to be removed from its project
+    // (a module read again from an editor's text), so that nothing refers
+    // to the component once it is gone.
+    void Forget(const memory::MemoryComponent& component);
 
     // Whether a load refuses a module whose procedure lacks its End line
     // (on by default). A caller that only reads text may turn it off and

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "findwindow/hit_location.h"
+#include "find/hit_location.h"
 
-namespace qv::findwindow {
+namespace qv::find {
 namespace {
 
-using find::FindTree;
 
 class HitLocationTest : public ::testing::Test {
 protected:
@@ -53,4 +52,4 @@ TEST_F(HitLocationTest, OtherNodesAndDamagedKeysPointNowhere) {
 }
 
 }  // namespace
-}  // namespace qv::findwindow
+}  // namespace qv::find

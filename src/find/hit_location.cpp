@@ -1,9 +1,9 @@
-#include "findwindow/hit_location.h"
+#include "find/hit_location.h"
 
 #include <array>
 #include <charconv>
 
-namespace qv::findwindow {
+namespace qv::find {
 
 namespace {
 
@@ -23,24 +23,24 @@ std::optional<std::array<long, 4>> KeyPositions(const std::string& key) {
     return positions;
 }
 
-long TopAncestor(const find::FindTree& tree, long id) {
-    while (tree.Node(id).parent != find::FindTree::kRoot) id = tree.Node(id).parent;
+long TopAncestor(const FindTree& tree, long id) {
+    while (tree.Node(id).parent != FindTree::kRoot) id = tree.Node(id).parent;
     return id;
 }
 
 }  // namespace
 
-std::optional<HitLocation> LocateHit(const find::FindTree& tree, long nodeId) {
+std::optional<HitLocation> LocateHit(const FindTree& tree, long nodeId) {
     if (nodeId < 0 || nodeId >= tree.Count()) return std::nullopt;
-    const find::FindNode& node = tree.Node(nodeId);
-    if (node.tag != "Code" || node.parent == find::FindTree::kRoot) return std::nullopt;
+    const FindNode& node = tree.Node(nodeId);
+    if (node.tag != "Code" || node.parent == FindTree::kRoot) return std::nullopt;
     const auto positions = KeyPositions(node.key);
     if (!positions) return std::nullopt;
     long component = node.parent;
     if (tree.Node(component).tag == "Procedure") component = tree.Node(component).parent;
-    if (component == find::FindTree::kRoot) return std::nullopt;
+    if (component == FindTree::kRoot) return std::nullopt;
     return HitLocation{tree.Node(TopAncestor(tree, component)).text, tree.Node(component).text,
                        (*positions)[0], (*positions)[1], (*positions)[2], (*positions)[3]};
 }
 
-}  // namespace qv::findwindow
+}  // namespace qv::find

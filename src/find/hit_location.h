@@ -7,7 +7,7 @@
 
 #include "find/find_tree.h"
 
-namespace qv::findwindow {
+namespace qv::find {
 
 struct HitLocation {
     std::string project;
@@ -24,6 +24,6 @@ struct HitLocation {
 // component is the node's parent, or its grandparent when the parent is a
 // procedure; the project is the top node above it. The positions are the last
 // four parts of the key, so that a "/" in a name cannot shift them.
-std::optional<HitLocation> LocateHit(const find::FindTree& tree, long nodeId);
+std::optional<HitLocation> LocateHit(const FindTree& tree, long nodeId);
 
-}  // namespace qv::findwindow
+}  // namespace qv::find

@@ -1,0 +1,53 @@
+// qvaddin lsp: the language server over standard input and output, for
+// editors that speak the Language Server Protocol. The editor starts it and
+// talks to it; nobody types at it.
+
+#include "app/cli/command.h"
+#include "lsp/stdio_server.h"
+
+namespace qv::cli {
+
+namespace {
+
+class LspCommand : public Command {
+  public:
+    QString Name() const override { return "lsp"; }
+    QString Summary() const override {
+        return "Run the language server over standard input and output (started by an editor).";
+    }
+    void AddOptions(QCommandLineParser& parser) const override {
+        parser.setApplicationDescription(
+            Summary() +
+            "\n\n"
+            "An editor with a Language Server Protocol client starts `qvaddin lsp` as the\n"
+            "server of VB5/6 files (.bas .cls .frm .ctl .pag .dob .dsr) and speaks JSON-RPC\n"
+            "with it over the pipe; standard error carries nothing the editor needs. For a\n"
+            "document it opens the nearest .vbp above it that lists the file (else the module\n"
+            "alone) and offers: diagnostics from the error-handling status of every routine,\n"
+            "code actions (add, replace or remove error handling, add or remove line numbers,\n"
+            "tidy: for the routine at the cursor or the whole module), formatting (tidy),\n"
+            "document and workspace symbols, hover, references and search.\n\n"
+            "initializationOptions (all optional):\n"
+            "  {\"severities\": {\"MISSING\": \"error\", \"SOME\": \"hint\", ...},\n"
+            "   \"settings\": {\"label1\": \"Exit_Here\", ...},   the stored settings, overridden\n"
+            "   \"matchCase\": false}                             references and search\n\n"
+            "Examples of starting it: VS Code (a generic LSP client extension): command\n"
+            "\"qvaddin\", args [\"lsp\"]; Neovim: vim.lsp.start({cmd = {'qvaddin', 'lsp'}, ...});\n"
+            "Helix: command = \"qvaddin\", args = [\"lsp\"] in languages.toml. See the README.\n\n"
+            "Exit codes: 0 after the editor's shutdown and exit; 1 when the input ended or exit\n"
+            "came without shutdown.");
+    }
+    int Run(CommandContext& context) override {
+        if (!context.arguments.isEmpty()) {
+            throw CliError(kExitUsage, "lsp takes no arguments: the editor sends the documents");
+        }
+        context.out.flush();
+        return lsp::Serve(0, 1);
+    }
+};
+
+}  // namespace
+
+QV_REGISTER_COMMAND("lsp", LspCommand);
+
+}  // namespace qv::cli

@@ -1,0 +1,152 @@
+#include "lsp/document_module.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "host/files/file_error.h"
+#include "host/files/module_file.h"
+#include "host/files/module_loader.h"
+#include "host/files/module_writer.h"
+#include "lsp/module_locator.h"
+#include "platform/vb_error.h"
+#include "settings/ide_tab_width.h"
+
+namespace qv::lsp {
+
+namespace {
+
+using host::memory::MemoryProject;
+
+QString Canonical(const std::string& path) {
+    const QFileInfo info(QString::fromStdString(path));
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+// A module that names no project of its own gets one, as a lone module
+// opened by the IDE does.
+std::unique_ptr<workspace::LoadedTarget> LoneModuleTarget() {
+    auto target = std::make_unique<workspace::LoadedTarget>();
+    target->Vbe().Projects().Add("Project1", 0);
+    try {
+        target->Vbe().SetTabWidth(settings::UsableTabWidth(settings::IdeTabWidth()));
+    } catch (...) {
+        // A stored tab width that is not a number leaves the host's default.
+    }
+    return target;
+}
+
+}  // namespace
+
+workspace::LoadedTarget* ProjectCache::Project(const std::string& path) {
+    for (auto& [key, target] : targets_) {
+        if (key == path) return target.get();
+    }
+    workspace::OpenResult opened = workspace::Open({path});
+    targets_.emplace_back(path, std::move(opened.target));
+    return targets_.back().second.get();
+}
+
+std::vector<workspace::LoadedTarget*> ProjectCache::Targets() {
+    std::vector<workspace::LoadedTarget*> all;
+    for (auto& entry : targets_) {
+        if (entry.second) all.push_back(entry.second.get());
+    }
+    return all;
+}
+
+workspace::LoadedTarget& ProjectCache::Own(const std::string& key,
+                                           std::unique_ptr<workspace::LoadedTarget> target) {
+    targets_.emplace_back(key, std::move(target));
+    return *targets_.back().second;
+}
+
+DocumentModule::DocumentModule(ProjectCache& projects, std::string path)
+    : path_(std::move(path)) {
+    FindProject(projects);
+}
+
+void DocumentModule::FindProject(ProjectCache& projects) {
+    const QString file = Canonical(path_);
+    for (QDir dir = QFileInfo(file).dir();; ) {
+        const QStringList vbps =
+            dir.entryList(QStringList{"*.vbp", "*.VBP", "*.Vbp"}, QDir::Files, QDir::Name);
+        for (const QString& vbp : vbps) {
+            workspace::LoadedTarget* target = projects.Project(dir.filePath(vbp).toStdString());
+            if (target == nullptr) continue;
+            for (const auto& loaded : target->Files().Files()) {
+                if (loaded->component == nullptr || Canonical(loaded->path) != file) continue;
+                target_ = target;
+                component_ = loaded->component;
+                project_ = &static_cast<MemoryProject&>(component_->Collection().Parent());
+                componentType_ = component_->Type();
+                return;
+            }
+            for (const host::files::BrokenModule& broken : target->BrokenModules()) {
+                if (Canonical(broken.path) != file) continue;
+                target_ = target;
+                project_ = broken.project;
+                return;
+            }
+        }
+        if (!dir.cdUp()) break;
+    }
+    // The module alone: the file as the disk has it, replaced by the
+    // editor's text below; a project of its own when the disk has none.
+    target_ = projects.Project(path_);
+    if (target_ != nullptr && !target_->Projects().empty()) {
+        project_ = target_->Projects().front();
+        const auto components = workspace::LoadedTarget::Components(*project_);
+        if (!components.empty()) component_ = components.front();
+        return;
+    }
+    target_ = &projects.Own(path_, LoneModuleTarget());
+    project_ = target_->Projects().front();
+}
+
+bool DocumentModule::Load(std::string bytes) {
+    if (component_ != nullptr) {
+        target_->Files().Forget(*component_);
+        project_->Components().Remove(*component_);
+        component_ = nullptr;
+    }
+    fileLineOfCode_.clear();
+    problem_ = {};
+    try {
+        host::files::ParsedModule parsed =
+            host::files::ParseModuleFile(path_, std::make_shared<const std::string>(std::move(bytes)));
+        fileLineOfCode_ = FileLinesOfCode(parsed);
+        host::files::ReadModule read{std::move(parsed), nullptr};
+        component_ = &host::files::LoadModuleFile(target_->Files(), *project_, path_,
+                                                  componentType_, std::move(read));
+        return true;
+    } catch (const host::files::FileError& e) {
+        problem_ = {e.what(), e.Line()};
+    } catch (...) {
+        problem_ = {CurrentAsVbError().Description(), 0};
+    }
+    fileLineOfCode_.clear();
+    return false;
+}
+
+std::string DocumentModule::Render() const {
+    const host::files::ModuleFile* file =
+        component_ == nullptr ? nullptr : target_->Files().FileOf(*component_);
+    return file == nullptr ? std::string{} : host::files::RenderModuleFile(*file).bytes;
+}
+
+int DocumentModule::DocumentLine(long codeLine) const {
+    if (codeLine < 1 || fileLineOfCode_.empty()) return 0;
+    const size_t i = std::min(static_cast<size_t>(codeLine), fileLineOfCode_.size()) - 1;
+    return static_cast<int>(fileLineOfCode_[i] - 1);
+}
+
+long DocumentModule::CodeLine(int documentLine) const {
+    const long fileLine = documentLine + 1L;
+    const auto it = std::lower_bound(fileLineOfCode_.begin(), fileLineOfCode_.end(), fileLine);
+    if (it == fileLineOfCode_.end() || *it != fileLine) return 0;
+    return static_cast<long>(it - fileLineOfCode_.begin()) + 1;
+}
+
+}  // namespace qv::lsp

@@ -1,0 +1,207 @@
+// The server driven as an editor drives it: open a module, change it, take
+// its code actions and formatting, and compare what the edits make with
+// what the command line writes for the same text.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_test_support.h"
+#include "support/vb_fixture.h"
+#include "lsp_client.h"
+
+namespace qv::test {
+namespace {
+
+const std::string kModule = Vb({
+    "Attribute VB_Name = \"modWork\"",
+    "Option Explicit",
+    "",
+    "Public Sub Store(ByVal value As Long)",
+    "Dim x As Long",
+    "    x = value",
+    "End Sub",
+    "",
+    "Public Function Twice(ByVal n As Long) As Long",
+    "        Twice = n * 2",
+    "End Function",
+});
+
+class SessionTest : public ::testing::Test {
+  protected:
+    SessionTest() {
+        folder_.Write("modWork.bas", kModule);
+        uri_ = UriOf(folder_.File("modWork.bas"));
+    }
+
+    // What the command line writes into a copy of the module holding text.
+    std::string CliResultOf(const std::string& text, const std::vector<std::string>& arguments) {
+        TempFolder other;
+        other.Write("modWork.bas", text);
+        std::vector<std::string> all = arguments;
+        all.insert(all.begin() + 1, other.File("modWork.bas"));
+        const CliResult run = RunCli(all);
+        EXPECT_EQ(run.code, 0) << run.err;
+        return other.Read("modWork.bas");
+    }
+
+    QJsonArray Actions(int line) {
+        const QJsonObject response = client_.Request(
+            "textDocument/codeAction",
+            QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
+                        {"range", lsp::RangeJson({line, 0}, {line, 0})},
+                        {"context", QJsonObject{{"diagnostics", QJsonArray{}}}}});
+        return response.value("result").toArray();
+    }
+
+    static QJsonObject Titled(const QJsonArray& actions, const QString& title) {
+        for (const QJsonValue& action : actions) {
+            if (action.toObject().value("title").toString() == title) return action.toObject();
+        }
+        ADD_FAILURE() << "no action " << title.toStdString();
+        return {};
+    }
+
+    QJsonArray EditsOf(const QJsonObject& action) {
+        return action.value("edit").toObject().value("changes").toObject().value(uri_).toArray();
+    }
+
+    TempFolder folder_;
+    QString uri_;
+    LspClient client_;
+};
+
+
+TEST_F(SessionTest, EditsOfTheServerMakeWhatTheCommandLineWrites) {
+    const QJsonObject init = client_.Initialize();
+    ASSERT_TRUE(init.contains("result"));
+    client_.Open(uri_, kModule);
+    // Neither routine has a handler: one diagnostic each, on its declaration.
+    QJsonArray diagnostics = client_.Diagnostics(uri_);
+    ASSERT_EQ(diagnostics.size(), 2);
+    EXPECT_EQ(diagnostics[0].toObject()["range"].toObject()["start"].toObject()["line"].toInt(), 3);
+    EXPECT_EQ(diagnostics[1].toObject()["range"].toObject()["start"].toObject()["line"].toInt(), 8);
+    EXPECT_TRUE(diagnostics[0].toObject()["message"].toString().contains("Top Status MISSING"));
+    EXPECT_EQ(diagnostics[0].toObject()["severity"].toInt(), 2);
+
+    // The editor's change, not the disk, is what the engines see: a third
+    // routine typed in gets its own diagnostic.
+    const std::string changed = kModule + Vb({"", "Private Sub Third()", "End Sub"});
+    client_.ChangeAll(uri_, changed);
+    diagnostics = client_.Diagnostics(uri_);
+    ASSERT_EQ(diagnostics.size(), 3);
+    EXPECT_EQ(diagnostics[2].toObject()["range"].toObject()["start"].toObject()["line"].toInt(), 11);
+
+    const QJsonObject add = Titled(Actions(5), "Add error handling to Store");
+    ASSERT_FALSE(add.contains("disabled"));
+    const QJsonArray edits = EditsOf(add);
+    ASSERT_FALSE(edits.isEmpty());
+    client_.Apply(uri_, edits);
+    EXPECT_EQ(client_.Text(uri_), CliResultOf(changed, {"add", "--routine", "Store"}));
+    // Store now carries the standard handler: only the other two are left.
+    diagnostics = client_.Diagnostics(uri_);
+    ASSERT_EQ(diagnostics.size(), 2);
+    EXPECT_TRUE(diagnostics[0].toObject()["message"].toString().startsWith("Twice"));
+
+    // Formatting is the module's tidy.
+    const std::string before = client_.Text(uri_);
+    const QJsonObject formatted = client_.Request(
+        "textDocument/formatting",
+        QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
+                    {"options", QJsonObject{{"tabSize", 4}, {"insertSpaces", true}}}});
+    ASSERT_TRUE(formatted.value("result").isArray());
+    ASSERT_FALSE(formatted.value("result").toArray().isEmpty());
+    client_.Apply(uri_, formatted.value("result").toArray());
+    EXPECT_EQ(client_.Text(uri_), CliResultOf(before, {"tidy", "--module", "modWork"}));
+
+    // Nothing is written: the editor saves.
+    EXPECT_EQ(folder_.Read("modWork.bas"), kModule);
+    client_.Notify("textDocument/didClose", QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}}});
+    EXPECT_TRUE(client_.Diagnostics(uri_).isEmpty());
+    EXPECT_TRUE(client_.Request("shutdown", QJsonValue()).contains("result"));
+    client_.Notify("exit");
+    EXPECT_TRUE(client_.Exited());
+    EXPECT_EQ(client_.ExitCode(), 0);
+}
+
+TEST_F(SessionTest, ActionsThatChangeNothingAreNotOfferedAndRefusalsSayWhy) {
+    client_.Initialize();
+    client_.Open(uri_, kModule);
+    const QJsonArray actions = Actions(5);
+    // No handler and no numbers to take away.
+    for (const char* absent : {"Remove the error handling from Store",
+                                  "Remove the line numbers from Store"}) {
+        for (const QJsonValue& action : actions) {
+            EXPECT_NE(action.toObject()["title"].toString(), absent);
+        }
+    }
+    for (const QJsonValue& action : actions) {
+        const QJsonObject a = action.toObject();
+        EXPECT_TRUE(a.contains("disabled") || !EditsOf(a).isEmpty()) << a["title"].toString().toStdString();
+    }
+    // Outside every routine only the module's actions come.
+    for (const QJsonValue& action : Actions(1)) {
+        EXPECT_EQ(action.toObject()["kind"].toString(), "source");
+    }
+}
+
+TEST_F(SessionTest, AReadOnlyModuleRefusesEveryActionWithItsMessage) {
+    std::filesystem::permissions(folder_.File("modWork.bas"), std::filesystem::perms::owner_read |
+                                                                  std::filesystem::perms::group_read);
+    client_.Initialize();
+    client_.Open(uri_, kModule);
+    const QJsonArray actions = Actions(5);
+    ASSERT_FALSE(actions.isEmpty());
+    for (const QJsonValue& action : actions) {
+        const QString reason = action.toObject()["disabled"].toObject()["reason"].toString();
+        EXPECT_TRUE(reason.startsWith("Message 4: ")) << reason.toStdString();
+        EXPECT_FALSE(action.toObject().contains("edit"));
+    }
+    std::filesystem::permissions(folder_.File("modWork.bas"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+}
+
+TEST_F(SessionTest, ModuleActionsResolveToTheirEditsWhenTheClientAsks) {
+    client_.Initialize({}, true);
+    client_.Open(uri_, kModule);
+    QJsonObject add = Titled(Actions(1), "Add error handling to every routine of modWork");
+    EXPECT_FALSE(add.contains("edit"));
+    const QJsonObject resolved = client_.Request("codeAction/resolve", add);
+    add = resolved.value("result").toObject();
+    client_.Apply(uri_, EditsOf(add));
+    EXPECT_EQ(client_.Text(uri_), CliResultOf(kModule, {"add", "--module", "modWork"}));
+    EXPECT_TRUE(client_.Diagnostics(uri_).isEmpty());
+}
+
+TEST_F(SessionTest, ClientOptionsOverrideSettingsAndSeverities) {
+    client_.Initialize(QJsonObject{{"severities", QJsonObject{{"MISSING", "error"}}},
+                                   {"settings", QJsonObject{{"label1", "Leave_Here"},
+                                                            {"label2", "Not A Label"}}}});
+    // The label that is not VB is refused and said so.
+    ASSERT_EQ(client_.Messages().size(), 1u);
+    EXPECT_TRUE(client_.Messages()[0]["params"].toObject()["message"].toString().contains("label2"));
+    client_.Open(uri_, kModule);
+    EXPECT_EQ(client_.Diagnostics(uri_)[0].toObject()["severity"].toInt(), 1);
+    const QJsonArray edits = EditsOf(Titled(Actions(5), "Add error handling to Store"));
+    ASSERT_FALSE(edits.isEmpty());
+    client_.Apply(uri_, edits);
+    EXPECT_NE(client_.Text(uri_).find("Leave_Here:"), std::string::npos);
+}
+
+TEST_F(SessionTest, RangeFormattingKeepsToTheLinesAsked) {
+    client_.Initialize();
+    client_.Open(uri_, kModule);
+    // Only Twice's body (line 9) is asked for; Store's "Dim x" stays put.
+    const QJsonObject formatted = client_.Request(
+        "textDocument/rangeFormatting",
+        QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
+                    {"range", lsp::RangeJson({8, 0}, {10, 0})},
+                    {"options", QJsonObject{{"tabSize", 4}, {"insertSpaces", true}}}});
+    client_.Apply(uri_, formatted.value("result").toArray());
+    const std::string text = client_.Text(uri_);
+    EXPECT_NE(text.find("\r\nDim x As Long\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("        Twice = n * 2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qv::test
