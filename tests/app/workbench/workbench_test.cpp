@@ -17,6 +17,7 @@
 #include <QTextBlock>
 #include <QTimer>
 
+#include "app/workbench/code_text.h"
 #include "app/workbench/code_window.h"
 #include "app/workbench/ide_window.h"
 #include "app/workbench/workbench_app.h"
@@ -332,6 +333,46 @@ class WorkbenchTest : public QObject {
         QCOMPARE(window->Editor().document()->findBlockByNumber(11).text(), QString("    x = 1"));
         ide.History().undo();
         QVERIFY(module.Line(12) != "    x = 1");
+    }
+
+    void TypingAtBothEndsUndoesAndRedoesLineByLine() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
+        QVERIFY(ide.ShowModule("modMain", 1));
+        auto* window = ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(
+            ide.Vbe().ActiveVBProject()->VBComponents().Item("modMain")));
+        auto& module = window->Module();
+        const std::string original = ModuleText(module);
+        // A line typed at the top, the cursor still on it, then one at the end.
+        QTextCursor cursor(window->Editor().document());
+        cursor.insertText("' top\n");
+        window->Editor().setTextCursor(cursor);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText("\n' end");
+        window->Editor().setTextCursor(cursor);
+        window->Flush(true);
+        QCOMPARE(EditorText(*window), ModuleText(module));
+        QCOMPARE(std::string(module.Line(1)), std::string("' top"));
+        QCOMPARE(std::string(module.Line(module.CountOfLines())), std::string("' end"));
+        const std::string typed = ModuleText(module);
+        ide.History().undo();
+        QCOMPARE(ModuleText(module), original);
+        QCOMPARE(EditorText(*window), original);
+        ide.History().redo();
+        QCOMPARE(ModuleText(module), typed);
+        QCOMPARE(EditorText(*window), typed);
+    }
+
+    void EveryCodePageByteSurvivesTheEditor() {
+        std::string bytes;
+        for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
+        const QString shown = qv::workbench::DecodeCode(bytes);
+        QCOMPARE(shown.size(), qsizetype(255));
+        QCOMPARE(shown[0x80 - 1], QChar(0x20AC));  // the euro sign
+        QCOMPARE(shown[0xE9 - 1], QChar(0xE9));
+        QCOMPARE(qv::workbench::EncodeCode(shown), bytes);
+        QCOMPARE(qv::workbench::EncodeCode(QString::fromUtf8("\u4E2D")), std::string("?"));
     }
 
     void ProjectThatFailsToLoadLeavesWindowUsable() {
