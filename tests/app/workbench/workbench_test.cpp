@@ -89,6 +89,18 @@ QMap<QString, QByteArray> CommandLineRun(const QString& folder, const QStringLis
     return files;
 }
 
+// Counts the paints of every widget.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 class WorkbenchTest : public QObject {
@@ -373,6 +385,21 @@ class WorkbenchTest : public QObject {
         QCOMPARE(shown[0xE9 - 1], QChar(0xE9));
         QCOMPARE(qv::workbench::EncodeCode(shown), bytes);
         QCOMPARE(qv::workbench::EncodeCode(QString::fromUtf8("\u4E2D")), std::string("?"));
+    }
+
+    void AnIdleWorkbenchDoesNotPaint() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        ide.show();
+        QVERIFY(OpenExample(ide, 11));
+        QVERIFY(QTest::qWaitForWindowExposed(&ide));
+        QTest::qWait(300);  // the first paints after opening
+        PaintCounter counter;
+        QApplication::instance()->installEventFilter(&counter);
+        QTest::qWait(1000);
+        QApplication::instance()->removeEventFilter(&counter);
+        // A blinking cursor paints its line a couple of times a second.
+        QVERIFY2(counter.paints <= 10, qPrintable(QString::number(counter.paints)));
     }
 
     void ProjectThatFailsToLoadLeavesWindowUsable() {
