@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QTreeWidget>
+#include <stdexcept>
 
 #include "app/workbench/code_text.h"
 #include "app/workbench/code_window.h"
@@ -402,18 +404,112 @@ class WorkbenchTest : public QObject {
         QVERIFY2(counter.paints <= 10, qPrintable(QString::number(counter.paints)));
     }
 
+    void CloseWindowsClosesTheKindsTheFormsSettingFlags() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        ide.show();
+        QVERIFY(OpenExample(ide, 11));
+        auto* project = ide.findChild<QDockWidget*>("Project");
+        auto* properties = ide.findChild<QDockWidget*>("Properties");
+        auto* immediate = ide.findChild<QDockWidget*>("Immediate");
+        QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
+        for (int type : {qv::host::vbext_wt_Immediate, qv::host::vbext_wt_PropertyWindow})
+            WindowRecord(ide, type).SetVisible(true);
+        ide.Redraw();
+        QVERIFY(project->isVisible() && properties->isVisible() && immediate->isVisible());
+        QVERIFY(editor.isVisible());
+        // The settings as shipped flag every kind but the project window.
+        QTest::keyClick(&editor, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!editor.isVisible());
+        QVERIFY(!properties->isVisible());
+        QVERIFY(!immediate->isVisible());
+        QVERIFY(project->isVisible());
+        QVERIFY(!WindowRecord(ide, qv::host::vbext_wt_PropertyWindow).Visible());
+        QVERIFY(WindowRecord(ide, qv::host::vbext_wt_ProjectWindow).Visible());
+    }
+
+    void AHotKeyActsOnTheWindowInFrontAndOutlivesTheFirstWindow() {
+        WorkbenchApp app;
+        IdeWindow* first = &app.NewWindow();
+        IdeWindow& second = app.NewWindow();
+        QTemporaryDir other;
+        CopyExample(other.path());
+        first->show();
+        second.show();
+        QVERIFY(OpenExample(*first, 11));
+        QVERIFY(second.Open({other.filePath("Example.vbp")}) && second.ShowModule("modMain", 11));
+        second.ConnectAddIn(qv::host::ext_cm_AfterStartup);
+        auto& firstModule = CodeWindowOf(*first, "modMain").Module();
+        auto& secondModule = CodeWindowOf(second, "modMain").Module();
+        const std::string firstText = ModuleText(firstModule);
+        const std::string secondText = ModuleText(secondModule);
+
+        QTest::keyClick(&CodeWindowOf(second, "modMain").Editor(), Qt::Key_E,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(ModuleText(firstModule), firstText);
+        QVERIFY(ModuleText(secondModule) != secondText);
+
+        second.History().undo();
+        QCOMPARE(ModuleText(secondModule), secondText);
+        QVERIFY(first->close());
+        QTest::keyClick(&CodeWindowOf(second, "modMain").Editor(), Qt::Key_E,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(ModuleText(secondModule) != secondText);
+    }
+
+    void AModuleThatCannotBeReadIsMarkedAndTheRestWorks() {
+        // The form's designer block never ends; the project still opens.
+        QFile form(project_->filePath("frmMain.frm"));
+        QVERIFY(form.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        form.write("VERSION 5.00\r\nBegin VB.Form frmMain\r\n   Caption = \"Main\"\r\n");
+        form.close();
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 11));
+        auto* tree = ide.findChild<QTreeWidget*>();
+        QVERIFY(tree != nullptr);
+        const auto broken = tree->findItems("frmMain", Qt::MatchStartsWith | Qt::MatchRecursive);
+        QCOMPARE(broken.size(), qsizetype(1));
+        QVERIFY(broken[0]->text(0).contains("cannot be read"));
+        QVERIFY(!broken[0]->toolTip(0).isEmpty());
+        QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
+        QTest::keyClick(&editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(editor.toPlainText().contains("Error_Routine"));
+        QVERIFY(ide.SaveAll());
+        QVERIFY(Bytes(project_->filePath("modMain.bas")).contains("Error_Routine"));
+    }
+
     void ProjectThatFailsToLoadLeavesWindowUsable() {
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
-        QTimer::singleShot(200, [] {
-            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        QString shown;
+        QTimer::singleShot(200, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->close();
+            }
         });
         QVERIFY(!ide.Open({project_->filePath("Missing.vbp")}));
+        // The loader's own message, naming the file.
+        QVERIFY2(shown.contains("Missing.vbp"), qPrintable(shown));
         QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
         QCOMPARE(ide.Vbe().VBProjects().Count(), 1L);
     }
 
   private:
+    static qv::workbench::CodeWindow& CodeWindowOf(IdeWindow& ide, const char* module) {
+        return *ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(
+            ide.Vbe().ActiveVBProject()->VBComponents().Item(module)));
+    }
+
+    static qv::host::Window& WindowRecord(IdeWindow& ide, int type) {
+        auto& windows = ide.Vbe().Windows();
+        for (long i = 1; i <= windows.Count(); ++i) {
+            if (windows.Item(i).Type() == type) return windows.Item(i);
+        }
+        throw std::runtime_error("no such window");
+    }
+
     static void CopyExample(const QString& folder) {
         for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
             QFile::copy(QString(QV_EXAMPLES) + "/" + name, folder + "/" + name);
