@@ -263,6 +263,12 @@ class WorkbenchTest : public QObject {
         ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
         qv::shell::FindAddInButton(ide.Vbe(), "Project Window Project", "project add")->Execute();
         QCOMPARE(ide.History().count(), 1);  // the whole run is one step
+        // Undone and done again, routine by routine, it still writes the same.
+        const QByteArray original = Bytes(project_->filePath("modMain.bas"));
+        ide.History().undo();
+        QVERIFY(ide.SaveAll());
+        QCOMPARE(Bytes(project_->filePath("modMain.bas")), original);
+        ide.History().redo();
         QVERIFY(ide.SaveAll());
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
