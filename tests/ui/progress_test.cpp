@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "window_support/paint_counter.h"
 #include "ui/percent_bar.h"
 #include "ui/progress_report.h"
 #include "ui/status_window.h"
@@ -121,17 +122,7 @@ TEST(QtStatusWindow, TitleLabelAndTwoBarsEachShownOrHidden) {
     EXPECT_EQ(window.Bar(1).text(), "0%");
 }
 
-// Counts the paints a widget receives.
-class PaintCounter : public QObject {
-  public:
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
+using qv::test::PaintCounter;
 
 TEST(QtStatusWindow, AFloodOfValuesPaintsAFewTimesAndEndsOnTheLast) {
     QtStatusWindow window;

@@ -154,15 +154,21 @@ LineSnapshot LineStore::Snapshot(long first, long count) const {
 
 void LineStore::Replace(long index, long count, const LineSnapshot& lines) {
     Erase(index, count);
-    for (const auto& buffer : lines.buffers) {
-        if (std::find(buffers_.begin(), buffers_.end(), buffer) == buffers_.end())
-            buffers_.push_back(buffer);
-    }
     OpenGap(static_cast<size_t>(index), lines.lines.size());
     for (const std::string_view line : lines.lines) {
-        slots_[gapStart_++] = line;
+        // A line of a file the store holds stays a view into it (and keeps
+        // its break there); any other is copied, so that undoing and redoing
+        // does not pile up the snapshots' buffers.
+        slots_[gapStart_++] = InLoadedFile(line) ? line : Store(line);
         liveBytes_ += line.size();
     }
+}
+
+bool LineStore::InLoadedFile(std::string_view line) const {
+    return std::any_of(buffers_.begin(), buffers_.end(), [line](const auto& buffer) {
+        return line.data() >= buffer->data() &&
+               line.data() + line.size() <= buffer->data() + buffer->size();
+    });
 }
 
 void LineStore::Restore(LineSnapshot snapshot) {

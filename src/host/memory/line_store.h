@@ -61,6 +61,7 @@ class LineStore {
 
   private:
     std::string_view Store(std::string_view line);
+    bool InLoadedFile(std::string_view line) const;
     void CompactIfMostlyDead();
     size_t GapSize() const { return gapEnd_ - gapStart_; }
     // Moves the gap to index and makes it hold at least size views.

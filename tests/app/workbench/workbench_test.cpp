@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 #include <stdexcept>
 
+#include "window_support/paint_counter.h"
 #include "app/workbench/code_text.h"
 #include "app/workbench/code_window.h"
 #include "app/workbench/ide_window.h"
@@ -91,17 +92,7 @@ QMap<QString, QByteArray> CommandLineRun(const QString& folder, const QStringLis
     return files;
 }
 
-// Counts the paints of every widget.
-class PaintCounter : public QObject {
-  public:
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++paints;
-        return QObject::eventFilter(watched, event);
-    }
-};
+using qv::test::PaintCounter;
 
 }  // namespace
 
