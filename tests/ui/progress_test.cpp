@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "window_support/paint_counter.h"
 #include "ui/percent_bar.h"
 #include "ui/progress_report.h"
 #include "ui/status_window.h"
+#include "window_support/paint_counter.h"
 
 namespace qv::ui {
 namespace {

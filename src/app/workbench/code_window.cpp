@@ -153,9 +153,10 @@ void CodeWindow::OnContentsChange(int position, int added) {
     }
     QTextBlock last = document.findBlock(position + added);
     if (!last.isValid()) last = document.lastBlock();
-    typedFirst_ = std::min(typedFirst_, static_cast<size_t>(document.findBlock(position).blockNumber()));
-    typedFromEnd_ =
-        std::min(typedFromEnd_, static_cast<size_t>(document.blockCount() - 1 - last.blockNumber()));
+    typedFirst_ =
+        std::min(typedFirst_, static_cast<size_t>(document.findBlock(position).blockNumber()));
+    typedFromEnd_ = std::min(typedFromEnd_,
+                             static_cast<size_t>(document.blockCount() - 1 - last.blockNumber()));
 }
 
 void CodeWindow::MarkAllTyped() {
@@ -179,10 +180,10 @@ void CodeWindow::Flush(bool withCursorLine) {
     const size_t fromEnd = std::min(typedFromEnd_, std::min(editorCount, moduleCount) - from);
     MarkNothingTyped();
     const std::vector<std::string> typed = EditorLines(from, editorCount - from - fromEnd);
-    const CommonEnds ends = FindCommonEnds(
-        [&](size_t i) { return std::string_view(typed[i]); }, typed.size(),
-        [&](size_t i) { return module_.Line(static_cast<long>(from + i) + 1); },
-        moduleCount - from - fromEnd);
+    const CommonEnds ends =
+        FindCommonEnds([&](size_t i) { return std::string_view(typed[i]); }, typed.size(),
+                       [&](size_t i) { return module_.Line(static_cast<long>(from + i) + 1); },
+                       moduleCount - from - fromEnd);
     const size_t oldCount = moduleCount - from - fromEnd - ends.prefix - ends.suffix;
     const size_t newCount = typed.size() - ends.prefix - ends.suffix;
     if (oldCount == 0 && newCount == 0) return;
@@ -213,7 +214,8 @@ void CodeWindow::Flush(bool withCursorLine) {
         // The cursor's line keeps what the user typed until the cursor leaves it.
         if (typed_) {
             typedFirst_ = static_cast<size_t>(cursorBlock);
-            typedFromEnd_ = static_cast<size_t>(editor_->document()->blockCount() - 1 - cursorBlock);
+            typedFromEnd_ =
+                static_cast<size_t>(editor_->document()->blockCount() - 1 - cursorBlock);
         }
     }
     RefreshDropDowns();

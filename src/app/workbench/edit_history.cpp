@@ -52,8 +52,9 @@ std::pair<size_t, size_t> UnchangedEnds(const std::vector<std::string_view>& bef
            SameLine(before[prefix], module.Line(static_cast<long>(prefix) + 1)))
         ++prefix;
     size_t suffix = 0;
-    while (suffix < oldCount - prefix && suffix < newCount - prefix &&
-           SameLine(before[oldCount - 1 - suffix], module.Line(static_cast<long>(newCount - suffix))))
+    while (
+        suffix < oldCount - prefix && suffix < newCount - prefix &&
+        SameLine(before[oldCount - 1 - suffix], module.Line(static_cast<long>(newCount - suffix))))
         ++suffix;
     return {prefix, suffix};
 }
@@ -100,14 +101,15 @@ void EditHistory::TransactionEnded(host::CodeModule& codeModule, bool committed)
     if (oldCount == 0 && newCount == 0 && before->attributes == module.AllHiddenAttributes())
         return;
     const long first = static_cast<long>(prefix) + 1;
-    Change change{&module,
-                  first,
-                  host::memory::SnapshotPart(before->lines, prefix, oldCount, module.LoadedBuffers()),
-                  module.LinesPart(first, static_cast<long>(newCount)),
-                  before->attributes,
-                  module.AllHiddenAttributes(),
-                  before->editCount,
-                  module.EditCount()};
+    Change change{
+        &module,
+        first,
+        host::memory::SnapshotPart(before->lines, prefix, oldCount, module.LoadedBuffers()),
+        module.LinesPart(first, static_cast<long>(newCount)),
+        before->attributes,
+        module.AllHiddenAttributes(),
+        before->editCount,
+        module.EditCount()};
     if (inStep_) {
         pending_.push_back(std::move(change));
         return;

@@ -19,7 +19,6 @@
 #include <QTreeWidget>
 #include <stdexcept>
 
-#include "window_support/paint_counter.h"
 #include "app/workbench/code_text.h"
 #include "app/workbench/code_window.h"
 #include "app/workbench/ide_window.h"
@@ -30,6 +29,7 @@
 #include "mainwindow/routine_commands.h"
 #include "shell/command_bar_menus.h"
 #include "shell/process_start.h"
+#include "window_support/paint_counter.h"
 
 using qv::workbench::IdeWindow;
 using qv::workbench::WorkbenchApp;
