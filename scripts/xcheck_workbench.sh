@@ -20,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME=$work/config
 cp examples/* "$work/"
 chmod u+w "$work"/*
-"$build/bench/qvaddin-bench-gen" --out "$work/big" --lines 150000 >/dev/null
+"$build/bench/qvaddin-bench-gen" --out "$work/big" --lines 600000 >/dev/null
 
 # session SCRIPT: runs the workbench with the arguments in $args, then the
 # xdotool steps of SCRIPT, in one X server.
@@ -42,6 +42,6 @@ session "xdotool mousemove 148 8 click 1; sleep 0.7; xdotool key Down Return; sl
          import -window root $out/manager.png"
 args="$work/big/Bench.vbp"
 session "xdotool mousemove 960 84 click 3; sleep 1; import -window root $out/project-popup.png
-         xdotool key Down Down Down Down Return
-         sleep 1.5; import -window root $out/progress.png; sleep 25"
+         xdotool key Down Down Down Down Down Return
+         sleep 0.8; import -window root $out/progress.png; sleep 25"
 ls "$out"/*.png

@@ -14,6 +14,7 @@ namespace qv::ui {
 namespace {
 
 constexpr int kWidth = 460;
+constexpr qint64 kPaintInterval = 25;  // ms: 40 paints a second at most
 
 QProgressBar* NewBar(QWidget* parent) {
     auto* bar = new QProgressBar(parent);
@@ -44,6 +45,11 @@ QtStatusWindow::QtStatusWindow(QWidget* parent)
     }
     setFixedWidth(kWidth);
     setFixedHeight(sizeHint().height());
+    latePaint_.setSingleShot(true);
+    latePaint_.setInterval(static_cast<int>(kPaintInterval));
+    connect(&latePaint_, &QTimer::timeout, this, [this] {
+        if (isVisible()) PaintNow();
+    });
     Reset();
 }
 
@@ -63,10 +69,35 @@ void QtStatusWindow::SetLabel(std::string_view label) {
 }
 
 void QtStatusWindow::PaintIfDue() {
-    constexpr qint64 kPaintInterval = 25;  // ms: 40 paints a second at most
-    if (!isVisible() || (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintInterval)) return;
+    if (!isVisible()) {
+        ApplyBars();
+        return;
+    }
+    if (sincePaint_.isValid() && sincePaint_.elapsed() < kPaintInterval) {
+        // What came since the last paint shows when the run lets events run
+        // next, should nothing more come.
+        if (!latePaint_.isActive()) latePaint_.start();
+        return;
+    }
+    PaintNow();
+}
+
+void QtStatusWindow::PaintNow() {
+    latePaint_.stop();
     sincePaint_.restart();
+    ApplyBars();
     repaint();
+}
+
+void QtStatusWindow::ApplyBars() {
+    for (size_t i = 0; i < bars_.size(); ++i) {
+        QProgressBar& bar = *bars_[i];
+        // A bar repaints itself at once on each new value: with updates off
+        // it only takes the value, and the window's one paint draws it.
+        bar.setUpdatesEnabled(false);
+        SetBar(bar, value_[i], maximum_[i]);
+        bar.setUpdatesEnabled(true);
+    }
 }
 
 void QtStatusWindow::ShowLabel() {
@@ -81,17 +112,15 @@ void QtStatusWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void QtStatusWindow::SetBarMax(int bar, int max) {
-    if (QProgressBar* target = BarAt(bar)) {
+    if (BarAt(bar) != nullptr) {
         maximum_[static_cast<size_t>(bar)] = max;
-        DrawBar(*target, value_[static_cast<size_t>(bar)], max, false);
         PaintIfDue();
     }
 }
 
 void QtStatusWindow::SetBarValue(int bar, int value) {
-    if (QProgressBar* target = BarAt(bar)) {
+    if (BarAt(bar) != nullptr) {
         value_[static_cast<size_t>(bar)] = value;
-        DrawBar(*target, value, maximum_[static_cast<size_t>(bar)], false);
         PaintIfDue();
     }
 }
@@ -109,6 +138,7 @@ void QtStatusWindow::Show() {
 }
 
 void QtStatusWindow::Unload() {
+    latePaint_.stop();
     hide();
     Reset();
 }

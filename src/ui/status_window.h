@@ -6,6 +6,7 @@
 // since the command keeps the event loop busy until it ends.
 
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <string_view>
@@ -46,6 +47,9 @@ class QtStatusWindow : public QWidget, public StatusWindow {
     // it thousands of times a second, and painting each would take longer
     // than the run; a few dozen paints a second keep it moving.
     void PaintIfDue();
+    void PaintNow();
+    // The bars take the values they were told.
+    void ApplyBars();
 
     QLabel* label_;
     QString labelText_;
@@ -53,6 +57,7 @@ class QtStatusWindow : public QWidget, public StatusWindow {
     std::array<int, 2> maximum_{};
     std::array<int, 2> value_{};
     QElapsedTimer sincePaint_;
+    QTimer latePaint_;
 };
 
 }  // namespace qv::ui

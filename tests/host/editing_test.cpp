@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "host/received_line.h"
 #include "platform/vb_error.h"
@@ -77,6 +78,53 @@ TEST_F(Editing, LoadedLinesStayExactlyAsRead) {
                    .Code();
     EXPECT_EQ(m.Lines(1, 3), Vb({"Sub A()\t ", "\tx = 1  ", "End Sub"}));
     EXPECT_EQ(m.EditCount(), 0u);
+}
+
+// The replacements a module reports.
+class ReplacedLines : public CodeModuleObserver {
+  public:
+    std::vector<std::tuple<long, long, long>> told;
+    void LinesInserted(CodeModule&, long, long) override {}
+    void LinesDeleted(CodeModule&, long, long) override {}
+    void LinesReplaced(CodeModule&, long line, long oldCount, long newCount) override {
+        told.emplace_back(line, oldCount, newCount);
+    }
+};
+
+TEST_F(Editing, APartPutBackIsAsItWasAndItsLoadedLinesStayInTheirFile) {
+    const std::string original = Vb({"Sub A()", "    x = 1", "End Sub", "Sub B()", "End Sub"});
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, "").Code();
+    // The lines as a file loader leaves them: views into the file's bytes.
+    auto file = std::make_shared<const std::string>(original);
+    std::vector<std::string_view> views;
+    for (size_t at = 0; at <= file->size();) {
+        const size_t end = std::min(file->find("\r\n", at), file->size());
+        views.emplace_back(file->data() + at, end - at);
+        at = end + 2;
+    }
+    m.LoadLines(file, views);
+    ASSERT_EQ(fx.Text("Module1"), original);
+    const memory::LineSnapshot loaded = m.LinesPart(2, 1);
+    const auto attributes = m.AllHiddenAttributes();
+    m.DeleteLines(2);
+    m.InsertLines(2, "    y = 2\r\n    z = 3");
+    const std::string edited = fx.Text("Module1");
+    const memory::LineSnapshot typed = m.LinesPart(2, 2);
+    EXPECT_EQ(m.ProcStartLine("B", vbext_pk_Proc), 5);
+
+    ReplacedLines observer;
+    m.Subscribe(&observer);
+    m.RestorePart(2, 2, loaded, attributes, 0);
+    EXPECT_EQ(fx.Text("Module1"), original);
+    EXPECT_EQ(m.ProcStartLine("B", vbext_pk_Proc), 4) << "the procedure index reads again";
+    const std::string_view back = m.Line(2);
+    EXPECT_TRUE(back.data() >= file->data() && back.data() < file->data() + file->size())
+        << "a loaded line comes back as a view into its file, with its own break";
+    m.RestorePart(2, 1, typed, attributes, 0);
+    EXPECT_EQ(fx.Text("Module1"), edited);
+    EXPECT_EQ(observer.told, (std::vector<std::tuple<long, long, long>>{{2, 2, 1}, {2, 1, 2}}));
+    EXPECT_THROW(m.RestorePart(5, 3, typed, attributes, 0), VbError);
+    m.Unsubscribe(&observer);
 }
 
 // The full reading of the text, for comparison with the index that edits keep.

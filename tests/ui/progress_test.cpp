@@ -8,6 +8,7 @@
 #include "ui/percent_bar.h"
 #include "ui/progress_report.h"
 #include "ui/status_window.h"
+#include "window_support/paint_counter.h"
 
 namespace qv::ui {
 namespace {
@@ -100,6 +101,7 @@ TEST(QtStatusWindow, TitleLabelAndTwoBarsEachShownOrHidden) {
     EXPECT_EQ(window.LabelText(), "Listing Procedures");
     window.SetBarMax(1, 4);
     window.SetBarValue(1, 1);
+    QTest::qWait(100);  // a value told between two paints shows a moment later
     EXPECT_EQ(window.Bar(1).text(), "25%");
     window.SetBarVisible(1, false);
     EXPECT_TRUE(window.Bar(1).isHidden());
@@ -118,6 +120,22 @@ TEST(QtStatusWindow, TitleLabelAndTwoBarsEachShownOrHidden) {
     EXPECT_TRUE(window.windowTitle().isEmpty());
     EXPECT_FALSE(window.Bar(1).isHidden());
     EXPECT_EQ(window.Bar(1).text(), "0%");
+}
+
+using qv::test::PaintCounter;
+
+TEST(QtStatusWindow, AFloodOfValuesPaintsAFewTimesAndEndsOnTheLast) {
+    QtStatusWindow window;
+    window.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    PaintCounter counter;
+    const_cast<QProgressBar&>(window.Bar(1)).installEventFilter(&counter);
+    window.SetBarMax(1, 20000);
+    // A project run tells the bar of every routine, without events between.
+    for (int i = 1; i <= 20000; ++i) window.SetBarValue(1, i);
+    EXPECT_LE(counter.paints, 10) << "each value painted at once";
+    QTest::qWait(100);
+    EXPECT_EQ(window.Bar(1).text(), "100%");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdint>
 
 #include "analysis/routine_parsing.h"
 #include "app/workbench/code_text.h"
@@ -108,6 +110,8 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
         if (!updating_) typed_ = true;
     });
+    connect(editor_->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { OnContentsChange(position, added); });
     connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] { OnCursorMoved(); });
     connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this,
             [this](int value) { module_.CodePane().SetTopLine(value + 1); });
@@ -121,30 +125,69 @@ CodeWindow::~CodeWindow() {
     module_.Unsubscribe(this);
 }
 
-std::vector<std::string> CodeWindow::EditorLines() const {
-    std::vector<std::string> lines;
+size_t CodeWindow::EditorLineCount() const {
     const QTextDocument& document = *editor_->document();
-    lines.reserve(static_cast<size_t>(document.blockCount()));
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+    // An empty module is one empty block in the editor.
+    if (document.blockCount() == 1 && document.firstBlock().length() == 1 &&
+        module_.CountOfLines() == 0)
+        return 0;
+    return static_cast<size_t>(document.blockCount());
+}
+
+std::vector<std::string> CodeWindow::EditorLines(size_t first, size_t count) const {
+    std::vector<std::string> lines;
+    lines.reserve(count);
+    QTextBlock b = editor_->document()->findBlockByNumber(static_cast<int>(first));
+    for (size_t i = 0; i < count && b.isValid(); ++i, b = b.next()) {
         lines.push_back(EncodeCode(b.text()));
     }
-    // An empty module is one empty block in the editor.
-    if (lines.size() == 1 && lines[0].empty() && module_.CountOfLines() == 0) lines.clear();
     return lines;
+}
+
+void CodeWindow::OnContentsChange(int position, int added) {
+    const QTextDocument& document = *editor_->document();
+    if (updating_) {
+        // The module changed under typed lines: their place is not known.
+        if (typed_) MarkAllTyped();
+        return;
+    }
+    QTextBlock last = document.findBlock(position + added);
+    if (!last.isValid()) last = document.lastBlock();
+    typedFirst_ =
+        std::min(typedFirst_, static_cast<size_t>(document.findBlock(position).blockNumber()));
+    typedFromEnd_ = std::min(typedFromEnd_,
+                             static_cast<size_t>(document.blockCount() - 1 - last.blockNumber()));
+}
+
+void CodeWindow::MarkAllTyped() {
+    typedFirst_ = 0;
+    typedFromEnd_ = 0;
+}
+
+void CodeWindow::MarkNothingTyped() {
+    typedFirst_ = SIZE_MAX;
+    typedFromEnd_ = SIZE_MAX;
 }
 
 void CodeWindow::Flush(bool withCursorLine) {
     if (!typed_) return;
     typed_ = false;
-    const std::vector<std::string> typed = EditorLines();
+    // Only the lines between the first and the last the user touched are
+    // read back: a keystroke in a long module costs what its lines cost.
+    const size_t editorCount = EditorLineCount();
     const size_t moduleCount = static_cast<size_t>(module_.CountOfLines());
-    const CommonEnds ends = FindCommonEnds(
-        [&](size_t i) { return std::string_view(typed[i]); }, typed.size(),
-        [&](size_t i) { return module_.Line(static_cast<long>(i) + 1); }, moduleCount);
-    const size_t oldCount = moduleCount - ends.prefix - ends.suffix;
+    const size_t from = std::min(typedFirst_, std::min(editorCount, moduleCount));
+    const size_t fromEnd = std::min(typedFromEnd_, std::min(editorCount, moduleCount) - from);
+    MarkNothingTyped();
+    const std::vector<std::string> typed = EditorLines(from, editorCount - from - fromEnd);
+    const CommonEnds ends =
+        FindCommonEnds([&](size_t i) { return std::string_view(typed[i]); }, typed.size(),
+                       [&](size_t i) { return module_.Line(static_cast<long>(from + i) + 1); },
+                       moduleCount - from - fromEnd);
+    const size_t oldCount = moduleCount - from - fromEnd - ends.prefix - ends.suffix;
     const size_t newCount = typed.size() - ends.prefix - ends.suffix;
     if (oldCount == 0 && newCount == 0) return;
-    const long first = static_cast<long>(ends.prefix) + 1;
+    const long first = static_cast<long>(from + ends.prefix) + 1;
     // The typed lines are one edit group: one undo step.
     flushing_ = true;
     try {
@@ -162,12 +205,18 @@ void CodeWindow::Flush(bool withCursorLine) {
     for (size_t i = 0; i < newCount; ++i)
         stored.emplace_back(module_.Line(first + static_cast<long>(i)));
     const int cursorBlock = withCursorLine ? -1 : editor_->textCursor().blockNumber();
-    ReplaceEditorLines(static_cast<int>(ends.prefix), static_cast<int>(newCount), stored,
-                       cursorBlock);
-    if (cursorBlock >= 0 && cursorBlock >= static_cast<int>(ends.prefix) &&
-        cursorBlock < static_cast<int>(ends.prefix + newCount)) {
+    const int firstBlock = static_cast<int>(first) - 1;
+    ReplaceEditorLines(firstBlock, static_cast<int>(newCount), stored, cursorBlock);
+    if (cursorBlock >= 0 && cursorBlock >= firstBlock &&
+        cursorBlock < firstBlock + static_cast<int>(newCount)) {
         typed_ = EncodeCode(editor_->document()->findBlockByNumber(cursorBlock).text()) !=
                  module_.Line(cursorBlock + 1);
+        // The cursor's line keeps what the user typed until the cursor leaves it.
+        if (typed_) {
+            typedFirst_ = static_cast<size_t>(cursorBlock);
+            typedFromEnd_ =
+                static_cast<size_t>(editor_->document()->blockCount() - 1 - cursorBlock);
+        }
     }
     RefreshDropDowns();
 }

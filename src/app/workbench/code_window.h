@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -62,7 +63,13 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // Editor lines first .. first + oldCount − 1 (from 1) become the
     // module's lines first .. first + newCount − 1.
     void ShowModuleLines(long first, long oldCount, long newCount);
-    std::vector<std::string> EditorLines() const;
+    // The editor's lines (from 0) as the module would hold them.
+    size_t EditorLineCount() const;
+    std::vector<std::string> EditorLines(size_t first, size_t count) const;
+    // Widens the span of typed lines by an edit of the editor's text.
+    void OnContentsChange(int position, int added);
+    void MarkAllTyped();
+    void MarkNothingTyped();
     void ReplaceEditorLines(int first, int count, const std::vector<std::string>& lines,
                             int keepBlock);
     void OnCursorMoved();
@@ -80,6 +87,10 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     bool typed_ = false;     // the editor holds text the module does not have yet
     bool updating_ = false;  // the editor is being changed from the module
     bool flushing_ = false;  // the module is being changed from the editor
+    // While typed_: the lines before typedFirst_ and the last typedFromEnd_
+    // lines are the module's as they stand.
+    size_t typedFirst_ = SIZE_MAX;
+    size_t typedFromEnd_ = SIZE_MAX;
 };
 
 }  // namespace qv::workbench

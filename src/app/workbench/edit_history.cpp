@@ -2,6 +2,7 @@
 
 #include <QUndoCommand>
 #include <algorithm>
+#include <string_view>
 
 namespace qv::workbench {
 
@@ -20,11 +21,16 @@ class ModulesStep : public QUndoCommand {
             first_ = false;
             return;
         }
-        for (const auto& c : changes_) c.module->Restore(c.after);
+        for (const auto& c : changes_) {
+            c.module->RestorePart(c.first, static_cast<long>(c.before.lines.size()), c.after,
+                                  c.attributesAfter, c.editCountAfter);
+        }
     }
     void undo() override {
-        for (auto it = changes_.rbegin(); it != changes_.rend(); ++it)
-            it->module->Restore(it->before);
+        for (auto it = changes_.rbegin(); it != changes_.rend(); ++it) {
+            it->module->RestorePart(it->first, static_cast<long>(it->after.lines.size()),
+                                    it->before, it->attributesBefore, it->editCountBefore);
+        }
     }
 
   private:
@@ -32,10 +38,25 @@ class ModulesStep : public QUndoCommand {
     bool first_ = true;
 };
 
-// Whether a group left the module's text as it was (a typed line that the
-// host tidied back to what it held): no step then.
-bool SameText(const MemoryCodeModule::State& a, const MemoryCodeModule::State& b) {
-    return a.lines.lines == b.lines.lines && a.attributes == b.attributes;
+bool SameLine(std::string_view a, std::string_view b) {
+    return (a.data() == b.data() && a.size() == b.size()) || a == b;
+}
+
+// The lines a group left as they were at the module's start and end.
+std::pair<size_t, size_t> UnchangedEnds(const std::vector<std::string_view>& before,
+                                        const MemoryCodeModule& module) {
+    const size_t oldCount = before.size();
+    const auto newCount = static_cast<size_t>(module.CountOfLines());
+    size_t prefix = 0;
+    while (prefix < oldCount && prefix < newCount &&
+           SameLine(before[prefix], module.Line(static_cast<long>(prefix) + 1)))
+        ++prefix;
+    size_t suffix = 0;
+    while (
+        suffix < oldCount - prefix && suffix < newCount - prefix &&
+        SameLine(before[oldCount - 1 - suffix], module.Line(static_cast<long>(newCount - suffix))))
+        ++suffix;
+    return {prefix, suffix};
 }
 
 }  // namespace
@@ -73,21 +94,29 @@ void EditHistory::TransactionEnded(host::CodeModule& codeModule, bool committed)
     const MemoryCodeModule::State* before = module.CommittedFrom();
     // A group that changed nothing is no step.
     if (!committed || before == nullptr || before->editCount == module.EditCount()) return;
-    Change change{&module, *before, module.Current()};
-    if (SameText(change.before, change.after)) return;
-    if (!inStep_) {
-        Push(loneLabel_, {std::move(change)});
+    const auto [prefix, suffix] = UnchangedEnds(before->lines.lines, module);
+    const size_t oldCount = before->lines.lines.size() - prefix - suffix;
+    const size_t newCount = static_cast<size_t>(module.CountOfLines()) - prefix - suffix;
+    // A typed line that the host tidied back to what it held: no step either.
+    if (oldCount == 0 && newCount == 0 && before->attributes == module.AllHiddenAttributes())
+        return;
+    const long first = static_cast<long>(prefix) + 1;
+    Change change{
+        &module,
+        first,
+        host::memory::SnapshotPart(before->lines, prefix, oldCount, module.LoadedBuffers()),
+        module.LinesPart(first, static_cast<long>(newCount)),
+        before->attributes,
+        module.AllHiddenAttributes(),
+        before->editCount,
+        module.EditCount()};
+    if (inStep_) {
+        pending_.push_back(std::move(change));
         return;
     }
-    // A second group of one module in the same command: the step goes back
-    // to where the first began.
-    auto same = std::find_if(pending_.begin(), pending_.end(),
-                             [&](const Change& c) { return c.module == &module; });
-    if (same != pending_.end()) {
-        same->after = std::move(change.after);
-    } else {
-        pending_.push_back(std::move(change));
-    }
+    std::vector<Change> lone;
+    lone.push_back(std::move(change));
+    Push(loneLabel_, std::move(lone));
 }
 
 void EditHistory::Push(const QString& label, std::vector<Change> changes) {

@@ -2,14 +2,13 @@
 // One command is one undo step. The code modules' edit transactions say
 // where a command's edits begin and end: every group committed while a
 // command runs joins that command's step, and a group committed outside one
-// (a typed line) is a step of its own. A step puts the modules back as the
-// host had them at each group's begin (undo) and as at its end (redo),
-// hidden attribute lines included, so that lines as loaded keep their own
-// line breaks.
+// (a typed line) is a step of its own. A step keeps, for each group, only
+// the lines it changed (as they were before and after) and the hidden
+// attribute lines; lines as loaded stay views into their file, so that they
+// keep their own line breaks.
 
 #include <QString>
 #include <QUndoStack>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -42,10 +41,17 @@ class EditHistory : public host::CodeModuleObserver {
     void LinesReplaced(host::CodeModule&, long, long, long) override {}
     void TransactionEnded(host::CodeModule& module, bool committed) override;
 
+    // One committed group: lines first .. first + before.lines.size() - 1
+    // (from 1) became the lines of after.
     struct Change {
         host::memory::MemoryCodeModule* module;
-        host::memory::MemoryCodeModule::State before;
-        host::memory::MemoryCodeModule::State after;
+        long first;
+        host::memory::LineSnapshot before;
+        host::memory::LineSnapshot after;
+        host::memory::MemoryCodeModule::AttributeLines attributesBefore;
+        host::memory::MemoryCodeModule::AttributeLines attributesAfter;
+        unsigned long editCountBefore;
+        unsigned long editCountAfter;
     };
 
   private:

@@ -136,6 +136,10 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
 }
 
 IdeWindow::~IdeWindow() {
+    // A window destroyed while showing hides its docks after the host is
+    // gone: they no longer report to it.
+    for (QDockWidget* dock : {projectDock_, propertiesDock_, immediateDock_})
+        disconnect(dock, nullptr, this, nullptr);
     if (connection_) connection_->OnDisconnection(0);
     connection_.reset();
     edits_.UnwatchAll();

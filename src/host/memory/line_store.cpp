@@ -99,36 +99,76 @@ void LineStore::Erase(long index, long count) {
     CompactIfMostlyDead();
 }
 
-LineSnapshot LineStore::Snapshot() const {
-    auto loaded = [this](std::string_view line) {
-        return std::any_of(buffers_.begin(), buffers_.end(), [line](const auto& buffer) {
-            return line.data() >= buffer->data() &&
-                   line.data() + line.size() <= buffer->data() + buffer->size();
+namespace {
+
+// count lines from line(i): views into the loaded buffers stay views (each
+// keeps the break it has in its file), the others are copied into one buffer.
+template <class LineAt>
+LineSnapshot TakeLines(const std::vector<std::shared_ptr<const std::string>>& loadedBuffers,
+                       size_t count, LineAt line) {
+    auto loaded = [&](std::string_view view) {
+        return std::any_of(loadedBuffers.begin(), loadedBuffers.end(), [view](const auto& buffer) {
+            return view.data() >= buffer->data() &&
+                   view.data() + view.size() <= buffer->data() + buffer->size();
         });
     };
-    const long n = Count();
     size_t copied = 0;
-    for (long i = 0; i < n; ++i) {
-        if (!loaded(Line(i))) copied += Line(i).size();
+    for (size_t i = 0; i < count; ++i) {
+        if (!loaded(line(i))) copied += line(i).size();
     }
     // Sized first, so that the views taken into it stay valid.
     auto copy = std::make_shared<std::string>();
     copy->reserve(copied);
     LineSnapshot snapshot;
-    snapshot.buffers = buffers_;
-    snapshot.lines.reserve(static_cast<size_t>(n));
-    for (long i = 0; i < n; ++i) {
-        const std::string_view line = Line(i);
-        if (loaded(line) || line.empty()) {
-            snapshot.lines.push_back(line);
+    snapshot.buffers = loadedBuffers;
+    snapshot.lines.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view view = line(i);
+        if (view.empty() || loaded(view)) {
+            snapshot.lines.push_back(view);
             continue;
         }
         const size_t at = copy->size();
-        copy->append(line);
-        snapshot.lines.emplace_back(copy->data() + at, line.size());
+        copy->append(view);
+        snapshot.lines.emplace_back(copy->data() + at, view.size());
     }
     if (copied > 0) snapshot.buffers.push_back(std::move(copy));
     return snapshot;
+}
+
+}  // namespace
+
+LineSnapshot SnapshotPart(const LineSnapshot& whole, size_t first, size_t count,
+                          const std::vector<std::shared_ptr<const std::string>>& loadedBuffers) {
+    return TakeLines(loadedBuffers, count, [&](size_t i) { return whole.lines[first + i]; });
+}
+
+LineSnapshot LineStore::Snapshot() const {
+    return Snapshot(0, Count());
+}
+
+LineSnapshot LineStore::Snapshot(long first, long count) const {
+    return TakeLines(buffers_, static_cast<size_t>(count),
+                     [&](size_t i) { return Line(first + static_cast<long>(i)); });
+}
+
+void LineStore::Replace(long index, long count, const LineSnapshot& lines) {
+    Erase(index, count);
+    OpenGap(static_cast<size_t>(index), lines.lines.size());
+    for (const std::string_view line : lines.lines) {
+        // A line of a file the store holds stays a view into it (and keeps
+        // its break there); any other is copied, so that undoing and redoing
+        // does not pile up the snapshots' buffers.
+        slots_[gapStart_++] = InLoadedFile(line) ? line : Store(line);
+        liveBytes_ += line.size();
+    }
+}
+
+bool LineStore::InLoadedFile(std::string_view line) const {
+    return std::any_of(buffers_.begin(), buffers_.end(), [line](const auto& buffer) {
+        return line.data() >= buffer->data() &&
+               line.data() + line.size() <= buffer->data() + buffer->size();
+    });
 }
 
 void LineStore::Restore(LineSnapshot snapshot) {

@@ -21,6 +21,12 @@ struct LineSnapshot {
     std::vector<std::string_view> lines;
 };
 
+// Lines first .. first + count - 1 (from 0) of a snapshot, kept as a
+// snapshot of their own: views into loadedBuffers stay views, the others are
+// copied (so that a part does not keep the whole alive).
+LineSnapshot SnapshotPart(const LineSnapshot& whole, size_t first, size_t count,
+                          const std::vector<std::shared_ptr<const std::string>>& loadedBuffers);
+
 class LineStore {
   public:
     LineStore() = default;
@@ -44,13 +50,18 @@ class LineStore {
     const std::vector<std::shared_ptr<const std::string>>& Buffers() const { return buffers_; }
 
     LineSnapshot Snapshot() const;
+    // count lines from index (0-based).
+    LineSnapshot Snapshot(long index, long count) const;
     void Restore(LineSnapshot snapshot);
+    // Lines index .. index + count - 1 become the snapshot's lines.
+    void Replace(long index, long count, const LineSnapshot& lines);
 
     void Insert(long index, const std::vector<std::string>& lines);
     void Erase(long index, long count);
 
   private:
     std::string_view Store(std::string_view line);
+    bool InLoadedFile(std::string_view line) const;
     void CompactIfMostlyDead();
     size_t GapSize() const { return gapEnd_ - gapStart_; }
     // Moves the gap to index and makes it hold at least size views.

@@ -249,6 +249,22 @@ void MemoryCodeModule::Restore(const State& state) {
     PutBack(state);
 }
 
+void MemoryCodeModule::RestorePart(long first, long oldCount, const LineSnapshot& lines,
+                                   const AttributeLines& attributes, unsigned long editCount) {
+    if (first < 1 || oldCount < 0 || first + oldCount - 1 > lines_.Count())
+        Raise(err::kInvalidProcedureCall);
+    editCount_ = std::max(editCount_, editCount) + 1;
+    attributes_ = attributes;
+    lines_.Replace(first - 1, oldCount, lines);
+    indexCurrent_ = false;
+    ++declarationsVersion_;
+    const auto newCount = static_cast<long>(lines.lines.size());
+    if (oldCount > 0 || newCount > 0) {
+        TellObservers(
+            [&](CodeModuleObserver& o) { o.LinesReplaced(*this, first, oldCount, newCount); });
+    }
+}
+
 void MemoryCodeModule::BeginTransaction() {
     if (transaction_) Raise(err::kInvalidProcedureCall);
     transaction_ = std::make_unique<State>(Current());

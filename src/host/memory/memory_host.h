@@ -210,9 +210,11 @@ class MemoryCodeModule : public CodeModule {
 
     // The lines and hidden attribute lines at one moment: what a cancel puts
     // back, and what an undo puts back after a commit.
+    using AttributeLines =
+        std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>>;
     struct State {
         LineSnapshot lines;
-        std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes;
+        AttributeLines attributes;
         unsigned long editCount = 0;
     };
     State Current() const;
@@ -224,6 +226,16 @@ class MemoryCodeModule : public CodeModule {
     // as it was at the group's begin, so that one of them may keep the
     // group as one undo step. Null at any other time.
     const State* CommittedFrom() const { return committedFrom_.get(); }
+    // Lines first .. first + count - 1 (from 1) as they are now.
+    LineSnapshot LinesPart(long first, long count) const {
+        return lines_.Snapshot(first - 1, count);
+    }
+    const AttributeLines& AllHiddenAttributes() const { return attributes_; }
+    // Puts one group's lines back: lines first .. first + oldCount - 1 become
+    // the given lines, and the attribute lines are as given (an undo or redo;
+    // observers are told only of those lines). It counts as an edit.
+    void RestorePart(long first, long oldCount, const LineSnapshot& lines,
+                     const AttributeLines& attributes, unsigned long editCount);
 
     // --- loading and writing back
     // Lines that point into buffer, taken as they are (not tidied).
@@ -270,7 +282,7 @@ class MemoryCodeModule : public CodeModule {
     MemoryMembers members_;
     std::unique_ptr<MemoryWindow> window_;
     std::unique_ptr<MemoryCodePane> pane_;
-    std::map<std::string, std::pair<std::string, std::vector<HiddenAttribute>>> attributes_;
+    AttributeLines attributes_;
     unsigned long editCount_ = 0;
     unsigned long declarationsVersion_ = 0;
     std::unique_ptr<State> transaction_;

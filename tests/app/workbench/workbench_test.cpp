@@ -16,7 +16,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QTreeWidget>
+#include <stdexcept>
 
+#include "app/workbench/code_text.h"
 #include "app/workbench/code_window.h"
 #include "app/workbench/ide_window.h"
 #include "app/workbench/workbench_app.h"
@@ -26,6 +29,7 @@
 #include "mainwindow/routine_commands.h"
 #include "shell/command_bar_menus.h"
 #include "shell/process_start.h"
+#include "window_support/paint_counter.h"
 
 using qv::workbench::IdeWindow;
 using qv::workbench::WorkbenchApp;
@@ -87,6 +91,8 @@ QMap<QString, QByteArray> CommandLineRun(const QString& folder, const QStringLis
     }
     return files;
 }
+
+using qv::test::PaintCounter;
 
 }  // namespace
 
@@ -248,6 +254,12 @@ class WorkbenchTest : public QObject {
         ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
         qv::shell::FindAddInButton(ide.Vbe(), "Project Window Project", "project add")->Execute();
         QCOMPARE(ide.History().count(), 1);  // the whole run is one step
+        // Undone and done again, routine by routine, it still writes the same.
+        const QByteArray original = Bytes(project_->filePath("modMain.bas"));
+        ide.History().undo();
+        QVERIFY(ide.SaveAll());
+        QCOMPARE(Bytes(project_->filePath("modMain.bas")), original);
+        ide.History().redo();
         QVERIFY(ide.SaveAll());
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
@@ -334,18 +346,167 @@ class WorkbenchTest : public QObject {
         QVERIFY(module.Line(12) != "    x = 1");
     }
 
+    void TypingAtBothEndsUndoesAndRedoesLineByLine() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
+        QVERIFY(ide.ShowModule("modMain", 1));
+        auto* window = ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(
+            ide.Vbe().ActiveVBProject()->VBComponents().Item("modMain")));
+        auto& module = window->Module();
+        const std::string original = ModuleText(module);
+        // A line typed at the top, the cursor still on it, then one at the end.
+        QTextCursor cursor(window->Editor().document());
+        cursor.insertText("' top\n");
+        window->Editor().setTextCursor(cursor);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText("\n' end");
+        window->Editor().setTextCursor(cursor);
+        window->Flush(true);
+        QCOMPARE(EditorText(*window), ModuleText(module));
+        QCOMPARE(std::string(module.Line(1)), std::string("' top"));
+        QCOMPARE(std::string(module.Line(module.CountOfLines())), std::string("' end"));
+        const std::string typed = ModuleText(module);
+        ide.History().undo();
+        QCOMPARE(ModuleText(module), original);
+        QCOMPARE(EditorText(*window), original);
+        ide.History().redo();
+        QCOMPARE(ModuleText(module), typed);
+        QCOMPARE(EditorText(*window), typed);
+    }
+
+    void EveryCodePageByteSurvivesTheEditor() {
+        std::string bytes;
+        for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
+        const QString shown = qv::workbench::DecodeCode(bytes);
+        QCOMPARE(shown.size(), qsizetype(255));
+        QCOMPARE(shown[0x80 - 1], QChar(0x20AC));  // the euro sign
+        QCOMPARE(shown[0xE9 - 1], QChar(0xE9));
+        QCOMPARE(qv::workbench::EncodeCode(shown), bytes);
+        QCOMPARE(qv::workbench::EncodeCode(QString::fromUtf8("\u4E2D")), std::string("?"));
+    }
+
+    void AnIdleWorkbenchDoesNotPaint() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        ide.show();
+        QVERIFY(OpenExample(ide, 11));
+        QVERIFY(QTest::qWaitForWindowExposed(&ide));
+        QTest::qWait(300);  // the first paints after opening
+        PaintCounter counter;
+        QApplication::instance()->installEventFilter(&counter);
+        QTest::qWait(1000);
+        QApplication::instance()->removeEventFilter(&counter);
+        // A blinking cursor paints its line a couple of times a second.
+        QVERIFY2(counter.paints <= 10, qPrintable(QString::number(counter.paints)));
+    }
+
+    void CloseWindowsClosesTheKindsTheFormsSettingFlags() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        ide.show();
+        QVERIFY(OpenExample(ide, 11));
+        auto* project = ide.findChild<QDockWidget*>("Project");
+        auto* properties = ide.findChild<QDockWidget*>("Properties");
+        auto* immediate = ide.findChild<QDockWidget*>("Immediate");
+        QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
+        for (int type : {qv::host::vbext_wt_Immediate, qv::host::vbext_wt_PropertyWindow})
+            WindowRecord(ide, type).SetVisible(true);
+        ide.Redraw();
+        QVERIFY(project->isVisible() && properties->isVisible() && immediate->isVisible());
+        QVERIFY(editor.isVisible());
+        // The settings as shipped flag every kind but the project window.
+        QTest::keyClick(&editor, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!editor.isVisible());
+        QVERIFY(!properties->isVisible());
+        QVERIFY(!immediate->isVisible());
+        QVERIFY(project->isVisible());
+        QVERIFY(!WindowRecord(ide, qv::host::vbext_wt_PropertyWindow).Visible());
+        QVERIFY(WindowRecord(ide, qv::host::vbext_wt_ProjectWindow).Visible());
+    }
+
+    void AHotKeyActsOnTheWindowInFrontAndOutlivesTheFirstWindow() {
+        WorkbenchApp app;
+        IdeWindow* first = &app.NewWindow();
+        IdeWindow& second = app.NewWindow();
+        QTemporaryDir other;
+        CopyExample(other.path());
+        first->show();
+        second.show();
+        QVERIFY(OpenExample(*first, 11));
+        QVERIFY(second.Open({other.filePath("Example.vbp")}) && second.ShowModule("modMain", 11));
+        second.ConnectAddIn(qv::host::ext_cm_AfterStartup);
+        auto& firstModule = CodeWindowOf(*first, "modMain").Module();
+        auto& secondModule = CodeWindowOf(second, "modMain").Module();
+        const std::string firstText = ModuleText(firstModule);
+        const std::string secondText = ModuleText(secondModule);
+
+        QTest::keyClick(&CodeWindowOf(second, "modMain").Editor(), Qt::Key_E,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(ModuleText(firstModule), firstText);
+        QVERIFY(ModuleText(secondModule) != secondText);
+
+        second.History().undo();
+        QCOMPARE(ModuleText(secondModule), secondText);
+        QVERIFY(first->close());
+        QTest::keyClick(&CodeWindowOf(second, "modMain").Editor(), Qt::Key_E,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(ModuleText(secondModule) != secondText);
+    }
+
+    void AModuleThatCannotBeReadIsMarkedAndTheRestWorks() {
+        // The form's designer block never ends; the project still opens.
+        QFile form(project_->filePath("frmMain.frm"));
+        QVERIFY(form.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        form.write("VERSION 5.00\r\nBegin VB.Form frmMain\r\n   Caption = \"Main\"\r\n");
+        form.close();
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 11));
+        auto* tree = ide.findChild<QTreeWidget*>();
+        QVERIFY(tree != nullptr);
+        const auto broken = tree->findItems("frmMain", Qt::MatchStartsWith | Qt::MatchRecursive);
+        QCOMPARE(broken.size(), qsizetype(1));
+        QVERIFY(broken[0]->text(0).contains("cannot be read"));
+        QVERIFY(!broken[0]->toolTip(0).isEmpty());
+        QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
+        QTest::keyClick(&editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(editor.toPlainText().contains("Error_Routine"));
+        QVERIFY(ide.SaveAll());
+        QVERIFY(Bytes(project_->filePath("modMain.bas")).contains("Error_Routine"));
+    }
+
     void ProjectThatFailsToLoadLeavesWindowUsable() {
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
-        QTimer::singleShot(200, [] {
-            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        QString shown;
+        QTimer::singleShot(200, [&shown] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                shown = box->text();
+                box->close();
+            }
         });
         QVERIFY(!ide.Open({project_->filePath("Missing.vbp")}));
+        // The loader's own message, naming the file.
+        QVERIFY2(shown.contains("Missing.vbp"), qPrintable(shown));
         QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
         QCOMPARE(ide.Vbe().VBProjects().Count(), 1L);
     }
 
   private:
+    static qv::workbench::CodeWindow& CodeWindowOf(IdeWindow& ide, const char* module) {
+        return *ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(
+            ide.Vbe().ActiveVBProject()->VBComponents().Item(module)));
+    }
+
+    static qv::host::Window& WindowRecord(IdeWindow& ide, int type) {
+        auto& windows = ide.Vbe().Windows();
+        for (long i = 1; i <= windows.Count(); ++i) {
+            if (windows.Item(i).Type() == type) return windows.Item(i);
+        }
+        throw std::runtime_error("no such window");
+    }
+
     static void CopyExample(const QString& folder) {
         for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
             QFile::copy(QString(QV_EXAMPLES) + "/" + name, folder + "/" + name);
