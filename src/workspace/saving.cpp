@@ -1,5 +1,7 @@
 #include "workspace/saving.h"
 
+#include <stdexcept>
+
 #include "host/files/file_error.h"
 #include "host/files/unified_diff.h"
 #include "host/files/workspace_saver.h"
@@ -33,11 +35,12 @@ std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& change
 
 enum class Mode { Write, Preview };
 
-host::files::ModuleFile* Writable(LoadedTarget& target, const host::files::ModuleFile* file) {
+// The target's own (writable) record of a file that a change names.
+host::files::ModuleFile& Writable(LoadedTarget& target, const host::files::ModuleFile* file) {
     for (const auto& f : target.Files().Files()) {
-        if (f.get() == file) return f.get();
+        if (f.get() == file) return *f;
     }
-    return nullptr;
+    throw std::logic_error("a change names a file the workspace does not hold");
 }
 
 // The bytes a file was read with, kept while a write that agreed to
@@ -62,9 +65,9 @@ std::vector<AdoptedBytes> AdoptChangedOnDisk(LoadedTarget& target,
             continue;
         }
         if (overwrite(change.file->path)) {
-            host::files::ModuleFile* file = Writable(target, change.file);
-            adopted.push_back({file, file->bytes});
-            file->bytes = std::make_shared<const std::string>(std::move(onDisk));
+            host::files::ModuleFile& file = Writable(target, change.file);
+            adopted.push_back({&file, file.bytes});
+            file.bytes = std::make_shared<const std::string>(std::move(onDisk));
         }
     }
     return adopted;
@@ -81,7 +84,7 @@ void ForgetAdopted(const std::vector<AdoptedBytes>& adopted) {
 // cost a project-wide command time and memory.
 void TakeWrittenBytes(LoadedTarget& target, std::vector<host::files::FileChange>& changes) {
     for (auto& change : changes) {
-        Writable(target, change.file)->bytes =
+        Writable(target, change.file).bytes =
             std::make_shared<const std::string>(std::move(change.newBytes));
     }
 }
