@@ -28,5 +28,11 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // part of a file known to be in that code page.
 std::string Windows1252AsUtf8(std::string_view bytes);
 bool IsValidUtf8(std::string_view bytes);
+// The character of one Windows-1252 byte; each of the five bytes the code
+// page leaves unassigned stands for the C1 control of its value, so that
+// every byte has a character of its own and comes back unchanged.
+char16_t Windows1252Char(unsigned char byte);
+// The byte of a character; none when the code page has no byte for it.
+std::optional<unsigned char> Windows1252Byte(char16_t c);
 
 }  // namespace qv::host::files
