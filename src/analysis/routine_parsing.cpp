@@ -273,6 +273,11 @@ int ProcKind(std::string_view typeColumnText) {
     return host::vbext_pk_Proc;
 }
 
+std::string RoutineLabel(std::string_view name, int kind) {
+    const std::string word = KindWord(kind);
+    return word.empty() ? std::string(name) : std::string(name) + " (" + word + ")";
+}
+
 std::string KindWord(int kind) {
     switch (kind) {
         case host::vbext_pk_Get: return "Get";

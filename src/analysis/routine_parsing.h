@@ -53,6 +53,9 @@ int ProcKind(std::string_view typeColumnText);
 // The other way: "Get", "Let", "Set", or "" for a routine that is not a
 // property accessor.
 std::string KindWord(int kind);
+// How a routine is named to the user: "Name", or "Name (Get)" for a
+// property accessor.
+std::string RoutineLabel(std::string_view name, int kind);
 bool IsReadOnly(host::VBComponent& component);
 int GetInstancing(host::CodeModule& module);
 int GetMTSTransactionMode(host::CodeModule& module);

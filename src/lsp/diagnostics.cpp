@@ -30,9 +30,7 @@ QJsonObject RoutineDiagnostic(OpenDocument& document, const analysis::RoutineSta
     DocumentModule& module = *document.Module();
     host::CodeModule& code = *module.Component()->CodeModule();
     const int line = module.DocumentLine(code.ProcBodyLine(row.name, row.kind));
-    const std::string kind = analysis::KindWord(row.kind);
-    const QString name = QString::fromUtf8(row.name) +
-                         (kind.empty() ? QString() : " (" + QString::fromStdString(kind) + ")");
+    const QString name = QString::fromUtf8(analysis::RoutineLabel(row.name, row.kind));
     QJsonObject diagnostic =
         LineDiagnostic(document.Text(), line, ProtocolSeverity(finding.severity),
                        name + ": " + QString::fromUtf8(finding.message));

@@ -19,6 +19,10 @@ void VbError::PrependLocation(std::string_view module, std::string_view routine,
     source_ = prefix + source_;
 }
 
+std::string VbError::ReportText() const {
+    return description_ + " (error " + std::to_string(number_) + ", in " + source_ + ")";
+}
+
 const char* VbError::what() const noexcept {
     try {
         what_ = source_.empty() ? description_ : source_ + " " + description_;

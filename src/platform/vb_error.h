@@ -49,6 +49,9 @@ public:
     void PrependLocation(std::string_view module, std::string_view routine, int line);
 
     const char* what() const noexcept override;
+    // "Description (error N, in Source)": how a run reports an error that
+    // stopped it, naming where it arose.
+    std::string ReportText() const;
 
 private:
     long number_;

@@ -57,9 +57,7 @@ AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& compon
             fix.change = FileChange{*file->bytes, host::files::RenderModuleFile(*file).bytes};
         }
     } catch (...) {
-        const VbError error = CurrentAsVbError();
-        fix.failure = error.Description() + " (error " + std::to_string(error.Number()) + ", in " +
-                      error.Source() + ")";
+        fix.failure = CurrentAsVbError().ReportText();
     }
     return fix;
 }

@@ -25,10 +25,6 @@ class FileLines {
     std::optional<host::files::ParsedModule> parsed_;
 };
 
-std::string RoutineLabel(const analysis::RoutineStatusRow& row) {
-    return row.typeWord.empty() ? row.name : row.name + " (" + row.typeWord + ")";
-}
-
 }  // namespace
 
 void AddModuleFindings(SarifLog& log, LoadedTarget& target,
@@ -41,7 +37,7 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
         if (!lines) lines.emplace(target.Files().FileOf(component));
         SarifResult result{.path = ComponentFile(target, component),
                            .module = component.Name(),
-                           .routine = RoutineLabel(row),
+                           .routine = analysis::RoutineLabel(row.name, row.kind),
                            .line = lines->Of(component.Code()->ProcBodyLine(row.name, row.kind)),
                            .finding = std::move(*finding),
                            .fix = std::nullopt};

@@ -13,9 +13,6 @@
 
 namespace qv::cli {
 
-// "description (error N, in source)" of a module whose run failed.
-std::string FailureText(const shell::ModuleOutcome& module);
-
 // One line on err per module of the run that failed halfway:
 // "qvaddin: FILE: routine R: ...; module M was left as it was".
 void ReportFailedModules(std::ostream& err, LoadedTarget& target, const shell::RunOutcome& outcome);

@@ -304,9 +304,7 @@ private:
             }
             r.evaluated = true;
         } catch (...) {
-            const VbError error = CurrentAsVbError();
-            r.failure = error.Description() + " (error " + std::to_string(error.Number()) +
-                        ", in " + error.Source() + ")";
+            r.failure = CurrentAsVbError().ReportText();
             r.counts = {};
         }
         return r;

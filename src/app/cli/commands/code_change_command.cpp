@@ -37,8 +37,7 @@ void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
 }
 
 std::string RoutineLabel(const shell::RoutineOutcome& r) {
-    const std::string kind = analysis::KindWord(r.kind);
-    return kind.empty() ? r.name : r.name + " (" + kind + ")";
+    return analysis::RoutineLabel(r.name, r.kind);
 }
 
 std::string SkipText(shell::Skip skip) {

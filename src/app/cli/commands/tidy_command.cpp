@@ -148,18 +148,14 @@ class TidyCommand : public Command {
         }
         std::ostream& out = context.dryRun ? context.err : context.out;
         for (const Refusal& r : refused) {
-            out << "refused " << DisplayText(r.module) << "." << DisplayText(r.routine.name)
-                << KindText(r.routine.kind) << ": " << DisplayText(r.routine.refusal) << '\n';
+            out << "refused " << DisplayText(r.module) << "."
+                << DisplayText(analysis::RoutineLabel(r.routine.name, r.routine.kind)) << ": "
+                << DisplayText(r.routine.refusal) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
         if (written.empty() && !failed)
             context.out << "Nothing to tidy: the code is tidy already.\n";
         for (const std::string& f : written) context.out << "tidied " << DisplayText(f) << '\n';
-    }
-
-    static std::string KindText(int kind) {
-        const std::string word = analysis::KindWord(kind);
-        return word.empty() ? "" : " (" + word + ")";
     }
 
     // {"dryRun", "changed": [files], "skipped": [read-only files],
