@@ -1,15 +1,36 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/) with clang, the address and the
-# undefined-behaviour sanitizers, and runs each for a bounded time, seeded
-# from the example project, the test fixtures and fuzz/seeds. The inputs in
+# undefined-behaviour sanitizers, and runs each, seeded from the example
+# project, the test fixtures and fuzz/seeds. The inputs in
 # fuzz/regressions/<target>/ (faults found earlier) run first. Prints the
 # executions per second of every target; non-zero when one fails.
+#
 # Usage: scripts/fuzz.sh [seconds per target, default 60] [build-dir]
+#          explores with a fresh random seed for that long: run it before
+#          each stop; a fault it finds becomes a regression input and a fix.
+#        scripts/fuzz.sh --fixed [build-dir]
+#          the test command's leg: a fixed seed and a fixed number of runs
+#          per target (about ten seconds each here), so that the same code
+#          always passes or always fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds="${1:-60}"
-build_dir="${2:-build-fuzz}"
+fixed=false
+if [ "${1:-}" = --fixed ]; then
+  fixed=true
+  shift
+  seconds=0
+else
+  seconds="${1:-60}"
+  [ $# -gt 0 ] && shift
+fi
+build_dir="${1:-build-fuzz}"
+
+# The runs of each target in the fixed leg.
+declare -A fixed_runs=(
+  [module_loader_fuzz]=30000 [project_file_fuzz]=300000 [like_fuzz]=200000
+  [tidy_fuzz]=16000 [status_fuzz]=30000 [line_numbers_fuzz]=100000
+  [code_changes_fuzz]=4000 [lsp_fuzz]=3000)
 
 # clang and its fuzzer library, on a fresh Debian machine.
 probe='extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }'
@@ -37,7 +58,8 @@ mkdir -p "$QV_FUZZ_CONFIG_HOME"
 
 # Module files; with a first byte that picks the module type (0 .bas, 1 .cls,
 # 2 .frm) or, for the engines, settings and the module type.
-modules=$(find examples tests -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' \))
+# Sorted, so that the corpus of the fixed leg is the same on every clone.
+modules=$(find examples tests -type f \( -iname '*.bas' -o -iname '*.cls' -o -iname '*.frm' \) | LC_ALL=C sort)
 seed_modules() {  # <corpus folder> <whole|code>
   local folder="$1" part="$2" n=0
   mkdir -p "$folder"
@@ -57,6 +79,18 @@ seed_modules() {  # <corpus folder> <whole|code>
   done
 }
 
+# The fixed leg repeats itself only at fixed addresses: the fuzzer keeps the
+# operands of compares (pointers among them) as material for its mutations,
+# and it reloads its corpus on a timer unless told not to.
+no_aslr=(env)
+if $fixed; then
+  if setarch "$(uname -m)" -R true 2>/dev/null; then
+    no_aslr=(setarch "$(uname -m)" -R)
+  else
+    echo "note: address randomisation cannot be turned off here; the fixed leg may vary"
+  fi
+fi
+
 failed=()
 summary=()
 for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fuzz \
@@ -66,7 +100,11 @@ for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fu
   case "$target" in
     module_loader_fuzz) seed_modules "$corpus" whole ;;
     project_file_fuzz)
-      find examples tests -type f \( -iname '*.vbp' -o -iname '*.vbg' \) -exec cp {} "$corpus"/ \; ;;
+      n=0
+      while IFS= read -r file; do
+        n=$((n + 1))
+        cp "$file" "$corpus/$n"
+      done < <(find examples tests -type f \( -iname '*.vbp' -o -iname '*.vbg' \) | LC_ALL=C sort) ;;
     like_fuzz) ;;
     *) seed_modules "$corpus" code ;;
   esac
@@ -74,9 +112,14 @@ for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fu
   regressions="fuzz/regressions/$target"
   mkdir -p "$work/artifacts/$target"
   log="$work/$target.log"
+  if $fixed; then
+    bounds=(-seed=1 -runs="${fixed_runs[$target]}" -reload=0)
+  else
+    bounds=(-max_total_time="$seconds")
+  fi
   set +e
-  "$build_dir/fuzz/$target" "$corpus" $( [ -d "$regressions" ] && echo "$regressions" ) \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  "${no_aslr[@]}" "$build_dir/fuzz/$target" "$corpus" $( [ -d "$regressions" ] && echo "$regressions" ) \
+    "${bounds[@]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$work/artifacts/$target/" >"$log" 2>&1
   status=$?
   set -e
@@ -96,4 +139,8 @@ if [ ${#failed[@]} -gt 0 ]; then
   echo "Fuzzing found faults in: ${failed[*]} (inputs kept in $build_dir/fuzz-artifacts)"
   exit 1
 fi
-echo "Fuzzing found nothing in ${seconds}s per target."
+if $fixed; then
+  echo "Fuzzing with the fixed seed found nothing."
+else
+  echo "Fuzzing found nothing in ${seconds}s per target."
+fi

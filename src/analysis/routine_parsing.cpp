@@ -38,9 +38,12 @@ bool ReadIntegerProperty(host::CodeModule& module, std::string_view name, long& 
 }  // namespace
 
 bool IsClosingLine(std::string_view line) {
-    // Tabs count as blanks here: a closing line indented with a tab closes
-    // the routine as well (the host finds it so).
-    return text::StartsWith(text::ToLower(text::TrimBlanks(line)), "end ");
+    // Tabs count as blanks here, around the line and after its End: a
+    // closing line indented with a tab, or "End<TAB>Sub", closes the routine
+    // as well (the host finds it so), and insertion and removal must agree
+    // on which line that is.
+    const std::string_view t = text::TrimBlanks(line);
+    return t.size() > 3 && text::StartsWithIgnoreCase(t, "end") && (t[3] == ' ' || t[3] == '\t');
 }
 
 bool IsCommentLine(std::string_view trimmed) {

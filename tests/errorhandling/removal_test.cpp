@@ -75,15 +75,16 @@ TEST_F(Removal, OpeningMarkerWithNothingToEndTheBlockDeletesNothing) {
 }
 
 // Insert then remove gives the routine back, also where a note names the
-// handler's lines and where the closing line is indented with a tab (both
-// found by fuzzing).
+// handler's lines and where the closing line is indented with a tab or has
+// a tab after its End (all found by fuzzing).
 TEST_F(Removal, InsertThenRemoveWhereNotesNameTheHandlerOrTheEndIsIndented) {
     const std::vector<Lines> originals = {
         {"Sub Go() ' no On Error GoTo Error_Routine here, nor Exit_Routine:", "    DoWork",
          "End Sub"},
         {"Sub Go()", "    DoWork ' then Exit_Routine: below", "    Msg \"Exit_Routine:\"",
          "End Sub"},
-        {"Public Property Let Value(ByVal v As Long)", "    mValue = v", "\tEnd Property"}};
+        {"Public Property Let Value(ByVal v As Long)", "    mValue = v", "\tEnd Property"},
+        {"Public Property Let Value(ByVal v As Long)", "    mValue = v", "End\t Property"}};
     for (const Lines& original : originals) {
         fx.Add("modA", host::vbext_ct_StdModule, Vb(original));
         const std::string name = original[0].find("Value") != std::string::npos ? "Value" : "Go";
