@@ -1,51 +1,62 @@
 #!/usr/bin/env bash
-# Compares what every command of the command line prints and writes with the
-# stored digests in expected.sha256 (one per case of golden_run.sh). A case
-# that differs is named; to see how, record the run of the build before the
-# change and of this one with golden_run.sh and compare the two with diff -r.
+# Compares what commands of the command line print and write (golden_run.sh)
+# with the stored texts in expected/<group>/<case>.txt, and shows a unified
+# diff of every case that differs.
 #
-# Usage: tests/golden/check_golden.sh QVADDIN [--update]
-#   --update  stores this build's digests (after a change that is meant).
-set -euo pipefail
+# Usage: tests/golden/check_golden.sh QVADDIN [GROUP...] [--update]
+#   GROUP     the groups of golden_run.sh to run (all by default); the test
+#             command runs each group as a test of its own, in parallel
+#   --update  stores this build's texts (after a change that is meant);
+#             review them with git diff before committing
+set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 if [ $# -lt 1 ]; then
-  echo "usage: $0 QVADDIN [--update]" >&2
+  echo "usage: $0 QVADDIN [GROUP...] [--update]" >&2
   exit 2
 fi
 bin=$1
+shift
+update=false
+groups=()
+for a in "$@"; do
+  if [ "$a" = --update ]; then update=true; else groups+=("$a"); fi
+done
+if [ ${#groups[@]} -eq 0 ]; then
+  read -ra groups <<<"$("$here/golden_run.sh" --groups)"
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-"$here/golden_run.sh" "$bin" "$work/run" >/dev/null
-(
-  cd "$work/run"
-  for c in *; do
-    digest=$(cat "$c/args" "$c/rc" "$c/stdout" "$c/stderr" "$c/files" | sha256sum | cut -d' ' -f1)
-    echo "$digest $c"
-  done
-) >"$work/digests"
-
-if [ "${2:-}" = --update ]; then
-  cp "$work/digests" "$here/expected.sha256"
-  echo "stored the digests of $(wc -l <"$work/digests") cases"
-  exit 0
-fi
-
 failed=0
-while read -r digest name; do
-  want=$(awk -v n="$name" '$2 == n { print $1 }' "$here/expected.sha256")
-  if [ -z "$want" ]; then
-    echo "new case (not in expected.sha256): $name"
-    failed=$((failed + 1))
-  elif [ "$want" != "$digest" ]; then
-    echo "differs: $name"
-    failed=$((failed + 1))
+passed=0
+for group in "${groups[@]}"; do
+  "$here/golden_run.sh" "$bin" "$work/$group" "$group" >/dev/null || exit 2
+  want=$here/expected/$group
+  if $update; then
+    rm -rf "$want"
+    mkdir -p "$want"
+    cp "$work/$group"/*.txt "$want/"
+    echo "$group: stored $(ls "$want" | wc -l) cases"
+    continue
   fi
-done <"$work/digests"
-while read -r _ name; do
-  grep -q " $name\$" "$work/digests" || { echo "missing case: $name"; failed=$((failed + 1)); }
-done <"$here/expected.sha256"
-total=$(wc -l <"$work/digests")
-echo "$((total - failed)) passed, $failed failed"
+  for got in "$work/$group"/*.txt; do
+    name=$(basename "$got")
+    if [ ! -f "$want/$name" ]; then
+      echo "new case (not in expected/$group): ${name%.txt}"
+      failed=$((failed + 1))
+    elif ! diff -u --label "expected/$group/$name" --label "this build" "$want/$name" "$got"; then
+      failed=$((failed + 1))
+    else
+      passed=$((passed + 1))
+    fi
+  done
+  for stored in "$want"/*.txt; do
+    [ -e "$stored" ] || continue
+    [ -f "$work/$group/$(basename "$stored")" ] ||
+      { echo "missing case: $group/$(basename "$stored" .txt)"; failed=$((failed + 1)); }
+  done
+done
+$update && exit 0
+echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,25 +1,36 @@
 #!/usr/bin/env bash
-# Runs every command of the command line over the example project and the
-# command-line fixtures, and records for each run what a user sees and gets:
-# its output, its error text, its exit code and the bytes of every file of the
-# project (and of the settings) afterwards. Two records made by two builds are
-# compared with `diff -r`; check_golden.sh compares one with the stored digest.
+# Runs commands of the command line over the example project and the
+# command-line fixtures, and writes for each run (a case) one text of what a
+# user sees and gets: the command, its exit code, its output, its error text
+# and, as a diff, every change it made to the project's files (and to the
+# settings). check_golden.sh compares these texts with the stored ones in
+# expected/; two builds' runs can be compared with `diff -r`.
 #
-# Usage: tests/golden/golden_run.sh QVADDIN OUTDIR
+# Usage: tests/golden/golden_run.sh QVADDIN OUTDIR [GROUP...]
+#        tests/golden/golden_run.sh --groups   (lists the groups)
+#   GROUP: the groups to run (all by default); OUTDIR/<case>.txt is the
+#          record of a case.
 #
 # Each case runs on a fresh copy of its project in OUTDIR/<case>/tree with its
 # own settings folder, so cases do not disturb one another; a case that
-# continues another (number, then unnumber) starts from that case's tree.
-# The comment stamp carries the clock's date and time: they are written as
-# DATE and TIME in that case's record.
+# continues another (number, then unnumber) starts from that case's tree, in
+# the same group. The comment stamp carries the clock's date and time: they
+# are written as DATE and TIME in that case's record.
 set -uo pipefail
 
-if [ $# -ne 2 ]; then
-  echo "usage: $0 QVADDIN OUTDIR" >&2
+all_groups=(usage list check stats find change-example change-sample change-shapes lines group
+            readonly comment settings)
+if [ "${1:-}" = --groups ]; then
+  echo "${all_groups[*]}"
+  exit 0
+fi
+if [ $# -lt 2 ]; then
+  echo "usage: $0 QVADDIN OUTDIR [GROUP...] | $0 --groups" >&2
   exit 2
 fi
 bin=$(realpath "$1")
 out=$(realpath -m "$2")
+shift 2
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$out"
 mkdir -p "$out"
@@ -31,29 +42,32 @@ shapes=$root/tests/cli/fixtures/RealShapes
 # The date and time of a comment stamp, in the forms the locale may give.
 dates='s#[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}#DATE#g; s#[0-9]{1,2} [A-Z][a-z]{2} [0-9]{4}#DATE#g; s#[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?( ?[AaPp][Mm])?#TIME#g'
 
-# Writes the record of the case run last: paths of this machine are taken out
-# of the texts, and the listing of every file holds its digest.
+# Writes the record of the case run last, OUTDIR/<case>.txt: paths of this
+# machine are taken out of the texts; the changes to the files are a diff of
+# the tree before and after (modes included: a file made read-only shows).
 record() {
-  local dir=$1 normalise=$2
-  for f in stdout stderr; do
-    sed -i "s#$dir/tree#TREE#g; s#$out#OUT#g; s#$root#ROOT#g" "$dir/$f"
-    if [ "$normalise" = dates ]; then
-      sed -i -E "$dates" "$dir/$f"
-    fi
-  done
-  (
-    cd "$dir/tree" || exit 1
-    find . -type f | LC_ALL=C sort | while read -r f; do
-      if [ "$normalise" = dates ]; then
-        sed -E "$dates" "$f" |
-          sha256sum | sed "s#-\$#$f#"
-      else
-        sha256sum "$f"
-      fi
-      # A file made read-only by the case stays so.
-      [ -w "$f" ] || echo "read-only $f"
-    done
-  ) >"$dir/files"
+  local name=$1 normalise=$2 dir=$out/$1
+  shift 2
+  local paths="s#$dir/tree#TREE#g; s#$out#OUT#g; s#$root#ROOT#g"
+  # The diff names each file by its place in the project.
+  local names='s#^diff --git a/(before|tree)/(.*) b/(before|tree)/#diff --git a/\2 b/#; s#^--- a/(before|tree)/#--- a/#; s#^\+\+\+ b/(before|tree)/#+++ b/#'
+
+  {
+    printf '$ qvaddin'
+    printf ' %q' "$@" | sed "$paths"
+    printf '\n==== exit code %s\n==== output\n' "$(cat "$dir/rc")"
+    sed "$paths" "$dir/stdout"
+    printf -- '==== errors\n'
+    sed "$paths" "$dir/stderr"
+    printf -- '==== changed files\n'
+    (cd "$dir" && git -c core.quotepath=false diff --no-index --no-color --no-ext-diff \
+       --no-renames before tree | sed -E "$names")
+  } >"$dir/raw"
+  if [ "$normalise" = dates ]; then
+    sed -E "$dates" "$dir/raw" >"$out/$name.txt"
+  else
+    cp "$dir/raw" "$out/$name.txt"
+  fi
 }
 
 # case NAME FROM [dates] -- ARGS...: FROM is a project folder to copy, or
@@ -70,81 +84,89 @@ case_() {
   elif [ -n "$from" ]; then
     cp -a "$from/." "$dir/tree/"
   fi
+  cp -a "$dir/tree" "$dir/before"
   (
     cd "$dir/tree" || exit 1
     XDG_CONFIG_HOME=$dir/tree/config HOME=$dir/tree LC_ALL=C.UTF-8 TZ=UTC \
       "$bin" "$@" >"$dir/stdout" 2>"$dir/stderr" </dev/null
     echo $? >"$dir/rc"
   )
-  printf '%s\n' "$@" | sed "s#$out#OUT#g" >"$dir/args"
-  record "$dir" "$normalise"
+  record "$name" "$normalise" "$@"
 }
 
 # --- help, version, usage errors
-case_ help "" -- --help
-case_ version "" -- --version
-case_ no-command "" --
-case_ unknown-command "" -- frobnicate
-case_ bad-format "" -- --format xml list x.vbp
-for c in list check stats find add replace remove number unnumber tidy comment settings register; do
-  case_ "help-$c" "" -- "$c" --help
-done
-case_ list-no-target "" -- list
-case_ list-missing-file "" -- list nothere.vbp
-case_ list-bad-option "$example" -- list --frobnicate Example.vbp
+group_usage() {
+  case_ help "" -- --help
+  case_ version "" -- --version
+  case_ no-command "" --
+  case_ unknown-command "" -- frobnicate
+  case_ bad-format "" -- --format xml list x.vbp
+  for c in list check stats find add replace remove number unnumber tidy comment settings register; do
+    case_ "help-$c" "" -- "$c" --help
+  done
+  case_ list-no-target "" -- list
+  case_ list-missing-file "" -- list nothere.vbp
+  case_ list-bad-option "$example" -- list --frobnicate Example.vbp
+}
 
-# --- list
-case_ list-example "$example" -- list Example.vbp
-case_ list-example-json "$example" -- --format json list Example.vbp
-case_ list-sample "$sample" -- list Sample.vbp
-case_ list-shapes "$shapes" -- list RealShapes.vbp
-case_ list-shapes-json "$shapes" -- --format json list RealShapes.vbp
-case_ list-modules "$example" -- list modMain.bas CAccount.cls
-case_ list-module-sel "$example" -- list Example.vbp --module CAccount
+group_list() {
+  case_ list-example "$example" -- list Example.vbp
+  case_ list-example-json "$example" -- --format json list Example.vbp
+  case_ list-sample "$sample" -- list Sample.vbp
+  case_ list-shapes "$shapes" -- list RealShapes.vbp
+  case_ list-shapes-json "$shapes" -- --format json list RealShapes.vbp
+  case_ list-modules "$example" -- list modMain.bas CAccount.cls
+  case_ list-module-sel "$example" -- list Example.vbp --module CAccount
+}
 
-# --- check
-case_ check-example "$example" -- check Example.vbp
-case_ check-example-routines "$example" -- check --routines Example.vbp
-case_ check-example-json "$example" -- --format json check --routines Example.vbp
-case_ check-module "$example" -- check Example.vbp --module modMain
-case_ check-routine "$example" -- check Example.vbp --routine Describe
-case_ check-property "$example" -- check Example.vbp --routine Balance:Let
-case_ check-line "$example" -- check Example.vbp --module modMain --line 20
-case_ check-bad-routine "$example" -- check Example.vbp --routine NoSuch
-case_ check-bad-module "$example" -- check Example.vbp --module NoSuch
-case_ check-sample "$sample" -- check --routines Sample.vbp
-case_ check-shapes "$shapes" -- check --routines RealShapes.vbp
-case_ check-shapes-json "$shapes" -- --format json check --routines RealShapes.vbp
+group_check() {
+  case_ check-example "$example" -- check Example.vbp
+  case_ check-example-routines "$example" -- check --routines Example.vbp
+  case_ check-example-json "$example" -- --format json check --routines Example.vbp
+  case_ check-module "$example" -- check Example.vbp --module modMain
+  case_ check-routine "$example" -- check Example.vbp --routine Describe
+  case_ check-property "$example" -- check Example.vbp --routine Balance:Let
+  case_ check-line "$example" -- check Example.vbp --module modMain --line 20
+  case_ check-bad-routine "$example" -- check Example.vbp --routine NoSuch
+  case_ check-bad-module "$example" -- check Example.vbp --module NoSuch
+  case_ check-sample "$sample" -- check --routines Sample.vbp
+  case_ check-shapes "$shapes" -- check --routines RealShapes.vbp
+  case_ check-shapes-json "$shapes" -- --format json check --routines RealShapes.vbp
+}
 
-# --- stats
-case_ stats-example "$example" -- stats Example.vbp
-case_ stats-example-json "$example" -- --format json stats Example.vbp
-case_ stats-example-csv "$example" -- --format csv stats Example.vbp
-case_ stats-module "$example" -- stats Example.vbp --module CAccount
-case_ stats-module-csv "$example" -- --format csv stats Example.vbp --module frmMain
-case_ stats-group-example "$example" -- stats --group Example.vbp
-case_ stats-group-two "$root/tests/cli/fixtures" -- stats --group Sample/Sample.vbp RealShapes/RealShapes.vbp
-case_ stats-group-module "$example" -- stats --group --module modMain Example.vbp
-case_ stats-shapes "$shapes" -- stats RealShapes.vbp
-case_ stats-shapes-module "$shapes" -- --format json stats RealShapes.vbp --module modCond
+group_stats() {
+  case_ stats-example "$example" -- stats Example.vbp
+  case_ stats-example-json "$example" -- --format json stats Example.vbp
+  case_ stats-example-csv "$example" -- --format csv stats Example.vbp
+  case_ stats-module "$example" -- stats Example.vbp --module CAccount
+  case_ stats-module-csv "$example" -- --format csv stats Example.vbp --module frmMain
+  case_ stats-group-example "$example" -- stats --group Example.vbp
+  case_ stats-group-two "$root/tests/cli/fixtures" -- stats --group Sample/Sample.vbp RealShapes/RealShapes.vbp
+  case_ stats-group-module "$example" -- stats --group --module modMain Example.vbp
+  case_ stats-shapes "$shapes" -- stats RealShapes.vbp
+  case_ stats-shapes-module "$shapes" -- --format json stats RealShapes.vbp --module modCond
+}
 
-# --- find
-case_ find-plain "$example" -- find Example.vbp balance
-case_ find-case "$example" -- find --match-case Example.vbp Balance
-case_ find-word "$example" -- find --whole-word Example.vbp value
-case_ find-pattern "$example" -- find --pattern Example.vbp 'm*Balance'
-case_ find-first "$example" -- find --first-per-line Example.vbp a
-case_ find-scope-module "$example" -- find --scope module --module CAccount Example.vbp value
-case_ find-scope-module-missing "$example" -- find --scope module Example.vbp value
-case_ find-scope-group "$root/tests/cli/fixtures" -- find --scope group Sample/Sample.vbp RealShapes/RealShapes.vbp Sub
-case_ find-scope-bad "$example" -- find --scope world Example.vbp value
-case_ find-json "$example" -- --format json find Example.vbp Balance
-case_ find-empty "$example" -- find Example.vbp ''
-case_ find-none "$example" -- find Example.vbp zzzzzz
-case_ find-shapes "$shapes" -- find RealShapes.vbp Long
+group_find() {
+  case_ find-plain "$example" -- find Example.vbp balance
+  case_ find-case "$example" -- find --match-case Example.vbp Balance
+  case_ find-word "$example" -- find --whole-word Example.vbp value
+  case_ find-pattern "$example" -- find --pattern Example.vbp 'm*Balance'
+  case_ find-first "$example" -- find --first-per-line Example.vbp a
+  case_ find-scope-module "$example" -- find --scope module --module CAccount Example.vbp value
+  case_ find-scope-module-missing "$example" -- find --scope module Example.vbp value
+  case_ find-scope-group "$root/tests/cli/fixtures" -- find --scope group Sample/Sample.vbp RealShapes/RealShapes.vbp Sub
+  case_ find-scope-bad "$example" -- find --scope world Example.vbp value
+  case_ find-json "$example" -- --format json find Example.vbp Balance
+  case_ find-empty "$example" -- find Example.vbp ''
+  case_ find-none "$example" -- find Example.vbp zzzzzz
+  case_ find-shapes "$shapes" -- find RealShapes.vbp Long
+}
 
-# --- the commands that change code, at each scope, written and as a diff
-for project in example sample shapes; do
+# The commands that change code, at each scope, written and as a diff; then
+# handlers added, renewed, forced out and numbered.
+change_project() {
+  local project=$1 dir vbp module routine
   case $project in
     example) dir=$example vbp=Example.vbp module=CAccount routine=Describe ;;
     sample) dir=$sample vbp=Sample.vbp module=modUtil routine=Add ;;
@@ -163,7 +185,6 @@ for project in example sample shapes; do
   case_ "unnumber-$project-dry" "@number-$project-project" -- --dry-run unnumber "$vbp"
   case_ "unnumber-$project-json" "@number-$project-project" -- --format json unnumber "$vbp"
   case_ "unnumber-$project-plain" "$dir" -- unnumber "$vbp"
-  # Handlers added, then renewed, forced out and numbered.
   case_ "replace-$project-after-add" "@add-$project-project" -- replace "$vbp"
   case_ "remove-$project-after-add" "@add-$project-project" -- remove "$vbp"
   case_ "remove-$project-force" "@add-$project-project" -- remove --force "$vbp"
@@ -171,71 +192,96 @@ for project in example sample shapes; do
   case_ "number-$project-after-add" "@add-$project-project" -- number "$vbp"
   case_ "tidy-$project-after-number" "@number-$project-after-add" -- tidy "$vbp"
   case_ "add-$project-again" "@add-$project-project" -- add "$vbp"
-done
-case_ add-line "$example" -- add Example.vbp --module modMain --line 20
-case_ add-line-decl "$example" -- add Example.vbp --module modMain --line 2
-case_ add-property "$example" -- add Example.vbp --routine Owner:Set
-case_ add-bad-routine "$example" -- add Example.vbp --routine NoSuch
-case_ add-modules "$example" -- add modMain.bas CAccount.cls
-case_ number-line "$example" -- number Example.vbp --module frmMain --line 10
-case_ number-line-past "$example" -- number Example.vbp --module frmMain --line 70
-case_ unnumber-line "@number-example-project" -- unnumber Example.vbp --module modMain --line 20
-case_ remove-routine-after-add "@add-example-project" -- remove Example.vbp --routine Describe
-case_ replace-routine-after-add "@add-example-project" -- replace Example.vbp --routine Balance:Let
-case_ add-decl-module "$shapes" -- add RealShapes.vbp --module modOneLine --line 2
-case_ add-oneline "$shapes" -- add RealShapes.vbp --routine Lo16
-case_ number-oneline "$shapes" -- number RealShapes.vbp --routine Lo16
-case_ tidy-span "$shapes" -- tidy RealShapes.vbp --routine Run
+  if [ "$project" = example ]; then
+    case_ unnumber-line "@number-example-project" -- unnumber Example.vbp --module modMain --line 20
+    case_ remove-routine-after-add "@add-example-project" -- remove Example.vbp --routine Describe
+    case_ replace-routine-after-add "@add-example-project" -- replace Example.vbp --routine Balance:Let
+  fi
+}
+group_change-example() { change_project example; }
+group_change-sample() { change_project sample; }
+group_change-shapes() { change_project shapes; }
 
-# --- a project group
-group=$out/_group
-mkdir -p "$group"
-cp -a "$sample" "$shapes" "$group/"
-printf 'VBGROUP 5.0\r\nStartupProject=Sample\\Sample.vbp\r\nProject=RealShapes\\RealShapes.vbp\r\n' >"$group/Both.vbg"
-case_ group-list "$group" -- list Both.vbg
-case_ group-check "$group" -- check Both.vbg
-case_ group-stats "$group" -- stats --group Both.vbg
-case_ group-find "$group" -- find --scope group Both.vbg End
-case_ group-add "$group" -- add Both.vbg
-case_ group-add-project "$group" -- add Both.vbg --project RealShapes
-case_ group-number-dry "$group" -- --dry-run number Both.vbg --project RealShapes --module modLabels
-case_ group-tidy "$group" -- tidy Both.vbg
-case_ tidy-line "$example" -- tidy Example.vbp --module modMain --line 20
-case_ tidy-modules-dry "$example" -- --dry-run tidy modMain.bas frmMain.frm
+# The commands at a line, a routine or loose module files.
+group_lines() {
+  case_ add-line "$example" -- add Example.vbp --module modMain --line 20
+  case_ add-line-decl "$example" -- add Example.vbp --module modMain --line 2
+  case_ add-property "$example" -- add Example.vbp --routine Owner:Set
+  case_ add-bad-routine "$example" -- add Example.vbp --routine NoSuch
+  case_ add-modules "$example" -- add modMain.bas CAccount.cls
+  case_ number-line "$example" -- number Example.vbp --module frmMain --line 10
+  case_ number-line-past "$example" -- number Example.vbp --module frmMain --line 70
+  case_ add-decl-module "$shapes" -- add RealShapes.vbp --module modOneLine --line 2
+  case_ add-oneline "$shapes" -- add RealShapes.vbp --routine Lo16
+  case_ number-oneline "$shapes" -- number RealShapes.vbp --routine Lo16
+  case_ tidy-span "$shapes" -- tidy RealShapes.vbp --routine Run
+  case_ tidy-line "$example" -- tidy Example.vbp --module modMain --line 20
+  case_ tidy-modules-dry "$example" -- --dry-run tidy modMain.bas frmMain.frm
+}
+
+# A project group.
+group_group() {
+  local group=$out/_group
+  mkdir -p "$group"
+  cp -a "$sample" "$shapes" "$group/"
+  printf 'VBGROUP 5.0\r\nStartupProject=Sample\\Sample.vbp\r\nProject=RealShapes\\RealShapes.vbp\r\n' >"$group/Both.vbg"
+  case_ group-list "$group" -- list Both.vbg
+  case_ group-check "$group" -- check Both.vbg
+  case_ group-stats "$group" -- stats --group Both.vbg
+  case_ group-find "$group" -- find --scope group Both.vbg End
+  case_ group-add "$group" -- add Both.vbg
+  case_ group-add-project "$group" -- add Both.vbg --project RealShapes
+  case_ group-number-dry "$group" -- --dry-run number Both.vbg --project RealShapes --module modLabels
+  case_ group-tidy "$group" -- tidy Both.vbg
+  rm -rf "$group"
+}
 
 # A read-only module is refused.
-case_ add-readonly-setup "$example" -- list Example.vbp
-chmod a-w "$out/add-readonly-setup/tree/CAccount.cls"
-case_ add-readonly "@add-readonly-setup" -- add Example.vbp --module CAccount
-case_ add-readonly-project "@add-readonly-setup" -- add Example.vbp
-case_ tidy-readonly "@add-readonly-setup" -- tidy Example.vbp --module CAccount
-case_ check-readonly "@add-readonly-setup" -- check --exclude-read-only Example.vbp
-case_ comment-readonly "@add-readonly-setup" -- comment Example.vbp --module CAccount --line 30
+group_readonly() {
+  case_ add-readonly-setup "$example" -- list Example.vbp
+  chmod a-w "$out/add-readonly-setup/tree/CAccount.cls"
+  case_ add-readonly "@add-readonly-setup" -- add Example.vbp --module CAccount
+  case_ add-readonly-project "@add-readonly-setup" -- add Example.vbp
+  case_ tidy-readonly "@add-readonly-setup" -- tidy Example.vbp --module CAccount
+  case_ check-readonly "@add-readonly-setup" -- check --exclude-read-only Example.vbp
+  case_ comment-readonly "@add-readonly-setup" -- comment Example.vbp --module CAccount --line 30
+}
 
-# --- comment
-case_ comment-line "$example" dates -- comment Example.vbp --module modMain --line 20
-case_ comment-json "$example" dates -- --format json comment Example.vbp --module modMain --line 20
-case_ comment-dry "$example" dates -- --dry-run comment Example.vbp --module modMain --line 20
-case_ comment-no-line "$example" -- comment Example.vbp --module modMain
-case_ comment-bad-line "$example" -- comment Example.vbp --module modMain --line 9999
+group_comment() {
+  case_ comment-line "$example" dates -- comment Example.vbp --module modMain --line 20
+  case_ comment-json "$example" dates -- --format json comment Example.vbp --module modMain --line 20
+  case_ comment-dry "$example" dates -- --dry-run comment Example.vbp --module modMain --line 20
+  case_ comment-no-line "$example" -- comment Example.vbp --module modMain
+  case_ comment-bad-line "$example" -- comment Example.vbp --module modMain --line 9999
+}
 
-# --- settings
-case_ settings-all "" -- settings
-case_ settings-json "" -- --format json settings
-case_ settings-get "" -- settings get label2
-case_ settings-get-bad "" -- settings get nosuch
-case_ settings-set "" -- settings set label2 Handler
-case_ settings-set-get "@settings-set" -- settings get label2
-case_ label-set "$example" -- settings set label2 Handler
-case_ label-check "@label-set" -- check --routines Example.vbp
-case_ label-add "@label-set" -- add Example.vbp
-case_ label-remove "@label-add" -- remove Example.vbp
-case_ settings-set-bad-label "" -- settings set label2 'not a label'
-case_ settings-set-bad-key "" -- settings set nosuch 1
-case_ settings-bad-action "" -- settings frob
-printf 'Exit_%%PROCNAME%%:\r\n    Exit Sub\r\n' >"$out/template.txt"
-case_ settings-from-file "" -- settings set insert --from-file "$out/template.txt"
-case_ settings-from-file-get "@settings-from-file" -- --format json settings get insert
+group_settings() {
+  case_ settings-all "" -- settings
+  case_ settings-json "" -- --format json settings
+  case_ settings-get "" -- settings get label2
+  case_ settings-get-bad "" -- settings get nosuch
+  case_ settings-set "" -- settings set label2 Handler
+  case_ settings-set-get "@settings-set" -- settings get label2
+  case_ label-set "$example" -- settings set label2 Handler
+  case_ label-check "@label-set" -- check --routines Example.vbp
+  case_ label-add "@label-set" -- add Example.vbp
+  case_ label-remove "@label-add" -- remove Example.vbp
+  case_ settings-set-bad-label "" -- settings set label2 'not a label'
+  case_ settings-set-bad-key "" -- settings set nosuch 1
+  case_ settings-bad-action "" -- settings frob
+  printf 'Exit_%%PROCNAME%%:\r\n    Exit Sub\r\n' >"$out/template.txt"
+  case_ settings-from-file "" -- settings set insert --from-file "$out/template.txt"
+  case_ settings-from-file-get "@settings-from-file" -- --format json settings get insert
+  rm -f "$out/template.txt"
+}
 
-rm -rf "$out/template.txt" "$group"
-echo "golden run: $(ls "$out" | wc -l) cases in $out"
+groups=("$@")
+[ ${#groups[@]} -gt 0 ] || groups=("${all_groups[@]}")
+for g in "${groups[@]}"; do
+  if ! declare -F "group_$g" >/dev/null; then
+    echo "$0: no group $g (groups: ${all_groups[*]})" >&2
+    exit 2
+  fi
+  "group_$g"
+done
+echo "golden run: $(ls "$out"/*.txt | wc -l) cases in $out"
