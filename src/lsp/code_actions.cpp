@@ -28,16 +28,36 @@ QJsonObject WorkspaceEdit(const QString& uri, const std::vector<TextEdit>& edits
     return QJsonObject{{"changes", QJsonObject{{uri, EditsJson(edits)}}}};
 }
 
-// Fills the action's edit from what the command does, or disables it; false
+// Disables the action with the reason; a client that would not show it
+// disabled gets the command that shows the reason when the action is chosen.
+void Refuse(QJsonObject& action, const QString& reason, bool disabledSupport) {
+    action.insert("disabled", QJsonObject{{"reason", reason}});
+    if (disabledSupport) return;
+    action.insert("command", QJsonObject{{"title", action.value("title").toString()},
+                                         {"command", kShowRefusalCommand},
+                                         {"arguments", QJsonArray{reason}}});
+}
+
+// Fills the action's edit from what the command does, or refuses it; false
 // when the command would do nothing at all.
-bool Complete(QJsonObject& action, const CommandEdits& run, const QString& uri) {
+bool Complete(QJsonObject& action, const CommandEdits& run, const QString& uri,
+              bool disabledSupport) {
     if (!run.edits.empty()) {
         action.insert("edit", WorkspaceEdit(uri, run.edits));
         return true;
     }
     if (run.refusal.empty()) return false;
-    action.insert("disabled", QJsonObject{{"reason", QString::fromUtf8(run.refusal)}});
+    Refuse(action, QString::fromUtf8(run.refusal), disabledSupport);
     return true;
+}
+
+QJsonObject CodeActionCapabilities(const QJsonObject& initializeParams) {
+    return initializeParams.value("capabilities")
+        .toObject()
+        .value("textDocument")
+        .toObject()
+        .value("codeAction")
+        .toObject();
 }
 
 QJsonObject NewAction(const char* title, const QString& name, const QString& kind) {
@@ -45,6 +65,25 @@ QJsonObject NewAction(const char* title, const QString& name, const QString& kin
 }
 
 }  // namespace
+
+ActionSupport ActionSupportOf(const QJsonObject& initializeParams) {
+    const QJsonObject codeAction = CodeActionCapabilities(initializeParams);
+    return ActionSupport{.resolveEdit = codeAction.value("resolveSupport")
+                                            .toObject()
+                                            .value("properties")
+                                            .toArray()
+                                            .contains("edit"),
+                         .disabledSupport = codeAction.value("disabledSupport").toBool(false)};
+}
+
+std::optional<QString> RefusalToShow(const QJsonObject& executeCommandParams) {
+    if (executeCommandParams.value("command").toString() != kShowRefusalCommand) {
+        return std::nullopt;
+    }
+    const QJsonArray arguments = executeCommandParams.value("arguments").toArray();
+    if (arguments.isEmpty() || !arguments.first().isString()) return std::nullopt;
+    return arguments.first().toString();
+}
 
 QJsonArray CodeActions(OpenDocument& document, const ActionRequest& request) {
     QJsonArray actions;
@@ -61,7 +100,8 @@ QJsonArray CodeActions(OpenDocument& document, const ActionRequest& request) {
             QJsonObject action = NewAction(a.routineTitle, QString::fromUtf8(routine),
                                            a.action == "add" ? "quickfix" : "refactor.rewrite");
             const auto id = shell::ScopedCommand(shell::CommandScope::Routine, a.action);
-            if (Complete(action, RunOnDocument(*module, text, id, codeLine), uri)) {
+            if (Complete(action, RunOnDocument(*module, text, id, codeLine), uri,
+                         request.disabledSupport)) {
                 actions.append(action);
             }
         }
@@ -78,12 +118,15 @@ QJsonArray CodeActions(OpenDocument& document, const ActionRequest& request) {
             continue;
         }
         const auto id = shell::ScopedCommand(shell::CommandScope::Module, a.action);
-        if (Complete(action, RunOnDocument(*module, text, id, 0), uri)) actions.append(action);
+        if (Complete(action, RunOnDocument(*module, text, id, 0), uri, request.disabledSupport)) {
+            actions.append(action);
+        }
     }
     return actions;
 }
 
-QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool& resolved) {
+QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool disabledSupport,
+                              bool& resolved) {
     resolved = false;
     DocumentModule* module = document.Module();
     const std::string word = action.value("data").toObject().value("action").toString().toStdString();
@@ -93,8 +136,8 @@ QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool& 
     resolved = true;
     const auto id = shell::ScopedCommand(shell::CommandScope::Module, known->action);
     const CommandEdits run = RunOnDocument(*module, document.Bytes(), id, 0);
-    if (!Complete(action, run, document.Text().Uri())) {
-        action.insert("disabled", QJsonObject{{"reason", "Nothing to change."}});
+    if (!Complete(action, run, document.Text().Uri(), disabledSupport)) {
+        Refuse(action, "Nothing to change.", disabledSupport);
     }
     return action;
 }

@@ -4,12 +4,18 @@
 // and tidying it; on the whole module, the module commands. Each carries
 // the exact edits its command makes; a command that would change nothing is
 // not offered, one that refuses is offered disabled, with its numbered
-// message as the reason. Module actions may be left for the client to
+// message as the reason. A client that does not show disabled actions
+// (it does not announce disabledSupport) would offer a refused action as if
+// it worked and then do nothing: there the action carries a command instead,
+// which the server runs by showing the message, so that choosing it always
+// says why nothing changed. Module actions may be left for the client to
 // resolve, since running every module command at each cursor move costs
 // more than the editor should wait.
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QString>
+#include <optional>
 
 #include "lsp/open_document.h"
 
@@ -18,14 +24,31 @@ namespace qv::lsp {
 struct ActionRequest {
     int line = 0;                 // the document line of the cursor
     bool resolveModule = false;   // module actions without their edit, to resolve later
+    bool disabledSupport = false; // the client shows a refused action disabled
 };
+
+// What the client announced of its code actions in initialize.
+struct ActionSupport {
+    bool resolveEdit = false;      // resolves an action's edit later
+    bool disabledSupport = false;  // shows the disabled property
+};
+ActionSupport ActionSupportOf(const QJsonObject& initializeParams);
+
+// The command a refused action carries for a client that does not show
+// disabled actions, and the server's answer to workspace/executeCommand:
+// the message to show for that command, or nothing when the command is not
+// one of ours.
+inline constexpr const char* kShowRefusalCommand = "qvaddin.showRefusal";
+std::optional<QString> RefusalToShow(const QJsonObject& executeCommandParams);
 
 QJsonArray CodeActions(OpenDocument& document, const ActionRequest& request);
 
 // A module action as CodeActions left it, with its edit (or, when the
-// command refuses, the reason it is disabled). resolved false when the
+// command refuses, the reason it is disabled, and for a client without
+// disabledSupport the command that shows it). resolved false when the
 // action's data names no action of this document.
-QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool& resolved);
+QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool disabledSupport,
+                              bool& resolved);
 
 // Formatting: the edits tidy makes to the whole module, or those of them
 // that touch the lines first..last (0-based, inclusive). refusal says why

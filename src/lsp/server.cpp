@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 
 #include "lsp/code_actions.h"
+#include "lsp/references.h"
 #include "lsp/settings_overrides.h"
 #include "lsp/symbols.h"
 #include "lsp/text_search.h"
@@ -33,6 +34,7 @@ Server::Server() {
     };
     requests_["textDocument/codeAction"] = [this](const QJsonObject& p) { return CodeAction(p); };
     requests_["codeAction/resolve"] = [this](const QJsonObject& p) { return ResolveAction(p); };
+    requests_["workspace/executeCommand"] = [this](const QJsonObject& p) { return ExecuteCommand(p); };
     requests_["textDocument/formatting"] = [this](const QJsonObject& p) {
         return Formatting(p, false);
     };
@@ -162,26 +164,18 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
         ShowMessage(kMessageWarning, problem);
     }
     matchCase_ = options.value("matchCase").toBool(false);
+    referencesInText_ = options.value("referencesInCommentsAndStrings").toBool(false);
     for (const QString& problem : OverrideSettings(options.value("settings").toObject())) {
         ShowMessage(kMessageWarning, problem);
     }
-    resolveSupport_ = params.value("capabilities")
-                          .toObject()
-                          .value("textDocument")
-                          .toObject()
-                          .value("codeAction")
-                          .toObject()
-                          .value("resolveSupport")
-                          .toObject()
-                          .value("properties")
-                          .toArray()
-                          .contains("edit");
+    actionSupport_ = ActionSupportOf(params);
     const QJsonObject capabilities{
         {"textDocumentSync",
          QJsonObject{{"openClose", true}, {"change", 2}, {"save", QJsonObject{}}}},
         {"codeActionProvider",
          QJsonObject{{"codeActionKinds", QJsonArray{"quickfix", "refactor.rewrite", "source"}},
                      {"resolveProvider", true}}},
+        {"executeCommandProvider", QJsonObject{{"commands", QJsonArray{kShowRefusalCommand}}}},
         {"documentFormattingProvider", true},
         {"documentRangeFormattingProvider", true},
         {"documentSymbolProvider", true},
@@ -250,7 +244,9 @@ QJsonValue Server::CodeAction(const QJsonObject& params) {
     if (document == nullptr) return QJsonArray{};
     const Position at = PositionFromJson(
         params.value("range").toObject().value("start").toObject());
-    return CodeActions(*document, ActionRequest{at.line, resolveSupport_});
+    return CodeActions(*document, ActionRequest{.line = at.line,
+                                                .resolveModule = actionSupport_.resolveEdit,
+                                                .disabledSupport = actionSupport_.disabledSupport});
 }
 
 QJsonValue Server::ResolveAction(const QJsonObject& action) {
@@ -258,20 +254,34 @@ QJsonValue Server::ResolveAction(const QJsonObject& action) {
     const auto it = documents_.find(uri);
     if (it == documents_.end()) return action;
     bool resolved = false;
-    QJsonObject done = ResolveCodeAction(*it->second, action, resolved);
-    if (resolved && done.contains("disabled")) {
+    QJsonObject done = ResolveCodeAction(*it->second, action, actionSupport_.disabledSupport,
+                                         resolved);
+    // A refused action that carries its command shows the message when the
+    // client runs that command; otherwise it is shown now.
+    if (resolved && done.contains("disabled") && !done.contains("command")) {
         ShowMessage(kMessageInfo, done.value("disabled").toObject().value("reason").toString());
     }
     return done;
 }
 
+QJsonValue Server::ExecuteCommand(const QJsonObject& params) {
+    const std::optional<QString> refusal = RefusalToShow(params);
+    if (!refusal) {
+        throw VbError(5, "unknown command " + params.value("command").toString().toStdString());
+    }
+    ShowMessage(kMessageWarning, *refusal);
+    return QJsonValue();
+}
+
 QJsonValue Server::References(const QJsonObject& params) {
     OpenDocument* document = Document(params);
     if (document == nullptr || document->Module() == nullptr) return QJsonArray{};
-    const QString word =
-        WordAt(document->Text(), PositionFromJson(params.value("position").toObject()));
-    if (word.isEmpty()) return QJsonArray{};
-    return SearchLocations({document->Module()->Target()}, word, true, matchCase_);
+    const ReferenceOptions options{
+        .includeDeclaration =
+            params.value("context").toObject().value("includeDeclaration").toBool(true),
+        .commentsAndStrings = referencesInText_};
+    return lsp::References(*document, PositionFromJson(params.value("position").toObject()),
+                           options);
 }
 
 QJsonValue Server::Formatting(const QJsonObject& params, bool range) {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string_view>
 
+#include "lsp/code_actions.h"
 #include "lsp/diagnostics.h"
 #include "lsp/json_rpc.h"
 #include "lsp/open_document.h"
@@ -51,6 +52,7 @@ class Server {
     void DidClose(const QJsonObject& params);
     QJsonValue CodeAction(const QJsonObject& params);
     QJsonValue ResolveAction(const QJsonObject& params);
+    QJsonValue ExecuteCommand(const QJsonObject& params);
     QJsonValue Formatting(const QJsonObject& params, bool range);
     QJsonValue References(const QJsonObject& params);
 
@@ -59,8 +61,9 @@ class Server {
     bool initialized_ = false;
     bool shutdownRequested_ = false;
     bool exitRequested_ = false;
-    bool resolveSupport_ = false;
+    ActionSupport actionSupport_;
     bool matchCase_ = false;
+    bool referencesInText_ = false;  // references take words of comments and strings
     analysis::SeverityOverrides severities_;
     ProjectCache projects_;
     std::map<QString, std::unique_ptr<OpenDocument>> documents_;

@@ -91,6 +91,42 @@ TEST_F(ProjectTest, ReferencesReachModulesOfTheProjectThatAreNotOpen) {
     }
 }
 
+TEST(ReferencesTest, CodeIdentifiersOnlyWithOrWithoutTheDeclarationAndCaseIgnored) {
+    TempFolder folder;
+    const std::string text = Vb({
+        "Attribute VB_Name = \"modRefs\"",
+        "Private total As Long",
+        "' total is kept here",
+        "Public Sub AddTo(ByVal amount As Long)",
+        "    TOTAL = Total + amount",
+        "    Debug.Print \"total\"; subtotal",
+        "End Sub",
+    });
+    folder.Write("modRefs.bas", text);
+    const QString uri = UriOf(folder.File("modRefs.bas"));
+    auto lines = [&](const QJsonObject& options, bool includeDeclaration) {
+        LspClient client;
+        client.Initialize(options);
+        client.Open(uri, text);
+        // From the use on line 4, character 14: "Total".
+        QJsonObject params = Doc(uri, {4, 14});
+        params["context"] = QJsonObject{{"includeDeclaration", includeDeclaration}};
+        std::vector<std::pair<int, int>> found;
+        for (const QJsonValue& v :
+             client.Request("textDocument/references", params)["result"].toArray()) {
+            const QJsonObject start = v.toObject()["range"].toObject()["start"].toObject();
+            found.emplace_back(start["line"].toInt(), start["character"].toInt());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    using Places = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(lines({}, true), (Places{{1, 8}, {4, 4}, {4, 12}}));
+    EXPECT_EQ(lines({}, false), (Places{{4, 4}, {4, 12}}));
+    EXPECT_EQ(lines({{"referencesInCommentsAndStrings", true}}, false),
+              (Places{{2, 2}, {4, 4}, {4, 12}, {5, 17}}));
+}
+
 TEST_F(ProjectTest, SearchFollowsWholeWordAndCaseAsAsked) {
     auto hits = [&](bool wholeWord, bool matchCase) {
         return client_

@@ -77,15 +77,14 @@ void LspClient::Notify(const QString& method, const QJsonValue& params) {
     SendBytes(lsp::Framed(lsp::NotificationMessage(method, params)).toStdString());
 }
 
-QJsonObject LspClient::Initialize(const QJsonObject& options, bool resolveSupport) {
-    QJsonObject capabilities;
+QJsonObject LspClient::Initialize(const QJsonObject& options, bool resolveSupport,
+                                  bool disabledSupport) {
+    QJsonObject codeAction;
     if (resolveSupport) {
-        capabilities = QJsonObject{
-            {"textDocument",
-             QJsonObject{{"codeAction",
-                          QJsonObject{{"resolveSupport",
-                                       QJsonObject{{"properties", QJsonArray{"edit"}}}}}}}}};
+        codeAction.insert("resolveSupport", QJsonObject{{"properties", QJsonArray{"edit"}}});
     }
+    if (disabledSupport) codeAction.insert("disabledSupport", true);
+    const QJsonObject capabilities{{"textDocument", QJsonObject{{"codeAction", codeAction}}}};
     const QJsonObject response =
         Request("initialize", QJsonObject{{"processId", QJsonValue()},
                                           {"capabilities", capabilities},

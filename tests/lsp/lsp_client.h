@@ -28,8 +28,11 @@ class LspClient {
     QJsonObject Request(const QString& method, const QJsonValue& params = QJsonObject{});
     void Notify(const QString& method, const QJsonValue& params = QJsonObject{});
 
-    // initialize (with the options) and initialized.
-    QJsonObject Initialize(const QJsonObject& options = {}, bool resolveSupport = false);
+    // initialize (with the options) and initialized. resolveSupport: the
+    // client resolves an action's edit later; disabledSupport: it shows
+    // refused actions disabled.
+    QJsonObject Initialize(const QJsonObject& options = {}, bool resolveSupport = false,
+                           bool disabledSupport = false);
     void Open(const QString& uri, const std::string& text);
     // A whole-text change; version counts up.
     void ChangeAll(const QString& uri, const std::string& text);

@@ -161,6 +161,74 @@ TEST_F(SessionTest, AReadOnlyModuleRefusesEveryActionWithItsMessage) {
                                  std::filesystem::perm_options::add);
 }
 
+// What a client that does not show disabled actions does with the one the
+// user chose: resolve it when it has no edit, then run its command.
+std::vector<QJsonObject> Choose(LspClient& client, QJsonObject action) {
+    if (!action.contains("edit")) action = client.Request("codeAction/resolve", action)["result"].toObject();
+    std::vector<QJsonObject> shown;
+    const size_t before = client.Messages().size();
+    if (action.contains("command")) {
+        const QJsonObject command = action["command"].toObject();
+        const QJsonObject response = client.Request(
+            "workspace/executeCommand",
+            QJsonObject{{"command", command["command"]}, {"arguments", command["arguments"]}});
+        EXPECT_TRUE(response.contains("result")) << response["error"].toObject()["message"].toString().toStdString();
+    }
+    for (size_t i = before; i < client.Messages().size(); ++i) shown.push_back(client.Messages()[i]);
+    return shown;
+}
+
+TEST_F(SessionTest, ARefusedActionShowsItsMessageWhenChosenInAClientThatDoesNotShowDisabledOnes) {
+    // As Neovim 0.7 announces itself: resolve support, no disabledSupport.
+    client_.Initialize({}, true, false);
+    client_.Open(uri_, kModule);
+    client_.Apply(uri_, EditsOf(Titled(Actions(5), "Add error handling to Store")));
+    const std::string handled = client_.Text(uri_);
+    const QJsonObject again = Titled(Actions(5), "Add error handling to Store");
+    ASSERT_FALSE(again.contains("edit"));
+    const std::vector<QJsonObject> shown = Choose(client_, again);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0]["method"].toString(), "window/showMessage");
+    EXPECT_EQ(shown[0]["params"].toObject()["message"].toString(),
+              "Error handling is already in this procedure!");
+    EXPECT_EQ(client_.Text(uri_), handled);
+    // A command the server does not know is an error, not silence.
+    const QJsonObject unknown =
+        client_.Request("workspace/executeCommand", QJsonObject{{"command", "qvaddin.other"}});
+    EXPECT_TRUE(unknown.contains("error"));
+
+    // A client that shows it disabled gets no command with it.
+    LspClient showsDisabled;
+    showsDisabled.Initialize({}, false, true);
+    showsDisabled.Open(uri_, handled);
+    const QJsonObject disabled = [&] {
+        for (const QJsonValue& a :
+             showsDisabled.Request("textDocument/codeAction",
+                                   QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
+                                               {"range", lsp::RangeJson({5, 0}, {5, 0})},
+                                               {"context", QJsonObject{}}})["result"].toArray()) {
+            if (a.toObject()["title"] == "Add error handling to Store") return a.toObject();
+        }
+        return QJsonObject{};
+    }();
+    EXPECT_EQ(disabled["disabled"].toObject()["reason"].toString(),
+              "Error handling is already in this procedure!");
+    EXPECT_FALSE(disabled.contains("command"));
+}
+
+TEST_F(SessionTest, AResolvedModuleActionThatIsRefusedShowsItsMessageOnceWhenChosen) {
+    std::filesystem::permissions(folder_.File("modWork.bas"), std::filesystem::perms::owner_read |
+                                                                  std::filesystem::perms::group_read);
+    client_.Initialize({}, true, false);
+    client_.Open(uri_, kModule);
+    const std::vector<QJsonObject> shown =
+        Choose(client_, Titled(Actions(1), "Tidy every routine of modWork"));
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0]["params"].toObject()["message"].toString().startsWith("Message 4: "));
+    std::filesystem::permissions(folder_.File("modWork.bas"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+}
+
 TEST_F(SessionTest, ModuleActionsResolveToTheirEditsWhenTheClientAsks) {
     client_.Initialize({}, true);
     client_.Open(uri_, kModule);

@@ -30,10 +30,11 @@ class LspCommand : public Command {
             "initializationOptions (all optional):\n"
             "  {\"severities\": {\"MISSING\": \"error\", \"SOME\": \"hint\", ...},\n"
             "   \"settings\": {\"label1\": \"Exit_Here\", ...},   the stored settings, overridden\n"
-            "   \"matchCase\": false}                             references and search\n\n"
-            "Examples of starting it: VS Code (a generic LSP client extension): command\n"
-            "\"qvaddin\", args [\"lsp\"]; Neovim: vim.lsp.start({cmd = {'qvaddin', 'lsp'}, ...});\n"
-            "Helix: command = \"qvaddin\", args = [\"lsp\"] in languages.toml. See the README.\n\n"
+            "   \"matchCase\": false,                            search\n"
+            "   \"referencesInCommentsAndStrings\": false}       references also in comments\n"
+            "                                                  and string literals\n\n"
+            "Ready set-ups for Neovim, Helix and VS Code are in the project's editors/ folder\n"
+            "(installed under share/); see the README.\n\n"
             "Exit codes: 0 after the editor's shutdown and exit; 1 when the input ended or exit\n"
             "came without shutdown.");
     }
