@@ -151,10 +151,41 @@ x11_mark_highlight() {
 
 x11_new_highlight() {
     local box
-    x11_highlight_mask "$x11_work/after.png"
-    box=$(convert "$x11_work/after.png" "$x11_work/before.png" -compose Minus_Src -composite \
-          -format '%@' info: 2>/dev/null)
-    [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 0
-    (( BASH_REMATCH[1] > 20 && BASH_REMATCH[2] > 4 )) || return 0
-    echo "$((BASH_REMATCH[3] + BASH_REMATCH[1] / 2)) $((BASH_REMATCH[4] + BASH_REMATCH[2] / 2))"
+    # A busy machine may paint late: a few looks, a second apart.
+    for _ in 1 2 3 4 5; do
+        x11_highlight_mask "$x11_work/after.png"
+        box=$(convert "$x11_work/after.png" "$x11_work/before.png" -compose Minus_Src -composite \
+              -format '%@' info: 2>/dev/null)
+        if [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] &&
+           (( BASH_REMATCH[1] > 20 && BASH_REMATCH[2] > 4 )); then
+            echo "$((BASH_REMATCH[3] + BASH_REMATCH[1] / 2)) $((BASH_REMATCH[4] + BASH_REMATCH[2] / 2))"
+            return 0
+        fi
+        sleep 1
+    done
+}
+
+# x11_run SCENARIO...: runs each scenario (a function) on its own, so that
+# one failing does not hide the others, and ends with the count of them.
+x11_run() {
+    local passed=0 failed=0 status
+    for scenario in "$@"; do
+        set +e
+        (
+            set -e
+            trap x11_stop EXIT
+            "$scenario"
+        )
+        status=$?
+        set -e
+        if (( status == 0 )); then
+            echo "ok - $scenario"
+            passed=$((passed + 1))
+        else
+            echo "not ok - $scenario"
+            failed=$((failed + 1))
+        fi
+    done
+    echo "$passed passed, $failed failed"
+    (( failed == 0 ))
 }

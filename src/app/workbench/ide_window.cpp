@@ -476,6 +476,12 @@ bool IdeWindow::ShowModule(const QString& moduleName, long line) {
 
 void IdeWindow::OnSubWindowActivated(QMdiSubWindow* sub) {
     if (sub == nullptr) return;
+    // Ctrl+F4 is the Window menu's: the same key on the window's own system
+    // menu would make both of them ambiguous, and neither would close.
+    for (QAction* action : sub->systemMenu()->actions()) {
+        if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4)))
+            action->setShortcut({});
+    }
     if (auto* window = dynamic_cast<CodeWindow*>(sub->widget())) {
         MemoryCodeModule& module = window->Module();
         auto& component = static_cast<MemoryComponent&>(module.Parent());
@@ -494,8 +500,22 @@ bool IdeWindow::eventFilter(QObject* watched, QEvent* event) {
         for (auto it = codeWindows_.begin(); it != codeWindows_.end(); ++it) {
             if (it.value() == watched) it.key()->CodePane().Window().Close();
         }
+        // Once it is hidden, the window before it comes to the front.
+        QMetaObject::invokeMethod(this, [this] { ActivateFrontWindow(); }, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void IdeWindow::ActivateFrontWindow() {
+    if (QMdiSubWindow* active = mdi_->activeSubWindow(); active != nullptr && active->isVisible())
+        return;
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (!(*it)->isVisible()) continue;
+        mdi_->setActiveSubWindow(*it);
+        if (auto* code = dynamic_cast<CodeWindow*>((*it)->widget())) code->Editor().setFocus();
+        return;
+    }
 }
 
 void IdeWindow::CursorMoved(long line, long column) {

@@ -101,6 +101,9 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     void OnTreeSelection();
     void OpenDesigner(host::memory::MemoryComponent& component);
     void OnSubWindowActivated(QMdiSubWindow* window);
+    // When the active code or designer window was closed, the visible one
+    // used last takes its place (with the focus).
+    void ActivateFrontWindow();
     void SyncWindowsFromHost();
     void UpdateCaption();
     // A code window's caption is marked while its module differs from the
