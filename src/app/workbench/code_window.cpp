@@ -409,6 +409,7 @@ bool CodeWindow::OnEditorKey(const QKeyEvent& key) {
             IndentSelection(false);
             return true;
         case Qt::Key_Backtab:  // Shift+Tab
+            if (modifiers != Qt::ShiftModifier && !plain) return false;
             IndentSelection(true);
             return true;
         case Qt::Key_Return:
