@@ -46,6 +46,7 @@ typed_line_keeps_the_indentation_and_undoes_in_one_step() {
     x11_start "$project/Example.vbp" --module modMain --line 11
     x11_keys End Return
     x11_type "x = 1"
+    x11_shot typed-line
     x11_save "$project/$main"
     [[ $(x11_code_line "$project/$main" 12) == "    x = 1" ]] ||
         x11_fail "Return did not keep the indentation: '$(x11_code_line "$project/$main" 12)'"
@@ -108,6 +109,7 @@ tab_stops_and_overwrite() {
         x11_fail "Tab did not insert spaces to the next tab stop: '$(x11_code_line "$project/$main" 12)'"
     x11_keys Home Insert
     x11_type "XX"
+    x11_shot overwriting
     x11_keys Insert
     x11_type "Y"
     x11_save "$project/$main"

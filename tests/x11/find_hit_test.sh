@@ -15,6 +15,7 @@ x11_begin "$0" "${1:?usage: find_hit_test.sh BUILD_DIR}"
 # search WORD: Ctrl+Shift+F, WORD typed, Enter.
 search() {
     x11_keys ctrl+shift+f
+    x11_shot find-has-the-focus
     x11_type "$1"
     x11_mark_highlight
     x11_keys Return

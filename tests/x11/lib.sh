@@ -131,7 +131,9 @@ x11_shot() {
     [[ -n ${QV_X11_SHOTS:-} ]] || return 0
     mkdir -p "$QV_X11_SHOTS"
     x11_step=$((x11_step + 1))
-    import -window root "$QV_X11_SHOTS/$(basename "$0" .sh)-$(printf %02d $x11_step)-$1.png" 2>/dev/null || true
+    import -window root \
+        "$QV_X11_SHOTS/$(basename "$0" .sh)-${x11_scenario:-}-$(printf %02d $x11_step)-$1.png" \
+        2>/dev/null || true
 }
 
 # x11_mark_highlight: remembers which pixels of the screen are drawn in the
@@ -174,6 +176,7 @@ x11_run() {
         (
             set -e
             trap x11_stop EXIT
+            x11_scenario=$scenario
             "$scenario"
         )
         status=$?
