@@ -78,9 +78,14 @@ bool IsIdeKey(const QKeyEvent& key) {
 // own keys the code window handles.
 class CodeEditor : public QPlainTextEdit {
   public:
-    CodeEditor(CodeWindowOwner& owner, std::function<bool(const QKeyEvent&)> onKey,
-               QWidget* parent)
-        : QPlainTextEdit(parent), owner_(owner), onKey_(std::move(onKey)) {}
+    // onInput runs as each key press or mouse press begins, onKey then for
+    // the key (true: handled).
+    CodeEditor(CodeWindowOwner& owner, std::function<void()> onInput,
+               std::function<bool(const QKeyEvent&)> onKey, QWidget* parent)
+        : QPlainTextEdit(parent),
+          owner_(owner),
+          onInput_(std::move(onInput)),
+          onKey_(std::move(onKey)) {}
 
   protected:
     bool event(QEvent* event) override {
@@ -93,11 +98,16 @@ class CodeEditor : public QPlainTextEdit {
         return QPlainTextEdit::event(event);
     }
     void keyPressEvent(QKeyEvent* event) override {
+        onInput_();
         if (onKey_(*event)) {
             event->accept();
             return;
         }
         QPlainTextEdit::keyPressEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        onInput_();
+        QPlainTextEdit::mousePressEvent(event);
     }
     void contextMenuEvent(QContextMenuEvent* event) override {
         owner_.CodePopup(event->globalPos());
@@ -105,6 +115,7 @@ class CodeEditor : public QPlainTextEdit {
 
   private:
     CodeWindowOwner& owner_;
+    std::function<void()> onInput_;
     std::function<bool(const QKeyEvent&)> onKey_;
 };
 
@@ -114,8 +125,11 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     : QWidget(parent), module_(module), owner_(owner) {
     objects_ = new QComboBox(this);
     procedures_ = new QComboBox(this);
+    // An edit and the cursor move it makes come in one key press; a key
+    // that only edits (Delete) must not make the next move look like one.
     editor_ = new CodeEditor(
-        owner, [this](const QKeyEvent& key) { return OnEditorKey(key); }, this);
+        owner, [this] { editedSinceMove_ = false; },
+        [this](const QKeyEvent& key) { return OnEditorKey(key); }, this);
     editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Undo is the IDE's: one typed line or one command is one step.

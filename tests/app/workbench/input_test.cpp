@@ -176,6 +176,14 @@ class WorkbenchInputTest : public QObject {
         QCOMPARE(EditorLine(main, 12), QString("    frmMain.Show"));
     }
 
+    void AnEditThatDoesNotMoveTheCursorGoesToTheModuleWithTheNextMove() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        Press(Qt::Key_Delete);
+        Press(Qt::Key_Down);
+        QCOMPARE(Line(main.Module(), 11), std::string("   Set gAccounts = New Collection"));
+        QVERIFY(!main.HasTyping());
+    }
+
     // --- Tab, Shift+Tab, Insert
 
     void TabAndShiftTabIndentAndOutdentTheSelectedLines() {
