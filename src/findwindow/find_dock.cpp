@@ -168,6 +168,13 @@ void ShowFindDock(FindToolWindow& tool, host::AddInInstance& addIn, host::VBE& v
     }
     ShowFindWindow(tool, addIn, vbe, PrimaryScreen());
     static_cast<FindDock*>(tool.dock.data())->ApplyHostWindow();
+    // The command that showed the window gives the focus back to where it
+    // was when it ends: the search box takes it once the command is over.
+    // (The timer goes with the window, should that go first.)
+    FindWindow* find = tool.document->Window();
+    QTimer::singleShot(0, find, [find] {
+        if (find->isVisible()) find->FocusSearchBox();
+    });
 } QV_PASS_UP("CommonCode", "ShowFindDock")
 
 }  // namespace qv::findwindow

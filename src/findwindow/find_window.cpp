@@ -156,6 +156,12 @@ void FindWindow::ShowFind() try {
     if (!part.empty()) searchBox_->setEditText(ui::VbQString(part));
 } QV_PASS_UP("UDFind", "ShowFind")
 
+void FindWindow::FocusSearchBox() {
+    window()->activateWindow();
+    searchBox_->setFocus(Qt::OtherFocusReason);
+    searchBox_->lineEdit()->selectAll();
+}
+
 void FindWindow::Search(const QString& findWhat) try {
     if (vbe_ == nullptr) Raise(err::kObjectRequired, "The find window has no code host");
     ui::MousePointerGuard pointer;

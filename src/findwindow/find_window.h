@@ -51,6 +51,9 @@ public:
     // Takes the active code pane's selection (its first line) as the search
     // text, when it is not empty.
     void ShowFind();
+    // Gives the search box the focus with its text selected, so that typing
+    // replaces it and Enter searches.
+    void FocusSearchBox();
     // Replaces the tree with the hits of the text and puts the text at the
     // top of the recent searches; an empty text only beeps.
     void Search(const QString& findWhat);

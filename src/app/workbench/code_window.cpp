@@ -10,8 +10,10 @@
 
 #include "analysis/routine_parsing.h"
 #include "app/workbench/code_text.h"
+#include "app/workbench/editor_keys.h"
 #include "ui/vb_highlighter.h"
 #include "host/host_constants.h"
+#include "host/memory/memory_vbe.h"
 
 namespace qv::workbench {
 
@@ -63,18 +65,58 @@ std::string JoinCrLf(const std::vector<std::string>& lines, size_t first, size_t
     return text;
 }
 
-// The editor whose context menu is the IDE's "Code Window" pop-up.
+// Keys that belong to the IDE's own actions although a text editor takes
+// them for itself: undo and redo are the IDE's steps, not the editor's.
+bool IsIdeKey(const QKeyEvent& key) {
+    const QKeyCombination pressed = key.keyCombination();
+    return key.matches(QKeySequence::Undo) || key.matches(QKeySequence::Redo) ||
+           pressed == QKeyCombination(Qt::CTRL | Qt::Key_Y) ||
+           pressed == QKeyCombination(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+}
+
+// The editor whose context menu is the IDE's "Code Window" pop-up and whose
+// own keys the code window handles.
 class CodeEditor : public QPlainTextEdit {
   public:
-    CodeEditor(CodeWindowOwner& owner, QWidget* parent) : QPlainTextEdit(parent), owner_(owner) {}
+    // onInput runs as each key press or mouse press begins, onKey then for
+    // the key (true: handled).
+    CodeEditor(CodeWindowOwner& owner, std::function<void()> onInput,
+               std::function<bool(const QKeyEvent&)> onKey, QWidget* parent)
+        : QPlainTextEdit(parent),
+          owner_(owner),
+          onInput_(std::move(onInput)),
+          onKey_(std::move(onKey)) {}
 
   protected:
+    bool event(QEvent* event) override {
+        // Not taken here, the key goes to the window's shortcut.
+        if (event->type() == QEvent::ShortcutOverride &&
+            IsIdeKey(*static_cast<QKeyEvent*>(event))) {
+            event->ignore();
+            return true;
+        }
+        return QPlainTextEdit::event(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        onInput_();
+        if (onKey_(*event)) {
+            event->accept();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    void mousePressEvent(QMouseEvent* event) override {
+        onInput_();
+        QPlainTextEdit::mousePressEvent(event);
+    }
     void contextMenuEvent(QContextMenuEvent* event) override {
         owner_.CodePopup(event->globalPos());
     }
 
   private:
     CodeWindowOwner& owner_;
+    std::function<void()> onInput_;
+    std::function<bool(const QKeyEvent&)> onKey_;
 };
 
 }  // namespace
@@ -83,7 +125,11 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     : QWidget(parent), module_(module), owner_(owner) {
     objects_ = new QComboBox(this);
     procedures_ = new QComboBox(this);
-    editor_ = new CodeEditor(owner, this);
+    // An edit and the cursor move it makes come in one key press; a key
+    // that only edits (Delete) must not make the next move look like one.
+    editor_ = new CodeEditor(
+        owner, [this] { editedSinceMove_ = false; },
+        [this](const QKeyEvent& key) { return OnEditorKey(key); }, this);
     editor_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Undo is the IDE's: one typed line or one command is one step.
@@ -108,7 +154,7 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     updating_ = false;
 
     connect(editor_, &QPlainTextEdit::textChanged, this, [this] {
-        if (!updating_) typed_ = true;
+        if (!updating_) SetTyped(true);
     });
     connect(editor_->document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { OnContentsChange(position, added); });
@@ -151,6 +197,7 @@ void CodeWindow::OnContentsChange(int position, int added) {
         if (typed_) MarkAllTyped();
         return;
     }
+    editedSinceMove_ = true;
     QTextBlock last = document.findBlock(position + added);
     if (!last.isValid()) last = document.lastBlock();
     typedFirst_ =
@@ -169,8 +216,25 @@ void CodeWindow::MarkNothingTyped() {
     typedFromEnd_ = SIZE_MAX;
 }
 
+void CodeWindow::SetTyped(bool typed) {
+    if (typed_ == typed) return;
+    typed_ = typed;
+    owner_.TypingChanged();
+}
+
 void CodeWindow::Flush(bool withCursorLine) {
     if (!typed_) return;
+    try {
+        FlushTyped(withCursorLine);
+    } catch (...) {
+        owner_.TypingChanged();
+        throw;
+    }
+    // Still typing when the cursor's line keeps what the user typed.
+    if (!typed_) owner_.TypingChanged();
+}
+
+void CodeWindow::FlushTyped(bool withCursorLine) {
     typed_ = false;
     // Only the lines between the first and the last the user touched are
     // read back: a keystroke in a long module costs what its lines cost.
@@ -305,15 +369,22 @@ void CodeWindow::FollowPane() {
     module_.CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
     const long top = module_.CodePane().TopLine();
     GoToLine(startLine, startColumn);
+    QTextCursor selection = editor_->textCursor();
+    selection.setPosition(PositionOf(endLine, endColumn), QTextCursor::KeepAnchor);
+    editor_->setTextCursor(selection);
     editor_->verticalScrollBar()->setValue(static_cast<int>(top - 1));
 }
 
-void CodeWindow::GoToLine(long line, long column) {
+int CodeWindow::PositionOf(long line, long column) const {
     QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(line - 1));
     if (!block.isValid()) block = editor_->document()->lastBlock();
-    QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor,
-                        static_cast<int>(std::min<long>(column - 1, block.length() - 1)));
+    return block.position() +
+           static_cast<int>(std::clamp<long>(column - 1, 0, block.length() - 1));
+}
+
+void CodeWindow::GoToLine(long line, long column) {
+    QTextCursor cursor(editor_->document());
+    cursor.setPosition(PositionOf(line, column));
     editor_->setTextCursor(cursor);
     editor_->centerCursor();
 }
@@ -333,11 +404,66 @@ void CodeWindow::OnCursorMoved() {
     const int block = cursor.blockNumber();
     if (block != lastBlock_) {
         lastBlock_ = block;
-        Flush(false);
+        // A Return or a paste moves the cursor as it types: the typing
+        // goes on, one group.
+        if (!editedSinceMove_) Flush(false);
         ShowProcedureAtCursor();
     }
+    editedSinceMove_ = false;
     PublishSelection();
     owner_.CursorMoved(block + 1, cursor.positionInBlock() + 1);
+}
+
+bool CodeWindow::OnEditorKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & ~Qt::KeypadModifier;
+    const bool plain = modifiers == Qt::NoModifier;
+    switch (key.key()) {
+        case Qt::Key_Tab:
+            if (!plain) return false;
+            IndentSelection(false);
+            return true;
+        case Qt::Key_Backtab:  // Shift+Tab
+            if (modifiers != Qt::ShiftModifier && !plain) return false;
+            IndentSelection(true);
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            if (!plain && modifiers != Qt::ShiftModifier) return false;
+            QTextCursor cursor = editor_->textCursor();
+            NewLineKeepingIndent(cursor);
+            editor_->setTextCursor(cursor);
+            editor_->ensureCursorVisible();
+            return true;
+        }
+        case Qt::Key_Insert:
+            if (!plain) return false;  // Shift+Insert and Ctrl+Insert are the clipboard's
+            editor_->setOverwriteMode(!editor_->overwriteMode());
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CodeWindow::IndentSelection(bool outdent) {
+    const int width = module_.Vbe().TabWidth();
+    QTextCursor cursor = editor_->textCursor();
+    const std::optional<LineSpan> lines = SelectedLines(cursor);
+    if (!lines && !outdent) {
+        InsertToNextTabStop(cursor, width);
+        editor_->setTextCursor(cursor);
+        return;
+    }
+    // What was typed before is a step of its own, and so is the indent.
+    Flush(true);
+    cursor = editor_->textCursor();
+    const LineSpan span = lines.value_or(LineSpan{cursor.blockNumber(), cursor.blockNumber()});
+    if (outdent) {
+        OutdentLines(cursor, span, width);
+    } else {
+        IndentLines(cursor, span, width);
+    }
+    editor_->setTextCursor(cursor);
+    Flush(true);
 }
 
 void CodeWindow::RefreshDropDowns() {

@@ -1,12 +1,15 @@
 #pragma once
 // A code window: the object and procedure drop-downs above an editor bound
-// to one code module of the host. A line the user typed reaches the module
-// (tidied as the IDE tidies it, one edit group) when the cursor leaves it;
-// the editor observes the module, so what a command or an undo changes
-// shows at once. The cursor, the selection and the top line are the code
-// pane's.
+// to one code module of the host. What the user types reaches the module
+// (tidied as the IDE tidies it, one edit group, so one undo step) when the
+// cursor is moved off the lines typed (not by the typing itself: a Return
+// or a paste keeps the group open), or before a command, a save or an
+// undo; the window is marked changed from the first keystroke. The editor
+// observes the module, so what a command or an undo changes shows at once.
+// The cursor, the selection and the top line are the code pane's.
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QWidget>
 #include <cstdint>
@@ -30,6 +33,9 @@ class CodeWindowOwner {
     virtual void CursorMoved(long line, long column) = 0;
     // The user asked for the code window's pop-up at a global position.
     virtual void CodePopup(const QPoint& globalPosition) = 0;
+    // The editor began to hold typing the module does not have yet, or no
+    // longer holds any (CodeWindow::HasTyping).
+    virtual void TypingChanged() = 0;
 };
 
 class CodeWindow : public QWidget, public host::CodeModuleObserver {
@@ -45,7 +51,10 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // save, an undo). The line at the cursor is tidied in the editor too
     // when withCursorLine is set.
     void Flush(bool withCursorLine = true);
-    // The editor takes the pane's selection and top line.
+    // The editor holds typing that has not reached the module yet.
+    bool HasTyping() const { return typed_; }
+    // The editor takes the pane's selection (from its start to its end)
+    // and top line.
     void FollowPane();
     // Puts the cursor on a code line (from 1) and shows it.
     void GoToLine(long line, long column = 1);
@@ -63,12 +72,21 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // Editor lines first .. first + oldCount − 1 (from 1) become the
     // module's lines first .. first + newCount − 1.
     void ShowModuleLines(long first, long oldCount, long newCount);
+    // The place in the editor's text of a code line and column (from 1),
+    // kept inside the text.
+    int PositionOf(long line, long column) const;
     // The editor's lines (from 0) as the module would hold them.
     size_t EditorLineCount() const;
     std::vector<std::string> EditorLines(size_t first, size_t count) const;
     // Widens the span of typed lines by an edit of the editor's text.
     void OnContentsChange(int position, int added);
     void MarkAllTyped();
+    void SetTyped(bool typed);
+    void FlushTyped(bool withCursorLine);
+    // The editor's own keys (Tab, Shift+Tab, Return, Insert); false for a
+    // key the editor handles as usual.
+    bool OnEditorKey(const QKeyEvent& key);
+    void IndentSelection(bool outdent);
     void MarkNothingTyped();
     void ReplaceEditorLines(int first, int count, const std::vector<std::string>& lines,
                             int keepBlock);
@@ -87,6 +105,7 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     bool typed_ = false;     // the editor holds text the module does not have yet
     bool updating_ = false;  // the editor is being changed from the module
     bool flushing_ = false;  // the module is being changed from the editor
+    bool editedSinceMove_ = false;  // the last cursor move came from an edit
     // While typed_: the lines before typedFirst_ and the last typedFromEnd_
     // lines are the module's as they stand.
     size_t typedFirst_ = SIZE_MAX;

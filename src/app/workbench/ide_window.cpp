@@ -30,6 +30,7 @@
 #include "findwindow/find_dock.h"
 #include "host/files/file_error.h"
 #include "host/files/module_loader.h"
+#include "host/memory/memory_windows.h"
 #include "mainwindow/main_window.h"
 #include "platform/text.h"
 #include "shell/connection.h"
@@ -123,9 +124,8 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
     addToolBar(standard_);
     BuildDocks();
     BuildActions();
-    connect(&history_, &QUndoStack::cleanChanged, this,
-            [this](bool clean) { setWindowModified(!clean); });
-    connect(&history_, &QUndoStack::indexChanged, this, [this] { UpdateModuleMarkers(); });
+    connect(&history_, &QUndoStack::cleanChanged, this, [this] { UpdateEditState(); });
+    connect(&history_, &QUndoStack::indexChanged, this, [this] { UpdateEditState(); });
     Redraw();
     UpdateCaption();
     // Most of the screen, and the project window wide enough for a module's
@@ -204,12 +204,12 @@ void IdeWindow::BuildActions() {
     file->addAction(tr("E&xit"), this, [this] { app_.CloseAll(); });
 
     QMenu* edit = menu(tr("&Edit"));
-    QAction* undo = edit->addAction(tr("&Undo"), QKeySequence::Undo, this, [this] { Undo(); });
-    QAction* redo = edit->addAction(tr("&Redo"), QKeySequence::Redo, this, [this] { Redo(); });
-    undo->setEnabled(false);
-    redo->setEnabled(false);
-    connect(&history_, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
-    connect(&history_, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    undo_ = edit->addAction(tr("&Undo"), QKeySequence::Undo, this, [this] { Undo(); });
+    redo_ = edit->addAction(tr("&Redo"), this, [this] { Redo(); });
+    redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    undo_->setEnabled(false);
+    redo_->setEnabled(false);
     edit->addSeparator();
     auto onEditor = [this](void (QPlainTextEdit::*f)()) {
         return [this, f] {
@@ -252,6 +252,13 @@ void IdeWindow::BuildActions() {
     QMenu* window = menu(tr("&Window"));
     window->addAction(tr("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
     window->addAction(tr("&Tile"), mdi_, &QMdiArea::tileSubWindows);
+    window->addSeparator();
+    window->addAction(tr("C&lose"), QKeySequence(Qt::CTRL | Qt::Key_F4), mdi_,
+                      &QMdiArea::closeActiveSubWindow);
+    window->addAction(tr("&Next"), QKeySequence(Qt::CTRL | Qt::Key_F6), mdi_,
+                      &QMdiArea::activateNextSubWindow);
+    window->addAction(tr("&Previous"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), mdi_,
+                      &QMdiArea::activatePreviousSubWindow);
 
     QMenu* help = menu(tr("&Help"));
     help->addAction(tr("&About"), this, [this] {
@@ -303,7 +310,10 @@ bool IdeWindow::Open(const QStringList& paths) {
     for (const std::string& warning : target_->Warnings()) {
         immediate_->appendPlainText(QString::fromStdString(warning));
     }
-    for (MemoryCodeModule* module : AllModules(*vbe_)) edits_.Watch(*module);
+    for (MemoryCodeModule* module : AllModules(*vbe_)) {
+        edits_.Watch(*module);
+        WatchPaneFocus(*module);
+    }
     FillProjectTree();
     UpdateCaption();
     AddRecent(paths);
@@ -466,6 +476,12 @@ bool IdeWindow::ShowModule(const QString& moduleName, long line) {
 
 void IdeWindow::OnSubWindowActivated(QMdiSubWindow* sub) {
     if (sub == nullptr) return;
+    // Ctrl+F4 is the Window menu's: the same key on the window's own system
+    // menu would make both of them ambiguous, and neither would close.
+    for (QAction* action : sub->systemMenu()->actions()) {
+        if (action->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_F4)))
+            action->setShortcut({});
+    }
     if (auto* window = dynamic_cast<CodeWindow*>(sub->widget())) {
         MemoryCodeModule& module = window->Module();
         auto& component = static_cast<MemoryComponent&>(module.Parent());
@@ -484,8 +500,22 @@ bool IdeWindow::eventFilter(QObject* watched, QEvent* event) {
         for (auto it = codeWindows_.begin(); it != codeWindows_.end(); ++it) {
             if (it.value() == watched) it.key()->CodePane().Window().Close();
         }
+        // Once it is hidden, the window before it comes to the front.
+        QMetaObject::invokeMethod(this, [this] { ActivateFrontWindow(); }, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void IdeWindow::ActivateFrontWindow() {
+    if (QMdiSubWindow* active = mdi_->activeSubWindow(); active != nullptr && active->isVisible())
+        return;
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (!(*it)->isVisible()) continue;
+        mdi_->setActiveSubWindow(*it);
+        if (auto* code = dynamic_cast<CodeWindow*>((*it)->widget())) code->Editor().setFocus();
+        return;
+    }
 }
 
 void IdeWindow::CursorMoved(long line, long column) {
@@ -656,8 +686,39 @@ void IdeWindow::UpdateCaption() {
 
 void IdeWindow::UpdateModuleMarkers() {
     for (auto it = codeWindows_.begin(); it != codeWindows_.end(); ++it) {
-        it.value()->setWindowModified(it.key()->EditCount() != savedEdits_.value(it.key(), 0));
+        const bool typing = static_cast<CodeWindow*>(it.value()->widget())->HasTyping();
+        it.value()->setWindowModified(typing ||
+                                      it.key()->EditCount() != savedEdits_.value(it.key(), 0));
     }
+}
+
+bool IdeWindow::AnyTyping() const {
+    for (QMdiSubWindow* sub : codeWindows_) {
+        if (static_cast<CodeWindow*>(sub->widget())->HasTyping()) return true;
+    }
+    return false;
+}
+
+void IdeWindow::UpdateEditState() {
+    // Typing is a step from its first keystroke, although it reaches the
+    // history only when the cursor leaves it (Undo puts it there first).
+    const bool typing = AnyTyping();
+    setWindowModified(typing || !history_.isClean());
+    undo_->setEnabled(typing || history_.canUndo());
+    redo_->setEnabled(!typing && history_.canRedo());
+    UpdateModuleMarkers();
+}
+
+void IdeWindow::WatchPaneFocus(MemoryCodeModule& module) {
+    auto* window = dynamic_cast<host::memory::MemoryWindow*>(&module.CodePane().Window());
+    if (window == nullptr) return;
+    window->SetFocusHandler([this, &module](host::memory::MemoryWindow&) {
+        CodeWindow* code = OpenCodeWindow(static_cast<MemoryComponent&>(module.Parent()));
+        if (code == nullptr) return;
+        code->FollowPane();
+        activateWindow();
+        code->Editor().setFocus(Qt::OtherFocusReason);
+    });
 }
 
 void IdeWindow::OpenDialog() {

@@ -82,6 +82,7 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     // --- CodeWindowOwner
     void CursorMoved(long line, long column) override;
     void CodePopup(const QPoint& globalPosition) override;
+    void TypingChanged() override { UpdateEditState(); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,11 +101,21 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     void OnTreeSelection();
     void OpenDesigner(host::memory::MemoryComponent& component);
     void OnSubWindowActivated(QMdiSubWindow* window);
+    // When the active code or designer window was closed, the visible one
+    // used last takes its place (with the focus).
+    void ActivateFrontWindow();
     void SyncWindowsFromHost();
     void UpdateCaption();
     // A code window's caption is marked while its module differs from the
     // file as last saved or loaded.
     void UpdateModuleMarkers();
+    // The "*" marks and Undo and Redo as the history and the typing not
+    // yet in a module stand.
+    void UpdateEditState();
+    bool AnyTyping() const;
+    // A code pane's window is given the focus (the find window's jump):
+    // its code window opens with the pane's selection and takes the focus.
+    void WatchPaneFocus(host::memory::MemoryCodeModule& module);
     void FlushEditors();
     void CloseProjects();
     void OpenDialog();
@@ -136,6 +147,8 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     QToolBar* standard_ = nullptr;
     QLabel* position_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
     QMap<QString, QMenu*> ownMenus_;
     QMap<host::memory::MemoryCodeModule*, QMdiSubWindow*> codeWindows_;
     QMap<host::memory::MemoryComponent*, QMdiSubWindow*> designers_;

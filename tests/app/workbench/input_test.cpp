@@ -1,0 +1,391 @@
+// The workbench at the keyboard and the mouse: every key goes to the widget
+// that has the focus and every click to the widget under the point, as a
+// person's do, on a copy of the example project. Undo and redo keys from
+// the editor, the editor's own keys (Tab, Shift+Tab, Return, Insert), the
+// "changed" marks at the first keystroke, and the find window from
+// Ctrl+Shift+F to a click on a hit.
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTreeView>
+
+#include "app/workbench/code_window.h"
+#include "app/workbench/ide_window.h"
+#include "app/workbench/workbench_app.h"
+#include "findwindow/find_tree_model.h"
+#include "findwindow/find_window.h"
+#include "host/host_constants.h"
+#include "shell/process_start.h"
+
+using qv::workbench::CodeWindow;
+using qv::workbench::IdeWindow;
+using qv::workbench::WorkbenchApp;
+
+namespace {
+
+constexpr auto kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+
+QWidget* Focus() {
+    return QApplication::focusWidget();
+}
+
+// A key pressed and released on the widget with the focus.
+void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* focus = Focus();
+    QVERIFY2(focus != nullptr, "no widget has the focus");
+    QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
+}
+
+void Type(const QString& text) {
+    QWidget* focus = Focus();
+    QVERIFY2(focus != nullptr, "no widget has the focus");
+    QTest::keyClicks(focus, text);
+}
+
+std::string ModuleText(qv::host::CodeModule& module) {
+    return module.Lines(1, module.CountOfLines());
+}
+
+std::string Line(qv::host::CodeModule& module, long line) {
+    return module.Lines(line, 1);
+}
+
+QString EditorLine(CodeWindow& window, int line) {
+    return window.Editor().document()->findBlockByNumber(line - 1).text();
+}
+
+// The first child widget of a class; the workbench's widget classes have no
+// meta-object of their own, so findChild would take any widget for one.
+template <class Widget>
+Widget* ChildOf(QWidget& parent) {
+    for (QWidget* child : parent.findChildren<QWidget*>()) {
+        if (auto* found = dynamic_cast<Widget*>(child)) return found;
+    }
+    return nullptr;
+}
+
+QAction* ActionNamed(IdeWindow& ide, const QString& text) {
+    for (QAction* action : ide.findChildren<QAction*>()) {
+        if (action->text() == text) return action;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class WorkbenchInputTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+        qv::shell::SubMain();
+        project_ = std::make_unique<QTemporaryDir>();
+        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
+            QFile::copy(QString(QV_EXAMPLES) + "/" + name, project_->filePath(name));
+            QFile(project_->filePath(name)).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+        app_ = std::make_unique<WorkbenchApp>();
+        ide_ = &app_->NewWindow();
+        ide_->show();
+        QVERIFY(QTest::qWaitForWindowActive(ide_));
+        QVERIFY(ide_->Open({project_->filePath("Example.vbp")}));
+        QVERIFY(ide_->AddInLoaded());
+    }
+
+    void cleanup() {
+        ide_->History().clear();
+        app_.reset();
+    }
+
+    // --- undo and redo from the editor
+
+    void UndoAndRedoKeysReachTheHistoryFromTheEditor() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        const std::string before = ModuleText(main.Module());
+        Press(Qt::Key_E, kCtrlShift);
+        const std::string added = ModuleText(main.Module());
+        QVERIFY(added != before);
+        QCOMPARE(Focus(), &main.Editor());
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(ModuleText(main.Module()), before);
+        Press(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(ModuleText(main.Module()), added);
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        Press(Qt::Key_Z, kCtrlShift);
+        QCOMPARE(ModuleText(main.Module()), added);
+        // The editor shows what the history holds.
+        QCOMPARE(main.Editor().toPlainText().replace(u'\n', QStringLiteral("\r\n")).toStdString(),
+                 added);
+    }
+
+    void AnEditInsideALineIsMarkedAtTheFirstKeystroke() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        QAction* undo = ActionNamed(*ide_, "&Undo");
+        QVERIFY(undo != nullptr);
+        QVERIFY(!undo->isEnabled());
+        QVERIFY(!ide_->isWindowModified());
+        Press(Qt::Key_End);
+        Press(Qt::Key_1);
+        QVERIFY(undo->isEnabled());
+        QVERIFY(ide_->isWindowModified());
+        QVERIFY(main.parentWidget()->isWindowModified());  // the code window's "*"
+        // The typing group is still open: the module does not have it yet.
+        QCOMPARE(Line(main.Module(), 11), std::string("    Set gAccounts = New Collection"));
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(EditorLine(main, 11), QString("    Set gAccounts = New Collection"));
+        QVERIFY(!ide_->isWindowModified());
+    }
+
+    void AKeyThatDeletesCodeLeavesAnUndoStep() {
+        CodeWindow& main = ShowAt("modMain", 10);
+        const std::string before = ModuleText(main.Module());
+        for (int i = 0; i < 3; ++i) Press(Qt::Key_Down, Qt::ShiftModifier);
+        Press(Qt::Key_Delete);
+        QVERIFY(EditorLine(main, 10).startsWith("End Sub"));
+        QVERIFY(ActionNamed(*ide_, "&Undo")->isEnabled());
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(ModuleText(main.Module()), before);
+        QCOMPARE(EditorLine(main, 10), QString("Sub Main()"));
+    }
+
+    void ATypedLineKeepsTheIndentationAndIsOneStep() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        const std::string before = ModuleText(main.Module());
+        const int steps = ide_->History().count();
+        Press(Qt::Key_End);
+        Press(Qt::Key_Return);
+        Type("x = 1");
+        QCOMPARE(EditorLine(main, 12), QString("    x = 1"));
+        Press(Qt::Key_Return);
+        Type("y = 2");
+        Press(Qt::Key_Up);  // the cursor leaves the lines: they reach the module
+        QCOMPARE(Line(main.Module(), 12), std::string("    x = 1"));
+        QCOMPARE(Line(main.Module(), 13), std::string("    y = 2"));
+        QCOMPARE(ide_->History().count(), steps + 1);
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(ModuleText(main.Module()), before);
+        QCOMPARE(EditorLine(main, 12), QString("    frmMain.Show"));
+    }
+
+    void AnEditThatDoesNotMoveTheCursorGoesToTheModuleWithTheNextMove() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        Press(Qt::Key_Delete);
+        Press(Qt::Key_Down);
+        QCOMPARE(Line(main.Module(), 11), std::string("   Set gAccounts = New Collection"));
+        QVERIFY(!main.HasTyping());
+    }
+
+    // --- Tab, Shift+Tab, Insert
+
+    void TabAndShiftTabIndentAndOutdentTheSelectedLines() {
+        // Code lines 13 to 16: End Sub, a blank line and two comment lines.
+        CodeWindow& main = ShowAt("modMain", 13);
+        const std::string before = ModuleText(main.Module());
+        const int steps = ide_->History().count();
+        for (int i = 0; i < 4; ++i) Press(Qt::Key_Down, Qt::ShiftModifier);
+        Press(Qt::Key_Tab);
+        // At once in the module, as a step of its own; a blank line stays blank.
+        QCOMPARE(Line(main.Module(), 13), std::string("    End Sub"));
+        QCOMPARE(Line(main.Module(), 14), std::string(""));
+        QCOMPARE(Line(main.Module(), 16), std::string("    ' Closed accounts count only when asked for."));
+        QCOMPARE(Line(main.Module(), 17), std::string("Public Function TotalBalance(ByVal includeClosed As Boolean, _"));
+        QCOMPARE(ide_->History().count(), steps + 1);
+        Press(Qt::Key_Tab);  // the lines are still selected
+        QCOMPARE(Line(main.Module(), 15), std::string("        ' Adds up the balances of the accounts."));
+        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(ModuleText(main.Module()), before);
+        Press(Qt::Key_Backtab, Qt::ShiftModifier);  // nothing left to take off
+        QCOMPARE(ModuleText(main.Module()), before);
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Line(main.Module(), 15), std::string("        ' Adds up the balances of the accounts."));
+    }
+
+    void ShiftTabWithoutASelectionOutdentsTheLine() {
+        CodeWindow& main = ShowAt("modMain", 23);  // "            If account.Balance ..."
+        Press(Qt::Key_End);
+        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(Line(main.Module(), 23), std::string("        If account.Balance >= minimum Then"));
+    }
+
+    void TabInsertsSpacesToTheNextTabStop() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        Press(Qt::Key_End);
+        Press(Qt::Key_Return);
+        Type("'a");
+        Press(Qt::Key_Tab);
+        Type("b");
+        Press(Qt::Key_Tab);
+        Type("cdefg");
+        Press(Qt::Key_Tab);
+        Type("h");
+        QCOMPARE(EditorLine(main, 12), QString("    'a  b   cdefg   h"));
+    }
+
+    void InsertSwitchesBetweenInsertingAndOverwriting() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        Press(Qt::Key_Insert);
+        Type("ab");
+        Press(Qt::Key_Insert);
+        Type("c");
+        QCOMPARE(EditorLine(main, 11), QString("abc  Set gAccounts = New Collection"));
+        // Shift+Insert is still the clipboard's paste, not a switch.
+        QApplication::clipboard()->setText("Z");
+        Press(Qt::Key_Insert, Qt::ShiftModifier);
+        Type("d");
+        QCOMPARE(EditorLine(main, 11), QString("abcZd  Set gAccounts = New Collection"));
+    }
+
+    // --- code windows from the keyboard
+
+    void CtrlF6GoesToTheNextCodeWindowAndCtrlF4ClosesOne() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        CodeWindow& account = ShowAt("CAccount", 3);
+        QCOMPARE(Focus(), &account.Editor());
+        Press(Qt::Key_F6, Qt::ControlModifier);
+        QCOMPARE(Focus(), &main.Editor());
+        Press(Qt::Key_F4, Qt::ControlModifier);
+        QVERIFY(!main.isVisible());
+        QTRY_COMPARE(Focus(), &account.Editor());
+        Type("x");
+        QCOMPARE(EditorLine(account, 3), QString("x"));
+    }
+
+    // --- the find window
+
+    void CtrlShiftFGivesTheSearchBoxTheFocusWithTheSelectedText() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        for (int i = 0; i < 8; ++i) Press(Qt::Key_Right);
+        for (int i = 0; i < 9; ++i) Press(Qt::Key_Right, Qt::ShiftModifier);
+        Press(Qt::Key_F, kCtrlShift);
+        QTRY_COMPARE(Focus(), FindBoxFocus());
+        QCOMPARE(FindBox()->text(), QString("gAccounts"));
+        QCOMPARE(FindBox()->selectedText(), QString("gAccounts"));
+        QCOMPARE(EditorLine(main, 11), QString("    Set gAccounts = New Collection"));
+        // Typing replaces it; Enter searches.
+        Type("Balance");
+        QCOMPARE(FindBox()->text(), QString("Balance"));
+        Press(Qt::Key_Return);
+        QVERIFY(FindPane()->ResultTree().model()->rowCount() > 0);
+    }
+
+    void AClickOnAHitSelectsItAndHandsTheFocusToItsCodeWindow() {
+        CodeWindow& main = ShowAt("modMain", 1);
+        Search("gAccounts");
+        ClickFirstHit(1);
+        QTRY_COMPARE(Focus(), &main.Editor());
+        const QTextCursor cursor = main.Editor().textCursor();
+        QCOMPARE(cursor.selectedText(), QString("gAccounts"));
+        QCOMPARE(cursor.blockNumber() + 1, 7);
+        QCOMPARE(main.Module().CodePane().TopLine(), 7L);
+        Type("ZZ");  // the keys go where the hit was
+        QCOMPARE(EditorLine(main, 7), QString("Public ZZ As Collection"));
+    }
+
+    void ADoubleClickOnAHitInAModuleNotOpenOpensIt() {
+        ShowAt("modMain", 1);
+        Search("mOwner");
+        ClickFirstHit(2);
+        // The code window opens when the click is over.
+        QTRY_VERIFY(CodeWindowOf("CAccount") != nullptr && CodeWindowOf("CAccount")->isVisible());
+        CodeWindow* account = CodeWindowOf("CAccount");
+        QTRY_COMPARE(Focus(), &account->Editor());
+        QCOMPARE(account->Editor().textCursor().selectedText(), QString("mOwner"));
+        QCOMPARE(account->Editor().textCursor().blockNumber() + 1, 5);
+    }
+
+    void EnterOnAHitSelectsIt() {
+        CodeWindow& main = ShowAt("modMain", 1);
+        Search("includeClosed");
+        QTreeView& tree = FindPane()->ResultTree();
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                          tree.visualRect(tree.model()->index(0, 0)).center());
+        QCOMPARE(Focus(), tree.viewport()->parentWidget());
+        // Down to the second hit, then Enter.
+        int hits = 0;
+        for (int row = 0; row < 20 && hits < 2; ++row) {
+            Press(Qt::Key_Down);
+            if (tree.currentIndex().data(qv::findwindow::FindTreeModel::TagRole) == "Code") ++hits;
+        }
+        QCOMPARE(hits, 2);
+        Press(Qt::Key_Return);
+        QTRY_COMPARE(Focus(), &main.Editor());
+        QCOMPARE(main.Editor().textCursor().selectedText(), QString("includeClosed"));
+        QCOMPARE(main.Editor().textCursor().blockNumber() + 1, 22);
+    }
+
+  private:
+    // The module's code window, shown with the cursor on a code line.
+    CodeWindow& ShowAt(const char* module, long line) {
+        ide_->ShowModule(module, line);
+        return *CodeWindowOf(module);
+    }
+
+    CodeWindow* CodeWindowOf(const char* module) {
+        for (QMdiSubWindow* sub : ide_->findChildren<QMdiSubWindow*>()) {
+            auto* window = dynamic_cast<CodeWindow*>(sub->widget());
+            if (window != nullptr && window->Module().Name() == module) return window;
+        }
+        return nullptr;
+    }
+
+    qv::findwindow::FindWindow* FindPane() {
+        return ChildOf<qv::findwindow::FindWindow>(*ide_);
+    }
+
+    // The search box: an editable combo box that hands its keys to its line
+    // edit.
+    QLineEdit* FindBox() {
+        return FindPane() != nullptr ? FindPane()->SearchBox().lineEdit() : nullptr;
+    }
+
+    QWidget* FindBoxFocus() {
+        return FindPane() != nullptr ? &FindPane()->SearchBox() : nullptr;
+    }
+
+    // Ctrl+Shift+F from the editor, the text typed over what is there, Enter.
+    void Search(const QString& text) {
+        Press(Qt::Key_F, kCtrlShift);
+        QTRY_COMPARE(Focus(), FindBoxFocus());
+        Type(text);
+        Press(Qt::Key_Return);
+    }
+
+    // Walks the tree from its first row with the Down key to the first
+    // code-line hit (so that it is in view), then clicks it clicks times.
+    void ClickFirstHit(int clicks) {
+        QTreeView& tree = FindPane()->ResultTree();
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                          tree.visualRect(tree.model()->index(0, 0)).center());
+        for (int i = 0; i < 20; ++i) {
+            if (tree.currentIndex().data(qv::findwindow::FindTreeModel::TagRole) == "Code") break;
+            Press(Qt::Key_Down);
+        }
+        const QPoint at = tree.visualRect(tree.currentIndex()).center();
+        QVERIFY(tree.viewport()->rect().contains(at));
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, at);
+        if (clicks == 2) {
+            // A person's double-click: the second press comes as a double-click.
+            QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, at);
+        }
+    }
+
+    QTemporaryDir config_;
+    std::unique_ptr<QTemporaryDir> project_;
+    std::unique_ptr<WorkbenchApp> app_;
+    IdeWindow* ide_ = nullptr;
+};
+
+QTEST_MAIN(WorkbenchInputTest)
+#include "input_test.moc"
