@@ -4,10 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# qt6-svg-dev draws the windows' icons, which are SVG files compiled in;
 # xvfb, xdotool and imagemagick drive the windows in a real X server and
 # take screenshots of them (tests/ui/README.md); python3-jsonschema
 # validates the SARIF output against its schema (tests/sarif).
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xdotool imagemagick python3 python3-jsonschema)
 missing=()
 for p in "${packages[@]}"; do

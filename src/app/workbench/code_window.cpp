@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "analysis/routine_parsing.h"
@@ -70,6 +71,17 @@ class CodeEditor : public QPlainTextEdit {
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override {
+        // As in the IDE, the caret goes where the mouse was pressed, so that
+        // the pop-up's commands act on the routine under the pointer; a
+        // click inside the selection keeps it (to cut or copy it).
+        if (event->reason() == QContextMenuEvent::Mouse) {
+            const QTextCursor clicked = cursorForPosition(event->pos());
+            const QTextCursor current = textCursor();
+            const bool inSelection = current.hasSelection() &&
+                                     clicked.position() >= current.selectionStart() &&
+                                     clicked.position() <= current.selectionEnd();
+            if (!inSelection) setTextCursor(clicked);
+        }
         owner_.CodePopup(event->globalPos());
     }
 
@@ -78,6 +90,28 @@ class CodeEditor : public QPlainTextEdit {
 };
 
 }  // namespace
+
+void CodeWindow::SortInCodeOrder(analysis::RoutineList& routines) const {
+    // The routine list names a property's accessors Let, Set, Get; the
+    // drop-down lists every procedure where the code has it. The
+    // declarations section stays first.
+    std::vector<std::pair<long, analysis::RoutineEntry>> placed;
+    placed.reserve(routines.size());
+    for (const analysis::RoutineEntry& routine : routines) {
+        long line = 0;
+        if (routine.name != analysis::kDeclarationsName) {
+            try {
+                line = module_.ProcStartLine(routine.name, routine.kind);
+            } catch (...) {
+                line = LONG_MAX;
+            }
+        }
+        placed.emplace_back(line, routine);
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < placed.size(); ++i) routines[i] = std::move(placed[i].second);
+}
 
 CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget* parent)
     : QWidget(parent), module_(module), owner_(owner) {
@@ -369,6 +403,7 @@ void CodeWindow::OnObjectChosen(int index) {
     } catch (...) {
         routines.clear();
     }
+    SortInCodeOrder(routines);
     const QString object = index <= 0 ? QString() : objects_->itemText(index);
     procedures_->clear();
     for (const analysis::RoutineEntry& routine : routines) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/routine_parsing.h"
 #include "host/memory/memory_host.h"
 
 namespace qv::ui {
@@ -73,6 +74,8 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     void ReplaceEditorLines(int first, int count, const std::vector<std::string>& lines,
                             int keepBlock);
     void OnCursorMoved();
+    // The routines in the order of their lines in the module.
+    void SortInCodeOrder(analysis::RoutineList& routines) const;
     void OnProcedureChosen(int index);
     void OnObjectChosen(int index);
     void ShowProcedureAtCursor();

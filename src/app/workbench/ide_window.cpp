@@ -26,12 +26,14 @@
 #include "app/workbench/code_text.h"
 #include "app/workbench/command_bar_view.h"
 #include "app/workbench/designer_view.h"
+#include "app/workbench/run_summary.h"
 #include "app/workbench/workbench_app.h"
 #include "findwindow/find_dock.h"
 #include "host/files/file_error.h"
 #include "host/files/module_loader.h"
 #include "mainwindow/main_window.h"
 #include "platform/text.h"
+#include "shell/command_catalogue.h"
 #include "shell/connection.h"
 #include "shell/process_start.h"
 #include "workspace/saving.h"
@@ -47,6 +49,9 @@ constexpr int kComponentRole = Qt::UserRole + 1;
 constexpr int kBarRole = Qt::UserRole + 2;  // the pop-up bar of a tree item
 constexpr int kRecentCount = 8;
 constexpr const char* kProgramName = "qvaddin-workbench";
+// A new code window's size, and the step between cascaded windows.
+constexpr QSize kCodeWindowSize(720, 480);
+constexpr int kCascadeStep = 28;
 
 struct Folder {
     const char* caption;
@@ -110,6 +115,7 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
       vbe_(std::make_unique<host::memory::MemoryVbe>()),
       bars_(std::make_unique<CommandBarView>(vbe_->Bars())) {
     findwindow::RegisterFindDocument(vbe_->AllWindows());
+    setWindowIcon(WorkbenchIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     mdi_ = new QMdiArea(this);
@@ -123,8 +129,7 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
     addToolBar(standard_);
     BuildDocks();
     BuildActions();
-    connect(&history_, &QUndoStack::cleanChanged, this,
-            [this](bool clean) { setWindowModified(!clean); });
+    connect(&history_, &QUndoStack::cleanChanged, this, [this] { UpdateModifiedMarker(); });
     connect(&history_, &QUndoStack::indexChanged, this, [this] { UpdateModuleMarkers(); });
     Redraw();
     UpdateCaption();
@@ -279,13 +284,7 @@ void IdeWindow::Redraw() {
 
 bool IdeWindow::Open(const QStringList& paths) {
     if (paths.isEmpty()) return false;
-    if (HasUnsavedChanges()) {
-        const auto answer =
-            QMessageBox::question(this, kProgramName, tr("Save changes to the open project first?"),
-                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel) return false;
-        if (answer == QMessageBox::Save && !SaveAll()) return false;
-    }
+    if (!SettleUnsavedChanges(tr("Save changes to the open project first?"), this)) return false;
     CloseProjects();
     std::vector<std::string> targets;
     for (const QString& p : paths) targets.push_back(p.toStdString());
@@ -320,6 +319,9 @@ void IdeWindow::CloseProjects() {
     savedEdits_.clear();
     designers_.clear();
     properties_->setRowCount(0);
+    position_->clear();
+    letGoAt_.reset();
+    if (summary_) summary_->close();
     while (vbe_->Projects().Count() > 0) vbe_->Projects().Remove(vbe_->Projects().At(1));
     target_.reset();
     tree_->clear();
@@ -419,7 +421,7 @@ CodeWindow* IdeWindow::OpenCodeWindow(MemoryComponent& component) {
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->setWindowTitle(DecodeCode(component.Owner().Project().Name() + " - " +
                                        component.Name() + " (Code)[*]"));
-        sub->resize(720, 480);
+        PlaceNewSubWindow(*sub);
         codeWindows_[module] = sub;
         sub->installEventFilter(this);
         UpdateModuleMarkers();
@@ -440,6 +442,7 @@ void IdeWindow::OpenDesigner(MemoryComponent& component) {
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->setWindowTitle(
             DecodeCode(component.Owner().Project().Name() + " - " + component.Name() + " (Form)"));
+        PlaceNewSubWindow(*sub);
         designers_[&component] = sub;
     }
     sub->show();
@@ -464,8 +467,28 @@ bool IdeWindow::ShowModule(const QString& moduleName, long line) {
     return false;
 }
 
+void IdeWindow::PlaceNewSubWindow(QMdiSubWindow& sub) {
+    const QSize area = mdi_->viewport()->size();
+    int shown = 0;
+    for (QMdiSubWindow* other : mdi_->subWindowList()) {
+        if (other != &sub && other->isVisible()) ++shown;
+    }
+    const QSize size(std::min(kCodeWindowSize.width(), area.width()),
+                     std::min(kCodeWindowSize.height(), area.height()));
+    // Down and to the right by one step per window shown, back to the
+    // corner when the next one would reach past the area.
+    const int room = std::min(area.width() - size.width(), area.height() - size.height());
+    const int steps = room >= kCascadeStep ? room / kCascadeStep + 1 : 1;
+    const int offset = (shown % steps) * kCascadeStep;
+    sub.setGeometry(QRect(QPoint(offset, offset), size));
+}
+
 void IdeWindow::OnSubWindowActivated(QMdiSubWindow* sub) {
-    if (sub == nullptr) return;
+    if (sub == nullptr) {
+        // No code window is in front: no line and column to show.
+        if (mdi_->activeSubWindow() == nullptr) position_->clear();
+        return;
+    }
     if (auto* window = dynamic_cast<CodeWindow*>(sub->widget())) {
         MemoryCodeModule& module = window->Module();
         auto& component = static_cast<MemoryComponent&>(module.Parent());
@@ -546,7 +569,13 @@ void IdeWindow::ShowMainWindow(int displayType) {
     const bool inCommand = busy_.has_value();
     if (inCommand) edits_.EndStep();
     const QString typing = edits_.SetLoneGroupLabel(tr("Add-In Command"));
-    mainwindow::ShowMainWindow(*vbe_, displayType, this);
+    std::function<bool(QWidget*)> mayClose;
+    if (connectMode_ == host::ext_cm_External) {
+        mayClose = [this](QWidget* over) {
+            return SettleUnsavedChanges(tr("Save changes before closing?"), over);
+        };
+    }
+    mainwindow::ShowMainWindow(*vbe_, displayType, this, mayClose);
     edits_.SetLoneGroupLabel(typing);
     if (inCommand) edits_.BeginStep(tr("Add-In Command"));
     SyncWindowsFromHost();
@@ -554,6 +583,72 @@ void IdeWindow::ShowMainWindow(int displayType) {
 
 void IdeWindow::ShowFind() {
     findwindow::ShowFindDock(find_, app_.AddIn(), *vbe_, *this);
+}
+
+void IdeWindow::CloseAddInWindows() {
+    // The find window is one per connection: the next one makes its own.
+    if (find_.window != nullptr) find_.window->Close();
+    delete find_.dock.data();
+    find_ = {};
+    if (summary_) summary_->close();
+}
+
+namespace {
+
+// The title of a module or project command's summary: its menu caption and
+// the module's or project's name.
+QString RunTitle(const shell::CommandInfo& command, const shell::RunOutcome& run) {
+    const bool project = command.scope == shell::CommandScope::Project;
+    QString what;
+    if (command.name.ends_with(".add")) what = QObject::tr("Add Error Handling to ");
+    else if (command.name.ends_with(".line")) what = QObject::tr("Add Line Numbers to ");
+    else if (command.name.ends_with(".tidy")) what = QObject::tr("Tidy Procedures in ");
+    else what = QString::fromLatin1(command.name.data(), command.name.size()) + ": ";
+    host::VBComponent* first = run.modules.empty() ? nullptr : run.modules.front().component;
+    QString name;
+    if (first != nullptr) {
+        name = DecodeCode(project ? static_cast<MemoryComponent*>(first)->Owner().Project().Name()
+                                  : first->Name());
+    }
+    return what + (project ? QObject::tr("Project ") : QObject::tr("Module ")) + name;
+}
+
+}  // namespace
+
+void IdeWindow::ShowRunSummary(const shell::CommandInfo& command, const shell::RunOutcome& run) {
+    if (summary_) summary_->close();
+    summary_ = new RunSummary(
+        RunTitle(command, run), run,
+        [this](host::VBComponent& component, const std::string& routine, int kind, bool focus) {
+            GoToRoutine(component, routine, kind, focus);
+        },
+        this);
+    summary_->show();
+}
+
+void IdeWindow::GoToRoutine(host::VBComponent& component, const std::string& routine, int kind,
+                            bool focusCode) {
+    auto& memory = static_cast<MemoryComponent&>(component);
+    QWidget* hadFocus = QApplication::focusWidget();
+    CodeWindow* window = OpenCodeWindow(memory);
+    if (window == nullptr) return;
+    long line = 1;
+    if (!routine.empty() && routine != analysis::kDeclarationsName) {
+        try {
+            line = memory.Code()->ProcBodyLine(routine, kind);
+        } catch (const std::exception&) {
+            line = 1;  // the routine went since the command ran
+        }
+    }
+    window->GoToLine(line);
+    window->PublishSelection();
+    if (focusCode) {
+        activateWindow();
+        window->Editor().setFocus();
+    } else if (hadFocus != nullptr) {
+        hadFocus->activateWindow();
+        hadFocus->setFocus();
+    }
 }
 
 void IdeWindow::Undo() {
@@ -571,6 +666,39 @@ void IdeWindow::Redo() {
 bool IdeWindow::HasUnsavedChanges() {
     FlushEditors();
     return !history_.isClean();
+}
+
+QStringList IdeWindow::UnsavedModules() {
+    FlushEditors();
+    QStringList names;
+    for (MemoryCodeModule* module : AllModules(*vbe_)) {
+        if (module->EditCount() == savedEdits_.value(module, 0)) continue;
+        auto& component = static_cast<MemoryComponent&>(module->Parent());
+        QString name = DecodeCode(component.Name());
+        if (component.FileCount() > 0) name += " (" + FileName(component.FileNames(1)) + ")";
+        names << name;
+    }
+    return names;
+}
+
+bool IdeWindow::SettleUnsavedChanges(const QString& question, QWidget* over) {
+    if (!HasUnsavedChanges() || letGoAt_ == history_.index()) return true;
+    constexpr qsizetype kNamed = 12;
+    const QStringList modules = UnsavedModules();
+    QString text = question;
+    if (!modules.isEmpty()) {
+        text += "\n\n" + tr("Changed and not saved:") + "\n    " +
+                modules.mid(0, kNamed).join("\n    ");
+        if (modules.size() > kNamed) text += "\n    " + tr("and %n more", nullptr,
+                                                            static_cast<int>(modules.size() - kNamed));
+    }
+    const auto answer = QMessageBox::question(
+        over != nullptr ? over : this, kProgramName, text,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::Save) return SaveAll();
+    letGoAt_ = history_.index();
+    return true;
 }
 
 bool IdeWindow::SaveAll() {
@@ -613,6 +741,7 @@ bool IdeWindow::SaveChanges() {
 
 void IdeWindow::ConnectAddIn(int connectMode) {
     if (connection_) return;
+    connectMode_ = connectMode;
     try {
         connection_ = std::make_unique<shell::Connect>();
         connection_->OnConnection(*vbe_, connectMode, app_.AddIn());
@@ -654,6 +783,10 @@ void IdeWindow::UpdateCaption() {
     setWindowTitle(title_ + "[*]");
 }
 
+void IdeWindow::UpdateModifiedMarker() {
+    setWindowModified(!history_.isClean());
+}
+
 void IdeWindow::UpdateModuleMarkers() {
     for (auto it = codeWindows_.begin(); it != codeWindows_.end(); ++it) {
         it.value()->setWindowModified(it.key()->EditCount() != savedEdits_.value(it.key(), 0));
@@ -691,14 +824,9 @@ void IdeWindow::FillRecentMenu() {
 }
 
 void IdeWindow::closeEvent(QCloseEvent* event) {
-    if (HasUnsavedChanges()) {
-        const auto answer =
-            QMessageBox::question(this, kProgramName, tr("Save changes before closing?"),
-                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !SaveAll())) {
-            event->ignore();
-            return;
-        }
+    if (!SettleUnsavedChanges(tr("Save changes before closing?"), this)) {
+        event->ignore();
+        return;
     }
     DisconnectAddIn();
     app_.WindowClosed(*this);
