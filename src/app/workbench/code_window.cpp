@@ -16,6 +16,7 @@
 
 namespace qv::workbench {
 
+using host::CodePane;
 using host::memory::MemoryCodeModule;
 
 namespace {
@@ -147,8 +148,10 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     connect(editor_->document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { OnContentsChange(position, added); });
     connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] { OnCursorMoved(); });
-    connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int value) { module_.CodePane().SetTopLine(value + 1); });
+    connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        // What a command's edits do to the view is not the user's scrolling.
+        if (!inCommand_) module_.CodePane().SetTopLine(value + 1);
+    });
     connect(procedures_, &QComboBox::activated, this, [this](int i) { OnProcedureChosen(i); });
     connect(objects_, &QComboBox::activated, this, [this](int i) { OnObjectChosen(i); });
     RefreshDropDowns();
@@ -342,14 +345,49 @@ void CodeWindow::FollowPane() {
     editor_->verticalScrollBar()->setValue(static_cast<int>(top - 1));
 }
 
+void CodeWindow::BeginCommand() {
+    module_.CodePane().SetTopLine(editor_->verticalScrollBar()->value() + 1);
+    topBeforeCommand_ = module_.CodePane().TopLine();
+    inCommand_ = true;
+}
+
+void CodeWindow::EndCommand(bool followCursor) {
+    if (!inCommand_) {
+        if (followCursor) FollowPane();
+        return;
+    }
+    inCommand_ = false;
+    CodePane& pane = module_.CodePane();
+    // A command that put the pane's top line elsewhere (Go to Code) moves
+    // the view; any other keeps it where the user had it, and only brings
+    // the cursor into it, as the IDE does after a command on the routine
+    // at the cursor.
+    if (pane.TopLine() != topBeforeCommand_) {
+        if (followCursor) FollowPane();
+        return;
+    }
+    if (followCursor) {
+        long startLine = 1, startColumn = 1, endLine = 1, endColumn = 1;
+        pane.GetSelection(startLine, startColumn, endLine, endColumn);
+        PlaceCursor(startLine, startColumn);
+    }
+    editor_->verticalScrollBar()->setValue(static_cast<int>(topBeforeCommand_ - 1));
+    editor_->ensureCursorVisible();
+    pane.SetTopLine(editor_->verticalScrollBar()->value() + 1);
+}
+
 void CodeWindow::GoToLine(long line, long column) {
+    PlaceCursor(line, column);
+    editor_->centerCursor();
+}
+
+void CodeWindow::PlaceCursor(long line, long column) {
     QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(line - 1));
     if (!block.isValid()) block = editor_->document()->lastBlock();
     QTextCursor cursor(block);
     cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor,
                         static_cast<int>(std::min<long>(column - 1, block.length() - 1)));
     editor_->setTextCursor(cursor);
-    editor_->centerCursor();
 }
 
 void CodeWindow::PublishSelection() {

@@ -48,6 +48,11 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     void Flush(bool withCursorLine = true);
     // The editor takes the pane's selection and top line.
     void FollowPane();
+    // Around an add-in command: the view stays the user's unless the
+    // command puts the pane's top line elsewhere; followCursor: the cursor
+    // goes to the pane's selection (the code window in front).
+    void BeginCommand();
+    void EndCommand(bool followCursor);
     // Puts the cursor on a code line (from 1) and shows it.
     void GoToLine(long line, long column = 1);
     // The pane's selection and top line, as the editor shows them now.
@@ -64,6 +69,8 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // Editor lines first .. first + oldCount − 1 (from 1) become the
     // module's lines first .. first + newCount − 1.
     void ShowModuleLines(long first, long oldCount, long newCount);
+    // Puts the cursor on a code line (from 1) without scrolling to it.
+    void PlaceCursor(long line, long column);
     // The editor's lines (from 0) as the module would hold them.
     size_t EditorLineCount() const;
     std::vector<std::string> EditorLines(size_t first, size_t count) const;
@@ -90,6 +97,8 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     bool typed_ = false;     // the editor holds text the module does not have yet
     bool updating_ = false;  // the editor is being changed from the module
     bool flushing_ = false;  // the module is being changed from the editor
+    bool inCommand_ = false;  // an add-in command runs
+    long topBeforeCommand_ = 1;
     // While typed_: the lines before typedFirst_ and the last typedFromEnd_
     // lines are the module's as they stand.
     size_t typedFirst_ = SIZE_MAX;

@@ -544,8 +544,11 @@ void IdeWindow::FlushEditors() {
 
 void IdeWindow::BeginCommand() {
     FlushEditors();
-    for (QMdiSubWindow* sub : codeWindows_)
-        static_cast<CodeWindow*>(sub->widget())->PublishSelection();
+    for (QMdiSubWindow* sub : codeWindows_) {
+        auto* window = static_cast<CodeWindow*>(sub->widget());
+        window->PublishSelection();
+        window->BeginCommand();
+    }
     edits_.BeginStep(tr("Add-In Command"));
     // No second command and no typing while this one lets events run.
     busy_.emplace(this, QApplication::focusWidget());
@@ -554,11 +557,11 @@ void IdeWindow::BeginCommand() {
 void IdeWindow::EndCommand() {
     busy_.reset();
     edits_.EndStep();
-    // The editors followed the lines already; the cursor goes where the
-    // command left the pane's selection.
-    if (QMdiSubWindow* sub = mdi_->activeSubWindow()) {
-        if (auto* window = dynamic_cast<CodeWindow*>(sub->widget())) window->FollowPane();
-    }
+    // The editors followed the lines already; the cursor of the window in
+    // front goes where the command left the pane's selection.
+    QMdiSubWindow* front = mdi_->activeSubWindow();
+    for (QMdiSubWindow* sub : codeWindows_)
+        static_cast<CodeWindow*>(sub->widget())->EndCommand(sub == front);
     SyncWindowsFromHost();
 }
 
@@ -785,6 +788,16 @@ void IdeWindow::UpdateCaption() {
 
 void IdeWindow::UpdateModifiedMarker() {
     setWindowModified(!history_.isClean());
+}
+
+void IdeWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A code window that hides (Close Windows, its close button) clears its
+    // main window's modified mark, which is Qt's way for maximised windows;
+    // here the mark says whether anything is unsaved, so it is put back.
+    if (event->type() == QEvent::ModifiedChange && isWindowModified() == history_.isClean()) {
+        UpdateModifiedMarker();
+    }
 }
 
 void IdeWindow::UpdateModuleMarkers() {

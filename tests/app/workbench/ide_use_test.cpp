@@ -110,17 +110,21 @@ void ClickOn(QWidget& widget, Qt::MouseButton button = Qt::LeftButton) {
 }
 
 // Runs step on the next modal window of type T that opens, once it is the
-// active window, as a person waits for a dialog to come up before typing (a
-// dialog runs its own event loop, so the step has to be waiting for it).
-// The step runs once.
+// active window and ready says it is done with what it was doing, as a
+// person waits for a dialog to come up before typing. A dialog runs its own
+// event loop, so the step has to be waiting for it; it is looked for on a
+// timer, never from inside a step, so that a window busy letting events run
+// is left to finish. The step runs once.
 template <class T>
-void WhenModalOpens(std::function<void(T&)> step, int timeoutMs = 5000) {
+void WhenModalOpens(std::function<void(T&)> step, int timeoutMs = 5000,
+                    std::function<bool(T&)> ready = {}) {
     auto started = std::make_shared<QElapsedTimer>();
     started->start();
     auto poll = std::make_shared<std::function<void()>>();
-    *poll = [step, started, poll, timeoutMs] {
-        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-            window != nullptr && window->isVisible() && window->isActiveWindow()) {
+    *poll = [step, ready, started, poll, timeoutMs] {
+        if (auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
+            window != nullptr && window->isVisible() && window->isActiveWindow() &&
+            window->isEnabled() && (!ready || ready(*window))) {
             step(*window);
             return;
         }
@@ -266,7 +270,113 @@ class IdeUseTest : public QObject {
         QVERIFY(find->ResultTree().model()->rowCount() > 0);
     }
 
+    // ------------------------------------------------------------ closing
+
+    void ExternalMainWindowStaysAsItWasWhenClosingIsCancelled() {
+        WorkbenchApp app;
+        IdeWindow& ide = app.NewWindow();
+        QVERIFY(OpenExample(ide, 12));
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);  // a change not saved
+        QVERIFY(ide.HasUnsavedChanges());
+        ide.DisconnectAddIn();
+        QString question;
+        int rowsBefore = -1, rowsAfterCancel = -1;
+        bool openAfterCancel = false;
+        using qv::mainwindow::MainWindow;
+        // Up, with the active project's modules listed.
+        const auto listed = [](MainWindow& window) {
+            return !window.SplashShown() && window.Browser().isEnabled() &&
+                   window.Browser().ModuleList().topLevelItemCount() > 0;
+        };
+        const auto closeTwice = [&](MainWindow& window) {
+            rowsBefore = window.Browser().ModuleList().topLevelItemCount();
+            AnswerWith(QMessageBox::Cancel, &question);
+            ClickOn(window.CloseButton());
+            openAfterCancel = window.isVisible() && !window.SplashShown();
+            rowsAfterCancel = window.Browser().ModuleList().topLevelItemCount();
+            AnswerWith(QMessageBox::Discard);
+            ClickOn(window.CloseButton());
+        };
+        WhenModalOpens<MainWindow>(closeTwice, 10000, listed);
+        ide.ConnectAddIn(qv::host::ext_cm_External);  // the main window alone, until closed
+        QVERIFY(openAfterCancel);
+        QVERIFY(rowsBefore > 0);
+        QCOMPARE(rowsAfterCancel, rowsBefore);
+        // The question names what is not saved.
+        QVERIFY2(question.contains("modMain (modMain.bas)"), qPrintable(question));
+        // Answered once: closing the program asks no more.
+        bool askedAgain = false;
+        WhenModalOpens<QMessageBox>(
+            [&](QMessageBox& box) {
+                askedAgain = true;
+                ClickOn(*box.button(QMessageBox::Cancel));
+            },
+            500);
+        QVERIFY(ide.close());
+        QVERIFY(!askedAgain);
+        QTest::qWait(600);
+    }
+
+    void TheSaveQuestionNamesTheUnsavedModules() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 12));
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QString question;
+        AnswerWith(QMessageBox::Cancel, &question);
+        QVERIFY(!ide.close());
+        QVERIFY2(question.contains("modMain (modMain.bas)"), qPrintable(question));
+        QVERIFY2(!question.contains("CAccount"), qPrintable(question));
+        QVERIFY(ide.isVisible());
+    }
+
+    // ------------------------------------------------------------ the code window
+
+    void AHotKeyCommandKeepsTheChangedRoutineInView() {
+        AppendRoutines(40);
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 200));
+        QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
+        const int top = TopLine(editor);
+        QVERIFY(top > 150);
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(editor.toPlainText().count("Error_Routine") > 0);
+        QTest::qWait(50);
+        QVERIFY2(std::abs(TopLine(editor) - top) <= 2, qPrintable(QString::number(TopLine(editor))));
+        QVERIFY(editor.viewport()->rect().contains(editor.cursorRect()));
+    }
+
+    void TheTitleKeepsItsMarkWhileAModuleIsUnsaved() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 12));
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY2(ide.windowHandle()->title().contains('*'), qPrintable(ide.windowHandle()->title()));
+        Key(Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);  // Close Windows
+        for (QMdiSubWindow* sub : ide.findChildren<QMdiSubWindow*>()) QVERIFY(!sub->isVisible());
+        QVERIFY2(ide.windowHandle()->title().contains('*'), qPrintable(ide.windowHandle()->title()));
+        QVERIFY(ide.isWindowModified());
+    }
+
   private:
+    // The first line the editor shows (from 1).
+    static int TopLine(QPlainTextEdit& editor) {
+        return editor.cursorForPosition(QPoint(2, 2)).blockNumber() + 1;
+    }
+
+    // Routines added to modMain, so that its code window scrolls.
+    void AppendRoutines(int count) {
+        QByteArray code = Bytes(project_->filePath("modMain.bas"));
+        for (int i = 1; i <= count; ++i) {
+            code += QString("\r\nPublic Sub Step%1()\r\n    Dim x As Long\r\n    x = %1\r\n"
+                            "    Debug.Print x\r\nEnd Sub\r\n")
+                        .arg(i)
+                        .toLatin1();
+        }
+        WriteBytes(project_->filePath("modMain.bas"), code);
+    }
+
     static IdeWindow& Shown(IdeWindow& ide) {
         ide.show();
         QApplication::setActiveWindow(&ide);
