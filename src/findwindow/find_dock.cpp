@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "platform/vb_error.h"
 #include "settings/store_names.h"
@@ -11,6 +12,9 @@ namespace qv::findwindow {
 namespace {
 
 constexpr int kSaveDelayMs = 300;
+// The share of the main window's height the find window takes when it is
+// first shown, in percent.
+constexpr int kFirstHeightShare = 70;
 
 std::string PlaceSection(std::string_view positionId) {
     return "Tool Windows\\" + std::string(positionId);
@@ -98,7 +102,10 @@ void FindDock::RestorePlace() {
     main_.addDockWidget(area_, this);
     hide();
     if (!place) {
+        // First shown beside the project window: most of the column's
+        // height, so that the results have rows to show.
         RecordInHostWindow();
+        window_.SetHeight(std::max<long>(window_.Height(), main_.height() * kFirstHeightShare / 100));
         return;
     }
     setFloating(place->floating);
@@ -116,9 +123,10 @@ void FindDock::ApplyHostWindow() {
     if (isFloating()) {
         setGeometry(frame);
     } else {
-        const bool sideways = area_ == Qt::LeftDockWidgetArea || area_ == Qt::RightDockWidgetArea;
-        main_.resizeDocks({this}, {sideways ? frame.width() : frame.height()},
-                          sideways ? Qt::Horizontal : Qt::Vertical);
+        // Across the area and along it: the other docks of the area give
+        // up what the find window takes.
+        main_.resizeDocks({this}, {frame.width()}, Qt::Horizontal);
+        main_.resizeDocks({this}, {frame.height()}, Qt::Vertical);
     }
     applying_ = false;
     RecordInHostWindow();
