@@ -51,6 +51,7 @@ constexpr int kRecentCount = 8;
 constexpr const char* kProgramName = "qvaddin-workbench";
 // A new code window's size, and the step between cascaded windows.
 constexpr QSize kCodeWindowSize(720, 480);
+constexpr QSize kSmallestCodeWindow(360, 240);
 constexpr int kCascadeStep = 28;
 
 struct Folder {
@@ -473,13 +474,14 @@ void IdeWindow::PlaceNewSubWindow(QMdiSubWindow& sub) {
     for (QMdiSubWindow* other : mdi_->subWindowList()) {
         if (other != &sub && other->isVisible()) ++shown;
     }
-    const QSize size(std::min(kCodeWindowSize.width(), area.width()),
-                     std::min(kCodeWindowSize.height(), area.height()));
     // Down and to the right by one step per window shown, back to the
-    // corner when the next one would reach past the area.
-    const int room = std::min(area.width() - size.width(), area.height() - size.height());
-    const int steps = room >= kCascadeStep ? room / kCascadeStep + 1 : 1;
+    // corner before a window would get smaller than it can be used at.
+    const int room = std::min(area.width() - kSmallestCodeWindow.width(),
+                              area.height() - kSmallestCodeWindow.height());
+    const int steps = std::max(1, room / kCascadeStep + 1);
     const int offset = (shown % steps) * kCascadeStep;
+    const QSize size(std::max(1, std::min(kCodeWindowSize.width(), area.width() - offset)),
+                     std::max(1, std::min(kCodeWindowSize.height(), area.height() - offset)));
     sub.setGeometry(QRect(QPoint(offset, offset), size));
 }
 

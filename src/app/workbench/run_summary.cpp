@@ -48,6 +48,10 @@ RunCounts CountRun(const shell::RunOutcome& run) {
     for (const shell::ModuleOutcome& module : run.modules) {
         if (module.Changed()) ++counts.modules;
         for (const shell::RoutineOutcome& routine : module.routines) {
+            // The declarations section is no routine; it counts only when
+            // it changed (tidied).
+            const bool declarations = routine.name == analysis::kDeclarationsName;
+            if (declarations && !routine.changed) continue;
             if (routine.changed) {
                 ++counts.changed;
             } else if (!routine.refusal.empty()) {
@@ -60,12 +64,27 @@ RunCounts CountRun(const shell::RunOutcome& run) {
     return counts;
 }
 
+namespace {
+
+QString Counted(int n, const char* one, const char* many) {
+    return QString::number(n) + ' ' + QObject::tr(n == 1 ? one : many);
+}
+
+}  // namespace
+
 QString SummaryText(const QString& title, const RunCounts& counts) {
-    QString text =
-        QObject::tr("%1: %n routine(s) changed", nullptr, counts.changed).arg(title);
-    text += QObject::tr(" in %n module(s)", nullptr, counts.modules);
-    text += QObject::tr(", %n left as they were", nullptr, counts.unchanged);
-    text += QObject::tr(", %n refused.", nullptr, counts.refused);
+    QString text = title + ": ";
+    text += counts.changed == 0
+                ? QObject::tr("nothing changed")
+                : Counted(counts.changed, "routine", "routines") + QObject::tr(" changed in ") +
+                      Counted(counts.modules, "module", "modules");
+    if (counts.unchanged > 0) {
+        text += ", " + QString::number(counts.unchanged) +
+                QObject::tr(counts.unchanged == 1 ? " left as it was" : " left as they were");
+    }
+    text += counts.refused == 0 ? QObject::tr("; none refused.")
+                                : "; " + QString::number(counts.refused) +
+                                      QObject::tr(" refused, for the reasons below.");
     return text;
 }
 

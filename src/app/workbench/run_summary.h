@@ -22,7 +22,7 @@ namespace qv::workbench {
 
 struct RunCounts {
     int changed = 0;    // routines (and declarations sections) changed
-    int unchanged = 0;  // neither changed nor refused
+    int unchanged = 0;  // routines neither changed nor refused
     int refused = 0;
     int modules = 0;  // modules with a change
 };
@@ -30,7 +30,7 @@ struct RunCounts {
 RunCounts CountRun(const shell::RunOutcome& run);
 
 // "Add Error Handling to Project Example: 3 routines changed in 2 modules,
-// 1 left as it was, 2 refused."
+// 1 left as it was; 2 refused, for the reasons below."
 QString SummaryText(const QString& title, const RunCounts& counts);
 
 // A row of the list: where it leads and why.

@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QWindow>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -82,20 +83,35 @@ void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
 }
 
-// A click where a person would click: at a point of a widget, delivered to
-// the widget under it.
+// A click where a person would click: at a point of a widget, handed to its
+// window as the window system hands it, so that Qt finds the widget under
+// the point (and a right button press opens a context menu).
 void ClickAt(QWidget& widget, QPoint point, Qt::MouseButton button = Qt::LeftButton,
              bool twice = false) {
     QWidget* window = widget.window();
+    QWindow* handle = window->windowHandle();
+    QVERIFY2(handle != nullptr, "the window is not shown");
     const QPoint inWindow = widget.mapTo(window, point);
-    QWidget* under = window->childAt(inWindow);
-    if (under == nullptr) under = window;
-    const QPoint local = under->mapFrom(window, inWindow);
     if (twice) {
-        QTest::mouseDClick(under, button, Qt::NoModifier, local);
+        QTest::mouseDClick(handle, button, Qt::NoModifier, inWindow);
     } else {
-        QTest::mouseClick(under, button, Qt::NoModifier, local);
+        QTest::mouseClick(handle, button, Qt::NoModifier, inWindow);
     }
+}
+
+// Runs step on the next pop-up menu that opens.
+void WhenPopupOpens(std::function<void(QMenu&)> step) {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [step, started, poll] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            step(*menu);
+            return;
+        }
+        if (started->elapsed() < 5000) QTimer::singleShot(20, *poll);
+    };
+    QTimer::singleShot(20, *poll);
 }
 
 // A key that presses a button by its access key: the button shows itself
@@ -359,7 +375,185 @@ class IdeUseTest : public QObject {
         QVERIFY(ide.isWindowModified());
     }
 
+    void RightClickPutsTheCaretOnTheClickedLineBeforeThePopUp() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 12));
+        QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
+        const QTextBlock inTotalBalance = editor.document()->findBlockByNumber(19);
+        QVERIFY(inTotalBalance.text().contains("Dim total"));
+        long paneLine = 0, column = 0, endLine = 0, endColumn = 0;
+        QStringList entries;
+        WhenPopupOpens([&](QMenu& popup) {
+            ide.Vbe().ActiveCodePane()->GetSelection(paneLine, column, endLine, endColumn);
+            for (QAction* action : popup.actions()) entries << action->text();
+            Key(Qt::Key_Escape);
+        });
+        ClickAt(*editor.viewport(), editor.cursorRect(QTextCursor(inTotalBalance)).center() +
+                                        QPoint(30, 0), Qt::RightButton);
+        QCOMPARE(paneLine, 20L);  // what the pop-up's commands act on
+        QCOMPARE(editor.textCursor().blockNumber(), 19);
+        QVERIFY2(entries.join('|').contains("Error Handling"), qPrintable(entries.join('|')));
+
+        // Inside a selection the selection stays, to be cut or copied.
+        QTextCursor selection(editor.document()->findBlockByNumber(10));
+        selection.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, 2);
+        editor.setTextCursor(selection);
+        WhenPopupOpens([](QMenu&) { Key(Qt::Key_Escape); });
+        ClickAt(*editor.viewport(),
+                editor.cursorRect(QTextCursor(editor.document()->findBlockByNumber(11))).center() +
+                    QPoint(10, 0),
+                Qt::RightButton);
+        QVERIFY(editor.textCursor().hasSelection());
+    }
+
+    void ACommandInTheDeclarationsSaysWhyItDidNothing() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 4));  // the Declare line
+        auto& code = ide.Vbe().ActiveCodePane()->CodeModule();
+        const std::string before = code.Lines(1, code.CountOfLines());
+        QString told;
+        AnswerWith(QMessageBox::Ok, &told);
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(told, QString("Select a procedure first."));
+        told.clear();
+        Activate(ide);
+        AnswerWith(QMessageBox::Ok, &told);
+        Key(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(told, QString("Select a procedure first."));
+        QCOMPARE(code.Lines(1, code.CountOfLines()), before);
+    }
+
+    void TheProcedureListFollowsTheCode() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 12));
+        CodeWindow& account = CodeWindowOf(ide, "CAccount");
+        QComboBox* procedures = account.findChildren<QComboBox*>().value(1);
+        QVERIFY(procedures != nullptr);
+        QStringList listed;
+        for (int i = 0; i < procedures->count(); ++i) listed << procedures->itemText(i);
+        // In the class, Get Balance stands above Let Balance, and Set Owner
+        // above Get Owner.
+        const qsizetype getBalance = listed.indexOf("Balance [Get]");
+        const qsizetype letBalance = listed.indexOf("Balance [Let]");
+        QVERIFY2(getBalance >= 0 && letBalance > getBalance, qPrintable(listed.join('|')));
+        QVERIFY(listed.indexOf("Owner [Set]") < listed.indexOf("Owner [Get]"));
+        QCOMPARE(listed.first(), QString("(Declarations)"));
+    }
+
+    // ------------------------------------------------------------ the project window
+
+    void AProjectCommandEndsWithASummaryToClickThrough() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 12));
+        RunFromProjectPopup(ide, Qt::Key_E);  // Add Error Handling to Project
+        qv::workbench::RunSummary* summary = ide.Summary();
+        QVERIFY(summary != nullptr && summary->isVisible());
+        QCOMPARE(summary->SummaryLabel().text(),
+                 QString("Add Error Handling to Project Example: 16 routines changed in 3 "
+                         "modules; none refused."));
+        QVERIFY(summary->windowTitle().contains("Add Error Handling to Project"));
+
+        // Again: every routine has its handler now, and says so.
+        Activate(ide);
+        RunFromProjectPopup(ide, Qt::Key_E);
+        summary = ide.Summary();
+        QVERIFY(summary != nullptr && summary->isVisible());
+        QVERIFY2(summary->SummaryLabel().text().contains("nothing changed; 16 refused"),
+                 qPrintable(summary->SummaryLabel().text()));
+        QTreeWidget& list = summary->List();
+        QCOMPARE(list.topLevelItemCount(), 16);
+        QTreeWidgetItem* let = nullptr;
+        for (int i = 0; i < list.topLevelItemCount(); ++i) {
+            QTreeWidgetItem* row = list.topLevelItem(i);
+            if (row->text(0) == "CAccount" && row->text(1) == "Balance (Let)") let = row;
+            QVERIFY(!row->text(2).isEmpty());  // why
+        }
+        QVERIFY(let != nullptr);
+        QCOMPARE(let->text(2), QString("Error handling is already in this procedure!"));
+
+        // A click shows the routine, and the list keeps the focus.
+        Activate(*summary);
+        ClickAt(*list.viewport(), list.visualItemRect(let).center());
+        QMdiSubWindow* front = ide.findChild<QMdiArea*>()->activeSubWindow();
+        QVERIFY(front != nullptr && front->windowTitle().contains("CAccount"));
+        auto* code = dynamic_cast<CodeWindow*>(front->widget());
+        QVERIFY(code->Editor().textCursor().block().text().contains("Property Let Balance"));
+        QCOMPARE(Focus(), static_cast<QWidget*>(&list));
+        // Down the list with the arrow key: the next routine shows.
+        const QString next = list.itemBelow(let)->text(1);
+        Key(Qt::Key_Down);
+        const QString shown = code->Editor().textCursor().block().text();
+        QVERIFY2(shown.contains(next.section(' ', 0, 0)), qPrintable(shown + " / " + next));
+        // Enter hands the focus to the code.
+        Key(Qt::Key_Return);
+        QTRY_COMPARE(Focus(), static_cast<QWidget*>(&code->Editor()));
+    }
+
+    void ClosingTheProjectClearsTheLineAndColumn() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 13));
+        Key(Qt::Key_End);
+        auto* position = ide.statusBar()->findChildren<QLabel*>().value(0);
+        QVERIFY(position != nullptr);
+        QTRY_VERIFY(position->text().startsWith("Ln 13, Col"));
+        // Another project opened through the open dialog closes this one.
+        QTemporaryDir other;
+        CopyExample(other.path());
+        WhenModalOpens<QDialog>([&](QDialog&) {
+            QTest::keyClicks(Focus(), other.filePath("Example.vbp"));
+            Key(Qt::Key_Return);
+        });
+        Key(Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(ide.Vbe().VBProjects().Count(), 1L);
+        QCOMPARE(QString::fromStdString(ide.Vbe().Projects().At(1).FileName()),
+                 other.filePath("Example.vbp"));
+        QCOMPARE(position->text(), QString());
+    }
+
+    void NewCodeWindowsOpenCascadedInsideTheCodeArea() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        ide.resize(1240, 780);  // as on a screen of 1280 by 800
+        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
+        auto* tree = ide.findChild<QTreeWidget*>();
+        auto* area = ide.findChild<QMdiArea*>();
+        QList<QRect> frames;
+        for (const char* module : {"modMain", "CAccount", "frmMain"}) {
+            const auto found = tree->findItems(module, Qt::MatchStartsWith | Qt::MatchRecursive);
+            QCOMPARE(found.size(), qsizetype(1));
+            ClickAt(*tree->viewport(), tree->visualItemRect(found[0]).center(), Qt::LeftButton,
+                    true);
+            QMdiSubWindow* front = area->activeSubWindow();
+            QVERIFY(front != nullptr && front->windowTitle().contains(module));
+            frames << front->geometry();
+        }
+        const QRect inside = area->viewport()->rect();
+        for (const QRect& frame : frames) {
+            QVERIFY2(inside.contains(frame), qPrintable(QString("%1,%2 %3x%4")
+                                                            .arg(frame.x())
+                                                            .arg(frame.y())
+                                                            .arg(frame.width())
+                                                            .arg(frame.height())));
+        }
+        QVERIFY(frames[1].topLeft().x() > frames[0].topLeft().x());
+        QVERIFY(frames[2].topLeft().y() > frames[1].topLeft().y());
+    }
+
   private:
+    // Right-clicks the project in the project window and chooses the
+    // pop-up's entry by its access key.
+    static void RunFromProjectPopup(IdeWindow& ide, Qt::Key entry) {
+        auto* tree = ide.findChild<QTreeWidget*>();
+        QTreeWidgetItem* project = tree->topLevelItem(0);
+        WhenPopupOpens([entry](QMenu&) { Key(entry); });
+        ClickAt(*tree->viewport(), tree->visualItemRect(project).center(), Qt::RightButton);
+    }
+
     // The first line the editor shows (from 1).
     static int TopLine(QPlainTextEdit& editor) {
         return editor.cursorForPosition(QPoint(2, 2)).blockNumber() + 1;
