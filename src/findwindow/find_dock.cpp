@@ -123,13 +123,30 @@ void FindDock::ApplyHostWindow() {
     if (isFloating()) {
         setGeometry(frame);
     } else {
-        // Across the area and along it: the other docks of the area give
-        // up what the find window takes.
-        main_.resizeDocks({this}, {frame.width()}, Qt::Horizontal);
-        main_.resizeDocks({this}, {frame.height()}, Qt::Vertical);
+        ResizeInArea(frame.size());
     }
     applying_ = false;
     RecordInHostWindow();
+}
+
+void FindDock::ResizeInArea(const QSize& size) {
+    const bool sideways = area_ == Qt::LeftDockWidgetArea || area_ == Qt::RightDockWidgetArea;
+    main_.resizeDocks({this}, {sideways ? size.width() : size.height()},
+                      sideways ? Qt::Horizontal : Qt::Vertical);
+    // Along the area the docks beside it share what the find window leaves.
+    QList<QDockWidget*> docks{this};
+    for (QDockWidget* dock : main_.findChildren<QDockWidget*>()) {
+        if (dock != this && dock->isVisible() && !dock->isFloating() &&
+            main_.dockWidgetArea(dock) == area_)
+            docks << dock;
+    }
+    if (docks.size() < 2) return;
+    const int along = sideways ? size.height() : size.width();
+    const int space = sideways ? main_.centralWidget()->height() : main_.centralWidget()->width();
+    const int rest = std::max(0, space - along) / static_cast<int>(docks.size() - 1);
+    QList<int> sizes{along};
+    for (qsizetype i = 1; i < docks.size(); ++i) sizes << rest;
+    main_.resizeDocks(docks, sizes, sideways ? Qt::Vertical : Qt::Horizontal);
 }
 
 DockPlace FindDock::Place() const {

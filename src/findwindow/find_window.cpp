@@ -89,7 +89,6 @@ void FindWindow::BuildControls() {
     controlsLayout->setContentsMargins(0, 0, 0, 0);
     controlsLayout->addLayout(top);
     controlsLayout->addLayout(OptionsLayout());
-    controls->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     splitter_ = new QSplitter(Qt::Vertical, this);
     splitter_->setChildrenCollapsible(false);
     splitter_->addWidget(controls);

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QSplitterHandle>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -542,6 +543,66 @@ class IdeUseTest : public QObject {
         }
         QVERIFY(frames[1].topLeft().x() > frames[0].topLeft().x());
         QVERIFY(frames[2].topLeft().y() > frames[1].topLeft().y());
+    }
+
+    // ------------------------------------------------------------ the look of the windows
+
+    void TheFindWindowGivesItsResultsTheHeight() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        ide.resize(1240, 780);
+        QVERIFY(OpenExample(ide, 12));
+        Key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        QDockWidget* dock = FindDock(ide);
+        QVERIFY(dock != nullptr && dock->isVisible());
+        auto* find = dynamic_cast<qv::findwindow::FindWindow*>(dock->widget());
+        QTreeView& tree = find->ResultTree();
+        QTest::qWait(100);
+        const int rows = tree.viewport()->height() / tree.fontMetrics().height();
+        QVERIFY2(rows >= 12, qPrintable(QString::number(rows)));
+        // The line between the search and the results moves with the mouse.
+        QSplitterHandle* handle = find->Splitter().handle(1);
+        QVERIFY(handle != nullptr);
+        const int before = tree.height();
+        QWindow* window = ide.windowHandle();
+        const QPoint grip = handle->mapTo(&ide, handle->rect().center());
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, grip);
+        QTest::mouseMove(window, grip + QPoint(0, 30));
+        QTest::mouseMove(window, grip + QPoint(0, 60));
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 60));
+        QTRY_VERIFY2(tree.height() < before - 40, qPrintable(QString::number(tree.height())));
+    }
+
+    void TheWorkbenchAndTheAddInShowIconsOfTheirOwn() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(OpenExample(ide, 12));
+        const QImage workbench = Look(ide.windowIcon());
+        const QImage addIn = Look(qv::ui::AddInIcon());
+        QVERIFY(!workbench.isNull() && !addIn.isNull());
+        QVERIFY(workbench != addIn);
+        // Not the toolkit's own (the icon a window has when it is given none).
+        QVERIFY(workbench != Look(QIcon(":/qt-project.org/qmessagebox/images/qtlogo-64.png")));
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QImage mainWindow;
+        WhenModalOpens<qv::mainwindow::MainWindow>(
+            [&](qv::mainwindow::MainWindow& window) {
+                mainWindow = Look(window.windowIcon());
+                ClickOn(window.CloseButton());
+            },
+            10000,
+            [](qv::mainwindow::MainWindow& window) {
+                return !window.SplashShown() && window.Browser().isEnabled();
+            });
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);  // a change to show the main window over
+        for (QToolBar* bar : ide.findChildren<QToolBar*>()) {
+            for (QAction* button : bar->actions()) {
+                if (!button->text().contains("QVAddin")) continue;
+                ClickOn(*bar->widgetForAction(button));
+                break;
+            }
+        }
+        QCOMPARE(mainWindow, addIn);
     }
 
   private:
