@@ -47,7 +47,7 @@ QString Description(const ManagedAddIn& addIn) {
                "Judges the error handling of every procedure; adds, replaces and removes "
                "standard error handlers; adds line numbers; tidies (re-indents) code; stamps "
                "comments; counts lines; finds text in the open projects. Its full-screen "
-               "interface lists every module and routine with its status.\n\n%1")
+               "interface lists every module and routine with its status.\n\nRegistered as %1.")
         .arg(id);
 }
 

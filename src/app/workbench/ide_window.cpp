@@ -598,28 +598,6 @@ void IdeWindow::CloseAddInWindows() {
     if (summary_) summary_->close();
 }
 
-namespace {
-
-// The title of a module or project command's summary: its menu caption and
-// the module's or project's name.
-QString RunTitle(const shell::CommandInfo& command, const shell::RunOutcome& run) {
-    const bool project = command.scope == shell::CommandScope::Project;
-    QString what;
-    if (command.name.ends_with(".add")) what = QObject::tr("Add Error Handling to ");
-    else if (command.name.ends_with(".line")) what = QObject::tr("Add Line Numbers to ");
-    else if (command.name.ends_with(".tidy")) what = QObject::tr("Tidy Procedures in ");
-    else what = QString::fromLatin1(command.name.data(), command.name.size()) + ": ";
-    host::VBComponent* first = run.modules.empty() ? nullptr : run.modules.front().component;
-    QString name;
-    if (first != nullptr) {
-        name = DecodeCode(project ? static_cast<MemoryComponent*>(first)->Owner().Project().Name()
-                                  : first->Name());
-    }
-    return what + (project ? QObject::tr("Project ") : QObject::tr("Module ")) + name;
-}
-
-}  // namespace
-
 void IdeWindow::ShowRunSummary(const shell::CommandInfo& command, const shell::RunOutcome& run) {
     if (summary_) summary_->close();
     summary_ = new RunSummary(

@@ -88,6 +88,26 @@ QString SummaryText(const QString& title, const RunCounts& counts) {
     return text;
 }
 
+QString RunTitle(const shell::CommandInfo& command, const shell::RunOutcome& run) {
+    const bool project = command.scope == shell::CommandScope::Project;
+    QString what;
+    if (command.name.ends_with(".add")) {
+        what = QObject::tr("Add Error Handling to ");
+    } else if (command.name.ends_with(".line")) {
+        what = QObject::tr("Add Line Numbers to ");
+    } else if (command.name.ends_with(".tidy")) {
+        what = QObject::tr("Tidy Procedures in ");
+    } else {
+        what = QString::fromLatin1(command.name.data(), command.name.size()) + ": ";
+    }
+    host::VBComponent* first = run.modules.empty() ? nullptr : run.modules.front().component;
+    QString name;
+    if (first != nullptr) {
+        name = DecodeCode(project ? first->Collection().Parent().Name() : first->Name());
+    }
+    return what + (project ? QObject::tr("Project ") : QObject::tr("Module ")) + name;
+}
+
 std::vector<SummaryRow> RefusedRows(const shell::RunOutcome& run) {
     std::vector<SummaryRow> rows;
     for (const shell::ModuleOutcome& module : run.modules) {
@@ -142,6 +162,10 @@ RunSummary::RunSummary(const QString& title, const shell::RunOutcome& run, GoTo 
     }
     list_->header()->setStretchLastSection(true);
     list_->header()->resizeSections(QHeaderView::ResizeToContents);
+    // In the order of the run; a click on a heading sorts by that column
+    // (by the reason, say, to see the refusals of one kind together).
+    list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    list_->setSortingEnabled(true);
     list_->setVisible(!rows_.empty());
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);

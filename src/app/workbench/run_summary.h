@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/command_catalogue.h"
 #include "shell/routine_run.h"
 
 class QLabel;
@@ -28,6 +29,10 @@ struct RunCounts {
 };
 
 RunCounts CountRun(const shell::RunOutcome& run);
+
+// The menu's name of a module or project command and the module's or
+// project's name: "Add Error Handling to Project Example".
+QString RunTitle(const shell::CommandInfo& command, const shell::RunOutcome& run);
 
 // "Add Error Handling to Project Example: 3 routines changed in 2 modules,
 // 1 left as it was; 2 refused, for the reasons below."
