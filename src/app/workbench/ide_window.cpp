@@ -116,7 +116,7 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
       vbe_(std::make_unique<host::memory::MemoryVbe>()),
       bars_(std::make_unique<CommandBarView>(vbe_->Bars())) {
     findwindow::RegisterFindDocument(vbe_->AllWindows());
-    //XX setWindowIcon(WorkbenchIcon());
+    setWindowIcon(WorkbenchIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     mdi_ = new QMdiArea(this);

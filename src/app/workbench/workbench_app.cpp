@@ -32,7 +32,7 @@ std::string WorkbenchAddIn::ProgId() const {
 WorkbenchApp::WorkbenchApp() {
     SetServices(&services_);
     // Dialogs of the workbench's own carry its icon.
-    //XX QApplication::setWindowIcon(WorkbenchIcon());
+    QApplication::setWindowIcon(WorkbenchIcon());
     shell::SetHotKeyPlatform(this);
     shell::SetAddInUi(this);
     qApp->installEventFilter(this);
