@@ -10,6 +10,9 @@
 #   OUT/manager.png   the add-in manager
 #   OUT/find.png      the find window with the hits of a search
 #   OUT/cascade.png   three code windows, cascaded in the code area
+#   OUT/external-question.png   --external: closing the main window after a
+#                     command asks, naming the unsaved module
+#   OUT/external-cancelled.png  ... and Cancel leaves the main window as it was
 #
 #   scripts/xcheck_workbench.sh [build-dir] [out-dir]
 set -euo pipefail
@@ -50,6 +53,12 @@ session "xdotool key ctrl+shift+f; sleep 1; xdotool type Balance; xdotool key Re
 session "xdotool mousemove 1000 140 click --repeat 2 --delay 80 1; sleep 0.7
          xdotool mousemove 1000 168 click --repeat 2 --delay 80 1; sleep 0.7
          import -window root $out/cascade.png"
+# --external: modMain's row, the module tool bar's first button (error
+# handling), then Close, and Escape for Cancel.
+args="--external $work/Example.vbp"
+session "xdotool mousemove 73 172 click 1; sleep 1; xdotool mousemove 35 87 click 1; sleep 1.5
+         xdotool mousemove 1230 779 click 1; sleep 1.5; import -window root $out/external-question.png
+         xdotool key Escape; sleep 1; import -window root $out/external-cancelled.png"
 args="$work/big/Bench.vbp"
 session "xdotool mousemove 960 84 click 3; sleep 1; import -window root $out/project-popup.png
          xdotool key Down Down Down Down Down Return

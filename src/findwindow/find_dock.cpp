@@ -14,7 +14,7 @@ namespace {
 constexpr int kSaveDelayMs = 300;
 // The share of the main window's height the find window takes when it is
 // first shown, in percent.
-constexpr int kFirstHeightShare = 70;
+constexpr int kFirstHeightShare = 55;
 
 std::string PlaceSection(std::string_view positionId) {
     return "Tool Windows\\" + std::string(positionId);
@@ -143,9 +143,16 @@ void FindDock::ResizeInArea(const QSize& size) {
     if (docks.size() < 2) return;
     const int along = sideways ? size.height() : size.width();
     const int space = sideways ? main_.centralWidget()->height() : main_.centralWidget()->width();
-    const int rest = std::max(0, space - along) / static_cast<int>(docks.size() - 1);
+    const int rest = std::max(0, space - along);
+    // The others keep their proportions among themselves.
+    int others = 0;
+    for (qsizetype i = 1; i < docks.size(); ++i)
+        others += std::max(1, sideways ? docks[i]->height() : docks[i]->width());
     QList<int> sizes{along};
-    for (qsizetype i = 1; i < docks.size(); ++i) sizes << rest;
+    for (qsizetype i = 1; i < docks.size(); ++i) {
+        const int now = std::max(1, sideways ? docks[i]->height() : docks[i]->width());
+        sizes << static_cast<int>(static_cast<long long>(rest) * now / others);
+    }
     main_.resizeDocks(docks, sizes, sideways ? Qt::Vertical : Qt::Horizontal);
 }
 
