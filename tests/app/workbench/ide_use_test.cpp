@@ -84,6 +84,26 @@ void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
 }
 
+// Calls attempt every 20 ms until it returns true or the time is up. Each
+// wait holds the poller, and the last one lets it go.
+void PollUntil(std::function<bool()> attempt, int timeoutMs) {
+    struct Poller : std::enable_shared_from_this<Poller> {
+        std::function<bool()> attempt;
+        QElapsedTimer started;
+        int timeoutMs = 0;
+        void Next() {
+            QTimer::singleShot(20, [self = shared_from_this()] {
+                if (!self->attempt() && self->started.elapsed() < self->timeoutMs) self->Next();
+            });
+        }
+    };
+    auto poller = std::make_shared<Poller>();
+    poller->attempt = std::move(attempt);
+    poller->timeoutMs = timeoutMs;
+    poller->started.start();
+    poller->Next();
+}
+
 // A click where a person would click: at a point of a widget, handed to its
 // window as the window system hands it, so that Qt finds the widget under
 // the point (and a right button press opens a context menu).
@@ -102,17 +122,14 @@ void ClickAt(QWidget& widget, QPoint point, Qt::MouseButton button = Qt::LeftBut
 
 // Runs step on the next pop-up menu that opens.
 void WhenPopupOpens(std::function<void(QMenu&)> step) {
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [step, started, poll] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+    PollUntil(
+        [step] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (menu == nullptr) return false;
             step(*menu);
-            return;
-        }
-        if (started->elapsed() < 5000) QTimer::singleShot(20, *poll);
-    };
-    QTimer::singleShot(20, *poll);
+            return true;
+        },
+        5000);
 }
 
 // A key that presses a button by its access key: the button shows itself
@@ -135,19 +152,16 @@ void ClickOn(QWidget& widget, Qt::MouseButton button = Qt::LeftButton) {
 template <class T>
 void WhenModalOpens(std::function<void(T&)> step, int timeoutMs = 5000,
                     std::function<bool(T&)> ready = {}) {
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [step, ready, started, poll, timeoutMs] {
-        if (auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
-            window != nullptr && window->isVisible() && window->isActiveWindow() &&
-            window->isEnabled() && (!ready || ready(*window))) {
+    PollUntil(
+        [step, ready] {
+            auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
+            if (window == nullptr || !window->isVisible() || !window->isActiveWindow() ||
+                !window->isEnabled() || (ready && !ready(*window)))
+                return false;
             step(*window);
-            return;
-        }
-        if (started->elapsed() < timeoutMs) QTimer::singleShot(20, *poll);
-    };
-    QTimer::singleShot(20, *poll);
+            return true;
+        },
+        timeoutMs);
 }
 
 // Presses a button of a message box with the mouse; its text is kept.
