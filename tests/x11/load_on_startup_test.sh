@@ -44,6 +44,16 @@ listed() {
     sed -n 's/^qvAddIn2vb5\.Connect *= *//p' "$list" | tr -d '\r'
 }
 
+# Waits up to ten seconds for a condition (a command line), as a person waits
+# for the screen to show the result of a key; false when it never holds.
+wait_for() {
+    for _ in $(seq 100); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits until a window whose title matches the pattern is shown; prints its id.
 window_named() {
     local id
@@ -66,7 +76,12 @@ start() {
     ide=$(window_named '\[design\]')
     sleep 0.5
     xdotool windowfocus --sync "$ide"
-    sleep 0.3
+    wait_for '[[ $(xdotool getwindowfocus) == "$ide" ]]' || fail "the IDE window does not take the focus"
+    sleep 0.5
+}
+
+title_of_ide() {
+    xdotool getwindowname "$ide"
 }
 
 stop() {
@@ -78,36 +93,35 @@ stop() {
 # --- first start: the add-in loads, as the list says
 start
 [[ $(listed) == 1 ]] || fail "a first start lists the add-in with 1, not '$(listed)'"
-title=$(xdotool getwindowname "$ide")
+title=$(title_of_ide)
 [[ $title == *"[design]" ]] || fail "the IDE's title ends with '[design]', not: $title"
 xdotool key ctrl+shift+e
-sleep 1
-[[ $(xdotool getwindowname "$ide") == *"*"* ]] ||
-    fail "with the add-in loaded its hot key changes the routine (title: $(xdotool getwindowname "$ide"))"
+wait_for '[[ $(title_of_ide) == *"*"* ]]' ||
+    fail "with the add-in loaded its hot key changes the routine (title: $(title_of_ide))"
 
 # Add-Ins > Add-In Manager..., then Load on Startup off and OK.
 xdotool key alt+a
-sleep 0.5
+sleep 1
 xdotool key a
 manager=$(window_named '^Add-In Manager$')
 xdotool windowfocus --sync "$manager"
 sleep 0.3
+wait_for '[[ $(xdotool getwindowfocus) == "$manager" ]]' || fail "the add-in manager has no focus"
 xdotool key alt+s
 sleep 0.5
 xdotool key Return
-sleep 1
-[[ $(listed) == 0 ]] || fail "unticking Load on Startup writes 0, the list has '$(listed)'"
+wait_for '[[ $(listed) == 0 ]]' || fail "unticking Load on Startup writes 0, the list has '$(listed)'"
 stop
 
 # --- the next start: the add-in stays out
 start
 [[ $(listed) == 0 ]] || fail "the next start wrote '$(listed)' over the user's 0"
 xdotool key ctrl+shift+e
-sleep 1
-title=$(xdotool getwindowname "$ide")
+sleep 2  # what a loaded add-in would have done by now
+title=$(title_of_ide)
 [[ $title != *"*"* ]] || fail "the add-in is not loaded, yet its hot key changed the code ($title)"
 xdotool key ctrl+s
-sleep 1
+sleep 1.5
 [[ $(sha256sum < "$work/modMain.bas") == "$original" ]] || fail "modMain.bas changed"
 stop
 echo "load on startup: 1 passed, 0 failed"
