@@ -66,9 +66,17 @@ std::string FirstModule(host::VBE& vbe) {
     return {};
 }
 
+// The window as on a screen of 1280 by 800 pixels, whatever screen the
+// platform has (the offscreen one is 800 by 600): the code windows get their
+// usual size, so that the figures do not depend on where they run.
+void ShowAsOnAScreen(QWidget& window) {
+    window.resize(1240, 780);
+    window.show();
+}
+
 void ProjectFigures(workbench::WorkbenchApp& app, const QString& project) {
     workbench::IdeWindow& ide = app.NewWindow();
-    ide.show();
+    ShowAsOnAScreen(ide);
     QElapsedTimer timer;
     timer.start();
     if (!ide.Open({project})) return;
@@ -134,7 +142,7 @@ double Keystroke(QWidget& editor, int key, const QString& text) {
 
 void TypingFigures(workbench::WorkbenchApp& app, const QString& project) {
     workbench::IdeWindow& ide = app.NewWindow();
-    ide.show();
+    ShowAsOnAScreen(ide);
     if (!ide.Open({project})) return;
     const std::string module = LargestModule(ide.Vbe());
     ide.ShowModule(QString::fromStdString(module), 10);

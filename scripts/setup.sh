@@ -4,14 +4,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# qt6-svg-dev draws the windows' icons, which are SVG files compiled in;
 # xvfb, xdotool and imagemagick drive the windows in a real X server and
 # take screenshots of them (tests/ui/README.md); python3-jsonschema
 # validates the SARIF output against its schema (tests/sarif); Neovim is the
 # real editor the language server is tried in (tests/editors); man-db reads
 # the installed manual pages and dpkg-dev and file let cpack make the .deb
 # (tests/install).
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xdotool imagemagick python3 python3-jsonschema neovim man-db dpkg-dev file)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev
+          libbenchmark-dev xvfb xdotool imagemagick python3 python3-jsonschema neovim man-db
+          dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -5,7 +5,14 @@
 #   OUT/popup.png     the code window's pop-up with the add-in's commands
 #   OUT/progress.png  the progress window while "Add Error Handling to Project"
 #                     runs over a generated project
+#   OUT/summary.png   the summary that follows it: what changed, what was
+#                     refused and why
 #   OUT/manager.png   the add-in manager
+#   OUT/find.png      the find window with the hits of a search
+#   OUT/cascade.png   three code windows, cascaded in the code area
+#   OUT/external-question.png   --external: closing the main window after a
+#                     command asks, naming the unsaved module
+#   OUT/external-cancelled.png  ... and Cancel leaves the main window as it was
 #
 #   scripts/xcheck_workbench.sh [build-dir] [out-dir]
 set -euo pipefail
@@ -28,7 +35,8 @@ session() {
     xvfb-run -a -s "-screen 0 1280x800x24" bash -c "
         $program $args & pid=\$!
         sleep 3
-        xdotool search --sync --name 'qvaddin-workbench' windowactivate --sync >/dev/null 2>&1 || true
+        w=\$(xdotool search --sync --name '\\[design\\]' | head -1)
+        xdotool windowfocus --sync \$w >/dev/null 2>&1 || true; sleep 0.3
         $1
         kill \$pid"
 }
@@ -40,8 +48,20 @@ session "import -window root $out/project.png
          xdotool mousemove 300 300 click 3; sleep 1; import -window root $out/popup.png"
 session "xdotool mousemove 148 8 click 1; sleep 0.7; xdotool key Down Return; sleep 1.5
          import -window root $out/manager.png"
+session "xdotool key ctrl+shift+f; sleep 1; xdotool type Balance; xdotool key Return; sleep 1
+         import -window root $out/find.png"
+session "xdotool mousemove 1000 140 click --repeat 2 --delay 80 1; sleep 0.7
+         xdotool mousemove 1000 168 click --repeat 2 --delay 80 1; sleep 0.7
+         import -window root $out/cascade.png"
+# --external: modMain's row, the module tool bar's first button (error
+# handling), then Close, and Escape for Cancel.
+args="--external $work/Example.vbp"
+session "xdotool mousemove 73 172 click 1; sleep 1; xdotool mousemove 35 87 click 1; sleep 1.5
+         xdotool mousemove 1230 779 click 1; sleep 1.5; import -window root $out/external-question.png
+         xdotool key Escape; sleep 1; import -window root $out/external-cancelled.png"
 args="$work/big/Bench.vbp"
 session "xdotool mousemove 960 84 click 3; sleep 1; import -window root $out/project-popup.png
          xdotool key Down Down Down Down Down Return
-         sleep 0.8; import -window root $out/progress.png; sleep 25"
+         sleep 0.8; import -window root $out/progress.png; sleep 25
+         import -window root $out/summary.png"
 ls "$out"/*.png

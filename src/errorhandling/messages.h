@@ -13,6 +13,8 @@ namespace qv::errorhandling {
 inline constexpr std::string_view kMessageTitle = "Brell's Add-In";
 // "A read-only module cannot be updated."
 inline constexpr int kReadOnlyMessage = 4;
+// "Select a procedure first."
+inline constexpr int kSelectProcedureMessage = 7;
 
 // The text of message number, "%1", "%2", ... replaced by the arguments
 // (from the last to the first). An unknown number gives "".

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "platform/vb_error.h"
 #include "settings/store_names.h"
@@ -11,6 +12,9 @@ namespace qv::findwindow {
 namespace {
 
 constexpr int kSaveDelayMs = 300;
+// The share of the main window's height the find window takes when it is
+// first shown, in percent.
+constexpr int kFirstHeightShare = 55;
 
 std::string PlaceSection(std::string_view positionId) {
     return "Tool Windows\\" + std::string(positionId);
@@ -98,7 +102,10 @@ void FindDock::RestorePlace() {
     main_.addDockWidget(area_, this);
     hide();
     if (!place) {
+        // First shown beside the project window: most of the column's
+        // height, so that the results have rows to show.
         RecordInHostWindow();
+        window_.SetHeight(std::max<long>(window_.Height(), main_.height() * kFirstHeightShare / 100));
         return;
     }
     setFloating(place->floating);
@@ -116,12 +123,37 @@ void FindDock::ApplyHostWindow() {
     if (isFloating()) {
         setGeometry(frame);
     } else {
-        const bool sideways = area_ == Qt::LeftDockWidgetArea || area_ == Qt::RightDockWidgetArea;
-        main_.resizeDocks({this}, {sideways ? frame.width() : frame.height()},
-                          sideways ? Qt::Horizontal : Qt::Vertical);
+        ResizeInArea(frame.size());
     }
     applying_ = false;
     RecordInHostWindow();
+}
+
+void FindDock::ResizeInArea(const QSize& size) {
+    const bool sideways = area_ == Qt::LeftDockWidgetArea || area_ == Qt::RightDockWidgetArea;
+    main_.resizeDocks({this}, {sideways ? size.width() : size.height()},
+                      sideways ? Qt::Horizontal : Qt::Vertical);
+    // Along the area the docks beside it share what the find window leaves.
+    QList<QDockWidget*> docks{this};
+    for (QDockWidget* dock : main_.findChildren<QDockWidget*>()) {
+        if (dock != this && dock->isVisible() && !dock->isFloating() &&
+            main_.dockWidgetArea(dock) == area_)
+            docks << dock;
+    }
+    if (docks.size() < 2) return;
+    const int along = sideways ? size.height() : size.width();
+    const int space = sideways ? main_.centralWidget()->height() : main_.centralWidget()->width();
+    const int rest = std::max(0, space - along);
+    // The others keep their proportions among themselves.
+    int others = 0;
+    for (qsizetype i = 1; i < docks.size(); ++i)
+        others += std::max(1, sideways ? docks[i]->height() : docks[i]->width());
+    QList<int> sizes{along};
+    for (qsizetype i = 1; i < docks.size(); ++i) {
+        const int now = std::max(1, sideways ? docks[i]->height() : docks[i]->width());
+        sizes << static_cast<int>(static_cast<long long>(rest) * now / others);
+    }
+    main_.resizeDocks(docks, sizes, sideways ? Qt::Vertical : Qt::Horizontal);
 }
 
 DockPlace FindDock::Place() const {

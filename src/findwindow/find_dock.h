@@ -54,6 +54,9 @@ protected:
 
 private:
     void RestorePlace();
+    // Gives the dock its size across its area and along it, the docks
+    // beside it sharing the rest.
+    void ResizeInArea(const QSize& size);
     void PlaceChanged();
     void RecordInHostWindow();
     void SavePlace();

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "find/hit_location.h"
@@ -77,14 +78,26 @@ void FindWindow::BuildControls() {
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->header()->setStretchLastSection(false);
 
+    // The search and its options above, the results below; the splitter
+    // between them gives every pixel the controls do not need to the
+    // results, and lets the user move the line.
+    auto* controls = new QWidget(this);
     auto* top = new QHBoxLayout;
     top->addWidget(searchBox_, 1);
     top->addWidget(findButton_);
+    auto* controlsLayout = new QVBoxLayout(controls);
+    controlsLayout->setContentsMargins(0, 0, 0, 0);
+    controlsLayout->addLayout(top);
+    controlsLayout->addLayout(OptionsLayout());
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(controls);
+    splitter_->addWidget(tree_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
-    layout->addLayout(top);
-    layout->addLayout(OptionsLayout());
-    layout->addWidget(tree_, 1);
+    layout->addWidget(splitter_, 1);
 }
 
 QLayout* FindWindow::OptionsLayout() {

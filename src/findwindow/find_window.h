@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
 #include <QWidget>
@@ -71,6 +72,8 @@ public:
     QRadioButton& ProjectScope() { return *scopeProject_; }
     QRadioButton& GroupScope() { return *scopeGroup_; }
     QTreeView& ResultTree() { return *tree_; }
+    // Between the search controls and the results.
+    QSplitter& Splitter() { return *splitter_; }
     const find::FindModel& Model() const { return model_; }
     FindTreeModel& TreeModel() { return *treeModel_; }
 
@@ -109,6 +112,7 @@ private:
     QRadioButton* scopeProject_ = nullptr;
     QRadioButton* scopeGroup_ = nullptr;
     QTreeView* tree_ = nullptr;
+    QSplitter* splitter_ = nullptr;
     FindTreeModel* treeModel_ = nullptr;
     QTimer focusTimer_;
 };

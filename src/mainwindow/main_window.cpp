@@ -16,6 +16,7 @@
 #include "platform/event_trap.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
+#include "ui/app_icons.h"
 #include "ui/mouse_pointer_guard.h"
 #include "ui/vb_qstring.h"
 #include "ui/window_helpers.h"
@@ -36,6 +37,7 @@ QString MainWindowCaption() {
 MainWindow::MainWindow(host::VBE& vbe, int displayType, QWidget* parent)
     : QDialog(parent), vbe_(vbe), displayType_(displayType) {
     setWindowTitle(MainWindowCaption());
+    setWindowIcon(ui::AddInIcon());
     setModal(true);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     // Topmost from the start: changing the flags of a shown window hides it,
@@ -241,6 +243,7 @@ QV_PASS_UP(kModule, "lblEmail_Click")
 
 void MainWindow::CloseWindow() try {
     if (!isEnabled()) return;
+    if (mayClose_ && !mayClose_(this)) return;
     close_->setFocus();
     browser_->ModuleList().clear();
     browser_->RoutineList().clear();
@@ -250,8 +253,14 @@ void MainWindow::CloseWindow() try {
 }
 QV_PASS_UP(kModule, "cmdOK_Click")
 
-void ShowMainWindow(host::VBE& vbe, int displayType, QWidget* parent) {
+void MainWindow::reject() {
+    EventTrap("frmQVAddIn.Form_QueryUnload", [&] { CloseWindow(); });
+}
+
+void ShowMainWindow(host::VBE& vbe, int displayType, QWidget* parent,
+                    std::function<bool(QWidget*)> mayClose) {
     MainWindow window(vbe, displayType, parent);
+    window.SetCloseGuard(std::move(mayClose));
     window.exec();
 }
 

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <functional>
 
 #include "host/code_host.h"
 
@@ -52,8 +53,13 @@ class MainWindow : public QDialog {
     int PageIndex() const;
     void CopyExample();
     void OpenContact(int index);
-    // "Close": only while the window is enabled (not inside a command).
+    // "Close": only while the window is enabled (not inside a command), and
+    // only when the close guard (if any) lets it go.
     void CloseWindow();
+    // Asked before the window closes, with the window to ask over: false
+    // keeps it open as it is. The program that shows this window alone (the
+    // workbench's external mode) asks about unsaved changes here.
+    void SetCloseGuard(std::function<bool(QWidget*)> mayClose) { mayClose_ = std::move(mayClose); }
 
     ProjectBrowser& Browser() { return *browser_; }
     OptionsPage& Options() { return *options_; }
@@ -63,6 +69,9 @@ class MainWindow : public QDialog {
     QPushButton& CopyButton() { return *copy_; }
     QPushButton& CloseButton() { return *close_; }
     QList<QLabel*> ContactLabelWidgets() const { return contacts_; }
+
+    // Escape and the title bar's close button close as "Close" does.
+    void reject() override;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -86,12 +95,14 @@ class MainWindow : public QDialog {
     QPushButton* copy_ = nullptr;
     QPushButton* close_ = nullptr;
     QList<QLabel*> contacts_;
+    std::function<bool(QWidget*)> mayClose_;
 };
 
 // The entry point of the programs: creates the window over the host's root
 // and shows it modally with the display type (kDisplayTool, kDisplayCheck);
-// returns when it is closed.
-void ShowMainWindow(host::VBE& vbe, int displayType, QWidget* parent = nullptr);
+// returns when it is closed. mayClose: the close guard (SetCloseGuard).
+void ShowMainWindow(host::VBE& vbe, int displayType, QWidget* parent = nullptr,
+                    std::function<bool(QWidget*)> mayClose = {});
 
 // The window's caption: the title and the version.
 QString MainWindowCaption();

@@ -125,6 +125,19 @@ std::string WriteProfileKey(std::string_view content, std::string_view section,
     return Joined(lines);
 }
 
+std::optional<std::string> ReadProfileKey(std::string_view content, std::string_view section,
+                                          std::string_view key) {
+    const std::vector<Line> lines = SplitKeepingBreaks(content);
+    const std::optional<Range> range = SectionRange(lines, section);
+    if (!range) return std::nullopt;
+    for (size_t i = range->first; i < range->last; ++i) {
+        if (!IsKeyLine(lines[i].body, key)) continue;
+        const std::string_view body = lines[i].body;
+        return std::string(Blankless(body.substr(body.find('=') + 1)));
+    }
+    return std::nullopt;
+}
+
 std::string DeleteProfileKey(std::string_view content, std::string_view section,
                              std::string_view key) {
     std::vector<Line> lines = SplitKeepingBreaks(content);

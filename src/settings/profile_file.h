@@ -5,6 +5,7 @@
 // included. Used for the IDE's add-in list file, which other programs share.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,11 @@ namespace qv::settings {
 // end. New lines use the file's own line break (LF for a new file).
 std::string WriteProfileKey(std::string_view content, std::string_view section,
                             std::string_view key, std::string_view value);
+
+// The value of the first line of key in section (blanks around it taken
+// off); nothing when the section or the key is not there.
+std::optional<std::string> ReadProfileKey(std::string_view content, std::string_view section,
+                                          std::string_view key);
 
 // Removes every line of key from section; other lines stay.
 std::string DeleteProfileKey(std::string_view content, std::string_view section,

@@ -21,6 +21,15 @@ class AddInUi {
     // meanwhile, so that a second command cannot start while events run.
     virtual void BeginCommand(host::VBE& vbe) = 0;
     virtual void EndCommand(host::VBE& vbe) = 0;
+    // A module or project command of a button has run: the program may
+    // tell the user what it changed and what it refused, and why.
+    virtual void ShowRunSummary(host::VBE& vbe, const CommandInfo& command,
+                                const RunOutcome& run) {
+        (void)vbe, (void)command, (void)run;
+    }
+    // The connection goes: the add-in's windows of this IDE close with it
+    // (the find window is one per connection).
+    virtual void CloseAddInWindows(host::VBE& vbe) { (void)vbe; }
 };
 
 // The process's windows; nullptr (the default) offers none of them.

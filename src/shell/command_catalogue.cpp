@@ -118,10 +118,24 @@ CommandResult AtActivePane(CommandContext& context,
     return result;
 }
 
+// A code window command with the cursor outside every routine (in the
+// declarations section, or below the last line): it ran on nothing.
+bool RanOnNoRoutine(const CommandResult& result) {
+    return !result.run.refused && result.run.modules.size() == 1 &&
+           result.run.modules.front().routines.empty();
+}
+
 CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
                             const RoutineAction& action = {}) {
-    return AtActivePane(
+    CommandResult result = AtActivePane(
         context, [&](host::CodeModule& module) { return RunAtCursor(module, command, action); });
+    // The IDE's add-in stops there without a word, which leaves the user
+    // guessing; the message of its own for it says why. Tidy has the
+    // declarations section to work on there.
+    if (context.showMessages && command != CursorCommand::Tidy && RanOnNoRoutine(result)) {
+        errorhandling::MyMsgBox(errorhandling::kSelectProcedureMessage, mb::kOkOnly, false);
+    }
+    return result;
 }
 
 // A module or project run; a read-only target module is refused with

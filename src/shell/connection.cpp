@@ -96,6 +96,7 @@ void Connect::OnDisconnection(int) try {
     if (!connected_) return;
     connected_ = false;
     handlers_.clear();
+    if (AddInUi* ui = GetAddInUi()) ui->CloseAddInWindows(*vbe_);
     RemoveInstance(key_, *this);
     RemoveMenus(*vbe_, lists_, individualButtons_);
 }

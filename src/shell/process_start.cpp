@@ -1,5 +1,7 @@
 #include "shell/process_start.h"
 
+#include <optional>
+
 #include "platform/vb_error.h"
 #include "settings/profile_file.h"
 #include "settings/reg_settings.h"
@@ -16,10 +18,15 @@ void NameSystemStore() {
     store.SetAppName(settings::kSystemAppName);
 }
 
-std::string Registered(std::string_view content) {
+// The list with the previous generation's key gone and the add-in's key
+// "1"; with keepUnloaded, a "0" the user chose stays.
+std::string Registered(std::string_view content, bool keepUnloaded = false) {
+    const std::optional<std::string> now =
+        settings::ReadProfileKey(content, kAddInListSection, kAddInKey);
+    const char* value = keepUnloaded && now == "0" ? "0" : "1";
     return settings::WriteProfileKey(
         settings::DeleteProfileKey(content, kAddInListSection, kPreviousAddInKey),
-        kAddInListSection, kAddInKey, "1");
+        kAddInListSection, kAddInKey, value);
 }
 
 bool HoldsPreviousEntry(std::string_view content) {
@@ -42,6 +49,15 @@ Registration RegisterAddIn() try {
     return result;
 } QV_PASS_UP("modMain", "RegisterAddIn")
 
+Registration RegisterAddInAtStart() try {
+    Registration result;
+    result.fileWritten = settings::EditProfileFile(AddInListPath(), [&](std::string_view content) {
+        result.previousEntryRemoved = HoldsPreviousEntry(content);
+        return Registered(content, true);
+    });
+    return result;
+} QV_PASS_UP("modMain", "RegisterAddInAtStart")
+
 Registration RegistrationPreview() try {
     Registration result;
     const std::string content = settings::ReadProfileFile(AddInListPath());
@@ -52,7 +68,7 @@ Registration RegistrationPreview() try {
 
 void SubMain() noexcept {
     IgnoringErrors(NameSystemStore);
-    IgnoringErrors(RegisterAddIn);
+    IgnoringErrors(RegisterAddInAtStart);
     settings::UpgradeSettings();
 }
 

@@ -30,10 +30,18 @@ struct Registration {
 // 70 naming the file when it cannot be read or written.
 Registration RegisterAddIn();
 
+// The registration of the process start: as RegisterAddIn, except that an
+// entry set to "0" (the add-in manager's Load on Startup turned off) stays
+// "0". The workbench is the IDE and the add-in's process in one, so it runs
+// the process start every time it starts; writing "1" there would take the
+// user's choice back.
+Registration RegisterAddInAtStart();
+
 // What the registration would change, without writing anything.
 Registration RegistrationPreview();
 
-// Sub Main: names the store, registers the add-in, upgrades stored settings.
+// Sub Main: names the store, registers the add-in (keeping a "0" the user
+// chose), upgrades stored settings.
 // Every step runs with its errors ignored.
 void SubMain() noexcept;
 

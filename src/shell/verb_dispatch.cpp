@@ -39,7 +39,12 @@ void RunVerb(host::VBE& vbe, std::string_view verb) try {
     const std::optional<CommandId> id = CommandOfVerb(verb);
     if (!id) return;
     CommandContext context{vbe, WindowsOf(vbe)};
-    Execute(*id, context);
+    const CommandResult result = Execute(*id, context);
+    const CommandInfo& info = Info(*id);
+    const bool run = info.scope == CommandScope::Module || info.scope == CommandScope::Project;
+    if (run && !result.run.refused && !result.run.modules.empty()) {
+        if (AddInUi* ui = GetAddInUi()) ui->ShowRunSummary(vbe, info, result.run);
+    }
 }
 QV_PASS_UP("clsVBEEvents", "RunVerb")
 

@@ -3,6 +3,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <algorithm>
 #include <QVBoxLayout>
 
 #include "errorhandling/messages.h"
@@ -10,6 +13,7 @@
 #include "platform/services.h"
 #include "platform/vb_error.h"
 #include "stats/stats_table.h"
+#include "ui/app_icons.h"
 #include "ui/busy_guard.h"
 #include "ui/percent_bar.h"
 #include "ui/sort_arrow_images.h"
@@ -73,10 +77,44 @@ const QStringList& RoutineColumns() {
 StatsWindow::StatsWindow(host::VBE& vbe, StatsSelection selection, QWidget* parent)
     : QDialog(parent), vbe_(vbe), selection_(std::move(selection)) {
     setWindowTitle("Statistics for " + Text(selection_.project));
+    setWindowIcon(ui::AddInIcon());
     setModal(true);
+    // A window the user can make larger: by its frame, its maximise button,
+    // or the grip in its corner where no window manager draws a frame.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setSizeGripEnabled(true);
     BuildControls();
     ConnectEvents();
     resize(760, 560);
+}
+
+namespace {
+
+// The width a list needs to show every cell whole: its columns, its frame
+// and room for its scroll bar.
+int WantedListWidth(QTreeWidget& list, const ui::ListViewAddon& addon) {
+    return addon.ContentWidth() + 2 * list.frameWidth() +
+           list.verticalScrollBar()->sizeHint().width();
+}
+
+}  // namespace
+
+void StatsWindow::FitToColumns() {
+    int wanted = WantedListWidth(*moduleList_, *moduleAddon_);
+    if (!routineList_->isHidden())
+        wanted = std::max(wanted, WantedListWidth(*routineList_, *routineAddon_));
+    const int grow = wanted - moduleList_->width();
+    if (grow <= 0) return;
+    QRect frame = geometry();
+    const QScreen* screen = this->screen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(frame);
+    const int width = std::min(frame.width() + grow, room.width());
+    // Grown about its centre, and kept on the screen.
+    const int left = std::clamp(frame.center().x() - width / 2, room.left(),
+                                std::max(room.left(), room.right() + 1 - width));
+    frame.setLeft(left);
+    frame.setWidth(width);
+    setGeometry(frame);
 }
 
 QTreeWidget* StatsWindow::NewList(const QStringList& columns, ui::ListViewAddon*& addon) {
@@ -162,6 +200,7 @@ void StatsWindow::FirstFocus() {
         DoStats();
     }
     moduleAddon_->AutoSizeColumns();
+    FitToColumns();
 }
 
 void StatsWindow::DoStats() try {
@@ -177,6 +216,7 @@ void StatsWindow::GroupStats() try {
     setWindowTitle("Statistics for project Group");
     routineList_->hide();  // the module list takes its room
     ListProjects(projects, true);
+    FitToColumns();
 } QV_PASS_UP("frmStats", "GroupStats")
 
 void StatsWindow::ListProjects(const std::vector<std::string>& projects, bool groupMode) {
@@ -267,6 +307,7 @@ void StatsWindow::ListRoutines(const std::string& project, const std::string& mo
     }
     HideBar();
     routineAddon_->AutoSizeColumns();
+    FitToColumns();
 }
 
 void StatsWindow::ModuleRowChanged(QTreeWidgetItem* row) {

@@ -74,6 +74,8 @@ private:
     void FinishModuleList(QTreeWidgetItem& totalRow);
     void ListRoutines(const std::string& project, const std::string& module);
     void ModuleRowChanged(QTreeWidgetItem* row);
+    // Grows the window so that every column shows whole, within the screen.
+    void FitToColumns();
     void StartBar(long maximum);
     void AdvanceBar(long value);
     void HideBar();

@@ -1,6 +1,7 @@
 #include "ui/list_view_addon.h"
 
 #include <QEvent>
+#include <QHeaderView>
 #include <QScrollBar>
 
 #include "platform/vb_error.h"
@@ -118,6 +119,14 @@ void ListViewAddon::AutoSizeColumns() try {
     list.viewport()->update();
 }
 QV_PASS_UP(kModule, "AutoSizeColumns")
+
+int ListViewAddon::ContentWidth() const {
+    if (list_.isNull() || list_->columnCount() == 0) return 0;
+    const QHeaderView& header = *list_->header();
+    int width = lastColumnWidth_;
+    for (int i = 0; i + 1 < list_->columnCount(); ++i) width += header.sectionSize(i);
+    return width;
+}
 
 void ListViewAddon::StretchLastColumn() {
     QTreeWidget& list = *list_;

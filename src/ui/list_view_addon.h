@@ -61,6 +61,10 @@ class ListViewAddon : public QObject {
     // stretches the last column to the list's right edge (it follows the
     // list when the list is resized).
     void AutoSizeColumns();
+    // The width the columns want as AutoSizeColumns sized them, the last
+    // one before it was stretched to the list's edge: what a window must
+    // give the list's rows to show every cell whole.
+    int ContentWidth() const;
 
     // Sorts by a column counted from 1, as a date (0), number (1) or text
     // (anything else). The same column again reverses the order; another

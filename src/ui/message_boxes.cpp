@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "errorhandling/messages.h"
 #include "ui/message_box_flags.h"
 #include "ui/placement.h"
 
@@ -91,7 +92,10 @@ int Show(const QString& prompt, int flags, const QString& title, int timeoutMs, 
 }  // namespace
 
 QString BoxTitle(const QString& title) {
-    return title.isEmpty() ? QGuiApplication::applicationDisplayName() : title;
+    // The application is the add-in, whatever program hosts its windows.
+    return title.isEmpty() ? QString::fromUtf8(errorhandling::kMessageTitle.data(),
+                                               errorhandling::kMessageTitle.size())
+                           : title;
 }
 
 int ShowMessageBox(const QString& prompt, int flags, const QString& title, QWidget* parent) {

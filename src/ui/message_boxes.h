@@ -9,8 +9,9 @@ class QWidget;
 
 namespace qv::ui {
 
-// The title a box shows: the given one, or the application's title when it
-// is empty.
+// The title a box shows: the given one, or, when it is empty, the title of
+// the application, which is the add-in ("Brell's Add-In") in whatever
+// program hosts its windows.
 QString BoxTitle(const QString& title);
 
 // An ordinary box, modal over parent (the active window when none is given;

@@ -93,10 +93,14 @@ TEST_F(CodeWindowCommands, TheDeclarationsGetNoHandlerAndNoNumbersButATidy) {
     EXPECT_TRUE(RunAt(CommandId::CodeAdd, 2).run.modules[0].routines.empty());
     EXPECT_TRUE(RunAt(CommandId::CodeLine, 2).run.modules[0].routines.empty());
     EXPECT_EQ(fx.Text("modA"), before);
-    EXPECT_TRUE(services.messages.empty()) << "silently";
+    // Each says why it did nothing there.
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_EQ(services.messages[0].prompt, "Select a procedure first.");
+    EXPECT_EQ(services.messages[1].prompt, "Select a procedure first.");
     RunAt(CommandId::CodeTidy, 2);
     EXPECT_EQ(Line(2), "Dim m As Long");
     EXPECT_EQ(Line(5), "x = 1") << "the routines are not touched";
+    EXPECT_EQ(services.messages.size(), 2u) << "tidy had the declarations to do";
 }
 
 TEST_F(CodeWindowCommands, LineNumbersAndTidyPutTheCursorBack) {
@@ -117,7 +121,8 @@ TEST_F(CodeWindowCommands, AModuleWithoutRoutines) {
     EXPECT_EQ(fx.Text("modA"), Vb({"  Dim a", "", "' the end"}));
     EXPECT_NO_THROW(RunAt(CommandId::CodeTidy, 3));
     EXPECT_EQ(fx.Text("modA"), Vb({"Dim a", "", "' the end"}));
-    EXPECT_TRUE(services.messages.empty());
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].prompt, "Select a procedure first.");
 }
 
 TEST_F(CodeWindowCommands, NothingWithoutACodePane) {

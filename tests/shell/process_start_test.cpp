@@ -78,6 +78,32 @@ TEST_F(ProcessStartTest, FirstStartRegistersStoresTheDefaultsAndTheVersion) {
     EXPECT_EQ(settings::Settings().label2, "Error_Routine");
 }
 
+// Load on Startup turned off in the add-in manager writes "0"; the next start
+// of the workbench runs the process start again and must leave it so. Only
+// the explicit registration (the command line's "register") turns it on.
+TEST_F(ProcessStartTest, StartKeepsLoadOnStartupTurnedOff) {
+    WriteFile(ListFile(), "[Add-Ins32]\r\nqvAddIn2.ErrorHandle=1\r\nqvAddIn2vb5.Connect = 0\r\n");
+    SubMain();
+    EXPECT_EQ(ReadFile(ListFile()), "[Add-Ins32]\r\nqvAddIn2vb5.Connect=0\r\n");
+    EXPECT_FALSE(RegisterAddInAtStart().fileWritten);
+
+    // Any other value is not a choice the manager writes: the start sets "1".
+    WriteFile(ListFile(), "[Add-Ins32]\nqvAddIn2vb5.Connect=\n");
+    SubMain();
+    EXPECT_EQ(ReadFile(ListFile()), "[Add-Ins32]\nqvAddIn2vb5.Connect=1\n");
+
+    WriteFile(ListFile(), "[Add-Ins32]\nqvAddIn2vb5.Connect=0\n");
+    EXPECT_TRUE(RegisterAddIn().fileWritten);
+    EXPECT_EQ(ReadFile(ListFile()), "[Add-Ins32]\nqvAddIn2vb5.Connect=1\n");
+}
+
+TEST_F(ProcessStartTest, ProfileKeyIsReadAsItIsWritten) {
+    const std::string ini = "[Other]\nK=other\n[ add-ins32 ]\n;K=comment\n k = 0 \nK=later\n";
+    EXPECT_EQ(settings::ReadProfileKey(ini, "Add-Ins32", "K"), "0");
+    EXPECT_EQ(settings::ReadProfileKey(ini, "Add-Ins32", "Missing"), std::nullopt);
+    EXPECT_EQ(settings::ReadProfileKey(ini, "Nowhere", "K"), std::nullopt);
+}
+
 TEST_F(ProcessStartTest, CommandLineStartDoesNotRegister) {
     CommandLineStart();
     EXPECT_FALSE(ReadFile(ListFile()).has_value());

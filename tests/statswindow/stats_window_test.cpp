@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include "statswindow/stats_window.h"
 #include "support/recording_services.h"
@@ -73,6 +75,50 @@ TEST_F(StatsWindowTest, TheFirstFocusOnTheModuleListFillsItSortedUnderTheTotalRo
               QStringList({" <Total> 3 modules", "CAccount", "modA", "modB"}));
     EXPECT_EQ(Row(window->ModuleList(), 3), QStringList({"modB", "1", "7", "1", "2", "1", "3"}));
     EXPECT_FALSE(window->ProgressBar().isVisible());
+}
+
+// A person opens the window over a project with a long module name and tens
+// of thousands of lines: every figure shows whole (the window grows to its
+// columns, as far as the screen lets it), and the window can be resized by
+// its corner, where no window manager draws a frame.
+TEST_F(StatsWindowTest, EveryFigureShowsWholeAndTheWindowGrows) {
+    std::vector<std::string> lines{"Sub Long()"};
+    for (int i = 0; i < 74000; ++i) lines.push_back("    x = x + 1");
+    lines.push_back("End Sub");
+    fixture_.Add("modTheModuleWithTheLongestNameInTheProject", host::vbext_ct_StdModule,
+                 test::Vb(lines));
+    auto window = Window();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QWindow* handle = window->windowHandle();
+    QTreeWidget& list = window->ModuleList();
+    QTest::mouseClick(handle, Qt::LeftButton, Qt::NoModifier,
+                      list.viewport()->mapTo(window.get(), QPoint(5, 5)));
+    ASSERT_TRUE(window->Computed());
+    const QRect screen = window->screen()->availableGeometry();
+    const QHeaderView& header = *list.header();
+    const bool allColumnsShow = header.sectionViewportPosition(list.columnCount() - 1) +
+                                    header.sectionSize(list.columnCount() - 1) <=
+                                list.viewport()->width();
+    EXPECT_TRUE(allColumnsShow || window->width() >= screen.width())
+        << window->width() << " of " << screen.width();
+    for (int row = 0; row < list.topLevelItemCount(); ++row) {
+        for (int column = 0; column < list.columnCount(); ++column) {
+            const QString text = list.topLevelItem(row)->text(column);
+            EXPECT_LE(list.fontMetrics().horizontalAdvance(text), header.sectionSize(column))
+                << text.toStdString();
+        }
+    }
+    EXPECT_GE(list.topLevelItem(0)->text(6).toLong(), 74000);
+
+    // The corner grip follows the mouse.
+    const QSize before = window->size();
+    const QPoint corner(window->width() - 3, window->height() - 3);
+    QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, corner);
+    QTest::mouseMove(handle, corner - QPoint(20, 20));
+    QTest::mouseMove(handle, corner - QPoint(40, 60));
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, corner - QPoint(40, 60));
+    EXPECT_LT(window->height(), before.height());
 }
 
 TEST_F(StatsWindowTest, TheTotalRowAddsUpEveryColumn) {

@@ -98,7 +98,7 @@ TEST(MsgBoxCursor, EmptyTitleIsTheApplicationsAndThePromptIsPlainText) {
         Press(box, QMessageBox::Yes);
     });
     EXPECT_EQ(MsgBoxCursor("<b>not bold</b>", mb::kYesNo, "", 0), mb::kAnswerYes);
-    EXPECT_EQ(title, QGuiApplication::applicationDisplayName());
+    EXPECT_EQ(title, "Brell's Add-In");
     EXPECT_EQ(format, Qt::PlainText);
 }
 

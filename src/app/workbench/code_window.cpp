@@ -6,6 +6,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "analysis/routine_parsing.h"
@@ -17,6 +18,7 @@
 
 namespace qv::workbench {
 
+using host::CodePane;
 using host::memory::MemoryCodeModule;
 
 namespace {
@@ -110,6 +112,17 @@ class CodeEditor : public QPlainTextEdit {
         QPlainTextEdit::mousePressEvent(event);
     }
     void contextMenuEvent(QContextMenuEvent* event) override {
+        // As in the IDE, the caret goes where the mouse was pressed, so that
+        // the pop-up's commands act on the routine under the pointer; a
+        // click inside the selection keeps it (to cut or copy it).
+        if (event->reason() == QContextMenuEvent::Mouse) {
+            const QTextCursor clicked = cursorForPosition(event->pos());
+            const QTextCursor current = textCursor();
+            const bool inSelection = current.hasSelection() &&
+                                     clicked.position() >= current.selectionStart() &&
+                                     clicked.position() <= current.selectionEnd();
+            if (!inSelection) setTextCursor(clicked);
+        }
         owner_.CodePopup(event->globalPos());
     }
 
@@ -120,6 +133,28 @@ class CodeEditor : public QPlainTextEdit {
 };
 
 }  // namespace
+
+void CodeWindow::SortInCodeOrder(analysis::RoutineList& routines) const {
+    // The routine list names a property's accessors Let, Set, Get; the
+    // drop-down lists every procedure where the code has it. The
+    // declarations section stays first.
+    std::vector<std::pair<long, analysis::RoutineEntry>> placed;
+    placed.reserve(routines.size());
+    for (const analysis::RoutineEntry& routine : routines) {
+        long line = 0;
+        if (routine.name != analysis::kDeclarationsName) {
+            try {
+                line = module_.ProcStartLine(routine.name, routine.kind);
+            } catch (...) {
+                line = LONG_MAX;
+            }
+        }
+        placed.emplace_back(line, routine);
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (size_t i = 0; i < placed.size(); ++i) routines[i] = std::move(placed[i].second);
+}
 
 CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget* parent)
     : QWidget(parent), module_(module), owner_(owner) {
@@ -159,8 +194,10 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     connect(editor_->document(), &QTextDocument::contentsChange, this,
             [this](int position, int, int added) { OnContentsChange(position, added); });
     connect(editor_, &QPlainTextEdit::cursorPositionChanged, this, [this] { OnCursorMoved(); });
-    connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            [this](int value) { module_.CodePane().SetTopLine(value + 1); });
+    connect(editor_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        // What a command's edits do to the view is not the user's scrolling.
+        if (!inCommand_) module_.CodePane().SetTopLine(value + 1);
+    });
     connect(procedures_, &QComboBox::activated, this, [this](int i) { OnProcedureChosen(i); });
     connect(objects_, &QComboBox::activated, this, [this](int i) { OnObjectChosen(i); });
     RefreshDropDowns();
@@ -375,6 +412,42 @@ void CodeWindow::FollowPane() {
     editor_->verticalScrollBar()->setValue(static_cast<int>(top - 1));
 }
 
+void CodeWindow::BeginCommand() {
+    module_.CodePane().SetTopLine(editor_->verticalScrollBar()->value() + 1);
+    topBeforeCommand_ = module_.CodePane().TopLine();
+    inCommand_ = true;
+}
+
+void CodeWindow::EndCommand(bool followCursor) {
+    if (!inCommand_) {
+        if (followCursor) FollowPane();
+        return;
+    }
+    inCommand_ = false;
+    CodePane& pane = module_.CodePane();
+    // A command that put the pane's top line elsewhere (Go to Code) moves
+    // the view; any other keeps it where the user had it, and only brings
+    // the cursor into it, as the IDE does after a command on the routine
+    // at the cursor.
+    if (pane.TopLine() != topBeforeCommand_) {
+        if (followCursor) FollowPane();
+        return;
+    }
+    if (followCursor) {
+        long startLine = 1, startColumn = 1, endLine = 1, endColumn = 1;
+        pane.GetSelection(startLine, startColumn, endLine, endColumn);
+        PlaceCursor(startLine, startColumn);
+    }
+    editor_->verticalScrollBar()->setValue(static_cast<int>(topBeforeCommand_ - 1));
+    editor_->ensureCursorVisible();
+    pane.SetTopLine(editor_->verticalScrollBar()->value() + 1);
+}
+
+void CodeWindow::GoToLine(long line, long column) {
+    PlaceCursor(line, column);
+    editor_->centerCursor();
+}
+
 int CodeWindow::PositionOf(long line, long column) const {
     QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(line - 1));
     if (!block.isValid()) block = editor_->document()->lastBlock();
@@ -382,11 +455,10 @@ int CodeWindow::PositionOf(long line, long column) const {
            static_cast<int>(std::clamp<long>(column - 1, 0, block.length() - 1));
 }
 
-void CodeWindow::GoToLine(long line, long column) {
+void CodeWindow::PlaceCursor(long line, long column) {
     QTextCursor cursor(editor_->document());
     cursor.setPosition(PositionOf(line, column));
     editor_->setTextCursor(cursor);
-    editor_->centerCursor();
 }
 
 void CodeWindow::PublishSelection() {
@@ -495,6 +567,7 @@ void CodeWindow::OnObjectChosen(int index) {
     } catch (...) {
         routines.clear();
     }
+    SortInCodeOrder(routines);
     const QString object = index <= 0 ? QString() : objects_->itemText(index);
     procedures_->clear();
     for (const analysis::RoutineEntry& routine : routines) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/routine_parsing.h"
 #include "host/memory/memory_host.h"
 
 namespace qv::ui {
@@ -56,6 +57,11 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // The editor takes the pane's selection (from its start to its end)
     // and top line.
     void FollowPane();
+    // Around an add-in command: the view stays the user's unless the
+    // command puts the pane's top line elsewhere; followCursor: the cursor
+    // goes to the pane's selection (the code window in front).
+    void BeginCommand();
+    void EndCommand(bool followCursor);
     // Puts the cursor on a code line (from 1) and shows it.
     void GoToLine(long line, long column = 1);
     // The pane's selection and top line, as the editor shows them now.
@@ -75,6 +81,8 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // The place in the editor's text of a code line and column (from 1),
     // kept inside the text.
     int PositionOf(long line, long column) const;
+    // Puts the cursor on a code line (from 1) without scrolling to it.
+    void PlaceCursor(long line, long column);
     // The editor's lines (from 0) as the module would hold them.
     size_t EditorLineCount() const;
     std::vector<std::string> EditorLines(size_t first, size_t count) const;
@@ -91,6 +99,8 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     void ReplaceEditorLines(int first, int count, const std::vector<std::string>& lines,
                             int keepBlock);
     void OnCursorMoved();
+    // The routines in the order of their lines in the module.
+    void SortInCodeOrder(analysis::RoutineList& routines) const;
     void OnProcedureChosen(int index);
     void OnObjectChosen(int index);
     void ShowProcedureAtCursor();
@@ -106,6 +116,8 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     bool updating_ = false;  // the editor is being changed from the module
     bool flushing_ = false;  // the module is being changed from the editor
     bool editedSinceMove_ = false;  // the last cursor move came from an edit
+    bool inCommand_ = false;        // an add-in command runs
+    long topBeforeCommand_ = 1;
     // While typed_: the lines before typedFirst_ and the last typedFromEnd_
     // lines are the module's as they stand.
     size_t typedFirst_ = SIZE_MAX;

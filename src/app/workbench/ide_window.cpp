@@ -26,6 +26,7 @@
 #include "app/workbench/code_text.h"
 #include "app/workbench/command_bar_view.h"
 #include "app/workbench/designer_view.h"
+#include "app/workbench/run_summary.h"
 #include "app/workbench/workbench_app.h"
 #include "findwindow/find_dock.h"
 #include "host/files/file_error.h"
@@ -33,6 +34,7 @@
 #include "host/memory/memory_windows.h"
 #include "mainwindow/main_window.h"
 #include "platform/text.h"
+#include "shell/command_catalogue.h"
 #include "shell/connection.h"
 #include "shell/process_start.h"
 #include "workspace/saving.h"
@@ -48,6 +50,10 @@ constexpr int kComponentRole = Qt::UserRole + 1;
 constexpr int kBarRole = Qt::UserRole + 2;  // the pop-up bar of a tree item
 constexpr int kRecentCount = 8;
 constexpr const char* kProgramName = "qvaddin-workbench";
+// A new code window's size, and the step between cascaded windows.
+constexpr QSize kCodeWindowSize(720, 480);
+constexpr QSize kSmallestCodeWindow(360, 240);
+constexpr int kCascadeStep = 28;
 
 struct Folder {
     const char* caption;
@@ -111,6 +117,7 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
       vbe_(std::make_unique<host::memory::MemoryVbe>()),
       bars_(std::make_unique<CommandBarView>(vbe_->Bars())) {
     findwindow::RegisterFindDocument(vbe_->AllWindows());
+    setWindowIcon(WorkbenchIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     mdi_ = new QMdiArea(this);
@@ -286,13 +293,7 @@ void IdeWindow::Redraw() {
 
 bool IdeWindow::Open(const QStringList& paths) {
     if (paths.isEmpty()) return false;
-    if (HasUnsavedChanges()) {
-        const auto answer =
-            QMessageBox::question(this, kProgramName, tr("Save changes to the open project first?"),
-                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel) return false;
-        if (answer == QMessageBox::Save && !SaveAll()) return false;
-    }
+    if (!SettleUnsavedChanges(tr("Save changes to the open project first?"), this)) return false;
     CloseProjects();
     std::vector<std::string> targets;
     for (const QString& p : paths) targets.push_back(p.toStdString());
@@ -330,6 +331,9 @@ void IdeWindow::CloseProjects() {
     savedEdits_.clear();
     designers_.clear();
     properties_->setRowCount(0);
+    position_->clear();
+    letGoAt_.reset();
+    if (summary_) summary_->close();
     while (vbe_->Projects().Count() > 0) vbe_->Projects().Remove(vbe_->Projects().At(1));
     target_.reset();
     tree_->clear();
@@ -429,7 +433,7 @@ CodeWindow* IdeWindow::OpenCodeWindow(MemoryComponent& component) {
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->setWindowTitle(DecodeCode(component.Owner().Project().Name() + " - " +
                                        component.Name() + " (Code)[*]"));
-        sub->resize(720, 480);
+        PlaceNewSubWindow(*sub);
         codeWindows_[module] = sub;
         sub->installEventFilter(this);
         UpdateModuleMarkers();
@@ -450,6 +454,7 @@ void IdeWindow::OpenDesigner(MemoryComponent& component) {
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         sub->setWindowTitle(
             DecodeCode(component.Owner().Project().Name() + " - " + component.Name() + " (Form)"));
+        PlaceNewSubWindow(*sub);
         designers_[&component] = sub;
     }
     sub->show();
@@ -474,8 +479,29 @@ bool IdeWindow::ShowModule(const QString& moduleName, long line) {
     return false;
 }
 
+void IdeWindow::PlaceNewSubWindow(QMdiSubWindow& sub) {
+    const QSize area = mdi_->viewport()->size();
+    int shown = 0;
+    for (QMdiSubWindow* other : mdi_->subWindowList()) {
+        if (other != &sub && other->isVisible()) ++shown;
+    }
+    // Down and to the right by one step per window shown, back to the
+    // corner before a window would get smaller than it can be used at.
+    const int room = std::min(area.width() - kSmallestCodeWindow.width(),
+                              area.height() - kSmallestCodeWindow.height());
+    const int steps = std::max(1, room / kCascadeStep + 1);
+    const int offset = (shown % steps) * kCascadeStep;
+    const QSize size(std::max(1, std::min(kCodeWindowSize.width(), area.width() - offset)),
+                     std::max(1, std::min(kCodeWindowSize.height(), area.height() - offset)));
+    sub.setGeometry(QRect(QPoint(offset, offset), size));
+}
+
 void IdeWindow::OnSubWindowActivated(QMdiSubWindow* sub) {
-    if (sub == nullptr) return;
+    if (sub == nullptr) {
+        // No code window is in front: no line and column to show.
+        if (mdi_->activeSubWindow() == nullptr) position_->clear();
+        return;
+    }
     // Ctrl+F4 is the Window menu's: the same key on the window's own system
     // menu would make both of them ambiguous, and neither would close.
     for (QAction* action : sub->systemMenu()->actions()) {
@@ -551,8 +577,11 @@ void IdeWindow::FlushEditors() {
 
 void IdeWindow::BeginCommand() {
     FlushEditors();
-    for (QMdiSubWindow* sub : codeWindows_)
-        static_cast<CodeWindow*>(sub->widget())->PublishSelection();
+    for (QMdiSubWindow* sub : codeWindows_) {
+        auto* window = static_cast<CodeWindow*>(sub->widget());
+        window->PublishSelection();
+        window->BeginCommand();
+    }
     edits_.BeginStep(tr("Add-In Command"));
     // No second command and no typing while this one lets events run.
     busy_.emplace(this, QApplication::focusWidget());
@@ -561,11 +590,11 @@ void IdeWindow::BeginCommand() {
 void IdeWindow::EndCommand() {
     busy_.reset();
     edits_.EndStep();
-    // The editors followed the lines already; the cursor goes where the
-    // command left the pane's selection.
-    if (QMdiSubWindow* sub = mdi_->activeSubWindow()) {
-        if (auto* window = dynamic_cast<CodeWindow*>(sub->widget())) window->FollowPane();
-    }
+    // The editors followed the lines already; the cursor of the window in
+    // front goes where the command left the pane's selection.
+    QMdiSubWindow* front = mdi_->activeSubWindow();
+    for (QMdiSubWindow* sub : codeWindows_)
+        static_cast<CodeWindow*>(sub->widget())->EndCommand(sub == front);
     SyncWindowsFromHost();
 }
 
@@ -576,7 +605,13 @@ void IdeWindow::ShowMainWindow(int displayType) {
     const bool inCommand = busy_.has_value();
     if (inCommand) edits_.EndStep();
     const QString typing = edits_.SetLoneGroupLabel(tr("Add-In Command"));
-    mainwindow::ShowMainWindow(*vbe_, displayType, this);
+    std::function<bool(QWidget*)> mayClose;
+    if (connectMode_ == host::ext_cm_External) {
+        mayClose = [this](QWidget* over) {
+            return SettleUnsavedChanges(tr("Save changes before closing?"), over);
+        };
+    }
+    mainwindow::ShowMainWindow(*vbe_, displayType, this, mayClose);
     edits_.SetLoneGroupLabel(typing);
     if (inCommand) edits_.BeginStep(tr("Add-In Command"));
     SyncWindowsFromHost();
@@ -584,6 +619,50 @@ void IdeWindow::ShowMainWindow(int displayType) {
 
 void IdeWindow::ShowFind() {
     findwindow::ShowFindDock(find_, app_.AddIn(), *vbe_, *this);
+}
+
+void IdeWindow::CloseAddInWindows() {
+    // The find window is one per connection: the next one makes its own.
+    if (find_.window != nullptr) find_.window->Close();
+    delete find_.dock.data();
+    find_ = {};
+    if (summary_) summary_->close();
+}
+
+void IdeWindow::ShowRunSummary(const shell::CommandInfo& command, const shell::RunOutcome& run) {
+    if (summary_) summary_->close();
+    summary_ = new RunSummary(
+        RunTitle(command, run), run,
+        [this](host::VBComponent& component, const std::string& routine, int kind, bool focus) {
+            GoToRoutine(component, routine, kind, focus);
+        },
+        this);
+    summary_->show();
+}
+
+void IdeWindow::GoToRoutine(host::VBComponent& component, const std::string& routine, int kind,
+                            bool focusCode) {
+    auto& memory = static_cast<MemoryComponent&>(component);
+    QWidget* hadFocus = QApplication::focusWidget();
+    CodeWindow* window = OpenCodeWindow(memory);
+    if (window == nullptr) return;
+    long line = 1;
+    if (!routine.empty() && routine != analysis::kDeclarationsName) {
+        try {
+            line = memory.Code()->ProcBodyLine(routine, kind);
+        } catch (const std::exception&) {
+            line = 1;  // the routine went since the command ran
+        }
+    }
+    window->GoToLine(line);
+    window->PublishSelection();
+    if (focusCode) {
+        activateWindow();
+        window->Editor().setFocus();
+    } else if (hadFocus != nullptr) {
+        hadFocus->activateWindow();
+        hadFocus->setFocus();
+    }
 }
 
 void IdeWindow::Undo() {
@@ -601,6 +680,39 @@ void IdeWindow::Redo() {
 bool IdeWindow::HasUnsavedChanges() {
     FlushEditors();
     return !history_.isClean();
+}
+
+QStringList IdeWindow::UnsavedModules() {
+    FlushEditors();
+    QStringList names;
+    for (MemoryCodeModule* module : AllModules(*vbe_)) {
+        if (module->EditCount() == savedEdits_.value(module, 0)) continue;
+        auto& component = static_cast<MemoryComponent&>(module->Parent());
+        QString name = DecodeCode(component.Name());
+        if (component.FileCount() > 0) name += " (" + FileName(component.FileNames(1)) + ")";
+        names << name;
+    }
+    return names;
+}
+
+bool IdeWindow::SettleUnsavedChanges(const QString& question, QWidget* over) {
+    if (!HasUnsavedChanges() || letGoAt_ == history_.index()) return true;
+    constexpr qsizetype kNamed = 12;
+    const QStringList modules = UnsavedModules();
+    QString text = question;
+    if (!modules.isEmpty()) {
+        text += "\n\n" + tr("Changed and not saved:") + "\n    " +
+                modules.mid(0, kNamed).join("\n    ");
+        if (modules.size() > kNamed) text += "\n    " + tr("and %n more", nullptr,
+                                                            static_cast<int>(modules.size() - kNamed));
+    }
+    const auto answer = QMessageBox::question(
+        over != nullptr ? over : this, kProgramName, text,
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::Save) return SaveAll();
+    letGoAt_ = history_.index();
+    return true;
 }
 
 bool IdeWindow::SaveAll() {
@@ -643,6 +755,7 @@ bool IdeWindow::SaveChanges() {
 
 void IdeWindow::ConnectAddIn(int connectMode) {
     if (connection_) return;
+    connectMode_ = connectMode;
     try {
         connection_ = std::make_unique<shell::Connect>();
         connection_->OnConnection(*vbe_, connectMode, app_.AddIn());
@@ -684,6 +797,26 @@ void IdeWindow::UpdateCaption() {
     setWindowTitle(title_ + "[*]");
 }
 
+bool IdeWindow::Unsaved() const {
+    // Typing is a step from its first keystroke, although it reaches the
+    // history only when the cursor leaves it.
+    return AnyTyping() || !history_.isClean();
+}
+
+void IdeWindow::UpdateModifiedMarker() {
+    setWindowModified(Unsaved());
+}
+
+void IdeWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // A code window that hides (Close Windows, its close button) clears its
+    // main window's modified mark, which is Qt's way for maximised windows;
+    // here the mark says whether anything is unsaved, so it is put back.
+    if (event->type() == QEvent::ModifiedChange && isWindowModified() != Unsaved()) {
+        UpdateModifiedMarker();
+    }
+}
+
 void IdeWindow::UpdateModuleMarkers() {
     for (auto it = codeWindows_.begin(); it != codeWindows_.end(); ++it) {
         const bool typing = static_cast<CodeWindow*>(it.value()->widget())->HasTyping();
@@ -700,10 +833,9 @@ bool IdeWindow::AnyTyping() const {
 }
 
 void IdeWindow::UpdateEditState() {
-    // Typing is a step from its first keystroke, although it reaches the
-    // history only when the cursor leaves it (Undo puts it there first).
+    // Undo puts open typing into the history first.
     const bool typing = AnyTyping();
-    setWindowModified(typing || !history_.isClean());
+    UpdateModifiedMarker();
     undo_->setEnabled(typing || history_.canUndo());
     redo_->setEnabled(!typing && history_.canRedo());
     UpdateModuleMarkers();
@@ -752,14 +884,9 @@ void IdeWindow::FillRecentMenu() {
 }
 
 void IdeWindow::closeEvent(QCloseEvent* event) {
-    if (HasUnsavedChanges()) {
-        const auto answer =
-            QMessageBox::question(this, kProgramName, tr("Save changes before closing?"),
-                                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel || (answer == QMessageBox::Save && !SaveAll())) {
-            event->ignore();
-            return;
-        }
+    if (!SettleUnsavedChanges(tr("Save changes before closing?"), this)) {
+        event->ignore();
+        return;
     }
     DisconnectAddIn();
     app_.WindowClosed(*this);

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <QUndoStack>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 
 #include "app/workbench/code_window.h"
 #include "app/workbench/edit_history.h"
+#include "app/workbench/run_summary.h"
 #include "findwindow/find_tool_window.h"
 #include "host/memory/memory_vbe.h"
 #include "ui/busy_guard.h"
@@ -32,11 +34,14 @@ class QTreeWidgetItem;
 
 namespace qv::shell {
 class Connect;
+struct CommandInfo;
+struct RunOutcome;
 }
 
 namespace qv::workbench {
 
 class CommandBarView;
+class RunSummary;
 class WorkbenchApp;
 
 class IdeWindow : public QMainWindow, public CodeWindowOwner {
@@ -57,11 +62,24 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     // Writes the changed modules; false when something was refused.
     bool SaveAll();
     bool HasUnsavedChanges();
+    // The modules changed since they were loaded or saved, as the project
+    // window names them.
+    QStringList UnsavedModules();
+    // Asks whether to save the unsaved changes, naming the modules, over the
+    // given window: true when they were saved or the user let them go (or
+    // there were none), false on Cancel or a save that failed.
+    bool SettleUnsavedChanges(const QString& question, QWidget* over);
+    // Shows a routine in its code window (the declarations section for an
+    // empty name); focusCode gives the code window the focus.
+    void GoToRoutine(host::VBComponent& component, const std::string& routine, int kind,
+                     bool focusCode);
 
     // The add-in: connect in the given mode, or disconnect.
     void ConnectAddIn(int connectMode);
     void DisconnectAddIn();
     bool AddInLoaded() const { return connection_ != nullptr; }
+    // The add-in's windows of this IDE close: the connection is going.
+    void CloseAddInWindows();
     // The add-ins of the list that load at start-up.
     void LoadStartupAddIns();
 
@@ -77,7 +95,13 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     // The add-in's find window in a dock of this window.
     void ShowFind();
     // The add-in's main window, modal; each of its commands is one undo step.
+    // Connected in external mode, the window is all the user sees: closing
+    // it first asks about unsaved changes, and Cancel leaves it open.
     void ShowMainWindow(int displayType);
+    // What a module or project command of a button did, in a window of its
+    // own (the one of the command before goes).
+    void ShowRunSummary(const shell::CommandInfo& command, const shell::RunOutcome& run);
+    RunSummary* Summary() const { return summary_.data(); }
 
     // --- CodeWindowOwner
     void CursorMoved(long line, long column) override;
@@ -86,6 +110,7 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -106,6 +131,12 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     void ActivateFrontWindow();
     void SyncWindowsFromHost();
     void UpdateCaption();
+    // Anything unsaved: commands or typing.
+    bool Unsaved() const;
+    void UpdateModifiedMarker();
+    // A new code window's place: cascaded from the code area's top left
+    // corner, inside the area.
+    void PlaceNewSubWindow(QMdiSubWindow& sub);
     // A code window's caption is marked while its module differs from the
     // file as last saved or loaded.
     void UpdateModuleMarkers();
@@ -136,6 +167,10 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     std::optional<ui::BusyGuard> busy_;
     findwindow::FindToolWindow find_;
     int savedIndex_ = 0;
+    int connectMode_ = -1;
+    // The history's index at which the user let the unsaved changes go.
+    std::optional<int> letGoAt_;
+    QPointer<RunSummary> summary_;
 
     QMdiArea* mdi_ = nullptr;
     QTreeWidget* tree_ = nullptr;

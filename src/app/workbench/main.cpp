@@ -12,8 +12,10 @@
 namespace {
 
 // External mode: the add-in's main window alone, modal, over the targets.
-// Its commands change the code in memory, so closing asks before dropping
-// them; a cancelled close leaves the IDE open with the changes.
+// Its commands change the code in memory, so closing it asks before dropping
+// them, and Cancel leaves it open as it was. Should the question still be
+// open after it closed (a save that failed on the way), the IDE stays open
+// with the changes rather than lose them.
 int RunExternal(qv::workbench::IdeWindow& window, const QStringList& targets) {
     if (!targets.isEmpty() && !window.Open(targets)) return 1;
     // The add-in alone: a start-up connection's menus and hot keys go first.
@@ -30,7 +32,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("qvaddin-workbench");
     QApplication::setApplicationVersion(QVADDIN_VERSION);
-    QApplication::setApplicationDisplayName("Brell's Add-In");
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -7,6 +7,7 @@
 #include "app/workbench/ide_window.h"
 #include "shell/connection.h"
 #include "shell/process_start.h"
+#include "ui/app_icons.h"
 
 namespace qv::workbench {
 
@@ -20,12 +21,18 @@ int ModifierSum(Qt::KeyboardModifiers modifiers) {
 
 }  // namespace
 
+QIcon WorkbenchIcon() {
+    return ui::IconFromSvg(QStringLiteral(":/qvaddin/workbench/qvaddin-workbench.svg"));
+}
+
 std::string WorkbenchAddIn::ProgId() const {
     return std::string(shell::kAddInKey);
 }
 
 WorkbenchApp::WorkbenchApp() {
     SetServices(&services_);
+    // Dialogs of the workbench's own carry its icon.
+    QApplication::setWindowIcon(WorkbenchIcon());
     shell::SetHotKeyPlatform(this);
     shell::SetAddInUi(this);
     qApp->installEventFilter(this);
@@ -98,6 +105,15 @@ void WorkbenchApp::BeginCommand(host::VBE& vbe) {
 
 void WorkbenchApp::EndCommand(host::VBE& vbe) {
     if (IdeWindow* window = WindowOf(vbe)) window->EndCommand();
+}
+
+void WorkbenchApp::ShowRunSummary(host::VBE& vbe, const shell::CommandInfo& command,
+                                  const shell::RunOutcome& run) {
+    if (IdeWindow* window = WindowOf(vbe)) window->ShowRunSummary(command, run);
+}
+
+void WorkbenchApp::CloseAddInWindows(host::VBE& vbe) {
+    if (IdeWindow* window = WindowOf(vbe)) window->CloseAddInWindows();
 }
 
 bool WorkbenchApp::eventFilter(QObject* watched, QEvent* event) {

@@ -4,6 +4,7 @@
 // and go to the IDE whose window is in front) and the windows the add-in
 // asks for.
 
+#include <QIcon>
 #include <QObject>
 #include <QWidget>
 #include <map>
@@ -17,6 +18,9 @@
 namespace qv::workbench {
 
 class IdeWindow;
+
+// The workbench's own icon (the add-in's windows carry the add-in's).
+QIcon WorkbenchIcon();
 
 class WorkbenchAddIn : public host::AddInInstance {
   public:
@@ -43,11 +47,13 @@ class WorkbenchApp : public QObject, public shell::HotKeyPlatform, public shell:
     bool HasHotKey(int id) const { return hotKeys_.count(id) != 0; }
 
     // --- AddInUi
-    // The find window of the IDE; the main window is not built in yet, so
-    // its hook stays empty and its commands are not offered.
+    // The find window and the main window of the IDE.
     shell::CommandWindows Windows(host::VBE& vbe) override;
     void BeginCommand(host::VBE& vbe) override;
     void EndCommand(host::VBE& vbe) override;
+    void ShowRunSummary(host::VBE& vbe, const shell::CommandInfo& command,
+                        const shell::RunOutcome& run) override;
+    void CloseAddInWindows(host::VBE& vbe) override;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
