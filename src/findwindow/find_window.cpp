@@ -1,5 +1,6 @@
 #include "findwindow/find_window.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -170,6 +171,8 @@ void FindWindow::ShowFind() try {
 } QV_PASS_UP("UDFind", "ShowFind")
 
 void FindWindow::FocusSearchBox() {
+    // A dialog that opened in the meantime keeps the keyboard.
+    if (QApplication::activeModalWidget() != nullptr) return;
     window()->activateWindow();
     searchBox_->setFocus(Qt::OtherFocusReason);
     searchBox_->lineEdit()->selectAll();
