@@ -6,9 +6,11 @@ cd "$(dirname "$0")/.."
 
 # xvfb, xdotool and imagemagick drive the windows in a real X server and
 # take screenshots of them (tests/ui/README.md); python3-jsonschema
-# validates the SARIF output against its schema (tests/sarif).
+# validates the SARIF output against its schema (tests/sarif); acl and attr
+# give the tests setfacl and setfattr, to prove that a rewritten file keeps
+# its access list and extended attributes, and patch applies a dry run's diff.
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xdotool imagemagick python3 python3-jsonschema)
+          xvfb xdotool imagemagick python3 python3-jsonschema acl attr patch)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

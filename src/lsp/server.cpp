@@ -79,14 +79,18 @@ QByteArray Server::Receive(std::string_view bytes) {
 }
 
 void Server::Handle(const Frame& frame) {
-    if (frame.badHeader) {
-        Send(ErrorMessage(QJsonValue(), kParseError, "a message header without Content-Length"));
+    if (frame.Broken()) {
+        Send(ErrorMessage(QJsonValue(), kParseError, QString::fromStdString(frame.problem)));
         return;
     }
     QJsonParseError error{};
-    const QJsonDocument json = QJsonDocument::fromJson(frame.body, &error);
+    const QJsonDocument json = QJsonDocument::fromJson(
+        QByteArray::fromRawData(frame.body.data(), static_cast<qsizetype>(frame.body.size())),
+        &error);
     if (error.error != QJsonParseError::NoError) {
-        Send(ErrorMessage(QJsonValue(), kParseError, "not JSON: " + error.errorString()));
+        // Perhaps its Content-Length was wrong: the framer reads its bytes
+        // again for the next header and hands the broken frame back once.
+        framer_.Reject("not JSON: " + error.errorString().toStdString());
         return;
     }
     if (!json.isObject()) {

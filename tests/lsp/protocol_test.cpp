@@ -55,6 +55,64 @@ TEST(ProtocolTest, BadMessagesGetErrorsAndTheServerKeepsServing) {
     EXPECT_EQ(client.ExitCode(), 0);
 }
 
+// What a pipe or a faulty client may garble. After each, the server answers
+// the broken frame once and serves the well-formed request that follows,
+// whether the two arrive together or one after the other.
+TEST(ProtocolTest, AfterABrokenFrameTheNextRequestIsServed) {
+    const std::string lost = "{\"jsonrpc\":\"2.0\",\"id\":70,\"method\":\"workspace/symbol\","
+                             "\"params\":{\"query\":\"\"}}";
+    const std::string size = std::to_string(lost.size());
+    const std::vector<std::pair<std::string, std::string>> broken{
+        {"a stray byte", "x"},
+        {"stray bytes that look like a header", "Content-Lengthy: 3\r\n\r\nabc"},
+        {"a Content-Length too large", "Content-Length: 900\r\n\r\n" + lost},
+        {"a Content-Length too small", "Content-Length: 12\r\n\r\n" + lost},
+        {"a header without Content-Length and a body",
+         "Content-Type: application/vscode-jsonrpc\r\n\r\n" + lost},
+        {"a header ended by LF alone", "Content-Length: " + size + "\n\n" + lost},
+        {"a Content-Length that is no number", "Content-Length: 1e3\r\n\r\n" + lost},
+    };
+    const std::string request =
+        Framed("{\"jsonrpc\":\"2.0\",\"id\":71,\"method\":\"workspace/symbol\","
+               "\"params\":{\"query\":\"\"}}");
+    for (const auto& [what, bytes] : broken) {
+        for (const bool together : {true, false}) {
+            SCOPED_TRACE(what + (together ? " (in one piece)" : " (then the request)"));
+            LspClient client;
+            client.Initialize();
+            std::vector<QJsonObject> replies;
+            if (together) {
+                replies = client.SendBytes(bytes + request);
+            } else {
+                replies = client.SendBytes(bytes);
+                for (const QJsonObject& reply : client.SendBytes(request)) replies.push_back(reply);
+            }
+            ASSERT_EQ(replies.size(), 2u);
+            EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
+            EXPECT_TRUE(replies[0].value("id").isNull());
+            EXPECT_EQ(replies[1].value("id").toInt(), 71);
+            EXPECT_TRUE(replies[1].value("result").isArray());
+            // And the stream stays in step.
+            EXPECT_TRUE(client.Request("workspace/symbol", QJsonObject{{"query", ""}})
+                            .value("result")
+                            .isArray());
+        }
+    }
+}
+
+// Broken frames one after another, with no message between them, are one
+// broken stretch: answered once.
+TEST(ProtocolTest, BrokenStretchesAreAnsweredOnce) {
+    LspClient client;
+    client.Initialize();
+    const std::vector<QJsonObject> replies = client.SendBytes(
+        "junk\r\nContent-Length: 4\n\n{}{}Content-Type: x\r\n\r\n[1]" +
+        Framed("{\"jsonrpc\":\"2.0\",\"id\":5,\"method\":\"shutdown\"}"));
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
+    EXPECT_EQ(replies[1].value("id").toInt(), 5);
+}
+
 TEST(ProtocolTest, UnknownMethodsAndWrongParams) {
     LspClient client;
     client.Initialize();
