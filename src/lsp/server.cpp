@@ -1,6 +1,5 @@
 #include "lsp/server.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -8,6 +7,8 @@
 #include "lsp/settings_overrides.h"
 #include "lsp/symbols.h"
 #include "lsp/text_search.h"
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
 #include "platform/vb_error.h"
 #include "settings/settings_operations.h"
 
@@ -238,10 +239,18 @@ void Server::DidClose(const QJsonObject& params) {
     if (document == nullptr) return;
     const QString uri = document->Text().Uri();
     if (document->IsVb()) {
-        // The project goes on with the file as the disk has it.
-        QFile file(QString::fromStdString(PathOfUri(uri)));
-        if (DocumentModule* module = document->Module(); module && file.open(QIODevice::ReadOnly)) {
-            module->Load(file.readAll().toStdString());
+        // The project goes on with the file as the disk has it, read as the
+        // command line reads: only a regular file, and only within the size
+        // limit, so that a pipe or a device in its place neither blocks the
+        // server nor fills its memory. One that cannot be read so leaves the
+        // editor's last text.
+        if (DocumentModule* module = document->Module()) {
+            try {
+                const size_t largest =
+                    static_cast<size_t>(settings::Settings().modulemb) * 1024 * 1024;
+                module->Load(*host::files::ReadWholeFile(PathOfUri(uri), largest));
+            } catch (const host::files::FileError&) {
+            }
         }
         Send(NotificationMessage("textDocument/publishDiagnostics",
                                  QJsonObject{{"uri", uri}, {"diagnostics", QJsonArray{}}}));

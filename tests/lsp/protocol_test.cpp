@@ -2,8 +2,19 @@
 // the wrong time: it answers with the protocol's error, or nothing, and
 // goes on serving.
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <thread>
+
+#include "host/files/temp_files.h"
 #include "host_files/temp_folder.h"
 #include "lsp/json_rpc.h"
 #include "lsp_client.h"
@@ -111,6 +122,80 @@ TEST(ProtocolTest, BrokenStretchesAreAnsweredOnce) {
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
     EXPECT_EQ(replies[1].value("id").toInt(), 5);
+}
+
+// A project of one module on disk and a server for it; Open() opens the
+// module in the editor (which loads the project).
+struct OpenedProject {
+    TempFolder folder;
+    LspClient client;
+    QString uri;
+    OpenedProject() {
+        folder.Write("Proj.vbp", "Type=Exe\r\nModule=modA; modA.bas\r\nName=\"Proj\"\r\n");
+        folder.Write("modA.bas", Vb({"Attribute VB_Name = \"modA\"", "Sub A()", "End Sub"}));
+        client.Initialize();
+        uri = UriOf(folder.File("modA.bas"));
+    }
+    void Open() { client.Open(uri, folder.Read("modA.bas")); }
+};
+
+// When a document closes, the project goes on with the file on disk: read
+// only as the command line reads, so that what stands there in its place
+// neither blocks the server nor floods its memory.
+TEST(ProtocolTest, ClosingReadsOnlyARegularFileFromTheDisk) {
+    for (const std::string kind : {"a named pipe", "a link to /dev/zero"}) {
+        SCOPED_TRACE(kind);
+        OpenedProject opened;
+        opened.Open();
+        const std::string path = opened.folder.File("modA.bas");
+        ASSERT_EQ(::unlink(path.c_str()), 0);
+        if (kind == "a named pipe") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        } else {
+            std::filesystem::create_symlink("/dev/zero", path);
+        }
+        // Should the server wait for a writer, this one comes after a while,
+        // so that the test ends and tells.
+        std::atomic<bool> closed{false};
+        std::thread writer([&] {
+            for (int i = 0; i < 50 && !closed; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        });
+        const auto start = std::chrono::steady_clock::now();
+        opened.client.Notify("textDocument/didClose",
+                             QJsonObject{{"textDocument", QJsonObject{{"uri", opened.uri}}}});
+        const auto took = std::chrono::steady_clock::now() - start;
+        closed = true;
+        writer.join();
+        EXPECT_LT(took, std::chrono::seconds(2));
+        EXPECT_TRUE(opened.client.Request("workspace/symbol", QJsonObject{{"query", "A"}})
+                        .value("result")
+                        .isArray());
+    }
+}
+
+// Leftovers of a killed run stay where the server only reads.
+TEST(ProtocolTest, AKilledRunsLeftoverSurvivesTheServer) {
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    std::string name = std::filesystem::path(host::files::TempFileTemplate("/x/modA.bas"))
+                           .filename()
+                           .string();
+    const size_t pid = name.find(".qvaddin-") + 9;
+    name.replace(pid, name.find('.', pid) - pid, std::to_string(gone));
+    name.replace(name.size() - 6, 6, "AbC123");
+    OpenedProject opened;
+    opened.folder.Write(name, "a killed run's text");
+    opened.Open();
+    opened.client.Open(UriOf(opened.folder.File("modB.bas")), "Attribute VB_Name = \"modB\"\r\n");
+    opened.client.Request("workspace/symbol", QJsonObject{{"query", "A"}});
+    opened.client.Notify("textDocument/didClose",
+                         QJsonObject{{"textDocument", QJsonObject{{"uri", opened.uri}}}});
+    EXPECT_TRUE(std::filesystem::exists(opened.folder.File(name)));
 }
 
 TEST(ProtocolTest, UnknownMethodsAndWrongParams) {

@@ -50,10 +50,11 @@ class InterruptionsHeld {
 };
 
 // Installs the handlers that remove the listed files on SIGINT, SIGTERM,
-// SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM
-// and SIGPROF (each then ends the process as it would have); a signal that
-// is ignored (nohup) stays ignored. SIGXFSZ is ignored, so that a file size
-// limit fails the write (which cleans up) instead of killing the process.
+// SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM and SIGPROF
+// (each then ends the process as it would have); a signal that is ignored
+// (nohup) stays ignored. SIGXFSZ is ignored, so that a file size limit fails
+// the write (which cleans up) instead of killing the process; SIGPIPE is
+// ignored, so that a closed output fails the printing, not the run.
 void RemoveTempFilesOnInterruption();
 
 // Removes the leftovers in folder (see above); returns their names.
