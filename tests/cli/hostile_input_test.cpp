@@ -23,6 +23,7 @@
 
 #include "cli/cli_test_support.h"
 #include "host/files/temp_files.h"
+#include "shell/process_start.h"
 
 extern char** environ;
 
@@ -131,6 +132,12 @@ size_t Count(const std::string& text, const std::string& part) {
     return count;
 }
 
+// The in-process runs start as the program does: the first defaults stored.
+class HostileInput : public ::testing::Test {
+  protected:
+    void SetUp() override { shell::CommandLineStart(); }
+};
+
 // A settings folder of its own for a run of the real program.
 struct Settings {
     TempFolder home;
@@ -139,7 +146,7 @@ struct Settings {
 
 // ------------------------------------------------- what a rewritten file keeps
 
-TEST(HostileInput, AnAccessListAnAttributeAndTheModeSurviveAdd) {
+TEST_F(HostileInput, AnAccessListAnAttributeAndTheModeSurviveAdd) {
     TempFolder copy = CopyOfFolder(ExampleFolder());
     const std::string module = copy.File("modMain.bas");
     const std::string q = Quoted(module);
@@ -173,7 +180,7 @@ TEST(HostileInput, AnAccessListAnAttributeAndTheModeSurviveAdd) {
     EXPECT_EQ(Shell("getfacl -n " + Quoted(plain)), plainAcl) << "no list the file lacked";
 }
 
-TEST(HostileInput, ARewriteThatWouldChangeTheOwnerIsRefused) {
+TEST_F(HostileInput, ARewriteThatWouldChangeTheOwnerIsRefused) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser to make a file of another user";
     TempFolder copy = CopyOfFolder(ExampleFolder());
     Settings settings;
@@ -204,7 +211,7 @@ TEST(HostileInput, ARewriteThatWouldChangeTheOwnerIsRefused) {
 
 // ----------------------------------------------------------- bounded reads
 
-TEST(HostileInput, AModuleOverTheLimitIsRefusedBeforeItIsRead) {
+TEST_F(HostileInput, AModuleOverTheLimitIsRefusedBeforeItIsRead) {
     TempFolder copy = CopyOfFolder(ExampleFolder());
     Settings settings;
     // 1.5 GB of a module that takes no room on disk.
@@ -240,7 +247,7 @@ TEST(HostileInput, AModuleOverTheLimitIsRefusedBeforeItIsRead) {
 
 // ------------------------------------------------------------ diff headers
 
-TEST(HostileInput, ADiffOfNamesWithEscapesAndLineBreaksIsOnePatchAccepts) {
+TEST_F(HostileInput, ADiffOfNamesWithEscapesAndLineBreaksIsOnePatchAccepts) {
     TempFolder folder;
     const std::vector<std::string> names = {"mod\x1b[31mred\nx.bas", "with space.bas",
                                             "caf\xc3\xa9 \"q\".bas"};
@@ -278,7 +285,7 @@ TEST(HostileInput, ADiffOfNamesWithEscapesAndLineBreaksIsOnePatchAccepts) {
 
 // ----------------------------------------------- settings and the user's folders
 
-TEST(HostileInput, HelpAndVersionLeaveNoSettingsFile) {
+TEST_F(HostileInput, HelpAndVersionLeaveNoSettingsFile) {
     Settings settings;
     for (const auto& args : {std::vector<std::string>{"--version"}, {"--help"}, {"add", "--help"},
                              {}, {"nosuch"}}) {
@@ -293,7 +300,7 @@ TEST(HostileInput, HelpAndVersionLeaveNoSettingsFile) {
     EXPECT_TRUE(fs::exists(settings.home.Path() / "Brell Vantoke" / "qvaddin2.conf"));
 }
 
-TEST(HostileInput, ReadOnlyWorkGoesOnWhereTheSettingsCannotBeWritten) {
+TEST_F(HostileInput, ReadOnlyWorkGoesOnWhereTheSettingsCannotBeWritten) {
     TempFolder places;
     places.Write("a-file", "");
     std::vector<std::string> homes = {places.File("a-file/config")};  // no folder can be made
@@ -336,7 +343,7 @@ std::string LeftoverBeside(const TempFolder& folder, const std::string& file) {
     return name;
 }
 
-TEST(HostileInput, OnlyCommandsThatWriteRemoveAKilledRunsLeftovers) {
+TEST_F(HostileInput, OnlyCommandsThatWriteRemoveAKilledRunsLeftovers) {
     TempFolder copy = CopyOfFolder(ExampleFolder());
     const std::string leftover = LeftoverBeside(copy, "modMain.bas");
     const std::string project = copy.File("Example.vbp");
@@ -355,7 +362,7 @@ TEST(HostileInput, OnlyCommandsThatWriteRemoveAKilledRunsLeftovers) {
 
 // ------------------------------------------------------------ closed output
 
-TEST(HostileInput, AClosedOutputKeepsTheExitCodeOfTheWork) {
+TEST_F(HostileInput, AClosedOutputKeepsTheExitCodeOfTheWork) {
     TempFolder copy = CopyOfFolder(ExampleFolder());
     Settings settings;
     const ProgramRun run = RunProgram({"add", copy.File("Example.vbp")},
