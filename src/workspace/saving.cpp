@@ -63,7 +63,8 @@ std::vector<AdoptedBytes> AdoptChangedOnDisk(LoadedTarget& target,
     for (const auto& change : changes) {
         std::string onDisk;
         file::Kind kind = file::Kind::Missing;
-        if (!file::ReadRegularFile(change.file->path, onDisk, kind) || onDisk == *change.file->bytes) {
+        if (!file::ReadRegularFile(change.file->path, onDisk, kind, target.Files().LargestFile()) ||
+            onDisk == *change.file->bytes) {
             continue;
         }
         if (overwrite(change.file->path)) {

@@ -113,6 +113,11 @@ TEST_F(SettingsCommandTest, TextFieldsRefuseValuesOfAnotherKind) {
         EXPECT_NE(r.err.find(key), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("nothing was stored"), std::string::npos) << r.err;
     }
+    // A value file is read only so far: a huge one is refused unread.
+    WriteFile(Home() + "/huge.txt", std::string(2 << 20, 'x'));
+    const CliResult huge = RunCli({"settings", "set", "add3", "--from-file", Home() + "/huge.txt"});
+    EXPECT_EQ(huge.code, 3);
+    EXPECT_NE(huge.err.find("holds more than 1 MB"), std::string::npos) << huge.err;
     EXPECT_EQ(Stored(), before);
     for (const auto& [key, value] : {std::pair{"forms", "1111"}, {"add5", "Beep\tBeep"}}) {
         EXPECT_EQ(RunCli({"settings", "set", key, value}).code, 0) << key;

@@ -77,12 +77,12 @@ void Step(WriteStep step, const std::string& path) {
     if (StepHook() != nullptr) StepHook()(step, path);
 }
 
-// The file still holds what was read from it (a file that is gone or that
-// cannot be read does not).
+// The file still holds what was read from it (a file that is gone, that
+// cannot be read or that grew past it does not: it is not read further).
 bool Holds(const std::string& path, const std::string& read) {
     std::string bytes;
     file::Kind kind = file::Kind::Missing;
-    return file::ReadRegularFile(path, bytes, kind) && bytes == read;
+    return file::ReadRegularFile(path, bytes, kind, read.size()) && bytes == read;
 }
 
 std::string AlreadyReplaced(const std::vector<std::string>& done) {

@@ -2,6 +2,8 @@
 // settings record with its value and where it comes from, one field's value,
 // storing one value, and restoring the defaults.
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -117,11 +119,24 @@ std::string TemplateText(const std::string& bytes, const std::string& origin) {
     return text;
 }
 
+// No setting holds more than a template's 64 KB: a value text is read up to
+// a bound well above that, so that a huge file or an endless input fails
+// at once instead of filling the memory.
+constexpr size_t kLargestValueText = 1024 * 1024;
+
+std::string TooLarge(const std::string& origin) {
+    return origin + " holds more than 1 MB; no setting is that long (a template holds at most "
+                    "64 KB)";
+}
+
 std::string ReadValueFile(const QString& path) {
     const std::string local = QFile::encodeName(path).toStdString();
     std::string bytes;
     file::Kind kind = file::Kind::Missing;
-    if (!file::ReadRegularFile(local, bytes, kind)) {
+    if (!file::ReadRegularFile(local, bytes, kind, kLargestValueText)) {
+        if (kind == file::Kind::Regular && errno == EFBIG) {
+            throw CliError(kExitBadInput, TooLarge(path.toStdString()));
+        }
         const std::string reason = kind == file::Kind::Missing   ? "it does not exist"
                                    : kind == file::Kind::Regular ? std::strerror(errno)
                                                                  : file::NotRegularReason(kind);
@@ -131,11 +146,12 @@ std::string ReadValueFile(const QString& path) {
 }
 
 std::string ReadStandardInput() {
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly)) {
-        throw CliError(kExitBadInput, "standard input cannot be read");
+    std::string bytes;
+    if (!file::ReadAll(STDIN_FILENO, bytes, kLargestValueText)) {
+        throw CliError(kExitBadInput, errno == EFBIG ? TooLarge("standard input")
+                                                     : "standard input cannot be read");
     }
-    return TemplateText(in.readAll().toStdString(), "standard input");
+    return TemplateText(bytes, "standard input");
 }
 
 // An integer field's checked text as plain decimal ("+1" and " 1 " store "1").
