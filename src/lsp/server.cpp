@@ -246,8 +246,7 @@ void Server::DidClose(const QJsonObject& params) {
         // editor's last text.
         if (DocumentModule* module = document->Module()) {
             try {
-                const size_t largest =
-                    static_cast<size_t>(settings::Settings().modulemb) * 1024 * 1024;
+                const size_t largest = settings::LargestModuleFileBytes(settings::Settings().modulemb);
                 module->Load(*host::files::ReadWholeFile(PathOfUri(uri), largest));
             } catch (const host::files::FileError&) {
             }

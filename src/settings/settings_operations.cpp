@@ -116,6 +116,12 @@ void GetSettings() try {
     r.modulemb = Integer32Field("modulemb", Stored("modulemb", kLargestModuleDefault));
 } QV_PASS_UP("AddIn", "GetSettings")
 
+size_t LargestModuleFileBytes(long megabytes) {
+    const IntegerRange range = AllowedRange(*FindSettingsField("modulemb"));
+    if (megabytes < range.low || megabytes > range.high) megabytes = host::kDefaultLargestModuleMb;
+    return static_cast<size_t>(megabytes) * 1024 * 1024;
+}
+
 size_t LargestModuleFileBytes() {
     long megabytes = host::kDefaultLargestModuleMb;
     try {
@@ -129,7 +135,7 @@ size_t LargestModuleFileBytes() {
     } catch (...) {
         // An unreadable store gives the default, as it does for every setting.
     }
-    return static_cast<size_t>(megabytes) * 1024 * 1024;
+    return LargestModuleFileBytes(megabytes);
 }
 
 void DefaultSettings() try {

@@ -27,6 +27,9 @@ void GetSettings();
 // MB) when it is an allowed value, else the default. Read on its own, so that
 // a command that needs no other setting is not stopped by a bad one.
 size_t LargestModuleFileBytes();
+// The same for a modulemb value (of a record): the default when the value is
+// not an allowed one (a stored value typed in by hand).
+size_t LargestModuleFileBytes(long megabytes);
 
 // Resets the template fields to their built-in texts, deletes the whole
 // section "ErrorHandling" (so every other stored setting returns to its
