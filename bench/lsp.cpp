@@ -49,7 +49,7 @@ class Editor {
         qv::lsp::MessageFramer framer;
         framer.Append({out.constData(), static_cast<size_t>(out.size())});
         std::vector<QJsonObject> messages;
-        while (auto frame = framer.Next()) messages.push_back(QJsonDocument::fromJson(frame->body).object());
+        while (auto frame = framer.Next()) messages.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(frame->body)).object());
         return messages;
     }
     QJsonObject Request(const QString& method, const QJsonValue& params, double& ms) {

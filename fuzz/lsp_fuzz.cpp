@@ -1,7 +1,9 @@
 // The language server on any input: the bytes as a stream of messages
 // (framing, JSON and requests of any shape), and as the text of an open
 // module that is then changed, asked for actions, formatted and looked at.
-// The server never stops answering: every later request gets its response.
+// The server never stops answering: every later request gets its response,
+// also after bytes that are no message (once a header block the bytes left
+// open is closed, the next header is found).
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -22,15 +24,17 @@ std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<size_t>(bytes.size())};
 }
 
-// Sends a request and checks that its response comes back.
-void Ask(lsp::Server& server, int id, const QString& method, const QJsonObject& params) {
-    const QByteArray out = server.Receive(View(lsp::Framed(
+// Sends a request (after the bytes before) and checks that its response
+// comes back.
+void Ask(lsp::Server& server, int id, const QString& method, const QJsonObject& params,
+         const QByteArray& before = {}) {
+    const QByteArray out = server.Receive(View(before + lsp::Framed(
         QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}})));
     lsp::MessageFramer framer;
     framer.Append(View(out));
     bool answered = false;
     while (auto frame = framer.Next()) {
-        const QJsonObject message = QJsonDocument::fromJson(frame->body).object();
+        const QJsonObject message = QJsonDocument::fromJson(QByteArray::fromStdString(frame->body)).object();
         answered = answered || message.value("id").toInt() == id;
     }
     fuzz::Expect(answered, "every request is answered");
@@ -52,11 +56,16 @@ QJsonObject At(int line) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes = fuzz::Bytes(data, size);
     {
-        // As a stream: whatever it holds, the server stays whole.
+        // As a stream between good requests: whatever it holds, the server
+        // stays whole and finds the next request.
         lsp::Server server;
-        server.Receive(View(lsp::Framed(QJsonObject{
-            {"jsonrpc", "2.0"}, {"id", 0}, {"method", "initialize"}, {"params", QJsonObject{}}})));
+        Ask(server, 0, "initialize", QJsonObject{});
         server.Receive(bytes);
+        const QJsonObject query{{"query", "Z"}};
+        Ask(server, 1000001, "workspace/symbol", query, "\r\n\r\n");
+        server.Receive(bytes);
+        Ask(server, 1000002, "workspace/symbol", query, "\r\n\r\n");
+        Ask(server, 1000003, "workspace/symbol", query);
     }
     lsp::Server server;
     Ask(server, 1, "initialize", QJsonObject{});

@@ -10,10 +10,12 @@ cd "$(dirname "$0")/.."
 # validates the SARIF output against its schema (tests/sarif); Neovim is the
 # real editor the language server is tried in (tests/editors); man-db reads
 # the installed manual pages and dpkg-dev and file let cpack make the .deb
-# (tests/install).
+# (tests/install); acl and attr give the tests setfacl and setfattr, to prove
+# that a rewritten file keeps its access list and extended attributes, and
+# patch applies a dry run's diff.
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xdotool imagemagick python3 python3-jsonschema neovim man-db
-          dpkg-dev file)
+          dpkg-dev file acl attr patch)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

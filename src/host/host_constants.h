@@ -11,6 +11,11 @@ namespace qv::host {
 // could not be read back.
 inline constexpr std::size_t kLongestCodeLine = 64 * 1024;
 
+// The largest module file read by default, in MB: far above any real module
+// (the largest met in the wild is about 1 MB), and small enough that a huge
+// or endless file is refused before it fills the memory.
+inline constexpr long kDefaultLargestModuleMb = 64;
+
 // VBComponent.Type
 inline constexpr int vbext_ct_StdModule = 1;
 inline constexpr int vbext_ct_ClassModule = 2;

@@ -11,6 +11,8 @@
 #include "lsp/module_locator.h"
 #include "platform/vb_error.h"
 #include "settings/ide_tab_width.h"
+#include "settings/settings_operations.h"
+#include "settings/settings_record.h"
 
 namespace qv::lsp {
 
@@ -43,7 +45,10 @@ workspace::LoadedTarget* ProjectCache::Project(const std::string& path) {
     for (auto& [key, target] : targets_) {
         if (key == path) return target.get();
     }
-    workspace::OpenResult opened = workspace::Open({path});
+    // The settings' bound on a file's size; no leftovers are removed: the
+    // server never writes.
+    workspace::OpenResult opened = workspace::Open(
+        {path}, {.largestFile = settings::LargestModuleFileBytes(settings::Settings().modulemb)});
     targets_.emplace_back(path, std::move(opened.target));
     return targets_.back().second.get();
 }

@@ -1,17 +1,15 @@
 #pragma once
 // JSON-RPC 2.0 as the language server protocol frames it: each message is a
 // header block ("Content-Length: n", CR LF, more header lines, an empty
-// line) followed by n bytes of JSON. The framer takes the bytes as they
-// arrive, in pieces of any size, and hands out whole message bodies; a
-// header block without a usable length is dropped and reported, so that one
-// bad message does not stop the stream.
+// line) followed by n bytes of JSON. Reading frames is the framer's
+// (message_framer.h); here are the messages and their bytes.
 
 #include <QByteArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
-#include <optional>
-#include <string_view>
+
+#include "lsp/message_framer.h"
 
 namespace qv::lsp {
 
@@ -24,22 +22,6 @@ enum ErrorCode : int {
     kInternalError = -32603,
     kServerNotInitialized = -32002,
     kRequestFailed = -32803,
-};
-
-// A body, or a header block that named no length (body then empty).
-struct Frame {
-    QByteArray body;
-    bool badHeader = false;
-};
-
-class MessageFramer {
-  public:
-    void Append(std::string_view bytes);
-    // The next whole message, if all of it has arrived.
-    std::optional<Frame> Next();
-
-  private:
-    QByteArray pending_;
 };
 
 // The bytes of one message: header and body.

@@ -1,6 +1,5 @@
 #include "lsp/server.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -9,6 +8,8 @@
 #include "lsp/settings_overrides.h"
 #include "lsp/symbols.h"
 #include "lsp/text_search.h"
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
 #include "platform/vb_error.h"
 #include "settings/settings_operations.h"
 
@@ -81,14 +82,18 @@ QByteArray Server::Receive(std::string_view bytes) {
 }
 
 void Server::Handle(const Frame& frame) {
-    if (frame.badHeader) {
-        Send(ErrorMessage(QJsonValue(), kParseError, "a message header without Content-Length"));
+    if (frame.Broken()) {
+        Send(ErrorMessage(QJsonValue(), kParseError, QString::fromStdString(frame.problem)));
         return;
     }
     QJsonParseError error{};
-    const QJsonDocument json = QJsonDocument::fromJson(frame.body, &error);
+    const QJsonDocument json = QJsonDocument::fromJson(
+        QByteArray::fromRawData(frame.body.data(), static_cast<qsizetype>(frame.body.size())),
+        &error);
     if (error.error != QJsonParseError::NoError) {
-        Send(ErrorMessage(QJsonValue(), kParseError, "not JSON: " + error.errorString()));
+        // Perhaps its Content-Length was wrong: the framer reads its bytes
+        // again for the next header and hands the broken frame back once.
+        framer_.Reject("not JSON: " + error.errorString().toStdString());
         return;
     }
     if (!json.isObject()) {
@@ -228,10 +233,17 @@ void Server::DidClose(const QJsonObject& params) {
     if (document == nullptr) return;
     const QString uri = document->Text().Uri();
     if (document->IsVb()) {
-        // The project goes on with the file as the disk has it.
-        QFile file(QString::fromStdString(PathOfUri(uri)));
-        if (DocumentModule* module = document->Module(); module && file.open(QIODevice::ReadOnly)) {
-            module->Load(file.readAll().toStdString());
+        // The project goes on with the file as the disk has it, read as the
+        // command line reads: only a regular file, and only within the size
+        // limit, so that a pipe or a device in its place neither blocks the
+        // server nor fills its memory. One that cannot be read so leaves the
+        // editor's last text.
+        if (DocumentModule* module = document->Module()) {
+            try {
+                const size_t largest = settings::LargestModuleFileBytes(settings::Settings().modulemb);
+                module->Load(*host::files::ReadWholeFile(PathOfUri(uri), largest));
+            } catch (const host::files::FileError&) {
+            }
         }
         Send(NotificationMessage("textDocument/publishDiagnostics",
                                  QJsonObject{{"uri", uri}, {"diagnostics", QJsonArray{}}}));

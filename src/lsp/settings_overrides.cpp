@@ -1,9 +1,11 @@
 #include "lsp/settings_overrides.h"
 
-#include <charconv>
+#include <cmath>
 #include <map>
+#include <optional>
 #include <variant>
 
+#include "settings/integer_text.h"
 #include "settings/setting_checks.h"
 #include "settings/settings_fields.h"
 
@@ -23,14 +25,29 @@ const std::map<std::string_view, Member>& Members() {
         {"add2", &R::add2},     {"add2a", &R::add2a},   {"add3", &R::add3},
         {"add4", &R::add4},     {"add5", &R::add5},     {"add6", &R::add6},
         {"omit", &R::omit},     {"label1", &R::label1}, {"label2", &R::label2},
+        {"modulemb", &R::modulemb},
     };
     return members;
 }
 
-std::string ValueText(const QJsonValue& value) {
-    if (value.isDouble()) return std::to_string(static_cast<long long>(value.toDouble()));
+// The value as the store would hold it: a number that is not whole keeps its
+// fraction, so that the check refuses it rather than cutting it off. Nothing
+// for a value of the wrong kind (a number for a text, a list, null).
+std::optional<std::string> ValueText(const QJsonValue& value, settings::FieldType type) {
+    if (type == settings::FieldType::Text) {
+        if (!value.isString()) return std::nullopt;
+        return value.toString().toUtf8().toStdString();
+    }
+    if (value.isDouble()) {
+        const double number = value.toDouble();
+        if (std::trunc(number) == number && std::abs(number) < 1e15) {
+            return std::to_string(static_cast<long long>(number));
+        }
+        return QString::number(number, 'g', 17).toStdString();
+    }
     if (value.isBool()) return value.toBool() ? "1" : "0";
-    return value.toString().toUtf8().toStdString();
+    if (value.isString()) return value.toString().toUtf8().toStdString();
+    return std::nullopt;
 }
 
 void Assign(R& record, const Member& member, const std::string& text) {
@@ -40,9 +57,8 @@ void Assign(R& record, const Member& member, const std::string& text) {
             if constexpr (std::is_same_v<Field, std::string>) {
                 record.*pointer = text;
             } else {
-                long long number = 0;
-                std::from_chars(text.data(), text.data() + text.size(), number);
-                record.*pointer = static_cast<Field>(number);
+                // Checked already: a whole number in the setting's range.
+                record.*pointer = static_cast<Field>(settings::ToInteger32(text));
             }
         },
         member);
@@ -60,12 +76,17 @@ QStringList OverrideSettings(const QJsonObject& overrides, settings::SettingsRec
             refused << "setting " + it.key() + ": there is no such setting";
             continue;
         }
-        const std::string value = ValueText(it.value());
-        if (const auto problem = settings::ValueProblem(*field, value, record)) {
+        const std::optional<std::string> value = ValueText(it.value(), field->type);
+        if (!value) {
+            refused << "setting " + it.key() + ": it must be " +
+                           (field->type == settings::FieldType::Text ? "a text" : "a number");
+            continue;
+        }
+        if (const auto problem = settings::ValueProblem(*field, *value, record)) {
             refused << "setting " + it.key() + ": " + QString::fromUtf8(*problem);
             continue;
         }
-        Assign(record, member->second, value);
+        Assign(record, member->second, *value);
     }
     return refused;
 }

@@ -75,16 +75,28 @@ int OpenRegularFile(const std::string& path, Kind& kind) {
     return fd;
 }
 
-bool ReadAll(int fd, std::string& bytes) {
+bool ReadAll(int fd, std::string& bytes, size_t limit) {
     // Read straight into the string, sized from the file's size (one byte
     // more, so that the end shows without another round).
     struct stat info {};
     const size_t expected =
         ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
-    size_t done = bytes.size();
-    bytes.resize(done + std::max<size_t>(expected + 1, 4096));
+    if (expected > limit) {
+        errno = EFBIG;
+        return false;
+    }
+    const size_t start = bytes.size();
+    // One byte past the limit shows that there is more.
+    const size_t most = limit == kNoReadLimit ? kNoReadLimit : start + limit + 1;
+    size_t done = start;
+    bytes.resize(std::min(most, start + std::max<size_t>(expected + 1, 4096)));
     while (true) {
-        if (done == bytes.size()) bytes.resize(2 * bytes.size());
+        if (done - start > limit) {
+            bytes.resize(start);
+            errno = EFBIG;
+            return false;
+        }
+        if (done == bytes.size()) bytes.resize(std::min(most, 2 * bytes.size()));
         const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
@@ -95,10 +107,10 @@ bool ReadAll(int fd, std::string& bytes) {
     }
 }
 
-bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind) {
+bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind, size_t limit) {
     const int fd = OpenRegularFile(path, kind);
     if (fd < 0) return false;
-    const bool read = ReadAll(fd, bytes);
+    const bool read = ReadAll(fd, bytes, limit);
     const int error = errno;
     ::close(fd);
     errno = error;

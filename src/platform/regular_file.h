@@ -4,6 +4,8 @@
 // expected is named as what it is and never opened for reading: opening a
 // pipe waits for a writer, and reading a device may never end.
 
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -35,12 +37,20 @@ std::string NotRegularReason(Kind kind);
 // (Regular with errno set when the open itself failed).
 int OpenRegularFile(const std::string& path, Kind& kind);
 
-// Reads the rest of an open file into bytes; false (errno set) on a read error.
-bool ReadAll(int fd, std::string& bytes);
+// No bound on the bytes a read takes.
+inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();
 
-// The whole file when it is a regular file that can be read; false
-// otherwise, with kind and errno as OpenRegularFile leaves them.
-bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind);
+// Reads the rest of an open file into bytes; false (errno set) on a read
+// error. A file larger than limit is not read at all when its size says so,
+// and a read stops once it has more (one that grows, or reports no size):
+// false with errno EFBIG, so that a huge file never fills the memory.
+bool ReadAll(int fd, std::string& bytes, size_t limit = kNoReadLimit);
+
+// The whole file when it is a regular file that can be read and holds at
+// most limit bytes; false otherwise, with kind and errno as OpenRegularFile
+// and ReadAll leave them.
+bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind,
+                     size_t limit = kNoReadLimit);
 
 // Nobody may write it (no write permission bit at all: even the superuser
 // leaves such a file alone), or this process may not.

@@ -61,6 +61,9 @@ public:
     virtual StatusWindow& GetStatusWindow() = 0;
 
     virtual void SetClipboardText(std::string_view text) = 0;
+    // False where no clipboard is at hand (a terminal): the error report
+    // then says where else it went, and is not copied.
+    virtual bool HasClipboard() { return true; }
     virtual void LogError(std::string_view report) = 0;
     virtual void Beep() = 0;
     virtual void ShellOpen(std::string_view document) = 0;
@@ -113,6 +116,7 @@ public:
     void DoEvents() override { inner_.DoEvents(); }
     StatusWindow& GetStatusWindow() override { return inner_.GetStatusWindow(); }
     void SetClipboardText(std::string_view text) override { inner_.SetClipboardText(text); }
+    bool HasClipboard() override { return inner_.HasClipboard(); }
     void LogError(std::string_view report) override { inner_.LogError(report); }
     void Beep() override { inner_.Beep(); }
     void ShellOpen(std::string_view document) override { inner_.ShellOpen(document); }

@@ -6,6 +6,7 @@
 
 #include "host/host_constants.h"
 #include "platform/text.h"
+#include "settings/integer_text.h"
 
 namespace qv::settings {
 
@@ -50,7 +51,73 @@ bool IsLabelField(std::string_view key) {
 }
 
 bool IsTemplateField(std::string_view key) {
-    return key.size() >= 4 && key.substr(0, 3) == "add" && key != "add5";
+    return (key.size() >= 4 && key.substr(0, 3) == "add") || key == "omit";
+}
+
+// Control characters: the C0 bytes and DEL. A tab is text in VB code.
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7f;
+}
+
+std::string ByteName(char c) {
+    static const char* const kHex = "0123456789ABCDEF";
+    const auto byte = static_cast<unsigned char>(c);
+    std::string name = "0x";
+    name += kHex[byte >> 4];
+    name += kHex[byte & 15];
+    if (c == '\0') name += ", a NUL byte";
+    if (c == '\r' || c == '\n') name += ", a line break that is not CR LF";
+    if (c == '\x1b') name += ", an escape";
+    return name;
+}
+
+struct Range {
+    std::string_view key;
+    long low;
+    long high;
+    std::string_view text;  // the range in words
+};
+
+constexpr Range kRanges[] = {
+    {"menu", 0, 1, "0 or 1"},   {"select", 0, 1, "0 or 1"}, {"comment", 0, 3, "0, 1, 2 or 3"},
+    {"header", 0, 1, "0 or 1"}, {"ten", 0, 1, "0 or 1"},
+    {"modulemb", 1, 2047, "a whole number of MB from 1 to 2047"},
+};
+
+const Range* RangeOf(std::string_view key) {
+    for (const Range& range : kRanges) {
+        if (range.key == key) return &range;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> IntegerProblem(const SettingsField& field, std::string_view value) {
+    const Range* range = RangeOf(field.key);
+    const IntegerRange allowed = AllowedRange(field);
+    long number = 0;
+    // Whole numbers only here, though a stored "1.5" would read as 2.
+    const bool whole = value.find_first_of(".eE") == std::string_view::npos;
+    if (whole && ParseInteger(value, allowed.low, allowed.high, number) == IntegerText::Number) {
+        return std::nullopt;
+    }
+    const std::string words = range != nullptr ? std::string(range->text)
+                                               : "a whole number from " +
+                                                     std::to_string(allowed.low) + " to " +
+                                                     std::to_string(allowed.high);
+    return "'" + std::string(value.substr(0, 40)) + (value.size() > 40 ? "..." : "") +
+           "' is not a valid " + std::string(field.key) + ": it must be " + words +
+           " (for example " + std::string(field.example) + ")";
+}
+
+std::optional<std::string> FormsProblem(std::string_view value) {
+    constexpr size_t kWindowTypes = 16;
+    if (value.size() <= kWindowTypes && value.find_first_not_of("01") == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return "forms " + Shown(value) +
+           " is not a set of window flags: it must be at most 16 characters, each 1 (close "
+           "that window type) or 0 (leave it), for example 1111110111111110";
 }
 
 std::optional<std::string> LabelProblem(std::string_view key, std::string_view value,
@@ -77,6 +144,12 @@ std::optional<std::string> TemplateProblem(std::string_view key, std::string_vie
     }
     const std::vector<std::string> lines = text::SplitLines(value);
     for (size_t i = 0; i < lines.size(); ++i) {
+        const auto control = std::find_if(lines[i].begin(), lines[i].end(), IsControl);
+        if (control != lines[i].end()) {
+            return std::string(key) + ": line " + std::to_string(i + 1) +
+                   " holds a control character (" + ByteName(*control) +
+                   "), which would end up in the code; lines are separated by CR LF";
+        }
         if (lines[i].size() > host::kLongestCodeLine) {
             return std::string(key) + ": line " + std::to_string(i + 1) + " is " +
                    std::to_string(lines[i].size()) +
@@ -91,9 +164,10 @@ std::optional<std::string> TemplateProblem(std::string_view key, std::string_vie
 }
 
 std::optional<std::string> StampProblem(std::string_view value) {
-    if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) {
+    if (std::any_of(value.begin(), value.end(), IsControl)) {
         return "insert " + Shown(value) +
-               " must be one line without NUL bytes: it is added to the end of a code line";
+               " must be one line without control characters: it is added to the end of a "
+               "code line";
     }
     if (value.size() > host::kLongestCodeLine / 2) {
         return "insert is " + std::to_string(value.size()) +
@@ -114,10 +188,17 @@ bool IsVbLabel(std::string_view name) {
 
 std::optional<std::string> ValueProblem(const SettingsField& field, std::string_view value,
                                         const SettingsRecord& other) {
+    if (field.type != FieldType::Text) return IntegerProblem(field, value);
+    if (field.key == "forms") return FormsProblem(value);
     if (IsLabelField(field.key)) return LabelProblem(field.key, value, other);
     if (IsTemplateField(field.key)) return TemplateProblem(field.key, value);
     if (field.key == "insert") return StampProblem(value);
     return std::nullopt;
+}
+
+IntegerRange AllowedRange(const SettingsField& field) {
+    if (const Range* range = RangeOf(field.key)) return {range->low, range->high};
+    return {FieldMinimum(field), FieldMaximum(field)};
 }
 
 std::optional<std::string> RecordProblem(const SettingsRecord& record,
@@ -126,6 +207,9 @@ std::optional<std::string> RecordProblem(const SettingsRecord& record,
         if (keys.size() != 0 && std::find(keys.begin(), keys.end(), field.key) == keys.end()) {
             continue;
         }
+        const bool reachesCode =
+            IsLabelField(field.key) || IsTemplateField(field.key) || field.key == "insert";
+        if (!reachesCode || field.key == "omit") continue;
         if (auto problem = ValueProblem(field, field.value(record), record)) return problem;
     }
     return std::nullopt;

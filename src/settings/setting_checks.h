@@ -1,14 +1,20 @@
 #pragma once
-// Values that would make a command write code that is not VB, or a file the
-// tool cannot read back, are refused: when they are set, and before a
-// command uses a stored one (typed into the settings file by hand).
+// Every setting's check, in one place for everything that sets one: the
+// settings command, the options page, the language server's overrides and
+// the store's callers. A value is checked against its type and range when it
+// is set; the values that reach code are checked again before a command
+// uses a stored one (typed into the settings file by hand).
 //
+// - menu, select, header and ten are 0 or 1; comment is 0 to 3; modulemb
+//   (MB) 1 to 2047; whole decimal numbers only.
+// - forms is at most 16 flags, each 0 or 1.
 // - label1 and label2 are VB identifiers (a letter, then letters, digits
 //   and "_", at most 255 characters), no reserved word, and not the same
 //   label: "On Error GoTo " + label2 and label + ":" are written into code.
-// - The templates (add0 to add6, add2a) hold no NUL byte, no line longer
-//   than a module line may be, and no more than 64 KB in all.
-// - The comment stamp (insert) is one line without NUL bytes.
+// - The templates (add0 to add6, add2a) and omit hold no control character
+//   but tabs and their CR LF line breaks, no line longer than a module line
+//   may be, and no more than 64 KB in all.
+// - The comment stamp (insert) is one line without control characters.
 
 #include <initializer_list>
 #include <optional>
@@ -25,9 +31,18 @@ namespace qv::settings {
 std::optional<std::string> ValueProblem(const SettingsField& field, std::string_view value,
                                         const SettingsRecord& other);
 
-// The first field of the record (of those keys; all when none are given)
-// that would make a handler or a stamp that is not VB or cannot be read
-// back: "label1 "Err Label: x" is not a VB label: ...".
+// The whole numbers an integer setting may take.
+struct IntegerRange {
+    long low = 0;
+    long high = 0;
+};
+IntegerRange AllowedRange(const SettingsField& field);
+
+// The first field of the record that reaches code (of those keys; all when
+// none are given) that would make a handler or a stamp that is not VB or
+// cannot be read back: "label1 "Err Label: x" is not a VB label: ...".
+// Numbers and flags are not judged here: a stored one out of range still
+// means what it always meant.
 std::optional<std::string> RecordProblem(const SettingsRecord& record,
                                          std::initializer_list<std::string_view> keys = {});
 

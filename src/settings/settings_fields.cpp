@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "host/host_constants.h"
 #include "platform/text.h"
 #include "settings/built_in_templates.h"
 #include "settings/string_table.h"
@@ -15,7 +16,15 @@ namespace {
 
 using R = SettingsRecord;
 
-const std::array<SettingsField, 18> kFields = {{
+constexpr long DecimalValue(std::string_view digits) {
+    long value = 0;
+    for (const char c : digits) value = value * 10 + (c - '0');
+    return value;
+}
+static_assert(DecimalValue(kLargestModuleDefault) == host::kDefaultLargestModuleMb,
+              "the stored default of modulemb is the host's default");
+
+const std::array<SettingsField, 19> kFields = {{
     {"menu", FieldType::Integer16, kMenuEntry, "", "1",
      "1 = each command its own pop-up menu entry, 0 = one grouped menu",
      [](const R& r) { return std::to_string(r.menu); }},
@@ -58,6 +67,9 @@ const std::array<SettingsField, 18> kFields = {{
      [](const R& r) { return r.label1; }},
     {"label2", FieldType::Text, 0, "", "", "label of the error exit",
      [](const R& r) { return r.label2; }},
+    {"modulemb", FieldType::Integer32, 0, kLargestModuleDefault, kLargestModuleDefault,
+     "largest module file read, in MB; a bigger one is refused unread",
+     [](const R& r) { return std::to_string(r.modulemb); }},
 }};
 
 }  // namespace

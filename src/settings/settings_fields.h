@@ -13,6 +13,9 @@ namespace qv::settings {
 
 enum class FieldType { Integer16, Integer32, Text };
 
+// The stored text of modulemb when nothing is stored: the host's default.
+inline constexpr std::string_view kLargestModuleDefault = "64";
+
 struct SettingsField {
     std::string_view key;  // the value name in the section "ErrorHandling"
     FieldType type;

@@ -9,7 +9,12 @@
 #include "settings/bad_setting.h"
 #include "settings/built_in_templates.h"
 #include "settings/field_source.h"
+#include "host/host_constants.h"
 #include "settings/integer_text.h"
+#include "platform/regular_file.h"
+#include "settings/setting_checks.h"
+#include "settings/store_problem.h"
+#include "settings/settings_fields.h"
 #include "settings/reg_settings.h"
 #include "settings/settings_record.h"
 #include "settings/store_names.h"
@@ -54,6 +59,30 @@ std::string Stored(std::string_view key, std::string_view defaultValue) {
     return SystemStore().GetSetting(kSettingsSection, key, defaultValue);
 }
 
+void SetBuiltInTemplates(SettingsRecord& r) {
+    r.add0.clear();
+    r.add1.clear();
+    r.add2.clear();
+    r.add2a = builtin::kAdd2a;
+    r.add3 = builtin::Add3();
+    r.add4 = builtin::Add4();
+    r.add5 = r.add3;
+    r.add6 = builtin::Add6();
+    r.omit = builtin::Omit();
+    r.label1 = builtin::kLabel1;
+    r.label2 = builtin::kLabel2;
+}
+
+// The first start stores the built-in templates. Where the store cannot be
+// written (a read-only home, a CI runner) they never got there, which the
+// missing version marker shows: a run then takes them as that start would
+// have stored them, rather than empty labels and templates.
+bool FirstStartUnstored() {
+    const CRegSettings& store = SystemStore();
+    if (store.HasSetting(kVersionSection, "")) return false;
+    return StoreProblem(store).has_value() || file::IsReadOnlyFile(store.FilePath());
+}
+
 }  // namespace
 
 std::string GetMySetting(std::string_view key, int id) try {
@@ -77,22 +106,41 @@ void GetSettings() try {
     r.forms = Stored("forms", builtin::kForms);
     r.header = Integer16Field("header", Stored("header", "1"));
     r.ten = Integer16Field("ten", Stored("ten", "0"));
-    for (const auto& [key, field] : TemplateFields(r)) *field = Stored(key, "");
+    SettingsRecord unstored;
+    if (FirstStartUnstored()) SetBuiltInTemplates(unstored);
+    const auto defaults = TemplateFields(unstored);
+    const auto fields = TemplateFields(r);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        *fields[i].second = Stored(fields[i].first, *defaults[i].second);
+    }
+    r.modulemb = Integer32Field("modulemb", Stored("modulemb", kLargestModuleDefault));
 } QV_PASS_UP("AddIn", "GetSettings")
+
+size_t LargestModuleFileBytes(long megabytes) {
+    const IntegerRange range = AllowedRange(*FindSettingsField("modulemb"));
+    if (megabytes < range.low || megabytes > range.high) megabytes = host::kDefaultLargestModuleMb;
+    return static_cast<size_t>(megabytes) * 1024 * 1024;
+}
+
+size_t LargestModuleFileBytes() {
+    long megabytes = host::kDefaultLargestModuleMb;
+    try {
+        const SettingsField& field = *FindSettingsField("modulemb");
+        const IntegerRange range = AllowedRange(field);
+        long stored = 0;
+        if (ParseInteger(Stored(field.key, field.storedDefault), range.low, range.high, stored) ==
+            IntegerText::Number) {
+            megabytes = stored;
+        }
+    } catch (...) {
+        // An unreadable store gives the default, as it does for every setting.
+    }
+    return LargestModuleFileBytes(megabytes);
+}
 
 void DefaultSettings() try {
     SettingsRecord& r = Settings();
-    r.add0.clear();
-    r.add1.clear();
-    r.add2.clear();
-    r.add2a = builtin::kAdd2a;
-    r.add3 = builtin::Add3();
-    r.add4 = builtin::Add4();
-    r.add5 = r.add3;
-    r.add6 = builtin::Add6();
-    r.omit = builtin::Omit();
-    r.label1 = builtin::kLabel1;
-    r.label2 = builtin::kLabel2;
+    SetBuiltInTemplates(r);
 
     CRegSettings& store = SystemStore();
     store.DeleteSetting(kSettingsSection, "");

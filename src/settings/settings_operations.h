@@ -3,6 +3,7 @@
 // layers: company defaults (the string table), the user's stored values, and
 // the built-in template texts.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,17 @@ std::string GetMySetting(std::string_view key, int id);
 // out of its range) stops it at that field: the fields before keep their new
 // values, the later ones their old values, and the error (13 or 6) goes up
 // with "AddIn.GetSettings(" in its source; LastBadSetting() says which.
+// Where the store cannot be written and the first start's templates are
+// not in it, the built-in templates take their place.
 void GetSettings();
+
+// The largest module file a load reads, in bytes: the stored modulemb (in
+// MB) when it is an allowed value, else the default. Read on its own, so that
+// a command that needs no other setting is not stopped by a bad one.
+size_t LargestModuleFileBytes();
+// The same for a modulemb value (of a record): the default when the value is
+// not an allowed one (a stored value typed in by hand).
+size_t LargestModuleFileBytes(long megabytes);
 
 // Resets the template fields to their built-in texts, deletes the whole
 // section "ErrorHandling" (so every other stored setting returns to its

@@ -1,9 +1,12 @@
 #pragma once
 // The process-wide settings record. Every field is named by the registry key
 // under which it is stored in the section "ErrorHandling". Text fields may
-// hold several lines separated by CR LF.
+// hold several lines separated by CR LF. The last field is this tool's own:
+// a bound on what a load reads.
 
 #include <string>
+
+#include "host/host_constants.h"
 
 namespace qv::settings {
 
@@ -26,6 +29,8 @@ struct SettingsRecord {
     std::string omit;     // routines that never get error handling, one per line
     std::string label1;   // exit label
     std::string label2;   // error label
+    // The largest module file read, in MB: a bigger one is refused unread.
+    long modulemb = host::kDefaultLargestModuleMb;
 };
 
 // The record every engine reads.

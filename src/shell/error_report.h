@@ -13,14 +13,23 @@ namespace qv::shell {
 // foreground.
 inline constexpr int kErrorReportStyle = 0x10010;
 
+// Where the report is kept besides its message box.
+enum class ReportCopy {
+    Clipboard,  // on the clipboard (and in the log)
+    LogOnly,    // in the log only: where there is no clipboard (a terminal)
+};
+
 // The report text for an error caught in functionName (for example
 // "clsVBEEvents.cMenu_Click"). Each location of the source's chain stands on
 // its own indented line; the line number is added only when it is known.
-std::string ErrorReportText(std::string_view functionName, const ErrorRecord& error);
+// The last sentence says where the copy went.
+std::string ErrorReportText(std::string_view functionName, const ErrorRecord& error,
+                            ReportCopy copy = ReportCopy::Clipboard);
 
 // Reports the current error: clears the saved error, puts the report on the
-// clipboard, shows it (with the default title), writes it to the log, and
-// clears the current error. Never raises: a step that fails is skipped.
+// clipboard (where the services have one), shows it (with the default
+// title), writes it to the log, and clears the current error. Never raises:
+// a step that fails is skipped.
 void ErrorLog(std::string_view functionName);
 
 }  // namespace qv::shell

@@ -93,6 +93,7 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     }
     auto target = std::make_unique<LoadedTarget>(options.into);
     target->Files().SetCheckProcedures(options.checkProcedures);
+    target->Files().SetLargestFile(options.largestFile);
     OpenAccess::SetPaths(*target, paths);
     try {
         host::files::LoadTargets(target->Files(), paths);
@@ -100,7 +101,9 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
         result.error = e.what();
         return result;
     }
-    OpenAccess::SetLeftovers(*target, host::files::RemoveLeftoverTempFiles(target->Files()));
+    if (options.removeLeftovers) {
+        OpenAccess::SetLeftovers(*target, host::files::RemoveLeftoverTempFiles(target->Files()));
+    }
     UseIdeTabWidth(target->Vbe());
     result.target = std::move(target);
     return result;

@@ -46,7 +46,7 @@ class LoadedTarget {
     std::vector<host::files::BrokenModule> BrokenModules(
         const host::memory::MemoryProject* project = nullptr) const;
     // Temporary files that an interrupted run left beside the target's
-    // files, removed when the target was opened.
+    // files, removed when the target was opened (OpenOptions.removeLeftovers).
     const std::vector<std::string>& RemovedLeftovers() const { return leftovers_; }
 
   private:
@@ -67,6 +67,13 @@ struct OpenOptions {
     // add-in's connection, from one opened target to the next: the projects
     // are loaded into it (which holds none then). nullptr: a new root.
     host::memory::MemoryVbe* into = nullptr;
+    // The most bytes a project, group or module file may hold: a larger one
+    // is refused before it is read.
+    size_t largestFile = static_cast<size_t>(host::kDefaultLargestModuleMb) * 1024 * 1024;
+    // Remove the temporary files a killed run left beside the files (see
+    // host/files/temp_files.h). Only a program that writes there does so:
+    // work that only reads leaves the user's folders as they are.
+    bool removeLeftovers = false;
 };
 
 struct OpenResult {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "host/files/diff_label.h"
 #include "host/files/file_error.h"
 #include "host/files/unified_diff.h"
 #include "host/files/workspace_saver.h"
@@ -26,9 +27,10 @@ std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& change
     for (const auto& change : changes) {
         const std::string& path = change.file->path;
         const bool relative = !path.empty() && path.front() != '/';
-        diffs.push_back({path, host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
-                                                        relative ? "a/" + path : path,
-                                                        relative ? "b/" + path : path)});
+        diffs.push_back({path, host::files::UnifiedDiff(
+                                   *change.file->bytes, change.newBytes,
+                                   host::files::DiffLabel(relative ? "a/" : "", path),
+                                   host::files::DiffLabel(relative ? "b/" : "", path))});
     }
     return diffs;
 }
@@ -61,7 +63,8 @@ std::vector<AdoptedBytes> AdoptChangedOnDisk(LoadedTarget& target,
     for (const auto& change : changes) {
         std::string onDisk;
         file::Kind kind = file::Kind::Missing;
-        if (!file::ReadRegularFile(change.file->path, onDisk, kind) || onDisk == *change.file->bytes) {
+        if (!file::ReadRegularFile(change.file->path, onDisk, kind, target.Files().LargestFile()) ||
+            onDisk == *change.file->bytes) {
             continue;
         }
         if (overwrite(change.file->path)) {

@@ -254,6 +254,32 @@ TEST_F(SarifCheck, OnlyCheckTakesSarif) {
     EXPECT_NE(RunCli({"--help"}).out.find("sarif"), std::string::npos);
 }
 
+// A run that fails as a whole still writes a valid log, so that a CI job
+// uploads the failure rather than an empty file.
+TEST_F(SarifCheck, ARunThatFailsAsAWholeWritesItsFailure) {
+    const TempFolder copy = CopyOfFolder(ExampleFolder());
+    for (const auto& [args, code] :
+         {std::pair{std::vector<std::string>{"--format", "sarif", "check", "Missing.vbp"}, 3},
+          {{"--format=sarif", "check", "Example.vbp", "--routine", "NoSuch"}, 3},
+          {{"--format", "sarif", "check"}, 2}}) {
+        const CliResult r = Run(copy, args);
+        EXPECT_EQ(r.code, code) << r.err;
+        const QJsonObject log = ParseJson(r.out);
+        EXPECT_EQ(log["version"].toString(), "2.1.0");
+        const QJsonObject run = log["runs"].toArray()[0].toObject();
+        EXPECT_TRUE(run["results"].toArray().isEmpty());
+        const QJsonObject invocation = run["invocations"].toArray()[0].toObject();
+        EXPECT_FALSE(invocation["executionSuccessful"].toBool(true));
+        const QJsonObject notification =
+            invocation["toolExecutionNotifications"].toArray()[0].toObject();
+        EXPECT_EQ(notification["level"].toString(), "error");
+        // The message standard error gives, without the program's name.
+        EXPECT_NE(r.err.find(notification["message"].toObject()["text"].toString().toStdString()),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
 TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
     using cli::FileChange;
     const std::vector<std::pair<std::string, std::string>> cases{

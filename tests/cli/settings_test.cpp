@@ -48,7 +48,7 @@ TEST_F(SettingsCommandTest, ShowsEveryFieldWithItsSource) {
     EXPECT_EQ(json["file"].toString().toStdString(), SystemFile());
     EXPECT_TRUE(json["overrideAllowed"].toBool());
     const QJsonArray fields = json["fields"].toArray();
-    ASSERT_EQ(fields.size(), 18);
+    ASSERT_EQ(fields.size(), 19);
     EXPECT_EQ(fields[0].toObject()["value"].toInt(), 0);
     EXPECT_EQ(fields[0].toObject()["source"].toString(), "stored");
     EXPECT_EQ(fields[1].toObject()["source"].toString(), "company default");
@@ -76,17 +76,52 @@ TEST_F(SettingsCommandTest, SetAndGetRoundTripMultiLineTemplates) {
 
 TEST_F(SettingsCommandTest, IntegerFieldsRefuseTextAndWriteNothing) {
     const std::string before = Stored();
-    for (const auto& [key, value] : {std::pair{"header", "abc"}, {"ten", "40000"},
-                                     {"comment", "4"}, {"menu", "1.5"}}) {
-        const CliResult r = RunCli({"settings", "set", key, value});
-        EXPECT_EQ(r.code, 2) << key;
+    for (const auto& [key, value] :
+         {std::pair{"header", "abc"}, {"ten", "40000"}, {"comment", "4"}, {"menu", "1.5"},
+          {"header", "99"}, {"menu", "7"}, {"select", "-1"}, {"ten", "-1"}, {"modulemb", "0"},
+          {"modulemb", "4096"}}) {
+        const CliResult r = RunCli({"settings", "set", key, "--", value});
+        EXPECT_EQ(r.code, 2) << key << " " << value;
         EXPECT_NE(r.err.find("is not a valid " + std::string(key)), std::string::npos) << r.err;
     }
     EXPECT_EQ(Stored(), before);
-    const CliResult negative = RunCli({"settings", "set", "ten", "--", "-1"});
-    EXPECT_EQ(negative.code, 0) << negative.err;
+    const CliResult plain = RunCli({"settings", "set", "ten", " +1 "});
+    EXPECT_EQ(plain.code, 0) << plain.err;
+    EXPECT_EQ(settings::SystemStore().GetSetting("ErrorHandling", "ten", ""), "1");
+    EXPECT_EQ(RunCli({"settings", "set", "modulemb", "128"}).code, 0);
+    EXPECT_EQ(RunCli({"settings", "get", "modulemb"}).out, "128\n");
     EXPECT_EQ(RunCli({"settings", "set", "nosuch", "1"}).code, 2);
     EXPECT_EQ(RunCli({"settings", "set", "ten"}).code, 2);
+}
+
+// Texts are checked against their kind too: window flags are flags, and no
+// control character reaches a template, the omit list or the stamp.
+TEST_F(SettingsCommandTest, TextFieldsRefuseValuesOfAnotherKind) {
+    const std::string before = Stored();
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"forms", "zzz"},
+        {"forms", std::string(100000, '1')},
+        {"add5", "' " + std::string(70000, 'x')},
+        {"add5", "Beep\x1b[2J"},
+        {"add3", "Debug.Assert False\nResume Exit_Routine"},  // LF alone
+        {"omit", "ErrorSave\r\nError\x07Restore"},
+        {"insert", "' stamp \x1b]0;title\x07"},
+    };
+    for (const auto& [key, value] : refused) {
+        const CliResult r = RunCli({"settings", "set", key, value});
+        EXPECT_EQ(r.code, 2) << key << ": " << r.err;
+        EXPECT_NE(r.err.find(key), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("nothing was stored"), std::string::npos) << r.err;
+    }
+    // A value file is read only so far: a huge one is refused unread.
+    WriteFile(Home() + "/huge.txt", std::string(2 << 20, 'x'));
+    const CliResult huge = RunCli({"settings", "set", "add3", "--from-file", Home() + "/huge.txt"});
+    EXPECT_EQ(huge.code, 3);
+    EXPECT_NE(huge.err.find("holds more than 1 MB"), std::string::npos) << huge.err;
+    EXPECT_EQ(Stored(), before);
+    for (const auto& [key, value] : {std::pair{"forms", "1111"}, {"add5", "Beep\tBeep"}}) {
+        EXPECT_EQ(RunCli({"settings", "set", key, value}).code, 0) << key;
+    }
 }
 
 TEST_F(SettingsCommandTest, StoredIntegerThatIsNotANumberNamesKeyAndFile) {

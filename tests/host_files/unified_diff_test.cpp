@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "host/files/diff_label.h"
 #include "host/files/unified_diff.h"
 
 namespace qv::host::files {
@@ -9,6 +10,19 @@ std::string Numbered(int from, int to, const std::string& ending = "\r\n") {
     std::string text;
     for (int i = from; i <= to; ++i) text += "line " + std::to_string(i) + ending;
     return text;
+}
+
+// Names in the header as git writes them: nothing can steer a terminal or
+// end the header line, and patch reads the name back.
+TEST(UnifiedDiff, NamesInTheHeaderAreQuotedAsGitQuotesThem) {
+    EXPECT_EQ(DiffLabel("a/", "modMain.bas"), "a/modMain.bas");
+    EXPECT_EQ(DiffLabel("", "/abs/path/x.bas"), "/abs/path/x.bas");
+    EXPECT_EQ(DiffLabel("a/", "my module.bas"), "a/my module.bas\t");
+    EXPECT_EQ(DiffLabel("b/", "mod\x1b[31m\nx.bas"), "\"b/mod\\033[31m\\nx.bas\"");
+    EXPECT_EQ(DiffLabel("a/", std::string("\a\b\t\v\f\r\x7f", 7)),
+              "\"a/\\a\\b\\t\\v\\f\\r\\177\"");
+    EXPECT_EQ(DiffLabel("a/", "say \"hi\"\\.bas"), "\"a/say \\\"hi\\\"\\\\.bas\"\t");
+    EXPECT_EQ(DiffLabel("a/", "caf\xc3\xa9.bas"), "\"a/caf\\303\\251.bas\"");
 }
 
 TEST(UnifiedDiff, EqualTextsGiveNothing) {

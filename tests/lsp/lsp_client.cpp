@@ -44,8 +44,8 @@ std::vector<QJsonObject> LspClient::SendBytes(const std::string& bytes) {
     framer.Append({out.constData(), static_cast<size_t>(out.size())});
     std::vector<QJsonObject> messages;
     while (auto frame = framer.Next()) {
-        EXPECT_FALSE(frame->badHeader);
-        const QJsonObject message = QJsonDocument::fromJson(frame->body).object();
+        EXPECT_FALSE(frame->Broken());
+        const QJsonObject message = QJsonDocument::fromJson(QByteArray::fromStdString(frame->body)).object();
         Take(message);
         messages.push_back(message);
     }

@@ -2,8 +2,19 @@
 // the wrong time: it answers with the protocol's error, or nothing, and
 // goes on serving.
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <thread>
+
+#include "host/files/temp_files.h"
 #include "host_files/temp_folder.h"
 #include "lsp/json_rpc.h"
 #include "lsp_client.h"
@@ -53,6 +64,138 @@ TEST(ProtocolTest, BadMessagesGetErrorsAndTheServerKeepsServing) {
     EXPECT_EQ(ErrorCode(client.Request("textDocument/hover")), lsp::kInvalidRequest);
     client.Notify("exit");
     EXPECT_EQ(client.ExitCode(), 0);
+}
+
+// What a pipe or a faulty client may garble. After each, the server answers
+// the broken frame once and serves the well-formed request that follows,
+// whether the two arrive together or one after the other.
+TEST(ProtocolTest, AfterABrokenFrameTheNextRequestIsServed) {
+    const std::string lost = "{\"jsonrpc\":\"2.0\",\"id\":70,\"method\":\"workspace/symbol\","
+                             "\"params\":{\"query\":\"\"}}";
+    const std::string size = std::to_string(lost.size());
+    const std::vector<std::pair<std::string, std::string>> broken{
+        {"a stray byte", "x"},
+        {"stray bytes that look like a header", "Content-Lengthy: 3\r\n\r\nabc"},
+        {"a Content-Length too large", "Content-Length: 900\r\n\r\n" + lost},
+        {"a Content-Length too small", "Content-Length: 12\r\n\r\n" + lost},
+        {"a header without Content-Length and a body",
+         "Content-Type: application/vscode-jsonrpc\r\n\r\n" + lost},
+        {"a header ended by LF alone", "Content-Length: " + size + "\n\n" + lost},
+        {"a Content-Length that is no number", "Content-Length: 1e3\r\n\r\n" + lost},
+    };
+    const std::string request =
+        Framed("{\"jsonrpc\":\"2.0\",\"id\":71,\"method\":\"workspace/symbol\","
+               "\"params\":{\"query\":\"\"}}");
+    for (const auto& [what, bytes] : broken) {
+        for (const bool together : {true, false}) {
+            SCOPED_TRACE(what + (together ? " (in one piece)" : " (then the request)"));
+            LspClient client;
+            client.Initialize();
+            std::vector<QJsonObject> replies;
+            if (together) {
+                replies = client.SendBytes(bytes + request);
+            } else {
+                replies = client.SendBytes(bytes);
+                for (const QJsonObject& reply : client.SendBytes(request)) replies.push_back(reply);
+            }
+            ASSERT_EQ(replies.size(), 2u);
+            EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
+            EXPECT_TRUE(replies[0].value("id").isNull());
+            EXPECT_EQ(replies[1].value("id").toInt(), 71);
+            EXPECT_TRUE(replies[1].value("result").isArray());
+            // And the stream stays in step.
+            EXPECT_TRUE(client.Request("workspace/symbol", QJsonObject{{"query", ""}})
+                            .value("result")
+                            .isArray());
+        }
+    }
+}
+
+// Broken frames one after another, with no message between them, are one
+// broken stretch: answered once.
+TEST(ProtocolTest, BrokenStretchesAreAnsweredOnce) {
+    LspClient client;
+    client.Initialize();
+    const std::vector<QJsonObject> replies = client.SendBytes(
+        "junk\r\nContent-Length: 4\n\n{}{}Content-Type: x\r\n\r\n[1]" +
+        Framed("{\"jsonrpc\":\"2.0\",\"id\":5,\"method\":\"shutdown\"}"));
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
+    EXPECT_EQ(replies[1].value("id").toInt(), 5);
+}
+
+// A project of one module on disk and a server for it; Open() opens the
+// module in the editor (which loads the project).
+struct OpenedProject {
+    TempFolder folder;
+    LspClient client;
+    QString uri;
+    OpenedProject() {
+        folder.Write("Proj.vbp", "Type=Exe\r\nModule=modA; modA.bas\r\nName=\"Proj\"\r\n");
+        folder.Write("modA.bas", Vb({"Attribute VB_Name = \"modA\"", "Sub A()", "End Sub"}));
+        client.Initialize();
+        uri = UriOf(folder.File("modA.bas"));
+    }
+    void Open() { client.Open(uri, folder.Read("modA.bas")); }
+};
+
+// When a document closes, the project goes on with the file on disk: read
+// only as the command line reads, so that what stands there in its place
+// neither blocks the server nor floods its memory.
+TEST(ProtocolTest, ClosingReadsOnlyARegularFileFromTheDisk) {
+    for (const std::string kind : {"a named pipe", "a link to /dev/zero"}) {
+        SCOPED_TRACE(kind);
+        OpenedProject opened;
+        opened.Open();
+        const std::string path = opened.folder.File("modA.bas");
+        ASSERT_EQ(::unlink(path.c_str()), 0);
+        if (kind == "a named pipe") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        } else {
+            std::filesystem::create_symlink("/dev/zero", path);
+        }
+        // Should the server wait for a writer, this one comes after a while,
+        // so that the test ends and tells.
+        std::atomic<bool> closed{false};
+        std::thread writer([&] {
+            for (int i = 0; i < 50 && !closed; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        });
+        const auto start = std::chrono::steady_clock::now();
+        opened.client.Notify("textDocument/didClose",
+                             QJsonObject{{"textDocument", QJsonObject{{"uri", opened.uri}}}});
+        const auto took = std::chrono::steady_clock::now() - start;
+        closed = true;
+        writer.join();
+        EXPECT_LT(took, std::chrono::seconds(2));
+        EXPECT_TRUE(opened.client.Request("workspace/symbol", QJsonObject{{"query", "A"}})
+                        .value("result")
+                        .isArray());
+    }
+}
+
+// Leftovers of a killed run stay where the server only reads.
+TEST(ProtocolTest, AKilledRunsLeftoverSurvivesTheServer) {
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    std::string name = std::filesystem::path(host::files::TempFileTemplate("/x/modA.bas"))
+                           .filename()
+                           .string();
+    const size_t pid = name.find(".qvaddin-") + 9;
+    name.replace(pid, name.find('.', pid) - pid, std::to_string(gone));
+    name.replace(name.size() - 6, 6, "AbC123");
+    OpenedProject opened;
+    opened.folder.Write(name, "a killed run's text");
+    opened.Open();
+    opened.client.Open(UriOf(opened.folder.File("modB.bas")), "Attribute VB_Name = \"modB\"\r\n");
+    opened.client.Request("workspace/symbol", QJsonObject{{"query", "A"}});
+    opened.client.Notify("textDocument/didClose",
+                         QJsonObject{{"textDocument", QJsonObject{{"uri", opened.uri}}}});
+    EXPECT_TRUE(std::filesystem::exists(opened.folder.File(name)));
 }
 
 TEST(ProtocolTest, UnknownMethodsAndWrongParams) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "cli/cli_test_support.h"
+#include "settings/settings_record.h"
 #include "support/vb_fixture.h"
 #include "lsp_client.h"
 
@@ -254,6 +255,32 @@ TEST_F(SessionTest, ClientOptionsOverrideSettingsAndSeverities) {
     ASSERT_FALSE(edits.isEmpty());
     client_.Apply(uri_, edits);
     EXPECT_NE(client_.Text(uri_).find("Leave_Here:"), std::string::npos);
+}
+
+// Each override is checked as the store checks it; a refused one is said to
+// the client and leaves the stored value in use.
+TEST_F(SessionTest, RejectedOverridesAreToldAndChangeNothing) {
+    const QJsonObject bad{{"ten", "abc"},        {"header", 99},       {"menu", 1.5},
+                          {"select", -1},        {"forms", "zzz"},     {"comment", true},
+                          {"add5", "Beep\x1b[2J"}, {"label1", 5},       {"omit", QJsonArray{}},
+                          {"modulemb", 0},     {"nosuch", "1"}};
+    client_.Initialize(QJsonObject{{"settings", bad}});
+    QStringList told;
+    for (const QJsonObject& message : client_.Messages()) {
+        EXPECT_EQ(message["method"].toString(), "window/showMessage");
+        told << message["params"].toObject()["message"].toString();
+    }
+    // comment true is 1, an allowed value; every other one is refused.
+    ASSERT_EQ(told.size(), bad.size() - 1) << told.join("\n").toStdString();
+    for (const QString& key : bad.keys()) {
+        if (key == "comment") continue;
+        EXPECT_TRUE(told.filter("setting " + key + ":").size() == 1) << key.toStdString();
+    }
+    EXPECT_EQ(settings::Settings().header, 1);
+    EXPECT_EQ(settings::Settings().ten, 0);
+    EXPECT_EQ(settings::Settings().forms, "1111110111111110");
+    EXPECT_EQ(settings::Settings().add5.find('\x1b'), std::string::npos);
+    EXPECT_EQ(settings::Settings().modulemb, 64);
 }
 
 TEST_F(SessionTest, RangeFormattingKeepsToTheLinesAsked) {

@@ -38,6 +38,7 @@ TEST(StdioTest, TheProgramServesAnEditorOverItsStandardStreams) {
                                                  {"languageId", "vb"},
                                                  {"version", 1},
                                                  {"text", QString::fromStdString(module)}}}}));
+    input += "\x1b";  // a stray byte: answered, and the stream stays in step
     input += Message(Request(2, "shutdown", QJsonValue()));
     input += Message(lsp::NotificationMessage("exit", QJsonValue()));
     server.write(input);
@@ -50,17 +51,18 @@ TEST(StdioTest, TheProgramServesAnEditorOverItsStandardStreams) {
     framer.Append({output.constData(), static_cast<size_t>(output.size())});
     std::vector<QJsonObject> messages;
     while (auto frame = framer.Next()) {
-        messages.push_back(QJsonDocument::fromJson(frame->body).object());
+        messages.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(frame->body)).object());
     }
-    // initialize, the parse error, the diagnostics, shutdown; nothing else
-    // on standard output.
-    ASSERT_EQ(messages.size(), 4u) << output.toStdString();
+    // initialize, the parse error, the diagnostics, the stray byte's error,
+    // shutdown; nothing else on standard output.
+    ASSERT_EQ(messages.size(), 5u) << output.toStdString();
     EXPECT_TRUE(messages[0]["result"].toObject()["capabilities"].toObject().contains(
         "codeActionProvider"));
     EXPECT_EQ(messages[1]["error"].toObject()["code"].toInt(), lsp::kParseError);
     EXPECT_EQ(messages[2]["method"].toString(), "textDocument/publishDiagnostics");
     EXPECT_EQ(messages[2]["params"].toObject()["diagnostics"].toArray().size(), 1);
-    EXPECT_EQ(messages[3]["id"].toInt(), 2);
+    EXPECT_EQ(messages[3]["error"].toObject()["code"].toInt(), lsp::kParseError);
+    EXPECT_EQ(messages[4]["id"].toInt(), 2);
 }
 
 TEST(StdioTest, TheEndOfInputEndsTheServer) {

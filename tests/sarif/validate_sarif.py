@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Validates the SARIF that 'qvaddin check --format sarif' writes for the
-example project against the SARIF 2.1.0 JSON schema shipped beside this
-script, and makes sure the validator rejects a log that breaks the schema.
+example project, and the log of a run that fails as a whole, against the
+SARIF 2.1.0 JSON schema shipped beside this script, and makes sure the
+validator rejects a log that breaks the schema.
 
 Usage: validate_sarif.py QVADDIN EXAMPLE_FOLDER
 """
@@ -17,13 +18,20 @@ import jsonschema
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def sarif_of(qvaddin, folder, config):
+def sarif_of(qvaddin, folder, config, target="Example.vbp", code=1):
     env = dict(os.environ, XDG_CONFIG_HOME=config)
-    run = subprocess.run([qvaddin, "--format", "sarif", "check", "Example.vbp"], cwd=folder,
+    run = subprocess.run([qvaddin, "--format", "sarif", "check", target], cwd=folder,
                          env=env, capture_output=True, check=False)
-    if run.returncode != 1:
-        sys.exit(f"check exited {run.returncode}, not 1 (findings): {run.stderr.decode()}")
+    if run.returncode != code:
+        sys.exit(f"check exited {run.returncode}, not {code}: {run.stderr.decode()}")
     return json.loads(run.stdout)
+
+
+def schema_errors(validator, log, what):
+    errors = sorted(validator.iter_errors(log), key=lambda e: list(e.path))
+    for error in errors:
+        print(f"{what}: invalid at {'/'.join(map(str, error.path))}: {error.message}")
+    return errors
 
 
 def main():
@@ -35,10 +43,14 @@ def main():
         folder = os.path.join(temp, "example")
         shutil.copytree(example, folder)
         log = sarif_of(qvaddin, folder, os.path.join(temp, "config"))
+        failed = sarif_of(qvaddin, folder, os.path.join(temp, "config"), "Missing.vbp", 3)
 
-    errors = sorted(validator.iter_errors(log), key=lambda e: list(e.path))
-    for error in errors:
-        print(f"invalid at {'/'.join(map(str, error.path))}: {error.message}")
+    # A run that failed as a whole: a valid log that says so.
+    invocation = failed["runs"][0]["invocations"][0]
+    if schema_errors(validator, failed, "failed run") or invocation["executionSuccessful"]:
+        print("the log of a failed run is invalid or does not say that it failed")
+        return 1
+    errors = schema_errors(validator, log, "example")
     results = log["runs"][0]["results"]
     fixes = sum(1 for r in results if "fixes" in r)
     print(f"{len(results)} results, {fixes} with fixes, {len(errors)} schema errors")

@@ -43,6 +43,24 @@ void Outer() try {
     Inner();
 } QV_PASS_UP("AddIn", "Outer")
 
+// Where no clipboard is at hand (a terminal), the report does not claim a
+// copy there: it names the log, where it went.
+TEST(ErrorReport, WithoutAClipboardTheReportNamesTheLog) {
+    struct Terminal : test::RecordingServices {
+        bool HasClipboard() override { return false; }
+    } services;
+    Err() = ErrorRecord{5, "qvaddin", "Invalid procedure call", 12};
+    ErrorLog("qvaddin.RunCli");
+    ASSERT_EQ(services.log.size(), 1u);
+    const std::string& report = services.log[0];
+    EXPECT_EQ(report.find("CLIPBOARD"), std::string::npos) << report;
+    EXPECT_NE(report.find("THIS INFORMATION HAS BEEN WRITTEN TO THE SYSTEM LOG.\tLast known line "
+                          "number: 12"),
+              std::string::npos)
+        << report;
+    EXPECT_TRUE(services.Clipboard().empty());
+}
+
 TEST(ErrorReport, ErrorLogShowsCopiesAndLogsOneReportThenClearsTheError) {
     test::RecordingServices services;
     ErrorRecord saved{7, "x", "y", 0};

@@ -7,10 +7,15 @@
 #include <ostream>
 
 #include "app/cli/command.h"
+#include "app/cli/sarif_log.h"
 #include "app/cli/vb_text.h"
 #include "app/cli/unexpected_error.h"
 #include "platform/vb_error.h"
 #include "settings/bad_setting.h"
+#include "settings/reg_settings.h"
+#include "settings/store_names.h"
+#include "settings/store_problem.h"
+#include "shell/process_start.h"
 
 namespace qv::cli {
 
@@ -63,6 +68,23 @@ std::unique_ptr<Command> FindCommand(const QString& name) {
         if (registered == name) return factory();
     }
     return nullptr;
+}
+
+// The add-in's process start without the registration, for a command (the
+// commands read settings; --help and --version do not, and leave no
+// settings file behind): a first run stores the defaults, a later version
+// upgrades what an older one stored. A store that cannot be written is said
+// once, here; the command still runs, on the defaults.
+void StartSettings(std::ostream& err) {
+    shell::CommandLineStart();
+    const settings::CRegSettings& store = settings::SystemStore();
+    if (const auto problem = settings::StoreProblem(store)) {
+        err << "qvaddin: warning: " << *problem << '\n';
+    } else if (!store.HasSetting(settings::kVersionSection, "")) {
+        err << "qvaddin: warning: " << store.FilePath()
+            << " cannot be written: the built-in defaults are used where it holds no value, "
+               "and nothing is stored\n";
+    }
 }
 
 OutputFormat ParseFormat(const QString& value) {
@@ -126,21 +148,23 @@ int Run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
                                        commandParser.value(kFormatOption).toStdString() +
                                        " output");
     }
+    StartSettings(err);
     return command->Run(context);
 }
 
-// --format json (or --format=json) among the arguments: a command that fails
-// as a whole then says so in JSON on standard output as well.
-bool WantsJson(const QStringList& arguments) {
+// The --format (or --format=) among the arguments: a command that fails as
+// a whole then says so on standard output in that format as well, so that
+// whoever reads it (a CI job uploading SARIF) gets a valid document.
+QString RequestedFormat(const QStringList& arguments) {
+    QString format;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
-        if (a == "--format=json" || a == "-format=json") return true;
-        if ((a == "--format" || a == "-format") && i + 1 < arguments.size() &&
-            arguments[i + 1] == "json") {
-            return true;
+        for (const QString option : {"--format", "-format"}) {
+            if (a.startsWith(option + "=")) format = a.mid(option.size() + 1);
+            if (a == option && i + 1 < arguments.size()) format = arguments[i + 1];
         }
     }
-    return false;
+    return format;
 }
 
 // {"error": {"code": N, "message": "..."}}
@@ -149,9 +173,23 @@ void WriteJsonError(std::ostream& out, int code, const std::string& message) {
     out << QJsonDocument(QJsonObject{{"error", error}}).toJson(QJsonDocument::Indented).toStdString();
 }
 
-int Failed(std::ostream& out, std::ostream& err, bool json, int code, const std::string& message) {
+// A SARIF log of a run that failed as a whole: no results, and the failure
+// as a tool execution notification of an unsuccessful invocation.
+void WriteSarifFailure(std::ostream& out, const std::string& message) {
+    SarifLog log(".");
+    log.AddFailure(message);
+    out << QJsonDocument(log.Json()).toJson(QJsonDocument::Indented).toStdString();
+}
+
+void WriteFailure(std::ostream& out, const QString& format, int code, const std::string& message) {
+    if (format == "json") WriteJsonError(out, code, message);
+    if (format == "sarif") WriteSarifFailure(out, message);
+}
+
+int Failed(std::ostream& out, std::ostream& err, const QString& format, int code,
+           const std::string& message) {
     err << "qvaddin: " << message << '\n';
-    if (json) WriteJsonError(out, code, message);
+    WriteFailure(out, format, code, message);
     return code;
 }
 
@@ -162,24 +200,24 @@ int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& errTar
     // argument in a message) can steer the terminal.
     ControlEscapingBuffer escaping(errTarget.rdbuf());
     std::ostream err(&escaping);
-    const bool json = WantsJson(arguments);
+    const QString format = RequestedFormat(arguments);
     try {
         const int code = Run(arguments, out, err);
         err.flush();
         return code;
     } catch (const CliError& e) {
-        return Failed(out, err, json, e.Code(), e.what());
+        return Failed(out, err, format, e.Code(), e.what());
     } catch (const VbError& e) {
         // A stored setting that is not a number is the user's to fix.
         if (const auto message = settings::DescribeSettingsError(e)) {
-            return Failed(out, err, json, kExitBadInput, *message);
+            return Failed(out, err, format, kExitBadInput, *message);
         }
         ReportUnexpectedError("qvaddin.RunCli", err);
-        if (json) WriteJsonError(out, kExitInternal, e.what());
+        WriteFailure(out, format, kExitInternal, e.what());
         return kExitInternal;
     } catch (...) {
         ReportUnexpectedError("qvaddin.RunCli", err);
-        if (json) WriteJsonError(out, kExitInternal, "an unexpected error; see the report");
+        WriteFailure(out, format, kExitInternal, "an unexpected error; see the report");
         return kExitInternal;
     }
 }

@@ -5,8 +5,6 @@
 #include "app/cli/project_target.h"
 #include "app/cli/terminal_services.h"
 #include "host/files/temp_files.h"
-#include "settings/store_problem.h"
-#include "shell/process_start.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -16,12 +14,9 @@ int main(int argc, char* argv[]) {
     qv::host::files::RemoveTempFilesOnInterruption();
     qv::cli::TerminalServices services;
     qv::SetServices(&services);
-    // The process start without the registration: a first run stores the
-    // defaults, a later version upgrades what an older one stored.
-    qv::shell::CommandLineStart();
-    if (const auto problem = qv::settings::StoreProblem(qv::settings::SystemStore())) {
-        std::cerr << "qvaddin: warning: " << *problem << '\n';
-    }
+    // The process start (storing the first defaults, upgrading what an
+    // older version stored) belongs to the commands, which read settings:
+    // RunCli runs it. --help and --version touch no settings.
     qv::cli::KeepTargetsUntilExit(true);
     const int code = qv::cli::RunCli(QCoreApplication::arguments(), std::cout, std::cerr);
     qv::SetServices(nullptr);

@@ -3,8 +3,10 @@
 #include <ostream>
 
 #include "app/cli/vb_text.h"
+#include "host/files/workspace_saver.h"
 #include "host/host_constants.h"
 #include "platform/text.h"
+#include "settings/settings_operations.h"
 #include "workspace/saving.h"
 
 namespace qv::cli {
@@ -146,14 +148,12 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     }
     std::vector<std::string> local;
     for (const QString& p : paths) local.push_back(LocalPath(p));
-    workspace::OpenResult opened = workspace::Open(local, {.checkProcedures = checkProcedures});
+    workspace::OpenResult opened = workspace::Open(
+        local, {.checkProcedures = checkProcedures,
+                .largestFile = settings::LargestModuleFileBytes()});
     if (!opened.target) BadInput(opened.error);
     for (const std::string& warning : opened.target->Warnings()) {
         context.err << "qvaddin: warning: " << warning << '\n';
-    }
-    for (const std::string& leftover : opened.target->RemovedLeftovers()) {
-        context.err << "qvaddin: note: removed " << DisplayPath(leftover)
-                    << ", a temporary file that an interrupted run left behind\n";
     }
     return std::move(opened.target);
 }
@@ -180,6 +180,14 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
 }
 
 int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written) {
+    if (!context.dryRun) {
+        // A command that writes into the target's folders clears what a
+        // killed run left there; work that only reads leaves them alone.
+        for (const std::string& leftover : host::files::RemoveLeftoverTempFiles(target.Files())) {
+            context.err << "qvaddin: note: removed " << DisplayPath(leftover)
+                        << ", a temporary file that an interrupted run left behind\n";
+        }
+    }
     const workspace::SaveResult saved =
         context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChanges(target);
     for (const workspace::DroppedAttribute& dropped : saved.dropped) {

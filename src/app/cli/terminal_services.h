@@ -40,8 +40,10 @@ public:
     StatusWindow& GetStatusWindow() override { return status_; }
     std::string FormatGeneralDate(std::time_t when, bool withTime) override;
     // The application log is the system log (identity "qvaddin", error
-    // priority); the clipboard text stays in memory for the report.
+    // priority). A terminal has no clipboard: the error report says that it
+    // went to the system log instead.
     void LogError(std::string_view report) override;
+    bool HasClipboard() override { return false; }
 
 private:
     TerminalStatusWindow status_;

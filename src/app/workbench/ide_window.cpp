@@ -34,6 +34,7 @@
 #include "host/memory/memory_windows.h"
 #include "mainwindow/main_window.h"
 #include "platform/text.h"
+#include "settings/settings_operations.h"
 #include "shell/command_catalogue.h"
 #include "shell/connection.h"
 #include "shell/process_start.h"
@@ -299,6 +300,9 @@ bool IdeWindow::Open(const QStringList& paths) {
     for (const QString& p : paths) targets.push_back(p.toStdString());
     workspace::OpenOptions options;
     options.into = vbe_.get();
+    options.largestFile = settings::LargestModuleFileBytes();
+    // The workbench saves into these folders: a killed run's leftovers go.
+    options.removeLeftovers = true;
     workspace::OpenResult opened = workspace::Open(targets, options);
     if (!opened.target) {
         CloseProjects();

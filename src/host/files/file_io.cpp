@@ -12,6 +12,7 @@
 
 #include "host/files/file_error.h"
 #include "host/files/temp_files.h"
+#include "platform/file_attributes.h"
 #include "platform/regular_file.h"
 
 namespace qv::host::files {
@@ -76,12 +77,12 @@ void Step(WriteStep step, const std::string& path) {
     if (StepHook() != nullptr) StepHook()(step, path);
 }
 
-// The file still holds what was read from it (a file that is gone or that
-// cannot be read does not).
+// The file still holds what was read from it (a file that is gone, that
+// cannot be read or that grew past it does not: it is not read further).
 bool Holds(const std::string& path, const std::string& read) {
     std::string bytes;
     file::Kind kind = file::Kind::Missing;
-    return file::ReadRegularFile(path, bytes, kind) && bytes == read;
+    return file::ReadRegularFile(path, bytes, kind, read.size()) && bytes == read;
 }
 
 std::string AlreadyReplaced(const std::vector<std::string>& done) {
@@ -128,7 +129,15 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
+std::string SizeText(unsigned long long bytes) {
+    constexpr unsigned long long kMb = 1024 * 1024;
+    if (bytes < kMb) return std::to_string(bytes) + " bytes";
+    const unsigned long long tenths = (bytes * 10 + kMb / 2) / kMb;
+    return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") +
+           " MB";
+}
+
+std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t largest) {
     file::Kind kind = file::Kind::Missing;
     Descriptor fd(file::OpenRegularFile(path, kind));
     if (fd.Get() < 0) {
@@ -144,8 +153,19 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path) {
             path, 0,
             "the file cannot be opened (" + Reason(error) + "); check that you may read it");
     }
+    const auto tooLarge = [&](const std::string& size) {
+        return FileError(path, 0,
+                         "the file is " + size + ", larger than the largest module file that is "
+                         "read (" + SizeText(largest) + ", the setting modulemb), so it was "
+                         "not read; raise the setting if this is a module");
+    };
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) == 0 && static_cast<unsigned long long>(info.st_size) > largest) {
+        throw tooLarge(SizeText(static_cast<unsigned long long>(info.st_size)));
+    }
     auto bytes = std::make_shared<std::string>();
-    if (!file::ReadAll(fd.Get(), *bytes)) {
+    if (!file::ReadAll(fd.Get(), *bytes, largest)) {
+        if (errno == EFBIG) throw tooLarge("more than that");
         throw FileError(path, 0,
                         "the file cannot be read (" + Reason(errno) +
                             "); check the disk and your permissions");
@@ -206,16 +226,16 @@ void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes,
     };
     if (!WriteAll(fd.Get(), bytes)) fail("writing failed", errno);
     struct stat original {};
-    if (::stat(target.c_str(), &original) == 0) {
-        // The owner first: changing it clears the set-group-ID bit, which
-        // the mode then puts back. The owner is kept where we may (running
-        // as the owner or as root).
-        [[maybe_unused]] const int owned = ::fchown(fd.Get(), original.st_uid, original.st_gid);
-        ::fchmod(fd.Get(), original.st_mode & 07777);
-    } else {
-        ::fchmod(fd.Get(), 0644);
-    }
+    const bool replaces = ::stat(target.c_str(), &original) == 0;
+    if (!replaces) ::fchmod(fd.Get(), 0644);
     if (::close(fd.Release()) != 0) fail("closing failed", errno);
+    if (replaces) {
+        // The new file keeps the owner, group, mode, access list and
+        // extended attributes of the one it replaces, or nothing is written.
+        if (const std::string problem = file::KeepAttributes(target, temp); !problem.empty()) {
+            throw FileError(path, 0, problem + "; nothing was written");
+        }
+    }
     Step(WriteStep::Staged, path);
 }
 

@@ -9,10 +9,17 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/regular_file.h"
+
 namespace qv::host::files {
 
-// The file's bytes. Throws FileError naming the path when it cannot be read.
-std::shared_ptr<const std::string> ReadWholeFile(const std::string& path);
+// The file's bytes. Throws FileError naming the path when it cannot be read,
+// or when it holds more than largest bytes (then before reading any).
+std::shared_ptr<const std::string> ReadWholeFile(const std::string& path,
+                                                 size_t largest = file::kNoReadLimit);
+
+// "1.5 MB", "64 MB", "812 bytes": a file's size for messages.
+std::string SizeText(unsigned long long bytes);
 
 // One key per file on disk, whatever path reached it (device and inode); the
 // path itself when it cannot be examined.

@@ -285,7 +285,8 @@ int TypeOfExtension(const std::string& path) {
 
 MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                 const std::string& path, int type) {
-    return LoadModuleFile(workspace, project, path, type, ReadModuleFile(path));
+    return LoadModuleFile(workspace, project, path, type,
+                          ReadModuleFile(path, workspace.LargestFile()));
 }
 
 MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,

@@ -17,9 +17,10 @@ struct ReadModule {
     std::exception_ptr error;  // what reading or parsing threw, for the loader to rethrow
 };
 
-ReadModule ReadModuleFile(const std::string& path);
+// largest: the most bytes a file may hold (a larger one is refused unread).
+ReadModule ReadModuleFile(const std::string& path, size_t largest);
 
 // The files read in parallel; results in the order of paths.
-std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths);
+std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest);
 
 }  // namespace qv::host::files

@@ -109,7 +109,7 @@ bool ListedOnce(Workspace& workspace, const std::string& path, const ProjectEntr
 }  // namespace
 
 memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& path) {
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, workspace.LargestFile());
     const ProjectFileText text = ParseProjectFile(path, *bytes);
     std::string name = text.name.empty() ? fs::path(path).stem().string() : text.name;
     memory::MemoryProject& project = workspace.Vbe().AddProject(std::move(name), text.type);
@@ -129,7 +129,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
         }
     }
     // The module files are read side by side, then added in the project's order.
-    std::vector<ReadModule> read = ReadModuleFiles(modules);
+    std::vector<ReadModule> read = ReadModuleFiles(modules, workspace.LargestFile());
     size_t next = 0;
     for (size_t i = 0; i < text.entries.size(); ++i) {
         const ProjectEntry& entry = text.entries[i];
@@ -150,7 +150,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
 }
 
 void LoadGroupFile(Workspace& workspace, const std::string& path) {
-    const auto bytes = ReadWholeFile(path);
+    const auto bytes = ReadWholeFile(path, workspace.LargestFile());
     const std::vector<GroupEntry> entries = ParseGroupFile(path, *bytes);
     const std::string folder = FolderOf(path);
     memory::MemoryProject* startup = nullptr;
@@ -210,7 +210,7 @@ void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths
         // A file that is not there (or no file at all) is a mistake in the
         // command; one that is there but cannot be modelled is reported with
         // the others.
-        ReadModule read = ReadModuleFile(path);
+        ReadModule read = ReadModuleFile(path, workspace.LargestFile());
         std::error_code regular;
         if (read.error && !fs::is_regular_file(path, regular)) std::rethrow_exception(read.error);
         LoadModuleOrRecord(workspace, *project, path, 0, std::move(read), "");

@@ -26,8 +26,8 @@ constexpr std::string_view kMark = ".qvaddin-";
 constexpr size_t kRandomPart = 6;  // mkstemp's XXXXXX
 constexpr size_t kLongestName = NAME_MAX;
 
-const int kInterruptions[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGPIPE, SIGALRM,
-                              SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF};
+const int kInterruptions[] = {SIGINT,  SIGTERM, SIGXCPU,   SIGHUP, SIGQUIT, SIGALRM,
+                              SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF};
 
 // The start time of a process in clock ticks since boot (field 22 of its
 // /proc stat line); nothing when it cannot be read.
@@ -201,6 +201,10 @@ void RemoveTempFilesOnInterruption() {
         ::sigaction(signal, &action, nullptr);
     }
     ::signal(SIGXFSZ, SIG_IGN);
+    // A closed output (qvaddin add ... | head -1) is no reason to stop: the
+    // writes to it fail, the printing stops, and the run ends with the exit
+    // code of its work, files written and all.
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 std::vector<std::string> RemoveLeftoverTempFiles(const std::string& folder) {

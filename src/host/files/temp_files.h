@@ -11,8 +11,9 @@
 //
 // - A run that is interrupted (Ctrl-C, SIGTERM, SIGHUP, ...) removes its
 //   temporary files before it ends with the signal.
-// - A run killed outright (SIGKILL, a power cut) cannot; a later run removes
-//   such a leftover when it finds one in a folder it loads from: a regular
+// - A run killed outright (SIGKILL, a power cut) cannot; a later run that
+//   writes into the folder removes such a leftover there (work that only
+//   reads leaves the user's folders as they are): a regular
 //   file of exactly this form, made on this machine, whose writer no longer
 //   runs, owned by the user (any owner for the superuser, whose temporary
 //   files take the owner of the file they replace). Anything else is left
@@ -50,10 +51,11 @@ class InterruptionsHeld {
 };
 
 // Installs the handlers that remove the listed files on SIGINT, SIGTERM,
-// SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM
-// and SIGPROF (each then ends the process as it would have); a signal that
-// is ignored (nohup) stays ignored. SIGXFSZ is ignored, so that a file size
-// limit fails the write (which cleans up) instead of killing the process.
+// SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM and SIGPROF
+// (each then ends the process as it would have); a signal that is ignored
+// (nohup) stays ignored. SIGXFSZ is ignored, so that a file size limit fails
+// the write (which cleans up) instead of killing the process; SIGPIPE is
+// ignored, so that a closed output fails the printing, not the run.
 void RemoveTempFilesOnInterruption();
 
 // Removes the leftovers in folder (see above); returns their names.

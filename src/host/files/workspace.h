@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/files/text_lines.h"
+#include "host/host_constants.h"
 #include "host/memory/memory_vbe.h"
 
 namespace qv::host::files {
@@ -68,6 +69,11 @@ class Workspace {
     void SetCheckProcedures(bool check) { checkProcedures_ = check; }
     bool ChecksProcedures() const { return checkProcedures_; }
 
+    // The most bytes a file the load reads may hold: a larger one is refused
+    // before it is read (a module is then reported like a damaged one).
+    void SetLargestFile(size_t bytes) { largestFile_ = bytes; }
+    size_t LargestFile() const { return largestFile_; }
+
     // Problems that did not stop the load (a project naming a missing file).
     void Warn(std::string message) { warnings_.push_back(std::move(message)); }
     const std::vector<std::string>& Warnings() const { return warnings_; }
@@ -82,6 +88,7 @@ class Workspace {
     std::vector<std::string> warnings_;
     std::vector<BrokenModule> broken_;
     bool checkProcedures_ = true;
+    size_t largestFile_ = static_cast<size_t>(kDefaultLargestModuleMb) * 1024 * 1024;
 };
 
 }  // namespace qv::host::files

@@ -34,11 +34,13 @@ bool AnyFileReadOnly(const memory::MemoryComponent& component) {
 
 // Another program wrote the file after it was read: its bytes differ from
 // those read (a new time alone, a touch or a checkout of the same bytes, is
-// no change; the same size with the time put back is one).
+// no change; the same size with the time put back is one). A file grown
+// past what was read is changed: it is not read further.
 bool ChangedOnDisk(const ModuleFile& file) {
     std::string bytes;
     file::Kind kind = file::Kind::Missing;
-    return !file::ReadRegularFile(file.path, bytes, kind) || bytes != *file.bytes;
+    return !file::ReadRegularFile(file.path, bytes, kind, file.bytes->size()) ||
+           bytes != *file.bytes;
 }
 
 // Read-only modules and files with several names are refused before

@@ -2,6 +2,8 @@
 // settings record with its value and where it comes from, one field's value,
 // storing one value, and restoring the defaults.
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -117,11 +119,24 @@ std::string TemplateText(const std::string& bytes, const std::string& origin) {
     return text;
 }
 
+// No setting holds more than a template's 64 KB: a value text is read up to
+// a bound well above that, so that a huge file or an endless input fails
+// at once instead of filling the memory.
+constexpr size_t kLargestValueText = 1024 * 1024;
+
+std::string TooLarge(const std::string& origin) {
+    return origin + " holds more than 1 MB; no setting is that long (a template holds at most "
+                    "64 KB)";
+}
+
 std::string ReadValueFile(const QString& path) {
     const std::string local = QFile::encodeName(path).toStdString();
     std::string bytes;
     file::Kind kind = file::Kind::Missing;
-    if (!file::ReadRegularFile(local, bytes, kind)) {
+    if (!file::ReadRegularFile(local, bytes, kind, kLargestValueText)) {
+        if (kind == file::Kind::Regular && errno == EFBIG) {
+            throw CliError(kExitBadInput, TooLarge(path.toStdString()));
+        }
         const std::string reason = kind == file::Kind::Missing   ? "it does not exist"
                                    : kind == file::Kind::Regular ? std::strerror(errno)
                                                                  : file::NotRegularReason(kind);
@@ -131,38 +146,27 @@ std::string ReadValueFile(const QString& path) {
 }
 
 std::string ReadStandardInput() {
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly)) {
-        throw CliError(kExitBadInput, "standard input cannot be read");
+    std::string bytes;
+    if (!file::ReadAll(STDIN_FILENO, bytes, kLargestValueText)) {
+        throw CliError(kExitBadInput, errno == EFBIG ? TooLarge("standard input")
+                                                     : "standard input cannot be read");
     }
-    return TemplateText(in.readAll().toStdString(), "standard input");
+    return TemplateText(bytes, "standard input");
 }
 
-// An integer field's text checked against its range, as plain decimal.
-std::string CheckedInteger(const SettingsField& field, const std::string& value) {
+// An integer field's checked text as plain decimal ("+1" and " 1 " store "1").
+std::string PlainInteger(const SettingsField& field, const std::string& value) {
+    const settings::IntegerRange range = settings::AllowedRange(field);
     long number = 0;
-    const long low = field.key == "comment" ? 0 : settings::FieldMinimum(field);
-    const long high = field.key == "comment" ? 3 : settings::FieldMaximum(field);
-    // Whole numbers only here, though a stored "1.5" would read as 2.
-    const bool whole = value.find_first_of(".eE") == std::string::npos;
-    const auto result = whole ? settings::ParseInteger(value, low, high, number)
-                              : settings::IntegerText::NotANumber;
-    const std::string range = field.key == "comment"
-                                  ? "0, 1, 2 or 3"
-                                  : "a whole number from " + std::to_string(low) + " to " +
-                                        std::to_string(high);
-    if (result != settings::IntegerText::Number) {
-        throw CliError(kExitUsage, "'" + value + "' is not a valid " + std::string(field.key) +
-                                       ": it must be " + range + " (for example " +
-                                       std::string(field.example) + ")");
-    }
+    settings::ParseInteger(value, range.low, range.high, number);
     return std::to_string(number);
 }
 
 void PrintField(std::ostream& out, const SettingsField& field, const std::string& value,
                 const std::string& source) {
     const std::vector<std::string> lines = text::SplitLines(value);
-    std::string first = std::string(field.key) + std::string(9 - field.key.size(), ' ') + source;
+    std::string first = std::string(field.key) +
+                        std::string(field.key.size() < 9 ? 9 - field.key.size() : 1, ' ') + source;
     if (!lines.front().empty()) {
         first += std::string(source.size() < 29 ? 29 - source.size() : 1, ' ') + lines.front();
     }
@@ -183,10 +187,12 @@ public:
                 "Nothing to show every setting; 'get KEY' for one value; 'set KEY VALUE' to "
                 "store one (VALUE '-' reads standard input; put '--' before a negative number; "
                 "a backslash followed by n reads back as a line break); 'reset' to store the "
-                "built-in templates and remove every other stored setting. Values that would "
-                "make code that is not VB are refused: label1 and label2 are VB identifiers "
-                "(not keywords, not each other), template lines are at most 65,536 bytes and "
-                "a template 64 KB, insert is one line. Keys: " +
+                "built-in templates and remove every other stored setting. Each value is "
+                "checked: menu, select, header and ten are 0 or 1, comment 0 to 3, modulemb "
+                "(the largest module file read, in MB) 1 to 2047, forms at most 16 flags of 0 "
+                "and 1; label1 and label2 are VB identifiers (not keywords, not each other), "
+                "templates hold no control characters, their lines are at most 65,536 bytes "
+                "and a template 64 KB, insert is one line. Keys: " +
                 KeyList() + "."),
             "[get KEY | set KEY VALUE | reset]");
         parser.addOption(kFromFileOption);
@@ -299,10 +305,10 @@ private:
         std::string value = fromFile ? ReadValueFile(context.parser.value(kFromFileOption))
                             : context.arguments[2] == "-" ? ReadStandardInput()
                                                            : context.arguments[2].toStdString();
-        if (field.type != FieldType::Text) value = CheckedInteger(field, value);
         if (const auto problem = settings::ValueProblem(field, value, StoredLabels())) {
             throw CliError(kExitUsage, *problem + "; nothing was stored");
         }
+        if (field.type != FieldType::Text) value = PlainInteger(field, value);
         RequireWritableStore();
         settings::CRegSettings& store = settings::SystemStore();
         const bool used = field.companyEntry == 0 || settings::OverrideAllowed();

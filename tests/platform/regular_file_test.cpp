@@ -1,0 +1,69 @@
+// Files read whole are read within a bound: a file larger than the bound is
+// refused before a byte is read, and a source that keeps giving (a pipe, a
+// file that grows) is cut off once it passes the bound.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/regular_file.h"
+
+namespace qv::file {
+namespace {
+
+class BoundedRead : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qvaddin-read-XXXXXX";
+        const int fd = ::mkstemp(pattern);
+        ASSERT_GE(fd, 0);
+        path_ = pattern;
+        const std::string bytes(10000, 'x');
+        ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), 10000);
+        ::close(fd);
+    }
+    void TearDown() override { ::unlink(path_.c_str()); }
+    std::string path_;
+};
+
+TEST_F(BoundedRead, AFileLargerThanTheBoundIsNotRead) {
+    std::string bytes;
+    Kind kind = Kind::Missing;
+    errno = 0;
+    EXPECT_FALSE(ReadRegularFile(path_, bytes, kind, 9999));
+    EXPECT_EQ(errno, EFBIG);
+    EXPECT_EQ(kind, Kind::Regular);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(ReadRegularFile(path_, bytes, kind, 10000));
+    EXPECT_EQ(bytes.size(), 10000u);
+}
+
+TEST_F(BoundedRead, ASourceWithoutASizeIsCutOffPastTheBound) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string sent(6000, 'y');
+    ASSERT_EQ(::write(ends[1], sent.data(), sent.size()), 6000);
+    ::close(ends[1]);
+    std::string bytes = "kept";
+    errno = 0;
+    EXPECT_FALSE(ReadAll(ends[0], bytes, 5000));
+    EXPECT_EQ(errno, EFBIG);
+    EXPECT_EQ(bytes, "kept") << "what the string held before stays; nothing is added";
+    ::close(ends[0]);
+
+    ASSERT_EQ(::pipe(ends), 0);
+    ASSERT_EQ(::write(ends[1], sent.data(), sent.size()), 6000);
+    ::close(ends[1]);
+    EXPECT_TRUE(ReadAll(ends[0], bytes, 6000));
+    EXPECT_EQ(bytes, "kept" + sent);
+    ::close(ends[0]);
+}
+
+}  // namespace
+}  // namespace qv::file
