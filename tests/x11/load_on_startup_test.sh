@@ -99,9 +99,16 @@ xdotool key ctrl+shift+e
 wait_for '[[ $(title_of_ide) == *"*"* ]]' ||
     fail "with the add-in loaded its hot key changes the routine (title: $(title_of_ide))"
 
-# Add-Ins > Add-In Manager..., then Load on Startup off and OK.
+# The windows of the workbench on the screen (a menu that drops down is one).
+shown() {
+    xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l
+}
+
+# Add-Ins > Add-In Manager..., then Load on Startup off and OK: the entry's
+# key goes only once the menu is seen open, as a person waits for it.
+before=$(shown)
 xdotool key alt+a
-sleep 1
+wait_for '(( $(shown) > before ))' || fail "Alt+A opens no Add-Ins menu"
 xdotool key a
 manager=$(window_named '^Add-In Manager$')
 xdotool windowfocus --sync "$manager"
