@@ -94,6 +94,7 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     auto target = std::make_unique<LoadedTarget>(options.into);
     target->Files().SetCheckProcedures(options.checkProcedures);
     OpenAccess::SetPaths(*target, paths);
+    target->Vbe().SetTextCodePage(options.codePage);
     try {
         host::files::LoadTargets(target->Files(), paths);
     } catch (const host::files::FileError& e) {

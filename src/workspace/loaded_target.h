@@ -14,6 +14,7 @@
 
 #include "host/files/workspace.h"
 #include "host/memory/memory_vbe.h"
+#include "platform/code_page.h"
 
 namespace qv::workspace {
 
@@ -67,6 +68,9 @@ struct OpenOptions {
     // add-in's connection, from one opened target to the next: the projects
     // are loaded into it (which holds none then). nullptr: a new root.
     host::memory::MemoryVbe* into = nullptr;
+    // The code page of the run: the files are read in it (a file written in
+    // UTF-8 is read as UTF-8), names and paths in them compared as its text.
+    text::CodePage codePage{};
 };
 
 struct OpenResult {

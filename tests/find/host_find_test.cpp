@@ -2,11 +2,13 @@
 
 #include <random>
 
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "support/vb_fixture.h"
 
 // The host's Find scans sixteen positions at a time; these cases pin it to
-// the plain definition of a hit (ASCII case folding only).
+// the plain definition of a hit (case folded as the module's code page,
+// Windows-1252 here, folds its letters).
 namespace qv::host {
 namespace {
 
@@ -15,7 +17,14 @@ std::vector<size_t> NaiveHits(std::string_view line, std::string_view target, bo
     std::vector<size_t> hits;
     for (size_t i = 0; i + target.size() <= line.size(); ++i) {
         const std::string_view part = line.substr(i, target.size());
-        if (matchCase ? part == target : text::EqualsIgnoreCase(part, target)) hits.push_back(i);
+        bool same = true;
+        for (size_t k = 0; k < part.size() && same; ++k) {
+            const auto a = static_cast<unsigned char>(part[k]);
+            const auto b = static_cast<unsigned char>(target[k]);
+            same = a == b ||
+                   (!matchCase && a == text::OtherCaseByte(b, text::CodePage::Windows1252()));
+        }
+        if (same) hits.push_back(i);
     }
     return hits;
 }
@@ -32,11 +41,14 @@ std::vector<size_t> HostHits(CodeModule& m, std::string_view target, bool matchC
     return hits;
 }
 
-TEST(HostFind, FoldsOnlyAsciiLetters) {
+TEST(HostFind, FoldsLettersNotSigns) {
     test::VbFixture fx;
-    // '@' and '`', '[' and '{', 0xC1 and 0xE1 differ only in the case bit.
+    // '@' and '`', '[' and '{' differ only in the case bit, as the letters
+    // 0xC1 and 0xE1 (Á and á) do.
     auto& m = *fx.Add("Module1", vbext_ct_StdModule, "x = \"`{\xE1\" ' @[\xC1 AbC").Code();
     EXPECT_EQ(HostHits(m, "@[\xC1", false), (std::vector<size_t>{12}));
+    EXPECT_EQ(HostHits(m, "\xE1", false), (std::vector<size_t>{7, 14}));
+    EXPECT_EQ(HostHits(m, "\xE1", true), (std::vector<size_t>{7}));
     EXPECT_EQ(HostHits(m, "abc", false), (std::vector<size_t>{16}));
     EXPECT_EQ(HostHits(m, "abc", true), std::vector<size_t>{});
 }

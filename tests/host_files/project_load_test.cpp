@@ -221,13 +221,13 @@ TEST(ProjectLoad, BinaryCompanionIsOneOfTheFormsFiles) {
 TEST(VbPath, ResolvesOnlyExistingFiles) {
     TempFolder folder;
     folder.Write("Dir/File.bas", "x");
-    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "dir\\FILE.bas"),
+    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "dir\\FILE.bas", {}),
               folder.File("Dir/File.bas"));
-    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "\"Dir/File.bas\""),
+    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "\"Dir/File.bas\"", {}),
               folder.File("Dir/File.bas"));
-    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir"));
-    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir\\nothing.bas"));
-    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "\\\\server\\share\\x.bas"));
+    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir", {}));
+    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir\\nothing.bas", {}));
+    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "\\\\server\\share\\x.bas", {}));
 }
 
 }  // namespace

@@ -54,7 +54,8 @@ AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& compon
         const shell::RunOutcome outcome =
             shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run;
         if (RoutineChanged(outcome)) {
-            fix.change = FileChange{*file->bytes, host::files::RenderModuleFile(*file).bytes};
+            fix.change = FileChange{*file->bytes, host::files::RenderModuleFile(*file).bytes,
+                                    component.TextCodePage()};
         }
     } catch (...) {
         fix.failure = CurrentAsVbError().ReportText();

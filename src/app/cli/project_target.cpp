@@ -120,9 +120,6 @@ std::string ParseLine(const QString& value, SelectionRequest& request) {
     return "";
 }
 
-std::string DisplayPath(const std::string& path) {
-    return DisplayText(path);
-}
 
 }  // namespace
 
@@ -146,13 +143,15 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     }
     std::vector<std::string> local;
     for (const QString& p : paths) local.push_back(LocalPath(p));
-    workspace::OpenResult opened = workspace::Open(local, {.checkProcedures = checkProcedures});
+    const text::CodePage run = RunCodePage(context);
+    workspace::OpenResult opened =
+        workspace::Open(local, {.checkProcedures = checkProcedures, .codePage = run});
     if (!opened.target) BadInput(opened.error);
     for (const std::string& warning : opened.target->Warnings()) {
-        context.err << "qvaddin: warning: " << warning << '\n';
+        context.err << "qvaddin: warning: " << MessageUtf8(warning, run) << '\n';
     }
     for (const std::string& leftover : opened.target->RemovedLeftovers()) {
-        context.err << "qvaddin: note: removed " << DisplayPath(leftover)
+        context.err << "qvaddin: note: removed " << DisplayMessage(leftover, run)
                     << ", a temporary file that an interrupted run left behind\n";
     }
     return std::move(opened.target);
@@ -182,13 +181,16 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
 int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written) {
     const workspace::SaveResult saved =
         context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChanges(target);
+    const text::CodePage run = RunCodePage(context);
     for (const workspace::DroppedAttribute& dropped : saved.dropped) {
-        context.err << "qvaddin: warning: " << DisplayPath(dropped.path)
-                    << ": the attribute line \"" << DisplayText(dropped.line)
+        context.err << "qvaddin: warning: " << DisplayMessage(dropped.path, run)
+                    << ": the attribute line \"" << DisplayText(dropped.line, dropped.codePage)
                     << "\" is left out: its member is no longer declared\n";
     }
     if (!saved.Ok()) BadInput(saved.error);
-    for (const workspace::FileDiff& file : saved.diffs) context.out << file.diff;
+    for (const workspace::FileDiff& file : saved.diffs) {
+        context.out << DiffUtf8(file.diff, file.codePage);
+    }
     if (written != nullptr) written->insert(written->end(), saved.paths.begin(), saved.paths.end());
     return kExitOk;
 }
