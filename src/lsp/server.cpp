@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 
 #include "lsp/code_actions.h"
+#include "lsp/code_page_option.h"
 #include "lsp/settings_overrides.h"
 #include "lsp/symbols.h"
 #include "lsp/text_search.h"
@@ -162,9 +163,13 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
         ShowMessage(kMessageWarning, problem);
     }
     matchCase_ = options.value("matchCase").toBool(false);
-    for (const QString& problem : OverrideSettings(options.value("settings").toObject())) {
+    for (const QString& problem :
+         OverrideSettings(WithoutCodePage(options.value("settings").toObject()))) {
         ShowMessage(kMessageWarning, problem);
     }
+    QStringList codePageProblems;
+    projects_.SetCodePage(SessionCodePage(options, codePageProblems));
+    for (const QString& problem : codePageProblems) ShowMessage(kMessageWarning, problem);
     resolveSupport_ = params.value("capabilities")
                           .toObject()
                           .value("textDocument")
