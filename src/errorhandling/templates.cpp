@@ -1,9 +1,11 @@
 #include "errorhandling/templates.h"
 
+#include <array>
 #include <vector>
 
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
+#include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/services.h"
 #include "platform/text.h"
@@ -103,6 +105,45 @@ std::string SubstitutePattern(std::string s, TemplateRoutine& routine) {
     return s;
 }
 
+// The template fields of the record as the module's code page writes them
+// (settings are UTF-8). Templates in ASCII, nearly all, are not copied.
+class RecordInCodePage {
+    // Declared first: the fields below may refer into it.
+    std::array<std::string, 9> own_;
+
+  public:
+    RecordInCodePage(const settings::SettingsRecord& record, text::CodePage page)
+        : add0(Field(record.add0, page, own_[0])),
+          add1(Field(record.add1, page, own_[1])),
+          add2(Field(record.add2, page, own_[2])),
+          add2a(Field(record.add2a, page, own_[3])),
+          add3(Field(record.add3, page, own_[4])),
+          add4(Field(record.add4, page, own_[5])),
+          add6(Field(record.add6, page, own_[6])),
+          label1(Field(record.label1, page, own_[7])),
+          label2(Field(record.label2, page, own_[8])) {}
+    RecordInCodePage(const RecordInCodePage&) = delete;
+    RecordInCodePage& operator=(const RecordInCodePage&) = delete;
+
+    const std::string& add0;
+    const std::string& add1;
+    const std::string& add2;
+    const std::string& add2a;
+    const std::string& add3;
+    const std::string& add4;
+    const std::string& add6;
+    const std::string& label1;
+    const std::string& label2;
+
+  private:
+    static const std::string& Field(const std::string& utf8, text::CodePage page,
+                                    std::string& own) {
+        if (text::IsAscii(utf8)) return utf8;
+        own = text::FromUtf8Replacing(utf8, page);
+        return own;
+    }
+};
+
 host::VBControls* ControlsOf(host::VBComponent& component) {
     host::Designer* designer = component.Designer();
     return designer == nullptr ? nullptr : &designer->VBControls();
@@ -176,10 +217,11 @@ std::string TopBit(host::Member& member, int kind, const settings::SettingsRecor
     return TopBit(routine, settings, patternMode);
 } QV_PASS_UP("ErrorHandling", "TopBit")
 
-std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
+std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& utf8,
                    bool patternMode) try {
     // Long module and project runs stay responsive.
     GetServices().DoEvents();
+    const RecordInCodePage s(utf8, routine.Module().TextCodePage());
     std::string block = "On Error GoTo " + s.label2 + std::string(kCrLf);
     if (!s.add0.empty()) {
         block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + s.add0 +
@@ -198,9 +240,10 @@ std::string LastBit(host::Member& member, int kind, const settings::SettingsReco
     return LastBit(routine, settings, patternMode);
 } QV_PASS_UP("ErrorHandling", "LastBit")
 
-std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
+std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& utf8,
                     bool patternMode) try {
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
+    const RecordInCodePage s(utf8, routine.Module().TextCodePage());
     const bool mts = routine.IsMts();
     std::string block = s.label1 + ":" + std::string(kCrLf);
     block += (mts ? s.add2a : s.add2) + std::string(kCrLf);

@@ -320,6 +320,17 @@ std::optional<std::string> FromUtf8(std::string_view utf8, CodePage page) {
     return out;
 }
 
+std::string FromUtf8Replacing(std::string_view utf8, CodePage page) {
+    if (auto whole = FromUtf8(utf8, page)) return std::move(*whole);
+    std::string out;
+    for (char32_t c : Utf8Characters(utf8)) {
+        std::string one;
+        AppendUtf8(one, c);
+        out += FromUtf8(one, page).value_or("?");
+    }
+    return out;
+}
+
 const std::array<char32_t, 256>* SingleByteCharacters(CodePage page) {
     if (page.IsUtf8() || page.IsDoubleByte()) return nullptr;
     return &TableOf(page).single;

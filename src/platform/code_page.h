@@ -79,6 +79,11 @@ const std::array<char32_t, 256>* SingleByteCharacters(CodePage page);
 // none (or in the other code pages).
 std::optional<unsigned char> SingleByteOf(char32_t c, CodePage page);
 
+// Text of ours (settings are stored as UTF-8) to be written into a file of
+// the code page: a character the code page has no bytes for becomes "?",
+// as the system's converter writes it.
+std::string FromUtf8Replacing(std::string_view utf8, CodePage page);
+
 // Whether the bytes, read in the code page, are the UTF-8 text but for the
 // case of letters (VB compares names so).
 bool SameTextIgnoringCase(std::string_view bytes, CodePage page, std::string_view utf8);
