@@ -73,6 +73,44 @@ TEST(HostFind, AgreesWithThePlainDefinitionOnLongAndShortLines) {
     }
 }
 
+// Shift-JIS: 表 (95 5C) ends in the byte of "\\", ポ (83 7C) in that of "|".
+TEST(HostFind, NeverMatchesInsideADoubleByteCharacter) {
+    test::VbFixture fx;
+    auto& component = fx.Add("Module1", vbext_ct_StdModule,
+                             test::Vb({"' \x95\x5c\x8e\xa6 \\ x", "s = \"\x83\x7c\" | \x95\x5cx"}));
+    component.SetTextCodePage(*text::CodePage::Named("932"));
+    auto& m = *component.Code();
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    ASSERT_TRUE(m.Find("\\", sl, sc, el, ec, false, true, false));
+    EXPECT_EQ(sl, 1);
+    EXPECT_EQ(sc, 8) << "the backslash of its own, not the end of 表";
+    sl = sc = 1;
+    el = ec = -1;
+    ASSERT_TRUE(m.Find("|", sl, sc, el, ec, false, true, false));
+    EXPECT_EQ(sl, 2);
+    EXPECT_EQ(sc, 10);
+    // The "x" after 表 is no word of its own: 表 is a letter.
+    sl = sc = 1;
+    el = ec = -1;
+    ASSERT_TRUE(m.Find("x", sl, sc, el, ec, true, true, false));
+    EXPECT_EQ(sl, 1);
+    sc += 1;
+    el = ec = -1;
+    EXPECT_FALSE(m.Find("x", sl, sc, el, ec, true, true, false));
+    EXPECT_EQ(HostHits(m, "\x95\x5c", true), (std::vector<size_t>{2, 11}));  // a column on each line
+    // Case is folded for single-byte letters only, never for a trail byte.
+    EXPECT_EQ(HostHits(m, "\x95\x7c", false), std::vector<size_t>{});
+}
+
+TEST(HostFind, FoldsTheLettersOfTheModulesCodePage) {
+    test::VbFixture fx;
+    // Cyrillic: Ё (A8) and ё (B8), Ж (C6) and ж (E6).
+    auto& component = fx.Add("Module1", vbext_ct_StdModule, "' \xA8\xC6 \xB8\xE6");
+    component.SetTextCodePage(*text::CodePage::Named("1251"));
+    EXPECT_EQ(HostHits(*component.Code(), "\xB8\xE6", false), (std::vector<size_t>{2, 5}));
+    EXPECT_EQ(HostHits(*component.Code(), "\xB8\xE6", true), (std::vector<size_t>{5}));
+}
+
 TEST(HostFind, HitsAtTheEndOfALongLineAndAcrossLines) {
     test::VbFixture fx;
     const std::string longLine = std::string(37, ' ') + "Zebra";

@@ -1,5 +1,6 @@
 #include "host/files/project_loader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -87,8 +88,14 @@ void WarnUnresolved(Workspace& workspace, const std::string& folder, const std::
     const std::string reason = UnresolvedVbPathReason(folder, writtenBytes, page);
     const std::string written = text::ToUtf8(writtenBytes, page);
     if (reason.empty()) {
-        workspace.Warn(where + ": " + what + " \"" + written + "\" is not there; the " + owner +
-                       " is loaded without it (restore the " +
+        // A name that is not ASCII may be there, written in another code page.
+        const std::string codePage =
+            text::IsAscii(writtenBytes)
+                ? std::string()
+                : " (it is read in code page " + page.Description() +
+                      "; name the code page the " + owner + " file was written in, if another)";
+        workspace.Warn(where + ": " + what + " \"" + written + "\" is not there" + codePage +
+                       "; the " + owner + " is loaded without it (restore the " +
                        (owner == "group" ? "project" : "file") + " or remove the line)");
     } else {
         workspace.Warn(where + ": " + what + " \"" + written + "\" cannot be read: " + reason +
@@ -199,7 +206,16 @@ void LoadGroupFile(Workspace& workspace, const std::string& path) {
         if (entry.startup) startup = &project;
     }
     if (first == nullptr) {
-        throw FileError(path, 0, "none of the group's projects is there; check the paths in it");
+        const bool ascii = std::all_of(entries.begin(), entries.end(), [](const GroupEntry& e) {
+            return text::IsAscii(e.path);
+        });
+        throw FileError(path, 0,
+                        "none of the group's projects is there; check the paths in it" +
+                            std::string(ascii ? ""
+                                              : " (they are read in code page " +
+                                                    page.Description() +
+                                                    "; name the code page the group file was "
+                                                    "written in, if another)"));
     }
     workspace.Vbe().SetActiveProject(startup != nullptr ? startup : first);
 }
