@@ -369,6 +369,33 @@ TEST_F(CodePageShapes, ChineseThroughEveryCommand) {
                    Lines{"    Debug.Print \"結果\"", "End Sub"});
 }
 
+// The SARIF log names the routines as text and the files' code pages, and
+// offers the fix of a routine whose module's name is not ASCII.
+TEST_F(CodePageShapes, SarifNamesTheCodePageAndOffersEveryFix) {
+    const TempFolder folder = CodePageCopy(kJapanese);
+    const CliResult r = Run(kJapanese, folder, {"--format", "sarif", "check", "日本.vbp"});
+    EXPECT_EQ(r.code, 1) << r.err;
+    const QJsonObject run = ParseJson(r.out)["runs"].toArray()[0].toObject();
+    for (const QJsonValue artifact : run["artifacts"].toArray()) {
+        EXPECT_EQ(artifact["encoding"].toString(), "shift_jis");
+    }
+    QStringList found;
+    for (const QJsonValue value : run["results"].toArray()) {
+        const QJsonObject result = value.toObject();
+        found << result["locations"][0]["logicalLocations"][0]["fullyQualifiedName"].toString() +
+                     (result.contains("fixes") ? " fix" : "");
+    }
+    EXPECT_EQ(found, QStringList({QString::fromUtf8("問題.実行_Click fix"),
+                                  QString::fromUtf8("共通.表示 fix"),
+                                  QString::fromUtf8("共通.ソート fix")}));
+    const QString inserted = run["results"][1]["fixes"][0]["artifactChanges"][0]["replacements"]
+                                 .toArray()
+                                 .last()["insertedContent"]["text"]
+                                 .toString();
+    EXPECT_TRUE(inserted.contains(QString::fromUtf8("\"共通.表示(\" & Erl")))
+        << inserted.toStdString();
+}
+
 // Opened in another code page, a project that names files in its own says
 // where to look instead of failing silently.
 TEST_F(CodePageShapes, OpenedInAnotherCodePage) {

@@ -38,11 +38,15 @@ AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& compon
     AddFix fix;
     const host::files::ModuleFile* file = target.Files().FileOf(component);
     if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) return fix;
-    // The selection the command line makes for --project, --module and --routine.
-    const workspace::SelectionRequest request{.project = component.Owner().Project().Name(),
-                                              .module = component.Name(),
-                                              .routine = routine,
-                                              .routineKind = kind};
+    // The selection the command line makes for --project, --module and
+    // --routine, which name things as text.
+    const text::CodePage page = component.TextCodePage();
+    const auto& project = component.Owner().Project();
+    const workspace::SelectionRequest request{
+        .project = text::ToUtf8(project.Name(), project.TextCodePage()),
+        .module = text::ToUtf8(component.Name(), page),
+        .routine = text::ToUtf8(routine, page),
+        .routineKind = kind};
     if (!std::holds_alternative<workspace::Selection>(workspace::Select(target, request))) {
         return fix;
     }

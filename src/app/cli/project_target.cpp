@@ -4,6 +4,7 @@
 
 #include "app/cli/vb_text.h"
 #include "host/host_constants.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "workspace/saving.h"
 
@@ -189,7 +190,12 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
     }
     if (!saved.Ok()) BadInput(saved.error);
     for (const workspace::FileDiff& file : saved.diffs) {
-        context.out << DiffUtf8(file.diff, file.codePage);
+        // Most diffs are ASCII, and a large one is not copied to be printed.
+        if (text::IsAscii(file.diff)) {
+            context.out << file.diff;
+        } else {
+            context.out << DiffUtf8(file.diff, file.codePage);
+        }
     }
     if (written != nullptr) written->insert(written->end(), saved.paths.begin(), saved.paths.end());
     return kExitOk;

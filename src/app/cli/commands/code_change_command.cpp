@@ -27,12 +27,12 @@ using host::memory::MemoryComponent;
 using host::memory::MemoryProject;
 
 void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
+    const std::string name = text::ToUtf8(component.Name(), component.TextCodePage());
     if (component.Code() == nullptr) {
-        throw CliError(kExitBadInput, "module " + component.Name() + " holds no code");
+        throw CliError(kExitBadInput, "module " + name + " holds no code");
     }
     if (analysis::IsReadOnly(component)) {
-        throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
-                                          component.Name() +
+        throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " + name +
                                           " is read-only; a read-only module cannot be updated");
     }
 }
