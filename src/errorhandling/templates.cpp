@@ -1,6 +1,6 @@
 #include "errorhandling/templates.h"
 
-#include <array>
+#include <forward_list>
 #include <vector>
 
 #include "analysis/markers.h"
@@ -105,43 +105,19 @@ std::string SubstitutePattern(std::string s, TemplateRoutine& routine) {
     return s;
 }
 
-// The template fields of the record as the module's code page writes them
-// (settings are UTF-8). Templates in ASCII, nearly all, are not copied.
-class RecordInCodePage {
-    // Declared first: the fields below may refer into it.
-    std::array<std::string, 9> own_;
-
+// A template field of the record as the module's code page writes it
+// (settings are UTF-8); one in ASCII, nearly all, is not copied.
+class InCodePage {
   public:
-    RecordInCodePage(const settings::SettingsRecord& record, text::CodePage page)
-        : add0(Field(record.add0, page, own_[0])),
-          add1(Field(record.add1, page, own_[1])),
-          add2(Field(record.add2, page, own_[2])),
-          add2a(Field(record.add2a, page, own_[3])),
-          add3(Field(record.add3, page, own_[4])),
-          add4(Field(record.add4, page, own_[5])),
-          add6(Field(record.add6, page, own_[6])),
-          label1(Field(record.label1, page, own_[7])),
-          label2(Field(record.label2, page, own_[8])) {}
-    RecordInCodePage(const RecordInCodePage&) = delete;
-    RecordInCodePage& operator=(const RecordInCodePage&) = delete;
-
-    const std::string& add0;
-    const std::string& add1;
-    const std::string& add2;
-    const std::string& add2a;
-    const std::string& add3;
-    const std::string& add4;
-    const std::string& add6;
-    const std::string& label1;
-    const std::string& label2;
+    explicit InCodePage(text::CodePage page) : page_(page) {}
+    const std::string& operator()(const std::string& utf8) {
+        if (text::IsAscii(utf8)) return utf8;
+        return own_.emplace_front(text::FromUtf8Replacing(utf8, page_));
+    }
 
   private:
-    static const std::string& Field(const std::string& utf8, text::CodePage page,
-                                    std::string& own) {
-        if (text::IsAscii(utf8)) return utf8;
-        own = text::FromUtf8Replacing(utf8, page);
-        return own;
-    }
+    text::CodePage page_;
+    std::forward_list<std::string> own_;  // each stays where it is as more are added
 };
 
 host::VBControls* ControlsOf(host::VBComponent& component) {
@@ -217,18 +193,18 @@ std::string TopBit(host::Member& member, int kind, const settings::SettingsRecor
     return TopBit(routine, settings, patternMode);
 } QV_PASS_UP("ErrorHandling", "TopBit")
 
-std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& utf8,
+std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                    bool patternMode) try {
     // Long module and project runs stay responsive.
     GetServices().DoEvents();
-    const RecordInCodePage s(utf8, routine.Module().TextCodePage());
-    std::string block = "On Error GoTo " + s.label2 + std::string(kCrLf);
+    InCodePage in(routine.Module().TextCodePage());
+    std::string block = "On Error GoTo " + in(s.label2) + std::string(kCrLf);
     if (!s.add0.empty()) {
-        block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + s.add0 +
+        block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + in(s.add0) +
                 std::string(kCrLf) + block;
     }
     if (!s.add1.empty()) {
-        block += s.add1 + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
+        block += in(s.add1) + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
                  std::string(kCrLf);
     }
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
@@ -240,21 +216,21 @@ std::string LastBit(host::Member& member, int kind, const settings::SettingsReco
     return LastBit(routine, settings, patternMode);
 } QV_PASS_UP("ErrorHandling", "LastBit")
 
-std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& utf8,
+std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                     bool patternMode) try {
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
-    const RecordInCodePage s(utf8, routine.Module().TextCodePage());
+    InCodePage in(routine.Module().TextCodePage());
     const bool mts = routine.IsMts();
-    std::string block = s.label1 + ":" + std::string(kCrLf);
-    block += (mts ? s.add2a : s.add2) + std::string(kCrLf);
+    std::string block = in(s.label1) + ":" + std::string(kCrLf);
+    block += in(mts ? s.add2a : s.add2) + std::string(kCrLf);
     block += "%e" + std::string(kCrLf);
-    block += s.label2 + ":" + std::string(kCrLf);
+    block += in(s.label2) + ":" + std::string(kCrLf);
     if (mts) {
-        block += s.add6;
+        block += in(s.add6);
     } else if (routine.IsEvent()) {
-        block += s.add3;
+        block += in(s.add3);
     } else {
-        block += s.add4;
+        block += in(s.add4);
     }
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "LastBit")
