@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     browser.resize(1200, 800);
     browser.show();
     browser.ListProjects();
-    browser.ChooseProject(ui::VbQString(vbe->ActiveVBProject()->Name()));
+    browser.ChooseProject(ui::VbQString(vbe->ActiveVBProject()->Name(), vbe->TextCodePage()));
     QApplication::processEvents();
 
     watch.Reset();

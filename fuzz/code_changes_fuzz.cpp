@@ -1,4 +1,5 @@
-// The commands that change code, on any module text: inserting a handler
+// The commands that change code, on any module text in any code page (the
+// first byte picks the module's type and code page): inserting a handler
 // into a routine and removing it again gives the module back byte for byte;
 // after a handler, line numbers or a tidy the module still holds the same
 // routines, each closed (nothing was written outside a routine).
@@ -23,7 +24,7 @@ analysis::RoutineList Routines(fuzz::OneModule& module) {
 // The routines of the module read afresh from its text, each with whether
 // its procedure is closed, as one line each.
 std::string ReadAgain(fuzz::OneModule& module, int type) {
-    fuzz::OneModule fresh(module.Text(), type);
+    fuzz::OneModule fresh(module.Text(), type, module.Code().TextCodePage());
     std::string routines;
     for (const auto& p : fresh.Code().Index().Procs()) {
         routines += p.name + "/" + std::to_string(p.kind) + (p.closed ? "\n" : " open\n");
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const int kTypes[] = {host::vbext_ct_StdModule, host::vbext_ct_ClassModule,
                                  host::vbext_ct_VBForm};
     const int type = kTypes[data[0] % 3];
-    fuzz::OneModule module(fuzz::Bytes(data + 1, size - 1), type);
+    fuzz::OneModule module(fuzz::Bytes(data + 1, size - 1), type, fuzz::CodePageOf(data[0] / 3u));
     const analysis::RoutineList routines = Routines(module);
     const std::string read = ReadAgain(module, type);
     for (size_t i = 1; i < routines.size(); ++i) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 
 #include "platform/services.h"
 #include "platform/text.h"
@@ -62,8 +63,14 @@ std::vector<std::string> LinesOf(std::string_view text) {
     return lines;
 }
 
-OneModule::OneModule(std::string_view code, int type)
+text::CodePage CodePageOf(unsigned selector) {
+    static const char* const kPages[] = {"1252", "932", "936", "949", "950", "65001", "1251", "1253"};
+    return *text::CodePage::Named(kPages[selector % std::size(kPages)]);
+}
+
+OneModule::OneModule(std::string_view code, int type, text::CodePage page)
     : vbe(std::make_unique<host::memory::MemoryVbe>()) {
+    vbe->SetTextCodePage(page);
     host::memory::MemoryProject& project = vbe->AddProject("Fuzz");
     component = &project.AddComponent("modFuzz", type);
     component->Code()->LoadText(code);

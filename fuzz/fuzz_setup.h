@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/memory/memory_vbe.h"
+#include "platform/code_page.h"
 
 namespace qv::fuzz {
 
@@ -20,13 +21,19 @@ void PrepareEngines();
 
 std::string_view Bytes(const uint8_t* data, size_t size);
 
+// A code page picked by a number: Windows-1252 for 0 (the targets' first
+// bytes of old keep their meaning), then the double-byte ones, UTF-8 and
+// two more single-byte ones.
+text::CodePage CodePageOf(unsigned selector);
+
 // The text split at CR LF, LF or CR.
 std::vector<std::string> LinesOf(std::string_view text);
 
 // A project holding one component of the type whose code is the text,
 // loaded as from a file (not tidied).
 struct OneModule {
-    explicit OneModule(std::string_view code, int type = host::vbext_ct_StdModule);
+    explicit OneModule(std::string_view code, int type = host::vbext_ct_StdModule,
+                       text::CodePage page = {});
     host::memory::MemoryCodeModule& Code() { return *component->Code(); }
     std::string Text();
 

@@ -1,7 +1,9 @@
-// The module loader on any bytes: a module file either loads or is recorded
-// as broken, never a crash; every routine of a loaded module answers the
-// questions the engines ask; an unedited module counts as unchanged; and
-// what the writer would write for it loads again and is written the same.
+// The module loader on any bytes, in any code page (the first byte picks
+// the file's type and the run's code page): a module file either loads or
+// is recorded as broken, never a crash; every routine of a loaded module
+// answers the questions the engines ask; a search never stops inside a
+// character; an unedited module counts as unchanged; and what the writer
+// would write for it loads again and is written the same.
 
 #include <exception>
 
@@ -16,6 +18,7 @@ namespace {
 using namespace qv;
 
 struct Loaded {
+    explicit Loaded(text::CodePage page) { vbe.SetTextCodePage(page); }
     host::memory::MemoryVbe vbe;
     host::files::Workspace workspace{vbe};
     const host::files::ModuleFile* file = nullptr;
@@ -52,19 +55,39 @@ void AskEveryRoutine(Loaded& loaded) {
     }
 }
 
+// Every hit of the text (two bytes from the input's middle) starts and ends on a
+// character of the module's code page.
+void SearchWholeCharacters(Loaded& loaded, std::string_view target) {
+    host::CodeModule& code = *loaded.file->component->CodeModule();
+    const text::CodePage page = code.TextCodePage();
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    for (int hits = 0; hits < 100 && code.Find(target, sl, sc, el, ec, false, false, false);
+         ++hits) {
+        const std::string line = code.Lines(sl, 1);
+        fuzz::Expect(text::StartsCharacter(line, static_cast<size_t>(sc - 1), page) &&
+                         text::StartsCharacter(line, static_cast<size_t>(ec - 1), page),
+                     "a hit holds whole characters");
+        ++sc;
+        el = ec = -1;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static const char* const kPaths[] = {"m.bas", "c.cls", "f.frm"};
     const std::string path = kPaths[data[0] % 3];
-    Loaded first;
-    Load(first, path, fuzz::Bytes(data + 1, size - 1));
+    const text::CodePage page = fuzz::CodePageOf(data[0] / 3u);
+    const std::string_view bytes = fuzz::Bytes(data + 1, size - 1);
+    Loaded first(page);
+    Load(first, path, bytes);
     if (first.file == nullptr) return 0;
     AskEveryRoutine(first);
+    SearchWholeCharacters(first, bytes.substr(bytes.size() / 2, 2));
     fuzz::Expect(!host::files::ModuleEdited(*first.file), "an unedited module counts as changed");
     const std::string written = host::files::RenderModuleFile(*first.file).bytes;
-    Loaded again;
+    Loaded again(page);
     Load(again, path, written);
     fuzz::Expect(again.file != nullptr, "what the writer writes loads again");
     fuzz::Expect(host::files::RenderModuleFile(*again.file).bytes == written,

@@ -1,5 +1,6 @@
 // The status check on any module text, in a standard module, a class and a
-// form: every routine is judged, never a failure.
+// form, in any code page (the first byte picks both): every routine is
+// judged, never a failure.
 
 #include "errorhandling/module_counts.h"
 #include "fuzz_setup.h"
@@ -9,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static const int kTypes[] = {qv::host::vbext_ct_StdModule, qv::host::vbext_ct_ClassModule,
                                  qv::host::vbext_ct_VBForm};
-    qv::fuzz::OneModule module(qv::fuzz::Bytes(data + 1, size - 1), kTypes[data[0] % 3]);
+    qv::fuzz::OneModule module(qv::fuzz::Bytes(data + 1, size - 1), kTypes[data[0] % 3],
+                               qv::fuzz::CodePageOf(data[0] / 3u));
     const qv::analysis::ModuleCounts counts =
         qv::analysis::CountModule(module.Code(), true, qv::settings::Settings());
     qv::fuzz::Expect(counts.good + counts.some + counts.error + counts.none ==

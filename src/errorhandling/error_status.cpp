@@ -5,6 +5,7 @@
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/templates.h"
+#include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -157,11 +158,12 @@ int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText,
 
 bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings) try {
     const std::string name = member.Name();
-    bool required = true;
-    for (const std::string& omitted : vb5stuff::Split(settings.omit, text::kCrLf)) {
-        if (text::EqualsIgnoreCase(omitted, name)) required = false;
-    }
     host::CodeModule& module = ModuleOf(member);
+    bool required = true;
+    // The omit list is the user's text (UTF-8), the name the module's bytes.
+    for (const std::string& omitted : vb5stuff::Split(settings.omit, text::kCrLf)) {
+        if (text::SameTextIgnoringCase(name, module.TextCodePage(), omitted)) required = false;
+    }
     if (module.Parent().Type() == host::vbext_ct_ClassModule && text::StartsWith(name, "Class_")) {
         // The initialisation of a creatable public class needs no handler;
         // a terminate event always needs one, to keep a pending error.

@@ -1,9 +1,11 @@
 #include "errorhandling/templates.h"
 
+#include <forward_list>
 #include <vector>
 
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
+#include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/services.h"
 #include "platform/text.h"
@@ -103,6 +105,21 @@ std::string SubstitutePattern(std::string s, TemplateRoutine& routine) {
     return s;
 }
 
+// A template field of the record as the module's code page writes it
+// (settings are UTF-8); one in ASCII, nearly all, is not copied.
+class InCodePage {
+  public:
+    explicit InCodePage(text::CodePage page) : page_(page) {}
+    const std::string& operator()(const std::string& utf8) {
+        if (text::IsAscii(utf8)) return utf8;
+        return own_.emplace_front(text::FromUtf8Replacing(utf8, page_));
+    }
+
+  private:
+    text::CodePage page_;
+    std::forward_list<std::string> own_;  // each stays where it is as more are added
+};
+
 host::VBControls* ControlsOf(host::VBComponent& component) {
     host::Designer* designer = component.Designer();
     return designer == nullptr ? nullptr : &designer->VBControls();
@@ -180,13 +197,14 @@ std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                    bool patternMode) try {
     // Long module and project runs stay responsive.
     GetServices().DoEvents();
-    std::string block = "On Error GoTo " + s.label2 + std::string(kCrLf);
+    InCodePage in(routine.Module().TextCodePage());
+    std::string block = "On Error GoTo " + in(s.label2) + std::string(kCrLf);
     if (!s.add0.empty()) {
-        block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + s.add0 +
+        block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + in(s.add0) +
                 std::string(kCrLf) + block;
     }
     if (!s.add1.empty()) {
-        block += s.add1 + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
+        block += in(s.add1) + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
                  std::string(kCrLf);
     }
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
@@ -201,17 +219,18 @@ std::string LastBit(host::Member& member, int kind, const settings::SettingsReco
 std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                     bool patternMode) try {
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
+    InCodePage in(routine.Module().TextCodePage());
     const bool mts = routine.IsMts();
-    std::string block = s.label1 + ":" + std::string(kCrLf);
-    block += (mts ? s.add2a : s.add2) + std::string(kCrLf);
+    std::string block = in(s.label1) + ":" + std::string(kCrLf);
+    block += in(mts ? s.add2a : s.add2) + std::string(kCrLf);
     block += "%e" + std::string(kCrLf);
-    block += s.label2 + ":" + std::string(kCrLf);
+    block += in(s.label2) + ":" + std::string(kCrLf);
     if (mts) {
-        block += s.add6;
+        block += in(s.add6);
     } else if (routine.IsEvent()) {
-        block += s.add3;
+        block += in(s.add3);
     } else {
-        block += s.add4;
+        block += in(s.add4);
     }
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "LastBit")

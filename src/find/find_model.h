@@ -19,12 +19,12 @@ public:
     const FindOptions& Options() const { return options_; }
     const FindTree& Tree() const { return tree_; }
     FindTree& Tree() { return tree_; }
-    // Most recent first.
+    // Most recent first, as the user's UTF-8 text.
     const std::vector<std::string>& RecentSearches() const { return recent_; }
     // The outcome of the last search (0 hits after a clear).
     const SearchOutcome& LastOutcome() const { return outcome_; }
 
-    // Replaces the tree with the hits of findWhat. An empty text only beeps.
+    // Replaces the tree with the hits of findWhat (UTF-8). An empty text only beeps.
     void Search(host::VBE& vbe, std::string_view findWhat);
     // Moves the text to the top of the recent searches (it stands there once).
     void AddToRecentSearch(std::string_view findWhat);

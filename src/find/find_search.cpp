@@ -1,8 +1,10 @@
 #include "find/find_search.h"
 
 #include <array>
+#include <optional>
 
 #include "find/component_groups.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
@@ -45,9 +47,22 @@ private:
     bool Find(const host::CodeModule& module) {
         endLine_ = -1;
         endColumn_ = -1;
-        found_ = module.Find(findWhat_, startLine_, startColumn_, endLine_, endColumn_,
-                             options_.wholeWord, options_.matchCase, options_.patternSearch);
+        const std::optional<std::string>& target = TargetIn(module.TextCodePage());
+        // A text the module's code page cannot write is nowhere in it.
+        found_ = target && module.Find(*target, startLine_, startColumn_, endLine_, endColumn_,
+                                       options_.wholeWord, options_.matchCase,
+                                       options_.patternSearch);
         return found_;
+    }
+
+    // The search text as bytes of a module's code page, made once for
+    // every module of that page.
+    const std::optional<std::string>& TargetIn(text::CodePage page) {
+        if (!target_ || targetPage_ != page) {
+            target_ = text::FromUtf8(findWhat_, page);
+            targetPage_ = page;
+        }
+        return *target_;
     }
 
     void SearchModule(host::VBComponent& component, host::CodeModule& module) {
@@ -75,10 +90,12 @@ private:
 
     void AddHit(host::VBComponent& component, host::CodeModule& module) {
         const std::string projectName = project_->Name();
+        const text::CodePage page = module.TextCodePage();
         if (projectNode_ == FindTree::kRoot) {
             foundAny_ = true;
             projectNode_ = tree_.Add(FindTree::kRoot, "key" + projectName, projectName,
-                                     std::string(ProjectImage(project_->Type())));
+                                     std::string(ProjectImage(project_->Type())), {},
+                                     project_->TextCodePage());
         }
         const ComponentGroup group = *GroupOfComponentType(component.Type());
         long& groupNode = groupNodes_[static_cast<size_t>(group.index)];
@@ -90,7 +107,7 @@ private:
         const std::string componentKey = "key" + projectName + "/" + component.Name();
         if (componentNode_ == FindTree::kRoot) {
             componentNode_ = tree_.Add(groupNode, componentKey, component.Name(),
-                                       std::string(group.image));
+                                       std::string(group.image), {}, page);
         }
         const long parent = ProcedureNode(module, componentKey);
         ++hits_;
@@ -98,7 +115,7 @@ private:
                                 std::to_string(startColumn_) + "/" + std::to_string(endLine_) +
                                 "/" + std::to_string(endColumn_);
         tree_.Add(parent, key, std::string(text::LTrim(module.Lines(startLine_, 1))), "Code",
-                  "Code");
+                  "Code", page);
     }
 
     // The node of the procedure that holds the hit, made on its first hit;
@@ -112,10 +129,12 @@ private:
             if (node.tag == "Procedure" && node.text == name) return child;
         }
         return tree_.Add(componentNode_, componentKey + "/" + name, name, "Procedure",
-                         "Procedure");
+                         "Procedure", module.TextCodePage());
     }
 
     std::string_view findWhat_;
+    std::optional<std::optional<std::string>> target_;  // findWhat_ in targetPage_
+    text::CodePage targetPage_;
     const FindOptions& options_;
     FindTree& tree_;
     host::VBProject* project_ = nullptr;

@@ -39,7 +39,9 @@ struct SearchOutcome {
 // "1 hit found.", "12 hits found.", "> 1000 hits found.".
 std::string SummaryText(long hits, bool beyondLimit);
 
-// Adds the hits of findWhat to the tree (which should be empty), then the
+// Adds the hits of findWhat (the user's text, UTF-8; each module is searched
+// for it as written in the module's code page, whole characters only) to
+// the tree (which should be empty), then the
 // summary node first among the roots, or the root "Search String Not Found".
 SearchOutcome SearchProjects(host::VBE& vbe, std::string_view findWhat, const FindOptions& options,
                              FindTree& tree);

@@ -10,10 +10,10 @@ void FindTree::Clear() {
 }
 
 long FindTree::Add(long parent, std::string key, std::string text, std::string image,
-                   std::string tag) {
+                   std::string tag, text::CodePage page) {
     const long id = Count();
     nodes_.push_back(
-        {std::move(key), std::move(text), std::move(image), std::move(tag), parent, {}});
+        {std::move(key), std::move(text), std::move(image), std::move(tag), parent, {}, page});
     if (parent == kRoot) {
         roots_.push_back(id);
     } else {

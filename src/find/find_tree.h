@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
+
 namespace qv::find {
 
 struct FindNode {
@@ -16,6 +18,9 @@ struct FindNode {
     std::string tag;  // "" for a node without a tag
     long parent = -1;  // -1 for a root node
     std::vector<long> children;
+    // The code page of key and text: names and lines are the bytes of the
+    // project file or module they come from.
+    text::CodePage codePage{};
 };
 
 class FindTree {
@@ -29,7 +34,7 @@ public:
     // Adds a node as the last child of parent (kRoot: as the last root) and
     // returns its id.
     long Add(long parent, std::string key, std::string text, std::string image,
-             std::string tag = {});
+             std::string tag = {}, text::CodePage page = {});
     // Adds a root node in front of every other root.
     long InsertFirstRoot(std::string key, std::string text, std::string image,
                          std::string tag = {});

@@ -7,7 +7,8 @@ namespace qv::findwindow {
 
 namespace {
 
-QString Text(const std::string& bytes) { return ui::VbQString(bytes); }
+// Image words and tags are ASCII.
+QString Word(const std::string& word) { return QString::fromStdString(word); }
 
 // Model indices carry the node id + 1, so that 0 stays free for "none".
 quintptr Handle(long nodeId) { return static_cast<quintptr>(nodeId + 1); }
@@ -73,11 +74,11 @@ QVariant FindTreeModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const find::FindNode& node = tree_.Node(NodeId(index));
     switch (role) {
-        case Qt::DisplayRole: return Text(node.text);
+        case Qt::DisplayRole: return ui::VbQString(node.text, node.codePage);
         case Qt::DecorationRole: return FindImage(node.image);
-        case KeyRole: return Text(node.key);
-        case TagRole: return Text(node.tag);
-        case ImageRole: return Text(node.image);
+        case KeyRole: return ui::VbQString(node.key, node.codePage);
+        case TagRole: return Word(node.tag);
+        case ImageRole: return Word(node.image);
         default: return {};
     }
 }

@@ -22,9 +22,9 @@ namespace {
 constexpr int kMinimumTreeHeight = 90;
 constexpr int kMinimumSearchBoxWidth = 140;
 
-// The search text as bytes: the code is searched byte for byte, as the
-// command line searches it.
-std::string SearchBytes(const QString& text) { return text.toUtf8().toStdString(); }
+// The search text as the engine takes it: UTF-8, which it writes in each
+// module's code page.
+std::string SearchText(const QString& text) { return text.toUtf8().toStdString(); }
 
 // The part of the selection's first line that ShowFind takes: from the start
 // column, as long as the selection is wide, or the rest of the line when the
@@ -165,9 +165,9 @@ void FindWindow::ShowFind() try {
     if (pane == nullptr) return;
     long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
     pane->GetSelection(startLine, startColumn, endLine, endColumn);
-    const std::string part =
-        SelectedPart(pane->CodeModule().Lines(startLine, 1), startColumn, endColumn);
-    if (!part.empty()) searchBox_->setEditText(ui::VbQString(part));
+    host::CodeModule& module = pane->CodeModule();
+    const std::string part = SelectedPart(module.Lines(startLine, 1), startColumn, endColumn);
+    if (!part.empty()) searchBox_->setEditText(ui::VbQString(part, module.TextCodePage()));
 } QV_PASS_UP("UDFind", "ShowFind")
 
 void FindWindow::FocusSearchBox() {
@@ -183,7 +183,7 @@ void FindWindow::Search(const QString& findWhat) try {
     ui::MousePointerGuard pointer;
     pointer.Hourglass();
     ReadOptions();
-    model_.Search(*vbe_, SearchBytes(findWhat));
+    model_.Search(*vbe_, SearchText(findWhat));
     ShowRecentSearches();
     ShowResults();
 } QV_PASS_UP("UDFind", "Search")
@@ -206,7 +206,9 @@ void FindWindow::ShowRecentSearches() {
     const QSignalBlocker quiet(searchBox_);
     const QString typed = searchBox_->currentText();
     searchBox_->clear();
-    for (const std::string& text : model_.RecentSearches()) searchBox_->addItem(ui::VbQString(text));
+    for (const std::string& text : model_.RecentSearches()) {
+        searchBox_->addItem(QString::fromStdString(text));
+    }
     if (!model_.RecentSearches().empty()) searchBox_->setCurrentIndex(0);
     searchBox_->setEditText(typed);
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "host/host_constants.h"
+#include "platform/code_page.h"
 
 namespace qv::host {
 
@@ -161,6 +162,10 @@ class CodeModule {
                       bool patternSearch = false) const = 0;
     virtual host::CodePane& CodePane() = 0;
     virtual host::Members& Members() = 0;
+    // The code page the lines are written in: the file's (the IDE's ANSI
+    // code page, or UTF-8 for a file written so). Names and lines are bytes
+    // of it; Find takes its target in it.
+    virtual text::CodePage TextCodePage() const = 0;
 
     // Edit transactions: the edits of one command form one group, which the
     // caller keeps (commit) or undoes (cancel: the lines and the hidden
@@ -246,6 +251,8 @@ class VBProject {
     virtual int Type() const = 0;
     virtual host::VBComponents& VBComponents() = 0;
     virtual host::VBE& VBE() = 0;
+    // The code page of the project file, which the name is written in.
+    virtual text::CodePage TextCodePage() const = 0;
 };
 
 // Receives the project collection's events.
@@ -392,6 +399,8 @@ class VBE {
     virtual host::Windows& Windows() = 0;
     virtual host::CommandBars& CommandBars() = 0;
     virtual host::Events& Events() = 0;
+    // The system's ANSI code page, which the IDE reads and writes files in.
+    virtual text::CodePage TextCodePage() const = 0;
 };
 
 // The add-in interface the host calls on the connection object.

@@ -1,6 +1,7 @@
 #include "lsp/command_edits.h"
 
 #include "errorhandling/messages.h"
+#include "platform/code_page.h"
 #include "platform/vb_error.h"
 #include "settings/setting_checks.h"
 #include "settings/settings_record.h"
@@ -36,9 +37,13 @@ std::string Refusal(const shell::RunOutcome& run) {
 // Makes the document's module the selected component, with the cursor on
 // the line, as the code window command expects it.
 bool SelectLine(DocumentModule& document, long codeLine) {
-    const workspace::SelectionRequest request{.project = document.Project()->Name(),
-                                              .module = document.Component()->Name(),
-                                              .line = codeLine};
+    // A request names things as a user does: as text.
+    const auto* project = document.Project();
+    const auto* component = document.Component();
+    const workspace::SelectionRequest request{
+        .project = text::ToUtf8(project->Name(), project->TextCodePage()),
+        .module = text::ToUtf8(component->Name(), component->TextCodePage()),
+        .line = codeLine};
     return std::holds_alternative<workspace::Selection>(
         workspace::Select(*document.Target(), request));
 }

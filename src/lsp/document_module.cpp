@@ -28,8 +28,9 @@ QString Canonical(const std::string& path) {
 
 // A module that names no project of its own gets one, as a lone module
 // opened by the IDE does.
-std::unique_ptr<workspace::LoadedTarget> LoneModuleTarget() {
+std::unique_ptr<workspace::LoadedTarget> LoneModuleTarget(text::CodePage page) {
     auto target = std::make_unique<workspace::LoadedTarget>();
+    target->Vbe().SetTextCodePage(page);
     target->Vbe().Projects().Add("Project1", 0);
     try {
         target->Vbe().SetTabWidth(settings::UsableTabWidth(settings::IdeTabWidth()));
@@ -48,7 +49,8 @@ workspace::LoadedTarget* ProjectCache::Project(const std::string& path) {
     // The settings' bound on a file's size; no leftovers are removed: the
     // server never writes.
     workspace::OpenResult opened = workspace::Open(
-        {path}, {.largestFile = settings::LargestModuleFileBytes(settings::Settings().modulemb)});
+        {path}, {.largestFile = settings::LargestModuleFileBytes(settings::Settings().modulemb),
+                 .codePage = codePage_});
     targets_.emplace_back(path, std::move(opened.target));
     return targets_.back().second.get();
 }
@@ -106,7 +108,7 @@ void DocumentModule::FindProject(ProjectCache& projects) {
         if (!components.empty()) component_ = components.front();
         return;
     }
-    target_ = &projects.Own(path_, LoneModuleTarget());
+    target_ = &projects.Own(path_, LoneModuleTarget(projects.CodePage()));
     project_ = target_->Projects().front();
 }
 

@@ -28,8 +28,13 @@ class ProjectCache {
     // A target made for one document with no project and no file on disk.
     workspace::LoadedTarget& Own(const std::string& key,
                                  std::unique_ptr<workspace::LoadedTarget> target);
+    // The code page the projects' files are read in (set before the first
+    // document opens).
+    void SetCodePage(text::CodePage page) { codePage_ = page; }
+    text::CodePage CodePage() const { return codePage_; }
 
   private:
+    text::CodePage codePage_;
     std::vector<std::pair<std::string, std::unique_ptr<workspace::LoadedTarget>>> targets_;
 };
 

@@ -17,9 +17,10 @@ std::vector<long> FileLinesOfCode(const host::files::ParsedModule& parsed) {
     return lines;
 }
 
-int Utf16Column(const std::string& line, long byteColumn) {
+int Utf16Column(const std::string& line, long byteColumn, text::CodePage page) {
     const size_t bytes = std::clamp<long>(byteColumn - 1, 0, static_cast<long>(line.size()));
-    return static_cast<int>(QString::fromUtf8(line.data(), static_cast<qsizetype>(bytes)).size());
+    return static_cast<int>(
+        QString::fromStdString(text::ToUtf8(std::string_view(line).substr(0, bytes), page)).size());
 }
 
 const ModuleLocator::Mapped* ModuleLocator::MapOf(host::memory::MemoryComponent& component) {
@@ -48,7 +49,7 @@ std::optional<QJsonObject> ModuleLocator::Location(host::memory::MemoryComponent
         const long last = static_cast<long>(mapped->fileLineOfCode.size());
         line = std::clamp(line, 1L, last);
         return Position{static_cast<int>(mapped->fileLineOfCode[static_cast<size_t>(line) - 1] - 1),
-                        Utf16Column(code->Lines(line, 1), column)};
+                        Utf16Column(code->Lines(line, 1), column, code->TextCodePage())};
     };
     return QJsonObject{{"uri", mapped->uri},
                        {"range", RangeJson(position(startLine, startColumn),

@@ -13,6 +13,7 @@
 
 #include "host/files/module_file.h"
 #include "host/memory/memory_host.h"
+#include "platform/code_page.h"
 #include "workspace/loaded_target.h"
 
 namespace qv::lsp {
@@ -43,7 +44,7 @@ class ModuleLocator {
 std::vector<long> FileLinesOfCode(const host::files::ParsedModule& parsed);
 
 // A byte column (1-based) of a code line as the protocol's character
-// (0-based, UTF-16).
-int Utf16Column(const std::string& line, long byteColumn);
+// (0-based, UTF-16), the line being bytes of the code page.
+int Utf16Column(const std::string& line, long byteColumn, text::CodePage page);
 
 }  // namespace qv::lsp

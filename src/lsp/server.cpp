@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 
 #include "lsp/code_actions.h"
+#include "lsp/code_page_option.h"
 #include "lsp/references.h"
 #include "lsp/settings_overrides.h"
 #include "lsp/symbols.h"
@@ -170,9 +171,13 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
     }
     matchCase_ = options.value("matchCase").toBool(false);
     referencesInText_ = options.value("referencesInCommentsAndStrings").toBool(false);
-    for (const QString& problem : OverrideSettings(options.value("settings").toObject())) {
+    for (const QString& problem :
+         OverrideSettings(WithoutCodePage(options.value("settings").toObject()))) {
         ShowMessage(kMessageWarning, problem);
     }
+    QStringList codePageProblems;
+    projects_.SetCodePage(SessionCodePage(options, codePageProblems));
+    for (const QString& problem : codePageProblems) ShowMessage(kMessageWarning, problem);
     actionSupport_ = ActionSupportOf(params);
     const QJsonObject capabilities{
         {"textDocumentSync",

@@ -131,7 +131,8 @@ QJsonArray WorkspaceSymbols(const std::vector<workspace::LoadedTarget*>& targets
                 if (component->CodeModule() == nullptr) continue;
                 host::CodeModule& code = *component->CodeModule();
                 for (const analysis::RoutineEntry& routine : Routines(*component)) {
-                    const QString name = QString::fromUtf8(routine.name);
+                    const text::CodePage page = code.TextCodePage();
+                    const QString name = QString::fromStdString(text::ToUtf8(routine.name, page));
                     if (!name.contains(query, Qt::CaseInsensitive)) continue;
                     const long line = code.ProcBodyLine(routine.name, routine.kind);
                     const auto location = locator.Location(*component, line, 1, line, 1);
@@ -141,7 +142,8 @@ QJsonArray WorkspaceSymbols(const std::vector<workspace::LoadedTarget*>& targets
                         {"kind", routine.kind == host::vbext_pk_Proc ? KindOf(*component, routine)
                                                                      : kProperty},
                         {"location", *location},
-                        {"containerName", QString::fromUtf8(component->Name())}});
+                        {"containerName",
+                         QString::fromStdString(text::ToUtf8(component->Name(), page))}});
                 }
             }
         }

@@ -196,7 +196,7 @@ void MainWindow::DisplayTool() try {
     RefreshProjects();
     host::VBProject* active = vbe_.ActiveVBProject();
     if (active == nullptr) return;
-    browser_->ChooseProject(ui::VbQString(active->Name()));
+    browser_->ChooseProject(ui::VbQString(active->Name(), vbe_.TextCodePage()));
     QTreeWidget& modules = browser_->ModuleList();
     if (modules.topLevelItemCount() > 0) {
         QTreeWidgetItem* first = modules.topLevelItem(0);
@@ -212,9 +212,9 @@ void MainWindow::DisplayCheck() try {
     ShowPage(kViewPage);
     host::VBProject* active = vbe_.ActiveVBProject();
     if (active == nullptr) return;
-    browser_->ChooseProject(ui::VbQString(active->Name()));
+    browser_->ChooseProject(ui::VbQString(active->Name(), vbe_.TextCodePage()));
     host::VBComponent* selected = vbe_.SelectedVBComponent();
-    if (selected != nullptr) browser_->ChooseModule(ui::VbQString(selected->Name()));
+    if (selected != nullptr) browser_->ChooseModule(ui::VbQString(selected->Name(), vbe_.TextCodePage()));
 }
 QV_PASS_UP(kModule, "display_Check")
 

@@ -39,11 +39,13 @@ constexpr int kDeleteConfirm = 5;
 constexpr int kExitStatusColumn = 3;
 const QString kBlankCount = QStringLiteral(" ");
 
-QString Text(const std::string& bytes) {
-    return ui::VbQString(bytes);
+// Names as shown and found again: the IDE's code page read both ways (a
+// single-byte code page maps every byte, so every name comes back).
+QString Text(const host::VBE& vbe, std::string_view bytes) {
+    return ui::VbQString(bytes, vbe.TextCodePage());
 }
-std::string Bytes(const QString& text) {
-    return text.toStdString();
+std::string Bytes(const host::VBE& vbe, const QString& text) {
+    return ui::VbBytes(text, vbe.TextCodePage());
 }
 
 // Names sort as text, everything else as numbers (status words, which are
@@ -293,9 +295,9 @@ QTreeWidgetItem* ProjectBrowser::SelectedModuleRow() const {
 
 host::VBComponent& ProjectBrowser::ComponentOf(const QTreeWidgetItem& moduleRow) {
     return vbe_.VBProjects()
-        .Item(Bytes(ProjectName()))
+        .Item(Bytes(vbe_, ProjectName()))
         .VBComponents()
-        .Item(Bytes(moduleRow.text(0)));
+        .Item(Bytes(vbe_, moduleRow.text(0)));
 }
 
 void ProjectBrowser::ListProjects() try {
@@ -305,7 +307,7 @@ void ProjectBrowser::ListProjects() try {
     lastModuleRow_ = nullptr;
     projects_->clear();
     host::VBProjects& projects = vbe_.VBProjects();
-    for (long i = 1; i <= projects.Count(); ++i) projects_->addItem(Text(projects.Item(i).Name()));
+    for (long i = 1; i <= projects.Count(); ++i) projects_->addItem(Text(vbe_, projects.Item(i).Name()));
     projects_->setCurrentIndex(-1);
 }
 QV_PASS_UP(kModule, "ListProjects")
@@ -334,7 +336,7 @@ void ProjectBrowser::ListModules(bool statusPass) try {
     code_->clear();
     code_->repaint();
     if (vbe_.VBProjects().Count() == 0 || ProjectName().isEmpty()) return;
-    host::VBComponents& components = vbe_.VBProjects().Item(Bytes(ProjectName())).VBComponents();
+    host::VBComponents& components = vbe_.VBProjects().Item(Bytes(vbe_, ProjectName())).VBComponents();
     const long count = components.Count();
     DoStatus(-1, -1, static_cast<int>(count), 0);
     for (long i = 1; i <= count; ++i) {
@@ -356,13 +358,13 @@ void ProjectBrowser::ListModules(bool statusPass) try {
 QV_PASS_UP(kModule, "cboProjects_Click")
 
 void ProjectBrowser::AddModuleRow(host::VBComponent& component, bool evaluate) {
-    auto* row = new QTreeWidgetItem(modules_, QStringList{Text(component.Name()), kBlankCount,
+    auto* row = new QTreeWidgetItem(modules_, QStringList{Text(vbe_, component.Name()), kBlankCount,
                                                           kBlankCount, kBlankCount, kBlankCount});
     row->setIcon(0, ModuleRowIcon(module_icon::kNotEvaluated));
     row->setData(0, kIconRole, module_icon::kNotEvaluated);
     if (!evaluate) return;
     const analysis::ModuleCounts counts =
-        ListRoutines(Bytes(ProjectName()), component.Name(), true);
+        ListRoutines(Bytes(vbe_, ProjectName()), component.Name(), true);
     DoLine(*row, component, RowCountsOf(counts));
 }
 
@@ -389,7 +391,7 @@ analysis::ModuleCounts ProjectBrowser::ListRoutines(const std::string& project,
         return counts;
     }
     auto* declarations =
-        new QTreeWidgetItem(routines_, QStringList{Text(std::string(analysis::kDeclarationsName))});
+        new QTreeWidgetItem(routines_, QStringList{Text(vbe_, std::string(analysis::kDeclarationsName))});
     declarations->setData(0, kIconRole, QString());
     for (const analysis::RoutineStatusRow& row : counts.routines) AddRoutineRow(row);
     routines_->repaint();
@@ -403,11 +405,11 @@ QV_PASS_UP(kModule, "ListRoutines")
 
 void ProjectBrowser::AddRoutineRow(const analysis::RoutineStatusRow& status) {
     auto* row = new QTreeWidgetItem(routines_,
-                                    QStringList{Text(status.name), Text(status.typeWord),
-                                                Text(analysis::StatusString(status.status.top)),
-                                                Text(analysis::StatusString(status.status.exit))});
+                                    QStringList{Text(vbe_, status.name), Text(vbe_, status.typeWord),
+                                                Text(vbe_, analysis::StatusString(status.status.top)),
+                                                Text(vbe_, analysis::StatusString(status.status.exit))});
     const QString key =
-        status.typeWord.empty() ? Text(status.routineType) : QStringLiteral("Property");
+        status.typeWord.empty() ? Text(vbe_, status.routineType) : QStringLiteral("Property");
     row->setIcon(0, RoutineRowIcon(key));
     row->setData(0, kIconRole, key);
 }
@@ -475,7 +477,7 @@ void ProjectBrowser::ModuleClicked(QTreeWidgetItem* row) try {
     host::VBComponent& component = ComponentOf(*row);
     DoStatus(-1, -1, 0);
     const analysis::ModuleCounts counts =
-        ListRoutines(Bytes(ProjectName()), component.Name(), false);
+        ListRoutines(Bytes(vbe_, ProjectName()), component.Name(), false);
     DoLine(*row, component, RowCountsOf(counts));
     modules_->repaint();
 }
@@ -501,11 +503,11 @@ QV_PASS_UP(kModule, "lvRoutines_ItemClick")
 void ProjectBrowser::ShowRoutine(QTreeWidgetItem& row, bool caretAtEnd) try {
     QTreeWidgetItem* moduleRow = SelectedModuleRow();
     if (moduleRow == nullptr) return;
-    host::VBProject& project = vbe_.VBProjects().Item(Bytes(ProjectName()));
+    host::VBProject& project = vbe_.VBProjects().Item(Bytes(vbe_, ProjectName()));
     const errorhandling::RoutineText routine =
-        errorhandling::GetRoutine(project, Bytes(moduleRow->text(0)), Bytes(row.text(0)),
-                                  analysis::ProcKind(Bytes(row.text(1))));
-    code_->setPlainText(Text(routine.text).replace("\r\n", "\n"));
+        errorhandling::GetRoutine(project, Bytes(vbe_, moduleRow->text(0)), Bytes(vbe_, row.text(0)),
+                                  analysis::ProcKind(Bytes(vbe_, row.text(1))));
+    code_->setPlainText(Text(vbe_, routine.text).replace("\r\n", "\n"));
     code_->moveCursor(caretAtEnd ? QTextCursor::End : QTextCursor::Start);
 }
 QV_PASS_UP(kModule, "GetRoutine")
@@ -518,7 +520,7 @@ bool ProjectBrowser::RoutineRightClick(QPoint onList) try {
     routines_->clearSelection();
     routines_->setCurrentItem(row);
     row->setSelected(true);
-    if (row->text(0) == Text(std::string(analysis::kDeclarationsName))) return false;
+    if (row->text(0) == Text(vbe_, std::string(analysis::kDeclarationsName))) return false;
     menuPoint_ = onList;
     return true;
 }
@@ -532,9 +534,9 @@ bool ProjectBrowser::GoToCode() try {
     if (moduleRow == nullptr || row == nullptr) return false;
     host::CodeModule* module = ComponentOf(*moduleRow).CodeModule();
     if (module == nullptr) return false;
-    const std::string name = Bytes(row->text(0));
+    const std::string name = Bytes(vbe_, row->text(0));
     const analysis::RoutineSpan span =
-        analysis::FirstAndLast(*module, name, analysis::ProcKind(Bytes(row->text(1))));
+        analysis::FirstAndLast(*module, name, analysis::ProcKind(Bytes(vbe_, row->text(1))));
     const long target = hit.column == kExitStatusColumn ? span.lastLine : span.firstLine;
     host::CodePane& pane = module->CodePane();
     pane.SetTopLine(span.startLine);
@@ -585,12 +587,12 @@ void ProjectBrowser::ShowDetails() try {
         errorhandling::MyMsgBox(kSelectProjectFirst, mb::kExclamation, true);
         return;
     }
-    statswindow::StatsSelection selection{Bytes(ProjectName()), {}, {}};
+    statswindow::StatsSelection selection{Bytes(vbe_, ProjectName()), {}, {}};
     for (int i = 0; i < modules_->topLevelItemCount(); ++i) {
-        selection.modules.push_back(Bytes(modules_->topLevelItem(i)->text(0)));
+        selection.modules.push_back(Bytes(vbe_, modules_->topLevelItem(i)->text(0)));
     }
     for (int i = 0; i < projects_->count(); ++i)
-        selection.projects.push_back(Bytes(projects_->itemText(i)));
+        selection.projects.push_back(Bytes(vbe_, projects_->itemText(i)));
     statswindow::StatsWindow stats(vbe_, std::move(selection), window());
     stats.exec();
 }

@@ -25,7 +25,10 @@ constexpr int kYesNoQuestionNoDefault = mb::kYesNo | mb::kQuestion | mb::kDefaul
 
 enum Image { kAdd = 1, kReplace = 2, kRemove = 3, kLines = 4, kIndent = 6, kDelete = 7 };
 
-std::string Bytes(const QString& text) { return text.toStdString(); }
+// A name as the browser shows it, back as the IDE's bytes.
+std::string Bytes(host::VBE& vbe, const QString& text) {
+    return ui::VbBytes(text, vbe.TextCodePage());
+}
 
 bool IsMissing(const QString& top) { return top == "MISSING"; }
 bool IsNotSome(const QString& top) { return top != "SOME"; }
@@ -47,11 +50,11 @@ host::CodeModule& RoutineCommands::Module() {
 }
 
 host::Member& RoutineCommands::MemberOf(const QTreeWidgetItem& row) {
-    return Module().Members().Item(Bytes(row.text(0)));
+    return Module().Members().Item(Bytes(browser_.Vbe(), row.text(0)));
 }
 
 int RoutineCommands::KindOf(const QTreeWidgetItem& row) const {
-    return analysis::ProcKind(Bytes(row.text(1)));
+    return analysis::ProcKind(Bytes(browser_.Vbe(), row.text(1)));
 }
 
 bool RoutineCommands::IsDeclarations(const QTreeWidgetItem& row) const {
@@ -82,10 +85,10 @@ void RoutineCommands::SelectWhere(bool (*wanted)(const QString& topWord), bool k
 
 void RoutineCommands::Rejudge(QTreeWidgetItem& row) {
     const analysis::RoutineStatusRow judged =
-        analysis::JudgeRoutine(Module(), analysis::RoutineEntry{Bytes(row.text(0)), KindOf(row)},
+        analysis::JudgeRoutine(Module(), analysis::RoutineEntry{Bytes(browser_.Vbe(), row.text(0)), KindOf(row)},
                                false, settings::Settings());
-    row.setText(2, ui::VbQString(analysis::StatusString(judged.status.top)));
-    row.setText(3, ui::VbQString(analysis::StatusString(judged.status.exit)));
+    row.setText(2, QString::fromStdString(analysis::StatusString(judged.status.top)));
+    row.setText(3, QString::fromStdString(analysis::StatusString(judged.status.exit)));
 }
 
 void RoutineCommands::ShowCurrentRow() {
@@ -111,7 +114,7 @@ void RoutineCommands::InOneStep(Command&& command) {
         IgnoringErrors([this] {
             QTreeWidgetItem* moduleRow = browser_.SelectedModuleRow();
             if (moduleRow != nullptr) {
-                browser_.ListRoutines(Bytes(browser_.ProjectName()), Bytes(moduleRow->text(0)), false);
+                browser_.ListRoutines(Bytes(browser_.Vbe(), browser_.ProjectName()), Bytes(browser_.Vbe(), moduleRow->text(0)), false);
             }
         });
         Err() = pending;
@@ -229,7 +232,7 @@ void RoutineCommands::DeleteRoutine() try {
         if (IsDeclarations(*row)) continue;
         browser_.CodeBox().clear();
         const errorhandling::RoutineText routine =
-            errorhandling::GetRoutine(project, module.Name(), Bytes(row->text(0)), KindOf(*row));
+            errorhandling::GetRoutine(project, module.Name(), Bytes(browser_.Vbe(), row->text(0)), KindOf(*row));
         if (routine.count > 0) module.DeleteLines(routine.startLine, routine.count);
     }
     for (auto it = selected.crbegin(); it != selected.crend(); ++it) {

@@ -32,6 +32,7 @@ constexpr int kAnswerNo = 7;
 class StatusWindow {
 public:
     virtual ~StatusWindow() = default;
+    // Title and label are UTF-8 (names decoded by the caller).
     virtual void SetTitle(std::string_view title) = 0;
     virtual void SetLabel(std::string_view label) = 0;
     virtual void SetBarMax(int bar, int max) = 0;

@@ -6,6 +6,7 @@
 #include "analysis/routine_parsing.h"
 #include "analysis/routine_shape.h"
 #include "errorhandling/messages.h"
+#include "platform/code_page.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
@@ -85,7 +86,9 @@ RoutineOutcome CommentAtCursor(host::VBE& vbe) try {
     if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
     long line = 0, column = 0, endLine = 0, endColumn = 0;
     pane->GetSelection(line, column, endLine, endColumn);
-    const std::string stamped = module.Lines(line, 1) + stamp;
+    // The stamp is our text (UTF-8), written in the module's code page.
+    const std::string stamped =
+        module.Lines(line, 1) + text::FromUtf8Replacing(stamp, module.TextCodePage());
     // A cursor below the last line (an empty module) has no line to replace.
     if (line <= module.CountOfLines()) module.DeleteLines(line, 1);
     module.InsertLines(line, stamped);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/code_page.h"
 #include "platform/services.h"
 #include "settings/ide_tab_width.h"
 
@@ -26,6 +27,13 @@ class RunScope {
     StatusWindow& window_;
     settings::TabWidthRun tabWidthRun_;
 };
+
+// The window shows text as UTF-8; names are bytes of their module's code page.
+std::string Shown(host::VBComponent& component) {
+    host::CodeModule* module = component.CodeModule();
+    return module != nullptr ? text::ToUtf8(component.Name(), module->TextCodePage())
+                             : component.Name();
+}
 
 constexpr int kComponentBar = 0;
 constexpr int kRoutineBar = 1;
@@ -55,7 +63,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
     size_t i = 0;
     try {
         for (; i < routines.size(); ++i) {
-            window.SetLabel(labelPrefix + routines[i].name);
+            window.SetLabel(labelPrefix + text::ToUtf8(routines[i].name, module->TextCodePage()));
             window.SetBarValue(kRoutineBar, static_cast<int>(i));
             outcome.routines.push_back(action(*module, routines[i]));
         }
@@ -94,7 +102,7 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
         outcome.refused = true;
         return outcome;
     }
-    RunScope window(std::string(titlePrefix) + component.Name());
+    RunScope window(std::string(titlePrefix) + Shown(component));
     window->SetLabel("Listing Procedures");
     window->SetBarVisible(kRoutineBar, false);
     window->Show();
@@ -112,7 +120,8 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
     host::VBProject* project = vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
     host::VBComponents& components = project->VBComponents();
-    RunScope window(std::string(titlePrefix) + project->Name());
+    RunScope window(std::string(titlePrefix) +
+                    text::ToUtf8(project->Name(), project->TextCodePage()));
     window->SetBarMax(kComponentBar, static_cast<int>(components.Count()) + 1);
     window->SetBarVisible(kComponentBar, true);
     window->Show();
@@ -142,7 +151,7 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
         window->SetBarMax(kRoutineBar, static_cast<int>(routines.size()));
         window->SetBarVisible(kRoutineBar, true);
         outcome.modules.push_back(
-            RunRoutines(component, routines, component.Name() + ": ", action, *window, onFailure));
+            RunRoutines(component, routines, Shown(component) + ": ", action, *window, onFailure));
     }
     return outcome;
 }

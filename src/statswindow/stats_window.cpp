@@ -31,7 +31,31 @@ constexpr int kModuleRole = Qt::UserRole + 1;
 constexpr Qt::KeyboardModifiers kGroupGesture =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
 
-QString Text(const std::string& bytes) { return ui::VbQString(bytes); }
+QString Text(std::string_view ascii) { return QString::fromLatin1(ascii.data(), static_cast<qsizetype>(ascii.size())); }
+
+// The code page a project's names are written in (its file's), and the
+// one of a module's (its file's).
+text::CodePage PageOfProject(host::VBE& vbe, const std::string& project) {
+    try {
+        return vbe.VBProjects().Item(project).TextCodePage();
+    } catch (const VbError&) {
+        return {};
+    }
+}
+
+text::CodePage PageOfModule(host::VBE& vbe, const std::string& project, const std::string& module) {
+    try {
+        host::CodeModule* code =
+            vbe.VBProjects().Item(project).VBComponents().Item(module).CodeModule();
+        return code != nullptr ? code->TextCodePage() : PageOfProject(vbe, project);
+    } catch (const VbError&) {
+        return {};
+    }
+}
+
+// Names are kept in the rows as their bytes, to be found again.
+QVariant NameData(const std::string& bytes) { return QByteArray::fromStdString(bytes); }
+std::string NameOf(const QVariant& data) { return data.toByteArray().toStdString(); }
 
 QStringList FigureCells(const stats::ModuleFigures& f) {
     return {QString::number(f.routines),    QString::number(f.totalLines),
@@ -76,7 +100,8 @@ const QStringList& RoutineColumns() {
 
 StatsWindow::StatsWindow(host::VBE& vbe, StatsSelection selection, QWidget* parent)
     : QDialog(parent), vbe_(vbe), selection_(std::move(selection)) {
-    setWindowTitle("Statistics for " + Text(selection_.project));
+    setWindowTitle("Statistics for " +
+                   ui::VbQString(selection_.project, PageOfProject(vbe_, selection_.project)));
     setWindowIcon(ui::AddInIcon());
     setModal(true);
     // A window the user can make larger: by its frame, its maximise button,
@@ -258,9 +283,11 @@ void StatsWindow::AddModuleRow(const std::string& project, const std::string& mo
                                bool groupMode, stats::ModuleFigures& total,
                                QTreeWidgetItem& totalRow) {
     const std::string text = groupMode ? project + "." + module : module;
-    QTreeWidgetItem* row = AddRow(*moduleList_, Text(text), {" ", " ", " ", " ", " ", " "});
-    row->setData(0, kProjectRole, QString::fromStdString(project));
-    row->setData(0, kModuleRole, QString::fromStdString(module));
+    QTreeWidgetItem* row =
+        AddRow(*moduleList_, ui::VbQString(text, PageOfModule(vbe_, project, module)),
+               {" ", " ", " ", " ", " ", " "});
+    row->setData(0, kProjectRole, NameData(project));
+    row->setData(0, kModuleRole, NameData(module));
     const stats::ModuleFigures figures = stats::GetModuleFigures(
         vbe_, project, module,
         groupMode ? stats::RoutineCounting::Members : stats::RoutineCounting::RoutineList);
@@ -288,9 +315,9 @@ void StatsWindow::RoutineDetails() try {
         errorhandling::MyMsgBox(kSelectModuleFirst, mb::kExclamation, true);
         return;
     }
-    const std::string module = row->data(0, kModuleRole).toString().toStdString();
+    const std::string module = NameOf(row->data(0, kModuleRole));
     if (module.empty() || module == shownModule_) return;  // the total row, or shown already
-    ListRoutines(row->data(0, kProjectRole).toString().toStdString(), module);
+    ListRoutines(NameOf(row->data(0, kProjectRole)), module);
 } QV_PASS_UP("frmStats", "RoutineDetails")
 
 void StatsWindow::ListRoutines(const std::string& project, const std::string& module) {
@@ -302,8 +329,9 @@ void StatsWindow::ListRoutines(const std::string& project, const std::string& mo
             if (barMaximum_ != max) StartBar(max);
             AdvanceBar(done);
         });
+    const text::CodePage page = PageOfModule(vbe_, project, module);
     for (const stats::RoutineRow& row : rows) {
-        AddRow(*routineList_, Text(row.text), FigureCells(row.figures));
+        AddRow(*routineList_, ui::VbQString(row.text, page), FigureCells(row.figures));
     }
     HideBar();
     routineAddon_->AutoSizeColumns();
@@ -311,8 +339,8 @@ void StatsWindow::ListRoutines(const std::string& project, const std::string& mo
 }
 
 void StatsWindow::ModuleRowChanged(QTreeWidgetItem* row) {
-    const QString module = row != nullptr ? row->data(0, kModuleRole).toString() : QString();
-    if (module.toStdString() == shownModule_) return;
+    const std::string module = row != nullptr ? NameOf(row->data(0, kModuleRole)) : std::string();
+    if (module == shownModule_) return;
     routineList_->clear();
     shownModule_.clear();
 }

@@ -20,8 +20,8 @@ QtServices::~QtServices() = default;
 
 int QtServices::MessageBox(std::string_view prompt, int buttons, std::string_view title,
                            bool atCursor) {
-    const QString text = VbQString(prompt);
-    const QString caption = VbQString(title);
+    const QString text = MessageQString(prompt);
+    const QString caption = MessageQString(title);
     return atCursor ? MsgBoxCursor(text, buttons, caption, 0)
                     : ShowMessageBox(text, buttons, caption);
 }
@@ -44,13 +44,13 @@ StatusWindow& QtServices::GetStatusWindow() {
 }
 
 void QtServices::SetClipboardText(std::string_view text) {
-    QGuiApplication::clipboard()->setText(VbQString(text));
+    QGuiApplication::clipboard()->setText(MessageQString(text));
 }
 
 void QtServices::LogError(std::string_view report) {
-    if (!AppendLogEntry(logPath_, VbQString(report))) {
+    if (!AppendLogEntry(logPath_, MessageQString(report))) {
         std::cerr << "The application log " << logPath_.toStdString() << " cannot be written:\n"
-                  << VbQString(report).toStdString() << '\n';
+                  << MessageQString(report).toStdString() << '\n';
     }
 }
 
@@ -59,7 +59,7 @@ void QtServices::Beep() {
 }
 
 void QtServices::ShellOpen(std::string_view document) {
-    QDesktopServices::openUrl(DocumentUrl(VbQString(document)));
+    QDesktopServices::openUrl(DocumentUrl(MessageQString(document)));
 }
 
 std::string QtServices::FormatGeneralDate(std::time_t when, bool withTime) {

@@ -58,11 +58,11 @@ QProgressBar* QtStatusWindow::BarAt(int bar) const {
 }
 
 void QtStatusWindow::SetTitle(std::string_view title) {
-    setWindowTitle(VbQString(title));
+    setWindowTitle(MessageQString(title));
 }
 
 void QtStatusWindow::SetLabel(std::string_view label) {
-    labelText_ = VbQString(label);
+    labelText_ = MessageQString(label);
     ShowLabel();
     label_->update();
     PaintIfDue();

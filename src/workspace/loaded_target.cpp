@@ -95,6 +95,7 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     target->Files().SetCheckProcedures(options.checkProcedures);
     target->Files().SetLargestFile(options.largestFile);
     OpenAccess::SetPaths(*target, paths);
+    target->Vbe().SetTextCodePage(options.codePage);
     try {
         host::files::LoadTargets(target->Files(), paths);
     } catch (const host::files::FileError& e) {

@@ -14,6 +14,7 @@
 
 #include "host/files/workspace.h"
 #include "host/memory/memory_vbe.h"
+#include "platform/code_page.h"
 
 namespace qv::workspace {
 
@@ -74,6 +75,9 @@ struct OpenOptions {
     // host/files/temp_files.h). Only a program that writes there does so:
     // work that only reads leaves the user's folders as they are.
     bool removeLeftovers = false;
+    // The code page of the run: the files are read in it (a file written in
+    // UTF-8 is read as UTF-8), names and paths in them compared as its text.
+    text::CodePage codePage{};
 };
 
 struct OpenResult {

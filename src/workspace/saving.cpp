@@ -12,11 +12,15 @@ namespace qv::workspace {
 
 namespace {
 
+text::CodePage PageOf(const host::files::ModuleFile& file) {
+    return file.component != nullptr ? file.component->TextCodePage() : text::CodePage();
+}
+
 std::vector<DroppedAttribute> DroppedOf(const std::vector<host::files::FileChange>& changes) {
     std::vector<DroppedAttribute> dropped;
     for (const auto& change : changes) {
         for (const std::string& line : change.dropped) {
-            dropped.push_back({change.file->path, line});
+            dropped.push_back({change.file->path, line, PageOf(*change.file)});
         }
     }
     return dropped;
@@ -27,10 +31,11 @@ std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& change
     for (const auto& change : changes) {
         const std::string& path = change.file->path;
         const bool relative = !path.empty() && path.front() != '/';
-        diffs.push_back({path, host::files::UnifiedDiff(
-                                   *change.file->bytes, change.newBytes,
-                                   host::files::DiffLabel(relative ? "a/" : "", path),
-                                   host::files::DiffLabel(relative ? "b/" : "", path))});
+        diffs.push_back({path,
+                         host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
+                                                  host::files::DiffLabel(relative ? "a/" : "", path),
+                                                  host::files::DiffLabel(relative ? "b/" : "", path)),
+                         PageOf(*change.file)});
     }
     return diffs;
 }

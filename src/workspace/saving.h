@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "workspace/loaded_target.h"
 
 namespace qv::workspace {
@@ -18,12 +19,15 @@ namespace qv::workspace {
 struct DroppedAttribute {
     std::string path;
     std::string line;
+    text::CodePage codePage{};  // the module's, which the line is written in
 };
 
-// The unified diff of one file that a save would change.
+// The unified diff of one file that a save would change: its lines are the
+// file's bytes, in the module's code page.
 struct FileDiff {
     std::string path;
     std::string diff;
+    text::CodePage codePage{};
 };
 
 struct SaveResult {

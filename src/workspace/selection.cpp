@@ -2,6 +2,7 @@
 
 #include "host/code_host.h"
 #include "host/memory/memory_host.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 namespace qv::workspace {
@@ -36,16 +37,33 @@ struct Failed {
     throw Failed{std::move(error)};
 }
 
-std::vector<std::string> NamesOf(const std::vector<MemoryProject*>& projects) {
+// Names as the user reads them: the bytes of a project file or module in
+// its code page, as UTF-8.
+std::string Shown(const MemoryProject& project) {
+    return text::ToUtf8(project.Name(), project.TextCodePage());
+}
+
+std::string Shown(const MemoryComponent& component) {
+    return text::ToUtf8(component.Name(), component.TextCodePage());
+}
+
+template <typename Item>
+std::vector<std::string> NamesOf(const std::vector<Item*>& items) {
     std::vector<std::string> names;
-    for (auto* p : projects) names.push_back(p->Name());
+    for (auto* item : items) names.push_back(Shown(*item));
     return names;
 }
 
-std::vector<std::string> NamesOf(const std::vector<MemoryComponent*>& components) {
-    std::vector<std::string> names;
-    for (auto* c : components) names.push_back(c->Name());
-    return names;
+// The item of that name (the user's text, compared as text in each item's
+// code page, case ignored); a name in ASCII is looked up directly, as only
+// an ASCII name can be its match.
+template <typename Item, typename Collection>
+Item* Named(Collection& collection, const std::vector<Item*>& items, const std::string& name) {
+    if (text::IsAscii(name)) return collection.Find(name);
+    for (Item* item : items) {
+        if (text::SameTextIgnoringCase(item->Name(), item->TextCodePage(), name)) return item;
+    }
+    return nullptr;
 }
 
 MemoryProject& PickProject(LoadedTarget& target, const std::string& name) {
@@ -55,29 +73,44 @@ MemoryProject& PickProject(LoadedTarget& target, const std::string& name) {
         auto* active = static_cast<MemoryProject*>(target.Vbe().ActiveVBProject());
         return active != nullptr ? *active : *projects.front();
     }
-    if (MemoryProject* found = target.Vbe().Projects().Find(name)) return *found;
+    if (MemoryProject* found = Named(target.Vbe().Projects(), projects, name)) return *found;
     Fail({.kind = Kind::UnknownProject, .project = name, .choices = NamesOf(projects)});
 }
 
 MemoryComponent& PickModule(LoadedTarget& target, MemoryProject& project, const std::string& name) {
-    if (MemoryComponent* found = project.Components().Find(name)) return *found;
+    const std::vector<MemoryComponent*> components = LoadedTarget::Components(project);
+    if (MemoryComponent* found = Named(project.Components(), components, name)) return *found;
     for (const host::files::BrokenModule& broken : target.BrokenModules(&project)) {
-        if (text::EqualsIgnoreCase(broken.name, name)) {
-            Fail({.kind = Kind::BrokenModule, .module = name, .detail = broken.message});
+        if (text::SameTextIgnoringCase(broken.name, text::CodePage::Utf8(), name)) {
+            Fail({.kind = Kind::BrokenModule, .module = broken.name, .detail = broken.message});
         }
     }
     Fail({.kind = Kind::UnknownModule,
-          .project = project.Name(),
+          .project = Shown(project),
           .module = name,
-          .choices = NamesOf(LoadedTarget::Components(project))});
+          .choices = NamesOf(components)});
+}
+
+// The routine's name as the module spells it: the asked name (the user's
+// text) compared as text in the module's code page; "" when the module
+// holds no routine of that name.
+std::string SpelledIn(MemoryComponent& component, const std::string& asked) {
+    MemoryCodeModule* code = component.Code();
+    if (code == nullptr) return {};
+    if (text::IsAscii(asked)) return asked;  // the module compares ASCII names itself
+    for (const host::memory::ProcInfo& p : code->Index().Procs()) {
+        if (text::SameTextIgnoringCase(p.name, code->TextCodePage(), asked)) return p.name;
+    }
+    return {};
 }
 
 // The kinds of the routine the module holds: the one asked for, or every
-// kind when none was.
-std::vector<int> KindsIn(MemoryComponent& component, const std::string& name, int asked) {
+// kind when none was. askedName: the user's text.
+std::vector<int> KindsIn(MemoryComponent& component, const std::string& askedName, int asked) {
     std::vector<int> kinds;
     MemoryCodeModule* code = component.Code();
-    if (code == nullptr) return kinds;
+    const std::string name = SpelledIn(component, askedName);
+    if (code == nullptr || name.empty()) return kinds;
     const auto has = [&](int kind) { return code->Index().Find(name, kind) >= 0; };
     if (asked >= 0) {
         if (has(asked)) kinds.push_back(asked);
@@ -105,8 +138,8 @@ void PickRoutine(MemoryProject& project, const SelectionRequest& request, Select
                                        : KindsIn(*holders[0], request.routine, request.routineKind);
     if (kinds.empty()) {
         Fail({.kind = Kind::UnknownRoutine,
-              .project = project.Name(),
-              .module = selection.component != nullptr ? selection.component->Name() : "",
+              .project = Shown(project),
+              .module = selection.component != nullptr ? Shown(*selection.component) : "",
               .routine = asked});
     }
     if (holders.size() > 1) {
@@ -114,10 +147,10 @@ void PickRoutine(MemoryProject& project, const SelectionRequest& request, Select
             {.kind = Kind::RoutineInSeveralModules, .routine = asked, .choices = NamesOf(holders)});
     }
     if (kinds.size() > 1) {
-        Fail({.kind = Kind::SeveralAccessors, .module = holders[0]->Name(), .routine = asked});
+        Fail({.kind = Kind::SeveralAccessors, .module = Shown(*holders[0]), .routine = asked});
     }
     selection.component = holders[0];
-    selection.routine = request.routine;
+    selection.routine = SpelledIn(*holders[0], request.routine);
     selection.routineKind = kinds[0];
 }
 
@@ -136,12 +169,12 @@ void PlaceSelection(LoadedTarget& target, Selection& selection) {
     target.Vbe().SetSelectedComponent(&component);
     MemoryCodeModule* code = component.Code();
     if (code == nullptr) {
-        if (selection.line > 0) Fail({.kind = Kind::NoCode, .module = component.Name()});
+        if (selection.line > 0) Fail({.kind = Kind::NoCode, .module = Shown(component)});
         return;
     }
     if (selection.line > code->CountOfLines()) {
         Fail({.kind = Kind::LinePastEnd,
-              .module = component.Name(),
+              .module = Shown(component),
               .line = selection.line,
               .lines = code->CountOfLines()});
     }
@@ -150,8 +183,9 @@ void PlaceSelection(LoadedTarget& target, Selection& selection) {
         const std::string at = code->ProcOfLine(selection.line, kind);
         if (!text::EqualsIgnoreCase(at, selection.routine) || kind != selection.routineKind) {
             Fail({.kind = Kind::LineOutsideRoutine,
-                  .module = component.Name(),
-                  .routine = selection.routine + KindSuffix(selection.routineKind),
+                  .module = Shown(component),
+                  .routine = text::ToUtf8(selection.routine, code->TextCodePage()) +
+                             KindSuffix(selection.routineKind),
                   .line = selection.line});
         }
     }

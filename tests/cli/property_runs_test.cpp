@@ -1,5 +1,6 @@
 // Properties that hold for every project, run over the example project, the
-// test fixtures and generated projects (bench/gen.cpp, kept small):
+// test fixtures (those of code pages other than ASCII's too, run in their
+// code page) and generated projects (bench/gen.cpp, kept small):
 // load then save is byte-exact; add then remove gives the bytes back; every
 // file a command writes loads again with the same routines; tidy twice
 // equals tidy once; number, unnumber, tidy equals tidy; no command exits 4.
@@ -8,6 +9,7 @@
 #include <map>
 
 #include "cli/code_change_fixture.h"
+#include "cli/code_page_fixture.h"
 #include "host/files/module_writer.h"
 #include "host/files/project_loader.h"
 #include "host/files/workspace_saver.h"
@@ -24,6 +26,7 @@ struct PropertyTarget {
     std::string name;
     std::function<TempFolder()> make;
     std::string file;
+    int codePage = 1252;  // the code page it is written in, and run with
 };
 
 // The generator of large synthetic projects, with its options; each project
@@ -51,6 +54,9 @@ std::vector<PropertyTarget> Targets() {
         {"Shapes", [] { return ShapesProject(); }, "Shapes.vbp"},
         {"Generated", [] { return Generated("--lines 20000 --lines-per-module 400 --seed 7"); },
          "Bench.vbp"},
+        {"Western", [] { return CodePageCopy(kWestern); }, kWestern.file, kWestern.codePage},
+        {"Japanese", [] { return CodePageCopy(kJapanese); }, kJapanese.file, kJapanese.codePage},
+        {"Chinese", [] { return CodePageCopy(kChinese); }, kChinese.file, kChinese.codePage},
         {"GeneratedLfNumbered",
          [] {
              return Generated(
@@ -70,6 +76,7 @@ class PropertyRuns : public CodeChangeTest, public ::testing::WithParamInterface
     // The command on the project; no command may end in an internal error.
     CliResult Run(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin() + (arguments[0] == "--format" ? 3 : 1), GetParam().file);
+        arguments.insert(arguments.begin(), {"--code-page", std::to_string(GetParam().codePage)});
         const CliResult r = RunCliIn(folder->Path(), arguments);
         EXPECT_NE(r.code, 4) << arguments[0] << ": " << r.err;
         EXPECT_LT(r.code, 2) << arguments[0] << ": " << r.err;
@@ -94,6 +101,7 @@ class PropertyRuns : public CodeChangeTest, public ::testing::WithParamInterface
 
 TEST_P(PropertyRuns, LoadThenSaveIsByteExact) {
     host::memory::MemoryVbe vbe;
+    vbe.SetTextCodePage(*text::CodePage::Named(std::to_string(GetParam().codePage)));
     host::files::Workspace workspace(vbe);
     host::files::LoadTargets(workspace, {folder->File(GetParam().file)});
     EXPECT_TRUE(workspace.BrokenModules().empty());

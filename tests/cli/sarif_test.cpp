@@ -8,7 +8,7 @@
 
 #include "app/cli/sarif_log.h"
 #include "cli/code_change_fixture.h"
-#include "host/files/vb_path.h"
+#include "platform/windows_1252.h"
 
 namespace qv::test {
 namespace {
@@ -18,7 +18,7 @@ std::string Encode(const QString& text, const QString& encoding) {
     if (encoding != "windows-1252") return text.toStdString();
     std::map<std::string, char> bytes;  // each byte's character as UTF-8
     for (int b = 0; b < 256; ++b) {
-        bytes[host::files::Windows1252AsUtf8(std::string(1, static_cast<char>(b)))] =
+        bytes[text::Windows1252AsUtf8(std::string(1, static_cast<char>(b)))] =
             static_cast<char>(b);
     }
     std::string out;

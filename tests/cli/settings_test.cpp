@@ -139,6 +139,39 @@ TEST_F(SettingsCommandTest, StoredIntegerThatIsNotANumberNamesKeyAndFile) {
     EXPECT_EQ(RunCli({"settings"}).code, 0);
 }
 
+// The code page is stored by its number, whatever name it was given by; a
+// stored one that names none stops the commands that read VB files (not
+// the settings command that mends it), and --code-page replaces it.
+TEST_F(SettingsCommandTest, CodePageIsStoredCheckedAndReplacedForARun) {
+    EXPECT_EQ(RunCli({"settings", "get", "codePage"}).out, "1252\n");
+    const CliResult set = RunCli({"settings", "set", "codepage", "Shift_JIS"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    EXPECT_EQ(set.out,
+              "Stored codePage = 932 (Japanese, Shift-JIS) in " + SystemFile() + "\n");
+    EXPECT_EQ(RunCli({"settings", "get", "codePage"}).out, "932\n");
+    EXPECT_NE(RunCli({"settings"}).out.find("codePage stored                       932\n"),
+              std::string::npos);
+    EXPECT_EQ(Json(RunCli({"--format", "json", "settings"}))["codePage"].toObject()["value"],
+              "932");
+    const std::string before = Stored();
+    const CliResult wrong = RunCli({"settings", "set", "codePage", "12"});
+    EXPECT_EQ(wrong.code, 2);
+    EXPECT_NE(wrong.err.find("\"12\" is not a code page"), std::string::npos) << wrong.err;
+    EXPECT_EQ(Stored(), before);
+
+    ASSERT_TRUE(settings::SystemStore().SaveSetting("ErrorHandling", "codePage", "latin"));
+    const std::string example = (ExampleFolder() / "Example.vbp").string();
+    const CliResult list = RunCli({"list", example});
+    EXPECT_EQ(list.code, 3);
+    EXPECT_NE(list.err.find("the stored setting codePage in " + SystemFile()), std::string::npos)
+        << list.err;
+    EXPECT_EQ(RunCli({"--code-page", "1252", "list", example}).code, 0);
+    EXPECT_EQ(RunCli({"--code-page", "latin9", "list", example}).code, 2);
+    EXPECT_EQ(RunCli({"settings", "get", "codePage"}).out, "latin\n");
+    EXPECT_EQ(RunCli({"settings", "set", "codePage", "1252"}).code, 0);
+    EXPECT_EQ(RunCli({"list", example}).code, 0);
+}
+
 TEST_F(SettingsCommandTest, ValuesThatWouldMakeCodeThatIsNotVbAreRefused) {
     const std::string before = Stored();
     // add then wrote "On Error GoTo Err Label: x", which check called an

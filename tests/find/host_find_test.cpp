@@ -2,11 +2,13 @@
 
 #include <random>
 
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "support/vb_fixture.h"
 
 // The host's Find scans sixteen positions at a time; these cases pin it to
-// the plain definition of a hit (ASCII case folding only).
+// the plain definition of a hit (case folded as the module's code page,
+// Windows-1252 here, folds its letters).
 namespace qv::host {
 namespace {
 
@@ -15,7 +17,14 @@ std::vector<size_t> NaiveHits(std::string_view line, std::string_view target, bo
     std::vector<size_t> hits;
     for (size_t i = 0; i + target.size() <= line.size(); ++i) {
         const std::string_view part = line.substr(i, target.size());
-        if (matchCase ? part == target : text::EqualsIgnoreCase(part, target)) hits.push_back(i);
+        bool same = true;
+        for (size_t k = 0; k < part.size() && same; ++k) {
+            const auto a = static_cast<unsigned char>(part[k]);
+            const auto b = static_cast<unsigned char>(target[k]);
+            same = a == b ||
+                   (!matchCase && a == text::OtherCaseByte(b, text::CodePage::Windows1252()));
+        }
+        if (same) hits.push_back(i);
     }
     return hits;
 }
@@ -32,11 +41,14 @@ std::vector<size_t> HostHits(CodeModule& m, std::string_view target, bool matchC
     return hits;
 }
 
-TEST(HostFind, FoldsOnlyAsciiLetters) {
+TEST(HostFind, FoldsLettersNotSigns) {
     test::VbFixture fx;
-    // '@' and '`', '[' and '{', 0xC1 and 0xE1 differ only in the case bit.
+    // '@' and '`', '[' and '{' differ only in the case bit, as the letters
+    // 0xC1 and 0xE1 (Á and á) do.
     auto& m = *fx.Add("Module1", vbext_ct_StdModule, "x = \"`{\xE1\" ' @[\xC1 AbC").Code();
     EXPECT_EQ(HostHits(m, "@[\xC1", false), (std::vector<size_t>{12}));
+    EXPECT_EQ(HostHits(m, "\xE1", false), (std::vector<size_t>{7, 14}));
+    EXPECT_EQ(HostHits(m, "\xE1", true), (std::vector<size_t>{7}));
     EXPECT_EQ(HostHits(m, "abc", false), (std::vector<size_t>{16}));
     EXPECT_EQ(HostHits(m, "abc", true), std::vector<size_t>{});
 }
@@ -59,6 +71,44 @@ TEST(HostFind, AgreesWithThePlainDefinitionOnLongAndShortLines) {
                 << "line '" << line << "' target '" << target << "' matchCase " << matchCase;
         }
     }
+}
+
+// Shift-JIS: 表 (95 5C) ends in the byte of "\\", ポ (83 7C) in that of "|".
+TEST(HostFind, NeverMatchesInsideADoubleByteCharacter) {
+    test::VbFixture fx;
+    auto& component = fx.Add("Module1", vbext_ct_StdModule,
+                             test::Vb({"' \x95\x5c\x8e\xa6 \\ x", "s = \"\x83\x7c\" | \x95\x5cx"}));
+    component.SetTextCodePage(*text::CodePage::Named("932"));
+    auto& m = *component.Code();
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    ASSERT_TRUE(m.Find("\\", sl, sc, el, ec, false, true, false));
+    EXPECT_EQ(sl, 1);
+    EXPECT_EQ(sc, 8) << "the backslash of its own, not the end of 表";
+    sl = sc = 1;
+    el = ec = -1;
+    ASSERT_TRUE(m.Find("|", sl, sc, el, ec, false, true, false));
+    EXPECT_EQ(sl, 2);
+    EXPECT_EQ(sc, 10);
+    // The "x" after 表 is no word of its own: 表 is a letter.
+    sl = sc = 1;
+    el = ec = -1;
+    ASSERT_TRUE(m.Find("x", sl, sc, el, ec, true, true, false));
+    EXPECT_EQ(sl, 1);
+    sc += 1;
+    el = ec = -1;
+    EXPECT_FALSE(m.Find("x", sl, sc, el, ec, true, true, false));
+    EXPECT_EQ(HostHits(m, "\x95\x5c", true), (std::vector<size_t>{2, 11}));  // a column on each line
+    // Case is folded for single-byte letters only, never for a trail byte.
+    EXPECT_EQ(HostHits(m, "\x95\x7c", false), std::vector<size_t>{});
+}
+
+TEST(HostFind, FoldsTheLettersOfTheModulesCodePage) {
+    test::VbFixture fx;
+    // Cyrillic: Ё (A8) and ё (B8), Ж (C6) and ж (E6).
+    auto& component = fx.Add("Module1", vbext_ct_StdModule, "' \xA8\xC6 \xB8\xE6");
+    component.SetTextCodePage(*text::CodePage::Named("1251"));
+    EXPECT_EQ(HostHits(*component.Code(), "\xB8\xE6", false), (std::vector<size_t>{2, 5}));
+    EXPECT_EQ(HostHits(*component.Code(), "\xB8\xE6", true), (std::vector<size_t>{5}));
 }
 
 TEST(HostFind, HitsAtTheEndOfALongLineAndAcrossLines) {

@@ -62,6 +62,22 @@ TEST_F(ProcedureModel, LastBlockTakesTheLinesAfterItAndBlankTail) {
     EXPECT_EQ(m.ProcOfLine(7, kind), "") << "past the end";
 }
 
+// Shift-JIS names whose characters end in the byte of "\\" or "|" (表, ソ,
+// ポ) are whole names; a type sign after a name stays a type sign.
+TEST_F(ProcedureModel, NamesWithTrailBytesOfDoubleByteCharacters) {
+    const std::string hyouji = "\x95\x5c\x8e\xa6", sort = "\x83\x5c\x81\x5b\x83\x67",
+                      point = "\x83\x7c";
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"Public Sub " + hyouji + "()", "End Sub",
+                          "Function " + sort + "(ByVal " + point + " As Long) As Long",
+                          "End Function", "Function Gr\xF6\xDF" "e@()", "End Function"}))
+                   .Code();
+    int kind = -1;
+    EXPECT_EQ(m.ProcOfLine(1, kind), hyouji);
+    EXPECT_EQ(m.ProcOfLine(3, kind), sort);
+    EXPECT_EQ(m.ProcOfLine(5, kind), "Gr\xF6\xDF" "e");
+}
+
 TEST_F(ProcedureModel, DeclareStatementsAndContinuedDeclarations) {
     auto& m = *fx.Add("Module1", vbext_ct_StdModule,
                       Vb({"Private Declare Function GetTickCount Lib \"kernel32\" () As Long",

@@ -29,9 +29,10 @@ const host::files::ModuleFile& LoadedFiles::File(const std::string& name, long p
     return *workspace->FileOf(Component(name, project));
 }
 
-LoadedFiles Load(const std::vector<std::string>& paths) {
+LoadedFiles Load(const std::vector<std::string>& paths, text::CodePage page) {
     LoadedFiles loaded;
     loaded.vbe = std::make_unique<host::memory::MemoryVbe>();
+    loaded.vbe->SetTextCodePage(page);
     loaded.workspace = std::make_unique<host::files::Workspace>(*loaded.vbe);
     host::files::LoadTargets(*loaded.workspace, paths);
     return loaded;

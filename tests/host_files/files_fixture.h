@@ -9,6 +9,7 @@
 #include "host/files/workspace.h"
 #include "host/memory/memory_vbe.h"
 #include "host_files/temp_folder.h"
+#include "platform/code_page.h"
 
 namespace qv::test {
 
@@ -26,8 +27,8 @@ struct LoadedFiles {
     const host::files::ModuleFile& File(const std::string& name, long project = 1);
 };
 
-// Loads the paths (each a .vbp, .vbg or module file).
-LoadedFiles Load(const std::vector<std::string>& paths);
+// Loads the paths (each a .vbp, .vbg or module file), read in the code page.
+LoadedFiles Load(const std::vector<std::string>& paths, text::CodePage page = {});
 
 // Every file of the folder with its bytes, to show that nothing was written.
 std::vector<std::pair<std::string, std::string>> Snapshot(const TempFolder& folder);

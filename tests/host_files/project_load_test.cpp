@@ -134,6 +134,48 @@ TEST(ProjectLoad, CodePageBytesInPaths) {
     EXPECT_EQ(loaded.Project().Components().Count(), 2);
 }
 
+// Paths written in the project file's code page name the files whose names
+// on disk (UTF-8) are the same text, case ignored in any alphabet; a file
+// written in UTF-8 is read so whatever the run's code page.
+TEST(ProjectLoad, PathsAreComparedAsTextOfTheProjectsCodePage) {
+    const text::CodePage japanese = *text::CodePage::Named("932");
+    TempFolder folder;
+    folder.Write("表示/共通.bas", Bas("Common"));  // 表 ends in the byte of "\\"
+    folder.Write("日本.vbp", *text::FromUtf8(Joined({"Type=Exe", "Module=共通; 表示\\共通.bas",
+                                                     "Name=\"日本\""}),
+                                              japanese));
+    folder.Write("グループ.vbg",
+                 *text::FromUtf8(Joined({"VBGROUP 5.0", "StartupProject=日本.vbp"}), japanese));
+    folder.Write("Módulo.bas", Bas("Modulo"));
+    folder.Write("Latin.vbp", Joined({"Type=Exe", "Module=Modulo; M\xD3" "DULO.BAS"}));
+    folder.Write("Utf8.vbp", Joined({"Type=Exe", "Module=Modulo; Módulo.bas", "Name=\"Año\""}));
+
+    LoadedFiles group = Load({folder.File("グループ.vbg")}, japanese);
+    EXPECT_TRUE(group.workspace->Warnings().empty()) << group.workspace->Warnings()[0];
+    ASSERT_EQ(group.Project().Components().Count(), 1);
+    EXPECT_EQ(group.Project().TextCodePage(), japanese);
+    EXPECT_EQ(text::ToUtf8(group.Project().Name(), japanese), "日本");
+    EXPECT_EQ(group.Component("Common").FileNames(1), folder.File("表示/共通.bas"));
+
+    LoadedFiles latin = Load({folder.File("Latin.vbp")});
+    EXPECT_TRUE(latin.workspace->Warnings().empty()) << latin.workspace->Warnings()[0];
+    EXPECT_EQ(latin.Component("Modulo").FileNames(1), folder.File("Módulo.bas"));
+
+    LoadedFiles utf8 = Load({folder.File("Utf8.vbp")}, japanese);
+    EXPECT_TRUE(utf8.workspace->Warnings().empty()) << utf8.workspace->Warnings()[0];
+    EXPECT_EQ(utf8.Project().TextCodePage(), text::CodePage::Utf8());
+    EXPECT_EQ(utf8.Project().Name(), "Año");
+
+    // The same project read in another code page names nothing there, and
+    // the warning says how its names were read.
+    LoadedFiles western = Load({folder.File("日本.vbp")});
+    ASSERT_EQ(western.workspace->Warnings().size(), 1u);
+    EXPECT_NE(western.workspace->Warnings()[0].find(
+                  "Module file \"•\\Ž¦\\‹¤’Ê.bas\" is not there (it is read in code page 1252"),
+              std::string::npos)
+        << western.workspace->Warnings()[0];
+}
+
 TEST(ProjectLoad, GroupWithStartupProjectAndAMissingOne) {
     TempFolder folder;
     folder.Write("a/A.vbp", Joined({"Type=Exe", "Module=a; a.bas", "Name=\"A\""}));
@@ -221,13 +263,13 @@ TEST(ProjectLoad, BinaryCompanionIsOneOfTheFormsFiles) {
 TEST(VbPath, ResolvesOnlyExistingFiles) {
     TempFolder folder;
     folder.Write("Dir/File.bas", "x");
-    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "dir\\FILE.bas"),
+    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "dir\\FILE.bas", {}),
               folder.File("Dir/File.bas"));
-    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "\"Dir/File.bas\""),
+    EXPECT_EQ(host::files::ResolveVbPath(folder.Path().string(), "\"Dir/File.bas\"", {}),
               folder.File("Dir/File.bas"));
-    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir"));
-    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir\\nothing.bas"));
-    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "\\\\server\\share\\x.bas"));
+    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir", {}));
+    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "dir\\nothing.bas", {}));
+    EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "\\\\server\\share\\x.bas", {}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "host_files/temp_folder.h"
 #include "lsp/text_document.h"
 #include "lsp/text_edits.h"
+#include "platform/code_page.h"
 #include "lsp_client.h"
 #include "support/vb_fixture.h"
 
@@ -179,6 +180,54 @@ TEST_F(ProjectTest, HoverGivesStatusWordsAndLineFigures) {
     EXPECT_TRUE(text.contains("4 total, 0 blank, 0 comments")) << text.toStdString();
     // Not on a routine's name: nothing.
     EXPECT_TRUE(client_.Request("textDocument/hover", Doc(mainUri_, {2, 6})).value("result").isNull());
+}
+
+// A project written in Shift-JIS: the editor's document is UTF-8, the
+// modules read from disk are in the session's code page.
+TEST(CodePageTest, ProjectsAreReadInTheSessionsCodePage) {
+    const text::CodePage japanese = *text::CodePage::Named("932");
+    TempFolder folder;
+    folder.Write("日本.vbp", *text::FromUtf8("Type=Exe\r\nModule=modMain; modMain.bas\r\n"
+                                            "Module=共通; 共通.bas\r\n",
+                                            japanese));
+    const std::string main = Vb({"Attribute VB_Name = \"modMain\"", "Sub Main()", "End Sub"});
+    folder.Write("modMain.bas", main);
+    folder.Write("共通.bas", *text::FromUtf8(Vb({"Attribute VB_Name = \"共通\"",
+                                                "Public Function 表示(ByVal 値 As Long) As Long",
+                                                "    表示 = 値 * 2", "End Function"}),
+                                            japanese));
+    const auto symbols = [&](const QJsonObject& options) {
+        LspClient client;
+        client.Initialize(options);
+        client.Open(UriOf(folder.File("modMain.bas")), main);
+        return client.Request("workspace/symbol", QJsonObject{{"query", "表"}})
+            .value("result")
+            .toArray();
+    };
+    EXPECT_TRUE(symbols({}).isEmpty()) << "read as Windows-1252, the project names no such file";
+    for (const QJsonValue codePage : {QJsonValue(932), QJsonValue("shift_jis")}) {
+        const QJsonArray found = symbols(QJsonObject{{"codePage", codePage}});
+        ASSERT_EQ(found.size(), 1);
+        EXPECT_EQ(found[0].toObject()["name"].toString(), QString::fromUtf8("表示"));
+        EXPECT_EQ(found[0].toObject()["containerName"].toString(), QString::fromUtf8("共通"));
+    }
+
+    LspClient client;
+    client.Initialize(QJsonObject{{"settings", QJsonObject{{"codePage", "932"}}}});
+    client.Open(UriOf(folder.File("modMain.bas")), main);
+    const QJsonArray hits =
+        client.Request("qvaddin/search", QJsonObject{{"text", "値"}}).value("result").toArray();
+    ASSERT_EQ(hits.size(), 2);
+    // Columns count UTF-16 units of the text, not bytes of the file.
+    const QJsonObject range = hits[0].toObject()["range"].toObject();
+    EXPECT_EQ(range["start"].toObject()["character"].toInt(), 25);
+    EXPECT_EQ(range["end"].toObject()["character"].toInt(), 26);
+
+    LspClient refused;
+    refused.Initialize(QJsonObject{{"codePage", 12}});
+    ASSERT_FALSE(refused.Messages().empty());
+    EXPECT_TRUE(refused.Messages().back()["params"].toObject()["message"].toString().startsWith(
+        "codePage: \"12\" is not a code page"));
 }
 
 TEST(TextDocumentTest, PositionsCountUtf16UnitsAndAnyLineBreak) {

@@ -9,6 +9,7 @@
 #include "errorhandling/insertion.h"
 #include "mainwindow/browser_fixture.h"
 #include "mainwindow/status_tally.h"
+#include "platform/code_page.h"
 
 namespace qv::mainwindow::test {
 namespace {
@@ -72,6 +73,26 @@ TEST_F(BrowserTest, ChoosingAModuleListsItsRoutinesSortedWithTheirStatus) {
     EXPECT_TRUE(browser->RoutineList().topLevelItem(0)->icon(0).isNull());
     EXPECT_EQ(RowNamed(browser->RoutineList(), "Handled")->data(0, kIconRole).toString(), "Sub");
     EXPECT_TRUE(browser->CodeBox().toPlainText().isEmpty());
+}
+
+// Names are the IDE's bytes (Cyrillic, code page 1251, here): shown as
+// their letters and found again from the rows.
+TEST_F(BrowserTest, NamesOfTheIdesCodePageAreShownAndFoundAgain) {
+    fixture_.Vbe().SetTextCodePage(*text::CodePage::Named("1251"));
+    // Модуль with Расчёт.
+    fixture_.Add("\xCC\xEE\xE4\xF3\xEB\xFC", host::vbext_ct_StdModule,
+                 Vb({"Sub \xD0\xE0\xF1\xF7\xB8\xF2()", "    Beep", "End Sub"}));
+    auto browser = BrowserOn(QString::fromUtf8("Модуль"));
+    EXPECT_EQ(Column(browser->ModuleList(), 0),
+              QStringList({"modA", "modB", QString::fromUtf8("Модуль")}));
+    EXPECT_EQ(ListRows(browser->RoutineList()),
+              Rows({{"(Declarations)", "", "", ""},
+                    {QString::fromUtf8("Расчёт"), "", "MISSING", "N/A"}}));
+    QTreeWidgetItem* row = RowNamed(browser->RoutineList(), QString::fromUtf8("Расчёт"));
+    browser->RoutineList().setCurrentItem(row);
+    browser->RoutineClicked(row);
+    EXPECT_EQ(browser->CodeBox().toPlainText(),
+              QString::fromUtf8("Sub Расчёт()\n    Beep\nEnd Sub"));
 }
 
 TEST_F(BrowserTest, PropertyRowsCarryTheirTypeWordAndIcon) {

@@ -31,7 +31,7 @@ public:
 // The code window of the stand-in: the text of a code pane with its selection.
 void ShowPane(QPlainTextEdit& editor, host::CodePane& pane) {
     host::CodeModule& module = pane.CodeModule();
-    editor.setPlainText(ui::VbQString(module.Lines(1, module.CountOfLines())).replace("\r\n", "\n"));
+    editor.setPlainText(ui::VbQString(module.Lines(1, module.CountOfLines()), module.TextCodePage()).replace("\r\n", "\n"));
     long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
     pane.GetSelection(startLine, startColumn, endLine, endColumn);
     QTextCursor cursor(editor.document()->findBlockByNumber(static_cast<int>(startLine - 1)));

@@ -38,11 +38,15 @@ AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& compon
     AddFix fix;
     const host::files::ModuleFile* file = target.Files().FileOf(component);
     if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) return fix;
-    // The selection the command line makes for --project, --module and --routine.
-    const workspace::SelectionRequest request{.project = component.Owner().Project().Name(),
-                                              .module = component.Name(),
-                                              .routine = routine,
-                                              .routineKind = kind};
+    // The selection the command line makes for --project, --module and
+    // --routine, which name things as text.
+    const text::CodePage page = component.TextCodePage();
+    const auto& project = component.Owner().Project();
+    const workspace::SelectionRequest request{
+        .project = text::ToUtf8(project.Name(), project.TextCodePage()),
+        .module = text::ToUtf8(component.Name(), page),
+        .routine = text::ToUtf8(routine, page),
+        .routineKind = kind};
     if (!std::holds_alternative<workspace::Selection>(workspace::Select(target, request))) {
         return fix;
     }
@@ -54,7 +58,8 @@ AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& compon
         const shell::RunOutcome outcome =
             shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run;
         if (RoutineChanged(outcome)) {
-            fix.change = FileChange{*file->bytes, host::files::RenderModuleFile(*file).bytes};
+            fix.change = FileChange{*file->bytes, host::files::RenderModuleFile(*file).bytes,
+                                    component.TextCodePage()};
         }
     } catch (...) {
         fix.failure = CurrentAsVbError().ReportText();

@@ -16,6 +16,7 @@ namespace qv::cli {
 struct FileChange {
     std::string before;
     std::string after;
+    text::CodePage codePage{};  // the file's, which both are written in
 };
 
 struct AddFix {

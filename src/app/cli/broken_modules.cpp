@@ -12,9 +12,13 @@ BrokenList BrokenModules(LoadedTarget& target, const host::memory::MemoryProject
 }
 
 void ReportBrokenModules(std::ostream& err, const BrokenList& broken) {
+    // Message, name and path are UTF-8 (but for a piece of a file quoted
+    // as it is, in the run's code page); the project's name is its file's.
     for (const host::files::BrokenModule& module : broken) {
-        err << "qvaddin: " << DisplayText(module.message) << "; module " << DisplayText(module.name)
-            << " of project " << DisplayText(module.project->Name())
+        const text::CodePage run = module.project->Vbe().TextCodePage();
+        err << "qvaddin: " << DisplayMessage(module.message, run) << "; module "
+            << DisplayMessage(module.name, run) << " of project "
+            << DisplayText(module.project->Name(), module.project->TextCodePage())
             << " is left out and left as it is\n";
     }
 }
@@ -22,11 +26,13 @@ void ReportBrokenModules(std::ostream& err, const BrokenList& broken) {
 QJsonArray BrokenModulesJson(const BrokenList& broken) {
     QJsonArray entries;
     for (const host::files::BrokenModule& module : broken) {
-        entries.append(QJsonObject{{"project", VbText(module.project->Name())},
-                                   {"module", VbText(module.name)},
-                                   {"file", VbText(module.path)},
-                                   {"line", static_cast<qint64>(module.line)},
-                                   {"error", VbText(module.message)}});
+        const text::CodePage run = module.project->Vbe().TextCodePage();
+        entries.append(
+            QJsonObject{{"project", VbText(module.project->Name(), module.project->TextCodePage())},
+                        {"module", MessageText(module.name, run)},
+                        {"file", MessageText(module.path, run)},
+                        {"line", static_cast<qint64>(module.line)},
+                        {"error", MessageText(module.message, run)}});
     }
     return entries;
 }

@@ -38,14 +38,16 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
         SarifResult result{.path = ComponentFile(target, component),
                            .module = component.Name(),
                            .routine = analysis::RoutineLabel(row.name, row.kind),
+                           .codePage = component.TextCodePage(),
                            .line = lines->Of(component.Code()->ProcBodyLine(row.name, row.kind)),
                            .finding = std::move(*finding),
                            .fix = std::nullopt};
         if (withFixes) {
             AddFix fix = AddHandlerFix(target, component, row.name, row.kind);
             if (!fix.failure.empty()) {
-                err << "qvaddin: " << DisplayText(result.path) << ": no fix for "
-                    << DisplayText(result.routine) << ": " << DisplayText(fix.failure) << '\n';
+                err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())
+                    << ": no fix for " << DisplayText(result.routine, result.codePage) << ": "
+                    << DisplayText(fix.failure, result.codePage) << '\n';
             }
             result.fix = std::move(fix.change);
         }

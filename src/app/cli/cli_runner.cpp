@@ -12,6 +12,7 @@
 #include "app/cli/unexpected_error.h"
 #include "platform/vb_error.h"
 #include "settings/bad_setting.h"
+#include "settings/code_page_setting.h"
 #include "settings/reg_settings.h"
 #include "settings/store_names.h"
 #include "settings/store_problem.h"
@@ -26,6 +27,12 @@ const QCommandLineOption kFormatOption(
     "format", "text");
 const QCommandLineOption kDryRunOption(QStringList{"dry-run"},
                                        "Write nothing; print a unified diff of what would change.");
+const QCommandLineOption kCodePageOption(
+    QStringList{"code-page"},
+    "The code page the VB files are written in (default: the stored setting codePage, else "
+    "1252): 1252, 932, 936, 949, 950, 1250-1258, 874 or 65001; a file that is UTF-8 is read "
+    "as UTF-8.",
+    "n");
 const QCommandLineOption kHelpOption(QStringList{"h", "help"}, "Show this help.");
 const QCommandLineOption kVersionOption(QStringList{"version"}, "Show the version.");
 
@@ -35,6 +42,7 @@ void AddGlobalOptions(QCommandLineParser& parser) {
     parser.addOption(kVersionOption);
     parser.addOption(kFormatOption);
     parser.addOption(kDryRunOption);
+    parser.addOption(kCodePageOption);
 }
 
 QString GeneralHelp() {
@@ -55,6 +63,12 @@ QString GeneralHelp() {
         "  --format text|json  output format (stats also takes csv; check takes sarif,\n"
         "                      SARIF 2.1.0 for code-scanning services)\n"
         "  --dry-run           change nothing; print a unified diff of what would change\n"
+        "  --code-page N       the code page the VB files are written in: 1252 (default),\n"
+        "                      932 Japanese, 936 Chinese (GBK), 949 Korean, 950 Big5,\n"
+        "                      1250-1258, 874, 65001 UTF-8 (a UTF-8 file is read as UTF-8\n"
+        "                      whatever the code page); 'qvaddin settings set codePage N'\n"
+        "                      stores one. Names and search texts are matched as text in\n"
+        "                      it; everything printed is UTF-8\n"
         "  --help              this help; 'qvaddin <command> --help' for a command\n"
         "  --version           the version\n\n"
         "Exit codes: 0 success, 1 findings, 2 wrong usage, 3 bad input, 4 internal error.\n"
@@ -96,7 +110,16 @@ OutputFormat ParseFormat(const QString& value) {
                                    "': use text, json, csv or sarif");
 }
 
-int Run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+std::optional<text::CodePage> ParseCodePageOption(const QString& value) {
+    std::string problem;
+    const auto page = settings::ParseCodePageSetting(value.toStdString(), problem);
+    if (!page) throw CliError(kExitUsage, "--code-page " + problem);
+    return page;
+}
+
+// runPage: the run's code page once it is known, for the report of a failure.
+int Run(const QStringList& arguments, std::ostream& out, std::ostream& err,
+        std::optional<text::CodePage>& runPage) {
     QCommandLineParser parser;
     AddGlobalOptions(parser);
     parser.addPositionalArgument("command", "The command to run.");
@@ -143,11 +166,19 @@ int Run(const QStringList& arguments, std::ostream& out, std::ostream& err) {
     CommandContext context{commandParser, commandParser.positionalArguments().mid(1),
                            ParseFormat(commandParser.value(kFormatOption)),
                            commandParser.isSet(kDryRunOption), out, err};
+    if (commandParser.isSet(kCodePageOption)) {
+        context.codePage = ParseCodePageOption(commandParser.value(kCodePageOption));
+    }
     if (!command->SupportsFormat(context.format)) {
         throw CliError(kExitUsage, "'" + command->Name().toStdString() + "' has no " +
                                        commandParser.value(kFormatOption).toStdString() +
                                        " output");
     }
+    struct KeepPage {  // whatever way the command leaves
+        CommandContext& context;
+        std::optional<text::CodePage>& page;
+        ~KeepPage() { page = context.codePage; }
+    } keep{context, runPage};
     StartSettings(err);
     return command->Run(context);
 }
@@ -168,32 +199,42 @@ QString RequestedFormat(const QStringList& arguments) {
 }
 
 // {"error": {"code": N, "message": "..."}}
-void WriteJsonError(std::ostream& out, int code, const std::string& message) {
-    const QJsonObject error{{"code", code}, {"message", VbText(message)}};
+void WriteJsonError(std::ostream& out, int code, const std::string& message, text::CodePage run) {
+    const QJsonObject error{{"code", code}, {"message", MessageText(message, run)}};
     out << QJsonDocument(QJsonObject{{"error", error}}).toJson(QJsonDocument::Indented).toStdString();
 }
 
 // A SARIF log of a run that failed as a whole: no results, and the failure
 // as a tool execution notification of an unsuccessful invocation.
-void WriteSarifFailure(std::ostream& out, const std::string& message) {
+void WriteSarifFailure(std::ostream& out, const std::string& message, text::CodePage run) {
     SarifLog log(".");
-    log.AddFailure(message);
+    log.AddFailure(MessageUtf8(message, run));
     out << QJsonDocument(log.Json()).toJson(QJsonDocument::Indented).toStdString();
 }
 
-void WriteFailure(std::ostream& out, const QString& format, int code, const std::string& message) {
-    if (format == "json") WriteJsonError(out, code, message);
-    if (format == "sarif") WriteSarifFailure(out, message);
+void WriteFailure(std::ostream& out, const QString& format, int code, const std::string& message,
+                  text::CodePage run) {
+    if (format == "json") WriteJsonError(out, code, message, run);
+    if (format == "sarif") WriteSarifFailure(out, message, run);
 }
 
 int Failed(std::ostream& out, std::ostream& err, const QString& format, int code,
-           const std::string& message) {
-    err << "qvaddin: " << message << '\n';
-    WriteFailure(out, format, code, message);
+           const std::string& message, text::CodePage run) {
+    err << "qvaddin: " << MessageUtf8(message, run) << '\n';
+    WriteFailure(out, format, code, message, run);
     return code;
 }
 
 }  // namespace
+
+text::CodePage RunCodePage(CommandContext& context) {
+    if (!context.codePage) {
+        std::string problem;
+        context.codePage = settings::StoredCodePage(problem);
+        if (!context.codePage) throw CliError(kExitBadInput, problem);
+    }
+    return *context.codePage;
+}
 
 int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& errTarget) {
     // Nothing that reaches standard error (a path, a module name, an
@@ -201,23 +242,25 @@ int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& errTar
     ControlEscapingBuffer escaping(errTarget.rdbuf());
     std::ostream err(&escaping);
     const QString format = RequestedFormat(arguments);
+    std::optional<text::CodePage> runPage;
+    const auto run = [&] { return runPage.value_or(text::CodePage::Windows1252()); };
     try {
-        const int code = Run(arguments, out, err);
+        const int code = Run(arguments, out, err, runPage);
         err.flush();
         return code;
     } catch (const CliError& e) {
-        return Failed(out, err, format, e.Code(), e.what());
+        return Failed(out, err, format, e.Code(), e.what(), run());
     } catch (const VbError& e) {
         // A stored setting that is not a number is the user's to fix.
         if (const auto message = settings::DescribeSettingsError(e)) {
-            return Failed(out, err, format, kExitBadInput, *message);
+            return Failed(out, err, format, kExitBadInput, *message, run());
         }
         ReportUnexpectedError("qvaddin.RunCli", err);
-        WriteFailure(out, format, kExitInternal, e.what());
+        WriteFailure(out, format, kExitInternal, e.what(), run());
         return kExitInternal;
     } catch (...) {
         ReportUnexpectedError("qvaddin.RunCli", err);
-        WriteFailure(out, format, kExitInternal, "an unexpected error; see the report");
+        WriteFailure(out, format, kExitInternal, "an unexpected error; see the report", run());
         return kExitInternal;
     }
 }

@@ -8,9 +8,12 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/code_page.h"
 
 namespace qv::cli {
 
@@ -44,7 +47,14 @@ struct CommandContext {
     bool dryRun = false;
     std::ostream& out;
     std::ostream& err;
+    // The code page of the run: --code-page, else the stored setting, read
+    // on first use (RunCodePage); a command that reads no VB files (settings)
+    // never needs it.
+    std::optional<text::CodePage> codePage{};
 };
+
+// The run's code page; a stored setting that names none: CliError exit 3.
+text::CodePage RunCodePage(CommandContext& context);
 
 class Command {
 public:

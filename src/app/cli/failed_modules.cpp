@@ -13,9 +13,11 @@ void ReportFailedModules(std::ostream& err, LoadedTarget& target,
     for (const shell::ModuleOutcome& m : outcome.modules) {
         if (!m.failure) continue;
         auto& c = static_cast<MemoryComponent&>(*m.component);
-        err << "qvaddin: " << DisplayText(ComponentFile(target, c)) << ": routine "
-            << DisplayText(m.failedRoutine) << ": " << DisplayText(m.failure->ReportText()) << "; module "
-            << DisplayText(c.Name()) << " was left as it was\n";
+        const text::CodePage page = c.TextCodePage();
+        err << "qvaddin: " << DisplayMessage(ComponentFile(target, c), target.Vbe().TextCodePage())
+            << ": routine " << DisplayText(m.failedRoutine, page) << ": "
+            << DisplayText(m.failure->ReportText(), page) << "; module "
+            << DisplayText(c.Name(), page) << " was left as it was\n";
     }
 }
 

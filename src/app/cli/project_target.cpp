@@ -5,6 +5,7 @@
 #include "app/cli/vb_text.h"
 #include "host/files/workspace_saver.h"
 #include "host/host_constants.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "settings/settings_operations.h"
 #include "workspace/saving.h"
@@ -122,9 +123,6 @@ std::string ParseLine(const QString& value, SelectionRequest& request) {
     return "";
 }
 
-std::string DisplayPath(const std::string& path) {
-    return DisplayText(path);
-}
 
 }  // namespace
 
@@ -148,12 +146,14 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     }
     std::vector<std::string> local;
     for (const QString& p : paths) local.push_back(LocalPath(p));
+    const text::CodePage run = RunCodePage(context);
     workspace::OpenResult opened = workspace::Open(
         local, {.checkProcedures = checkProcedures,
-                .largestFile = settings::LargestModuleFileBytes()});
+                .largestFile = settings::LargestModuleFileBytes(),
+                .codePage = run});
     if (!opened.target) BadInput(opened.error);
     for (const std::string& warning : opened.target->Warnings()) {
-        context.err << "qvaddin: warning: " << warning << '\n';
+        context.err << "qvaddin: warning: " << MessageUtf8(warning, run) << '\n';
     }
     return std::move(opened.target);
 }
@@ -180,23 +180,31 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
 }
 
 int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written) {
+    const text::CodePage run = RunCodePage(context);
     if (!context.dryRun) {
         // A command that writes into the target's folders clears what a
         // killed run left there; work that only reads leaves them alone.
         for (const std::string& leftover : host::files::RemoveLeftoverTempFiles(target.Files())) {
-            context.err << "qvaddin: note: removed " << DisplayPath(leftover)
+            context.err << "qvaddin: note: removed " << DisplayMessage(leftover, run)
                         << ", a temporary file that an interrupted run left behind\n";
         }
     }
     const workspace::SaveResult saved =
         context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChanges(target);
     for (const workspace::DroppedAttribute& dropped : saved.dropped) {
-        context.err << "qvaddin: warning: " << DisplayPath(dropped.path)
-                    << ": the attribute line \"" << DisplayText(dropped.line)
+        context.err << "qvaddin: warning: " << DisplayMessage(dropped.path, run)
+                    << ": the attribute line \"" << DisplayText(dropped.line, dropped.codePage)
                     << "\" is left out: its member is no longer declared\n";
     }
     if (!saved.Ok()) BadInput(saved.error);
-    for (const workspace::FileDiff& file : saved.diffs) context.out << file.diff;
+    for (const workspace::FileDiff& file : saved.diffs) {
+        // Most diffs are ASCII, and a large one is not copied to be printed.
+        if (text::IsAscii(file.diff)) {
+            context.out << file.diff;
+        } else {
+            context.out << DiffUtf8(file.diff, file.codePage);
+        }
+    }
     if (written != nullptr) written->insert(written->end(), saved.paths.begin(), saved.paths.end());
     return kExitOk;
 }

@@ -10,7 +10,6 @@
 #include "app/cli/vb_text.h"
 #include "host/files/text_lines.h"
 #include "host/files/line_diff.h"
-#include "host/files/vb_path.h"
 
 #ifndef QVADDIN_INFORMATION_URI
 #define QVADDIN_INFORMATION_URI ""
@@ -59,18 +58,22 @@ int RuleIndex(const analysis::StatusRule* rule) {
     return static_cast<int>(rule - analysis::StatusRules().data());
 }
 
-// Where a file's bytes stand: its text is UTF-8 when all of it is, else
-// Windows-1252, the code page VB6 wrote.
+// The code page a file's bytes are written in, by the name SARIF readers
+// know it by (the IANA name of the character set).
 struct Encoding {
-    bool utf8 = true;
-    QString Name() const { return utf8 ? "utf-8" : "windows-1252"; }
-    QString Decode(std::string_view bytes) const {
-        return utf8 ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
-                    : QString::fromStdString(host::files::Windows1252AsUtf8(bytes));
+    text::CodePage page;
+    QString Name() const {
+        switch (page.Number()) {
+            case 65001: return "utf-8";
+            case 932: return "shift_jis";
+            case 936: return "gbk";
+            case 949: return "ks_c_5601-1987";
+            case 950: return "big5";
+            default: return "windows-" + QString::number(page.Number());
+        }
     }
+    QString Decode(std::string_view bytes) const { return VbText(bytes, page); }
 };
-
-Encoding EncodingOf(std::string_view bytes) { return Encoding{host::files::IsValidUtf8(bytes)}; }
 
 // The offset of each line's first byte, and the text's size after the last.
 std::vector<size_t> LineStarts(std::string_view text, const host::files::SplitText& split) {
@@ -92,7 +95,7 @@ QJsonObject Replacement(const QJsonObject& region, const QString& inserted) {
 
 std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
     const std::string_view before = change.before, after = change.after;
-    const Encoding encoding = EncodingOf(before);
+    const Encoding encoding{change.codePage};
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
     const host::files::SplitText newSplit = host::files::SplitFileLines(after);
     const std::vector<size_t> oldStarts = LineStarts(before, oldSplit);
@@ -131,7 +134,7 @@ QJsonObject SarifLog::Json() const {
     // The code page of each file with a fix, which its inserted texts are in.
     std::map<std::string, Encoding> encodings;
     for (const SarifResult& r : results_) {
-        if (r.fix) encodings.emplace(r.path, EncodingOf(r.fix->before));
+        if (r.fix) encodings.emplace(r.path, Encoding{r.fix->codePage});
     }
     // Artifacts once each, in the order their results come.
     std::map<std::string, int> artifactIndex;
@@ -164,7 +167,7 @@ QJsonObject SarifLog::Json() const {
     QJsonArray results;
     for (const SarifResult& r : results_) {
         const QJsonObject artifact = location(r);
-        const QString routine = VbText(r.routine);
+        const QString routine = VbText(r.routine, r.codePage);
         QJsonObject result{
             {"ruleId", Text(r.finding.rule->id)},
             {"ruleIndex", RuleIndex(r.finding.rule)},
@@ -177,7 +180,7 @@ QJsonObject SarifLog::Json() const {
                               {"region", QJsonObject{{"startLine", static_cast<qint64>(r.line)}}}}},
                  {"logicalLocations",
                   QJsonArray{QJsonObject{{"name", routine},
-                                         {"fullyQualifiedName", VbText(r.module) + "." + routine},
+                                         {"fullyQualifiedName", VbText(r.module, r.codePage) + "." + routine},
                                          {"kind", "function"}}}}}}}};
         if (r.fix) {
             QJsonArray replacements;
@@ -200,7 +203,8 @@ QJsonObject SarifLog::Json() const {
     }
     QJsonArray notifications;
     for (const std::string& failure : failures_) {
-        notifications.append(QJsonObject{{"level", "error"}, {"message", Message(VbText(failure))}});
+        notifications.append(
+            QJsonObject{{"level", "error"}, {"message", Message(QString::fromStdString(failure))}});
     }
     QJsonObject invocation{{"executionSuccessful", failures_.empty()}};
     if (!failures_.empty()) invocation.insert("toolExecutionNotifications", notifications);

@@ -20,6 +20,7 @@ struct SarifResult {
     std::string path;        // the module file, as opened
     std::string module;      // the module's name
     std::string routine;     // the routine's name, with its accessor: "Value (Get)"
+    text::CodePage codePage{};  // the module's, which its names are written in
     long line = 0;           // the declaration's line in the file, 1-based
     analysis::Finding finding;
     std::optional<FileChange> fix;
@@ -32,7 +33,8 @@ class SarifLog {
     explicit SarifLog(std::string sourceRoot) : sourceRoot_(std::move(sourceRoot)) {}
 
     void Add(SarifResult result) { results_.push_back(std::move(result)); }
-    // A module could not be judged: the run is then not successful.
+    // A module could not be judged (message: UTF-8): the run is then not
+    // successful.
     void AddFailure(std::string message) { failures_.push_back(std::move(message)); }
 
     QJsonObject Json() const;

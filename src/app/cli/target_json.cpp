@@ -13,23 +13,26 @@ std::string ComponentFile(LoadedTarget& target, host::memory::MemoryComponent& c
 }
 
 QJsonObject ProjectJson(host::memory::MemoryProject& project) {
-    return QJsonObject{{"name", VbText(project.Name())},
+    return QJsonObject{{"name", VbText(project.Name(), project.TextCodePage())},
                        {"type", project.Type()},
-                       {"file", VbText(project.FileName())}};
+                       {"file", MessageText(project.FileName(), project.Vbe().TextCodePage())}};
 }
 
 QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component) {
-    return QJsonObject{{"name", VbText(component.Name())},
-                       {"type", component.Type()},
-                       {"file", VbText(ComponentFile(target, component))},
-                       {"readOnly", analysis::IsReadOnly(component)}};
+    return QJsonObject{
+        {"name", VbText(component.Name(), component.TextCodePage())},
+        {"type", component.Type()},
+        {"file", MessageText(ComponentFile(target, component), target.Vbe().TextCodePage())},
+        {"readOnly", analysis::IsReadOnly(component)}};
 }
 
 QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+    const text::CodePage page = module.TextCodePage();
     return QJsonObject{
-        {"name", VbText(routine.name)},
+        {"name", VbText(routine.name, page)},
         {"kind", routine.kind},
-        {"routineType", VbText(analysis::GetRoutineType(module, routine.name, routine.kind))}};
+        {"routineType",
+         VbText(analysis::GetRoutineType(module, routine.name, routine.kind), page)}};
 }
 
 void WriteJson(std::ostream& out, const QJsonObject& object) {

@@ -3,8 +3,8 @@
 // that every command's output extends one shape:
 // {"projects":[{"name","type","file","components":[{"name","type","file",
 //   "readOnly","routines":[{"name","kind","routineType"}]}]}]}
-// Types and kinds are the host's numbers; texts are UTF-8 (code-page bytes
-// that are not UTF-8 are read as Windows-1252).
+// Types and kinds are the host's numbers; texts are UTF-8 (names read in the
+// code page of their file, paths as the system's, UTF-8).
 
 #include <QJsonObject>
 #include <iosfwd>

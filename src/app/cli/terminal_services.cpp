@@ -41,14 +41,20 @@ void TerminalStatusWindow::Unload() {
 
 void TerminalStatusWindow::Draw() {
     if (!shown_ || !isTerminal_) return;
-    std::string line = DisplayText(title_);
+    // UTF-8 (a stray byte of another code page is read as Windows-1252).
+    std::string line = DisplayMessage(title_, text::CodePage::Windows1252());
     for (int bar = 0; bar < 2; ++bar) {
         if (visible_[bar] && max_[bar] > 0) {
             line += " [" + std::to_string(value_[bar] * 100 / max_[bar]) + "%]";
         }
     }
-    if (!label_.empty()) line += " " + DisplayText(label_);
-    if (line.size() > 100) line.resize(100);
+    if (!label_.empty()) line += " " + DisplayMessage(label_, text::CodePage::Windows1252());
+    if (line.size() > 100) {
+        // Not inside a character.
+        size_t cut = 100;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        line.resize(cut);
+    }
     std::cerr << "\r\033[K" << line << std::flush;
 }
 

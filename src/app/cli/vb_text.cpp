@@ -2,16 +2,61 @@
 
 #include <QFile>
 
-#include "host/files/vb_path.h"
-
 namespace qv::cli {
 
-QString VbText(std::string_view bytes) {
-    return QString::fromStdString(VbTextUtf8(bytes));
+QString VbText(std::string_view bytes, text::CodePage page) {
+    return QString::fromStdString(VbTextUtf8(bytes, page));
 }
 
-std::string VbTextUtf8(std::string_view bytes) {
-    return host::files::Windows1252ToUtf8(bytes);
+std::string VbTextUtf8(std::string_view bytes, text::CodePage page) {
+    return text::ToUtf8(bytes, page);
+}
+
+QString MessageText(std::string_view message, text::CodePage run) {
+    return QString::fromStdString(MessageUtf8(message, run));
+}
+
+std::string MessageUtf8(std::string_view message, text::CodePage run) {
+    return text::MixedToUtf8(message, run);
+}
+
+namespace {
+
+bool IsWide(char32_t c) {
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+           (c >= 0x3041 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+           (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6) ||
+           (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+}  // namespace
+
+size_t DisplayWidth(std::string_view utf8) {
+    size_t width = 0;
+    for (char32_t c : text::Utf8Characters(utf8)) width += IsWide(c) ? 2 : 1;
+    return width;
+}
+
+std::string DiffUtf8(std::string_view diff, text::CodePage page) {
+    std::string out;
+    out.reserve(diff.size());
+    bool header = true;  // the file names above the first hunk
+    for (size_t from = 0; from < diff.size();) {
+        size_t end = diff.find('\n', from);
+        end = end == std::string_view::npos ? diff.size() : end + 1;
+        const std::string_view line = diff.substr(from, end - from);
+        if (line.starts_with("@@")) header = false;
+        if (header || line.starts_with("@@") || line.empty()) {
+            out += MessageUtf8(line, page);
+        } else {
+            // The mark (" ", "+", "-", "\\"), then a line of the file.
+            out += line.front();
+            out += text::ToUtf8(line.substr(1), page);
+        }
+        from = end;
+    }
+    return out;
 }
 
 namespace {
@@ -54,8 +99,12 @@ std::string EscapeControls(std::string_view text, bool keepLineBreaks) {
     return out;
 }
 
-std::string DisplayText(std::string_view bytes) {
-    return EscapeControls(VbTextUtf8(bytes), false);
+std::string DisplayText(std::string_view bytes, text::CodePage page) {
+    return EscapeControls(VbTextUtf8(bytes, page), false);
+}
+
+std::string DisplayMessage(std::string_view message, text::CodePage run) {
+    return EscapeControls(MessageUtf8(message, run), false);
 }
 
 int ControlEscapingBuffer::overflow(int c) {

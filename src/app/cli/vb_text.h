@@ -1,24 +1,44 @@
 #pragma once
-// VB code and names are bytes in the project's code page; the terminal and
-// JSON want Unicode. Bytes that are valid UTF-8 stay as they are, others
-// are read as Windows-1252 (which maps every byte, so nothing is lost).
+// VB code and names are bytes in the code page of the file they come from
+// (the project file's, the module's); the terminal and JSON want Unicode,
+// and everything the command line prints is UTF-8. Our own messages are
+// UTF-8 already, but may quote a piece of a file as it is, and a path on
+// disk may hold the bytes of another code page: those are read in the run's
+// code page.
 
 #include <QString>
 #include <streambuf>
 #include <string>
 #include <string_view>
 
+#include "platform/code_page.h"
+
 namespace qv::cli {
 
-QString VbText(std::string_view bytes);
-// The same as UTF-8 bytes, for text output.
-std::string VbTextUtf8(std::string_view bytes);
+// Bytes of a file in its code page, as Unicode and as UTF-8.
+QString VbText(std::string_view bytes, text::CodePage page);
+std::string VbTextUtf8(std::string_view bytes, text::CodePage page);
+
+// A message, or a path on disk, as Unicode and as UTF-8: its UTF-8 stays,
+// any other bytes are read in the run's code page.
+QString MessageText(std::string_view message, text::CodePage run);
+std::string MessageUtf8(std::string_view message, text::CodePage run);
 
 // For text output on a terminal: as VbTextUtf8, with every control
 // character (the C0 controls but tab, DEL, and the C1 controls) written as
 // \xHH or \u00HH, so that a module name, a path or an argument can never
 // move the cursor, recolour the terminal or set its title.
-std::string DisplayText(std::string_view bytes);
+std::string DisplayText(std::string_view bytes, text::CodePage page);
+// The same for a message or a path (as MessageUtf8).
+std::string DisplayMessage(std::string_view message, text::CodePage run);
+
+// The columns UTF-8 text takes on a terminal: a wide (East Asian) character
+// takes two.
+size_t DisplayWidth(std::string_view utf8);
+
+// A unified diff of a module file as UTF-8: the lines of code read in the
+// module's code page, the file names as a path (MessageUtf8).
+std::string DiffUtf8(std::string_view diff, text::CodePage page);
 
 // The same escaping for a whole message stream: line breaks and tabs stay.
 // Bytes are passed through as they are otherwise.

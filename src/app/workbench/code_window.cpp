@@ -13,6 +13,7 @@
 #include "app/workbench/code_text.h"
 #include "app/workbench/editor_keys.h"
 #include "ui/vb_highlighter.h"
+#include "ui/vb_qstring.h"
 #include "host/host_constants.h"
 #include "host/memory/memory_vbe.h"
 
@@ -184,7 +185,7 @@ CodeWindow::CodeWindow(MemoryCodeModule& module, CodeWindowOwner& owner, QWidget
     for (long i = 1; i <= module.CountOfLines(); ++i) lines.emplace_back(module.Line(i));
     updating_ = true;
     QStringList text;
-    for (const std::string& line : lines) text << DecodeCode(line);
+    for (const std::string& line : lines) text << DecodeCode(line, module_.TextCodePage());
     editor_->setPlainText(text.join(u'\n'));
     updating_ = false;
 
@@ -222,7 +223,7 @@ std::vector<std::string> CodeWindow::EditorLines(size_t first, size_t count) con
     lines.reserve(count);
     QTextBlock b = editor_->document()->findBlockByNumber(static_cast<int>(first));
     for (size_t i = 0; i < count && b.isValid(); ++i, b = b.next()) {
-        lines.push_back(EncodeCode(b.text()));
+        lines.push_back(EncodeCode(b.text(), module_.TextCodePage()));
     }
     return lines;
 }
@@ -310,7 +311,8 @@ void CodeWindow::FlushTyped(bool withCursorLine) {
     ReplaceEditorLines(firstBlock, static_cast<int>(newCount), stored, cursorBlock);
     if (cursorBlock >= 0 && cursorBlock >= firstBlock &&
         cursorBlock < firstBlock + static_cast<int>(newCount)) {
-        typed_ = EncodeCode(editor_->document()->findBlockByNumber(cursorBlock).text()) !=
+        typed_ = EncodeCode(editor_->document()->findBlockByNumber(cursorBlock).text(),
+                            module_.TextCodePage()) !=
                  module_.Line(cursorBlock + 1);
         // The cursor's line keeps what the user typed until the cursor leaves it.
         if (typed_) {
@@ -331,7 +333,7 @@ void CodeWindow::ReplaceEditorLines(int first, int count, const std::vector<std:
     for (int i = 0; i < count; ++i) {
         const int block = first + i;
         if (block == keepBlock) continue;
-        const QString text = DecodeCode(lines[static_cast<size_t>(i)]);
+        const QString text = DecodeCode(lines[static_cast<size_t>(i)], module_.TextCodePage());
         QTextBlock b = document.findBlockByNumber(block);
         if (!b.isValid() || b.text() == text) continue;
         QTextCursor line(b);
@@ -344,7 +346,9 @@ void CodeWindow::ReplaceEditorLines(int first, int count, const std::vector<std:
 
 void CodeWindow::ShowModuleLines(long first, long oldCount, long newCount) {
     QStringList text;
-    for (long i = 0; i < newCount; ++i) text << DecodeCode(module_.Line(first + i));
+    for (long i = 0; i < newCount; ++i) {
+        text << DecodeCode(module_.Line(first + i), module_.TextCodePage());
+    }
     QTextDocument& document = *editor_->document();
     // An empty module shows as one empty block, which is no line.
     const long shown =
@@ -545,10 +549,10 @@ void CodeWindow::RefreshDropDowns() {
     objects_->addItem(QString::fromLatin1(kGeneral));
     if (host::memory::MemoryDesigner* designer =
             component.Designer() != nullptr ? &component.EnsureDesigner() : nullptr) {
-        objects_->addItem(DecodeCode(component.Name()));
+        objects_->addItem(ui::VbQString(component.Name(), module_.TextCodePage()));
         for (long i = 1; i <= designer->Controls().Count(); ++i) {
             auto& control = static_cast<host::memory::MemoryControl&>(designer->Controls().Item(i));
-            const QString name = DecodeCode(control.ControlName());
+            const QString name = ui::VbQString(control.ControlName(), module_.TextCodePage());
             if (objects_->findText(name) < 0) objects_->addItem(name);
         }
     }
@@ -571,7 +575,7 @@ void CodeWindow::OnObjectChosen(int index) {
     const QString object = index <= 0 ? QString() : objects_->itemText(index);
     procedures_->clear();
     for (const analysis::RoutineEntry& routine : routines) {
-        const QString name = DecodeCode(routine.name);
+        const QString name = ui::VbQString(routine.name, module_.TextCodePage());
         const bool ofObject =
             !object.isEmpty() && name.startsWith(object + u'_', Qt::CaseInsensitive);
         bool ofAnyObject = false;
@@ -593,7 +597,8 @@ void CodeWindow::OnProcedureChosen(int index) {
         GoToLine(1);
     } else {
         try {
-            GoToLine(module_.ProcBodyLine(EncodeCode(entry[0]), entry[1].toInt()));
+            GoToLine(module_.ProcBodyLine(ui::VbBytes(entry[0], module_.TextCodePage()),
+                                          entry[1].toInt()));
         } catch (...) {
             return;  // the procedure went while the list was open
         }
@@ -609,8 +614,9 @@ void CodeWindow::ShowProcedureAtCursor() {
     } catch (...) {
         return;
     }
-    const QString wanted =
-        name.empty() ? QString::fromLatin1(kDeclarations) : DecodeCode(name) + KindSuffix(kind);
+    const QString wanted = name.empty() ? QString::fromLatin1(kDeclarations)
+                                        : ui::VbQString(name, module_.TextCodePage()) +
+                                              KindSuffix(kind);
     const int found = procedures_->findText(wanted);
     if (found >= 0) procedures_->setCurrentIndex(found);
 }

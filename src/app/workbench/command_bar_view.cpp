@@ -19,9 +19,10 @@ bool IsBuiltIn(host::CommandBarControl& control) {
     return memory != nullptr && !memory->Temporary();
 }
 
-// A caption's text as Qt draws it: "&" marks the access key in both.
+// A caption's text as Qt draws it: "&" marks the access key in both. The
+// captions are the IDE's and the add-in's own, in the IDE's code page.
 QString CaptionText(host::CommandBarControl& control) {
-    return DecodeCode(control.Caption());
+    return DecodeCode(control.Caption(), text::CodePage::Windows1252());
 }
 
 // Takes the actions and menus of the last drawing away.

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/workbench/code_text.h"
+#include "ui/vb_qstring.h"
 
 namespace qv::workbench {
 
@@ -19,14 +19,15 @@ int Pixels(host::Properties& properties, std::string_view name, int fallback) {
     }
 }
 
-QString TextOf(host::Properties& properties, const std::string& name) {
+// A control's caption or text, else its name, in the form file's code page.
+QString TextOf(host::Properties& properties, const std::string& name, text::CodePage page) {
     for (const char* key : {"Caption", "Text"}) {
         try {
-            return DecodeCode(properties.Item(key).Value());
+            return ui::VbQString(properties.Item(key).Value(), page);
         } catch (...) {
         }
     }
-    return DecodeCode(name);
+    return ui::VbQString(name, page);
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ void DesignerView::paintEvent(QPaintEvent*) {
         painter.fillRect(box, palette().button());
         painter.drawRect(box);
         painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap,
-                         TextOf(p, control.ControlName()).remove(u'&'));
+                         TextOf(p, control.ControlName(), component_.TextCodePage()).remove(u'&'));
     }
 }
 

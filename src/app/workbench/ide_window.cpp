@@ -33,11 +33,14 @@
 #include "host/files/module_loader.h"
 #include "host/memory/memory_windows.h"
 #include "mainwindow/main_window.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "settings/settings_operations.h"
 #include "shell/command_catalogue.h"
 #include "shell/connection.h"
+#include "settings/code_page_setting.h"
 #include "shell/process_start.h"
+#include "ui/vb_qstring.h"
 #include "workspace/saving.h"
 
 namespace qv::workbench {
@@ -46,6 +49,13 @@ using host::memory::MemoryCodeModule;
 using host::memory::MemoryComponent;
 
 namespace {
+
+// "Project1 - Module1 (Code)": the names read in the code pages of their files.
+QString WindowTitle(MemoryComponent& component, const char* kind) {
+    const auto& project = component.Owner().Project();
+    return ui::VbQString(project.Name(), project.TextCodePage()) + " - " +
+           ui::VbQString(component.Name(), component.TextCodePage()) + kind;
+}
 
 constexpr int kComponentRole = Qt::UserRole + 1;
 constexpr int kBarRole = Qt::UserRole + 2;  // the pop-up bar of a tree item
@@ -152,7 +162,9 @@ IdeWindow::~IdeWindow() {
     connection_.reset();
     edits_.UnwatchAll();
     history_.clear();
-    // Code windows refer to modules of the host: they go first.
+    // Code windows refer to modules of the host: they go first, forgotten
+    // before they are deleted (a deleted window still reports its marker).
+    codeWindows_.clear();
     for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
 }
 
@@ -303,17 +315,24 @@ bool IdeWindow::Open(const QStringList& paths) {
     options.largestFile = settings::LargestModuleFileBytes();
     // The workbench saves into these folders: a killed run's leftovers go.
     options.removeLeftovers = true;
+    // The files are read in the code page the settings name (Windows-1252
+    // when they name none, or none that is one: that is said below).
+    std::string codePageProblem;
+    options.codePage = settings::StoredCodePage(codePageProblem).value_or(text::CodePage());
     workspace::OpenResult opened = workspace::Open(targets, options);
     if (!opened.target) {
         CloseProjects();
         QMessageBox::critical(
             this, kProgramName,
-            tr("The project could not be opened:\n%1").arg(QString::fromStdString(opened.error)));
+            tr("The project could not be opened:\n%1").arg(ui::MessageQString(opened.error)));
         return false;
     }
     target_ = std::move(opened.target);
+    if (!codePageProblem.empty()) {
+        immediate_->appendPlainText(QString::fromStdString(codePageProblem));
+    }
     for (const std::string& warning : target_->Warnings()) {
-        immediate_->appendPlainText(QString::fromStdString(warning));
+        immediate_->appendPlainText(ui::MessageQString(warning));
     }
     for (MemoryCodeModule* module : AllModules(*vbe_)) {
         edits_.Watch(*module);
@@ -349,9 +368,9 @@ void IdeWindow::FillProjectTree() {
         auto& project = vbe_->Projects().At(p);
         auto* root = new QTreeWidgetItem(tree_);
         root->setText(
-            0, DecodeCode(project.Name()) + (project.FileName().empty()
-                                                 ? QString()
-                                                 : " (" + FileName(project.FileName()) + ")"));
+            0, ui::VbQString(project.Name(), project.TextCodePage()) +
+                   (project.FileName().empty() ? QString()
+                                               : " (" + FileName(project.FileName()) + ")"));
         root->setData(0, kBarRole, "Project Window Project");
         std::vector<QTreeWidgetItem*> folders(Folders().size(), nullptr);
         auto folderItem = [&](size_t f) {
@@ -364,7 +383,7 @@ void IdeWindow::FillProjectTree() {
         for (long c = 1; c <= project.Components().Count(); ++c) {
             MemoryComponent& component = project.Components().At(c);
             const size_t f = FolderOf(component.Type());
-            QString label = DecodeCode(component.Name());
+            QString label = ui::VbQString(component.Name(), component.TextCodePage());
             if (component.FileCount() > 0) label += " (" + FileName(component.FileNames(1)) + ")";
             auto* item = new QTreeWidgetItem(folderItem(f), {label});
             item->setData(0, kComponentRole, QVariant::fromValue(quintptr(&component)));
@@ -373,9 +392,10 @@ void IdeWindow::FillProjectTree() {
         for (const host::files::BrokenModule& broken : target_->BrokenModules(&project)) {
             const size_t f = FolderOf(host::files::TypeOfExtension(broken.path));
             auto* item = new QTreeWidgetItem(folderItem(f),
-                                             {DecodeCode(broken.name) + tr(" (cannot be read)")});
+                                             {ui::MessageQString(broken.name) +
+                                              tr(" (cannot be read)")});
             item->setForeground(0, Qt::gray);
-            item->setToolTip(0, DecodeCode(broken.message));
+            item->setToolTip(0, ui::MessageQString(broken.message));
         }
         root->setExpanded(true);
         for (QTreeWidgetItem* folder : folders) {
@@ -409,12 +429,13 @@ void IdeWindow::ShowProperties(MemoryComponent* component) {
     host::memory::MemoryProperties& props = component->Props();
     properties_->setRowCount(static_cast<int>(props.Count()) + 1);
     properties_->setItem(0, 0, new QTableWidgetItem("(Name)"));
-    properties_->setItem(0, 1, new QTableWidgetItem(DecodeCode(component->Name())));
+    const text::CodePage page = component->TextCodePage();
+    properties_->setItem(0, 1, new QTableWidgetItem(ui::VbQString(component->Name(), page)));
     for (long i = 1; i <= props.Count(); ++i) {
         properties_->setItem(static_cast<int>(i), 0,
-                             new QTableWidgetItem(DecodeCode(props.Item(i).Name())));
+                             new QTableWidgetItem(ui::VbQString(props.Item(i).Name(), page)));
         properties_->setItem(static_cast<int>(i), 1,
-                             new QTableWidgetItem(DecodeCode(props.Item(i).Value())));
+                             new QTableWidgetItem(ui::VbQString(props.Item(i).Value(), page)));
     }
 }
 
@@ -435,8 +456,7 @@ CodeWindow* IdeWindow::OpenCodeWindow(MemoryComponent& component) {
         auto* window = new CodeWindow(*module, *this);
         sub = mdi_->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
-        sub->setWindowTitle(DecodeCode(component.Owner().Project().Name() + " - " +
-                                       component.Name() + " (Code)[*]"));
+        sub->setWindowTitle(WindowTitle(component, " (Code)[*]"));
         PlaceNewSubWindow(*sub);
         codeWindows_[module] = sub;
         sub->installEventFilter(this);
@@ -456,8 +476,7 @@ void IdeWindow::OpenDesigner(MemoryComponent& component) {
     if (sub == nullptr) {
         sub = mdi_->addSubWindow(new DesignerView(component));
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
-        sub->setWindowTitle(
-            DecodeCode(component.Owner().Project().Name() + " - " + component.Name() + " (Form)"));
+        sub->setWindowTitle(WindowTitle(component, " (Form)"));
         PlaceNewSubWindow(*sub);
         designers_[&component] = sub;
     }
@@ -466,12 +485,13 @@ void IdeWindow::OpenDesigner(MemoryComponent& component) {
 }
 
 bool IdeWindow::ShowModule(const QString& moduleName, long line) {
-    const std::string wanted = EncodeCode(moduleName);
+    const std::string wanted = moduleName.toStdString();
     for (long p = 1; p <= vbe_->Projects().Count(); ++p) {
         auto& components = vbe_->Projects().At(p).Components();
         for (long c = 1; c <= components.Count(); ++c) {
             MemoryComponent& component = components.At(c);
-            if (!text::EqualsIgnoreCase(component.Name(), wanted) || component.Code() == nullptr)
+            if (!text::SameTextIgnoringCase(component.Name(), component.TextCodePage(), wanted) ||
+                component.Code() == nullptr)
                 continue;
             CodeWindow* window = OpenCodeWindow(component);
             window->GoToLine(std::max(1L, line));
@@ -692,7 +712,7 @@ QStringList IdeWindow::UnsavedModules() {
     for (MemoryCodeModule* module : AllModules(*vbe_)) {
         if (module->EditCount() == savedEdits_.value(module, 0)) continue;
         auto& component = static_cast<MemoryComponent&>(module->Parent());
-        QString name = DecodeCode(component.Name());
+        QString name = ui::VbQString(component.Name(), component.Collection().Parent().TextCodePage());
         if (component.FileCount() > 0) name += " (" + FileName(component.FileNames(1)) + ")";
         names << name;
     }
@@ -796,8 +816,9 @@ void IdeWindow::LoadStartupAddIns() {
 void IdeWindow::UpdateCaption() {
     host::VBProject* project = vbe_->ActiveVBProject();
     const std::string name = project != nullptr ? project->Name() + " - " : std::string();
-    title_ = DecodeCode(name) + kProgramName + " [design]";
-    vbe_->Main().SetCaption(EncodeCode(title_));
+    const text::CodePage page = project != nullptr ? project->TextCodePage() : vbe_->TextCodePage();
+    title_ = ui::VbQString(name, page) + kProgramName + " [design]";
+    vbe_->Main().SetCaption(ui::VbBytes(title_, page));
     setWindowTitle(title_ + "[*]");
 }
 

@@ -10,9 +10,9 @@
 #include <QVBoxLayout>
 
 #include "analysis/routine_parsing.h"
-#include "app/workbench/code_text.h"
 #include "errorhandling/messages.h"
 #include "ui/app_icons.h"
+#include "ui/vb_qstring.h"
 
 namespace qv::workbench {
 
@@ -20,8 +20,13 @@ namespace {
 
 constexpr int kRowRole = Qt::UserRole + 1;
 
-QString Reason(const std::string& text) {
-    return DecodeCode(text);
+text::CodePage PageOf(host::VBComponent* component) {
+    return component != nullptr ? component->Collection().Parent().TextCodePage()
+                                : text::CodePage();
+}
+
+QString Reason(const std::string& text, host::VBComponent* component) {
+    return ui::VbQString(text, PageOf(component));
 }
 
 // The list: Enter on a row is a choice of its own, not the dialog's default
@@ -103,7 +108,8 @@ QString RunTitle(const shell::CommandInfo& command, const shell::RunOutcome& run
     host::VBComponent* first = run.modules.empty() ? nullptr : run.modules.front().component;
     QString name;
     if (first != nullptr) {
-        name = DecodeCode(project ? first->Collection().Parent().Name() : first->Name());
+        name = ui::VbQString(project ? first->Collection().Parent().Name() : first->Name(),
+                              PageOf(first));
     }
     return what + (project ? QObject::tr("Project ") : QObject::tr("Module ")) + name;
 }
@@ -113,16 +119,16 @@ std::vector<SummaryRow> RefusedRows(const shell::RunOutcome& run) {
     for (const shell::ModuleOutcome& module : run.modules) {
         if (module.skipped == shell::Skip::ReadOnly) {
             rows.push_back({module.component, {}, 0,
-                            Reason(errorhandling::MessageText(errorhandling::kReadOnlyMessage))});
+                            Reason(errorhandling::MessageText(errorhandling::kReadOnlyMessage), module.component)});
         }
         if (module.failure) {
             rows.push_back({module.component, module.failedRoutine, 0,
                             QObject::tr("Stopped by an error, the module is as it was: %1")
-                                .arg(Reason(module.failure->Description()))});
+                                .arg(Reason(module.failure->Description(), module.component))});
         }
         for (const shell::RoutineOutcome& routine : module.routines) {
             if (routine.changed || routine.refusal.empty()) continue;
-            rows.push_back({module.component, routine.name, routine.kind, Reason(routine.refusal)});
+            rows.push_back({module.component, routine.name, routine.kind, Reason(routine.refusal, module.component)});
         }
     }
     return rows;
@@ -147,8 +153,12 @@ RunSummary::RunSummary(const QString& title, const shell::RunOutcome& run, GoTo 
     for (size_t i = 0; i < rows_.size(); ++i) {
         const SummaryRow& row = rows_[i];
         auto* item = new QTreeWidgetItem(
-            {row.component != nullptr ? DecodeCode(row.component->Name()) : QString(),
-             DecodeCode(analysis::RoutineLabel(row.routine, row.kind)), row.reason});
+            QStringList{row.component != nullptr
+                            ? ui::VbQString(row.component->Name(), PageOf(row.component))
+                            : QString(),
+                        ui::VbQString(analysis::RoutineLabel(row.routine, row.kind),
+                                      PageOf(row.component)),
+                        row.reason});
         item->setData(0, kRowRole, static_cast<int>(i));
         item->setToolTip(2, row.reason);
         items << item;

@@ -10,6 +10,7 @@
 #include "host/files/vb_path.h"
 #include "host/memory/vb_syntax.h"
 #include "host/procedure_shape.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 namespace qv::host::files {
@@ -96,7 +97,10 @@ void AddCompanionFile(MemoryComponent& component, const std::string& path,
         if (!text::ContainsIgnoreCase(header, std::string(companion) + "\"")) return;
         const fs::path p(path);
         const std::string stem = p.stem().string() + std::string(companion);
-        if (auto found = ResolveVbPath(p.parent_path().string(), stem)) component.AddFile(*found);
+        // The name on disk is the module file's own, in the system's UTF-8.
+        if (auto found = ResolveVbPath(p.parent_path().string(), stem, text::CodePage::Utf8())) {
+            component.AddFile(*found);
+        }
         return;
     }
 }
@@ -124,13 +128,14 @@ std::string BlockWord(std::string_view declaration) {
 // file with the same VB_Name would be confused with the first by every
 // command that finds modules by name.
 void RefuseSecondOfName(const Workspace& workspace, memory::MemoryProject& project,
-                        const std::string& path, const ParsedModule& parsed) {
+                        const std::string& path, const ParsedModule& parsed, text::CodePage page) {
     MemoryComponent* first = project.Components().Find(parsed.header.vbName);
     if (first == nullptr) return;
     const ModuleFile* file = workspace.FileOf(*first);
     throw FileError(path, 0,
-                    "project " + project.Name() + " already holds a module named " +
-                        parsed.header.vbName + (file != nullptr ? " (" + file->path + ")" : "") +
+                    "project " + text::ToUtf8(project.Name(), project.TextCodePage()) +
+                        " already holds a module named " + text::ToUtf8(parsed.header.vbName, page) +
+                        (file != nullptr ? " (" + file->path + ")" : "") +
                         "; a project loads one module of a name: rename one of them (its "
                         "Attribute VB_Name line) or leave it out of the project");
 }
@@ -143,7 +148,8 @@ void CheckProceduresClosed(const std::string& path, const ParsedModule& parsed,
         if (p.closed) continue;
         const std::string word = BlockWord(code.Line(p.body));
         throw FileError(path, parsed.FileLine(p.body),
-                        "the " + word + " " + p.name + " declared here has no End " + word +
+                        "the " + word + " " + text::ToUtf8(p.name, code.TextCodePage()) +
+                            " declared here has no End " + word +
                             " line; the module is incomplete: add the closing line");
     }
 }
@@ -294,9 +300,13 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
     if (read.error) std::rethrow_exception(read.error);
     if (type == 0) type = TypeOfExtension(path);
     ParsedModule& parsed = *read.parsed;
-    RefuseSecondOfName(workspace, project, path, parsed);
+    // A file written in UTF-8 is read so, whatever the run's code page.
+    const text::CodePage run = workspace.Vbe().TextCodePage();
+    const text::CodePage page = text::CodePageOfFile(*parsed.bytes, run);
+    RefuseSecondOfName(workspace, project, path, parsed, page);
     MemoryComponent& component =
         project.AddComponent(parsed.header.vbName, RefinedType(type, parsed.header));
+    if (page != run) component.SetTextCodePage(page);
     try {
         component.AddFile(path);
         AddCompanionFile(component, path, parsed);
@@ -340,6 +350,8 @@ void LoadModuleOrRecord(Workspace& workspace, memory::MemoryProject& project,
 MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,
                                   const std::string& path, int type) {
     MemoryComponent& component = project.AddComponent(fs::path(path).filename().string(), type);
+    // Named after the file: the system's text, UTF-8 here.
+    component.SetTextCodePage(text::CodePageOfFile(component.Name(), workspace.Vbe().TextCodePage()));
     component.AddFile(path);
     auto file = std::make_unique<ModuleFile>();
     file->path = path;

@@ -1,5 +1,6 @@
 #include "host/files/project_loader.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -9,6 +10,7 @@
 #include "host/files/module_reading.h"
 #include "host/files/project_file.h"
 #include "host/files/vb_path.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 
 namespace qv::host::files {
@@ -38,6 +40,12 @@ std::string FolderProjectName(const std::string& folder) {
     return name.empty() ? "Project1" : name;
 }
 
+// A name taken from the file system is UTF-8 here (unless the disk holds
+// the bytes of another code page).
+text::CodePage NameCodePage(std::string_view name, text::CodePage run) {
+    return text::CodePageOfFile(name, run);
+}
+
 // Projects are found by name (the engines ask for a project by its name),
 // so a project whose name is taken already is given the name with the
 // lowest free number after it: the second "Project1" is "Project1_2".
@@ -59,8 +67,10 @@ void GiveUniqueName(Workspace& workspace, memory::MemoryProject& project,
     std::string unique;
     for (int n = 2; unique.empty() || taken(unique); ++n) unique = name + "_" + std::to_string(n);
     project.Rename(unique);
-    workspace.Warn("a project named " + name + " is already loaded; this one (" + origin +
-                   ") is called " + unique + " here (--project " + unique + ")");
+    const text::CodePage page = project.TextCodePage();
+    const std::string shown = text::ToUtf8(unique, page);
+    workspace.Warn("a project named " + text::ToUtf8(name, page) + " is already loaded; this one (" +
+                   origin + ") is called " + shown + " here (--project " + shown + ")");
 }
 
 // Resource files and related documents are components without code.
@@ -71,13 +81,21 @@ bool HoldsNoCode(const ProjectEntry& entry) {
 
 // A file that a project or group names but that cannot be loaded: not
 // there, or not a file (a folder, a pipe, a device, a loop of links).
+// written: the path as the file gives it, in the file's code page.
 void WarnUnresolved(Workspace& workspace, const std::string& folder, const std::string& where,
-                    const std::string& what, const std::string& written,
-                    const std::string& owner) {
-    const std::string reason = UnresolvedVbPathReason(folder, written);
+                    const std::string& what, const std::string& writtenBytes,
+                    text::CodePage page, const std::string& owner) {
+    const std::string reason = UnresolvedVbPathReason(folder, writtenBytes, page);
+    const std::string written = text::ToUtf8(writtenBytes, page);
     if (reason.empty()) {
-        workspace.Warn(where + ": " + what + " \"" + written + "\" is not there; the " + owner +
-                       " is loaded without it (restore the " +
+        // A name that is not ASCII may be there, written in another code page.
+        const std::string codePage =
+            text::IsAscii(writtenBytes)
+                ? std::string()
+                : " (it is read in code page " + page.Description() +
+                      "; name the code page the " + owner + " file was written in, if another)";
+        workspace.Warn(where + ": " + what + " \"" + written + "\" is not there" + codePage +
+                       "; the " + owner + " is loaded without it (restore the " +
                        (owner == "group" ? "project" : "file") + " or remove the line)");
     } else {
         workspace.Warn(where + ": " + what + " \"" + written + "\" cannot be read: " + reason +
@@ -91,7 +109,7 @@ void WarnUnresolved(Workspace& workspace, const std::string& folder, const std::
 // project's own text, or count and write one module twice. listed maps
 // each file to the line that named it (0 for the project file).
 bool ListedOnce(Workspace& workspace, const std::string& path, const ProjectEntry& entry,
-                const std::string& file, std::map<std::string, long>& listed) {
+                text::CodePage page, const std::string& file, std::map<std::string, long>& listed) {
     const std::string identity = FileIdentity(file);
     const auto [seen, added] = listed.emplace(identity, entry.line);
     if (added) return true;
@@ -99,8 +117,8 @@ bool ListedOnce(Workspace& workspace, const std::string& path, const ProjectEntr
         workspace.Warn(Located(path, entry.line) + ": this " + entry.key +
                        "= line names the project file itself; it is passed over (remove it)");
     } else {
-        workspace.Warn(Located(path, entry.line) + ": " + entry.key + " file \"" + entry.path +
-                       "\" is listed again (first on line " + std::to_string(seen->second) +
+        workspace.Warn(Located(path, entry.line) + ": " + entry.key + " file \"" +
+                       text::ToUtf8(entry.path, page) + "\" is listed again (first on line " + std::to_string(seen->second) +
                        "); it is loaded once (remove the line)");
     }
     return false;
@@ -111,8 +129,12 @@ bool ListedOnce(Workspace& workspace, const std::string& path, const ProjectEntr
 memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& path) {
     const auto bytes = ReadWholeFile(path, workspace.LargestFile());
     const ProjectFileText text = ParseProjectFile(path, *bytes);
+    // The project's name and the paths in it are in the file's code page; a
+    // name taken from the file's own name is the system's (UTF-8) text.
+    const text::CodePage page = text::CodePageOfFile(*bytes, workspace.Vbe().TextCodePage());
     std::string name = text.name.empty() ? fs::path(path).stem().string() : text.name;
     memory::MemoryProject& project = workspace.Vbe().AddProject(std::move(name), text.type);
+    project.SetTextCodePage(text.name.empty() ? NameCodePage(project.Name(), page) : page);
     project.SetFileName(path);
     GiveUniqueName(workspace, project, path);
     const std::string folder = FolderOf(path);
@@ -121,9 +143,9 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     std::vector<std::string> modules;
     std::map<std::string, long> listed{{FileIdentity(path), 0}};
     for (const ProjectEntry& entry : text.entries) {
-        found.push_back(ResolveVbPath(folder, entry.path));
+        found.push_back(ResolveVbPath(folder, entry.path, page));
         passedOver.push_back(found.back() &&
-                             !ListedOnce(workspace, path, entry, *found.back(), listed));
+                             !ListedOnce(workspace, path, entry, page, *found.back(), listed));
         if (found.back() && !passedOver.back() && !HoldsNoCode(entry)) {
             modules.push_back(*found.back());
         }
@@ -136,14 +158,14 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
         if (passedOver[i]) continue;
         if (!found[i]) {
             WarnUnresolved(workspace, folder, Located(path, entry.line), entry.key + " file",
-                           entry.path, "project");
+                           entry.path, page, "project");
             continue;
         }
         if (HoldsNoCode(entry)) {
             AddFileComponent(workspace, project, *found[i], entry.componentType);
         } else {
             LoadModuleOrRecord(workspace, project, *found[i], entry.componentType,
-                               std::move(read[next++]), entry.name);
+                               std::move(read[next++]), text::ToUtf8(entry.name, page));
         }
     }
     return project;
@@ -152,26 +174,28 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
 void LoadGroupFile(Workspace& workspace, const std::string& path) {
     const auto bytes = ReadWholeFile(path, workspace.LargestFile());
     const std::vector<GroupEntry> entries = ParseGroupFile(path, *bytes);
+    const text::CodePage page = text::CodePageOfFile(*bytes, workspace.Vbe().TextCodePage());
     const std::string folder = FolderOf(path);
     memory::MemoryProject* startup = nullptr;
     memory::MemoryProject* first = nullptr;
     std::map<std::string, long> projects;  // file -> the line that listed it first
     for (const GroupEntry& entry : entries) {
-        const auto found = ResolveVbPath(folder, entry.path);
+        const auto found = ResolveVbPath(folder, entry.path, page);
         if (!found) {
             WarnUnresolved(workspace, folder, Located(path, entry.line), "project", entry.path,
-                           "group");
+                           page, "group");
             continue;
         }
+        const std::string written = text::ToUtf8(entry.path, page);
         if (Extension(*found) == ".vbg") {
-            workspace.Warn(Located(path, entry.line) + ": \"" + entry.path +
+            workspace.Warn(Located(path, entry.line) + ": \"" + written +
                            "\" is a project group, and a group lists projects only; the line "
                            "is passed over (list the group's projects instead)");
             continue;
         }
         const std::string identity = FileIdentity(*found);
         if (const auto seen = projects.find(identity); seen != projects.end()) {
-            workspace.Warn(Located(path, entry.line) + ": project \"" + entry.path +
+            workspace.Warn(Located(path, entry.line) + ": project \"" + written +
                            "\" is listed again (first on line " + std::to_string(seen->second) +
                            "); it is loaded once");
             continue;
@@ -182,7 +206,16 @@ void LoadGroupFile(Workspace& workspace, const std::string& path) {
         if (entry.startup) startup = &project;
     }
     if (first == nullptr) {
-        throw FileError(path, 0, "none of the group's projects is there; check the paths in it");
+        const bool ascii = std::all_of(entries.begin(), entries.end(), [](const GroupEntry& e) {
+            return text::IsAscii(e.path);
+        });
+        throw FileError(path, 0,
+                        "none of the group's projects is there; check the paths in it" +
+                            std::string(ascii ? ""
+                                              : " (they are read in code page " +
+                                                    page.Description() +
+                                                    "; name the code page the group file was "
+                                                    "written in, if another)"));
     }
     workspace.Vbe().SetActiveProject(startup != nullptr ? startup : first);
 }
@@ -204,6 +237,7 @@ void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths
         }
         if (project == nullptr) {
             project = &workspace.Vbe().AddProject(FolderProjectName(FolderOf(path)));
+            project->SetTextCodePage(NameCodePage(project->Name(), workspace.Vbe().TextCodePage()));
             GiveUniqueName(workspace, *project, folder);
             byFolder.emplace_back(folder, project);
         }

@@ -38,9 +38,9 @@ struct ModuleFile {
 // project): it is left out of its project, reported, and never written.
 struct BrokenModule {
     memory::MemoryProject* project = nullptr;
-    std::string name;     // as the project file names it, else the file's stem
+    std::string name;     // as the project file names it, else the file's stem (UTF-8)
     std::string path;
-    std::string message;  // what is wrong, with the file (and line) named
+    std::string message;  // what is wrong, with the file (and line) named (UTF-8)
     long line = 0;        // the line of the file at fault; 0 when not one line
     long position = 0;    // how many of the project's components come before it
 };

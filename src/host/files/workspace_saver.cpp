@@ -13,6 +13,7 @@
 #include "host/files/module_file.h"
 #include "host/files/module_writer.h"
 #include "host/files/temp_files.h"
+#include "platform/code_page.h"
 #include "platform/regular_file.h"
 #include "platform/services.h"
 
@@ -49,7 +50,9 @@ void RefuseReadOnlyAndLinked(const std::vector<FileChange>& changes) {
     for (const FileChange& change : changes) {
         if (change.readOnly) {
             throw FileError(change.file->path, 0,
-                            "the module " + change.file->component->Name() +
+                            "the module " +
+                                text::ToUtf8(change.file->component->Name(),
+                                             change.file->component->TextCodePage()) +
                                 " is read-only, so it was not changed (nor any other file); "
                                 "make it writable (check it out) and run again");
         }

@@ -11,6 +11,7 @@
 #include "host/memory/memory_vbe.h"
 #include "host/memory/vb_syntax.h"
 #include "host/received_line.h"
+#include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -38,29 +39,54 @@ bool IsWordChar(char c) {
     return IsIdentifierChar(c);
 }
 
-bool IsWholeWord(std::string_view line, size_t begin, size_t end) {
-    return (begin == 0 || !IsWordChar(line[begin - 1])) &&
-           (end >= line.size() || !IsWordChar(line[end]));
+// Whether the hit [begin, end) is a whole word. In a double-byte code page
+// a byte before the hit that is no character's first byte ends a
+// double-byte character, which is a letter whatever its trail byte is.
+bool IsWholeWord(std::string_view line, size_t begin, size_t end, text::CodePage page) {
+    const bool startsWord = begin == 0 ||
+                            (!IsWordChar(line[begin - 1]) &&
+                             (!page.IsDoubleByte() || text::StartsCharacter(line, begin - 1, page)));
+    return startsWord && (end >= line.size() || !IsWordChar(line[end]));
 }
 
-bool IsAsciiLetter(unsigned char c) {
-    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+// Whether the hit [begin, end) holds whole characters: in the double-byte
+// code pages a trail byte may be "\", "|" or a letter, and a hit never
+// starts or ends inside a character.
+bool HoldsWholeCharacters(std::string_view line, size_t begin, size_t end, text::CodePage page) {
+    if (page.IsUtf8()) {
+        return text::StartsCharacter(line, begin, page) && text::StartsCharacter(line, end, page);
+    }
+    if (!page.IsDoubleByte()) return true;
+    size_t i = 0;
+    while (i < begin) i += text::CharacterLength(line, i, page);
+    if (i != begin) return false;
+    while (i < end) i += text::CharacterLength(line, i, page);
+    return i == end;
 }
 
-// A plain search text, with or without regard to ASCII case. Find scans a
-// whole module line by line, so the search is made once per call: a byte of
-// the text matches when (byte | mask) == value, where a letter's mask 0x20
-// folds both cases onto the lower one and any other byte must be equal.
-// Sixteen positions are tested at a time on their first and last byte.
+// A plain search text, with or without regard to case. Find scans a whole
+// module line by line, so the search is made once per call: a byte of the
+// text matches its own value or, where case is ignored, the byte of the
+// other case of its letter (a byte of a multi-byte character matches only
+// itself). Sixteen positions are tested at a time on their first and last
+// byte, with a mask that folds the two values together (and may let more
+// through; the full test then decides).
 class TextFinder {
   public:
-    TextFinder(std::string_view target, bool matchCase) : size_(target.size()) {
+    TextFinder(std::string_view target, bool matchCase, text::CodePage page)
+        : size_(target.size()) {
         value_.resize(size_);
+        other_.resize(size_);
         mask_.resize(size_);
-        for (size_t i = 0; i < size_; ++i) {
-            const auto c = static_cast<unsigned char>(target[i]);
-            mask_[i] = !matchCase && IsAsciiLetter(c) ? 0x20 : 0;
-            value_[i] = static_cast<unsigned char>(c | mask_[i]);
+        for (size_t i = 0; i < size_;) {
+            const size_t length = text::CharacterLength(target, i, page);
+            for (size_t k = i; k < i + length; ++k) {
+                const auto c = static_cast<unsigned char>(target[k]);
+                value_[k] = c;
+                other_[k] = !matchCase && length == 1 ? text::OtherCaseByte(c, page) : c;
+                mask_[k] = static_cast<unsigned char>(value_[k] ^ other_[k]);
+            }
+            i += length;
         }
     }
 
@@ -97,11 +123,14 @@ class TextFinder {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block));
         const __m128i last =
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block + size_ - 1));
+        const auto folded = [](unsigned char c, unsigned char mask) {
+            return _mm_set1_epi8(static_cast<char>(c | mask));
+        };
         const __m128i hit = _mm_and_si128(
             _mm_cmpeq_epi8(_mm_or_si128(first, _mm_set1_epi8(static_cast<char>(mask_.front()))),
-                           _mm_set1_epi8(static_cast<char>(value_.front()))),
+                           folded(value_.front(), mask_.front())),
             _mm_cmpeq_epi8(_mm_or_si128(last, _mm_set1_epi8(static_cast<char>(mask_.back()))),
-                           _mm_set1_epi8(static_cast<char>(value_.back()))));
+                           folded(value_.back(), mask_.back())));
         for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit)) & wanted; bits != 0;
              bits &= bits - 1) {
             const size_t at = block + static_cast<size_t>(__builtin_ctz(bits));
@@ -113,20 +142,21 @@ class TextFinder {
 
     bool MatchesAt(const unsigned char* at) const {
         for (size_t k = 0; k < size_; ++k) {
-            if ((at[k] | mask_[k]) != value_[k]) return false;
+            if (at[k] != value_[k] && at[k] != other_[k]) return false;
         }
         return true;
     }
 
     size_t size_;
     std::basic_string<unsigned char> value_;
+    std::basic_string<unsigned char> other_;
     std::basic_string<unsigned char> mask_;
 };
 
 // The first hit in line[from, limit) that ends at or before limit.
 bool SearchLine(std::string_view line, size_t from, size_t limit, const TextFinder& finder,
-                size_t targetSize, bool wholeWord, const LikePattern* pattern, size_t& begin,
-                size_t& end) {
+                size_t targetSize, bool wholeWord, const LikePattern* pattern, text::CodePage page,
+                size_t& begin, size_t& end) {
     while (from <= line.size()) {
         size_t b, e;
         if (pattern != nullptr) {
@@ -142,7 +172,8 @@ bool SearchLine(std::string_view line, size_t from, size_t limit, const TextFind
             e = b + targetSize;
         }
         if (e > limit) return false;
-        if (!wholeWord || IsWholeWord(line, b, e)) {
+        if (HoldsWholeCharacters(line, b, e, page) &&
+            (!wholeWord || IsWholeWord(line, b, e, page))) {
             begin = b;
             end = e;
             return true;
@@ -183,6 +214,10 @@ VBComponent& MemoryCodeModule::Parent() {
 
 std::string MemoryCodeModule::Name() const {
     return component_.Name();
+}
+
+text::CodePage MemoryCodeModule::TextCodePage() const {
+    return component_.TextCodePage();
 }
 
 host::CodePane& MemoryCodeModule::CodePane() {
@@ -399,7 +434,8 @@ bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& star
     if (patternSearch) {
         pattern.emplace(target, matchCase ? CompareMode::Binary : CompareMode::Text);
     }
-    const TextFinder finder(patternSearch ? std::string_view() : target, matchCase);
+    const text::CodePage page = TextCodePage();
+    const TextFinder finder(patternSearch ? std::string_view() : target, matchCase, page);
     for (long l = firstLine; l <= lastLine; ++l) {
         const std::string_view line = lines_.Line(l - 1);
         const size_t from = l == firstLine ? static_cast<size_t>(std::max(startColumn, 1L) - 1) : 0;
@@ -412,7 +448,7 @@ bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& star
         }
         size_t begin = 0, end = 0;
         if (SearchLine(line, from, limit, finder, target.size(), wholeWord,
-                       pattern ? &*pattern : nullptr, begin, end)) {
+                       pattern ? &*pattern : nullptr, page, begin, end)) {
             startLine = endLine = l;
             startColumn = static_cast<long>(begin) + 1;
             endColumn = static_cast<long>(end) + 1;

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -201,6 +202,7 @@ class MemoryCodeModule : public CodeModule {
               long& endColumn, bool wholeWord, bool matchCase, bool patternSearch) const override;
     host::CodePane& CodePane() override;
     host::Members& Members() override { return members_; }
+    text::CodePage TextCodePage() const override;
     void BeginTransaction() override;
     void CommitTransaction() override;
     void CancelTransaction() override;
@@ -310,9 +312,15 @@ class MemoryComponent : public VBComponent {
     void AddFile(std::string path) { files_.push_back(std::move(path)); }
     void SetFiles(std::vector<std::string> files) { files_ = std::move(files); }
     MemoryComponents& Owner() { return collection_; }
+    const MemoryComponents& Owner() const { return collection_; }
+    // The code page of the component's file: its own when one was set (a
+    // file written in UTF-8), else the IDE's.
+    text::CodePage TextCodePage() const;
+    void SetTextCodePage(text::CodePage page) { codePage_ = page; }
 
   private:
     MemoryComponents& collection_;
+    std::optional<text::CodePage> codePage_;
     std::string name_;
     int type_;
     std::unique_ptr<MemoryCodeModule> code_;
@@ -335,6 +343,7 @@ class MemoryComponents : public VBComponents {
     MemoryComponent* Find(std::string_view name);
     MemoryComponent& At(long index) { return *items_[static_cast<size_t>(index - 1)]; }
     MemoryProject& Project() { return project_; }
+    const MemoryProject& Project() const { return project_; }
 
   private:
     MemoryProject& project_;
@@ -359,7 +368,12 @@ class MemoryProject : public VBProject {
     }
     MemoryComponents& Components() { return components_; }
     MemoryVbe& Vbe() { return vbe_; }
+    const MemoryVbe& Vbe() const { return vbe_; }
     void Rename(std::string name);
+    // The code page of the project file, which its name and the paths in it
+    // are written in: its own when one was set, else the IDE's.
+    text::CodePage TextCodePage() const override;
+    void SetTextCodePage(text::CodePage page) { codePage_ = page; }
     // The project file it was read from ("" for a project made in memory).
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
@@ -369,6 +383,7 @@ class MemoryProject : public VBProject {
     std::string name_;
     int type_;
     std::string fileName_;
+    std::optional<text::CodePage> codePage_;
     MemoryComponents components_;
 };
 

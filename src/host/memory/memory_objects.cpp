@@ -128,6 +128,14 @@ MemoryProject::MemoryProject(MemoryVbe& vbe, std::string name, int type)
 
 host::VBE& MemoryProject::VBE() { return vbe_; }
 
+text::CodePage MemoryProject::TextCodePage() const {
+    return codePage_ ? *codePage_ : vbe_.TextCodePage();
+}
+
+text::CodePage MemoryComponent::TextCodePage() const {
+    return codePage_ ? *codePage_ : Owner().Project().Vbe().TextCodePage();
+}
+
 void MemoryProject::Rename(std::string name) {
     std::string old = std::move(name_);
     name_ = std::move(name);

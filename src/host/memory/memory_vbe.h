@@ -40,6 +40,10 @@ public:
     // The editor's tab width, used when the host tidies the lines it receives.
     int TabWidth() const { return tabWidth_; }
     void SetTabWidth(int width) { tabWidth_ = width < 1 ? 1 : width; }
+    // The system's ANSI code page, which the IDE reads and writes files in
+    // (a file written in UTF-8 keeps that code page of its own).
+    text::CodePage TextCodePage() const override { return codePage_; }
+    void SetTextCodePage(text::CodePage page) { codePage_ = page; }
 
     // Forgets references to a project or component that is going away.
     void ProjectRemoved(MemoryProject& project);
@@ -56,6 +60,7 @@ private:
     host::CodePane* activePane_ = nullptr;
     host::Window* activeWindow_ = nullptr;
     int tabWidth_ = 4;
+    text::CodePage codePage_;
 };
 
 }  // namespace qv::host::memory

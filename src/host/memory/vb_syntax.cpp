@@ -26,6 +26,15 @@ bool Is(std::string_view word, std::string_view keyword) {
     return text::EqualsIgnoreCase(word, keyword);
 }
 
+// A sign that cannot follow a name in a declaration but can be the trail
+// byte of a double-byte character (Shift-JIS, GBK, Big5): after a byte
+// above 0x7F it is the second half of a letter of the name. ("@" may
+// follow a name as its type sign, so it is not one of them.)
+bool IsTrailSign(char c) {
+    return c == '\\' || c == '|' || c == '[' || c == ']' || c == '^' || c == '`' || c == '{' ||
+           c == '}' || c == '~';
+}
+
 // The name of a declared item: a bracketed name or identifier characters.
 std::string TakeName(std::string_view s) {
     s = SkipBlanks(s);
@@ -34,7 +43,12 @@ std::string TakeName(std::string_view s) {
         if (close != std::string_view::npos) return std::string(s.substr(0, close + 1));
     }
     size_t n = 0;
-    while (n < s.size() && IsIdentifierChar(s[n])) ++n;
+    while (n < s.size() && IsIdentifierChar(s[n])) {
+        if (static_cast<unsigned char>(s[n]) >= 0x80 && n + 1 < s.size() && IsTrailSign(s[n + 1])) {
+            ++n;
+        }
+        ++n;
+    }
     return std::string(s.substr(0, n));
 }
 

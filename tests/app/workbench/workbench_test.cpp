@@ -408,12 +408,24 @@ class WorkbenchTest : public QObject {
     void EveryCodePageByteSurvivesTheEditor() {
         std::string bytes;
         for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
-        const QString shown = qv::workbench::DecodeCode(bytes);
+        const qv::text::CodePage western = qv::text::CodePage::Windows1252();
+        const QString shown = qv::workbench::DecodeCode(bytes, western);
         QCOMPARE(shown.size(), qsizetype(255));
         QCOMPARE(shown[0x80 - 1], QChar(0x20AC));  // the euro sign
         QCOMPARE(shown[0xE9 - 1], QChar(0xE9));
-        QCOMPARE(qv::workbench::EncodeCode(shown), bytes);
-        QCOMPARE(qv::workbench::EncodeCode(QString::fromUtf8("\u4E2D")), std::string("?"));
+        QCOMPARE(qv::workbench::EncodeCode(shown, western), bytes);
+        QCOMPARE(qv::workbench::EncodeCode(QString::fromUtf8("\u4E2D"), western), std::string("?"));
+        // Another single-byte code page shows its own letters (Cyrillic, and
+        // Greek with bytes it leaves unassigned); a double-byte one shows
+        // byte by byte. Every byte comes back.
+        const auto cyrillic = *qv::text::CodePage::Named("1251");
+        QCOMPARE(qv::workbench::DecodeCode("\xC0\xFF", cyrillic), QString::fromUtf8("\u0410\u044F"));
+        for (const char* page : {"1251", "1253", "932"}) {
+            const auto code = *qv::text::CodePage::Named(page);
+            const QString text = qv::workbench::DecodeCode(bytes, code);
+            QCOMPARE(text.size(), qsizetype(255));
+            QCOMPARE(qv::workbench::EncodeCode(text, code), bytes);
+        }
     }
 
     void AnIdleWorkbenchDoesNotPaint() {

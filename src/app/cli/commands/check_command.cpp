@@ -59,7 +59,7 @@ bool FixesPossible(CommandContext& context) {
     if (const auto problem = settings::RecordProblem(settings::Settings(), {})) {
         context.err << "qvaddin: no fixes offered: the stored settings would make code that is "
                        "not VB: "
-                    << DisplayText(*problem) << '\n';
+                    << *problem << '\n';
         return false;
     }
     return true;
@@ -102,12 +102,7 @@ public:
     }
 
 private:
-    // Characters on screen: UTF-8 continuation bytes take no column.
-    static size_t Width(const std::string& s) {
-        return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) {
-            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-        }));
-    }
+    static size_t Width(const std::string& s) { return DisplayWidth(s); }
 
     std::vector<bool> textColumns_;
     std::vector<std::vector<std::string>> rows_;
@@ -211,14 +206,16 @@ public:
             if (!json && !sarif) PrintProjectHeader(context, *project);
             std::vector<ModuleResult> results;
             for (MemoryComponent* component : Modules(*project, selection)) {
-                progress.Next(component->Name());
+                const text::CodePage page = component->TextCodePage();
+                progress.Next(text::ToUtf8(component->Name(), page));
                 ModuleResult r = Judge(*component, selection, listRoutines, excludeReadOnly);
                 if (!r.failure.empty()) {
                     failed = true;
-                    const std::string problem = ComponentFile(*target, *component) +
-                                                ": cannot judge " + component->Name() + ": " +
-                                                r.failure;
-                    context.err << "qvaddin: " << DisplayText(problem) << '\n';
+                    const std::string problem =
+                        MessageUtf8(ComponentFile(*target, *component), target->Vbe().TextCodePage()) +
+                        ": cannot judge " + text::ToUtf8(component->Name(), page) + ": " +
+                        text::ToUtf8(r.failure, page);
+                    context.err << "qvaddin: " << DisplayMessage(problem, page) << '\n';
                     if (sarif) log->AddFailure(problem);
                 }
                 if (sarif && r.evaluated) {
@@ -331,7 +328,9 @@ private:
         for (auto it = counts.begin(); it != counts.end(); ++it) {
             object.insert(it.key(), r.evaluated ? it.value() : QJsonValue());
         }
-        if (!r.failure.empty()) object.insert("failure", VbText(r.failure));
+        if (!r.failure.empty()) {
+            object.insert("failure", VbText(r.failure, r.component->TextCodePage()));
+        }
         QJsonArray routines;
         for (const auto& row : r.counts.routines) {
             routines.append(RoutineStatusJson(*r.component->Code(), row));
@@ -341,9 +340,9 @@ private:
     }
 
     static void PrintProjectHeader(CommandContext& context, MemoryProject& project) {
-        context.out << DisplayText(project.Name())
-                    << (project.FileName().empty() ? "" : "  ") << DisplayText(project.FileName())
-                    << '\n';
+        context.out << DisplayText(project.Name(), project.TextCodePage())
+                    << (project.FileName().empty() ? "" : "  ")
+                    << DisplayMessage(project.FileName(), project.Vbe().TextCodePage()) << '\n';
     }
 
     static void PrintModuleTable(CommandContext& context, const std::vector<ModuleResult>& results) {
@@ -354,7 +353,8 @@ private:
         Table table({"Module name", "Good", "Some", "Error", "None", ""},
                     {false, false, false, false, false, true});
         for (const ModuleResult& r : results) {
-            std::vector<std::string> row{DisplayText(r.component->Name())};
+            std::vector<std::string> row{
+                DisplayText(r.component->Name(), r.component->TextCodePage())};
             for (std::string& cell : CountCells(r)) row.push_back(std::move(cell));
             row.push_back(Note(r));
             table.Add(std::move(row));
@@ -363,7 +363,8 @@ private:
     }
 
     static void PrintModuleWithRoutines(CommandContext& context, const ModuleResult& r) {
-        context.out << "  " << DisplayText(r.component->Name());
+        const text::CodePage page = r.component->TextCodePage();
+        context.out << "  " << DisplayText(r.component->Name(), page);
         if (r.evaluated) {
             const analysis::ModuleCounts& c = r.counts;
             context.out << "  Good " << c.good << "  Some " << c.some << "  Error " << c.error
@@ -375,7 +376,8 @@ private:
         Table table({"Routine name", "Type", "Top Status", "Exit Status"},
                     {false, true, true, true});
         for (const auto& row : r.counts.routines) {
-            table.Add({DisplayText(row.name), row.typeWord, analysis::StatusString(row.status.top),
+            table.Add({DisplayText(row.name, page), row.typeWord,
+                       analysis::StatusString(row.status.top),
                        analysis::StatusString(row.status.exit)});
         }
         table.Print(context.out, "    ");

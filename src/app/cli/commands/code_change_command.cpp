@@ -24,14 +24,15 @@ namespace qv::cli {
 namespace {
 
 using host::memory::MemoryComponent;
+using host::memory::MemoryProject;
 
 void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
+    const std::string name = text::ToUtf8(component.Name(), component.TextCodePage());
     if (component.Code() == nullptr) {
-        throw CliError(kExitBadInput, "module " + component.Name() + " holds no code");
+        throw CliError(kExitBadInput, "module " + name + " holds no code");
     }
     if (analysis::IsReadOnly(component)) {
-        throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
-                                          component.Name() +
+        throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " + name +
                                           " is read-only; a read-only module cannot be updated");
     }
 }
@@ -76,8 +77,14 @@ RunTotals Count(const shell::RunOutcome& outcome) {
 
 class Report {
   public:
-    Report(LoadedTarget& target, const shell::RunOutcome& outcome, std::string note)
-        : target_(target), outcome_(outcome), note_(std::move(note)), totals_(Count(outcome)) {}
+    // note: UTF-8; run: the run's code page, for the paths.
+    Report(LoadedTarget& target, const shell::RunOutcome& outcome, std::string note,
+           text::CodePage run)
+        : target_(target),
+          outcome_(outcome),
+          note_(std::move(note)),
+          totals_(Count(outcome)),
+          run_(run) {}
 
     const RunTotals& Totals() const { return totals_; }
 
@@ -85,7 +92,7 @@ class Report {
     void Problems(std::ostream& err) const {
         for (const shell::ModuleOutcome& m : outcome_.modules) {
             if (m.skipped == shell::Skip::ReadOnly) {
-                err << "qvaddin: " << DisplayText(ComponentFile(target_, Component(m)))
+                err << "qvaddin: " << DisplayMessage(ComponentFile(target_, Component(m)), run_)
                     << " is read-only and was skipped\n";
             }
         }
@@ -99,20 +106,21 @@ class Report {
                 continue;
             }
             MemoryComponent& c = Component(m);
-            out << DisplayText(c.Name()) << "  (" << DisplayText(ComponentFile(target_, c))
-                << ")\n";
+            const text::CodePage page = c.TextCodePage();
+            out << DisplayText(c.Name(), page) << "  ("
+                << DisplayMessage(ComponentFile(target_, c), run_) << ")\n";
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (r.changed) {
                     out << "  " << std::left << std::setw(9) << r.done << ' '
-                        << DisplayText(RoutineLabel(r)) << '\n';
+                        << DisplayText(RoutineLabel(r), page) << '\n';
                 }
                 if (!r.refusal.empty()) {
-                    out << "  refused   " << DisplayText(RoutineLabel(r)) << ": "
-                        << DisplayText(r.refusal) << '\n';
+                    out << "  refused   " << DisplayText(RoutineLabel(r), page) << ": "
+                        << DisplayText(r.refusal, page) << '\n';
                 }
             }
         }
-        if (!note_.empty()) out << DisplayText(note_) << '\n';
+        if (!note_.empty()) out << DisplayMessage(note_, run_) << '\n';
         const auto& t = totals_;
         out << (dryRun ? "Would change " : "Changed ") << t.changed
             << (t.changed == 1 ? " routine" : " routines") << " in " << t.modulesChanged
@@ -125,40 +133,42 @@ class Report {
         QJsonArray modules;
         for (const shell::ModuleOutcome& m : outcome_.modules) {
             MemoryComponent& c = Component(m);
-            QJsonObject module{{"project", VbText(c.Owner().Project().Name())},
-                               {"name", VbText(c.Name())},
-                               {"file", VbText(ComponentFile(target_, c))}};
+            const text::CodePage page = c.TextCodePage();
+            const MemoryProject& project = c.Owner().Project();
+            QJsonObject module{{"project", VbText(project.Name(), project.TextCodePage())},
+                               {"name", VbText(c.Name(), page)},
+                               {"file", MessageText(ComponentFile(target_, c), run_)}};
             if (m.skipped != shell::Skip::None) {
                 module.insert("skipped", QString::fromStdString(SkipText(m.skipped)));
             }
             if (m.failure) {
                 module.insert("failure",
-                              QJsonObject{{"routine", VbText(m.failedRoutine)},
+                              QJsonObject{{"routine", VbText(m.failedRoutine, page)},
                                           {"number", static_cast<int>(m.failure->Number())},
-                                          {"description", VbText(m.failure->Description())},
-                                          {"source", VbText(m.failure->Source())}});
+                                          {"description", VbText(m.failure->Description(), page)},
+                                          {"source", VbText(m.failure->Source(), page)}});
             }
             QJsonArray routines;
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (!r.changed && r.refusal.empty()) continue;
                 QJsonObject routine{
-                    {"name", VbText(r.name)}, {"kind", r.kind}, {"changed", r.changed}};
+                    {"name", VbText(r.name, page)}, {"kind", r.kind}, {"changed", r.changed}};
                 if (r.changed) routine.insert("done", QString::fromStdString(r.done));
-                if (!r.refusal.empty()) routine.insert("refused", VbText(r.refusal));
+                if (!r.refusal.empty()) routine.insert("refused", VbText(r.refusal, page));
                 routines.append(routine);
             }
             module.insert("routines", routines);
             modules.append(module);
         }
         QJsonArray files;
-        for (const std::string& f : written) files.append(VbText(f));
+        for (const std::string& f : written) files.append(MessageText(f, run_));
         QJsonObject object{{"dryRun", dryRun},
                            {"modules", modules},
                            {"changed", totals_.changed},
                            {"refused", totals_.refused},
                            {"written", files}};
-        if (!note_.empty()) object.insert("note", VbText(note_));
-        if (dryRun) object.insert("diff", VbText(diff));
+        if (!note_.empty()) object.insert("note", MessageText(note_, run_));
+        if (dryRun) object.insert("diff", QString::fromStdString(diff));  // UTF-8 already
         return object;
     }
 
@@ -171,6 +181,7 @@ class Report {
     const shell::RunOutcome& outcome_;
     std::string note_;
     RunTotals totals_;
+    text::CodePage run_;
 };
 
 }  // namespace
@@ -216,19 +227,20 @@ int CodeChangeCommand::Run(CommandContext& context) {
                                   .showMessages = false};
     outcome = shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
     if (atCursor) {
+        const text::CodePage page = selection.component->TextCodePage();
         static const std::vector<shell::RoutineOutcome> kNone;
         const auto& routines = outcome.modules.empty() ? kNone : outcome.modules.front().routines;
         if (routines.empty()) {
             long line = 0, column = 0, endLine = 0, endColumn = 0;
             selection.component->Code()->CodePane().GetSelection(line, column, endLine, endColumn);
             note = "Nothing to do: line " + std::to_string(line) + " of " +
-                   selection.component->Name() + " is not inside a routine.";
+                   text::ToUtf8(selection.component->Name(), page) + " is not inside a routine.";
         } else if (!routines.front().changed && routines.front().refusal.empty()) {
-            note = "Nothing to do for " + RoutineLabel(routines.front()) + ".";
+            note = "Nothing to do for " + text::ToUtf8(RoutineLabel(routines.front()), page) + ".";
         }
     }
 
-    const Report report(*target, outcome, note);
+    const Report report(*target, outcome, note, RunCodePage(context));
     report.Problems(context.err);
     // The project's modules that could not be loaded are left as they are.
     const BrokenList broken = atCursor || selection.component != nullptr
@@ -240,7 +252,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
         // The diff of --dry-run goes into the JSON, not before it.
         std::ostringstream diff;
         CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
-                             diff,           context.err};
+                             diff,           context.err,       context.codePage};
         SaveChanges(quiet, *target, &written);
         QJsonObject json = report.Json(context.dryRun, written, diff.str());
         json.insert("errors", BrokenModulesJson(broken));

@@ -35,10 +35,11 @@ class CommentCommand : public Command {
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         host::memory::MemoryComponent& component = *selection.component;
+        const text::CodePage page = component.TextCodePage();
         if (analysis::IsReadOnly(component)) {
-            throw CliError(kExitBadInput,
-                           ComponentFile(*target, component) + ": module " + component.Name() +
-                               " is read-only; a read-only module cannot be updated");
+            throw CliError(kExitBadInput, ComponentFile(*target, component) + ": module " +
+                                              text::ToUtf8(component.Name(), page) +
+                                              " is read-only; a read-only module cannot be updated");
         }
         shell::CommandContext command{.vbe = target->Vbe(), .showMessages = false};
         shell::Execute(shell::CommandId::CodeComment, command);
@@ -46,18 +47,20 @@ class CommentCommand : public Command {
 
         std::ostringstream diff;
         CommandContext saving{context.parser, context.arguments, context.format, context.dryRun,
-                              diff,           context.err};
+                              diff,           context.err,       context.codePage};
         SaveChanges(saving, *target);
         if (context.format == OutputFormat::Json) {
-            QJsonObject object{{"module", VbText(component.Name())},
-                               {"file", VbText(ComponentFile(*target, component))},
-                               {"line", static_cast<qint64>(selection.line)},
-                               {"text", VbText(line)},
-                               {"dryRun", context.dryRun}};
-            if (context.dryRun) object.insert("diff", VbText(diff.str()));
+            QJsonObject object{
+                {"module", VbText(component.Name(), page)},
+                {"file", MessageText(ComponentFile(*target, component), RunCodePage(context))},
+                {"line", static_cast<qint64>(selection.line)},
+                {"text", VbText(line, page)},
+                {"dryRun", context.dryRun}};
+            // The diff is UTF-8 already.
+            if (context.dryRun) object.insert("diff", QString::fromStdString(diff.str()));
             WriteJson(context.out, object);
         } else {
-            context.out << DisplayText(line) << '\n' << diff.str();
+            context.out << DisplayText(line, page) << '\n' << diff.str();
         }
         return kExitOk;
     }

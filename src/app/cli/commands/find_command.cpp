@@ -52,8 +52,8 @@ std::string Position(const find::FindNode& node) {
 void PrintTree(std::ostream& out, const find::FindTree& tree) {
     tree.Walk([&](long, const find::FindNode& node, int depth) {
         out << std::string(static_cast<size_t>(depth) * 2, ' ')
-            << (node.tag == "Code" ? Position(node) : std::string()) << DisplayText(node.text)
-            << '\n';
+            << (node.tag == "Code" ? Position(node) : std::string())
+            << DisplayText(node.text, node.codePage) << '\n';
     });
 }
 
@@ -61,10 +61,10 @@ QJsonArray NodesJson(const find::FindTree& tree, long parent) {
     QJsonArray nodes;
     for (long id : tree.Children(parent)) {
         const find::FindNode& node = tree.Node(id);
-        QJsonObject object{{"key", VbText(node.key)},
-                           {"text", VbText(node.text)},
-                           {"image", VbText(node.image)},
-                           {"tag", VbText(node.tag)}};
+        QJsonObject object{{"key", VbText(node.key, node.codePage)},
+                           {"text", VbText(node.text, node.codePage)},
+                           {"image", QString::fromStdString(node.image)},
+                           {"tag", QString::fromStdString(node.tag)}};
         if (!node.children.empty()) object.insert("children", NodesJson(tree, id));
         nodes.append(object);
     }
@@ -91,7 +91,7 @@ public:
         if (context.arguments.size() < 2) {
             throw CliError(kExitUsage, "usage: qvaddin find <target>... TEXT");
         }
-        const std::string what = LocalText(context.arguments.back());
+        const std::string what = context.arguments.back().toStdString();
         if (what.empty()) throw CliError(kExitUsage, "the text to find is empty");
         find::FindModel model;
         find::FindOptions& options = model.Options();
@@ -129,11 +129,6 @@ public:
         }
         return broken.empty() ? kExitOk : kExitBadInput;
     }
-
-private:
-    // The search text as the terminal gave its bytes: code is searched byte
-    // for byte, in whatever code page its files are written.
-    static std::string LocalText(const QString& text) { return text.toLocal8Bit().toStdString(); }
 };
 
 }  // namespace

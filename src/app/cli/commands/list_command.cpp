@@ -88,9 +88,11 @@ class ListCommand : public Command {
             if (oneProject && &project != selection.project) continue;
             QJsonArray components;
             if (!json) {
-                context.out << DisplayText(project.Name()) << " (" << ProjectTypeName(project.Type())
-                            << ")" << (project.FileName().empty() ? "" : "  ")
-                            << DisplayText(project.FileName()) << '\n';
+                context.out << DisplayText(project.Name(), project.TextCodePage()) << " ("
+                            << ProjectTypeName(project.Type()) << ")"
+                            << (project.FileName().empty() ? "" : "  ")
+                            << DisplayMessage(project.FileName(), target->Vbe().TextCodePage())
+                            << '\n';
             }
             for (long c = 1; c <= project.Components().Count(); ++c) {
                 MemoryComponent& component = project.Components().At(c);
@@ -128,15 +130,16 @@ class ListCommand : public Command {
   private:
     static void PrintComponent(CommandContext& context, LoadedTarget& target,
                                MemoryComponent& component, const analysis::RoutineList& routines) {
-        context.out << "  " << DisplayText(component.Name()) << " ("
+        const text::CodePage page = component.TextCodePage();
+        context.out << "  " << DisplayText(component.Name(), page) << " ("
                     << ComponentTypeName(component.Type()) << ")  "
-                    << DisplayText(ComponentFile(target, component))
+                    << DisplayMessage(ComponentFile(target, component), target.Vbe().TextCodePage())
                     << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
         for (const auto& r : routines) {
             const std::string kindWord = analysis::KindWord(r.kind);
             context.out << "    " << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
-                        << (kindWord.empty() ? "" : " " + kindWord) << ' ' << DisplayText(r.name)
-                        << '\n';
+                        << (kindWord.empty() ? "" : " " + kindWord) << ' '
+                        << DisplayText(r.name, page) << '\n';
         }
     }
 };

@@ -17,6 +17,7 @@
 #include "app/cli/command.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
+#include "settings/code_page_setting.h"
 #include "settings/field_source.h"
 #include "settings/hot_key.h"
 #include "settings/integer_text.h"
@@ -51,7 +52,28 @@ std::string KeyList() {
     for (const SettingsField& field : settings::SettingsFields()) {
         keys += (keys.empty() ? "" : ", ") + std::string(field.key);
     }
-    return keys;
+    return keys + ", " + std::string(settings::kCodePageKey);
+}
+
+// The code page is a setting of the store, not a field of the record: the
+// run reads it once (settings/code_page_setting.h).
+bool IsCodePageKey(const QString& key) {
+    return key.compare(QString::fromLatin1(settings::kCodePageKey.data(),
+                                           static_cast<qsizetype>(settings::kCodePageKey.size())),
+                       Qt::CaseInsensitive) == 0;
+}
+
+struct CodePageShown {
+    std::string value;   // as stored, or the default's number
+    std::string source;  // "stored" or "built-in default"
+};
+
+CodePageShown ShownCodePage() {
+    const settings::CRegSettings& store = settings::SystemStore();
+    if (!store.HasSetting(settings::kSettingsSection, settings::kCodePageKey)) {
+        return {"1252", "built-in default"};
+    }
+    return {store.GetSetting(settings::kSettingsSection, settings::kCodePageKey, ""), "stored"};
 }
 
 const SettingsField& RequireField(const QString& key) {
@@ -202,7 +224,13 @@ public:
         const QStringList& args = context.arguments;
         const QString action = args.isEmpty() ? QString("show") : args.front();
         if (action == "show" && args.size() <= 1) return Show(context);
+        if (action == "get" && args.size() == 2 && IsCodePageKey(args[1])) {
+            return GetCodePage(context);
+        }
         if (action == "get" && args.size() == 2) return Get(context, RequireField(args[1]));
+        if (action == "set" && args.size() == 3 && IsCodePageKey(args[1])) {
+            return SetCodePage(context);
+        }
         if (action == "set" && (args.size() == 2 || args.size() == 3)) return Set(context);
         if (action == "reset" && args.size() == 1) return Reset(context);
         throw CliError(kExitUsage, "use 'qvaddin settings', 'settings get KEY', 'settings set "
@@ -232,10 +260,13 @@ private:
             if (field.companyEntry != 0) object.insert("companyEntry", field.companyEntry);
             fields.append(object);
         }
+        const CodePageShown codePage = ShownCodePage();
         QJsonObject out{{"file", QString::fromStdString(store.FilePath())},
                         {"section", Q(settings::kSettingsSection)},
                         {"overrideAllowed", settings::OverrideAllowed()},
                         {"fields", fields},
+                        {"codePage", QJsonObject{{"value", Q(codePage.value)},
+                                                 {"source", Q(codePage.source)}}},
                         {"hotKeys", HotKeysJson()}};
         if (const auto problem = settings::StoreProblem(store)) {
             out.insert("problem", QString::fromStdString(*problem));
@@ -259,6 +290,11 @@ private:
             PrintField(out, field, field.value(settings::Settings()),
                        SourceText(field, settings::SourceOf(field)));
         }
+        const CodePageShown codePage = ShownCodePage();
+        out << "\nThe code page the VB files are written in (--code-page replaces it for a run):\n"
+            << settings::kCodePageKey << std::string(9 - settings::kCodePageKey.size(), ' ')
+            << codePage.source << std::string(29 - codePage.source.size(), ' ') << codePage.value
+            << '\n';
         out << "\nHot keys (company defaults, string-table entries 15-20):\n";
         for (int i = 0; i < settings::kHotKeyCount; ++i) {
             const settings::HotKey spec = settings::HotKeyFromTable(i);
@@ -292,6 +328,44 @@ private:
                                   {"source", Q(settings::SourceName(settings::SourceOf(field)))}});
         } else {
             context.out << text::ReplaceAll(value, "\r\n", "\n") << '\n';
+        }
+        return kExitOk;
+    }
+
+    static int GetCodePage(CommandContext& context) {
+        const CodePageShown codePage = ShownCodePage();
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out, QJsonObject{{"key", Q(settings::kCodePageKey)},
+                                               {"value", Q(codePage.value)},
+                                               {"source", Q(codePage.source)}});
+        } else {
+            context.out << codePage.value << '\n';
+        }
+        return kExitOk;
+    }
+
+    // Stored as the code page's number, whatever name it was given by.
+    static int SetCodePage(CommandContext& context) {
+        std::string problem;
+        const auto page = settings::ParseCodePageSetting(context.arguments[2].toStdString(), problem);
+        if (!page) throw CliError(kExitUsage, problem + "; nothing was stored");
+        RequireWritableStore();
+        settings::CRegSettings& store = settings::SystemStore();
+        const std::string value = std::to_string(page->Number());
+        if (!context.dryRun &&
+            !store.SaveSetting(settings::kSettingsSection, settings::kCodePageKey, value)) {
+            throw CliError(kExitBadInput, "could not write " + store.FilePath());
+        }
+        if (context.format == OutputFormat::Json) {
+            WriteJson(context.out, QJsonObject{{"key", Q(settings::kCodePageKey)},
+                                               {"value", Q(value)},
+                                               {"file", QString::fromStdString(store.FilePath())},
+                                               {"stored", !context.dryRun},
+                                               {"used", true}});
+        } else {
+            context.out << (context.dryRun ? "Would store " : "Stored ") << settings::kCodePageKey
+                        << " = " << page->Description() << " in "
+                        << store.FilePath() << '\n';
         }
         return kExitOk;
     }

@@ -30,24 +30,29 @@ const Row kModuleColumns{"Module name", "Routines", "Total Lines", "Declaration"
                          "Blank",       "Comments", "Code"};
 const Row kRoutineColumns{"Routine name", "Total Lines", "Blank", "Comments", "Actual Code"};
 
-Row ModuleCells(const stats::ModuleRow& row) {
+// The module a row counts (nullptr for the total row), whose code page its
+// text is written in.
+MemoryComponent* ComponentOf(LoadedTarget& target, const stats::ModuleRow& row) {
+    MemoryProject* project = target.Vbe().Projects().Find(row.project);
+    return project != nullptr ? project->Components().Find(row.component) : nullptr;
+}
+
+text::CodePage PageOf(LoadedTarget& target, const stats::ModuleRow& row) {
+    const MemoryComponent* component = ComponentOf(target, row);
+    return component != nullptr ? component->TextCodePage() : target.Vbe().TextCodePage();
+}
+
+Row ModuleCells(const stats::ModuleRow& row, text::CodePage page) {
     const stats::ModuleFigures& f = row.figures;
-    return {DisplayText(row.text),         std::to_string(f.routines), std::to_string(f.totalLines),
+    return {DisplayText(row.text, page),   std::to_string(f.routines), std::to_string(f.totalLines),
             std::to_string(f.declaration), std::to_string(f.blank),   std::to_string(f.comments),
             std::to_string(f.code)};
 }
 
-Row RoutineCells(const stats::RoutineRow& row) {
+Row RoutineCells(const stats::RoutineRow& row, text::CodePage page) {
     const stats::RoutineFigures& f = row.figures;
-    return {DisplayText(row.text), std::to_string(f.totalLines), std::to_string(f.blank),
+    return {DisplayText(row.text, page), std::to_string(f.totalLines), std::to_string(f.blank),
             std::to_string(f.comments), std::to_string(f.actualCode)};
-}
-
-// Characters on screen: UTF-8 continuation bytes take no column.
-size_t DisplayWidth(const std::string& s) {
-    return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
 }
 
 // The name column left-aligned, the figures right-aligned under their headers.
@@ -91,15 +96,17 @@ void PrintRows(CommandContext& context, const Row& columns, const std::vector<Ro
     else PrintTable(context.out, columns, rows);
 }
 
-QJsonObject FiguresJson(const stats::ModuleFigures& f, const std::string& text) {
-    return QJsonObject{{"text", VbText(text)},       {"routines", qint64(f.routines)},
+QJsonObject FiguresJson(const stats::ModuleFigures& f, const std::string& text,
+                        text::CodePage page) {
+    return QJsonObject{{"text", VbText(text, page)}, {"routines", qint64(f.routines)},
                        {"totalLines", qint64(f.totalLines)}, {"declaration", qint64(f.declaration)},
                        {"blank", qint64(f.blank)},   {"comments", qint64(f.comments)},
                        {"code", qint64(f.code)}};
 }
 
-QJsonObject FiguresJson(const stats::RoutineFigures& f, const std::string& text) {
-    return QJsonObject{{"text", VbText(text)},
+QJsonObject FiguresJson(const stats::RoutineFigures& f, const std::string& text,
+                        text::CodePage page) {
+    return QJsonObject{{"text", VbText(text, page)},
                        {"totalLines", qint64(f.totalLines)},
                        {"blank", qint64(f.blank)},
                        {"comments", qint64(f.comments)},
@@ -178,8 +185,8 @@ private:
             WriteJson(context.out, object);
             return;
         }
-        std::vector<Row> rows{ModuleCells(table.total)};
-        for (const auto& row : table.modules) rows.push_back(ModuleCells(row));
+        std::vector<Row> rows{ModuleCells(table.total, target.Vbe().TextCodePage())};
+        for (const auto& row : table.modules) rows.push_back(ModuleCells(row, PageOf(target, row)));
         PrintRows(context, kModuleColumns, rows);
     }
 
@@ -204,11 +211,12 @@ private:
             }
             MemoryComponent& component = *project->Components().Find(row.component);
             QJsonObject object = ComponentJson(target, component);
-            object.insert("stats", FiguresJson(row.figures, row.text));
+            object.insert("stats", FiguresJson(row.figures, row.text, component.TextCodePage()));
             components.append(object);
         }
         closeProject();
-        return QJsonObject{{"total", FiguresJson(table.total.figures, table.total.text)},
+        return QJsonObject{{"total", FiguresJson(table.total.figures, table.total.text,
+                                                 target.Vbe().TextCodePage())},
                            {"projects", projects}};
     }
 
@@ -216,8 +224,10 @@ private:
                             const Selection& selection) {
         MemoryProject& project = *selection.project;
         MemoryComponent& component = *selection.component;
+        const text::CodePage page = component.TextCodePage();
         if (component.Code() == nullptr) {
-            throw CliError(kExitBadInput, component.Name() + " holds no code to count");
+            throw CliError(kExitBadInput,
+                           text::ToUtf8(component.Name(), page) + " holds no code to count");
         }
         std::vector<stats::RoutineRow> rows;
         {
@@ -230,7 +240,7 @@ private:
             return kExitOk;
         }
         std::vector<Row> cells;
-        for (const auto& row : rows) cells.push_back(RoutineCells(row));
+        for (const auto& row : rows) cells.push_back(RoutineCells(row, page));
         PrintRows(context, kRoutineColumns, cells);
         return kExitOk;
     }
@@ -241,16 +251,17 @@ private:
                                         MemoryComponent& component,
                                         const std::vector<stats::RoutineRow>& rows) {
         QJsonObject object = ComponentJson(target, component);
+        const text::CodePage page = component.TextCodePage();
         QJsonArray routines;
         for (size_t i = 0; i < rows.size(); ++i) {
             const stats::RoutineRow& row = rows[i];
             if (i == 0) {
                 object.insert("declarations",
-                              QJsonObject{{"stats", FiguresJson(row.figures, row.text)}});
+                              QJsonObject{{"stats", FiguresJson(row.figures, row.text, page)}});
                 continue;
             }
             QJsonObject routine = RoutineJson(*component.Code(), {row.name, row.kind});
-            routine.insert("stats", FiguresJson(row.figures, row.text));
+            routine.insert("stats", FiguresJson(row.figures, row.text, page));
             routines.append(routine);
         }
         object.insert("routines", routines);

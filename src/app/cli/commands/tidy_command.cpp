@@ -30,24 +30,31 @@ namespace {
 
 using host::memory::MemoryComponent;
 
+// The module's name as the user reads it.
+std::string Shown(const MemoryComponent& component) {
+    return text::ToUtf8(component.Name(), component.TextCodePage());
+}
+
 void RefuseReadOnly(LoadedTarget& target, MemoryComponent& component) {
     if (analysis::IsReadOnly(component)) {
         throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
-                                          component.Name() +
+                                          Shown(component) +
                                           " is read-only; a read-only module cannot be updated");
     }
 }
 
 void RefuseWithoutCode(MemoryComponent& component) {
     if (component.Code() == nullptr) {
-        throw CliError(kExitBadInput, "module " + component.Name() + " holds no code to tidy");
+        throw CliError(kExitBadInput, "module " + Shown(component) + " holds no code to tidy");
     }
 }
 
-// A routine tidy left alone, and why.
+// A routine tidy left alone, and why; names and reason in the module's
+// code page.
 struct Refusal {
     std::string module;
     shell::RoutineOutcome routine;
+    text::CodePage codePage{};
 };
 
 // The code window's tidy; a routine it refuses comes back with the reason,
@@ -62,14 +69,17 @@ std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& compone
         std::vector<Refusal> refused;
         for (const shell::ModuleOutcome& module : outcome.modules) {
             for (const shell::RoutineOutcome& routine : module.routines) {
-                if (!routine.refusal.empty()) refused.push_back({component.Name(), routine});
+                if (!routine.refusal.empty()) {
+                    refused.push_back({component.Name(), routine, component.TextCodePage()});
+                }
             }
         }
         return refused;
     } catch (const VbError& e) {
         if (e.Number() != err::kExpressionTooComplex) throw;
         throw CliError(kExitBadInput, ComponentFile(target, component) + ": module " +
-                                          component.Name() + ": " + e.Description() +
+                                          Shown(component) + ": " +
+                                          text::ToUtf8(e.Description(), component.TextCodePage()) +
                                           "; nothing was written");
     }
 }
@@ -111,7 +121,9 @@ class TidyCommand : public Command {
                 skipped.push_back(ComponentFile(*target, component));
             }
             for (const shell::RoutineOutcome& routine : module.routines) {
-                if (!routine.refusal.empty()) refused.push_back({component.Name(), routine});
+                if (!routine.refusal.empty()) {
+                    refused.push_back({component.Name(), routine, component.TextCodePage()});
+                }
             }
         }
         ReportFailedModules(context.err, *target, outcome);
@@ -127,7 +139,7 @@ class TidyCommand : public Command {
             // The diff of --dry-run goes into the JSON, not before it.
             std::ostringstream diff;
             CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
-                                 diff,           context.err};
+                                 diff,           context.err,       context.codePage};
             SaveChanges(quiet, *target, &written);
             ReportJson(context, written, skipped, refused, broken, diff.str());
         } else {
@@ -143,19 +155,23 @@ class TidyCommand : public Command {
     static void Report(CommandContext& context, const std::vector<std::string>& written,
                        const std::vector<std::string>& skipped, const std::vector<Refusal>& refused,
                        bool failed) {
+        const text::CodePage run = RunCodePage(context);
         for (const std::string& file : skipped) {
-            context.err << "qvaddin: " << DisplayText(file) << " is read-only and was skipped\n";
+            context.err << "qvaddin: " << DisplayMessage(file, run)
+                        << " is read-only and was skipped\n";
         }
         std::ostream& out = context.dryRun ? context.err : context.out;
         for (const Refusal& r : refused) {
-            out << "refused " << DisplayText(r.module) << "."
-                << DisplayText(analysis::RoutineLabel(r.routine.name, r.routine.kind)) << ": "
-                << DisplayText(r.routine.refusal) << '\n';
+            out << "refused " << DisplayText(r.module, r.codePage) << "."
+                << DisplayText(analysis::RoutineLabel(r.routine.name, r.routine.kind), r.codePage)
+                << ": " << DisplayText(r.routine.refusal, r.codePage) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
         if (written.empty() && !failed)
             context.out << "Nothing to tidy: the code is tidy already.\n";
-        for (const std::string& f : written) context.out << "tidied " << DisplayText(f) << '\n';
+        for (const std::string& f : written) {
+            context.out << "tidied " << DisplayMessage(f, run) << '\n';
+        }
     }
 
     // {"dryRun", "changed": [files], "skipped": [read-only files],
@@ -164,23 +180,24 @@ class TidyCommand : public Command {
                            const std::vector<std::string>& skipped,
                            const std::vector<Refusal>& refused, const BrokenList& broken,
                            const std::string& diff) {
+        const text::CodePage run = RunCodePage(context);
         QJsonArray refusals;
         for (const Refusal& r : refused) {
-            refusals.append(QJsonObject{{"module", VbText(r.module)},
-                                        {"name", VbText(r.routine.name)},
+            refusals.append(QJsonObject{{"module", VbText(r.module, r.codePage)},
+                                        {"name", VbText(r.routine.name, r.codePage)},
                                         {"kind", r.routine.kind},
-                                        {"reason", VbText(r.routine.refusal)}});
+                                        {"reason", VbText(r.routine.refusal, r.codePage)}});
         }
         QJsonArray files;
-        for (const std::string& f : written) files.append(VbText(f));
+        for (const std::string& f : written) files.append(MessageText(f, run));
         QJsonArray readOnly;
-        for (const std::string& f : skipped) readOnly.append(VbText(f));
+        for (const std::string& f : skipped) readOnly.append(MessageText(f, run));
         QJsonObject object{{"dryRun", context.dryRun},
                            {"changed", files},
                            {"skipped", readOnly},
                            {"refused", refusals},
                            {"errors", BrokenModulesJson(broken)}};
-        if (context.dryRun) object.insert("diff", VbText(diff));
+        if (context.dryRun) object.insert("diff", QString::fromStdString(diff));  // UTF-8 already
         WriteJson(context.out, object);
     }
 };
