@@ -8,6 +8,7 @@
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
 #include "errorhandling/templates.h"
+#include "host/received_line.h"
 #include "platform/like.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -32,13 +33,23 @@ std::string IndentBlock(const std::string& block, const settings::SettingsRecord
 }
 QV_PASS_UP("AddIn", "IndentBlock")
 
+std::string TopText(TemplateRoutine& routine, const settings::SettingsRecord& settings) {
+    return routine.IsTerminate() ? std::string(kTerminateTopBlock)
+                                 : TopBit(routine, settings, false);
+}
+
 }  // namespace
 
 bool AddRoutineErrorHandling(host::Member& member, int kind,
-                             const settings::SettingsRecord& settings, std::string& message) try {
+                             const settings::SettingsRecord& settings, std::string& message,
+                             int* messageNumber) try {
     message.clear();
+    int unused = 0;
+    int& number = messageNumber != nullptr ? *messageNumber : unused;
+    number = 0;
     const std::string name = member.Name();
     if (!analysis::ErrorHandlingRequired(member, settings)) {
+        number = 1;
         message = MessageText(1, {name});
         return false;
     }
@@ -51,15 +62,18 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
     std::string fullText;
     const std::string code = analysis::RemoveComments(module, name, kind, fullText);
     if (const int refusal = OnErrorRefusal(code, settings)) {
+        number = refusal;
         message = MessageText(refusal);
         return false;
     }
 
     TemplateRoutine routine(member, kind);
-    const std::string exitBlock = IndentBlock(LastBit(routine, settings, false), settings);
-    const std::string topBlock = IndentBlock(
-        routine.IsTerminate() ? std::string(kTerminateTopBlock) : TopBit(routine, settings, false),
-        settings);
+    const std::string exitText = LastBit(routine, settings, false);
+    const std::string topText = TopText(routine, settings);
+    message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
+    if (!message.empty()) return false;
+    const std::string exitBlock = IndentBlock(exitText, settings);
+    const std::string topBlock = IndentBlock(topText, settings);
 
     // The exit block first: it goes below the first line, which so stays
     // where it was found.
@@ -74,6 +88,52 @@ int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& sett
         return 2;
     }
     return modSearchBin::StringInRoutine(code, "On Error ") ? 3 : 0;
+}
+
+namespace {
+
+// The line labels that the lines define, in order; a continuation line
+// defines none.
+std::vector<std::string> DefinedLabels(std::string_view lines) {
+    std::vector<std::string> labels;
+    bool continuation = false;
+    for (const std::string& line : text::SplitLines(lines)) {
+        if (!continuation) {
+            std::string label = host::LineLabel(line);
+            if (!label.empty()) labels.push_back(std::move(label));
+        }
+        continuation = host::IsContinuedLine(line);
+    }
+    return labels;
+}
+
+}  // namespace
+
+std::string HandlerText(host::Member& member, int kind,
+                        const settings::SettingsRecord& settings) try {
+    TemplateRoutine routine(member, kind);
+    return TopText(routine, settings) + std::string(text::kCrLf) +
+           LastBit(routine, settings, false);
+}
+QV_PASS_UP("AddIn", "HandlerText")
+
+std::string LabelRefusal(std::string_view routineName, std::string_view code,
+                         std::string_view handler) {
+    std::vector<std::string> own;
+    bool read = false;
+    for (const std::string& label : DefinedLabels(handler)) {
+        // Most routines hold no such text at all: their lines are not read.
+        if (!text::ContainsIgnoreCase(code, label + ":")) continue;
+        if (!read) own = DefinedLabels(code);
+        read = true;
+        for (const std::string& defined : own) {
+            if (!text::EqualsIgnoreCase(defined, label)) continue;
+            return std::string(routineName) + " already has a line labelled " + defined +
+                   ", a label that the handler defines too, and a second one would not "
+                   "compile: rename the routine's own label first";
+        }
+    }
+    return {};
 }
 
 bool ReplaceHandler(host::Member& member, int kind, const settings::SettingsRecord& settings,

@@ -34,6 +34,8 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
     row.standardTerminate = CountAs(row.status) == Tally::Some &&
                             errorhandling::IsTermimate(member) &&
                             errorhandling::HoldsTerminateHandler(code);
+    if (row.status.top == kStatusInError) row.topGap = TopBlockGap(fullText, settings);
+    if (row.status.exit == kStatusInError) row.exitGap = ExitBlockGap(fullText, settings);
     if (withType) {
         row.typeWord = analysis::KindWord(row.kind);
         row.routineType = row.kind != host::vbext_pk_Proc

@@ -31,6 +31,11 @@ struct RoutineStatusRow {
     // it counts Some (its On Error line is not the standard one) though
     // nothing is missing.
     bool standardTerminate = false;
+    // For a block shown IN ERROR that is not there at all (rather than
+    // different from the templates): what is missing (TopBlockGap,
+    // ExitBlockGap); "" otherwise.
+    std::string topGap;
+    std::string exitGap;
 };
 
 struct ModuleCounts {

@@ -180,13 +180,13 @@ QJsonValue Hover(OpenDocument& document, Position position,
     QString text = "**" + QString::fromUtf8(found->name) + "**" +
                    (kind.empty() ? QString() : " (" + QString::fromStdString(kind) + ")") +
                    "\n\n";
-    auto statusLine = [&](const char* label, int value) {
-        const analysis::StatusRule* rule = analysis::RuleOfStatus(value);
-        const QString meaning = rule == nullptr ? QString() : QString::fromUtf8(rule->meaning.data(), static_cast<qsizetype>(rule->meaning.size()));
+    auto statusLine = [&](const char* label, bool top) {
+        const QString meaning = QString::fromStdString(analysis::StatusMeaning(row, top));
+        const int value = top ? row.status.top : row.status.exit;
         return QString(label) + ": " + QString::fromStdString(analysis::StatusString(value)) +
                (meaning.isEmpty() ? QString() : " (" + meaning + ")") + "  \n";
     };
-    text += statusLine("Top Status", row.status.top) + statusLine("Exit Status", row.status.exit);
+    text += statusLine("Top Status", true) + statusLine("Exit Status", false);
     text += QString("\nLines: %1 total, %2 blank, %3 comments, %4 code")
                 .arg(figures.totalLines)
                 .arg(figures.blank)

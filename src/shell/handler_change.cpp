@@ -62,11 +62,16 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
         const errorhandling::RemovalPlan plan =
             errorhandling::PlanRemoval(module, routine.name, routine.kind, record);
         if (insert) {
-            const int refusal = errorhandling::OnErrorRefusal(
-                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan), record);
-            if (refusal != 0) {
-                outcome.refusal = "the old handler stays, as a new one would be refused: " +
-                                  errorhandling::MessageText(refusal);
+            const std::string after =
+                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan);
+            const int refusal = errorhandling::OnErrorRefusal(after, record);
+            std::string why = refusal != 0 ? errorhandling::MessageText(refusal) : std::string();
+            if (why.empty()) {
+                why = errorhandling::LabelRefusal(
+                    routine.name, after, errorhandling::HandlerText(member, routine.kind, record));
+            }
+            if (!why.empty()) {
+                outcome.refusal = "the old handler stays, as a new one would be refused: " + why;
                 return outcome;
             }
         } else if (!force) {

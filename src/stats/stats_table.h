@@ -56,6 +56,11 @@ ModuleTable ProjectStatistics(host::VBE& vbe, std::string_view projectName,
 // Group statistics are offered only when more than one project is open.
 bool GroupStatisticsAvailable(host::VBE& vbe);
 
+// The module tables of several projects in one, each as ProjectStatistics
+// counts it, with the rows named project.module as in the group's table.
+ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& projectNames,
+                               const StatsProgress& progress = {});
+
 // The module table of every open project in turn, all modules in one total;
 // a module's Routines figure counts its members that are neither variables,
 // events nor constants.

@@ -57,6 +57,7 @@ std::string SkipText(shell::Skip skip) {
 struct RunTotals {
     int changed = 0;
     int refused = 0;
+    int undone = 0;  // refused routines that needed a change
     int modulesChanged = 0;
     int failures = 0;
 };
@@ -69,6 +70,7 @@ RunTotals Count(const shell::RunOutcome& outcome) {
         for (const shell::RoutineOutcome& r : m.routines) {
             if (r.changed) ++t.changed;
             if (!r.refusal.empty()) ++t.refused;
+            if (LeftUndone(r)) ++t.undone;
         }
     }
     return t;
@@ -184,13 +186,16 @@ void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
         "(read-only modules, related documents and components without code are passed over).\n"
         "Prints what changed and what was refused, with the reason, per module and routine\n"
         "(on standard error with --dry-run, whose standard output is the diff).\n\n"
-        "Exit codes: 0 done (refusals in module and project runs are reported, not failures);\n"
-        "1 the routine named by --routine or --line was refused; 3 bad input, a read-only\n"
+        "Exit codes: 0 done (refusals in module and project runs are reported, not failures,\n"
+        "unless --strict); 1 the routine named by --routine or --line was refused, or with\n"
+        "--strict a routine was refused for a reason other than that it needs no change;\n"
+        "3 bad input, a read-only\n"
         "target module, a module whose run failed halfway, or a module file of the project\n"
         "that could not be loaded (those modules are left as they were, the others are\n"
         "written).";
     parser.setApplicationDescription(help);
     AddTargetOptions(parser);
+    parser.addOption(StrictOption());
     AddCommandOptions(parser);
 }
 
@@ -214,7 +219,8 @@ int CodeChangeCommand::Run(CommandContext& context) {
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                   .force = force_,
                                   .showMessages = false};
-    outcome = shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
+    const auto run = [&] { return shell::Execute(shell::ScopedCommand(scope, Action()), command).run; };
+    outcome = scope == shell::CommandScope::Project ? RunOnEachProject(*target, selection, run) : run();
     if (atCursor) {
         static const std::vector<shell::RoutineOutcome> kNone;
         const auto& routines = outcome.modules.empty() ? kNone : outcome.modules.front().routines;
@@ -233,7 +239,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
     // The project's modules that could not be loaded are left as they are.
     const BrokenList broken = atCursor || selection.component != nullptr
                                   ? BrokenList{}
-                                  : BrokenModules(*target, selection.project);
+                                  : BrokenModules(*target, selection.projects);
     ReportBrokenModules(context.err, broken);
     std::vector<std::string> written;
     if (context.format == OutputFormat::Json) {
@@ -256,7 +262,32 @@ int CodeChangeCommand::Run(CommandContext& context) {
     }
     if (report.Totals().failures > 0 || !broken.empty()) return kExitBadInput;
     if (atCursor && report.Totals().refused > 0) return kExitFindings;
+    if (context.parser.isSet(StrictOption()) && report.Totals().undone > 0) return kExitFindings;
     return kExitOk;
+}
+
+shell::RunOutcome RunOnEachProject(LoadedTarget& target, const Selection& selection,
+                                   const std::function<shell::RunOutcome()>& run) {
+    shell::RunOutcome outcome;
+    for (host::memory::MemoryProject* project : selection.projects) {
+        target.Vbe().SetActiveProject(project);
+        shell::RunOutcome one = run();
+        for (shell::ModuleOutcome& module : one.modules) outcome.modules.push_back(std::move(module));
+    }
+    target.Vbe().SetActiveProject(selection.project);
+    return outcome;
+}
+
+const QCommandLineOption& StrictOption() {
+    static const QCommandLineOption option(
+        QStringList{"strict"},
+        "Exit 1 when a routine was refused for a reason other than that it needs no change "
+        "(no handler wanted, or the standard one there already).");
+    return option;
+}
+
+bool LeftUndone(const shell::RoutineOutcome& routine) {
+    return !routine.refusal.empty() && !routine.needsNothing;
 }
 
 void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys) {

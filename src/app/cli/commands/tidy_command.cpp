@@ -80,7 +80,10 @@ class TidyCommand : public Command {
     QString Summary() const override {
         return "Re-indent code (one tab per level), remove line numbers, condense blank lines.";
     }
-    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+    void AddOptions(QCommandLineParser& parser) const override {
+        AddTargetOptions(parser);
+        parser.addOption(StrictOption());
+    }
 
     int Run(CommandContext& context) override {
         settings::GetSettings();
@@ -100,10 +103,13 @@ class TidyCommand : public Command {
         } else {
             shell::CommandContext command{.vbe = target->Vbe(),
                                           .onModuleFailure = shell::OnModuleFailure::KeepWhole};
-            outcome = shell::Execute(selection.component != nullptr ? shell::CommandId::ModuleTidy
-                                                                    : shell::CommandId::ProjectTidy,
-                                     command)
-                          .run;
+            if (selection.component != nullptr) {
+                outcome = shell::Execute(shell::CommandId::ModuleTidy, command).run;
+            } else {
+                outcome = RunOnEachProject(*target, selection, [&] {
+                    return shell::Execute(shell::CommandId::ProjectTidy, command).run;
+                });
+            }
         }
         for (const shell::ModuleOutcome& module : outcome.modules) {
             auto& component = static_cast<MemoryComponent&>(*module.component);
@@ -120,7 +126,7 @@ class TidyCommand : public Command {
         // The project's modules that could not be loaded are left as they are.
         const BrokenList broken = selection.component != nullptr
                                       ? BrokenList{}
-                                      : BrokenModules(*target, selection.project);
+                                      : BrokenModules(*target, selection.projects);
         ReportBrokenModules(context.err, broken);
         std::vector<std::string> written;
         if (context.format == OutputFormat::Json) {
@@ -135,8 +141,10 @@ class TidyCommand : public Command {
             Report(context, written, skipped, refused, failed);
         }
         if (failed || !broken.empty()) return kExitBadInput;
-        // As the other commands at the cursor: a refused routine is a finding.
-        return atCursor && !refused.empty() ? kExitFindings : kExitOk;
+        // As the other commands at the cursor: a refused routine is a finding;
+        // elsewhere with --strict.
+        const bool strict = context.parser.isSet(StrictOption());
+        return (atCursor || strict) && !refused.empty() ? kExitFindings : kExitOk;
     }
 
   private:
