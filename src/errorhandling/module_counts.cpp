@@ -22,9 +22,11 @@ void ModuleCounts::Add(const RoutineStatusRow& row) {
 
 RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType,
                               const settings::SettingsRecord& settings) try {
+    const RoutineCopyScope copy(module, entry);
     RoutineStatusRow row;
     row.name = entry.name;
     row.kind = entry.kind;
+    row.copy = entry.copy;
     std::string fullText;
     const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
     row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText, settings);

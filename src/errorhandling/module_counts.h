@@ -23,6 +23,7 @@ Tally CountAs(const StatusPair& status);
 struct RoutineStatusRow {
     std::string name;
     int kind = 0;
+    long copy = 0;            // which copy of a routine defined more than once
     std::string typeWord;     // "Let", "Set", "Get" or "" (the routine list's "Type")
     std::string routineType;  // "Property" for accessors, else "Sub", "Function" or ""
     StatusPair status;        // as shown: a routine needing no handler has its top replaced

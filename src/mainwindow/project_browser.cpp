@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "analysis/routine_parsing.h"
 #include "errorhandling/messages.h"
@@ -401,15 +402,24 @@ analysis::ModuleCounts ProjectBrowser::ListRoutines(const std::string& project,
 }
 QV_PASS_UP(kModule, "ListRoutines")
 
+analysis::RoutineEntry RowRoutine(const QTreeWidgetItem& row) {
+    const long copy = row.data(0, kCopyRole).toLongLong();
+    std::string name = Bytes(row.text(0));
+    name.resize(name.size() - analysis::CopySuffix(copy).size());
+    return {name, analysis::ProcKind(Bytes(row.text(1))), copy};
+}
+
 void ProjectBrowser::AddRoutineRow(const analysis::RoutineStatusRow& status) {
     auto* row = new QTreeWidgetItem(routines_,
-                                    QStringList{Text(status.name), Text(status.typeWord),
+                                    QStringList{Text(status.name + analysis::CopySuffix(status.copy)),
+                                                Text(status.typeWord),
                                                 Text(analysis::StatusString(status.status.top)),
                                                 Text(analysis::StatusString(status.status.exit))});
     const QString key =
         status.typeWord.empty() ? Text(status.routineType) : QStringLiteral("Property");
     row->setIcon(0, RoutineRowIcon(key));
     row->setData(0, kIconRole, key);
+    row->setData(0, kCopyRole, static_cast<qlonglong>(status.copy));
 }
 
 void ProjectBrowser::DoLine(QTreeWidgetItem& row, host::VBComponent& component,
@@ -502,9 +512,12 @@ void ProjectBrowser::ShowRoutine(QTreeWidgetItem& row, bool caretAtEnd) try {
     QTreeWidgetItem* moduleRow = SelectedModuleRow();
     if (moduleRow == nullptr) return;
     host::VBProject& project = vbe_.VBProjects().Item(Bytes(ProjectName()));
+    host::VBComponent& component = ComponentOf(*moduleRow);
+    const analysis::RoutineEntry shown = RowRoutine(row);
+    std::optional<analysis::RoutineCopyScope> copy;
+    if (component.CodeModule() != nullptr) copy.emplace(*component.CodeModule(), shown);
     const errorhandling::RoutineText routine =
-        errorhandling::GetRoutine(project, Bytes(moduleRow->text(0)), Bytes(row.text(0)),
-                                  analysis::ProcKind(Bytes(row.text(1))));
+        errorhandling::GetRoutine(project, Bytes(moduleRow->text(0)), shown.name, shown.kind);
     code_->setPlainText(Text(routine.text).replace("\r\n", "\n"));
     code_->moveCursor(caretAtEnd ? QTextCursor::End : QTextCursor::Start);
 }
@@ -532,9 +545,9 @@ bool ProjectBrowser::GoToCode() try {
     if (moduleRow == nullptr || row == nullptr) return false;
     host::CodeModule* module = ComponentOf(*moduleRow).CodeModule();
     if (module == nullptr) return false;
-    const std::string name = Bytes(row->text(0));
-    const analysis::RoutineSpan span =
-        analysis::FirstAndLast(*module, name, analysis::ProcKind(Bytes(row->text(1))));
+    const analysis::RoutineEntry shown = RowRoutine(*row);
+    const analysis::RoutineCopyScope copy(*module, shown);
+    const analysis::RoutineSpan span = analysis::FirstAndLast(*module, shown.name, shown.kind);
     const long target = hit.column == kExitStatusColumn ? span.lastLine : span.firstLine;
     host::CodePane& pane = module->CodePane();
     pane.SetTopLine(span.startLine);

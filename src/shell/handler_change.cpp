@@ -29,6 +29,7 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     using errorhandling::RemovalNeed;
     RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
+    const analysis::RoutineCopyScope copy(module, routine);
     const settings::SettingsRecord& record = settings::Settings();
     errorhandling::RemovalDecision decision;
     try {
@@ -102,6 +103,7 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
 RoutineOutcome Unnumber(host::CodeModule& module, const analysis::RoutineEntry& routine) {
     RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
+    const analysis::RoutineCopyScope copy(module, routine);
     outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
     if (!outcome.refusal.empty()) return outcome;
     outcome.changed =

@@ -102,6 +102,7 @@ std::string ProjectTitle(ModuleCommand command) {
 RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
                             const analysis::RoutineEntry& routine,
                             const settings::SettingsRecord& settings) try {
+    const analysis::RoutineCopyScope copy(module, routine);
     if (command == ModuleCommand::Add) return AddHandler(module, routine, settings);
     return LineOrTidy(command, module, routine, settings);
 }

@@ -57,6 +57,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         for (; i < routines.size(); ++i) {
             window.SetLabel(labelPrefix + routines[i].name);
             window.SetBarValue(kRoutineBar, static_cast<int>(i));
+            const analysis::RoutineCopyScope copy(*module, routines[i]);
             outcome.routines.push_back(action(*module, routines[i]));
         }
     } catch (...) {

@@ -24,10 +24,11 @@ namespace qv::shell {
 struct RoutineOutcome {
     RoutineOutcome() = default;
     explicit RoutineOutcome(const analysis::RoutineEntry& routine)
-        : name(routine.name), kind(routine.kind) {}
+        : name(routine.name), kind(routine.kind), copy(routine.copy) {}
 
     std::string name;
     int kind = 0;
+    long copy = 0;  // which copy of a routine defined more than once
     bool changed = false;
     std::string done;     // what was done, in a word ("added", "numbered", ...), when changed
     std::string refusal;  // why the routine was left alone; "" when it was not refused

@@ -113,7 +113,7 @@ void SortModuleRows(std::vector<ModuleRow>& rows) {
     });
 }
 
-std::string RoutineRowText(std::string_view name, int kind) {
+std::string RoutineRowText(std::string_view name, int kind, long copy) {
     std::string text(name);
     switch (kind) {
         case host::vbext_pk_Let: text += "  (Let)"; break;
@@ -121,7 +121,7 @@ std::string RoutineRowText(std::string_view name, int kind) {
         case host::vbext_pk_Get: text += "  (Get)"; break;
         default: break;
     }
-    return text;
+    return text + analysis::CopySuffix(copy);
 }
 
 std::vector<RoutineRow> RoutineStatistics(host::VBE& vbe, std::string_view projectName,
@@ -135,11 +135,11 @@ std::vector<RoutineRow> RoutineStatistics(host::VBE& vbe, std::string_view proje
     analysis::GetRoutineNames(vbe, projectName, componentName, routines, false);
     const long max = static_cast<long>(routines.size()) - 1;
     rows.push_back({std::string(analysis::kDeclarationsName),
-                    std::string(analysis::kDeclarationsName), 0, GetDeclarationsFigures(*module)});
+                    std::string(analysis::kDeclarationsName), 0, 0, GetDeclarationsFigures(*module)});
     for (size_t i = 1; i < routines.size(); ++i) {
         const analysis::RoutineEntry& routine = routines[i];
-        rows.push_back({RoutineRowText(routine.name, routine.kind), routine.name, routine.kind,
-                        GetRoutineFigures(*module, routine)});
+        rows.push_back({RoutineRowText(routine.name, routine.kind, routine.copy), routine.name,
+                        routine.kind, routine.copy, GetRoutineFigures(*module, routine)});
         Report(progress, static_cast<long>(i), max);
     }
     return rows;

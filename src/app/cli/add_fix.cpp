@@ -34,15 +34,22 @@ bool RoutineChanged(const shell::RunOutcome& outcome) {
 }  // namespace
 
 AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
-                     const std::string& routine, int kind) {
+                     const std::string& routine, int kind, long copy) {
     AddFix fix;
     const host::files::ModuleFile* file = target.Files().FileOf(component);
     if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) return fix;
-    // The selection the command line makes for --project, --module and --routine.
+    // The selection the command line makes for --project, --module, --routine
+    // and, for a later copy, --line at its declaration.
+    long line = 0;
+    if (copy > 0) {
+        const host::ProcCopyScope scope(*component.Code(), routine, copy);
+        line = component.Code()->ProcBodyLine(routine, kind);
+    }
     const workspace::SelectionRequest request{.project = component.Owner().Project().Name(),
                                               .module = component.Name(),
                                               .routine = routine,
-                                              .routineKind = kind};
+                                              .routineKind = kind,
+                                              .line = line};
     if (!std::holds_alternative<workspace::Selection>(workspace::Select(target, request))) {
         return fix;
     }

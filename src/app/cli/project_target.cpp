@@ -179,6 +179,29 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
     return Selected(target, workspace::Select(target, request));
 }
 
+void RunAtEachCopy(CommandContext& context, const Selection& selection,
+                   const std::function<void()>& run) {
+    host::CodeModule* code = selection.component != nullptr ? selection.component->Code() : nullptr;
+    const long copies = code == nullptr || selection.routine.empty() || context.parser.isSet(kLineOption)
+                            ? 1
+                            : code->ProcCopies(selection.routine, selection.routineKind);
+    if (copies <= 1) {
+        run();
+        return;
+    }
+    for (long copy = 0; copy < copies; ++copy) {
+        long declaration = 0;
+        {
+            // Read again for each: the copies above may have grown.
+            const host::ProcCopyScope scope(*code, selection.routine, copy);
+            declaration = code->ProcBodyLine(selection.routine, selection.routineKind);
+        }
+        code->CodePane().SetSelection(declaration, 1, declaration, 1);
+        code->CodePane().SetTopLine(declaration);
+        run();
+    }
+}
+
 int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written) {
     const workspace::SaveResult saved =
         context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChanges(target);

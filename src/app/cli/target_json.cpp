@@ -26,10 +26,13 @@ QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& c
 }
 
 QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
-    return QJsonObject{
+    const analysis::RoutineCopyScope copy(module, routine);
+    QJsonObject object{
         {"name", VbText(routine.name)},
         {"kind", routine.kind},
         {"routineType", VbText(analysis::GetRoutineType(module, routine.name, routine.kind))}};
+    if (routine.copy > 0) object.insert("copy", static_cast<qint64>(routine.copy + 1));
+    return object;
 }
 
 void WriteJson(std::ostream& out, const QJsonObject& object) {

@@ -37,7 +37,25 @@ void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
 }
 
 std::string RoutineLabel(const shell::RoutineOutcome& r) {
-    return analysis::RoutineLabel(r.name, r.kind);
+    return analysis::RoutineLabel(r.name, r.kind, r.copy);
+}
+
+// The outcome of one more run at the cursor (on another copy of the
+// routine) added to those before: one module with the routines in turn.
+void GatherAtCursor(shell::RunOutcome& into, shell::RunOutcome one) {
+    into.refused = into.refused || one.refused;
+    for (shell::ModuleOutcome& module : one.modules) {
+        if (into.modules.empty() || into.modules.back().component != module.component) {
+            into.modules.push_back(std::move(module));
+            continue;
+        }
+        shell::ModuleOutcome& gathered = into.modules.back();
+        for (shell::RoutineOutcome& r : module.routines) gathered.routines.push_back(std::move(r));
+        if (module.failure) {
+            gathered.failure = std::move(module.failure);
+            gathered.failedRoutine = std::move(module.failedRoutine);
+        }
+    }
 }
 
 std::string SkipText(shell::Skip skip) {
@@ -145,6 +163,7 @@ class Report {
                 if (!r.changed && r.refusal.empty()) continue;
                 QJsonObject routine{
                     {"name", VbText(r.name)}, {"kind", r.kind}, {"changed", r.changed}};
+                if (r.copy > 0) routine.insert("copy", static_cast<qint64>(r.copy + 1));
                 if (r.changed) routine.insert("done", QString::fromStdString(r.done));
                 if (!r.refusal.empty()) routine.insert("refused", VbText(r.refusal));
                 routines.append(routine);
@@ -181,7 +200,8 @@ void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
     QString help = Summary() + "\n\n";
     if (!Details().isEmpty()) help += Details() + "\n\n";
     help +=
-        "With --routine or --line: the routine at that place, as the code window's command.\n"
+        "With --routine or --line: the routine at that place, as the code window's command\n"
+        "(--routine: each copy of a routine defined more than once, as under #If and #Else).\n"
         "With --module: every routine of the module. Otherwise: every module of the project\n"
         "(read-only modules, related documents and components without code are passed over).\n"
         "Prints what changed and what was refused, with the reason, per module and routine\n"
@@ -219,8 +239,16 @@ int CodeChangeCommand::Run(CommandContext& context) {
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                   .force = force_,
                                   .showMessages = false};
-    const auto run = [&] { return shell::Execute(shell::ScopedCommand(scope, Action()), command).run; };
-    outcome = scope == shell::CommandScope::Project ? RunOnEachProject(*target, selection, run) : run();
+    const auto run = [&] {
+        return shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
+    };
+    if (scope == shell::CommandScope::Project) {
+        outcome = RunOnEachProject(*target, selection, run);
+    } else if (atCursor) {
+        RunAtEachCopy(context, selection, [&] { GatherAtCursor(outcome, run()); });
+    } else {
+        outcome = run();
+    }
     if (atCursor) {
         static const std::vector<shell::RoutineOutcome> kNone;
         const auto& routines = outcome.modules.empty() ? kNone : outcome.modules.front().routines;
@@ -229,7 +257,9 @@ int CodeChangeCommand::Run(CommandContext& context) {
             selection.component->Code()->CodePane().GetSelection(line, column, endLine, endColumn);
             note = "Nothing to do: line " + std::to_string(line) + " of " +
                    selection.component->Name() + " is not inside a routine.";
-        } else if (!routines.front().changed && routines.front().refusal.empty()) {
+        } else if (std::none_of(routines.begin(), routines.end(), [](const auto& r) {
+                       return r.changed || !r.refusal.empty();
+                   })) {
             note = "Nothing to do for " + RoutineLabel(routines.front()) + ".";
         }
     }

@@ -134,9 +134,10 @@ class ListCommand : public Command {
                     << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
         for (const auto& r : routines) {
             const std::string kindWord = analysis::KindWord(r.kind);
+            const analysis::RoutineCopyScope copy(*component.Code(), r);
             context.out << "    " << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
                         << (kindWord.empty() ? "" : " " + kindWord) << ' ' << DisplayText(r.name)
-                        << '\n';
+                        << DisplayText(analysis::CopySuffix(r.copy)) << '\n';
         }
     }
 };

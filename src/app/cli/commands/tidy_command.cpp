@@ -99,7 +99,11 @@ class TidyCommand : public Command {
         std::vector<Refusal> refused;
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
         if (atCursor) {
-            refused = TidyAtCursor(*target, *selection.component);
+            RunAtEachCopy(context, selection, [&] {
+                for (Refusal& r : TidyAtCursor(*target, *selection.component)) {
+                    refused.push_back(std::move(r));
+                }
+            });
         } else {
             shell::CommandContext command{.vbe = target->Vbe(),
                                           .onModuleFailure = shell::OnModuleFailure::KeepWhole};
@@ -157,7 +161,9 @@ class TidyCommand : public Command {
         std::ostream& out = context.dryRun ? context.err : context.out;
         for (const Refusal& r : refused) {
             out << "refused " << DisplayText(r.module) << "."
-                << DisplayText(analysis::RoutineLabel(r.routine.name, r.routine.kind)) << ": "
+                << DisplayText(
+                       analysis::RoutineLabel(r.routine.name, r.routine.kind, r.routine.copy))
+                << ": "
                 << DisplayText(r.routine.refusal) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
@@ -174,10 +180,12 @@ class TidyCommand : public Command {
                            const std::string& diff) {
         QJsonArray refusals;
         for (const Refusal& r : refused) {
-            refusals.append(QJsonObject{{"module", VbText(r.module)},
-                                        {"name", VbText(r.routine.name)},
-                                        {"kind", r.routine.kind},
-                                        {"reason", VbText(r.routine.refusal)}});
+            QJsonObject refusal{{"module", VbText(r.module)},
+                                {"name", VbText(r.routine.name)},
+                                {"kind", r.routine.kind},
+                                {"reason", VbText(r.routine.refusal)}};
+            if (r.routine.copy > 0) refusal.insert("copy", static_cast<qint64>(r.routine.copy + 1));
+            refusals.append(refusal);
         }
         QJsonArray files;
         for (const std::string& f : written) files.append(VbText(f));
