@@ -16,7 +16,9 @@ using workspace::SelectionRequest;
 using Kind = workspace::SelectionError::Kind;
 
 const QCommandLineOption kProjectOption(
-    QStringList{"project"}, "The project of a group to work on (default: the startup project).",
+    QStringList{"project"},
+    "The project to work on (default: every project the targets name; of a group, its startup "
+    "project).",
     "name");
 const QCommandLineOption kModuleOption(QStringList{"module"},
                                        "The module (component) to work on, by name.", "name");
