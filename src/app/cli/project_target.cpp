@@ -17,8 +17,8 @@ using Kind = workspace::SelectionError::Kind;
 
 const QCommandLineOption kProjectOption(
     QStringList{"project"},
-    "The project to work on (default: every project the targets name; of a group, its startup "
-    "project).",
+    "The project to work on alone (default: every project the targets name, of a group its "
+    "startup project; list and check: every project).",
     "name");
 const QCommandLineOption kModuleOption(QStringList{"module"},
                                        "The module (component) to work on, by name.", "name");
