@@ -29,7 +29,7 @@ bool HasEntry(const RoutineList& names, std::string_view name, int kind) {
 }
 
 // The entries of the copies after the first of a routine's kinds (most
-// routines have none).
+// routines have none). name must not refer into names, which grows.
 void AddCopies(host::CodeModule& module, RoutineList& names, const std::string& name,
                std::initializer_list<int> kinds) {
     long most = 0;
@@ -90,9 +90,10 @@ void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
         host::Member& member = members.Item(i);
         if (member.Type() == host::vbext_mt_Method) {
             // External declarations are methods of the declarations section.
-            if (module->ProcStartLine(member.Name(), host::vbext_pk_Proc) > declarationLines) {
-                names.push_back({member.Name(), host::vbext_pk_Proc});
-                AddCopies(*module, names, names.back().name, {host::vbext_pk_Proc});
+            const std::string name = member.Name();
+            if (module->ProcStartLine(name, host::vbext_pk_Proc) > declarationLines) {
+                names.push_back({name, host::vbext_pk_Proc});
+                AddCopies(*module, names, name, {host::vbext_pk_Proc});
             }
         } else if (member.Type() == host::vbext_mt_Property) {
             const std::string name = member.Name();
