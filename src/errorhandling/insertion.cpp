@@ -92,19 +92,43 @@ int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& sett
 
 namespace {
 
+// Calls line(view) for each line of the text, split at CR LF.
+template <typename Line>
+void ForEachLine(std::string_view text, const Line& line) {
+    for (size_t start = 0;;) {
+        const size_t at = text.find(text::kCrLf, start);
+        line(text.substr(start, at == std::string_view::npos ? at : at - start));
+        if (at == std::string_view::npos) return;
+        start = at + text::kCrLf.size();
+    }
+}
+
 // The line labels that the lines define, in order; a continuation line
 // defines none.
 std::vector<std::string> DefinedLabels(std::string_view lines) {
     std::vector<std::string> labels;
     bool continuation = false;
-    for (const std::string& line : text::SplitLines(lines)) {
+    ForEachLine(lines, [&](std::string_view line) {
         if (!continuation) {
             std::string label = host::LineLabel(line);
             if (!label.empty()) labels.push_back(std::move(label));
         }
         continuation = host::IsContinuedLine(line);
-    }
+    });
     return labels;
+}
+
+// Whether a line of the text begins, after its blanks, with the label and
+// its colon (case ignored): a quick test that passes over most routines
+// before their lines are read as statements.
+bool SomeLineBeginsWith(std::string_view text, std::string_view label) {
+    bool found = false;
+    ForEachLine(text, [&](std::string_view line) {
+        const std::string_view t = text::TrimBlanks(line);
+        found = found || (t.size() > label.size() && t[label.size()] == ':' &&
+                          text::StartsWithIgnoreCase(t, label));
+    });
+    return found;
 }
 
 }  // namespace
@@ -122,8 +146,7 @@ std::string LabelRefusal(std::string_view routineName, std::string_view code,
     std::vector<std::string> own;
     bool read = false;
     for (const std::string& label : DefinedLabels(handler)) {
-        // Most routines hold no such text at all: their lines are not read.
-        if (!text::ContainsIgnoreCase(code, label + ":")) continue;
+        if (!SomeLineBeginsWith(code, label)) continue;
         if (!read) own = DefinedLabels(code);
         read = true;
         for (const std::string& defined : own) {
