@@ -2,7 +2,9 @@
 // first byte picks the module's type and code page): inserting a handler
 // into a routine and removing it again gives the module back byte for byte;
 // after a handler, line numbers or a tidy the module still holds the same
-// routines, each closed (nothing was written outside a routine).
+// routines, each closed (nothing was written outside a routine). A routine
+// defined more than once (a copy under #If, another under #Else) is worked
+// on copy by copy.
 
 #include "analysis/routine_parsing.h"
 #include "errorhandling/insertion.h"
@@ -44,6 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string read = ReadAgain(module, type);
     for (size_t i = 1; i < routines.size(); ++i) {
         const std::string before = module.Text();
+        // Each copy of a routine defined more than once is worked on as itself.
+        const analysis::RoutineCopyScope copy(module.Code(), routines[i]);
         host::Member& member = module.Code().Members().Item(routines[i].name);
         std::string message;
         if (!errorhandling::AddRoutineErrorHandling(member, routines[i].kind, settings::Settings(),

@@ -45,6 +45,7 @@ void AskEveryRoutine(Loaded& loaded) {
     analysis::GetRoutineNames(loaded.vbe, "Fuzz", component.Name(), routines, false);
     host::CodeModule& code = *component.CodeModule();
     for (size_t i = 1; i < routines.size(); ++i) {
+        const analysis::RoutineCopyScope copy(code, routines[i]);
         const analysis::RoutineSpan span =
             analysis::FirstAndLast(code, routines[i].name, routines[i].kind);
         fuzz::Expect(span.startLine >= 1 && span.afterDeclarationLine > span.startLine,

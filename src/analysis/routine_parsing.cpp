@@ -1,5 +1,8 @@
 #include "analysis/routine_parsing.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "analysis/markers.h"
 #include "analysis/routine_shape.h"
 #include "platform/like.h"
@@ -23,6 +26,24 @@ bool HasEntry(const RoutineList& names, std::string_view name, int kind) {
         if (e.name == name && e.kind == kind) return true;
     }
     return false;
+}
+
+// The entries of the copies after the first of a routine's kinds (most
+// routines have none). name must not refer into names, which grows.
+void AddCopies(host::CodeModule& module, RoutineList& names, const std::string& name,
+               std::initializer_list<int> kinds) {
+    long most = 0;
+    std::vector<long> copies;
+    for (int kind : kinds) {
+        copies.push_back(module.ProcCopies(name, kind));
+        most = std::max(most, copies.back());
+    }
+    for (long copy = 1; copy < most; ++copy) {
+        size_t k = 0;
+        for (int kind : kinds) {
+            if (copies[k++] > copy) names.push_back({name, kind, copy});
+        }
+    }
 }
 
 // Integer of a property value; false when there is no such property or the
@@ -69,16 +90,20 @@ void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
         host::Member& member = members.Item(i);
         if (member.Type() == host::vbext_mt_Method) {
             // External declarations are methods of the declarations section.
-            if (module->ProcStartLine(member.Name(), host::vbext_pk_Proc) > declarationLines) {
-                names.push_back({member.Name(), host::vbext_pk_Proc});
+            const std::string name = member.Name();
+            if (module->ProcStartLine(name, host::vbext_pk_Proc) > declarationLines) {
+                names.push_back({name, host::vbext_pk_Proc});
+                AddCopies(*module, names, name, {host::vbext_pk_Proc});
             }
         } else if (member.Type() == host::vbext_mt_Property) {
+            const std::string name = member.Name();
             for (int kind : {host::vbext_pk_Let, host::vbext_pk_Set, host::vbext_pk_Get}) {
-                const std::string name = member.Name();
                 if (HasProcKind(member, kind) && !HasEntry(names, name, kind)) {
                     names.push_back({name, kind});
                 }
             }
+            AddCopies(*module, names, name,
+                      {host::vbext_pk_Let, host::vbext_pk_Set, host::vbext_pk_Get});
         }
     }
 } QV_PASS_UP("AddIn", "GetRoutineNames")
@@ -276,9 +301,14 @@ int ProcKind(std::string_view typeColumnText) {
     return host::vbext_pk_Proc;
 }
 
-std::string RoutineLabel(std::string_view name, int kind) {
-    const std::string word = KindWord(kind);
-    return word.empty() ? std::string(name) : std::string(name) + " (" + word + ")";
+std::string RoutineLabel(std::string_view name, int kind, long copy) {
+    std::string within = KindWord(kind);
+    if (copy > 0) within += (within.empty() ? "copy " : ", copy ") + std::to_string(copy + 1);
+    return within.empty() ? std::string(name) : std::string(name) + " (" + within + ")";
+}
+
+std::string CopySuffix(long copy) {
+    return copy > 0 ? " (copy " + std::to_string(copy + 1) + ")" : std::string();
 }
 
 std::string KindWord(int kind) {

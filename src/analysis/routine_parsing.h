@@ -19,10 +19,26 @@ inline constexpr std::string_view kDeclarationsName = "(Declarations)";
 struct RoutineEntry {
     std::string name;
     int kind = 0;
+    // Which definition of the name and kind: a routine defined in full more
+    // than once (a copy in each branch of an #If) has one entry per copy,
+    // the first with copy 0. Work on a copy other than the first goes on
+    // under a RoutineCopyScope.
+    long copy = 0;
     bool operator==(const RoutineEntry&) const = default;
 };
 // Element 0 is always { "(Declarations)", 0 }.
 using RoutineList = std::vector<RoutineEntry>;
+
+// Makes the module's lookups by the routine's name answer for the entry's
+// copy while it lives (see host::CodeModule::ChooseProcCopy).
+class RoutineCopyScope {
+  public:
+    RoutineCopyScope(host::CodeModule& module, const RoutineEntry& routine)
+        : scope_(module, routine.name, routine.copy) {}
+
+  private:
+    host::ProcCopyScope scope_;
+};
 
 // Lines of one routine, 1-based.
 struct RoutineSpan {
@@ -38,6 +54,8 @@ bool IsCommentLine(std::string_view trimmed);
 // case, it begins with "end ".
 bool IsClosingLine(std::string_view line);
 
+// Each copy of a routine defined in full more than once gets an entry, the
+// copies after the first right after the first's entries.
 void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
                      std::string_view componentName, RoutineList& names, bool showProgress);
 bool HasProcKind(host::Member& member, int kind);
@@ -54,8 +72,12 @@ int ProcKind(std::string_view typeColumnText);
 // property accessor.
 std::string KindWord(int kind);
 // How a routine is named to the user: "Name", or "Name (Get)" for a
-// property accessor.
-std::string RoutineLabel(std::string_view name, int kind);
+// property accessor; a copy after the first as "Name (copy 2)" or
+// "Name (Get, copy 2)".
+std::string RoutineLabel(std::string_view name, int kind, long copy = 0);
+// What follows the name of a copy after the first, where the kind is shown
+// apart: " (copy 2)"; "" for the first.
+std::string CopySuffix(long copy);
 bool IsReadOnly(host::VBComponent& component);
 int GetInstancing(host::CodeModule& module);
 int GetMTSTransactionMode(host::CodeModule& module);

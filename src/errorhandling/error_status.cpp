@@ -5,6 +5,7 @@
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/templates.h"
+#include "host/received_line.h"
 #include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/text.h"
@@ -155,6 +156,52 @@ int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText,
     if (block.MatchesPatternSpread()) return kStatusInErrorExtraCode;
     return kStatusInError;
 } QV_PASS_UP("AddIn", "TestForOldStuff")
+
+std::string TopBlockGap(std::string_view fullText, const settings::SettingsRecord& settings) {
+    const std::string onErrorLine = "On Error GoTo " + settings.label2;
+    bool onError = false, marker = false;
+    for (const std::string& line : text::SplitLines(fullText)) {
+        const std::string t(text::Trim(text::ReplaceAll(line, "\t", " ")));
+        if (t == onErrorLine) onError = true;
+        if (t == kOpeningMarker || t == kClosingMarker) marker = true;
+    }
+    if (!onError && !marker) {
+        return "no line reads \"" + onErrorLine +
+               "\" by itself (the statement is written in other letter case, or shares its "
+               "line with other code or a comment), so the top block is not found";
+    }
+    const bool templatesAroundIt = !settings.add0.empty() || !settings.add1.empty();
+    if (!marker && templatesAroundIt) {
+        return "the On Error line stands alone: the templates' lines around it, between the "
+               "marker lines, are missing";
+    }
+    return {};
+}
+
+std::string ExitBlockGap(std::string_view fullText, const settings::SettingsRecord& settings) {
+    const std::string labelLine = settings.label1 + ":";
+    const std::vector<std::string> lines = text::SplitLines(fullText);
+    // Found as TestForOldStuff finds it: the block is there.
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (lines[i] == labelLine) return {};
+    }
+    bool exitLabel = false, errorLabel = false;
+    for (const std::string& line : lines) {
+        const std::string label = host::LineLabel(line);
+        if (text::EqualsIgnoreCase(label, settings.label1)) exitLabel = true;
+        if (text::EqualsIgnoreCase(label, settings.label2)) errorLabel = true;
+    }
+    if (exitLabel) {
+        return "the exit label is not found as the exit block's first line: it must read \"" +
+               labelLine + "\" alone, at the start of its line, below the body's first line";
+    }
+    std::string gap = "there is no exit block: no line reads \"" + labelLine + "\"";
+    if (!errorLabel) {
+        gap += ", and no line defines the label " + settings.label2 +
+               " that the On Error line goes to";
+    }
+    return gap;
+}
 
 bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings) try {
     const std::string name = member.Name();

@@ -58,6 +58,15 @@ int TestForTop(errorhandling::TemplateRoutine& routine, std::string_view fullTex
 int TestForOldStuff(errorhandling::TemplateRoutine& routine, std::string_view fullText,
                     const settings::SettingsRecord& settings);
 
+// What a block judged IN ERROR lacks when it is not merely different from
+// the templates but not there at all (or, for the top block, holds the On
+// Error line without the templates' lines around it): words for the user,
+// naming the labels and lines that are missing; "" when the block is there.
+// fullText: the routine's body as RemoveComments gives it in its
+// out-argument.
+std::string TopBlockGap(std::string_view fullText, const settings::SettingsRecord& settings);
+std::string ExitBlockGap(std::string_view fullText, const settings::SettingsRecord& settings);
+
 // True when the routine must carry the standard handler: not one the
 // settings' omit list names, nor the initialisation of a creatable class.
 bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings);

@@ -8,6 +8,7 @@
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
 #include "errorhandling/templates.h"
+#include "host/received_line.h"
 #include "platform/like.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -32,13 +33,23 @@ std::string IndentBlock(const std::string& block, const settings::SettingsRecord
 }
 QV_PASS_UP("AddIn", "IndentBlock")
 
+std::string TopText(TemplateRoutine& routine, const settings::SettingsRecord& settings) {
+    return routine.IsTerminate() ? std::string(kTerminateTopBlock)
+                                 : TopBit(routine, settings, false);
+}
+
 }  // namespace
 
 bool AddRoutineErrorHandling(host::Member& member, int kind,
-                             const settings::SettingsRecord& settings, std::string& message) try {
+                             const settings::SettingsRecord& settings, std::string& message,
+                             int* messageNumber) try {
     message.clear();
+    int unused = 0;
+    int& number = messageNumber != nullptr ? *messageNumber : unused;
+    number = 0;
     const std::string name = member.Name();
     if (!analysis::ErrorHandlingRequired(member, settings)) {
+        number = 1;
         message = MessageText(1, {name});
         return false;
     }
@@ -51,15 +62,18 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
     std::string fullText;
     const std::string code = analysis::RemoveComments(module, name, kind, fullText);
     if (const int refusal = OnErrorRefusal(code, settings)) {
+        number = refusal;
         message = MessageText(refusal);
         return false;
     }
 
     TemplateRoutine routine(member, kind);
-    const std::string exitBlock = IndentBlock(LastBit(routine, settings, false), settings);
-    const std::string topBlock = IndentBlock(
-        routine.IsTerminate() ? std::string(kTerminateTopBlock) : TopBit(routine, settings, false),
-        settings);
+    const std::string exitText = LastBit(routine, settings, false);
+    const std::string topText = TopText(routine, settings);
+    message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
+    if (!message.empty()) return false;
+    const std::string exitBlock = IndentBlock(exitText, settings);
+    const std::string topBlock = IndentBlock(topText, settings);
 
     // The exit block first: it goes below the first line, which so stays
     // where it was found.
@@ -74,6 +88,75 @@ int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& sett
         return 2;
     }
     return modSearchBin::StringInRoutine(code, "On Error ") ? 3 : 0;
+}
+
+namespace {
+
+// Calls line(view) for each line of the text, split at CR LF.
+template <typename Line>
+void ForEachLine(std::string_view text, const Line& line) {
+    for (size_t start = 0;;) {
+        const size_t at = text.find(text::kCrLf, start);
+        line(text.substr(start, at == std::string_view::npos ? at : at - start));
+        if (at == std::string_view::npos) return;
+        start = at + text::kCrLf.size();
+    }
+}
+
+// The line labels that the lines define, in order; a continuation line
+// defines none.
+std::vector<std::string> DefinedLabels(std::string_view lines) {
+    std::vector<std::string> labels;
+    bool continuation = false;
+    ForEachLine(lines, [&](std::string_view line) {
+        if (!continuation) {
+            std::string label = host::LineLabel(line);
+            if (!label.empty()) labels.push_back(std::move(label));
+        }
+        continuation = host::IsContinuedLine(line);
+    });
+    return labels;
+}
+
+// Whether a line of the text begins, after its blanks, with the label and
+// its colon (case ignored): a quick test that passes over most routines
+// before their lines are read as statements.
+bool SomeLineBeginsWith(std::string_view text, std::string_view label) {
+    bool found = false;
+    ForEachLine(text, [&](std::string_view line) {
+        const std::string_view t = text::TrimBlanks(line);
+        found = found || (t.size() > label.size() && t[label.size()] == ':' &&
+                          text::StartsWithIgnoreCase(t, label));
+    });
+    return found;
+}
+
+}  // namespace
+
+std::string HandlerText(host::Member& member, int kind,
+                        const settings::SettingsRecord& settings) try {
+    TemplateRoutine routine(member, kind);
+    return TopText(routine, settings) + std::string(text::kCrLf) +
+           LastBit(routine, settings, false);
+}
+QV_PASS_UP("AddIn", "HandlerText")
+
+std::string LabelRefusal(std::string_view routineName, std::string_view code,
+                         std::string_view handler) {
+    std::vector<std::string> own;
+    bool read = false;
+    for (const std::string& label : DefinedLabels(handler)) {
+        if (!SomeLineBeginsWith(code, label)) continue;
+        if (!read) own = DefinedLabels(code);
+        read = true;
+        for (const std::string& defined : own) {
+            if (!text::EqualsIgnoreCase(defined, label)) continue;
+            return std::string(routineName) + " already has a line labelled " + defined +
+                   ", a label that the handler defines too, and a second one would not "
+                   "compile: rename the routine's own label first";
+        }
+    }
+    return {};
 }
 
 bool ReplaceHandler(host::Member& member, int kind, const settings::SettingsRecord& settings,

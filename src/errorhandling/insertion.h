@@ -5,6 +5,7 @@
 // routine's own code by one blank line.
 
 #include <string>
+#include <string_view>
 
 #include "host/code_host.h"
 #include "settings/settings_record.h"
@@ -14,15 +15,30 @@ namespace qv::errorhandling {
 // Inserts the handler built from the given settings. Returns false, with the reason in message,
 // when the routine needs no handler (message 1), has no place for one (written on one line, or
 // inside #If structure that does not nest in it), already holds the standard On Error line (message
-// 2) or some other On Error statement (message 3).
+// 2) or some other On Error statement (message 3), or defines a label of its own that the handler
+// would define again (LabelRefusal).
+// messageNumber, when given, receives the number of a numbered message
+// (1 to 3), else 0.
 bool AddRoutineErrorHandling(host::Member& member, int kind,
-                             const settings::SettingsRecord& settings, std::string& message);
+                             const settings::SettingsRecord& settings, std::string& message,
+                             int* messageNumber = nullptr);
 
 // The On Error statement that stops an insertion into a routine whose code
 // (comments taken out) is given: the standard one, to the settings' error label in any
 // letter case (message 2), or any other (message 3, case-sensitive); 0 when
 // there is none.
 int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& settings);
+
+// The handler that insertion would put into the routine, before it is laid
+// out: the top block, then the exit block, joined with CR LF.
+std::string HandlerText(host::Member& member, int kind, const settings::SettingsRecord& settings);
+
+// Why a handler (its lines joined with CR LF) must not go into a routine
+// whose code (comments taken out) is given: the code defines a label of the
+// handler already ("Exit_Routine:" of its own), and a second one would not
+// compile. "" when no label is defined twice.
+std::string LabelRefusal(std::string_view routineName, std::string_view code,
+                         std::string_view handler);
 
 // Takes the routine's standard handler out and puts one built from the
 // given settings' templates in. Returns whether the routine changed: a handler that

@@ -22,9 +22,11 @@ void ModuleCounts::Add(const RoutineStatusRow& row) {
 
 RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entry, bool withType,
                               const settings::SettingsRecord& settings) try {
+    const RoutineCopyScope copy(module, entry);
     RoutineStatusRow row;
     row.name = entry.name;
     row.kind = entry.kind;
+    row.copy = entry.copy;
     std::string fullText;
     const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
     row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText, settings);
@@ -34,6 +36,8 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
     row.standardTerminate = CountAs(row.status) == Tally::Some &&
                             errorhandling::IsTermimate(member) &&
                             errorhandling::HoldsTerminateHandler(code);
+    if (row.status.top == kStatusInError) row.topGap = TopBlockGap(fullText, settings);
+    if (row.status.exit == kStatusInError) row.exitGap = ExitBlockGap(fullText, settings);
     if (withType) {
         row.typeWord = analysis::KindWord(row.kind);
         row.routineType = row.kind != host::vbext_pk_Proc

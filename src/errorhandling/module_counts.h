@@ -23,6 +23,7 @@ Tally CountAs(const StatusPair& status);
 struct RoutineStatusRow {
     std::string name;
     int kind = 0;
+    long copy = 0;            // which copy of a routine defined more than once
     std::string typeWord;     // "Let", "Set", "Get" or "" (the routine list's "Type")
     std::string routineType;  // "Property" for accessors, else "Sub", "Function" or ""
     StatusPair status;        // as shown: a routine needing no handler has its top replaced
@@ -31,6 +32,11 @@ struct RoutineStatusRow {
     // it counts Some (its On Error line is not the standard one) though
     // nothing is missing.
     bool standardTerminate = false;
+    // For a block shown IN ERROR that is not there at all (rather than
+    // different from the templates): what is missing (TopBlockGap,
+    // ExitBlockGap); "" otherwise.
+    std::string topGap;
+    std::string exitGap;
 };
 
 struct ModuleCounts {

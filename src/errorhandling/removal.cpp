@@ -78,6 +78,22 @@ long FindLine(long from, long to, std::string_view what, Lines which, const Line
     return 0;
 }
 
+// The first line in from..to that the label labels (case ignored); 0 when
+// none does. Only a label counts: a longer label that ends in the name
+// (Local_Exit_Routine:), a named argument (Exit_Routine:=) or code that
+// merely holds the text is the user's, and taking it for the exit block
+// would delete the user's lines.
+template <typename LineOf>
+long FindLabelLine(long from, long to, std::string_view label, const LineOf& line) {
+    bool continuation = false;
+    for (long l = from; l <= to; ++l) {
+        const std::string_view t = line(l);
+        if (!continuation && text::EqualsIgnoreCase(host::LineLabel(t), label)) return l;
+        continuation = host::IsContinuedLine(t);
+    }
+    return 0;
+}
+
 // A terminate routine's blocks where they stand exactly as insertion wrote
 // them (indentation aside): the terminate top block at the first line with
 // the blank line below it, "ErrorRestore" right above the closing line with
@@ -167,8 +183,7 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     // Without an exit label setting there is no label to find (the search
     // for ":" alone would take the first line with a colon for it).
     const long blockEnd = start + count - 1;
-    const long label =
-        s.label1.empty() ? 0 : FindLine(from, blockEnd, s.label1 + ":", Lines::Code, before);
+    const long label = s.label1.empty() ? 0 : FindLabelLine(from, blockEnd, s.label1, before);
     if (label > 0) {
         long closing = 0;
         for (long l = blockEnd; l >= start && closing == 0; --l) {

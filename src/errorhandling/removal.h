@@ -4,7 +4,8 @@
 // opening marker (or the On Error line) to the closing marker (or the On
 // Error line), and the one blank line that insertion put next to each.
 //
-// A handler is found by its labels and marker lines. A terminate routine's
+// A handler is found by its labels and marker lines; its exit block begins
+// at the first line that the exit label labels. A terminate routine's
 // blocks, which have neither, are taken out only where they stand exactly as
 // insertion wrote them. A routine that code must not be put into (one
 // written on one line, #If structure that does not nest in it) is left

@@ -39,11 +39,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 // Lower is more severe, as the enumeration is ordered.
 FindingSeverity MoreSevere(FindingSeverity a, FindingSeverity b) { return std::min(a, b); }
 
-std::string_view MeaningIn(const RoutineStatusRow& row, int status, bool top) {
-    if (top && !row.required && status == kStatusExtraCode) return kHandlerNotWanted;
-    return RuleOfStatus(status)->meaning;
-}
-
 }  // namespace
 
 std::string_view SeverityName(FindingSeverity severity) {
@@ -101,6 +96,16 @@ FindingSeverity SeverityOverrides::SeverityOf(int status) const {
     return byStatus_[static_cast<size_t>(status)].value_or(rule->defaultSeverity);
 }
 
+std::string StatusMeaning(const RoutineStatusRow& row, bool top) {
+    const int status = top ? row.status.top : row.status.exit;
+    const StatusRule* rule = RuleOfStatus(status);
+    if (rule == nullptr) return {};
+    if (top && !row.required && status == kStatusExtraCode) return std::string(kHandlerNotWanted);
+    const std::string& gap = top ? row.topGap : row.exitGap;
+    if (status == kStatusInError && !gap.empty()) return gap;
+    return std::string(rule->meaning);
+}
+
 bool IsFinding(const RoutineStatusRow& row) {
     return CountAs(row.status) != Tally::Good && !row.standardTerminate;
 }
@@ -123,7 +128,7 @@ std::optional<Finding> FindingOf(const RoutineStatusRow& row, const SeverityOver
         if (RuleOfStatus(status) != nullptr) {
             finding.severity = MoreSevere(finding.severity, overrides.SeverityOf(status));
             finding.message += std::string(" ") + (top ? "Top" : "Exit") + ": ";
-            finding.message += MeaningIn(row, status, top);
+            finding.message += StatusMeaning(row, top);
             finding.message += ".";
         }
         top = false;

@@ -63,6 +63,11 @@ bool IsFinding(const RoutineStatusRow& row);
 // the exit status. -1 for a routine that is no finding.
 int FindingStatus(const RoutineStatusRow& row);
 
+// What the routine's top (or exit) status means for it: the meaning of its
+// status word, or what is missing where the block is not there at all, or
+// that the routine needs no handler where one stands; "" for OK and N/A.
+std::string StatusMeaning(const RoutineStatusRow& row, bool top);
+
 struct Finding {
     const StatusRule* rule = nullptr;  // the rule of FindingStatus
     FindingSeverity severity = FindingSeverity::Warning;

@@ -1,5 +1,6 @@
 #include "find/find_search.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -156,6 +157,14 @@ host::CodeModule* TargetModule(host::VBE& vbe) {
     return nullptr;
 }
 
+bool InScope(const FindOptions& options, const host::VBProject& project,
+             const host::VBProject* active) {
+    if (options.scope == FindScope::Group) return true;
+    if (options.scope == FindScope::Module || options.projects.empty()) return &project == active;
+    return std::find(options.projects.begin(), options.projects.end(), &project) !=
+           options.projects.end();
+}
+
 }  // namespace
 
 std::string SummaryText(long hits, bool beyondLimit) {
@@ -176,7 +185,7 @@ SearchOutcome SearchProjects(host::VBE& vbe, std::string_view findWhat, const Fi
     host::VBProjects& projects = vbe.VBProjects();
     for (long p = 1; searchable && p <= projects.Count() && !run.Finished(); ++p) {
         host::VBProject& project = projects.Item(p);
-        if (options.scope != FindScope::Group && &project != active) continue;
+        if (!InScope(options, project, active)) continue;
         run.SearchProject(project, target);
     }
     if (!run.FoundAny()) {

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "find/find_tree.h"
 #include "host/code_host.h"
@@ -24,6 +25,8 @@ struct FindOptions {
     bool patternSearch = false;  // the search text is a Like pattern
     bool firstPerLine = false;   // after a hit, go on with the next line
     FindScope scope = FindScope::Project;
+    // The projects of the Project scope; empty: the active project alone.
+    std::vector<const host::VBProject*> projects{};
 };
 
 inline constexpr long kHitLimit = 1000;

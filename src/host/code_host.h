@@ -134,6 +134,13 @@ class CodeModuleObserver {
     virtual void TransactionEnded(CodeModule&, bool /*committed*/) {}
 };
 
+// The copy of a procedure that a code module's lookups by name answer for
+// (CodeModule::ChooseProcCopy); copy 0 is the first definition.
+struct ProcCopyChoice {
+    std::string name;
+    long copy = 0;
+};
+
 class CodeModule {
   public:
     virtual ~CodeModule() = default;
@@ -153,6 +160,21 @@ class CodeModule {
     virtual long ProcCountLines(std::string_view procName, int procKind) const = 0;
     // The procedure whose block holds the line ("" outside every procedure).
     virtual std::string ProcOfLine(long line, int& procKind) const = 0;
+
+    // A procedure defined in full more than once under one name and kind (a
+    // copy in each branch of an #If ... #Else ... #End If): the lookups by
+    // name (ProcStartLine, ProcBodyLine, ProcCountLines) answer for its
+    // first definition, as the IDE's do, unless another copy is chosen.
+    // How many definitions (procName, procKind) has: 0 when none, 1 for most.
+    virtual long ProcCopies(std::string_view procName, int procKind) const = 0;
+    // The copy (0: the first) of the procedure whose block holds the line;
+    // 0 outside every procedure.
+    virtual long ProcCopyOfLine(long line) const = 0;
+    // From now on the lookups by this name answer, for each kind, for its
+    // copy of that number (0-based; a kind with fewer copies is not found);
+    // the lookups of other names are not affected. Returns the choice in
+    // force before.
+    virtual ProcCopyChoice ChooseProcCopy(std::string_view procName, long copy) = 0;
     // Searches from (startLine, startColumn) to (endLine, endColumn); −1 as end
     // line and end column stands for the end of the module. On success the
     // four positions hold the hit (end column: the column after its last
@@ -205,6 +227,21 @@ class EditTransaction {
   private:
     CodeModule& module_;
     bool open_ = true;
+};
+
+// Makes a code module's lookups by name answer for one copy of a procedure
+// for the length of a scope; the choice before comes back at its end.
+class ProcCopyScope {
+  public:
+    ProcCopyScope(CodeModule& module, std::string_view procName, long copy)
+        : module_(module), before_(module.ChooseProcCopy(procName, copy)) {}
+    ~ProcCopyScope() { module_.ChooseProcCopy(before_.name, before_.copy); }
+    ProcCopyScope(const ProcCopyScope&) = delete;
+    ProcCopyScope& operator=(const ProcCopyScope&) = delete;
+
+  private:
+    CodeModule& module_;
+    ProcCopyChoice before_;
 };
 
 class CodePane {

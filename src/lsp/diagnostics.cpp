@@ -29,8 +29,9 @@ QJsonObject RoutineDiagnostic(OpenDocument& document, const analysis::RoutineSta
                               const analysis::Finding& finding) {
     DocumentModule& module = *document.Module();
     host::CodeModule& code = *module.Component()->CodeModule();
+    const host::ProcCopyScope copy(code, row.name, row.copy);
     const int line = module.DocumentLine(code.ProcBodyLine(row.name, row.kind));
-    const QString name = QString::fromUtf8(analysis::RoutineLabel(row.name, row.kind));
+    const QString name = QString::fromUtf8(analysis::RoutineLabel(row.name, row.kind, row.copy));
     QJsonObject diagnostic =
         LineDiagnostic(document.Text(), line, ProtocolSeverity(finding.severity),
                        name + ": " + QString::fromUtf8(finding.message));

@@ -32,6 +32,7 @@ analysis::RoutineList Routines(MemoryComponent& component) {
     host::CodeModule& code = *component.CodeModule();
     std::vector<std::pair<long, analysis::RoutineEntry>> placed;
     for (analysis::RoutineEntry& routine : routines) {
+        const analysis::RoutineCopyScope copy(code, routine);
         placed.emplace_back(code.ProcBodyLine(routine.name, routine.kind), std::move(routine));
     }
     std::stable_sort(placed.begin(), placed.end(),
@@ -52,6 +53,7 @@ bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 QJsonObject RoutineSymbol(DocumentModule& module, const analysis::RoutineEntry& routine,
                           const TextDocument& text, int kind) {
     host::CodeModule& code = *module.Component()->CodeModule();
+    const analysis::RoutineCopyScope copy(code, routine);
     const long start = code.ProcStartLine(routine.name, routine.kind);
     const long end = start + code.ProcCountLines(routine.name, routine.kind) - 1;
     const int declaration = module.DocumentLine(code.ProcBodyLine(routine.name, routine.kind));
@@ -87,8 +89,9 @@ QJsonArray DocumentSymbols(OpenDocument& document) {
     if (module == nullptr) return symbols;
     MemoryComponent& component = *module->Component();
     // A property is one symbol with its accessors as children, in the place
-    // of its first accessor.
-    std::map<std::string, qsizetype> properties;
+    // of its first accessor (each copy of a property defined more than once
+    // is one).
+    std::map<std::pair<std::string, long>, qsizetype> properties;
     for (const analysis::RoutineEntry& routine : Routines(component)) {
         if (routine.kind == host::vbext_pk_Proc) {
             symbols.append(RoutineSymbol(*module, routine, document.Text(),
@@ -96,9 +99,11 @@ QJsonArray DocumentSymbols(OpenDocument& document) {
             continue;
         }
         const QJsonObject accessor = RoutineSymbol(*module, routine, document.Text(), kProperty);
-        const auto [it, added] = properties.try_emplace(routine.name, symbols.size());
+        const auto [it, added] =
+            properties.try_emplace({routine.name, routine.copy}, symbols.size());
         if (added) {
-            symbols.append(QJsonObject{{"name", QString::fromUtf8(routine.name)},
+            symbols.append(QJsonObject{{"name", QString::fromUtf8(routine.name +
+                                                                  analysis::CopySuffix(routine.copy))},
                                        {"detail", "Property"},
                                        {"kind", kProperty},
                                        {"range", accessor.value("range")},
@@ -134,6 +139,7 @@ QJsonArray WorkspaceSymbols(const std::vector<workspace::LoadedTarget*>& targets
                     const text::CodePage page = code.TextCodePage();
                     const QString name = QString::fromStdString(text::ToUtf8(routine.name, page));
                     if (!name.contains(query, Qt::CaseInsensitive)) continue;
+                    const analysis::RoutineCopyScope copy(code, routine);
                     const long line = code.ProcBodyLine(routine.name, routine.kind);
                     const auto location = locator.Location(*component, line, 1, line, 1);
                     if (!location) continue;
@@ -170,25 +176,29 @@ QJsonValue Hover(OpenDocument& document, Position position,
     const long codeLine = module->CodeLine(position.line);
     int kindHere = -1;
     const std::string routineHere = codeLine > 0 ? code.ProcOfLine(codeLine, kindHere) : "";
+    const long copyHere = codeLine > 0 ? code.ProcCopyOfLine(codeLine) : 0;
     std::optional<analysis::RoutineEntry> found;
     for (const analysis::RoutineEntry& routine : Routines(*module->Component())) {
         if (QString::fromUtf8(routine.name).compare(word, Qt::CaseInsensitive) != 0) continue;
-        if (!found || (routine.name == routineHere && routine.kind == kindHere)) found = routine;
+        if (!found || (routine.name == routineHere && routine.kind == kindHere &&
+                       routine.copy == copyHere)) {
+            found = routine;
+        }
     }
     if (!found) return QJsonValue();
     const analysis::RoutineStatusRow row = analysis::JudgeRoutine(code, *found, true, settings);
     const stats::RoutineFigures figures = stats::GetRoutineFigures(code, *found);
     const std::string kind = analysis::KindWord(found->kind);
-    QString text = "**" + QString::fromUtf8(found->name) + "**" +
+    QString text = "**" + QString::fromUtf8(found->name + analysis::CopySuffix(found->copy)) + "**" +
                    (kind.empty() ? QString() : " (" + QString::fromStdString(kind) + ")") +
                    "\n\n";
-    auto statusLine = [&](const char* label, int value) {
-        const analysis::StatusRule* rule = analysis::RuleOfStatus(value);
-        const QString meaning = rule == nullptr ? QString() : QString::fromUtf8(rule->meaning.data(), static_cast<qsizetype>(rule->meaning.size()));
+    auto statusLine = [&](const char* label, bool top) {
+        const QString meaning = QString::fromStdString(analysis::StatusMeaning(row, top));
+        const int value = top ? row.status.top : row.status.exit;
         return QString(label) + ": " + QString::fromStdString(analysis::StatusString(value)) +
                (meaning.isEmpty() ? QString() : " (" + meaning + ")") + "  \n";
     };
-    text += statusLine("Top Status", row.status.top) + statusLine("Exit Status", row.status.exit);
+    text += statusLine("Top Status", true) + statusLine("Exit Status", false);
     text += QString("\nLines: %1 total, %2 blank, %3 comments, %4 code")
                 .arg(figures.totalLines)
                 .arg(figures.blank)

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "analysis/routine_parsing.h"
 #include "errorhandling/messages.h"
@@ -403,15 +404,24 @@ analysis::ModuleCounts ProjectBrowser::ListRoutines(const std::string& project,
 }
 QV_PASS_UP(kModule, "ListRoutines")
 
+analysis::RoutineEntry RowRoutine(const host::VBE& vbe, const QTreeWidgetItem& row) {
+    const long copy = row.data(0, kCopyRole).toLongLong();
+    std::string name = Bytes(vbe, row.text(0));
+    name.resize(name.size() - analysis::CopySuffix(copy).size());
+    return {name, analysis::ProcKind(Bytes(vbe, row.text(1))), copy};
+}
+
 void ProjectBrowser::AddRoutineRow(const analysis::RoutineStatusRow& status) {
     auto* row = new QTreeWidgetItem(routines_,
-                                    QStringList{Text(vbe_, status.name), Text(vbe_, status.typeWord),
+                                    QStringList{Text(vbe_, status.name + analysis::CopySuffix(status.copy)),
+                                                Text(vbe_, status.typeWord),
                                                 Text(vbe_, analysis::StatusString(status.status.top)),
                                                 Text(vbe_, analysis::StatusString(status.status.exit))});
     const QString key =
         status.typeWord.empty() ? Text(vbe_, status.routineType) : QStringLiteral("Property");
     row->setIcon(0, RoutineRowIcon(key));
     row->setData(0, kIconRole, key);
+    row->setData(0, kCopyRole, static_cast<qlonglong>(status.copy));
 }
 
 void ProjectBrowser::DoLine(QTreeWidgetItem& row, host::VBComponent& component,
@@ -504,9 +514,12 @@ void ProjectBrowser::ShowRoutine(QTreeWidgetItem& row, bool caretAtEnd) try {
     QTreeWidgetItem* moduleRow = SelectedModuleRow();
     if (moduleRow == nullptr) return;
     host::VBProject& project = vbe_.VBProjects().Item(Bytes(vbe_, ProjectName()));
+    host::VBComponent& component = ComponentOf(*moduleRow);
+    const analysis::RoutineEntry shown = RowRoutine(vbe_, row);
+    std::optional<analysis::RoutineCopyScope> copy;
+    if (component.CodeModule() != nullptr) copy.emplace(*component.CodeModule(), shown);
     const errorhandling::RoutineText routine =
-        errorhandling::GetRoutine(project, Bytes(vbe_, moduleRow->text(0)), Bytes(vbe_, row.text(0)),
-                                  analysis::ProcKind(Bytes(vbe_, row.text(1))));
+        errorhandling::GetRoutine(project, Bytes(vbe_, moduleRow->text(0)), shown.name, shown.kind);
     code_->setPlainText(Text(vbe_, routine.text).replace("\r\n", "\n"));
     code_->moveCursor(caretAtEnd ? QTextCursor::End : QTextCursor::Start);
 }
@@ -534,9 +547,9 @@ bool ProjectBrowser::GoToCode() try {
     if (moduleRow == nullptr || row == nullptr) return false;
     host::CodeModule* module = ComponentOf(*moduleRow).CodeModule();
     if (module == nullptr) return false;
-    const std::string name = Bytes(vbe_, row->text(0));
-    const analysis::RoutineSpan span =
-        analysis::FirstAndLast(*module, name, analysis::ProcKind(Bytes(vbe_, row->text(1))));
+    const analysis::RoutineEntry shown = RowRoutine(vbe_, *row);
+    const analysis::RoutineCopyScope copy(*module, shown);
+    const analysis::RoutineSpan span = analysis::FirstAndLast(*module, shown.name, shown.kind);
     const long target = hit.column == kExitStatusColumn ? span.lastLine : span.firstLine;
     host::CodePane& pane = module->CodePane();
     pane.SetTopLine(span.startLine);

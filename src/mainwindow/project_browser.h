@@ -38,6 +38,12 @@ class RoutineCommands;
 
 // Roles of the data a row keeps beside its text.
 inline constexpr int kIconRole = Qt::UserRole;  // module row: icon number; routine row: key
+// Routine row: which copy of a routine defined more than once it stands
+// for (its text then reads "Name (copy 2)"); 0 for most.
+inline constexpr int kCopyRole = Qt::UserRole + 1;
+
+// The routine a row of the routine list stands for: name, kind and copy.
+analysis::RoutineEntry RowRoutine(const host::VBE& vbe, const QTreeWidgetItem& row);
 
 // Column headings, exactly.
 const QStringList& ModuleColumns();

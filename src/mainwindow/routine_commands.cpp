@@ -1,5 +1,7 @@
 #include "mainwindow/routine_commands.h"
 
+#include <algorithm>
+
 #include "analysis/routine_parsing.h"
 #include "errorhandling/insertion.h"
 #include "errorhandling/messages.h"
@@ -50,7 +52,7 @@ host::CodeModule& RoutineCommands::Module() {
 }
 
 host::Member& RoutineCommands::MemberOf(const QTreeWidgetItem& row) {
-    return Module().Members().Item(Bytes(browser_.Vbe(), row.text(0)));
+    return Module().Members().Item(RowRoutine(browser_.Vbe(), row).name);
 }
 
 int RoutineCommands::KindOf(const QTreeWidgetItem& row) const {
@@ -85,8 +87,7 @@ void RoutineCommands::SelectWhere(bool (*wanted)(const QString& topWord), bool k
 
 void RoutineCommands::Rejudge(QTreeWidgetItem& row) {
     const analysis::RoutineStatusRow judged =
-        analysis::JudgeRoutine(Module(), analysis::RoutineEntry{Bytes(browser_.Vbe(), row.text(0)), KindOf(row)},
-                               false, settings::Settings());
+        analysis::JudgeRoutine(Module(), RowRoutine(browser_.Vbe(), row), false, settings::Settings());
     row.setText(2, QString::fromStdString(analysis::StatusString(judged.status.top)));
     row.setText(3, QString::fromStdString(analysis::StatusString(judged.status.exit)));
 }
@@ -157,6 +158,7 @@ void RoutineCommands::InsertEH() try {
     const settings::SettingsRecord& record = settings::Settings();
     for (QTreeWidgetItem* row : SelectedRows()) {
         if (IsDeclarations(*row) || row->text(2) != "MISSING") continue;
+        const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), *row));
         std::string refusal;  // a refused routine is passed over without a message
         if (errorhandling::AddRoutineErrorHandling(MemberOf(*row), KindOf(*row), record, refusal)) {
             Rejudge(*row);
@@ -189,6 +191,7 @@ void RoutineCommands::ReplaceEH() try {
 QV_PASS_UP(kModule, "ReplaceEH")
 
 bool RoutineCommands::RemoveFrom(QTreeWidgetItem& row) {
+    const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), row));
     const QString top = row.text(2);
     if (top == "IN ERROR" || top == "OK") {
         errorhandling::RemoveOld(MemberOf(row), KindOf(row), settings::Settings());
@@ -228,11 +231,20 @@ void RoutineCommands::DeleteRoutine() try {
     host::CodeModule& module = Module();
     host::VBProject& project = module.Parent().Collection().Parent();
     const QList<QTreeWidgetItem*> selected = SelectedRows();
+    // Every routine's lines are found first and deleted from the bottom up,
+    // so that each copy of a routine defined more than once is found as it
+    // stands.
+    std::vector<errorhandling::RoutineText> routines;
     for (QTreeWidgetItem* row : selected) {
         if (IsDeclarations(*row)) continue;
         browser_.CodeBox().clear();
-        const errorhandling::RoutineText routine =
-            errorhandling::GetRoutine(project, module.Name(), Bytes(browser_.Vbe(), row->text(0)), KindOf(*row));
+        const analysis::RoutineEntry entry = RowRoutine(browser_.Vbe(), *row);
+        const analysis::RoutineCopyScope copy(module, entry);
+        routines.push_back(errorhandling::GetRoutine(project, module.Name(), entry.name, entry.kind));
+    }
+    std::sort(routines.begin(), routines.end(),
+              [](const auto& a, const auto& b) { return a.startLine > b.startLine; });
+    for (const errorhandling::RoutineText& routine : routines) {
         if (routine.count > 0) module.DeleteLines(routine.startLine, routine.count);
     }
     for (auto it = selected.crbegin(); it != selected.crend(); ++it) {
@@ -250,6 +262,7 @@ void RoutineCommands::AddLine() try {
         AdvanceRowBar(i);
         QTreeWidgetItem& row = *rows[i];
         if (!row.isSelected() || IsDeclarations(row)) continue;
+        const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), row));
         linenumbers::AddLineNumbers_Mem(MemberOf(row), KindOf(row), false);
         Rejudge(row);
     }
@@ -276,6 +289,7 @@ void RoutineCommands::TidyRoutine() try {
             tidy::Tidy_Declarations(Module(), settings::Settings());
             continue;
         }
+        const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), row));
         tidy::Tidy_Routine(MemberOf(row), KindOf(row), false, settings::Settings());
         Rejudge(row);
     }

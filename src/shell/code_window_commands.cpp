@@ -61,8 +61,12 @@ RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
         }
         return {};
     }
+    // The copy of a routine defined more than once that the cursor is in;
+    // its kind is read among that copy's accessors.
+    const analysis::RoutineEntry first{cursor.routine, 0, module.ProcCopyOfLine(cursor.startLine)};
+    const analysis::RoutineCopyScope copy(module, first);
     const analysis::RoutineEntry entry{
-        cursor.routine, analysis::KindAtLine(module, cursor.routine, cursor.startLine)};
+        cursor.routine, analysis::KindAtLine(module, cursor.routine, cursor.startLine), first.copy};
     switch (command) {
         case CursorCommand::Add:
             return RunCommandOn(ModuleCommand::Add, module, entry, settings::Settings());

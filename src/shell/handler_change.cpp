@@ -29,6 +29,7 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     using errorhandling::RemovalNeed;
     RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
+    const analysis::RoutineCopyScope copy(module, routine);
     const settings::SettingsRecord& record = settings::Settings();
     errorhandling::RemovalDecision decision;
     try {
@@ -62,11 +63,16 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
         const errorhandling::RemovalPlan plan =
             errorhandling::PlanRemoval(module, routine.name, routine.kind, record);
         if (insert) {
-            const int refusal = errorhandling::OnErrorRefusal(
-                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan), record);
-            if (refusal != 0) {
-                outcome.refusal = "the old handler stays, as a new one would be refused: " +
-                                  errorhandling::MessageText(refusal);
+            const std::string after =
+                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan);
+            const int refusal = errorhandling::OnErrorRefusal(after, record);
+            std::string why = refusal != 0 ? errorhandling::MessageText(refusal) : std::string();
+            if (why.empty()) {
+                why = errorhandling::LabelRefusal(
+                    routine.name, after, errorhandling::HandlerText(member, routine.kind, record));
+            }
+            if (!why.empty()) {
+                outcome.refusal = "the old handler stays, as a new one would be refused: " + why;
                 return outcome;
             }
         } else if (!force) {
@@ -97,6 +103,7 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
 RoutineOutcome Unnumber(host::CodeModule& module, const analysis::RoutineEntry& routine) {
     RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
+    const analysis::RoutineCopyScope copy(module, routine);
     outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
     if (!outcome.refusal.empty()) return outcome;
     outcome.changed =

@@ -2,6 +2,7 @@
 
 #include "analysis/routine_shape.h"
 #include "errorhandling/insertion.h"
+#include "errorhandling/templates.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
 #include "shell/line_number_commands.h"
@@ -15,17 +16,31 @@ bool IsDeclarations(const analysis::RoutineEntry& routine) {
     return routine.name == analysis::kDeclarationsName;
 }
 
+// A terminate routine refused for its "On Error Resume Next" may hold just
+// the terminate blocks that insertion gives it.
+bool HoldsTerminateBlocks(host::CodeModule& module, host::Member& member,
+                          const analysis::RoutineEntry& routine) {
+    if (!errorhandling::IsTermimate(member)) return false;
+    std::string fullText;
+    return errorhandling::HoldsTerminateHandler(
+        analysis::RemoveComments(module, routine.name, routine.kind, fullText));
+}
+
 RoutineOutcome AddHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
                           const settings::SettingsRecord& settings) {
     RoutineOutcome outcome(routine);
     if (IsDeclarations(routine)) return outcome;  // declarations get no handler
     std::string message;
-    outcome.changed = errorhandling::AddRoutineErrorHandling(module.Members().Item(routine.name),
-                                                             routine.kind, settings, message);
+    int number = 0;
+    host::Member& member = module.Members().Item(routine.name);
+    outcome.changed =
+        errorhandling::AddRoutineErrorHandling(member, routine.kind, settings, message, &number);
     if (outcome.changed) {
         outcome.done = "added";
     } else {
         outcome.refusal = message;
+        outcome.needsNothing = number == 1 || number == 2 ||
+                               (number == 3 && HoldsTerminateBlocks(module, member, routine));
     }
     return outcome;
 }
@@ -87,6 +102,7 @@ std::string ProjectTitle(ModuleCommand command) {
 RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
                             const analysis::RoutineEntry& routine,
                             const settings::SettingsRecord& settings) try {
+    const analysis::RoutineCopyScope copy(module, routine);
     if (command == ModuleCommand::Add) return AddHandler(module, routine, settings);
     return LineOrTidy(command, module, routine, settings);
 }

@@ -65,6 +65,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
         for (; i < routines.size(); ++i) {
             window.SetLabel(labelPrefix + text::ToUtf8(routines[i].name, module->TextCodePage()));
             window.SetBarValue(kRoutineBar, static_cast<int>(i));
+            const analysis::RoutineCopyScope copy(*module, routines[i]);
             outcome.routines.push_back(action(*module, routines[i]));
         }
     } catch (...) {

@@ -24,14 +24,18 @@ namespace qv::shell {
 struct RoutineOutcome {
     RoutineOutcome() = default;
     explicit RoutineOutcome(const analysis::RoutineEntry& routine)
-        : name(routine.name), kind(routine.kind) {}
+        : name(routine.name), kind(routine.kind), copy(routine.copy) {}
 
     std::string name;
     int kind = 0;
+    long copy = 0;  // which copy of a routine defined more than once
     bool changed = false;
     std::string done;     // what was done, in a word ("added", "numbered", ...), when changed
     std::string refusal;  // why the routine was left alone; "" when it was not refused
     int message = 0;      // the numbered message of the refusal, 0 when it has its own text
+    // The refusal says the routine needs no change: it needs no handler, or
+    // holds the standard one already. Nothing is left undone.
+    bool needsNothing = false;
 };
 
 enum class Skip { None, ReadOnly, RelatedDocument, NoCode };

@@ -64,6 +64,7 @@ RoutineFigures GetDeclarationsFigures(host::CodeModule& module) try {
 
 RoutineFigures GetRoutineFigures(host::CodeModule& module,
                                  const analysis::RoutineEntry& routine) try {
+    const analysis::RoutineCopyScope copy(module, routine);
     RoutineFigures figures;
     figures.totalLines = module.ProcCountLines(routine.name, routine.kind);
     const long start = module.ProcStartLine(routine.name, routine.kind);

@@ -14,15 +14,15 @@ void Report(const StatsProgress& progress, long done, long max) {
     if (progress) progress(done, max);
 }
 
-// Appends the module rows of one project, adding each to the total.
-void AddProjectRows(host::VBE& vbe, host::VBProject& project, bool groupMode, ModuleTable& table,
-                    long& done, long max, const StatsProgress& progress) {
+// Appends the module rows of one project, adding each to the total; a row
+// is named project.module when qualified.
+void AddProjectRows(host::VBE& vbe, host::VBProject& project, RoutineCounting counting,
+                    bool qualified, ModuleTable& table, long& done, long max,
+                    const StatsProgress& progress) {
     const std::string projectName = project.Name();
-    const RoutineCounting counting =
-        groupMode ? RoutineCounting::Members : RoutineCounting::RoutineList;
     for (const std::string& component : StatisticsModules(project)) {
         ModuleRow row;
-        row.text = groupMode ? projectName + "." + component : component;
+        row.text = qualified ? projectName + "." + component : component;
         row.project = projectName;
         row.component = component;
         row.figures = GetModuleFigures(vbe, projectName, component, counting);
@@ -67,10 +67,26 @@ ModuleTable ProjectStatistics(host::VBE& vbe, std::string_view projectName,
     host::VBProject& project = vbe.VBProjects().Item(projectName);
     const long max = static_cast<long>(StatisticsModules(project).size());
     long done = 0;
-    AddProjectRows(vbe, project, false, table, done, max, progress);
+    AddProjectRows(vbe, project, RoutineCounting::RoutineList, false, table, done, max, progress);
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
     return table;
 } QV_PASS_UP("frmStats", "DoStats")
+
+ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& projectNames,
+                               const StatsProgress& progress) try {
+    ModuleTable table;
+    long max = 0;
+    for (const std::string& name : projectNames) {
+        max += static_cast<long>(StatisticsModules(vbe.VBProjects().Item(name)).size());
+    }
+    long done = 0;
+    for (const std::string& name : projectNames) {
+        AddProjectRows(vbe, vbe.VBProjects().Item(name), RoutineCounting::RoutineList, true, table,
+                       done, max, progress);
+    }
+    table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
+    return table;
+} QV_PASS_UP("frmStats", "ProjectsStatistics")
 
 bool GroupStatisticsAvailable(host::VBE& vbe) { return vbe.VBProjects().Count() > 1; }
 
@@ -84,7 +100,8 @@ ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress) try {
     }
     long done = 0;
     for (long p = 1; p <= projects.Count(); ++p) {
-        AddProjectRows(vbe, projects.Item(p), true, table, done, max, progress);
+        AddProjectRows(vbe, projects.Item(p), RoutineCounting::Members, true, table, done, max,
+                       progress);
     }
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
     return table;
@@ -96,7 +113,7 @@ void SortModuleRows(std::vector<ModuleRow>& rows) {
     });
 }
 
-std::string RoutineRowText(std::string_view name, int kind) {
+std::string RoutineRowText(std::string_view name, int kind, long copy) {
     std::string text(name);
     switch (kind) {
         case host::vbext_pk_Let: text += "  (Let)"; break;
@@ -104,7 +121,7 @@ std::string RoutineRowText(std::string_view name, int kind) {
         case host::vbext_pk_Get: text += "  (Get)"; break;
         default: break;
     }
-    return text;
+    return text + analysis::CopySuffix(copy);
 }
 
 std::vector<RoutineRow> RoutineStatistics(host::VBE& vbe, std::string_view projectName,
@@ -118,11 +135,11 @@ std::vector<RoutineRow> RoutineStatistics(host::VBE& vbe, std::string_view proje
     analysis::GetRoutineNames(vbe, projectName, componentName, routines, false);
     const long max = static_cast<long>(routines.size()) - 1;
     rows.push_back({std::string(analysis::kDeclarationsName),
-                    std::string(analysis::kDeclarationsName), 0, GetDeclarationsFigures(*module)});
+                    std::string(analysis::kDeclarationsName), 0, 0, GetDeclarationsFigures(*module)});
     for (size_t i = 1; i < routines.size(); ++i) {
         const analysis::RoutineEntry& routine = routines[i];
-        rows.push_back({RoutineRowText(routine.name, routine.kind), routine.name, routine.kind,
-                        GetRoutineFigures(*module, routine)});
+        rows.push_back({RoutineRowText(routine.name, routine.kind, routine.copy), routine.name,
+                        routine.kind, routine.copy, GetRoutineFigures(*module, routine)});
         Report(progress, static_cast<long>(i), max);
     }
     return rows;

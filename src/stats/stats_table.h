@@ -33,6 +33,7 @@ struct RoutineRow {
     std::string text;  // the name, "  (Let)" and the like after accessors
     std::string name;
     int kind = 0;
+    long copy = 0;  // which copy of a routine defined more than once
     RoutineFigures figures;
 };
 
@@ -56,6 +57,11 @@ ModuleTable ProjectStatistics(host::VBE& vbe, std::string_view projectName,
 // Group statistics are offered only when more than one project is open.
 bool GroupStatisticsAvailable(host::VBE& vbe);
 
+// The module tables of several projects in one, each as ProjectStatistics
+// counts it, with the rows named project.module as in the group's table.
+ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& projectNames,
+                               const StatsProgress& progress = {});
+
 // The module table of every open project in turn, all modules in one total;
 // a module's Routines figure counts its members that are neither variables,
 // events nor constants.
@@ -66,8 +72,8 @@ ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress = {});
 void SortModuleRows(std::vector<ModuleRow>& rows);
 
 // A routine row's text: the name, and for a property accessor two spaces and
-// "(Let)", "(Set)" or "(Get)".
-std::string RoutineRowText(std::string_view name, int kind);
+// "(Let)", "(Set)" or "(Get)"; a copy after the first is marked " (copy 2)".
+std::string RoutineRowText(std::string_view name, int kind, long copy = 0);
 
 // The routine table of one module: the "(Declarations)" row first, then one
 // row per routine of its routine list, in that order.

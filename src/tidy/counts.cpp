@@ -193,16 +193,26 @@ void PlaceComment(std::string& line, const std::string& raw, long& indent,
     }
 }
 
+// The line goes on in the next one. A comment line kept as it was read
+// (the comment settings that leave comments alone) may hold blanks after
+// its " _", which the host drops when it stores the line: they do not
+// count, or a second tidy would read the next line differently (found by
+// fuzzing).
+bool GoesOn(std::string_view line) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    return EndsWith(std::string(line) + " ", " _ ");
+}
+
 // Continuation lines sit one level deeper than the statement they continue.
 void TrackContinuation(const std::string& line, long& after, TidyState& st) {
     if (st.continued) {
-        if (!EndsWith(line, " _ ")) {
+        if (!GoesOn(line)) {
             if (!st.ifHeader) --after;
             st.continued = false;
             st.ifHeader = false;
             st.inComment = false;
         }
-    } else if (EndsWith(line, " _ ")) {
+    } else if (GoesOn(line)) {
         ++after;
         st.continued = true;
     } else {

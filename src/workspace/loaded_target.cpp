@@ -1,5 +1,6 @@
 #include "workspace/loaded_target.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "host/files/file_error.h"
@@ -59,6 +60,17 @@ std::vector<MemoryProject*> LoadedTarget::Projects() {
     auto& all = vbe_->Projects();
     for (long i = 1; i <= all.Count(); ++i) projects.push_back(&all.At(i));
     return projects;
+}
+
+std::vector<MemoryProject*> LoadedTarget::NamedProjects() {
+    const std::vector<MemoryProject*> loaded = Projects();
+    std::vector<MemoryProject*> named;
+    for (MemoryProject* project : files_->NamedProjects()) {
+        if (std::find(loaded.begin(), loaded.end(), project) != loaded.end()) {
+            named.push_back(project);
+        }
+    }
+    return named;
 }
 
 std::vector<MemoryComponent*> LoadedTarget::Components(MemoryProject& project) {

@@ -39,6 +39,10 @@ class LoadedTarget {
     std::vector<host::memory::MemoryProject*> Projects();
     static std::vector<host::memory::MemoryComponent*> Components(
         host::memory::MemoryProject& project);
+    // The projects the paths name, in their order (a project file's, a
+    // group's startup project, a folder of loose module files'), those of
+    // them still loaded.
+    std::vector<host::memory::MemoryProject*> NamedProjects();
 
     // Problems that did not stop the load (a project naming a missing file).
     const std::vector<std::string>& Warnings() const { return files_->Warnings(); }

@@ -1,5 +1,7 @@
 #include "workspace/selection.h"
 
+#include <algorithm>
+
 #include "host/code_host.h"
 #include "host/memory/memory_host.h"
 #include "platform/code_page.h"
@@ -205,6 +207,11 @@ std::variant<Selection, SelectionError> Select(LoadedTarget& target,
         MemoryProject& project = PickProject(target, request.project);
         selection.project = &project;
         target.Vbe().SetActiveProject(&project);
+        if (request.project.empty()) selection.projects = target.NamedProjects();
+        if (std::find(selection.projects.begin(), selection.projects.end(), &project) ==
+            selection.projects.end()) {
+            selection.projects = {&project};
+        }
         if (!request.module.empty()) {
             selection.component = &PickModule(target, project, request.module);
         }

@@ -22,6 +22,10 @@ struct SelectionRequest {
 
 struct Selection {
     host::memory::MemoryProject* project = nullptr;      // always set
+    // What a command over the whole project works on: the project asked
+    // for, else every project the target names (LoadedTarget::NamedProjects),
+    // the active one among them. Never empty.
+    std::vector<host::memory::MemoryProject*> projects;
     host::memory::MemoryComponent* component = nullptr;  // the module, or the routine's module
     std::string routine;                                 // "" when no routine was named
     int routineKind = 0;                                 // procedure kind of the routine

@@ -51,6 +51,7 @@ std::vector<PropertyTarget> Targets() {
         {"Example", [] { return CopyOfFolder(ExampleFolder()); }, "Example.vbp"},
         {"Sample", [] { return CopyOfFolder(FixtureFolder("Sample")); }, "Sample.vbp"},
         {"RealShapes", [] { return CopyOfFolder(FixtureFolder("RealShapes")); }, "RealShapes.vbp"},
+        {"MoreShapes", [] { return CopyOfFolder(FixtureFolder("MoreShapes")); }, "MoreShapes.vbp"},
         {"Shapes", [] { return ShapesProject(); }, "Shapes.vbp"},
         {"Generated", [] { return Generated("--lines 20000 --lines-per-module 400 --seed 7"); },
          "Bench.vbp"},

@@ -56,6 +56,34 @@ TEST_F(Insertion, Refusals) {
     EXPECT_EQ(Insert("modA", "Commented"), "") << "statements in comments do not count";
 }
 
+// A label that the handler defines (the exit and error labels, in any
+// letter case) and that the routine defines already would stand twice: the
+// routine is refused with the label named. A label's name elsewhere (in a
+// comment, a jump, a continued line) defines nothing.
+TEST_F(Insertion, ALabelOfTheHandlerThatTheRoutineDefinesIsRefused) {
+    fx.Add("modA", host::vbext_ct_StdModule,
+           Vb({"Sub Own()", "    If x Then GoTo Exit_Routine", "Exit_Routine:", "    Beep",
+               "End Sub", "Sub Lower()", "  exit_routine: Beep", "End Sub", "Sub ErrorLabel()",
+               "Error_Routine:", "End Sub", "Sub Named()", "    ' Exit_Routine: see below",
+               "    Call Go(x, _", "Exit_Routine:=1)", "    GoTo Exit_Routine", "End Sub"}));
+    const std::string before = fx.Text("modA");
+    EXPECT_EQ(Insert("modA", "Own"),
+              "Own already has a line labelled Exit_Routine, a label that the handler defines "
+              "too, and a second one would not compile: rename the routine's own label first");
+    EXPECT_EQ(Insert("modA", "Lower"),
+              "Lower already has a line labelled exit_routine, a label that the handler defines "
+              "too, and a second one would not compile: rename the routine's own label first");
+    EXPECT_NE(Insert("modA", "ErrorLabel").find("labelled Error_Routine"), std::string::npos);
+    EXPECT_EQ(fx.Text("modA"), before) << "a refused routine is not touched";
+    EXPECT_EQ(Insert("modA", "Named"), "");
+
+    settings::SettingsRecord renamed = settings::Settings();
+    renamed.label1 = "Leave_Here";
+    std::string message;
+    EXPECT_TRUE(AddRoutineErrorHandling(MemberOf("modA", "Own"), 0, renamed, message))
+        << "the labels of the settings given count: " << message;
+}
+
 // The handler comes from the settings the caller hands over, whatever the
 // process-wide settings hold: labels, templates and the omit list.
 TEST_F(Insertion, BuildsTheHandlerFromTheSettingsItIsGiven) {

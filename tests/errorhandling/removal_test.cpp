@@ -77,8 +77,14 @@ TEST_F(Removal, OpeningMarkerWithNothingToEndTheBlockDeletesNothing) {
 // Insert then remove gives the routine back, also where a note names the
 // handler's lines and where the closing line is indented with a tab or has
 // a tab after its End (all found by fuzzing).
+// A note, a named argument or a label of the user's own that ends in the
+// exit label's name is no exit label: the removal takes out what insertion
+// wrote, and nothing of the user's.
 TEST_F(Removal, InsertThenRemoveWhereNotesNameTheHandlerOrTheEndIsIndented) {
     const std::vector<Lines> originals = {
+        {"Sub Go()", "    If x Then GoTo Local_Exit_Routine", "    DoWork", "Local_Exit_Routine:",
+         "    Beep", "End Sub"},
+        {"Sub Go()", "    Call Jump(Exit_Routine:=1)", "    DoWork", "End Sub"},
         {"Sub Go() ' no On Error GoTo Error_Routine here, nor Exit_Routine:", "    DoWork",
          "End Sub"},
         {"Sub Go()", "    DoWork ' then Exit_Routine: below", "    Msg \"Exit_Routine:\"",

@@ -74,6 +74,63 @@ TEST_F(Findings, RoutinesOfAModule) {
                                                "Bare: QV-MISSING / warning", "ErrorSave: -"}));
 }
 
+// IN ERROR where a block is not there at all: the message says what is
+// missing instead of a block that differs from the templates.
+TEST_F(Findings, ABlockThatIsNotThereIsNamedAsMissing) {
+    fx.Add("Module1", host::vbext_ct_StdModule,
+           Vb({"Public Sub Bare()",
+               "    On Error GoTo Error_Routine",
+               "    DoWork",
+               "End Sub",
+               "Public Sub Commented()",
+               "    On Error GoTo Error_Routine ' trap",
+               "    DoWork",
+               "Error_Routine:",
+               "    Resume Next",
+               "End Sub",
+               "Public Sub Indented()",
+               "    On Error GoTo Error_Routine",
+               "    DoWork",
+               "  Exit_Routine:",
+               "    Exit Sub",
+               "Error_Routine:",
+               "    Debug.Assert False",
+               "End Sub",
+               "Public Sub Renamed()",
+               "    On Error GoTo Error_Routine",
+               "Exit_Routine:",
+               "    Exit Sub",
+               "Error_Routine:",
+               "    Debug.Assert False",
+               "    Err.Raise Err.Number, \"Module1.Old(\" & Erl & \"):\" & Err.Source, "
+               "Err.Description",
+               "End Sub"}));
+    const ModuleCounts counts = CountModule(fx.Module("Module1"), true, settings::Settings());
+    ASSERT_EQ(counts.routines.size(), 4u);
+    EXPECT_EQ(FindingOf(counts.routines[0])->message,
+              "Top Status OK, Exit Status IN ERROR. Exit: there is no exit block: no line reads "
+              "\"Exit_Routine:\", and no line defines the label Error_Routine that the On Error "
+              "line goes to.");
+    EXPECT_EQ(FindingOf(counts.routines[1])->message,
+              "Top Status IN ERROR, Exit Status IN ERROR. Top: no line reads \"On Error GoTo "
+              "Error_Routine\" by itself (the statement is written in other letter case, or "
+              "shares its line with other code or a comment), so the top block is not found. "
+              "Exit: there is no exit block: no line reads \"Exit_Routine:\".");
+    EXPECT_EQ(StatusMeaning(counts.routines[2], false),
+              "the exit label is not found as the exit block's first line: it must read "
+              "\"Exit_Routine:\" alone, at the start of its line, below the body's first line");
+    EXPECT_EQ(StatusMeaning(counts.routines[3], false),
+              "the standard block is there but differs from the templates")
+        << "a block that is there keeps the word's meaning";
+
+    // With texts around the On Error line, a bare one lacks them.
+    settings::SettingsRecord marked = settings::Settings();
+    marked.add0 = "' Routine: %r";
+    EXPECT_EQ(StatusMeaning(JudgeRoutine(fx.Module("Module1"), {"Bare", 0}, false, marked), true),
+              "the On Error line stands alone: the templates' lines around it, between the "
+              "marker lines, are missing");
+}
+
 TEST(FindingRows, WhichPairsAreFindings) {
     EXPECT_FALSE(IsFinding(Row(kStatusOk, kStatusOk)));
     EXPECT_FALSE(IsFinding(Row(kStatusOk, kStatusNotApplicable)));

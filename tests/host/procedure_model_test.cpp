@@ -264,5 +264,60 @@ TEST_F(ProcedureModel, OneLineRoutineClosesOnItsOwnLine) {
     EXPECT_EQ(procs[3].end, 6) << "an End Sub inside a string closes nothing";
 }
 
+// A routine defined in full in each branch of an #If: two procedures of one
+// name, each a copy that the lookups by name answer for when chosen, the
+// first otherwise (as the IDE's lookups do). The choice holds through edits
+// and ends with its scope.
+TEST_F(ProcedureModel, RoutineDefinedInEachBranchIsOneCopyPerBranch) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"#If Win64 Then",                        // 1
+                          "Function Peek(ByVal a As LongPtr)",     // 2
+                          "    Peek = a",                          // 3
+                          "End Function",                          // 4
+                          "#Else",                                 // 5
+                          "Function Peek(ByVal a As Long)",        // 6
+                          "    Peek = a + 0",                      // 7
+                          "End Function",                          // 8
+                          "#End If",                               // 9
+                          "Sub After()",                           // 10
+                          "End Sub"}))                             // 11
+                   .Code();
+    EXPECT_EQ(m.ProcCopies("peek", vbext_pk_Proc), 2);
+    EXPECT_EQ(m.ProcCopies("After", vbext_pk_Proc), 1);
+    EXPECT_EQ(m.ProcCopies("Peek", vbext_pk_Get), 0);
+    EXPECT_EQ(m.Members().Count(), 2) << "one member for both copies";
+    EXPECT_EQ(m.ProcCopyOfLine(3), 0);
+    EXPECT_EQ(m.ProcCopyOfLine(5), 1) << "the #Else heads the second copy's block";
+    EXPECT_EQ(m.ProcCopyOfLine(11), 0);
+    EXPECT_EQ(SpanOf(m, "Peek").body, 2);
+    {
+        const ProcCopyScope second(m, "PEEK", 1);
+        EXPECT_EQ(SpanOf(m, "Peek").body, 6);
+        EXPECT_EQ(SpanOf(m, "Peek").start, 5);
+        EXPECT_EQ(SpanOf(m, "After").body, 10) << "other names are not affected";
+        m.InsertLines(1, "' above");
+        EXPECT_EQ(SpanOf(m, "Peek").body, 7) << "the choice holds through an edit";
+        EXPECT_THROW(
+            {
+                const ProcCopyScope third(m, "Peek", 2);
+                m.ProcBodyLine("Peek", vbext_pk_Proc);
+            },
+            VbError);
+        EXPECT_EQ(SpanOf(m, "Peek").body, 7) << "an inner scope gives the choice back";
+    }
+    EXPECT_EQ(SpanOf(m, "Peek").body, 3);
+}
+
+// The 64-bit idiom (one declaration per branch, one body) stays one routine
+// with one copy.
+TEST_F(ProcedureModel, AlternativeDeclarationsAreNoCopies) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"#If Win64 Then", "Function Size() As LongPtr", "#Else",
+                          "Function Size() As Long", "#End If", "    Size = 4", "End Function"}))
+                   .Code();
+    EXPECT_EQ(m.ProcCopies("Size", vbext_pk_Proc), 1);
+    EXPECT_EQ(m.ProcCopyOfLine(4), 0);
+}
+
 }  // namespace
 }  // namespace qv::host

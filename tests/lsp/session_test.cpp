@@ -298,5 +298,52 @@ TEST_F(SessionTest, RangeFormattingKeepsToTheLinesAsked) {
     EXPECT_EQ(text.find("        Twice = n * 2"), std::string::npos);
 }
 
+// A routine defined in each branch of an #If: each copy has its diagnostic
+// on its own declaration, the action at a copy changes that copy as the
+// command line does at that line, and a hover names the copy and what its
+// handler lacks.
+TEST_F(SessionTest, EachCopyOfARoutineHasItsDiagnosticAndActions) {
+    const std::string copies = Vb({
+        "Attribute VB_Name = \"modWork\"",
+        "#If Win64 Then",
+        "Public Function Peek(ByVal a As LongPtr) As LongPtr",
+        "    On Error GoTo Error_Routine",
+        "    Peek = a",
+        "End Function",
+        "#Else",
+        "Public Function Peek(ByVal a As Long) As Long",
+        "    Peek = a",
+        "End Function",
+        "#End If",
+    });
+    client_.Initialize();
+    client_.Open(uri_, copies);
+    const QJsonArray diagnostics = client_.Diagnostics(uri_);
+    ASSERT_EQ(diagnostics.size(), 2);
+    EXPECT_EQ(diagnostics[0]["range"]["start"]["line"].toInt(), 2);
+    EXPECT_EQ(diagnostics[0]["message"].toString().toStdString(),
+              "Peek: Top Status OK, Exit Status IN ERROR. Exit: there is no exit block: no line "
+              "reads \"Exit_Routine:\", and no line defines the label Error_Routine that the On "
+              "Error line goes to.");
+    EXPECT_EQ(diagnostics[1]["range"]["start"]["line"].toInt(), 7);
+    EXPECT_TRUE(diagnostics[1]["message"].toString().startsWith(
+        "Peek (copy 2): Top Status MISSING"));
+
+    const QJsonObject hover = client_.Request(
+        "textDocument/hover",
+        QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
+                    {"position", QJsonObject{{"line", 7}, {"character", 18}}}});
+    const QString text = hover["result"]["contents"]["value"].toString();
+    EXPECT_TRUE(text.startsWith("**Peek (copy 2)**")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Top Status: MISSING")) << text.toStdString();
+
+    const QJsonObject add = Titled(Actions(8), "Add error handling to Peek");
+    ASSERT_FALSE(add.contains("disabled"));
+    client_.Apply(uri_, EditsOf(add));
+    EXPECT_EQ(client_.Text(uri_),
+              CliResultOf(copies, {"add", "--module", "modWork", "--line", "8"}));
+    EXPECT_EQ(client_.Diagnostics(uri_).size(), 1) << "the second copy has its handler now";
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -42,7 +42,8 @@ Rows FreshRoutineRows(host::VBE& vbe, const std::string& project, const std::str
         analysis::CountModule(vbe, project, module, true, settings::Settings());
     Rows rows{{"(Declarations)", "", "", ""}};
     for (const analysis::RoutineStatusRow& row : counts.routines) {
-        rows.push_back({QString::fromStdString(row.name), QString::fromStdString(row.typeWord),
+        rows.push_back({QString::fromStdString(row.name + analysis::CopySuffix(row.copy)),
+                        QString::fromStdString(row.typeWord),
                         QString::fromStdString(analysis::StatusString(row.status.top)),
                         QString::fromStdString(analysis::StatusString(row.status.exit))});
     }

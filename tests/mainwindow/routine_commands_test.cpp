@@ -2,6 +2,8 @@
 // changes the code exactly as the engine does on its own, in one edit
 // transaction, and leaves rows that a fresh listing would show.
 
+#include <QTest>
+
 #include "errorhandling/insertion.h"
 #include "errorhandling/removal.h"
 #include "errorhandling/routine_text.h"
@@ -206,6 +208,48 @@ TEST_F(RoutineCommandsTest, IndentingWithTheDeclarationsRowTidiesTheDeclarations
     EXPECT_EQ(fixture_.Text("modC"), twin_.Text("modC"));
     EXPECT_NE(fixture_.Text("modC"), messy);
     ExpectFreshRows(*browser, "modC");
+}
+
+// A routine defined in each branch of an #If has a row per copy; a click on
+// the second copy's row and on the add button puts the handler into that
+// copy alone, and the rows stay as a fresh listing shows them.
+TEST_F(RoutineCommandsTest, EachCopyOfARoutineHasItsRowAndItsCommands) {
+    fixture_.Add("modCopies", host::vbext_ct_StdModule,
+                 Vb({"#If Win64 Then", "Public Function Peek(ByVal a As LongPtr) As LongPtr",
+                     "    Peek = a", "End Function", "#Else",
+                     "Public Function Peek(ByVal a As Long) As Long", "    Peek = a + 0",
+                     "End Function", "#End If"}));
+    twin_.Add("modCopies", host::vbext_ct_StdModule, fixture_.Text("modCopies"));
+    auto browser = BrowserOn("modCopies");
+    browser->show();
+    browser->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
+    QTreeWidget& list = browser->RoutineList();
+    EXPECT_EQ(Sorted(ListRows(list)), FreshRoutineRows(fixture_.Vbe(), "Project1", "modCopies"));
+    QTreeWidgetItem* second = RowNamed(list, "Peek (copy 2)");
+    ASSERT_NE(second, nullptr);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(second).center());
+    ASSERT_TRUE(second->isSelected());
+    EXPECT_TRUE(browser->CodeBox().toPlainText().contains("Peek = a + 0"))
+        << "the code box shows the second copy";
+
+    QAction* add = nullptr;
+    for (QAction* action : browser->RoutineTools().actions()) {
+        if (action->data().toInt() == kAdd) add = action;
+    }
+    ASSERT_NE(add, nullptr);
+    QTest::mouseClick(browser->RoutineTools().widgetForAction(add), Qt::LeftButton);
+
+    {
+        const host::ProcCopyScope copy(twin_.Module("modCopies"), "Peek", 1);
+        std::string refusal;
+        ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modCopies", "Peek"), 0,
+                                                           settings::Settings(), refusal));
+    }
+    EXPECT_EQ(fixture_.Text("modCopies"), twin_.Text("modCopies"));
+    EXPECT_EQ(RowNamed(list, "Peek (copy 2)")->text(2), "OK");
+    EXPECT_EQ(RowNamed(list, "Peek")->text(2), "MISSING");
+    ExpectFreshRows(*browser, "modCopies");
 }
 
 }  // namespace

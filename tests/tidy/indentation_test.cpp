@@ -180,6 +180,14 @@ TEST_F(TidyTest, ContinuedCommentsStayComments) {
     ExpectBody(in, {"' long _", "   comment", "\tx = 1", "End Sub"});
     settings::Settings().comment = 2;
     ExpectBody(in, {"' long _", "   comment", "\tx = 1", "End Sub"});
+    // Kept as read, with blanks after its " _" that the host drops: it
+    // still continues, so its next line opens no block (found by fuzzing).
+    for (long mode : {0, 2}) {
+        settings::Settings().comment = mode;
+        EXPECT_EQ(Body({"' long _ \t", "If a Then", "x = 1", "End Sub"}),
+                  (Lines{"' long _", "If a Then", "\tx = 1", "End Sub"}))
+            << mode;
+    }
 }
 
 // Each statement of a line counts with its own text.

@@ -34,19 +34,26 @@ bool RoutineChanged(const shell::RunOutcome& outcome) {
 }  // namespace
 
 AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
-                     const std::string& routine, int kind) {
+                     const std::string& routine, int kind, long copy) {
     AddFix fix;
     const host::files::ModuleFile* file = target.Files().FileOf(component);
     if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) return fix;
     // The selection the command line makes for --project, --module and
-    // --routine, which name things as text.
+    // --routine, which name things as text, and, for a later copy, --line at
+    // its declaration.
     const text::CodePage page = component.TextCodePage();
     const auto& project = component.Owner().Project();
+    long line = 0;
+    if (copy > 0) {
+        const host::ProcCopyScope scope(*component.Code(), routine, copy);
+        line = component.Code()->ProcBodyLine(routine, kind);
+    }
     const workspace::SelectionRequest request{
         .project = text::ToUtf8(project.Name(), project.TextCodePage()),
         .module = text::ToUtf8(component.Name(), page),
         .routine = text::ToUtf8(routine, page),
-        .routineKind = kind};
+        .routineKind = kind,
+        .line = line};
     if (!std::holds_alternative<workspace::Selection>(workspace::Select(target, request))) {
         return fix;
     }

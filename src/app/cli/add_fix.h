@@ -24,7 +24,9 @@ struct AddFix {
     std::string failure;               // an error that stopped the add command ("" when none)
 };
 
+// copy: which copy of a routine defined more than once (the command runs at
+// that copy's declaration).
 AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
-                     const std::string& routine, int kind);
+                     const std::string& routine, int kind, long copy = 0);
 
 }  // namespace qv::cli

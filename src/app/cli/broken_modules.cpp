@@ -11,6 +11,16 @@ BrokenList BrokenModules(LoadedTarget& target, const host::memory::MemoryProject
     return target.BrokenModules(project);
 }
 
+BrokenList BrokenModules(LoadedTarget& target,
+                         const std::vector<host::memory::MemoryProject*>& projects) {
+    BrokenList broken;
+    for (const host::memory::MemoryProject* project : projects) {
+        const BrokenList of = target.BrokenModules(project);
+        broken.insert(broken.end(), of.begin(), of.end());
+    }
+    return broken;
+}
+
 void ReportBrokenModules(std::ostream& err, const BrokenList& broken) {
     // Message, name and path are UTF-8 (but for a piece of a file quoted
     // as it is, in the run's code page); the project's name is its file's.

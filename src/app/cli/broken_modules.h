@@ -20,6 +20,9 @@ using BrokenList = std::vector<host::files::BrokenModule>;
 // The broken modules of the project, or of every project when project is
 // nullptr, in the order they were met.
 BrokenList BrokenModules(LoadedTarget& target, const host::memory::MemoryProject* project);
+// Those of each of the projects, in their order.
+BrokenList BrokenModules(LoadedTarget& target,
+                         const std::vector<host::memory::MemoryProject*>& projects);
 
 // One line on err for each.
 void ReportBrokenModules(std::ostream& err, const BrokenList& broken);

@@ -35,15 +35,20 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
         std::optional<analysis::Finding> finding = analysis::FindingOf(row);
         if (!finding) continue;
         if (!lines) lines.emplace(target.Files().FileOf(component));
+        long declaration = 0;
+        {
+            const host::ProcCopyScope copy(*component.Code(), row.name, row.copy);
+            declaration = component.Code()->ProcBodyLine(row.name, row.kind);
+        }
         SarifResult result{.path = ComponentFile(target, component),
                            .module = component.Name(),
-                           .routine = analysis::RoutineLabel(row.name, row.kind),
+                           .routine = analysis::RoutineLabel(row.name, row.kind, row.copy),
                            .codePage = component.TextCodePage(),
-                           .line = lines->Of(component.Code()->ProcBodyLine(row.name, row.kind)),
+                           .line = lines->Of(declaration),
                            .finding = std::move(*finding),
                            .fix = std::nullopt};
         if (withFixes) {
-            AddFix fix = AddHandlerFix(target, component, row.name, row.kind);
+            AddFix fix = AddHandlerFix(target, component, row.name, row.kind, row.copy);
             if (!fix.failure.empty()) {
                 err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())
                     << ": no fix for " << DisplayText(result.routine, result.codePage) << ": "

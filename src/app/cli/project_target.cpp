@@ -19,7 +19,9 @@ using workspace::SelectionRequest;
 using Kind = workspace::SelectionError::Kind;
 
 const QCommandLineOption kProjectOption(
-    QStringList{"project"}, "The project of a group to work on (default: the startup project).",
+    QStringList{"project"},
+    "The project to work on alone (default: every project the targets name, of a group its "
+    "startup project; list and check: every project).",
     "name");
 const QCommandLineOption kModuleOption(QStringList{"module"},
                                        "The module (component) to work on, by name.", "name");
@@ -177,6 +179,29 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
     parse(kRoutineOption, ParseRoutine);
     parse(kLineOption, ParseLine);
     return Selected(target, workspace::Select(target, request));
+}
+
+void RunAtEachCopy(CommandContext& context, const Selection& selection,
+                   const std::function<void()>& run) {
+    host::CodeModule* code = selection.component != nullptr ? selection.component->Code() : nullptr;
+    const long copies = code == nullptr || selection.routine.empty() || context.parser.isSet(kLineOption)
+                            ? 1
+                            : code->ProcCopies(selection.routine, selection.routineKind);
+    if (copies <= 1) {
+        run();
+        return;
+    }
+    for (long copy = 0; copy < copies; ++copy) {
+        long declaration = 0;
+        {
+            // Read again for each: the copies above may have grown.
+            const host::ProcCopyScope scope(*code, selection.routine, copy);
+            declaration = code->ProcBodyLine(selection.routine, selection.routineKind);
+        }
+        code->CodePane().SetSelection(declaration, 1, declaration, 1);
+        code->CodePane().SetTopLine(declaration);
+        run();
+    }
 }
 
 int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written) {

@@ -15,6 +15,7 @@
 
 #include <QCommandLineParser>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,6 +53,13 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
 // that holds it. Unknown project, module or routine: CliError exit 3;
 // malformed values: exit 2.
 Selection SelectTarget(CommandContext& context, LoadedTarget& target);
+
+// Runs a command at the cursor the selection placed; when --routine names a
+// routine defined in full more than once (a copy in each branch of an #If)
+// and no --line picks one copy, once per copy instead, with the cursor on
+// each copy's declaration in turn.
+void RunAtEachCopy(CommandContext& context, const Selection& selection,
+                   const std::function<void()>& run);
 
 // Writes every module whose file would change, each atomically; on
 // --dry-run prints a unified diff of them to context.out and writes

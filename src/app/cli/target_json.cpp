@@ -28,11 +28,14 @@ QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& c
 
 QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
     const text::CodePage page = module.TextCodePage();
-    return QJsonObject{
+    const analysis::RoutineCopyScope copy(module, routine);
+    QJsonObject object{
         {"name", VbText(routine.name, page)},
         {"kind", routine.kind},
         {"routineType",
          VbText(analysis::GetRoutineType(module, routine.name, routine.kind), page)}};
+    if (routine.copy > 0) object.insert("copy", static_cast<qint64>(routine.copy + 1));
+    return object;
 }
 
 void WriteJson(std::ostream& out, const QJsonObject& object) {

@@ -2,7 +2,7 @@
 // The JSON of projects, components and routines that commands share, so
 // that every command's output extends one shape:
 // {"projects":[{"name","type","file","components":[{"name","type","file",
-//   "readOnly","routines":[{"name","kind","routineType"}]}]}]}
+//   "readOnly","routines":[{"name","kind","routineType"[,"copy"]}]}]}]}
 // Types and kinds are the host's numbers; texts are UTF-8 (names read in the
 // code page of their file, paths as the system's, UTF-8).
 
@@ -19,7 +19,8 @@ namespace qv::cli {
 QJsonObject ProjectJson(host::memory::MemoryProject& project);
 // name, type, file, readOnly.
 QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component);
-// name, kind, routineType ("Sub", "Function" or "Property").
+// name, kind, routineType ("Sub", "Function" or "Property"); for a copy
+// after the first of a routine defined more than once, "copy": 2, 3, ...
 QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine);
 
 // The component's file as given to the loader ("" when it has none).

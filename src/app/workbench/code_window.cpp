@@ -583,22 +583,26 @@ void CodeWindow::OnObjectChosen(int index) {
             ofAnyObject |= name.startsWith(objects_->itemText(i) + u'_', Qt::CaseInsensitive);
         }
         if (object.isEmpty() ? ofAnyObject : !ofObject) continue;
-        procedures_->addItem(name + KindSuffix(routine.kind),
-                             QVariant::fromValue(QStringList{name, QString::number(routine.kind)}));
+        // Each copy of a routine defined more than once has its own row.
+        procedures_->addItem(
+            name + KindSuffix(routine.kind) + QString::fromStdString(analysis::CopySuffix(routine.copy)),
+            QVariant::fromValue(QStringList{name, QString::number(routine.kind),
+                                            QString::number(routine.copy)}));
     }
     ShowProcedureAtCursor();
 }
 
 void CodeWindow::OnProcedureChosen(int index) {
     const QStringList entry = procedures_->itemData(index).toStringList();
-    if (entry.size() != 2) return;
+    if (entry.size() != 3) return;
     Flush(true);
     if (entry[0] == QLatin1String(kDeclarations)) {
         GoToLine(1);
     } else {
         try {
-            GoToLine(module_.ProcBodyLine(ui::VbBytes(entry[0], module_.TextCodePage()),
-                                          entry[1].toInt()));
+            const std::string name = ui::VbBytes(entry[0], module_.TextCodePage());
+            const host::ProcCopyScope copy(module_, name, entry[2].toLong());
+            GoToLine(module_.ProcBodyLine(name, entry[1].toInt()));
         } catch (...) {
             return;  // the procedure went while the list was open
         }
@@ -609,14 +613,18 @@ void CodeWindow::OnProcedureChosen(int index) {
 void CodeWindow::ShowProcedureAtCursor() {
     int kind = 0;
     std::string name;
+    long copy = 0;
     try {
-        name = module_.ProcOfLine(editor_->textCursor().blockNumber() + 1, kind);
+        const long line = editor_->textCursor().blockNumber() + 1;
+        name = module_.ProcOfLine(line, kind);
+        copy = module_.ProcCopyOfLine(line);
     } catch (...) {
         return;
     }
     const QString wanted = name.empty() ? QString::fromLatin1(kDeclarations)
                                         : ui::VbQString(name, module_.TextCodePage()) +
-                                              KindSuffix(kind);
+                                              KindSuffix(kind) +
+                                              QString::fromStdString(analysis::CopySuffix(copy));
     const int found = procedures_->findText(wanted);
     if (found >= 0) procedures_->setCurrentIndex(found);
 }

@@ -171,7 +171,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     return project;
 }
 
-void LoadGroupFile(Workspace& workspace, const std::string& path) {
+memory::MemoryProject& LoadGroupFile(Workspace& workspace, const std::string& path) {
     const auto bytes = ReadWholeFile(path, workspace.LargestFile());
     const std::vector<GroupEntry> entries = ParseGroupFile(path, *bytes);
     const text::CodePage page = text::CodePageOfFile(*bytes, workspace.Vbe().TextCodePage());
@@ -217,10 +217,13 @@ void LoadGroupFile(Workspace& workspace, const std::string& path) {
                                                     "; name the code page the group file was "
                                                     "written in, if another)"));
     }
-    workspace.Vbe().SetActiveProject(startup != nullptr ? startup : first);
+    memory::MemoryProject& active = startup != nullptr ? *startup : *first;
+    workspace.Vbe().SetActiveProject(&active);
+    return active;
 }
 
-void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths) {
+std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
+                                                    const std::vector<std::string>& paths) {
     std::vector<std::pair<std::string, memory::MemoryProject*>> byFolder;
     for (const std::string& path : paths) {
         if (TypeOfExtension(path) == 0) {
@@ -249,6 +252,9 @@ void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths
         if (read.error && !fs::is_regular_file(path, regular)) std::rethrow_exception(read.error);
         LoadModuleOrRecord(workspace, *project, path, 0, std::move(read), "");
     }
+    std::vector<memory::MemoryProject*> projects;
+    for (const auto& [folder, project] : byFolder) projects.push_back(project);
+    return projects;
 }
 
 void LoadTargets(Workspace& workspace, const std::vector<std::string>& paths) {
@@ -256,13 +262,16 @@ void LoadTargets(Workspace& workspace, const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
         const std::string ext = Extension(path);
         if (ext == ".vbp")
-            LoadProjectFile(workspace, path);
+            workspace.AddNamed(LoadProjectFile(workspace, path));
         else if (ext == ".vbg")
-            LoadGroupFile(workspace, path);
+            workspace.AddNamed(LoadGroupFile(workspace, path));
         else
             modules.push_back(path);
     }
-    if (!modules.empty()) LoadModuleFiles(workspace, modules);
+    if (modules.empty()) return;
+    for (memory::MemoryProject* project : LoadModuleFiles(workspace, modules)) {
+        workspace.AddNamed(*project);
+    }
 }
 
 }  // namespace qv::host::files

@@ -15,13 +15,17 @@
 
 namespace qv::host::files {
 
-// Each path by its extension (case ignored). Throws FileError for a project
+// Each path by its extension (case ignored); the projects they name become
+// the workspace's named projects. Throws FileError for a project
 // or group file that cannot be read or is not one, and for a module file
 // named that is not there; drop the whole workspace then.
 void LoadTargets(Workspace& workspace, const std::vector<std::string>& paths);
 
 memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& path);
-void LoadGroupFile(Workspace& workspace, const std::string& path);
-void LoadModuleFiles(Workspace& workspace, const std::vector<std::string>& paths);
+// Returns the group's startup project (its first when it names none).
+memory::MemoryProject& LoadGroupFile(Workspace& workspace, const std::string& path);
+// Returns the projects of the files' folders, one per folder, in order.
+std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
+                                                    const std::vector<std::string>& paths);
 
 }  // namespace qv::host::files

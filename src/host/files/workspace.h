@@ -81,12 +81,21 @@ class Workspace {
     void AddBroken(BrokenModule module) { broken_.push_back(std::move(module)); }
     const std::vector<BrokenModule>& BrokenModules() const { return broken_; }
 
+    // The projects that the loaded paths name, in their order: the project
+    // of each project file, the startup project of each group, and the
+    // project of each folder of loose module files. What a command does to
+    // "the project" it does to each of them. (The projects may have gone
+    // from the root since: check before use.)
+    void AddNamed(memory::MemoryProject& project) { named_.push_back(&project); }
+    const std::vector<memory::MemoryProject*>& NamedProjects() const { return named_; }
+
   private:
     memory::MemoryVbe& vbe_;
     std::vector<std::unique_ptr<ModuleFile>> files_;
     std::map<const memory::MemoryComponent*, ModuleFile*> byComponent_;
     std::vector<std::string> warnings_;
     std::vector<BrokenModule> broken_;
+    std::vector<memory::MemoryProject*> named_;
     bool checkProcedures_ = true;
     size_t largestFile_ = static_cast<size_t>(kDefaultLargestModuleMb) * 1024 * 1024;
 };

@@ -391,9 +391,29 @@ const MemberRecord* MemoryCodeModule::DeclaredProcedure(std::string_view procNam
 }
 
 long MemoryCodeModule::CheckedProc(std::string_view procName, int procKind) const {
-    const long i = Index().Find(procName, procKind);
+    const long copy =
+        chosenCopy_.copy > 0 && text::EqualsIgnoreCase(procName, chosenCopy_.name) ? chosenCopy_.copy
+                                                                                   : 0;
+    const long i = Index().Find(procName, procKind, copy);
     if (i < 0) Raise(err::kSubOrFunctionNotDefined);
     return i;
+}
+
+long MemoryCodeModule::ProcCopies(std::string_view procName, int procKind) const {
+    return Index().Copies(procName, procKind);
+}
+
+long MemoryCodeModule::ProcCopyOfLine(long line) const {
+    const long i = Index().ProcOfLine(line, lines_.Count());
+    return i < 0 ? 0 : Index().CopyOf(static_cast<size_t>(i));
+}
+
+ProcCopyChoice MemoryCodeModule::ChooseProcCopy(std::string_view procName, long copy) {
+    ProcCopyChoice before = chosenCopy_;
+    // The first copy is what the lookups answer for without a choice.
+    if (copy == 0 && before.copy == 0) return before;
+    chosenCopy_ = {copy > 0 ? std::string(procName) : std::string(), copy};
+    return before;
 }
 
 long MemoryCodeModule::ProcStartLine(std::string_view procName, int procKind) const {

@@ -198,6 +198,9 @@ class MemoryCodeModule : public CodeModule {
     long ProcBodyLine(std::string_view procName, int procKind) const override;
     long ProcCountLines(std::string_view procName, int procKind) const override;
     std::string ProcOfLine(long line, int& procKind) const override;
+    long ProcCopies(std::string_view procName, int procKind) const override;
+    long ProcCopyOfLine(long line) const override;
+    ProcCopyChoice ChooseProcCopy(std::string_view procName, long copy) override;
     bool Find(std::string_view target, long& startLine, long& startColumn, long& endLine,
               long& endColumn, bool wholeWord, bool matchCase, bool patternSearch) const override;
     host::CodePane& CodePane() override;
@@ -290,6 +293,7 @@ class MemoryCodeModule : public CodeModule {
     std::unique_ptr<State> transaction_;
     std::unique_ptr<State> committedFrom_;
     std::vector<CodeModuleObserver*> observers_;
+    ProcCopyChoice chosenCopy_;  // whose copy the lookups by name answer for
 };
 
 class MemoryComponents;

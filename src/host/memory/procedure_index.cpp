@@ -261,17 +261,50 @@ void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
 void ProcedureIndex::InvalidateNames() const {
     byNameValid_ = false;
     byName_.clear();
+    copies_.clear();
 }
 
-long ProcedureIndex::Find(std::string_view name, int kind) const {
-    if (!byNameValid_) {
-        for (size_t i = 0; i < procs_.size(); ++i) {
-            byName_.emplace(NameKey(procs_[i].name, procs_[i].kind), static_cast<long>(i));
-        }
-        byNameValid_ = true;
+void ProcedureIndex::IndexNames() const {
+    if (byNameValid_) return;
+    for (size_t i = 0; i < procs_.size(); ++i) {
+        std::string key = NameKey(procs_[i].name, procs_[i].kind);
+        const auto [first, added] = byName_.emplace(key, static_cast<long>(i));
+        if (added) continue;
+        std::vector<long>& copies = copies_[std::move(key)];
+        if (copies.empty()) copies.push_back(first->second);
+        copies.push_back(static_cast<long>(i));
     }
-    auto it = byName_.find(NameKey(name, kind));
+    byNameValid_ = true;
+}
+
+long ProcedureIndex::Find(std::string_view name, int kind, long copy) const {
+    IndexNames();
+    const std::string key = NameKey(name, kind);
+    if (copy > 0) {
+        const auto it = copies_.find(key);
+        if (it == copies_.end() || copy >= static_cast<long>(it->second.size())) return -1;
+        return it->second[static_cast<size_t>(copy)];
+    }
+    const auto it = byName_.find(key);
     return it == byName_.end() ? -1 : it->second;
+}
+
+long ProcedureIndex::Copies(std::string_view name, int kind) const {
+    IndexNames();
+    const std::string key = NameKey(name, kind);
+    if (const auto it = copies_.find(key); it != copies_.end()) {
+        return static_cast<long>(it->second.size());
+    }
+    return byName_.count(key) > 0 ? 1 : 0;
+}
+
+long ProcedureIndex::CopyOf(size_t index) const {
+    IndexNames();
+    if (copies_.empty() || index >= procs_.size()) return 0;
+    const auto it = copies_.find(NameKey(procs_[index].name, procs_[index].kind));
+    if (it == copies_.end()) return 0;
+    const auto at = std::find(it->second.begin(), it->second.end(), static_cast<long>(index));
+    return at == it->second.end() ? 0 : static_cast<long>(at - it->second.begin());
 }
 
 long ProcedureIndex::StartLine(size_t index) const {

@@ -59,8 +59,14 @@ public:
     long DeclEnd(size_t index) const { return procs_[index].declEnd + Pending(index); }
     long End(size_t index) const { return procs_[index].end + Pending(index); }
 
-    // Index into Procs() of (name, kind), case ignored; -1 when absent.
-    long Find(std::string_view name, int kind) const;
+    // Index into Procs() of (name, kind), case ignored; -1 when absent. A
+    // procedure defined in full more than once has copies: copy 0 is its
+    // first definition, 1 the second, ...
+    long Find(std::string_view name, int kind, long copy = 0) const;
+    // How many definitions (name, kind) has; 0 when none.
+    long Copies(std::string_view name, int kind) const;
+    // Which copy of its name and kind the procedure at the index is.
+    long CopyOf(size_t index) const;
     // Index of the procedure whose block holds the line; -1 when none does.
     long ProcOfLine(long line, long totalLines) const;
 
@@ -111,7 +117,12 @@ private:
     unsigned long namesVersion_ = 0;
     long declarationLines_ = 0;
     unsigned long version_ = 0;
+    void IndexNames() const;
+
     mutable std::unordered_map<std::string, long> byName_;
+    // The copies of the names defined more than once (few or none), each
+    // list in the module's order.
+    mutable std::unordered_map<std::string, std::vector<long>> copies_;
     mutable bool byNameValid_ = false;
 };
 

@@ -145,7 +145,7 @@ std::vector<std::string> CountCells(const ModuleResult& r) {
 }
 
 QJsonObject RoutineStatusJson(host::CodeModule& module, const analysis::RoutineStatusRow& row) {
-    QJsonObject object = RoutineJson(module, analysis::RoutineEntry{row.name, row.kind});
+    QJsonObject object = RoutineJson(module, analysis::RoutineEntry{row.name, row.kind, row.copy});
     object.insert("top", QString::fromStdString(analysis::StatusString(row.status.top)));
     object.insert("exit", QString::fromStdString(analysis::StatusString(row.status.exit)));
     return object;
@@ -293,11 +293,17 @@ private:
                 r.counts =
                     analysis::CountModule(*component.Code(), listRoutines, settings::Settings());
             } else {
-                const analysis::RoutineEntry entry{selection.routine, selection.routineKind};
-                analysis::RoutineStatusRow row =
-                    analysis::JudgeRoutine(*component.Code(), entry, true, settings::Settings());
-                r.counts.Add(row);
-                r.counts.routines.push_back(std::move(row));
+                // Each copy of a routine defined more than once.
+                host::CodeModule& code = *component.Code();
+                const long copies = code.ProcCopies(selection.routine, selection.routineKind);
+                for (long copy = 0; copy < copies; ++copy) {
+                    const analysis::RoutineEntry entry{selection.routine, selection.routineKind,
+                                                       copy};
+                    analysis::RoutineStatusRow row =
+                        analysis::JudgeRoutine(code, entry, true, settings::Settings());
+                    r.counts.Add(row);
+                    r.counts.routines.push_back(std::move(row));
+                }
             }
             r.evaluated = true;
         } catch (...) {
@@ -376,7 +382,7 @@ private:
         Table table({"Routine name", "Type", "Top Status", "Exit Status"},
                     {false, true, true, true});
         for (const auto& row : r.counts.routines) {
-            table.Add({DisplayText(row.name, page), row.typeWord,
+            table.Add({DisplayText(row.name + analysis::CopySuffix(row.copy), page), row.typeWord,
                        analysis::StatusString(row.status.top),
                        analysis::StatusString(row.status.exit)});
         }

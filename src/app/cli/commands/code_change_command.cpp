@@ -38,7 +38,25 @@ void RefuseTarget(LoadedTarget& target, MemoryComponent& component) {
 }
 
 std::string RoutineLabel(const shell::RoutineOutcome& r) {
-    return analysis::RoutineLabel(r.name, r.kind);
+    return analysis::RoutineLabel(r.name, r.kind, r.copy);
+}
+
+// The outcome of one more run at the cursor (on another copy of the
+// routine) added to those before: one module with the routines in turn.
+void GatherAtCursor(shell::RunOutcome& into, shell::RunOutcome one) {
+    into.refused = into.refused || one.refused;
+    for (shell::ModuleOutcome& module : one.modules) {
+        if (into.modules.empty() || into.modules.back().component != module.component) {
+            into.modules.push_back(std::move(module));
+            continue;
+        }
+        shell::ModuleOutcome& gathered = into.modules.back();
+        for (shell::RoutineOutcome& r : module.routines) gathered.routines.push_back(std::move(r));
+        if (module.failure) {
+            gathered.failure = std::move(module.failure);
+            gathered.failedRoutine = std::move(module.failedRoutine);
+        }
+    }
 }
 
 std::string SkipText(shell::Skip skip) {
@@ -58,6 +76,7 @@ std::string SkipText(shell::Skip skip) {
 struct RunTotals {
     int changed = 0;
     int refused = 0;
+    int undone = 0;  // refused routines that needed a change
     int modulesChanged = 0;
     int failures = 0;
 };
@@ -70,6 +89,7 @@ RunTotals Count(const shell::RunOutcome& outcome) {
         for (const shell::RoutineOutcome& r : m.routines) {
             if (r.changed) ++t.changed;
             if (!r.refusal.empty()) ++t.refused;
+            if (LeftUndone(r)) ++t.undone;
         }
     }
     return t;
@@ -153,6 +173,7 @@ class Report {
                 if (!r.changed && r.refusal.empty()) continue;
                 QJsonObject routine{
                     {"name", VbText(r.name, page)}, {"kind", r.kind}, {"changed", r.changed}};
+                if (r.copy > 0) routine.insert("copy", static_cast<qint64>(r.copy + 1));
                 if (r.changed) routine.insert("done", QString::fromStdString(r.done));
                 if (!r.refusal.empty()) routine.insert("refused", VbText(r.refusal, page));
                 routines.append(routine);
@@ -190,18 +211,21 @@ void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
     QString help = Summary() + "\n\n";
     if (!Details().isEmpty()) help += Details() + "\n\n";
     help +=
-        "With --routine or --line: the routine at that place, as the code window's command.\n"
+        "With --routine or --line: the routine at that place, as the code window's command\n"
+        "(--routine: each copy of a routine defined more than once, as under #If and #Else).\n"
         "With --module: every routine of the module. Otherwise: every module of the project\n"
         "(read-only modules, related documents and components without code are passed over).\n"
         "Prints what changed and what was refused, with the reason, per module and routine\n"
         "(on standard error with --dry-run, whose standard output is the diff).\n\n"
-        "Exit codes: 0 done (refusals in module and project runs are reported, not failures);\n"
-        "1 the routine named by --routine or --line was refused; 3 bad input, a read-only\n"
-        "target module, a module whose run failed halfway, or a module file of the project\n"
-        "that could not be loaded (those modules are left as they were, the others are\n"
-        "written).";
+        "Exit codes: 0 done (refusals in module and project runs are reported, not failures,\n"
+        "unless --strict); 1 the routine named by --routine or --line was refused, or with\n"
+        "--strict a routine was refused for a reason other than that it needs no change;\n"
+        "3 bad input, a read-only target module, a module whose run failed halfway, or a\n"
+        "module file of the project that could not be loaded (those modules are left as\n"
+        "they were, the others are written).";
     parser.setApplicationDescription(help);
     AddTargetOptions(parser);
+    parser.addOption(StrictOption());
     AddCommandOptions(parser);
 }
 
@@ -225,7 +249,16 @@ int CodeChangeCommand::Run(CommandContext& context) {
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                   .force = force_,
                                   .showMessages = false};
-    outcome = shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
+    const auto run = [&] {
+        return shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
+    };
+    if (scope == shell::CommandScope::Project) {
+        outcome = RunOnEachProject(*target, selection, run);
+    } else if (atCursor) {
+        RunAtEachCopy(context, selection, [&] { GatherAtCursor(outcome, run()); });
+    } else {
+        outcome = run();
+    }
     if (atCursor) {
         const text::CodePage page = selection.component->TextCodePage();
         static const std::vector<shell::RoutineOutcome> kNone;
@@ -235,7 +268,9 @@ int CodeChangeCommand::Run(CommandContext& context) {
             selection.component->Code()->CodePane().GetSelection(line, column, endLine, endColumn);
             note = "Nothing to do: line " + std::to_string(line) + " of " +
                    text::ToUtf8(selection.component->Name(), page) + " is not inside a routine.";
-        } else if (!routines.front().changed && routines.front().refusal.empty()) {
+        } else if (std::none_of(routines.begin(), routines.end(), [](const auto& r) {
+                       return r.changed || !r.refusal.empty();
+                   })) {
             note = "Nothing to do for " + text::ToUtf8(RoutineLabel(routines.front()), page) + ".";
         }
     }
@@ -245,7 +280,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
     // The project's modules that could not be loaded are left as they are.
     const BrokenList broken = atCursor || selection.component != nullptr
                                   ? BrokenList{}
-                                  : BrokenModules(*target, selection.project);
+                                  : BrokenModules(*target, selection.projects);
     ReportBrokenModules(context.err, broken);
     std::vector<std::string> written;
     if (context.format == OutputFormat::Json) {
@@ -268,7 +303,32 @@ int CodeChangeCommand::Run(CommandContext& context) {
     }
     if (report.Totals().failures > 0 || !broken.empty()) return kExitBadInput;
     if (atCursor && report.Totals().refused > 0) return kExitFindings;
+    if (context.parser.isSet(StrictOption()) && report.Totals().undone > 0) return kExitFindings;
     return kExitOk;
+}
+
+shell::RunOutcome RunOnEachProject(LoadedTarget& target, const Selection& selection,
+                                   const std::function<shell::RunOutcome()>& run) {
+    shell::RunOutcome outcome;
+    for (host::memory::MemoryProject* project : selection.projects) {
+        target.Vbe().SetActiveProject(project);
+        shell::RunOutcome one = run();
+        for (shell::ModuleOutcome& module : one.modules) outcome.modules.push_back(std::move(module));
+    }
+    target.Vbe().SetActiveProject(selection.project);
+    return outcome;
+}
+
+const QCommandLineOption& StrictOption() {
+    static const QCommandLineOption option(
+        QStringList{"strict"},
+        "Exit 1 when a routine was refused for a reason other than that it needs no change "
+        "(no handler wanted, or the standard one there already).");
+    return option;
+}
+
+bool LeftUndone(const shell::RoutineOutcome& routine) {
+    return !routine.refusal.empty() && !routine.needsNothing;
 }
 
 void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys) {

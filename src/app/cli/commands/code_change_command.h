@@ -7,6 +7,8 @@
 // diff of --dry-run), and the report of what changed and what was refused,
 // per module and routine, as text or JSON.
 
+#include <QCommandLineOption>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -36,6 +38,20 @@ class CodeChangeCommand : public Command {
     // Remove and replace: --force.
     bool force_ = false;
 };
+
+// Runs a project command on each project of the selection in turn (every
+// project the command line names), each as the active one, and gathers the
+// outcomes; the selected project is the active one again afterwards.
+shell::RunOutcome RunOnEachProject(LoadedTarget& target, const Selection& selection,
+                                   const std::function<shell::RunOutcome()>& run);
+
+// --strict: a run that refused a routine for a reason other than that the
+// routine needs no change exits 1 (kExitFindings), so that a script learns
+// that work was left undone.
+const QCommandLineOption& StrictOption();
+// The refusal leaves work undone: it is not one that says the routine needs
+// no change (no handler wanted, the standard one there already).
+bool LeftUndone(const shell::RoutineOutcome& routine);
 
 // Refuses (exit 3) stored settings of those keys (all when none are given)
 // that would make code that is not VB or that could not be read back.

@@ -24,8 +24,8 @@ const QCommandLineOption kFirstPerLineOption(QStringList{"first-per-line"},
                                              "Show only the first hit on a line.");
 const QCommandLineOption kScopeOption(
     QStringList{"scope"},
-    "Where to search: module (the --module one), project (the default: --project or the "
-    "startup project) or group (every project).",
+    "Where to search: module (the --module one), project (the default: --project, else every "
+    "project the targets name; of a group its startup project) or group (every project).",
     "scope", "project");
 
 find::FindScope ParseScope(const QString& value) {
@@ -109,13 +109,14 @@ public:
         auto target =
             LoadTarget(context, context.arguments.mid(0, context.arguments.size() - 1), false);
         const Selection selection = SelectTarget(context, *target);
+        // The project scope: every project the command line names.
+        options.projects.assign(selection.projects.begin(), selection.projects.end());
         model.Search(target->Vbe(), what);
         const BrokenList broken =
-            options.scope == find::FindScope::Module
-                ? BrokenList{}
-                : BrokenModules(*target, options.scope == find::FindScope::Group
-                                             ? nullptr
-                                             : selection.project);
+            options.scope == find::FindScope::Module ? BrokenList{}
+            : options.scope == find::FindScope::Group
+                ? BrokenModules(*target, nullptr)
+                : BrokenModules(*target, selection.projects);
         ReportBrokenModules(context.err, broken);
         if (context.format == OutputFormat::Json) {
             const find::SearchOutcome& outcome = model.LastOutcome();

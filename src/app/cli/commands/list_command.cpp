@@ -137,9 +137,10 @@ class ListCommand : public Command {
                     << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
         for (const auto& r : routines) {
             const std::string kindWord = analysis::KindWord(r.kind);
+            const analysis::RoutineCopyScope copy(*component.Code(), r);
             context.out << "    " << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
                         << (kindWord.empty() ? "" : " " + kindWord) << ' '
-                        << DisplayText(r.name, page) << '\n';
+                        << DisplayText(r.name + analysis::CopySuffix(r.copy), page) << '\n';
         }
     }
 };

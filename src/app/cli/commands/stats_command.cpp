@@ -162,7 +162,8 @@ public:
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         if (selection.component != nullptr) return RoutineTable(context, *target, selection);
-        const BrokenList broken = BrokenModules(*target, group ? nullptr : selection.project);
+        const BrokenList broken =
+            group ? BrokenModules(*target, nullptr) : BrokenModules(*target, selection.projects);
         ReportBrokenModules(context.err, broken);
         ModuleTable(context, *target, selection, group, broken);
         return broken.empty() ? kExitOk : kExitBadInput;
@@ -174,9 +175,17 @@ private:
         stats::ModuleTable table;
         {
             CountingProgress progress;
-            table = group ? stats::GroupStatistics(target.Vbe(), progress.Callback())
-                          : stats::ProjectStatistics(target.Vbe(), selection.project->Name(),
-                                                     progress.Callback());
+            if (group) {
+                table = stats::GroupStatistics(target.Vbe(), progress.Callback());
+            } else if (selection.projects.size() > 1) {
+                // Every project the command line names, rows named project.module.
+                std::vector<std::string> names;
+                for (const MemoryProject* project : selection.projects) names.push_back(project->Name());
+                table = stats::ProjectsStatistics(target.Vbe(), names, progress.Callback());
+            } else {
+                table = stats::ProjectStatistics(target.Vbe(), selection.project->Name(),
+                                                 progress.Callback());
+            }
         }
         stats::SortModuleRows(table.modules);
         if (context.format == OutputFormat::Json) {

@@ -90,7 +90,10 @@ class TidyCommand : public Command {
     QString Summary() const override {
         return "Re-indent code (one tab per level), remove line numbers, condense blank lines.";
     }
-    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+    void AddOptions(QCommandLineParser& parser) const override {
+        AddTargetOptions(parser);
+        parser.addOption(StrictOption());
+    }
 
     int Run(CommandContext& context) override {
         settings::GetSettings();
@@ -106,14 +109,21 @@ class TidyCommand : public Command {
         std::vector<Refusal> refused;
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
         if (atCursor) {
-            refused = TidyAtCursor(*target, *selection.component);
+            RunAtEachCopy(context, selection, [&] {
+                for (Refusal& r : TidyAtCursor(*target, *selection.component)) {
+                    refused.push_back(std::move(r));
+                }
+            });
         } else {
             shell::CommandContext command{.vbe = target->Vbe(),
                                           .onModuleFailure = shell::OnModuleFailure::KeepWhole};
-            outcome = shell::Execute(selection.component != nullptr ? shell::CommandId::ModuleTidy
-                                                                    : shell::CommandId::ProjectTidy,
-                                     command)
-                          .run;
+            if (selection.component != nullptr) {
+                outcome = shell::Execute(shell::CommandId::ModuleTidy, command).run;
+            } else {
+                outcome = RunOnEachProject(*target, selection, [&] {
+                    return shell::Execute(shell::CommandId::ProjectTidy, command).run;
+                });
+            }
         }
         for (const shell::ModuleOutcome& module : outcome.modules) {
             auto& component = static_cast<MemoryComponent&>(*module.component);
@@ -132,7 +142,7 @@ class TidyCommand : public Command {
         // The project's modules that could not be loaded are left as they are.
         const BrokenList broken = selection.component != nullptr
                                       ? BrokenList{}
-                                      : BrokenModules(*target, selection.project);
+                                      : BrokenModules(*target, selection.projects);
         ReportBrokenModules(context.err, broken);
         std::vector<std::string> written;
         if (context.format == OutputFormat::Json) {
@@ -147,8 +157,10 @@ class TidyCommand : public Command {
             Report(context, written, skipped, refused, failed);
         }
         if (failed || !broken.empty()) return kExitBadInput;
-        // As the other commands at the cursor: a refused routine is a finding.
-        return atCursor && !refused.empty() ? kExitFindings : kExitOk;
+        // As the other commands at the cursor: a refused routine is a finding;
+        // elsewhere with --strict.
+        const bool strict = context.parser.isSet(StrictOption());
+        return (atCursor || strict) && !refused.empty() ? kExitFindings : kExitOk;
     }
 
   private:
@@ -163,7 +175,9 @@ class TidyCommand : public Command {
         std::ostream& out = context.dryRun ? context.err : context.out;
         for (const Refusal& r : refused) {
             out << "refused " << DisplayText(r.module, r.codePage) << "."
-                << DisplayText(analysis::RoutineLabel(r.routine.name, r.routine.kind), r.codePage)
+                << DisplayText(
+                       analysis::RoutineLabel(r.routine.name, r.routine.kind, r.routine.copy),
+                       r.codePage)
                 << ": " << DisplayText(r.routine.refusal, r.codePage) << '\n';
         }
         if (context.dryRun) return;  // the diff says it all
@@ -183,10 +197,12 @@ class TidyCommand : public Command {
         const text::CodePage run = RunCodePage(context);
         QJsonArray refusals;
         for (const Refusal& r : refused) {
-            refusals.append(QJsonObject{{"module", VbText(r.module, r.codePage)},
-                                        {"name", VbText(r.routine.name, r.codePage)},
-                                        {"kind", r.routine.kind},
-                                        {"reason", VbText(r.routine.refusal, r.codePage)}});
+            QJsonObject refusal{{"module", VbText(r.module, r.codePage)},
+                                {"name", VbText(r.routine.name, r.codePage)},
+                                {"kind", r.routine.kind},
+                                {"reason", VbText(r.routine.refusal, r.codePage)}};
+            if (r.routine.copy > 0) refusal.insert("copy", static_cast<qint64>(r.routine.copy + 1));
+            refusals.append(refusal);
         }
         QJsonArray files;
         for (const std::string& f : written) files.append(MessageText(f, run));
