@@ -60,7 +60,7 @@ RoutineFigures GetDeclarationsFigures(host::CodeModule& module) try {
     figures.blank = counts.blanks;
     figures.actualCode = figures.totalLines - figures.comments - figures.blank;
     return figures;
-} QV_PASS_UP("frmStats", "RoutineDetails")
+} QV_PASS_UP("frmStats", "GetDeclarationsFigures")
 
 RoutineFigures GetRoutineFigures(host::CodeModule& module,
                                  const analysis::RoutineEntry& routine) try {
@@ -73,6 +73,6 @@ RoutineFigures GetRoutineFigures(host::CodeModule& module,
     figures.blank = counts.blanks;
     figures.actualCode = figures.totalLines - figures.comments - figures.blank;
     return figures;
-} QV_PASS_UP("frmStats", "RoutineDetails")
+} QV_PASS_UP("frmStats", "GetRoutineFigures")
 
 }  // namespace qv::stats

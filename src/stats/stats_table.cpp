@@ -105,7 +105,7 @@ ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress) try {
     }
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
     return table;
-} QV_PASS_UP("frmStats", "GroupStats")
+} QV_PASS_UP("frmStats", "GroupStatistics")
 
 void SortModuleRows(std::vector<ModuleRow>& rows) {
     std::stable_sort(rows.begin(), rows.end(), [](const ModuleRow& a, const ModuleRow& b) {
@@ -143,6 +143,6 @@ std::vector<RoutineRow> RoutineStatistics(host::VBE& vbe, std::string_view proje
         Report(progress, static_cast<long>(i), max);
     }
     return rows;
-} QV_PASS_UP("frmStats", "RoutineDetails")
+} QV_PASS_UP("frmStats", "RoutineStatistics")
 
 }  // namespace qv::stats

@@ -70,7 +70,7 @@ TEST(ModuleFigures, RoutineRowOfAProcedureThatIsNotThereIsAnError) {
         FAIL() << "no error raised";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), err::kSubOrFunctionNotDefined);
-        EXPECT_EQ(e.Source().rfind("frmStats.RoutineDetails(", 0), 0u) << e.Source();
+        EXPECT_EQ(e.Source().rfind("frmStats.GetRoutineFigures(", 0), 0u) << e.Source();
     }
 }
 
