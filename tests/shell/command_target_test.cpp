@@ -73,14 +73,6 @@ TEST_F(CommandTargets, ALineTargetFindsTheCopyThatHoldsIt) {
     EXPECT_EQ(CursorOf(*other_), (std::vector<long>{2, 3, 2, 4}));
 }
 
-TEST_F(CommandTargets, ALineOutsideEveryRoutineRunsOnNothing) {
-    const std::string before = fx.Text("modCopies");
-    const CommandResult result = Run(CommandId::CodeAdd, CommandTarget::Line(*copies_, 1));
-    ASSERT_EQ(result.run.modules.size(), 1u);
-    EXPECT_TRUE(result.run.modules[0].routines.empty());
-    EXPECT_EQ(fx.Text("modCopies"), before);
-}
-
 TEST_F(CommandTargets, AModuleTargetIsNotTheSelectedComponent) {
     const CommandResult result = Run(CommandId::ModuleLine, CommandTarget::Module(*copies_));
     ASSERT_EQ(result.run.modules.size(), 1u);
