@@ -192,8 +192,11 @@ class CodeModule {
     // Edit transactions: the edits of one command form one group, which the
     // caller keeps (commit) or undoes (cancel: the lines and the hidden
     // attribute lines are put back exactly as they were at the begin).
-    // Transactions do not nest: a begin while one is open, or a commit or
-    // cancel without one, raises error 5.
+    // Transactions nest: an inner group's cancel puts back what the module
+    // was at the inner begin, its commit leaves its edits to the enclosing
+    // group (which a caller may still cancel), and observers are told only
+    // when the outermost group ends. A commit or cancel without an open
+    // group raises error 5.
     virtual void BeginTransaction() = 0;
     virtual void CommitTransaction() = 0;
     virtual void CancelTransaction() = 0;

@@ -1,11 +1,9 @@
 #include "lsp/command_edits.h"
 
 #include "errorhandling/messages.h"
-#include "platform/code_page.h"
 #include "platform/vb_error.h"
 #include "settings/setting_checks.h"
 #include "settings/settings_record.h"
-#include "workspace/selection.h"
 
 namespace qv::lsp {
 
@@ -34,26 +32,12 @@ std::string Refusal(const shell::RunOutcome& run) {
     return {};
 }
 
-// Makes the document's module the selected component, with the cursor on
-// the line, as the code window command expects it.
-bool SelectLine(DocumentModule& document, long codeLine) {
-    // A request names things as a user does: as text.
-    const auto* project = document.Project();
-    const auto* component = document.Component();
-    const workspace::SelectionRequest request{
-        .project = text::ToUtf8(project->Name(), project->TextCodePage()),
-        .module = text::ToUtf8(component->Name(), component->TextCodePage()),
-        .line = codeLine};
-    return std::holds_alternative<workspace::Selection>(
-        workspace::Select(*document.Target(), request));
-}
-
 }  // namespace
 
 CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
                            shell::CommandId id, long codeLine) {
     CommandEdits result;
-    if (document.Component() == nullptr) return result;
+    if (document.Component() == nullptr || document.Component()->Code() == nullptr) return result;
     // Handlers are written from the labels and templates: settings that
     // would make code that is not VB refuse the commands that write them.
     const std::string_view action = shell::Info(id).name.substr(shell::Info(id).name.find('.') + 1);
@@ -63,11 +47,17 @@ CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
             return result;
         }
     }
+    host::memory::MemoryComponent& component = *document.Component();
     const bool routine = shell::Info(id).scope == shell::CommandScope::Routine;
-    if (!SelectLine(document, routine ? codeLine : 0)) return result;
-    shell::CommandContext context{.vbe = document.Target()->Vbe(),
-                                  .onModuleFailure = shell::OnModuleFailure::KeepWhole,
-                                  .showMessages = false};
+    shell::CommandContext context{
+        .vbe = document.Target()->Vbe(),
+        .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+        .showMessages = false,
+        .target = routine ? shell::CommandTarget::Line(component, codeLine)
+                          : shell::CommandTarget::Module(component)};
+    // The command only proposes its edits: its group is undone when they
+    // are read, and the module holds the editor's text again.
+    host::EditTransaction proposal(*component.Code());
     try {
         const shell::CommandResult run = shell::Execute(id, context);
         result.refusal = Refusal(run.run);
@@ -75,8 +65,7 @@ CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
     } catch (...) {
         result.refusal = CurrentAsVbError().Description();
     }
-    // Back to the editor's text: the command only proposed its edits.
-    document.Load(text);
+    proposal.Cancel();
     return result;
 }
 

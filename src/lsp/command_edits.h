@@ -1,9 +1,9 @@
 #pragma once
 // What a command of the catalogue would do to an open document: the command
-// runs on the document's module as the editor's text has it (at a line of
-// a routine, or on the whole module), the module's new text is compared
-// with the old, and the module gets the editor's text back, since nothing
-// changes until the editor applies the edits.
+// runs on the document's module as the editor's text has it, its target the
+// routine at a line or the whole module, inside an edit group that is
+// cancelled once the module's new text has been compared with the old:
+// nothing changes until the editor applies the edits.
 
 #include <string>
 #include <vector>

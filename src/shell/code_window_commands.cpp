@@ -11,6 +11,7 @@
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
 #include "shell/line_number_commands.h"
+#include "shell/command_target.h"
 #include "shell/module_commands.h"
 #include "tidy/comment_stamp.h"
 #include "tidy/tidy_routine.h"
@@ -47,64 +48,77 @@ RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
 
 }  // namespace
 
-RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
-                           const RoutineAction& action) try {
-    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
+RoutineOutcome RunOnRoutine(host::CodeModule& module,
+                            const std::optional<analysis::RoutineEntry>& routine,
+                            CursorCommand command, const RoutineAction& action) try {
     if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
-    if (cursor.routine.empty()) {
+    if (!routine) {
         // The declarations section, past the end, or lines of no routine
         // (the comments of a module without routines): only tidy has
         // something to do there.
         if (command == CursorCommand::Tidy && !module.Name().empty()) {
             tidy::Tidy_Declarations(module, settings::Settings());
-            analysis::PutCursorBack(module, cursor);
         }
         return {};
     }
-    // The copy of a routine defined more than once that the cursor is in;
-    // its kind is read among that copy's accessors.
-    const analysis::RoutineEntry first{cursor.routine, 0, module.ProcCopyOfLine(cursor.startLine)};
-    const analysis::RoutineCopyScope copy(module, first);
-    const analysis::RoutineEntry entry{
-        cursor.routine, analysis::KindAtLine(module, cursor.routine, cursor.startLine), first.copy};
+    // A copy of a routine defined more than once is worked on as that copy.
+    const analysis::RoutineCopyScope copy(module, *routine);
     switch (command) {
         case CursorCommand::Add:
-            return RunCommandOn(ModuleCommand::Add, module, entry, settings::Settings());
+            return RunCommandOn(ModuleCommand::Add, module, *routine, settings::Settings());
         case CursorCommand::Own:
-            return action(module, entry);
+            return action(module, *routine);
         case CursorCommand::Line:
         case CursorCommand::Tidy:
             break;
     }
-    RoutineOutcome outcome = NumberOrTidy(command, module, entry);
-    if (outcome.refusal.empty()) analysis::PutCursorBack(module, cursor);
+    return NumberOrTidy(command, module, *routine);
+}
+QV_PASS_UP("AddIn", "RunOnRoutine")
+
+RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
+                           const RoutineAction& action) {
+    const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
+    const std::optional<analysis::RoutineEntry> routine =
+        cursor.routine.empty() ? std::nullopt : RoutineAtLine(module, cursor.startLine);
+    RoutineOutcome outcome = RunOnRoutine(module, routine, command, action);
+    const bool keepsCursor = command == CursorCommand::Line || command == CursorCommand::Tidy;
+    if (keepsCursor && outcome.message == 0 && outcome.refusal.empty()) {
+        analysis::PutCursorBack(module, cursor);
+    }
     return outcome;
 }
-QV_PASS_UP("AddIn", "RunAtCursor")
 
-RoutineOutcome CommentAtCursor(host::VBE& vbe) try {
+RoutineOutcome CommentLine(host::CodeModule& module, long line) try {
     const std::string stamp = tidy::CommentStamp(settings::Settings().insert, std::time(nullptr));
-    host::CodePane* pane = vbe.ActiveCodePane();
-    if (pane == nullptr) return {};
-    host::CodeModule& module = pane->CodeModule();
     if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
-    long line = 0, column = 0, endLine = 0, endColumn = 0;
-    pane->GetSelection(line, column, endLine, endColumn);
     // The stamp is our text (UTF-8), written in the module's code page.
     const std::string stamped =
         module.Lines(line, 1) + text::FromUtf8Replacing(stamp, module.TextCodePage());
-    // A cursor below the last line (an empty module) has no line to replace.
+    // A line below the last (an empty module) has no line to replace.
     if (line <= module.CountOfLines()) module.DeleteLines(line, 1);
     module.InsertLines(line, stamped);
-    // The cursor goes to the end of the line as the host stored it.
-    const long end = static_cast<long>(module.Lines(line, 1).size()) + 1;
-    pane->SetSelection(line, end, line, end);
     RoutineOutcome outcome;
     outcome.changed = true;
     outcome.done = "stamped";
     return outcome;
 }
 QV_PASS_UP("AddIn", "AddComment")
+
+RoutineOutcome CommentAtCursor(host::VBE& vbe) {
+    host::CodePane* pane = vbe.ActiveCodePane();
+    if (pane == nullptr) return {};
+    host::CodeModule& module = pane->CodeModule();
+    long line = 0, column = 0, endLine = 0, endColumn = 0;
+    pane->GetSelection(line, column, endLine, endColumn);
+    RoutineOutcome outcome = CommentLine(module, line);
+    if (outcome.changed) {
+        // The cursor goes to the end of the line as the host stored it.
+        const long end = static_cast<long>(module.Lines(line, 1).size()) + 1;
+        pane->SetSelection(line, end, line, end);
+    }
+    return outcome;
+}
 
 void ShowCursorRefusal(const RoutineOutcome& outcome) {
     if (outcome.message != 0) {

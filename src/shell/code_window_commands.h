@@ -7,6 +7,9 @@
 // add-in shows it (message 4 for a read-only module as a plain box, any other
 // reason at the mouse pointer).
 
+#include <optional>
+
+#include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 #include "shell/routine_run.h"
 
@@ -14,19 +17,26 @@ namespace qv::shell {
 
 enum class CursorCommand { Add, Line, Tidy, Own };
 
-// The command on the routine at the cursor: a read-only module is refused
-// with message 4; outside every routine add, line and our own commands do
-// nothing (the outcome names no routine) and tidy tidies the declarations
-// section. Line numbers and tidy lay out no header and put the cursor and
-// the pane's top line back. action is the routine action of our own
-// commands (ignored for the others).
+// The command on one routine of the module: a read-only module is refused
+// with message 4; without a routine (outside every routine) add, line and
+// our own commands do nothing (the outcome names no routine) and tidy tidies
+// the declarations section. Line numbers and tidy lay out no header. action
+// is the routine action of our own commands (ignored for the others).
+RoutineOutcome RunOnRoutine(host::CodeModule& module,
+                            const std::optional<analysis::RoutineEntry>& routine,
+                            CursorCommand command, const RoutineAction& action = {});
+
+// The same on the routine at the cursor of the module's code pane, as the
+// code window's menus and hot keys run it; line numbers and tidy put the
+// cursor and the pane's top line back.
 RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
                            const RoutineAction& action = {});
 
 // The comment command: appends the change stamp of the setting `insert` to
-// the line at the cursor of the active code pane and puts the cursor after
-// it. A read-only module is refused with message 4; without an active code
-// pane nothing happens.
+// the line (1-based). A read-only module is refused with message 4.
+RoutineOutcome CommentLine(host::CodeModule& module, long line);
+// The same on the line at the cursor of the active code pane, and puts the
+// cursor after the stamp; without an active code pane nothing happens.
 RoutineOutcome CommentAtCursor(host::VBE& vbe);
 
 // Shows an outcome's refusal as the code window's commands do.

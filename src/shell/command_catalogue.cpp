@@ -83,17 +83,23 @@ std::string OwnTitle(CommandId id) {
     }
 }
 
-host::CodeModule* ActiveCode(host::VBE& vbe) {
-    host::CodePane* pane = vbe.ActiveCodePane();
+// The module a code window command works on: the target's, else that of
+// the active code pane; nothing without one.
+host::CodeModule* CommandModule(const CommandContext& context) {
+    if (context.target) {
+        host::VBComponent* component = context.target->component;
+        return component != nullptr ? component->CodeModule() : nullptr;
+    }
+    host::CodePane* pane = context.vbe.ActiveCodePane();
     return pane != nullptr ? &pane->CodeModule() : nullptr;
 }
 
-// A code window command on the module of the active code pane (nothing
-// without one); its refusal shown as the add-in shows it.
-CommandResult AtActivePane(CommandContext& context,
-                           const std::function<RoutineOutcome(host::CodeModule&)>& command) {
+// A code window command on its module (nothing without one); its refusal
+// shown as the add-in shows it.
+CommandResult OnCommandModule(CommandContext& context,
+                              const std::function<RoutineOutcome(host::CodeModule&)>& command) {
     CommandResult result;
-    host::CodeModule* module = ActiveCode(context.vbe);
+    host::CodeModule* module = CommandModule(context);
     if (module == nullptr) return result;
     ModuleOutcome outcome;
     outcome.component = &module->Parent();
@@ -125,10 +131,23 @@ bool RanOnNoRoutine(const CommandResult& result) {
            result.run.modules.front().routines.empty();
 }
 
+// The routine a code window command works on, resolved once: the target's
+// routine, or the one at its line; without a target, the one at the cursor.
+RoutineOutcome OnTargetRoutine(const CommandTarget& target, host::CodeModule& module,
+                               CursorCommand command, const RoutineAction& action) {
+    const std::optional<analysis::RoutineEntry> routine =
+        target.routine ? target.routine
+        : target.line > 0 ? RoutineAtLine(module, target.line)
+                          : std::nullopt;
+    return RunOnRoutine(module, routine, command, action);
+}
+
 CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
                             const RoutineAction& action = {}) {
-    CommandResult result = AtActivePane(
-        context, [&](host::CodeModule& module) { return RunAtCursor(module, command, action); });
+    CommandResult result = OnCommandModule(context, [&](host::CodeModule& module) {
+        return context.target ? OnTargetRoutine(*context.target, module, command, action)
+                              : RunAtCursor(module, command, action);
+    });
     // The IDE's add-in stops there without a word, which leaves the user
     // guessing; the message of its own for it says why. Tidy has the
     // declarations section to work on there.
@@ -136,6 +155,24 @@ CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
         errorhandling::MyMsgBox(errorhandling::kSelectProcedureMessage, mb::kOkOnly, false);
     }
     return result;
+}
+
+CommandResult Comment(CommandContext& context) {
+    return OnCommandModule(context, [&](host::CodeModule& module) {
+        return context.target ? CommentLine(module, context.target->line)
+                              : CommentAtCursor(context.vbe);
+    });
+}
+
+host::VBComponent* TargetComponent(const CommandContext& context) {
+    return context.target ? context.target->component : nullptr;
+}
+
+host::VBProject* TargetProject(const CommandContext& context) {
+    if (!context.target) return nullptr;
+    if (context.target->project != nullptr) return context.target->project;
+    host::VBComponent* component = context.target->component;
+    return component != nullptr ? &component->Collection().Parent() : nullptr;
 }
 
 // A module or project run; a read-only target module is refused with
@@ -150,16 +187,21 @@ CommandResult ShownRun(CommandContext& context, RunOutcome run) {
 }
 
 CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
-    return ShownRun(context, project
-                                 ? RunProjectCommand(context.vbe, command, context.onModuleFailure)
-                                 : RunModuleCommand(context.vbe, command, context.onModuleFailure));
+    return ShownRun(context, project ? RunProjectCommand(context.vbe, command,
+                                                         context.onModuleFailure,
+                                                         TargetProject(context))
+                                     : RunModuleCommand(context.vbe, command,
+                                                        context.onModuleFailure,
+                                                        TargetComponent(context)));
 }
 
 CommandResult RunOwn(CommandContext& context, CommandId id, bool project) {
     const RoutineAction action = OwnAction(id, context.force);
-    return ShownRun(
-        context, project ? RunOnProject(context.vbe, OwnTitle(id), action, context.onModuleFailure)
-                         : RunOnModule(context.vbe, OwnTitle(id), action, context.onModuleFailure));
+    return ShownRun(context, project ? RunOnProject(context.vbe, OwnTitle(id), action,
+                                                    context.onModuleFailure, TargetProject(context))
+                                     : RunOnModule(context.vbe, OwnTitle(id), action,
+                                                   context.onModuleFailure,
+                                                   TargetComponent(context)));
 }
 
 CommandResult Unavailable() {
@@ -224,7 +266,7 @@ CommandResult Execute(CommandId id, CommandContext& context) try {
         case CodeTidy:
             return RunAtCursorOf(context, CursorCommand::Tidy);
         case CodeComment:
-            return AtActivePane(context, [&](host::CodeModule&) { return CommentAtCursor(vbe); });
+            return Comment(context);
         case ModuleAdd:
             return RunVerb(context, ModuleCommand::Add, false);
         case ModuleLine:

@@ -3,7 +3,8 @@
 // line use, and the verb the menus carry. The menus' dispatcher, the hot keys,
 // the command line and the main window's buttons all run a command through
 // Execute with what the IDE gives it: the root, and through it the active
-// code pane and its cursor, the selected component and the active project.
+// code pane and its cursor, the selected component and the active project;
+// or with an explicit target (the command line, the language server).
 //
 //     shell::CommandContext context{vbe};
 //     const shell::CommandResult result = shell::Execute(shell::CommandId::ModuleTidy, context);
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "host/code_host.h"
+#include "shell/command_target.h"
 #include "shell/routine_run.h"
 
 namespace qv::shell {
@@ -95,6 +97,11 @@ struct CommandContext {
     // Off for a caller that reports the outcomes itself (the command line):
     // refusals are then not shown as messages.
     bool showMessages = true;
+    // What the command works on, named outright; without it, where the
+    // IDE's selection stands (the cursor of the active code pane, the
+    // selected component, the active project), as the menus and hot keys
+    // run it. A target's code window command leaves the pane's cursor alone.
+    std::optional<CommandTarget> target = std::nullopt;
 };
 
 struct CommandResult {

@@ -108,24 +108,26 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
 }
 QV_PASS_UP("clsVBEEvents", "RunCommandOn")
 
-RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure,
+                            host::VBComponent* target) {
     const settings::SettingsRecord& record = settings::Settings();
     return RunOnModule(
         vbe, ModuleTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine, record);
         },
-        onFailure);
+        onFailure, target);
 }
 
-RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure,
+                             host::VBProject* target) {
     const settings::SettingsRecord& record = settings::Settings();
     return RunOnProject(
         vbe, ProjectTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine, record);
         },
-        onFailure);
+        onFailure, target);
 }
 
 }  // namespace qv::shell

@@ -22,13 +22,15 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
                             const analysis::RoutineEntry& routine,
                             const settings::SettingsRecord& settings);
 
-// The command on the component selected in the active project (refused
-// with message 4 when it is read-only), or on every module of the active
-// project (read-only components, related documents and components without
-// code passed over).
+// The command on the target component, else on the one selected in the
+// active project (refused with message 4 when it is read-only), or on every
+// module of the target project, else of the active project (read-only
+// components, related documents and components without code passed over).
 RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
-                            OnModuleFailure onFailure = OnModuleFailure::PassUp);
+                            OnModuleFailure onFailure = OnModuleFailure::PassUp,
+                            host::VBComponent* target = nullptr);
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
-                             OnModuleFailure onFailure = OnModuleFailure::PassUp);
+                             OnModuleFailure onFailure = OnModuleFailure::PassUp,
+                             host::VBProject* target = nullptr);
 
 }  // namespace qv::shell

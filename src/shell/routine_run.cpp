@@ -93,11 +93,13 @@ bool ModuleOutcome::Changed() const {
 }
 
 RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                       OnModuleFailure onFailure) try {
-    host::VBProject* project = vbe.ActiveVBProject();
-    host::VBComponent* selected = vbe.SelectedVBComponent();
+                       OnModuleFailure onFailure, host::VBComponent* target) try {
+    host::VBProject* project = target != nullptr ? &target->Collection().Parent()
+                                                 : vbe.ActiveVBProject();
+    host::VBComponent* selected = target != nullptr ? target : vbe.SelectedVBComponent();
     if (project == nullptr || selected == nullptr) Raise(err::kObjectRequired);
-    host::VBComponent& component = project->VBComponents().Item(selected->Name());
+    host::VBComponent& component =
+        target != nullptr ? *target : project->VBComponents().Item(selected->Name());
     RunOutcome outcome;
     if (analysis::IsReadOnly(component)) {
         outcome.refused = true;
@@ -116,9 +118,9 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
 QV_PASS_UP("clsVBEEvents", "RunOnModule")
 
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        OnModuleFailure onFailure) try {
+                        OnModuleFailure onFailure, host::VBProject* target) try {
     RunOutcome outcome;
-    host::VBProject* project = vbe.ActiveVBProject();
+    host::VBProject* project = target != nullptr ? target : vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
     host::VBComponents& components = project->VBComponents();
     RunScope window(std::string(titlePrefix) +

@@ -74,17 +74,19 @@ enum class OnModuleFailure {
     KeepWhole,
 };
 
-// The module command: every routine of the component selected in the active
-// project. A read-only module is refused (RunOutcome::refused) and no window
-// shows. The window's title
+// The module command: every routine of the target component, else of the
+// component selected in the active project. A read-only module is refused
+// (RunOutcome::refused) and no window shows. The window's title
 // is titlePrefix followed by the module's name.
 RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                       OnModuleFailure onFailure = OnModuleFailure::PassUp);
+                       OnModuleFailure onFailure = OnModuleFailure::PassUp,
+                       host::VBComponent* target = nullptr);
 
-// The project command: every routine of every module of the active project
-// (nothing when there is none). titlePrefix is followed by the project's
-// name.
+// The project command: every routine of every module of the target
+// project, else of the active project (nothing when there is none).
+// titlePrefix is followed by the project's name.
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        OnModuleFailure onFailure = OnModuleFailure::PassUp);
+                        OnModuleFailure onFailure = OnModuleFailure::PassUp,
+                        host::VBProject* target = nullptr);
 
 }  // namespace qv::shell

@@ -187,13 +187,47 @@ TEST_F(Transactions, ACommittedGroupIsPutBackWithItsBreaksAfterASave) {
     EXPECT_EQ(Rendered(), changed);
 }
 
-TEST_F(Transactions, DoNotNestAndNeedAnOpenOne) {
+TEST_F(Transactions, NeedAnOpenOne) {
     EXPECT_THROW(Code().CommitTransaction(), VbError);
     EXPECT_THROW(Code().CancelTransaction(), VbError);
     Code().BeginTransaction();
-    EXPECT_THROW(Code().BeginTransaction(), VbError);
     Code().CommitTransaction();
     EXPECT_FALSE(Code().InTransaction());
+    EXPECT_THROW(Code().CommitTransaction(), VbError);
+}
+
+// A caller that only wants to learn what a command would do runs it inside
+// a group of its own and cancels that: the command's own group, committed
+// or cancelled, is undone with it, and the observers hear of one group.
+TEST_F(Transactions, NestedGroupsEndWithTheOutermost) {
+    const std::string original = Rendered();
+    Mirror mirror(Code());
+    const std::vector<std::string> before = mirror.lines;
+    Code().BeginTransaction();
+    Code().InsertLines(1, "' outer");
+    {
+        host::EditTransaction inner(Code());
+        Code().InsertLines(1, "' kept by the inner group");
+        inner.Commit();
+    }
+    EXPECT_TRUE(Code().InTransaction());
+    const std::string afterCommit = Rendered();
+    {
+        host::EditTransaction inner(Code());
+        Code().DeleteLines(1, 2);
+        inner.Cancel();
+    }
+    EXPECT_EQ(Rendered(), afterCommit) << "the inner cancel puts back the inner begin only";
+    EXPECT_EQ(mirror.log.str().find("commit"), std::string::npos);
+    EXPECT_EQ(mirror.log.str().find("cancel"), std::string::npos);
+    Code().CancelTransaction();
+    EXPECT_FALSE(Code().InTransaction());
+    EXPECT_EQ(Rendered(), original);
+    EXPECT_EQ(mirror.lines, before);
+    EXPECT_EQ(mirror.Current(), before);
+    const std::string log = mirror.log.str();
+    EXPECT_EQ(log.substr(log.size() - 7), "cancel ") << log;
+    EXPECT_EQ(log.find("cancel"), log.size() - 7) << "one group ended: " << log;
 }
 
 TEST_F(Transactions, AnObserverThatUnsubscribesIsToldNoMore) {

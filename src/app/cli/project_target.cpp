@@ -1,5 +1,7 @@
 #include "app/cli/project_target.h"
 
+#include <algorithm>
+#include <optional>
 #include <ostream>
 
 #include "app/cli/vb_text.h"
@@ -182,15 +184,14 @@ Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
 }
 
 void RunAtEachCopy(CommandContext& context, const Selection& selection,
-                   const std::function<void()>& run) {
-    host::CodeModule* code = selection.component != nullptr ? selection.component->Code() : nullptr;
-    const long copies = code == nullptr || selection.routine.empty() || context.parser.isSet(kLineOption)
-                            ? 1
-                            : code->ProcCopies(selection.routine, selection.routineKind);
-    if (copies <= 1) {
-        run();
+                   const std::function<void(const shell::CommandTarget&)>& run) {
+    host::memory::MemoryComponent& component = *selection.component;
+    host::CodeModule* code = component.Code();
+    if (code == nullptr || selection.routine.empty() || context.parser.isSet(kLineOption)) {
+        run(shell::CommandTarget::Line(component, selection.line));
         return;
     }
+    const long copies = std::max(1L, code->ProcCopies(selection.routine, selection.routineKind));
     for (long copy = 0; copy < copies; ++copy) {
         long declaration = 0;
         {
@@ -198,9 +199,11 @@ void RunAtEachCopy(CommandContext& context, const Selection& selection,
             const host::ProcCopyScope scope(*code, selection.routine, copy);
             declaration = code->ProcBodyLine(selection.routine, selection.routineKind);
         }
-        code->CodePane().SetSelection(declaration, 1, declaration, 1);
-        code->CodePane().SetTopLine(declaration);
-        run();
+        // The copy as the module spells it, with the kind of its accessor.
+        const std::optional<analysis::RoutineEntry> routine =
+            shell::RoutineAtLine(*code, declaration);
+        run(routine ? shell::CommandTarget::Routine(component, *routine)
+                    : shell::CommandTarget::Line(component, declaration));
     }
 }
 

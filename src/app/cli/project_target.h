@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/cli/command.h"
+#include "shell/command_target.h"
 #include "workspace/loaded_target.h"
 #include "workspace/selection.h"
 
@@ -54,12 +55,12 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
 // malformed values: exit 2.
 Selection SelectTarget(CommandContext& context, LoadedTarget& target);
 
-// Runs a command at the cursor the selection placed; when --routine names a
-// routine defined in full more than once (a copy in each branch of an #If)
-// and no --line picks one copy, once per copy instead, with the cursor on
-// each copy's declaration in turn.
+// Runs a code window command on the routine of the selection: the routine
+// at --line, or the one --routine names; when that routine is defined in
+// full more than once (a copy in each branch of an #If), once per copy,
+// each copy its own target.
 void RunAtEachCopy(CommandContext& context, const Selection& selection,
-                   const std::function<void()>& run);
+                   const std::function<void(const shell::CommandTarget&)>& run);
 
 // Writes every module whose file would change, each atomically; on
 // --dry-run prints a unified diff of them to context.out and writes

@@ -301,29 +301,35 @@ void MemoryCodeModule::RestorePart(long first, long oldCount, const LineSnapshot
 }
 
 void MemoryCodeModule::BeginTransaction() {
-    if (transaction_) Raise(err::kInvalidProcedureCall);
-    transaction_ = std::make_unique<State>(Current());
+    transactions_.push_back(Current());
 }
 
 void MemoryCodeModule::CommitTransaction() {
-    if (!transaction_) Raise(err::kInvalidProcedureCall);
-    committedFrom_ = std::move(transaction_);
+    if (transactions_.empty()) Raise(err::kInvalidProcedureCall);
+    State begun = std::move(transactions_.back());
+    transactions_.pop_back();
+    // An inner group's edits become the enclosing group's; the observers
+    // hear of the outermost group only.
+    if (!transactions_.empty()) return;
+    committedFrom_ = std::make_unique<State>(std::move(begun));
     TellObservers([&](CodeModuleObserver& o) { o.TransactionEnded(*this, true); });
     committedFrom_.reset();
 }
 
 void MemoryCodeModule::CancelTransaction() {
-    if (!transaction_) Raise(err::kInvalidProcedureCall);
-    std::unique_ptr<State> t = std::move(transaction_);
+    if (transactions_.empty()) Raise(err::kInvalidProcedureCall);
+    State t = std::move(transactions_.back());
+    transactions_.pop_back();
     // Nothing a cancelled group did remains: a module that was as loaded is
     // so again, and is not written back.
-    if (editCount_ != t->editCount) {
-        editCount_ = t->editCount;
-        PutBack(*t);
+    if (editCount_ != t.editCount) {
+        editCount_ = t.editCount;
+        PutBack(t);
     } else {
-        attributes_ = std::move(t->attributes);
+        attributes_ = std::move(t.attributes);
         ++declarationsVersion_;  // the attribute lines may have changed
     }
+    if (!transactions_.empty()) return;
     TellObservers([&](CodeModuleObserver& o) { o.TransactionEnded(*this, false); });
 }
 

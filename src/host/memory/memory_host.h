@@ -209,7 +209,7 @@ class MemoryCodeModule : public CodeModule {
     void BeginTransaction() override;
     void CommitTransaction() override;
     void CancelTransaction() override;
-    bool InTransaction() const override { return transaction_ != nullptr; }
+    bool InTransaction() const override { return !transactions_.empty(); }
     void Subscribe(CodeModuleObserver* observer) override;
     void Unsubscribe(CodeModuleObserver* observer) override;
 
@@ -290,7 +290,7 @@ class MemoryCodeModule : public CodeModule {
     AttributeLines attributes_;
     unsigned long editCount_ = 0;
     unsigned long declarationsVersion_ = 0;
-    std::unique_ptr<State> transaction_;
+    std::vector<State> transactions_;  // the open groups, the innermost last
     std::unique_ptr<State> committedFrom_;
     std::vector<CodeModuleObserver*> observers_;
     ProcCopyChoice chosenCopy_;  // whose copy the lookups by name answer for

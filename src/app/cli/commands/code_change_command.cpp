@@ -249,24 +249,27 @@ int CodeChangeCommand::Run(CommandContext& context) {
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                   .force = force_,
                                   .showMessages = false};
-    const auto run = [&] {
+    const auto run = [&](shell::CommandTarget on) {
+        command.target = on;
         return shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
     };
     if (scope == shell::CommandScope::Project) {
-        outcome = RunOnEachProject(*target, selection, run);
+        outcome = RunOnEachProject(selection, [&](MemoryProject& project) {
+            return run(shell::CommandTarget::Project(project));
+        });
     } else if (atCursor) {
-        RunAtEachCopy(context, selection, [&] { GatherAtCursor(outcome, run()); });
+        RunAtEachCopy(context, selection,
+                      [&](const shell::CommandTarget& on) { GatherAtCursor(outcome, run(on)); });
     } else {
-        outcome = run();
+        outcome = run(shell::CommandTarget::Module(*selection.component));
     }
     if (atCursor) {
         const text::CodePage page = selection.component->TextCodePage();
         static const std::vector<shell::RoutineOutcome> kNone;
         const auto& routines = outcome.modules.empty() ? kNone : outcome.modules.front().routines;
         if (routines.empty()) {
-            long line = 0, column = 0, endLine = 0, endColumn = 0;
-            selection.component->Code()->CodePane().GetSelection(line, column, endLine, endColumn);
-            note = "Nothing to do: line " + std::to_string(line) + " of " +
+            // Only a line can stand outside every routine.
+            note = "Nothing to do: line " + std::to_string(selection.line) + " of " +
                    text::ToUtf8(selection.component->Name(), page) + " is not inside a routine.";
         } else if (std::none_of(routines.begin(), routines.end(), [](const auto& r) {
                        return r.changed || !r.refusal.empty();
@@ -307,15 +310,13 @@ int CodeChangeCommand::Run(CommandContext& context) {
     return kExitOk;
 }
 
-shell::RunOutcome RunOnEachProject(LoadedTarget& target, const Selection& selection,
-                                   const std::function<shell::RunOutcome()>& run) {
+shell::RunOutcome RunOnEachProject(const Selection& selection,
+                                   const std::function<shell::RunOutcome(MemoryProject&)>& run) {
     shell::RunOutcome outcome;
-    for (host::memory::MemoryProject* project : selection.projects) {
-        target.Vbe().SetActiveProject(project);
-        shell::RunOutcome one = run();
+    for (MemoryProject* project : selection.projects) {
+        shell::RunOutcome one = run(*project);
         for (shell::ModuleOutcome& module : one.modules) outcome.modules.push_back(std::move(module));
     }
-    target.Vbe().SetActiveProject(selection.project);
     return outcome;
 }
 

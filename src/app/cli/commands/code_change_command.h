@@ -40,10 +40,11 @@ class CodeChangeCommand : public Command {
 };
 
 // Runs a project command on each project of the selection in turn (every
-// project the command line names), each as the active one, and gathers the
-// outcomes; the selected project is the active one again afterwards.
-shell::RunOutcome RunOnEachProject(LoadedTarget& target, const Selection& selection,
-                                   const std::function<shell::RunOutcome()>& run);
+// project the command line names), each as the command's target, and
+// gathers the outcomes.
+shell::RunOutcome RunOnEachProject(
+    const Selection& selection,
+    const std::function<shell::RunOutcome(host::memory::MemoryProject&)>& run);
 
 // --strict: a run that refused a routine for a reason other than that the
 // routine needs no change exits 1 (kExitFindings), so that a script learns

@@ -41,7 +41,10 @@ class CommentCommand : public Command {
                                               text::ToUtf8(component.Name(), page) +
                                               " is read-only; a read-only module cannot be updated");
         }
-        shell::CommandContext command{.vbe = target->Vbe(), .showMessages = false};
+        shell::CommandContext command{
+            .vbe = target->Vbe(),
+            .showMessages = false,
+            .target = shell::CommandTarget::Line(component, selection.line)};
         shell::Execute(shell::CommandId::CodeComment, command);
         const std::string line = component.Code()->Lines(selection.line, 1);
 

@@ -29,6 +29,7 @@ namespace qv::cli {
 namespace {
 
 using host::memory::MemoryComponent;
+using host::memory::MemoryProject;
 
 // The module's name as the user reads it.
 std::string Shown(const MemoryComponent& component) {
@@ -60,11 +61,12 @@ struct Refusal {
 // The code window's tidy; a routine it refuses comes back with the reason,
 // code it cannot take (nested beyond any real code) is bad input, and
 // nothing is written.
-std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& component) {
+std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& component,
+                                  const shell::CommandTarget& at) {
     try {
         // Outside every routine the declarations are tidied. The refusal is
         // reported below, not shown as a message.
-        shell::CommandContext command{.vbe = target.Vbe(), .showMessages = false};
+        shell::CommandContext command{.vbe = target.Vbe(), .showMessages = false, .target = at};
         const shell::RunOutcome outcome = shell::Execute(shell::CommandId::CodeTidy, command).run;
         std::vector<Refusal> refused;
         for (const shell::ModuleOutcome& module : outcome.modules) {
@@ -109,8 +111,8 @@ class TidyCommand : public Command {
         std::vector<Refusal> refused;
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
         if (atCursor) {
-            RunAtEachCopy(context, selection, [&] {
-                for (Refusal& r : TidyAtCursor(*target, *selection.component)) {
+            RunAtEachCopy(context, selection, [&](const shell::CommandTarget& at) {
+                for (Refusal& r : TidyAtCursor(*target, *selection.component, at)) {
                     refused.push_back(std::move(r));
                 }
             });
@@ -118,9 +120,11 @@ class TidyCommand : public Command {
             shell::CommandContext command{.vbe = target->Vbe(),
                                           .onModuleFailure = shell::OnModuleFailure::KeepWhole};
             if (selection.component != nullptr) {
+                command.target = shell::CommandTarget::Module(*selection.component);
                 outcome = shell::Execute(shell::CommandId::ModuleTidy, command).run;
             } else {
-                outcome = RunOnEachProject(*target, selection, [&] {
+                outcome = RunOnEachProject(selection, [&](MemoryProject& project) {
+                    command.target = shell::CommandTarget::Project(project);
                     return shell::Execute(shell::CommandId::ProjectTidy, command).run;
                 });
             }
