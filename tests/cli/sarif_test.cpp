@@ -178,6 +178,53 @@ TEST_F(SarifCheck, FixesInAFileOfLineFeedsWithoutAFinalBreakInItsCodePage) {
     ExpectFixesAsAddWrites(folder, "modLf.bas", log);
 }
 
+// Each fix is worked out on its routine's lines alone: the lines around
+// them, breaks of either kind among them and a last routine without a
+// final break must come out as add writes them.
+TEST_F(SarifCheck, FixesOfRoutineAfterRoutineInMixedBreaks) {
+    TempFolder folder;
+    std::string module = "Attribute VB_Name = \"modMix\"\r\nOption Explicit\r\n";
+    for (int i = 1; i <= 6; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string br = i % 2 == 0 ? "\n" : "\r\n";
+        module += "' Routine " + n + br + "Public Sub S" + n + "(ByVal a As Long, _" + br +
+                  "        ByVal b As Long)" + br + "    Debug.Print a + b" + br + "End Sub" +
+                  br + br;
+    }
+    module += "Sub Last()\r\n    Beep\r\nEnd Sub";
+    folder.Write("modMix.bas", module);
+    const QJsonObject log = Sarif(folder, {"modMix.bas"});
+    EXPECT_EQ(TheRun(log)["results"].toArray().size(), 7);
+    ExpectFixesAsAddWrites(folder, "modMix.bas", log);
+}
+
+// An attribute line that does not stand right after its declaration is
+// moved there by any save, so every fix of the file carries that move, as
+// add writes it.
+TEST_F(SarifCheck, FixesOfAFileThatASaveRearranges) {
+    TempFolder folder;
+    folder.Write("CMoved.cls", CrlfLines({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True",
+                                          "END", "Attribute VB_Name = \"CMoved\"",
+                                          "Option Explicit", "", "Public Sub First()",
+                                          "    Beep", "End Sub", "",
+                                          "Public Property Get Value() As Long",
+                                          "    Value = 1",
+                                          "Attribute Value.VB_UserMemId = 0",
+                                          "End Property"}));
+    const QJsonObject log = Sarif(folder, {"CMoved.cls"});
+    EXPECT_EQ(TheRun(log)["results"].toArray().size(), 2);
+    ExpectFixesAsAddWrites(folder, "CMoved.cls", log);
+}
+
+TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
+    cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
+    const std::vector<QJsonObject> replacements = cli::SarifReplacements(change);
+    ASSERT_EQ(replacements.size(), 1u);
+    EXPECT_EQ(replacements[0]["deletedRegion"]["startLine"].toInt(), 8);
+    EXPECT_EQ(replacements[0]["deletedRegion"]["endLine"].toInt(), 8);
+    EXPECT_EQ(replacements[0]["insertedContent"]["text"].toString(), "x\r\n");
+}
+
 TEST_F(SarifCheck, RulesResultsAndLocations) {
     const TempFolder shapes = ShapesProject();
     const QJsonObject log = Sarif(shapes, {"Shapes.vbp"});

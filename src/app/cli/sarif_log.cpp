@@ -112,16 +112,17 @@ std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
         const long end = hunk.oldStart + hunk.oldCount;  // the first line after the hunk
         const size_t from = newStarts[static_cast<size_t>(hunk.newStart)];
         const size_t to = newStarts[static_cast<size_t>(hunk.newStart + hunk.newCount)];
-        QJsonObject region{{"startLine", static_cast<qint64>(hunk.oldStart + 1)},
+        const long offset = change.firstLine - 1;  // the file lines above the change's
+        QJsonObject region{{"startLine", static_cast<qint64>(offset + hunk.oldStart + 1)},
                            {"startColumn", 1}};
         if (end < oldLines || oldSplit.finalBreak || hunk.oldCount == 0) {
             // Up to the start of the line after the hunk (past the end when
             // the file ends with a break).
-            region.insert("endLine", static_cast<qint64>(end + 1));
+            region.insert("endLine", static_cast<qint64>(offset + end + 1));
             region.insert("endColumn", 1);
         } else {
             // To the end of the last line, which has no break.
-            region.insert("endLine", static_cast<qint64>(end));
+            region.insert("endLine", static_cast<qint64>(offset + end));
         }
         replacements.push_back(
             Replacement(region, encoding.Decode(after.substr(from, to - from))));
