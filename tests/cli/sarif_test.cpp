@@ -3,6 +3,9 @@
 // exactly the bytes 'qvaddin add --routine' writes.
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <set>
+#include <sstream>
 #include <QUrl>
 #include <map>
 
@@ -267,11 +270,87 @@ TEST_F(SarifCheck, SourceRootMakesTheUris) {
     const QJsonObject log = Sarif(copy, {"Example.vbp", "--source-root", "."});
     EXPECT_EQ(Location(TheRun(log)["results"][0].toObject())["artifactLocation"]["uri"].toString(),
               "modMain.bas");
-    // A file outside the root gets an absolute URI and no base.
-    const QJsonObject outside = Location(
-        TheRun(Sarif(copy, {"Example.vbp", "--source-root", "other"}))["results"][0].toObject());
-    EXPECT_TRUE(outside["artifactLocation"]["uri"].toString().startsWith("file:///"));
-    EXPECT_FALSE(outside["artifactLocation"].toObject().contains("uriBaseId"));
+    EXPECT_FALSE(TheRun(log)["invocations"][0].toObject().contains("toolExecutionNotifications"));
+    // A file outside the root: a warning, and a URI that climbs out of the
+    // root, still relative to it.
+    const CliResult outside =
+        Run(copy, {"--format", "sarif", "check", "Example.vbp", "--source-root", "other"});
+    EXPECT_EQ(outside.code, 1) << outside.err;
+    const QJsonObject run = TheRun(ParseJson(outside.out));
+    const QJsonObject artifact = Location(run["results"][0].toObject())["artifactLocation"].toObject();
+    EXPECT_EQ(artifact["uri"].toString(), "../modMain.bas");
+    EXPECT_EQ(artifact["uriBaseId"].toString(), "%SRCROOT%");
+    EXPECT_NE(outside.err.find("warning: " + (copy.Path() / "modMain.bas").string() +
+                               " lies outside the source root"),
+              std::string::npos)
+        << outside.err;
+    const QJsonObject invocation = run["invocations"][0].toObject();
+    EXPECT_TRUE(invocation["executionSuccessful"].toBool());
+    EXPECT_EQ(invocation["toolExecutionNotifications"][0]["level"].toString(), "warning");
+}
+
+// What code-scanning services ask of a log beyond the schema.
+TEST_F(SarifCheck, WhatServicesAskOfTheLog) {
+    const TempFolder shapes = ShapesProject();
+    const CliResult r = Run(shapes, {"--format", "sarif", "check", "Shapes.vbp"});
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "compact: one line";
+    const QJsonObject run = TheRun(ParseJson(r.out));
+    EXPECT_EQ(run["automationDetails"]["id"].toString(), "qvaddin/Shapes/");
+    const QJsonObject driver = run["tool"]["driver"].toObject();
+    EXPECT_TRUE(driver["fullName"].toString().startsWith("qvaddin " + driver["version"].toString()));
+    EXPECT_EQ(driver["semanticVersion"], driver["version"]);
+    EXPECT_FALSE(driver.contains("informationUri")) << "the build names no address";
+    for (const QJsonValue rule : driver["rules"].toArray()) {
+        EXPECT_FALSE(rule["shortDescription"]["text"].toString().isEmpty());
+        EXPECT_FALSE(rule["fullDescription"]["text"].toString().isEmpty());
+        EXPECT_NE(rule["help"]["markdown"].toString().indexOf("```\nqvaddin "), -1)
+            << rule["id"].toString().toStdString();
+        EXPECT_FALSE(rule.toObject().contains("helpUri"));
+    }
+    EXPECT_NE(driver["rules"][1]["help"]["markdown"].toString().indexOf("qvaddin add "), -1);
+    EXPECT_NE(driver["rules"][2]["help"]["markdown"].toString().indexOf("qvaddin replace "), -1);
+    // Artifacts only for the files with fixes, which they give the encoding of.
+    const QJsonArray artifacts = run["artifacts"].toArray();
+    EXPECT_EQ(artifacts.size(), 3);
+    for (const QJsonValue artifact : artifacts) EXPECT_TRUE(artifact.toObject().contains("encoding"));
+    for (const QJsonValue result : run["results"].toArray()) {
+        EXPECT_EQ(Location(result.toObject())["artifactLocation"].toObject().contains("index"),
+                  result.toObject().contains("fixes"));
+        EXPECT_EQ(result["partialFingerprints"][cli::kRoutineFingerprint].toString().size(), 32);
+    }
+}
+
+TEST(SarifLog, TheProjectAddressGivesTheToolsAndTheRulesPages) {
+    cli::SarifLog log(cli::SarifRun{.projectAddress = "https://example.org/qvaddin"});
+    std::ostringstream out;
+    log.Write(out);
+    const QJsonObject driver =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out.str()))["runs"][0]["tool"]["driver"]
+            .toObject();
+    EXPECT_EQ(driver["informationUri"].toString(), "https://example.org/qvaddin");
+    EXPECT_EQ(driver["rules"][1]["helpUri"].toString(), "https://example.org/qvaddin#qv-missing");
+}
+
+// The fingerprints name the routine, not its lines: lines inserted above
+// it leave them as they were; each routine has its own.
+TEST_F(SarifCheck, FingerprintsStayWhenLinesAboveMove) {
+    const TempFolder shapes = ShapesProject();
+    auto fingerprints = [&] {
+        std::map<std::string, QString> byRoutine;
+        for (const QJsonValue result : TheRun(Sarif(shapes, {"Shapes.vbp"}))["results"].toArray()) {
+            byRoutine[Where(result.toObject())] =
+                result["partialFingerprints"][cli::kRoutineFingerprint].toString();
+        }
+        return byRoutine;
+    };
+    const auto before = fingerprints();
+    std::set<QString> distinct;
+    for (const auto& [routine, fingerprint] : before) distinct.insert(fingerprint);
+    EXPECT_EQ(distinct.size(), before.size());
+    std::string module = shapes.Read("modA.bas");
+    module.insert(module.find("' Does it."), "Private mCount As Long\r\n' More notes.\r\n\r\n");
+    shapes.Write("modA.bas", module);
+    EXPECT_EQ(fingerprints(), before);
 }
 
 TEST_F(SarifCheck, ReadOnlyModulesHaveFindingsWithoutFixes) {
