@@ -173,7 +173,29 @@ std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
 
 SarifLog::SarifLog(SarifRun run)
     : run_(std::move(run)),
-      rootPath_(QDir(QFile::decodeName(QByteArray::fromStdString(run_.sourceRoot))).absolutePath()) {}
+      rootPath_(QDir(QFile::decodeName(QByteArray::fromStdString(run_.sourceRoot))).absolutePath()),
+      spill_(std::make_unique<QTemporaryFile>()) {
+    if (!spill_->open()) spill_.reset();
+}
+
+SarifLog::~SarifLog() = default;
+
+void SarifLog::Keep(const QByteArray& result) {
+    if (spill_) {
+        const QByteArray text = anyResult_ ? "," + result : result;
+        if (spill_->write(text) == text.size()) {
+            anyResult_ = true;
+            return;
+        }
+        // A full disk: the results so far back into memory, and the rest there.
+        spill_->seek(0);
+        const QByteArray kept = spill_->readAll();
+        spill_.reset();
+        if (!kept.isEmpty()) results_.push_back(kept);
+    }
+    results_.push_back(result);
+    anyResult_ = true;
+}
 
 std::vector<std::string> SarifLog::TakeWarnings() { return std::exchange(newOutside_, {}); }
 
@@ -248,10 +270,10 @@ void SarifLog::Add(const SarifResult& r) {
                           {"description", Message("Insert the standard error handler")},
                           {"artifactChanges", QJsonArray{change}}}});
     }
-    results_.push_back(QJsonDocument(result).toJson(QJsonDocument::Compact));
+    Keep(QJsonDocument(result).toJson(QJsonDocument::Compact));
 }
 
-void SarifLog::Write(std::ostream& out) const {
+void SarifLog::Write(std::ostream& out) {
     auto compact = [](const auto& json) { return QJsonDocument(json).toJson(QJsonDocument::Compact); };
     QJsonObject driver{{"name", "qvaddin"},
                        {"fullName", "qvaddin " QVADDIN_VERSION " (error handling of VB6 code)"},
@@ -285,11 +307,17 @@ void SarifLog::Write(std::ostream& out) const {
         << R"(,"invocations":)" << compact(QJsonArray{invocation}).toStdString();
     if (!artifacts_.isEmpty()) out << R"(,"artifacts":)" << compact(artifacts_).toStdString();
     out << R"(,"results":[)";
-    bool first = true;
-    for (const QByteArray& result : results_) {
-        if (!first) out << ',';
-        out.write(result.constData(), result.size());
-        first = false;
+    if (spill_ && spill_->flush() && spill_->seek(0)) {
+        while (!spill_->atEnd()) {
+            const QByteArray part = spill_->read(1 << 20);
+            if (part.isEmpty()) break;
+            out.write(part.constData(), part.size());
+        }
+    }
+    bool first = !anyResult_;
+    for (size_t i = 0; i < results_.size(); ++i) {
+        if (i > 0) out << ',';
+        out.write(results_[i].constData(), results_[i].size());
     }
     if (baseline_ != nullptr) {
         for (const QJsonValue absent : baseline_->Absent()) {

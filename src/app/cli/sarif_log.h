@@ -6,13 +6,15 @@
 // same when lines above it move), and, where the add command would insert
 // the standard handler, that change as the result's fix (whole lines
 // replaced, so that no column depends on the file's code page). Results are
-// kept as compact text as they come, so that a large project's log costs
-// about its own size.
+// kept as compact text as they come, in a temporary file, so that a large
+// project's log does not stay in memory.
 
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTemporaryFile>
 #include <iosfwd>
+#include <memory>
 #include <map>
 #include <optional>
 #include <string>
@@ -44,6 +46,9 @@ struct SarifRun {
 class SarifLog {
   public:
     explicit SarifLog(SarifRun run);
+    ~SarifLog();
+    SarifLog(const SarifLog&) = delete;
+    SarifLog& operator=(const SarifLog&) = delete;
 
     // With a baseline, each result is marked new, unchanged or updated, and
     // the baseline's results that none matched are written as absent.
@@ -57,7 +62,7 @@ class SarifLog {
     std::vector<std::string> TakeWarnings();
 
     // The whole log, compact, with a final line break.
-    void Write(std::ostream& out) const;
+    void Write(std::ostream& out);
 
   private:
     QJsonObject Location(const SarifResult& result);
@@ -65,7 +70,11 @@ class SarifLog {
     SarifRun run_;
     QString rootPath_;
     SarifBaseline* baseline_ = nullptr;
-    std::vector<QByteArray> results_;  // each compact
+    void Keep(const QByteArray& result);
+
+    std::unique_ptr<QTemporaryFile> spill_;  // the results so far, comma-separated
+    std::vector<QByteArray> results_;        // each compact, when there is no such file
+    bool anyResult_ = false;
     QJsonArray artifacts_;             // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
     std::map<std::string, bool> outsideRoot_;  // by path: met, and told
