@@ -35,6 +35,30 @@ QString Text(std::string_view text) { return QString::fromUtf8(text.data(), stat
 
 QJsonObject Message(const QString& text) { return QJsonObject{{"text", text}}; }
 
+// The text as a JSON string, in UTF-8.
+void AppendJsonString(QByteArray& out, const QString& text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const char c : text.toUtf8()) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 15];
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+}
+
 // What to do about a status, and the command that does it, in Markdown.
 struct RuleHelp {
     const char* fix;
@@ -199,78 +223,101 @@ void SarifLog::Keep(const QByteArray& result) {
 
 std::vector<std::string> SarifLog::TakeWarnings() { return std::exchange(newOutside_, {}); }
 
-// Where a result's file is: relative to the source root, and, for a file
-// with a fix, the index of its artifact (which names its encoding).
-QJsonObject SarifLog::Location(const SarifResult& r) {
+// Where a result's file is, relative to the source root, as the text of an
+// artifact location without its closing brace (worked out once per file);
+// a file outside the root is warned of once.
+const QByteArray& SarifLog::FileLocation(const std::string& path) {
+    const auto known = locations_.find(path);
+    if (known != locations_.end()) return known->second;
     const QString absolute =
-        QFileInfo(QFile::decodeName(QByteArray::fromStdString(r.path))).absoluteFilePath();
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath();
     const QString relative = QDir(rootPath_).relativeFilePath(absolute);
-    QJsonObject artifact;
+    QByteArray location = R"({"uri":)";
     if (QDir::isAbsolutePath(relative)) {
         // No way from the root to it (another drive).
-        artifact.insert("uri", QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded));
+        AppendJsonString(location, QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded));
     } else {
         QUrl url;
         url.setPath(relative);
-        artifact.insert("uri", url.toString(QUrl::FullyEncoded));
-        artifact.insert("uriBaseId", kRootId);
+        AppendJsonString(location, url.toString(QUrl::FullyEncoded));
+        location += R"(,"uriBaseId":")";
+        location += kRootId;
+        location += '"';
     }
-    if ((relative.startsWith("../") || QDir::isAbsolutePath(relative)) &&
-        outsideRoot_.emplace(r.path, true).second) {
+    if (relative.startsWith("../") || QDir::isAbsolutePath(relative)) {
         warnings_.push_back(QFile::encodeName(absolute).toStdString() +
                             " lies outside the source root " +
                             QFile::encodeName(rootPath_).toStdString() +
                             ": its URI climbs out of " + kRootId);
         newOutside_.push_back(warnings_.back());
     }
+    return locations_.emplace(path, std::move(location)).first->second;
+}
+
+// The artifact location of a result: for a file with a fix, with the index
+// of its artifact (which names its encoding).
+QByteArray SarifLog::Location(const SarifResult& r) {
+    QByteArray artifact = FileLocation(r.path);
     if (r.fix) {
         auto [it, added] = artifactIndex_.emplace(r.path, static_cast<int>(artifacts_.size()));
         if (added) {
-            QJsonObject location = artifact;
-            artifacts_.append(QJsonObject{{"location", location},
-                                          {"encoding", Encoding{r.fix->codePage}.Name()}});
+            artifacts_.append(QJsonObject{
+                {"location", QJsonDocument::fromJson(artifact + "}").object()},
+                {"encoding", Encoding{r.fix->codePage}.Name()}});
         }
-        artifact.insert("index", it->second);
+        artifact += R"(,"index":)" + QByteArray::number(it->second);
     }
-    return artifact;
+    return artifact + "}";
 }
 
+// Written as text: a large project has tens of thousands of results, and
+// building each as a JSON object costs more than working out its fix.
 void SarifLog::Add(const SarifResult& r) {
-    const QJsonObject artifact = Location(r);
+    const QByteArray artifact = Location(r);
     const QString routine = VbText(r.routine, r.codePage);
     const QString level = Level(r.finding.severity);
     const QString message = SarifMessage(r.routine, r.codePage, r.finding);
     const QString fingerprint = RoutineFingerprint(r.module, r.routine, r.codePage, r.finding.rule->id);
-    QJsonObject result{
-        {"ruleId", Text(r.finding.rule->id)},
-        {"ruleIndex", RuleIndex(r.finding.rule)},
-        {"level", level},
-        {"message", Message(message)},
-        {"partialFingerprints", QJsonObject{{kRoutineFingerprint, fingerprint}}},
-        {"locations",
-         QJsonArray{QJsonObject{
-             {"physicalLocation",
-              QJsonObject{{"artifactLocation", artifact},
-                          {"region", QJsonObject{{"startLine", static_cast<qint64>(r.line)}}}}},
-             {"logicalLocations",
-              QJsonArray{QJsonObject{{"name", routine},
-                                     {"fullyQualifiedName", VbText(r.module, r.codePage) + "." + routine},
-                                     {"kind", "function"}}}}}}}};
+    QByteArray out;
+    out.reserve(1024);
+    out += R"({"ruleId":)";
+    AppendJsonString(out, Text(r.finding.rule->id));
+    out += R"(,"ruleIndex":)" + QByteArray::number(RuleIndex(r.finding.rule));
+    out += R"(,"level":)";
+    AppendJsonString(out, level);
+    out += R"(,"message":{"text":)";
+    AppendJsonString(out, message);
+    out += R"(},"partialFingerprints":{")";
+    out += kRoutineFingerprint;
+    out += R"(":)";
+    AppendJsonString(out, fingerprint);
+    out += R"(},"locations":[{"physicalLocation":{"artifactLocation":)" + artifact +
+           R"(,"region":{"startLine":)" + QByteArray::number(static_cast<qint64>(r.line)) +
+           R"(}},"logicalLocations":[{"name":)";
+    AppendJsonString(out, routine);
+    out += R"(,"fullyQualifiedName":)";
+    AppendJsonString(out, VbText(r.module, r.codePage) + "." + routine);
+    out += R"(,"kind":"function"}]}])";
     if (baseline_ != nullptr) {
         static constexpr const char* kStates[] = {"new", "unchanged", "updated"};
-        result.insert("baselineState",
-                      kStates[static_cast<int>(baseline_->Match(fingerprint, level, message))]);
+        out += R"(,"baselineState":")";
+        out += kStates[static_cast<int>(baseline_->Match(fingerprint, level, message))];
+        out += '"';
     }
     if (r.fix) {
-        QJsonArray replacements;
-        for (QJsonObject& replacement : SarifReplacements(*r.fix)) replacements.append(replacement);
-        QJsonObject change{{"artifactLocation", artifact}, {"replacements", replacements}};
-        result.insert("fixes",
-                      QJsonArray{QJsonObject{
-                          {"description", Message("Insert the standard error handler")},
-                          {"artifactChanges", QJsonArray{change}}}});
+        out += R"(,"fixes":[{"description":{"text":"Insert the standard error handler"},)"
+               R"("artifactChanges":[{"artifactLocation":)" +
+               artifact + R"(,"replacements":[)";
+        bool first = true;
+        for (const QJsonObject& replacement : SarifReplacements(*r.fix)) {
+            if (!first) out += ',';
+            out += QJsonDocument(replacement).toJson(QJsonDocument::Compact);
+            first = false;
+        }
+        out += "]}]}]";
     }
-    Keep(QJsonDocument(result).toJson(QJsonDocument::Compact));
+    out += '}';
+    Keep(out);
 }
 
 void SarifLog::Write(std::ostream& out) {

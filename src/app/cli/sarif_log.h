@@ -65,7 +65,8 @@ class SarifLog {
     void Write(std::ostream& out);
 
   private:
-    QJsonObject Location(const SarifResult& result);
+    const QByteArray& FileLocation(const std::string& path);
+    QByteArray Location(const SarifResult& result);
 
     SarifRun run_;
     QString rootPath_;
@@ -77,7 +78,7 @@ class SarifLog {
     bool anyResult_ = false;
     QJsonArray artifacts_;             // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
-    std::map<std::string, bool> outsideRoot_;  // by path: met, and told
+    std::map<std::string, QByteArray> locations_;  // by path
     std::vector<std::string> newOutside_;  // warnings not yet taken
     std::vector<std::string> failures_;
     std::vector<std::string> warnings_;  // files outside the root (UTF-8)
