@@ -62,7 +62,7 @@ DOCUMENTED = {
         "OnStartupComplete": "IDTExtensibility_OnStartupComplete",
         "OnDisconnection": "IDTExtensibility_OnDisconnection",
     },
-    "src/shell/code_window_commands.cpp": {"CommentAtCursor": "AddComment"},
+    "src/shell/code_window_commands.cpp": {"CommentLine": "AddComment"},
 }
 
 LOCATION = re.compile(r'QV_PASS_UP\(\s*[\w"]+\s*,\s*"([^"]*)"\s*\)')

@@ -3,6 +3,9 @@
 // exactly the bytes 'qvaddin add --routine' writes.
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <set>
+#include <sstream>
 #include <QUrl>
 #include <map>
 
@@ -178,6 +181,53 @@ TEST_F(SarifCheck, FixesInAFileOfLineFeedsWithoutAFinalBreakInItsCodePage) {
     ExpectFixesAsAddWrites(folder, "modLf.bas", log);
 }
 
+// Each fix is worked out on its routine's lines alone: the lines around
+// them, breaks of either kind among them and a last routine without a
+// final break must come out as add writes them.
+TEST_F(SarifCheck, FixesOfRoutineAfterRoutineInMixedBreaks) {
+    TempFolder folder;
+    std::string module = "Attribute VB_Name = \"modMix\"\r\nOption Explicit\r\n";
+    for (int i = 1; i <= 6; ++i) {
+        const std::string n = std::to_string(i);
+        const std::string br = i % 2 == 0 ? "\n" : "\r\n";
+        module += "' Routine " + n + br + "Public Sub S" + n + "(ByVal a As Long, _" + br +
+                  "        ByVal b As Long)" + br + "    Debug.Print a + b" + br + "End Sub" +
+                  br + br;
+    }
+    module += "Sub Last()\r\n    Beep\r\nEnd Sub";
+    folder.Write("modMix.bas", module);
+    const QJsonObject log = Sarif(folder, {"modMix.bas"});
+    EXPECT_EQ(TheRun(log)["results"].toArray().size(), 7);
+    ExpectFixesAsAddWrites(folder, "modMix.bas", log);
+}
+
+// An attribute line that does not stand right after its declaration is
+// moved there by any save, so every fix of the file carries that move, as
+// add writes it.
+TEST_F(SarifCheck, FixesOfAFileThatASaveRearranges) {
+    TempFolder folder;
+    folder.Write("CMoved.cls", CrlfLines({"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True",
+                                          "END", "Attribute VB_Name = \"CMoved\"",
+                                          "Option Explicit", "", "Public Sub First()",
+                                          "    Beep", "End Sub", "",
+                                          "Public Property Get Value() As Long",
+                                          "    Value = 1",
+                                          "Attribute Value.VB_UserMemId = 0",
+                                          "End Property"}));
+    const QJsonObject log = Sarif(folder, {"CMoved.cls"});
+    EXPECT_EQ(TheRun(log)["results"].toArray().size(), 2);
+    ExpectFixesAsAddWrites(folder, "CMoved.cls", log);
+}
+
+TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
+    cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
+    const std::vector<QJsonObject> replacements = cli::SarifReplacements(change);
+    ASSERT_EQ(replacements.size(), 1u);
+    EXPECT_EQ(replacements[0]["deletedRegion"]["startLine"].toInt(), 8);
+    EXPECT_EQ(replacements[0]["deletedRegion"]["endLine"].toInt(), 8);
+    EXPECT_EQ(replacements[0]["insertedContent"]["text"].toString(), "x\r\n");
+}
+
 TEST_F(SarifCheck, RulesResultsAndLocations) {
     const TempFolder shapes = ShapesProject();
     const QJsonObject log = Sarif(shapes, {"Shapes.vbp"});
@@ -220,11 +270,87 @@ TEST_F(SarifCheck, SourceRootMakesTheUris) {
     const QJsonObject log = Sarif(copy, {"Example.vbp", "--source-root", "."});
     EXPECT_EQ(Location(TheRun(log)["results"][0].toObject())["artifactLocation"]["uri"].toString(),
               "modMain.bas");
-    // A file outside the root gets an absolute URI and no base.
-    const QJsonObject outside = Location(
-        TheRun(Sarif(copy, {"Example.vbp", "--source-root", "other"}))["results"][0].toObject());
-    EXPECT_TRUE(outside["artifactLocation"]["uri"].toString().startsWith("file:///"));
-    EXPECT_FALSE(outside["artifactLocation"].toObject().contains("uriBaseId"));
+    EXPECT_FALSE(TheRun(log)["invocations"][0].toObject().contains("toolExecutionNotifications"));
+    // A file outside the root: a warning, and a URI that climbs out of the
+    // root, still relative to it.
+    const CliResult outside =
+        Run(copy, {"--format", "sarif", "check", "Example.vbp", "--source-root", "other"});
+    EXPECT_EQ(outside.code, 1) << outside.err;
+    const QJsonObject run = TheRun(ParseJson(outside.out));
+    const QJsonObject artifact = Location(run["results"][0].toObject())["artifactLocation"].toObject();
+    EXPECT_EQ(artifact["uri"].toString(), "../modMain.bas");
+    EXPECT_EQ(artifact["uriBaseId"].toString(), "%SRCROOT%");
+    EXPECT_NE(outside.err.find("warning: " + (copy.Path() / "modMain.bas").string() +
+                               " lies outside the source root"),
+              std::string::npos)
+        << outside.err;
+    const QJsonObject invocation = run["invocations"][0].toObject();
+    EXPECT_TRUE(invocation["executionSuccessful"].toBool());
+    EXPECT_EQ(invocation["toolExecutionNotifications"][0]["level"].toString(), "warning");
+}
+
+// What code-scanning services ask of a log beyond the schema.
+TEST_F(SarifCheck, WhatServicesAskOfTheLog) {
+    const TempFolder shapes = ShapesProject();
+    const CliResult r = Run(shapes, {"--format", "sarif", "check", "Shapes.vbp"});
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "compact: one line";
+    const QJsonObject run = TheRun(ParseJson(r.out));
+    EXPECT_EQ(run["automationDetails"]["id"].toString(), "qvaddin/Shapes/");
+    const QJsonObject driver = run["tool"]["driver"].toObject();
+    EXPECT_TRUE(driver["fullName"].toString().startsWith("qvaddin " + driver["version"].toString()));
+    EXPECT_EQ(driver["semanticVersion"], driver["version"]);
+    EXPECT_FALSE(driver.contains("informationUri")) << "the build names no address";
+    for (const QJsonValue rule : driver["rules"].toArray()) {
+        EXPECT_FALSE(rule["shortDescription"]["text"].toString().isEmpty());
+        EXPECT_FALSE(rule["fullDescription"]["text"].toString().isEmpty());
+        EXPECT_NE(rule["help"]["markdown"].toString().indexOf("```\nqvaddin "), -1)
+            << rule["id"].toString().toStdString();
+        EXPECT_FALSE(rule.toObject().contains("helpUri"));
+    }
+    EXPECT_NE(driver["rules"][1]["help"]["markdown"].toString().indexOf("qvaddin add "), -1);
+    EXPECT_NE(driver["rules"][2]["help"]["markdown"].toString().indexOf("qvaddin replace "), -1);
+    // Artifacts only for the files with fixes, which they give the encoding of.
+    const QJsonArray artifacts = run["artifacts"].toArray();
+    EXPECT_EQ(artifacts.size(), 3);
+    for (const QJsonValue artifact : artifacts) EXPECT_TRUE(artifact.toObject().contains("encoding"));
+    for (const QJsonValue result : run["results"].toArray()) {
+        EXPECT_EQ(Location(result.toObject())["artifactLocation"].toObject().contains("index"),
+                  result.toObject().contains("fixes"));
+        EXPECT_EQ(result["partialFingerprints"][cli::kRoutineFingerprint].toString().size(), 32);
+    }
+}
+
+TEST(SarifLog, TheProjectAddressGivesTheToolsAndTheRulesPages) {
+    cli::SarifLog log(cli::SarifRun{.projectAddress = "https://example.org/qvaddin"});
+    std::ostringstream out;
+    log.Write(out);
+    const QJsonObject driver =
+        QJsonDocument::fromJson(QByteArray::fromStdString(out.str()))["runs"][0]["tool"]["driver"]
+            .toObject();
+    EXPECT_EQ(driver["informationUri"].toString(), "https://example.org/qvaddin");
+    EXPECT_EQ(driver["rules"][1]["helpUri"].toString(), "https://example.org/qvaddin#qv-missing");
+}
+
+// The fingerprints name the routine, not its lines: lines inserted above
+// it leave them as they were; each routine has its own.
+TEST_F(SarifCheck, FingerprintsStayWhenLinesAboveMove) {
+    const TempFolder shapes = ShapesProject();
+    auto fingerprints = [&] {
+        std::map<std::string, QString> byRoutine;
+        for (const QJsonValue result : TheRun(Sarif(shapes, {"Shapes.vbp"}))["results"].toArray()) {
+            byRoutine[Where(result.toObject())] =
+                result["partialFingerprints"][cli::kRoutineFingerprint].toString();
+        }
+        return byRoutine;
+    };
+    const auto before = fingerprints();
+    std::set<QString> distinct;
+    for (const auto& [routine, fingerprint] : before) distinct.insert(fingerprint);
+    EXPECT_EQ(distinct.size(), before.size());
+    std::string module = shapes.Read("modA.bas");
+    module.insert(module.find("' Does it."), "Private mCount As Long\r\n' More notes.\r\n\r\n");
+    shapes.Write("modA.bas", module);
+    EXPECT_EQ(fingerprints(), before);
 }
 
 TEST_F(SarifCheck, ReadOnlyModulesHaveFindingsWithoutFixes) {

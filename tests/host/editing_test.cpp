@@ -157,7 +157,27 @@ TEST_F(Editing, IndexKeptByEditsEqualsAFreshReading) {
         auto& edited = *local.Add("M", vbext_ct_StdModule, Vb(start)).Code();
         for (int step = 0; step < 25; ++step) {
             const long n = edited.CountOfLines();
-            if (n > 0 && random() % 2 == 0) {
+            const unsigned kind = random() % 4;
+            if (n > 0 && kind == 3) {
+                // Some lines put in place of others, as an undo or a fix
+                // put back does.
+                const long from = 1 + static_cast<long>(random() % static_cast<unsigned>(n));
+                const long taken = std::min(n - from + 1, 1 + static_cast<long>(random() % 6));
+                const memory::LineSnapshot lines = edited.LinesPart(from, taken);
+                const long at = 1 + static_cast<long>(random() % static_cast<unsigned>(n));
+                const long replaced = std::min(n - at + 1, static_cast<long>(random() % 6));
+                edited.RestorePart(at, replaced, lines, edited.AllHiddenAttributes(), 0);
+            } else if (n > 0 && kind == 2) {
+                // A group of edits cancelled leaves the lines as they were.
+                const std::string before = edited.Lines(1, n);
+                edited.BeginTransaction();
+                edited.InsertLines(1 + static_cast<long>(random() % static_cast<unsigned>(n)),
+                                   pick() + "\r\n" + pick());
+                edited.DeleteLines(1 + static_cast<long>(random() % static_cast<unsigned>(n)));
+                edited.InsertLines(1, pick());
+                edited.CancelTransaction();
+                ASSERT_EQ(edited.Lines(1, edited.CountOfLines()), before);
+            } else if (n > 0 && kind == 1) {
                 const long at = 1 + static_cast<long>(random() % static_cast<unsigned>(n));
                 const long count = 1 + static_cast<long>(random() % 3);
                 if (at + count - 1 <= n) edited.DeleteLines(at, count);

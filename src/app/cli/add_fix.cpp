@@ -1,8 +1,11 @@
 #include "app/cli/add_fix.h"
 
+#include <algorithm>
+#include <climits>
 #include <variant>
 
 #include "host/files/module_writer.h"
+#include "host/files/text_lines.h"
 #include "platform/vb_error.h"
 #include "shell/command_catalogue.h"
 
@@ -12,7 +15,7 @@ namespace {
 
 using host::memory::MemoryCodeModule;
 
-// Puts the module back as it was when it goes, whatever stopped the run.
+// Puts the whole module back as it was when it goes, whatever stopped the run.
 class RestoreModule {
   public:
     explicit RestoreModule(MemoryCodeModule& module) : module_(module), saved_(module.Current()) {}
@@ -25,6 +28,50 @@ class RestoreModule {
     MemoryCodeModule::State saved_;
 };
 
+// The lines that edits touched, as lines of the module before them: from
+// first to end (exclusive), grown to take in each edit; shift is how many
+// lines the edits added in all.
+class EditedLines : public host::CodeModuleObserver {
+  public:
+    explicit EditedLines(MemoryCodeModule& module) : module_(module) { module_.Subscribe(this); }
+    ~EditedLines() override { module_.Unsubscribe(this); }
+    EditedLines(const EditedLines&) = delete;
+    EditedLines& operator=(const EditedLines&) = delete;
+
+    void LinesInserted(host::CodeModule&, long line, long count) override {
+        Touch(line, line, count);
+    }
+    void LinesDeleted(host::CodeModule&, long line, long count) override {
+        Touch(line, line + count, -count);
+    }
+    void LinesReplaced(host::CodeModule&, long line, long oldCount, long newCount) override {
+        Touch(line, line + oldCount, newCount - oldCount);
+    }
+
+    // All edits fell within lines first .. first + count - 1 as they were.
+    bool Within(long first, long count) const {
+        return first_ > end_ || (first_ >= first && end_ <= first + count);
+    }
+    long Shift() const { return shift_; }
+
+  private:
+    // Lines from .. to - 1 as they stand now were replaced; they stand
+    // below the edited lines by shift_ when they stand below them at all.
+    void Touch(long from, long to, long added) {
+        const bool first = first_ > end_;
+        const long fromBefore = !first && from > end_ + shift_ ? from - shift_ : from;
+        const long toBefore = !first && to > end_ + shift_ ? to - shift_ : std::min(to, end_);
+        first_ = std::min(first_, fromBefore);
+        end_ = first ? to : std::max(end_, toBefore);
+        shift_ += added;
+    }
+
+    MemoryCodeModule& module_;
+    long first_ = LONG_MAX;
+    long end_ = 0;
+    long shift_ = 0;
+};
+
 bool RoutineChanged(const shell::RunOutcome& outcome) {
     return !outcome.refused && !outcome.modules.empty() &&
            !outcome.modules.front().routines.empty() && !outcome.modules.front().failure &&
@@ -33,45 +80,136 @@ bool RoutineChanged(const shell::RunOutcome& outcome) {
 
 }  // namespace
 
-AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
-                     const std::string& routine, int kind, long copy) {
+// Where the file's lines start, to find the bytes and the file line of a
+// module line: the module as read renders to exactly the file's bytes.
+struct ModuleFixes::Lines {
+    std::vector<size_t> starts;  // the offset of each file line's first byte
+    host::memory::LineSnapshot asRead;  // the module's lines before any fix
+
+    long FileLineAt(size_t offset) const {
+        return static_cast<long>(std::upper_bound(starts.begin(), starts.end(), offset) -
+                                 starts.begin());
+    }
+};
+
+ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component)
+    : target_(target), component_(component), file_(target.Files().FileOf(component)) {
+    if (file_ == nullptr || file_->bytes == nullptr || component.Code() == nullptr) return;
+    if (host::files::RenderModuleFile(*file_).bytes != *file_->bytes) return;
+    const std::string_view bytes = *file_->bytes;
+    lines_ = std::make_unique<Lines>();
+    for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
+        lines_->starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
+    }
+    lines_->asRead = component.Code()->LinesPart(1, component.Code()->CountOfLines());
+}
+
+ModuleFixes::~ModuleFixes() = default;
+
+AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
     AddFix fix;
-    const host::files::ModuleFile* file = target.Files().FileOf(component);
-    if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) return fix;
+    if (file_ == nullptr || file_->bytes == nullptr || component_.Code() == nullptr) return fix;
     // The selection the command line makes for --project, --module and
     // --routine, which name things as text, and, for a later copy, --line at
     // its declaration.
-    const text::CodePage page = component.TextCodePage();
-    const auto& project = component.Owner().Project();
+    const text::CodePage page = component_.TextCodePage();
+    const auto& project = component_.Owner().Project();
     long line = 0;
     if (copy > 0) {
-        const host::ProcCopyScope scope(*component.Code(), routine, copy);
-        line = component.Code()->ProcBodyLine(routine, kind);
+        const host::ProcCopyScope scope(*component_.Code(), routine, copy);
+        line = component_.Code()->ProcBodyLine(routine, kind);
     }
     const workspace::SelectionRequest request{
         .project = text::ToUtf8(project.Name(), project.TextCodePage()),
-        .module = text::ToUtf8(component.Name(), page),
+        .module = text::ToUtf8(component_.Name(), page),
         .routine = text::ToUtf8(routine, page),
         .routineKind = kind,
         .line = line};
-    if (!std::holds_alternative<workspace::Selection>(workspace::Select(target, request))) {
+    if (!std::holds_alternative<workspace::Selection>(workspace::Select(target_, request))) {
         return fix;
     }
-    RestoreModule restore(*component.Code());
     try {
-        shell::CommandContext command{.vbe = target.Vbe(),
-                                      .onModuleFailure = shell::OnModuleFailure::KeepWhole,
-                                      .showMessages = false};
-        const shell::RunOutcome outcome =
-            shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run;
-        if (RoutineChanged(outcome)) {
-            fix.change = FileChange{*file->bytes, host::files::RenderModuleFile(*file).bytes,
-                                    component.TextCodePage()};
-        }
+        fix.change = RunAdd(routine, kind, copy);
     } catch (...) {
         fix.failure = CurrentAsVbError().ReportText();
     }
     return fix;
+}
+
+std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int kind, long copy) {
+    MemoryCodeModule& code = *component_.Code();
+    const std::string_view bytes = *file_->bytes;
+    shell::CommandContext command{.vbe = target_.Vbe(),
+                                  .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+                                  .showMessages = false};
+    auto runAdd = [&] {
+        return RoutineChanged(
+            shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run);
+    };
+    auto wholeFile = [&]() -> std::optional<FileChange> {
+        return FileChange{std::string(bytes), host::files::RenderModuleFile(*file_).bytes,
+                          component_.TextCodePage(), 1};
+    };
+
+    // The routine's lines, from the comments above it to its end, and
+    // their bytes in the file.
+    long first = 0, count = 0;
+    {
+        const host::ProcCopyScope scope(code, routine, copy);
+        first = code.ProcStartLine(routine, kind);
+        count = code.ProcCountLines(routine, kind);
+    }
+    std::optional<std::string> before;
+    size_t from = 0;
+    if (lines_ != nullptr && count > 0) {
+        const std::string_view firstLine = code.Line(first);
+        from = static_cast<size_t>(firstLine.data() - bytes.data());
+        const size_t to = first + count <= code.CountOfLines()
+                              ? static_cast<size_t>(code.Line(first + count).data() - bytes.data())
+                              : bytes.size();
+        if (firstLine.data() >= bytes.data() && from <= to && to <= bytes.size()) {
+            before = host::files::RenderModuleLines(*file_, first, count, {routine});
+            if (*before != bytes.substr(from, to - from)) before.reset();
+        }
+    }
+    if (!before) {
+        RestoreModule restore(code);
+        if (!runAdd()) return std::nullopt;
+        return wholeFile();
+    }
+
+    const host::memory::LineSnapshot saved = code.LinesPart(first, count);
+    std::vector<host::memory::HiddenAttribute> attributes;
+    if (const auto* held = code.HiddenAttributes(routine)) attributes = *held;
+    EditedLines edited(code);
+    // Puts the routine's lines and attribute lines back, whatever stopped
+    // the run; an edit beyond them puts back the whole module as read.
+    auto putBack = [&] {
+        if (edited.Within(first, count)) {
+            code.RestorePart(first, count + edited.Shift(), saved, code.AllHiddenAttributes(), 0);
+        } else {
+            code.Restore({lines_->asRead, code.AllHiddenAttributes(), 0});
+        }
+        code.SetHiddenAttributes(routine, attributes);
+    };
+    std::optional<FileChange> change;
+    try {
+        if (runAdd()) {
+            if (edited.Within(first, count)) {
+                change = FileChange{std::move(*before),
+                                    host::files::RenderModuleLines(*file_, first,
+                                                                   count + edited.Shift(), {routine}),
+                                    component_.TextCodePage(), lines_->FileLineAt(from)};
+            } else {
+                change = wholeFile();
+            }
+        }
+    } catch (...) {
+        putBack();
+        throw;
+    }
+    putBack();
+    return change;
 }
 
 }  // namespace qv::cli

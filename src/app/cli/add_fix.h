@@ -1,22 +1,27 @@
 #pragma once
 // What 'qvaddin add --routine' would write for one routine, worked out
 // without changing anything: the add command runs at the routine's
-// declaration as it would from the command line, the module's file is
-// rendered as a save would write it, and the module is put back exactly as
-// it was. Check offers the difference as the routine's fix.
+// declaration as it would from the command line, the lines it changed are
+// rendered as a save would write them, and the module is put back exactly
+// as it was. Check offers the difference as the routine's fix.
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/cli/project_target.h"
 
 namespace qv::cli {
 
-// A module file's bytes now and after the change.
+// Some lines of a module file now and after the change: before starts at
+// the file's line firstLine and runs over whole lines (to the file's end
+// when it ends there).
 struct FileChange {
     std::string before;
     std::string after;
     text::CodePage codePage{};  // the file's, which both are written in
+    long firstLine = 1;
 };
 
 struct AddFix {
@@ -24,9 +29,31 @@ struct AddFix {
     std::string failure;               // an error that stopped the add command ("" when none)
 };
 
-// copy: which copy of a routine defined more than once (the command runs at
-// that copy's declaration).
-AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
-                     const std::string& routine, int kind, long copy = 0);
+// The fixes of routine after routine of one module. A change that stays
+// within its routine costs that routine (its lines rendered, the module
+// put back by those lines), so that a module's fixes cost in proportion to
+// the module and not to its square; a file that does not render as it was
+// read (stray attribute lines), or a change beyond the routine, takes the
+// whole file.
+class ModuleFixes {
+  public:
+    ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component);
+    ~ModuleFixes();
+    ModuleFixes(const ModuleFixes&) = delete;
+    ModuleFixes& operator=(const ModuleFixes&) = delete;
+
+    // copy: which copy of a routine defined more than once (the command
+    // runs at that copy's declaration).
+    AddFix Fix(const std::string& routine, int kind, long copy = 0);
+
+  private:
+    struct Lines;
+    std::optional<FileChange> RunAdd(const std::string& routine, int kind, long copy);
+
+    LoadedTarget& target_;
+    host::memory::MemoryComponent& component_;
+    const host::files::ModuleFile* file_;
+    std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
+};
 
 }  // namespace qv::cli

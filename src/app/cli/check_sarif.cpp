@@ -31,6 +31,7 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                        host::memory::MemoryComponent& component,
                        const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err) {
     std::optional<FileLines> lines;
+    std::optional<ModuleFixes> fixes;
     for (const analysis::RoutineStatusRow& row : counts.routines) {
         std::optional<analysis::Finding> finding = analysis::FindingOf(row);
         if (!finding) continue;
@@ -48,7 +49,8 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                            .finding = std::move(*finding),
                            .fix = std::nullopt};
         if (withFixes) {
-            AddFix fix = AddHandlerFix(target, component, row.name, row.kind, row.copy);
+            if (!fixes) fixes.emplace(target, component);
+            AddFix fix = fixes->Fix(row.name, row.kind, row.copy);
             if (!fix.failure.empty()) {
                 err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())
                     << ": no fix for " << DisplayText(result.routine, result.codePage) << ": "

@@ -207,9 +207,9 @@ void WriteJsonError(std::ostream& out, int code, const std::string& message, tex
 // A SARIF log of a run that failed as a whole: no results, and the failure
 // as a tool execution notification of an unsuccessful invocation.
 void WriteSarifFailure(std::ostream& out, const std::string& message, text::CodePage run) {
-    SarifLog log(".");
+    SarifLog log(SarifRun{});
     log.AddFailure(MessageUtf8(message, run));
-    out << QJsonDocument(log.Json()).toJson(QJsonDocument::Indented).toStdString();
+    log.Write(out);
 }
 
 void WriteFailure(std::ostream& out, const QString& format, int code, const std::string& message,

@@ -1,17 +1,27 @@
 #pragma once
 // The findings of check as a SARIF 2.1.0 log, the format code-scanning
 // services and editors read: one rule per status word that makes a finding,
-// one result per routine that is not Good at its declaration line, and,
-// where the add command would insert the standard handler, that change as
-// the result's fix (whole lines replaced, so that no column depends on the
-// file's code page).
+// one result per routine that is not Good at its declaration line, with a
+// fingerprint that names the routine and its status (so that it stays the
+// same when lines above it move), and, where the add command would insert
+// the standard handler, that change as the result's fix (whole lines
+// replaced, so that no column depends on the file's code page). Results are
+// kept as compact text as they come, in a temporary file, so that a large
+// project's log does not stay in memory.
 
+#include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QTemporaryFile>
+#include <iosfwd>
+#include <memory>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/cli/add_fix.h"
+#include "app/cli/sarif_baseline.h"
 #include "errorhandling/status_findings.h"
 
 namespace qv::cli {
@@ -26,24 +36,59 @@ struct SarifResult {
     std::optional<FileChange> fix;
 };
 
+// What a run says about itself.
+struct SarifRun {
+    std::string sourceRoot = ".";  // the folder artifact URIs are relative to (%SRCROOT%)
+    std::string automationId = "qvaddin/";  // the run's category, for a service that keeps several
+    std::string projectAddress;    // the tool's home page ("" when the build names none)
+};
+
 class SarifLog {
   public:
-    // Artifact URIs are relative to sourceRoot (a folder), which the log
-    // names as %SRCROOT%; files outside it get absolute file URIs.
-    explicit SarifLog(std::string sourceRoot) : sourceRoot_(std::move(sourceRoot)) {}
+    explicit SarifLog(SarifRun run);
+    ~SarifLog();
+    SarifLog(const SarifLog&) = delete;
+    SarifLog& operator=(const SarifLog&) = delete;
 
-    void Add(SarifResult result) { results_.push_back(std::move(result)); }
+    // With a baseline, each result is marked new, unchanged or updated, and
+    // the baseline's results that none matched are written as absent.
+    void SetBaseline(SarifBaseline* baseline) { baseline_ = baseline; }
+    void Add(const SarifResult& result);
     // A module could not be judged (message: UTF-8): the run is then not
     // successful.
     void AddFailure(std::string message) { failures_.push_back(std::move(message)); }
+    // What the log warns of since last asked (UTF-8): files outside the
+    // source root, whose URIs climb out of it.
+    std::vector<std::string> TakeWarnings();
 
-    QJsonObject Json() const;
+    // The whole log, compact, with a final line break.
+    void Write(std::ostream& out);
 
   private:
-    std::string sourceRoot_;
-    std::vector<SarifResult> results_;
+    const QByteArray& FileLocation(const std::string& path);
+    QByteArray Location(const SarifResult& result);
+
+    SarifRun run_;
+    QString rootPath_;
+    SarifBaseline* baseline_ = nullptr;
+    void Keep(const QByteArray& result);
+
+    std::unique_ptr<QTemporaryFile> spill_;  // the results so far, comma-separated
+    std::vector<QByteArray> results_;        // each compact, when there is no such file
+    bool anyResult_ = false;
+    QJsonArray artifacts_;             // the files with fixes, in the order they come
+    std::map<std::string, int> artifactIndex_;
+    std::map<std::string, QByteArray> locations_;  // by path
+    std::vector<std::string> newOutside_;  // warnings not yet taken
     std::vector<std::string> failures_;
+    std::vector<std::string> warnings_;  // files outside the root (UTF-8)
 };
+
+// A finding's level and message as the log gives them (which a baseline
+// compares).
+QString SarifLevel(analysis::FindingSeverity severity);
+QString SarifMessage(const std::string& routine, text::CodePage page,
+                     const analysis::Finding& finding);
 
 // The replacements that turn the change's before text into its after text,
 // as SARIF replacement objects (whole lines, 1-based regions).

@@ -80,39 +80,46 @@ bool ModuleEdited(const ModuleFile& file) {
     return false;
 }
 
-RenderedModule RenderModuleFile(const ModuleFile& file) {
-    RenderedModule out;
-    MemoryCodeModule& code = *file.component->Code();
+namespace {
+
+// A line as loaded keeps the break it had; a line written since takes the
+// file's own (most lines' break). An undo in the workbench may put back
+// lines of the file as it was before a save: they keep their breaks too.
+std::string_view BreakOf(const ModuleFile& file, const MemoryCodeModule& code,
+                         std::string_view line) {
+    std::string_view own = BreakAfter(*file.bytes, line);
+    for (size_t b = 0; own.empty() && b < code.LoadedBuffers().size(); ++b) {
+        own = BreakAfter(*code.LoadedBuffers()[b], line);
+    }
+    return own.empty() ? LineEndingText(file.ending) : own;
+}
+
+// An attribute line to write: the code line after which it stands, its
+// text, the break after it.
+struct PlacedAttribute {
+    long anchor;
+    const std::string* text;
+    std::string_view after;
+};
+
+// The attribute lines of the members, sorted by the line they stand after
+// (in the order they are kept); those whose member is gone go to dropped.
+std::vector<PlacedAttribute> PlaceAttributes(const ModuleFile& file, MemoryCodeModule& code,
+                                             const std::vector<std::string>& members,
+                                             std::vector<std::string>& dropped) {
     const std::string_view ending = LineEndingText(file.ending);
-    const std::string& loaded = *file.bytes;
-    // A line as loaded keeps the break it had; a line written since takes
-    // the file's own (most lines' break).
-    // An undo in the workbench may put back lines of the file as it was
-    // before a save: they keep their breaks too.
-    auto breakOf = [&](std::string_view line) {
-        std::string_view own = BreakAfter(loaded, line);
-        for (size_t b = 0; own.empty() && b < code.LoadedBuffers().size(); ++b) {
-            own = BreakAfter(*code.LoadedBuffers()[b], line);
-        }
-        return own.empty() ? ending : own;
-    };
-    // (line after which it stands, text, the break after it), in the order
-    // the lines are kept.
-    struct Attribute {
-        long anchor;
-        const std::string* text;
-        std::string_view after;
-    };
-    std::vector<Attribute> attributes;
-    for (const std::string& member : code.MembersWithHiddenAttributes()) {
-        const std::vector<HiddenAttribute>& lines = *code.HiddenAttributes(member);
+    std::vector<PlacedAttribute> attributes;
+    for (const std::string& member : members) {
+        const std::vector<HiddenAttribute>* held = code.HiddenAttributes(member);
+        if (held == nullptr) continue;
+        const std::vector<HiddenAttribute>& lines = *held;
         const std::string key = text::ToLower(member);
         const auto as = file.loadedAttributes.find(key);
         const bool asLoaded = as != file.loadedAttributes.end() && SameLines(as->second, lines);
         for (size_t k = 0; k < lines.size(); ++k) {
             const long anchor = AnchorLine(code, member, lines[k]);
             if (anchor <= 0) {
-                out.dropped.push_back(lines[k].text);
+                dropped.push_back(lines[k].text);
                 continue;
             }
             std::string_view after = ending;
@@ -124,23 +131,52 @@ RenderedModule RenderModuleFile(const ModuleFile& file) {
     }
     std::stable_sort(attributes.begin(), attributes.end(),
                      [](const auto& a, const auto& b) { return a.anchor < b.anchor; });
+    return attributes;
+}
 
-    const std::string_view header(loaded.data(), file.codeOffset);
+// Code lines first .. last, each with the attribute lines after it and the
+// break after those (none after the file's last line when it has none).
+void AppendCodeLines(std::string& out, const ModuleFile& file, MemoryCodeModule& code,
+                     long first, long last, const std::vector<PlacedAttribute>& attributes) {
     const long n = code.CountOfLines();
+    if (first == 1 && n > 0 && !file.headerEndsWithBreak) out.append(LineEndingText(file.ending));
+    auto next = std::lower_bound(attributes.begin(), attributes.end(), first,
+                                 [](const PlacedAttribute& a, long line) { return a.anchor < line; });
+    for (long i = first; i <= last; ++i) {
+        const std::string_view line = code.Line(i);
+        out.append(line);
+        std::string_view after = BreakOf(file, code, line);
+        for (; next != attributes.end() && next->anchor == i; ++next) {
+            out.append(after).append(*next->text);
+            after = next->after;
+        }
+        if (i < n || file.finalBreak) out.append(after);
+    }
+}
+
+}  // namespace
+
+RenderedModule RenderModuleFile(const ModuleFile& file) {
+    RenderedModule out;
+    MemoryCodeModule& code = *file.component->Code();
+    const std::string& loaded = *file.bytes;
+    const std::vector<PlacedAttribute> attributes =
+        PlaceAttributes(file, code, code.MembersWithHiddenAttributes(), out.dropped);
+    const std::string_view header(loaded.data(), file.codeOffset);
     out.bytes.reserve(loaded.size() + 256);
     out.bytes.append(header);
-    if (n > 0 && !file.headerEndsWithBreak) out.bytes.append(ending);
-    size_t next = 0;
-    for (long i = 1; i <= n; ++i) {
-        const std::string_view line = code.Line(i);
-        out.bytes.append(line);
-        std::string_view after = breakOf(line);
-        while (next < attributes.size() && attributes[next].anchor == i) {
-            out.bytes.append(after).append(*attributes[next].text);
-            after = attributes[next++].after;
-        }
-        if (i < n || file.finalBreak) out.bytes.append(after);
-    }
+    AppendCodeLines(out.bytes, file, code, 1, code.CountOfLines(), attributes);
+    return out;
+}
+
+std::string RenderModuleLines(const ModuleFile& file, long first, long count,
+                              const std::vector<std::string>& members) {
+    MemoryCodeModule& code = *file.component->Code();
+    std::vector<std::string> dropped;
+    const std::vector<PlacedAttribute> attributes = PlaceAttributes(file, code, members, dropped);
+    std::string out;
+    AppendCodeLines(out, file, code, first, std::min(first + count - 1, code.CountOfLines()),
+                    attributes);
     return out;
 }
 

@@ -19,6 +19,13 @@ struct RenderedModule {
 
 RenderedModule RenderModuleFile(const ModuleFile& file);
 
+// The bytes that RenderModuleFile writes for code lines first .. first +
+// count - 1 (1-based), each with the break after it, given that only these
+// members' attribute lines may stand after them: a change to one routine
+// rendered at the cost of that routine.
+std::string RenderModuleLines(const ModuleFile& file, long first, long count,
+                              const std::vector<std::string>& members);
+
 // The code or its hidden attribute lines differ from what was loaded.
 bool ModuleEdited(const ModuleFile& file);
 

@@ -230,7 +230,9 @@ class MemoryCodeModule : public CodeModule {
     // While the observers are told that a group was committed: the module
     // as it was at the group's begin, so that one of them may keep the
     // group as one undo step. Null at any other time.
-    const State* CommittedFrom() const { return committedFrom_.get(); }
+    // Worked out when asked: a group costs the lines it edits, not a copy
+    // of the module.
+    const State* CommittedFrom() const;
     // Lines first .. first + count - 1 (from 1) as they are now.
     LineSnapshot LinesPart(long first, long count) const {
         return lines_.Snapshot(first - 1, count);
@@ -290,8 +292,31 @@ class MemoryCodeModule : public CodeModule {
     AttributeLines attributes_;
     unsigned long editCount_ = 0;
     unsigned long declarationsVersion_ = 0;
-    std::vector<State> transactions_;  // the open groups, the innermost last
-    std::unique_ptr<State> committedFrom_;
+    // An open edit group: the module at its begin, kept as the edits since
+    // (undone in reverse to get back there) until a reload makes the lines
+    // whole.
+    struct Transaction {
+        AttributeLines attributes;
+        unsigned long editCount = 0;
+        struct Step {
+            long index = 0;     // 0-based
+            long inserted = 0;  // lines that now stand from index on
+            LineSnapshot removed;  // the lines they replaced
+        };
+        std::vector<Step> steps;
+        std::optional<LineSnapshot> lines;  // the lines at the begin, once whole
+        // How many steps each enclosing group held when this one began: a
+        // cancel takes this group's edits out of theirs too.
+        std::vector<size_t> enclosingSteps;
+    };
+    void RecordEdit(long index, long oldCount, long newCount);
+    void RecordReload();
+    LineSnapshot LinesAtBegin(const Transaction& transaction) const;
+    void UndoSteps(const Transaction& transaction);
+    // The open groups, the innermost last; every edit is recorded in each.
+    std::vector<std::unique_ptr<Transaction>> transactions_;
+    std::unique_ptr<Transaction> committed_;  // while observers are told of a commit
+    mutable std::unique_ptr<State> committedFrom_;
     std::vector<CodeModuleObserver*> observers_;
     ProcCopyChoice chosenCopy_;  // whose copy the lookups by name answer for
 };

@@ -218,6 +218,11 @@ void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long dama
 
 void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
+    MoveForInserted(line, count);
+    Reindex(lines, line, line + count);
+}
+
+void ProcedureIndex::MoveForInserted(long line, long count) {
     const size_t below = FirstReaching(line, &ProcedureIndex::Body);
     MoveShift(below);
     shiftBy_ += count;
@@ -230,11 +235,23 @@ void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
         }
     }
     if (declarationLines_ >= line) declarationLines_ += count;
-    Reindex(lines, line, line + count);
 }
 
 void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
+    MoveForDeleted(line, count);
+    Reindex(lines, line, line);
+}
+
+void ProcedureIndex::OnReplaced(const LineStore& lines, long line, long oldCount, long newCount) {
+    // One reading for both, so that a routine put back in place of itself
+    // keeps its name in the index.
+    if (oldCount > 0) MoveForDeleted(line, oldCount);
+    if (newCount > 0) MoveForInserted(line, newCount);
+    if (oldCount > 0 || newCount > 0) Reindex(lines, line, line + newCount);
+}
+
+void ProcedureIndex::MoveForDeleted(long line, long count) {
     const size_t below = FirstReaching(line + count, &ProcedureIndex::Body);
     MoveShift(below);
     shiftBy_ -= count;
@@ -255,7 +272,6 @@ void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
     }
     if (declarationLines_ >= line + count) declarationLines_ -= count;
     else if (declarationLines_ >= line) declarationLines_ = line - 1;
-    Reindex(lines, line, line);
 }
 
 void ProcedureIndex::InvalidateNames() const {

@@ -47,6 +47,8 @@ public:
     // Call after the store has changed.
     void OnInserted(const LineStore& lines, long line, long count);
     void OnDeleted(const LineStore& lines, long line, long count);
+    // oldCount lines from line on were replaced by newCount others.
+    void OnReplaced(const LineStore& lines, long line, long oldCount, long newCount);
 
     long DeclarationLines() const { return declarationLines_; }
     // Every procedure, in order (applies the pending move to all of them).
@@ -97,6 +99,9 @@ private:
     size_t Scan(const LineStore& lines, long from, ScanState& state, std::vector<ProcInfo>& out,
                 long syncAfter, size_t oldFrom, size_t oldCount);
     void Reindex(const LineStore& lines, long damageStart, long damageEnd);
+    // The places of the procedures moved for an edit, without reading the lines.
+    void MoveForInserted(long line, long count);
+    void MoveForDeleted(long line, long count);
     // A line of the open procedure's declaration has ended its statement.
     static void EndOfDeclaration(std::string_view line, long i, ScanState& state,
                                  std::vector<ProcInfo>& out);

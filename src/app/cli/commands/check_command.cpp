@@ -5,6 +5,8 @@
 // blocks that insertion gives it), so that a CI job can gate on it. With
 // --format sarif the routines that are not Good become a SARIF log for
 // code-scanning services, each with the add command's change as its fix.
+// With --baseline a run is compared with an earlier log: only new and
+// updated findings count for the exit code.
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -16,6 +18,7 @@
 #include "app/cli/check_sarif.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
+#include "app/cli/sarif_baseline.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "errorhandling/module_counts.h"
@@ -24,6 +27,10 @@
 #include "settings/setting_checks.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
+
+#ifndef QVADDIN_INFORMATION_URI
+#define QVADDIN_INFORMATION_URI ""
+#endif
 
 namespace qv::cli {
 
@@ -43,6 +50,13 @@ const QCommandLineOption kSourceRootOption(
     "the folder of the first target. Give the repository's root for a code-scanning service.",
     "folder");
 
+const QCommandLineOption kBaselineOption(
+    QStringList{"baseline"},
+    "Compare with an earlier SARIF log of check (kept in the repository): each finding is new, "
+    "unchanged or updated, and the earlier ones not found are absent. The exit code counts only "
+    "new and updated findings.",
+    "log.sarif");
+
 // The folder SARIF URIs are relative to.
 std::string SourceRoot(CommandContext& context, LoadedTarget& target) {
     if (context.parser.isSet(kSourceRootOption)) {
@@ -51,6 +65,14 @@ std::string SourceRoot(CommandContext& context, LoadedTarget& target) {
     if (target.Paths().empty()) return ".";
     const QString first = QFile::decodeName(QByteArray::fromStdString(target.Paths().front()));
     return QFile::encodeName(QFileInfo(first).absolutePath()).toStdString();
+}
+
+// The run's category: the first target's name, so that a service keeps the
+// logs of different targets apart.
+std::string AutomationId(LoadedTarget& target) {
+    if (target.Paths().empty()) return "qvaddin/";
+    const QString first = QFile::decodeName(QByteArray::fromStdString(target.Paths().front()));
+    return "qvaddin/" + QFileInfo(first).completeBaseName().toStdString() + "/";
 }
 
 // Fixes are the add command's changes; it refuses to run with settings that
@@ -162,6 +184,7 @@ public:
         parser.addOption(kRoutinesOption);
         parser.addOption(kExcludeReadOnlyOption);
         parser.addOption(kSourceRootOption);
+        parser.addOption(kBaselineOption);
     }
     bool SupportsFormat(OutputFormat format) const override {
         return format != OutputFormat::Csv;
@@ -175,6 +198,10 @@ public:
         }
         // Handlers are judged against the templates stored now.
         settings::GetSettings();
+        std::optional<SarifBaseline> baseline;
+        if (context.parser.isSet(kBaselineOption)) {
+            baseline = SarifBaseline::Read(LocalPath(context.parser.value(kBaselineOption)));
+        }
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
@@ -183,11 +210,16 @@ public:
             throw CliError(kExitUsage, "--source-root goes with --format sarif");
         }
         std::optional<SarifLog> log;
-        if (sarif) log.emplace(SourceRoot(context, *target));
+        if (sarif) {
+            log.emplace(SarifRun{SourceRoot(context, *target), AutomationId(*target),
+                                 QVADDIN_INFORMATION_URI});
+            if (baseline) log->SetBaseline(&*baseline);
+        }
         const bool withFixes = sarif && FixesPossible(context);
         const bool listRoutines = json || sarif || context.parser.isSet(kRoutinesOption) ||
                                   context.parser.isSet("module") || !selection.routine.empty();
         const bool excludeReadOnly = context.parser.isSet(kExcludeReadOnlyOption);
+        const bool routineRows = listRoutines || baseline.has_value();
 
         std::vector<MemoryProject*> projects;
         auto& all = target->Vbe().Projects();
@@ -208,7 +240,7 @@ public:
             for (MemoryComponent* component : Modules(*project, selection)) {
                 const text::CodePage page = component->TextCodePage();
                 progress.Next(text::ToUtf8(component->Name(), page));
-                ModuleResult r = Judge(*component, selection, listRoutines, excludeReadOnly);
+                ModuleResult r = Judge(*component, selection, routineRows, excludeReadOnly);
                 if (!r.failure.empty()) {
                     failed = true;
                     const std::string problem =
@@ -220,10 +252,16 @@ public:
                 }
                 if (sarif && r.evaluated) {
                     AddModuleFindings(*log, *target, *component, r.counts, withFixes, context.err);
+                    for (const std::string& warning : log->TakeWarnings()) {
+                        context.err << "qvaddin: warning: " << warning << '\n';
+                    }
+                } else if (baseline && r.evaluated) {
+                    MatchFindings(*baseline, *component, r.counts);
                 }
                 AddTo(totals, r);
                 if (json) componentsJson.append(ModuleJson(*target, r));
-                results.push_back(std::move(r));
+                // The log keeps what it needs of each module as it goes.
+                if (!sarif) results.push_back(std::move(r));
             }
             if (sarif) {
                 continue;
@@ -246,16 +284,23 @@ public:
         failed = failed || !broken.empty();
         if (sarif) {
             for (const auto& module : broken) log->AddFailure(module.message);
-            WriteJson(context.out, log->Json());
+            log->Write(context.out);
         } else if (json) {
-            WriteJson(context.out, QJsonObject{{"projects", projectsJson},
-                                               {"totals", CountsJson(totals)},
-                                               {"allGood", totals.AllStandard() && !failed},
-                                               {"errors", BrokenModulesJson(broken)}});
+            QJsonObject object{{"projects", projectsJson},
+                               {"totals", CountsJson(totals)},
+                               {"allGood", totals.AllStandard() && !failed},
+                               {"errors", BrokenModulesJson(broken)}};
+            if (baseline) object.insert("baseline", BaselineJson(baseline->Counts()));
+            WriteJson(context.out, object);
         } else {
             PrintTotals(context, totals);
+            if (baseline) PrintBaseline(context, baseline->Counts());
         }
         if (failed) return kExitBadInput;
+        if (baseline) {
+            const BaselineCounts counts = baseline->Counts();
+            return counts.added + counts.updated == 0 ? kExitOk : kExitFindings;
+        }
         return totals.AllStandard() ? kExitOk : kExitFindings;
     }
 
@@ -311,6 +356,30 @@ private:
             r.counts = {};
         }
         return r;
+    }
+
+    // Each finding of the module marked against the baseline, as the SARIF
+    // log would mark it.
+    static void MatchFindings(SarifBaseline& baseline, MemoryComponent& component,
+                              const analysis::ModuleCounts& counts) {
+        const text::CodePage page = component.TextCodePage();
+        for (const analysis::RoutineStatusRow& row : counts.routines) {
+            const std::optional<analysis::Finding> finding = analysis::FindingOf(row);
+            if (!finding) continue;
+            const std::string routine = analysis::RoutineLabel(row.name, row.kind, row.copy);
+            baseline.Match(RoutineFingerprint(component.Name(), routine, page, finding->rule->id),
+                           SarifLevel(finding->severity), SarifMessage(routine, page, *finding));
+        }
+    }
+
+    static QJsonObject BaselineJson(const BaselineCounts& c) {
+        return QJsonObject{{"new", c.added}, {"updated", c.updated}, {"unchanged", c.unchanged},
+                           {"absent", c.absent}};
+    }
+
+    static void PrintBaseline(CommandContext& context, const BaselineCounts& c) {
+        context.out << "Against the baseline: " << c.added << " new, " << c.updated
+                    << " updated, " << c.unchanged << " unchanged, " << c.absent << " absent\n";
     }
 
     static void AddTo(analysis::ModuleCounts& totals, const ModuleResult& r) {
