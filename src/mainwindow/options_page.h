@@ -70,6 +70,9 @@ class OptionsPage : public QWidget {
     QWidget* TemplateFrame(std::initializer_list<QWidget*> widgets);
     void ConnectChanges();
     void RefreshLabels();
+    // Shows a field's value (as the record holds it) in its control.
+    void ShowValue(std::string_view key, const std::string& value);
+    static bool Shows(std::string_view key);
     void WindowChecked();
     std::string StoredValue(std::string_view key) const;
     bool Differs() const;

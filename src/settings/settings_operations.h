@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/settings_fields.h"
+
 namespace qv::settings {
 
 // One setting governed by the override switch: the stored value of key (with
@@ -14,6 +16,10 @@ namespace qv::settings {
 // otherwise LoadRes(id) without looking at the store. Whether overriding is
 // allowed is decided on the first call and kept for the process.
 std::string GetMySetting(std::string_view key, int id);
+
+// The text GetSettings reads for one field (before converting it): the
+// company default or the stored value, by the field's layer.
+std::string StoredFieldText(const SettingsField& field);
 
 // Fills the whole record. A stored integer field that is not a number (or
 // out of its range) stops it at that field: the fields before keep their new

@@ -106,6 +106,22 @@ TEST_F(OptionsPageTest, UndoingAnEditLeavesSaveDisabled) {
     EXPECT_FALSE(page->SaveButton().isEnabled());
 }
 
+// Where the templates of the first start could not be stored, the run uses
+// them all the same, and the page compares with what the run reads.
+TEST_F(OptionsPageTest, TemplatesTheStoreCouldNotTakeCountAsUnchanged) {
+    WriteFile(SystemFile(), "[ErrorHandling]\nten=0\n");
+    ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(SystemFile()), QFile::ReadOwner));
+    settings::GetSettings();
+    ASSERT_FALSE(settings::Settings().add3.empty());
+    auto page = Page();
+    QCheckBox& header = page->Check("header");
+    const QPoint box(4, header.height() / 2);
+    QTest::mouseClick(&header, Qt::LeftButton, {}, box);
+    EXPECT_TRUE(page->SaveButton().isEnabled());
+    QTest::mouseClick(&header, Qt::LeftButton, {}, box);
+    EXPECT_FALSE(page->SaveButton().isEnabled());
+}
+
 TEST_F(OptionsPageTest, DefaultsGiveBackTheCompanyValues) {
     auto page = Page();
     const settings::SettingsRecord defaults = settings::Settings();

@@ -385,7 +385,8 @@ private:
         if (field.type != FieldType::Text) value = PlainInteger(field, value);
         RequireWritableStore();
         settings::CRegSettings& store = settings::SystemStore();
-        const bool used = field.companyEntry == 0 || settings::OverrideAllowed();
+        const bool used =
+            field.layer != settings::FieldLayer::Company || settings::OverrideAllowed();
         if (!context.dryRun && !store.SaveSetting(settings::kSettingsSection, field.key, value)) {
             throw CliError(kExitBadInput, "could not write " + store.FilePath());
         }
