@@ -58,7 +58,7 @@ CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
     // would make code that is not VB refuse the commands that write them.
     const std::string_view action = shell::Info(id).name.substr(shell::Info(id).name.find('.') + 1);
     if (action == "add" || action == "replace") {
-        if (const auto problem = settings::RecordProblem(settings::Settings())) {
+        if (const auto problem = settings::RecordProblem(document.Settings())) {
             result.refusal = "The settings would make code that is not VB: " + *problem;
             return result;
         }
@@ -67,7 +67,8 @@ CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
     if (!SelectLine(document, routine ? codeLine : 0)) return result;
     shell::CommandContext context{.vbe = document.Target()->Vbe(),
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
-                                  .showMessages = false};
+                                  .showMessages = false,
+                                  .settings = document.Settings()};
     try {
         const shell::CommandResult run = shell::Execute(id, context);
         result.refusal = Refusal(run.run);

@@ -71,7 +71,8 @@ const QStringList& WindowTypeNames() {
     return names;
 }
 
-OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
+OptionsPage::OptionsPage(settings::SettingsRecord& settings, QWidget* parent)
+    : QWidget(parent), settings_(settings) {
     save_ = new QPushButton("&Save", this);
     save_->setToolTip("Save the settings");
     save_->setEnabled(false);
@@ -267,9 +268,8 @@ QCheckBox& OptionsPage::Check(std::string_view key) {
 }
 
 void OptionsPage::GetFormSettings() try {
-    const settings::SettingsRecord& record = settings::Settings();
     for (const settings::SettingsField& field : settings::SettingsFields()) {
-        if (Shows(field.key)) ShowValue(field.key, field.value(record));
+        if (Shows(field.key)) ShowValue(field.key, field.value(settings_));
     }
     RefreshLabels();
 }
@@ -312,7 +312,7 @@ bool OptionsPage::Shows(std::string_view key) {
 }
 
 void OptionsPage::RefreshLabels() {
-    const settings::SettingsRecord& record = settings::Settings();
+    const settings::SettingsRecord& record = settings_;
     for (QLabel* label : exitLabels_) label->setText(Q(record.label1) + ":");
     for (QLabel* label : errorLabels_) label->setText(Q(record.label2) + ":");
     errorTrap_->setText("    On Error Goto " + Q(record.label2));
@@ -401,7 +401,7 @@ QV_PASS_UP(kModule, "CheckForChange")
 bool OptionsPage::Save() try {
     // Every value is checked before any is written, so that a refused page
     // leaves the store as it was.
-    settings::SettingsRecord proposed = settings::Settings();
+    settings::SettingsRecord proposed = settings_;
     proposed.label1 = PageValue("label1");
     proposed.label2 = PageValue("label2");
     for (const settings::SettingsField& field : settings::SettingsFields()) {
@@ -422,7 +422,7 @@ bool OptionsPage::Save() try {
             Store().SaveSetting(section, field.key, value);
         }
     }
-    settings::GetSettings();
+    settings::GetSettings(settings_);
     RefreshLabels();
     save_->setEnabled(false);
     return true;
@@ -431,7 +431,7 @@ QV_PASS_UP(kModule, "cmdSaveError_Click")
 
 void OptionsPage::Defaults() try {
     settings::DefaultSettings();
-    settings::GetSettings();
+    settings::GetSettings(settings_);
     GetFormSettings();
     save_->setEnabled(false);
 }

@@ -24,11 +24,6 @@ namespace qv::settings {
 
 namespace {
 
-std::optional<bool>& OverrideFlag() {
-    static std::optional<bool> flag;
-    return flag;
-}
-
 // Sets one field from its text, remembering the key of a value that fails
 // to convert.
 void AssignField(const SettingsField& field, SettingsRecord& record, const std::string& value) {
@@ -101,15 +96,12 @@ std::string StoredFieldText(const SettingsField& field) try {
 } QV_PASS_UP("AddIn", "StoredFieldText")
 
 std::string GetMySetting(std::string_view key, int id) try {
-    std::optional<bool>& allowed = OverrideFlag();
-    if (!allowed) allowed = LoadRes(kOverrideEntry) == "1";
-    if (*allowed) return Stored(key, LoadRes(id));
+    if (LoadRes(kOverrideEntry) == "1") return Stored(key, LoadRes(id));
     return LoadRes(id);
 } QV_PASS_UP("AddIn", "GetMySetting")
 
-void GetSettings() try {
+void GetSettings(SettingsRecord& r) try {
     ForgetBadSetting();
-    SettingsRecord& r = Settings();
     const bool overridable = OverrideAllowed();
     const SettingsRecord unstored = UnstoredTemplates();
     for (const SettingsField& field : SettingsFields()) {
@@ -139,8 +131,15 @@ size_t LargestModuleFileBytes() {
     return LargestModuleFileBytes(megabytes);
 }
 
+SettingsRecord LoadSettings() try {
+    SettingsRecord record;
+    GetSettings(record);
+    record.tabWidth = StoredTabWidth();
+    return record;
+} QV_PASS_UP("AddIn", "LoadSettings")
+
 void DefaultSettings() try {
-    SettingsRecord& r = Settings();
+    SettingsRecord r;
     SetBuiltInTemplates(r);
 
     CRegSettings& store = SystemStore();
@@ -149,7 +148,5 @@ void DefaultSettings() try {
         store.SaveSetting(kSettingsSection, key, *value);
     }
 } QV_PASS_UP("AddIn", "DefaultSettings")
-
-void ResetOverrideFlagForTesting() { OverrideFlag().reset(); }
 
 }  // namespace qv::settings

@@ -1,5 +1,7 @@
 #include "shell/add_in_ui.h"
 
+#include "settings/settings_operations.h"
+
 namespace qv::shell {
 
 namespace {
@@ -15,6 +17,10 @@ void SetAddInUi(AddInUi* ui) {
 
 CommandWindows WindowsOf(host::VBE& vbe) {
     return currentUi != nullptr ? currentUi->Windows(vbe) : CommandWindows{};
+}
+
+CommandContext IdeCommand(host::VBE& vbe) {
+    return CommandContext{.vbe = vbe, .windows = WindowsOf(vbe), .settings = settings::LoadSettings()};
 }
 
 bool VerbOffered(host::VBE& vbe, std::string_view verb) {

@@ -31,16 +31,17 @@ RoutineOutcome ReadOnlyRefusal() {
 // Line numbers or tidy on one routine, without the header layout of the
 // module and project runs.
 RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
-                            const analysis::RoutineEntry& routine) {
+                            const analysis::RoutineEntry& routine,
+                            const settings::SettingsRecord& settings) {
     RoutineOutcome outcome(routine);
     outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
     if (!outcome.refusal.empty()) return outcome;
     host::Member& member = module.Members().Item(routine.name);
     if (command == CursorCommand::Line) {
-        outcome.changed = linenumbers::AddLineNumbers_Mem(member, routine.kind, false);
+        outcome.changed = linenumbers::AddLineNumbers_Mem(member, routine.kind, false, settings);
         if (outcome.changed) outcome.done = "numbered";
     } else {
-        outcome.changed = tidy::Tidy_Routine(member, routine.kind, false, settings::Settings());
+        outcome.changed = tidy::Tidy_Routine(member, routine.kind, false, settings);
     }
     return outcome;
 }
@@ -48,6 +49,7 @@ RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
 }  // namespace
 
 RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
+                           const settings::SettingsRecord& settings,
                            const RoutineAction& action) try {
     const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
     if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
@@ -56,7 +58,7 @@ RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
         // (the comments of a module without routines): only tidy has
         // something to do there.
         if (command == CursorCommand::Tidy && !module.Name().empty()) {
-            tidy::Tidy_Declarations(module, settings::Settings());
+            tidy::Tidy_Declarations(module, settings);
             analysis::PutCursorBack(module, cursor);
         }
         return {};
@@ -69,21 +71,21 @@ RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
         cursor.routine, analysis::KindAtLine(module, cursor.routine, cursor.startLine), first.copy};
     switch (command) {
         case CursorCommand::Add:
-            return RunCommandOn(ModuleCommand::Add, module, entry, settings::Settings());
+            return RunCommandOn(ModuleCommand::Add, module, entry, settings);
         case CursorCommand::Own:
             return action(module, entry);
         case CursorCommand::Line:
         case CursorCommand::Tidy:
             break;
     }
-    RoutineOutcome outcome = NumberOrTidy(command, module, entry);
+    RoutineOutcome outcome = NumberOrTidy(command, module, entry, settings);
     if (outcome.refusal.empty()) analysis::PutCursorBack(module, cursor);
     return outcome;
 }
 QV_PASS_UP("AddIn", "RunAtCursor")
 
-RoutineOutcome CommentAtCursor(host::VBE& vbe) try {
-    const std::string stamp = tidy::CommentStamp(settings::Settings().insert, std::time(nullptr));
+RoutineOutcome CommentAtCursor(host::VBE& vbe, const settings::SettingsRecord& settings) try {
+    const std::string stamp = tidy::CommentStamp(settings.insert, std::time(nullptr));
     host::CodePane* pane = vbe.ActiveCodePane();
     if (pane == nullptr) return {};
     host::CodeModule& module = pane->CodeModule();

@@ -8,6 +8,7 @@
 // reason at the mouse pointer).
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 #include "shell/routine_run.h"
 
 namespace qv::shell {
@@ -21,13 +22,14 @@ enum class CursorCommand { Add, Line, Tidy, Own };
 // the pane's top line back. action is the routine action of our own
 // commands (ignored for the others).
 RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
+                           const settings::SettingsRecord& settings,
                            const RoutineAction& action = {});
 
 // The comment command: appends the change stamp of the setting `insert` to
 // the line at the cursor of the active code pane and puts the cursor after
 // it. A read-only module is refused with message 4; without an active code
 // pane nothing happens.
-RoutineOutcome CommentAtCursor(host::VBE& vbe);
+RoutineOutcome CommentAtCursor(host::VBE& vbe, const settings::SettingsRecord& settings);
 
 // Shows an outcome's refusal as the code window's commands do.
 void ShowCursorRefusal(const RoutineOutcome& outcome);

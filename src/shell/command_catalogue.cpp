@@ -44,19 +44,19 @@ const std::vector<CommandInfo> kCatalogue = {
 };
 
 // Remove, replace and unnumber: one action for every scope.
-RoutineAction OwnAction(CommandId id, bool force) {
+RoutineAction OwnAction(CommandId id, const settings::SettingsRecord& settings, bool force) {
     switch (id) {
         case CodeRemove:
         case ModuleRemove:
         case ProjectRemove:
-            return [force](host::CodeModule& m, const analysis::RoutineEntry& r) {
-                return ChangeHandler(m, r, HandlerChange::Remove, force);
+            return [force, &settings](host::CodeModule& m, const analysis::RoutineEntry& r) {
+                return ChangeHandler(m, r, settings, HandlerChange::Remove, force);
             };
         case CodeReplace:
         case ModuleReplace:
         case ProjectReplace:
-            return [force](host::CodeModule& m, const analysis::RoutineEntry& r) {
-                return ChangeHandler(m, r, HandlerChange::Replace, force);
+            return [force, &settings](host::CodeModule& m, const analysis::RoutineEntry& r) {
+                return ChangeHandler(m, r, settings, HandlerChange::Replace, force);
             };
         default:
             return Unnumber;
@@ -128,7 +128,9 @@ bool RanOnNoRoutine(const CommandResult& result) {
 CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
                             const RoutineAction& action = {}) {
     CommandResult result = AtActivePane(
-        context, [&](host::CodeModule& module) { return RunAtCursor(module, command, action); });
+        context, [&](host::CodeModule& module) {
+            return RunAtCursor(module, command, context.settings, action);
+        });
     // The IDE's add-in stops there without a word, which leaves the user
     // guessing; the message of its own for it says why. Tidy has the
     // declarations section to work on there.
@@ -151,12 +153,14 @@ CommandResult ShownRun(CommandContext& context, RunOutcome run) {
 
 CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
     return ShownRun(context, project
-                                 ? RunProjectCommand(context.vbe, command, context.onModuleFailure)
-                                 : RunModuleCommand(context.vbe, command, context.onModuleFailure));
+                                 ? RunProjectCommand(context.vbe, command, context.settings,
+                                                     context.onModuleFailure)
+                                 : RunModuleCommand(context.vbe, command, context.settings,
+                                                    context.onModuleFailure));
 }
 
 CommandResult RunOwn(CommandContext& context, CommandId id, bool project) {
-    const RoutineAction action = OwnAction(id, context.force);
+    const RoutineAction action = OwnAction(id, context.settings, context.force);
     return ShownRun(
         context, project ? RunOnProject(context.vbe, OwnTitle(id), action, context.onModuleFailure)
                          : RunOnModule(context.vbe, OwnTitle(id), action, context.onModuleFailure));
@@ -224,7 +228,7 @@ CommandResult Execute(CommandId id, CommandContext& context) try {
         case CodeTidy:
             return RunAtCursorOf(context, CursorCommand::Tidy);
         case CodeComment:
-            return AtActivePane(context, [&](host::CodeModule&) { return CommentAtCursor(vbe); });
+            return AtActivePane(context, [&](host::CodeModule&) { return CommentAtCursor(vbe, context.settings); });
         case ModuleAdd:
             return RunVerb(context, ModuleCommand::Add, false);
         case ModuleLine:
@@ -238,7 +242,7 @@ CommandResult Execute(CommandId id, CommandContext& context) try {
         case ProjectTidy:
             return RunVerb(context, ModuleCommand::Tidy, true);
         case CloseWindows:
-            DoHide(vbe);
+            DoHide(vbe, context.settings);
             return {};
         case Find:
             if (!Offered(id, context.windows)) return Unavailable();
@@ -252,7 +256,7 @@ CommandResult Execute(CommandId id, CommandContext& context) try {
         case CodeRemove:
         case CodeReplace:
         case CodeUnnumber:
-            return RunAtCursorOf(context, CursorCommand::Own, OwnAction(id, context.force));
+            return RunAtCursorOf(context, CursorCommand::Own, OwnAction(id, context.settings, context.force));
         case ModuleRemove:
         case ModuleReplace:
         case ModuleUnnumber:

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 #include "shell/routine_run.h"
 
 namespace qv::shell {
@@ -95,6 +96,9 @@ struct CommandContext {
     // Off for a caller that reports the outcomes itself (the command line):
     // refusals are then not shown as messages.
     bool showMessages = true;
+    // The run's settings, loaded once by whoever starts the run
+    // (settings::LoadSettings) and read by every engine the command runs.
+    settings::SettingsRecord settings = {};
 };
 
 struct CommandResult {

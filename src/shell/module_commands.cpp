@@ -60,7 +60,7 @@ RoutineOutcome LineOrTidy(ModuleCommand command, host::CodeModule& module,
         outcome.changed = tidy::Tidy_Declarations(module, settings);
     } else if (command == ModuleCommand::Line) {
         outcome.changed = linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name),
-                                                          routine.kind, true);
+                                                          routine.kind, true, settings);
     } else {
         outcome.changed =
             tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true, settings);
@@ -108,8 +108,8 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
 }
 QV_PASS_UP("clsVBEEvents", "RunCommandOn")
 
-RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
-    const settings::SettingsRecord& record = settings::Settings();
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
+                            const settings::SettingsRecord& record, OnModuleFailure onFailure) {
     return RunOnModule(
         vbe, ModuleTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
@@ -118,8 +118,8 @@ RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailu
         onFailure);
 }
 
-RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure) {
-    const settings::SettingsRecord& record = settings::Settings();
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
+                             const settings::SettingsRecord& record, OnModuleFailure onFailure) {
     return RunOnProject(
         vbe, ProjectTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {

@@ -27,8 +27,10 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
 // project (read-only components, related documents and components without
 // code passed over).
 RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
+                            const settings::SettingsRecord& settings,
                             OnModuleFailure onFailure = OnModuleFailure::PassUp);
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
+                             const settings::SettingsRecord& settings,
                              OnModuleFailure onFailure = OnModuleFailure::PassUp);
 
 }  // namespace qv::shell

@@ -34,7 +34,8 @@ bool RoutineChanged(const shell::RunOutcome& outcome) {
 }  // namespace
 
 AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
-                     const std::string& routine, int kind, long copy) {
+                     const std::string& routine, int kind, long copy,
+                     const settings::SettingsRecord& settings) {
     AddFix fix;
     const host::files::ModuleFile* file = target.Files().FileOf(component);
     if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) return fix;
@@ -61,7 +62,8 @@ AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& compon
     try {
         shell::CommandContext command{.vbe = target.Vbe(),
                                       .onModuleFailure = shell::OnModuleFailure::KeepWhole,
-                                      .showMessages = false};
+                                      .showMessages = false,
+                                      .settings = settings};
         const shell::RunOutcome outcome =
             shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run;
         if (RoutineChanged(outcome)) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/cli/project_target.h"
+#include "settings/settings_record.h"
 
 namespace qv::cli {
 
@@ -27,6 +28,7 @@ struct AddFix {
 // copy: which copy of a routine defined more than once (the command runs at
 // that copy's declaration).
 AddFix AddHandlerFix(LoadedTarget& target, host::memory::MemoryComponent& component,
-                     const std::string& routine, int kind, long copy = 0);
+                     const std::string& routine, int kind, long copy,
+                     const settings::SettingsRecord& settings);
 
 }  // namespace qv::cli

@@ -29,7 +29,8 @@ class FileLines {
 
 void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                        host::memory::MemoryComponent& component,
-                       const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err) {
+                       const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err,
+                       const settings::SettingsRecord& settings) {
     std::optional<FileLines> lines;
     for (const analysis::RoutineStatusRow& row : counts.routines) {
         std::optional<analysis::Finding> finding = analysis::FindingOf(row);
@@ -48,7 +49,7 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                            .finding = std::move(*finding),
                            .fix = std::nullopt};
         if (withFixes) {
-            AddFix fix = AddHandlerFix(target, component, row.name, row.kind, row.copy);
+            AddFix fix = AddHandlerFix(target, component, row.name, row.kind, row.copy, settings);
             if (!fix.failure.empty()) {
                 err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())
                     << ": no fix for " << DisplayText(result.routine, result.codePage) << ": "

@@ -56,7 +56,7 @@ std::string SourceRoot(CommandContext& context, LoadedTarget& target) {
 // Fixes are the add command's changes; it refuses to run with settings that
 // would make code that is not VB, so there are none then.
 bool FixesPossible(CommandContext& context) {
-    if (const auto problem = settings::RecordProblem(settings::Settings(), {})) {
+    if (const auto problem = settings::RecordProblem(RunSettings(context), {})) {
         context.err << "qvaddin: no fixes offered: the stored settings would make code that is "
                        "not VB: "
                     << *problem << '\n';
@@ -174,7 +174,7 @@ public:
                            "--line");
         }
         // Handlers are judged against the templates stored now.
-        settings::GetSettings();
+        const settings::SettingsRecord& settings = RunSettings(context);
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
@@ -208,7 +208,7 @@ public:
             for (MemoryComponent* component : Modules(*project, selection)) {
                 const text::CodePage page = component->TextCodePage();
                 progress.Next(text::ToUtf8(component->Name(), page));
-                ModuleResult r = Judge(*component, selection, listRoutines, excludeReadOnly);
+                ModuleResult r = Judge(*component, selection, listRoutines, excludeReadOnly, settings);
                 if (!r.failure.empty()) {
                     failed = true;
                     const std::string problem =
@@ -219,7 +219,8 @@ public:
                     if (sarif) log->AddFailure(problem);
                 }
                 if (sarif && r.evaluated) {
-                    AddModuleFindings(*log, *target, *component, r.counts, withFixes, context.err);
+                    AddModuleFindings(*log, *target, *component, r.counts, withFixes, context.err,
+                                      settings);
                 }
                 AddTo(totals, r);
                 if (json) componentsJson.append(ModuleJson(*target, r));
@@ -283,7 +284,8 @@ private:
     }
 
     static ModuleResult Judge(MemoryComponent& component, const Selection& selection,
-                              bool listRoutines, bool excludeReadOnly) {
+                              bool listRoutines, bool excludeReadOnly,
+                              const settings::SettingsRecord& settings) {
         ModuleResult r;
         r.component = &component;
         r.readOnly = analysis::IsReadOnly(component);
@@ -291,7 +293,7 @@ private:
         try {
             if (selection.routine.empty()) {
                 r.counts =
-                    analysis::CountModule(*component.Code(), listRoutines, settings::Settings());
+                    analysis::CountModule(*component.Code(), listRoutines, settings);
             } else {
                 // Each copy of a routine defined more than once.
                 host::CodeModule& code = *component.Code();
@@ -300,7 +302,7 @@ private:
                     const analysis::RoutineEntry entry{selection.routine, selection.routineKind,
                                                        copy};
                     analysis::RoutineStatusRow row =
-                        analysis::JudgeRoutine(code, entry, true, settings::Settings());
+                        analysis::JudgeRoutine(code, entry, true, settings);
                     r.counts.Add(row);
                     r.counts.routines.push_back(std::move(row));
                 }

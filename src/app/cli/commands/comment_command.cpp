@@ -30,8 +30,8 @@ class CommentCommand : public Command {
         if (!context.parser.isSet("line")) {
             throw CliError(kExitUsage, "comment needs the line to stamp: --module M --line N");
         }
-        settings::GetSettings();
-        RefuseUnsafeSettings({"insert"});
+        const settings::SettingsRecord& settings = RunSettings(context);
+        RefuseUnsafeSettings(settings, {"insert"});
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         host::memory::MemoryComponent& component = *selection.component;
@@ -41,7 +41,8 @@ class CommentCommand : public Command {
                                               text::ToUtf8(component.Name(), page) +
                                               " is read-only; a read-only module cannot be updated");
         }
-        shell::CommandContext command{.vbe = target->Vbe(), .showMessages = false};
+        shell::CommandContext command{
+            .vbe = target->Vbe(), .showMessages = false, .settings = settings};
         shell::Execute(shell::CommandId::CodeComment, command);
         const std::string line = component.Code()->Lines(selection.line, 1);
 
