@@ -38,6 +38,7 @@ QString MainWindowCaption() {
 
 MainWindow::MainWindow(host::VBE& vbe, int displayType, QWidget* parent)
     : QDialog(parent), vbe_(vbe), displayType_(displayType), settings_(settings::LoadSettings()) {
+    settings_.codePage = vbe.TextCodePage();
     setWindowTitle(MainWindowCaption());
     setWindowIcon(ui::AddInIcon());
     setModal(true);

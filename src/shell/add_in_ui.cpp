@@ -20,7 +20,10 @@ CommandWindows WindowsOf(host::VBE& vbe) {
 }
 
 CommandContext IdeCommand(host::VBE& vbe) {
-    return CommandContext{.vbe = vbe, .windows = WindowsOf(vbe), .settings = settings::LoadSettings()};
+    CommandContext context{.vbe = vbe, .windows = WindowsOf(vbe), .settings = settings::LoadSettings()};
+    // The code page the IDE's projects were opened in.
+    context.settings.codePage = vbe.TextCodePage();
+    return context;
 }
 
 bool VerbOffered(host::VBE& vbe, std::string_view verb) {
