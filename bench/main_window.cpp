@@ -50,14 +50,14 @@ int main(int argc, char* argv[]) {
         return arguments.size() < 2 ? 2 : 0;
     }
     shell::CommandLineStart();
-    settings::GetSettings();
+    const settings::SettingsRecord settings = settings::LoadSettings();
     auto vbe = std::make_unique<host::memory::MemoryVbe>();
     host::files::Workspace workspace(*vbe);
     host::files::LoadTargets(workspace, {arguments[1].toStdString()});
 
     BarWatch watch(GetServices());
     ScopedServices installed(watch);
-    mainwindow::ProjectBrowser browser(*vbe);
+    mainwindow::ProjectBrowser browser(*vbe, settings);
     browser.resize(1200, 800);
     browser.show();
     browser.ListProjects();

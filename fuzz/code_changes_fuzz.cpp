@@ -50,17 +50,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const analysis::RoutineCopyScope copy(module.Code(), routines[i]);
         host::Member& member = module.Code().Members().Item(routines[i].name);
         std::string message;
-        if (!errorhandling::AddRoutineErrorHandling(member, routines[i].kind, settings::Settings(),
+        if (!errorhandling::AddRoutineErrorHandling(member, routines[i].kind, fuzz::FreshSettings(),
                                                     message))
             continue;
         fuzz::ExpectSame(read, ReadAgain(module, type),
                          "after a handler the module holds the same routines");
-        errorhandling::RemoveOld(member, routines[i].kind, settings::Settings());
+        errorhandling::RemoveOld(member, routines[i].kind, fuzz::FreshSettings());
         fuzz::ExpectSame(before, module.Text(), "insert then remove gives the module back");
     }
     for (shell::ModuleCommand command : {shell::ModuleCommand::Line, shell::ModuleCommand::Tidy}) {
         for (const analysis::RoutineEntry& routine : routines) {
-            shell::RunCommandOn(command, module.Code(), routine, settings::Settings());
+            shell::RunCommandOn(command, module.Code(), routine, fuzz::FreshSettings());
         }
         fuzz::ExpectSame(read, ReadAgain(module, type),
                          "after numbers or a tidy the module holds the same routines");

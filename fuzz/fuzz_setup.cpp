@@ -23,6 +23,19 @@ class SilentServices : public ForwardingServices {
 
 }  // namespace
 
+namespace {
+
+settings::SettingsRecord& FreshRecord() {
+    static settings::SettingsRecord record;
+    return record;
+}
+
+}  // namespace
+
+const settings::SettingsRecord& FreshSettings() {
+    return FreshRecord();
+}
+
 void PrepareEngines() {
     static bool prepared = false;
     if (prepared) return;
@@ -41,7 +54,7 @@ void PrepareEngines() {
     }
     shell::CommandLineStart();
     settings::DefaultSettings();
-    settings::GetSettings();
+    FreshRecord() = settings::LoadSettings();
     static SilentServices services;
     SetServices(&services);
 }

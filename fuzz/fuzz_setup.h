@@ -13,11 +13,16 @@
 
 #include "host/memory/memory_vbe.h"
 #include "platform/code_page.h"
+#include "settings/settings_record.h"
 
 namespace qv::fuzz {
 
 // Once per process; every target's LLVMFuzzerInitialize (defined here).
 void PrepareEngines();
+
+// The settings of a fresh installation, loaded by PrepareEngines; a target
+// that varies them works on a copy.
+const settings::SettingsRecord& FreshSettings();
 
 std::string_view Bytes(const uint8_t* data, size_t size);
 

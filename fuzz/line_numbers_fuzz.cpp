@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    qv::settings::SettingsRecord& s = qv::settings::Settings();
+    qv::settings::SettingsRecord s = qv::fuzz::FreshSettings();
     const short tabWidth = static_cast<short>(1 + (data[0] & 7));
     s.ten = (data[0] >> 3) & 1;
     s.comment = (data[0] >> 4) & 3;

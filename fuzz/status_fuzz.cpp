@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     qv::fuzz::OneModule module(qv::fuzz::Bytes(data + 1, size - 1), kTypes[data[0] % 3],
                                qv::fuzz::CodePageOf(data[0] / 3u));
     const qv::analysis::ModuleCounts counts =
-        qv::analysis::CountModule(module.Code(), true, qv::settings::Settings());
+        qv::analysis::CountModule(module.Code(), true, qv::fuzz::FreshSettings());
     qv::fuzz::Expect(counts.good + counts.some + counts.error + counts.none ==
                          static_cast<int>(counts.routines.size()),
                      "every routine is counted once");

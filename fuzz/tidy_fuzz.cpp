@@ -13,12 +13,12 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // Tidied, and stored as the host stores the lines it receives.
-Lines Tidied(Lines lines, int routineFlag) {
+Lines Tidied(Lines lines, int routineFlag, const qv::settings::SettingsRecord& settings) {
     const bool routine = routineFlag == 1;
     qv::tidy::TidyUpCode(lines,
                          routine ? qv::tidy::RoutineOpeners() : qv::tidy::DeclarationOpeners(),
                          routine ? qv::tidy::RoutineClosers() : qv::tidy::DeclarationClosers(),
-                         routineFlag, qv::settings::Settings());
+                         routineFlag, settings);
     bool continuation = false;
     for (std::string& line : lines) {
         line = qv::host::TidyReceivedLine(line, 4, continuation);
@@ -31,14 +31,14 @@ Lines Tidied(Lines lines, int routineFlag) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    qv::settings::SettingsRecord& s = qv::settings::Settings();
+    qv::settings::SettingsRecord s = qv::fuzz::FreshSettings();
     s.select = data[0] & 1;
     s.comment = (data[0] >> 1) & 3;
     const Lines lines = qv::fuzz::LinesOf(qv::fuzz::Bytes(data + 1, size - 1));
     for (int routineFlag : {0, 1}) {
-        const Lines once = Tidied(lines, routineFlag);
+        const Lines once = Tidied(lines, routineFlag, s);
         qv::fuzz::Expect(once.size() <= lines.size(), "tidy never adds lines");
-        qv::fuzz::Expect(Tidied(once, routineFlag) == once, "tidy twice equals tidy once");
+        qv::fuzz::Expect(Tidied(once, routineFlag, s) == once, "tidy twice equals tidy once");
     }
     return 0;
 }

@@ -187,7 +187,7 @@ void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRec
 QV_PASS_UP("modLine", "AddLineNumbers")
 
 void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRecord& settings) try {
-    AddLineNumbers(lines, settings, qv::settings::IdeTabWidth());
+    AddLineNumbers(lines, settings, settings.tabWidth.Value());
 }
 QV_PASS_UP("modLine", "AddLineNumbers")
 

@@ -18,11 +18,11 @@
 
 namespace qv::linenumbers {
 
-// Reads the IDE's tab width, then numbers the lines.
+// Numbers the lines on the tab stops of the run's tab width (raising the
+// error of a stored width that is no number).
 void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRecord& settings);
 
-// Numbers the lines with a tab width the caller has read (IdeTabWidth), for
-// runs over many routines. A width below 1 is taken as 1.
+// Numbers the lines with the tab width given. A width below 1 is taken as 1.
 void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRecord& settings,
                     short tabWidth);
 

@@ -42,7 +42,7 @@ CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
     // would make code that is not VB refuse the commands that write them.
     const std::string_view action = shell::Info(id).name.substr(shell::Info(id).name.find('.') + 1);
     if (action == "add" || action == "replace") {
-        if (const auto problem = settings::RecordProblem(settings::Settings())) {
+        if (const auto problem = settings::RecordProblem(document.Settings())) {
             result.refusal = "The settings would make code that is not VB: " + *problem;
             return result;
         }
@@ -54,7 +54,8 @@ CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
         .onModuleFailure = shell::OnModuleFailure::KeepWhole,
         .showMessages = false,
         .target = routine ? shell::CommandTarget::Line(component, codeLine)
-                          : shell::CommandTarget::Module(component)};
+                          : shell::CommandTarget::Module(component),
+        .settings = document.Settings()};
     // The command only proposes its edits: its group is undone when they
     // are read, and the module holds the editor's text again.
     host::EditTransaction proposal(*component.Code());

@@ -10,7 +10,6 @@
 #include "host/files/module_writer.h"
 #include "lsp/module_locator.h"
 #include "platform/vb_error.h"
-#include "settings/ide_tab_width.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
 
@@ -28,15 +27,11 @@ QString Canonical(const std::string& path) {
 
 // A module that names no project of its own gets one, as a lone module
 // opened by the IDE does.
-std::unique_ptr<workspace::LoadedTarget> LoneModuleTarget(text::CodePage page) {
+std::unique_ptr<workspace::LoadedTarget> LoneModuleTarget(const settings::SettingsRecord& settings) {
     auto target = std::make_unique<workspace::LoadedTarget>();
-    target->Vbe().SetTextCodePage(page);
+    target->Vbe().SetTextCodePage(settings.codePage);
     target->Vbe().Projects().Add("Project1", 0);
-    try {
-        target->Vbe().SetTabWidth(settings::UsableTabWidth(settings::IdeTabWidth()));
-    } catch (...) {
-        // A stored tab width that is not a number leaves the host's default.
-    }
+    target->Vbe().SetTabWidth(settings.tabWidth.HostWidth());
     return target;
 }
 
@@ -49,8 +44,9 @@ workspace::LoadedTarget* ProjectCache::Project(const std::string& path) {
     // The settings' bound on a file's size; no leftovers are removed: the
     // server never writes.
     workspace::OpenResult opened = workspace::Open(
-        {path}, {.largestFile = settings::LargestModuleFileBytes(settings::Settings().modulemb),
-                 .codePage = codePage_});
+        {path}, {.largestFile = settings::LargestModuleFileBytes(settings_.modulemb),
+                 .codePage = settings_.codePage,
+                 .tabWidth = settings_.tabWidth.HostWidth()});
     targets_.emplace_back(path, std::move(opened.target));
     return targets_.back().second.get();
 }
@@ -70,7 +66,7 @@ workspace::LoadedTarget& ProjectCache::Own(const std::string& key,
 }
 
 DocumentModule::DocumentModule(ProjectCache& projects, std::string path)
-    : path_(std::move(path)) {
+    : path_(std::move(path)), settings_(&projects.Settings()) {
     FindProject(projects);
 }
 
@@ -108,7 +104,7 @@ void DocumentModule::FindProject(ProjectCache& projects) {
         if (!components.empty()) component_ = components.front();
         return;
     }
-    target_ = &projects.Own(path_, LoneModuleTarget(projects.CodePage()));
+    target_ = &projects.Own(path_, LoneModuleTarget(projects.Settings()));
     project_ = target_->Projects().front();
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/memory/memory_host.h"
+#include "settings/settings_record.h"
 #include "workspace/loaded_target.h"
 
 namespace qv::lsp {
@@ -28,13 +29,15 @@ class ProjectCache {
     // A target made for one document with no project and no file on disk.
     workspace::LoadedTarget& Own(const std::string& key,
                                  std::unique_ptr<workspace::LoadedTarget> target);
-    // The code page the projects' files are read in (set before the first
-    // document opens).
-    void SetCodePage(text::CodePage page) { codePage_ = page; }
-    text::CodePage CodePage() const { return codePage_; }
+    // The server's settings for its run: the stored ones with the client's
+    // overrides, and the code page the projects' files are read in (all set
+    // at initialisation, before the first document opens).
+    settings::SettingsRecord& Settings() { return settings_; }
+    const settings::SettingsRecord& Settings() const { return settings_; }
+    text::CodePage CodePage() const { return settings_.codePage; }
 
   private:
-    text::CodePage codePage_;
+    settings::SettingsRecord settings_;
     std::vector<std::pair<std::string, std::unique_ptr<workspace::LoadedTarget>>> targets_;
 };
 
@@ -62,6 +65,8 @@ class DocumentModule {
     workspace::LoadedTarget* Target() { return target_; }
     const LoadProblem& Problem() const { return problem_; }
     const std::string& Path() const { return path_; }
+    // The run's settings (of the project cache that opened the document).
+    const settings::SettingsRecord& Settings() const { return *settings_; }
 
     // Code lines (of the code module, 1-based) and document lines (0-based)
     // differ by the header and the hidden attribute lines.
@@ -73,6 +78,7 @@ class DocumentModule {
     void FindProject(ProjectCache& projects);
 
     std::string path_;
+    const settings::SettingsRecord* settings_;
     workspace::LoadedTarget* target_ = nullptr;
     host::memory::MemoryProject* project_ = nullptr;
     host::memory::MemoryComponent* component_ = nullptr;

@@ -54,7 +54,7 @@ Server::Server() {
         OpenDocument* document = Document(p);
         if (document == nullptr) return QJsonValue();
         return lsp::Hover(*document, PositionFromJson(p.value("position").toObject()),
-                          settings::Settings());
+                          projects_.Settings());
     };
     requests_["textDocument/references"] = [this](const QJsonObject& p) { return References(p); };
     // The search engine's own search: {"text", "wholeWord", "matchCase"}.
@@ -160,8 +160,9 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
     initialized_ = true;
     const QJsonObject options = params.value("initializationOptions").toObject();
     try {
-        // The templates, labels and layout as the user stored them.
-        settings::GetSettings();
+        // The templates, labels and layout as the user stored them (a bad
+        // one stops the reading there: the fields before it are read).
+        settings::GetSettings(projects_.Settings());
     } catch (...) {
         ShowMessage(kMessageWarning, "the stored settings could not all be read: " + ErrorText());
     }
@@ -172,11 +173,13 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
     matchCase_ = options.value("matchCase").toBool(false);
     referencesInText_ = options.value("referencesInCommentsAndStrings").toBool(false);
     for (const QString& problem :
-         OverrideSettings(WithoutCodePage(options.value("settings").toObject()))) {
+         OverrideSettings(WithoutCodePage(options.value("settings").toObject()),
+                          projects_.Settings())) {
         ShowMessage(kMessageWarning, problem);
     }
     QStringList codePageProblems;
-    projects_.SetCodePage(SessionCodePage(options, codePageProblems));
+    projects_.Settings().tabWidth = settings::StoredTabWidth();
+    projects_.Settings().codePage = SessionCodePage(options, codePageProblems);
     for (const QString& problem : codePageProblems) ShowMessage(kMessageWarning, problem);
     actionSupport_ = ActionSupportOf(params);
     const QJsonObject capabilities{
@@ -205,7 +208,7 @@ OpenDocument* Server::Document(const QJsonObject& params) {
 
 void Server::Publish(OpenDocument& document) {
     QJsonObject params{{"uri", document.Text().Uri()},
-                       {"diagnostics", Diagnostics(document, severities_, settings::Settings())}};
+                       {"diagnostics", Diagnostics(document, severities_, projects_.Settings())}};
     params.insert("version", document.Text().Version());
     Send(NotificationMessage("textDocument/publishDiagnostics", params));
 }
@@ -245,7 +248,7 @@ void Server::DidClose(const QJsonObject& params) {
         // editor's last text.
         if (DocumentModule* module = document->Module()) {
             try {
-                const size_t largest = settings::LargestModuleFileBytes(settings::Settings().modulemb);
+                const size_t largest = settings::LargestModuleFileBytes(projects_.Settings().modulemb);
                 module->Load(*host::files::ReadWholeFile(PathOfUri(uri), largest));
             } catch (const host::files::FileError&) {
             }

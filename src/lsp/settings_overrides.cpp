@@ -1,34 +1,14 @@
 #include "lsp/settings_overrides.h"
 
 #include <cmath>
-#include <map>
 #include <optional>
-#include <variant>
 
-#include "settings/integer_text.h"
 #include "settings/setting_checks.h"
 #include "settings/settings_fields.h"
 
 namespace qv::lsp {
 
 namespace {
-
-using R = settings::SettingsRecord;
-using Member = std::variant<short R::*, long R::*, std::string R::*>;
-
-// The record's field of each key of the store.
-const std::map<std::string_view, Member>& Members() {
-    static const std::map<std::string_view, Member> members{
-        {"menu", &R::menu},     {"select", &R::select}, {"insert", &R::insert},
-        {"comment", &R::comment}, {"forms", &R::forms}, {"header", &R::header},
-        {"ten", &R::ten},       {"add0", &R::add0},     {"add1", &R::add1},
-        {"add2", &R::add2},     {"add2a", &R::add2a},   {"add3", &R::add3},
-        {"add4", &R::add4},     {"add5", &R::add5},     {"add6", &R::add6},
-        {"omit", &R::omit},     {"label1", &R::label1}, {"label2", &R::label2},
-        {"modulemb", &R::modulemb},
-    };
-    return members;
-}
 
 // The value as the store would hold it: a number that is not whole keeps its
 // fraction, so that the check refuses it rather than cutting it off. Nothing
@@ -50,20 +30,6 @@ std::optional<std::string> ValueText(const QJsonValue& value, settings::FieldTyp
     return std::nullopt;
 }
 
-void Assign(R& record, const Member& member, const std::string& text) {
-    std::visit(
-        [&](auto pointer) {
-            using Field = std::remove_reference_t<decltype(record.*pointer)>;
-            if constexpr (std::is_same_v<Field, std::string>) {
-                record.*pointer = text;
-            } else {
-                // Checked already: a whole number in the setting's range.
-                record.*pointer = static_cast<Field>(settings::ToInteger32(text));
-            }
-        },
-        member);
-}
-
 }  // namespace
 
 QStringList OverrideSettings(const QJsonObject& overrides, settings::SettingsRecord& record) {
@@ -71,8 +37,7 @@ QStringList OverrideSettings(const QJsonObject& overrides, settings::SettingsRec
     for (auto it = overrides.begin(); it != overrides.end(); ++it) {
         const std::string key = it.key().toStdString();
         const settings::SettingsField* field = settings::FindSettingsField(key);
-        const auto member = field == nullptr ? Members().end() : Members().find(field->key);
-        if (member == Members().end()) {
+        if (field == nullptr) {
             refused << "setting " + it.key() + ": there is no such setting";
             continue;
         }
@@ -86,7 +51,7 @@ QStringList OverrideSettings(const QJsonObject& overrides, settings::SettingsRec
             refused << "setting " + it.key() + ": " + QString::fromUtf8(*problem);
             continue;
         }
-        Assign(record, member->second, *value);
+        field->Assign(record, *value);
     }
     return refused;
 }

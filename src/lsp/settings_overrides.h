@@ -12,7 +12,6 @@
 namespace qv::lsp {
 
 // Applies the overrides to the record; returns what was refused and why.
-QStringList OverrideSettings(const QJsonObject& overrides,
-                             settings::SettingsRecord& record = settings::Settings());
+QStringList OverrideSettings(const QJsonObject& overrides, settings::SettingsRecord& record);
 
 }  // namespace qv::lsp

@@ -1,5 +1,7 @@
 #include "mainwindow/main_window.h"
 
+#include "settings/settings_operations.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -35,7 +37,8 @@ QString MainWindowCaption() {
 }
 
 MainWindow::MainWindow(host::VBE& vbe, int displayType, QWidget* parent)
-    : QDialog(parent), vbe_(vbe), displayType_(displayType) {
+    : QDialog(parent), vbe_(vbe), displayType_(displayType), settings_(settings::LoadSettings()) {
+    settings_.codePage = vbe.TextCodePage();
     setWindowTitle(MainWindowCaption());
     setWindowIcon(ui::AddInIcon());
     setModal(true);
@@ -45,9 +48,9 @@ MainWindow::MainWindow(host::VBE& vbe, int displayType, QWidget* parent)
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
 
     tabs_ = new QTabWidget(this);
-    browser_ = new ProjectBrowser(vbe_, this);
+    browser_ = new ProjectBrowser(vbe_, settings_, this);
     browser_->onCloseRequest = [this] { CloseWindow(); };
-    options_ = new OptionsPage(this);
+    options_ = new OptionsPage(settings_, this);
     tabs_->addTab(InformationPage(), "&Information");
     tabs_->addTab(options_, "&Options");
     tabs_->addTab(browser_, "&View and Insert");

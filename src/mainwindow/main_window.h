@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 
 namespace qv::mainwindow {
 
@@ -85,6 +86,9 @@ class MainWindow : public QDialog {
 
     host::VBE& vbe_;
     int displayType_;
+    // The window's run of settings, loaded as it opens; the options page
+    // renews it when it stores the user's values.
+    settings::SettingsRecord settings_;
     int shownPage_ = -1;
     QTabWidget* tabs_ = nullptr;
     QWidget* splash_ = nullptr;

@@ -28,7 +28,6 @@ namespace qv::mainwindow {
 namespace {
 
 constexpr const char* kModule = "frmQVAddIn";
-constexpr std::string_view kDefaultForms = "1111110111111110";
 constexpr int kHighestCommentOption = 3;
 
 QString Q(std::string_view text) {
@@ -51,9 +50,6 @@ long NumberOf(const std::string& text) {
     }
 }
 
-constexpr std::array<const char*, 8> kTemplateKeys{"add0", "add1", "add2", "add2a",
-                                                   "add3", "add4", "add5", "add6"};
-
 // The string-table entry explaining a setting the company governs.
 QString Explanation(int entry) {
     try {
@@ -75,7 +71,8 @@ const QStringList& WindowTypeNames() {
     return names;
 }
 
-OptionsPage::OptionsPage(QWidget* parent) : QWidget(parent) {
+OptionsPage::OptionsPage(settings::SettingsRecord& settings, QWidget* parent)
+    : QWidget(parent), settings_(settings) {
     save_ = new QPushButton("&Save", this);
     save_->setToolTip("Save the settings");
     save_->setEnabled(false);
@@ -271,41 +268,51 @@ QCheckBox& OptionsPage::Check(std::string_view key) {
 }
 
 void OptionsPage::GetFormSettings() try {
-    const settings::SettingsRecord& record = settings::Settings();
-    Template("add0").setPlainText(ToBox(record.add0));
-    Template("add1").setPlainText(ToBox(record.add1));
-    Template("add2").setPlainText(ToBox(record.add2));
-    Template("add2a").setPlainText(ToBox(record.add2a));
-    Template("add3").setPlainText(ToBox(record.add3));
-    Template("add4").setPlainText(ToBox(record.add4));
-    Template("add5").setPlainText(ToBox(record.add5));
-    Template("add6").setPlainText(ToBox(record.add6));
-    head_->setChecked(record.header != 0);
-    ten_->setChecked(record.ten != 0);
-    omit_->clear();
-    for (const QString& name : Q(record.omit).split("\r\n")) omit_->addItem(name);
-    menu_->setChecked(record.menu != 0);
-    select_->setChecked(record.select != 0);
-    insert_->setText(Q(record.insert));
-    if (record.comment >= 0 && record.comment <= kHighestCommentOption) {
-        commentOptions_->button(static_cast<int>(record.comment))->setChecked(true);
-    } else if (QAbstractButton* chosen = commentOptions_->checkedButton()) {
-        commentOptions_->setExclusive(false);  // a value past the options chooses none
-        chosen->setChecked(false);
-        commentOptions_->setExclusive(true);
+    for (const settings::SettingsField& field : settings::SettingsFields()) {
+        if (Shows(field.key)) ShowValue(field.key, field.value(settings_));
     }
-    for (int i = 0; i < windows_->count(); ++i) {
-        const bool ticked = static_cast<size_t>(i) < record.forms.size() && record.forms[static_cast<size_t>(i)] == '1';
-        windows_->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
-    }
-    label2_->setText(Q(record.label2));
-    label1_->setText(Q(record.label1));
     RefreshLabels();
 }
 QV_PASS_UP(kModule, "GetFormSettings")
 
+void OptionsPage::ShowValue(std::string_view key, const std::string& value) {
+    if (key == "comment") {
+        const long option = NumberOf(value);
+        if (option >= 0 && option <= kHighestCommentOption) {
+            commentOptions_->button(static_cast<int>(option))->setChecked(true);
+        } else if (QAbstractButton* chosen = commentOptions_->checkedButton()) {
+            commentOptions_->setExclusive(false);  // a value past the options chooses none
+            chosen->setChecked(false);
+            commentOptions_->setExclusive(true);
+        }
+    } else if (key == "menu" || key == "select" || key == "header" || key == "ten") {
+        Check(key).setChecked(NumberOf(value) != 0);
+    } else if (key == "omit") {
+        omit_->clear();
+        for (const QString& name : Q(value).split("\r\n")) omit_->addItem(name);
+    } else if (key == "forms") {
+        for (int i = 0; i < windows_->count(); ++i) {
+            const bool ticked = static_cast<size_t>(i) < value.size() && value[static_cast<size_t>(i)] == '1';
+            windows_->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+        }
+    } else if (key == "insert") {
+        insert_->setText(Q(value));
+    } else if (key == "label1") {
+        label1_->setText(Q(value));
+    } else if (key == "label2") {
+        label2_->setText(Q(value));
+    } else {
+        Template(key).setPlainText(ToBox(value));
+    }
+}
+
+bool OptionsPage::Shows(std::string_view key) {
+    // The largest module file read is set with the settings command only.
+    return key != "modulemb";
+}
+
 void OptionsPage::RefreshLabels() {
-    const settings::SettingsRecord& record = settings::Settings();
+    const settings::SettingsRecord& record = settings_;
     for (QLabel* label : exitLabels_) label->setText(Q(record.label1) + ":");
     for (QLabel* label : errorLabels_) label->setText(Q(record.label2) + ":");
     errorTrap_->setText("    On Error Goto " + Q(record.label2));
@@ -358,28 +365,21 @@ std::string OptionsPage::PageValue(std::string_view key) const {
 }
 
 std::string OptionsPage::StoredValue(std::string_view key) const {
-    const std::string section(settings::kSettingsSection);
-    if (key == "comment") return settings::GetMySetting("comment", settings::kCommentEntry);
-    if (key == "menu") return settings::GetMySetting("menu", settings::kMenuEntry);
-    if (key == "select") return settings::GetMySetting("select", settings::kSelectEntry);
-    if (key == "insert") return settings::GetMySetting("insert", settings::kInsertEntry);
-    if (key == "forms") return Store().GetSetting(section, key, kDefaultForms);
-    if (key == "header") return Store().GetSetting(section, key, "1");
-    if (key == "ten") return Store().GetSetting(section, key, "0");
-    return Store().GetSetting(section, key, "");
+    return settings::StoredFieldText(settings::Field(key));
 }
 
 bool OptionsPage::Differs() const {
-    const int chosen = commentOptions_->checkedId();  // -1 when none is chosen
-    if (chosen != NumberOf(StoredValue("comment"))) return true;
-    for (const char* key : {"menu", "select", "header", "ten"}) {
-        if (NumberOf(PageValue(key)) != NumberOf(StoredValue(key))) return true;
-    }
-    for (const char* key : {"forms", "insert", "label1", "label2", "omit"}) {
-        if (PageValue(key) != StoredValue(key)) return true;
-    }
-    for (const char* key : kTemplateKeys) {
-        if (PageValue(key) != StoredValue(key)) return true;
+    for (const settings::SettingsField& field : settings::SettingsFields()) {
+        if (!Shows(field.key)) continue;
+        const std::string stored = StoredValue(field.key);
+        if (field.key == "comment") {
+            // -1 when no option is chosen.
+            if (commentOptions_->checkedId() != NumberOf(stored)) return true;
+        } else if (field.type != settings::FieldType::Text) {
+            if (NumberOf(PageValue(field.key)) != NumberOf(stored)) return true;
+        } else if (PageValue(field.key) != stored) {
+            return true;
+        }
     }
     return false;
 }
@@ -401,7 +401,7 @@ QV_PASS_UP(kModule, "CheckForChange")
 bool OptionsPage::Save() try {
     // Every value is checked before any is written, so that a refused page
     // leaves the store as it was.
-    settings::SettingsRecord proposed = settings::Settings();
+    settings::SettingsRecord proposed = settings_;
     proposed.label1 = PageValue("label1");
     proposed.label2 = PageValue("label2");
     for (const settings::SettingsField& field : settings::SettingsFields()) {
@@ -413,17 +413,16 @@ bool OptionsPage::Save() try {
         }
     }
     const std::string section(settings::kSettingsSection);
-    auto save = [&](const char* key) { Store().SaveSetting(section, key, PageValue(key)); };
-    for (const char* key : kTemplateKeys) save(key);
-    for (const char* key : {"insert", "header", "ten", "menu"}) save(key);
-    if (!PageValue("comment").empty()) save("comment");
-    if (windowFlags_.isEmpty()) {
-        Store().DeleteSetting(section, "forms");
-    } else {
-        save("forms");
+    for (const settings::SettingsField& field : settings::SettingsFields()) {
+        if (!Shows(field.key)) continue;
+        const std::string value = PageValue(field.key);
+        if (field.key == "forms" && value.empty()) {
+            Store().DeleteSetting(section, field.key);
+        } else if (field.key != "comment" || !value.empty()) {
+            Store().SaveSetting(section, field.key, value);
+        }
     }
-    for (const char* key : {"select", "omit", "label1", "label2"}) save(key);
-    settings::GetSettings();
+    settings::GetSettings(settings_);
     RefreshLabels();
     save_->setEnabled(false);
     return true;
@@ -432,7 +431,7 @@ QV_PASS_UP(kModule, "cmdSaveError_Click")
 
 void OptionsPage::Defaults() try {
     settings::DefaultSettings();
-    settings::GetSettings();
+    settings::GetSettings(settings_);
     GetFormSettings();
     save_->setEnabled(false);
 }

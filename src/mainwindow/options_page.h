@@ -15,6 +15,8 @@
 #include <array>
 #include <string>
 
+#include "settings/settings_record.h"
+
 namespace qv::mainwindow {
 
 // The sixteen window types of "Close &Windows", in the order of the flags.
@@ -22,14 +24,16 @@ const QStringList& WindowTypeNames();
 
 class OptionsPage : public QWidget {
   public:
-    explicit OptionsPage(QWidget* parent = nullptr);
+    // settings: the window's run of settings, which the page shows and
+    // renews when it stores the user's values.
+    explicit OptionsPage(settings::SettingsRecord& settings, QWidget* parent = nullptr);
 
     // Record → page. The page counts as clean afterwards.
     void GetFormSettings();
     // Enables "&Save" exactly while the page differs from the stored values
     // (only while the page is visible).
     void CheckForChange();
-    // Page → store → record → labels. A value that would make the commands
+    // Page → store → the window's record → labels. A value that would make the commands
     // write code that is not VB is refused with its reason, and nothing is
     // stored; returns false then.
     bool Save();
@@ -70,6 +74,9 @@ class OptionsPage : public QWidget {
     QWidget* TemplateFrame(std::initializer_list<QWidget*> widgets);
     void ConnectChanges();
     void RefreshLabels();
+    // Shows a field's value (as the record holds it) in its control.
+    void ShowValue(std::string_view key, const std::string& value);
+    static bool Shows(std::string_view key);
     void WindowChecked();
     std::string StoredValue(std::string_view key) const;
     bool Differs() const;
@@ -91,7 +98,8 @@ class OptionsPage : public QWidget {
     QList<QLabel*> errorLabels_;
     QLabel* errorTrap_ = nullptr;
     QWidget* generalTabs_ = nullptr;
-    QString windowFlags_;  // the window list's flags, rebuilt on every check change
+    QString windowFlags_;
+    settings::SettingsRecord& settings_;  // the window list's flags, rebuilt on every check change
 };
 
 }  // namespace qv::mainwindow

@@ -97,11 +97,13 @@ const std::vector<ToolButtonInfo>& RoutineToolButtons() {
     return buttons;
 }
 
-ProjectBrowser::ProjectBrowser(host::VBE& vbe, QWidget* parent)
+ProjectBrowser::ProjectBrowser(host::VBE& vbe, const settings::SettingsRecord& settings,
+                               QWidget* parent)
     : QWidget(parent),
       vbe_(vbe),
       barServices_(GetServices(), *this),
-      scopedServices_(barServices_) {
+      scopedServices_(barServices_),
+      settings_(settings) {
     progress_.SetDisplay(this);
     BuildControls();
     commands_ = new RoutineCommands(*this);
@@ -386,7 +388,7 @@ analysis::ModuleCounts ProjectBrowser::ListRoutines(const std::string& project,
         code_->clear();
     }
     analysis::ModuleCounts counts =
-        analysis::CountModule(vbe_, project, module, !justGetStatus, settings::Settings());
+        analysis::CountModule(vbe_, project, module, !justGetStatus, settings_);
     if (justGetStatus) return counts;
     if (vbe_.VBProjects().Item(project).VBComponents().Item(module).CodeModule() == nullptr) {
         return counts;

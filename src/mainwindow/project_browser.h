@@ -25,6 +25,7 @@
 
 #include "errorhandling/module_counts.h"
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 #include "mainwindow/status_tally.h"
 #include "platform/services.h"
 #include "ui/list_view_addon.h"
@@ -59,7 +60,9 @@ const std::vector<ToolButtonInfo>& RoutineToolButtons();
 
 class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
   public:
-    explicit ProjectBrowser(host::VBE& vbe, QWidget* parent = nullptr);
+    // settings: the window's run of settings (it outlives the browser).
+    ProjectBrowser(host::VBE& vbe, const settings::SettingsRecord& settings,
+                   QWidget* parent = nullptr);
     ~ProjectBrowser() override;
 
     // Empties every list and the code box, then lists the open projects in
@@ -138,6 +141,7 @@ class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
     ui::ListViewAddon& RoutineAddon() { return *routineAddon_; }
     QMenu& RoutineMenu() { return *routineMenu_; }
     RoutineCommands& Commands() { return *commands_; }
+    const settings::SettingsRecord& Settings() const { return settings_; }
 
     // Asked for when the window should close ("Go to Code" closes it).
     std::function<void()> onCloseRequest;
@@ -201,6 +205,7 @@ class ProjectBrowser : public QWidget, public ui::ProgressDisplay {
     QRadioButton* excludeReadOnly_ = nullptr;
     QMenu* routineMenu_ = nullptr;
     RoutineCommands* commands_ = nullptr;
+    const settings::SettingsRecord& settings_;
 };
 
 }  // namespace qv::mainwindow

@@ -87,7 +87,7 @@ void RoutineCommands::SelectWhere(bool (*wanted)(const QString& topWord), bool k
 
 void RoutineCommands::Rejudge(QTreeWidgetItem& row) {
     const analysis::RoutineStatusRow judged =
-        analysis::JudgeRoutine(Module(), RowRoutine(browser_.Vbe(), row), false, settings::Settings());
+        analysis::JudgeRoutine(Module(), RowRoutine(browser_.Vbe(), row), false, browser_.Settings());
     row.setText(2, QString::fromStdString(analysis::StatusString(judged.status.top)));
     row.setText(3, QString::fromStdString(analysis::StatusString(judged.status.exit)));
 }
@@ -155,7 +155,7 @@ QV_PASS_UP(kModule, "Toolbar2_ButtonClick")
 
 void RoutineCommands::InsertEH() try {
     bool changed = false;
-    const settings::SettingsRecord& record = settings::Settings();
+    const settings::SettingsRecord& record = browser_.Settings();
     for (QTreeWidgetItem* row : SelectedRows()) {
         if (IsDeclarations(*row) || row->text(2) != "MISSING") continue;
         const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), *row));
@@ -194,7 +194,7 @@ bool RoutineCommands::RemoveFrom(QTreeWidgetItem& row) {
     const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), row));
     const QString top = row.text(2);
     if (top == "IN ERROR" || top == "OK") {
-        errorhandling::RemoveOld(MemberOf(row), KindOf(row), settings::Settings());
+        errorhandling::RemoveOld(MemberOf(row), KindOf(row), browser_.Settings());
         return true;
     }
     if (top != "EXTRA CODE" && top != "IN ERROR & EXTRA CODE") return false;
@@ -203,7 +203,7 @@ bool RoutineCommands::RemoveFrom(QTreeWidgetItem& row) {
     if (errorhandling::MyMsgBox(kConfirmRemoval, kYesNoQuestionNoDefault, true) != mb::kAnswerYes) {
         return false;
     }
-    errorhandling::RemoveOld(MemberOf(row), KindOf(row), settings::Settings());
+    errorhandling::RemoveOld(MemberOf(row), KindOf(row), browser_.Settings());
     browser_.ShowRoutine(row, true);
     return true;
 }
@@ -263,7 +263,7 @@ void RoutineCommands::AddLine() try {
         QTreeWidgetItem& row = *rows[i];
         if (!row.isSelected() || IsDeclarations(row)) continue;
         const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), row));
-        linenumbers::AddLineNumbers_Mem(MemberOf(row), KindOf(row), false);
+        linenumbers::AddLineNumbers_Mem(MemberOf(row), KindOf(row), false, browser_.Settings());
         Rejudge(row);
     }
     browser_.DoStatusNumbers();
@@ -286,11 +286,11 @@ void RoutineCommands::TidyRoutine() try {
         QTreeWidgetItem& row = *rows[i];
         if (!row.isSelected()) continue;
         if (IsDeclarations(row)) {
-            tidy::Tidy_Declarations(Module(), settings::Settings());
+            tidy::Tidy_Declarations(Module(), browser_.Settings());
             continue;
         }
         const analysis::RoutineCopyScope copy(Module(), RowRoutine(browser_.Vbe(), row));
-        tidy::Tidy_Routine(MemberOf(row), KindOf(row), false, settings::Settings());
+        tidy::Tidy_Routine(MemberOf(row), KindOf(row), false, browser_.Settings());
         Rejudge(row);
     }
     browser_.DoStatusNumbers();

@@ -13,9 +13,10 @@ bool OverrideAllowed() try {
 } QV_PASS_UP("AddIn", "OverrideAllowed")
 
 FieldSource SourceOf(const SettingsField& field) try {
-    if (field.companyEntry != 0 && !OverrideAllowed()) return FieldSource::CompanyDefault;
+    const bool company = field.layer == FieldLayer::Company;
+    if (company && !OverrideAllowed()) return FieldSource::CompanyDefault;
     if (SystemStore().HasSetting(kSettingsSection, field.key)) return FieldSource::Stored;
-    if (field.companyEntry != 0) return FieldSource::CompanyDefault;
+    if (company) return FieldSource::CompanyDefault;
     return field.storedDefault.empty() ? FieldSource::Empty : FieldSource::BuiltInDefault;
 } QV_PASS_UP("AddIn", "SourceOf")
 

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <optional>
 #include <string>
 
 #include "platform/text.h"
@@ -44,40 +43,23 @@ int UsableTabWidth(short tabWidth) {
     return tabWidth < 1 ? 1 : tabWidth;
 }
 
-namespace {
-
-struct RunState {
-    int depth = 0;
-    std::optional<short> tabWidth;
-};
-
-// One per thread: a run on one thread (a command of the IDE) must not lend
-// its width to, or end the run of, an engine on another (a server's worker).
-RunState& Run() {
-    thread_local RunState state;
-    return state;
+short TabWidth::Value() const {
+    if (error_ != 0) Raise(error_);
+    return width_;
 }
 
-}  // namespace
+int TabWidth::HostWidth() const {
+    return error_ != 0 ? 4 : UsableTabWidth(width_);
+}
 
-TabWidthRun::TabWidthRun() {
-    RunState& run = Run();
-    if (run.depth++ > 0) return;
+TabWidth StoredTabWidth() {
     try {
-        run.tabWidth = IdeTabWidth();
+        return TabWidth(IdeTabWidth());
+    } catch (const VbError& e) {
+        return TabWidth::Unreadable(e.Number());
     } catch (...) {
-        run.tabWidth.reset();
+        return TabWidth::Unreadable(err::kTypeMismatch);
     }
-}
-
-TabWidthRun::~TabWidthRun() {
-    RunState& run = Run();
-    if (--run.depth == 0) run.tabWidth.reset();
-}
-
-short RunTabWidth() {
-    const RunState& run = Run();
-    return run.depth > 0 && run.tabWidth ? *run.tabWidth : IdeTabWidth();
 }
 
 }  // namespace qv::settings

@@ -46,14 +46,6 @@ std::string Shown(std::string_view value) {
     return "\"" + shown + (value.size() > kShown ? "...\"" : "\"");
 }
 
-bool IsLabelField(std::string_view key) {
-    return key == "label1" || key == "label2";
-}
-
-bool IsTemplateField(std::string_view key) {
-    return (key.size() >= 4 && key.substr(0, 3) == "add") || key == "omit";
-}
-
 // Control characters: the C0 bytes and DEL. A tab is text in VB code.
 bool IsControl(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -72,28 +64,7 @@ std::string ByteName(char c) {
     return name;
 }
 
-struct Range {
-    std::string_view key;
-    long low;
-    long high;
-    std::string_view text;  // the range in words
-};
-
-constexpr Range kRanges[] = {
-    {"menu", 0, 1, "0 or 1"},   {"select", 0, 1, "0 or 1"}, {"comment", 0, 3, "0, 1, 2 or 3"},
-    {"header", 0, 1, "0 or 1"}, {"ten", 0, 1, "0 or 1"},
-    {"modulemb", 1, 2047, "a whole number of MB from 1 to 2047"},
-};
-
-const Range* RangeOf(std::string_view key) {
-    for (const Range& range : kRanges) {
-        if (range.key == key) return &range;
-    }
-    return nullptr;
-}
-
 std::optional<std::string> IntegerProblem(const SettingsField& field, std::string_view value) {
-    const Range* range = RangeOf(field.key);
     const IntegerRange allowed = AllowedRange(field);
     long number = 0;
     // Whole numbers only here, though a stored "1.5" would read as 2.
@@ -101,8 +72,8 @@ std::optional<std::string> IntegerProblem(const SettingsField& field, std::strin
     if (whole && ParseInteger(value, allowed.low, allowed.high, number) == IntegerText::Number) {
         return std::nullopt;
     }
-    const std::string words = range != nullptr ? std::string(range->text)
-                                               : "a whole number from " +
+    const std::string words = !field.rangeText.empty() ? std::string(field.rangeText)
+                                                       : "a whole number from " +
                                                      std::to_string(allowed.low) + " to " +
                                                      std::to_string(allowed.high);
     return "'" + std::string(value.substr(0, 40)) + (value.size() > 40 ? "..." : "") +
@@ -188,16 +159,18 @@ bool IsVbLabel(std::string_view name) {
 
 std::optional<std::string> ValueProblem(const SettingsField& field, std::string_view value,
                                         const SettingsRecord& other) {
-    if (field.type != FieldType::Text) return IntegerProblem(field, value);
-    if (field.key == "forms") return FormsProblem(value);
-    if (IsLabelField(field.key)) return LabelProblem(field.key, value, other);
-    if (IsTemplateField(field.key)) return TemplateProblem(field.key, value);
-    if (field.key == "insert") return StampProblem(value);
+    switch (field.check) {
+        case FieldCheck::Range: return IntegerProblem(field, value);
+        case FieldCheck::Flags: return FormsProblem(value);
+        case FieldCheck::Label: return LabelProblem(field.key, value, other);
+        case FieldCheck::Template: return TemplateProblem(field.key, value);
+        case FieldCheck::Stamp: return StampProblem(value);
+    }
     return std::nullopt;
 }
 
 IntegerRange AllowedRange(const SettingsField& field) {
-    if (const Range* range = RangeOf(field.key)) return {range->low, range->high};
+    if (field.check == FieldCheck::Range && field.low < field.high) return {field.low, field.high};
     return {FieldMinimum(field), FieldMaximum(field)};
 }
 
@@ -207,9 +180,11 @@ std::optional<std::string> RecordProblem(const SettingsRecord& record,
         if (keys.size() != 0 && std::find(keys.begin(), keys.end(), field.key) == keys.end()) {
             continue;
         }
-        const bool reachesCode =
-            IsLabelField(field.key) || IsTemplateField(field.key) || field.key == "insert";
-        if (!reachesCode || field.key == "omit") continue;
+        // Routine names to omit never reach code; numbers and flags are not judged.
+        const bool reachesCode = field.check == FieldCheck::Label ||
+                                 field.check == FieldCheck::Stamp ||
+                                 (field.check == FieldCheck::Template && field.key != "omit");
+        if (!reachesCode) continue;
         if (auto problem = ValueProblem(field, field.value(record), record)) return problem;
     }
     return std::nullopt;

@@ -24,26 +24,13 @@ namespace qv::settings {
 
 namespace {
 
-std::optional<bool>& OverrideFlag() {
-    static std::optional<bool> flag;
-    return flag;
-}
-
-// The conversions of GetSettings, remembering the key of a value that fails.
-short Integer16Field(std::string_view key, const std::string& value) {
+// Sets one field from its text, remembering the key of a value that fails
+// to convert.
+void AssignField(const SettingsField& field, SettingsRecord& record, const std::string& value) {
     try {
-        return ToInteger16(value);
+        field.Assign(record, value);
     } catch (const VbError& e) {
-        RememberBadSetting(key, value, e.Number());
-        throw;
-    }
-}
-
-long Integer32Field(std::string_view key, const std::string& value) {
-    try {
-        return ToInteger32(value);
-    } catch (const VbError& e) {
-        RememberBadSetting(key, value, e.Number());
+        RememberBadSetting(field.key, value, e.Number());
         throw;
     }
 }
@@ -83,37 +70,43 @@ bool FirstStartUnstored() {
     return StoreProblem(store).has_value() || file::IsReadOnlyFile(store.FilePath());
 }
 
+SettingsRecord UnstoredTemplates() {
+    SettingsRecord unstored;
+    if (FirstStartUnstored()) SetBuiltInTemplates(unstored);
+    return unstored;
+}
+
+// The text GetSettings reads for a field, by its layer.
+std::string FieldText(const SettingsField& field, bool overridable,
+                      const SettingsRecord& unstored) {
+    switch (field.layer) {
+        case FieldLayer::Company:
+            return overridable ? GetMySetting(field.key, field.companyEntry)
+                               : LoadRes(field.companyEntry);
+        case FieldLayer::Stored: return Stored(field.key, field.storedDefault);
+        case FieldLayer::Template: break;
+    }
+    return Stored(field.key, field.value(unstored));
+}
+
 }  // namespace
 
+std::string StoredFieldText(const SettingsField& field) try {
+    return FieldText(field, OverrideAllowed(), UnstoredTemplates());
+} QV_PASS_UP("AddIn", "StoredFieldText")
+
 std::string GetMySetting(std::string_view key, int id) try {
-    std::optional<bool>& allowed = OverrideFlag();
-    if (!allowed) allowed = LoadRes(kOverrideEntry) == "1";
-    if (*allowed) return Stored(key, LoadRes(id));
+    if (LoadRes(kOverrideEntry) == "1") return Stored(key, LoadRes(id));
     return LoadRes(id);
 } QV_PASS_UP("AddIn", "GetMySetting")
 
-void GetSettings() try {
+void GetSettings(SettingsRecord& r) try {
     ForgetBadSetting();
-    SettingsRecord& r = Settings();
     const bool overridable = OverrideAllowed();
-    const auto governed = [overridable](std::string_view key, int id) {
-        return overridable ? GetMySetting(key, id) : LoadRes(id);
-    };
-    r.menu = Integer16Field("menu", governed("menu", kMenuEntry));
-    r.select = Integer16Field("select", governed("select", kSelectEntry));
-    r.insert = governed("insert", kInsertEntry);
-    r.comment = Integer32Field("comment", governed("comment", kCommentEntry));
-    r.forms = Stored("forms", builtin::kForms);
-    r.header = Integer16Field("header", Stored("header", "1"));
-    r.ten = Integer16Field("ten", Stored("ten", "0"));
-    SettingsRecord unstored;
-    if (FirstStartUnstored()) SetBuiltInTemplates(unstored);
-    const auto defaults = TemplateFields(unstored);
-    const auto fields = TemplateFields(r);
-    for (size_t i = 0; i < fields.size(); ++i) {
-        *fields[i].second = Stored(fields[i].first, *defaults[i].second);
+    const SettingsRecord unstored = UnstoredTemplates();
+    for (const SettingsField& field : SettingsFields()) {
+        AssignField(field, r, FieldText(field, overridable, unstored));
     }
-    r.modulemb = Integer32Field("modulemb", Stored("modulemb", kLargestModuleDefault));
 } QV_PASS_UP("AddIn", "GetSettings")
 
 size_t LargestModuleFileBytes(long megabytes) {
@@ -138,8 +131,15 @@ size_t LargestModuleFileBytes() {
     return LargestModuleFileBytes(megabytes);
 }
 
+SettingsRecord LoadSettings() try {
+    SettingsRecord record;
+    GetSettings(record);
+    record.tabWidth = StoredTabWidth();
+    return record;
+} QV_PASS_UP("AddIn", "LoadSettings")
+
 void DefaultSettings() try {
-    SettingsRecord& r = Settings();
+    SettingsRecord r;
     SetBuiltInTemplates(r);
 
     CRegSettings& store = SystemStore();
@@ -148,7 +148,5 @@ void DefaultSettings() try {
         store.SaveSetting(kSettingsSection, key, *value);
     }
 } QV_PASS_UP("AddIn", "DefaultSettings")
-
-void ResetOverrideFlagForTesting() { OverrideFlag().reset(); }
 
 }  // namespace qv::settings

@@ -1,27 +1,37 @@
 #pragma once
-// The operations that fill the process-wide settings record from the three
-// layers: company defaults (the string table), the user's stored values, and
-// the built-in template texts.
+// The operations that fill a run's settings record from the three layers:
+// company defaults (the string table), the user's stored values, and the
+// built-in template texts.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "settings/settings_fields.h"
+
 namespace qv::settings {
 
 // One setting governed by the override switch: the stored value of key (with
 // LoadRes(id) as the default) when the company defaults allow overriding,
-// otherwise LoadRes(id) without looking at the store. Whether overriding is
-// allowed is decided on the first call and kept for the process.
+// otherwise LoadRes(id) without looking at the store.
 std::string GetMySetting(std::string_view key, int id);
 
-// Fills the whole record. A stored integer field that is not a number (or
+// The text GetSettings reads for one field (before converting it): the
+// company default or the stored value, by the field's layer.
+std::string StoredFieldText(const SettingsField& field);
+
+// Fills the stored fields of the record. A stored integer field that is not a number (or
 // out of its range) stops it at that field: the fields before keep their new
 // values, the later ones their old values, and the error (13 or 6) goes up
 // with "AddIn.GetSettings(" in its source; LastBadSetting() says which.
 // Where the store cannot be written and the first start's templates are
 // not in it, the built-in templates take their place.
-void GetSettings();
+void GetSettings(SettingsRecord& record);
+
+// One run's settings: the stored fields (raising as GetSettings does) and the
+// IDE's tab width. The code page is the run's to set (its option, else
+// StoredCodePage); the record holds Windows-1252 until it does.
+SettingsRecord LoadSettings();
 
 // The largest module file a load reads, in bytes: the stored modulemb (in
 // MB) when it is an allowed value, else the default. Read on its own, so that
@@ -31,13 +41,9 @@ size_t LargestModuleFileBytes();
 // not an allowed one (a stored value typed in by hand).
 size_t LargestModuleFileBytes(long megabytes);
 
-// Resets the template fields to their built-in texts, deletes the whole
-// section "ErrorHandling" (so every other stored setting returns to its
-// default) and stores the template fields again.
+// Deletes the whole section "ErrorHandling" (so every stored setting returns
+// to its default) and stores the built-in template texts again; a run loads
+// them afterwards.
 void DefaultSettings();
-
-// Tests: forget the override decision, so that the next GetMySetting takes it
-// again from the string table in use.
-void ResetOverrideFlagForTesting();
 
 }  // namespace qv::settings

@@ -1,12 +1,17 @@
 #pragma once
-// The process-wide settings record. Every field is named by the registry key
-// under which it is stored in the section "ErrorHandling". Text fields may
-// hold several lines separated by CR LF. The last field is this tool's own:
-// a bound on what a load reads.
+// The settings record: one run's settings, loaded once (LoadSettings) and
+// carried as a value to every engine. The fields of the section
+// "ErrorHandling" are named by the registry key under which each is stored
+// (settings_fields.h declares them); text fields may hold several lines
+// separated by CR LF. modulemb is this tool's own: a bound on what a load
+// reads. The last two come from elsewhere: the IDE's tab width from the
+// IDE's store, the code page from the run (its option, else the store).
 
 #include <string>
 
 #include "host/host_constants.h"
+#include "platform/code_page.h"
+#include "settings/ide_tab_width.h"
 
 namespace qv::settings {
 
@@ -31,9 +36,10 @@ struct SettingsRecord {
     std::string label2;   // error label
     // The largest module file read, in MB: a bigger one is refused unread.
     long modulemb = host::kDefaultLargestModuleMb;
+    // The IDE's editor tab width.
+    TabWidth tabWidth;
+    // The code page the user's VB files are written in.
+    text::CodePage codePage;
 };
-
-// The record every engine reads.
-SettingsRecord& Settings();
 
 }  // namespace qv::settings

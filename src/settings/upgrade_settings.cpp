@@ -59,7 +59,7 @@ void SetAndStore(std::string& field, std::string_view key, std::string value) {
 
 // The first matching row only.
 void UpgradeFrom(const std::string& key) {
-    SettingsRecord& r = Settings();
+    SettingsRecord r;
     if (key < "000400030000") {
         IgnoringErrors([] { DefaultSettings(); });
     } else if (key < "000400040000") {

@@ -1,5 +1,7 @@
 #include "shell/add_in_ui.h"
 
+#include "settings/settings_operations.h"
+
 namespace qv::shell {
 
 namespace {
@@ -15,6 +17,13 @@ void SetAddInUi(AddInUi* ui) {
 
 CommandWindows WindowsOf(host::VBE& vbe) {
     return currentUi != nullptr ? currentUi->Windows(vbe) : CommandWindows{};
+}
+
+CommandContext IdeCommand(host::VBE& vbe) {
+    CommandContext context{.vbe = vbe, .windows = WindowsOf(vbe), .settings = settings::LoadSettings()};
+    // The code page the IDE's projects were opened in.
+    context.settings.codePage = vbe.TextCodePage();
+    return context;
 }
 
 bool VerbOffered(host::VBE& vbe, std::string_view verb) {

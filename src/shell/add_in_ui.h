@@ -39,6 +39,11 @@ void SetAddInUi(AddInUi* ui);
 // The windows of the program for an IDE; none without an AddInUi.
 CommandWindows WindowsOf(host::VBE& vbe);
 
+// The context of a command the IDE runs (a menu button, a hot key): the
+// program's windows, and the settings loaded for this one command, so that
+// what the options page stored holds from the next command on.
+CommandContext IdeCommand(host::VBE& vbe);
+
 // Whether a menu verb can be offered in an IDE: a command of the catalogue
 // whose window, if it opens one, the program has.
 bool VerbOffered(host::VBE& vbe, std::string_view verb);

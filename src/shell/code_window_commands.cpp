@@ -32,16 +32,17 @@ RoutineOutcome ReadOnlyRefusal() {
 // Line numbers or tidy on one routine, without the header layout of the
 // module and project runs.
 RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
-                            const analysis::RoutineEntry& routine) {
+                            const analysis::RoutineEntry& routine,
+                            const settings::SettingsRecord& settings) {
     RoutineOutcome outcome(routine);
     outcome.refusal = analysis::ChangeRefusal(module, routine.name, routine.kind);
     if (!outcome.refusal.empty()) return outcome;
     host::Member& member = module.Members().Item(routine.name);
     if (command == CursorCommand::Line) {
-        outcome.changed = linenumbers::AddLineNumbers_Mem(member, routine.kind, false);
+        outcome.changed = linenumbers::AddLineNumbers_Mem(member, routine.kind, false, settings);
         if (outcome.changed) outcome.done = "numbered";
     } else {
-        outcome.changed = tidy::Tidy_Routine(member, routine.kind, false, settings::Settings());
+        outcome.changed = tidy::Tidy_Routine(member, routine.kind, false, settings);
     }
     return outcome;
 }
@@ -50,14 +51,15 @@ RoutineOutcome NumberOrTidy(CursorCommand command, host::CodeModule& module,
 
 RoutineOutcome RunOnRoutine(host::CodeModule& module,
                             const std::optional<analysis::RoutineEntry>& routine,
-                            CursorCommand command, const RoutineAction& action) try {
+                            CursorCommand command, const settings::SettingsRecord& settings,
+                            const RoutineAction& action) try {
     if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
     if (!routine) {
         // The declarations section, past the end, or lines of no routine
         // (the comments of a module without routines): only tidy has
         // something to do there.
         if (command == CursorCommand::Tidy && !module.Name().empty()) {
-            tidy::Tidy_Declarations(module, settings::Settings());
+            tidy::Tidy_Declarations(module, settings);
         }
         return {};
     }
@@ -65,23 +67,24 @@ RoutineOutcome RunOnRoutine(host::CodeModule& module,
     const analysis::RoutineCopyScope copy(module, *routine);
     switch (command) {
         case CursorCommand::Add:
-            return RunCommandOn(ModuleCommand::Add, module, *routine, settings::Settings());
+            return RunCommandOn(ModuleCommand::Add, module, *routine, settings);
         case CursorCommand::Own:
             return action(module, *routine);
         case CursorCommand::Line:
         case CursorCommand::Tidy:
             break;
     }
-    return NumberOrTidy(command, module, *routine);
+    return NumberOrTidy(command, module, *routine, settings);
 }
 QV_PASS_UP("AddIn", "RunOnRoutine")
 
 RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
+                           const settings::SettingsRecord& settings,
                            const RoutineAction& action) {
     const analysis::CodeWindowCursor cursor = analysis::ReadCursor(module);
     const std::optional<analysis::RoutineEntry> routine =
         cursor.routine.empty() ? std::nullopt : RoutineAtLine(module, cursor.startLine);
-    RoutineOutcome outcome = RunOnRoutine(module, routine, command, action);
+    RoutineOutcome outcome = RunOnRoutine(module, routine, command, settings, action);
     const bool keepsCursor = command == CursorCommand::Line || command == CursorCommand::Tidy;
     if (keepsCursor && outcome.message == 0 && outcome.refusal.empty()) {
         analysis::PutCursorBack(module, cursor);
@@ -89,8 +92,9 @@ RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
     return outcome;
 }
 
-RoutineOutcome CommentLine(host::CodeModule& module, long line) try {
-    const std::string stamp = tidy::CommentStamp(settings::Settings().insert, std::time(nullptr));
+RoutineOutcome CommentLine(host::CodeModule& module, long line,
+                           const settings::SettingsRecord& settings) try {
+    const std::string stamp = tidy::CommentStamp(settings.insert, std::time(nullptr));
     if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
     // The stamp is our text (UTF-8), written in the module's code page.
     const std::string stamped =
@@ -105,13 +109,13 @@ RoutineOutcome CommentLine(host::CodeModule& module, long line) try {
 }
 QV_PASS_UP("AddIn", "AddComment")
 
-RoutineOutcome CommentAtCursor(host::VBE& vbe) {
+RoutineOutcome CommentAtCursor(host::VBE& vbe, const settings::SettingsRecord& settings) {
     host::CodePane* pane = vbe.ActiveCodePane();
     if (pane == nullptr) return {};
     host::CodeModule& module = pane->CodeModule();
     long line = 0, column = 0, endLine = 0, endColumn = 0;
     pane->GetSelection(line, column, endLine, endColumn);
-    RoutineOutcome outcome = CommentLine(module, line);
+    RoutineOutcome outcome = CommentLine(module, line, settings);
     if (outcome.changed) {
         // The cursor goes to the end of the line as the host stored it.
         const long end = static_cast<long>(module.Lines(line, 1).size()) + 1;

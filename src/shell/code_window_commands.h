@@ -11,6 +11,7 @@
 
 #include "analysis/routine_parsing.h"
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 #include "shell/routine_run.h"
 
 namespace qv::shell {
@@ -24,20 +25,23 @@ enum class CursorCommand { Add, Line, Tidy, Own };
 // is the routine action of our own commands (ignored for the others).
 RoutineOutcome RunOnRoutine(host::CodeModule& module,
                             const std::optional<analysis::RoutineEntry>& routine,
-                            CursorCommand command, const RoutineAction& action = {});
+                            CursorCommand command, const settings::SettingsRecord& settings,
+                            const RoutineAction& action = {});
 
 // The same on the routine at the cursor of the module's code pane, as the
 // code window's menus and hot keys run it; line numbers and tidy put the
 // cursor and the pane's top line back.
 RoutineOutcome RunAtCursor(host::CodeModule& module, CursorCommand command,
+                           const settings::SettingsRecord& settings,
                            const RoutineAction& action = {});
 
 // The comment command: appends the change stamp of the setting `insert` to
 // the line (1-based). A read-only module is refused with message 4.
-RoutineOutcome CommentLine(host::CodeModule& module, long line);
+RoutineOutcome CommentLine(host::CodeModule& module, long line,
+                           const settings::SettingsRecord& settings);
 // The same on the line at the cursor of the active code pane, and puts the
 // cursor after the stamp; without an active code pane nothing happens.
-RoutineOutcome CommentAtCursor(host::VBE& vbe);
+RoutineOutcome CommentAtCursor(host::VBE& vbe, const settings::SettingsRecord& settings);
 
 // Shows an outcome's refusal as the code window's commands do.
 void ShowCursorRefusal(const RoutineOutcome& outcome);

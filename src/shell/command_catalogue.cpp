@@ -44,19 +44,19 @@ const std::vector<CommandInfo> kCatalogue = {
 };
 
 // Remove, replace and unnumber: one action for every scope.
-RoutineAction OwnAction(CommandId id, bool force) {
+RoutineAction OwnAction(CommandId id, const settings::SettingsRecord& settings, bool force) {
     switch (id) {
         case CodeRemove:
         case ModuleRemove:
         case ProjectRemove:
-            return [force](host::CodeModule& m, const analysis::RoutineEntry& r) {
-                return ChangeHandler(m, r, HandlerChange::Remove, force);
+            return [force, &settings](host::CodeModule& m, const analysis::RoutineEntry& r) {
+                return ChangeHandler(m, r, settings, HandlerChange::Remove, force);
             };
         case CodeReplace:
         case ModuleReplace:
         case ProjectReplace:
-            return [force](host::CodeModule& m, const analysis::RoutineEntry& r) {
-                return ChangeHandler(m, r, HandlerChange::Replace, force);
+            return [force, &settings](host::CodeModule& m, const analysis::RoutineEntry& r) {
+                return ChangeHandler(m, r, settings, HandlerChange::Replace, force);
             };
         default:
             return Unnumber;
@@ -134,19 +134,21 @@ bool RanOnNoRoutine(const CommandResult& result) {
 // The routine a code window command works on, resolved once: the target's
 // routine, or the one at its line; without a target, the one at the cursor.
 RoutineOutcome OnTargetRoutine(const CommandTarget& target, host::CodeModule& module,
-                               CursorCommand command, const RoutineAction& action) {
+                               CursorCommand command, const settings::SettingsRecord& settings,
+                               const RoutineAction& action) {
     const std::optional<analysis::RoutineEntry> routine =
         target.routine ? target.routine
         : target.line > 0 ? RoutineAtLine(module, target.line)
                           : std::nullopt;
-    return RunOnRoutine(module, routine, command, action);
+    return RunOnRoutine(module, routine, command, settings, action);
 }
 
 CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
                             const RoutineAction& action = {}) {
     CommandResult result = OnCommandModule(context, [&](host::CodeModule& module) {
-        return context.target ? OnTargetRoutine(*context.target, module, command, action)
-                              : RunAtCursor(module, command, action);
+        return context.target
+                   ? OnTargetRoutine(*context.target, module, command, context.settings, action)
+                   : RunAtCursor(module, command, context.settings, action);
     });
     // The IDE's add-in stops there without a word, which leaves the user
     // guessing; the message of its own for it says why. Tidy has the
@@ -159,8 +161,8 @@ CommandResult RunAtCursorOf(CommandContext& context, CursorCommand command,
 
 CommandResult Comment(CommandContext& context) {
     return OnCommandModule(context, [&](host::CodeModule& module) {
-        return context.target ? CommentLine(module, context.target->line)
-                              : CommentAtCursor(context.vbe);
+        return context.target ? CommentLine(module, context.target->line, context.settings)
+                              : CommentAtCursor(context.vbe, context.settings);
     });
 }
 
@@ -187,16 +189,16 @@ CommandResult ShownRun(CommandContext& context, RunOutcome run) {
 }
 
 CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
-    return ShownRun(context, project ? RunProjectCommand(context.vbe, command,
+    return ShownRun(context, project ? RunProjectCommand(context.vbe, command, context.settings,
                                                          context.onModuleFailure,
                                                          TargetProject(context))
-                                     : RunModuleCommand(context.vbe, command,
+                                     : RunModuleCommand(context.vbe, command, context.settings,
                                                         context.onModuleFailure,
                                                         TargetComponent(context)));
 }
 
 CommandResult RunOwn(CommandContext& context, CommandId id, bool project) {
-    const RoutineAction action = OwnAction(id, context.force);
+    const RoutineAction action = OwnAction(id, context.settings, context.force);
     return ShownRun(context, project ? RunOnProject(context.vbe, OwnTitle(id), action,
                                                     context.onModuleFailure, TargetProject(context))
                                      : RunOnModule(context.vbe, OwnTitle(id), action,
@@ -280,7 +282,7 @@ CommandResult Execute(CommandId id, CommandContext& context) try {
         case ProjectTidy:
             return RunVerb(context, ModuleCommand::Tidy, true);
         case CloseWindows:
-            DoHide(vbe);
+            DoHide(vbe, context.settings);
             return {};
         case Find:
             if (!Offered(id, context.windows)) return Unavailable();
@@ -294,7 +296,7 @@ CommandResult Execute(CommandId id, CommandContext& context) try {
         case CodeRemove:
         case CodeReplace:
         case CodeUnnumber:
-            return RunAtCursorOf(context, CursorCommand::Own, OwnAction(id, context.force));
+            return RunAtCursorOf(context, CursorCommand::Own, OwnAction(id, context.settings, context.force));
         case ModuleRemove:
         case ModuleReplace:
         case ModuleUnnumber:

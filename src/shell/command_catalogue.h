@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 #include "shell/command_target.h"
 #include "shell/routine_run.h"
 
@@ -102,6 +103,9 @@ struct CommandContext {
     // selected component, the active project), as the menus and hot keys
     // run it. A target's code window command leaves the pane's cursor alone.
     std::optional<CommandTarget> target = std::nullopt;
+    // The run's settings, loaded once by whoever starts the run
+    // (settings::LoadSettings) and read by every engine the command runs.
+    settings::SettingsRecord settings = {};
 };
 
 struct CommandResult {

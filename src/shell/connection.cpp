@@ -49,7 +49,9 @@ long InstanceCount() {
 
 Connect::Connect() try {
     ProcessHotKeys();
-    settings::GetSettings();
+    // A stored setting that is not a number stops the connection, as it did
+    // the add-in's start; each command loads its own settings.
+    settings::LoadSettings();
 }
 QV_PASS_UP("Connect", "Class_Initialize")
 
@@ -66,7 +68,7 @@ void Connect::OnConnection(host::VBE& vbInst, int connectMode, host::AddInInstan
     lists_ = BuildMenuLists(ProcessHotKeys(), settings::VersionText(settings::RunningVersion()),
                             [&vbInst](std::string_view verb) { return VerbOffered(vbInst, verb); });
     if (connectMode == host::ext_cm_External) {
-        CommandContext context{vbInst, WindowsOf(vbInst)};
+        CommandContext context = IdeCommand(vbInst);
         Execute(CommandId::Tool, context);
         return;
     }
@@ -104,14 +106,14 @@ QV_PASS_UP("Connect", "IDTExtensibility_OnDisconnection")
 
 void Connect::ShowFind() try {
     if (vbe_ == nullptr) return;
-    CommandContext context{*vbe_, WindowsOf(*vbe_)};
+    CommandContext context = IdeCommand(*vbe_);
     Execute(CommandId::Find, context);
 }
 QV_PASS_UP("Connect", "ShowFind")
 
 void Connect::Show() try {
     if (vbe_ == nullptr) return;
-    CommandContext context{*vbe_, WindowsOf(*vbe_)};
+    CommandContext context = IdeCommand(*vbe_);
     Execute(CommandId::CodeAdd, context);
 }
 QV_PASS_UP("Connect", "Show")

@@ -25,12 +25,12 @@ std::string Joined(const std::vector<std::string>& names) {
 }  // namespace
 
 RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
-                             HandlerChange change, bool force) {
+                             const settings::SettingsRecord& record, HandlerChange change,
+                             bool force) {
     using errorhandling::RemovalNeed;
     RoutineOutcome outcome(routine);
     if (routine.name == analysis::kDeclarationsName) return outcome;
     const analysis::RoutineCopyScope copy(module, routine);
-    const settings::SettingsRecord& record = settings::Settings();
     errorhandling::RemovalDecision decision;
     try {
         decision = errorhandling::DecideRemoval(module, routine.name, routine.kind, record);

@@ -16,6 +16,7 @@
 
 #include "analysis/routine_parsing.h"
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 #include "shell/routine_run.h"
 
 namespace qv::shell {
@@ -23,6 +24,7 @@ namespace qv::shell {
 enum class HandlerChange { Remove, Replace };
 
 RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEntry& routine,
+                             const settings::SettingsRecord& settings,
                              HandlerChange change, bool force);
 
 // Takes the line numbers off one routine (the declarations section has none).

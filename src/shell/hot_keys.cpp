@@ -32,7 +32,7 @@ void RunHotKey(host::VBE& vbe, int id) {
     }
     if (id != 5 && vbe.ActiveCodePane() == nullptr) return;
     RunAsOneCommand(vbe, [&] {
-        CommandContext context{vbe, WindowsOf(vbe)};
+        CommandContext context = IdeCommand(vbe);
         Execute(kHotKeyCommands[id - 1], context);
     });
 }

@@ -10,7 +10,6 @@
 #include "linenumbers/remove_line_numbers.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
-#include "settings/ide_tab_width.h"
 #include "settings/settings_record.h"
 #include "tidy/header_layout.h"
 #include "tidy/module_lines.h"
@@ -27,30 +26,28 @@ using Lines = std::vector<std::string>;
 // closing line. The closing line is tidied with the rest (it tells the
 // engine where the body ends) but the module keeps its own. True when the
 // module changed.
-bool NumberBody(host::CodeModule& module, host::Member& member, long first, long last) {
+bool NumberBody(host::CodeModule& module, host::Member& member, long first, long last,
+                const settings::SettingsRecord& settings) {
     Lines old = tidy::ReadLines(module, first, last - first + 1);
     Lines lines = old;
     RemoveLineNumbers(lines);
-    const settings::SettingsRecord& record = settings::Settings();
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, record);
-    if (!errorhandling::IsTermimate(member)) {
-        AddLineNumbers(lines, record, settings::RunTabWidth());
-    }
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
+    if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings);
     if (lines.empty()) return false;
     lines.pop_back();
     old.pop_back();
     // An empty body still keeps its line: one blank line.
     if (lines.empty()) lines.emplace_back();
-    return tidy::ReplaceLines(module, first, old, lines);
+    return tidy::ReplaceLines(module, first, old, lines, settings.tabWidth.HostWidth());
 }
 
 // The blank and comment lines above the declaration, tidied at level 0.
-bool TidyHead(host::CodeModule& module, long start, long declaration) {
+bool TidyHead(host::CodeModule& module, long start, long declaration,
+              const settings::SettingsRecord& settings) {
     const Lines old = tidy::ReadLines(module, start, declaration - start);
     Lines lines = old;
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0,
-                     settings::Settings());
-    return tidy::ReplaceLines(module, start, old, lines);
+    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0, settings);
+    return tidy::ReplaceLines(module, start, old, lines, settings.tabWidth.HostWidth());
 }
 
 // Writes back the runs of lines that differ between old and lines (arrays
@@ -81,7 +78,8 @@ bool ReplaceChangedRuns(host::CodeModule& module, long first, const Lines& old,
 
 }  // namespace
 
-bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
+bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader,
+                        const settings::SettingsRecord& settings) try {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     if (!analysis::ChangeRefusal(module, name, kind).empty()) return false;
@@ -91,13 +89,13 @@ bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader) try {
         // The header lines keep their number, so the span stays valid.
         changed =
             tidy::DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-                           span.startLine, member, settings::Settings());
+                           span.startLine, member, settings);
     }
     if (span.lastLine != span.afterDeclarationLine) {
-        changed |= NumberBody(module, member, span.afterDeclarationLine, span.lastLine);
+        changed |= NumberBody(module, member, span.afterDeclarationLine, span.lastLine, settings);
     }
     const long declaration = module.ProcBodyLine(name, kind);
-    if (span.startLine < declaration) changed |= TidyHead(module, span.startLine, declaration);
+    if (span.startLine < declaration) changed |= TidyHead(module, span.startLine, declaration, settings);
     return changed;
 }
 QV_PASS_UP("AddIn", "AddLineNumbers_Mem")

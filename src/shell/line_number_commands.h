@@ -5,6 +5,7 @@
 // place. Terminate routines are re-indented but get no numbers.
 
 #include "host/code_host.h"
+#include "settings/settings_record.h"
 
 namespace qv::linenumbers {
 
@@ -14,7 +15,8 @@ namespace qv::linenumbers {
 // between two routines stays. A routine that code must not be changed in
 // (analysis::ChangeRefusal) is left alone; callers report why. Returns true
 // when the module was changed.
-bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader);
+bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader,
+                        const settings::SettingsRecord& settings);
 
 // Takes the line numbers off one routine: the numbers, and the indentation
 // that numbering put before the other lines, from the line after the

@@ -60,7 +60,7 @@ RoutineOutcome LineOrTidy(ModuleCommand command, host::CodeModule& module,
         outcome.changed = tidy::Tidy_Declarations(module, settings);
     } else if (command == ModuleCommand::Line) {
         outcome.changed = linenumbers::AddLineNumbers_Mem(module.Members().Item(routine.name),
-                                                          routine.kind, true);
+                                                          routine.kind, true, settings);
     } else {
         outcome.changed =
             tidy::Tidy_Routine(module.Members().Item(routine.name), routine.kind, true, settings);
@@ -108,9 +108,9 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
 }
 QV_PASS_UP("clsVBEEvents", "RunCommandOn")
 
-RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure,
+RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
+                            const settings::SettingsRecord& record, OnModuleFailure onFailure,
                             host::VBComponent* target) {
-    const settings::SettingsRecord& record = settings::Settings();
     return RunOnModule(
         vbe, ModuleTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
@@ -119,9 +119,9 @@ RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailu
         onFailure, target);
 }
 
-RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command, OnModuleFailure onFailure,
+RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
+                             const settings::SettingsRecord& record, OnModuleFailure onFailure,
                              host::VBProject* target) {
-    const settings::SettingsRecord& record = settings::Settings();
     return RunOnProject(
         vbe, ProjectTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {

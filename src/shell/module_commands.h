@@ -27,9 +27,11 @@ RoutineOutcome RunCommandOn(ModuleCommand command, host::CodeModule& module,
 // module of the target project, else of the active project (read-only
 // components, related documents and components without code passed over).
 RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
+                            const settings::SettingsRecord& settings,
                             OnModuleFailure onFailure = OnModuleFailure::PassUp,
                             host::VBComponent* target = nullptr);
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
+                             const settings::SettingsRecord& settings,
                              OnModuleFailure onFailure = OnModuleFailure::PassUp,
                              host::VBProject* target = nullptr);
 

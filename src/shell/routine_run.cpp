@@ -4,7 +4,6 @@
 
 #include "platform/code_page.h"
 #include "platform/services.h"
-#include "settings/ide_tab_width.h"
 
 namespace qv::shell {
 
@@ -25,7 +24,6 @@ class RunScope {
 
   private:
     StatusWindow& window_;
-    settings::TabWidthRun tabWidthRun_;
 };
 
 // The window shows text as UTF-8; names are bytes of their module's code page.

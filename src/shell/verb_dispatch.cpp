@@ -38,7 +38,7 @@ class BusyScope {
 void RunVerb(host::VBE& vbe, std::string_view verb) try {
     const std::optional<CommandId> id = CommandOfVerb(verb);
     if (!id) return;
-    CommandContext context{vbe, WindowsOf(vbe)};
+    CommandContext context = IdeCommand(vbe);
     const CommandResult result = Execute(*id, context);
     const CommandInfo& info = Info(*id);
     const bool run = info.scope == CommandScope::Module || info.scope == CommandScope::Project;

@@ -17,7 +17,7 @@ bool TypeIsFlagged(const std::string& forms, int type) {
 
 }  // namespace
 
-void DoHide(host::VBE& vbe) try {
+void DoHide(host::VBE& vbe, const settings::SettingsRecord& settings) try {
     // The active project's IDE is the given one; the collection is taken
     // through it as the command always did.
     host::VBProject* active = vbe.ActiveVBProject();
@@ -25,7 +25,7 @@ void DoHide(host::VBE& vbe) try {
     // Closing may take a window out of the collection; walk a snapshot.
     std::vector<host::Window*> all;
     for (long i = 1; i <= windows.Count(); ++i) all.push_back(&windows.Item(i));
-    const std::string forms = settings::Settings().forms;
+    const std::string& forms = settings.forms;
     for (host::Window* window : all) {
         if (TypeIsFlagged(forms, window->Type()) && window->Visible()) window->Close();
     }

@@ -53,7 +53,10 @@ bool DoHeader(std::string_view text, long startLine, host::Member& member,
     const host::MemberAttributes saved = member.Attributes();
     const std::vector<std::string> lines = HeaderText(text);
     if (lines.size() == 1) return false;
-    if (!ReplaceLines(module, startLine, text::SplitLines(text), lines)) return false;
+    if (!ReplaceLines(module, startLine, text::SplitLines(text), lines,
+                      settings.tabWidth.HostWidth())) {
+        return false;
+    }
     RestoreMemberProperties(member, saved);
     return true;
 }

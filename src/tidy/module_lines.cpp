@@ -3,23 +3,10 @@
 #include "host/received_line.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
-#include "settings/ide_tab_width.h"
 
 namespace qv::tidy {
 
 namespace {
-
-// The tab width the host expands tabs with: the IDE's own setting (the run's
-// when one is open). Only used to foresee what the host will store, so a
-// setting that cannot be read falls back to the IDE's default instead of
-// failing the tidy.
-int HostTabWidth() {
-    try {
-        return settings::UsableTabWidth(settings::RunTabWidth());
-    } catch (...) {
-        return 4;
-    }
-}
 
 // The lines as the host will store them once inserted after `previous`.
 std::vector<std::string> AsStored(const std::vector<std::string>& lines, std::string_view previous,
@@ -42,10 +29,10 @@ std::vector<std::string> ReadLines(const host::CodeModule& module, long start, l
 }
 
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
-                  const std::vector<std::string>& newLines) try {
+                  const std::vector<std::string>& newLines, int hostTabWidth) try {
     if (newLines.empty()) return false;
     const std::string previous = start > 1 ? module.Lines(start - 1, 1) : std::string();
-    const std::vector<std::string> stored = AsStored(newLines, previous, HostTabWidth());
+    const std::vector<std::string> stored = AsStored(newLines, previous, hostTabWidth);
 
     // The changed middle: lines equal at both ends stay where they are.
     size_t head = 0;

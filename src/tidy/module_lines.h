@@ -21,8 +21,9 @@ std::vector<std::string> ReadLines(const host::CodeModule& module, long start, l
 // Only what changes is written: lines that the host would store exactly as
 // they already stand (it drops trailing blanks, turns tabs outside strings
 // and comments into spaces and puts labels in column 1) are left alone.
-// Returns true when the module was changed.
+// hostTabWidth: the width the host lays received tabs out with (the run's,
+// TabWidth::HostWidth). Returns true when the module was changed.
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
-                  const std::vector<std::string>& newLines);
+                  const std::vector<std::string>& newLines, int hostTabWidth);
 
 }  // namespace qv::tidy

@@ -28,14 +28,13 @@ bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag
     std::vector<std::string> lines = old;
     if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
     TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings);
-    return ReplaceLines(module, start, old, lines);
+    return ReplaceLines(module, start, old, lines, settings.tabWidth.HostWidth());
 }
 
 }  // namespace
 
 bool Tidy_Routine(host::Member& member, int kind, bool doHeader,
                   const settings::SettingsRecord& settings) try {
-    const qv::settings::TabWidthRun widthRun;
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     if (!analysis::ChangeRefusal(module, name, kind).empty()) return false;
@@ -78,7 +77,7 @@ bool Tidy_Declarations(host::CodeModule& module, const settings::SettingsRecord&
     TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings);
     if (lines.empty()) return false;
     const SavedPropertyList saved = SaveProperties(module);
-    if (!ReplaceLines(module, 1, old, lines)) return false;
+    if (!ReplaceLines(module, 1, old, lines, settings.tabWidth.HostWidth())) return false;
     RestoreProperties(module, saved);
     return true;
 }

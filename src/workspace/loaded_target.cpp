@@ -6,7 +6,6 @@
 #include "host/files/file_error.h"
 #include "host/files/project_loader.h"
 #include "host/files/workspace_saver.h"
-#include "settings/ide_tab_width.h"
 
 namespace qv::workspace {
 
@@ -15,16 +14,6 @@ using host::memory::MemoryProject;
 
 namespace {
 std::atomic<bool> keepUntilExit{false};
-
-// The host lays out the tabs of the lines it receives with the IDE's tab
-// width, as the IDE does; a stored width that is not a number leaves the
-// host's default.
-void UseIdeTabWidth(host::memory::MemoryVbe& vbe) {
-    try {
-        vbe.SetTabWidth(settings::UsableTabWidth(settings::IdeTabWidth()));
-    } catch (...) {
-    }
-}
 }  // namespace
 
 void KeepTargetsUntilExit(bool keep) {
@@ -117,7 +106,7 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     if (options.removeLeftovers) {
         OpenAccess::SetLeftovers(*target, host::files::RemoveLeftoverTempFiles(target->Files()));
     }
-    UseIdeTabWidth(target->Vbe());
+    target->Vbe().SetTabWidth(options.tabWidth);
     result.target = std::move(target);
     return result;
 }

@@ -82,6 +82,9 @@ struct OpenOptions {
     // The code page of the run: the files are read in it (a file written in
     // UTF-8 is read as UTF-8), names and paths in them compared as its text.
     text::CodePage codePage{};
+    // The width the host lays received tabs out with, as the IDE does: the
+    // run's tab width (settings::TabWidth::HostWidth).
+    int tabWidth = 4;
 };
 
 struct OpenResult {
@@ -90,7 +93,7 @@ struct OpenResult {
 };
 
 // Loads the paths (each a .vbp project, a .vbg group or a module file) and
-// lays out received tabs with the IDE's tab width. An empty list, a missing
+// lays out received tabs with the tab width of the options. An empty list, a missing
 // or unreadable file, or one that is not what it says gives no target and
 // the error.
 OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& options = {});

@@ -90,11 +90,11 @@ TEST_P(ExecuteAsTheCommandLine, WritesTheSameBytesAtEveryScope) {
         const CliResult cli = RunCliIn(byCli.Path(), arguments);
         ASSERT_LE(cli.code, 1) << cli.err;
 
-        settings::GetSettings();
         LoadedExample example(byExecute);
         if (scope == CommandScope::Routine) example.Select("modMain", "Describe");
         if (scope == CommandScope::Module) example.Select("CAccount", "");
-        shell::CommandContext context{.vbe = example.Vbe(), .showMessages = false};
+        shell::CommandContext context{
+            .vbe = example.Vbe(), .showMessages = false, .settings = settings::LoadSettings()};
         const shell::CommandResult result =
             shell::Execute(shell::ScopedCommand(scope, c.action), context);
         EXPECT_TRUE(result.available);

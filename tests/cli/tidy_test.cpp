@@ -85,10 +85,7 @@ protected:
         folder_.Write("modA.bas", kModA);
         folder_.Write("modB.bas", kModB);
         folder_.Write("CTidy.cls", kClass);
-        saved_ = settings::Settings();
-        settings::Settings().insert = "' %d %u:";
     }
-    void TearDown() override { settings::Settings() = saved_; }
 
     CliResult Run(std::vector<std::string> arguments) {
         return RunCliIn(folder_.Path(), arguments);
@@ -100,7 +97,6 @@ protected:
     }
 
     TempFolder folder_;
-    settings::SettingsRecord saved_;
 };
 
 TEST_F(TidyCommandTest, EveryModuleOfTheProject) {

@@ -1,7 +1,7 @@
 #pragma once
-// The built-in template settings, put into the settings record for a test and
-// restored afterwards, so that tests of the builders and of the status check
-// start from what a fresh installation stores.
+// A settings record with the built-in templates, so that tests of the
+// builders and of the status check start from what a fresh installation
+// stores.
 
 #include "settings/settings_record.h"
 
@@ -9,8 +9,8 @@ namespace qv::test {
 
 class DefaultTemplates {
 public:
-    DefaultTemplates() : saved_(settings::Settings()) {
-        settings::SettingsRecord& s = settings::Settings();
+    DefaultTemplates() {
+        settings::SettingsRecord& s = record_;
         s.add0.clear();
         s.add1.clear();
         s.add2.clear();
@@ -27,12 +27,10 @@ public:
         s.label1 = "Exit_Routine";
         s.label2 = "Error_Routine";
     }
-    ~DefaultTemplates() { settings::Settings() = saved_; }
-    DefaultTemplates(const DefaultTemplates&) = delete;
-    DefaultTemplates& operator=(const DefaultTemplates&) = delete;
+    settings::SettingsRecord& Record() { return record_; }
 
 private:
-    settings::SettingsRecord saved_;
+    settings::SettingsRecord record_;
 };
 
 }  // namespace qv::test

@@ -47,7 +47,7 @@ protected:
         host::CodeModule& module = fx.Module("Module1");
         std::string fullText;
         const std::string code = RemoveComments(module, name, kind, fullText);
-        return GetRoutineStatus(module, name, kind, code, settings::Settings());
+        return GetRoutineStatus(module, name, kind, code, defaults.Record());
     }
     std::string Words(const StatusPair& s) {
         return StatusString(s.top) + " / " + StatusString(s.exit);
@@ -121,13 +121,13 @@ TEST_F(Status, OnErrorLineThatIsNotExactIsInErrorInsteadOfFailing) {
 }
 
 TEST_F(Status, ChangedErrorLabelTurnsTheHandlerIntoSome) {
-    settings::Settings().label2 = "Handler";
+    defaults.Record().label2 = "Handler";
     EXPECT_EQ(Words(Of(GoWithHandler())), "SOME / N/A");
 }
 
 class StatusWithMarkers : public Status {
 protected:
-    StatusWithMarkers() { settings::Settings().add1 = "Trace \"%r\""; }
+    StatusWithMarkers() { defaults.Record().add1 = "Trace \"%r\""; }
     // The handler inserted into Go; name: the routine's name now.
     std::vector<std::string> Handler(const std::string& name = "Go") {
         std::vector<std::string> lines = GoWithHandler(name);
@@ -146,8 +146,8 @@ TEST_F(StatusWithMarkers, EveryTopStatus) {
 }
 
 TEST_F(StatusWithMarkers, OpeningMarkerAloneComparesAnEmptyBlock) {
-    settings::Settings().add1.clear();
-    settings::Settings().add0 = "' checked";
+    defaults.Record().add1.clear();
+    defaults.Record().add0 = "' checked";
     EXPECT_EQ(Words(Of({"Sub Go()", std::string(kOpeningMarker), "    ' checked",
                         "    On Error GoTo Error_Routine", "End Sub"})),
               "OK / IN ERROR");
@@ -174,8 +174,8 @@ TEST_F(Status, HandlerInsertedThroughTheHostWithTabsReadsOk) {
 
 TEST_F(Status, PublicTestsReadTheRoutineThemselves) {
     Load(With(GoWithHandler(), 6, "    CloseFiles"));
-    EXPECT_EQ(TestForTop(fx.Module("Module1"), "Go", 0, settings::Settings()), kStatusOk);
-    EXPECT_EQ(TestForOldStuff(fx.Module("Module1"), "Go", 0, settings::Settings()),
+    EXPECT_EQ(TestForTop(fx.Module("Module1"), "Go", 0, defaults.Record()), kStatusOk);
+    EXPECT_EQ(TestForOldStuff(fx.Module("Module1"), "Go", 0, defaults.Record()),
               kStatusExtraCode);
 }
 
@@ -205,7 +205,7 @@ TEST(StatusString, EveryCode) {
 class Required : public ::testing::Test {
 protected:
     bool Of(const std::string& module, const std::string& name) {
-        return ErrorHandlingRequired(fx.Module(module).Members().Item(name), settings::Settings());
+        return ErrorHandlingRequired(fx.Module(module).Members().Item(name), defaults.Record());
     }
     test::DefaultTemplates defaults;
     test::VbFixture fx;
@@ -216,7 +216,7 @@ TEST_F(Required, OmitListMatchesWholeNamesIgnoringCase) {
            Vb({"Sub errorsave()", "End Sub", "Sub ErrorSaveAll()", "End Sub"}));
     EXPECT_FALSE(Of("Module1", "errorsave"));
     EXPECT_TRUE(Of("Module1", "ErrorSaveAll"));
-    settings::Settings().omit.clear();
+    defaults.Record().omit.clear();
     EXPECT_TRUE(Of("Module1", "errorsave"));
 }
 
@@ -228,7 +228,7 @@ TEST_F(Required, ClassInitializeAndTerminate) {
     fx.Add("CPrivate", host::vbext_ct_ClassModule, code);
     EXPECT_FALSE(Of("CPublic", "Class_Initialize"));
     EXPECT_TRUE(Of("CPrivate", "Class_Initialize"));
-    settings::Settings().omit = "Class_Initialize\r\nClass_Terminate";
+    defaults.Record().omit = "Class_Initialize\r\nClass_Terminate";
     EXPECT_FALSE(Of("CPrivate", "Class_Initialize"));
     EXPECT_TRUE(Of("CPrivate", "Class_Terminate")) << "even when the omit list names it";
     EXPECT_TRUE(Of("CPublic", "Class_Terminate"));

@@ -31,7 +31,7 @@ protected:
         char pattern[] = "/tmp/qv-handlers-XXXXXX";
         folder_ = mkdtemp(pattern);
         setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-        settings::SettingsRecord& s = settings::Settings();
+        settings::SettingsRecord& s = Settings();
         s.select = 1;
         s.comment = 1;
         s.header = 1;
@@ -42,6 +42,9 @@ protected:
         std::filesystem::remove_all(folder_);
     }
 
+    // The run's settings the tests hand to the engines.
+    settings::SettingsRecord& Settings() { return defaults.Record(); }
+
     host::Member& MemberOf(std::string_view module, std::string_view name) {
         return fx.Module(module).Members().Item(name);
     }
@@ -49,12 +52,12 @@ protected:
     std::string Insert(std::string_view module, std::string_view name, int kind = 0) {
         std::string message;
         const bool inserted =
-            AddRoutineErrorHandling(MemberOf(module, name), kind, settings::Settings(), message);
+            AddRoutineErrorHandling(MemberOf(module, name), kind, Settings(), message);
         EXPECT_EQ(inserted, message.empty()) << message;
         return message;
     }
     void Remove(std::string_view module, std::string_view name, int kind = 0) {
-        RemoveOld(MemberOf(module, name), kind, settings::Settings());
+        RemoveOld(MemberOf(module, name), kind, Settings());
     }
     // "TOP / EXIT" as the status words.
     std::string StatusOf(std::string_view module, std::string_view name, int kind = 0) {
@@ -62,7 +65,7 @@ protected:
         std::string fullText;
         const std::string body = analysis::RemoveComments(code, name, kind, fullText);
         const analysis::StatusPair s =
-            analysis::GetRoutineStatus(code, name, kind, body, settings::Settings());
+            analysis::GetRoutineStatus(code, name, kind, body, Settings());
         return analysis::StatusString(s.top) + " / " + analysis::StatusString(s.exit);
     }
 

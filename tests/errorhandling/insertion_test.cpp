@@ -77,7 +77,7 @@ TEST_F(Insertion, ALabelOfTheHandlerThatTheRoutineDefinesIsRefused) {
     EXPECT_EQ(fx.Text("modA"), before) << "a refused routine is not touched";
     EXPECT_EQ(Insert("modA", "Named"), "");
 
-    settings::SettingsRecord renamed = settings::Settings();
+    settings::SettingsRecord renamed = Settings();
     renamed.label1 = "Leave_Here";
     std::string message;
     EXPECT_TRUE(AddRoutineErrorHandling(MemberOf("modA", "Own"), 0, renamed, message))
@@ -89,7 +89,7 @@ TEST_F(Insertion, ALabelOfTheHandlerThatTheRoutineDefinesIsRefused) {
 TEST_F(Insertion, BuildsTheHandlerFromTheSettingsItIsGiven) {
     fx.Add("modA", host::vbext_ct_StdModule,
            Vb({"Sub Go()", "    DoWork", "End Sub", "Sub Skipped()", "End Sub"}));
-    settings::SettingsRecord given = settings::Settings();
+    settings::SettingsRecord given = Settings();
     given.label1 = "Leave_Here";
     given.label2 = "Trouble";
     given.add2 = "CleanUp";
@@ -100,23 +100,23 @@ TEST_F(Insertion, BuildsTheHandlerFromTheSettingsItIsGiven) {
                                    "Leave_Here:", "    CleanUp", "    Exit Sub",
                                    "Trouble:", "    Debug.Assert False", kRaiseGo, "End Sub",
                                    "Sub Skipped()", "End Sub"}));
-    EXPECT_EQ(settings::Settings().label2, "Error_Routine")
+    EXPECT_EQ(Settings().label2, "Error_Routine")
         << "the process-wide record is untouched";
 
     EXPECT_FALSE(AddRoutineErrorHandling(MemberOf("modA", "Skipped"), 0, given, message));
     EXPECT_EQ(message, "Standard Error Handling should not be added to Skipped.");
     EXPECT_EQ(OnErrorRefusal("On Error GoTo Trouble", given), 2);
-    EXPECT_EQ(OnErrorRefusal("On Error GoTo Trouble", settings::Settings()), 3);
+    EXPECT_EQ(OnErrorRefusal("On Error GoTo Trouble", Settings()), 3);
 }
 
 // The rule that refuses an insertion is the one that remove and replace
 // check before they delete anything.
 TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
-    EXPECT_EQ(OnErrorRefusal("x = 1", settings::Settings()), 0);
-    EXPECT_EQ(OnErrorRefusal("x = 1\r\non error goto ERROR_ROUTINE", settings::Settings()), 2);
-    EXPECT_EQ(OnErrorRefusal("On Error Resume Next", settings::Settings()), 3);
-    EXPECT_EQ(OnErrorRefusal("On Error GoTo Other", settings::Settings()), 3);
-    EXPECT_EQ(OnErrorRefusal("on error resume next", settings::Settings()), 0)
+    EXPECT_EQ(OnErrorRefusal("x = 1", Settings()), 0);
+    EXPECT_EQ(OnErrorRefusal("x = 1\r\non error goto ERROR_ROUTINE", Settings()), 2);
+    EXPECT_EQ(OnErrorRefusal("On Error Resume Next", Settings()), 3);
+    EXPECT_EQ(OnErrorRefusal("On Error GoTo Other", Settings()), 3);
+    EXPECT_EQ(OnErrorRefusal("on error resume next", Settings()), 0)
         << "other statements: case counts";
 }
 
@@ -124,17 +124,17 @@ TEST_F(Insertion, RemovalAndReplaceSayWhetherTheRoutineChanged) {
     fx.Add("modA", host::vbext_ct_StdModule, Vb({"Sub Go()", "    DoWork", "End Sub"}));
     const std::string bare = fx.Text("modA");
     std::string message;
-    EXPECT_TRUE(ReplaceHandler(MemberOf("modA", "Go"), 0, settings::Settings(), message))
+    EXPECT_TRUE(ReplaceHandler(MemberOf("modA", "Go"), 0, Settings(), message))
         << "nothing to take out";
     EXPECT_EQ(message, "");
     const std::string handled = fx.Text("modA");
     EXPECT_NE(handled, bare);
-    EXPECT_FALSE(ReplaceHandler(MemberOf("modA", "Go"), 0, settings::Settings(), message))
+    EXPECT_FALSE(ReplaceHandler(MemberOf("modA", "Go"), 0, Settings(), message))
         << "renewed as it stood: no change";
     EXPECT_EQ(fx.Text("modA"), handled);
-    EXPECT_TRUE(RemoveOld(MemberOf("modA", "Go"), 0, settings::Settings()));
+    EXPECT_TRUE(RemoveOld(MemberOf("modA", "Go"), 0, Settings()));
     EXPECT_EQ(fx.Text("modA"), bare);
-    EXPECT_FALSE(RemoveOld(MemberOf("modA", "Go"), 0, settings::Settings()));
+    EXPECT_FALSE(RemoveOld(MemberOf("modA", "Go"), 0, Settings()));
 }
 
 // A stray closing line right below a routine opens the next block; it is
@@ -220,7 +220,7 @@ TEST_F(Insertion, PropertyAccessorsMtsAndEventRoutines) {
 // The optional texts come fenced by the marker lines; their statements are
 // laid out as code (an If block opens a level).
 TEST_F(Insertion, MarkedTopBlockIsLaidOutAsCode) {
-    settings::SettingsRecord& s = settings::Settings();
+    settings::SettingsRecord& s = Settings();
     s.add0 = "If Tracing Then\r\nTrace \"%r\"\r\nEnd If";
     s.add1 = "Dim started As Date";
     fx.Add("modA", host::vbext_ct_StdModule, Vb({"Function Go() As Long", "End Function"}));

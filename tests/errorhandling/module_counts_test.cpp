@@ -58,7 +58,7 @@ TEST_F(Counts, EveryTallyFromOneModule) {
                  {"Public Property Let Value(ByVal v As Long)", "    mValue = v",
                   "End Property"}}));
     const ModuleCounts counts =
-        CountModule(fx.Vbe(), "Project1", "Module1", true, settings::Settings());
+        CountModule(fx.Vbe(), "Project1", "Module1", true, defaults.Record());
     std::vector<std::string> rows;
     for (const RoutineStatusRow& r : counts.routines) rows.push_back(Describe(r));
     EXPECT_EQ(rows, (std::vector<std::string>{
@@ -79,7 +79,7 @@ TEST_F(Counts, EveryTallyFromOneModule) {
     EXPECT_FALSE(counts.routines[5].required);
 
     // The same figures through the code module, and without the rows.
-    const ModuleCounts again = CountModule(fx.Module("Module1"), false, settings::Settings());
+    const ModuleCounts again = CountModule(fx.Module("Module1"), false, defaults.Record());
     EXPECT_TRUE(again.routines.empty());
     EXPECT_EQ(again.good + again.some + again.error + again.none, 8);
     EXPECT_EQ(again.error, 2);
@@ -90,7 +90,7 @@ TEST_F(Counts, DeclarationsAreNeverCounted) {
            Vb({"Option Explicit", "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
                "Public Const Answer = 42"}));
     const ModuleCounts counts =
-        CountModule(fx.Vbe(), "Project1", "modDecl", true, settings::Settings());
+        CountModule(fx.Vbe(), "Project1", "modDecl", true, defaults.Record());
     EXPECT_TRUE(counts.AllGood());
     EXPECT_EQ(counts.good, 0);
     EXPECT_TRUE(counts.routines.empty());
@@ -99,13 +99,13 @@ TEST_F(Counts, DeclarationsAreNeverCounted) {
 TEST_F(Counts, ComponentWithoutCodeCountsNothing) {
     fx.Add("Notes", host::vbext_ct_RelatedDocument, "");
     const ModuleCounts counts =
-        CountModule(fx.Vbe(), "Project1", "Notes", true, settings::Settings());
+        CountModule(fx.Vbe(), "Project1", "Notes", true, defaults.Record());
     EXPECT_EQ(counts.good + counts.some + counts.error + counts.none, 0);
 }
 
 TEST_F(Counts, UnknownComponentRaisesWithTheLocation) {
     try {
-        CountModule(fx.Vbe(), "Project1", "Nowhere", false, settings::Settings());
+        CountModule(fx.Vbe(), "Project1", "Nowhere", false, defaults.Record());
         FAIL();
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), err::kSubscriptOutOfRange);
@@ -115,7 +115,7 @@ TEST_F(Counts, UnknownComponentRaisesWithTheLocation) {
 
 TEST_F(Counts, RoutineBarRunsOnFromHalfWay) {
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub A()", "End Sub", "Sub B()", "End Sub"}));
-    CountModule(fx.Vbe(), "Project1", "Module1", false, settings::Settings());
+    CountModule(fx.Vbe(), "Project1", "Module1", false, defaults.Record());
     // Three entries with "(Declarations)": maximum 6, values 2, 3, 4.
     std::vector<std::vector<int>> tail(services.statusCalls.end() - 4, services.statusCalls.end());
     EXPECT_EQ(tail, (std::vector<std::vector<int>>{

@@ -154,7 +154,7 @@ TEST_F(Removal, PlanTellsWhatStays) {
     lines.insert(lines.begin() + 4, "    If Failed Then GoTo Exit_Routine");
     fx.Add("modA", host::vbext_ct_StdModule, Vb(lines));
     host::CodeModule& module = fx.Module("modA");
-    const RemovalPlan plan = PlanRemoval(module, "Go", 0, settings::Settings());
+    const RemovalPlan plan = PlanRemoval(module, "Go", 0, Settings());
     EXPECT_EQ(plan.exitBlock.first, 6);
     EXPECT_EQ(plan.exitBlock.count, 6) << "the blank line above and the exit block";
     EXPECT_EQ(plan.topBlock.first, 2);
@@ -172,7 +172,7 @@ TEST_F(Removal, LabelsLeftUndefinedAreThoseItDeletesAndTheCodeStillUses) {
     fx.Add("modA", host::vbext_ct_StdModule, Vb(lines));
     host::CodeModule& module = fx.Module("modA");
     EXPECT_EQ(
-        LabelsLeftUndefined(module, "Go", 0, PlanRemoval(module, "Go", 0, settings::Settings())),
+        LabelsLeftUndefined(module, "Go", 0, PlanRemoval(module, "Go", 0, Settings())),
         std::vector<std::string>{"Exit_Routine"});
 
     // The standard On Error line over the user's own error part: removing
@@ -183,7 +183,7 @@ TEST_F(Removal, LabelsLeftUndefinedAreThoseItDeletesAndTheCodeStillUses) {
                        "End Sub"};
     fx.Add("modB", host::vbext_ct_StdModule, Vb(own));
     host::CodeModule& b = fx.Module("modB");
-    const RemovalPlan plan = PlanRemoval(b, "Own", 0, settings::Settings());
+    const RemovalPlan plan = PlanRemoval(b, "Own", 0, Settings());
     EXPECT_TRUE(plan.exitBlock.Empty());
     EXPECT_EQ(plan.topBlock.first, 2);
     EXPECT_TRUE(LabelsLeftUndefined(b, "Own", 0, plan).empty());
@@ -196,27 +196,27 @@ TEST_F(Removal, LabelsLeftUndefinedAreThoseItDeletesAndTheCodeStillUses) {
     fx.Add("modC", host::vbext_ct_StdModule, Vb(mentions));
     host::CodeModule& c = fx.Module("modC");
     EXPECT_TRUE(
-        LabelsLeftUndefined(c, "Go", 0, PlanRemoval(c, "Go", 0, settings::Settings())).empty());
+        LabelsLeftUndefined(c, "Go", 0, PlanRemoval(c, "Go", 0, Settings())).empty());
 }
 
 TEST_F(Removal, DecisionFollowsTheShownTopStatus) {
     fx.Add("modA", host::vbext_ct_StdModule, Vb(kGoWithHandler));
     host::CodeModule& module = fx.Module("modA");
-    EXPECT_EQ(DecideRemoval(module, "Go", 0, settings::Settings()).need, RemovalNeed::Remove);
-    EXPECT_EQ(DecideRemoval(module, "Next1", 0, settings::Settings()).need, RemovalNeed::Nothing);
+    EXPECT_EQ(DecideRemoval(module, "Go", 0, Settings()).need, RemovalNeed::Remove);
+    EXPECT_EQ(DecideRemoval(module, "Next1", 0, Settings()).need, RemovalNeed::Nothing);
     // A standard handler where none belongs shows EXTRA CODE: it goes only
     // after a confirmation, whatever its exit part holds.
     Lines omitted = kGoWithHandler;
     omitted[0] = "Sub ErrorSave()";
     fx.Add("modB", host::vbext_ct_StdModule, Vb(omitted));
     const RemovalDecision decision =
-        DecideRemoval(fx.Module("modB"), "ErrorSave", 0, settings::Settings());
+        DecideRemoval(fx.Module("modB"), "ErrorSave", 0, Settings());
     EXPECT_EQ(decision.need, RemovalNeed::Confirm);
     EXPECT_FALSE(decision.required);
     // One line of the user's own in the exit part does not ask (top OK).
     module.InsertLines(7, "    CleanUp");
     EXPECT_EQ(StatusOf("modA", "Go"), "OK / EXTRA CODE");
-    EXPECT_EQ(DecideRemoval(module, "Go", 0, settings::Settings()).need, RemovalNeed::Remove);
+    EXPECT_EQ(DecideRemoval(module, "Go", 0, Settings()).need, RemovalNeed::Remove);
 }
 
 }  // namespace

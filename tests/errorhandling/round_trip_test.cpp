@@ -27,7 +27,7 @@ protected:
             // to the error label: the remover leaves it (tested on its own).
             if (IsTermimate(member)) continue;
             std::string message;
-            if (AddRoutineErrorHandling(member, r.kind, settings::Settings(), message))
+            if (AddRoutineErrorHandling(member, r.kind, Settings(), message))
                 inserted.push_back(r);
         }
         return inserted;
@@ -46,11 +46,11 @@ protected:
             std::string fullText;
             const std::string body = analysis::RemoveComments(module, r.name, r.kind, fullText);
             const analysis::StatusPair status =
-                analysis::GetRoutineStatus(module, r.name, r.kind, body, settings::Settings());
+                analysis::GetRoutineStatus(module, r.name, r.kind, body, Settings());
             EXPECT_EQ(status, (analysis::StatusPair{0, 0})) << component.Name() << "." << r.name;
         }
         for (const analysis::RoutineEntry& r : inserted) {
-            RemoveOld(module.Members().Item(r.name), r.kind, settings::Settings());
+            RemoveOld(module.Members().Item(r.name), r.kind, Settings());
         }
         EXPECT_EQ(module.Lines(1, module.CountOfLines()), original) << component.Name();
     }
@@ -176,7 +176,7 @@ TEST_F(RoundTrip, ClassesFormsAndProperties) {
 }
 
 TEST_F(RoundTrip, WithMarkedTemplates) {
-    settings::SettingsRecord& s = settings::Settings();
+    settings::SettingsRecord& s = Settings();
     s.add0 = "Trace \"%m.%r\"";
     s.add1 = "Dim started As Date\r\nstarted = Now";
     s.add2 = "Set x = Nothing";

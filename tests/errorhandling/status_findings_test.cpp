@@ -64,7 +64,7 @@ TEST_F(Findings, RoutinesOfAModule) {
                "Public Sub ErrorSave()",  // on the omit list, and without a handler
                "    Save",
                "End Sub"}));
-    const ModuleCounts counts = CountModule(fx.Module("Module1"), true, settings::Settings());
+    const ModuleCounts counts = CountModule(fx.Module("Module1"), true, defaults.Record());
     std::vector<std::string> found;
     for (const RoutineStatusRow& row : counts.routines) {
         found.push_back(row.name + ": " + Describe(row));
@@ -105,7 +105,7 @@ TEST_F(Findings, ABlockThatIsNotThereIsNamedAsMissing) {
                "    Err.Raise Err.Number, \"Module1.Old(\" & Erl & \"):\" & Err.Source, "
                "Err.Description",
                "End Sub"}));
-    const ModuleCounts counts = CountModule(fx.Module("Module1"), true, settings::Settings());
+    const ModuleCounts counts = CountModule(fx.Module("Module1"), true, defaults.Record());
     ASSERT_EQ(counts.routines.size(), 4u);
     EXPECT_EQ(FindingOf(counts.routines[0])->message,
               "Top Status OK, Exit Status IN ERROR. Exit: there is no exit block: no line reads "
@@ -124,7 +124,7 @@ TEST_F(Findings, ABlockThatIsNotThereIsNamedAsMissing) {
         << "a block that is there keeps the word's meaning";
 
     // With texts around the On Error line, a bare one lacks them.
-    settings::SettingsRecord marked = settings::Settings();
+    settings::SettingsRecord marked = defaults.Record();
     marked.add0 = "' Routine: %r";
     EXPECT_EQ(StatusMeaning(JudgeRoutine(fx.Module("Module1"), {"Bare", 0}, false, marked), true),
               "the On Error line stands alone: the templates' lines around it, between the "

@@ -22,11 +22,11 @@ protected:
     }
     std::string Top(std::string_view module, std::string_view name, int kind = 0,
                     bool pattern = false) {
-        return TopBit(MemberOf(module, name), kind, settings::Settings(), pattern);
+        return TopBit(MemberOf(module, name), kind, defaults.Record(), pattern);
     }
     std::string Last(std::string_view module, std::string_view name, int kind = 0,
                      bool pattern = false) {
-        return LastBit(MemberOf(module, name), kind, settings::Settings(), pattern);
+        return LastBit(MemberOf(module, name), kind, defaults.Record(), pattern);
     }
 
     test::RecordingServices services;
@@ -86,7 +86,7 @@ TEST_F(Templates, EmptyStringLiteralsBecomeWildcardsInPatternModeOnly) {
 
 TEST_F(Templates, TopBlockMarkersAndBlankTemplateLines) {
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub Go()", "End Sub"}));
-    settings::SettingsRecord& s = settings::Settings();
+    settings::SettingsRecord& s = defaults.Record();
     s.add0 = "' enter %r\r\n   \r\nTrace \"%m\"";
     s.add1 = "Dim started As Date";
     EXPECT_EQ(Top("Module1", "Go"),
@@ -174,7 +174,7 @@ TEST_F(Templates, TerminateRoutines) {
     EXPECT_FALSE(IsTermimate(MemberOf("frmMain", "Form_Terminate")));
 
     // Whatever the templates say.
-    settings::Settings().add2 = "CleanUp";
+    defaults.Record().add2 = "CleanUp";
     EXPECT_EQ(Last("CThing", "class_terminate"), "ErrorRestore");
     EXPECT_EQ(Last("CThing", "class_terminate", 0, true), "ErrorRestore");
     EXPECT_EQ(kTerminateTopBlock,
@@ -222,8 +222,8 @@ TEST(TopBitEvents, PendingEventsRunOncePerTopBlock) {
     test::VbFixture fx;
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub Go()", "End Sub"}));
     host::Member& go = fx.Module("Module1").Members().Item("Go");
-    TopBit(go, 0, settings::Settings(), false);
-    TopBit(go, 0, settings::Settings(), true);
+    TopBit(go, 0, defaults.Record(), false);
+    TopBit(go, 0, defaults.Record(), true);
     EXPECT_EQ(services.doEvents, 2);
 }
 
@@ -233,7 +233,7 @@ TEST(TemplateErrors, UnknownRoutinePassesTheErrorUpWithItsLocation) {
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub Go()", "End Sub"}));
     host::Member& go = fx.Module("Module1").Members().Item("Go");
     try {
-        LastBit(go, host::vbext_pk_Get, settings::Settings(), false);
+        LastBit(go, host::vbext_pk_Get, defaults.Record(), false);
         FAIL() << "a kind the routine does not have must raise";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), err::kSubOrFunctionNotDefined);

@@ -18,27 +18,30 @@ Lines Padded(Lines lines, size_t total) {
     return lines;
 }
 
-Lines Numbered(Lines lines, short tabWidth = 4) {
-    AddLineNumbers(lines, settings::Settings(), tabWidth);
-    return lines;
-}
+class Numbering : public LineNumberTest {
+protected:
+    Lines Numbered(Lines lines, short tabWidth = 4) {
+        AddLineNumbers(lines, Settings(), tabWidth);
+        return lines;
+    }
+};
 
-TEST_F(LineNumberTest, NumberStandsInTheFirstIndentationStep) {
+TEST_F(Numbering, NumberStandsInTheFirstIndentationStep) {
     const Lines in = Padded({"    x = 1", "x = 1", "    ' note", "", "    y = 2"}, 58);
     const Lines expected =
         Padded({"1\t    x = 1", "2\tx = 1", "    ' note", "", "3\t    y = 2"}, 58);
     EXPECT_EQ(Numbered(in), expected);
 }
 
-TEST_F(LineNumberTest, StepsOfTenKeepTheFieldWidth) {
-    settings::Settings().ten = 1;
+TEST_F(Numbering, StepsOfTenKeepTheFieldWidth) {
+    Settings().ten = 1;
     const Lines in = Padded({"    x = 1", "x = 1", "", "    y = 2"}, 58);
     EXPECT_EQ(Numbered(in), Padded({"10\t    x = 1", "20\tx = 1", "", "30\t    y = 2"}, 58));
 }
 
 // With a tab width of 2 the field (4 columns for twelve lines) is wider than
 // one tab, so unnumbered lines move right by a tab to keep their shape.
-TEST_F(LineNumberTest, UnnumberedLinesKeepTheirShape) {
+TEST_F(Numbering, UnnumberedLinesKeepTheirShape) {
     const Lines in = {
         "    On Error GoTo Error_Routine",
         "    Dim a As Long",
@@ -69,15 +72,15 @@ TEST_F(LineNumberTest, UnnumberedLinesKeepTheirShape) {
     };
     EXPECT_EQ(Numbered(in, 2), expected);
 
-    settings::Settings().comment = 2;
+    Settings().comment = 2;
     EXPECT_EQ(Numbered(in, 2)[8], "' note in column 1") << "comment 2 keeps column-1 comments";
-    settings::Settings().comment = 3;
+    Settings().comment = 3;
     EXPECT_EQ(Numbered(in, 2)[8], "' note in column 1");
     EXPECT_EQ(Numbered(in, 2)[3], "\t        ' the first Case cannot carry a number")
         << "an indented comment moves with the code";
 }
 
-TEST_F(LineNumberTest, OnlyTheFirstCaseOfASelectGoesUnnumbered) {
+TEST_F(Numbering, OnlyTheFirstCaseOfASelectGoesUnnumbered) {
     const Lines in = {"Select Case x", "", "' which one", "Case 1", "y = 1", "Case 2",
                       "End Select"};
     const Lines expected = {"1\tSelect Case x", "", "' which one", "Case 1", "2\ty = 1",
@@ -85,7 +88,7 @@ TEST_F(LineNumberTest, OnlyTheFirstCaseOfASelectGoesUnnumbered) {
     EXPECT_EQ(Numbered(in), expected);
 }
 
-TEST_F(LineNumberTest, TheTopBlockOfTheHandlerStaysUnnumbered) {
+TEST_F(Numbering, TheTopBlockOfTheHandlerStaysUnnumbered) {
     const std::string opening = "    " + std::string(analysis::kOpeningMarker);
     const std::string closing = "\t" + std::string(analysis::kClosingMarker);
     const Lines in = {opening, "    Const PROC = \"A\"", "    On Error GoTo Error_Routine",
@@ -103,26 +106,26 @@ TEST_F(LineNumberTest, TheTopBlockOfTheHandlerStaysUnnumbered) {
     EXPECT_EQ(Numbered(bare), (Lines{"    On Error GoTo Error_Routine", "1\t    x = 1"}));
 }
 
-TEST_F(LineNumberTest, NothingToNumberLeavesTheLinesAlone) {
+TEST_F(Numbering, NothingToNumberLeavesTheLinesAlone) {
     const Lines onlyComments = {"    ' a", "", "Rem b", "    #If X Then", "    On Error Resume Next"};
     EXPECT_EQ(Numbered(onlyComments, 2), onlyComments) << "indentation included";
 
-    settings::Settings().label1 = "";
+    Settings().label1 = "";
     const Lines code = {"x = 1", "y = 2", "End Sub"};
     EXPECT_EQ(Numbered(code), code) << "an empty exit label matches every line";
 
     Lines empty;
-    AddLineNumbers(empty, settings::Settings(), 4);
+    AddLineNumbers(empty, Settings(), 4);
     EXPECT_TRUE(empty.empty());
 }
 
-TEST_F(LineNumberTest, ContinuationLinesAndDirectivesGoUnnumbered) {
+TEST_F(Numbering, ContinuationLinesAndDirectivesGoUnnumbered) {
     const Lines in = {"x = 1 + _", "2", "#If DEBUG Then", "Debug.Print x", "#End If"};
     EXPECT_EQ(Numbered(in),
               (Lines{"1\tx = 1 + _", "2", "#If DEBUG Then", "2\tDebug.Print x", "#End If"}));
 }
 
-TEST_F(LineNumberTest, TabWidthOneNumbersEveryLine) {
+TEST_F(Numbering, TabWidthOneNumbersEveryLine) {
     // Ten lines: the highest index has one digit, the tenth number two.
     Lines in;
     for (int i = 1; i <= 10; ++i) in.push_back("x = " + std::to_string(i));
@@ -131,23 +134,26 @@ TEST_F(LineNumberTest, TabWidthOneNumbersEveryLine) {
     EXPECT_EQ(out[9], "10\tx = 10") << "a number as wide as the field is still set off";
 }
 
-TEST_F(LineNumberTest, ReadsTheIdeTabWidth) {
+TEST_F(Numbering, NumbersOnTheRunsTabWidth) {
     const Lines in = Padded({"x = 1", "' c"}, 12);
     SetIdeTabWidth("2");
+    Settings().tabWidth = settings::StoredTabWidth();
     Lines lines = in;
-    AddLineNumbers(lines, settings::Settings());
+    AddLineNumbers(lines, Settings());
     EXPECT_EQ(lines[1], "\t' c") << "a field of four columns: one tab of width 2";
 
     SetIdeTabWidth("0");  // never written by the IDE; taken as 1
+    Settings().tabWidth = settings::StoredTabWidth();
     lines = in;
-    AddLineNumbers(lines, settings::Settings());
+    AddLineNumbers(lines, Settings());
     EXPECT_EQ(lines[0], "1\tx = 1");
     EXPECT_EQ(lines[1], "\t\t' c") << "a field of three columns";
 
     SetIdeTabWidth("wide");
+    Settings().tabWidth = settings::StoredTabWidth();
     lines = in;
     try {
-        AddLineNumbers(lines, settings::Settings());
+        AddLineNumbers(lines, Settings());
         FAIL() << "a tab width that is not a number fails the numbering";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), err::kTypeMismatch);

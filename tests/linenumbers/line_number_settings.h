@@ -16,12 +16,16 @@ class LineNumberTest : public qv::test::ConfigHomeTest {
 protected:
     void SetUp() override {
         ConfigHomeTest::SetUp();
-        auto& s = settings::Settings();
+        auto& s = settings_;
         s.ten = 0;
         s.comment = 1;
         s.label1 = "Exit_Routine";
         s.label2 = "Error_Routine";
     }
+    // The run's settings the tests hand to the engines.
+    settings::SettingsRecord& Settings() { return settings_; }
+    settings::SettingsRecord settings_;
+
     // Stores the IDE's tab width as the IDE's options page would.
     static void SetIdeTabWidth(const std::string& value) {
         settings::CRegSettings store;

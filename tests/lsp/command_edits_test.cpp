@@ -21,6 +21,7 @@ class CommandEditsTest : public ::testing::Test {
         folder_.Write("modMain.bas", text_);
         folder_.Write("modOther.bas", Vb({"Attribute VB_Name = \"modOther\"", "Sub Here()",
                                           "End Sub"}));
+        projects_.Settings() = defaults_.Record();
     }
 
     TempFolder folder_;

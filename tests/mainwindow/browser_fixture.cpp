@@ -37,9 +37,10 @@ Rows Sorted(Rows rows) {
     return rows;
 }
 
-Rows FreshRoutineRows(host::VBE& vbe, const std::string& project, const std::string& module) {
+Rows FreshRoutineRows(host::VBE& vbe, const std::string& project, const std::string& module,
+                      const settings::SettingsRecord& settings) {
     const analysis::ModuleCounts counts =
-        analysis::CountModule(vbe, project, module, true, settings::Settings());
+        analysis::CountModule(vbe, project, module, true, settings);
     Rows rows{{"(Declarations)", "", "", ""}};
     for (const analysis::RoutineStatusRow& row : counts.routines) {
         rows.push_back({QString::fromStdString(row.name + analysis::CopySuffix(row.copy)),
@@ -54,7 +55,7 @@ void BrowserTest::SetUp() {
     ConfigHomeTest::SetUp();
     // As a first run of the programs: the defaults stored, the record filled.
     shell::CommandLineStart();
-    settings::GetSettings();
+    settings_ = settings::LoadSettings();
     AddProjectModules(fixture_);
 }
 
@@ -78,17 +79,18 @@ void BrowserTest::AddProjectModules(qv::test::VbFixture& fixture_) {
                      "    Err.Raise Err.Number, \"modB.ErrorSave(\" & Erl & \"):\" & Err.Source, "
                      "Err.Description",
                      "End Sub"}));
+    const settings::SettingsRecord settings = settings::LoadSettings();
     std::string refusal;
     host::Members& members = fixture_.Module("modB").Members();
     ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(members.Item("Handled"), 0,
-                                                       settings::Settings(), refusal))
+                                                       settings, refusal))
         << refusal;
     ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(members.Item("Extra"), 0,
-                                                       settings::Settings(), refusal))
+                                                       settings, refusal))
         << refusal;
     // A line of the user's own inside Extra's exit block.
     host::CodeModule& modB = fixture_.Module("modB");
-    const std::string exitLabel = settings::Settings().label1 + ":";
+    const std::string exitLabel = settings.label1 + ":";
     const long extraStart = modB.ProcStartLine("Extra", 0);
     for (long line = extraStart; line <= modB.CountOfLines(); ++line) {
         if (modB.Lines(line, 1) == exitLabel) {
@@ -100,7 +102,7 @@ void BrowserTest::AddProjectModules(qv::test::VbFixture& fixture_) {
 }
 
 std::unique_ptr<ProjectBrowser> BrowserTest::Browser() {
-    auto browser = std::make_unique<ProjectBrowser>(fixture_.Vbe());
+    auto browser = std::make_unique<ProjectBrowser>(fixture_.Vbe(), settings_);
     browser->resize(1000, 700);
     browser->ListProjects();
     return browser;

@@ -35,7 +35,8 @@ QStringList Column(const QTreeWidget& list, int column);
 QTreeWidgetItem* RowNamed(QTreeWidget& list, const QString& text);
 
 // The routine rows a fresh listing of the module shows, sorted by name.
-Rows FreshRoutineRows(host::VBE& vbe, const std::string& project, const std::string& module);
+Rows FreshRoutineRows(host::VBE& vbe, const std::string& project, const std::string& module,
+                      const settings::SettingsRecord& settings);
 // The rows sorted by their texts, for comparing with a fresh listing.
 Rows Sorted(Rows rows);
 
@@ -53,8 +54,12 @@ protected:
     std::unique_ptr<ProjectBrowser> BrowserOn(const QString& module);
     void SelectRoutines(ProjectBrowser& browser, const QStringList& names);
 
+    // The run's settings the browsers of a test share.
+    settings::SettingsRecord& Settings() { return settings_; }
+
     qv::test::RecordingServices services_;
     qv::test::VbFixture fixture_;
+    settings::SettingsRecord settings_;
 };
 
 }  // namespace qv::mainwindow::test

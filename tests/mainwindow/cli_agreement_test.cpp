@@ -34,7 +34,8 @@ QStringList CliModuleRows(const std::string& target) {
 }
 
 QStringList BrowserModuleRows(host::VBE& vbe) {
-    ProjectBrowser browser(vbe);
+    const settings::SettingsRecord settings = settings::LoadSettings();
+    ProjectBrowser browser(vbe, settings);
     browser.ListProjects();
     QStringList rows;
     for (int p = 0; p < browser.ProjectBox().count(); ++p) {

@@ -56,7 +56,6 @@ int main(int argc, char* argv[]) {
     ui::QtServices services;
     SetServices(&services);
     shell::CommandLineStart();
-    settings::GetSettings();
     auto vbe = std::make_unique<host::memory::MemoryVbe>();
     host::files::Workspace workspace(*vbe);
     host::files::LoadTargets(workspace, {parser.positionalArguments().first().toStdString()});

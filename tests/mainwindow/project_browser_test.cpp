@@ -162,7 +162,7 @@ TEST_F(BrowserTest, TheGoodHeaderSortsAsNumbersAndASecondClickReverses) {
         std::string refusal;
         ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(
             fixture_.Module("modTwelve").Members().Item("R" + std::to_string(i)), 0,
-            settings::Settings(), refusal));
+            Settings(), refusal));
     }
     auto browser = Browser();
     browser->ChooseProject("Project1");

@@ -49,7 +49,7 @@ protected:
 
     void ExpectFreshRows(ProjectBrowser& browser, const std::string& module) {
         EXPECT_EQ(Sorted(ListRows(browser.RoutineList())),
-                  FreshRoutineRows(fixture_.Vbe(), "Project1", module));
+                  FreshRoutineRows(fixture_.Vbe(), "Project1", module, Settings()));
     }
 
     // The module row's counts as a fresh status pass gives them.
@@ -71,9 +71,9 @@ TEST_F(RoutineCommandsTest, AddErrorHandlingToSelectedRoutinesIsTheEnginesInsert
 
     std::string refusal;
     ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modA", "Plain"), 0,
-                                                       settings::Settings(), refusal));
+                                                       Settings(), refusal));
     ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modA", "Twice"), 0,
-                                                       settings::Settings(), refusal));
+                                                       Settings(), refusal));
     EXPECT_EQ(fixture_.Text("modA"), twin_.Text("modA"));
     EXPECT_EQ(RowNamed(browser->RoutineList(), "Plain")->text(2), "OK");
     ExpectFreshRows(*browser, "modA");
@@ -123,14 +123,14 @@ TEST_F(RoutineCommandsTest, RemovingAHandlerWithTheUsersOwnLinesAsksFirst) {
     SelectRoutines(*browser, {"ErrorSave"});
     browser->RoutineToolClicked(kRemove);
     errorhandling::RemoveOld(twin_.Module("modB").Members().Item("ErrorSave"), 0,
-                             settings::Settings());
+                             Settings());
     EXPECT_EQ(ListRows(browser->RoutineList())[1], QStringList({"ErrorSave", "", "OK", "N/A"}));
     EXPECT_EQ(fixture_.Text("modB"), twin_.Text("modB"));
     ExpectFreshRows(*browser, "modB");
 }
 
 TEST_F(RoutineCommandsTest, ReplacingRenewsTheHandlerFromTheCurrentTemplatesWithoutAsking) {
-    settings::Settings().add4 += "\r\nDebug.Print \"renewed\"";
+    Settings().add4 += "\r\nDebug.Print \"renewed\"";
     auto browser = BrowserOn("modB");
     const QString before = RowNamed(browser->RoutineList(), "Handled")->text(2);
     ASSERT_TRUE(before == "IN ERROR" || before == "OK") << before.toStdString();
@@ -138,9 +138,9 @@ TEST_F(RoutineCommandsTest, ReplacingRenewsTheHandlerFromTheCurrentTemplatesWith
     browser->RoutineToolClicked(kReplace);
 
     std::string refusal;
-    errorhandling::RemoveOld(TwinMember("modB", "Handled"), 0, settings::Settings());
+    errorhandling::RemoveOld(TwinMember("modB", "Handled"), 0, Settings());
     ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modB", "Handled"), 0,
-                                                       settings::Settings(), refusal));
+                                                       Settings(), refusal));
     EXPECT_EQ(fixture_.Text("modB"), twin_.Text("modB"));
     EXPECT_TRUE(fixture_.Text("modB").find("renewed") != std::string::npos);
     EXPECT_TRUE(services_.messages.empty());
@@ -175,7 +175,7 @@ TEST_F(RoutineCommandsTest, LineNumbersGoIntoTheSelectedRoutinesOnly) {
     auto browser = BrowserOn("modA");
     SelectRoutines(*browser, {"(Declarations)", "Twice"});
     browser->RoutineToolClicked(kLines);
-    linenumbers::AddLineNumbers_Mem(TwinMember("modA", "Twice"), 0, false);
+    linenumbers::AddLineNumbers_Mem(TwinMember("modA", "Twice"), 0, false, Settings());
     EXPECT_EQ(fixture_.Text("modA"), twin_.Text("modA"));
     ExpectFreshRows(*browser, "modA");
 }
@@ -186,10 +186,10 @@ TEST_F(RoutineCommandsTest, LineNumbersForTheModuleNumberEveryRoutineAndSkipDecl
     browser->ModuleToolClicked(kLines);
     // In list order, as the browser walks them.
     for (const char* name : {"Another", "Plain", "Twice"}) {
-        linenumbers::AddLineNumbers_Mem(TwinMember("modA", name), 0, false);
+        linenumbers::AddLineNumbers_Mem(TwinMember("modA", name), 0, false, Settings());
     }
-    linenumbers::AddLineNumbers_Mem(TwinMember("modA", "Value"), host::vbext_pk_Let, false);
-    linenumbers::AddLineNumbers_Mem(TwinMember("modA", "Value"), host::vbext_pk_Get, false);
+    linenumbers::AddLineNumbers_Mem(TwinMember("modA", "Value"), host::vbext_pk_Let, false, Settings());
+    linenumbers::AddLineNumbers_Mem(TwinMember("modA", "Value"), host::vbext_pk_Get, false, Settings());
     EXPECT_EQ(fixture_.Text("modA"), twin_.Text("modA"));
     EXPECT_EQ(transactions.commits, 1);
     ExpectFreshRows(*browser, "modA");
@@ -203,8 +203,8 @@ TEST_F(RoutineCommandsTest, IndentingWithTheDeclarationsRowTidiesTheDeclarations
     auto browser = BrowserOn("modC");
     SelectRoutines(*browser, {"(Declarations)", "Messy"});
     browser->RoutineToolClicked(kIndent);
-    tidy::Tidy_Declarations(twin_.Module("modC"), settings::Settings());
-    tidy::Tidy_Routine(TwinMember("modC", "Messy"), 0, false, settings::Settings());
+    tidy::Tidy_Declarations(twin_.Module("modC"), Settings());
+    tidy::Tidy_Routine(TwinMember("modC", "Messy"), 0, false, Settings());
     EXPECT_EQ(fixture_.Text("modC"), twin_.Text("modC"));
     EXPECT_NE(fixture_.Text("modC"), messy);
     ExpectFreshRows(*browser, "modC");
@@ -225,7 +225,7 @@ TEST_F(RoutineCommandsTest, EachCopyOfARoutineHasItsRowAndItsCommands) {
     browser->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
     QTreeWidget& list = browser->RoutineList();
-    EXPECT_EQ(Sorted(ListRows(list)), FreshRoutineRows(fixture_.Vbe(), "Project1", "modCopies"));
+    EXPECT_EQ(Sorted(ListRows(list)), FreshRoutineRows(fixture_.Vbe(), "Project1", "modCopies", Settings()));
     QTreeWidgetItem* second = RowNamed(list, "Peek (copy 2)");
     ASSERT_NE(second, nullptr);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(second).center());
@@ -244,7 +244,7 @@ TEST_F(RoutineCommandsTest, EachCopyOfARoutineHasItsRowAndItsCommands) {
         const host::ProcCopyScope copy(twin_.Module("modCopies"), "Peek", 1);
         std::string refusal;
         ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modCopies", "Peek"), 0,
-                                                           settings::Settings(), refusal));
+                                                           Settings(), refusal));
     }
     EXPECT_EQ(fixture_.Text("modCopies"), twin_.Text("modCopies"));
     EXPECT_EQ(RowNamed(list, "Peek (copy 2)")->text(2), "OK");

@@ -1,8 +1,7 @@
 #pragma once
 // Every settings test runs against its own temporary configuration folder
 // (XDG_CONFIG_HOME), with the system's store named as at process start and
-// the process-wide settings state as a new process has it; the state before
-// is put back afterwards. Header-only, so that other test programs can use it.
+// the compiled string table; the state before is put back afterwards. Header-only, so that other test programs can use it.
 
 #include <gtest/gtest.h>
 
@@ -43,7 +42,6 @@ protected:
 private:
     QTemporaryDir dir_;
     std::optional<std::string> savedXdg_;
-    settings::SettingsRecord savedRecord_;
     std::string savedCompany_;
     std::string savedAppName_;
 };
@@ -57,10 +55,7 @@ inline void ConfigHomeTest::SetUp() {
     savedAppName_ = store.AppName();
     store.SetCompany(settings::kSystemCompany);
     store.SetAppName(settings::kSystemAppName);
-    savedRecord_ = settings::Settings();
-    settings::Settings() = settings::SettingsRecord{};
     settings::SetStringTableForTesting({});
-    settings::ResetOverrideFlagForTesting();
     settings::ForgetBadSetting();
 }
 
@@ -72,9 +67,7 @@ inline void ConfigHomeTest::TearDown() {
     }
     settings::SystemStore().SetCompany(savedCompany_);
     settings::SystemStore().SetAppName(savedAppName_);
-    settings::Settings() = savedRecord_;
     settings::SetStringTableForTesting({});
-    settings::ResetOverrideFlagForTesting();
 }
 
 inline std::string ConfigHomeTest::Home() const { return dir_.path().toStdString(); }

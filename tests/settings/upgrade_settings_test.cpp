@@ -65,7 +65,6 @@ TEST_P(UpgradeRowTest, ReplacesOnlyTheKeysOfItsRow) {
         EXPECT_EQ(stored("add2a"), add2a ? "mctxObject.SetComplete" : "mine");
         EXPECT_EQ(stored("label1"), row.labels ? "Exit_Routine" : "mine");
         EXPECT_EQ(stored("label2"), row.labels ? "Error_Routine" : "mine");
-        EXPECT_EQ(Settings().label1, row.labels ? "Exit_Routine" : "");  // set as well as stored
         for (const char* key : {"add0", "add1", "add2", "add3", "add4", "add5"}) {
             EXPECT_EQ(stored(key), "mine") << key;
         }

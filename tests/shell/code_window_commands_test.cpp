@@ -31,7 +31,8 @@ class CodeWindowCommands : public errorhandling::test::HandlerTest {
         host::CodePane& pane = fx.Module("modA").CodePane();
         pane.SetSelection(line, 2, line, 3);
         pane.SetTopLine(2);
-        CommandContext context{.vbe = fx.Vbe(), .showMessages = showMessages};
+        CommandContext context{
+            .vbe = fx.Vbe(), .showMessages = showMessages, .settings = Settings()};
         return Execute(id, context);
     }
     std::string Line(long n) { return fx.Module("modA").Lines(n, 1); }

@@ -34,7 +34,8 @@ class CommandTargets : public errorhandling::test::HandlerTest {
     }
 
     CommandResult Run(CommandId id, CommandTarget target) {
-        CommandContext context{.vbe = fx.Vbe(), .showMessages = false, .target = target};
+        CommandContext context{
+            .vbe = fx.Vbe(), .showMessages = false, .target = target, .settings = Settings()};
         return Execute(id, context);
     }
     std::vector<long> CursorOf(host::memory::MemoryComponent& component) {
@@ -96,7 +97,7 @@ TEST_F(CommandTargets, AProjectTargetIsNotTheActiveProject) {
 }
 
 TEST_F(CommandTargets, TheCommentStampsTheTargetLineAndLeavesTheCursor) {
-    settings::Settings().insert = "' checked";
+    Settings().insert = "' checked";
     const CommandResult result = Run(CommandId::CodeComment, CommandTarget::Line(*copies_, 13));
     ASSERT_EQ(result.run.modules.size(), 1u);
     EXPECT_EQ(result.run.modules[0].component, copies_);

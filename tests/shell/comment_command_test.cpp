@@ -34,7 +34,7 @@ class CommentStampTest : public TidyTest {
         return fx.Module("M").Lines(n, 1);
     }
     void Comment() {
-        CommandContext context{.vbe = fx.Vbe()};
+        CommandContext context{.vbe = fx.Vbe(), .settings = Settings()};
         Execute(CommandId::CodeComment, context);
     }
     host::memory::MemoryComponent* component_ = nullptr;
@@ -51,7 +51,7 @@ TEST_F(CommentStampTest, DefaultStampAfterTheCode) {
 TEST_F(CommentStampTest, EmptyLineAndPlainText) {
     long column = 0;
     EXPECT_EQ(StampLine(3, column), "' 02/01/2024 tester:");
-    settings::Settings().insert = "' checked";
+    Settings().insert = "' checked";
     EXPECT_EQ(StampLine(1, column), "Sub A()' checked");
 }
 

@@ -275,7 +275,7 @@ TEST_F(HotKeyRouting, DoesNothingOutsideDesignModeOrForOtherPrograms) {
 
 TEST_F(HotKeyRouting, CloseWindowsNeedsNoCodePane) {
     front.Vbe().SetActiveCodePane(nullptr);
-    settings::Settings().forms = "1111110111111110";  // the properties window is flagged
+    // The default forms setting flags the properties window.
     hotKeys.foreground = InstanceKey(front.Vbe());
     long visible = 0;
     for (long i = 1; i <= front.Vbe().Windows().Count(); ++i) {

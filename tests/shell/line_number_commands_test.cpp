@@ -23,13 +23,13 @@ class NumberCommands : public test::LineNumberTest {
 protected:
     void SetUp() override {
         LineNumberTest::SetUp();
-        settings::Settings().select = 1;
-        settings::Settings().header = 1;
+        Settings().select = 1;
+        Settings().header = 1;
     }
 
     void Number(std::string_view module, std::string_view name, int kind = 0,
                 bool doHeader = false) {
-        AddLineNumbers_Mem(fx.Module(module).Members().Item(name), kind, doHeader);
+        AddLineNumbers_Mem(fx.Module(module).Members().Item(name), kind, doHeader, Settings());
     }
     static analysis::RoutineList Routines(host::VBE& vbe, host::memory::MemoryComponent& c) {
         analysis::RoutineList names;
@@ -38,16 +38,16 @@ protected:
     }
     // The module commands: every routine with its header, the declarations
     // tidied. number: line numbers; otherwise tidy.
-    static void WholeModule(host::VBE& vbe, host::memory::MemoryComponent& c, bool number) {
+    void WholeModule(host::VBE& vbe, host::memory::MemoryComponent& c, bool number) {
         host::CodeModule& module = *c.Code();
         for (const analysis::RoutineEntry& r : Routines(vbe, c)) {
             if (r.name == analysis::kDeclarationsName) {
-                tidy::Tidy_Declarations(module, settings::Settings());
+                tidy::Tidy_Declarations(module, Settings());
             } else if (number) {
-                AddLineNumbers_Mem(module.Members().Item(r.name), r.kind, true);
+                AddLineNumbers_Mem(module.Members().Item(r.name), r.kind, true, Settings());
             } else {
                 tidy::Tidy_Routine(module.Members().Item(r.name), r.kind, true,
-                                   settings::Settings());
+                                   Settings());
             }
         }
     }
@@ -82,9 +82,9 @@ TEST_F(NumberCommands, SaysWhetherItChangedTheModule) {
     fx.Add("modA", host::vbext_ct_StdModule,
            Vb({"Sub Go()", "x = 1", "End Sub", "Sub Empty()", "End Sub"}));
     host::CodeModule& module = fx.Module("modA");
-    EXPECT_TRUE(AddLineNumbers_Mem(module.Members().Item("Go"), 0, true));
-    EXPECT_FALSE(AddLineNumbers_Mem(module.Members().Item("Go"), 0, true));
-    EXPECT_FALSE(AddLineNumbers_Mem(module.Members().Item("Empty"), 0, true));
+    EXPECT_TRUE(AddLineNumbers_Mem(module.Members().Item("Go"), 0, true, Settings()));
+    EXPECT_FALSE(AddLineNumbers_Mem(module.Members().Item("Go"), 0, true, Settings()));
+    EXPECT_FALSE(AddLineNumbers_Mem(module.Members().Item("Empty"), 0, true, Settings()));
 }
 
 TEST_F(NumberCommands, OldNumbersGoFirst) {
@@ -92,7 +92,7 @@ TEST_F(NumberCommands, OldNumbersGoFirst) {
            Vb({"Sub Go()", "10  x = 1", "20:    y = 2", "30      z = 3", "End Sub"}));
     Number("modA", "Go");
     EXPECT_EQ(fx.Text("modA"), Vb({"Sub Go()", "1   x = 1", "2   y = 2", "3   z = 3", "End Sub"}));
-    settings::Settings().ten = 1;
+    Settings().ten = 1;
     Number("modA", "Go");
     EXPECT_EQ(fx.Text("modA"), Vb({"Sub Go()", "10  x = 1", "20  y = 2", "30  z = 3", "End Sub"}));
 }
@@ -128,7 +128,7 @@ TEST_F(NumberCommands, HeaderIsLaidOutOnlyWhenAsked) {
     Number("modA", "Go", 0, true);
     EXPECT_EQ(fx.Module("modA").Lines(1, 2),
               Vb({"Sub Go(ByVal a As Long, _", "       ByVal b As Long)"}));
-    settings::Settings().header = 0;
+    Settings().header = 0;
     fx.Module("modA").LoadText(Vb({header[0], header[1], "    x = 1", "End Sub"}));
     Number("modA", "Go", 0, true);
     EXPECT_EQ(fx.Module("modA").Lines(1, 2), Vb(header));
@@ -166,7 +166,7 @@ protected:
 
 TEST_F(NumberingProperties, ExampleProject) {
     for (short ten : {0, 1}) {
-        settings::Settings().ten = ten;
+        Settings().ten = ten;
         host::memory::MemoryVbe vbe;
         host::files::Workspace workspace(vbe);
         host::files::LoadTargets(workspace,

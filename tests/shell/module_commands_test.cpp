@@ -58,10 +58,10 @@ class ModuleCommands : public ::testing::Test {
         char pattern[] = "/tmp/qv-shell-XXXXXX";
         folder_ = mkdtemp(pattern);
         setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
-        settings::Settings().comment = 1;
-        settings::Settings().select = 1;
-        settings::Settings().header = 1;
-        settings::Settings().ten = 0;
+        Settings().comment = 1;
+        Settings().select = 1;
+        Settings().header = 1;
+        Settings().ten = 0;
         modA_ = &fx.Add("modA", host::vbext_ct_StdModule,
                         Vb({"Option Explicit", "  Dim m As Long", "", "Sub Go()", "x = 1",
                             "End Sub", "", "Sub ErrorSave()", "End Sub", "",
@@ -88,6 +88,7 @@ class ModuleCommands : public ::testing::Test {
 
     WindowServices services;
     qv::test::DefaultTemplates defaults;
+    settings::SettingsRecord& Settings() { return defaults.Record(); }
     qv::test::VbFixture fx;
     host::memory::MemoryComponent* modA_ = nullptr;
 
@@ -96,7 +97,7 @@ class ModuleCommands : public ::testing::Test {
 };
 
 TEST_F(ModuleCommands, ModuleAddGivesEveryRoutineAHandlerAndReportsRefusals) {
-    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Add);
+    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Add, Settings());
     ASSERT_EQ(outcome.modules.size(), 1u);
     EXPECT_EQ(Summary(outcome.modules[0]),
               (std::vector<std::string>{
@@ -120,14 +121,14 @@ TEST_F(ModuleCommands, ModuleAddGivesEveryRoutineAHandlerAndReportsRefusals) {
 TEST_F(ModuleCommands, ReadOnlyModuleIsRefusedWithMessage4) {
     services.readOnlyFiles.insert("modA.bas");
     const std::string before = fx.Text("modA");
-    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line);
+    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line, Settings());
     EXPECT_TRUE(outcome.refused);
     EXPECT_TRUE(services.messages.empty());
-    CommandContext quiet{.vbe = fx.Vbe(), .showMessages = false};
+    CommandContext quiet{.vbe = fx.Vbe(), .showMessages = false, .settings = Settings()};
     EXPECT_TRUE(Execute(CommandId::ModuleLine, quiet).run.refused);
     EXPECT_TRUE(services.messages.empty());
     for (CommandId id : {CommandId::ModuleLine, CommandId::ModuleUnnumber}) {
-        CommandContext context{.vbe = fx.Vbe()};
+        CommandContext context{.vbe = fx.Vbe(), .settings = Settings()};
         EXPECT_TRUE(Execute(id, context).run.refused);
     }
     ASSERT_EQ(services.messages.size(), 2u);
@@ -137,7 +138,7 @@ TEST_F(ModuleCommands, ReadOnlyModuleIsRefusedWithMessage4) {
 }
 
 TEST_F(ModuleCommands, ModuleLineNumbersRoutinesAndTidiesDeclarations) {
-    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line);
+    const RunOutcome outcome = RunModuleCommand(fx.Vbe(), ModuleCommand::Line, Settings());
     EXPECT_EQ(
         Summary(outcome.modules[0]),
         (std::vector<std::string>{"(Declarations): tidied", "Go: numbered", "Done: numbered"}));
@@ -157,7 +158,7 @@ TEST_F(ModuleCommands, ProjectRunPassesOverReadOnlyRelatedAndCodelessComponents)
                         Vb({"Private Sub Form_Load()", "Show", "End Sub"}));
     const std::string lockedBefore = fx.Text("modLocked");
 
-    const RunOutcome outcome = RunProjectCommand(fx.Vbe(), ModuleCommand::Tidy);
+    const RunOutcome outcome = RunProjectCommand(fx.Vbe(), ModuleCommand::Tidy, Settings());
     ASSERT_EQ(outcome.modules.size(), 4u);
     EXPECT_EQ(outcome.modules[1].skipped, Skip::ReadOnly);
     EXPECT_EQ(outcome.modules[2].skipped, Skip::RelatedDocument);
@@ -199,11 +200,11 @@ TEST_F(ModuleCommands, ACommandStartedWhileAnotherRunsDisturbsNeither) {
         if (nested || label != "Go") return;
         nested = true;
         fx.Vbe().SetSelectedComponent(&modB);
-        CommandContext inner{.vbe = fx.Vbe()};
+        CommandContext inner{.vbe = fx.Vbe(), .settings = Settings()};
         Execute(CommandId::ModuleTidy, inner);
         fx.Vbe().SetSelectedComponent(modA_);
     };
-    CommandContext outer{.vbe = fx.Vbe()};
+    CommandContext outer{.vbe = fx.Vbe(), .settings = Settings()};
     const RunOutcome outcome = Execute(CommandId::ModuleTidy, outer).run;
     ASSERT_TRUE(nested);
     EXPECT_EQ(Summary(outcome.modules.at(0)),
@@ -214,9 +215,11 @@ TEST_F(ModuleCommands, ACommandStartedWhileAnotherRunsDisturbsNeither) {
 
 // An action that fails at the routine named Broken, after the routines
 // before it got their handler.
-RoutineOutcome AddOrFail(host::CodeModule& module, const analysis::RoutineEntry& routine) {
-    if (routine.name == "Broken") Raise(err::kInvalidProcedureCall, {}, "Test.Broken");
-    return RunCommandOn(ModuleCommand::Add, module, routine, settings::Settings());
+RoutineAction AddOrFail(const settings::SettingsRecord& settings) {
+    return [&settings](host::CodeModule& module, const analysis::RoutineEntry& routine) {
+        if (routine.name == "Broken") Raise(err::kInvalidProcedureCall, {}, "Test.Broken");
+        return RunCommandOn(ModuleCommand::Add, module, routine, settings);
+    };
 }
 
 TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
@@ -225,7 +228,7 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
     auto& other = fx.Add("modB", host::vbext_ct_StdModule, Vb({"Sub B()", "End Sub"}));
     const std::string before = fx.Text("modA");
     const RunOutcome outcome =
-        RunOnProject(fx.Vbe(), "Testing ", AddOrFail, OnModuleFailure::KeepWhole);
+        RunOnProject(fx.Vbe(), "Testing ", AddOrFail(Settings()), OnModuleFailure::KeepWhole);
     EXPECT_EQ(std::count_if(outcome.modules.begin(), outcome.modules.end(),
                             [](const ModuleOutcome& m) { return m.failure.has_value(); }),
               1);
@@ -240,7 +243,7 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
     // Passed up, the error goes on, with the run's location, and the
     // lines changed before it stay changed.
     try {
-        RunOnModule(fx.Vbe(), "Testing ", AddOrFail);
+        RunOnModule(fx.Vbe(), "Testing ", AddOrFail(Settings()));
         FAIL() << "the error was swallowed";
     } catch (const VbError& e) {
         EXPECT_NE(e.Source().find("clsVBEEvents.RunOnModule("), std::string::npos) << e.Source();

@@ -6,6 +6,7 @@
 #include "settings/config_home_fixture.h"
 #include "settings/profile_file.h"
 #include "settings/reg_settings.h"
+#include "settings/settings_operations.h"
 #include "settings/settings_record.h"
 
 namespace qv::shell {
@@ -75,7 +76,7 @@ TEST_F(ProcessStartTest, FirstStartRegistersStoresTheDefaultsAndTheVersion) {
     const settings::CRegSettings& store = settings::SystemStore();
     EXPECT_EQ(store.GetSetting("Version", "", ""), QV_PROJECT_VERSION);
     EXPECT_EQ(store.GetSetting("ErrorHandling", "label1", ""), "Exit_Routine");
-    EXPECT_EQ(settings::Settings().label2, "Error_Routine");
+    EXPECT_EQ(settings::LoadSettings().label2, "Error_Routine");
 }
 
 // Load on Startup turned off in the add-in manager writes "0"; the next start

@@ -14,7 +14,6 @@ using host::memory::MemoryWindow;
 class DoHideTest : public ::testing::Test {
 protected:
     DoHideTest() {
-        saved_ = settings::Settings().forms;
         // The IDE starts with the main, project, properties and immediate
         // windows; add one visible window of each other type.
         for (int type : {0, 1, 2, 3, 4, 8, 9, 10, 11, 15}) {
@@ -22,9 +21,11 @@ protected:
         }
         Immediate().SetVisible(true);
     }
-    ~DoHideTest() override { settings::Settings().forms = saved_; }
 
     // Which window types are still visible, first window of each type.
+    settings::SettingsRecord& Settings() { return settings_; }
+    settings::SettingsRecord settings_;
+
     std::map<int, bool> VisibleByType() {
         std::map<int, bool> visible;
         auto& windows = vbe_.Windows();
@@ -43,12 +44,11 @@ protected:
     }
 
     host::memory::MemoryVbe vbe_;
-    std::string saved_;
 };
 
 TEST_F(DoHideTest, TheDefaultKeepsTheProjectAndToolWindowsOpen) {
-    settings::Settings().forms = "1111110111111110";
-    DoHide(vbe_);
+    Settings().forms = "1111110111111110";
+    DoHide(vbe_, Settings());
     const std::map<int, bool> expected{{0, false},  {1, false}, {2, false},  {3, false},
                                        {4, false},  {5, false}, {6, true},   {7, false},
                                        {8, false},  {9, false}, {10, false}, {11, false},
@@ -57,23 +57,23 @@ TEST_F(DoHideTest, TheDefaultKeepsTheProjectAndToolWindowsOpen) {
 }
 
 TEST_F(DoHideTest, HiddenWindowsAreNotTouched) {
-    settings::Settings().forms = "1111111111111111";
+    Settings().forms = "1111111111111111";
     Immediate().SetVisible(false);
-    DoHide(vbe_);
+    DoHide(vbe_, Settings());
     EXPECT_FALSE(static_cast<MemoryWindow&>(Immediate()).Closed());
 }
 
 TEST_F(DoHideTest, AShortSettingClosesNothingBeyondItsEnd) {
-    settings::Settings().forms = "11";
-    DoHide(vbe_);
+    Settings().forms = "11";
+    DoHide(vbe_, Settings());
     const std::map<int, bool> visible = VisibleByType();
     EXPECT_FALSE(visible.at(0));
     EXPECT_FALSE(visible.at(1));
     for (int type : {2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15}) {
         EXPECT_TRUE(visible.at(type)) << "type " << type;
     }
-    settings::Settings().forms.clear();
-    EXPECT_NO_THROW(DoHide(vbe_));
+    Settings().forms.clear();
+    EXPECT_NO_THROW(DoHide(vbe_, Settings()));
 }
 
 }  // namespace

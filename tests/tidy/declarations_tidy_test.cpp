@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(DeclarationsTest, PublicVariablesKeepTheirAttributes) {
-    Tidy_Declarations(module(), settings::Settings());
+    Tidy_Declarations(module(), Settings());
     EXPECT_EQ(fx.Text("C"),
               Vb({"Option Explicit", "Public Count As Long", "Private Hidden As Long",
                   "Public Event Changed()", "Public Const K = 1", "", "Sub A()", "End Sub"}));
@@ -64,7 +64,7 @@ TEST_F(DeclarationsTest, AnEventKeepsItsAttributesApartFromTheRoutineOfItsName) 
     module().LoadText(Vb({"  Public Event Opened()", "Public Sub Opened()", "End Sub"}));
     module().SetHiddenAttributes(
         "Opened", {{host::memory::kStatementAnchor, "Attribute Opened.VB_Description = \"Event\""}});
-    Tidy_Declarations(module(), settings::Settings());
+    Tidy_Declarations(module(), Settings());
     EXPECT_EQ(fx.Text("C"), Vb({"Public Event Opened()", "Public Sub Opened()", "End Sub"}));
     EXPECT_EQ(Description("Opened"), "") << "the routine got nothing of the event's";
     EXPECT_EQ(module().Members().Item(1).Attributes().Description, "Event");

@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(HeaderTest, ModuleWideTidyLaysOutHeaders) {
-    Tidy_Routine(A(), 0, true, settings::Settings());
+    Tidy_Routine(A(), 0, true, Settings());
     EXPECT_EQ(fx.Text("M"),
               Vb({"Dim a", "", "' Adds", "Public Sub A(ByVal x As Long, _",
                   "             ByVal y As Long)", "    x = 1", "End Sub"}));
@@ -47,8 +47,8 @@ TEST_F(HeaderTest, ModuleWideTidyLaysOutHeaders) {
 }
 
 TEST_F(HeaderTest, HeadersStayWhenTheSettingIsOff) {
-    settings::Settings().header = 0;
-    Tidy_Routine(A(), 0, true, settings::Settings());
+    Settings().header = 0;
+    Tidy_Routine(A(), 0, true, Settings());
     EXPECT_EQ(fx.Text("M"),
               Vb({"Dim a", "", "' Adds", "  Public Sub A(ByVal x As Long, _", "ByVal y As Long)",
                   "    x = 1", "End Sub"}));
@@ -61,19 +61,19 @@ TEST_F(HeaderTest, CommentsUnderTheDeclarationAreNotLaidOut) {
            Vb({"Public Sub B(ByVal x As Long, _", "  ByVal y As Long)", "  ' as written",
                "' column 1", "x = 1", "End Sub"}));
     host::Member& b = fx.Module("N").Members().Item("B");
-    settings::Settings().comment = 0;
-    Tidy_Routine(b, 0, true, settings::Settings());
+    Settings().comment = 0;
+    Tidy_Routine(b, 0, true, Settings());
     EXPECT_EQ(fx.Text("N"), Vb({"Public Sub B(ByVal x As Long, _",
                                 "             ByVal y As Long)", "  ' as written", "' column 1",
                                 "    x = 1", "End Sub"}));
-    settings::Settings().comment = 2;
-    Tidy_Routine(b, 0, true, settings::Settings());
+    Settings().comment = 2;
+    Tidy_Routine(b, 0, true, Settings());
     EXPECT_EQ(fx.Module("N").Lines(3, 2), Vb({"    ' as written", "' column 1"}));
 }
 
 TEST_F(HeaderTest, AOneLineHeaderIsLeftAlone) {
     auto& module = fx.Module("M");
-    DoHeader("  Public Sub A(ByVal x As Long, _", 4, A(), settings::Settings());
+    DoHeader("  Public Sub A(ByVal x As Long, _", 4, A(), Settings());
     EXPECT_EQ(module.EditCount(), 0u);
 }
 

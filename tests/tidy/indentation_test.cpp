@@ -20,29 +20,32 @@ Lines WithoutTrailingBlanks(Lines lines) {
     return lines;
 }
 
-Lines Body(Lines lines) {
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1, settings::Settings());
-    return WithoutTrailingBlanks(lines);
-}
+class Indentation : public TidyTest {
+protected:
+    Lines Body(Lines lines) {
+        TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1, Settings());
+        return WithoutTrailingBlanks(lines);
+    }
 
-Lines Declarations(Lines lines) {
-    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings::Settings());
-    return WithoutTrailingBlanks(lines);
-}
+    Lines Declarations(Lines lines) {
+        TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, Settings());
+        return WithoutTrailingBlanks(lines);
+    }
 
-// A routine body (through its closing line) tidies to expected, and expected
-// tidies to itself.
-void ExpectBody(const Lines& in, const Lines& expected) {
-    EXPECT_EQ(Body(in), expected);
-    EXPECT_EQ(Body(expected), expected) << "tidying tidy's own output changes nothing";
-}
+    // A routine body (through its closing line) tidies to expected, and expected
+    // tidies to itself.
+    void ExpectBody(const Lines& in, const Lines& expected) {
+        EXPECT_EQ(Body(in), expected);
+        EXPECT_EQ(Body(expected), expected) << "tidying tidy's own output changes nothing";
+    }
+};
 
-TEST_F(TidyTest, BlockIfOpensALevel) {
+TEST_F(Indentation, BlockIfOpensALevel) {
     ExpectBody({"If a Then", "x = 1", "End If", "    End Sub"},
                {"\tIf a Then", "\t\tx = 1", "\tEnd If", "End Sub"});
 }
 
-TEST_F(TidyTest, NestingBeyondAnyRealCodeIsRefused) {
+TEST_F(Indentation, NestingBeyondAnyRealCodeIsRefused) {
     // Each level costs a tab on every line inside it: thousands of open
     // blocks would make the output grow with the square of the input.
     Lines deep;
@@ -64,17 +67,17 @@ TEST_F(TidyTest, NestingBeyondAnyRealCodeIsRefused) {
     }
 }
 
-TEST_F(TidyTest, CaseLinesFollowTheSelectSetting) {
+TEST_F(Indentation, CaseLinesFollowTheSelectSetting) {
     const Lines in = {"Select Case x", "Case 1", "y = 1", "Case Else", "y = 2", "End Select",
                       "End Sub"};
     ExpectBody(in, {"\tSelect Case x", "\t\tCase 1", "\t\t\ty = 1", "\t\tCase Else",
                     "\t\t\ty = 2", "\tEnd Select", "End Sub"});
-    settings::Settings().select = 0;
+    Settings().select = 0;
     ExpectBody(in, {"\tSelect Case x", "\tCase 1", "\t\ty = 1", "\tCase Else", "\t\ty = 2",
                     "\tEnd Select", "End Sub"});
 }
 
-TEST_F(TidyTest, LoopsAndBlocks) {
+TEST_F(Indentation, LoopsAndBlocks) {
     ExpectBody({"For i = 1 To 2", "For j = 1 To 2", "s = s + 1", "Next j, i", "Do While a",
                 "With b", ".c = 1", "End With", "Loop", "While d", "DoEvents", "Wend", "End Sub"},
                {"\tFor i = 1 To 2", "\t\tFor j = 1 To 2", "\t\t\ts = s + 1", "\tNext j, i",
@@ -82,14 +85,14 @@ TEST_F(TidyTest, LoopsAndBlocks) {
                 "\tWhile d", "\t\tDoEvents", "\tWend", "End Sub"});
 }
 
-TEST_F(TidyTest, ElseAndElseIfMoveOutForOneLine) {
+TEST_F(Indentation, ElseAndElseIfMoveOutForOneLine) {
     ExpectBody({"If a Then", "x = 1", "ElseIf b Then", "x = 2", "Else", "x = 3", "End If",
                 "End Sub"},
                {"\tIf a Then", "\t\tx = 1", "\tElseIf b Then", "\t\tx = 2", "\tElse",
                 "\t\tx = 3", "\tEnd If", "End Sub"});
 }
 
-TEST_F(TidyTest, SingleLineIfChangesNoLevel) {
+TEST_F(Indentation, SingleLineIfChangesNoLevel) {
     ExpectBody({"If x Then y = 1", "If x Then y = 1 Else y = 2", "z = 1", "End Sub"},
                {"\tIf x Then y = 1", "\tIf x Then y = 1 Else y = 2", "\tz = 1", "End Sub"});
     // The comment is cut before the test: this is a block If.
@@ -97,12 +100,12 @@ TEST_F(TidyTest, SingleLineIfChangesNoLevel) {
                {"\tIf x Then ' note", "\t\ty = 1", "\tEnd If", "End Sub"});
 }
 
-TEST_F(TidyTest, ContinuationLinesSitOneLevelDeeper) {
+TEST_F(Indentation, ContinuationLinesSitOneLevelDeeper) {
     ExpectBody({"x = a + _", "b + _", "c", "y = 1", "End Sub"},
                {"\tx = a + _", "\t\tb + _", "\t\tc", "\ty = 1", "End Sub"});
 }
 
-TEST_F(TidyTest, ContinuedIfHeaderPutsTheBodyOneLevelBelowTheIf) {
+TEST_F(Indentation, ContinuedIfHeaderPutsTheBodyOneLevelBelowTheIf) {
     ExpectBody({"If a And _", "b Then", "x = 1", "End If", "End Sub"},
                {"\tIf a And _", "\t\tb Then", "\t\tx = 1", "\tEnd If", "End Sub"});
     ExpectBody({"If a And _", "b Or _", "c Then", "x = 1", "End If", "y = 1", "End Sub"},
@@ -116,7 +119,7 @@ TEST_F(TidyTest, ContinuedIfHeaderPutsTheBodyOneLevelBelowTheIf) {
                 "End Sub"});
 }
 
-TEST_F(TidyTest, StringLiteralsDoNotCount) {
+TEST_F(Indentation, StringLiteralsDoNotCount) {
     ExpectBody({"s = \"If x Then\"", "If a = \"'\" Then", "t = \"Then: Next\"",
                 "u = \"Rem Loop\" ' Next", "End If", "End Sub"},
                {"\ts = \"If x Then\"", "\tIf a = \"'\" Then", "\t\tt = \"Then: Next\"",
@@ -125,65 +128,65 @@ TEST_F(TidyTest, StringLiteralsDoNotCount) {
     ExpectBody({"\t\ts = \"a\tb\"", "End Sub"}, {"\ts = \"a\tb\"", "End Sub"});
 }
 
-TEST_F(TidyTest, BlankLinesCondenseToOne) {
+TEST_F(Indentation, BlankLinesCondenseToOne) {
     ExpectBody({"x = 1", "", "", "", "y = 1", " \t ", "", "End Sub"},
                {"\tx = 1", "", "\ty = 1", "", "End Sub"});
 }
 
-TEST_F(TidyTest, LinesLeaveWithOneTrailingSpace) {
+TEST_F(Indentation, LinesLeaveWithOneTrailingSpace) {
     Lines lines = {"x = 1", "", "End Sub"};
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1, settings::Settings());
+    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), 1, Settings());
     EXPECT_EQ(lines, (Lines{"\tx = 1 ", "", "End Sub"}))
         << "the closing line and blank lines have none";
 }
 
-TEST_F(TidyTest, CommentModes) {
+TEST_F(Indentation, CommentModes) {
     const Lines in = {"If a Then", "' col1", "    ' indented", "Rem remark", "End If", "End Sub"};
     ExpectBody(in, {"\tIf a Then", "\t\t' col1", "\t\t' indented", "\t\tRem remark", "\tEnd If",
                     "End Sub"});
-    settings::Settings().comment = 0;
+    Settings().comment = 0;
     ExpectBody(in, {"\tIf a Then", "' col1", "    ' indented", "Rem remark", "\tEnd If",
                     "End Sub"});
-    settings::Settings().comment = 2;
+    Settings().comment = 2;
     ExpectBody(in, {"\tIf a Then", "' col1", "\t\t' indented", "Rem remark", "\tEnd If",
                     "End Sub"});
-    settings::Settings().comment = 3;
+    Settings().comment = 3;
     ExpectBody(in, {"\tIf a Then", "' col1", "' indented", "Rem remark", "\tEnd If", "End Sub"});
 }
 
 // The word Rem alone is a comment as well: the host stores "Rem " as "Rem",
 // and a tidy of that must keep it where the comment setting put it (found by
 // fuzzing).
-TEST_F(TidyTest, BareRemIsAComment) {
-    settings::Settings().comment = 2;
+TEST_F(Indentation, BareRemIsAComment) {
+    Settings().comment = 2;
     ExpectBody({"If a Then", "Rem ", "Rem", "End If", "End Sub"},
                {"\tIf a Then", "Rem", "Rem", "\tEnd If", "End Sub"});
-    settings::Settings().comment = 3;
+    Settings().comment = 3;
     ExpectBody({"If a Then", "    Rem", "End If", "End Sub"},
                {"\tIf a Then", "Rem", "\tEnd If", "End Sub"});
 }
 
 // Blanks after the continuation mark go, a tab even inside a string that is
 // never closed: the line continues as the host reads it (found by fuzzing).
-TEST_F(TidyTest, TrailingTabsAfterTheContinuationMark) {
+TEST_F(Indentation, TrailingTabsAfterTheContinuationMark) {
     ExpectBody({"x = a + _\t", "b", "s = \" _\t", "t", "End Sub"},
                {"\tx = a + _", "\t\tb", "\ts = \" _", "\t\tt", "End Sub"});
 }
 
 // A comment that ends in " _" continues on the next line, which is comment too.
-TEST_F(TidyTest, ContinuedCommentsStayComments) {
+TEST_F(Indentation, ContinuedCommentsStayComments) {
     const Lines in = {"' long _", "   comment", "x = 1", "End Sub"};
     ExpectBody(in, {"\t' long _", "\t\tcomment", "\tx = 1", "End Sub"});
-    settings::Settings().comment = 3;
+    Settings().comment = 3;
     ExpectBody(in, {"' long _", "comment", "\tx = 1", "End Sub"});
-    settings::Settings().comment = 0;
+    Settings().comment = 0;
     ExpectBody(in, {"' long _", "   comment", "\tx = 1", "End Sub"});
-    settings::Settings().comment = 2;
+    Settings().comment = 2;
     ExpectBody(in, {"' long _", "   comment", "\tx = 1", "End Sub"});
     // Kept as read, with blanks after its " _" that the host drops: it
     // still continues, so its next line opens no block (found by fuzzing).
     for (long mode : {0, 2}) {
-        settings::Settings().comment = mode;
+        Settings().comment = mode;
         EXPECT_EQ(Body({"' long _ \t", "If a Then", "x = 1", "End Sub"}),
                   (Lines{"' long _", "If a Then", "\tx = 1", "End Sub"}))
             << mode;
@@ -191,7 +194,7 @@ TEST_F(TidyTest, ContinuedCommentsStayComments) {
 }
 
 // Each statement of a line counts with its own text.
-TEST_F(TidyTest, SeveralStatementsOnALine) {
+TEST_F(Indentation, SeveralStatementsOnALine) {
     ExpectBody({"Select Case x", "Case 1: y = 1", "Case 2: y = 2", "End Select",
                 "For i = 1 To 3: s = s + i: Next i", "If a Then b = 1: c = 2", "lbl: x = 1",
                 "End Sub"},
@@ -203,12 +206,12 @@ TEST_F(TidyTest, SeveralStatementsOnALine) {
                 "End Sub"});
 }
 
-TEST_F(TidyTest, UnbalancedClosersStopAtColumnOne) {
+TEST_F(Indentation, UnbalancedClosersStopAtColumnOne) {
     ExpectBody({"End If", "End If", "x = 1", "End Sub"},
                {"End If", "End If", "x = 1", "End Sub"});
 }
 
-TEST_F(TidyTest, DeclarationsWithTypeEnumAndDirectives) {
+TEST_F(Indentation, DeclarationsWithTypeEnumAndDirectives) {
     const Lines in = {"Option Explicit", "", "", "Public Type T", "a As Long", "b As String",
                       "End Type", "Private Enum E", "One = 1", "End Enum", "#If Win32 Then",
                       "Private Declare Function F Lib \"k\" () As Long", "#ElseIf Win16 Then",

@@ -20,8 +20,8 @@ TEST_F(TidyTest, RoutineBodyTailAndHead) {
                "End If", "", "", "    End Sub", "   ", "Private Function B() As Long", "B = 1",
                "End Function", "", ""}));
     auto& module = fx.Module("M");
-    Tidy_Routine(module.Members().Item("A"), 0, false, settings::Settings());
-    Tidy_Routine(module.Members().Item("B"), 0, false, settings::Settings());
+    Tidy_Routine(module.Members().Item("A"), 0, false, Settings());
+    Tidy_Routine(module.Members().Item("B"), 0, false, Settings());
     EXPECT_EQ(fx.Text("M"),
               Vb({"Option Explicit", "Private m As Long", "", "' Adds things",
                   "Public Sub A(ByVal x As Long)", "    ' what it does", "    If x Then",
@@ -37,7 +37,7 @@ TEST_F(TidyTest, OneBlankLineStaysBetweenRoutines) {
                "End Sub", " \t ", "Sub D()", "End Sub"}));
     auto& module = fx.Module("M");
     for (const char* name : {"B", "C", "D"})
-        Tidy_Routine(module.Members().Item(name), 0, false, settings::Settings());
+        Tidy_Routine(module.Members().Item(name), 0, false, Settings());
     EXPECT_EQ(fx.Text("M"), Vb({"Sub A()", "End Sub", "", "Sub B()", "End Sub", "", "Sub C()",
                                 "End Sub", "", "Sub D()", "End Sub"}));
 }
@@ -70,12 +70,12 @@ TEST_F(TidyTest, TidySaysWhetherItChangedTheModule) {
     fx.Add("M", host::vbext_ct_StdModule,
            Vb({"  Dim a", "Sub A()", "x = 1", "End Sub", "Sub B()", "    y = 1", "End Sub"}));
     auto& module = fx.Module("M");
-    EXPECT_TRUE(Tidy_Declarations(module, settings::Settings()));
-    EXPECT_FALSE(Tidy_Declarations(module, settings::Settings()));
-    EXPECT_TRUE(Tidy_Routine(module.Members().Item("A"), 0, true, settings::Settings()));
+    EXPECT_TRUE(Tidy_Declarations(module, Settings()));
+    EXPECT_FALSE(Tidy_Declarations(module, Settings()));
+    EXPECT_TRUE(Tidy_Routine(module.Members().Item("A"), 0, true, Settings()));
     const unsigned long edits = module.EditCount();
-    EXPECT_FALSE(Tidy_Routine(module.Members().Item("A"), 0, true, settings::Settings()));
-    EXPECT_FALSE(Tidy_Routine(module.Members().Item("B"), 0, true, settings::Settings()));
+    EXPECT_FALSE(Tidy_Routine(module.Members().Item("A"), 0, true, Settings()));
+    EXPECT_FALSE(Tidy_Routine(module.Members().Item("B"), 0, true, Settings()));
     EXPECT_EQ(module.EditCount(), edits);
 }
 
@@ -100,14 +100,14 @@ TEST_F(TidyTest, RemovingNumbersAndTidyingGivesTheTidiedOriginal) {
     TidyModule("M");
     const std::string tidied = fx.Text("M");
     for (bool ten : {false, true}) {
-        settings::Settings().ten = ten ? 1 : 0;
+        Settings().ten = ten ? 1 : 0;
         auto& module = fx.Module("M");
         const auto span = analysis::FirstAndLast(module, "A", 0);
         const long count = span.lastLine - span.afterDeclarationLine + 1;
         const Lines old = ReadLines(module, span.afterDeclarationLine, count);
         Lines numbered = old;
-        linenumbers::AddLineNumbers(numbered, settings::Settings(), 4);
-        ReplaceLines(module, span.afterDeclarationLine, old, numbered);
+        linenumbers::AddLineNumbers(numbered, Settings(), 4);
+        ReplaceLines(module, span.afterDeclarationLine, old, numbered, 4);
         ASSERT_NE(fx.Text("M"), tidied);
         EXPECT_EQ(module.Lines(4, 1), ten ? "20      If x Then" : "2       If x Then");
         TidyModule("M");

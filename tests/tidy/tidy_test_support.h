@@ -30,7 +30,7 @@ class TidyTest : public qv::test::ConfigHomeTest {
 protected:
     void SetUp() override {
         ConfigHomeTest::SetUp();
-        auto& s = settings::Settings();
+        auto& s = settings_;
         s.select = 1;
         s.comment = 1;
         s.header = 1;
@@ -46,13 +46,17 @@ protected:
         host::CodeModule& module = fx.Module(name);
         for (const analysis::RoutineEntry& r : routines) {
             if (r.name == analysis::kDeclarationsName) {
-                Tidy_Declarations(module, settings::Settings());
+                Tidy_Declarations(module, Settings());
             } else {
-                Tidy_Routine(module.Members().Item(r.name), r.kind, true, settings::Settings());
+                Tidy_Routine(module.Members().Item(r.name), r.kind, true, Settings());
             }
         }
     }
 
+    // The run's settings the tests hand to the engines.
+    settings::SettingsRecord& Settings() { return settings_; }
+
+    settings::SettingsRecord settings_;
     DatedServices services;
     qv::test::VbFixture fx;
 };

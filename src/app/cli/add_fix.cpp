@@ -92,8 +92,10 @@ struct ModuleFixes::Lines {
     }
 };
 
-ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component)
-    : target_(target), component_(component), file_(target.Files().FileOf(component)) {
+ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component,
+                         const settings::SettingsRecord& settings)
+    : target_(target), component_(component), settings_(settings),
+      file_(target.Files().FileOf(component)) {
     if (file_ == nullptr || file_->bytes == nullptr || component.Code() == nullptr) return;
     if (host::files::RenderModuleFile(*file_).bytes != *file_->bytes) return;
     const std::string_view bytes = *file_->bytes;
@@ -141,7 +143,8 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
     const std::string_view bytes = *file_->bytes;
     shell::CommandContext command{.vbe = target_.Vbe(),
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
-                                  .showMessages = false};
+                                  .showMessages = false,
+                                  .settings = settings_};
     auto runAdd = [&] {
         return RoutineChanged(
             shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run);

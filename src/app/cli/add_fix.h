@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/cli/project_target.h"
+#include "settings/settings_record.h"
 
 namespace qv::cli {
 
@@ -37,7 +38,8 @@ struct AddFix {
 // whole file.
 class ModuleFixes {
   public:
-    ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component);
+    ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component,
+                const settings::SettingsRecord& settings);
     ~ModuleFixes();
     ModuleFixes(const ModuleFixes&) = delete;
     ModuleFixes& operator=(const ModuleFixes&) = delete;
@@ -52,6 +54,7 @@ class ModuleFixes {
 
     LoadedTarget& target_;
     host::memory::MemoryComponent& component_;
+    const settings::SettingsRecord& settings_;
     const host::files::ModuleFile* file_;
     std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
 };

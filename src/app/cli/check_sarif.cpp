@@ -29,7 +29,8 @@ class FileLines {
 
 void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                        host::memory::MemoryComponent& component,
-                       const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err) {
+                       const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err,
+                       const settings::SettingsRecord& settings) {
     std::optional<FileLines> lines;
     std::optional<ModuleFixes> fixes;
     for (const analysis::RoutineStatusRow& row : counts.routines) {
@@ -49,7 +50,7 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                            .finding = std::move(*finding),
                            .fix = std::nullopt};
         if (withFixes) {
-            if (!fixes) fixes.emplace(target, component);
+            if (!fixes) fixes.emplace(target, component, settings);
             AddFix fix = fixes->Fix(row.name, row.kind, row.copy);
             if (!fix.failure.empty()) {
                 err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())

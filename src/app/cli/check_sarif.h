@@ -16,6 +16,7 @@ namespace qv::cli {
 // finding is kept without one.
 void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                        host::memory::MemoryComponent& component,
-                       const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err);
+                       const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err,
+                       const settings::SettingsRecord& settings);
 
 }  // namespace qv::cli

@@ -14,6 +14,7 @@
 #include "settings/bad_setting.h"
 #include "settings/code_page_setting.h"
 #include "settings/reg_settings.h"
+#include "settings/settings_operations.h"
 #include "settings/store_names.h"
 #include "settings/store_problem.h"
 #include "shell/process_start.h"
@@ -234,6 +235,15 @@ text::CodePage RunCodePage(CommandContext& context) {
         if (!context.codePage) throw CliError(kExitBadInput, problem);
     }
     return *context.codePage;
+}
+
+const settings::SettingsRecord& RunSettings(CommandContext& context) {
+    if (!context.settings) {
+        settings::SettingsRecord record = settings::LoadSettings();
+        record.codePage = RunCodePage(context);
+        context.settings = std::move(record);
+    }
+    return *context.settings;
 }
 
 int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& errTarget) {

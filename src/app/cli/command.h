@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
+#include "settings/settings_record.h"
 
 namespace qv::cli {
 
@@ -51,10 +52,18 @@ struct CommandContext {
     // on first use (RunCodePage); a command that reads no VB files (settings)
     // never needs it.
     std::optional<text::CodePage> codePage{};
+    // The run's settings, loaded once by the first RunSettings; a command
+    // that needs none (list, find) never reads them, so a bad stored one
+    // does not stop it.
+    std::optional<settings::SettingsRecord> settings{};
 };
 
 // The run's code page; a stored setting that names none: CliError exit 3.
 text::CodePage RunCodePage(CommandContext& context);
+
+// The run's settings: the stored ones (a bad stored number raises as
+// settings::GetSettings does), the IDE's tab width and the run's code page.
+const settings::SettingsRecord& RunSettings(CommandContext& context);
 
 class Command {
 public:

@@ -319,6 +319,8 @@ bool IdeWindow::Open(const QStringList& paths) {
     // when they name none, or none that is one: that is said below).
     std::string codePageProblem;
     options.codePage = settings::StoredCodePage(codePageProblem).value_or(text::CodePage());
+    // The IDE lays out the tabs of the lines it receives with its own width.
+    options.tabWidth = settings::StoredTabWidth().HostWidth();
     workspace::OpenResult opened = workspace::Open(targets, options);
     if (!opened.target) {
         CloseProjects();

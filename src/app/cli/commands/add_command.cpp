@@ -24,7 +24,7 @@ class AddCommand : public CodeChangeCommand {
                "holds\n"
                "the standard On Error line, or holds some other On Error statement.";
     }
-    void Prepare(CommandContext&) override { RefuseUnsafeSettings(); }
+    void Prepare(CommandContext& context) override { RefuseUnsafeSettings(RunSettings(context)); }
     std::string_view Action() const override { return "add"; }
 };
 

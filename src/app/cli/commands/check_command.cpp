@@ -78,7 +78,7 @@ std::string AutomationId(LoadedTarget& target) {
 // Fixes are the add command's changes; it refuses to run with settings that
 // would make code that is not VB, so there are none then.
 bool FixesPossible(CommandContext& context) {
-    if (const auto problem = settings::RecordProblem(settings::Settings(), {})) {
+    if (const auto problem = settings::RecordProblem(RunSettings(context), {})) {
         context.err << "qvaddin: no fixes offered: the stored settings would make code that is "
                        "not VB: "
                     << *problem << '\n';
@@ -197,7 +197,7 @@ public:
                            "--line");
         }
         // Handlers are judged against the templates stored now.
-        settings::GetSettings();
+        const settings::SettingsRecord& settings = RunSettings(context);
         std::optional<SarifBaseline> baseline;
         if (context.parser.isSet(kBaselineOption)) {
             baseline = SarifBaseline::Read(LocalPath(context.parser.value(kBaselineOption)));
@@ -240,7 +240,7 @@ public:
             for (MemoryComponent* component : Modules(*project, selection)) {
                 const text::CodePage page = component->TextCodePage();
                 progress.Next(text::ToUtf8(component->Name(), page));
-                ModuleResult r = Judge(*component, selection, routineRows, excludeReadOnly);
+                ModuleResult r = Judge(*component, selection, routineRows, excludeReadOnly, settings);
                 if (!r.failure.empty()) {
                     failed = true;
                     const std::string problem =
@@ -251,7 +251,8 @@ public:
                     if (sarif) log->AddFailure(problem);
                 }
                 if (sarif && r.evaluated) {
-                    AddModuleFindings(*log, *target, *component, r.counts, withFixes, context.err);
+                    AddModuleFindings(*log, *target, *component, r.counts, withFixes, context.err,
+                                      settings);
                     for (const std::string& warning : log->TakeWarnings()) {
                         context.err << "qvaddin: warning: " << warning << '\n';
                     }
@@ -328,7 +329,8 @@ private:
     }
 
     static ModuleResult Judge(MemoryComponent& component, const Selection& selection,
-                              bool listRoutines, bool excludeReadOnly) {
+                              bool listRoutines, bool excludeReadOnly,
+                              const settings::SettingsRecord& settings) {
         ModuleResult r;
         r.component = &component;
         r.readOnly = analysis::IsReadOnly(component);
@@ -336,7 +338,7 @@ private:
         try {
             if (selection.routine.empty()) {
                 r.counts =
-                    analysis::CountModule(*component.Code(), listRoutines, settings::Settings());
+                    analysis::CountModule(*component.Code(), listRoutines, settings);
             } else {
                 // Each copy of a routine defined more than once.
                 host::CodeModule& code = *component.Code();
@@ -345,7 +347,7 @@ private:
                     const analysis::RoutineEntry entry{selection.routine, selection.routineKind,
                                                        copy};
                     analysis::RoutineStatusRow row =
-                        analysis::JudgeRoutine(code, entry, true, settings::Settings());
+                        analysis::JudgeRoutine(code, entry, true, settings);
                     r.counts.Add(row);
                     r.counts.routines.push_back(std::move(row));
                 }

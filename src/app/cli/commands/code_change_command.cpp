@@ -231,7 +231,7 @@ void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
 
 int CodeChangeCommand::Run(CommandContext& context) {
     // The templates, labels and layout settings as the user stored them.
-    settings::GetSettings();
+    const settings::SettingsRecord& settings = RunSettings(context);
     auto target = LoadTarget(context);
     const Selection selection = SelectTarget(context, *target);
     Prepare(context);
@@ -248,7 +248,8 @@ int CodeChangeCommand::Run(CommandContext& context) {
     shell::CommandContext command{.vbe = target->Vbe(),
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                   .force = force_,
-                                  .showMessages = false};
+                                  .showMessages = false,
+                                  .settings = settings};
     const auto run = [&](shell::CommandTarget on) {
         command.target = on;
         return shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
@@ -332,8 +333,9 @@ bool LeftUndone(const shell::RoutineOutcome& routine) {
     return !routine.refusal.empty() && !routine.needsNothing;
 }
 
-void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys) {
-    if (const auto problem = settings::RecordProblem(settings::Settings(), keys)) {
+void RefuseUnsafeSettings(const settings::SettingsRecord& settings,
+                          std::initializer_list<std::string_view> keys) {
+    if (const auto problem = settings::RecordProblem(settings, keys)) {
         throw CliError(kExitBadInput,
                        "the stored settings would make code that is not VB: " + *problem +
                            "; change it with 'qvaddin settings set KEY VALUE' (or restore the "

@@ -56,6 +56,7 @@ bool LeftUndone(const shell::RoutineOutcome& routine);
 
 // Refuses (exit 3) stored settings of those keys (all when none are given)
 // that would make code that is not VB or that could not be read back.
-void RefuseUnsafeSettings(std::initializer_list<std::string_view> keys = {});
+void RefuseUnsafeSettings(const settings::SettingsRecord& settings,
+                          std::initializer_list<std::string_view> keys = {});
 
 }  // namespace qv::cli

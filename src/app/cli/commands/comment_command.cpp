@@ -30,8 +30,8 @@ class CommentCommand : public Command {
         if (!context.parser.isSet("line")) {
             throw CliError(kExitUsage, "comment needs the line to stamp: --module M --line N");
         }
-        settings::GetSettings();
-        RefuseUnsafeSettings({"insert"});
+        const settings::SettingsRecord& settings = RunSettings(context);
+        RefuseUnsafeSettings(settings, {"insert"});
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         host::memory::MemoryComponent& component = *selection.component;
@@ -44,7 +44,8 @@ class CommentCommand : public Command {
         shell::CommandContext command{
             .vbe = target->Vbe(),
             .showMessages = false,
-            .target = shell::CommandTarget::Line(component, selection.line)};
+            .target = shell::CommandTarget::Line(component, selection.line),
+            .settings = settings};
         shell::Execute(shell::CommandId::CodeComment, command);
         const std::string line = component.Code()->Lines(selection.line, 1);
 

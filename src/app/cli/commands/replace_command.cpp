@@ -32,7 +32,7 @@ class ReplaceCommand : public CodeChangeCommand {
         parser.addOption(kForceOption);
     }
     void Prepare(CommandContext& context) override {
-        RefuseUnsafeSettings();
+        RefuseUnsafeSettings(RunSettings(context));
         force_ = context.parser.isSet(kForceOption);
     }
     std::string_view Action() const override { return "replace"; }

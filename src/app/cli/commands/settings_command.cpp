@@ -240,17 +240,17 @@ public:
 
 private:
     static int Show(CommandContext& context) {
-        settings::GetSettings();
+        settings::SettingsRecord record;
+        settings::GetSettings(record);
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, ShowJson());
+            WriteJson(context.out, ShowJson(record));
         } else {
-            ShowText(context.out);
+            ShowText(context.out, record);
         }
         return kExitOk;
     }
 
-    static QJsonObject ShowJson() {
-        const settings::SettingsRecord& record = settings::Settings();
+    static QJsonObject ShowJson(const settings::SettingsRecord& record) {
         const settings::CRegSettings& store = settings::SystemStore();
         QJsonArray fields;
         for (const SettingsField& field : settings::SettingsFields()) {
@@ -274,7 +274,7 @@ private:
         return out;
     }
 
-    static void ShowText(std::ostream& out) {
+    static void ShowText(std::ostream& out, const settings::SettingsRecord& record) {
         const settings::CRegSettings& store = settings::SystemStore();
         out << "Settings file: " << store.FilePath() << ", section [" << settings::kSettingsSection
             << "]\n";
@@ -287,7 +287,7 @@ private:
                     : "The company defaults of menu, select, insert and comment are fixed "
                       "(string-table entry 1): stored values are ignored.\n\n");
         for (const SettingsField& field : settings::SettingsFields()) {
-            PrintField(out, field, field.value(settings::Settings()),
+            PrintField(out, field, field.value(record),
                        SourceText(field, settings::SourceOf(field)));
         }
         const CodePageShown codePage = ShownCodePage();
@@ -319,8 +319,9 @@ private:
     }
 
     static int Get(CommandContext& context, const SettingsField& field) {
-        settings::GetSettings();
-        const std::string value = field.value(settings::Settings());
+        settings::SettingsRecord record;
+        settings::GetSettings(record);
+        const std::string value = field.value(record);
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
                       QJsonObject{{"key", Q(field.key)},
@@ -385,7 +386,8 @@ private:
         if (field.type != FieldType::Text) value = PlainInteger(field, value);
         RequireWritableStore();
         settings::CRegSettings& store = settings::SystemStore();
-        const bool used = field.companyEntry == 0 || settings::OverrideAllowed();
+        const bool used =
+            field.layer != settings::FieldLayer::Company || settings::OverrideAllowed();
         if (!context.dryRun && !store.SaveSetting(settings::kSettingsSection, field.key, value)) {
             throw CliError(kExitBadInput, "could not write " + store.FilePath());
         }

@@ -62,11 +62,13 @@ struct Refusal {
 // code it cannot take (nested beyond any real code) is bad input, and
 // nothing is written.
 std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& component,
-                                  const shell::CommandTarget& at) {
+                                  const shell::CommandTarget& at,
+                                  const settings::SettingsRecord& settings) {
     try {
         // Outside every routine the declarations are tidied. The refusal is
         // reported below, not shown as a message.
-        shell::CommandContext command{.vbe = target.Vbe(), .showMessages = false, .target = at};
+        shell::CommandContext command{
+            .vbe = target.Vbe(), .showMessages = false, .target = at, .settings = settings};
         const shell::RunOutcome outcome = shell::Execute(shell::CommandId::CodeTidy, command).run;
         std::vector<Refusal> refused;
         for (const shell::ModuleOutcome& module : outcome.modules) {
@@ -98,10 +100,9 @@ class TidyCommand : public Command {
     }
 
     int Run(CommandContext& context) override {
-        settings::GetSettings();
+        const settings::SettingsRecord& settings = RunSettings(context);
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
-        const settings::TabWidthRun widthRun;
         std::vector<std::string> skipped;
         if (selection.component != nullptr) {
             RefuseWithoutCode(*selection.component);
@@ -112,13 +113,14 @@ class TidyCommand : public Command {
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
         if (atCursor) {
             RunAtEachCopy(context, selection, [&](const shell::CommandTarget& at) {
-                for (Refusal& r : TidyAtCursor(*target, *selection.component, at)) {
+                for (Refusal& r : TidyAtCursor(*target, *selection.component, at, settings)) {
                     refused.push_back(std::move(r));
                 }
             });
         } else {
             shell::CommandContext command{.vbe = target->Vbe(),
-                                          .onModuleFailure = shell::OnModuleFailure::KeepWhole};
+                                          .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+                                          .settings = settings};
             if (selection.component != nullptr) {
                 command.target = shell::CommandTarget::Module(*selection.component);
                 outcome = shell::Execute(shell::CommandId::ModuleTidy, command).run;
