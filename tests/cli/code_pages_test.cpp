@@ -5,7 +5,7 @@
 // search never matches inside a character, everything printed is UTF-8, and
 // the files written keep their code page.
 
-#include "cli/code_change_fixture.h"
+#include "cli/shape_fixture.h"
 #include "cli/code_page_fixture.h"
 
 #include <map>
@@ -13,25 +13,7 @@
 namespace qv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines operator+(Lines first, const Lines& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
-}
-
-// A routine's body as add leaves it: the top block, the body and the exit
-// block that raises the error with "where" as its source.
-Lines WithHandler(const Lines& body, const std::string& exit, const std::string& where) {
-    return Lines{"    On Error GoTo Error_Routine", ""} + body +
-           Lines{"",
-                 "Exit_Routine:",
-                 "    Exit " + exit,
-                 "Error_Routine:",
-                 "    Debug.Assert False",
-                 "    Err.Raise Err.Number, \"" + where +
-                     "(\" & Erl & \"):\" & Err.Source, Err.Description"};
-}
+using namespace shapes;
 
 class CodePageShapes : public CodeChangeTest {
   protected:

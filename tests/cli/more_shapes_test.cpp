@@ -9,42 +9,12 @@
 
 #include <QJsonArray>
 
-#include "cli/code_change_fixture.h"
+#include "cli/shape_fixture.h"
 
 namespace qv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-Lines operator+(Lines first, const Lines& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
-}
-
-// The file a module of the fixture is written as: its header, then code.
-std::string ModuleFile(const std::string& name, const Lines& code) {
-    Lines lines;
-    if (name[0] == 'C') lines = {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True", "END"};
-    lines.push_back("Attribute VB_Name = \"" + name + "\"");
-    if (name[0] == 'C') lines.push_back("Attribute VB_Exposed = False");
-    return CrlfLines(lines + code);
-}
-
-std::string FileOf(const std::string& module) {
-    return module + (module[0] == 'C' ? ".cls" : ".bas");
-}
-
-// The standard handler's lines around a body: the raise names where.
-Lines WithHandler(const Lines& body, const std::string& exit, const std::string& where) {
-    return Lines{"    On Error GoTo Error_Routine", ""} + body +
-           Lines{"",
-                 "Exit_Routine:",
-                 "    Exit " + exit,
-                 "Error_Routine:",
-                 "    Debug.Assert False",
-                 "    Err.Raise Err.Number, \"" + where +
-                     "(\" & Erl & \"):\" & Err.Source, Err.Description"};
-}
+using namespace shapes;
 
 // "' 表示する" in Shift-JIS: the second byte of its first character is "\".
 const std::string kShiftJisComment = "' \x95\\\x8E\xA6\x82\xB7\x82\xE9";
@@ -73,23 +43,10 @@ Lines PropertyCopies(const Lines& get, const Lines& let, const Lines& get2, cons
            Lines{"End Property", "#End If"};
 }
 
-class MoreShapes : public CodeChangeTest {
+class MoreShapes : public ShapeFolderTest {
   protected:
-    CliResult Run(const std::vector<std::string>& arguments) {
-        return CodeChangeTest::Run(folder, arguments);
-    }
-    // Runs the command on the whole project; the module reads as expected.
-    void ExpectAfter(const std::vector<std::string>& command, const std::string& module,
-                     const Lines& expected) {
-        std::vector<std::string> arguments = command;
-        arguments.push_back("MoreShapes.vbp");
-        const CliResult r = Run(arguments);
-        ASSERT_EQ(r.code, 0) << r.err << r.out;
-        EXPECT_EQ(folder.Read(FileOf(module)), ModuleFile(module, expected)) << command[0];
-    }
-    void ExpectOriginal(const std::string& module) {
-        EXPECT_EQ(folder.Read(FileOf(module)), original.Read(FileOf(module))) << module;
-    }
+    MoreShapes() : ShapeFolderTest("MoreShapes") {}
+
     // The fixture's project and module files as they were (the loose
     // folders are left as they are).
     void Restore() {
@@ -99,9 +56,6 @@ class MoreShapes : public CodeChangeTest {
             folder.Write(name, original.Read(name));
         }
     }
-
-    const TempFolder original = CopyOfFolder(FixtureFolder("MoreShapes"));
-    TempFolder folder = CopyOfFolder(FixtureFolder("MoreShapes"));
 };
 
 TEST_F(MoreShapes, EachCopyOfARoutineIsListedAndJudged) {

@@ -8,46 +8,17 @@
 
 #include <QJsonArray>
 
-#include "cli/code_change_fixture.h"
+#include "cli/shape_fixture.h"
 
 namespace qv::test {
 namespace {
 
-using Lines = std::vector<std::string>;
+using namespace shapes;
 
-const Lines kClassHeader = {"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True", "END"};
-
-// The file a module of the fixture is written as: its header, then code.
-std::string ModuleFile(const std::string& name, const Lines& code) {
-    Lines lines;
-    if (name[0] == 'C') lines = kClassHeader;
-    lines.push_back("Attribute VB_Name = \"" + name + "\"");
-    if (name[0] == 'C') lines.push_back("Attribute VB_Exposed = False");
-    lines.insert(lines.end(), code.begin(), code.end());
-    return CrlfLines(lines);
-}
-
-std::string FileOf(const std::string& module) {
-    return module + (module[0] == 'C' ? ".cls" : ".bas");
-}
-
-class RealShapes : public CodeChangeTest {
+class RealShapes : public ShapeFolderTest {
   protected:
-    CliResult Run(const std::vector<std::string>& arguments) {
-        return CodeChangeTest::Run(folder, arguments);
-    }
-    // Runs the command on the whole project; the module reads as expected.
-    void ExpectAfter(const std::vector<std::string>& command, const std::string& module,
-                     const Lines& expected) {
-        std::vector<std::string> arguments = command;
-        arguments.push_back("RealShapes.vbp");
-        const CliResult r = Run(arguments);
-        ASSERT_EQ(r.code, 0) << r.err << r.out;
-        EXPECT_EQ(folder.Read(FileOf(module)), ModuleFile(module, expected)) << command[0];
-    }
-    void ExpectOriginal(const std::string& module) {
-        EXPECT_EQ(folder.Read(FileOf(module)), original.Read(FileOf(module)));
-    }
+    RealShapes() : ShapeFolderTest("RealShapes") {}
+
     void Restore() {
         for (const auto& [name, bytes] : Files(original)) folder.Write(name, bytes);
     }
@@ -66,29 +37,7 @@ class RealShapes : public CodeChangeTest {
         ASSERT_EQ(Run({"tidy", "RealShapes.vbp"}).code, 0);
         EXPECT_EQ(folder.Read(FileOf(module)), ModuleFile(module, tidied));
     }
-
-    const TempFolder original = CopyOfFolder(FixtureFolder("RealShapes"));
-    TempFolder folder = CopyOfFolder(FixtureFolder("RealShapes"));
 };
-
-// The lines of first followed by those of then.
-Lines operator+(Lines first, const Lines& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
-}
-
-// A routine's body as add leaves it: the top block, the body, and the exit
-// block that raises the error with "where" in its source.
-Lines WithHandler(const Lines& body, const std::string& exit, const std::string& where) {
-    return Lines{"    On Error GoTo Error_Routine", ""} + body +
-           Lines{"",
-                 "Exit_Routine:",
-                 "    Exit " + exit,
-                 "Error_Routine:",
-                 "    Debug.Assert False",
-                 "    Err.Raise Err.Number, \"" + where +
-                     "(\" & Erl & \"):\" & Err.Source, Err.Description"};
-}
 
 TEST_F(RealShapes, EveryRoutineIsListedOnceAndJudged) {
     const CliResult list = Run({"list", "RealShapes.vbp"});
