@@ -50,3 +50,19 @@ add_number_row() {
     fresh --dry-run number
     printf '\n'
 }
+
+# One module (modBig) of $1 small functions without a handler, each with a
+# comment above it, an If block and a continued line.
+big_module() {
+    printf 'Attribute VB_Name = "modBig"\r\nOption Explicit\r\n\r\n'
+    awk -v n="$1" 'BEGIN {
+        for (i = 1; i <= n; i++) {
+            printf "'"'"' Adds %d to a.\r\n", i
+            printf "Public Function F%d(ByVal a As Long, ByVal b As Long) As Long\r\n", i
+            printf "    Dim x As Long\r\n"
+            printf "    If a > b Then\r\n        x = a + %d\r\n    End If\r\n", i
+            printf "    F%d = x + _\r\n        b\r\n", i
+            printf "End Function\r\n\r\n"
+        }
+    }'
+}

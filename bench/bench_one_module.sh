@@ -18,21 +18,6 @@ set -euo pipefail
 
 source "$(dirname "$0")/bench_common.sh" "${1:-build}" bench_one_module
 
-# One module of $1 functions.
-module() {
-    printf 'Attribute VB_Name = "modBig"\r\nOption Explicit\r\n\r\n'
-    awk -v n="$1" 'BEGIN {
-        for (i = 1; i <= n; i++) {
-            printf "'"'"' Adds %d to a.\r\n", i
-            printf "Public Function F%d(ByVal a As Long, ByVal b As Long) As Long\r\n", i
-            printf "    Dim x As Long\r\n"
-            printf "    If a > b Then\r\n        x = a + %d\r\n    End If\r\n", i
-            printf "    F%d = x + _\r\n        b\r\n", i
-            printf "End Function\r\n\r\n"
-        }
-    }'
-}
-
 fresh() {
     cp "$work/source.bas" "$work/modBig.bas"
     timed "$qvaddin" "$@" "$work/modBig.bas"
@@ -40,7 +25,7 @@ fresh() {
 
 printf '%10s  %16s  %16s  %16s  %16s\n' procedures add "add -n" number "number -n"
 for procedures in 10000 50000 100000; do
-    module "$procedures" > "$work/source.bas"
+    big_module "$procedures" > "$work/source.bas"
     printf '%10s  ' "$procedures"
     add_number_row
 done

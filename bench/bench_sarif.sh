@@ -19,21 +19,6 @@ source "$(dirname "$0")/bench_common.sh" "${1:-build}" bench_sarif
 [[ -n ${2:-} ]] && qvaddin=$2
 accepted_codes=" 0 1 "  # 1: findings
 
-# One module of $1 functions without a handler.
-module() {
-    printf 'Attribute VB_Name = "modBig"\r\nOption Explicit\r\n\r\n'
-    awk -v n="$1" 'BEGIN {
-        for (i = 1; i <= n; i++) {
-            printf "'"'"' Adds %d to a.\r\n", i
-            printf "Public Function F%d(ByVal a As Long, ByVal b As Long) As Long\r\n", i
-            printf "    Dim x As Long\r\n"
-            printf "    If a > b Then\r\n        x = a + %d\r\n    End If\r\n", i
-            printf "    F%d = x + _\r\n        b\r\n", i
-            printf "End Function\r\n\r\n"
-        }
-    }'
-}
-
 # Peak resident memory (MB) of a command, from /usr/bin/time.
 peak() {
     /usr/bin/time -f '%M' -o "$work/time" "$@" > /dev/null 2>&1 || true
@@ -73,6 +58,6 @@ for lines in 100000 250000 1000000; do
     rm -rf "$dir"
 done
 for routines in ${QV_BENCH_SARIF_ROUTINES:-1000 5000 20000}; do
-    module "$routines" > "$work/modBig.bas"
+    big_module "$routines" > "$work/modBig.bas"
     row "$routines routines" "$work/modBig.bas"
 done
