@@ -1,0 +1,207 @@
+// A code module's Find: plain, whole-word and pattern searches over its
+// lines, in the module's code page.
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "host/memory/memory_host.h"
+#include "host/memory/vb_syntax.h"
+#include "platform/code_page.h"
+#include "platform/like.h"
+#include "platform/text.h"
+
+namespace qv::host::memory {
+
+namespace {
+
+bool IsWordChar(char c) {
+    return IsIdentifierChar(c);
+}
+
+// Whether the hit [begin, end) is a whole word. In a double-byte code page
+// a byte before the hit that is no character's first byte ends a
+// double-byte character, which is a letter whatever its trail byte is.
+bool IsWholeWord(std::string_view line, size_t begin, size_t end, text::CodePage page) {
+    const bool startsWord = begin == 0 ||
+                            (!IsWordChar(line[begin - 1]) &&
+                             (!page.IsDoubleByte() || text::StartsCharacter(line, begin - 1, page)));
+    return startsWord && (end >= line.size() || !IsWordChar(line[end]));
+}
+
+// Whether the hit [begin, end) holds whole characters: in the double-byte
+// code pages a trail byte may be "\", "|" or a letter, and a hit never
+// starts or ends inside a character.
+bool HoldsWholeCharacters(std::string_view line, size_t begin, size_t end, text::CodePage page) {
+    if (page.IsUtf8()) {
+        return text::StartsCharacter(line, begin, page) && text::StartsCharacter(line, end, page);
+    }
+    if (!page.IsDoubleByte()) return true;
+    size_t i = 0;
+    while (i < begin) i += text::CharacterLength(line, i, page);
+    if (i != begin) return false;
+    while (i < end) i += text::CharacterLength(line, i, page);
+    return i == end;
+}
+
+// A plain search text, with or without regard to case. Find scans a whole
+// module line by line, so the search is made once per call: a byte of the
+// text matches its own value or, where case is ignored, the byte of the
+// other case of its letter (a byte of a multi-byte character matches only
+// itself). Sixteen positions are tested at a time on their first and last
+// byte, with a mask that folds the two values together (and may let more
+// through; the full test then decides).
+class TextFinder {
+  public:
+    TextFinder(std::string_view target, bool matchCase, text::CodePage page)
+        : size_(target.size()) {
+        value_.resize(size_);
+        other_.resize(size_);
+        mask_.resize(size_);
+        for (size_t i = 0; i < size_;) {
+            const size_t length = text::CharacterLength(target, i, page);
+            for (size_t k = i; k < i + length; ++k) {
+                const auto c = static_cast<unsigned char>(target[k]);
+                value_[k] = c;
+                other_[k] = !matchCase && length == 1 ? text::OtherCaseByte(c, page) : c;
+                mask_[k] = static_cast<unsigned char>(value_[k] ^ other_[k]);
+            }
+            i += length;
+        }
+    }
+
+    // The first position at or after from where the text stands; npos if none.
+    size_t Find(std::string_view line, size_t from) const {
+        if (size_ == 0 || size_ > line.size()) return std::string_view::npos;
+        const size_t lastStart = line.size() - size_;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+        size_t i = from;
+#if defined(__SSE2__)
+        for (; i + 16 <= lastStart + 1; i += 16) {
+            if (const size_t at = FirstMatchInBlock(bytes, i, ~0u); at != kNone) return at;
+        }
+        if (i <= lastStart && lastStart >= 15) {
+            // The last sixteen starts, overlapping those already tested.
+            const size_t block = lastStart - 15;
+            return FirstMatchInBlock(bytes, block, ~0u << (i - block));
+        }
+#endif
+        for (; i <= lastStart; ++i) {
+            if (MatchesAt(bytes + i)) return i;
+        }
+        return std::string_view::npos;
+    }
+
+  private:
+    static constexpr size_t kNone = std::string_view::npos;
+
+#if defined(__SSE2__)
+    // The first of the sixteen starts from block on (those whose bit is set
+    // in wanted) where the text stands: candidates match on the first and the
+    // last byte, then in full.
+    size_t FirstMatchInBlock(const unsigned char* bytes, size_t block, unsigned wanted) const {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block));
+        const __m128i last =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block + size_ - 1));
+        const auto folded = [](unsigned char c, unsigned char mask) {
+            return _mm_set1_epi8(static_cast<char>(c | mask));
+        };
+        const __m128i hit = _mm_and_si128(
+            _mm_cmpeq_epi8(_mm_or_si128(first, _mm_set1_epi8(static_cast<char>(mask_.front()))),
+                           folded(value_.front(), mask_.front())),
+            _mm_cmpeq_epi8(_mm_or_si128(last, _mm_set1_epi8(static_cast<char>(mask_.back()))),
+                           folded(value_.back(), mask_.back())));
+        for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit)) & wanted; bits != 0;
+             bits &= bits - 1) {
+            const size_t at = block + static_cast<size_t>(__builtin_ctz(bits));
+            if (MatchesAt(bytes + at)) return at;
+        }
+        return kNone;
+    }
+#endif
+
+    bool MatchesAt(const unsigned char* at) const {
+        for (size_t k = 0; k < size_; ++k) {
+            if (at[k] != value_[k] && at[k] != other_[k]) return false;
+        }
+        return true;
+    }
+
+    size_t size_;
+    std::basic_string<unsigned char> value_;
+    std::basic_string<unsigned char> other_;
+    std::basic_string<unsigned char> mask_;
+};
+
+// The first hit in line[from, limit) that ends at or before limit.
+bool SearchLine(std::string_view line, size_t from, size_t limit, const TextFinder& finder,
+                size_t targetSize, bool wholeWord, const LikePattern* pattern, text::CodePage page,
+                size_t& begin, size_t& end) {
+    while (from <= line.size()) {
+        size_t b, e;
+        if (pattern != nullptr) {
+            auto hit = pattern->Search(line, from);
+            if (!hit) return false;
+            b = hit->first;
+            e = hit->second;
+            if (e == b)
+                e = b + 1 <= line.size() ? b + 1 : b;  // an empty match still selects one column
+        } else {
+            b = finder.Find(line, from);
+            if (b == std::string_view::npos) return false;
+            e = b + targetSize;
+        }
+        if (e > limit) return false;
+        if (HoldsWholeCharacters(line, b, e, page) &&
+            (!wholeWord || IsWholeWord(line, b, e, page))) {
+            begin = b;
+            end = e;
+            return true;
+        }
+        from = b + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& startColumn,
+                            long& endLine, long& endColumn, bool wholeWord, bool matchCase,
+                            bool patternSearch) const {
+    if (target.empty() || lines_.Count() == 0) return false;
+    const long firstLine = std::max(startLine, 1L);
+    const long lastLine = endLine < 0 ? lines_.Count() : std::min(endLine, lines_.Count());
+    std::optional<LikePattern> pattern;
+    if (patternSearch) {
+        pattern.emplace(target, matchCase ? CompareMode::Binary : CompareMode::Text);
+    }
+    const text::CodePage page = TextCodePage();
+    const TextFinder finder(patternSearch ? std::string_view() : target, matchCase, page);
+    for (long l = firstLine; l <= lastLine; ++l) {
+        const std::string_view line = lines_.Line(l - 1);
+        const size_t from = l == firstLine ? static_cast<size_t>(std::max(startColumn, 1L) - 1) : 0;
+        if (from > line.size()) continue;
+        size_t limit = line.size();
+        // The end column bounds only the end line itself, not a last line
+        // that merely stands in for an end past the module's end.
+        if (l == endLine && endColumn >= 0) {
+            limit = std::min(limit, static_cast<size_t>(std::max(endColumn - 1, 0L)));
+        }
+        size_t begin = 0, end = 0;
+        if (SearchLine(line, from, limit, finder, target.size(), wholeWord,
+                       pattern ? &*pattern : nullptr, page, begin, end)) {
+            startLine = endLine = l;
+            startColumn = static_cast<long>(begin) + 1;
+            endColumn = static_cast<long>(end) + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace qv::host::memory
