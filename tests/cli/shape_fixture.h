@@ -51,7 +51,7 @@ inline std::string FileOf(const std::string& module) {
 class ShapeFolderTest : public CodeChangeTest {
   protected:
     explicit ShapeFolderTest(const std::string& name)
-        : project(name + ".vbp"),
+        : projectFile(name + ".vbp"),
           original(CopyOfFolder(FixtureFolder(name))),
           folder(CopyOfFolder(FixtureFolder(name))) {}
 
@@ -62,7 +62,7 @@ class ShapeFolderTest : public CodeChangeTest {
     void ExpectAfter(const std::vector<std::string>& command, const std::string& module,
                      const Lines& expected) {
         std::vector<std::string> arguments = command;
-        arguments.push_back(project);
+        arguments.push_back(projectFile);
         const CliResult r = Run(arguments);
         ASSERT_EQ(r.code, 0) << r.err << r.out;
         EXPECT_EQ(folder.Read(FileOf(module)), ModuleFile(module, expected)) << command[0];
@@ -71,7 +71,7 @@ class ShapeFolderTest : public CodeChangeTest {
         EXPECT_EQ(folder.Read(FileOf(module)), original.Read(FileOf(module))) << module;
     }
 
-    const std::string project;
+    const std::string projectFile;
     const TempFolder original;
     TempFolder folder;
 };
