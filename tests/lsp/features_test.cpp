@@ -205,7 +205,7 @@ TEST(CodePageTest, ProjectsAreReadInTheSessionsCodePage) {
             .toArray();
     };
     EXPECT_TRUE(symbols({}).isEmpty()) << "read as Windows-1252, the project names no such file";
-    for (const QJsonValue codePage : {QJsonValue(932), QJsonValue("shift_jis")}) {
+    for (const QJsonValue& codePage : {QJsonValue(932), QJsonValue("shift_jis")}) {
         const QJsonArray found = symbols(QJsonObject{{"codePage", codePage}});
         ASSERT_EQ(found.size(), 1);
         EXPECT_EQ(found[0].toObject()["name"].toString(), QString::fromUtf8("表示"));
