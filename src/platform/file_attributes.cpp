@@ -13,26 +13,13 @@
 #include <map>
 #include <vector>
 
+#include "platform/descriptor.h"
+
 namespace qv::file {
 
 namespace {
 
 using Attributes = std::map<std::string, std::string>;
-
-// Closes the descriptor when it goes out of scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int Get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 std::string UserName(uid_t uid) {
     std::vector<char> buffer(16384);

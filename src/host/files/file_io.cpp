@@ -12,6 +12,7 @@
 
 #include "host/files/file_error.h"
 #include "host/files/temp_files.h"
+#include "platform/descriptor.h"
 #include "platform/file_attributes.h"
 #include "platform/regular_file.h"
 
@@ -20,30 +21,11 @@ namespace qv::host::files {
 namespace {
 
 namespace fs = std::filesystem;
+using file::Descriptor;
 
 std::string Reason(int error) {
     return std::strerror(error);
 }
-
-// Closes the descriptor when it goes out of scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int Get() const { return fd_; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-  private:
-    int fd_;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
