@@ -36,6 +36,7 @@
 #include <memory>
 
 #include "app/workbench/code_window.h"
+#include "app/workbench/example_copy.h"
 #include "app/workbench/ide_window.h"
 #include "app/workbench/run_summary.h"
 #include "app/workbench/workbench_app.h"
@@ -644,13 +645,6 @@ class IdeUseTest : public QObject {
     static CodeWindow& CodeWindowOf(IdeWindow& ide, const char* module) {
         return *ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(
             ide.Vbe().ActiveVBProject()->VBComponents().Item(module)));
-    }
-
-    static void CopyExample(const QString& folder) {
-        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
-            QFile::copy(QString(QV_EXAMPLES) + "/" + name, folder + "/" + name);
-            QFile(folder + "/" + name).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
     }
 
     // The example with the add-in connected and the cursor on a code line

@@ -18,6 +18,7 @@
 #include <QTreeView>
 
 #include "app/workbench/code_window.h"
+#include "app/workbench/example_copy.h"
 #include "app/workbench/ide_window.h"
 #include "app/workbench/workbench_app.h"
 #include "findwindow/find_tree_model.h"
@@ -89,10 +90,7 @@ class WorkbenchInputTest : public QObject {
         qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
         qv::shell::SubMain();
         project_ = std::make_unique<QTemporaryDir>();
-        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
-            QFile::copy(QString(QV_EXAMPLES) + "/" + name, project_->filePath(name));
-            QFile(project_->filePath(name)).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
+        CopyExample(project_->path());
         app_ = std::make_unique<WorkbenchApp>();
         ide_ = &app_->NewWindow();
         ide_->show();

@@ -22,6 +22,7 @@
 
 #include "app/workbench/code_text.h"
 #include "app/workbench/code_window.h"
+#include "app/workbench/example_copy.h"
 #include "app/workbench/ide_window.h"
 #include "app/workbench/workbench_app.h"
 #include "host/host_constants.h"
@@ -547,13 +548,6 @@ class WorkbenchTest : public QObject {
             if (windows.Item(i).Type() == type) return windows.Item(i);
         }
         throw std::runtime_error("no such window");
-    }
-
-    static void CopyExample(const QString& folder) {
-        for (const char* name : {"Example.vbp", "modMain.bas", "CAccount.cls", "frmMain.frm"}) {
-            QFile::copy(QString(QV_EXAMPLES) + "/" + name, folder + "/" + name);
-            QFile(folder + "/" + name).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
     }
 
     // The example in the window with the add-in connected and the cursor on
