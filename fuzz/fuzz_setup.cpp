@@ -23,17 +23,10 @@ class SilentServices : public ForwardingServices {
 
 }  // namespace
 
-namespace {
-
-settings::SettingsRecord& FreshRecord() {
-    static settings::SettingsRecord record;
-    return record;
-}
-
-}  // namespace
-
+// Read once, after PrepareEngines has stored a fresh installation's defaults.
 const settings::SettingsRecord& FreshSettings() {
-    return FreshRecord();
+    static const settings::SettingsRecord record = settings::LoadSettings();
+    return record;
 }
 
 void PrepareEngines() {
@@ -54,7 +47,7 @@ void PrepareEngines() {
     }
     shell::CommandLineStart();
     settings::DefaultSettings();
-    FreshRecord() = settings::LoadSettings();
+    FreshSettings();
     static SilentServices services;
     SetServices(&services);
 }
