@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QTest>
 
@@ -54,10 +55,24 @@ protected:
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(index).center());
     }
 
+    // Types over the search box's text.
+    void TypeOver(const QString& text) {
+        QLineEdit& line = *window_.SearchBox().lineEdit();
+        QTest::keyClick(&line, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&line, Qt::Key_Delete);
+        QTest::keyClicks(&line, text);
+    }
+
     void TypeAndEnter(const QString& text) {
-        window_.SearchBox().lineEdit()->clear();
-        QTest::keyClicks(window_.SearchBox().lineEdit(), text);
+        TypeOver(text);
         QTest::keyClick(window_.SearchBox().lineEdit(), Qt::Key_Return);
+    }
+
+    // A click on a check box or option that does not yet show the state.
+    static void ClickTo(QAbstractButton& box, bool checked) {
+        if (box.isChecked() != checked)
+            QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(4, box.height() / 2));
+        ASSERT_EQ(box.isChecked(), checked);
     }
 
     MemoryCodeModule& Module(std::string_view name) { return fixture_.Module(name); }
@@ -86,9 +101,9 @@ TEST_F(FindWindowTest, EnterInTheSearchBoxShowsTheTreeWithItsSummary) {
 }
 
 TEST_F(FindWindowTest, TheFindButtonSearchesWithTheBoxesAsTheyStand) {
-    window_.SearchBox().setEditText("Total");
-    window_.MatchCaseBox().setChecked(true);
-    window_.FirstPerLineBox().setChecked(true);
+    TypeOver("Total");
+    ClickTo(window_.MatchCaseBox(), true);
+    ClickTo(window_.FirstPerLineBox(), true);
     QTest::mouseClick(&window_.FindButton(), Qt::LeftButton);
     EXPECT_EQ(Tree(),
               "2 hits found.\n"
@@ -101,7 +116,7 @@ TEST_F(FindWindowTest, TheFindButtonSearchesWithTheBoxesAsTheyStand) {
 }
 
 TEST_F(FindWindowTest, ModuleScopeWithoutPaneOrSelectionFindsNothing) {
-    window_.ModuleScope().setChecked(true);
+    ClickTo(window_.ModuleScope(), true);
     TypeAndEnter("total");
     EXPECT_EQ(Tree(), "Search String Not Found\n");
     fixture_.Vbe().SetSelectedComponent(fixture_.Project().Components().Find("CThing"));
@@ -151,10 +166,15 @@ TEST_F(FindWindowTest, GroupNodesShowTheOpenImageWhileExpanded) {
     const QModelIndex group = NodeWithText("Modules");
     ASSERT_TRUE(group.isValid());
     EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Open");
-    window_.ResultTree().collapse(group);
-    EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Close");
-    window_.ResultTree().expand(NodeWithText("modMain"));  // not a group: no change
+    ClickNode(NodeWithText("modMain"));
+    QTest::keyClick(window_.ResultTree().viewport(), Qt::Key_Left);  // not a group: no change
     EXPECT_EQ(NodeWithText("modMain").data(FindTreeModel::ImageRole).toString(), "StdModule");
+    ClickNode(group);
+    QTest::keyClick(window_.ResultTree().viewport(), Qt::Key_Left);
+    EXPECT_FALSE(window_.ResultTree().isExpanded(group));
+    EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Close");
+    QTest::keyClick(window_.ResultTree().viewport(), Qt::Key_Right);
+    EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Open");
 }
 
 TEST_F(FindWindowTest, AClickOnAHitOpensItsCodeWindowWithTheHitSelected) {
@@ -178,7 +198,9 @@ TEST_F(FindWindowTest, AClickOnAHitOpensItsCodeWindowWithTheHitSelected) {
 TEST_F(FindWindowTest, EnterOnAHitOutsideEveryProcedureSelectsIt) {
     TypeAndEnter("total");
     const QModelIndex hit = NodeWithText("Private total As Long");
-    window_.ResultTree().setCurrentIndex(hit);
+    ClickNode(hit.parent());  // the module's node, just above the hit
+    QTest::keyClick(window_.ResultTree().viewport(), Qt::Key_Down);
+    ASSERT_EQ(window_.ResultTree().currentIndex(), hit);
     QTest::keyClick(window_.ResultTree().viewport(), Qt::Key_Return);
     long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
     Module("modMain").CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
@@ -216,26 +238,12 @@ TEST_F(FindWindowTest, AHitWhoseModuleIsGoneIsReportedNotFollowed) {
     EXPECT_EQ(Err().number, err::kSubscriptOutOfRange);
 }
 
-TEST_F(FindWindowTest, ShowFindTakesTheSelectedTextOfTheCodePane) {
-    MemoryCodeModule& module = Module("modMain");
-    module.CodePane().Show();
-    module.CodePane().SetSelection(8, 17, 8, 22);
-    window_.ShowFind();
-    EXPECT_EQ(window_.SearchBox().currentText(), "Twice");
-    module.CodePane().SetSelection(9, 13, 10, 1);  // the end stands before the start
-    window_.ShowFind();
-    EXPECT_EQ(window_.SearchBox().currentText(), "n + n");
-    module.CodePane().SetSelection(9, 5, 9, 5);  // nothing selected: the text stays
-    window_.ShowFind();
-    EXPECT_EQ(window_.SearchBox().currentText(), "n + n");
-}
-
 TEST_F(FindWindowTest, MoreThanAThousandHitsShowTheFirstThousand) {
     std::vector<std::string> lines;
     for (int i = 0; i < 500; ++i) lines.push_back("x = x + x ' x");
     fixture_.Add("modMany", host::vbext_ct_StdModule, Vb(lines));
-    window_.FirstPerLineBox().setChecked(false);
-    window_.WholeWordBox().setChecked(true);
+    ClickTo(window_.FirstPerLineBox(), false);
+    ClickTo(window_.WholeWordBox(), true);
     TypeAndEnter("x");
     const QAbstractItemModel& model = *window_.ResultTree().model();
     EXPECT_EQ(model.index(0, 0).data().toString(), "> 1000 hits found.");

@@ -1,5 +1,7 @@
 #include "mainwindow/browser_fixture.h"
 
+#include <QHeaderView>
+#include <QTest>
 #include <algorithm>
 
 #include "errorhandling/insertion.h"
@@ -9,6 +11,41 @@
 #include "shell/process_start.h"
 
 namespace qv::mainwindow::test {
+
+void PickFirstProject(ProjectBrowser& browser) {
+    QComboBox& box = browser.ProjectBox();
+    box.setFocus();
+    QTest::keyClick(&box, Qt::Key_Down);
+}
+
+void ClickRow(QTreeWidget& list, const QString& name, Qt::KeyboardModifiers modifiers,
+              int column, Qt::MouseButton button) {
+    QTreeWidgetItem* row = RowNamed(list, name);
+    ASSERT_NE(row, nullptr) << name.toStdString();
+    list.scrollToItem(row);
+    const QRect rect = list.visualItemRect(row);
+    const int x = list.header()->sectionViewportPosition(column) + 4;
+    QTest::mouseClick(list.viewport(), button, modifiers, QPoint(x, rect.center().y()));
+}
+
+void ClickTool(QToolBar& bar, int image) {
+    for (QAction* action : bar.actions()) {
+        if (action->data().toInt() != image) continue;
+        QTest::mouseClick(bar.widgetForAction(action), Qt::LeftButton);
+        return;
+    }
+    ADD_FAILURE() << "no button with image " << image;
+}
+
+void ClickHeading(QTreeWidget& list, int column) {
+    QHeaderView& header = *list.header();
+    const int x = header.sectionViewportPosition(column) + header.sectionSize(column) / 2;
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(x, header.height() / 2));
+}
+
+void ClickButton(QAbstractButton& button) {
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(4, button.height() / 2));
+}
 
 Rows ListRows(const QTreeWidget& list) {
     Rows rows;
@@ -105,25 +142,27 @@ std::unique_ptr<ProjectBrowser> BrowserTest::Browser() {
     auto browser = std::make_unique<ProjectBrowser>(fixture_.Vbe(), settings_);
     browser->resize(1000, 700);
     browser->ListProjects();
+    browser->show();
+    browser->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(browser.get()));
     return browser;
 }
 
 std::unique_ptr<ProjectBrowser> BrowserTest::BrowserOn(const QString& module) {
     auto browser = Browser();
-    EXPECT_TRUE(browser->ChooseProject("Project1"));
-    EXPECT_TRUE(browser->ChooseModule(module));
+    PickFirstProject(*browser);
+    EXPECT_EQ(browser->ProjectName(), "Project1");
+    ClickRow(browser->ModuleList(), module);
+    EXPECT_EQ(browser->SelectedModuleRow() ? browser->SelectedModuleRow()->text(0) : "", module);
     return browser;
 }
 
 void BrowserTest::SelectRoutines(ProjectBrowser& browser, const QStringList& names) {
     QTreeWidget& list = browser.RoutineList();
-    list.clearSelection();
-    for (const QString& name : names) {
-        QTreeWidgetItem* row = RowNamed(list, name);
-        ASSERT_NE(row, nullptr) << name.toStdString();
-        row->setSelected(true);
-        list.setCurrentItem(row, 0, QItemSelectionModel::Select);
+    for (int i = 0; i < names.size(); ++i) {
+        ClickRow(list, names[i], i == 0 ? Qt::NoModifier : Qt::ControlModifier);
     }
+    EXPECT_EQ(list.selectedItems().size(), names.size());
 }
 
 }  // namespace qv::mainwindow::test

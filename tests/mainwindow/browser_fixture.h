@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QStringList>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <memory>
 #include <ostream>
@@ -26,6 +28,16 @@ namespace qv::mainwindow::test {
 
 using qv::test::Vb;
 using Rows = std::vector<QStringList>;
+
+// Real input, as a person gives it: the first project picked in the box
+// with the arrow key; a click on a row (at a column's left edge); a click on
+// a tool bar's button by its image number; a click on a column heading.
+void PickFirstProject(ProjectBrowser& browser);
+void ClickRow(QTreeWidget& list, const QString& name, Qt::KeyboardModifiers modifiers = {},
+              int column = 0, Qt::MouseButton button = Qt::LeftButton);
+void ClickTool(QToolBar& bar, int image);
+void ClickHeading(QTreeWidget& list, int column);
+void ClickButton(QAbstractButton& button);
 
 // Every row of a list, all columns, in list order.
 Rows ListRows(const QTreeWidget& list);
@@ -49,9 +61,12 @@ protected:
     // block (OK, EXTRA CODE); Other with other error handling (SOME);
     // ErrorSave, on the omit list, with a standard handler (EXTRA CODE, OK).
     static void AddProjectModules(qv::test::VbFixture& fixture);
+    // The browser, shown, with the open projects listed.
     std::unique_ptr<ProjectBrowser> Browser();
-    // The browser with Project1 chosen and the module's routines listed.
+    // The browser with Project1 picked in its box and a click on the
+    // module's row.
     std::unique_ptr<ProjectBrowser> BrowserOn(const QString& module);
+    // Clicks on the rows, the later ones with Ctrl held.
     void SelectRoutines(ProjectBrowser& browser, const QStringList& names);
 
     // The run's settings the browsers of a test share.

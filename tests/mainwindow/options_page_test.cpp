@@ -2,7 +2,13 @@
 // "&Save" is enabled exactly while the page differs from the store,
 // "Defaults" gives back the company values, and the company's lock.
 
+#include <QApplication>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <stdexcept>
 
 #include "mainwindow/options_page.h"
 #include "settings/config_home_fixture.h"
@@ -13,6 +19,79 @@
 
 namespace qv::mainwindow {
 namespace {
+
+// Real input on the page: the tabs that hold a control are clicked until it
+// shows, then keys go to it or a click lands on it.
+void Reveal(QWidget& control) {
+    for (QWidget* child = &control; child->parentWidget() != nullptr;
+         child = child->parentWidget()) {
+        QWidget* stack = child->parentWidget();
+        auto* tabs = stack->parentWidget() ? qobject_cast<QTabWidget*>(stack->parentWidget())
+                                           : nullptr;
+        if (tabs == nullptr || tabs->indexOf(child) < 0) continue;
+        Reveal(*tabs);
+        QTabBar* bar = tabs->findChild<QTabBar*>();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tabs->indexOf(child)).center());
+    }
+    ASSERT_TRUE(control.isVisible());
+}
+
+void Click(QWidget& control) {
+    Reveal(control);
+    QTest::mouseClick(&control, Qt::LeftButton, {}, QPoint(4, control.height() / 2));
+}
+
+// Replaces a box's text by typing; lines are ended with Return.
+void TypeInto(QWidget& box, const QString& text) {
+    Click(box);
+    QApplication::processEvents();
+    QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&box, Qt::Key_Delete);
+    const QStringList lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0) QTest::keyClick(&box, Qt::Key_Return);
+        QTest::keyClicks(&box, lines[i]);
+    }
+}
+
+// The space bar on a row of the window list ticks or clears it.
+void ToggleRow(QListWidget& list, int row) {
+    Reveal(list);
+    list.scrollToItem(list.item(row));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(row)).center());
+    QTest::keyClick(list.viewport(), Qt::Key_Space);
+}
+
+QPushButton& ButtonNamed(QWidget& page, const QString& text) {
+    for (QPushButton* button : page.findChildren<QPushButton*>()) {
+        if (button->text() == text) return *button;
+    }
+    throw std::runtime_error("no button " + text.toStdString());
+}
+
+// "&Add" on the omit list, and the name typed into the box it asks with.
+void AddOmitted(OptionsPage& page, const QString& name) {
+    QTimer::singleShot(0, [name] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr) return;
+        QApplication::setActiveWindow(dialog);  // as the window manager does
+        if (!QTest::qWaitForWindowActive(dialog)) return;
+        QTest::keyClicks(QApplication::focusWidget(), name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    Click(ButtonNamed(page, "&Add"));
+}
+
+void RemoveEveryOmitted(OptionsPage& page) {
+    QListWidget& list = page.OmitList();
+    Reveal(list);
+    while (list.count() > 0) {
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                          list.visualItemRect(list.item(0)).center());
+        Click(ButtonNamed(page, "REMOVE"));
+    }
+}
 
 class OptionsPageTest : public test::ConfigHomeTest {
 protected:
@@ -31,29 +110,27 @@ protected:
         return page;
     }
 
-    // Fills every field of the page with values unlike the defaults.
+    // Fills every field of the page with values unlike the defaults, as a
+    // person types and clicks them in.
     static void EditEveryField(OptionsPage& page) {
-        page.Template("add0").setPlainText("' top one\n' top two");
-        page.Template("add1").setPlainText("' below trap");
-        page.Template("add2").setPlainText("' leaving");
-        page.Template("add2a").setPlainText("' leaving MTS");
-        page.Template("add3").setPlainText("LogIt \"%m.%r\"");
-        page.Template("add4").setPlainText("Err.Raise Err.Number");
-        page.Template("add5").setPlainText("' control");
-        page.Template("add6").setPlainText("' mts");
-        page.Check("header").setChecked(false);
-        page.Check("select").setChecked(false);
-        page.Check("menu").setChecked(false);
-        page.Check("ten").setChecked(true);
-        page.CommentOptions().button(3)->setChecked(true);
-        page.WindowList().item(2)->setCheckState(Qt::Unchecked);
-        page.WindowList().item(6)->setCheckState(Qt::Checked);
-        page.OmitList().clear();
-        page.AddOmit("  KeepOut  ");
-        page.AddOmit("AlsoOut");
-        page.CommentText().setText("' stamped %u");
-        page.NormalExitLabel().setText("Leave_Here");
-        page.ErrorExitLabel().setText("Oops_Here");
+        TypeInto(page.Template("add0"), "' top one\n' top two");
+        TypeInto(page.Template("add1"), "' below trap");
+        TypeInto(page.Template("add2"), "' leaving");
+        TypeInto(page.Template("add2a"), "' leaving MTS");
+        TypeInto(page.Template("add3"), "LogIt \"%m.%r\"");
+        TypeInto(page.Template("add4"), "Err.Raise Err.Number");
+        TypeInto(page.Template("add5"), "' control");
+        TypeInto(page.Template("add6"), "' mts");
+        for (const char* key : {"header", "select", "menu", "ten"}) Click(page.Check(key));
+        Click(*page.CommentOptions().button(3));
+        ToggleRow(page.WindowList(), 2);
+        ToggleRow(page.WindowList(), 6);
+        RemoveEveryOmitted(page);
+        AddOmitted(page, "  KeepOut  ");
+        AddOmitted(page, "AlsoOut");
+        TypeInto(page.CommentText(), "' stamped %u");
+        TypeInto(page.NormalExitLabel(), "Leave_Here");
+        TypeInto(page.ErrorExitLabel(), "Oops_Here");
     }
 
     // The window's run of settings, which the pages show and renew.
@@ -65,9 +142,12 @@ protected:
 
 TEST_F(OptionsPageTest, EveryFieldSurvivesSaveAndAReloadOfTheStore) {
     auto page = Page();
+    ASSERT_EQ(page->PageValue("header"), "1");
+    ASSERT_EQ(page->PageValue("ten"), "0");
     EditEveryField(*page);
     EXPECT_TRUE(page->SaveButton().isEnabled());
-    ASSERT_TRUE(page->Save());
+    Click(page->SaveButton());
+    EXPECT_TRUE(services_.messages.empty());
     EXPECT_FALSE(page->SaveButton().isEnabled());
 
     // The engines see the new values at once.
@@ -96,17 +176,16 @@ TEST_F(OptionsPageTest, EveryFieldSurvivesSaveAndAReloadOfTheStore) {
 TEST_F(OptionsPageTest, UndoingAnEditLeavesSaveDisabled) {
     auto page = Page();
     QPlainTextEdit& box = page->Template("add3");
-    const QString text = box.toPlainText();
-    box.setPlainText(text + "x");
+    Click(box);
+    QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&box, Qt::Key_X);
     EXPECT_TRUE(page->SaveButton().isEnabled());
-    box.setPlainText(text);
+    QTest::keyClick(&box, Qt::Key_Backspace);
     EXPECT_FALSE(page->SaveButton().isEnabled());
 
-    QListWidgetItem* code = page->WindowList().item(0);
-    const Qt::CheckState was = code->checkState();
-    code->setCheckState(was == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    ToggleRow(page->WindowList(), 0);
     EXPECT_TRUE(page->SaveButton().isEnabled());
-    code->setCheckState(was);
+    ToggleRow(page->WindowList(), 0);
     EXPECT_FALSE(page->SaveButton().isEnabled());
 }
 
@@ -130,8 +209,9 @@ TEST_F(OptionsPageTest, DefaultsGiveBackTheCompanyValues) {
     auto page = Page();
     const settings::SettingsRecord defaults = Settings();
     EditEveryField(*page);
-    ASSERT_TRUE(page->Save());
-    page->Defaults();
+    Click(page->SaveButton());
+    ASSERT_EQ(Settings().label2, "Oops_Here");
+    Click(page->DefaultsButton());
     EXPECT_FALSE(page->SaveButton().isEnabled());
     EXPECT_EQ(Settings().add3, defaults.add3);
     EXPECT_EQ(Settings().label2, defaults.label2);
@@ -147,9 +227,10 @@ TEST_F(OptionsPageTest, AnEmptyOmitListLoadsAsOneEmptyEntryAndSavesEmpty) {
     auto page = Page();
     ASSERT_EQ(page->OmitList().count(), 1);
     EXPECT_EQ(page->OmitList().item(0)->text(), "");
-    page->AddOmit("   ");
+    AddOmitted(*page, "   ");
     EXPECT_EQ(page->OmitList().count(), 1);
-    ASSERT_TRUE(page->Save());
+    ToggleRow(page->WindowList(), 0);  // a change, so that "&Save" can be pressed
+    Click(page->SaveButton());
     EXPECT_EQ(Settings().omit, "");
 }
 
@@ -157,7 +238,8 @@ TEST_F(OptionsPageTest, NoTickedWindowTypeDeletesTheStoredFlagsSoTheDefaultAppli
     Settings().forms = "0000000000000000";
     auto page = Page();
     EXPECT_TRUE(page->WindowFlags().isEmpty());
-    ASSERT_TRUE(page->Save());
+    Click(page->Check("ten"));  // another change, so that "&Save" can be pressed
+    Click(page->SaveButton());
     EXPECT_EQ(Settings().forms, "1111110111111110");
 }
 
@@ -171,9 +253,9 @@ TEST_F(OptionsPageTest, ACommentValuePastTheOptionsChoosesNoneAndIsNotWritten) {
 TEST_F(OptionsPageTest, ALabelThatIsNoVbLabelIsRefusedAndNothingIsStored) {
     auto page = Page();
     const std::string before = Settings().add3;
-    page->Template("add3").setPlainText("' changed");
-    page->ErrorExitLabel().setText("Not a label");
-    EXPECT_FALSE(page->Save());
+    TypeInto(page->Template("add3"), "' changed");
+    TypeInto(page->ErrorExitLabel(), "Not a label");
+    Click(page->SaveButton());
     ASSERT_EQ(services_.messages.size(), 1U);
     settings::GetSettings(settings_);
     EXPECT_EQ(Settings().add3, before);

@@ -3,7 +3,9 @@
 // progress bars, the routine pop-up and "Go to Code", and the refusals of
 // the tool bars.
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTest>
 
 #include "errorhandling/insertion.h"
@@ -22,7 +24,8 @@ TEST_F(BrowserTest, PickingAProjectListsItsModulesNotEvaluated) {
     auto browser = Browser();
     EXPECT_EQ(browser->ProjectBox().count(), 1);
     EXPECT_EQ(browser->ProjectBox().currentIndex(), -1);
-    ASSERT_TRUE(browser->ChooseProject("Project1"));
+    PickFirstProject(*browser);
+    EXPECT_EQ(browser->ProjectName(), "Project1");
     EXPECT_EQ(Column(browser->ModuleList(), 0), QStringList({"modA", "modB"}));
     for (const QStringList& row : ListRows(browser->ModuleList())) {
         EXPECT_EQ(row, QStringList({row[0], " ", " ", " ", " "}));
@@ -33,8 +36,8 @@ TEST_F(BrowserTest, PickingAProjectListsItsModulesNotEvaluated) {
 
 TEST_F(BrowserTest, StatusCountsEveryModuleAndSetsItsIcon) {
     auto browser = Browser();
-    browser->ChooseProject("Project1");
-    browser->StatusPass();
+    PickFirstProject(*browser);
+    ClickButton(browser->StatusButton());
     // modA: five routines without handlers; modB: Handled Good, Extra and
     // ErrorSave Error, Other Some.
     EXPECT_EQ(ListRows(browser->ModuleList()),
@@ -51,14 +54,14 @@ TEST_F(BrowserTest, ExcludeReadOnlyListsReadOnlyModulesWithoutEvaluatingThem) {
     modA.SetFiles({"/x/modA.bas"});
     services_.readOnlyFiles.insert("/x/modA.bas");
     auto browser = Browser();
-    browser->ChooseProject("Project1");
-    browser->ExcludeReadOnlyOption().setChecked(true);
-    browser->StatusPass();
+    PickFirstProject(*browser);
+    ClickButton(browser->ExcludeReadOnlyOption());
+    ClickButton(browser->StatusButton());
     EXPECT_EQ(ListRows(browser->ModuleList())[0], QStringList({"modA", " ", " ", " ", " "}));
     EXPECT_EQ(IconOf(RowNamed(browser->ModuleList(), "modA")), module_icon::kNotEvaluated);
 
-    browser->AllModulesOption().setChecked(true);
-    browser->StatusPass();
+    ClickButton(browser->AllModulesOption());
+    ClickButton(browser->StatusButton());
     EXPECT_EQ(IconOf(RowNamed(browser->ModuleList(), "modA")), 5);  // needs work, read-only
 }
 
@@ -88,9 +91,7 @@ TEST_F(BrowserTest, NamesOfTheIdesCodePageAreShownAndFoundAgain) {
     EXPECT_EQ(ListRows(browser->RoutineList()),
               Rows({{"(Declarations)", "", "", ""},
                     {QString::fromUtf8("Расчёт"), "", "MISSING", "N/A"}}));
-    QTreeWidgetItem* row = RowNamed(browser->RoutineList(), QString::fromUtf8("Расчёт"));
-    browser->RoutineList().setCurrentItem(row);
-    browser->RoutineClicked(row);
+    ClickRow(browser->RoutineList(), QString::fromUtf8("Расчёт"));
     EXPECT_EQ(browser->CodeBox().toPlainText(),
               QString::fromUtf8("Sub Расчёт()\n    Beep\nEnd Sub"));
 }
@@ -107,47 +108,35 @@ TEST_F(BrowserTest, PropertyRowsCarryTheirTypeWordAndIcon) {
 
 TEST_F(BrowserTest, ChoosingARoutineShowsItsTextInTheCodeBox) {
     auto browser = BrowserOn("modA");
-    QTreeWidgetItem* row = RowNamed(browser->RoutineList(), "Twice");
-    browser->RoutineList().setCurrentItem(row);
-    browser->RoutineClicked(row);
+    ClickRow(browser->RoutineList(), "Twice");
     EXPECT_EQ(browser->CodeBox().toPlainText(),
               "\nPublic Function Twice(ByVal x As Long) As Long\n    Twice = 2 * x\nEnd Function");
     EXPECT_TRUE(browser->CodeBox().isReadOnly());
 }
 
 TEST_F(BrowserTest, ASecondClickOnTheSameModuleWithTheFocusDoesNotRelist) {
-    auto browser = BrowserOn("modA");
-    browser->show();
-    browser->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
-    QTreeWidgetItem* row = RowNamed(browser->ModuleList(), "modA");
-    browser->ModuleList().setFocus();
-    QApplication::processEvents();
+    auto browser = BrowserOn("modA");  // the click gave the list the focus
     ASSERT_TRUE(browser->ModuleList().hasFocus());
     QTreeWidgetItem* firstRoutine = browser->RoutineList().topLevelItem(1);
     firstRoutine->setText(2, "marked");
-    browser->ModuleClicked(row);
+    ClickRow(browser->ModuleList(), "modA");
     EXPECT_EQ(browser->RoutineList().topLevelItem(1)->text(2), "marked");
-    browser->ModuleClicked(RowNamed(browser->ModuleList(), "modB"));
+    ClickRow(browser->ModuleList(), "modB");
     EXPECT_EQ(Column(browser->RoutineList(), 0).size(), 5);
 }
 
 TEST_F(BrowserTest, AModuleRowReachedWithTheArrowKeysListsItsRoutines) {
     auto browser = BrowserOn("modA");
-    browser->show();
-    browser->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
     const QStringList modA = Column(browser->RoutineList(), 0);
-    browser->ModuleList().setFocus();
-    QTest::keyClick(&browser->ModuleList(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     EXPECT_EQ(browser->SelectedModuleRow()->text(0), "modB");
     EXPECT_NE(Column(browser->RoutineList(), 0), modA);
     EXPECT_EQ(Column(browser->RoutineList(), 0).size(), 5);
     // In the routine list an arrow key shows the routine it reaches.
-    browser->RoutineList().setFocus();
-    browser->RoutineList().setCurrentItem(browser->RoutineList().topLevelItem(1));
-    QTest::keyClick(&browser->RoutineList(), Qt::Key_Down);
-    EXPECT_FALSE(browser->CodeBox().toPlainText().isEmpty());
+    ClickRow(browser->RoutineList(), "Extra");
+    ASSERT_TRUE(browser->CodeBox().toPlainText().contains("Sub Extra("));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_TRUE(browser->CodeBox().toPlainText().contains("Sub Handled("));
 }
 
 TEST_F(BrowserTest, TheGoodHeaderSortsAsNumbersAndASecondClickReverses) {
@@ -165,24 +154,24 @@ TEST_F(BrowserTest, TheGoodHeaderSortsAsNumbersAndASecondClickReverses) {
             Settings(), refusal));
     }
     auto browser = Browser();
-    browser->ChooseProject("Project1");
-    browser->StatusPass();
+    PickFirstProject(*browser);
+    ClickButton(browser->StatusButton());
     ASSERT_EQ(RowNamed(browser->ModuleList(), "modTwelve")->text(1), "12");
     const int good = 1;
-    browser->ModuleList().header()->sectionClicked(good);
+    ClickHeading(browser->ModuleList(), good);
     EXPECT_EQ(Column(browser->ModuleList(), good), QStringList({"0", "1", "12"}));
-    browser->ModuleList().header()->sectionClicked(good);
+    ClickHeading(browser->ModuleList(), good);
     EXPECT_EQ(Column(browser->ModuleList(), good), QStringList({"12", "1", "0"}));
-    browser->ModuleList().header()->sectionClicked(0);  // another column keeps the direction
+    ClickHeading(browser->ModuleList(), 0);  // another column keeps the direction
     EXPECT_EQ(Column(browser->ModuleList(), 0), QStringList({"modTwelve", "modB", "modA"}));
 }
 
 TEST_F(BrowserTest, ReListingKeepsTheModuleListsSortOrder) {
     auto browser = Browser();
-    browser->ChooseProject("Project1");
-    browser->ModuleList().header()->sectionClicked(0);  // descending now
+    PickFirstProject(*browser);
+    ClickHeading(browser->ModuleList(), 0);  // descending now
     ASSERT_EQ(Column(browser->ModuleList(), 0), QStringList({"modB", "modA"}));
-    browser->StatusPass();
+    ClickButton(browser->StatusButton());
     EXPECT_EQ(Column(browser->ModuleList(), 0), QStringList({"modB", "modA"}));
 }
 
@@ -221,45 +210,47 @@ TEST_F(BrowserTest, EnginesReportTheirProgressOnTheBrowsersBars) {
 
 TEST_F(BrowserTest, ARightClickBelowTheRowsDoesNothingAndOnDeclarationsOpensNoMenu) {
     auto browser = BrowserOn("modA");
-    browser->show();
     QTreeWidget& list = browser->RoutineList();
-    const QPoint below = list.viewport()->mapTo(&list, QPoint(5, list.viewport()->height() - 2));
-    list.clearSelection();
-    EXPECT_FALSE(browser->RoutineRightClick(below));
+    QTest::mouseClick(list.viewport(), Qt::RightButton, {},
+                      QPoint(5, list.viewport()->height() - 2));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_TRUE(list.selectedItems().isEmpty());
 
-    const QRect declarations = list.visualItemRect(list.topLevelItem(0));
-    EXPECT_FALSE(browser->RoutineRightClick(list.viewport()->mapTo(&list, declarations.center())));
+    ClickRow(list, "(Declarations)", {}, 0, Qt::RightButton);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_EQ(list.selectedItems(), QList<QTreeWidgetItem*>({list.topLevelItem(0)}));
 
-    const QRect plain = list.visualItemRect(RowNamed(list, "Plain"));
-    EXPECT_TRUE(browser->RoutineRightClick(list.viewport()->mapTo(&list, plain.center())));
+    ClickRow(list, "Plain", {}, 0, Qt::RightButton);
+    EXPECT_EQ(QApplication::activePopupWidget(), &browser->RoutineMenu());
     EXPECT_EQ(list.selectedItems(), QList<QTreeWidgetItem*>({RowNamed(list, "Plain")}));
+    browser->RoutineMenu().close();
+}
+
+// A right-click on a routine row and a click on the pop-up's "Go to Code".
+void GoToCodeFrom(ProjectBrowser& browser, const QString& routine, int column) {
+    ClickRow(browser.RoutineList(), routine, {}, column, Qt::RightButton);
+    QMenu& menu = browser.RoutineMenu();
+    ASSERT_TRUE(menu.isVisible());
+    QAction* goToCode = menu.actions().value(0);
+    ASSERT_TRUE(goToCode != nullptr && goToCode->text() == "Go to Code");
+    QTest::mouseClick(&menu, Qt::LeftButton, {}, menu.actionGeometry(goToCode).center());
 }
 
 TEST_F(BrowserTest, GoToCodeFromExitStatusPutsTheCaretOnTheLastLineElseOnTheFirst) {
     auto browser = BrowserOn("modA");
-    browser->show();
     int closes = 0;
     browser->onCloseRequest = [&] { ++closes; };
-    QTreeWidget& list = browser->RoutineList();
-    const QRect row = list.visualItemRect(RowNamed(list, "Twice"));
-    const int exitColumnX = list.header()->sectionViewportPosition(3) + 3;
     host::CodePane& pane = fixture_.Module("modA").CodePane();
     long sl = 0, sc = 0, el = 0, ec = 0;
 
-    ASSERT_TRUE(browser->RoutineRightClick(
-        list.viewport()->mapTo(&list, QPoint(exitColumnX, row.center().y()))));
-    ASSERT_TRUE(browser->GoToCode());
+    GoToCodeFrom(*browser, "Twice", 3);  // "Exit Status"
     pane.GetSelection(sl, sc, el, ec);
     EXPECT_EQ(fixture_.Module("modA").Lines(sl, 1), "End Function");
     EXPECT_EQ(sc, 1);
     EXPECT_EQ(el, sl);
     EXPECT_EQ(pane.TopLine(), fixture_.Module("modA").ProcStartLine("Twice", 0));
 
-    ASSERT_TRUE(
-        browser->RoutineRightClick(list.viewport()->mapTo(&list, QPoint(5, row.center().y()))));
-    ASSERT_TRUE(browser->GoToCode());
+    GoToCodeFrom(*browser, "Twice", 0);
     pane.GetSelection(sl, sc, el, ec);
     EXPECT_EQ(fixture_.Module("modA").Lines(sl, 1), "    Twice = 2 * x");
     EXPECT_EQ(fixture_.Vbe().ActiveCodePane(), &pane);
@@ -268,9 +259,9 @@ TEST_F(BrowserTest, GoToCodeFromExitStatusPutsTheCaretOnTheLastLineElseOnTheFirs
 
 TEST_F(BrowserTest, ToolBarsWithoutAModuleRowAskForOneAndChangeNothing) {
     auto browser = Browser();
-    browser->ChooseProject("Project1");
+    PickFirstProject(*browser);
     const std::string before = fixture_.Text("modA");
-    browser->ModuleToolClicked(1);
+    ClickTool(browser->ModuleTools(), 1);
     ASSERT_EQ(services_.messages.size(), 1U);
     EXPECT_EQ(services_.messages[0].prompt, "Select a module first.");
     EXPECT_TRUE(services_.messages[0].atCursor);
@@ -284,9 +275,9 @@ TEST_F(BrowserTest, ReadOnlyModulesAreRefusedByBothToolBars) {
     services_.readOnlyFiles.insert("/x/modA.bas");
     auto browser = BrowserOn("modA");
     const std::string before = fixture_.Text("modA");
-    browser->ModuleToolClicked(1);
+    ClickTool(browser->ModuleTools(), 1);
     SelectRoutines(*browser, {"Plain"});
-    browser->RoutineToolClicked(1);
+    ClickTool(browser->RoutineTools(), 1);
     ASSERT_EQ(services_.messages.size(), 2U);
     EXPECT_EQ(services_.messages[0].prompt, "A read-only module cannot be updated.");
     EXPECT_EQ(services_.messages[1].prompt, "A read-only module cannot be updated.");
@@ -295,25 +286,9 @@ TEST_F(BrowserTest, ReadOnlyModulesAreRefusedByBothToolBars) {
 
 TEST_F(BrowserTest, DetailsWithoutAProjectAsksForOne) {
     auto browser = Browser();
-    browser->ShowDetails();
+    ClickButton(browser->DetailsButton());
     ASSERT_EQ(services_.messages.size(), 1U);
     EXPECT_EQ(services_.messages[0].prompt, "Select a project first.");
-}
-
-TEST_F(BrowserTest, TheToolBarsCarryTheirToolTipsInOrder) {
-    auto browser = Browser();
-    QStringList tips;
-    for (QAction* action : browser->ModuleTools().actions())
-        tips << (action->isSeparator() ? "|" : action->toolTip());
-    EXPECT_EQ(tips.join(','),
-              "Add Error Hanlding,Repalce Error Handling,Remove Error Handling,|,"
-              "Add Line Numbers,|,Indent Code");
-    tips.clear();
-    for (QAction* action : browser->RoutineTools().actions())
-        tips << (action->isSeparator() ? "|" : action->toolTip());
-    EXPECT_EQ(tips.join(','),
-              "Add Error Handling,Replace Error Handling,Remove Error Handling,|,"
-              "Add Line Number,|,Indent Code,|,Delete Routine");
 }
 
 TEST(StatusTally, TheRecountTableLeavesSomePairsUncounted) {

@@ -55,8 +55,8 @@ protected:
     // The module row's counts as a fresh status pass gives them.
     QStringList FreshModuleRow(const QString& module) {
         auto fresh = Browser();
-        fresh->ChooseProject("Project1");
-        fresh->StatusPass();
+        PickFirstProject(*fresh);
+        ClickButton(fresh->StatusButton());
         return ListRows(fresh->ModuleList())[module == "modA" ? 0 : 1];
     }
 
@@ -67,7 +67,7 @@ TEST_F(RoutineCommandsTest, AddErrorHandlingToSelectedRoutinesIsTheEnginesInsert
     auto browser = BrowserOn("modA");
     TransactionCounter transactions(fixture_.Module("modA"));
     SelectRoutines(*browser, {"Plain", "Twice"});
-    browser->RoutineToolClicked(kAdd);
+    ClickTool(browser->RoutineTools(), kAdd);
 
     std::string refusal;
     ASSERT_TRUE(errorhandling::AddRoutineErrorHandling(TwinMember("modA", "Plain"), 0,
@@ -85,12 +85,12 @@ TEST_F(RoutineCommandsTest, AddErrorHandlingToSelectedRoutinesIsTheEnginesInsert
 TEST_F(RoutineCommandsTest, AddingToAModuleAndRemovingAgainGivesBackItsBytes) {
     const std::string before = fixture_.Text("modA");
     auto browser = BrowserOn("modA");
-    browser->ModuleToolClicked(kAdd);
+    ClickTool(browser->ModuleTools(), kAdd);
     EXPECT_EQ(ListRows(browser->ModuleList())[0], QStringList({"modA", "5", "0", "0", "0"}));
     ExpectFreshRows(*browser, "modA");
     EXPECT_TRUE(browser->RoutineList().selectedItems().isEmpty());  // the module commands reset
 
-    browser->ModuleToolClicked(kRemove);
+    ClickTool(browser->ModuleTools(), kRemove);
     EXPECT_EQ(fixture_.Text("modA"), before);
     EXPECT_EQ(ListRows(browser->ModuleList())[0], QStringList({"modA", "0", "0", "0", "5"}));
     ExpectFreshRows(*browser, "modA");
@@ -98,9 +98,9 @@ TEST_F(RoutineCommandsTest, AddingToAModuleAndRemovingAgainGivesBackItsBytes) {
 
 TEST_F(RoutineCommandsTest, AddingToAModuleWhoseRoutinesAreAllGoodChangesNothing) {
     auto browser = BrowserOn("modA");
-    browser->ModuleToolClicked(kAdd);
+    ClickTool(browser->ModuleTools(), kAdd);
     const std::string added = fixture_.Text("modA");
-    browser->ModuleToolClicked(kAdd);
+    ClickTool(browser->ModuleTools(), kAdd);
     EXPECT_EQ(fixture_.Text("modA"), added);
 }
 
@@ -111,7 +111,7 @@ TEST_F(RoutineCommandsTest, RemovingAHandlerWithTheUsersOwnLinesAsksFirst) {
 
     services_.answer = mb::kAnswerNo;
     SelectRoutines(*browser, {"ErrorSave"});
-    browser->RoutineToolClicked(kRemove);
+    ClickTool(browser->RoutineTools(), kRemove);
     ASSERT_EQ(services_.messages.size(), 1U);
     EXPECT_EQ(services_.messages[0].buttons & 0xF, mb::kYesNo);
     EXPECT_EQ(fixture_.Text("modB"), before);
@@ -121,7 +121,7 @@ TEST_F(RoutineCommandsTest, RemovingAHandlerWithTheUsersOwnLinesAsksFirst) {
 
     services_.answer = mb::kAnswerYes;
     SelectRoutines(*browser, {"ErrorSave"});
-    browser->RoutineToolClicked(kRemove);
+    ClickTool(browser->RoutineTools(), kRemove);
     errorhandling::RemoveOld(twin_.Module("modB").Members().Item("ErrorSave"), 0,
                              Settings());
     EXPECT_EQ(ListRows(browser->RoutineList())[1], QStringList({"ErrorSave", "", "OK", "N/A"}));
@@ -135,7 +135,7 @@ TEST_F(RoutineCommandsTest, ReplacingRenewsTheHandlerFromTheCurrentTemplatesWith
     const QString before = RowNamed(browser->RoutineList(), "Handled")->text(2);
     ASSERT_TRUE(before == "IN ERROR" || before == "OK") << before.toStdString();
     SelectRoutines(*browser, {"Handled"});
-    browser->RoutineToolClicked(kReplace);
+    ClickTool(browser->RoutineTools(), kReplace);
 
     std::string refusal;
     errorhandling::RemoveOld(TwinMember("modB", "Handled"), 0, Settings());
@@ -153,13 +153,13 @@ TEST_F(RoutineCommandsTest, DeleteAnsweredNoKeepsEverythingAndYesKeepsOnlyDeclar
     const std::string before = fixture_.Text("modA");
     SelectRoutines(*browser, {"(Declarations)", "Plain", "Another"});
     services_.answer = mb::kAnswerNo;
-    browser->RoutineToolClicked(kDelete);
+    ClickTool(browser->RoutineTools(), kDelete);
     EXPECT_EQ(fixture_.Text("modA"), before);
     EXPECT_EQ(services_.messages.at(0).prompt.substr(0, 13), "Are you sure?");
 
     services_.answer = mb::kAnswerYes;
     SelectRoutines(*browser, {"(Declarations)", "Plain", "Another"});
-    browser->RoutineToolClicked(kDelete);
+    ClickTool(browser->RoutineTools(), kDelete);
     host::VBProject& twinProject = twin_.Project();
     for (const char* name : {"Plain", "Another"}) {
         const errorhandling::RoutineText text = errorhandling::GetRoutine(twinProject, "modA", name, 0);
@@ -174,7 +174,7 @@ TEST_F(RoutineCommandsTest, DeleteAnsweredNoKeepsEverythingAndYesKeepsOnlyDeclar
 TEST_F(RoutineCommandsTest, LineNumbersGoIntoTheSelectedRoutinesOnly) {
     auto browser = BrowserOn("modA");
     SelectRoutines(*browser, {"(Declarations)", "Twice"});
-    browser->RoutineToolClicked(kLines);
+    ClickTool(browser->RoutineTools(), kLines);
     linenumbers::AddLineNumbers_Mem(TwinMember("modA", "Twice"), 0, false, Settings());
     EXPECT_EQ(fixture_.Text("modA"), twin_.Text("modA"));
     ExpectFreshRows(*browser, "modA");
@@ -183,7 +183,7 @@ TEST_F(RoutineCommandsTest, LineNumbersGoIntoTheSelectedRoutinesOnly) {
 TEST_F(RoutineCommandsTest, LineNumbersForTheModuleNumberEveryRoutineAndSkipDeclarations) {
     auto browser = BrowserOn("modA");
     TransactionCounter transactions(fixture_.Module("modA"));
-    browser->ModuleToolClicked(kLines);
+    ClickTool(browser->ModuleTools(), kLines);
     // In list order, as the browser walks them.
     for (const char* name : {"Another", "Plain", "Twice"}) {
         linenumbers::AddLineNumbers_Mem(TwinMember("modA", name), 0, false, Settings());
@@ -202,7 +202,7 @@ TEST_F(RoutineCommandsTest, IndentingWithTheDeclarationsRowTidiesTheDeclarations
     twin_.Add("modC", host::vbext_ct_StdModule, messy);
     auto browser = BrowserOn("modC");
     SelectRoutines(*browser, {"(Declarations)", "Messy"});
-    browser->RoutineToolClicked(kIndent);
+    ClickTool(browser->RoutineTools(), kIndent);
     tidy::Tidy_Declarations(twin_.Module("modC"), Settings());
     tidy::Tidy_Routine(TwinMember("modC", "Messy"), 0, false, Settings());
     EXPECT_EQ(fixture_.Text("modC"), twin_.Text("modC"));
@@ -221,9 +221,6 @@ TEST_F(RoutineCommandsTest, EachCopyOfARoutineHasItsRowAndItsCommands) {
                      "End Function", "#End If"}));
     twin_.Add("modCopies", host::vbext_ct_StdModule, fixture_.Text("modCopies"));
     auto browser = BrowserOn("modCopies");
-    browser->show();
-    browser->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(browser.get()));
     QTreeWidget& list = browser->RoutineList();
     EXPECT_EQ(Sorted(ListRows(list)), FreshRoutineRows(fixture_.Vbe(), "Project1", "modCopies", Settings()));
     QTreeWidgetItem* second = RowNamed(list, "Peek (copy 2)");
@@ -233,12 +230,7 @@ TEST_F(RoutineCommandsTest, EachCopyOfARoutineHasItsRowAndItsCommands) {
     EXPECT_TRUE(browser->CodeBox().toPlainText().contains("Peek = a + 0"))
         << "the code box shows the second copy";
 
-    QAction* add = nullptr;
-    for (QAction* action : browser->RoutineTools().actions()) {
-        if (action->data().toInt() == kAdd) add = action;
-    }
-    ASSERT_NE(add, nullptr);
-    QTest::mouseClick(browser->RoutineTools().widgetForAction(add), Qt::LeftButton);
+    ClickTool(browser->RoutineTools(), kAdd);
 
     {
         const host::ProcCopyScope copy(twin_.Module("modCopies"), "Peek", 1);

@@ -36,6 +36,17 @@ protected:
         return std::make_unique<StatsWindow>(fixture_.Vbe(), StatsSelection{"Project1", {}, {}});
     }
 
+    // The window shown and its figures worked out, as the first click on the
+    // module list does.
+    std::unique_ptr<StatsWindow> Computed() {
+        auto window = Window();
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QTest::mouseClick(window->ModuleList().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_TRUE(window->Computed());
+        return window;
+    }
+
     static QStringList Row(QTreeWidget& list, int row) {
         QStringList cells;
         for (int c = 0; c < list.columnCount(); ++c) cells << list.topLevelItem(row)->text(c);
@@ -48,10 +59,18 @@ protected:
         return cells;
     }
 
-    static void Select(StatsWindow& window, const QString& name) {
-        const auto rows = window.ModuleList().findItems(name, Qt::MatchExactly);
+    // A click on a module row (twice: a double-click).
+    static void Select(StatsWindow& window, const QString& name, bool twice = false) {
+        QTreeWidget& list = window.ModuleList();
+        const auto rows = list.findItems(name, Qt::MatchExactly);
         ASSERT_EQ(rows.size(), 1);
-        window.ModuleList().setCurrentItem(rows.first());
+        const QPoint at = list.visualItemRect(rows.first()).center();
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
+        if (twice) QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+    }
+
+    static void Details(StatsWindow& window) {
+        QTest::mouseClick(&window.DetailsButton(), Qt::LeftButton);
     }
 
     static void GroupGesture(StatsWindow& window, Qt::KeyboardModifiers modifiers) {
@@ -122,8 +141,7 @@ TEST_F(StatsWindowTest, EveryFigureShowsWholeAndTheWindowGrows) {
 }
 
 TEST_F(StatsWindowTest, TheTotalRowAddsUpEveryColumn) {
-    auto window = Window();
-    window->DoStats();
+    auto window = Computed();
     QTreeWidget& list = window->ModuleList();
     for (int column = 1; column < list.columnCount(); ++column) {
         long sum = 0;
@@ -133,38 +151,37 @@ TEST_F(StatsWindowTest, TheTotalRowAddsUpEveryColumn) {
 }
 
 TEST_F(StatsWindowTest, RoutineDetailsListTheDeclarationsAndEachAccessor) {
-    auto window = Window();
-    window->DoStats();
+    auto window = Computed();
     Select(*window, "CAccount");
-    QTest::mouseClick(&window->DetailsButton(), Qt::LeftButton);
+    Details(*window);
     EXPECT_EQ(Column(window->RoutineList(), 0),
               QStringList({"(Declarations)", "Value  (Let)", "Value  (Get)"}));
     EXPECT_EQ(Row(window->RoutineList(), 2), QStringList({"Value  (Get)", "4", "0", "1", "3"}));
 }
 
 TEST_F(StatsWindowTest, RoutineDetailsRefuseWithoutAModuleAndSkipTheTotalAndTheShownModule) {
-    auto window = Window();
-    window->show();
-    window->DoStats();
-    window->RoutineDetails();
+    auto window = Computed();
+    window->ModuleList().clearSelection();
+    window->ModuleList().setCurrentItem(nullptr);
+    Details(*window);
     ASSERT_EQ(services_.messages.size(), 1u);
     EXPECT_EQ(services_.messages[0].prompt, "Select a module first.");
     EXPECT_TRUE(services_.messages[0].atCursor);
     EXPECT_EQ(services_.messages[0].buttons & mb::kExclamation, mb::kExclamation);
 
-    window->ModuleList().setCurrentItem(window->ModuleList().topLevelItem(0));
-    window->RoutineDetails();
+    Select(*window, window->ModuleList().topLevelItem(0)->text(0));  // the total row
+    Details(*window);
     EXPECT_EQ(window->RoutineList().topLevelItemCount(), 0);
 
     Select(*window, "modB");
-    window->RoutineDetails();
+    Details(*window);
     QTreeWidgetItem* first = window->RoutineList().topLevelItem(0);
-    window->RoutineDetails();
+    Details(*window);
     EXPECT_EQ(window->RoutineList().topLevelItem(0), first) << "not rebuilt";
 
     Select(*window, "modA");
     EXPECT_EQ(window->RoutineList().topLevelItemCount(), 0) << "another row forgets the routines";
-    emit window->ModuleList().itemDoubleClicked(window->ModuleList().currentItem(), 0);
+    Select(*window, "modA", true);
     EXPECT_EQ(Column(window->RoutineList(), 0), QStringList({"(Declarations)", "Main"}));
 }
 
@@ -174,9 +191,7 @@ TEST_F(StatsWindowTest, TheGroupGestureListsEveryProjectInOneTable) {
         .Code()
         ->LoadText(Vb({"Const C = 1", "Public Property Get P()", "End Property",
                        "Public Property Let P(v)", "End Property"}));
-    auto window = Window();
-    window->show();
-    window->DoStats();
+    auto window = Computed();
     GroupGesture(*window, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(window->windowTitle(), "Statistics for Project1") << "all three keys are needed";
 
@@ -189,23 +204,19 @@ TEST_F(StatsWindowTest, TheGroupGestureListsEveryProjectInOneTable) {
                            "Project1.modB", "Second.modZ"}));
     EXPECT_EQ(Row(window->ModuleList(), 4)[1], "1") << "a property counts once, a constant not";
     Select(*window, "Project1.modB");
-    window->RoutineDetails();
+    Details(*window);
     EXPECT_EQ(window->RoutineList().topLevelItemCount(), 0);
 }
 
 TEST_F(StatsWindowTest, TheGroupGestureWithOneProjectDoesNothing) {
-    auto window = Window();
-    window->show();
-    window->DoStats();
+    auto window = Computed();
     GroupGesture(*window, Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(window->windowTitle(), "Statistics for Project1");
     EXPECT_FALSE(window->RoutineList().isHidden());
 }
 
 TEST_F(StatsWindowTest, AHeaderClickSortsByThatColumnAsNumbersAndAgainReverses) {
-    auto window = Window();
-    window->show();
-    window->DoStats();
+    auto window = Computed();
     QHeaderView& header = *window->ModuleList().header();
     const int x = header.sectionViewportPosition(2) + 5;
     QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, QPoint(x, header.height() / 2));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace qv::ui::testing {
@@ -20,7 +21,7 @@ void WhenBoxOpens(std::function<void(QMessageBox&)> act) {
 }
 
 void Press(QMessageBox& box, QMessageBox::StandardButton button) {
-    box.button(button)->click();
+    QTest::mouseClick(box.button(button), Qt::LeftButton);
 }
 
 }  // namespace qv::ui::testing

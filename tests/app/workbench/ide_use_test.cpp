@@ -302,6 +302,39 @@ class IdeUseTest : public QObject {
         QVERIFY(find->ResultTree().model()->rowCount() > 0);
     }
 
+    void UnloadingInTheManagerRemovesEveryButtonAndLoadingPutsThemBack() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        QVERIFY(ide.AddInLoaded());  // the add-in list loads it at start-up
+        const auto count = [&ide](const char* bar) {
+            return ide.Vbe().CommandBars().Item(bar).Controls().Count();
+        };
+        const long loaded = count("Code Window");
+        const auto toggleLoaded = [] {
+            WhenModalOpens<QDialog>([](QDialog&) {
+                AccessKey(Qt::Key_L);  // Loaded/Unloaded
+                Key(Qt::Key_Return);
+            });
+        };
+        toggleLoaded();
+        ChooseFromMenu(ide, Qt::Key_A, Qt::Key_A);  // Add-Ins, Add-In Manager...
+        QVERIFY(!ide.AddInLoaded());
+        const long plain = count("Code Window");
+        const long standard = count("Standard");
+        QVERIFY(loaded > plain);
+        QVERIFY(!MenusHoldTheAddIn(ide));
+        QVERIFY(!app.HasHotKey(1));
+        toggleLoaded();
+        ChooseFromMenu(ide, Qt::Key_A, Qt::Key_A);
+        QVERIFY(ide.AddInLoaded());
+        QCOMPARE(count("Code Window"), loaded);
+        QVERIFY(app.HasHotKey(1));
+        toggleLoaded();
+        ChooseFromMenu(ide, Qt::Key_A, Qt::Key_A);
+        QCOMPARE(count("Code Window"), plain);  // nothing left behind by the second load
+        QCOMPARE(count("Standard"), standard);
+    }
+
     // ------------------------------------------------------------ closing
 
     void ExternalMainWindowStaysAsItWasWhenClosingIsCancelled() {

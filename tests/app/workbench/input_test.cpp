@@ -277,6 +277,24 @@ class WorkbenchInputTest : public QObject {
         QVERIFY(FindPane()->ResultTree().model()->rowCount() > 0);
     }
 
+    void CtrlShiftFTakesTheFirstLineOfASelectionAndKeepsTheTextWithoutOne() {
+        CodeWindow& main = ShowAt("modMain", 11);
+        for (int i = 0; i < 8; ++i) Press(Qt::Key_Right);
+        Press(Qt::Key_Down, Qt::ShiftModifier);
+        Press(Qt::Key_Home, Qt::ShiftModifier);  // to the next line's start
+        Press(Qt::Key_F, kCtrlShift);
+        QTRY_COMPARE(Focus(), FindBoxFocus());
+        QCOMPARE(FindBox()->text(), QString("gAccounts = New Collection"));
+        // Back in the code, the caret alone: the search text stays.
+        QTest::mouseClick(main.Editor().viewport(), Qt::LeftButton, {},
+                          main.Editor().cursorRect().center());
+        QTRY_COMPARE(Focus(), &main.Editor());
+        QVERIFY(!main.Editor().textCursor().hasSelection());
+        Press(Qt::Key_F, kCtrlShift);
+        QTRY_COMPARE(Focus(), FindBoxFocus());
+        QCOMPARE(FindBox()->text(), QString("gAccounts = New Collection"));
+    }
+
     void AClickOnAHitSelectsItAndHandsTheFocusToItsCodeWindow() {
         CodeWindow& main = ShowAt("modMain", 1);
         Search("gAccounts");

@@ -17,7 +17,10 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
+#include <functional>
+#include <memory>
 #include <stdexcept>
 
 #include "app/workbench/code_text.h"
@@ -42,10 +45,6 @@ QByteArray Bytes(const QString& path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return file.readAll();
-}
-
-long ControlCount(qv::host::VBE& vbe, const char* bar) {
-    return vbe.CommandBars().Item(bar).Controls().Count();
 }
 
 // The editor's text as the module would hold it.
@@ -73,13 +72,64 @@ QByteArray MixedBreaks(const QByteArray& crlf) {
     return mixed;
 }
 
-// Presses a button of the next message box that opens.
-void AnswerNextBox(QMessageBox::StandardButton answer) {
-    QTimer::singleShot(100, [answer] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            box->button(answer)->click();
+// A key pressed and released on the widget with the focus (or, when no
+// widget has it, on the active window).
+void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWidget* target = QApplication::activePopupWidget();
+    if (target == nullptr) target = QApplication::focusWidget();
+    if (target == nullptr) target = QApplication::activeWindow();
+    QVERIFY2(target != nullptr, "no window is active");
+    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
+}
+
+// Runs step on the next modal window of type T once it is up.
+template <class T>
+void WhenModalOpens(std::function<void(T&)> step) {
+    auto tries = std::make_shared<int>(0);
+    auto look = std::make_shared<std::function<void()>>();
+    *look = [step, tries, look] {
+        auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
+        if (window != nullptr && window->isVisible()) {
+            step(*window);
+        } else if (++*tries < 250) {
+            QTimer::singleShot(20, *look);
         }
+    };
+    QTimer::singleShot(20, *look);
+}
+
+// Clicks a button of the next message box that opens; its text is kept.
+void AnswerNextBox(QMessageBox::StandardButton answer, QString* text = nullptr) {
+    WhenModalOpens<QMessageBox>([answer, text](QMessageBox& box) {
+        if (text != nullptr) *text = box.text();
+        QTest::mouseClick(box.button(answer), Qt::LeftButton);
     });
+}
+
+// Runs step once a pop-up menu is open.
+void WhenPopupOpens(std::function<void()> step) {
+    auto tries = std::make_shared<int>(0);
+    auto look = std::make_shared<std::function<void()>>();
+    *look = [step, tries, look] {
+        if (QApplication::activePopupWidget() != nullptr) {
+            step();
+        } else if (++*tries < 250) {
+            QTimer::singleShot(20, *look);
+        }
+    };
+    QTimer::singleShot(20, *look);
+}
+
+// The menu bar's menu by its access key, then the entry by its own.
+void ChooseFromMenu(QWidget& window, Qt::Key menuKey, Qt::Key entryKey) {
+    QTest::keyClick(&window, menuKey, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    QTest::keyClick(QApplication::activePopupWidget(), entryKey);
+}
+
+void Activate(QWidget& window) {
+    QApplication::setActiveWindow(&window);
+    if (!QTest::qWaitForWindowActive(&window)) qWarning("the window is not active");
 }
 
 // Runs the command line on a copy of the example; its files by name.
@@ -173,37 +223,14 @@ class WorkbenchTest : public QObject {
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
         QVERIFY(OpenExample(ide, 11));
-        qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "code add")->Execute();
-        QVERIFY(ide.SaveAll());
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+        Key(Qt::Key_S, Qt::ControlModifier);
         const QByteArray added = Bytes(path);
         QVERIFY(added.contains("On Error GoTo Error_Routine"));
         QVERIFY(added.count("\r\n") > 0 && added.count("\r\n") < added.count('\n'));
-        ide.History().undo();
-        QVERIFY(ide.SaveAll());
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(Bytes(path), original);
-    }
-
-    void FindAndTheMainWindowAreOffered() {
-        WorkbenchApp app;
-        IdeWindow& ide = app.NewWindow();
-        QVERIFY(OpenExample(ide, 3));
-        for (const char* bar : {"Standard", "Project Window Project", "Project Window"}) {
-            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "tool") != nullptr, bar);
-        }
-        for (const char* bar :
-             {"Project Window Form Folder", "Project Window Module/Class Folder"}) {
-            QVERIFY2(qv::shell::FindAddInButton(ide.Vbe(), bar, "check") != nullptr, bar);
-        }
-        qv::host::CommandBarControl* find =
-            qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "find");
-        QVERIFY(find != nullptr);
-        find->Execute();
-        QDockWidget* dock = nullptr;
-        for (QDockWidget* d : ide.findChildren<QDockWidget*>()) {
-            if (d->windowTitle() == "Find") dock = d;
-        }
-        QVERIFY(dock != nullptr);
-        QVERIFY(!dock->isHidden());
     }
 
     void MainWindowCommandsAreUndoStepsOfTheirOwn() {
@@ -212,33 +239,34 @@ class WorkbenchTest : public QObject {
         QVERIFY(OpenExample(ide, 12));
         qv::host::CodeModule& code = ide.Vbe().ActiveCodePane()->CodeModule();
         const std::string before = ModuleText(code);
-        const int steps = ide.History().count();
         bool ran = false;
         std::string added;
-        // The window is modal: drive it from inside its own event loop.
-        QTimer::singleShot(0, [&] {
-            auto* window =
-                dynamic_cast<qv::mainwindow::MainWindow*>(QApplication::activeModalWidget());
-            if (window == nullptr) return;
-            window->ApplyDisplayType();
-            ran = window->Browser().ChooseModule("modMain");
-            if (ran) {
-                // The module tool bar's buttons: add error handling, then line numbers.
-                window->Browser().Commands().RunModuleCommand(1);
-                added = ModuleText(code);
-                window->Browser().Commands().RunModuleCommand(4);
-            }
-            window->CloseWindow();
+        // The window is modal: driven from inside its own event loop, with
+        // clicks on the module's row and on the module tool bar's buttons
+        // (add error handling, then line numbers).
+        using qv::mainwindow::MainWindow;
+        WhenModalOpens<MainWindow>([&](MainWindow& window) {
+            QTRY_VERIFY(!window.SplashShown());
+            QTreeWidget& modules = window.Browser().ModuleList();
+            const auto rows = modules.findItems("modMain", Qt::MatchExactly);
+            if (rows.size() != 1) return;
+            QTest::mouseClick(modules.viewport(), Qt::LeftButton, {},
+                              modules.visualItemRect(rows[0]).topLeft() + QPoint(4, 4));
+            ClickModuleTool(window, 1);
+            added = ModuleText(code);
+            ClickModuleTool(window, 4);
+            ran = true;
+            QTest::mouseClick(&window.CloseButton(), Qt::LeftButton);
         });
-        qv::shell::FindAddInButton(ide.Vbe(), "Project Window Module/Class Folder", "check")
-            ->Execute();
+        ClickAddInButton(ide);
         QVERIFY(ran);
         QVERIFY(added != before);
         QVERIFY(ModuleText(code) != added);
-        QCOMPARE(ide.History().count(), steps + 2);
-        ide.History().undo();
+        Activate(ide);
+        CodeWindowOf(ide, "modMain").Editor().setFocus();
+        Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(ModuleText(code), added);
-        ide.History().undo();
+        Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(ModuleText(code), before);
     }
 
@@ -257,7 +285,7 @@ class WorkbenchTest : public QObject {
         QPlainTextEdit* editor = &ide.OpenCodeWindow(component)->Editor();
         QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(editor->toPlainText().contains("Error_Routine"));  // shown at once
-        QVERIFY(ide.SaveAll());
+        QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
         }
@@ -271,17 +299,28 @@ class WorkbenchTest : public QObject {
 
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
-        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
-        ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
-        qv::shell::FindAddInButton(ide.Vbe(), "Project Window Project", "project add")->Execute();
-        QCOMPARE(ide.History().count(), 1);  // the whole run is one step
-        // Undone and done again, routine by routine, it still writes the same.
+        QVERIFY(OpenExample(ide, 11));
         const QByteArray original = Bytes(project_->filePath("modMain.bas"));
-        ide.History().undo();
-        QVERIFY(ide.SaveAll());
+        // The project window's pop-up: "Add Error Handling to Project".
+        auto* tree = ide.findChild<QTreeWidget*>();
+        WhenPopupOpens([] { Key(Qt::Key_E); });
+        // Through the window, as the window system hands it, so that the
+        // right button opens the context menu.
+        QTest::mouseClick(ide.windowHandle(), Qt::RightButton, {},
+                          tree->viewport()->mapTo(
+                              &ide, tree->visualItemRect(tree->topLevelItem(0)).center()));
+        QTRY_VERIFY(Bytes(project_->filePath("modMain.bas")) == original &&
+                    CodeWindowOf(ide, "modMain").Editor().toPlainText().contains("Error_Routine"));
+        // The whole run is one step: undone and done again, it still writes
+        // the same.
+        Activate(ide);
+        CodeWindowOf(ide, "modMain").Editor().setFocus();
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(Bytes(project_->filePath("modMain.bas")), original);
-        ide.History().redo();
-        QVERIFY(ide.SaveAll());
+        QVERIFY(!Bytes(project_->filePath("CAccount.cls")).contains("Error_Routine"));
+        Key(Qt::Key_Y, Qt::ControlModifier);
+        Key(Qt::Key_S, Qt::ControlModifier);
         for (auto it = expected.begin(); it != expected.end(); ++it) {
             QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
         }
@@ -291,7 +330,7 @@ class WorkbenchTest : public QObject {
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
         QVERIFY(OpenExample(ide, 11));
-        qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "code add")->Execute();
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
         const QString path = project_->filePath("modMain.bas");
         const QByteArray theirs = Bytes(path) + "' another program's line\r\n";
         {
@@ -300,11 +339,12 @@ class WorkbenchTest : public QObject {
             file.write(theirs);
         }
         AnswerNextBox(QMessageBox::No);
-        QVERIFY(!ide.SaveAll());
+        Key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(Bytes(path), theirs);
         QVERIFY(ide.HasUnsavedChanges());
+        Activate(ide);
         AnswerNextBox(QMessageBox::Yes);
-        QVERIFY(ide.SaveAll());
+        Key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(Bytes(path).contains("Error_Routine"));
         QVERIFY(!ide.HasUnsavedChanges());
     }
@@ -312,39 +352,20 @@ class WorkbenchTest : public QObject {
     void ClosingWithUnsavedChangesAsks() {
         WorkbenchApp app;
         IdeWindow& ide = app.NewWindow();
-        ide.show();
         QVERIFY(OpenExample(ide, 11));
         const QByteArray original = Bytes(project_->filePath("modMain.bas"));
-        qv::shell::FindAddInButton(ide.Vbe(), "Code Window", "code add")->Execute();
+        Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
         AnswerNextBox(QMessageBox::Cancel);
-        QVERIFY(!ide.close());
+        ChooseFromMenu(ide, Qt::Key_F, Qt::Key_C);  // File, Close Window
+        QVERIFY(ide.isVisible());
         QCOMPARE(app.Windows().size(), size_t(1));
         QPointer<IdeWindow> gone(&ide);
+        Activate(ide);
         AnswerNextBox(QMessageBox::Discard);
-        QVERIFY(ide.close());
+        ChooseFromMenu(ide, Qt::Key_F, Qt::Key_C);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(gone.isNull());
         QCOMPARE(Bytes(project_->filePath("modMain.bas")), original);
-    }
-
-    void UnloadingRemovesEveryButton() {
-        WorkbenchApp app;
-        IdeWindow& ide = app.NewWindow();
-        QVERIFY(ide.AddInLoaded());  // the add-in list loads it at start-up
-        ide.DisconnectAddIn();
-        const long plain = ControlCount(ide.Vbe(), "Code Window");
-        const long standard = ControlCount(ide.Vbe(), "Standard");
-        ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
-        const long loaded = ControlCount(ide.Vbe(), "Code Window");
-        QVERIFY(loaded > plain);
-        ide.DisconnectAddIn();
-        QCOMPARE(ControlCount(ide.Vbe(), "Code Window"), plain);
-        QCOMPARE(ControlCount(ide.Vbe(), "Standard"), standard);
-        ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
-        QCOMPARE(ControlCount(ide.Vbe(), "Code Window"), loaded);
-        QVERIFY(app.HasHotKey(1));
-        ide.DisconnectAddIn();
-        QVERIFY(!app.HasHotKey(1));
     }
 
     void TypedLineReachesModuleTidied() {
@@ -453,10 +474,10 @@ class WorkbenchTest : public QObject {
         auto* properties = ide.findChild<QDockWidget*>("Properties");
         auto* immediate = ide.findChild<QDockWidget*>("Immediate");
         QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
-        for (int type : {qv::host::vbext_wt_Immediate, qv::host::vbext_wt_PropertyWindow})
-            WindowRecord(ide, type).SetVisible(true);
-        ide.Redraw();
+        Key(Qt::Key_G, Qt::ControlModifier);  // View, Immediate Window
+        Key(Qt::Key_F4);                      // View, Properties Window
         QVERIFY(project->isVisible() && properties->isVisible() && immediate->isVisible());
+        editor.setFocus();
         QVERIFY(editor.isVisible());
         // The settings as shipped flag every kind but the project window.
         QTest::keyClick(&editor, Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier);
@@ -483,15 +504,18 @@ class WorkbenchTest : public QObject {
         auto& secondModule = CodeWindowOf(second, "modMain").Module();
         const std::string firstText = ModuleText(firstModule);
         const std::string secondText = ModuleText(secondModule);
+        Activate(second);  // the window in front
 
         QTest::keyClick(&CodeWindowOf(second, "modMain").Editor(), Qt::Key_E,
                         Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(ModuleText(firstModule), firstText);
         QVERIFY(ModuleText(secondModule) != secondText);
 
-        second.History().undo();
+        QTest::keyClick(&CodeWindowOf(second, "modMain").Editor(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(ModuleText(secondModule), secondText);
-        QVERIFY(first->close());
+        Activate(*first);
+        ChooseFromMenu(*first, Qt::Key_F, Qt::Key_C);  // File, Close Window
+        QTRY_COMPARE(app.Windows().size(), size_t(1));
         QTest::keyClick(&CodeWindowOf(second, "modMain").Editor(), Qt::Key_E,
                         Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(ModuleText(secondModule) != secondText);
@@ -515,28 +539,62 @@ class WorkbenchTest : public QObject {
         QPlainTextEdit& editor = CodeWindowOf(ide, "modMain").Editor();
         QTest::keyClick(&editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(editor.toPlainText().contains("Error_Routine"));
-        QVERIFY(ide.SaveAll());
+        QTest::keyClick(&editor, Qt::Key_S, Qt::ControlModifier);
         QVERIFY(Bytes(project_->filePath("modMain.bas")).contains("Error_Routine"));
     }
 
     void ProjectThatFailsToLoadLeavesWindowUsable() {
         WorkbenchApp app;
-        IdeWindow& ide = app.NewWindow();
+        IdeWindow& ide = Shown(app.NewWindow());
         QString shown;
-        QTimer::singleShot(200, [&shown] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                shown = box->text();
-                box->close();
-            }
-        });
+        // As the command line names it (the open dialog takes only files
+        // that are there).
+        AnswerNextBox(QMessageBox::Ok, &shown);
         QVERIFY(!ide.Open({project_->filePath("Missing.vbp")}));
         // The loader's own message, naming the file.
         QVERIFY2(shown.contains("Missing.vbp"), qPrintable(shown));
-        QVERIFY(ide.Open({project_->filePath("Example.vbp")}));
-        QCOMPARE(ide.Vbe().VBProjects().Count(), 1L);
+        QCOMPARE(ide.Vbe().VBProjects().Count(), 0L);
+        Activate(ide);
+        OpenThroughTheDialog(ide, project_->filePath("Example.vbp"));
+        QTRY_COMPARE(ide.Vbe().VBProjects().Count(), 1L);
     }
 
   private:
+    static IdeWindow& Shown(IdeWindow& ide) {
+        ide.show();
+        Activate(ide);
+        return ide;
+    }
+
+    // Ctrl+O, the path typed into the open dialog, Enter.
+    static void OpenThroughTheDialog(IdeWindow& ide, const QString& path) {
+        WhenModalOpens<QDialog>([path](QDialog&) {
+            QTest::keyClicks(QApplication::focusWidget(), path);
+            Key(Qt::Key_Return);
+        });
+        QTest::keyClick(&ide, Qt::Key_O, Qt::ControlModifier);
+    }
+
+    // The add-in's button on the Standard tool bar, which opens the main window.
+    static void ClickAddInButton(IdeWindow& ide) {
+        for (QToolBar* bar : ide.findChildren<QToolBar*>()) {
+            for (QAction* button : bar->actions()) {
+                if (!button->text().contains("QVAddin")) continue;
+                QTest::mouseClick(bar->widgetForAction(button), Qt::LeftButton);
+                return;
+            }
+        }
+        QFAIL("no add-in button on the tool bars");
+    }
+
+    static void ClickModuleTool(qv::mainwindow::MainWindow& window, int image) {
+        QToolBar& tools = window.Browser().ModuleTools();
+        for (QAction* action : tools.actions()) {
+            if (action->data().toInt() == image)
+                QTest::mouseClick(tools.widgetForAction(action), Qt::LeftButton);
+        }
+    }
+
     static qv::workbench::CodeWindow& CodeWindowOf(IdeWindow& ide, const char* module) {
         return *ide.OpenCodeWindow(static_cast<qv::host::memory::MemoryComponent&>(
             ide.Vbe().ActiveVBProject()->VBComponents().Item(module)));
@@ -552,11 +610,14 @@ class WorkbenchTest : public QObject {
 
     // The example in the window with the add-in connected and the cursor on
     // a code line of modMain.
-    bool OpenExample(IdeWindow& ide, long line) {
-        if (!ide.Open({project_->filePath("Example.vbp")}) || !ide.ShowModule("modMain", line)) {
+    bool OpenExample(IdeWindow& ide, long line, const char* module = "modMain") {
+        if (!ide.Open({project_->filePath("Example.vbp")}) || !ide.ShowModule(module, line)) {
             return false;
         }
         ide.ConnectAddIn(qv::host::ext_cm_AfterStartup);
+        ide.show();
+        Activate(ide);
+        CodeWindowOf(ide, module).Editor().setFocus();
         return ide.AddInLoaded();
     }
 
