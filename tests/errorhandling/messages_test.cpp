@@ -7,27 +7,6 @@
 namespace qv::errorhandling {
 namespace {
 
-TEST(MessageText, EveryNumberedText) {
-    EXPECT_EQ(MessageText(1), "Standard Error Handling should not be added to %1.");
-    EXPECT_EQ(MessageText(2), "Error handling is already in this procedure!");
-    EXPECT_EQ(MessageText(3), "Some Error handling may exist in this procedure: remove it first.");
-    EXPECT_EQ(MessageText(4), "A read-only module cannot be updated.");
-    EXPECT_EQ(MessageText(5), "Are you sure?\r\n\r\nThe procedures will be deleted.");
-    EXPECT_EQ(MessageText(6),
-              "Are you sure?\r\n\r\nExisting error handing will be deleted!\r\n\r\n"
-              "If you want to retain existing error handling then you should change the label "
-              "names from Error_Routine and Exit_Routine.");
-    EXPECT_EQ(MessageText(7), "Select a procedure first.");
-    EXPECT_EQ(MessageText(8), "Select a module first.");
-    EXPECT_EQ(MessageText(9), "Select a project first.");
-}
-
-TEST(MessageText, UnknownNumbersAreEmpty) {
-    EXPECT_EQ(MessageText(0), "");
-    EXPECT_EQ(MessageText(10), "");
-    EXPECT_EQ(MessageText(-1, {"x"}), "");
-}
-
 TEST(MessageText, ArgumentsReplaceEveryOccurrence) {
     EXPECT_EQ(MessageText(1, {"Form_Load"}),
               "Standard Error Handling should not be added to Form_Load.");

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QTest>
+
 #include "findwindow/find_tree_text.h"
 #include "findwindow/find_window.h"
 #include "window_support/window_test_support.h"
@@ -18,24 +22,29 @@ struct Search {
     std::vector<std::string> options;  // as the command line takes them
 };
 
-// Sets the window's boxes as the command-line options say.
-void SetOptions(FindWindow& window, const std::vector<std::string>& options) {
-    auto has = [&](const std::string& option) {
-        return std::find(options.begin(), options.end(), option) != options.end();
-    };
-    window.WholeWordBox().setChecked(has("--whole-word"));
-    window.MatchCaseBox().setChecked(has("--match-case"));
-    window.PatternBox().setChecked(has("--pattern"));
-    window.FirstPerLineBox().setChecked(has("--first-per-line"));
-    if (has("group")) window.GroupScope().setChecked(true);
-    else window.ProjectScope().setChecked(true);
+// Clicks on a box or option that does not yet show the state.
+void ClickTo(QAbstractButton& box, bool checked) {
+    if (box.isChecked() != checked)
+        QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(4, box.height() / 2));
 }
 
+// The window's boxes clicked as the command-line options say, the text
+// typed, Enter.
 std::string WindowTree(host::VBE& vbe, const Search& search) {
     FindWindow window;
     window.SetVBInstance(&vbe);
-    SetOptions(window, search.options);
-    window.Search(QString::fromStdString(search.text));
+    window.show();
+    auto has = [&](const std::string& option) {
+        return std::find(search.options.begin(), search.options.end(), option) !=
+               search.options.end();
+    };
+    ClickTo(window.WholeWordBox(), has("--whole-word"));
+    ClickTo(window.MatchCaseBox(), has("--match-case"));
+    ClickTo(window.PatternBox(), has("--pattern"));
+    ClickTo(window.FirstPerLineBox(), has("--first-per-line"));
+    ClickTo(has("group") ? window.GroupScope() : window.ProjectScope(), true);
+    QTest::keyClicks(window.SearchBox().lineEdit(), QString::fromStdString(search.text));
+    QTest::keyClick(window.SearchBox().lineEdit(), Qt::Key_Return);
     return test::TreeText(*window.ResultTree().model());
 }
 

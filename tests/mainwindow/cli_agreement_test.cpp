@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTest>
 
 #include "mainwindow/browser_fixture.h"
 #include "window_support/window_test_support.h"
@@ -37,10 +38,12 @@ QStringList BrowserModuleRows(host::VBE& vbe) {
     const settings::SettingsRecord settings = settings::LoadSettings();
     ProjectBrowser browser(vbe, settings);
     browser.ListProjects();
+    browser.show();
     QStringList rows;
     for (int p = 0; p < browser.ProjectBox().count(); ++p) {
-        browser.ChooseProject(browser.ProjectBox().itemText(p));
-        browser.StatusPass();
+        QTest::keyClick(&browser.ProjectBox(), Qt::Key_Down);  // the next project
+        EXPECT_EQ(browser.ProjectBox().currentIndex(), p);
+        ClickButton(browser.StatusButton());
         for (const QStringList& row : ListRows(browser.ModuleList())) rows << row.join(' ');
     }
     rows.sort();

@@ -40,22 +40,33 @@ std::string CliCsv(std::vector<std::string> arguments) {
 
 std::string StartupProject(test::LoadedHost& host) { return host.Vbe().ActiveVBProject()->Name(); }
 
-void SelectModuleRow(StatsWindow& window, const QString& name) {
-    const auto rows = window.ModuleList().findItems(name, Qt::MatchExactly);
+// Shown, and filled by the first click on the module list.
+void Fill(StatsWindow& window) {
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.ModuleList().viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(window.Computed());
+}
+
+// A click on the module's row, then on "Details".
+void ShowDetailsOf(StatsWindow& window, const QString& name) {
+    QTreeWidget& list = window.ModuleList();
+    const auto rows = list.findItems(name, Qt::MatchExactly);
     ASSERT_EQ(rows.size(), 1) << name.toStdString();
-    window.ModuleList().setCurrentItem(rows.first());
+    list.scrollToItem(rows.first());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(rows.first()).center());
+    QTest::mouseClick(&window.DetailsButton(), Qt::LeftButton);
 }
 
 TEST(StatsCliAgreement, ExampleModulesAndEveryModulesRoutines) {
     const std::string target = test::ExampleProject();
     test::LoadedHost host({target});
     StatsWindow window(host.Vbe(), {StartupProject(host), {}, {}});
-    window.DoStats();
+    Fill(window);
     EXPECT_EQ(ListCsv(window.ModuleList()), CliCsv({target}));
     for (const char* module : {"modMain", "CAccount", "frmMain"}) {
         SCOPED_TRACE(module);
-        SelectModuleRow(window, module);
-        window.RoutineDetails();
+        ShowDetailsOf(window, module);
         EXPECT_EQ(ListCsv(window.RoutineList()), CliCsv({target, "--module", module}));
     }
 }
@@ -64,16 +75,17 @@ TEST(StatsCliAgreement, GeneratedGroupProjectAndGroupTables) {
     const test::GeneratedProject generated(30000, 3);
     test::LoadedHost host({generated.Target()});
     StatsWindow window(host.Vbe(), {StartupProject(host), {}, {}});
-    window.DoStats();
+    Fill(window);
     EXPECT_EQ(ListCsv(window.ModuleList()), CliCsv({generated.Target()}));
 
     const QString module = window.ModuleList().topLevelItem(3)->text(0);
-    SelectModuleRow(window, module);
-    window.RoutineDetails();
+    ShowDetailsOf(window, module);
     EXPECT_EQ(ListCsv(window.RoutineList()),
               CliCsv({generated.Target(), "--module", module.toStdString()}));
 
-    window.GroupStats();
+    // The hidden gesture: a right-click on "Details" with Shift, Ctrl and Alt.
+    QTest::mouseClick(&window.DetailsButton(), Qt::RightButton,
+                      Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(ListCsv(window.ModuleList()), CliCsv({generated.Target(), "--group"}));
 }
 

@@ -19,6 +19,7 @@
 
 #include "app/workbench/code_window.h"
 #include "app/workbench/example_copy.h"
+#include "app/workbench/real_input.h"
 #include "app/workbench/ide_window.h"
 #include "app/workbench/workbench_app.h"
 #include "findwindow/find_tree_model.h"
@@ -33,23 +34,6 @@ using qv::workbench::WorkbenchApp;
 namespace {
 
 constexpr auto kCtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
-
-QWidget* Focus() {
-    return QApplication::focusWidget();
-}
-
-// A key pressed and released on the widget with the focus.
-void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* focus = Focus();
-    QVERIFY2(focus != nullptr, "no widget has the focus");
-    QTest::keyClick(focus, static_cast<Qt::Key>(key), modifiers);
-}
-
-void Type(const QString& text) {
-    QWidget* focus = Focus();
-    QVERIFY2(focus != nullptr, "no widget has the focus");
-    QTest::keyClicks(focus, text);
-}
 
 std::string ModuleText(qv::host::CodeModule& module) {
     return module.Lines(1, module.CountOfLines());
@@ -109,16 +93,16 @@ class WorkbenchInputTest : public QObject {
     void UndoAndRedoKeysReachTheHistoryFromTheEditor() {
         CodeWindow& main = ShowAt("modMain", 11);
         const std::string before = ModuleText(main.Module());
-        Press(Qt::Key_E, kCtrlShift);
+        Key(Qt::Key_E, kCtrlShift);
         const std::string added = ModuleText(main.Module());
         QVERIFY(added != before);
         QCOMPARE(Focus(), &main.Editor());
-        Press(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(ModuleText(main.Module()), before);
-        Press(Qt::Key_Y, Qt::ControlModifier);
+        Key(Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(ModuleText(main.Module()), added);
-        Press(Qt::Key_Z, Qt::ControlModifier);
-        Press(Qt::Key_Z, kCtrlShift);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, kCtrlShift);
         QCOMPARE(ModuleText(main.Module()), added);
         // The editor shows what the history holds.
         QCOMPARE(main.Editor().toPlainText().replace(u'\n', QStringLiteral("\r\n")).toStdString(),
@@ -131,14 +115,14 @@ class WorkbenchInputTest : public QObject {
         QVERIFY(undo != nullptr);
         QVERIFY(!undo->isEnabled());
         QVERIFY(!ide_->isWindowModified());
-        Press(Qt::Key_End);
-        Press(Qt::Key_1);
+        Key(Qt::Key_End);
+        Key(Qt::Key_1);
         QVERIFY(undo->isEnabled());
         QVERIFY(ide_->isWindowModified());
         QVERIFY(main.parentWidget()->isWindowModified());  // the code window's "*"
         // The typing group is still open: the module does not have it yet.
         QCOMPARE(Line(main.Module(), 11), std::string("    Set gAccounts = New Collection"));
-        Press(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(EditorLine(main, 11), QString("    Set gAccounts = New Collection"));
         QVERIFY(!ide_->isWindowModified());
     }
@@ -146,11 +130,11 @@ class WorkbenchInputTest : public QObject {
     void AKeyThatDeletesCodeLeavesAnUndoStep() {
         CodeWindow& main = ShowAt("modMain", 10);
         const std::string before = ModuleText(main.Module());
-        for (int i = 0; i < 3; ++i) Press(Qt::Key_Down, Qt::ShiftModifier);
-        Press(Qt::Key_Delete);
+        for (int i = 0; i < 3; ++i) Key(Qt::Key_Down, Qt::ShiftModifier);
+        Key(Qt::Key_Delete);
         QVERIFY(EditorLine(main, 10).startsWith("End Sub"));
         QVERIFY(ActionNamed(*ide_, "&Undo")->isEnabled());
-        Press(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(ModuleText(main.Module()), before);
         QCOMPARE(EditorLine(main, 10), QString("Sub Main()"));
     }
@@ -159,25 +143,25 @@ class WorkbenchInputTest : public QObject {
         CodeWindow& main = ShowAt("modMain", 11);
         const std::string before = ModuleText(main.Module());
         const int steps = ide_->History().count();
-        Press(Qt::Key_End);
-        Press(Qt::Key_Return);
+        Key(Qt::Key_End);
+        Key(Qt::Key_Return);
         Type("x = 1");
         QCOMPARE(EditorLine(main, 12), QString("    x = 1"));
-        Press(Qt::Key_Return);
+        Key(Qt::Key_Return);
         Type("y = 2");
-        Press(Qt::Key_Up);  // the cursor leaves the lines: they reach the module
+        Key(Qt::Key_Up);  // the cursor leaves the lines: they reach the module
         QCOMPARE(Line(main.Module(), 12), std::string("    x = 1"));
         QCOMPARE(Line(main.Module(), 13), std::string("    y = 2"));
         QCOMPARE(ide_->History().count(), steps + 1);
-        Press(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(ModuleText(main.Module()), before);
         QCOMPARE(EditorLine(main, 12), QString("    frmMain.Show"));
     }
 
     void AnEditThatDoesNotMoveTheCursorGoesToTheModuleWithTheNextMove() {
         CodeWindow& main = ShowAt("modMain", 11);
-        Press(Qt::Key_Delete);
-        Press(Qt::Key_Down);
+        Key(Qt::Key_Delete);
+        Key(Qt::Key_Down);
         QCOMPARE(Line(main.Module(), 11), std::string("   Set gAccounts = New Collection"));
         QVERIFY(!main.HasTyping());
     }
@@ -189,57 +173,57 @@ class WorkbenchInputTest : public QObject {
         CodeWindow& main = ShowAt("modMain", 13);
         const std::string before = ModuleText(main.Module());
         const int steps = ide_->History().count();
-        for (int i = 0; i < 4; ++i) Press(Qt::Key_Down, Qt::ShiftModifier);
-        Press(Qt::Key_Tab);
+        for (int i = 0; i < 4; ++i) Key(Qt::Key_Down, Qt::ShiftModifier);
+        Key(Qt::Key_Tab);
         // At once in the module, as a step of its own; a blank line stays blank.
         QCOMPARE(Line(main.Module(), 13), std::string("    End Sub"));
         QCOMPARE(Line(main.Module(), 14), std::string(""));
         QCOMPARE(Line(main.Module(), 16), std::string("    ' Closed accounts count only when asked for."));
         QCOMPARE(Line(main.Module(), 17), std::string("Public Function TotalBalance(ByVal includeClosed As Boolean, _"));
         QCOMPARE(ide_->History().count(), steps + 1);
-        Press(Qt::Key_Tab);  // the lines are still selected
+        Key(Qt::Key_Tab);  // the lines are still selected
         QCOMPARE(Line(main.Module(), 15), std::string("        ' Adds up the balances of the accounts."));
-        Press(Qt::Key_Backtab, Qt::ShiftModifier);
-        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        Key(Qt::Key_Backtab, Qt::ShiftModifier);
+        Key(Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(ModuleText(main.Module()), before);
-        Press(Qt::Key_Backtab, Qt::ShiftModifier);  // nothing left to take off
+        Key(Qt::Key_Backtab, Qt::ShiftModifier);  // nothing left to take off
         QCOMPARE(ModuleText(main.Module()), before);
-        Press(Qt::Key_Z, Qt::ControlModifier);
-        Press(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(Line(main.Module(), 15), std::string("        ' Adds up the balances of the accounts."));
     }
 
     void ShiftTabWithoutASelectionOutdentsTheLine() {
         CodeWindow& main = ShowAt("modMain", 23);  // "            If account.Balance ..."
-        Press(Qt::Key_End);
-        Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        Key(Qt::Key_End);
+        Key(Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(Line(main.Module(), 23), std::string("        If account.Balance >= minimum Then"));
     }
 
     void TabInsertsSpacesToTheNextTabStop() {
         CodeWindow& main = ShowAt("modMain", 11);
-        Press(Qt::Key_End);
-        Press(Qt::Key_Return);
+        Key(Qt::Key_End);
+        Key(Qt::Key_Return);
         Type("'a");
-        Press(Qt::Key_Tab);
+        Key(Qt::Key_Tab);
         Type("b");
-        Press(Qt::Key_Tab);
+        Key(Qt::Key_Tab);
         Type("cdefg");
-        Press(Qt::Key_Tab);
+        Key(Qt::Key_Tab);
         Type("h");
         QCOMPARE(EditorLine(main, 12), QString("    'a  b   cdefg   h"));
     }
 
     void InsertSwitchesBetweenInsertingAndOverwriting() {
         CodeWindow& main = ShowAt("modMain", 11);
-        Press(Qt::Key_Insert);
+        Key(Qt::Key_Insert);
         Type("ab");
-        Press(Qt::Key_Insert);
+        Key(Qt::Key_Insert);
         Type("c");
         QCOMPARE(EditorLine(main, 11), QString("abc  Set gAccounts = New Collection"));
         // Shift+Insert is still the clipboard's paste, not a switch.
         QApplication::clipboard()->setText("Z");
-        Press(Qt::Key_Insert, Qt::ShiftModifier);
+        Key(Qt::Key_Insert, Qt::ShiftModifier);
         Type("d");
         QCOMPARE(EditorLine(main, 11), QString("abcZd  Set gAccounts = New Collection"));
     }
@@ -250,9 +234,9 @@ class WorkbenchInputTest : public QObject {
         CodeWindow& main = ShowAt("modMain", 11);
         CodeWindow& account = ShowAt("CAccount", 3);
         QCOMPARE(Focus(), &account.Editor());
-        Press(Qt::Key_F6, Qt::ControlModifier);
+        Key(Qt::Key_F6, Qt::ControlModifier);
         QCOMPARE(Focus(), &main.Editor());
-        Press(Qt::Key_F4, Qt::ControlModifier);
+        Key(Qt::Key_F4, Qt::ControlModifier);
         QVERIFY(!main.isVisible());
         QTRY_COMPARE(Focus(), &account.Editor());
         Type("x");
@@ -263,9 +247,9 @@ class WorkbenchInputTest : public QObject {
 
     void CtrlShiftFGivesTheSearchBoxTheFocusWithTheSelectedText() {
         CodeWindow& main = ShowAt("modMain", 11);
-        for (int i = 0; i < 8; ++i) Press(Qt::Key_Right);
-        for (int i = 0; i < 9; ++i) Press(Qt::Key_Right, Qt::ShiftModifier);
-        Press(Qt::Key_F, kCtrlShift);
+        for (int i = 0; i < 8; ++i) Key(Qt::Key_Right);
+        for (int i = 0; i < 9; ++i) Key(Qt::Key_Right, Qt::ShiftModifier);
+        Key(Qt::Key_F, kCtrlShift);
         QTRY_COMPARE(Focus(), FindBoxFocus());
         QCOMPARE(FindBox()->text(), QString("gAccounts"));
         QCOMPARE(FindBox()->selectedText(), QString("gAccounts"));
@@ -273,16 +257,16 @@ class WorkbenchInputTest : public QObject {
         // Typing replaces it; Enter searches.
         Type("Balance");
         QCOMPARE(FindBox()->text(), QString("Balance"));
-        Press(Qt::Key_Return);
+        Key(Qt::Key_Return);
         QVERIFY(FindPane()->ResultTree().model()->rowCount() > 0);
     }
 
     void CtrlShiftFTakesTheFirstLineOfASelectionAndKeepsTheTextWithoutOne() {
         CodeWindow& main = ShowAt("modMain", 11);
-        for (int i = 0; i < 8; ++i) Press(Qt::Key_Right);
-        Press(Qt::Key_Down, Qt::ShiftModifier);
-        Press(Qt::Key_Home, Qt::ShiftModifier);  // to the next line's start
-        Press(Qt::Key_F, kCtrlShift);
+        for (int i = 0; i < 8; ++i) Key(Qt::Key_Right);
+        Key(Qt::Key_Down, Qt::ShiftModifier);
+        Key(Qt::Key_Home, Qt::ShiftModifier);  // to the next line's start
+        Key(Qt::Key_F, kCtrlShift);
         QTRY_COMPARE(Focus(), FindBoxFocus());
         QCOMPARE(FindBox()->text(), QString("gAccounts = New Collection"));
         // Back in the code, the caret alone: the search text stays.
@@ -290,7 +274,7 @@ class WorkbenchInputTest : public QObject {
                           main.Editor().cursorRect().center());
         QTRY_COMPARE(Focus(), &main.Editor());
         QVERIFY(!main.Editor().textCursor().hasSelection());
-        Press(Qt::Key_F, kCtrlShift);
+        Key(Qt::Key_F, kCtrlShift);
         QTRY_COMPARE(Focus(), FindBoxFocus());
         QCOMPARE(FindBox()->text(), QString("gAccounts = New Collection"));
     }
@@ -330,11 +314,11 @@ class WorkbenchInputTest : public QObject {
         // Down to the second hit, then Enter.
         int hits = 0;
         for (int row = 0; row < 20 && hits < 2; ++row) {
-            Press(Qt::Key_Down);
+            Key(Qt::Key_Down);
             if (tree.currentIndex().data(qv::findwindow::FindTreeModel::TagRole) == "Code") ++hits;
         }
         QCOMPARE(hits, 2);
-        Press(Qt::Key_Return);
+        Key(Qt::Key_Return);
         QTRY_COMPARE(Focus(), &main.Editor());
         QCOMPARE(main.Editor().textCursor().selectedText(), QString("includeClosed"));
         QCOMPARE(main.Editor().textCursor().blockNumber() + 1, 22);
@@ -371,10 +355,10 @@ class WorkbenchInputTest : public QObject {
 
     // Ctrl+Shift+F from the editor, the text typed over what is there, Enter.
     void Search(const QString& text) {
-        Press(Qt::Key_F, kCtrlShift);
+        Key(Qt::Key_F, kCtrlShift);
         QTRY_COMPARE(Focus(), FindBoxFocus());
         Type(text);
-        Press(Qt::Key_Return);
+        Key(Qt::Key_Return);
     }
 
     // Walks the tree from its first row with the Down key to the first
@@ -385,7 +369,7 @@ class WorkbenchInputTest : public QObject {
                           tree.visualRect(tree.model()->index(0, 0)).center());
         for (int i = 0; i < 20; ++i) {
             if (tree.currentIndex().data(qv::findwindow::FindTreeModel::TagRole) == "Code") break;
-            Press(Qt::Key_Down);
+            Key(Qt::Key_Down);
         }
         const QPoint at = tree.visualRect(tree.currentIndex()).center();
         QVERIFY(tree.viewport()->rect().contains(at));

@@ -26,6 +26,7 @@
 #include "app/workbench/code_text.h"
 #include "app/workbench/code_window.h"
 #include "app/workbench/example_copy.h"
+#include "app/workbench/real_input.h"
 #include "app/workbench/ide_window.h"
 #include "app/workbench/workbench_app.h"
 #include "host/host_constants.h"
@@ -40,12 +41,6 @@ using qv::workbench::IdeWindow;
 using qv::workbench::WorkbenchApp;
 
 namespace {
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return file.readAll();
-}
 
 // The editor's text as the module would hold it.
 std::string EditorText(qv::workbench::CodeWindow& window) {
@@ -70,66 +65,6 @@ QByteArray MixedBreaks(const QByteArray& crlf) {
         mixed += line + '\n';
     }
     return mixed;
-}
-
-// A key pressed and released on the widget with the focus (or, when no
-// widget has it, on the active window).
-void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QWidget* target = QApplication::activePopupWidget();
-    if (target == nullptr) target = QApplication::focusWidget();
-    if (target == nullptr) target = QApplication::activeWindow();
-    QVERIFY2(target != nullptr, "no window is active");
-    QTest::keyClick(target, static_cast<Qt::Key>(key), modifiers);
-}
-
-// Runs step on the next modal window of type T once it is up.
-template <class T>
-void WhenModalOpens(std::function<void(T&)> step) {
-    auto tries = std::make_shared<int>(0);
-    auto look = std::make_shared<std::function<void()>>();
-    *look = [step, tries, look] {
-        auto* window = dynamic_cast<T*>(QApplication::activeModalWidget());
-        if (window != nullptr && window->isVisible()) {
-            step(*window);
-        } else if (++*tries < 250) {
-            QTimer::singleShot(20, *look);
-        }
-    };
-    QTimer::singleShot(20, *look);
-}
-
-// Clicks a button of the next message box that opens; its text is kept.
-void AnswerNextBox(QMessageBox::StandardButton answer, QString* text = nullptr) {
-    WhenModalOpens<QMessageBox>([answer, text](QMessageBox& box) {
-        if (text != nullptr) *text = box.text();
-        QTest::mouseClick(box.button(answer), Qt::LeftButton);
-    });
-}
-
-// Runs step once a pop-up menu is open.
-void WhenPopupOpens(std::function<void()> step) {
-    auto tries = std::make_shared<int>(0);
-    auto look = std::make_shared<std::function<void()>>();
-    *look = [step, tries, look] {
-        if (QApplication::activePopupWidget() != nullptr) {
-            step();
-        } else if (++*tries < 250) {
-            QTimer::singleShot(20, *look);
-        }
-    };
-    QTimer::singleShot(20, *look);
-}
-
-// The menu bar's menu by its access key, then the entry by its own.
-void ChooseFromMenu(QWidget& window, Qt::Key menuKey, Qt::Key entryKey) {
-    QTest::keyClick(&window, menuKey, Qt::AltModifier);
-    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
-    QTest::keyClick(QApplication::activePopupWidget(), entryKey);
-}
-
-void Activate(QWidget& window) {
-    QApplication::setActiveWindow(&window);
-    if (!QTest::qWaitForWindowActive(&window)) qWarning("the window is not active");
 }
 
 // Runs the command line on a copy of the example; its files by name.
@@ -303,7 +238,7 @@ class WorkbenchTest : public QObject {
         const QByteArray original = Bytes(project_->filePath("modMain.bas"));
         // The project window's pop-up: "Add Error Handling to Project".
         auto* tree = ide.findChild<QTreeWidget*>();
-        WhenPopupOpens([] { Key(Qt::Key_E); });
+        WhenPopupOpens([](QMenu&) { Key(Qt::Key_E); });
         // Through the window, as the window system hands it, so that the
         // right button opens the context menu.
         QTest::mouseClick(ide.windowHandle(), Qt::RightButton, {},
@@ -338,12 +273,12 @@ class WorkbenchTest : public QObject {
             QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
             file.write(theirs);
         }
-        AnswerNextBox(QMessageBox::No);
+        AnswerWith(QMessageBox::No);
         Key(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(Bytes(path), theirs);
         QVERIFY(ide.HasUnsavedChanges());
         Activate(ide);
-        AnswerNextBox(QMessageBox::Yes);
+        AnswerWith(QMessageBox::Yes);
         Key(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(Bytes(path).contains("Error_Routine"));
         QVERIFY(!ide.HasUnsavedChanges());
@@ -355,13 +290,12 @@ class WorkbenchTest : public QObject {
         QVERIFY(OpenExample(ide, 11));
         const QByteArray original = Bytes(project_->filePath("modMain.bas"));
         Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
-        AnswerNextBox(QMessageBox::Cancel);
+        AnswerWith(QMessageBox::Cancel);
         ChooseFromMenu(ide, Qt::Key_F, Qt::Key_C);  // File, Close Window
         QVERIFY(ide.isVisible());
         QCOMPARE(app.Windows().size(), size_t(1));
         QPointer<IdeWindow> gone(&ide);
-        Activate(ide);
-        AnswerNextBox(QMessageBox::Discard);
+        AnswerWith(QMessageBox::Discard);
         ChooseFromMenu(ide, Qt::Key_F, Qt::Key_C);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(gone.isNull());
@@ -549,7 +483,7 @@ class WorkbenchTest : public QObject {
         QString shown;
         // As the command line names it (the open dialog takes only files
         // that are there).
-        AnswerNextBox(QMessageBox::Ok, &shown);
+        AnswerWith(QMessageBox::Ok, &shown);
         QVERIFY(!ide.Open({project_->filePath("Missing.vbp")}));
         // The loader's own message, naming the file.
         QVERIFY2(shown.contains("Missing.vbp"), qPrintable(shown));
