@@ -61,6 +61,10 @@ TEST_F(MainWindowTest, TheToolOpeningChoosesTheActiveProjectAndNoModule) {
     EXPECT_EQ(Column(browser.ModuleList(), 0), QStringList({"modA", "modB"}));
     EXPECT_TRUE(browser.ModuleList().selectedItems().isEmpty());
     EXPECT_EQ(browser.RoutineList().topLevelItemCount(), 0);
+    // The options page comes up clean.
+    EXPECT_FALSE(window->Options().SaveButton().isEnabled());
+    EXPECT_EQ(window->Options().WindowList().currentRow(), -1);
+    EXPECT_EQ(window->windowTitle().left(14), "Brell's Add-In");
 }
 
 TEST_F(MainWindowTest, TheCheckOpeningAlsoListsTheSelectedComponentsRoutines) {
@@ -117,13 +121,6 @@ TEST_F(MainWindowTest, CloseEmptiesTheListsAndShowsTheSplashForTheNextOpening) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->Browser().ModuleList().topLevelItemCount(), 0);
     EXPECT_EQ(window->result(), QDialog::Accepted);
-}
-
-TEST_F(MainWindowTest, TheOptionsPageIsLoadedCleanWithTheWindow) {
-    auto window = Opened(kDisplayTool);
-    EXPECT_FALSE(window->Options().SaveButton().isEnabled());
-    EXPECT_EQ(window->Options().WindowList().currentRow(), -1);
-    EXPECT_EQ(window->windowTitle().left(14), "Brell's Add-In");
 }
 
 TEST_F(MainWindowTest, AContactLabelOpensItsTargetThroughTheShellAndCloses) {

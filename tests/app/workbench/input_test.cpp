@@ -1,9 +1,8 @@
 // The workbench at the keyboard and the mouse: every key goes to the widget
 // that has the focus and every click to the widget under the point, as a
-// person's do, on a copy of the example project. Undo and redo keys from
-// the editor, the editor's own keys (Tab, Shift+Tab, Return, Insert), the
-// "changed" marks at the first keystroke, and the find window from
-// Ctrl+Shift+F to a click on a hit.
+// person's do, on a copy of the example project. The editor's own keys
+// (Tab, Shift+Tab, Return, Insert, Delete), the "changed" marks at the first
+// keystroke, and the find window from Ctrl+Shift+F to a click on a hit.
 
 #include <QAction>
 #include <QApplication>
@@ -89,25 +88,6 @@ class WorkbenchInputTest : public QObject {
     }
 
     // --- undo and redo from the editor
-
-    void UndoAndRedoKeysReachTheHistoryFromTheEditor() {
-        CodeWindow& main = ShowAt("modMain", 11);
-        const std::string before = ModuleText(main.Module());
-        Key(Qt::Key_E, kCtrlShift);
-        const std::string added = ModuleText(main.Module());
-        QVERIFY(added != before);
-        QCOMPARE(Focus(), &main.Editor());
-        Key(Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(ModuleText(main.Module()), before);
-        Key(Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(ModuleText(main.Module()), added);
-        Key(Qt::Key_Z, Qt::ControlModifier);
-        Key(Qt::Key_Z, kCtrlShift);
-        QCOMPARE(ModuleText(main.Module()), added);
-        // The editor shows what the history holds.
-        QCOMPARE(main.Editor().toPlainText().replace(u'\n', QStringLiteral("\r\n")).toStdString(),
-                 added);
-    }
 
     void AnEditInsideALineIsMarkedAtTheFirstKeystroke() {
         CodeWindow& main = ShowAt("modMain", 11);

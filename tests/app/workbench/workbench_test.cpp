@@ -142,7 +142,8 @@ class WorkbenchTest : public QObject {
         QVERIFY(ide.isWindowModified());
         QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(Bytes(project_->filePath("modMain.bas")), original);
-        QTest::keyClick(editor, Qt::Key_Y, Qt::ControlModifier);
+        QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // redo
+        QCOMPARE(EditorText(*window), ModuleText(code));
         QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(Bytes(project_->filePath("modMain.bas")), added);
     }
