@@ -91,19 +91,23 @@ int HexValue(char16_t c) {
     return -1;
 }
 
-int OctValue(char c) { return c >= '0' && c <= '7' ? c - '0' : -1; }
+int OctValue(char c) {
+    return c >= '0' && c <= '7' ? c - '0' : -1;
+}
 
 bool StartsWith(std::u16string_view s, std::u16string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
 
-std::u16string Ascii(std::string_view s) { return {s.begin(), s.end()}; }
+std::u16string Ascii(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 // ---- names ---------------------------------------------------------------
 
 bool IsPlainNameChar(char16_t c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == '.';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
 }
 
 void AppendHexUpper(std::string& out, unsigned value, int digits) {
@@ -242,18 +246,30 @@ void ChopTrailingBlanks(std::u16string& s, size_t limit) {
 
 char16_t SimpleEscape(char c) {
     switch (c) {
-        case 'a': return u'\a';
-        case 'b': return u'\b';
-        case 'f': return u'\f';
-        case 'n': return u'\n';
-        case 'r': return u'\r';
-        case 't': return u'\t';
-        case 'v': return u'\v';
-        case '"': return u'"';
-        case '?': return u'?';
-        case '\'': return u'\'';
-        case '\\': return u'\\';
-        default: return 0;
+        case 'a':
+            return u'\a';
+        case 'b':
+            return u'\b';
+        case 'f':
+            return u'\f';
+        case 'n':
+            return u'\n';
+        case 'r':
+            return u'\r';
+        case 't':
+            return u'\t';
+        case 'v':
+            return u'\v';
+        case '"':
+            return u'"';
+        case '?':
+            return u'?';
+        case '\'':
+            return u'\'';
+        case '\\':
+            return u'\\';
+        default:
+            return 0;
     }
 }
 
@@ -356,7 +372,9 @@ class ValueReader {
 
 // ---- lines ---------------------------------------------------------------
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 bool IsSpecial(char c) {
     return c == '\n' || c == '\r' || c == '"' || c == ';' || c == '=' || c == '\\';
 }
@@ -422,13 +440,11 @@ done:
 // section's name and "/".
 std::u16string SectionPrefix(std::string_view header) {
     const size_t close = header.find(']');
-    const std::string_view name =
-        TrimmedBytes(header.substr(1, close == std::string_view::npos ? std::string_view::npos
-                                                                      : close - 1));
+    const std::string_view name = TrimmedBytes(
+        header.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
     if (EqualsIgnoringAsciiCase(name, "general")) return {};
-    std::u16string prefix = EqualsIgnoringAsciiCase(name, "%general")
-                                ? Ascii(name.substr(1))
-                                : UnescapedName(name);
+    std::u16string prefix =
+        EqualsIgnoringAsciiCase(name, "%general") ? Ascii(name.substr(1)) : UnescapedName(name);
     return prefix + u'/';
 }
 
@@ -438,11 +454,16 @@ std::u16string SectionPrefix(std::string_view header) {
 // out as UTF-8 (the typed markers escape them instead).
 std::u16string MarkedText(const Value& value) {
     switch (value.kind) {
-        case Value::Kind::NoData: return u"@Invalid()";
-        case Value::Kind::Bytes: return u"@ByteArray(" + value.text + u")";
-        case Value::Kind::Other: return value.text;
-        case Value::Kind::List: return {};
-        case Value::Kind::Text: break;
+        case Value::Kind::NoData:
+            return u"@Invalid()";
+        case Value::Kind::Bytes:
+            return u"@ByteArray(" + value.text + u")";
+        case Value::Kind::Other:
+            return value.text;
+        case Value::Kind::List:
+            return {};
+        case Value::Kind::Text:
+            break;
     }
     if (value.text.find(u'\0') != std::u16string::npos) return u"@String(" + value.text + u")";
     if (StartsWith(value.text, u"@")) return u"@" + value.text;
@@ -474,16 +495,34 @@ void AppendEscaped(std::u16string_view s, std::string& out) {
         }
         escapeNextIfHexDigit = false;
         switch (c) {
-            case u'\0': out += "\\0", escapeNextIfHexDigit = true; break;
-            case u'\a': out += "\\a"; break;
-            case u'\b': out += "\\b"; break;
-            case u'\f': out += "\\f"; break;
-            case u'\n': out += "\\n"; break;
-            case u'\r': out += "\\r"; break;
-            case u'\t': out += "\\t"; break;
-            case u'\v': out += "\\v"; break;
+            case u'\0':
+                out += "\\0", escapeNextIfHexDigit = true;
+                break;
+            case u'\a':
+                out += "\\a";
+                break;
+            case u'\b':
+                out += "\\b";
+                break;
+            case u'\f':
+                out += "\\f";
+                break;
+            case u'\n':
+                out += "\\n";
+                break;
+            case u'\r':
+                out += "\\r";
+                break;
+            case u'\t':
+                out += "\\t";
+                break;
+            case u'\v':
+                out += "\\v";
+                break;
             case u'"':
-            case u'\\': out += '\\', out += static_cast<char>(c); break;
+            case u'\\':
+                out += '\\', out += static_cast<char>(c);
+                break;
             default:
                 if (c <= 0x1F || (c >= 0x7F && !utf8)) {
                     out += "\\x";
@@ -503,8 +542,7 @@ void AppendEscaped(std::u16string_view s, std::string& out) {
                 }
         }
     }
-    if (needsQuotes ||
-        (start < out.size() && (out[start] == ' ' || out.back() == ' '))) {
+    if (needsQuotes || (start < out.size() && (out[start] == ' ' || out.back() == ' '))) {
         out.insert(out.begin() + static_cast<std::ptrdiff_t>(start), '"');
         out += '"';
     }
@@ -584,7 +622,8 @@ Document Parse(std::string_view bytes) {
             prefix = SectionPrefix(text);
             continue;
         }
-        if (line.equals == std::string_view::npos) continue;  // a comment, or a line the check refuses
+        if (line.equals == std::string_view::npos)
+            continue;  // a comment, or a line the check refuses
         const std::string_view key = TrimmedBytes(text.substr(0, line.equals - line.start));
         const std::string_view raw = text.substr(line.equals - line.start + 1);
         document[prefix + UnescapedName(key)] = ValueReader(raw).Read();
@@ -629,7 +668,8 @@ std::string Serialize(const Document& document) {
 
 std::optional<std::string> StoredText(const Value& value) {
     switch (value.kind) {
-        case Value::Kind::Text: return ToUtf8(value.text);
+        case Value::Kind::Text:
+            return ToUtf8(value.text);
         case Value::Kind::Bytes: {
             std::string bytes(value.text.begin(), value.text.end());
             return ToUtf8(ToUtf16(bytes));
@@ -644,7 +684,8 @@ std::optional<std::string> StoredText(const Value& value) {
             return ToUtf8(joined);
         }
         case Value::Kind::NoData:
-        case Value::Kind::Other: break;
+        case Value::Kind::Other:
+            break;
     }
     return std::nullopt;
 }

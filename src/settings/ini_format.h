@@ -23,11 +23,11 @@ namespace qv::settings::ini {
 // One stored value as the file holds it.
 struct Value {
     enum class Kind {
-        Text,       // a text
-        NoData,     // "@Invalid()": a value that holds nothing
-        Bytes,      // "@ByteArray(...)": text holds the bytes, one per unit
-        Other,      // another typed value ("@Variant(...)" and the like): text is kept raw
-        List,       // comma-separated pieces
+        Text,    // a text
+        NoData,  // "@Invalid()": a value that holds nothing
+        Bytes,   // "@ByteArray(...)": text holds the bytes, one per unit
+        Other,   // another typed value ("@Variant(...)" and the like): text is kept raw
+        List,    // comma-separated pieces
     };
     Kind kind = Kind::Text;
     std::u16string text;

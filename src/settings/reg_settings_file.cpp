@@ -53,8 +53,8 @@ FileContent ReadContent(const std::string& path) {
     const int fd = file::OpenRegularFile(path, kind);
     if (fd < 0) {
         if (kind == file::Kind::Missing) return content;
-        content.state = kind == file::Kind::Regular ? StoreFileState::Unreadable
-                                                    : StoreFileState::NotRegular;
+        content.state =
+            kind == file::Kind::Regular ? StoreFileState::Unreadable : StoreFileState::NotRegular;
         return content;
     }
     const file::Descriptor guard(fd);
@@ -180,9 +180,8 @@ std::string CRegSettings::FilePath() const {
     return ConfigHome() + "/" + company_ + "/" + appName_ + ".conf";
 }
 
-StoreFileState CRegSettings::FileState() const try {
-    return Cache()->Read(FilePath()).state;
-} QV_PASS_UP("CRegSettings", "FileState")
+StoreFileState CRegSettings::FileState() const try { return Cache()->Read(FilePath()).state; }
+QV_PASS_UP("CRegSettings", "FileState")
 
 std::string CRegSettings::GetSetting(std::string_view section, std::string_view key,
                                      std::string_view defaultValue) const try {
@@ -191,7 +190,8 @@ std::string CRegSettings::GetSetting(std::string_view section, std::string_view 
     const std::optional<std::string> stored = TextAt(*content.document, ValueName(section, key));
     if (!stored) return std::string(defaultValue);
     return text::ReplaceAll(*stored, "\\n", text::kCrLf);
-} QV_PASS_UP("CRegSettings", "GetSetting")
+}
+QV_PASS_UP("CRegSettings", "GetSetting")
 
 bool CRegSettings::SaveSetting(std::string_view section, std::string_view key,
                                std::string_view setting) try {
@@ -206,7 +206,8 @@ bool CRegSettings::SaveSetting(std::string_view section, std::string_view key,
         document[name] = ini::TextValue(escaped);
         return true;
     });
-} QV_PASS_UP("CRegSettings", "SaveSetting")
+}
+QV_PASS_UP("CRegSettings", "SaveSetting")
 
 bool CRegSettings::DeleteSetting(std::string_view section, std::string_view key) try {
     if (section.empty() && key.empty()) return false;
@@ -230,13 +231,15 @@ bool CRegSettings::DeleteSetting(std::string_view section, std::string_view key)
         }
         return true;
     });
-} QV_PASS_UP("CRegSettings", "DeleteSetting")
+}
+QV_PASS_UP("CRegSettings", "DeleteSetting")
 
 bool CRegSettings::HasSetting(std::string_view section, std::string_view key) const try {
     const FileContent content = Cache()->Read(FilePath());
     if (content.state != StoreFileState::Usable) return false;
     return TextAt(*content.document, ValueName(section, key)).has_value();
-} QV_PASS_UP("CRegSettings", "HasSetting")
+}
+QV_PASS_UP("CRegSettings", "HasSetting")
 
 bool CRegSettings::HasValues(std::string_view section) const try {
     const FileContent content = Cache()->Read(FilePath());
@@ -249,6 +252,7 @@ bool CRegSettings::HasValues(std::string_view section) const try {
         if (it->first.find(u'/', prefix.size()) == std::u16string::npos) return true;
     }
     return false;
-} QV_PASS_UP("CRegSettings", "HasValues")
+}
+QV_PASS_UP("CRegSettings", "HasValues")
 
 }  // namespace qv::settings

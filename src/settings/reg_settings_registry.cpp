@@ -19,8 +19,8 @@ namespace {
 
 std::wstring Wide(std::string_view utf8) {
     if (utf8.empty()) return {};
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
-                                             static_cast<int>(utf8.size()), nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
                           length);
@@ -29,9 +29,8 @@ std::wstring Wide(std::string_view utf8) {
 
 std::string Narrow(std::wstring_view wide) {
     if (wide.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(),
-                                             static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                             nullptr);
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(length), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
                           length, nullptr, nullptr);
@@ -39,7 +38,9 @@ std::string Narrow(std::wstring_view wide) {
 }
 
 // "*" names the key's unnamed default value, which the registry calls "".
-std::wstring ValueName(std::string_view key) { return key == "*" ? std::wstring() : Wide(key); }
+std::wstring ValueName(std::string_view key) {
+    return key == "*" ? std::wstring() : Wide(key);
+}
 
 // An open registry key, closed when it goes out of scope.
 class Key {
@@ -129,16 +130,21 @@ std::string ConfigHome() {
     return ".";
 }
 
-std::string CRegSettings::FilePath() const { return "HKEY_CURRENT_USER\\" + SubKey(""); }
+std::string CRegSettings::FilePath() const {
+    return "HKEY_CURRENT_USER\\" + SubKey("");
+}
 
-StoreFileState CRegSettings::FileState() const { return StoreFileState::Usable; }
+StoreFileState CRegSettings::FileState() const {
+    return StoreFileState::Usable;
+}
 
 std::string CRegSettings::GetSetting(std::string_view section, std::string_view key,
                                      std::string_view defaultValue) const try {
     const std::optional<std::string> stored = StoredText(SubKey(section), key);
     if (!stored) return std::string(defaultValue);
     return text::ReplaceAll(*stored, "\\n", text::kCrLf);
-} QV_PASS_UP("CRegSettings", "GetSetting")
+}
+QV_PASS_UP("CRegSettings", "GetSetting")
 
 bool CRegSettings::SaveSetting(std::string_view section, std::string_view key,
                                std::string_view setting) try {
@@ -149,33 +155,35 @@ bool CRegSettings::SaveSetting(std::string_view section, std::string_view key,
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     return ::RegSetValueExW(opened->Get(), ValueName(key).c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(value.c_str()), bytes) == ERROR_SUCCESS;
-} QV_PASS_UP("CRegSettings", "SaveSetting")
+}
+QV_PASS_UP("CRegSettings", "SaveSetting")
 
 bool CRegSettings::DeleteSetting(std::string_view section, std::string_view key) try {
     if (section.empty() && key.empty()) return false;  // never the whole application
     if (!key.empty()) {
         const std::optional<Key> opened = Key::Open(SubKey(section));
-        return opened &&
-               ::RegDeleteValueW(opened->Get(), ValueName(key).c_str()) == ERROR_SUCCESS;
+        return opened && ::RegDeleteValueW(opened->Get(), ValueName(key).c_str()) == ERROR_SUCCESS;
     }
     // The section's key goes with its values and the keys beneath it.
     const std::optional<Key> application = Key::Open(SubKey(""));
     return application &&
            ::RegDeleteTreeW(application->Get(), Wide(section).c_str()) == ERROR_SUCCESS;
-} QV_PASS_UP("CRegSettings", "DeleteSetting")
+}
+QV_PASS_UP("CRegSettings", "DeleteSetting")
 
 bool CRegSettings::HasSetting(std::string_view section, std::string_view key) const try {
     return StoredText(SubKey(section), key).has_value();
-} QV_PASS_UP("CRegSettings", "HasSetting")
+}
+QV_PASS_UP("CRegSettings", "HasSetting")
 
 bool CRegSettings::HasValues(std::string_view section) const try {
     const std::optional<Key> opened = Key::Open(SubKey(section));
     DWORD values = 0;
     return opened &&
-           ::RegQueryInfoKeyW(opened->Get(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                              nullptr, &values, nullptr, nullptr, nullptr, nullptr) ==
-               ERROR_SUCCESS &&
+           ::RegQueryInfoKeyW(opened->Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                              &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
            values > 0;
-} QV_PASS_UP("CRegSettings", "HasValues")
+}
+QV_PASS_UP("CRegSettings", "HasValues")
 
 }  // namespace qv::settings

@@ -79,8 +79,8 @@ bool IsStale(const std::string& lockPath) {
     }
     struct stat info {};
     if (::stat(lockPath.c_str(), &info) != 0) return false;
-    const auto age = std::chrono::system_clock::now() -
-                     std::chrono::system_clock::from_time_t(info.st_mtime);
+    const auto age =
+        std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(info.st_mtime);
     return age > kStaleAfter || age < -kStaleAfter;
 }
 

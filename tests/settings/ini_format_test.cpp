@@ -24,13 +24,19 @@ const std::vector<std::pair<std::string, std::string>> kValues = {
     {"ErrorHandling/bs", "C:\\dir\\x"},
     {"ErrorHandling/nl", "l1\nl2\r\n"},
     {"ErrorHandling/sp", "  lead and trail  "},
-    {"ErrorHandling/uml", "M\xc3\xb3""dulo \xe5\x95\x8f\xe9\xa1\x8c \xf0\x9f\x98\x80"},
+    {"ErrorHandling/uml",
+     "M\xc3\xb3"
+     "dulo \xe5\x95\x8f\xe9\xa1\x8c \xf0\x9f\x98\x80"},
     {"ErrorHandling/at", "@foo"},
     {"ErrorHandling/nul", std::string("a\0b1", 4)},
-    {"ErrorHandling/ctl", "a\x01" "b\x7f\tc"},
+    {"ErrorHandling/ctl",
+     "a\x01"
+     "b\x7f\tc"},
     {"Version/.", "5.0.5"},
     {"Microsoft Visual Basic/TabWidth", "4"},
-    {"\xc3\x9cn\xc3\xaf c\xc3\xb6""d\xc3\xa9/k\xc3\xa9y \xc3\xa9", "v"},
+    {"\xc3\x9cn\xc3\xaf c\xc3\xb6"
+     "d\xc3\xa9/k\xc3\xa9y \xc3\xa9",
+     "v"},
     {"a/b/c", "nested"},
     {"top", "g"},
     {"general/x", "y"},
@@ -49,7 +55,8 @@ const std::string kWritten =
     "at=@@foo\n"
     "bs=C:\\\\dir\\\\x\n"
     "comma=\"a,b\"\n"
-    "ctl=a\\x1\\x62\x7f" "\\tc\n"
+    "ctl=a\\x1\\x62\x7f"
+    "\\tc\n"
     "empty=\n"
     "eq=\"a=b\"\n"
     "nl=l1\\nl2\\r\\n\n"
@@ -58,7 +65,8 @@ const std::string kWritten =
     "semi=\"a;b\"\n"
     "sp=\"  lead and trail  \"\n"
     "tab=\\tx\\t\n"
-    "uml=M\xc3\xb3" "dulo \xe5\x95\x8f\xe9\xa1\x8c \xf0\x9f\x98\x80\n"
+    "uml=M\xc3\xb3"
+    "dulo \xe5\x95\x8f\xe9\xa1\x8c \xf0\x9f\x98\x80\n"
     "x%3Ay=colon\n"
     "\n"
     "[Microsoft%20Visual%20Basic]\n"
@@ -142,15 +150,20 @@ TEST(IniFormat, HandTypedFileReadsAsItAlwaysDid) {
 }
 
 TEST(IniFormat, WindowsLineBreaksAByteOrderMarkAndBadBytesAreRead) {
-    const Document document =
-        Parse("\xef\xbb\xbf[ErrorHandling]\r\nadd0=one\r\nadd1=\xff\xfe" "A\r\n[]\r\nz=2\r\n");
+    const Document document = Parse(
+        "\xef\xbb\xbf[ErrorHandling]\r\nadd0=one\r\nadd1=\xff\xfe"
+        "A\r\n[]\r\nz=2\r\n");
     EXPECT_EQ(Read(document, "ErrorHandling/add0"), "one");
-    EXPECT_EQ(Read(document, "ErrorHandling/add1"), "\xef\xbf\xbd\xef\xbf\xbd" "A");
+    EXPECT_EQ(Read(document, "ErrorHandling/add1"),
+              "\xef\xbf\xbd\xef\xbf\xbd"
+              "A");
     // An empty section name keeps its "/", so its keys are out of reach of a
     // lookup but are written back at the top level.
     EXPECT_EQ(Read(document, "z"), std::nullopt);
-    EXPECT_EQ(Serialize(document), "[General]\nz=2\n\n[ErrorHandling]\nadd0=one\n"
-                                   "add1=\xef\xbf\xbd\xef\xbf\xbd" "A\n");
+    EXPECT_EQ(Serialize(document),
+              "[General]\nz=2\n\n[ErrorHandling]\nadd0=one\n"
+              "add1=\xef\xbf\xbd\xef\xbf\xbd"
+              "A\n");
 }
 
 }  // namespace

@@ -181,6 +181,20 @@ TEST_F(StoreTest, DeletesOneValueOrAWholeSection) {
     EXPECT_FALSE(store.DeleteSetting("", ""));  // never the whole application
 }
 
+// A section goes with its subsections and a value of its own name, and
+// nothing else, as it always did.
+TEST_F(StoreTest, DeletingASectionTakesItsSubsectionsButNotItsNeighbours) {
+    WriteFile(SystemFile(),
+              "[General]\nErrorHandling=top\nErrorHandling-x=keep\n\n"
+              "[ErrorHandling]\na=1\nSub\\b=2\n\n[ErrorHandlingX]\nc=3\n");
+    CRegSettings store = SystemStore();
+    EXPECT_TRUE(store.HasValues(""));
+    EXPECT_TRUE(store.HasValues("ErrorHandling\\Sub"));
+    EXPECT_EQ(store.GetSetting("ErrorHandling\\Sub", "b", ""), "2");
+    EXPECT_TRUE(store.DeleteSetting("ErrorHandling", ""));
+    EXPECT_EQ(ReadFile(SystemFile()), "[General]\nErrorHandling-x=keep\n\n[ErrorHandlingX]\nc=3\n");
+}
+
 TEST_F(StoreTest, HandTypedValuesAreReadAsTheyStand) {
     WriteFile(SystemFile(),
               "; edited by hand\n[ErrorHandling]\nadd4=Err.Raise Err.Number, Err.Source\n"
