@@ -5,7 +5,8 @@
 
 namespace qv::settings {
 
-CRegSettings::CRegSettings() : company_(kDefaultCompany), appName_(kProductName) {}
+CRegSettings::CRegSettings()
+    : company_(kDefaultCompany), appName_(kProductName), folder_(ConfigHome()) {}
 
 void CRegSettings::SetCompany(std::string_view company) {
     company = text::Trim(company);

@@ -33,6 +33,7 @@ enum class StoreFileState {
 
 class CRegSettings {
 public:
+    // A store in the configuration folder (ConfigHome) as it is now.
     CRegSettings();
 
     // Company: default "VB and VBA Program Settings"; set trimmed; an empty
@@ -80,6 +81,8 @@ private:
 
     std::string company_;
     std::string appName_;
+    // The configuration folder, fixed when the store is made.
+    std::string folder_;
     mutable std::shared_ptr<FileCache> cache_;
 };
 

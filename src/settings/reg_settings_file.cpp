@@ -177,7 +177,7 @@ std::string ConfigHome() {
 }
 
 std::string CRegSettings::FilePath() const {
-    return ConfigHome() + "/" + company_ + "/" + appName_ + ".conf";
+    return folder_ + "/" + company_ + "/" + appName_ + ".conf";
 }
 
 StoreFileState CRegSettings::FileState() const try { return Cache()->Read(FilePath()).state; }

@@ -149,6 +149,41 @@ TEST(IniFormat, HandTypedFileReadsAsItAlwaysDid) {
               "vl=@@x, y\n");
 }
 
+// Texts that look like the format's own markers, escapes or separators
+// read back as they were written.
+TEST(IniFormat, EveryTextReadsBackAsWritten) {
+    const std::vector<std::string> texts = {
+        std::string("\x01"
+                    "a\x1f"
+                    "F\0"
+                    "9",
+                    6),
+        "@Invalid()",
+        "@@twice",
+        "@String(x)",
+        "@ByteArray(y)",
+        "a, b",
+        ",",
+        " ",
+        "\t lead",
+        "trail \\",
+        "\"quoted\"",
+        "semi;colon",
+        "=",
+        "\xf0\x9f\x98\x80 and \xc3\xa9",
+        "\r\n\v\f\a\b",
+        "x\x7f",
+    };
+    Document document;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        document[NormalizedName("S/k" + std::to_string(i))] = TextValue(texts[i]);
+    }
+    const Document read = Parse(Serialize(document));
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(Read(read, "S/k" + std::to_string(i)), texts[i]) << i;
+    }
+}
+
 TEST(IniFormat, WindowsLineBreaksAByteOrderMarkAndBadBytesAreRead) {
     const Document document = Parse(
         "\xef\xbb\xbf[ErrorHandling]\r\nadd0=one\r\nadd1=\xff\xfe"
