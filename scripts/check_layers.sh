@@ -48,6 +48,13 @@ for engine in "${engines[@]}"; do
   fi
 done
 
+# The settings store builds for Windows without Qt: no Qt header in it.
+if hits=$(grep -rnE '^#include <Q' src/settings); then
+  echo "$hits"
+  echo "src/settings is below the windows and includes a Qt header"
+  failed=1
+fi
+
 if [ "$failed" -eq 0 ]; then
   echo "layers: every folder includes only the folders below it"
 fi

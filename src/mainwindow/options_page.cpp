@@ -59,7 +59,7 @@ QString Explanation(int entry) {
     }
 }
 
-settings::CRegSettings& Store() { return settings::SystemStore(); }
+settings::CRegSettings Store() { return settings::SystemStore(); }
 
 }  // namespace
 

@@ -1,9 +1,8 @@
 #pragma once
-// Whether a file's bytes are an INI file that QSettings reads in full. The
-// check is made on the bytes because QSettings reports a parse failure only
-// to the first object that reads a file; later objects share its cached
-// parse and report no error, and writing through them would replace the file
-// with the part that was understood.
+// Whether a file's bytes are an INI file that the store reads in full. The
+// reader skips what it does not understand, and a write would then replace
+// the file with the part that was understood: a file that fails this check
+// is neither read nor written.
 
 #include <cstddef>
 #include <optional>

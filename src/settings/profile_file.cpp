@@ -1,16 +1,12 @@
 #include "settings/profile_file.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 #include <optional>
 #include <vector>
 
 #include "platform/regular_file.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
+#include "settings/store_file.h"
 
 namespace qv::settings {
 
@@ -163,14 +159,12 @@ std::string ReadProfileFile(const std::string& path) try {
 
 bool EditProfileFile(const std::string& path,
                      const std::function<std::string(std::string_view)>& edit) try {
-    const QString file = QString::fromStdString(path);
-    const QString folder = QFileInfo(file).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        Raise(err::kPermissionDenied, "Permission denied: " + folder.toStdString() +
-                                          " cannot be created");
+    const std::string folder = FolderOf(path);
+    if (!MakeFolders(folder)) {
+        Raise(err::kPermissionDenied, "Permission denied: " + folder + " cannot be created");
     }
-    QLockFile lock(file + ".lock");
-    if (!lock.tryLock(10000)) {
+    const std::optional<StoreLock> lock = StoreLock::Acquire(path, 10000);
+    if (!lock) {
         Raise(err::kPermissionDenied, "Permission denied: " + path + " is locked");
     }
     const std::string content = ReadProfileFile(path);
@@ -179,11 +173,7 @@ bool EditProfileFile(const std::string& path,
     if (file::IsReadOnlyFile(path)) {
         Raise(err::kPermissionDenied, "Permission denied: " + path + " is read-only");
     }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(result.data(), static_cast<qint64>(result.size())) !=
-            static_cast<qint64>(result.size()) ||
-        !out.commit()) {
+    if (!ReplaceFile(path, result)) {
         Raise(err::kPermissionDenied, "Permission denied: " + path + " cannot be written");
     }
     return true;

@@ -32,9 +32,9 @@ std::string DeleteProfileKey(std::string_view content, std::string_view section,
 std::string ReadProfileFile(const std::string& path);
 
 // Applies edit to the file's content (empty when the file does not exist) and
-// writes the result atomically under the file's lock (the lock file QSettings
-// uses too), creating the folder when needed. A result equal to the content
-// is not written. True when the file was written. Raises error 70 with the
+// writes the result atomically under the file's lock ("<file>.lock", which
+// the settings store uses too), creating the folder when needed. A result
+// equal to the content is not written. True when the file was written. Raises error 70 with the
 // path in the description when the file cannot be read or written.
 bool EditProfileFile(const std::string& path,
                      const std::function<std::string(std::string_view)>& edit);

@@ -1,10 +1,12 @@
 #pragma once
-// A registry-style settings store. The registry key path
-// Software\<Company>\<AppName> maps to one INI file
+// A registry-style settings store. On Windows it is the registry:
+// HKEY_CURRENT_USER\Software\<Company>\<AppName>\<section>, values as REG_SZ
+// (a REG_DWORD reads as its decimal text), "*" or "" the key's unnamed
+// default value. Elsewhere the key path maps to one INI file
 // $XDG_CONFIG_HOME/<Company>/<AppName>.conf (~/.config when the variable is
-// unset or not absolute); a section (a subkey) is an INI group, "a\b" a
-// nested group; the key's unnamed default value (value name "*" or "") is the
-// INI key ".". Multi-line values are stored with each CR LF written as
+// unset or not absolute), in the format ini_format.h describes; a section (a
+// subkey) is an INI group, "a\b" a nested group; the unnamed default value is
+// the INI key ".". Multi-line values are stored with each CR LF written as
 // backslash + "n", and every backslash + "n" reads back as CR LF.
 //
 // A missing file, section or value is not an error: reads give the default.
@@ -14,6 +16,7 @@
 // are serialised by the INI file's lock file; each write re-reads the file
 // first, so concurrent writers of different values all keep theirs.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +33,7 @@ enum class StoreFileState {
 
 class CRegSettings {
 public:
+    // A store in the configuration folder (ConfigHome) as it is now.
     CRegSettings();
 
     // Company: default "VB and VBA Program Settings"; set trimmed; an empty
@@ -64,13 +68,22 @@ public:
     // True when the section itself holds at least one value.
     bool HasValues(std::string_view section) const;
 
-    // The INI file behind the store.
+    // The INI file behind the store (on Windows the registry key's path,
+    // which is always Usable).
     std::string FilePath() const;
     StoreFileState FileState() const;
 
 private:
+    // The file as last read, kept while it does not change, so that a run
+    // reading every setting examines the file once. Copies of a store share it.
+    struct FileCache;
+    std::shared_ptr<FileCache> Cache() const;
+
     std::string company_;
     std::string appName_;
+    // The configuration folder, fixed when the store is made.
+    std::string folder_;
+    mutable std::shared_ptr<FileCache> cache_;
 };
 
 inline constexpr std::string_view kDefaultCompany = "VB and VBA Program Settings";
@@ -80,7 +93,8 @@ inline constexpr std::string_view kProductName = "qvaddin";
 // or not an absolute path.
 std::string ConfigHome();
 
-// The process-wide store of the system's own settings (named at process start).
-CRegSettings& SystemStore();
+// A store of the system's own settings: company "Brell Vantoke",
+// application "qvaddin2".
+CRegSettings SystemStore();
 
 }  // namespace qv::settings

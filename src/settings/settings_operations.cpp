@@ -42,8 +42,14 @@ std::array<std::pair<std::string_view, std::string*>, 11> TemplateFields(Setting
              {"omit", &r.omit}, {"label1", &r.label1}, {"label2", &r.label2}}};
 }
 
-std::string Stored(std::string_view key, std::string_view defaultValue) {
-    return SystemStore().GetSetting(kSettingsSection, key, defaultValue);
+std::string Stored(const CRegSettings& store, std::string_view key,
+                   std::string_view defaultValue) {
+    return store.GetSetting(kSettingsSection, key, defaultValue);
+}
+
+std::string OverridableSetting(const CRegSettings& store, std::string_view key, int id) {
+    if (LoadRes(kOverrideEntry) == "1") return Stored(store, key, LoadRes(id));
+    return LoadRes(id);
 }
 
 void SetBuiltInTemplates(SettingsRecord& r) {
@@ -64,48 +70,49 @@ void SetBuiltInTemplates(SettingsRecord& r) {
 // written (a read-only home, a CI runner) they never got there, which the
 // missing version marker shows: a run then takes them as that start would
 // have stored them, rather than empty labels and templates.
-bool FirstStartUnstored() {
-    const CRegSettings& store = SystemStore();
+bool FirstStartUnstored(const CRegSettings& store) {
     if (store.HasSetting(kVersionSection, "")) return false;
     return StoreProblem(store).has_value() || file::IsReadOnlyFile(store.FilePath());
 }
 
-SettingsRecord UnstoredTemplates() {
+SettingsRecord UnstoredTemplates(const CRegSettings& store) {
     SettingsRecord unstored;
-    if (FirstStartUnstored()) SetBuiltInTemplates(unstored);
+    if (FirstStartUnstored(store)) SetBuiltInTemplates(unstored);
     return unstored;
 }
 
 // The text GetSettings reads for a field, by its layer.
-std::string FieldText(const SettingsField& field, bool overridable,
+std::string FieldText(const CRegSettings& store, const SettingsField& field, bool overridable,
                       const SettingsRecord& unstored) {
     switch (field.layer) {
         case FieldLayer::Company:
-            return overridable ? GetMySetting(field.key, field.companyEntry)
+            return overridable ? OverridableSetting(store, field.key, field.companyEntry)
                                : LoadRes(field.companyEntry);
-        case FieldLayer::Stored: return Stored(field.key, field.storedDefault);
+        case FieldLayer::Stored: return Stored(store, field.key, field.storedDefault);
         case FieldLayer::Template: break;
     }
-    return Stored(field.key, field.value(unstored));
+    return Stored(store, field.key, field.value(unstored));
 }
 
 }  // namespace
 
 std::string StoredFieldText(const SettingsField& field) try {
-    return FieldText(field, OverrideAllowed(), UnstoredTemplates());
+    const CRegSettings store = SystemStore();
+    return FieldText(store, field, OverrideAllowed(), UnstoredTemplates(store));
 } QV_PASS_UP("AddIn", "StoredFieldText")
 
 std::string GetMySetting(std::string_view key, int id) try {
-    if (LoadRes(kOverrideEntry) == "1") return Stored(key, LoadRes(id));
-    return LoadRes(id);
+    return OverridableSetting(SystemStore(), key, id);
 } QV_PASS_UP("AddIn", "GetMySetting")
 
 void GetSettings(SettingsRecord& r) try {
     ForgetBadSetting();
+    // One store for every field: the file is read once.
+    const CRegSettings store = SystemStore();
     const bool overridable = OverrideAllowed();
-    const SettingsRecord unstored = UnstoredTemplates();
+    const SettingsRecord unstored = UnstoredTemplates(store);
     for (const SettingsField& field : SettingsFields()) {
-        AssignField(field, r, FieldText(field, overridable, unstored));
+        AssignField(field, r, FieldText(store, field, overridable, unstored));
     }
 } QV_PASS_UP("AddIn", "GetSettings")
 
@@ -121,7 +128,8 @@ size_t LargestModuleFileBytes() {
         const SettingsField& field = *FindSettingsField("modulemb");
         const IntegerRange range = AllowedRange(field);
         long stored = 0;
-        if (ParseInteger(Stored(field.key, field.storedDefault), range.low, range.high, stored) ==
+        if (ParseInteger(Stored(SystemStore(), field.key, field.storedDefault), range.low,
+                         range.high, stored) ==
             IntegerText::Number) {
             megabytes = stored;
         }
@@ -142,7 +150,7 @@ void DefaultSettings() try {
     SettingsRecord r;
     SetBuiltInTemplates(r);
 
-    CRegSettings& store = SystemStore();
+    CRegSettings store = SystemStore();
     store.DeleteSetting(kSettingsSection, "");
     for (const auto& [key, value] : TemplateFields(r)) {
         store.SaveSetting(kSettingsSection, key, *value);

@@ -1,36 +1,38 @@
 #include "settings/store_problem.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QString>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "platform/regular_file.h"
 #include "settings/ini_check.h"
+#include "settings/store_file.h"
 
 namespace qv::settings {
 
 namespace {
 
+#ifndef _WIN32
 // True when the folder exists and can be written, or can be created in the
 // nearest folder above it that exists.
-bool FolderUsable(const QString& folder) {
-    QFileInfo info(folder);
-    while (!info.exists()) {
-        const QString parent = info.absolutePath();
-        if (parent == info.absoluteFilePath()) return false;
-        info = QFileInfo(parent);
+bool FolderUsable(std::string folder) {
+    struct stat info {};
+    while (::stat(folder.c_str(), &info) != 0) {
+        const std::string parent = FolderOf(folder);
+        if (parent == folder || parent == ".") return false;
+        folder = parent;
     }
-    return info.isDir() && info.isWritable();
+    return S_ISDIR(info.st_mode) && ::access(folder.c_str(), W_OK) == 0;
 }
+#endif
 
 // " (line 3 is ...)": where the file stops being an INI file.
 std::string BadLine(const std::string& file) {
-    QFile in(QString::fromStdString(file));
-    if (!in.open(QIODevice::ReadOnly)) return {};
-    const QByteArray bytes = in.readAll();
-    const auto line =
-        FirstNonIniLine(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    std::string bytes;
+    file::Kind kind = file::Kind::Missing;
+    if (!file::ReadRegularFile(file, bytes, kind)) return {};
+    const auto line = FirstNonIniLine(bytes);
     return line ? " (line " + std::to_string(*line) +
                       " is neither a [section], a key=value nor a ; comment line)"
                 : std::string();
@@ -47,8 +49,7 @@ std::optional<std::string> StoreProblem(const CRegSettings& store) {
                           "written to it";
         case StoreFileState::NotRegular:
             return file + ": " +
-                   file::NotRegularReason(file::KindAt(QFile::encodeName(
-                       QString::fromStdString(file)).toStdString())) +
+                   file::NotRegularReason(file::KindAt(file)) +
                    ": the settings are the defaults, and nothing is written to it";
         case StoreFileState::NotIni:
             return file + " is not an INI file" + BadLine(file) +
@@ -56,10 +57,13 @@ std::optional<std::string> StoreProblem(const CRegSettings& store) {
                    "or remove it to start from the defaults";
         case StoreFileState::Missing: break;
     }
-    const QString folder = QFileInfo(QString::fromStdString(file)).absolutePath();
+#ifdef _WIN32
+    return {};  // the registry: no folder to create
+#else
+    const std::string folder = FolderOf(file);
     if (FolderUsable(folder)) return {};
-    return "the settings cannot be stored: " + folder.toStdString() +
-           " cannot be created or written";
+    return "the settings cannot be stored: " + folder + " cannot be created or written";
+#endif
 }
 
 }  // namespace qv::settings

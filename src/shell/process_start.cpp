@@ -12,12 +12,6 @@ namespace qv::shell {
 
 namespace {
 
-void NameSystemStore() {
-    settings::CRegSettings& store = settings::SystemStore();
-    store.SetCompany(settings::kSystemCompany);
-    store.SetAppName(settings::kSystemAppName);
-}
-
 // The list with the previous generation's key gone and the add-in's key
 // "1"; with keepUnloaded, a "0" the user chose stays.
 std::string Registered(std::string_view content, bool keepUnloaded = false) {
@@ -67,13 +61,11 @@ Registration RegistrationPreview() try {
 } QV_PASS_UP("modMain", "RegistrationPreview")
 
 void SubMain() noexcept {
-    IgnoringErrors(NameSystemStore);
     IgnoringErrors(RegisterAddInAtStart);
     settings::UpgradeSettings();
 }
 
 void CommandLineStart() noexcept {
-    IgnoringErrors(NameSystemStore);
     settings::UpgradeSettings();
 }
 

@@ -1,15 +1,13 @@
 #pragma once
 // Every settings test runs against its own temporary configuration folder
-// (XDG_CONFIG_HOME), with the system's store named as at process start and
-// the compiled string table; the state before is put back afterwards. Header-only, so that other test programs can use it.
+// (XDG_CONFIG_HOME) and the compiled string table; the state before is put
+// back afterwards. Header-only, so that other test programs can use it.
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,21 +38,17 @@ protected:
     static std::optional<std::string> ReadFile(const std::string& path);
 
 private:
-    QTemporaryDir dir_;
+    std::string dir_;
     std::optional<std::string> savedXdg_;
-    std::string savedCompany_;
-    std::string savedAppName_;
 };
 
 inline void ConfigHomeTest::SetUp() {
-    ASSERT_TRUE(dir_.isValid());
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "qv-settings-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME")) savedXdg_ = xdg;
     setenv("XDG_CONFIG_HOME", Home().c_str(), 1);
-    settings::CRegSettings& store = settings::SystemStore();
-    savedCompany_ = store.Company();
-    savedAppName_ = store.AppName();
-    store.SetCompany(settings::kSystemCompany);
-    store.SetAppName(settings::kSystemAppName);
     settings::SetStringTableForTesting({});
     settings::ForgetBadSetting();
 }
@@ -65,12 +59,14 @@ inline void ConfigHomeTest::TearDown() {
     } else {
         unsetenv("XDG_CONFIG_HOME");
     }
-    settings::SystemStore().SetCompany(savedCompany_);
-    settings::SystemStore().SetAppName(savedAppName_);
     settings::SetStringTableForTesting({});
+    std::error_code ignored;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ignored);
+    std::filesystem::remove_all(dir_, ignored);
 }
 
-inline std::string ConfigHomeTest::Home() const { return dir_.path().toStdString(); }
+inline std::string ConfigHomeTest::Home() const { return dir_; }
 
 inline std::string ConfigHomeTest::SystemFile() const {
     return Home() + "/Brell Vantoke/qvaddin2.conf";
@@ -81,18 +77,19 @@ inline std::string ConfigHomeTest::OlderFile() const {
 }
 
 inline void ConfigHomeTest::WriteFile(const std::string& path, std::string_view bytes) {
-    const QString file = QString::fromStdString(path);
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QFile out(file);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    ASSERT_TRUE(out.is_open());
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::optional<std::string> ConfigHomeTest::ReadFile(const std::string& path) {
-    QFile in(QString::fromStdString(path));
-    if (!in.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = in.readAll();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in.is_open()) return std::nullopt;
+    std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 }  // namespace qv::test

@@ -1,8 +1,11 @@
 // The compiled-in company defaults, LoadRes, the hot-key entries, and the
 // build tool that compiles the table.
 
-#include <QProcess>
-#include <QTemporaryDir>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <array>
 
 #include "config_home_fixture.h"
@@ -83,19 +86,25 @@ TEST_F(StringTableTest, HotKeyEntries) {
 
 // The build tool stops the build with the file and line of a bad entry.
 TEST(StringTableGenerator, RefusesMalformedTables) {
-    QTemporaryDir dir;
-    const auto run = [&](const QByteArray& content) {
-        QFile in(dir.filePath("defaults.txt"));
-        EXPECT_TRUE(in.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        in.write(content);
-        in.close();
-        QProcess gen;
-        gen.start(QV_STRING_TABLE_GEN, {in.fileName(), dir.filePath("out.cpp")});
-        EXPECT_TRUE(gen.waitForFinished(30000));
-        return std::pair{gen.exitCode(), gen.readAllStandardError().toStdString()};
+    std::string dir = (std::filesystem::temp_directory_path() / "qv-table-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    const auto run = [&](const std::string& content) {
+        std::ofstream(dir + "/defaults.txt", std::ios::binary | std::ios::trunc) << content;
+        const std::string command = "'" + std::string(QV_STRING_TABLE_GEN) + "' '" + dir +
+                                    "/defaults.txt' '" + dir + "/out.cpp' 2>'" + dir +
+                                    "/errors.txt'";
+        const int status = std::system(command.c_str());
+        std::ifstream errors(dir + "/errors.txt", std::ios::binary | std::ios::ate);
+        std::string message(static_cast<size_t>(errors.tellg()), '\0');
+        errors.seekg(0);
+        errors.read(message.data(), static_cast<std::streamsize>(message.size()));
+        return std::pair{WEXITSTATUS(status), message};
     };
-    QByteArray complete;
-    for (int id = 1; id <= 20; ++id) complete += QByteArray::number(id) + " \"1\"\n";
+    const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    std::string complete;
+    for (int id = 1; id <= 20; ++id) complete += std::to_string(id) + " \"1\"\n";
     EXPECT_EQ(run(complete).first, 0);
 
     auto [code, message] = run("# comment\n1 \"1\"\n9 1\n");
@@ -105,11 +114,12 @@ TEST(StringTableGenerator, RefusesMalformedTables) {
     std::tie(code, message) = run(complete + "5 \"again\"\n");
     EXPECT_NE(message.find("entry 5 is listed twice"), std::string::npos) << message;
 
-    std::tie(code, message) = run(QByteArray(complete).replace("12 \"1\"", "12 \"x\""));
+    std::tie(code, message) = run(replaced(complete, "12 \"1\"", "12 \"x\""));
     EXPECT_NE(message.find("entry 12 must be a whole number"), std::string::npos) << message;
 
-    std::tie(code, message) = run(QByteArray(complete).replace("15 \"1\"\n", ""));
+    std::tie(code, message) = run(replaced(complete, "15 \"1\"\n", ""));
     EXPECT_NE(message.find("entry 15 is missing"), std::string::npos) << message;
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

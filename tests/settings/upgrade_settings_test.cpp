@@ -41,7 +41,7 @@ class UpgradeRowTest : public test::ConfigHomeTest,
 
 TEST_P(UpgradeRowTest, ReplacesOnlyTheKeysOfItsRow) {
     const UpgradeRow row = GetParam();
-    CRegSettings& store = SystemStore();
+    CRegSettings store = SystemStore();
     for (const char* key : kTemplateKeys) store.SaveSetting("ErrorHandling", key, "mine");
     store.SaveSetting("ErrorHandling", "header", "0");
     if (row.version != nullptr) store.SaveSetting("Version", "", row.version);

@@ -68,8 +68,6 @@ TEST_F(ProcessStartTest, MissingSectionIsAddedAtTheEnd) {
 }
 
 TEST_F(ProcessStartTest, FirstStartRegistersStoresTheDefaultsAndTheVersion) {
-    settings::SystemStore().SetCompany("");  // as a new process has it
-    settings::SystemStore().SetAppName("");
     SubMain();
     EXPECT_EQ(settings::SystemStore().FilePath(), SystemFile());
     EXPECT_TRUE(ReadFile(ListFile()).has_value());

@@ -351,7 +351,7 @@ private:
         const auto page = settings::ParseCodePageSetting(context.arguments[2].toStdString(), problem);
         if (!page) throw CliError(kExitUsage, problem + "; nothing was stored");
         RequireWritableStore();
-        settings::CRegSettings& store = settings::SystemStore();
+        settings::CRegSettings store = settings::SystemStore();
         const std::string value = std::to_string(page->Number());
         if (!context.dryRun &&
             !store.SaveSetting(settings::kSettingsSection, settings::kCodePageKey, value)) {
@@ -385,7 +385,7 @@ private:
         }
         if (field.type != FieldType::Text) value = PlainInteger(field, value);
         RequireWritableStore();
-        settings::CRegSettings& store = settings::SystemStore();
+        settings::CRegSettings store = settings::SystemStore();
         const bool used =
             field.layer != settings::FieldLayer::Company || settings::OverrideAllowed();
         if (!context.dryRun && !store.SaveSetting(settings::kSettingsSection, field.key, value)) {
