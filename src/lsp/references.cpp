@@ -1,6 +1,5 @@
 #include "lsp/references.h"
 
-#include <QJsonDocument>
 #include <set>
 
 #include "lsp/code_identifiers.h"
@@ -20,10 +19,10 @@ std::vector<std::string> CodeLines(host::CodeModule& code) {
 
 }  // namespace
 
-QJsonArray References(OpenDocument& document, Position position, const ReferenceOptions& options) {
-    QJsonArray locations;
+Json References(OpenDocument& document, Position position, const ReferenceOptions& options) {
+    Json locations = Json::array();
     DocumentModule* module = document.Module();
-    const std::string name = WordAt(document.Text(), position).toStdString();
+    const std::string name = WordAt(document.Text(), position);
     if (module == nullptr || name.empty()) return locations;
     workspace::LoadedTarget& target = *module->Target();
     ModuleLocator locator(target);
@@ -41,12 +40,11 @@ QJsonArray References(OpenDocument& document, Position position, const Reference
                     std::string_view(line).substr(static_cast<size_t>(use.column) - 1,
                                                   static_cast<size_t>(use.length));
                 if (!text::EqualsIgnoreCase(word, name)) continue;
-                const auto location = locator.Location(*component, use.line, use.column, use.line,
-                                                       use.column + use.length);
+                auto location = locator.Location(*component, use.line, use.column, use.line,
+                                                 use.column + use.length);
                 if (!location) continue;
-                const QJsonDocument key(*location);
-                if (!seen.insert(key.toJson(QJsonDocument::Compact).toStdString()).second) continue;
-                locations.append(*location);
+                if (!seen.insert(Dump(*location)).second) continue;
+                locations.push_back(std::move(*location));
             }
         }
     }

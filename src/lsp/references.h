@@ -6,8 +6,7 @@
 // for them; words of comments and string literals only when the client's
 // options ask for them.
 
-#include <QJsonArray>
-
+#include "lsp/json.h"
 #include "lsp/open_document.h"
 
 namespace qv::lsp {
@@ -17,6 +16,6 @@ struct ReferenceOptions {
     bool commentsAndStrings = false;
 };
 
-QJsonArray References(OpenDocument& document, Position position, const ReferenceOptions& options);
+Json References(OpenDocument& document, Position position, const ReferenceOptions& options);
 
 }  // namespace qv::lsp
