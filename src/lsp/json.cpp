@@ -28,17 +28,18 @@ std::string Reason(const Json::exception& e) {
     return std::string(text);
 }
 
-Json ReplacingNonUtf8(const Json& value) {
-    if (value.is_string()) return ReplacingNonUtf8(value.get_ref<const std::string&>());
+// The value with every text, keys too, as UTF-8.
+Json WithUtf8Texts(const Json& value) {
+    if (value.is_string()) return Json(ReplacingNonUtf8(value.get_ref<const std::string&>()));
     if (value.is_array()) {
         Json array = Json::array();
-        for (const Json& item : value) array.push_back(ReplacingNonUtf8(item));
+        for (const Json& item : value) array.push_back(WithUtf8Texts(item));
         return array;
     }
     if (value.is_object()) {
         Json object = Json::object();
         for (const auto& [key, item] : value.items()) {
-            object[ReplacingNonUtf8(key)] = ReplacingNonUtf8(item);
+            object[ReplacingNonUtf8(key)] = WithUtf8Texts(item);
         }
         return object;
     }
@@ -132,7 +133,7 @@ std::string Dump(const Json& value) {
     } catch (const Json::type_error& e) {
         if (e.id != 316) throw;  // 316: a text that is not UTF-8
     }
-    return ReplacingNonUtf8(value).dump();
+    return WithUtf8Texts(value).dump();
 }
 
 }  // namespace qv::lsp
