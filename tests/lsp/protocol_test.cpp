@@ -28,7 +28,7 @@ std::string Framed(const std::string& body) {
 }
 
 int ErrorCode(const Json& message) {
-    return message.at("error").at("code").get<int>();
+    return lsp::IntOf(lsp::Member(lsp::ObjectAt(message, "error"), "code"));
 }
 
 TEST(ProtocolTest, RequestsBeforeInitializeAreRefusedAndNotificationsDropped) {
@@ -109,6 +109,23 @@ TEST(ProtocolTest, AfterABrokenFrameTheNextRequestIsServed) {
                             .is_array());
         }
     }
+}
+
+// A body that is JSON but no message, or nests without end, is answered as
+// one that is no JSON; ids come back as they were sent, whole numbers whole.
+TEST(ProtocolTest, BareValuesAndEndlessNestingAreParseErrorsAndIdsComeBack) {
+    LspClient client;
+    client.Initialize();
+    const std::string deep = std::string(5000, '[') + std::string(5000, ']');
+    for (const std::string& body : std::vector<std::string>{"5", "\"text\"", "null", deep}) {
+        const std::vector<Json> replies = client.SendBytes(Framed(body));
+        ASSERT_EQ(replies.size(), 1u) << body;
+        EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError) << body;
+    }
+    client.SendBytes(Framed(R"({"jsonrpc":"2.0","id":7.0,"method":"workspace/symbol","params":{}})"));
+    EXPECT_NE(client.LastOutput().find(R"("id":7,)"), std::string::npos) << client.LastOutput();
+    client.SendBytes(Framed(R"({"jsonrpc":"2.0","id":"xé","method":"workspace/symbol"})"));
+    EXPECT_NE(client.LastOutput().find("\"id\":\"x\xC3\xA9\","), std::string::npos);
 }
 
 // Broken frames one after another, with no message between them, are one

@@ -10,6 +10,7 @@
 #include "cli/cli_test_support.h"
 #include "settings/settings_record.h"
 #include "support/vb_fixture.h"
+#include "lsp/utf8_text.h"
 #include "lsp_client.h"
 
 namespace qv::test {
@@ -257,6 +258,19 @@ TEST_F(SessionTest, ClientOptionsOverrideSettingsAndSeverities) {
     ASSERT_FALSE(edits.empty());
     client_.Apply(uri_, edits);
     EXPECT_NE(client_.Text(uri_).find("Leave_Here:"), std::string::npos);
+}
+
+// A template of the settings is written into the module in its code page,
+// whose bytes need not be UTF-8 in an editor's text: what goes to the editor
+// is UTF-8 all the same.
+TEST_F(SessionTest, WhatTheServerSendsIsUtf8WhateverTheEnginesWrite) {
+    client_.Initialize(Json{{"settings", Json{{"add1", "' Gr\xC3\xB6\xC3\x9F" "e \xE5\x95\x8F"}}}});
+    client_.Open(uri_, kModule);
+    const Json add = Titled(Actions(5), "Add error handling to Store");
+    EXPECT_TRUE(lsp::IsUtf8(client_.LastOutput()));
+    const Json edits = EditsOf(add);
+    ASSERT_FALSE(edits.empty());
+    EXPECT_NE(edits.dump().find("Gr"), std::string::npos);
 }
 
 // A server's overrides are its own: another server started in the same
