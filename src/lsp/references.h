@@ -4,7 +4,9 @@
 // it, whole identifiers only. The declarations of the name (the routine's
 // declaration line, a Dim, a parameter, ...) come only when the client asks
 // for them; words of comments and string literals only when the client's
-// options ask for them.
+// options ask for them. Names keep to their scope: a routine's local (a
+// Dim, a Static, a parameter) is found in that routine alone, and any other
+// name everywhere except in the routines that declare a local of that name.
 
 #include "lsp/json.h"
 #include "lsp/open_document.h"

@@ -128,6 +128,51 @@ TEST(ReferencesTest, CodeIdentifiersOnlyWithOrWithoutTheDeclarationAndCaseIgnore
               (Places{{2, 2}, {4, 4}, {4, 12}, {5, 17}}));
 }
 
+// A local is found in its routine alone; a module's name everywhere but in
+// the routine whose local of that name hides it.
+TEST(ReferencesTest, NamesKeepToTheirScope) {
+    TempFolder folder;
+    const std::string text = Vb({
+        "Attribute VB_Name = \"modScopes\"",
+        "Private count As Long",                  // 1
+        "Public Sub A()",                         // 2
+        "    Dim i As Long",                      // 3
+        "    For i = 1 To 3: count = count + i: Next",
+        "End Sub",
+        "Public Sub B(ByVal i As Long)",          // 6
+        "    Dim Count As Long",                  // 7
+        "    Count = i",                          // 8
+        "End Sub",
+        "Public Function C() As Long",            // 10
+        "    C = COUNT",                          // 11
+        "End Function",
+    });
+    folder.Write("modScopes.bas", text);
+    const std::string uri = UriOf(folder.File("modScopes.bas"));
+    LspClient client;
+    client.Initialize();
+    client.Open(uri, text);
+    const auto places = [&](lsp::Position at) {
+        const Json response = client.Request("textDocument/references", Doc(uri, at));
+        std::vector<std::pair<int, int>> found;
+        for (const Json& v : response["result"]) {
+            found.emplace_back(v["range"]["start"]["line"].get<int>(),
+                               v["range"]["start"]["character"].get<int>());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    using Places = std::vector<std::pair<int, int>>;
+    // A's i, from its use: not B's parameter.
+    EXPECT_EQ(places({4, 9}), (Places{{3, 8}, {4, 8}, {4, 36}}));
+    // B's parameter, from its use.
+    EXPECT_EQ(places({8, 12}), (Places{{6, 19}, {8, 12}}));
+    // The module's count, from C: not B's local Count.
+    EXPECT_EQ(places({11, 9}), (Places{{1, 8}, {4, 20}, {4, 28}, {11, 8}}));
+    // B's local Count, from its declaration.
+    EXPECT_EQ(places({7, 9}), (Places{{7, 8}, {8, 4}}));
+}
+
 TEST_F(ProjectTest, SearchFollowsWholeWordAndCaseAsAsked) {
     auto hits = [&](bool wholeWord, bool matchCase) {
         return client_
