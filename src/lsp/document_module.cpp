@@ -22,13 +22,20 @@ using host::memory::MemoryProject;
 
 namespace fs = std::filesystem;
 
+// Paths are UTF-8 text here, whatever the system's own encoding of names.
+fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+std::string TextOf(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // The path with its links resolved, else (a file not there) made absolute.
 fs::path Canonical(const std::string& path) {
     std::error_code error;
-    fs::path canonical = fs::canonical(path, error);
+    fs::path canonical = fs::canonical(PathOf(path), error);
     if (!error) return canonical;
-    canonical = fs::absolute(path, error);
-    return error ? fs::path(path) : canonical.lexically_normal();
+    canonical = fs::absolute(PathOf(path), error);
+    return error ? PathOf(path) : canonical.lexically_normal();
 }
 
 bool IsProjectFileName(const std::string& name) {
@@ -42,12 +49,12 @@ std::vector<fs::path> ProjectFiles(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code notThere;
-        if (IsProjectFileName(it->path().filename().string()) && it->is_regular_file(notThere)) {
+        if (IsProjectFileName(TextOf(it->path().filename())) && it->is_regular_file(notThere)) {
             files.push_back(it->path());
         }
     }
     std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-        return a.filename().string() < b.filename().string();
+        return TextOf(a.filename()) < TextOf(b.filename());
     });
     return files;
 }
@@ -101,7 +108,7 @@ void DocumentModule::FindProject(ProjectCache& projects) {
     const fs::path file = Canonical(path_);
     for (fs::path dir = file.parent_path();; dir = dir.parent_path()) {
         for (const fs::path& vbp : ProjectFiles(dir)) {
-            workspace::LoadedTarget* target = projects.Project(vbp.string());
+            workspace::LoadedTarget* target = projects.Project(TextOf(vbp));
             if (target == nullptr) continue;
             for (const auto& loaded : target->Files().Files()) {
                 if (loaded->component == nullptr || Canonical(loaded->path) != file) continue;
