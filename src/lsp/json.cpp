@@ -105,7 +105,7 @@ std::optional<Json> ParseMessage(std::string_view body, std::string& problem) {
         if (tooDeep) {
             problem = "too deeply nested document";
         } else if (!value.is_object() && !value.is_array()) {
-            problem = "a message is an object or an array, not a bare value";
+            problem = "illegal value";  // a bare value is no message
         } else {
             return value;
         }
