@@ -46,6 +46,67 @@ Json WithUtf8Texts(const Json& value) {
     return value;
 }
 
+bool IsHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The UTF-16 unit of a "\uXXXX" escape at `at`, or -1.
+long EscapedUnit(std::string_view text, size_t at) {
+    if (at + 6 > text.size() || text[at] != '\\' || text[at + 1] != 'u') return -1;
+    long unit = 0;
+    for (size_t i = at + 2; i < at + 6; ++i) {
+        if (!IsHex(text[i])) return -1;
+        unit = unit * 16 + (text[i] <= '9' ? text[i] - '0' : (text[i] | 0x20) - 'a' + 10);
+    }
+    return unit;
+}
+
+// What some clients send and the server has always read, made into strict
+// JSON: control characters inside a string escaped, and a "\u" escape of
+// half a surrogate pair without its other half read as "?". The text as it
+// was when there is nothing such in it.
+std::string Mended(std::string_view body) {
+    std::string mended;
+    mended.reserve(body.size());
+    bool inString = false;
+    for (size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (!inString) {
+            inString = c == '"';
+            mended += c;
+        } else if (c == '"') {
+            inString = false;
+            mended += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            constexpr char kHex[] = "0123456789abcdef";
+            mended += "\\u00";
+            mended += kHex[(c >> 4) & 15];
+            mended += kHex[c & 15];
+        } else if (c != '\\') {
+            mended += c;
+        } else if (const long unit = EscapedUnit(body, i); unit >= 0xD800 && unit <= 0xDFFF) {
+            const long next = EscapedUnit(body, i + 6);
+            if (unit <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+                mended.append(body.substr(i, 12));
+                i += 11;
+            } else {
+                mended += '?';
+                i += 5;
+            }
+        } else if (i + 1 < body.size()) {
+            mended.append(body.substr(i, 2));  // an escape: its second character is no quote
+            ++i;
+        } else {
+            mended += c;
+        }
+    }
+    return mended;
+}
+
+Json Parsed(std::string_view body, bool watch, const Json::parser_callback_t& watchDepth) {
+    return watch ? Json::parse(body, watchDepth) : Json::parse(body);
+}
+
 }  // namespace
 
 const Json& Member(const Json& object, std::string_view key) {
@@ -100,8 +161,20 @@ std::optional<Json> ParseMessage(std::string_view body, std::string& problem) {
         }
         return true;
     };
+    const bool watch = brackets > kDeepestNesting;
     try {
-        Json value = brackets > kDeepestNesting ? Json::parse(body, watchDepth) : Json::parse(body);
+        Json value;
+        try {
+            value = Parsed(body, watch, watchDepth);
+        } catch (const Json::parse_error& first) {
+            const std::string mended = Mended(body);
+            if (mended == body) throw;
+            try {
+                value = Parsed(mended, watch, watchDepth);
+            } catch (const Json::parse_error&) {
+                throw first;  // what is wrong with the text as it came
+            }
+        }
         if (tooDeep) {
             problem = "too deeply nested document";
         } else if (!value.is_object() && !value.is_array()) {

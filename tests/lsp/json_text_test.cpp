@@ -48,6 +48,20 @@ TEST(JsonTest, OnlyObjectsAndArraysNoDeeperThan1024AreMessages) {
     EXPECT_FALSE(lsp::ParseMessage(nested(100000), problem));
 }
 
+// Clients have sent raw control characters in strings and halves of
+// surrogate pairs, and the server has read them: a control character as
+// itself, a lone half as "?".
+TEST(JsonTest, ControlCharactersAndLoneSurrogatesInStringsAreRead) {
+    std::string problem;
+    const auto message =
+        lsp::ParseMessage("{\"t\": \"a\tb\r\n\\\"\\ud800\\udc00 \\udc00 \\ud83d\\\\\"}", problem);
+    ASSERT_TRUE(message) << problem;
+    EXPECT_EQ(lsp::StringAt(*message, "t"), "a\tb\r\n\"\xF0\x90\x80\x80 ? ?\\");
+    // Outside a string they are still wrong, and the problem is the text's.
+    EXPECT_FALSE(lsp::ParseMessage("{\"t\":\t\"a\" x}", problem));
+    EXPECT_NE(problem.find("column"), std::string::npos) << problem;
+}
+
 TEST(JsonTest, ValuesOfAnotherKindReadAsEmptyAndWholeNumbersAsInts) {
     const Json message = Json::parse(
         R"({"n": 2.0, "f": 2.5, "big": 3000000000, "neg": -7, "s": "x", "o": [1]})");
