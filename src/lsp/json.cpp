@@ -10,7 +10,8 @@ namespace qv::lsp {
 namespace {
 
 // Deeper nesting is refused rather than followed: sending it back would
-// recurse as deep.
+// recurse as deep. (The parser's own depth callback is not used: it walks
+// the whole parent at the end of each object, which is quadratic.)
 constexpr int kDeepestNesting = 1024;
 
 const Json kNull;
@@ -103,8 +104,27 @@ std::string Mended(std::string_view body) {
     return mended;
 }
 
-Json Parsed(std::string_view body, bool watch, const Json::parser_callback_t& watchDepth) {
-    return watch ? Json::parse(body, watchDepth) : Json::parse(body);
+// Whether brackets outside strings open more than `limit` levels at once.
+bool NestsDeeperThan(std::string_view body, int limit) {
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -147,41 +167,32 @@ bool BoolOf(const Json& value, bool fallback) {
 }
 
 std::optional<Json> ParseMessage(std::string_view body, std::string& problem) {
-    // Only a body with that many brackets can nest too deep; the others are
-    // parsed without looking at each level.
-    const auto brackets = std::count_if(body.begin(), body.end(),
-                                        [](char c) { return c == '[' || c == '{'; });
-    bool tooDeep = false;
-    Json::parser_callback_t watchDepth = [&](int depth, Json::parse_event_t event, Json&) {
-        if ((event == Json::parse_event_t::object_start ||
-             event == Json::parse_event_t::array_start) &&
-            depth >= kDeepestNesting) {
-            tooDeep = true;
-            return false;
-        }
-        return true;
-    };
-    const bool watch = brackets > kDeepestNesting;
+    // Only a body with that many brackets can nest too deep: the others are
+    // not scanned for it.
+    const auto brackets =
+        std::count_if(body.begin(), body.end(), [](char c) { return c == '[' || c == '{'; });
+    if (brackets > kDeepestNesting && NestsDeeperThan(body, kDeepestNesting)) {
+        problem = "too deeply nested document";
+        return std::nullopt;
+    }
     try {
         Json value;
         try {
-            value = Parsed(body, watch, watchDepth);
+            value = Json::parse(body);
         } catch (const Json::parse_error& first) {
             const std::string mended = Mended(body);
             if (mended == body) throw;
             try {
-                value = Parsed(mended, watch, watchDepth);
+                value = Json::parse(mended);
             } catch (const Json::parse_error&) {
                 throw first;  // what is wrong with the text as it came
             }
         }
-        if (tooDeep) {
-            problem = "too deeply nested document";
-        } else if (!value.is_object() && !value.is_array()) {
+        if (!value.is_object() && !value.is_array()) {
             problem = "illegal value";  // a bare value is no message
-        } else {
-            return value;
+            return std::nullopt;
         }
+        return value;
     } catch (const Json::exception& e) {
         problem = Reason(e);
     }

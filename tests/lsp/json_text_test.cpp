@@ -46,6 +46,9 @@ TEST(JsonTest, OnlyObjectsAndArraysNoDeeperThan1024AreMessages) {
     EXPECT_TRUE(lsp::ParseMessage(nested(1024), problem));
     EXPECT_FALSE(lsp::ParseMessage(nested(1025), problem));
     EXPECT_FALSE(lsp::ParseMessage(nested(100000), problem));
+    // Brackets in a text nest nothing.
+    EXPECT_TRUE(lsp::ParseMessage("{\"t\": \"\\\"" + std::string(3000, '[') + "\"}", problem))
+        << problem;
 }
 
 // Clients have sent raw control characters in strings and halves of
