@@ -24,112 +24,106 @@ constexpr std::array<ActionKind, 6> kActions = {{
     {"tidy", "Tidy %1", "Tidy every routine of %1"},
 }};
 
-QJsonObject WorkspaceEdit(const QString& uri, const std::vector<TextEdit>& edits) {
-    return QJsonObject{{"changes", QJsonObject{{uri, EditsJson(edits)}}}};
+Json WorkspaceEdit(const std::string& uri, const std::vector<TextEdit>& edits) {
+    Json changes = Json::object();
+    changes[uri] = EditsJson(edits);
+    return Json{{"changes", std::move(changes)}};
 }
 
 // Disables the action with the reason; a client that would not show it
 // disabled gets the command that shows the reason when the action is chosen.
-void Refuse(QJsonObject& action, const QString& reason, bool disabledSupport) {
-    action.insert("disabled", QJsonObject{{"reason", reason}});
+void Refuse(Json& action, const std::string& reason, bool disabledSupport) {
+    action["disabled"] = Json{{"reason", reason}};
     if (disabledSupport) return;
-    action.insert("command", QJsonObject{{"title", action.value("title").toString()},
-                                         {"command", kShowRefusalCommand},
-                                         {"arguments", QJsonArray{reason}}});
+    action["command"] = Json{{"title", StringAt(action, "title")},
+                             {"command", kShowRefusalCommand},
+                             {"arguments", Json::array({reason})}};
 }
 
 // Fills the action's edit from what the command does, or refuses it; false
 // when the command would do nothing at all.
-bool Complete(QJsonObject& action, const CommandEdits& run, const QString& uri,
+bool Complete(Json& action, const CommandEdits& run, const std::string& uri,
               bool disabledSupport) {
     if (!run.edits.empty()) {
-        action.insert("edit", WorkspaceEdit(uri, run.edits));
+        action["edit"] = WorkspaceEdit(uri, run.edits);
         return true;
     }
     if (run.refusal.empty()) return false;
-    Refuse(action, QString::fromUtf8(run.refusal), disabledSupport);
+    Refuse(action, run.refusal, disabledSupport);
     return true;
 }
 
-QJsonObject CodeActionCapabilities(const QJsonObject& initializeParams) {
-    return initializeParams.value("capabilities")
-        .toObject()
-        .value("textDocument")
-        .toObject()
-        .value("codeAction")
-        .toObject();
+const Json& CodeActionCapabilities(const Json& initializeParams) {
+    return ObjectAt(ObjectAt(ObjectAt(initializeParams, "capabilities"), "textDocument"),
+                    "codeAction");
 }
 
-QJsonObject NewAction(const char* title, const QString& name, const QString& kind) {
-    return QJsonObject{{"title", QString::fromUtf8(title).arg(name)}, {"kind", kind}};
+// The title with the name in the place of its "%1".
+Json NewAction(std::string_view title, const std::string& name, const char* kind) {
+    std::string text(title);
+    text.replace(text.find("%1"), 2, name);
+    return Json{{"title", std::move(text)}, {"kind", kind}};
 }
 
 }  // namespace
 
-ActionSupport ActionSupportOf(const QJsonObject& initializeParams) {
-    const QJsonObject codeAction = CodeActionCapabilities(initializeParams);
-    return ActionSupport{.resolveEdit = codeAction.value("resolveSupport")
-                                            .toObject()
-                                            .value("properties")
-                                            .toArray()
-                                            .contains("edit"),
-                         .disabledSupport = codeAction.value("disabledSupport").toBool(false)};
+ActionSupport ActionSupportOf(const Json& initializeParams) {
+    const Json& codeAction = CodeActionCapabilities(initializeParams);
+    const Json& properties = ArrayOf(Member(ObjectAt(codeAction, "resolveSupport"), "properties"));
+    return ActionSupport{
+        .resolveEdit = std::find(properties.begin(), properties.end(), Json("edit")) !=
+                       properties.end(),
+        .disabledSupport = BoolOf(Member(codeAction, "disabledSupport"), false)};
 }
 
-std::optional<QString> RefusalToShow(const QJsonObject& executeCommandParams) {
-    if (executeCommandParams.value("command").toString() != kShowRefusalCommand) {
-        return std::nullopt;
-    }
-    const QJsonArray arguments = executeCommandParams.value("arguments").toArray();
-    if (arguments.isEmpty() || !arguments.first().isString()) return std::nullopt;
-    return arguments.first().toString();
+std::optional<std::string> RefusalToShow(const Json& executeCommandParams) {
+    if (StringAt(executeCommandParams, "command") != kShowRefusalCommand) return std::nullopt;
+    const Json& arguments = ArrayOf(Member(executeCommandParams, "arguments"));
+    if (arguments.empty() || !arguments.front().is_string()) return std::nullopt;
+    return StringOf(arguments.front());
 }
 
-QJsonArray CodeActions(OpenDocument& document, const ActionRequest& request) {
-    QJsonArray actions;
+Json CodeActions(OpenDocument& document, const ActionRequest& request) {
+    Json actions = Json::array();
     DocumentModule* module = document.Module();
     if (module == nullptr) return actions;
     const std::string& text = document.Bytes();
-    const QString uri = document.Text().Uri();
+    const std::string& uri = document.Text().Uri();
     host::CodeModule& code = *module->Component()->CodeModule();
     const long codeLine = module->CodeLine(request.line);
     int kind = 0;
     const std::string routine = codeLine > 0 ? code.ProcOfLine(codeLine, kind) : std::string{};
     if (!routine.empty()) {
         for (const ActionKind& a : kActions) {
-            QJsonObject action = NewAction(a.routineTitle, QString::fromUtf8(routine),
-                                           a.action == "add" ? "quickfix" : "refactor.rewrite");
+            Json action = NewAction(a.routineTitle, routine,
+                                    a.action == "add" ? "quickfix" : "refactor.rewrite");
             const auto id = shell::ScopedCommand(shell::CommandScope::Routine, a.action);
             if (Complete(action, RunOnDocument(*module, text, id, codeLine), uri,
                          request.disabledSupport)) {
-                actions.append(action);
+                actions.push_back(std::move(action));
             }
         }
     }
-    const QString moduleName = QString::fromUtf8(module->Component()->Name());
+    const std::string& moduleName = module->Component()->Name();
     for (const ActionKind& a : kActions) {
-        QJsonObject action = NewAction(a.moduleTitle, moduleName, "source");
-        action.insert("data", QJsonObject{{"uri", uri},
-                                          {"action", QString::fromUtf8(a.action.data(),
-                                                                       static_cast<qsizetype>(
-                                                                           a.action.size()))}});
+        Json action = NewAction(a.moduleTitle, moduleName, "source");
+        action["data"] = Json{{"uri", uri}, {"action", std::string(a.action)}};
         if (request.resolveModule) {
-            actions.append(action);
+            actions.push_back(std::move(action));
             continue;
         }
         const auto id = shell::ScopedCommand(shell::CommandScope::Module, a.action);
         if (Complete(action, RunOnDocument(*module, text, id, 0), uri, request.disabledSupport)) {
-            actions.append(action);
+            actions.push_back(std::move(action));
         }
     }
     return actions;
 }
 
-QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool disabledSupport,
-                              bool& resolved) {
+Json ResolveCodeAction(OpenDocument& document, Json action, bool disabledSupport, bool& resolved) {
     resolved = false;
     DocumentModule* module = document.Module();
-    const std::string word = action.value("data").toObject().value("action").toString().toStdString();
+    const std::string word = StringAt(ObjectAt(action, "data"), "action");
     const auto known = std::find_if(kActions.begin(), kActions.end(),
                                     [&](const ActionKind& a) { return a.action == word; });
     if (module == nullptr || known == kActions.end()) return action;
@@ -142,10 +136,9 @@ QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool d
     return action;
 }
 
-QJsonArray FormattingEdits(OpenDocument& document, int firstLine, int lastLine,
-                           std::string& refusal) {
+Json FormattingEdits(OpenDocument& document, int firstLine, int lastLine, std::string& refusal) {
     DocumentModule* module = document.Module();
-    if (module == nullptr) return {};
+    if (module == nullptr) return Json::array();
     CommandEdits run = RunOnDocument(*module, document.Bytes(), shell::CommandId::ModuleTidy, 0);
     refusal = run.edits.empty() ? run.refusal : std::string{};
     std::erase_if(run.edits, [&](const TextEdit& e) {

@@ -12,11 +12,10 @@
 // resolve, since running every module command at each cursor move costs
 // more than the editor should wait.
 
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QString>
 #include <optional>
+#include <string>
 
+#include "lsp/json.h"
 #include "lsp/open_document.h"
 
 namespace qv::lsp {
@@ -32,28 +31,26 @@ struct ActionSupport {
     bool resolveEdit = false;      // resolves an action's edit later
     bool disabledSupport = false;  // shows the disabled property
 };
-ActionSupport ActionSupportOf(const QJsonObject& initializeParams);
+ActionSupport ActionSupportOf(const Json& initializeParams);
 
 // The command a refused action carries for a client that does not show
 // disabled actions, and the server's answer to workspace/executeCommand:
 // the message to show for that command, or nothing when the command is not
 // one of ours.
 inline constexpr const char* kShowRefusalCommand = "qvaddin.showRefusal";
-std::optional<QString> RefusalToShow(const QJsonObject& executeCommandParams);
+std::optional<std::string> RefusalToShow(const Json& executeCommandParams);
 
-QJsonArray CodeActions(OpenDocument& document, const ActionRequest& request);
+Json CodeActions(OpenDocument& document, const ActionRequest& request);
 
 // A module action as CodeActions left it, with its edit (or, when the
 // command refuses, the reason it is disabled, and for a client without
 // disabledSupport the command that shows it). resolved false when the
 // action's data names no action of this document.
-QJsonObject ResolveCodeAction(OpenDocument& document, QJsonObject action, bool disabledSupport,
-                              bool& resolved);
+Json ResolveCodeAction(OpenDocument& document, Json action, bool disabledSupport, bool& resolved);
 
 // Formatting: the edits tidy makes to the whole module, or those of them
 // that touch the lines first..last (0-based, inclusive). refusal says why
 // there are none when the command refused.
-QJsonArray FormattingEdits(OpenDocument& document, int firstLine, int lastLine,
-                           std::string& refusal);
+Json FormattingEdits(OpenDocument& document, int firstLine, int lastLine, std::string& refusal);
 
 }  // namespace qv::lsp

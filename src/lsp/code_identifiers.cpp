@@ -62,7 +62,9 @@ class Scanner {
     }
     void EndLogicalLine();
     void Statement(std::span<Token> tokens);
-    void DeclareRoutine(std::span<Token> tokens, size_t nameAt);
+    // The routine's name and parameters; a body follows unless it is a
+    // Declare or an Event.
+    void DeclareRoutine(std::span<Token> tokens, size_t nameAt, bool body);
     void DeclareVariables(std::span<Token> tokens, size_t from);
     void Declare(const Token& token) {
         if (token.kind == Token::Name) uses_[token.use].declares = true;
@@ -75,6 +77,8 @@ class Scanner {
     bool commentContinues_ = false;
     std::vector<Token> logical_;  // the code tokens of the statement line so far
     Block block_ = Block::None;
+    long scope_ = 0;   // of the lines being read
+    long scopes_ = 0;  // numbers given out
 };
 
 void Scanner::Line(long number, std::string_view line) {
@@ -152,14 +156,16 @@ void Scanner::TextWords(long number, std::string_view line, size_t from, size_t 
         }
         size_t j = i;
         while (j < to && IsNameChar(static_cast<unsigned char>(line[j]))) ++j;
-        uses_.push_back({number, static_cast<long>(i) + 1, static_cast<long>(j - i), false, true});
+        uses_.push_back(
+            {number, static_cast<long>(i) + 1, static_cast<long>(j - i), false, true, scope_});
         i = j;
     }
 }
 
 void Scanner::AddName(long number, std::string_view line, size_t from, size_t to) {
     logical_.push_back({Token::Name, line.substr(from, to - from), uses_.size()});
-    uses_.push_back({number, static_cast<long>(from) + 1, static_cast<long>(to - from), false, false});
+    uses_.push_back(
+        {number, static_cast<long>(from) + 1, static_cast<long>(to - from), false, false, scope_});
 }
 
 void Scanner::EndLogicalLine() {
@@ -189,6 +195,10 @@ void Scanner::Statement(std::span<Token> t) {
         }
         return;
     }
+    if (Is(t[0], "End") && t.size() > 1 && IsAny(t[1], {"Sub", "Function", "Property"})) {
+        scope_ = 0;
+        return;
+    }
     size_t k = 0;
     bool variable = false;
     while (k < t.size() && IsAny(t[k], {"Public", "Private", "Friend", "Global", "Static", "Dim",
@@ -200,11 +210,11 @@ void Scanner::Statement(std::span<Token> t) {
     const Token& head = t[k];
     const bool accessor = k + 1 < t.size() && IsAny(t[k + 1], {"Get", "Let", "Set"});
     if (IsAny(head, {"Sub", "Function", "Event"})) {
-        DeclareRoutine(t, k + 1);
+        DeclareRoutine(t, k + 1, !Is(head, "Event"));
     } else if (Is(head, "Property") && accessor) {
-        DeclareRoutine(t, k + 2);
+        DeclareRoutine(t, k + 2, true);
     } else if (Is(head, "Declare")) {
-        DeclareRoutine(t, k + 2);  // after Sub or Function
+        DeclareRoutine(t, k + 2, false);  // after Sub or Function
     } else if (IsAny(head, {"Type", "Enum"}) && k + 1 < t.size()) {
         Declare(t[k + 1]);
         block_ = Is(head, "Type") ? Block::Type : Block::Enum;
@@ -213,9 +223,11 @@ void Scanner::Statement(std::span<Token> t) {
     }
 }
 
-void Scanner::DeclareRoutine(std::span<Token> t, size_t nameAt) {
+void Scanner::DeclareRoutine(std::span<Token> t, size_t nameAt, bool body) {
     if (nameAt >= t.size()) return;
     Declare(t[nameAt]);
+    const long scope = ++scopes_;
+    if (body) scope_ = scope;
     size_t j = nameAt + 1;
     while (j < t.size() && !IsPunct(t[j], '(')) ++j;
     // The parameters: a name after "(" or ",", past Optional, ByVal, ByRef
@@ -232,6 +244,7 @@ void Scanner::DeclareRoutine(std::span<Token> t, size_t nameAt) {
         } else if (expectName && t[j].kind == Token::Name &&
                    !IsAny(t[j], {"Optional", "ByVal", "ByRef", "ParamArray"})) {
             Declare(t[j]);
+            uses_[t[j].use].scope = scope;
             expectName = false;
         }
     }

@@ -6,7 +6,9 @@
 // Enum, a variable or constant, a parameter, a Type field or Enum member,
 // a line label). A comment ends with its line unless the line ends in " _";
 // a statement may run over continuation lines and share a line with others
-// after ":".
+// after ":". Each use has its scope: the module's declarations section, or
+// the body of one routine, from its declaration (parameters included) to
+// its End line.
 
 #include <string>
 #include <vector>
@@ -19,6 +21,10 @@ struct IdentifierUse {
     long length = 0;      // in bytes
     bool declares = false;
     bool inText = false;  // a word of a comment or string literal
+    // 0 at module level; else the routine's number (1, 2, ... in order). The
+    // parameters of a Declare or an Event have a number of their own, as
+    // they are seen nowhere else.
+    long scope = 0;
 };
 
 // Every identifier of the lines in order; words of comments and strings

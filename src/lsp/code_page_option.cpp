@@ -6,39 +6,42 @@ namespace qv::lsp {
 
 namespace {
 
-constexpr auto kKey = settings::kCodePageKey;
-
-QString Key() {
-    return QString::fromLatin1(kKey.data(), static_cast<qsizetype>(kKey.size()));
-}
+const std::string kKey(settings::kCodePageKey);
 
 // The option's value: the top level's, else that among the settings.
-QJsonValue OptionValue(const QJsonObject& options) {
-    if (options.contains(Key())) return options.value(Key());
-    return options.value("settings").toObject().value(Key());
+const Json& OptionValue(const Json& options) {
+    if (Has(options, kKey)) return Member(options, kKey);
+    return Member(ObjectAt(options, "settings"), kKey);
+}
+
+// A number as its digits (the whole part), anything else as its text ("" for
+// what is no text).
+std::string OptionText(const Json& value) {
+    if (value.is_number_integer()) return std::to_string(value.get<long long>());
+    if (value.is_number()) return std::to_string(static_cast<long long>(value.get<double>()));
+    return StringOf(value);
 }
 
 }  // namespace
 
-text::CodePage SessionCodePage(const QJsonObject& initializationOptions, QStringList& problems) {
-    const QJsonValue value = OptionValue(initializationOptions);
+text::CodePage SessionCodePage(const Json& initializationOptions,
+                               std::vector<std::string>& problems) {
+    const bool given = Has(initializationOptions, kKey) ||
+                       Has(ObjectAt(initializationOptions, "settings"), kKey);
     std::string problem;
-    if (!value.isUndefined()) {
-        const std::string text = value.isDouble()
-                                     ? std::to_string(static_cast<long long>(value.toDouble()))
-                                     : value.toString().toStdString();
+    if (given) {
+        const std::string text = OptionText(OptionValue(initializationOptions));
         if (const auto page = settings::ParseCodePageSetting(text, problem)) return *page;
-        problems << Key() + ": " + QString::fromStdString(problem) +
-                        "; the stored setting is used instead";
+        problems.push_back(kKey + ": " + problem + "; the stored setting is used instead");
         problem.clear();
     }
     if (const auto stored = settings::StoredCodePage(problem)) return *stored;
-    problems << QString::fromStdString(problem) + "; Windows-1252 is used instead";
+    problems.push_back(problem + "; Windows-1252 is used instead");
     return text::CodePage::Windows1252();
 }
 
-QJsonObject WithoutCodePage(QJsonObject settings) {
-    settings.remove(Key());
+Json WithoutCodePage(Json settings) {
+    if (settings.is_object()) settings.erase(kKey);
     return settings;
 }
 

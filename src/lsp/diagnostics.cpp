@@ -17,51 +17,49 @@ int ProtocolSeverity(analysis::FindingSeverity severity) {
     return 2;
 }
 
-QJsonObject LineDiagnostic(TextDocument& text, int line, int severity, const QString& message) {
-    return QJsonObject{
-        {"range", RangeJson({line, 0}, {line, static_cast<int>(text.Line(line).size())})},
+Json LineDiagnostic(TextDocument& text, int line, int severity, const std::string& message) {
+    return Json{
+        {"range", RangeJson({line, 0}, {line, text.LineLength(line)})},
         {"severity", severity},
         {"source", "qvaddin"},
         {"message", message}};
 }
 
-QJsonObject RoutineDiagnostic(OpenDocument& document, const analysis::RoutineStatusRow& row,
+Json RoutineDiagnostic(OpenDocument& document, const analysis::RoutineStatusRow& row,
                               const analysis::Finding& finding) {
     DocumentModule& module = *document.Module();
     host::CodeModule& code = *module.Component()->CodeModule();
     const host::ProcCopyScope copy(code, row.name, row.copy);
     const int line = module.DocumentLine(code.ProcBodyLine(row.name, row.kind));
-    const QString name = QString::fromUtf8(analysis::RoutineLabel(row.name, row.kind, row.copy));
-    QJsonObject diagnostic =
-        LineDiagnostic(document.Text(), line, ProtocolSeverity(finding.severity),
-                       name + ": " + QString::fromUtf8(finding.message));
-    diagnostic.insert("code", QString::fromUtf8(finding.rule->id.data(),
-                                                static_cast<qsizetype>(finding.rule->id.size())));
+    const std::string name = analysis::RoutineLabel(row.name, row.kind, row.copy);
+    Json diagnostic = LineDiagnostic(document.Text(), line, ProtocolSeverity(finding.severity),
+                                     name + ": " + finding.message);
+    diagnostic["code"] = std::string(finding.rule->id);
     return diagnostic;
 }
 
 }  // namespace
 
-QStringList OverrideSeverities(const QJsonObject& levels, analysis::SeverityOverrides& severities) {
-    QStringList refused;
-    for (auto it = levels.begin(); it != levels.end(); ++it) {
-        const auto severity = analysis::ParseSeverity(it.value().toString().toStdString());
+std::vector<std::string> OverrideSeverities(const Json& levels,
+                                            analysis::SeverityOverrides& severities) {
+    std::vector<std::string> refused;
+    for (const auto& [word, level] : ObjectOf(levels).items()) {
+        const auto severity = analysis::ParseSeverity(StringOf(level));
         if (!severity) {
-            refused << "severity of " + it.key() + ": use error, warning, information or hint";
-        } else if (!severities.Set(it.key().toStdString(), *severity)) {
-            refused << "severity of " + it.key() + ": no such status word";
+            refused.push_back("severity of " + word + ": use error, warning, information or hint");
+        } else if (!severities.Set(word, *severity)) {
+            refused.push_back("severity of " + word + ": no such status word");
         }
     }
     return refused;
 }
 
-QJsonArray Diagnostics(OpenDocument& document, const analysis::SeverityOverrides& severities,
-                       const settings::SettingsRecord& settings) {
-    QJsonArray diagnostics;
+Json Diagnostics(OpenDocument& document, const analysis::SeverityOverrides& severities,
+                 const settings::SettingsRecord& settings) {
+    Json diagnostics = Json::array();
     if (const LoadProblem* problem = document.Problem()) {
         const int line = problem->fileLine > 0 ? static_cast<int>(problem->fileLine) - 1 : 0;
-        diagnostics.append(
-            LineDiagnostic(document.Text(), line, 1, QString::fromUtf8(problem->message)));
+        diagnostics.push_back(LineDiagnostic(document.Text(), line, 1, problem->message));
         return diagnostics;
     }
     DocumentModule* module = document.Module();
@@ -70,7 +68,7 @@ QJsonArray Diagnostics(OpenDocument& document, const analysis::SeverityOverrides
         analysis::CountModule(*module->Component()->CodeModule(), true, settings);
     for (const analysis::RoutineStatusRow& row : counts.routines) {
         if (const auto finding = analysis::FindingOf(row, severities)) {
-            diagnostics.append(RoutineDiagnostic(document, row, *finding));
+            diagnostics.push_back(RoutineDiagnostic(document, row, *finding));
         }
     }
     return diagnostics;

@@ -5,21 +5,22 @@
 // as the code and its severity (the client may override it per word); one
 // error for text that does not read as a module.
 
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "errorhandling/status_findings.h"
+#include "lsp/json.h"
 #include "lsp/open_document.h"
 #include "settings/settings_record.h"
 
 namespace qv::lsp {
 
-QJsonArray Diagnostics(OpenDocument& document, const analysis::SeverityOverrides& severities,
-                       const settings::SettingsRecord& settings);
+Json Diagnostics(OpenDocument& document, const analysis::SeverityOverrides& severities,
+                 const settings::SettingsRecord& settings);
 
 // {"MISSING": "error", "QV-SOME": "hint", ...} from the client; returns what
 // was passed over (an unknown word or level) and why.
-QStringList OverrideSeverities(const QJsonObject& levels, analysis::SeverityOverrides& severities);
+std::vector<std::string> OverrideSeverities(const Json& levels,
+                                            analysis::SeverityOverrides& severities);
 
 }  // namespace qv::lsp

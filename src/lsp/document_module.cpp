@@ -1,14 +1,15 @@
 #include "lsp/document_module.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "host/files/file_error.h"
 #include "host/files/module_file.h"
 #include "host/files/module_loader.h"
 #include "host/files/module_writer.h"
 #include "lsp/module_locator.h"
+#include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
@@ -19,10 +20,43 @@ namespace {
 
 using host::memory::MemoryProject;
 
-QString Canonical(const std::string& path) {
-    const QFileInfo info(QString::fromStdString(path));
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+namespace fs = std::filesystem;
+
+// Paths are UTF-8 text here, whatever the system's own encoding of names.
+fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+std::string TextOf(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// The path with its links resolved, else (a file not there) made absolute.
+fs::path Canonical(const std::string& path) {
+    std::error_code error;
+    fs::path canonical = fs::canonical(PathOf(path), error);
+    if (!error) return canonical;
+    canonical = fs::absolute(PathOf(path), error);
+    return error ? PathOf(path) : canonical.lexically_normal();
+}
+
+bool IsProjectFileName(const std::string& name) {
+    return name.size() > 4 && name[0] != '.' &&
+           text::EqualsIgnoreCase(std::string_view(name).substr(name.size() - 4), ".vbp");
+}
+
+// The project files of a folder (not hidden ones), by name.
+std::vector<fs::path> ProjectFiles(const fs::path& folder) {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code notThere;
+        if (IsProjectFileName(TextOf(it->path().filename())) && it->is_regular_file(notThere)) {
+            files.push_back(it->path());
+        }
+    }
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return TextOf(a.filename()) < TextOf(b.filename());
+    });
+    return files;
 }
 
 // A module that names no project of its own gets one, as a lone module
@@ -71,12 +105,10 @@ DocumentModule::DocumentModule(ProjectCache& projects, std::string path)
 }
 
 void DocumentModule::FindProject(ProjectCache& projects) {
-    const QString file = Canonical(path_);
-    for (QDir dir = QFileInfo(file).dir();; ) {
-        const QStringList vbps =
-            dir.entryList(QStringList{"*.vbp", "*.VBP", "*.Vbp"}, QDir::Files, QDir::Name);
-        for (const QString& vbp : vbps) {
-            workspace::LoadedTarget* target = projects.Project(dir.filePath(vbp).toStdString());
+    const fs::path file = Canonical(path_);
+    for (fs::path dir = file.parent_path();; dir = dir.parent_path()) {
+        for (const fs::path& vbp : ProjectFiles(dir)) {
+            workspace::LoadedTarget* target = projects.Project(TextOf(vbp));
             if (target == nullptr) continue;
             for (const auto& loaded : target->Files().Files()) {
                 if (loaded->component == nullptr || Canonical(loaded->path) != file) continue;
@@ -93,7 +125,7 @@ void DocumentModule::FindProject(ProjectCache& projects) {
                 return;
             }
         }
-        if (!dir.cdUp()) break;
+        if (dir == dir.parent_path()) break;
     }
     // The module alone: the file as the disk has it, replaced by the
     // editor's text below; a project of its own when the disk has none.

@@ -1,26 +1,22 @@
 #include "lsp/json_rpc.h"
 
-#include <QJsonDocument>
-
 namespace qv::lsp {
 
-QByteArray Framed(const QJsonObject& message) {
-    const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
-    return "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+std::string Framed(const Json& message) {
+    const std::string body = Dump(message);
+    return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-QJsonObject ResultMessage(const QJsonValue& id, const QJsonValue& result) {
-    return QJsonObject{{"jsonrpc", "2.0"}, {"id", id}, {"result", result}};
+Json ResultMessage(const Json& id, Json result) {
+    return Json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}};
 }
 
-QJsonObject ErrorMessage(const QJsonValue& id, int code, const QString& text) {
-    return QJsonObject{{"jsonrpc", "2.0"},
-                       {"id", id},
-                       {"error", QJsonObject{{"code", code}, {"message", text}}}};
+Json ErrorMessage(const Json& id, int code, const std::string& text) {
+    return Json{{"jsonrpc", "2.0"}, {"id", id}, {"error", Json{{"code", code}, {"message", text}}}};
 }
 
-QJsonObject NotificationMessage(const QString& method, const QJsonValue& params) {
-    return QJsonObject{{"jsonrpc", "2.0"}, {"method", method}, {"params", params}};
+Json NotificationMessage(const std::string& method, Json params) {
+    return Json{{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
 }
 
 }  // namespace qv::lsp

@@ -4,11 +4,9 @@
 // line) followed by n bytes of JSON. Reading frames is the framer's
 // (message_framer.h); here are the messages and their bytes.
 
-#include <QByteArray>
-#include <QJsonObject>
-#include <QJsonValue>
-#include <QString>
+#include <string>
 
+#include "lsp/json.h"
 #include "lsp/message_framer.h"
 
 namespace qv::lsp {
@@ -25,10 +23,10 @@ enum ErrorCode : int {
 };
 
 // The bytes of one message: header and body.
-QByteArray Framed(const QJsonObject& message);
+std::string Framed(const Json& message);
 
-QJsonObject ResultMessage(const QJsonValue& id, const QJsonValue& result);
-QJsonObject ErrorMessage(const QJsonValue& id, int code, const QString& text);
-QJsonObject NotificationMessage(const QString& method, const QJsonValue& params);
+Json ResultMessage(const Json& id, Json result);
+Json ErrorMessage(const Json& id, int code, const std::string& text);
+Json NotificationMessage(const std::string& method, Json params);
 
 }  // namespace qv::lsp

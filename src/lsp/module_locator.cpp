@@ -5,6 +5,7 @@
 #include "host/files/module_file.h"
 #include "lsp/open_document.h"
 #include "lsp/text_document.h"
+#include "lsp/utf8_text.h"
 
 namespace qv::lsp {
 
@@ -19,8 +20,7 @@ std::vector<long> FileLinesOfCode(const host::files::ParsedModule& parsed) {
 
 int Utf16Column(const std::string& line, long byteColumn, text::CodePage page) {
     const size_t bytes = std::clamp<long>(byteColumn - 1, 0, static_cast<long>(line.size()));
-    return static_cast<int>(
-        QString::fromStdString(text::ToUtf8(std::string_view(line).substr(0, bytes), page)).size());
+    return static_cast<int>(Utf16Length(text::ToUtf8(std::string_view(line).substr(0, bytes), page)));
 }
 
 const ModuleLocator::Mapped* ModuleLocator::MapOf(host::memory::MemoryComponent& component) {
@@ -39,9 +39,9 @@ const ModuleLocator::Mapped* ModuleLocator::MapOf(host::memory::MemoryComponent&
     }
 }
 
-std::optional<QJsonObject> ModuleLocator::Location(host::memory::MemoryComponent& component,
-                                                   long startLine, long startColumn, long endLine,
-                                                   long endColumn) {
+std::optional<Json> ModuleLocator::Location(host::memory::MemoryComponent& component,
+                                            long startLine, long startColumn, long endLine,
+                                            long endColumn) {
     const Mapped* mapped = MapOf(component);
     host::CodeModule* code = component.CodeModule();
     if (mapped == nullptr || code == nullptr || mapped->fileLineOfCode.empty()) return std::nullopt;
@@ -51,7 +51,7 @@ std::optional<QJsonObject> ModuleLocator::Location(host::memory::MemoryComponent
         return Position{static_cast<int>(mapped->fileLineOfCode[static_cast<size_t>(line) - 1] - 1),
                         Utf16Column(code->Lines(line, 1), column, code->TextCodePage())};
     };
-    return QJsonObject{{"uri", mapped->uri},
+    return Json{{"uri", mapped->uri},
                        {"range", RangeJson(position(startLine, startColumn),
                                            position(endLine, endColumn))}};
 }

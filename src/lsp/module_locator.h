@@ -4,8 +4,6 @@
 // search, workspace symbols): the module's bytes as loaded are read again
 // for their header and hidden attribute lines, once per module and answer.
 
-#include <QJsonObject>
-#include <QString>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,6 +11,7 @@
 
 #include "host/files/module_file.h"
 #include "host/memory/memory_host.h"
+#include "lsp/json.h"
 #include "platform/code_page.h"
 #include "workspace/loaded_target.h"
 
@@ -26,12 +25,12 @@ class ModuleLocator {
     // (codeLine, byte column startColumn) to (endLine, endColumn), lines and
     // columns 1-based as the code module counts them. Nothing for a module
     // not read from a file.
-    std::optional<QJsonObject> Location(host::memory::MemoryComponent& component, long startLine,
+    std::optional<Json> Location(host::memory::MemoryComponent& component, long startLine,
                                         long startColumn, long endLine, long endColumn);
 
   private:
     struct Mapped {
-        QString uri;
+        std::string uri;
         std::vector<long> fileLineOfCode;  // 1-based, per code line
     };
     const Mapped* MapOf(host::memory::MemoryComponent& component);

@@ -1,19 +1,8 @@
 #include "lsp/open_document.h"
 
-#include <QUrl>
-
 #include "host/files/module_loader.h"
 
 namespace qv::lsp {
-
-std::string PathOfUri(const QString& uri) {
-    const QUrl url(uri);
-    return url.isLocalFile() ? url.toLocalFile().toStdString() : std::string{};
-}
-
-QString UriOfPath(const std::string& path) {
-    return QUrl::fromLocalFile(QString::fromStdString(path)).toString(QUrl::FullyEncoded);
-}
 
 OpenDocument::OpenDocument(ProjectCache& projects, TextDocument text) : text_(std::move(text)) {
     const std::string path = PathOfUri(text_.Uri());
@@ -32,8 +21,7 @@ const LoadProblem* OpenDocument::Problem() const {
 }
 
 void OpenDocument::Sync() {
-    bytes_ = text_.Text().toUtf8().toStdString();
-    if (module_ != nullptr) module_->Load(bytes_);
+    if (module_ != nullptr) module_->Load(text_.Text());
 }
 
 }  // namespace qv::lsp

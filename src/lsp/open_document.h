@@ -3,18 +3,14 @@
 // a VB module file, the module the engines work on, loaded from that text
 // after every change.
 
-#include <QString>
 #include <memory>
 #include <string>
 
 #include "lsp/document_module.h"
+#include "lsp/file_uri.h"
 #include "lsp/text_document.h"
 
 namespace qv::lsp {
-
-// The file of a file: URI; "" for any other URI.
-std::string PathOfUri(const QString& uri);
-QString UriOfPath(const std::string& path);
 
 class OpenDocument {
   public:
@@ -24,7 +20,7 @@ class OpenDocument {
 
     TextDocument& Text() { return text_; }
     // The text as UTF-8, the bytes the module was loaded from.
-    const std::string& Bytes() const { return bytes_; }
+    const std::string& Bytes() const { return text_.Text(); }
     bool IsVb() const { return module_ != nullptr; }
     // The module, when the text reads as one; nullptr otherwise.
     DocumentModule* Module();
@@ -35,7 +31,6 @@ class OpenDocument {
 
   private:
     TextDocument text_;
-    std::string bytes_;
     std::unique_ptr<DocumentModule> module_;
 };
 

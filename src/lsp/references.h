@@ -4,10 +4,11 @@
 // it, whole identifiers only. The declarations of the name (the routine's
 // declaration line, a Dim, a parameter, ...) come only when the client asks
 // for them; words of comments and string literals only when the client's
-// options ask for them.
+// options ask for them. Names keep to their scope: a routine's local (a
+// Dim, a Static, a parameter) is found in that routine alone, and any other
+// name everywhere except in the routines that declare a local of that name.
 
-#include <QJsonArray>
-
+#include "lsp/json.h"
 #include "lsp/open_document.h"
 
 namespace qv::lsp {
@@ -17,6 +18,6 @@ struct ReferenceOptions {
     bool commentsAndStrings = false;
 };
 
-QJsonArray References(OpenDocument& document, Position position, const ReferenceOptions& options);
+Json References(OpenDocument& document, Position position, const ReferenceOptions& options);
 
 }  // namespace qv::lsp

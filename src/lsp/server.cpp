@@ -1,8 +1,5 @@
 #include "lsp/server.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-
 #include "lsp/code_actions.h"
 #include "lsp/code_page_option.h"
 #include "lsp/references.h"
@@ -20,53 +17,50 @@ namespace {
 
 enum MessageType : int { kMessageError = 1, kMessageWarning = 2, kMessageInfo = 3 };
 
-QString ErrorText() {
+std::string ErrorText() {
     const VbError error = CurrentAsVbError();
-    return QString::fromUtf8(error.Description()) + " (error " +
-           QString::number(error.Number()) + ")";
+    return error.Description() + " (error " + std::to_string(error.Number()) + ")";
 }
 
 }  // namespace
 
 Server::Server() {
-    requests_["initialize"] = [this](const QJsonObject& p) { return Initialize(p); };
-    requests_["shutdown"] = [this](const QJsonObject&) {
+    requests_["initialize"] = [this](const Json& p) { return Initialize(p); };
+    requests_["shutdown"] = [this](const Json&) {
         shutdownRequested_ = true;
-        return QJsonValue();
+        return Json();
     };
-    requests_["textDocument/codeAction"] = [this](const QJsonObject& p) { return CodeAction(p); };
-    requests_["codeAction/resolve"] = [this](const QJsonObject& p) { return ResolveAction(p); };
-    requests_["workspace/executeCommand"] = [this](const QJsonObject& p) { return ExecuteCommand(p); };
-    requests_["textDocument/formatting"] = [this](const QJsonObject& p) {
-        return Formatting(p, false);
-    };
-    requests_["textDocument/rangeFormatting"] = [this](const QJsonObject& p) {
+    requests_["textDocument/codeAction"] = [this](const Json& p) { return CodeAction(p); };
+    requests_["codeAction/resolve"] = [this](const Json& p) { return ResolveAction(p); };
+    requests_["workspace/executeCommand"] = [this](const Json& p) { return ExecuteCommand(p); };
+    requests_["textDocument/formatting"] = [this](const Json& p) { return Formatting(p, false); };
+    requests_["textDocument/rangeFormatting"] = [this](const Json& p) {
         return Formatting(p, true);
     };
-    requests_["textDocument/documentSymbol"] = [this](const QJsonObject& p) -> QJsonValue {
+    requests_["textDocument/documentSymbol"] = [this](const Json& p) {
         OpenDocument* document = Document(p);
-        return document == nullptr ? QJsonArray{} : DocumentSymbols(*document);
+        return document == nullptr ? Json::array() : DocumentSymbols(*document);
     };
-    requests_["workspace/symbol"] = [this](const QJsonObject& p) -> QJsonValue {
-        return WorkspaceSymbols(projects_.Targets(), p.value("query").toString());
+    requests_["workspace/symbol"] = [this](const Json& p) {
+        return WorkspaceSymbols(projects_.Targets(), StringAt(p, "query"));
     };
-    requests_["textDocument/hover"] = [this](const QJsonObject& p) -> QJsonValue {
+    requests_["textDocument/hover"] = [this](const Json& p) {
         OpenDocument* document = Document(p);
-        if (document == nullptr) return QJsonValue();
-        return lsp::Hover(*document, PositionFromJson(p.value("position").toObject()),
+        if (document == nullptr) return Json();
+        return lsp::Hover(*document, PositionFromJson(ObjectAt(p, "position")),
                           projects_.Settings());
     };
-    requests_["textDocument/references"] = [this](const QJsonObject& p) { return References(p); };
+    requests_["textDocument/references"] = [this](const Json& p) { return References(p); };
     // The search engine's own search: {"text", "wholeWord", "matchCase"}.
-    requests_["qvaddin/search"] = [this](const QJsonObject& p) -> QJsonValue {
-        return SearchLocations(projects_.Targets(), p.value("text").toString(),
-                               p.value("wholeWord").toBool(),
-                               p.value("matchCase").toBool(matchCase_));
+    requests_["qvaddin/search"] = [this](const Json& p) {
+        return SearchLocations(projects_.Targets(), StringAt(p, "text"),
+                               BoolOf(Member(p, "wholeWord"), false),
+                               BoolOf(Member(p, "matchCase"), matchCase_));
     };
-    notifications_["textDocument/didOpen"] = [this](const QJsonObject& p) { DidOpen(p); };
-    notifications_["textDocument/didChange"] = [this](const QJsonObject& p) { DidChange(p); };
-    notifications_["textDocument/didClose"] = [this](const QJsonObject& p) { DidClose(p); };
-    notifications_["textDocument/didSave"] = [](const QJsonObject&) {
+    notifications_["textDocument/didOpen"] = [this](const Json& p) { DidOpen(p); };
+    notifications_["textDocument/didChange"] = [this](const Json& p) { DidChange(p); };
+    notifications_["textDocument/didClose"] = [this](const Json& p) { DidClose(p); };
+    notifications_["textDocument/didSave"] = [](const Json&) {
         // The text is the editor's already; saving changes nothing the
         // engines see.
     };
@@ -74,48 +68,46 @@ Server::Server() {
 
 Server::~Server() = default;
 
-QByteArray Server::Receive(std::string_view bytes) {
+std::string Server::Receive(std::string_view bytes) {
     framer_.Append(bytes);
     while (std::optional<Frame> frame = framer_.Next()) Handle(*frame);
-    QByteArray out;
+    std::string out;
     out.swap(out_);
     return out;
 }
 
 void Server::Handle(const Frame& frame) {
     if (frame.Broken()) {
-        Send(ErrorMessage(QJsonValue(), kParseError, QString::fromStdString(frame.problem)));
+        Send(ErrorMessage(Json(), kParseError, frame.problem));
         return;
     }
-    QJsonParseError error{};
-    const QJsonDocument json = QJsonDocument::fromJson(
-        QByteArray::fromRawData(frame.body.data(), static_cast<qsizetype>(frame.body.size())),
-        &error);
-    if (error.error != QJsonParseError::NoError) {
+    std::string problem;
+    const std::optional<Json> json = ParseMessage(frame.body, problem);
+    if (!json) {
         // Perhaps its Content-Length was wrong: the framer reads its bytes
         // again for the next header and hands the broken frame back once.
-        framer_.Reject("not JSON: " + error.errorString().toStdString());
+        framer_.Reject("not JSON: " + problem);
         return;
     }
-    if (!json.isObject()) {
-        Send(ErrorMessage(QJsonValue(), kInvalidRequest, "a message must be a JSON object"));
+    if (!json->is_object()) {
+        Send(ErrorMessage(Json(), kInvalidRequest, "a message must be a JSON object"));
         return;
     }
-    HandleMessage(json.object());
+    HandleMessage(*json);
 }
 
-void Server::HandleMessage(const QJsonObject& message) {
-    const QJsonValue id = message.value("id");
-    const bool request = message.contains("id");
-    if (!message.value("method").isString()) {
+void Server::HandleMessage(const Json& message) {
+    const Json id = Echoed(Member(message, "id"));
+    const bool request = Has(message, "id");
+    if (!Member(message, "method").is_string()) {
         // A response to a request of ours (none expects an answer), or junk.
-        if (request && !message.contains("result") && !message.contains("error")) {
+        if (request && !Has(message, "result") && !Has(message, "error")) {
             Send(ErrorMessage(id, kInvalidRequest, "a request needs a method"));
         }
         return;
     }
-    const QString method = message.value("method").toString();
-    const QJsonObject params = message.value("params").toObject();
+    const std::string& method = StringAt(message, "method");
+    const Json& params = ObjectAt(message, "params");
     if (method == "exit") {
         exitRequested_ = true;
         return;
@@ -151,14 +143,14 @@ void Server::HandleMessage(const QJsonObject& message) {
     }
 }
 
-void Server::ShowMessage(int type, const QString& text) {
-    Send(NotificationMessage("window/showMessage", QJsonObject{{"type", type}, {"message", text}}));
+void Server::ShowMessage(int type, const std::string& text) {
+    Send(NotificationMessage("window/showMessage", Json{{"type", type}, {"message", text}}));
 }
 
-QJsonValue Server::Initialize(const QJsonObject& params) {
+Json Server::Initialize(const Json& params) {
     if (initialized_) throw std::runtime_error("initialize was sent twice");
     initialized_ = true;
-    const QJsonObject options = params.value("initializationOptions").toObject();
+    const Json& options = ObjectAt(params, "initializationOptions");
     try {
         // The templates, labels and layout as the user stored them (a bad
         // one stops the reading there: the fields before it are read).
@@ -166,29 +158,27 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
     } catch (...) {
         ShowMessage(kMessageWarning, "the stored settings could not all be read: " + ErrorText());
     }
-    for (const QString& problem :
-         OverrideSeverities(options.value("severities").toObject(), severities_)) {
+    for (const std::string& problem :
+         OverrideSeverities(ObjectAt(options, "severities"), severities_)) {
         ShowMessage(kMessageWarning, problem);
     }
-    matchCase_ = options.value("matchCase").toBool(false);
-    referencesInText_ = options.value("referencesInCommentsAndStrings").toBool(false);
-    for (const QString& problem :
-         OverrideSettings(WithoutCodePage(options.value("settings").toObject()),
-                          projects_.Settings())) {
+    matchCase_ = BoolOf(Member(options, "matchCase"), false);
+    referencesInText_ = BoolOf(Member(options, "referencesInCommentsAndStrings"), false);
+    for (const std::string& problem :
+         OverrideSettings(WithoutCodePage(ObjectAt(options, "settings")), projects_.Settings())) {
         ShowMessage(kMessageWarning, problem);
     }
-    QStringList codePageProblems;
+    std::vector<std::string> codePageProblems;
     projects_.Settings().tabWidth = settings::StoredTabWidth();
     projects_.Settings().codePage = SessionCodePage(options, codePageProblems);
-    for (const QString& problem : codePageProblems) ShowMessage(kMessageWarning, problem);
+    for (const std::string& problem : codePageProblems) ShowMessage(kMessageWarning, problem);
     actionSupport_ = ActionSupportOf(params);
-    const QJsonObject capabilities{
-        {"textDocumentSync",
-         QJsonObject{{"openClose", true}, {"change", 2}, {"save", QJsonObject{}}}},
+    const Json capabilities{
+        {"textDocumentSync", Json{{"openClose", true}, {"change", 2}, {"save", Json::object()}}},
         {"codeActionProvider",
-         QJsonObject{{"codeActionKinds", QJsonArray{"quickfix", "refactor.rewrite", "source"}},
-                     {"resolveProvider", true}}},
-        {"executeCommandProvider", QJsonObject{{"commands", QJsonArray{kShowRefusalCommand}}}},
+         Json{{"codeActionKinds", Json::array({"quickfix", "refactor.rewrite", "source"})},
+              {"resolveProvider", true}}},
+        {"executeCommandProvider", Json{{"commands", Json::array({kShowRefusalCommand})}}},
         {"documentFormattingProvider", true},
         {"documentRangeFormattingProvider", true},
         {"documentSymbolProvider", true},
@@ -196,50 +186,49 @@ QJsonValue Server::Initialize(const QJsonObject& params) {
         {"hoverProvider", true},
         {"referencesProvider", true},
     };
-    return QJsonObject{{"capabilities", capabilities},
-                       {"serverInfo", QJsonObject{{"name", "qvaddin"}}}};
+    return Json{{"capabilities", capabilities}, {"serverInfo", Json{{"name", "qvaddin"}}}};
 }
 
-OpenDocument* Server::Document(const QJsonObject& params) {
-    const QString uri = params.value("textDocument").toObject().value("uri").toString();
-    const auto it = documents_.find(uri);
+OpenDocument* Server::Document(const Json& params) {
+    const auto it = documents_.find(StringAt(ObjectAt(params, "textDocument"), "uri"));
     return it == documents_.end() ? nullptr : it->second.get();
 }
 
 void Server::Publish(OpenDocument& document) {
-    QJsonObject params{{"uri", document.Text().Uri()},
-                       {"diagnostics", Diagnostics(document, severities_, projects_.Settings())}};
-    params.insert("version", document.Text().Version());
-    Send(NotificationMessage("textDocument/publishDiagnostics", params));
+    Send(NotificationMessage(
+        "textDocument/publishDiagnostics",
+        Json{{"uri", document.Text().Uri()},
+             {"diagnostics", Diagnostics(document, severities_, projects_.Settings())},
+             {"version", document.Text().Version()}}));
 }
 
-void Server::DidOpen(const QJsonObject& params) {
-    const QJsonObject item = params.value("textDocument").toObject();
-    const QString uri = item.value("uri").toString();
-    if (uri.isEmpty()) return;
+void Server::DidOpen(const Json& params) {
+    const Json& item = ObjectAt(params, "textDocument");
+    const std::string& uri = StringAt(item, "uri");
+    if (uri.empty()) return;
     auto document = std::make_unique<OpenDocument>(
-        projects_, TextDocument(uri, item.value("languageId").toString(),
-                                item.value("version").toInt(), item.value("text").toString()));
+        projects_, TextDocument(uri, StringAt(item, "languageId"), IntOf(Member(item, "version")),
+                                StringAt(item, "text")));
     OpenDocument& opened = *document;
     documents_[uri] = std::move(document);
     if (opened.IsVb()) Publish(opened);
 }
 
-void Server::DidChange(const QJsonObject& params) {
+void Server::DidChange(const Json& params) {
     OpenDocument* document = Document(params);
     if (document == nullptr) return;
-    for (const QJsonValue& change : params.value("contentChanges").toArray()) {
-        document->Text().ApplyChange(change.toObject());
+    for (const Json& change : ArrayOf(Member(params, "contentChanges"))) {
+        document->Text().ApplyChange(ObjectOf(change));
     }
-    document->Text().SetVersion(params.value("textDocument").toObject().value("version").toInt());
+    document->Text().SetVersion(IntOf(Member(ObjectAt(params, "textDocument"), "version")));
     document->Sync();
     if (document->IsVb()) Publish(*document);
 }
 
-void Server::DidClose(const QJsonObject& params) {
+void Server::DidClose(const Json& params) {
     OpenDocument* document = Document(params);
     if (document == nullptr) return;
-    const QString uri = document->Text().Uri();
+    const std::string uri = document->Text().Uri();
     if (document->IsVb()) {
         // The project goes on with the file as the disk has it, read as the
         // command line reads: only a regular file, and only within the size
@@ -254,68 +243,63 @@ void Server::DidClose(const QJsonObject& params) {
             }
         }
         Send(NotificationMessage("textDocument/publishDiagnostics",
-                                 QJsonObject{{"uri", uri}, {"diagnostics", QJsonArray{}}}));
+                                 Json{{"uri", uri}, {"diagnostics", Json::array()}}));
     }
     documents_.erase(uri);
 }
 
-QJsonValue Server::CodeAction(const QJsonObject& params) {
+Json Server::CodeAction(const Json& params) {
     OpenDocument* document = Document(params);
-    if (document == nullptr) return QJsonArray{};
-    const Position at = PositionFromJson(
-        params.value("range").toObject().value("start").toObject());
+    if (document == nullptr) return Json::array();
+    const Position at = PositionFromJson(ObjectAt(ObjectAt(params, "range"), "start"));
     return CodeActions(*document, ActionRequest{.line = at.line,
                                                 .resolveModule = actionSupport_.resolveEdit,
                                                 .disabledSupport = actionSupport_.disabledSupport});
 }
 
-QJsonValue Server::ResolveAction(const QJsonObject& action) {
-    const QString uri = action.value("data").toObject().value("uri").toString();
-    const auto it = documents_.find(uri);
-    if (it == documents_.end()) return action;
+Json Server::ResolveAction(const Json& action) {
+    const auto it = documents_.find(StringAt(ObjectAt(action, "data"), "uri"));
+    if (it == documents_.end()) return Echoed(action);
     bool resolved = false;
-    QJsonObject done = ResolveCodeAction(*it->second, action, actionSupport_.disabledSupport,
-                                         resolved);
+    Json done = ResolveCodeAction(*it->second, Echoed(action), actionSupport_.disabledSupport,
+                                  resolved);
     // A refused action that carries its command shows the message when the
     // client runs that command; otherwise it is shown now.
-    if (resolved && done.contains("disabled") && !done.contains("command")) {
-        ShowMessage(kMessageInfo, done.value("disabled").toObject().value("reason").toString());
+    if (resolved && Has(done, "disabled") && !Has(done, "command")) {
+        ShowMessage(kMessageInfo, StringAt(ObjectAt(done, "disabled"), "reason"));
     }
     return done;
 }
 
-QJsonValue Server::ExecuteCommand(const QJsonObject& params) {
-    const std::optional<QString> refusal = RefusalToShow(params);
-    if (!refusal) {
-        throw VbError(5, "unknown command " + params.value("command").toString().toStdString());
-    }
+Json Server::ExecuteCommand(const Json& params) {
+    const std::optional<std::string> refusal = RefusalToShow(params);
+    if (!refusal) throw VbError(5, "unknown command " + StringAt(params, "command"));
     ShowMessage(kMessageWarning, *refusal);
-    return QJsonValue();
+    return Json();
 }
 
-QJsonValue Server::References(const QJsonObject& params) {
+Json Server::References(const Json& params) {
     OpenDocument* document = Document(params);
-    if (document == nullptr || document->Module() == nullptr) return QJsonArray{};
+    if (document == nullptr || document->Module() == nullptr) return Json::array();
     const ReferenceOptions options{
         .includeDeclaration =
-            params.value("context").toObject().value("includeDeclaration").toBool(true),
+            BoolOf(Member(ObjectAt(params, "context"), "includeDeclaration"), true),
         .commentsAndStrings = referencesInText_};
-    return lsp::References(*document, PositionFromJson(params.value("position").toObject()),
-                           options);
+    return lsp::References(*document, PositionFromJson(ObjectAt(params, "position")), options);
 }
 
-QJsonValue Server::Formatting(const QJsonObject& params, bool range) {
+Json Server::Formatting(const Json& params, bool range) {
     OpenDocument* document = Document(params);
-    if (document == nullptr) return QJsonArray{};
+    if (document == nullptr) return Json::array();
     int first = 0, last = document->Text().LineCount();
     if (range) {
-        const QJsonObject r = params.value("range").toObject();
-        first = PositionFromJson(r.value("start").toObject()).line;
-        last = PositionFromJson(r.value("end").toObject()).line;
+        const Json& r = ObjectAt(params, "range");
+        first = PositionFromJson(ObjectAt(r, "start")).line;
+        last = PositionFromJson(ObjectAt(r, "end")).line;
     }
     std::string refusal;
-    QJsonArray edits = FormattingEdits(*document, first, last, refusal);
-    if (!refusal.empty()) ShowMessage(kMessageInfo, QString::fromUtf8(refusal));
+    Json edits = FormattingEdits(*document, first, last, refusal);
+    if (!refusal.empty()) ShowMessage(kMessageInfo, refusal);
     return edits;
 }
 

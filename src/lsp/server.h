@@ -6,13 +6,12 @@
 // and, in the tests, in the test's own process.
 //
 //     Server server;
-//     const QByteArray replies = server.Receive(bytesFromTheEditor);
+//     const std::string replies = server.Receive(bytesFromTheEditor);
 
-#include <QByteArray>
-#include <QJsonObject>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "lsp/code_actions.h"
@@ -29,7 +28,7 @@ class Server {
 
     // Takes bytes as they arrive and returns the framed messages the server
     // sends in answer (responses, diagnostics, messages), in order.
-    QByteArray Receive(std::string_view bytes);
+    std::string Receive(std::string_view bytes);
 
     // The editor sent exit: the process ends with ExitCode() (0 after a
     // shutdown request, 1 without one).
@@ -37,27 +36,29 @@ class Server {
     int ExitCode() const { return shutdownRequested_ ? 0 : 1; }
 
   private:
-    using Handler = std::function<QJsonValue(const QJsonObject& params)>;
+    // params: the message's params when they are an object, else an empty
+    // object.
+    using Handler = std::function<Json(const Json& params)>;
 
     void Handle(const Frame& frame);
-    void HandleMessage(const QJsonObject& message);
-    void Send(const QJsonObject& message) { out_ += Framed(message); }
-    void ShowMessage(int type, const QString& text);
+    void HandleMessage(const Json& message);
+    void Send(const Json& message) { out_ += Framed(message); }
+    void ShowMessage(int type, const std::string& text);
     void Publish(OpenDocument& document);
-    OpenDocument* Document(const QJsonObject& params);
+    OpenDocument* Document(const Json& params);
 
-    QJsonValue Initialize(const QJsonObject& params);
-    void DidOpen(const QJsonObject& params);
-    void DidChange(const QJsonObject& params);
-    void DidClose(const QJsonObject& params);
-    QJsonValue CodeAction(const QJsonObject& params);
-    QJsonValue ResolveAction(const QJsonObject& params);
-    QJsonValue ExecuteCommand(const QJsonObject& params);
-    QJsonValue Formatting(const QJsonObject& params, bool range);
-    QJsonValue References(const QJsonObject& params);
+    Json Initialize(const Json& params);
+    void DidOpen(const Json& params);
+    void DidChange(const Json& params);
+    void DidClose(const Json& params);
+    Json CodeAction(const Json& params);
+    Json ResolveAction(const Json& params);
+    Json ExecuteCommand(const Json& params);
+    Json Formatting(const Json& params, bool range);
+    Json References(const Json& params);
 
     MessageFramer framer_;
-    QByteArray out_;
+    std::string out_;
     bool initialized_ = false;
     bool shutdownRequested_ = false;
     bool exitRequested_ = false;
@@ -66,9 +67,9 @@ class Server {
     bool referencesInText_ = false;  // references take words of comments and strings
     analysis::SeverityOverrides severities_;
     ProjectCache projects_;
-    std::map<QString, std::unique_ptr<OpenDocument>> documents_;
-    std::map<QString, Handler> requests_;
-    std::map<QString, std::function<void(const QJsonObject&)>> notifications_;
+    std::map<std::string, std::unique_ptr<OpenDocument>, std::less<>> documents_;
+    std::map<std::string, Handler, std::less<>> requests_;
+    std::map<std::string, std::function<void(const Json&)>, std::less<>> notifications_;
 };
 
 }  // namespace qv::lsp

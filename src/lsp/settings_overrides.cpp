@@ -1,6 +1,7 @@
 #include "lsp/settings_overrides.h"
 
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "settings/setting_checks.h"
@@ -13,42 +14,43 @@ namespace {
 // The value as the store would hold it: a number that is not whole keeps its
 // fraction, so that the check refuses it rather than cutting it off. Nothing
 // for a value of the wrong kind (a number for a text, a list, null).
-std::optional<std::string> ValueText(const QJsonValue& value, settings::FieldType type) {
+std::optional<std::string> ValueText(const Json& value, settings::FieldType type) {
     if (type == settings::FieldType::Text) {
-        if (!value.isString()) return std::nullopt;
-        return value.toString().toUtf8().toStdString();
+        if (!value.is_string()) return std::nullopt;
+        return StringOf(value);
     }
-    if (value.isDouble()) {
-        const double number = value.toDouble();
+    if (value.is_number()) {
+        const double number = value.get<double>();
         if (std::trunc(number) == number && std::abs(number) < 1e15) {
             return std::to_string(static_cast<long long>(number));
         }
-        return QString::number(number, 'g', 17).toStdString();
+        char text[32];
+        std::snprintf(text, sizeof text, "%.17g", number);
+        return text;
     }
-    if (value.isBool()) return value.toBool() ? "1" : "0";
-    if (value.isString()) return value.toString().toUtf8().toStdString();
+    if (value.is_boolean()) return value.get<bool>() ? "1" : "0";
+    if (value.is_string()) return StringOf(value);
     return std::nullopt;
 }
 
 }  // namespace
 
-QStringList OverrideSettings(const QJsonObject& overrides, settings::SettingsRecord& record) {
-    QStringList refused;
-    for (auto it = overrides.begin(); it != overrides.end(); ++it) {
-        const std::string key = it.key().toStdString();
+std::vector<std::string> OverrideSettings(const Json& overrides, settings::SettingsRecord& record) {
+    std::vector<std::string> refused;
+    for (const auto& [key, given] : ObjectOf(overrides).items()) {
         const settings::SettingsField* field = settings::FindSettingsField(key);
         if (field == nullptr) {
-            refused << "setting " + it.key() + ": there is no such setting";
+            refused.push_back("setting " + key + ": there is no such setting");
             continue;
         }
-        const std::optional<std::string> value = ValueText(it.value(), field->type);
+        const std::optional<std::string> value = ValueText(given, field->type);
         if (!value) {
-            refused << "setting " + it.key() + ": it must be " +
-                           (field->type == settings::FieldType::Text ? "a text" : "a number");
+            refused.push_back("setting " + key + ": it must be " +
+                              (field->type == settings::FieldType::Text ? "a text" : "a number"));
             continue;
         }
         if (const auto problem = settings::ValueProblem(*field, *value, record)) {
-            refused << "setting " + it.key() + ": " + QString::fromUtf8(*problem);
+            refused.push_back("setting " + key + ": " + *problem);
             continue;
         }
         field->Assign(record, *value);

@@ -6,6 +6,8 @@
 namespace qv::lsp {
 
 // Returns the process's exit code: 0 after shutdown and exit, 1 otherwise.
+// The descriptors are switched to binary, so that the framing's CR LF
+// passes unchanged where the system would translate line ends.
 int Serve(int inputFd, int outputFd);
 
 }  // namespace qv::lsp

@@ -1,6 +1,5 @@
 #include "lsp/symbols.h"
 
-#include <QJsonObject>
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "host/host_constants.h"
 #include "errorhandling/status_findings.h"
 #include "lsp/module_locator.h"
+#include "lsp/utf8_text.h"
 #include "stats/module_figures.h"
 
 namespace qv::lsp {
@@ -47,88 +47,87 @@ int KindOf(MemoryComponent& component, const analysis::RoutineEntry& routine) {
     return component.Type() == host::vbext_ct_StdModule ? kFunction : kMethod;
 }
 
-bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+// Where the name stands on the line as a whole word, its case ignored, in
+// UTF-16 code units: the first such place, else the line's start.
+std::pair<int, int> NamePlace(std::string_view line, std::string_view name) {
+    const std::vector<TextCharacter> characters = TextCharacters(line);
+    const std::u32string folded = Folded(line);
+    const std::u32string word = Folded(name);
+    const size_t count = folded.size();
+    for (size_t at = folded.find(word); !word.empty() && at != std::u32string::npos;
+         at = folded.find(word, at + 1)) {
+        const size_t end = at + word.size();
+        const bool before = at == 0 || !IsWordCharacter(characters[at - 1].code);
+        const bool after = end >= count || !IsWordCharacter(characters[end].code);
+        if (before && after) {
+            return {static_cast<int>(characters[at].unit), static_cast<int>(characters[end].unit)};
+        }
+    }
+    return {0, static_cast<int>(Utf16Length(name))};
+}
 
 // The routine's lines in the document and its name on its declaration line.
-QJsonObject RoutineSymbol(DocumentModule& module, const analysis::RoutineEntry& routine,
-                          const TextDocument& text, int kind) {
+Json RoutineSymbol(DocumentModule& module, const analysis::RoutineEntry& routine,
+                   const TextDocument& text, int kind) {
     host::CodeModule& code = *module.Component()->CodeModule();
     const analysis::RoutineCopyScope copy(code, routine);
     const long start = code.ProcStartLine(routine.name, routine.kind);
     const long end = start + code.ProcCountLines(routine.name, routine.kind) - 1;
     const int declaration = module.DocumentLine(code.ProcBodyLine(routine.name, routine.kind));
     const int last = module.DocumentLine(end);
-    const QString name = QString::fromUtf8(routine.name);
-    const QString line = text.Line(declaration);
-    qsizetype at = 0;
-    for (qsizetype from = 0; (at = line.indexOf(name, from, Qt::CaseInsensitive)) >= 0;
-         from = at + 1) {
-        const bool before = at == 0 || !IsWordChar(line[at - 1]);
-        const bool after = at + name.size() >= line.size() || !IsWordChar(line[at + name.size()]);
-        if (before && after) break;
-    }
-    if (at < 0) at = 0;
+    const std::string& name = routine.name;
+    const auto [nameStart, nameEnd] = NamePlace(text.Line(declaration), name);
     const std::string type = analysis::GetRoutineType(code, routine.name, routine.kind);
     const std::string word = analysis::KindWord(routine.kind);
-    return QJsonObject{
-        {"name", kind == kProperty ? QString::fromStdString(word) + " " + name : name},
-        {"detail", QString::fromStdString(word.empty() ? type : type + " " + word)},
-        {"kind", kind == kProperty ? kMethod : kind},
-        {"range", RangeJson({module.DocumentLine(start), 0},
-                            {last, static_cast<int>(text.Line(last).size())})},
-        {"selectionRange",
-         RangeJson({declaration, static_cast<int>(at)},
-                   {declaration, static_cast<int>(at + name.size())})}};
+    return Json{{"name", kind == kProperty ? word + " " + name : name},
+                {"detail", word.empty() ? type : type + " " + word},
+                {"kind", kind == kProperty ? kMethod : kind},
+                {"range", RangeJson({module.DocumentLine(start), 0}, {last, text.LineLength(last)})},
+                {"selectionRange", RangeJson({declaration, nameStart}, {declaration, nameEnd})}};
 }
 
 }  // namespace
 
-QJsonArray DocumentSymbols(OpenDocument& document) {
-    QJsonArray symbols;
+Json DocumentSymbols(OpenDocument& document) {
+    Json symbols = Json::array();
     DocumentModule* module = document.Module();
     if (module == nullptr) return symbols;
     MemoryComponent& component = *module->Component();
     // A property is one symbol with its accessors as children, in the place
     // of its first accessor (each copy of a property defined more than once
     // is one).
-    std::map<std::pair<std::string, long>, qsizetype> properties;
+    std::map<std::pair<std::string, long>, size_t> properties;
     for (const analysis::RoutineEntry& routine : Routines(component)) {
         if (routine.kind == host::vbext_pk_Proc) {
-            symbols.append(RoutineSymbol(*module, routine, document.Text(),
-                                         KindOf(component, routine)));
+            symbols.push_back(RoutineSymbol(*module, routine, document.Text(),
+                                            KindOf(component, routine)));
             continue;
         }
-        const QJsonObject accessor = RoutineSymbol(*module, routine, document.Text(), kProperty);
+        Json accessor = RoutineSymbol(*module, routine, document.Text(), kProperty);
         const auto [it, added] =
             properties.try_emplace({routine.name, routine.copy}, symbols.size());
         if (added) {
-            symbols.append(QJsonObject{{"name", QString::fromUtf8(routine.name +
-                                                                  analysis::CopySuffix(routine.copy))},
-                                       {"detail", "Property"},
-                                       {"kind", kProperty},
-                                       {"range", accessor.value("range")},
-                                       {"selectionRange", accessor.value("selectionRange")},
-                                       {"children", QJsonArray{}}});
+            symbols.push_back(Json{{"name", routine.name + analysis::CopySuffix(routine.copy)},
+                                   {"detail", "Property"},
+                                   {"kind", kProperty},
+                                   {"range", accessor["range"]},
+                                   {"selectionRange", accessor["selectionRange"]},
+                                   {"children", Json::array()}});
         }
-        QJsonObject property = symbols.at(it->second).toObject();
-        QJsonArray children = property.value("children").toArray();
-        children.append(accessor);
-        property.insert("children", children);
+        Json& property = symbols[it->second];
         // The property spans its accessors.
-        QJsonObject range = property.value("range").toObject();
-        const QJsonObject end = accessor.value("range").toObject().value("end").toObject();
-        if (end.value("line").toInt() > range.value("end").toObject().value("line").toInt()) {
-            range.insert("end", end);
-            property.insert("range", range);
+        const Json& end = accessor["range"]["end"];
+        if (IntOf(end["line"]) > IntOf(property["range"]["end"]["line"])) {
+            property["range"]["end"] = end;
         }
-        symbols.replace(it->second, property);
+        property["children"].push_back(std::move(accessor));
     }
     return symbols;
 }
 
-QJsonArray WorkspaceSymbols(const std::vector<workspace::LoadedTarget*>& targets,
-                            const QString& query) {
-    QJsonArray symbols;
+Json WorkspaceSymbols(const std::vector<workspace::LoadedTarget*>& targets,
+                      std::string_view query) {
+    Json symbols = Json::array();
     for (workspace::LoadedTarget* target : targets) {
         ModuleLocator locator(*target);
         for (host::memory::MemoryProject* project : target->Projects()) {
@@ -137,19 +136,18 @@ QJsonArray WorkspaceSymbols(const std::vector<workspace::LoadedTarget*>& targets
                 host::CodeModule& code = *component->CodeModule();
                 for (const analysis::RoutineEntry& routine : Routines(*component)) {
                     const text::CodePage page = code.TextCodePage();
-                    const QString name = QString::fromStdString(text::ToUtf8(routine.name, page));
-                    if (!name.contains(query, Qt::CaseInsensitive)) continue;
+                    std::string name = text::ToUtf8(routine.name, page);
+                    if (!ContainsIgnoringCase(name, query)) continue;
                     const analysis::RoutineCopyScope copy(code, routine);
                     const long line = code.ProcBodyLine(routine.name, routine.kind);
-                    const auto location = locator.Location(*component, line, 1, line, 1);
+                    auto location = locator.Location(*component, line, 1, line, 1);
                     if (!location) continue;
-                    symbols.append(QJsonObject{
-                        {"name", name},
+                    symbols.push_back(Json{
+                        {"name", std::move(name)},
                         {"kind", routine.kind == host::vbext_pk_Proc ? KindOf(*component, routine)
                                                                      : kProperty},
-                        {"location", *location},
-                        {"containerName",
-                         QString::fromStdString(text::ToUtf8(component->Name(), page))}});
+                        {"location", std::move(*location)},
+                        {"containerName", text::ToUtf8(component->Name(), page)}});
                 }
             }
         }
@@ -157,20 +155,25 @@ QJsonArray WorkspaceSymbols(const std::vector<workspace::LoadedTarget*>& targets
     return symbols;
 }
 
-QString WordAt(const TextDocument& document, Position position) {
-    const QString line = document.Line(position.line);
-    qsizetype start = std::min<qsizetype>(position.character, line.size());
-    qsizetype end = start;
-    while (start > 0 && IsWordChar(line[start - 1])) --start;
-    while (end < line.size() && IsWordChar(line[end])) ++end;
-    return line.mid(start, end - start);
+std::string WordAt(const TextDocument& document, Position position) {
+    const std::string_view line = document.Line(position.line);
+    const std::vector<TextCharacter> characters = TextCharacters(line);
+    // The first character at or after the position (the end past the line).
+    size_t start = 0;
+    while (start + 1 < characters.size() &&
+           characters[start].unit < static_cast<size_t>(position.character)) {
+        ++start;
+    }
+    size_t end = start;
+    while (start > 0 && IsWordCharacter(characters[start - 1].code)) --start;
+    while (end + 1 < characters.size() && IsWordCharacter(characters[end].code)) ++end;
+    return std::string(line.substr(characters[start].byte, characters[end].byte - characters[start].byte));
 }
 
-QJsonValue Hover(OpenDocument& document, Position position,
-                 const settings::SettingsRecord& settings) {
+Json Hover(OpenDocument& document, Position position, const settings::SettingsRecord& settings) {
     DocumentModule* module = document.Module();
-    const QString word = WordAt(document.Text(), position);
-    if (module == nullptr || word.isEmpty()) return QJsonValue();
+    const std::string word = WordAt(document.Text(), position);
+    if (module == nullptr || word.empty()) return Json();
     host::CodeModule& code = *module->Component()->CodeModule();
     // The accessor whose lines hold the position, else the routine's first.
     const long codeLine = module->CodeLine(position.line);
@@ -179,32 +182,29 @@ QJsonValue Hover(OpenDocument& document, Position position,
     const long copyHere = codeLine > 0 ? code.ProcCopyOfLine(codeLine) : 0;
     std::optional<analysis::RoutineEntry> found;
     for (const analysis::RoutineEntry& routine : Routines(*module->Component())) {
-        if (QString::fromUtf8(routine.name).compare(word, Qt::CaseInsensitive) != 0) continue;
+        if (!SameIgnoringCase(routine.name, word)) continue;
         if (!found || (routine.name == routineHere && routine.kind == kindHere &&
                        routine.copy == copyHere)) {
             found = routine;
         }
     }
-    if (!found) return QJsonValue();
+    if (!found) return Json();
     const analysis::RoutineStatusRow row = analysis::JudgeRoutine(code, *found, true, settings);
     const stats::RoutineFigures figures = stats::GetRoutineFigures(code, *found);
     const std::string kind = analysis::KindWord(found->kind);
-    QString text = "**" + QString::fromUtf8(found->name + analysis::CopySuffix(found->copy)) + "**" +
-                   (kind.empty() ? QString() : " (" + QString::fromStdString(kind) + ")") +
-                   "\n\n";
+    std::string text = "**" + found->name + analysis::CopySuffix(found->copy) + "**" +
+                       (kind.empty() ? std::string() : " (" + kind + ")") + "\n\n";
     auto statusLine = [&](const char* label, bool top) {
-        const QString meaning = QString::fromStdString(analysis::StatusMeaning(row, top));
+        const std::string meaning = analysis::StatusMeaning(row, top);
         const int value = top ? row.status.top : row.status.exit;
-        return QString(label) + ": " + QString::fromStdString(analysis::StatusString(value)) +
-               (meaning.isEmpty() ? QString() : " (" + meaning + ")") + "  \n";
+        return std::string(label) + ": " + analysis::StatusString(value) +
+               (meaning.empty() ? std::string() : " (" + meaning + ")") + "  \n";
     };
     text += statusLine("Top Status", true) + statusLine("Exit Status", false);
-    text += QString("\nLines: %1 total, %2 blank, %3 comments, %4 code")
-                .arg(figures.totalLines)
-                .arg(figures.blank)
-                .arg(figures.comments)
-                .arg(figures.actualCode);
-    return QJsonObject{{"contents", QJsonObject{{"kind", "markdown"}, {"value", text}}}};
+    text += "\nLines: " + std::to_string(figures.totalLines) + " total, " +
+            std::to_string(figures.blank) + " blank, " + std::to_string(figures.comments) +
+            " comments, " + std::to_string(figures.actualCode) + " code";
+    return Json{{"contents", Json{{"kind", "markdown"}, {"value", std::move(text)}}}};
 }
 
 }  // namespace qv::lsp

@@ -2,22 +2,24 @@
 
 #include <algorithm>
 
+#include "lsp/utf8_text.h"
+
 namespace qv::lsp {
 
-Position PositionFromJson(const QJsonObject& position) {
-    return {std::max(0, position.value("line").toInt()),
-            std::max(0, position.value("character").toInt())};
+Position PositionFromJson(const Json& position) {
+    return {std::max(0, IntOf(Member(position, "line"))),
+            std::max(0, IntOf(Member(position, "character")))};
 }
 
-QJsonObject PositionJson(Position position) {
-    return QJsonObject{{"line", position.line}, {"character", position.character}};
+Json PositionJson(Position position) {
+    return Json{{"line", position.line}, {"character", position.character}};
 }
 
-QJsonObject RangeJson(Position start, Position end) {
-    return QJsonObject{{"start", PositionJson(start)}, {"end", PositionJson(end)}};
+Json RangeJson(Position start, Position end) {
+    return Json{{"start", PositionJson(start)}, {"end", PositionJson(end)}};
 }
 
-TextDocument::TextDocument(QString uri, QString languageId, int version, QString text)
+TextDocument::TextDocument(std::string uri, std::string languageId, int version, std::string text)
     : uri_(std::move(uri)), languageId_(std::move(languageId)), version_(version),
       text_(std::move(text)) {
     IndexLines();
@@ -25,37 +27,40 @@ TextDocument::TextDocument(QString uri, QString languageId, int version, QString
 
 void TextDocument::IndexLines() {
     lineStarts_.assign(1, 0);
-    const qsizetype n = text_.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text_[i];
-        if (c == u'\r' && i + 1 < n && text_[i + 1] == u'\n') ++i;
-        if (c == u'\r' || c == u'\n') lineStarts_.push_back(i + 1);
+    const size_t n = text_.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text_[i];
+        if (c == '\r' && i + 1 < n && text_[i + 1] == '\n') ++i;
+        if (c == '\r' || c == '\n') lineStarts_.push_back(i + 1);
     }
 }
 
-qsizetype TextDocument::Offset(Position position) const {
+size_t TextDocument::Offset(Position position) const {
     if (position.line >= LineCount()) return text_.size();
-    const qsizetype start = lineStarts_[static_cast<size_t>(position.line)];
-    return start + std::min<qsizetype>(position.character, Line(position.line).size());
+    const size_t start = lineStarts_[static_cast<size_t>(position.line)];
+    return start + ByteOffsetOfUtf16(Line(position.line), static_cast<size_t>(position.character));
 }
 
-QString TextDocument::Line(int line) const {
+std::string_view TextDocument::Line(int line) const {
     if (line < 0 || line >= LineCount()) return {};
-    const qsizetype start = lineStarts_[static_cast<size_t>(line)];
-    qsizetype end = line + 1 < LineCount() ? lineStarts_[static_cast<size_t>(line) + 1]
-                                           : text_.size();
-    while (end > start && (text_[end - 1] == u'\n' || text_[end - 1] == u'\r')) --end;
-    return text_.mid(start, end - start);
+    const size_t start = lineStarts_[static_cast<size_t>(line)];
+    size_t end = line + 1 < LineCount() ? lineStarts_[static_cast<size_t>(line) + 1] : text_.size();
+    while (end > start && (text_[end - 1] == '\n' || text_[end - 1] == '\r')) --end;
+    return std::string_view(text_).substr(start, end - start);
 }
 
-void TextDocument::ApplyChange(const QJsonObject& change) {
-    const QString text = change.value("text").toString();
-    if (!change.contains("range")) {
+int TextDocument::LineLength(int line) const {
+    return static_cast<int>(Utf16Length(Line(line)));
+}
+
+void TextDocument::ApplyChange(const Json& change) {
+    const std::string& text = StringAt(change, "text");
+    if (!Has(change, "range")) {
         text_ = text;
     } else {
-        const QJsonObject range = change.value("range").toObject();
-        qsizetype from = Offset(PositionFromJson(range.value("start").toObject()));
-        qsizetype to = Offset(PositionFromJson(range.value("end").toObject()));
+        const Json& range = ObjectAt(change, "range");
+        size_t from = Offset(PositionFromJson(ObjectAt(range, "start")));
+        size_t to = Offset(PositionFromJson(ObjectAt(range, "end")));
         if (to < from) std::swap(from, to);
         text_.replace(from, to - from, text);
     }

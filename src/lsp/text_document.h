@@ -1,12 +1,14 @@
 #pragma once
-// An open document as the editor holds it: its text, kept in step with the
-// editor's changes (the whole text, or a range replaced), and positions as
-// the protocol gives them: a line (after CR LF, LF or a lone CR) and a
-// character offset in UTF-16 code units.
+// An open document as the editor holds it: its text (UTF-8), kept in step
+// with the editor's changes (the whole text, or a range replaced), and
+// positions as the protocol gives them: a line (after CR LF, LF or a lone
+// CR) and a character offset in UTF-16 code units.
 
-#include <QJsonObject>
-#include <QString>
+#include <string>
+#include <string_view>
 #include <vector>
+
+#include "lsp/json.h"
 
 namespace qv::lsp {
 
@@ -15,39 +17,41 @@ struct Position {
     int character = 0;
 };
 
-Position PositionFromJson(const QJsonObject& position);
-QJsonObject PositionJson(Position position);
-QJsonObject RangeJson(Position start, Position end);
+Position PositionFromJson(const Json& position);
+Json PositionJson(Position position);
+Json RangeJson(Position start, Position end);
 
 class TextDocument {
   public:
-    TextDocument(QString uri, QString languageId, int version, QString text);
+    TextDocument(std::string uri, std::string languageId, int version, std::string text);
 
-    const QString& Uri() const { return uri_; }
-    const QString& LanguageId() const { return languageId_; }
+    const std::string& Uri() const { return uri_; }
+    const std::string& LanguageId() const { return languageId_; }
     int Version() const { return version_; }
-    const QString& Text() const { return text_; }
+    const std::string& Text() const { return text_; }
 
     // One entry of didChange's contentChanges: with a range, that range is
     // replaced; without, the whole text. Positions past a line's end or the
     // document's end stand for those ends, as the protocol asks.
-    void ApplyChange(const QJsonObject& change);
+    void ApplyChange(const Json& change);
     void SetVersion(int version) { version_ = version; }
 
-    // The offset in Text() of a position.
-    qsizetype Offset(Position position) const;
+    // The byte offset in Text() of a position.
+    size_t Offset(Position position) const;
     int LineCount() const { return static_cast<int>(lineStarts_.size()); }
-    // A line without its break.
-    QString Line(int line) const;
+    // A line without its break ("" past the last line).
+    std::string_view Line(int line) const;
+    // The length of a line in the protocol's characters (UTF-16 code units).
+    int LineLength(int line) const;
 
   private:
     void IndexLines();
 
-    QString uri_;
-    QString languageId_;
+    std::string uri_;
+    std::string languageId_;
     int version_ = 0;
-    QString text_;
-    std::vector<qsizetype> lineStarts_;
+    std::string text_;
+    std::vector<size_t> lineStarts_;
 };
 
 }  // namespace qv::lsp

@@ -1,18 +1,14 @@
 #include "lsp/text_edits.h"
 
-#include <QJsonObject>
 #include <algorithm>
 
 #include "host/files/line_diff.h"
 #include "host/files/text_lines.h"
+#include "lsp/utf8_text.h"
 
 namespace qv::lsp {
 
 namespace {
-
-QString Utf8(std::string_view bytes) {
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 // The end of the old line range [.., line): the start of the line after it,
 // or the end of the text when the range runs to the end.
@@ -21,7 +17,7 @@ Position EndBefore(const host::files::SplitText& old, size_t line) {
         return {static_cast<int>(line), 0};
     }
     const size_t last = old.lines.size() - 1;
-    return {static_cast<int>(last), static_cast<int>(Utf8(old.lines[last]).size())};
+    return {static_cast<int>(last), static_cast<int>(Utf16Length(old.lines[last]))};
 }
 
 }  // namespace
@@ -39,16 +35,15 @@ std::vector<TextEdit> LineEdits(std::string_view oldText, std::string_view newTe
             replacement.append(host::files::BreakAfter(newText, line));
         }
         const size_t oldEnd = static_cast<size_t>(hunk.oldStart + hunk.oldCount);
-        edits.push_back({{static_cast<int>(hunk.oldStart), 0}, EndBefore(a, oldEnd), Utf8(replacement)});
+        edits.push_back({{static_cast<int>(hunk.oldStart), 0}, EndBefore(a, oldEnd), std::move(replacement)});
     }
     return edits;
 }
 
-QJsonArray EditsJson(const std::vector<TextEdit>& edits) {
-    QJsonArray array;
+Json EditsJson(const std::vector<TextEdit>& edits) {
+    Json array = Json::array();
     for (const TextEdit& edit : edits) {
-        array.append(QJsonObject{{"range", RangeJson(edit.start, edit.end)},
-                                 {"newText", edit.newText}});
+        array.push_back(Json{{"range", RangeJson(edit.start, edit.end)}, {"newText", edit.newText}});
     }
     return array;
 }

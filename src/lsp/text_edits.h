@@ -4,11 +4,11 @@
 // replacements, each as small as the diff allows. Lines that stay are not
 // touched, so the editor keeps its marks and folds around them.
 
-#include <QJsonArray>
-#include <QString>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "lsp/json.h"
 #include "lsp/text_document.h"
 
 namespace qv::lsp {
@@ -16,12 +16,12 @@ namespace qv::lsp {
 struct TextEdit {
     Position start;
     Position end;
-    QString newText;
+    std::string newText;  // UTF-8 as the engine wrote it
 };
 
 // oldText is the document's text, newText the engine's, both as UTF-8.
 std::vector<TextEdit> LineEdits(std::string_view oldText, std::string_view newText);
 
-QJsonArray EditsJson(const std::vector<TextEdit>& edits);
+Json EditsJson(const std::vector<TextEdit>& edits);
 
 }  // namespace qv::lsp

@@ -1,7 +1,5 @@
 #include "lsp/text_search.h"
 
-#include <QJsonObject>
-
 #include "find/hit_location.h"
 #include "lsp/module_locator.h"
 
@@ -23,10 +21,10 @@ host::memory::MemoryComponent* ComponentNamed(workspace::LoadedTarget& target,
 
 }  // namespace
 
-QJsonArray SearchLocations(const std::vector<workspace::LoadedTarget*>& targets,
-                           const QString& text, bool wholeWord, bool matchCase) {
-    QJsonArray locations;
-    const std::string what = text.toUtf8().toStdString();
+Json SearchLocations(const std::vector<workspace::LoadedTarget*>& targets, const std::string& text,
+                     bool wholeWord, bool matchCase) {
+    Json locations = Json::array();
+    const std::string& what = text;
     if (what.empty()) return locations;
     const find::FindOptions options{.wholeWord = wholeWord,
                                     .matchCase = matchCase,
@@ -43,7 +41,7 @@ QJsonArray SearchLocations(const std::vector<workspace::LoadedTarget*>& targets,
             if (component == nullptr) continue;
             if (auto location = locator.Location(*component, hit->startLine, hit->startColumn,
                                                  hit->endLine, hit->endColumn)) {
-                locations.append(*location);
+                locations.push_back(std::move(*location));
             }
         }
     }

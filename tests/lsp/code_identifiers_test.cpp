@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "lsp/code_identifiers.h"
 
 namespace qv::lsp {
@@ -54,6 +56,30 @@ TEST(CodeIdentifiersTest, DeclarationsNameWhatTheyDeclare) {
               "Point X Y Colour Red Green");
     // Neither an assignment nor a call declares anything.
     EXPECT_EQ(Declared({"x = Total(a, b)", "ReDim items(5)", "Call Store(x)"}), "");
+}
+
+// Each routine's body is a scope of its own, from its declaration line
+// (parameters included) to its End line; the routine's name and what stands
+// between routines are the module's.
+TEST(CodeIdentifiersTest, EachRoutineBodyIsAScope) {
+    const std::vector<std::string> lines = {
+        "Private total As Long",                                    // 1
+        "Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)",
+        "Public Sub A(ByVal n As Long)",                            // 3
+        "    Dim i As Long",
+        "End Sub",
+        "Const Limit = 3",                                          // 6
+        "Public Property Get B() As Long",
+        "    B = total: Exit Property",
+        "End Property",
+    };
+    std::string scopes;
+    const std::set<std::string> names = {"total", "Sleep", "ms", "A", "n", "i", "Limit", "B"};
+    for (const IdentifierUse& use : IdentifierUses(lines, false)) {
+        if (names.count(WordOf(lines, use)) == 0) continue;
+        scopes += WordOf(lines, use) + "=" + std::to_string(use.scope) + " ";
+    }
+    EXPECT_EQ(scopes, "total=0 Sleep=0 ms=1 A=0 n=2 i=2 Limit=0 B=0 B=3 total=3 ");
 }
 
 TEST(CodeIdentifiersTest, AStatementRunsOverItsContinuationLines) {

@@ -16,14 +16,14 @@
 namespace qv::test {
 namespace {
 
-QJsonObject Doc(const QString& uri, lsp::Position at = {}) {
-    return QJsonObject{{"textDocument", QJsonObject{{"uri", uri}}},
+Json Doc(const std::string& uri, lsp::Position at = {}) {
+    return Json{{"textDocument", Json{{"uri", uri}}},
                        {"position", lsp::PositionJson(at)},
-                       {"context", QJsonObject{{"includeDeclaration", true}}}};
+                       {"context", Json{{"includeDeclaration", true}}}};
 }
 
-int StartLine(const QJsonObject& location) {
-    return location["range"].toObject()["start"].toObject()["line"].toInt();
+int StartLine(const Json& location) {
+    return location["range"]["start"]["line"].get<int>();
 }
 
 // A project of two modules one folder up from the module the editor opens.
@@ -65,30 +65,30 @@ class ProjectTest : public ::testing::Test {
         "End Property",
     });
     TempFolder folder_;
-    QString mainUri_;
+    std::string mainUri_;
     LspClient client_;
 };
 
 TEST_F(ProjectTest, ReferencesReachModulesOfTheProjectThatAreNotOpen) {
     // "Price" at line 3 of modMain: the word under the cursor, whole words.
-    const QJsonArray found =
-        client_.Request("textDocument/references", Doc(mainUri_, {3, 11})).value("result").toArray();
-    std::vector<std::pair<QString, int>> places;
-    for (const QJsonValue& v : found) {
-        places.emplace_back(v.toObject()["uri"].toString(), StartLine(v.toObject()));
+    const Json found =
+        client_.Request("textDocument/references", Doc(mainUri_, {3, 11})).at("result");
+    std::vector<std::pair<std::string, int>> places;
+    for (const Json& v : found) {
+        places.emplace_back(v["uri"].get<std::string>(), StartLine(v));
     }
-    const QString itemUri = UriOf(folder_.File("src/CItem.cls"));
+    const std::string itemUri = UriOf(folder_.File("src/CItem.cls"));
     // The class's lines count its header and the hidden attribute line.
     std::sort(places.begin(), places.end());
-    const std::vector<std::pair<QString, int>> expected = {
+    const std::vector<std::pair<std::string, int>> expected = {
         {itemUri, 8}, {itemUri, 10}, {itemUri, 13}, {mainUri_, 3}};
     EXPECT_EQ(places, expected);
     // The range covers the word.
-    for (const QJsonValue& v : found) {
-        const QJsonObject range = v.toObject()["range"].toObject();
-        if (v.toObject()["uri"].toString() != mainUri_) continue;
-        EXPECT_EQ(range["start"].toObject()["character"].toInt(), 9);
-        EXPECT_EQ(range["end"].toObject()["character"].toInt(), 14);
+    for (const Json& v : found) {
+        const Json range = v["range"];
+        if (v["uri"].get<std::string>() != mainUri_) continue;
+        EXPECT_EQ(range["start"]["character"].get<int>(), 9);
+        EXPECT_EQ(range["end"]["character"].get<int>(), 14);
     }
 }
 
@@ -104,19 +104,19 @@ TEST(ReferencesTest, CodeIdentifiersOnlyWithOrWithoutTheDeclarationAndCaseIgnore
         "End Sub",
     });
     folder.Write("modRefs.bas", text);
-    const QString uri = UriOf(folder.File("modRefs.bas"));
-    auto lines = [&](const QJsonObject& options, bool includeDeclaration) {
+    const std::string uri = UriOf(folder.File("modRefs.bas"));
+    auto lines = [&](const Json& options, bool includeDeclaration) {
         LspClient client;
         client.Initialize(options);
         client.Open(uri, text);
         // From the use on line 4, character 14: "Total".
-        QJsonObject params = Doc(uri, {4, 14});
-        params["context"] = QJsonObject{{"includeDeclaration", includeDeclaration}};
+        Json params = Doc(uri, {4, 14});
+        params["context"] = Json{{"includeDeclaration", includeDeclaration}};
         std::vector<std::pair<int, int>> found;
-        for (const QJsonValue& v :
-             client.Request("textDocument/references", params)["result"].toArray()) {
-            const QJsonObject start = v.toObject()["range"].toObject()["start"].toObject();
-            found.emplace_back(start["line"].toInt(), start["character"].toInt());
+        const Json response = client.Request("textDocument/references", params);
+        for (const Json& v : response["result"]) {
+            const Json start = v["range"]["start"];
+            found.emplace_back(start["line"].get<int>(), start["character"].get<int>());
         }
         std::sort(found.begin(), found.end());
         return found;
@@ -128,13 +128,58 @@ TEST(ReferencesTest, CodeIdentifiersOnlyWithOrWithoutTheDeclarationAndCaseIgnore
               (Places{{2, 2}, {4, 4}, {4, 12}, {5, 17}}));
 }
 
+// A local is found in its routine alone; a module's name everywhere but in
+// the routine whose local of that name hides it.
+TEST(ReferencesTest, NamesKeepToTheirScope) {
+    TempFolder folder;
+    const std::string text = Vb({
+        "Attribute VB_Name = \"modScopes\"",
+        "Private count As Long",                  // 1
+        "Public Sub A()",                         // 2
+        "    Dim i As Long",                      // 3
+        "    For i = 1 To 3: count = count + i: Next",
+        "End Sub",
+        "Public Sub B(ByVal i As Long)",          // 6
+        "    Dim Count As Long",                  // 7
+        "    Count = i",                          // 8
+        "End Sub",
+        "Public Function C() As Long",            // 10
+        "    C = COUNT",                          // 11
+        "End Function",
+    });
+    folder.Write("modScopes.bas", text);
+    const std::string uri = UriOf(folder.File("modScopes.bas"));
+    LspClient client;
+    client.Initialize();
+    client.Open(uri, text);
+    const auto places = [&](lsp::Position at) {
+        const Json response = client.Request("textDocument/references", Doc(uri, at));
+        std::vector<std::pair<int, int>> found;
+        for (const Json& v : response["result"]) {
+            found.emplace_back(v["range"]["start"]["line"].get<int>(),
+                               v["range"]["start"]["character"].get<int>());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    using Places = std::vector<std::pair<int, int>>;
+    // A's i, from its use: not B's parameter.
+    EXPECT_EQ(places({4, 9}), (Places{{3, 8}, {4, 8}, {4, 36}}));
+    // B's parameter, from its use.
+    EXPECT_EQ(places({8, 12}), (Places{{6, 19}, {8, 12}}));
+    // The module's count, from C: not B's local Count.
+    EXPECT_EQ(places({11, 9}), (Places{{1, 8}, {4, 20}, {4, 28}, {11, 8}}));
+    // B's local Count, from its declaration.
+    EXPECT_EQ(places({7, 9}), (Places{{7, 8}, {8, 4}}));
+}
+
 TEST_F(ProjectTest, SearchFollowsWholeWordAndCaseAsAsked) {
     auto hits = [&](bool wholeWord, bool matchCase) {
         return client_
             .Request("qvaddin/search",
-                     QJsonObject{{"text", "price"}, {"wholeWord", wholeWord}, {"matchCase", matchCase}})
-            .value("result")
-            .toArray()
+                     Json{{"text", "price"}, {"wholeWord", wholeWord}, {"matchCase", matchCase}})
+            .at("result")
+            
             .size();
     };
     EXPECT_EQ(hits(true, false), 4);   // Price in both modules
@@ -143,43 +188,43 @@ TEST_F(ProjectTest, SearchFollowsWholeWordAndCaseAsAsked) {
 }
 
 TEST_F(ProjectTest, WorkspaceSymbolsListTheProjectsRoutines) {
-    const QJsonArray symbols =
-        client_.Request("workspace/symbol", QJsonObject{{"query", "pri"}}).value("result").toArray();
+    const Json symbols =
+        client_.Request("workspace/symbol", Json{{"query", "pri"}}).at("result");
     ASSERT_EQ(symbols.size(), 2);  // the two accessors of Price
-    EXPECT_EQ(symbols[0].toObject()["containerName"].toString(), "CItem");
-    EXPECT_EQ(StartLine(symbols[0].toObject()["location"].toObject()), 8);
-    EXPECT_EQ(StartLine(symbols[1].toObject()["location"].toObject()), 13);
+    EXPECT_EQ(symbols[0]["containerName"].get<std::string>(), "CItem");
+    EXPECT_EQ(StartLine(symbols[0]["location"]), 8);
+    EXPECT_EQ(StartLine(symbols[1]["location"]), 13);
 }
 
 TEST_F(ProjectTest, DocumentSymbolsNestAccessorsUnderTheirProperty) {
-    const QString itemUri = UriOf(folder_.File("src/CItem.cls"));
+    const std::string itemUri = UriOf(folder_.File("src/CItem.cls"));
     client_.Open(itemUri, item_);
-    const QJsonArray symbols =
-        client_.Request("textDocument/documentSymbol", Doc(itemUri)).value("result").toArray();
+    const Json symbols =
+        client_.Request("textDocument/documentSymbol", Doc(itemUri)).at("result");
     ASSERT_EQ(symbols.size(), 1);
-    const QJsonObject price = symbols[0].toObject();
-    EXPECT_EQ(price["name"].toString(), "Price");
-    EXPECT_EQ(price["kind"].toInt(), 7);
-    const QJsonArray accessors = price["children"].toArray();
+    const Json price = symbols[0];
+    EXPECT_EQ(price["name"].get<std::string>(), "Price");
+    EXPECT_EQ(price["kind"].get<int>(), 7);
+    const Json accessors = price["children"];
     ASSERT_EQ(accessors.size(), 2);
-    EXPECT_EQ(accessors[0].toObject()["name"].toString(), "Get Price");
-    EXPECT_EQ(accessors[1].toObject()["name"].toString(), "Let Price");
+    EXPECT_EQ(accessors[0]["name"].get<std::string>(), "Get Price");
+    EXPECT_EQ(accessors[1]["name"].get<std::string>(), "Let Price");
     // The property spans both; each accessor's name is selected on its line.
-    EXPECT_EQ(price["range"].toObject()["end"].toObject()["line"].toInt(), 15);
-    const QJsonObject selected = accessors[1].toObject()["selectionRange"].toObject();
-    EXPECT_EQ(selected["start"].toObject()["line"].toInt(), 13);
-    EXPECT_EQ(selected["start"].toObject()["character"].toInt(), 20);
+    EXPECT_EQ(price["range"]["end"]["line"].get<int>(), 15);
+    const Json selected = accessors[1]["selectionRange"];
+    EXPECT_EQ(selected["start"]["line"].get<int>(), 13);
+    EXPECT_EQ(selected["start"]["character"].get<int>(), 20);
 }
 
 TEST_F(ProjectTest, HoverGivesStatusWordsAndLineFigures) {
-    const QJsonValue hover =
-        client_.Request("textDocument/hover", Doc(mainUri_, {1, 12})).value("result");
-    const QString text = hover.toObject()["contents"].toObject()["value"].toString();
-    EXPECT_TRUE(text.contains("Top Status: MISSING")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Exit Status: N/A")) << text.toStdString();
-    EXPECT_TRUE(text.contains("4 total, 0 blank, 0 comments")) << text.toStdString();
+    const Json hover =
+        client_.Request("textDocument/hover", Doc(mainUri_, {1, 12})).at("result");
+    const std::string text = hover["contents"]["value"].get<std::string>();
+    EXPECT_NE(text.find("Top Status: MISSING"), std::string::npos) << text;
+    EXPECT_NE(text.find("Exit Status: N/A"), std::string::npos) << text;
+    EXPECT_NE(text.find("4 total, 0 blank, 0 comments"), std::string::npos) << text;
     // Not on a routine's name: nothing.
-    EXPECT_TRUE(client_.Request("textDocument/hover", Doc(mainUri_, {2, 6})).value("result").isNull());
+    EXPECT_TRUE(client_.Request("textDocument/hover", Doc(mainUri_, {2, 6})).at("result").is_null());
 }
 
 // A project written in Shift-JIS: the editor's document is UTF-8, the
@@ -196,51 +241,51 @@ TEST(CodePageTest, ProjectsAreReadInTheSessionsCodePage) {
                                                 "Public Function 表示(ByVal 値 As Long) As Long",
                                                 "    表示 = 値 * 2", "End Function"}),
                                             japanese));
-    const auto symbols = [&](const QJsonObject& options) {
+    const auto symbols = [&](const Json& options) {
         LspClient client;
         client.Initialize(options);
         client.Open(UriOf(folder.File("modMain.bas")), main);
-        return client.Request("workspace/symbol", QJsonObject{{"query", "表"}})
-            .value("result")
-            .toArray();
+        return client.Request("workspace/symbol", Json{{"query", "表"}})
+            .at("result")
+            ;
     };
-    EXPECT_TRUE(symbols({}).isEmpty()) << "read as Windows-1252, the project names no such file";
-    for (const QJsonValue& codePage : {QJsonValue(932), QJsonValue("shift_jis")}) {
-        const QJsonArray found = symbols(QJsonObject{{"codePage", codePage}});
+    EXPECT_TRUE(symbols({}).empty()) << "read as Windows-1252, the project names no such file";
+    for (const Json& codePage : {Json(932), Json("shift_jis")}) {
+        const Json found = symbols(Json{{"codePage", codePage}});
         ASSERT_EQ(found.size(), 1);
-        EXPECT_EQ(found[0].toObject()["name"].toString(), QString::fromUtf8("表示"));
-        EXPECT_EQ(found[0].toObject()["containerName"].toString(), QString::fromUtf8("共通"));
+        EXPECT_EQ(found[0]["name"].get<std::string>(), std::string("表示"));
+        EXPECT_EQ(found[0]["containerName"].get<std::string>(), std::string("共通"));
     }
 
     LspClient client;
-    client.Initialize(QJsonObject{{"settings", QJsonObject{{"codePage", "932"}}}});
+    client.Initialize(Json{{"settings", Json{{"codePage", "932"}}}});
     client.Open(UriOf(folder.File("modMain.bas")), main);
-    const QJsonArray hits =
-        client.Request("qvaddin/search", QJsonObject{{"text", "値"}}).value("result").toArray();
+    const Json hits =
+        client.Request("qvaddin/search", Json{{"text", "値"}}).at("result");
     ASSERT_EQ(hits.size(), 2);
     // Columns count UTF-16 units of the text, not bytes of the file.
-    const QJsonObject range = hits[0].toObject()["range"].toObject();
-    EXPECT_EQ(range["start"].toObject()["character"].toInt(), 25);
-    EXPECT_EQ(range["end"].toObject()["character"].toInt(), 26);
+    const Json range = hits[0]["range"];
+    EXPECT_EQ(range["start"]["character"].get<int>(), 25);
+    EXPECT_EQ(range["end"]["character"].get<int>(), 26);
 
     LspClient refused;
-    refused.Initialize(QJsonObject{{"codePage", 12}});
+    refused.Initialize(Json{{"codePage", 12}});
     ASSERT_FALSE(refused.Messages().empty());
-    EXPECT_TRUE(refused.Messages().back()["params"].toObject()["message"].toString().startsWith(
+    EXPECT_TRUE(refused.Messages().back()["params"]["message"].get<std::string>().starts_with(
         "codePage: \"12\" is not a code page"));
 }
 
 TEST(TextDocumentTest, PositionsCountUtf16UnitsAndAnyLineBreak) {
     // "𝄞" takes two UTF-16 units; lines end in CR LF, LF and a lone CR.
-    lsp::TextDocument doc("u", "vb", 1, QString::fromUtf8("' \xF0\x9D\x84\x9E x\r\nb\nc\rd"));
+    lsp::TextDocument doc("u", "vb", 1, std::string("' \xF0\x9D\x84\x9E x\r\nb\nc\rd"));
     EXPECT_EQ(doc.LineCount(), 4);
-    doc.ApplyChange(QJsonObject{{"range", lsp::RangeJson({0, 5}, {0, 6})}, {"text", "y"}});
-    EXPECT_EQ(doc.Line(0), QString::fromUtf8("' \xF0\x9D\x84\x9E y"));
-    doc.ApplyChange(QJsonObject{{"range", lsp::RangeJson({2, 0}, {3, 1})}, {"text", "z"}});
-    EXPECT_EQ(doc.Text(), QString::fromUtf8("' \xF0\x9D\x84\x9E y\r\nb\nz"));
+    doc.ApplyChange(Json{{"range", lsp::RangeJson({0, 5}, {0, 6})}, {"text", "y"}});
+    EXPECT_EQ(doc.Line(0), std::string("' \xF0\x9D\x84\x9E y"));
+    doc.ApplyChange(Json{{"range", lsp::RangeJson({2, 0}, {3, 1})}, {"text", "z"}});
+    EXPECT_EQ(doc.Text(), std::string("' \xF0\x9D\x84\x9E y\r\nb\nz"));
     // Past a line's end or the text's end means those ends.
-    doc.ApplyChange(QJsonObject{{"range", lsp::RangeJson({1, 40}, {9, 0})}, {"text", "!"}});
-    EXPECT_EQ(doc.Text(), QString::fromUtf8("' \xF0\x9D\x84\x9E y\r\nb!"));
+    doc.ApplyChange(Json{{"range", lsp::RangeJson({1, 40}, {9, 0})}, {"text", "!"}});
+    EXPECT_EQ(doc.Text(), std::string("' \xF0\x9D\x84\x9E y\r\nb!"));
 }
 
 TEST(LineEditsTest, OnlyTheLinesThatDifferAreReplaced) {

@@ -27,15 +27,15 @@ std::string Framed(const std::string& body) {
     return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-int ErrorCode(const QJsonObject& message) {
-    return message.value("error").toObject().value("code").toInt();
+int ErrorCode(const Json& message) {
+    return lsp::IntOf(lsp::Member(lsp::ObjectAt(message, "error"), "code"));
 }
 
 TEST(ProtocolTest, RequestsBeforeInitializeAreRefusedAndNotificationsDropped) {
     LspClient client;
     EXPECT_EQ(ErrorCode(client.Request("textDocument/hover")), lsp::kServerNotInitialized);
     client.Open("file:///nowhere/a.bas", "Attribute VB_Name = \"a\"\r\n");
-    EXPECT_TRUE(client.Diagnostics("file:///nowhere/a.bas").isEmpty());
+    EXPECT_TRUE(client.Diagnostics("file:///nowhere/a.bas").empty());
     EXPECT_TRUE(client.Initialize().contains("result"));
     // A second initialize is an error, the first one stands.
     EXPECT_TRUE(client.Initialize().contains("error"));
@@ -44,10 +44,10 @@ TEST(ProtocolTest, RequestsBeforeInitializeAreRefusedAndNotificationsDropped) {
 TEST(ProtocolTest, BadMessagesGetErrorsAndTheServerKeepsServing) {
     LspClient client;
     client.Initialize();
-    std::vector<QJsonObject> replies = client.SendBytes(Framed("{\"jsonrpc\": \"2.0\", \"id\": 4,"));
+    std::vector<Json> replies = client.SendBytes(Framed("{\"jsonrpc\": \"2.0\", \"id\": 4,"));
     ASSERT_EQ(replies.size(), 1u);
     EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
-    EXPECT_TRUE(replies[0].value("id").isNull());
+    EXPECT_TRUE(replies[0].at("id").is_null());
 
     replies = client.SendBytes(Framed("[1, 2]"));
     ASSERT_EQ(replies.size(), 1u);
@@ -58,7 +58,7 @@ TEST(ProtocolTest, BadMessagesGetErrorsAndTheServerKeepsServing) {
                                Framed("{\"jsonrpc\":\"2.0\",\"id\":9,\"method\":\"shutdown\"}"));
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
-    EXPECT_EQ(replies[1].value("id").toInt(), 9);
+    EXPECT_EQ(replies[1].at("id").get<int>(), 9);
     EXPECT_TRUE(replies[1].contains("result"));
     // After shutdown every request is refused; exit then ends with 0.
     EXPECT_EQ(ErrorCode(client.Request("textDocument/hover")), lsp::kInvalidRequest);
@@ -91,24 +91,41 @@ TEST(ProtocolTest, AfterABrokenFrameTheNextRequestIsServed) {
             SCOPED_TRACE(what + (together ? " (in one piece)" : " (then the request)"));
             LspClient client;
             client.Initialize();
-            std::vector<QJsonObject> replies;
+            std::vector<Json> replies;
             if (together) {
                 replies = client.SendBytes(bytes + request);
             } else {
                 replies = client.SendBytes(bytes);
-                for (const QJsonObject& reply : client.SendBytes(request)) replies.push_back(reply);
+                for (const Json& reply : client.SendBytes(request)) replies.push_back(reply);
             }
             ASSERT_EQ(replies.size(), 2u);
             EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
-            EXPECT_TRUE(replies[0].value("id").isNull());
-            EXPECT_EQ(replies[1].value("id").toInt(), 71);
-            EXPECT_TRUE(replies[1].value("result").isArray());
+            EXPECT_TRUE(replies[0].at("id").is_null());
+            EXPECT_EQ(replies[1].at("id").get<int>(), 71);
+            EXPECT_TRUE(replies[1].at("result").is_array());
             // And the stream stays in step.
-            EXPECT_TRUE(client.Request("workspace/symbol", QJsonObject{{"query", ""}})
-                            .value("result")
-                            .isArray());
+            EXPECT_TRUE(client.Request("workspace/symbol", Json{{"query", ""}})
+                            .at("result")
+                            .is_array());
         }
     }
+}
+
+// A body that is JSON but no message, or nests without end, is answered as
+// one that is no JSON; ids come back as they were sent, whole numbers whole.
+TEST(ProtocolTest, BareValuesAndEndlessNestingAreParseErrorsAndIdsComeBack) {
+    LspClient client;
+    client.Initialize();
+    const std::string deep = std::string(5000, '[') + std::string(5000, ']');
+    for (const std::string& body : std::vector<std::string>{"5", "\"text\"", "null", deep}) {
+        const std::vector<Json> replies = client.SendBytes(Framed(body));
+        ASSERT_EQ(replies.size(), 1u) << body;
+        EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError) << body;
+    }
+    client.SendBytes(Framed(R"({"jsonrpc":"2.0","id":7.0,"method":"workspace/symbol","params":{}})"));
+    EXPECT_NE(client.LastOutput().find(R"("id":7,)"), std::string::npos) << client.LastOutput();
+    client.SendBytes(Framed(R"({"jsonrpc":"2.0","id":"xé","method":"workspace/symbol"})"));
+    EXPECT_NE(client.LastOutput().find("\"id\":\"x\xC3\xA9\","), std::string::npos);
 }
 
 // Broken frames one after another, with no message between them, are one
@@ -116,12 +133,12 @@ TEST(ProtocolTest, AfterABrokenFrameTheNextRequestIsServed) {
 TEST(ProtocolTest, BrokenStretchesAreAnsweredOnce) {
     LspClient client;
     client.Initialize();
-    const std::vector<QJsonObject> replies = client.SendBytes(
+    const std::vector<Json> replies = client.SendBytes(
         "junk\r\nContent-Length: 4\n\n{}{}Content-Type: x\r\n\r\n[1]" +
         Framed("{\"jsonrpc\":\"2.0\",\"id\":5,\"method\":\"shutdown\"}"));
     ASSERT_EQ(replies.size(), 2u);
     EXPECT_EQ(ErrorCode(replies[0]), lsp::kParseError);
-    EXPECT_EQ(replies[1].value("id").toInt(), 5);
+    EXPECT_EQ(replies[1].at("id").get<int>(), 5);
 }
 
 // A project of one module on disk and a server for it; Open() opens the
@@ -129,7 +146,7 @@ TEST(ProtocolTest, BrokenStretchesAreAnsweredOnce) {
 struct OpenedProject {
     TempFolder folder;
     LspClient client;
-    QString uri;
+    std::string uri;
     OpenedProject() {
         folder.Write("Proj.vbp", "Type=Exe\r\nModule=modA; modA.bas\r\nName=\"Proj\"\r\n");
         folder.Write("modA.bas", Vb({"Attribute VB_Name = \"modA\"", "Sub A()", "End Sub"}));
@@ -166,14 +183,14 @@ TEST(ProtocolTest, ClosingReadsOnlyARegularFileFromTheDisk) {
         });
         const auto start = std::chrono::steady_clock::now();
         opened.client.Notify("textDocument/didClose",
-                             QJsonObject{{"textDocument", QJsonObject{{"uri", opened.uri}}}});
+                             Json{{"textDocument", Json{{"uri", opened.uri}}}});
         const auto took = std::chrono::steady_clock::now() - start;
         closed = true;
         writer.join();
         EXPECT_LT(took, std::chrono::seconds(2));
-        EXPECT_TRUE(opened.client.Request("workspace/symbol", QJsonObject{{"query", "A"}})
-                        .value("result")
-                        .isArray());
+        EXPECT_TRUE(opened.client.Request("workspace/symbol", Json{{"query", "A"}})
+                        .at("result")
+                        .is_array());
     }
 }
 
@@ -192,9 +209,9 @@ TEST(ProtocolTest, AKilledRunsLeftoverSurvivesTheServer) {
     opened.folder.Write(name, "a killed run's text");
     opened.Open();
     opened.client.Open(UriOf(opened.folder.File("modB.bas")), "Attribute VB_Name = \"modB\"\r\n");
-    opened.client.Request("workspace/symbol", QJsonObject{{"query", "A"}});
+    opened.client.Request("workspace/symbol", Json{{"query", "A"}});
     opened.client.Notify("textDocument/didClose",
-                         QJsonObject{{"textDocument", QJsonObject{{"uri", opened.uri}}}});
+                         Json{{"textDocument", Json{{"uri", opened.uri}}}});
     EXPECT_TRUE(std::filesystem::exists(opened.folder.File(name)));
 }
 
@@ -204,12 +221,12 @@ TEST(ProtocolTest, UnknownMethodsAndWrongParams) {
     EXPECT_EQ(ErrorCode(client.Request("textDocument/teleport")), lsp::kMethodNotFound);
     // An unknown notification (and $/ ones) are passed over without a word.
     EXPECT_TRUE(client.SendBytes(lsp::Framed(lsp::NotificationMessage("$/setTrace", {}))
-                                     .toStdString())
+                                     )
                     .empty());
     // Params of the wrong shape answer empty, not with a crash.
-    EXPECT_EQ(client.Request("textDocument/codeAction", QJsonArray{1}).value("result"),
-              QJsonArray{});
-    EXPECT_TRUE(client.Request("textDocument/hover", "x").value("result").isNull());
+    EXPECT_EQ(client.Request("textDocument/codeAction", Json::array({1})).at("result"),
+              Json::array());
+    EXPECT_TRUE(client.Request("textDocument/hover", "x").at("result").is_null());
     EXPECT_TRUE(client.Request("textDocument/formatting").contains("result"));
 }
 
@@ -226,49 +243,49 @@ TEST(ProtocolTest, DocumentsThatAreNotVbGetEmptyAnswers) {
     folder.Write("notes.txt", "Sub A()\r\n");
     LspClient client;
     client.Initialize();
-    const QString uri = UriOf(folder.File("notes.txt"));
+    const std::string uri = UriOf(folder.File("notes.txt"));
     client.Open(uri, "Sub A()\r\n");
-    const QJsonObject at{{"textDocument", QJsonObject{{"uri", uri}}},
+    const Json at{{"textDocument", Json{{"uri", uri}}},
                          {"range", lsp::RangeJson({0, 0}, {0, 0})},
                          {"position", lsp::PositionJson({0, 5})}};
-    EXPECT_TRUE(client.Diagnostics(uri).isEmpty());
-    EXPECT_EQ(client.Request("textDocument/codeAction", at).value("result"), QJsonArray{});
-    EXPECT_EQ(client.Request("textDocument/formatting", at).value("result"), QJsonArray{});
-    EXPECT_EQ(client.Request("textDocument/documentSymbol", at).value("result"), QJsonArray{});
-    EXPECT_TRUE(client.Request("textDocument/hover", at).value("result").isNull());
+    EXPECT_TRUE(client.Diagnostics(uri).empty());
+    EXPECT_EQ(client.Request("textDocument/codeAction", at).at("result"), Json::array());
+    EXPECT_EQ(client.Request("textDocument/formatting", at).at("result"), Json::array());
+    EXPECT_EQ(client.Request("textDocument/documentSymbol", at).at("result"), Json::array());
+    EXPECT_TRUE(client.Request("textDocument/hover", at).at("result").is_null());
     // A .bas that is not a module (no VB_Name) gets its reason as a diagnostic.
-    const QString bas = UriOf(folder.File("junk.bas"));
+    const std::string bas = UriOf(folder.File("junk.bas"));
     client.Open(bas, "just words\r\n");
     ASSERT_EQ(client.Diagnostics(bas).size(), 1);
-    EXPECT_EQ(client.Diagnostics(bas)[0].toObject()["severity"].toInt(), 1);
+    EXPECT_EQ(client.Diagnostics(bas)[0]["severity"].get<int>(), 1);
     EXPECT_EQ(client.Request("textDocument/codeAction",
-                             QJsonObject{{"textDocument", QJsonObject{{"uri", bas}}},
+                             Json{{"textDocument", Json{{"uri", bas}}},
                                          {"range", lsp::RangeJson({0, 0}, {0, 0})}})
-                  .value("result"),
-              QJsonArray{});
+                  .at("result"),
+              Json::array());
 }
 
 TEST(ProtocolTest, AnUnclosedRoutineIsReportedUntilItIsClosedAgain) {
     const std::string module = Vb({"Attribute VB_Name = \"modA\"", "Sub A()", "End Sub"});
     TempFolder folder;
     folder.Write("modA.bas", module);
-    const QString uri = UriOf(folder.File("modA.bas"));
+    const std::string uri = UriOf(folder.File("modA.bas"));
     LspClient client;
     client.Initialize();
     client.Open(uri, module);
     ASSERT_EQ(client.Diagnostics(uri).size(), 1);
-    EXPECT_EQ(client.Diagnostics(uri)[0].toObject()["severity"].toInt(), 2);
+    EXPECT_EQ(client.Diagnostics(uri)[0]["severity"].get<int>(), 2);
     // "End Sub" deleted: the text is no module until it is typed again.
     client.ChangeRange(uri, {1, 7}, {2, 7}, "");
     ASSERT_EQ(client.Diagnostics(uri).size(), 1);
-    EXPECT_EQ(client.Diagnostics(uri)[0].toObject()["severity"].toInt(), 1);
-    const QJsonObject at{{"textDocument", QJsonObject{{"uri", uri}}},
+    EXPECT_EQ(client.Diagnostics(uri)[0]["severity"].get<int>(), 1);
+    const Json at{{"textDocument", Json{{"uri", uri}}},
                          {"range", lsp::RangeJson({1, 0}, {1, 0})}};
-    EXPECT_EQ(client.Request("textDocument/codeAction", at).value("result"), QJsonArray{});
+    EXPECT_EQ(client.Request("textDocument/codeAction", at).at("result"), Json::array());
     client.ChangeRange(uri, {1, 7}, {1, 7}, "\r\nEnd Sub");
     EXPECT_EQ(client.Text(uri), module);
     ASSERT_EQ(client.Diagnostics(uri).size(), 1);
-    EXPECT_EQ(client.Diagnostics(uri)[0].toObject()["severity"].toInt(), 2);
+    EXPECT_EQ(client.Diagnostics(uri)[0]["severity"].get<int>(), 2);
 }
 
 }  // namespace

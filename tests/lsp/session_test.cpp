@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "cli/cli_test_support.h"
 #include "settings/settings_record.h"
 #include "support/vb_fixture.h"
+#include "lsp/utf8_text.h"
 #include "lsp_client.h"
 
 namespace qv::test {
@@ -46,44 +48,44 @@ class SessionTest : public ::testing::Test {
         return other.Read("modWork.bas");
     }
 
-    QJsonArray Actions(int line) {
-        const QJsonObject response = client_.Request(
+    Json Actions(int line) {
+        const Json response = client_.Request(
             "textDocument/codeAction",
-            QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
+            Json{{"textDocument", Json{{"uri", uri_}}},
                         {"range", lsp::RangeJson({line, 0}, {line, 0})},
-                        {"context", QJsonObject{{"diagnostics", QJsonArray{}}}}});
-        return response.value("result").toArray();
+                        {"context", Json{{"diagnostics", Json::array()}}}});
+        return response.at("result");
     }
 
-    static QJsonObject Titled(const QJsonArray& actions, const QString& title) {
-        for (const QJsonValue& action : actions) {
-            if (action.toObject().value("title").toString() == title) return action.toObject();
+    static Json Titled(const Json& actions, const std::string& title) {
+        for (const Json& action : actions) {
+            if (action.at("title").get<std::string>() == title) return action;
         }
-        ADD_FAILURE() << "no action " << title.toStdString();
+        ADD_FAILURE() << "no action " << title;
         return {};
     }
 
-    QJsonArray EditsOf(const QJsonObject& action) {
-        return action.value("edit").toObject().value("changes").toObject().value(uri_).toArray();
+    Json EditsOf(const Json& action) {
+        return action.at("edit").at("changes").at(uri_);
     }
 
     TempFolder folder_;
-    QString uri_;
+    std::string uri_;
     LspClient client_;
 };
 
 
 TEST_F(SessionTest, EditsOfTheServerMakeWhatTheCommandLineWrites) {
-    const QJsonObject init = client_.Initialize();
+    const Json init = client_.Initialize();
     ASSERT_TRUE(init.contains("result"));
     client_.Open(uri_, kModule);
     // Neither routine has a handler: one diagnostic each, on its declaration.
-    QJsonArray diagnostics = client_.Diagnostics(uri_);
+    Json diagnostics = client_.Diagnostics(uri_);
     ASSERT_EQ(diagnostics.size(), 2);
-    EXPECT_EQ(diagnostics[0].toObject()["range"].toObject()["start"].toObject()["line"].toInt(), 3);
-    EXPECT_EQ(diagnostics[1].toObject()["range"].toObject()["start"].toObject()["line"].toInt(), 8);
-    EXPECT_TRUE(diagnostics[0].toObject()["message"].toString().contains("Top Status MISSING"));
-    EXPECT_EQ(diagnostics[0].toObject()["severity"].toInt(), 2);
+    EXPECT_EQ(diagnostics[0]["range"]["start"]["line"].get<int>(), 3);
+    EXPECT_EQ(diagnostics[1]["range"]["start"]["line"].get<int>(), 8);
+    EXPECT_TRUE(diagnostics[0]["message"].get<std::string>().find("Top Status MISSING") != std::string::npos);
+    EXPECT_EQ(diagnostics[0]["severity"].get<int>(), 2);
 
     // The editor's change, not the disk, is what the engines see: a third
     // routine typed in gets its own diagnostic.
@@ -91,35 +93,35 @@ TEST_F(SessionTest, EditsOfTheServerMakeWhatTheCommandLineWrites) {
     client_.ChangeAll(uri_, changed);
     diagnostics = client_.Diagnostics(uri_);
     ASSERT_EQ(diagnostics.size(), 3);
-    EXPECT_EQ(diagnostics[2].toObject()["range"].toObject()["start"].toObject()["line"].toInt(), 11);
+    EXPECT_EQ(diagnostics[2]["range"]["start"]["line"].get<int>(), 11);
 
-    const QJsonObject add = Titled(Actions(5), "Add error handling to Store");
+    const Json add = Titled(Actions(5), "Add error handling to Store");
     ASSERT_FALSE(add.contains("disabled"));
-    const QJsonArray edits = EditsOf(add);
-    ASSERT_FALSE(edits.isEmpty());
+    const Json edits = EditsOf(add);
+    ASSERT_FALSE(edits.empty());
     client_.Apply(uri_, edits);
     EXPECT_EQ(client_.Text(uri_), CliResultOf(changed, {"add", "--routine", "Store"}));
     // Store now carries the standard handler: only the other two are left.
     diagnostics = client_.Diagnostics(uri_);
     ASSERT_EQ(diagnostics.size(), 2);
-    EXPECT_TRUE(diagnostics[0].toObject()["message"].toString().startsWith("Twice"));
+    EXPECT_TRUE(diagnostics[0]["message"].get<std::string>().starts_with("Twice"));
 
     // Formatting is the module's tidy.
     const std::string before = client_.Text(uri_);
-    const QJsonObject formatted = client_.Request(
+    const Json formatted = client_.Request(
         "textDocument/formatting",
-        QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
-                    {"options", QJsonObject{{"tabSize", 4}, {"insertSpaces", true}}}});
-    ASSERT_TRUE(formatted.value("result").isArray());
-    ASSERT_FALSE(formatted.value("result").toArray().isEmpty());
-    client_.Apply(uri_, formatted.value("result").toArray());
+        Json{{"textDocument", Json{{"uri", uri_}}},
+                    {"options", Json{{"tabSize", 4}, {"insertSpaces", true}}}});
+    ASSERT_TRUE(formatted.at("result").is_array());
+    ASSERT_FALSE(formatted.at("result").empty());
+    client_.Apply(uri_, formatted.at("result"));
     EXPECT_EQ(client_.Text(uri_), CliResultOf(before, {"tidy", "--module", "modWork"}));
 
     // Nothing is written: the editor saves.
     EXPECT_EQ(folder_.Read("modWork.bas"), kModule);
-    client_.Notify("textDocument/didClose", QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}}});
-    EXPECT_TRUE(client_.Diagnostics(uri_).isEmpty());
-    EXPECT_TRUE(client_.Request("shutdown", QJsonValue()).contains("result"));
+    client_.Notify("textDocument/didClose", Json{{"textDocument", Json{{"uri", uri_}}}});
+    EXPECT_TRUE(client_.Diagnostics(uri_).empty());
+    EXPECT_TRUE(client_.Request("shutdown", Json()).contains("result"));
     client_.Notify("exit");
     EXPECT_TRUE(client_.Exited());
     EXPECT_EQ(client_.ExitCode(), 0);
@@ -128,21 +130,21 @@ TEST_F(SessionTest, EditsOfTheServerMakeWhatTheCommandLineWrites) {
 TEST_F(SessionTest, ActionsThatChangeNothingAreNotOfferedAndRefusalsSayWhy) {
     client_.Initialize();
     client_.Open(uri_, kModule);
-    const QJsonArray actions = Actions(5);
+    const Json actions = Actions(5);
     // No handler and no numbers to take away.
     for (const char* absent : {"Remove the error handling from Store",
                                   "Remove the line numbers from Store"}) {
-        for (const QJsonValue& action : actions) {
-            EXPECT_NE(action.toObject()["title"].toString(), absent);
+        for (const Json& action : actions) {
+            EXPECT_NE(action["title"].get<std::string>(), absent);
         }
     }
-    for (const QJsonValue& action : actions) {
-        const QJsonObject a = action.toObject();
-        EXPECT_TRUE(a.contains("disabled") || !EditsOf(a).isEmpty()) << a["title"].toString().toStdString();
+    for (const Json& action : actions) {
+        const Json a = action;
+        EXPECT_TRUE(a.contains("disabled") || !EditsOf(a).empty()) << a["title"].get<std::string>();
     }
     // Outside every routine only the module's actions come.
-    for (const QJsonValue& action : Actions(1)) {
-        EXPECT_EQ(action.toObject()["kind"].toString(), "source");
+    for (const Json& action : Actions(1)) {
+        EXPECT_EQ(action["kind"].get<std::string>(), "source");
     }
 }
 
@@ -151,12 +153,12 @@ TEST_F(SessionTest, AReadOnlyModuleRefusesEveryActionWithItsMessage) {
                                                                   std::filesystem::perms::group_read);
     client_.Initialize();
     client_.Open(uri_, kModule);
-    const QJsonArray actions = Actions(5);
-    ASSERT_FALSE(actions.isEmpty());
-    for (const QJsonValue& action : actions) {
-        const QString reason = action.toObject()["disabled"].toObject()["reason"].toString();
-        EXPECT_TRUE(reason.startsWith("Message 4: ")) << reason.toStdString();
-        EXPECT_FALSE(action.toObject().contains("edit"));
+    const Json actions = Actions(5);
+    ASSERT_FALSE(actions.empty());
+    for (const Json& action : actions) {
+        const std::string reason = action["disabled"]["reason"].get<std::string>();
+        EXPECT_TRUE(reason.starts_with("Message 4: ")) << reason;
+        EXPECT_FALSE(action.contains("edit"));
     }
     std::filesystem::permissions(folder_.File("modWork.bas"), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
@@ -164,16 +166,16 @@ TEST_F(SessionTest, AReadOnlyModuleRefusesEveryActionWithItsMessage) {
 
 // What a client that does not show disabled actions does with the one the
 // user chose: resolve it when it has no edit, then run its command.
-std::vector<QJsonObject> Choose(LspClient& client, QJsonObject action) {
-    if (!action.contains("edit")) action = client.Request("codeAction/resolve", action)["result"].toObject();
-    std::vector<QJsonObject> shown;
+std::vector<Json> Choose(LspClient& client, Json action) {
+    if (!action.contains("edit")) action = client.Request("codeAction/resolve", action)["result"];
+    std::vector<Json> shown;
     const size_t before = client.Messages().size();
     if (action.contains("command")) {
-        const QJsonObject command = action["command"].toObject();
-        const QJsonObject response = client.Request(
+        const Json command = action["command"];
+        const Json response = client.Request(
             "workspace/executeCommand",
-            QJsonObject{{"command", command["command"]}, {"arguments", command["arguments"]}});
-        EXPECT_TRUE(response.contains("result")) << response["error"].toObject()["message"].toString().toStdString();
+            Json{{"command", command["command"]}, {"arguments", command["arguments"]}});
+        EXPECT_TRUE(response.contains("result")) << response["error"]["message"].get<std::string>();
     }
     for (size_t i = before; i < client.Messages().size(); ++i) shown.push_back(client.Messages()[i]);
     return shown;
@@ -185,34 +187,34 @@ TEST_F(SessionTest, ARefusedActionShowsItsMessageWhenChosenInAClientThatDoesNotS
     client_.Open(uri_, kModule);
     client_.Apply(uri_, EditsOf(Titled(Actions(5), "Add error handling to Store")));
     const std::string handled = client_.Text(uri_);
-    const QJsonObject again = Titled(Actions(5), "Add error handling to Store");
+    const Json again = Titled(Actions(5), "Add error handling to Store");
     ASSERT_FALSE(again.contains("edit"));
-    const std::vector<QJsonObject> shown = Choose(client_, again);
+    const std::vector<Json> shown = Choose(client_, again);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0]["method"].toString(), "window/showMessage");
-    EXPECT_EQ(shown[0]["params"].toObject()["message"].toString(),
+    EXPECT_EQ(shown[0]["method"].get<std::string>(), "window/showMessage");
+    EXPECT_EQ(shown[0]["params"]["message"].get<std::string>(),
               "Error handling is already in this procedure!");
     EXPECT_EQ(client_.Text(uri_), handled);
     // A command the server does not know is an error, not silence.
-    const QJsonObject unknown =
-        client_.Request("workspace/executeCommand", QJsonObject{{"command", "qvaddin.other"}});
+    const Json unknown =
+        client_.Request("workspace/executeCommand", Json{{"command", "qvaddin.other"}});
     EXPECT_TRUE(unknown.contains("error"));
 
     // A client that shows it disabled gets no command with it.
     LspClient showsDisabled;
     showsDisabled.Initialize({}, false, true);
     showsDisabled.Open(uri_, handled);
-    const QJsonObject disabled = [&] {
-        for (const QJsonValue& a :
-             showsDisabled.Request("textDocument/codeAction",
-                                   QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
-                                               {"range", lsp::RangeJson({5, 0}, {5, 0})},
-                                               {"context", QJsonObject{}}})["result"].toArray()) {
-            if (a.toObject()["title"] == "Add error handling to Store") return a.toObject();
+    const Json disabled = [&] {
+        const Json response = showsDisabled.Request(
+            "textDocument/codeAction", Json{{"textDocument", Json{{"uri", uri_}}},
+                                            {"range", lsp::RangeJson({5, 0}, {5, 0})},
+                                            {"context", Json::object()}});
+        for (const Json& a : response["result"]) {
+            if (a["title"] == "Add error handling to Store") return a;
         }
-        return QJsonObject{};
+        return Json::object();
     }();
-    EXPECT_EQ(disabled["disabled"].toObject()["reason"].toString(),
+    EXPECT_EQ(disabled["disabled"]["reason"].get<std::string>(),
               "Error handling is already in this procedure!");
     EXPECT_FALSE(disabled.contains("command"));
 }
@@ -222,10 +224,10 @@ TEST_F(SessionTest, AResolvedModuleActionThatIsRefusedShowsItsMessageOnceWhenCho
                                                                   std::filesystem::perms::group_read);
     client_.Initialize({}, true, false);
     client_.Open(uri_, kModule);
-    const std::vector<QJsonObject> shown =
+    const std::vector<Json> shown =
         Choose(client_, Titled(Actions(1), "Tidy every routine of modWork"));
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_TRUE(shown[0]["params"].toObject()["message"].toString().startsWith("Message 4: "));
+    EXPECT_TRUE(shown[0]["params"]["message"].get<std::string>().starts_with("Message 4: "));
     std::filesystem::permissions(folder_.File("modWork.bas"), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
 }
@@ -233,40 +235,54 @@ TEST_F(SessionTest, AResolvedModuleActionThatIsRefusedShowsItsMessageOnceWhenCho
 TEST_F(SessionTest, ModuleActionsResolveToTheirEditsWhenTheClientAsks) {
     client_.Initialize({}, true);
     client_.Open(uri_, kModule);
-    QJsonObject add = Titled(Actions(1), "Add error handling to every routine of modWork");
+    Json add = Titled(Actions(1), "Add error handling to every routine of modWork");
     EXPECT_FALSE(add.contains("edit"));
-    const QJsonObject resolved = client_.Request("codeAction/resolve", add);
-    add = resolved.value("result").toObject();
+    const Json resolved = client_.Request("codeAction/resolve", add);
+    add = resolved.at("result");
     client_.Apply(uri_, EditsOf(add));
     EXPECT_EQ(client_.Text(uri_), CliResultOf(kModule, {"add", "--module", "modWork"}));
-    EXPECT_TRUE(client_.Diagnostics(uri_).isEmpty());
+    EXPECT_TRUE(client_.Diagnostics(uri_).empty());
 }
 
 TEST_F(SessionTest, ClientOptionsOverrideSettingsAndSeverities) {
-    client_.Initialize(QJsonObject{{"severities", QJsonObject{{"MISSING", "error"}}},
-                                   {"settings", QJsonObject{{"label1", "Leave_Here"},
+    client_.Initialize(Json{{"severities", Json{{"MISSING", "error"}}},
+                                   {"settings", Json{{"label1", "Leave_Here"},
                                                             {"label2", "Not A Label"}}}});
     // The label that is not VB is refused and said so.
     ASSERT_EQ(client_.Messages().size(), 1u);
-    EXPECT_TRUE(client_.Messages()[0]["params"].toObject()["message"].toString().contains("label2"));
+    EXPECT_TRUE(client_.Messages()[0]["params"]["message"].get<std::string>().find("label2") !=
+                std::string::npos);
     client_.Open(uri_, kModule);
-    EXPECT_EQ(client_.Diagnostics(uri_)[0].toObject()["severity"].toInt(), 1);
-    const QJsonArray edits = EditsOf(Titled(Actions(5), "Add error handling to Store"));
-    ASSERT_FALSE(edits.isEmpty());
+    EXPECT_EQ(client_.Diagnostics(uri_)[0]["severity"].get<int>(), 1);
+    const Json edits = EditsOf(Titled(Actions(5), "Add error handling to Store"));
+    ASSERT_FALSE(edits.empty());
     client_.Apply(uri_, edits);
     EXPECT_NE(client_.Text(uri_).find("Leave_Here:"), std::string::npos);
+}
+
+// A template of the settings is written into the module in its code page,
+// whose bytes need not be UTF-8 in an editor's text: what goes to the editor
+// is UTF-8 all the same.
+TEST_F(SessionTest, WhatTheServerSendsIsUtf8WhateverTheEnginesWrite) {
+    client_.Initialize(Json{{"settings", Json{{"add1", "' Gr\xC3\xB6\xC3\x9F" "e \xE5\x95\x8F"}}}});
+    client_.Open(uri_, kModule);
+    const Json add = Titled(Actions(5), "Add error handling to Store");
+    EXPECT_TRUE(lsp::IsUtf8(client_.LastOutput()));
+    const Json edits = EditsOf(add);
+    ASSERT_FALSE(edits.empty());
+    EXPECT_NE(edits.dump().find("Gr"), std::string::npos);
 }
 
 // A server's overrides are its own: another server started in the same
 // process, reading the stored settings, does not undo them.
 TEST_F(SessionTest, OverridesStayWithTheirServer) {
-    client_.Initialize(QJsonObject{{"settings", QJsonObject{{"label1", "Leave_Here"}}}});
+    client_.Initialize(Json{{"settings", Json{{"label1", "Leave_Here"}}}});
     LspClient other;
     other.Initialize();
     other.Open(uri_, kModule);
     client_.Open(uri_, kModule);
-    const QJsonArray edits = EditsOf(Titled(Actions(5), "Add error handling to Store"));
-    ASSERT_FALSE(edits.isEmpty());
+    const Json edits = EditsOf(Titled(Actions(5), "Add error handling to Store"));
+    ASSERT_FALSE(edits.empty());
     client_.Apply(uri_, edits);
     EXPECT_NE(client_.Text(uri_).find("Leave_Here:"), std::string::npos);
 }
@@ -274,21 +290,28 @@ TEST_F(SessionTest, OverridesStayWithTheirServer) {
 // Each override is checked as the store checks it; a refused one is said to
 // the client and leaves the stored value in use.
 TEST_F(SessionTest, RejectedOverridesAreToldAndChangeNothing) {
-    const QJsonObject bad{{"ten", "abc"},        {"header", 99},       {"menu", 1.5},
-                          {"select", -1},        {"forms", "zzz"},     {"comment", true},
-                          {"add5", "Beep\x1b[2J"}, {"label1", 5},       {"omit", QJsonArray{}},
-                          {"modulemb", 0},     {"nosuch", "1"}};
-    client_.Initialize(QJsonObject{{"settings", bad}});
-    QStringList told;
-    for (const QJsonObject& message : client_.Messages()) {
-        EXPECT_EQ(message["method"].toString(), "window/showMessage");
-        told << message["params"].toObject()["message"].toString();
+    const Json bad{{"ten", "abc"},          {"header", 99},  {"menu", 1.5},
+                   {"select", -1},          {"forms", "zzz"}, {"comment", true},
+                   {"add5", "Beep\x1b[2J"}, {"label1", 5},   {"omit", Json::array()},
+                   {"modulemb", 0},         {"nosuch", "1"}};
+    client_.Initialize(Json{{"settings", bad}});
+    std::vector<std::string> told;
+    std::string all;
+    for (const Json& message : client_.Messages()) {
+        EXPECT_EQ(message["method"].get<std::string>(), "window/showMessage");
+        told.push_back(message["params"]["message"].get<std::string>());
+        all += told.back() + "\n";
     }
     // comment true is 1, an allowed value; every other one is refused.
-    ASSERT_EQ(told.size(), bad.size() - 1) << told.join("\n").toStdString();
-    for (const QString& key : bad.keys()) {
+    ASSERT_EQ(told.size(), bad.size() - 1) << all;
+    for (const auto& [key, value] : bad.items()) {
         if (key == "comment") continue;
-        EXPECT_TRUE(told.filter("setting " + key + ":").size() == 1) << key.toStdString();
+        EXPECT_EQ(std::count_if(told.begin(), told.end(),
+                                [&](const std::string& t) {
+                                    return t.starts_with("setting " + key + ":");
+                                }),
+                  1)
+            << key;
     }
 }
 
@@ -296,12 +319,12 @@ TEST_F(SessionTest, RangeFormattingKeepsToTheLinesAsked) {
     client_.Initialize();
     client_.Open(uri_, kModule);
     // Only Twice's body (line 9) is asked for; Store's "Dim x" stays put.
-    const QJsonObject formatted = client_.Request(
+    const Json formatted = client_.Request(
         "textDocument/rangeFormatting",
-        QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
+        Json{{"textDocument", Json{{"uri", uri_}}},
                     {"range", lsp::RangeJson({8, 0}, {10, 0})},
-                    {"options", QJsonObject{{"tabSize", 4}, {"insertSpaces", true}}}});
-    client_.Apply(uri_, formatted.value("result").toArray());
+                    {"options", Json{{"tabSize", 4}, {"insertSpaces", true}}}});
+    client_.Apply(uri_, formatted.at("result"));
     const std::string text = client_.Text(uri_);
     EXPECT_NE(text.find("\r\nDim x As Long\r\n"), std::string::npos);
     EXPECT_EQ(text.find("        Twice = n * 2"), std::string::npos);
@@ -327,26 +350,26 @@ TEST_F(SessionTest, EachCopyOfARoutineHasItsDiagnosticAndActions) {
     });
     client_.Initialize();
     client_.Open(uri_, copies);
-    const QJsonArray diagnostics = client_.Diagnostics(uri_);
+    const Json diagnostics = client_.Diagnostics(uri_);
     ASSERT_EQ(diagnostics.size(), 2);
-    EXPECT_EQ(diagnostics[0]["range"]["start"]["line"].toInt(), 2);
-    EXPECT_EQ(diagnostics[0]["message"].toString().toStdString(),
+    EXPECT_EQ(diagnostics[0]["range"]["start"]["line"].get<int>(), 2);
+    EXPECT_EQ(diagnostics[0]["message"].get<std::string>(),
               "Peek: Top Status OK, Exit Status IN ERROR. Exit: there is no exit block: no line "
               "reads \"Exit_Routine:\", and no line defines the label Error_Routine that the On "
               "Error line goes to.");
-    EXPECT_EQ(diagnostics[1]["range"]["start"]["line"].toInt(), 7);
-    EXPECT_TRUE(diagnostics[1]["message"].toString().startsWith(
+    EXPECT_EQ(diagnostics[1]["range"]["start"]["line"].get<int>(), 7);
+    EXPECT_TRUE(diagnostics[1]["message"].get<std::string>().starts_with(
         "Peek (copy 2): Top Status MISSING"));
 
-    const QJsonObject hover = client_.Request(
+    const Json hover = client_.Request(
         "textDocument/hover",
-        QJsonObject{{"textDocument", QJsonObject{{"uri", uri_}}},
-                    {"position", QJsonObject{{"line", 7}, {"character", 18}}}});
-    const QString text = hover["result"]["contents"]["value"].toString();
-    EXPECT_TRUE(text.startsWith("**Peek (copy 2)**")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Top Status: MISSING")) << text.toStdString();
+        Json{{"textDocument", Json{{"uri", uri_}}},
+                    {"position", Json{{"line", 7}, {"character", 18}}}});
+    const std::string text = hover["result"]["contents"]["value"].get<std::string>();
+    EXPECT_TRUE(text.starts_with("**Peek (copy 2)**")) << text;
+    EXPECT_NE(text.find("Top Status: MISSING"), std::string::npos) << text;
 
-    const QJsonObject add = Titled(Actions(8), "Add error handling to Peek");
+    const Json add = Titled(Actions(8), "Add error handling to Peek");
     ASSERT_FALSE(add.contains("disabled"));
     client_.Apply(uri_, EditsOf(add));
     EXPECT_EQ(client_.Text(uri_),
