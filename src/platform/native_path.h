@@ -14,21 +14,19 @@
 
 namespace qv::file {
 
-inline std::filesystem::path NativePath(std::string_view utf8) {
 #ifdef _WIN32
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+// Bytes that are not UTF-8 (a name in a code page) name no file on Windows:
+// each such byte becomes U+FFFD instead of an exception.
+std::filesystem::path NativePath(std::string_view utf8);
+std::string Utf8Path(const std::filesystem::path& path);
 #else
+inline std::filesystem::path NativePath(std::string_view utf8) {
     return std::filesystem::path(utf8);
-#endif
 }
 
 inline std::string Utf8Path(const std::filesystem::path& path) {
-#ifdef _WIN32
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-#else
     return path.string();
-#endif
 }
+#endif
 
 }  // namespace qv::file

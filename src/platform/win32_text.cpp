@@ -9,6 +9,29 @@
 
 namespace qv::file {
 
+std::filesystem::path NativePath(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(static_cast<size_t>(
+                          ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0)),
+                      L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(),
+                          static_cast<int>(wide.size()));
+    return std::filesystem::path(std::move(wide));
+}
+
+std::string Utf8Path(const std::filesystem::path& path) {
+    const std::wstring& wide = path.native();
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    std::string utf8(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size,
+                                                               nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(),
+                          static_cast<int>(utf8.size()), nullptr, nullptr);
+    return utf8;
+}
+
 std::wstring WidePath(const std::string& utf8) {
     std::wstring wide = NativePath(utf8).wstring();
     std::replace(wide.begin(), wide.end(), L'/', L'\\');

@@ -52,7 +52,7 @@ TempFolder::TempFolder(TempFolder&& other) noexcept : path_(std::move(other.path
 }
 
 std::string TempFolder::File(const std::string& name) const {
-    return file::Utf8Path(path_ / file::NativePath(name));
+    return file::Utf8Path((path_ / file::NativePath(name)).make_preferred());
 }
 
 void TempFolder::Write(const std::string& name, const std::string& bytes) const {

@@ -152,10 +152,14 @@ std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_
     if (IsAbsolute(*plain)) {
         return IsRegularFile(*plain) ? plain : std::nullopt;
     }
-    // Most paths are written as they are on disk.
+    // Most paths are written as they are on disk. (Not on Windows, whose
+    // file names ignore case: there the name is looked up, so that it is
+    // the one on disk.)
+#ifndef _WIN32
     const std::string direct =
         file::Utf8Path(file::NativePath(Join(folder, *plain)).lexically_normal());
     if (IsRegularFile(direct)) return direct;
+#endif
     auto found = Resolve(folder, written, 0, false, page);
     if (!found) return std::nullopt;
     return file::Utf8Path(file::NativePath(*found).lexically_normal());
