@@ -20,10 +20,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# A program whose entry is wmain (wide arguments) adds -municode to its own
+# link options: target_link_options(<program> PRIVATE -municode).
 # Windows 7 and later: ReplaceFileW, CreateHardLinkW, GetFinalPathNameByHandleW.
 # -Wno-restrict: GCC 12 warns falsely inside std::string (its bug 105329).
+# NOMINMAX: std::min and std::max stay usable beside windows.h.
 # UNICODE: the wide (W) forms of the Win32 calls are the ones named.
-set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DUNICODE -D_UNICODE -D_FILE_OFFSET_BITS=64 -Wno-restrict")
+set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=0x0601 -DNOMINMAX -DUNICODE -D_UNICODE -D_FILE_OFFSET_BITS=64 -Wno-restrict")
 
 # Programs built here run under Wine: ctest and the test discovery start them so.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -1,5 +1,9 @@
 // What the headless services learn from Windows.
 
+// First: windows.h makes MessageBox a macro, which must not rename the
+// method in this file's view of the class.
+#include "platform/services.h"
+
 #include <windows.h>
 #include <lmcons.h>
 
@@ -8,7 +12,6 @@
 
 #include "platform/native_path.h"
 #include "platform/regular_file.h"
-#include "platform/services.h"
 #include "platform/vb_error.h"
 #include "platform/win32_text.h"
 

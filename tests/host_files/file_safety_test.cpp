@@ -12,12 +12,14 @@
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
+#include "host/files/temp_files.h"
 #include "host/files/vb_path.h"
 #include "host/files/workspace_saver.h"
 #include "host_files/files_fixture.h"
 #include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/services.h"
+#include "platform/unicode_text.h"
 
 namespace qv::test {
 namespace {
@@ -130,6 +132,19 @@ TEST_F(FileSafety, NamesBeyondAsciiAreReadAndWritten) {
                                                   text::CodePage::Utf8());
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(file::NativePath(*found).filename(), file::NativePath("Módulo.bas"));
+}
+
+TEST_F(FileSafety, ATemporaryNameShortensALongNameBetweenCharacters) {
+    for (const std::string start : {"", "a", "ab"}) {
+        std::string name = start;
+        for (int i = 0; i < 120; ++i) name += "é";
+        const std::string temp =
+            host::files::TempFileTemplate(file::Utf8Path(folder.Path() / file::NativePath(name)));
+        const std::string tempName = file::Utf8Path(file::NativePath(temp).filename());
+        EXPECT_TRUE(text::IsValidUtf8(tempName)) << tempName;
+        EXPECT_LE(tempName.size(), 255u);
+        EXPECT_EQ(tempName.rfind("." + start + "é", 0), 0u) << tempName;
+    }
 }
 
 TEST_F(FileSafety, OnlyRegularFilesAreRead) {

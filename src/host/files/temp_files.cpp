@@ -93,10 +93,11 @@ std::string TempFileTemplate(const std::string& target) {
     std::string name = file::Utf8Path(path.filename());
     const size_t room = kLongestName - 1 - suffix.size();  // the leading dot
     if (name.size() > room) {
-        name.resize(room);
-        // Not in the middle of a UTF-8 character.
-        while (!name.empty() && (static_cast<unsigned char>(name.back()) & 0xC0) == 0x80) name.pop_back();
-        if (!name.empty() && static_cast<unsigned char>(name.back()) >= 0xC0) name.pop_back();
+        // Cut before a character, not inside one (UTF-8 continuation bytes
+        // are 10xxxxxx).
+        size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
     }
     return file::Utf8Path(path.parent_path() / file::NativePath("." + name + suffix));
 }
