@@ -186,9 +186,8 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
         }
         return;
     }
-    if (!Holds(s.target, *s.read)) throw ChangedByAnother(s.path, done);
     // The original is kept under a name of the temporary files' form until
-    // what it held is compared.
+    // what it held is compared: an edit made an instant before is found so.
     std::string backup = FillTemplate(TempFileTemplate(s.target));
     ListTempFile(backup);
     if (!::ReplaceFileW(target.c_str(), WidePath(s.temp).c_str(), WidePath(backup).c_str(),
