@@ -193,6 +193,16 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
     if (!::ReplaceFileW(target.c_str(), WidePath(s.temp).c_str(), WidePath(backup).c_str(),
                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
         const DWORD error = ::GetLastError();
+        // Half done: the original went to the backup name, the new file did
+        // not come in its place. The original goes back.
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 &&
+            !::MoveFileExW(WidePath(backup).c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            UnlistTempFile(backup);
+            throw FileError(s.path, 0,
+                            "replacing the file failed (" + file::SystemErrorText(error) +
+                                "), and putting it back failed (" + LastError() +
+                                "); its text is in " + backup);
+        }
         UnlistTempFile(backup);
         if (error == ERROR_FILE_NOT_FOUND) throw ChangedByAnother(s.path, done);  // removed since
         throw ReplaceFailed(s.path, file::SystemErrorText(error), done);
