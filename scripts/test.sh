@@ -2,8 +2,9 @@
 # Sets up, builds and runs every test twice: a normal build and a build with
 # the address and undefined-behaviour sanitizers; then runs each fuzz target
 # a fixed number of runs with a fixed seed under the sanitizers
-# (scripts/fuzz.sh --fixed), so that a result never depends on luck. Non-zero on any
-# failure.
+# (scripts/fuzz.sh --fixed), so that a result never depends on luck; then
+# cross-builds for Windows and runs the engine tests under Wine
+# (scripts/windows_leg.sh). Non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,4 +15,5 @@ scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BUILD
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j "$(nproc)")
 scripts/fuzz.sh --fixed
+scripts/windows_leg.sh  # the Windows build under Wine (MinGW-w64 cross-build)
 echo "All tests passed."

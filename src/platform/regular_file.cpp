@@ -1,33 +1,10 @@
 #include "platform/regular_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace qv::file {
-
-namespace {
-
-Kind KindOfMode(mode_t mode) {
-    if (S_ISREG(mode)) return Kind::Regular;
-    if (S_ISDIR(mode)) return Kind::Folder;
-    if (S_ISFIFO(mode)) return Kind::NamedPipe;
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return Kind::Device;
-    return Kind::Socket;
-}
-
-}  // namespace
-
-Kind KindAt(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) return KindOfMode(info.st_mode);
-    if (errno == ENOENT || errno == ENOTDIR) return Kind::Missing;
-    if (errno == ELOOP) return Kind::LinkLoop;
-    return Kind::Unexaminable;
-}
 
 std::string_view KindName(Kind kind) {
     switch (kind) {
@@ -57,56 +34,6 @@ std::string NotRegularReason(Kind kind) {
     return "it is " + std::string(name) + ", not a regular file";
 }
 
-int OpenRegularFile(const std::string& path, Kind& kind) {
-    kind = KindAt(path);
-    if (kind != Kind::Regular) return -1;
-    // Without blocking: should a pipe have taken the file's place since it
-    // was looked at, the open returns at once and fstat tells.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return -1;
-    struct stat info {};
-    const bool examined = ::fstat(fd, &info) == 0;
-    if (!examined || !S_ISREG(info.st_mode)) {
-        kind = examined ? KindOfMode(info.st_mode) : Kind::Unexaminable;
-        ::close(fd);
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
-bool ReadAll(int fd, std::string& bytes, size_t limit) {
-    // Read straight into the string, sized from the file's size (one byte
-    // more, so that the end shows without another round).
-    struct stat info {};
-    const size_t expected =
-        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
-    if (expected > limit) {
-        errno = EFBIG;
-        return false;
-    }
-    const size_t start = bytes.size();
-    // One byte past the limit shows that there is more.
-    const size_t most = limit == kNoReadLimit ? kNoReadLimit : start + limit + 1;
-    size_t done = start;
-    bytes.resize(std::min(most, start + std::max<size_t>(expected + 1, 4096)));
-    while (true) {
-        if (done - start > limit) {
-            bytes.resize(start);
-            errno = EFBIG;
-            return false;
-        }
-        if (done == bytes.size()) bytes.resize(std::min(most, 2 * bytes.size()));
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            bytes.resize(done);
-            return n == 0;
-        }
-        done += static_cast<size_t>(n);
-    }
-}
-
 bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind, size_t limit) {
     const int fd = OpenRegularFile(path, kind);
     if (fd < 0) return false;
@@ -115,12 +42,6 @@ bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind, si
     ::close(fd);
     errno = error;
     return read;
-}
-
-bool IsReadOnlyFile(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 }  // namespace qv::file

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "host/files/project_loader.h"
+#include "platform/native_path.h"
 
 namespace qv::test {
 
@@ -42,7 +43,7 @@ std::vector<std::pair<std::string, std::string>> Snapshot(const TempFolder& fold
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.Path())) {
         if (entry.is_regular_file())
-            files.emplace_back(entry.path().string(), ReadFile(entry.path()));
+            files.emplace_back(file::Utf8Path(entry.path()), ReadFile(entry.path()));
     }
     std::sort(files.begin(), files.end());
     return files;

@@ -122,6 +122,9 @@ TEST(ProjectLoad, PathsInAnyCaseOutsideTheFolderAndMissing) {
 }
 
 TEST(ProjectLoad, CodePageBytesInPaths) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows names files in UTF-16: no name is made of raw code-page bytes";
+#endif
     TempFolder folder;
     // A Shift-JIS folder name whose trail byte is a backslash, kept as raw bytes.
     folder.Write("\x95\x5C/Table.bas", Bas("Table"));

@@ -1,10 +1,15 @@
 #include "host_files/temp_folder.h"
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
+
+#include "platform/native_path.h"
 
 namespace qv::test {
 
@@ -12,9 +17,20 @@ namespace fs = std::filesystem;
 
 namespace {
 fs::path MakeTempFolder() {
+#ifdef _WIN32
+    std::mt19937_64 random{std::random_device{}()};
+    for (int tries = 0; tries < 100; ++tries) {
+        const fs::path folder =
+            fs::temp_directory_path() / ("qvaddin-test-" + std::to_string(random() % 1000000000));
+        std::error_code ec;
+        if (fs::create_directory(folder, ec)) return folder;
+    }
+    std::abort();
+#else
     std::string pattern = (fs::temp_directory_path() / "qvaddin-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     return pattern;
+#endif
 }
 }  // namespace
 
@@ -36,18 +52,18 @@ TempFolder::TempFolder(TempFolder&& other) noexcept : path_(std::move(other.path
 }
 
 std::string TempFolder::File(const std::string& name) const {
-    return (path_ / name).string();
+    return file::Utf8Path((path_ / file::NativePath(name)).make_preferred());
 }
 
 void TempFolder::Write(const std::string& name, const std::string& bytes) const {
-    const fs::path file = path_ / name;
+    const fs::path file = path_ / file::NativePath(name);
     fs::create_directories(file.parent_path());
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);
     stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string TempFolder::Read(const std::string& name) const {
-    return ReadFile(path_ / name);
+    return ReadFile(path_ / file::NativePath(name));
 }
 
 TempFolder CopyOfFolder(const fs::path& source) {

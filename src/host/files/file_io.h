@@ -66,6 +66,7 @@ class AtomicWriteBatch {
         std::shared_ptr<const std::string> read;
     };
     void Flush() const;
+    void SyncFolders() const;
     void Replace(Staged& staged, const std::vector<std::string>& done);
     std::vector<Staged> staged_;
 };

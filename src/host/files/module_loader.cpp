@@ -10,6 +10,7 @@
 #include "host/files/vb_path.h"
 #include "host/memory/vb_syntax.h"
 #include "host/procedure_shape.h"
+#include "platform/native_path.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
 
@@ -28,7 +29,7 @@ using host::ReadDirective;
 constexpr std::string_view kMsFormsDesigner = "{C62A69F0-16DC-11CE-9E98-00AA00574A4F}";
 
 std::string Extension(const std::string& path) {
-    return text::ToLower(fs::path(path).extension().string());
+    return text::ToLower(file::Utf8Path(file::NativePath(path).extension()));
 }
 
 int RefinedType(int type, const ModuleHeader& header) {
@@ -95,10 +96,10 @@ void AddCompanionFile(MemoryComponent& component, const std::string& path,
         if (ext != own) continue;
         const std::string_view header(parsed.bytes->data(), parsed.codeOffset);
         if (!text::ContainsIgnoreCase(header, std::string(companion) + "\"")) return;
-        const fs::path p(path);
-        const std::string stem = p.stem().string() + std::string(companion);
+        const fs::path p = file::NativePath(path);
+        const std::string stem = file::Utf8Path(p.stem()) + std::string(companion);
         // The name on disk is the module file's own, in the system's UTF-8.
-        if (auto found = ResolveVbPath(p.parent_path().string(), stem, text::CodePage::Utf8())) {
+        if (auto found = ResolveVbPath(file::Utf8Path(p.parent_path()), stem, text::CodePage::Utf8())) {
             component.AddFile(*found);
         }
         return;
@@ -342,14 +343,14 @@ void LoadModuleOrRecord(Workspace& workspace, memory::MemoryProject& project,
     try {
         LoadModuleFile(workspace, project, path, type, std::move(read));
     } catch (const FileError& e) {
-        workspace.AddBroken({&project, name.empty() ? fs::path(path).stem().string() : name, path,
+        workspace.AddBroken({&project, name.empty() ? file::Utf8Path(file::NativePath(path).stem()) : name, path,
                              e.what(), e.Line(), project.Components().Count()});
     }
 }
 
 MemoryComponent& AddFileComponent(Workspace& workspace, memory::MemoryProject& project,
                                   const std::string& path, int type) {
-    MemoryComponent& component = project.AddComponent(fs::path(path).filename().string(), type);
+    MemoryComponent& component = project.AddComponent(file::Utf8Path(file::NativePath(path).filename()), type);
     // Named after the file: the system's text, UTF-8 here.
     component.SetTextCodePage(text::CodePageOfFile(component.Name(), workspace.Vbe().TextCodePage()));
     component.AddFile(path);

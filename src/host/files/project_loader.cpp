@@ -10,6 +10,7 @@
 #include "host/files/module_reading.h"
 #include "host/files/project_file.h"
 #include "host/files/vb_path.h"
+#include "platform/native_path.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
 
@@ -20,11 +21,11 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string Extension(const std::string& path) {
-    return text::ToLower(fs::path(path).extension().string());
+    return text::ToLower(file::Utf8Path(file::NativePath(path).extension()));
 }
 
 std::string FolderOf(const std::string& path) {
-    return fs::path(path).parent_path().string();
+    return file::Utf8Path(file::NativePath(path).parent_path());
 }
 
 std::string Located(const std::string& path, long line) {
@@ -34,9 +35,9 @@ std::string Located(const std::string& path, long line) {
 // The project a folder of loose modules stands for is named after it.
 std::string FolderProjectName(const std::string& folder) {
     std::error_code ec;
-    const fs::path absolute = fs::absolute(folder.empty() ? "." : folder, ec).lexically_normal();
-    std::string name = absolute.filename().string();
-    if (name.empty()) name = absolute.parent_path().filename().string();
+    const fs::path absolute = fs::absolute(file::NativePath(folder.empty() ? "." : folder), ec).lexically_normal();
+    std::string name = file::Utf8Path(absolute.filename());
+    if (name.empty()) name = file::Utf8Path(absolute.parent_path().filename());
     return name.empty() ? "Project1" : name;
 }
 
@@ -132,7 +133,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     // The project's name and the paths in it are in the file's code page; a
     // name taken from the file's own name is the system's (UTF-8) text.
     const text::CodePage page = text::CodePageOfFile(*bytes, workspace.Vbe().TextCodePage());
-    std::string name = text.name.empty() ? fs::path(path).stem().string() : text.name;
+    std::string name = text.name.empty() ? file::Utf8Path(file::NativePath(path).stem()) : text.name;
     memory::MemoryProject& project = workspace.Vbe().AddProject(std::move(name), text.type);
     project.SetTextCodePage(text.name.empty() ? NameCodePage(project.Name(), page) : page);
     project.SetFileName(path);
@@ -233,7 +234,7 @@ std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
         }
         std::error_code ec;
         const std::string folder =
-            fs::absolute(fs::path(path), ec).lexically_normal().parent_path().string();
+            file::Utf8Path(fs::absolute(file::NativePath(path), ec).lexically_normal().parent_path());
         memory::MemoryProject* project = nullptr;
         for (auto& [f, p] : byFolder) {
             if (f == folder) project = p;

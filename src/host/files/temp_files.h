@@ -19,7 +19,9 @@
 //   files take the owner of the file they replace). Anything else is left
 //   alone, a temporary file of a writer that still runs above all.
 
+#ifndef _WIN32
 #include <signal.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -37,7 +39,8 @@ std::string TempFileTemplate(const std::string& target);
 void ListTempFile(const std::string& path);
 void UnlistTempFile(const std::string& path);
 
-// Holds the interruption signals back for as long as it lives: a step that
+// Holds the interruptions (signals; on Windows the console's Ctrl+C
+// handler, which waits) back for as long as it lives: a step that
 // must not be cut in two (replacing a file and checking what it replaced).
 class InterruptionsHeld {
   public:
@@ -47,10 +50,14 @@ class InterruptionsHeld {
     InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
 
   private:
+#ifndef _WIN32
     sigset_t saved_;  // the thread's signal mask before
+#endif
 };
 
-// Installs the handlers that remove the listed files on SIGINT, SIGTERM,
+// On Windows: removes the listed files on Ctrl+C, Ctrl+Break and the closing
+// of the console window (SetConsoleCtrlHandler), then ends as Windows would.
+// Elsewhere: installs the handlers that remove the listed files on SIGINT, SIGTERM,
 // SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGXCPU, SIGVTALRM and SIGPROF
 // (each then ends the process as it would have); a signal that is ignored
 // (nohup) stays ignored. SIGXFSZ is ignored, so that a file size limit fails

@@ -1,10 +1,9 @@
 #include "host/files/vb_path.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <vector>
 
+#include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
 #include "platform/unicode_text.h"
@@ -27,13 +26,11 @@ bool IsSeparatorAt(std::string_view path, size_t at, text::CodePage page) {
 }
 
 bool IsRegularFile(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return file::KindAt(path) == file::Kind::Regular;
 }
 
 bool IsFolder(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return file::KindAt(path) == file::Kind::Folder;
 }
 
 std::string Join(const std::string& folder, std::string_view name) {
@@ -60,9 +57,9 @@ WrittenPart PartOf(std::string_view bytes, text::CodePage page) {
 std::vector<std::string> MatchingNames(const std::string& folder, const WrittenPart& part) {
     std::vector<std::string> exact, folded, asText;
     std::error_code ec;
-    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
+    for (fs::directory_iterator it(file::NativePath(folder.empty() ? "." : folder), ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = file::Utf8Path(it->path().filename());
         if (name == part.bytes)
             exact.push_back(name);
         else if (text::EqualsIgnoreCase(name, part.bytes))
@@ -120,14 +117,25 @@ bool IsWindowsAbsolute(std::string_view written) {
            (written.size() >= 2 && IsSeparator(written[0]) && IsSeparator(written[1]));
 }
 
+// A path that starts at the root (on Windows also at a drive or a server).
+bool IsAbsolute(const std::string& plain) {
+#ifdef _WIN32
+    if (IsWindowsAbsolute(plain)) return true;
+#endif
+    return plain.front() == '/';
+}
+
 // The written path as a path of this system; nothing for a Windows absolute
-// path (C:\..., \\server\...), which names no file here.
+// path (C:\..., \\server\...) except on Windows, where it names a file.
 std::optional<std::string> PlainPath(std::string_view& written, text::CodePage page) {
     written = text::Trim(written);
     if (written.size() >= 2 && written.front() == '"' && written.back() == '"') {
         written = written.substr(1, written.size() - 2);
     }
-    if (written.empty() || IsWindowsAbsolute(written)) return std::nullopt;
+    if (written.empty()) return std::nullopt;
+#ifndef _WIN32
+    if (IsWindowsAbsolute(written)) return std::nullopt;
+#endif
     std::string plain(written);
     for (size_t i = 0; i < plain.size(); ++i) {
         if (plain[i] == '\\' && IsSeparatorAt(written, i, page)) plain[i] = '/';
@@ -141,15 +149,20 @@ std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_
                                          text::CodePage page) {
     const std::optional<std::string> plain = PlainPath(written, page);
     if (!plain) return std::nullopt;
-    if (plain->front() == '/') {
+    if (IsAbsolute(*plain)) {
         return IsRegularFile(*plain) ? plain : std::nullopt;
     }
-    // Most paths are written as they are on disk.
-    const std::string direct = fs::path(Join(folder, *plain)).lexically_normal().string();
+    // Most paths are written as they are on disk. (Not on Windows, whose
+    // file names ignore case: there the name is looked up, so that it is
+    // the one on disk.)
+#ifndef _WIN32
+    const std::string direct =
+        file::Utf8Path(file::NativePath(Join(folder, *plain)).lexically_normal());
     if (IsRegularFile(direct)) return direct;
+#endif
     auto found = Resolve(folder, written, 0, false, page);
     if (!found) return std::nullopt;
-    return fs::path(*found).lexically_normal().string();
+    return file::Utf8Path(file::NativePath(*found).lexically_normal());
 }
 
 std::string UnresolvedVbPathReason(const std::string& folder, std::string_view written,
@@ -157,7 +170,7 @@ std::string UnresolvedVbPathReason(const std::string& folder, std::string_view w
     const std::optional<std::string> plain = PlainPath(written, page);
     if (!plain) return {};
     std::optional<std::string> found;
-    if (plain->front() == '/')
+    if (IsAbsolute(*plain))
         found = plain;
     else
         found = Resolve(folder, written, 0, true, page);

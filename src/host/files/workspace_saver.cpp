@@ -1,7 +1,5 @@
 #include "host/files/workspace_saver.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +12,7 @@
 #include "host/files/module_writer.h"
 #include "host/files/temp_files.h"
 #include "platform/code_page.h"
+#include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/services.h"
 
@@ -140,9 +139,10 @@ std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace) {
     std::set<std::string> folders;
     auto add = [&folders](const std::string& path) {
         std::error_code ec;
-        fs::path real = path;
-        if (fs::is_symlink(real, ec)) real = fs::canonical(path, ec);
-        folders.insert((ec ? fs::path(path) : real).parent_path().string());
+        const fs::path native = file::NativePath(path);
+        fs::path real = native;
+        if (fs::is_symlink(real, ec)) real = fs::canonical(native, ec);
+        folders.insert(file::Utf8Path((ec ? native : real).parent_path()));
     };
     for (const auto& file : workspace.Files()) add(file->path);
     auto& projects = workspace.Vbe().Projects();
@@ -152,7 +152,7 @@ std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace) {
     std::vector<std::string> removed;
     for (const std::string& folder : folders) {
         for (const std::string& name : RemoveLeftoverTempFiles(folder)) {
-            removed.push_back((fs::path(folder) / name).string());
+            removed.push_back(file::Utf8Path(file::NativePath(folder) / file::NativePath(name)));
         }
     }
     return removed;

@@ -1,0 +1,29 @@
+#pragma once
+// What the atomic writes share between their common part (file_io.cpp) and
+// the part each system does its own way (file_io_posix.cpp,
+// file_io_windows.cpp).
+
+#include <string>
+#include <vector>
+
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
+
+namespace qv::host::files::write_detail {
+
+// Calls the tests' hook, when one is set.
+void Step(WriteStep step, const std::string& path);
+
+// The file still holds what was read from it (a file that is gone, that
+// cannot be read or that grew past it does not: it is not read further).
+bool Holds(const std::string& path, const std::string& read);
+
+// The file a path stands for: a symbolic link is followed, so that writing
+// replaces the file it points to and not the link.
+std::string RealTarget(const std::string& path);
+
+FileError ChangedByAnother(const std::string& path, const std::vector<std::string>& done);
+FileError ReplaceFailed(const std::string& path, const std::string& reason,
+                        const std::vector<std::string>& done);
+
+}  // namespace qv::host::files::write_detail
