@@ -235,7 +235,7 @@ class IdeUseTest : public QObject {
             AnswerWith(QMessageBox::Discard);
             ClickOn(window.CloseButton());
         };
-        WhenModalOpens<MainWindow>(closeTwice, 10000, listed);
+        WhenModalOpens<MainWindow>(closeTwice, 60000, listed);
         ide.ConnectAddIn(qv::host::ext_cm_External);  // the main window alone, until closed
         QVERIFY(openAfterCancel);
         QVERIFY(rowsBefore > 0);

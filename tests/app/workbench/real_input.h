@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
@@ -110,9 +111,12 @@ inline void AccessKey(int key) {
 // active window and ready says it is done with what it was doing, as a
 // person waits for a dialog to come up before typing. It is looked for on a
 // timer, never from inside a step, so that a window busy letting events run
-// is left to finish. The step runs once.
+// is left to finish. The step runs once. The wait is long because a loaded
+// machine can take seconds to bring a window up. When the step fails, the
+// window is closed, so that the failure is reported instead of leaving a
+// modal loop waiting for a person.
 template <class T>
-void WhenModalOpens(std::function<void(T&)> step, int timeoutMs = 5000,
+void WhenModalOpens(std::function<void(T&)> step, int timeoutMs = 60000,
                     std::function<bool(T&)> ready = {}) {
     PollUntil(
         [step, ready] {
@@ -120,7 +124,9 @@ void WhenModalOpens(std::function<void(T&)> step, int timeoutMs = 5000,
             if (window == nullptr || !window->isVisible() || !window->isActiveWindow() ||
                 !window->isEnabled() || (ready && !ready(*window)))
                 return false;
+            QPointer<QWidget> opened(window);
             step(*window);
+            if (QTest::currentTestFailed() && opened && opened->isVisible()) opened->close();
             return true;
         },
         timeoutMs);

@@ -185,7 +185,7 @@ class WorkbenchTest : public QObject {
             QTRY_VERIFY(!window.SplashShown());
             QTreeWidget& modules = window.Browser().ModuleList();
             const auto rows = modules.findItems("modMain", Qt::MatchExactly);
-            if (rows.size() != 1) return;
+            QCOMPARE(rows.size(), 1);
             QTest::mouseClick(modules.viewport(), Qt::LeftButton, {},
                               modules.visualItemRect(rows[0]).topLeft() + QPoint(4, 4));
             ClickModuleTool(window, 1);
