@@ -61,7 +61,8 @@ Server::Server() {
     requests_["qvaddin/search"] = [this](const QJsonObject& p) -> QJsonValue {
         return SearchLocations(projects_.Targets(), p.value("text").toString(),
                                p.value("wholeWord").toBool(),
-                               p.value("matchCase").toBool(matchCase_));
+                               p.value("matchCase").toBool(matchCase_),
+                               projects_.Settings().codePage);
     };
     notifications_["textDocument/didOpen"] = [this](const QJsonObject& p) { DidOpen(p); };
     notifications_["textDocument/didChange"] = [this](const QJsonObject& p) { DidChange(p); };

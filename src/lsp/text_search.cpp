@@ -24,13 +24,15 @@ host::memory::MemoryComponent* ComponentNamed(workspace::LoadedTarget& target,
 }  // namespace
 
 QJsonArray SearchLocations(const std::vector<workspace::LoadedTarget*>& targets,
-                           const QString& text, bool wholeWord, bool matchCase) {
+                           const QString& text, bool wholeWord, bool matchCase,
+                           text::CodePage codePage) {
     QJsonArray locations;
     const std::string what = text.toUtf8().toStdString();
     if (what.empty()) return locations;
     const find::FindOptions options{.wholeWord = wholeWord,
                                     .matchCase = matchCase,
-                                    .scope = find::FindScope::Group};
+                                    .scope = find::FindScope::Group,
+                                    .codePage = codePage};
     for (workspace::LoadedTarget* target : targets) {
         find::FindTree tree;
         find::SearchProjects(target->Vbe(), what, options, tree);

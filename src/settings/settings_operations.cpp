@@ -6,7 +6,6 @@
 
 #include "platform/text.h"
 #include "platform/vb_error.h"
-#include "settings/bad_setting.h"
 #include "settings/built_in_templates.h"
 #include "settings/field_source.h"
 #include "host/host_constants.h"
@@ -23,17 +22,6 @@
 namespace qv::settings {
 
 namespace {
-
-// Sets one field from its text, remembering the key of a value that fails
-// to convert.
-void AssignField(const SettingsField& field, SettingsRecord& record, const std::string& value) {
-    try {
-        field.Assign(record, value);
-    } catch (const VbError& e) {
-        RememberBadSetting(field.key, value, e.Number());
-        throw;
-    }
-}
 
 // The eleven template fields, in the order they are loaded and stored.
 std::array<std::pair<std::string_view, std::string*>, 11> TemplateFields(SettingsRecord& r) {
@@ -83,7 +71,8 @@ std::string FieldText(const SettingsField& field, bool overridable,
         case FieldLayer::Company:
             return overridable ? GetMySetting(field.key, field.companyEntry)
                                : LoadRes(field.companyEntry);
-        case FieldLayer::Stored: return Stored(field.key, field.storedDefault);
+        case FieldLayer::Stored:
+        case FieldLayer::Run: return Stored(field.key, field.storedDefault);
         case FieldLayer::Template: break;
     }
     return Stored(field.key, field.value(unstored));
@@ -101,11 +90,11 @@ std::string GetMySetting(std::string_view key, int id) try {
 } QV_PASS_UP("AddIn", "GetMySetting")
 
 void GetSettings(SettingsRecord& r) try {
-    ForgetBadSetting();
     const bool overridable = OverrideAllowed();
     const SettingsRecord unstored = UnstoredTemplates();
     for (const SettingsField& field : SettingsFields()) {
-        AssignField(field, r, FieldText(field, overridable, unstored));
+        if (field.layer == FieldLayer::Run) continue;
+        field.Assign(r, FieldText(field, overridable, unstored));
     }
 } QV_PASS_UP("AddIn", "GetSettings")
 
@@ -134,6 +123,11 @@ size_t LargestModuleFileBytes() {
 SettingsRecord LoadSettings() try {
     SettingsRecord record;
     GetSettings(record);
+    // The run's own values: a stored text that names nothing leaves the
+    // default (StoredCodePage says what is wrong with it).
+    for (const SettingsField& field : SettingsFields()) {
+        if (field.layer == FieldLayer::Run) field.Assign(record, Stored(field.key, field.storedDefault));
+    }
     record.tabWidth = StoredTabWidth();
     return record;
 } QV_PASS_UP("AddIn", "LoadSettings")

@@ -56,7 +56,6 @@ inline void ConfigHomeTest::SetUp() {
     store.SetCompany(settings::kSystemCompany);
     store.SetAppName(settings::kSystemAppName);
     settings::SetStringTableForTesting({});
-    settings::ForgetBadSetting();
 }
 
 inline void ConfigHomeTest::TearDown() {
