@@ -5,6 +5,7 @@
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
 #include "errorhandling/templates.h"
+#include "host/lines_code_page.h"
 #include "host/received_line.h"
 #include "platform/code_page.h"
 #include "platform/like.h"
@@ -208,8 +209,9 @@ bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord&
     host::CodeModule& module = ModuleOf(member);
     bool required = true;
     // The omit list is the user's text (UTF-8), the name the module's bytes.
+    const text::CodePage page = host::LinesCodePage(module, settings.codePage);
     for (const std::string& omitted : vb5stuff::Split(settings.omit, text::kCrLf)) {
-        if (text::SameTextIgnoringCase(name, module.TextCodePage(), omitted)) required = false;
+        if (text::SameTextIgnoringCase(name, page, omitted)) required = false;
     }
     if (module.Parent().Type() == host::vbext_ct_ClassModule && text::StartsWith(name, "Class_")) {
         // The initialisation of a creatable public class needs no handler;

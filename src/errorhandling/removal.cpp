@@ -178,6 +178,7 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     const ModuleLines lines(module, start, count);
     const auto before = [&](long l) { return lines.Line(l); };
     RemovalPlan plan;
+    plan.span = span;
 
     // The exit block: from the exit label to the line above the closing line.
     // Without an exit label setting there is no label to find (the search
@@ -216,7 +217,9 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
     // block: deleting up to an unknown line could take the user's code too.
     if (top == 0 || to < top) {
         if (plan.Empty() && IsTermimate(module.Members().Item(name))) {
-            return PlanTerminateRemoval(module, span);
+            RemovalPlan terminate = PlanTerminateRemoval(module, span);
+            terminate.span = span;
+            return terminate;
         }
         return plan;
     }
@@ -239,9 +242,9 @@ bool RemoveOld(host::Member& member, int kind, const settings::SettingsRecord& s
     return !plan.exitBlock.Empty() || !plan.topBlock.Empty();
 } QV_PASS_UP("AddIn", "RemoveOld")
 
-std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, int kind,
-                             const RemovalPlan& plan) try {
-    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+std::string CodeAfterRemoval(host::CodeModule& module, const RemovalPlan& plan) try {
+    const analysis::RoutineSpan& span = plan.span;
+    if (span.lastLine <= span.afterDeclarationLine) return {};
     const long count = span.lastLine - span.afterDeclarationLine;
     const ModuleLines lines(module, span.afterDeclarationLine, count);
     std::vector<std::string> code;
@@ -283,9 +286,10 @@ RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, i
     return decision;
 } QV_PASS_UP("AddIn", "DecideRemoval")
 
-std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::string_view name,
-                                             int kind, const RemovalPlan& plan) try {
-    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module,
+                                             const RemovalPlan& plan) try {
+    const analysis::RoutineSpan& span = plan.span;
+    if (span.lastLine <= span.afterDeclarationLine) return {};
     const ModuleLines lines(module, span.afterDeclarationLine,
                             span.lastLine - span.afterDeclarationLine);
     std::vector<std::string> removed, kept, code;

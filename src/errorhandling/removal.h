@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 #include "settings/settings_record.h"
 
@@ -34,6 +35,10 @@ struct LineRange {
 struct RemovalPlan {
     LineRange exitBlock;  // with the blank line above it
     LineRange topBlock;   // with the blank line below it
+    // The routine's lines as the plan found them: the later steps work at
+    // this place and do not look the routine up again. All 0 in the plan of
+    // a routine that must not be changed.
+    analysis::RoutineSpan span;
     bool Empty() const { return exitBlock.Empty() && topBlock.Empty(); }
     // Whether the removal deletes the line (numbered as before the removal).
     bool Removes(long line) const;
@@ -63,10 +68,10 @@ struct RemovalDecision {
 RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind,
                               const settings::SettingsRecord& settings);
 
+// Both below read the routine where the plan found it.
 // The labels that the removal deletes and that the code it leaves still
 // jumps to (GoTo, GoSub, Resume), where nothing it leaves defines them.
-std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, std::string_view name,
-                                             int kind, const RemovalPlan& plan);
+std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, const RemovalPlan& plan);
 
 // Deletes the handler; nothing when the routine holds neither the opening
 // marker nor the On Error line to the error label (an exit block alone is
@@ -79,7 +84,6 @@ bool RemoveOld(host::Member& member, int kind, const settings::SettingsRecord& s
 // after the declaration up to the closing line that the plan keeps, without
 // blank and comment lines, joined with CR LF. Comment lines are told by
 // their own text only, so a continued comment counts as code here.
-std::string CodeAfterRemoval(host::CodeModule& module, std::string_view name, int kind,
-                             const RemovalPlan& plan);
+std::string CodeAfterRemoval(host::CodeModule& module, const RemovalPlan& plan);
 
 }  // namespace qv::errorhandling

@@ -5,6 +5,7 @@
 
 #include "analysis/markers.h"
 #include "analysis/routine_parsing.h"
+#include "host/lines_code_page.h"
 #include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/services.h"
@@ -197,7 +198,7 @@ std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                    bool patternMode) try {
     // Long module and project runs stay responsive.
     GetServices().DoEvents();
-    InCodePage in(routine.Module().TextCodePage());
+    InCodePage in(host::LinesCodePage(routine.Module(), s.codePage));
     std::string block = "On Error GoTo " + in(s.label2) + std::string(kCrLf);
     if (!s.add0.empty()) {
         block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + in(s.add0) +
@@ -219,7 +220,7 @@ std::string LastBit(host::Member& member, int kind, const settings::SettingsReco
 std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                     bool patternMode) try {
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
-    InCodePage in(routine.Module().TextCodePage());
+    InCodePage in(host::LinesCodePage(routine.Module(), s.codePage));
     const bool mts = routine.IsMts();
     std::string block = in(s.label1) + ":" + std::string(kCrLf);
     block += in(mts ? s.add2a : s.add2) + std::string(kCrLf);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "find/component_groups.h"
+#include "host/lines_code_page.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -48,12 +49,16 @@ private:
     bool Find(const host::CodeModule& module) {
         endLine_ = -1;
         endColumn_ = -1;
-        const std::optional<std::string>& target = TargetIn(module.TextCodePage());
+        const std::optional<std::string>& target = TargetIn(PageOf(module));
         // A text the module's code page cannot write is nowhere in it.
         found_ = target && module.Find(*target, startLine_, startColumn_, endLine_, endColumn_,
                                        options_.wholeWord, options_.matchCase,
                                        options_.patternSearch);
         return found_;
+    }
+
+    text::CodePage PageOf(const host::CodeModule& module) const {
+        return host::LinesCodePage(module, options_.codePage);
     }
 
     // The search text as bytes of a module's code page, made once for
@@ -91,12 +96,12 @@ private:
 
     void AddHit(host::VBComponent& component, host::CodeModule& module) {
         const std::string projectName = project_->Name();
-        const text::CodePage page = module.TextCodePage();
+        const text::CodePage page = PageOf(module);
         if (projectNode_ == FindTree::kRoot) {
             foundAny_ = true;
             projectNode_ = tree_.Add(FindTree::kRoot, "key" + projectName, projectName,
                                      std::string(ProjectImage(project_->Type())), {},
-                                     project_->TextCodePage());
+                                     host::LinesCodePage(*project_, options_.codePage));
         }
         const ComponentGroup group = *GroupOfComponentType(component.Type());
         long& groupNode = groupNodes_[static_cast<size_t>(group.index)];
@@ -130,7 +135,7 @@ private:
             if (node.tag == "Procedure" && node.text == name) return child;
         }
         return tree_.Add(componentNode_, componentKey + "/" + name, name, "Procedure",
-                         "Procedure", module.TextCodePage());
+                         "Procedure", PageOf(module));
     }
 
     std::string_view findWhat_;

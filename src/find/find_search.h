@@ -10,6 +10,7 @@
 
 #include "find/find_tree.h"
 #include "host/code_host.h"
+#include "platform/code_page.h"
 
 namespace qv::find {
 
@@ -27,6 +28,9 @@ struct FindOptions {
     FindScope scope = FindScope::Project;
     // The projects of the Project scope; empty: the active project alone.
     std::vector<const host::VBProject*> projects{};
+    // The run's code page, which the modules are searched in (a file
+    // written in UTF-8 is searched as UTF-8 whatever it says).
+    text::CodePage codePage{};
 };
 
 inline constexpr long kHitLimit = 1000;

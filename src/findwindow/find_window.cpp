@@ -194,6 +194,8 @@ void FindWindow::ReadOptions() {
     options.matchCase = matchCase_->isChecked();
     options.patternSearch = pattern_->isChecked();
     options.firstPerLine = firstPerLine_->isChecked();
+    // The IDE's own code page is the one its projects were opened in.
+    options.codePage = vbe_->TextCodePage();
     options.scope = scopeModule_->isChecked()  ? find::FindScope::Module
                     : scopeGroup_->isChecked() ? find::FindScope::Group
                                                : find::FindScope::Project;

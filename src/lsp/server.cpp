@@ -55,7 +55,8 @@ Server::Server() {
     requests_["qvaddin/search"] = [this](const Json& p) {
         return SearchLocations(projects_.Targets(), StringAt(p, "text"),
                                BoolOf(Member(p, "wholeWord"), false),
-                               BoolOf(Member(p, "matchCase"), matchCase_));
+                               BoolOf(Member(p, "matchCase"), matchCase_),
+                               projects_.Settings().codePage);
     };
     notifications_["textDocument/didOpen"] = [this](const Json& p) { DidOpen(p); };
     notifications_["textDocument/didChange"] = [this](const Json& p) { DidChange(p); };

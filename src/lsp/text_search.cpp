@@ -22,13 +22,14 @@ host::memory::MemoryComponent* ComponentNamed(workspace::LoadedTarget& target,
 }  // namespace
 
 Json SearchLocations(const std::vector<workspace::LoadedTarget*>& targets, const std::string& text,
-                     bool wholeWord, bool matchCase) {
+                     bool wholeWord, bool matchCase, text::CodePage codePage) {
     Json locations = Json::array();
     const std::string& what = text;
     if (what.empty()) return locations;
     const find::FindOptions options{.wholeWord = wholeWord,
                                     .matchCase = matchCase,
-                                    .scope = find::FindScope::Group};
+                                    .scope = find::FindScope::Group,
+                                    .codePage = codePage};
     for (workspace::LoadedTarget* target : targets) {
         find::FindTree tree;
         find::SearchProjects(target->Vbe(), what, options, tree);

@@ -12,8 +12,8 @@
 namespace qv::lsp {
 
 // The hits of text in every project of the targets (the search engine stops
-// at its hit limit per target).
+// at its hit limit per target), in the session's code page.
 Json SearchLocations(const std::vector<workspace::LoadedTarget*>& targets, const std::string& text,
-                     bool wholeWord, bool matchCase);
+                     bool wholeWord, bool matchCase, text::CodePage codePage);
 
 }  // namespace qv::lsp

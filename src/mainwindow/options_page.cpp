@@ -307,8 +307,10 @@ void OptionsPage::ShowValue(std::string_view key, const std::string& value) {
 }
 
 bool OptionsPage::Shows(std::string_view key) {
-    // The largest module file read is set with the settings command only.
-    return key != "modulemb";
+    // The largest module file read is set with the settings command only,
+    // and so is the code page, which the IDE opened its projects in.
+    const settings::SettingsField* field = settings::FindSettingsField(key);
+    return key != "modulemb" && (field == nullptr || field->layer != settings::FieldLayer::Run);
 }
 
 void OptionsPage::RefreshLabels() {

@@ -2,6 +2,7 @@
 
 #include "settings/field_source.h"
 #include "settings/reg_settings.h"
+#include "settings/settings_operations.h"
 #include "settings/settings_fields.h"
 #include "settings/store_names.h"
 
@@ -9,14 +10,9 @@ namespace qv::settings {
 
 namespace {
 
-std::optional<BadSetting>& Last() {
-    static std::optional<BadSetting> last;
-    return last;
-}
-
-bool CameFromStore(const SettingsField* field) {
+bool CameFromStore(const SettingsField& field) {
     try {
-        return field == nullptr || SourceOf(*field) == FieldSource::Stored;
+        return SourceOf(field) == FieldSource::Stored;
     } catch (...) {
         return true;
     }
@@ -31,19 +27,29 @@ std::string Problem(const BadSetting& bad, const SettingsField* field) {
 
 }  // namespace
 
-void RememberBadSetting(std::string_view key, std::string_view value, long number) {
-    const SettingsField* field = FindSettingsField(key);
-    Last() = BadSetting{std::string(key), std::string(value), number, CameFromStore(field),
-                        SystemStore().FilePath()};
+std::optional<BadSetting> FindBadSetting() {
+    try {
+        SettingsRecord scratch;
+        for (const SettingsField& field : SettingsFields()) {
+            if (field.type == FieldType::Text || field.layer == FieldLayer::Run) continue;
+            const std::string value = StoredFieldText(field);
+            try {
+                field.Assign(scratch, value);
+            } catch (const VbError& e) {
+                return BadSetting{std::string(field.key), value, e.Number(), CameFromStore(field),
+                                  SystemStore().FilePath()};
+            }
+        }
+    } catch (...) {
+        // A store that cannot be read names no setting.
+    }
+    return std::nullopt;
 }
 
-void ForgetBadSetting() { Last().reset(); }
-
-const std::optional<BadSetting>& LastBadSetting() { return Last(); }
-
 std::optional<std::string> DescribeSettingsError(const VbError& error) {
-    const std::optional<BadSetting>& bad = Last();
-    if (!bad || error.Source().find("AddIn.GetSettings(") == std::string::npos) return {};
+    if (error.Source().find("AddIn.GetSettings(") == std::string::npos) return {};
+    const std::optional<BadSetting> bad = FindBadSetting();
+    if (!bad) return {};
     const SettingsField* field = FindSettingsField(bad->key);
     if (!bad->stored) {
         const int entry = field != nullptr ? field->companyEntry : 0;

@@ -1,7 +1,8 @@
 #pragma once
-// The stored integer setting that was not a number when GetSettings last
-// failed, so that whoever reports the error can say which key in which file
-// is wrong and how to put it right.
+// The stored integer setting that is not a number, which stops GetSettings,
+// so that whoever reports its error can say which key in which file is
+// wrong and how to put it right. Found again from the store when asked, so
+// that no run leaves it behind for another.
 
 #include <optional>
 #include <string>
@@ -19,9 +20,9 @@ struct BadSetting {
     std::string file;       // the settings file (stored values)
 };
 
-void RememberBadSetting(std::string_view key, std::string_view value, long number);
-void ForgetBadSetting();
-const std::optional<BadSetting>& LastBadSetting();
+// The first integer field, in GetSettings' order, whose text does not
+// convert: the one GetSettings stops at. Nothing when every one converts.
+std::optional<BadSetting> FindBadSetting();
 
 // For an error that GetSettings passed up because of a bad value: a message
 // naming the key, the file and the fix. Nothing for any other error.

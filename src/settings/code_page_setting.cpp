@@ -1,6 +1,7 @@
 #include "settings/code_page_setting.h"
 
 #include "settings/reg_settings.h"
+#include "settings/settings_fields.h"
 #include "settings/store_names.h"
 
 namespace qv::settings {
@@ -14,9 +15,9 @@ std::optional<text::CodePage> ParseCodePageSetting(std::string_view value, std::
 }
 
 std::optional<text::CodePage> StoredCodePage(std::string& problem) {
+    const SettingsField& field = Field(kCodePageKey);
     const CRegSettings& store = SystemStore();
-    if (!store.HasSetting(kSettingsSection, kCodePageKey)) return text::CodePage::Windows1252();
-    const std::string value = store.GetSetting(kSettingsSection, kCodePageKey, "");
+    const std::string value = store.GetSetting(kSettingsSection, field.key, field.storedDefault);
     std::string why;
     if (const auto page = ParseCodePageSetting(value, why)) return page;
     problem = "the stored setting " + std::string(kCodePageKey) + " in " + store.FilePath() +

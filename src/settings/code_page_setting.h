@@ -2,10 +2,10 @@
 // The code page the user's VB6 files are written in: the system's ANSI code
 // page of the machine that wrote them (the IDE read and wrote files in it).
 // Stored like the other settings, under the key "codePage" of the section
-// "ErrorHandling" (a number: 1252, 932, 936, ...); Windows-1252 when none is
-// stored. A run reads it once and carries the value; the command line's
-// --code-page and the language server's initialization options replace it
-// for one run.
+// "ErrorHandling" (a number: 1252, 932, 936, ...), and declared with them
+// (settings_fields.h); Windows-1252 when none is stored. A run reads it once
+// and carries the value; the command line's --code-page and the language
+// server's initialization options replace it for one run.
 
 #include <optional>
 #include <string>
@@ -16,6 +16,7 @@
 namespace qv::settings {
 
 inline constexpr std::string_view kCodePageKey = "codePage";
+inline constexpr std::string_view kDefaultCodePage = "1252";
 
 // The code page a value names, or why it names none (for the user: which
 // code pages there are).

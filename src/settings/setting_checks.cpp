@@ -6,6 +6,7 @@
 
 #include "host/host_constants.h"
 #include "platform/text.h"
+#include "settings/code_page_setting.h"
 #include "settings/integer_text.h"
 
 namespace qv::settings {
@@ -147,6 +148,12 @@ std::optional<std::string> StampProblem(std::string_view value) {
     return std::nullopt;
 }
 
+std::optional<std::string> CodePageProblem(std::string_view value) {
+    std::string problem;
+    if (ParseCodePageSetting(value, problem)) return std::nullopt;
+    return problem;
+}
+
 }  // namespace
 
 bool IsVbLabel(std::string_view name) {
@@ -165,6 +172,7 @@ std::optional<std::string> ValueProblem(const SettingsField& field, std::string_
         case FieldCheck::Label: return LabelProblem(field.key, value, other);
         case FieldCheck::Template: return TemplateProblem(field.key, value);
         case FieldCheck::Stamp: return StampProblem(value);
+        case FieldCheck::CodePage: return CodePageProblem(value);
     }
     return std::nullopt;
 }

@@ -15,6 +15,7 @@
 //   but tabs and their CR LF line breaks, no line longer than a module line
 //   may be, and no more than 64 KB in all.
 // - The comment stamp (insert) is one line without control characters.
+// - codePage names a code page there is, by number or by name.
 
 #include <initializer_list>
 #include <optional>

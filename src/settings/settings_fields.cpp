@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/built_in_templates.h"
+#include "settings/code_page_setting.h"
 #include "settings/integer_text.h"
 #include "settings/string_table.h"
 
@@ -28,6 +29,8 @@ constexpr long DecimalValue(std::string_view digits) {
 }
 static_assert(DecimalValue(kLargestModuleDefault) == host::kDefaultLargestModuleMb,
               "the stored default of modulemb is the host's default");
+static_assert(DecimalValue(kDefaultCodePage) == text::CodePage::Windows1252().Number(),
+              "the stored default of codePage is the record's");
 
 constexpr std::string_view kZeroOrOne = "0 or 1";
 
@@ -37,7 +40,7 @@ constexpr SettingsField TemplateField(std::string_view key, std::string_view mea
     return {key, T::Text, L::Template, 0, "", "", meaning, member, check};
 }
 
-const std::array<SettingsField, 19> kFields = {{
+const std::array<SettingsField, 20> kFields = {{
     {"menu", T::Integer16, L::Company, kMenuEntry, "", "1",
      "1 = each command its own pop-up menu entry, 0 = one grouped menu", &R::menu, C::Range, 0, 1,
      kZeroOrOne},
@@ -71,6 +74,8 @@ const std::array<SettingsField, 19> kFields = {{
     {"modulemb", T::Integer32, L::Stored, 0, kLargestModuleDefault, kLargestModuleDefault,
      "largest module file read, in MB; a bigger one is refused unread", &R::modulemb, C::Range, 1,
      2047, "a whole number of MB from 1 to 2047"},
+    {kCodePageKey, T::CodePage, L::Run, 0, kDefaultCodePage, kDefaultCodePage,
+     "the code page the VB files are written in", &R::codePage, C::CodePage},
 }};
 
 }  // namespace
@@ -79,8 +84,11 @@ std::string SettingsField::value(const SettingsRecord& record) const {
     return std::visit(
         [&record](auto pointer) -> std::string {
             const auto& field = record.*pointer;
-            if constexpr (std::is_same_v<std::decay_t<decltype(field)>, std::string>) {
+            using Field = std::decay_t<decltype(field)>;
+            if constexpr (std::is_same_v<Field, std::string>) {
                 return field;
+            } else if constexpr (std::is_same_v<Field, text::CodePage>) {
+                return std::to_string(field.Number());
             } else {
                 return std::to_string(field);
             }
@@ -95,6 +103,8 @@ void SettingsField::Assign(SettingsRecord& record, std::string_view text) const 
             using Field = std::decay_t<decltype(field)>;
             if constexpr (std::is_same_v<Field, std::string>) {
                 field = std::string(text);
+            } else if constexpr (std::is_same_v<Field, text::CodePage>) {
+                field = text::CodePage::Named(text).value_or(field);
             } else if constexpr (std::is_same_v<Field, short>) {
                 field = ToInteger16(text);
             } else {

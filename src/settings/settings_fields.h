@@ -13,7 +13,7 @@
 
 namespace qv::settings {
 
-enum class FieldType { Integer16, Integer32, Text };
+enum class FieldType { Integer16, Integer32, Text, CodePage };
 
 // Where GetSettings takes a field's value from.
 enum class FieldLayer {
@@ -25,6 +25,13 @@ enum class FieldLayer {
     // The user's stored value, else the templates of the first start when
     // they could not be stored, else nothing.
     Template,
+    // The user's stored value, else the built-in default, which one run may
+    // replace (the command line's option, the language server's
+    // initialization options, the IDE's own). LoadSettings reads it, not
+    // GetSettings, so that re-reading the settings keeps the run's value; a
+    // stored text that names nothing leaves the default, and whoever settles
+    // the run's value says what is wrong with it.
+    Run,
 };
 
 // How a value is checked before it is set.
@@ -34,13 +41,14 @@ enum class FieldCheck {
     Label,     // a VB label, not the same as the other label
     Template,  // lines of code text
     Stamp,     // one line of text
+    CodePage,  // a code page there is, by number or name
 };
 
 // The stored text of modulemb when nothing is stored: the host's default.
 inline constexpr std::string_view kLargestModuleDefault = "64";
 
 using RecordMember = std::variant<short SettingsRecord::*, long SettingsRecord::*,
-                                  std::string SettingsRecord::*>;
+                                  std::string SettingsRecord::*, text::CodePage SettingsRecord::*>;
 
 struct SettingsField {
     std::string_view key;  // the value name in the section "ErrorHandling"
@@ -61,14 +69,15 @@ struct SettingsField {
     long high = 0;
     std::string_view rangeText = {};
 
-    // The record's value of this field as text (an integer as decimal).
+    // The record's value of this field as text (an integer or a code page
+    // as decimal).
     std::string value(const SettingsRecord& record) const;
     // Sets the record's field from a text that passed the field's check
     // (or was converted already, as GetSettings converts stored integers).
     void Assign(SettingsRecord& record, std::string_view text) const;
 };
 
-// Every field, in the order of the record.
+// Every field, in the order of the record; the fields of the layer Run last.
 std::span<const SettingsField> SettingsFields();
 
 // The field of a key, compared without regard to case (registry value names

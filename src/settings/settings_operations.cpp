@@ -6,7 +6,6 @@
 
 #include "platform/text.h"
 #include "platform/vb_error.h"
-#include "settings/bad_setting.h"
 #include "settings/built_in_templates.h"
 #include "settings/field_source.h"
 #include "host/host_constants.h"
@@ -23,17 +22,6 @@
 namespace qv::settings {
 
 namespace {
-
-// Sets one field from its text, remembering the key of a value that fails
-// to convert.
-void AssignField(const SettingsField& field, SettingsRecord& record, const std::string& value) {
-    try {
-        field.Assign(record, value);
-    } catch (const VbError& e) {
-        RememberBadSetting(field.key, value, e.Number());
-        throw;
-    }
-}
 
 // The eleven template fields, in the order they are loaded and stored.
 std::array<std::pair<std::string_view, std::string*>, 11> TemplateFields(SettingsRecord& r) {
@@ -88,7 +76,8 @@ std::string FieldText(const CRegSettings& store, const SettingsField& field, boo
         case FieldLayer::Company:
             return overridable ? OverridableSetting(store, field.key, field.companyEntry)
                                : LoadRes(field.companyEntry);
-        case FieldLayer::Stored: return Stored(store, field.key, field.storedDefault);
+        case FieldLayer::Stored:
+        case FieldLayer::Run: return Stored(store, field.key, field.storedDefault);
         case FieldLayer::Template: break;
     }
     return Stored(store, field.key, field.value(unstored));
@@ -106,13 +95,13 @@ std::string GetMySetting(std::string_view key, int id) try {
 } QV_PASS_UP("AddIn", "GetMySetting")
 
 void GetSettings(SettingsRecord& r) try {
-    ForgetBadSetting();
     // One store for every field: the file is read once.
     const CRegSettings store = SystemStore();
     const bool overridable = OverrideAllowed();
     const SettingsRecord unstored = UnstoredTemplates(store);
     for (const SettingsField& field : SettingsFields()) {
-        AssignField(field, r, FieldText(store, field, overridable, unstored));
+        if (field.layer == FieldLayer::Run) continue;
+        field.Assign(r, FieldText(store, field, overridable, unstored));
     }
 } QV_PASS_UP("AddIn", "GetSettings")
 
@@ -142,6 +131,13 @@ size_t LargestModuleFileBytes() {
 SettingsRecord LoadSettings() try {
     SettingsRecord record;
     GetSettings(record);
+    // The run's own values: a stored text that names nothing leaves the
+    // default (StoredCodePage says what is wrong with it).
+    const CRegSettings store = SystemStore();
+    for (const SettingsField& field : SettingsFields()) {
+        if (field.layer == FieldLayer::Run)
+            field.Assign(record, Stored(store, field.key, field.storedDefault));
+    }
     record.tabWidth = StoredTabWidth();
     return record;
 } QV_PASS_UP("AddIn", "LoadSettings")

@@ -20,17 +20,19 @@ std::string GetMySetting(std::string_view key, int id);
 // company default or the stored value, by the field's layer.
 std::string StoredFieldText(const SettingsField& field);
 
-// Fills the stored fields of the record. A stored integer field that is not a number (or
+// Fills the stored fields of the record, but for those a run may replace
+// (the layer Run), which LoadSettings fills. A stored integer field that is not a number (or
 // out of its range) stops it at that field: the fields before keep their new
 // values, the later ones their old values, and the error (13 or 6) goes up
-// with "AddIn.GetSettings(" in its source; LastBadSetting() says which.
+// with "AddIn.GetSettings(" in its source; FindBadSetting() says which.
 // Where the store cannot be written and the first start's templates are
 // not in it, the built-in templates take their place.
 void GetSettings(SettingsRecord& record);
 
 // One run's settings: the stored fields (raising as GetSettings does) and the
-// IDE's tab width. The code page is the run's to set (its option, else
-// StoredCodePage); the record holds Windows-1252 until it does.
+// IDE's tab width. The code page is the stored one (Windows-1252 when the
+// stored text names none); a run with a code page of its own (an option)
+// replaces it.
 SettingsRecord LoadSettings();
 
 // The largest module file a load reads, in bytes: the stored modulemb (in

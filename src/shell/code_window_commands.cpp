@@ -5,6 +5,7 @@
 #include "analysis/code_window_cursor.h"
 #include "analysis/routine_parsing.h"
 #include "analysis/routine_shape.h"
+#include "host/lines_code_page.h"
 #include "errorhandling/messages.h"
 #include "platform/code_page.h"
 #include "platform/services.h"
@@ -98,7 +99,7 @@ RoutineOutcome CommentLine(host::CodeModule& module, long line,
     if (analysis::IsReadOnly(module.Parent())) return ReadOnlyRefusal();
     // The stamp is our text (UTF-8), written in the module's code page.
     const std::string stamped =
-        module.Lines(line, 1) + text::FromUtf8Replacing(stamp, module.TextCodePage());
+        module.Lines(line, 1) + text::FromUtf8Replacing(stamp, host::LinesCodePage(module, settings.codePage));
     // A line below the last (an empty module) has no line to replace.
     if (line <= module.CountOfLines()) module.DeleteLines(line, 1);
     module.InsertLines(line, stamped);

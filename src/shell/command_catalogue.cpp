@@ -166,8 +166,15 @@ CommandResult Comment(CommandContext& context) {
     });
 }
 
+// The module of a module command: the target's (a routine's or a line's
+// module too). A target is the whole of what the command works on, so one
+// that names no module gives none rather than the IDE's selection.
 host::VBComponent* TargetComponent(const CommandContext& context) {
-    return context.target ? context.target->component : nullptr;
+    if (!context.target) return nullptr;
+    if (context.target->component == nullptr) {
+        Raise(err::kObjectRequired, "The command's target names no module");
+    }
+    return context.target->component;
 }
 
 host::VBProject* TargetProject(const CommandContext& context) {

@@ -6,12 +6,13 @@
 // code pane and its cursor, the selected component and the active project;
 // or with an explicit target (the command line, the language server).
 //
-//     shell::CommandContext context{vbe};
+//     shell::CommandContext context{.vbe = vbe, .settings = settings::LoadSettings()};
 //     const shell::CommandResult result = shell::Execute(shell::CommandId::ModuleTidy, context);
 
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/code_host.h"
@@ -87,6 +88,17 @@ struct CommandWindows {
 // a window needs that window's hook.
 bool Offered(CommandId id, const CommandWindows& windows);
 
+// The run's settings as a command context holds them: there is no context
+// without them, since a caller that forgot them would have every engine
+// work with empty templates and labels.
+class RunSettings : public settings::SettingsRecord {
+  public:
+    RunSettings() = delete;
+    // Implicit, so that a record is given as it is: .settings = record.
+    RunSettings(settings::SettingsRecord record)  // NOLINT(google-explicit-constructor)
+        : settings::SettingsRecord(std::move(record)) {}
+};
+
 struct CommandContext {
     host::VBE& vbe;
     CommandWindows windows = {};
@@ -104,8 +116,9 @@ struct CommandContext {
     // run it. A target's code window command leaves the pane's cursor alone.
     std::optional<CommandTarget> target = std::nullopt;
     // The run's settings, loaded once by whoever starts the run
-    // (settings::LoadSettings) and read by every engine the command runs.
-    settings::SettingsRecord settings = {};
+    // (settings::LoadSettings) and read by every engine the command runs;
+    // required.
+    RunSettings settings;
 };
 
 struct CommandResult {

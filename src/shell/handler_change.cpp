@@ -63,8 +63,8 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
         const errorhandling::RemovalPlan plan =
             errorhandling::PlanRemoval(module, routine.name, routine.kind, record);
         if (insert) {
-            const std::string after =
-                errorhandling::CodeAfterRemoval(module, routine.name, routine.kind, plan);
+            // At the place the plan found the routine: nothing has moved it yet.
+            const std::string after = errorhandling::CodeAfterRemoval(module, plan);
             const int refusal = errorhandling::OnErrorRefusal(after, record);
             std::string why = refusal != 0 ? errorhandling::MessageText(refusal) : std::string();
             if (why.empty()) {
@@ -76,8 +76,7 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
                 return outcome;
             }
         } else if (!force) {
-            const std::vector<std::string> labels =
-                errorhandling::LabelsLeftUndefined(module, routine.name, routine.kind, plan);
+            const std::vector<std::string> labels = errorhandling::LabelsLeftUndefined(module, plan);
             if (!labels.empty()) {
                 outcome.refusal = "its own code goes to " + Joined(labels) +
                                   ", which the removal would leave undefined; --force takes "

@@ -115,14 +115,15 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, ExecuteAsTheCommandLine,
 TEST(Execute, WindowCommandsNeedTheirWindows) {
     host::memory::MemoryVbe vbe;
     for (CommandId id : {CommandId::Find, CommandId::Check, CommandId::Tool}) {
-        shell::CommandContext context{.vbe = vbe};
+        shell::CommandContext context{.vbe = vbe, .settings = settings::SettingsRecord()};
         EXPECT_FALSE(shell::Execute(id, context).available) << shell::Info(id).name;
     }
     int shown = 0;
     shell::CommandContext context{
         .vbe = vbe,
         .windows = {.showFind = [&] { shown += 10; },
-                    .showMainWindow = [&](int displayType) { shown += displayType; }}};
+                    .showMainWindow = [&](int displayType) { shown += displayType; }},
+        .settings = settings::SettingsRecord()};
     EXPECT_TRUE(shell::Execute(CommandId::Find, context).available);
     EXPECT_TRUE(shell::Execute(CommandId::Check, context).available);
     EXPECT_TRUE(shell::Execute(CommandId::Tool, context).available);

@@ -159,7 +159,7 @@ TEST_F(Removal, PlanTellsWhatStays) {
     EXPECT_EQ(plan.exitBlock.count, 6) << "the blank line above and the exit block";
     EXPECT_EQ(plan.topBlock.first, 2);
     EXPECT_EQ(plan.topBlock.count, 2) << "the On Error line and the blank line below";
-    EXPECT_EQ(CodeAfterRemoval(module, "Go", 0, plan),
+    EXPECT_EQ(CodeAfterRemoval(module, plan),
               Vb({"    DoWork", "    If Failed Then GoTo Exit_Routine"}));
     EXPECT_EQ(fx.Text("modA"), Vb(lines)) << "planning changes nothing";
 }
@@ -172,7 +172,7 @@ TEST_F(Removal, LabelsLeftUndefinedAreThoseItDeletesAndTheCodeStillUses) {
     fx.Add("modA", host::vbext_ct_StdModule, Vb(lines));
     host::CodeModule& module = fx.Module("modA");
     EXPECT_EQ(
-        LabelsLeftUndefined(module, "Go", 0, PlanRemoval(module, "Go", 0, Settings())),
+        LabelsLeftUndefined(module, PlanRemoval(module, "Go", 0, Settings())),
         std::vector<std::string>{"Exit_Routine"});
 
     // The standard On Error line over the user's own error part: removing
@@ -186,7 +186,7 @@ TEST_F(Removal, LabelsLeftUndefinedAreThoseItDeletesAndTheCodeStillUses) {
     const RemovalPlan plan = PlanRemoval(b, "Own", 0, Settings());
     EXPECT_TRUE(plan.exitBlock.Empty());
     EXPECT_EQ(plan.topBlock.first, 2);
-    EXPECT_TRUE(LabelsLeftUndefined(b, "Own", 0, plan).empty());
+    EXPECT_TRUE(LabelsLeftUndefined(b, plan).empty());
 
     // A mention in a comment or a string is no jump.
     const Lines mentions = {"Sub Go()", "    On Error GoTo Error_Routine", "",
@@ -196,7 +196,7 @@ TEST_F(Removal, LabelsLeftUndefinedAreThoseItDeletesAndTheCodeStillUses) {
     fx.Add("modC", host::vbext_ct_StdModule, Vb(mentions));
     host::CodeModule& c = fx.Module("modC");
     EXPECT_TRUE(
-        LabelsLeftUndefined(c, "Go", 0, PlanRemoval(c, "Go", 0, Settings())).empty());
+        LabelsLeftUndefined(c, PlanRemoval(c, "Go", 0, Settings())).empty());
 }
 
 TEST_F(Removal, DecisionFollowsTheShownTopStatus) {

@@ -3,6 +3,7 @@
 #include "analysis/markers.h"
 #include "errorhandling/default_templates.h"
 #include "errorhandling/templates.h"
+#include "platform/code_page.h"
 #include "platform/vb_error.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
@@ -239,6 +240,25 @@ TEST(TemplateErrors, UnknownRoutinePassesTheErrorUpWithItsLocation) {
         EXPECT_EQ(e.Number(), err::kSubOrFunctionNotDefined);
         EXPECT_NE(e.Source().find("ErrorHandling.LastBit("), std::string::npos) << e.Source();
     }
+}
+
+// The run's code page writes the templates (settings are UTF-8), and only a
+// file written in UTF-8 keeps its own: the host's page of the module is the
+// IDE's, not the run's.
+TEST_F(Templates, TemplateTextIsWrittenInTheRunsCodePageOrAUtf8FilesOwn) {
+    const text::CodePage centralEurope = *text::CodePage::Named("1250");
+    fx.Add("Calc", host::vbext_ct_StdModule, Vb({"Public Sub Go()", "End Sub"}));
+    auto& utf8 = fx.Add("Utf8", host::vbext_ct_StdModule, Vb({"Public Sub Go()", "End Sub"}));
+    utf8.SetTextCodePage(text::CodePage::Utf8());
+    settings::SettingsRecord record = defaults.Record();
+    record.add0 = "' Dvořák";
+    record.codePage = centralEurope;
+    const std::string inRunsPage = text::FromUtf8Replacing(record.add0, centralEurope);
+    ASSERT_EQ(inRunsPage.find('?'), std::string::npos);
+    EXPECT_NE(TopBit(MemberOf("Calc", "Go"), 0, record, false).find(inRunsPage),
+              std::string::npos);
+    EXPECT_NE(TopBit(MemberOf("Utf8", "Go"), 0, record, false).find(record.add0),
+              std::string::npos);
 }
 
 }  // namespace

@@ -211,5 +211,26 @@ TEST(FindSearch, SummaryText) {
     EXPECT_EQ(SummaryText(1000, true), "> 1000 hits found.");
 }
 
+// The text is looked for as the run's code page writes it, and in a file
+// written in UTF-8 as UTF-8, whatever the IDE's own code page is.
+TEST(FindSearch, TextIsSoughtInTheRunsCodePageAndInAUtf8FileAsUtf8) {
+    const text::CodePage centralEurope = *text::CodePage::Named("1250");
+    test::VbFixture fx;
+    const std::string dvorak = "Dvořák";
+    fx.Add("Module1", host::vbext_ct_StdModule,
+           test::Vb({"Public Sub Go()", "    s = \"" + *text::FromUtf8(dvorak, centralEurope) + "\"",
+                     "End Sub"}));
+    auto& utf8 = fx.Add("Module2", host::vbext_ct_StdModule,
+                        test::Vb({"Public Sub Go()", "    s = \"" + dvorak + "\"", "End Sub"}));
+    utf8.SetTextCodePage(text::CodePage::Utf8());
+    FindOptions options;
+    options.codePage = centralEurope;
+    const FindTree tree = Search(fx, dvorak, options);
+    EXPECT_EQ(CodeNodes(tree), 2);
+    tree.Walk([&](long, const FindNode& node, int) {
+        if (node.tag == "Code") EXPECT_EQ(text::ToUtf8(node.text, node.codePage), "s = \"Dvořák\"");
+    });
+}
+
 }  // namespace
 }  // namespace qv::find

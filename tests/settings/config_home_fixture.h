@@ -50,7 +50,6 @@ inline void ConfigHomeTest::SetUp() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME")) savedXdg_ = xdg;
     setenv("XDG_CONFIG_HOME", Home().c_str(), 1);
     settings::SetStringTableForTesting({});
-    settings::ForgetBadSetting();
 }
 
 inline void ConfigHomeTest::TearDown() {

@@ -5,6 +5,8 @@
 #include "platform/vb_error.h"
 #include "settings/bad_setting.h"
 #include "settings/reg_settings.h"
+#include "settings/setting_checks.h"
+#include "settings/settings_fields.h"
 #include "settings/settings_operations.h"
 #include "settings/settings_record.h"
 #include "settings/string_table.h"
@@ -164,7 +166,7 @@ TEST_F(SettingsOperationsTest, IntegerFieldsOverflowOutsideTheirRange) {
         try {
             GetSettings(Settings());
         } catch (const VbError& e) {
-            EXPECT_EQ(LastBadSetting()->key, key);
+            EXPECT_EQ(FindBadSetting()->key, key);
             return e.Number();
         }
         return 0;
@@ -179,6 +181,32 @@ TEST_F(SettingsOperationsTest, IntegerFieldsOverflowOutsideTheirRange) {
     EXPECT_EQ(errorOf("ten", "+-1"), err::kTypeMismatch);
     EXPECT_EQ(errorOf("ten", "0x10"), err::kTypeMismatch);
     EXPECT_EQ(errorOf("ten", "1e9"), err::kOverflow);
+}
+
+// The code page is declared with the other settings: its key, default and
+// check come from the table, a run loads the stored one, and re-reading the
+// settings in the middle of a run (the options page) keeps the run's.
+TEST_F(SettingsOperationsTest, CodePageIsOneOfTheDeclaredSettings) {
+    const SettingsField* field = FindSettingsField("CODEPAGE");
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->key, "codePage");
+    EXPECT_EQ(field->storedDefault, "1252");
+    EXPECT_FALSE(ValueProblem(*field, "shift_jis", {}).has_value());
+    EXPECT_NE(ValueProblem(*field, "1251x", {}).value_or("").find("not a code page"),
+              std::string::npos);
+
+    EXPECT_EQ(LoadSettings().codePage, text::CodePage::Windows1252());
+    Store("codePage", "932");
+    SettingsRecord run = LoadSettings();
+    EXPECT_EQ(run.codePage.Number(), 932);
+    EXPECT_EQ(field->value(run), "932");
+
+    run.codePage = text::CodePage::Utf8();  // the run's option
+    GetSettings(run);
+    EXPECT_EQ(run.codePage, text::CodePage::Utf8());
+
+    Store("codePage", "klingon");  // the run that settles its code page reports it
+    EXPECT_EQ(LoadSettings().codePage, text::CodePage::Windows1252());
 }
 
 }  // namespace

@@ -129,7 +129,7 @@ TEST_F(CodeWindowCommands, AModuleWithoutRoutines) {
 TEST_F(CodeWindowCommands, NothingWithoutACodePane) {
     fx.Vbe().SetActiveCodePane(nullptr);
     const std::string before = fx.Text("modA");
-    CommandContext context{.vbe = fx.Vbe()};
+    CommandContext context{.vbe = fx.Vbe(), .settings = Settings()};
     for (CommandId id : {CommandId::CodeAdd, CommandId::CodeLine, CommandId::CodeTidy}) {
         EXPECT_TRUE(Execute(id, context).run.modules.empty());
     }

@@ -7,6 +7,7 @@
 
 #include "errorhandling/handler_test_support.h"
 #include "host/memory/memory_host.h"
+#include "platform/vb_error.h"
 #include "shell/command_catalogue.h"
 
 namespace qv::shell {
@@ -104,6 +105,18 @@ TEST_F(CommandTargets, TheCommentStampsTheTargetLineAndLeavesTheCursor) {
     EXPECT_EQ(Line(13), "x = 1' checked");
     EXPECT_EQ(fx.Text("modOther"), Vb({"Sub Here()", "y = 1", "End Sub"}));
     EXPECT_EQ(CursorOf(*copies_), (std::vector<long>{13, 1, 13, 1}));
+}
+
+// A target is the whole of what a command works on: a module command given
+// one that names no module refuses, rather than work on the IDE's selection.
+TEST_F(CommandTargets, AModuleCommandWithATargetOfNoModuleLeavesTheSelectionAlone) {
+    try {
+        Run(CommandId::ModuleLine, CommandTarget::Project(fx.Project()));
+        FAIL() << "a module command ran without a module";
+    } catch (const VbError& e) {
+        EXPECT_EQ(e.Number(), err::kObjectRequired);
+    }
+    EXPECT_EQ(fx.Text("modOther"), Vb({"Sub Here()", "y = 1", "End Sub"}));
 }
 
 }  // namespace

@@ -237,10 +237,16 @@ text::CodePage RunCodePage(CommandContext& context) {
     return *context.codePage;
 }
 
+settings::TabWidth RunTabWidth(CommandContext& context) {
+    if (!context.tabWidth) context.tabWidth = settings::StoredTabWidth();
+    return *context.tabWidth;
+}
+
 const settings::SettingsRecord& RunSettings(CommandContext& context) {
     if (!context.settings) {
         settings::SettingsRecord record = settings::LoadSettings();
         record.codePage = RunCodePage(context);
+        record.tabWidth = RunTabWidth(context);
         context.settings = std::move(record);
     }
     return *context.settings;

@@ -52,6 +52,8 @@ struct CommandContext {
     // on first use (RunCodePage); a command that reads no VB files (settings)
     // never needs it.
     std::optional<text::CodePage> codePage{};
+    // The IDE's tab width for the run, read on first use (RunTabWidth).
+    std::optional<settings::TabWidth> tabWidth{};
     // The run's settings, loaded once by the first RunSettings; a command
     // that needs none (list, find) never reads them, so a bad stored one
     // does not stop it.
@@ -60,6 +62,10 @@ struct CommandContext {
 
 // The run's code page; a stored setting that names none: CliError exit 3.
 text::CodePage RunCodePage(CommandContext& context);
+
+// The run's tab width: read from the IDE's store once, for the load and
+// for the settings alike.
+settings::TabWidth RunTabWidth(CommandContext& context);
 
 // The run's settings: the stored ones (a bad stored number raises as
 // settings::GetSettings does), the IDE's tab width and the run's code page.

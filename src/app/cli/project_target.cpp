@@ -151,15 +151,14 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
     std::vector<std::string> local;
     for (const QString& p : paths) local.push_back(LocalPath(p));
     const text::CodePage run = RunCodePage(context);
-    // A command that loaded no settings reads the two a load needs on their own.
+    // A command that loaded no settings reads the largest file on its own.
     const settings::SettingsRecord* loaded = context.settings ? &*context.settings : nullptr;
     workspace::OpenResult opened = workspace::Open(
         local, {.checkProcedures = checkProcedures,
                 .largestFile = loaded != nullptr ? settings::LargestModuleFileBytes(loaded->modulemb)
                                                  : settings::LargestModuleFileBytes(),
                 .codePage = run,
-                .tabWidth = (loaded != nullptr ? loaded->tabWidth : settings::StoredTabWidth())
-                                .HostWidth()});
+                .tabWidth = RunTabWidth(context).HostWidth()});
     if (!opened.target) BadInput(opened.error);
     for (const std::string& warning : opened.target->Warnings()) {
         context.err << "qvaddin: warning: " << MessageUtf8(warning, run) << '\n';

@@ -52,6 +52,9 @@ IdeWindow::IdeWindow(WorkbenchApp& app)
       vbe_(std::make_unique<host::memory::MemoryVbe>()),
       bars_(std::make_unique<CommandBarView>(vbe_->Bars())) {
     findwindow::RegisterFindDocument(vbe_->AllWindows());
+    // The IDE reads its own tab width once, as it reads its options at start;
+    // every project opened lays its received lines out with it.
+    vbe_->SetTabWidth(settings::StoredTabWidth().HostWidth());
     setWindowIcon(WorkbenchIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
@@ -110,7 +113,7 @@ bool IdeWindow::Open(const QStringList& paths) {
     std::string codePageProblem;
     options.codePage = settings::StoredCodePage(codePageProblem).value_or(text::CodePage());
     // The IDE lays out the tabs of the lines it receives with its own width.
-    options.tabWidth = settings::StoredTabWidth().HostWidth();
+    options.tabWidth = vbe_->TabWidth();
     workspace::OpenResult opened = workspace::Open(targets, options);
     if (!opened.target) {
         CloseProjects();

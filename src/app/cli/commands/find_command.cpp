@@ -100,6 +100,7 @@ public:
         options.patternSearch = context.parser.isSet(kPatternOption);
         options.firstPerLine = context.parser.isSet(kFirstPerLineOption);
         options.scope = ParseScope(context.parser.value(kScopeOption));
+        options.codePage = RunCodePage(context);
         if (options.scope == find::FindScope::Module && !context.parser.isSet("module") &&
             !context.parser.isSet("routine")) {
             throw CliError(kExitUsage, "--scope module needs --module NAME (or --routine NAME)");

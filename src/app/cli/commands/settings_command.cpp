@@ -52,16 +52,12 @@ std::string KeyList() {
     for (const SettingsField& field : settings::SettingsFields()) {
         keys += (keys.empty() ? "" : ", ") + std::string(field.key);
     }
-    return keys + ", " + std::string(settings::kCodePageKey);
+    return keys;
 }
 
-// The code page is a setting of the store, not a field of the record: the
-// run reads it once (settings/code_page_setting.h).
-bool IsCodePageKey(const QString& key) {
-    return key.compare(QString::fromLatin1(settings::kCodePageKey.data(),
-                                           static_cast<qsizetype>(settings::kCodePageKey.size())),
-                       Qt::CaseInsensitive) == 0;
-}
+// The code page is shown apart from the record's fields, as stored: a run
+// may replace it (settings/code_page_setting.h).
+bool IsRunField(const SettingsField& field) { return field.layer == settings::FieldLayer::Run; }
 
 struct CodePageShown {
     std::string value;   // as stored, or the default's number
@@ -69,11 +65,10 @@ struct CodePageShown {
 };
 
 CodePageShown ShownCodePage() {
+    const SettingsField& field = settings::Field(settings::kCodePageKey);
     const settings::CRegSettings& store = settings::SystemStore();
-    if (!store.HasSetting(settings::kSettingsSection, settings::kCodePageKey)) {
-        return {"1252", "built-in default"};
-    }
-    return {store.GetSetting(settings::kSettingsSection, settings::kCodePageKey, ""), "stored"};
+    return {store.GetSetting(settings::kSettingsSection, field.key, field.storedDefault),
+            std::string(settings::SourceName(settings::SourceOf(field)))};
 }
 
 const SettingsField& RequireField(const QString& key) {
@@ -224,11 +219,12 @@ public:
         const QStringList& args = context.arguments;
         const QString action = args.isEmpty() ? QString("show") : args.front();
         if (action == "show" && args.size() <= 1) return Show(context);
-        if (action == "get" && args.size() == 2 && IsCodePageKey(args[1])) {
-            return GetCodePage(context);
+        if (action == "get" && args.size() == 2) {
+            const SettingsField& field = RequireField(args[1]);
+            return IsRunField(field) ? GetCodePage(context) : Get(context, field);
         }
-        if (action == "get" && args.size() == 2) return Get(context, RequireField(args[1]));
-        if (action == "set" && args.size() == 3 && IsCodePageKey(args[1])) {
+        if (action == "set" && (args.size() == 2 || args.size() == 3) &&
+            IsRunField(RequireField(args[1]))) {
             return SetCodePage(context);
         }
         if (action == "set" && (args.size() == 2 || args.size() == 3)) return Set(context);
@@ -254,6 +250,7 @@ private:
         const settings::CRegSettings& store = settings::SystemStore();
         QJsonArray fields;
         for (const SettingsField& field : settings::SettingsFields()) {
+            if (IsRunField(field)) continue;
             QJsonObject object{{"key", Q(field.key)},
                                {"value", JsonValue(field, field.value(record))},
                                {"source", Q(settings::SourceName(settings::SourceOf(field)))}};
@@ -287,6 +284,7 @@ private:
                     : "The company defaults of menu, select, insert and comment are fixed "
                       "(string-table entry 1): stored values are ignored.\n\n");
         for (const SettingsField& field : settings::SettingsFields()) {
+            if (IsRunField(field)) continue;
             PrintField(out, field, field.value(record),
                        SourceText(field, settings::SourceOf(field)));
         }
@@ -347,9 +345,16 @@ private:
 
     // Stored as the code page's number, whatever name it was given by.
     static int SetCodePage(CommandContext& context) {
-        std::string problem;
-        const auto page = settings::ParseCodePageSetting(context.arguments[2].toStdString(), problem);
-        if (!page) throw CliError(kExitUsage, problem + "; nothing was stored");
+        if (context.arguments.size() != 3 || context.parser.isSet(kFromFileOption)) {
+            throw CliError(kExitUsage, "give the code page as VALUE: 'qvaddin settings set " +
+                                           std::string(settings::kCodePageKey) + " 932'");
+        }
+        const SettingsField& field = settings::Field(settings::kCodePageKey);
+        const std::string given = context.arguments[2].toStdString();
+        if (const auto problem = settings::ValueProblem(field, given, {})) {
+            throw CliError(kExitUsage, *problem + "; nothing was stored");
+        }
+        const auto page = text::CodePage::Named(given);
         RequireWritableStore();
         settings::CRegSettings store = settings::SystemStore();
         const std::string value = std::to_string(page->Number());
