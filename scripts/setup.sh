@@ -12,8 +12,9 @@ cd "$(dirname "$0")/.."
 # the installed manual pages and dpkg-dev and file let cpack make the .deb
 # (tests/install); acl and attr give the tests setfacl and setfattr, to prove
 # that a rewritten file keeps its access list and extended attributes, and
-# patch applies a dry run's diff.
-packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev
+# patch applies a dry run's diff. nlohmann-json3-dev writes and reads the
+# command line's JSON and SARIF.
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev nlohmann-json3-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xdotool imagemagick python3 python3-jsonschema neovim man-db
           dpkg-dev file acl attr patch)
 missing=()

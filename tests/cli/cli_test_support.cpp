@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <QJsonDocument>
-#include <QStringList>
 #include <cstdlib>
 #include <sstream>
 
@@ -27,8 +26,8 @@ const ConfigHome configHome;
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& arguments) {
-    QStringList list{"qvaddin"};
-    for (const std::string& a : arguments) list << QString::fromStdString(a);
+    std::vector<std::string> list{"qvaddin"};
+    list.insert(list.end(), arguments.begin(), arguments.end());
     std::ostringstream out, err;
     CliResult result;
     result.code = cli::RunCli(list, out, err);

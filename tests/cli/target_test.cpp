@@ -24,9 +24,9 @@ namespace {
 // cursor line of the active code pane.
 class TestEditCommand : public Command {
   public:
-    QString Name() const override { return "test-edit"; }
-    QString Summary() const override { return "Test: insert a line at the cursor."; }
-    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+    std::string Name() const override { return "test-edit"; }
+    std::string Summary() const override { return "Test: insert a line at the cursor."; }
+    void AddOptions(OptionParser& parser) const override { AddTargetOptions(parser); }
     int Run(CommandContext& context) override {
         auto target = LoadTarget(context);
         const Selection s = SelectTarget(context, *target);
