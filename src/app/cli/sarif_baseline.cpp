@@ -34,9 +34,13 @@ std::string FingerprintOf(const Json& result) {
     return StringAt(MemberAt(result, "partialFingerprints"), kRoutineFingerprint);
 }
 
-// What the parser says is wrong, without its own prefix and place.
+// What the parser says is wrong, without its own prefix and place; a
+// value that is none is "illegal value", as earlier versions said.
 std::string ParseProblem(const Json::parse_error& error) {
     std::string what = error.what();
+    if (what.find("while parsing value - invalid literal") != std::string::npos) {
+        return "illegal value";
+    }
     const size_t colon = what.find(": ", what.find("column"));
     if (colon != std::string::npos) what = what.substr(colon + 2);
     const size_t last = what.find("; last read");
@@ -60,6 +64,7 @@ SarifBaseline SarifBaseline::Read(const std::string& path) {
     if (!file::ReadRegularFile(path, bytes, kind)) {
         Refuse(path, kind == file::Kind::Missing   ? std::strerror(ENOENT)
                      : kind == file::Kind::Regular ? std::strerror(errno)
+                     : kind == file::Kind::Folder  ? "file to open is a directory"
                                                    : file::NotRegularReason(kind));
     }
     Json document;
@@ -67,7 +72,7 @@ SarifBaseline SarifBaseline::Read(const std::string& path) {
         document = Json::parse(bytes);
     } catch (const Json::parse_error& error) {
         Refuse(path, "not JSON (" + ParseProblem(error) + " at byte " +
-                         std::to_string(error.byte > 0 ? error.byte - 1 : 0) + ")");
+                         std::to_string(error.byte) + ")");
     }
     if (!document.is_object()) Refuse(path, "not a SARIF log");
     return FromLog(document, path);
