@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QJsonDocument>
 #include <cstdlib>
 #include <sstream>
 
@@ -54,11 +53,13 @@ fs::path FixtureFolder(const std::string& name) {
     return SourceFolder() / "tests" / "cli" / "fixtures" / name;
 }
 
-QJsonObject ParseJson(const std::string& text) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
-    return doc.object();
+Json ParseJson(const std::string& text) {
+    try {
+        return Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        ADD_FAILURE() << error.what() << "\n" << text;
+        return Json::object();
+    }
 }
 
 }  // namespace qv::test
