@@ -17,7 +17,7 @@
 
 namespace qv::test {
 
-using cli::Json;
+using Json = cli::JsonNode;
 
 struct CliResult {
     int code = -1;

@@ -12,7 +12,7 @@
 namespace qv::test {
 namespace {
 
-using cli::Json;
+using Json = cli::JsonNode;
 using text::CodePage;
 
 TEST(Fingerprint, Sha256OfKnownTexts) {

@@ -8,6 +8,8 @@
 namespace qv::cli {
 namespace {
 
+using Json = JsonNode;
+
 TEST(JsonText, IndentsByFourSortsKeysAndPutsEmptyContainersOnTwoLines) {
     const Json value{{"b", true},
                      {"ea", Json::array()},

@@ -237,7 +237,7 @@ TEST_F(SarifCheck, FixesOfAFileThatASaveRearranges) {
 
 TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
     cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
-    const std::vector<cli::Json> replacements = cli::SarifReplacements(change);
+    const std::vector<cli::JsonNode> replacements = cli::SarifReplacements(change);
     ASSERT_EQ(replacements.size(), 1u);
     EXPECT_EQ(replacements[0]["deletedRegion"]["startLine"], 8);
     EXPECT_EQ(replacements[0]["deletedRegion"]["endLine"], 8);

@@ -32,12 +32,12 @@ void ReportBrokenModules(std::ostream& err, const BrokenList& broken) {
     }
 }
 
-Json BrokenModulesJson(const BrokenList& broken) {
-    Json entries = Json::array();
+JsonNode BrokenModulesJson(const BrokenList& broken) {
+    JsonNode entries = JsonNode::array();
     for (const host::files::BrokenModule& module : broken) {
         const text::CodePage run = module.project->Vbe().TextCodePage();
         entries.push_back(
-            Json{{"project", VbText(module.project->Name(), module.project->TextCodePage())},
+            JsonNode{{"project", VbText(module.project->Name(), module.project->TextCodePage())},
                         {"module", MessageText(module.name, run)},
                         {"file", MessageText(module.path, run)},
                         {"line", static_cast<std::int64_t>(module.line)},

@@ -28,6 +28,6 @@ BrokenList BrokenModules(LoadedTarget& target,
 void ReportBrokenModules(std::ostream& err, const BrokenList& broken);
 
 // An array.
-Json BrokenModulesJson(const BrokenList& broken);
+JsonNode BrokenModulesJson(const BrokenList& broken);
 
 }  // namespace qv::cli

@@ -193,8 +193,8 @@ std::string RequestedFormat(const std::vector<std::string>& arguments) {
 
 // {"error": {"code": N, "message": "..."}}
 void WriteJsonError(std::ostream& out, int code, const std::string& message, text::CodePage run) {
-    const Json error{{"code", code}, {"message", MessageUtf8(message, run)}};
-    WriteJson(out, Json{{"error", error}});
+    const JsonNode error{{"code", code}, {"message", MessageUtf8(message, run)}};
+    WriteJson(out, JsonNode{{"error", error}});
 }
 
 // A SARIF log of a run that failed as a whole: no results, and the failure

@@ -61,11 +61,11 @@ void AppendNumber(std::string& out, double value) {
 
 void AppendIndent(std::string& out, int depth) { out.append(static_cast<size_t>(depth) * 4, ' '); }
 
-void AppendValue(std::string& out, const Json& value, JsonLayout layout, int depth) {
+void AppendValue(std::string& out, const JsonNode& value, JsonLayout layout, int depth) {
     const bool indented = layout == JsonLayout::Indented;
     switch (value.type()) {
-        case Json::value_t::object:
-        case Json::value_t::array: {
+        case JsonNode::value_t::object:
+        case JsonNode::value_t::array: {
             const bool object = value.is_object();
             out += object ? '{' : '[';
             if (indented) out += '\n';
@@ -87,19 +87,19 @@ void AppendValue(std::string& out, const Json& value, JsonLayout layout, int dep
             out += object ? '}' : ']';
             break;
         }
-        case Json::value_t::string:
+        case JsonNode::value_t::string:
             AppendJsonString(out, value.get_ref<const std::string&>());
             break;
-        case Json::value_t::boolean:
+        case JsonNode::value_t::boolean:
             out += value.get<bool>() ? "true" : "false";
             break;
-        case Json::value_t::number_integer:
+        case JsonNode::value_t::number_integer:
             out += std::to_string(value.get<std::int64_t>());
             break;
-        case Json::value_t::number_unsigned:
+        case JsonNode::value_t::number_unsigned:
             out += std::to_string(value.get<std::uint64_t>());
             break;
-        case Json::value_t::number_float:
+        case JsonNode::value_t::number_float:
             AppendNumber(out, value.get<double>());
             break;
         default:
@@ -113,6 +113,16 @@ void AppendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
     for (size_t i = 0; i < text.size();) {
+        // A run of characters that stand as they are, in one piece.
+        size_t plain = i;
+        while (plain < text.size()) {
+            const auto c = static_cast<unsigned char>(text[plain]);
+            if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+            ++plain;
+        }
+        out.append(text.data() + i, plain - i);
+        i = plain;
+        if (i == text.size()) break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
             const size_t length = Utf8SequenceAt(text, i);
@@ -147,13 +157,13 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
-std::string JsonText(const Json& value, JsonLayout layout) {
+std::string JsonText(const JsonNode& value, JsonLayout layout) {
     std::string out;
     AppendValue(out, value, layout, 0);
     if (layout == JsonLayout::Indented) out += '\n';
     return out;
 }
 
-void WriteJson(std::ostream& out, const Json& value) { out << JsonText(value, JsonLayout::Indented); }
+void WriteJson(std::ostream& out, const JsonNode& value) { out << JsonText(value, JsonLayout::Indented); }
 
 }  // namespace qv::cli

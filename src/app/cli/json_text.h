@@ -15,17 +15,18 @@
 
 namespace qv::cli {
 
-using Json = nlohmann::json;
+// A JSON value (object, array, string, number, ...).
+using JsonNode = nlohmann::json;
 
 enum class JsonLayout { Indented, Compact };
 
 // The value as text; indented text ends with a line break.
-std::string JsonText(const Json& value, JsonLayout layout);
+std::string JsonText(const JsonNode& value, JsonLayout layout);
 
 // A string value as JSON text (quoted, escaped) appended to out.
 void AppendJsonString(std::string& out, std::string_view utf8);
 
 // Indented JSON and a line break.
-void WriteJson(std::ostream& out, const Json& value);
+void WriteJson(std::ostream& out, const JsonNode& value);
 
 }  // namespace qv::cli

@@ -9,11 +9,19 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qv::cli {
 
 struct Option {
+    Option(std::vector<std::string> names_, std::string description_, std::string valueName_ = "",
+           std::string defaultValue_ = "")
+        : names(std::move(names_)),
+          description(std::move(description_)),
+          valueName(std::move(valueName_)),
+          defaultValue(std::move(defaultValue_)) {}
+
     std::vector<std::string> names;  // without dashes: {"h", "help"}
     std::string description;
     std::string valueName;     // "" for an option without a value

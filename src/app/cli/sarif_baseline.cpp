@@ -17,26 +17,26 @@ namespace {
 }
 
 // A member's string; the fallback when it is missing or not a string.
-std::string StringAt(const Json& object, const char* key, const char* fallback = "") {
-    if (!object.is_object()) return fallback;
-    const auto it = object.find(key);
-    return it != object.end() && it->is_string() ? it->get<std::string>() : fallback;
+std::string StringAt(const JsonNode& object, const char* key, const char* fallback = "") {
+    if (!object.is_object() || !object.contains(key)) return fallback;
+    const JsonNode& value = object.at(key);
+    return value.is_string() ? value.get<std::string>() : fallback;
 }
 
-const Json& MemberAt(const Json& object, const char* key) {
-    static const Json kNull;
+const JsonNode& MemberAt(const JsonNode& object, const char* key) {
+    static const JsonNode kNull;
     if (!object.is_object()) return kNull;
     const auto it = object.find(key);
     return it == object.end() ? kNull : *it;
 }
 
-std::string FingerprintOf(const Json& result) {
+std::string FingerprintOf(const JsonNode& result) {
     return StringAt(MemberAt(result, "partialFingerprints"), kRoutineFingerprint);
 }
 
 // What the parser says is wrong, without its own prefix and place; a
 // value that is none is "illegal value", as earlier versions said.
-std::string ParseProblem(const Json::parse_error& error) {
+std::string ParseProblem(const JsonNode::parse_error& error) {
     std::string what = error.what();
     if (what.find("while parsing value - invalid literal") != std::string::npos) {
         return "illegal value";
@@ -67,10 +67,10 @@ SarifBaseline SarifBaseline::Read(const std::string& path) {
                      : kind == file::Kind::Folder  ? "file to open is a directory"
                                                    : file::NotRegularReason(kind));
     }
-    Json document;
+    JsonNode document;
     try {
-        document = Json::parse(bytes);
-    } catch (const Json::parse_error& error) {
+        document = JsonNode::parse(bytes);
+    } catch (const JsonNode::parse_error& error) {
         Refuse(path, "not JSON (" + ParseProblem(error) + " at byte " +
                          std::to_string(error.byte) + ")");
     }
@@ -78,15 +78,15 @@ SarifBaseline SarifBaseline::Read(const std::string& path) {
     return FromLog(document, path);
 }
 
-SarifBaseline SarifBaseline::FromLog(const Json& log, const std::string& path) {
+SarifBaseline SarifBaseline::FromLog(const JsonNode& log, const std::string& path) {
     if (StringAt(log, "version") != "2.1.0" || !MemberAt(log, "runs").is_array()) {
         Refuse(path, "not a SARIF 2.1.0 log");
     }
     SarifBaseline baseline;
-    for (const Json& run : MemberAt(log, "runs")) {
-        const Json& results = MemberAt(run, "results");
+    for (const JsonNode& run : MemberAt(log, "runs")) {
+        const JsonNode& results = MemberAt(run, "results");
         if (!results.is_array()) Refuse(path, "a run without results");
-        for (const Json& result : results) {
+        for (const JsonNode& result : results) {
             // Gone already then: nothing to match now.
             if (StringAt(result, "baselineState") == "absent") continue;
             const std::string fingerprint = FingerprintOf(result);
@@ -139,20 +139,20 @@ BaselineCounts SarifBaseline::Counts() const {
     return counts;
 }
 
-std::vector<Json> SarifBaseline::Absent() const {
-    std::vector<Json> absent;
+std::vector<JsonNode> SarifBaseline::Absent() const {
+    std::vector<JsonNode> absent;
     for (const auto& [fingerprint, earlier] : byFingerprint_) {
         if (earlier.matched) continue;
-        Json result = earlier.result;
+        JsonNode result = earlier.result;
         result.erase("fixes");
         if (result.contains("locations") && result["locations"].is_array() &&
             !result["locations"].empty()) {
-            for (Json& location : result["locations"]) {
-                if (!location.is_object()) location = Json::object();
-                Json& physical = location["physicalLocation"];
-                if (!physical.is_object()) physical = Json::object();
-                Json& artifact = physical["artifactLocation"];
-                if (!artifact.is_object()) artifact = Json::object();
+            for (JsonNode& location : result["locations"]) {
+                if (!location.is_object()) location = JsonNode::object();
+                JsonNode& physical = location["physicalLocation"];
+                if (!physical.is_object()) physical = JsonNode::object();
+                JsonNode& artifact = physical["artifactLocation"];
+                if (!artifact.is_object()) artifact = JsonNode::object();
                 artifact.erase("index");
             }
         }

@@ -45,7 +45,7 @@ class SarifBaseline {
     // Throws CliError (bad input) naming the file when it cannot be read or
     // is not a SARIF log of check with routine fingerprints.
     static SarifBaseline Read(const std::string& path);
-    static SarifBaseline FromLog(const Json& log, const std::string& path);
+    static SarifBaseline FromLog(const JsonNode& log, const std::string& path);
 
     // The state of a finding: matched by fingerprint (each earlier result
     // once); unchanged when its level and message are the same. A finding
@@ -58,11 +58,11 @@ class SarifBaseline {
     BaselineCounts Counts() const;
     // Those results, each marked absent and without what only their own log
     // can resolve (artifact indexes, fixes).
-    std::vector<Json> Absent() const;
+    std::vector<JsonNode> Absent() const;
 
   private:
     struct Earlier {
-        Json result;
+        JsonNode result;
         bool matched = false;
     };
     std::optional<BaselineState> MatchOnce(const std::string& fingerprint,

@@ -29,7 +29,7 @@ std::string Level(analysis::FindingSeverity severity) {
 
 std::string Text(std::string_view text) { return std::string(text); }
 
-Json Message(const std::string& text) { return Json{{"text", text}}; }
+JsonNode Message(const std::string& text) { return JsonNode{{"text", text}}; }
 
 std::string WithoutBackticks(std::string text) {
     std::erase(text, '`');
@@ -63,8 +63,8 @@ RuleHelp HelpOf(int status) {
     }
 }
 
-Json Rules(const std::string& projectAddress) {
-    Json rules = Json::array();
+JsonNode Rules(const std::string& projectAddress) {
+    JsonNode rules = JsonNode::array();
     for (const analysis::StatusRule& rule : analysis::StatusRules()) {
         const std::string word(analysis::StatusString(rule.status));
         const std::string meaning = Text(rule.meaning);
@@ -73,13 +73,13 @@ Json Rules(const std::string& projectAddress) {
                                  WithoutBackticks(help.fix) + " Command: " + help.command;
         const std::string markdown = "**Error handling " + word + "**: " + meaning + ".\n\n" +
                                  help.fix + "\n\n```\n" + help.command + "\n```";
-        Json object{
+        JsonNode object{
             {"id", Text(rule.id)},
             {"name", Text(rule.name)},
             {"shortDescription", Message("Error handling " + word)},
             {"fullDescription", Message(word + ": " + meaning + ".")},
-            {"help", Json{{"text", text}, {"markdown", markdown}}},
-            {"defaultConfiguration", Json{{"level", Level(rule.defaultSeverity)}}}};
+            {"help", JsonNode{{"text", text}, {"markdown", markdown}}},
+            {"defaultConfiguration", JsonNode{{"level", Level(rule.defaultSeverity)}}}};
         if (!projectAddress.empty()) {
             object["helpUri"] = projectAddress + "#" + UnicodeLower(rule.id);
         }
@@ -120,8 +120,8 @@ std::vector<size_t> LineStarts(std::string_view text, const host::files::SplitTe
     return starts;
 }
 
-Json Replacement(const Json& region, const std::string& inserted) {
-    return Json{{"deletedRegion", region}, {"insertedContent", Json{{"text", inserted}}}};
+JsonNode Replacement(const JsonNode& region, const std::string& inserted) {
+    return JsonNode{{"deletedRegion", region}, {"insertedContent", JsonNode{{"text", inserted}}}};
 }
 
 std::string Number(long long n) { return std::to_string(n); }
@@ -135,7 +135,7 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
     return "Routine " + VbText(routine, page) + ": " + Text(finding.message);
 }
 
-std::vector<Json> SarifReplacements(const FileChange& change) {
+std::vector<JsonNode> SarifReplacements(const FileChange& change) {
     const std::string_view before = change.before, after = change.after;
     const Encoding encoding{change.codePage};
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
@@ -144,7 +144,7 @@ std::vector<Json> SarifReplacements(const FileChange& change) {
     const std::vector<size_t> newStarts = LineStarts(after, newSplit);
     const long oldLines = static_cast<long>(oldSplit.lines.size());
 
-    std::vector<Json> replacements;
+    std::vector<JsonNode> replacements;
     for (host::files::LineHunk hunk : host::files::LineHunks(oldSplit, newSplit)) {
         // Lines cannot be inserted after a last line without a break: the
         // change then takes that line along.
@@ -155,7 +155,7 @@ std::vector<Json> SarifReplacements(const FileChange& change) {
         const size_t from = newStarts[static_cast<size_t>(hunk.newStart)];
         const size_t to = newStarts[static_cast<size_t>(hunk.newStart + hunk.newCount)];
         const long offset = change.firstLine - 1;  // the file lines above the change's
-        Json region{{"startLine", static_cast<std::int64_t>(offset + hunk.oldStart + 1)},
+        JsonNode region{{"startLine", static_cast<std::int64_t>(offset + hunk.oldStart + 1)},
                     {"startColumn", 1}};
         if (end < oldLines || oldSplit.finalBreak || hunk.oldCount == 0) {
             // Up to the start of the line after the hunk (past the end when
@@ -238,7 +238,7 @@ std::string SarifLog::Location(const SarifResult& r) {
     if (r.fix) {
         auto [it, added] = artifactIndex_.emplace(r.path, static_cast<int>(artifacts_.size()));
         if (added) {
-            artifacts_.push_back(Json{{"location", Json::parse(artifact + "}")},
+            artifacts_.push_back(JsonNode{{"location", JsonNode::parse(artifact + "}")},
                                       {"encoding", Encoding{r.fix->codePage}.Name()}});
         }
         artifact += R"(,"index":)" + Number(it->second);
@@ -292,7 +292,7 @@ void SarifLog::Add(const SarifResult& r) {
                R"("artifactChanges":[{"artifactLocation":)" +
                artifact + R"(,"replacements":[)";
         bool first = true;
-        for (const Json& replacement : SarifReplacements(*r.fix)) {
+        for (const JsonNode& replacement : SarifReplacements(*r.fix)) {
             if (!first) out += ',';
             out += JsonText(replacement, JsonLayout::Compact);
             first = false;
@@ -304,21 +304,21 @@ void SarifLog::Add(const SarifResult& r) {
 }
 
 void SarifLog::Write(std::ostream& out) {
-    auto compact = [](const Json& json) { return JsonText(json, JsonLayout::Compact); };
-    Json driver{{"name", "qvaddin"},
+    auto compact = [](const JsonNode& json) { return JsonText(json, JsonLayout::Compact); };
+    JsonNode driver{{"name", "qvaddin"},
                 {"fullName", "qvaddin " QVADDIN_VERSION " (error handling of VB6 code)"},
                 {"version", QVADDIN_VERSION},
                 {"semanticVersion", QVADDIN_VERSION},
                 {"rules", Rules(run_.projectAddress)}};
     if (!run_.projectAddress.empty()) driver["informationUri"] = run_.projectAddress;
-    Json notifications = Json::array();
+    JsonNode notifications = JsonNode::array();
     for (const std::string& failure : failures_) {
-        notifications.push_back(Json{{"level", "error"}, {"message", Message(failure)}});
+        notifications.push_back(JsonNode{{"level", "error"}, {"message", Message(failure)}});
     }
     for (const std::string& warning : warnings_) {
-        notifications.push_back(Json{{"level", "warning"}, {"message", Message(warning)}});
+        notifications.push_back(JsonNode{{"level", "warning"}, {"message", Message(warning)}});
     }
-    Json invocation{{"executionSuccessful", failures_.empty()}};
+    JsonNode invocation{{"executionSuccessful", failures_.empty()}};
     if (!notifications.empty()) invocation["toolExecutionNotifications"] = notifications;
     std::string rootUri = FileUri(rootPath_);
     if (!rootUri.ends_with('/')) rootUri += '/';
@@ -326,10 +326,10 @@ void SarifLog::Write(std::ostream& out) {
     // The results go out one by one, as they are kept; the rest of the run
     // is small.
     out << R"({"$schema":")" << kSchema << R"(","version":"2.1.0","runs":[{"tool":)"
-        << compact(Json{{"driver", driver}}) << R"(,"automationDetails":)"
-        << compact(Json{{"id", run_.automationId}}) << R"(,"originalUriBaseIds":)"
-        << compact(Json{{kRootId, Json{{"uri", rootUri}}}}) << R"(,"invocations":)"
-        << compact(Json::array({invocation}));
+        << compact(JsonNode{{"driver", driver}}) << R"(,"automationDetails":)"
+        << compact(JsonNode{{"id", run_.automationId}}) << R"(,"originalUriBaseIds":)"
+        << compact(JsonNode{{kRootId, JsonNode{{"uri", rootUri}}}}) << R"(,"invocations":)"
+        << compact(JsonNode::array({invocation}));
     if (!artifacts_.empty()) out << R"(,"artifacts":)" << compact(artifacts_);
     out << R"(,"results":[)";
     if (spill_ && std::fflush(spill_.get()) == 0) {
@@ -345,7 +345,7 @@ void SarifLog::Write(std::ostream& out) {
         out << results_[i];
     }
     if (baseline_ != nullptr) {
-        for (const Json& absent : baseline_->Absent()) {
+        for (const JsonNode& absent : baseline_->Absent()) {
             if (!first) out << ',';
             out << compact(absent);
             first = false;

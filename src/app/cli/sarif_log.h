@@ -82,7 +82,7 @@ class SarifLog {
     std::vector<std::string> results_;  // each compact, when there is no such file
     size_t writtenBytes_ = 0;  // to the spill file
     bool anyResult_ = false;
-    Json artifacts_ = Json::array();  // the files with fixes, in the order they come
+    JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
     std::map<std::string, std::string> locations_;  // by path
     std::vector<std::string> newOutside_;  // warnings not yet taken
@@ -98,6 +98,6 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
 
 // The replacements that turn the change's before text into its after text,
 // as SARIF replacement objects (whole lines, 1-based regions).
-std::vector<Json> SarifReplacements(const FileChange& change);
+std::vector<JsonNode> SarifReplacements(const FileChange& change);
 
 }  // namespace qv::cli

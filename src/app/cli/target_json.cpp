@@ -11,24 +11,24 @@ std::string ComponentFile(LoadedTarget& target, host::memory::MemoryComponent& c
     return component.FileCount() > 0 ? component.FileNames(1) : std::string();
 }
 
-Json ProjectJson(host::memory::MemoryProject& project) {
-    return Json{{"name", VbText(project.Name(), project.TextCodePage())},
+JsonNode ProjectJson(host::memory::MemoryProject& project) {
+    return JsonNode{{"name", VbText(project.Name(), project.TextCodePage())},
                        {"type", project.Type()},
                        {"file", MessageText(project.FileName(), project.Vbe().TextCodePage())}};
 }
 
-Json ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component) {
-    return Json{
+JsonNode ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component) {
+    return JsonNode{
         {"name", VbText(component.Name(), component.TextCodePage())},
         {"type", component.Type()},
         {"file", MessageText(ComponentFile(target, component), target.Vbe().TextCodePage())},
         {"readOnly", analysis::IsReadOnly(component)}};
 }
 
-Json RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+JsonNode RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
     const text::CodePage page = module.TextCodePage();
     const analysis::RoutineCopyScope copy(module, routine);
-    Json object{
+    JsonNode object{
         {"name", VbText(routine.name, page)},
         {"kind", routine.kind},
         {"routineType",

@@ -16,12 +16,12 @@
 namespace qv::cli {
 
 // name, type, file ("" for a project of loose module files).
-Json ProjectJson(host::memory::MemoryProject& project);
+JsonNode ProjectJson(host::memory::MemoryProject& project);
 // name, type, file, readOnly.
-Json ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component);
+JsonNode ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component);
 // name, kind, routineType ("Sub", "Function" or "Property"); for a copy
 // after the first of a routine defined more than once, "copy": 2, 3, ...
-Json RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine);
+JsonNode RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine);
 
 // The component's file as given to the loader ("" when it has none).
 std::string ComponentFile(LoadedTarget& target, host::memory::MemoryComponent& component);

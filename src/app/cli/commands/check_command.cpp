@@ -159,8 +159,8 @@ std::vector<std::string> CountCells(const ModuleResult& r) {
             std::to_string(c.none)};
 }
 
-Json RoutineStatusJson(host::CodeModule& module, const analysis::RoutineStatusRow& row) {
-    Json object = RoutineJson(module, analysis::RoutineEntry{row.name, row.kind, row.copy});
+JsonNode RoutineStatusJson(host::CodeModule& module, const analysis::RoutineStatusRow& row) {
+    JsonNode object = RoutineJson(module, analysis::RoutineEntry{row.name, row.kind, row.copy});
     object["top"] = std::string(analysis::StatusString(row.status.top));
     object["exit"] = std::string(analysis::StatusString(row.status.exit));
     return object;
@@ -225,9 +225,9 @@ public:
 
         analysis::ModuleCounts totals;
         bool failed = false;
-        Json projectsJson = Json::array();
+        JsonNode projectsJson = JsonNode::array();
         for (MemoryProject* project : projects) {
-            Json componentsJson = Json::array();
+            JsonNode componentsJson = JsonNode::array();
             if (!json && !sarif) PrintProjectHeader(context, *project);
             std::vector<ModuleResult> results;
             for (MemoryComponent* component : Modules(*project, selection)) {
@@ -260,9 +260,9 @@ public:
             if (sarif) {
                 continue;
             } else if (json) {
-                Json object = ProjectJson(*project);
-                object["components"] = componentsJson;
-                projectsJson.push_back(object);
+                JsonNode object = ProjectJson(*project);
+                object["components"] = std::move(componentsJson);
+                projectsJson.push_back(std::move(object));
             } else if (listRoutines) {
                 for (const ModuleResult& r : results) PrintModuleWithRoutines(context, r);
             } else {
@@ -280,10 +280,11 @@ public:
             for (const auto& module : broken) log->AddFailure(module.message);
             log->Write(context.out);
         } else if (json) {
-            Json object{{"projects", projectsJson},
-                               {"totals", CountsJson(totals)},
-                               {"allGood", totals.AllStandard() && !failed},
-                               {"errors", BrokenModulesJson(broken)}};
+            JsonNode object = JsonNode::object();
+            object["projects"] = std::move(projectsJson);  // large: moved, not copied
+            object["totals"] = CountsJson(totals);
+            object["allGood"] = totals.AllStandard() && !failed;
+            object["errors"] = BrokenModulesJson(broken);
             if (baseline) object["baseline"] = BaselineJson(baseline->Counts());
             WriteJson(context.out, object);
         } else {
@@ -372,8 +373,8 @@ private:
         }
     }
 
-    static Json BaselineJson(const BaselineCounts& c) {
-        return Json{{"new", c.added}, {"updated", c.updated}, {"unchanged", c.unchanged},
+    static JsonNode BaselineJson(const BaselineCounts& c) {
+        return JsonNode{{"new", c.added}, {"updated", c.updated}, {"unchanged", c.unchanged},
                            {"absent", c.absent}};
     }
 
@@ -391,26 +392,26 @@ private:
         totals.standardTerminate += r.counts.standardTerminate;
     }
 
-    static Json CountsJson(const analysis::ModuleCounts& c) {
-        return Json{{"good", c.good}, {"some", c.some}, {"error", c.error},
+    static JsonNode CountsJson(const analysis::ModuleCounts& c) {
+        return JsonNode{{"good", c.good}, {"some", c.some}, {"error", c.error},
                            {"none", c.none}};
     }
 
-    static Json ModuleJson(LoadedTarget& target, const ModuleResult& r) {
-        Json object = ComponentJson(target, *r.component);
+    static JsonNode ModuleJson(LoadedTarget& target, const ModuleResult& r) {
+        JsonNode object = ComponentJson(target, *r.component);
         object["evaluated"] = r.evaluated;
-        const Json counts = CountsJson(r.counts);
+        const JsonNode counts = CountsJson(r.counts);
         for (auto it = counts.begin(); it != counts.end(); ++it) {
-            object[it.key()] = r.evaluated ? it.value() : Json();
+            object[it.key()] = r.evaluated ? it.value() : JsonNode();
         }
         if (!r.failure.empty()) {
             object["failure"] = VbText(r.failure, r.component->TextCodePage());
         }
-        Json routines = Json::array();
+        JsonNode routines = JsonNode::array();
         for (const auto& row : r.counts.routines) {
             routines.push_back(RoutineStatusJson(*r.component->Code(), row));
         }
-        object["routines"] = routines;
+        object["routines"] = std::move(routines);
         return object;
     }
 

@@ -147,41 +147,41 @@ class Report {
             << " refused.\n";
     }
 
-    Json ToJson(bool dryRun, const std::vector<std::string>& written,
+    JsonNode ToJson(bool dryRun, const std::vector<std::string>& written,
                      const std::string& diff) const {
-        Json modules = Json::array();
+        JsonNode modules = JsonNode::array();
         for (const shell::ModuleOutcome& m : outcome_.modules) {
             MemoryComponent& c = Component(m);
             const text::CodePage page = c.TextCodePage();
             const MemoryProject& project = c.Owner().Project();
-            Json module{{"project", VbText(project.Name(), project.TextCodePage())},
+            JsonNode module{{"project", VbText(project.Name(), project.TextCodePage())},
                                {"name", VbText(c.Name(), page)},
                                {"file", MessageText(ComponentFile(target_, c), run_)}};
             if (m.skipped != shell::Skip::None) {
                 module["skipped"] = std::string(SkipText(m.skipped));
             }
             if (m.failure) {
-                module["failure"] = Json{{"routine", VbText(m.failedRoutine, page)},
+                module["failure"] = JsonNode{{"routine", VbText(m.failedRoutine, page)},
                                           {"number", static_cast<int>(m.failure->Number())},
                                           {"description", VbText(m.failure->Description(), page)},
                                           {"source", VbText(m.failure->Source(), page)}};
             }
-            Json routines = Json::array();
+            JsonNode routines = JsonNode::array();
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (!r.changed && r.refusal.empty()) continue;
-                Json routine{
+                JsonNode routine{
                     {"name", VbText(r.name, page)}, {"kind", r.kind}, {"changed", r.changed}};
                 if (r.copy > 0) routine["copy"] = static_cast<std::int64_t>(r.copy + 1);
                 if (r.changed) routine["done"] = std::string(r.done);
                 if (!r.refusal.empty()) routine["refused"] = VbText(r.refusal, page);
-                routines.push_back(routine);
+                routines.push_back(std::move(routine));
             }
-            module["routines"] = routines;
-            modules.push_back(module);
+            module["routines"] = std::move(routines);
+            modules.push_back(std::move(module));
         }
-        Json files = Json::array();
+        JsonNode files = JsonNode::array();
         for (const std::string& f : written) files.push_back(MessageText(f, run_));
-        Json object{{"dryRun", dryRun},
+        JsonNode object{{"dryRun", dryRun},
                            {"modules", modules},
                            {"changed", totals_.changed},
                            {"refused", totals_.refused},
@@ -291,7 +291,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
         CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
                              diff,           context.err,       context.codePage};
         SaveChanges(quiet, *target, &written);
-        Json json = report.ToJson(context.dryRun, written, diff.str());
+        JsonNode json = report.ToJson(context.dryRun, written, diff.str());
         json["errors"] = BrokenModulesJson(broken);
         WriteJson(context.out, json);
     } else {

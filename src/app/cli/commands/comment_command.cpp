@@ -54,7 +54,7 @@ class CommentCommand : public Command {
                               diff,           context.err,       context.codePage};
         SaveChanges(saving, *target);
         if (context.format == OutputFormat::Json) {
-            Json object{
+            JsonNode object{
                 {"module", VbText(component.Name(), page)},
                 {"file", MessageText(ComponentFile(*target, component), RunCodePage(context))},
                 {"line", static_cast<std::int64_t>(selection.line)},

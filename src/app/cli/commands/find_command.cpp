@@ -54,16 +54,16 @@ void PrintTree(std::ostream& out, const find::FindTree& tree) {
     });
 }
 
-Json NodesJson(const find::FindTree& tree, long parent) {
-    Json nodes = Json::array();
+JsonNode NodesJson(const find::FindTree& tree, long parent) {
+    JsonNode nodes = JsonNode::array();
     for (long id : tree.Children(parent)) {
         const find::FindNode& node = tree.Node(id);
-        Json object{{"key", VbText(node.key, node.codePage)},
+        JsonNode object{{"key", VbText(node.key, node.codePage)},
                            {"text", VbText(node.text, node.codePage)},
                            {"image", std::string(node.image)},
                            {"tag", std::string(node.tag)}};
         if (!node.children.empty()) object["children"] = NodesJson(tree, id);
-        nodes.push_back(object);
+        nodes.push_back(std::move(object));
     }
     return nodes;
 }
@@ -118,7 +118,7 @@ public:
         ReportBrokenModules(context.err, broken);
         if (context.format == OutputFormat::Json) {
             const find::SearchOutcome& outcome = model.LastOutcome();
-            WriteJson(context.out, Json{{"hits", std::int64_t(outcome.hits)},
+            WriteJson(context.out, JsonNode{{"hits", std::int64_t(outcome.hits)},
                                                {"beyondLimit", outcome.beyondLimit},
                                                {"nodes", NodesJson(model.Tree(),
                                                                    find::FindTree::kRoot)},

@@ -80,12 +80,12 @@ class ListCommand : public Command {
         const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
         const bool oneProject = context.parser.IsSet("project");
-        Json projects = Json::array();
+        JsonNode projects = JsonNode::array();
         auto& all = target->Vbe().Projects();
         for (long p = 1; p <= all.Count(); ++p) {
             MemoryProject& project = all.At(p);
             if (oneProject && &project != selection.project) continue;
-            Json components = Json::array();
+            JsonNode components = JsonNode::array();
             if (!json) {
                 context.out << DisplayText(project.Name(), project.TextCodePage()) << " ("
                             << ProjectTypeName(project.Type()) << ")"
@@ -98,19 +98,19 @@ class ListCommand : public Command {
                 if (selection.component != nullptr && &component != selection.component) continue;
                 const analysis::RoutineList routines = Routines(*target, project, component);
                 if (json) {
-                    Json object = ComponentJson(*target, component);
-                    Json list = Json::array();
+                    JsonNode object = ComponentJson(*target, component);
+                    JsonNode list = JsonNode::array();
                     for (const auto& r : routines) list.push_back(RoutineJson(*component.Code(), r));
-                    object["routines"] = list;
-                    components.push_back(object);
+                    object["routines"] = std::move(list);
+                    components.push_back(std::move(object));
                 } else {
                     PrintComponent(context, *target, component, routines);
                 }
             }
             if (json) {
-                Json object = ProjectJson(project);
-                object["components"] = components;
-                projects.push_back(object);
+                JsonNode object = ProjectJson(project);
+                object["components"] = std::move(components);
+                projects.push_back(std::move(object));
             }
         }
         // A broken module is reported wherever its project is listed whole.
@@ -120,8 +120,10 @@ class ListCommand : public Command {
                 : BrokenModules(*target, oneProject ? selection.project : nullptr);
         ReportBrokenModules(context.err, broken);
         if (json) {
-            WriteJson(context.out, Json{{"projects", projects},
-                                               {"errors", BrokenModulesJson(broken)}});
+            JsonNode object = JsonNode::object();
+            object["projects"] = std::move(projects);  // large: moved, not copied
+            object["errors"] = BrokenModulesJson(broken);
+            WriteJson(context.out, object);
         }
         return broken.empty() ? kExitOk : kExitBadInput;
     }

@@ -35,7 +35,7 @@ public:
             throw CliError(kExitBadInput, e.Description());
         }
         if (context.format == OutputFormat::Json) {
-            const Json object{
+            const JsonNode object{
                 {"file", std::string(file)},
                 {"section", Q(shell::kAddInListSection)},
                 {"key", Q(shell::kAddInKey)},

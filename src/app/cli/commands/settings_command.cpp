@@ -84,9 +84,9 @@ std::string SourceText(const SettingsField& field, settings::FieldSource source)
     return text;
 }
 
-Json JsonValue(const SettingsField& field, const std::string& value) {
+JsonNode JsonValue(const SettingsField& field, const std::string& value) {
     if (field.type == FieldType::Text) return std::string(value);
-    return Json(static_cast<std::int64_t>(std::stoll(value)));
+    return JsonNode(static_cast<std::int64_t>(std::stoll(value)));
 }
 
 // The file's problem, refused before anything is written: one that cannot
@@ -235,22 +235,22 @@ private:
         return kExitOk;
     }
 
-    static Json ShowJson(const settings::SettingsRecord& record) {
+    static JsonNode ShowJson(const settings::SettingsRecord& record) {
         const settings::CRegSettings& store = settings::SystemStore();
-        Json fields = Json::array();
+        JsonNode fields = JsonNode::array();
         for (const SettingsField& field : settings::SettingsFields()) {
-            Json object{{"key", Q(field.key)},
+            JsonNode object{{"key", Q(field.key)},
                                {"value", JsonValue(field, field.value(record))},
                                {"source", Q(settings::SourceName(settings::SourceOf(field)))}};
             if (field.companyEntry != 0) object["companyEntry"] = field.companyEntry;
             fields.push_back(object);
         }
         const CodePageShown codePage = ShownCodePage();
-        Json out{{"file", std::string(store.FilePath())},
+        JsonNode out{{"file", std::string(store.FilePath())},
                         {"section", Q(settings::kSettingsSection)},
                         {"overrideAllowed", settings::OverrideAllowed()},
                         {"fields", fields},
-                        {"codePage", Json{{"value", Q(codePage.value)},
+                        {"codePage", JsonNode{{"value", Q(codePage.value)},
                                                  {"source", Q(codePage.source)}}},
                         {"hotKeys", HotKeysJson()}};
         if (const auto problem = settings::StoreProblem(store)) {
@@ -289,11 +289,11 @@ private:
         }
     }
 
-    static Json HotKeysJson() {
-        Json keys = Json::array();
+    static JsonNode HotKeysJson() {
+        JsonNode keys = JsonNode::array();
         for (int i = 0; i < settings::kHotKeyCount; ++i) {
             const settings::HotKey spec = settings::HotKeyFromTable(i);
-            keys.push_back(Json{
+            keys.push_back(JsonNode{
                 {"command", Q(settings::HotKeyCommandName(i))},
                 {"entry", settings::kFirstHotKeyEntry + i},
                 {"keys", std::string(spec.keys)},
@@ -309,7 +309,7 @@ private:
         const std::string value = field.value(record);
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
-                      Json{{"key", Q(field.key)},
+                      JsonNode{{"key", Q(field.key)},
                                   {"value", JsonValue(field, value)},
                                   {"source", Q(settings::SourceName(settings::SourceOf(field)))}});
         } else {
@@ -321,7 +321,7 @@ private:
     static int GetCodePage(CommandContext& context) {
         const CodePageShown codePage = ShownCodePage();
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, Json{{"key", Q(settings::kCodePageKey)},
+            WriteJson(context.out, JsonNode{{"key", Q(settings::kCodePageKey)},
                                                {"value", Q(codePage.value)},
                                                {"source", Q(codePage.source)}});
         } else {
@@ -343,7 +343,7 @@ private:
             throw CliError(kExitBadInput, "could not write " + store.FilePath());
         }
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, Json{{"key", Q(settings::kCodePageKey)},
+            WriteJson(context.out, JsonNode{{"key", Q(settings::kCodePageKey)},
                                                {"value", Q(value)},
                                                {"file", std::string(store.FilePath())},
                                                {"stored", !context.dryRun},
@@ -378,7 +378,7 @@ private:
         }
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
-                      Json{{"key", Q(field.key)},
+                      JsonNode{{"key", Q(field.key)},
                                   {"value", JsonValue(field, value)},
                                   {"file", std::string(store.FilePath())},
                                   {"stored", !context.dryRun},
@@ -406,7 +406,7 @@ private:
             }
         }
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, Json{{"file", std::string(store.FilePath())},
+            WriteJson(context.out, JsonNode{{"file", std::string(store.FilePath())},
                                                {"reset", !context.dryRun}});
         } else {
             context.out << (context.dryRun ? "Would reset " : "Reset ") << store.FilePath()

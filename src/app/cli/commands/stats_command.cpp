@@ -94,17 +94,17 @@ void PrintRows(CommandContext& context, const Row& columns, const std::vector<Ro
     else PrintTable(context.out, columns, rows);
 }
 
-Json FiguresJson(const stats::ModuleFigures& f, const std::string& text,
+JsonNode FiguresJson(const stats::ModuleFigures& f, const std::string& text,
                         text::CodePage page) {
-    return Json{{"text", VbText(text, page)}, {"routines", std::int64_t(f.routines)},
+    return JsonNode{{"text", VbText(text, page)}, {"routines", std::int64_t(f.routines)},
                        {"totalLines", std::int64_t(f.totalLines)}, {"declaration", std::int64_t(f.declaration)},
                        {"blank", std::int64_t(f.blank)},   {"comments", std::int64_t(f.comments)},
                        {"code", std::int64_t(f.code)}};
 }
 
-Json FiguresJson(const stats::RoutineFigures& f, const std::string& text,
+JsonNode FiguresJson(const stats::RoutineFigures& f, const std::string& text,
                         text::CodePage page) {
-    return Json{{"text", VbText(text, page)},
+    return JsonNode{{"text", VbText(text, page)},
                        {"totalLines", std::int64_t(f.totalLines)},
                        {"blank", std::int64_t(f.blank)},
                        {"comments", std::int64_t(f.comments)},
@@ -187,7 +187,7 @@ private:
         }
         stats::SortModuleRows(table.modules);
         if (context.format == OutputFormat::Json) {
-            Json object = ModuleTableJson(target, table);
+            JsonNode object = ModuleTableJson(target, table);
             object["errors"] = BrokenModulesJson(broken);
             WriteJson(context.out, object);
             return;
@@ -199,16 +199,16 @@ private:
 
     // {"total":{...}, "projects":[{name, type, file, "components":[{name,
     // type, file, readOnly, "stats":{...}}]}]}, rows in the table's order.
-    static Json ModuleTableJson(LoadedTarget& target, const stats::ModuleTable& table) {
-        Json projects = Json::array();
-        Json components = Json::array();
+    static JsonNode ModuleTableJson(LoadedTarget& target, const stats::ModuleTable& table) {
+        JsonNode projects = JsonNode::array();
+        JsonNode components = JsonNode::array();
         MemoryProject* current = nullptr;
         auto closeProject = [&] {
             if (current == nullptr) return;
-            Json object = ProjectJson(*current);
-            object["components"] = components;
-            projects.push_back(object);
-            components = Json::array();
+            JsonNode object = ProjectJson(*current);
+            object["components"] = std::move(components);
+            projects.push_back(std::move(object));
+            components = JsonNode::array();
         };
         for (const stats::ModuleRow& row : table.modules) {
             MemoryProject* project = target.Vbe().Projects().Find(row.project);
@@ -217,14 +217,16 @@ private:
                 current = project;
             }
             MemoryComponent& component = *project->Components().Find(row.component);
-            Json object = ComponentJson(target, component);
+            JsonNode object = ComponentJson(target, component);
             object["stats"] = FiguresJson(row.figures, row.text, component.TextCodePage());
-            components.push_back(object);
+            components.push_back(std::move(object));
         }
         closeProject();
-        return Json{{"total", FiguresJson(table.total.figures, table.total.text,
-                                                 target.Vbe().TextCodePage())},
-                           {"projects", projects}};
+        JsonNode object = JsonNode::object();
+        object["total"] =
+            FiguresJson(table.total.figures, table.total.text, target.Vbe().TextCodePage());
+        object["projects"] = std::move(projects);  // large: moved, not copied
+        return object;
     }
 
     static int RoutineTable(CommandContext& context, LoadedTarget& target,
@@ -254,26 +256,26 @@ private:
 
     // The module's component object with "declarations":{"stats"} and
     // "routines":[{name, kind, routineType, "stats"}].
-    static Json RoutineTableJson(LoadedTarget& target, MemoryProject& project,
+    static JsonNode RoutineTableJson(LoadedTarget& target, MemoryProject& project,
                                         MemoryComponent& component,
                                         const std::vector<stats::RoutineRow>& rows) {
-        Json object = ComponentJson(target, component);
+        JsonNode object = ComponentJson(target, component);
         const text::CodePage page = component.TextCodePage();
-        Json routines = Json::array();
+        JsonNode routines = JsonNode::array();
         for (size_t i = 0; i < rows.size(); ++i) {
             const stats::RoutineRow& row = rows[i];
             if (i == 0) {
-                object["declarations"] = Json{{"stats", FiguresJson(row.figures, row.text, page)}};
+                object["declarations"] = JsonNode{{"stats", FiguresJson(row.figures, row.text, page)}};
                 continue;
             }
-            Json routine = RoutineJson(*component.Code(), {row.name, row.kind});
+            JsonNode routine = RoutineJson(*component.Code(), {row.name, row.kind});
             routine["stats"] = FiguresJson(row.figures, row.text, page);
-            routines.push_back(routine);
+            routines.push_back(std::move(routine));
         }
-        object["routines"] = routines;
-        Json projectObject = ProjectJson(project);
-        projectObject["components"] = Json::array({object});
-        return Json{{"projects", Json::array({projectObject})}};
+        object["routines"] = std::move(routines);
+        JsonNode projectObject = ProjectJson(project);
+        projectObject["components"] = JsonNode::array({object});
+        return JsonNode{{"projects", JsonNode::array({projectObject})}};
     }
 };
 

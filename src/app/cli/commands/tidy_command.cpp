@@ -200,20 +200,20 @@ class TidyCommand : public Command {
                            const std::vector<Refusal>& refused, const BrokenList& broken,
                            const std::string& diff) {
         const text::CodePage run = RunCodePage(context);
-        Json refusals = Json::array();
+        JsonNode refusals = JsonNode::array();
         for (const Refusal& r : refused) {
-            Json refusal{{"module", VbText(r.module, r.codePage)},
+            JsonNode refusal{{"module", VbText(r.module, r.codePage)},
                                 {"name", VbText(r.routine.name, r.codePage)},
                                 {"kind", r.routine.kind},
                                 {"reason", VbText(r.routine.refusal, r.codePage)}};
             if (r.routine.copy > 0) refusal["copy"] = static_cast<std::int64_t>(r.routine.copy + 1);
             refusals.push_back(refusal);
         }
-        Json files = Json::array();
+        JsonNode files = JsonNode::array();
         for (const std::string& f : written) files.push_back(MessageText(f, run));
-        Json readOnly = Json::array();
+        JsonNode readOnly = JsonNode::array();
         for (const std::string& f : skipped) readOnly.push_back(MessageText(f, run));
-        Json object{{"dryRun", context.dryRun},
+        JsonNode object{{"dryRun", context.dryRun},
                            {"changed", files},
                            {"skipped", readOnly},
                            {"refused", refusals},
