@@ -12,11 +12,11 @@ cd "$(dirname "$0")/.."
 # the installed manual pages and dpkg-dev and file let cpack make the .deb
 # (tests/install); acl and attr give the tests setfacl and setfattr, to prove
 # that a rewritten file keeps its access list and extended attributes, and
-# patch applies a dry run's diff; nlohmann-json3-dev is the language
-# server's JSON (header-only).
-packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev
+# patch applies a dry run's diff; nlohmann-json3-dev is the JSON of the
+# command line and the language server (header-only).
+packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev nlohmann-json3-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xdotool imagemagick python3 python3-jsonschema neovim man-db
-          dpkg-dev file acl attr patch nlohmann-json3-dev)
+          dpkg-dev file acl attr patch)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

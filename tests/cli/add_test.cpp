@@ -21,15 +21,15 @@ TEST_F(AddCommandTest, AddThenRemoveGivesTheExampleBack) {
 
     // Every fresh handler reads OK / OK; the terminate routine's own block
     // is other error handling.
-    const QJsonObject check = ParseJson(Run(copy, {"--format", "json", "check", "Example.vbp"}).out);
+    Json check = ParseJson(Run(copy, {"--format", "json", "check", "Example.vbp"}).out);
     int judged = 0;
-    for (const auto& component : check["projects"][0]["components"].toArray()) {
-        for (const auto& routine : component.toObject()["routines"].toArray()) {
-            const QJsonObject r = routine.toObject();
-            const bool terminate = r["name"].toString() == "Class_Terminate";
-            EXPECT_EQ(r["top"].toString(), terminate ? "SOME" : "OK")
-                << r["name"].toString().toStdString();
-            EXPECT_EQ(r["exit"].toString(), terminate ? "N/A" : "OK");
+    for (const auto& component : check["projects"][0]["components"]) {
+        for (const auto& routine : component["routines"]) {
+            Json r = routine;
+            const bool terminate = r["name"].get<std::string>() == "Class_Terminate";
+            EXPECT_EQ(r["top"].get<std::string>(), terminate ? "SOME" : "OK")
+                << r["name"].get<std::string>();
+            EXPECT_EQ(r["exit"].get<std::string>(), terminate ? "N/A" : "OK");
             ++judged;
         }
     }
@@ -178,20 +178,20 @@ TEST_F(AddCommandTest, DryRunAndJson) {
     EXPECT_NE(dry.out.find("+    On Error GoTo Error_Routine\n"), std::string::npos);
     EXPECT_NE(dry.err.find("Would change 1 routine in 1 module; 2 refused."), std::string::npos);
 
-    const QJsonObject json =
+    Json json =
         ParseJson(Run(shapes, {"--format", "json", "--dry-run", "add", "Shapes.vbp"}).out);
     EXPECT_EQ(Files(shapes), before);
-    EXPECT_EQ(json["changed"].toInt(), 7);
-    EXPECT_EQ(json["refused"].toInt(), 2);
-    EXPECT_TRUE(json["diff"].toString().contains("+Exit_Routine:"));
-    const QJsonObject modA = json["modules"][0].toObject();
-    EXPECT_EQ(modA["file"].toString(), "modA.bas");
-    const QJsonArray routines = modA["routines"].toArray();
+    EXPECT_EQ(json["changed"].get<int>(), 7);
+    EXPECT_EQ(json["refused"].get<int>(), 2);
+    EXPECT_NE(json["diff"].get<std::string>().find("+Exit_Routine:"), std::string::npos);
+    Json modA = json["modules"][0];
+    EXPECT_EQ(modA["file"].get<std::string>(), "modA.bas");
+    Json routines = modA["routines"];
     ASSERT_EQ(routines.size(), 3);
-    EXPECT_EQ(routines[0].toObject()["done"].toString(), "added");
-    EXPECT_EQ(routines[1].toObject()["refused"].toString(),
+    EXPECT_EQ(routines[0]["done"].get<std::string>(), "added");
+    EXPECT_EQ(routines[1]["refused"].get<std::string>(),
               "Standard Error Handling should not be added to ErrorSave.");
-    EXPECT_EQ(json["modules"][1]["routines"][1]["kind"].toInt(), 1) << "Value (Let)";
+    EXPECT_EQ(json["modules"][1]["routines"][1]["kind"].get<int>(), 1) << "Value (Let)";
 }
 
 }  // namespace

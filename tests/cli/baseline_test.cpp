@@ -1,7 +1,6 @@
 // qvaddin check --baseline: findings compared with an earlier SARIF log by
 // their routine fingerprints; only new and updated ones fail the run.
 
-#include <QJsonArray>
 
 #include "cli/code_change_fixture.h"
 
@@ -16,10 +15,10 @@ protected:
         ASSERT_EQ(r.code, 1) << r.err;
         folder.Write("baseline.sarif", r.out);
     }
-    static std::map<std::string, int> States(const QJsonObject& log) {
+    static std::map<std::string, int> States(Json log) {
         std::map<std::string, int> states;
-        for (const QJsonValue result : log["runs"][0]["results"].toArray()) {
-            ++states[result["baselineState"].toString().toStdString()];
+        for (Json result : log["runs"][0]["results"]) {
+            ++states[result["baselineState"].get<std::string>()];
         }
         return states;
     }
@@ -42,10 +41,10 @@ TEST_F(Baseline, ARoundTripFailsOnlyOnTheRoutineThatGotWorse) {
     shapes.Write("modA.bas", module);
     const CliResult worse = Run(shapes, check);
     EXPECT_EQ(worse.code, 1) << worse.err;
-    const QJsonObject log = ParseJson(worse.out);
+    Json log = ParseJson(worse.out);
     EXPECT_EQ(States(log),
               (std::map<std::string, int>{{"new", 1}, {"unchanged", 7}, {"absent", 1}}));
-    for (const QJsonValue result : log["runs"][0]["results"].toArray()) {
+    for (Json result : log["runs"][0]["results"]) {
         if (result["baselineState"] == "new" || result["baselineState"] == "absent") {
             EXPECT_EQ(result["locations"][0]["logicalLocations"][0]["fullyQualifiedName"],
                       "modA.Resumes");
@@ -69,21 +68,21 @@ TEST_F(Baseline, TextAndJsonCountEachStateAndAFixedRoutineIsAbsent) {
     EXPECT_NE(text.out.find("Against the baseline: 0 new, "), std::string::npos) << text.out;
     const CliResult json =
         Run(shapes, {"--format", "json", "check", "Shapes.vbp", "--baseline", "baseline.sarif"});
-    const QJsonObject counts = ParseJson(json.out)["baseline"].toObject();
-    EXPECT_EQ(counts["new"].toInt(), 0);
-    EXPECT_EQ(counts["absent"].toInt(), 1);
-    EXPECT_EQ(counts["new"].toInt() + counts["updated"].toInt() + counts["unchanged"].toInt(), 7);
-    EXPECT_EQ(json.code, counts["updated"].toInt() > 0 ? 1 : 0);
+    Json counts = ParseJson(json.out)["baseline"];
+    EXPECT_EQ(counts["new"].get<int>(), 0);
+    EXPECT_EQ(counts["absent"].get<int>(), 1);
+    EXPECT_EQ(counts["new"].get<int>() + counts["updated"].get<int>() + counts["unchanged"].get<int>(), 7);
+    EXPECT_EQ(json.code, counts["updated"].get<int>() > 0 ? 1 : 0);
     EXPECT_EQ(text.code, json.code);
 
     const CliResult sarif = Run(shapes, {"--format", "sarif", "check", "Shapes.vbp", "--baseline",
                                          "baseline.sarif"});
-    const QJsonArray results = ParseJson(sarif.out)["runs"][0]["results"].toArray();
-    const QJsonObject absent = results.last().toObject();
-    EXPECT_EQ(absent["baselineState"].toString(), "absent");
+    Json results = ParseJson(sarif.out)["runs"][0]["results"];
+    Json absent = results.back();
+    EXPECT_EQ(absent["baselineState"].get<std::string>(), "absent");
     EXPECT_EQ(absent["locations"][0]["logicalLocations"][0]["fullyQualifiedName"], "modA.Go");
     EXPECT_FALSE(absent.contains("fixes"));
-    EXPECT_FALSE(absent["locations"][0]["physicalLocation"]["artifactLocation"].toObject().contains(
+    EXPECT_FALSE(absent["locations"][0]["physicalLocation"]["artifactLocation"].contains(
         "index"));
 }
 

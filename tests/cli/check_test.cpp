@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <filesystem>
 
 #include "cli/cli_test_support.h"
@@ -130,32 +127,32 @@ TEST_F(CheckCommand, RoutinesOptionShowsEveryStatusWord) {
 TEST_F(CheckCommand, JsonExtendsTheListShape) {
     const CliResult r = RunCliIn(shop.Path(), {"--format", "json", "check", "Shop.vbp"});
     ASSERT_EQ(r.code, 1) << r.err;
-    const QJsonObject root = ParseJson(r.out);
-    const QJsonObject project = root["projects"].toArray()[0].toObject();
-    EXPECT_EQ(project["name"].toString(), "Shop");
-    const QJsonArray components = project["components"].toArray();
+    Json root = ParseJson(r.out);
+    Json project = root["projects"][0];
+    EXPECT_EQ(project["name"].get<std::string>(), "Shop");
+    Json components = project["components"];
     ASSERT_EQ(components.size(), 3);
-    const QJsonObject account = components[1].toObject();
-    EXPECT_EQ(account["name"].toString(), "CAccount");
-    EXPECT_EQ(account["type"].toInt(), 2);
-    EXPECT_EQ(account["file"].toString(), "CAccount.cls");
-    EXPECT_FALSE(account["readOnly"].toBool());
-    EXPECT_EQ(account["good"].toInt(), 1);
-    EXPECT_EQ(account["some"].toInt(), 1);
-    EXPECT_EQ(account["error"].toInt(), 0);
-    EXPECT_EQ(account["none"].toInt(), 1);
-    const QJsonArray routines = account["routines"].toArray();
+    Json account = components[1];
+    EXPECT_EQ(account["name"].get<std::string>(), "CAccount");
+    EXPECT_EQ(account["type"].get<int>(), 2);
+    EXPECT_EQ(account["file"].get<std::string>(), "CAccount.cls");
+    EXPECT_FALSE(account["readOnly"].get<bool>());
+    EXPECT_EQ(account["good"].get<int>(), 1);
+    EXPECT_EQ(account["some"].get<int>(), 1);
+    EXPECT_EQ(account["error"].get<int>(), 0);
+    EXPECT_EQ(account["none"].get<int>(), 1);
+    Json routines = account["routines"];
     ASSERT_EQ(routines.size(), 3);
-    const QJsonObject balance = routines[1].toObject();
-    EXPECT_EQ(balance["name"].toString(), "Balance");
-    EXPECT_EQ(balance["kind"].toInt(), 3);
-    EXPECT_EQ(balance["routineType"].toString(), "Property");
-    EXPECT_EQ(balance["top"].toString(), "OK");
-    EXPECT_EQ(balance["exit"].toString(), "OK");
-    EXPECT_EQ(routines[2].toObject()["top"].toString(), "SOME");
-    EXPECT_EQ(routines[2].toObject()["exit"].toString(), "N/A");
-    EXPECT_EQ(root["totals"].toObject()["good"].toInt(), 4);
-    EXPECT_FALSE(root["allGood"].toBool());
+    Json balance = routines[1];
+    EXPECT_EQ(balance["name"].get<std::string>(), "Balance");
+    EXPECT_EQ(balance["kind"].get<int>(), 3);
+    EXPECT_EQ(balance["routineType"].get<std::string>(), "Property");
+    EXPECT_EQ(balance["top"].get<std::string>(), "OK");
+    EXPECT_EQ(balance["exit"].get<std::string>(), "OK");
+    EXPECT_EQ(routines[2]["top"].get<std::string>(), "SOME");
+    EXPECT_EQ(routines[2]["exit"].get<std::string>(), "N/A");
+    EXPECT_EQ(root["totals"]["good"].get<int>(), 4);
+    EXPECT_FALSE(root["allGood"].get<bool>());
 }
 
 TEST_F(CheckCommand, ReadOnlyModulesAreMarkedAndCanBeLeftOut) {
@@ -175,12 +172,12 @@ TEST_F(CheckCommand, ReadOnlyModulesAreMarkedAndCanBeLeftOut) {
 
     const CliResult json = RunCliIn(
         shop.Path(), {"--format", "json", "check", "--exclude-read-only", "Shop.vbp"});
-    const QJsonObject account =
-        ParseJson(json.out)["projects"].toArray()[0].toObject()["components"].toArray()[1].toObject();
-    EXPECT_TRUE(account["readOnly"].toBool());
-    EXPECT_FALSE(account["evaluated"].toBool());
-    EXPECT_TRUE(account["good"].isNull());
-    EXPECT_TRUE(account["routines"].toArray().isEmpty());
+    Json account =
+        ParseJson(json.out)["projects"][0]["components"][1];
+    EXPECT_TRUE(account["readOnly"].get<bool>());
+    EXPECT_FALSE(account["evaluated"].get<bool>());
+    EXPECT_TRUE(account["good"].is_null());
+    EXPECT_TRUE(account["routines"].empty());
 }
 
 TEST_F(CheckCommand, RoutineSelectorJudgesThatRoutineOnly) {

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <QJsonDocument>
-#include <QStringList>
 #include <cstdlib>
 #include <sstream>
 
@@ -27,8 +25,8 @@ const ConfigHome configHome;
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& arguments) {
-    QStringList list{"qvaddin"};
-    for (const std::string& a : arguments) list << QString::fromStdString(a);
+    std::vector<std::string> list{"qvaddin"};
+    list.insert(list.end(), arguments.begin(), arguments.end());
     std::ostringstream out, err;
     CliResult result;
     result.code = cli::RunCli(list, out, err);
@@ -55,11 +53,13 @@ fs::path FixtureFolder(const std::string& name) {
     return SourceFolder() / "tests" / "cli" / "fixtures" / name;
 }
 
-QJsonObject ParseJson(const std::string& text) {
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << text;
-    return doc.object();
+Json ParseJson(const std::string& text) {
+    try {
+        return Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        ADD_FAILURE() << error.what() << "\n" << text;
+        return Json::object();
+    }
 }
 
 }  // namespace qv::test

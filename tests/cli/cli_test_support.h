@@ -8,14 +8,16 @@
 // XDG_CONFIG_HOME points at a temporary folder for the whole test program,
 // so no test reads or writes the user's settings.
 
-#include <QJsonObject>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/cli/json_text.h"
 #include "host_files/temp_folder.h"
 
 namespace qv::test {
+
+using Json = cli::JsonNode;
 
 struct CliResult {
     int code = -1;
@@ -36,6 +38,6 @@ std::filesystem::path ExampleFolder();
 std::filesystem::path FixtureFolder(const std::string& name);
 
 // A command's JSON output as an object; a parse error fails the test.
-QJsonObject ParseJson(const std::string& text);
+Json ParseJson(const std::string& text);
 
 }  // namespace qv::test

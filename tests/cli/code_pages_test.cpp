@@ -86,14 +86,14 @@ TEST_F(CodePageShapes, WesternNamesAndPathsAreFoundAsText) {
     EXPECT_NE(routine.out.find("  CCaña  Good 0  Some 0  Error 0  None 1\n"), std::string::npos)
         << routine.out;
 
-    const QJsonObject json = ParseJson(
+    Json json = ParseJson(
         Run(kWestern, folder, {"--format", "json", "list", "Ventas.vbp", "--module", "cálculo"})
             .out);
-    const QJsonObject module =
-        json["projects"].toArray()[0].toObject()["components"].toArray()[0].toObject();
-    EXPECT_EQ(module["name"].toString(), QString::fromUtf8("Cálculo"));
-    EXPECT_EQ(module["file"].toString(), QString::fromUtf8("Lógica/Cálculo.bas"));
-    EXPECT_EQ(module["routines"].toArray()[0].toObject()["name"].toString(), "Calcular");
+    Json module =
+        json["projects"][0]["components"][0];
+    EXPECT_EQ(module["name"].get<std::string>(), "Cálculo");
+    EXPECT_EQ(module["file"].get<std::string>(), "Lógica/Cálculo.bas");
+    EXPECT_EQ(module["routines"][0]["name"].get<std::string>(), "Calcular");
 }
 
 TEST_F(CodePageShapes, WesternTextIsFoundInAnyCase) {
@@ -204,8 +204,8 @@ TEST_F(CodePageShapes, JapaneseProjectAndGroupFindTheirFiles) {
     const std::string message =
         "日本.vbp: project 日本 has no module named \"無い\"; its modules are: 問題, 共通";
     EXPECT_NE(unknown.err.find("qvaddin: " + message + "\n"), std::string::npos) << unknown.err;
-    EXPECT_EQ(ParseJson(unknown.out)["error"].toObject()["message"].toString(),
-              QString::fromStdString(message));
+    EXPECT_EQ(ParseJson(unknown.out)["error"]["message"].get<std::string>(),
+              std::string(message));
 }
 
 TEST_F(CodePageShapes, JapaneseSearchesNeverMatchInsideACharacter) {
@@ -357,25 +357,21 @@ TEST_F(CodePageShapes, SarifNamesTheCodePageAndOffersEveryFix) {
     const TempFolder folder = CodePageCopy(kJapanese);
     const CliResult r = Run(kJapanese, folder, {"--format", "sarif", "check", "日本.vbp"});
     EXPECT_EQ(r.code, 1) << r.err;
-    const QJsonObject run = ParseJson(r.out)["runs"].toArray()[0].toObject();
-    for (const QJsonValue artifact : run["artifacts"].toArray()) {
-        EXPECT_EQ(artifact["encoding"].toString(), "shift_jis");
+    Json run = ParseJson(r.out)["runs"][0];
+    for (Json artifact : run["artifacts"]) {
+        EXPECT_EQ(artifact["encoding"].get<std::string>(), "shift_jis");
     }
-    QStringList found;
-    for (const QJsonValue value : run["results"].toArray()) {
-        const QJsonObject result = value.toObject();
-        found << result["locations"][0]["logicalLocations"][0]["fullyQualifiedName"].toString() +
-                     (result.contains("fixes") ? " fix" : "");
+    std::vector<std::string> found;
+    for (Json result : run["results"]) {
+        found.push_back(result["locations"][0]["logicalLocations"][0]["fullyQualifiedName"].get<std::string>() +
+                        (result.contains("fixes") ? " fix" : ""));
     }
-    EXPECT_EQ(found, QStringList({QString::fromUtf8("問題.実行_Click fix"),
-                                  QString::fromUtf8("共通.表示 fix"),
-                                  QString::fromUtf8("共通.ソート fix")}));
-    const QString inserted = run["results"][1]["fixes"][0]["artifactChanges"][0]["replacements"]
-                                 .toArray()
-                                 .last()["insertedContent"]["text"]
-                                 .toString();
-    EXPECT_TRUE(inserted.contains(QString::fromUtf8("\"共通.表示(\" & Erl")))
-        << inserted.toStdString();
+    EXPECT_EQ(found, (std::vector<std::string>{"問題.実行_Click fix", "共通.表示 fix",
+                                               "共通.ソート fix"}));
+    const std::string inserted = run["results"][1]["fixes"][0]["artifactChanges"][0]
+                                    ["replacements"].back()["insertedContent"]["text"]
+                                        .get<std::string>();
+    EXPECT_NE(inserted.find("\"共通.表示(\" & Erl"), std::string::npos) << inserted;
 }
 
 // Opened in another code page, a project that names files in its own says

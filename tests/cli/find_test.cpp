@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include "cli/cli_test_support.h"
 
@@ -76,25 +73,25 @@ TEST(FindCommand, JsonGivesEveryNodeWithKeyTextImageAndTag) {
     const CliResult r =
         RunCliIn(group.Path(), {"--format", "json", "find", "All.vbg", "t1", "--scope", "group"});
     ASSERT_EQ(r.code, 0) << r.err;
-    const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
-    EXPECT_EQ(root["hits"].toInt(), 1);
-    EXPECT_FALSE(root["beyondLimit"].toBool());
-    const QJsonArray nodes = root["nodes"].toArray();
+    Json root = Json::parse(r.out);
+    EXPECT_EQ(root["hits"].get<int>(), 1);
+    EXPECT_FALSE(root["beyondLimit"].get<bool>());
+    Json nodes = root["nodes"];
     ASSERT_EQ(nodes.size(), 2);
-    EXPECT_EQ(nodes[0].toObject(), (QJsonObject{{"key", ""}, {"text", "1 hit found."},
+    EXPECT_EQ(nodes[0], (Json{{"key", ""}, {"text", "1 hit found."},
                                                 {"image", "Info"}, {"tag", ""}}));
-    const QJsonObject project = nodes[1].toObject();
-    EXPECT_EQ(project["key"].toString(), "keyP2");
-    EXPECT_EQ(project["image"].toString(), "StandardExe");
-    const QJsonObject groupNode = project["children"].toArray()[0].toObject();
-    EXPECT_EQ(groupNode["key"].toString(), "keyGroupP2/1");
-    EXPECT_EQ(groupNode["tag"].toString(), "Group");
-    const QJsonObject procedure = groupNode["children"].toArray()[0].toObject()["children"]
-                                      .toArray()[0]
-                                      .toObject();
-    EXPECT_EQ(procedure["key"].toString(), "keyP2/modC/T");
-    const QJsonObject hit = procedure["children"].toArray()[0].toObject();
-    EXPECT_EQ(hit, (QJsonObject{{"key", "keyP2/modC/2/3/2/5"}, {"text", "t1 = total"},
+    Json project = nodes[1];
+    EXPECT_EQ(project["key"].get<std::string>(), "keyP2");
+    EXPECT_EQ(project["image"].get<std::string>(), "StandardExe");
+    Json groupNode = project["children"][0];
+    EXPECT_EQ(groupNode["key"].get<std::string>(), "keyGroupP2/1");
+    EXPECT_EQ(groupNode["tag"].get<std::string>(), "Group");
+    Json procedure = groupNode["children"][0]["children"]
+                                      [0]
+                                      ;
+    EXPECT_EQ(procedure["key"].get<std::string>(), "keyP2/modC/T");
+    Json hit = procedure["children"][0];
+    EXPECT_EQ(hit, (Json{{"key", "keyP2/modC/2/3/2/5"}, {"text", "t1 = total"},
                                 {"image", "Code"}, {"tag", "Code"}}));
 }
 

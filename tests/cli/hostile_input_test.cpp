@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

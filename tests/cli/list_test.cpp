@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include "cli/cli_test_support.h"
 
@@ -34,26 +31,26 @@ TEST(ListCommand, JsonHasTheSharedShape) {
     const TempFolder copy = CopyOfFolder(FixtureFolder("Sample"));
     const CliResult r = RunCliIn(copy.Path(), {"--format", "json", "list", "Sample.vbp"});
     ASSERT_EQ(r.code, 0) << r.err;
-    const QJsonArray projects = ParseJson(r.out)["projects"].toArray();
+    Json projects = ParseJson(r.out)["projects"];
     ASSERT_EQ(projects.size(), 1);
-    const QJsonObject project = projects[0].toObject();
-    EXPECT_EQ(project["name"].toString(), "Sample");
-    EXPECT_EQ(project["type"].toInt(), 0);
-    EXPECT_EQ(project["file"].toString(), "Sample.vbp");
-    const QJsonArray components = project["components"].toArray();
+    Json project = projects[0];
+    EXPECT_EQ(project["name"].get<std::string>(), "Sample");
+    EXPECT_EQ(project["type"].get<int>(), 0);
+    EXPECT_EQ(project["file"].get<std::string>(), "Sample.vbp");
+    Json components = project["components"];
     ASSERT_EQ(components.size(), 3);
-    const QJsonObject counter = components[1].toObject();
-    EXPECT_EQ(counter["name"].toString(), "CCounter");
-    EXPECT_EQ(counter["type"].toInt(), 2);
-    EXPECT_EQ(counter["file"].toString(), "CCounter.cls");
-    EXPECT_FALSE(counter["readOnly"].toBool());
-    const QJsonArray routines = counter["routines"].toArray();
+    Json counter = components[1];
+    EXPECT_EQ(counter["name"].get<std::string>(), "CCounter");
+    EXPECT_EQ(counter["type"].get<int>(), 2);
+    EXPECT_EQ(counter["file"].get<std::string>(), "CCounter.cls");
+    EXPECT_FALSE(counter["readOnly"].get<bool>());
+    Json routines = counter["routines"];
     ASSERT_EQ(routines.size(), 4);
-    EXPECT_EQ(routines[1].toObject()["name"].toString(), "Value");
-    EXPECT_EQ(routines[1].toObject()["kind"].toInt(), 3);
-    EXPECT_EQ(routines[1].toObject()["routineType"].toString(), "Property");
-    EXPECT_EQ(routines[3].toObject()["routineType"].toString(), "Sub");
-    EXPECT_EQ(components[2].toObject()["type"].toInt(), 5);
+    EXPECT_EQ(routines[1]["name"].get<std::string>(), "Value");
+    EXPECT_EQ(routines[1]["kind"].get<int>(), 3);
+    EXPECT_EQ(routines[1]["routineType"].get<std::string>(), "Property");
+    EXPECT_EQ(routines[3]["routineType"].get<std::string>(), "Sub");
+    EXPECT_EQ(components[2]["type"].get<int>(), 5);
 }
 
 TEST(ListCommand, BundledExampleLists) {
@@ -64,9 +61,9 @@ TEST(ListCommand, BundledExampleLists) {
     EXPECT_NE(text.out.find("Property Get Balance"), std::string::npos) << text.out;
     const CliResult json = RunCliIn(copy.Path(), {"--format", "json", "list", "Example.vbp"});
     ASSERT_EQ(json.code, 0) << json.err;
-    const QJsonArray projects = ParseJson(json.out)["projects"].toArray();
+    Json projects = ParseJson(json.out)["projects"];
     ASSERT_EQ(projects.size(), 1);
-    EXPECT_EQ(projects[0].toObject()["components"].toArray().size(), 3);
+    EXPECT_EQ(projects[0]["components"].size(), 3);
 }
 
 TEST(ListCommand, ReadOnlyModuleIsMarked) {

@@ -7,7 +7,6 @@
 // remove, number, unnumber and tidy against the text it must give; the
 // refusals are also looked at through --strict.
 
-#include <QJsonArray>
 
 #include "cli/shape_fixture.h"
 
@@ -81,14 +80,14 @@ TEST_F(MoreShapes, EachCopyOfARoutineIsListedAndJudged) {
               "  modBare (Module)  modBare.bas\n"
               "    Sub Bare\n"
               "    Sub Commented\n");
-    const QJsonArray routines = ParseJson(Run({"--format", "json", "list", "MoreShapes.vbp",
+    Json routines = ParseJson(Run({"--format", "json", "list", "MoreShapes.vbp",
                                                "--module", "modCopies"})
                                               .out)["projects"][0]["components"][0]["routines"]
-                                    .toArray();
+                                    ;
     ASSERT_EQ(routines.size(), 5);
-    EXPECT_FALSE(routines[0].toObject().contains("copy"));
-    EXPECT_EQ(routines[1]["copy"].toInt(), 2);
-    EXPECT_EQ(routines[1]["routineType"].toString(), "Function");
+    EXPECT_FALSE(routines[0].contains("copy"));
+    EXPECT_EQ(routines[1]["copy"].get<int>(), 2);
+    EXPECT_EQ(routines[1]["routineType"].get<std::string>(), "Function");
 
     // One copy with its handler, the other without: check is not fooled.
     ASSERT_EQ(Run({"add", "MoreShapes.vbp", "--module", "modCopies", "--line", "5"}).code, 0);
@@ -110,18 +109,17 @@ TEST_F(MoreShapes, EachCopyOfARoutineIsListedAndJudged) {
         << one.out;
 
     const CliResult sarif = Run({"--format", "sarif", "check", "MoreShapes.vbp"});
-    const QJsonArray results = ParseJson(sarif.out)["runs"][0]["results"].toArray();
-    QStringList located;
-    for (const QJsonValue& result : results) {
-        const QString text = result["message"]["text"].toString();
-        if (!text.startsWith("Routine Peek")) continue;
-        located << text.section(':', 0, 0) + " @" +
-                       QString::number(result["locations"][0]["physicalLocation"]["region"]
-                                              ["startLine"]
-                                                  .toInt());
+    Json results = ParseJson(sarif.out)["runs"][0]["results"];
+    std::vector<std::string> located;
+    for (Json result : results) {
+        const std::string text = result["message"]["text"].get<std::string>();
+        if (!text.starts_with("Routine Peek")) continue;
+        located.push_back(text.substr(0, text.find(':')) + " @" +
+                          std::to_string(result["locations"][0]["physicalLocation"]["region"]
+                                                ["startLine"].get<int>()));
     }
     // At its own declaration, below the first copy's handler.
-    EXPECT_EQ(located, QStringList{"Routine Peek (copy 2) @18"});
+    EXPECT_EQ(located, std::vector<std::string>{"Routine Peek (copy 2) @18"});
 }
 
 // Each copy gets its handler, its numbers and its layout; removing gives
@@ -297,13 +295,13 @@ TEST_F(MoreShapes, AnOnErrorLineAloneSaysWhatIsMissing) {
               "2 routines judged: Good 0, Some 0, Error 2, None 0\n");
     const CliResult sarif =
         Run({"--format", "sarif", "check", "MoreShapes.vbp", "--module", "modBare"});
-    const QJsonArray results = ParseJson(sarif.out)["runs"][0]["results"].toArray();
+    Json results = ParseJson(sarif.out)["runs"][0]["results"];
     ASSERT_EQ(results.size(), 2);
-    EXPECT_EQ(results[0]["message"]["text"].toString().toStdString(),
+    EXPECT_EQ(results[0]["message"]["text"].get<std::string>(),
               "Routine Bare: Top Status OK, Exit Status IN ERROR. Exit: there is no exit block: "
               "no line reads \"Exit_Routine:\", and no line defines the label Error_Routine that "
               "the On Error line goes to.");
-    EXPECT_EQ(results[1]["message"]["text"].toString().toStdString(),
+    EXPECT_EQ(results[1]["message"]["text"].get<std::string>(),
               "Routine Commented: Top Status IN ERROR, Exit Status IN ERROR. Top: no line reads "
               "\"On Error GoTo Error_Routine\" by itself (the statement is written in other "
               "letter case, or shares its line with other code or a comment), so the top block "
@@ -363,7 +361,7 @@ TEST_F(MoreShapes, StrictRunsExitOneWhenWorkIsLeftUndone) {
     const CliResult json =
         Run({"--format", "json", "add", "--strict", "MoreShapes.vbp", "--module", "modOwnLabels"});
     EXPECT_EQ(json.code, 1);
-    EXPECT_EQ(ParseJson(json.out)["refused"].toInt(), 3) << "Plain holds its handler now";
+    EXPECT_EQ(ParseJson(json.out)["refused"].get<int>(), 3) << "Plain holds its handler now";
 
     TempFolder example = CopyOfFolder(ExampleFolder());
     ASSERT_EQ(RunCliIn(example.Path(), {"add", "Example.vbp"}).code, 0);

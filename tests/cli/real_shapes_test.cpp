@@ -6,7 +6,6 @@
 // user's own and a terminate routine. Each goes through list, check, add,
 // remove, number, unnumber and tidy against the text it must give.
 
-#include <QJsonArray>
 
 #include "cli/shape_fixture.h"
 
@@ -425,12 +424,12 @@ TEST_F(RealShapes, ModulesThatCannotBeModelledAreReportedAndLeftAlone) {
     }
     EXPECT_NE(folder.Read("modCond.bas"), original.Read("modCond.bas")) << "the rest was done";
     const CliResult json = Run({"--format", "json", "check", "RealShapes.vbp"});
-    const QJsonArray errors = ParseJson(json.out)["errors"].toArray();
+    Json errors = ParseJson(json.out)["errors"];
     ASSERT_EQ(errors.size(), 2);
-    EXPECT_EQ(errors[0]["module"].toString(), "frmBroken");
-    EXPECT_EQ(errors[1]["module"].toString(), "modUnclosed");
-    EXPECT_EQ(errors[1]["line"].toInt(), 2);
-    EXPECT_FALSE(ParseJson(json.out)["allGood"].toBool());
+    EXPECT_EQ(errors[0]["module"].get<std::string>(), "frmBroken");
+    EXPECT_EQ(errors[1]["module"].get<std::string>(), "modUnclosed");
+    EXPECT_EQ(errors[1]["line"].get<int>(), 2);
+    EXPECT_FALSE(ParseJson(json.out)["allGood"].get<bool>());
     const CliResult found = Run({"find", "RealShapes.vbp", "x = 1"});
     EXPECT_EQ(found.code, 3) << "the NUL form is reported";
     EXPECT_NE(found.out.find("modUnclosed"), std::string::npos) << "a search reads the text";

@@ -2,31 +2,47 @@
 // not Good at its declaration's line in the file, and fixes that give
 // exactly the bytes 'qvaddin add --routine' writes.
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <set>
 #include <sstream>
-#include <QUrl>
 #include <map>
 
 #include "app/cli/sarif_log.h"
 #include "cli/code_change_fixture.h"
+#include "platform/unicode_text.h"
 #include "platform/windows_1252.h"
 
 namespace qv::test {
 namespace {
 
 // The text of a replacement in the file's code page.
-std::string Encode(const QString& text, const QString& encoding) {
-    if (encoding != "windows-1252") return text.toStdString();
+std::string Encode(const std::string& text, const std::string& encoding) {
+    if (encoding != "windows-1252") return text;
     std::map<std::string, char> bytes;  // each byte's character as UTF-8
     for (int b = 0; b < 256; ++b) {
         bytes[text::Windows1252AsUtf8(std::string(1, static_cast<char>(b)))] =
             static_cast<char>(b);
     }
     std::string out;
-    for (const QChar c : text) out += bytes.at(QString(c).toStdString());
+    for (const char32_t c : text::Utf8Characters(text)) {
+        std::string character;
+        text::AppendUtf8(character, c);
+        out += bytes.at(character);
+    }
     return out;
+}
+
+// A relative URI reference's path, its %XX escapes read.
+std::string UriPath(const std::string& uri) {
+    std::string path;
+    for (size_t i = 0; i < uri.size(); ++i) {
+        if (uri[i] == '%' && i + 2 < uri.size()) {
+            path += static_cast<char>(std::stoi(uri.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            path += uri[i];
+        }
+    }
+    return path;
 }
 
 // The offset of each line's first byte; a line ends at CR LF, LF or CR.
@@ -42,27 +58,27 @@ std::vector<size_t> LineStarts(const std::string& text) {
 // Applies SARIF replacements whose regions are whole lines, as a reader of
 // the log would: a column is 1, or an absent end column means the end of
 // the line without its break.
-std::string Apply(std::string text, const QJsonArray& replacements, const QString& encoding) {
+std::string Apply(std::string text, Json replacements, const std::string& encoding) {
     const std::vector<size_t> starts = LineStarts(text);
-    auto lineStart = [&](qint64 line) {
-        return line - 1 < static_cast<qint64>(starts.size()) ? starts[static_cast<size_t>(line - 1)]
+    auto lineStart = [&](long long line) {
+        return line - 1 < static_cast<long long>(starts.size()) ? starts[static_cast<size_t>(line - 1)]
                                                               : text.size();
     };
     std::vector<std::tuple<size_t, size_t, std::string>> edits;
-    for (const QJsonValue value : replacements) {
-        const QJsonObject region = value["deletedRegion"].toObject();
-        EXPECT_EQ(region["startColumn"].toInt(1), 1);
-        const size_t from = lineStart(region["startLine"].toInteger());
+    for (Json value : replacements) {
+        Json region = value["deletedRegion"];
+        EXPECT_EQ(region.value("startColumn", 1), 1);
+        const size_t from = lineStart(region["startLine"].get<long long>());
         size_t to = 0;
         if (region.contains("endColumn")) {
-            EXPECT_EQ(region["endColumn"].toInt(), 1);
-            to = lineStart(region["endLine"].toInteger());
+            EXPECT_EQ(region["endColumn"].get<int>(), 1);
+            to = lineStart(region["endLine"].get<long long>());
         } else {
-            to = lineStart(region["endLine"].toInteger() + 1);
+            to = lineStart(region["endLine"].get<long long>() + 1);
             while (to > 0 && (text[to - 1] == '\n' || text[to - 1] == '\r')) --to;
         }
         edits.emplace_back(from, to,
-                           Encode(value["insertedContent"]["text"].toString(), encoding));
+                           Encode(value["insertedContent"]["text"].get<std::string>(), encoding));
     }
     // From the bottom up, so that the offsets above stay valid.
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
@@ -74,27 +90,26 @@ std::string Apply(std::string text, const QJsonArray& replacements, const QStrin
 
 class SarifCheck : public CodeChangeTest {
 protected:
-    QJsonObject Sarif(const TempFolder& folder, std::vector<std::string> arguments,
+    Json Sarif(const TempFolder& folder, std::vector<std::string> arguments,
                       int expectedCode = 1) {
         arguments.insert(arguments.begin(), {"--format", "sarif", "check"});
         const CliResult r = Run(folder, arguments);
         EXPECT_EQ(r.code, expectedCode) << r.err;
         return ParseJson(r.out);
     }
-    static const QJsonObject TheRun(const QJsonObject& log) { return log["runs"][0].toObject(); }
-    static const QJsonObject Location(const QJsonObject& result) {
-        return result["locations"][0]["physicalLocation"].toObject();
+    static Json TheRun(Json log) { return log["runs"][0]; }
+    static Json Location(Json result) {
+        return result["locations"][0]["physicalLocation"];
     }
     // "modA.Go", "CTx.Value (Get)".
-    static std::string Where(const QJsonObject& result) {
+    static std::string Where(Json result) {
         return result["locations"][0]["logicalLocations"][0]["fullyQualifiedName"]
-            .toString()
-            .toStdString();
+            .get<std::string>();
     }
     // What 'qvaddin add' writes into a fresh copy of the folder for the
     // routine of a result (or nothing when it refuses it).
     std::optional<std::string> AddWrites(const std::filesystem::path& source,
-                                         const std::string& target, const QJsonObject& result,
+                                         const std::string& target, Json result,
                                          const std::string& file) {
         const TempFolder fresh = CopyOfFolder(source);
         const std::string where = Where(result);
@@ -112,14 +127,14 @@ protected:
     // Every fix applied to its file gives what add writes; a result without
     // one is a routine add refuses.
     void ExpectFixesAsAddWrites(const TempFolder& folder, const std::string& target,
-                                const QJsonObject& log) {
-        const QJsonObject run = TheRun(log);
-        const QJsonArray artifacts = run["artifacts"].toArray();
+                                Json log) {
+        Json run = TheRun(log);
+        Json artifacts = run["artifacts"];
         int fixes = 0;
-        for (const QJsonValue value : run["results"].toArray()) {
-            const QJsonObject result = value.toObject();
-            const QJsonObject artifact = Location(result)["artifactLocation"].toObject();
-            const std::string file = QUrl(artifact["uri"].toString()).path().toStdString();
+        for (Json value : run["results"]) {
+            Json result = value;
+            Json artifact = Location(result)["artifactLocation"];
+            const std::string file = UriPath(artifact["uri"].get<std::string>());
             const std::optional<std::string> written =
                 AddWrites(folder.Path(), target, result, file);
             if (!result.contains("fixes")) {
@@ -128,11 +143,11 @@ protected:
             }
             ++fixes;
             ASSERT_TRUE(written) << Where(result) << " has a fix, but add refuses it";
-            const QJsonObject change = result["fixes"][0]["artifactChanges"][0].toObject();
+            Json change = result["fixes"][0]["artifactChanges"][0];
             EXPECT_EQ(change["artifactLocation"]["uri"], artifact["uri"]);
-            const QString encoding =
-                artifacts[artifact["index"].toInt()]["encoding"].toString();
-            EXPECT_EQ(Apply(folder.Read(file), change["replacements"].toArray(), encoding),
+            const std::string encoding =
+                artifacts[artifact["index"].get<int>()]["encoding"].get<std::string>();
+            EXPECT_EQ(Apply(folder.Read(file), change["replacements"], encoding),
                       *written)
                 << Where(result);
         }
@@ -151,13 +166,14 @@ TEST_F(SarifCheck, FixesOfAwkwardShapesGiveWhatAddWrites) {
     // Continued declarations, a hidden attribute line, a tab the host lays
     // out, a routine that refuses the handler, routines it needs none.
     const TempFolder shapes = ShapesProject();
-    const QJsonObject log = Sarif(shapes, {"Shapes.vbp"});
+    Json log = Sarif(shapes, {"Shapes.vbp"});
     ExpectFixesAsAddWrites(shapes, "Shapes.vbp", log);
     std::vector<std::string> found;
-    for (const QJsonValue value : TheRun(log)["results"].toArray()) {
-        found.push_back(Where(value.toObject()) + " " +
-                        value["ruleId"].toString().toStdString() +
-                        (value.toObject().contains("fixes") ? " fix" : ""));
+    const Json results = TheRun(log)["results"];
+    for (Json value : results) {
+        found.push_back(Where(value) + " " +
+                        value["ruleId"].get<std::string>() +
+                        (value.contains("fixes") ? " fix" : ""));
     }
     EXPECT_EQ(found, (std::vector<std::string>{
                          "modA.Go QV-MISSING fix", "modA.Resumes QV-SOME",
@@ -173,11 +189,11 @@ TEST_F(SarifCheck, FixesInAFileOfLineFeedsWithoutAFinalBreakInItsCodePage) {
                  "Attribute VB_Name = \"modLf\"\nOption Explicit\n' Caf\xE9 au lait.\n\n"
                  "Public Sub First()\n    On Error Resume Next\nEnd Sub\n\nPublic Sub Last()\n"
                  "    Debug.Print \"d\xE9j\xE0 vu\"\nEnd Sub");
-    const QJsonObject log = Sarif(folder, {"modLf.bas"});
-    EXPECT_EQ(TheRun(log)["artifacts"][0]["encoding"].toString(), "windows-1252");
-    EXPECT_EQ(Location(TheRun(log)["results"][1].toObject())["region"]["startLine"].toInt(), 9);
+    Json log = Sarif(folder, {"modLf.bas"});
+    EXPECT_EQ(TheRun(log)["artifacts"][0]["encoding"].get<std::string>(), "windows-1252");
+    EXPECT_EQ(Location(TheRun(log)["results"][1])["region"]["startLine"].get<int>(), 9);
     // The first result (SOME) has no fix; the file's code page is named all the same.
-    EXPECT_FALSE(TheRun(log)["results"][0].toObject().contains("fixes"));
+    EXPECT_FALSE(TheRun(log)["results"][0].contains("fixes"));
     ExpectFixesAsAddWrites(folder, "modLf.bas", log);
 }
 
@@ -196,8 +212,8 @@ TEST_F(SarifCheck, FixesOfRoutineAfterRoutineInMixedBreaks) {
     }
     module += "Sub Last()\r\n    Beep\r\nEnd Sub";
     folder.Write("modMix.bas", module);
-    const QJsonObject log = Sarif(folder, {"modMix.bas"});
-    EXPECT_EQ(TheRun(log)["results"].toArray().size(), 7);
+    Json log = Sarif(folder, {"modMix.bas"});
+    EXPECT_EQ(TheRun(log)["results"].size(), 7);
     ExpectFixesAsAddWrites(folder, "modMix.bas", log);
 }
 
@@ -214,79 +230,78 @@ TEST_F(SarifCheck, FixesOfAFileThatASaveRearranges) {
                                           "    Value = 1",
                                           "Attribute Value.VB_UserMemId = 0",
                                           "End Property"}));
-    const QJsonObject log = Sarif(folder, {"CMoved.cls"});
-    EXPECT_EQ(TheRun(log)["results"].toArray().size(), 2);
+    Json log = Sarif(folder, {"CMoved.cls"});
+    EXPECT_EQ(TheRun(log)["results"].size(), 2);
     ExpectFixesAsAddWrites(folder, "CMoved.cls", log);
 }
 
 TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
     cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
-    const std::vector<QJsonObject> replacements = cli::SarifReplacements(change);
+    const std::vector<cli::JsonNode> replacements = cli::SarifReplacements(change);
     ASSERT_EQ(replacements.size(), 1u);
-    EXPECT_EQ(replacements[0]["deletedRegion"]["startLine"].toInt(), 8);
-    EXPECT_EQ(replacements[0]["deletedRegion"]["endLine"].toInt(), 8);
-    EXPECT_EQ(replacements[0]["insertedContent"]["text"].toString(), "x\r\n");
+    EXPECT_EQ(replacements[0]["deletedRegion"]["startLine"], 8);
+    EXPECT_EQ(replacements[0]["deletedRegion"]["endLine"], 8);
+    EXPECT_EQ(replacements[0]["insertedContent"]["text"], "x\r\n");
 }
 
 TEST_F(SarifCheck, RulesResultsAndLocations) {
     const TempFolder shapes = ShapesProject();
-    const QJsonObject log = Sarif(shapes, {"Shapes.vbp"});
-    EXPECT_EQ(log["version"].toString(), "2.1.0");
-    const QJsonObject run = TheRun(log);
-    const QJsonObject driver = run["tool"]["driver"].toObject();
-    EXPECT_EQ(driver["name"].toString(), "qvaddin");
-    EXPECT_FALSE(driver["version"].toString().isEmpty());
-    const QJsonArray rules = driver["rules"].toArray();
+    Json log = Sarif(shapes, {"Shapes.vbp"});
+    EXPECT_EQ(log["version"].get<std::string>(), "2.1.0");
+    Json run = TheRun(log);
+    Json driver = run["tool"]["driver"];
+    EXPECT_EQ(driver["name"].get<std::string>(), "qvaddin");
+    EXPECT_FALSE(driver["version"].get<std::string>().empty());
+    Json rules = driver["rules"];
     ASSERT_EQ(rules.size(), 5);
-    EXPECT_EQ(rules[1]["id"].toString(), "QV-MISSING");
-    EXPECT_EQ(rules[1]["fullDescription"]["text"].toString(),
+    EXPECT_EQ(rules[1]["id"].get<std::string>(), "QV-MISSING");
+    EXPECT_EQ(rules[1]["fullDescription"]["text"].get<std::string>(),
               "MISSING: the routine holds no \"On Error \" statement at all.");
-    EXPECT_EQ(rules[0]["defaultConfiguration"]["level"].toString(), "note");  // SOME
+    EXPECT_EQ(rules[0]["defaultConfiguration"]["level"].get<std::string>(), "note");  // SOME
 
-    const QJsonArray results = run["results"].toArray();
-    const QJsonValue value = results[4];  // Value (Get), in the routine list's order
-    EXPECT_EQ(value["ruleId"].toString(), "QV-MISSING");
-    EXPECT_EQ(rules[value["ruleIndex"].toInt()]["id"], value["ruleId"]);
-    EXPECT_EQ(value["level"].toString(), "warning");
-    EXPECT_EQ(value["message"]["text"].toString().toStdString(),
+    Json results = run["results"];
+    Json value = results[4];  // Value (Get), in the routine list's order
+    EXPECT_EQ(value["ruleId"].get<std::string>(), "QV-MISSING");
+    EXPECT_EQ(rules[value["ruleIndex"].get<int>()]["id"], value["ruleId"]);
+    EXPECT_EQ(value["level"].get<std::string>(), "warning");
+    EXPECT_EQ(value["message"]["text"].get<std::string>(),
               "Routine Value (Get): Top Status MISSING, Exit Status N/A. Top: the routine holds "
               "no \"On Error \" statement at all.");
-    const QJsonObject artifact = Location(value.toObject())["artifactLocation"].toObject();
-    EXPECT_EQ(artifact["uri"].toString(), "CTx.cls");
-    EXPECT_EQ(artifact["uriBaseId"].toString(), "%SRCROOT%");
-    EXPECT_EQ(Location(value.toObject())["region"]["startLine"].toInt(), 15);
+    Json artifact = Location(value)["artifactLocation"];
+    EXPECT_EQ(artifact["uri"].get<std::string>(), "CTx.cls");
+    EXPECT_EQ(artifact["uriBaseId"].get<std::string>(), "%SRCROOT%");
+    EXPECT_EQ(Location(value)["region"]["startLine"].get<int>(), 15);
     // The Let accessor's line counts the Get's hidden attribute line.
-    EXPECT_EQ(Location(results[3].toObject())["region"]["startLine"].toInt(), 20);
-    EXPECT_EQ(results[1]["level"].toString(), "note");  // SOME
-    EXPECT_EQ(run["originalUriBaseIds"]["%SRCROOT%"]["uri"].toString(),
-              QUrl::fromLocalFile(QString::fromStdString(shapes.Path().string())).toString() +
-                  "/");
-    EXPECT_TRUE(run["invocations"][0]["executionSuccessful"].toBool());
+    EXPECT_EQ(Location(results[3])["region"]["startLine"].get<int>(), 20);
+    EXPECT_EQ(results[1]["level"].get<std::string>(), "note");  // SOME
+    EXPECT_EQ(run["originalUriBaseIds"]["%SRCROOT%"]["uri"].get<std::string>(),
+              "file://" + shapes.Path().string() + "/");
+    EXPECT_TRUE(run["invocations"][0]["executionSuccessful"].get<bool>());
 }
 
 TEST_F(SarifCheck, SourceRootMakesTheUris) {
     const TempFolder copy = CopyOfFolder(ExampleFolder());
     std::filesystem::create_directories(copy.Path() / "other");
-    const QJsonObject log = Sarif(copy, {"Example.vbp", "--source-root", "."});
-    EXPECT_EQ(Location(TheRun(log)["results"][0].toObject())["artifactLocation"]["uri"].toString(),
+    Json log = Sarif(copy, {"Example.vbp", "--source-root", "."});
+    EXPECT_EQ(Location(TheRun(log)["results"][0])["artifactLocation"]["uri"].get<std::string>(),
               "modMain.bas");
-    EXPECT_FALSE(TheRun(log)["invocations"][0].toObject().contains("toolExecutionNotifications"));
+    EXPECT_FALSE(TheRun(log)["invocations"][0].contains("toolExecutionNotifications"));
     // A file outside the root: a warning, and a URI that climbs out of the
     // root, still relative to it.
     const CliResult outside =
         Run(copy, {"--format", "sarif", "check", "Example.vbp", "--source-root", "other"});
     EXPECT_EQ(outside.code, 1) << outside.err;
-    const QJsonObject run = TheRun(ParseJson(outside.out));
-    const QJsonObject artifact = Location(run["results"][0].toObject())["artifactLocation"].toObject();
-    EXPECT_EQ(artifact["uri"].toString(), "../modMain.bas");
-    EXPECT_EQ(artifact["uriBaseId"].toString(), "%SRCROOT%");
+    Json run = TheRun(ParseJson(outside.out));
+    Json artifact = Location(run["results"][0])["artifactLocation"];
+    EXPECT_EQ(artifact["uri"].get<std::string>(), "../modMain.bas");
+    EXPECT_EQ(artifact["uriBaseId"].get<std::string>(), "%SRCROOT%");
     EXPECT_NE(outside.err.find("warning: " + (copy.Path() / "modMain.bas").string() +
                                " lies outside the source root"),
               std::string::npos)
         << outside.err;
-    const QJsonObject invocation = run["invocations"][0].toObject();
-    EXPECT_TRUE(invocation["executionSuccessful"].toBool());
-    EXPECT_EQ(invocation["toolExecutionNotifications"][0]["level"].toString(), "warning");
+    Json invocation = run["invocations"][0];
+    EXPECT_TRUE(invocation["executionSuccessful"].get<bool>());
+    EXPECT_EQ(invocation["toolExecutionNotifications"][0]["level"].get<std::string>(), "warning");
 }
 
 // What code-scanning services ask of a log beyond the schema.
@@ -294,29 +309,30 @@ TEST_F(SarifCheck, WhatServicesAskOfTheLog) {
     const TempFolder shapes = ShapesProject();
     const CliResult r = Run(shapes, {"--format", "sarif", "check", "Shapes.vbp"});
     EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << "compact: one line";
-    const QJsonObject run = TheRun(ParseJson(r.out));
-    EXPECT_EQ(run["automationDetails"]["id"].toString(), "qvaddin/Shapes/");
-    const QJsonObject driver = run["tool"]["driver"].toObject();
-    EXPECT_TRUE(driver["fullName"].toString().startsWith("qvaddin " + driver["version"].toString()));
+    Json run = TheRun(ParseJson(r.out));
+    EXPECT_EQ(run["automationDetails"]["id"].get<std::string>(), "qvaddin/Shapes/");
+    Json driver = run["tool"]["driver"];
+    EXPECT_TRUE(driver["fullName"].get<std::string>().starts_with(
+        "qvaddin " + driver["version"].get<std::string>()));
     EXPECT_EQ(driver["semanticVersion"], driver["version"]);
     EXPECT_FALSE(driver.contains("informationUri")) << "the build names no address";
-    for (const QJsonValue rule : driver["rules"].toArray()) {
-        EXPECT_FALSE(rule["shortDescription"]["text"].toString().isEmpty());
-        EXPECT_FALSE(rule["fullDescription"]["text"].toString().isEmpty());
-        EXPECT_NE(rule["help"]["markdown"].toString().indexOf("```\nqvaddin "), -1)
-            << rule["id"].toString().toStdString();
-        EXPECT_FALSE(rule.toObject().contains("helpUri"));
+    for (Json rule : driver["rules"]) {
+        EXPECT_FALSE(rule["shortDescription"]["text"].get<std::string>().empty());
+        EXPECT_FALSE(rule["fullDescription"]["text"].get<std::string>().empty());
+        EXPECT_NE(rule["help"]["markdown"].get<std::string>().find("```\nqvaddin "), std::string::npos)
+            << rule["id"].get<std::string>();
+        EXPECT_FALSE(rule.contains("helpUri"));
     }
-    EXPECT_NE(driver["rules"][1]["help"]["markdown"].toString().indexOf("qvaddin add "), -1);
-    EXPECT_NE(driver["rules"][2]["help"]["markdown"].toString().indexOf("qvaddin replace "), -1);
+    EXPECT_NE(driver["rules"][1]["help"]["markdown"].get<std::string>().find("qvaddin add "), std::string::npos);
+    EXPECT_NE(driver["rules"][2]["help"]["markdown"].get<std::string>().find("qvaddin replace "), std::string::npos);
     // Artifacts only for the files with fixes, which they give the encoding of.
-    const QJsonArray artifacts = run["artifacts"].toArray();
+    Json artifacts = run["artifacts"];
     EXPECT_EQ(artifacts.size(), 3);
-    for (const QJsonValue artifact : artifacts) EXPECT_TRUE(artifact.toObject().contains("encoding"));
-    for (const QJsonValue result : run["results"].toArray()) {
-        EXPECT_EQ(Location(result.toObject())["artifactLocation"].toObject().contains("index"),
-                  result.toObject().contains("fixes"));
-        EXPECT_EQ(result["partialFingerprints"][cli::kRoutineFingerprint].toString().size(), 32);
+    for (Json artifact : artifacts) EXPECT_TRUE(artifact.contains("encoding"));
+    for (Json result : run["results"]) {
+        EXPECT_EQ(Location(result)["artifactLocation"].contains("index"),
+                  result.contains("fixes"));
+        EXPECT_EQ(result["partialFingerprints"][cli::kRoutineFingerprint].get<std::string>().size(), 32);
     }
 }
 
@@ -324,11 +340,9 @@ TEST(SarifLog, TheProjectAddressGivesTheToolsAndTheRulesPages) {
     cli::SarifLog log(cli::SarifRun{.projectAddress = "https://example.org/qvaddin"});
     std::ostringstream out;
     log.Write(out);
-    const QJsonObject driver =
-        QJsonDocument::fromJson(QByteArray::fromStdString(out.str()))["runs"][0]["tool"]["driver"]
-            .toObject();
-    EXPECT_EQ(driver["informationUri"].toString(), "https://example.org/qvaddin");
-    EXPECT_EQ(driver["rules"][1]["helpUri"].toString(), "https://example.org/qvaddin#qv-missing");
+    Json driver = Json::parse(out.str())["runs"][0]["tool"]["driver"];
+    EXPECT_EQ(driver["informationUri"].get<std::string>(), "https://example.org/qvaddin");
+    EXPECT_EQ(driver["rules"][1]["helpUri"].get<std::string>(), "https://example.org/qvaddin#qv-missing");
 }
 
 // The fingerprints name the routine, not its lines: lines inserted above
@@ -336,15 +350,16 @@ TEST(SarifLog, TheProjectAddressGivesTheToolsAndTheRulesPages) {
 TEST_F(SarifCheck, FingerprintsStayWhenLinesAboveMove) {
     const TempFolder shapes = ShapesProject();
     auto fingerprints = [&] {
-        std::map<std::string, QString> byRoutine;
-        for (const QJsonValue result : TheRun(Sarif(shapes, {"Shapes.vbp"}))["results"].toArray()) {
-            byRoutine[Where(result.toObject())] =
-                result["partialFingerprints"][cli::kRoutineFingerprint].toString();
+        std::map<std::string, std::string> byRoutine;
+        const Json results = TheRun(Sarif(shapes, {"Shapes.vbp"}))["results"];
+        for (Json result : results) {
+            byRoutine[Where(result)] =
+                result["partialFingerprints"][cli::kRoutineFingerprint].get<std::string>();
         }
         return byRoutine;
     };
     const auto before = fingerprints();
-    std::set<QString> distinct;
+    std::set<std::string> distinct;
     for (const auto& [routine, fingerprint] : before) distinct.insert(fingerprint);
     EXPECT_EQ(distinct.size(), before.size());
     std::string module = shapes.Read("modA.bas");
@@ -356,18 +371,18 @@ TEST_F(SarifCheck, FingerprintsStayWhenLinesAboveMove) {
 TEST_F(SarifCheck, ReadOnlyModulesHaveFindingsWithoutFixes) {
     const TempFolder shapes = ShapesProject();
     MakeFileReadOnly(shapes.Path() / "modA.bas");
-    const QJsonArray results = TheRun(Sarif(shapes, {"Shapes.vbp"}))["results"].toArray();
-    EXPECT_EQ(Where(results[0].toObject()), "modA.Go");
-    EXPECT_FALSE(results[0].toObject().contains("fixes"));
-    EXPECT_TRUE(results[2].toObject().contains("fixes"));  // CTx is writable
+    Json results = TheRun(Sarif(shapes, {"Shapes.vbp"}))["results"];
+    EXPECT_EQ(Where(results[0]), "modA.Go");
+    EXPECT_FALSE(results[0].contains("fixes"));
+    EXPECT_TRUE(results[2].contains("fixes"));  // CTx is writable
 }
 
 TEST_F(SarifCheck, AllGoodGivesNoResultsAndExitZero) {
     const TempFolder copy = CopyOfFolder(ExampleFolder());
     ASSERT_EQ(Run(copy, {"add", "Example.vbp"}).code, 0);
     // The terminate routine's own blocks pass as they do in check.
-    const QJsonObject log = Sarif(copy, {"Example.vbp"}, 0);
-    EXPECT_TRUE(TheRun(log)["results"].toArray().isEmpty());
+    Json log = Sarif(copy, {"Example.vbp"}, 0);
+    EXPECT_TRUE(TheRun(log)["results"].empty());
 }
 
 TEST_F(SarifCheck, OnlyCheckTakesSarif) {
@@ -390,17 +405,17 @@ TEST_F(SarifCheck, ARunThatFailsAsAWholeWritesItsFailure) {
           {{"--format", "sarif", "check"}, 2}}) {
         const CliResult r = Run(copy, args);
         EXPECT_EQ(r.code, code) << r.err;
-        const QJsonObject log = ParseJson(r.out);
-        EXPECT_EQ(log["version"].toString(), "2.1.0");
-        const QJsonObject run = log["runs"].toArray()[0].toObject();
-        EXPECT_TRUE(run["results"].toArray().isEmpty());
-        const QJsonObject invocation = run["invocations"].toArray()[0].toObject();
-        EXPECT_FALSE(invocation["executionSuccessful"].toBool(true));
-        const QJsonObject notification =
-            invocation["toolExecutionNotifications"].toArray()[0].toObject();
-        EXPECT_EQ(notification["level"].toString(), "error");
+        Json log = ParseJson(r.out);
+        EXPECT_EQ(log["version"].get<std::string>(), "2.1.0");
+        Json run = log["runs"][0];
+        EXPECT_TRUE(run["results"].empty());
+        Json invocation = run["invocations"][0];
+        EXPECT_FALSE(invocation.value("executionSuccessful", true));
+        Json notification =
+            invocation["toolExecutionNotifications"][0];
+        EXPECT_EQ(notification["level"].get<std::string>(), "error");
         // The message standard error gives, without the program's name.
-        EXPECT_NE(r.err.find(notification["message"].toObject()["text"].toString().toStdString()),
+        EXPECT_NE(r.err.find(notification["message"]["text"].get<std::string>()),
                   std::string::npos)
             << r.err;
     }
@@ -419,10 +434,7 @@ TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
         {"a\r\nb\r\nc\r\nd\r\n", "x\r\nb\r\ny\r\nd\r\n"},  // two runs
     };
     for (const auto& [before, after] : cases) {
-        QJsonArray replacements;
-        for (const QJsonObject& r : cli::SarifReplacements(FileChange{before, after})) {
-            replacements.append(r);
-        }
+        const Json replacements(cli::SarifReplacements(FileChange{before, after}));
         EXPECT_EQ(Apply(before, replacements, "utf-8"), after) << before << " -> " << after;
     }
 }

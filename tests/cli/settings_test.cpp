@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include "cli/cli_test_support.h"
 #include "settings/config_home_fixture.h"
@@ -23,9 +20,7 @@ protected:
         ConfigHomeTest::SetUp();
         shell::CommandLineStart();  // as the tool's start does
     }
-    static QJsonObject Json(const CliResult& r) {
-        return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
-    }
+    static Json JsonOf(const CliResult& r) { return Json::parse(r.out); }
     std::string Stored() const { return ReadFile(SystemFile()).value_or(""); }
 };
 
@@ -44,18 +39,18 @@ TEST_F(SettingsCommandTest, ShowsEveryFieldWithItsSource) {
     EXPECT_NE(text.out.find("Add Error Handling  Ctrl+Shift+E"), std::string::npos);
 
     ASSERT_TRUE(settings::SystemStore().DeleteSetting("ErrorHandling", "add0"));
-    const QJsonObject json = Json(RunCli({"--format", "json", "settings"}));
-    EXPECT_EQ(json["file"].toString().toStdString(), SystemFile());
-    EXPECT_TRUE(json["overrideAllowed"].toBool());
-    const QJsonArray fields = json["fields"].toArray();
+    Json json = JsonOf(RunCli({"--format", "json", "settings"}));
+    EXPECT_EQ(json["file"].get<std::string>(), SystemFile());
+    EXPECT_TRUE(json["overrideAllowed"].get<bool>());
+    Json fields = json["fields"];
     ASSERT_EQ(fields.size(), 19);
-    EXPECT_EQ(fields[0].toObject()["value"].toInt(), 0);
-    EXPECT_EQ(fields[0].toObject()["source"].toString(), "stored");
-    EXPECT_EQ(fields[1].toObject()["source"].toString(), "company default");
-    EXPECT_EQ(fields[1].toObject()["companyEntry"].toInt(), 10);
-    EXPECT_EQ(fields[7].toObject()["key"].toString(), "add0");
-    EXPECT_EQ(fields[7].toObject()["source"].toString(), "empty");
-    EXPECT_EQ(json["hotKeys"].toArray()[0].toObject()["modifiers"].toInt(), 6);
+    EXPECT_EQ(fields[0]["value"].get<int>(), 0);
+    EXPECT_EQ(fields[0]["source"].get<std::string>(), "stored");
+    EXPECT_EQ(fields[1]["source"].get<std::string>(), "company default");
+    EXPECT_EQ(fields[1]["companyEntry"].get<int>(), 10);
+    EXPECT_EQ(fields[7]["key"].get<std::string>(), "add0");
+    EXPECT_EQ(fields[7]["source"].get<std::string>(), "empty");
+    EXPECT_EQ(json["hotKeys"][0]["modifiers"].get<int>(), 6);
 }
 
 TEST_F(SettingsCommandTest, SetAndGetRoundTripMultiLineTemplates) {
@@ -66,7 +61,7 @@ TEST_F(SettingsCommandTest, SetAndGetRoundTripMultiLineTemplates) {
     EXPECT_EQ(settings::SystemStore().GetSetting("ErrorHandling", "add3", ""),
               "Debug.Assert False\r\nResume Exit_Routine");
     EXPECT_EQ(RunCli({"settings", "get", "add3"}).out, "Debug.Assert False\nResume Exit_Routine\n");
-    EXPECT_EQ(Json(RunCli({"--format", "json", "settings", "get", "add3"}))["value"].toString(),
+    EXPECT_EQ(JsonOf(RunCli({"--format", "json", "settings", "get", "add3"}))["value"].get<std::string>(),
               "Debug.Assert False\r\nResume Exit_Routine");
 
     const CliResult dry = RunCli({"--dry-run", "settings", "set", "label1", "Done"});
@@ -151,7 +146,7 @@ TEST_F(SettingsCommandTest, CodePageIsStoredCheckedAndReplacedForARun) {
     EXPECT_EQ(RunCli({"settings", "get", "codePage"}).out, "932\n");
     EXPECT_NE(RunCli({"settings"}).out.find("codePage stored                       932\n"),
               std::string::npos);
-    EXPECT_EQ(Json(RunCli({"--format", "json", "settings"}))["codePage"].toObject()["value"],
+    EXPECT_EQ(JsonOf(RunCli({"--format", "json", "settings"}))["codePage"]["value"],
               "932");
     const std::string before = Stored();
     const CliResult wrong = RunCli({"settings", "set", "codePage", "12"});
@@ -265,8 +260,8 @@ TEST_F(SettingsCommandTest, RegisterWritesTheAddInList) {
     EXPECT_NE(r.out.find("removed the previous generation's qvAddIn2.ErrorHandle"),
               std::string::npos);
     EXPECT_EQ(ReadFile(list), "[Add-Ins32]\nOther.Connect=0\nqvAddIn2vb5.Connect=1\n");
-    const QJsonObject again = Json(RunCli({"--format", "json", "register"}));
-    EXPECT_FALSE(again["changed"].toBool());
+    Json again = JsonOf(RunCli({"--format", "json", "register"}));
+    EXPECT_FALSE(again["changed"].get<bool>());
 
     WriteFile(Home() + "/blocked", "x");
     setenv("XDG_CONFIG_HOME", (Home() + "/blocked").c_str(), 1);

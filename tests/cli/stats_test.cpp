@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include "cli/cli_test_support.h"
 
@@ -105,32 +102,32 @@ TEST(StatsCommand, JsonGivesTheTotalAndEachComponentsFigures) {
     const TempFolder group = MakeGroup();
     const CliResult r = RunCliIn(group.Path(), {"--format", "json", "stats", "All.vbg"});
     ASSERT_EQ(r.code, 0) << r.err;
-    const QJsonObject root = ParseJson(r.out);
-    const QJsonObject total = root["total"].toObject();
-    EXPECT_EQ(total["text"].toString(), " <Total> 2 modules");
-    EXPECT_EQ(total["code"].toInt(), 9);
-    const QJsonArray components = root["projects"].toArray()[0].toObject()["components"].toArray();
+    Json root = ParseJson(r.out);
+    Json total = root["total"];
+    EXPECT_EQ(total["text"].get<std::string>(), " <Total> 2 modules");
+    EXPECT_EQ(total["code"].get<int>(), 9);
+    Json components = root["projects"][0]["components"];
     ASSERT_EQ(components.size(), 2);
-    const QJsonObject alpha = components[0].toObject();
-    EXPECT_EQ(alpha["name"].toString(), "Alpha");
-    EXPECT_EQ(alpha["file"].toString(), "P1/Alpha.cls");
-    EXPECT_EQ(alpha["stats"].toObject()["blank"].toInt(), 2);
-    EXPECT_EQ(alpha["stats"].toObject()["routines"].toInt(), 2);
+    Json alpha = components[0];
+    EXPECT_EQ(alpha["name"].get<std::string>(), "Alpha");
+    EXPECT_EQ(alpha["file"].get<std::string>(), "P1/Alpha.cls");
+    EXPECT_EQ(alpha["stats"]["blank"].get<int>(), 2);
+    EXPECT_EQ(alpha["stats"]["routines"].get<int>(), 2);
 
     const CliResult one =
         RunCliIn(group.Path(), {"--format", "json", "stats", "All.vbg", "--module", "Alpha"});
     ASSERT_EQ(one.code, 0) << one.err;
-    const QJsonObject module = ParseJson(one.out)["projects"]
-                                   .toArray()[0]
-                                   .toObject()["components"]
-                                   .toArray()[0]
-                                   .toObject();
-    EXPECT_EQ(module["declarations"].toObject()["stats"].toObject()["totalLines"].toInt(), 1);
-    const QJsonArray routines = module["routines"].toArray();
+    Json module = ParseJson(one.out)["projects"]
+                                   [0]
+                                   ["components"]
+                                   [0]
+                                   ;
+    EXPECT_EQ(module["declarations"]["stats"]["totalLines"].get<int>(), 1);
+    Json routines = module["routines"];
     ASSERT_EQ(routines.size(), 2);
-    EXPECT_EQ(routines[0].toObject()["kind"].toInt(), 1);
-    EXPECT_EQ(routines[0].toObject()["routineType"].toString(), "Property");
-    EXPECT_EQ(routines[0].toObject()["stats"].toObject()["text"].toString(), "Value  (Let)");
+    EXPECT_EQ(routines[0]["kind"].get<int>(), 1);
+    EXPECT_EQ(routines[0]["routineType"].get<std::string>(), "Property");
+    EXPECT_EQ(routines[0]["stats"]["text"].get<std::string>(), "Value  (Let)");
 }
 
 TEST(StatsCommand, WrongUsageAndUnknownModules) {

@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <sys/stat.h>
 
-#include <QJsonObject>
 #include <filesystem>
 #include <ostream>
 
@@ -24,9 +21,9 @@ namespace {
 // cursor line of the active code pane.
 class TestEditCommand : public Command {
   public:
-    QString Name() const override { return "test-edit"; }
-    QString Summary() const override { return "Test: insert a line at the cursor."; }
-    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+    std::string Name() const override { return "test-edit"; }
+    std::string Summary() const override { return "Test: insert a line at the cursor."; }
+    void AddOptions(OptionParser& parser) const override { AddTargetOptions(parser); }
     int Run(CommandContext& context) override {
         auto target = LoadTarget(context);
         const Selection s = SelectTarget(context, *target);
@@ -235,11 +232,11 @@ TEST_F(BrokenModule, IsReportedLeftAloneAndTheRestDone) {
 
         const CliResult listed = RunCliIn(folder.Path(), {"--format", "json", "list", "Sample.vbp"});
         EXPECT_EQ(listed.code, 3);
-        const QJsonArray errors = ParseJson(listed.out)["errors"].toArray();
+        Json errors = ParseJson(listed.out)["errors"];
         ASSERT_EQ(errors.size(), 1);
-        EXPECT_EQ(errors[0]["module"].toString().toStdString(), name);
-        EXPECT_EQ(errors[0]["file"].toString().toStdString(), c.file);
-        EXPECT_EQ(errors[0]["error"].toString().toStdString().rfind(c.message, 0), 0u);
+        EXPECT_EQ(errors[0]["module"].get<std::string>(), name);
+        EXPECT_EQ(errors[0]["file"].get<std::string>(), c.file);
+        EXPECT_EQ(errors[0]["error"].get<std::string>().rfind(c.message, 0), 0u);
         const CliResult picked = RunCliIn(folder.Path(), {"tidy", "Sample.vbp", "--module", name});
         EXPECT_EQ(picked.code, 3);
         EXPECT_NE(picked.err.find("module " + name + " could not be loaded: " + c.message),
@@ -283,10 +280,10 @@ TEST(Cli, WholeFailuresSayItInJsonToo) {
              {{"list", "--format=json", "no/such/project.vbp"}, 3}}) {
         const CliResult r = RunCli(arguments);
         EXPECT_EQ(r.code, code);
-        const QJsonObject error = ParseJson(r.out)["error"].toObject();
-        EXPECT_EQ(error["code"].toInt(), code);
-        EXPECT_FALSE(error["message"].toString().isEmpty());
-        EXPECT_NE(r.err.find(error["message"].toString().toStdString()), std::string::npos)
+        Json error = ParseJson(r.out)["error"];
+        EXPECT_EQ(error["code"].get<int>(), code);
+        EXPECT_FALSE(error["message"].get<std::string>().empty());
+        EXPECT_NE(r.err.find(error["message"].get<std::string>()), std::string::npos)
             << "the same message on standard error";
     }
     EXPECT_EQ(RunCli({"list", "no/such/project.vbp"}).out, "") << "text output stays quiet";

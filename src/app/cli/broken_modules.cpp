@@ -1,6 +1,5 @@
 #include "app/cli/broken_modules.h"
 
-#include <QJsonObject>
 #include <ostream>
 
 #include "app/cli/vb_text.h"
@@ -33,15 +32,15 @@ void ReportBrokenModules(std::ostream& err, const BrokenList& broken) {
     }
 }
 
-QJsonArray BrokenModulesJson(const BrokenList& broken) {
-    QJsonArray entries;
+JsonNode BrokenModulesJson(const BrokenList& broken) {
+    JsonNode entries = JsonNode::array();
     for (const host::files::BrokenModule& module : broken) {
         const text::CodePage run = module.project->Vbe().TextCodePage();
-        entries.append(
-            QJsonObject{{"project", VbText(module.project->Name(), module.project->TextCodePage())},
+        entries.push_back(
+            JsonNode{{"project", VbText(module.project->Name(), module.project->TextCodePage())},
                         {"module", MessageText(module.name, run)},
                         {"file", MessageText(module.path, run)},
-                        {"line", static_cast<qint64>(module.line)},
+                        {"line", static_cast<std::int64_t>(module.line)},
                         {"error", MessageText(module.message, run)}});
     }
     return entries;

@@ -7,10 +7,10 @@
 // a top-level "errors" array:
 // {"project", "module", "file", "line", "error"} (line 0: not one line).
 
-#include <QJsonArray>
 #include <iosfwd>
 #include <vector>
 
+#include "app/cli/json_text.h"
 #include "app/cli/project_target.h"
 
 namespace qv::cli {
@@ -27,6 +27,7 @@ BrokenList BrokenModules(LoadedTarget& target,
 // One line on err for each.
 void ReportBrokenModules(std::ostream& err, const BrokenList& broken);
 
-QJsonArray BrokenModulesJson(const BrokenList& broken);
+// An array.
+JsonNode BrokenModulesJson(const BrokenList& broken);
 
 }  // namespace qv::cli

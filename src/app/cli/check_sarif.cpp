@@ -27,6 +27,11 @@ class FileLines {
 
 }  // namespace
 
+std::string FingerprintProject(LoadedTarget& target, const host::memory::MemoryProject& project) {
+    if (target.Vbe().Projects().Count() <= 1) return "";
+    return VbText(project.Name(), project.TextCodePage());
+}
+
 void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                        host::memory::MemoryComponent& component,
                        const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err,
@@ -42,7 +47,9 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
             const host::ProcCopyScope copy(*component.Code(), row.name, row.copy);
             declaration = component.Code()->ProcBodyLine(row.name, row.kind);
         }
+        const host::memory::MemoryProject& project = component.Owner().Project();
         SarifResult result{.path = ComponentFile(target, component),
+                           .project = FingerprintProject(target, project),
                            .module = component.Name(),
                            .routine = analysis::RoutineLabel(row.name, row.kind, row.copy),
                            .codePage = component.TextCodePage(),

@@ -11,6 +11,10 @@
 
 namespace qv::cli {
 
+// The project's name as a fingerprint takes it: in a run over several
+// projects, UTF-8; "" otherwise.
+std::string FingerprintProject(LoadedTarget& target, const host::memory::MemoryProject& project);
+
 // withFixes false: no fixes (the stored settings would make code that is
 // not VB). An error that stops working out a fix is written to err; the
 // finding is kept without one.

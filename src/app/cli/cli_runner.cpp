@@ -1,12 +1,10 @@
 #include "app/cli/cli_runner.h"
 
-#include <QCoreApplication>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
 #include <ostream>
 
 #include "app/cli/command.h"
+#include "app/cli/json_text.h"
 #include "app/cli/sarif_log.h"
 #include "app/cli/vb_text.h"
 #include "app/cli/unexpected_error.h"
@@ -23,31 +21,29 @@ namespace qv::cli {
 
 namespace {
 
-const QCommandLineOption kFormatOption(
-    QStringList{"format"}, "Output format: text (default), json, csv (stats) or sarif (check).",
-    "format", "text");
-const QCommandLineOption kDryRunOption(QStringList{"dry-run"},
-                                       "Write nothing; print a unified diff of what would change.");
-const QCommandLineOption kCodePageOption(
-    QStringList{"code-page"},
+const Option kFormatOption{
+    {"format"}, "Output format: text (default), json, csv (stats) or sarif (check).", "format",
+    "text"};
+const Option kDryRunOption{{"dry-run"}, "Write nothing; print a unified diff of what would change."};
+const Option kCodePageOption{
+    {"code-page"},
     "The code page the VB files are written in (default: the stored setting codePage, else "
     "1252): 1252, 932, 936, 949, 950, 1250-1258, 874 or 65001; a file that is UTF-8 is read "
     "as UTF-8.",
-    "n");
-const QCommandLineOption kHelpOption(QStringList{"h", "help"}, "Show this help.");
-const QCommandLineOption kVersionOption(QStringList{"version"}, "Show the version.");
+    "n"};
+const Option kHelpOption{{"h", "help"}, "Show this help."};
+const Option kVersionOption{{"version"}, "Show the version."};
 
-void AddGlobalOptions(QCommandLineParser& parser) {
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOption(kHelpOption);
-    parser.addOption(kVersionOption);
-    parser.addOption(kFormatOption);
-    parser.addOption(kDryRunOption);
-    parser.addOption(kCodePageOption);
+void AddGlobalOptions(OptionParser& parser) {
+    parser.AddOption(kHelpOption);
+    parser.AddOption(kVersionOption);
+    parser.AddOption(kFormatOption);
+    parser.AddOption(kDryRunOption);
+    parser.AddOption(kCodePageOption);
 }
 
-QString GeneralHelp() {
-    QString text =
+std::string GeneralHelp() {
+    std::string text =
         "Usage: qvaddin [--format text|json] [--dry-run] <command> [options] <target>\n\n"
         "A coding assistant for Visual Basic 5/6 code: judges, inserts and removes error\n"
         "handlers, numbers lines, re-indents, stamps comments, counts lines and finds text.\n"
@@ -57,7 +53,8 @@ QString GeneralHelp() {
     std::sort(commands.begin(), commands.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [name, factory] : commands) {
-        text += "  " + name.leftJustified(12) + factory()->Summary() + "\n";
+        const std::string padding(name.size() < 12 ? 12 - name.size() : 0, ' ');
+        text += "  " + name + padding + factory()->Summary() + "\n";
     }
     text +=
         "\nGlobal options:\n"
@@ -78,7 +75,7 @@ QString GeneralHelp() {
     return text;
 }
 
-std::unique_ptr<Command> FindCommand(const QString& name) {
+std::unique_ptr<Command> FindCommand(const std::string& name) {
     for (const auto& [registered, factory] : CommandRegistry()) {
         if (registered == name) return factory();
     }
@@ -102,78 +99,73 @@ void StartSettings(std::ostream& err) {
     }
 }
 
-OutputFormat ParseFormat(const QString& value) {
+OutputFormat ParseFormat(const std::string& value) {
     if (value == "text") return OutputFormat::Text;
     if (value == "json") return OutputFormat::Json;
     if (value == "csv") return OutputFormat::Csv;
     if (value == "sarif") return OutputFormat::Sarif;
-    throw CliError(kExitUsage, "unknown --format '" + value.toStdString() +
+    throw CliError(kExitUsage, "unknown --format '" + value +
                                    "': use text, json, csv or sarif");
 }
 
-std::optional<text::CodePage> ParseCodePageOption(const QString& value) {
+std::optional<text::CodePage> ParseCodePageOption(const std::string& value) {
     std::string problem;
-    const auto page = settings::ParseCodePageSetting(value.toStdString(), problem);
+    const auto page = settings::ParseCodePageSetting(value, problem);
     if (!page) throw CliError(kExitUsage, "--code-page " + problem);
     return page;
 }
 
 // runPage: the run's code page once it is known, for the report of a failure.
-int Run(const QStringList& arguments, std::ostream& out, std::ostream& err,
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
         std::optional<text::CodePage>& runPage) {
-    QCommandLineParser parser;
+    OptionParser parser;
     AddGlobalOptions(parser);
-    parser.addPositionalArgument("command", "The command to run.");
-    parser.parse(arguments);  // tolerant: the command's own options are not known yet
-    const QStringList positional = parser.positionalArguments();
-    if (positional.isEmpty()) {
-        if (parser.isSet(kVersionOption)) {
-            out << "qvaddin " << QCoreApplication::applicationVersion().toStdString() << '\n';
+    parser.AddPositionalArgument("command", "The command to run.");
+    parser.Parse(arguments);  // tolerant: the command's own options are not known yet
+    const std::vector<std::string>& positional = parser.PositionalArguments();
+    if (positional.empty()) {
+        if (parser.IsSet(kVersionOption)) {
+            out << "qvaddin " << QVADDIN_VERSION << '\n';
             return kExitOk;
         }
-        if (parser.isSet(kHelpOption)) {
-            out << GeneralHelp().toStdString();
+        if (parser.IsSet(kHelpOption)) {
+            out << GeneralHelp();
             return kExitOk;
         }
-        err << GeneralHelp().toStdString();
+        err << GeneralHelp();
         return kExitUsage;
     }
     std::unique_ptr<Command> command = FindCommand(positional.front());
     if (!command) {
-        throw CliError(kExitUsage, "unknown command '" + positional.front().toStdString() +
+        throw CliError(kExitUsage, "unknown command '" + positional.front() +
                                        "'; 'qvaddin --help' lists the commands");
     }
-    QCommandLineParser commandParser;
+    OptionParser commandParser;
     AddGlobalOptions(commandParser);
-    commandParser.setApplicationDescription(command->Summary());
-    commandParser.addPositionalArgument(command->Name(), command->Summary());
+    commandParser.SetDescription(command->Summary());
+    commandParser.AddPositionalArgument(command->Name(), command->Summary());
     command->AddOptions(commandParser);
-    if (!commandParser.parse(arguments)) {
-        throw CliError(kExitUsage, commandParser.errorText().toStdString() +
-                                       "; 'qvaddin " + command->Name().toStdString() +
+    if (!commandParser.Parse(arguments)) {
+        throw CliError(kExitUsage, commandParser.ErrorText() + "; 'qvaddin " + command->Name() +
                                        " --help' shows the options");
     }
-    if (commandParser.isSet(kHelpOption)) {
-        // Qt names the program as it was started (a path); show its name.
-        QString help = commandParser.helpText();
-        const QString usage = "Usage: ";
-        if (help.startsWith(usage)) {
-            const qsizetype end = help.indexOf(' ', usage.size());
-            help.replace(usage.size(), end - usage.size(), "qvaddin");
-        }
-        out << help.toStdString();
+    if (commandParser.IsSet(kHelpOption)) {
+        out << commandParser.HelpText();
         return kExitOk;
     }
-    CommandContext context{commandParser, commandParser.positionalArguments().mid(1),
-                           ParseFormat(commandParser.value(kFormatOption)),
-                           commandParser.isSet(kDryRunOption), out, err};
-    if (commandParser.isSet(kCodePageOption)) {
-        context.codePage = ParseCodePageOption(commandParser.value(kCodePageOption));
+    // After the command's name (which an option of the command may have
+    // taken as its value).
+    const std::vector<std::string>& all = commandParser.PositionalArguments();
+    std::vector<std::string> commandArguments(all.begin() + (all.empty() ? 0 : 1), all.end());
+    CommandContext context{commandParser, std::move(commandArguments),
+                           ParseFormat(commandParser.Value(kFormatOption)),
+                           commandParser.IsSet(kDryRunOption), out, err};
+    if (commandParser.IsSet(kCodePageOption)) {
+        context.codePage = ParseCodePageOption(commandParser.Value(kCodePageOption));
     }
     if (!command->SupportsFormat(context.format)) {
-        throw CliError(kExitUsage, "'" + command->Name().toStdString() + "' has no " +
-                                       commandParser.value(kFormatOption).toStdString() +
-                                       " output");
+        throw CliError(kExitUsage, "'" + command->Name() + "' has no " +
+                                       commandParser.Value(kFormatOption) + " output");
     }
     struct KeepPage {  // whatever way the command leaves
         CommandContext& context;
@@ -187,12 +179,12 @@ int Run(const QStringList& arguments, std::ostream& out, std::ostream& err,
 // The --format (or --format=) among the arguments: a command that fails as
 // a whole then says so on standard output in that format as well, so that
 // whoever reads it (a CI job uploading SARIF) gets a valid document.
-QString RequestedFormat(const QStringList& arguments) {
-    QString format;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        for (const QString option : {"--format", "-format"}) {
-            if (a.startsWith(option + "=")) format = a.mid(option.size() + 1);
+std::string RequestedFormat(const std::vector<std::string>& arguments) {
+    std::string format;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        for (const std::string option : {"--format", "-format"}) {
+            if (a.starts_with(option + "=")) format = a.substr(option.size() + 1);
             if (a == option && i + 1 < arguments.size()) format = arguments[i + 1];
         }
     }
@@ -201,8 +193,8 @@ QString RequestedFormat(const QStringList& arguments) {
 
 // {"error": {"code": N, "message": "..."}}
 void WriteJsonError(std::ostream& out, int code, const std::string& message, text::CodePage run) {
-    const QJsonObject error{{"code", code}, {"message", MessageText(message, run)}};
-    out << QJsonDocument(QJsonObject{{"error", error}}).toJson(QJsonDocument::Indented).toStdString();
+    const JsonNode error{{"code", code}, {"message", MessageUtf8(message, run)}};
+    WriteJson(out, JsonNode{{"error", error}});
 }
 
 // A SARIF log of a run that failed as a whole: no results, and the failure
@@ -213,13 +205,13 @@ void WriteSarifFailure(std::ostream& out, const std::string& message, text::Code
     log.Write(out);
 }
 
-void WriteFailure(std::ostream& out, const QString& format, int code, const std::string& message,
+void WriteFailure(std::ostream& out, const std::string& format, int code, const std::string& message,
                   text::CodePage run) {
     if (format == "json") WriteJsonError(out, code, message, run);
     if (format == "sarif") WriteSarifFailure(out, message, run);
 }
 
-int Failed(std::ostream& out, std::ostream& err, const QString& format, int code,
+int Failed(std::ostream& out, std::ostream& err, const std::string& format, int code,
            const std::string& message, text::CodePage run) {
     err << "qvaddin: " << MessageUtf8(message, run) << '\n';
     WriteFailure(out, format, code, message, run);
@@ -252,12 +244,12 @@ const settings::SettingsRecord& RunSettings(CommandContext& context) {
     return *context.settings;
 }
 
-int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& errTarget) {
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errTarget) {
     // Nothing that reaches standard error (a path, a module name, an
     // argument in a message) can steer the terminal.
     ControlEscapingBuffer escaping(errTarget.rdbuf());
     std::ostream err(&escaping);
-    const QString format = RequestedFormat(arguments);
+    const std::string format = RequestedFormat(arguments);
     std::optional<text::CodePage> runPage;
     const auto run = [&] { return runPage.value_or(text::CodePage::Windows1252()); };
     try {
@@ -281,12 +273,12 @@ int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& errTar
     }
 }
 
-std::vector<std::pair<QString, CommandFactory>>& CommandRegistry() {
-    static std::vector<std::pair<QString, CommandFactory>> registry;
+std::vector<std::pair<std::string, CommandFactory>>& CommandRegistry() {
+    static std::vector<std::pair<std::string, CommandFactory>> registry;
     return registry;
 }
 
-CommandRegistration::CommandRegistration(const QString& name, CommandFactory factory) {
+CommandRegistration::CommandRegistration(const std::string& name, CommandFactory factory) {
     CommandRegistry().emplace_back(name, std::move(factory));
 }
 

@@ -4,11 +4,13 @@
 // failure ends here: a CliError with its own code and message, anything
 // unexpected with exit code 4 and the error report.
 
-#include <QStringList>
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 namespace qv::cli {
 
-int RunCli(const QStringList& arguments, std::ostream& out, std::ostream& err);
+// arguments[0] is the program, as started.
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace qv::cli

@@ -3,8 +3,6 @@
 // Each command lives in its own source file and registers itself with
 // QV_REGISTER_COMMAND, so adding a command touches no shared list.
 
-#include <QCommandLineParser>
-#include <QStringList>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -13,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/option_parser.h"
 #include "platform/code_page.h"
 #include "settings/settings_record.h"
 
@@ -42,8 +41,8 @@ private:
 };
 
 struct CommandContext {
-    QCommandLineParser& parser;
-    QStringList arguments;  // positional arguments after the command name
+    OptionParser& parser;
+    std::vector<std::string> arguments;  // positional arguments after the command name
     OutputFormat format = OutputFormat::Text;
     bool dryRun = false;
     std::ostream& out;
@@ -74,11 +73,11 @@ const settings::SettingsRecord& RunSettings(CommandContext& context);
 class Command {
 public:
     virtual ~Command() = default;
-    virtual QString Name() const = 0;
+    virtual std::string Name() const = 0;
     // One line for the command list of --help.
-    virtual QString Summary() const = 0;
+    virtual std::string Summary() const = 0;
     // Options and positional arguments of this command.
-    virtual void AddOptions(QCommandLineParser& parser) const = 0;
+    virtual void AddOptions(OptionParser& parser) const = 0;
     // Output formats the command supports besides text.
     virtual bool SupportsFormat(OutputFormat format) const {
         return format == OutputFormat::Text || format == OutputFormat::Json;
@@ -89,10 +88,10 @@ public:
 using CommandFactory = std::function<std::unique_ptr<Command>()>;
 
 // The registered commands, by name.
-std::vector<std::pair<QString, CommandFactory>>& CommandRegistry();
+std::vector<std::pair<std::string, CommandFactory>>& CommandRegistry();
 
 struct CommandRegistration {
-    CommandRegistration(const QString& name, CommandFactory factory);
+    CommandRegistration(const std::string& name, CommandFactory factory);
 };
 
 }  // namespace qv::cli

@@ -1,6 +1,7 @@
 #include "app/cli/project_target.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <ostream>
 
@@ -20,22 +21,32 @@ using workspace::SelectionError;
 using workspace::SelectionRequest;
 using Kind = workspace::SelectionError::Kind;
 
-const QCommandLineOption kProjectOption(
-    QStringList{"project"},
+const Option kProjectOption{
+    {"project"},
     "The project to work on alone (default: every project the targets name, of a group its "
     "startup project; list and check: every project).",
-    "name");
-const QCommandLineOption kModuleOption(QStringList{"module"},
-                                       "The module (component) to work on, by name.", "name");
-const QCommandLineOption kRoutineOption(
-    QStringList{"routine"},
-    "The routine to work on; a property accessor as name:Get, name:Let or name:Set.",
-    "name[:kind]");
-const QCommandLineOption kLineOption(QStringList{"line"},
-                                     "The cursor line in the module's code window (1-based).", "n");
+    "name"};
+const Option kModuleOption{{"module"}, "The module (component) to work on, by name.", "name"};
+const Option kRoutineOption{
+    {"routine"}, "The routine to work on; a property accessor as name:Get, name:Let or name:Set.",
+    "name[:kind]"};
+const Option kLineOption{{"line"}, "The cursor line in the module's code window (1-based).", "n"};
 
-std::string Str(const QString& s) {
-    return s.toStdString();
+// A decimal number with an optional sign, blanks around it allowed; ok
+// false for anything else, or a number too large.
+long LineNumber(const std::string& value, bool& ok) {
+    const size_t first = value.find_first_not_of(" \t\n\v\f\r");
+    const size_t last = value.find_last_not_of(" \t\n\v\f\r");
+    std::string_view digits = first == std::string::npos
+                                  ? std::string_view()
+                                  : std::string_view(value).substr(first, last - first + 1);
+    const bool plus = digits.starts_with('+');
+    if (plus) digits.remove_prefix(1);
+    long number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    ok = !digits.empty() && error == std::errc() && end == digits.data() + digits.size() &&
+         !(plus && digits.starts_with('-'));
+    return ok ? number : 0;
 }
 
 [[noreturn]] void BadInput(const std::string& message) {
@@ -102,11 +113,11 @@ Selection Selected(const LoadedTarget& target, std::variant<Selection, Selection
 
 // name[:Get|:Let|:Set] into the request; "" when it is well formed, else
 // what is wrong with it.
-std::string ParseRoutine(const QString& value, SelectionRequest& request) {
-    const qsizetype colon = value.lastIndexOf(':');
-    request.routine = Str(colon < 0 ? value : value.left(colon));
-    if (colon >= 0) {
-        const QString kind = value.mid(colon + 1).toLower();
+std::string ParseRoutine(const std::string& value, SelectionRequest& request) {
+    const size_t colon = value.rfind(':');
+    request.routine = value.substr(0, colon);
+    if (colon != std::string::npos) {
+        const std::string kind = text::ToLower(value.substr(colon + 1));
         if (kind == "get")
             request.routineKind = host::vbext_pk_Get;
         else if (kind == "let")
@@ -114,28 +125,28 @@ std::string ParseRoutine(const QString& value, SelectionRequest& request) {
         else if (kind == "set")
             request.routineKind = host::vbext_pk_Set;
         else
-            return "--routine " + Str(value) + ": the kind after ':' is Get, Let or Set";
+            return "--routine " + value + ": the kind after ':' is Get, Let or Set";
     }
     if (text::Trim(request.routine).empty()) return "--routine needs a routine name";
     return "";
 }
 
-std::string ParseLine(const QString& value, SelectionRequest& request) {
+std::string ParseLine(const std::string& value, SelectionRequest& request) {
     bool ok = false;
-    request.line = value.toLong(&ok);
-    if (!ok || request.line < 1) return "--line " + Str(value) + ": give a line number from 1 up";
+    request.line = LineNumber(value, ok);
+    if (!ok || request.line < 1) return "--line " + value + ": give a line number from 1 up";
     return "";
 }
 
 
 }  // namespace
 
-void AddTargetOptions(QCommandLineParser& parser) {
-    parser.addOption(kProjectOption);
-    parser.addOption(kModuleOption);
-    parser.addOption(kRoutineOption);
-    parser.addOption(kLineOption);
-    parser.addPositionalArgument("target", "A .vbp project, a .vbg project group, or module files.",
+void AddTargetOptions(OptionParser& parser) {
+    parser.AddOption(kProjectOption);
+    parser.AddOption(kModuleOption);
+    parser.AddOption(kRoutineOption);
+    parser.AddOption(kLineOption);
+    parser.AddPositionalArgument("target", "A .vbp project, a .vbg project group, or module files.",
                                  "<target>...");
 }
 
@@ -143,13 +154,13 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context) {
     return LoadTarget(context, context.arguments);
 }
 
-std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths,
+std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vector<std::string>& paths,
                                          bool checkProcedures) {
-    if (paths.isEmpty()) {
+    if (paths.empty()) {
         Usage("name a target: a .vbp project, a .vbg project group or module files");
     }
     std::vector<std::string> local;
-    for (const QString& p : paths) local.push_back(LocalPath(p));
+    for (const std::string& p : paths) local.push_back(LocalPath(p));
     const text::CodePage run = RunCodePage(context);
     // A command that loaded no settings reads the largest file on its own.
     const settings::SettingsRecord* loaded = context.settings ? &*context.settings : nullptr;
@@ -168,16 +179,14 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringL
 
 Selection SelectTarget(CommandContext& context, LoadedTarget& target) {
     SelectionRequest request;
-    if (context.parser.isSet(kProjectOption))
-        request.project = Str(context.parser.value(kProjectOption));
-    if (context.parser.isSet(kModuleOption))
-        request.module = Str(context.parser.value(kModuleOption));
+    if (context.parser.IsSet(kProjectOption)) request.project = context.parser.Value(kProjectOption);
+    if (context.parser.IsSet(kModuleOption)) request.module = context.parser.Value(kModuleOption);
     // A malformed value is reported after what the selectors before it
     // find wrong, as the selectors are read in order.
-    const auto parse = [&](const QCommandLineOption& option, auto parseValue) {
-        if (!context.parser.isSet(option)) return;
+    const auto parse = [&](const Option& option, auto parseValue) {
+        if (!context.parser.IsSet(option)) return;
         const SelectionRequest before = request;
-        const std::string problem = parseValue(context.parser.value(option), request);
+        const std::string problem = parseValue(context.parser.Value(option), request);
         if (problem.empty()) return;
         Selected(target, workspace::Select(target, before));
         Usage(problem);
@@ -191,7 +200,7 @@ void RunAtEachCopy(CommandContext& context, const Selection& selection,
                    const std::function<void(const shell::CommandTarget&)>& run) {
     host::memory::MemoryComponent& component = *selection.component;
     host::CodeModule* code = component.Code();
-    if (code == nullptr || selection.routine.empty() || context.parser.isSet(kLineOption)) {
+    if (code == nullptr || selection.routine.empty() || context.parser.IsSet(kLineOption)) {
         run(shell::CommandTarget::Line(component, selection.line));
         return;
     }

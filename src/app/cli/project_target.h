@@ -5,7 +5,7 @@
 // what the workspace reports when it opens, selects and saves (or shows the
 // diff on --dry-run).
 //
-//     void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+//     void AddOptions(OptionParser& parser) const override { AddTargetOptions(parser); }
 //     int Run(CommandContext& context) override {
 //         auto target = LoadTarget(context);
 //         const Selection selection = SelectTarget(context, *target);
@@ -13,8 +13,6 @@
 //         return SaveChanges(context, *target);
 //     }
 
-#include <QCommandLineParser>
-#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,7 +31,7 @@ using workspace::Selection;
 
 // --project NAME, --module NAME, --routine NAME[:Get|:Let|:Set], --line N,
 // and the positional target.
-void AddTargetOptions(QCommandLineParser& parser);
+void AddTargetOptions(OptionParser& parser);
 
 // Loads the positional arguments of the command (all of them). No target:
 // CliError exit 2. A file that is missing, unreadable or not what it says:
@@ -43,7 +41,7 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context);
 // The same for the given paths (a command whose first argument is not a
 // path). A command that only reads text may pass checkProcedures false: a
 // module whose procedure lacks its End line is then loaded, not refused.
-std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const QStringList& paths,
+std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vector<std::string>& paths,
                                          bool checkProcedures = true);
 
 // Applies the selectors. The project is --project or the active (startup)

@@ -1,12 +1,12 @@
 #include "app/cli/sarif_baseline.h"
 
-#include <QCryptographicHash>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonParseError>
+#include <cerrno>
+#include <cstring>
 
 #include "app/cli/command.h"
+#include "app/cli/fingerprint_text.h"
 #include "app/cli/vb_text.h"
+#include "platform/regular_file.h"
 
 namespace qv::cli {
 
@@ -16,47 +16,81 @@ namespace {
     throw CliError(kExitBadInput, "cannot use " + path + " as a baseline: " + why);
 }
 
-QString FingerprintOf(const QJsonObject& result) {
-    return result["partialFingerprints"].toObject()[kRoutineFingerprint].toString();
+// A member's string; the fallback when it is missing or not a string.
+std::string StringAt(const JsonNode& object, const char* key, const char* fallback = "") {
+    if (!object.is_object() || !object.contains(key)) return fallback;
+    const JsonNode& value = object.at(key);
+    return value.is_string() ? value.get<std::string>() : fallback;
+}
+
+const JsonNode& MemberAt(const JsonNode& object, const char* key) {
+    static const JsonNode kNull;
+    if (!object.is_object()) return kNull;
+    const auto it = object.find(key);
+    return it == object.end() ? kNull : *it;
+}
+
+std::string FingerprintOf(const JsonNode& result) {
+    return StringAt(MemberAt(result, "partialFingerprints"), kRoutineFingerprint);
+}
+
+// What the parser says is wrong, without its own prefix and place; a
+// value that is none is "illegal value", as earlier versions said.
+std::string ParseProblem(const JsonNode::parse_error& error) {
+    std::string what = error.what();
+    if (what.find("while parsing value - invalid literal") != std::string::npos) {
+        return "illegal value";
+    }
+    const size_t colon = what.find(": ", what.find("column"));
+    if (colon != std::string::npos) what = what.substr(colon + 2);
+    const size_t last = what.find("; last read");
+    if (last != std::string::npos) what.resize(last);
+    return what;
 }
 
 }  // namespace
 
-QString RoutineFingerprint(const std::string& module, const std::string& routine,
-                           text::CodePage page, std::string_view ruleId) {
-    const QString key = (VbText(module, page) + "." + VbText(routine, page) + "/" +
-                         QString::fromUtf8(ruleId.data(), static_cast<qsizetype>(ruleId.size())))
-                            .toLower();
-    return QString::fromLatin1(
-        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex().left(32));
+std::string RoutineFingerprint(std::string_view project, const std::string& module,
+                               const std::string& routine, text::CodePage page,
+                               std::string_view ruleId) {
+    std::string key = project.empty() ? std::string() : std::string(project) + ":";
+    key += VbText(module, page) + "." + VbText(routine, page) + "/" + std::string(ruleId);
+    return HexDigits(Sha256(UnicodeLower(key))).substr(0, 32);
 }
 
 SarifBaseline SarifBaseline::Read(const std::string& path) {
-    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::ReadOnly)) Refuse(path, file.errorString().toStdString());
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        Refuse(path, "not JSON (" + error.errorString().toStdString() + " at byte " +
-                         std::to_string(error.offset) + ")");
+    std::string bytes;
+    file::Kind kind = file::Kind::Missing;
+    if (!file::ReadRegularFile(path, bytes, kind)) {
+        Refuse(path, kind == file::Kind::Missing   ? std::strerror(ENOENT)
+                     : kind == file::Kind::Regular ? std::strerror(errno)
+                     : kind == file::Kind::Folder  ? "file to open is a directory"
+                                                   : file::NotRegularReason(kind));
     }
-    if (!document.isObject()) Refuse(path, "not a SARIF log");
-    return FromLog(document.object(), path);
+    JsonNode document;
+    try {
+        document = JsonNode::parse(bytes);
+    } catch (const JsonNode::parse_error& error) {
+        Refuse(path, "not JSON (" + ParseProblem(error) + " at byte " +
+                         std::to_string(error.byte) + ")");
+    }
+    if (!document.is_object()) Refuse(path, "not a SARIF log");
+    return FromLog(document, path);
 }
 
-SarifBaseline SarifBaseline::FromLog(const QJsonObject& log, const std::string& path) {
-    if (log["version"].toString() != "2.1.0" || !log["runs"].isArray()) {
+SarifBaseline SarifBaseline::FromLog(const JsonNode& log, const std::string& path) {
+    if (StringAt(log, "version") != "2.1.0" || !MemberAt(log, "runs").is_array()) {
         Refuse(path, "not a SARIF 2.1.0 log");
     }
     SarifBaseline baseline;
-    for (const QJsonValue run : log["runs"].toArray()) {
-        if (!run["results"].isArray()) Refuse(path, "a run without results");
-        for (const QJsonValue value : run["results"].toArray()) {
-            const QJsonObject result = value.toObject();
+    for (const JsonNode& run : MemberAt(log, "runs")) {
+        const JsonNode& results = MemberAt(run, "results");
+        if (!results.is_array()) Refuse(path, "a run without results");
+        for (const JsonNode& result : results) {
             // Gone already then: nothing to match now.
-            if (result["baselineState"].toString() == "absent") continue;
-            const QString fingerprint = FingerprintOf(result);
-            if (fingerprint.isEmpty()) {
+            if (StringAt(result, "baselineState") == "absent") continue;
+            const std::string fingerprint = FingerprintOf(result);
+            if (fingerprint.empty()) {
                 Refuse(path, std::string("a result without the fingerprint ") +
                                  kRoutineFingerprint +
                                  " (make the baseline with 'qvaddin check --format sarif')");
@@ -67,21 +101,33 @@ SarifBaseline SarifBaseline::FromLog(const QJsonObject& log, const std::string& 
     return baseline;
 }
 
-BaselineState SarifBaseline::Match(const QString& fingerprint, const QString& level,
-                                   const QString& message) {
+std::optional<BaselineState> SarifBaseline::MatchOnce(const std::string& fingerprint,
+                                                      const std::string& level,
+                                                      const std::string& message) {
     const auto [first, last] = byFingerprint_.equal_range(fingerprint);
     // The same finding first, then any of the fingerprint.
     for (bool same : {true, false}) {
         for (auto it = first; it != last; ++it) {
             Earlier& earlier = it->second;
             if (earlier.matched) continue;
-            const bool unchanged = earlier.result["level"].toString("warning") == level &&
-                                   earlier.result["message"].toObject()["text"].toString() == message;
+            const bool unchanged =
+                StringAt(earlier.result, "level", "warning") == level &&
+                StringAt(MemberAt(earlier.result, "message"), "text") == message;
             if (same && !unchanged) continue;
             earlier.matched = true;
             ++(unchanged ? counts_.unchanged : counts_.updated);
             return unchanged ? BaselineState::Unchanged : BaselineState::Updated;
         }
+    }
+    return std::nullopt;
+}
+
+BaselineState SarifBaseline::Match(const std::string& fingerprint, const std::string& level,
+                                   const std::string& message,
+                                   const std::string& olderFingerprint) {
+    if (const auto state = MatchOnce(fingerprint, level, message)) return *state;
+    if (!olderFingerprint.empty() && olderFingerprint != fingerprint) {
+        if (const auto state = MatchOnce(olderFingerprint, level, message)) return *state;
     }
     ++counts_.added;
     return BaselineState::New;
@@ -93,25 +139,25 @@ BaselineCounts SarifBaseline::Counts() const {
     return counts;
 }
 
-QJsonArray SarifBaseline::Absent() const {
-    QJsonArray absent;
+std::vector<JsonNode> SarifBaseline::Absent() const {
+    std::vector<JsonNode> absent;
     for (const auto& [fingerprint, earlier] : byFingerprint_) {
         if (earlier.matched) continue;
-        QJsonObject result = earlier.result;
-        result.remove("fixes");
-        QJsonArray locations = result["locations"].toArray();
-        for (auto location = locations.begin(); location != locations.end(); ++location) {
-            QJsonObject object = location->toObject();
-            QJsonObject physical = object["physicalLocation"].toObject();
-            QJsonObject artifact = physical["artifactLocation"].toObject();
-            artifact.remove("index");
-            physical["artifactLocation"] = artifact;
-            object["physicalLocation"] = physical;
-            *location = object;
+        JsonNode result = earlier.result;
+        result.erase("fixes");
+        if (result.contains("locations") && result["locations"].is_array() &&
+            !result["locations"].empty()) {
+            for (JsonNode& location : result["locations"]) {
+                if (!location.is_object()) location = JsonNode::object();
+                JsonNode& physical = location["physicalLocation"];
+                if (!physical.is_object()) physical = JsonNode::object();
+                JsonNode& artifact = physical["artifactLocation"];
+                if (!artifact.is_object()) artifact = JsonNode::object();
+                artifact.erase("index");
+            }
         }
-        if (!locations.isEmpty()) result["locations"] = locations;
         result["baselineState"] = "absent";
-        absent.append(result);
+        absent.push_back(std::move(result));
     }
     return absent;
 }

@@ -5,13 +5,13 @@
 // (absent). A legacy code base adopts the check in CI by keeping a baseline
 // and failing only on what a change makes worse.
 
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QString>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/cli/json_text.h"
 #include "platform/code_page.h"
 
 namespace qv::cli {
@@ -22,9 +22,14 @@ inline constexpr const char* kRoutineFingerprint = "qvaddinRoutine/v1";
 // The fingerprint of a routine's finding: its module, its name with the
 // accessor and copy ("Value (Get)"), and the rule of its status, case
 // ignored as VB ignores it; nothing about lines, so that it stays the same
-// when unrelated lines move. Names are in the module's code page.
-QString RoutineFingerprint(const std::string& module, const std::string& routine,
-                           text::CodePage page, std::string_view ruleId);
+// when unrelated lines move. Names are in the module's code page. In a run
+// over several projects (a group) the project's name is part of it too, so
+// that the same module of two projects does not share one; a run over one
+// project (or loose module files) leaves it out, as earlier versions did.
+// The project's name is UTF-8, the others bytes in the code page.
+std::string RoutineFingerprint(std::string_view project, const std::string& module,
+                               const std::string& routine, text::CodePage page,
+                               std::string_view ruleId);
 
 enum class BaselineState { New, Unchanged, Updated };
 
@@ -40,23 +45,30 @@ class SarifBaseline {
     // Throws CliError (bad input) naming the file when it cannot be read or
     // is not a SARIF log of check with routine fingerprints.
     static SarifBaseline Read(const std::string& path);
-    static SarifBaseline FromLog(const QJsonObject& log, const std::string& path);
+    static SarifBaseline FromLog(const JsonNode& log, const std::string& path);
 
     // The state of a finding: matched by fingerprint (each earlier result
-    // once); unchanged when its level and message are the same.
-    BaselineState Match(const QString& fingerprint, const QString& level, const QString& message);
+    // once); unchanged when its level and message are the same. A finding
+    // that matches none by its fingerprint is matched by its fingerprint
+    // without the project (older, when there is one), as an older
+    // version's log of a group gives it.
+    BaselineState Match(const std::string& fingerprint, const std::string& level,
+                        const std::string& message, const std::string& olderFingerprint = "");
     // Absent: the earlier results that no finding matched.
     BaselineCounts Counts() const;
     // Those results, each marked absent and without what only their own log
     // can resolve (artifact indexes, fixes).
-    QJsonArray Absent() const;
+    std::vector<JsonNode> Absent() const;
 
   private:
     struct Earlier {
-        QJsonObject result;
+        JsonNode result;
         bool matched = false;
     };
-    std::multimap<QString, Earlier> byFingerprint_;
+    std::optional<BaselineState> MatchOnce(const std::string& fingerprint,
+                                           const std::string& level, const std::string& message);
+
+    std::multimap<std::string, Earlier> byFingerprint_;
     BaselineCounts counts_;
 };
 

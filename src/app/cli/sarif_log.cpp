@@ -1,15 +1,11 @@
 #include "app/cli/sarif_log.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
-#include <QUrl>
-#include <QJsonDocument>
 #include <map>
 #include <ostream>
 #include <utility>
 
+#include "app/cli/fingerprint_text.h"
+#include "app/cli/sarif_paths.h"
 #include "app/cli/vb_text.h"
 #include "host/files/text_lines.h"
 #include "host/files/line_diff.h"
@@ -21,7 +17,7 @@ namespace {
 constexpr const char* kSchema = "https://json.schemastore.org/sarif-2.1.0.json";
 constexpr const char* kRootId = "%SRCROOT%";
 
-QString Level(analysis::FindingSeverity severity) {
+std::string Level(analysis::FindingSeverity severity) {
     switch (severity) {
         case analysis::FindingSeverity::Error: return "error";
         case analysis::FindingSeverity::Warning: return "warning";
@@ -31,32 +27,13 @@ QString Level(analysis::FindingSeverity severity) {
     return "warning";
 }
 
-QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+std::string Text(std::string_view text) { return std::string(text); }
 
-QJsonObject Message(const QString& text) { return QJsonObject{{"text", text}}; }
+JsonNode Message(const std::string& text) { return JsonNode{{"text", text}}; }
 
-// The text as a JSON string, in UTF-8.
-void AppendJsonString(QByteArray& out, const QString& text) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out += '"';
-    for (const char c : text.toUtf8()) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    out += "\\u00";
-                    out += kHex[c >> 4];
-                    out += kHex[c & 15];
-                } else {
-                    out += c;
-                }
-        }
-    }
-    out += '"';
+std::string WithoutBackticks(std::string text) {
+    std::erase(text, '`');
+    return text;
 }
 
 // What to do about a status, and the command that does it, in Markdown.
@@ -86,28 +63,27 @@ RuleHelp HelpOf(int status) {
     }
 }
 
-QJsonArray Rules(const std::string& projectAddress) {
-    QJsonArray rules;
+JsonNode Rules(const std::string& projectAddress) {
+    JsonNode rules = JsonNode::array();
     for (const analysis::StatusRule& rule : analysis::StatusRules()) {
-        const QString word = QString::fromStdString(analysis::StatusString(rule.status));
-        const QString meaning = Text(rule.meaning);
+        const std::string word(analysis::StatusString(rule.status));
+        const std::string meaning = Text(rule.meaning);
         const RuleHelp help = HelpOf(rule.status);
-        const QString text = "Error handling " + word + ": " + meaning + ". " +
-                             QString(help.fix).remove('`') + " Command: " + help.command;
-        const QString markdown = "**Error handling " + word + "**: " + meaning + ".\n\n" +
+        const std::string text = "Error handling " + word + ": " + meaning + ". " +
+                                 WithoutBackticks(help.fix) + " Command: " + help.command;
+        const std::string markdown = "**Error handling " + word + "**: " + meaning + ".\n\n" +
                                  help.fix + "\n\n```\n" + help.command + "\n```";
-        QJsonObject object{
+        JsonNode object{
             {"id", Text(rule.id)},
             {"name", Text(rule.name)},
             {"shortDescription", Message("Error handling " + word)},
             {"fullDescription", Message(word + ": " + meaning + ".")},
-            {"help", QJsonObject{{"text", text}, {"markdown", markdown}}},
-            {"defaultConfiguration", QJsonObject{{"level", Level(rule.defaultSeverity)}}}};
+            {"help", JsonNode{{"text", text}, {"markdown", markdown}}},
+            {"defaultConfiguration", JsonNode{{"level", Level(rule.defaultSeverity)}}}};
         if (!projectAddress.empty()) {
-            object.insert("helpUri",
-                          QString::fromStdString(projectAddress) + "#" + Text(rule.id).toLower());
+            object["helpUri"] = projectAddress + "#" + UnicodeLower(rule.id);
         }
-        rules.append(object);
+        rules.push_back(object);
     }
     return rules;
 }
@@ -120,17 +96,17 @@ int RuleIndex(const analysis::StatusRule* rule) {
 // know it by (the IANA name of the character set).
 struct Encoding {
     text::CodePage page;
-    QString Name() const {
+    std::string Name() const {
         switch (page.Number()) {
             case 65001: return "utf-8";
             case 932: return "shift_jis";
             case 936: return "gbk";
             case 949: return "ks_c_5601-1987";
             case 950: return "big5";
-            default: return "windows-" + QString::number(page.Number());
+            default: return "windows-" + std::to_string(page.Number());
         }
     }
-    QString Decode(std::string_view bytes) const { return VbText(bytes, page); }
+    std::string Decode(std::string_view bytes) const { return VbText(bytes, page); }
 };
 
 // The offset of each line's first byte, and the text's size after the last.
@@ -144,21 +120,22 @@ std::vector<size_t> LineStarts(std::string_view text, const host::files::SplitTe
     return starts;
 }
 
-QJsonObject Replacement(const QJsonObject& region, const QString& inserted) {
-    return QJsonObject{{"deletedRegion", region},
-                       {"insertedContent", QJsonObject{{"text", inserted}}}};
+JsonNode Replacement(const JsonNode& region, const std::string& inserted) {
+    return JsonNode{{"deletedRegion", region}, {"insertedContent", JsonNode{{"text", inserted}}}};
 }
+
+std::string Number(long long n) { return std::to_string(n); }
 
 }  // namespace
 
-QString SarifLevel(analysis::FindingSeverity severity) { return Level(severity); }
+std::string SarifLevel(analysis::FindingSeverity severity) { return Level(severity); }
 
-QString SarifMessage(const std::string& routine, text::CodePage page,
+std::string SarifMessage(const std::string& routine, text::CodePage page,
                      const analysis::Finding& finding) {
     return "Routine " + VbText(routine, page) + ": " + Text(finding.message);
 }
 
-std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
+std::vector<JsonNode> SarifReplacements(const FileChange& change) {
     const std::string_view before = change.before, after = change.after;
     const Encoding encoding{change.codePage};
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
@@ -167,7 +144,7 @@ std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
     const std::vector<size_t> newStarts = LineStarts(after, newSplit);
     const long oldLines = static_cast<long>(oldSplit.lines.size());
 
-    std::vector<QJsonObject> replacements;
+    std::vector<JsonNode> replacements;
     for (host::files::LineHunk hunk : host::files::LineHunks(oldSplit, newSplit)) {
         // Lines cannot be inserted after a last line without a break: the
         // change then takes that line along.
@@ -178,16 +155,16 @@ std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
         const size_t from = newStarts[static_cast<size_t>(hunk.newStart)];
         const size_t to = newStarts[static_cast<size_t>(hunk.newStart + hunk.newCount)];
         const long offset = change.firstLine - 1;  // the file lines above the change's
-        QJsonObject region{{"startLine", static_cast<qint64>(offset + hunk.oldStart + 1)},
-                           {"startColumn", 1}};
+        JsonNode region{{"startLine", static_cast<std::int64_t>(offset + hunk.oldStart + 1)},
+                    {"startColumn", 1}};
         if (end < oldLines || oldSplit.finalBreak || hunk.oldCount == 0) {
             // Up to the start of the line after the hunk (past the end when
             // the file ends with a break).
-            region.insert("endLine", static_cast<qint64>(offset + end + 1));
-            region.insert("endColumn", 1);
+            region["endLine"] = static_cast<std::int64_t>(offset + end + 1);
+            region["endColumn"] = 1;
         } else {
             // To the end of the last line, which has no break.
-            region.insert("endLine", static_cast<qint64>(offset + end));
+            region["endLine"] = static_cast<std::int64_t>(offset + end);
         }
         replacements.push_back(
             Replacement(region, encoding.Decode(after.substr(from, to - from))));
@@ -197,25 +174,30 @@ std::vector<QJsonObject> SarifReplacements(const FileChange& change) {
 
 SarifLog::SarifLog(SarifRun run)
     : run_(std::move(run)),
-      rootPath_(QDir(QFile::decodeName(QByteArray::fromStdString(run_.sourceRoot))).absolutePath()),
-      spill_(std::make_unique<QTemporaryFile>()) {
-    if (!spill_->open()) spill_.reset();
-}
+      rootPath_(CleanAbsolutePath(run_.sourceRoot)),
+      spill_(std::tmpfile()) {}
 
 SarifLog::~SarifLog() = default;
 
-void SarifLog::Keep(const QByteArray& result) {
+void SarifLog::Keep(const std::string& result) {
     if (spill_) {
-        const QByteArray text = anyResult_ ? "," + result : result;
-        if (spill_->write(text) == text.size()) {
+        const std::string text = anyResult_ ? "," + result : result;
+        if (std::fwrite(text.data(), 1, text.size(), spill_.get()) == text.size()) {
+            writtenBytes_ += text.size();
             anyResult_ = true;
             return;
         }
         // A full disk: the results so far back into memory, and the rest there.
-        spill_->seek(0);
-        const QByteArray kept = spill_->readAll();
+        std::string kept;
+        std::rewind(spill_.get());
+        char buffer[1 << 16];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, spill_.get())) > 0;) {
+            kept.append(buffer, n);
+        }
+        // The last write may have gone in part: only whole results are kept.
+        kept.resize(std::min(kept.size(), writtenBytes_));
         spill_.reset();
-        if (!kept.isEmpty()) results_.push_back(kept);
+        if (!kept.empty()) results_.push_back(kept);
     }
     results_.push_back(result);
     anyResult_ = true;
@@ -226,28 +208,23 @@ std::vector<std::string> SarifLog::TakeWarnings() { return std::exchange(newOuts
 // Where a result's file is, relative to the source root, as the text of an
 // artifact location without its closing brace (worked out once per file);
 // a file outside the root is warned of once.
-const QByteArray& SarifLog::FileLocation(const std::string& path) {
+const std::string& SarifLog::FileLocation(const std::string& path) {
     const auto known = locations_.find(path);
     if (known != locations_.end()) return known->second;
-    const QString absolute =
-        QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath();
-    const QString relative = QDir(rootPath_).relativeFilePath(absolute);
-    QByteArray location = R"({"uri":)";
-    if (QDir::isAbsolutePath(relative)) {
+    const std::string absolute = CleanAbsolutePath(path);
+    const std::optional<std::string> relative = RelativePath(rootPath_, absolute);
+    std::string location = R"({"uri":)";
+    if (!relative) {
         // No way from the root to it (another drive).
-        AppendJsonString(location, QUrl::fromLocalFile(absolute).toString(QUrl::FullyEncoded));
+        AppendJsonString(location, FileUri(absolute));
     } else {
-        QUrl url;
-        url.setPath(relative);
-        AppendJsonString(location, url.toString(QUrl::FullyEncoded));
+        AppendJsonString(location, RelativeUri(*relative));
         location += R"(,"uriBaseId":")";
         location += kRootId;
         location += '"';
     }
-    if (relative.startsWith("../") || QDir::isAbsolutePath(relative)) {
-        warnings_.push_back(QFile::encodeName(absolute).toStdString() +
-                            " lies outside the source root " +
-                            QFile::encodeName(rootPath_).toStdString() +
+    if (!relative || relative->starts_with("../")) {
+        warnings_.push_back(absolute + " lies outside the source root " + rootPath_ +
                             ": its URI climbs out of " + kRootId);
         newOutside_.push_back(warnings_.back());
     }
@@ -256,16 +233,15 @@ const QByteArray& SarifLog::FileLocation(const std::string& path) {
 
 // The artifact location of a result: for a file with a fix, with the index
 // of its artifact (which names its encoding).
-QByteArray SarifLog::Location(const SarifResult& r) {
-    QByteArray artifact = FileLocation(r.path);
+std::string SarifLog::Location(const SarifResult& r) {
+    std::string artifact = FileLocation(r.path);
     if (r.fix) {
         auto [it, added] = artifactIndex_.emplace(r.path, static_cast<int>(artifacts_.size()));
         if (added) {
-            artifacts_.append(QJsonObject{
-                {"location", QJsonDocument::fromJson(artifact + "}").object()},
-                {"encoding", Encoding{r.fix->codePage}.Name()}});
+            artifacts_.push_back(JsonNode{{"location", JsonNode::parse(artifact + "}")},
+                                      {"encoding", Encoding{r.fix->codePage}.Name()}});
         }
-        artifact += R"(,"index":)" + QByteArray::number(it->second);
+        artifact += R"(,"index":)" + Number(it->second);
     }
     return artifact + "}";
 }
@@ -273,16 +249,17 @@ QByteArray SarifLog::Location(const SarifResult& r) {
 // Written as text: a large project has tens of thousands of results, and
 // building each as a JSON object costs more than working out its fix.
 void SarifLog::Add(const SarifResult& r) {
-    const QByteArray artifact = Location(r);
-    const QString routine = VbText(r.routine, r.codePage);
-    const QString level = Level(r.finding.severity);
-    const QString message = SarifMessage(r.routine, r.codePage, r.finding);
-    const QString fingerprint = RoutineFingerprint(r.module, r.routine, r.codePage, r.finding.rule->id);
-    QByteArray out;
+    const std::string artifact = Location(r);
+    const std::string routine = VbText(r.routine, r.codePage);
+    const std::string level = Level(r.finding.severity);
+    const std::string message = SarifMessage(r.routine, r.codePage, r.finding);
+    const std::string fingerprint =
+        RoutineFingerprint(r.project, r.module, r.routine, r.codePage, r.finding.rule->id);
+    std::string out;
     out.reserve(1024);
     out += R"({"ruleId":)";
     AppendJsonString(out, Text(r.finding.rule->id));
-    out += R"(,"ruleIndex":)" + QByteArray::number(RuleIndex(r.finding.rule));
+    out += R"(,"ruleIndex":)" + Number(RuleIndex(r.finding.rule));
     out += R"(,"level":)";
     AppendJsonString(out, level);
     out += R"(,"message":{"text":)";
@@ -292,7 +269,7 @@ void SarifLog::Add(const SarifResult& r) {
     out += R"(":)";
     AppendJsonString(out, fingerprint);
     out += R"(},"locations":[{"physicalLocation":{"artifactLocation":)" + artifact +
-           R"(,"region":{"startLine":)" + QByteArray::number(static_cast<qint64>(r.line)) +
+           R"(,"region":{"startLine":)" + Number(r.line) +
            R"(}},"logicalLocations":[{"name":)";
     AppendJsonString(out, routine);
     out += R"(,"fullyQualifiedName":)";
@@ -301,7 +278,13 @@ void SarifLog::Add(const SarifResult& r) {
     if (baseline_ != nullptr) {
         static constexpr const char* kStates[] = {"new", "unchanged", "updated"};
         out += R"(,"baselineState":")";
-        out += kStates[static_cast<int>(baseline_->Match(fingerprint, level, message))];
+        // A log of a group by an older version has no project in its
+        // fingerprints.
+        const std::string older =
+            r.project.empty() ? std::string()
+                              : RoutineFingerprint({}, r.module, r.routine, r.codePage,
+                                                   r.finding.rule->id);
+        out += kStates[static_cast<int>(baseline_->Match(fingerprint, level, message, older))];
         out += '"';
     }
     if (r.fix) {
@@ -309,9 +292,9 @@ void SarifLog::Add(const SarifResult& r) {
                R"("artifactChanges":[{"artifactLocation":)" +
                artifact + R"(,"replacements":[)";
         bool first = true;
-        for (const QJsonObject& replacement : SarifReplacements(*r.fix)) {
+        for (const JsonNode& replacement : SarifReplacements(*r.fix)) {
             if (!first) out += ',';
-            out += QJsonDocument(replacement).toJson(QJsonDocument::Compact);
+            out += JsonText(replacement, JsonLayout::Compact);
             first = false;
         }
         out += "]}]}]";
@@ -321,55 +304,50 @@ void SarifLog::Add(const SarifResult& r) {
 }
 
 void SarifLog::Write(std::ostream& out) {
-    auto compact = [](const auto& json) { return QJsonDocument(json).toJson(QJsonDocument::Compact); };
-    QJsonObject driver{{"name", "qvaddin"},
-                       {"fullName", "qvaddin " QVADDIN_VERSION " (error handling of VB6 code)"},
-                       {"version", QVADDIN_VERSION},
-                       {"semanticVersion", QVADDIN_VERSION},
-                       {"rules", Rules(run_.projectAddress)}};
-    if (!run_.projectAddress.empty()) {
-        driver.insert("informationUri", QString::fromStdString(run_.projectAddress));
-    }
-    QJsonArray notifications;
+    auto compact = [](const JsonNode& json) { return JsonText(json, JsonLayout::Compact); };
+    JsonNode driver{{"name", "qvaddin"},
+                {"fullName", "qvaddin " QVADDIN_VERSION " (error handling of VB6 code)"},
+                {"version", QVADDIN_VERSION},
+                {"semanticVersion", QVADDIN_VERSION},
+                {"rules", Rules(run_.projectAddress)}};
+    if (!run_.projectAddress.empty()) driver["informationUri"] = run_.projectAddress;
+    JsonNode notifications = JsonNode::array();
     for (const std::string& failure : failures_) {
-        notifications.append(
-            QJsonObject{{"level", "error"}, {"message", Message(QString::fromStdString(failure))}});
+        notifications.push_back(JsonNode{{"level", "error"}, {"message", Message(failure)}});
     }
     for (const std::string& warning : warnings_) {
-        notifications.append(QJsonObject{{"level", "warning"},
-                                         {"message", Message(QString::fromStdString(warning))}});
+        notifications.push_back(JsonNode{{"level", "warning"}, {"message", Message(warning)}});
     }
-    QJsonObject invocation{{"executionSuccessful", failures_.empty()}};
-    if (!notifications.isEmpty()) invocation.insert("toolExecutionNotifications", notifications);
-    QString rootUri = QUrl::fromLocalFile(rootPath_).toString(QUrl::FullyEncoded);
-    if (!rootUri.endsWith('/')) rootUri += '/';
+    JsonNode invocation{{"executionSuccessful", failures_.empty()}};
+    if (!notifications.empty()) invocation["toolExecutionNotifications"] = notifications;
+    std::string rootUri = FileUri(rootPath_);
+    if (!rootUri.ends_with('/')) rootUri += '/';
 
     // The results go out one by one, as they are kept; the rest of the run
     // is small.
     out << R"({"$schema":")" << kSchema << R"(","version":"2.1.0","runs":[{"tool":)"
-        << compact(QJsonObject{{"driver", driver}}).toStdString() << R"(,"automationDetails":)"
-        << compact(QJsonObject{{"id", QString::fromStdString(run_.automationId)}}).toStdString()
-        << R"(,"originalUriBaseIds":)"
-        << compact(QJsonObject{{kRootId, QJsonObject{{"uri", rootUri}}}}).toStdString()
-        << R"(,"invocations":)" << compact(QJsonArray{invocation}).toStdString();
-    if (!artifacts_.isEmpty()) out << R"(,"artifacts":)" << compact(artifacts_).toStdString();
+        << compact(JsonNode{{"driver", driver}}) << R"(,"automationDetails":)"
+        << compact(JsonNode{{"id", run_.automationId}}) << R"(,"originalUriBaseIds":)"
+        << compact(JsonNode{{kRootId, JsonNode{{"uri", rootUri}}}}) << R"(,"invocations":)"
+        << compact(JsonNode::array({invocation}));
+    if (!artifacts_.empty()) out << R"(,"artifacts":)" << compact(artifacts_);
     out << R"(,"results":[)";
-    if (spill_ && spill_->flush() && spill_->seek(0)) {
-        while (!spill_->atEnd()) {
-            const QByteArray part = spill_->read(1 << 20);
-            if (part.isEmpty()) break;
-            out.write(part.constData(), part.size());
+    if (spill_ && std::fflush(spill_.get()) == 0) {
+        std::rewind(spill_.get());
+        char buffer[1 << 16];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, spill_.get())) > 0;) {
+            out.write(buffer, static_cast<std::streamsize>(n));
         }
     }
     bool first = !anyResult_;
     for (size_t i = 0; i < results_.size(); ++i) {
         if (i > 0) out << ',';
-        out.write(results_[i].constData(), results_[i].size());
+        out << results_[i];
     }
     if (baseline_ != nullptr) {
-        for (const QJsonValue absent : baseline_->Absent()) {
+        for (const JsonNode& absent : baseline_->Absent()) {
             if (!first) out << ',';
-            out << compact(absent.toObject()).toStdString();
+            out << compact(absent);
             first = false;
         }
     }

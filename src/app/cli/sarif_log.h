@@ -9,10 +9,7 @@
 // kept as compact text as they come, in a temporary file, so that a large
 // project's log does not stay in memory.
 
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QTemporaryFile>
+#include <cstdio>
 #include <iosfwd>
 #include <memory>
 #include <map>
@@ -21,6 +18,7 @@
 #include <vector>
 
 #include "app/cli/add_fix.h"
+#include "app/cli/json_text.h"
 #include "app/cli/sarif_baseline.h"
 #include "errorhandling/status_findings.h"
 
@@ -28,6 +26,9 @@ namespace qv::cli {
 
 struct SarifResult {
     std::string path;        // the module file, as opened
+    // The project's name (UTF-8) in a run over several projects (a group),
+    // else "": it is then part of the fingerprint.
+    std::string project;
     std::string module;      // the module's name
     std::string routine;     // the routine's name, with its accessor: "Value (Get)"
     text::CodePage codePage{};  // the module's, which its names are written in
@@ -65,20 +66,25 @@ class SarifLog {
     void Write(std::ostream& out);
 
   private:
-    const QByteArray& FileLocation(const std::string& path);
-    QByteArray Location(const SarifResult& result);
+    const std::string& FileLocation(const std::string& path);
+    std::string Location(const SarifResult& result);
+
+    struct CloseFile {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
 
     SarifRun run_;
-    QString rootPath_;
+    std::string rootPath_;
     SarifBaseline* baseline_ = nullptr;
-    void Keep(const QByteArray& result);
+    void Keep(const std::string& result);
 
-    std::unique_ptr<QTemporaryFile> spill_;  // the results so far, comma-separated
-    std::vector<QByteArray> results_;        // each compact, when there is no such file
+    std::unique_ptr<std::FILE, CloseFile> spill_;  // the results so far, comma-separated
+    std::vector<std::string> results_;  // each compact, when there is no such file
+    size_t writtenBytes_ = 0;  // to the spill file
     bool anyResult_ = false;
-    QJsonArray artifacts_;             // the files with fixes, in the order they come
+    JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
-    std::map<std::string, QByteArray> locations_;  // by path
+    std::map<std::string, std::string> locations_;  // by path
     std::vector<std::string> newOutside_;  // warnings not yet taken
     std::vector<std::string> failures_;
     std::vector<std::string> warnings_;  // files outside the root (UTF-8)
@@ -86,12 +92,12 @@ class SarifLog {
 
 // A finding's level and message as the log gives them (which a baseline
 // compares).
-QString SarifLevel(analysis::FindingSeverity severity);
-QString SarifMessage(const std::string& routine, text::CodePage page,
+std::string SarifLevel(analysis::FindingSeverity severity);
+std::string SarifMessage(const std::string& routine, text::CodePage page,
                      const analysis::Finding& finding);
 
 // The replacements that turn the change's before text into its after text,
 // as SARIF replacement objects (whole lines, 1-based regions).
-std::vector<QJsonObject> SarifReplacements(const FileChange& change);
+std::vector<JsonNode> SarifReplacements(const FileChange& change);
 
 }  // namespace qv::cli

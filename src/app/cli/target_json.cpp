@@ -1,6 +1,5 @@
 #include "app/cli/target_json.h"
 
-#include <QJsonDocument>
 #include <ostream>
 
 #include "app/cli/vb_text.h"
@@ -12,34 +11,30 @@ std::string ComponentFile(LoadedTarget& target, host::memory::MemoryComponent& c
     return component.FileCount() > 0 ? component.FileNames(1) : std::string();
 }
 
-QJsonObject ProjectJson(host::memory::MemoryProject& project) {
-    return QJsonObject{{"name", VbText(project.Name(), project.TextCodePage())},
+JsonNode ProjectJson(host::memory::MemoryProject& project) {
+    return JsonNode{{"name", VbText(project.Name(), project.TextCodePage())},
                        {"type", project.Type()},
                        {"file", MessageText(project.FileName(), project.Vbe().TextCodePage())}};
 }
 
-QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component) {
-    return QJsonObject{
+JsonNode ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component) {
+    return JsonNode{
         {"name", VbText(component.Name(), component.TextCodePage())},
         {"type", component.Type()},
         {"file", MessageText(ComponentFile(target, component), target.Vbe().TextCodePage())},
         {"readOnly", analysis::IsReadOnly(component)}};
 }
 
-QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
+JsonNode RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine) {
     const text::CodePage page = module.TextCodePage();
     const analysis::RoutineCopyScope copy(module, routine);
-    QJsonObject object{
+    JsonNode object{
         {"name", VbText(routine.name, page)},
         {"kind", routine.kind},
         {"routineType",
          VbText(analysis::GetRoutineType(module, routine.name, routine.kind), page)}};
-    if (routine.copy > 0) object.insert("copy", static_cast<qint64>(routine.copy + 1));
+    if (routine.copy > 0) object["copy"] = static_cast<std::int64_t>(routine.copy + 1);
     return object;
-}
-
-void WriteJson(std::ostream& out, const QJsonObject& object) {
-    out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
 }
 
 }  // namespace qv::cli

@@ -6,27 +6,25 @@
 // Types and kinds are the host's numbers; texts are UTF-8 (names read in the
 // code page of their file, paths as the system's, UTF-8).
 
-#include <QJsonObject>
 #include <iosfwd>
 #include <string>
 
 #include "analysis/routine_parsing.h"
+#include "app/cli/json_text.h"
 #include "app/cli/project_target.h"
 
 namespace qv::cli {
 
 // name, type, file ("" for a project of loose module files).
-QJsonObject ProjectJson(host::memory::MemoryProject& project);
+JsonNode ProjectJson(host::memory::MemoryProject& project);
 // name, type, file, readOnly.
-QJsonObject ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component);
+JsonNode ComponentJson(LoadedTarget& target, host::memory::MemoryComponent& component);
 // name, kind, routineType ("Sub", "Function" or "Property"); for a copy
 // after the first of a routine defined more than once, "copy": 2, 3, ...
-QJsonObject RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine);
+JsonNode RoutineJson(host::CodeModule& module, const analysis::RoutineEntry& routine);
 
 // The component's file as given to the loader ("" when it has none).
 std::string ComponentFile(LoadedTarget& target, host::memory::MemoryComponent& component);
 
-// Indented JSON and a line break.
-void WriteJson(std::ostream& out, const QJsonObject& object);
 
 }  // namespace qv::cli

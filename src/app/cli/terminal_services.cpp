@@ -1,12 +1,8 @@
 #include "app/cli/terminal_services.h"
 
-#include <syslog.h>
-#include <unistd.h>
-
-#include <QDateTime>
-#include <QLocale>
 #include <iostream>
 
+#include "app/cli/console.h"
 #include "app/cli/vb_text.h"
 #include "platform/text.h"
 
@@ -58,7 +54,7 @@ void TerminalStatusWindow::Draw() {
     std::cerr << "\r\033[K" << line << std::flush;
 }
 
-TerminalServices::TerminalServices() : status_(::isatty(STDERR_FILENO) != 0) {}
+TerminalServices::TerminalServices() : status_(StandardErrorIsTerminal()) {}
 
 int TerminalServices::MessageBox(std::string_view prompt, int buttons, std::string_view title,
                                  bool) {
@@ -68,19 +64,12 @@ int TerminalServices::MessageBox(std::string_view prompt, int buttons, std::stri
 
 std::string TerminalServices::FormatGeneralDate(std::time_t when, bool withTime) {
     // The general date: the locale's short date, and its long time when asked.
-    const QDateTime moment = QDateTime::fromSecsSinceEpoch(when);
-    const QLocale locale = QLocale::system();
-    QString text = locale.toString(moment.date(), QLocale::ShortFormat);
-    if (withTime) text += " " + locale.toString(moment.time(), QLocale::LongFormat);
-    return text.toStdString();
+    return LocalDateText(when, withTime);
 }
 
 void TerminalServices::LogError(std::string_view report) {
     // One entry, with the report's line breaks as the system log keeps them.
-    const std::string entry = text::ReplaceAll(report, text::kCrLf, "\n");
-    ::openlog("qvaddin", LOG_PID, LOG_USER);
-    ::syslog(LOG_ERR, "%s", entry.c_str());
-    ::closelog();
+    WriteSystemLog(text::ReplaceAll(report, text::kCrLf, "\n"));
 }
 
 }  // namespace qv::cli

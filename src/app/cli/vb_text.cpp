@@ -1,19 +1,16 @@
 #include "app/cli/vb_text.h"
 
-#include <QFile>
 
 namespace qv::cli {
 
-QString VbText(std::string_view bytes, text::CodePage page) {
-    return QString::fromStdString(VbTextUtf8(bytes, page));
-}
+std::string VbText(std::string_view bytes, text::CodePage page) { return VbTextUtf8(bytes, page); }
 
 std::string VbTextUtf8(std::string_view bytes, text::CodePage page) {
     return text::ToUtf8(bytes, page);
 }
 
-QString MessageText(std::string_view message, text::CodePage run) {
-    return QString::fromStdString(MessageUtf8(message, run));
+std::string MessageText(std::string_view message, text::CodePage run) {
+    return MessageUtf8(message, run);
 }
 
 std::string MessageUtf8(std::string_view message, text::CodePage run) {
@@ -132,8 +129,10 @@ int ControlEscapingBuffer::sync() {
     return target_->pubsync();
 }
 
-std::string LocalPath(const QString& argument) {
-    return QFile::encodeName(argument).toStdString();
+std::string LocalPath(const std::string& argument) {
+    // The program's arguments are the file system's bytes already (UTF-8 on
+    // Windows, where the platform layer takes UTF-8 paths).
+    return argument;
 }
 
 }  // namespace qv::cli

@@ -6,7 +6,6 @@
 // disk may hold the bytes of another code page: those are read in the run's
 // code page.
 
-#include <QString>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -15,13 +14,13 @@
 
 namespace qv::cli {
 
-// Bytes of a file in its code page, as Unicode and as UTF-8.
-QString VbText(std::string_view bytes, text::CodePage page);
+// Bytes of a file in its code page, as UTF-8 (both names say the same).
+std::string VbText(std::string_view bytes, text::CodePage page);
 std::string VbTextUtf8(std::string_view bytes, text::CodePage page);
 
-// A message, or a path on disk, as Unicode and as UTF-8: its UTF-8 stays,
-// any other bytes are read in the run's code page.
-QString MessageText(std::string_view message, text::CodePage run);
+// A message, or a path on disk, as UTF-8: its UTF-8 stays, any other bytes
+// are read in the run's code page (both names say the same).
+std::string MessageText(std::string_view message, text::CodePage run);
 std::string MessageUtf8(std::string_view message, text::CodePage run);
 
 // For text output on a terminal: as VbTextUtf8, with every control
@@ -62,6 +61,6 @@ private:
 };
 
 // A path given on the command line as the file system's bytes.
-std::string LocalPath(const QString& argument);
+std::string LocalPath(const std::string& argument);
 
 }  // namespace qv::cli

@@ -12,14 +12,14 @@ namespace {
 
 class AddCommand : public CodeChangeCommand {
   public:
-    QString Name() const override { return "add"; }
-    QString Summary() const override {
+    std::string Name() const override { return "add"; }
+    std::string Summary() const override {
         return "Insert the standard error handler into routines (--routine, --module or the "
                "project).";
     }
 
   protected:
-    QString Details() const override {
+    std::string Details() const override {
         return "A routine refuses the handler when it needs none (the omit setting), already "
                "holds\n"
                "the standard On Error line, or holds some other On Error statement.";

@@ -8,8 +8,6 @@
 // With --baseline a run is compared with an earlier log: only new and
 // updated findings count for the exit code.
 
-#include <QFileInfo>
-#include <QJsonArray>
 #include <algorithm>
 #include <ostream>
 
@@ -19,6 +17,7 @@
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/sarif_baseline.h"
+#include "app/cli/sarif_paths.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "errorhandling/module_counts.h"
@@ -39,40 +38,34 @@ namespace {
 using host::memory::MemoryComponent;
 using host::memory::MemoryProject;
 
-const QCommandLineOption kRoutinesOption(
-    QStringList{"routines"},
-    "Also list every routine with its Top Status and Exit Status (always with --module).");
-const QCommandLineOption kExcludeReadOnlyOption(
-    QStringList{"exclude-read-only"}, "List read-only modules without evaluating them.");
-const QCommandLineOption kSourceRootOption(
-    QStringList{"source-root"},
+const Option kRoutinesOption{{"routines"},
+    "Also list every routine with its Top Status and Exit Status (always with --module)."};
+const Option kExcludeReadOnlyOption{{"exclude-read-only"}, "List read-only modules without evaluating them."};
+const Option kSourceRootOption{{"source-root"},
     "With --format sarif: the folder the files' URIs are relative to (%SRCROOT%); by default "
     "the folder of the first target. Give the repository's root for a code-scanning service.",
-    "folder");
+    "folder"};
 
-const QCommandLineOption kBaselineOption(
-    QStringList{"baseline"},
+const Option kBaselineOption{{"baseline"},
     "Compare with an earlier SARIF log of check (kept in the repository): each finding is new, "
     "unchanged or updated, and the earlier ones not found are absent. The exit code counts only "
     "new and updated findings.",
-    "log.sarif");
+    "log.sarif"};
 
 // The folder SARIF URIs are relative to.
 std::string SourceRoot(CommandContext& context, LoadedTarget& target) {
-    if (context.parser.isSet(kSourceRootOption)) {
-        return LocalPath(context.parser.value(kSourceRootOption));
+    if (context.parser.IsSet(kSourceRootOption)) {
+        return LocalPath(context.parser.Value(kSourceRootOption));
     }
     if (target.Paths().empty()) return ".";
-    const QString first = QFile::decodeName(QByteArray::fromStdString(target.Paths().front()));
-    return QFile::encodeName(QFileInfo(first).absolutePath()).toStdString();
+    return AbsoluteFolderOf(target.Paths().front());
 }
 
 // The run's category: the first target's name, so that a service keeps the
 // logs of different targets apart.
 std::string AutomationId(LoadedTarget& target) {
     if (target.Paths().empty()) return "qvaddin/";
-    const QString first = QFile::decodeName(QByteArray::fromStdString(target.Paths().front()));
-    return "qvaddin/" + QFileInfo(first).completeBaseName().toStdString() + "/";
+    return "qvaddin/" + CompleteBaseName(target.Paths().front()) + "/";
 }
 
 // Fixes are the add command's changes; it refuses to run with settings that
@@ -166,32 +159,32 @@ std::vector<std::string> CountCells(const ModuleResult& r) {
             std::to_string(c.none)};
 }
 
-QJsonObject RoutineStatusJson(host::CodeModule& module, const analysis::RoutineStatusRow& row) {
-    QJsonObject object = RoutineJson(module, analysis::RoutineEntry{row.name, row.kind, row.copy});
-    object.insert("top", QString::fromStdString(analysis::StatusString(row.status.top)));
-    object.insert("exit", QString::fromStdString(analysis::StatusString(row.status.exit)));
+JsonNode RoutineStatusJson(host::CodeModule& module, const analysis::RoutineStatusRow& row) {
+    JsonNode object = RoutineJson(module, analysis::RoutineEntry{row.name, row.kind, row.copy});
+    object["top"] = std::string(analysis::StatusString(row.status.top));
+    object["exit"] = std::string(analysis::StatusString(row.status.exit));
     return object;
 }
 
 class CheckCommand : public Command {
 public:
-    QString Name() const override { return "check"; }
-    QString Summary() const override {
+    std::string Name() const override { return "check"; }
+    std::string Summary() const override {
         return "Judge the error handling of every routine; exit 1 unless every one has the standard handler.";
     }
-    void AddOptions(QCommandLineParser& parser) const override {
+    void AddOptions(OptionParser& parser) const override {
         AddTargetOptions(parser);
-        parser.addOption(kRoutinesOption);
-        parser.addOption(kExcludeReadOnlyOption);
-        parser.addOption(kSourceRootOption);
-        parser.addOption(kBaselineOption);
+        parser.AddOption(kRoutinesOption);
+        parser.AddOption(kExcludeReadOnlyOption);
+        parser.AddOption(kSourceRootOption);
+        parser.AddOption(kBaselineOption);
     }
     bool SupportsFormat(OutputFormat format) const override {
         return format != OutputFormat::Csv;
     }
 
     int Run(CommandContext& context) override {
-        if (context.parser.isSet("line")) {
+        if (context.parser.IsSet("line")) {
             throw CliError(kExitUsage,
                            "check judges whole routines: name one with --routine instead of "
                            "--line");
@@ -199,14 +192,14 @@ public:
         // Handlers are judged against the templates stored now.
         const settings::SettingsRecord& settings = RunSettings(context);
         std::optional<SarifBaseline> baseline;
-        if (context.parser.isSet(kBaselineOption)) {
-            baseline = SarifBaseline::Read(LocalPath(context.parser.value(kBaselineOption)));
+        if (context.parser.IsSet(kBaselineOption)) {
+            baseline = SarifBaseline::Read(LocalPath(context.parser.Value(kBaselineOption)));
         }
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
         const bool sarif = context.format == OutputFormat::Sarif;
-        if (context.parser.isSet(kSourceRootOption) && !sarif) {
+        if (context.parser.IsSet(kSourceRootOption) && !sarif) {
             throw CliError(kExitUsage, "--source-root goes with --format sarif");
         }
         std::optional<SarifLog> log;
@@ -216,15 +209,15 @@ public:
             if (baseline) log->SetBaseline(&*baseline);
         }
         const bool withFixes = sarif && FixesPossible(context);
-        const bool listRoutines = json || sarif || context.parser.isSet(kRoutinesOption) ||
-                                  context.parser.isSet("module") || !selection.routine.empty();
-        const bool excludeReadOnly = context.parser.isSet(kExcludeReadOnlyOption);
+        const bool listRoutines = json || sarif || context.parser.IsSet(kRoutinesOption) ||
+                                  context.parser.IsSet("module") || !selection.routine.empty();
+        const bool excludeReadOnly = context.parser.IsSet(kExcludeReadOnlyOption);
         const bool routineRows = listRoutines || baseline.has_value();
 
         std::vector<MemoryProject*> projects;
         auto& all = target->Vbe().Projects();
         for (long p = 1; p <= all.Count(); ++p) {
-            if (!context.parser.isSet("project") || &all.At(p) == selection.project) {
+            if (!context.parser.IsSet("project") || &all.At(p) == selection.project) {
                 projects.push_back(&all.At(p));
             }
         }
@@ -232,9 +225,9 @@ public:
 
         analysis::ModuleCounts totals;
         bool failed = false;
-        QJsonArray projectsJson;
+        JsonNode projectsJson = JsonNode::array();
         for (MemoryProject* project : projects) {
-            QJsonArray componentsJson;
+            JsonNode componentsJson = JsonNode::array();
             if (!json && !sarif) PrintProjectHeader(context, *project);
             std::vector<ModuleResult> results;
             for (MemoryComponent* component : Modules(*project, selection)) {
@@ -257,19 +250,19 @@ public:
                         context.err << "qvaddin: warning: " << warning << '\n';
                     }
                 } else if (baseline && r.evaluated) {
-                    MatchFindings(*baseline, *component, r.counts);
+                    MatchFindings(*baseline, *target, *component, r.counts);
                 }
                 AddTo(totals, r);
-                if (json) componentsJson.append(ModuleJson(*target, r));
+                if (json) componentsJson.push_back(ModuleJson(*target, r));
                 // The log keeps what it needs of each module as it goes.
                 if (!sarif) results.push_back(std::move(r));
             }
             if (sarif) {
                 continue;
             } else if (json) {
-                QJsonObject object = ProjectJson(*project);
-                object.insert("components", componentsJson);
-                projectsJson.append(object);
+                JsonNode object = ProjectJson(*project);
+                object["components"] = std::move(componentsJson);
+                projectsJson.push_back(std::move(object));
             } else if (listRoutines) {
                 for (const ModuleResult& r : results) PrintModuleWithRoutines(context, r);
             } else {
@@ -279,7 +272,7 @@ public:
         const BrokenList broken =
             selection.component != nullptr
                 ? BrokenList{}
-                : BrokenModules(*target, context.parser.isSet("project") ? selection.project
+                : BrokenModules(*target, context.parser.IsSet("project") ? selection.project
                                                                          : nullptr);
         ReportBrokenModules(context.err, broken);
         failed = failed || !broken.empty();
@@ -287,11 +280,12 @@ public:
             for (const auto& module : broken) log->AddFailure(module.message);
             log->Write(context.out);
         } else if (json) {
-            QJsonObject object{{"projects", projectsJson},
-                               {"totals", CountsJson(totals)},
-                               {"allGood", totals.AllStandard() && !failed},
-                               {"errors", BrokenModulesJson(broken)}};
-            if (baseline) object.insert("baseline", BaselineJson(baseline->Counts()));
+            JsonNode object = JsonNode::object();
+            object["projects"] = std::move(projectsJson);  // large: moved, not copied
+            object["totals"] = CountsJson(totals);
+            object["allGood"] = totals.AllStandard() && !failed;
+            object["errors"] = BrokenModulesJson(broken);
+            if (baseline) object["baseline"] = BaselineJson(baseline->Counts());
             WriteJson(context.out, object);
         } else {
             PrintTotals(context, totals);
@@ -362,20 +356,25 @@ private:
 
     // Each finding of the module marked against the baseline, as the SARIF
     // log would mark it.
-    static void MatchFindings(SarifBaseline& baseline, MemoryComponent& component,
-                              const analysis::ModuleCounts& counts) {
+    static void MatchFindings(SarifBaseline& baseline, LoadedTarget& target,
+                              MemoryComponent& component, const analysis::ModuleCounts& counts) {
         const text::CodePage page = component.TextCodePage();
+        const std::string project = FingerprintProject(target, component.Owner().Project());
         for (const analysis::RoutineStatusRow& row : counts.routines) {
             const std::optional<analysis::Finding> finding = analysis::FindingOf(row);
             if (!finding) continue;
             const std::string routine = analysis::RoutineLabel(row.name, row.kind, row.copy);
-            baseline.Match(RoutineFingerprint(component.Name(), routine, page, finding->rule->id),
-                           SarifLevel(finding->severity), SarifMessage(routine, page, *finding));
+            const std::string id(finding->rule->id);
+            baseline.Match(RoutineFingerprint(project, component.Name(), routine, page, id),
+                           SarifLevel(finding->severity), SarifMessage(routine, page, *finding),
+                           project.empty()
+                               ? std::string()
+                               : RoutineFingerprint({}, component.Name(), routine, page, id));
         }
     }
 
-    static QJsonObject BaselineJson(const BaselineCounts& c) {
-        return QJsonObject{{"new", c.added}, {"updated", c.updated}, {"unchanged", c.unchanged},
+    static JsonNode BaselineJson(const BaselineCounts& c) {
+        return JsonNode{{"new", c.added}, {"updated", c.updated}, {"unchanged", c.unchanged},
                            {"absent", c.absent}};
     }
 
@@ -393,26 +392,26 @@ private:
         totals.standardTerminate += r.counts.standardTerminate;
     }
 
-    static QJsonObject CountsJson(const analysis::ModuleCounts& c) {
-        return QJsonObject{{"good", c.good}, {"some", c.some}, {"error", c.error},
+    static JsonNode CountsJson(const analysis::ModuleCounts& c) {
+        return JsonNode{{"good", c.good}, {"some", c.some}, {"error", c.error},
                            {"none", c.none}};
     }
 
-    static QJsonObject ModuleJson(LoadedTarget& target, const ModuleResult& r) {
-        QJsonObject object = ComponentJson(target, *r.component);
-        object.insert("evaluated", r.evaluated);
-        const QJsonObject counts = CountsJson(r.counts);
+    static JsonNode ModuleJson(LoadedTarget& target, const ModuleResult& r) {
+        JsonNode object = ComponentJson(target, *r.component);
+        object["evaluated"] = r.evaluated;
+        const JsonNode counts = CountsJson(r.counts);
         for (auto it = counts.begin(); it != counts.end(); ++it) {
-            object.insert(it.key(), r.evaluated ? it.value() : QJsonValue());
+            object[it.key()] = r.evaluated ? it.value() : JsonNode();
         }
         if (!r.failure.empty()) {
-            object.insert("failure", VbText(r.failure, r.component->TextCodePage()));
+            object["failure"] = VbText(r.failure, r.component->TextCodePage());
         }
-        QJsonArray routines;
+        JsonNode routines = JsonNode::array();
         for (const auto& row : r.counts.routines) {
-            routines.append(RoutineStatusJson(*r.component->Code(), row));
+            routines.push_back(RoutineStatusJson(*r.component->Code(), row));
         }
-        object.insert("routines", routines);
+        object["routines"] = std::move(routines);
         return object;
     }
 

@@ -1,6 +1,5 @@
 #include "app/cli/commands/code_change_command.h"
 
-#include <QJsonArray>
 #include <algorithm>
 #include <iomanip>
 #include <map>
@@ -148,48 +147,47 @@ class Report {
             << " refused.\n";
     }
 
-    QJsonObject Json(bool dryRun, const std::vector<std::string>& written,
+    JsonNode ToJson(bool dryRun, const std::vector<std::string>& written,
                      const std::string& diff) const {
-        QJsonArray modules;
+        JsonNode modules = JsonNode::array();
         for (const shell::ModuleOutcome& m : outcome_.modules) {
             MemoryComponent& c = Component(m);
             const text::CodePage page = c.TextCodePage();
             const MemoryProject& project = c.Owner().Project();
-            QJsonObject module{{"project", VbText(project.Name(), project.TextCodePage())},
+            JsonNode module{{"project", VbText(project.Name(), project.TextCodePage())},
                                {"name", VbText(c.Name(), page)},
                                {"file", MessageText(ComponentFile(target_, c), run_)}};
             if (m.skipped != shell::Skip::None) {
-                module.insert("skipped", QString::fromStdString(SkipText(m.skipped)));
+                module["skipped"] = std::string(SkipText(m.skipped));
             }
             if (m.failure) {
-                module.insert("failure",
-                              QJsonObject{{"routine", VbText(m.failedRoutine, page)},
+                module["failure"] = JsonNode{{"routine", VbText(m.failedRoutine, page)},
                                           {"number", static_cast<int>(m.failure->Number())},
                                           {"description", VbText(m.failure->Description(), page)},
-                                          {"source", VbText(m.failure->Source(), page)}});
+                                          {"source", VbText(m.failure->Source(), page)}};
             }
-            QJsonArray routines;
+            JsonNode routines = JsonNode::array();
             for (const shell::RoutineOutcome& r : m.routines) {
                 if (!r.changed && r.refusal.empty()) continue;
-                QJsonObject routine{
+                JsonNode routine{
                     {"name", VbText(r.name, page)}, {"kind", r.kind}, {"changed", r.changed}};
-                if (r.copy > 0) routine.insert("copy", static_cast<qint64>(r.copy + 1));
-                if (r.changed) routine.insert("done", QString::fromStdString(r.done));
-                if (!r.refusal.empty()) routine.insert("refused", VbText(r.refusal, page));
-                routines.append(routine);
+                if (r.copy > 0) routine["copy"] = static_cast<std::int64_t>(r.copy + 1);
+                if (r.changed) routine["done"] = std::string(r.done);
+                if (!r.refusal.empty()) routine["refused"] = VbText(r.refusal, page);
+                routines.push_back(std::move(routine));
             }
-            module.insert("routines", routines);
-            modules.append(module);
+            module["routines"] = std::move(routines);
+            modules.push_back(std::move(module));
         }
-        QJsonArray files;
-        for (const std::string& f : written) files.append(MessageText(f, run_));
-        QJsonObject object{{"dryRun", dryRun},
+        JsonNode files = JsonNode::array();
+        for (const std::string& f : written) files.push_back(MessageText(f, run_));
+        JsonNode object{{"dryRun", dryRun},
                            {"modules", modules},
                            {"changed", totals_.changed},
                            {"refused", totals_.refused},
                            {"written", files}};
-        if (!note_.empty()) object.insert("note", MessageText(note_, run_));
-        if (dryRun) object.insert("diff", QString::fromStdString(diff));  // UTF-8 already
+        if (!note_.empty()) object["note"] = MessageText(note_, run_);
+        if (dryRun) object["diff"] = std::string(diff);  // UTF-8 already
         return object;
     }
 
@@ -207,9 +205,9 @@ class Report {
 
 }  // namespace
 
-void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
-    QString help = Summary() + "\n\n";
-    if (!Details().isEmpty()) help += Details() + "\n\n";
+void CodeChangeCommand::AddOptions(OptionParser& parser) const {
+    std::string help = Summary() + "\n\n";
+    if (!Details().empty()) help += Details() + "\n\n";
     help +=
         "With --routine or --line: the routine at that place, as the code window's command\n"
         "(--routine: each copy of a routine defined more than once, as under #If and #Else).\n"
@@ -223,9 +221,9 @@ void CodeChangeCommand::AddOptions(QCommandLineParser& parser) const {
         "3 bad input, a read-only target module, a module whose run failed halfway, or a\n"
         "module file of the project that could not be loaded (those modules are left as\n"
         "they were, the others are written).";
-    parser.setApplicationDescription(help);
+    parser.SetDescription(help);
     AddTargetOptions(parser);
-    parser.addOption(StrictOption());
+    parser.AddOption(StrictOption());
     AddCommandOptions(parser);
 }
 
@@ -293,8 +291,8 @@ int CodeChangeCommand::Run(CommandContext& context) {
         CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
                              diff,           context.err,       context.codePage};
         SaveChanges(quiet, *target, &written);
-        QJsonObject json = report.Json(context.dryRun, written, diff.str());
-        json.insert("errors", BrokenModulesJson(broken));
+        JsonNode json = report.ToJson(context.dryRun, written, diff.str());
+        json["errors"] = BrokenModulesJson(broken);
         WriteJson(context.out, json);
     } else {
         SaveChanges(context, *target, &written);
@@ -307,7 +305,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
     }
     if (report.Totals().failures > 0 || !broken.empty()) return kExitBadInput;
     if (atCursor && report.Totals().refused > 0) return kExitFindings;
-    if (context.parser.isSet(StrictOption()) && report.Totals().undone > 0) return kExitFindings;
+    if (context.parser.IsSet(StrictOption()) && report.Totals().undone > 0) return kExitFindings;
     return kExitOk;
 }
 
@@ -321,11 +319,10 @@ shell::RunOutcome RunOnEachProject(const Selection& selection,
     return outcome;
 }
 
-const QCommandLineOption& StrictOption() {
-    static const QCommandLineOption option(
-        QStringList{"strict"},
+const Option& StrictOption() {
+    static const Option option{{"strict"},
         "Exit 1 when a routine was refused for a reason other than that it needs no change "
-        "(no handler wanted, or the standard one there already).");
+        "(no handler wanted, or the standard one there already)."};
     return option;
 }
 

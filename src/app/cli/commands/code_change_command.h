@@ -7,7 +7,6 @@
 // diff of --dry-run), and the report of what changed and what was refused,
 // per module and routine, as text or JSON.
 
-#include <QCommandLineOption>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -20,14 +19,14 @@ namespace qv::cli {
 
 class CodeChangeCommand : public Command {
   public:
-    void AddOptions(QCommandLineParser& parser) const override;
+    void AddOptions(OptionParser& parser) const override;
     int Run(CommandContext& context) override;
 
   protected:
     // Options of the command besides the target's.
-    virtual void AddCommandOptions(QCommandLineParser&) const {}
+    virtual void AddCommandOptions(OptionParser&) const {}
     // What --help says about the command after its summary.
-    virtual QString Details() const { return {}; }
+    virtual std::string Details() const { return {}; }
     // Reads the command's options; called before anything changes.
     virtual void Prepare(CommandContext&) {}
     // The command's action in the catalogue ("add", "line", "remove", ...):
@@ -49,7 +48,7 @@ shell::RunOutcome RunOnEachProject(
 // --strict: a run that refused a routine for a reason other than that the
 // routine needs no change exits 1 (kExitFindings), so that a script learns
 // that work was left undone.
-const QCommandLineOption& StrictOption();
+const Option& StrictOption();
 // The refusal leaves work undone: it is not one that says the routine needs
 // no change (no handler wanted, the standard one there already).
 bool LeftUndone(const shell::RoutineOutcome& routine);

@@ -20,14 +20,14 @@ namespace {
 
 class CommentCommand : public Command {
   public:
-    QString Name() const override { return "comment"; }
-    QString Summary() const override {
+    std::string Name() const override { return "comment"; }
+    std::string Summary() const override {
         return "Append the dated change stamp to a line (--module M --line N).";
     }
-    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+    void AddOptions(OptionParser& parser) const override { AddTargetOptions(parser); }
 
     int Run(CommandContext& context) override {
-        if (!context.parser.isSet("line")) {
+        if (!context.parser.IsSet("line")) {
             throw CliError(kExitUsage, "comment needs the line to stamp: --module M --line N");
         }
         const settings::SettingsRecord& settings = RunSettings(context);
@@ -54,14 +54,14 @@ class CommentCommand : public Command {
                               diff,           context.err,       context.codePage};
         SaveChanges(saving, *target);
         if (context.format == OutputFormat::Json) {
-            QJsonObject object{
+            JsonNode object{
                 {"module", VbText(component.Name(), page)},
                 {"file", MessageText(ComponentFile(*target, component), RunCodePage(context))},
-                {"line", static_cast<qint64>(selection.line)},
+                {"line", static_cast<std::int64_t>(selection.line)},
                 {"text", VbText(line, page)},
                 {"dryRun", context.dryRun}};
             // The diff is UTF-8 already.
-            if (context.dryRun) object.insert("diff", QString::fromStdString(diff.str()));
+            if (context.dryRun) object["diff"] = std::string(diff.str());
             WriteJson(context.out, object);
         } else {
             context.out << DisplayText(line, page) << '\n' << diff.str();

@@ -1,7 +1,6 @@
 // qvaddin find <target> TEXT: every hit of the text as the find window's
 // result tree, one node a line, indented by depth, the summary first.
 
-#include <QJsonArray>
 #include <ostream>
 
 #include "app/cli/broken_modules.h"
@@ -15,25 +14,23 @@ namespace qv::cli {
 
 namespace {
 
-const QCommandLineOption kWholeWordOption(QStringList{"whole-word"}, "Find whole words only.");
-const QCommandLineOption kMatchCaseOption(QStringList{"match-case"}, "Match upper and lower case.");
-const QCommandLineOption kPatternOption(
-    QStringList{"pattern"},
-    "The text is a pattern: ? one character, * any run, # one digit, [list], [!list].");
-const QCommandLineOption kFirstPerLineOption(QStringList{"first-per-line"},
-                                             "Show only the first hit on a line.");
-const QCommandLineOption kScopeOption(
-    QStringList{"scope"},
+const Option kWholeWordOption{{"whole-word"}, "Find whole words only."};
+const Option kMatchCaseOption{{"match-case"}, "Match upper and lower case."};
+const Option kPatternOption{{"pattern"},
+    "The text is a pattern: ? one character, * any run, # one digit, [list], [!list]."};
+const Option kFirstPerLineOption{{"first-per-line"},
+                                             "Show only the first hit on a line."};
+const Option kScopeOption{{"scope"},
     "Where to search: module (the --module one), project (the default: --project, else every "
     "project the targets name; of a group its startup project) or group (every project).",
-    "scope", "project");
+    "scope", "project"};
 
-find::FindScope ParseScope(const QString& value) {
+find::FindScope ParseScope(const std::string& value) {
     if (value == "module") return find::FindScope::Module;
     if (value == "project") return find::FindScope::Project;
     if (value == "group") return find::FindScope::Group;
     throw CliError(kExitUsage,
-                   "--scope " + value.toStdString() + ": use module, project or group");
+                   "--scope " + value + ": use module, project or group");
 }
 
 // A code-line node's key ends in start line / start column / end line / end
@@ -57,58 +54,59 @@ void PrintTree(std::ostream& out, const find::FindTree& tree) {
     });
 }
 
-QJsonArray NodesJson(const find::FindTree& tree, long parent) {
-    QJsonArray nodes;
+JsonNode NodesJson(const find::FindTree& tree, long parent) {
+    JsonNode nodes = JsonNode::array();
     for (long id : tree.Children(parent)) {
         const find::FindNode& node = tree.Node(id);
-        QJsonObject object{{"key", VbText(node.key, node.codePage)},
+        JsonNode object{{"key", VbText(node.key, node.codePage)},
                            {"text", VbText(node.text, node.codePage)},
-                           {"image", QString::fromStdString(node.image)},
-                           {"tag", QString::fromStdString(node.tag)}};
-        if (!node.children.empty()) object.insert("children", NodesJson(tree, id));
-        nodes.append(object);
+                           {"image", std::string(node.image)},
+                           {"tag", std::string(node.tag)}};
+        if (!node.children.empty()) object["children"] = NodesJson(tree, id);
+        nodes.push_back(std::move(object));
     }
     return nodes;
 }
 
 class FindCommand : public Command {
 public:
-    QString Name() const override { return "find"; }
-    QString Summary() const override {
+    std::string Name() const override { return "find"; }
+    std::string Summary() const override {
         return "Find a text in the code and show the hits as a tree (at most 1000).";
     }
-    void AddOptions(QCommandLineParser& parser) const override {
+    void AddOptions(OptionParser& parser) const override {
         AddTargetOptions(parser);
-        parser.addPositionalArgument("text", "The text to find.", "TEXT");
-        parser.addOption(kWholeWordOption);
-        parser.addOption(kMatchCaseOption);
-        parser.addOption(kPatternOption);
-        parser.addOption(kFirstPerLineOption);
-        parser.addOption(kScopeOption);
+        parser.AddPositionalArgument("text", "The text to find.", "TEXT");
+        parser.AddOption(kWholeWordOption);
+        parser.AddOption(kMatchCaseOption);
+        parser.AddOption(kPatternOption);
+        parser.AddOption(kFirstPerLineOption);
+        parser.AddOption(kScopeOption);
     }
 
     int Run(CommandContext& context) override {
         if (context.arguments.size() < 2) {
             throw CliError(kExitUsage, "usage: qvaddin find <target>... TEXT");
         }
-        const std::string what = context.arguments.back().toStdString();
+        const std::string what = context.arguments.back();
         if (what.empty()) throw CliError(kExitUsage, "the text to find is empty");
         find::FindModel model;
         find::FindOptions& options = model.Options();
-        options.wholeWord = context.parser.isSet(kWholeWordOption);
-        options.matchCase = context.parser.isSet(kMatchCaseOption);
-        options.patternSearch = context.parser.isSet(kPatternOption);
-        options.firstPerLine = context.parser.isSet(kFirstPerLineOption);
-        options.scope = ParseScope(context.parser.value(kScopeOption));
+        options.wholeWord = context.parser.IsSet(kWholeWordOption);
+        options.matchCase = context.parser.IsSet(kMatchCaseOption);
+        options.patternSearch = context.parser.IsSet(kPatternOption);
+        options.firstPerLine = context.parser.IsSet(kFirstPerLineOption);
+        options.scope = ParseScope(context.parser.Value(kScopeOption));
         options.codePage = RunCodePage(context);
-        if (options.scope == find::FindScope::Module && !context.parser.isSet("module") &&
-            !context.parser.isSet("routine")) {
+        if (options.scope == find::FindScope::Module && !context.parser.IsSet("module") &&
+            !context.parser.IsSet("routine")) {
             throw CliError(kExitUsage, "--scope module needs --module NAME (or --routine NAME)");
         }
         // A search reads text only: a procedure without its End line does
         // not make its hits wrong, so such a module is searched too.
-        auto target =
-            LoadTarget(context, context.arguments.mid(0, context.arguments.size() - 1), false);
+        const std::vector<std::string> paths(context.arguments.begin(),
+                                             context.arguments.end() - 1);
+        auto target = LoadTarget(context, paths, false);
         const Selection selection = SelectTarget(context, *target);
         // The project scope: every project the command line names.
         options.projects.assign(selection.projects.begin(), selection.projects.end());
@@ -121,7 +119,7 @@ public:
         ReportBrokenModules(context.err, broken);
         if (context.format == OutputFormat::Json) {
             const find::SearchOutcome& outcome = model.LastOutcome();
-            WriteJson(context.out, QJsonObject{{"hits", qint64(outcome.hits)},
+            WriteJson(context.out, JsonNode{{"hits", std::int64_t(outcome.hits)},
                                                {"beyondLimit", outcome.beyondLimit},
                                                {"nodes", NodesJson(model.Tree(),
                                                                    find::FindTree::kRoot)},

@@ -1,6 +1,5 @@
 // qvaddin list <target>: every project, its components and their routines.
 
-#include <QJsonArray>
 #include <ostream>
 
 #include "app/cli/broken_modules.h"
@@ -70,23 +69,23 @@ analysis::RoutineList Routines(LoadedTarget& target, MemoryProject& project,
 
 class ListCommand : public Command {
   public:
-    QString Name() const override { return "list"; }
-    QString Summary() const override {
+    std::string Name() const override { return "list"; }
+    std::string Summary() const override {
         return "List the projects, their modules and each module's routines.";
     }
-    void AddOptions(QCommandLineParser& parser) const override { AddTargetOptions(parser); }
+    void AddOptions(OptionParser& parser) const override { AddTargetOptions(parser); }
 
     int Run(CommandContext& context) override {
         auto target = LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
-        const bool oneProject = context.parser.isSet("project");
-        QJsonArray projects;
+        const bool oneProject = context.parser.IsSet("project");
+        JsonNode projects = JsonNode::array();
         auto& all = target->Vbe().Projects();
         for (long p = 1; p <= all.Count(); ++p) {
             MemoryProject& project = all.At(p);
             if (oneProject && &project != selection.project) continue;
-            QJsonArray components;
+            JsonNode components = JsonNode::array();
             if (!json) {
                 context.out << DisplayText(project.Name(), project.TextCodePage()) << " ("
                             << ProjectTypeName(project.Type()) << ")"
@@ -99,19 +98,19 @@ class ListCommand : public Command {
                 if (selection.component != nullptr && &component != selection.component) continue;
                 const analysis::RoutineList routines = Routines(*target, project, component);
                 if (json) {
-                    QJsonObject object = ComponentJson(*target, component);
-                    QJsonArray list;
-                    for (const auto& r : routines) list.append(RoutineJson(*component.Code(), r));
-                    object.insert("routines", list);
-                    components.append(object);
+                    JsonNode object = ComponentJson(*target, component);
+                    JsonNode list = JsonNode::array();
+                    for (const auto& r : routines) list.push_back(RoutineJson(*component.Code(), r));
+                    object["routines"] = std::move(list);
+                    components.push_back(std::move(object));
                 } else {
                     PrintComponent(context, *target, component, routines);
                 }
             }
             if (json) {
-                QJsonObject object = ProjectJson(project);
-                object.insert("components", components);
-                projects.append(object);
+                JsonNode object = ProjectJson(project);
+                object["components"] = std::move(components);
+                projects.push_back(std::move(object));
             }
         }
         // A broken module is reported wherever its project is listed whole.
@@ -121,8 +120,10 @@ class ListCommand : public Command {
                 : BrokenModules(*target, oneProject ? selection.project : nullptr);
         ReportBrokenModules(context.err, broken);
         if (json) {
-            WriteJson(context.out, QJsonObject{{"projects", projects},
-                                               {"errors", BrokenModulesJson(broken)}});
+            JsonNode object = JsonNode::object();
+            object["projects"] = std::move(projects);  // large: moved, not copied
+            object["errors"] = BrokenModulesJson(broken);
+            WriteJson(context.out, object);
         }
         return broken.empty() ? kExitOk : kExitBadInput;
     }

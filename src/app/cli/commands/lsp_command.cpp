@@ -11,12 +11,12 @@ namespace {
 
 class LspCommand : public Command {
   public:
-    QString Name() const override { return "lsp"; }
-    QString Summary() const override {
+    std::string Name() const override { return "lsp"; }
+    std::string Summary() const override {
         return "Run the language server over standard input and output (started by an editor).";
     }
-    void AddOptions(QCommandLineParser& parser) const override {
-        parser.setApplicationDescription(
+    void AddOptions(OptionParser& parser) const override {
+        parser.SetDescription(
             Summary() +
             "\n\n"
             "An editor with a Language Server Protocol client starts `qvaddin lsp` as the\n"
@@ -39,7 +39,7 @@ class LspCommand : public Command {
             "came without shutdown.");
     }
     int Run(CommandContext& context) override {
-        if (!context.arguments.isEmpty()) {
+        if (!context.arguments.empty()) {
             throw CliError(kExitUsage, "lsp takes no arguments: the editor sends the documents");
         }
         context.out.flush();

@@ -12,14 +12,14 @@ namespace {
 
 class NumberCommand : public CodeChangeCommand {
   public:
-    QString Name() const override { return "number"; }
-    QString Summary() const override {
+    std::string Name() const override { return "number"; }
+    std::string Summary() const override {
         return "Add line numbers to routines (old numbers are removed and the code re-indented "
                "first).";
     }
 
   protected:
-    QString Details() const override {
+    std::string Details() const override {
         return "Numbers every statement; the top of an error handler, comments, continuation "
                "lines\n"
                "and the exit part stay unnumbered. Terminate routines are re-indented but get no\n"

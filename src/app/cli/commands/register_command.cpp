@@ -2,11 +2,10 @@
 // (vbaddin.ini in the workbench's configuration folder), which is what makes
 // the workbench load the add-in.
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <ostream>
 
 #include "app/cli/command.h"
+#include "app/cli/json_text.h"
 #include "platform/vb_error.h"
 #include "shell/process_start.h"
 
@@ -14,20 +13,18 @@ namespace qv::cli {
 
 namespace {
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+std::string Q(std::string_view text) { return std::string(text); }
 
 class RegisterCommand : public Command {
 public:
-    QString Name() const override { return "register"; }
-    QString Summary() const override {
+    std::string Name() const override { return "register"; }
+    std::string Summary() const override {
         return "Enter the add-in in the workbench's add-in list (vbaddin.ini).";
     }
-    void AddOptions(QCommandLineParser&) const override {}
+    void AddOptions(OptionParser&) const override {}
 
     int Run(CommandContext& context) override {
-        if (!context.arguments.isEmpty()) {
+        if (!context.arguments.empty()) {
             throw CliError(kExitUsage, "'register' takes no arguments");
         }
         const std::string file = shell::AddInListPath();
@@ -38,15 +35,15 @@ public:
             throw CliError(kExitBadInput, e.Description());
         }
         if (context.format == OutputFormat::Json) {
-            const QJsonObject object{
-                {"file", QString::fromStdString(file)},
+            const JsonNode object{
+                {"file", std::string(file)},
                 {"section", Q(shell::kAddInListSection)},
                 {"key", Q(shell::kAddInKey)},
                 {"value", "1"},
                 {"previousEntryRemoved", done.previousEntryRemoved},
                 {"changed", done.fileWritten},
                 {"written", done.fileWritten && !context.dryRun}};
-            context.out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+            context.out << JsonText(object, JsonLayout::Indented);
             return kExitOk;
         }
         if (!done.fileWritten) {

@@ -9,29 +9,28 @@ namespace qv::cli {
 
 namespace {
 
-const QCommandLineOption kForceOption(
-    QStringList{"force"},
+const Option kForceOption{{"force"},
     "Also take out handlers with Top Status EXTRA CODE or IN ERROR & EXTRA CODE (the lines the "
-    "user added to them go too), and handlers whose labels the routine's own code still uses.");
+    "user added to them go too), and handlers whose labels the routine's own code still uses."};
 
 class RemoveCommand : public CodeChangeCommand {
   public:
-    QString Name() const override { return "remove"; }
-    QString Summary() const override {
+    std::string Name() const override { return "remove"; }
+    std::string Summary() const override {
         return "Remove the error handlers that qvaddin inserted (--force: EXTRA CODE too).";
     }
 
   protected:
-    QString Details() const override {
+    std::string Details() const override {
         return "Takes out handlers whose Top Status is OK or IN ERROR. Handlers holding lines of\n"
                "your own (EXTRA CODE) and handlers whose labels the routine's own code still "
                "jumps\n"
                "to are refused unless --force. Routines with other error handling are left alone.";
     }
-    void AddCommandOptions(QCommandLineParser& parser) const override {
-        parser.addOption(kForceOption);
+    void AddCommandOptions(OptionParser& parser) const override {
+        parser.AddOption(kForceOption);
     }
-    void Prepare(CommandContext& context) override { force_ = context.parser.isSet(kForceOption); }
+    void Prepare(CommandContext& context) override { force_ = context.parser.IsSet(kForceOption); }
     std::string_view Action() const override { return "remove"; }
 };
 

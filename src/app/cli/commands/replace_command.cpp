@@ -10,30 +10,29 @@ namespace qv::cli {
 
 namespace {
 
-const QCommandLineOption kForceOption(
-    QStringList{"force"},
+const Option kForceOption{{"force"},
     "Also renew handlers with Top Status EXTRA CODE or IN ERROR & EXTRA CODE (the lines the "
-    "user added to them are lost).");
+    "user added to them are lost)."};
 
 class ReplaceCommand : public CodeChangeCommand {
   public:
-    QString Name() const override { return "replace"; }
-    QString Summary() const override {
+    std::string Name() const override { return "replace"; }
+    std::string Summary() const override {
         return "Replace the error handlers with ones built from the current templates.";
     }
 
   protected:
-    QString Details() const override {
+    std::string Details() const override {
         return "Routines whose Top Status is not SOME get a handler built from the current\n"
                "templates: the old one is taken out first. A routine keeps its old handler when a\n"
                "new one would be refused (it holds an On Error statement of its own).";
     }
-    void AddCommandOptions(QCommandLineParser& parser) const override {
-        parser.addOption(kForceOption);
+    void AddCommandOptions(OptionParser& parser) const override {
+        parser.AddOption(kForceOption);
     }
     void Prepare(CommandContext& context) override {
         RefuseUnsafeSettings(RunSettings(context));
-        force_ = context.parser.isSet(kForceOption);
+        force_ = context.parser.IsSet(kForceOption);
     }
     std::string_view Action() const override { return "replace"; }
 };

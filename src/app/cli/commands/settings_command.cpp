@@ -2,21 +2,17 @@
 // settings record with its value and where it comes from, one field's value,
 // storing one value, and restoring the defaults.
 
-#include <unistd.h>
-
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStringDecoder>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ostream>
 
 #include "app/cli/command.h"
+#include "app/cli/console.h"
+#include "app/cli/json_text.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
+#include "platform/unicode_text.h"
 #include "settings/code_page_setting.h"
 #include "settings/field_source.h"
 #include "settings/hot_key.h"
@@ -37,15 +33,12 @@ namespace {
 using settings::FieldType;
 using settings::SettingsField;
 
-const QCommandLineOption kFromFileOption(
-    QStringList{"from-file"},
+const Option kFromFileOption{{"from-file"},
     "set: the value is the text of file F (for multi-line templates); its line breaks "
     "become CR LF and one final line break is dropped.",
-    "F");
+    "F"};
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+std::string Q(std::string_view text) { return std::string(text); }
 
 std::string KeyList() {
     std::string keys;
@@ -66,15 +59,15 @@ struct CodePageShown {
 
 CodePageShown ShownCodePage() {
     const SettingsField& field = settings::Field(settings::kCodePageKey);
-    const settings::CRegSettings& store = settings::SystemStore();
+    const settings::CRegSettings store = settings::SystemStore();
     return {store.GetSetting(settings::kSettingsSection, field.key, field.storedDefault),
             std::string(settings::SourceName(settings::SourceOf(field)))};
 }
 
-const SettingsField& RequireField(const QString& key) {
-    const SettingsField* field = settings::FindSettingsField(key.toStdString());
+const SettingsField& RequireField(const std::string& key) {
+    const SettingsField* field = settings::FindSettingsField(key);
     if (field == nullptr) {
-        throw CliError(kExitUsage, "unknown setting '" + key.toStdString() +
+        throw CliError(kExitUsage, "unknown setting '" + key +
                                        "'; the settings are " + KeyList());
     }
     return *field;
@@ -88,19 +81,15 @@ std::string SourceText(const SettingsField& field, settings::FieldSource source)
     return text;
 }
 
-QJsonValue JsonValue(const SettingsField& field, const std::string& value) {
-    if (field.type == FieldType::Text) return QString::fromStdString(value);
-    return QJsonValue(static_cast<qint64>(std::stoll(value)));
-}
-
-void WriteJson(std::ostream& out, const QJsonObject& object) {
-    out << QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+JsonNode JsonValue(const SettingsField& field, const std::string& value) {
+    if (field.type == FieldType::Text) return std::string(value);
+    return JsonNode(static_cast<std::int64_t>(std::stoll(value)));
 }
 
 // The file's problem, refused before anything is written: one that cannot
 // be used, or a read-only one (which the superuser could otherwise replace).
 void RequireWritableStore() {
-    const settings::CRegSettings& store = settings::SystemStore();
+    const settings::CRegSettings store = settings::SystemStore();
     if (const auto problem = settings::StoreProblem(store)) {
         throw CliError(kExitBadInput, *problem);
     }
@@ -114,7 +103,7 @@ void RequireWritableStore() {
 // The labels as stored, for a new label to be compared with the other one
 // (read one by one: another broken setting must not stop the repair).
 settings::SettingsRecord StoredLabels() {
-    const settings::CRegSettings& store = settings::SystemStore();
+    const settings::CRegSettings store = settings::SystemStore();
     settings::SettingsRecord record;
     record.label1 = store.GetSetting(settings::kSettingsSection, "label1", "");
     record.label2 = store.GetSetting(settings::kSettingsSection, "label2", "");
@@ -124,9 +113,7 @@ settings::SettingsRecord StoredLabels() {
 // Text from a file or standard input: UTF-8, its line breaks as CR LF, one
 // final line break dropped.
 std::string TemplateText(const std::string& bytes, const std::string& origin) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString decoded = decoder.decode(QByteArray::fromStdString(bytes));
-    if (decoder.hasError()) {
+    if (!text::IsValidUtf8(bytes)) {
         throw CliError(kExitBadInput,
                        origin + " is not UTF-8 text; settings are stored as UTF-8, so convert it "
                                 "first (for example with iconv -f windows-1252 -t utf-8)");
@@ -146,25 +133,25 @@ std::string TooLarge(const std::string& origin) {
                     "64 KB)";
 }
 
-std::string ReadValueFile(const QString& path) {
-    const std::string local = QFile::encodeName(path).toStdString();
+std::string ReadValueFile(const std::string& path) {
+    const std::string& local = path;
     std::string bytes;
     file::Kind kind = file::Kind::Missing;
     if (!file::ReadRegularFile(local, bytes, kind, kLargestValueText)) {
         if (kind == file::Kind::Regular && errno == EFBIG) {
-            throw CliError(kExitBadInput, TooLarge(path.toStdString()));
+            throw CliError(kExitBadInput, TooLarge(path));
         }
         const std::string reason = kind == file::Kind::Missing   ? "it does not exist"
                                    : kind == file::Kind::Regular ? std::strerror(errno)
                                                                  : file::NotRegularReason(kind);
-        throw CliError(kExitBadInput, path.toStdString() + " cannot be read: " + reason);
+        throw CliError(kExitBadInput, path + " cannot be read: " + reason);
     }
-    return TemplateText(bytes, path.toStdString());
+    return TemplateText(bytes, path);
 }
 
 std::string ReadStandardInput() {
     std::string bytes;
-    if (!file::ReadAll(STDIN_FILENO, bytes, kLargestValueText)) {
+    if (!file::ReadAll(StandardInputDescriptor(), bytes, kLargestValueText)) {
         throw CliError(kExitBadInput, errno == EFBIG ? TooLarge("standard input")
                                                      : "standard input cannot be read");
     }
@@ -193,14 +180,14 @@ void PrintField(std::ostream& out, const SettingsField& field, const std::string
 
 class SettingsCommand : public Command {
 public:
-    QString Name() const override { return "settings"; }
-    QString Summary() const override {
+    std::string Name() const override { return "settings"; }
+    std::string Summary() const override {
         return "Show the settings and where each value comes from; get, set or reset them.";
     }
-    void AddOptions(QCommandLineParser& parser) const override {
-        parser.addPositionalArgument(
+    void AddOptions(OptionParser& parser) const override {
+        parser.AddPositionalArgument(
             "action",
-            QString::fromStdString(
+            std::string(
                 "Nothing to show every setting; 'get KEY' for one value; 'set KEY VALUE' to "
                 "store one (VALUE '-' reads standard input; put '--' before a negative number; "
                 "a backslash followed by n reads back as a line break); 'reset' to store the "
@@ -212,12 +199,12 @@ public:
                 "and a template 64 KB, insert is one line. Keys: " +
                 KeyList() + "."),
             "[get KEY | set KEY VALUE | reset]");
-        parser.addOption(kFromFileOption);
+        parser.AddOption(kFromFileOption);
     }
 
     int Run(CommandContext& context) override {
-        const QStringList& args = context.arguments;
-        const QString action = args.isEmpty() ? QString("show") : args.front();
+        const std::vector<std::string>& args = context.arguments;
+        const std::string action = args.empty() ? std::string("show") : args.front();
         if (action == "show" && args.size() <= 1) return Show(context);
         if (action == "get" && args.size() == 2) {
             const SettingsField& field = RequireField(args[1]);
@@ -246,33 +233,33 @@ private:
         return kExitOk;
     }
 
-    static QJsonObject ShowJson(const settings::SettingsRecord& record) {
-        const settings::CRegSettings& store = settings::SystemStore();
-        QJsonArray fields;
+    static JsonNode ShowJson(const settings::SettingsRecord& record) {
+        const settings::CRegSettings store = settings::SystemStore();
+        JsonNode fields = JsonNode::array();
         for (const SettingsField& field : settings::SettingsFields()) {
             if (IsRunField(field)) continue;
-            QJsonObject object{{"key", Q(field.key)},
+            JsonNode object{{"key", Q(field.key)},
                                {"value", JsonValue(field, field.value(record))},
                                {"source", Q(settings::SourceName(settings::SourceOf(field)))}};
-            if (field.companyEntry != 0) object.insert("companyEntry", field.companyEntry);
-            fields.append(object);
+            if (field.companyEntry != 0) object["companyEntry"] = field.companyEntry;
+            fields.push_back(object);
         }
         const CodePageShown codePage = ShownCodePage();
-        QJsonObject out{{"file", QString::fromStdString(store.FilePath())},
+        JsonNode out{{"file", std::string(store.FilePath())},
                         {"section", Q(settings::kSettingsSection)},
                         {"overrideAllowed", settings::OverrideAllowed()},
                         {"fields", fields},
-                        {"codePage", QJsonObject{{"value", Q(codePage.value)},
+                        {"codePage", JsonNode{{"value", Q(codePage.value)},
                                                  {"source", Q(codePage.source)}}},
                         {"hotKeys", HotKeysJson()}};
         if (const auto problem = settings::StoreProblem(store)) {
-            out.insert("problem", QString::fromStdString(*problem));
+            out["problem"] = std::string(*problem);
         }
         return out;
     }
 
     static void ShowText(std::ostream& out, const settings::SettingsRecord& record) {
-        const settings::CRegSettings& store = settings::SystemStore();
+        const settings::CRegSettings store = settings::SystemStore();
         out << "Settings file: " << store.FilePath() << ", section [" << settings::kSettingsSection
             << "]\n";
         if (const auto problem = settings::StoreProblem(store)) {
@@ -302,14 +289,14 @@ private:
         }
     }
 
-    static QJsonArray HotKeysJson() {
-        QJsonArray keys;
+    static JsonNode HotKeysJson() {
+        JsonNode keys = JsonNode::array();
         for (int i = 0; i < settings::kHotKeyCount; ++i) {
             const settings::HotKey spec = settings::HotKeyFromTable(i);
-            keys.append(QJsonObject{
+            keys.push_back(JsonNode{
                 {"command", Q(settings::HotKeyCommandName(i))},
                 {"entry", settings::kFirstHotKeyEntry + i},
-                {"keys", QString::fromStdString(spec.keys)},
+                {"keys", std::string(spec.keys)},
                 {"keyCode", spec.keyCode},
                 {"modifiers", spec.modifiers}});
         }
@@ -322,7 +309,7 @@ private:
         const std::string value = field.value(record);
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
-                      QJsonObject{{"key", Q(field.key)},
+                      JsonNode{{"key", Q(field.key)},
                                   {"value", JsonValue(field, value)},
                                   {"source", Q(settings::SourceName(settings::SourceOf(field)))}});
         } else {
@@ -334,7 +321,7 @@ private:
     static int GetCodePage(CommandContext& context) {
         const CodePageShown codePage = ShownCodePage();
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, QJsonObject{{"key", Q(settings::kCodePageKey)},
+            WriteJson(context.out, JsonNode{{"key", Q(settings::kCodePageKey)},
                                                {"value", Q(codePage.value)},
                                                {"source", Q(codePage.source)}});
         } else {
@@ -345,12 +332,12 @@ private:
 
     // Stored as the code page's number, whatever name it was given by.
     static int SetCodePage(CommandContext& context) {
-        if (context.arguments.size() != 3 || context.parser.isSet(kFromFileOption)) {
+        if (context.arguments.size() != 3 || context.parser.IsSet(kFromFileOption)) {
             throw CliError(kExitUsage, "give the code page as VALUE: 'qvaddin settings set " +
                                            std::string(settings::kCodePageKey) + " 932'");
         }
         const SettingsField& field = settings::Field(settings::kCodePageKey);
-        const std::string given = context.arguments[2].toStdString();
+        const std::string& given = context.arguments[2];
         if (const auto problem = settings::ValueProblem(field, given, {})) {
             throw CliError(kExitUsage, *problem + "; nothing was stored");
         }
@@ -363,9 +350,9 @@ private:
             throw CliError(kExitBadInput, "could not write " + store.FilePath());
         }
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, QJsonObject{{"key", Q(settings::kCodePageKey)},
+            WriteJson(context.out, JsonNode{{"key", Q(settings::kCodePageKey)},
                                                {"value", Q(value)},
-                                               {"file", QString::fromStdString(store.FilePath())},
+                                               {"file", std::string(store.FilePath())},
                                                {"stored", !context.dryRun},
                                                {"used", true}});
         } else {
@@ -378,13 +365,13 @@ private:
 
     static int Set(CommandContext& context) {
         const SettingsField& field = RequireField(context.arguments[1]);
-        const bool fromFile = context.parser.isSet(kFromFileOption);
+        const bool fromFile = context.parser.IsSet(kFromFileOption);
         if (fromFile == (context.arguments.size() == 3)) {
             throw CliError(kExitUsage, "give the value either as VALUE or with --from-file F");
         }
-        std::string value = fromFile ? ReadValueFile(context.parser.value(kFromFileOption))
+        std::string value = fromFile ? ReadValueFile(context.parser.Value(kFromFileOption))
                             : context.arguments[2] == "-" ? ReadStandardInput()
-                                                           : context.arguments[2].toStdString();
+                                                           : context.arguments[2];
         if (const auto problem = settings::ValueProblem(field, value, StoredLabels())) {
             throw CliError(kExitUsage, *problem + "; nothing was stored");
         }
@@ -398,9 +385,9 @@ private:
         }
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
-                      QJsonObject{{"key", Q(field.key)},
+                      JsonNode{{"key", Q(field.key)},
                                   {"value", JsonValue(field, value)},
-                                  {"file", QString::fromStdString(store.FilePath())},
+                                  {"file", std::string(store.FilePath())},
                                   {"stored", !context.dryRun},
                                   {"used", used}});
         } else {
@@ -418,7 +405,7 @@ private:
 
     static int Reset(CommandContext& context) {
         RequireWritableStore();
-        const settings::CRegSettings& store = settings::SystemStore();
+        const settings::CRegSettings store = settings::SystemStore();
         if (!context.dryRun) {
             settings::DefaultSettings();
             if (!store.HasSetting(settings::kSettingsSection, "label2")) {
@@ -426,7 +413,7 @@ private:
             }
         }
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, QJsonObject{{"file", QString::fromStdString(store.FilePath())},
+            WriteJson(context.out, JsonNode{{"file", std::string(store.FilePath())},
                                                {"reset", !context.dryRun}});
         } else {
             context.out << (context.dryRun ? "Would reset " : "Reset ") << store.FilePath()

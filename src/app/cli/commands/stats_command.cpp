@@ -2,7 +2,6 @@
 // first, then the modules by name), or with --module the routine statistics
 // of one module; --group lists every project's modules in one table.
 
-#include <QJsonArray>
 #include <algorithm>
 #include <ostream>
 
@@ -21,8 +20,7 @@ namespace {
 using host::memory::MemoryComponent;
 using host::memory::MemoryProject;
 
-const QCommandLineOption kGroupOption(
-    QStringList{"group"}, "Every module of every project in one table (row: project.module).");
+const Option kGroupOption{{"group"}, "Every module of every project in one table (row: project.module)."};
 
 using Row = std::vector<std::string>;  // the name, then the figures
 
@@ -96,21 +94,21 @@ void PrintRows(CommandContext& context, const Row& columns, const std::vector<Ro
     else PrintTable(context.out, columns, rows);
 }
 
-QJsonObject FiguresJson(const stats::ModuleFigures& f, const std::string& text,
+JsonNode FiguresJson(const stats::ModuleFigures& f, const std::string& text,
                         text::CodePage page) {
-    return QJsonObject{{"text", VbText(text, page)}, {"routines", qint64(f.routines)},
-                       {"totalLines", qint64(f.totalLines)}, {"declaration", qint64(f.declaration)},
-                       {"blank", qint64(f.blank)},   {"comments", qint64(f.comments)},
-                       {"code", qint64(f.code)}};
+    return JsonNode{{"text", VbText(text, page)}, {"routines", std::int64_t(f.routines)},
+                       {"totalLines", std::int64_t(f.totalLines)}, {"declaration", std::int64_t(f.declaration)},
+                       {"blank", std::int64_t(f.blank)},   {"comments", std::int64_t(f.comments)},
+                       {"code", std::int64_t(f.code)}};
 }
 
-QJsonObject FiguresJson(const stats::RoutineFigures& f, const std::string& text,
+JsonNode FiguresJson(const stats::RoutineFigures& f, const std::string& text,
                         text::CodePage page) {
-    return QJsonObject{{"text", VbText(text, page)},
-                       {"totalLines", qint64(f.totalLines)},
-                       {"blank", qint64(f.blank)},
-                       {"comments", qint64(f.comments)},
-                       {"actualCode", qint64(f.actualCode)}};
+    return JsonNode{{"text", VbText(text, page)},
+                       {"totalLines", std::int64_t(f.totalLines)},
+                       {"blank", std::int64_t(f.blank)},
+                       {"comments", std::int64_t(f.comments)},
+                       {"actualCode", std::int64_t(f.actualCode)}};
 }
 
 // Shows how far the count has come on a terminal (nothing otherwise).
@@ -138,24 +136,24 @@ private:
 
 class StatsCommand : public Command {
 public:
-    QString Name() const override { return "stats"; }
-    QString Summary() const override {
+    std::string Name() const override { return "stats"; }
+    std::string Summary() const override {
         return "Count blank, comment and code lines per module, or per routine of one module.";
     }
-    void AddOptions(QCommandLineParser& parser) const override {
+    void AddOptions(OptionParser& parser) const override {
         AddTargetOptions(parser);
-        parser.addOption(kGroupOption);
+        parser.AddOption(kGroupOption);
     }
     bool SupportsFormat(OutputFormat format) const override { return format != OutputFormat::Sarif; }
 
     int Run(CommandContext& context) override {
-        const bool group = context.parser.isSet(kGroupOption);
-        if (group && (context.parser.isSet("module") || context.parser.isSet("project"))) {
+        const bool group = context.parser.IsSet(kGroupOption);
+        if (group && (context.parser.IsSet("module") || context.parser.IsSet("project"))) {
             throw CliError(kExitUsage,
                            "--group counts every module of every project; leave out --module "
                            "and --project");
         }
-        if (context.parser.isSet("routine") || context.parser.isSet("line")) {
+        if (context.parser.IsSet("routine") || context.parser.IsSet("line")) {
             throw CliError(kExitUsage, "stats lists modules or a module's routines; use --module "
                                        "instead of --routine or --line");
         }
@@ -189,8 +187,8 @@ private:
         }
         stats::SortModuleRows(table.modules);
         if (context.format == OutputFormat::Json) {
-            QJsonObject object = ModuleTableJson(target, table);
-            object.insert("errors", BrokenModulesJson(broken));
+            JsonNode object = ModuleTableJson(target, table);
+            object["errors"] = BrokenModulesJson(broken);
             WriteJson(context.out, object);
             return;
         }
@@ -201,16 +199,16 @@ private:
 
     // {"total":{...}, "projects":[{name, type, file, "components":[{name,
     // type, file, readOnly, "stats":{...}}]}]}, rows in the table's order.
-    static QJsonObject ModuleTableJson(LoadedTarget& target, const stats::ModuleTable& table) {
-        QJsonArray projects;
-        QJsonArray components;
+    static JsonNode ModuleTableJson(LoadedTarget& target, const stats::ModuleTable& table) {
+        JsonNode projects = JsonNode::array();
+        JsonNode components = JsonNode::array();
         MemoryProject* current = nullptr;
         auto closeProject = [&] {
             if (current == nullptr) return;
-            QJsonObject object = ProjectJson(*current);
-            object.insert("components", components);
-            projects.append(object);
-            components = QJsonArray();
+            JsonNode object = ProjectJson(*current);
+            object["components"] = std::move(components);
+            projects.push_back(std::move(object));
+            components = JsonNode::array();
         };
         for (const stats::ModuleRow& row : table.modules) {
             MemoryProject* project = target.Vbe().Projects().Find(row.project);
@@ -219,14 +217,16 @@ private:
                 current = project;
             }
             MemoryComponent& component = *project->Components().Find(row.component);
-            QJsonObject object = ComponentJson(target, component);
-            object.insert("stats", FiguresJson(row.figures, row.text, component.TextCodePage()));
-            components.append(object);
+            JsonNode object = ComponentJson(target, component);
+            object["stats"] = FiguresJson(row.figures, row.text, component.TextCodePage());
+            components.push_back(std::move(object));
         }
         closeProject();
-        return QJsonObject{{"total", FiguresJson(table.total.figures, table.total.text,
-                                                 target.Vbe().TextCodePage())},
-                           {"projects", projects}};
+        JsonNode object = JsonNode::object();
+        object["total"] =
+            FiguresJson(table.total.figures, table.total.text, target.Vbe().TextCodePage());
+        object["projects"] = std::move(projects);  // large: moved, not copied
+        return object;
     }
 
     static int RoutineTable(CommandContext& context, LoadedTarget& target,
@@ -256,27 +256,26 @@ private:
 
     // The module's component object with "declarations":{"stats"} and
     // "routines":[{name, kind, routineType, "stats"}].
-    static QJsonObject RoutineTableJson(LoadedTarget& target, MemoryProject& project,
+    static JsonNode RoutineTableJson(LoadedTarget& target, MemoryProject& project,
                                         MemoryComponent& component,
                                         const std::vector<stats::RoutineRow>& rows) {
-        QJsonObject object = ComponentJson(target, component);
+        JsonNode object = ComponentJson(target, component);
         const text::CodePage page = component.TextCodePage();
-        QJsonArray routines;
+        JsonNode routines = JsonNode::array();
         for (size_t i = 0; i < rows.size(); ++i) {
             const stats::RoutineRow& row = rows[i];
             if (i == 0) {
-                object.insert("declarations",
-                              QJsonObject{{"stats", FiguresJson(row.figures, row.text, page)}});
+                object["declarations"] = JsonNode{{"stats", FiguresJson(row.figures, row.text, page)}};
                 continue;
             }
-            QJsonObject routine = RoutineJson(*component.Code(), {row.name, row.kind});
-            routine.insert("stats", FiguresJson(row.figures, row.text, page));
-            routines.append(routine);
+            JsonNode routine = RoutineJson(*component.Code(), {row.name, row.kind});
+            routine["stats"] = FiguresJson(row.figures, row.text, page);
+            routines.push_back(std::move(routine));
         }
-        object.insert("routines", routines);
-        QJsonObject projectObject = ProjectJson(project);
-        projectObject.insert("components", QJsonArray{object});
-        return QJsonObject{{"projects", QJsonArray{projectObject}}};
+        object["routines"] = std::move(routines);
+        JsonNode projectObject = ProjectJson(project);
+        projectObject["components"] = JsonNode::array({object});
+        return JsonNode{{"projects", JsonNode::array({projectObject})}};
     }
 };
 

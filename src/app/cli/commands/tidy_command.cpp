@@ -4,7 +4,6 @@
 // --module: every routine of the module with its header, and its
 // declarations; with neither: every module of the project.
 
-#include <QJsonArray>
 #include <algorithm>
 #include <ostream>
 #include <sstream>
@@ -90,13 +89,13 @@ std::vector<Refusal> TidyAtCursor(LoadedTarget& target, MemoryComponent& compone
 
 class TidyCommand : public Command {
   public:
-    QString Name() const override { return "tidy"; }
-    QString Summary() const override {
+    std::string Name() const override { return "tidy"; }
+    std::string Summary() const override {
         return "Re-indent code (one tab per level), remove line numbers, condense blank lines.";
     }
-    void AddOptions(QCommandLineParser& parser) const override {
+    void AddOptions(OptionParser& parser) const override {
         AddTargetOptions(parser);
-        parser.addOption(StrictOption());
+        parser.AddOption(StrictOption());
     }
 
     int Run(CommandContext& context) override {
@@ -165,7 +164,7 @@ class TidyCommand : public Command {
         if (failed || !broken.empty()) return kExitBadInput;
         // As the other commands at the cursor: a refused routine is a finding;
         // elsewhere with --strict.
-        const bool strict = context.parser.isSet(StrictOption());
+        const bool strict = context.parser.IsSet(StrictOption());
         return (atCursor || strict) && !refused.empty() ? kExitFindings : kExitOk;
     }
 
@@ -201,25 +200,25 @@ class TidyCommand : public Command {
                            const std::vector<Refusal>& refused, const BrokenList& broken,
                            const std::string& diff) {
         const text::CodePage run = RunCodePage(context);
-        QJsonArray refusals;
+        JsonNode refusals = JsonNode::array();
         for (const Refusal& r : refused) {
-            QJsonObject refusal{{"module", VbText(r.module, r.codePage)},
+            JsonNode refusal{{"module", VbText(r.module, r.codePage)},
                                 {"name", VbText(r.routine.name, r.codePage)},
                                 {"kind", r.routine.kind},
                                 {"reason", VbText(r.routine.refusal, r.codePage)}};
-            if (r.routine.copy > 0) refusal.insert("copy", static_cast<qint64>(r.routine.copy + 1));
-            refusals.append(refusal);
+            if (r.routine.copy > 0) refusal["copy"] = static_cast<std::int64_t>(r.routine.copy + 1);
+            refusals.push_back(refusal);
         }
-        QJsonArray files;
-        for (const std::string& f : written) files.append(MessageText(f, run));
-        QJsonArray readOnly;
-        for (const std::string& f : skipped) readOnly.append(MessageText(f, run));
-        QJsonObject object{{"dryRun", context.dryRun},
+        JsonNode files = JsonNode::array();
+        for (const std::string& f : written) files.push_back(MessageText(f, run));
+        JsonNode readOnly = JsonNode::array();
+        for (const std::string& f : skipped) readOnly.push_back(MessageText(f, run));
+        JsonNode object{{"dryRun", context.dryRun},
                            {"changed", files},
                            {"skipped", readOnly},
                            {"refused", refusals},
                            {"errors", BrokenModulesJson(broken)}};
-        if (context.dryRun) object.insert("diff", QString::fromStdString(diff));  // UTF-8 already
+        if (context.dryRun) object["diff"] = std::string(diff);  // UTF-8 already
         WriteJson(context.out, object);
     }
 };

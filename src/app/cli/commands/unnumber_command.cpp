@@ -10,13 +10,13 @@ namespace {
 
 class UnnumberCommand : public CodeChangeCommand {
   public:
-    QString Name() const override { return "unnumber"; }
-    QString Summary() const override {
+    std::string Name() const override { return "unnumber"; }
+    std::string Summary() const override {
         return "Remove line numbers from routines and change nothing else.";
     }
 
   protected:
-    QString Details() const override {
+    std::string Details() const override {
         return "Takes the numbers off the lines from the declaration to the closing line, and the\n"
                "indentation that numbering put before the other lines; nothing else changes.";
     }

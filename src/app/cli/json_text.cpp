@@ -1,0 +1,169 @@
+#include "app/cli/json_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <iterator>
+#include <ostream>
+
+namespace qv::cli {
+
+namespace {
+
+// The length of the valid UTF-8 sequence at i, or 0 (not minimal, a
+// surrogate, past U+10FFFF, cut short).
+size_t Utf8SequenceAt(std::string_view s, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = byte(i);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    char32_t c = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, c = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size()) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    if ((length == 3 && c < 0x800) || (length == 4 && c < 0x10000) || c > 0x10FFFF ||
+        (c >= 0xD800 && c <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+void AppendNumber(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    // The fewest digits that read back as the same number, laid out fixed or
+    // with an exponent, whichever is shorter: "3", "1.5", "1e+20", "1e-04"
+    // (whatever the locale).
+    char fixed[400];
+    char scientific[40];
+    const auto fixedEnd = std::to_chars(std::begin(fixed), std::end(fixed), value,
+                                        std::chars_format::fixed).ptr;
+    const auto scientificEnd = std::to_chars(std::begin(scientific), std::end(scientific), value,
+                                             std::chars_format::scientific).ptr;
+    if (fixedEnd - fixed <= scientificEnd - scientific) {
+        out.append(fixed, fixedEnd);
+    } else {
+        out.append(scientific, scientificEnd);
+    }
+}
+
+void AppendIndent(std::string& out, int depth) { out.append(static_cast<size_t>(depth) * 4, ' '); }
+
+void AppendValue(std::string& out, const JsonNode& value, JsonLayout layout, int depth) {
+    const bool indented = layout == JsonLayout::Indented;
+    switch (value.type()) {
+        case JsonNode::value_t::object:
+        case JsonNode::value_t::array: {
+            const bool object = value.is_object();
+            out += object ? '{' : '[';
+            if (indented) out += '\n';
+            bool first = true;
+            for (auto it = value.begin(); it != value.end(); ++it) {
+                if (!first) out += indented ? ",\n" : ",";
+                first = false;
+                if (indented) AppendIndent(out, depth + 1);
+                if (object) {
+                    AppendJsonString(out, it.key());
+                    out += indented ? ": " : ":";
+                }
+                AppendValue(out, *it, layout, depth + 1);
+            }
+            if (indented) {
+                if (!first) out += '\n';
+                AppendIndent(out, depth);
+            }
+            out += object ? '}' : ']';
+            break;
+        }
+        case JsonNode::value_t::string:
+            AppendJsonString(out, value.get_ref<const std::string&>());
+            break;
+        case JsonNode::value_t::boolean:
+            out += value.get<bool>() ? "true" : "false";
+            break;
+        case JsonNode::value_t::number_integer:
+            out += std::to_string(value.get<std::int64_t>());
+            break;
+        case JsonNode::value_t::number_unsigned:
+            out += std::to_string(value.get<std::uint64_t>());
+            break;
+        case JsonNode::value_t::number_float:
+            AppendNumber(out, value.get<double>());
+            break;
+        default:
+            out += "null";
+    }
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (size_t i = 0; i < text.size();) {
+        // A run of characters that stand as they are, in one piece.
+        size_t plain = i;
+        while (plain < text.size()) {
+            const auto c = static_cast<unsigned char>(text[plain]);
+            if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+            ++plain;
+        }
+        out.append(text.data() + i, plain - i);
+        i = plain;
+        if (i == text.size()) break;
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const size_t length = Utf8SequenceAt(text, i);
+            if (length == 0) {
+                out += "\xEF\xBF\xBD";  // U+FFFD, for this byte alone
+                ++i;
+            } else {
+                out.append(text.substr(i, length));
+                i += length;
+            }
+            continue;
+        }
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    out += "\\u00";
+                    out += kHex[c >> 4];
+                    out += kHex[c & 15];
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+        ++i;
+    }
+    out += '"';
+}
+
+std::string JsonText(const JsonNode& value, JsonLayout layout) {
+    std::string out;
+    AppendValue(out, value, layout, 0);
+    if (layout == JsonLayout::Indented) out += '\n';
+    return out;
+}
+
+void WriteJson(std::ostream& out, const JsonNode& value) { out << JsonText(value, JsonLayout::Indented); }
+
+}  // namespace qv::cli

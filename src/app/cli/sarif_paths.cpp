@@ -1,0 +1,95 @@
+#include "app/cli/sarif_paths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace qv::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string WithoutTrailingSeparator(std::string path) {
+    while (path.size() > 1 && path.back() == '/' &&
+           !(path.size() == 3 && path[1] == ':')) {  // keep "C:/"
+        path.pop_back();
+    }
+    return path;
+}
+
+// Absolute and lexically normal; a trailing separator is kept.
+std::string Normal(const std::string& path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(fs::path(path), error);
+    if (error) absolute = fs::path(path);
+    return absolute.lexically_normal().generic_string();
+}
+
+// The characters a URI path holds as they are; every other byte is
+// percent-encoded.
+bool KeptInUri(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
+    switch (c) {
+        case '-': case '.': case '_': case '~': case '!': case '$': case '&': case '\'':
+        case '(': case ')': case '*': case '+': case ',': case ';': case '=': case ':':
+        case '@': case '/': case '[': case ']':
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string Encoded(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(path.size());
+    for (const char byte : path) {
+        const auto c = static_cast<unsigned char>(byte);
+        if (KeptInUri(c)) {
+            out += byte;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string CleanAbsolutePath(const std::string& path) { return WithoutTrailingSeparator(Normal(path)); }
+
+std::string AbsoluteFolderOf(const std::string& path) {
+    const std::string normal = Normal(path);
+    const size_t slash = normal.rfind('/');
+    if (slash == std::string::npos) return normal;
+    return WithoutTrailingSeparator(normal.substr(0, slash + 1));
+}
+
+std::string CompleteBaseName(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::optional<std::string> RelativePath(const std::string& folder, const std::string& file) {
+    const fs::path relative = fs::path(file).lexically_relative(fs::path(folder));
+    if (relative.empty()) return std::nullopt;
+    return relative.generic_string();
+}
+
+std::string RelativeUri(const std::string& relative) {
+    const size_t slash = relative.find('/');
+    const bool colonFirst = relative.substr(0, slash).find(':') != std::string::npos;
+    return (colonFirst ? "./" : "") + Encoded(relative);
+}
+
+std::string FileUri(const std::string& absolute) {
+    std::string path = absolute;
+    if (!path.starts_with('/')) path.insert(path.begin(), '/');  // "C:/x" on Windows
+    return "file://" + Encoded(path);
+}
+
+}  // namespace qv::cli

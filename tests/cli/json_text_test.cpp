@@ -1,0 +1,81 @@
+// The JSON text the command line prints: scripts and stored outputs read it
+// byte for byte, so layout, escaping and numbers stay as they have been.
+
+#include "app/cli/json_text.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::cli {
+namespace {
+
+using Json = JsonNode;
+
+TEST(JsonText, IndentsByFourSortsKeysAndPutsEmptyContainersOnTwoLines) {
+    const Json value{{"b", true},
+                     {"ea", Json::array()},
+                     {"eo", Json::object()},
+                     {"i", 5},
+                     {"n", nullptr},
+                     {"nest", Json::array({1, Json{{"x", 1}}, Json::array()})},
+                     {"a", "z"}};
+    EXPECT_EQ(JsonText(value, JsonLayout::Indented),
+              "{\n"
+              "    \"a\": \"z\",\n"
+              "    \"b\": true,\n"
+              "    \"ea\": [\n"
+              "    ],\n"
+              "    \"eo\": {\n"
+              "    },\n"
+              "    \"i\": 5,\n"
+              "    \"n\": null,\n"
+              "    \"nest\": [\n"
+              "        1,\n"
+              "        {\n"
+              "            \"x\": 1\n"
+              "        },\n"
+              "        [\n"
+              "        ]\n"
+              "    ]\n"
+              "}\n");
+    EXPECT_EQ(JsonText(value, JsonLayout::Compact),
+              R"({"a":"z","b":true,"ea":[],"eo":{},"i":5,"n":null,"nest":[1,{"x":1},[]]})");
+    EXPECT_EQ(JsonText(Json::object(), JsonLayout::Indented), "{\n}\n");
+}
+
+TEST(JsonText, EscapesOnlyQuotesBackslashesAndControlCharacters) {
+    std::string all;
+    for (int c = 1; c < 0x20; ++c) all += static_cast<char>(c);
+    all += "\"\\/'\x7F\xE2\x80\xA8\xC3\xA9";
+    std::string out;
+    AppendJsonString(out, all);
+    EXPECT_EQ(out,
+              "\"\\u0001\\u0002\\u0003\\u0004\\u0005\\u0006\\u0007\\b\\t\\n\\u000b\\f\\r\\u000e"
+              "\\u000f\\u0010\\u0011\\u0012\\u0013\\u0014\\u0015\\u0016\\u0017\\u0018\\u0019"
+              "\\u001a\\u001b\\u001c\\u001d\\u001e\\u001f\\\"\\\\/'\x7F\xE2\x80\xA8\xC3\xA9\"");
+}
+
+TEST(JsonText, EachByteOfBrokenUtf8BecomesOneReplacementCharacter) {
+    const std::string r = "\xEF\xBF\xBD";
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"a\xC3" "b", "a" + r + "b"},                  // cut short
+        {"a\xE2\x82" "b", "a" + r + r + "b"},          // cut short after two bytes
+        {"a\xC0\x80" "b", "a" + r + r + "b"},          // not the shortest form
+        {"a\xED\xA0\x80" "b", "a" + r + r + r + "b"},  // a surrogate
+        {"a\xF4\x90\x80\x80" "b", "a" + r + r + r + r + "b"},  // past U+10FFFF
+        {"\x80\xFF", r + r},
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // valid: kept
+    };
+    for (const auto& [bytes, shown] : cases) {
+        EXPECT_EQ(JsonText(Json(bytes), JsonLayout::Compact), "\"" + shown + "\"");
+    }
+}
+
+TEST(JsonText, NumbersInTheirShortestForm) {
+    const Json numbers = Json::array({3.0, 1.5, 1e20, 0.0001, 1e-5, 123456789012.0, -2,
+                                      std::uint64_t{18446744073709551615ULL}, 0.1});
+    EXPECT_EQ(JsonText(numbers, JsonLayout::Compact),
+              "[3,1.5,1e+20,1e-04,1e-05,123456789012,-2,18446744073709551615,0.1]");
+}
+
+}  // namespace
+}  // namespace qv::cli
