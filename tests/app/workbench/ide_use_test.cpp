@@ -355,6 +355,22 @@ class IdeUseTest : public QObject {
 
     // ------------------------------------------------------------ the project window
 
+    // The summary covers neither the project window nor the properties: its
+    // rows are read beside the tree. Wider than the code area, it would
+    // hide the left of the tree's rows.
+    static bool LiesOverTheCodeArea(QWidget& ide, QWidget& summary) {
+        const QRect shown = summary.frameGeometry();
+        QWidget* area = ide.findChild<QMdiArea*>();
+        const QRect code(area->mapToGlobal(QPoint(0, 0)), area->size());
+        bool clear = code.contains(shown);
+        for (QDockWidget* dock : ide.findChildren<QDockWidget*>()) {
+            const QRect docked(dock->mapToGlobal(QPoint(0, 0)), dock->size());
+            if (dock->isVisible() && docked.intersects(shown)) clear = false;
+        }
+        if (!clear) qWarning() << "summary" << shown << "code area" << code;
+        return clear;
+    }
+
     void AProjectCommandEndsWithASummaryToClickThrough() {
         WorkbenchApp app;
         IdeWindow& ide = Shown(app.NewWindow());
@@ -366,6 +382,7 @@ class IdeUseTest : public QObject {
                  QString("Add Error Handling to Project Example: 16 routines changed in 3 "
                          "modules; none refused."));
         QVERIFY(summary->windowTitle().contains("Add Error Handling to Project"));
+        QVERIFY(LiesOverTheCodeArea(ide, *summary));
 
         // Again: every routine has its handler now, and says so.
         Activate(ide);
@@ -374,6 +391,7 @@ class IdeUseTest : public QObject {
         QVERIFY(summary != nullptr && summary->isVisible());
         QVERIFY2(summary->SummaryLabel().text().contains("nothing changed; 16 refused"),
                  qPrintable(summary->SummaryLabel().text()));
+        QVERIFY(LiesOverTheCodeArea(ide, *summary));
         QTreeWidget& list = summary->List();
         QCOMPARE(list.topLevelItemCount(), 16);
         QTreeWidgetItem* let = nullptr;
