@@ -32,6 +32,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <functional>
 #include <memory>
 
@@ -498,6 +499,26 @@ class IdeUseTest : public QObject {
         QTest::mouseMove(window, grip + QPoint(0, 60));
         QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 60));
         QTRY_VERIFY2(tree.height() < before - 40, qPrintable(QString::number(tree.height())));
+    }
+
+    // A project window narrower than its rows scrolls them into view whole:
+    // no name or file name is cut short with an ellipsis.
+    void TheProjectWindowScrollsItsLongRowsInsteadOfCuttingThem() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        ide.resize(1240, 780);
+        QVERIFY(OpenExample(ide, 12));
+        auto* dock = ide.findChild<QDockWidget*>("Project");
+        QVERIFY(dock != nullptr);
+        ide.resizeDocks({dock}, {130}, Qt::Horizontal);
+        auto* tree = static_cast<QTreeWidget*>(dock->widget());
+        QTRY_VERIFY(tree->viewport()->width() < 140);
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+            const int room = tree->visualItemRect(*it).width();
+            const int text = tree->fontMetrics().horizontalAdvance((*it)->text(0));
+            QVERIFY2(room > text, qPrintable((*it)->text(0) + QString(": %1 < %2").arg(room).arg(text)));
+        }
+        QTRY_VERIFY(tree->horizontalScrollBar()->maximum() > 0);
     }
 
     void TheWorkbenchAndTheAddInShowIconsOfTheirOwn() {
