@@ -6,7 +6,8 @@
 #   OUT/progress.png  the progress window while "Add Error Handling to Project"
 #                     runs over a generated project
 #   OUT/summary.png   the summary that follows it: what changed, what was
-#                     refused and why
+#                     refused and why (checked: it stands over the code area,
+#                     clear of the project window)
 #   OUT/manager.png   the add-in manager
 #   OUT/find.png      the find window with the hits of a search
 #   OUT/cascade.png   three code windows, cascaded in the code area
@@ -63,5 +64,18 @@ args="$work/big/Bench.vbp"
 session "xdotool mousemove 960 84 click 3; sleep 1; import -window root $out/project-popup.png
          xdotool key Down Down Down Down Down Return
          sleep 0.8; import -window root $out/progress.png; sleep 25
-         import -window root $out/summary.png"
+         import -window root $out/summary.png
+         xdotool search --name 'Add Error Handling to Project' getwindowgeometry --shell \
+             > $work/summary.geometry"
+# The summary stands over the code area, clear of the project window: the
+# pixel just right of it, half-way down, is the code area's background (a
+# summary over the project window hides the left of the tree's rows).
+eval "$(head -5 "$work/summary.geometry")"
+pixel() { convert "$out/summary.png" -format "%[pixel:p{$1,$2}]" info:; }
+beside=$(pixel $((X + WIDTH + 2)) $((Y + HEIGHT / 2)))
+background=$(pixel 5 $((Y + HEIGHT / 2)))
+if [[ $beside != "$background" ]]; then
+    echo "xcheck_workbench.sh: the summary ($WIDTH x $HEIGHT at $X,$Y) covers the project window" >&2
+    exit 1
+fi
 ls "$out"/*.png

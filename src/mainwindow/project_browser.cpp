@@ -9,7 +9,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 #include "analysis/routine_parsing.h"
@@ -38,6 +40,26 @@ constexpr int kSelectProjectFirst = 9;
 constexpr int kReadOnlyModule = 4;
 constexpr int kDeleteConfirm = 5;
 constexpr int kExitStatusColumn = 3;
+// Room above and below a row's icon, so that the icons of two rows never touch.
+constexpr int kIconRoom = 2;
+
+// Every row as high as an icon with a little room, with or without an icon:
+// the lists take one row's height for all, and a row without an icon (the
+// declarations) would otherwise make the icons of the others touch.
+class IconRowDelegate : public QStyledItemDelegate {
+  public:
+    explicit IconRowDelegate(QAbstractItemView& list)
+        : QStyledItemDelegate(&list), list_(list) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), list_.iconSize().height() + 2 * kIconRoom));
+        return size;
+    }
+
+  private:
+    QAbstractItemView& list_;
+};
 const QString kBlankCount = QStringLiteral(" ");
 
 // Names as shown and found again: the IDE's code page read both ways (a
@@ -120,6 +142,7 @@ QTreeWidget* ProjectBrowser::NewList(const QStringList& columns, ui::ListViewAdd
     list->setColumnCount(static_cast<int>(columns.size()));
     list->setHeaderLabels(columns);
     list->setIconSize(QSize(16, 16));
+    list->setItemDelegate(new IconRowDelegate(*list));
     addon = new ui::ListViewAddon(this);
     addon->SetHeaderImages(ui::SortArrowImages());
     addon->SetListView(list);

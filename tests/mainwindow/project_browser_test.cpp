@@ -96,6 +96,20 @@ TEST_F(BrowserTest, NamesOfTheIdesCodePageAreShownAndFoundAgain) {
               QString::fromUtf8("Sub Расчёт()\n    Beep\nEnd Sub"));
 }
 
+// The declarations row has no icon and stands first: the routine rows are
+// still as high as the module rows, with room around their icons.
+TEST_F(BrowserTest, BothListsHaveRowsOfOneHeightWithRoomForTheIcons) {
+    auto browser = BrowserOn("modB");
+    QTreeWidget& modules = browser->ModuleList();
+    QTreeWidget& routines = browser->RoutineList();
+    const int moduleRow = modules.visualItemRect(modules.topLevelItem(0)).height();
+    ASSERT_GE(routines.topLevelItemCount(), 2);
+    EXPECT_TRUE(routines.topLevelItem(0)->icon(0).isNull());
+    for (int r = 0; r < routines.topLevelItemCount(); ++r)
+        EXPECT_EQ(routines.visualItemRect(routines.topLevelItem(r)).height(), moduleRow) << r;
+    EXPECT_GE(moduleRow, routines.iconSize().height() + 4);
+}
+
 TEST_F(BrowserTest, PropertyRowsCarryTheirTypeWordAndIcon) {
     auto browser = BrowserOn("modA");
     EXPECT_EQ(Column(browser->RoutineList(), 0),

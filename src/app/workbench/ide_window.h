@@ -137,6 +137,8 @@ class IdeWindow : public QMainWindow, public CodeWindowOwner {
     // A new code window's place: cascaded from the code area's top left
     // corner, inside the area.
     void PlaceNewSubWindow(QMdiSubWindow& sub);
+    // Centres a window of the add-in over the code area.
+    void PlaceInCodeArea(QWidget& window);
     // A code window's caption is marked while its module differs from the
     // file as last saved or loaded.
     void UpdateModuleMarkers();

@@ -39,6 +39,10 @@ host::Window* WindowOfType(host::VBE& vbe, int type) {
 void IdeWindow::BuildDocks() {
     tree_ = new QTreeWidget(this);
     tree_->setHeaderHidden(true);
+    // A long module or file name scrolls into view instead of being cut
+    // short with an ellipsis.
+    tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { OnTreeActivated(item); });

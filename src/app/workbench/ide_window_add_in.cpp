@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <algorithm>
 
 #include "app/workbench/add_in_list.h"
 #include "app/workbench/run_summary.h"
@@ -82,7 +83,22 @@ void IdeWindow::ShowRunSummary(const shell::CommandInfo& command, const shell::R
             GoToRoutine(component, routine, kind, focus);
         },
         this);
+    PlaceInCodeArea(*summary_);
     summary_->show();
+}
+
+void IdeWindow::PlaceInCodeArea(QWidget& window) {
+    // Over the code windows its rows open, clear of the project and
+    // properties windows beside them: the user clicks through the list and
+    // reads both. Narrowed to the code area, never below what it needs.
+    const int margin = 12;
+    const QRect area(mdi_->mapToGlobal(QPoint(0, 0)), mdi_->size());
+    const QSize least = window.minimumSizeHint();
+    const QSize size(std::max(std::min(window.width(), area.width() - 2 * margin), least.width()),
+                     std::max(std::min(window.height(), area.height() - 2 * margin),
+                              least.height()));
+    window.resize(size);
+    window.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
 // ---------------------------------------------------------------- add-in

@@ -32,6 +32,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <functional>
 #include <memory>
 
@@ -355,6 +356,22 @@ class IdeUseTest : public QObject {
 
     // ------------------------------------------------------------ the project window
 
+    // The summary covers neither the project window nor the properties: its
+    // rows are read beside the tree. Wider than the code area, it would
+    // hide the left of the tree's rows.
+    static bool LiesOverTheCodeArea(QWidget& ide, QWidget& summary) {
+        const QRect shown = summary.frameGeometry();
+        QWidget* area = ide.findChild<QMdiArea*>();
+        const QRect code(area->mapToGlobal(QPoint(0, 0)), area->size());
+        bool clear = code.contains(shown);
+        for (QDockWidget* dock : ide.findChildren<QDockWidget*>()) {
+            const QRect docked(dock->mapToGlobal(QPoint(0, 0)), dock->size());
+            if (dock->isVisible() && docked.intersects(shown)) clear = false;
+        }
+        if (!clear) qWarning() << "summary" << shown << "code area" << code;
+        return clear;
+    }
+
     void AProjectCommandEndsWithASummaryToClickThrough() {
         WorkbenchApp app;
         IdeWindow& ide = Shown(app.NewWindow());
@@ -366,6 +383,7 @@ class IdeUseTest : public QObject {
                  QString("Add Error Handling to Project Example: 16 routines changed in 3 "
                          "modules; none refused."));
         QVERIFY(summary->windowTitle().contains("Add Error Handling to Project"));
+        QVERIFY(LiesOverTheCodeArea(ide, *summary));
 
         // Again: every routine has its handler now, and says so.
         Activate(ide);
@@ -374,6 +392,7 @@ class IdeUseTest : public QObject {
         QVERIFY(summary != nullptr && summary->isVisible());
         QVERIFY2(summary->SummaryLabel().text().contains("nothing changed; 16 refused"),
                  qPrintable(summary->SummaryLabel().text()));
+        QVERIFY(LiesOverTheCodeArea(ide, *summary));
         QTreeWidget& list = summary->List();
         QCOMPARE(list.topLevelItemCount(), 16);
         QTreeWidgetItem* let = nullptr;
@@ -480,6 +499,26 @@ class IdeUseTest : public QObject {
         QTest::mouseMove(window, grip + QPoint(0, 60));
         QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 60));
         QTRY_VERIFY2(tree.height() < before - 40, qPrintable(QString::number(tree.height())));
+    }
+
+    // A project window narrower than its rows scrolls them into view whole:
+    // no name or file name is cut short with an ellipsis.
+    void TheProjectWindowScrollsItsLongRowsInsteadOfCuttingThem() {
+        WorkbenchApp app;
+        IdeWindow& ide = Shown(app.NewWindow());
+        ide.resize(1240, 780);
+        QVERIFY(OpenExample(ide, 12));
+        auto* dock = ide.findChild<QDockWidget*>("Project");
+        QVERIFY(dock != nullptr);
+        ide.resizeDocks({dock}, {130}, Qt::Horizontal);
+        auto* tree = static_cast<QTreeWidget*>(dock->widget());
+        QTRY_VERIFY(tree->viewport()->width() < 140);
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+            const int room = tree->visualItemRect(*it).width();
+            const int text = tree->fontMetrics().horizontalAdvance((*it)->text(0));
+            QVERIFY2(room > text, qPrintable((*it)->text(0) + QString(": %1 < %2").arg(room).arg(text)));
+        }
+        QTRY_VERIFY(tree->horizontalScrollBar()->maximum() > 0);
     }
 
     void TheWorkbenchAndTheAddInShowIconsOfTheirOwn() {

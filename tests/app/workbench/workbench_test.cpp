@@ -181,8 +181,13 @@ class WorkbenchTest : public QObject {
         // clicks on the module's row and on the module tool bar's buttons
         // (add error handling, then line numbers).
         using qv::mainwindow::MainWindow;
+        // It starts once the window has listed the modules: a step run while
+        // the listing lets events run would wait on the listing forever.
+        const auto listed = [](MainWindow& window) {
+            return !window.SplashShown() && window.Browser().isEnabled() &&
+                   window.Browser().ModuleList().findItems("modMain", Qt::MatchExactly).size() == 1;
+        };
         WhenModalOpens<MainWindow>([&](MainWindow& window) {
-            QTRY_VERIFY(!window.SplashShown());
             QTreeWidget& modules = window.Browser().ModuleList();
             const auto rows = modules.findItems("modMain", Qt::MatchExactly);
             QCOMPARE(rows.size(), 1);
@@ -193,7 +198,7 @@ class WorkbenchTest : public QObject {
             ClickModuleTool(window, 4);
             ran = true;
             QTest::mouseClick(&window.CloseButton(), Qt::LeftButton);
-        });
+        }, 60000, listed);
         ClickAddInButton(ide);
         QVERIFY(ran);
         QVERIFY(added != before);
