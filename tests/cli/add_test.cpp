@@ -8,17 +8,11 @@ namespace {
 
 class AddCommandTest : public CodeChangeTest {};
 
-TEST_F(AddCommandTest, AddThenRemoveGivesTheExampleBack) {
+// What add reports, and that remove gives the example back, are in the
+// stored runs and the property runs; here, how the fresh handlers are judged.
+TEST_F(AddCommandTest, FreshHandlersAreJudgedOk) {
     const TempFolder copy = CopyOfFolder(ExampleFolder());
-    const auto original = Files(copy);
-    const CliResult added = Run(copy, {"add", "Example.vbp"});
-    ASSERT_EQ(added.code, 0) << added.err;
-    EXPECT_NE(added.out.find("modMain  (modMain.bas)\n  added     Main\n"), std::string::npos)
-        << added.out;
-    EXPECT_NE(added.out.find("  added     Balance (Get)\n"), std::string::npos) << added.out;
-    EXPECT_NE(added.out.find("Changed 16 routines in 3 modules; 0 refused.\n"), std::string::npos)
-        << added.out;
-
+    ASSERT_EQ(Run(copy, {"add", "Example.vbp"}).code, 0);
     // Every fresh handler reads OK / OK; the terminate routine's own block
     // is other error handling.
     Json check = ParseJson(Run(copy, {"--format", "json", "check", "Example.vbp"}).out);
@@ -34,12 +28,6 @@ TEST_F(AddCommandTest, AddThenRemoveGivesTheExampleBack) {
         }
     }
     EXPECT_EQ(judged, 16);
-
-    // The terminate blocks go too, as insertion wrote them.
-    const CliResult removed = Run(copy, {"remove", "Example.vbp"});
-    ASSERT_EQ(removed.code, 0) << removed.err;
-    EXPECT_NE(removed.out.find("  removed   Class_Terminate\n"), std::string::npos) << removed.out;
-    EXPECT_EQ(Files(copy), original);
 }
 
 TEST_F(AddCommandTest, EveryKindOfModuleAndRefusalsWithTheirReason) {
@@ -167,17 +155,10 @@ TEST_F(AddCommandTest, NoFileIsWrittenThatCouldNotBeReadAgain) {
     EXPECT_EQ(Files(copy), original);
 }
 
-TEST_F(AddCommandTest, DryRunAndJson) {
+// A dry run's text is in the stored runs; its json, with the diff, is not.
+TEST_F(AddCommandTest, DryRunJson) {
     const TempFolder shapes = ShapesProject();
     const auto before = Files(shapes);
-    const CliResult dry = Run(shapes, {"--dry-run", "add", "Shapes.vbp", "--module", "modA"});
-    ASSERT_EQ(dry.code, 0) << dry.err;
-    EXPECT_EQ(Files(shapes), before);
-    EXPECT_EQ(dry.out.rfind("--- a/modA.bas\n", 0), 0u) << "standard output is the diff:\n"
-                                                        << dry.out;
-    EXPECT_NE(dry.out.find("+    On Error GoTo Error_Routine\n"), std::string::npos);
-    EXPECT_NE(dry.err.find("Would change 1 routine in 1 module; 2 refused."), std::string::npos);
-
     Json json =
         ParseJson(Run(shapes, {"--format", "json", "--dry-run", "add", "Shapes.vbp"}).out);
     EXPECT_EQ(Files(shapes), before);

@@ -8,14 +8,13 @@ namespace {
 
 class NumberCommandTest : public CodeChangeTest {};
 
-TEST_F(NumberCommandTest, NumberingIsStableAndUnnumberingAndTidyGiveTidyBack) {
+// Numbering twice changes nothing the second time; that unnumber and tidy
+// then give what tidy gives is one of the property runs.
+TEST_F(NumberCommandTest, NumberingIsStable) {
     for (const auto& make : {+[] { return CopyOfFolder(ExampleFolder()); }, +ShapesProject}) {
         const TempFolder numbered = make();
-        const TempFolder tidied = make();
         const std::string project =
             std::filesystem::exists(numbered.Path() / "Example.vbp") ? "Example.vbp" : "Shapes.vbp";
-        ASSERT_EQ(Run(tidied, {"tidy", project}).code, 0);
-
         const CliResult once = Run(numbered, {"number", project});
         ASSERT_EQ(once.code, 0) << once.err;
         const auto afterOnce = Files(numbered);
@@ -24,11 +23,6 @@ TEST_F(NumberCommandTest, NumberingIsStableAndUnnumberingAndTidyGiveTidyBack) {
         EXPECT_EQ(Files(numbered), afterOnce) << project;
         EXPECT_NE(twice.out.find("Changed 0 routines in 0 modules"), std::string::npos)
             << twice.out;
-
-        const CliResult off = Run(numbered, {"unnumber", project});
-        ASSERT_EQ(off.code, 0) << off.err;
-        ASSERT_EQ(Run(numbered, {"tidy", project}).code, 0);
-        EXPECT_EQ(Files(numbered), Files(tidied)) << project;
     }
 }
 

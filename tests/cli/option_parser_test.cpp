@@ -67,30 +67,9 @@ TEST(OptionParser, NamesEachKindOfMistake) {
     EXPECT_EQ(parser.PositionalArguments(), (std::vector<std::string>{"P", "check"}));
 }
 
-TEST(OptionParser, HelpWrapsEachDescriptionBesideOneColumnOfNames) {
-    OptionParser parser;
-    parser.SetDescription("Does things.");
-    parser.AddOption(kHelp);
-    parser.AddOption({{"scope"},
-                      "Where to search: module (the --module one), project (the default) or "
-                      "group (every project of the group file).",
-                      "scope"});
-    parser.AddPositionalArgument("find", "Find text.");
-    parser.AddPositionalArgument("target", "A project.", "<target>...");
-    EXPECT_EQ(parser.HelpText(),
-              "Usage: qvaddin [options] find <target>...\n"
-              "Does things.\n"
-              "\n"
-              "Options:\n"
-              "  -h, --help       Show this help.\n"
-              "  --scope <scope>  Where to search: module (the --module one), project (the\n"
-              "                   default) or group (every project of the group file).\n"
-              "\n"
-              "Arguments:\n"
-              "  find             Find text.\n"
-              "  target           A project.\n");
-}
-
+// The usual layout (names in one column, descriptions wrapped beside it,
+// the usage line, the arguments) is in the stored help runs of every
+// command; here, what no command's help reaches.
 TEST(OptionParser, AWordLongerThanTheColumnIsCutAndLongNamesGoOnBelow) {
     OptionParser parser;
     parser.AddOption({{std::string(60, 'n')}, std::string(70, 'w') + " end"});

@@ -26,16 +26,6 @@ protected:
     const TempFolder original = ShapesProject();
 };
 
-TEST_F(HandlerCommandTest, RemoveTakesOutWhatAddPutIn) {
-    const CliResult r = Run(shapes, {"remove", "Shapes.vbp"});
-    ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "modA  (modA.bas)\n  removed   Go\n"
-              "frmMain  (frmMain.frm)\n  removed   cmdGo_Click\n  removed   mTx_Changed\n"
-              "Changed 3 routines in 2 modules; 0 refused.\n");
-    EXPECT_EQ(Files(shapes), Files(original));
-}
-
 // As the main window: the top status decides. Lines of the user's own in
 // the exit part (top OK) go with the handler; a handler where none belongs
 // (EXTRA CODE) only when forced, as the main window asks first.

