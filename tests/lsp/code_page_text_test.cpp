@@ -152,6 +152,27 @@ TEST_P(CodePageTextTest, LinesOfOtherCharactersAroundTheRoutineStayAsTheyAre) {
     EXPECT_EQ(client.Text(uri_), CommandLineResult(module, {"add", "--routine", "Store"}));
 }
 
+// Formatting that changes the last line of a text without a final break:
+// the edit ends at that line's end in UTF-16 code units, not in bytes.
+TEST_P(CodePageTextTest, FormattingTheLastLineEndsTheEditAtItsLastCharacter) {
+    const std::string last = "    End Sub ' " + GetParam().word;
+    const std::string module = Vb({
+        "Attribute VB_Name = \"modWork\"",
+        "Public Sub Store()",
+        "Debug.Print \"" + GetParam().word + "\"",
+        last,
+    });
+    LspClient& client = OpenSession(module);
+    const Json edits = client.Request(
+        "textDocument/formatting", Json{{"textDocument", Json{{"uri", uri_}}},
+                                        {"options", Json{{"tabSize", 4}, {"insertSpaces", true}}}})["result"];
+    ASSERT_FALSE(edits.empty());
+    const int length = lsp::TextDocument("", "", 0, last).LineLength(0);
+    EXPECT_EQ(edits.back()["range"]["end"], lsp::PositionJson({3, length})) << edits.dump();
+    client.Apply(uri_, edits);
+    EXPECT_EQ(client.Text(uri_), CommandLineResult(module, {"tidy", "--module", "modWork"}));
+}
+
 // A routine named in the code page's own letters: its diagnostic, symbol,
 // hover and actions name it as the editor shows it, at its UTF-16 columns.
 TEST_P(CodePageTextTest, NamesOfOtherCharactersAreShownAndPlacedAsTheEditorHasThem) {
