@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <ostream>
+
 #include "cli/cli_test_support.h"
 #include "lsp/text_document.h"
 #include "platform/code_page.h"
@@ -36,6 +39,8 @@ struct PageCase {
 
 void PrintTo(const PageCase& c, std::ostream* out) { *out << "code page " << c.page; }
 
+// "' Größe – Módulo" and "Größe"; "' エラー処理" and "表示" (whose first
+// character's second byte in 932 is "\").
 const PageCase kWestern{"1252", "' Gr\xC3\xB6\xC3\x9F" "e \xE2\x80\x93 M\xC3\xB3" "dulo",
                         "Gr\xC3\xB6\xC3\x9F" "e"};
 const PageCase kJapanese{"932", "' \xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\xE5\x87\xA6\xE7\x90\x86",
