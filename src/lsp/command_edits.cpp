@@ -62,7 +62,7 @@ CommandEdits RunOnDocument(DocumentModule& document, const std::string& text,
     try {
         const shell::CommandResult run = shell::Execute(id, context);
         result.refusal = Refusal(run.run);
-        result.edits = LineEdits(text, document.Render());
+        result.edits = LineEdits(text, document.RenderUtf8());
     } catch (...) {
         result.refusal = CurrentAsVbError().Description();
     }

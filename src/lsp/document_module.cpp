@@ -8,7 +8,9 @@
 #include "host/files/module_file.h"
 #include "host/files/module_loader.h"
 #include "host/files/module_writer.h"
+#include "host/lines_code_page.h"
 #include "lsp/module_locator.h"
+#include "platform/code_page.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/settings_operations.h"
@@ -169,6 +171,11 @@ std::string DocumentModule::Render() const {
     const host::files::ModuleFile* file =
         component_ == nullptr ? nullptr : target_->Files().FileOf(*component_);
     return file == nullptr ? std::string{} : host::files::RenderModuleFile(*file).bytes;
+}
+
+std::string DocumentModule::RenderUtf8() const {
+    if (component_ == nullptr || component_->CodeModule() == nullptr) return Render();
+    return text::ToUtf8(Render(), host::LinesCodePage(*component_->CodeModule(), settings_->codePage));
 }
 
 int DocumentModule::DocumentLine(long codeLine) const {

@@ -59,6 +59,10 @@ class DocumentModule {
     // The bytes the module file would have now: what Load gave, as the
     // engines have changed it since.
     std::string Render() const;
+    // The same as UTF-8, the editor's text: what the engines wrote is in the
+    // code page of the module's lines (the run's for a text of ASCII alone,
+    // whatever a template or a stamp brought in) and is read in it.
+    std::string RenderUtf8() const;
 
     host::memory::MemoryComponent* Component() { return component_; }
     host::memory::MemoryProject* Project() { return project_; }

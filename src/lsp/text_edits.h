@@ -16,10 +16,11 @@ namespace qv::lsp {
 struct TextEdit {
     Position start;
     Position end;
-    std::string newText;  // UTF-8 as the engine wrote it
+    std::string newText;  // UTF-8: the engine's lines read in their code page
 };
 
-// oldText is the document's text, newText the engine's, both as UTF-8.
+// oldText is the document's text, newText the engine's, both as UTF-8 (the
+// engine's bytes decoded first: see DocumentModule::RenderUtf8).
 std::vector<TextEdit> LineEdits(std::string_view oldText, std::string_view newText);
 
 Json EditsJson(const std::vector<TextEdit>& edits);

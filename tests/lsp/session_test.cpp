@@ -260,17 +260,19 @@ TEST_F(SessionTest, ClientOptionsOverrideSettingsAndSeverities) {
     EXPECT_NE(client_.Text(uri_).find("Leave_Here:"), std::string::npos);
 }
 
-// A template of the settings is written into the module in its code page,
-// whose bytes need not be UTF-8 in an editor's text: what goes to the editor
-// is UTF-8 all the same.
-TEST_F(SessionTest, WhatTheServerSendsIsUtf8WhateverTheEnginesWrite) {
+// A template of the client's settings is written into the module in the
+// run's code page (Windows-1252): the editor gets its characters back, and
+// one the code page has no byte for as the "?" the file would hold.
+TEST_F(SessionTest, ATemplateOfTheClientsSettingsReachesTheEditorInTheRunsCodePage) {
     client_.Initialize(Json{{"settings", Json{{"add1", "' Gr\xC3\xB6\xC3\x9F" "e \xE5\x95\x8F"}}}});
     client_.Open(uri_, kModule);
     const Json add = Titled(Actions(5), "Add error handling to Store");
     EXPECT_TRUE(lsp::IsUtf8(client_.LastOutput()));
     const Json edits = EditsOf(add);
     ASSERT_FALSE(edits.empty());
-    EXPECT_NE(edits.dump().find("Gr"), std::string::npos);
+    std::string inserted;
+    for (const Json& edit : edits) inserted += edit["newText"].get<std::string>();
+    EXPECT_NE(inserted.find("' Gr\xC3\xB6\xC3\x9F" "e ?\r\n"), std::string::npos) << inserted;
 }
 
 // A server's overrides are its own: another server started in the same
