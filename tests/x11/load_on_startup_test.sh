@@ -44,10 +44,11 @@ listed() {
     sed -n 's/^qvAddIn2vb5\.Connect *= *//p' "$list" | tr -d '\r'
 }
 
-# Waits up to ten seconds for a condition (a command line), as a person waits
-# for the screen to show the result of a key; false when it never holds.
+# Waits up to thirty seconds for a condition (a command line), as a person
+# waits for the screen to show the result of a key (a loaded machine can take
+# seconds); false when it never holds.
 wait_for() {
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         eval "$1" && return 0
         sleep 0.1
     done
@@ -57,7 +58,7 @@ wait_for() {
 # Waits until a window whose title matches the pattern is shown; prints its id.
 window_named() {
     local id
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
         if [[ -n $id ]]; then
             echo "$id"
