@@ -18,7 +18,9 @@ linux_qvaddin="${2:-build/src/app/cli/qvaddin}"
 # The cross compiler and Wine are large: only this leg installs them.
 # cmake and ninja-build configure and build; googletest brings the test
 # framework's sources, built here for Windows.
-packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 wine)
+# nlohmann-json: the JSON of the command line; python3 reads the
+# language-server session of the end-to-end checks.
+packages=(cmake ninja-build googletest nlohmann-json3-dev python3 g++-mingw-w64-x86-64-posix wine64 wine)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

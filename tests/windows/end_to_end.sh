@@ -18,6 +18,8 @@ failed=0
 pass() { echo "PASS  $1"; passed=$((passed + 1)); }
 fail() { echo "FAIL  $1"; failed=$((failed + 1)); }
 qv() { wine "$exe" "$@"; }
+# Every check starts from the settings of a fresh machine.
+wine reg delete 'HKCU\Software\Brell Vantoke' /f >/dev/null 2>&1
 
 # --- add, then remove: the example's bytes come back
 cp -a "$root/examples" "$work/example"
@@ -91,7 +93,8 @@ else
   fail "a language-server session through a pipe (exit $rc): $(head -c 400 "$work/lsp.txt") $(cat "$work/lsp.err")"
 fi
 if [ -n "$linux" ]; then
-  session "$uri" | "$linux" lsp >"$work/lsp-linux.out" 2>/dev/null
+  mkdir -p "$work/linux-config"
+  session "$uri" | XDG_CONFIG_HOME="$work/linux-config" "$linux" lsp >"$work/lsp-linux.out" 2>/dev/null
   messages "$work/lsp-linux.out" >"$work/lsp-linux.txt"
   if diff -u "$work/lsp-linux.txt" "$work/lsp.txt"; then
     pass "the server answers as on Linux"
