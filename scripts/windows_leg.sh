@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# The Windows leg of the tests: cross-builds the engine libraries and their
-# test programs for Windows with MinGW-w64 (cmake/mingw-w64.cmake; statically
-# linked .exe files) and runs them under Wine. Called by scripts/test.sh;
-# usable alone. Non-zero on any failure.
-# Usage: scripts/windows_leg.sh [build-dir]   (default build-windows)
+# The Windows leg of the tests: cross-builds qvaddin.exe, the libraries and
+# the engine test programs for Windows with MinGW-w64 (cmake/mingw-w64.cmake;
+# statically linked .exe files) and runs under Wine: the engine tests, the
+# golden run of the command line, and the end-to-end checks of
+# tests/windows/end_to_end.sh (files, the language server, the registry).
+# Called by scripts/test.sh; usable alone. Non-zero on any failure.
+# Usage: scripts/windows_leg.sh [build-dir] [linux-qvaddin]
+#   build-dir      default build-windows
+#   linux-qvaddin  the Linux program whose language-server answers the
+#                  Windows one must repeat (default build/src/app/cli/qvaddin,
+#                  where it exists)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="${1:-build-windows}"
+linux_qvaddin="${2:-build/src/app/cli/qvaddin}"
 
 # The cross compiler and Wine are large: only this leg installs them.
 # cmake and ninja-build configure and build; googletest brings the test
 # framework's sources, built here for Windows.
-packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix wine64 wine)
+# nlohmann-json: the JSON of the command line; python3 reads the
+# language-server session of the end-to-end checks.
+packages=(cmake ninja-build googletest nlohmann-json3-dev python3 g++-mingw-w64-x86-64-posix wine64 wine)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -47,9 +56,34 @@ wineboot -i >/dev/null 2>&1
 # CMAKE_CROSSCOMPILING_EMULATOR, so ctest starts them so).
 (cd "$build_dir" && ctest --output-on-failure -j "$(nproc)")
 
-# WINDOWS GOLDEN RUN: once src/app/cli builds without Qt, this leg builds
-# qvaddin.exe too (CMakeLists.txt, the programs) and runs the golden run
-# against it here: tests/golden/check_golden.sh "wine $build_dir/qvaddin.exe".
+# One file, no DLLs of its own: only the system's.
+exe="$build_dir/src/app/cli/qvaddin.exe"
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
+for dll in $dlls; do
+  case $dll in
+    kernel32.dll|advapi32.dll|msvcrt.dll|user32.dll|shell32.dll|ole32.dll|ws2_32.dll) ;;
+    *) echo "FAIL  qvaddin.exe needs $dll beside it"; exit 1 ;;
+  esac
+done
+echo "PASS  qvaddin.exe needs only system DLLs: $(echo $dlls)"
+
+# The golden run against qvaddin.exe. The settings are in the registry on
+# Windows: the comparison leaves out the settings file, and the settings
+# are cleared first so that the run starts as on a fresh machine.
+wine reg delete 'HKCU\Software\Brell Vantoke' /f >/dev/null 2>&1 || true
+crash_log="$PWD/$build_dir/wine-crashes.log"
+rm -f "$crash_log"
+QV_WINE_PROGRAM="$PWD/$exe" QV_WINE_CRASH_LOG="$crash_log" \
+  tests/golden/check_golden.sh tests/windows/wine_program.sh --settings-in-registry
+if [ -s "$crash_log" ]; then
+  echo "NOTE  Wine ended $(wc -l <"$crash_log") run(s) with a page fault; started again:"
+  cat "$crash_log"
+fi
+
+# Files, the language server and the registry, end to end.
+linux_args=()
+[ -x "$linux_qvaddin" ] && linux_args=("$linux_qvaddin")
+tests/windows/end_to_end.sh "$exe" "${linux_args[@]}"
 
 wineserver -w  # the prefix's server ends a few seconds after the last program
 echo "Windows leg passed in $(( $(date +%s) - start )) s."

@@ -6,6 +6,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// windows.h names ReplaceFileW so; the store's own ReplaceFile is meant here.
+#undef ReplaceFile
 
 #include <chrono>
 #include <random>
