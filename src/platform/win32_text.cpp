@@ -9,7 +9,7 @@
 
 namespace qv::file {
 
-std::filesystem::path NativePath(std::string_view utf8) {
+std::wstring WideText(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int size = static_cast<int>(utf8.size());
     std::wstring wide(static_cast<size_t>(
@@ -17,11 +17,10 @@ std::filesystem::path NativePath(std::string_view utf8) {
                       L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(),
                           static_cast<int>(wide.size()));
-    return std::filesystem::path(std::move(wide));
+    return wide;
 }
 
-std::string Utf8Path(const std::filesystem::path& path) {
-    const std::wstring& wide = path.native();
+std::string Utf8Text(std::wstring_view wide) {
     if (wide.empty()) return {};
     const int size = static_cast<int>(wide.size());
     std::string utf8(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size,
@@ -31,6 +30,12 @@ std::string Utf8Path(const std::filesystem::path& path) {
                           static_cast<int>(utf8.size()), nullptr, nullptr);
     return utf8;
 }
+
+std::filesystem::path NativePath(std::string_view utf8) {
+    return std::filesystem::path(WideText(utf8));
+}
+
+std::string Utf8Path(const std::filesystem::path& path) { return Utf8Text(path.native()); }
 
 std::wstring WidePath(const std::string& utf8) {
     std::wstring wide = NativePath(utf8).wstring();

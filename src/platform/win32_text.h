@@ -7,8 +7,14 @@
 #endif
 
 #include <string>
+#include <string_view>
 
 namespace qv::file {
+
+// UTF-8 text as UTF-16 and back, for the Win32 calls that take and give
+// wide strings.
+std::wstring WideText(std::string_view utf8);
+std::string Utf8Text(std::wstring_view wide);
 
 // The UTF-8 path as UTF-16, "/" turned into "\".
 std::wstring WidePath(const std::string& utf8);

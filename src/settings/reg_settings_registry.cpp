@@ -11,35 +11,18 @@
 
 #include "platform/text.h"
 #include "platform/vb_error.h"
+#include "platform/win32_text.h"
 #include "settings/reg_settings.h"
 
 namespace qv::settings {
 
 namespace {
 
-std::wstring Wide(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                          length);
-    return wide;
-}
-
-std::string Narrow(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                             nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                          length, nullptr, nullptr);
-    return utf8;
-}
+using file::WideText;
 
 // "*" names the key's unnamed default value, which the registry calls "".
 std::wstring ValueName(std::string_view key) {
-    return key == "*" ? std::wstring() : Wide(key);
+    return key == "*" ? std::wstring() : WideText(key);
 }
 
 // An open registry key, closed when it goes out of scope.
@@ -48,7 +31,7 @@ class Key {
     // Opens an existing key with full access.
     static std::optional<Key> Open(const std::string& path) {
         HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), 0, KEY_ALL_ACCESS, &key) !=
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, WideText(path).c_str(), 0, KEY_ALL_ACCESS, &key) !=
             ERROR_SUCCESS) {
             return std::nullopt;
         }
@@ -57,7 +40,7 @@ class Key {
     // Opens the key, creating it (and the keys above it) when missing.
     static std::optional<Key> Create(const std::string& path) {
         HKEY key = nullptr;
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, Wide(path).c_str(), 0, nullptr,
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, WideText(path).c_str(), 0, nullptr,
                               REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
                               nullptr) != ERROR_SUCCESS) {
             return std::nullopt;
@@ -111,7 +94,7 @@ std::optional<std::string> StoredText(const std::string& path, std::string_view 
     // The terminating NUL is part of the stored length; a value written
     // without one loses nothing.
     if (!text.empty() && text.back() == L'\0') text.pop_back();
-    return Narrow(text);
+    return file::Utf8Text(text);
 }
 
 }  // namespace
@@ -148,7 +131,7 @@ QV_PASS_UP("CRegSettings", "GetSetting")
 
 bool CRegSettings::SaveSetting(std::string_view section, std::string_view key,
                                std::string_view setting) try {
-    const std::wstring value = Wide(text::ReplaceAll(setting, text::kCrLf, "\\n"));
+    const std::wstring value = WideText(text::ReplaceAll(setting, text::kCrLf, "\\n"));
     const std::optional<Key> opened = Key::Create(SubKey(section));
     if (!opened) return false;
     // The terminating NUL is written and counted in the stored length.
@@ -167,7 +150,7 @@ bool CRegSettings::DeleteSetting(std::string_view section, std::string_view key)
     // The section's key goes with its values and the keys beneath it.
     const std::optional<Key> application = Key::Open(SubKey(""));
     return application &&
-           ::RegDeleteTreeW(application->Get(), Wide(section).c_str()) == ERROR_SUCCESS;
+           ::RegDeleteTreeW(application->Get(), WideText(section).c_str()) == ERROR_SUCCESS;
 }
 QV_PASS_UP("CRegSettings", "DeleteSetting")
 

@@ -13,21 +13,14 @@
 #include <random>
 #include <thread>
 
+#include "platform/win32_text.h"
 #include "settings/store_file.h"
 
 namespace qv::settings {
 
 namespace {
 
-std::wstring Wide(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                          length);
-    return wide;
-}
+using file::WideText;
 
 std::string TemporaryName(const std::string& path) {
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -44,7 +37,7 @@ std::optional<StoreLock> StoreLock::Acquire(const std::string& path, int timeout
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const HANDLE handle =
-            ::CreateFileW(Wide(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+            ::CreateFileW(WideText(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             return StoreLock(lockPath, static_cast<int>(reinterpret_cast<intptr_t>(handle)));
@@ -73,11 +66,11 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool MakeFolders(const std::string& folder) {
-    const DWORD attributes = ::GetFileAttributesW(Wide(folder).c_str());
+    const DWORD attributes = ::GetFileAttributesW(WideText(folder).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     const std::string parent = FolderOf(folder);
     if (parent != folder && parent != "." && !MakeFolders(parent)) return false;
-    return ::CreateDirectoryW(Wide(folder).c_str(), nullptr) != 0 ||
+    return ::CreateDirectoryW(WideText(folder).c_str(), nullptr) != 0 ||
            ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
@@ -85,7 +78,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
     std::wstring temporary;
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0; handle == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
-        temporary = Wide(TemporaryName(path));
+        temporary = WideText(TemporaryName(path));
         handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) return false;
@@ -100,7 +93,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
     }
     written = written && ::FlushFileBuffers(handle) != 0;
     written = ::CloseHandle(handle) != 0 && written;
-    if (!written || ::MoveFileExW(temporary.c_str(), Wide(path).c_str(),
+    if (!written || ::MoveFileExW(temporary.c_str(), WideText(path).c_str(),
                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         ::DeleteFileW(temporary.c_str());
         return false;

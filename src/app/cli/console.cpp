@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include "platform/win32_text.h"
 #else
 #include <syslog.h>
 #include <unistd.h>
@@ -34,10 +36,7 @@ std::string Formatted(const char* format, const std::tm& moment) {
 
 #ifdef _WIN32
 std::string Utf8Of(const wchar_t* wide, int length) {
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide, length, out.data(), bytes, nullptr, nullptr);
-    return out;
+    return file::Utf8Text(std::wstring_view(wide, static_cast<size_t>(length)));
 }
 #endif
 
@@ -86,13 +85,7 @@ void WriteSystemLog(const std::string& entry) {
 #ifdef _WIN32
     HANDLE source = ::RegisterEventSourceW(nullptr, L"qvaddin");
     if (source == nullptr) return;
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, entry.data(), static_cast<int>(entry.size()),
-                                             nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) {
-        ::MultiByteToWideChar(CP_UTF8, 0, entry.data(), static_cast<int>(entry.size()), wide.data(),
-                              length);
-    }
+    const std::wstring wide = file::WideText(entry);
     const wchar_t* strings[] = {wide.c_str()};
     ::ReportEventW(source, EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
     ::DeregisterEventSource(source);
