@@ -17,17 +17,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev nlohmann-json3-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xdotool imagemagick python3 python3-jsonschema neovim man-db
           dpkg-dev file acl attr patch)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install_packages.sh "${packages[@]}"
 
 build_dir="$1"; shift
 # A compiler cache, when the machine has one, makes rebuilds after small

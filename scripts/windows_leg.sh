@@ -21,17 +21,7 @@ linux_qvaddin="${2:-build/src/app/cli/qvaddin}"
 # nlohmann-json: the JSON of the command line; python3 reads the
 # language-server session of the end-to-end checks.
 packages=(cmake ninja-build googletest nlohmann-json3-dev python3 g++-mingw-w64-x86-64-posix wine64 wine)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install_packages.sh "${packages[@]}"
 
 start=$(date +%s)
 launcher=()
