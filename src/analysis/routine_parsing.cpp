@@ -169,25 +169,35 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
 } QV_PASS_UP("AddIn", "GetRoutineType")
 
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind) try {
-    RoutineSpan span;
-    span.startLine = module.ProcStartLine(name, kind);
-    const long count = module.ProcCountLines(name, kind);
+    const long start = module.ProcStartLine(name, kind);
+    const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
     // The declaration: its continuation lines, and the alternatives of a
     // routine declared in each branch of an #If up to the #End If.
     const RoutineShape shape = ReadRoutineShape(module, name, kind);
     if (shape.oneLine) {
         // Declaration, body and closing statement share the line: there is
         // no body, and nothing of the next routine's block belongs to it.
+        RoutineSpan span;
+        span.startLine = start;
+        span.blockEnd = blockEnd;
         span.afterDeclarationLine = shape.declarationEnd + 1;
         span.firstLine = span.lastLine = shape.declarationEnd;
         return span;
     }
-    long line = shape.declarationEnd + 1;
+    return SpanAt(module, start, shape.declarationEnd + 1, blockEnd);
+} QV_PASS_UP("AddIn", "FirstAndLast")
+
+RoutineSpan SpanAt(host::CodeModule& module, long startLine, long afterDeclarationLine,
+                   long blockEnd) try {
+    RoutineSpan span;
+    span.startLine = startLine;
+    span.blockEnd = blockEnd;
+    long line = afterDeclarationLine;
     span.afterDeclarationLine = line;
 
     // The comment block that directly follows the declaration.
     bool commentFound = false;
-    while (line <= span.startLine + count) {
+    while (line <= blockEnd + 1) {
         const std::string t = TrimmedLine(module, line);
         if (t == kOpeningMarker) break;
         if (!t.empty()) {
@@ -215,7 +225,7 @@ RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int ki
     // The block's own last line is where the search starts: the line below
     // it opens the next routine's block, and a stray "End Sub" there is not
     // this routine's closing line (code put above it would land outside).
-    const long bottom = span.startLine + count - 1;
+    const long bottom = blockEnd;
     span.lastLine = 0;
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
         if (IsClosingLine(module.Lines(l, 1))) span.lastLine = l;
@@ -225,11 +235,15 @@ RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int ki
     }
     if (span.lastLine < span.firstLine) span.lastLine = span.firstLine;
     return span;
-} QV_PASS_UP("AddIn", "FirstAndLast")
+} QV_PASS_UP("AddIn", "SpanAt")
 
 std::string RemoveComments(host::CodeModule& module, std::string_view name, int kind,
                            std::string& fullText) try {
-    const RoutineSpan span = FirstAndLast(module, name, kind);
+    return RemoveComments(module, FirstAndLast(module, name, kind), fullText);
+} QV_PASS_UP("AddIn", "RemoveComments")
+
+std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
+                           std::string& fullText) try {
     if (span.lastLine - span.firstLine < 1) return {};
     fullText = module.Lines(span.firstLine, span.lastLine - span.firstLine);
     std::string result;

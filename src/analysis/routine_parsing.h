@@ -46,6 +46,8 @@ struct RoutineSpan {
     long lastLine = 0;              // the closing line
     long afterDeclarationLine = 0;  // after the declaration and its continuations
     long startLine = 0;             // the host's start line (comments above included)
+    long blockEnd = 0;              // the block's last line (for the module's last
+                                    // routine, the lines after its closing line too)
 };
 
 // A comment line: trimmed, it begins with "'" or "Rem " (case-sensitive).
@@ -62,9 +64,18 @@ bool HasProcKind(host::Member& member, int kind);
 int KindAtLine(host::CodeModule& module, std::string_view name, long line);
 std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind);
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind);
+// The same read at a known place, with no lookup by name: the routine's
+// block from startLine to blockEnd, its declaration ending on the line above
+// afterDeclarationLine (not a routine written on one line). A command that
+// changed lines below a routine's declaration finds the routine again so.
+RoutineSpan SpanAt(host::CodeModule& module, long startLine, long afterDeclarationLine,
+                   long blockEnd);
 // The routine's code without comment and blank lines; fullText receives the
 // lines from the first line to the one before the closing line.
 std::string RemoveComments(host::CodeModule& module, std::string_view name, int kind,
+                           std::string& fullText);
+// The same for the routine at a place already found.
+std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
                            std::string& fullText);
 std::string ParameterList(host::Member& member, int kind, bool leadingComma);
 int ProcKind(std::string_view typeColumnText);

@@ -38,6 +38,10 @@ std::string TopText(TemplateRoutine& routine, const settings::SettingsRecord& se
                                  : TopBit(routine, settings, false);
 }
 
+// The insertion proper, into the routine at span.
+bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
+              const settings::SettingsRecord& settings, std::string& message, int& number);
+
 }  // namespace
 
 bool AddRoutineErrorHandling(host::Member& member, int kind,
@@ -58,9 +62,31 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
     // that does not nest in it, has no place where a handler could go.
     message = analysis::ChangeRefusal(module, name, kind);
     if (!message.empty()) return false;
-    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
+    return InsertAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
+                    number);
+}
+QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
+
+bool AddRoutineErrorHandling(host::Member& member, int kind, const analysis::RoutineSpan& span,
+                             const settings::SettingsRecord& settings, std::string& message) try {
+    message.clear();
+    if (!analysis::ErrorHandlingRequired(member, settings)) {
+        message = MessageText(1, {member.Name()});
+        return false;
+    }
+    int number = 0;
+    return InsertAt(member, kind, span, settings, message, number);
+}
+QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
+
+namespace {
+
+bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
+              const settings::SettingsRecord& settings, std::string& message, int& number) {
+    host::CodeModule& module = analysis::ModuleOf(member);
+    const std::string name = member.Name();
     std::string fullText;
-    const std::string code = analysis::RemoveComments(module, name, kind, fullText);
+    const std::string code = analysis::RemoveComments(module, span, fullText);
     if (const int refusal = OnErrorRefusal(code, settings)) {
         number = refusal;
         message = MessageText(refusal);
@@ -81,7 +107,8 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
     module.InsertLines(span.firstLine, topBlock + std::string(text::kCrLf));
     return true;
 }
-QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
+
+}  // namespace
 
 int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& settings) {
     if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings.label2)) {
@@ -136,6 +163,11 @@ bool SomeLineBeginsWith(std::string_view text, std::string_view label) {
 std::string HandlerText(host::Member& member, int kind,
                         const settings::SettingsRecord& settings) try {
     TemplateRoutine routine(member, kind);
+    return HandlerText(routine, settings);
+}
+QV_PASS_UP("AddIn", "HandlerText")
+
+std::string HandlerText(TemplateRoutine& routine, const settings::SettingsRecord& settings) try {
     return TopText(routine, settings) + std::string(text::kCrLf) +
            LastBit(routine, settings, false);
 }
@@ -170,6 +202,21 @@ bool ReplaceHandler(host::Member& member, int kind, const settings::SettingsReco
     RemoveOld(member, kind, settings);
     AddRoutineErrorHandling(member, kind, settings, message);
     return routineText() != before;
+}
+QV_PASS_UP("AddIn", "ReplaceHandler")
+
+bool ReplaceHandler(host::Member& member, int kind, const RemovalPlan& plan,
+                    const settings::SettingsRecord& settings, std::string& message) try {
+    host::CodeModule& module = analysis::ModuleOf(member);
+    const long start = plan.span.startLine;
+    const std::string before = module.Lines(start, plan.span.blockEnd - start + 1);
+    RemoveOld(module, plan);
+    const analysis::RoutineSpan removed = SpanAfterRemoval(module, plan);
+    const long lines = module.CountOfLines();
+    AddRoutineErrorHandling(member, kind, removed, settings, message);
+    // The block grew by the lines the insertion put into it.
+    const long end = removed.blockEnd + module.CountOfLines() - lines;
+    return module.Lines(start, end - start + 1) != before;
 }
 QV_PASS_UP("AddIn", "ReplaceHandler")
 

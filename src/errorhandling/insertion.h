@@ -7,10 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 #include "settings/settings_record.h"
 
 namespace qv::errorhandling {
+
+struct RemovalPlan;
+class TemplateRoutine;
 
 // Inserts the handler built from the given settings. Returns false, with the reason in message,
 // when the routine needs no handler (message 1), has no place for one (written on one line, or
@@ -22,6 +26,11 @@ namespace qv::errorhandling {
 bool AddRoutineErrorHandling(host::Member& member, int kind,
                              const settings::SettingsRecord& settings, std::string& message,
                              int* messageNumber = nullptr);
+// The same into the routine found already at span, which the caller has made
+// sure may be changed (a routine written on one line, or in #If structure
+// that does not nest in it, must not be).
+bool AddRoutineErrorHandling(host::Member& member, int kind, const analysis::RoutineSpan& span,
+                             const settings::SettingsRecord& settings, std::string& message);
 
 // The On Error statement that stops an insertion into a routine whose code
 // (comments taken out) is given: the standard one, to the settings' error label in any
@@ -32,6 +41,7 @@ int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& sett
 // The handler that insertion would put into the routine, before it is laid
 // out: the top block, then the exit block, joined with CR LF.
 std::string HandlerText(host::Member& member, int kind, const settings::SettingsRecord& settings);
+std::string HandlerText(TemplateRoutine& routine, const settings::SettingsRecord& settings);
 
 // Why a handler (its lines joined with CR LF) must not go into a routine
 // whose code (comments taken out) is given: the code defines a label of the
@@ -46,5 +56,9 @@ std::string LabelRefusal(std::string_view routineName, std::string_view code,
 // change. message: the insertion's refusal, as AddRoutineErrorHandling's.
 bool ReplaceHandler(host::Member& member, int kind, const settings::SettingsRecord& settings,
                     std::string& message);
+// The same with the removal planned already (PlanRemoval at the routine's
+// place): the new handler goes where the removal leaves the routine.
+bool ReplaceHandler(host::Member& member, int kind, const RemovalPlan& plan,
+                    const settings::SettingsRecord& settings, std::string& message);
 
 }  // namespace qv::errorhandling

@@ -167,13 +167,18 @@ bool RemovalPlan::Removes(long line) const {
 RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind,
                         const settings::SettingsRecord& s) try {
     if (!analysis::ChangeRefusal(module, name, kind).empty()) return {};
-    const long start = module.ProcStartLine(name, kind);
-    const long count = module.ProcCountLines(name, kind);
+    return PlanRemoval(module, name, analysis::FirstAndLast(module, name, kind), s);
+} QV_PASS_UP("AddIn", "PlanRemoval")
+
+RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name,
+                        const analysis::RoutineSpan& span,
+                        const settings::SettingsRecord& s) try {
+    const long start = span.startLine;
+    const long count = span.blockEnd - span.startLine + 1;
     // The searches begin below the declaration (a note at its end may name a
     // label or the On Error line, and the declaration is never the
     // handler's) and stay within the routine's block, as the closing line is
     // looked for within it.
-    const analysis::RoutineSpan span = analysis::FirstAndLast(module, name, kind);
     const long from = span.afterDeclarationLine;
     const ModuleLines lines(module, start, count);
     const auto before = [&](long l) { return lines.Line(l); };
@@ -235,12 +240,22 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kin
 
 bool RemoveOld(host::Member& member, int kind, const settings::SettingsRecord& settings) try {
     host::CodeModule& module = analysis::ModuleOf(member);
-    const RemovalPlan plan = PlanRemoval(module, member.Name(), kind, settings);
+    return RemoveOld(module, PlanRemoval(module, member.Name(), kind, settings));
+} QV_PASS_UP("AddIn", "RemoveOld")
+
+bool RemoveOld(host::CodeModule& module, const RemovalPlan& plan) try {
     // Bottom-up: the exit block first, then the top block as numbered after it.
     if (!plan.exitBlock.Empty()) module.DeleteLines(plan.exitBlock.first, plan.exitBlock.count);
     if (!plan.topBlock.Empty()) module.DeleteLines(plan.topBlock.first, plan.topBlock.count);
-    return !plan.exitBlock.Empty() || !plan.topBlock.Empty();
+    return !plan.Empty();
 } QV_PASS_UP("AddIn", "RemoveOld")
+
+analysis::RoutineSpan SpanAfterRemoval(host::CodeModule& module, const RemovalPlan& plan) {
+    const analysis::RoutineSpan& before = plan.span;
+    const long removed = plan.exitBlock.count + plan.topBlock.count;
+    return analysis::SpanAt(module, before.startLine, before.afterDeclarationLine,
+                            before.blockEnd - removed);
+}
 
 std::string CodeAfterRemoval(host::CodeModule& module, const RemovalPlan& plan) try {
     const analysis::RoutineSpan& span = plan.span;
@@ -264,8 +279,9 @@ RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, i
         decision.need = RemovalNeed::Refused;
         return decision;
     }
+    decision.span = analysis::FirstAndLast(module, name, kind);
     std::string fullText;
-    const std::string code = analysis::RemoveComments(module, name, kind, fullText);
+    const std::string code = analysis::RemoveComments(module, decision.span, fullText);
     const analysis::StatusPair status =
         analysis::GetRoutineStatus(module, name, kind, code, fullText, settings);
     host::Member& member = module.Members().Item(name);
@@ -276,8 +292,7 @@ RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, i
     if (decision.top == analysis::kStatusSome || decision.top == analysis::kStatusMissing) {
         // No standard On Error line: no handler of ours, unless the
         // terminate blocks stand as insertion wrote them.
-        if (IsTermimate(member) &&
-            !PlanTerminateRemoval(module, analysis::FirstAndLast(module, name, kind)).Empty()) {
+        if (IsTermimate(member) && !PlanTerminateRemoval(module, decision.span).Empty()) {
             decision.need = RemovalNeed::Remove;
         }
         return decision;

@@ -47,6 +47,11 @@ struct RemovalPlan {
 // The labels and marker lines are those of the given settings.
 RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name, int kind,
                         const settings::SettingsRecord& settings);
+// The same for a routine found already at span (FirstAndLast), which the
+// caller has made sure may be changed (DecideRemoval refuses otherwise).
+RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name,
+                        const analysis::RoutineSpan& span,
+                        const settings::SettingsRecord& settings);
 
 // Whether a routine's handler is taken out, decided as the main window
 // decides: on the top status as shown. OK and IN ERROR handlers are taken
@@ -63,6 +68,9 @@ struct RemovalDecision {
     int shownTop = 0;     // as shown and counted
     int exit = 0;
     bool required = true;  // the routine needs the standard handler
+    // Where the routine was found, once, for the steps after the decision
+    // (all 0 when it was refused).
+    analysis::RoutineSpan span;
 };
 
 RemovalDecision DecideRemoval(host::CodeModule& module, std::string_view name, int kind,
@@ -79,6 +87,12 @@ std::vector<std::string> LabelsLeftUndefined(host::CodeModule& module, const Rem
 // closing marker below it gives no top block to delete. Returns true when
 // lines were deleted.
 bool RemoveOld(host::Member& member, int kind, const settings::SettingsRecord& settings);
+// Deletes what the plan says, bottom-up.
+bool RemoveOld(host::CodeModule& module, const RemovalPlan& plan);
+
+// Where the routine whose handler the plan took out stands afterwards: found
+// by the lines deleted inside it, which all lie below its declaration.
+analysis::RoutineSpan SpanAfterRemoval(host::CodeModule& module, const RemovalPlan& plan);
 
 // The routine's code as the removal would leave it: the lines from the one
 // after the declaration up to the closing line that the plan keeps, without

@@ -14,6 +14,7 @@
 #include "platform/event_trap.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
+#include "settings/field_source.h"
 #include "settings/reg_settings.h"
 #include "settings/setting_checks.h"
 #include "settings/settings_fields.h"
@@ -51,9 +52,9 @@ long NumberOf(const std::string& text) {
 }
 
 // The string-table entry explaining a setting the company governs.
-QString Explanation(int entry) {
+QString Explanation(settings::StringTable table, int entry) {
     try {
-        return Q(settings::StringTableText(entry + 100)).trimmed();
+        return Q(settings::StringTableText(entry + 100, table)).trimmed();
     } catch (...) {
         return {};
     }
@@ -71,8 +72,9 @@ const QStringList& WindowTypeNames() {
     return names;
 }
 
-OptionsPage::OptionsPage(settings::SettingsRecord& settings, QWidget* parent)
-    : QWidget(parent), settings_(settings) {
+OptionsPage::OptionsPage(settings::SettingsRecord& settings, QWidget* parent,
+                         settings::StringTable companyDefaults)
+    : QWidget(parent), settings_(settings), companyDefaults_(companyDefaults) {
     save_ = new QPushButton("&Save", this);
     save_->setToolTip("Save the settings");
     save_->setEnabled(false);
@@ -166,14 +168,14 @@ QWidget* OptionsPage::GeneralTabs() {
         commentsLayout->addWidget(option);
     }
     commentsLayout->addStretch();
-    comments->setToolTip(Explanation(settings::kCommentEntry));
+    comments->setToolTip(Explanation(companyDefaults_, settings::kCommentEntry));
     tabs->addTab(comments, "&Comments");
 
     auto* formatting = new QWidget(this);
     auto* formattingLayout = new QVBoxLayout(formatting);
     head_ = new QCheckBox("Reformat Procedure &Header", formatting);
     select_ = new QCheckBox("&Extra indent for Case within Select", formatting);
-    select_->setToolTip(Explanation(settings::kSelectEntry));
+    select_->setToolTip(Explanation(companyDefaults_, settings::kSelectEntry));
     formattingLayout->addWidget(head_);
     formattingLayout->addWidget(select_);
     formattingLayout->addStretch();
@@ -215,7 +217,7 @@ QWidget* OptionsPage::GeneralTabs() {
     menu_->setToolTip("this requries that the add-in is restarted");
     ten_ = new QCheckBox("Lines increment by 10", other);
     insert_ = new QLineEdit(other);
-    insert_->setToolTip(Explanation(settings::kInsertEntry));
+    insert_->setToolTip(Explanation(companyDefaults_, settings::kInsertEntry));
     insert_->installEventFilter(this);
     otherLayout->addWidget(menu_);
     otherLayout->addWidget(ten_);
@@ -367,7 +369,7 @@ std::string OptionsPage::PageValue(std::string_view key) const {
 }
 
 std::string OptionsPage::StoredValue(std::string_view key) const {
-    return settings::StoredFieldText(settings::Field(key));
+    return settings::StoredFieldText(settings::Field(key), companyDefaults_);
 }
 
 bool OptionsPage::Differs() const {
@@ -424,7 +426,7 @@ bool OptionsPage::Save() try {
             Store().SaveSetting(section, field.key, value);
         }
     }
-    settings::GetSettings(settings_);
+    settings::GetSettings(settings_, companyDefaults_);
     RefreshLabels();
     save_->setEnabled(false);
     return true;
@@ -433,14 +435,14 @@ QV_PASS_UP(kModule, "cmdSaveError_Click")
 
 void OptionsPage::Defaults() try {
     settings::DefaultSettings();
-    settings::GetSettings(settings_);
+    settings::GetSettings(settings_, companyDefaults_);
     GetFormSettings();
     save_->setEnabled(false);
 }
 QV_PASS_UP(kModule, "cmdDefaults_Click")
 
 void OptionsPage::LockCompanySettings() {
-    if (QString::fromStdString(settings::LoadRes(settings::kOverrideEntry)).toUpper() == "1") return;
+    if (settings::OverrideAllowed(companyDefaults_)) return;
     // The record takes these four from the company table: the page shows
     // them but they cannot be changed here.
     for (QAbstractButton* option : commentOptions_->buttons()) option->setEnabled(false);

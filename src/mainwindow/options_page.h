@@ -16,6 +16,7 @@
 #include <string>
 
 #include "settings/settings_record.h"
+#include "settings/string_table.h"
 
 namespace qv::mainwindow {
 
@@ -25,8 +26,10 @@ const QStringList& WindowTypeNames();
 class OptionsPage : public QWidget {
   public:
     // settings: the window's run of settings, which the page shows and
-    // renews when it stores the user's values.
-    explicit OptionsPage(settings::SettingsRecord& settings, QWidget* parent = nullptr);
+    // renews when it stores the user's values. companyDefaults: the string
+    // table whose company defaults the page shows, explains and locks.
+    explicit OptionsPage(settings::SettingsRecord& settings, QWidget* parent = nullptr,
+                         settings::StringTable companyDefaults = settings::CompiledStringTable());
 
     // Record → page. The page counts as clean afterwards.
     void GetFormSettings();
@@ -100,6 +103,7 @@ class OptionsPage : public QWidget {
     QWidget* generalTabs_ = nullptr;
     QString windowFlags_;
     settings::SettingsRecord& settings_;  // the window list's flags, rebuilt on every check change
+    settings::StringTable companyDefaults_;
 };
 
 }  // namespace qv::mainwindow

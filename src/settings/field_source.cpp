@@ -8,13 +8,13 @@
 
 namespace qv::settings {
 
-bool OverrideAllowed() try {
-    return text::ToUpper(LoadRes(kOverrideEntry)) == "1";
+bool OverrideAllowed(StringTable table) try {
+    return text::ToUpper(LoadRes(kOverrideEntry, table)) == "1";
 } QV_PASS_UP("AddIn", "OverrideAllowed")
 
-FieldSource SourceOf(const SettingsField& field) try {
+FieldSource SourceOf(const SettingsField& field, StringTable table) try {
     const bool company = field.layer == FieldLayer::Company;
-    if (company && !OverrideAllowed()) return FieldSource::CompanyDefault;
+    if (company && !OverrideAllowed(table)) return FieldSource::CompanyDefault;
     if (SystemStore().HasSetting(kSettingsSection, field.key)) return FieldSource::Stored;
     if (company) return FieldSource::CompanyDefault;
     return field.storedDefault.empty() ? FieldSource::Empty : FieldSource::BuiltInDefault;

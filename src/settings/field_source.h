@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "settings/settings_fields.h"
+#include "settings/string_table.h"
 
 namespace qv::settings {
 
@@ -13,9 +14,9 @@ enum class FieldSource { Stored, CompanyDefault, BuiltInDefault, Empty };
 
 // True when the company defaults let stored values replace entries 9-12
 // (string-table entry 1, upper-cased, is "1").
-bool OverrideAllowed();
+bool OverrideAllowed(StringTable table = CompiledStringTable());
 
-FieldSource SourceOf(const SettingsField& field);
+FieldSource SourceOf(const SettingsField& field, StringTable table = CompiledStringTable());
 
 // "stored", "company default", "built-in default", "empty".
 std::string_view SourceName(FieldSource source);

@@ -32,8 +32,8 @@ HotKey ParseHotKey(std::string_view entry) {
     return spec;
 }
 
-HotKey HotKeyFromTable(int index) try {
-    return ParseHotKey(LoadRes(kFirstHotKeyEntry + index));
+HotKey HotKeyFromTable(int index, StringTable table) try {
+    return ParseHotKey(LoadRes(kFirstHotKeyEntry + index, table));
 } QV_PASS_UP("AddIn", "HotKeyFromTable")
 
 std::string_view HotKeyCommandName(int index) {

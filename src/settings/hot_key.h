@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/string_table.h"
+
 namespace qv::settings {
 
 struct HotKey {
@@ -21,7 +23,7 @@ struct HotKey {
 HotKey ParseHotKey(std::string_view entry);
 
 // Hot key index 0-5 from string-table entry 15 + index.
-HotKey HotKeyFromTable(int index);
+HotKey HotKeyFromTable(int index, StringTable table = CompiledStringTable());
 
 // The command each hot key runs, by index 0-5 ("Add Error Handling", ...).
 std::string_view HotKeyCommandName(int index);

@@ -35,9 +35,10 @@ std::string Stored(const CRegSettings& store, std::string_view key,
     return store.GetSetting(kSettingsSection, key, defaultValue);
 }
 
-std::string OverridableSetting(const CRegSettings& store, std::string_view key, int id) {
-    if (LoadRes(kOverrideEntry) == "1") return Stored(store, key, LoadRes(id));
-    return LoadRes(id);
+std::string OverridableSetting(const CRegSettings& store, std::string_view key, int id,
+                               StringTable table) {
+    if (LoadRes(kOverrideEntry, table) == "1") return Stored(store, key, LoadRes(id, table));
+    return LoadRes(id, table);
 }
 
 void SetBuiltInTemplates(SettingsRecord& r) {
@@ -70,12 +71,13 @@ SettingsRecord UnstoredTemplates(const CRegSettings& store) {
 }
 
 // The text GetSettings reads for a field, by its layer.
-std::string FieldText(const CRegSettings& store, const SettingsField& field, bool overridable,
+std::string FieldText(const CRegSettings& store, const SettingsField& field, StringTable table,
                       const SettingsRecord& unstored) {
     switch (field.layer) {
         case FieldLayer::Company:
-            return overridable ? OverridableSetting(store, field.key, field.companyEntry)
-                               : LoadRes(field.companyEntry);
+            return OverrideAllowed(table)
+                       ? OverridableSetting(store, field.key, field.companyEntry, table)
+                       : LoadRes(field.companyEntry, table);
         case FieldLayer::Stored:
         case FieldLayer::Run: return Stored(store, field.key, field.storedDefault);
         case FieldLayer::Template: break;
@@ -85,23 +87,22 @@ std::string FieldText(const CRegSettings& store, const SettingsField& field, boo
 
 }  // namespace
 
-std::string StoredFieldText(const SettingsField& field) try {
+std::string StoredFieldText(const SettingsField& field, StringTable table) try {
     const CRegSettings store = SystemStore();
-    return FieldText(store, field, OverrideAllowed(), UnstoredTemplates(store));
+    return FieldText(store, field, table, UnstoredTemplates(store));
 } QV_PASS_UP("AddIn", "StoredFieldText")
 
-std::string GetMySetting(std::string_view key, int id) try {
-    return OverridableSetting(SystemStore(), key, id);
+std::string GetMySetting(std::string_view key, int id, StringTable table) try {
+    return OverridableSetting(SystemStore(), key, id, table);
 } QV_PASS_UP("AddIn", "GetMySetting")
 
-void GetSettings(SettingsRecord& r) try {
+void GetSettings(SettingsRecord& r, StringTable table) try {
     // One store for every field: the file is read once.
     const CRegSettings store = SystemStore();
-    const bool overridable = OverrideAllowed();
     const SettingsRecord unstored = UnstoredTemplates(store);
     for (const SettingsField& field : SettingsFields()) {
         if (field.layer == FieldLayer::Run) continue;
-        field.Assign(r, FieldText(store, field, overridable, unstored));
+        field.Assign(r, FieldText(store, field, table, unstored));
     }
 } QV_PASS_UP("AddIn", "GetSettings")
 
@@ -128,9 +129,9 @@ size_t LargestModuleFileBytes() {
     return LargestModuleFileBytes(megabytes);
 }
 
-SettingsRecord LoadSettings() try {
+SettingsRecord LoadSettings(StringTable table) try {
     SettingsRecord record;
-    GetSettings(record);
+    GetSettings(record, table);
     // The run's own values: a stored text that names nothing leaves the
     // default (StoredCodePage says what is wrong with it).
     const CRegSettings store = SystemStore();

@@ -1,24 +1,27 @@
 #pragma once
 // The operations that fill a run's settings record from the three layers:
 // company defaults (the string table), the user's stored values, and the
-// built-in template texts.
+// built-in template texts. The company defaults are the compiled string
+// table unless the caller hands in another.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "settings/settings_fields.h"
+#include "settings/string_table.h"
 
 namespace qv::settings {
 
 // One setting governed by the override switch: the stored value of key (with
 // LoadRes(id) as the default) when the company defaults allow overriding,
 // otherwise LoadRes(id) without looking at the store.
-std::string GetMySetting(std::string_view key, int id);
+std::string GetMySetting(std::string_view key, int id, StringTable table = CompiledStringTable());
 
 // The text GetSettings reads for one field (before converting it): the
 // company default or the stored value, by the field's layer.
-std::string StoredFieldText(const SettingsField& field);
+std::string StoredFieldText(const SettingsField& field,
+                            StringTable table = CompiledStringTable());
 
 // Fills the stored fields of the record, but for those a run may replace
 // (the layer Run), which LoadSettings fills. A stored integer field that is not a number (or
@@ -27,13 +30,13 @@ std::string StoredFieldText(const SettingsField& field);
 // with "AddIn.GetSettings(" in its source; FindBadSetting() says which.
 // Where the store cannot be written and the first start's templates are
 // not in it, the built-in templates take their place.
-void GetSettings(SettingsRecord& record);
+void GetSettings(SettingsRecord& record, StringTable table = CompiledStringTable());
 
 // One run's settings: the stored fields (raising as GetSettings does) and the
 // IDE's tab width. The code page is the stored one (Windows-1252 when the
 // stored text names none); a run with a code page of its own (an option)
 // replaces it.
-SettingsRecord LoadSettings();
+SettingsRecord LoadSettings(StringTable table = CompiledStringTable());
 
 // The largest module file a load reads, in bytes: the stored modulemb (in
 // MB) when it is an allowed value, else the default. Read on its own, so that

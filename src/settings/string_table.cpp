@@ -12,19 +12,9 @@ namespace {
 // "Resource with identifier ... not found".
 constexpr long kResourceNotFound = 326;
 
-std::span<const StringTableEntry>& TestTable() {
-    static std::span<const StringTableEntry> table;
-    return table;
-}
-
-std::span<const StringTableEntry> TableInUse() {
-    return TestTable().empty() ? CompiledStringTable() : TestTable();
-}
-
 }  // namespace
 
-std::string_view StringTableText(int id) {
-    const std::span<const StringTableEntry> table = TableInUse();
+std::string_view StringTableText(int id, StringTable table) {
     const auto found = std::find_if(table.begin(), table.end(),
                                     [id](const StringTableEntry& entry) { return entry.id == id; });
     if (found == table.end()) {
@@ -34,10 +24,8 @@ std::string_view StringTableText(int id) {
     return found->text;
 }
 
-std::string LoadRes(int id) try {
-    return std::string(text::Trim(StringTableText(id)));
+std::string LoadRes(int id, StringTable table) try {
+    return std::string(text::Trim(StringTableText(id, table)));
 } QV_PASS_UP("AddIn", "LoadRes")
-
-void SetStringTableForTesting(std::span<const StringTableEntry> table) { TestTable() = table; }
 
 }  // namespace qv::settings

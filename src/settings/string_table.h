@@ -25,18 +25,20 @@ inline constexpr int kCommentEntry = 12;
 inline constexpr int kFirstHotKeyEntry = 15;
 inline constexpr int kHotKeyCount = 6;
 
+// A string table as a run reads it. Everything that reads the company
+// defaults takes the table as a value, the compiled one unless a caller (a
+// test, a page shown with other defaults) hands in another.
+using StringTable = std::span<const StringTableEntry>;
+
 // The table compiled from company_defaults.txt, in ascending id order
 // (defined in the generated source).
-std::span<const StringTableEntry> CompiledStringTable();
+StringTable CompiledStringTable();
 
-// The entry id as it stands in the table in use; raises error 326 when the
-// table has no such entry.
-std::string_view StringTableText(int id);
+// The entry id as it stands in the table; raises error 326 when the table
+// has no such entry.
+std::string_view StringTableText(int id, StringTable table = CompiledStringTable());
 
 // LoadRes: the entry id with leading and trailing spaces removed.
-std::string LoadRes(int id);
-
-// Tests replace the table in use; an empty span puts the compiled one back.
-void SetStringTableForTesting(std::span<const StringTableEntry> table);
+std::string LoadRes(int id, StringTable table = CompiledStringTable());
 
 }  // namespace qv::settings

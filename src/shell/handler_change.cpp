@@ -7,6 +7,7 @@
 #include "errorhandling/insertion.h"
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
+#include "errorhandling/templates.h"
 #include "platform/vb_error.h"
 #include "shell/line_number_commands.h"
 
@@ -58,18 +59,21 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     const bool insert = change == HandlerChange::Replace && decision.required;
     if (!remove && !insert) return outcome;
 
+    // From here on every step works where the decision found the routine,
+    // and after the removal where the deleted lines leave it.
     host::Member& member = module.Members().Item(routine.name);
+    errorhandling::RemovalPlan plan;
     if (remove) {
-        const errorhandling::RemovalPlan plan =
-            errorhandling::PlanRemoval(module, routine.name, routine.kind, record);
+        plan = errorhandling::PlanRemoval(module, routine.name, decision.span, record);
         if (insert) {
             // At the place the plan found the routine: nothing has moved it yet.
             const std::string after = errorhandling::CodeAfterRemoval(module, plan);
             const int refusal = errorhandling::OnErrorRefusal(after, record);
             std::string why = refusal != 0 ? errorhandling::MessageText(refusal) : std::string();
             if (why.empty()) {
-                why = errorhandling::LabelRefusal(
-                    routine.name, after, errorhandling::HandlerText(member, routine.kind, record));
+                errorhandling::TemplateRoutine templates(member, routine.kind);
+                why = errorhandling::LabelRefusal(routine.name, after,
+                                                  errorhandling::HandlerText(templates, record));
             }
             if (!why.empty()) {
                 outcome.refusal = "the old handler stays, as a new one would be refused: " + why;
@@ -87,12 +91,13 @@ RoutineOutcome ChangeHandler(host::CodeModule& module, const analysis::RoutineEn
     }
     std::string message;
     if (remove && insert) {
-        outcome.changed = errorhandling::ReplaceHandler(member, routine.kind, record, message);
-    } else if (remove) {
-        outcome.changed = errorhandling::RemoveOld(member, routine.kind, record);
-    } else {
         outcome.changed =
-            errorhandling::AddRoutineErrorHandling(member, routine.kind, record, message);
+            errorhandling::ReplaceHandler(member, routine.kind, plan, record, message);
+    } else if (remove) {
+        outcome.changed = errorhandling::RemoveOld(module, plan);
+    } else {
+        outcome.changed = errorhandling::AddRoutineErrorHandling(member, routine.kind,
+                                                                 decision.span, record, message);
     }
     outcome.refusal = message;
     if (outcome.changed) outcome.done = !remove ? "added" : insert ? "replaced" : "removed";

@@ -8,7 +8,6 @@
 
 #include "cli/cli_test_support.h"
 #include "settings/config_home_fixture.h"
-#include "settings/string_table.h"
 #include "shell/process_start.h"
 
 namespace qv::test {
@@ -225,17 +224,6 @@ TEST_F(SettingsCommandTest, FileThatIsNotIniIsReportedAndKept) {
     EXPECT_EQ(set.code, 3);
     EXPECT_EQ(RunCli({"settings", "reset"}).code, 3);
     EXPECT_EQ(Stored(), notIni);
-}
-
-TEST_F(SettingsCommandTest, FixedCompanyDefaultsAreStoredButNotUsed) {
-    std::vector<settings::StringTableEntry> table(settings::CompiledStringTable().begin(),
-                                                  settings::CompiledStringTable().end());
-    table.front().text = "0";
-    settings::SetStringTableForTesting(table);
-    const CliResult set = RunCli({"settings", "set", "insert", "' mine"});
-    EXPECT_EQ(set.code, 0);
-    EXPECT_NE(set.err.find("the stored value is not used"), std::string::npos) << set.err;
-    EXPECT_EQ(RunCli({"settings", "get", "insert"}).out, "' %d %u:\n");
 }
 
 TEST_F(SettingsCommandTest, RegisterWritesTheAddInList) {

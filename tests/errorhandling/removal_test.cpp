@@ -219,5 +219,86 @@ TEST_F(Removal, DecisionFollowsTheShownTopStatus) {
     EXPECT_EQ(DecideRemoval(module, "Go", 0, Settings()).need, RemovalNeed::Remove);
 }
 
+// A routine defined once under each branch of an #If: the removal planned at
+// the second copy's place works there, with no copy chosen for the lookups
+// by name, which would find the first.
+class RemovalAtAPlace : public HandlerTest {
+  protected:
+    void SetUp() override {
+        HandlerTest::SetUp();
+        fx.Add("modCopies", host::vbext_ct_StdModule,
+               Vb({"Option Explicit", "#If Win64 Then", "Public Function Peek(ByVal a As Long) As Long",
+                   "' Copy one.", "Peek = a", "End Function", "#Else",
+                   "Public Function Peek(ByVal a As Long) As Long", "' Copy two,", "' noted.",
+                   "Peek = a + 0", "End Function", "#End If", "", "Sub Other()", "x = 1",
+                   "End Sub"}));
+        host::CodeModule& module = fx.Module("modCopies");
+        for (long copy : {0L, 1L}) {
+            const host::ProcCopyScope scope(module, "Peek", copy);
+            Insert("modCopies", "Peek");
+        }
+    }
+    // The second copy's place, read as the catalogue finds it.
+    analysis::RoutineSpan SecondCopy() {
+        host::CodeModule& module = fx.Module("modCopies");
+        const host::ProcCopyScope scope(module, "Peek", 1);
+        return analysis::FirstAndLast(module, "Peek", 0);
+    }
+    // The module from the #Else on.
+    std::string SecondBranch() {
+        const std::string text = fx.Text("modCopies");
+        return text.substr(text.find("#Else"));
+    }
+    std::string FirstBranch() {
+        const std::string text = fx.Text("modCopies");
+        return text.substr(0, text.find("#Else"));
+    }
+};
+
+TEST_F(RemovalAtAPlace, TheRoutineIsFoundAgainWhereTheRemovalLeftIt) {
+    host::CodeModule& module = fx.Module("modCopies");
+    const std::string first = FirstBranch();
+    const RemovalPlan plan = PlanRemoval(module, "Peek", SecondCopy(), Settings());
+    ASSERT_FALSE(plan.Empty());
+    EXPECT_TRUE(RemoveOld(module, plan));
+    EXPECT_EQ(FirstBranch(), first);
+    EXPECT_EQ(SecondBranch(),
+              Vb({"#Else", "Public Function Peek(ByVal a As Long) As Long", "' Copy two,",
+                  "' noted.", "Peek = a + 0", "End Function", "#End If", "", "Sub Other()",
+                  "x = 1", "End Sub"}));
+    // Found by the lines the removal deleted, it is where a fresh look finds it.
+    const analysis::RoutineSpan moved = SpanAfterRemoval(module, plan);
+    const analysis::RoutineSpan fresh = SecondCopy();
+    EXPECT_EQ(moved.startLine, fresh.startLine);
+    EXPECT_EQ(moved.afterDeclarationLine, fresh.afterDeclarationLine);
+    EXPECT_EQ(moved.firstLine, fresh.firstLine);
+    EXPECT_EQ(moved.lastLine, fresh.lastLine);
+    EXPECT_EQ(moved.blockEnd, fresh.blockEnd);
+    EXPECT_EQ(module.Lines(moved.firstLine, 1), "Peek = a + 0")
+        << "below the copy's own comment block";
+}
+
+TEST_F(RemovalAtAPlace, ReplacingAtThePlanRenewsOnlyThatCopy) {
+    host::CodeModule& module = fx.Module("modCopies");
+    Settings().add4 = "LogIt \"%m.%r\"";
+    const std::string first = FirstBranch();
+    const RemovalPlan plan = PlanRemoval(module, "Peek", SecondCopy(), Settings());
+    std::string message;
+    EXPECT_TRUE(ReplaceHandler(MemberOf("modCopies", "Peek"), 0, plan, Settings(), message))
+        << message;
+    EXPECT_EQ(FirstBranch(), first) << "the first copy keeps its old handler";
+    const std::string second = SecondBranch();
+    EXPECT_NE(second.find("LogIt \"modCopies.Peek\""), std::string::npos) << second;
+    EXPECT_EQ(second.find("LogIt", second.find("LogIt") + 1), std::string::npos) << second;
+    EXPECT_LT(second.find("' noted."), second.find("On Error GoTo")) << second;
+    EXPECT_LT(second.find("Exit_Routine:"), second.find("End Function")) << second;
+
+    // The same plan again finds nothing to change: the routine stands as the
+    // templates build it.
+    const RemovalPlan again = PlanRemoval(module, "Peek", SecondCopy(), Settings());
+    EXPECT_FALSE(ReplaceHandler(MemberOf("modCopies", "Peek"), 0, again, Settings(), message));
+    EXPECT_EQ(SecondBranch(), second);
+}
+
 }  // namespace
 }  // namespace qv::errorhandling::test

@@ -261,21 +261,43 @@ TEST_F(OptionsPageTest, ALabelThatIsNoVbLabelIsRefusedAndNothingIsStored) {
     EXPECT_EQ(Settings().add3, before);
 }
 
-TEST_F(OptionsPageTest, WithoutOverridingTheCompanySettingsAreLocked) {
+TEST_F(OptionsPageTest, WithoutOverridingTheCompanySettingsAreLockedAgainstInput) {
     static const settings::StringTableEntry table[] = {
         {1, "0"}, {9, "1"}, {10, "1"}, {11, "' %d: "}, {12, "2"},
-        {15, "E,SC"}, {16, "L,SC"}, {17, "T,SC"}, {18, "C,SC"}, {19, "W,SC"}, {20, "F,SC"}};
-    settings::SetStringTableForTesting(table);
-        settings::GetSettings(settings_);
-    auto page = Page();
+        {15, "E,SC"}, {16, "L,SC"}, {17, "T,SC"}, {18, "C,SC"}, {19, "W,SC"}, {20, "F,SC"},
+        {111, " The company's stamp "}};
+    ASSERT_TRUE(settings::SystemStore().SaveSetting("ErrorHandling", "insert", "' mine"));
+    settings::GetSettings(settings_, table);
+    auto page = std::make_unique<OptionsPage>(settings_, nullptr, table);
+    page->GetFormSettings();
+    page->show();
     page->LockCompanySettings();
     EXPECT_EQ(page->PageValue("insert"), "' %d:");  // the table's entry, trimmed
+    EXPECT_EQ(page->CommentText().toolTip(), "The company's stamp");
     EXPECT_EQ(page->CommentOptions().checkedId(), 2);
-    EXPECT_TRUE(page->CommentText().isReadOnly());
-    EXPECT_FALSE(page->Check("menu").isEnabled());
-    EXPECT_FALSE(page->Check("select").isEnabled());
-    EXPECT_FALSE(page->CommentOptions().button(0)->isEnabled());
-    EXPECT_TRUE(page->Check("ten").isEnabled());
+
+    // What a person types or clicks into the locked controls changes nothing.
+    TypeInto(page->CommentText(), "' typed");
+    Click(*page->CommentOptions().button(0));
+    Click(page->Check("menu"));
+    EXPECT_EQ(page->PageValue("insert"), "' %d:");
+    EXPECT_EQ(page->CommentOptions().checkedId(), 2);
+    EXPECT_EQ(page->PageValue("menu"), "1");
+    EXPECT_FALSE(page->SaveButton().isEnabled()) << "the page still shows the company's values";
+
+    // The same store read with the compiled table, which allows overriding,
+    // gives the user's own stamp: the page's table stayed with the page.
+    settings::SettingsRecord compiled;
+    settings::GetSettings(compiled);
+    EXPECT_EQ(compiled.insert, "' mine");
+
+    // An open setting still takes input, and the record saving renews keeps
+    // the company's stamp.
+    Click(page->Check("ten"));
+    ASSERT_TRUE(page->SaveButton().isEnabled());
+    Click(page->SaveButton());
+    EXPECT_EQ(Settings().insert, "' %d:");
+    EXPECT_EQ(Settings().ten, 1);
 }
 
 }  // namespace

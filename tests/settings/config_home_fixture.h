@@ -49,7 +49,6 @@ inline void ConfigHomeTest::SetUp() {
     dir_ = pattern;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME")) savedXdg_ = xdg;
     setenv("XDG_CONFIG_HOME", Home().c_str(), 1);
-    settings::SetStringTableForTesting({});
 }
 
 inline void ConfigHomeTest::TearDown() {
@@ -58,7 +57,6 @@ inline void ConfigHomeTest::TearDown() {
     } else {
         unsetenv("XDG_CONFIG_HOME");
     }
-    settings::SetStringTableForTesting({});
     std::error_code ignored;
     std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);

@@ -4,6 +4,7 @@
 #include "config_home_fixture.h"
 #include "platform/vb_error.h"
 #include "settings/bad_setting.h"
+#include "settings/field_source.h"
 #include "settings/reg_settings.h"
 #include "settings/setting_checks.h"
 #include "settings/settings_fields.h"
@@ -20,10 +21,10 @@ protected:
         ASSERT_TRUE(SystemStore().SaveSetting("ErrorHandling", key, value));
     }
     // The compiled-in table with another override switch.
-    void UseOverrideSwitch(std::string_view value) {
+    StringTable WithOverrideSwitch(std::string_view value) {
         table_.assign(CompiledStringTable().begin(), CompiledStringTable().end());
         table_.front().text = value;
-        SetStringTableForTesting(table_);
+        return table_;
     }
 
     SettingsRecord& Settings() { return record_; }
@@ -71,26 +72,29 @@ TEST_F(SettingsOperationsTest, StoredValuesReplaceCompanyDefaultsWhenAllowed) {
 }
 
 TEST_F(SettingsOperationsTest, OverrideSwitchZeroKeepsTheCompanyValues) {
-    UseOverrideSwitch("0");
+    const StringTable fixed = WithOverrideSwitch("0");
     Store("insert", "' mine");
     Store("menu", "0");
     Store("header", "0");
     Store("add3", "Resume Next");
-    GetSettings(Settings());
+    GetSettings(Settings(), fixed);
     EXPECT_EQ(Settings().insert, "' %d %u:");
     EXPECT_EQ(Settings().menu, 1);
     EXPECT_EQ(Settings().header, 0);
     EXPECT_EQ(Settings().add3, "Resume Next");
-    EXPECT_EQ(GetMySetting("insert", 11), "' %d %u:");
+    EXPECT_EQ(GetMySetting("insert", 11, fixed), "' %d %u:");
+    EXPECT_EQ(StoredFieldText(Field("insert"), fixed), "' %d %u:");
+    EXPECT_EQ(SourceOf(Field("insert"), fixed), FieldSource::CompanyDefault);
+    // The compiled table lets the stored values through, in the same store.
+    EXPECT_EQ(LoadSettings().insert, "' mine");
+    EXPECT_EQ(SourceOf(Field("insert")), FieldSource::Stored);
 }
 
 TEST_F(SettingsOperationsTest, OnlyAnOverrideSwitchOfExactlyOneLetsStoredValuesIn) {
     Store("menu", "0");
     EXPECT_EQ(GetMySetting("menu", 9), "0");
-    UseOverrideSwitch("0");
-    EXPECT_EQ(GetMySetting("menu", 9), "1");
-    UseOverrideSwitch("yes");
-    EXPECT_EQ(GetMySetting("menu", 9), "1");
+    EXPECT_EQ(GetMySetting("menu", 9, WithOverrideSwitch("0")), "1");
+    EXPECT_EQ(GetMySetting("menu", 9, WithOverrideSwitch("yes")), "1");
 }
 
 TEST_F(SettingsOperationsTest, DefaultSettingsStoresTheTemplatesAndClearsTheRest) {

@@ -48,10 +48,10 @@ TEST_F(StringTableTest, LoadResTrimsSpacesOnlyAndRaisesForAMissingEntry) {
     EXPECT_EQ(LoadRes(4), "");
     EXPECT_EQ(LoadRes(3), "\"%r\"");
     const StringTableEntry table[] = {{1, "\t1 "}};
-    SetStringTableForTesting(table);
-    EXPECT_EQ(LoadRes(1), "\t1");
+    EXPECT_EQ(LoadRes(1, table), "\t1");
+    EXPECT_EQ(LoadRes(1), "1") << "the compiled table is untouched";
     try {
-        LoadRes(9);
+        LoadRes(9, table);
         FAIL() << "no error for a missing entry";
     } catch (const VbError& e) {
         EXPECT_EQ(e.Number(), 326);

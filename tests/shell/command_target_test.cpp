@@ -119,5 +119,44 @@ TEST_F(CommandTargets, AModuleCommandWithATargetOfNoModuleLeavesTheSelectionAlon
     EXPECT_EQ(fx.Text("modOther"), Vb({"Sub Here()", "y = 1", "End Sub"}));
 }
 
+// Handler changes on one copy of a routine whose other copy differs: each
+// step (the decision, the removal, the new handler) works on the copy named.
+TEST_F(CommandTargets, ReplaceAndRemoveWorkOnTheCopyNamedThoughTheOtherDiffers) {
+    const CommandTarget first = CommandTarget::Routine(*copies_, {"Peek", 0, 0});
+    const CommandTarget second = CommandTarget::Routine(*copies_, {"Peek", 0, 1});
+    Run(CommandId::CodeAdd, first);
+    Run(CommandId::CodeAdd, second);
+    // The first copy's exit block gets a line of the user's own.
+    host::CodeModule& module = fx.Module("modCopies");
+    long line = 1;
+    while (module.Lines(line, 1) != "Error_Routine:") ++line;
+    module.InsertLines(line + 1, "    LogLocally");
+    const auto firstBranch = [&] {
+        const std::string text = fx.Text("modCopies");
+        return text.substr(0, text.find("#Else"));
+    };
+    const std::string before = firstBranch();
+
+    Settings().add4 = "Err.Raise Err.Number";
+    CommandResult result = Run(CommandId::CodeReplace, second);
+    ASSERT_EQ(result.run.modules.size(), 1u);
+    EXPECT_EQ(result.run.modules[0].routines[0].done, "replaced")
+        << result.run.modules[0].routines[0].refusal;
+    EXPECT_EQ(firstBranch(), before);
+    std::string text = fx.Text("modCopies");
+    EXPECT_NE(text.find("    Err.Raise Err.Number\r\nEnd Function", text.find("#Else")),
+              std::string::npos)
+        << text;
+
+    result = Run(CommandId::CodeRemove, second);
+    EXPECT_EQ(result.run.modules[0].routines[0].done, "removed")
+        << result.run.modules[0].routines[0].refusal;
+    EXPECT_EQ(firstBranch(), before);
+    text = fx.Text("modCopies");
+    EXPECT_EQ(text.substr(text.find("#Else")),
+              Vb({"#Else", "Public Function Peek(ByVal a As Long) As Long", "Peek = a + 0",
+                  "End Function", "#End If", "", "Sub Other()", "x = 1", "End Sub"}));
+}
+
 }  // namespace
 }  // namespace qv::shell
