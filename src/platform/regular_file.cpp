@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace qv::file {
@@ -32,6 +33,35 @@ std::string NotRegularReason(Kind kind) {
     if (name.empty()) return {};
     if (kind == Kind::Unexaminable) return "it cannot be examined (check the folders' permissions)";
     return "it is " + std::string(name) + ", not a regular file";
+}
+
+bool ReadAll(int fd, std::string& bytes, size_t limit) {
+    // Read straight into the string, sized from the file's size (one byte
+    // more, so that the end shows without another round).
+    const size_t expected = SizeOfOpenFile(fd);
+    if (expected > limit) {
+        errno = EFBIG;
+        return false;
+    }
+    const size_t start = bytes.size();
+    // One byte past the limit shows that there is more.
+    const size_t most = limit == kNoReadLimit ? kNoReadLimit : start + limit + 1;
+    size_t done = start;
+    bytes.resize(std::min(most, start + std::max<size_t>(expected + 1, 4096)));
+    while (true) {
+        if (done - start > limit) {
+            bytes.resize(start);
+            errno = EFBIG;
+            return false;
+        }
+        if (done == bytes.size()) bytes.resize(std::min(most, 2 * bytes.size()));
+        const long long n = ReadSome(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            bytes.resize(done);
+            return n == 0;
+        }
+        done += static_cast<size_t>(n);
+    }
 }
 
 bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind, size_t limit) {

@@ -46,6 +46,12 @@ inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();
 // false with errno EFBIG, so that a huge file never fills the memory.
 bool ReadAll(int fd, std::string& bytes, size_t limit = kNoReadLimit);
 
+// What each system does its own way for ReadAll: the size an open file
+// reports (0 when it reports none), and one read of at most most bytes (the
+// bytes read, 0 at the end, negative on an error with errno set).
+size_t SizeOfOpenFile(int fd);
+long long ReadSome(int fd, char* into, size_t most);
+
 // The whole file when it is a regular file that can be read and holds at
 // most limit bytes; false otherwise, with kind and errno as OpenRegularFile
 // and ReadAll leave them.

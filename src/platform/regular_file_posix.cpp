@@ -49,35 +49,16 @@ int OpenRegularFile(const std::string& path, Kind& kind) {
     return fd;
 }
 
-bool ReadAll(int fd, std::string& bytes, size_t limit) {
-    // Read straight into the string, sized from the file's size (one byte
-    // more, so that the end shows without another round).
+size_t SizeOfOpenFile(int fd) {
     struct stat info {};
-    const size_t expected =
-        ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
-    if (expected > limit) {
-        errno = EFBIG;
-        return false;
-    }
-    const size_t start = bytes.size();
-    // One byte past the limit shows that there is more.
-    const size_t most = limit == kNoReadLimit ? kNoReadLimit : start + limit + 1;
-    size_t done = start;
-    bytes.resize(std::min(most, start + std::max<size_t>(expected + 1, 4096)));
+    return ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+}
+
+long long ReadSome(int fd, char* into, size_t most) {
     while (true) {
-        if (done - start > limit) {
-            bytes.resize(start);
-            errno = EFBIG;
-            return false;
-        }
-        if (done == bytes.size()) bytes.resize(std::min(most, 2 * bytes.size()));
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = ::read(fd, into, most);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            bytes.resize(done);
-            return n == 0;
-        }
-        done += static_cast<size_t>(n);
+        return n;
     }
 }
 

@@ -118,34 +118,14 @@ int OpenRegularFile(const std::string& path, Kind& kind) {
     return fd;
 }
 
-bool ReadAll(int fd, std::string& bytes, size_t limit) {
+size_t SizeOfOpenFile(int fd) {
     struct _stat64 info {};
-    const size_t expected =
-        ::_fstat64(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
-    if (expected > limit) {
-        errno = EFBIG;
-        return false;
-    }
-    const size_t start = bytes.size();
-    const size_t most = limit == kNoReadLimit ? kNoReadLimit : start + limit + 1;
-    size_t done = start;
-    bytes.resize(std::min(most, start + std::max<size_t>(expected + 1, 4096)));
-    while (true) {
-        if (done - start > limit) {
-            bytes.resize(start);
-            errno = EFBIG;
-            return false;
-        }
-        if (done == bytes.size()) bytes.resize(std::min(most, 2 * bytes.size()));
-        // One read takes at most what an int counts.
-        const auto want = static_cast<unsigned>(std::min<size_t>(bytes.size() - done, INT_MAX));
-        const int n = ::_read(fd, bytes.data() + done, want);
-        if (n <= 0) {
-            bytes.resize(done);
-            return n == 0;
-        }
-        done += static_cast<size_t>(n);
-    }
+    return ::_fstat64(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+}
+
+long long ReadSome(int fd, char* into, size_t most) {
+    // One read takes at most what an int counts.
+    return ::_read(fd, into, static_cast<unsigned>(std::min<size_t>(most, INT_MAX)));
 }
 
 bool IsReadOnlyFile(const std::string& path) {
