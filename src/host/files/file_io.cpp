@@ -52,6 +52,13 @@ std::string AlreadyReplaced(const std::vector<std::string>& done) {
     return text;
 }
 
+std::string HardLinkText(unsigned long long names) {
+    return "the file has " + std::to_string(names) +
+           " names (hard links), and replacing it would part it from the others, so nothing "
+           "was written; give it a file of its own (cp it to a new name and move that over "
+           "it) and run again";
+}
+
 FileError ChangedByAnother(const std::string& path, const std::vector<std::string>& done) {
     return FileError(path, 0,
                      "the file was changed by another program after it was read, so " +

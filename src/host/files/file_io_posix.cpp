@@ -75,10 +75,7 @@ std::string FileIdentity(const std::string& path) {
 std::string HardLinkProblem(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink <= 1) return {};
-    return "the file has " + std::to_string(info.st_nlink) +
-           " names (hard links), and replacing it would part it from the others, so nothing "
-           "was written; give it a file of its own (cp it to a new name and move that over "
-           "it) and run again";
+    return HardLinkText(info.st_nlink);
 }
 
 AtomicWriteBatch::~AtomicWriteBatch() {

@@ -22,6 +22,9 @@ bool Holds(const std::string& path, const std::string& read);
 // replaces the file it points to and not the link.
 std::string RealTarget(const std::string& path);
 
+// Why a file of that many names (hard links) is not replaced.
+std::string HardLinkText(unsigned long long names);
+
 FileError ChangedByAnother(const std::string& path, const std::vector<std::string>& done);
 FileError ReplaceFailed(const std::string& path, const std::string& reason,
                         const std::vector<std::string>& done);

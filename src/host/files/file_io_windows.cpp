@@ -108,10 +108,7 @@ std::string HardLinkProblem(const std::string& path) {
         info.nNumberOfLinks <= 1) {
         return {};
     }
-    return "the file has " + std::to_string(info.nNumberOfLinks) +
-           " names (hard links), and replacing it would part it from the others, so nothing "
-           "was written; give it a file of its own (cp it to a new name and move that over "
-           "it) and run again";
+    return HardLinkText(info.nNumberOfLinks);
 }
 
 AtomicWriteBatch::~AtomicWriteBatch() {
