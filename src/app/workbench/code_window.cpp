@@ -221,11 +221,27 @@ size_t CodeWindow::EditorLineCount() const {
 std::vector<std::string> CodeWindow::EditorLines(size_t first, size_t count) const {
     std::vector<std::string> lines;
     lines.reserve(count);
+    // A line the editor shows as the module holds it keeps the module's
+    // bytes: one character may have two byte forms in a code page (and a
+    // broken one none), and a line the user did not change must not change.
+    // It is looked for at its own place and at its place from the end, where
+    // it is after lines were added or removed above it.
+    const long shift = module_.CountOfLines() - static_cast<long>(EditorLineCount());
     QTextBlock b = editor_->document()->findBlockByNumber(static_cast<int>(first));
     for (size_t i = 0; i < count && b.isValid(); ++i, b = b.next()) {
-        lines.push_back(EncodeCode(b.text(), module_.TextCodePage()));
+        const long line = static_cast<long>(first + i) + 1;
+        std::optional<std::string> kept = ModuleLineShownAs(b.text(), line);
+        if (!kept && shift != 0) kept = ModuleLineShownAs(b.text(), line + shift);
+        lines.push_back(kept ? std::move(*kept) : EncodeCode(b.text(), module_.TextCodePage()));
     }
     return lines;
+}
+
+std::optional<std::string> CodeWindow::ModuleLineShownAs(const QString& shown, long line) const {
+    if (line < 1 || line > module_.CountOfLines()) return std::nullopt;
+    std::string bytes(module_.Line(line));
+    if (DecodeCode(bytes, module_.TextCodePage()) != shown) return std::nullopt;
+    return bytes;
 }
 
 void CodeWindow::OnContentsChange(int position, int added) {
@@ -311,9 +327,8 @@ void CodeWindow::FlushTyped(bool withCursorLine) {
     ReplaceEditorLines(firstBlock, static_cast<int>(newCount), stored, cursorBlock);
     if (cursorBlock >= 0 && cursorBlock >= firstBlock &&
         cursorBlock < firstBlock + static_cast<int>(newCount)) {
-        typed_ = EncodeCode(editor_->document()->findBlockByNumber(cursorBlock).text(),
-                            module_.TextCodePage()) !=
-                 module_.Line(cursorBlock + 1);
+        typed_ = !ModuleLineShownAs(editor_->document()->findBlockByNumber(cursorBlock).text(),
+                                    cursorBlock + 1);
         // The cursor's line keeps what the user typed until the cursor leaves it.
         if (typed_) {
             typedFirst_ = static_cast<size_t>(cursorBlock);
@@ -456,7 +471,16 @@ int CodeWindow::PositionOf(long line, long column) const {
     QTextBlock block = editor_->document()->findBlockByNumber(static_cast<int>(line - 1));
     if (!block.isValid()) block = editor_->document()->lastBlock();
     return block.position() +
-           static_cast<int>(std::clamp<long>(column - 1, 0, block.length() - 1));
+           ShownOffsetOf(block.text(), std::max<long>(column - 1, 0), module_.TextCodePage());
+}
+
+long CodeWindow::ColumnOf(const QTextBlock& block, int offset) const {
+    return ByteOffsetOf(block.text(), offset, module_.TextCodePage()) + 1;
+}
+
+long CodeWindow::CursorColumn() const {
+    const QTextCursor cursor = editor_->textCursor();
+    return ColumnOf(cursor.block(), cursor.positionInBlock());
 }
 
 void CodeWindow::PlaceCursor(long line, long column) {
@@ -469,9 +493,10 @@ void CodeWindow::PublishSelection() {
     const QTextCursor cursor = editor_->textCursor();
     const QTextBlock start = editor_->document()->findBlock(cursor.selectionStart());
     const QTextBlock end = editor_->document()->findBlock(cursor.selectionEnd());
-    module_.CodePane().SetSelection(
-        start.blockNumber() + 1, cursor.selectionStart() - start.position() + 1,
-        end.blockNumber() + 1, cursor.selectionEnd() - end.position() + 1);
+    module_.CodePane().SetSelection(start.blockNumber() + 1,
+                                    ColumnOf(start, cursor.selectionStart() - start.position()),
+                                    end.blockNumber() + 1,
+                                    ColumnOf(end, cursor.selectionEnd() - end.position()));
 }
 
 void CodeWindow::OnCursorMoved() {
@@ -487,7 +512,7 @@ void CodeWindow::OnCursorMoved() {
     }
     editedSinceMove_ = false;
     PublishSelection();
-    owner_.CursorMoved(block + 1, cursor.positionInBlock() + 1);
+    owner_.CursorMoved(block + 1, CursorColumn());
 }
 
 bool CodeWindow::OnEditorKey(const QKeyEvent& key) {

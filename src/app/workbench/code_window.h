@@ -11,9 +11,11 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,8 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // The pane's selection and top line, as the editor shows them now.
     void PublishSelection();
     void RefreshDropDowns();
+    // The cursor's column as the host counts it: in bytes, from 1.
+    long CursorColumn() const;
 
     // --- CodeModuleObserver: the editor follows the module's lines.
     void LinesInserted(host::CodeModule&, long line, long count) override;
@@ -81,11 +85,14 @@ class CodeWindow : public QWidget, public host::CodeModuleObserver {
     // The place in the editor's text of a code line and column (from 1),
     // kept inside the text.
     int PositionOf(long line, long column) const;
+    long ColumnOf(const QTextBlock& block, int offset) const;
     // Puts the cursor on a code line (from 1) without scrolling to it.
     void PlaceCursor(long line, long column);
     // The editor's lines (from 0) as the module would hold them.
     size_t EditorLineCount() const;
     std::vector<std::string> EditorLines(size_t first, size_t count) const;
+    // The module's line when the editor shows it as this text.
+    std::optional<std::string> ModuleLineShownAs(const QString& shown, long line) const;
     // Widens the span of typed lines by an edit of the editor's text.
     void OnContentsChange(int position, int added);
     void MarkAllTyped();

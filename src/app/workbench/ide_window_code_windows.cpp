@@ -131,8 +131,7 @@ void IdeWindow::OnSubWindowActivated(QMdiSubWindow* sub) {
         vbe_->SetSelectedComponent(&component);
         vbe_->SetActiveProject(&component.Owner().Project());
         ShowProperties(&component);
-        const QTextCursor cursor = window->Editor().textCursor();
-        CursorMoved(cursor.blockNumber() + 1, cursor.positionInBlock() + 1);
+        CursorMoved(window->Editor().textCursor().blockNumber() + 1, window->CursorColumn());
     }
 }
 

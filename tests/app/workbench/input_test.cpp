@@ -24,6 +24,7 @@
 #include "findwindow/find_tree_model.h"
 #include "findwindow/find_window.h"
 #include "host/host_constants.h"
+#include "settings/reg_settings.h"
 #include "shell/process_start.h"
 
 using qv::workbench::CodeWindow;
@@ -302,6 +303,52 @@ class WorkbenchInputTest : public QObject {
         QTRY_COMPARE(Focus(), &main.Editor());
         QCOMPARE(main.Editor().textCursor().selectedText(), QString("includeClosed"));
         QCOMPARE(main.Editor().textCursor().blockNumber() + 1, 22);
+    }
+
+    // --- code in a double-byte code page
+
+    // A Shift-JIS module: its Japanese shows as Japanese, the host's columns
+    // (bytes) meet the editor's (characters) at the right place, and lines
+    // the user does not touch go back as their bytes.
+    void ADoubleByteModuleShowsItsCharactersAndKeepsItsBytes() {
+        QVERIFY(qv::settings::SystemStore().SaveSetting("ErrorHandling", "codePage", "932"));
+        QTemporaryDir folder;
+        // A character of two byte forms (the second one is written when the
+        // line is typed), and a lead byte at the end of the line.
+        const QByteArray untouched = "' \xFA\xFB \x82";
+        const QByteArray module =
+            "Attribute VB_Name = \"modJp\"\r\n"
+            "Option Explicit\r\n"
+            "Public Sub Hello()\r\n"
+            "    MsgBox \"\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\": Dim zKey As Long\r\n" +
+            untouched + "\r\n"
+            "End Sub\r\n";
+        WriteBytes(folder.filePath("modJp.bas"), module);
+        WriteBytes(folder.filePath("Jp.vbp"),
+                   "Type=Exe\r\nModule=modJp; modJp.bas\r\nName=\"Jp\"\r\n");
+        QVERIFY(ide_->Open({folder.filePath("Jp.vbp")}));
+        CodeWindow& window = ShowAt("modJp", 1);
+        QCOMPARE(EditorLine(window, 3),
+                 QString::fromUtf8("    MsgBox \"\u3053\u3093\u306B\u3061\u306F\": Dim zKey As Long"));
+        // A hit after the Japanese text is selected where it stands.
+        Search("zKey");
+        ClickFirstHit(1);
+        QTRY_COMPARE(Focus(), &window.Editor());
+        QCOMPARE(window.Editor().textCursor().selectedText(), QString("zKey"));
+        long line = 0, column = 0, endLine = 0, endColumn = 0;
+        window.Module().CodePane().GetSelection(line, column, endLine, endColumn);
+        QCOMPARE(column, 30L);  // 29 bytes before it, ten of them five wide characters
+        // Typing there changes that line alone.
+        Type("Another");
+        Key(Qt::Key_Down);
+        // A key typed and taken back on the next line leaves its bytes.
+        Type("x");
+        Key(Qt::Key_Backspace);
+        Key(Qt::Key_Down);
+        Key(Qt::Key_S, Qt::ControlModifier);
+        QByteArray expected = module;
+        expected.replace("zKey", "Another");
+        QTRY_COMPARE(Bytes(folder.filePath("modJp.bas")), expected);
     }
 
   private:

@@ -378,16 +378,27 @@ class WorkbenchTest : public QObject {
         QCOMPARE(qv::workbench::EncodeCode(shown, western), bytes);
         QCOMPARE(qv::workbench::EncodeCode(QString::fromUtf8("\u4E2D"), western), std::string("?"));
         // Another single-byte code page shows its own letters (Cyrillic, and
-        // Greek with bytes it leaves unassigned); a double-byte one shows
-        // byte by byte. Every byte comes back.
+        // Greek with bytes it leaves unassigned); a double-byte one and UTF-8
+        // their characters. Every byte comes back, whole or broken.
         const auto cyrillic = *qv::text::CodePage::Named("1251");
         QCOMPARE(qv::workbench::DecodeCode("\xC0\xFF", cyrillic), QString::fromUtf8("\u0410\u044F"));
-        for (const char* page : {"1251", "1253", "932"}) {
+        for (const char* page : {"1251", "1253", "932", "936", "949", "950", "utf-8"}) {
             const auto code = *qv::text::CodePage::Named(page);
-            const QString text = qv::workbench::DecodeCode(bytes, code);
-            QCOMPARE(text.size(), qsizetype(255));
-            QCOMPARE(qv::workbench::EncodeCode(text, code), bytes);
+            for (const std::string& text : {bytes, bytes.substr(0x80) + bytes.substr(0, 0x80)}) {
+                // Shift-JIS has characters of two byte forms; shown, they
+                // are the same character.
+                const QString shown = qv::workbench::DecodeCode(text, code);
+                const std::string back = qv::workbench::EncodeCode(shown, code);
+                if (code.Number() == 932) QCOMPARE(qv::workbench::DecodeCode(back, code), shown);
+                else QCOMPARE(back, text);
+            }
         }
+        const auto utf8 = qv::text::CodePage::Utf8();
+        const std::string astral = "a\xF0\x9F\x98\x80\xC3";  // an emoji, then a broken byte
+        QCOMPARE(qv::workbench::DecodeCode(astral, utf8).size(), qsizetype(4));
+        QCOMPARE(qv::workbench::EncodeCode(qv::workbench::DecodeCode(astral, utf8), utf8), astral);
+        QCOMPARE(qv::workbench::ByteOffsetOf(qv::workbench::DecodeCode(astral, utf8), 3, utf8), 5L);
+        QCOMPARE(qv::workbench::ShownOffsetOf(qv::workbench::DecodeCode(astral, utf8), 3, utf8), 1);
     }
 
     void AnIdleWorkbenchDoesNotPaint() {
