@@ -18,8 +18,8 @@
 # are written as DATE and TIME in that case's record.
 set -uo pipefail
 
-all_groups=(usage list check stats find change-example change-sample change-shapes lines group
-            readonly comment settings)
+all_groups=(usage list check stats find change-example change-sample change-shapes change-more
+            lines group readonly comment settings more-shapes code-pages)
 if [ "${1:-}" = --groups ]; then
   echo "${all_groups[*]}"
   exit 0
@@ -38,6 +38,7 @@ mkdir -p "$out"
 example=$root/examples
 sample=$root/tests/cli/fixtures/Sample
 shapes=$root/tests/cli/fixtures/RealShapes
+more=$root/tests/cli/fixtures/MoreShapes
 
 # The date and time of a comment stamp, in the forms the locale may give.
 dates='s#[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}#DATE#g; s#[0-9]{1,2} [A-Z][a-z]{2} [0-9]{4}#DATE#g; s#[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?( ?[AaPp][Mm])?#TIME#g'
@@ -45,12 +46,15 @@ dates='s#[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}#DATE#g; s#[0-9]{1,2} [A-Z][a-z
 # Writes the record of the case run last, OUTDIR/<case>.txt: paths of this
 # machine are taken out of the texts; the changes to the files are a diff of
 # the tree before and after (modes included: a file made read-only shows).
+# A project of another code page (PAGE, an iconv name) is compared as UTF-8
+# copies of both trees: the diff can be read, and a file written in another
+# code page shows as changed in every line that is not ASCII.
 record() {
-  local name=$1 normalise=$2 dir=$out/$1
-  shift 2
+  local name=$1 normalise=$2 page=$3 dir=$out/$1
+  shift 3
   local paths="s#$dir/tree#TREE#g; s#$out#OUT#g; s#$root#ROOT#g"
   # The diff names each file by its place in the project.
-  local names='s#^diff --git a/(before|tree)/(.*) b/(before|tree)/#diff --git a/\2 b/#; s#^--- a/(before|tree)/#--- a/#; s#^\+\+\+ b/(before|tree)/#+++ b/#'
+  local names='s#^diff --git a/(before|tree)(\.utf8)?/(.*) b/(before|tree)(\.utf8)?/#diff --git a/\3 b/#; s#^--- a/(before|tree)(\.utf8)?/#--- a/#; s#^\+\+\+ b/(before|tree)(\.utf8)?/#+++ b/#'
 
   {
     printf '$ qvaddin'
@@ -60,8 +64,12 @@ record() {
     printf -- '==== errors\n'
     sed "$paths" "$dir/stderr"
     printf -- '==== changed files\n'
+    if [ -n "$page" ]; then
+      in_utf8 "$page" "$dir/before" "$dir/before.utf8"
+      in_utf8 "$page" "$dir/tree" "$dir/tree.utf8"
+    fi
     (cd "$dir" && git -c core.quotepath=false diff --no-index --no-color --no-ext-diff \
-       --no-renames before tree | sed -E "$names")
+       --no-renames "before${page:+.utf8}" "tree${page:+.utf8}" | sed -E "$names")
   } >"$dir/raw"
   if [ "$normalise" = dates ]; then
     sed -E "$dates" "$dir/raw" >"$out/$name.txt"
@@ -70,12 +78,25 @@ record() {
   fi
 }
 
-# case NAME FROM [dates] -- ARGS...: FROM is a project folder to copy, or
-# @CASE to go on from that case's tree and settings.
+# A copy of folder FROM in folder TO, its files (but the settings) turned
+# from code page PAGE into UTF-8, their modes kept.
+in_utf8() {
+  local page=$1 from=$2 to=$3 file
+  cp -a "$from" "$to"
+  while IFS= read -r -d '' file; do
+    iconv -f "$page" -t UTF-8 "$file" >"$file.utf8" && cat "$file.utf8" >"$file"
+    rm -f "$file.utf8"
+  done < <(find "$to" -path "$to/config" -prune -o -type f -print0)
+}
+
+# case NAME FROM [dates] [page=PAGE] -- ARGS...: FROM is a project folder to
+# copy, or @CASE to go on from that case's tree and settings; PAGE is the
+# code page of the project's files (an iconv name).
 case_() {
-  local name=$1 from=$2 normalise=plain
+  local name=$1 from=$2 normalise=plain page=
   shift 2
   if [ "$1" = dates ]; then normalise=dates; shift; fi
+  if [[ $1 == page=* ]]; then page=${1#page=}; shift; fi
   [ "$1" = -- ] && shift
   local dir=$out/$name
   mkdir -p "$dir/tree/config"
@@ -91,7 +112,7 @@ case_() {
       "$bin" "$@" >"$dir/stdout" 2>"$dir/stderr" </dev/null
     echo $? >"$dir/rc"
   )
-  record "$name" "$normalise" "$@"
+  record "$name" "$normalise" "$page" "$@"
 }
 
 # --- help, version, usage errors
@@ -171,6 +192,7 @@ change_project() {
     example) dir=$example vbp=Example.vbp module=CAccount routine=Describe ;;
     sample) dir=$sample vbp=Sample.vbp module=modUtil routine=Add ;;
     shapes) dir=$shapes vbp=RealShapes.vbp module=modCond routine=CallSlot ;;
+    more) dir=$more vbp=MoreShapes.vbp module=modCopies routine=Report ;;
   esac
   for c in add replace remove number tidy; do
     case_ "$c-$project-project" "$dir" -- "$c" "$vbp"
@@ -201,6 +223,7 @@ change_project() {
 group_change-example() { change_project example; }
 group_change-sample() { change_project sample; }
 group_change-shapes() { change_project shapes; }
+group_change-more() { change_project more; }
 
 # The commands at a line, a routine or loose module files.
 group_lines() {
@@ -273,6 +296,128 @@ group_settings() {
   case_ settings-from-file "" -- settings set insert --from-file "$out/template.txt"
   case_ settings-from-file-get "@settings-from-file" -- --format json settings get insert
   rm -f "$out/template.txt"
+}
+
+# Routines defined once in each branch of an #If, routines that define a
+# label of the handler themselves, On Error lines without the rest of the
+# handler, module files of two folders; --strict.
+group_more-shapes() {
+  case_ more-list "$more" -- list MoreShapes.vbp
+  case_ more-list-json "$more" -- --format json list MoreShapes.vbp --module modCopies
+  case_ more-add-copy-line "$more" -- add MoreShapes.vbp --module modCopies --line 5
+  case_ more-check-copies "@more-add-copy-line" -- check MoreShapes.vbp --module modCopies
+  case_ more-check-copy-routine "@more-add-copy-line" -- check MoreShapes.vbp --routine Peek
+  case_ more-tidy-copy-line "$more" -- tidy MoreShapes.vbp --module modCopies --line 26
+  case_ more-find-copies "@more-tidy-copy-line" -- find MoreShapes.vbp 'Debug.Print "s'
+  case_ more-add-properties "$more" -- add MoreShapes.vbp --module CCopies
+  case_ more-remove-accessor "@more-add-properties" -- remove MoreShapes.vbp --routine Value:Get
+  case_ more-add-accessor-line "@more-remove-accessor" -- add MoreShapes.vbp --module CCopies --line 23
+  case_ more-add-own-labels "$more" -- add MoreShapes.vbp --module modOwnLabels
+  case_ more-check-own-labels "@more-add-own-labels" -- check MoreShapes.vbp --module modOwnLabels
+  case_ more-remove-own-labels "@more-add-own-labels" -- remove MoreShapes.vbp --module modOwnLabels
+  case_ more-add-own-label-routine "$more" -- add MoreShapes.vbp --routine Cleanup
+  case_ more-check-bare "$more" -- check MoreShapes.vbp --module modBare
+  case_ more-replace-bare "$more" -- replace MoreShapes.vbp --module modBare
+  case_ more-remove-bare "$more" -- remove MoreShapes.vbp --module modBare
+  case_ strict-add "$more" -- add --strict MoreShapes.vbp
+  case_ strict-add-again "@strict-add" -- add --strict MoreShapes.vbp --module modCopies
+  case_ strict-add-json "@strict-add" -- --format json add --strict MoreShapes.vbp --module modOwnLabels
+  case_ strict-example-setup "$example" -- add Example.vbp
+  case_ strict-example "@strict-example-setup" -- add --strict Example.vbp
+  for c in number tidy remove unnumber; do
+    case_ "strict-$c-shapes" "$shapes" -- "$c" --strict RealShapes.vbp
+  done
+  local loose=(loose/p1/modA.bas loose/p2/modB.bas)
+  case_ loose-list "$more" -- list "${loose[@]}"
+  case_ loose-stats "$more" -- stats "${loose[@]}"
+  case_ loose-add "$more" -- add "${loose[@]}"
+  case_ loose-check "@loose-add" -- check "${loose[@]}"
+  case_ loose-remove "@loose-add" -- remove "${loose[@]}"
+  case_ loose-number "@loose-remove" -- number "${loose[@]}"
+  case_ loose-unnumber "@loose-number" -- unnumber "${loose[@]}"
+  case_ loose-tidy "@loose-unnumber" -- tidy "${loose[@]}"
+  case_ loose-find "$more" -- find "${loose[@]}" Debug
+  case_ loose-add-project "$more" -- --dry-run add --project p2 "${loose[@]}"
+  local two=$out/_two
+  mkdir -p "$two/other" "$two/loose/p1"
+  cp -a "$sample/." "$two/"
+  cp -a "$more/loose/p1/modA.bas" "$two/loose/p1/"
+  printf 'Type=Exe\r\nModule=modA; ../loose/p1/modA.bas\r\n' >"$two/other/MoreShapes.vbp"
+  case_ two-projects-add "$two" -- add Sample.vbp other/MoreShapes.vbp
+  rm -rf "$two"
+}
+
+# Projects written in the code pages of their authors (their fixtures are
+# kept as UTF-8 and written here in the code page): names and paths are
+# found as text of the code page, a search never matches inside a
+# character, everything printed is UTF-8, and the files written keep their
+# code page. Shift-JIS: 表, ソ and 構 end in the byte of "\", ポ in that of
+# "|"; GBK: 開 ends in the byte of "_", 億 in that of "|".
+group_code-pages() {
+  local pages=$out/_pages project
+  for project in Western:CP1252 Japanese:CP932 Chinese:CP936; do
+    local folder=${project%%:*} page=${project#*:} file
+    mkdir -p "$pages/$folder"
+    cp -a "$root/tests/cli/fixtures/CodePages/$folder/." "$pages/$folder/"
+    while IFS= read -r -d '' file; do
+      iconv -f UTF-8 -t "$page" "$file" >"$file.page" && mv "$file.page" "$file"
+    done < <(find "$pages/$folder" -type f -print0)
+  done
+  local w=$pages/Western j=$pages/Japanese c=$pages/Chinese
+  local cp1252=(page=CP1252 -- --code-page 1252) cp932=(page=CP932 -- --code-page 932)
+  local cp936=(page=CP936 -- --code-page 936)
+
+  case_ western-list "$w" "${cp1252[@]}" list Ventas.vbp
+  case_ western-check-module "$w" "${cp1252[@]}" check Ventas.vbp --module MÓDULO1
+  case_ western-check-routine "$w" "${cp1252[@]}" check Ventas.vbp --routine NIÑO
+  case_ western-list-json "$w" "${cp1252[@]}" --format json list Ventas.vbp --module cálculo
+  case_ western-find "$w" "${cp1252[@]}" find Ventas.vbp EINZUFÜGENDEN
+  case_ western-find-case "$w" "${cp1252[@]}" find Ventas.vbp EINZUFÜGENDEN --match-case
+  case_ western-find-word "$w" "${cp1252[@]}" find Ventas.vbp CAÑA --whole-word
+  case_ western-add "$w" "${cp1252[@]}" add Ventas.vbp
+  case_ western-remove "@western-add" "${cp1252[@]}" remove Ventas.vbp
+  case_ western-number "$w" "${cp1252[@]}" number Ventas.vbp --module MÓDULO1
+  case_ western-unnumber "@western-number" "${cp1252[@]}" unnumber Ventas.vbp --routine größe
+  case_ western-tidy "@western-unnumber" "${cp1252[@]}" tidy Ventas.vbp
+  case_ western-tidy-again "@western-tidy" "${cp1252[@]}" tidy Ventas.vbp
+  # Templates are UTF-8: written in the module's code page, a character it
+  # has none for as "?"; the check reads the template as written.
+  case_ western-template "$w" -- settings set add2 "' Ende für %r"
+  case_ western-template-add "@western-template" "${cp1252[@]}" add Ventas.vbp --routine Größe
+  case_ western-template-check "@western-template-add" "${cp1252[@]}" check Ventas.vbp --routine Größe
+
+  case_ japanese-list "$j" "${cp932[@]}" list 日本.vbp
+  case_ japanese-list-group "$j" "${cp932[@]}" list グループ.vbg
+  case_ japanese-check-routine "$j" "${cp932[@]}" check 日本.vbp --routine 表示
+  case_ japanese-no-module "$j" "${cp932[@]}" --format json list 日本.vbp --module 無い
+  case_ japanese-find-backslash "$j" "${cp932[@]}" find 日本.vbp '\'
+  case_ japanese-find-bar "$j" "${cp932[@]}" find 日本.vbp '|'
+  case_ japanese-find "$j" "${cp932[@]}" find 日本.vbp 表
+  case_ japanese-find-word "$j" "${cp932[@]}" find 日本.vbp ソ --whole-word
+  case_ japanese-add "$j" "${cp932[@]}" add 日本.vbp
+  case_ japanese-remove "@japanese-add" "${cp932[@]}" remove 日本.vbp
+  case_ japanese-number "$j" "${cp932[@]}" number 日本.vbp --module 共通
+  case_ japanese-unnumber "@japanese-number" "${cp932[@]}" unnumber 日本.vbp --routine ソート
+  case_ japanese-tidy "@japanese-unnumber" "${cp932[@]}" tidy 日本.vbp
+  case_ japanese-tidy-again "@japanese-tidy" "${cp932[@]}" tidy 日本.vbp
+  case_ japanese-template "$j" -- settings set add2 "' Ende für %r"
+  case_ japanese-template-add "@japanese-template" "${cp932[@]}" add 日本.vbp --routine 表示
+  # Read in the default code page, the names of the files are not found,
+  # and the user is told where to look.
+  case_ japanese-other-page "$j" page=CP932 -- list 日本.vbp
+  case_ japanese-other-page-group "$j" page=CP932 -- list グループ.vbg
+
+  case_ chinese-list "$c" "${cp936[@]}" list 中文.vbp
+  case_ chinese-check-module "$c" "${cp936[@]}" check 中文.vbp --module 模块
+  case_ chinese-find-underscore "$c" "${cp936[@]}" find 中文.vbp _
+  case_ chinese-find-bar "$c" "${cp936[@]}" find 中文.vbp '|'
+  case_ chinese-find "$c" "${cp936[@]}" find 中文.vbp 億元
+  case_ chinese-add-routine "$c" "${cp936[@]}" add 中文.vbp --routine 開始
+  case_ chinese-remove "@chinese-add-routine" "${cp936[@]}" remove 中文.vbp
+  case_ chinese-number "$c" "${cp936[@]}" number 中文.vbp
+  case_ chinese-unnumber "@chinese-number" "${cp936[@]}" unnumber 中文.vbp
+  case_ chinese-tidy "@chinese-unnumber" "${cp936[@]}" tidy 中文.vbp
+  rm -rf "$pages"
 }
 
 groups=("$@")
