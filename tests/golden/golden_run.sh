@@ -19,7 +19,7 @@
 set -uo pipefail
 
 all_groups=(usage list check stats find change-example change-sample change-shapes change-more
-            lines group readonly comment settings more-shapes code-pages)
+            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy)
 if [ "${1:-}" = --groups ]; then
   echo "${all_groups[*]}"
   exit 0
@@ -39,6 +39,9 @@ example=$root/examples
 sample=$root/tests/cli/fixtures/Sample
 shapes=$root/tests/cli/fixtures/RealShapes
 more=$root/tests/cli/fixtures/MoreShapes
+small=$root/tests/cli/fixtures/Shapes
+shop=$root/tests/cli/fixtures/Shop
+tidy=$root/tests/cli/fixtures/Tidy
 
 # The date and time of a comment stamp, in the forms the locale may give.
 dates='s#[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}#DATE#g; s#[0-9]{1,2} [A-Z][a-z]{2} [0-9]{4}#DATE#g; s#[0-9]{1,2}:[0-9]{2}(:[0-9]{2})?( ?[AaPp][Mm])?#TIME#g'
@@ -214,6 +217,7 @@ change_project() {
   case_ "number-$project-after-add" "@add-$project-project" -- number "$vbp"
   case_ "tidy-$project-after-number" "@number-$project-after-add" -- tidy "$vbp"
   case_ "add-$project-again" "@add-$project-project" -- add "$vbp"
+  case_ "number-$project-again" "@number-$project-project" -- number "$vbp"
   if [ "$project" = example ]; then
     case_ unnumber-line "@number-example-project" -- unnumber Example.vbp --module modMain --line 20
     case_ remove-routine-after-add "@add-example-project" -- remove Example.vbp --routine Describe
@@ -324,6 +328,7 @@ group_more-shapes() {
   case_ strict-add-json "@strict-add" -- --format json add --strict MoreShapes.vbp --module modOwnLabels
   case_ strict-example-setup "$example" -- add Example.vbp
   case_ strict-example "@strict-example-setup" -- add --strict Example.vbp
+  case_ check-example-after-add "@strict-example-setup" -- check --routines Example.vbp
   for c in number tidy remove unnumber; do
     case_ "strict-$c-shapes" "$shapes" -- "$c" --strict RealShapes.vbp
   done
@@ -418,6 +423,110 @@ group_code-pages() {
   case_ chinese-unnumber "@chinese-number" "${cp936[@]}" unnumber 中文.vbp
   case_ chinese-tidy "@chinese-unnumber" "${cp936[@]}" tidy 中文.vbp
   rm -rf "$pages"
+}
+
+# replace_in CASE FILE FROM TO: FROM (a Perl pattern) replaced by TO (\r and
+# \n its only escapes) in a
+# file of that case's tree, for the cases that go on from it.
+replace_in() {
+  FROM=$3 TO=$4 perl -0pi -e 'BEGIN { ($to = $ENV{TO}) =~ s/\\r/\r/g; $to =~ s/\\n/\n/g }
+    s/$ENV{FROM}/$to/ or die "not found: $ENV{FROM}\n"' "$out/$1/tree/$2"
+}
+
+# Handlers of every module kind (fixtures/Shapes): what add, number, remove
+# and replace do, refuse and say, and how they treat the user's own lines.
+group_handlers() {
+  case_ shapes-add "$small" -- add Shapes.vbp
+  case_ shapes-add-again "@shapes-add" -- add Shapes.vbp
+  case_ shapes-add-refused "$small" -- add Shapes.vbp --routine Resumes
+  case_ shapes-add-line "$small" -- add Shapes.vbp --module modA --line 9
+  case_ shapes-add-declarations "$small" -- add Shapes.vbp --module modA --line 1
+  case_ shapes-add-dry-json "$small" -- --format json --dry-run add Shapes.vbp
+  case_ shapes-readonly-setup "$small" -- list Shapes.vbp
+  chmod a-w "$out/shapes-readonly-setup/tree/CTx.cls"
+  case_ shapes-add-readonly "@shapes-readonly-setup" -- add Shapes.vbp --module CTx
+  case_ shapes-add-readonly-project "@shapes-readonly-setup" -- add Shapes.vbp
+  # A label typed into the settings file by hand, that would make bad code.
+  replace_in shapes-readonly-setup 'config/Brell Vantoke/qvaddin2.conf' 'label2=Error_Routine' 'label2=Err Label: x'
+  chmod u+w "$out/shapes-readonly-setup/tree/CTx.cls"
+  case_ shapes-add-bad-label "@shapes-readonly-setup" -- add Shapes.vbp
+
+  case_ shapes-number "$small" -- number Shapes.vbp
+  case_ shapes-number-again "@shapes-number" -- number Shapes.vbp
+  case_ shapes-number-module "$small" -- number Shapes.vbp --module modA
+  case_ shapes-number-accessor "$small" -- number Shapes.vbp --routine Value:Let
+  case_ shapes-number-terminate "$small" -- number Shapes.vbp --routine Class_Terminate
+  case_ shapes-number-declarations "$small" -- number Shapes.vbp --module CTx --line 2
+  # Numbers, a label with a colon, a tab: only the numbers go.
+  case_ shapes-unnumber-setup "$small" -- list Shapes.vbp
+  printf 'Attribute VB_Name = "modA"\r\n  Dim m As Long\r\nSub Go()\r\n10  x = 1\r\n\t'"'"' a tab\r\n20:     If x Then y = 2\r\nEnd Sub\r\nSub Plain()\r\n    x = 1\r\nEnd Sub\r\n' \
+    >"$out/shapes-unnumber-setup/tree/modA.bas"
+  case_ shapes-unnumber "@shapes-unnumber-setup" -- unnumber Shapes.vbp --module modA
+
+  # remove and replace decide on the top status, as the main window does.
+  case_ handlers-setup "$small" -- add Shapes.vbp --module modA
+  case_ handlers-setup-form "@handlers-setup" -- add Shapes.vbp --module frmMain
+  case_ replace-current "@handlers-setup-form" -- replace Shapes.vbp
+  case_ settings-exit-line "@handlers-setup-form" -- settings set add2 'Set mTx = Nothing'
+  case_ replace-renews "@settings-exit-line" -- replace Shapes.vbp
+  case_ replace-renews-again "@replace-renews" -- replace Shapes.vbp
+  case_ own-exit-line-setup "@handlers-setup-form" -- list Shapes.vbp
+  replace_in own-exit-line-setup modA.bas 'Exit_Routine:\r\n' 'Exit_Routine:\r\n    CleanUp\r\n'
+  case_ remove-own-exit-line "@own-exit-line-setup" -- remove Shapes.vbp --routine Go
+  replace_in own-exit-line-setup modA.bas 'Sub ErrorSave\(\)\r\nEnd Sub' 'Sub ErrorSave()\r\n    On Error GoTo Error_Routine\r\n\r\n    x = 1\r\n\r\nExit_Routine:\r\n    Exit Sub\r\nError_Routine:\r\n    Resume Next\r\nEnd Sub'
+  case_ remove-extra-code "@own-exit-line-setup" -- remove Shapes.vbp --routine ErrorSave
+  case_ replace-extra-code "@own-exit-line-setup" -- replace Shapes.vbp --routine ErrorSave
+  case_ remove-extra-code-forced "@own-exit-line-setup" -- remove Shapes.vbp --routine ErrorSave --force
+  case_ own-labels-setup "@handlers-setup-form" -- list Shapes.vbp
+  replace_in own-labels-setup modA.bas 'Function Resumes\(\) As Long\r\n    On Error Resume Next\r\n    Resumes = 1\r\n' 'Function Resumes() As Long\r\n    On Error GoTo Error_Routine\r\n    Resumes = 1\r\n    Exit Function\r\nError_Routine:\r\n    Resumes = 0\r\n'
+  replace_in own-labels-setup modA.bas '    If x Then Beep\r\n' '    If x Then GoTo Exit_Routine\r\n'
+  case_ remove-top-over-own-labels "@own-labels-setup" -- remove Shapes.vbp --routine Resumes
+  case_ remove-jump-to-gone-label "@own-labels-setup" -- remove Shapes.vbp --module modA
+  case_ own-on-error-setup "@handlers-setup-form" -- list Shapes.vbp
+  replace_in own-on-error-setup modA.bas '    If x Then Beep\r\n' '    On Error Resume Next\r\n    If x Then Beep\r\n'
+  case_ replace-keeps-handler "@own-on-error-setup" -- replace Shapes.vbp --routine Go
+}
+
+# check over a small project of every status (fixtures/Shop).
+group_check-shop() {
+  case_ shop-check "$shop" -- check Shop.vbp
+  case_ shop-readonly-setup "$shop" -- list Shop.vbp
+  chmod a-w "$out/shop-readonly-setup/tree/CAccount.cls"
+  case_ shop-check-readonly "@shop-readonly-setup" -- check Shop.vbp
+  case_ shop-check-readonly-excluded "@shop-readonly-setup" -- check --exclude-read-only Shop.vbp
+  case_ shop-check-readonly-json "@shop-readonly-setup" -- --format json check --exclude-read-only Shop.vbp
+  case_ shop-label "$shop" -- settings set label2 Handler
+  case_ shop-check-label "@shop-label" -- check Shop.vbp --module modMain
+  # Files no IDE saved may declare "Sub Main" without parentheses.
+  case_ shop-no-parentheses-setup "$shop" -- list Shop.vbp
+  replace_in shop-no-parentheses-setup modMain.bas 'Sub Main\(\)' 'Sub Main'
+  case_ shop-check-no-parentheses "@shop-no-parentheses-setup" -- check Shop.vbp
+  # A terminate routine's own blocks pass the gate after add; a hand-written
+  # On Error Resume Next in one does not.
+  case_ shop-terminate-setup "$shop" -- list Shop.vbp
+  printf '%s\r\n' 'VERSION 1.0 CLASS' BEGIN "  MultiUse = -1  'True" END 'Attribute VB_Name = "CAccount"' \
+    'Attribute VB_Exposed = False' 'Option Explicit' '' 'Private Sub Class_Terminate()' \
+    '    Debug.Print "bye"' 'End Sub' '' 'Public Sub Deposit()' '    Debug.Print "in"' 'End Sub' \
+    >"$out/shop-terminate-setup/tree/CAccount.cls"
+  case_ shop-terminate-add "@shop-terminate-setup" -- add Shop.vbp
+  case_ shop-terminate-check "@shop-terminate-add" -- check Shop.vbp
+  replace_in shop-terminate-add CAccount.cls 'Private Sub Class_Terminate\(\)\r\n(.|\r|\n)*?End Sub' 'Private Sub Class_Terminate()\r\n    On Error Resume Next\r\nEnd Sub'
+  case_ shop-terminate-own-check "@shop-terminate-add" -- check Shop.vbp
+}
+
+# tidy and comment over modules untidy in each way (fixtures/Tidy).
+group_tidy() {
+  case_ tidy-project "$tidy" -- tidy Tidy.vbp
+  case_ tidy-project-again "@tidy-project" -- tidy Tidy.vbp
+  case_ tidy-routine "$tidy" -- tidy Tidy.vbp --routine Report
+  case_ tidy-declarations "$tidy" -- tidy Tidy.vbp --module modA --line 2
+  case_ tidy-json "$tidy" -- --format json --dry-run tidy Tidy.vbp
+  case_ tidy-readonly-setup "$tidy" -- list Tidy.vbp
+  chmod a-w "$out/tidy-readonly-setup/tree/modA.bas"
+  case_ tidy-readonly-module "@tidy-readonly-setup" -- tidy Tidy.vbp --module modA
+  case_ tidy-readonly-project "@tidy-readonly-setup" -- tidy Tidy.vbp
+  case_ tidy-too-deep-routine "$tidy" -- tidy Deep.vbp --routine Deep
+  case_ comment-without-module "$tidy" -- comment Tidy.vbp --line 3
 }
 
 groups=("$@")
