@@ -8,6 +8,8 @@
 #
 # Usage: tests/golden/golden_run.sh QVADDIN OUTDIR [GROUP...]
 #        tests/golden/golden_run.sh --groups   (lists the groups)
+#        tests/golden/golden_run.sh --settings-file-groups
+#          (lists the groups that need a settings file, not the registry)
 #   GROUP: the groups to run (all by default); OUTDIR/<case>.txt is the
 #          record of a case.
 #
@@ -19,9 +21,16 @@
 set -uo pipefail
 
 all_groups=(usage list check stats find change-example change-sample change-shapes change-more
-            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy)
+            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy settings-values)
+# The groups that read or write the settings file itself (a build that keeps
+# its settings in the registry has none).
+settings_file_groups=(settings-values)
 if [ "${1:-}" = --groups ]; then
   echo "${all_groups[*]}"
+  exit 0
+fi
+if [ "${1:-}" = --settings-file-groups ]; then
+  echo "${settings_file_groups[*]}"
   exit 0
 fi
 if [ $# -lt 2 ]; then
@@ -131,6 +140,11 @@ group_usage() {
   case_ list-no-target "" -- list
   case_ list-missing-file "" -- list nothere.vbp
   case_ list-bad-option "$example" -- list --frobnicate Example.vbp
+  case_ stats-group-and-module "$sample" -- stats Sample.vbp --group --module modUtil
+  case_ stats-routine "$sample" -- stats Sample.vbp --routine Add
+  case_ stats-no-target "$sample" -- stats
+  case_ stats-bad-module "$sample" -- stats Sample.vbp --module Nope
+  case_ stats-missing-project "$sample" -- stats Missing.vbp
 }
 
 group_list() {
@@ -185,6 +199,13 @@ group_find() {
   case_ find-empty "$example" -- find Example.vbp ''
   case_ find-none "$example" -- find Example.vbp zzzzzz
   case_ find-shapes "$shapes" -- find RealShapes.vbp Long
+  local all=$root/tests/cli/fixtures/FindGroup
+  case_ find-group-pattern-case "$all" -- find All.vbg 'T?TAL' --pattern --match-case
+  case_ find-group-module "$all" -- find All.vbg total --scope module --module modb
+  case_ find-group-routine "$all" -- find All.vbg total --scope module --routine Add
+  case_ find-group-project "$all" -- find All.vbg total --project P2
+  case_ find-group-no-text "$all" -- find All.vbg
+  case_ find-group-bad-module "$all" -- find All.vbg x --module nope
 }
 
 # The commands that change code, at each scope, written and as a diff; then
@@ -271,6 +292,7 @@ group_readonly() {
   case_ add-readonly-project "@add-readonly-setup" -- add Example.vbp
   case_ tidy-readonly "@add-readonly-setup" -- tidy Example.vbp --module CAccount
   case_ check-readonly "@add-readonly-setup" -- check --exclude-read-only Example.vbp
+  case_ list-readonly "@add-readonly-setup" -- list Example.vbp --module CACCOUNT
   case_ comment-readonly "@add-readonly-setup" -- comment Example.vbp --module CAccount --line 30
 }
 
@@ -446,10 +468,6 @@ group_handlers() {
   chmod a-w "$out/shapes-readonly-setup/tree/CTx.cls"
   case_ shapes-add-readonly "@shapes-readonly-setup" -- add Shapes.vbp --module CTx
   case_ shapes-add-readonly-project "@shapes-readonly-setup" -- add Shapes.vbp
-  # A label typed into the settings file by hand, that would make bad code.
-  replace_in shapes-readonly-setup 'config/Brell Vantoke/qvaddin2.conf' 'label2=Error_Routine' 'label2=Err Label: x'
-  chmod u+w "$out/shapes-readonly-setup/tree/CTx.cls"
-  case_ shapes-add-bad-label "@shapes-readonly-setup" -- add Shapes.vbp
 
   case_ shapes-number "$small" -- number Shapes.vbp
   case_ shapes-number-again "@shapes-number" -- number Shapes.vbp
@@ -527,6 +545,91 @@ group_tidy() {
   case_ tidy-readonly-project "@tidy-readonly-setup" -- tidy Tidy.vbp
   case_ tidy-too-deep-routine "$tidy" -- tidy Deep.vbp --routine Deep
   case_ comment-without-module "$tidy" -- comment Tidy.vbp --line 3
+}
+
+# The settings command's checks of the values it stores, the values it finds
+# stored, and the files it finds.
+group_settings-values() {
+  local conf='config/Brell Vantoke/qvaddin2.conf'
+  # A stored value over a company default; a template taken out of the file.
+  case_ menu-stored "" -- settings set menu 0
+  case_ menu-stored-shown "@menu-stored" -- settings
+  replace_in menu-stored "$conf" 'add0=\n' ''
+  case_ template-taken-out "@menu-stored" -- --format json settings
+  printf 'Debug.Assert False\nResume Exit_Routine\n' >"$out/add3.txt"
+  case_ template-from-lf-file "" -- settings set ADD3 --from-file "$out/add3.txt"
+  case_ template-from-lf-file-get "@template-from-lf-file" -- settings get add3
+  case_ template-from-lf-file-json "@template-from-lf-file" -- --format json settings get add3
+  rm -f "$out/add3.txt"
+  case_ set-dry "" -- --dry-run settings set label1 Done
+  # Numbers of another kind or out of their range: refused, nothing stored.
+  local pair
+  for pair in header=abc ten=40000 comment=4 menu=1.5 header=99 menu=7 select=-1 ten=-1 \
+              modulemb=0 modulemb=4096; do
+    case_ "refused-${pair/=/-}" "" -- settings set "${pair%%=*}" -- "${pair#*=}"
+  done
+  case_ number-with-spaces "" -- settings set ten ' +1 '
+  case_ modulemb-set "" -- settings set modulemb 128
+  case_ modulemb-get "@modulemb-set" -- settings get modulemb
+  case_ set-no-value "" -- settings set ten
+  # A stored number that is not one names the key and the file.
+  case_ stored-bad-number-setup "" -- settings set ten 0
+  replace_in stored-bad-number-setup "$conf" 'ten=0' 'ten=lots'
+  case_ stored-bad-number "@stored-bad-number-setup" -- settings
+  case_ stored-bad-number-get "@stored-bad-number-setup" -- settings get add3
+  case_ stored-bad-number-mended "@stored-bad-number-setup" -- settings set ten 0
+  # The code page is stored by its number; a stored one that names none stops
+  # the commands that read VB files, and --code-page replaces it for a run.
+  case_ code-page-get "" -- settings get codePage
+  case_ code-page-set "" -- settings set codepage Shift_JIS
+  case_ code-page-set-get "@code-page-set" -- settings get codePage
+  case_ code-page-set-json "@code-page-set" -- --format json settings
+  case_ code-page-bad "" -- settings set codePage 12
+  case_ code-page-stored-bad-setup "$example" -- settings set codePage 1252
+  replace_in code-page-stored-bad-setup "$conf" 'codePage=1252' 'codePage=latin'
+  case_ code-page-stored-bad "@code-page-stored-bad-setup" -- list Example.vbp
+  case_ code-page-for-a-run "@code-page-stored-bad-setup" -- --code-page 1252 list Example.vbp
+  case_ code-page-bad-for-a-run "@code-page-stored-bad-setup" -- --code-page latin9 list Example.vbp
+  case_ code-page-stored-bad-get "@code-page-stored-bad-setup" -- settings get codePage
+  # Labels that would make code that is not VB.
+  case_ label-with-colon "" -- settings set label1 'Err Label: x'
+  case_ label-line-break "" -- settings set label1 $'Err\nLabel'
+  case_ label-keyword "" -- settings set label1 Resume
+  case_ label-digit-first "" -- settings set label1 9Lives
+  case_ label-empty "" -- settings set label1 ''
+  case_ label-same-as-other "" -- settings set label1 Error_Routine
+  case_ label-good "" -- settings set label1 Leave_Here
+  case_ label-good-get "@label-good" -- settings get label1
+  case_ stamp-two-lines "" -- settings set insert $'\' stamp\nx = 1'
+  # A read-only settings file is not rewritten.
+  case_ read-only-file-setup "" -- settings set menu 0
+  chmod 0444 "$out/read-only-file-setup/tree/$conf"
+  case_ read-only-file-set "@read-only-file-setup" -- settings set menu 1
+  case_ read-only-file-reset "@read-only-file-setup" -- settings reset
+  chmod u+w "$out/read-only-file-setup/tree/$conf"
+  case_ reset-setup "" -- settings set menu 0
+  case_ reset-setup-template "@reset-setup" -- settings set add3 Stop
+  case_ reset "@reset-setup-template" -- settings reset
+  case_ reset-get "@reset" -- settings get add3
+  # A file that is not INI is reported and kept.
+  case_ not-ini-setup "" -- --version
+  mkdir -p "$out/not-ini-setup/tree/config/Brell Vantoke"
+  printf '# settings\nmenu: 0\n' >"$out/not-ini-setup/tree/$conf"
+  case_ not-ini "@not-ini-setup" -- settings
+  case_ not-ini-set "@not-ini-setup" -- settings set menu 0
+  case_ not-ini-reset "@not-ini-setup" -- settings reset
+  # A label typed into the settings file by hand, that would make bad code.
+  case_ bad-label-setup "$small" -- list Shapes.vbp
+  replace_in bad-label-setup "$conf" 'label2=Error_Routine' 'label2=Err Label: x'
+  case_ bad-label-add "@bad-label-setup" -- add Shapes.vbp
+  # register writes the add-in list, taking out the previous generation's.
+  case_ register-setup "" -- --version
+  mkdir -p "$out/register-setup/tree/config/qvaddin-workbench"
+  printf '[Add-Ins32]\nqvAddIn2.ErrorHandle=1\nOther.Connect=0\n' \
+    >"$out/register-setup/tree/config/qvaddin-workbench/vbaddin.ini"
+  case_ register-dry "@register-setup" -- --dry-run register
+  case_ register "@register-setup" -- register
+  case_ register-again "@register" -- --format json register
 }
 
 groups=("$@")
