@@ -21,7 +21,7 @@
 set -uo pipefail
 
 all_groups=(usage list check stats find change-example change-sample change-shapes change-more
-            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy settings-values)
+            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy settings-values bad-input)
 # The groups that read or write the settings file itself (a build that keeps
 # its settings in the registry has none).
 settings_file_groups=(settings-values)
@@ -630,6 +630,48 @@ group_settings-values() {
   case_ register-dry "@register-setup" -- --dry-run register
   case_ register "@register-setup" -- register
   case_ register-again "@register" -- --format json register
+}
+
+# Projects and modules that cannot be read whole: what is missing or broken
+# is reported and left as it is, and the rest is done; names that would steer
+# a terminal reach it escaped.
+group_bad-input() {
+  case_ missing-module-setup "$sample" -- --version
+  local tree=$out/missing-module-setup/tree
+  { printf 'Type=Exe\r\nModule=modGone; gone.bas\r\n'; tail -c +11 "$sample/Sample.vbp"; } >"$tree/SAMPLE.VBP"
+  rm "$tree/Sample.vbp"
+  case_ missing-module "@missing-module-setup" -- list SAMPLE.VBP
+  case_ broken-project-setup "$sample" -- --version
+  printf 'Type=Exe\r\nModule=modUtil; modUtil.bas\r\nrubbish\r\n' >"$out/broken-project-setup/tree/Sample.vbp"
+  case_ broken-project "@broken-project-setup" -- tidy Sample.vbp --module CCounter
+  case_ unknown-project "$sample" -- list Sample.vbp --project Other
+  case_ json-bad-option "" -- --format json list --no-such-option x.vbp
+  case_ json-missing-project "" -- list --format=json no/such/project.vbp
+
+  # broken NAME FILE < BYTES: FILE of the sample project holds BYTES.
+  broken() {
+    case_ "broken-$1-setup" "$sample" -- --version
+    cat >"$out/broken-$1-setup/tree/$2"
+    case_ "broken-$1-add" "@broken-$1-setup" -- add Sample.vbp
+    case_ "broken-$1-list" "@broken-$1-setup" -- --format json list Sample.vbp
+    case_ "broken-$1-tidy" "@broken-$1-setup" -- tidy Sample.vbp --module "${2%.*}"
+  }
+  broken empty modUtil.bas </dev/null
+  printf '\0\0\0\0' | broken nul modUtil.bas
+  printf 'Option Explicit\r\nSub A()\r\nEnd Sub\r\n' | broken no-name modUtil.bas
+  printf 'Attribute VB_Name = "modUtil"\r\nSub A()\r\n    x = 1\r\n' | broken unclosed modUtil.bas
+  printf 'VERSION 5.00\r\nBegin VB.Form frmMain\r\n   Caption = "x"\r\nAttribute VB_Name = "frmMain"\r\n' |
+    broken designer frmMain.frm
+  { printf "Attribute VB_Name = \"modUtil\"\r\n' "; head -c 1048576 /dev/zero | tr '\0' x; printf '\r\n'; } |
+    broken long-line modUtil.bas
+
+  local escape=$'\e[31m\e]0;owned\a'
+  case_ escapes-setup "$sample" -- --version
+  printf 'Attribute VB_Name = "mod%sEsc"\r\nSub A()\r\nEnd Sub\r\n' "$escape" >"$out/escapes-setup/tree/modEsc.bas"
+  case_ escapes-list "@escapes-setup" -- list modEsc.bas
+  case_ escapes-list-json "@escapes-setup" -- --format json list modEsc.bas
+  case_ escapes-missing "$sample" -- list "gone$escape.vbp"
+  case_ escapes-command "$sample" -- "no-such-command$escape"
 }
 
 groups=("$@")
