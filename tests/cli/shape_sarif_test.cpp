@@ -4,13 +4,11 @@
 // page names the routines as text, gives the files' code page and offers a
 // fix of each routine.
 
+#include "cli/code_change_fixture.h"
 #include "cli/code_page_fixture.h"
-#include "cli/shape_fixture.h"
 
 namespace qv::test {
 namespace {
-
-using namespace shapes;
 
 class ShapeSarif : public CodeChangeTest {};
 

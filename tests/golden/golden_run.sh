@@ -21,7 +21,7 @@
 set -uo pipefail
 
 all_groups=(usage list check stats find change-example change-sample change-shapes change-more
-            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy settings-values bad-input)
+            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy settings-values bad-input unmodelled)
 # The groups that read or write the settings file itself (a build that keeps
 # its settings in the registry has none).
 settings_file_groups=(settings-values)
@@ -238,6 +238,7 @@ change_project() {
   case_ "number-$project-after-add" "@add-$project-project" -- number "$vbp"
   case_ "tidy-$project-after-number" "@number-$project-after-add" -- tidy "$vbp"
   case_ "add-$project-again" "@add-$project-project" -- add "$vbp"
+  case_ "check-$project-after-add" "@add-$project-project" -- check --routines "$vbp"
   case_ "number-$project-again" "@number-$project-project" -- number "$vbp"
   if [ "$project" = example ]; then
     case_ unnumber-line "@number-example-project" -- unnumber Example.vbp --module modMain --line 20
@@ -263,8 +264,28 @@ group_lines() {
   case_ add-oneline "$shapes" -- add RealShapes.vbp --routine Lo16
   case_ number-oneline "$shapes" -- number RealShapes.vbp --routine Lo16
   case_ tidy-span "$shapes" -- tidy RealShapes.vbp --routine Run
+  # Named alone, a routine whose #If lines open above it is refused by every
+  # command that changes code.
+  for c in add number unnumber remove replace; do
+    case_ "$c-span" "$shapes" -- "$c" RealShapes.vbp --routine Run
+  done
   case_ tidy-line "$example" -- tidy Example.vbp --module modMain --line 20
   case_ tidy-modules-dry "$example" -- --dry-run tidy modMain.bas frmMain.frm
+}
+
+# A form of nothing but NUL bytes and a module whose routine never closes:
+# every command reports them, leaves them as they are and does the rest.
+group_unmodelled() {
+  case_ unmodelled-setup "$shapes" -- --version
+  local tree=$out/unmodelled-setup/tree
+  head -c 2048 /dev/zero >"$tree/frmBroken.frm"
+  printf 'Attribute VB_Name = "modUnclosed"\r\nSub Open()\r\n    x = 1\r\n' >"$tree/modUnclosed.bas"
+  replace_in unmodelled-setup RealShapes.vbp 'Name=' 'Form=frmBroken.frm\r\nModule=modUnclosed; modUnclosed.bas\r\nName='
+  for c in list check stats add number tidy remove replace unnumber; do
+    case_ "unmodelled-$c" "@unmodelled-setup" -- "$c" RealShapes.vbp
+  done
+  case_ unmodelled-check-json "@unmodelled-setup" -- --format json check RealShapes.vbp
+  case_ unmodelled-find "@unmodelled-setup" -- find RealShapes.vbp 'x = 1'
 }
 
 # A project group.
@@ -281,6 +302,19 @@ group_group() {
   case_ group-add-project "$group" -- add Both.vbg --project RealShapes
   case_ group-number-dry "$group" -- --dry-run number Both.vbg --project RealShapes --module modLabels
   case_ group-tidy "$group" -- tidy Both.vbg
+  # Projects of one name: the second is called Name_2, and every command works.
+  case_ one-name-setup "$shapes" -- --version
+  local tree=$out/one-name-setup/tree
+  mkdir -p "$tree/copy"
+  printf 'Type=Exe\r\nModule=modCond; modCond.bas\r\nName="RealShapes"\r\n' >"$tree/copy/RealShapes.vbp"
+  cp "$shapes/modCond.bas" "$tree/copy/"
+  printf 'VBGROUP 5.0\r\nStartupProject=RealShapes.vbp\r\nProject=copy/RealShapes.vbp\r\n' >"$tree/All.vbg"
+  case_ one-name-list "@one-name-setup" -- list All.vbg
+  case_ one-name-check "@one-name-setup" -- check All.vbg
+  case_ one-name-stats "@one-name-setup" -- stats All.vbg --group
+  case_ one-name-find "@one-name-setup" -- find All.vbg CallSlot --scope group
+  case_ one-name-add "@one-name-setup" -- add All.vbg --project RealShapes_2
+  case_ one-name-loose "@one-name-setup" -- check modCond.bas copy/modCond.bas
   rm -rf "$group"
 }
 
@@ -350,7 +384,6 @@ group_more-shapes() {
   case_ strict-add-json "@strict-add" -- --format json add --strict MoreShapes.vbp --module modOwnLabels
   case_ strict-example-setup "$example" -- add Example.vbp
   case_ strict-example "@strict-example-setup" -- add --strict Example.vbp
-  case_ check-example-after-add "@strict-example-setup" -- check --routines Example.vbp
   for c in number tidy remove unnumber; do
     case_ "strict-$c-shapes" "$shapes" -- "$c" --strict RealShapes.vbp
   done
