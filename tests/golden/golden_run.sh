@@ -493,6 +493,7 @@ replace_in() {
 group_handlers() {
   case_ shapes-add "$small" -- add Shapes.vbp
   case_ shapes-add-again "@shapes-add" -- add Shapes.vbp
+  case_ shapes-check-after-add "@shapes-add" -- check --routines Shapes.vbp
   case_ shapes-add-refused "$small" -- add Shapes.vbp --routine Resumes
   case_ shapes-add-line "$small" -- add Shapes.vbp --module modA --line 9
   case_ shapes-add-declarations "$small" -- add Shapes.vbp --module modA --line 1
