@@ -20,8 +20,11 @@
 # are written as DATE and TIME in that case's record.
 set -uo pipefail
 
+# (A program that keeps its settings in the registry keeps them from one case
+# to the next: the groups whose cases store settings come last.)
 all_groups=(usage list check stats find change-example change-sample change-shapes change-more
-            lines group readonly comment settings more-shapes code-pages handlers check-shop tidy settings-values bad-input unmodelled)
+            more-shapes code-pages lines group unmodelled readonly comment handlers check-shop
+            tidy bad-input settings settings-values)
 # The groups that read or write the settings file itself (a build that keeps
 # its settings in the registry has none).
 settings_file_groups=(settings-values)
@@ -413,16 +416,23 @@ group_more-shapes() {
 # character, everything printed is UTF-8, and the files written keep their
 # code page. Shift-JIS: 表, ソ and 構 end in the byte of "\", ポ in that of
 # "|"; GBK: 開 ends in the byte of "_", 億 in that of "|".
-group_code-pages() {
-  local pages=$out/_pages project
+# code_page_projects DIR: the projects of fixtures/CodePages (kept as UTF-8)
+# written in DIR in their code pages.
+code_page_projects() {
+  local project folder page file
   for project in Western:CP1252 Japanese:CP932 Chinese:CP936; do
-    local folder=${project%%:*} page=${project#*:} file
-    mkdir -p "$pages/$folder"
-    cp -a "$root/tests/cli/fixtures/CodePages/$folder/." "$pages/$folder/"
+    folder=${project%%:*} page=${project#*:}
+    mkdir -p "$1/$folder"
+    cp -a "$root/tests/cli/fixtures/CodePages/$folder/." "$1/$folder/"
     while IFS= read -r -d '' file; do
       iconv -f UTF-8 -t "$page" "$file" >"$file.page" && mv "$file.page" "$file"
-    done < <(find "$pages/$folder" -type f -print0)
+    done < <(find "$1/$folder" -type f -print0)
   done
+}
+
+group_code-pages() {
+  local pages=$out/_pages
+  code_page_projects "$pages"
   local w=$pages/Western j=$pages/Japanese c=$pages/Chinese
   local cp1252=(page=CP1252 -- --code-page 1252) cp932=(page=CP932 -- --code-page 932)
   local cp936=(page=CP936 -- --code-page 936)
@@ -440,11 +450,6 @@ group_code-pages() {
   case_ western-unnumber "@western-number" "${cp1252[@]}" unnumber Ventas.vbp --routine größe
   case_ western-tidy "@western-unnumber" "${cp1252[@]}" tidy Ventas.vbp
   case_ western-tidy-again "@western-tidy" "${cp1252[@]}" tidy Ventas.vbp
-  # Templates are UTF-8: written in the module's code page, a character it
-  # has none for as "?"; the check reads the template as written.
-  case_ western-template "$w" -- settings set add2 "' Ende für %r"
-  case_ western-template-add "@western-template" "${cp1252[@]}" add Ventas.vbp --routine Größe
-  case_ western-template-check "@western-template-add" "${cp1252[@]}" check Ventas.vbp --routine Größe
 
   case_ japanese-list "$j" "${cp932[@]}" list 日本.vbp
   case_ japanese-list-group "$j" "${cp932[@]}" list グループ.vbg
@@ -460,8 +465,6 @@ group_code-pages() {
   case_ japanese-unnumber "@japanese-number" "${cp932[@]}" unnumber 日本.vbp --routine ソート
   case_ japanese-tidy "@japanese-unnumber" "${cp932[@]}" tidy 日本.vbp
   case_ japanese-tidy-again "@japanese-tidy" "${cp932[@]}" tidy 日本.vbp
-  case_ japanese-template "$j" -- settings set add2 "' Ende für %r"
-  case_ japanese-template-add "@japanese-template" "${cp932[@]}" add 日本.vbp --routine 表示
   # Read in the default code page, the names of the files are not found,
   # and the user is told where to look.
   case_ japanese-other-page "$j" page=CP932 -- list 日本.vbp
@@ -519,9 +522,6 @@ group_handlers() {
   case_ handlers-setup "$small" -- add Shapes.vbp --module modA
   case_ handlers-setup-form "@handlers-setup" -- add Shapes.vbp --module frmMain
   case_ replace-current "@handlers-setup-form" -- replace Shapes.vbp
-  case_ settings-exit-line "@handlers-setup-form" -- settings set add2 'Set mTx = Nothing'
-  case_ replace-renews "@settings-exit-line" -- replace Shapes.vbp
-  case_ replace-renews-again "@replace-renews" -- replace Shapes.vbp
   case_ own-exit-line-setup "@handlers-setup-form" -- list Shapes.vbp
   replace_in own-exit-line-setup modA.bas 'Exit_Routine:\r\n' 'Exit_Routine:\r\n    CleanUp\r\n'
   case_ remove-own-exit-line "@own-exit-line-setup" -- remove Shapes.vbp --routine Go
@@ -547,8 +547,6 @@ group_check-shop() {
   case_ shop-check-readonly "@shop-readonly-setup" -- check Shop.vbp
   case_ shop-check-readonly-excluded "@shop-readonly-setup" -- check --exclude-read-only Shop.vbp
   case_ shop-check-readonly-json "@shop-readonly-setup" -- --format json check --exclude-read-only Shop.vbp
-  case_ shop-label "$shop" -- settings set label2 Handler
-  case_ shop-check-label "@shop-label" -- check Shop.vbp --module modMain
   # Files no IDE saved may declare "Sub Main" without parentheses.
   case_ shop-no-parentheses-setup "$shop" -- list Shop.vbp
   replace_in shop-no-parentheses-setup modMain.bas 'Sub Main\(\)' 'Sub Main'
@@ -582,7 +580,7 @@ group_tidy() {
 }
 
 # The settings command's checks of the values it stores, the values it finds
-# stored, and the files it finds.
+# stored, and the files it finds; the stored settings at work.
 group_settings-values() {
   local conf='config/Brell Vantoke/qvaddin2.conf'
   # A stored value over a company default; a template taken out of the file.
@@ -656,6 +654,27 @@ group_settings-values() {
   case_ bad-label-setup "$small" -- list Shapes.vbp
   replace_in bad-label-setup "$conf" 'label2=Error_Routine' 'label2=Err Label: x'
   case_ bad-label-add "@bad-label-setup" -- add Shapes.vbp
+  # Templates are UTF-8: written in the module's code page, a character it
+  # has none for as "?"; the check reads the template as written.
+  local pages=$out/_pages
+  code_page_projects "$pages"
+  local w=$pages/Western j=$pages/Japanese
+  local cp1252=(page=CP1252 -- --code-page 1252) cp932=(page=CP932 -- --code-page 932)
+  case_ western-template "$w" -- settings set add2 "' Ende für %r"
+  case_ western-template-add "@western-template" "${cp1252[@]}" add Ventas.vbp --routine Größe
+  case_ western-template-check "@western-template-add" "${cp1252[@]}" check Ventas.vbp --routine Größe
+  case_ japanese-template "$j" -- settings set add2 "' Ende für %r"
+  case_ japanese-template-add "@japanese-template" "${cp932[@]}" add 日本.vbp --routine 表示
+  rm -rf "$pages"
+  # Stored templates and labels decide: replace renews handlers from them,
+  # check judges by them.
+  case_ handlers-setup "$small" -- add Shapes.vbp --module modA
+  case_ handlers-setup-form "@handlers-setup" -- add Shapes.vbp --module frmMain
+  case_ settings-exit-line "@handlers-setup-form" -- settings set add2 'Set mTx = Nothing'
+  case_ replace-renews "@settings-exit-line" -- replace Shapes.vbp
+  case_ replace-renews-again "@replace-renews" -- replace Shapes.vbp
+  case_ shop-label "$shop" -- settings set label2 Handler
+  case_ shop-check-label "@shop-label" -- check Shop.vbp --module modMain
   # register writes the add-in list, taking out the previous generation's.
   case_ register-setup "" -- --version
   mkdir -p "$out/register-setup/tree/config/qvaddin-workbench"
