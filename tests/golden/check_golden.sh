@@ -44,7 +44,7 @@ comparable() {
   if $registry; then
     awk '/^diff --git /{skip = ($3 ~ /^a\/config\//)} !skip' "$1" |
       LC_ALL=C sed -E -e 's#^(---|\+\+\+) "([ab]/.*)"$#\1 \2#' \
-        -e ':sep' -e 's#([^[:space:]/\\"])\\\\?([^[:space:]/\\"]+\.(bas|cls|frm|ctl|dsr|vbp|vbg))#\1/\2#' -e 't sep' \
+        -e ':sep' -e 's#([^[:space:]/\\"])\\\\?([^[:space:]\\"]+\.(bas|cls|frm|ctl|dsr|vbp|vbg))#\1/\2#' -e 't sep' \
         -e 's#^index [0-9a-f]+\.\.[0-9a-f]+#index HASH..HASH#' \
         -e 's#HKEY_CURRENT_USER(\\{1,2}(Software|Brell Vantoke|qvaddin2))+#TREE/config/Brell Vantoke/qvaddin2.conf#'
   else
