@@ -283,21 +283,6 @@ TEST_F(HostileInput, ADiffOfNamesWithEscapesAndLineBreaksIsOnePatchAccepts) {
 
 // ----------------------------------------------- settings and the user's folders
 
-TEST_F(HostileInput, HelpAndVersionLeaveNoSettingsFile) {
-    Settings settings;
-    for (const auto& args : {std::vector<std::string>{"--version"}, {"--help"}, {"add", "--help"},
-                             {}, {"nosuch"}}) {
-        RunProgram(args, {.env = settings.Env()});
-    }
-    EXPECT_TRUE(fs::is_empty(settings.home.Path())) << "nothing stored, nothing created";
-    // A command reads settings: its start stores the first defaults.
-    EXPECT_EQ(RunProgram({"list", (ExampleFolder() / "Example.vbp").string()},
-                         {.env = settings.Env()})
-                  .code,
-              0);
-    EXPECT_TRUE(fs::exists(settings.home.Path() / "Brell Vantoke" / "qvaddin2.conf"));
-}
-
 TEST_F(HostileInput, ReadOnlyWorkGoesOnWhereTheSettingsCannotBeWritten) {
     TempFolder places;
     places.Write("a-file", "");

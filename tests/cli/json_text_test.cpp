@@ -10,7 +10,10 @@ namespace {
 
 using Json = JsonNode;
 
-TEST(JsonText, IndentsByFourSortsKeysAndPutsEmptyContainersOnTwoLines) {
+// The indented layout (by four, keys sorted, empty containers on two lines)
+// is in every JSON output of the golden run; the compact one, of the SARIF
+// logs, is read back by the SARIF tests but not compared as text there.
+TEST(JsonText, CompactLayoutSortsKeysAndKeepsEmptyContainers) {
     const Json value{{"b", true},
                      {"ea", Json::array()},
                      {"eo", Json::object()},
@@ -18,25 +21,6 @@ TEST(JsonText, IndentsByFourSortsKeysAndPutsEmptyContainersOnTwoLines) {
                      {"n", nullptr},
                      {"nest", Json::array({1, Json{{"x", 1}}, Json::array()})},
                      {"a", "z"}};
-    EXPECT_EQ(JsonText(value, JsonLayout::Indented),
-              "{\n"
-              "    \"a\": \"z\",\n"
-              "    \"b\": true,\n"
-              "    \"ea\": [\n"
-              "    ],\n"
-              "    \"eo\": {\n"
-              "    },\n"
-              "    \"i\": 5,\n"
-              "    \"n\": null,\n"
-              "    \"nest\": [\n"
-              "        1,\n"
-              "        {\n"
-              "            \"x\": 1\n"
-              "        },\n"
-              "        [\n"
-              "        ]\n"
-              "    ]\n"
-              "}\n");
     EXPECT_EQ(JsonText(value, JsonLayout::Compact),
               R"({"a":"z","b":true,"ea":[],"eo":{},"i":5,"n":null,"nest":[1,{"x":1},[]]})");
     EXPECT_EQ(JsonText(Json::object(), JsonLayout::Indented), "{\n}\n");

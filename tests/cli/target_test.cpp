@@ -10,9 +10,7 @@
 
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
-#include "host/files/temp_files.h"
 #include "cli/cli_test_support.h"
-#include "cli/code_change_fixture.h"
 
 namespace qv::cli {
 namespace {
@@ -115,20 +113,6 @@ TEST_F(Target, LineSetsTheCursorOfTheActiveCodePane) {
     EXPECT_NE(r.err.find("is not in routine Report"), std::string::npos) << r.err;
 }
 
-TEST_F(Target, UnknownProjectOrModuleNamesTheChoices) {
-    CliResult r = Run({"test-edit", "Sample.vbp", "--project", "Other"});
-    EXPECT_EQ(r.code, 3);
-    EXPECT_NE(r.err.find("there is no project named \"Other\"; the projects are: Sample"),
-              std::string::npos)
-        << r.err;
-    r = Run({"test-edit", "Sample.vbp", "--module", "modGone"});
-    EXPECT_EQ(r.code, 3);
-    EXPECT_NE(
-        r.err.find("has no module named \"modGone\"; its modules are: modUtil, CCounter, frmMain"),
-        std::string::npos)
-        << r.err;
-}
-
 TEST_F(Target, SaveKeepsHiddenLinesAndRefusesReadOnlyModules) {
     CliResult r = Run({"test-edit", "Sample.vbp", "--module", "frmMain", "--line", "3"});
     ASSERT_EQ(r.code, 0) << r.err;
@@ -150,84 +134,6 @@ TEST_F(Target, SaveKeepsHiddenLinesAndRefusesReadOnlyModules) {
     }
 }
 
-TEST_F(Target, MissingFileWarnsAndTheRestLoads) {
-    copy_.Write("Sample.vbp",
-                "Type=Exe\r\nModule=modGone; gone.bas\r\n" + copy_.Read("Sample.vbp").substr(10));
-    std::filesystem::rename(copy_.Path() / "Sample.vbp", copy_.Path() / "SAMPLE.VBP");
-    const CliResult r = Run({"list", "SAMPLE.VBP"});
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.err,
-              "qvaddin: warning: SAMPLE.VBP:2: Module file \"gone.bas\" is not there; the project "
-              "is loaded without it (restore the file or remove the line)\n");
-    EXPECT_NE(r.out.find("frmMain (Form)"), std::string::npos);
-}
-
-TEST_F(Target, ABrokenProjectFileStopsTheCommandAndChangesNothing) {
-    TempFolder folder = CopyOfFolder(FixtureFolder("Sample"));
-    const std::string bytes = "Type=Exe\r\nModule=modUtil; modUtil.bas\r\nrubbish\r\n";
-    folder.Write("Sample.vbp", bytes);
-    const CliResult r = RunCliIn(folder.Path(), {"test-edit", "Sample.vbp", "--module", "CCounter"});
-    EXPECT_EQ(r.code, 3);
-    EXPECT_EQ(r.err.rfind("qvaddin: Sample.vbp:3: this line is not \"Key=Value\"", 0), 0u) << r.err;
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(folder.Read("Sample.vbp"), bytes);
-    EXPECT_EQ(folder.Read("CCounter.cls"), ReadFile(FixtureFolder("Sample") / "CCounter.cls"));
-}
-
-// A module file that cannot be modelled is reported and left as it is; the
-// command does the rest and exits 3.
-class BrokenModule : public CodeChangeTest {};
-
-TEST_F(BrokenModule, IsReportedLeftAloneAndTheRestDone) {
-    struct Case {
-        std::string file;
-        std::string bytes;
-        std::string message;
-    };
-    const std::vector<Case> cases = {
-        {"modUtil.bas", "", "modUtil.bas: the file is empty"},
-        {"modUtil.bas", std::string("\0\0\0\0", 4), "modUtil.bas: the file holds NUL bytes"},
-        {"modUtil.bas", "Option Explicit\r\nSub A()\r\nEnd Sub\r\n",
-         "modUtil.bas:1: there is no Attribute VB_Name"},
-        {"modUtil.bas", "Attribute VB_Name = \"modUtil\"\r\nSub A()\r\n    x = 1\r\n",
-         "modUtil.bas:2: the Sub A declared here has no End Sub line"},
-        {"frmMain.frm",
-         "VERSION 5.00\r\nBegin VB.Form frmMain\r\n   Caption = \"x\"\r\nAttribute VB_Name = "
-         "\"frmMain\"\r\n",
-         "frmMain.frm:2: the designer block"},
-        {"modUtil.bas",
-         "Attribute VB_Name = \"modUtil\"\r\n' " + std::string(1 << 20, 'x') + "\r\n",
-         "modUtil.bas:2: this line is 1048578 bytes long"},
-    };
-    for (const Case& c : cases) {
-        TempFolder folder = CopyOfFolder(FixtureFolder("Sample"));
-        folder.Write(c.file, c.bytes);
-        const std::string name = c.file.substr(0, c.file.find('.'));
-        const CliResult added = RunCliIn(folder.Path(), {"add", "Sample.vbp"});
-        EXPECT_EQ(added.code, 3) << c.message;
-        EXPECT_NE(added.err.find("qvaddin: " + c.message), std::string::npos) << added.err;
-        EXPECT_NE(added.err.find("; module " + name + " of project Sample is left out"),
-                  std::string::npos)
-            << added.err;
-        EXPECT_EQ(folder.Read(c.file), c.bytes);
-        EXPECT_NE(folder.Read("CCounter.cls"), ReadFile(FixtureFolder("Sample") / "CCounter.cls"))
-            << "the other modules are done";
-
-        const CliResult listed = RunCliIn(folder.Path(), {"--format", "json", "list", "Sample.vbp"});
-        EXPECT_EQ(listed.code, 3);
-        Json errors = ParseJson(listed.out)["errors"];
-        ASSERT_EQ(errors.size(), 1);
-        EXPECT_EQ(errors[0]["module"].get<std::string>(), name);
-        EXPECT_EQ(errors[0]["file"].get<std::string>(), c.file);
-        EXPECT_EQ(errors[0]["error"].get<std::string>().rfind(c.message, 0), 0u);
-        const CliResult picked = RunCliIn(folder.Path(), {"tidy", "Sample.vbp", "--module", name});
-        EXPECT_EQ(picked.code, 3);
-        EXPECT_NE(picked.err.find("module " + name + " could not be loaded: " + c.message),
-                  std::string::npos)
-            << picked.err;
-    }
-}
-
 TEST_F(Target, LooseModulesAndAGroup) {
     CliResult r = Run({"list", "modUtil.bas", "CCounter.cls"});
     EXPECT_EQ(r.code, 0) << r.err;
@@ -244,67 +150,6 @@ TEST_F(Target, LooseModulesAndAGroup) {
     r = Run({"list", "All.vbg", "--project", "sample", "--format", "json"});
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out.find("\"Two\""), std::string::npos) << r.out;
-}
-
-TEST(Cli, WholeFailuresSayItInJsonToo) {
-    // Scripts that read JSON got nothing on standard output for exit 2 and 3.
-    for (const auto& [arguments, code] :
-         std::vector<std::pair<std::vector<std::string>, int>>{
-             {{"--format", "json", "list", "--no-such-option", "x.vbp"}, 2},
-             {{"list", "--format=json", "no/such/project.vbp"}, 3}}) {
-        const CliResult r = RunCli(arguments);
-        EXPECT_EQ(r.code, code);
-        Json error = ParseJson(r.out)["error"];
-        EXPECT_EQ(error["code"].get<int>(), code);
-        EXPECT_FALSE(error["message"].get<std::string>().empty());
-        EXPECT_NE(r.err.find(error["message"].get<std::string>()), std::string::npos)
-            << "the same message on standard error";
-    }
-    EXPECT_EQ(RunCli({"list", "no/such/project.vbp"}).out, "") << "text output stays quiet";
-}
-
-TEST_F(Target, ControlCharactersNeverReachTheTerminal) {
-    // A module name, a path and an argument that would recolour the terminal
-    // and set its title.
-    const std::string escape = "\x1b[31m\x1b]0;owned\x07";
-    copy_.Write("modEsc.bas", "Attribute VB_Name = \"mod" + escape + "Esc\"\r\nSub A()\r\nEnd Sub\r\n");
-    CliResult r = Run({"list", "modEsc.bas"});
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out.find('\x1b'), std::string::npos);
-    EXPECT_NE(r.out.find("mod\\x1b[31m\\x1b]0;owned\\x07Esc"), std::string::npos) << r.out;
-    r = Run({"list", "gone" + escape + ".vbp"});
-    EXPECT_EQ(r.code, 3);
-    EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
-    EXPECT_NE(r.err.find("gone\\x1b[31m"), std::string::npos) << r.err;
-    r = Run({"no-such-command" + escape});
-    EXPECT_EQ(r.err.find('\x07'), std::string::npos);
-    // The JSON keeps the name as it is (escaped the JSON way).
-    r = Run({"--format", "json", "list", "modEsc.bas"});
-    EXPECT_NE(r.out.find("\\u001b[31m"), std::string::npos) << r.out;
-}
-
-// The machine's part of this process's temporary names.
-std::string OwnHostHash() {
-    const std::string name = host::files::TempFileTemplate("x");
-    return name.substr(name.size() - 7 - 8, 8);  // before "-XXXXXX"
-}
-
-TEST_F(Target, LeftoversOfAKilledRunAreRemovedWithANote) {
-    // A temporary file of a writer that no longer runs (pid 1 never writes
-    // here, and its start time differs), and one that is not ours.
-    copy_.Write(".modUtil.bas.qvaddin-999999999.1.00000000-AbC123", "foreign host");
-    const std::string ours = ".modUtil.bas.qvaddin-999999998.1." + OwnHostHash() + "-AbC123";
-    copy_.Write(ours, "left by a killed run");
-    // Removed by a command that writes there (work that only reads leaves
-    // the folder alone).
-    EXPECT_EQ(Run({"list", "Sample.vbp"}).code, 0);
-    EXPECT_TRUE(std::filesystem::exists(copy_.File(ours)));
-    const CliResult r = Run({"tidy", "Sample.vbp"});
-    EXPECT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.err.find("qvaddin: note: removed " + ours + ", a temporary file"), std::string::npos)
-        << r.err;
-    EXPECT_FALSE(std::filesystem::exists(copy_.File(ours)));
-    EXPECT_TRUE(std::filesystem::exists(copy_.File(".modUtil.bas.qvaddin-999999999.1.00000000-AbC123")));
 }
 
 }  // namespace

@@ -165,58 +165,6 @@ TEST_F(Insertion, TerminateRoutineGetsTheTerminateBlocks) {
                   "    Set mOwner = Nothing", "", "    ErrorRestore", "End Sub"}));
 }
 
-TEST_F(Insertion, PropertyAccessorsMtsAndEventRoutines) {
-    auto& form =
-        fx.Add("frmMain", host::vbext_ct_VBForm,
-               Vb({"Private WithEvents mAccount As CAccount", "", "Private Sub cmdGo_Click()",
-                   "    Beep", "End Sub", "Private Sub mAccount_Changed()", "End Sub"}));
-    form.EnsureDesigner().Controls().Add("cmdGo");
-    auto& mts = fx.Add("CTx", host::vbext_ct_ClassModule,
-                       Vb({"Public Property Get Value() As Long", "    Value = 1", "End Property",
-                           "Public Property Let Value(ByVal v As Long)", "End Property"}));
-    mts.Props().Set("MTSTransactionMode", "2");
-
-    Insert("frmMain", "cmdGo_Click");
-    Insert("frmMain", "mAccount_Changed");
-    EXPECT_EQ(fx.Module("frmMain").Lines(7, 8),
-              Vb({"", "Exit_Routine:", "    Exit Sub", "Error_Routine:", "    Debug.Assert False",
-                  "    Errorlog \"frmMain.cmdGo_Click\"", "    Resume Exit_Routine", "End Sub"}));
-    EXPECT_NE(fx.Text("frmMain").find("Errorlog \"frmMain.mAccount_Changed\""), std::string::npos);
-
-    Insert("CTx", "Value", host::vbext_pk_Let);
-    Insert("CTx", "Value", host::vbext_pk_Get);
-    EXPECT_EQ(fx.Text("CTx"),
-              Vb({"Public Property Get Value() As Long",
-                  "    On Error GoTo Error_Routine",
-                  "",
-                  "    Value = 1",
-                  "",
-                  "Exit_Routine:",
-                  "    mctxObject.SetComplete",
-                  "    Exit Property",
-                  "Error_Routine:",
-                  "    Debug.Assert False",
-                  "    mctxObject.SetAbort",
-                  "    Err.Raise Err.Number, \"CTx.Value(Get)(\" & Erl & \"):\" & Err.Source, "
-                  "Err.Description",
-                  "End Property",
-                  "Public Property Let Value(ByVal v As Long)",
-                  "    On Error GoTo Error_Routine",
-                  "",
-                  "",
-                  "Exit_Routine:",
-                  "    mctxObject.SetComplete",
-                  "    Exit Property",
-                  "Error_Routine:",
-                  "    Debug.Assert False",
-                  "    mctxObject.SetAbort",
-                  "    Err.Raise Err.Number, \"CTx.Value(Let)(\" & Erl & \"):\" & Err.Source, "
-                  "Err.Description",
-                  "End Property"}));
-    EXPECT_EQ(StatusOf("CTx", "Value", host::vbext_pk_Get), "OK / OK");
-    EXPECT_EQ(StatusOf("CTx", "Value", host::vbext_pk_Let), "OK / OK");
-}
-
 // The optional texts come fenced by the marker lines; their statements are
 // laid out as code (an If block opens a level).
 TEST_F(Insertion, MarkedTopBlockIsLaidOutAsCode) {

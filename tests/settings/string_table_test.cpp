@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <array>
 
 #include "config_home_fixture.h"
 #include "platform/vb_error.h"
@@ -17,31 +16,6 @@ namespace qv::settings {
 namespace {
 
 using StringTableTest = test::ConfigHomeTest;
-
-TEST_F(StringTableTest, CompanyDefaultsAreCompiledInAsListed) {
-    const std::array<std::string_view, 20> values = {
-        "1", "ErrorLog", "\"%r\"", " ", "1", "1", "1", "0", "1", "1",
-        "' %d %u: ", "1", "1", "1", "E,SC", "L,SC", "T,SC", "C,SC", "W,SC", "F,SC"};
-    for (int id = 1; id <= 20; ++id) {
-        EXPECT_EQ(StringTableText(id), values[static_cast<size_t>(id - 1)]) << "entry " << id;
-    }
-    EXPECT_EQ(StringTableText(100),
-              "Explanation of the above (where it's a yes/no answer I use 1 for yes and 0 for no)");
-    EXPECT_EQ(StringTableText(101),
-              " 1: whether the rest of the values can be overriden vaia the options tab");
-    EXPECT_EQ(StringTableText(109), " 9: Individual menu ideas in the pop-up menus (1) or all "
-                                    "options grouped under one menu (0)");
-    EXPECT_EQ(StringTableText(113), "13: should the additonal text (item 4) be inserted after "
-                                    "the On Error Goto Error_Routine?");
-    EXPECT_EQ(StringTableText(114),
-              "short-cut keys:  X,CSA     X is the key, CSA - control, shift and atl ");
-    EXPECT_EQ(StringTableText(119), "key code for close window");
-    int explanations = 0;
-    for (const StringTableEntry& entry : CompiledStringTable()) {
-        explanations += entry.id >= 100 ? 1 : 0;
-    }
-    EXPECT_EQ(explanations, 20);
-}
 
 TEST_F(StringTableTest, LoadResTrimsSpacesOnlyAndRaisesForAMissingEntry) {
     EXPECT_EQ(LoadRes(11), "' %d %u:");

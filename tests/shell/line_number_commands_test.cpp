@@ -2,11 +2,7 @@
 // code window and the module commands do, taking numbers off again, and the
 // properties that hold between numbering, un-numbering and tidy.
 
-#include <filesystem>
-
 #include "analysis/routine_parsing.h"
-#include "host/files/project_loader.h"
-#include "host/files/workspace.h"
 #include "host/memory/memory_host.h"
 #include "linenumbers/line_number_settings.h"
 #include "shell/line_number_commands.h"
@@ -143,8 +139,8 @@ TEST_F(NumberCommands, UnnumberTakesOffNumbersAndNothingElse) {
     EXPECT_FALSE(RemoveLineNumbers_Mem(fx.Module("modA").Members().Item("Go"), 0));
 }
 
-// Over the bundled example and a module of awkward shapes: numbering is
-// stable, and numbering, un-numbering and tidying gives what tidy alone
+// Over a module of awkward shapes (the example and the fixtures: the
+// property runs): numbering is stable, and numbering, un-numbering and tidying gives what tidy alone
 // gives.
 class NumberingProperties : public NumberCommands {
 protected:
@@ -163,20 +159,6 @@ protected:
         EXPECT_EQ(TextOf(c), tidied) << c.Name() << ": number, unnumber, tidy";
     }
 };
-
-TEST_F(NumberingProperties, ExampleProject) {
-    for (short ten : {0, 1}) {
-        Settings().ten = ten;
-        host::memory::MemoryVbe vbe;
-        host::files::Workspace workspace(vbe);
-        host::files::LoadTargets(workspace,
-                                 {(std::filesystem::path(QV_SOURCE_DIR) / "examples/Example.vbp")});
-        auto& project = vbe.Projects().At(1);
-        for (long c = 1; c <= project.Components().Count(); ++c) {
-            ExpectProperties(vbe, project.Components().At(c));
-        }
-    }
-}
 
 TEST_F(NumberingProperties, AwkwardShapes) {
     auto& c = fx.Add("modA", host::vbext_ct_StdModule,

@@ -115,6 +115,11 @@ class IdeUseTest : public QObject {
             WorkbenchApp app;
             IdeWindow& ide = Shown(app.NewWindow());
             QVERIFY(ide.AddInLoaded());
+            QCOMPARE(AddInListValue(), std::string("1"));
+            // The IDE's title (as shown: without Qt's mark of a change) ends
+            // with its state, not with the add-in's name.
+            QVERIFY2(QString(ide.windowTitle()).remove("[*]").endsWith("[design]"),
+                     qPrintable(ide.windowTitle()));
             QVERIFY(MenusHoldTheAddIn(ide));
             QString listed, description;
             WhenModalOpens<QDialog>([&](QDialog& manager) {
