@@ -25,11 +25,16 @@ const ConfigHome configHome;
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& arguments) {
+    return RunCliWith(settings::CompiledStringTable(), arguments);
+}
+
+CliResult RunCliWith(settings::StringTable companyDefaults,
+                     const std::vector<std::string>& arguments) {
     std::vector<std::string> list{"qvaddin"};
     list.insert(list.end(), arguments.begin(), arguments.end());
     std::ostringstream out, err;
     CliResult result;
-    result.code = cli::RunCli(list, out, err);
+    result.code = cli::RunCli(list, out, err, companyDefaults);
     result.out = out.str();
     result.err = err.str();
     return result;

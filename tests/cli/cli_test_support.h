@@ -14,6 +14,7 @@
 
 #include "app/cli/json_text.h"
 #include "host_files/temp_folder.h"
+#include "settings/string_table.h"
 
 namespace qv::test {
 
@@ -27,6 +28,9 @@ struct CliResult {
 
 // qvaddin with these arguments (without the program name).
 CliResult RunCli(const std::vector<std::string>& arguments);
+// The same as built with other company defaults.
+CliResult RunCliWith(settings::StringTable companyDefaults,
+                     const std::vector<std::string>& arguments);
 // The same with the working folder changed for the run (relative paths in
 // arguments and output are then relative to it).
 CliResult RunCliIn(const std::filesystem::path& folder, const std::vector<std::string>& arguments);

@@ -50,6 +50,28 @@ TEST_F(SettingsCommandTest, TextFieldsRefuseValuesOfAnotherKind) {
     }
 }
 
+// A company that fixes its defaults (entry 1 not "1"): what the user stores
+// for menu, select, insert and comment is kept but not used, and every view
+// of the settings says so.
+TEST_F(SettingsCommandTest, FixedCompanyDefaultsSayThatStoredValuesAreIgnored) {
+    std::vector<settings::StringTableEntry> fixed(settings::CompiledStringTable().begin(),
+                                                  settings::CompiledStringTable().end());
+    fixed.front().text = "0";
+    ASSERT_EQ(fixed.front().id, 1);
+    const CliResult set = RunCliWith(fixed, {"settings", "set", "insert", "' mine"});
+    EXPECT_EQ(set.code, 0) << set.err;
+    EXPECT_NE(set.err.find("the stored value is not used"), std::string::npos) << set.err;
+    EXPECT_NE(Stored().find("' mine"), std::string::npos);
+    const CliResult shown = RunCliWith(fixed, {"settings"});
+    EXPECT_NE(shown.out.find("(string-table entry 1): stored values are ignored."), std::string::npos)
+        << shown.out;
+    const Json json = ParseJson(RunCliWith(fixed, {"--format", "json", "settings", "get", "insert"}).out);
+    EXPECT_EQ(json["source"], "company default");
+    EXPECT_NE(json["value"], "' mine");
+    // Built as shipped, the stored value is used.
+    EXPECT_EQ(ParseJson(RunCli({"--format", "json", "settings", "get", "insert"}).out)["value"], "' mine");
+}
+
 // Values too long for a module line, or holding a NUL, are refused. (The
 // checks of labels, numbers and code pages, of what is stored and of the
 // settings file, and register, are in the golden run.)

@@ -117,7 +117,7 @@ std::optional<text::CodePage> ParseCodePageOption(const std::string& value) {
 
 // runPage: the run's code page once it is known, for the report of a failure.
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-        std::optional<text::CodePage>& runPage) {
+        settings::StringTable companyDefaults, std::optional<text::CodePage>& runPage) {
     OptionParser parser;
     AddGlobalOptions(parser);
     parser.AddPositionalArgument("command", "The command to run.");
@@ -160,6 +160,7 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
     CommandContext context{commandParser, std::move(commandArguments),
                            ParseFormat(commandParser.Value(kFormatOption)),
                            commandParser.IsSet(kDryRunOption), out, err};
+    context.companyDefaults = companyDefaults;
     if (commandParser.IsSet(kCodePageOption)) {
         context.codePage = ParseCodePageOption(commandParser.Value(kCodePageOption));
     }
@@ -236,7 +237,7 @@ settings::TabWidth RunTabWidth(CommandContext& context) {
 
 const settings::SettingsRecord& RunSettings(CommandContext& context) {
     if (!context.settings) {
-        settings::SettingsRecord record = settings::LoadSettings();
+        settings::SettingsRecord record = settings::LoadSettings(context.companyDefaults);
         record.codePage = RunCodePage(context);
         record.tabWidth = RunTabWidth(context);
         context.settings = std::move(record);
@@ -244,7 +245,8 @@ const settings::SettingsRecord& RunSettings(CommandContext& context) {
     return *context.settings;
 }
 
-int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errTarget) {
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& errTarget,
+           settings::StringTable companyDefaults) {
     // Nothing that reaches standard error (a path, a module name, an
     // argument in a message) can steer the terminal.
     ControlEscapingBuffer escaping(errTarget.rdbuf());
@@ -253,7 +255,7 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     std::optional<text::CodePage> runPage;
     const auto run = [&] { return runPage.value_or(text::CodePage::Windows1252()); };
     try {
-        const int code = Run(arguments, out, err, runPage);
+        const int code = Run(arguments, out, err, companyDefaults, runPage);
         err.flush();
         return code;
     } catch (const CliError& e) {

@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "settings/string_table.h"
+
 namespace qv::cli {
 
-// arguments[0] is the program, as started.
-int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// arguments[0] is the program, as started; companyDefaults: the string
+// table of the build (another only in tests).
+int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+           settings::StringTable companyDefaults = settings::CompiledStringTable());
 
 }  // namespace qv::cli

@@ -14,6 +14,7 @@
 #include "app/cli/option_parser.h"
 #include "platform/code_page.h"
 #include "settings/settings_record.h"
+#include "settings/string_table.h"
 
 namespace qv::cli {
 
@@ -57,6 +58,8 @@ struct CommandContext {
     // that needs none (list, find) never reads them, so a bad stored one
     // does not stop it.
     std::optional<settings::SettingsRecord> settings{};
+    // The company defaults (the string table) the program was built with.
+    settings::StringTable companyDefaults = settings::CompiledStringTable();
 };
 
 // The run's code page; a stored setting that names none: CliError exit 3.

@@ -57,11 +57,11 @@ struct CodePageShown {
     std::string source;  // "stored" or "built-in default"
 };
 
-CodePageShown ShownCodePage() {
+CodePageShown ShownCodePage(settings::StringTable companyDefaults) {
     const SettingsField& field = settings::Field(settings::kCodePageKey);
     const settings::CRegSettings store = settings::SystemStore();
     return {store.GetSetting(settings::kSettingsSection, field.key, field.storedDefault),
-            std::string(settings::SourceName(settings::SourceOf(field)))};
+            std::string(settings::SourceName(settings::SourceOf(field, companyDefaults)))};
 }
 
 const SettingsField& RequireField(const std::string& key) {
@@ -224,30 +224,31 @@ public:
 private:
     static int Show(CommandContext& context) {
         settings::SettingsRecord record;
-        settings::GetSettings(record);
+        settings::GetSettings(record, context.companyDefaults);
         if (context.format == OutputFormat::Json) {
-            WriteJson(context.out, ShowJson(record));
+            WriteJson(context.out, ShowJson(record, context.companyDefaults));
         } else {
-            ShowText(context.out, record);
+            ShowText(context.out, record, context.companyDefaults);
         }
         return kExitOk;
     }
 
-    static JsonNode ShowJson(const settings::SettingsRecord& record) {
+    static JsonNode ShowJson(const settings::SettingsRecord& record,
+                             settings::StringTable companyDefaults) {
         const settings::CRegSettings store = settings::SystemStore();
         JsonNode fields = JsonNode::array();
         for (const SettingsField& field : settings::SettingsFields()) {
             if (IsRunField(field)) continue;
             JsonNode object{{"key", Q(field.key)},
                                {"value", JsonValue(field, field.value(record))},
-                               {"source", Q(settings::SourceName(settings::SourceOf(field)))}};
+                               {"source", Q(settings::SourceName(settings::SourceOf(field, companyDefaults)))}};
             if (field.companyEntry != 0) object["companyEntry"] = field.companyEntry;
             fields.push_back(object);
         }
-        const CodePageShown codePage = ShownCodePage();
+        const CodePageShown codePage = ShownCodePage(companyDefaults);
         JsonNode out{{"file", std::string(store.FilePath())},
                         {"section", Q(settings::kSettingsSection)},
-                        {"overrideAllowed", settings::OverrideAllowed()},
+                        {"overrideAllowed", settings::OverrideAllowed(companyDefaults)},
                         {"fields", fields},
                         {"codePage", JsonNode{{"value", Q(codePage.value)},
                                                  {"source", Q(codePage.source)}}},
@@ -258,14 +259,15 @@ private:
         return out;
     }
 
-    static void ShowText(std::ostream& out, const settings::SettingsRecord& record) {
+    static void ShowText(std::ostream& out, const settings::SettingsRecord& record,
+                         settings::StringTable companyDefaults) {
         const settings::CRegSettings store = settings::SystemStore();
         out << "Settings file: " << store.FilePath() << ", section [" << settings::kSettingsSection
             << "]\n";
         if (const auto problem = settings::StoreProblem(store)) {
             out << "Warning: " << *problem << "\n";
         }
-        out << (settings::OverrideAllowed()
+        out << (settings::OverrideAllowed(companyDefaults)
                     ? "Stored values may replace the company defaults of menu, select, insert "
                       "and comment.\n\n"
                     : "The company defaults of menu, select, insert and comment are fixed "
@@ -273,9 +275,9 @@ private:
         for (const SettingsField& field : settings::SettingsFields()) {
             if (IsRunField(field)) continue;
             PrintField(out, field, field.value(record),
-                       SourceText(field, settings::SourceOf(field)));
+                       SourceText(field, settings::SourceOf(field, companyDefaults)));
         }
-        const CodePageShown codePage = ShownCodePage();
+        const CodePageShown codePage = ShownCodePage(companyDefaults);
         out << "\nThe code page the VB files are written in (--code-page replaces it for a run):\n"
             << settings::kCodePageKey << std::string(9 - settings::kCodePageKey.size(), ' ')
             << codePage.source << std::string(29 - codePage.source.size(), ' ') << codePage.value
@@ -305,13 +307,13 @@ private:
 
     static int Get(CommandContext& context, const SettingsField& field) {
         settings::SettingsRecord record;
-        settings::GetSettings(record);
+        settings::GetSettings(record, context.companyDefaults);
         const std::string value = field.value(record);
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out,
                       JsonNode{{"key", Q(field.key)},
                                   {"value", JsonValue(field, value)},
-                                  {"source", Q(settings::SourceName(settings::SourceOf(field)))}});
+                                  {"source", Q(settings::SourceName(settings::SourceOf(field, context.companyDefaults)))}});
         } else {
             context.out << text::ReplaceAll(value, "\r\n", "\n") << '\n';
         }
@@ -319,7 +321,7 @@ private:
     }
 
     static int GetCodePage(CommandContext& context) {
-        const CodePageShown codePage = ShownCodePage();
+        const CodePageShown codePage = ShownCodePage(context.companyDefaults);
         if (context.format == OutputFormat::Json) {
             WriteJson(context.out, JsonNode{{"key", Q(settings::kCodePageKey)},
                                                {"value", Q(codePage.value)},
@@ -379,7 +381,7 @@ private:
         RequireWritableStore();
         settings::CRegSettings store = settings::SystemStore();
         const bool used =
-            field.layer != settings::FieldLayer::Company || settings::OverrideAllowed();
+            field.layer != settings::FieldLayer::Company || settings::OverrideAllowed(context.companyDefaults);
         if (!context.dryRun && !store.SaveSetting(settings::kSettingsSection, field.key, value)) {
             throw CliError(kExitBadInput, "could not write " + store.FilePath());
         }
