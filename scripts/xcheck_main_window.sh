@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 out=${2:-/tmp}
-demo=$build/tests/mainwindow/qvaddin-main-window-demo
+demo=$build/demos/qvaddin-main-window-demo
 [[ -x $demo ]] || { echo "xcheck_main_window.sh: build qvaddin-main-window-demo first" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -9,7 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-demo=$build/tests/window_support/qvaddin-windows-demo
+demo=$build/demos/qvaddin-windows-demo
 [[ -x $demo ]] || { echo "xcheck_windows.sh: build qvaddin-windows-demo first" >&2; exit 2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

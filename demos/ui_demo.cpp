@@ -2,7 +2,7 @@
 // the list add-on (sorted, sized, with the sort arrow), a positioned message
 // box and the progress window of long commands.
 //
-//   xvfb-run -s "-screen 0 1280x800x24" build/tests/ui/qvaddin-ui-demo --quit-after 3000
+//   xvfb-run -s "-screen 0 1280x800x24" build/demos/qvaddin-ui-demo --quit-after 3000
 //
 // A click on a column header sorts by it (the first column as text, the
 // others as numbers), as the main window's lists do.
