@@ -1,5 +1,6 @@
 #include "errorhandling/insertion.h"
 
+#include <optional>
 #include <vector>
 
 #include "analysis/routine_parsing.h"
@@ -38,15 +39,25 @@ std::string TopText(TemplateRoutine& routine, const settings::SettingsRecord& se
                                  : TopBit(routine, settings, false);
 }
 
-// The insertion proper, into the routine at span.
-bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
-              const settings::SettingsRecord& settings, std::string& message, int& number);
+// The lines the insertion would make in the routine at span.
+std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
+                                       const analysis::RoutineSpan& span,
+                                       const settings::SettingsRecord& settings,
+                                       std::string& message, int& number);
+
+void Apply(host::CodeModule& module, const HandlerInsertion& insertion) {
+    // The exit block first: it goes below the first line, which so stays
+    // where it was found.
+    module.InsertLines(insertion.exitLine, insertion.exitText);
+    module.InsertLines(insertion.topLine, insertion.topText);
+}
 
 }  // namespace
 
-bool AddRoutineErrorHandling(host::Member& member, int kind,
-                             const settings::SettingsRecord& settings, std::string& message,
-                             int* messageNumber) try {
+std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
+                                                         const settings::SettingsRecord& settings,
+                                                         std::string& message,
+                                                         int* messageNumber) try {
     message.clear();
     int unused = 0;
     int& number = messageNumber != nullptr ? *messageNumber : unused;
@@ -55,15 +66,26 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
     if (!analysis::ErrorHandlingRequired(member, settings)) {
         number = 1;
         message = MessageText(1, {name});
-        return false;
+        return std::nullopt;
     }
     host::CodeModule& module = analysis::ModuleOf(member);
     // A routine without a body of its own lines, or inside #If structure
     // that does not nest in it, has no place where a handler could go.
     message = analysis::ChangeRefusal(module, name, kind);
-    if (!message.empty()) return false;
-    return InsertAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
-                    number);
+    if (!message.empty()) return std::nullopt;
+    return PlanAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
+                  number);
+}
+QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
+
+bool AddRoutineErrorHandling(host::Member& member, int kind,
+                             const settings::SettingsRecord& settings, std::string& message,
+                             int* messageNumber) try {
+    const std::optional<HandlerInsertion> insertion =
+        PlanRoutineErrorHandling(member, kind, settings, message, messageNumber);
+    if (!insertion) return false;
+    Apply(analysis::ModuleOf(member), *insertion);
+    return true;
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
@@ -75,14 +97,20 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, const analysis::Rou
         return false;
     }
     int number = 0;
-    return InsertAt(member, kind, span, settings, message, number);
+    const std::optional<HandlerInsertion> insertion =
+        PlanAt(member, kind, span, settings, message, number);
+    if (!insertion) return false;
+    Apply(analysis::ModuleOf(member), *insertion);
+    return true;
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
 namespace {
 
-bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
-              const settings::SettingsRecord& settings, std::string& message, int& number) {
+std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
+                                       const analysis::RoutineSpan& span,
+                                       const settings::SettingsRecord& settings,
+                                       std::string& message, int& number) {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     std::string fullText;
@@ -90,22 +118,19 @@ bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
     if (const int refusal = OnErrorRefusal(code, settings)) {
         number = refusal;
         message = MessageText(refusal);
-        return false;
+        return std::nullopt;
     }
 
     TemplateRoutine routine(member, kind);
     const std::string exitText = LastBit(routine, settings, false);
     const std::string topText = TopText(routine, settings);
     message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
-    if (!message.empty()) return false;
-    const std::string exitBlock = IndentBlock(exitText, settings);
-    const std::string topBlock = IndentBlock(topText, settings);
-
-    // The exit block first: it goes below the first line, which so stays
-    // where it was found.
-    module.InsertLines(span.lastLine, std::string(text::kCrLf) + exitBlock);
-    module.InsertLines(span.firstLine, topBlock + std::string(text::kCrLf));
-    return true;
+    if (!message.empty()) return std::nullopt;
+    return HandlerInsertion{
+        .exitLine = span.lastLine,
+        .exitText = std::string(text::kCrLf) + IndentBlock(exitText, settings),
+        .topLine = span.firstLine,
+        .topText = IndentBlock(topText, settings) + std::string(text::kCrLf)};
 }
 
 }  // namespace

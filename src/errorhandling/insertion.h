@@ -4,6 +4,7 @@
 // closing line, each laid out by the indentation engine and set off from the
 // routine's own code by one blank line.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,23 @@ class TemplateRoutine;
 bool AddRoutineErrorHandling(host::Member& member, int kind,
                              const settings::SettingsRecord& settings, std::string& message,
                              int* messageNumber = nullptr);
+// What AddRoutineErrorHandling inserts, worked out without changing the
+// module: exitText goes in at exitLine first, then topText at topLine (lines
+// joined with CR LF, as InsertLines takes them).
+struct HandlerInsertion {
+    long exitLine = 0;
+    std::string exitText;
+    long topLine = 0;
+    std::string topText;
+};
+
+// The insertion AddRoutineErrorHandling would make, or none with the same
+// message and message number as its refusal.
+std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
+                                                         const settings::SettingsRecord& settings,
+                                                         std::string& message,
+                                                         int* messageNumber = nullptr);
+
 // The same into the routine found already at span, which the caller has made
 // sure may be changed (a routine written on one line, or in #If structure
 // that does not nest in it, must not be).

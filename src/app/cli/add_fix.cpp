@@ -4,10 +4,14 @@
 #include <climits>
 #include <variant>
 
+#include "analysis/code_window_cursor.h"
+#include "errorhandling/insertion.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
+#include "host/memory/vb_syntax.h"
 #include "platform/vb_error.h"
 #include "shell/command_catalogue.h"
+#include "shell/command_target.h"
 
 namespace qv::cli {
 
@@ -180,6 +184,9 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
         if (!runAdd()) return std::nullopt;
         return wholeFile();
     }
+    if (auto planned = Planned(routine, kind, copy, first, count, from, *before)) {
+        return std::move(*planned);
+    }
 
     const host::memory::LineSnapshot saved = code.LinesPart(first, count);
     std::vector<host::memory::HiddenAttribute> attributes;
@@ -213,6 +220,67 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
     }
     putBack();
     return change;
+}
+
+// What the add command does at the cursor that the selection placed, as
+// the command catalogue runs it: nothing in a read-only module, else the
+// insertion into the routine at the cursor. The module renders the new
+// lines with the file's own break after each, after the lines (and hidden
+// attribute lines) above the place they go in; that holds as long as no
+// declaration's statement runs on into them, which a line above that
+// continues could make happen.
+std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string& routine, int kind,
+                                                              long copy, long first, long count,
+                                                              size_t from,
+                                                              const std::string& before) {
+    MemoryCodeModule& code = *component_.Code();
+    host::CodePane* pane = target_.Vbe().ActiveCodePane();
+    if (pane == nullptr || &pane->CodeModule() != &code) return std::nullopt;
+    if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
+    if (*readOnly_) return std::optional<FileChange>();
+    const std::optional<analysis::RoutineEntry> entry =
+        shell::RoutineAtLine(code, analysis::ReadCursor(code).startLine);
+    if (!entry || entry->name != routine || entry->kind != kind || entry->copy != copy) {
+        return std::nullopt;
+    }
+    std::optional<errorhandling::HandlerInsertion> insertion;
+    try {
+        const analysis::RoutineCopyScope scope(code, *entry);
+        std::string message;
+        insertion = errorhandling::PlanRoutineErrorHandling(code.Members().Item(entry->name), kind,
+                                                            settings_, message);
+    } catch (...) {
+        return std::nullopt;  // the command's own run reports it in its words
+    }
+    if (!insertion) return std::optional<FileChange>();
+
+    const long top = insertion->topLine, exit = insertion->exitLine;
+    const long last = std::min(first + count - 1, code.CountOfLines());
+    if (top <= first || top > exit || exit > last || host::memory::IsContinued(code.Line(top - 1)) ||
+        host::memory::IsContinued(code.Line(exit - 1))) {
+        return std::nullopt;
+    }
+    const std::string_view bytes = *file_->bytes;
+    auto offsetOf = [&](long line) -> std::optional<size_t> {
+        const char* at = code.Line(line).data();
+        if (at < bytes.data() + from || at > bytes.data() + from + before.size()) return std::nullopt;
+        return static_cast<size_t>(at - bytes.data()) - from;
+    };
+    const std::optional<size_t> topAt = offsetOf(top), exitAt = offsetOf(exit);
+    if (!topAt || !exitAt || *topAt > *exitAt) return std::nullopt;
+    const std::string_view ending = host::files::LineEndingText(file_->ending);
+    auto append = [&](std::string& out, const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) out.append(line).append(ending);
+    };
+    std::string after;
+    after.reserve(before.size() + insertion->topText.size() + insertion->exitText.size() + 64);
+    after.append(before, 0, *topAt);
+    append(after, code.ReceivedLines(top, insertion->topText));
+    after.append(before, *topAt, *exitAt - *topAt);
+    append(after, code.ReceivedLines(exit, insertion->exitText));
+    after.append(before, *exitAt);
+    return FileChange{before, std::move(after), component_.TextCodePage(),
+                      lines_->FileLineAt(from)};
 }
 
 }  // namespace qv::cli

@@ -51,12 +51,20 @@ class ModuleFixes {
   private:
     struct Lines;
     std::optional<FileChange> RunAdd(const std::string& routine, int kind, long copy);
+    // The change worked out from the lines the add command would insert,
+    // without running it: the routine's bytes with the new lines spliced in
+    // where the module would render them. None when that cannot be told for
+    // sure (the add command then runs and is undone).
+    std::optional<std::optional<FileChange>> Planned(const std::string& routine, int kind,
+                                                     long copy, long first, long count,
+                                                     size_t from, const std::string& before);
 
     LoadedTarget& target_;
     host::memory::MemoryComponent& component_;
     const settings::SettingsRecord& settings_;
     const host::files::ModuleFile* file_;
     std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
+    std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
 };
 
 }  // namespace qv::cli
