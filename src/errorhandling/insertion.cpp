@@ -1,5 +1,6 @@
 #include "errorhandling/insertion.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -135,7 +136,22 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
 
 }  // namespace
 
+namespace {
+
+// Whether the text holds "On Error " in any letter case: both refusals need
+// it, and most routines that get a handler hold none, which this finds out
+// at the cost of one pass.
+bool MayHoldOnError(std::string_view code) {
+    static constexpr std::string_view kWords = "on error ";
+    const auto at = std::search(code.begin(), code.end(), kWords.begin(), kWords.end(),
+                                [](char c, char w) { return (c >= 'A' && c <= 'Z' ? c + 32 : c) == w; });
+    return at != code.end();
+}
+
+}  // namespace
+
 int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& settings) {
+    if (!MayHoldOnError(code)) return 0;
     if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings.label2)) {
         return 2;
     }

@@ -50,14 +50,22 @@ class ModuleFixes {
 
   private:
     struct Lines;
+    // A routine's lines (first .. first + count - 1, comments above it
+    // included) and their bytes, which start at from in the file.
+    struct Region {
+        long first = 0;
+        long count = 0;
+        size_t from = 0;
+        std::string before;
+    };
+    std::optional<Region> RegionOf(const std::string& routine, int kind, long copy);
     std::optional<FileChange> RunAdd(const std::string& routine, int kind, long copy);
-    // The change worked out from the lines the add command would insert,
-    // without running it: the routine's bytes with the new lines spliced in
-    // where the module would render them. None when that cannot be told for
-    // sure (the add command then runs and is undone).
+    // The change worked out from the lines the add command would insert with
+    // the cursor on the line, without running it: the routine's bytes with
+    // the new lines spliced in where the module would render them. None when
+    // that cannot be told for sure (the add command then runs and is undone).
     std::optional<std::optional<FileChange>> Planned(const std::string& routine, int kind,
-                                                     long copy, long first, long count,
-                                                     size_t from, const std::string& before);
+                                                     long copy, long cursor, const Region& region);
 
     LoadedTarget& target_;
     host::memory::MemoryComponent& component_;
@@ -65,6 +73,7 @@ class ModuleFixes {
     const host::files::ModuleFile* file_;
     std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
     std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
+    bool picksThisModule_ = false;  // the module's names select it
 };
 
 }  // namespace qv::cli

@@ -120,10 +120,6 @@ std::vector<size_t> LineStarts(std::string_view text, const host::files::SplitTe
     return starts;
 }
 
-JsonNode Replacement(const JsonNode& region, const std::string& inserted) {
-    return JsonNode{{"deletedRegion", region}, {"insertedContent", JsonNode{{"text", inserted}}}};
-}
-
 std::string Number(long long n) { return std::to_string(n); }
 
 }  // namespace
@@ -135,16 +131,17 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
     return "Routine " + VbText(routine, page) + ": " + Text(finding.message);
 }
 
-std::vector<JsonNode> SarifReplacements(const FileChange& change) {
+void AppendSarifReplacements(std::string& out, const FileChange& change) {
     const std::string_view before = change.before, after = change.after;
     const Encoding encoding{change.codePage};
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
     const host::files::SplitText newSplit = host::files::SplitFileLines(after);
-    const std::vector<size_t> oldStarts = LineStarts(before, oldSplit);
     const std::vector<size_t> newStarts = LineStarts(after, newSplit);
     const long oldLines = static_cast<long>(oldSplit.lines.size());
+    const long offset = change.firstLine - 1;  // the file lines above the change's
 
-    std::vector<JsonNode> replacements;
+    // Each replacement as JsonText writes an object: its keys sorted.
+    bool first = true;
     for (host::files::LineHunk hunk : host::files::LineHunks(oldSplit, newSplit)) {
         // Lines cannot be inserted after a last line without a break: the
         // change then takes that line along.
@@ -154,22 +151,32 @@ std::vector<JsonNode> SarifReplacements(const FileChange& change) {
         const long end = hunk.oldStart + hunk.oldCount;  // the first line after the hunk
         const size_t from = newStarts[static_cast<size_t>(hunk.newStart)];
         const size_t to = newStarts[static_cast<size_t>(hunk.newStart + hunk.newCount)];
-        const long offset = change.firstLine - 1;  // the file lines above the change's
-        JsonNode region{{"startLine", static_cast<std::int64_t>(offset + hunk.oldStart + 1)},
-                    {"startColumn", 1}};
+        if (!first) out += ',';
+        first = false;
+        out += R"({"deletedRegion":{)";
         if (end < oldLines || oldSplit.finalBreak || hunk.oldCount == 0) {
             // Up to the start of the line after the hunk (past the end when
             // the file ends with a break).
-            region["endLine"] = static_cast<std::int64_t>(offset + end + 1);
-            region["endColumn"] = 1;
+            out += R"("endColumn":1,"endLine":)";
+            out += Number(offset + end + 1);
         } else {
             // To the end of the last line, which has no break.
-            region["endLine"] = static_cast<std::int64_t>(offset + end);
+            out += R"("endLine":)";
+            out += Number(offset + end);
         }
-        replacements.push_back(
-            Replacement(region, encoding.Decode(after.substr(from, to - from))));
+        out += R"(,"startColumn":1,"startLine":)";
+        out += Number(offset + hunk.oldStart + 1);
+        out += R"(},"insertedContent":{"text":)";
+        AppendJsonString(out, encoding.Decode(after.substr(from, to - from)));
+        out += "}}";
     }
-    return replacements;
+}
+
+std::vector<JsonNode> SarifReplacements(const FileChange& change) {
+    std::string text = "[";
+    AppendSarifReplacements(text, change);
+    text += ']';
+    return JsonNode::parse(text).get<std::vector<JsonNode>>();
 }
 
 SarifLog::SarifLog(SarifRun run)
@@ -181,9 +188,11 @@ SarifLog::~SarifLog() = default;
 
 void SarifLog::Keep(const std::string& result) {
     if (spill_) {
-        const std::string text = anyResult_ ? "," + result : result;
-        if (std::fwrite(text.data(), 1, text.size(), spill_.get()) == text.size()) {
-            writtenBytes_ += text.size();
+        const bool written =
+            (!anyResult_ || std::fputc(',', spill_.get()) == ',') &&
+            std::fwrite(result.data(), 1, result.size(), spill_.get()) == result.size();
+        if (written) {
+            writtenBytes_ += result.size() + (anyResult_ ? 1 : 0);
             anyResult_ = true;
             return;
         }
@@ -255,8 +264,8 @@ void SarifLog::Add(const SarifResult& r) {
     const std::string message = SarifMessage(r.routine, r.codePage, r.finding);
     const std::string fingerprint =
         RoutineFingerprint(r.project, r.module, r.routine, r.codePage, r.finding.rule->id);
-    std::string out;
-    out.reserve(1024);
+    std::string& out = text_;  // its room kept from result to result
+    out.clear();
     out += R"({"ruleId":)";
     AppendJsonString(out, Text(r.finding.rule->id));
     out += R"(,"ruleIndex":)" + Number(RuleIndex(r.finding.rule));
@@ -291,12 +300,7 @@ void SarifLog::Add(const SarifResult& r) {
         out += R"(,"fixes":[{"description":{"text":"Insert the standard error handler"},)"
                R"("artifactChanges":[{"artifactLocation":)" +
                artifact + R"(,"replacements":[)";
-        bool first = true;
-        for (const JsonNode& replacement : SarifReplacements(*r.fix)) {
-            if (!first) out += ',';
-            out += JsonText(replacement, JsonLayout::Compact);
-            first = false;
-        }
+        AppendSarifReplacements(out, *r.fix);
         out += "]}]}]";
     }
     out += '}';

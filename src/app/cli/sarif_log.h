@@ -81,6 +81,7 @@ class SarifLog {
     std::unique_ptr<std::FILE, CloseFile> spill_;  // the results so far, comma-separated
     std::vector<std::string> results_;  // each compact, when there is no such file
     size_t writtenBytes_ = 0;  // to the spill file
+    std::string text_;  // the result being written
     bool anyResult_ = false;
     JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
@@ -99,5 +100,7 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
 // The replacements that turn the change's before text into its after text,
 // as SARIF replacement objects (whole lines, 1-based regions).
 std::vector<JsonNode> SarifReplacements(const FileChange& change);
+// The same as compact JSON text, comma-separated, appended to out.
+void AppendSarifReplacements(std::string& out, const FileChange& change);
 
 }  // namespace qv::cli
