@@ -235,6 +235,43 @@ TEST_F(SarifCheck, FixesOfAFileThatASaveRearranges) {
     ExpectFixesAsAddWrites(folder, "CMoved.cls", log);
 }
 
+// Fixes are worked out from the lines the add command would insert, spliced
+// into the routine's bytes: the places where that could go wrong must come
+// out as add writes them too. An empty routine (both blocks at one place),
+// a comment under the declaration that goes on in the next line, a blank
+// line before the end (the diff could take the inserted blank for it),
+// a name outside ASCII, a routine with a label of the handler's own (no
+// fix), property accessors, tabs in the body and lines after the last
+// routine without a final break.
+TEST_F(SarifCheck, FixesWhereTheLinesAroundTheHandlerMatter) {
+    TempFolder folder;
+    folder.Write("modEdge.bas",
+                 CrlfLines({"Attribute VB_Name = \"modEdge\"", "Option Explicit",
+                            "Private mSize As Long", "", "Public Sub Nothing()", "End Sub", "",
+                            "Public Sub NoteGoesOn()", "' a note that goes on _",
+                            "  in the next line", "\tBeep", "", "End Sub", "",
+                            "' Gr\xF6\xDF" "e of it.", "Public Function Gr\xF6\xDF" "e() As Long",
+                            "    Gr\xF6\xDF" "e = mSize", "End Function", "",
+                            "Private Sub OwnLabel()", "    GoTo Exit_Routine",
+                            "Exit_Routine:", "End Sub", "",
+                            "Public Property Get Size() As Long", "    Size = mSize",
+                            "End Property", "", "Public Property Let Size(ByVal v As Long)",
+                            "    mSize = v", "End Property", "", "Sub Last()", "\tIf mSize Then",
+                            "\t\tBeep", "\tEnd If", "End Sub", "", "' trailing words"}) +
+                     "' without a break");
+    Json log = Sarif(folder, {"modEdge.bas"});
+    std::vector<std::string> found;
+    const Json results = TheRun(log)["results"];
+    for (Json value : results) {
+        found.push_back(Where(value) + (value.contains("fixes") ? " fix" : ""));
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         "modEdge.Nothing fix", "modEdge.NoteGoesOn fix",
+                         "modEdge.Gr\xC3\xB6\xC3\x9F" "e fix", "modEdge.OwnLabel",
+                         "modEdge.Size (Let) fix", "modEdge.Size (Get) fix", "modEdge.Last fix"}));
+    ExpectFixesAsAddWrites(folder, "modEdge.bas", log);
+}
+
 TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
     cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
     const std::vector<cli::JsonNode> replacements = cli::SarifReplacements(change);

@@ -4,6 +4,7 @@
 #include "analysis/markers.h"
 #include "handler_test_support.h"
 #include "host/memory/memory_host.h"
+#include "platform/text.h"
 
 namespace qv::errorhandling::test {
 namespace {
@@ -109,6 +110,36 @@ TEST_F(Insertion, BuildsTheHandlerFromTheSettingsItIsGiven) {
     EXPECT_EQ(OnErrorRefusal("On Error GoTo Trouble", Settings()), 3);
 }
 
+// The insertion worked out without an edit is the one that is then made:
+// each block at its line, the exit block first; a refusal is the same
+// refusal with its message number.
+TEST_F(Insertion, APlanIsTheInsertionWithoutTheEdit) {
+    const std::vector<std::string> code = {"Sub Go()", "' Does it.", "\tDoWork", "End Sub",
+                                           "Sub Handled()", "On Error GoTo Error_Routine",
+                                           "End Sub"};
+    fx.Add("modA", host::vbext_ct_StdModule, Vb(code));
+    fx.Add("modB", host::vbext_ct_StdModule, Vb(code));
+    std::string message;
+    int number = -1;
+    const std::optional<HandlerInsertion> plan =
+        PlanRoutineErrorHandling(MemberOf("modA", "Go"), 0, Settings(), message, &number);
+    ASSERT_TRUE(plan) << message;
+    EXPECT_EQ(number, 0);
+    EXPECT_EQ(fx.Text("modA"), Vb(code)) << "nothing changed";
+    EXPECT_EQ(plan->topLine, 3);
+    EXPECT_EQ(plan->exitLine, 4);
+    host::CodeModule& planned = fx.Module("modA");
+    planned.InsertLines(plan->exitLine, plan->exitText);
+    planned.InsertLines(plan->topLine, plan->topText);
+    EXPECT_EQ(Insert("modB", "Go"), "");
+    EXPECT_EQ(fx.Text("modA"), text::ReplaceAll(fx.Text("modB"), "\"modB.", "\"modA."));
+
+    EXPECT_FALSE(PlanRoutineErrorHandling(MemberOf("modB", "Handled"), 0, Settings(), message,
+                                          &number));
+    EXPECT_EQ(number, 2);
+    EXPECT_EQ(message, "Error handling is already in this procedure!");
+}
+
 // The rule that refuses an insertion is the one that remove and replace
 // check before they delete anything.
 TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
@@ -118,6 +149,9 @@ TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
     EXPECT_EQ(OnErrorRefusal("On Error GoTo Other", Settings()), 3);
     EXPECT_EQ(OnErrorRefusal("on error resume next", Settings()), 0)
         << "other statements: case counts";
+    EXPECT_EQ(OnErrorRefusal("ON ERROR GOTO error_routine", Settings()), 2);
+    EXPECT_EQ(OnErrorRefusal("x = 1\r\nOn Error", Settings()), 0) << "not a statement yet";
+    EXPECT_EQ(OnErrorRefusal("OnError GoTo Error_Routine", Settings()), 0);
 }
 
 TEST_F(Insertion, RemovalAndReplaceSayWhetherTheRoutineChanged) {
