@@ -373,6 +373,48 @@ TEST_F(SarifCheck, WhatServicesAskOfTheLog) {
     }
 }
 
+// Results are written on a thread of the log's own, in batches, with room
+// for so many waiting: more than fill the queue come out all, in the order
+// they were added, with the files in the order they first came, and the
+// same bytes in every run.
+TEST(SarifLog, ManyResultsComeOutInTheOrderTheyCame) {
+    auto log = [] {
+        cli::SarifLog log(cli::SarifRun{});
+        for (int i = 0; i < 2500; ++i) {
+            const std::string n = std::to_string(i);
+            const analysis::StatusRule& rule = analysis::StatusRules()[static_cast<size_t>(i % 5)];
+            cli::SarifResult result{.path = "mod" + std::to_string(i % 7) + ".bas",
+                                    .module = "mod" + std::to_string(i % 7),
+                                    .routine = "R" + n,
+                                    .line = i + 1,
+                                    .finding = {&rule, rule.defaultSeverity, "status " + n}};
+            if (i % 3 == 0) result.fix = cli::FileChange{"a\r\n", "a\r\nx" + n + "\r\n", {}, i + 1};
+            log.Add(std::move(result));
+        }
+        std::ostringstream out;
+        log.Write(out);
+        return out.str();
+    };
+    const std::string text = log();
+    const Json run = Json::parse(text)["runs"][0];
+    const Json results = run["results"];
+    ASSERT_EQ(results.size(), 2500u);
+    for (int i = 0; i < 2500; i += 499) {
+        const Json result = results[static_cast<size_t>(i)];
+        EXPECT_EQ(result["locations"][0]["logicalLocations"][0]["name"], "R" + std::to_string(i));
+        EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"]["startLine"], i + 1);
+        EXPECT_EQ(result.contains("fixes"), i % 3 == 0);
+    }
+    EXPECT_EQ(results[2499]["message"]["text"], "Routine R2499: status 2499");
+    EXPECT_EQ(results[999]["fixes"][0]["artifactChanges"][0]["replacements"][0]
+                     ["insertedContent"]["text"],
+              "x999\r\n");
+    // The files with fixes are named in the order of their first fix.
+    ASSERT_EQ(run["artifacts"].size(), 7u);
+    EXPECT_EQ(run["artifacts"][1]["location"]["uri"], "mod3.bas");
+    EXPECT_EQ(log(), text);
+}
+
 TEST(SarifLog, TheProjectAddressGivesTheToolsAndTheRulesPages) {
     cli::SarifLog log(cli::SarifRun{.projectAddress = "https://example.org/qvaddin"});
     std::ostringstream out;

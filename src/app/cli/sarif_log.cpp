@@ -2,6 +2,7 @@
 
 #include <map>
 #include <ostream>
+#include <system_error>
 #include <utility>
 
 #include "app/cli/fingerprint_text.h"
@@ -184,7 +185,15 @@ SarifLog::SarifLog(SarifRun run)
       rootPath_(CleanAbsolutePath(run_.sourceRoot)),
       spill_(std::tmpfile()) {}
 
-SarifLog::~SarifLog() = default;
+SarifLog::~SarifLog() {
+    if (!writer_.joinable()) return;
+    {
+        const std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    work_.notify_one();
+    writer_.join();
+}
 
 void SarifLog::Keep(const std::string& result) {
     if (spill_) {
@@ -255,10 +264,81 @@ std::string SarifLog::Location(const SarifResult& r) {
     return artifact + "}";
 }
 
+namespace {
+
+// Results handed to the writer thread at once (one wake-up for each), and
+// the most that wait for it (what they hold in memory).
+constexpr size_t kBatch = 64;
+constexpr size_t kMostPending = 1024;
+
+}  // namespace
+
+// The location (and so the artifacts and the warnings) is worked out here,
+// in the order of the results; the rest goes to the writer thread.
+void SarifLog::Add(SarifResult result) {
+    std::string artifact = Location(result);
+    if (!writer_.joinable() && !noThread_) {
+        try {
+            writer_ = std::thread(&SarifLog::Work, this);
+        } catch (const std::system_error&) {
+            noThread_ = true;
+        }
+    }
+    if (noThread_) {
+        Format(result, artifact);
+        return;
+    }
+    bool wake = false;
+    {
+        std::unique_lock lock(mutex_);
+        room_.wait(lock, [&] { return pending_.size() < kMostPending || failure_; });
+        if (failure_) return;  // Write reports it
+        pending_.push_back({std::move(result), std::move(artifact)});
+        wake = pending_.size() >= kBatch;
+    }
+    if (wake) work_.notify_one();
+}
+
+void SarifLog::Work() {
+    std::vector<Pending> batch;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            work_.wait(lock, [&] { return pending_.size() >= kBatch || closing_; });
+            if (pending_.empty()) return;  // closing, and all written
+            batch.assign(std::make_move_iterator(pending_.begin()),
+                         std::make_move_iterator(pending_.end()));
+            pending_.clear();
+        }
+        room_.notify_one();
+        try {
+            for (const Pending& p : batch) Format(p.result, p.artifact);
+        } catch (...) {
+            const std::lock_guard lock(mutex_);
+            failure_ = std::current_exception();
+            pending_.clear();
+            room_.notify_all();
+            return;
+        }
+        batch.clear();
+    }
+}
+
+void SarifLog::Finish() {
+    if (writer_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        work_.notify_one();
+        writer_.join();
+    }
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
 // Written as text: a large project has tens of thousands of results, and
 // building each as a JSON object costs more than working out its fix.
-void SarifLog::Add(const SarifResult& r) {
-    const std::string artifact = Location(r);
+void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     const std::string routine = VbText(r.routine, r.codePage);
     const std::string level = Level(r.finding.severity);
     const std::string message = SarifMessage(r.routine, r.codePage, r.finding);
@@ -308,6 +388,7 @@ void SarifLog::Add(const SarifResult& r) {
 }
 
 void SarifLog::Write(std::ostream& out) {
+    Finish();
     auto compact = [](const JsonNode& json) { return JsonText(json, JsonLayout::Compact); };
     JsonNode driver{{"name", "qvaddin"},
                 {"fullName", "qvaddin " QVADDIN_VERSION " (error handling of VB6 code)"},
