@@ -44,7 +44,8 @@ std::string TopText(TemplateRoutine& routine, const settings::SettingsRecord& se
 std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
                                        const settings::SettingsRecord& settings,
-                                       std::string& message, int& number);
+                                       std::string& message, int& number,
+                                       BlockLayouts* layouts = nullptr);
 
 void Apply(host::CodeModule& module, const HandlerInsertion& insertion) {
     // The exit block first: it goes below the first line, which so stays
@@ -58,7 +59,8 @@ void Apply(host::CodeModule& module, const HandlerInsertion& insertion) {
 std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
                                                          const settings::SettingsRecord& settings,
                                                          std::string& message,
-                                                         int* messageNumber) try {
+                                                         int* messageNumber,
+                                                         BlockLayouts* layouts) try {
     message.clear();
     int unused = 0;
     int& number = messageNumber != nullptr ? *messageNumber : unused;
@@ -75,7 +77,7 @@ std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, i
     message = analysis::ChangeRefusal(module, name, kind);
     if (!message.empty()) return std::nullopt;
     return PlanAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
-                  number);
+                  number, layouts);
 }
 QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
 
@@ -111,7 +113,8 @@ namespace {
 std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
                                        const settings::SettingsRecord& settings,
-                                       std::string& message, int& number) {
+                                       std::string& message, int& number,
+                                       BlockLayouts* layouts) {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     std::string fullText;
@@ -127,11 +130,14 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
     const std::string topText = TopText(routine, settings);
     message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
     if (!message.empty()) return std::nullopt;
-    return HandlerInsertion{
-        .exitLine = span.lastLine,
-        .exitText = std::string(text::kCrLf) + IndentBlock(exitText, settings),
-        .topLine = span.firstLine,
-        .topText = IndentBlock(topText, settings) + std::string(text::kCrLf)};
+    const auto layOut = [&](const std::string& block) { return IndentBlock(block, settings); };
+    auto laidOut = [&](const std::string& block) {
+        return layouts != nullptr ? layouts->Of(block, layOut) : layOut(block);
+    };
+    return HandlerInsertion{.exitLine = span.lastLine,
+                            .exitText = std::string(text::kCrLf) + laidOut(exitText),
+                            .topLine = span.firstLine,
+                            .topText = laidOut(topText) + std::string(text::kCrLf)};
 }
 
 }  // namespace

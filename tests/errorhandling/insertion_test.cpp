@@ -134,10 +134,40 @@ TEST_F(Insertion, APlanIsTheInsertionWithoutTheEdit) {
     EXPECT_EQ(Insert("modB", "Go"), "");
     EXPECT_EQ(fx.Text("modA"), text::ReplaceAll(fx.Text("modB"), "\"modB.", "\"modA."));
 
+    // Planned with the blocks laid out before, the same.
+    fx.Add("modC", host::vbext_ct_StdModule, Vb(code));
+    BlockLayouts layouts;
+    for (int pass = 0; pass < 2; ++pass) {
+        const auto again = PlanRoutineErrorHandling(MemberOf("modC", "Go"), 0, Settings(), message,
+                                                    nullptr, &layouts);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->topText, plan->topText);
+        EXPECT_EQ(again->exitText, text::ReplaceAll(plan->exitText, "\"modA.", "\"modC."));
+    }
+
     EXPECT_FALSE(PlanRoutineErrorHandling(MemberOf("modB", "Handled"), 0, Settings(), message,
                                           &number));
     EXPECT_EQ(number, 2);
     EXPECT_EQ(message, "Error handling is already in this procedure!");
+}
+
+// A block is laid out once while it is kept; past the few kept, each still
+// comes out as its own layout.
+TEST(BlockLayoutsKept, EachBlockItsOwnLayoutLaidOutOnceWhileKept) {
+    BlockLayouts layouts;
+    int calls = 0;
+    const auto layOut = [&](const std::string& block) {
+        ++calls;
+        return "[" + block + "]";
+    };
+    EXPECT_EQ(layouts.Of("top", layOut), "[top]");
+    EXPECT_EQ(layouts.Of("top", layOut), "[top]");
+    EXPECT_EQ(calls, 1);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(layouts.Of("exit " + std::to_string(i), layOut), "[exit " + std::to_string(i) + "]");
+    }
+    EXPECT_EQ(layouts.Of("top", layOut), "[top]");
+    EXPECT_EQ(calls, 202) << "laid out again once it was let go";
 }
 
 // The rule that refuses an insertion is the one that remove and replace

@@ -288,7 +288,8 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string&
         const analysis::RoutineCopyScope scope(code, *entry);
         std::string message;
         insertion = errorhandling::PlanRoutineErrorHandling(code.Members().Item(entry->name), kind,
-                                                            settings_, message);
+                                                            settings_, message, nullptr,
+                                                            &layouts_);
     } catch (...) {
         return std::nullopt;  // the command's own run reports it in its words
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/cli/project_target.h"
+#include "errorhandling/insertion.h"
 #include "settings/settings_record.h"
 
 namespace qv::cli {
@@ -74,6 +75,7 @@ class ModuleFixes {
     std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
     std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
     bool picksThisModule_ = false;  // the module's names select it
+    errorhandling::BlockLayouts layouts_;  // of the blocks planned so far
 };
 
 }  // namespace qv::cli
