@@ -1,9 +1,12 @@
 #pragma once
 // What 'qvaddin add --routine' would write for one routine, worked out
-// without changing anything: the add command runs at the routine's
-// declaration as it would from the command line, the lines it changed are
-// rendered as a save would write them, and the module is put back exactly
-// as it was. Check offers the difference as the routine's fix.
+// without changing anything: the insertion the add command would make at
+// the routine's declaration is planned, and its lines are spliced into the
+// routine's bytes where a save would write them. Where that cannot be told
+// for sure, the add command runs as it would from the command line, the
+// lines it changed are rendered as a save would write them, and the module
+// is put back exactly as it was. Check offers the difference as the
+// routine's fix.
 
 #include <memory>
 #include <optional>
@@ -32,11 +35,11 @@ struct AddFix {
 };
 
 // The fixes of routine after routine of one module. A change that stays
-// within its routine costs that routine (its lines rendered, the module
-// put back by those lines), so that a module's fixes cost in proportion to
-// the module and not to its square; a file that does not render as it was
-// read (stray attribute lines), or a change beyond the routine, takes the
-// whole file.
+// within its routine costs that routine (its lines rendered, and nothing
+// put back unless the command had to run), so that a module's fixes cost in
+// proportion to the module and not to its square; a file that does not
+// render as it was read (stray attribute lines), or a change beyond the
+// routine, takes the whole file.
 class ModuleFixes {
   public:
     ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component,
