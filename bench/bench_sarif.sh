@@ -9,6 +9,8 @@
 #
 # Usage: bench/bench_sarif.sh [BUILD_DIR] [QVADDIN]
 #        (default: build, and the qvaddin of that build)
+#        QV_BENCH_SARIF_LINES and QV_BENCH_SARIF_ROUTINES choose the sizes
+#        ("1000000" and "20000" for the two that matter most).
 #
 # Columns: wall-clock seconds (user + system CPU in brackets) and peak
 # resident memory (MB) of check and of check --format sarif, their ratios,
@@ -51,7 +53,7 @@ row() {
 
 printf '%14s  %16s %6s  %16s %6s  %6s %6s  %7s  %7s  %6s\n' target check MB sarif MB time mem \
     results fixes "log MB"
-for lines in 100000 250000 1000000; do
+for lines in ${QV_BENCH_SARIF_LINES:-100000 250000 1000000}; do
     dir=$work/p$lines
     "$gen" --out "$dir" --lines "$lines" > /dev/null
     row "$lines lines" "$dir/Bench.vbp"

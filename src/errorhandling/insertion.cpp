@@ -1,5 +1,7 @@
 #include "errorhandling/insertion.h"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "analysis/routine_parsing.h"
@@ -38,15 +40,27 @@ std::string TopText(TemplateRoutine& routine, const settings::SettingsRecord& se
                                  : TopBit(routine, settings, false);
 }
 
-// The insertion proper, into the routine at span.
-bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
-              const settings::SettingsRecord& settings, std::string& message, int& number);
+// The lines the insertion would make in the routine at span.
+std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
+                                       const analysis::RoutineSpan& span,
+                                       const settings::SettingsRecord& settings,
+                                       std::string& message, int& number,
+                                       BlockLayouts* layouts = nullptr);
+
+void Apply(host::CodeModule& module, const HandlerInsertion& insertion) {
+    // The exit block first: it goes below the first line, which so stays
+    // where it was found.
+    module.InsertLines(insertion.exitLine, insertion.exitText);
+    module.InsertLines(insertion.topLine, insertion.topText);
+}
 
 }  // namespace
 
-bool AddRoutineErrorHandling(host::Member& member, int kind,
-                             const settings::SettingsRecord& settings, std::string& message,
-                             int* messageNumber) try {
+std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
+                                                         const settings::SettingsRecord& settings,
+                                                         std::string& message,
+                                                         int* messageNumber,
+                                                         BlockLayouts* layouts) try {
     message.clear();
     int unused = 0;
     int& number = messageNumber != nullptr ? *messageNumber : unused;
@@ -55,15 +69,26 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
     if (!analysis::ErrorHandlingRequired(member, settings)) {
         number = 1;
         message = MessageText(1, {name});
-        return false;
+        return std::nullopt;
     }
     host::CodeModule& module = analysis::ModuleOf(member);
     // A routine without a body of its own lines, or inside #If structure
     // that does not nest in it, has no place where a handler could go.
     message = analysis::ChangeRefusal(module, name, kind);
-    if (!message.empty()) return false;
-    return InsertAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
-                    number);
+    if (!message.empty()) return std::nullopt;
+    return PlanAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
+                  number, layouts);
+}
+QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
+
+bool AddRoutineErrorHandling(host::Member& member, int kind,
+                             const settings::SettingsRecord& settings, std::string& message,
+                             int* messageNumber) try {
+    const std::optional<HandlerInsertion> insertion =
+        PlanRoutineErrorHandling(member, kind, settings, message, messageNumber);
+    if (!insertion) return false;
+    Apply(analysis::ModuleOf(member), *insertion);
+    return true;
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
@@ -75,14 +100,21 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, const analysis::Rou
         return false;
     }
     int number = 0;
-    return InsertAt(member, kind, span, settings, message, number);
+    const std::optional<HandlerInsertion> insertion =
+        PlanAt(member, kind, span, settings, message, number);
+    if (!insertion) return false;
+    Apply(analysis::ModuleOf(member), *insertion);
+    return true;
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
 
 namespace {
 
-bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
-              const settings::SettingsRecord& settings, std::string& message, int& number) {
+std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
+                                       const analysis::RoutineSpan& span,
+                                       const settings::SettingsRecord& settings,
+                                       std::string& message, int& number,
+                                       BlockLayouts* layouts) {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     std::string fullText;
@@ -90,27 +122,42 @@ bool InsertAt(host::Member& member, int kind, const analysis::RoutineSpan& span,
     if (const int refusal = OnErrorRefusal(code, settings)) {
         number = refusal;
         message = MessageText(refusal);
-        return false;
+        return std::nullopt;
     }
 
     TemplateRoutine routine(member, kind);
     const std::string exitText = LastBit(routine, settings, false);
     const std::string topText = TopText(routine, settings);
     message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
-    if (!message.empty()) return false;
-    const std::string exitBlock = IndentBlock(exitText, settings);
-    const std::string topBlock = IndentBlock(topText, settings);
+    if (!message.empty()) return std::nullopt;
+    const auto layOut = [&](const std::string& block) { return IndentBlock(block, settings); };
+    auto laidOut = [&](const std::string& block) {
+        return layouts != nullptr ? layouts->Of(block, layOut) : layOut(block);
+    };
+    return HandlerInsertion{.exitLine = span.lastLine,
+                            .exitText = std::string(text::kCrLf) + laidOut(exitText),
+                            .topLine = span.firstLine,
+                            .topText = laidOut(topText) + std::string(text::kCrLf)};
+}
 
-    // The exit block first: it goes below the first line, which so stays
-    // where it was found.
-    module.InsertLines(span.lastLine, std::string(text::kCrLf) + exitBlock);
-    module.InsertLines(span.firstLine, topBlock + std::string(text::kCrLf));
-    return true;
+}  // namespace
+
+namespace {
+
+// Whether the text holds "On Error " in any letter case: both refusals need
+// it, and most routines that get a handler hold none, which this finds out
+// at the cost of one pass.
+bool MayHoldOnError(std::string_view code) {
+    static constexpr std::string_view kWords = "on error ";
+    const auto at = std::search(code.begin(), code.end(), kWords.begin(), kWords.end(),
+                                [](char c, char w) { return (c >= 'A' && c <= 'Z' ? c + 32 : c) == w; });
+    return at != code.end();
 }
 
 }  // namespace
 
 int OnErrorRefusal(const std::string& code, const settings::SettingsRecord& settings) {
+    if (!MayHoldOnError(code)) return 0;
     if (modSearchText::StringInRoutine(code, "On Error GoTo " + settings.label2)) {
         return 2;
     }

@@ -4,8 +4,10 @@
 // closing line, each laid out by the indentation engine and set off from the
 // routine's own code by one blank line.
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "analysis/routine_parsing.h"
 #include "host/code_host.h"
@@ -26,6 +28,42 @@ class TemplateRoutine;
 bool AddRoutineErrorHandling(host::Member& member, int kind,
                              const settings::SettingsRecord& settings, std::string& message,
                              int* messageNumber = nullptr);
+// What AddRoutineErrorHandling inserts, worked out without changing the
+// module: exitText goes in at exitLine first, then topText at topLine (lines
+// joined with CR LF, as InsertLines takes them).
+struct HandlerInsertion {
+    long exitLine = 0;
+    std::string exitText;
+    long topLine = 0;
+    std::string topText;
+};
+
+// Blocks as the indentation engine laid them out, for a caller that plans
+// the insertions of many routines with one settings record: most routines
+// get the same top block. Keeps a few, not every block it was given.
+class BlockLayouts {
+  public:
+    template <typename LayOut>
+    const std::string& Of(const std::string& block, const LayOut& layOut) {
+        if (const auto it = laidOut_.find(block); it != laidOut_.end()) return it->second;
+        if (laidOut_.size() >= kKept) laidOut_.clear();
+        return laidOut_.emplace(block, layOut(block)).first->second;
+    }
+
+  private:
+    static constexpr size_t kKept = 64;
+    std::unordered_map<std::string, std::string> laidOut_;
+};
+
+// The insertion AddRoutineErrorHandling would make, or none with the same
+// message and message number as its refusal. layouts: blocks laid out
+// before with the same settings, to be used again (none: each is laid out).
+std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
+                                                         const settings::SettingsRecord& settings,
+                                                         std::string& message,
+                                                         int* messageNumber = nullptr,
+                                                         BlockLayouts* layouts = nullptr);
+
 // The same into the routine found already at span, which the caller has made
 // sure may be changed (a routine written on one line, or in #If structure
 // that does not nest in it, must not be).

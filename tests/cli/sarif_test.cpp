@@ -235,6 +235,43 @@ TEST_F(SarifCheck, FixesOfAFileThatASaveRearranges) {
     ExpectFixesAsAddWrites(folder, "CMoved.cls", log);
 }
 
+// Fixes are worked out from the lines the add command would insert, spliced
+// into the routine's bytes: the places where that could go wrong must come
+// out as add writes them too. An empty routine (both blocks at one place),
+// a comment under the declaration that goes on in the next line, a blank
+// line before the end (the diff could take the inserted blank for it),
+// a name outside ASCII, a routine with a label of the handler's own (no
+// fix), property accessors, tabs in the body and lines after the last
+// routine without a final break.
+TEST_F(SarifCheck, FixesWhereTheLinesAroundTheHandlerMatter) {
+    TempFolder folder;
+    folder.Write("modEdge.bas",
+                 CrlfLines({"Attribute VB_Name = \"modEdge\"", "Option Explicit",
+                            "Private mSize As Long", "", "Public Sub Nothing()", "End Sub", "",
+                            "Public Sub NoteGoesOn()", "' a note that goes on _",
+                            "  in the next line", "\tBeep", "", "End Sub", "",
+                            "' Gr\xF6\xDF" "e of it.", "Public Function Gr\xF6\xDF" "e() As Long",
+                            "    Gr\xF6\xDF" "e = mSize", "End Function", "",
+                            "Private Sub OwnLabel()", "    GoTo Exit_Routine",
+                            "Exit_Routine:", "End Sub", "",
+                            "Public Property Get Size() As Long", "    Size = mSize",
+                            "End Property", "", "Public Property Let Size(ByVal v As Long)",
+                            "    mSize = v", "End Property", "", "Sub Last()", "\tIf mSize Then",
+                            "\t\tBeep", "\tEnd If", "End Sub", "", "' trailing words"}) +
+                     "' without a break");
+    Json log = Sarif(folder, {"modEdge.bas"});
+    std::vector<std::string> found;
+    const Json results = TheRun(log)["results"];
+    for (Json value : results) {
+        found.push_back(Where(value) + (value.contains("fixes") ? " fix" : ""));
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{
+                         "modEdge.Nothing fix", "modEdge.NoteGoesOn fix",
+                         "modEdge.Gr\xC3\xB6\xC3\x9F" "e fix", "modEdge.OwnLabel",
+                         "modEdge.Size (Let) fix", "modEdge.Size (Get) fix", "modEdge.Last fix"}));
+    ExpectFixesAsAddWrites(folder, "modEdge.bas", log);
+}
+
 TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
     cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
     const std::vector<cli::JsonNode> replacements = cli::SarifReplacements(change);
@@ -334,6 +371,48 @@ TEST_F(SarifCheck, WhatServicesAskOfTheLog) {
                   result.contains("fixes"));
         EXPECT_EQ(result["partialFingerprints"][cli::kRoutineFingerprint].get<std::string>().size(), 32);
     }
+}
+
+// Results are written on a thread of the log's own, in batches, with room
+// for so many waiting: more than fill the queue come out all, in the order
+// they were added, with the files in the order they first came, and the
+// same bytes in every run.
+TEST(SarifLog, ManyResultsComeOutInTheOrderTheyCame) {
+    auto log = [] {
+        cli::SarifLog log(cli::SarifRun{});
+        for (int i = 0; i < 2500; ++i) {
+            const std::string n = std::to_string(i);
+            const analysis::StatusRule& rule = analysis::StatusRules()[static_cast<size_t>(i % 5)];
+            cli::SarifResult result{.path = "mod" + std::to_string(i % 7) + ".bas",
+                                    .module = "mod" + std::to_string(i % 7),
+                                    .routine = "R" + n,
+                                    .line = i + 1,
+                                    .finding = {&rule, rule.defaultSeverity, "status " + n}};
+            if (i % 3 == 0) result.fix = cli::FileChange{"a\r\n", "a\r\nx" + n + "\r\n", {}, i + 1};
+            log.Add(std::move(result));
+        }
+        std::ostringstream out;
+        log.Write(out);
+        return out.str();
+    };
+    const std::string text = log();
+    const Json run = Json::parse(text)["runs"][0];
+    const Json results = run["results"];
+    ASSERT_EQ(results.size(), 2500u);
+    for (int i = 0; i < 2500; i += 499) {
+        const Json result = results[static_cast<size_t>(i)];
+        EXPECT_EQ(result["locations"][0]["logicalLocations"][0]["name"], "R" + std::to_string(i));
+        EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"]["startLine"], i + 1);
+        EXPECT_EQ(result.contains("fixes"), i % 3 == 0);
+    }
+    EXPECT_EQ(results[2499]["message"]["text"], "Routine R2499: status 2499");
+    EXPECT_EQ(results[999]["fixes"][0]["artifactChanges"][0]["replacements"][0]
+                     ["insertedContent"]["text"],
+              "x999\r\n");
+    // The files with fixes are named in the order of their first fix.
+    ASSERT_EQ(run["artifacts"].size(), 7u);
+    EXPECT_EQ(run["artifacts"][1]["location"]["uri"], "mod3.bas");
+    EXPECT_EQ(log(), text);
 }
 
 TEST(SarifLog, TheProjectAddressGivesTheToolsAndTheRulesPages) {

@@ -4,6 +4,7 @@
 #include "analysis/markers.h"
 #include "handler_test_support.h"
 #include "host/memory/memory_host.h"
+#include "platform/text.h"
 
 namespace qv::errorhandling::test {
 namespace {
@@ -109,6 +110,66 @@ TEST_F(Insertion, BuildsTheHandlerFromTheSettingsItIsGiven) {
     EXPECT_EQ(OnErrorRefusal("On Error GoTo Trouble", Settings()), 3);
 }
 
+// The insertion worked out without an edit is the one that is then made:
+// each block at its line, the exit block first; a refusal is the same
+// refusal with its message number.
+TEST_F(Insertion, APlanIsTheInsertionWithoutTheEdit) {
+    const std::vector<std::string> code = {"Sub Go()", "' Does it.", "\tDoWork", "End Sub",
+                                           "Sub Handled()", "On Error GoTo Error_Routine",
+                                           "End Sub"};
+    fx.Add("modA", host::vbext_ct_StdModule, Vb(code));
+    fx.Add("modB", host::vbext_ct_StdModule, Vb(code));
+    std::string message;
+    int number = -1;
+    const std::optional<HandlerInsertion> plan =
+        PlanRoutineErrorHandling(MemberOf("modA", "Go"), 0, Settings(), message, &number);
+    ASSERT_TRUE(plan) << message;
+    EXPECT_EQ(number, 0);
+    EXPECT_EQ(fx.Text("modA"), Vb(code)) << "nothing changed";
+    EXPECT_EQ(plan->topLine, 3);
+    EXPECT_EQ(plan->exitLine, 4);
+    host::CodeModule& planned = fx.Module("modA");
+    planned.InsertLines(plan->exitLine, plan->exitText);
+    planned.InsertLines(plan->topLine, plan->topText);
+    EXPECT_EQ(Insert("modB", "Go"), "");
+    EXPECT_EQ(fx.Text("modA"), text::ReplaceAll(fx.Text("modB"), "\"modB.", "\"modA."));
+
+    // Planned with the blocks laid out before, the same.
+    fx.Add("modC", host::vbext_ct_StdModule, Vb(code));
+    BlockLayouts layouts;
+    for (int pass = 0; pass < 2; ++pass) {
+        const auto again = PlanRoutineErrorHandling(MemberOf("modC", "Go"), 0, Settings(), message,
+                                                    nullptr, &layouts);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->topText, plan->topText);
+        EXPECT_EQ(again->exitText, text::ReplaceAll(plan->exitText, "\"modA.", "\"modC."));
+    }
+
+    EXPECT_FALSE(PlanRoutineErrorHandling(MemberOf("modB", "Handled"), 0, Settings(), message,
+                                          &number));
+    EXPECT_EQ(number, 2);
+    EXPECT_EQ(message, "Error handling is already in this procedure!");
+}
+
+// A block is laid out once while it is kept; past the few kept, each still
+// comes out as its own layout.
+TEST(BlockLayoutsKept, EachBlockItsOwnLayoutLaidOutOnceWhileKept) {
+    BlockLayouts layouts;
+    int calls = 0;
+    const auto layOut = [&](const std::string& block) {
+        ++calls;
+        return "[" + block + "]";
+    };
+    EXPECT_EQ(layouts.Of("top", layOut), "[top]");
+    EXPECT_EQ(layouts.Of("top", layOut), "[top]");
+    EXPECT_EQ(calls, 1);
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(layouts.Of("exit " + std::to_string(i), layOut), "[exit " + std::to_string(i) + "]");
+    }
+    EXPECT_EQ(layouts.Of("top", layOut), "[top]");
+    EXPECT_EQ(calls, 202) << "laid out again once it was let go";
+}
+
 // The rule that refuses an insertion is the one that remove and replace
 // check before they delete anything.
 TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
@@ -118,6 +179,9 @@ TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
     EXPECT_EQ(OnErrorRefusal("On Error GoTo Other", Settings()), 3);
     EXPECT_EQ(OnErrorRefusal("on error resume next", Settings()), 0)
         << "other statements: case counts";
+    EXPECT_EQ(OnErrorRefusal("ON ERROR GOTO error_routine", Settings()), 2);
+    EXPECT_EQ(OnErrorRefusal("x = 1\r\nOn Error", Settings()), 0) << "not a statement yet";
+    EXPECT_EQ(OnErrorRefusal("OnError GoTo Error_Routine", Settings()), 0);
 }
 
 TEST_F(Insertion, RemovalAndReplaceSayWhetherTheRoutineChanged) {

@@ -45,6 +45,22 @@ protected:
     test::VbFixture fx;
 };
 
+// What a caller may foresee without storing anything: the same lines as an
+// insertion at that place stores, the line above deciding whether the
+// first is a continuation (which has no label).
+TEST_F(Editing, ReceivedLinesAreWhatAnInsertionStores) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, Vb({"x = 1 + _", "    2", "End Sub"})).Code();
+    const std::string text = "\t12 + 3\r\n\t4: y = 1\nz = 2 _\r\t7 x";
+    const std::vector<std::string> foreseen = m.ReceivedLines(2, text);
+    EXPECT_EQ(m.Lines(1, m.CountOfLines()), Vb({"x = 1 + _", "    2", "End Sub"}))
+        << "nothing stored";
+    EXPECT_EQ(foreseen,
+              (std::vector<std::string>{"    12 + 3", "4: y = 1", "z = 2 _", "    7 x"}));
+    m.InsertLines(2, text);
+    EXPECT_EQ(m.Lines(2, 4), "    12 + 3\r\n4: y = 1\r\nz = 2 _\r\n    7 x");
+    EXPECT_EQ(m.ReceivedLines(1, "\t12 + 3")[0], "12 + 3") << "no line above: a line number";
+}
+
 TEST_F(Editing, LinesPastTheEndAreEmptyAndEditsAreChecked) {
     auto& m = *fx.Add("Module1", vbext_ct_StdModule, Vb({"a", "b"})).Code();
     EXPECT_EQ(m.Lines(2, 5), "b");

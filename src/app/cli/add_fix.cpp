@@ -4,10 +4,15 @@
 #include <climits>
 #include <variant>
 
+#include "analysis/code_window_cursor.h"
+#include "errorhandling/insertion.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
+#include "host/memory/vb_syntax.h"
+#include "platform/text.h"
 #include "platform/vb_error.h"
 #include "shell/command_catalogue.h"
+#include "shell/command_target.h"
 
 namespace qv::cli {
 
@@ -104,6 +109,15 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
         lines_->starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
     }
     lines_->asRead = component.Code()->LinesPart(1, component.Code()->CountOfLines());
+    // The module's name and its project's pick this module (they may not in
+    // a group of projects of one name, or of a project with two modules of
+    // one name): the selection of each routine then only places the cursor.
+    const auto& project = component.Owner().Project();
+    const auto selection = workspace::Select(
+        target, {.project = text::ToUtf8(project.Name(), project.TextCodePage()),
+                 .module = text::ToUtf8(component.Name(), component.TextCodePage())});
+    const auto* selected = std::get_if<workspace::Selection>(&selection);
+    picksThisModule_ = selected != nullptr && selected->component == &component;
 }
 
 ModuleFixes::~ModuleFixes() = default;
@@ -111,6 +125,7 @@ ModuleFixes::~ModuleFixes() = default;
 AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
     AddFix fix;
     if (file_ == nullptr || file_->bytes == nullptr || component_.Code() == nullptr) return fix;
+    MemoryCodeModule& code = *component_.Code();
     // The selection the command line makes for --project, --module and
     // --routine, which name things as text, and, for a later copy, --line at
     // its declaration.
@@ -118,8 +133,28 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
     const auto& project = component_.Owner().Project();
     long line = 0;
     if (copy > 0) {
-        const host::ProcCopyScope scope(*component_.Code(), routine, copy);
-        line = component_.Code()->ProcBodyLine(routine, kind);
+        const host::ProcCopyScope scope(code, routine, copy);
+        line = code.ProcBodyLine(routine, kind);
+    }
+    // A name in ASCII is the name the module knows it by: the selection puts
+    // the cursor on the line, or on the routine's declaration.
+    // An error on the way is left to the command's own run to report.
+    try {
+        if (picksThisModule_ && text::IsAscii(routine) && code.Index().Find(routine, kind) >= 0) {
+            if (const std::optional<Region> region = RegionOf(routine, kind, copy)) {
+                int at = 0;
+                if (line > 0 && (!text::EqualsIgnoreCase(code.ProcOfLine(line, at), routine) ||
+                                 at != kind)) {
+                    return fix;  // the selection refuses a line outside the routine
+                }
+                const long cursor = line > 0 ? line : code.ProcBodyLine(routine, kind);
+                if (auto planned = Planned(routine, kind, copy, cursor > 0 ? cursor : 1, *region)) {
+                    fix.change = std::move(*planned);
+                    return fix;
+                }
+            }
+        }
+    } catch (...) {
     }
     const workspace::SelectionRequest request{
         .project = text::ToUtf8(project.Name(), project.TextCodePage()),
@@ -138,6 +173,33 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
     return fix;
 }
 
+// The routine's lines, from the comments above it to its end, and their
+// bytes in the file, when these are what the module renders for them.
+std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& routine, int kind,
+                                                         long copy) {
+    MemoryCodeModule& code = *component_.Code();
+    const std::string_view bytes = *file_->bytes;
+    Region region;
+    {
+        const host::ProcCopyScope scope(code, routine, copy);
+        region.first = code.ProcStartLine(routine, kind);
+        region.count = code.ProcCountLines(routine, kind);
+    }
+    if (lines_ == nullptr || region.count <= 0) return std::nullopt;
+    const std::string_view firstLine = code.Line(region.first);
+    region.from = static_cast<size_t>(firstLine.data() - bytes.data());
+    const long next = region.first + region.count;
+    const size_t to = next <= code.CountOfLines()
+                          ? static_cast<size_t>(code.Line(next).data() - bytes.data())
+                          : bytes.size();
+    if (firstLine.data() < bytes.data() || region.from > to || to > bytes.size()) {
+        return std::nullopt;
+    }
+    region.before = host::files::RenderModuleLines(*file_, region.first, region.count, {routine});
+    if (region.before != bytes.substr(region.from, to - region.from)) return std::nullopt;
+    return region;
+}
+
 std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int kind, long copy) {
     MemoryCodeModule& code = *component_.Code();
     const std::string_view bytes = *file_->bytes;
@@ -154,33 +216,22 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
                           component_.TextCodePage(), 1};
     };
 
-    // The routine's lines, from the comments above it to its end, and
-    // their bytes in the file.
-    long first = 0, count = 0;
-    {
-        const host::ProcCopyScope scope(code, routine, copy);
-        first = code.ProcStartLine(routine, kind);
-        count = code.ProcCountLines(routine, kind);
-    }
-    std::optional<std::string> before;
-    size_t from = 0;
-    if (lines_ != nullptr && count > 0) {
-        const std::string_view firstLine = code.Line(first);
-        from = static_cast<size_t>(firstLine.data() - bytes.data());
-        const size_t to = first + count <= code.CountOfLines()
-                              ? static_cast<size_t>(code.Line(first + count).data() - bytes.data())
-                              : bytes.size();
-        if (firstLine.data() >= bytes.data() && from <= to && to <= bytes.size()) {
-            before = host::files::RenderModuleLines(*file_, first, count, {routine});
-            if (*before != bytes.substr(from, to - from)) before.reset();
-        }
-    }
-    if (!before) {
+    std::optional<Region> region = RegionOf(routine, kind, copy);
+    if (!region) {
         RestoreModule restore(code);
         if (!runAdd()) return std::nullopt;
         return wholeFile();
     }
+    // The module and cursor the selection made, as the command finds them.
+    host::CodePane* pane = target_.Vbe().ActiveCodePane();
+    if (pane != nullptr && &pane->CodeModule() == &code) {
+        if (auto planned =
+                Planned(routine, kind, copy, analysis::ReadCursor(code).startLine, *region)) {
+            return std::move(*planned);
+        }
+    }
 
+    const long first = region->first, count = region->count;
     const host::memory::LineSnapshot saved = code.LinesPart(first, count);
     std::vector<host::memory::HiddenAttribute> attributes;
     if (const auto* held = code.HiddenAttributes(routine)) attributes = *held;
@@ -199,10 +250,10 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
     try {
         if (runAdd()) {
             if (edited.Within(first, count)) {
-                change = FileChange{std::move(*before),
+                change = FileChange{std::move(region->before),
                                     host::files::RenderModuleLines(*file_, first,
                                                                    count + edited.Shift(), {routine}),
-                                    component_.TextCodePage(), lines_->FileLineAt(from)};
+                                    component_.TextCodePage(), lines_->FileLineAt(region->from)};
             } else {
                 change = wholeFile();
             }
@@ -213,6 +264,67 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
     }
     putBack();
     return change;
+}
+
+// What the add command does with the cursor on the line, as the command
+// catalogue runs it: nothing in a read-only module, else the insertion into
+// the routine at the cursor. The module renders the new lines with the
+// file's own break after each, after the lines (and hidden attribute lines)
+// above the place they go in; that holds as long as no declaration's
+// statement runs on into them, which a line above that continues could make
+// happen.
+std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string& routine, int kind,
+                                                              long copy, long cursor,
+                                                              const Region& region) {
+    MemoryCodeModule& code = *component_.Code();
+    if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
+    if (*readOnly_) return std::optional<FileChange>();
+    const std::optional<analysis::RoutineEntry> entry = shell::RoutineAtLine(code, cursor);
+    if (!entry || entry->name != routine || entry->kind != kind || entry->copy != copy) {
+        return std::nullopt;
+    }
+    std::optional<errorhandling::HandlerInsertion> insertion;
+    try {
+        const analysis::RoutineCopyScope scope(code, *entry);
+        std::string message;
+        insertion = errorhandling::PlanRoutineErrorHandling(code.Members().Item(entry->name), kind,
+                                                            settings_, message, nullptr,
+                                                            &layouts_);
+    } catch (...) {
+        return std::nullopt;  // the command's own run reports it in its words
+    }
+    if (!insertion) return std::optional<FileChange>();
+
+    const long top = insertion->topLine, exit = insertion->exitLine;
+    const long last = std::min(region.first + region.count - 1, code.CountOfLines());
+    if (top <= region.first || top > exit || exit > last ||
+        host::memory::IsContinued(code.Line(top - 1)) ||
+        host::memory::IsContinued(code.Line(exit - 1))) {
+        return std::nullopt;
+    }
+    const std::string& before = region.before;
+    const std::string_view bytes = *file_->bytes;
+    auto offsetOf = [&](long line) -> std::optional<size_t> {
+        const char* at = code.Line(line).data();
+        const char* from = bytes.data() + region.from;
+        if (at < from || at > from + before.size()) return std::nullopt;
+        return static_cast<size_t>(at - from);
+    };
+    const std::optional<size_t> topAt = offsetOf(top), exitAt = offsetOf(exit);
+    if (!topAt || !exitAt || *topAt > *exitAt) return std::nullopt;
+    const std::string_view ending = host::files::LineEndingText(file_->ending);
+    auto append = [&](std::string& out, const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) out.append(line).append(ending);
+    };
+    std::string after;
+    after.reserve(before.size() + insertion->topText.size() + insertion->exitText.size() + 64);
+    after.append(before, 0, *topAt);
+    append(after, code.ReceivedLines(top, insertion->topText));
+    after.append(before, *topAt, *exitAt - *topAt);
+    append(after, code.ReceivedLines(exit, insertion->exitText));
+    after.append(before, *exitAt);
+    return FileChange{before, std::move(after), component_.TextCodePage(),
+                      lines_->FileLineAt(region.from)};
 }
 
 }  // namespace qv::cli

@@ -1,9 +1,12 @@
 #pragma once
 // What 'qvaddin add --routine' would write for one routine, worked out
-// without changing anything: the add command runs at the routine's
-// declaration as it would from the command line, the lines it changed are
-// rendered as a save would write them, and the module is put back exactly
-// as it was. Check offers the difference as the routine's fix.
+// without changing anything: the insertion the add command would make at
+// the routine's declaration is planned, and its lines are spliced into the
+// routine's bytes where a save would write them. Where that cannot be told
+// for sure, the add command runs as it would from the command line, the
+// lines it changed are rendered as a save would write them, and the module
+// is put back exactly as it was. Check offers the difference as the
+// routine's fix.
 
 #include <memory>
 #include <optional>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "app/cli/project_target.h"
+#include "errorhandling/insertion.h"
 #include "settings/settings_record.h"
 
 namespace qv::cli {
@@ -31,11 +35,11 @@ struct AddFix {
 };
 
 // The fixes of routine after routine of one module. A change that stays
-// within its routine costs that routine (its lines rendered, the module
-// put back by those lines), so that a module's fixes cost in proportion to
-// the module and not to its square; a file that does not render as it was
-// read (stray attribute lines), or a change beyond the routine, takes the
-// whole file.
+// within its routine costs that routine (its lines rendered, and nothing
+// put back unless the command had to run), so that a module's fixes cost in
+// proportion to the module and not to its square; a file that does not
+// render as it was read (stray attribute lines), or a change beyond the
+// routine, takes the whole file.
 class ModuleFixes {
   public:
     ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component,
@@ -50,13 +54,31 @@ class ModuleFixes {
 
   private:
     struct Lines;
+    // A routine's lines (first .. first + count - 1, comments above it
+    // included) and their bytes, which start at from in the file.
+    struct Region {
+        long first = 0;
+        long count = 0;
+        size_t from = 0;
+        std::string before;
+    };
+    std::optional<Region> RegionOf(const std::string& routine, int kind, long copy);
     std::optional<FileChange> RunAdd(const std::string& routine, int kind, long copy);
+    // The change worked out from the lines the add command would insert with
+    // the cursor on the line, without running it: the routine's bytes with
+    // the new lines spliced in where the module would render them. None when
+    // that cannot be told for sure (the add command then runs and is undone).
+    std::optional<std::optional<FileChange>> Planned(const std::string& routine, int kind,
+                                                     long copy, long cursor, const Region& region);
 
     LoadedTarget& target_;
     host::memory::MemoryComponent& component_;
     const settings::SettingsRecord& settings_;
     const host::files::ModuleFile* file_;
     std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
+    std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
+    bool picksThisModule_ = false;  // the module's names select it
+    errorhandling::BlockLayouts layouts_;  // of the blocks planned so far
 };
 
 }  // namespace qv::cli

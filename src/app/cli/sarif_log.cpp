@@ -2,6 +2,7 @@
 
 #include <map>
 #include <ostream>
+#include <system_error>
 #include <utility>
 
 #include "app/cli/fingerprint_text.h"
@@ -120,10 +121,6 @@ std::vector<size_t> LineStarts(std::string_view text, const host::files::SplitTe
     return starts;
 }
 
-JsonNode Replacement(const JsonNode& region, const std::string& inserted) {
-    return JsonNode{{"deletedRegion", region}, {"insertedContent", JsonNode{{"text", inserted}}}};
-}
-
 std::string Number(long long n) { return std::to_string(n); }
 
 }  // namespace
@@ -135,16 +132,17 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
     return "Routine " + VbText(routine, page) + ": " + Text(finding.message);
 }
 
-std::vector<JsonNode> SarifReplacements(const FileChange& change) {
+void AppendSarifReplacements(std::string& out, const FileChange& change) {
     const std::string_view before = change.before, after = change.after;
     const Encoding encoding{change.codePage};
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
     const host::files::SplitText newSplit = host::files::SplitFileLines(after);
-    const std::vector<size_t> oldStarts = LineStarts(before, oldSplit);
     const std::vector<size_t> newStarts = LineStarts(after, newSplit);
     const long oldLines = static_cast<long>(oldSplit.lines.size());
+    const long offset = change.firstLine - 1;  // the file lines above the change's
 
-    std::vector<JsonNode> replacements;
+    // Each replacement as JsonText writes an object: its keys sorted.
+    bool first = true;
     for (host::files::LineHunk hunk : host::files::LineHunks(oldSplit, newSplit)) {
         // Lines cannot be inserted after a last line without a break: the
         // change then takes that line along.
@@ -154,22 +152,32 @@ std::vector<JsonNode> SarifReplacements(const FileChange& change) {
         const long end = hunk.oldStart + hunk.oldCount;  // the first line after the hunk
         const size_t from = newStarts[static_cast<size_t>(hunk.newStart)];
         const size_t to = newStarts[static_cast<size_t>(hunk.newStart + hunk.newCount)];
-        const long offset = change.firstLine - 1;  // the file lines above the change's
-        JsonNode region{{"startLine", static_cast<std::int64_t>(offset + hunk.oldStart + 1)},
-                    {"startColumn", 1}};
+        if (!first) out += ',';
+        first = false;
+        out += R"({"deletedRegion":{)";
         if (end < oldLines || oldSplit.finalBreak || hunk.oldCount == 0) {
             // Up to the start of the line after the hunk (past the end when
             // the file ends with a break).
-            region["endLine"] = static_cast<std::int64_t>(offset + end + 1);
-            region["endColumn"] = 1;
+            out += R"("endColumn":1,"endLine":)";
+            out += Number(offset + end + 1);
         } else {
             // To the end of the last line, which has no break.
-            region["endLine"] = static_cast<std::int64_t>(offset + end);
+            out += R"("endLine":)";
+            out += Number(offset + end);
         }
-        replacements.push_back(
-            Replacement(region, encoding.Decode(after.substr(from, to - from))));
+        out += R"(,"startColumn":1,"startLine":)";
+        out += Number(offset + hunk.oldStart + 1);
+        out += R"(},"insertedContent":{"text":)";
+        AppendJsonString(out, encoding.Decode(after.substr(from, to - from)));
+        out += "}}";
     }
-    return replacements;
+}
+
+std::vector<JsonNode> SarifReplacements(const FileChange& change) {
+    std::string text = "[";
+    AppendSarifReplacements(text, change);
+    text += ']';
+    return JsonNode::parse(text).get<std::vector<JsonNode>>();
 }
 
 SarifLog::SarifLog(SarifRun run)
@@ -177,13 +185,23 @@ SarifLog::SarifLog(SarifRun run)
       rootPath_(CleanAbsolutePath(run_.sourceRoot)),
       spill_(std::tmpfile()) {}
 
-SarifLog::~SarifLog() = default;
+SarifLog::~SarifLog() {
+    if (!writer_.joinable()) return;
+    {
+        const std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    work_.notify_one();
+    writer_.join();
+}
 
 void SarifLog::Keep(const std::string& result) {
     if (spill_) {
-        const std::string text = anyResult_ ? "," + result : result;
-        if (std::fwrite(text.data(), 1, text.size(), spill_.get()) == text.size()) {
-            writtenBytes_ += text.size();
+        const bool written =
+            (!anyResult_ || std::fputc(',', spill_.get()) == ',') &&
+            std::fwrite(result.data(), 1, result.size(), spill_.get()) == result.size();
+        if (written) {
+            writtenBytes_ += result.size() + (anyResult_ ? 1 : 0);
             anyResult_ = true;
             return;
         }
@@ -246,17 +264,88 @@ std::string SarifLog::Location(const SarifResult& r) {
     return artifact + "}";
 }
 
+namespace {
+
+// Results handed to the writer thread at once (one wake-up for each), and
+// the most that wait for it (what they hold in memory).
+constexpr size_t kBatch = 64;
+constexpr size_t kMostPending = 1024;
+
+}  // namespace
+
+// The location (and so the artifacts and the warnings) is worked out here,
+// in the order of the results; the rest goes to the writer thread.
+void SarifLog::Add(SarifResult result) {
+    std::string artifact = Location(result);
+    if (!writer_.joinable() && !noThread_) {
+        try {
+            writer_ = std::thread(&SarifLog::Work, this);
+        } catch (const std::system_error&) {
+            noThread_ = true;
+        }
+    }
+    if (noThread_) {
+        Format(result, artifact);
+        return;
+    }
+    bool wake = false;
+    {
+        std::unique_lock lock(mutex_);
+        room_.wait(lock, [&] { return pending_.size() < kMostPending || failure_; });
+        if (failure_) return;  // Write reports it
+        pending_.push_back({std::move(result), std::move(artifact)});
+        wake = pending_.size() >= kBatch;
+    }
+    if (wake) work_.notify_one();
+}
+
+void SarifLog::Work() {
+    std::vector<Pending> batch;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            work_.wait(lock, [&] { return pending_.size() >= kBatch || closing_; });
+            if (pending_.empty()) return;  // closing, and all written
+            batch.assign(std::make_move_iterator(pending_.begin()),
+                         std::make_move_iterator(pending_.end()));
+            pending_.clear();
+        }
+        room_.notify_one();
+        try {
+            for (const Pending& p : batch) Format(p.result, p.artifact);
+        } catch (...) {
+            const std::lock_guard lock(mutex_);
+            failure_ = std::current_exception();
+            pending_.clear();
+            room_.notify_all();
+            return;
+        }
+        batch.clear();
+    }
+}
+
+void SarifLog::Finish() {
+    if (writer_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        work_.notify_one();
+        writer_.join();
+    }
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
 // Written as text: a large project has tens of thousands of results, and
 // building each as a JSON object costs more than working out its fix.
-void SarifLog::Add(const SarifResult& r) {
-    const std::string artifact = Location(r);
+void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     const std::string routine = VbText(r.routine, r.codePage);
     const std::string level = Level(r.finding.severity);
     const std::string message = SarifMessage(r.routine, r.codePage, r.finding);
     const std::string fingerprint =
         RoutineFingerprint(r.project, r.module, r.routine, r.codePage, r.finding.rule->id);
-    std::string out;
-    out.reserve(1024);
+    std::string& out = text_;  // its room kept from result to result
+    out.clear();
     out += R"({"ruleId":)";
     AppendJsonString(out, Text(r.finding.rule->id));
     out += R"(,"ruleIndex":)" + Number(RuleIndex(r.finding.rule));
@@ -291,12 +380,7 @@ void SarifLog::Add(const SarifResult& r) {
         out += R"(,"fixes":[{"description":{"text":"Insert the standard error handler"},)"
                R"("artifactChanges":[{"artifactLocation":)" +
                artifact + R"(,"replacements":[)";
-        bool first = true;
-        for (const JsonNode& replacement : SarifReplacements(*r.fix)) {
-            if (!first) out += ',';
-            out += JsonText(replacement, JsonLayout::Compact);
-            first = false;
-        }
+        AppendSarifReplacements(out, *r.fix);
         out += "]}]}]";
     }
     out += '}';
@@ -304,6 +388,7 @@ void SarifLog::Add(const SarifResult& r) {
 }
 
 void SarifLog::Write(std::ostream& out) {
+    Finish();
     auto compact = [](const JsonNode& json) { return JsonText(json, JsonLayout::Compact); };
     JsonNode driver{{"name", "qvaddin"},
                 {"fullName", "qvaddin " QVADDIN_VERSION " (error handling of VB6 code)"},

@@ -7,14 +7,22 @@
 // the standard handler, that change as the result's fix (whole lines
 // replaced, so that no column depends on the file's code page). Results are
 // kept as compact text as they come, in a temporary file, so that a large
-// project's log does not stay in memory.
+// project's log does not stay in memory. The text of each result (its
+// message, fingerprint, fix and baseline state) is written by a thread of
+// the log's own while the caller works out the next ones: in the order
+// they came, so the log is the same however the two threads run.
 
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <exception>
 #include <iosfwd>
 #include <memory>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/cli/add_fix.h"
@@ -54,7 +62,7 @@ class SarifLog {
     // With a baseline, each result is marked new, unchanged or updated, and
     // the baseline's results that none matched are written as absent.
     void SetBaseline(SarifBaseline* baseline) { baseline_ = baseline; }
-    void Add(const SarifResult& result);
+    void Add(SarifResult result);
     // A module could not be judged (message: UTF-8): the run is then not
     // successful.
     void AddFailure(std::string message) { failures_.push_back(std::move(message)); }
@@ -62,12 +70,23 @@ class SarifLog {
     // source root, whose URIs climb out of it.
     std::vector<std::string> TakeWarnings();
 
-    // The whole log, compact, with a final line break.
+    // The whole log, compact, with a final line break. An error that
+    // stopped writing a result comes out here.
     void Write(std::ostream& out);
 
   private:
     const std::string& FileLocation(const std::string& path);
     std::string Location(const SarifResult& result);
+    // A result as compact text, kept; artifact: its artifact location.
+    void Format(const SarifResult& result, const std::string& artifact);
+
+    // The results waiting for the writer thread, with their locations.
+    struct Pending {
+        SarifResult result;
+        std::string artifact;
+    };
+    void Work();    // the writer thread
+    void Finish();  // waits until every result is written
 
     struct CloseFile {
         void operator()(std::FILE* file) const { std::fclose(file); }
@@ -81,6 +100,7 @@ class SarifLog {
     std::unique_ptr<std::FILE, CloseFile> spill_;  // the results so far, comma-separated
     std::vector<std::string> results_;  // each compact, when there is no such file
     size_t writtenBytes_ = 0;  // to the spill file
+    std::string text_;  // the result being written
     bool anyResult_ = false;
     JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
@@ -88,6 +108,15 @@ class SarifLog {
     std::vector<std::string> newOutside_;  // warnings not yet taken
     std::vector<std::string> failures_;
     std::vector<std::string> warnings_;  // files outside the root (UTF-8)
+
+    std::mutex mutex_;  // guards what follows
+    std::condition_variable work_;  // a batch is waiting, or the log closes
+    std::condition_variable room_;  // the queue has room again
+    std::deque<Pending> pending_;
+    bool closing_ = false;
+    std::exception_ptr failure_;  // what stopped the writer thread
+    bool noThread_ = false;  // none could be started: results are written at once
+    std::thread writer_;
 };
 
 // A finding's level and message as the log gives them (which a baseline
@@ -99,5 +128,7 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
 // The replacements that turn the change's before text into its after text,
 // as SARIF replacement objects (whole lines, 1-based regions).
 std::vector<JsonNode> SarifReplacements(const FileChange& change);
+// The same as compact JSON text, comma-separated, appended to out.
+void AppendSarifReplacements(std::string& out, const FileChange& change);
 
 }  // namespace qv::cli

@@ -121,9 +121,7 @@ std::string MemoryCodeModule::Lines(long startLine, long count) const {
     return out;
 }
 
-void MemoryCodeModule::InsertLines(long line, std::string_view text) {
-    if (line < 1) Raise(err::kInvalidProcedureCall);
-    if (text.empty()) return;
+std::vector<std::string> MemoryCodeModule::ReceivedLines(long line, std::string_view text) const {
     const long at = std::min(line, lines_.Count() + 1);
     std::vector<std::string> lines = SplitAnyBreak(text);
     bool continuation = at > 1 && IsContinued(lines_.Line(at - 2));
@@ -131,6 +129,14 @@ void MemoryCodeModule::InsertLines(long line, std::string_view text) {
         l = TidyReceivedLine(l, Vbe().TabWidth(), continuation);
         continuation = IsContinued(l);
     }
+    return lines;
+}
+
+void MemoryCodeModule::InsertLines(long line, std::string_view text) {
+    if (line < 1) Raise(err::kInvalidProcedureCall);
+    if (text.empty()) return;
+    const long at = std::min(line, lines_.Count() + 1);
+    std::vector<std::string> lines = ReceivedLines(line, text);
     const long oldDeclarations = indexCurrent_ ? index_.DeclarationLines() : -1;
     RecordEdit(at - 1, 0, static_cast<long>(lines.size()));
     lines_.Insert(at - 1, lines);

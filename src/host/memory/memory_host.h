@@ -193,6 +193,9 @@ class MemoryCodeModule : public CodeModule {
     long CountOfDeclarationLines() const override { return Index().DeclarationLines(); }
     std::string Lines(long startLine, long count) const override;
     void InsertLines(long line, std::string_view text) override;
+    // The lines InsertLines(line, text) would store, tidied as received,
+    // without storing them.
+    std::vector<std::string> ReceivedLines(long line, std::string_view text) const;
     void DeleteLines(long startLine, long count = 1) override;
     long ProcStartLine(std::string_view procName, int procKind) const override;
     long ProcBodyLine(std::string_view procName, int procKind) const override;
