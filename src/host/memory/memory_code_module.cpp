@@ -121,6 +121,11 @@ std::string MemoryCodeModule::Lines(long startLine, long count) const {
     return out;
 }
 
+std::string_view MemoryCodeModule::LineView(long line) const {
+    if (line < 1 || line > lines_.Count()) Raise(err::kInvalidProcedureCall);
+    return lines_.Line(line - 1);
+}
+
 void MemoryCodeModule::InsertLines(long line, std::string_view text) {
     if (line < 1) Raise(err::kInvalidProcedureCall);
     if (text.empty()) return;

@@ -192,6 +192,7 @@ class MemoryCodeModule : public CodeModule {
     long CountOfLines() const override { return lines_.Count(); }
     long CountOfDeclarationLines() const override { return Index().DeclarationLines(); }
     std::string Lines(long startLine, long count) const override;
+    std::string_view LineView(long line) const override;
     void InsertLines(long line, std::string_view text) override;
     void DeleteLines(long startLine, long count = 1) override;
     long ProcStartLine(std::string_view procName, int procKind) const override;
