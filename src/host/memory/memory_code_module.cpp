@@ -80,6 +80,13 @@ void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
     AfterReload(oldCount);
 }
 
+void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
+                                 std::vector<std::string_view> lines, ProcedureIndex&& index) {
+    LoadLines(std::move(buffer), std::move(lines));
+    index_.Adopt(std::move(index));
+    indexCurrent_ = true;
+}
+
 void MemoryCodeModule::LoadText(std::string_view text) {
     std::vector<std::string> lines;
     if (!text.empty()) lines = SplitAnyBreak(text);

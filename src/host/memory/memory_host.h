@@ -248,6 +248,10 @@ class MemoryCodeModule : public CodeModule {
     // --- loading and writing back
     // Lines that point into buffer, taken as they are (not tidied).
     void LoadLines(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines);
+    // The same with the index of the procedures of those lines, built on
+    // another thread (ProcedureIndex::Rebuild over the same lines).
+    void LoadLines(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines,
+                   ProcedureIndex&& index);
     // The text split at line breaks, taken as it is (not tidied).
     void LoadText(std::string_view text);
     // The files' bytes that lines as loaded point into; the break after such
