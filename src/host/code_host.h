@@ -151,6 +151,9 @@ class CodeModule {
     // Lines start .. start + count − 1 joined with CR LF; lines past the end
     // give empty text.
     virtual std::string Lines(long startLine, long count) const = 0;
+    // One line (1 .. CountOfLines()) without a copy, for reading a whole
+    // module quickly; the text stays valid until the module changes.
+    virtual std::string_view LineView(long line) const = 0;
     // Inserts the text (which may hold CR LF) before line; the host tidies
     // each line it receives as the IDE does.
     virtual void InsertLines(long line, std::string_view text) = 0;

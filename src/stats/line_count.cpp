@@ -1,5 +1,6 @@
 #include "stats/line_count.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -39,18 +40,16 @@ private:
 LineCounts CountLines(host::CodeModule& module, long startLine, long endLine) try {
     LineCounts counts;
     if (endLine <= startLine) return counts;
-    // The range is read in one piece, as the window always did; the pieces
-    // are walked in place rather than copied into a line array.
-    const std::string block = module.Lines(startLine, endLine - startLine);
-    const std::string_view all(block);
     LineClassifier classifier;
-    size_t from = 0;
-    while (true) {
-        const size_t brk = all.find(text::kCrLf, from);
-        classifier.Add(all.substr(from, brk == std::string_view::npos ? brk : brk - from), counts);
-        if (brk == std::string_view::npos) break;
-        from = brk + text::kCrLf.size();
+    const long last = std::min(endLine - 1, module.CountOfLines());
+    if (startLine < 1 || startLine > last) {
+        // Read as the window always read the range, in one piece: a range
+        // past the module's end is one empty text (and a bad start an error).
+        classifier.Add(module.Lines(startLine, endLine - startLine), counts);
+        return counts;
     }
+    // The lines are walked in place rather than joined and split again.
+    for (long l = startLine; l <= last; ++l) classifier.Add(module.LineView(l), counts);
     return counts;
 } QV_PASS_UP("frmStats", "CountLines")
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
+#include <utility>
 
 #include "platform/code_page.h"
 #include "platform/text.h"
@@ -71,6 +73,81 @@ TEST(HostFind, AgreesWithThePlainDefinitionOnLongAndShortLines) {
                 << "line '" << line << "' target '" << target << "' matchCase " << matchCase;
         }
     }
+}
+
+// Every hit (line, 0-based column) of the module by the plain definition,
+// line by line.
+std::vector<std::pair<long, size_t>> NaiveModuleHits(const CodeModule& m, std::string_view target,
+                                                     bool matchCase) {
+    std::vector<std::pair<long, size_t>> hits;
+    for (long l = 1; l <= m.CountOfLines(); ++l) {
+        for (size_t at : NaiveHits(m.Lines(l, 1), target, matchCase)) hits.emplace_back(l, at);
+    }
+    return hits;
+}
+
+std::vector<std::pair<long, size_t>> ModuleHits(CodeModule& m, std::string_view target,
+                                                bool matchCase) {
+    std::vector<std::pair<long, size_t>> hits;
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    while (m.Find(target, sl, sc, el, ec, false, matchCase, false)) {
+        hits.emplace_back(sl, static_cast<size_t>(sc - 1));
+        ++sc;
+        el = ec = -1;
+    }
+    return hits;
+}
+
+// Lines of a loaded file (with a line left out between them, as a hidden
+// attribute line is, and CR LF, LF or lone CR endings) and lines inserted
+// later among them: a hit is whole within one line, and every hit of the
+// plain definition is found, in modules of many lines.
+TEST(HostFind, ModulesSearchedAsOneTextFindWhatTheirLinesHold) {
+    std::mt19937 rng(11);
+    const std::string alphabet = "aAbB _\xC1\xE1";
+    const char* const breaks[] = {"\r\n", "\n", "\r"};
+    for (int round = 0; round < 40; ++round) {
+        auto bytes = std::make_shared<std::string>();
+        std::vector<std::pair<size_t, size_t>> spans;  // offset, length of each line
+        const size_t count = round % 4 == 0 ? 12000 : 1 + rng() % 60;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t length = rng() % (round % 3 == 0 ? 3 : 40);
+            spans.emplace_back(bytes->size(), length);
+            for (size_t k = 0; k < length; ++k) *bytes += alphabet[rng() % alphabet.size()];
+            *bytes += breaks[round % 3];
+        }
+        std::vector<std::string_view> lines;
+        for (size_t i = 0; i < spans.size(); ++i) {
+            if (rng() % 10 == 0) continue;  // left out, as a hidden line is
+            lines.emplace_back(bytes->data() + spans[i].first, spans[i].second);
+        }
+        std::string target;
+        for (size_t i = 0, n = 1 + rng() % 4; i < n; ++i) target += alphabet[rng() % 4];
+        test::VbFixture fx;
+        auto& m = *fx.Add("Module1", vbext_ct_StdModule, "").Code();
+        m.LoadLines(bytes, std::move(lines));
+        for (int edit = 0; edit < round % 5 && m.CountOfLines() > 0; ++edit) {
+            const long at = 1 + static_cast<long>(rng() % static_cast<unsigned>(m.CountOfLines()));
+            m.InsertLines(at, round % 2 == 0 ? "x = " + target : "ab\r\nba");
+        }
+        for (bool matchCase : {false, true}) {
+            EXPECT_EQ(ModuleHits(m, target, matchCase), NaiveModuleHits(m, target, matchCase))
+                << "round " << round << " target '" << target << "' matchCase " << matchCase;
+        }
+    }
+}
+
+TEST(HostFind, NoHitAcrossLinesWrittenNextToEachOther) {
+    test::VbFixture fx;
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule, test::Vb({"x = 1", "zeb", "ra", "y"})).Code();
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    EXPECT_FALSE(m.Find("zebra", sl, sc, el, ec, false, false, false));
+    m.InsertLines(4, "' a zebra");
+    sl = sc = 1;
+    el = ec = -1;
+    ASSERT_TRUE(m.Find("zebra", sl, sc, el, ec, false, false, false));
+    EXPECT_EQ(sl, 4);
+    EXPECT_EQ(sc, 5);
 }
 
 // Shift-JIS: 表 (95 5C) ends in the byte of "\\", ポ (83 7C) in that of "|".

@@ -9,6 +9,7 @@
 #include "host/files/vb_path.h"
 #include "host_files/files_fixture.h"
 #include "host_files/module_texts.h"
+#include "support/vb_fixture.h"
 
 namespace qv::test {
 namespace {
@@ -29,6 +30,76 @@ std::string Class(const std::string& exposed, const std::string& creatable,
         lines.push_back(l);
     }
     return Joined(lines);
+}
+
+// Where each line's procedure is, as the code module answers it; lines
+// past the module's end too, for the last block.
+std::vector<std::string> ProcedurePlaces(host::memory::MemoryCodeModule& code) {
+    std::vector<std::string> places{"declarations " +
+                                    std::to_string(code.CountOfDeclarationLines())};
+    for (long l = 1; l <= code.CountOfLines() + 1; ++l) {
+        int kind = 0;
+        const std::string name = code.ProcOfLine(l, kind);
+        std::string place = std::to_string(l) + " " + name + "/" + std::to_string(kind);
+        if (!name.empty()) {
+            place += " " + std::to_string(code.ProcStartLine(name, kind)) + " " +
+                     std::to_string(code.ProcBodyLine(name, kind)) + " " +
+                     std::to_string(code.ProcCountLines(name, kind));
+        }
+        places.push_back(place);
+    }
+    places.push_back("members " + std::to_string(code.Members().Count()));
+    return places;
+}
+
+// The procedures of module files are found while the files are read, side
+// by side; the module then answers as one whose procedures are found when
+// first asked for, before an edit and after it.
+TEST(ProjectLoad, ProceduresFoundWhileReadingAnswerAsThoseFoundLater) {
+    const std::vector<std::string> code{
+        "Option Explicit",
+        "Private Declare Function GetTickCount Lib \"kernel32\" () As Long",
+        "Private mName As String",
+        "",
+        "' Runs it.",
+        "Public Sub Run(ByVal a As Long, _",
+        "               ByVal b As Long)",
+        "    mName = \"x\"",
+        "End Sub",
+        "#If Win64 Then",
+        "Private Function Handle() As LongPtr",
+        "#Else",
+        "Private Function Handle() As Long",
+        "#End If",
+        "    Handle = 0",
+        "End Function",
+        "Public Property Get Name() As String",
+        "    Name = mName",
+        "End Property",
+        "Public Property Let Name(ByVal value As String)",
+        "    mName = value",
+        "End Property",
+        "Function One(): One = 1: End Function",
+        "' trailing comment",
+    };
+    TempFolder folder;
+    std::vector<std::string> lines{"Attribute VB_Name = \"modShapes\""};
+    lines.insert(lines.end(), code.begin(), code.end());
+    folder.Write("modShapes.bas", Joined(lines));
+    folder.Write("Shapes.vbp", Joined({"Type=Exe", "Module=modShapes; modShapes.bas"}));
+    for (const std::string& target : {"Shapes.vbp", "modShapes.bas"}) {
+        LoadedFiles loaded = Load({folder.File(target)});
+        host::memory::MemoryCodeModule& read = loaded.Code("modShapes");
+        VbFixture fx;
+        host::memory::MemoryCodeModule& later =
+            *fx.Add("modShapes", host::vbext_ct_StdModule, Joined(code, "\r\n", false)).Code();
+        EXPECT_EQ(ProcedurePlaces(read), ProcedurePlaces(later)) << target;
+        read.InsertLines(7, "    ' a new line");
+        later.InsertLines(7, "    ' a new line");
+        read.DeleteLines(14, 1);
+        later.DeleteLines(14, 1);
+        EXPECT_EQ(ProcedurePlaces(read), ProcedurePlaces(later)) << target << " after edits";
+    }
 }
 
 TEST(ProjectLoad, ComponentTypesControlsAndProperties) {

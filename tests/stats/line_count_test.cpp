@@ -85,5 +85,21 @@ TEST(CountLines, AnEmptyOrReversedRangeCountsNothing) {
     EXPECT_EQ(middle.blanks, 1);
 }
 
+// The range is read as one text: lines past the module's end add nothing,
+// and a range wholly past it is one empty text, one blank line.
+TEST(CountLines, ARangePastTheEndReadsAsTheHostGivesIt) {
+    test::VbFixture fx;
+    auto& c = fx.Add("Module1", host::vbext_ct_StdModule, test::Vb({"' a", "", "x = 1"}));
+    const LineCounts over = CountLines(*c.Code(), 2, 9);
+    EXPECT_EQ(over.comments, 0);
+    EXPECT_EQ(over.blanks, 1);
+    const LineCounts past = CountLines(*c.Code(), 5, 7);
+    EXPECT_EQ(past.comments, 0);
+    EXPECT_EQ(past.blanks, 1);
+    test::VbFixture empty;
+    auto& none = empty.Add("Module2", host::vbext_ct_StdModule, "");
+    EXPECT_EQ(CountLines(*none.Code(), 1, 3).blanks, 1);
+}
+
 }  // namespace
 }  // namespace qv::stats

@@ -322,10 +322,14 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         file->finalBreak = parsed.finalBreak;
 
         MemoryCodeModule& code = *component.Code();
-        if (parsed.hidden.empty())
-            code.LoadLines(parsed.bytes, std::move(parsed.code));
+        // The lines of a module with hidden attribute lines are kept for
+        // the stray ones among them.
+        std::vector<std::string_view> lines =
+            parsed.hidden.empty() ? std::move(parsed.code) : parsed.code;
+        if (read.index)
+            code.LoadLines(parsed.bytes, std::move(lines), std::move(*read.index));
         else
-            code.LoadLines(parsed.bytes, parsed.code);  // kept for stray attribute lines
+            code.LoadLines(parsed.bytes, std::move(lines));
         if (workspace.ChecksProcedures()) CheckProceduresClosed(path, parsed, code);
         if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
         SetProperties(component, parsed);

@@ -12,22 +12,30 @@ namespace {
 constexpr size_t kFilesPerThread = 16;
 }  // namespace
 
-ReadModule ReadModuleFile(const std::string& path, size_t largest) {
+ReadModule ReadModuleFile(const std::string& path, size_t largest, bool indexProcedures) {
     ReadModule read;
     try {
         read.parsed = ParseModuleFile(path, ReadWholeFile(path, largest));
+        if (indexProcedures) {
+            memory::LineStore lines;
+            lines.Assign(read.parsed->bytes, read.parsed->code);
+            read.index.emplace().Rebuild(lines);
+        }
     } catch (...) {
         read.error = std::current_exception();
     }
     return read;
 }
 
-std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest) {
+std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,
+                                        bool indexProcedures) {
     std::vector<ReadModule> results(paths.size());
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const size_t threads = std::min(cores, std::max<size_t>(1, paths.size() / kFilesPerThread));
     auto work = [&](size_t first) {
-        for (size_t i = first; i < paths.size(); i += threads) results[i] = ReadModuleFile(paths[i], largest);
+        for (size_t i = first; i < paths.size(); i += threads) {
+            results[i] = ReadModuleFile(paths[i], largest, indexProcedures);
+        }
     };
     std::vector<std::thread> helpers;
     for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work, t);

@@ -9,18 +9,25 @@
 #include <vector>
 
 #include "host/files/module_file.h"
+#include "host/memory/procedure_index.h"
 
 namespace qv::host::files {
 
 struct ReadModule {
     std::optional<ParsedModule> parsed;
     std::exception_ptr error;  // what reading or parsing threw, for the loader to rethrow
+    // Where the procedures of the code lines stand, when asked for: the
+    // loader needs them to check that every procedure is closed, and the
+    // commands to find routines.
+    std::optional<memory::ProcedureIndex> index{};
 };
 
 // largest: the most bytes a file may hold (a larger one is refused unread).
-ReadModule ReadModuleFile(const std::string& path, size_t largest);
+// indexProcedures: index the procedures of the code lines too.
+ReadModule ReadModuleFile(const std::string& path, size_t largest, bool indexProcedures = false);
 
 // The files read in parallel; results in the order of paths.
-std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest);
+std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,
+                                        bool indexProcedures = false);
 
 }  // namespace qv::host::files

@@ -152,7 +152,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
         }
     }
     // The module files are read side by side, then added in the project's order.
-    std::vector<ReadModule> read = ReadModuleFiles(modules, workspace.LargestFile());
+    std::vector<ReadModule> read = ReadModuleFiles(modules, workspace.LargestFile(), workspace.ChecksProcedures());
     size_t next = 0;
     for (size_t i = 0; i < text.entries.size(); ++i) {
         const ProjectEntry& entry = text.entries[i];
@@ -226,6 +226,15 @@ memory::MemoryProject& LoadGroupFile(Workspace& workspace, const std::string& pa
 std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
                                                     const std::vector<std::string>& paths) {
     std::vector<std::pair<std::string, memory::MemoryProject*>> byFolder;
+    // The module files are read side by side first (reading has no effect
+    // but the time it takes), then taken in the order given.
+    std::vector<std::string> modules;
+    for (const std::string& path : paths) {
+        if (TypeOfExtension(path) != 0) modules.push_back(path);
+    }
+    std::vector<ReadModule> read =
+        ReadModuleFiles(modules, workspace.LargestFile(), workspace.ChecksProcedures());
+    size_t next = 0;
     for (const std::string& path : paths) {
         if (TypeOfExtension(path) == 0) {
             throw FileError(path, 0,
@@ -248,10 +257,12 @@ std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
         // A file that is not there (or no file at all) is a mistake in the
         // command; one that is there but cannot be modelled is reported with
         // the others.
-        ReadModule read = ReadModuleFile(path, workspace.LargestFile());
+        ReadModule& module = read[next++];
         std::error_code regular;
-        if (read.error && !fs::is_regular_file(path, regular)) std::rethrow_exception(read.error);
-        LoadModuleOrRecord(workspace, *project, path, 0, std::move(read), "");
+        if (module.error && !fs::is_regular_file(path, regular)) {
+            std::rethrow_exception(module.error);
+        }
+        LoadModuleOrRecord(workspace, *project, path, 0, std::move(module), "");
     }
     std::vector<memory::MemoryProject*> projects;
     for (const auto& [folder, project] : byFolder) projects.push_back(project);

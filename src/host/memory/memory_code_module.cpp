@@ -80,6 +80,13 @@ void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
     AfterReload(oldCount);
 }
 
+void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
+                                 std::vector<std::string_view> lines, ProcedureIndex&& index) {
+    LoadLines(std::move(buffer), std::move(lines));
+    index_.Adopt(std::move(index));
+    indexCurrent_ = true;
+}
+
 void MemoryCodeModule::LoadText(std::string_view text) {
     std::vector<std::string> lines;
     if (!text.empty()) lines = SplitAnyBreak(text);
@@ -119,6 +126,11 @@ std::string MemoryCodeModule::Lines(long startLine, long count) const {
         out.append(lines_.Line(i - 1));
     }
     return out;
+}
+
+std::string_view MemoryCodeModule::LineView(long line) const {
+    if (line < 1 || line > lines_.Count()) Raise(err::kInvalidProcedureCall);
+    return lines_.Line(line - 1);
 }
 
 std::vector<std::string> MemoryCodeModule::ReceivedLines(long line, std::string_view text) const {

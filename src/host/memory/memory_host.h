@@ -192,6 +192,7 @@ class MemoryCodeModule : public CodeModule {
     long CountOfLines() const override { return lines_.Count(); }
     long CountOfDeclarationLines() const override { return Index().DeclarationLines(); }
     std::string Lines(long startLine, long count) const override;
+    std::string_view LineView(long line) const override;
     void InsertLines(long line, std::string_view text) override;
     // The lines InsertLines(line, text) would store, tidied as received,
     // without storing them.
@@ -250,6 +251,10 @@ class MemoryCodeModule : public CodeModule {
     // --- loading and writing back
     // Lines that point into buffer, taken as they are (not tidied).
     void LoadLines(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines);
+    // The same with the index of the procedures of those lines, built on
+    // another thread (ProcedureIndex::Rebuild over the same lines).
+    void LoadLines(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines,
+                   ProcedureIndex&& index);
     // The text split at line breaks, taken as it is (not tidied).
     void LoadText(std::string_view text);
     // The files' bytes that lines as loaded point into; the break after such

@@ -46,6 +46,19 @@ void ProcedureIndex::Rebuild(const LineStore& lines) {
     InvalidateNames();
 }
 
+void ProcedureIndex::Adopt(ProcedureIndex&& built) {
+    built.MoveShift(built.procs_.size());
+    procs_ = std::move(built.procs_);
+    shiftFrom_ = 0;
+    shiftBy_ = 0;
+    declarationLines_ = built.declarationLines_;
+    // The versions stay this index's own, so that what was built on the
+    // old procedures is known to be out of date.
+    ++version_;
+    ++namesVersion_;
+    InvalidateNames();
+}
+
 void ProcedureIndex::MoveShift(size_t index) const {
     index = std::min(index, procs_.size());
     if (shiftBy_ != 0) {

@@ -44,6 +44,9 @@ struct ProcInfo {
 class ProcedureIndex {
 public:
     void Rebuild(const LineStore& lines);
+    // Takes the procedures of an index rebuilt elsewhere over the same lines
+    // (a module read on another thread), as if rebuilt here.
+    void Adopt(ProcedureIndex&& built);
     // Call after the store has changed.
     void OnInserted(const LineStore& lines, long line, long count);
     void OnDeleted(const LineStore& lines, long line, long count);
