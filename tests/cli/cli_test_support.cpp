@@ -1,13 +1,12 @@
 #include "cli/cli_test_support.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "app/cli/cli_runner.h"
+#include "support/settings_home.h"
 
 namespace qv::test {
 
@@ -15,12 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Settings of the whole test program live in a folder of their own.
-struct ConfigHome {
-    ConfigHome() { ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1); }
-    TempFolder folder;
-};
-const ConfigHome configHome;
+// Settings of the whole test program live in a folder (on Windows a
+// registry key) of their own.
+const SettingsHome settingsHome;
 
 }  // namespace
 

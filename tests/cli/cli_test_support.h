@@ -5,7 +5,8 @@
 //     auto result = qv::test::RunCli({"list", copy.File("Example.vbp")});
 //     EXPECT_EQ(result.code, 0);
 //
-// XDG_CONFIG_HOME points at a temporary folder for the whole test program,
+// The settings are a temporary folder (on Windows a registry key) of the
+// whole test program's own (support/settings_home.h),
 // so no test reads or writes the user's settings.
 
 #include <filesystem>

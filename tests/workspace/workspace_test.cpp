@@ -10,6 +10,7 @@
 
 #include "host/memory/memory_host.h"
 #include "host_files/temp_folder.h"
+#include "support/settings_home.h"
 #include "workspace/loaded_target.h"
 #include "workspace/saving.h"
 #include "workspace/selection.h"
@@ -22,10 +23,7 @@ using test::TempFolder;
 
 class WorkspaceTest : public ::testing::Test {
   protected:
-    WorkspaceTest() : copy_(test::CopyOfFolder(QV_SAMPLE_DIR)) {
-        // The IDE's tab width is read from a store of this test's own.
-        ::setenv("XDG_CONFIG_HOME", settingsHome_.Path().c_str(), 1);
-    }
+    WorkspaceTest() : copy_(test::CopyOfFolder(QV_SAMPLE_DIR)) {}
     std::unique_ptr<LoadedTarget> OpenSample() {
         OpenResult opened = Open({copy_.File("Sample.vbp")});
         EXPECT_TRUE(opened.target) << opened.error;
@@ -46,7 +44,8 @@ class WorkspaceTest : public ::testing::Test {
         target.Vbe().ActiveCodePane()->GetSelection(l1, c1, l2, c2);
         return l1;
     }
-    TempFolder settingsHome_;
+    // The IDE's tab width is read from a store of this test's own.
+    test::SettingsHome settingsHome_;
     TempFolder copy_;
 };
 
