@@ -68,8 +68,7 @@ protected:
 TEST_F(RoundTrip, ExampleProject) {
     host::memory::MemoryVbe vbe;
     host::files::Workspace workspace(vbe);
-    host::files::LoadTargets(workspace,
-                             {(std::filesystem::path(QV_SOURCE_DIR) / "examples/Example.vbp")});
+    host::files::LoadTargets(workspace, {std::string(QV_SOURCE_DIR) + "/examples/Example.vbp"});
     auto& project = vbe.Projects().At(1);
     ASSERT_EQ(project.Components().Count(), 3);
     for (long c = 1; c <= project.Components().Count(); ++c) {
