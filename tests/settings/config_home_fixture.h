@@ -37,6 +37,9 @@ protected:
     std::string SystemFile() const;
     // The older location's file (the run time's settings area, qvaddin2).
     std::string OlderFile() const;
+    // Where the system's store is, as its FilePath() names it: the file on
+    // Linux, the test's own registry key on Windows.
+    std::string SystemStoreLocation() const;
 
     static void WriteFile(const std::string& path, std::string_view bytes);
     // The file's bytes; nothing when it does not exist.
@@ -58,6 +61,14 @@ inline std::string ConfigHomeTest::SystemFile() const {
 
 inline std::string ConfigHomeTest::OlderFile() const {
     return Home() + "/VB and VBA Program Settings/qvaddin2.conf";
+}
+
+inline std::string ConfigHomeTest::SystemStoreLocation() const {
+#ifdef _WIN32
+    return "HKEY_CURRENT_USER\\" + home_->RegistryRoot() + "\\Software\\Brell Vantoke\\qvaddin2";
+#else
+    return SystemFile();
+#endif
 }
 
 inline void ConfigHomeTest::WriteFile(const std::string& path, std::string_view bytes) {

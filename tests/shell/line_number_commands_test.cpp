@@ -170,7 +170,7 @@ TEST_F(NumberingProperties, ExampleProject) {
         host::memory::MemoryVbe vbe;
         host::files::Workspace workspace(vbe);
         host::files::LoadTargets(workspace,
-                                 {(std::filesystem::path(QV_SOURCE_DIR) / "examples/Example.vbp")});
+                                 {std::string(QV_SOURCE_DIR) + "/examples/Example.vbp"});
         auto& project = vbe.Projects().At(1);
         for (long c = 1; c <= project.Components().Count(); ++c) {
             ExpectProperties(vbe, project.Components().At(c));

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "host/files/diff_label.h"
 #include "host/memory/memory_host.h"
 #include "host_files/temp_folder.h"
 #include "support/settings_home.h"
@@ -146,7 +147,10 @@ TEST_F(WorkspaceTest, PreviewShowsTheDiffAndWritesNothingSaveWritesOnlyWhatChang
     const std::string& diff = preview.diffs[0].diff;
     EXPECT_EQ(preview.diffs[0].path, copy_.File("modUtil.bas"));
     EXPECT_NE(diff.find("+' added\n"), std::string::npos) << diff;
-    EXPECT_EQ(diff.rfind("--- " + copy_.File("modUtil.bas") + "\n", 0), 0u);
+    // An absolute path (C:\... on Windows) is its own label, without "a/".
+    EXPECT_EQ(diff.rfind("--- " + host::files::DiffLabel("", copy_.File("modUtil.bas")) + "\n", 0),
+              0u)
+        << diff;
     EXPECT_EQ(copy_.Read("modUtil.bas"), before);
 
     const SaveResult saved = SaveChanges(*target);
