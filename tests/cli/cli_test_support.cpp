@@ -1,5 +1,6 @@
 #include "cli/cli_test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -47,6 +48,13 @@ fs::path ExampleFolder() {
 }
 fs::path FixtureFolder(const std::string& name) {
     return SourceFolder() / "tests" / "cli" / "fixtures" / name;
+}
+
+std::string ShownPath(std::string path) {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
 }
 
 Json ParseJson(const std::string& text) {

@@ -38,6 +38,10 @@ std::filesystem::path SourceFolder();
 std::filesystem::path ExampleFolder();
 std::filesystem::path FixtureFolder(const std::string& name);
 
+// A relative path as the command line shows it: with "\" between the
+// folders on Windows, as is usual there.
+std::string ShownPath(std::string path);
+
 // A command's JSON output as an object; a parse error fails the test.
 Json ParseJson(const std::string& text);
 

@@ -96,8 +96,8 @@ TEST_F(RealShapes, ProjectsOfOneName) {
                                                {"add", "All.vbg", "--project", "RealShapes_2"}}) {
         const CliResult r = Run(command);
         EXPECT_LT(r.code, 2) << command[0] << ": " << r.err;
-        EXPECT_NE(r.err.find("a project named RealShapes is already loaded; this one "
-                             "(copy/RealShapes.vbp) is called RealShapes_2 here"),
+        EXPECT_NE(r.err.find("a project named RealShapes is already loaded; this one (" +
+                             ShownPath("copy/RealShapes.vbp") + ") is called RealShapes_2 here"),
                   std::string::npos)
             << command[0] << ": " << r.err;
     }

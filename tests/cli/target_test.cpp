@@ -210,7 +210,8 @@ TEST_F(BrokenModule, IsReportedLeftAloneAndTheRestDone) {
                   std::string::npos)
             << added.err;
         EXPECT_EQ(folder.Read(c.file), c.bytes);
-        EXPECT_NE(folder.Read("CCounter.cls"), ReadFile(FixtureFolder("Sample") / "CCounter.cls"))
+        EXPECT_NE(folder.Read("CCounter.cls"),
+                  qv::test::ReadFile(FixtureFolder("Sample") / "CCounter.cls"))
             << "the other modules are done";
 
         const CliResult listed = RunCliIn(folder.Path(), {"--format", "json", "list", "Sample.vbp"});
