@@ -53,7 +53,9 @@ export QV_WINE_CRASH_LOG="$crash_log"
 # keeps its settings under a registry key of its own beneath this one,
 # removed at its end; a program that crashed leaves its key, cleared here.
 wine reg delete 'HKCU\Software\qvaddin tests' /f >/dev/null 2>&1 || true
+tests_start=$(date +%s)
 (cd "$build_dir" && ctest --output-on-failure -j "$(nproc)")
+tests_took=$(( $(date +%s) - tests_start ))
 
 # One file, no DLLs of its own: only the system's.
 exe="$build_dir/src/app/cli/qvaddin.exe"
@@ -70,8 +72,10 @@ echo "PASS  qvaddin.exe needs only system DLLs: $(echo $dlls)"
 # Windows: the comparison leaves out the settings file, and the settings
 # are cleared first so that the run starts as on a fresh machine.
 wine reg delete 'HKCU\Software\Brell Vantoke' /f >/dev/null 2>&1 || true
+golden_start=$(date +%s)
 QV_WINE_PROGRAM="$PWD/$exe" \
   tests/golden/check_golden.sh tests/windows/wine_program.sh --settings-in-registry
+golden_took=$(( $(date +%s) - golden_start ))
 if [ -s "$crash_log" ]; then
   echo "NOTE  Wine ended $(wc -l <"$crash_log") run(s) with a page fault; started again:"
   cat "$crash_log"
@@ -80,7 +84,9 @@ fi
 # Files, the language server and the registry, end to end.
 linux_args=()
 [ -x "$linux_qvaddin" ] && linux_args=("$linux_qvaddin")
+end_start=$(date +%s)
 tests/windows/end_to_end.sh "$exe" "${linux_args[@]}"
+end_took=$(( $(date +%s) - end_start ))
 
 wineserver -w  # the prefix's server ends a few seconds after the last program
-echo "Windows leg passed in $(( $(date +%s) - start )) s."
+echo "Windows leg passed in $(( $(date +%s) - start )) s (test programs $tests_took s, golden run $golden_took s, end to end $end_took s)."
