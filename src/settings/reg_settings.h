@@ -2,12 +2,15 @@
 // A registry-style settings store. On Windows it is the registry:
 // HKEY_CURRENT_USER\Software\<Company>\<AppName>\<section>, values as REG_SZ
 // (a REG_DWORD reads as its decimal text), "*" or "" the key's unnamed
-// default value. Elsewhere the key path maps to one INI file
-// $XDG_CONFIG_HOME/<Company>/<AppName>.conf (~/.config when the variable is
-// unset or not absolute), in the format ini_format.h describes; a section (a
-// subkey) is an INI group, "a\b" a nested group; the unnamed default value is
-// the INI key ".". Multi-line values are stored with each CR LF written as
-// backslash + "n", and every backslash + "n" reads back as CR LF.
+// default value; where QVADDIN_REGISTRY_ROOT names a key under
+// HKEY_CURRENT_USER, Software\... is beneath that key instead (a test's own
+// registry, as XDG_CONFIG_HOME gives a test its own folder). Elsewhere the
+// key path maps to one INI file $XDG_CONFIG_HOME/<Company>/<AppName>.conf
+// (~/.config when the variable is unset or not absolute), in the format
+// ini_format.h describes; a section (a subkey) is an INI group, "a\b" a
+// nested group; the unnamed default value is the INI key ".". Multi-line
+// values are stored with each CR LF written as backslash + "n", and every
+// backslash + "n" reads back as CR LF.
 //
 // A missing file, section or value is not an error: reads give the default.
 // A file that cannot be read, that is not a regular file or not an INI file,

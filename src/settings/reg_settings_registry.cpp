@@ -1,6 +1,10 @@
 // The store as the Windows registry: the key
 // HKEY_CURRENT_USER\Software\<Company>\<AppName>\<section>, values written
 // as REG_SZ with their terminating NUL, a REG_DWORD read as its decimal text.
+// QVADDIN_REGISTRY_ROOT, where set, names a key under HKEY_CURRENT_USER that
+// stands in for HKEY_CURRENT_USER itself (Software\... is made beneath it):
+// each test program keeps its settings there, as it keeps them in a folder
+// of its own (XDG_CONFIG_HOME) on other systems.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -20,6 +24,25 @@ namespace {
 
 using file::WideText;
 
+// The key that holds Software\..., as a path under HKEY_CURRENT_USER
+// ("" for HKEY_CURRENT_USER itself). Read at each use: beside a registry
+// call it costs nothing, and a test's stores follow the test's variable.
+std::string RootKey() {
+    const DWORD size = ::GetEnvironmentVariableW(L"QVADDIN_REGISTRY_ROOT", nullptr, 0);
+    if (size <= 1) return {};
+    std::wstring root(size, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(L"QVADDIN_REGISTRY_ROOT", root.data(), size);
+    root.resize(length < size ? length : 0);
+    while (!root.empty() && root.back() == L'\\') root.pop_back();
+    return file::Utf8Text(root);
+}
+
+// The path under HKEY_CURRENT_USER of a store's key.
+std::wstring RootedPath(const std::string& subKey) {
+    const std::string root = RootKey();
+    return WideText(root.empty() ? subKey : root + "\\" + subKey);
+}
+
 // "*" names the key's unnamed default value, which the registry calls "".
 std::wstring ValueName(std::string_view key) {
     return key == "*" ? std::wstring() : WideText(key);
@@ -31,7 +54,7 @@ class Key {
     // Opens an existing key with full access.
     static std::optional<Key> Open(const std::string& path) {
         HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_CURRENT_USER, WideText(path).c_str(), 0, KEY_ALL_ACCESS, &key) !=
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, RootedPath(path).c_str(), 0, KEY_ALL_ACCESS, &key) !=
             ERROR_SUCCESS) {
             return std::nullopt;
         }
@@ -40,7 +63,7 @@ class Key {
     // Opens the key, creating it (and the keys above it) when missing.
     static std::optional<Key> Create(const std::string& path) {
         HKEY key = nullptr;
-        if (::RegCreateKeyExW(HKEY_CURRENT_USER, WideText(path).c_str(), 0, nullptr,
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, RootedPath(path).c_str(), 0, nullptr,
                               REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
                               nullptr) != ERROR_SUCCESS) {
             return std::nullopt;
@@ -114,7 +137,8 @@ std::string ConfigHome() {
 }
 
 std::string CRegSettings::FilePath() const {
-    return "HKEY_CURRENT_USER\\" + SubKey("");
+    const std::string root = RootKey();
+    return "HKEY_CURRENT_USER\\" + (root.empty() ? "" : root + "\\") + SubKey("");
 }
 
 StoreFileState CRegSettings::FileState() const {

@@ -1,11 +1,13 @@
 #include "workspace/saving.h"
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "host/files/diff_label.h"
 #include "host/files/file_error.h"
 #include "host/files/unified_diff.h"
 #include "host/files/workspace_saver.h"
+#include "platform/native_path.h"
 #include "platform/regular_file.h"
 
 namespace qv::workspace {
@@ -30,7 +32,11 @@ std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& change
     std::vector<FileDiff> diffs;
     for (const auto& change : changes) {
         const std::string& path = change.file->path;
-        const bool relative = !path.empty() && path.front() != '/';
+        // "C:\x" and "\\server\x" are as absolute on Windows as "/x" is
+        // everywhere: only a relative path takes git's "a/" and "b/".
+        const std::filesystem::path native = file::NativePath(path);
+        const bool relative = !path.empty() && !native.has_root_name() &&
+                              !native.has_root_directory();
         diffs.push_back({path,
                          host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
                                                   host::files::DiffLabel(relative ? "a/" : "", path),

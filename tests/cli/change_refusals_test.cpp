@@ -83,7 +83,7 @@ TEST_F(CodeChangeRefusals, CodeNestedBeyondAnyRealCodeIsRefusedAndTheRestTidied)
               std::string::npos)
         << r.err;
     EXPECT_EQ(folder.Read("modDeep.bas"), deep);
-    EXPECT_NE(folder.Read("modA.bas"), ReadFile(FixtureFolder("Tidy") / "modA.bas"))
+    EXPECT_NE(folder.Read("modA.bas"), qv::test::ReadFile(FixtureFolder("Tidy") / "modA.bas"))
         << "the rest is tidied";
 }
 

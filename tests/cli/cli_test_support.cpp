@@ -1,13 +1,13 @@
 #include "cli/cli_test_support.h"
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "app/cli/cli_runner.h"
+#include "support/settings_home.h"
 
 namespace qv::test {
 
@@ -15,12 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Settings of the whole test program live in a folder of their own.
-struct ConfigHome {
-    ConfigHome() { ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1); }
-    TempFolder folder;
-};
-const ConfigHome configHome;
+// Settings of the whole test program live in a folder (on Windows a
+// registry key) of their own.
+const SettingsHome settingsHome;
 
 }  // namespace
 
@@ -56,6 +53,13 @@ fs::path ExampleFolder() {
 }
 fs::path FixtureFolder(const std::string& name) {
     return SourceFolder() / "tests" / "cli" / "fixtures" / name;
+}
+
+std::string ShownPath(std::string path) {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
 }
 
 Json ParseJson(const std::string& text) {

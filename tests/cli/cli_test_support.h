@@ -5,7 +5,8 @@
 //     auto result = qv::test::RunCli({"list", copy.File("Example.vbp")});
 //     EXPECT_EQ(result.code, 0);
 //
-// XDG_CONFIG_HOME points at a temporary folder for the whole test program,
+// The settings are a temporary folder (on Windows a registry key) of the
+// whole test program's own (support/settings_home.h),
 // so no test reads or writes the user's settings.
 
 #include <filesystem>
@@ -40,6 +41,10 @@ CliResult RunCliIn(const std::filesystem::path& folder, const std::vector<std::s
 std::filesystem::path SourceFolder();
 std::filesystem::path ExampleFolder();
 std::filesystem::path FixtureFolder(const std::string& name);
+
+// A relative path as the command line shows it: with "\" between the
+// folders on Windows, as is usual there.
+std::string ShownPath(std::string path);
 
 // A command's JSON output as an object; a parse error fails the test.
 Json ParseJson(const std::string& text);

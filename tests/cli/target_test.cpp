@@ -134,6 +134,7 @@ TEST_F(Target, SaveKeepsHiddenLinesAndRefusesReadOnlyModules) {
     }
 }
 
+
 TEST_F(Target, LooseModulesAndAGroup) {
     CliResult r = Run({"list", "modUtil.bas", "CCounter.cls"});
     EXPECT_EQ(r.code, 0) << r.err;

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,6 +16,7 @@
 #include "errorhandling/removal.h"
 #include "settings/settings_record.h"
 #include "support/recording_services.h"
+#include "support/settings_home.h"
 #include "support/vb_fixture.h"
 
 namespace qv::errorhandling::test {
@@ -28,20 +27,12 @@ using qv::test::Vb;
 class HandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qv-handlers-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
         settings::SettingsRecord& s = Settings();
         s.select = 1;
         s.comment = 1;
         s.header = 1;
         s.ten = 0;
     }
-    void TearDown() override {
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(folder_);
-    }
-
     // The run's settings the tests hand to the engines.
     settings::SettingsRecord& Settings() { return defaults.Record(); }
 
@@ -74,7 +65,7 @@ protected:
     qv::test::VbFixture fx;
 
 private:
-    std::string folder_;
+    qv::test::SettingsHome settingsHome_;
 };
 
 }  // namespace qv::errorhandling::test

@@ -61,6 +61,7 @@ protected:
     }
 };
 
+
 TEST_F(RoundTrip, StandardModuleShapes) {
     ExpectRoundTrip(fx.Add("modShapes", host::vbext_ct_StdModule,
                            Vb({"Attribute VB_Name = \"x\"",

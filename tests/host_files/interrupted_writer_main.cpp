@@ -1,13 +1,14 @@
 // A helper program for the interruption tests: replaces the files named on
 // its command line in one batch, and stops once the temporary file of the
 // last of them is written. It says "ready" on standard output and waits
-// there for the signal that the test sends.
+// there for the signal (on Windows the console event) that the test sends.
 //
 //     qv_interrupted_writer FILE...
 
-#include <unistd.h>
-
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 
 #include "host/files/file_io.h"
 #include "host/files/temp_files.h"
@@ -18,9 +19,9 @@ std::string g_last;
 
 void WaitAtTheLast(qv::host::files::WriteStep step, const std::string& path) {
     if (step != qv::host::files::WriteStep::Staged || path != g_last) return;
-    const char ready[] = "ready\n";
-    [[maybe_unused]] const ssize_t n = ::write(STDOUT_FILENO, ready, sizeof ready - 1);
-    while (true) ::pause();
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    while (true) std::this_thread::sleep_for(std::chrono::hours(1));
 }
 
 }  // namespace

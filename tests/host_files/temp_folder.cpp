@@ -68,7 +68,13 @@ std::string TempFolder::Read(const std::string& name) const {
 
 TempFolder CopyOfFolder(const fs::path& source) {
     TempFolder folder;
-    fs::copy(source, folder.Path(), fs::copy_options::recursive);
+    // Entry by entry into the new folder: copying onto a folder that exists
+    // makes MinGW's library ask whether the two are one folder, and without
+    // inode numbers every folder of a Windows drive looks like every other.
+    for (const fs::directory_entry& entry : fs::directory_iterator(source)) {
+        fs::copy(entry.path(), folder.Path() / entry.path().filename(),
+                 fs::copy_options::recursive);
+    }
     return folder;
 }
 

@@ -2,9 +2,11 @@
 // the wrong time: it answers with the protocol's error, or nothing, and
 // goes on serving.
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -156,6 +158,9 @@ struct OpenedProject {
     void Open() { client.Open(uri, folder.Read("modA.bas")); }
 };
 
+#ifndef _WIN32
+// Linux only: named pipes, /dev/zero and fork, which Windows has not; there
+// the reading of only regular files is tested by host_files_tests.
 // When a document closes, the project goes on with the file on disk: read
 // only as the command line reads, so that what stands there in its place
 // neither blocks the server nor floods its memory.
@@ -214,6 +219,7 @@ TEST(ProtocolTest, AKilledRunsLeftoverSurvivesTheServer) {
                          Json{{"textDocument", Json{{"uri", opened.uri}}}});
     EXPECT_TRUE(std::filesystem::exists(opened.folder.File(name)));
 }
+#endif
 
 TEST(ProtocolTest, UnknownMethodsAndWrongParams) {
     LspClient client;

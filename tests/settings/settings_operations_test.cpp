@@ -143,7 +143,7 @@ TEST_F(SettingsOperationsTest, StoredIntegerThatIsNotANumberStopsAtThatField) {
         EXPECT_EQ(e.Source().rfind("AddIn.GetSettings(", 0), 0u) << e.Source();
         const std::string message = DescribeSettingsError(e).value_or("");
         EXPECT_NE(message.find("\"select\""), std::string::npos) << message;
-        EXPECT_NE(message.find(SystemFile()), std::string::npos) << message;
+        EXPECT_NE(message.find(SystemStore().FilePath()), std::string::npos) << message;
         EXPECT_NE(message.find("qvaddin settings set select 1"), std::string::npos) << message;
     }
     EXPECT_EQ(Settings().menu, 0);    // loaded before the bad field

@@ -126,6 +126,9 @@ TEST_F(OlderLocationTest, WithoutAVersionTheMarkerDecidesAndTheSectionStillGoes)
 }
 
 TEST_F(OlderLocationTest, UnusableStoreFileIsLeftAloneAndNothingFails) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the store is the registry on Windows: there is no file to spoil";
+#endif
     const std::string garbage("\x01\x02[broken\x00\xff", 10);
     WriteFile(SystemFile(), garbage);
     UpgradeSettings();

@@ -160,6 +160,7 @@ protected:
     }
 };
 
+
 TEST_F(NumberingProperties, AwkwardShapes) {
     auto& c = fx.Add("modA", host::vbext_ct_StdModule,
                      Vb({"Option Explicit",

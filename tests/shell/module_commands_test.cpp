@@ -14,6 +14,7 @@
 #include "shell/command_catalogue.h"
 #include "shell/module_commands.h"
 #include "support/recording_services.h"
+#include "support/settings_home.h"
 #include "support/vb_fixture.h"
 
 namespace qv::shell {
@@ -55,9 +56,6 @@ class WindowServices : public qv::test::RecordingServices {
 class ModuleCommands : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qv-shell-XXXXXX";
-        folder_ = mkdtemp(pattern);
-        setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);
         Settings().comment = 1;
         Settings().select = 1;
         Settings().header = 1;
@@ -69,10 +67,6 @@ class ModuleCommands : public ::testing::Test {
         modA_->AddFile("modA.bas");
         fx.Vbe().SetActiveProject(&fx.Project());
         fx.Vbe().SetSelectedComponent(modA_);
-    }
-    void TearDown() override {
-        unsetenv("XDG_CONFIG_HOME");
-        std::filesystem::remove_all(folder_);
     }
 
     // "name: done" or "name: refused <reason>" for every routine that did
@@ -93,7 +87,7 @@ class ModuleCommands : public ::testing::Test {
     host::memory::MemoryComponent* modA_ = nullptr;
 
   private:
-    std::string folder_;
+    qv::test::SettingsHome settingsHome_;
 };
 
 TEST_F(ModuleCommands, ModuleAddGivesEveryRoutineAHandlerAndReportsRefusals) {

@@ -69,7 +69,7 @@ TEST_F(ProcessStartTest, MissingSectionIsAddedAtTheEnd) {
 
 TEST_F(ProcessStartTest, FirstStartRegistersStoresTheDefaultsAndTheVersion) {
     SubMain();
-    EXPECT_EQ(settings::SystemStore().FilePath(), SystemFile());
+    EXPECT_EQ(settings::SystemStore().FilePath(), SystemStoreLocation());
     EXPECT_TRUE(ReadFile(ListFile()).has_value());
     const settings::CRegSettings& store = settings::SystemStore();
     EXPECT_EQ(store.GetSetting("Version", "", ""), QV_PROJECT_VERSION);

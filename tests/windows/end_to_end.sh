@@ -3,7 +3,7 @@
 # remove gives back the example's bytes; a read-only file is refused; files
 # with non-ASCII names are read and written; a language-server session
 # through a pipe; the settings in the registry, and the IDE's tab width read
-# from the IDE's own key. Prints PASS/FAIL per check; non-zero on a failure.
+# from the IDE's own key; Ctrl+C leaves no temporary file. Prints PASS/FAIL per check; non-zero on a failure.
 # Usage: tests/windows/end_to_end.sh QVADDIN.EXE [LINUX-QVADDIN]
 #   LINUX-QVADDIN: when given, the server's answers are compared with its.
 # Wine's environment (WINEPREFIX, WINEDEBUG...) comes from the caller.
@@ -130,6 +130,62 @@ if ! diff -r "$work/tab2" "$work/tab8" >/dev/null &&
   pass "the IDE's TabWidth in the registry sets the indentation"
 else
   fail "the IDE's TabWidth in the registry sets the indentation"
+fi
+
+# --- Ctrl+C: Wine turns SIGINT into the console's Ctrl+C event, which the
+# program's console handler gets. The test programs are in the same build.
+build=$(cd "$(dirname "$exe")/../../.." && pwd)
+temporaries() { find "$1" -name '*.qvaddin-*' | wc -l; }
+# A writer stopped halfway through a batch (both temporary files written,
+# nothing replaced yet), then interrupted: the temporary files go, the
+# files stay as they were.
+writer="$build/tests/host_files/qv_interrupted_writer.exe"
+mkdir -p "$work/ctrl-c"
+printf 'Attribute VB_Name = "a"\r\n' >"$work/ctrl-c/a.bas"
+printf 'Attribute VB_Name = "b"\r\n' >"$work/ctrl-c/b.bas"
+cp -a "$work/ctrl-c" "$work/ctrl-c-before"
+mkfifo "$work/ctrl-c.ready"
+(cd "$work/ctrl-c" && exec wine "$writer" a.bas b.bas >"$work/ctrl-c.ready" 2>/dev/null) &
+writer_pid=$!
+said=$(timeout 60 head -n1 "$work/ctrl-c.ready" | tr -d '\r')  # a console line ends in CR LF
+staged=$(temporaries "$work/ctrl-c")
+kill -INT "$writer_pid"
+wait "$writer_pid"
+if [ "$said" = ready ] && [ "$staged" -eq 2 ] && [ "$(temporaries "$work/ctrl-c")" -eq 0 ] &&
+   diff -r "$work/ctrl-c-before" "$work/ctrl-c" >/dev/null; then
+  pass "Ctrl+C halfway through a batch removes its temporary files and leaves the files"
+else
+  fail "Ctrl+C halfway through a batch (said '$said', $staged staged, $(temporaries "$work/ctrl-c") left): $(diff -r "$work/ctrl-c-before" "$work/ctrl-c" 2>&1)"
+fi
+# qvaddin.exe itself on a larger project, interrupted once its first
+# temporary file appears: none is left, and every module is either as it
+# was or as a whole run writes it.
+gen="$build/tests/cli/qv_test_generator.exe"
+wine "$gen" --out "$(winepath -w "$work/big" 2>/dev/null)" --lines 60000 >/dev/null 2>&1
+cp -a "$work/big" "$work/big-before"
+cp -a "$work/big" "$work/big-after"
+(cd "$work/big-after" && qv add Bench.vbp >/dev/null 2>&1)
+(cd "$work/big" && exec wine "$exe" add Bench.vbp >"$work/big.out" 2>/dev/null) &
+runner=$!
+for _ in $(seq 1 2000); do
+  [ "$(temporaries "$work/big")" -gt 0 ] && break
+  kill -0 "$runner" 2>/dev/null || break
+  sleep 0.01
+done
+kill -INT "$runner" 2>/dev/null
+wait "$runner"
+torn=0
+for module in "$work/big"/*.bas; do
+  name=$(basename "$module")
+  cmp -s "$module" "$work/big-before/$name" || cmp -s "$module" "$work/big-after/$name" ||
+    torn=$((torn + 1))
+done
+cut="cut in its writes"
+grep -q '^Changed ' "$work/big.out" && cut="finished before the event came"
+if [ -s "$work/big-after/Bench.vbp" ] && [ "$(temporaries "$work/big")" -eq 0 ] && [ "$torn" -eq 0 ]; then
+  pass "Ctrl+C during qvaddin.exe add leaves no temporary file and no torn module (the run $cut)"
+else
+  fail "Ctrl+C during qvaddin.exe add: $(temporaries "$work/big") temporary files, $torn torn modules"
 fi
 
 echo "Windows end to end: $passed passed, $failed failed"

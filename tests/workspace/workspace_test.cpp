@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "host/files/diff_label.h"
 #include "host/memory/memory_host.h"
 #include "host_files/temp_folder.h"
+#include "support/settings_home.h"
 #include "workspace/loaded_target.h"
 #include "workspace/saving.h"
 #include "workspace/selection.h"
@@ -22,10 +24,7 @@ using test::TempFolder;
 
 class WorkspaceTest : public ::testing::Test {
   protected:
-    WorkspaceTest() : copy_(test::CopyOfFolder(QV_SAMPLE_DIR)) {
-        // The IDE's tab width is read from a store of this test's own.
-        ::setenv("XDG_CONFIG_HOME", settingsHome_.Path().c_str(), 1);
-    }
+    WorkspaceTest() : copy_(test::CopyOfFolder(QV_SAMPLE_DIR)) {}
     std::unique_ptr<LoadedTarget> OpenSample() {
         OpenResult opened = Open({copy_.File("Sample.vbp")});
         EXPECT_TRUE(opened.target) << opened.error;
@@ -46,7 +45,8 @@ class WorkspaceTest : public ::testing::Test {
         target.Vbe().ActiveCodePane()->GetSelection(l1, c1, l2, c2);
         return l1;
     }
-    TempFolder settingsHome_;
+    // The IDE's tab width is read from a store of this test's own.
+    test::SettingsHome settingsHome_;
     TempFolder copy_;
 };
 
@@ -147,7 +147,10 @@ TEST_F(WorkspaceTest, PreviewShowsTheDiffAndWritesNothingSaveWritesOnlyWhatChang
     const std::string& diff = preview.diffs[0].diff;
     EXPECT_EQ(preview.diffs[0].path, copy_.File("modUtil.bas"));
     EXPECT_NE(diff.find("+' added\n"), std::string::npos) << diff;
-    EXPECT_EQ(diff.rfind("--- " + copy_.File("modUtil.bas") + "\n", 0), 0u);
+    // An absolute path (C:\... on Windows) is its own label, without "a/".
+    EXPECT_EQ(diff.rfind("--- " + host::files::DiffLabel("", copy_.File("modUtil.bas")) + "\n", 0),
+              0u)
+        << diff;
     EXPECT_EQ(copy_.Read("modUtil.bas"), before);
 
     const SaveResult saved = SaveChanges(*target);
