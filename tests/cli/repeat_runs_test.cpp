@@ -58,18 +58,18 @@ class RepeatRuns : public ::testing::Test {
 
     // Runs the command ten times; every run prints what the first printed.
     static void ExpectSameEachTime(const std::vector<std::string>& arguments) {
+        std::string shown;
+        for (const std::string& a : arguments) shown += a + " ";
         const CliResult first = RunCliIn(folder_->Path(), arguments);
-        EXPECT_NE(first.code, 4) << first.err;
-        EXPECT_FALSE(first.out.empty());
+        EXPECT_NE(first.code, 4) << shown << first.err;
+        EXPECT_FALSE(first.out.empty()) << shown;
         // The broken module is reported by every command but find, which
         // reads text only.
         if (std::find(arguments.begin(), arguments.end(), "find") == arguments.end()) {
-            EXPECT_NE(first.err.find("has no End"), std::string::npos) << first.err;
+            EXPECT_NE(first.err.find("has no End"), std::string::npos) << shown << first.err;
         }
         for (int run = 1; run < kRuns; ++run) {
             const CliResult again = RunCliIn(folder_->Path(), arguments);
-            std::string shown;
-            for (const std::string& a : arguments) shown += a + " ";
             ASSERT_EQ(again.code, first.code) << shown << "run " << run;
             // Compared whole but not printed: the outputs are long.
             ASSERT_TRUE(again.out == first.out) << shown << "run " << run << ": the output differs";
