@@ -5,10 +5,12 @@
 # environment come from the caller (scripts/windows_leg.sh).
 #
 # Wine itself now and then ends a program with an unhandled page fault on a
-# loaded machine (seen about once in a hundred starts, never on a quiet one).
-# Such a run, and only such a run, is started again, at most twice, and each
-# one is written to QV_WINE_CRASH_LOG (where set) so that the leg reports how
-# often it happened; a fault of the program's own repeats and still fails.
+# loaded machine (seen about once in a hundred starts, never on a quiet one),
+# or loses its connection to the Wine server ("wine client error"; the
+# program ends with exit code 1, which it never uses itself). Such a run, and
+# only such a run, is started again, at most twice, and each one is written
+# to QV_WINE_CRASH_LOG (where set) so that the leg reports how often it
+# happened; a fault of the program's own repeats and still fails.
 # Standard input is not replayed: use this for runs without it. The golden
 # run and the engine test programs (through ctest) start programs so.
 set -uo pipefail
@@ -19,9 +21,10 @@ trap 'rm -f "$out" "$err"' EXIT
 for attempt in 1 2 3; do
   wine "$program" "$@" >"$out" 2>"$err" </dev/null
   rc=$?
-  grep -q '^wine: Unhandled page fault' "$err" || break
+  wine_fault='^wine: Unhandled page fault|^wine client error'
+  grep -Eq "$wine_fault" "$err" || break
   [ -n "${QV_WINE_CRASH_LOG:-}" ] &&
-    echo "attempt $attempt of: $(basename "$program") $*: $(grep -m1 '^wine: Unhandled page fault' "$err")" \
+    echo "attempt $attempt of: $(basename "$program") $*: $(grep -Em1 "$wine_fault" "$err")" \
       >>"$QV_WINE_CRASH_LOG"
 done
 cat "$out"
