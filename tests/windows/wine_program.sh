@@ -6,8 +6,8 @@
 #
 # Wine itself now and then ends a program with an unhandled page fault on a
 # loaded machine (seen about once in a hundred starts, never on a quiet one),
-# or loses its connection to the Wine server ("wine client error"; the
-# program ends with exit code 1, which it never uses itself). Such a run, and
+# or loses its connection to the Wine server ("wine client error" on
+# standard error, the program ended without output). Such a run, and
 # only such a run, is started again, at most twice, and each one is written
 # to QV_WINE_CRASH_LOG (where set) so that the leg reports how often it
 # happened; a fault of the program's own repeats and still fails.
