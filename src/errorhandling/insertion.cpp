@@ -1,6 +1,5 @@
 #include "errorhandling/insertion.h"
 
-#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -140,18 +139,11 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                             .topText = laidOut(topText) + std::string(text::kCrLf)};
 }
 
-}  // namespace
-
-namespace {
-
 // Whether the text holds "On Error " in any letter case: both refusals need
 // it, and most routines that get a handler hold none, which this finds out
 // at the cost of one pass.
 bool MayHoldOnError(std::string_view code) {
-    static constexpr std::string_view kWords = "on error ";
-    const auto at = std::search(code.begin(), code.end(), kWords.begin(), kWords.end(),
-                                [](char c, char w) { return (c >= 'A' && c <= 'Z' ? c + 32 : c) == w; });
-    return at != code.end();
+    return text::ContainsIgnoreCase(code, "on error ");
 }
 
 }  // namespace
