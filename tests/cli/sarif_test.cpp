@@ -14,6 +14,14 @@
 namespace qv::test {
 namespace {
 
+// The replacements of a change as the log writes them, read back.
+std::vector<cli::JsonNode> SarifReplacements(const cli::FileChange& change) {
+    std::string text = "[";
+    cli::AppendSarifReplacements(text, change);
+    text += ']';
+    return cli::JsonNode::parse(text).get<std::vector<cli::JsonNode>>();
+}
+
 // The text of a replacement in the file's code page.
 std::string Encode(const std::string& text, const std::string& encoding) {
     if (encoding != "windows-1252") return text;
@@ -274,7 +282,7 @@ TEST_F(SarifCheck, FixesWhereTheLinesAroundTheHandlerMatter) {
 
 TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
     cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
-    const std::vector<cli::JsonNode> replacements = cli::SarifReplacements(change);
+    const std::vector<cli::JsonNode> replacements = SarifReplacements(change);
     ASSERT_EQ(replacements.size(), 1u);
     EXPECT_EQ(replacements[0]["deletedRegion"]["startLine"], 8);
     EXPECT_EQ(replacements[0]["deletedRegion"]["endLine"], 8);
@@ -513,7 +521,7 @@ TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
         {"a\r\nb\r\nc\r\nd\r\n", "x\r\nb\r\ny\r\nd\r\n"},  // two runs
     };
     for (const auto& [before, after] : cases) {
-        const Json replacements(cli::SarifReplacements(FileChange{before, after}));
+        const Json replacements(SarifReplacements(FileChange{before, after}));
         EXPECT_EQ(Apply(before, replacements, "utf-8"), after) << before << " -> " << after;
     }
 }

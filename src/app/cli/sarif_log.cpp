@@ -173,13 +173,6 @@ void AppendSarifReplacements(std::string& out, const FileChange& change) {
     }
 }
 
-std::vector<JsonNode> SarifReplacements(const FileChange& change) {
-    std::string text = "[";
-    AppendSarifReplacements(text, change);
-    text += ']';
-    return JsonNode::parse(text).get<std::vector<JsonNode>>();
-}
-
 SarifLog::SarifLog(SarifRun run)
     : run_(std::move(run)),
       rootPath_(CleanAbsolutePath(run_.sourceRoot)),

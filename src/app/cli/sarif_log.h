@@ -126,9 +126,8 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
                      const analysis::Finding& finding);
 
 // The replacements that turn the change's before text into its after text,
-// as SARIF replacement objects (whole lines, 1-based regions).
-std::vector<JsonNode> SarifReplacements(const FileChange& change);
-// The same as compact JSON text, comma-separated, appended to out.
+// as SARIF replacement objects (whole lines, 1-based regions) in compact
+// JSON text, comma-separated, appended to out.
 void AppendSarifReplacements(std::string& out, const FileChange& change);
 
 }  // namespace qv::cli
