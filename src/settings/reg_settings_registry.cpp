@@ -38,9 +38,13 @@ std::string RootKey() {
 }
 
 // The path under HKEY_CURRENT_USER of a store's key.
-std::wstring RootedPath(const std::string& subKey) {
+std::string RootedKey(const std::string& subKey) {
     const std::string root = RootKey();
-    return WideText(root.empty() ? subKey : root + "\\" + subKey);
+    return root.empty() ? subKey : root + "\\" + subKey;
+}
+
+std::wstring RootedPath(const std::string& subKey) {
+    return WideText(RootedKey(subKey));
 }
 
 // "*" names the key's unnamed default value, which the registry calls "".
@@ -137,8 +141,7 @@ std::string ConfigHome() {
 }
 
 std::string CRegSettings::FilePath() const {
-    const std::string root = RootKey();
-    return "HKEY_CURRENT_USER\\" + (root.empty() ? "" : root + "\\") + SubKey("");
+    return "HKEY_CURRENT_USER\\" + RootedKey(SubKey(""));
 }
 
 StoreFileState CRegSettings::FileState() const {
