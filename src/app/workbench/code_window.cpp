@@ -225,10 +225,16 @@ std::vector<std::string> CodeWindow::EditorLines(size_t first, size_t count) con
     // bytes: one character may have two byte forms in a code page (and a
     // broken one none), and a line the user did not change must not change.
     // It is looked for at its own place and at its place from the end, where
-    // it is after lines were added or removed above it.
+    // it is after lines were added or removed above it. In a single-byte code
+    // page every shown line has one byte form, so there is nothing to look for.
+    const bool oneForm = text::SingleByteCharacters(module_.TextCodePage()) != nullptr;
     const long shift = module_.CountOfLines() - static_cast<long>(EditorLineCount());
     QTextBlock b = editor_->document()->findBlockByNumber(static_cast<int>(first));
     for (size_t i = 0; i < count && b.isValid(); ++i, b = b.next()) {
+        if (oneForm) {
+            lines.push_back(EncodeCode(b.text(), module_.TextCodePage()));
+            continue;
+        }
         const long line = static_cast<long>(first + i) + 1;
         std::optional<std::string> kept = ModuleLineShownAs(b.text(), line);
         if (!kept && shift != 0) kept = ModuleLineShownAs(b.text(), line + shift);
