@@ -10,10 +10,11 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <random>
 #include <thread>
+#include <vector>
 
 #include "platform/descriptor.h"
+#include "settings/temporary_name.h"
 
 namespace qv::settings {
 
@@ -90,14 +91,6 @@ void RemoveStaleLock(const std::string& lockPath) {
     if (fd < 0) return;
     const file::Descriptor guard(fd);
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(lockPath.c_str());
-}
-
-std::string TemporaryName(const std::string& path) {
-    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device device;
-    std::string name = path + ".";
-    for (int i = 0; i < 6; ++i) name += kChars[device() % (sizeof kChars - 1)];
-    return name;
 }
 
 // The path a write goes to: the file a symbolic link names.

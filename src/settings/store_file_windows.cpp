@@ -10,25 +10,17 @@
 #undef ReplaceFile
 
 #include <chrono>
-#include <random>
 #include <thread>
 
 #include "platform/win32_text.h"
 #include "settings/store_file.h"
+#include "settings/temporary_name.h"
 
 namespace qv::settings {
 
 namespace {
 
 using file::WideText;
-
-std::string TemporaryName(const std::string& path) {
-    static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device device;
-    std::string name = path + ".";
-    for (int i = 0; i < 6; ++i) name += kChars[device() % (sizeof kChars - 1)];
-    return name;
-}
 
 }  // namespace
 
