@@ -250,10 +250,11 @@ TEST_F(HostileInput, ADiffOfNamesWithEscapesAndLineBreaksIsOnePatchAccepts) {
     const std::vector<std::string> names = {"mod\x1b[31mred\nx.bas", "with space.bas",
                                             "caf\xc3\xa9 \"q\".bas"};
     const auto module = [](size_t i) {
-        // Line feeds, as a git checkout has them (the diff does not show
-        // line breaks, so patch matches only such lines).
-        return "Attribute VB_Name = \"modOdd" + std::to_string(i) +
-               "\"\nSub Work()\n    Beep\nEnd Sub\n";
+        // CR LF as the IDE writes, or line feeds as a git checkout may have
+        // them: the diff keeps each file's own breaks, or patch finds no line.
+        const std::string nl = i % 2 == 0 ? "\r\n" : "\n";
+        return "Attribute VB_Name = \"modOdd" + std::to_string(i) + "\"" + nl + "Sub Work()" + nl +
+               "    Beep" + nl + "End Sub" + nl;
     };
     for (size_t i = 0; i < names.size(); ++i) folder.Write(names[i], module(i));
     std::vector<std::string> args = {"--dry-run", "add"};

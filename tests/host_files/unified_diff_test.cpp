@@ -33,12 +33,13 @@ TEST(UnifiedDiff, HunksWithThreeLinesOfContext) {
     std::string changed = Numbered(1, 20);
     changed.replace(changed.find("line 5\r\n"), 8, "line five\r\n");
     changed.replace(changed.find("line 17\r\n"), 9, "");
+    // The lines keep their CR LF, so that the diff applies to the file.
     EXPECT_EQ(UnifiedDiff(Numbered(1, 20), changed, "a/m.bas", "b/m.bas"),
               "--- a/m.bas\n+++ b/m.bas\n"
-              "@@ -2,7 +2,7 @@\n line 2\n line 3\n line 4\n-line 5\n+line five\n line 6\n line 7\n "
-              "line 8\n"
-              "@@ -14,7 +14,6 @@\n line 14\n line 15\n line 16\n-line 17\n line 18\n line 19\n "
-              "line 20\n");
+              "@@ -2,7 +2,7 @@\n line 2\r\n line 3\r\n line 4\r\n-line 5\r\n+line five\r\n"
+              " line 6\r\n line 7\r\n line 8\r\n"
+              "@@ -14,7 +14,6 @@\n line 14\r\n line 15\r\n line 16\r\n-line 17\r\n line 18\r\n"
+              " line 19\r\n line 20\r\n");
 }
 
 TEST(UnifiedDiff, NearChangesShareAHunkAndInsertionsAtTheStart) {

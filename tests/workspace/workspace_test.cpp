@@ -146,7 +146,7 @@ TEST_F(WorkspaceTest, PreviewShowsTheDiffAndWritesNothingSaveWritesOnlyWhatChang
     ASSERT_EQ(preview.diffs.size(), 1u);
     const std::string& diff = preview.diffs[0].diff;
     EXPECT_EQ(preview.diffs[0].path, copy_.File("modUtil.bas"));
-    EXPECT_NE(diff.find("+' added\n"), std::string::npos) << diff;
+    EXPECT_NE(diff.find("+' added\r\n"), std::string::npos) << diff;  // the file's CR LF
     // An absolute path (C:\... on Windows) is its own label, without "a/".
     EXPECT_EQ(diff.rfind("--- " + host::files::DiffLabel("", copy_.File("modUtil.bas")) + "\n", 0),
               0u)

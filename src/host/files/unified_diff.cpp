@@ -13,13 +13,18 @@ namespace {
 constexpr long kContext = 3;
 
 struct Side {
+    std::string_view text;
     SplitText split;
 };
 
+// A line ends as it does in its file, so that patch matches it there: a
+// line of a CR LF file keeps its CR. A lone CR is not a break patch reads;
+// such a line ends with a line feed, as every line without a break does.
 void AppendLine(std::string& out, char mark, const Side& side, long index) {
+    const std::string_view line = side.split.lines[static_cast<size_t>(index)];
     out.push_back(mark);
-    out.append(side.split.lines[static_cast<size_t>(index)]);
-    out.push_back('\n');
+    out.append(line);
+    out.append(BreakAfter(side.text, line) == "\r\n" ? "\r\n" : "\n");
     if (index + 1 == static_cast<long>(side.split.lines.size()) && !side.split.finalBreak) {
         out.append("\\ No newline at end of file\n");
     }
@@ -35,8 +40,8 @@ std::string Range(long start, long count) {
 std::string UnifiedDiff(std::string_view oldText, std::string_view newText,
                         const std::string& oldLabel, const std::string& newLabel) {
     if (oldText == newText) return {};
-    const Side a{SplitFileLines(oldText)};
-    const Side b{SplitFileLines(newText)};
+    const Side a{oldText, SplitFileLines(oldText)};
+    const Side b{newText, SplitFileLines(newText)};
     const std::vector<LineOp> ops = DiffLines(a.split, b.split);
 
     std::string out = "--- " + oldLabel + "\n+++ " + newLabel + "\n";

@@ -1,7 +1,8 @@
 #pragma once
 // A unified diff of two texts, line by line (three lines of context), as
-// --dry-run prints it, the preview of changes before they are saved. Lines keep their bytes; their
-// line breaks are not shown, and a last line without a break is marked as diff marks it.
+// --dry-run prints it, the preview of changes before they are saved. Lines keep their bytes and a
+// CR LF break (so the diff applies to the file with patch); any other break is shown as a line
+// feed, and a last line without a break is marked as diff marks it.
 
 #include <string>
 #include <string_view>
