@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs the real-input scenarios of tests/x11 (the code window's keys, the
 # find window's search and jump) and keeps their screenshots for a look:
-#   OUT/editor_keys_test-SCENARIO-NN-*.png  hot key, a typed line, one key
-#       marked, three lines indented, overwriting
+#   OUT/editor_keys_test-SCENARIO-NN-*.png  hot key, a typed line,
+#       overwriting
 #   OUT/find_hit_test-SCENARIO-NN-*.png     the search box with the focus,
-#       the result tree, the hit replaced, another module
+#       the result tree, the hit replaced in another module
 #
 #   scripts/xcheck_editor.sh [build-dir] [out-dir]
 set -euo pipefail

@@ -1,5 +1,8 @@
 // Inserting the standard handler: where the blocks go, how they are laid
-// out, which routines refuse them, and the code window's command.
+// out, which routines refuse them, and the code window's command. The
+// handler of each kind of routine as the commands write it, below a
+// continued declaration, a comment block and in a terminate routine, is in
+// the golden run.
 
 #include "analysis/markers.h"
 #include "handler_test_support.h"
@@ -13,34 +16,6 @@ const std::string kRaiseGo =
     "    Err.Raise Err.Number, \"modA.Go(\" & Erl & \"):\" & Err.Source, Err.Description";
 
 class Insertion : public HandlerTest {};
-
-TEST_F(Insertion, BlocksGoBelowTheDeclarationAndAboveTheClosingLine) {
-    fx.Add("modA", host::vbext_ct_StdModule,
-           Vb({"Option Explicit", "", "Public Sub Go(ByVal x As Long, _", "  ByVal y As Long)",
-               "    If x Then", "        DoWork", "    End If", "End Sub"}));
-    EXPECT_EQ(Insert("modA", "Go"), "");
-    EXPECT_EQ(
-        fx.Text("modA"),
-        Vb({"Option Explicit", "", "Public Sub Go(ByVal x As Long, _", "  ByVal y As Long)",
-            "    On Error GoTo Error_Routine", "", "    If x Then", "        DoWork", "    End If",
-            "", "Exit_Routine:", "    Exit Sub", "Error_Routine:", "    Debug.Assert False",
-            "    Err.Raise Err.Number, \"modA.Go(\" & Erl & \"):\" & Err.Source, "
-            "Err.Description",
-            "End Sub"}));
-    EXPECT_EQ(StatusOf("modA", "Go"), "OK / OK");
-    EXPECT_EQ(Insert("modA", "Go"), "Error handling is already in this procedure!")
-        << "a second insertion is refused, so the text stays as it is";
-}
-
-TEST_F(Insertion, TopBlockGoesBelowTheCommentBlock) {
-    fx.Add("modA", host::vbext_ct_StdModule,
-           Vb({"Sub Go()", "' Does the work.", "' Twice.", "    DoWork", "End Sub"}));
-    Insert("modA", "Go");
-    EXPECT_EQ(fx.Text("modA"),
-              Vb({"Sub Go()", "' Does the work.", "' Twice.", "    On Error GoTo Error_Routine", "",
-                  "    DoWork", "", "Exit_Routine:", "    Exit Sub",
-                  "Error_Routine:", "    Debug.Assert False", kRaiseGo, "End Sub"}));
-}
 
 TEST_F(Insertion, Refusals) {
     fx.Add("modA", host::vbext_ct_StdModule,
@@ -217,16 +192,6 @@ TEST_F(Insertion, AStrayEndBelowTheRoutineIsNotItsClosingLine) {
                   "End Sub"}));
     Remove("modA", "Go");
     EXPECT_EQ(fx.Text("modA"), Vb(original));
-}
-
-TEST_F(Insertion, TerminateRoutineGetsTheTerminateBlocks) {
-    fx.Add("CThing", host::vbext_ct_ClassModule,
-           Vb({"Private Sub Class_Terminate()", "    Set mOwner = Nothing", "End Sub"}));
-    Insert("CThing", "Class_Terminate");
-    EXPECT_EQ(fx.Text("CThing"),
-              Vb({"Private Sub Class_Terminate()", "    If Err.Number <> 0 Then",
-                  "        ErrorSave", "    End If", "    On Error Resume Next", "",
-                  "    Set mOwner = Nothing", "", "    ErrorRestore", "End Sub"}));
 }
 
 // The optional texts come fenced by the marker lines; their statements are

@@ -1,4 +1,6 @@
 // Removing a handler the system inserted, and what a removal would leave.
+// The removal of standard handlers from every kind of routine is in the
+// golden run and the property runs (add, then remove).
 
 #include "analysis/markers.h"
 #include "handler_test_support.h"
@@ -23,14 +25,6 @@ const Lines kGoWithHandler = {
     "",
     "Sub Next1()",
     "End Sub"};
-
-TEST_F(Removal, RemovesBothBlocksAndTheirBlankLines) {
-    fx.Add("modA", host::vbext_ct_StdModule, Vb(kGoWithHandler));
-    Remove("modA", "Go");
-    EXPECT_EQ(fx.Text("modA"),
-              Vb({"Sub Go()", "    DoWork", "End Sub", "", "Sub Next1()", "End Sub"}));
-    EXPECT_EQ(StatusOf("modA", "Go"), "MISSING / N/A");
-}
 
 // Insertion puts the top block at the blank line that ends a comment block;
 // only the blank line insertion added goes with it, not the user's.

@@ -1,7 +1,7 @@
-// Inserting a handler into every routine that takes one and removing them
-// again gives back every module byte for byte; in between, every inserted
-// handler reads OK / OK. Run over modules of every kind with the shapes real
-// code has (the example project and the fixtures: the property runs).
+// Inserting a handler with marked templates into every routine that takes
+// one and removing them again gives back every module byte for byte; in
+// between, every inserted handler reads OK / OK. The standard handler over
+// modules of every kind and shape is the property runs' add then remove.
 
 #include "errorhandling/templates.h"
 #include "handler_test_support.h"
@@ -30,13 +30,9 @@ protected:
     }
 
     void ExpectRoundTrip(host::memory::MemoryComponent& component, size_t minimumInserted) {
-        ExpectRoundTrip(fx.Vbe(), component, minimumInserted);
-    }
-    void ExpectRoundTrip(host::VBE& vbe, host::memory::MemoryComponent& component,
-                         size_t minimumInserted) {
         host::CodeModule& module = *component.Code();
         const std::string original = module.Lines(1, module.CountOfLines());
-        const analysis::RoutineList inserted = InsertAll(vbe, component);
+        const analysis::RoutineList inserted = InsertAll(fx.Vbe(), component);
         EXPECT_GE(inserted.size(), minimumInserted) << component.Name();
         for (const analysis::RoutineEntry& r : inserted) {
             std::string fullText;
@@ -61,104 +57,6 @@ protected:
     }
 };
 
-
-TEST_F(RoundTrip, StandardModuleShapes) {
-    ExpectRoundTrip(fx.Add("modShapes", host::vbext_ct_StdModule,
-                           Vb({"Attribute VB_Name = \"x\"",
-                               "Option Explicit",
-                               "Private m As Long",
-                               "",
-                               "' Starts it.",
-                               "Sub Main()",
-                               "\tm = 1",
-                               "End Sub",
-                               "",
-                               "Public Function Sum(ByVal a As Long, _",
-                               "                    b As Long) As Long",
-                               "' Adds.",
-                               "",
-                               "",
-                               "    Sum = a + b",
-                               "",
-                               "",
-                               "End Function",
-                               "Private Sub Empty()",
-                               "End Sub",
-                               "Friend Sub OnlyComments()",
-                               "' one",
-                               "' two _",
-                               "  continued",
-                               "End Sub",
-                               "Sub Numbered()",
-                               "10  x = 1",
-                               "20  If x Then",
-                               "30      y = 2",
-                               "    End If",
-                               "End Sub",
-                               "Sub Picks(x)",
-                               "    Select Case x",
-                               "        Case 1: y = 1",
-                               "    End Select",
-                               "    ' Exit_Routine: is not a label here",
-                               "End Sub",
-                               "Sub Last()",
-                               "    Beep",
-                               "End Sub",
-                               "",
-                               "' trailing notes",
-                               ""})),
-                    7);
-}
-
-TEST_F(RoundTrip, ClassesFormsAndProperties) {
-    auto& form =
-        fx.Add("frmMain", host::vbext_ct_VBForm,
-               Vb({"Option Explicit", "Private WithEvents mAccount As CAccount", "",
-                   "Private Sub Form_Load()", "    Set mAccount = New CAccount", "End Sub", "",
-                   "Private Sub cmdGo_Click(Index As Integer)", "    If Index = 0 Then Beep",
-                   "End Sub", "", "Private Sub mAccount_Changed(ByVal value As Currency)",
-                   "    lblValue.Caption = value", "End Sub"}));
-    form.EnsureDesigner().Controls().Add("cmdGo");
-    ExpectRoundTrip(form, 3);
-
-    auto& account = fx.Add("CAccount", host::vbext_ct_ClassModule,
-                           Vb({"Option Explicit",
-                               "Private mBalance As Currency",
-                               "",
-                               "Private Sub Class_Initialize()",
-                               "    mBalance = 0",
-                               "End Sub",
-                               "",
-                               "Private Sub Class_Terminate()",
-                               "    Set mOwner = Nothing",
-                               "End Sub",
-                               "",
-                               "' The balance.",
-                               "Public Property Get Balance() As Currency",
-                               "    Balance = mBalance",
-                               "End Property",
-                               "",
-                               "Public Property Let Balance(ByVal value As Currency)",
-                               "    mBalance = value",
-                               "End Property",
-                               "Public Property Set Owner(ByVal value As Object)",
-                               "    Set mOwner = value",
-                               "End Property"}));
-    account.Props().Set("Instancing", "1");
-    ExpectRoundTrip(account, 4);
-
-    auto& mts = fx.Add(
-        "CTx", host::vbext_ct_ClassModule,
-        Vb({"Implements ObjectControl", "Private mctxObject As ObjectContext", "",
-            "Private Sub ObjectControl_Activate()", "    Set mctxObject = GetObjectContext()",
-            "End Sub", "Private Function ObjectControl_CanBePooled() As Boolean",
-            "    ObjectControl_CanBePooled = False", "End Function",
-            "Public Function Save(ByVal data As String) As Boolean", "    Save = Len(data) > 0",
-            "End Function"}));
-    mts.Props().Set("MTSTransactionMode", "2");
-    mts.Props().Set("Instancing", "5");
-    ExpectRoundTrip(mts, 2);
-}
 
 TEST_F(RoundTrip, WithMarkedTemplates) {
     settings::SettingsRecord& s = Settings();

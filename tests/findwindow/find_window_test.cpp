@@ -1,6 +1,8 @@
 // The find window as a user drives it: searching from the box and the
 // button, the recent searches, what clears the results, the group images and
-// what a click or Enter on each kind of node does.
+// what a click or Enter on each kind of node does. A click on a hit in a
+// procedure (the hit selected, its code window brought up with the focus) is
+// in the workbench's input tests, through the editor.
 
 #include <gtest/gtest.h>
 
@@ -175,24 +177,6 @@ TEST_F(FindWindowTest, GroupNodesShowTheOpenImageWhileExpanded) {
     EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Close");
     QTest::keyClick(window_.ResultTree().viewport(), Qt::Key_Right);
     EXPECT_EQ(group.data(FindTreeModel::ImageRole).toString(), "Open");
-}
-
-TEST_F(FindWindowTest, AClickOnAHitOpensItsCodeWindowWithTheHitSelected) {
-    MemoryCodeModule& module = Module("modMain");
-    bool focused = false;
-    static_cast<host::memory::MemoryWindow&>(module.CodePane().Window())
-        .SetFocusHandler([&](host::memory::MemoryWindow&) { focused = true; });
-    TypeAndEnter("total");
-    ClickNode(NodeWithText("total = total + n").sibling(1, 0));  // the second hit on line 5
-
-    long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
-    module.CodePane().GetSelection(startLine, startColumn, endLine, endColumn);
-    EXPECT_EQ(std::vector<long>({startLine, startColumn, endLine, endColumn}),
-              std::vector<long>({5, 13, 5, 18}));
-    EXPECT_EQ(module.CodePane().TopLine(), 5);
-    EXPECT_EQ(fixture_.Vbe().ActiveCodePane(), &module.CodePane());
-    EXPECT_TRUE(module.CodePane().Window().Visible());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return focused; }, 1000)) << "the code window gets the focus";
 }
 
 TEST_F(FindWindowTest, EnterOnAHitOutsideEveryProcedureSelectsIt) {

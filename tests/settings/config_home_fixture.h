@@ -35,8 +35,6 @@ protected:
     // The system's store file ($XDG_CONFIG_HOME/Brell Vantoke/qvaddin2.conf;
     // on Windows the store is the registry and the file is never made).
     std::string SystemFile() const;
-    // The older location's file (the run time's settings area, qvaddin2).
-    std::string OlderFile() const;
     // Where the system's store is, as its FilePath() names it: the file on
     // Linux, the test's own registry key on Windows.
     std::string SystemStoreLocation() const;
@@ -57,10 +55,6 @@ inline std::string ConfigHomeTest::Home() const { return home_->FolderText(); }
 
 inline std::string ConfigHomeTest::SystemFile() const {
     return Home() + "/Brell Vantoke/qvaddin2.conf";
-}
-
-inline std::string ConfigHomeTest::OlderFile() const {
-    return Home() + "/VB and VBA Program Settings/qvaddin2.conf";
 }
 
 inline std::string ConfigHomeTest::SystemStoreLocation() const {

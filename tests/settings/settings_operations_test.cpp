@@ -1,5 +1,6 @@
 // Filling the settings record: the three layers, the override switch, the
-// built-in defaults, and stored integers that are not numbers.
+// built-in defaults, and stored integers that are not numbers. What a reset
+// stores is in the golden run (settings reset, and every first start).
 
 #include "config_home_fixture.h"
 #include "platform/vb_error.h"
@@ -95,37 +96,6 @@ TEST_F(SettingsOperationsTest, OnlyAnOverrideSwitchOfExactlyOneLetsStoredValuesI
     EXPECT_EQ(GetMySetting("menu", 9), "0");
     EXPECT_EQ(GetMySetting("menu", 9, WithOverrideSwitch("0")), "1");
     EXPECT_EQ(GetMySetting("menu", 9, WithOverrideSwitch("yes")), "1");
-}
-
-TEST_F(SettingsOperationsTest, DefaultSettingsStoresTheTemplatesAndClearsTheRest) {
-    Store("menu", "0");
-    Store("forms", "0");
-    Store("header", "0");
-    Store("ten", "1");
-    Store("add0", "x");
-    ASSERT_TRUE(SystemStore().SaveSetting("Version", "", "5.0.5"));
-    DefaultSettings();
-    Settings() = SettingsRecord{};
-    GetSettings(Settings());
-    const SettingsRecord& r = Settings();
-    EXPECT_EQ(r.add3, "Debug.Assert False\r\nErrorlog \"%m.%r\"\r\nResume Exit_Routine");
-    EXPECT_EQ(r.add5, r.add3);
-    EXPECT_EQ(r.add4, "Debug.Assert False\r\nErr.Raise Err.Number, \"%m.%r(\" & Erl & \"):\" & "
-                      "Err.Source, Err.Description");
-    EXPECT_EQ(r.add6, "Debug.Assert False\r\nmctxObject.SetAbort\r\nErr.Raise Err.Number, "
-                      "\"%m.%r(\" & Erl & \"):\" & Err.Source, Err.Description");
-    EXPECT_EQ(r.omit,
-              "ErrorRestore\r\nErrorSave\r\nObjectControl_CanBePooled\r\nObjectControl_Deactivate");
-    EXPECT_EQ(r.add2a, "mctxObject.SetComplete");
-    EXPECT_EQ(r.label1, "Exit_Routine");
-    EXPECT_EQ(r.label2, "Error_Routine");
-    EXPECT_EQ(r.add0, "");
-    EXPECT_TRUE(SystemStore().HasSetting("ErrorHandling", "add0"));  // stored, as empty
-    EXPECT_EQ(r.menu, 1);
-    EXPECT_EQ(r.forms, "1111110111111110");
-    EXPECT_EQ(r.header, 1);
-    EXPECT_EQ(r.ten, 0);
-    EXPECT_EQ(SystemStore().GetSetting("Version", "", ""), "5.0.5");
 }
 
 TEST_F(SettingsOperationsTest, StoredIntegerThatIsNotANumberStopsAtThatField) {

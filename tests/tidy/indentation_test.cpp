@@ -40,9 +40,79 @@ protected:
     }
 };
 
-TEST_F(Indentation, BlockIfOpensALevel) {
-    ExpectBody({"If a Then", "x = 1", "End If", "    End Sub"},
-               {"\tIf a Then", "\t\tx = 1", "\tEnd If", "End Sub"});
+// Bodies of each kind of block, with default settings: what each tidies to.
+struct BodyCase {
+    const char* what;
+    Lines in;
+    Lines expected;
+};
+
+const std::vector<BodyCase> kBodies = {
+    {"a block If opens a level",
+     {"If a Then", "x = 1", "End If", "    End Sub"},
+     {"\tIf a Then", "\t\tx = 1", "\tEnd If", "End Sub"}},
+    {"loops and blocks",
+     {"For i = 1 To 2", "For j = 1 To 2", "s = s + 1", "Next j, i", "Do While a", "With b",
+      ".c = 1", "End With", "Loop", "While d", "DoEvents", "Wend", "End Sub"},
+     {"\tFor i = 1 To 2", "\t\tFor j = 1 To 2", "\t\t\ts = s + 1", "\tNext j, i", "\tDo While a",
+      "\t\tWith b", "\t\t\t.c = 1", "\t\tEnd With", "\tLoop", "\tWhile d", "\t\tDoEvents", "\tWend",
+      "End Sub"}},
+    {"Else and ElseIf move out for one line",
+     {"If a Then", "x = 1", "ElseIf b Then", "x = 2", "Else", "x = 3", "End If", "End Sub"},
+     {"\tIf a Then", "\t\tx = 1", "\tElseIf b Then", "\t\tx = 2", "\tElse", "\t\tx = 3",
+      "\tEnd If", "End Sub"}},
+    {"a single-line If changes no level",
+     {"If x Then y = 1", "If x Then y = 1 Else y = 2", "z = 1", "End Sub"},
+     {"\tIf x Then y = 1", "\tIf x Then y = 1 Else y = 2", "\tz = 1", "End Sub"}},
+    {"the comment is cut before the test: a block If",
+     {"If x Then ' note", "y = 1", "End If", "End Sub"},
+     {"\tIf x Then ' note", "\t\ty = 1", "\tEnd If", "End Sub"}},
+    {"continuation lines sit one level deeper",
+     {"x = a + _", "b + _", "c", "y = 1", "End Sub"},
+     {"\tx = a + _", "\t\tb + _", "\t\tc", "\ty = 1", "End Sub"}},
+    {"a continued If header puts the body one level below the If",
+     {"If a And _", "b Or _", "c Then", "x = 1", "End If", "y = 1", "End Sub"},
+     {"\tIf a And _", "\t\tb Or _", "\t\tc Then", "\t\tx = 1", "\tEnd If", "\ty = 1", "End Sub"}},
+    {"a single-line If whose statement is on the continuation line",
+     {"If a Then _", "x = 1", "y = 1", "End Sub"},
+     {"\tIf a Then _", "\t\tx = 1", "\ty = 1", "End Sub"}},
+    {"directives open levels",
+     {"#If DEBUG Then", "Debug.Print 1", "#Else", "x = 1", "#End If", "End Sub"},
+     {"\t#If DEBUG Then", "\t\tDebug.Print 1", "\t#Else", "\t\tx = 1", "\t#End If", "End Sub"}},
+    {"string literals do not count",
+     {"s = \"If x Then\"", "If a = \"'\" Then", "t = \"Then: Next\"", "u = \"Rem Loop\" ' Next",
+      "End If", "End Sub"},
+     {"\ts = \"If x Then\"", "\tIf a = \"'\" Then", "\t\tt = \"Then: Next\"",
+      "\t\tu = \"Rem Loop\" ' Next", "\tEnd If", "End Sub"}},
+    {"a tab inside a string is data; tabs outside become indentation",
+     {"\t\ts = \"a\tb\"", "End Sub"},
+     {"\ts = \"a\tb\"", "End Sub"}},
+    {"blank lines condense to one",
+     {"x = 1", "", "", "", "y = 1", " \t ", "", "End Sub"},
+     {"\tx = 1", "", "\ty = 1", "", "End Sub"}},
+    // A tab even inside a string that is never closed (found by fuzzing).
+    {"blanks after the continuation mark go; the line continues as the host reads it",
+     {"x = a + _\t", "b", "s = \" _\t", "t", "End Sub"},
+     {"\tx = a + _", "\t\tb", "\ts = \" _", "\t\tt", "End Sub"}},
+    {"each statement of a line counts with its own text",
+     {"Select Case x", "Case 1: y = 1", "Case 2: y = 2", "End Select",
+      "For i = 1 To 3: s = s + i: Next i", "If a Then b = 1: c = 2", "lbl: x = 1", "End Sub"},
+     {"\tSelect Case x", "\t\tCase 1: y = 1", "\t\tCase 2: y = 2", "\tEnd Select",
+      "\tFor i = 1 To 3: s = s + i: Next i", "\tIf a Then b = 1: c = 2", "\tlbl: x = 1",
+      "End Sub"}},
+    {"Next of two loops on one line",
+     {"For i = 1 To 3", "For j = 1 To 3", "s = s + 1", "Next j: Next i", "End Sub"},
+     {"\tFor i = 1 To 3", "\t\tFor j = 1 To 3", "\t\t\ts = s + 1", "\tNext j: Next i", "End Sub"}},
+    {"unbalanced closers stop at column one",
+     {"End If", "End If", "x = 1", "End Sub"},
+     {"End If", "End If", "x = 1", "End Sub"}},
+};
+
+TEST_F(Indentation, EachKindOfBlock) {
+    for (const BodyCase& c : kBodies) {
+        SCOPED_TRACE(c.what);
+        ExpectBody(c.in, c.expected);
+    }
 }
 
 TEST_F(Indentation, NestingBeyondAnyRealCodeIsRefused) {
@@ -75,62 +145,6 @@ TEST_F(Indentation, CaseLinesFollowTheSelectSetting) {
     Settings().select = 0;
     ExpectBody(in, {"\tSelect Case x", "\tCase 1", "\t\ty = 1", "\tCase Else", "\t\ty = 2",
                     "\tEnd Select", "End Sub"});
-}
-
-TEST_F(Indentation, LoopsAndBlocks) {
-    ExpectBody({"For i = 1 To 2", "For j = 1 To 2", "s = s + 1", "Next j, i", "Do While a",
-                "With b", ".c = 1", "End With", "Loop", "While d", "DoEvents", "Wend", "End Sub"},
-               {"\tFor i = 1 To 2", "\t\tFor j = 1 To 2", "\t\t\ts = s + 1", "\tNext j, i",
-                "\tDo While a", "\t\tWith b", "\t\t\t.c = 1", "\t\tEnd With", "\tLoop",
-                "\tWhile d", "\t\tDoEvents", "\tWend", "End Sub"});
-}
-
-TEST_F(Indentation, ElseAndElseIfMoveOutForOneLine) {
-    ExpectBody({"If a Then", "x = 1", "ElseIf b Then", "x = 2", "Else", "x = 3", "End If",
-                "End Sub"},
-               {"\tIf a Then", "\t\tx = 1", "\tElseIf b Then", "\t\tx = 2", "\tElse",
-                "\t\tx = 3", "\tEnd If", "End Sub"});
-}
-
-TEST_F(Indentation, SingleLineIfChangesNoLevel) {
-    ExpectBody({"If x Then y = 1", "If x Then y = 1 Else y = 2", "z = 1", "End Sub"},
-               {"\tIf x Then y = 1", "\tIf x Then y = 1 Else y = 2", "\tz = 1", "End Sub"});
-    // The comment is cut before the test: this is a block If.
-    ExpectBody({"If x Then ' note", "y = 1", "End If", "End Sub"},
-               {"\tIf x Then ' note", "\t\ty = 1", "\tEnd If", "End Sub"});
-}
-
-TEST_F(Indentation, ContinuationLinesSitOneLevelDeeper) {
-    ExpectBody({"x = a + _", "b + _", "c", "y = 1", "End Sub"},
-               {"\tx = a + _", "\t\tb + _", "\t\tc", "\ty = 1", "End Sub"});
-}
-
-TEST_F(Indentation, ContinuedIfHeaderPutsTheBodyOneLevelBelowTheIf) {
-    ExpectBody({"If a And _", "b Then", "x = 1", "End If", "End Sub"},
-               {"\tIf a And _", "\t\tb Then", "\t\tx = 1", "\tEnd If", "End Sub"});
-    ExpectBody({"If a And _", "b Or _", "c Then", "x = 1", "End If", "y = 1", "End Sub"},
-               {"\tIf a And _", "\t\tb Or _", "\t\tc Then", "\t\tx = 1", "\tEnd If", "\ty = 1",
-                "End Sub"});
-    // A single-line If whose statement is on the continuation line.
-    ExpectBody({"If a Then _", "x = 1", "y = 1", "End Sub"},
-               {"\tIf a Then _", "\t\tx = 1", "\ty = 1", "End Sub"});
-    ExpectBody({"#If DEBUG Then", "Debug.Print 1", "#Else", "x = 1", "#End If", "End Sub"},
-               {"\t#If DEBUG Then", "\t\tDebug.Print 1", "\t#Else", "\t\tx = 1", "\t#End If",
-                "End Sub"});
-}
-
-TEST_F(Indentation, StringLiteralsDoNotCount) {
-    ExpectBody({"s = \"If x Then\"", "If a = \"'\" Then", "t = \"Then: Next\"",
-                "u = \"Rem Loop\" ' Next", "End If", "End Sub"},
-               {"\ts = \"If x Then\"", "\tIf a = \"'\" Then", "\t\tt = \"Then: Next\"",
-                "\t\tu = \"Rem Loop\" ' Next", "\tEnd If", "End Sub"});
-    // A tab inside a string is data; tabs outside become indentation.
-    ExpectBody({"\t\ts = \"a\tb\"", "End Sub"}, {"\ts = \"a\tb\"", "End Sub"});
-}
-
-TEST_F(Indentation, BlankLinesCondenseToOne) {
-    ExpectBody({"x = 1", "", "", "", "y = 1", " \t ", "", "End Sub"},
-               {"\tx = 1", "", "\ty = 1", "", "End Sub"});
 }
 
 TEST_F(Indentation, LinesLeaveWithOneTrailingSpace) {
@@ -166,13 +180,6 @@ TEST_F(Indentation, BareRemIsAComment) {
                {"\tIf a Then", "Rem", "\tEnd If", "End Sub"});
 }
 
-// Blanks after the continuation mark go, a tab even inside a string that is
-// never closed: the line continues as the host reads it (found by fuzzing).
-TEST_F(Indentation, TrailingTabsAfterTheContinuationMark) {
-    ExpectBody({"x = a + _\t", "b", "s = \" _\t", "t", "End Sub"},
-               {"\tx = a + _", "\t\tb", "\ts = \" _", "\t\tt", "End Sub"});
-}
-
 // A comment that ends in " _" continues on the next line, which is comment too.
 TEST_F(Indentation, ContinuedCommentsStayComments) {
     const Lines in = {"' long _", "   comment", "x = 1", "End Sub"};
@@ -191,24 +198,6 @@ TEST_F(Indentation, ContinuedCommentsStayComments) {
                   (Lines{"' long _", "If a Then", "\tx = 1", "End Sub"}))
             << mode;
     }
-}
-
-// Each statement of a line counts with its own text.
-TEST_F(Indentation, SeveralStatementsOnALine) {
-    ExpectBody({"Select Case x", "Case 1: y = 1", "Case 2: y = 2", "End Select",
-                "For i = 1 To 3: s = s + i: Next i", "If a Then b = 1: c = 2", "lbl: x = 1",
-                "End Sub"},
-               {"\tSelect Case x", "\t\tCase 1: y = 1", "\t\tCase 2: y = 2", "\tEnd Select",
-                "\tFor i = 1 To 3: s = s + i: Next i", "\tIf a Then b = 1: c = 2",
-                "\tlbl: x = 1", "End Sub"});
-    ExpectBody({"For i = 1 To 3", "For j = 1 To 3", "s = s + 1", "Next j: Next i", "End Sub"},
-               {"\tFor i = 1 To 3", "\t\tFor j = 1 To 3", "\t\t\ts = s + 1", "\tNext j: Next i",
-                "End Sub"});
-}
-
-TEST_F(Indentation, UnbalancedClosersStopAtColumnOne) {
-    ExpectBody({"End If", "End If", "x = 1", "End Sub"},
-               {"End If", "End If", "x = 1", "End Sub"});
 }
 
 TEST_F(Indentation, DeclarationsWithTypeEnumAndDirectives) {

@@ -48,17 +48,6 @@ TEST(MessageBoxFlags, ButtonsIconsDefaultsAndModality) {
     EXPECT_EQ(LayoutOf(9).buttons, Buttons{QMessageBox::Ok}) << "unknown button sets show OK";
 }
 
-TEST(MessageBoxFlags, AnswersInTheHostsNumbers) {
-    EXPECT_EQ(VbAnswer(QMessageBox::Ok), 1);
-    EXPECT_EQ(VbAnswer(QMessageBox::Cancel), 2);
-    EXPECT_EQ(VbAnswer(QMessageBox::Abort), 3);
-    EXPECT_EQ(VbAnswer(QMessageBox::Retry), 4);
-    EXPECT_EQ(VbAnswer(QMessageBox::Ignore), 5);
-    EXPECT_EQ(VbAnswer(QMessageBox::Yes), 6);
-    EXPECT_EQ(VbAnswer(QMessageBox::No), 7);
-    EXPECT_EQ(VbAnswer(QMessageBox::NoButton), 0);
-}
-
 QRect ScreenGeometry() {
     return QGuiApplication::primaryScreen()->geometry();
 }
