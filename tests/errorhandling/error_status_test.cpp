@@ -59,65 +59,59 @@ protected:
     host::memory::MemoryComponent& module1 = fx.Add("Module1", host::vbext_ct_StdModule, "");
 };
 
-TEST_F(Status, UntouchedHandlerIsOk) {
-    EXPECT_EQ(Words(Of(GoWithHandler())), "OK / OK");
-}
-
-TEST_F(Status, NoOnErrorIsMissingAndOtherHandlingIsSome) {
-    EXPECT_EQ(Words(Of({"Sub Go()", "    DoWork", "End Sub"})), "MISSING / N/A");
-    EXPECT_EQ(Words(Of({"Sub Go()", "    on error resume next", "    DoWork", "End Sub"})),
-              "SOME / N/A");
-    EXPECT_EQ(Words(Of({"Sub Go()", "    ' On Error GoTo Error_Routine", "End Sub"})),
-              "MISSING / N/A")
-        << "a commented-out handler is no handler";
-}
-
-TEST_F(Status, HandlerIndentedWithTabsInTheFileIsOk) {
-    std::vector<std::string> lines = GoWithHandler();
-    for (std::string& line : lines) {
+// The words of each shape of a routine, with the default templates.
+TEST_F(Status, WordsOfEachShape) {
+    std::vector<std::string> tabs = GoWithHandler();
+    for (std::string& line : tabs) {
         if (line.rfind("    ", 0) == 0) line = "\t" + line.substr(4);
     }
-    lines[1] += "\t";  // a trailing tab is as invisible as a trailing space
-    EXPECT_EQ(Words(Of(lines)), "OK / OK");
-}
-
-TEST_F(Status, LetterCaseOfTheTemplateLinesDoesNotMatter) {
-    std::vector<std::string> lines = GoWithHandler();
-    lines[8] = "    debug.assert FALSE";
-    lines[6] = "    exit sub";
-    EXPECT_EQ(Words(Of(lines)), "OK / OK");
-}
-
-TEST_F(Status, RenamedRoutineIsInErrorWhereTheNameIsUsed) {
-    EXPECT_EQ(Words(Of(GoWithHandler("Run"), "Run")), "OK / IN ERROR");
-}
-
-TEST_F(Status, ExtraCodeInTheExitBlock) {
-    EXPECT_EQ(Words(Of(With(GoWithHandler(), 6, "    CloseFiles"))), "OK / EXTRA CODE");
-    EXPECT_EQ(Words(Of(With(GoWithHandler("Run"), 9, "    LogIt"), "Run")),
-              "OK / IN ERROR & EXTRA CODE");
-}
-
-TEST_F(Status, ExitBlockThatIsGoneOrOnTheFirstBodyLineIsInError) {
-    EXPECT_EQ(Words(Of({"Sub Go()", "    On Error GoTo Error_Routine", "    DoWork", "End Sub"})),
-              "OK / IN ERROR");
-    // The first body line is never taken as the exit label.
-    EXPECT_EQ(Words(Of({"Sub Go()", "Exit_Routine:", "    On Error GoTo Error_Routine",
-                        "    Exit Sub", "Error_Routine:", "    Debug.Assert False",
-                        "    Err.Raise Err.Number, \"Module1.Go(\" & Erl & \"):\" & "
-                        "Err.Source, Err.Description",
-                        "End Sub"})),
-              "OK / IN ERROR");
-}
-
-TEST_F(Status, OnErrorLineThatIsNotExactIsInErrorInsteadOfFailing) {
-    std::vector<std::string> lines = GoWithHandler();
-    lines[1] = "    On Error GoTo Error_Routine ' trap everything";
-    EXPECT_EQ(Words(Of(lines)), "IN ERROR / OK");
-    lines[1] = "    on error goto error_routine";
-    EXPECT_EQ(Words(Of(lines)), "IN ERROR / OK");
-    lines[1] = "    DoFirst: On Error GoTo Error_Routine";
-    EXPECT_EQ(Words(Of(lines)), "IN ERROR / OK");
+    tabs[1] += "\t";  // a trailing tab is as invisible as a trailing space
+    std::vector<std::string> otherCase = GoWithHandler();
+    otherCase[8] = "    debug.assert FALSE";
+    otherCase[6] = "    exit sub";
+    const auto onErrorLine = [](const std::string& line) {
+        std::vector<std::string> lines = GoWithHandler();
+        lines[1] = line;
+        return lines;
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        std::string name;
+        std::string words;
+    };
+    const std::vector<Case> cases = {
+        {"the untouched handler", GoWithHandler(), "Go", "OK / OK"},
+        {"no On Error", {"Sub Go()", "    DoWork", "End Sub"}, "Go", "MISSING / N/A"},
+        {"other handling", {"Sub Go()", "    on error resume next", "    DoWork", "End Sub"}, "Go",
+         "SOME / N/A"},
+        {"a commented-out handler is no handler",
+         {"Sub Go()", "    ' On Error GoTo Error_Routine", "End Sub"}, "Go", "MISSING / N/A"},
+        {"indented with tabs in the file", tabs, "Go", "OK / OK"},
+        {"template lines in another letter case", otherCase, "Go", "OK / OK"},
+        {"a renamed routine is in error where the name is used", GoWithHandler("Run"), "Run",
+         "OK / IN ERROR"},
+        {"extra code in the exit block", With(GoWithHandler(), 6, "    CloseFiles"), "Go",
+         "OK / EXTRA CODE"},
+        {"renamed, with extra code", With(GoWithHandler("Run"), 9, "    LogIt"), "Run",
+         "OK / IN ERROR & EXTRA CODE"},
+        {"no exit block", {"Sub Go()", "    On Error GoTo Error_Routine", "    DoWork", "End Sub"},
+         "Go", "OK / IN ERROR"},
+        {"the first body line is never taken as the exit label",
+         {"Sub Go()", "Exit_Routine:", "    On Error GoTo Error_Routine", "    Exit Sub",
+          "Error_Routine:", "    Debug.Assert False",
+          "    Err.Raise Err.Number, \"Module1.Go(\" & Erl & \"):\" & Err.Source, Err.Description",
+          "End Sub"},
+         "Go", "OK / IN ERROR"},
+        // An On Error line that is not exact is in error instead of failing.
+        {"a comment after On Error", onErrorLine("    On Error GoTo Error_Routine ' trap everything"),
+         "Go", "IN ERROR / OK"},
+        {"On Error in lower case", onErrorLine("    on error goto error_routine"), "Go",
+         "IN ERROR / OK"},
+        {"On Error after a label", onErrorLine("    DoFirst: On Error GoTo Error_Routine"), "Go",
+         "IN ERROR / OK"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Words(Of(c.lines, c.name)), c.words) << c.what;
 }
 
 TEST_F(Status, ChangedErrorLabelTurnsTheHandlerIntoSome) {
@@ -188,18 +182,6 @@ TEST_F(Status, PropertyAccessorsAreJudgedByKind) {
         "End Property", "Public Property Let Value(ByVal v As Long)", "End Property"});
     EXPECT_EQ(Words(Judge("Value", host::vbext_pk_Get)), "OK / OK");
     EXPECT_EQ(Words(Judge("Value", host::vbext_pk_Let)), "MISSING / N/A");
-}
-
-TEST(StatusString, EveryCode) {
-    EXPECT_EQ(StatusString(0), "OK");
-    EXPECT_EQ(StatusString(1), "SOME");
-    EXPECT_EQ(StatusString(2), "MISSING");
-    EXPECT_EQ(StatusString(3), "IN ERROR");
-    EXPECT_EQ(StatusString(4), "EXTRA CODE");
-    EXPECT_EQ(StatusString(5), "IN ERROR & EXTRA CODE");
-    EXPECT_EQ(StatusString(6), "N/A");
-    EXPECT_EQ(StatusString(7), "");
-    EXPECT_EQ(StatusString(-1), "");
 }
 
 class Required : public ::testing::Test {
