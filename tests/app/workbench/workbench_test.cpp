@@ -211,27 +211,6 @@ class WorkbenchTest : public QObject {
         QCOMPARE(ModuleText(code), before);
     }
 
-    void HotKeyAddsTheHandlerAsTheCommandLineDoes() {
-        QTemporaryDir cli;
-        CopyExample(cli.path());
-        const auto expected = CommandLineRun(cli.path(), {"add", "--module", "modMain", "--line",
-                                                          "11", cli.filePath("Example.vbp")});
-        QVERIFY(expected["modMain.bas"].contains("Error_Routine"));
-
-        WorkbenchApp app;
-        IdeWindow& ide = app.NewWindow();
-        QVERIFY(OpenExample(ide, 11));
-        auto& component = static_cast<qv::host::memory::MemoryComponent&>(
-            ide.Vbe().ActiveCodePane()->CodeModule().Parent());
-        QPlainTextEdit* editor = &ide.OpenCodeWindow(component)->Editor();
-        QTest::keyClick(editor, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(editor->toPlainText().contains("Error_Routine"));  // shown at once
-        QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
-        for (auto it = expected.begin(); it != expected.end(); ++it) {
-            QCOMPARE(Bytes(project_->filePath(it.key())), it.value());
-        }
-    }
-
     void ProjectCommandSavesWhatTheCommandLineWrites() {
         QTemporaryDir cli;
         CopyExample(cli.path());
