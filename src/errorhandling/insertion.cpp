@@ -24,13 +24,19 @@ namespace {
 // The block as a routine body lays it out: one level in, each line through
 // the indentation engine (the received-line tidy of the host then turns the
 // tabs into spaces and puts labels in column 1).
-std::string IndentBlock(const std::string& block, const settings::SettingsRecord& settings) try {
+// lines: lines laid out before with the same settings (none: each is laid out).
+std::string IndentBlock(const std::string& block, const settings::SettingsRecord& settings,
+                        tidy::LineLayouts* lines = nullptr) try {
     // The block's last line is followed by an empty element, which the
     // engine takes for the closing line of the body and which is dropped.
-    std::vector<std::string> lines = text::SplitLines(block + std::string(text::kCrLf));
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
-    if (!lines.empty() && lines.back().empty()) lines.pop_back();
-    return text::JoinLines(lines);
+    std::vector<std::string> split = text::SplitLines(block + std::string(text::kCrLf));
+    if (lines != nullptr) {
+        tidy::TidyUpCode(split, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings, *lines);
+    } else {
+        tidy::TidyUpCode(split, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
+    }
+    if (!split.empty() && split.back().empty()) split.pop_back();
+    return text::JoinLines(split);
 }
 QV_PASS_UP("AddIn", "IndentBlock")
 
@@ -129,7 +135,9 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
     const std::string topText = TopText(routine, settings);
     message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
     if (!message.empty()) return std::nullopt;
-    const auto layOut = [&](const std::string& block) { return IndentBlock(block, settings); };
+    const auto layOut = [&](const std::string& block) {
+        return IndentBlock(block, settings, layouts != nullptr ? &layouts->Lines() : nullptr);
+    };
     auto laidOut = [&](const std::string& block) {
         return layouts != nullptr ? layouts->Of(block, layOut) : layOut(block);
     };

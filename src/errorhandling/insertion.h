@@ -12,6 +12,7 @@
 #include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 #include "settings/settings_record.h"
+#include "tidy/tidy_up_code.h"
 
 namespace qv::errorhandling {
 
@@ -40,7 +41,9 @@ struct HandlerInsertion {
 
 // Blocks as the indentation engine laid them out, for a caller that plans
 // the insertions of many routines with one settings record: most routines
-// get the same top block. Keeps a few, not every block it was given.
+// get the same top block, and exit blocks that differ in a line or two.
+// Keeps a few blocks, not every block it was given, and the lines of the
+// blocks that were laid out.
 class BlockLayouts {
   public:
     template <typename LayOut>
@@ -49,10 +52,12 @@ class BlockLayouts {
         if (laidOut_.size() >= kKept) laidOut_.clear();
         return laidOut_.emplace(block, layOut(block)).first->second;
     }
+    tidy::LineLayouts& Lines() { return lines_; }
 
   private:
     static constexpr size_t kKept = 64;
     std::unordered_map<std::string, std::string> laidOut_;
+    tidy::LineLayouts lines_;
 };
 
 // The insertion AddRoutineErrorHandling would make, or none with the same

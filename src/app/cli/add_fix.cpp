@@ -8,6 +8,7 @@
 #include "errorhandling/insertion.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
+#include "host/received_line.h"
 #include "host/memory/vb_syntax.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -76,6 +77,27 @@ class EditedLines : public host::CodeModuleObserver {
     long end_ = 0;
     long shift_ = 0;
 };
+
+// Whether the old lines go into the new ones in one way only, each old line
+// i to the new line placed[i]: then the shortest edit from the old lines to
+// the new is putting in the lines between, and a line diff finds just that.
+// Every way puts each line at or after its earliest place and at or before
+// its latest, so the way is the only one when both are the one given.
+bool OnlyWayIn(const std::vector<std::string_view>& oldLines,
+               const std::vector<std::string_view>& newLines, const std::vector<size_t>& placed) {
+    size_t j = 0;
+    for (size_t i = 0; i < oldLines.size(); ++i, ++j) {
+        while (j < newLines.size() && newLines[j] != oldLines[i]) ++j;
+        if (j != placed[i]) return false;
+    }
+    j = newLines.size();
+    for (size_t i = oldLines.size(); i-- > 0;) {
+        while (j > 0 && newLines[j - 1] != oldLines[i]) --j;
+        if (j == 0 || j - 1 != placed[i]) return false;
+        --j;
+    }
+    return true;
+}
 
 bool RoutineChanged(const shell::RunOutcome& outcome) {
     return !outcome.refused && !outcome.modules.empty() &&
@@ -316,15 +338,85 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string&
     auto append = [&](std::string& out, const std::vector<std::string>& lines) {
         for (const std::string& line : lines) out.append(line).append(ending);
     };
-    std::string after;
+    const std::vector<std::string> topLines = received_.Of(code, insertion->topText);
+    const std::vector<std::string>& exitLines = received_.Of(code, insertion->exitText);
+    FileChange change{before, {}, component_.TextCodePage(), lines_->FileLineAt(region.from)};
+    if (auto insertions = Insertions(before, top - region.first, topLines, exit - region.first,
+                                     exitLines, ending)) {
+        change.insertions = std::move(*insertions);
+        return change;
+    }
+    std::string& after = change.after;
     after.reserve(before.size() + insertion->topText.size() + insertion->exitText.size() + 64);
     after.append(before, 0, *topAt);
-    append(after, code.ReceivedLines(top, insertion->topText));
+    append(after, topLines);
     after.append(before, *topAt, *exitAt - *topAt);
-    append(after, code.ReceivedLines(exit, insertion->exitText));
+    append(after, exitLines);
     after.append(before, *exitAt);
-    return FileChange{before, std::move(after), component_.TextCodePage(),
-                      lines_->FileLineAt(region.from)};
+    return change;
+}
+
+// The runs of lines that the top and exit blocks put into the routine's
+// lines before, at the given places (0-based, top <= exit), when a line diff
+// finds exactly them; none when it might find others.
+std::optional<std::vector<InsertedLines>> ModuleFixes::Insertions(
+    const std::string& before, long top, const std::vector<std::string>& topLines, long exit,
+    const std::vector<std::string>& exitLines, std::string_view ending) {
+    const std::vector<std::string_view> oldLines = host::files::SplitFileLines(before).lines;
+    if (top < 0 || exit < top || exit >= static_cast<long>(oldLines.size())) return std::nullopt;
+    std::vector<std::string_view> newLines;
+    newLines.reserve(oldLines.size() + topLines.size() + exitLines.size());
+    std::vector<size_t> placed;
+    placed.reserve(oldLines.size());
+    for (long i = 0; i < static_cast<long>(oldLines.size()); ++i) {
+        if (i == top) newLines.insert(newLines.end(), topLines.begin(), topLines.end());
+        if (i == exit) newLines.insert(newLines.end(), exitLines.begin(), exitLines.end());
+        placed.push_back(newLines.size());
+        newLines.push_back(oldLines[static_cast<size_t>(i)]);
+    }
+    if (!OnlyWayIn(oldLines, newLines, placed)) return std::nullopt;
+    auto text = [&](const std::vector<std::string>& lines) {
+        std::string out;
+        for (const std::string& line : lines) out.append(line).append(ending);
+        return out;
+    };
+    std::vector<InsertedLines> runs;
+    // Blocks put in at one place are one run.
+    if (top == exit) {
+        runs.push_back({top, text(topLines) + text(exitLines)});
+    } else {
+        if (!topLines.empty()) runs.push_back({top, text(topLines)});
+        if (!exitLines.empty()) runs.push_back({exit, text(exitLines)});
+    }
+    if (runs.empty() || runs.front().text.empty()) return std::nullopt;
+    return runs;
+}
+
+const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
+    const host::memory::MemoryCodeModule& code, const std::string& text) {
+    block_.clear();
+    const int tabWidth = code.Vbe().TabWidth();
+    bool continuation = false;
+    auto receive = [&](std::string_view line) {
+        auto& kept = lines_[continuation ? 1 : 0];
+        auto it = kept.find(std::string(line));
+        if (it == kept.end()) {
+            if (kept.size() >= kKept) kept.clear();
+            it = kept.emplace(line, host::TidyReceivedLine(line, tabWidth, continuation)).first;
+        }
+        block_.push_back(it->second);
+        continuation = host::memory::IsContinued(it->second);
+    };
+    // Split at CR LF, LF or a lone CR, as the module splits what it is given.
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        receive(std::string_view(text).substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    receive(std::string_view(text).substr(start));
+    return block_;
 }
 
 }  // namespace qv::cli

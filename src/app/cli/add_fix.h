@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/cli/project_target.h"
@@ -19,14 +21,25 @@
 
 namespace qv::cli {
 
+// Lines put in before the line at of a change's before (0-based), as the
+// file writes them (each with its break).
+struct InsertedLines {
+    long at = 0;
+    std::string text;
+};
+
 // Some lines of a module file now and after the change: before starts at
 // the file's line firstLine and runs over whole lines (to the file's end
 // when it ends there).
 struct FileChange {
     std::string before;
-    std::string after;
+    std::string after;          // "" when insertions say what it is
     text::CodePage codePage{};  // the file's, which both are written in
     long firstLine = 1;
+    // When not empty: the change puts these lines in (in order, at rising
+    // places) and nothing else, and a line diff of before and after finds
+    // exactly these runs, so none has to be run.
+    std::vector<InsertedLines> insertions;
 };
 
 struct AddFix {
@@ -71,6 +84,26 @@ class ModuleFixes {
     std::optional<std::optional<FileChange>> Planned(const std::string& routine, int kind,
                                                      long copy, long cursor, const Region& region);
 
+    static std::optional<std::vector<InsertedLines>> Insertions(
+        const std::string& before, long top, const std::vector<std::string>& topLines, long exit,
+        const std::vector<std::string>& exitLines, std::string_view ending);
+
+    // The lines the module stores for a block put in below a line that does
+    // not continue, as ReceivedLines gives them: each line tidied as the
+    // host tidies a line it is given (with the module's tab width), a line
+    // after one that continues as a continuation. The handlers of a module's
+    // routines are much alike: each line is tidied once.
+    class ReceivedBlocks {
+      public:
+        const std::vector<std::string>& Of(const host::memory::MemoryCodeModule& code,
+                                           const std::string& text);
+
+      private:
+        static constexpr size_t kKept = 4096;
+        std::vector<std::string> block_;
+        std::unordered_map<std::string, std::string> lines_[2];  // [continuation]
+    };
+
     LoadedTarget& target_;
     host::memory::MemoryComponent& component_;
     const settings::SettingsRecord& settings_;
@@ -79,6 +112,7 @@ class ModuleFixes {
     std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
     bool picksThisModule_ = false;  // the module's names select it
     errorhandling::BlockLayouts layouts_;  // of the blocks planned so far
+    ReceivedBlocks received_;
 };
 
 }  // namespace qv::cli
