@@ -341,8 +341,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string&
     const std::vector<std::string> topLines = received_.Of(code, insertion->topText);
     const std::vector<std::string>& exitLines = received_.Of(code, insertion->exitText);
     FileChange change{before, {}, component_.TextCodePage(), lines_->FileLineAt(region.from)};
-    if (auto insertions = Insertions(before, top - region.first, topLines, exit - region.first,
-                                     exitLines, ending)) {
+    if (auto insertions = InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending)) {
         change.insertions = std::move(*insertions);
         return change;
     }
@@ -356,14 +355,21 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string&
     return change;
 }
 
-// The runs of lines that the top and exit blocks put into the routine's
-// lines before, at the given places (0-based, top <= exit), when a line diff
-// finds exactly them; none when it might find others.
-std::optional<std::vector<InsertedLines>> ModuleFixes::Insertions(
-    const std::string& before, long top, const std::vector<std::string>& topLines, long exit,
-    const std::vector<std::string>& exitLines, std::string_view ending) {
+std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
+                                                       const std::vector<std::string>& topLines,
+                                                       size_t exitAt,
+                                                       const std::vector<std::string>& exitLines,
+                                                       std::string_view ending) {
     const std::vector<std::string_view> oldLines = host::files::SplitFileLines(before).lines;
-    if (top < 0 || exit < top || exit >= static_cast<long>(oldLines.size())) return std::nullopt;
+    // The lines that start at the two places (a file's lines may be more
+    // than the module's: hidden attribute lines).
+    long top = -1, exit = -1;
+    for (size_t i = 0; i < oldLines.size(); ++i) {
+        const auto at = static_cast<size_t>(oldLines[i].data() - before.data());
+        if (at == topAt) top = static_cast<long>(i);
+        if (at == exitAt) exit = static_cast<long>(i);
+    }
+    if (top < 0 || exit < top) return std::nullopt;
     std::vector<std::string_view> newLines;
     newLines.reserve(oldLines.size() + topLines.size() + exitLines.size());
     std::vector<size_t> placed;

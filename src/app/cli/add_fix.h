@@ -47,6 +47,17 @@ struct AddFix {
     std::string failure;               // an error that stopped the add command ("" when none)
 };
 
+// The runs that putting topLines in above the line that starts at byte
+// topAt of before, and exitLines above the one at exitAt (topAt <= exitAt,
+// each line followed by ending) make, when a line diff of before and the
+// result finds exactly these runs; none when it might find others (lines
+// put in that could stand for lines that were there).
+std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
+                                                       const std::vector<std::string>& topLines,
+                                                       size_t exitAt,
+                                                       const std::vector<std::string>& exitLines,
+                                                       std::string_view ending);
+
 // The fixes of routine after routine of one module. A change that stays
 // within its routine costs that routine (its lines rendered, and nothing
 // put back unless the command had to run), so that a module's fixes cost in
@@ -83,10 +94,6 @@ class ModuleFixes {
     // that cannot be told for sure (the add command then runs and is undone).
     std::optional<std::optional<FileChange>> Planned(const std::string& routine, int kind,
                                                      long copy, long cursor, const Region& region);
-
-    static std::optional<std::vector<InsertedLines>> Insertions(
-        const std::string& before, long top, const std::vector<std::string>& topLines, long exit,
-        const std::vector<std::string>& exitLines, std::string_view ending);
 
     // The lines the module stores for a block put in below a line that does
     // not continue, as ReceivedLines gives them: each line tidied as the

@@ -260,7 +260,8 @@ const std::string& SarifLog::FileLocation(const std::string& path) {
         location += '"';
     }
     if (!relative || relative->starts_with("../")) {
-        warnings_.push_back(absolute + " lies outside the source root " + rootPath_ +
+        warnings_.push_back(NativeSeparators(absolute) + " lies outside the source root " +
+                            NativeSeparators(rootPath_) +
                             ": its URI climbs out of " + kRootId);
         newOutside_.push_back(warnings_.back());
     }
