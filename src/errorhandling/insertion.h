@@ -60,14 +60,24 @@ class BlockLayouts {
     tidy::LineLayouts lines_;
 };
 
+// What a caller that judged the routine (with the same settings, and the
+// module unchanged since) knows of it already: ErrorHandlingRequired's
+// answer and, where it asked, GetRoutineType's.
+struct JudgedRoutine {
+    bool required = true;
+    std::optional<std::string> routineType;
+};
+
 // The insertion AddRoutineErrorHandling would make, or none with the same
 // message and message number as its refusal. layouts: blocks laid out
 // before with the same settings, to be used again (none: each is laid out).
+// judged: what is known of the routine already (none: all is read).
 std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
                                                          const settings::SettingsRecord& settings,
                                                          std::string& message,
                                                          int* messageNumber = nullptr,
-                                                         BlockLayouts* layouts = nullptr);
+                                                         BlockLayouts* layouts = nullptr,
+                                                         const JudgedRoutine* judged = nullptr);
 
 // The same into the routine found already at span, which the caller has made
 // sure may be changed (a routine written on one line, or in #If structure

@@ -42,7 +42,9 @@ void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
 } QV_PASS_UP("Tidy", "TidyUpCode")
 
 std::string LineLayouts::Key(const TidyState& before, const std::string& line) {
-    std::string key(reinterpret_cast<const char*>(&before.level), sizeof before.level);
+    std::string key;
+    key.reserve(sizeof before.level + 6 + line.size());
+    key.append(reinterpret_cast<const char*>(&before.level), sizeof before.level);
     for (const bool flag : {before.thenPending, before.ifHeader, before.continued, before.inComment,
                             before.previousComment, before.inType}) {
         key += flag ? '1' : '0';

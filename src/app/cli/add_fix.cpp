@@ -144,7 +144,8 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
 
 ModuleFixes::~ModuleFixes() = default;
 
-AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
+AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
+                        const errorhandling::JudgedRoutine* judged) {
     AddFix fix;
     if (file_ == nullptr || file_->bytes == nullptr || component_.Code() == nullptr) return fix;
     MemoryCodeModule& code = *component_.Code();
@@ -170,7 +171,8 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
                     return fix;  // the selection refuses a line outside the routine
                 }
                 const long cursor = line > 0 ? line : code.ProcBodyLine(routine, kind);
-                if (auto planned = Planned(routine, kind, copy, cursor > 0 ? cursor : 1, *region)) {
+                if (auto planned =
+                        Planned(routine, kind, copy, cursor > 0 ? cursor : 1, *region, judged)) {
                     fix.change = std::move(*planned);
                     return fix;
                 }
@@ -295,9 +297,9 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
 // above the place they go in; that holds as long as no declaration's
 // statement runs on into them, which a line above that continues could make
 // happen.
-std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string& routine, int kind,
-                                                              long copy, long cursor,
-                                                              const Region& region) {
+std::optional<std::optional<FileChange>> ModuleFixes::Planned(
+    const std::string& routine, int kind, long copy, long cursor, const Region& region,
+    const errorhandling::JudgedRoutine* judged) {
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
     if (*readOnly_) return std::optional<FileChange>();
@@ -311,7 +313,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string&
         std::string message;
         insertion = errorhandling::PlanRoutineErrorHandling(code.Members().Item(entry->name), kind,
                                                             settings_, message, nullptr,
-                                                            &layouts_);
+                                                            &layouts_, judged);
     } catch (...) {
         return std::nullopt;  // the command's own run reports it in its words
     }
@@ -405,7 +407,7 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     bool continuation = false;
     auto receive = [&](std::string_view line) {
         auto& kept = lines_[continuation ? 1 : 0];
-        auto it = kept.find(std::string(line));
+        auto it = kept.find(line);
         if (it == kept.end()) {
             if (kept.size() >= kKept) kept.clear();
             it = kept.emplace(line, host::TidyReceivedLine(line, tabWidth, continuation)).first;

@@ -74,7 +74,9 @@ class ModuleFixes {
 
     // copy: which copy of a routine defined more than once (the command
     // runs at that copy's declaration).
-    AddFix Fix(const std::string& routine, int kind, long copy = 0);
+    // judged: what check knows of the routine already.
+    AddFix Fix(const std::string& routine, int kind, long copy = 0,
+               const errorhandling::JudgedRoutine* judged = nullptr);
 
   private:
     struct Lines;
@@ -92,8 +94,9 @@ class ModuleFixes {
     // the cursor on the line, without running it: the routine's bytes with
     // the new lines spliced in where the module would render them. None when
     // that cannot be told for sure (the add command then runs and is undone).
-    std::optional<std::optional<FileChange>> Planned(const std::string& routine, int kind,
-                                                     long copy, long cursor, const Region& region);
+    std::optional<std::optional<FileChange>> Planned(
+        const std::string& routine, int kind, long copy, long cursor, const Region& region,
+        const errorhandling::JudgedRoutine* judged = nullptr);
 
     // The lines the module stores for a block put in below a line that does
     // not continue, as ReceivedLines gives them: each line tidied as the
@@ -108,7 +111,11 @@ class ModuleFixes {
       private:
         static constexpr size_t kKept = 4096;
         std::vector<std::string> block_;
-        std::unordered_map<std::string, std::string> lines_[2];  // [continuation]
+        // Looked up by a view of the line, without a copy of it.
+        struct Hash : std::hash<std::string_view> {
+            using is_transparent = void;
+        };
+        std::unordered_map<std::string, std::string, Hash, std::equal_to<>> lines_[2];  // [continuation]
     };
 
     LoadedTarget& target_;
