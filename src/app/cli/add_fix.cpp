@@ -237,7 +237,7 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
     };
     auto wholeFile = [&]() -> std::optional<FileChange> {
         return FileChange{std::string(bytes), host::files::RenderModuleFile(*file_).bytes,
-                          component_.TextCodePage(), 1};
+                          component_.TextCodePage(), 1, {}};
     };
 
     std::optional<Region> region = RegionOf(routine, kind, copy);
@@ -277,7 +277,8 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
                 change = FileChange{std::move(region->before),
                                     host::files::RenderModuleLines(*file_, first,
                                                                    count + edited.Shift(), {routine}),
-                                    component_.TextCodePage(), lines_->FileLineAt(region->from)};
+                                    component_.TextCodePage(), lines_->FileLineAt(region->from),
+                                    {}};
             } else {
                 change = wholeFile();
             }
@@ -342,7 +343,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     };
     const std::vector<std::string> topLines = received_.Of(code, insertion->topText);
     const std::vector<std::string>& exitLines = received_.Of(code, insertion->exitText);
-    FileChange change{before, {}, component_.TextCodePage(), lines_->FileLineAt(region.from)};
+    FileChange change{before, {}, component_.TextCodePage(), lines_->FileLineAt(region.from), {}};
     if (auto insertions = InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending)) {
         change.insertions = std::move(*insertions);
         return change;
