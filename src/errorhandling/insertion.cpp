@@ -24,13 +24,19 @@ namespace {
 // The block as a routine body lays it out: one level in, each line through
 // the indentation engine (the received-line tidy of the host then turns the
 // tabs into spaces and puts labels in column 1).
-std::string IndentBlock(const std::string& block, const settings::SettingsRecord& settings) try {
+// lines: lines laid out before with the same settings (none: each is laid out).
+std::string IndentBlock(const std::string& block, const settings::SettingsRecord& settings,
+                        tidy::LineLayouts* lines = nullptr) try {
     // The block's last line is followed by an empty element, which the
     // engine takes for the closing line of the body and which is dropped.
-    std::vector<std::string> lines = text::SplitLines(block + std::string(text::kCrLf));
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
-    if (!lines.empty() && lines.back().empty()) lines.pop_back();
-    return text::JoinLines(lines);
+    std::vector<std::string> split = text::SplitLines(block + std::string(text::kCrLf));
+    if (lines != nullptr) {
+        tidy::TidyUpCode(split, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings, *lines);
+    } else {
+        tidy::TidyUpCode(split, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
+    }
+    if (!split.empty() && split.back().empty()) split.pop_back();
+    return text::JoinLines(split);
 }
 QV_PASS_UP("AddIn", "IndentBlock")
 
@@ -44,7 +50,8 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
                                        const settings::SettingsRecord& settings,
                                        std::string& message, int& number,
-                                       BlockLayouts* layouts = nullptr);
+                                       BlockLayouts* layouts = nullptr,
+                                       const JudgedRoutine* judged = nullptr);
 
 void Apply(host::CodeModule& module, const HandlerInsertion& insertion) {
     // The exit block first: it goes below the first line, which so stays
@@ -59,13 +66,14 @@ std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, i
                                                          const settings::SettingsRecord& settings,
                                                          std::string& message,
                                                          int* messageNumber,
-                                                         BlockLayouts* layouts) try {
+                                                         BlockLayouts* layouts,
+                                                         const JudgedRoutine* judged) try {
     message.clear();
     int unused = 0;
     int& number = messageNumber != nullptr ? *messageNumber : unused;
     number = 0;
     const std::string name = member.Name();
-    if (!analysis::ErrorHandlingRequired(member, settings)) {
+    if (judged != nullptr ? !judged->required : !analysis::ErrorHandlingRequired(member, settings)) {
         number = 1;
         message = MessageText(1, {name});
         return std::nullopt;
@@ -76,7 +84,7 @@ std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, i
     message = analysis::ChangeRefusal(module, name, kind);
     if (!message.empty()) return std::nullopt;
     return PlanAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
-                  number, layouts);
+                  number, layouts, judged);
 }
 QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
 
@@ -113,7 +121,7 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
                                        const settings::SettingsRecord& settings,
                                        std::string& message, int& number,
-                                       BlockLayouts* layouts) {
+                                       BlockLayouts* layouts, const JudgedRoutine* judged) {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     std::string fullText;
@@ -124,12 +132,16 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
         return std::nullopt;
     }
 
-    TemplateRoutine routine(member, kind);
+    TemplateRoutine routine = judged != nullptr && judged->routineType
+                                  ? TemplateRoutine(member, kind, *judged->routineType)
+                                  : TemplateRoutine(member, kind);
     const std::string exitText = LastBit(routine, settings, false);
     const std::string topText = TopText(routine, settings);
     message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
     if (!message.empty()) return std::nullopt;
-    const auto layOut = [&](const std::string& block) { return IndentBlock(block, settings); };
+    const auto layOut = [&](const std::string& block) {
+        return IndentBlock(block, settings, layouts != nullptr ? &layouts->Lines() : nullptr);
+    };
     auto laidOut = [&](const std::string& block) {
         return layouts != nullptr ? layouts->Of(block, layOut) : layOut(block);
     };
@@ -217,7 +229,11 @@ std::string LabelRefusal(std::string_view routineName, std::string_view code,
     std::vector<std::string> own;
     bool read = false;
     for (const std::string& label : DefinedLabels(handler)) {
-        if (!SomeLineBeginsWith(code, label)) continue;
+        // A line that begins with the label holds it with its colon: most
+        // routines hold neither, which one pass finds out.
+        if (!text::ContainsIgnoreCase(code, label + ":") || !SomeLineBeginsWith(code, label)) {
+            continue;
+        }
         if (!read) own = DefinedLabels(code);
         read = true;
         for (const std::string& defined : own) {

@@ -12,6 +12,7 @@
 #include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 #include "settings/settings_record.h"
+#include "tidy/tidy_up_code.h"
 
 namespace qv::errorhandling {
 
@@ -40,7 +41,9 @@ struct HandlerInsertion {
 
 // Blocks as the indentation engine laid them out, for a caller that plans
 // the insertions of many routines with one settings record: most routines
-// get the same top block. Keeps a few, not every block it was given.
+// get the same top block, and exit blocks that differ in a line or two.
+// Keeps a few blocks, not every block it was given, and the lines of the
+// blocks that were laid out.
 class BlockLayouts {
   public:
     template <typename LayOut>
@@ -49,20 +52,32 @@ class BlockLayouts {
         if (laidOut_.size() >= kKept) laidOut_.clear();
         return laidOut_.emplace(block, layOut(block)).first->second;
     }
+    tidy::LineLayouts& Lines() { return lines_; }
 
   private:
     static constexpr size_t kKept = 64;
     std::unordered_map<std::string, std::string> laidOut_;
+    tidy::LineLayouts lines_;
+};
+
+// What a caller that judged the routine (with the same settings, and the
+// module unchanged since) knows of it already: ErrorHandlingRequired's
+// answer and, where it asked, GetRoutineType's.
+struct JudgedRoutine {
+    bool required = true;
+    std::optional<std::string> routineType;
 };
 
 // The insertion AddRoutineErrorHandling would make, or none with the same
 // message and message number as its refusal. layouts: blocks laid out
 // before with the same settings, to be used again (none: each is laid out).
+// judged: what is known of the routine already (none: all is read).
 std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
                                                          const settings::SettingsRecord& settings,
                                                          std::string& message,
                                                          int* messageNumber = nullptr,
-                                                         BlockLayouts* layouts = nullptr);
+                                                         BlockLayouts* layouts = nullptr,
+                                                         const JudgedRoutine* judged = nullptr);
 
 // The same into the routine found already at span, which the caller has made
 // sure may be changed (a routine written on one line, or in #If structure

@@ -131,6 +131,11 @@ host::VBControls* ControlsOf(host::VBComponent& component) {
 TemplateRoutine::TemplateRoutine(host::Member& member, int kind)
     : member_(member), module_(analysis::ModuleOf(member)), name_(member.Name()), kind_(kind) {}
 
+TemplateRoutine::TemplateRoutine(host::Member& member, int kind, std::string routineType)
+    : TemplateRoutine(member, kind) {
+    routineType_ = std::move(routineType);
+}
+
 const std::string& TemplateRoutine::RoutineType() {
     if (!routineType_) routineType_ = analysis::GetRoutineType(module_, name_, kind_);
     return *routineType_;

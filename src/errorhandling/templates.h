@@ -42,6 +42,9 @@ bool HoldsTerminateHandler(std::string_view codeText);
 class TemplateRoutine {
 public:
     TemplateRoutine(host::Member& member, int kind);
+    // routineType: the routine's type as GetRoutineType gives it, known
+    // already (the module has not changed since), so it is not read again.
+    TemplateRoutine(host::Member& member, int kind, std::string routineType);
 
     host::Member& Member() const { return member_; }
     host::CodeModule& Module() const { return module_; }

@@ -2,6 +2,7 @@
 
 #include "lsp/utf8_text.h"
 #include "platform/text.h"
+#include "platform/uri_path.h"
 
 namespace qv::lsp {
 
@@ -29,14 +30,6 @@ std::string PercentDecoded(std::string_view text) {
         }
     }
     return ReplacingNonUtf8(bytes);
-}
-
-// The characters a URI's path holds as they are; every other byte is
-// encoded.
-bool StaysInPath(unsigned char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    return std::string_view("!$&'()*+,-./:;=@[]_~").find(static_cast<char>(c)) !=
-           std::string_view::npos;
 }
 
 bool IsDriveLetterPath(std::string_view path) {
@@ -88,17 +81,7 @@ std::string UriOfPath(std::string_view path) {
     } else if (rest.starts_with('/')) {
         uri += "//";
     }
-    constexpr char kHex[] = "0123456789ABCDEF";
-    for (const char byte : rest) {
-        const auto c = static_cast<unsigned char>(byte);
-        if (StaysInPath(c)) {
-            uri += byte;
-        } else {
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 15];
-        }
-    }
+    uri += text::PercentEncodedPath(rest);
     return uri;
 }
 

@@ -41,4 +41,50 @@ void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
     CondenseBlankLines(lines);
 } QV_PASS_UP("Tidy", "TidyUpCode")
 
+std::string LineLayouts::Key(const TidyState& before, const std::string& line) {
+    std::string key;
+    key.reserve(sizeof before.level + 6 + line.size());
+    key.append(reinterpret_cast<const char*>(&before.level), sizeof before.level);
+    for (const bool flag : {before.thenPending, before.ifHeader, before.continued, before.inComment,
+                            before.previousComment, before.inType}) {
+        key += flag ? '1' : '0';
+    }
+    return key += line;
+}
+
+const LineLayouts::Laid* LineLayouts::Find(const TidyState& before, const std::string& line) {
+    const auto it = laid_.find(Key(before, line));
+    return it == laid_.end() ? nullptr : &it->second;
+}
+
+void LineLayouts::Keep(const TidyState& before, const std::string& line, Laid laid) {
+    if (laid_.size() >= kKept) laid_.clear();
+    laid_.insert_or_assign(Key(before, line), std::move(laid));
+}
+
+void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
+                const KeywordList& closers, int routineFlag,
+                const settings::SettingsRecord& settings, LineLayouts& layouts) try {
+    TidyState state;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (routineFlag == 1 && i + 1 == lines.size()) {
+            lines[i] = ClosingLine(lines[i]);
+            continue;
+        }
+        // The first line starts from the state every layout starts from.
+        if (i == 0) state = TidyState{.level = routineFlag};
+        if (const LineLayouts::Laid* laid = layouts.Find(state, lines[i])) {
+            state = laid->after;
+            lines[i] = laid->line;
+            continue;
+        }
+        const TidyState before = state;
+        std::string line = lines[i];
+        Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
+        layouts.Keep(before, line, {state, lines[i]});
+    }
+    if (lines.size() < 2) return;
+    CondenseBlankLines(lines);
+} QV_PASS_UP("Tidy", "TidyUpCode")
+
 }  // namespace qv::tidy

@@ -7,10 +7,12 @@
 // number lines, which indent the text they write with it.
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "settings/settings_record.h"
 #include "tidy/tidy_keywords.h"
+#include "tidy/tidy_state.h"
 
 namespace qv::tidy {
 
@@ -21,5 +23,32 @@ namespace qv::tidy {
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
                 const KeywordList& closers, int routineFlag,
                 const settings::SettingsRecord& settings);
+
+// Lines laid out before, for a caller that lays out many blocks alike with
+// one settings record and one pair of keyword lists (the handlers of a
+// module's routines differ in a line or two): a line's layout depends only
+// on the state the lines above left and on its own text. Keeps a few
+// thousand lines, not every line it was given.
+class LineLayouts {
+  public:
+    struct Laid {
+        TidyState after;
+        std::string line;
+    };
+    // The layout of the line after the state, or null when not kept.
+    const Laid* Find(const TidyState& before, const std::string& line);
+    void Keep(const TidyState& before, const std::string& line, Laid laid);
+
+  private:
+    static std::string Key(const TidyState& before, const std::string& line);
+    static constexpr size_t kKept = 4096;
+    std::unordered_map<std::string, Laid> laid_;
+};
+
+// The same, each line's layout taken from layouts where it was made before
+// (and kept there when not).
+void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
+                const KeywordList& closers, int routineFlag,
+                const settings::SettingsRecord& settings, LineLayouts& layouts);
 
 }  // namespace qv::tidy

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/cli/sarif_log.h"
+#include "host/files/text_lines.h"
 #include "cli/code_change_fixture.h"
 #include "platform/unicode_text.h"
 #include "platform/windows_1252.h"
@@ -523,6 +524,67 @@ TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
     for (const auto& [before, after] : cases) {
         const Json replacements(SarifReplacements(FileChange{before, after}));
         EXPECT_EQ(Apply(before, replacements, "utf-8"), after) << before << " -> " << after;
+    }
+}
+
+
+// Runs of inserted lines that the fixes carry instead of a diff must be what
+// the diff would find, replacement for replacement; where lines put in could
+// stand for lines that were there (a blank line next to a blank line, a
+// block that repeats the line after it), the diff must decide.
+TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
+    using Lines = std::vector<std::string>;
+    struct Case {
+        std::string before;
+        long top;
+        Lines topLines;
+        long exit;
+        Lines exitLines;
+        bool certain;  // the runs cannot be found in another way
+    };
+    const std::vector<Case> cases{
+        {"Sub A()\r\n    Beep\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 2,
+         {"", "X:", "Exit Sub"}, true},
+        // Both blocks at one place: one run.
+        {"Sub A()\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 1, {"", "X:"}, true},
+        // A blank line after the top block's blank: it could be either.
+        {"Sub A()\r\n\r\n    Beep\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 3,
+         {"", "X:"}, false},
+        // A blank line above the exit block's first (blank) line.
+        {"Sub A()\r\n    Beep\r\n\r\nEnd Sub\r\n", 1, {"T"}, 3, {"", "X:"}, false},
+        // The exit block ends with the line it goes above.
+        {"Sub A()\r\n    Beep\r\nEnd Sub\r\n", 1, {"T"}, 2, {"", "End Sub"}, false},
+        // Lines of the file that the block repeats, not next to it: still
+        // only one way in.
+        {"' X:\r\nSub A()\r\n    X:\r\n    Beep\r\nEnd Sub", 2, {"T", ""}, 4, {"", "Y:"},
+         true},
+    };
+    for (const Case& c : cases) {
+        const host::files::SplitText split = host::files::SplitFileLines(c.before);
+        auto offset = [&](long line) {
+            return static_cast<size_t>(split.lines[static_cast<size_t>(line)].data() -
+                                       c.before.data());
+        };
+        const auto runs = cli::InsertedRuns(c.before, offset(c.top), c.topLines, offset(c.exit),
+                                            c.exitLines, "\r\n");
+        EXPECT_EQ(runs.has_value(), c.certain) << c.before;
+        if (!runs) continue;
+        // The same lines put in by hand, and the diff of the two.
+        std::string after;
+        for (long i = 0; i < static_cast<long>(split.lines.size()); ++i) {
+            auto put = [&](const Lines& block) {
+                for (const std::string& line : block) after += line + "\r\n";
+            };
+            if (i == c.top) put(c.topLines);
+            if (i == c.exit) put(c.exitLines);
+            after += split.lines[static_cast<size_t>(i)];
+            if (i + 1 < static_cast<long>(split.lines.size()) || split.finalBreak) after += "\r\n";
+        }
+        cli::FileChange planned{c.before, {}, {}, 3};
+        planned.insertions = *runs;
+        EXPECT_EQ(Json(SarifReplacements(planned)),
+                  Json(SarifReplacements(cli::FileChange{c.before, after, {}, 3})))
+            << c.before;
     }
 }
 

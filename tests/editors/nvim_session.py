@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """Neovim with the shipped set-up (editors/nvim) against the command line.
 
-Usage: nvim_session.py QVADDIN SOURCE_DIR
+Usage: nvim_session.py QVADDIN SOURCE_DIR [--fetched FOLDER]
+
+With --fetched, the Neovim is the newer one fetch_nvim.py unpacks into
+FOLDER (the distribution's is older than 0.8); when it cannot be fetched the
+session is skipped with a note (exit code 77).
 
 Runs nvim_session.lua in a headless Neovim on a copy of the example
 project and checks what the editor got: diagnostics on the declaration
@@ -17,6 +21,7 @@ import sys
 import tempfile
 
 ROUTINE = "TotalBalance"
+SKIPPED = 77
 MODULE = "modMain"
 
 
@@ -50,8 +55,25 @@ def declaration_lines(qvaddin, project_dir):
     return sorted(lines)
 
 
+def neovim(source):
+    """The command that starts Neovim, and the variables it needs."""
+    if len(sys.argv) < 5 or sys.argv[3] != "--fetched":
+        return ["nvim"], {}
+    folder = os.path.abspath(sys.argv[4])
+    done = run([sys.executable, os.path.join(source, "tests", "editors", "fetch_nvim.py"), folder])
+    if done.returncode == 2:
+        print("NOTE: no newer Neovim to try, the session is skipped: " + done.stdout.decode().strip())
+        sys.exit(SKIPPED)
+    if done.returncode != 0:
+        sys.exit("fetching Neovim failed: " + done.stderr.decode() + done.stdout.decode())
+    command = json.loads(done.stdout.decode().strip().splitlines()[-1])
+    runtime = os.path.join(folder, "root", "usr", "share", "nvim", "runtime")
+    return command, {"VIMRUNTIME": runtime}
+
+
 def main():
     qvaddin, source = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    nvim_command, nvim_env = neovim(source)
     failures = []
     checks = []
 
@@ -68,8 +90,9 @@ def main():
         out = os.path.join(work, "seen.json")
         env = dict(os.environ, QV_PROGRAM=qvaddin, QV_FILE=os.path.join(project, MODULE + ".bas"),
                    QV_OUT=out, QV_ROUTINE=ROUTINE, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"),
-                   XDG_DATA_HOME=os.path.join(work, "data"), XDG_STATE_HOME=os.path.join(work, "state"))
-        nvim = run(["nvim", "--headless", "--clean",
+                   XDG_DATA_HOME=os.path.join(work, "data"), XDG_STATE_HOME=os.path.join(work, "state"),
+                   **nvim_env)
+        nvim = run([*nvim_command, "--headless", "--clean",
                     "--cmd", "set rtp^=" + os.path.join(source, "editors", "nvim"),
                     "-c", "luafile " + os.path.join(source, "tests", "editors", "nvim_session.lua")],
                    env=env, stdin=subprocess.DEVNULL)

@@ -216,5 +216,30 @@ TEST_F(Indentation, DeclarationsWithTypeEnumAndDirectives) {
     EXPECT_EQ(Declarations(expected), expected);
 }
 
+// Lines laid out once and taken again must come out as a fresh layout does,
+// block after block through the same store: the state a line starts in
+// (nesting, a statement or an If header that goes on, a comment that goes
+// on, the first line of a block) decides its layout as much as its text.
+TEST_F(Indentation, LinesLaidOutBeforeComeOutAsAFreshLayout) {
+    const std::vector<Lines> blocks{
+        {"If a Then", "x = 1", "End If", "Exit_Routine:", ""},
+        {"x = 1", "If a Then", "x = 1", "Else", "x = 2", "End If", ""},
+        {"If a _", "And b Then", "x = 1", "End If", "x = 1", ""},
+        {"' a note _", "x = 1", "x = 1", "Select Case a", "Case 1", "x = 1", "End Select", ""},
+        {"x = 1 + _", "2", "x = 1", "Do", "x = 1", "Loop", "Exit_Routine:", ""},
+        {"Exit_Routine:", "x = 1", "", "", "With a", "x = 1", "End With", ""},
+    };
+    LineLayouts layouts;
+    for (int round = 0; round < 2; ++round) {
+        for (const Lines& block : blocks) {
+            Lines fresh = block;
+            TidyUpCode(fresh, RoutineOpeners(), RoutineClosers(), 1, Settings());
+            Lines again = block;
+            TidyUpCode(again, RoutineOpeners(), RoutineClosers(), 1, Settings(), layouts);
+            EXPECT_EQ(again, fresh) << block.front() << " in round " << round;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qv::tidy

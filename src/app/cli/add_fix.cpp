@@ -8,6 +8,7 @@
 #include "errorhandling/insertion.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
+#include "host/received_line.h"
 #include "host/memory/vb_syntax.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -77,6 +78,27 @@ class EditedLines : public host::CodeModuleObserver {
     long shift_ = 0;
 };
 
+// Whether the old lines go into the new ones in one way only, each old line
+// i to the new line placed[i]: then the shortest edit from the old lines to
+// the new is putting in the lines between, and a line diff finds just that.
+// Every way puts each line at or after its earliest place and at or before
+// its latest, so the way is the only one when both are the one given.
+bool OnlyWayIn(const std::vector<std::string_view>& oldLines,
+               const std::vector<std::string_view>& newLines, const std::vector<size_t>& placed) {
+    size_t j = 0;
+    for (size_t i = 0; i < oldLines.size(); ++i, ++j) {
+        while (j < newLines.size() && newLines[j] != oldLines[i]) ++j;
+        if (j != placed[i]) return false;
+    }
+    j = newLines.size();
+    for (size_t i = oldLines.size(); i-- > 0;) {
+        while (j > 0 && newLines[j - 1] != oldLines[i]) --j;
+        if (j == 0 || j - 1 != placed[i]) return false;
+        --j;
+    }
+    return true;
+}
+
 bool RoutineChanged(const shell::RunOutcome& outcome) {
     return !outcome.refused && !outcome.modules.empty() &&
            !outcome.modules.front().routines.empty() && !outcome.modules.front().failure &&
@@ -122,7 +144,8 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
 
 ModuleFixes::~ModuleFixes() = default;
 
-AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
+AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
+                        const errorhandling::JudgedRoutine* judged) {
     AddFix fix;
     if (file_ == nullptr || file_->bytes == nullptr || component_.Code() == nullptr) return fix;
     MemoryCodeModule& code = *component_.Code();
@@ -148,7 +171,8 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy) {
                     return fix;  // the selection refuses a line outside the routine
                 }
                 const long cursor = line > 0 ? line : code.ProcBodyLine(routine, kind);
-                if (auto planned = Planned(routine, kind, copy, cursor > 0 ? cursor : 1, *region)) {
+                if (auto planned =
+                        Planned(routine, kind, copy, cursor > 0 ? cursor : 1, *region, judged)) {
                     fix.change = std::move(*planned);
                     return fix;
                 }
@@ -213,7 +237,7 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
     };
     auto wholeFile = [&]() -> std::optional<FileChange> {
         return FileChange{std::string(bytes), host::files::RenderModuleFile(*file_).bytes,
-                          component_.TextCodePage(), 1};
+                          component_.TextCodePage(), 1, {}};
     };
 
     std::optional<Region> region = RegionOf(routine, kind, copy);
@@ -253,7 +277,8 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
                 change = FileChange{std::move(region->before),
                                     host::files::RenderModuleLines(*file_, first,
                                                                    count + edited.Shift(), {routine}),
-                                    component_.TextCodePage(), lines_->FileLineAt(region->from)};
+                                    component_.TextCodePage(), lines_->FileLineAt(region->from),
+                                    {}};
             } else {
                 change = wholeFile();
             }
@@ -273,9 +298,9 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
 // above the place they go in; that holds as long as no declaration's
 // statement runs on into them, which a line above that continues could make
 // happen.
-std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string& routine, int kind,
-                                                              long copy, long cursor,
-                                                              const Region& region) {
+std::optional<std::optional<FileChange>> ModuleFixes::Planned(
+    const std::string& routine, int kind, long copy, long cursor, const Region& region,
+    const errorhandling::JudgedRoutine* judged) {
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
     if (*readOnly_) return std::optional<FileChange>();
@@ -289,7 +314,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string&
         std::string message;
         insertion = errorhandling::PlanRoutineErrorHandling(code.Members().Item(entry->name), kind,
                                                             settings_, message, nullptr,
-                                                            &layouts_);
+                                                            &layouts_, judged);
     } catch (...) {
         return std::nullopt;  // the command's own run reports it in its words
     }
@@ -316,15 +341,91 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(const std::string&
     auto append = [&](std::string& out, const std::vector<std::string>& lines) {
         for (const std::string& line : lines) out.append(line).append(ending);
     };
-    std::string after;
+    const std::vector<std::string> topLines = received_.Of(code, insertion->topText);
+    const std::vector<std::string>& exitLines = received_.Of(code, insertion->exitText);
+    FileChange change{before, {}, component_.TextCodePage(), lines_->FileLineAt(region.from), {}};
+    if (auto insertions = InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending)) {
+        change.insertions = std::move(*insertions);
+        return change;
+    }
+    std::string& after = change.after;
     after.reserve(before.size() + insertion->topText.size() + insertion->exitText.size() + 64);
     after.append(before, 0, *topAt);
-    append(after, code.ReceivedLines(top, insertion->topText));
+    append(after, topLines);
     after.append(before, *topAt, *exitAt - *topAt);
-    append(after, code.ReceivedLines(exit, insertion->exitText));
+    append(after, exitLines);
     after.append(before, *exitAt);
-    return FileChange{before, std::move(after), component_.TextCodePage(),
-                      lines_->FileLineAt(region.from)};
+    return change;
+}
+
+std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
+                                                       const std::vector<std::string>& topLines,
+                                                       size_t exitAt,
+                                                       const std::vector<std::string>& exitLines,
+                                                       std::string_view ending) {
+    const std::vector<std::string_view> oldLines = host::files::SplitFileLines(before).lines;
+    // The lines that start at the two places (a file's lines may be more
+    // than the module's: hidden attribute lines).
+    long top = -1, exit = -1;
+    for (size_t i = 0; i < oldLines.size(); ++i) {
+        const auto at = static_cast<size_t>(oldLines[i].data() - before.data());
+        if (at == topAt) top = static_cast<long>(i);
+        if (at == exitAt) exit = static_cast<long>(i);
+    }
+    if (top < 0 || exit < top) return std::nullopt;
+    std::vector<std::string_view> newLines;
+    newLines.reserve(oldLines.size() + topLines.size() + exitLines.size());
+    std::vector<size_t> placed;
+    placed.reserve(oldLines.size());
+    for (long i = 0; i < static_cast<long>(oldLines.size()); ++i) {
+        if (i == top) newLines.insert(newLines.end(), topLines.begin(), topLines.end());
+        if (i == exit) newLines.insert(newLines.end(), exitLines.begin(), exitLines.end());
+        placed.push_back(newLines.size());
+        newLines.push_back(oldLines[static_cast<size_t>(i)]);
+    }
+    if (!OnlyWayIn(oldLines, newLines, placed)) return std::nullopt;
+    auto text = [&](const std::vector<std::string>& lines) {
+        std::string out;
+        for (const std::string& line : lines) out.append(line).append(ending);
+        return out;
+    };
+    std::vector<InsertedLines> runs;
+    // Blocks put in at one place are one run.
+    if (top == exit) {
+        runs.push_back({top, text(topLines) + text(exitLines)});
+    } else {
+        if (!topLines.empty()) runs.push_back({top, text(topLines)});
+        if (!exitLines.empty()) runs.push_back({exit, text(exitLines)});
+    }
+    if (runs.empty() || runs.front().text.empty()) return std::nullopt;
+    return runs;
+}
+
+const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
+    const host::memory::MemoryCodeModule& code, const std::string& text) {
+    block_.clear();
+    const int tabWidth = code.Vbe().TabWidth();
+    bool continuation = false;
+    auto receive = [&](std::string_view line) {
+        auto& kept = lines_[continuation ? 1 : 0];
+        auto it = kept.find(line);
+        if (it == kept.end()) {
+            if (kept.size() >= kKept) kept.clear();
+            it = kept.emplace(line, host::TidyReceivedLine(line, tabWidth, continuation)).first;
+        }
+        block_.push_back(it->second);
+        continuation = host::memory::IsContinued(it->second);
+    };
+    // Split at CR LF, LF or a lone CR, as the module splits what it is given.
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        receive(std::string_view(text).substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    receive(std::string_view(text).substr(start));
+    return block_;
 }
 
 }  // namespace qv::cli

@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/cli/project_target.h"
@@ -19,20 +21,42 @@
 
 namespace qv::cli {
 
+// Lines put in before the line at of a change's before (0-based), as the
+// file writes them (each with its break).
+struct InsertedLines {
+    long at = 0;
+    std::string text;
+};
+
 // Some lines of a module file now and after the change: before starts at
 // the file's line firstLine and runs over whole lines (to the file's end
 // when it ends there).
 struct FileChange {
     std::string before;
-    std::string after;
+    std::string after;          // "" when insertions say what it is
     text::CodePage codePage{};  // the file's, which both are written in
     long firstLine = 1;
+    // When not empty: the change puts these lines in (in order, at rising
+    // places) and nothing else, and a line diff of before and after finds
+    // exactly these runs, so none has to be run.
+    std::vector<InsertedLines> insertions;
 };
 
 struct AddFix {
     std::optional<FileChange> change;  // none when the add command refuses or changes nothing
     std::string failure;               // an error that stopped the add command ("" when none)
 };
+
+// The runs that putting topLines in above the line that starts at byte
+// topAt of before, and exitLines above the one at exitAt (topAt <= exitAt,
+// each line followed by ending) make, when a line diff of before and the
+// result finds exactly these runs; none when it might find others (lines
+// put in that could stand for lines that were there).
+std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
+                                                       const std::vector<std::string>& topLines,
+                                                       size_t exitAt,
+                                                       const std::vector<std::string>& exitLines,
+                                                       std::string_view ending);
 
 // The fixes of routine after routine of one module. A change that stays
 // within its routine costs that routine (its lines rendered, and nothing
@@ -50,7 +74,9 @@ class ModuleFixes {
 
     // copy: which copy of a routine defined more than once (the command
     // runs at that copy's declaration).
-    AddFix Fix(const std::string& routine, int kind, long copy = 0);
+    // judged: what check knows of the routine already.
+    AddFix Fix(const std::string& routine, int kind, long copy = 0,
+               const errorhandling::JudgedRoutine* judged = nullptr);
 
   private:
     struct Lines;
@@ -68,8 +94,29 @@ class ModuleFixes {
     // the cursor on the line, without running it: the routine's bytes with
     // the new lines spliced in where the module would render them. None when
     // that cannot be told for sure (the add command then runs and is undone).
-    std::optional<std::optional<FileChange>> Planned(const std::string& routine, int kind,
-                                                     long copy, long cursor, const Region& region);
+    std::optional<std::optional<FileChange>> Planned(
+        const std::string& routine, int kind, long copy, long cursor, const Region& region,
+        const errorhandling::JudgedRoutine* judged = nullptr);
+
+    // The lines the module stores for a block put in below a line that does
+    // not continue, as ReceivedLines gives them: each line tidied as the
+    // host tidies a line it is given (with the module's tab width), a line
+    // after one that continues as a continuation. The handlers of a module's
+    // routines are much alike: each line is tidied once.
+    class ReceivedBlocks {
+      public:
+        const std::vector<std::string>& Of(const host::memory::MemoryCodeModule& code,
+                                           const std::string& text);
+
+      private:
+        static constexpr size_t kKept = 4096;
+        std::vector<std::string> block_;
+        // Looked up by a view of the line, without a copy of it.
+        struct Hash : std::hash<std::string_view> {
+            using is_transparent = void;
+        };
+        std::unordered_map<std::string, std::string, Hash, std::equal_to<>> lines_[2];  // [continuation]
+    };
 
     LoadedTarget& target_;
     host::memory::MemoryComponent& component_;
@@ -79,6 +126,7 @@ class ModuleFixes {
     std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
     bool picksThisModule_ = false;  // the module's names select it
     errorhandling::BlockLayouts layouts_;  // of the blocks planned so far
+    ReceivedBlocks received_;
 };
 
 }  // namespace qv::cli

@@ -58,7 +58,12 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                            .fix = std::nullopt};
         if (withFixes) {
             if (!fixes) fixes.emplace(target, component, settings);
-            AddFix fix = fixes->Fix(row.name, row.kind, row.copy);
+            // The judgement knows whether the routine needs a handler and,
+            // for a Sub or Function, its type (an accessor's is shown as
+            // "Property" without being read).
+            errorhandling::JudgedRoutine judged{.required = row.required, .routineType = {}};
+            if (row.kind == host::vbext_pk_Proc) judged.routineType = row.routineType;
+            AddFix fix = fixes->Fix(row.name, row.kind, row.copy, &judged);
             if (!fix.failure.empty()) {
                 err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())
                     << ": no fix for " << DisplayText(result.routine, result.codePage) << ": "

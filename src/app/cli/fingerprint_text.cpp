@@ -255,6 +255,13 @@ void Compress(std::uint32_t state[8], const std::uint8_t block[64]) {
 
 std::string UnicodeLower(std::string_view utf8) {
     std::string out;
+    if (text::IsAscii(utf8)) {  // nearly every name: one byte each, no table
+        out.assign(utf8);
+        for (char& c : out) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
+        }
+        return out;
+    }
     out.reserve(utf8.size());
     for (const char32_t c : text::Utf8Characters(utf8)) {
         if (c == 0x130) {
@@ -298,10 +305,10 @@ std::array<std::uint8_t, 32> Sha256(std::string_view bytes) {
 
 std::string HexDigits(const std::array<std::uint8_t, 32>& digest) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (const std::uint8_t byte : digest) {
-        out += kHex[byte >> 4];
-        out += kHex[byte & 15];
+    std::string out(2 * digest.size(), '0');
+    for (size_t i = 0; i < digest.size(); ++i) {
+        out[2 * i] = kHex[digest[i] >> 4];
+        out[2 * i + 1] = kHex[digest[i] & 15];
     }
     return out;
 }

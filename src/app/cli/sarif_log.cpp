@@ -132,9 +132,34 @@ std::string SarifMessage(const std::string& routine, text::CodePage page,
     return "Routine " + VbText(routine, page) + ": " + Text(finding.message);
 }
 
+namespace {
+
+// A replacement that puts lines in before the line (1-based, of the file)
+// and deletes nothing, as JsonText writes an object: its keys sorted.
+void AppendInsertion(std::string& out, long line, std::string_view text, const Encoding& encoding) {
+    out += R"({"deletedRegion":{"endColumn":1,"endLine":)";
+    out += Number(line);
+    out += R"(,"startColumn":1,"startLine":)";
+    out += Number(line);
+    out += R"(},"insertedContent":{"text":)";
+    AppendJsonString(out, encoding.Decode(text));
+    out += "}}";
+}
+
+}  // namespace
+
 void AppendSarifReplacements(std::string& out, const FileChange& change) {
-    const std::string_view before = change.before, after = change.after;
     const Encoding encoding{change.codePage};
+    if (!change.insertions.empty()) {
+        bool first = true;
+        for (const InsertedLines& lines : change.insertions) {
+            if (!first) out += ',';
+            first = false;
+            AppendInsertion(out, change.firstLine + lines.at, lines.text, encoding);
+        }
+        return;
+    }
+    const std::string_view before = change.before, after = change.after;
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
     const host::files::SplitText newSplit = host::files::SplitFileLines(after);
     const std::vector<size_t> newStarts = LineStarts(after, newSplit);
@@ -235,7 +260,8 @@ const std::string& SarifLog::FileLocation(const std::string& path) {
         location += '"';
     }
     if (!relative || relative->starts_with("../")) {
-        warnings_.push_back(absolute + " lies outside the source root " + rootPath_ +
+        warnings_.push_back(NativeSeparators(absolute) + " lies outside the source root " +
+                            NativeSeparators(rootPath_) +
                             ": its URI climbs out of " + kRootId);
         newOutside_.push_back(warnings_.back());
     }

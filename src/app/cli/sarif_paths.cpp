@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/uri_path.h"
+
 namespace qv::cli {
 
 namespace fs = std::filesystem;
@@ -23,37 +25,6 @@ std::string Normal(const std::string& path) {
     fs::path absolute = fs::absolute(fs::path(path), error);
     if (error) absolute = fs::path(path);
     return absolute.lexically_normal().generic_string();
-}
-
-// The characters a URI path holds as they are; every other byte is
-// percent-encoded.
-bool KeptInUri(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
-    switch (c) {
-        case '-': case '.': case '_': case '~': case '!': case '$': case '&': case '\'':
-        case '(': case ')': case '*': case '+': case ',': case ';': case '=': case ':':
-        case '@': case '/': case '[': case ']':
-            return true;
-        default:
-            return false;
-    }
-}
-
-std::string Encoded(const std::string& path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(path.size());
-    for (const char byte : path) {
-        const auto c = static_cast<unsigned char>(byte);
-        if (KeptInUri(c)) {
-            out += byte;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -83,13 +54,22 @@ std::optional<std::string> RelativePath(const std::string& folder, const std::st
 std::string RelativeUri(const std::string& relative) {
     const size_t slash = relative.find('/');
     const bool colonFirst = relative.substr(0, slash).find(':') != std::string::npos;
-    return (colonFirst ? "./" : "") + Encoded(relative);
+    return (colonFirst ? "./" : "") + text::PercentEncodedPath(relative);
+}
+
+std::string NativeSeparators(std::string path) {
+#ifdef _WIN32
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+#endif
+    return path;
 }
 
 std::string FileUri(const std::string& absolute) {
     std::string path = absolute;
     if (!path.starts_with('/')) path.insert(path.begin(), '/');  // "C:/x" on Windows
-    return "file://" + Encoded(path);
+    return "file://" + text::PercentEncodedPath(path);
 }
 
 }  // namespace qv::cli

@@ -21,6 +21,9 @@ std::optional<std::string> RelativePath(const std::string& folder, const std::st
 // A relative path as a URI reference; a first segment with a colon (which
 // would read as a scheme) is preceded by "./".
 std::string RelativeUri(const std::string& relative);
+// A clean path as messages print it: with "\\" between its parts on
+// Windows (the paths above use "/").
+std::string NativeSeparators(std::string path);
 // An absolute path as a file URI ("file:///home/x.bas").
 std::string FileUri(const std::string& absolute);
 

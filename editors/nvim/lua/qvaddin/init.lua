@@ -15,6 +15,10 @@
 
 local M = {}
 
+-- libuv's bindings: vim.uv from 0.10 on, where vim.loop is kept only as an
+-- old name that a later release drops.
+local uv = vim.uv or vim.loop
+
 M.extensions = { "bas", "cls", "frm", "ctl", "pag", "dob", "dsr" }
 
 local defaults = {
@@ -32,9 +36,9 @@ local function is_vbp(name)
 end
 
 local function folder_has_vbp(folder)
-  local handle = vim.loop.fs_scandir(folder)
+  local handle = uv.fs_scandir(folder)
   while handle do
-    local name, kind = vim.loop.fs_scandir_next(handle)
+    local name, kind = uv.fs_scandir_next(handle)
     if not name then
       break
     end
