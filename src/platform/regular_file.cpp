@@ -36,9 +36,12 @@ std::string NotRegularReason(Kind kind) {
 }
 
 bool ReadAll(int fd, std::string& bytes, size_t limit) {
+    return ReadAll(fd, bytes, limit, SizeOfOpenFile(fd));
+}
+
+bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected) {
     // Read straight into the string, sized from the file's size (one byte
     // more, so that the end shows without another round).
-    const size_t expected = SizeOfOpenFile(fd);
     if (expected > limit) {
         errno = EFBIG;
         return false;
@@ -65,9 +68,10 @@ bool ReadAll(int fd, std::string& bytes, size_t limit) {
 }
 
 bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind, size_t limit) {
-    const int fd = OpenRegularFile(path, kind);
+    size_t size = 0;
+    const int fd = OpenRegularFile(path, kind, &size);
     if (fd < 0) return false;
-    const bool read = ReadAll(fd, bytes, limit);
+    const bool read = ReadAll(fd, bytes, limit, size);
     const int error = errno;
     ::close(fd);
     errno = error;

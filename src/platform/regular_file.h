@@ -34,8 +34,10 @@ std::string NotRegularReason(Kind kind);
 
 // Opens a regular file for reading. Returns the descriptor (the caller
 // closes it) with kind Regular; or -1 with kind saying what stands there
-// (Regular with errno set when the open itself failed).
-int OpenRegularFile(const std::string& path, Kind& kind);
+// (Regular with errno set when the open itself failed). size, when given,
+// receives the size the open file reports (0 when it reports none), which
+// spares the reader asking again.
+int OpenRegularFile(const std::string& path, Kind& kind, size_t* size = nullptr);
 
 // No bound on the bytes a read takes.
 inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();
@@ -45,6 +47,8 @@ inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();
 // and a read stops once it has more (one that grows, or reports no size):
 // false with errno EFBIG, so that a huge file never fills the memory.
 bool ReadAll(int fd, std::string& bytes, size_t limit = kNoReadLimit);
+// The same for a file whose size is known already (OpenRegularFile's).
+bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected);
 
 // What each system does its own way for ReadAll: the size an open file
 // reports (0 when it reports none), and one read of at most most bytes (the

@@ -31,11 +31,13 @@ Kind KindAt(const std::string& path) {
     return Kind::Unexaminable;
 }
 
-int OpenRegularFile(const std::string& path, Kind& kind) {
+int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
     kind = KindAt(path);
     if (kind != Kind::Regular) return -1;
     // Without blocking: should a pipe have taken the file's place since it
-    // was looked at, the open returns at once and fstat tells.
+    // was looked at, the open returns at once and fstat tells. The flag is
+    // left on: reads of a regular file never block anyway, and a project
+    // of thousands of modules spares two system calls a file.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return -1;
     struct stat info {};
@@ -45,7 +47,7 @@ int OpenRegularFile(const std::string& path, Kind& kind) {
         ::close(fd);
         return -1;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (size != nullptr) *size = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
     return fd;
 }
 

@@ -96,7 +96,7 @@ Kind KindAt(const std::string& path) {
     return kind;
 }
 
-int OpenRegularFile(const std::string& path, Kind& kind) {
+int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
     if (InDeviceNamespace(path, kind)) return -1;
     const HANDLE handle = OpenExisting(path, GENERIC_READ);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -114,7 +114,9 @@ int OpenRegularFile(const std::string& path, Kind& kind) {
     if (fd < 0) {
         ::CloseHandle(handle);
         errno = EMFILE;
+        return fd;
     }
+    if (size != nullptr) *size = SizeOfOpenFile(fd);
     return fd;
 }
 

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <tuple>
 
+#include "host/memory/line_store.h"
 #include "host/received_line.h"
 #include "platform/vb_error.h"
 #include "support/vb_fixture.h"
@@ -141,6 +143,60 @@ TEST_F(Editing, APartPutBackIsAsItWasAndItsLoadedLinesStayInTheirFile) {
     EXPECT_EQ(observer.told, (std::vector<std::tuple<long, long, long>>{{2, 2, 1}, {2, 1, 2}}));
     EXPECT_THROW(m.RestorePart(5, 3, typed, attributes, 0), VbError);
     m.Unsubscribe(&observer);
+}
+
+// Every line of the store, as text and where it points.
+std::vector<std::string_view> LinesOf(const memory::LineStore& store) {
+    std::vector<std::string_view> lines;
+    for (long i = 0; i < store.Count(); ++i) lines.push_back(store.Line(i));
+    return lines;
+}
+
+bool SameViews(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](auto x, auto y) {
+        return x.data() == y.data() && x.size() == y.size();
+    });
+}
+
+// Loaded lines are kept as places in the file's bytes until the first edit.
+// Each keeps its exact place, an empty line too: the writer reads the break
+// after a line where the line stands in the file.
+TEST(LineStore, LoadedLinesKeepTheirPlacesInTheFileBeforeAndAfterAnEdit) {
+    auto file = std::make_shared<const std::string>("Sub A()\r\n\r\n    x = 1\n\rEnd Sub\r\n");
+    const std::vector<std::string_view> views{
+        {file->data(), 7}, {file->data() + 9, 0}, {file->data() + 11, 9},
+        {file->data() + 21, 0}, {file->data() + 22, 7}};
+    memory::LineStore store;
+    store.Assign(file, views);
+    EXPECT_TRUE(store.Packed());
+    EXPECT_TRUE(SameViews(LinesOf(store), views));
+
+    store.Insert(2, {"' typed"});
+    EXPECT_FALSE(store.Packed());
+    std::vector<std::string_view> expected = views;
+    expected.insert(expected.begin() + 2, store.Line(2));
+    EXPECT_EQ(store.Line(2), "' typed");
+    EXPECT_TRUE(SameViews(LinesOf(store), expected));
+    store.Erase(0, 2);
+    expected.erase(expected.begin(), expected.begin() + 2);
+    EXPECT_TRUE(SameViews(LinesOf(store), expected));
+
+    // A store moved elsewhere (from a reader thread) still points into the file.
+    memory::LineStore other;
+    other.Assign(file, views);
+    memory::LineStore moved = std::move(other);
+    EXPECT_TRUE(SameViews(LinesOf(moved), views));
+}
+
+TEST(LineStore, LinesFromOutsideTheFileStayViews) {
+    auto file = std::make_shared<const std::string>("Sub A()\r\nEnd Sub");
+    const std::string elsewhere = "    x = 1";
+    const std::vector<std::string_view> views{
+        {file->data(), 7}, elsewhere, {file->data() + 9, 7}, {}};
+    memory::LineStore store;
+    store.Assign(file, views);
+    EXPECT_FALSE(store.Packed());
+    EXPECT_TRUE(SameViews(LinesOf(store), views));
 }
 
 // The full reading of the text, for comparison with the index that edits keep.

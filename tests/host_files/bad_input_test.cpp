@@ -99,6 +99,28 @@ TEST(BadInput, MissingFilesAndFolders) {
     ExpectLoadError(folder, "readme.txt", {"readme.txt", 0, "no VB6 project, group or module"});
 }
 
+TEST(BadInput, PathOfNoModuleIsRefusedBeforeAnyModuleIsRead) {
+    // Before, every module file named was read first and a missing one
+    // ahead of the bad path was reported instead of it.
+    TempFolder folder;
+    folder.Write("a.bas", Joined({"Attribute VB_Name = \"a\""}));
+    folder.Write("readme.txt", "hello");
+    for (const std::vector<std::string>& paths :
+         {std::vector<std::string>{folder.File("gone.bas"), folder.File("readme.txt")},
+          std::vector<std::string>{folder.File("a.bas"), folder.File("gone.bas"),
+                                   folder.File("readme.txt")}}) {
+        try {
+            Load(paths);
+            ADD_FAILURE() << "loaded";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.Path(), folder.File("readme.txt")) << error.what();
+            EXPECT_NE(std::string(error.what()).find("no VB6 project, group or module"),
+                      std::string::npos)
+                << error.what();
+        }
+    }
+}
+
 TEST(BadInput, MegabyteLine) {
     TempFolder folder;
     folder.Write("m.bas", Joined({"Attribute VB_Name = \"m\"", "Sub A()",

@@ -1,7 +1,5 @@
 #include "host/files/file_io.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -100,7 +98,8 @@ std::string SizeText(unsigned long long bytes) {
 
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t largest) {
     file::Kind kind = file::Kind::Missing;
-    Descriptor fd(file::OpenRegularFile(path, kind));
+    size_t size = 0;
+    Descriptor fd(file::OpenRegularFile(path, kind, &size));
     if (fd.Get() < 0) {
         const int error = errno;
         if (kind == file::Kind::Missing) {
@@ -120,12 +119,9 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t
                          "read (" + SizeText(largest) + ", the setting modulemb), so it was "
                          "not read; raise the setting if this is a module");
     };
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) == 0 && static_cast<unsigned long long>(info.st_size) > largest) {
-        throw tooLarge(SizeText(static_cast<unsigned long long>(info.st_size)));
-    }
+    if (size > largest) throw tooLarge(SizeText(size));
     auto bytes = std::make_shared<std::string>();
-    if (!file::ReadAll(fd.Get(), *bytes, largest)) {
+    if (!file::ReadAll(fd.Get(), *bytes, largest, size)) {
         if (errno == EFBIG) throw tooLarge("more than that");
         throw FileError(path, 0,
                         "the file cannot be read (" + Reason(errno) +

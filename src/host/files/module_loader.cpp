@@ -229,22 +229,23 @@ int Occurrence(MemoryCodeModule& code, const HiddenLine& line, int kind) {
     return at == alternatives.end() ? 0 : static_cast<int>(at - alternatives.begin()) + 1;
 }
 
-bool HasConditionalBranches(const std::vector<std::string_view>& lines) {
-    for (const std::string_view line : lines) {
-        const Directive d = ReadDirective(line);
+bool HasConditionalBranches(const MemoryCodeModule& code) {
+    for (long i = 1; i <= code.CountOfLines(); ++i) {
+        const Directive d = ReadDirective(code.Line(i));
         if (d == Directive::Else || d == Directive::ElseIf) return true;
     }
     return false;
 }
 
 // Keeps each member attribute line with its member; a line whose member the
-// module does not declare stays a visible code line, so nothing is lost.
+// module does not declare stays a visible code line, so nothing is lost. The
+// code module holds the parsed code lines.
 void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile& file) {
     // Member name as first written, its lines in file order.
     std::vector<std::pair<std::string, std::vector<HiddenAttribute>>> byMember;
     std::unordered_map<std::string, size_t> slot;  // lower-case name -> byMember index
     std::vector<const HiddenLine*> strays;
-    const bool branches = HasConditionalBranches(parsed.code);
+    const bool branches = HasConditionalBranches(code);
     for (const HiddenLine& line : parsed.hidden) {
         const int kind = AnchorKind(code, line);
         if (kind < 0) {
@@ -259,14 +260,15 @@ void AttachHiddenLines(ParsedModule& parsed, MemoryCodeModule& code, ModuleFile&
     }
     if (!strays.empty()) {
         // Put them back among the code lines where they stood.
+        const auto count = static_cast<size_t>(code.CountOfLines());
         std::vector<std::string_view> lines;
-        lines.reserve(parsed.code.size() + strays.size());
+        lines.reserve(count + strays.size());
         size_t next = 0;
-        for (size_t i = 0; i <= parsed.code.size(); ++i) {
+        for (size_t i = 0; i <= count; ++i) {
             while (next < strays.size() && strays[next]->follows == static_cast<long>(i)) {
                 lines.push_back(strays[next++]->text);
             }
-            if (i < parsed.code.size()) lines.push_back(parsed.code[i]);
+            if (i < count) lines.push_back(code.Line(static_cast<long>(i) + 1));
         }
         code.LoadLines(parsed.bytes, std::move(lines));
     }
@@ -322,14 +324,11 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         file->finalBreak = parsed.finalBreak;
 
         MemoryCodeModule& code = *component.Code();
-        // The lines of a module with hidden attribute lines are kept for
-        // the stray ones among them.
-        std::vector<std::string_view> lines =
-            parsed.hidden.empty() ? std::move(parsed.code) : parsed.code;
+        if (!read.lines) read.lines.emplace().Assign(parsed.bytes, std::move(parsed.code));
         if (read.index)
-            code.LoadLines(parsed.bytes, std::move(lines), std::move(*read.index));
+            code.LoadLines(std::move(*read.lines), std::move(*read.index));
         else
-            code.LoadLines(parsed.bytes, std::move(lines));
+            code.LoadLines(std::move(*read.lines));
         if (workspace.ChecksProcedures()) CheckProceduresClosed(path, parsed, code);
         if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
         SetProperties(component, parsed);

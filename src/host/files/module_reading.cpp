@@ -16,11 +16,10 @@ ReadModule ReadModuleFile(const std::string& path, size_t largest, bool indexPro
     ReadModule read;
     try {
         read.parsed = ParseModuleFile(path, ReadWholeFile(path, largest));
-        if (indexProcedures) {
-            memory::LineStore lines;
-            lines.Assign(read.parsed->bytes, read.parsed->code);
-            read.index.emplace().Rebuild(lines);
-        }
+        memory::LineStore& lines = read.lines.emplace();
+        lines.Assign(read.parsed->bytes, std::move(read.parsed->code));
+        read.parsed->code = {};
+        if (indexProcedures) read.index.emplace().Rebuild(lines);
     } catch (...) {
         read.error = std::current_exception();
     }

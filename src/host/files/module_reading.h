@@ -14,12 +14,17 @@
 namespace qv::host::files {
 
 struct ReadModule {
+    // The module as parsed; its code lines are in lines, when read by
+    // ReadModuleFile.
     std::optional<ParsedModule> parsed;
     std::exception_ptr error;  // what reading or parsing threw, for the loader to rethrow
     // Where the procedures of the code lines stand, when asked for: the
     // loader needs them to check that every procedure is closed, and the
     // commands to find routines.
     std::optional<memory::ProcedureIndex> index{};
+    // The code lines, made compact on the thread that read them, so that a
+    // project's line views never pile up while its files are read.
+    std::optional<memory::LineStore> lines{};
 };
 
 // largest: the most bytes a file may hold (a larger one is refused unread).

@@ -226,21 +226,21 @@ memory::MemoryProject& LoadGroupFile(Workspace& workspace, const std::string& pa
 std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
                                                     const std::vector<std::string>& paths) {
     std::vector<std::pair<std::string, memory::MemoryProject*>> byFolder;
-    // The module files are read side by side first (reading has no effect
-    // but the time it takes), then taken in the order given.
-    std::vector<std::string> modules;
-    for (const std::string& path : paths) {
-        if (TypeOfExtension(path) != 0) modules.push_back(path);
-    }
-    std::vector<ReadModule> read =
-        ReadModuleFiles(modules, workspace.LargestFile(), workspace.ChecksProcedures());
-    size_t next = 0;
+    // A path that names no module file is a mistake in the command: it is
+    // refused before any file is read.
     for (const std::string& path : paths) {
         if (TypeOfExtension(path) == 0) {
             throw FileError(path, 0,
                             "this is no VB6 project, group or module file; name a .vbp, .vbg, "
                             ".bas, .cls, .frm, .ctl, .pag, .dob or .dsr file");
         }
+    }
+    // The module files are read side by side first (reading has no effect
+    // but the time it takes), then taken in the order given.
+    std::vector<ReadModule> read =
+        ReadModuleFiles(paths, workspace.LargestFile(), workspace.ChecksProcedures());
+    size_t next = 0;
+    for (const std::string& path : paths) {
         std::error_code ec;
         const std::string folder =
             file::Utf8Path(fs::absolute(file::NativePath(path), ec).lexically_normal().parent_path());

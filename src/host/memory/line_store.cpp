@@ -14,10 +14,46 @@ constexpr size_t kBlockSize = 64 * 1024;
 }  // namespace
 
 void LineStore::SetLines(std::vector<std::string_view> lines) {
+    packed_ = false;
+    packedBase_ = nullptr;
+    places_ = {};
     slots_ = std::move(lines);
     gapStart_ = gapEnd_ = slots_.size();
     liveBytes_ = 0;
     for (auto l : slots_) liveBytes_ += l.size();
+}
+
+bool LineStore::Pack(const std::string& buffer, const std::vector<std::string_view>& lines) {
+    if (buffer.size() > UINT32_MAX) return false;
+    std::vector<Place> places;
+    places.reserve(lines.size());
+    size_t bytes = 0;
+    for (const std::string_view line : lines) {
+        // Compared as addresses: a view from elsewhere is kept as a view. An
+        // empty line keeps its place too: the break after it is read there.
+        const auto at = reinterpret_cast<std::uintptr_t>(line.data());
+        const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+        if (at < begin || at + line.size() > begin + buffer.size()) return false;
+        places.push_back(
+            {static_cast<std::uint32_t>(at - begin), static_cast<std::uint32_t>(line.size())});
+        bytes += line.size();
+    }
+    SetLines({});
+    packed_ = true;
+    packedBase_ = buffer.data();
+    places_ = std::move(places);
+    liveBytes_ = bytes;
+    return true;
+}
+
+void LineStore::Unpack() {
+    if (!packed_) return;
+    std::vector<std::string_view> views;
+    views.reserve(places_.size());
+    for (const Place& p : places_) views.emplace_back(packedBase_ + p.offset, p.length);
+    const size_t bytes = liveBytes_;
+    SetLines(std::move(views));
+    liveBytes_ = bytes;
 }
 
 void LineStore::Assign(std::shared_ptr<const std::string> buffer,
@@ -26,7 +62,7 @@ void LineStore::Assign(std::shared_ptr<const std::string> buffer,
     blocks_.clear();
     blockUsed_ = blockSize_ = arenaBytes_ = 0;
     buffers_.push_back(std::move(buffer));
-    SetLines(std::move(lines));
+    if (!Pack(*buffers_.back(), lines)) SetLines(std::move(lines));
 }
 
 void LineStore::Assign(const std::vector<std::string>& lines) {
@@ -38,6 +74,7 @@ void LineStore::Assign(const std::vector<std::string>& lines) {
 }
 
 void LineStore::OpenGap(size_t index, size_t size) {
+    Unpack();
     if (GapSize() < size) {
         // Grow with room to spare, so that many small inserts reallocate
         // rarely.

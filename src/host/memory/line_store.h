@@ -1,11 +1,15 @@
 #pragma once
-// The lines of one code module. Lines loaded from a file are views into the
-// file's bytes (no copy per line, so a large project loads fast); lines
-// written later live in an arena that is compacted when most of it is dead.
-// The views are kept with a gap at the place of the last edit: a command that
-// edits routine after routine down (or up) a module moves only the views
-// between two edits, so a whole module's run stays linear in its size.
+// The lines of one code module. Lines loaded from a file are places in the
+// file's bytes (no copy per line, so a large project loads fast): until the
+// first edit, eight bytes a line (offset and length), so that a command
+// that only reads a whole project holds little more than its files' bytes.
+// The first edit turns them into views; lines written later live in an
+// arena that is compacted when most of it is dead. The views are kept with a
+// gap at the place of the last edit: a command that edits routine after
+// routine down (or up) a module moves only the views between two edits, so
+// a whole module's run stays linear in its size.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,18 +36,27 @@ class LineStore {
     LineStore() = default;
     LineStore(const LineStore&) = delete;
     LineStore& operator=(const LineStore&) = delete;
+    // A store read on another thread moves into the module (the lines keep
+    // pointing into the same bytes).
+    LineStore(LineStore&&) = default;
+    LineStore& operator=(LineStore&&) = default;
 
     // Takes lines that point into buffer, which the store keeps alive.
     void Assign(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines);
     // Copies the lines.
     void Assign(const std::vector<std::string>& lines);
 
-    long Count() const { return static_cast<long>(slots_.size() - GapSize()); }
+    long Count() const {
+        return static_cast<long>(packed_ ? places_.size() : slots_.size() - GapSize());
+    }
     // index is 0-based.
     std::string_view Line(long index) const {
         const auto i = static_cast<size_t>(index);
+        if (packed_) return {packedBase_ + places_[i].offset, places_[i].length};
         return slots_[i < gapStart_ ? i : i + GapSize()];
     }
+    // The lines are still the places in one file they were loaded as.
+    bool Packed() const { return packed_; }
 
     // The loaded files' bytes that lines point into (a snapshot put back
     // may bring an older version of a file than the one loaded last).
@@ -60,6 +73,16 @@ class LineStore {
     void Erase(long index, long count);
 
   private:
+    // A line as loaded: where it stands in the file's bytes.
+    struct Place {
+        std::uint32_t offset;
+        std::uint32_t length;
+    };
+    // The loaded lines as places, when every one lies in buffer and the
+    // buffer is small enough to be counted in 32 bits; false otherwise.
+    bool Pack(const std::string& buffer, const std::vector<std::string_view>& lines);
+    // Before an edit: the places become views.
+    void Unpack();
     std::string_view Store(std::string_view line);
     bool InLoadedFile(std::string_view line) const;
     void CompactIfMostlyDead();
@@ -68,7 +91,11 @@ class LineStore {
     void OpenGap(size_t index, size_t size);
     void SetLines(std::vector<std::string_view> lines);
 
-    // The views, with slots_[gapStart_, gapEnd_) unused.
+    // While packed_, the lines are places_ in the bytes at packedBase_ (and
+    // slots_ is empty); else the views, with slots_[gapStart_, gapEnd_) unused.
+    bool packed_ = false;
+    const char* packedBase_ = nullptr;
+    std::vector<Place> places_;
     std::vector<std::string_view> slots_;
     size_t gapStart_ = 0;
     size_t gapEnd_ = 0;

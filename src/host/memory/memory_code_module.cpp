@@ -87,6 +87,19 @@ void MemoryCodeModule::LoadLines(std::shared_ptr<const std::string> buffer,
     indexCurrent_ = true;
 }
 
+void MemoryCodeModule::LoadLines(LineStore&& lines) {
+    RecordReload();
+    const long oldCount = lines_.Count();
+    lines_ = std::move(lines);
+    AfterReload(oldCount);
+}
+
+void MemoryCodeModule::LoadLines(LineStore&& lines, ProcedureIndex&& index) {
+    LoadLines(std::move(lines));
+    index_.Adopt(std::move(index));
+    indexCurrent_ = true;
+}
+
 void MemoryCodeModule::LoadText(std::string_view text) {
     std::vector<std::string> lines;
     if (!text.empty()) lines = SplitAnyBreak(text);

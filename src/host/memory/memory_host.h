@@ -255,6 +255,10 @@ class MemoryCodeModule : public CodeModule {
     // another thread (ProcedureIndex::Rebuild over the same lines).
     void LoadLines(std::shared_ptr<const std::string> buffer, std::vector<std::string_view> lines,
                    ProcedureIndex&& index);
+    // Lines read into a store elsewhere (on a reader thread), with the
+    // index of their procedures when one was built over them.
+    void LoadLines(LineStore&& lines);
+    void LoadLines(LineStore&& lines, ProcedureIndex&& index);
     // The text split at line breaks, taken as it is (not tidied).
     void LoadText(std::string_view text);
     // The files' bytes that lines as loaded point into; the break after such

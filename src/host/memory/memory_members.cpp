@@ -60,6 +60,9 @@ void MemoryMembers::Refresh() const {
     procOf_.clear();
     byName_.clear();
     procedureByName_.clear();
+    // Sized once: a project-wide command holds the members of every module.
+    records_.reserve(statements_.size() + index.Count());
+    procOf_.reserve(statements_.size() + index.Count());
     // One member per name and sort: an item declared in each branch of an
     // #If is one member, and so is a property with several accessors.
     for (const MemberRecord& record : statements_) {

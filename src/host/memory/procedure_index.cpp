@@ -39,6 +39,9 @@ void ProcedureIndex::Rebuild(const LineStore& lines) {
     shiftFrom_ = 0;
     shiftBy_ = 0;
     Scan(lines, 1, state, out, lines.Count() + 1, 0, 0);
+    // Without the room the growing left: a project's modules keep their
+    // indexes for the whole command.
+    out.shrink_to_fit();
     procs_ = std::move(out);
     declarationLines_ = state.lastDeclarationCode;
     ++version_;
