@@ -98,10 +98,12 @@ std::vector<std::pair<long, size_t>> ModuleHits(CodeModule& m, std::string_view 
     return hits;
 }
 
-// Lines of a loaded file (with a line left out between them, as a hidden
-// attribute line is, and CR LF, LF or lone CR endings) and lines inserted
-// later among them: a hit is whole within one line, and every hit of the
-// plain definition is found, in modules of many lines.
+// A module's lines are searched as one text where they lie next to each
+// other in memory (a loaded file's lines, or lines written one after
+// another); a hit is still whole within one line. Lines of a file with a
+// line left out between them (as a hidden attribute line is), lines of
+// CR LF, LF and lone CR endings, and lines inserted later among them, in
+// modules larger than the pieces the text is searched in.
 TEST(HostFind, ModulesSearchedAsOneTextFindWhatTheirLinesHold) {
     std::mt19937 rng(11);
     const std::string alphabet = "aAbB _\xC1\xE1";
