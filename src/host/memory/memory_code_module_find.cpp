@@ -73,6 +73,15 @@ class TextFinder {
             }
             i += length;
         }
+#if defined(__SSE2__)
+        if (size_ > 0) {
+            const auto splat = [](unsigned char c) { return _mm_set1_epi8(static_cast<char>(c)); };
+            firstMask_ = splat(mask_.front());
+            firstFolded_ = splat(static_cast<unsigned char>(value_.front() | mask_.front()));
+            lastMask_ = splat(mask_.back());
+            lastFolded_ = splat(static_cast<unsigned char>(value_.back() | mask_.back()));
+        }
+#endif
     }
 
     // The first position at or after from where the text stands; npos if none.
@@ -108,14 +117,9 @@ class TextFinder {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block));
         const __m128i last =
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block + size_ - 1));
-        const auto folded = [](unsigned char c, unsigned char mask) {
-            return _mm_set1_epi8(static_cast<char>(c | mask));
-        };
-        const __m128i hit = _mm_and_si128(
-            _mm_cmpeq_epi8(_mm_or_si128(first, _mm_set1_epi8(static_cast<char>(mask_.front()))),
-                           folded(value_.front(), mask_.front())),
-            _mm_cmpeq_epi8(_mm_or_si128(last, _mm_set1_epi8(static_cast<char>(mask_.back()))),
-                           folded(value_.back(), mask_.back())));
+        const __m128i hit =
+            _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(first, firstMask_), firstFolded_),
+                          _mm_cmpeq_epi8(_mm_or_si128(last, lastMask_), lastFolded_));
         for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit)) & wanted; bits != 0;
              bits &= bits - 1) {
             const size_t at = block + static_cast<size_t>(__builtin_ctz(bits));
@@ -133,6 +137,11 @@ class TextFinder {
     }
 
     size_t size_;
+#if defined(__SSE2__)
+    // The first and the last byte of the text, each with the bits in which
+    // its two cases differ set, sixteen times over.
+    __m128i firstMask_{}, firstFolded_{}, lastMask_{}, lastFolded_{};
+#endif
     std::basic_string<unsigned char> value_;
     std::basic_string<unsigned char> other_;
     std::basic_string<unsigned char> mask_;
