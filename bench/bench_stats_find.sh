@@ -12,8 +12,8 @@
 # --runs   runs per tool (default 5)
 # --keep   generate into DIR and leave it there (default: a temporary folder)
 #
-# Targets: stats at least 5 times faster than cloc; find within 3 times the
-# time of grep -c.
+# Targets: stats at least 20 times faster than cloc (where cloc is
+# installed; it is optional); find within 3 times the time of grep -c.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -42,11 +42,9 @@ for tool in "$qvaddin" "$generator"; do
   fi
 done
 
-if ! command -v cloc >/dev/null; then
-  echo "cloc is not installed; installing it from the distribution" >&2
-  if [[ $(id -u) -eq 0 ]]; then apt-get install -y cloc >&2
-  else sudo apt-get install -y cloc >&2; fi
-fi
+# cloc is optional: without it, stats is not compared with it.
+have_cloc=false
+if command -v cloc >/dev/null; then have_cloc=true; fi
 
 if [[ -n "$keep" ]]; then
   folder="$keep"
@@ -88,15 +86,19 @@ total_lines=$(cat -- "${modules[@]}" | wc -l)
 echo "project: ${#modules[@]} modules, $total_lines lines in $folder"
 
 stats_ms=$(best_ms "$qvaddin" stats Bench.vbp)
-cloc_ms=$(best_ms cloc --quiet -- "${modules[@]}")
+if $have_cloc; then cloc_ms=$(best_ms cloc --quiet -- "${modules[@]}"); fi
 find_ms=$(best_ms "$qvaddin" find Bench.vbp "$word")
 grep_ms=$(best_ms grep -c "$word" -- "${modules[@]}")
 
 echo "qvaddin stats      $stats_ms ms"
-echo "cloc               $cloc_ms ms"
+if $have_cloc; then echo "cloc               $cloc_ms ms"; fi
 echo "qvaddin find       $find_ms ms"
 echo "grep -c            $grep_ms ms"
-awk -v s="$stats_ms" -v c="$cloc_ms" \
-  'BEGIN { printf "stats: %.1f times faster than cloc (target: at least 5)\n", c / s }'
+if $have_cloc; then
+  awk -v s="$stats_ms" -v c="$cloc_ms" \
+    'BEGIN { printf "stats: %.1f times faster than cloc (target: at least 20)\n", c / s }'
+else
+  echo "stats: cloc is not installed (apt-get install cloc), so no comparison with it"
+fi
 awk -v f="$find_ms" -v g="$grep_ms" \
   'BEGIN { printf "find: %.1f times the time of grep -c (target: at most 3)\n", f / g }'

@@ -30,7 +30,7 @@ build_dir="${1:-build-fuzz}"
 declare -A fixed_runs=(
   [module_loader_fuzz]=30000 [project_file_fuzz]=300000 [like_fuzz]=200000
   [tidy_fuzz]=16000 [status_fuzz]=30000 [line_numbers_fuzz]=100000
-  [code_changes_fuzz]=4000 [lsp_fuzz]=3000)
+  [code_changes_fuzz]=4000 [lsp_fuzz]=3000 [find_fuzz]=100000)
 
 # clang and its fuzzer library, on a fresh Debian machine.
 probe='extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }'

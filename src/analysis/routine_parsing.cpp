@@ -1,6 +1,7 @@
 #include "analysis/routine_parsing.h"
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 
 #include "analysis/markers.h"
@@ -73,27 +74,24 @@ bool IsCommentLine(std::string_view trimmed) {
 
 host::CodeModule& ModuleOf(host::Member& member) { return member.Parent().Parent(); }
 
-void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
-                     std::string_view componentName, RoutineList& names,
-                     bool showProgress) try {
-    host::VBComponent& component =
-        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName);
-    host::CodeModule* module = component.CodeModule();
-    if (module == nullptr) return;
-    names.assign(1, RoutineEntry{std::string(kDeclarationsName), 0});
-    host::Members& members = module->Members();
+namespace {
+
+// The entries after "(Declarations)", member by member; reportMember, when
+// set, hears the count of each member before it is read.
+void AddRoutineEntries(host::CodeModule& module, RoutineList& names,
+                       const std::function<void(long)>& reportMember) {
+    host::Members& members = module.Members();
     const long count = members.Count();
-    GetServices().DoStatus(-1, -1, -1, static_cast<int>(2 * count));
-    const long declarationLines = module->CountOfDeclarationLines();
+    const long declarationLines = module.CountOfDeclarationLines();
     for (long i = 1; i <= count; ++i) {
-        if (showProgress) GetServices().DoStatus(-1, static_cast<int>(i));
+        if (reportMember) reportMember(i);
         host::Member& member = members.Item(i);
         if (member.Type() == host::vbext_mt_Method) {
             // External declarations are methods of the declarations section.
             const std::string name = member.Name();
-            if (module->ProcStartLine(name, host::vbext_pk_Proc) > declarationLines) {
+            if (module.ProcStartLine(name, host::vbext_pk_Proc) > declarationLines) {
                 names.push_back({name, host::vbext_pk_Proc});
-                AddCopies(*module, names, name, {host::vbext_pk_Proc});
+                AddCopies(module, names, name, {host::vbext_pk_Proc});
             }
         } else if (member.Type() == host::vbext_mt_Property) {
             const std::string name = member.Name();
@@ -102,11 +100,34 @@ void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
                     names.push_back({name, kind});
                 }
             }
-            AddCopies(*module, names, name,
+            AddCopies(module, names, name,
                       {host::vbext_pk_Let, host::vbext_pk_Set, host::vbext_pk_Get});
         }
     }
+}
+
+}  // namespace
+
+void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
+                     std::string_view componentName, RoutineList& names,
+                     bool showProgress) try {
+    host::VBComponent& component =
+        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName);
+    host::CodeModule* module = component.CodeModule();
+    if (module == nullptr) return;
+    names.assign(1, RoutineEntry{std::string(kDeclarationsName), 0});
+    Services& services = GetServices();
+    services.DoStatus(-1, -1, -1, static_cast<int>(2 * module->Members().Count()));
+    std::function<void(long)> reportMember;
+    if (showProgress) reportMember = [&](long i) { services.DoStatus(-1, static_cast<int>(i)); };
+    AddRoutineEntries(*module, names, reportMember);
 } QV_PASS_UP("AddIn", "GetRoutineNames")
+
+RoutineList ReadRoutineNames(host::CodeModule& module) try {
+    RoutineList names{RoutineEntry{std::string(kDeclarationsName), 0}};
+    AddRoutineEntries(module, names, nullptr);
+    return names;
+} QV_PASS_UP("AddIn", "ReadRoutineNames")
 
 bool HasProcKind(host::Member& member, int kind) {
     try {

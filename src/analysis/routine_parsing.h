@@ -60,6 +60,10 @@ bool IsClosingLine(std::string_view line);
 // copies after the first right after the first's entries.
 void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
                      std::string_view componentName, RoutineList& names, bool showProgress);
+// The same list of one module, without progress reports: it touches nothing
+// but the module, so that the lists of different modules can be read side by
+// side.
+RoutineList ReadRoutineNames(host::CodeModule& module);
 bool HasProcKind(host::Member& member, int kind);
 int KindAtLine(host::CodeModule& module, std::string_view name, long line);
 std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind);

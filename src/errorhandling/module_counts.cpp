@@ -85,9 +85,14 @@ ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
 
 ModuleCounts CountModule(host::CodeModule& module, bool withRoutines,
                          const settings::SettingsRecord& settings) try {
-    host::VBComponent& component = module.Parent();
-    host::VBProject& project = component.Collection().Parent();
-    return CountModule(project.VBE(), project.Name(), component.Name(), withRoutines, settings);
+    ModuleCounts counts;
+    const RoutineList names = ReadRoutineNames(module);
+    for (size_t i = 1; i < names.size(); ++i) {  // "(Declarations)" has no status
+        RoutineStatusRow row = JudgeRoutine(module, names[i], withRoutines, settings);
+        counts.Add(row);
+        if (withRoutines) counts.routines.push_back(std::move(row));
+    }
+    return counts;
 } QV_PASS_UP("AddIn", "CountModule")
 
 }  // namespace qv::analysis

@@ -70,6 +70,8 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
 ModuleCounts CountModule(host::VBE& vbe, std::string_view projectName,
                          std::string_view componentName, bool withRoutines,
                          const settings::SettingsRecord& settings);
+// The same for a module at hand, with no progress report: it touches nothing
+// but the module, so that different modules can be judged side by side.
 ModuleCounts CountModule(host::CodeModule& module, bool withRoutines,
                          const settings::SettingsRecord& settings);
 

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "analysis/side_by_side.h"
 #include "find/component_groups.h"
 #include "host/lines_code_page.h"
 #include "platform/code_page.h"
@@ -16,11 +19,33 @@ namespace {
 
 constexpr std::string_view kInfoImage = "Info";
 
-// The nodes of one search, created on the first hit below them.
+// One hit as the tree shows it: where it stands, the procedure that holds
+// it ("" outside every procedure) and its line.
+struct Hit {
+    long startLine = 0, startColumn = 0, endLine = 0, endColumn = 0;
+    std::string procedure;
+    std::string line;
+};
+
+// The hits of one module, in order: at most one more than a search can
+// show (the one more says that there are more).
+struct ModuleHits {
+    std::vector<Hit> hits;
+};
+
+// The nodes of one search, created on the first hit below them. The modules
+// of a project are searched side by side; their hits are added to the tree
+// in the modules' order.
 class SearchRun {
 public:
     SearchRun(std::string_view findWhat, const FindOptions& options, FindTree& tree)
-        : findWhat_(findWhat), options_(options), tree_(tree) {}
+        : options_(options), tree_(tree) {
+        // A module's lines are in the run's code page, or in UTF-8 (the
+        // search text as bytes of each is made once, before the helpers
+        // start). A text a page cannot write is nowhere in its modules.
+        runTarget_ = text::FromUtf8(findWhat, options.codePage);
+        utf8Target_ = text::FromUtf8(findWhat, text::CodePage::Utf8());
+    }
 
     void SearchProject(host::VBProject& project, host::CodeModule* target) {
         project_ = &project;
@@ -28,14 +53,23 @@ public:
         groupNodes_.fill(FindTree::kRoot);
         host::VBComponents& components = project.VBComponents();
         const long count = components.Count();
-        for (long i = 1; i <= count && !Finished(); ++i) {
+        std::vector<host::VBComponent*> searched;
+        for (long i = 1; i <= count; ++i) {
             host::VBComponent& component = components.Item(i);
             if (!IsSearchedComponentType(component.Type())) continue;
             host::CodeModule* module = component.CodeModule();
             if (module == nullptr) continue;
             if (options_.scope == FindScope::Module && module != target) continue;
-            SearchModule(component, *module);
+            searched.push_back(&component);
         }
+        std::vector<ModuleHits> found(searched.size());
+        analysis::RunSideBySideWhile(
+            searched.size(),
+            [&](size_t i) { found[i] = SearchModule(*searched[i]->CodeModule()); },
+            [&](size_t i) {
+                AddModuleHits(*searched[i], std::move(found[i]));
+                return !Finished();
+            });
     }
 
     bool LimitReached() const { return hits_ >= kHitLimit; }
@@ -46,57 +80,57 @@ public:
     SearchOutcome Outcome() const { return {hits_, beyondLimit_}; }
 
 private:
-    bool Find(const host::CodeModule& module) {
-        endLine_ = -1;
-        endColumn_ = -1;
-        const std::optional<std::string>& target = TargetIn(PageOf(module));
-        // A text the module's code page cannot write is nowhere in it.
-        found_ = target && module.Find(*target, startLine_, startColumn_, endLine_, endColumn_,
-                                       options_.wholeWord, options_.matchCase,
-                                       options_.patternSearch);
-        return found_;
-    }
-
     text::CodePage PageOf(const host::CodeModule& module) const {
         return host::LinesCodePage(module, options_.codePage);
     }
 
-    // The search text as bytes of a module's code page, made once for
-    // every module of that page.
-    const std::optional<std::string>& TargetIn(text::CodePage page) {
-        if (!target_ || targetPage_ != page) {
-            target_ = text::FromUtf8(findWhat_, page);
-            targetPage_ = page;
+    // Every hit of one module up to one past the limit, found as the find
+    // window walks a module: from line 1, on from the column after a hit, or
+    // from the next line when only the first hit of a line is shown. Reads
+    // nothing but the module.
+    ModuleHits SearchModule(host::CodeModule& module) const {
+        ModuleHits found;
+        const text::CodePage page = PageOf(module);
+        const std::optional<std::string>& target = page.IsUtf8() ? utf8Target_ : runTarget_;
+        if (!target) return found;
+        long startLine = 1, startColumn = 1;
+        while (static_cast<long>(found.hits.size()) <= kHitLimit) {
+            long endLine = -1, endColumn = -1;
+            if (!module.Find(*target, startLine, startColumn, endLine, endColumn,
+                             options_.wholeWord, options_.matchCase, options_.patternSearch)) {
+                break;
+            }
+            Hit hit{startLine, startColumn, endLine, endColumn, {}, {}};
+            int kind = 0;
+            hit.procedure = module.ProcOfLine(startLine, kind);
+            hit.line = std::string(text::LTrim(module.Lines(startLine, 1)));
+            found.hits.push_back(std::move(hit));
+            if (options_.firstPerLine) {
+                startColumn = 1;
+                ++startLine;
+                if (startLine > module.CountOfLines()) break;
+            } else {
+                ++startColumn;
+            }
         }
-        return *target_;
+        return found;
     }
 
-    void SearchModule(host::VBComponent& component, host::CodeModule& module) {
+    void AddModuleHits(host::VBComponent& component, ModuleHits found) {
         componentNode_ = FindTree::kRoot;
-        startLine_ = 1;
-        startColumn_ = 1;
-        Find(module);
-        while (found_) {
+        for (Hit& hit : found.hits) {
             if (LimitReached()) {
                 // One hit past the limit is enough to say there are more.
                 beyondLimit_ = true;
                 return;
             }
-            AddHit(component, module);
-            if (options_.firstPerLine) {
-                startColumn_ = 1;
-                ++startLine_;
-                if (startLine_ > module.CountOfLines()) return;
-            } else {
-                ++startColumn_;
-            }
-            Find(module);
+            AddHit(component, hit);
         }
     }
 
-    void AddHit(host::VBComponent& component, host::CodeModule& module) {
+    void AddHit(host::VBComponent& component, Hit& hit) {
         const std::string projectName = project_->Name();
-        const text::CodePage page = PageOf(module);
+        const text::CodePage page = PageOf(*component.CodeModule());
         if (projectNode_ == FindTree::kRoot) {
             foundAny_ = true;
             projectNode_ = tree_.Add(FindTree::kRoot, "key" + projectName, projectName,
@@ -115,41 +149,36 @@ private:
             componentNode_ = tree_.Add(groupNode, componentKey, component.Name(),
                                        std::string(group.image), {}, page);
         }
-        const long parent = ProcedureNode(module, componentKey);
+        const long parent = ProcedureNode(hit.procedure, componentKey, page);
         ++hits_;
-        const std::string key = componentKey + "/" + std::to_string(startLine_) + "/" +
-                                std::to_string(startColumn_) + "/" + std::to_string(endLine_) +
-                                "/" + std::to_string(endColumn_);
-        tree_.Add(parent, key, std::string(text::LTrim(module.Lines(startLine_, 1))), "Code",
-                  "Code", page);
+        const std::string key = componentKey + "/" + std::to_string(hit.startLine) + "/" +
+                                std::to_string(hit.startColumn) + "/" +
+                                std::to_string(hit.endLine) + "/" + std::to_string(hit.endColumn);
+        tree_.Add(parent, key, std::move(hit.line), "Code", "Code", page);
     }
 
     // The node of the procedure that holds the hit, made on its first hit;
     // the component node for a hit outside every procedure.
-    long ProcedureNode(host::CodeModule& module, const std::string& componentKey) {
-        int kind = 0;
-        const std::string name = module.ProcOfLine(startLine_, kind);
+    long ProcedureNode(const std::string& name, const std::string& componentKey,
+                       text::CodePage page) {
         if (name.empty()) return componentNode_;
         for (long child : tree_.Children(componentNode_)) {
             const FindNode& node = tree_.Node(child);
             if (node.tag == "Procedure" && node.text == name) return child;
         }
         return tree_.Add(componentNode_, componentKey + "/" + name, name, "Procedure",
-                         "Procedure", PageOf(module));
+                         "Procedure", page);
     }
 
-    std::string_view findWhat_;
-    std::optional<std::optional<std::string>> target_;  // findWhat_ in targetPage_
-    text::CodePage targetPage_;
+    std::optional<std::string> runTarget_;   // the search text in the run's code page
+    std::optional<std::string> utf8Target_;  // and in UTF-8
     const FindOptions& options_;
     FindTree& tree_;
     host::VBProject* project_ = nullptr;
     long projectNode_ = FindTree::kRoot;
     std::array<long, kGroupSlots> groupNodes_{};
     long componentNode_ = FindTree::kRoot;
-    long startLine_ = 1, startColumn_ = 1, endLine_ = -1, endColumn_ = -1;
     long hits_ = 0;
-    bool found_ = false;
     bool foundAny_ = false;
     bool beyondLimit_ = false;
 };

@@ -29,27 +29,38 @@ long CountCodeMembers(host::CodeModule& module) {
     return routines;
 }
 
-}  // namespace
-
-ModuleFigures GetModuleFigures(host::VBE& vbe, std::string_view projectName,
-                               std::string_view componentName, RoutineCounting counting) try {
+// The line figures of a module with its count of routines.
+ModuleFigures FiguresOf(host::CodeModule& module, long routines) {
     ModuleFigures figures;
-    host::CodeModule* module =
-        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName).CodeModule();
-    if (module == nullptr) return figures;
-    figures.routines = counting == RoutineCounting::Members
-                           ? CountCodeMembers(*module)
-                           : CountRoutineList(vbe, projectName, componentName);
-    const long d = module->CountOfDeclarationLines();
-    const long n = module->CountOfLines();
-    const LineCounts body = CountLines(*module, d + 1, n);
-    const LineCounts declarations = CountLines(*module, 1, d + 1);
+    figures.routines = routines;
+    const long d = module.CountOfDeclarationLines();
+    const long n = module.CountOfLines();
+    const LineCounts body = CountLines(module, d + 1, n);
+    const LineCounts declarations = CountLines(module, 1, d + 1);
     figures.totalLines = n;
     figures.declaration = d - declarations.blanks - declarations.comments;
     figures.blank = body.blanks + declarations.blanks;
     figures.comments = body.comments + declarations.comments;
     figures.code = n - figures.declaration - figures.blank - figures.comments;
     return figures;
+}
+
+}  // namespace
+
+ModuleFigures GetModuleFigures(host::VBE& vbe, std::string_view projectName,
+                               std::string_view componentName, RoutineCounting counting) try {
+    host::CodeModule* module =
+        vbe.VBProjects().Item(projectName).VBComponents().Item(componentName).CodeModule();
+    if (module == nullptr) return {};
+    return FiguresOf(*module, counting == RoutineCounting::Members
+                                  ? CountCodeMembers(*module)
+                                  : CountRoutineList(vbe, projectName, componentName));
+} QV_PASS_UP("frmStats", "DoStats")
+
+ModuleFigures GetModuleFigures(host::CodeModule& module, RoutineCounting counting) try {
+    return FiguresOf(module, counting == RoutineCounting::Members
+                                 ? CountCodeMembers(module)
+                                 : static_cast<long>(analysis::ReadRoutineNames(module).size()) - 1);
 } QV_PASS_UP("frmStats", "DoStats")
 
 RoutineFigures GetDeclarationsFigures(host::CodeModule& module) try {

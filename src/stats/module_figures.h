@@ -44,6 +44,10 @@ enum class RoutineCounting {
 // line count, so a final comment line counts as code.
 ModuleFigures GetModuleFigures(host::VBE& vbe, std::string_view projectName,
                                std::string_view componentName, RoutineCounting counting);
+// The same figures of a module at hand, with no progress report: they touch
+// nothing but the module, so that different modules can be counted side by
+// side.
+ModuleFigures GetModuleFigures(host::CodeModule& module, RoutineCounting counting);
 
 // The declarations row: its comment and blank lines, the last declaration line
 // not examined.

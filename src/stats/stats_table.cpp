@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/routine_parsing.h"
+#include "analysis/side_by_side.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
@@ -15,21 +16,30 @@ void Report(const StatsProgress& progress, long done, long max) {
 }
 
 // Appends the module rows of one project, adding each to the total; a row
-// is named project.module when qualified.
-void AddProjectRows(host::VBE& vbe, host::VBProject& project, RoutineCounting counting,
-                    bool qualified, ModuleTable& table, long& done, long max,
-                    const StatsProgress& progress) {
+// is named project.module when qualified. The modules are counted side by
+// side and taken in the project's order.
+void AddProjectRows(host::VBProject& project, RoutineCounting counting, bool qualified,
+                    ModuleTable& table, long& done, long max, const StatsProgress& progress) {
     const std::string projectName = project.Name();
-    for (const std::string& component : StatisticsModules(project)) {
-        ModuleRow row;
-        row.text = qualified ? projectName + "." + component : component;
-        row.project = projectName;
-        row.component = component;
-        row.figures = GetModuleFigures(vbe, projectName, component, counting);
-        AddFigures(table.total.figures, row.figures);
-        table.modules.push_back(std::move(row));
-        Report(progress, ++done, max);
+    const std::vector<std::string> components = StatisticsModules(project);
+    std::vector<host::CodeModule*> modules;
+    for (const std::string& component : components) {
+        modules.push_back(project.VBComponents().Item(component).CodeModule());
     }
+    std::vector<ModuleFigures> figures(components.size());
+    analysis::RunSideBySide(
+        components.size(),
+        [&](size_t i) { figures[i] = GetModuleFigures(*modules[i], counting); },
+        [&](size_t i) {
+            ModuleRow row;
+            row.text = qualified ? projectName + "." + components[i] : components[i];
+            row.project = projectName;
+            row.component = components[i];
+            row.figures = figures[i];
+            AddFigures(table.total.figures, row.figures);
+            table.modules.push_back(std::move(row));
+            Report(progress, ++done, max);
+        });
 }
 
 }  // namespace
@@ -67,7 +77,7 @@ ModuleTable ProjectStatistics(host::VBE& vbe, std::string_view projectName,
     host::VBProject& project = vbe.VBProjects().Item(projectName);
     const long max = static_cast<long>(StatisticsModules(project).size());
     long done = 0;
-    AddProjectRows(vbe, project, RoutineCounting::RoutineList, false, table, done, max, progress);
+    AddProjectRows(project, RoutineCounting::RoutineList, false, table, done, max, progress);
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
     return table;
 } QV_PASS_UP("frmStats", "DoStats")
@@ -81,7 +91,7 @@ ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& p
     }
     long done = 0;
     for (const std::string& name : projectNames) {
-        AddProjectRows(vbe, vbe.VBProjects().Item(name), RoutineCounting::RoutineList, true, table,
+        AddProjectRows(vbe.VBProjects().Item(name), RoutineCounting::RoutineList, true, table,
                        done, max, progress);
     }
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
@@ -100,7 +110,7 @@ ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress) try {
     }
     long done = 0;
     for (long p = 1; p <= projects.Count(); ++p) {
-        AddProjectRows(vbe, projects.Item(p), RoutineCounting::Members, true, table, done, max,
+        AddProjectRows(projects.Item(p), RoutineCounting::Members, true, table, done, max,
                        progress);
     }
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));

@@ -52,6 +52,23 @@ TEST_F(RoutineParsing, RoutineListReportsProgressOnTheSecondBar) {
     EXPECT_EQ(services.statusCalls.size(), 1u) << "only the maximum without the switch";
 }
 
+// The list read for work side by side is the list the progress-reporting
+// call gives (copies under #If, accessors, a Declare left out), and it reports
+// nothing: a progress report from a helper thread would reach the window.
+TEST_F(RoutineParsing, RoutineListReadWithoutProgressIsTheSameList) {
+    auto& m = Module(Vb({"Private Declare Function Tick Lib \"k\" () As Long",
+                         "#If A Then", "Sub Twice()", "End Sub", "#Else", "Sub Twice()", "End Sub",
+                         "#End If",
+                         "Public Property Get Value() As Long", "End Property",
+                         "Public Property Let Value(ByVal n As Long)", "End Property"}));
+    const RoutineList reported = Names(m, true);
+    services.statusCalls.clear();
+    EXPECT_EQ(ReadRoutineNames(m), reported);
+    EXPECT_TRUE(services.statusCalls.empty());
+    EXPECT_EQ(reported, (RoutineList{{"(Declarations)", 0}, {"Twice", 0}, {"Twice", 0, 1},
+                                     {"Value", 1}, {"Value", 3}}));
+}
+
 TEST_F(RoutineParsing, SpanOfAContinuedDeclarationWithCommentBlock) {
     auto& m = Module(Vb({"Public Function F(ByVal a As Long, _",  // 1
                          "                  ByVal b As Long) As Long",  // 2

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <random>
+#include <tuple>
 #include <utility>
 
 #include "platform/code_page.h"
@@ -98,10 +99,12 @@ std::vector<std::pair<long, size_t>> ModuleHits(CodeModule& m, std::string_view 
     return hits;
 }
 
-// Lines of a loaded file (with a line left out between them, as a hidden
-// attribute line is, and CR LF, LF or lone CR endings) and lines inserted
-// later among them: a hit is whole within one line, and every hit of the
-// plain definition is found, in modules of many lines.
+// A module's lines are searched as one text where they lie next to each
+// other in memory (a loaded file's lines, or lines written one after
+// another); a hit is still whole within one line. Lines of a file with a
+// line left out between them (as a hidden attribute line is), lines of
+// CR LF, LF and lone CR endings, and lines inserted later among them, in
+// modules larger than the pieces the text is searched in.
 TEST(HostFind, ModulesSearchedAsOneTextFindWhatTheirLinesHold) {
     std::mt19937 rng(11);
     const std::string alphabet = "aAbB _\xC1\xE1";
@@ -133,6 +136,77 @@ TEST(HostFind, ModulesSearchedAsOneTextFindWhatTheirLinesHold) {
         for (bool matchCase : {false, true}) {
             EXPECT_EQ(ModuleHits(m, target, matchCase), NaiveModuleHits(m, target, matchCase))
                 << "round " << round << " target '" << target << "' matchCase " << matchCase;
+        }
+    }
+}
+
+// Each line searched on its own, bounded to it.
+std::vector<std::tuple<long, long, long>> LineByLineHits(CodeModule& m, std::string_view target,
+                                                         bool wholeWord, bool matchCase) {
+    std::vector<std::tuple<long, long, long>> hits;
+    for (long line = 1; line <= m.CountOfLines(); ++line) {
+        long sl = line, sc = 1, el = line, ec = -1;
+        while (m.Find(target, sl, sc, el, ec, wholeWord, matchCase, false)) {
+            hits.emplace_back(sl, sc, ec);
+            ++sc;
+            el = line;
+            ec = -1;
+        }
+    }
+    return hits;
+}
+
+std::vector<std::tuple<long, long, long>> WalkedHits(CodeModule& m, std::string_view target,
+                                                     bool wholeWord, bool matchCase) {
+    std::vector<std::tuple<long, long, long>> hits;
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    while (m.Find(target, sl, sc, el, ec, wholeWord, matchCase, false)) {
+        hits.emplace_back(sl, sc, ec);
+        ++sc;
+        el = ec = -1;
+    }
+    return hits;
+}
+
+// Walking a whole module finds what searching each line alone finds, by the
+// rules of a hit: whole words (an underscore, a digit, a letter or a
+// double-byte character next to the text joins it), case folded or not, and
+// never a part of a character, in single-byte, double-byte and UTF-8 pages.
+TEST(HostFind, WholeModuleWalkFindsTheHitsOfEachLineAlone) {
+    std::mt19937 rng(29);
+    // Shift-JIS and GBK lead bytes, trail bytes that are "\\", "_" or a letter,
+    // UTF-8's lead and continuation bytes, punctuation and word bytes.
+    const std::string alphabet = "aAb_ .(9\x81\x95\\\xE3\x81\x82\xC3\xA9";
+    const char* const pages[] = {"1252", "932", "936", "65001"};
+    for (int round = 0; round < 200; ++round) {
+        auto bytes = std::make_shared<std::string>();
+        std::vector<std::string_view> lines;
+        std::vector<std::pair<size_t, size_t>> spans;
+        const size_t count = 1 + rng() % (round % 10 == 0 ? 3000 : 40);
+        for (size_t i = 0; i < count; ++i) {
+            const size_t length = rng() % 30;
+            spans.emplace_back(bytes->size(), length);
+            for (size_t k = 0; k < length; ++k) *bytes += alphabet[rng() % alphabet.size()];
+            *bytes += "\r\n";
+        }
+        for (size_t i = 0; i < spans.size(); ++i) {
+            if (rng() % 10 == 0) continue;  // left out, as a hidden line is
+            lines.emplace_back(bytes->data() + spans[i].first, spans[i].second);
+        }
+        std::string target;
+        for (size_t i = 0, n = 1 + rng() % 3; i < n; ++i) target += alphabet[rng() % alphabet.size()];
+        test::VbFixture fx;
+        auto& component = fx.Add("Module1", vbext_ct_StdModule, "");
+        component.SetTextCodePage(*text::CodePage::Named(pages[round % 4]));
+        auto& m = *component.Code();
+        m.LoadLines(bytes, std::move(lines));
+        for (bool wholeWord : {false, true}) {
+            for (bool matchCase : {false, true}) {
+                EXPECT_EQ(WalkedHits(m, target, wholeWord, matchCase),
+                          LineByLineHits(m, target, wholeWord, matchCase))
+                    << "round " << round << " page " << pages[round % 4] << " wholeWord "
+                    << wholeWord << " matchCase " << matchCase;
+            }
         }
     }
 }

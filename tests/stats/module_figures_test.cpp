@@ -110,6 +110,15 @@ TEST(ModuleFigures, RoutinesCountAccessorsInAProjectAndMembersInAGroup) {
         GetModuleFigures(fx.Vbe(), "Project1", "Class2", RoutineCounting::RoutineList).routines, 2);
     EXPECT_EQ(GetModuleFigures(fx.Vbe(), "Project1", "Class2", RoutineCounting::Members).routines,
               1);
+    // The module at hand counts alike, without looking it up by name.
+    for (const char* name : {"Class1", "Class2"}) {
+        host::CodeModule& module = *fx.Vbe().VBProjects().Item("Project1").VBComponents().Item(name).CodeModule();
+        for (RoutineCounting counting : {RoutineCounting::RoutineList, RoutineCounting::Members}) {
+            EXPECT_EQ(GetModuleFigures(module, counting),
+                      GetModuleFigures(fx.Vbe(), "Project1", name, counting))
+                << name;
+        }
+    }
 }
 
 TEST(ModuleFigures, KeywordsCountInAnyCase) {

@@ -37,6 +37,41 @@ TEST(StatsTable, TotalRowSumsTheColumnsAndCountsTheModules) {
     EXPECT_EQ(progress, (std::vector<std::pair<long, long>>{{1, 3}, {2, 3}, {3, 3}}));
 }
 
+// Many modules are counted side by side: each row holds its own module's
+// figures, the rows and the progress come in the project's order, and the
+// total is their sum.
+TEST(StatsTable, ModulesCountedSideBySideKeepTheirOrderAndFigures) {
+    test::VbFixture fx;
+    std::vector<std::string> names;
+    for (int m = 0; m < 60; ++m) {
+        std::vector<std::string> lines{"Option Explicit"};
+        for (int r = 0; r < m % 5; ++r) {
+            lines.push_back("' routine " + std::to_string(r));
+            lines.push_back("Sub R" + std::to_string(r) + "()");
+            for (int k = 0; k < m; ++k) lines.push_back(k % 3 == 0 ? "" : "    x = " + std::to_string(k));
+            lines.push_back("End Sub");
+        }
+        names.push_back("Mod" + std::to_string(59 - m));  // not in sorted order
+        fx.Add(names.back(), host::vbext_ct_StdModule, test::Vb(lines));
+    }
+    std::vector<long> progress;
+    const ModuleTable table = ProjectStatistics(fx.Vbe(), "Project1", [&](long done, long max) {
+        EXPECT_EQ(max, 60);
+        progress.push_back(done);
+    });
+    ASSERT_EQ(Texts(table.modules), names);
+    ModuleFigures sum;
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(table.modules[i].figures,
+                  GetModuleFigures(fx.Vbe(), "Project1", names[i], RoutineCounting::RoutineList))
+            << names[i];
+        EXPECT_EQ(table.modules[i].figures.routines, static_cast<long>(i % 5)) << names[i];
+        AddFigures(sum, table.modules[i].figures);
+        EXPECT_EQ(progress[i], static_cast<long>(i) + 1);
+    }
+    EXPECT_EQ(table.total.figures, sum);
+}
+
 TEST(StatsTable, SortingPutsTheTotalFirstAndIgnoresCase) {
     std::vector<ModuleRow> rows{{"modB", "", "", {}}, {" <Total> 3 modules", "", "", {}},
                                 {"charlie", "", "", {}}, {"Alpha", "", "", {}}};

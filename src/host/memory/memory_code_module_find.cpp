@@ -73,6 +73,15 @@ class TextFinder {
             }
             i += length;
         }
+#if defined(__SSE2__)
+        if (size_ > 0) {
+            const auto splat = [](unsigned char c) { return _mm_set1_epi8(static_cast<char>(c)); };
+            firstMask_ = splat(mask_.front());
+            firstFolded_ = splat(static_cast<unsigned char>(value_.front() | mask_.front()));
+            lastMask_ = splat(mask_.back());
+            lastFolded_ = splat(static_cast<unsigned char>(value_.back() | mask_.back()));
+        }
+#endif
     }
 
     // The first position at or after from where the text stands; npos if none.
@@ -108,14 +117,9 @@ class TextFinder {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block));
         const __m128i last =
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block + size_ - 1));
-        const auto folded = [](unsigned char c, unsigned char mask) {
-            return _mm_set1_epi8(static_cast<char>(c | mask));
-        };
-        const __m128i hit = _mm_and_si128(
-            _mm_cmpeq_epi8(_mm_or_si128(first, _mm_set1_epi8(static_cast<char>(mask_.front()))),
-                           folded(value_.front(), mask_.front())),
-            _mm_cmpeq_epi8(_mm_or_si128(last, _mm_set1_epi8(static_cast<char>(mask_.back()))),
-                           folded(value_.back(), mask_.back())));
+        const __m128i hit =
+            _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(first, firstMask_), firstFolded_),
+                          _mm_cmpeq_epi8(_mm_or_si128(last, lastMask_), lastFolded_));
         for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit)) & wanted; bits != 0;
              bits &= bits - 1) {
             const size_t at = block + static_cast<size_t>(__builtin_ctz(bits));
@@ -133,6 +137,11 @@ class TextFinder {
     }
 
     size_t size_;
+#if defined(__SSE2__)
+    // The first and the last byte of the text, each with the bits in which
+    // its two cases differ set, sixteen times over.
+    __m128i firstMask_{}, firstFolded_{}, lastMask_{}, lastFolded_{};
+#endif
     std::basic_string<unsigned char> value_;
     std::basic_string<unsigned char> other_;
     std::basic_string<unsigned char> mask_;
@@ -168,6 +177,62 @@ bool SearchLine(std::string_view line, size_t from, size_t limit, const TextFind
     return false;
 }
 
+// The lines of a module whose views lie next to each other in one piece of
+// memory, apart only by their line breaks: the lines of a loaded file (the
+// hidden attribute lines among them end a run), or lines written one after
+// another into the store. Two views that close can only be of one
+// allocation, since the allocator keeps a header between any two.
+constexpr size_t kMostBreakBytes = 2;
+// A run is searched in pieces that grow from this size, so that a search
+// that stops at its first hit (as a find does once a hit) reads little past it.
+constexpr size_t kFirstPieceBytes = 1024;
+constexpr size_t kLargestPieceBytes = 64 * 1024;
+
+// The first line (0-based) from `from` to `last` that can hold a hit of the
+// plain text: one whose bytes hold a match of finder. The lines between are
+// searched as one text rather than line by line, so that a module without
+// the text costs one pass over its bytes. Only a necessary test: the line
+// found is searched again by the rules of a hit (whole characters, whole
+// words). Returns last + 1 when no line can.
+long NextCandidateLine(const LineStore& lines, long from, long last, const TextFinder& finder,
+                       size_t targetSize) {
+    size_t piece = kFirstPieceBytes;
+    long l = from;
+    while (l <= last) {
+        const std::string_view first = lines.Line(l);
+        if (first.data() == nullptr) {  // an empty line written later holds nothing
+            ++l;
+            continue;
+        }
+        const char* end = first.data() + first.size();
+        long r = l;
+        while (r < last && static_cast<size_t>(end - first.data()) < piece) {
+            const std::string_view next = lines.Line(r + 1);
+            if (next.data() == nullptr || next.data() < end ||
+                static_cast<size_t>(next.data() - end) > kMostBreakBytes) {
+                break;
+            }
+            end = next.data() + next.size();
+            ++r;
+        }
+        piece = std::min(2 * piece, kLargestPieceBytes);
+        const std::string_view run(first.data(), static_cast<size_t>(end - first.data()));
+        for (size_t at = finder.Find(run, 0); at != std::string_view::npos;
+             at = finder.Find(run, at + 1)) {
+            // The line whose end the candidate does not pass; it holds the
+            // candidate unless the candidate starts in the break before it.
+            const char* const begin = run.data() + at;
+            while (l < r && lines.Line(l).data() + lines.Line(l).size() < begin + targetSize) ++l;
+            if (lines.Line(l).data() <= begin &&
+                begin + targetSize <= lines.Line(l).data() + lines.Line(l).size()) {
+                return l;
+            }
+        }
+        l = r + 1;
+    }
+    return last + 1;
+}
+
 }  // namespace
 
 bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& startColumn,
@@ -183,6 +248,10 @@ bool MemoryCodeModule::Find(std::string_view target, long& startLine, long& star
     const text::CodePage page = TextCodePage();
     const TextFinder finder(patternSearch ? std::string_view() : target, matchCase, page);
     for (long l = firstLine; l <= lastLine; ++l) {
+        if (!patternSearch) {
+            l = NextCandidateLine(lines_, l - 1, lastLine - 1, finder, target.size()) + 1;
+            if (l > lastLine) break;
+        }
         const std::string_view line = lines_.Line(l - 1);
         const size_t from = l == firstLine ? static_cast<size_t>(std::max(startColumn, 1L) - 1) : 0;
         if (from > line.size()) continue;

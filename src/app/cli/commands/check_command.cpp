@@ -12,6 +12,7 @@
 #include <ostream>
 
 #include "analysis/routine_parsing.h"
+#include "analysis/side_by_side.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/check_sarif.h"
 #include "app/cli/command.h"
@@ -230,10 +231,21 @@ public:
             JsonNode componentsJson = JsonNode::array();
             if (!json && !sarif) PrintProjectHeader(context, *project);
             std::vector<ModuleResult> results;
-            for (MemoryComponent* component : Modules(*project, selection)) {
+            // The modules are judged side by side, and taken in order; a
+            // file's read-only mark is asked for here, not on the helpers.
+            const std::vector<MemoryComponent*> modules = Modules(*project, selection);
+            std::vector<ModuleResult> judged(modules.size());
+            for (size_t i = 0; i < modules.size(); ++i) {
+                judged[i].component = modules[i];
+                judged[i].readOnly = analysis::IsReadOnly(*modules[i]);
+            }
+            analysis::RunSideBySide(modules.size(), [&](size_t i) {
+                Judge(judged[i], selection, routineRows, excludeReadOnly, settings);
+            }, [&](size_t i) {
+                MemoryComponent* component = modules[i];
                 const text::CodePage page = component->TextCodePage();
                 progress.Next(text::ToUtf8(component->Name(), page));
-                ModuleResult r = Judge(*component, selection, routineRows, excludeReadOnly, settings);
+                ModuleResult r = std::move(judged[i]);
                 if (!r.failure.empty()) {
                     failed = true;
                     const std::string problem =
@@ -256,7 +268,7 @@ public:
                 if (json) componentsJson.push_back(ModuleJson(*target, r));
                 // The log keeps what it needs of each module as it goes.
                 if (!sarif) results.push_back(std::move(r));
-            }
+            });
             if (sarif) {
                 continue;
             } else if (json) {
@@ -322,13 +334,12 @@ private:
         return static_cast<int>(n);
     }
 
-    static ModuleResult Judge(MemoryComponent& component, const Selection& selection,
-                              bool listRoutines, bool excludeReadOnly,
-                              const settings::SettingsRecord& settings) {
-        ModuleResult r;
-        r.component = &component;
-        r.readOnly = analysis::IsReadOnly(component);
-        if (r.readOnly && excludeReadOnly) return r;
+    // Judges r's component (r holds it and its read-only mark); touches
+    // nothing but the module, so modules can be judged side by side.
+    static void Judge(ModuleResult& r, const Selection& selection, bool listRoutines,
+                      bool excludeReadOnly, const settings::SettingsRecord& settings) {
+        MemoryComponent& component = *r.component;
+        if (r.readOnly && excludeReadOnly) return;
         try {
             if (selection.routine.empty()) {
                 r.counts =
@@ -351,7 +362,6 @@ private:
             r.failure = CurrentAsVbError().ReportText();
             r.counts = {};
         }
-        return r;
     }
 
     // Each finding of the module marked against the baseline, as the SARIF

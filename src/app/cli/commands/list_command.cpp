@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "analysis/side_by_side.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
@@ -57,14 +58,27 @@ const char* ComponentTypeName(int type) {
     }
 }
 
-// The routines of a component without the "(Declarations)" entry.
-analysis::RoutineList Routines(LoadedTarget& target, MemoryProject& project,
-                               MemoryComponent& component) {
-    analysis::RoutineList names;
-    if (component.Code() == nullptr) return names;
-    analysis::GetRoutineNames(target.Vbe(), project.Name(), component.Name(), names, false);
-    if (!names.empty()) names.erase(names.begin());
-    return names;
+// What is listed of a component: its routines without the "(Declarations)"
+// entry and, for the text, each routine's type.
+struct ComponentRoutines {
+    analysis::RoutineList routines;
+    std::vector<std::string> types;
+};
+
+// Reads the component's routines; touches nothing but its module, so that
+// the components can be read side by side.
+ComponentRoutines ReadRoutines(MemoryComponent& component, bool withTypes) {
+    ComponentRoutines read;
+    host::CodeModule* code = component.Code();
+    if (code == nullptr) return read;
+    read.routines = analysis::ReadRoutineNames(*code);
+    read.routines.erase(read.routines.begin());
+    if (!withTypes) return read;
+    for (const analysis::RoutineEntry& r : read.routines) {
+        const analysis::RoutineCopyScope copy(*code, r);
+        read.types.push_back(analysis::GetRoutineType(*code, r.name, r.kind));
+    }
+    return read;
 }
 
 class ListCommand : public Command {
@@ -93,20 +107,31 @@ class ListCommand : public Command {
                             << DisplayMessage(project.FileName(), target->Vbe().TextCodePage())
                             << '\n';
             }
+            std::vector<MemoryComponent*> listed;
             for (long c = 1; c <= project.Components().Count(); ++c) {
                 MemoryComponent& component = project.Components().At(c);
                 if (selection.component != nullptr && &component != selection.component) continue;
-                const analysis::RoutineList routines = Routines(*target, project, component);
+                listed.push_back(&component);
+            }
+            // The components' routines are read side by side and listed in order.
+            std::vector<ComponentRoutines> read(listed.size());
+            analysis::RunSideBySide(listed.size(), [&](size_t i) {
+                read[i] = ReadRoutines(*listed[i], !json);
+            }, [&](size_t i) {
+                MemoryComponent& component = *listed[i];
+                const ComponentRoutines routines = std::move(read[i]);
                 if (json) {
                     JsonNode object = ComponentJson(*target, component);
                     JsonNode list = JsonNode::array();
-                    for (const auto& r : routines) list.push_back(RoutineJson(*component.Code(), r));
+                    for (const auto& r : routines.routines) {
+                        list.push_back(RoutineJson(*component.Code(), r));
+                    }
                     object["routines"] = std::move(list);
                     components.push_back(std::move(object));
                 } else {
                     PrintComponent(context, *target, component, routines);
                 }
-            }
+            });
             if (json) {
                 JsonNode object = ProjectJson(project);
                 object["components"] = std::move(components);
@@ -130,17 +155,16 @@ class ListCommand : public Command {
 
   private:
     static void PrintComponent(CommandContext& context, LoadedTarget& target,
-                               MemoryComponent& component, const analysis::RoutineList& routines) {
+                               MemoryComponent& component, const ComponentRoutines& read) {
         const text::CodePage page = component.TextCodePage();
         context.out << "  " << DisplayText(component.Name(), page) << " ("
                     << ComponentTypeName(component.Type()) << ")  "
                     << DisplayMessage(ComponentFile(target, component), target.Vbe().TextCodePage())
                     << (analysis::IsReadOnly(component) ? "  [read-only]" : "") << '\n';
-        for (const auto& r : routines) {
+        for (size_t i = 0; i < read.routines.size(); ++i) {
+            const analysis::RoutineEntry& r = read.routines[i];
             const std::string kindWord = analysis::KindWord(r.kind);
-            const analysis::RoutineCopyScope copy(*component.Code(), r);
-            context.out << "    " << analysis::GetRoutineType(*component.Code(), r.name, r.kind)
-                        << (kindWord.empty() ? "" : " " + kindWord) << ' '
+            context.out << "    " << read.types[i] << (kindWord.empty() ? "" : " " + kindWord) << ' '
                         << DisplayText(r.name + analysis::CopySuffix(r.copy), page) << '\n';
         }
     }
