@@ -94,7 +94,7 @@ fi
 failed=()
 summary=()
 for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fuzz \
-              line_numbers_fuzz code_changes_fuzz lsp_fuzz; do
+              line_numbers_fuzz code_changes_fuzz lsp_fuzz find_fuzz; do
   corpus="$work/$target"
   mkdir -p "$corpus"
   case "$target" in

@@ -221,10 +221,15 @@ RemovalPlan PlanRemoval(host::CodeModule& module, std::string_view name,
     // No top block; or an opening marker with nothing below it that ends the
     // block: deleting up to an unknown line could take the user's code too.
     if (top == 0 || to < top) {
-        if (plan.Empty() && IsTermimate(module.Members().Item(name))) {
+        // A terminate routine's own blocks, where they stand, are what
+        // insertion wrote; an exit label above them is then the user's (the
+        // terminate blocks have none), and its lines stay.
+        if (IsTermimate(module.Members().Item(name))) {
             RemovalPlan terminate = PlanTerminateRemoval(module, span);
-            terminate.span = span;
-            return terminate;
+            if (!terminate.Empty() || plan.Empty()) {
+                terminate.span = span;
+                return terminate;
+            }
         }
         return plan;
     }

@@ -564,6 +564,15 @@ group_check-shop() {
   case_ shop-terminate-check "@shop-terminate-add" -- check Shop.vbp
   replace_in shop-terminate-add CAccount.cls 'Private Sub Class_Terminate\(\)\r\n(.|\r|\n)*?End Sub' 'Private Sub Class_Terminate()\r\n    On Error Resume Next\r\nEnd Sub'
   case_ shop-terminate-own-check "@shop-terminate-add" -- check Shop.vbp
+  # A terminate routine's own label named like the exit label stays, with
+  # its lines, when the terminate blocks come out again.
+  case_ shop-terminate-label-setup "$shop" -- list Shop.vbp
+  printf '%s\r\n' 'VERSION 1.0 CLASS' BEGIN "  MultiUse = -1  'True" END 'Attribute VB_Name = "CAccount"' \
+    'Attribute VB_Exposed = False' 'Option Explicit' '' 'Private Sub Class_Terminate()' \
+    '    Debug.Print "bye"' 'Exit_Routine:' '    Debug.Print "done"' 'End Sub' \
+    >"$out/shop-terminate-label-setup/tree/CAccount.cls"
+  case_ shop-terminate-label-add "@shop-terminate-label-setup" -- add Shop.vbp --module CAccount
+  case_ shop-terminate-label-remove "@shop-terminate-label-add" -- remove Shop.vbp --module CAccount
 }
 
 # tidy and comment over modules untidy in each way (fixtures/Tidy).
