@@ -71,6 +71,10 @@ bool IsProcedureEnd(std::string_view line) {
     return memory::IsProcEnd(line);
 }
 
+bool DeclaresProcedure(std::string_view line) {
+    return memory::ParseProcDeclaration(line).has_value();
+}
+
 bool IsBlankOrComment(std::string_view line) {
     const std::string_view t = SkipBlanks(line);
     return t.empty() || IsCommentStart(t);

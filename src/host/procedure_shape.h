@@ -36,6 +36,10 @@ bool ClosesProcedureAtEnd(std::string_view line);
 // stand before it).
 bool IsProcedureEnd(std::string_view line);
 
+// The line declares a Sub, Function or Property, as the host reads its
+// procedures.
+bool DeclaresProcedure(std::string_view line);
+
 // A blank or comment line (leading blanks ignored).
 bool IsBlankOrComment(std::string_view line);
 

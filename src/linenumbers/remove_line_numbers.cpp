@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "host/procedure_shape.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
@@ -54,6 +55,14 @@ bool IsLineNumber(std::string_view word) {
     return IsNumeric(word);
 }
 
+// The line's number can come off: a number before a Sub, Function or
+// Property declaration stays, as the line without it would declare a
+// procedure inside this one and change the module's routines.
+bool IsRemovableNumber(std::string_view line, std::string_view word) {
+    return IsLineNumber(word) &&
+           !host::DeclaresProcedure(text::Trim(line).substr(word.size()));
+}
+
 bool StartsWithSpaces(const std::string& line, size_t count) {
     return line.size() >= count && line.find_first_not_of(' ') >= count;
 }
@@ -79,7 +88,7 @@ public:
             } else if (continued) {
                 if (rewrite) DropLeadingSpaces(line, width_);
             } else if (!first.empty() && IsDigit(first.front())) {
-                if (IsLineNumber(first)) {
+                if (IsRemovableNumber(line, first)) {
                     if (!rewrite) return true;
                     RemoveNumber(line, first.size());
                 }

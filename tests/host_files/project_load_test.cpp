@@ -87,7 +87,7 @@ TEST(ProjectLoad, ProceduresFoundWhileReadingAnswerAsThoseFoundLater) {
     lines.insert(lines.end(), code.begin(), code.end());
     folder.Write("modShapes.bas", Joined(lines));
     folder.Write("Shapes.vbp", Joined({"Type=Exe", "Module=modShapes; modShapes.bas"}));
-    for (const std::string& target : {"Shapes.vbp", "modShapes.bas"}) {
+    for (const char* target : {"Shapes.vbp", "modShapes.bas"}) {
         LoadedFiles loaded = Load({folder.File(target)});
         host::memory::MemoryCodeModule& read = loaded.Code("modShapes");
         VbFixture fx;

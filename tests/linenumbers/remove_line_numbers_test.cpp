@@ -54,6 +54,12 @@ TEST(RemoveLineNumbers, LinesWithoutNumbersStayAsTheyAre) {
     // Nor is a word that merely begins with one.
     const Lines word = {"    x = 1", "2nd:", "    y = 2"};
     EXPECT_EQ(Unnumbered(word), word);
+    // A number before a declaration stays: without it the line would
+    // declare a procedure inside this one.
+    const Lines declaring = {"    x = 1", "20 Property Get Failed() As Boolean", "    y = 2"};
+    EXPECT_EQ(Unnumbered(declaring), declaring);
+    EXPECT_EQ(Unnumbered({"20 Private Sub Inner()", "30      y = 2"}),
+              (Lines{"20 Private Sub Inner()", "    y = 2"}));
     Lines empty;
     RemoveLineNumbers(empty);
     EXPECT_TRUE(empty.empty());
