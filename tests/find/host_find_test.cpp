@@ -87,14 +87,25 @@ std::vector<std::pair<long, size_t>> NaiveModuleHits(const CodeModule& m, std::s
     return hits;
 }
 
+// The hits of a whole module walked with the host's search: line, first and
+// end column, in the order found.
+std::vector<std::tuple<long, long, long>> WalkedHits(CodeModule& m, std::string_view target,
+                                                     bool wholeWord, bool matchCase) {
+    std::vector<std::tuple<long, long, long>> hits;
+    long sl = 1, sc = 1, el = -1, ec = -1;
+    while (m.Find(target, sl, sc, el, ec, wholeWord, matchCase, false)) {
+        hits.emplace_back(sl, sc, ec);
+        ++sc;
+        el = ec = -1;
+    }
+    return hits;
+}
+
 std::vector<std::pair<long, size_t>> ModuleHits(CodeModule& m, std::string_view target,
                                                 bool matchCase) {
     std::vector<std::pair<long, size_t>> hits;
-    long sl = 1, sc = 1, el = -1, ec = -1;
-    while (m.Find(target, sl, sc, el, ec, false, matchCase, false)) {
-        hits.emplace_back(sl, static_cast<size_t>(sc - 1));
-        ++sc;
-        el = ec = -1;
+    for (const auto& [line, start, end] : WalkedHits(m, target, false, matchCase)) {
+        hits.emplace_back(line, static_cast<size_t>(start - 1));
     }
     return hits;
 }
@@ -152,18 +163,6 @@ std::vector<std::tuple<long, long, long>> LineByLineHits(CodeModule& m, std::str
             el = line;
             ec = -1;
         }
-    }
-    return hits;
-}
-
-std::vector<std::tuple<long, long, long>> WalkedHits(CodeModule& m, std::string_view target,
-                                                     bool wholeWord, bool matchCase) {
-    std::vector<std::tuple<long, long, long>> hits;
-    long sl = 1, sc = 1, el = -1, ec = -1;
-    while (m.Find(target, sl, sc, el, ec, wholeWord, matchCase, false)) {
-        hits.emplace_back(sl, sc, ec);
-        ++sc;
-        el = ec = -1;
     }
     return hits;
 }
