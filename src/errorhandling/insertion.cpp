@@ -30,11 +30,7 @@ std::string IndentBlock(const std::string& block, const settings::SettingsRecord
     // The block's last line is followed by an empty element, which the
     // engine takes for the closing line of the body and which is dropped.
     std::vector<std::string> split = text::SplitLines(block + std::string(text::kCrLf));
-    if (lines != nullptr) {
-        tidy::TidyUpCode(split, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings, *lines);
-    } else {
-        tidy::TidyUpCode(split, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
-    }
+    tidy::TidyUpCode(split, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings, lines);
     if (!split.empty() && split.back().empty()) split.pop_back();
     return text::JoinLines(split);
 }

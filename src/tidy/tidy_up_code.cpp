@@ -26,21 +26,6 @@ void CondenseBlankLines(std::vector<std::string>& lines) {
 
 }  // namespace
 
-void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
-                const KeywordList& closers, int routineFlag,
-                const settings::SettingsRecord& settings) try {
-    TidyState state;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (routineFlag == 1 && i + 1 == lines.size()) {
-            lines[i] = ClosingLine(lines[i]);
-        } else {
-            Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
-        }
-    }
-    if (lines.size() < 2) return;
-    CondenseBlankLines(lines);
-} QV_PASS_UP("Tidy", "TidyUpCode")
-
 std::string LineLayouts::Key(const TidyState& before, const std::string& line) {
     std::string key;
     key.reserve(sizeof before.level + 6 + line.size());
@@ -64,16 +49,20 @@ void LineLayouts::Keep(const TidyState& before, const std::string& line, Laid la
 
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
                 const KeywordList& closers, int routineFlag,
-                const settings::SettingsRecord& settings, LineLayouts& layouts) try {
+                const settings::SettingsRecord& settings, LineLayouts* layouts) try {
     TidyState state;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (routineFlag == 1 && i + 1 == lines.size()) {
             lines[i] = ClosingLine(lines[i]);
             continue;
         }
+        if (layouts == nullptr) {
+            Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
+            continue;
+        }
         // The first line starts from the state every layout starts from.
         if (i == 0) state = TidyState{.level = routineFlag};
-        if (const LineLayouts::Laid* laid = layouts.Find(state, lines[i])) {
+        if (const LineLayouts::Laid* laid = layouts->Find(state, lines[i])) {
             state = laid->after;
             lines[i] = laid->line;
             continue;
@@ -81,7 +70,7 @@ void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
         const TidyState before = state;
         std::string line = lines[i];
         Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
-        layouts.Keep(before, line, {state, lines[i]});
+        layouts->Keep(before, line, {state, lines[i]});
     }
     if (lines.size() < 2) return;
     CondenseBlankLines(lines);

@@ -16,14 +16,6 @@
 
 namespace qv::tidy {
 
-// routineFlag 1: the lines are a routine's body, from the line after its
-// declaration through its closing line; the closing line goes to column 1.
-// routineFlag 0: declarations, or the lines above or below a routine.
-// settings: the record of the run (its `select`).
-void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
-                const KeywordList& closers, int routineFlag,
-                const settings::SettingsRecord& settings);
-
 // Lines laid out before, for a caller that lays out many blocks alike with
 // one settings record and one pair of keyword lists (the handlers of a
 // module's routines differ in a line or two): a line's layout depends only
@@ -45,10 +37,14 @@ class LineLayouts {
     std::unordered_map<std::string, Laid> laid_;
 };
 
-// The same, each line's layout taken from layouts where it was made before
-// (and kept there when not).
+// routineFlag 1: the lines are a routine's body, from the line after its
+// declaration through its closing line; the closing line goes to column 1.
+// routineFlag 0: declarations, or the lines above or below a routine.
+// settings: the record of the run (its `select`).
+// layouts, when given: each line's layout is taken from it where it was made
+// before (and kept there when not).
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
                 const KeywordList& closers, int routineFlag,
-                const settings::SettingsRecord& settings, LineLayouts& layouts);
+                const settings::SettingsRecord& settings, LineLayouts* layouts = nullptr);
 
 }  // namespace qv::tidy

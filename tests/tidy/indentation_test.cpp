@@ -235,7 +235,7 @@ TEST_F(Indentation, LinesLaidOutBeforeComeOutAsAFreshLayout) {
             Lines fresh = block;
             TidyUpCode(fresh, RoutineOpeners(), RoutineClosers(), 1, Settings());
             Lines again = block;
-            TidyUpCode(again, RoutineOpeners(), RoutineClosers(), 1, Settings(), layouts);
+            TidyUpCode(again, RoutineOpeners(), RoutineClosers(), 1, Settings(), &layouts);
             EXPECT_EQ(again, fresh) << block.front() << " in round " << round;
         }
     }
