@@ -113,9 +113,9 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t
             path, 0,
             "the file cannot be opened (" + Reason(error) + "); check that you may read it");
     }
-    const auto tooLarge = [&](const std::string& size) {
+    const auto tooLarge = [&](const std::string& sizeText) {
         return FileError(path, 0,
-                         "the file is " + size + ", larger than the largest module file that is "
+                         "the file is " + sizeText + ", larger than the largest module file that is "
                          "read (" + SizeText(largest) + ", the setting modulemb), so it was "
                          "not read; raise the setting if this is a module");
     };
