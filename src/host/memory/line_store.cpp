@@ -14,7 +14,6 @@ constexpr size_t kBlockSize = 64 * 1024;
 }  // namespace
 
 void LineStore::SetLines(std::vector<std::string_view> lines) {
-    packed_ = false;
     packedBase_ = nullptr;
     places_ = {};
     slots_ = std::move(lines);
@@ -39,7 +38,6 @@ bool LineStore::Pack(const std::string& buffer, const std::vector<std::string_vi
         bytes += line.size();
     }
     SetLines({});
-    packed_ = true;
     packedBase_ = buffer.data();
     places_ = std::move(places);
     liveBytes_ = bytes;
@@ -47,7 +45,7 @@ bool LineStore::Pack(const std::string& buffer, const std::vector<std::string_vi
 }
 
 void LineStore::Unpack() {
-    if (!packed_) return;
+    if (!Packed()) return;
     std::vector<std::string_view> views;
     views.reserve(places_.size());
     for (const Place& p : places_) views.emplace_back(packedBase_ + p.offset, p.length);

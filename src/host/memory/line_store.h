@@ -47,16 +47,16 @@ class LineStore {
     void Assign(const std::vector<std::string>& lines);
 
     long Count() const {
-        return static_cast<long>(packed_ ? places_.size() : slots_.size() - GapSize());
+        return static_cast<long>(Packed() ? places_.size() : slots_.size() - GapSize());
     }
     // index is 0-based.
     std::string_view Line(long index) const {
         const auto i = static_cast<size_t>(index);
-        if (packed_) return {packedBase_ + places_[i].offset, places_[i].length};
+        if (Packed()) return {packedBase_ + places_[i].offset, places_[i].length};
         return slots_[i < gapStart_ ? i : i + GapSize()];
     }
     // The lines are still the places in one file they were loaded as.
-    bool Packed() const { return packed_; }
+    bool Packed() const { return packedBase_ != nullptr; }
 
     // The loaded files' bytes that lines point into (a snapshot put back
     // may bring an older version of a file than the one loaded last).
@@ -91,9 +91,8 @@ class LineStore {
     void OpenGap(size_t index, size_t size);
     void SetLines(std::vector<std::string_view> lines);
 
-    // While packed_, the lines are places_ in the bytes at packedBase_ (and
+    // While packedBase_ is set, the lines are places_ in the bytes there (and
     // slots_ is empty); else the views, with slots_[gapStart_, gapEnd_) unused.
-    bool packed_ = false;
     const char* packedBase_ = nullptr;
     std::vector<Place> places_;
     std::vector<std::string_view> slots_;
