@@ -1,5 +1,6 @@
 #include "errorhandling/insertion.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -41,6 +42,12 @@ std::string TopText(TemplateRoutine& routine, const settings::SettingsRecord& se
                                  : TopBit(routine, settings, false);
 }
 
+// The line labels that the lines define, in order; a continuation line
+// defines none.
+std::vector<std::string> DefinedLabels(std::string_view lines);
+
+bool MayHoldOnError(std::string_view code);
+
 // The lines the insertion would make in the routine at span.
 std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
@@ -77,10 +84,16 @@ std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, i
     host::CodeModule& module = analysis::ModuleOf(member);
     // A routine without a body of its own lines, or inside #If structure
     // that does not nest in it, has no place where a handler could go.
-    message = analysis::ChangeRefusal(module, name, kind);
+    // (The shape read once gives both the refusal and where the routine's
+    // body lies, as FirstAndLast reads it for a routine that is not
+    // written on one line.)
+    const analysis::RoutineShape shape = analysis::ReadRoutineShape(module, name, kind);
+    message = analysis::ChangeRefusal(shape, name);
     if (!message.empty()) return std::nullopt;
-    return PlanAt(member, kind, analysis::FirstAndLast(module, name, kind), settings, message,
-                  number, layouts, judged);
+    const long start = module.ProcStartLine(name, kind);
+    const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
+    return PlanAt(member, kind, analysis::SpanAt(module, start, shape.declarationEnd + 1, blockEnd),
+                  settings, message, number, layouts, judged);
 }
 QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
 
@@ -120,12 +133,27 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        BlockLayouts* layouts, const JudgedRoutine* judged) {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
-    std::string fullText;
-    const std::string code = analysis::RemoveComments(module, span, fullText);
-    if (const int refusal = OnErrorRefusal(code, settings)) {
-        number = refusal;
-        message = MessageText(refusal);
-        return std::nullopt;
+    // The routine's lines from its first line to the one above its closing
+    // line. Its code (the comments taken out) holds no more than they do:
+    // it is read only when they hold what a refusal looks for, which most
+    // routines do not.
+    const std::string lines = span.lastLine - span.firstLine < 1
+                                  ? std::string()
+                                  : module.Lines(span.firstLine, span.lastLine - span.firstLine);
+    std::optional<std::string> code;
+    const auto codeText = [&]() -> const std::string& {
+        if (!code) {
+            std::string fullText;
+            code = analysis::RemoveComments(module, span, fullText);
+        }
+        return *code;
+    };
+    if (MayHoldOnError(lines)) {
+        if (const int refusal = OnErrorRefusal(codeText(), settings)) {
+            number = refusal;
+            message = MessageText(refusal);
+            return std::nullopt;
+        }
     }
 
     TemplateRoutine routine = judged != nullptr && judged->routineType
@@ -133,8 +161,17 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                   : TemplateRoutine(member, kind);
     const std::string exitText = LastBit(routine, settings, false);
     const std::string topText = TopText(routine, settings);
-    message = LabelRefusal(name, code, topText + std::string(text::kCrLf) + exitText);
-    if (!message.empty()) return std::nullopt;
+    const std::string handler = topText + std::string(text::kCrLf) + exitText;
+    std::vector<std::string> ownLabels;
+    const std::vector<std::string>& labels =
+        layouts != nullptr ? layouts->LabelsOf(handler) : (ownLabels = DefinedLabels(handler));
+    const bool mayRefuse = std::any_of(labels.begin(), labels.end(), [&](const std::string& label) {
+        return text::ContainsIgnoreCase(lines, label + ":");
+    });
+    if (mayRefuse) {
+        message = LabelRefusal(name, codeText(), handler);
+        if (!message.empty()) return std::nullopt;
+    }
     const auto layOut = [&](const std::string& block) {
         return IndentBlock(block, settings, layouts != nullptr ? &layouts->Lines() : nullptr);
     };
@@ -177,8 +214,6 @@ void ForEachLine(std::string_view text, const Line& line) {
     }
 }
 
-// The line labels that the lines define, in order; a continuation line
-// defines none.
 std::vector<std::string> DefinedLabels(std::string_view lines) {
     std::vector<std::string> labels;
     bool continuation = false;
@@ -270,5 +305,15 @@ bool ReplaceHandler(host::Member& member, int kind, const RemovalPlan& plan,
     return module.Lines(start, end - start + 1) != before;
 }
 QV_PASS_UP("AddIn", "ReplaceHandler")
+
+const std::vector<std::string>& BlockLayouts::LabelsOf(std::string_view handler) {
+    tidy::EmptyLiterals(handler, shape_, contents_);
+    auto it = labels_.find(shape_);
+    if (it == labels_.end()) {
+        if (labels_.size() >= kKept) labels_.clear();
+        it = labels_.emplace(shape_, DefinedLabels(shape_)).first;
+    }
+    return it->second;
+}
 
 }  // namespace qv::errorhandling

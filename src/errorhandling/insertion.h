@@ -8,10 +8,12 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 #include "settings/settings_record.h"
+#include "tidy/literal_contents.h"
 #include "tidy/tidy_up_code.h"
 
 namespace qv::errorhandling {
@@ -41,23 +43,39 @@ struct HandlerInsertion {
 
 // Blocks as the indentation engine laid them out, for a caller that plans
 // the insertions of many routines with one settings record: most routines
-// get the same top block, and exit blocks that differ in a line or two.
-// Keeps a few blocks, not every block it was given, and the lines of the
-// blocks that were laid out.
+// get the same top block, and exit blocks that differ in a line or two,
+// mostly in the routine's name inside a string literal. A block is kept
+// with its literals emptied (what they hold plays no part in the layout):
+// the exit blocks of a module's routines are then one block. Keeps a few
+// blocks, not every block it was given, and the lines of the blocks that
+// were laid out.
 class BlockLayouts {
   public:
+    // The block as layOut lays it out; layOut must lay out a block alike
+    // whatever its literals hold, as the indentation engine does.
     template <typename LayOut>
-    const std::string& Of(const std::string& block, const LayOut& layOut) {
-        if (const auto it = laidOut_.find(block); it != laidOut_.end()) return it->second;
-        if (laidOut_.size() >= kKept) laidOut_.clear();
-        return laidOut_.emplace(block, layOut(block)).first->second;
+    std::string Of(std::string_view block, const LayOut& layOut) {
+        tidy::EmptyLiterals(block, shape_, contents_);
+        auto it = laidOut_.find(shape_);
+        if (it == laidOut_.end()) {
+            if (laidOut_.size() >= kKept) laidOut_.clear();
+            it = laidOut_.emplace(shape_, layOut(shape_)).first;
+        }
+        return tidy::FillLiterals(it->second, contents_);
     }
     tidy::LineLayouts& Lines() { return lines_; }
+    // The line labels a handler (its lines joined with CR LF) defines, in
+    // order, as LabelRefusal reads them: what its literals hold plays no
+    // part in that either.
+    const std::vector<std::string>& LabelsOf(std::string_view handler);
 
   private:
     static constexpr size_t kKept = 64;
     std::unordered_map<std::string, std::string> laidOut_;
+    std::unordered_map<std::string, std::vector<std::string>> labels_;  // by the handler's shape
     tidy::LineLayouts lines_;
+    std::string shape_;                       // of the block being looked up
+    std::vector<std::string_view> contents_;  // its literals' contents
 };
 
 // What a caller that judged the routine (with the same settings, and the

@@ -35,13 +35,23 @@ std::string QualifiedName(const std::string& name, int kind) {
 }
 
 // Drops the lines that are blank after trimming spaces; the kept lines stay
-// as they are.
+// as they are, joined with CR LF.
 std::string WithoutBlankLines(std::string_view block) {
-    std::vector<std::string> kept;
-    for (std::string& line : text::SplitLines(block)) {
-        if (!text::Trim(line).empty()) kept.push_back(std::move(line));
+    std::string out;
+    out.reserve(block.size());
+    bool first = true;
+    for (size_t start = 0;;) {
+        const size_t at = block.find(kCrLf, start);
+        const std::string_view line =
+            block.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start);
+        if (!text::Trim(line).empty()) {
+            if (!first) out.append(kCrLf);
+            out.append(line);
+            first = false;
+        }
+        if (at == std::string_view::npos) return out;
+        start = at + kCrLf.size();
     }
-    return text::JoinLines(kept);
 }
 
 // A handler larger than this is no handler: templates that repeat their
@@ -69,9 +79,10 @@ std::string Substituted(const std::string& s, std::string_view placeholder,
 }
 
 std::string SubstituteNormal(std::string s, TemplateRoutine& routine) {
+    if (!Contains(s, "%")) return s;  // no placeholder at all
     if (Contains(s, "%e")) s = Substituted(s, "%e", "Exit " + routine.RoutineType());
-    s = Substituted(s, "%r", QualifiedName(routine.Name(), routine.Kind()));
-    s = Substituted(s, "%m", routine.Module().Name());
+    if (Contains(s, "%r")) s = Substituted(s, "%r", QualifiedName(routine.Name(), routine.Kind()));
+    if (Contains(s, "%m")) s = Substituted(s, "%m", routine.Module().Name());
     if (Contains(s, "%P")) s = Substituted(s, "%P", routine.Parameters(true));
     if (Contains(s, "%p")) s = Substituted(s, "%p", routine.Parameters(false));
     if (Contains(s, "%F") || Contains(s, "%f")) {

@@ -14,6 +14,7 @@
 #include "platform/vb_error.h"
 #include "shell/command_catalogue.h"
 #include "shell/command_target.h"
+#include "tidy/literal_contents.h"
 
 namespace qv::cli {
 
@@ -401,9 +402,61 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
     return runs;
 }
 
+namespace {
+
+// Whether each line of the text ends with CR LF (or the text's end) and
+// holds no tab after its first quote: then the host's tidy of each line
+// keeps its quotes where they are, in order, and what stands between them
+// as it is, whatever that is.
+bool LiteralsSetApart(std::string_view text) {
+    bool quote = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+            case '"': quote = true; break;
+            case '\t':
+                if (quote) return false;
+                break;
+            case '\r':
+                if (i + 1 >= text.size() || text[i + 1] != '\n') return false;
+                ++i;
+                quote = false;
+                break;
+            case '\n': return false;
+            default: break;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     const host::memory::MemoryCodeModule& code, const std::string& text) {
-    block_.clear();
+    if (!LiteralsSetApart(text)) {
+        Receive(code, text, block_);
+        return block_;
+    }
+    tidy::EmptyLiterals(text, shape_, contents_);
+    auto it = blocks_.find(shape_);
+    if (it == blocks_.end()) {
+        if (blocks_.size() >= kKeptBlocks) blocks_.clear();
+        std::vector<std::string> lines;
+        Receive(code, shape_, lines);
+        it = blocks_.emplace(shape_, std::move(lines)).first;
+    }
+    const std::vector<std::string>& lines = it->second;
+    block_.resize(lines.size());
+    size_t next = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        block_[i].clear();
+        tidy::AppendFilled(block_[i], lines[i], contents_, next);
+    }
+    return block_;
+}
+
+void ModuleFixes::ReceivedBlocks::Receive(const host::memory::MemoryCodeModule& code,
+                                          std::string_view text, std::vector<std::string>& out) {
+    out.clear();
     const int tabWidth = code.Vbe().TabWidth();
     bool continuation = false;
     auto receive = [&](std::string_view line) {
@@ -413,19 +466,18 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
             if (kept.size() >= kKept) kept.clear();
             it = kept.emplace(line, host::TidyReceivedLine(line, tabWidth, continuation)).first;
         }
-        block_.push_back(it->second);
+        out.push_back(it->second);
         continuation = host::memory::IsContinued(it->second);
     };
     // Split at CR LF, LF or a lone CR, as the module splits what it is given.
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r' && text[i] != '\n') continue;
-        receive(std::string_view(text).substr(start, i - start));
+        receive(text.substr(start, i - start));
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    receive(std::string_view(text).substr(start));
-    return block_;
+    receive(text.substr(start));
 }
 
 }  // namespace qv::cli

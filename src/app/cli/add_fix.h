@@ -102,20 +102,33 @@ class ModuleFixes {
     // not continue, as ReceivedLines gives them: each line tidied as the
     // host tidies a line it is given (with the module's tab width), a line
     // after one that continues as a continuation. The handlers of a module's
-    // routines are much alike: each line is tidied once.
+    // routines are much alike: a block whose lines break at CR LF and hold
+    // no tab after a quote is received with its string literals emptied
+    // (the host's tidy of such a line does not depend on what they hold)
+    // once, and each gets its own contents back; any other, line by line,
+    // each line tidied once.
     class ReceivedBlocks {
       public:
         const std::vector<std::string>& Of(const host::memory::MemoryCodeModule& code,
                                            const std::string& text);
 
       private:
+        // The block's lines received one by one, into out.
+        void Receive(const host::memory::MemoryCodeModule& code, std::string_view text,
+                     std::vector<std::string>& out);
+
         static constexpr size_t kKept = 4096;
+        static constexpr size_t kKeptBlocks = 256;
         std::vector<std::string> block_;
         // Looked up by a view of the line, without a copy of it.
         struct Hash : std::hash<std::string_view> {
             using is_transparent = void;
         };
         std::unordered_map<std::string, std::string, Hash, std::equal_to<>> lines_[2];  // [continuation]
+        // By the block with its literals emptied: its lines received.
+        std::unordered_map<std::string, std::vector<std::string>> blocks_;
+        std::string shape_;
+        std::vector<std::string_view> contents_;
     };
 
     LoadedTarget& target_;
