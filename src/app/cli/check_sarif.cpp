@@ -38,19 +38,25 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                        const settings::SettingsRecord& settings) {
     std::optional<FileLines> lines;
     std::optional<ModuleFixes> fixes;
+    // What every result of the module shares, worked out at its first.
+    std::string path, project, module;
     for (const analysis::RoutineStatusRow& row : counts.routines) {
         std::optional<analysis::Finding> finding = analysis::FindingOf(row);
         if (!finding) continue;
-        if (!lines) lines.emplace(target.Files().FileOf(component));
+        if (!lines) {
+            lines.emplace(target.Files().FileOf(component));
+            path = ComponentFile(target, component);
+            project = FingerprintProject(target, component.Owner().Project());
+            module = component.Name();
+        }
         long declaration = 0;
         {
             const host::ProcCopyScope copy(*component.Code(), row.name, row.copy);
             declaration = component.Code()->ProcBodyLine(row.name, row.kind);
         }
-        const host::memory::MemoryProject& project = component.Owner().Project();
-        SarifResult result{.path = ComponentFile(target, component),
-                           .project = FingerprintProject(target, project),
-                           .module = component.Name(),
+        SarifResult result{.path = path,
+                           .project = project,
+                           .module = module,
                            .routine = analysis::RoutineLabel(row.name, row.kind, row.copy),
                            .codePage = component.TextCodePage(),
                            .line = lines->Of(declaration),

@@ -109,15 +109,28 @@ void AppendValue(std::string& out, const JsonNode& value, JsonLayout layout, int
 
 }  // namespace
 
+namespace {
+
+// The bytes that stand in a JSON string as they are: ASCII but for the
+// control characters, '"' and '\\'.
+struct PlainBytes {
+    bool plain[256] = {};
+    constexpr PlainBytes() {
+        for (int c = 0x20; c < 0x80; ++c) plain[c] = c != '"' && c != '\\';
+    }
+};
+constexpr PlainBytes kPlain;
+
+}  // namespace
+
 void AppendJsonString(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789abcdef";
+    out.reserve(out.size() + text.size() + 2);
     out += '"';
     for (size_t i = 0; i < text.size();) {
         // A run of characters that stand as they are, in one piece.
         size_t plain = i;
-        while (plain < text.size()) {
-            const auto c = static_cast<unsigned char>(text[plain]);
-            if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+        while (plain < text.size() && kPlain.plain[static_cast<unsigned char>(text[plain])]) {
             ++plain;
         }
         out.append(text.data() + i, plain - i);

@@ -7,6 +7,7 @@
 #include "app/cli/fingerprint_text.h"
 #include "app/cli/vb_text.h"
 #include "platform/regular_file.h"
+#include "platform/text.h"
 
 namespace qv::cli {
 
@@ -21,6 +22,16 @@ std::string StringAt(const JsonNode& object, const char* key, const char* fallba
     if (!object.is_object() || !object.contains(key)) return fallback;
     const JsonNode& value = object.at(key);
     return value.is_string() ? value.get<std::string>() : fallback;
+}
+
+// Whether a member's string (the fallback when it is missing or not a
+// string) is the text, read where it stands.
+bool StringIs(const JsonNode& object, const char* key, std::string_view fallback,
+              std::string_view text) {
+    if (!object.is_object()) return fallback == text;
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_string()) return fallback == text;
+    return it->get_ref<const std::string&>() == text;
 }
 
 const JsonNode& MemberAt(const JsonNode& object, const char* key) {
@@ -53,9 +64,25 @@ std::string ParseProblem(const JsonNode::parse_error& error) {
 std::string RoutineFingerprint(std::string_view project, const std::string& module,
                                const std::string& routine, text::CodePage page,
                                std::string_view ruleId) {
-    std::string key = project.empty() ? std::string() : std::string(project) + ":";
-    key += VbText(module, page) + "." + VbText(routine, page) + "/" + std::string(ruleId);
-    return HexDigits(Sha256(UnicodeLower(key))).substr(0, 32);
+    return RoutineFingerprintUtf8(project, VbText(module, page), VbText(routine, page), ruleId);
+}
+
+std::string RoutineFingerprintUtf8(std::string_view project, std::string_view module,
+                                   std::string_view routine, std::string_view ruleId) {
+    std::string key;
+    key.reserve(project.size() + module.size() + routine.size() + ruleId.size() + 3);
+    if (!project.empty()) key.append(project).append(1, ':');
+    key.append(module).append(1, '.').append(routine).append(1, '/').append(ruleId);
+    if (text::IsAscii(key)) {  // nearly every key: lowered where it stands
+        for (char& c : key) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
+        }
+    } else {
+        key = UnicodeLower(key);
+    }
+    std::string digits = HexDigits(Sha256(key));
+    digits.resize(32);
+    return digits;
 }
 
 SarifBaseline SarifBaseline::Read(const std::string& path) {
@@ -111,8 +138,8 @@ std::optional<BaselineState> SarifBaseline::MatchOnce(const std::string& fingerp
             Earlier& earlier = it->second;
             if (earlier.matched) continue;
             const bool unchanged =
-                StringAt(earlier.result, "level", "warning") == level &&
-                StringAt(MemberAt(earlier.result, "message"), "text") == message;
+                StringIs(earlier.result, "level", "warning", level) &&
+                StringIs(MemberAt(earlier.result, "message"), "text", "", message);
             if (same && !unchanged) continue;
             earlier.matched = true;
             ++(unchanged ? counts_.unchanged : counts_.updated);

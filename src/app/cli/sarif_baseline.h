@@ -30,6 +30,9 @@ inline constexpr const char* kRoutineFingerprint = "qvaddinRoutine/v1";
 std::string RoutineFingerprint(std::string_view project, const std::string& module,
                                const std::string& routine, text::CodePage page,
                                std::string_view ruleId);
+// The same of names given in UTF-8 already.
+std::string RoutineFingerprintUtf8(std::string_view project, std::string_view module,
+                                   std::string_view routine, std::string_view ruleId);
 
 enum class BaselineState { New, Unchanged, Updated };
 

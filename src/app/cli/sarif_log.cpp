@@ -1,5 +1,7 @@
 #include "app/cli/sarif_log.h"
 
+#include <charconv>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <system_error>
@@ -10,6 +12,7 @@
 #include "app/cli/vb_text.h"
 #include "host/files/text_lines.h"
 #include "host/files/line_diff.h"
+#include "platform/text.h"
 
 namespace qv::cli {
 
@@ -123,6 +126,21 @@ std::vector<size_t> LineStarts(std::string_view text, const host::files::SplitTe
 
 std::string Number(long long n) { return std::to_string(n); }
 
+void AppendNumber(std::string& out, long long n) {
+    char digits[24];
+    out.append(digits, std::to_chars(std::begin(digits), std::end(digits), n).ptr);
+}
+
+// Bytes of a code page as a JSON string: text in ASCII, nearly all, as it
+// stands (it is the same in UTF-8).
+void AppendJsonText(std::string& out, std::string_view bytes, text::CodePage page) {
+    if (text::IsAscii(bytes)) {
+        AppendJsonString(out, bytes);
+    } else {
+        AppendJsonString(out, VbText(bytes, page));
+    }
+}
+
 }  // namespace
 
 std::string SarifLevel(analysis::FindingSeverity severity) { return Level(severity); }
@@ -138,11 +156,11 @@ namespace {
 // and deletes nothing, as JsonText writes an object: its keys sorted.
 void AppendInsertion(std::string& out, long line, std::string_view text, const Encoding& encoding) {
     out += R"({"deletedRegion":{"endColumn":1,"endLine":)";
-    out += Number(line);
+    AppendNumber(out, line);
     out += R"(,"startColumn":1,"startLine":)";
-    out += Number(line);
+    AppendNumber(out, line);
     out += R"(},"insertedContent":{"text":)";
-    AppendJsonString(out, encoding.Decode(text));
+    AppendJsonText(out, text, encoding.page);
     out += "}}";
 }
 
@@ -245,42 +263,58 @@ std::vector<std::string> SarifLog::TakeWarnings() { return std::exchange(newOuts
 // artifact location without its closing brace (worked out once per file);
 // a file outside the root is warned of once.
 const std::string& SarifLog::FileLocation(const std::string& path) {
-    const auto known = locations_.find(path);
-    if (known != locations_.end()) return known->second;
-    const std::string absolute = CleanAbsolutePath(path);
-    const std::optional<std::string> relative = RelativePath(rootPath_, absolute);
-    std::string location = R"({"uri":)";
-    if (!relative) {
-        // No way from the root to it (another drive).
-        AppendJsonString(location, FileUri(absolute));
-    } else {
-        AppendJsonString(location, RelativeUri(*relative));
-        location += R"(,"uriBaseId":")";
-        location += kRootId;
-        location += '"';
+    // The results of a module come one after another.
+    if (lastLocation_ != nullptr && lastPath_ == path) return *lastLocation_;
+    auto known = locations_.find(path);
+    if (known == locations_.end()) {
+        const std::string absolute = CleanAbsolutePath(path);
+        const std::optional<std::string> relative = RelativePath(rootPath_, absolute);
+        std::string location = R"({"uri":)";
+        if (!relative) {
+            // No way from the root to it (another drive).
+            AppendJsonString(location, FileUri(absolute));
+        } else {
+            AppendJsonString(location, RelativeUri(*relative));
+            location += R"(,"uriBaseId":")";
+            location += kRootId;
+            location += '"';
+        }
+        if (!relative || relative->starts_with("../")) {
+            warnings_.push_back(NativeSeparators(absolute) + " lies outside the source root " +
+                                NativeSeparators(rootPath_) +
+                                ": its URI climbs out of " + kRootId);
+            newOutside_.push_back(warnings_.back());
+        }
+        known = locations_.emplace(path, std::move(location)).first;
     }
-    if (!relative || relative->starts_with("../")) {
-        warnings_.push_back(NativeSeparators(absolute) + " lies outside the source root " +
-                            NativeSeparators(rootPath_) +
-                            ": its URI climbs out of " + kRootId);
-        newOutside_.push_back(warnings_.back());
-    }
-    return locations_.emplace(path, std::move(location)).first->second;
+    lastPath_ = path;
+    lastLocation_ = &known->second;
+    lastIndex_ = -1;
+    return known->second;
 }
 
 // The artifact location of a result: for a file with a fix, with the index
 // of its artifact (which names its encoding).
 std::string SarifLog::Location(const SarifResult& r) {
-    std::string artifact = FileLocation(r.path);
+    const std::string& location = FileLocation(r.path);
+    std::string artifact;
+    artifact.reserve(location.size() + 16);
+    artifact += location;
     if (r.fix) {
-        auto [it, added] = artifactIndex_.emplace(r.path, static_cast<int>(artifacts_.size()));
-        if (added) {
-            artifacts_.push_back(JsonNode{{"location", JsonNode::parse(artifact + "}")},
-                                      {"encoding", Encoding{r.fix->codePage}.Name()}});
+        if (lastIndex_ < 0) {
+            auto [it, added] =
+                artifactIndex_.try_emplace(r.path, static_cast<int>(artifacts_.size()));
+            if (added) {
+                artifacts_.push_back(JsonNode{{"location", JsonNode::parse(location + "}")},
+                                          {"encoding", Encoding{r.fix->codePage}.Name()}});
+            }
+            lastIndex_ = it->second;
         }
-        artifact += R"(,"index":)" + Number(it->second);
+        artifact += R"(,"index":)";
+        AppendNumber(artifact, lastIndex_);
     }
-    return artifact + "}";
+    artifact += '}';
+    return artifact;
 }
 
 namespace {
@@ -359,15 +393,20 @@ void SarifLog::Finish() {
 // building each as a JSON object costs more than working out its fix.
 void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     const std::string routine = VbText(r.routine, r.codePage);
+    const std::string module = VbText(r.module, r.codePage);
     const std::string level = Level(r.finding.severity);
-    const std::string message = SarifMessage(r.routine, r.codePage, r.finding);
-    const std::string fingerprint =
-        RoutineFingerprint(r.project, r.module, r.routine, r.codePage, r.finding.rule->id);
+    // As SarifMessage gives it.
+    std::string message;
+    message.reserve(routine.size() + r.finding.message.size() + 10);
+    message.append("Routine ").append(routine).append(": ").append(r.finding.message);
+    const std::string_view ruleId = r.finding.rule->id;
+    const std::string fingerprint = RoutineFingerprintUtf8(r.project, module, routine, ruleId);
     std::string& out = text_;  // its room kept from result to result
     out.clear();
     out += R"({"ruleId":)";
-    AppendJsonString(out, Text(r.finding.rule->id));
-    out += R"(,"ruleIndex":)" + Number(RuleIndex(r.finding.rule));
+    AppendJsonString(out, ruleId);
+    out += R"(,"ruleIndex":)";
+    AppendNumber(out, RuleIndex(r.finding.rule));
     out += R"(,"level":)";
     AppendJsonString(out, level);
     out += R"(,"message":{"text":)";
@@ -376,12 +415,17 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     out += kRoutineFingerprint;
     out += R"(":)";
     AppendJsonString(out, fingerprint);
-    out += R"(},"locations":[{"physicalLocation":{"artifactLocation":)" + artifact +
-           R"(,"region":{"startLine":)" + Number(r.line) +
-           R"(}},"logicalLocations":[{"name":)";
+    out += R"(},"locations":[{"physicalLocation":{"artifactLocation":)";
+    out += artifact;
+    out += R"(,"region":{"startLine":)";
+    AppendNumber(out, r.line);
+    out += R"(}},"logicalLocations":[{"name":)";
     AppendJsonString(out, routine);
     out += R"(,"fullyQualifiedName":)";
-    AppendJsonString(out, VbText(r.module, r.codePage) + "." + routine);
+    std::string qualified;
+    qualified.reserve(module.size() + 1 + routine.size());
+    qualified.append(module).append(1, '.').append(routine);
+    AppendJsonString(out, qualified);
     out += R"(,"kind":"function"}]}])";
     if (baseline_ != nullptr) {
         static constexpr const char* kStates[] = {"new", "unchanged", "updated"};
@@ -390,15 +434,15 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
         // fingerprints.
         const std::string older =
             r.project.empty() ? std::string()
-                              : RoutineFingerprint({}, r.module, r.routine, r.codePage,
-                                                   r.finding.rule->id);
+                              : RoutineFingerprintUtf8({}, module, routine, ruleId);
         out += kStates[static_cast<int>(baseline_->Match(fingerprint, level, message, older))];
         out += '"';
     }
     if (r.fix) {
         out += R"(,"fixes":[{"description":{"text":"Insert the standard error handler"},)"
-               R"("artifactChanges":[{"artifactLocation":)" +
-               artifact + R"(,"replacements":[)";
+               R"("artifactChanges":[{"artifactLocation":)";
+        out += artifact;
+        out += R"(,"replacements":[)";
         AppendSarifReplacements(out, *r.fix);
         out += "]}]}]";
     }

@@ -105,6 +105,11 @@ class SarifLog {
     JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
     std::map<std::string, std::string> locations_;  // by path
+    // The last path asked for, its location and (-1 until asked) its
+    // artifact's index.
+    std::string lastPath_;
+    const std::string* lastLocation_ = nullptr;
+    int lastIndex_ = -1;
     std::vector<std::string> newOutside_;  // warnings not yet taken
     std::vector<std::string> failures_;
     std::vector<std::string> warnings_;  // files outside the root (UTF-8)
