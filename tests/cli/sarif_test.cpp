@@ -281,6 +281,36 @@ TEST_F(SarifCheck, FixesWhereTheLinesAroundTheHandlerMatter) {
     ExpectFixesAsAddWrites(folder, "modEdge.bas", log);
 }
 
+// Handlers whose literals hold what could mislead a reading of their lines
+// (a label's colon, a comment mark, a continuation mark, keywords, tabs,
+// doubled quotes), and a line with a tab after a literal (received line by
+// line): the exit blocks of a module's routines are laid out and received
+// once with their literals emptied, and each fix must still be what add
+// writes.
+TEST_F(SarifCheck, FixesOfHandlersWhoseLiteralsHoldCode) {
+    TempFolder folder;
+    std::vector<std::string> lines = {"Attribute VB_Name = \"modLit\"", "Option Explicit"};
+    for (int i = 1; i <= 4; ++i) {
+        const std::string n = std::to_string(i);
+        lines.insert(lines.end(), {"", "Public Function F" + n + "(ByVal a As Long) As Long",
+                                   "\tF" + n + " = a + " + n, "End Function", "",
+                                   "Private Sub S" + n + "()", "    Debug.Print \"x\"", "",
+                                   "End Sub"});
+    }
+    folder.Write("modLit.bas", CrlfLines(lines));
+    const std::string literals =
+        "Debug.Print \"%m.%r: x\" & \"' _\"\r\n"
+        "MsgBox \"\tIf a Then\" & \"Exit_Routine: \"\"b\"\"\"\r\n"
+        "If Err.Number = 5 Then Debug.Print \"End If\"\r\n"
+        "Err.Raise Err.Number, \"%r _\", \"Rem \" & \"Select Case \"";
+    for (const std::string& add4 : {literals, literals + "\r\n\tDebug.Print \"%r\"\t& \"a\""}) {
+        ASSERT_EQ(RunCli({"settings", "set", "add4", add4}).code, 0);
+        Json log = Sarif(folder, {"modLit.bas"});
+        EXPECT_EQ(TheRun(log)["results"].size(), 8);
+        ExpectFixesAsAddWrites(folder, "modLit.bas", log);
+    }
+}
+
 TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
     cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
     const std::vector<cli::JsonNode> replacements = SarifReplacements(change);
