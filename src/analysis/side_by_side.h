@@ -43,21 +43,23 @@ inline void RunSideBySideWhile(size_t count, const std::function<void(size_t)>& 
     std::condition_variable finished;
     std::atomic<size_t> next{0};
     std::atomic<bool> stop{false};
-    auto worker = [&] {
-        for (size_t i; !stop && (i = next++) < count;) {
-            std::exception_ptr failure;
-            try {
-                work(i);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            {
-                const std::lock_guard<std::mutex> guard(lock);
-                failures[i] = failure;
-                done[i] = 1;
-            }
-            finished.notify_all();
+    // Works item i and records it done, with its failure if it threw.
+    auto workItem = [&](size_t i) {
+        std::exception_ptr failure;
+        try {
+            work(i);
+        } catch (...) {
+            failure = std::current_exception();
         }
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            failures[i] = failure;
+            done[i] = 1;
+        }
+        finished.notify_all();
+    };
+    auto worker = [&] {
+        for (size_t i; !stop && (i = next++) < count;) workItem(i);
     };
     std::vector<std::thread> helpers;
     for (size_t t = 1; t < threads; ++t) helpers.emplace_back(worker);
@@ -91,16 +93,7 @@ inline void RunSideBySideWhile(size_t count, const std::function<void(size_t)>& 
         }
     };
     for (size_t i; !stop && (i = next++) < count;) {
-        try {
-            work(i);
-        } catch (...) {
-            const std::lock_guard<std::mutex> guard(lock);
-            failures[i] = std::current_exception();
-        }
-        {
-            const std::lock_guard<std::mutex> guard(lock);
-            done[i] = 1;
-        }
+        workItem(i);
         takeReady(false);
     }
     takeReady(true);
