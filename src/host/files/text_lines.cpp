@@ -82,13 +82,47 @@ std::string_view BreakAfter(std::string_view text, std::string_view line) {
     return offset + 1 < text.size() && text[offset + 1] == '\n' ? "\r\n" : "\r";
 }
 
-SplitText SplitFileLines(std::string_view text) {
+bool AnyLineLongerThan(std::string_view text, size_t limit) {
+    // The length of the line that ends at each break is the distance from
+    // the break before it; a CR LF pair makes an empty "line" between its
+    // bytes, which is never too long.
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const char* lineStart = p;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; limit >= 16 && end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto found = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
+        if (found == 0) continue;
+        // Lines that begin and end within the block are shorter than it
+        // (and so than the limit): only the first break of a block can end
+        // a long one.
+        if (static_cast<size_t>(p + __builtin_ctz(found) - lineStart) > limit) return true;
+        lineStart = p + (31 - __builtin_clz(found)) + 1;
+    }
+#endif
+    for (; p < end; ++p) {
+        if (*p != '\r' && *p != '\n') continue;
+        if (static_cast<size_t>(p - lineStart) > limit) return true;
+        lineStart = p + 1;
+    }
+    return static_cast<size_t>(end - lineStart) > limit;
+}
+
+SplitText SplitFileLines(std::string_view text, size_t most) {
     SplitText out;
-    out.lines.reserve(CountLineFeeds(text) + 1);
+    if (most == static_cast<size_t>(-1)) out.lines.reserve(CountLineFeeds(text) + 1);
     long counts[3] = {0, 0, 0};  // CR LF, LF, lone CR
     const char* const end = text.data() + text.size();
     const char* start = text.data();
     while (start < end) {
+        if (out.lines.size() == most) {
+            out.complete = false;
+            break;
+        }
         const char* brk = NextBreak(start, end);
         out.lines.emplace_back(start, static_cast<size_t>(brk - start));
         if (brk == end) break;

@@ -23,10 +23,18 @@ struct SplitText {
     // The last line ends with a break. The break ends that line; it does not
     // start an empty one.
     bool finalBreak = false;
+    // Every line of the text was split (false only when a split stopped at
+    // its most lines; the ending then counts the lines split).
+    bool complete = true;
 };
 
-// Splits at CR LF, LF or a lone CR.
-SplitText SplitFileLines(std::string_view text);
+// Splits at CR LF, LF or a lone CR; at most `most` lines, the first ones,
+// split as a whole split would.
+SplitText SplitFileLines(std::string_view text, size_t most = static_cast<size_t>(-1));
+
+// Whether a line of the text (as SplitFileLines splits it) is longer than
+// limit bytes, without splitting it: one pass over the bytes.
+bool AnyLineLongerThan(std::string_view text, size_t limit);
 
 // The line break that follows line in text, when line is a view into text
 // and a break follows it: "\r\n", "\n" or "\r"; "" otherwise.
