@@ -32,6 +32,9 @@ class TextFinder {
     static constexpr size_t kNone = std::string_view::npos;
 
 #if defined(__SSE2__)
+    // The sixteen starts from at on whose first and last byte match, one bit
+    // each (a candidate; the full test decides).
+    unsigned CandidatesInBlock(const unsigned char* at) const;
     // The first of the sixteen starts from block on (those whose bit is set
     // in wanted) where the text stands: candidates match on the first and the
     // last byte, then in full.

@@ -88,14 +88,30 @@ TEST(AnyLineLongerThan, AnswersAsTheLongestSplitLineForEveryLimit) {
     }
 }
 
+TEST(ScanLines, TellsWhetherEveryByteIsAscii) {
+    for (const std::string& text : MixedTexts()) {
+        EXPECT_TRUE(ScanLines(text, 1000).ascii);
+        // One byte past ASCII anywhere: in a step of sixty-four or in the rest.
+        for (size_t at = 0; at < text.size(); at += 7) {
+            std::string marked = text;
+            marked[at] = '\xE9';
+            const LineScan scan = ScanLines(marked, 1000);
+            EXPECT_FALSE(scan.longLine);
+            EXPECT_FALSE(scan.ascii) << "at " << at << " of " << marked.size();
+        }
+    }
+}
+
 TEST(AnyLineLongerThan, ALongLineAfterShortOnesInOneBlock) {
     // Three short lines share the first block; the last one runs on past it.
-    std::string text = "ab\ncd\r\nef\r" + std::string(40, 'x');
-    EXPECT_TRUE(AnyLineLongerThan(text, 39));
-    EXPECT_FALSE(AnyLineLongerThan(text, 40));
-    text += "\r\nshort\r\n";
-    EXPECT_TRUE(AnyLineLongerThan(text, 39));
-    EXPECT_FALSE(AnyLineLongerThan(text, 40));
+    for (size_t length : {size_t{40}, size_t{100}}) {
+        std::string text = "ab\ncd\r\nef\r" + std::string(length, 'x');
+        EXPECT_TRUE(AnyLineLongerThan(text, length - 1));
+        EXPECT_FALSE(AnyLineLongerThan(text, length));
+        text += "\r\nshort\r\n" + std::string(200, 'y') + "\n";
+        EXPECT_TRUE(AnyLineLongerThan(text, length - 1));
+        EXPECT_EQ(AnyLineLongerThan(text, length), length < 200);
+    }
 }
 
 TEST(SplitFileLines, TheFirstLinesAreThoseOfTheWholeSplit) {

@@ -173,7 +173,8 @@ void ReadHeaderAndCodeStart(const std::string& path, const std::string& bytes,
 
 ParsedModule ParseModuleHeader(const std::string& path, std::shared_ptr<const std::string> bytes) {
     CheckBytes(path, *bytes);
-    if (AnyLineLongerThan(*bytes, kLongestLine)) {
+    const LineScan scan = ScanLines(*bytes, kLongestLine);
+    if (scan.longLine) {
         CheckLineLengths(path, SplitFileLines(*bytes).lines);  // throws, naming the line
     }
     // The header is read from the first lines, more of them while it runs
@@ -195,6 +196,7 @@ ParsedModule ParseModuleHeader(const std::string& path, std::shared_ptr<const st
             continue;
         }
         module.codeRead = false;
+        module.ascii = scan.ascii;
         module.bytes = std::move(bytes);
         return module;
     }

@@ -6,6 +6,7 @@
 // ("Attribute Name.VB_* = ..."), which the IDE hides too.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,9 @@ struct ParsedModule {
     // false when only the header was read (ParseModuleHeader): code,
     // hidden, ending and finalBreak are then not filled in.
     bool codeRead = true;
+    // Whether every byte is ASCII, when the read told it (the header read
+    // alone does).
+    std::optional<bool> ascii{};
 
     // The file line of a visible code line (1-based both).
     long FileLine(long codeLine) const;

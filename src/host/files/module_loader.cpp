@@ -14,6 +14,7 @@
 #include "platform/native_path.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
+#include "platform/text_finder.h"
 
 namespace qv::host::files {
 
@@ -96,7 +97,9 @@ void AddCompanionFile(MemoryComponent& component, const std::string& path,
     for (const auto& [own, companion] : kCompanions) {
         if (ext != own) continue;
         const std::string_view header(parsed.bytes->data(), parsed.codeOffset);
-        if (!text::ContainsIgnoreCase(header, std::string(companion) + "\"")) return;
+        // Headers of forms are long: their bytes are searched sixteen at a time.
+        const text::TextFinder named(std::string(companion) + "\"", false, text::CodePage::Utf8());
+        if (named.Find(header, 0) == std::string_view::npos) return;
         const fs::path p = file::NativePath(path);
         const std::string stem = file::Utf8Path(p.stem()) + std::string(companion);
         // The name on disk is the module file's own, in the system's UTF-8.

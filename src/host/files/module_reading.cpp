@@ -27,7 +27,8 @@ ReadModule ReadModuleFile(const std::string& path, size_t largest, CodeReading c
             if (code == CodeReading::Indexed) read.index.emplace().Rebuild(lines);
         }
         const std::string& text = *read.parsed->bytes;
-        read.utf8 = !text::IsAscii(text) && text::IsValidUtf8(text);
+        const bool ascii = read.parsed->ascii ? *read.parsed->ascii : text::IsAscii(text);
+        read.utf8 = !ascii && text::IsValidUtf8(text);
     } catch (...) {
         read.error = std::current_exception();
     }

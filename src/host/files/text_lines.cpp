@@ -82,34 +82,50 @@ std::string_view BreakAfter(std::string_view text, std::string_view line) {
     return offset + 1 < text.size() && text[offset + 1] == '\n' ? "\r\n" : "\r";
 }
 
-bool AnyLineLongerThan(std::string_view text, size_t limit) {
+LineScan ScanLines(std::string_view text, size_t limit) {
     // The length of the line that ends at each break is the distance from
     // the break before it; a CR LF pair makes an empty "line" between its
     // bytes, which is never too long.
+    LineScan scan;
     const char* p = text.data();
     const char* const end = p + text.size();
     const char* lineStart = p;
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
-    for (; limit >= 16 && end - p >= 16; p += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const auto found = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
+    __m128i high = _mm_setzero_si128();  // the bytes seen, or-ed: bit 7 set for one past ASCII
+    const auto breaks = [&](const char* at) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        high = _mm_or_si128(high, bytes);
+        return static_cast<std::uint64_t>(static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)))));
+    };
+    // Sixty-four bytes a step. Lines that begin and end within a step are
+    // shorter than it (and so than the limit): only the first break of a
+    // step can end a long one.
+    for (; limit >= 64 && end - p >= 64; p += 64) {
+        const std::uint64_t found =
+            breaks(p) | breaks(p + 16) << 16 | breaks(p + 32) << 32 | breaks(p + 48) << 48;
         if (found == 0) continue;
-        // Lines that begin and end within the block are shorter than it
-        // (and so than the limit): only the first break of a block can end
-        // a long one.
-        if (static_cast<size_t>(p + __builtin_ctz(found) - lineStart) > limit) return true;
-        lineStart = p + (31 - __builtin_clz(found)) + 1;
+        if (static_cast<size_t>(p + __builtin_ctzll(found) - lineStart) > limit) {
+            scan.longLine = true;
+            return scan;
+        }
+        lineStart = p + (63 - __builtin_clzll(found)) + 1;
     }
+    scan.ascii = _mm_movemask_epi8(high) == 0;
 #endif
     for (; p < end; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80) scan.ascii = false;
         if (*p != '\r' && *p != '\n') continue;
-        if (static_cast<size_t>(p - lineStart) > limit) return true;
+        if (static_cast<size_t>(p - lineStart) > limit) {
+            scan.longLine = true;
+            return scan;
+        }
         lineStart = p + 1;
     }
-    return static_cast<size_t>(end - lineStart) > limit;
+    scan.longLine = static_cast<size_t>(end - lineStart) > limit;
+    return scan;
 }
 
 SplitText SplitFileLines(std::string_view text, size_t most) {

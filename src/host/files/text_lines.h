@@ -32,9 +32,19 @@ struct SplitText {
 // split as a whole split would.
 SplitText SplitFileLines(std::string_view text, size_t most = static_cast<size_t>(-1));
 
-// Whether a line of the text (as SplitFileLines splits it) is longer than
-// limit bytes, without splitting it: one pass over the bytes.
-bool AnyLineLongerThan(std::string_view text, size_t limit);
+// What one pass over a file's bytes tells without splitting its lines.
+struct LineScan {
+    // A line (as SplitFileLines splits the text) is longer than the limit.
+    bool longLine = false;
+    // Every byte is ASCII; told only when no line is too long (the scan
+    // stops at the first one that is).
+    bool ascii = true;
+};
+LineScan ScanLines(std::string_view text, size_t limit);
+
+inline bool AnyLineLongerThan(std::string_view text, size_t limit) {
+    return ScanLines(text, limit).longLine;
+}
 
 // The line break that follows line in text, when line is a view into text
 // and a break follows it: "\r\n", "\n" or "\r"; "" otherwise.
