@@ -1,7 +1,8 @@
 // The module loader on any bytes, in any code page (the first byte picks
 // the file's type and the run's code page): a module file either loads or
 // is recorded as broken, never a crash; every routine of a loaded module
-// answers the questions the engines ask; a search never stops inside a
+// answers the questions the engines ask; its header read alone tells what
+// the whole read tells; a search never stops inside a
 // character; an unedited module counts as unchanged; and what the writer
 // would write for it loads again and is written the same.
 
@@ -10,6 +11,8 @@
 #include "analysis/routine_parsing.h"
 #include "analysis/routine_shape.h"
 #include "fuzz_setup.h"
+#include "host/files/file_error.h"
+#include "host/files/module_file.h"
 #include "host/files/module_loader.h"
 #include "host/files/module_writer.h"
 
@@ -24,9 +27,27 @@ struct Loaded {
     const host::files::ModuleFile* file = nullptr;
 };
 
+// What a read of the bytes tells of the header, or the error it stops at.
+template <typename Parse>
+std::string ReadOutcome(Parse parse, const std::string& path, std::string_view bytes) {
+    try {
+        const host::files::ParsedModule m = parse(path, std::make_shared<std::string>(bytes));
+        return m.header.vbName + "/" + std::to_string(m.headerLines) + "/" +
+               std::to_string(m.codeOffset) + "/" + std::to_string(m.headerEndsWithBreak) + "/" +
+               std::to_string(m.header.attributes.size()) + "/" +
+               std::to_string(m.header.designer.controls.size());
+    } catch (const host::files::FileError& e) {
+        return std::to_string(e.Line()) + " " + e.what();
+    }
+}
+
 // Loads the bytes as the module file at path; file stays nullptr when the
-// module is broken.
+// module is broken. The header read alone (a load that defers the code)
+// reads the same header, or fails with the same error.
 void Load(Loaded& loaded, const std::string& path, std::string_view bytes) {
+    fuzz::ExpectSame(ReadOutcome(host::files::ParseModuleFile, path, bytes),
+                     ReadOutcome(host::files::ParseModuleHeader, path, bytes),
+                     "the header read alone tells what the whole read tells");
     host::files::ReadModule read;
     try {
         read.parsed = host::files::ParseModuleFile(path, std::make_shared<std::string>(bytes));

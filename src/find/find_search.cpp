@@ -11,6 +11,7 @@
 #include "host/lines_code_page.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
+#include "platform/text_finder.h"
 #include "platform/vb_error.h"
 
 namespace qv::find {
@@ -45,6 +46,12 @@ public:
         // start). A text a page cannot write is nowhere in its modules.
         runTarget_ = text::FromUtf8(findWhat, options.codePage);
         utf8Target_ = text::FromUtf8(findWhat, text::CodePage::Utf8());
+        if (!options.patternSearch) {
+            if (runTarget_) runFinder_.emplace(*runTarget_, options.matchCase, options.codePage);
+            if (utf8Target_) {
+                utf8Finder_.emplace(*utf8Target_, options.matchCase, text::CodePage::Utf8());
+            }
+        }
     }
 
     void SearchProject(host::VBProject& project, host::CodeModule* target) {
@@ -65,7 +72,9 @@ public:
         std::vector<ModuleHits> found(searched.size());
         analysis::RunSideBySideWhile(
             searched.size(),
-            [&](size_t i) { found[i] = SearchModule(*searched[i]->CodeModule()); },
+            [&](size_t i) {
+                if (ReadCode(*searched[i])) found[i] = SearchModule(*searched[i]->CodeModule());
+            },
             [&](size_t i) {
                 AddModuleHits(*searched[i], std::move(found[i]));
                 return !Finished();
@@ -82,6 +91,21 @@ public:
 private:
     text::CodePage PageOf(const host::CodeModule& module) const {
         return host::LinesCodePage(module, options_.codePage);
+    }
+
+    // Whether the component's code is there to be searched: read now when
+    // its load deferred it and its text may hold a hit (the text of a plain
+    // search somewhere in its bytes, which every hit is; a pattern may
+    // match anything).
+    bool ReadCode(host::VBComponent& component) const {
+        if (!options_.readCode) return true;
+        const text::CodePage page = PageOf(*component.CodeModule());
+        const std::optional<text::TextFinder>& finder = page.IsUtf8() ? utf8Finder_ : runFinder_;
+        const std::optional<std::string>& target = page.IsUtf8() ? utf8Target_ : runTarget_;
+        if (!target) return false;
+        return options_.readCode(component, [&](std::string_view text) {
+            return !finder || finder->Find(text, 0) != std::string_view::npos;
+        });
     }
 
     // Every hit of one module up to one past the limit, found as the find
@@ -172,6 +196,9 @@ private:
 
     std::optional<std::string> runTarget_;   // the search text in the run's code page
     std::optional<std::string> utf8Target_;  // and in UTF-8
+    // Their finders, for a plain search.
+    std::optional<text::TextFinder> runFinder_;
+    std::optional<text::TextFinder> utf8Finder_;
     const FindOptions& options_;
     FindTree& tree_;
     host::VBProject* project_ = nullptr;

@@ -4,6 +4,7 @@
 // component and procedure, up to 1000 hits. The host's Find does the text
 // scanning.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,14 @@ struct FindOptions {
     // The run's code page, which the modules are searched in (a file
     // written in UTF-8 is searched as UTF-8 whatever it says).
     text::CodePage codePage{};
+    // Where the modules' code may not be read yet: called (on the thread
+    // that searches it) before a module is searched, with a test of its
+    // text that a module with a hit passes (a module that fails it holds
+    // none); it reads the module's code when the text passes and returns
+    // true, else returns false and the module is passed over. Unset: every
+    // module's code is there.
+    using ModuleText = std::function<bool(std::string_view text)>;
+    std::function<bool(host::VBComponent& component, const ModuleText& mayHoldHit)> readCode{};
 };
 
 inline constexpr long kHitLimit = 1000;

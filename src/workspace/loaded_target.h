@@ -79,6 +79,10 @@ struct OpenOptions {
     // host/files/temp_files.h). Only a program that writes there does so:
     // work that only reads leaves the user's folders as they are.
     bool removeLeftovers = false;
+    // Leave the modules' code unread until host::files::LoadDeferredCode
+    // reads it (only with checkProcedures false): for a caller that reads
+    // the text of a few modules only.
+    bool deferCode = false;
     // The code page of the run: the files are read in it (a file written in
     // UTF-8 is read as UTF-8), names and paths in them compared as its text.
     text::CodePage codePage{};

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "host/files/text_lines.h"
 
 namespace qv::host::files {
@@ -42,6 +45,94 @@ TEST(SplitFileLines, DbcsTrailBytesAreNotBreaks) {
     SplitText s = SplitFileLines("x = \"\x95\x5C\"\r\n' \x81\x5F\r\n");
     ASSERT_EQ(s.lines.size(), 2u);
     EXPECT_EQ(s.lines[1], "' \x81\x5F");
+}
+
+// Texts of every shape the line scans meet: runs of letters of many
+// lengths (within a block of sixteen bytes and across several), with CR LF,
+// LF and lone CR between them, with and without a final break.
+std::vector<std::string> MixedTexts() {
+    std::vector<std::string> texts{"", "a", "\r", "\n", "\r\n", "abc\r\n"};
+    std::uint32_t seed = 12345;
+    const auto next = [&](std::uint32_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % below;
+    };
+    for (int t = 0; t < 300; ++t) {
+        std::string text;
+        const std::uint32_t longest = t % 3 == 0 ? 90 : t % 3 == 1 ? 20 : 5;
+        const std::uint32_t lines = 1 + next(12);
+        for (std::uint32_t l = 0; l < lines; ++l) {
+            text.append(next(longest + 1), static_cast<char>('a' + l % 26));
+            static constexpr const char* kBreaks[] = {"\r\n", "\n", "\r", "\r\n"};
+            if (l + 1 < lines || next(2) == 0) text += kBreaks[next(4)];
+        }
+        texts.push_back(std::move(text));
+    }
+    return texts;
+}
+
+size_t LongestLine(const SplitText& split) {
+    size_t longest = 0;
+    for (std::string_view line : split.lines) longest = std::max(longest, line.size());
+    return longest;
+}
+
+TEST(AnyLineLongerThan, AnswersAsTheLongestSplitLineForEveryLimit) {
+    for (const std::string& text : MixedTexts()) {
+        const size_t longest = LongestLine(SplitFileLines(text));
+        for (size_t limit : {size_t{0}, size_t{3}, size_t{15}, size_t{16}, size_t{17}, size_t{31},
+                             size_t{40}, size_t{89}, size_t{90}, longest, longest + 1}) {
+            EXPECT_EQ(AnyLineLongerThan(text, limit), longest > limit)
+                << "limit " << limit << " text of " << text.size() << " bytes";
+        }
+    }
+}
+
+TEST(ScanLines, TellsWhetherEveryByteIsAscii) {
+    for (const std::string& text : MixedTexts()) {
+        EXPECT_TRUE(ScanLines(text, 1000).ascii);
+        // One byte past ASCII anywhere: in a step of sixty-four or in the rest.
+        for (size_t at = 0; at < text.size(); at += 7) {
+            std::string marked = text;
+            marked[at] = '\xE9';
+            const LineScan scan = ScanLines(marked, 1000);
+            EXPECT_FALSE(scan.longLine);
+            EXPECT_FALSE(scan.ascii) << "at " << at << " of " << marked.size();
+        }
+    }
+}
+
+TEST(AnyLineLongerThan, ALongLineAfterShortOnesInOneBlock) {
+    // Three short lines share the first block; the last one runs on past it.
+    for (size_t length : {size_t{40}, size_t{100}}) {
+        std::string text = "ab\ncd\r\nef\r" + std::string(length, 'x');
+        EXPECT_TRUE(AnyLineLongerThan(text, length - 1));
+        EXPECT_FALSE(AnyLineLongerThan(text, length));
+        text += "\r\nshort\r\n" + std::string(200, 'y') + "\n";
+        EXPECT_TRUE(AnyLineLongerThan(text, length - 1));
+        EXPECT_EQ(AnyLineLongerThan(text, length), length < 200);
+    }
+}
+
+TEST(SplitFileLines, TheFirstLinesAreThoseOfTheWholeSplit) {
+    for (const std::string& text : MixedTexts()) {
+        const SplitText whole = SplitFileLines(text);
+        EXPECT_TRUE(whole.complete);
+        for (size_t most : {size_t{0}, size_t{1}, size_t{2}, size_t{5}, whole.lines.size()}) {
+            const SplitText first = SplitFileLines(text, most);
+            const size_t count = std::min(most, whole.lines.size());
+            ASSERT_EQ(first.lines.size(), count);
+            for (size_t i = 0; i < count; ++i) {
+                // The same places in the text, not just the same bytes.
+                EXPECT_EQ(first.lines[i].data(), whole.lines[i].data());
+                EXPECT_EQ(first.lines[i].size(), whole.lines[i].size());
+            }
+            EXPECT_EQ(first.complete, most >= whole.lines.size());
+            if (first.complete) {
+                EXPECT_EQ(first.finalBreak, whole.finalBreak);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -155,7 +155,7 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context) {
 }
 
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vector<std::string>& paths,
-                                         bool checkProcedures) {
+                                         bool checkProcedures, bool deferCode) {
     if (paths.empty()) {
         Usage("name a target: a .vbp project, a .vbg project group or module files");
     }
@@ -168,6 +168,7 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vec
         local, {.checkProcedures = checkProcedures,
                 .largestFile = loaded != nullptr ? settings::LargestModuleFileBytes(loaded->modulemb)
                                                  : settings::LargestModuleFileBytes(),
+                .deferCode = deferCode,
                 .codePage = run,
                 .tabWidth = RunTabWidth(context).HostWidth()});
     if (!opened.target) BadInput(opened.error);

@@ -145,27 +145,73 @@ long ParsedModule::FileLine(long codeLine) const {
     return headerLines + codeLine + static_cast<long>(above - hidden.begin());
 }
 
+namespace {
+
+// A byte-order mark that an editor put in front stays in the header's
+// bytes; it is not part of the first line's text.
+void DropByteOrderMark(SplitText& split) {
+    if (!split.lines.empty() && text::StartsWith(split.lines[0], kUtf8Bom)) {
+        split.lines[0].remove_prefix(kUtf8Bom.size());
+    }
+}
+
+// Reads the header from the split lines (all of the file's, or its first
+// ones) and where the code begins.
+void ReadHeaderAndCodeStart(const std::string& path, const std::string& bytes,
+                            const SplitText& split, ParsedModule& module) {
+    module.headerLines = ReadHeader(path, split.lines, module.header);
+    const size_t h = static_cast<size_t>(module.headerLines);
+    if (h < split.lines.size()) {
+        module.codeOffset = static_cast<size_t>(split.lines[h].data() - bytes.data());
+    } else {
+        module.codeOffset = bytes.size();
+        module.headerEndsWithBreak = split.finalBreak;
+    }
+}
+
+}  // namespace
+
+ParsedModule ParseModuleHeader(const std::string& path, std::shared_ptr<const std::string> bytes) {
+    CheckBytes(path, *bytes);
+    const LineScan scan = ScanLines(*bytes, kLongestLine);
+    if (scan.longLine) {
+        CheckLineLengths(path, SplitFileLines(*bytes).lines);  // throws, naming the line
+    }
+    // The header is read from the first lines, more of them while it runs
+    // to their end (a form's designer block may be long): reading stops at
+    // the first line past the header, so what it reads and every error it
+    // finds before that line are the same as in the whole file.
+    constexpr size_t kFirstLines = 128;
+    for (size_t most = kFirstLines;; most *= 4) {
+        SplitText split = SplitFileLines(*bytes, most);
+        DropByteOrderMark(split);
+        ParsedModule module;
+        try {
+            ReadHeaderAndCodeStart(path, *bytes, split, module);
+        } catch (const FileError&) {
+            if (split.complete) throw;
+            continue;
+        }
+        if (!split.complete && static_cast<size_t>(module.headerLines) >= split.lines.size()) {
+            continue;
+        }
+        module.codeRead = false;
+        module.ascii = scan.ascii;
+        module.bytes = std::move(bytes);
+        return module;
+    }
+}
+
 ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std::string> bytes) {
     CheckBytes(path, *bytes);
     ParsedModule module;
     SplitText split = SplitFileLines(*bytes);
     CheckLineLengths(path, split.lines);
-    // A byte-order mark that an editor put in front stays in the header's
-    // bytes; it is not part of the first line's text.
-    if (!split.lines.empty() && text::StartsWith(split.lines[0], kUtf8Bom)) {
-        split.lines[0].remove_prefix(kUtf8Bom.size());
-    }
+    DropByteOrderMark(split);
     module.ending = split.ending;
     module.finalBreak = split.finalBreak;
-    module.headerLines = ReadHeader(path, split.lines, module.header);
-
+    ReadHeaderAndCodeStart(path, *bytes, split, module);
     const size_t h = static_cast<size_t>(module.headerLines);
-    if (h < split.lines.size()) {
-        module.codeOffset = static_cast<size_t>(split.lines[h].data() - bytes->data());
-    } else {
-        module.codeOffset = bytes->size();
-        module.headerEndsWithBreak = split.finalBreak;
-    }
     // The code lines are moved to the front of the same array (the header
     // and the hidden attribute lines taken out), so that a large project's
     // line arrays are written once and not copied.
@@ -173,9 +219,11 @@ ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std:
     size_t codeLines = 0;
     for (size_t i = h; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
-        // Cheap test first: nearly no line starts with "Attribute".
-        if (!line.empty() &&
-            (line[0] == 'A' || line[0] == 'a' || line[0] == ' ' || line[0] == '\t')) {
+        // Cheap test first: nearly no line starts with "Attribute", and the
+        // many indented ones are told by the first byte past the blanks.
+        size_t first = 0;
+        while (first < line.size() && (line[first] == ' ' || line[first] == '\t')) ++first;
+        if (first < line.size() && (line[first] == 'A' || line[first] == 'a')) {
             std::string member = MemberAttributeName(line);
             if (!member.empty()) {
                 module.hidden.push_back({std::move(member), line, static_cast<long>(codeLines),

@@ -6,6 +6,7 @@
 // ("Attribute Name.VB_* = ..."), which the IDE hides too.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,12 @@ struct ParsedModule {
     std::vector<HiddenLine> hidden;
     LineEnding ending = LineEnding::CrLf;
     bool finalBreak = false;
+    // false when only the header was read (ParseModuleHeader): code,
+    // hidden, ending and finalBreak are then not filled in.
+    bool codeRead = true;
+    // Whether every byte is ASCII, when the read told it (the header read
+    // alone does).
+    std::optional<bool> ascii{};
 
     // The file line of a visible code line (1-based both).
     long FileLine(long codeLine) const;
@@ -59,6 +66,12 @@ struct ParsedModule {
 // empty, binary, a line far too long, no Attribute VB_Name, an unclosed
 // designer or class block.
 ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std::string> bytes);
+
+// The header alone, for a caller that may never need the code: the same
+// checks of the whole file (ParseModuleFile throws for these bytes exactly
+// when this does, with the same error), without splitting the code into
+// lines. The result has codeRead false.
+ParsedModule ParseModuleHeader(const std::string& path, std::shared_ptr<const std::string> bytes);
 
 // "Attribute X.VB_Y = ..." gives X; "" for other lines.
 std::string MemberAttributeName(std::string_view line);

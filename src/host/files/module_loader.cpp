@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <unordered_map>
 
 #include "host/files/file_error.h"
@@ -13,6 +14,7 @@
 #include "platform/native_path.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
+#include "platform/text_finder.h"
 
 namespace qv::host::files {
 
@@ -95,7 +97,9 @@ void AddCompanionFile(MemoryComponent& component, const std::string& path,
     for (const auto& [own, companion] : kCompanions) {
         if (ext != own) continue;
         const std::string_view header(parsed.bytes->data(), parsed.codeOffset);
-        if (!text::ContainsIgnoreCase(header, std::string(companion) + "\"")) return;
+        // Headers of forms are long: their bytes are searched sixteen at a time.
+        const text::TextFinder named(std::string(companion) + "\"", false, text::CodePage::Utf8());
+        if (named.Find(header, 0) == std::string_view::npos) return;
         const fs::path p = file::NativePath(path);
         const std::string stem = file::Utf8Path(p.stem()) + std::string(companion);
         // The name on disk is the module file's own, in the system's UTF-8.
@@ -292,10 +296,15 @@ int TypeOfExtension(const std::string& path) {
     return 0;
 }
 
+CodeReading ReadingFor(const Workspace& workspace) {
+    if (workspace.ChecksProcedures()) return CodeReading::Indexed;
+    return workspace.DefersCode() ? CodeReading::Deferred : CodeReading::Lines;
+}
+
 MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                 const std::string& path, int type) {
     return LoadModuleFile(workspace, project, path, type,
-                          ReadModuleFile(path, workspace.LargestFile()));
+                          ReadModuleFile(path, workspace.LargestFile(), ReadingFor(workspace)));
 }
 
 MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
@@ -305,7 +314,9 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
     ParsedModule& parsed = *read.parsed;
     // A file written in UTF-8 is read so, whatever the run's code page.
     const text::CodePage run = workspace.Vbe().TextCodePage();
-    const text::CodePage page = text::CodePageOfFile(*parsed.bytes, run);
+    const text::CodePage page = !read.utf8 ? text::CodePageOfFile(*parsed.bytes, run)
+                                : *read.utf8 ? text::CodePage::Utf8()
+                                             : run;
     RefuseSecondOfName(workspace, project, path, parsed, page);
     MemoryComponent& component =
         project.AddComponent(parsed.header.vbName, RefinedType(type, parsed.header));
@@ -323,14 +334,18 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         file->ending = parsed.ending;
         file->finalBreak = parsed.finalBreak;
 
-        MemoryCodeModule& code = *component.Code();
-        if (!read.lines) read.lines.emplace().Assign(parsed.bytes, std::move(parsed.code));
-        if (read.index)
-            code.LoadLines(std::move(*read.lines), std::move(*read.index));
-        else
-            code.LoadLines(std::move(*read.lines));
-        if (workspace.ChecksProcedures()) CheckProceduresClosed(path, parsed, code);
-        if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
+        if (parsed.codeRead) {
+            MemoryCodeModule& code = *component.Code();
+            if (!read.lines) read.lines.emplace().Assign(parsed.bytes, std::move(parsed.code));
+            if (read.index)
+                code.LoadLines(std::move(*read.lines), std::move(*read.index));
+            else
+                code.LoadLines(std::move(*read.lines));
+            if (workspace.ChecksProcedures()) CheckProceduresClosed(path, parsed, code);
+            if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
+        } else {
+            file->codeDeferred = true;
+        }
         SetProperties(component, parsed);
         workspace.Add(std::move(file));
     } catch (...) {
@@ -338,6 +353,28 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         throw;
     }
     return component;
+}
+
+bool LoadDeferredCode(Workspace& workspace, MemoryComponent& component,
+                      const std::function<bool(std::string_view code)>& worthReading) {
+    ModuleFile* file = workspace.FileOf(component);
+    if (file == nullptr || !file->codeDeferred) return true;
+    std::string_view code(*file->bytes);
+    code.remove_prefix(file->codeOffset);
+    if (worthReading && !worthReading(code)) return false;
+    // The header was read from these bytes without an error, and the whole
+    // file was checked as ParseModuleFile checks it: this parse succeeds.
+    ParsedModule parsed = ParseModuleFile(file->path, file->bytes);
+    memory::LineStore lines;
+    lines.Assign(parsed.bytes, std::move(parsed.code));
+    parsed.code = {};
+    MemoryCodeModule& module = *component.Code();
+    module.LoadLines(std::move(lines));
+    file->ending = parsed.ending;
+    file->finalBreak = parsed.finalBreak;
+    if (!parsed.hidden.empty()) AttachHiddenLines(parsed, module, *file);
+    file->codeDeferred = false;
+    return true;
 }
 
 void LoadModuleOrRecord(Workspace& workspace, memory::MemoryProject& project,

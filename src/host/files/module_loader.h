@@ -3,7 +3,9 @@
 // its type, code module, hidden member attribute lines, designer controls,
 // class properties and file names.
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "host/files/module_reading.h"
 #include "host/files/workspace.h"
@@ -20,6 +22,20 @@ memory::MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProj
 // The same for a file already read (ReadModuleFiles); rethrows its error.
 memory::MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& project,
                                         const std::string& path, int type, ReadModule read);
+
+// How a load reads modules' code: indexed when the workspace checks
+// procedures, else deferred when it defers code, else as lines.
+CodeReading ReadingFor(const Workspace& workspace);
+
+// Reads the code of a component whose load deferred it (ModuleFile::
+// codeDeferred): its lines and hidden attribute lines, as a whole load
+// would have. worthReading (when given) is asked first, with the file's
+// bytes past the header (the code lines and hidden lines, with their
+// breaks): false leaves the code unread and returns false. Returns true
+// when the component's code is read (or was never deferred). Touches that
+// component and its file only, so components may be read side by side.
+bool LoadDeferredCode(Workspace& workspace, memory::MemoryComponent& component,
+                      const std::function<bool(std::string_view code)>& worthReading = {});
 
 // Loads the module file into the project, or, when it cannot be modelled,
 // records it as a broken module of the project (named `name`, or after the

@@ -25,14 +25,24 @@ struct ReadModule {
     // The code lines, made compact on the thread that read them, so that a
     // project's line views never pile up while its files are read.
     std::optional<memory::LineStore> lines{};
+    // Whether the file is written in UTF-8 (not ASCII, and valid UTF-8),
+    // told on the reading thread; unset: not known yet.
+    std::optional<bool> utf8{};
+};
+
+// How much of a module file a read takes in.
+enum class CodeReading {
+    Lines,    // the code's lines
+    Indexed,  // the lines, and the procedures among them indexed
+    Deferred, // the header alone (ParseModuleHeader): the code is read later, if at all
 };
 
 // largest: the most bytes a file may hold (a larger one is refused unread).
-// indexProcedures: index the procedures of the code lines too.
-ReadModule ReadModuleFile(const std::string& path, size_t largest, bool indexProcedures = false);
+ReadModule ReadModuleFile(const std::string& path, size_t largest,
+                          CodeReading code = CodeReading::Lines);
 
 // The files read in parallel; results in the order of paths.
 std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,
-                                        bool indexProcedures = false);
+                                        CodeReading code = CodeReading::Lines);
 
 }  // namespace qv::host::files

@@ -152,7 +152,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
         }
     }
     // The module files are read side by side, then added in the project's order.
-    std::vector<ReadModule> read = ReadModuleFiles(modules, workspace.LargestFile(), workspace.ChecksProcedures());
+    std::vector<ReadModule> read = ReadModuleFiles(modules, workspace.LargestFile(), ReadingFor(workspace));
     size_t next = 0;
     for (size_t i = 0; i < text.entries.size(); ++i) {
         const ProjectEntry& entry = text.entries[i];
@@ -238,7 +238,7 @@ std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
     // The module files are read side by side first (reading has no effect
     // but the time it takes), then taken in the order given.
     std::vector<ReadModule> read =
-        ReadModuleFiles(paths, workspace.LargestFile(), workspace.ChecksProcedures());
+        ReadModuleFiles(paths, workspace.LargestFile(), ReadingFor(workspace));
     size_t next = 0;
     for (const std::string& path : paths) {
         std::error_code ec;

@@ -82,13 +82,63 @@ std::string_view BreakAfter(std::string_view text, std::string_view line) {
     return offset + 1 < text.size() && text[offset + 1] == '\n' ? "\r\n" : "\r";
 }
 
-SplitText SplitFileLines(std::string_view text) {
+LineScan ScanLines(std::string_view text, size_t limit) {
+    // The length of the line that ends at each break is the distance from
+    // the break before it; a CR LF pair makes an empty "line" between its
+    // bytes, which is never too long.
+    LineScan scan;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const char* lineStart = p;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    __m128i high = _mm_setzero_si128();  // the bytes seen, or-ed: bit 7 set for one past ASCII
+    const auto breaks = [&](const char* at) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        high = _mm_or_si128(high, bytes);
+        return static_cast<std::uint64_t>(static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)))));
+    };
+    // Sixty-four bytes a step. Lines that begin and end within a step are
+    // shorter than it (and so than the limit): only the first break of a
+    // step can end a long one.
+    for (; limit >= 64 && end - p >= 64; p += 64) {
+        const std::uint64_t found =
+            breaks(p) | breaks(p + 16) << 16 | breaks(p + 32) << 32 | breaks(p + 48) << 48;
+        if (found == 0) continue;
+        if (static_cast<size_t>(p + __builtin_ctzll(found) - lineStart) > limit) {
+            scan.longLine = true;
+            return scan;
+        }
+        lineStart = p + (63 - __builtin_clzll(found)) + 1;
+    }
+    scan.ascii = _mm_movemask_epi8(high) == 0;
+#endif
+    for (; p < end; ++p) {
+        if (static_cast<unsigned char>(*p) >= 0x80) scan.ascii = false;
+        if (*p != '\r' && *p != '\n') continue;
+        if (static_cast<size_t>(p - lineStart) > limit) {
+            scan.longLine = true;
+            return scan;
+        }
+        lineStart = p + 1;
+    }
+    scan.longLine = static_cast<size_t>(end - lineStart) > limit;
+    return scan;
+}
+
+SplitText SplitFileLines(std::string_view text, size_t most) {
     SplitText out;
-    out.lines.reserve(CountLineFeeds(text) + 1);
+    if (most == static_cast<size_t>(-1)) out.lines.reserve(CountLineFeeds(text) + 1);
     long counts[3] = {0, 0, 0};  // CR LF, LF, lone CR
     const char* const end = text.data() + text.size();
     const char* start = text.data();
     while (start < end) {
+        if (out.lines.size() == most) {
+            out.complete = false;
+            break;
+        }
         const char* brk = NextBreak(start, end);
         out.lines.emplace_back(start, static_cast<size_t>(brk - start));
         if (brk == end) break;

@@ -23,10 +23,28 @@ struct SplitText {
     // The last line ends with a break. The break ends that line; it does not
     // start an empty one.
     bool finalBreak = false;
+    // Every line of the text was split (false only when a split stopped at
+    // its most lines; the ending then counts the lines split).
+    bool complete = true;
 };
 
-// Splits at CR LF, LF or a lone CR.
-SplitText SplitFileLines(std::string_view text);
+// Splits at CR LF, LF or a lone CR; at most `most` lines, the first ones,
+// split as a whole split would.
+SplitText SplitFileLines(std::string_view text, size_t most = static_cast<size_t>(-1));
+
+// What one pass over a file's bytes tells without splitting its lines.
+struct LineScan {
+    // A line (as SplitFileLines splits the text) is longer than the limit.
+    bool longLine = false;
+    // Every byte is ASCII; told only when no line is too long (the scan
+    // stops at the first one that is).
+    bool ascii = true;
+};
+LineScan ScanLines(std::string_view text, size_t limit);
+
+inline bool AnyLineLongerThan(std::string_view text, size_t limit) {
+    return ScanLines(text, limit).longLine;
+}
 
 // The line break that follows line in text, when line is a view into text
 // and a break follows it: "\r\n", "\n" or "\r"; "" otherwise.

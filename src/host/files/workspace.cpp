@@ -14,6 +14,11 @@ const ModuleFile* Workspace::FileOf(const memory::MemoryComponent& component) co
     return it == byComponent_.end() ? nullptr : it->second;
 }
 
+ModuleFile* Workspace::FileOf(const memory::MemoryComponent& component) {
+    auto it = byComponent_.find(&component);
+    return it == byComponent_.end() ? nullptr : it->second;
+}
+
 void Workspace::Forget(const memory::MemoryComponent& component) {
     auto it = byComponent_.find(&component);
     if (it == byComponent_.end()) return;

@@ -31,6 +31,10 @@ struct ModuleFile {
     // and the line break that followed each ("" for none).
     std::map<std::string, std::vector<memory::HiddenAttribute>> loadedAttributes;
     std::map<std::string, std::vector<std::string_view>> loadedAttributeBreaks;
+    // The code was not read yet (Workspace::SetDeferCode): the component
+    // holds no lines, and ending, finalBreak and the attribute lines are
+    // not known, until LoadDeferredCode reads them.
+    bool codeDeferred = false;
 };
 
 // A module file that could not be modelled (binary or damaged bytes, a
@@ -58,6 +62,7 @@ class Workspace {
     const std::vector<std::unique_ptr<ModuleFile>>& Files() const { return files_; }
     // The file a component was read from; nullptr for one made in memory.
     const ModuleFile* FileOf(const memory::MemoryComponent& component) const;
+    ModuleFile* FileOf(const memory::MemoryComponent& component);
     // Drops the file of a component about to be removed from its project
     // (a module read again from an editor's text), so that nothing refers
     // to the component once it is gone.
@@ -68,6 +73,14 @@ class Workspace {
     // spare the reading of every module's procedures.
     void SetCheckProcedures(bool check) { checkProcedures_ = check; }
     bool ChecksProcedures() const { return checkProcedures_; }
+
+    // Whether a load leaves the modules' code unread (off by default): a
+    // module then holds no lines until LoadDeferredCode (module_loader.h)
+    // reads them, which a caller that reads the text of a few modules only
+    // (a search) does for those. A broken module is found and recorded all
+    // the same. Only a load that does not check procedures defers.
+    void SetDeferCode(bool defer) { deferCode_ = defer; }
+    bool DefersCode() const { return deferCode_ && !checkProcedures_; }
 
     // The most bytes a file the load reads may hold: a larger one is refused
     // before it is read (a module is then reported like a damaged one).
@@ -97,6 +110,7 @@ class Workspace {
     std::vector<BrokenModule> broken_;
     std::vector<memory::MemoryProject*> named_;
     bool checkProcedures_ = true;
+    bool deferCode_ = false;
     size_t largestFile_ = static_cast<size_t>(kDefaultLargestModuleMb) * 1024 * 1024;
 };
 

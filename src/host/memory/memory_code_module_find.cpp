@@ -6,14 +6,11 @@
 #include <string>
 #include <string_view>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "host/memory/memory_host.h"
 #include "host/memory/vb_syntax.h"
 #include "platform/code_page.h"
 #include "platform/like.h"
+#include "platform/text_finder.h"
 #include "platform/text.h"
 
 namespace qv::host::memory {
@@ -49,103 +46,8 @@ bool HoldsWholeCharacters(std::string_view line, size_t begin, size_t end, text:
     return i == end;
 }
 
-// A plain search text, with or without regard to case. Find scans a whole
-// module line by line, so the search is made once per call: a byte of the
-// text matches its own value or, where case is ignored, the byte of the
-// other case of its letter (a byte of a multi-byte character matches only
-// itself). Sixteen positions are tested at a time on their first and last
-// byte, with a mask that folds the two values together (and may let more
-// through; the full test then decides).
-class TextFinder {
-  public:
-    TextFinder(std::string_view target, bool matchCase, text::CodePage page)
-        : size_(target.size()) {
-        value_.resize(size_);
-        other_.resize(size_);
-        mask_.resize(size_);
-        for (size_t i = 0; i < size_;) {
-            const size_t length = text::CharacterLength(target, i, page);
-            for (size_t k = i; k < i + length; ++k) {
-                const auto c = static_cast<unsigned char>(target[k]);
-                value_[k] = c;
-                other_[k] = !matchCase && length == 1 ? text::OtherCaseByte(c, page) : c;
-                mask_[k] = static_cast<unsigned char>(value_[k] ^ other_[k]);
-            }
-            i += length;
-        }
-#if defined(__SSE2__)
-        if (size_ > 0) {
-            const auto splat = [](unsigned char c) { return _mm_set1_epi8(static_cast<char>(c)); };
-            firstMask_ = splat(mask_.front());
-            firstFolded_ = splat(static_cast<unsigned char>(value_.front() | mask_.front()));
-            lastMask_ = splat(mask_.back());
-            lastFolded_ = splat(static_cast<unsigned char>(value_.back() | mask_.back()));
-        }
-#endif
-    }
-
-    // The first position at or after from where the text stands; npos if none.
-    size_t Find(std::string_view line, size_t from) const {
-        if (size_ == 0 || size_ > line.size()) return std::string_view::npos;
-        const size_t lastStart = line.size() - size_;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
-        size_t i = from;
-#if defined(__SSE2__)
-        for (; i + 16 <= lastStart + 1; i += 16) {
-            if (const size_t at = FirstMatchInBlock(bytes, i, ~0u); at != kNone) return at;
-        }
-        if (i <= lastStart && lastStart >= 15) {
-            // The last sixteen starts, overlapping those already tested.
-            const size_t block = lastStart - 15;
-            return FirstMatchInBlock(bytes, block, ~0u << (i - block));
-        }
-#endif
-        for (; i <= lastStart; ++i) {
-            if (MatchesAt(bytes + i)) return i;
-        }
-        return std::string_view::npos;
-    }
-
-  private:
-    static constexpr size_t kNone = std::string_view::npos;
-
-#if defined(__SSE2__)
-    // The first of the sixteen starts from block on (those whose bit is set
-    // in wanted) where the text stands: candidates match on the first and the
-    // last byte, then in full.
-    size_t FirstMatchInBlock(const unsigned char* bytes, size_t block, unsigned wanted) const {
-        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block));
-        const __m128i last =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + block + size_ - 1));
-        const __m128i hit =
-            _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(first, firstMask_), firstFolded_),
-                          _mm_cmpeq_epi8(_mm_or_si128(last, lastMask_), lastFolded_));
-        for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hit)) & wanted; bits != 0;
-             bits &= bits - 1) {
-            const size_t at = block + static_cast<size_t>(__builtin_ctz(bits));
-            if (MatchesAt(bytes + at)) return at;
-        }
-        return kNone;
-    }
-#endif
-
-    bool MatchesAt(const unsigned char* at) const {
-        for (size_t k = 0; k < size_; ++k) {
-            if (at[k] != value_[k] && at[k] != other_[k]) return false;
-        }
-        return true;
-    }
-
-    size_t size_;
-#if defined(__SSE2__)
-    // The first and the last byte of the text, each with the bits in which
-    // its two cases differ set, sixteen times over.
-    __m128i firstMask_{}, firstFolded_{}, lastMask_{}, lastFolded_{};
-#endif
-    std::basic_string<unsigned char> value_;
-    std::basic_string<unsigned char> other_;
-    std::basic_string<unsigned char> mask_;
-};
+// Find scans a whole module line by line, so the search is made once per call.
+using text::TextFinder;
 
 // The first hit in line[from, limit) that ends at or before limit.
 bool SearchLine(std::string_view line, size_t from, size_t limit, const TextFinder& finder,

@@ -9,6 +9,7 @@
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "find/find_model.h"
+#include "host/files/module_loader.h"
 
 namespace qv::cli {
 
@@ -106,7 +107,18 @@ public:
         // not make its hits wrong, so such a module is searched too.
         const std::vector<std::string> paths(context.arguments.begin(),
                                              context.arguments.end() - 1);
-        auto target = LoadTarget(context, paths, false);
+        // A module's code is read only when its bytes may hold a hit, as the
+        // search comes to it (a search that reaches the hit limit early reads
+        // few modules); a routine or line to select needs the code at once.
+        const bool deferCode = !context.parser.IsSet("routine") && !context.parser.IsSet("line");
+        auto target = LoadTarget(context, paths, false, deferCode);
+        if (deferCode) {
+            options.readCode = [&files = target->Files()](host::VBComponent& component,
+                                                          const find::FindOptions::ModuleText& mayHoldHit) {
+                return host::files::LoadDeferredCode(
+                    files, static_cast<host::memory::MemoryComponent&>(component), mayHoldHit);
+            };
+        }
         const Selection selection = SelectTarget(context, *target);
         // The project scope: every project the command line names.
         options.projects.assign(selection.projects.begin(), selection.projects.end());

@@ -1,0 +1,314 @@
+// A load that leaves the modules' code unread until it is wanted: the header
+// read alone finds every fault the whole read finds, at the same line, and
+// code read later is the code a whole load reads; a search reads only the
+// modules whose bytes may hold a hit and finds what it finds in a whole load.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <sstream>
+
+#include "find/find_search.h"
+#include "host/files/file_error.h"
+#include "host/files/module_file.h"
+#include "host/files/module_loader.h"
+#include "host/files/module_writer.h"
+#include "host/files/project_loader.h"
+#include "host_files/files_fixture.h"
+#include "host_files/module_texts.h"
+#include "platform/code_page.h"
+
+namespace qv::test {
+namespace {
+
+using host::files::FileError;
+using host::files::ParsedModule;
+
+// A form whose designer block runs past the first lines (128) a header read
+// takes at once; closed or not, with its VB_Name line or without.
+std::vector<std::string> LongDesigner(int controls, bool closed = true, bool named = true) {
+    std::vector<std::string> lines{"VERSION 5.00", "Begin VB.Form frmBig ", "   Caption = \"Big\""};
+    for (int i = 0; i < controls; ++i) {
+        lines.push_back("   Begin VB.TextBox txt" + std::to_string(i) + " ");
+        lines.push_back("      Text = \"" + std::to_string(i) + "\"");
+        lines.push_back("   End");
+    }
+    if (closed) lines.push_back("End");
+    if (named) lines.push_back("Attribute VB_Name = \"frmBig\"");
+    return lines;
+}
+
+std::vector<std::string> Plus(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// What a parse tells of the header and where the code starts, or its error.
+template <typename Parse>
+std::string Outcome(Parse parse, const std::string& bytes) {
+    try {
+        const ParsedModule m = parse("m.frm", std::make_shared<const std::string>(bytes));
+        std::ostringstream out;
+        out << "name " << m.header.vbName << " lines " << m.headerLines << " code at "
+            << m.codeOffset << " break " << m.headerEndsWithBreak << " designer "
+            << m.header.hasDesigner << "/" << m.header.designer.controls.size() << " class "
+            << m.header.hasClassBlock << "/" << m.header.classBlock.size();
+        for (const auto& [key, value] : m.header.attributes) out << " " << key << "=" << value;
+        return out.str();
+    } catch (const FileError& e) {
+        return "error at " + std::to_string(e.Line()) + ": " + e.what();
+    }
+}
+
+TEST(ModuleHeader, ReadsWhatTheWholeReadReadsAndFailsWhereItFails) {
+    const std::string bas = Joined({"Attribute VB_Name = \"m\"", "Sub A()", "End Sub"});
+    std::vector<std::string> texts{
+        bas,
+        "\xEF\xBB\xBF" + bas,
+        Joined({"Attribute VB_Name = \"m\""}, "\n"),
+        "Attribute VB_Name = \"m\"",
+        "Attribute VB_Name = \"m\"\r\n",
+        Joined(Plus(LongDesigner(50), SampleCode("x"))),
+        Joined(Plus(LongDesigner(150), SampleCode("x")), "\n"),
+        Joined(LongDesigner(50), "\r\n", false),
+        // A header of many blank lines, its VB_Name line far down.
+        Joined(Plus(std::vector<std::string>(300, ""), {"Attribute VB_Name = \"m\"", "Sub A()"})),
+        // Faults: none of them may be found other than by the whole read.
+        "",
+        "Attribute VB_Name = \"m\"\r\n" + std::string(1, '\0') + "\r\n",
+        Joined(Plus(Plus({"Attribute VB_Name = \"m\""}, std::vector<std::string>(150, "' x")),
+                    {std::string(70000, 'x'), "' y"})),
+        Joined(Plus(LongDesigner(2), {"   Caption = \"" + std::string(70000, 'c') + "\""})),
+        Joined(Plus(LongDesigner(50, false), {"Attribute VB_Name = \"frmBig\"", "Sub A()"})),
+        Joined(Plus(LongDesigner(50, true, false), {"Sub A()", "End Sub"})),
+        Joined(Plus(std::vector<std::string>(200, ""), {"Sub A()"})),
+        Joined(Plus({"VERSION 1.0 CLASS", "BEGIN"},
+                    std::vector<std::string>(200, "  MultiUse = -1  'True"))),
+    };
+    for (const ModuleKind& kind : EveryModuleKind()) {
+        texts.push_back(Joined(Plus(kind.header, SampleCode("\x81\x5F"))));
+    }
+    for (const std::string& text : texts) {
+        const std::string whole = Outcome(host::files::ParseModuleFile, text);
+        EXPECT_EQ(Outcome(host::files::ParseModuleHeader, text), whole)
+            << "for " << text.substr(0, 60);
+    }
+    const ParsedModule header =
+        host::files::ParseModuleHeader("m.bas", std::make_shared<const std::string>(bas));
+    EXPECT_FALSE(header.codeRead);
+    EXPECT_TRUE(header.code.empty());
+    EXPECT_TRUE(
+        host::files::ParseModuleFile("m.bas", std::make_shared<const std::string>(bas)).codeRead);
+}
+
+// A project of every module kind (the standard module with an attribute
+// line of a member it does not declare), a module with a NUL byte and one
+// with a line far too long.
+void WriteProject(const TempFolder& folder) {
+    std::vector<ModuleKind> kinds = EveryModuleKind();
+    for (const ModuleKind& kind : kinds) {
+        std::vector<std::string> code = SampleCode("\xE9");
+        if (kind.fileName == "modA.bas") code.push_back("Attribute Gone.VB_Description = \"x\"");
+        folder.Write(kind.fileName, Joined(Plus(kind.header, code), kind.fileName == "CThing.cls"
+                                                                       ? "\n"
+                                                                       : "\r\n"));
+    }
+    folder.Write("modNul.bas", "Attribute VB_Name = \"modNul\"\r\nx" + std::string(1, '\0'));
+    folder.Write("modLong.bas", Joined({"Attribute VB_Name = \"modLong\"", std::string(70000, 'x')}));
+    kinds.push_back({"Module", "modNul.bas", "modNul", 0, {}});
+    kinds.push_back({"Module", "modLong.bas", "modLong", 0, {}});
+    folder.Write("p.vbp", Joined(ProjectLines(kinds)));
+}
+
+LoadedFiles LoadProject(const TempFolder& folder, bool defer, text::CodePage page = {}) {
+    LoadedFiles loaded;
+    loaded.vbe = std::make_unique<host::memory::MemoryVbe>();
+    loaded.vbe->SetTextCodePage(page);
+    loaded.workspace = std::make_unique<host::files::Workspace>(*loaded.vbe);
+    loaded.workspace->SetCheckProcedures(false);
+    loaded.workspace->SetDeferCode(defer);
+    host::files::LoadTargets(*loaded.workspace, {folder.File("p.vbp")});
+    return loaded;
+}
+
+std::vector<std::string> Lines(host::memory::MemoryCodeModule& code) {
+    std::vector<std::string> lines;
+    for (long l = 1; l <= code.CountOfLines(); ++l) lines.emplace_back(code.Lines(l, 1));
+    return lines;
+}
+
+std::string HiddenLines(host::memory::MemoryCodeModule& code) {
+    std::string text;
+    for (const std::string& member : code.MembersWithHiddenAttributes()) {
+        for (const auto& line : *code.HiddenAttributes(member)) {
+            text += member + ":" + std::to_string(line.anchorKind) + ":" + std::to_string(line.occurrence) + ":" + line.text + "\n";
+        }
+    }
+    return text;
+}
+
+TEST(DeferredCode, CodeReadLaterIsTheCodeAWholeLoadReads) {
+    TempFolder folder;
+    WriteProject(folder);
+    LoadedFiles whole = LoadProject(folder, false);
+    LoadedFiles later = LoadProject(folder, true);
+    ASSERT_TRUE(later.workspace->DefersCode());
+
+    // The broken modules are found all the same, in the same place.
+    const auto& broken = later.workspace->BrokenModules();
+    ASSERT_EQ(broken.size(), 2u);
+    ASSERT_EQ(whole.workspace->BrokenModules().size(), 2u);
+    for (size_t i = 0; i < broken.size(); ++i) {
+        const host::files::BrokenModule& expected = whole.workspace->BrokenModules()[i];
+        EXPECT_EQ(broken[i].message, expected.message);
+        EXPECT_EQ(broken[i].line, expected.line);
+        EXPECT_EQ(broken[i].position, expected.position);
+    }
+
+    for (const ModuleKind& kind : EveryModuleKind()) {
+        SCOPED_TRACE(kind.fileName);
+        host::memory::MemoryComponent& component = later.Component(kind.name);
+        host::memory::MemoryCodeModule& code = *component.Code();
+        EXPECT_EQ(component.Type(), whole.Component(kind.name).Type());
+        EXPECT_EQ(code.CountOfLines(), 0);
+        EXPECT_TRUE(later.File(kind.name).codeDeferred);
+
+        // A test that fails leaves the code unread.
+        EXPECT_FALSE(host::files::LoadDeferredCode(*later.workspace, component,
+                                                   [](std::string_view) { return false; }));
+        EXPECT_EQ(code.CountOfLines(), 0);
+
+        std::string asked;
+        EXPECT_TRUE(host::files::LoadDeferredCode(*later.workspace, component,
+                                                  [&](std::string_view text) {
+                                                      asked = text;
+                                                      return true;
+                                                  }));
+        const host::files::ModuleFile& file = later.File(kind.name);
+        EXPECT_EQ(asked, file.bytes->substr(file.codeOffset));
+        EXPECT_FALSE(file.codeDeferred);
+
+        host::memory::MemoryCodeModule& expected = whole.Code(kind.name);
+        EXPECT_EQ(Lines(code), Lines(expected));
+        EXPECT_EQ(HiddenLines(code), HiddenLines(expected));
+        const host::files::ModuleFile& expectedFile = whole.File(kind.name);
+        EXPECT_EQ(file.ending, expectedFile.ending);
+        EXPECT_EQ(file.finalBreak, expectedFile.finalBreak);
+        EXPECT_EQ(file.loadedAttributes.size(), expectedFile.loadedAttributes.size());
+        EXPECT_EQ(host::files::RenderModuleFile(file).bytes, *file.bytes);
+
+        // Read once: the test is not asked again.
+        EXPECT_TRUE(host::files::LoadDeferredCode(*later.workspace, component,
+                                                  [](std::string_view) {
+                                                      ADD_FAILURE() << "asked again";
+                                                      return false;
+                                                  }));
+    }
+    // The attribute line of a member the module does not declare stays a code line.
+    EXPECT_EQ(Lines(later.Code("modA")).back(), "Attribute Gone.VB_Description = \"x\"");
+}
+
+TEST(DeferredCode, OnlyALoadThatDoesNotCheckProceduresDefers) {
+    host::memory::MemoryVbe vbe;
+    host::files::Workspace workspace(vbe);
+    using host::files::CodeReading;
+    EXPECT_EQ(host::files::ReadingFor(workspace), CodeReading::Indexed);
+    workspace.SetDeferCode(true);
+    EXPECT_FALSE(workspace.DefersCode());
+    EXPECT_EQ(host::files::ReadingFor(workspace), CodeReading::Indexed);
+    workspace.SetCheckProcedures(false);
+    EXPECT_TRUE(workspace.DefersCode());
+    EXPECT_EQ(host::files::ReadingFor(workspace), CodeReading::Deferred);
+    workspace.SetDeferCode(false);
+    EXPECT_EQ(host::files::ReadingFor(workspace), CodeReading::Lines);
+}
+
+std::string Dump(const find::FindTree& tree) {
+    std::ostringstream out;
+    tree.Walk([&](long, const find::FindNode& node, int depth) {
+        out << std::string(static_cast<size_t>(depth) * 2, ' ') << node.text << " | " << node.key
+            << " | " << node.codePage.Number() << '\n';
+    });
+    return out.str();
+}
+
+// Twenty modules (enough to be searched side by side), a few of which hold
+// the word, in either case, as a whole word or in a longer one; one written
+// in UTF-8, the others in the run's Shift-JIS.
+void WriteSearchedProject(const TempFolder& folder) {
+    std::vector<ModuleKind> kinds;
+    for (int i = 1; i <= 20; ++i) {
+        const std::string name = "m" + std::to_string(i);
+        std::vector<std::string> code{"Option Explicit", "Public Sub Go" + name + "()",
+                                      "    Dim result As Long", "    result = " + name.substr(1),
+                                      "End Sub"};
+        if (i == 3) code[3] = "    result = Zyzzyva + Zyzzyva ' \x95\x5C";
+        if (i == 9) code.insert(code.begin() + 1, "' zyzzyva");
+        if (i == 11) code[2] = "    Dim Zyzzyvas As Long";
+        if (i == 17) code.push_back("Attribute Zyzzyva.VB_Description = \"Zyzzyva\"");
+        if (i == 18) code[1] = "' \xE8\xA1\xA8 Zyzzyva";  // UTF-8
+        folder.Write(name + ".bas", Joined(Plus({"Attribute VB_Name = \"" + name + "\""}, code)));
+        kinds.push_back({"Module", name + ".bas", name, 0, {}});
+    }
+    folder.Write("p.vbp", Joined(ProjectLines(kinds)));
+}
+
+TEST(DeferredCode, ASearchReadsOnlyTheModulesThatMayHoldAHit) {
+    TempFolder folder;
+    WriteSearchedProject(folder);
+    const text::CodePage shiftJis = *text::CodePage::Named("932");
+    struct Case {
+        std::string what;
+        bool wholeWord, matchCase, pattern, firstPerLine;
+        std::set<std::string> read;  // the modules a search reads
+    };
+    const std::set<std::string> all = [] {
+        std::set<std::string> names;
+        for (int i = 1; i <= 20; ++i) names.insert("m" + std::to_string(i));
+        return names;
+    }();
+    const std::vector<Case> cases{
+        {"Zyzzyva", true, false, false, false, {"m3", "m9", "m11", "m17", "m18"}},
+        {"Zyzzyva", false, true, false, true, {"m3", "m11", "m17", "m18"}},
+        {"zyzzyva", false, true, false, false, {"m9"}},
+        {"Zyz*a", false, false, true, false, all},
+        {"\xE8\xA1\xA8", false, false, false, false, {"m3", "m18"}},
+        {"Absent", false, false, false, false, {}},
+        {"result", true, false, false, false, all},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        find::FindOptions options;
+        options.wholeWord = c.wholeWord;
+        options.matchCase = c.matchCase;
+        options.patternSearch = c.pattern;
+        options.firstPerLine = c.firstPerLine;
+        options.codePage = shiftJis;
+
+        LoadedFiles whole = LoadProject(folder, false, shiftJis);
+        find::FindTree expected;
+        find::SearchProjects(*whole.vbe, c.what, options, expected);
+
+        LoadedFiles later = LoadProject(folder, true, shiftJis);
+        std::mutex lock;
+        std::set<std::string> read;
+        options.readCode = [&](host::VBComponent& component,
+                               const find::FindOptions::ModuleText& mayHoldHit) {
+            const bool loaded = host::files::LoadDeferredCode(
+                *later.workspace, static_cast<host::memory::MemoryComponent&>(component),
+                mayHoldHit);
+            const std::lock_guard<std::mutex> guard(lock);
+            if (loaded) read.insert(component.Name());
+            return loaded;
+        };
+        find::FindTree found;
+        find::SearchProjects(*later.vbe, c.what, options, found);
+        EXPECT_EQ(Dump(found), Dump(expected));
+        EXPECT_EQ(read, c.read);
+    }
+}
+
+}  // namespace
+}  // namespace qv::test
