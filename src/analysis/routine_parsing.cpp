@@ -268,9 +268,16 @@ std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
     if (span.lastLine - span.firstLine < 1) return {};
     fullText = module.Lines(span.firstLine, span.lastLine - span.firstLine);
     std::string result;
+    result.reserve(fullText.size());
     bool inComment = false;
     bool any = false;
-    for (const std::string& line : text::SplitLines(fullText)) {
+    // The lines are taken where they stand in fullText, cut at its CR LF
+    // pairs, without a copy of each.
+    const std::string_view all = fullText;
+    for (size_t start = 0;;) {
+        const size_t end = all.find(text::kCrLf, start);
+        const std::string_view line =
+            all.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         const std::string_view t = Trim(line);
         if (t == kOpeningMarker || t == kClosingMarker) {
             inComment = false;  // marker lines count as code
@@ -283,6 +290,8 @@ std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
             any = true;
         }
         if (!text::EndsWith(t, " _")) inComment = false;
+        if (end == std::string_view::npos) break;
+        start = end + text::kCrLf.size();
     }
     return result;
 } QV_PASS_UP("AddIn", "RemoveComments")
