@@ -6,6 +6,7 @@
 
 #include "analysis/markers.h"
 #include "analysis/routine_shape.h"
+#include "host/memory/memory_host.h"
 #include "platform/like.h"
 #include "platform/services.h"
 #include "platform/text.h"
@@ -125,9 +126,26 @@ void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
 
 RoutineList ReadRoutineNames(host::CodeModule& module) try {
     RoutineList names{RoutineEntry{std::string(kDeclarationsName), 0}};
+    // The in-memory host lists them from its procedure index, without a
+    // member record or handle for each (a project-wide listing would keep
+    // those of every module).
+    if (const auto* memory = dynamic_cast<const host::memory::MemoryCodeModule*>(&module)) {
+        if (memory->ListRoutines([&](const std::string& name, int kind, long copy) {
+                names.push_back({name, kind, copy});
+            })) {
+            return names;
+        }
+    }
     AddRoutineEntries(module, names, nullptr);
     return names;
 } QV_PASS_UP("AddIn", "ReadRoutineNames")
+
+std::string MemberName(host::CodeModule& module, std::string_view name) {
+    if (const auto* memory = dynamic_cast<const host::memory::MemoryCodeModule*>(&module)) {
+        if (const std::string* spelled = memory->ProcedureMemberName(name)) return *spelled;
+    }
+    return module.Members().Item(name).Name();
+}
 
 bool HasProcKind(host::Member& member, int kind) {
     try {
