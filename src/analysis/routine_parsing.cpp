@@ -6,6 +6,7 @@
 
 #include "analysis/markers.h"
 #include "analysis/routine_shape.h"
+#include "host/memory/memory_host.h"
 #include "platform/like.h"
 #include "platform/services.h"
 #include "platform/text.h"
@@ -125,9 +126,26 @@ void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
 
 RoutineList ReadRoutineNames(host::CodeModule& module) try {
     RoutineList names{RoutineEntry{std::string(kDeclarationsName), 0}};
+    // The in-memory host lists them from its procedure index, without a
+    // member record or handle for each (a project-wide listing would keep
+    // those of every module).
+    if (const auto* memory = dynamic_cast<const host::memory::MemoryCodeModule*>(&module)) {
+        if (memory->ListRoutines([&](const std::string& name, int kind, long copy) {
+                names.push_back({name, kind, copy});
+            })) {
+            return names;
+        }
+    }
     AddRoutineEntries(module, names, nullptr);
     return names;
 } QV_PASS_UP("AddIn", "ReadRoutineNames")
+
+std::string MemberName(host::CodeModule& module, std::string_view name) {
+    if (const auto* memory = dynamic_cast<const host::memory::MemoryCodeModule*>(&module)) {
+        if (const std::string* spelled = memory->ProcedureMemberName(name)) return *spelled;
+    }
+    return module.Members().Item(name).Name();
+}
 
 bool HasProcKind(host::Member& member, int kind) {
     try {
@@ -268,9 +286,16 @@ std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
     if (span.lastLine - span.firstLine < 1) return {};
     fullText = module.Lines(span.firstLine, span.lastLine - span.firstLine);
     std::string result;
+    result.reserve(fullText.size());
     bool inComment = false;
     bool any = false;
-    for (const std::string& line : text::SplitLines(fullText)) {
+    // The lines are taken where they stand in fullText, cut at its CR LF
+    // pairs, without a copy of each.
+    const std::string_view all = fullText;
+    for (size_t start = 0;;) {
+        const size_t end = all.find(text::kCrLf, start);
+        const std::string_view line =
+            all.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
         const std::string_view t = Trim(line);
         if (t == kOpeningMarker || t == kClosingMarker) {
             inComment = false;  // marker lines count as code
@@ -283,6 +308,8 @@ std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
             any = true;
         }
         if (!text::EndsWith(t, " _")) inComment = false;
+        if (end == std::string_view::npos) break;
+        start = end + text::kCrLf.size();
     }
     return result;
 } QV_PASS_UP("AddIn", "RemoveComments")

@@ -65,6 +65,10 @@ void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
 // side.
 RoutineList ReadRoutineNames(host::CodeModule& module);
 bool HasProcKind(host::Member& member, int kind);
+// The member's own spelling of a routine's name (module.Members().Item(name)
+// .Name()); the in-memory host reads it from its procedure index, without
+// making a member handle.
+std::string MemberName(host::CodeModule& module, std::string_view name);
 int KindAtLine(host::CodeModule& module, std::string_view name, long line);
 std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind);
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind);

@@ -204,9 +204,12 @@ std::string ExitBlockGap(std::string_view fullText, const settings::SettingsReco
     return gap;
 }
 
-bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings) try {
-    const std::string name = member.Name();
-    host::CodeModule& module = ModuleOf(member);
+bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings) {
+    return ErrorHandlingRequired(ModuleOf(member), member.Name(), settings);
+}
+
+bool ErrorHandlingRequired(host::CodeModule& module, std::string_view name,
+                           const settings::SettingsRecord& settings) try {
     bool required = true;
     // The omit list is the user's text (UTF-8), the name the module's bytes.
     const text::CodePage page = host::LinesCodePage(module, settings.codePage);

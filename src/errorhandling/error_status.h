@@ -70,6 +70,10 @@ std::string ExitBlockGap(std::string_view fullText, const settings::SettingsReco
 // True when the routine must carry the standard handler: not one the
 // settings' omit list names, nor the initialisation of a creatable class.
 bool ErrorHandlingRequired(host::Member& member, const settings::SettingsRecord& settings);
+// The same for the member of that name (as the member spells it) in the
+// module.
+bool ErrorHandlingRequired(host::CodeModule& module, std::string_view memberName,
+                           const settings::SettingsRecord& settings);
 
 // The top status shown for a routine: for one that needs no handler, "SOME"
 // and "MISSING" become "OK" and every other status "EXTRA CODE" (a standard

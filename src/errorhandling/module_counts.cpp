@@ -30,11 +30,12 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
     std::string fullText;
     const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
     row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText, settings);
-    host::Member& member = module.Members().Item(entry.name);
-    row.required = ErrorHandlingRequired(member, settings);
+    // The member itself only when the terminate test needs it: a handle
+    // made for every routine would stay for the whole run.
+    row.required = ErrorHandlingRequired(module, MemberName(module, entry.name), settings);
     row.status.top = ShownTopStatus(row.status.top, row.required);
     row.standardTerminate = CountAs(row.status) == Tally::Some &&
-                            errorhandling::IsTermimate(member) &&
+                            errorhandling::IsTermimate(module.Members().Item(entry.name)) &&
                             errorhandling::HoldsTerminateHandler(code);
     if (row.status.top == kStatusInError) row.topGap = TopBlockGap(fullText, settings);
     if (row.status.exit == kStatusInError) row.exitGap = ExitBlockGap(fullText, settings);

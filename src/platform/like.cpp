@@ -1,5 +1,8 @@
 #include "platform/like.h"
 
+#include <algorithm>
+#include <array>
+
 #include "platform/text.h"
 
 namespace qv {
@@ -167,13 +170,60 @@ bool Like(std::string_view text, std::string_view pattern, CompareMode mode) {
 }
 
 namespace {
+
+unsigned char FoldAscii(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
+}
+
+// Horspool's search with ASCII letters folded: each window is compared from
+// its last byte, and the window moves by how far that byte stands from the
+// needle's end (at most 255 here, which is always safe).
+bool ContainsFolded(std::string_view text, std::string_view needle) {
+    const size_t m = needle.size(), n = text.size();
+    if (m == 0) return true;
+    if (m > n) return false;
+    std::array<unsigned char, 256> shift;
+    shift.fill(static_cast<unsigned char>(std::min<size_t>(m, 255)));
+    for (size_t i = 0; i + 1 < m; ++i) {
+        shift[FoldAscii(needle[i])] = static_cast<unsigned char>(std::min<size_t>(m - 1 - i, 255));
+    }
+    const unsigned char last = FoldAscii(needle[m - 1]);
+    for (size_t at = 0; at + m <= n;) {
+        const unsigned char c = FoldAscii(text[at + m - 1]);
+        if (c == last) {
+            size_t k = 0;
+            while (k + 1 < m && FoldAscii(text[at + k]) == FoldAscii(needle[k])) ++k;
+            if (k + 1 == m) return true;
+        }
+        at += shift[c];
+    }
+    return false;
+}
+
 bool Contains(std::string_view text, std::string_view findWhat, CompareMode mode) {
+    if (IsLiteralPattern(findWhat)) {
+        // "*" + text + "*" without wildcards inside: a plain search finds
+        // the same, without building the pattern.
+        return mode == CompareMode::Binary ? text.find(findWhat) != std::string_view::npos
+                                           : ContainsFolded(text, findWhat);
+    }
     std::string pattern;
     pattern.reserve(findWhat.size() + 2);
     pattern.append("*").append(findWhat).append("*");
     return LikePattern(pattern, mode).Matches(text);
 }
+
 }  // namespace
+
+bool IsLiteralPattern(std::string_view pattern) {
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '*' || c == '?' || c == '#') return false;
+        if (c == '[' && pattern.find(']', i + 1) != std::string_view::npos) return false;
+    }
+    return true;
+}
 
 namespace modSearchBin {
 bool StringInRoutine(std::string_view text, std::string_view findWhat) {

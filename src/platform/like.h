@@ -47,6 +47,11 @@ private:
 
 bool Like(std::string_view text, std::string_view pattern, CompareMode mode = CompareMode::Binary);
 
+// The pattern holds no wildcard: "*", "?", "#" and "[" with a "]" after it
+// are absent (an unclosed "[" stands for itself), so that each of its
+// characters matches only itself.
+bool IsLiteralPattern(std::string_view pattern);
+
 // Wildcard containment: text matches "*" + findWhat + "*", the wildcards of
 // findWhat staying active.
 namespace modSearchBin {

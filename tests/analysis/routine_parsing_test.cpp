@@ -69,6 +69,52 @@ TEST_F(RoutineParsing, RoutineListReadWithoutProgressIsTheSameList) {
                                      {"Value", 1}, {"Value", 3}}));
 }
 
+// The in-memory host lists the routines from its procedure index; the list
+// must be the one the member table gives, on the names where the two could
+// part: a Sub a Declare hides, a name spelled in other letter case, a Sub and
+// a property sharing a name (the first one decides the member), and copies.
+TEST_F(RoutineParsing, RoutineListFromTheIndexIsTheMemberTablesList) {
+    auto& m = Module(Vb({"Private Declare Function Hidden Lib \"k\" () As Long",
+                         "Dim Total As Long",
+                         "Sub Hidden()", "End Sub",
+                         "Public Property Get value() As Long", "End Property",
+                         "Sub Mixed()", "End Sub",
+                         "Public Property Get MIXED() As Long", "End Property",
+                         "Public Property Let Value(ByVal n As Long)", "End Property",
+                         "Public Property Get Both() As Long", "End Property",
+                         "Sub both()", "End Sub",
+                         "#If A Then",
+                         "Public Property Get P() As Long", "End Property",
+                         "Sub Twice()", "End Sub",
+                         "#Else",
+                         "Public Property Get p() As Long", "End Property",
+                         "Sub Twice()", "End Sub",
+                         "#End If",
+                         "Public Property Set P(o As Object)", "End Property",
+                         "Sub Total()", "End Sub"}));
+    const RoutineList fromTable = Names(m);
+    EXPECT_EQ(ReadRoutineNames(m), fromTable);
+    EXPECT_EQ(fromTable, (RoutineList{{"(Declarations)", 0}, {"value", 1}, {"value", 3},
+                                      {"Mixed", 0}, {"Both", 3}, {"P", 2}, {"P", 3},
+                                      {"P", 3, 1}, {"Twice", 0}, {"Twice", 0, 1},
+                                      {"Total", 0}}));
+    // While a copy is chosen the lookups answer for it: the table is asked.
+    const RoutineCopyScope second(m, {"Twice", 0, 1});
+    EXPECT_EQ(ReadRoutineNames(m), Names(m));
+}
+
+TEST_F(RoutineParsing, MemberNameIsTheMembersSpelling) {
+    auto& m = Module(Vb({"Dim Counter As Long", "Public Property Get value() As Long",
+                         "End Property", "Public Property Let Value(ByVal n As Long)",
+                         "End Property", "Sub Work()", "End Sub"}));
+    for (std::string_view asked : {"VALUE", "Value", "work", "counter"}) {
+        EXPECT_EQ(MemberName(m, asked), m.Members().Item(asked).Name()) << asked;
+    }
+    EXPECT_EQ(MemberName(m, "VALUE"), "value");
+    EXPECT_EQ(MemberName(m, "counter"), "Counter") << "a declared item, from the table";
+    EXPECT_THROW(MemberName(m, "Missing"), VbError);
+}
+
 TEST_F(RoutineParsing, SpanOfAContinuedDeclarationWithCommentBlock) {
     auto& m = Module(Vb({"Public Function F(ByVal a As Long, _",  // 1
                          "                  ByVal b As Long) As Long",  // 2

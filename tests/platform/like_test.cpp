@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/like.h"
 
@@ -48,6 +50,75 @@ TEST(Like, Containment) {
     EXPECT_TRUE(modSearchText::StringInRoutine("Err 42 here", "Err ##"))
         << "wildcards of the searched text stay active";
     EXPECT_FALSE(modSearchText::StringInRoutine("", "x"));
+}
+
+TEST(Like, LiteralPatternsAreThoseWithoutWildcards) {
+    EXPECT_TRUE(IsLiteralPattern(""));
+    EXPECT_TRUE(IsLiteralPattern("On Error GoTo Error_Routine"));
+    EXPECT_TRUE(IsLiteralPattern("a[b")) << "an unclosed list stands for itself";
+    EXPECT_TRUE(IsLiteralPattern("a]b["));
+    for (const char* wild : {"a*", "?", "Err ##", "[ab]", "x[]", "[!a]z"}) {
+        EXPECT_FALSE(IsLiteralPattern(wild)) << wild;
+    }
+}
+
+// Containment of a literal is found by a plain search; it must agree with
+// the pattern match of "*" + text + "*" in both modes.
+TEST(Like, ContainmentAgreesWithThePatternMatch) {
+    const std::string longNeedle = std::string(300, 'x') + "Y";
+    const std::string longText = std::string(1000, 'x') + "y" + std::string(5, 'x');
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"x = 1\r\nOn Error GoTo Error_Routine\r\n", "On Error GoTo Error_Routine"},
+        {"x = 1\r\non error goto ERROR_ROUTINE", "On Error GoTo Error_Routine"},
+        {"On Error GoTo Error_Routin", "On Error GoTo Error_Routine"},
+        {"On Error GoTo Error_Routine", "On Error GoTo Error_Routine"},
+        {"On ErrorX On Error ", "On Error "},
+        {"On  Error Resume Next", "On Error "},
+        {"aaaaaaaaab", "aaab"},      // the window moves over repeats
+        {"abababac", "ababac"},
+        {"abc", "abcd"},             // longer than the text
+        {"", ""},
+        {"abc", ""},
+        {"[x] = 1", "[x"},           // an unclosed list is literal
+        {"a@b", "a`b"},              // "@" and "`" sit beside the letters
+        {"a[b", "A[B"},
+        {"Z{", "z["},
+        {"\xC4rger", "\xE4rger"},  // Windows-1252 letters are not folded
+        {"\xC4rger", "\xC4RGER"},
+        {"\x83\x41\x83\x43", "\x83\x61"},  // a Shift-JIS trail byte is ASCII
+        {"\x83\x41\x83\x43", "\x41\x83\x43"},
+        {longText, longNeedle},
+        {longText + "Y", longNeedle},
+        {std::string(300, 'x') + "y", longNeedle},
+    };
+    for (const auto& [text, find] : cases) {
+        for (CompareMode mode : {CompareMode::Binary, CompareMode::Text}) {
+            const bool expected = Like(text, "*" + find + "*", mode);
+            const bool found = mode == CompareMode::Binary
+                                   ? modSearchBin::StringInRoutine(text, find)
+                                   : modSearchText::StringInRoutine(text, find);
+            EXPECT_EQ(found, expected) << "'" << find << "' in '" << text.substr(0, 40) << "', "
+                                       << (mode == CompareMode::Text ? "text" : "binary");
+        }
+    }
+    // The expectations themselves: folding is of ASCII letters only.
+    EXPECT_TRUE(modSearchText::StringInRoutine("x\r\non error goto ERROR_ROUTINE", "On Error GoTo Error_Routine"));
+    EXPECT_FALSE(modSearchBin::StringInRoutine("x\r\non error goto ERROR_ROUTINE", "On Error GoTo Error_Routine"));
+    EXPECT_FALSE(modSearchText::StringInRoutine("\xC4rger", "\xE4rger"));
+    EXPECT_FALSE(modSearchText::StringInRoutine("a@b", "a`b"));
+    EXPECT_TRUE(modSearchText::StringInRoutine(longText + "Y", longNeedle));
+    EXPECT_FALSE(modSearchText::StringInRoutine(longText, longNeedle + "xxxxxx"));
+    EXPECT_TRUE(modSearchText::StringInRoutine(longText, longNeedle + "xxxxx"));
+}
+
+// Wildcards keep their meaning: these take the pattern match.
+TEST(Like, ContainmentWithWildcards) {
+    EXPECT_TRUE(modSearchText::StringInRoutine("On Error GoTo 0", "On Error GoTo #"));
+    EXPECT_FALSE(modSearchText::StringInRoutine("On Error GoTo X", "On Error GoTo #"));
+    EXPECT_TRUE(modSearchText::StringInRoutine("x = ON ERROR", "[o]n?error"));
+    EXPECT_FALSE(modSearchBin::StringInRoutine("x = ON ERROR", "[o]n?error"));
+    EXPECT_TRUE(modSearchBin::StringInRoutine("a*b", "a[*]b"));
+    EXPECT_FALSE(modSearchBin::StringInRoutine("axb", "a[*]b"));
 }
 
 TEST(Like, LongTextWithManyStarsIsFast) {

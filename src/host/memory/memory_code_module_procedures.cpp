@@ -2,6 +2,8 @@
 // its lines, which procedure a line is in, and the copies of a name.
 
 
+#include <algorithm>
+
 #include "host/memory/memory_host.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -43,6 +45,49 @@ ProcCopyChoice MemoryCodeModule::ChooseProcCopy(std::string_view procName, long 
     if (copy == 0 && before.copy == 0) return before;
     chosenCopy_ = {copy > 0 ? std::string(procName) : std::string(), copy};
     return before;
+}
+
+bool MemoryCodeModule::ListRoutines(
+    const std::function<void(const std::string&, int, long)>& add) const {
+    if (chosenCopy_.copy > 0) return false;
+    const ProcedureIndex& index = Index();
+    const std::vector<bool> first = index.FirstOfEachName();
+    for (size_t i = 0; i < index.Count(); ++i) {
+        if (!first[i]) continue;
+        // The member of this name is the first procedure of it.
+        const ProcInfo& p = index.At(i);
+        if (!p.isProperty) {
+            // A Sub or Function hidden by a Declare of its name starts where
+            // the Declare stands, within the declarations section.
+            if (DeclaredProcedure(p.name, vbext_pk_Proc) != nullptr ||
+                index.StartLine(i) <= index.DeclarationLines()) {
+                continue;
+            }
+            add(p.name, vbext_pk_Proc, 0);
+            const long copies = index.Copies(p.name, vbext_pk_Proc);
+            for (long copy = 1; copy < copies; ++copy) add(p.name, vbext_pk_Proc, copy);
+            continue;
+        }
+        constexpr int kAccessors[] = {vbext_pk_Let, vbext_pk_Set, vbext_pk_Get};
+        long copies[3] = {0, 0, 0};
+        long most = 0;
+        for (size_t k = 0; k < 3; ++k) {
+            copies[k] = index.Copies(p.name, kAccessors[k]);
+            most = std::max(most, copies[k]);
+            if (copies[k] > 0) add(p.name, kAccessors[k], 0);
+        }
+        for (long copy = 1; copy < most; ++copy) {
+            for (size_t k = 0; k < 3; ++k) {
+                if (copies[k] > copy) add(p.name, kAccessors[k], copy);
+            }
+        }
+    }
+    return true;
+}
+
+const std::string* MemoryCodeModule::ProcedureMemberName(std::string_view name) const {
+    const long i = Index().FirstNamed(name);
+    return i < 0 ? nullptr : &Index().At(static_cast<size_t>(i)).name;
 }
 
 long MemoryCodeModule::ProcStartLine(std::string_view procName, int procKind) const {

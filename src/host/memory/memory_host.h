@@ -4,6 +4,7 @@
 // It is the model under the command-line tool, the workbench and the tests.
 // VB6 files are read into it and written back from it elsewhere.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -143,6 +144,10 @@ class MemoryMembers : public Members {
     std::vector<long> DeclarationStatements(std::string_view name) const;
 
   private:
+    // The members of the declarations section, read again after an edit
+    // there; they are the first records.
+    void RefreshDeclarations() const;
+    // Every member: the declarations' and the procedures' after them.
     void Refresh() const;
     void Locate(size_t record) const;
     MemoryMember& Handle(const std::string& name, bool procedure);
@@ -158,6 +163,7 @@ class MemoryMembers : public Members {
     mutable unsigned long builtForDeclarations_ = ~0UL;
     // Every declaring statement's record, with repeats, in order.
     mutable std::vector<MemberRecord> statements_;
+    mutable size_t declarationRecords_ = 0;  // records_ of the declarations section
     std::unordered_map<std::string, std::unique_ptr<MemoryMember>> handles_;
 };
 
@@ -276,6 +282,21 @@ class MemoryCodeModule : public CodeModule {
     const std::vector<HiddenAttribute>* HiddenAttributes(std::string_view memberName) const;
     // Every member name that has attribute lines, as first given.
     std::vector<std::string> MembersWithHiddenAttributes() const;
+
+    // The routines the member table holds, as a listing by member reads
+    // them, taken from the procedure index alone (no member records or
+    // handles are made): for each member that is a Sub or Function (not
+    // one a Declare of the same name hides) its entry, for a property an
+    // entry per accessor, Let, Set, Get; then the copies after the first
+    // of a routine defined more than once. add hears (name, kind, copy)
+    // in that order. False, having listed nothing, while a copy of a
+    // routine is chosen (the member table must be asked then).
+    bool ListRoutines(const std::function<void(const std::string&, int, long)>& add) const;
+
+    // The name of the procedure member that the name (case ignored) finds,
+    // as the member table spells it, read from the procedure index without
+    // making the table; nullptr when no procedure has the name.
+    const std::string* ProcedureMemberName(std::string_view name) const;
 
     // --- for the member table
     // Read from the lines on first use after a load: a command that only

@@ -47,30 +47,39 @@ std::vector<MemberRecord> ReadDeclarationMembers(const MemoryCodeModule& module)
 
 }  // namespace
 
-void MemoryMembers::Refresh() const {
-    const ProcedureIndex& index = module_.Index();
-    const unsigned long names = index.NamesVersion();
+void MemoryMembers::RefreshDeclarations() const {
     const unsigned long declarations = module_.DeclarationsVersion();
-    if (builtFor_ == names && builtForDeclarations_ == declarations) return;
-    if (builtForDeclarations_ != declarations) {
-        statements_ = ReadDeclarationMembers(module_);
-        builtForDeclarations_ = declarations;
-    }
+    if (builtForDeclarations_ == declarations) return;
+    statements_ = ReadDeclarationMembers(module_);
+    builtForDeclarations_ = declarations;
     records_.clear();
     procOf_.clear();
     byName_.clear();
     procedureByName_.clear();
-    // Sized once: a project-wide command holds the members of every module.
-    records_.reserve(statements_.size() + index.Count());
-    procOf_.reserve(statements_.size() + index.Count());
     // One member per name and sort: an item declared in each branch of an
-    // #If is one member, and so is a property with several accessors.
+    // #If is one member.
     for (const MemberRecord& record : statements_) {
         if (byName_.emplace(text::ToLower(record.name), records_.size()).second) {
             records_.push_back(record);
             procOf_.push_back(-1);
         }
     }
+    declarationRecords_ = records_.size();
+    builtFor_ = ~0UL;  // the procedures' records, which follow, are read again
+}
+
+void MemoryMembers::Refresh() const {
+    RefreshDeclarations();
+    const ProcedureIndex& index = module_.Index();
+    const unsigned long names = index.NamesVersion();
+    if (builtFor_ == names) return;
+    records_.resize(declarationRecords_);
+    procOf_.resize(declarationRecords_);
+    procedureByName_.clear();
+    // Sized once: a project-wide command holds the members of every module.
+    records_.reserve(declarationRecords_ + index.Count());
+    procOf_.reserve(declarationRecords_ + index.Count());
+    // A property with several accessors is one member.
     for (size_t i = 0; i < index.Count(); ++i) {
         const ProcInfo& p = index.At(i);
         if (!procedureByName_.emplace(text::ToLower(p.name), records_.size()).second) continue;
@@ -104,7 +113,13 @@ const MemberRecord* MemoryMembers::Find(std::string_view name) const {
 }
 
 const MemberRecord* MemoryMembers::Find(std::string_view name, bool procedure) const {
-    Refresh();
+    // An item of the declarations section is found without the procedures'
+    // records.
+    if (procedure) {
+        Refresh();
+    } else {
+        RefreshDeclarations();
+    }
     const auto& map = procedure ? procedureByName_ : byName_;
     auto it = map.find(text::ToLower(name));
     if (it == map.end()) return nullptr;
@@ -113,7 +128,7 @@ const MemberRecord* MemoryMembers::Find(std::string_view name, bool procedure) c
 }
 
 std::vector<long> MemoryMembers::DeclarationStatements(std::string_view name) const {
-    Refresh();
+    RefreshDeclarations();
     std::vector<long> lines;
     for (const MemberRecord& record : statements_) {
         if (text::EqualsIgnoreCase(record.name, name)) lines.push_back(record.location);

@@ -8,12 +8,28 @@
 namespace qv::host::memory {
 
 namespace {
-std::string NameKey(std::string_view name, int kind) {
-    std::string key = text::ToLower(name);
-    key.push_back('\x01');
-    key.push_back(static_cast<char>('0' + kind));
-    return key;
+
+// Orders names with ASCII case ignored, as the host compares them: below
+// zero when a comes first, zero when they are the same name.
+int CompareNames(std::string_view a, std::string_view b) {
+    const auto fold = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
+    };
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char x = fold(a[i]), y = fold(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
+
+// (name, kind) of a procedure comes before the one asked for.
+bool Before(const ProcInfo& p, std::string_view name, int kind) {
+    const int c = CompareNames(p.name, name);
+    return c < 0 || (c == 0 && p.kind < kind);
+}
+
 }  // namespace
 
 namespace {
@@ -293,50 +309,82 @@ void ProcedureIndex::MoveForDeleted(long line, long count) {
 void ProcedureIndex::InvalidateNames() const {
     byNameValid_ = false;
     byName_.clear();
-    copies_.clear();
 }
 
 void ProcedureIndex::IndexNames() const {
     if (byNameValid_) return;
-    for (size_t i = 0; i < procs_.size(); ++i) {
-        std::string key = NameKey(procs_[i].name, procs_[i].kind);
-        const auto [first, added] = byName_.emplace(key, static_cast<long>(i));
-        if (added) continue;
-        std::vector<long>& copies = copies_[std::move(key)];
-        if (copies.empty()) copies.push_back(first->second);
-        copies.push_back(static_cast<long>(i));
-    }
+    byName_.resize(procs_.size());
+    for (size_t i = 0; i < procs_.size(); ++i) byName_[i] = static_cast<std::uint32_t>(i);
+    // The copies of a name and kind stand together, in the module's order.
+    std::sort(byName_.begin(), byName_.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const int c = CompareNames(procs_[a].name, procs_[b].name);
+        if (c != 0) return c < 0;
+        if (procs_[a].kind != procs_[b].kind) return procs_[a].kind < procs_[b].kind;
+        return a < b;
+    });
     byNameValid_ = true;
 }
 
-long ProcedureIndex::Find(std::string_view name, int kind, long copy) const {
+std::pair<size_t, size_t> ProcedureIndex::NameRange(std::string_view name, int kind) const {
     IndexNames();
-    const std::string key = NameKey(name, kind);
-    if (copy > 0) {
-        const auto it = copies_.find(key);
-        if (it == copies_.end() || copy >= static_cast<long>(it->second.size())) return -1;
-        return it->second[static_cast<size_t>(copy)];
+    const auto first = std::lower_bound(
+        byName_.begin(), byName_.end(), 0,
+        [&](std::uint32_t i, int) { return Before(procs_[i], name, kind); });
+    auto last = first;
+    while (last != byName_.end() && procs_[*last].kind == kind &&
+           CompareNames(procs_[*last].name, name) == 0) {
+        ++last;
     }
-    const auto it = byName_.find(key);
-    return it == byName_.end() ? -1 : it->second;
+    return {static_cast<size_t>(first - byName_.begin()), static_cast<size_t>(last - byName_.begin())};
+}
+
+long ProcedureIndex::Find(std::string_view name, int kind, long copy) const {
+    const auto [first, last] = NameRange(name, kind);
+    const size_t k = copy > 0 ? static_cast<size_t>(copy) : 0;
+    if (k >= last - first) return -1;
+    return byName_[first + k];
 }
 
 long ProcedureIndex::Copies(std::string_view name, int kind) const {
-    IndexNames();
-    const std::string key = NameKey(name, kind);
-    if (const auto it = copies_.find(key); it != copies_.end()) {
-        return static_cast<long>(it->second.size());
-    }
-    return byName_.count(key) > 0 ? 1 : 0;
+    const auto [first, last] = NameRange(name, kind);
+    return static_cast<long>(last - first);
 }
 
 long ProcedureIndex::CopyOf(size_t index) const {
+    if (index >= procs_.size()) return 0;
+    const auto [first, last] = NameRange(procs_[index].name, procs_[index].kind);
+    for (size_t k = first; k < last; ++k) {
+        if (byName_[k] == index) return static_cast<long>(k - first);
+    }
+    return 0;
+}
+
+long ProcedureIndex::FirstNamed(std::string_view name) const {
     IndexNames();
-    if (copies_.empty() || index >= procs_.size()) return 0;
-    const auto it = copies_.find(NameKey(procs_[index].name, procs_[index].kind));
-    if (it == copies_.end()) return 0;
-    const auto at = std::find(it->second.begin(), it->second.end(), static_cast<long>(index));
-    return at == it->second.end() ? 0 : static_cast<long>(at - it->second.begin());
+    auto at = std::lower_bound(byName_.begin(), byName_.end(), 0, [&](std::uint32_t i, int) {
+        return CompareNames(procs_[i].name, name) < 0;
+    });
+    long least = -1;
+    for (; at != byName_.end() && CompareNames(procs_[*at].name, name) == 0; ++at) {
+        if (least < 0 || *at < least) least = *at;
+    }
+    return least;
+}
+
+std::vector<bool> ProcedureIndex::FirstOfEachName() const {
+    IndexNames();
+    std::vector<bool> first(procs_.size(), false);
+    for (size_t k = 0; k < byName_.size();) {
+        std::uint32_t least = byName_[k];
+        size_t end = k + 1;
+        while (end < byName_.size() &&
+               CompareNames(procs_[byName_[end]].name, procs_[byName_[k]].name) == 0) {
+            least = std::min(least, byName_[end++]);
+        }
+        first[least] = true;
+        k = end;
+    }
+    return first;
 }
 
 long ProcedureIndex::StartLine(size_t index) const {

@@ -18,9 +18,10 @@
 // a run that edits routine after routine costs time in proportion to the
 // module and not to its square.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/memory/line_store.h"
@@ -72,6 +73,12 @@ public:
     long Copies(std::string_view name, int kind) const;
     // Which copy of its name and kind the procedure at the index is.
     long CopyOf(size_t index) const;
+    // Index of the first procedure of the name (case ignored, of any kind);
+    // -1 when none has it.
+    long FirstNamed(std::string_view name) const;
+    // For each procedure, whether it is the first of its name (case
+    // ignored, of any kind) in the module's order.
+    std::vector<bool> FirstOfEachName() const;
     // Index of the procedure whose block holds the line; -1 when none does.
     long ProcOfLine(long line, long totalLines) const;
 
@@ -127,11 +134,13 @@ private:
     unsigned long version_ = 0;
     void IndexNames() const;
 
-    mutable std::unordered_map<std::string, long> byName_;
-    // The copies of the names defined more than once (few or none), each
-    // list in the module's order.
-    mutable std::unordered_map<std::string, std::vector<long>> copies_;
+    // The procedures' indices ordered by name (case ignored) and kind, the
+    // copies of a name and kind together in the module's order: four bytes
+    // a procedure, looked up without a key built per lookup.
+    mutable std::vector<std::uint32_t> byName_;
     mutable bool byNameValid_ = false;
+    // The part of byName_ that holds (name, kind).
+    std::pair<size_t, size_t> NameRange(std::string_view name, int kind) const;
 };
 
 }  // namespace qv::host::memory
