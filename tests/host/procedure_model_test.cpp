@@ -319,5 +319,24 @@ TEST_F(ProcedureModel, AlternativeDeclarationsAreNoCopies) {
     EXPECT_EQ(m.ProcCopyOfLine(4), 0);
 }
 
+// A name asked for again after an edit renamed, moved or added routines
+// gets the new answer, not the one remembered from before the edit.
+TEST_F(ProcedureModel, LookupsAfterAnEditSeeTheEdit) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"Sub A()", "End Sub", "Sub B()", "End Sub"}))
+                   .Code();
+    EXPECT_EQ(m.ProcBodyLine("A", vbext_pk_Proc), 1);
+    m.DeleteLines(1, 1);
+    m.InsertLines(1, "Sub C()");
+    EXPECT_THROW(m.ProcBodyLine("A", vbext_pk_Proc), VbError);
+    EXPECT_EQ(m.ProcBodyLine("C", vbext_pk_Proc), 1);
+    m.InsertLines(1, "Sub A()\r\n    x = 1\r\nEnd Sub");
+    EXPECT_EQ(m.ProcBodyLine("A", vbext_pk_Proc), 1);
+    EXPECT_EQ(m.ProcCountLines("A", vbext_pk_Proc), 3);
+    EXPECT_EQ(m.ProcBodyLine("B", vbext_pk_Proc), 6);
+    m.DeleteLines(1, 1);
+    EXPECT_EQ(m.ProcBodyLine("B", vbext_pk_Proc), 5);
+}
+
 }  // namespace
 }  // namespace qv::host

@@ -309,6 +309,7 @@ void ProcedureIndex::MoveForDeleted(long line, long count) {
 void ProcedureIndex::InvalidateNames() const {
     byNameValid_ = false;
     byName_.clear();
+    lastValid_ = false;
 }
 
 void ProcedureIndex::IndexNames() const {
@@ -327,6 +328,7 @@ void ProcedureIndex::IndexNames() const {
 
 std::pair<size_t, size_t> ProcedureIndex::NameRange(std::string_view name, int kind) const {
     IndexNames();
+    if (lastValid_ && lastKind_ == kind && lastName_ == name) return lastRange_;
     const auto first = std::lower_bound(
         byName_.begin(), byName_.end(), 0,
         [&](std::uint32_t i, int) { return Before(procs_[i], name, kind); });
@@ -335,7 +337,11 @@ std::pair<size_t, size_t> ProcedureIndex::NameRange(std::string_view name, int k
            CompareNames(procs_[*last].name, name) == 0) {
         ++last;
     }
-    return {static_cast<size_t>(first - byName_.begin()), static_cast<size_t>(last - byName_.begin())};
+    lastName_.assign(name);
+    lastKind_ = kind;
+    lastRange_ = {static_cast<size_t>(first - byName_.begin()), static_cast<size_t>(last - byName_.begin())};
+    lastValid_ = true;
+    return lastRange_;
 }
 
 long ProcedureIndex::Find(std::string_view name, int kind, long copy) const {

@@ -139,6 +139,13 @@ private:
     // a procedure, looked up without a key built per lookup.
     mutable std::vector<std::uint32_t> byName_;
     mutable bool byNameValid_ = false;
+    // The last name looked up and its part of byName_: a routine's lines,
+    // body and end are asked for one after another by the same name, and a
+    // byte-for-byte equal name skips the search. Valid while byName_ is.
+    mutable std::string lastName_;
+    mutable int lastKind_ = 0;
+    mutable std::pair<size_t, size_t> lastRange_;
+    mutable bool lastValid_ = false;
     // The part of byName_ that holds (name, kind).
     std::pair<size_t, size_t> NameRange(std::string_view name, int kind) const;
 };
