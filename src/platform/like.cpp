@@ -171,10 +171,7 @@ bool Like(std::string_view text, std::string_view pattern, CompareMode mode) {
 
 namespace {
 
-unsigned char FoldAscii(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
-}
+unsigned char FoldAscii(char c) { return static_cast<unsigned char>(text::AsciiLower(c)); }
 
 // Horspool's search with ASCII letters folded: each window is compared from
 // its last byte, and the window moves by how far that byte stands from the

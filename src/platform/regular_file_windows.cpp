@@ -11,6 +11,7 @@
 #include <climits>
 
 #include "platform/regular_file.h"
+#include "platform/text.h"
 #include "platform/win32_text.h"
 
 namespace qv::file {
@@ -61,8 +62,7 @@ Kind KindOfError(DWORD error) {
 bool InDeviceNamespace(const std::string& path, Kind& kind) {
     std::string lower = path.substr(0, 9);
     std::replace(lower.begin(), lower.end(), '/', '\\');
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    lower = text::ToLower(lower);
     if (lower.rfind("\\\\.\\pipe\\", 0) == 0 || lower.rfind("\\\\?\\pipe\\", 0) == 0) {
         kind = Kind::NamedPipe;
         return true;

@@ -24,9 +24,6 @@ std::string_view TrimBlanks(std::string_view s) {
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 std::string ToUpper(std::string_view s) {
     std::string out(s);
     for (char& c : out) c = AsciiUpper(c);

@@ -12,10 +12,7 @@ namespace {
 // Orders names with ASCII case ignored, as the host compares them: below
 // zero when a comes first, zero when they are the same name.
 int CompareNames(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + 32) : u;
-    };
+    const auto fold = [](char c) { return static_cast<unsigned char>(text::AsciiLower(c)); };
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         const unsigned char x = fold(a[i]), y = fold(b[i]);
