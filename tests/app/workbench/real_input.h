@@ -126,7 +126,8 @@ void WhenModalOpens(std::function<void(T&)> step, int timeoutMs = 60000,
                 return false;
             QPointer<QWidget> opened(window);
             step(*window);
-            if (QTest::currentTestFailed() && opened && opened->isVisible()) opened->close();
+            QWidget* const still = opened.data();  // null once the step closed it
+            if (QTest::currentTestFailed() && still != nullptr && still->isVisible()) still->close();
             return true;
         },
         timeoutMs);

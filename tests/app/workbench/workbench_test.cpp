@@ -366,9 +366,9 @@ class WorkbenchTest : public QObject {
             for (const std::string& text : {bytes, bytes.substr(0x80) + bytes.substr(0, 0x80)}) {
                 // Shift-JIS has characters of two byte forms; shown, they
                 // are the same character.
-                const QString shown = qv::workbench::DecodeCode(text, code);
-                const std::string back = qv::workbench::EncodeCode(shown, code);
-                if (code.Number() == 932) QCOMPARE(qv::workbench::DecodeCode(back, code), shown);
+                const QString decoded = qv::workbench::DecodeCode(text, code);
+                const std::string back = qv::workbench::EncodeCode(decoded, code);
+                if (code.Number() == 932) QCOMPARE(qv::workbench::DecodeCode(back, code), decoded);
                 else QCOMPARE(back, text);
             }
         }
