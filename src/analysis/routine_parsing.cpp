@@ -15,12 +15,28 @@
 
 namespace qv::analysis {
 
-using text::Trim;
-
 namespace {
+
+// text::Trim written out here: the routine readers trim every line of a
+// routine they pass.
+std::string_view Trim(std::string_view s) {
+    size_t begin = 0, end = s.size();
+    while (begin < end && s[begin] == ' ') ++begin;
+    while (end > begin && s[end - 1] == ' ') --end;
+    return s.substr(begin, end - begin);
+}
 
 std::string TrimmedLine(host::CodeModule& module, long line) {
     return std::string(Trim(module.Lines(line, 1)));
+}
+
+// One line as Lines(line, 1) gives it (a line past the end is empty text,
+// a line before the first an error), without a copy: valid until the
+// module changes.
+std::string_view LineText(host::CodeModule& module, long line) {
+    if (line >= 1 && line <= module.CountOfLines()) return module.LineView(line);
+    if (line < 1) module.Lines(line, 1);  // raises as Lines does
+    return {};
 }
 
 bool HasEntry(const RoutineList& names, std::string_view name, int kind) {
@@ -189,12 +205,12 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
     // space (only those: a body continued over many lines is not read).
     std::string declaration;
     for (long line = body; line < start + count; ++line) {
-        const std::string text = module.Lines(line, 1);
+        const std::string_view text = LineText(module, line);
         if (!text::EndsWith(text, "_")) {
             declaration += Trim(text);
             break;
         }
-        const std::string_view before = Trim(std::string_view(text).substr(0, text.size() - 1));
+        const std::string_view before = Trim(text.substr(0, text.size() - 1));
         if (!before.empty()) declaration.append(before).append(" ");
     }
     // A declaration written without parentheses ("Sub Main" in a file that
@@ -237,7 +253,7 @@ RoutineSpan SpanAt(host::CodeModule& module, long startLine, long afterDeclarati
     // The comment block that directly follows the declaration.
     bool commentFound = false;
     while (line <= blockEnd + 1) {
-        const std::string t = TrimmedLine(module, line);
+        const std::string_view t = Trim(LineText(module, line));
         if (t == kOpeningMarker) break;
         if (!t.empty()) {
             commentFound = IsCommentLine(t);
@@ -247,7 +263,7 @@ RoutineSpan SpanAt(host::CodeModule& module, long startLine, long afterDeclarati
     }
     if (commentFound) {
         while (true) {
-            const std::string t = TrimmedLine(module, line);
+            const std::string_view t = Trim(LineText(module, line));
             if (t == kOpeningMarker) break;
             if (text::EndsWith(t, " _")) {
                 line += 2;  // the continued line belongs to the block, whatever it holds
@@ -267,10 +283,10 @@ RoutineSpan SpanAt(host::CodeModule& module, long startLine, long afterDeclarati
     const long bottom = blockEnd;
     span.lastLine = 0;
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
-        if (IsClosingLine(module.Lines(l, 1))) span.lastLine = l;
+        if (IsClosingLine(LineText(module, l))) span.lastLine = l;
     }
     for (long l = bottom; l >= span.startLine && span.lastLine == 0; --l) {
-        if (!TrimmedLine(module, l).empty()) span.lastLine = l;
+        if (!Trim(LineText(module, l)).empty()) span.lastLine = l;
     }
     if (span.lastLine < span.firstLine) span.lastLine = span.firstLine;
     return span;
@@ -289,13 +305,11 @@ std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
     result.reserve(fullText.size());
     bool inComment = false;
     bool any = false;
-    // The lines are taken where they stand in fullText, cut at its CR LF
-    // pairs, without a copy of each.
-    const std::string_view all = fullText;
-    for (size_t start = 0;;) {
-        const size_t end = all.find(text::kCrLf, start);
-        const std::string_view line =
-            all.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    // The lines are read where the module keeps them (no line holds a
+    // break, so they are the pieces of fullText between its CR LF pairs).
+    const long last = std::min(span.lastLine - 1, module.CountOfLines());
+    for (long l = span.firstLine; l <= last; ++l) {
+        const std::string_view line = module.LineView(l);
         const std::string_view t = Trim(line);
         if (t == kOpeningMarker || t == kClosingMarker) {
             inComment = false;  // marker lines count as code
@@ -308,8 +322,6 @@ std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
             any = true;
         }
         if (!text::EndsWith(t, " _")) inComment = false;
-        if (end == std::string_view::npos) break;
-        start = end + text::kCrLf.size();
     }
     return result;
 } QV_PASS_UP("AddIn", "RemoveComments")

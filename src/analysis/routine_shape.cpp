@@ -1,5 +1,8 @@
 #include "analysis/routine_shape.h"
 
+#include <algorithm>
+
+#include "host/memory/memory_host.h"
 #include "host/procedure_shape.h"
 #include "host/received_line.h"
 #include "platform/text.h"
@@ -21,6 +24,30 @@ std::vector<std::string_view> LineViews(std::string_view text) {
     return lines;
 }
 
+// One line as Lines(line, 1) gives it, without a copy (see LineText in
+// routine_parsing.cpp): a line past the end is empty text.
+std::string_view LineText(host::CodeModule& module, long line) {
+    if (line >= 1 && line <= module.CountOfLines()) return module.LineView(line);
+    if (line < 1) module.Lines(line, 1);  // raises as Lines does
+    return {};
+}
+
+// Some line from `from` to `to` holds a "#" (as the host's search for it,
+// case and words not minded, would find).
+bool HoldsHash(host::CodeModule& module, long from, long to) {
+    const long last = std::min(to, module.CountOfLines());
+    if (const auto* memory = dynamic_cast<const host::memory::MemoryCodeModule*>(&module)) {
+        for (long l = std::max(from, 1L); l <= last; ++l) {
+            if (memory->Line(l).find('#') != std::string_view::npos) return true;
+        }
+        return false;
+    }
+    for (long l = std::max(from, 1L); l <= last; ++l) {
+        if (module.LineView(l).find('#') != std::string_view::npos) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, int kind) try {
@@ -31,21 +58,20 @@ RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, i
     // Most routines hold no directive: their declaration is its statement
     // and continuation lines, and any #If around them nests. (Found by the
     // host's search, without reading the routine's text.)
-    long line = shape.body, column = 1, endLine = blockEnd, endColumn = -1;
-    if (!module.Find("#", line, column, endLine, endColumn, false, true, false)) {
+    if (!HoldsHash(module, shape.body, blockEnd)) {
         long end = shape.body;
-        std::string last = module.Lines(end, 1);
-        while (end < blockEnd && host::IsContinuedLine(last)) last = module.Lines(++end, 1);
+        std::string_view last = LineText(module, end);
+        while (end < blockEnd && host::IsContinuedLine(last)) last = LineText(module, ++end);
         shape.firstDeclarationEnd = shape.declarationEnd = end;
         shape.oneLine = host::ClosesProcedureAtEnd(last);
         // Closed: the block's last line that is neither blank nor a comment
         // is its closing line (only comments may follow a routine).
         long closing = blockEnd;
-        while (closing > end && host::IsBlankOrComment(module.Lines(closing, 1))) --closing;
+        while (closing > end && host::IsBlankOrComment(LineText(module, closing))) --closing;
         // (A line that continues the one above it closes nothing.)
         shape.closed =
-            shape.oneLine || (closing > end && host::IsProcedureEnd(module.Lines(closing, 1)) &&
-                              !host::IsContinuedLine(module.Lines(closing - 1, 1)));
+            shape.oneLine || (closing > end && host::IsProcedureEnd(LineText(module, closing)) &&
+                              !host::IsContinuedLine(LineText(module, closing - 1)));
         return shape;
     }
     const std::string block = module.Lines(shape.body, blockEnd - shape.body + 1);

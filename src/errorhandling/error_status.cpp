@@ -10,6 +10,7 @@
 #include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/text.h"
+#include "platform/unicode_text.h"
 #include "platform/vb_error.h"
 #include "platform/vb_strings.h"
 #include "settings/settings_record.h"
@@ -24,13 +25,36 @@ namespace {
 // empty when the range is empty. Tabs count as spaces here: a handler read
 // from a file indented with tabs is as intact as one the editor indented
 // with spaces.
-std::string TrimmedRange(const std::vector<std::string>& lines, long begin, long end) {
+std::string TrimmedRange(const std::vector<std::string_view>& lines, long begin, long end) {
     std::string out;
     for (long i = begin; i <= end; ++i) {
         if (i > begin) out.append(text::kCrLf);
         out.append(text::TrimBlanks(lines[static_cast<size_t>(i)]));
     }
     return out;
+}
+
+// The lines of a routine's text (split at CR LF, as text::SplitLines splits
+// it), as views into it.
+std::vector<std::string_view> LineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (size_t start = 0;;) {
+        const size_t end = text.find(text::kCrLf, start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            return lines;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + text::kCrLf.size();
+    }
+}
+
+// The line trimmed of spaces with its tabs read as spaces; a copy is made
+// (into scratch) only for a line that holds a tab.
+std::string_view TabsAsSpacesTrimmed(std::string_view line, std::string& scratch) {
+    if (line.find('\t') == std::string_view::npos) return text::Trim(line);
+    scratch = text::ReplaceAll(line, "\t", " ");
+    return text::Trim(scratch);
 }
 
 // The block compared with the templates, both sides in upper case. Each
@@ -68,6 +92,24 @@ std::string FullBodyText(host::CodeModule& module, std::string_view name, int ki
     return fullText;
 }
 
+// The omit list's lines (split at CR LF, as vb5stuff::Split splits it), each
+// with whether it is ASCII.
+struct OmitList {
+    std::string text;
+    std::vector<std::pair<std::string, bool>> lines;
+};
+
+const OmitList& OmitListOf(const std::string& omit) {
+    thread_local OmitList list{std::string(1, '\0'), {}};
+    if (list.text == omit && !list.lines.empty()) return list;
+    list.text = omit;
+    list.lines.clear();
+    for (const std::string& line : vb5stuff::Split(omit, text::kCrLf)) {
+        list.lines.emplace_back(line, text::IsAscii(line));
+    }
+    return list;
+}
+
 }  // namespace
 
 StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
@@ -103,10 +145,11 @@ int TestForTop(TemplateRoutine& routine, std::string_view fullText,
     const std::string pattern = errorhandling::TopBit(routine, settings, true);
     const std::string onErrorLine = "On Error GoTo " + settings.label2;
 
-    const std::vector<std::string> lines = text::SplitLines(fullText);
+    const std::vector<std::string_view> lines = LineViews(fullText);
     long onError = -1, opening = -1, closing = -1;
+    std::string scratch;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string t(text::Trim(text::ReplaceAll(lines[i], "\t", " ")));
+        const std::string_view t = TabsAsSpacesTrimmed(lines[i], scratch);
         if (t == onErrorLine) onError = static_cast<long>(i);
         if (t == kOpeningMarker) opening = static_cast<long>(i);
         if (t == kClosingMarker) closing = static_cast<long>(i);
@@ -140,7 +183,7 @@ int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText,
     const std::string labelLine = settings.label1 + ":";
 
     // The exit label is looked for exactly, from the body's second line on.
-    const std::vector<std::string> lines = text::SplitLines(fullText);
+    const std::vector<std::string_view> lines = LineViews(fullText);
     const long last = static_cast<long>(lines.size()) - 1;
     std::string actual;
     for (long i = 1; i <= last; ++i) {
@@ -161,8 +204,9 @@ int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText,
 std::string TopBlockGap(std::string_view fullText, const settings::SettingsRecord& settings) {
     const std::string onErrorLine = "On Error GoTo " + settings.label2;
     bool onError = false, marker = false;
-    for (const std::string& line : text::SplitLines(fullText)) {
-        const std::string t(text::Trim(text::ReplaceAll(line, "\t", " ")));
+    std::string scratch;
+    for (const std::string_view line : LineViews(fullText)) {
+        const std::string_view t = TabsAsSpacesTrimmed(line, scratch);
         if (t == onErrorLine) onError = true;
         if (t == kOpeningMarker || t == kClosingMarker) marker = true;
     }
@@ -181,13 +225,13 @@ std::string TopBlockGap(std::string_view fullText, const settings::SettingsRecor
 
 std::string ExitBlockGap(std::string_view fullText, const settings::SettingsRecord& settings) {
     const std::string labelLine = settings.label1 + ":";
-    const std::vector<std::string> lines = text::SplitLines(fullText);
+    const std::vector<std::string_view> lines = LineViews(fullText);
     // Found as TestForOldStuff finds it: the block is there.
     for (size_t i = 1; i < lines.size(); ++i) {
         if (lines[i] == labelLine) return {};
     }
     bool exitLabel = false, errorLabel = false;
-    for (const std::string& line : lines) {
+    for (const std::string_view line : lines) {
         const std::string label = host::LineLabel(line);
         if (text::EqualsIgnoreCase(label, settings.label1)) exitLabel = true;
         if (text::EqualsIgnoreCase(label, settings.label2)) errorLabel = true;
@@ -213,8 +257,14 @@ bool ErrorHandlingRequired(host::CodeModule& module, std::string_view name,
     bool required = true;
     // The omit list is the user's text (UTF-8), the name the module's bytes.
     const text::CodePage page = host::LinesCodePage(module, settings.codePage);
-    for (const std::string& omitted : vb5stuff::Split(settings.omit, text::kCrLf)) {
-        if (text::SameTextIgnoringCase(name, page, omitted)) required = false;
+    // The list is asked for every routine: its lines, and which of them are
+    // ASCII, are kept per thread while the list stays the same.
+    const OmitList& omitList = OmitListOf(settings.omit);
+    const bool asciiName = text::IsAscii(name);
+    for (const auto& [omitted, ascii] : omitList.lines) {
+        const bool same = asciiName && ascii ? text::EqualsIgnoreCase(name, omitted)
+                                             : text::SameTextIgnoringCase(name, page, omitted);
+        if (same) required = false;
     }
     if (module.Parent().Type() == host::vbext_ct_ClassModule && text::StartsWith(name, "Class_")) {
         // The initialisation of a creatable public class needs no handler;

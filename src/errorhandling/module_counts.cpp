@@ -2,6 +2,7 @@
 
 #include "errorhandling/templates.h"
 #include "platform/services.h"
+#include "platform/text.h"
 #include "platform/vb_error.h"
 
 namespace qv::analysis {
@@ -34,7 +35,10 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
     // made for every routine would stay for the whole run.
     row.required = ErrorHandlingRequired(module, MemberName(module, entry.name), settings);
     row.status.top = ShownTopStatus(row.status.top, row.required);
+    // (Only a name that ends in _Terminate can be a terminate routine: the
+    // member handle is made for those alone.)
     row.standardTerminate = CountAs(row.status) == Tally::Some &&
+                            text::EndsWithIgnoreCase(entry.name, "_Terminate") &&
                             errorhandling::IsTermimate(module.Members().Item(entry.name)) &&
                             errorhandling::HoldsTerminateHandler(code);
     if (row.status.top == kStatusInError) row.topGap = TopBlockGap(fullText, settings);

@@ -63,6 +63,8 @@ Directive ReadDirective(std::string_view line) {
 }
 
 bool ClosesProcedureAtEnd(std::string_view line) {
+    // Without a ":" the line holds one statement (most declarations).
+    if (line.find(':') == std::string_view::npos) return false;
     const std::string_view last = LaterLastStatement(line);
     return !last.empty() && memory::IsProcEnd(last);
 }

@@ -1,5 +1,6 @@
 #include "stats/module_figures.h"
 
+#include "host/memory/memory_host.h"
 #include "platform/vb_error.h"
 #include "stats/line_count.h"
 
@@ -27,6 +28,16 @@ long CountCodeMembers(host::CodeModule& module) {
         }
     }
     return routines;
+}
+
+// How many entries the routine list has after "(Declarations)"; the
+// in-memory host counts them from its procedure index without making them.
+long CountRoutineEntries(host::CodeModule& module) {
+    if (const auto* memory = dynamic_cast<const host::memory::MemoryCodeModule*>(&module)) {
+        long count = 0;
+        if (memory->ListRoutines([&](const std::string&, int, long) { ++count; })) return count;
+    }
+    return static_cast<long>(analysis::ReadRoutineNames(module).size()) - 1;
 }
 
 // The line figures of a module with its count of routines.
@@ -60,7 +71,7 @@ ModuleFigures GetModuleFigures(host::VBE& vbe, std::string_view projectName,
 ModuleFigures GetModuleFigures(host::CodeModule& module, RoutineCounting counting) try {
     return FiguresOf(module, counting == RoutineCounting::Members
                                  ? CountCodeMembers(module)
-                                 : static_cast<long>(analysis::ReadRoutineNames(module).size()) - 1);
+                                 : CountRoutineEntries(module));
 } QV_PASS_UP("frmStats", "DoStats")
 
 RoutineFigures GetDeclarationsFigures(host::CodeModule& module) try {

@@ -52,6 +52,27 @@ TEST(Members, TypesScopesAndLocations) {
     EXPECT_THROW(members.Item("Left"), VbError) << "fields of a Type are not members";
 }
 
+// Names are found with ASCII letters in any case, and only those: bytes
+// above 0x7F (here a Windows-1252 "\xF6" and its capital "\xD6") are not
+// folded, as the host does not fold them.
+TEST(Members, NamesAreFoundInAnyAsciiCaseOnly) {
+    test::VbFixture fx;
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"Private Gr\xF6sse As Long", "Const MAX_ITEMS = 3",
+                          "Sub Work_Item()", "End Sub", "Property Get Value() As Long",
+                          "End Property"}))
+                   .Code();
+    auto& members = m.Members();
+    EXPECT_EQ(members.Item("max_items").Name(), "MAX_ITEMS");
+    EXPECT_EQ(members.Item("WORK_ITEM").Name(), "Work_Item");
+    EXPECT_EQ(members.Item("vALUE").Name(), "Value");
+    EXPECT_EQ(members.Item("GR\xF6SSE").Name(), "Gr\xF6sse");
+    EXPECT_THROW(members.Item("Gr\xD6sse"), VbError);
+    EXPECT_THROW(members.Item("Work_Ite"), VbError);
+    EXPECT_THROW(members.Item("Work_Items"), VbError);
+    EXPECT_EQ(m.ProcStartLine("work_item", vbext_pk_Proc), 3);
+}
+
 TEST(Members, HandlesStayValidAcrossEdits) {
     test::VbFixture fx;
     auto& m = *fx.Add("Module1", vbext_ct_StdModule, Vb({"Sub A()", "End Sub", "Sub B()", "End Sub"}))

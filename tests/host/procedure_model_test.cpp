@@ -156,6 +156,51 @@ TEST_F(ProcedureModel, NotProceduresLookAlikes) {
     EXPECT_THROW(m.ProcStartLine("Commented", 0), VbError);
 }
 
+// Declarations and closing lines are found in any letter case, and body
+// lines whose first word shares its first letters with a declaration
+// keyword (Print, Set, Select, For, Publication, Static, Sub_Total) are
+// not declarations; a closing line may carry a line number or a label
+// number with ":".
+TEST_F(ProcedureModel, KeywordsInAnyCaseAndFirstWordsThatOnlyLookAlike) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"PUBLIC SUB Alpha()",               // 1
+                          "    Print \"x\"",                  // 2
+                          "    Set o = Nothing",              // 3
+                          "    Select Case a",                // 4
+                          "    End Select",                   // 5
+                          "    For i = 1 To 2: Next",         // 6
+                          "    Publication = 1",              // 7
+                          "    Static n As Long",             // 8
+                          "    Sub_Total = 2",                // 9
+                          "    Friendly = 3",                 // 10
+                          "    Functional = 4",               // 11
+                          "    Property_ = 5",                // 12
+                          "end sub",                          // 13
+                          "private FUNCTION beta() As Long",  // 14
+                          "10 End Function",                  // 15
+                          "fRiEnD Property Get Gamma() As Long",  // 16
+                          "20: END PROPERTY",                 // 17
+                          "static sub Delta()",               // 18
+                          "End\tSub",                         // 19
+                          "Sub Epsilon()",                    // 20
+                          "EndSub",                           // 21
+                          "End Sub"}))                        // 22
+                   .Code();
+    EXPECT_EQ(m.Members().Count(), 5);
+    EXPECT_EQ(SpanOf(m, "alpha").body, 1);
+    EXPECT_EQ(SpanOf(m, "alpha").count, 13);
+    EXPECT_EQ(SpanOf(m, "BETA").body, 14);
+    EXPECT_EQ(SpanOf(m, "BETA").count, 2);
+    EXPECT_EQ(SpanOf(m, "gamma", vbext_pk_Get).body, 16);
+    EXPECT_EQ(SpanOf(m, "gamma", vbext_pk_Get).count, 2);
+    EXPECT_EQ(SpanOf(m, "Delta").count, 2) << "a tab may stand between End and Sub";
+    EXPECT_EQ(SpanOf(m, "Epsilon").count, 3) << "EndSub closes nothing";
+    for (const char* notOne : {"Print", "Set", "Select", "Publication", "Sub_Total", "Friendly",
+                               "Functional", "n"}) {
+        EXPECT_THROW(m.ProcStartLine(notOne, vbext_pk_Proc), VbError) << notOne;
+    }
+}
+
 TEST_F(ProcedureModel, ConditionalCompilationAroundProcedures) {
     auto& m = *fx.Add("Module1", vbext_ct_StdModule,
                       Vb({"#If DEBUG_BUILD Then", "Sub Trace()", "End Sub", "#End If",

@@ -134,6 +134,10 @@ std::string MemoryCodeModule::Lines(long startLine, long count) const {
     std::string out;
     const long n = lines_.Count();
     const long last = std::min(n, startLine + count - 1);
+    // Sized once, so that a routine's text is not copied as it grows.
+    size_t size = 0;
+    for (long i = startLine; i <= last; ++i) size += lines_.Line(i - 1).size() + text::kCrLf.size();
+    out.reserve(size);
     for (long i = startLine; i <= last; ++i) {
         if (i > startLine) out.append(text::kCrLf);
         out.append(lines_.Line(i - 1));

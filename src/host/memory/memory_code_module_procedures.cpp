@@ -3,12 +3,65 @@
 
 
 #include <algorithm>
+#include <cstdint>
 
 #include "host/memory/memory_host.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
 namespace qv::host::memory {
+
+namespace {
+
+// Orders names with ASCII case ignored, as the procedure index does.
+int CompareFolded(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;
+        const auto x = static_cast<unsigned char>(text::AsciiLower(a[i]));
+        const auto y = static_cast<unsigned char>(text::AsciiLower(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// Each name (case ignored, of any kind) once: the index of its first
+// procedure in the module's order and how many definitions it has of each
+// kind; in the order of those first procedures. One sort of the module's
+// procedures, instead of a lookup by name for every one of them.
+struct NameGroup {
+    size_t first = 0;
+    long copies[4] = {0, 0, 0, 0};
+};
+
+std::vector<NameGroup> NameGroupsOf(const ProcedureIndex& index) {
+    const std::vector<ProcInfo>& procs = index.Procs();
+    std::vector<std::uint32_t> order(procs.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    // Stable: within a name the module's order stays, so a run starts with
+    // its first procedure.
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return CompareFolded(procs[a].name, procs[b].name) < 0;
+    });
+    std::vector<NameGroup> groups;
+    for (size_t k = 0; k < order.size();) {
+        NameGroup group;
+        group.first = order[k];
+        size_t end = k;
+        for (; end < order.size() && CompareFolded(procs[order[end]].name, procs[order[k]].name) == 0;
+             ++end) {
+            const int kind = procs[order[end]].kind;
+            if (kind >= 0 && kind < 4) ++group.copies[kind];
+        }
+        groups.push_back(group);
+        k = end;
+    }
+    std::sort(groups.begin(), groups.end(),
+              [](const NameGroup& a, const NameGroup& b) { return a.first < b.first; });
+    return groups;
+}
+
+}  // namespace
 
 const MemberRecord* MemoryCodeModule::DeclaredProcedure(std::string_view procName,
                                                         int procKind) const {
@@ -51,10 +104,9 @@ bool MemoryCodeModule::ListRoutines(
     const std::function<void(const std::string&, int, long)>& add) const {
     if (chosenCopy_.copy > 0) return false;
     const ProcedureIndex& index = Index();
-    const std::vector<bool> first = index.FirstOfEachName();
-    for (size_t i = 0; i < index.Count(); ++i) {
-        if (!first[i]) continue;
+    for (const NameGroup& group : NameGroupsOf(index)) {
         // The member of this name is the first procedure of it.
+        const size_t i = group.first;
         const ProcInfo& p = index.At(i);
         if (!p.isProperty) {
             // A Sub or Function hidden by a Declare of its name starts where
@@ -64,21 +116,19 @@ bool MemoryCodeModule::ListRoutines(
                 continue;
             }
             add(p.name, vbext_pk_Proc, 0);
-            const long copies = index.Copies(p.name, vbext_pk_Proc);
+            const long copies = group.copies[vbext_pk_Proc];
             for (long copy = 1; copy < copies; ++copy) add(p.name, vbext_pk_Proc, copy);
             continue;
         }
         constexpr int kAccessors[] = {vbext_pk_Let, vbext_pk_Set, vbext_pk_Get};
-        long copies[3] = {0, 0, 0};
         long most = 0;
-        for (size_t k = 0; k < 3; ++k) {
-            copies[k] = index.Copies(p.name, kAccessors[k]);
-            most = std::max(most, copies[k]);
-            if (copies[k] > 0) add(p.name, kAccessors[k], 0);
+        for (const int kind : kAccessors) {
+            most = std::max(most, group.copies[kind]);
+            if (group.copies[kind] > 0) add(p.name, kind, 0);
         }
         for (long copy = 1; copy < most; ++copy) {
-            for (size_t k = 0; k < 3; ++k) {
-                if (copies[k] > copy) add(p.name, kAccessors[k], copy);
+            for (const int kind : kAccessors) {
+                if (group.copies[kind] > copy) add(p.name, kind, copy);
             }
         }
     }

@@ -15,6 +15,7 @@ int CompareNames(std::string_view a, std::string_view b) {
     const auto fold = [](char c) { return static_cast<unsigned char>(text::AsciiLower(c)); };
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;  // most bytes of names that share a start
         const unsigned char x = fold(a[i]), y = fold(b[i]);
         if (x != y) return x < y ? -1 : 1;
     }
@@ -148,7 +149,10 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
             continue;
         }
         continuedIsCode = false;
-        if (auto decl = ParseProcDeclaration(t)) {
+        // (The inline tests turn away most lines before they are parsed.)
+        std::optional<ProcDeclaration> decl;
+        if (MayDeclareProcedure(t)) decl = ParseProcDeclaration(t);
+        if (decl) {
             if (state.open >= 0 && state.conditional.AcceptsAlternative()) {
                 ProcInfo& p = out[static_cast<size_t>(state.open)];
                 if (p.kind == decl->kind && text::EqualsIgnoreCase(p.name, decl->name)) {
@@ -190,7 +194,7 @@ size_t ProcedureIndex::Scan(const LineStore& lines, long from, ScanState& state,
             if (state.conditional.OnDirective(directive, i) && !p.alternatives.empty()) {
                 p.declEnd = i;  // the #End If that closes the alternatives
             }
-        } else if (state.open >= 0 && IsProcEnd(t)) {
+        } else if (state.open >= 0 && MayEndProcedure(t) && IsProcEnd(t)) {
             ProcInfo& p = out[static_cast<size_t>(state.open)];
             p.end = i;
             p.closed = true;

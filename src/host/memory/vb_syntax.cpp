@@ -6,24 +6,43 @@ namespace qv::host::memory {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return IsBlankChar(c); }
+
+// IsIdentifierChar of every byte, looked up rather than worked out: the
+// words of every declaration and closing line pass through TakeWord.
+struct IdentifierTable {
+    bool is[256] = {};
+    constexpr IdentifierTable() {
+        for (int c = 0; c < 256; ++c) {
+            is[c] = c >= 0x80 || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                    (c >= 'a' && c <= 'z') || c == '_';
+        }
+    }
+};
+constexpr IdentifierTable kIdentifier;
+
+bool InWord(char c) { return kIdentifier.is[static_cast<unsigned char>(c)]; }
 
 // The word at the start of s (identifier characters), s advanced past it and
 // past the blanks after it.
 std::string_view TakeWord(std::string_view& s) {
     size_t n = 0;
-    while (n < s.size() && IsIdentifierChar(s[n])) ++n;
+    while (n < s.size() && InWord(s[n])) ++n;
     std::string_view word = s.substr(0, n);
     s = SkipBlanks(s.substr(n));
     return word;
 }
 
-// The first byte, with a capital letter made small (a letter differs from
-// its capital only in the bit 0x20; no other byte folds onto a letter).
-char FoldedFirst(std::string_view s) { return static_cast<char>(s[0] | 0x20); }
-
+// The word is the keyword, ASCII case ignored (written out here: every
+// declaration and closing line is compared with several keywords).
 bool Is(std::string_view word, std::string_view keyword) {
-    return text::EqualsIgnoreCase(word, keyword);
+    if (word.size() != keyword.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i) {
+        if (word[i] != keyword[i] && text::AsciiLower(word[i]) != text::AsciiLower(keyword[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // A sign that cannot follow a name in a declaration but can be the trail
@@ -43,7 +62,7 @@ std::string TakeName(std::string_view s) {
         if (close != std::string_view::npos) return std::string(s.substr(0, close + 1));
     }
     size_t n = 0;
-    while (n < s.size() && IsIdentifierChar(s[n])) {
+    while (n < s.size() && InWord(s[n])) {
         if (static_cast<unsigned char>(s[n]) >= 0x80 && n + 1 < s.size() && IsTrailSign(s[n + 1])) {
             ++n;
         }
@@ -94,43 +113,12 @@ void AddNames(std::string_view list, int type, int scope, DeclarationStatement& 
 
 }  // namespace
 
-bool IsIdentifierChar(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u >= 0x80 || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') ||
-           (u >= 'a' && u <= 'z') || u == '_';
-}
-
-std::string_view SkipBlanks(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) ++i;
-    return s.substr(i);
-}
-
-bool IsContinued(std::string_view line) {
-    size_t n = line.size();
-    while (n > 0 && IsBlank(line[n - 1])) --n;
-    if (n == 0 || line[n - 1] != '_') return false;
-    // A line of the mark alone continues too: no name is "_", and a tidy
-    // that puts the mark in column 1 must not join what it separated.
-    return n == 1 || IsBlank(line[n - 2]) || SkipBlanks(line.substr(0, n)).size() == 1;
-}
-
-bool IsCommentStart(std::string_view text) {
-    if (text.empty()) return false;
-    if (text[0] == '\'') return true;
-    return text.size() >= 3 && FoldedFirst(text) == 'r' &&
-           text::EqualsIgnoreCase(text.substr(0, 3), "rem") &&
-           (text.size() == 3 || IsBlank(text[3]) || text[3] == ':');
-}
-
 std::optional<ProcDeclaration> ParseProcDeclaration(std::string_view line) {
     std::string_view s = SkipBlanks(line);
     // Every line of a module passes here as it loads: most begin with a
     // word that no declaration begins with (Public, Private, Friend,
     // Static, Sub, Function, Property), and the case bit settles that.
-    if (s.empty()) return std::nullopt;
-    const char first = FoldedFirst(s);
-    if (first != 'p' && first != 'f' && first != 's') return std::nullopt;
+    if (!MayDeclareProcedure(s)) return std::nullopt;
     ProcDeclaration decl;
     std::string_view rest = s;
     std::string_view word = TakeWord(rest);
@@ -163,13 +151,7 @@ std::optional<ProcDeclaration> ParseProcDeclaration(std::string_view line) {
 
 bool IsProcEnd(std::string_view line) {
     std::string_view s = SkipBlanks(line);
-    // Only a line number or the word End and a blank can open a closing line.
-    if (s.empty()) return false;
-    if (!(s[0] >= '0' && s[0] <= '9') &&
-        !(s.size() > 3 && FoldedFirst(s) == 'e' && FoldedFirst(s.substr(1)) == 'n' &&
-          FoldedFirst(s.substr(2)) == 'd' && IsBlank(s[3]))) {
-        return false;
-    }
+    if (!MayEndProcedure(s)) return false;
     size_t digits = 0;
     while (digits < s.size() && s[digits] >= '0' && s[digits] <= '9') ++digits;
     if (digits > 0) {
@@ -180,6 +162,10 @@ bool IsProcEnd(std::string_view line) {
     }
     std::string_view rest = s;
     if (!Is(TakeWord(rest), "End") || rest.size() == s.size() - 3) return false;
+    // "End If", "End With" and the like go no further.
+    if (rest.empty()) return false;
+    const char next = static_cast<char>(rest[0] | 0x20);
+    if (next != 's' && next != 'f' && next != 'p') return false;
     std::string_view after = rest;
     std::string_view what = TakeWord(after);
     if (!(Is(what, "Sub") || Is(what, "Function") || Is(what, "Property"))) return false;
