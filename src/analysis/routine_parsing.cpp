@@ -224,11 +224,17 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
 } QV_PASS_UP("AddIn", "GetRoutineType")
 
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind) try {
+    RoutineShape shape;
+    return FirstAndLast(module, name, kind, shape);
+} QV_PASS_UP("AddIn", "FirstAndLast")
+
+RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind,
+                         RoutineShape& shape) try {
     const long start = module.ProcStartLine(name, kind);
     const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
     // The declaration: its continuation lines, and the alternatives of a
     // routine declared in each branch of an #If up to the #End If.
-    const RoutineShape shape = ReadRoutineShape(module, name, kind);
+    shape = ReadRoutineShape(module, name, kind);
     if (shape.oneLine) {
         // Declaration, body and closing statement share the line: there is
         // no body, and nothing of the next routine's block belongs to it.

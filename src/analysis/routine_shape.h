@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/routine_parsing.h"
 #include "host/code_host.h"
 
 namespace qv::analysis {
@@ -28,6 +29,10 @@ struct RoutineShape {
 };
 
 RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, int kind);
+
+// FirstAndLast, with the shape it reads on the way left in shape.
+RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind,
+                         RoutineShape& shape);
 
 // Why a command that changes code must leave the routine alone; "" when it
 // may change it.

@@ -1,6 +1,8 @@
 #include "errorhandling/insertion.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -48,6 +50,21 @@ std::vector<std::string> DefinedLabels(std::string_view lines);
 
 bool MayHoldOnError(std::string_view code);
 
+// Whether the text holds one of the labels followed by a colon, in any
+// letter case: found from the colons, which few lines hold.
+bool AnyLabelWithColon(std::string_view text, const std::vector<std::string>& labels) {
+    for (size_t colon = text.find(':'); colon != std::string_view::npos;
+         colon = text.find(':', colon + 1)) {
+        for (const std::string& label : labels) {
+            if (colon >= label.size() &&
+                text::EqualsIgnoreCase(text.substr(colon - label.size(), label.size()), label)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // The lines the insertion would make in the routine at span.
 std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
@@ -80,6 +97,9 @@ std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, i
         number = 1;
         message = MessageText(1, {name});
         return std::nullopt;
+    }
+    if (judged != nullptr && judged->span != nullptr) {
+        return PlanAt(member, kind, *judged->span, settings, message, number, layouts, judged);
     }
     host::CodeModule& module = analysis::ModuleOf(member);
     // A routine without a body of its own lines, or inside #If structure
@@ -161,16 +181,17 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                   : TemplateRoutine(member, kind);
     const std::string exitText = LastBit(routine, settings, false);
     const std::string topText = TopText(routine, settings);
-    const std::string handler = topText + std::string(text::kCrLf) + exitText;
-    std::vector<std::string> ownLabels;
-    const std::vector<std::string>& labels =
-        layouts != nullptr ? layouts->LabelsOf(handler) : (ownLabels = DefinedLabels(handler));
-    const bool mayRefuse = std::any_of(labels.begin(), labels.end(), [&](const std::string& label) {
-        return text::ContainsIgnoreCase(lines, label + ":");
-    });
-    if (mayRefuse) {
-        message = LabelRefusal(name, codeText(), handler);
-        if (!message.empty()) return std::nullopt;
+    // A label is defined with a colon: lines without one (most) define
+    // none that the handler would define again.
+    if (lines.find(':') != std::string::npos) {
+        const std::string handler = topText + std::string(text::kCrLf) + exitText;
+        std::vector<std::string> ownLabels;
+        const std::vector<std::string>& labels =
+            layouts != nullptr ? layouts->LabelsOf(handler) : (ownLabels = DefinedLabels(handler));
+        if (AnyLabelWithColon(lines, labels)) {
+            message = LabelRefusal(name, codeText(), handler);
+            if (!message.empty()) return std::nullopt;
+        }
     }
     const auto layOut = [&](const std::string& block) {
         return IndentBlock(block, settings, layouts != nullptr ? &layouts->Lines() : nullptr);
@@ -188,7 +209,34 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
 // it, and most routines that get a handler hold none, which this finds out
 // at the cost of one pass.
 bool MayHoldOnError(std::string_view code) {
-    return text::ContainsIgnoreCase(code, "on error ");
+    // The words hold "rr", which little code does: the text is searched for
+    // it eight bytes at a time (a letter's case is its 0x20 bit), and only
+    // where an 'r' stands are the words compared.
+    constexpr std::string_view kWords = "on error ";
+    constexpr size_t kR = 4;  // where the first 'r' stands in them
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    const size_t n = code.size();
+    if (n < kWords.size()) return false;
+    const size_t last = n - (kWords.size() - kR);  // the last place the first 'r' may stand
+    for (size_t i = kR; i <= last;) {
+        if (i + 8 <= n) {
+            std::uint64_t eight = 0;
+            std::memcpy(&eight, code.data() + i, 8);
+            const std::uint64_t r = (eight | (kOnes * 0x20)) ^ (kOnes * 'r');
+            if (((r - kOnes) & ~r & kHighs) == 0) {  // no 'r' among them
+                i += 8;
+                continue;
+            }
+        }
+        for (const size_t end = std::min(i + 8, last + 1); i < end; ++i) {
+            if ((code[i] | 0x20) == 'r' && (code[i + 1] | 0x20) == 'r' &&
+                text::EqualsIgnoreCase(code.substr(i - kR, kWords.size()), kWords)) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 }  // namespace

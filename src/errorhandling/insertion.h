@@ -84,6 +84,9 @@ class BlockLayouts {
 struct JudgedRoutine {
     bool required = true;
     std::optional<std::string> routineType;
+    // Where the routine's body lies, when its shape gives no reason to
+    // refuse a change (null: it is read again, and any refusal found).
+    const analysis::RoutineSpan* span = nullptr;
 };
 
 // The insertion AddRoutineErrorHandling would make, or none with the same

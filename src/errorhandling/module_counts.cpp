@@ -1,5 +1,6 @@
 #include "errorhandling/module_counts.h"
 
+#include "analysis/routine_shape.h"
 #include "errorhandling/templates.h"
 #include "platform/services.h"
 #include "platform/text.h"
@@ -29,7 +30,11 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
     row.kind = entry.kind;
     row.copy = entry.copy;
     std::string fullText;
-    const std::string code = RemoveComments(module, entry.name, entry.kind, fullText);
+    RoutineShape shape;
+    const RoutineSpan span = FirstAndLast(module, entry.name, entry.kind, shape);
+    const std::string code = RemoveComments(module, span, fullText);
+    if (!shape.oneLine && shape.closed && shape.nests) row.changeSpan = span;
+    row.declarationLine = shape.body;
     row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText, settings);
     // The member itself only when the terminate test needs it: a handle
     // made for every routine would stay for the whole run.

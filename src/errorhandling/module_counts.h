@@ -4,6 +4,7 @@
 // routine with its shown status pair. The main window's module and routine
 // lists and the command line's check both come from here.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,11 @@ struct RoutineStatusRow {
     // ExitBlockGap); "" otherwise.
     std::string topGap;
     std::string exitGap;
+    // Where the routine's body lies, as judging it read it, when a change may
+    // go into it (its shape gives no reason to refuse one): planning the
+    // change needs not read it again.
+    std::optional<RoutineSpan> changeSpan;
+    long declarationLine = 0;  // its declaration's line (ProcBodyLine), as judging read it
 };
 
 struct ModuleCounts {

@@ -96,14 +96,23 @@ FindingSeverity SeverityOverrides::SeverityOf(int status) const {
     return byStatus_[static_cast<size_t>(status)].value_or(rule->defaultSeverity);
 }
 
-std::string StatusMeaning(const RoutineStatusRow& row, bool top) {
+namespace {
+
+// What StatusMeaning gives, as a view of the text that holds it.
+std::string_view MeaningOf(const RoutineStatusRow& row, bool top) {
     const int status = top ? row.status.top : row.status.exit;
     const StatusRule* rule = RuleOfStatus(status);
     if (rule == nullptr) return {};
-    if (top && !row.required && status == kStatusExtraCode) return std::string(kHandlerNotWanted);
+    if (top && !row.required && status == kStatusExtraCode) return kHandlerNotWanted;
     const std::string& gap = top ? row.topGap : row.exitGap;
     if (status == kStatusInError && !gap.empty()) return gap;
-    return std::string(rule->meaning);
+    return rule->meaning;
+}
+
+}  // namespace
+
+std::string StatusMeaning(const RoutineStatusRow& row, bool top) {
+    return std::string(MeaningOf(row, top));
 }
 
 bool IsFinding(const RoutineStatusRow& row) {
@@ -121,15 +130,15 @@ std::optional<Finding> FindingOf(const RoutineStatusRow& row, const SeverityOver
     Finding finding;
     finding.rule = RuleOfStatus(naming);
     finding.severity = overrides.SeverityOf(naming);
-    finding.message = "Top Status " + StatusString(row.status.top) + ", Exit Status " +
-                      StatusString(row.status.exit) + ".";
+    std::string& message = finding.message;
+    message.reserve(192);
+    message.append("Top Status ").append(StatusString(row.status.top));
+    message.append(", Exit Status ").append(StatusString(row.status.exit)).append(".");
     bool top = true;
     for (int status : {row.status.top, row.status.exit}) {
         if (RuleOfStatus(status) != nullptr) {
             finding.severity = MoreSevere(finding.severity, overrides.SeverityOf(status));
-            finding.message += std::string(" ") + (top ? "Top" : "Exit") + ": ";
-            finding.message += StatusMeaning(row, top);
-            finding.message += ".";
+            message.append(top ? " Top: " : " Exit: ").append(MeaningOf(row, top)).append(".");
         }
         top = false;
     }

@@ -1,6 +1,8 @@
 #include "errorhandling/templates.h"
 
 #include <forward_list>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "analysis/markers.h"
@@ -78,8 +80,70 @@ std::string Substituted(const std::string& s, std::string_view placeholder,
     return ReplaceAll(s, placeholder, value);
 }
 
+// The placeholders replaced in one pass, when that gives what replacing
+// them one after another gives: no value holds a '%' and no '%' stands
+// before a placeholder (either could make a placeholder that a later
+// replacement would take), and the block stays small all along (none when
+// not). The values are asked for in the order the replacements ask for them.
+std::optional<std::string> SubstitutedAtOnce(const std::string& s, TemplateRoutine& routine) {
+    // The placeholders in the order SubstituteNormal replaces them.
+    enum : int { kE, kR, kM, kBigP, kP, kBigF, kF, kCount };
+    const auto slot = [](char letter) -> int {
+        switch (letter) {
+            case 'e': return kE;
+            case 'r': return kR;
+            case 'm': return kM;
+            case 'P': return kBigP;
+            case 'p': return kP;
+            case 'F': return kBigF;
+            case 'f': return kF;
+            default: return -1;
+        }
+    };
+    size_t counts[kCount] = {};
+    for (size_t at = s.find('%'); at != std::string::npos; at = s.find('%', at + 1)) {
+        if (at + 1 >= s.size()) break;
+        if (s[at + 1] == '%') return std::nullopt;
+        const int k = slot(s[at + 1]);
+        if (k < 0) continue;
+        ++counts[k];
+        ++at;
+    }
+    std::string values[kCount];
+    if (counts[kE] > 0) values[kE] = "Exit " + routine.RoutineType();
+    if (counts[kR] > 0) values[kR] = QualifiedName(routine.Name(), routine.Kind());
+    if (counts[kM] > 0) values[kM] = routine.Module().Name();
+    if (counts[kBigP] > 0) values[kBigP] = routine.Parameters(true);
+    if (counts[kP] > 0) values[kP] = routine.Parameters(false);
+    if ((counts[kBigF] > 0 || counts[kF] > 0) && routine.RoutineType() == "Function") {
+        values[kBigF] = ", " + routine.Name();
+        values[kF] = " " + routine.Name();
+    }
+    size_t size = s.size();
+    for (int k = 0; k < kCount; ++k) {
+        if (counts[k] == 0) continue;
+        if (values[k].find('%') != std::string::npos) return std::nullopt;
+        size = size - 2 * counts[k] + counts[k] * values[k].size();
+        if (size > kLargestBlock) return std::nullopt;  // refused as one after another refuses
+    }
+    std::string out;
+    out.reserve(size);
+    size_t from = 0;
+    for (size_t at = s.find('%'); at != std::string::npos; at = s.find('%', at + 1)) {
+        if (at + 1 >= s.size()) break;
+        const int k = slot(s[at + 1]);
+        if (k < 0) continue;
+        out.append(s, from, at - from).append(values[k]);
+        from = at + 2;
+        ++at;
+    }
+    out.append(s, from);
+    return out;
+}
+
 std::string SubstituteNormal(std::string s, TemplateRoutine& routine) {
     if (!Contains(s, "%")) return s;  // no placeholder at all
+    if (std::optional<std::string> once = SubstitutedAtOnce(s, routine)) return std::move(*once);
     if (Contains(s, "%e")) s = Substituted(s, "%e", "Exit " + routine.RoutineType());
     if (Contains(s, "%r")) s = Substituted(s, "%r", QualifiedName(routine.Name(), routine.Kind()));
     if (Contains(s, "%m")) s = Substituted(s, "%m", routine.Module().Name());
@@ -238,17 +302,17 @@ std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
     InCodePage in(host::LinesCodePage(routine.Module(), s.codePage));
     const bool mts = routine.IsMts();
-    std::string block = in(s.label1) + ":" + std::string(kCrLf);
-    block += in(mts ? s.add2a : s.add2) + std::string(kCrLf);
-    block += "%e" + std::string(kCrLf);
-    block += in(s.label2) + ":" + std::string(kCrLf);
-    if (mts) {
-        block += in(s.add6);
-    } else if (routine.IsEvent()) {
-        block += in(s.add3);
-    } else {
-        block += in(s.add4);
-    }
+    const std::string& label1 = in(s.label1);
+    const std::string& add2 = in(mts ? s.add2a : s.add2);
+    const std::string& label2 = in(s.label2);
+    const std::string& last = in(mts ? s.add6 : routine.IsEvent() ? s.add3 : s.add4);
+    std::string block;
+    block.reserve(label1.size() + add2.size() + label2.size() + last.size() + 16);
+    block.append(label1).append(":").append(kCrLf);
+    block.append(add2).append(kCrLf);
+    block.append("%e").append(kCrLf);
+    block.append(label2).append(":").append(kCrLf);
+    block.append(last);
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "LastBit")
 

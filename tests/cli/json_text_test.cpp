@@ -38,6 +38,24 @@ TEST(JsonText, EscapesOnlyQuotesBackslashesAndControlCharacters) {
               "\\u001a\\u001b\\u001c\\u001d\\u001e\\u001f\\\"\\\\/'\x7F\xE2\x80\xA8\xC3\xA9\"");
 }
 
+// Long plain runs are passed over eight bytes at a time: a byte that must be
+// escaped (or is not ASCII) is found wherever it stands among them.
+TEST(JsonText, EveryByteIsFoundAtEveryPlaceOfALongText) {
+    for (int c = 1; c < 256; ++c) {
+        std::string alone;
+        AppendJsonString(alone, std::string(1, static_cast<char>(c)));
+        const std::string shown = alone.substr(1, alone.size() - 2);
+        for (size_t at = 0; at < 24; ++at) {
+            std::string text(24, 'a' + static_cast<char>(at % 26));
+            text[at] = static_cast<char>(c);
+            std::string out;
+            AppendJsonString(out, text);
+            EXPECT_EQ(out, "\"" + text.substr(0, at) + shown + text.substr(at + 1) + "\"")
+                << c << " at " << at;
+        }
+    }
+}
+
 TEST(JsonText, EachByteOfBrokenUtf8BecomesOneReplacementCharacter) {
     const std::string r = "\xEF\xBF\xBD";
     const std::vector<std::pair<std::string, std::string>> cases{

@@ -281,6 +281,34 @@ TEST_F(SarifCheck, FixesWhereTheLinesAroundTheHandlerMatter) {
     ExpectFixesAsAddWrites(folder, "modEdge.bas", log);
 }
 
+// Blank lines next to where the blocks go in (after the declaration, before
+// the closing line, both, several, with a break of their own), where the
+// diff could take a blank line of the routine for one of the handler's:
+// the runs the fix inserts are found around the blocks, and must still be
+// what add writes. Also a routine with a colon that is no label of the
+// handler's, and one whose only "On Error" is in a comment.
+TEST_F(SarifCheck, FixesWhereBlankLinesMeetTheHandler) {
+    TempFolder folder;
+    folder.Write("modBlank.bas",
+                 CrlfLines({"Attribute VB_Name = \"modBlank\"", "Option Explicit", "",
+                            "Public Sub BlankBelow()", "    Beep", "", "End Sub", "",
+                            "Public Sub BlankAbove()", "", "    Beep", "End Sub", "",
+                            "Public Sub BlankBoth()", "", "    Beep", "", "End Sub", "",
+                            "Public Function Blanks() As Long", "", "", "    Blanks = 1", "",
+                            "", "", "End Function", "", "Public Sub OnlyBlank()", "", "End Sub",
+                            "", "Public Sub TwoBlank()", "", "", "End Sub", "",
+                            "Public Sub Colon()", "    Beep: Beep", "Again:", "", "End Sub", "",
+                            "Public Sub Noted()", "    ' On Error GoTo Error_Routine", "",
+                            "End Sub"}) +
+                     "\nPublic Sub LfBlank()\n    Beep\n\n\r\nEnd Sub\r\n");
+    Json log = Sarif(folder, {"modBlank.bas"});
+    int fixes = 0;
+    const Json results = TheRun(log)["results"];
+    for (Json value : results) fixes += value.contains("fixes") ? 1 : 0;
+    EXPECT_EQ(fixes, 9);
+    ExpectFixesAsAddWrites(folder, "modBlank.bas", log);
+}
+
 // Handlers whose literals hold what could mislead a reading of their lines
 // (a label's colon, a comment mark, a continuation mark, keywords, tabs,
 // doubled quotes), and a line with a tab after a literal (received line by
@@ -559,9 +587,10 @@ TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
 
 
 // Runs of inserted lines that the fixes carry instead of a diff must be what
-// the diff would find, replacement for replacement; where lines put in could
+// the diff would find, replacement for replacement: where lines put in could
 // stand for lines that were there (a blank line next to a blank line, a
-// block that repeats the line after it), the diff must decide.
+// block that repeats the line after it), the runs are those the diff takes,
+// which may hold lines of the file (with their own breaks).
 TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
     using Lines = std::vector<std::string>;
     struct Case {
@@ -570,24 +599,37 @@ TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
         Lines topLines;
         long exit;
         Lines exitLines;
-        bool certain;  // the runs cannot be found in another way
+        std::string ending = "\r\n";
+        bool found = true;  // false: only the diff of the whole change can tell
     };
     const std::vector<Case> cases{
         {"Sub A()\r\n    Beep\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 2,
-         {"", "X:", "Exit Sub"}, true},
+         {"", "X:", "Exit Sub"}},
         // Both blocks at one place: one run.
-        {"Sub A()\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 1, {"", "X:"}, true},
+        {"Sub A()\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 1, {"", "X:"}},
         // A blank line after the top block's blank: it could be either.
-        {"Sub A()\r\n\r\n    Beep\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 3,
-         {"", "X:"}, false},
+        {"Sub A()\r\n\r\n    Beep\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 3, {"", "X:"}},
         // A blank line above the exit block's first (blank) line.
-        {"Sub A()\r\n    Beep\r\n\r\nEnd Sub\r\n", 1, {"T"}, 3, {"", "X:"}, false},
+        {"Sub A()\r\n    Beep\r\n\r\nEnd Sub\r\n", 1, {"T"}, 3, {"", "X:"}},
+        {"Sub A()\r\n    Beep\r\n\r\n\r\nEnd Sub", 1, {"T", ""}, 4, {"", "X:", ""}},
+        // ... whose break is not the file's.
+        {"Sub A()\r\n    Beep\n\nEnd Sub\r\n", 1, {"T"}, 3, {"", "X:"}},
+        {"Sub A()\n    Beep\r\r\nEnd Sub\n", 1, {"T"}, 3, {"", "X:"}, "\n"},
+        // Blank lines around both blocks, which lie close together.
+        {"Sub A()\r\n\r\n\r\nEnd Sub\r\n", 1, {"T", ""}, 3, {"", "X:"}},
+        {"Sub A()\r\n\r\nEnd Sub\r\n", 1, {"", "T", ""}, 2, {"", "X:", ""}},
         // The exit block ends with the line it goes above.
-        {"Sub A()\r\n    Beep\r\nEnd Sub\r\n", 1, {"T"}, 2, {"", "End Sub"}, false},
+        {"Sub A()\r\n    Beep\r\nEnd Sub\r\n", 1, {"T"}, 2, {"", "End Sub"}},
+        {"Sub A()\r\n    Beep\r\nEnd Sub", 1, {"T"}, 2, {"", "End Sub"}},
+        // ... and so do the lines above it: the run would reach the last
+        // line, which has no break.
+        {"Sub A()\r\nEnd Sub", 1, {"End Sub"}, 1, {}, "\r\n", false},
         // Lines of the file that the block repeats, not next to it: still
         // only one way in.
-        {"' X:\r\nSub A()\r\n    X:\r\n    Beep\r\nEnd Sub", 2, {"T", ""}, 4, {"", "Y:"},
-         true},
+        {"' X:\r\nSub A()\r\n    X:\r\n    Beep\r\nEnd Sub", 2, {"T", ""}, 4, {"", "Y:"}},
+        // A lone CR above a first blank line put in with a LF: the two would
+        // make one break.
+        {"Sub A()\r    Beep\nEnd Sub\n", 1, {"", "T"}, 2, {"X:"}, "\n", false},
     };
     for (const Case& c : cases) {
         const host::files::SplitText split = host::files::SplitFileLines(c.before);
@@ -596,20 +638,18 @@ TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
                                        c.before.data());
         };
         const auto runs = cli::InsertedRuns(c.before, offset(c.top), c.topLines, offset(c.exit),
-                                            c.exitLines, "\r\n");
-        EXPECT_EQ(runs.has_value(), c.certain) << c.before;
+                                            c.exitLines, c.ending);
+        EXPECT_EQ(runs.has_value(), c.found) << c.before;
         if (!runs) continue;
         // The same lines put in by hand, and the diff of the two.
-        std::string after;
-        for (long i = 0; i < static_cast<long>(split.lines.size()); ++i) {
-            auto put = [&](const Lines& block) {
-                for (const std::string& line : block) after += line + "\r\n";
-            };
-            if (i == c.top) put(c.topLines);
-            if (i == c.exit) put(c.exitLines);
-            after += split.lines[static_cast<size_t>(i)];
-            if (i + 1 < static_cast<long>(split.lines.size()) || split.finalBreak) after += "\r\n";
-        }
+        auto put = [&](const Lines& block) {
+            std::string out;
+            for (const std::string& line : block) out += line + c.ending;
+            return out;
+        };
+        const std::string after = c.before.substr(0, offset(c.top)) + put(c.topLines) +
+                                  c.before.substr(offset(c.top), offset(c.exit) - offset(c.top)) +
+                                  put(c.exitLines) + c.before.substr(offset(c.exit));
         cli::FileChange planned{c.before, {}, {}, 3};
         planned.insertions = *runs;
         EXPECT_EQ(Json(SarifReplacements(planned)),

@@ -159,6 +159,20 @@ TEST_F(Insertion, OneRuleForTheOnErrorStatementsThatStopAnInsertion) {
     EXPECT_EQ(OnErrorRefusal("OnError GoTo Error_Routine", Settings()), 0);
 }
 
+// The statement is looked for eight bytes at a time: it is found wherever it
+// stands in a long text, in any case, and near misses are not taken for it.
+TEST_F(Insertion, TheStandardOnErrorLineIsFoundAtEveryPlace) {
+    for (size_t at = 0; at < 40; ++at) {
+        const std::string before = std::string(at, at % 3 == 0 ? 'r' : 'x') + "\r\n";
+        const std::string after = "\r\n" + std::string(at % 11, 'r');
+        EXPECT_EQ(OnErrorRefusal(before + "oN eRRor GoTo Error_Routine" + after, Settings()), 2)
+            << at;
+        EXPECT_EQ(OnErrorRefusal(before + "On Errorr" + after, Settings()), 0) << at;
+        EXPECT_EQ(OnErrorRefusal(before + "On Errr GoTo Error_Routine" + after, Settings()), 0)
+            << at;
+    }
+}
+
 TEST_F(Insertion, RemovalAndReplaceSayWhetherTheRoutineChanged) {
     fx.Add("modA", host::vbext_ct_StdModule, Vb({"Sub Go()", "    DoWork", "End Sub"}));
     const std::string bare = fx.Text("modA");

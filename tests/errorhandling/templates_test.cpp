@@ -78,6 +78,21 @@ TEST_F(Templates, PlaceholdersInBothModes) {
     EXPECT_EQ(DoSubs("%r %e", true, value, host::vbext_pk_Get), "* Exit Property");
 }
 
+// Placeholders are replaced one after another, in a fixed order: a '%' that
+// stands before a placeholder makes a new one from what goes in for it,
+// which a later replacement then takes.
+TEST_F(Templates, APercentBeforeAPlaceholderMeetsWhatReplacesIt) {
+    fx.Add("Calc", host::vbext_ct_ClassModule,
+           Vb({"Public Function mSum(ByVal a As Long) As Long", "End Function",
+               "Public Sub Clear()", "End Sub"}));
+    host::Member& sum = MemberOf("Calc", "mSum");
+    EXPECT_EQ(DoSubs("%%rm", false, sum, 0), "CalcSumm");   // %r, then the %m it made
+    EXPECT_EQ(DoSubs("%m%%r", false, sum, 0), "CalcCalcSum");  // %r comes before %m
+    EXPECT_EQ(DoSubs("%%FF|%%ff", false, sum, 0), "%, mSumF|% mSumf");
+    EXPECT_EQ(DoSubs("%%ff|%%FF", false, MemberOf("Calc", "Clear"), 0), "%f|%F");
+    EXPECT_EQ(DoSubs("%r%|%e%", false, sum, 0), "mSum%|Exit Function%");
+}
+
 TEST_F(Templates, EmptyStringLiteralsBecomeWildcardsInPatternModeOnly) {
     fx.Add("Module1", host::vbext_ct_StdModule, Vb({"Sub Go()", "End Sub"}));
     host::Member& go = MemberOf("Module1", "Go");

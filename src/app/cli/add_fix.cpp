@@ -6,6 +6,7 @@
 
 #include "analysis/code_window_cursor.h"
 #include "errorhandling/insertion.h"
+#include "host/files/line_diff.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
 #include "host/received_line.h"
@@ -145,6 +146,20 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
 
 ModuleFixes::~ModuleFixes() = default;
 
+long ModuleFixes::FileLineOf(long codeLine) const {
+    if (lines_ == nullptr || component_.Code() == nullptr || codeLine < 1 ||
+        codeLine > component_.Code()->CountOfLines()) {
+        return 0;
+    }
+    const std::string_view bytes = *file_->bytes;
+    const char* at = component_.Code()->Line(codeLine).data();
+    if (at < bytes.data() || at >= bytes.data() + bytes.size()) return 0;
+    const auto offset = static_cast<size_t>(at - bytes.data());
+    const long line = lines_->FileLineAt(offset);
+    if (line < 1 || lines_->starts[static_cast<size_t>(line - 1)] != offset) return 0;
+    return line;
+}
+
 AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
                         const errorhandling::JudgedRoutine* judged) {
     AddFix fix;
@@ -165,7 +180,7 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
     // An error on the way is left to the command's own run to report.
     try {
         if (picksThisModule_ && text::IsAscii(routine) && code.Index().Find(routine, kind) >= 0) {
-            if (const std::optional<Region> region = RegionOf(routine, kind, copy)) {
+            if (std::optional<Region> region = RegionOf(routine, kind, copy)) {
                 int at = 0;
                 if (line > 0 && (!text::EqualsIgnoreCase(code.ProcOfLine(line, at), routine) ||
                                  at != kind)) {
@@ -198,6 +213,33 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
     return fix;
 }
 
+// Whether the module renders lines first .. last as the bytes of the file
+// from the first's start to byte to, known without rendering them: the file
+// renders as it was read, the module holds no hidden attribute lines, no
+// break comes before the first line, and each line is the file's text,
+// followed by its break and then the next line.
+bool ModuleFixes::RendersAsRead(const host::memory::MemoryCodeModule& code, long first,
+                                long last, size_t to) const {
+    if (lines_ == nullptr || (first == 1 && !file_->headerEndsWithBreak)) return false;
+    for (const auto& [key, member] : code.AllHiddenAttributes()) {
+        if (!member.second.empty()) return false;
+    }
+    const std::string_view bytes = *file_->bytes;
+    const long n = code.CountOfLines();
+    for (long i = first; i <= last; ++i) {
+        const std::string_view line = code.Line(i);
+        if (line.data() < bytes.data() || line.data() > bytes.data() + bytes.size()) return false;
+        const auto end = static_cast<size_t>(line.data() - bytes.data()) + line.size();
+        const std::string_view after = host::files::BreakAfter(bytes, line);
+        const bool lastOfFile = i == n && !file_->finalBreak;
+        if (lastOfFile ? !after.empty() : after.empty()) return false;
+        const size_t next =
+            i < last ? static_cast<size_t>(code.Line(i + 1).data() - bytes.data()) : to;
+        if (end + after.size() != next) return false;
+    }
+    return true;
+}
+
 // The routine's lines, from the comments above it to its end, and their
 // bytes in the file, when these are what the module renders for them.
 std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& routine, int kind,
@@ -220,8 +262,13 @@ std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& rout
     if (firstLine.data() < bytes.data() || region.from > to || to > bytes.size()) {
         return std::nullopt;
     }
+    const std::string_view slice = bytes.substr(region.from, to - region.from);
+    if (RendersAsRead(code, region.first, std::min(next - 1, code.CountOfLines()), to)) {
+        region.before = slice;
+        return region;
+    }
     region.before = host::files::RenderModuleLines(*file_, region.first, region.count, {routine});
-    if (region.before != bytes.substr(region.from, to - region.from)) return std::nullopt;
+    if (region.before != slice) return std::nullopt;
     return region;
 }
 
@@ -300,7 +347,7 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
 // statement runs on into them, which a line above that continues could make
 // happen.
 std::optional<std::optional<FileChange>> ModuleFixes::Planned(
-    const std::string& routine, int kind, long copy, long cursor, const Region& region,
+    const std::string& routine, int kind, long copy, long cursor, Region& region,
     const errorhandling::JudgedRoutine* judged) {
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
@@ -342,11 +389,12 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     auto append = [&](std::string& out, const std::vector<std::string>& lines) {
         for (const std::string& line : lines) out.append(line).append(ending);
     };
-    const std::vector<std::string> topLines = received_.Of(code, insertion->topText);
-    const std::vector<std::string>& exitLines = received_.Of(code, insertion->exitText);
-    FileChange change{before, {}, component_.TextCodePage(), lines_->FileLineAt(region.from), {}};
+    const std::vector<std::string>& topLines = received_.Of(code, insertion->topText, 0);
+    const std::vector<std::string>& exitLines = received_.Of(code, insertion->exitText, 1);
+    FileChange change{{}, {}, component_.TextCodePage(), lines_->FileLineAt(region.from), {}};
     if (auto insertions = InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending)) {
         change.insertions = std::move(*insertions);
+        change.before = std::move(region.before);  // the region is not asked for again
         return change;
     }
     std::string& after = change.after;
@@ -356,6 +404,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     after.append(before, *topAt, *exitAt - *topAt);
     append(after, exitLines);
     after.append(before, *exitAt);
+    change.before = std::move(region.before);
     return change;
 }
 
@@ -364,7 +413,8 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
                                                        size_t exitAt,
                                                        const std::vector<std::string>& exitLines,
                                                        std::string_view ending) {
-    const std::vector<std::string_view> oldLines = host::files::SplitFileLines(before).lines;
+    const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
+    const std::vector<std::string_view>& oldLines = oldSplit.lines;
     // The lines that start at the two places (a file's lines may be more
     // than the module's: hidden attribute lines).
     long top = -1, exit = -1;
@@ -372,8 +422,16 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
         const auto at = static_cast<size_t>(oldLines[i].data() - before.data());
         if (at == topAt) top = static_cast<long>(i);
         if (at == exitAt) exit = static_cast<long>(i);
+        if (at >= exitAt) break;
     }
     if (top < 0 || exit < top) return std::nullopt;
+    // A line that ends with a lone CR, followed by a first line put in that
+    // is empty and a break that is LF alone, would make one CR LF break.
+    auto joins = [&](size_t at, const std::vector<std::string>& lines) {
+        return !lines.empty() && at > 0 && before[at - 1] == '\r' && lines.front().empty() &&
+               ending.starts_with('\n');
+    };
+    if (joins(topAt, topLines) || joins(exitAt, exitLines)) return std::nullopt;
     std::vector<std::string_view> newLines;
     newLines.reserve(oldLines.size() + topLines.size() + exitLines.size());
     std::vector<size_t> placed;
@@ -384,19 +442,66 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
         placed.push_back(newLines.size());
         newLines.push_back(oldLines[static_cast<size_t>(i)]);
     }
-    if (!OnlyWayIn(oldLines, newLines, placed)) return std::nullopt;
-    auto text = [&](const std::vector<std::string>& lines) {
+    // The lines with their breaks: a line of the file keeps its own.
+    auto text = [&](auto first, auto last) {
         std::string out;
-        for (const std::string& line : lines) out.append(line).append(ending);
+        for (; first != last; ++first) {
+            const std::string_view line = *first;
+            const std::string_view own = host::files::BreakAfter(before, line);
+            out.append(line).append(own.empty() ? ending : own);
+        }
         return out;
     };
     std::vector<InsertedLines> runs;
-    // Blocks put in at one place are one run.
-    if (top == exit) {
-        runs.push_back({top, text(topLines) + text(exitLines)});
+    if (OnlyWayIn(oldLines, newLines, placed)) {
+        // Only lines put in: each with the file's break. Blocks put in at
+        // one place are one run.
+        auto own = [&](const std::vector<std::string>& lines, std::string& out) {
+            for (const std::string& line : lines) out.append(line).append(ending);
+        };
+        if (top == exit) {
+            runs.push_back({top, {}});
+            own(topLines, runs.back().text);
+            own(exitLines, runs.back().text);
+        } else {
+            if (!topLines.empty()) own(topLines, runs.emplace_back(InsertedLines{top, {}}).text);
+            if (!exitLines.empty()) own(exitLines, runs.emplace_back(InsertedLines{exit, {}}).text);
+        }
     } else {
-        if (!topLines.empty()) runs.push_back({top, text(topLines)});
-        if (!exitLines.empty()) runs.push_back({exit, text(exitLines)});
+        // Lines put in could stand for lines that were there: the diff
+        // decides. It takes off the lines the two have the same at their
+        // starts and ends first, and compares what is left on its own; that
+        // is done here, and the rest (a few lines around the blocks) is
+        // compared as the diff compares it. A last line without a break
+        // differs from the same line with one: the diff of the whole change
+        // decides when the lines taken off reach one.
+        const long n = static_cast<long>(oldLines.size());
+        const long m = static_cast<long>(newLines.size());
+        long aLo = 0, bLo = 0, aHi = n, bHi = m;
+        while (aLo < aHi && bLo < bHi && oldLines[static_cast<size_t>(aLo)] ==
+                                             newLines[static_cast<size_t>(bLo)]) {
+            ++aLo, ++bLo;
+        }
+        while (aHi > aLo && bHi > bLo && oldLines[static_cast<size_t>(aHi - 1)] ==
+                                             newLines[static_cast<size_t>(bHi - 1)]) {
+            --aHi, --bHi;
+        }
+        if (!oldSplit.finalBreak && (aLo >= n - 1 || bLo >= m - 1 || bHi >= m)) {
+            return std::nullopt;
+        }
+        if (aLo == aHi) {
+            runs.push_back({aLo, text(newLines.begin() + bLo, newLines.begin() + bHi)});
+        } else {
+            host::files::SplitText a, b;
+            a.finalBreak = b.finalBreak = true;
+            a.lines.assign(oldLines.begin() + aLo, oldLines.begin() + aHi);
+            b.lines.assign(newLines.begin() + bLo, newLines.begin() + bHi);
+            for (const host::files::LineHunk& hunk : host::files::LineHunks(a, b)) {
+                if (hunk.oldCount != 0) return std::nullopt;
+                const auto from = newLines.begin() + bLo + hunk.newStart;
+                runs.push_back({aLo + hunk.oldStart, text(from, from + hunk.newCount)});
+            }
+        }
     }
     if (runs.empty() || runs.front().text.empty()) return std::nullopt;
     return runs;
@@ -431,10 +536,15 @@ bool LiteralsSetApart(std::string_view text) {
 }  // namespace
 
 const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
-    const host::memory::MemoryCodeModule& code, const std::string& text) {
+    const host::memory::MemoryCodeModule& code, const std::string& text, int slot) {
+    std::vector<std::string>& block = block_[slot];
+    // The top blocks of a module's routines are mostly one text.
+    if (given_[slot] && *given_[slot] == text) return block;
+    given_[slot].reset();  // until the block is whole again
     if (!LiteralsSetApart(text)) {
-        Receive(code, text, block_);
-        return block_;
+        Receive(code, text, block);
+        given_[slot] = text;
+        return block;
     }
     tidy::EmptyLiterals(text, shape_, contents_);
     auto it = blocks_.find(shape_);
@@ -445,13 +555,14 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
         it = blocks_.emplace(shape_, std::move(lines)).first;
     }
     const std::vector<std::string>& lines = it->second;
-    block_.resize(lines.size());
+    block.resize(lines.size());
     size_t next = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
-        block_[i].clear();
-        tidy::AppendFilled(block_[i], lines[i], contents_, next);
+        block[i].clear();
+        tidy::AppendFilled(block[i], lines[i], contents_, next);
     }
-    return block_;
+    given_[slot] = text;
+    return block;
 }
 
 void ModuleFixes::ReceivedBlocks::Receive(const host::memory::MemoryCodeModule& code,

@@ -47,11 +47,14 @@ struct AddFix {
     std::string failure;               // an error that stopped the add command ("" when none)
 };
 
-// The runs that putting topLines in above the line that starts at byte
-// topAt of before, and exitLines above the one at exitAt (topAt <= exitAt,
-// each line followed by ending) make, when a line diff of before and the
-// result finds exactly these runs; none when it might find others (lines
-// put in that could stand for lines that were there).
+// The runs of lines put in that a line diff of before and the result finds,
+// where topLines go in above the line that starts at byte topAt of before,
+// and exitLines above the one at exitAt (topAt <= exitAt, each line followed
+// by ending). Where lines put in could stand for lines that were there (a
+// blank line next to a blank one), the runs are those the diff takes, lines
+// of the file among them with their own breaks, worked out from the few
+// lines around the blocks; none when only the diff of the whole can tell
+// (the lines it would match reach a last line without a break).
 std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
                                                        const std::vector<std::string>& topLines,
                                                        size_t exitAt,
@@ -78,6 +81,10 @@ class ModuleFixes {
     AddFix Fix(const std::string& routine, int kind, long copy = 0,
                const errorhandling::JudgedRoutine* judged = nullptr);
 
+    // The file's line (1-based) of a line of the module, read from where
+    // its text stands in the file's bytes; 0 when that cannot be told so.
+    long FileLineOf(long codeLine) const;
+
   private:
     struct Lines;
     // A routine's lines (first .. first + count - 1, comments above it
@@ -89,13 +96,16 @@ class ModuleFixes {
         std::string before;
     };
     std::optional<Region> RegionOf(const std::string& routine, int kind, long copy);
+    bool RendersAsRead(const host::memory::MemoryCodeModule& code, long first, long last,
+                       size_t to) const;
     std::optional<FileChange> RunAdd(const std::string& routine, int kind, long copy);
     // The change worked out from the lines the add command would insert with
     // the cursor on the line, without running it: the routine's bytes with
     // the new lines spliced in where the module would render them. None when
     // that cannot be told for sure (the add command then runs and is undone).
+    // The region's bytes are taken over by the change worked out.
     std::optional<std::optional<FileChange>> Planned(
-        const std::string& routine, int kind, long copy, long cursor, const Region& region,
+        const std::string& routine, int kind, long copy, long cursor, Region& region,
         const errorhandling::JudgedRoutine* judged = nullptr);
 
     // The lines the module stores for a block put in below a line that does
@@ -109,8 +119,10 @@ class ModuleFixes {
     // each line tidied once.
     class ReceivedBlocks {
       public:
+        // slot: 0 or 1, the block given back is kept until the next in
+        // the same slot.
         const std::vector<std::string>& Of(const host::memory::MemoryCodeModule& code,
-                                           const std::string& text);
+                                           const std::string& text, int slot);
 
       private:
         // The block's lines received one by one, into out.
@@ -119,7 +131,8 @@ class ModuleFixes {
 
         static constexpr size_t kKept = 4096;
         static constexpr size_t kKeptBlocks = 256;
-        std::vector<std::string> block_;
+        std::vector<std::string> block_[2];
+        std::optional<std::string> given_[2];  // the text each block was received from
         // Looked up by a view of the line, without a copy of it.
         struct Hash : std::hash<std::string_view> {
             using is_transparent = void;

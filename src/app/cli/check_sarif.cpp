@@ -36,39 +36,50 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
                        host::memory::MemoryComponent& component,
                        const analysis::ModuleCounts& counts, bool withFixes, std::ostream& err,
                        const settings::SettingsRecord& settings) {
-    std::optional<FileLines> lines;
+    std::optional<FileLines> lines;  // read only when the fixes cannot tell
     std::optional<ModuleFixes> fixes;
     // What every result of the module shares, worked out at its first.
+    bool first = true;
     std::string path, project, module;
     for (const analysis::RoutineStatusRow& row : counts.routines) {
         std::optional<analysis::Finding> finding = analysis::FindingOf(row);
         if (!finding) continue;
-        if (!lines) {
-            lines.emplace(target.Files().FileOf(component));
+        if (first) {
+            first = false;
             path = ComponentFile(target, component);
             project = FingerprintProject(target, component.Owner().Project());
             module = component.Name();
         }
-        long declaration = 0;
-        {
+        // The declaration's line, as judging read it.
+        long declaration = row.declarationLine;
+        if (declaration <= 0) {
             const host::ProcCopyScope copy(*component.Code(), row.name, row.copy);
             declaration = component.Code()->ProcBodyLine(row.name, row.kind);
+        }
+        long fileLine = 0;
+        if (withFixes) {
+            if (!fixes) fixes.emplace(target, component, settings);
+            fileLine = fixes->FileLineOf(declaration);
+        }
+        if (fileLine == 0) {
+            if (!lines) lines.emplace(target.Files().FileOf(component));
+            fileLine = lines->Of(declaration);
         }
         SarifResult result{.path = path,
                            .project = project,
                            .module = module,
                            .routine = analysis::RoutineLabel(row.name, row.kind, row.copy),
                            .codePage = component.TextCodePage(),
-                           .line = lines->Of(declaration),
+                           .line = fileLine,
                            .finding = std::move(*finding),
                            .fix = std::nullopt};
         if (withFixes) {
-            if (!fixes) fixes.emplace(target, component, settings);
             // The judgement knows whether the routine needs a handler and,
             // for a Sub or Function, its type (an accessor's is shown as
             // "Property" without being read).
             errorhandling::JudgedRoutine judged{.required = row.required, .routineType = {}};
             if (row.kind == host::vbext_pk_Proc) judged.routineType = row.routineType;
+            if (row.changeSpan) judged.span = &*row.changeSpan;
             AddFix fix = fixes->Fix(row.name, row.kind, row.copy, &judged);
             if (!fix.failure.empty()) {
                 err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())

@@ -221,7 +221,22 @@ constexpr std::uint32_t kRoundConstants[64] = {
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-std::uint32_t RotateRight(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+constexpr std::uint32_t RotateRight(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+// One round, with the eight working words named where they stand in it:
+// instead of moving each word one place on, the next round names them
+// from one place on (so eight rounds in a row bring each name back).
+inline void Round(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t& d,
+                  std::uint32_t e, std::uint32_t f, std::uint32_t g, std::uint32_t& h,
+                  std::uint32_t constantAndWord) {
+    const std::uint32_t s1 = RotateRight(e, 6) ^ RotateRight(e, 11) ^ RotateRight(e, 25);
+    const std::uint32_t choice = g ^ (e & (f ^ g));
+    const std::uint32_t t1 = h + s1 + choice + constantAndWord;
+    const std::uint32_t s0 = RotateRight(a, 2) ^ RotateRight(a, 13) ^ RotateRight(a, 22);
+    const std::uint32_t majority = (a & b) | (c & (a | b));
+    d += t1;
+    h = t1 + s0 + majority;
+}
 
 void Compress(std::uint32_t state[8], const std::uint8_t block[64]) {
     std::uint32_t w[64];
@@ -238,14 +253,15 @@ void Compress(std::uint32_t state[8], const std::uint8_t block[64]) {
     }
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4],
                   f = state[5], g = state[6], h = state[7];
-    for (int i = 0; i < 64; ++i) {
-        const std::uint32_t s1 = RotateRight(e, 6) ^ RotateRight(e, 11) ^ RotateRight(e, 25);
-        const std::uint32_t choice = (e & f) ^ (~e & g);
-        const std::uint32_t t1 = h + s1 + choice + kRoundConstants[i] + w[i];
-        const std::uint32_t s0 = RotateRight(a, 2) ^ RotateRight(a, 13) ^ RotateRight(a, 22);
-        const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
-        const std::uint32_t t2 = s0 + majority;
-        h = g, g = f, f = e, e = d + t1, d = c, c = b, b = a, a = t1 + t2;
+    for (int i = 0; i < 64; i += 8) {
+        Round(a, b, c, d, e, f, g, h, kRoundConstants[i] + w[i]);
+        Round(h, a, b, c, d, e, f, g, kRoundConstants[i + 1] + w[i + 1]);
+        Round(g, h, a, b, c, d, e, f, kRoundConstants[i + 2] + w[i + 2]);
+        Round(f, g, h, a, b, c, d, e, kRoundConstants[i + 3] + w[i + 3]);
+        Round(e, f, g, h, a, b, c, d, kRoundConstants[i + 4] + w[i + 4]);
+        Round(d, e, f, g, h, a, b, c, kRoundConstants[i + 5] + w[i + 5]);
+        Round(c, d, e, f, g, h, a, b, kRoundConstants[i + 6] + w[i + 6]);
+        Round(b, c, d, e, f, g, h, a, kRoundConstants[i + 7] + w[i + 7]);
     }
     state[0] += a, state[1] += b, state[2] += c, state[3] += d;
     state[4] += e, state[5] += f, state[6] += g, state[7] += h;
@@ -303,10 +319,11 @@ std::array<std::uint8_t, 32> Sha256(std::string_view bytes) {
     return digest;
 }
 
-std::string HexDigits(const std::array<std::uint8_t, 32>& digest) {
+std::string HexDigits(const std::array<std::uint8_t, 32>& digest, size_t bytes) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string out(2 * digest.size(), '0');
-    for (size_t i = 0; i < digest.size(); ++i) {
+    bytes = std::min(bytes, digest.size());
+    std::string out(2 * bytes, '0');
+    for (size_t i = 0; i < bytes; ++i) {
         out[2 * i] = kHex[digest[i] >> 4];
         out[2 * i + 1] = kHex[digest[i] & 15];
     }

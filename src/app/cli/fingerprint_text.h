@@ -20,7 +20,8 @@ std::string UnicodeLower(std::string_view utf8);
 // The SHA-256 digest of the bytes.
 std::array<std::uint8_t, 32> Sha256(std::string_view bytes);
 
-// The digest as lower-case hexadecimal.
-std::string HexDigits(const std::array<std::uint8_t, 32>& digest);
+// The digest as lower-case hexadecimal (of its first bytes only, when
+// fewer are asked for).
+std::string HexDigits(const std::array<std::uint8_t, 32>& digest, size_t bytes = 32);
 
 }  // namespace qv::cli

@@ -1,6 +1,8 @@
 #include "app/cli/json_text.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <iterator>
 #include <ostream>
@@ -121,6 +123,17 @@ struct PlainBytes {
 };
 constexpr PlainBytes kPlain;
 
+// Whether one of the eight bytes does not stand as it is: each test finds
+// whether some byte is below a value or equal to one, in all eight at once.
+inline bool AnyNotPlain(std::uint64_t x) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    const auto anyZero = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const std::uint64_t control = (x - kOnes * 0x20) & ~x & kHighs;
+    return (control | (x & kHighs) | anyZero(x ^ (kOnes * '"')) | anyZero(x ^ (kOnes * '\\'))) !=
+           0;
+}
+
 }  // namespace
 
 void AppendJsonString(std::string& out, std::string_view text) {
@@ -130,6 +143,10 @@ void AppendJsonString(std::string& out, std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         // A run of characters that stand as they are, in one piece.
         size_t plain = i;
+        for (std::uint64_t eight = 0; plain + 8 <= text.size(); plain += 8) {
+            std::memcpy(&eight, text.data() + plain, 8);
+            if (AnyNotPlain(eight)) break;
+        }
         while (plain < text.size() && kPlain.plain[static_cast<unsigned char>(text[plain])]) {
             ++plain;
         }
@@ -149,13 +166,13 @@ void AppendJsonString(std::string& out, std::string_view text) {
             continue;
         }
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"': out.append("\\\"", 2); break;
+            case '\\': out.append("\\\\", 2); break;
+            case '\b': out.append("\\b", 2); break;
+            case '\f': out.append("\\f", 2); break;
+            case '\n': out.append("\\n", 2); break;
+            case '\r': out.append("\\r", 2); break;
+            case '\t': out.append("\\t", 2); break;
             default:
                 if (c < 0x20) {
                     out += "\\u00";

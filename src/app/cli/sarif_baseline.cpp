@@ -80,9 +80,7 @@ std::string RoutineFingerprintUtf8(std::string_view project, std::string_view mo
     } else {
         key = UnicodeLower(key);
     }
-    std::string digits = HexDigits(Sha256(key));
-    digits.resize(32);
-    return digits;
+    return HexDigits(Sha256(key), 16);
 }
 
 SarifBaseline SarifBaseline::Read(const std::string& path) {

@@ -392,12 +392,18 @@ void SarifLog::Finish() {
 // Written as text: a large project has tens of thousands of results, and
 // building each as a JSON object costs more than working out its fix.
 void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
-    const std::string routine = VbText(r.routine, r.codePage);
-    const std::string module = VbText(r.module, r.codePage);
+    // Names in ASCII, nearly all, are the same in UTF-8.
+    std::string ownRoutine, ownModule;
+    auto utf8 = [&](const std::string& name, std::string& own) -> std::string_view {
+        if (text::IsAscii(name)) return name;
+        return own = VbText(name, r.codePage);
+    };
+    const std::string_view routine = utf8(r.routine, ownRoutine);
+    const std::string_view module = utf8(r.module, ownModule);
     const std::string level = Level(r.finding.severity);
-    // As SarifMessage gives it.
-    std::string message;
-    message.reserve(routine.size() + r.finding.message.size() + 10);
+    // As SarifMessage gives it; its room kept from result to result.
+    std::string& message = message_;
+    message.clear();
     message.append("Routine ").append(routine).append(": ").append(r.finding.message);
     const std::string_view ruleId = r.finding.rule->id;
     const std::string fingerprint = RoutineFingerprintUtf8(r.project, module, routine, ruleId);
@@ -422,8 +428,8 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     out += R"(}},"logicalLocations":[{"name":)";
     AppendJsonString(out, routine);
     out += R"(,"fullyQualifiedName":)";
-    std::string qualified;
-    qualified.reserve(module.size() + 1 + routine.size());
+    std::string& qualified = qualified_;
+    qualified.clear();
     qualified.append(module).append(1, '.').append(routine);
     AppendJsonString(out, qualified);
     out += R"(,"kind":"function"}]}])";

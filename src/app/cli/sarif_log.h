@@ -101,6 +101,7 @@ class SarifLog {
     std::vector<std::string> results_;  // each compact, when there is no such file
     size_t writtenBytes_ = 0;  // to the spill file
     std::string text_;  // the result being written
+    std::string message_, qualified_;  // its message and qualified name
     bool anyResult_ = false;
     JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;

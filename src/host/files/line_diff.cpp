@@ -210,23 +210,50 @@ struct Side {
 
 // Lines become numbers, equal lines equal numbers. A last line without a
 // break differs from the same line with one. The keys are views into the
-// two texts, which outlive the numbering.
-struct LineIds {
-    std::unordered_map<std::string_view, int> withBreak;
-    std::unordered_map<std::string_view, int> withoutBreak;
-    int next = 0;
+// two texts, which outlive the numbering. An open table (of at least twice
+// as many slots as lines) in one piece, as most diffs are of a few dozen
+// lines, where a node per line would cost more than the diff.
+class LineIds {
+  public:
+    explicit LineIds(size_t lines) {
+        size_t size = 16;
+        while (size < 2 * lines) size *= 2;
+        slots_.resize(size);
+        mask_ = size - 1;
+    }
+
+    int Of(std::string_view line, bool withBreak) {
+        const size_t hash = std::hash<std::string_view>{}(line) ^ (withBreak ? 0 : kNoBreak);
+        for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+            Slot& slot = slots_[i];
+            if (slot.id < 0) {
+                slot = {hash, line, next_, withBreak};
+                return next_++;
+            }
+            if (slot.hash == hash && slot.withBreak == withBreak && slot.line == line) {
+                return slot.id;
+            }
+        }
+    }
+
+  private:
+    static constexpr auto kNoBreak = static_cast<size_t>(0x9E3779B97F4A7C15ULL);
+    struct Slot {
+        size_t hash = 0;
+        std::string_view line;
+        int id = -1;
+        bool withBreak = true;
+    };
+    std::vector<Slot> slots_;
+    size_t mask_ = 0;
+    int next_ = 0;
 };
 
 void Number(Side& side, LineIds& ids) {
     const auto& lines = side.split.lines;
     side.ids.reserve(lines.size());
-    ids.withBreak.reserve(ids.withBreak.size() + lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
-        auto& table =
-            i + 1 == lines.size() && !side.split.finalBreak ? ids.withoutBreak : ids.withBreak;
-        const auto [it, added] = table.emplace(lines[i], ids.next);
-        if (added) ++ids.next;
-        side.ids.push_back(it->second);
+        side.ids.push_back(ids.Of(lines[i], i + 1 != lines.size() || side.split.finalBreak));
     }
 }
 
@@ -236,7 +263,7 @@ void Number(Side& side, LineIds& ids) {
 std::vector<LineOp> DiffLines(const SplitText& a, const SplitText& b) {
     Side sideA{a, {}};
     Side sideB{b, {}};
-    LineIds ids;
+    LineIds ids(a.lines.size() + b.lines.size());
     Number(sideA, ids);
     Number(sideB, ids);
     return LineDiff(sideA.ids, sideB.ids).Run();
