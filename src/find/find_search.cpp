@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/side_by_side.h"
@@ -34,25 +36,44 @@ struct ModuleHits {
     std::vector<Hit> hits;
 };
 
+// The search text as the bytes of the run's code page and of UTF-8 (a
+// module's lines are in one or the other), made once; a text a page cannot
+// write is nowhere in its modules.
+struct SearchTexts {
+    SearchTexts(std::string_view findWhat, const FindOptions& options) {
+        run = text::FromUtf8(findWhat, options.codePage);
+        utf8 = text::FromUtf8(findWhat, text::CodePage::Utf8());
+        if (!options.patternSearch) {
+            if (run) runFinder.emplace(*run, options.matchCase, options.codePage);
+            if (utf8) utf8Finder.emplace(*utf8, options.matchCase, text::CodePage::Utf8());
+        }
+    }
+
+    const std::optional<std::string>& Target(bool inUtf8) const { return inUtf8 ? utf8 : run; }
+
+    // Whether text in that code page may hold a hit: the text of a plain
+    // search somewhere in its bytes, which every hit is (a pattern may
+    // match anything).
+    bool MayHoldHit(std::string_view text, bool inUtf8) const {
+        if (!Target(inUtf8)) return false;
+        const std::optional<text::TextFinder>& finder = inUtf8 ? utf8Finder : runFinder;
+        return !finder || finder->Find(text, 0) != std::string_view::npos;
+    }
+
+    std::optional<std::string> run;   // the search text in the run's code page
+    std::optional<std::string> utf8;  // and in UTF-8
+    // Their finders, for a plain search.
+    std::optional<text::TextFinder> runFinder;
+    std::optional<text::TextFinder> utf8Finder;
+};
+
 // The nodes of one search, created on the first hit below them. The modules
 // of a project are searched side by side; their hits are added to the tree
 // in the modules' order.
 class SearchRun {
 public:
     SearchRun(std::string_view findWhat, const FindOptions& options, FindTree& tree)
-        : options_(options), tree_(tree) {
-        // A module's lines are in the run's code page, or in UTF-8 (the
-        // search text as bytes of each is made once, before the helpers
-        // start). A text a page cannot write is nowhere in its modules.
-        runTarget_ = text::FromUtf8(findWhat, options.codePage);
-        utf8Target_ = text::FromUtf8(findWhat, text::CodePage::Utf8());
-        if (!options.patternSearch) {
-            if (runTarget_) runFinder_.emplace(*runTarget_, options.matchCase, options.codePage);
-            if (utf8Target_) {
-                utf8Finder_.emplace(*utf8Target_, options.matchCase, text::CodePage::Utf8());
-            }
-        }
-    }
+        : texts_(findWhat, options), options_(options), tree_(tree) {}
 
     void SearchProject(host::VBProject& project, host::CodeModule* target) {
         project_ = &project;
@@ -94,17 +115,13 @@ private:
     }
 
     // Whether the component's code is there to be searched: read now when
-    // its load deferred it and its text may hold a hit (the text of a plain
-    // search somewhere in its bytes, which every hit is; a pattern may
-    // match anything).
+    // its load deferred it and its text may hold a hit.
     bool ReadCode(host::VBComponent& component) const {
         if (!options_.readCode) return true;
-        const text::CodePage page = PageOf(*component.CodeModule());
-        const std::optional<text::TextFinder>& finder = page.IsUtf8() ? utf8Finder_ : runFinder_;
-        const std::optional<std::string>& target = page.IsUtf8() ? utf8Target_ : runTarget_;
-        if (!target) return false;
+        const bool inUtf8 = PageOf(*component.CodeModule()).IsUtf8();
+        if (!texts_.Target(inUtf8)) return false;
         return options_.readCode(component, [&](std::string_view text) {
-            return !finder || finder->Find(text, 0) != std::string_view::npos;
+            return texts_.MayHoldHit(text, inUtf8);
         });
     }
 
@@ -114,8 +131,7 @@ private:
     // nothing but the module.
     ModuleHits SearchModule(host::CodeModule& module) const {
         ModuleHits found;
-        const text::CodePage page = PageOf(module);
-        const std::optional<std::string>& target = page.IsUtf8() ? utf8Target_ : runTarget_;
+        const std::optional<std::string>& target = texts_.Target(PageOf(module).IsUtf8());
         if (!target) return found;
         long startLine = 1, startColumn = 1;
         while (static_cast<long>(found.hits.size()) <= kHitLimit) {
@@ -142,6 +158,7 @@ private:
 
     void AddModuleHits(host::VBComponent& component, ModuleHits found) {
         componentNode_ = FindTree::kRoot;
+        procedureNodes_.clear();
         for (Hit& hit : found.hits) {
             if (LimitReached()) {
                 // One hit past the limit is enough to say there are more.
@@ -153,58 +170,64 @@ private:
     }
 
     void AddHit(host::VBComponent& component, Hit& hit) {
-        const std::string projectName = project_->Name();
-        const text::CodePage page = PageOf(*component.CodeModule());
         if (projectNode_ == FindTree::kRoot) {
             foundAny_ = true;
-            projectNode_ = tree_.Add(FindTree::kRoot, "key" + projectName, projectName,
+            projectName_ = project_->Name();
+            projectNode_ = tree_.Add(FindTree::kRoot, "key" + projectName_, projectName_,
                                      std::string(ProjectImage(project_->Type())), {},
                                      host::LinesCodePage(*project_, options_.codePage));
         }
-        const ComponentGroup group = *GroupOfComponentType(component.Type());
-        long& groupNode = groupNodes_[static_cast<size_t>(group.index)];
-        if (groupNode == FindTree::kRoot) {
-            groupNode = tree_.Add(projectNode_,
-                                  "keyGroup" + projectName + "/" + std::to_string(group.index),
-                                  std::string(group.caption), "Close", "Group");
-        }
-        const std::string componentKey = "key" + projectName + "/" + component.Name();
         if (componentNode_ == FindTree::kRoot) {
-            componentNode_ = tree_.Add(groupNode, componentKey, component.Name(),
-                                       std::string(group.image), {}, page);
+            // What every hit of the component shares, made on its first.
+            componentPage_ = PageOf(*component.CodeModule());
+            const ComponentGroup group = *GroupOfComponentType(component.Type());
+            long& groupNode = groupNodes_[static_cast<size_t>(group.index)];
+            if (groupNode == FindTree::kRoot) {
+                groupNode = tree_.Add(projectNode_,
+                                      "keyGroup" + projectName_ + "/" + std::to_string(group.index),
+                                      std::string(group.caption), "Close", "Group");
+            }
+            const std::string name = component.Name();
+            componentKey_ = "key" + projectName_ + "/" + name;
+            componentNode_ = tree_.Add(groupNode, componentKey_, name, std::string(group.image), {},
+                                       componentPage_);
         }
-        const long parent = ProcedureNode(hit.procedure, componentKey, page);
+        const long parent = ProcedureNode(hit.procedure);
         ++hits_;
-        const std::string key = componentKey + "/" + std::to_string(hit.startLine) + "/" +
-                                std::to_string(hit.startColumn) + "/" +
-                                std::to_string(hit.endLine) + "/" + std::to_string(hit.endColumn);
-        tree_.Add(parent, key, std::move(hit.line), "Code", "Code", page);
+        std::string key;
+        key.reserve(componentKey_.size() + 48);
+        key.append(componentKey_);
+        for (const long part : {hit.startLine, hit.startColumn, hit.endLine, hit.endColumn}) {
+            key.append("/").append(std::to_string(part));
+        }
+        tree_.Add(parent, std::move(key), std::move(hit.line), "Code", "Code", componentPage_);
     }
 
     // The node of the procedure that holds the hit, made on its first hit;
     // the component node for a hit outside every procedure.
-    long ProcedureNode(const std::string& name, const std::string& componentKey,
-                       text::CodePage page) {
+    long ProcedureNode(const std::string& name) {
         if (name.empty()) return componentNode_;
-        for (long child : tree_.Children(componentNode_)) {
-            const FindNode& node = tree_.Node(child);
-            if (node.tag == "Procedure" && node.text == name) return child;
+        const auto [at, added] = procedureNodes_.emplace(name, FindTree::kRoot);
+        if (added) {
+            at->second = tree_.Add(componentNode_, componentKey_ + "/" + name, name, "Procedure",
+                                   "Procedure", componentPage_);
         }
-        return tree_.Add(componentNode_, componentKey + "/" + name, name, "Procedure",
-                         "Procedure", page);
+        return at->second;
     }
 
-    std::optional<std::string> runTarget_;   // the search text in the run's code page
-    std::optional<std::string> utf8Target_;  // and in UTF-8
-    // Their finders, for a plain search.
-    std::optional<text::TextFinder> runFinder_;
-    std::optional<text::TextFinder> utf8Finder_;
+    const SearchTexts texts_;
     const FindOptions& options_;
     FindTree& tree_;
     host::VBProject* project_ = nullptr;
     long projectNode_ = FindTree::kRoot;
     std::array<long, kGroupSlots> groupNodes_{};
     long componentNode_ = FindTree::kRoot;
+    // Of the component whose hits are being added: its key, its code page
+    // and its procedures' nodes by name.
+    std::string componentKey_;
+    text::CodePage componentPage_{};
+    std::unordered_map<std::string, long> procedureNodes_;
+    std::string projectName_;  // of project_, once it has a node
     long hits_ = 0;
     bool foundAny_ = false;
     bool beyondLimit_ = false;
@@ -227,6 +250,16 @@ bool InScope(const FindOptions& options, const host::VBProject& project,
 }
 
 }  // namespace
+
+std::function<bool(std::string_view text, bool utf8)> ModuleTextTest(std::string_view findWhat,
+                                                                     const FindOptions& options) {
+    if (options.patternSearch) return {};
+    auto texts = std::make_shared<const SearchTexts>(findWhat, options);
+    const bool runIsUtf8 = options.codePage.IsUtf8();
+    return [texts, runIsUtf8](std::string_view text, bool utf8) {
+        return texts->MayHoldHit(text, utf8 || runIsUtf8);
+    };
+}
 
 std::string SummaryText(long hits, bool beyondLimit) {
     return std::string(beyondLimit ? "> " : "") + std::to_string(hits) +

@@ -52,6 +52,13 @@ struct SearchOutcome {
     bool beyondLimit = false;
 };
 
+// The test a module's text passes when it may hold a hit of findWhat (the
+// one FindOptions::readCode is given), for a loader that reads modules
+// before the search: utf8 tells that the module's file is written in UTF-8.
+// Empty for a pattern, which may match anything. Thread-safe.
+std::function<bool(std::string_view text, bool utf8)> ModuleTextTest(std::string_view findWhat,
+                                                                     const FindOptions& options);
+
 // "1 hit found.", "12 hits found.", "> 1000 hits found.".
 std::string SummaryText(long hits, bool beyondLimit);
 

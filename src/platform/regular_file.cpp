@@ -39,18 +39,22 @@ bool ReadAll(int fd, std::string& bytes, size_t limit) {
     return ReadAll(fd, bytes, limit, SizeOfOpenFile(fd));
 }
 
-bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected) {
+namespace {
+
+// Reads into bytes from start on, using the room bytes has past start
+// before it grows.
+bool ReadFrom(int fd, std::string& bytes, size_t start, size_t limit, size_t expected) {
     // Read straight into the string, sized from the file's size (one byte
     // more, so that the end shows without another round).
     if (expected > limit) {
         errno = EFBIG;
         return false;
     }
-    const size_t start = bytes.size();
     // One byte past the limit shows that there is more.
     const size_t most = limit == kNoReadLimit ? kNoReadLimit : start + limit + 1;
     size_t done = start;
-    bytes.resize(std::min(most, start + std::max<size_t>(expected + 1, 4096)));
+    const size_t room = std::min(most, start + std::max<size_t>(expected + 1, 4096));
+    if (bytes.size() < room) bytes.resize(room);
     while (true) {
         if (done - start > limit) {
             bytes.resize(start);
@@ -65,6 +69,16 @@ bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected) {
         }
         done += static_cast<size_t>(n);
     }
+}
+
+}  // namespace
+
+bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected) {
+    return ReadFrom(fd, bytes, bytes.size(), limit, expected);
+}
+
+bool ReadAllOver(int fd, std::string& bytes, size_t limit, size_t expected) {
+    return ReadFrom(fd, bytes, 0, limit, expected);
 }
 
 bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind, size_t limit) {

@@ -49,6 +49,11 @@ inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();
 bool ReadAll(int fd, std::string& bytes, size_t limit = kNoReadLimit);
 // The same for a file whose size is known already (OpenRegularFile's).
 bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected);
+// The same, read over what bytes holds rather than after it (bytes ends up
+// holding the file alone): a string that file after file is read into
+// keeps its memory, and grows (which fills it first) only past the size of
+// the file before, so many small files are read without fresh memory each.
+bool ReadAllOver(int fd, std::string& bytes, size_t limit, size_t expected);
 
 // What each system does its own way for ReadAll: the size an open file
 // reports (0 when it reports none), and one read of at most most bytes (the

@@ -95,6 +95,7 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     auto target = std::make_unique<LoadedTarget>(options.into);
     target->Files().SetCheckProcedures(options.checkProcedures);
     target->Files().SetDeferCode(options.deferCode);
+    target->Files().SetCodeFilter(options.codeFilter);
     target->Files().SetLargestFile(options.largestFile);
     OpenAccess::SetPaths(*target, paths);
     target->Vbe().SetTextCodePage(options.codePage);

@@ -83,6 +83,10 @@ struct OpenOptions {
     // reads it (only with checkProcedures false): for a caller that reads
     // the text of a few modules only.
     bool deferCode = false;
+    // With deferCode: the test of a module's bytes past its header that every
+    // module whose code the caller reads passes; the bytes of one that fails
+    // are dropped as it is read (host::files::Workspace::SetCodeFilter).
+    host::files::CodeFilter codeFilter{};
     // The code page of the run: the files are read in it (a file written in
     // UTF-8 is read as UTF-8), names and paths in them compared as its text.
     text::CodePage codePage{};

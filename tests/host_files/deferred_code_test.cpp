@@ -122,13 +122,15 @@ void WriteProject(const TempFolder& folder) {
     folder.Write("p.vbp", Joined(ProjectLines(kinds)));
 }
 
-LoadedFiles LoadProject(const TempFolder& folder, bool defer, text::CodePage page = {}) {
+LoadedFiles LoadProject(const TempFolder& folder, bool defer, text::CodePage page = {},
+                        host::files::CodeFilter filter = {}) {
     LoadedFiles loaded;
     loaded.vbe = std::make_unique<host::memory::MemoryVbe>();
     loaded.vbe->SetTextCodePage(page);
     loaded.workspace = std::make_unique<host::files::Workspace>(*loaded.vbe);
     loaded.workspace->SetCheckProcedures(false);
     loaded.workspace->SetDeferCode(defer);
+    loaded.workspace->SetCodeFilter(std::move(filter));
     host::files::LoadTargets(*loaded.workspace, {folder.File("p.vbp")});
     return loaded;
 }
@@ -291,22 +293,85 @@ TEST(DeferredCode, ASearchReadsOnlyTheModulesThatMayHoldAHit) {
         find::FindTree expected;
         find::SearchProjects(*whole.vbe, c.what, options, expected);
 
-        LoadedFiles later = LoadProject(folder, true, shiftJis);
-        std::mutex lock;
-        std::set<std::string> read;
-        options.readCode = [&](host::VBComponent& component,
-                               const find::FindOptions::ModuleText& mayHoldHit) {
-            const bool loaded = host::files::LoadDeferredCode(
-                *later.workspace, static_cast<host::memory::MemoryComponent&>(component),
-                mayHoldHit);
-            const std::lock_guard<std::mutex> guard(lock);
-            if (loaded) read.insert(component.Name());
-            return loaded;
-        };
-        find::FindTree found;
-        find::SearchProjects(*later.vbe, c.what, options, found);
-        EXPECT_EQ(Dump(found), Dump(expected));
-        EXPECT_EQ(read, c.read);
+        // Loaded with the code deferred, and again with the bytes of the
+        // modules that cannot hold a hit dropped as they are read: each
+        // search reads the same modules and finds what the whole load finds.
+        for (const bool filtered : {false, true}) {
+            SCOPED_TRACE(filtered ? "filtered while read" : "deferred");
+            LoadedFiles later = LoadProject(folder, true, shiftJis,
+                                            filtered ? find::ModuleTextTest(c.what, options)
+                                                     : host::files::CodeFilter{});
+            if (filtered) {
+                // A module kept whole is one that may hold a hit; the others
+                // keep their header alone.
+                const auto test = find::ModuleTextTest(c.what, options);
+                for (int i = 1; i <= 20; ++i) {
+                    const std::string name = "m" + std::to_string(i);
+                    const host::files::ModuleFile& file = later.File(name);
+                    const std::string onDisk = folder.Read(name + ".bas");
+                    const bool kept = c.pattern || c.read.count(name) > 0;
+                    EXPECT_EQ(*file.bytes, kept ? onDisk : onDisk.substr(0, file.codeOffset))
+                        << name;
+                    EXPECT_EQ(file.codeOffset, onDisk.find("Option Explicit")) << name;
+                    if (test) {
+                        EXPECT_EQ(test(std::string_view(onDisk).substr(file.codeOffset), i == 18),
+                                  kept)
+                            << name;
+                    }
+                }
+            }
+            std::mutex lock;
+            std::set<std::string> read;
+            options.readCode = [&](host::VBComponent& component,
+                                   const find::FindOptions::ModuleText& mayHoldHit) {
+                const bool loaded = host::files::LoadDeferredCode(
+                    *later.workspace, static_cast<host::memory::MemoryComponent&>(component),
+                    mayHoldHit);
+                const std::lock_guard<std::mutex> guard(lock);
+                if (loaded) read.insert(component.Name());
+                return loaded;
+            };
+            find::FindTree found;
+            find::SearchProjects(*later.vbe, c.what, options, found);
+            EXPECT_EQ(Dump(found), Dump(expected));
+            EXPECT_EQ(read, c.read);
+            options.readCode = {};
+        }
+        EXPECT_EQ(static_cast<bool>(find::ModuleTextTest(c.what, options)), !c.pattern);
+    }
+}
+
+// A filter that drops every module's code leaves the broken modules, names,
+// types and designers of a deferred load as they were.
+TEST(DeferredCode, DroppedCodeLeavesEverythingElseAsLoaded) {
+    TempFolder folder;
+    WriteProject(folder);
+    LoadedFiles kept = LoadProject(folder, true);
+    LoadedFiles dropped = LoadProject(folder, true, {}, [](std::string_view, bool) { return false; });
+    const auto& broken = dropped.workspace->BrokenModules();
+    ASSERT_EQ(broken.size(), kept.workspace->BrokenModules().size());
+    for (size_t i = 0; i < broken.size(); ++i) {
+        EXPECT_EQ(broken[i].message, kept.workspace->BrokenModules()[i].message);
+        EXPECT_EQ(broken[i].position, kept.workspace->BrokenModules()[i].position);
+    }
+    ASSERT_EQ(dropped.Project().Components().Count(), kept.Project().Components().Count());
+    for (const ModuleKind& kind : EveryModuleKind()) {
+        SCOPED_TRACE(kind.fileName);
+        host::memory::MemoryComponent& component = dropped.Component(kind.name);
+        host::memory::MemoryComponent& expected = kept.Component(kind.name);
+        EXPECT_EQ(component.Type(), expected.Type());
+        EXPECT_EQ(component.FileCount(), expected.FileCount());
+        EXPECT_EQ(component.TextCodePage(), expected.TextCodePage());
+        EXPECT_EQ(component.Designer() != nullptr, expected.Designer() != nullptr);
+        const host::files::ModuleFile& file = dropped.File(kind.name);
+        const host::files::ModuleFile& whole = kept.File(kind.name);
+        EXPECT_EQ(file.codeOffset, whole.codeOffset);
+        EXPECT_EQ(*file.bytes, whole.bytes->substr(0, whole.codeOffset));
+        // Its code reads as empty: no test of any text finds a hit in it.
+        EXPECT_FALSE(host::files::LoadDeferredCode(*dropped.workspace, component,
+                                                   [](std::string_view code) {
+                                                       return !code.empty();
+                                                   }));
     }
 }
 

@@ -65,5 +65,37 @@ TEST_F(BoundedRead, ASourceWithoutASizeIsCutOffPastTheBound) {
     ::close(ends[0]);
 }
 
+// One string read into file after file holds each file alone, whether the
+// file is shorter or longer than the one before, and the bound holds over
+// the memory it keeps.
+TEST(ReadOver, EachReadHoldsItsFileAlone) {
+    std::string bytes;
+    for (const size_t size : {9000u, 10u, 0u, 20000u, 4096u, 4097u, 3u}) {
+        char pattern[] = "/tmp/qvaddin-over-XXXXXX";
+        const int fd = ::mkstemp(pattern);
+        ASSERT_GE(fd, 0);
+        std::string written(size, 'a');
+        for (size_t i = 0; i < size; ++i) written[i] = static_cast<char>('a' + (i + size) % 26);
+        ASSERT_EQ(::write(fd, written.data(), size), static_cast<ssize_t>(size));
+        ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+        EXPECT_TRUE(ReadAllOver(fd, bytes, kNoReadLimit, SizeOfOpenFile(fd)));
+        EXPECT_EQ(bytes, written) << size;
+        ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+        // A bound below the file's size: refused, though the string has room.
+        if (size > 5) {
+            errno = 0;
+            EXPECT_FALSE(ReadAllOver(fd, bytes, size - 1, size));
+            EXPECT_EQ(errno, EFBIG);
+            ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+            // A file that reports no size is cut off past the bound.
+            errno = 0;
+            EXPECT_FALSE(ReadAllOver(fd, bytes, size - 1, 0));
+            EXPECT_EQ(errno, EFBIG);
+        }
+        ::close(fd);
+        ::unlink(pattern);
+    }
+}
+
 }  // namespace
 }  // namespace qv::file

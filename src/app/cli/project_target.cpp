@@ -155,7 +155,8 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context) {
 }
 
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vector<std::string>& paths,
-                                         bool checkProcedures, bool deferCode) {
+                                         bool checkProcedures, bool deferCode,
+                                         host::files::CodeFilter codeFilter) {
     if (paths.empty()) {
         Usage("name a target: a .vbp project, a .vbg project group or module files");
     }
@@ -169,6 +170,7 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vec
                 .largestFile = loaded != nullptr ? settings::LargestModuleFileBytes(loaded->modulemb)
                                                  : settings::LargestModuleFileBytes(),
                 .deferCode = deferCode,
+                .codeFilter = std::move(codeFilter),
                 .codePage = run,
                 .tabWidth = RunTabWidth(context).HostWidth()});
     if (!opened.target) BadInput(opened.error);

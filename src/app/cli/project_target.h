@@ -41,9 +41,11 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context);
 // The same for the given paths (a command whose first argument is not a
 // path). A command that only reads text may pass checkProcedures false: a
 // module whose procedure lacks its End line is then loaded, not refused;
-// such a command may also defer reading the code (workspace::OpenOptions).
+// such a command may also defer reading the code, and drop the bytes of
+// modules whose code fails codeFilter as they are read (workspace::OpenOptions).
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vector<std::string>& paths,
-                                         bool checkProcedures = true, bool deferCode = false);
+                                         bool checkProcedures = true, bool deferCode = false,
+                                         host::files::CodeFilter codeFilter = {});
 
 // Applies the selectors. The project is --project or the active (startup)
 // one, and becomes the active project. A module (by name, case ignored)

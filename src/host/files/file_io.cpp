@@ -96,7 +96,11 @@ std::string SizeText(unsigned long long bytes) {
            " MB";
 }
 
-std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t largest) {
+namespace {
+
+// Reads the file at path into bytes, after what it holds (over it, when
+// over is set); throws FileError as ReadWholeFile says.
+void ReadFileInto(const std::string& path, size_t largest, std::string& bytes, bool over) {
     file::Kind kind = file::Kind::Missing;
     size_t size = 0;
     Descriptor fd(file::OpenRegularFile(path, kind, &size));
@@ -120,14 +124,26 @@ std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t
                          "not read; raise the setting if this is a module");
     };
     if (size > largest) throw tooLarge(SizeText(size));
-    auto bytes = std::make_shared<std::string>();
-    if (!file::ReadAll(fd.Get(), *bytes, largest, size)) {
+    const bool read = over ? file::ReadAllOver(fd.Get(), bytes, largest, size)
+                           : file::ReadAll(fd.Get(), bytes, largest, size);
+    if (!read) {
         if (errno == EFBIG) throw tooLarge("more than that");
         throw FileError(path, 0,
                         "the file cannot be read (" + Reason(errno) +
                             "); check the disk and your permissions");
     }
+}
+
+}  // namespace
+
+std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t largest) {
+    auto bytes = std::make_shared<std::string>();
+    ReadFileInto(path, largest, *bytes, false);
     return bytes;
+}
+
+void ReadWholeFileOver(const std::string& path, size_t largest, std::string& bytes) {
+    ReadFileInto(path, largest, bytes, true);
 }
 
 void SetWriteStepHook(WriteStepHook hook) { StepHook() = hook; }

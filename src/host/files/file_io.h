@@ -17,6 +17,10 @@ namespace qv::host::files {
 // or when it holds more than largest bytes (then before reading any).
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path,
                                                  size_t largest = file::kNoReadLimit);
+// The same into bytes, over what it held (file::ReadAllOver): a thread that
+// reads many files into one string reuses its memory. On a throw bytes
+// holds nothing that counts.
+void ReadWholeFileOver(const std::string& path, size_t largest, std::string& bytes);
 
 // "1.5 MB", "64 MB", "812 bytes": a file's size for messages.
 std::string SizeText(unsigned long long bytes);

@@ -30,8 +30,21 @@ using host::ReadDirective;
 
 constexpr std::string_view kMsFormsDesigner = "{C62A69F0-16DC-11CE-9E98-00AA00574A4F}";
 
+// The extension of the path's file name, in lower case (".frm"; "" for
+// none), as std::filesystem tells it. Asked for every module, so on a
+// system whose only separator is '/' it is read off the text itself.
 std::string Extension(const std::string& path) {
+#ifdef _WIN32
     return text::ToLower(file::Utf8Path(file::NativePath(path).extension()));
+#else
+    std::string_view name(path);
+    if (const size_t slash = name.rfind('/'); slash != std::string_view::npos) {
+        name.remove_prefix(slash + 1);
+    }
+    const size_t dot = name.rfind('.');
+    if (name == ".." || dot == std::string_view::npos || dot == 0) return {};
+    return text::ToLower(name.substr(dot));
+#endif
 }
 
 int RefinedType(int type, const ModuleHeader& header) {

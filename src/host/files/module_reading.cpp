@@ -1,6 +1,10 @@
 #include "host/files/module_reading.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "host/files/file_io.h"
@@ -11,6 +15,41 @@ namespace qv::host::files {
 namespace {
 // Fewer files than this are not worth a thread.
 constexpr size_t kFilesPerThread = 16;
+
+// Whether the file is written in UTF-8 (not ASCII, and valid UTF-8).
+bool IsUtf8File(const ParsedModule& parsed) {
+    const std::string& text = *parsed.bytes;
+    const bool ascii = parsed.ascii ? *parsed.ascii : text::IsAscii(text);
+    return !ascii && text::IsValidUtf8(text);
+}
+
+// A deferred read whose module is kept only when its code passes the
+// filter. The file is read into spare, the reading thread's string: a
+// module that fails keeps a copy of its header, and spare is read into
+// again; one that passes takes spare with it, and the thread a new one.
+ReadModule ReadFiltered(const std::string& path, size_t largest, const CodeFilter& filter,
+                        std::shared_ptr<std::string>& spare) {
+    ReadModule read;
+    try {
+        if (!spare) spare = std::make_shared<std::string>();
+        ReadWholeFileOver(path, largest, *spare);
+        read.parsed = ParseModuleHeader(path, spare);
+        read.utf8 = IsUtf8File(*read.parsed);
+        ParsedModule& parsed = *read.parsed;
+        std::string_view code(*spare);
+        code.remove_prefix(parsed.codeOffset);
+        if (filter(code, *read.utf8)) {
+            spare.reset();
+        } else {
+            parsed.bytes = std::make_shared<const std::string>(spare->data(), parsed.codeOffset);
+        }
+    } catch (...) {
+        read.parsed.reset();
+        read.error = std::current_exception();
+    }
+    return read;
+}
+
 }  // namespace
 
 ReadModule ReadModuleFile(const std::string& path, size_t largest, CodeReading code) {
@@ -26,29 +65,77 @@ ReadModule ReadModuleFile(const std::string& path, size_t largest, CodeReading c
             read.parsed->code = {};
             if (code == CodeReading::Indexed) read.index.emplace().Rebuild(lines);
         }
-        const std::string& text = *read.parsed->bytes;
-        const bool ascii = read.parsed->ascii ? *read.parsed->ascii : text::IsAscii(text);
-        read.utf8 = !ascii && text::IsValidUtf8(text);
+        read.utf8 = IsUtf8File(*read.parsed);
     } catch (...) {
         read.error = std::current_exception();
     }
     return read;
 }
 
+void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, CodeReading code,
+                     const CodeFilter& filter,
+                     const std::function<void(size_t index, ReadModule read)>& take) {
+    const size_t count = paths.size();
+    std::vector<ReadModule> results(count);
+    const bool filtered = filter && code == CodeReading::Deferred;
+    // Files are taken in order by whichever thread is free; the calling
+    // thread hands each result on in order, and reads one itself while the
+    // next it hands on is not read yet.
+    std::atomic<size_t> next{0};
+    std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[count]);
+    for (size_t i = 0; i < count; ++i) done[i].store(false, std::memory_order_relaxed);
+    std::mutex lock;
+    std::condition_variable finished;
+    auto readNext = [&](std::shared_ptr<std::string>& spare) {
+        const size_t i = next.fetch_add(1);
+        if (i >= count) return false;
+        results[i] = filtered ? ReadFiltered(paths[i], largest, filter, spare)
+                              : ReadModuleFile(paths[i], largest, code);
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            done[i].store(true, std::memory_order_release);
+        }
+        finished.notify_all();
+        return true;
+    };
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t threads = std::min(cores, std::max<size_t>(1, count / kFilesPerThread));
+    std::vector<std::thread> helpers;
+    // Should take throw, the helpers are stopped (no file more is begun)
+    // and joined before the exception leaves.
+    struct Join {
+        std::atomic<size_t>& next;
+        size_t count;
+        std::vector<std::thread>& helpers;
+        ~Join() {
+            next.store(count);
+            for (std::thread& helper : helpers) helper.join();
+        }
+    } join{next, count, helpers};
+    for (size_t t = 1; t < threads; ++t) {
+        helpers.emplace_back([&] {
+            std::shared_ptr<std::string> spare;
+            while (readNext(spare)) {
+            }
+        });
+    }
+    std::shared_ptr<std::string> spare;
+    for (size_t i = 0; i < count; ++i) {
+        while (!done[i].load(std::memory_order_acquire)) {
+            if (readNext(spare)) continue;
+            std::unique_lock<std::mutex> guard(lock);
+            finished.wait(guard, [&] { return done[i].load(std::memory_order_acquire); });
+        }
+        take(i, std::move(results[i]));
+        results[i] = ReadModule{};
+    }
+}
+
 std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,
                                         CodeReading code) {
     std::vector<ReadModule> results(paths.size());
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t threads = std::min(cores, std::max<size_t>(1, paths.size() / kFilesPerThread));
-    auto work = [&](size_t first) {
-        for (size_t i = first; i < paths.size(); i += threads) {
-            results[i] = ReadModuleFile(paths[i], largest, code);
-        }
-    };
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work, t);
-    work(0);
-    for (std::thread& helper : helpers) helper.join();
+    ReadModuleFiles(paths, largest, code, {},
+                    [&](size_t i, ReadModule read) { results[i] = std::move(read); });
     return results;
 }
 

@@ -4,11 +4,13 @@
 // cores, and put into the host one after the other in the project's order.
 
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/files/module_file.h"
+#include "host/files/workspace.h"
 #include "host/memory/procedure_index.h"
 
 namespace qv::host::files {
@@ -41,7 +43,18 @@ enum class CodeReading {
 ReadModule ReadModuleFile(const std::string& path, size_t largest,
                           CodeReading code = CodeReading::Lines);
 
-// The files read in parallel; results in the order of paths.
+// The files read side by side, on the machine's cores with the calling
+// thread among them. take is called on the calling thread with each file's
+// result, in the order of paths, as soon as it and every file before it are
+// read: the caller's work on one file goes on while the next are read.
+// filter (Deferred reading only; unset: none): a module whose bytes past the
+// header fail it keeps only its header's bytes (Workspace::SetCodeFilter),
+// and the memory it was read into is reused for the next file.
+void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, CodeReading code,
+                     const CodeFilter& filter,
+                     const std::function<void(size_t index, ReadModule read)>& take);
+
+// The files read side by side; results in the order of paths.
 std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,
                                         CodeReading code = CodeReading::Lines);
 

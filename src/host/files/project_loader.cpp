@@ -74,6 +74,12 @@ void GiveUniqueName(Workspace& workspace, memory::MemoryProject& project,
                    origin + ") is called " + shown + " here (--project " + shown + ")");
 }
 
+// The filter the reading threads apply, when the load defers the code.
+const CodeFilter& FilterFor(const Workspace& workspace) {
+    static const CodeFilter kNone;
+    return workspace.DefersCode() ? workspace.GetCodeFilter() : kNone;
+}
+
 // Resource files and related documents are components without code.
 bool HoldsNoCode(const ProjectEntry& entry) {
     return entry.componentType == vbext_ct_ResFile ||
@@ -142,6 +148,7 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     std::vector<std::optional<std::string>> found;
     std::vector<bool> passedOver;
     std::vector<std::string> modules;
+    std::vector<size_t> moduleEntries;  // the entry of each module file
     std::map<std::string, long> listed{{FileIdentity(path), 0}};
     for (const ProjectEntry& entry : text.entries) {
         found.push_back(ResolveVbPath(folder, entry.path, page));
@@ -149,26 +156,33 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
                              !ListedOnce(workspace, path, entry, page, *found.back(), listed));
         if (found.back() && !passedOver.back() && !HoldsNoCode(entry)) {
             modules.push_back(*found.back());
+            moduleEntries.push_back(found.size() - 1);
         }
     }
-    // The module files are read side by side, then added in the project's order.
-    std::vector<ReadModule> read = ReadModuleFiles(modules, workspace.LargestFile(), ReadingFor(workspace));
-    size_t next = 0;
-    for (size_t i = 0; i < text.entries.size(); ++i) {
-        const ProjectEntry& entry = text.entries[i];
-        if (passedOver[i]) continue;
-        if (!found[i]) {
-            WarnUnresolved(workspace, folder, Located(path, entry.line), entry.key + " file",
-                           entry.path, page, "project");
-            continue;
+    // The module files are read side by side, and added in the project's
+    // order as they come; the lines between them are taken in turn.
+    size_t i = 0;
+    const auto takeEntriesBefore = [&](size_t end) {
+        for (; i < end; ++i) {
+            const ProjectEntry& entry = text.entries[i];
+            if (passedOver[i]) continue;
+            if (!found[i]) {
+                WarnUnresolved(workspace, folder, Located(path, entry.line), entry.key + " file",
+                               entry.path, page, "project");
+            } else if (HoldsNoCode(entry)) {
+                AddFileComponent(workspace, project, *found[i], entry.componentType);
+            }
         }
-        if (HoldsNoCode(entry)) {
-            AddFileComponent(workspace, project, *found[i], entry.componentType);
-        } else {
-            LoadModuleOrRecord(workspace, project, *found[i], entry.componentType,
-                               std::move(read[next++]), text::ToUtf8(entry.name, page));
-        }
-    }
+    };
+    ReadModuleFiles(modules, workspace.LargestFile(), ReadingFor(workspace), FilterFor(workspace),
+                    [&](size_t k, ReadModule read) {
+                        takeEntriesBefore(moduleEntries[k]);
+                        const ProjectEntry& entry = text.entries[i];
+                        LoadModuleOrRecord(workspace, project, *found[i], entry.componentType,
+                                           std::move(read), text::ToUtf8(entry.name, page));
+                        ++i;
+                    });
+    takeEntriesBefore(text.entries.size());
     return project;
 }
 
@@ -235,12 +249,11 @@ std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
                             ".bas, .cls, .frm, .ctl, .pag, .dob or .dsr file");
         }
     }
-    // The module files are read side by side first (reading has no effect
-    // but the time it takes), then taken in the order given.
-    std::vector<ReadModule> read =
-        ReadModuleFiles(paths, workspace.LargestFile(), ReadingFor(workspace));
-    size_t next = 0;
-    for (const std::string& path : paths) {
+    // The module files are read side by side (reading has no effect but
+    // the time it takes), and taken in the order given as they come.
+    ReadModuleFiles(paths, workspace.LargestFile(), ReadingFor(workspace), FilterFor(workspace),
+                    [&](size_t k, ReadModule module) {
+        const std::string& path = paths[k];
         std::error_code ec;
         const std::string folder =
             file::Utf8Path(fs::absolute(file::NativePath(path), ec).lexically_normal().parent_path());
@@ -257,13 +270,12 @@ std::vector<memory::MemoryProject*> LoadModuleFiles(Workspace& workspace,
         // A file that is not there (or no file at all) is a mistake in the
         // command; one that is there but cannot be modelled is reported with
         // the others.
-        ReadModule& module = read[next++];
         std::error_code regular;
         if (module.error && !fs::is_regular_file(path, regular)) {
             std::rethrow_exception(module.error);
         }
         LoadModuleOrRecord(workspace, *project, path, 0, std::move(module), "");
-    }
+    });
     std::vector<memory::MemoryProject*> projects;
     for (const auto& [folder, project] : byFolder) projects.push_back(project);
     return projects;

@@ -4,9 +4,11 @@
 // header bytes as read, the line ending, the final line break, the hidden
 // attribute lines as loaded), and the warnings of the load.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/files/text_lines.h"
@@ -36,6 +38,10 @@ struct ModuleFile {
     // not known, until LoadDeferredCode reads them.
     bool codeDeferred = false;
 };
+
+// A test of a module's bytes past its header (code lines and hidden lines),
+// told whether the file is read as UTF-8; called on the reading threads.
+using CodeFilter = std::function<bool(std::string_view code, bool utf8)>;
 
 // A module file that could not be modelled (binary or damaged bytes, a
 // procedure without its closing line, a second module of one name in a
@@ -82,6 +88,13 @@ class Workspace {
     void SetDeferCode(bool defer) { deferCode_ = defer; }
     bool DefersCode() const { return deferCode_ && !checkProcedures_; }
 
+    // With deferred code: a test that every module whose code the caller
+    // will read passes (a search's text somewhere in it). The reading
+    // threads keep only the header's bytes of a module that fails it, so
+    // that its code reads as empty and its memory is reused at once.
+    void SetCodeFilter(CodeFilter filter) { codeFilter_ = std::move(filter); }
+    const CodeFilter& GetCodeFilter() const { return codeFilter_; }
+
     // The most bytes a file the load reads may hold: a larger one is refused
     // before it is read (a module is then reported like a damaged one).
     void SetLargestFile(size_t bytes) { largestFile_ = bytes; }
@@ -111,6 +124,7 @@ class Workspace {
     std::vector<memory::MemoryProject*> named_;
     bool checkProcedures_ = true;
     bool deferCode_ = false;
+    CodeFilter codeFilter_;
     size_t largestFile_ = static_cast<size_t>(kDefaultLargestModuleMb) * 1024 * 1024;
 };
 

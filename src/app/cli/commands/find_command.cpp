@@ -2,6 +2,7 @@
 // result tree, one node a line, indented by depth, the summary first.
 
 #include <ostream>
+#include <string_view>
 
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
@@ -9,6 +10,7 @@
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
 #include "find/find_model.h"
+#include "find/find_search.h"
 #include "host/files/module_loader.h"
 
 namespace qv::cli {
@@ -37,14 +39,24 @@ find::FindScope ParseScope(const std::string& value) {
 // A code-line node's key ends in start line / start column / end line / end
 // column; the line and column lead the printed line as in a compiler message.
 std::string Position(const find::FindNode& node) {
-    std::vector<std::string> parts;
-    size_t from = 0;
-    for (size_t slash; (slash = node.key.find('/', from)) != std::string::npos; from = slash + 1) {
-        parts.push_back(node.key.substr(from, slash - from));
-    }
-    parts.push_back(node.key.substr(from));
-    if (parts.size() < 4) return {};
-    return parts[parts.size() - 4] + ":" + parts[parts.size() - 3] + ": ";
+    const std::string_view key = node.key;
+    // The last "/" before the given position, if any.
+    const auto slashBefore = [&](size_t end) {
+        return end == 0 ? std::string_view::npos : key.rfind('/', end - 1);
+    };
+    const size_t endColumn = slashBefore(key.size());
+    const size_t endLine = endColumn == std::string_view::npos ? endColumn : slashBefore(endColumn);
+    const size_t column = endLine == std::string_view::npos ? endLine : slashBefore(endLine);
+    if (column == std::string_view::npos) return {};
+    const size_t before = slashBefore(column);
+    const size_t line = before == std::string_view::npos ? 0 : before + 1;
+    std::string position;
+    position.reserve(endLine - line + 3);
+    position.append(key.substr(line, column - line))
+        .append(":")
+        .append(key.substr(column + 1, endLine - column - 1))
+        .append(": ");
+    return position;
 }
 
 void PrintTree(std::ostream& out, const find::FindTree& tree) {
@@ -110,8 +122,12 @@ public:
         // A module's code is read only when its bytes may hold a hit, as the
         // search comes to it (a search that reaches the hit limit early reads
         // few modules); a routine or line to select needs the code at once.
+        // The bytes of a module that cannot hold a hit are dropped as soon as
+        // it is read.
         const bool deferCode = !context.parser.IsSet("routine") && !context.parser.IsSet("line");
-        auto target = LoadTarget(context, paths, false, deferCode);
+        auto target = LoadTarget(context, paths, false, deferCode,
+                                 deferCode ? find::ModuleTextTest(what, options)
+                                           : host::files::CodeFilter{});
         if (deferCode) {
             options.readCode = [&files = target->Files()](host::VBComponent& component,
                                                           const find::FindOptions::ModuleText& mayHoldHit) {
