@@ -31,7 +31,7 @@ bool NumberBody(host::CodeModule& module, host::Member& member, long first, long
     Lines old = tidy::ReadLines(module, first, last - first + 1);
     Lines lines = old;
     RemoveLineNumbers(lines);
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
+    tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
     if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings);
     if (lines.empty()) return false;
     lines.pop_back();
@@ -46,7 +46,7 @@ bool TidyHead(host::CodeModule& module, long start, long declaration,
               const settings::SettingsRecord& settings) {
     const Lines old = tidy::ReadLines(module, start, declaration - start);
     Lines lines = old;
-    tidy::TidyUpCode(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0, settings);
+    tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0, settings);
     return tidy::ReplaceLines(module, start, old, lines, settings.tabWidth.HostWidth());
 }
 

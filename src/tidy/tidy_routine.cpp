@@ -27,7 +27,7 @@ bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag
     const std::vector<std::string> old = ReadLines(module, start, count);
     std::vector<std::string> lines = old;
     if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
-    TidyUpCode(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings);
+    TidyUpCodeKept(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings);
     return ReplaceLines(module, start, old, lines, settings.tabWidth.HostWidth());
 }
 
@@ -74,7 +74,7 @@ bool Tidy_Declarations(host::CodeModule& module, const settings::SettingsRecord&
     if (n == 0) return false;
     const std::vector<std::string> old = ReadLines(module, 1, n);
     std::vector<std::string> lines = old;
-    TidyUpCode(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings);
+    TidyUpCodeKept(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings);
     if (lines.empty()) return false;
     const SavedPropertyList saved = SaveProperties(module);
     if (!ReplaceLines(module, 1, old, lines, settings.tabWidth.HostWidth())) return false;

@@ -76,4 +76,45 @@ void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
     CondenseBlankLines(lines);
 } QV_PASS_UP("Tidy", "TidyUpCode")
 
+LineLayouts& KeptLayouts(const KeywordList& openers, const KeywordList& closers, int routineFlag,
+                         const settings::SettingsRecord& settings) {
+    struct Kept {
+        const KeywordList* openers = nullptr;
+        const KeywordList* closers = nullptr;
+        int routineFlag = -1;
+        long select = 0;
+        long comment = 0;
+        LineLayouts layouts;
+    };
+    // A tidy of a routine uses three (its head, body and tail), a module's
+    // declarations one more.
+    constexpr size_t kCombinations = 4;
+    thread_local std::array<Kept, kCombinations> kept;
+    thread_local size_t oldest = 0;
+    const long select = settings.select;
+    const long comment = settings.comment;
+    for (Kept& k : kept) {
+        if (k.openers == &openers && k.closers == &closers && k.routineFlag == routineFlag &&
+            k.select == select && k.comment == comment) {
+            return k.layouts;
+        }
+    }
+    Kept& k = kept[oldest];
+    oldest = (oldest + 1) % kCombinations;
+    k.openers = &openers;
+    k.closers = &closers;
+    k.routineFlag = routineFlag;
+    k.select = select;
+    k.comment = comment;
+    k.layouts = LineLayouts();
+    return k.layouts;
+}
+
+void TidyUpCodeKept(std::vector<std::string>& lines, const KeywordList& openers,
+                    const KeywordList& closers, int routineFlag,
+                    const settings::SettingsRecord& settings) {
+    TidyUpCode(lines, openers, closers, routineFlag, settings,
+               &KeptLayouts(openers, closers, routineFlag, settings));
+}
+
 }  // namespace qv::tidy

@@ -6,6 +6,7 @@
 // Used by tidy itself and by the commands that insert error handling and
 // number lines, which indent the text they write with it.
 
+#include <array>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -37,6 +38,15 @@ class LineLayouts {
     std::unordered_map<std::string, Laid> laid_;
 };
 
+// The layouts this thread keeps for the lines tidied with these lists, flag
+// and settings (`select` and `comment`, all that a layout depends on
+// besides): a run over a module or project lays out many routines alike,
+// and their common lines (End If, Next, blank and comment lines, the same
+// declarations) are laid out once. Other lists, flag or settings empty the
+// layouts of the oldest of the few combinations kept.
+LineLayouts& KeptLayouts(const KeywordList& openers, const KeywordList& closers, int routineFlag,
+                         const settings::SettingsRecord& settings);
+
 // routineFlag 1: the lines are a routine's body, from the line after its
 // declaration through its closing line; the closing line goes to column 1.
 // routineFlag 0: declarations, or the lines above or below a routine.
@@ -46,5 +56,11 @@ class LineLayouts {
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
                 const KeywordList& closers, int routineFlag,
                 const settings::SettingsRecord& settings, LineLayouts* layouts = nullptr);
+
+// TidyUpCode with the layouts this thread keeps for the lists, flag and
+// settings (KeptLayouts).
+void TidyUpCodeKept(std::vector<std::string>& lines, const KeywordList& openers,
+                    const KeywordList& closers, int routineFlag,
+                    const settings::SettingsRecord& settings);
 
 }  // namespace qv::tidy

@@ -46,7 +46,7 @@ std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& change
     return diffs;
 }
 
-enum class Mode { Write, Preview };
+enum class Mode { Write, WriteOnce, Preview };
 
 // The target's own (writable) record of a file that a change names.
 host::files::ModuleFile& Writable(LoadedTarget& target, const host::files::ModuleFile* file) {
@@ -107,20 +107,33 @@ SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwri
     SaveResult result;
     std::vector<host::files::FileChange> changes;
     try {
-        changes = host::files::PendingChanges(target.Files());
-        result.dropped = DroppedOf(changes);
-        if (mode == Mode::Preview) {
-            host::files::RefuseUnwritable(changes);
-            result.diffs = DiffsOf(changes);
-        } else {
-            const std::vector<AdoptedBytes> adopted = AdoptChangedOnDisk(target, changes, overwrite);
+        if (mode == Mode::WriteOnce) {
             try {
-                host::files::WriteChanges(changes);
+                host::files::WritePendingChanges(target.Files(), changes);
             } catch (const host::files::FileError&) {
-                ForgetAdopted(adopted);
+                // A refused write tells the dropped lines of the changes
+                // found, as the other saves do.
+                result.dropped = DroppedOf(changes);
                 throw;
             }
-            TakeWrittenBytes(target, changes);
+            result.dropped = DroppedOf(changes);
+        } else {
+            changes = host::files::PendingChanges(target.Files());
+            result.dropped = DroppedOf(changes);
+            if (mode == Mode::Preview) {
+                host::files::RefuseUnwritable(changes);
+                result.diffs = DiffsOf(changes);
+            } else {
+                const std::vector<AdoptedBytes> adopted =
+                    AdoptChangedOnDisk(target, changes, overwrite);
+                try {
+                    host::files::WriteChanges(changes);
+                } catch (const host::files::FileError&) {
+                    ForgetAdopted(adopted);
+                    throw;
+                }
+                TakeWrittenBytes(target, changes);
+            }
         }
     } catch (const host::files::FileError& e) {
         result.error = e.what();
@@ -134,6 +147,10 @@ SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwri
 
 SaveResult SaveChanges(LoadedTarget& target, const OverwriteChanged& overwrite) {
     return Save(target, Mode::Write, overwrite);
+}
+
+SaveResult SaveChangesOnce(LoadedTarget& target) {
+    return Save(target, Mode::WriteOnce);
 }
 
 SaveResult PreviewChanges(LoadedTarget& target) {

@@ -47,6 +47,13 @@ using OverwriteChanged = std::function<bool(const std::string& path)>;
 // compares with.
 SaveResult SaveChanges(LoadedTarget& target, const OverwriteChanged& overwrite = {});
 
+// SaveChanges without the question, for a caller that neither saves nor
+// renders the target again (a command-line run, which ends after it): the
+// same files are written with the same refusals, but each module's new
+// text is rendered and written in turn instead of the whole target's being
+// held at once, and the files keep the bytes they were read with.
+SaveResult SaveChangesOnce(LoadedTarget& target);
+
 // Writes nothing: the diff of every module that would change, with a/ and
 // b/ in front of relative paths, in the order of the paths.
 SaveResult PreviewChanges(LoadedTarget& target);

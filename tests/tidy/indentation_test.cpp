@@ -241,5 +241,37 @@ TEST_F(Indentation, LinesLaidOutBeforeComeOutAsAFreshLayout) {
     }
 }
 
+// The layouts a thread keeps are those of the lists, flag and settings they
+// were made with: a run that changes any of them lays its lines out afresh.
+TEST_F(Indentation, KeptLayoutsFollowTheListsFlagAndSettings) {
+    const Lines body = {"' A comment", "Select Case x", "Case 1", "y = 1", "' Another",
+                        "Case Else", "If y Then", "' Inside", "z = 2 _", "  + 3", "End If",
+                        "End Select", "Type T", "End Type", "End Sub"};
+    for (int round = 0; round < 2; ++round) {  // the second takes what the first kept
+        for (const long comment : {0L, 1L, 2L, 3L}) {
+            for (const short select : {short{0}, short{1}}) {
+                for (const int flag : {0, 1}) {
+                    for (const bool declarations : {false, true}) {
+                        SCOPED_TRACE(::testing::Message() << "comment " << comment << " select "
+                                                          << select << " flag " << flag
+                                                          << " declarations " << declarations);
+                        Settings().comment = comment;
+                        Settings().select = select;
+                        const KeywordList& openers =
+                            declarations ? DeclarationOpeners() : RoutineOpeners();
+                        const KeywordList& closers =
+                            declarations ? DeclarationClosers() : RoutineClosers();
+                        Lines plain = body;
+                        TidyUpCode(plain, openers, closers, flag, Settings());
+                        Lines kept = body;
+                        TidyUpCodeKept(kept, openers, closers, flag, Settings());
+                        EXPECT_EQ(kept, plain);
+                    }
+                }
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qv::tidy

@@ -234,7 +234,7 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
         }
     }
     const workspace::SaveResult saved =
-        context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChanges(target);
+        context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChangesOnce(target);
     for (const workspace::DroppedAttribute& dropped : saved.dropped) {
         context.err << "qvaddin: warning: " << DisplayMessage(dropped.path, run)
                     << ": the attribute line \"" << DisplayText(dropped.line, dropped.codePage)

@@ -67,7 +67,8 @@ void RunAtEachCopy(CommandContext& context, const Selection& selection,
 // --dry-run prints a unified diff of them to context.out and writes
 // nothing. A changed module that is read-only: CliError exit 3 and no file
 // is written. The paths written (or that would be) go to written when
-// given. Returns kExitOk.
+// given. A run saves its target once, at its end: the target is not
+// saved again after it. Returns kExitOk.
 int SaveChanges(CommandContext& context, LoadedTarget& target,
                 std::vector<std::string>* written = nullptr);
 

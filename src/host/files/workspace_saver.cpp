@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "host/files/file_error.h"
@@ -87,6 +88,17 @@ void RefuseUnreadable(const ModuleFile& file, const std::string& bytes) {
 
 }  // namespace
 
+namespace {
+
+// The text of the several-projects refusal.
+FileError ChangedDifferently(const ModuleFile& file) {
+    return FileError(file.path, 0,
+                     "this module is in several projects of the group and was changed "
+                     "differently in them; change it in one project only (--project)");
+}
+
+}  // namespace
+
 std::vector<FileChange> PendingChanges(const Workspace& workspace) {
     std::vector<FileChange> changes;
     std::map<std::string, size_t> byIdentity;
@@ -98,12 +110,7 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace) {
         const std::string identity = FileIdentity(file->path);
         auto seen = byIdentity.find(identity);
         if (seen != byIdentity.end()) {
-            if (changes[seen->second].newBytes != rendered.bytes) {
-                throw FileError(file->path, 0,
-                                "this module is in several projects of the group and was "
-                                "changed differently in them; change it in one project only "
-                                "(--project)");
-            }
+            if (changes[seen->second].newBytes != rendered.bytes) throw ChangedDifferently(*file);
             continue;
         }
         byIdentity.emplace(identity, changes.size());
@@ -111,6 +118,52 @@ std::vector<FileChange> PendingChanges(const Workspace& workspace) {
                            std::move(rendered.dropped)});
     }
     return changes;
+}
+
+void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& found) {
+    // The files of an identity that more than one edited module has (one
+    // file in several projects of a group) keep their new bytes until the
+    // copies are compared; all others go to disk at once.
+    std::vector<std::pair<const ModuleFile*, std::string>> edited;
+    std::map<std::string, int> copies;
+    for (const auto& file : workspace.Files()) {
+        if (!ModuleEdited(*file)) continue;
+        edited.emplace_back(file.get(), FileIdentity(file->path));
+        ++copies[edited.back().second];
+    }
+    std::vector<FileChange> changes;
+    std::map<std::string, size_t> byIdentity;
+    AtomicWriteBatch batch;
+    // A file that cannot be staged is reported after the refusals that
+    // come first when everything is rendered before anything is written.
+    std::optional<FileError> stageFailure;
+    for (const auto& [file, identity] : edited) {
+        RenderedModule rendered = RenderModuleFile(*file);
+        if (rendered.bytes == *file->bytes) continue;
+        RefuseUnreadable(*file, rendered.bytes);
+        auto seen = byIdentity.find(identity);
+        if (seen != byIdentity.end()) {
+            if (changes[seen->second].newBytes != rendered.bytes) throw ChangedDifferently(*file);
+            continue;
+        }
+        byIdentity.emplace(identity, changes.size());
+        if (!stageFailure) {
+            try {
+                batch.Stage(file->path, rendered.bytes, file->bytes);
+            } catch (const FileError& e) {
+                stageFailure = e;
+            }
+        }
+        // (Swapped out: an assignment of an empty string keeps the buffer.)
+        if (copies[identity] < 2) std::string().swap(rendered.bytes);
+        changes.push_back({file, std::move(rendered.bytes), AnyFileReadOnly(*file->component),
+                           std::move(rendered.dropped)});
+    }
+    for (FileChange& change : changes) std::string().swap(change.newBytes);
+    found = std::move(changes);
+    RefuseReadOnlyAndLinked(found);
+    if (stageFailure) throw *stageFailure;
+    batch.Commit();
 }
 
 void RefuseUnwritable(const std::vector<FileChange>& changes) {

@@ -34,6 +34,17 @@ void RefuseUnwritable(const std::vector<FileChange>& changes);
 // is never overwritten (see AtomicWriteBatch).
 void WriteChanges(const std::vector<FileChange>& changes);
 
+// PendingChanges and WriteChanges in one, with the same refusals in the
+// same order, for a caller that needs the new bytes no longer once they
+// are written: each module's new bytes are rendered and go to their
+// temporary file in turn, so that only one module's new text is held at a
+// time (a project-wide command would otherwise hold the whole project's
+// new text at once). The changes are put in `changes` (without their new
+// bytes) once every module is rendered, before anything that the writing
+// refuses is thrown, as PendingChanges would return them. The temporary
+// files made before a refusal are removed again.
+void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& changes);
+
 // Removes the temporary files that a run killed while writing left next to
 // the workspace's files (see temp_files.h for what counts as one); returns
 // their paths.
