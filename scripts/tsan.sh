@@ -26,12 +26,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$build"/tests/cli/qv_test_generator --out "$work" --lines "$lines" --projects 2 >/dev/null
 qvaddin=$build/src/app/cli/qvaddin
-for command in "list" "check --routines" "stats" "find result --whole-word" \
-               "--format json check" "--format sarif check"; do
+# The target goes where @ stands (find takes its text after the target).
+for command in "list @" "check --routines @" "stats @" "find --whole-word @ result" \
+               "--format json check @" "--format sarif check @"; do
     # shellcheck disable=SC2086  # the command's words split on purpose
-    set -- $command
+    set -- ${command/@/$work/Bench.vbg}
     status=0
-    "$qvaddin" "$@" "$work/Bench.vbg" >/dev/null 2>"$work/err" || status=$?
+    "$qvaddin" "$@" >/dev/null 2>"$work/err" || status=$?
     if [[ $status -ne 0 && $status -ne 1 ]]; then
         cat "$work/err" >&2
         echo "tsan.sh: '$command' ended with $status" >&2

@@ -340,7 +340,7 @@ TEST_F(SarifCheck, FixesOfHandlersWhoseLiteralsHoldCode) {
 }
 
 TEST(SarifReplacements, LinesOfAChangeThatStartsFurtherDown) {
-    cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7};
+    cli::FileChange change{"b\r\nc\r\n", "b\r\nx\r\nc\r\n", {}, 7, {}};
     const std::vector<cli::JsonNode> replacements = SarifReplacements(change);
     ASSERT_EQ(replacements.size(), 1u);
     EXPECT_EQ(replacements[0]["deletedRegion"]["startLine"], 8);
@@ -446,20 +446,22 @@ TEST_F(SarifCheck, WhatServicesAskOfTheLog) {
 // same bytes in every run.
 TEST(SarifLog, ManyResultsComeOutInTheOrderTheyCame) {
     auto log = [] {
-        cli::SarifLog log(cli::SarifRun{});
+        cli::SarifLog sarif(cli::SarifRun{});
         for (int i = 0; i < 2500; ++i) {
             const std::string n = std::to_string(i);
             const analysis::StatusRule& rule = analysis::StatusRules()[static_cast<size_t>(i % 5)];
             cli::SarifResult result{.path = "mod" + std::to_string(i % 7) + ".bas",
+                                    .project = {},
                                     .module = "mod" + std::to_string(i % 7),
                                     .routine = "R" + n,
                                     .line = i + 1,
-                                    .finding = {&rule, rule.defaultSeverity, "status " + n}};
-            if (i % 3 == 0) result.fix = cli::FileChange{"a\r\n", "a\r\nx" + n + "\r\n", {}, i + 1};
-            log.Add(std::move(result));
+                                    .finding = {&rule, rule.defaultSeverity, "status " + n},
+                                    .fix = {}};
+            if (i % 3 == 0) result.fix = cli::FileChange{"a\r\n", "a\r\nx" + n + "\r\n", {}, i + 1, {}};
+            sarif.Add(std::move(result));
         }
         std::ostringstream out;
-        log.Write(out);
+        sarif.Write(out);
         return out.str();
     };
     const std::string text = log();
@@ -580,7 +582,7 @@ TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
         {"a\r\nb\r\nc\r\nd\r\n", "x\r\nb\r\ny\r\nd\r\n"},  // two runs
     };
     for (const auto& [before, after] : cases) {
-        const Json replacements(SarifReplacements(FileChange{before, after}));
+        const Json replacements(SarifReplacements(FileChange{before, after, {}, 1, {}}));
         EXPECT_EQ(Apply(before, replacements, "utf-8"), after) << before << " -> " << after;
     }
 }
@@ -650,10 +652,10 @@ TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
         const std::string after = c.before.substr(0, offset(c.top)) + put(c.topLines) +
                                   c.before.substr(offset(c.top), offset(c.exit) - offset(c.top)) +
                                   put(c.exitLines) + c.before.substr(offset(c.exit));
-        cli::FileChange planned{c.before, {}, {}, 3};
+        cli::FileChange planned{c.before, {}, {}, 3, {}};
         planned.insertions = *runs;
         EXPECT_EQ(Json(SarifReplacements(planned)),
-                  Json(SarifReplacements(cli::FileChange{c.before, after, {}, 3})))
+                  Json(SarifReplacements(cli::FileChange{c.before, after, {}, 3, {}})))
             << c.before;
     }
 }

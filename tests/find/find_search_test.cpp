@@ -215,7 +215,9 @@ TEST(FindSearch, TextIsSoughtInTheRunsCodePageAndInAUtf8FileAsUtf8) {
     const FindTree tree = Search(fx, dvorak, options);
     EXPECT_EQ(CodeNodes(tree), 2);
     tree.Walk([&](long, const FindNode& node, int) {
-        if (node.tag == "Code") EXPECT_EQ(text::ToUtf8(node.text, node.codePage), "s = \"Dvořák\"");
+        if (node.tag == "Code") {
+            EXPECT_EQ(text::ToUtf8(node.text, node.codePage), "s = \"Dvořák\"");
+        }
     });
 }
 

@@ -49,4 +49,15 @@ std::vector<std::pair<std::string, std::string>> Snapshot(const TempFolder& fold
     return files;
 }
 
+std::string WriteGroupSharingAModule(TempFolder& folder) {
+    folder.Write("shared/util.bas", Joined({"Attribute VB_Name = \"util\"", "Sub U()", "End Sub"}));
+    folder.Write("one/One.vbp",
+                 Joined({"Type=Exe", "Module=util; ..\\shared\\util.bas", "Name=\"One\""}));
+    folder.Write("two/Two.vbp",
+                 Joined({"Type=Exe", "Module=util; ..\\SHARED\\Util.bas", "Name=\"Two\""}));
+    folder.Write("All.vbg",
+                 Joined({"VBGROUP 5.0", "StartupProject=two\\Two.vbp", "Project=one\\One.vbp"}));
+    return folder.File("All.vbg");
+}
+
 }  // namespace qv::test

@@ -33,4 +33,8 @@ LoadedFiles Load(const std::vector<std::string>& paths, text::CodePage page = {}
 // Every file of the folder with its bytes, to show that nothing was written.
 std::vector<std::pair<std::string, std::string>> Snapshot(const TempFolder& folder);
 
+// A group of two projects that share one module, named by each with its
+// own spelling of the path (shared/util.bas); gives the group's path.
+std::string WriteGroupSharingAModule(TempFolder& folder);
+
 }  // namespace qv::test

@@ -173,23 +173,17 @@ TEST(StreamedSave, ChangesAreKnownWhenTheWriteIsRefused) {
 
 TEST(StreamedSave, ModuleSharedByTwoProjectsOfAGroup) {
     TempFolder folder;
-    folder.Write("shared/util.bas", Joined({"Attribute VB_Name = \"util\"", "Sub U()", "End Sub"}));
-    folder.Write("one/One.vbp",
-                 Joined({"Type=Exe", "Module=util; ..\\shared\\util.bas", "Name=\"One\""}));
-    folder.Write("two/Two.vbp",
-                 Joined({"Type=Exe", "Module=util; ..\\SHARED\\Util.bas", "Name=\"Two\""}));
-    folder.Write("All.vbg",
-                 Joined({"VBGROUP 5.0", "StartupProject=two\\Two.vbp", "Project=one\\One.vbp"}));
+    const std::string group = WriteGroupSharingAModule(folder);
     const std::string original = folder.Read("shared/util.bas");
     {
-        LoadedFiles loaded = Load({folder.File("All.vbg")});
+        LoadedFiles loaded = Load({group});
         loaded.Code("util", 1).InsertLines(2, "    Beep");
         loaded.Code("util", 2).InsertLines(2, "    Beep");
         loaded.Code("util", 2).InsertLines(2, "    Stop");
         EXPECT_NE(SaveAll(loaded, Save::Streamed).find("changed differently"), std::string::npos);
         EXPECT_EQ(folder.Read("shared/util.bas"), original);
     }
-    LoadedFiles loaded = Load({folder.File("All.vbg")});
+    LoadedFiles loaded = Load({group});
     loaded.Code("util", 1).InsertLines(2, "    Beep");
     loaded.Code("util", 2).InsertLines(2, "    Beep");
     std::vector<FileChange> changes;

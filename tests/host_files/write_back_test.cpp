@@ -313,15 +313,9 @@ TEST(WriteBack, AttributeLineOfAnUndeclaredMemberStaysAVisibleLine) {
 
 TEST(WriteBack, ModuleSharedByTwoProjectsOfAGroup) {
     TempFolder folder;
-    folder.Write("shared/util.bas", Joined({"Attribute VB_Name = \"util\"", "Sub U()", "End Sub"}));
-    folder.Write("one/One.vbp",
-                 Joined({"Type=Exe", "Module=util; ..\\shared\\util.bas", "Name=\"One\""}));
-    folder.Write("two/Two.vbp",
-                 Joined({"Type=Exe", "Module=util; ..\\SHARED\\Util.bas", "Name=\"Two\""}));
-    folder.Write("All.vbg",
-                 Joined({"VBGROUP 5.0", "StartupProject=two\\Two.vbp", "Project=one\\One.vbp"}));
+    const std::string group = WriteGroupSharingAModule(folder);
     {
-        LoadedFiles loaded = Load({folder.File("All.vbg")});
+        LoadedFiles loaded = Load({group});
         ASSERT_EQ(loaded.vbe->Projects().Count(), 2);
         EXPECT_EQ(loaded.vbe->ActiveVBProject()->Name(), "Two");
         loaded.Code("util", 1).InsertLines(2, "    Beep");

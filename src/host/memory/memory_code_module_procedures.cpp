@@ -6,24 +6,13 @@
 #include <cstdint>
 
 #include "host/memory/memory_host.h"
+#include "host/memory/vb_syntax.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
 namespace qv::host::memory {
 
 namespace {
-
-// Orders names with ASCII case ignored, as the procedure index does.
-int CompareFolded(std::string_view a, std::string_view b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        if (a[i] == b[i]) continue;
-        const auto x = static_cast<unsigned char>(text::AsciiLower(a[i]));
-        const auto y = static_cast<unsigned char>(text::AsciiLower(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 // Each name (case ignored, of any kind) once: the index of its first
 // procedure in the module's order and how many definitions it has of each
@@ -41,14 +30,14 @@ std::vector<NameGroup> NameGroupsOf(const ProcedureIndex& index) {
     // Stable: within a name the module's order stays, so a run starts with
     // its first procedure.
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return CompareFolded(procs[a].name, procs[b].name) < 0;
+        return CompareNames(procs[a].name, procs[b].name) < 0;
     });
     std::vector<NameGroup> groups;
     for (size_t k = 0; k < order.size();) {
         NameGroup group;
         group.first = order[k];
         size_t end = k;
-        for (; end < order.size() && CompareFolded(procs[order[end]].name, procs[order[k]].name) == 0;
+        for (; end < order.size() && CompareNames(procs[order[end]].name, procs[order[k]].name) == 0;
              ++end) {
             const int kind = procs[order[end]].kind;
             if (kind >= 0 && kind < 4) ++group.copies[kind];

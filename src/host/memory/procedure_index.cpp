@@ -9,19 +9,6 @@ namespace qv::host::memory {
 
 namespace {
 
-// Orders names with ASCII case ignored, as the host compares them: below
-// zero when a comes first, zero when they are the same name.
-int CompareNames(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return static_cast<unsigned char>(text::AsciiLower(c)); };
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        if (a[i] == b[i]) continue;  // most bytes of names that share a start
-        const unsigned char x = fold(a[i]), y = fold(b[i]);
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 // (name, kind) of a procedure comes before the one asked for.
 bool Before(const ProcInfo& p, std::string_view name, int kind) {
     const int c = CompareNames(p.name, name);

@@ -4,12 +4,15 @@
 // declarations section. Used by the in-memory host; case is ignored as VB
 // ignores it.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/text.h"
 
 namespace qv::host::memory {
 
@@ -50,6 +53,19 @@ inline bool IsCommentStart(std::string_view text) {
     return text.size() >= 3 && (text[0] | 0x20) == 'r' && (text[1] | 0x20) == 'e' &&
            (text[2] | 0x20) == 'm' &&
            (text.size() == 3 || IsBlankChar(text[3]) || text[3] == ':');
+}
+
+// Orders names with ASCII case ignored, as VB compares them: below zero
+// when a comes first, zero when they are the same name.
+inline int CompareNames(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;  // most bytes of names that share a start
+        const auto x = static_cast<unsigned char>(text::AsciiLower(a[i]));
+        const auto y = static_cast<unsigned char>(text::AsciiLower(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 inline bool IsIdentifierChar(char c) {
