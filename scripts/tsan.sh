@@ -38,6 +38,6 @@ for command in "list @" "check --routines @" "stats @" "find --whole-word @ resu
         echo "tsan.sh: '$command' ended with $status" >&2
         exit 1
     fi
-    echo "ok: $command"
+    echo "ok: ${command/ @/}"
 done
 echo "No data race found."
