@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -99,31 +100,16 @@ FileError ChangedDifferently(const ModuleFile& file) {
 
 }  // namespace
 
-std::vector<FileChange> PendingChanges(const Workspace& workspace) {
-    std::vector<FileChange> changes;
-    std::map<std::string, size_t> byIdentity;
-    for (const auto& file : workspace.Files()) {
-        if (!ModuleEdited(*file)) continue;
-        RenderedModule rendered = RenderModuleFile(*file);
-        if (rendered.bytes == *file->bytes) continue;
-        RefuseUnreadable(*file, rendered.bytes);
-        const std::string identity = FileIdentity(file->path);
-        auto seen = byIdentity.find(identity);
-        if (seen != byIdentity.end()) {
-            if (changes[seen->second].newBytes != rendered.bytes) throw ChangedDifferently(*file);
-            continue;
-        }
-        byIdentity.emplace(identity, changes.size());
-        changes.push_back({file.get(), std::move(rendered.bytes), AnyFileReadOnly(*file->component),
-                           std::move(rendered.dropped)});
-    }
-    return changes;
-}
+namespace {
 
-void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& found) {
-    // The files of an identity that more than one edited module has (one
-    // file in several projects of a group) keep their new bytes until the
-    // copies are compared; all others go to disk at once.
+// The edited modules whose rendered text differs from what was read, each
+// file once: a file that several projects of a group share must come out
+// the same from each. When stage is given, each change's new bytes go to
+// it at once, and are kept afterwards only for a file that more than one
+// edited module has, until its copies are compared.
+std::vector<FileChange> CollectChanges(
+    const Workspace& workspace,
+    const std::function<void(const ModuleFile&, const std::string&)>& stage = {}) {
     std::vector<std::pair<const ModuleFile*, std::string>> edited;
     std::map<std::string, int> copies;
     for (const auto& file : workspace.Files()) {
@@ -133,10 +119,6 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& fo
     }
     std::vector<FileChange> changes;
     std::map<std::string, size_t> byIdentity;
-    AtomicWriteBatch batch;
-    // A file that cannot be staged is reported after the refusals that
-    // come first when everything is rendered before anything is written.
-    std::optional<FileError> stageFailure;
     for (const auto& [file, identity] : edited) {
         RenderedModule rendered = RenderModuleFile(*file);
         if (rendered.bytes == *file->bytes) continue;
@@ -147,18 +129,35 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& fo
             continue;
         }
         byIdentity.emplace(identity, changes.size());
-        if (!stageFailure) {
-            try {
-                batch.Stage(file->path, rendered.bytes, file->bytes);
-            } catch (const FileError& e) {
-                stageFailure = e;
-            }
+        if (stage) {
+            stage(*file, rendered.bytes);
+            // (Swapped out: an assignment of an empty string keeps the buffer.)
+            if (copies[identity] < 2) std::string().swap(rendered.bytes);
         }
-        // (Swapped out: an assignment of an empty string keeps the buffer.)
-        if (copies[identity] < 2) std::string().swap(rendered.bytes);
         changes.push_back({file, std::move(rendered.bytes), AnyFileReadOnly(*file->component),
                            std::move(rendered.dropped)});
     }
+    return changes;
+}
+
+}  // namespace
+
+std::vector<FileChange> PendingChanges(const Workspace& workspace) { return CollectChanges(workspace); }
+
+void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& found) {
+    AtomicWriteBatch batch;
+    // A file that cannot be staged is reported after the refusals that
+    // come first when everything is rendered before anything is written.
+    std::optional<FileError> stageFailure;
+    std::vector<FileChange> changes =
+        CollectChanges(workspace, [&](const ModuleFile& file, const std::string& bytes) {
+            if (stageFailure) return;
+            try {
+                batch.Stage(file.path, bytes, file.bytes);
+            } catch (const FileError& e) {
+                stageFailure = e;
+            }
+        });
     for (FileChange& change : changes) std::string().swap(change.newBytes);
     found = std::move(changes);
     RefuseReadOnlyAndLinked(found);
