@@ -3,6 +3,8 @@
 
 #include "app/cli/json_text.h"
 
+#include <cstdint>
+
 #include <gtest/gtest.h>
 
 namespace qv::cli {
@@ -53,6 +55,30 @@ TEST(JsonText, EveryByteIsFoundAtEveryPlaceOfALongText) {
             EXPECT_EQ(out, "\"" + text.substr(0, at) + shown + text.substr(at + 1) + "\"")
                 << c << " at " << at;
         }
+    }
+}
+
+// A long text is written a piece at a time: an escape, a character of
+// several bytes or a broken one comes out the same wherever it falls.
+TEST(JsonText, ALongTextIsItsPiecesEachWrittenAlone) {
+    const std::vector<std::string> pieces{"a",      "plain run of text", "\r\n", "\"",
+                                          "\\",    "\x01",             "\t",    "\xC3\xA9",
+                                          "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xFF", "\x80",
+                                          "\x7F",   std::string(37, 'x')};
+    std::uint32_t seed = 3;
+    for (int round = 0; round < 20; ++round) {
+        std::string text, shown;
+        while (text.size() < 3000) {
+            seed = seed * 1103515245u + 12345u;
+            const std::string& piece = pieces[(seed >> 16) % pieces.size()];
+            text += piece;
+            std::string alone;
+            AppendJsonString(alone, piece);
+            shown += alone.substr(1, alone.size() - 2);
+        }
+        std::string out = "[";
+        AppendJsonString(out, text);
+        EXPECT_EQ(out, "[\"" + shown + "\"") << round;
     }
 }
 

@@ -2,6 +2,7 @@
 // not Good at its declaration's line in the file, and fixes that give
 // exactly the bytes 'qvaddin add --routine' writes.
 
+#include <cstdint>
 #include <set>
 #include <sstream>
 #include <map>
@@ -658,6 +659,90 @@ TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
                   Json(SarifReplacements(cli::FileChange{c.before, after, {}, 3, {}})))
             << c.before;
     }
+}
+
+// Where no line of a block is the same as a line next to its place, the
+// blocks are the runs, worked out without a diff: what they give must be
+// what the diff of the whole change finds, over routines of many shapes
+// (blank lines, comments, continued lines, a handler's own lines already
+// there, mixed breaks, a last line without a break).
+TEST(SarifReplacements, PlainRunsAreWhatTheDiffFinds) {
+    using Lines = std::vector<std::string>;
+    const Lines vocabulary{"Sub A()",  "",           "    Beep", "' note",      "    a = 1 + _",
+                           "        2", "X:",        "End Sub",  "    Exit Sub", "    On Error GoTo E"};
+    const Lines breaks{"\r\n", "\n", "\r"};
+    const std::vector<Lines> blocks{{},         {"    On Error GoTo E", ""}, {"", "X:", "    Exit Sub"},
+                                    {"End Sub"}, {""},                       {"' note", "    Beep"}};
+    std::uint32_t seed = 7;
+    auto next = [&](size_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<size_t>((seed >> 16) % n);
+    };
+    int cases = 0, plain = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string before;
+        const size_t count = 2 + next(6);
+        for (size_t i = 0; i < count; ++i) {
+            before += vocabulary[next(vocabulary.size())];
+            if (i + 1 < count || next(3) != 0) before += breaks[next(4) == 0 ? 1 + next(2) : 0];
+        }
+        const host::files::SplitText split = host::files::SplitFileLines(before);
+        const size_t n = split.lines.size();
+        if (n < 2) continue;
+        const size_t top = 1 + next(n - 1), exit = top + next(n - top);
+        auto offset = [&](size_t line) {
+            return static_cast<size_t>(split.lines[line].data() - before.data());
+        };
+        const Lines& topLines = blocks[next(blocks.size())];
+        const Lines& exitLines = blocks[next(blocks.size())];
+        const std::string ending = next(3) == 0 ? "\n" : "\r\n";
+        ++cases;
+        const auto runs = cli::PlainInsertedRuns(before, offset(top), topLines, offset(exit),
+                                                 exitLines, ending);
+        if (!runs) continue;
+        ++plain;
+        auto put = [&](const Lines& block) {
+            std::string out;
+            for (const std::string& line : block) out += line + ending;
+            return out;
+        };
+        const std::string after = before.substr(0, offset(top)) + put(topLines) +
+                                  before.substr(offset(top), offset(exit) - offset(top)) +
+                                  put(exitLines) + before.substr(offset(exit));
+        cli::FileChange planned{before, {}, {}, 5, {}};
+        planned.insertions = *runs;
+        EXPECT_EQ(Json(SarifReplacements(planned)),
+                  Json(SarifReplacements(cli::FileChange{before, after, {}, 5, {}})))
+            << Json(before) << " top " << top << " exit " << exit;
+        // The diff's own way gives the same runs.
+        const auto found = cli::InsertedRuns(before, offset(top), topLines, offset(exit),
+                                             exitLines, ending);
+        ASSERT_TRUE(found.has_value()) << Json(before);
+        ASSERT_EQ(found->size(), runs->size());
+        for (size_t i = 0; i < runs->size(); ++i) {
+            EXPECT_EQ((*found)[i].at, (*runs)[i].at);
+            EXPECT_EQ((*found)[i].text, (*runs)[i].text);
+        }
+    }
+    // Most shapes take the way without a diff, as nearly every routine does.
+    EXPECT_GT(plain, cases / 3);
+}
+
+// A block next to a line it repeats could be placed a line up or down: the
+// runs are then left to the diff.
+TEST(SarifReplacements, PlainRunsLeaveBlocksNextToTheirOwnLinesToTheDiff) {
+    const std::string before = "Sub A()\r\n\r\n    Beep\r\nEnd Sub\r\n";
+    const size_t blank = 9, beep = 11, end = 21;
+    const std::vector<std::string> top{"On Error GoTo E"}, exit{"", "X:"}, none;
+    const std::vector<std::string> topWithBlank{"On Error GoTo E", ""};
+    EXPECT_TRUE(cli::PlainInsertedRuns(before, beep, top, end, exit, "\r\n"));
+    EXPECT_TRUE(cli::PlainInsertedRuns(before, blank, top, end, none, "\r\n"));
+    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, topWithBlank, end, exit, "\r\n"));  // under
+    EXPECT_FALSE(cli::PlainInsertedRuns(before, blank, topWithBlank, end, none, "\r\n"));  // over
+    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, top, beep, exit, "\r\n"));  // both under
+    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, none, end, {"End Sub"}, "\r\n"));
+    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, none, end, none, "\r\n"));
+    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep + 1, top, end, exit, "\r\n"));  // no line start
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <variant>
 
 #include "analysis/code_window_cursor.h"
@@ -113,7 +114,10 @@ bool RoutineChanged(const shell::RunOutcome& outcome) {
 // module line: the module as read renders to exactly the file's bytes.
 struct ModuleFixes::Lines {
     std::vector<size_t> starts;  // the offset of each file line's first byte
-    host::memory::LineSnapshot asRead;  // the module's lines before any fix
+    // The module's lines before any fix: taken before the add command first
+    // runs (every run is put back, so the module is then as read), as most
+    // modules never need them.
+    std::optional<host::memory::LineSnapshot> asRead;
 
     long FileLineAt(size_t offset) const {
         return static_cast<long>(std::upper_bound(starts.begin(), starts.end(), offset) -
@@ -132,7 +136,6 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
     for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
         lines_->starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
     }
-    lines_->asRead = component.Code()->LinesPart(1, component.Code()->CountOfLines());
     // The module's name and its project's pick this module (they may not in
     // a group of projects of one name, or of a project with two modules of
     // one name): the selection of each routine then only places the cursor.
@@ -267,8 +270,10 @@ std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& rout
         region.before = slice;
         return region;
     }
-    region.before = host::files::RenderModuleLines(*file_, region.first, region.count, {routine});
-    if (region.before != slice) return std::nullopt;
+    if (host::files::RenderModuleLines(*file_, region.first, region.count, {routine}) != slice) {
+        return std::nullopt;
+    }
+    region.before = slice;
     return region;
 }
 
@@ -303,6 +308,7 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
         }
     }
 
+    if (!lines_->asRead) lines_->asRead = code.LinesPart(1, code.CountOfLines());
     const long first = region->first, count = region->count;
     const host::memory::LineSnapshot saved = code.LinesPart(first, count);
     std::vector<host::memory::HiddenAttribute> attributes;
@@ -314,7 +320,7 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
         if (edited.Within(first, count)) {
             code.RestorePart(first, count + edited.Shift(), saved, code.AllHiddenAttributes(), 0);
         } else {
-            code.Restore({lines_->asRead, code.AllHiddenAttributes(), 0});
+            code.Restore({*lines_->asRead, code.AllHiddenAttributes(), 0});
         }
         code.SetHiddenAttributes(routine, attributes);
     };
@@ -322,7 +328,7 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
     try {
         if (runAdd()) {
             if (edited.Within(first, count)) {
-                change = FileChange{std::move(region->before),
+                change = FileChange{std::string(region->before),
                                     host::files::RenderModuleLines(*file_, first,
                                                                    count + edited.Shift(), {routine}),
                                     component_.TextCodePage(), lines_->FileLineAt(region->from),
@@ -347,7 +353,7 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
 // statement runs on into them, which a line above that continues could make
 // happen.
 std::optional<std::optional<FileChange>> ModuleFixes::Planned(
-    const std::string& routine, int kind, long copy, long cursor, Region& region,
+    const std::string& routine, int kind, long copy, long cursor, const Region& region,
     const errorhandling::JudgedRoutine* judged) {
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
@@ -375,7 +381,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
         host::memory::IsContinued(code.Line(exit - 1))) {
         return std::nullopt;
     }
-    const std::string& before = region.before;
+    const std::string_view before = region.before;
     const std::string_view bytes = *file_->bytes;
     auto offsetOf = [&](long line) -> std::optional<size_t> {
         const char* at = code.Line(line).data();
@@ -394,7 +400,6 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     FileChange change{{}, {}, component_.TextCodePage(), lines_->FileLineAt(region.from), {}};
     if (auto insertions = InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending)) {
         change.insertions = std::move(*insertions);
-        change.before = std::move(region.before);  // the region is not asked for again
         return change;
     }
     std::string& after = change.after;
@@ -404,8 +409,128 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     after.append(before, *topAt, *exitAt - *topAt);
     append(after, exitLines);
     after.append(before, *exitAt);
-    change.before = std::move(region.before);
+    change.before = before;
     return change;
+}
+
+namespace {
+
+bool IsBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Whether a line (as SplitFileLines splits the text) starts at byte at: a
+// break ends just before it, and it is not the LF of a CR LF.
+bool StartsLine(std::string_view text, size_t at) {
+    return at > 0 && at < text.size() && IsBreak(text[at - 1]) &&
+           !(text[at - 1] == '\r' && text[at] == '\n');
+}
+
+// The line that starts at byte at, without its break.
+std::string_view LineFrom(std::string_view text, size_t at) {
+    size_t end = text.size();
+    for (const char brk : {'\r', '\n'}) {
+        const void* found = std::memchr(text.data() + at, brk, end - at);
+        if (found != nullptr) end = static_cast<size_t>(static_cast<const char*>(found) - text.data());
+    }
+    return text.substr(at, end - at);
+}
+
+// The line whose break ends just before byte at, without the break.
+std::string_view LineUpTo(std::string_view text, size_t at) {
+    size_t end = at - 1;  // the break's last byte
+    if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') --end;
+    // After the last CR or LF before it (either may be far off: a file's
+    // breaks are mostly of one kind).
+    size_t start = 0;
+    for (const char brk : {'\r', '\n'}) {
+        const void* found = memrchr(text.data() + start, brk, end - start);
+        if (found != nullptr) start = static_cast<size_t>(static_cast<const char*>(found) - text.data()) + 1;
+    }
+    return text.substr(start, end - start);
+}
+
+// How many lines start from byte from up to byte to (both line starts): the
+// breaks between, a CR LF counted once.
+long LinesBetween(std::string_view text, size_t from, size_t to) {
+    long lines = 0;
+    const char* const end = text.data() + to;
+    for (const char* p = text.data() + from;
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
+         ++p) {
+        ++lines;
+    }
+    for (const char* p = text.data() + from;
+         (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>(end - p))));
+         ++p) {
+        if (p + 1 == end || p[1] != '\n') ++lines;  // a lone CR (to starts no LF)
+    }
+    return lines;
+}
+
+bool AnyLineIs(const std::vector<std::string>& lines, std::string_view a, std::string_view b) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line == a || line == b; });
+}
+
+void AppendLines(std::string& out, const std::vector<std::string>& lines,
+                 std::string_view ending) {
+    for (const std::string& line : lines) out.append(line).append(ending);
+}
+
+size_t TextSize(const std::vector<std::string>& lines, std::string_view ending) {
+    size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + ending.size();
+    return size;
+}
+
+}  // namespace
+
+std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
+    std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
+    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending) {
+    if (topAt > exitAt || !StartsLine(before, topAt) || !StartsLine(before, exitAt)) {
+        return std::nullopt;
+    }
+    if (topLines.empty() && exitLines.empty()) return std::nullopt;
+    // A first line put in that is empty, with a LF alone, after a lone CR.
+    auto joins = [&](size_t at, const std::vector<std::string>& lines) {
+        return !lines.empty() && before[at - 1] == '\r' && lines.front().empty() &&
+               ending.starts_with('\n');
+    };
+    if (joins(topAt, topLines) || joins(exitAt, exitLines)) return std::nullopt;
+    // A line diff could match a line put in with the line of the file next
+    // to it (and so place the run a line up or down) only when the two are
+    // the same; with none the same, the lines of the file go into the new
+    // text in one way only.
+    const long top = LinesBetween(before, 0, topAt);
+    std::vector<InsertedLines> runs;
+    if (topAt == exitAt) {
+        const std::string_view above = LineUpTo(before, topAt), below = LineFrom(before, topAt);
+        if (AnyLineIs(topLines, above, below) || AnyLineIs(exitLines, above, below)) {
+            return std::nullopt;
+        }
+        std::string& text = runs.emplace_back(InsertedLines{top, {}}).text;
+        text.reserve(TextSize(topLines, ending) + TextSize(exitLines, ending));
+        AppendLines(text, topLines, ending);
+        AppendLines(text, exitLines, ending);
+        return runs;
+    }
+    if (AnyLineIs(topLines, LineUpTo(before, topAt), LineFrom(before, topAt)) ||
+        AnyLineIs(exitLines, LineUpTo(before, exitAt), LineFrom(before, exitAt))) {
+        return std::nullopt;
+    }
+    runs.reserve(2);
+    if (!topLines.empty()) {
+        std::string& text = runs.emplace_back(InsertedLines{top, {}}).text;
+        text.reserve(TextSize(topLines, ending));
+        AppendLines(text, topLines, ending);
+    }
+    if (!exitLines.empty()) {
+        const long exit = top + LinesBetween(before, topAt, exitAt);
+        std::string& text = runs.emplace_back(InsertedLines{exit, {}}).text;
+        text.reserve(TextSize(exitLines, ending));
+        AppendLines(text, exitLines, ending);
+    }
+    return runs;
 }
 
 std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
@@ -413,6 +538,9 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
                                                        size_t exitAt,
                                                        const std::vector<std::string>& exitLines,
                                                        std::string_view ending) {
+    if (auto runs = PlainInsertedRuns(before, topAt, topLines, exitAt, exitLines, ending)) {
+        return runs;
+    }
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
     const std::vector<std::string_view>& oldLines = oldSplit.lines;
     // The lines that start at the two places (a file's lines may be more
@@ -558,6 +686,11 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     block.resize(lines.size());
     size_t next = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
+        // A line without a literal has nothing to fill (most of them).
+        if (lines[i].find('"') == std::string::npos) {
+            block[i] = lines[i];
+            continue;
+        }
         block[i].clear();
         tidy::AppendFilled(block[i], lines[i], contents_, next);
     }

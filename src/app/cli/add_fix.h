@@ -32,7 +32,7 @@ struct InsertedLines {
 // the file's line firstLine and runs over whole lines (to the file's end
 // when it ends there).
 struct FileChange {
-    std::string before;
+    std::string before;         // "" when insertions say what the change is
     std::string after;          // "" when insertions say what it is
     text::CodePage codePage{};  // the file's, which both are written in
     long firstLine = 1;
@@ -61,6 +61,14 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
                                                        const std::vector<std::string>& exitLines,
                                                        std::string_view ending);
 
+// The runs InsertedRuns gives, worked out without splitting before into
+// lines: when no line of a block is the same as a line next to the place it
+// goes in, the blocks are the runs, each line with ending. None when that
+// does not hold (or the places are not where lines start).
+std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
+    std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
+    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending);
+
 // The fixes of routine after routine of one module. A change that stays
 // within its routine costs that routine (its lines rendered, and nothing
 // put back unless the command had to run), so that a module's fixes cost in
@@ -88,12 +96,12 @@ class ModuleFixes {
   private:
     struct Lines;
     // A routine's lines (first .. first + count - 1, comments above it
-    // included) and their bytes, which start at from in the file.
+    // included) and their bytes in the file, which start at from.
     struct Region {
         long first = 0;
         long count = 0;
         size_t from = 0;
-        std::string before;
+        std::string_view before;
     };
     std::optional<Region> RegionOf(const std::string& routine, int kind, long copy);
     bool RendersAsRead(const host::memory::MemoryCodeModule& code, long first, long last,
@@ -103,9 +111,8 @@ class ModuleFixes {
     // the cursor on the line, without running it: the routine's bytes with
     // the new lines spliced in where the module would render them. None when
     // that cannot be told for sure (the add command then runs and is undone).
-    // The region's bytes are taken over by the change worked out.
     std::optional<std::optional<FileChange>> Planned(
-        const std::string& routine, int kind, long copy, long cursor, Region& region,
+        const std::string& routine, int kind, long copy, long cursor, const Region& region,
         const errorhandling::JudgedRoutine* judged = nullptr);
 
     // The lines the module stores for a block put in below a line that does

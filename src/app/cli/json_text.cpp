@@ -1,5 +1,6 @@
 #include "app/cli/json_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -136,54 +137,92 @@ inline bool AnyNotPlain(std::uint64_t x) {
 
 }  // namespace
 
-void AppendJsonString(std::string& out, std::string_view text) {
+namespace {
+
+// Writes the character at text[i] as it stands in a JSON string at to (room
+// for six bytes), and moves i past it; gives the bytes written.
+size_t PutJsonCharacter(char* to, std::string_view text, size_t& i) {
     static constexpr char kHex[] = "0123456789abcdef";
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (kPlain.plain[c]) {
+        *to = static_cast<char>(c);
+        ++i;
+        return 1;
+    }
+    if (c >= 0x80) {
+        const size_t length = Utf8SequenceAt(text, i);
+        if (length == 0) {
+            std::memcpy(to, "\xEF\xBF\xBD", 3);  // U+FFFD, for this byte alone
+            ++i;
+            return 3;
+        }
+        std::memcpy(to, text.data() + i, length);
+        i += length;
+        return length;
+    }
+    ++i;
+    char escaped = 0;
+    switch (c) {
+        case '"': escaped = '"'; break;
+        case '\\': escaped = '\\'; break;
+        case '\b': escaped = 'b'; break;
+        case '\f': escaped = 'f'; break;
+        case '\n': escaped = 'n'; break;
+        case '\r': escaped = 'r'; break;
+        case '\t': escaped = 't'; break;
+        default: break;
+    }
+    if (escaped != 0) {
+        to[0] = '\\';
+        to[1] = escaped;
+        return 2;
+    }
+    // Another control character.
+    std::memcpy(to, "\\u00", 4);
+    to[4] = kHex[c >> 4];
+    to[5] = kHex[c & 15];
+    return 6;
+}
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    // Written into a buffer eight bytes at a time and appended a piece at a
+    // time: most strings are short lines with a few escapes each, and an
+    // append per plain run costs more than the bytes it copies.
+    char buffer[1024];
+    constexpr size_t kRoom = 8 * 6;  // the most eight bytes of text become
+    size_t used = 0;
     out.reserve(out.size() + text.size() + 2);
     out += '"';
-    for (size_t i = 0; i < text.size();) {
-        // A run of characters that stand as they are, in one piece.
-        size_t plain = i;
-        for (std::uint64_t eight = 0; plain + 8 <= text.size(); plain += 8) {
-            std::memcpy(&eight, text.data() + plain, 8);
-            if (AnyNotPlain(eight)) break;
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        if (used > sizeof buffer - kRoom) {
+            out.append(buffer, used);
+            used = 0;
         }
-        while (plain < text.size() && kPlain.plain[static_cast<unsigned char>(text[plain])]) {
-            ++plain;
+        if (i + 8 <= n) {
+            std::uint64_t eight = 0;
+            std::memcpy(&eight, text.data() + i, 8);
+            if (!AnyNotPlain(eight)) {  // all eight as they are
+                std::memcpy(buffer + used, &eight, 8);
+                used += 8;
+                i += 8;
+                continue;
+            }
         }
-        out.append(text.data() + i, plain - i);
-        i = plain;
-        if (i == text.size()) break;
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            const size_t length = Utf8SequenceAt(text, i);
-            if (length == 0) {
-                out += "\xEF\xBF\xBD";  // U+FFFD, for this byte alone
+        // The eight (or the rest) one by one.
+        for (const size_t stop = std::min(i + 8, n); i < stop;) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (kPlain.plain[c]) {
+                buffer[used++] = static_cast<char>(c);
                 ++i;
             } else {
-                out.append(text.substr(i, length));
-                i += length;
+                used += PutJsonCharacter(buffer + used, text, i);
             }
-            continue;
         }
-        switch (c) {
-            case '"': out.append("\\\"", 2); break;
-            case '\\': out.append("\\\\", 2); break;
-            case '\b': out.append("\\b", 2); break;
-            case '\f': out.append("\\f", 2); break;
-            case '\n': out.append("\\n", 2); break;
-            case '\r': out.append("\\r", 2); break;
-            case '\t': out.append("\\t", 2); break;
-            default:
-                if (c < 0x20) {
-                    out += "\\u00";
-                    out += kHex[c >> 4];
-                    out += kHex[c & 15];
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-        ++i;
     }
+    out.append(buffer, used);
     out += '"';
 }
 
