@@ -155,10 +155,13 @@ namespace {
 // A replacement that puts lines in before the line (1-based, of the file)
 // and deletes nothing, as JsonText writes an object: its keys sorted.
 void AppendInsertion(std::string& out, long line, std::string_view text, const Encoding& encoding) {
+    char digits[24];
+    const std::string_view number(digits, static_cast<size_t>(
+        std::to_chars(std::begin(digits), std::end(digits), line).ptr - digits));
     out += R"({"deletedRegion":{"endColumn":1,"endLine":)";
-    AppendNumber(out, line);
+    out += number;
     out += R"(,"startColumn":1,"startLine":)";
-    AppendNumber(out, line);
+    out += number;
     out += R"(},"insertedContent":{"text":)";
     AppendJsonText(out, text, encoding.page);
     out += "}}";
