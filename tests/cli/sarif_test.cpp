@@ -668,11 +668,15 @@ TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
 // there, mixed breaks, a last line without a break).
 TEST(SarifReplacements, PlainRunsAreWhatTheDiffFinds) {
     using Lines = std::vector<std::string>;
-    const Lines vocabulary{"Sub A()",  "",           "    Beep", "' note",      "    a = 1 + _",
-                           "        2", "X:",        "End Sub",  "    Exit Sub", "    On Error GoTo E"};
+    const Lines vocabulary{"Sub A()",   "",   "    Beep", "' note",       "    a = 1 + _",
+                           "        2", "X:", "End Sub",  "    Exit Sub", "    On Error GoTo E"};
     const Lines breaks{"\r\n", "\n", "\r"};
-    const std::vector<Lines> blocks{{},         {"    On Error GoTo E", ""}, {"", "X:", "    Exit Sub"},
-                                    {"End Sub"}, {""},                       {"' note", "    Beep"}};
+    const std::vector<Lines> blocks{{},
+                                    {"    On Error GoTo E", ""},
+                                    {"", "X:", "    Exit Sub"},
+                                    {"End Sub"},
+                                    {""},
+                                    {"' note", "    Beep"}};
     std::uint32_t seed = 7;
     auto next = [&](size_t n) {
         seed = seed * 1103515245u + 12345u;
@@ -742,7 +746,8 @@ TEST(SarifReplacements, PlainRunsLeaveBlocksNextToTheirOwnLinesToTheDiff) {
     EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, top, beep, exit, "\r\n"));  // both under
     EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, none, end, {"End Sub"}, "\r\n"));
     EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, none, end, none, "\r\n"));
-    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep + 1, top, end, exit, "\r\n"));  // no line start
+    // Not where a line starts.
+    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep + 1, top, end, exit, "\r\n"));
 }
 
 }  // namespace

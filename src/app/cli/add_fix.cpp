@@ -429,7 +429,9 @@ std::string_view LineFrom(std::string_view text, size_t at) {
     size_t end = text.size();
     for (const char brk : {'\r', '\n'}) {
         const void* found = std::memchr(text.data() + at, brk, end - at);
-        if (found != nullptr) end = static_cast<size_t>(static_cast<const char*>(found) - text.data());
+        if (found != nullptr) {
+            end = static_cast<size_t>(static_cast<const char*>(found) - text.data());
+        }
     }
     return text.substr(at, end - at);
 }
@@ -443,7 +445,9 @@ std::string_view LineUpTo(std::string_view text, size_t at) {
     size_t start = 0;
     for (const char brk : {'\r', '\n'}) {
         const void* found = memrchr(text.data() + start, brk, end - start);
-        if (found != nullptr) start = static_cast<size_t>(static_cast<const char*>(found) - text.data()) + 1;
+        if (found != nullptr) {
+            start = static_cast<size_t>(static_cast<const char*>(found) - text.data()) + 1;
+        }
     }
     return text.substr(start, end - start);
 }
