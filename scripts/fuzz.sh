@@ -43,8 +43,7 @@ if ! command -v clang++ >/dev/null 2>&1 ||
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq clang libclang-rt-dev >/dev/null
 fi
 
-launcher=()
-command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+source scripts/compiler_cache.sh
 cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_FUZZ=ON \
   -DQV_BUILD_TESTS=OFF -DQV_BUILD_BENCH=OFF >/dev/null

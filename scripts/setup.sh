@@ -20,10 +20,7 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev nlohmann-json3-dev libg
 scripts/install_packages.sh "${packages[@]}"
 
 build_dir="$1"; shift
-# A compiler cache, when the machine has one, makes rebuilds after small
-# changes quick; the build does not need it.
-launcher=()
-command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+source scripts/compiler_cache.sh
 cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 # QV_BUILD_TARGET builds one target (and what it needs) instead of all.
 cmake --build "$build_dir" -j "$(nproc)" ${QV_BUILD_TARGET:+--target "$QV_BUILD_TARGET"}

@@ -25,8 +25,7 @@ packages=(cmake ninja-build googletest nlohmann-json3-dev python3 g++-mingw-w64-
 scripts/install_packages.sh "${packages[@]}"
 
 start=$(date +%s)
-launcher=()
-command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+source scripts/compiler_cache.sh
 cmake -S . -B "$build_dir" -G Ninja "${launcher[@]}" \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
   -DQV_BUILD_BENCH=OFF >/dev/null
