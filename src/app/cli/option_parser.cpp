@@ -76,6 +76,8 @@ void OptionParser::AddOption(const Option& option) {
     options_.push_back(option);
 }
 
+void OptionParser::SetDescription(std::string_view description) { description_ = description; }
+
 void OptionParser::AddPositionalArgument(std::string name, std::string description,
                                          std::string syntax) {
     if (syntax.empty()) syntax = name;

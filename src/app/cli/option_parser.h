@@ -35,7 +35,7 @@ class OptionParser {
     // (the name when empty).
     void AddPositionalArgument(std::string name, std::string description, std::string syntax = "");
     // The text under the usage line of the help.
-    void SetDescription(std::string description) { description_ = std::move(description); }
+    void SetDescription(std::string_view description);
 
     // arguments[0] is the program. False on an unknown option or a missing
     // or unexpected value (ErrorText says which); what could be read is
