@@ -307,6 +307,21 @@ TEST_F(Editing, ACommittedGroupPacksTheLinesAndTheNextGroupStillEditsThem) {
     EXPECT_EQ(m.Lines(1, m.CountOfLines()), edited + "\r\n' end");
 }
 
+// Lines foreseen for another place or another tab width than the ones they
+// land at are tidied again, as a plain insert would.
+TEST_F(Editing, ShapedLinesForeseenForAnotherPlaceOrWidthAreTidiedAgain) {
+    test::VbFixture local;
+    auto& m = *local.Add("M", vbext_ct_StdModule, Vb({"Sub A(a, _", "  b)", "End Sub"})).Code();
+    const int width = local.Vbe().TabWidth();
+    m.InsertShapedLines(9, "\tx = 1", {"x = 1"}, width);
+    EXPECT_EQ(m.Lines(4, 1), TidyReceivedLine("\tx = 1", width, false)) << "past the end";
+    m.InsertShapedLines(2, "10\ty", {"10 y"}, width + 3);
+    EXPECT_EQ(m.Lines(2, 1), TidyReceivedLine("10\ty", width, true)) << "another width";
+    m.InsertShapedLines(1, "Here:  ", {"Here:"}, width);
+    EXPECT_EQ(m.Lines(1, 1), "Here:");
+    EXPECT_EQ(m.CountOfLines(), 6);
+}
+
 // The full reading of the text, for comparison with the index that edits keep.
 std::vector<std::tuple<std::string, long, long, long>> Snapshot(memory::MemoryCodeModule& m) {
     std::vector<std::tuple<std::string, long, long, long>> out;

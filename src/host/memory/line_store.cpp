@@ -229,9 +229,16 @@ void LineStore::Compact() {
     const std::string* file = buffers_.empty() ? nullptr : buffers_.front().get();
     if (file != nullptr && file->size() > UINT32_MAX) return;
     const auto count = static_cast<size_t>(Count());
+    const char* begin = file != nullptr ? file->data() : nullptr;
+    const char* end = file != nullptr ? file->data() + file->size() : nullptr;
+    // As InLoadedFile, for the one file.
+    const auto inFile = [begin, end](std::string_view line) {
+        return begin != nullptr && line.data() >= begin && line.data() + line.size() <= end;
+    };
     size_t own = 0;
     for (size_t i = 0; i < count; ++i) {
-        if (!InLoadedFile(Line(static_cast<long>(i)))) own += Line(static_cast<long>(i)).size();
+        const std::string_view line = Line(static_cast<long>(i));
+        if (!inFile(line)) own += line.size();
     }
     if (own >= kOwn) return;
     auto copy = std::make_unique<char[]>(own);
@@ -241,8 +248,8 @@ void LineStore::Compact() {
     for (size_t i = 0; i < count; ++i) {
         const std::string_view line = Line(static_cast<long>(i));
         const auto length = static_cast<std::uint32_t>(line.size());
-        if (InLoadedFile(line)) {
-            places.push_back({static_cast<std::uint32_t>(line.data() - file->data()), length});
+        if (inFile(line)) {
+            places.push_back({static_cast<std::uint32_t>(line.data() - begin), length});
             continue;
         }
         if (!line.empty()) std::memcpy(copy.get() + at, line.data(), line.size());
