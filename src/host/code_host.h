@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/host_constants.h"
 #include "platform/code_page.h"
@@ -157,6 +158,17 @@ class CodeModule {
     // Inserts the text (which may hold CR LF) before line; the host tidies
     // each line it receives as the IDE does.
     virtual void InsertLines(long line, std::string_view text) = 0;
+    // InsertLines(line, text) for a caller that has foreseen the stored
+    // lines already: shaped holds text's lines, none with a break in it, each
+    // as TidyReceivedLine at tabWidth makes it after the line before. A host
+    // that tidies received lines with that width takes them as they are
+    // instead of tidying them a second time.
+    virtual void InsertShapedLines(long line, std::string_view text,
+                                   std::vector<std::string>&& shaped, int tabWidth) {
+        (void)shaped;
+        (void)tabWidth;
+        InsertLines(line, text);
+    }
     virtual void DeleteLines(long startLine, long count = 1) = 0;
     virtual long ProcStartLine(std::string_view procName, int procKind) const = 0;
     virtual long ProcBodyLine(std::string_view procName, int procKind) const = 0;

@@ -1,5 +1,8 @@
 #include "tidy/module_lines.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "host/received_line.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
@@ -21,6 +24,13 @@ std::vector<std::string> AsStored(const std::vector<std::string>& lines, std::st
     return stored;
 }
 
+// A line holds a break: the host would split it into several.
+bool HoldsBreak(const std::vector<std::string>& lines) {
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find_first_of("\r\n") != std::string::npos;
+    });
+}
+
 }  // namespace
 
 std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count) {
@@ -32,7 +42,7 @@ bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::s
                   const std::vector<std::string>& newLines, int hostTabWidth) try {
     if (newLines.empty()) return false;
     const std::string previous = start > 1 ? module.Lines(start - 1, 1) : std::string();
-    const std::vector<std::string> stored = AsStored(newLines, previous, hostTabWidth);
+    std::vector<std::string> stored = AsStored(newLines, previous, hostTabWidth);
 
     // The changed middle: lines equal at both ends stay where they are.
     size_t head = 0;
@@ -54,8 +64,17 @@ bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::s
         const std::vector<std::string> middle(newLines.begin() + static_cast<long>(head),
                                               newLines.end() - static_cast<long>(tail));
         const std::string joined = text::JoinLines(middle);
-        // The host stores " " as one empty line.
-        module.InsertLines(at, joined.empty() ? std::string(" ") : joined);
+        if (joined.empty() || HoldsBreak(middle)) {
+            // The host stores " " as one empty line.
+            module.InsertLines(at, joined.empty() ? std::string(" ") : joined);
+        } else {
+            // The stored lines are foreseen already: the host need not
+            // tidy them again.
+            std::vector<std::string> shaped(
+                std::make_move_iterator(stored.begin() + static_cast<long>(head)),
+                std::make_move_iterator(stored.end() - static_cast<long>(tail)));
+            module.InsertShapedLines(at, joined, std::move(shaped), hostTabWidth);
+        }
     }
     return true;
 }

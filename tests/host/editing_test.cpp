@@ -152,6 +152,12 @@ std::vector<std::string_view> LinesOf(const memory::LineStore& store) {
     return lines;
 }
 
+// Every line of the store, copied.
+std::vector<std::string> TextOf(const memory::LineStore& store) {
+    const std::vector<std::string_view> lines = LinesOf(store);
+    return {lines.begin(), lines.end()};
+}
+
 bool SameViews(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](auto x, auto y) {
         return x.data() == y.data() && x.size() == y.size();
@@ -197,6 +203,123 @@ TEST(LineStore, LinesFromOutsideTheFileStayViews) {
     store.Assign(file, views);
     EXPECT_FALSE(store.Packed());
     EXPECT_TRUE(SameViews(LinesOf(store), views));
+}
+
+// After a group of edits the lines are packed again: the file's lines keep
+// their exact places (the writer reads their breaks there), the lines
+// written since are copies that outlive the arena they were written into,
+// and the store takes edits again as before.
+TEST(LineStore, CompactKeepsTheFilesPlacesAndCopiesTheLinesWrittenSince) {
+    auto file = std::make_shared<const std::string>("Sub A()\r\n\r\n    x = 1\r\nEnd Sub");
+    std::vector<std::string_view> views{
+        {file->data(), 7}, {file->data() + 9, 0}, {file->data() + 11, 9}, {file->data() + 22, 7}};
+    memory::LineStore store;
+    store.Assign(file, views);
+    store.Insert(3, {"    y = 2", "", "' typed"});
+    store.Erase(0, 1);
+    const std::vector<std::string> text = TextOf(store);
+    store.Compact();
+    EXPECT_TRUE(store.Packed());
+    ASSERT_EQ(store.Count(), 6);
+    EXPECT_EQ(TextOf(store), text);
+    EXPECT_EQ(store.Line(0).data(), file->data() + 9) << "an empty line of the file keeps its place";
+    EXPECT_EQ(store.Line(1).data(), file->data() + 11);
+    EXPECT_EQ(store.Line(5).data(), file->data() + 22);
+    EXPECT_TRUE(store.Line(3).empty());
+    const auto inFile = [&](std::string_view line) {
+        return line.data() >= file->data() && line.data() <= file->data() + file->size();
+    };
+    EXPECT_FALSE(inFile(store.Line(2)));
+    EXPECT_FALSE(inFile(store.Line(4)));
+
+    // Edited again: the copies stay readable while new lines are written
+    // next to them, and a snapshot keeps the file's lines as views.
+    const memory::LineSnapshot before = store.Snapshot();
+    for (int i = 0; i < 300; ++i) store.Insert(store.Count(), {"' more " + std::to_string(i)});
+    EXPECT_FALSE(store.Packed());
+    EXPECT_EQ(store.Line(2), "    y = 2");
+    EXPECT_EQ(store.Line(4), "' typed");
+    EXPECT_EQ(store.Line(305), "' more 299");
+    store.Compact();
+    EXPECT_EQ(store.Line(2), "    y = 2");
+    EXPECT_EQ(store.Line(305), "' more 299");
+    EXPECT_EQ(store.Line(1).data(), file->data() + 11);
+    store.Restore(before);
+    EXPECT_EQ(TextOf(store), text);
+    EXPECT_EQ(store.Line(5).data(), file->data() + 22);
+
+    // A store moved elsewhere keeps its copies.
+    store.Compact();
+    memory::LineStore moved = std::move(store);
+    EXPECT_EQ(TextOf(moved), text);
+}
+
+TEST(LineStore, CompactLeavesLinesOfSeveralFilesAsViews) {
+    // An undo in the workbench may put back lines of the file as it was
+    // before a save: those keep their places in that older file.
+    auto older = std::make_shared<const std::string>("Sub A()\r\nEnd Sub");
+    auto newer = std::make_shared<const std::string>("Sub B()\r\nEnd Sub");
+    memory::LineSnapshot lines;
+    lines.buffers = {older, newer};
+    lines.lines = {{older->data(), 7}, {newer->data() + 9, 7}};
+    memory::LineStore store;
+    store.Restore(lines);
+    store.Compact();
+    EXPECT_FALSE(store.Packed());
+    EXPECT_TRUE(SameViews(LinesOf(store), lines.lines));
+
+    // Lines of no file at all are copied.
+    memory::LineStore typed;
+    typed.Assign(std::vector<std::string>{"Sub C()", "", "End Sub"});
+    typed.Compact();
+    EXPECT_TRUE(typed.Packed());
+    EXPECT_EQ(LinesOf(typed), (std::vector<std::string_view>{"Sub C()", "", "End Sub"}));
+}
+
+// A module's group of edits, committed, leaves the lines packed and as they
+// were edited; the next group edits them and can still be cancelled.
+TEST_F(Editing, ACommittedGroupPacksTheLinesAndTheNextGroupStillEditsThem) {
+    std::vector<std::string> lines = {"Option Explicit"};
+    for (int i = 0; i < 20; ++i) {
+        lines.insert(lines.end(), {"Sub R" + std::to_string(i) + "()", "    x = 1", "End Sub"});
+    }
+    test::VbFixture local;
+    auto& m = *local.Add("M", vbext_ct_StdModule, Vb(lines)).Code();
+    m.BeginTransaction();
+    for (int i = 0; i < 20; ++i) {
+        const long body = m.ProcBodyLine("R" + std::to_string(i), 0);
+        m.InsertLines(body + 1, "    On Error GoTo Error_Routine");
+        m.DeleteLines(body + 2, 1);
+    }
+    const std::string edited = m.Lines(1, m.CountOfLines());
+    m.CommitTransaction();
+    EXPECT_EQ(m.Lines(1, m.CountOfLines()), edited);
+    EXPECT_EQ(m.ProcBodyLine("R19", 0), 59);
+
+    m.BeginTransaction();
+    m.InsertLines(3, "    y = 2");
+    m.DeleteLines(1, 1);
+    m.CancelTransaction();
+    EXPECT_EQ(m.Lines(1, m.CountOfLines()), edited);
+    m.BeginTransaction();
+    m.InsertLines(m.CountOfLines() + 1, "' end");
+    m.CommitTransaction();
+    EXPECT_EQ(m.Lines(1, m.CountOfLines()), edited + "\r\n' end");
+}
+
+// Lines foreseen for another place or another tab width than the ones they
+// land at are tidied again, as a plain insert would.
+TEST_F(Editing, ShapedLinesForeseenForAnotherPlaceOrWidthAreTidiedAgain) {
+    test::VbFixture local;
+    auto& m = *local.Add("M", vbext_ct_StdModule, Vb({"Sub A(a, _", "  b)", "End Sub"})).Code();
+    const int width = local.Vbe().TabWidth();
+    m.InsertShapedLines(9, "\tx = 1", {"x = 1"}, width);
+    EXPECT_EQ(m.Lines(4, 1), TidyReceivedLine("\tx = 1", width, false)) << "past the end";
+    m.InsertShapedLines(2, "10\ty", {"10 y"}, width + 3);
+    EXPECT_EQ(m.Lines(2, 1), TidyReceivedLine("10\ty", width, true)) << "another width";
+    m.InsertShapedLines(1, "Here:  ", {"Here:"}, width);
+    EXPECT_EQ(m.Lines(1, 1), "Here:");
+    EXPECT_EQ(m.CountOfLines(), 6);
 }
 
 // The full reading of the text, for comparison with the index that edits keep.

@@ -115,5 +115,33 @@ TEST_F(TidyTest, RemovingNumbersAndTidyingGivesTheTidiedOriginal) {
     }
 }
 
+// ReplaceLines foresees what the host stores to write only what changes, and
+// hands the foreseen lines on instead of having them tidied again: the
+// module must come out as a plain insert of the text makes it, also when
+// the foreseen lines cannot be used (another tab width, a line holding a
+// break, a blank line alone).
+TEST_F(TidyTest, ReplacedLinesAreStoredAsAPlainInsertStoresThem) {
+    const Lines start = {"Sub A(a, _", "  b)", "x = 1", "y = 2", "End Sub"};
+    const std::vector<Lines> replacements = {
+        {"\tx = 1  ", "Here:\ty = 2", "  10\tz = \"a\tb\" '\tnote", "    c = d _",
+         "  5 + 1", "y = 2"},
+        {"x = 1", "", "  y = 2\r\n\tz = 3 _", "12 q"},
+        {""},
+    };
+    int round = 0;
+    for (const Lines& replacement : replacements) {
+        for (const int width : {fx.Vbe().TabWidth(), fx.Vbe().TabWidth() + 2}) {
+            const std::string name = std::to_string(round++);
+            auto* replaced = fx.Add("R" + name, host::vbext_ct_StdModule, Vb(start)).Code();
+            auto* plain = fx.Add("P" + name, host::vbext_ct_StdModule, Vb(start)).Code();
+            ASSERT_TRUE(ReplaceLines(*replaced, 3, {"x = 1", "y = 2"}, replacement, width));
+            plain->DeleteLines(3, 2);
+            const std::string text = text::JoinLines(replacement);
+            plain->InsertLines(3, text.empty() ? " " : text);
+            EXPECT_EQ(fx.Text("R" + name), fx.Text("P" + name)) << "width " << width;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qv::tidy

@@ -14,8 +14,10 @@ constexpr size_t kBlockSize = 64 * 1024;
 }  // namespace
 
 void LineStore::SetLines(std::vector<std::string_view> lines) {
+    packed_ = false;
     packedBase_ = nullptr;
-    places_ = {};
+    // (Swapped out: an assignment of {} keeps the capacity.)
+    std::vector<Place>().swap(places_);
     slots_ = std::move(lines);
     gapStart_ = gapEnd_ = slots_.size();
     liveBytes_ = 0;
@@ -32,12 +34,15 @@ bool LineStore::Pack(const std::string& buffer, const std::vector<std::string_vi
         // empty line keeps its place too: the break after it is read there.
         const auto at = reinterpret_cast<std::uintptr_t>(line.data());
         const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
-        if (at < begin || at + line.size() > begin + buffer.size()) return false;
+        if (at < begin || at + line.size() > begin + buffer.size() || line.size() >= kOwn) {
+            return false;
+        }
         places.push_back(
             {static_cast<std::uint32_t>(at - begin), static_cast<std::uint32_t>(line.size())});
         bytes += line.size();
     }
     SetLines({});
+    packed_ = true;
     packedBase_ = buffer.data();
     places_ = std::move(places);
     liveBytes_ = bytes;
@@ -48,25 +53,32 @@ void LineStore::Unpack() {
     if (!Packed()) return;
     std::vector<std::string_view> views;
     views.reserve(places_.size());
-    for (const Place& p : places_) views.emplace_back(packedBase_ + p.offset, p.length);
+    for (const Place& p : places_) views.push_back(PlacedLine(p));
+    // The own buffer becomes a block of the arena, which the views point into.
+    if (own_) blocks_.push_back(std::move(own_));
+    blockUsed_ = blockSize_ = 0;
     const size_t bytes = liveBytes_;
     SetLines(std::move(views));
     liveBytes_ = bytes;
 }
 
+void LineStore::ClearArena() {
+    blocks_.clear();
+    own_.reset();
+    blockUsed_ = blockSize_ = arenaBytes_ = 0;
+}
+
 void LineStore::Assign(std::shared_ptr<const std::string> buffer,
                        std::vector<std::string_view> lines) {
     buffers_.clear();
-    blocks_.clear();
-    blockUsed_ = blockSize_ = arenaBytes_ = 0;
+    ClearArena();
     buffers_.push_back(std::move(buffer));
     if (!Pack(*buffers_.back(), lines)) SetLines(std::move(lines));
 }
 
 void LineStore::Assign(const std::vector<std::string>& lines) {
     buffers_.clear();
-    blocks_.clear();
-    blockUsed_ = blockSize_ = arenaBytes_ = 0;
+    ClearArena();
     SetLines({});
     Insert(0, lines);
 }
@@ -208,9 +220,51 @@ bool LineStore::InLoadedFile(std::string_view line) const {
 
 void LineStore::Restore(LineSnapshot snapshot) {
     buffers_ = std::move(snapshot.buffers);
-    blocks_.clear();
-    blockUsed_ = blockSize_ = arenaBytes_ = 0;
+    ClearArena();
     SetLines(std::move(snapshot.lines));
+}
+
+void LineStore::Compact() {
+    if (Packed() || buffers_.size() > 1) return;
+    const std::string* file = buffers_.empty() ? nullptr : buffers_.front().get();
+    if (file != nullptr && file->size() > UINT32_MAX) return;
+    const auto count = static_cast<size_t>(Count());
+    const char* begin = file != nullptr ? file->data() : nullptr;
+    const char* end = file != nullptr ? file->data() + file->size() : nullptr;
+    // As InLoadedFile, for the one file.
+    const auto inFile = [begin, end](std::string_view line) {
+        return begin != nullptr && line.data() >= begin && line.data() + line.size() <= end;
+    };
+    size_t own = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view line = Line(static_cast<long>(i));
+        if (!inFile(line)) own += line.size();
+    }
+    if (own >= kOwn) return;
+    auto copy = std::make_unique<char[]>(own);
+    std::vector<Place> places;
+    places.reserve(count);
+    size_t at = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view line = Line(static_cast<long>(i));
+        const auto length = static_cast<std::uint32_t>(line.size());
+        if (inFile(line)) {
+            places.push_back({static_cast<std::uint32_t>(line.data() - begin), length});
+            continue;
+        }
+        if (!line.empty()) std::memcpy(copy.get() + at, line.data(), line.size());
+        places.push_back({static_cast<std::uint32_t>(at), length | kOwn});
+        at += line.size();
+    }
+    const size_t bytes = liveBytes_;
+    ClearArena();
+    SetLines({});
+    packed_ = true;
+    packedBase_ = file != nullptr ? file->data() : nullptr;
+    places_ = std::move(places);
+    own_ = std::move(copy);
+    arenaBytes_ = own;
+    liveBytes_ = bytes;
 }
 
 void LineStore::CompactIfMostlyDead() {

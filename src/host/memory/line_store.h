@@ -7,7 +7,11 @@
 // arena that is compacted when most of it is dead. The views are kept with a
 // gap at the place of the last edit: a command that edits routine after
 // routine down (or up) a module moves only the views between two edits, so
-// a whole module's run stays linear in its size.
+// a whole module's run stays linear in its size. Once a group of edits
+// ends, the lines are packed again: those of the file as places in it, the
+// others copied into one buffer of the store's own (a module edited once and
+// then only read until it is written holds no views, gap or half-used
+// blocks).
 
 #include <cstdint>
 #include <memory>
@@ -52,11 +56,12 @@ class LineStore {
     // index is 0-based.
     std::string_view Line(long index) const {
         const auto i = static_cast<size_t>(index);
-        if (Packed()) return {packedBase_ + places_[i].offset, places_[i].length};
+        if (Packed()) return PlacedLine(places_[i]);
         return slots_[i < gapStart_ ? i : i + GapSize()];
     }
-    // The lines are still the places in one file they were loaded as.
-    bool Packed() const { return packedBase_ != nullptr; }
+    // The lines are places (in the loaded file, or in the store's own buffer
+    // of lines written since), eight bytes a line.
+    bool Packed() const { return packed_; }
 
     // The loaded files' bytes that lines point into (a snapshot put back
     // may bring an older version of a file than the one loaded last).
@@ -72,17 +77,32 @@ class LineStore {
     void Insert(long index, const std::vector<std::string>& lines);
     void Erase(long index, long count);
 
+    // Packs the lines again (see Packed) when they are views: the lines of
+    // the loaded file keep their places in it, the others are copied into
+    // one buffer. Views taken before into lines written since are no longer
+    // valid. Left as views when lines point into several loaded files.
+    void Compact();
+
   private:
     // A line as loaded: where it stands in the file's bytes.
     struct Place {
         std::uint32_t offset;
-        std::uint32_t length;
+        std::uint32_t length;  // with kOwn set: a place in own_, not in the file
     };
+    static constexpr std::uint32_t kOwn = 0x80000000u;
+    std::string_view PlacedLine(const Place& p) const {
+        if ((p.length & kOwn) == 0) return {packedBase_ + p.offset, p.length};
+        const std::uint32_t length = p.length & ~kOwn;
+        // An empty line written since points nowhere, as before it was packed.
+        return length == 0 ? std::string_view() : std::string_view(own_.get() + p.offset, length);
+    }
     // The loaded lines as places, when every one lies in buffer and the
     // buffer is small enough to be counted in 32 bits; false otherwise.
     bool Pack(const std::string& buffer, const std::vector<std::string_view>& lines);
     // Before an edit: the places become views.
     void Unpack();
+    // Frees the lines written since the load (the arena and the own buffer).
+    void ClearArena();
     std::string_view Store(std::string_view line);
     bool InLoadedFile(std::string_view line) const;
     void CompactIfMostlyDead();
@@ -91,10 +111,13 @@ class LineStore {
     void OpenGap(size_t index, size_t size);
     void SetLines(std::vector<std::string_view> lines);
 
-    // While packedBase_ is set, the lines are places_ in the bytes there (and
-    // slots_ is empty); else the views, with slots_[gapStart_, gapEnd_) unused.
+    // While packed_, the lines are places_ in the bytes at packedBase_ or in
+    // own_ (and slots_ is empty); else the views, with slots_[gapStart_,
+    // gapEnd_) unused.
+    bool packed_ = false;
     const char* packedBase_ = nullptr;
     std::vector<Place> places_;
+    std::unique_ptr<char[]> own_;
     std::vector<std::string_view> slots_;
     size_t gapStart_ = 0;
     size_t gapEnd_ = 0;

@@ -164,8 +164,23 @@ std::vector<std::string> MemoryCodeModule::ReceivedLines(long line, std::string_
 void MemoryCodeModule::InsertLines(long line, std::string_view text) {
     if (line < 1) Raise(err::kInvalidProcedureCall);
     if (text.empty()) return;
-    const long at = std::min(line, lines_.Count() + 1);
-    std::vector<std::string> lines = ReceivedLines(line, text);
+    InsertReceived(std::min(line, lines_.Count() + 1), ReceivedLines(line, text));
+}
+
+void MemoryCodeModule::InsertShapedLines(long line, std::string_view text,
+                                         std::vector<std::string>&& shaped, int tabWidth) {
+    // Lines shaped with another width, or after another line than the one
+    // they land under (a line past the end lands after the last), are
+    // shaped here again.
+    if (line < 1 || text.empty() || line > lines_.Count() + 1 || tabWidth != Vbe().TabWidth() ||
+        shaped.empty()) {
+        InsertLines(line, text);
+        return;
+    }
+    InsertReceived(line, std::move(shaped));
+}
+
+void MemoryCodeModule::InsertReceived(long at, std::vector<std::string> lines) {
     const long oldDeclarations = indexCurrent_ ? index_.DeclarationLines() : -1;
     RecordEdit(at - 1, 0, static_cast<long>(lines.size()));
     lines_.Insert(at - 1, lines);

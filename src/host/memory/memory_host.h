@@ -200,6 +200,8 @@ class MemoryCodeModule : public CodeModule {
     std::string Lines(long startLine, long count) const override;
     std::string_view LineView(long line) const override;
     void InsertLines(long line, std::string_view text) override;
+    void InsertShapedLines(long line, std::string_view text, std::vector<std::string>&& shaped,
+                           int tabWidth) override;
     // The lines InsertLines(line, text) would store, tidied as received,
     // without storing them.
     std::vector<std::string> ReceivedLines(long line, std::string_view text) const;
@@ -308,6 +310,9 @@ class MemoryCodeModule : public CodeModule {
   private:
     long CheckedProc(std::string_view procName, int procKind) const;
     const MemberRecord* DeclaredProcedure(std::string_view procName, int procKind) const;
+    // Inserts lines as received (tidied already) before line at (1-based,
+    // at most one past the last).
+    void InsertReceived(long at, std::vector<std::string> lines);
     void AfterEdit(long line, long oldDeclarationLines);
     void AfterReload(long oldCount);
     void PutBack(const State& state);
