@@ -57,6 +57,10 @@ class LineStore {
     }
     // The lines are still the places in one file they were loaded as.
     bool Packed() const { return packedBase_ != nullptr; }
+    // Whether one of count lines from index (0-based) holds the byte c.
+    // Lines loaded in the file's order are searched as the one run of bytes
+    // they lie in, and line by line only when that run holds it.
+    bool AnyHolds(long index, long count, char c) const;
 
     // The loaded files' bytes that lines point into (a snapshot put back
     // may bring an older version of a file than the one loaded last).
@@ -95,6 +99,8 @@ class LineStore {
     // slots_ is empty); else the views, with slots_[gapStart_, gapEnd_) unused.
     const char* packedBase_ = nullptr;
     std::vector<Place> places_;
+    // Each place lies past the one before it in the file.
+    bool inFileOrder_ = false;
     std::vector<std::string_view> slots_;
     size_t gapStart_ = 0;
     size_t gapEnd_ = 0;

@@ -283,6 +283,11 @@ class MemoryCodeModule : public CodeModule {
     }
     // One line, 1-based, without copying.
     std::string_view Line(long line) const { return lines_.Line(line - 1); }
+    // Whether a line from `from` to `to` (1-based, both within the module)
+    // holds the byte c.
+    bool AnyLineHolds(long from, long to, char c) const {
+        return lines_.AnyHolds(from - 1, to - from + 1, c);
+    }
     // Bumped by every edit; a module whose count is 0 holds what was loaded.
     unsigned long EditCount() const { return editCount_; }
 
