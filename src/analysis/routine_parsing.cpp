@@ -306,20 +306,38 @@ std::string RemoveComments(host::CodeModule& module, std::string_view name, int 
 std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
                            std::string& fullText) try {
     if (span.lastLine - span.firstLine < 1) return {};
-    fullText = module.Lines(span.firstLine, span.lastLine - span.firstLine);
+    fullText = BodyText(module, span);
+    return CodeWithoutComments(module, span);
+} QV_PASS_UP("AddIn", "RemoveComments")
+
+std::string BodyText(host::CodeModule& module, const RoutineSpan& span) try {
+    if (span.lastLine - span.firstLine < 1) return {};
+    return module.Lines(span.firstLine, span.lastLine - span.firstLine);
+} QV_PASS_UP("AddIn", "BodyText")
+
+std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& span) try {
+    if (span.lastLine - span.firstLine < 1) return {};
+    // Every line of every routine judged passes here: the tests are
+    // written out on the line's bytes.
+    const auto commentLine = [](std::string_view t) {
+        return !t.empty() && (t[0] == '\'' || t.starts_with("Rem "));
+    };
+    const auto continued = [](std::string_view t) {
+        return t.size() >= 2 && t[t.size() - 1] == '_' && t[t.size() - 2] == ' ';
+    };
     std::string result;
-    result.reserve(fullText.size());
     bool inComment = false;
     bool any = false;
     // The lines are read where the module keeps them (no line holds a
-    // break, so they are the pieces of fullText between its CR LF pairs).
+    // break, so they are the pieces of the full text between its CR LF
+    // pairs).
     const long last = std::min(span.lastLine - 1, module.CountOfLines());
     for (long l = span.firstLine; l <= last; ++l) {
         const std::string_view line = module.LineView(l);
         const std::string_view t = Trim(line);
         if (t == kOpeningMarker || t == kClosingMarker) {
             inComment = false;  // marker lines count as code
-        } else if (IsCommentLine(t)) {
+        } else if (commentLine(t)) {
             inComment = true;
         }
         if (!inComment && !t.empty()) {
@@ -327,10 +345,10 @@ std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
             result.append(line);
             any = true;
         }
-        if (!text::EndsWith(t, " _")) inComment = false;
+        if (!continued(t)) inComment = false;
     }
     return result;
-} QV_PASS_UP("AddIn", "RemoveComments")
+} QV_PASS_UP("AddIn", "CodeWithoutComments")
 
 std::string ParameterList(host::Member& member, int kind, bool leadingComma) try {
     host::CodeModule& module = ModuleOf(member);

@@ -85,6 +85,11 @@ std::string RemoveComments(host::CodeModule& module, std::string_view name, int 
 // The same for the routine at a place already found.
 std::string RemoveComments(host::CodeModule& module, const RoutineSpan& span,
                            std::string& fullText);
+// Its two halves, for a caller that needs the full text only now and then:
+// the code without comment and blank lines, and the full text (both empty
+// for a routine without a line between its first and closing lines).
+std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& span);
+std::string BodyText(host::CodeModule& module, const RoutineSpan& span);
 std::string ParameterList(host::Member& member, int kind, bool leadingComma);
 int ProcKind(std::string_view typeColumnText);
 // The other way: "Get", "Let", "Set", or "" for a routine that is not a

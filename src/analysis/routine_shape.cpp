@@ -37,10 +37,7 @@ std::string_view LineText(host::CodeModule& module, long line) {
 bool HoldsHash(host::CodeModule& module, long from, long to) {
     const long last = std::min(to, module.CountOfLines());
     if (const auto* memory = dynamic_cast<const host::memory::MemoryCodeModule*>(&module)) {
-        for (long l = std::max(from, 1L); l <= last; ++l) {
-            if (memory->Line(l).find('#') != std::string_view::npos) return true;
-        }
-        return false;
+        return memory->AnyLineHolds(std::max(from, 1L), last, '#');
     }
     for (long l = std::max(from, 1L); l <= last; ++l) {
         if (module.LineView(l).find('#') != std::string_view::npos) return true;

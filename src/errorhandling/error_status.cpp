@@ -122,8 +122,16 @@ StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int
 StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
                             std::string_view codeText, std::string_view fullText,
                             const settings::SettingsRecord& settings) try {
+    return GetRoutineStatus(module, name, kind, codeText, [&] { return fullText; }, settings);
+} QV_PASS_UP("AddIn", "GetRoutineStatus")
+
+StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
+                            std::string_view codeText,
+                            const std::function<std::string_view()>& readFullText,
+                            const settings::SettingsRecord& settings) try {
     if (modSearchText::StringInRoutine(codeText, "On Error GoTo " + settings.label2)) {
         TemplateRoutine routine = RoutineOf(module, name, kind);
+        const std::string_view fullText = readFullText();
         return {TestForTop(routine, fullText, settings),
                 TestForOldStuff(routine, fullText, settings)};
     }

@@ -9,6 +9,7 @@
 // wildcards) is IN ERROR; holding every template line with other lines in
 // between is EXTRA CODE.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,12 @@ StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int
 // already at hand, so that it is not read again.
 StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
                             std::string_view codeText, std::string_view fullText,
+                            const settings::SettingsRecord& settings);
+// The same, the full body text read (by readFullText) only when the
+// judgement needs it: for a routine with the standard On Error line.
+StatusPair GetRoutineStatus(host::CodeModule& module, std::string_view name, int kind,
+                            std::string_view codeText,
+                            const std::function<std::string_view()>& readFullText,
                             const settings::SettingsRecord& settings);
 
 int TestForTop(host::CodeModule& module, std::string_view name, int kind,

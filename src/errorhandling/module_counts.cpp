@@ -29,13 +29,19 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
     row.name = entry.name;
     row.kind = entry.kind;
     row.copy = entry.copy;
-    std::string fullText;
     RoutineShape shape;
     const RoutineSpan span = FirstAndLast(module, entry.name, entry.kind, shape);
-    const std::string code = RemoveComments(module, span, fullText);
+    const std::string code = CodeWithoutComments(module, span);
+    // The full text is read for a routine with the standard On Error line
+    // alone: most of a project without handlers never needs it.
+    std::optional<std::string> fullText;
+    const auto readFullText = [&]() -> std::string_view {
+        if (!fullText) fullText = BodyText(module, span);
+        return *fullText;
+    };
     if (!shape.oneLine && shape.closed && shape.nests) row.changeSpan = span;
     row.declarationLine = shape.body;
-    row.status = GetRoutineStatus(module, entry.name, entry.kind, code, fullText, settings);
+    row.status = GetRoutineStatus(module, entry.name, entry.kind, code, readFullText, settings);
     // The member itself only when the terminate test needs it: a handle
     // made for every routine would stay for the whole run.
     row.required = ErrorHandlingRequired(module, MemberName(module, entry.name), settings);
@@ -46,8 +52,8 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
                             text::EndsWithIgnoreCase(entry.name, "_Terminate") &&
                             errorhandling::IsTermimate(module.Members().Item(entry.name)) &&
                             errorhandling::HoldsTerminateHandler(code);
-    if (row.status.top == kStatusInError) row.topGap = TopBlockGap(fullText, settings);
-    if (row.status.exit == kStatusInError) row.exitGap = ExitBlockGap(fullText, settings);
+    if (row.status.top == kStatusInError) row.topGap = TopBlockGap(readFullText(), settings);
+    if (row.status.exit == kStatusInError) row.exitGap = ExitBlockGap(readFullText(), settings);
     if (withType) {
         row.typeWord = analysis::KindWord(row.kind);
         row.routineType = row.kind != host::vbext_pk_Proc

@@ -44,6 +44,41 @@ protected:
     test::VbFixture fx;
 };
 
+// A routine judged IN ERROR is told what its blocks lack, from its full
+// text, which judging reads only for routines with the standard On Error
+// line: the words are those the full text read at once gives.
+TEST_F(Counts, GapsOfBlocksInErrorComeFromTheFullText) {
+    fx.Add("Module1", host::vbext_ct_StdModule,
+           Join({{"Public Sub Alone()", "    ' why", "    On Error GoTo Error_Routine",
+                  "    DoWork", "End Sub"},
+                 {"Public Sub Missing()", "    DoWork", "End Sub"},
+                 {"Public Sub Commented()", "    On Error GoTo Error_Routine ' here",
+                  "End Sub"},
+                 Handled("Public Sub Renamed()", "Module1.OldName")}));
+    host::CodeModule& module = fx.Module("Module1");
+    const settings::SettingsRecord& settings = defaults.Record();
+    for (const char* name : {"Alone", "Missing", "Commented", "Renamed"}) {
+        const RoutineStatusRow row = JudgeRoutine(module, {name, 0, 0}, false, settings);
+        std::string fullText;
+        const std::string code = RemoveComments(module, name, 0, fullText);
+        EXPECT_EQ(row.status, GetRoutineStatus(module, name, 0, code, fullText, settings)) << name;
+        EXPECT_EQ(row.topGap, row.status.top == kStatusInError ? TopBlockGap(fullText, settings)
+                                                               : std::string())
+            << name;
+        EXPECT_EQ(row.exitGap, row.status.exit == kStatusInError
+                                   ? ExitBlockGap(fullText, settings)
+                                   : std::string())
+            << name;
+    }
+    const RoutineStatusRow alone = JudgeRoutine(module, {"Alone", 0, 0}, false, settings);
+    EXPECT_EQ(alone.status.exit, kStatusInError);
+    EXPECT_NE(alone.exitGap, "") << "no exit block below the On Error line";
+    const RoutineStatusRow commented = JudgeRoutine(module, {"Commented", 0, 0}, false, settings);
+    EXPECT_EQ(commented.status.top, kStatusInError);
+    EXPECT_NE(commented.topGap, "") << "no line holds the On Error statement alone";
+    EXPECT_EQ(JudgeRoutine(module, {"Missing", 0, 0}, false, settings).status.top, kStatusMissing);
+}
+
 TEST_F(Counts, EveryTallyFromOneModule) {
     fx.Add("Module1", host::vbext_ct_StdModule,
            Join({{"Option Explicit", "Private mValue As Long", ""},

@@ -322,6 +322,51 @@ TEST_F(Editing, ShapedLinesForeseenForAnotherPlaceOrWidthAreTidiedAgain) {
     EXPECT_EQ(m.CountOfLines(), 6);
 }
 
+// Whether some lines hold a byte: the bytes between loaded lines (a hidden
+// attribute line) do not count, lines in any order are searched whole, and
+// an edit is seen.
+TEST(LineStore, AnyHoldsSearchesTheLinesAlone) {
+    auto file = std::make_shared<const std::string>(
+        "Sub A()\r\nAttribute A.VB_Description = \"#1\"\r\n    x = 1\r\n    #If B Then\r\nEnd Sub");
+    const auto at = [&](std::string_view line) {
+        return std::string_view(file->data() + file->find(line), line.size());
+    };
+    const std::vector<std::string_view> views{at("Sub A()"), at("    x = 1"),
+                                              at("    #If B Then"), at("End Sub")};
+    memory::LineStore store;
+    store.Assign(file, views);
+    ASSERT_TRUE(store.Packed());
+    EXPECT_FALSE(store.AnyHolds(0, 2, '#')) << "the hidden line between them holds it";
+    EXPECT_TRUE(store.AnyHolds(0, 3, '#'));
+    EXPECT_TRUE(store.AnyHolds(2, 1, '#'));
+    EXPECT_FALSE(store.AnyHolds(3, 1, '#'));
+    EXPECT_FALSE(store.AnyHolds(2, 0, '#'));
+
+    // Lines out of the file's order are not the run of bytes from the first
+    // to the last.
+    auto plain = std::make_shared<const std::string>("Sub A()\r\n    x = 1\r\n    #If B\r\n");
+    memory::LineStore reordered;
+    reordered.Assign(plain, {{plain->data(), 7}, {plain->data() + 20, 9}, {plain->data() + 9, 9}});
+    ASSERT_TRUE(reordered.Packed());
+    ASSERT_EQ(reordered.Line(1), "    #If B");
+    EXPECT_TRUE(reordered.AnyHolds(0, 3, '#'));
+    EXPECT_FALSE(reordered.AnyHolds(0, 1, '#'));
+
+    store.Insert(1, {"' #2"});
+    EXPECT_TRUE(store.AnyHolds(0, 2, '#'));
+    store.Erase(1, 1);
+    EXPECT_FALSE(store.AnyHolds(0, 2, '#'));
+    EXPECT_TRUE(store.AnyHolds(1, 2, '#'));
+
+    // Packed again after edits, with a line written since in the store's own
+    // buffer: that line is not a place in the file.
+    store.Insert(0, {"' #3"});
+    store.Compact();
+    ASSERT_TRUE(store.Packed());
+    EXPECT_TRUE(store.AnyHolds(0, 1, '#'));
+    EXPECT_FALSE(store.AnyHolds(1, 2, '#'));
+}
+
 // The full reading of the text, for comparison with the index that edits keep.
 std::vector<std::tuple<std::string, long, long, long>> Snapshot(memory::MemoryCodeModule& m) {
     std::vector<std::tuple<std::string, long, long, long>> out;

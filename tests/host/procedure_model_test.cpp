@@ -94,6 +94,31 @@ TEST_F(ProcedureModel, DeclareStatementsAndContinuedDeclarations) {
     EXPECT_EQ(SpanOf(m, "Work").count, 3);
 }
 
+// A Declare of a procedure's name hides the procedure from lookups by
+// name; the module learns of one (in any letter case) that an edit adds to
+// its declarations, and of its removal, and a comment naming the word
+// declares nothing.
+TEST_F(ProcedureModel, DeclareAddedOrRemovedByAnEditHidesTheProcedure) {
+    auto& m = *fx.Add("Module1", vbext_ct_StdModule,
+                      Vb({"' about the module",  // 1
+                          "Private x As Long",   // 2
+                          "Public Sub Beep()",   // 3
+                          "End Sub"}))
+                   .Code();
+    EXPECT_EQ(m.ProcStartLine("Beep", vbext_pk_Proc), 3);
+    m.InsertLines(2, "Private DECLARE Sub beep Lib \"k\" ()");
+    EXPECT_EQ(m.ProcStartLine("Beep", vbext_pk_Proc), 2) << "the Declare's own line";
+    EXPECT_EQ(m.ProcBodyLine("BEEP", vbext_pk_Proc), 2);
+    EXPECT_EQ(m.ProcCountLines("Beep", vbext_pk_Proc), 1);
+    m.DeleteLines(2);
+    EXPECT_EQ(m.ProcBodyLine("Beep", vbext_pk_Proc), 3) << "the procedure again, once it is gone";
+    m.InsertLines(1, "Declare Function Beep Lib \"k\" () As Long");
+    EXPECT_EQ(m.ProcBodyLine("Beep", vbext_pk_Proc), 1) << "a Declare on the first line";
+    m.DeleteLines(1);
+    m.InsertLines(1, "' we declare nothing here");
+    EXPECT_EQ(m.ProcBodyLine("Beep", vbext_pk_Proc), 4) << "a comment holding the word";
+}
+
 TEST_F(ProcedureModel, AccessorsInAnyOrder) {
     auto& m = *fx.Add("Class1", vbext_ct_ClassModule,
                       Vb({"Private v As Long",                       // 1

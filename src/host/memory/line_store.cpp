@@ -16,6 +16,7 @@ constexpr size_t kBlockSize = 64 * 1024;
 void LineStore::SetLines(std::vector<std::string_view> lines) {
     packed_ = false;
     packedBase_ = nullptr;
+    inFileOrder_ = false;
     // (Swapped out: an assignment of {} keeps the capacity.)
     std::vector<Place>().swap(places_);
     slots_ = std::move(lines);
@@ -29,6 +30,8 @@ bool LineStore::Pack(const std::string& buffer, const std::vector<std::string_vi
     std::vector<Place> places;
     places.reserve(lines.size());
     size_t bytes = 0;
+    bool inFileOrder = true;
+    size_t previousEnd = 0;
     for (const std::string_view line : lines) {
         // Compared as addresses: a view from elsewhere is kept as a view. An
         // empty line keeps its place too: the break after it is read there.
@@ -39,14 +42,34 @@ bool LineStore::Pack(const std::string& buffer, const std::vector<std::string_vi
         }
         places.push_back(
             {static_cast<std::uint32_t>(at - begin), static_cast<std::uint32_t>(line.size())});
+        inFileOrder = inFileOrder && at - begin >= previousEnd;
+        previousEnd = at - begin + line.size();
         bytes += line.size();
     }
     SetLines({});
     packed_ = true;
     packedBase_ = buffer.data();
     places_ = std::move(places);
+    inFileOrder_ = inFileOrder;
     liveBytes_ = bytes;
     return true;
+}
+
+bool LineStore::AnyHolds(long index, long count, char c) const {
+    if (count <= 0) return false;
+    const auto first = static_cast<size_t>(index);
+    const auto last = first + static_cast<size_t>(count) - 1;
+    if (Packed() && inFileOrder_) {
+        // The bytes between two lines are a break, or lines hidden from the
+        // code: a byte found there alone is told apart below.
+        const char* from = packedBase_ + places_[first].offset;
+        const char* to = packedBase_ + places_[last].offset + places_[last].length;
+        if (std::memchr(from, c, static_cast<size_t>(to - from)) == nullptr) return false;
+    }
+    for (size_t i = first; i <= last; ++i) {
+        if (Line(static_cast<long>(i)).find(c) != std::string_view::npos) return true;
+    }
+    return false;
 }
 
 void LineStore::Unpack() {

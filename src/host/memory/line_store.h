@@ -62,6 +62,10 @@ class LineStore {
     // The lines are places (in the loaded file, or in the store's own buffer
     // of lines written since), eight bytes a line.
     bool Packed() const { return packed_; }
+    // Whether one of count lines from index (0-based) holds the byte c.
+    // Lines loaded in the file's order are searched as the one run of bytes
+    // they lie in, and line by line only when that run holds it.
+    bool AnyHolds(long index, long count, char c) const;
 
     // The loaded files' bytes that lines point into (a snapshot put back
     // may bring an older version of a file than the one loaded last).
@@ -118,6 +122,9 @@ class LineStore {
     const char* packedBase_ = nullptr;
     std::vector<Place> places_;
     std::unique_ptr<char[]> own_;
+    // Each place lies in the file at packedBase_, past the one before it
+    // (never so once a line lies in own_).
+    bool inFileOrder_ = false;
     std::vector<std::string_view> slots_;
     size_t gapStart_ = 0;
     size_t gapEnd_ = 0;

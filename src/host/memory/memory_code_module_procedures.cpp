@@ -55,9 +55,8 @@ std::vector<NameGroup> NameGroupsOf(const ProcedureIndex& index) {
 const MemberRecord* MemoryCodeModule::DeclaredProcedure(std::string_view procName,
                                                         int procKind) const {
     if (procKind != vbext_pk_Proc) return nullptr;
-    const MemberRecord* record = members_.Find(procName, false);
-    if (record == nullptr || record->type != vbext_mt_Method ||
-        record->location > Index().DeclarationLines()) {
+    const MemberRecord* record = members_.FindDeclare(procName);
+    if (record == nullptr || record->location > Index().DeclarationLines()) {
         return nullptr;
     }
     return record;

@@ -142,6 +142,11 @@ class MemoryMembers : public Members {
     // declares the name (an item declared in each branch of an #If has
     // several), in order.
     std::vector<long> DeclarationStatements(std::string_view name) const;
+    // The Declare statement of that name in the declarations section, or
+    // nullptr. A section without the word Declare is told so without
+    // reading its statements: most modules have none, and every lookup of
+    // a Sub or Function by name asks.
+    const MemberRecord* FindDeclare(std::string_view name) const;
 
   private:
     // The members of the declarations section, read again after an edit
@@ -164,6 +169,10 @@ class MemoryMembers : public Members {
     // Every declaring statement's record, with repeats, in order.
     mutable std::vector<MemberRecord> statements_;
     mutable size_t declarationRecords_ = 0;  // records_ of the declarations section
+    // Whether a line of the declarations section holds the word Declare,
+    // for the section as it was at that version.
+    mutable bool mayDeclare_ = false;
+    mutable unsigned long mayDeclareFor_ = ~0UL;
     std::unordered_map<std::string, std::unique_ptr<MemoryMember>> handles_;
 };
 
@@ -276,6 +285,11 @@ class MemoryCodeModule : public CodeModule {
     }
     // One line, 1-based, without copying.
     std::string_view Line(long line) const { return lines_.Line(line - 1); }
+    // Whether a line from `from` to `to` (1-based, both within the module)
+    // holds the byte c.
+    bool AnyLineHolds(long from, long to, char c) const {
+        return lines_.AnyHolds(from - 1, to - from + 1, c);
+    }
     // Bumped by every edit; a module whose count is 0 holds what was loaded.
     unsigned long EditCount() const { return editCount_; }
 

@@ -45,6 +45,19 @@ std::vector<MemberRecord> ReadDeclarationMembers(const MemoryCodeModule& module)
     return records;
 }
 
+// Whether the line holds "declare" in any letter case: every Declare
+// statement does, on one of its lines.
+bool HoldsDeclareWord(std::string_view line) {
+    constexpr std::string_view kWord = "declare";
+    for (size_t at = 0; at + kWord.size() <= line.size(); ++at) {
+        if ((line[at] | 0x20) != 'd') continue;
+        size_t k = 1;
+        while (k < kWord.size() && (line[at + k] | 0x20) == kWord[k]) ++k;
+        if (k == kWord.size()) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void MemoryMembers::RefreshDeclarations() const {
@@ -125,6 +138,19 @@ const MemberRecord* MemoryMembers::Find(std::string_view name, bool procedure) c
     if (it == map.end()) return nullptr;
     Locate(it->second);
     return &records_[it->second];
+}
+
+const MemberRecord* MemoryMembers::FindDeclare(std::string_view name) const {
+    const unsigned long declarations = module_.DeclarationsVersion();
+    if (mayDeclareFor_ != declarations) {
+        mayDeclare_ = false;
+        const long n = module_.CountOfDeclarationLines();
+        for (long i = 1; i <= n && !mayDeclare_; ++i) mayDeclare_ = HoldsDeclareWord(module_.Line(i));
+        mayDeclareFor_ = declarations;
+    }
+    if (!mayDeclare_) return nullptr;
+    const MemberRecord* record = Find(name, false);
+    return record != nullptr && record->type == vbext_mt_Method ? record : nullptr;
 }
 
 std::vector<long> MemoryMembers::DeclarationStatements(std::string_view name) const {
