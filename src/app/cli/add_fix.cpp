@@ -440,15 +440,8 @@ std::string_view LineFrom(std::string_view text, size_t at) {
 std::string_view LineUpTo(std::string_view text, size_t at) {
     size_t end = at - 1;  // the break's last byte
     if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') --end;
-    // After the last CR or LF before it (either may be far off: a file's
-    // breaks are mostly of one kind).
-    size_t start = 0;
-    for (const char brk : {'\r', '\n'}) {
-        const void* found = memrchr(text.data() + start, brk, end - start);
-        if (found != nullptr) {
-            start = static_cast<size_t>(static_cast<const char*>(found) - text.data()) + 1;
-        }
-    }
+    const size_t brk = text.substr(0, end).find_last_of("\r\n");
+    const size_t start = brk == std::string_view::npos ? 0 : brk + 1;
     return text.substr(start, end - start);
 }
 
