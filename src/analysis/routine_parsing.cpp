@@ -85,10 +85,6 @@ bool IsClosingLine(std::string_view line) {
     return t.size() > 3 && text::StartsWithIgnoreCase(t, "end") && (t[3] == ' ' || t[3] == '\t');
 }
 
-bool IsCommentLine(std::string_view trimmed) {
-    return text::StartsWith(trimmed, "'") || text::StartsWith(trimmed, "Rem ");
-}
-
 host::CodeModule& ModuleOf(host::Member& member) { return member.Parent().Parent(); }
 
 namespace {
@@ -317,11 +313,8 @@ std::string BodyText(host::CodeModule& module, const RoutineSpan& span) try {
 
 std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& span) try {
     if (span.lastLine - span.firstLine < 1) return {};
-    // Every line of every routine judged passes here: the tests are
-    // written out on the line's bytes.
-    const auto commentLine = [](std::string_view t) {
-        return !t.empty() && (t[0] == '\'' || t.starts_with("Rem "));
-    };
+    // Every line of every routine judged passes here: the continuation test
+    // is written out on the line's bytes.
     const auto continued = [](std::string_view t) {
         return t.size() >= 2 && t[t.size() - 1] == '_' && t[t.size() - 2] == ' ';
     };
@@ -337,7 +330,7 @@ std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& spa
         const std::string_view t = Trim(line);
         if (t == kOpeningMarker || t == kClosingMarker) {
             inComment = false;  // marker lines count as code
-        } else if (commentLine(t)) {
+        } else if (IsCommentLine(t)) {
             inComment = true;
         }
         if (!inComment && !t.empty()) {

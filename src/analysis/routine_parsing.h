@@ -51,7 +51,9 @@ struct RoutineSpan {
 };
 
 // A comment line: trimmed, it begins with "'" or "Rem " (case-sensitive).
-bool IsCommentLine(std::string_view trimmed);
+inline bool IsCommentLine(std::string_view trimmed) {
+    return trimmed.starts_with('\'') || trimmed.starts_with("Rem ");
+}
 // A closing line as FirstAndLast finds it: trimmed of blanks, in lower
 // case, it begins with "end ".
 bool IsClosingLine(std::string_view line);

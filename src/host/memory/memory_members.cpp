@@ -45,19 +45,6 @@ std::vector<MemberRecord> ReadDeclarationMembers(const MemoryCodeModule& module)
     return records;
 }
 
-// Whether the line holds "declare" in any letter case: every Declare
-// statement does, on one of its lines.
-bool HoldsDeclareWord(std::string_view line) {
-    constexpr std::string_view kWord = "declare";
-    for (size_t at = 0; at + kWord.size() <= line.size(); ++at) {
-        if ((line[at] | 0x20) != 'd') continue;
-        size_t k = 1;
-        while (k < kWord.size() && (line[at + k] | 0x20) == kWord[k]) ++k;
-        if (k == kWord.size()) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 void MemoryMembers::RefreshDeclarations() const {
@@ -145,7 +132,10 @@ const MemberRecord* MemoryMembers::FindDeclare(std::string_view name) const {
     if (mayDeclareFor_ != declarations) {
         mayDeclare_ = false;
         const long n = module_.CountOfDeclarationLines();
-        for (long i = 1; i <= n && !mayDeclare_; ++i) mayDeclare_ = HoldsDeclareWord(module_.Line(i));
+        // Every Declare statement holds the word on one of its lines.
+        for (long i = 1; i <= n && !mayDeclare_; ++i) {
+            mayDeclare_ = text::ContainsIgnoreCase(module_.Line(i), "declare");
+        }
         mayDeclareFor_ = declarations;
     }
     if (!mayDeclare_) return nullptr;
