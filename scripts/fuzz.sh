@@ -51,9 +51,6 @@ cmake --build "$build_dir" --target qv_fuzz_targets -j "$(nproc)"
 
 work="$(mktemp -d /tmp/qv-fuzz-XXXXXX)"
 trap 'rm -rf "$work"' EXIT
-# The targets keep their settings here, never in the user's folder.
-export QV_FUZZ_CONFIG_HOME="$work/config"
-mkdir -p "$QV_FUZZ_CONFIG_HOME"
 
 # Module files; with a first byte that picks the module type (0 .bas, 1 .cls,
 # 2 .frm) or, for the engines, settings and the module type.
@@ -90,11 +87,15 @@ if $fixed; then
   fi
 fi
 
-failed=()
-summary=()
-for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fuzz \
-              line_numbers_fuzz code_changes_fuzz lsp_fuzz find_fuzz; do
-  corpus="$work/$target"
+# One target: seeds its corpus, runs, and leaves its exit status in
+# $work/<target>.status and its output in $work/<target>.log.
+run_target() {
+  local target=$1
+  local corpus="$work/$target"
+  # Each target keeps its settings in a folder of its own, never in the
+  # user's folder nor where a target running beside it writes.
+  export QV_FUZZ_CONFIG_HOME="$work/config/$target"
+  mkdir -p "$QV_FUZZ_CONFIG_HOME"
   mkdir -p "$corpus"
   case "$target" in
     module_loader_fuzz) seed_modules "$corpus" whole ;;
@@ -108,20 +109,36 @@ for target in module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fu
     *) seed_modules "$corpus" code ;;
   esac
   [ -d "fuzz/seeds/$target" ] && cp fuzz/seeds/"$target"/* "$corpus"/
-  regressions="fuzz/regressions/$target"
+  local regressions="fuzz/regressions/$target"
   mkdir -p "$work/artifacts/$target"
-  log="$work/$target.log"
+  local bounds
   if $fixed; then
     bounds=(-seed=1 -runs="${fixed_runs[$target]}" -reload=0)
   else
     bounds=(-max_total_time="$seconds")
   fi
-  set +e
+  local status=0
   "${no_aslr[@]}" "$build_dir/fuzz/$target" "$corpus" $( [ -d "$regressions" ] && echo "$regressions" ) \
     "${bounds[@]}" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$work/artifacts/$target/" >"$log" 2>&1
-  status=$?
-  set -e
+    -artifact_prefix="$work/artifacts/$target/" >"$work/$target.log" 2>&1 || status=$?
+  echo "$status" >"$work/$target.status"
+}
+
+# The targets run side by side, one per core: each is single-threaded, and
+# its runs depend only on its seed and its run count, not on the others.
+targets=(module_loader_fuzz project_file_fuzz like_fuzz tidy_fuzz status_fuzz
+         line_numbers_fuzz code_changes_fuzz lsp_fuzz find_fuzz)
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
+  run_target "$target" &
+done
+wait
+
+failed=()
+summary=()
+for target in "${targets[@]}"; do
+  log="$work/$target.log"
+  status=$(cat "$work/$target.status" 2>/dev/null || echo 1)
   runs=$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
   speed=$(grep -ao 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
   summary+=("$(printf '%-20s %10s runs %8s exec/s' "$target" "$runs" "$speed")")
