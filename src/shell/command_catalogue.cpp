@@ -198,7 +198,8 @@ CommandResult ShownRun(CommandContext& context, RunOutcome run) {
 CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool project) {
     return ShownRun(context, project ? RunProjectCommand(context.vbe, command, context.settings,
                                                          context.onModuleFailure,
-                                                         TargetProject(context))
+                                                         TargetProject(context),
+                                                         context.onModuleDone)
                                      : RunModuleCommand(context.vbe, command, context.settings,
                                                         context.onModuleFailure,
                                                         TargetComponent(context)));
@@ -207,7 +208,8 @@ CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool proje
 CommandResult RunOwn(CommandContext& context, CommandId id, bool project) {
     const RoutineAction action = OwnAction(id, context.settings, context.force);
     return ShownRun(context, project ? RunOnProject(context.vbe, OwnTitle(id), action,
-                                                    context.onModuleFailure, TargetProject(context))
+                                                    context.onModuleFailure, TargetProject(context),
+                                                    context.onModuleDone)
                                      : RunOnModule(context.vbe, OwnTitle(id), action,
                                                    context.onModuleFailure,
                                                    TargetComponent(context)));

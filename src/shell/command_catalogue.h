@@ -104,6 +104,8 @@ struct CommandContext {
     CommandWindows windows = {};
     // Module and project runs: what becomes of a module whose run fails.
     OnModuleFailure onModuleFailure = OnModuleFailure::PassUp;
+    // Project runs: told of each module as soon as its run ends.
+    ModuleDone onModuleDone = {};
     // Remove and replace: also handlers with lines of the user's own, as the
     // main window does once the user confirmed.
     bool force = false;

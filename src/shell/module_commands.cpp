@@ -121,13 +121,13 @@ RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
 
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
                              const settings::SettingsRecord& record, OnModuleFailure onFailure,
-                             host::VBProject* target) {
+                             host::VBProject* target, const ModuleDone& done) {
     return RunOnProject(
         vbe, ProjectTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine, record);
         },
-        onFailure, target);
+        onFailure, target, done);
 }
 
 }  // namespace qv::shell

@@ -33,6 +33,6 @@ RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
                              const settings::SettingsRecord& settings,
                              OnModuleFailure onFailure = OnModuleFailure::PassUp,
-                             host::VBProject* target = nullptr);
+                             host::VBProject* target = nullptr, const ModuleDone& done = {});
 
 }  // namespace qv::shell

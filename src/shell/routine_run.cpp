@@ -58,6 +58,7 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
     // One module's edits are one group: the workbench undoes them in one
     // step, and a caller may have them undone when the run fails halfway.
     host::EditTransaction edits(*module);
+    outcome.routines.reserve(routines.size());
     size_t i = 0;
     try {
         for (; i < routines.size(); ++i) {
@@ -116,7 +117,8 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
 QV_PASS_UP("clsVBEEvents", "RunOnModule")
 
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        OnModuleFailure onFailure, host::VBProject* target) try {
+                        OnModuleFailure onFailure, host::VBProject* target,
+                        const ModuleDone& done) try {
     RunOutcome outcome;
     host::VBProject* project = target != nullptr ? target : vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
@@ -153,6 +155,7 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
         window->SetBarVisible(kRoutineBar, true);
         outcome.modules.push_back(
             RunRoutines(component, routines, Shown(component) + ": ", action, *window, onFailure));
+        if (done) done(outcome.modules.back());
     }
     return outcome;
 }

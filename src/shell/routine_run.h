@@ -74,6 +74,11 @@ enum class OnModuleFailure {
     KeepWhole,
 };
 
+// Told of each module of a project run as soon as its run ends (whether it
+// changed, was put back whole, or failed), before the next module starts:
+// a caller that writes the module's new text at once may let its code go.
+using ModuleDone = std::function<void(ModuleOutcome& module)>;
+
 // The module command: every routine of the target component, else of the
 // component selected in the active project. A read-only module is refused
 // (RunOutcome::refused) and no window shows. The window's title
@@ -85,8 +90,9 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
 // The project command: every routine of every module of the target
 // project, else of the active project (nothing when there is none).
 // titlePrefix is followed by the project's name.
+// done, when given, is told of each module whose routines were run.
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
                         OnModuleFailure onFailure = OnModuleFailure::PassUp,
-                        host::VBProject* target = nullptr);
+                        host::VBProject* target = nullptr, const ModuleDone& done = {});
 
 }  // namespace qv::shell

@@ -103,13 +103,18 @@ void TakeWrittenBytes(LoadedTarget& target, std::vector<host::files::FileChange>
     }
 }
 
-SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwrite = {}) {
+SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwrite = {},
+                host::files::ModuleStaging* staging = nullptr) {
     SaveResult result;
     std::vector<host::files::FileChange> changes;
     try {
         if (mode == Mode::WriteOnce) {
             try {
-                host::files::WritePendingChanges(target.Files(), changes);
+                if (staging != nullptr) {
+                    staging->Write(changes);
+                } else {
+                    host::files::WritePendingChanges(target.Files(), changes);
+                }
             } catch (const host::files::FileError&) {
                 // A refused write tells the dropped lines of the changes
                 // found, as the other saves do.
@@ -151,6 +156,10 @@ SaveResult SaveChanges(LoadedTarget& target, const OverwriteChanged& overwrite) 
 
 SaveResult SaveChangesOnce(LoadedTarget& target) {
     return Save(target, Mode::WriteOnce);
+}
+
+SaveResult SaveChangesOnce(LoadedTarget& target, host::files::ModuleStaging& staging) {
+    return Save(target, Mode::WriteOnce, {}, &staging);
 }
 
 SaveResult PreviewChanges(LoadedTarget& target) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/files/workspace_saver.h"
 #include "platform/code_page.h"
 #include "workspace/loaded_target.h"
 
@@ -53,6 +54,11 @@ SaveResult SaveChanges(LoadedTarget& target, const OverwriteChanged& overwrite =
 // text is rendered and written in turn instead of the whole target's being
 // held at once, and the files keep the bytes they were read with.
 SaveResult SaveChangesOnce(LoadedTarget& target);
+
+// SaveChangesOnce for a command-line run that staged each module as soon as
+// it was done with it (and let its code go): the staged modules and every
+// other changed one are written, with the same refusals in the same order.
+SaveResult SaveChangesOnce(LoadedTarget& target, host::files::ModuleStaging& staging);
 
 // Writes nothing: the diff of every module that would change, with a/ and
 // b/ in front of relative paths, in the order of the paths.

@@ -50,6 +50,19 @@ TEST(Objects, CodeWindowsJoinTheWindowCollection) {
     EXPECT_NE(fx.Vbe().MainWindow().Caption().find("[design]"), std::string::npos);
 }
 
+TEST(Objects, ReleasedCodeTakesItsWindowAlong) {
+    test::VbFixture fx;
+    auto& component = fx.Add("Module1", vbext_ct_StdModule, "Sub A()\r\nEnd Sub");
+    const long before = fx.Vbe().Windows().Count();
+    component.Code()->CodePane().Show();
+    component.ReleaseCode();
+    EXPECT_EQ(component.CodeModule(), nullptr) << "the component holds no code now";
+    EXPECT_EQ(fx.Vbe().ActiveCodePane(), nullptr) << "no pane of the code is left active";
+    EXPECT_EQ(fx.Vbe().Windows().Count(), before - 1);
+    EXPECT_EQ(component.Name(), "Module1");
+    component.ReleaseCode();  // once gone, nothing more to let go
+}
+
 TEST(Objects, CommandBarEventsLiveWhileHeld) {
     test::VbFixture fx;
     CommandBars& bars = fx.Vbe().CommandBars();

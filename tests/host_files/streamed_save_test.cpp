@@ -1,6 +1,8 @@
 // The save that renders and writes one module at a time (for a run that
-// saves once, at its end) writes what the save of the whole batch writes,
-// refuses what it refuses in the same order, and leaves no temporary file.
+// saves once, at its end), and the one that stages each module as a run
+// finishes it and lets its code go, write what the save of the whole batch
+// writes, refuse what it refuses in the same order, and leave no temporary
+// file.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,11 +20,23 @@ namespace {
 
 using host::files::FileChange;
 using host::files::FileError;
+using host::files::ModuleStaging;
 using host::files::PendingChanges;
 using host::files::WriteChanges;
 using host::files::WritePendingChanges;
 
-enum class Save { Batch, Streamed };
+enum class Save { Batch, Streamed, Staged };
+constexpr Save kSaves[] = {Save::Batch, Save::Streamed, Save::Staged};
+
+// Stages every module as a run would once done with it, last file first
+// (the order of the refusals is the files' own, whatever the run's), and
+// lets the code go of those staged.
+void StageAll(LoadedFiles& loaded, ModuleStaging& staging) {
+    const auto& files = loaded.workspace->Files();
+    for (auto f = files.rbegin(); f != files.rend(); ++f) {
+        if (staging.Stage(**f)) (*f)->component->ReleaseCode();
+    }
+}
 
 // The folder's files by their names in it, with their bytes.
 std::vector<std::pair<std::string, std::string>> Files(const TempFolder& folder) {
@@ -38,6 +52,10 @@ std::string SaveAll(LoadedFiles& loaded, Save how, std::vector<FileChange>* foun
         if (how == Save::Batch) {
             changes = PendingChanges(*loaded.workspace);
             WriteChanges(changes);
+        } else if (how == Save::Staged) {
+            ModuleStaging staging(*loaded.workspace);
+            StageAll(loaded, staging);
+            staging.Write(changes);
         } else {
             WritePendingChanges(*loaded.workspace, changes);
         }
@@ -78,25 +96,47 @@ void EditEven(LoadedFiles& loaded, int count, long project = 1) {
 TEST(StreamedSave, WritesWhatTheBatchWrites) {
     // Few files are flushed one by one, many with one sync of the file
     // system; the old texts of many are removed while the next are replaced.
-    for (const int count : {3, 40}) {
-        SCOPED_TRACE(count);
-        TempFolder batch;
-        TempFolder streamed;
-        WriteModules(batch, count);
-        WriteModules(streamed, count);
-        LoadedFiles a = LoadModules(batch, count);
-        LoadedFiles b = LoadModules(streamed, count);
-        EditEven(a, count);
-        EditEven(b, count);
-        std::vector<FileChange> changes;
-        ASSERT_EQ(SaveAll(a, Save::Batch), "");
-        ASSERT_EQ(SaveAll(b, Save::Streamed, &changes), "");
-        EXPECT_EQ(Files(streamed), Files(batch));  // no temporary file either
-        ASSERT_EQ(changes.size(), static_cast<size_t>((count + 1) / 2));
-        EXPECT_EQ(changes[1].file->path, streamed.File("m2.bas"));
-        EXPECT_TRUE(changes[1].newBytes.empty()) << "the new text is not held";
-        EXPECT_NE(streamed.Read("m2.bas").find("Beep 2"), std::string::npos);
+    for (const Save how : {Save::Streamed, Save::Staged}) {
+        for (const int count : {3, 40}) {
+            SCOPED_TRACE(count);
+            TempFolder batch;
+            TempFolder streamed;
+            WriteModules(batch, count);
+            WriteModules(streamed, count);
+            LoadedFiles a = LoadModules(batch, count);
+            LoadedFiles b = LoadModules(streamed, count);
+            EditEven(a, count);
+            EditEven(b, count);
+            std::vector<FileChange> changes;
+            ASSERT_EQ(SaveAll(a, Save::Batch), "");
+            ASSERT_EQ(SaveAll(b, how, &changes), "");
+            EXPECT_EQ(Files(streamed), Files(batch));  // no temporary file either
+            ASSERT_EQ(changes.size(), static_cast<size_t>((count + 1) / 2));
+            EXPECT_EQ(changes[1].file->path, streamed.File("m2.bas"));
+            EXPECT_TRUE(changes[1].newBytes.empty()) << "the new text is not held";
+            EXPECT_NE(streamed.Read("m2.bas").find("Beep 2"), std::string::npos);
+        }
     }
+}
+
+TEST(StreamedSave, StagedModulesLetTheirCodeGoAndNothingIsWrittenWithoutWrite) {
+    TempFolder folder;
+    WriteModules(folder, 4);
+    LoadedFiles loaded = LoadModules(folder, 4);
+    EditEven(loaded, 4);
+    const auto before = Snapshot(folder);
+    {
+        ModuleStaging staging(*loaded.workspace);
+        StageAll(loaded, staging);
+        // Changed or not, every module's code is gone; a later save has
+        // nothing left to render.
+        for (const auto& file : loaded.workspace->Files()) {
+            EXPECT_EQ(file->component->Code(), nullptr);
+        }
+        EXPECT_TRUE(PendingChanges(*loaded.workspace).empty());
+        EXPECT_NE(Snapshot(folder), before) << "the new texts wait in temporary files";
+    }
+    EXPECT_EQ(Snapshot(folder), before) << "a run that ends without saving writes nothing";
 }
 
 TEST(StreamedSave, RefusalsComeInTheOrderOfTheBatch) {
@@ -126,9 +166,8 @@ TEST(StreamedSave, RefusalsComeInTheOrderOfTheBatch) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::string messages[2];
-        std::vector<std::pair<std::string, std::string>> after[2];
-        for (const Save how : {Save::Batch, Save::Streamed}) {
+        std::string messages[3];
+        for (const Save how : kSaves) {
             TempFolder folder;
             WriteModules(folder, 6);
             folder.Write("sub/first.bas", Module("first", 9));
@@ -146,51 +185,57 @@ TEST(StreamedSave, RefusalsComeInTheOrderOfTheBatch) {
             for (size_t at; (at = message.find(root)) != std::string::npos;) {
                 message.replace(at, root.size(), "<folder>");
             }
-            messages[how == Save::Streamed] = message;
-            after[how == Save::Streamed] = Snapshot(folder);
-            EXPECT_EQ(after[how == Save::Streamed], before) << "nothing written, nothing left";
+            messages[static_cast<int>(how)] = message;
+            EXPECT_EQ(Snapshot(folder), before) << "nothing written, nothing left";
             ::chmod(folder.File("m0.bas").c_str(), 0644);
             ::chmod(folder.File("m2.bas").c_str(), 0644);
         }
         EXPECT_NE(messages[0], "");
         EXPECT_EQ(messages[1], messages[0]);
+        EXPECT_EQ(messages[2], messages[0]);
     }
 }
 
 TEST(StreamedSave, ChangesAreKnownWhenTheWriteIsRefused) {
-    TempFolder folder;
-    WriteModules(folder, 4);
-    ::chmod(folder.File("m2.bas").c_str(), 0444);
-    LoadedFiles loaded = LoadModules(folder, 4);
-    EditEven(loaded, 4);
-    std::vector<FileChange> changes;
-    EXPECT_NE(SaveAll(loaded, Save::Streamed, &changes).find("read-only"), std::string::npos);
-    ASSERT_EQ(changes.size(), 2u);
-    EXPECT_FALSE(changes[0].readOnly);
-    EXPECT_TRUE(changes[1].readOnly);
-    ::chmod(folder.File("m2.bas").c_str(), 0644);
+    for (const Save how : {Save::Streamed, Save::Staged}) {
+        TempFolder folder;
+        WriteModules(folder, 4);
+        ::chmod(folder.File("m2.bas").c_str(), 0444);
+        LoadedFiles loaded = LoadModules(folder, 4);
+        EditEven(loaded, 4);
+        std::vector<FileChange> changes;
+        EXPECT_NE(SaveAll(loaded, how, &changes).find("read-only"), std::string::npos);
+        ASSERT_EQ(changes.size(), 2u);
+        EXPECT_FALSE(changes[0].readOnly);
+        EXPECT_TRUE(changes[1].readOnly);
+        ::chmod(folder.File("m2.bas").c_str(), 0644);
+    }
 }
 
 TEST(StreamedSave, ModuleSharedByTwoProjectsOfAGroup) {
-    TempFolder folder;
-    const std::string group = WriteGroupSharingAModule(folder);
-    const std::string original = folder.Read("shared/util.bas");
-    {
+    // A staged run leaves a shared module's copies to the save, which
+    // compares them.
+    for (const Save how : {Save::Streamed, Save::Staged}) {
+        TempFolder folder;
+        const std::string group = WriteGroupSharingAModule(folder);
+        const std::string original = folder.Read("shared/util.bas");
+        {
+            LoadedFiles loaded = Load({group});
+            loaded.Code("util", 1).InsertLines(2, "    Beep");
+            loaded.Code("util", 2).InsertLines(2, "    Beep");
+            loaded.Code("util", 2).InsertLines(2, "    Stop");
+            EXPECT_NE(SaveAll(loaded, how).find("changed differently"), std::string::npos);
+            EXPECT_EQ(folder.Read("shared/util.bas"), original);
+        }
         LoadedFiles loaded = Load({group});
         loaded.Code("util", 1).InsertLines(2, "    Beep");
         loaded.Code("util", 2).InsertLines(2, "    Beep");
-        loaded.Code("util", 2).InsertLines(2, "    Stop");
-        EXPECT_NE(SaveAll(loaded, Save::Streamed).find("changed differently"), std::string::npos);
-        EXPECT_EQ(folder.Read("shared/util.bas"), original);
+        std::vector<FileChange> changes;
+        ASSERT_EQ(SaveAll(loaded, how, &changes), "");
+        EXPECT_EQ(changes.size(), 1u);  // the same change once
+        EXPECT_EQ(folder.Read("shared/util.bas"),
+                  Joined({"Attribute VB_Name = \"util\"", "Sub U()", "    Beep", "End Sub"}));
     }
-    LoadedFiles loaded = Load({group});
-    loaded.Code("util", 1).InsertLines(2, "    Beep");
-    loaded.Code("util", 2).InsertLines(2, "    Beep");
-    std::vector<FileChange> changes;
-    ASSERT_EQ(SaveAll(loaded, Save::Streamed, &changes), "");
-    EXPECT_EQ(changes.size(), 1u);  // the same change once
-    EXPECT_EQ(folder.Read("shared/util.bas"),
-              Joined({"Attribute VB_Name = \"util\"", "Sub U()", "    Beep", "End Sub"}));
 }
 
 }  // namespace

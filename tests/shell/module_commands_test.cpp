@@ -248,5 +248,28 @@ TEST_F(ModuleCommands, FailureHalfwayLeavesNoModuleHalfChanged) {
     EXPECT_EQ(services.window.calls.back(), "unload") << "the window goes however the run ends";
 }
 
+// A project run tells of each module it ran as soon as its run ends
+// (changed, or put back after a failure), before the next one starts; the
+// caller may let the module's code go then, and the run goes on.
+TEST_F(ModuleCommands, EachModuleIsToldAsItsRunEnds) {
+    fx.Module("modA").LoadText(Vb({"Sub Go()", "x = 1", "End Sub", "Sub Broken()", "End Sub"}));
+    auto& modB = fx.Add("modB", host::vbext_ct_StdModule, Vb({"Sub B()", "End Sub"}));
+    fx.Project().AddComponent("Notes", host::vbext_ct_RelatedDocument);
+    std::vector<std::string> told;
+    const RunOutcome outcome = RunOnProject(
+        fx.Vbe(), "Testing ", AddOrFail(Settings()), OnModuleFailure::KeepWhole, nullptr,
+        [&](ModuleOutcome& module) {
+            auto& component = static_cast<host::memory::MemoryComponent&>(*module.component);
+            told.push_back(component.Name() + (module.failure ? " failed" : "") +
+                           (module.Changed() ? " changed" : "") +
+                           (component.Code()->InTransaction() ? " still open" : ""));
+            component.ReleaseCode();
+        });
+    EXPECT_EQ(told, (std::vector<std::string>{"modA failed", "modB changed"}))
+        << "a related document is passed over, not told of";
+    EXPECT_EQ(outcome.modules.size(), 3u);
+    EXPECT_EQ(modB.Code(), nullptr);
+}
+
 }  // namespace
 }  // namespace qv::shell

@@ -223,7 +223,8 @@ void RunAtEachCopy(CommandContext& context, const Selection& selection,
     }
 }
 
-int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written) {
+int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written,
+                host::files::ModuleStaging* staging) {
     const text::CodePage run = RunCodePage(context);
     if (!context.dryRun) {
         // A command that writes into the target's folders clears what a
@@ -234,7 +235,9 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
         }
     }
     const workspace::SaveResult saved =
-        context.dryRun ? workspace::PreviewChanges(target) : workspace::SaveChangesOnce(target);
+        context.dryRun      ? workspace::PreviewChanges(target)
+        : staging != nullptr ? workspace::SaveChangesOnce(target, *staging)
+                             : workspace::SaveChangesOnce(target);
     for (const workspace::DroppedAttribute& dropped : saved.dropped) {
         context.err << "qvaddin: warning: " << DisplayMessage(dropped.path, run)
                     << ": the attribute line \"" << DisplayText(dropped.line, dropped.codePage)
@@ -251,6 +254,21 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
     }
     if (written != nullptr) written->insert(written->end(), saved.paths.begin(), saved.paths.end());
     return kExitOk;
+}
+
+std::unique_ptr<host::files::ModuleStaging> StageModules(const CommandContext& context,
+                                                         LoadedTarget& target) {
+    if (context.dryRun) return nullptr;
+    return std::make_unique<host::files::ModuleStaging>(target.Files());
+}
+
+shell::ModuleDone StageEachModule(LoadedTarget& target, host::files::ModuleStaging* staging) {
+    if (staging == nullptr) return {};
+    return [&target, staging](shell::ModuleOutcome& module) {
+        auto& component = static_cast<host::memory::MemoryComponent&>(*module.component);
+        const host::files::ModuleFile* file = target.Files().FileOf(component);
+        if (file != nullptr && staging->Stage(*file)) component.ReleaseCode();
+    };
 }
 
 }  // namespace qv::cli

@@ -19,7 +19,9 @@
 #include <vector>
 
 #include "app/cli/command.h"
+#include "host/files/workspace_saver.h"
 #include "shell/command_target.h"
+#include "shell/routine_run.h"
 #include "workspace/loaded_target.h"
 #include "workspace/selection.h"
 
@@ -69,7 +71,21 @@ void RunAtEachCopy(CommandContext& context, const Selection& selection,
 // is written. The paths written (or that would be) go to written when
 // given. A run saves its target once, at its end: the target is not
 // saved again after it. Returns kExitOk.
+// staging: the modules a project run staged as it went (see StageModules).
 int SaveChanges(CommandContext& context, LoadedTarget& target,
-                std::vector<std::string>* written = nullptr);
+                std::vector<std::string>* written = nullptr,
+                host::files::ModuleStaging* staging = nullptr);
+
+// A project run that writes (not --dry-run, whose diff needs every module's
+// text at its end) stages each module as soon as its run ends: its new text
+// goes to its temporary file and its code is let go, so that the run holds
+// one module's new text at a time, not the whole project's. Null on
+// --dry-run. The temporary files go with the object unless SaveChanges
+// writes them.
+std::unique_ptr<host::files::ModuleStaging> StageModules(const CommandContext& context,
+                                                         LoadedTarget& target);
+// For shell::CommandContext::onModuleDone: stages each module done into
+// staging (nothing when it is null).
+shell::ModuleDone StageEachModule(LoadedTarget& target, host::files::ModuleStaging* staging);
 
 }  // namespace qv::cli

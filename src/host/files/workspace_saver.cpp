@@ -106,20 +106,38 @@ namespace {
 // file once: a file that several projects of a group share must come out
 // the same from each. When stage is given, each change's new bytes go to
 // it at once, and are kept afterwards only for a file that more than one
-// edited module has, until its copies are compared.
+// edited module has, until its copies are compared. The files in early were
+// rendered and staged before (their code is gone): what they left is taken
+// in their place in the order of the files, and told to staged.
+using StageBytes = std::function<void(const ModuleFile&, const std::string&)>;
+using StagedFiles = std::map<const ModuleFile*, ModuleStaging::Staged>;
 std::vector<FileChange> CollectChanges(
-    const Workspace& workspace,
-    const std::function<void(const ModuleFile&, const std::string&)>& stage = {}) {
+    const Workspace& workspace, const StageBytes& stage = {}, const StagedFiles* early = nullptr,
+    const std::function<void(const ModuleStaging::Staged&)>& staged = {}) {
+    const auto earlyOf = [early](const ModuleFile* file) -> const ModuleStaging::Staged* {
+        if (early == nullptr) return nullptr;
+        const auto it = early->find(file);
+        return it != early->end() ? &it->second : nullptr;
+    };
     std::vector<std::pair<const ModuleFile*, std::string>> edited;
     std::map<std::string, int> copies;
     for (const auto& file : workspace.Files()) {
-        if (!ModuleEdited(*file)) continue;
+        if (earlyOf(file.get()) == nullptr && !ModuleEdited(*file)) continue;
         edited.emplace_back(file.get(), FileIdentity(file->path));
         ++copies[edited.back().second];
     }
     std::vector<FileChange> changes;
     std::map<std::string, size_t> byIdentity;
     for (const auto& [file, identity] : edited) {
+        if (const ModuleStaging::Staged* done = earlyOf(file)) {
+            // Staged only when no other file of the workspace is this one.
+            if (!done->changed) continue;
+            if (done->unreadable) throw *done->unreadable;
+            byIdentity.emplace(identity, changes.size());
+            if (staged) staged(*done);
+            changes.push_back({file, {}, done->readOnly, done->dropped});
+            continue;
+        }
         RenderedModule rendered = RenderModuleFile(*file);
         if (rendered.bytes == *file->bytes) continue;
         RefuseUnreadable(*file, rendered.bytes);
@@ -140,6 +158,31 @@ std::vector<FileChange> CollectChanges(
     return changes;
 }
 
+// Stages a file's new bytes into the batch; the first failure is kept (and
+// nothing more is staged after it), to be thrown after the refusals that
+// come before it.
+StageBytes StageInto(AtomicWriteBatch& batch, std::optional<FileError>& failure) {
+    return [&batch, &failure](const ModuleFile& file, const std::string& bytes) {
+        if (failure) return;
+        try {
+            batch.Stage(file.path, bytes, file.bytes);
+        } catch (const FileError& e) {
+            failure = e;
+        }
+    };
+}
+
+// The changes found, without their new bytes; then the refusals of the
+// whole batch, the failure of a staging, and the write.
+void WriteStaged(AtomicWriteBatch& batch, std::vector<FileChange> changes,
+                 std::vector<FileChange>& found, const std::optional<FileError>& failure) {
+    for (FileChange& change : changes) std::string().swap(change.newBytes);
+    found = std::move(changes);
+    RefuseReadOnlyAndLinked(found);
+    if (failure) throw *failure;
+    batch.Commit();
+}
+
 }  // namespace
 
 std::vector<FileChange> PendingChanges(const Workspace& workspace) { return CollectChanges(workspace); }
@@ -149,20 +192,48 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& fo
     // A file that cannot be staged is reported after the refusals that
     // come first when everything is rendered before anything is written.
     std::optional<FileError> stageFailure;
+    std::vector<FileChange> changes = CollectChanges(workspace, StageInto(batch, stageFailure));
+    WriteStaged(batch, std::move(changes), found, stageFailure);
+}
+
+ModuleStaging::ModuleStaging(const Workspace& workspace) : workspace_(workspace) {
+    for (const auto& file : workspace.Files()) ++copies_[FileIdentity(file->path)];
+}
+
+ModuleStaging::~ModuleStaging() = default;
+
+bool ModuleStaging::Stage(const ModuleFile& file) {
+    if (staged_.count(&file) != 0) return true;
+    if (copies_[FileIdentity(file.path)] > 1) return false;
+    if (!ModuleEdited(file)) return true;  // nothing to write
+    Staged& staged = staged_[&file];
+    RenderedModule rendered = RenderModuleFile(file);
+    if (rendered.bytes == *file.bytes) return true;
+    staged.changed = true;
+    try {
+        RefuseUnreadable(file, rendered.bytes);
+    } catch (const FileError& e) {
+        staged.unreadable = e;
+        return true;
+    }
+    try {
+        batch_.Stage(file.path, rendered.bytes, file.bytes);
+    } catch (const FileError& e) {
+        staged.failure = e;
+    }
+    staged.readOnly = AnyFileReadOnly(*file.component);
+    staged.dropped = std::move(rendered.dropped);
+    return true;
+}
+
+void ModuleStaging::Write(std::vector<FileChange>& found) {
+    std::optional<FileError> stageFailure;
+    const StageBytes stage = StageInto(batch_, stageFailure);
     std::vector<FileChange> changes =
-        CollectChanges(workspace, [&](const ModuleFile& file, const std::string& bytes) {
-            if (stageFailure) return;
-            try {
-                batch.Stage(file.path, bytes, file.bytes);
-            } catch (const FileError& e) {
-                stageFailure = e;
-            }
+        CollectChanges(workspace_, stage, &staged_, [&stageFailure](const Staged& staged) {
+            if (!stageFailure && staged.failure) stageFailure = staged.failure;
         });
-    for (FileChange& change : changes) std::string().swap(change.newBytes);
-    found = std::move(changes);
-    RefuseReadOnlyAndLinked(found);
-    if (stageFailure) throw *stageFailure;
-    batch.Commit();
+    WriteStaged(batch_, std::move(changes), found, stageFailure);
 }
 
 void RefuseUnwritable(const std::vector<FileChange>& changes) {

@@ -2,9 +2,13 @@
 // Writing a workspace back: only the module files whose bytes would change,
 // each atomically; a read-only file is never written.
 
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/files/file_error.h"
+#include "host/files/file_io.h"
 #include "host/files/workspace.h"
 
 namespace qv::host::files {
@@ -44,6 +48,45 @@ void WriteChanges(const std::vector<FileChange>& changes);
 // refuses is thrown, as PendingChanges would return them. The temporary
 // files made before a refusal are removed again.
 void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& changes);
+
+// WritePendingChanges for a run that is done with each module before it
+// starts the next (a project-wide command): each module's new bytes go to
+// their temporary file as soon as its run ends, and what the save must
+// know of it is kept (whether it changed, the refusals it meets, its
+// dropped attribute lines), so that its code can be let go. Write then
+// writes the batch as WritePendingChanges would, with the same refusals
+// in the same order (the order of the workspace's files). Nothing is
+// written without Write: the temporary files go with the object.
+class ModuleStaging {
+  public:
+    explicit ModuleStaging(const Workspace& workspace);
+    ~ModuleStaging();
+    ModuleStaging(const ModuleStaging&) = delete;
+    ModuleStaging& operator=(const ModuleStaging&) = delete;
+
+    // The file's module will not change any more: stages its new bytes
+    // when they differ from those read. True when its code is needed no
+    // more; false for a file that several projects of a group share, which
+    // is left for Write (its copies are compared then).
+    bool Stage(const ModuleFile& file);
+    // The files staged and every other edited one, as WritePendingChanges.
+    void Write(std::vector<FileChange>& changes);
+
+    // What a staged file left for Write.
+    struct Staged {
+        bool changed = false;
+        std::optional<FileError> unreadable;  // thrown when Write reaches the file
+        std::optional<FileError> failure;     // staging failed
+        bool readOnly = false;
+        std::vector<std::string> dropped;
+    };
+
+  private:
+    const Workspace& workspace_;
+    AtomicWriteBatch batch_;
+    std::map<std::string, int> copies_;  // files by identity
+    std::map<const ModuleFile*, Staged> staged_;
+};
 
 // Removes the temporary files that a run killed while writing left next to
 // the workspace's files (see temp_files.h for what counts as one); returns

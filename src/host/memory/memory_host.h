@@ -388,6 +388,12 @@ class MemoryComponent : public VBComponent {
     VBComponents& Collection() override;
 
     MemoryCodeModule* Code() { return code_.get(); }
+    // Lets the code module go with all that hangs on it (its lines, procedure
+    // index, member table, code window), for a caller done with it whose new
+    // text is written already: a project-wide run would otherwise hold every
+    // module it finished until it ends. The component then holds no code (a
+    // save passes it over).
+    void ReleaseCode();
     MemoryProperties& Props() { return properties_; }
     MemoryDesigner& EnsureDesigner();
     void AddFile(std::string path) { files_.push_back(std::move(path)); }

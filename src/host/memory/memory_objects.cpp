@@ -132,6 +132,12 @@ text::CodePage MemoryProject::TextCodePage() const {
     return codePage_ ? *codePage_ : vbe_.TextCodePage();
 }
 
+void MemoryComponent::ReleaseCode() {
+    if (code_ == nullptr) return;
+    Owner().Project().Vbe().CodeRemoved(*code_);
+    code_.reset();
+}
+
 text::CodePage MemoryComponent::TextCodePage() const {
     return codePage_ ? *codePage_ : Owner().Project().Vbe().TextCodePage();
 }

@@ -39,10 +39,12 @@ void MemoryVbe::ProjectRemoved(MemoryProject& project) {
 
 void MemoryVbe::ComponentRemoved(MemoryComponent& component) {
     if (selectedComponent_ == &component) selectedComponent_ = nullptr;
-    MemoryCodeModule* code = component.Code();
-    if (code == nullptr) return;
-    if (activePane_ == &code->CodePane()) activePane_ = nullptr;
-    if (activeWindow_ == &code->CodePane().Window()) activeWindow_ = nullptr;
+    if (MemoryCodeModule* code = component.Code()) CodeRemoved(*code);
+}
+
+void MemoryVbe::CodeRemoved(MemoryCodeModule& code) {
+    if (activePane_ == &code.CodePane()) activePane_ = nullptr;
+    if (activeWindow_ == &code.CodePane().Window()) activeWindow_ = nullptr;
 }
 
 }  // namespace qv::host::memory

@@ -48,6 +48,7 @@ public:
     // Forgets references to a project or component that is going away.
     void ProjectRemoved(MemoryProject& project);
     void ComponentRemoved(MemoryComponent& component);
+    void CodeRemoved(MemoryCodeModule& code);
 
 private:
     MemoryWindows windows_;

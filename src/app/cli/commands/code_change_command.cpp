@@ -252,6 +252,9 @@ int CodeChangeCommand::Run(CommandContext& context) {
         command.target = on;
         return shell::Execute(shell::ScopedCommand(scope, Action()), command).run;
     };
+    const auto staging = scope == shell::CommandScope::Project ? StageModules(context, *target)
+                                                               : nullptr;
+    command.onModuleDone = StageEachModule(*target, staging.get());
     if (scope == shell::CommandScope::Project) {
         outcome = RunOnEachProject(selection, [&](MemoryProject& project) {
             return run(shell::CommandTarget::Project(project));
@@ -290,12 +293,12 @@ int CodeChangeCommand::Run(CommandContext& context) {
         std::ostringstream diff;
         CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
                              diff,           context.err,       context.codePage};
-        SaveChanges(quiet, *target, &written);
+        SaveChanges(quiet, *target, &written, staging.get());
         JsonNode json = report.ToJson(context.dryRun, written, diff.str());
         json["errors"] = BrokenModulesJson(broken);
         WriteJson(context.out, json);
     } else {
-        SaveChanges(context, *target, &written);
+        SaveChanges(context, *target, &written, staging.get());
         // On --dry-run the standard output is the diff alone. The report is
         // written at once: standard error is unbuffered, and a run over a
         // large module reports a line per routine.

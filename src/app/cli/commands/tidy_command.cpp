@@ -110,6 +110,8 @@ class TidyCommand : public Command {
         shell::RunOutcome outcome;
         std::vector<Refusal> refused;
         const bool atCursor = !selection.routine.empty() || selection.line > 0;
+        const bool wholeProject = !atCursor && selection.component == nullptr;
+        const auto staging = wholeProject ? StageModules(context, *target) : nullptr;
         if (atCursor) {
             RunAtEachCopy(context, selection, [&](const shell::CommandTarget& at) {
                 for (Refusal& r : TidyAtCursor(*target, *selection.component, at, settings)) {
@@ -119,6 +121,7 @@ class TidyCommand : public Command {
         } else {
             shell::CommandContext command{.vbe = target->Vbe(),
                                           .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+                                          .onModuleDone = StageEachModule(*target, staging.get()),
                                           .settings = settings};
             if (selection.component != nullptr) {
                 command.target = shell::CommandTarget::Module(*selection.component);
@@ -155,10 +158,10 @@ class TidyCommand : public Command {
             std::ostringstream diff;
             CommandContext quiet{context.parser, context.arguments, context.format, context.dryRun,
                                  diff,           context.err,       context.codePage};
-            SaveChanges(quiet, *target, &written);
+            SaveChanges(quiet, *target, &written, staging.get());
             ReportJson(context, written, skipped, refused, broken, diff.str());
         } else {
-            SaveChanges(context, *target, &written);
+            SaveChanges(context, *target, &written, staging.get());
             Report(context, written, skipped, refused, failed);
         }
         if (failed || !broken.empty()) return kExitBadInput;
