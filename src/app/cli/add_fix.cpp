@@ -440,8 +440,10 @@ std::string_view LineFrom(std::string_view text, size_t at) {
 std::string_view LineUpTo(std::string_view text, size_t at) {
     size_t end = at - 1;  // the break's last byte
     if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') --end;
-    const size_t brk = text.substr(0, end).find_last_of("\r\n");
-    const size_t start = brk == std::string_view::npos ? 0 : brk + 1;
+    // Searched back byte by byte: find_last_of looks each byte up in the set
+    // with a call of its own.
+    size_t start = end;
+    while (start > 0 && !IsBreak(text[start - 1])) --start;
     return text.substr(start, end - start);
 }
 
@@ -666,20 +668,28 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     // The top blocks of a module's routines are mostly one text.
     if (given_[slot] && *given_[slot] == text) return block;
     given_[slot].reset();  // until the block is whole again
-    if (!LiteralsSetApart(text)) {
-        Receive(code, text, block);
-        given_[slot] = text;
-        return block;
-    }
+    // The text's literals are set apart when its shape's are and no literal
+    // holds a tab or a break (the two split into the same lines, with their
+    // quotes at the same places); the shape's answer is kept with it.
     tidy::EmptyLiterals(text, shape_, contents_);
     auto it = blocks_.find(shape_);
     if (it == blocks_.end()) {
         if (blocks_.size() >= kKeptBlocks) blocks_.clear();
-        std::vector<std::string> lines;
-        Receive(code, shape_, lines);
-        it = blocks_.emplace(shape_, std::move(lines)).first;
+        Shape received{LiteralsSetApart(shape_), {}};
+        if (received.setApart) Receive(code, shape_, received.lines);
+        it = blocks_.emplace(shape_, std::move(received)).first;
     }
-    const std::vector<std::string>& lines = it->second;
+    const bool plainContents =
+        std::none_of(contents_.begin(), contents_.end(), [](std::string_view content) {
+            return std::any_of(content.begin(), content.end(),
+                               [](char c) { return c == '\t' || IsBreak(c); });
+        });
+    if (!it->second.setApart || !plainContents) {
+        Receive(code, text, block);
+        given_[slot] = text;
+        return block;
+    }
+    const std::vector<std::string>& lines = it->second.lines;
     block.resize(lines.size());
     size_t next = 0;
     for (size_t i = 0; i < lines.size(); ++i) {

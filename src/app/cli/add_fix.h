@@ -145,8 +145,13 @@ class ModuleFixes {
             using is_transparent = void;
         };
         std::unordered_map<std::string, std::string, Hash, std::equal_to<>> lines_[2];  // [continuation]
-        // By the block with its literals emptied: its lines received.
-        std::unordered_map<std::string, std::vector<std::string>> blocks_;
+        // By the block with its literals emptied: whether its literals are
+        // set apart and, when they are, its lines received.
+        struct Shape {
+            bool setApart = false;
+            std::vector<std::string> lines;
+        };
+        std::unordered_map<std::string, Shape> blocks_;
         std::string shape_;
         std::vector<std::string_view> contents_;
     };
