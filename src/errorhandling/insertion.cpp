@@ -196,13 +196,22 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
     const auto layOut = [&](const std::string& block) {
         return IndentBlock(block, settings, layouts != nullptr ? &layouts->Lines() : nullptr);
     };
-    auto laidOut = [&](const std::string& block) {
-        return layouts != nullptr ? layouts->Of(block, layOut) : layOut(block);
-    };
+    if (layouts != nullptr) {
+        // The blocks as shapes: their literals are filled by whoever needs
+        // their text.
+        HandlerInsertion insertion;
+        insertion.exitLine = span.lastLine;
+        insertion.exitBlock = layouts->ShapeOf(exitText, layOut);
+        insertion.topLine = span.firstLine;
+        insertion.topBlock = layouts->ShapeOf(topText, layOut);
+        return insertion;
+    }
     return HandlerInsertion{.exitLine = span.lastLine,
-                            .exitText = std::string(text::kCrLf) + laidOut(exitText),
+                            .exitText = std::string(text::kCrLf) + layOut(exitText),
                             .topLine = span.firstLine,
-                            .topText = laidOut(topText) + std::string(text::kCrLf)};
+                            .topText = layOut(topText) + std::string(text::kCrLf),
+                            .exitBlock = std::nullopt,
+                            .topBlock = std::nullopt};
 }
 
 // Whether the text holds "On Error " in any letter case: both refusals need

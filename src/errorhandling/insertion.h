@@ -34,11 +34,24 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
 // What AddRoutineErrorHandling inserts, worked out without changing the
 // module: exitText goes in at exitLine first, then topText at topLine (lines
 // joined with CR LF, as InsertLines takes them).
+// A block as the indentation engine laid it out, with its literals emptied,
+// and what they hold, in order: tidy::FillLiterals(shape, contents) is the
+// block.
+struct ShapedBlock {
+    std::string shape;
+    std::vector<std::string> contents;
+};
 struct HandlerInsertion {
     long exitLine = 0;
     std::string exitText;
     long topLine = 0;
     std::string topText;
+    // Planned with layouts, the blocks are given as laid out with their
+    // literals emptied, and exitText and topText are left empty (their
+    // literals need not be filled for a caller that receives the blocks by
+    // their shape): exitText is a CR LF followed by exitBlock, topText
+    // topBlock followed by a CR LF.
+    std::optional<ShapedBlock> exitBlock, topBlock;
 };
 
 // Blocks as the indentation engine laid them out, for a caller that plans
@@ -55,13 +68,14 @@ class BlockLayouts {
     // whatever its literals hold, as the indentation engine does.
     template <typename LayOut>
     std::string Of(std::string_view block, const LayOut& layOut) {
-        tidy::EmptyLiterals(block, shape_, contents_);
-        auto it = laidOut_.find(shape_);
-        if (it == laidOut_.end()) {
-            if (laidOut_.size() >= kKept) laidOut_.clear();
-            it = laidOut_.emplace(shape_, layOut(shape_)).first;
-        }
-        return tidy::FillLiterals(it->second, contents_);
+        return tidy::FillLiterals(LaidOutShape(block, layOut), contents_);
+    }
+    // The same with the literals left empty.
+    template <typename LayOut>
+    ShapedBlock ShapeOf(std::string_view block, const LayOut& layOut) {
+        ShapedBlock shaped{LaidOutShape(block, layOut), {}};
+        shaped.contents.assign(contents_.begin(), contents_.end());
+        return shaped;
     }
     tidy::LineLayouts& Lines() { return lines_; }
     // The line labels a handler (its lines joined with CR LF) defines, in
@@ -70,6 +84,19 @@ class BlockLayouts {
     const std::vector<std::string>& LabelsOf(std::string_view handler);
 
   private:
+    // The block laid out with its literals emptied; their contents into
+    // contents_.
+    template <typename LayOut>
+    const std::string& LaidOutShape(std::string_view block, const LayOut& layOut) {
+        tidy::EmptyLiterals(block, shape_, contents_);
+        auto it = laidOut_.find(shape_);
+        if (it == laidOut_.end()) {
+            if (laidOut_.size() >= kKept) laidOut_.clear();
+            it = laidOut_.emplace(shape_, layOut(shape_)).first;
+        }
+        return it->second;
+    }
+
     static constexpr size_t kKept = 64;
     std::unordered_map<std::string, std::string> laidOut_;
     std::unordered_map<std::string, std::vector<std::string>> labels_;  // by the handler's shape
@@ -91,7 +118,8 @@ struct JudgedRoutine {
 
 // The insertion AddRoutineErrorHandling would make, or none with the same
 // message and message number as its refusal. layouts: blocks laid out
-// before with the same settings, to be used again (none: each is laid out).
+// before with the same settings, to be used again (none: each is laid out);
+// with them the blocks are given as shapes (exitBlock, topBlock).
 // judged: what is known of the routine already (none: all is read).
 std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
                                                          const settings::SettingsRecord& settings,

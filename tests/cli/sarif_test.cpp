@@ -703,8 +703,18 @@ TEST(SarifReplacements, PlainRunsAreWhatTheDiffFinds) {
         ++cases;
         const auto runs = cli::PlainInsertedRuns(before, offset(top), topLines, offset(exit),
                                                  exitLines, ending);
+        // Told the lines of the places, the same.
+        const auto told =
+            cli::PlainInsertedRuns(before, offset(top), topLines, offset(exit), exitLines, ending,
+                                   {static_cast<long>(top), static_cast<long>(exit)});
+        ASSERT_EQ(told.has_value(), runs.has_value());
         if (!runs) continue;
         ++plain;
+        ASSERT_EQ(told->size(), runs->size());
+        for (size_t i = 0; i < runs->size(); ++i) {
+            EXPECT_EQ((*told)[i].at, (*runs)[i].at);
+            EXPECT_EQ((*told)[i].text, (*runs)[i].text);
+        }
         auto put = [&](const Lines& block) {
             std::string out;
             for (const std::string& line : block) out += line + ending;

@@ -116,8 +116,19 @@ TEST_F(Insertion, APlanIsTheInsertionWithoutTheEdit) {
         const auto again = PlanRoutineErrorHandling(MemberOf("modC", "Go"), 0, Settings(), message,
                                                     nullptr, &layouts);
         ASSERT_TRUE(again);
-        EXPECT_EQ(again->topText, plan->topText);
-        EXPECT_EQ(again->exitText, text::ReplaceAll(plan->exitText, "\"modA.", "\"modC."));
+        // ... given as shapes and what their literals hold.
+        ASSERT_TRUE(again->topBlock && again->exitBlock);
+        EXPECT_EQ(again->topText, "");
+        EXPECT_EQ(again->exitText, "");
+        auto filled = [](const ShapedBlock& block) {
+            const std::vector<std::string_view> contents(block.contents.begin(),
+                                                         block.contents.end());
+            return tidy::FillLiterals(block.shape, contents);
+        };
+        EXPECT_EQ(filled(*again->topBlock) + "\r\n", plan->topText);
+        EXPECT_EQ("\r\n" + filled(*again->exitBlock),
+                  text::ReplaceAll(plan->exitText, "\"modA.", "\"modC."));
+        EXPECT_EQ(again->exitBlock->shape.find("modC"), std::string::npos);
     }
 
     EXPECT_FALSE(PlanRoutineErrorHandling(MemberOf("modB", "Handled"), 0, Settings(), message,

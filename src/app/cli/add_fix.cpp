@@ -395,15 +395,21 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     auto append = [&](std::string& out, const std::vector<std::string>& lines) {
         for (const std::string& line : lines) out.append(line).append(ending);
     };
-    const std::vector<std::string>& topLines = received_.Of(code, insertion->topText, 0);
-    const std::vector<std::string>& exitLines = received_.Of(code, insertion->exitText, 1);
-    FileChange change{{}, {}, component_.TextCodePage(), lines_->FileLineAt(region.from), {}};
-    if (auto insertions = InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending)) {
+    if (!insertion->topBlock || !insertion->exitBlock) return std::nullopt;
+    const std::vector<std::string>& topLines = received_.Of(code, *insertion->topBlock, false, 0);
+    const std::vector<std::string>& exitLines = received_.Of(code, *insertion->exitBlock, true, 1);
+    const long firstLine = lines_->FileLineAt(region.from);
+    // The file's lines where the blocks go in, from where each starts.
+    const PlaceLines places{lines_->FileLineAt(region.from + *topAt) - firstLine,
+                            lines_->FileLineAt(region.from + *exitAt) - firstLine};
+    FileChange change{{}, {}, component_.TextCodePage(), firstLine, {}};
+    if (auto insertions =
+            InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending, places)) {
         change.insertions = std::move(*insertions);
         return change;
     }
     std::string& after = change.after;
-    after.reserve(before.size() + insertion->topText.size() + insertion->exitText.size() + 64);
+    after.reserve(before.size() + (topLines.size() + exitLines.size()) * 64);
     after.append(before, 0, *topAt);
     append(after, topLines);
     after.append(before, *topAt, *exitAt - *topAt);
@@ -424,27 +430,6 @@ bool StartsLine(std::string_view text, size_t at) {
            !(text[at - 1] == '\r' && text[at] == '\n');
 }
 
-// The line that starts at byte at, without its break.
-std::string_view LineFrom(std::string_view text, size_t at) {
-    size_t end = text.size();
-    for (const char brk : {'\r', '\n'}) {
-        const void* found = std::memchr(text.data() + at, brk, end - at);
-        if (found != nullptr) {
-            end = static_cast<size_t>(static_cast<const char*>(found) - text.data());
-        }
-    }
-    return text.substr(at, end - at);
-}
-
-// The line whose break ends just before byte at, without the break.
-std::string_view LineUpTo(std::string_view text, size_t at) {
-    size_t end = at - 1;  // the break's last byte
-    if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') --end;
-    const size_t brk = text.substr(0, end).find_last_of("\r\n");
-    const size_t start = brk == std::string_view::npos ? 0 : brk + 1;
-    return text.substr(start, end - start);
-}
-
 // How many lines start from byte from up to byte to (both line starts): the
 // breaks between, a CR LF counted once.
 long LinesBetween(std::string_view text, size_t from, size_t to) {
@@ -463,9 +448,23 @@ long LinesBetween(std::string_view text, size_t from, size_t to) {
     return lines;
 }
 
-bool AnyLineIs(const std::vector<std::string>& lines, std::string_view a, std::string_view b) {
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const std::string& line) { return line == a || line == b; });
+// Whether some line of lines (put in, each without a break) is the line
+// whose break ends just before byte at, or the one that starts there: its
+// length tells where the other end of that line would be, which is looked
+// at before the bytes are compared.
+bool AnyLineNextTo(std::string_view text, size_t at, const std::vector<std::string>& lines) {
+    size_t end = at - 1;  // where the break above starts
+    if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') --end;
+    for (const std::string& line : lines) {
+        const size_t n = line.size();
+        const bool above = end >= n && (end == n || IsBreak(text[end - n - 1])) &&
+                           text.compare(end - n, n, line) == 0;
+        const bool below = text.size() - at >= n &&
+                           (at + n == text.size() || IsBreak(text[at + n])) &&
+                           text.compare(at, n, line) == 0;
+        if ((above || below) && std::none_of(line.begin(), line.end(), IsBreak)) return true;
+    }
+    return false;
 }
 
 void AppendLines(std::string& out, const std::vector<std::string>& lines,
@@ -483,7 +482,8 @@ size_t TextSize(const std::vector<std::string>& lines, std::string_view ending) 
 
 std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
     std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
-    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending) {
+    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending,
+    PlaceLines places) {
     if (topAt > exitAt || !StartsLine(before, topAt) || !StartsLine(before, exitAt)) {
         return std::nullopt;
     }
@@ -498,11 +498,10 @@ std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
     // to it (and so place the run a line up or down) only when the two are
     // the same; with none the same, the lines of the file go into the new
     // text in one way only.
-    const long top = LinesBetween(before, 0, topAt);
+    const long top = places.top >= 0 ? places.top : LinesBetween(before, 0, topAt);
     std::vector<InsertedLines> runs;
     if (topAt == exitAt) {
-        const std::string_view above = LineUpTo(before, topAt), below = LineFrom(before, topAt);
-        if (AnyLineIs(topLines, above, below) || AnyLineIs(exitLines, above, below)) {
+        if (AnyLineNextTo(before, topAt, topLines) || AnyLineNextTo(before, topAt, exitLines)) {
             return std::nullopt;
         }
         std::string& text = runs.emplace_back(InsertedLines{top, {}}).text;
@@ -511,8 +510,7 @@ std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
         AppendLines(text, exitLines, ending);
         return runs;
     }
-    if (AnyLineIs(topLines, LineUpTo(before, topAt), LineFrom(before, topAt)) ||
-        AnyLineIs(exitLines, LineUpTo(before, exitAt), LineFrom(before, exitAt))) {
+    if (AnyLineNextTo(before, topAt, topLines) || AnyLineNextTo(before, exitAt, exitLines)) {
         return std::nullopt;
     }
     runs.reserve(2);
@@ -522,7 +520,8 @@ std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
         AppendLines(text, topLines, ending);
     }
     if (!exitLines.empty()) {
-        const long exit = top + LinesBetween(before, topAt, exitAt);
+        const long exit =
+            places.exit >= 0 ? places.exit : top + LinesBetween(before, topAt, exitAt);
         std::string& text = runs.emplace_back(InsertedLines{exit, {}}).text;
         text.reserve(TextSize(exitLines, ending));
         AppendLines(text, exitLines, ending);
@@ -534,8 +533,10 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
                                                        const std::vector<std::string>& topLines,
                                                        size_t exitAt,
                                                        const std::vector<std::string>& exitLines,
-                                                       std::string_view ending) {
-    if (auto runs = PlainInsertedRuns(before, topAt, topLines, exitAt, exitLines, ending)) {
+                                                       std::string_view ending,
+                                                       PlaceLines places) {
+    if (auto runs =
+            PlainInsertedRuns(before, topAt, topLines, exitAt, exitLines, ending, places)) {
         return runs;
     }
     const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
@@ -661,37 +662,52 @@ bool LiteralsSetApart(std::string_view text) {
 }  // namespace
 
 const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
-    const host::memory::MemoryCodeModule& code, const std::string& text, int slot) {
+    const host::memory::MemoryCodeModule& code, const errorhandling::ShapedBlock& given,
+    bool breakFirst, int slot) {
     std::vector<std::string>& block = block_[slot];
-    // The top blocks of a module's routines are mostly one text.
-    if (given_[slot] && *given_[slot] == text) return block;
-    given_[slot].reset();  // until the block is whole again
-    if (!LiteralsSetApart(text)) {
-        Receive(code, text, block);
-        given_[slot] = text;
+    // The whole text's shape: a break holds no literal.
+    shape_.clear();
+    if (breakFirst) shape_.append(text::kCrLf);
+    shape_.append(given.shape);
+    if (!breakFirst) shape_.append(text::kCrLf);
+    // The top blocks of a module's routines are mostly one block.
+    if (given_[slot] && given_[slot]->shape == shape_ && given_[slot]->contents == given.contents) {
         return block;
     }
-    tidy::EmptyLiterals(text, shape_, contents_);
+    given_[slot].reset();  // until the block is whole again
+    contents_.assign(given.contents.begin(), given.contents.end());
+    // The text's literals are set apart when its shape's are and no literal
+    // holds a tab or a break (the two split into the same lines, with their
+    // quotes at the same places); the shape's answer is kept with it.
     auto it = blocks_.find(shape_);
     if (it == blocks_.end()) {
         if (blocks_.size() >= kKeptBlocks) blocks_.clear();
-        std::vector<std::string> lines;
-        Receive(code, shape_, lines);
-        it = blocks_.emplace(shape_, std::move(lines)).first;
+        Shape received{LiteralsSetApart(shape_), {}};
+        if (received.setApart) Receive(code, shape_, received.lines);
+        it = blocks_.emplace(shape_, std::move(received)).first;
     }
-    const std::vector<std::string>& lines = it->second;
-    block.resize(lines.size());
-    size_t next = 0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        // A line without a literal has nothing to fill (most of them).
-        if (lines[i].find('"') == std::string::npos) {
-            block[i] = lines[i];
-            continue;
+    const bool plainContents =
+        std::none_of(contents_.begin(), contents_.end(), [](std::string_view content) {
+            return std::any_of(content.begin(), content.end(),
+                               [](char c) { return c == '\t' || IsBreak(c); });
+        });
+    if (!it->second.setApart || !plainContents) {
+        Receive(code, tidy::FillLiterals(shape_, contents_), block);
+    } else {
+        const std::vector<std::string>& lines = it->second.lines;
+        block.resize(lines.size());
+        size_t next = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            // A line without a literal has nothing to fill (most of them).
+            if (lines[i].find('"') == std::string::npos) {
+                block[i] = lines[i];
+                continue;
+            }
+            block[i].clear();
+            tidy::AppendFilled(block[i], lines[i], contents_, next);
         }
-        block[i].clear();
-        tidy::AppendFilled(block[i], lines[i], contents_, next);
     }
-    given_[slot] = text;
+    given_[slot] = errorhandling::ShapedBlock{shape_, given.contents};
     return block;
 }
 

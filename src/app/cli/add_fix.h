@@ -47,6 +47,13 @@ struct AddFix {
     std::string failure;               // an error that stopped the add command ("" when none)
 };
 
+// The lines of a change's before (0-based) that start at the places its
+// blocks go in, when the caller knows them already (-1: counted).
+struct PlaceLines {
+    long top = -1;
+    long exit = -1;
+};
+
 // The runs of lines put in that a line diff of before and the result finds,
 // where topLines go in above the line that starts at byte topAt of before,
 // and exitLines above the one at exitAt (topAt <= exitAt, each line followed
@@ -59,7 +66,8 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
                                                        const std::vector<std::string>& topLines,
                                                        size_t exitAt,
                                                        const std::vector<std::string>& exitLines,
-                                                       std::string_view ending);
+                                                       std::string_view ending,
+                                                       PlaceLines places = {});
 
 // The runs InsertedRuns gives, worked out without splitting before into
 // lines: when no line of a block is the same as a line next to the place it
@@ -67,7 +75,8 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
 // does not hold (or the places are not where lines start).
 std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
     std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
-    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending);
+    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending,
+    PlaceLines places = {});
 
 // The fixes of routine after routine of one module. A change that stays
 // within its routine costs that routine (its lines rendered, and nothing
@@ -126,10 +135,12 @@ class ModuleFixes {
     // each line tidied once.
     class ReceivedBlocks {
       public:
-        // slot: 0 or 1, the block given back is kept until the next in
-        // the same slot.
+        // The block as a CR LF followed by the lines of block (breakFirst),
+        // or those lines followed by a CR LF. slot: 0 or 1, the block given
+        // back is kept until the next in the same slot.
         const std::vector<std::string>& Of(const host::memory::MemoryCodeModule& code,
-                                           const std::string& text, int slot);
+                                           const errorhandling::ShapedBlock& block,
+                                           bool breakFirst, int slot);
 
       private:
         // The block's lines received one by one, into out.
@@ -139,14 +150,19 @@ class ModuleFixes {
         static constexpr size_t kKept = 4096;
         static constexpr size_t kKeptBlocks = 256;
         std::vector<std::string> block_[2];
-        std::optional<std::string> given_[2];  // the text each block was received from
+        std::optional<errorhandling::ShapedBlock> given_[2];  // what each block was received from
         // Looked up by a view of the line, without a copy of it.
         struct Hash : std::hash<std::string_view> {
             using is_transparent = void;
         };
         std::unordered_map<std::string, std::string, Hash, std::equal_to<>> lines_[2];  // [continuation]
-        // By the block with its literals emptied: its lines received.
-        std::unordered_map<std::string, std::vector<std::string>> blocks_;
+        // By the block with its literals emptied: whether its literals are
+        // set apart and, when they are, its lines received.
+        struct Shape {
+            bool setApart = false;
+            std::vector<std::string> lines;
+        };
+        std::unordered_map<std::string, Shape> blocks_;
         std::string shape_;
         std::vector<std::string_view> contents_;
     };
