@@ -17,14 +17,7 @@ namespace qv::analysis {
 
 namespace {
 
-// text::Trim written out here: the routine readers trim every line of a
-// routine they pass.
-std::string_view Trim(std::string_view s) {
-    size_t begin = 0, end = s.size();
-    while (begin < end && s[begin] == ' ') ++begin;
-    while (end > begin && s[end - 1] == ' ') --end;
-    return s.substr(begin, end - begin);
-}
+using text::Trim;
 
 std::string TrimmedLine(host::CodeModule& module, long line) {
     return std::string(Trim(module.Lines(line, 1)));
@@ -313,11 +306,6 @@ std::string BodyText(host::CodeModule& module, const RoutineSpan& span) try {
 
 std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& span) try {
     if (span.lastLine - span.firstLine < 1) return {};
-    // Every line of every routine judged passes here: the continuation test
-    // is written out on the line's bytes.
-    const auto continued = [](std::string_view t) {
-        return t.size() >= 2 && t[t.size() - 1] == '_' && t[t.size() - 2] == ' ';
-    };
     std::string result;
     bool inComment = false;
     bool any = false;
@@ -338,7 +326,7 @@ std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& spa
             result.append(line);
             any = true;
         }
-        if (!continued(t)) inComment = false;
+        if (!text::EndsWith(t, " _")) inComment = false;
     }
     return result;
 } QV_PASS_UP("AddIn", "CodeWithoutComments")
