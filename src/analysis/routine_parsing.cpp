@@ -330,6 +330,11 @@ std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& spa
     // break, so they are the pieces of the full text between its CR LF
     // pairs).
     const long last = std::min(span.lastLine - 1, module.CountOfLines());
+    // Room for every line at once: a routine's text grows over many
+    // appends, each of which could move it.
+    size_t room = 0;
+    for (long l = span.firstLine; l <= last; ++l) room += module.LineView(l).size() + 2;
+    result.reserve(room);
     for (long l = span.firstLine; l <= last; ++l) {
         const std::string_view line = module.LineView(l);
         const std::string_view t = Trim(line);
