@@ -17,13 +17,23 @@ namespace qv::analysis {
 
 namespace {
 
-// text::Trim written out here: the routine readers trim every line of a
-// routine they pass.
-std::string_view Trim(std::string_view s) {
-    size_t begin = 0, end = s.size();
-    while (begin < end && s[begin] == ' ') ++begin;
-    while (end > begin && s[end - 1] == ' ') --end;
-    return s.substr(begin, end - begin);
+using text::Trim;
+
+// The kind of block the words before a declaration's parentheses name:
+// "Sub" before "Function" before "Property", each a whole word between
+// spaces in any case; "" for none.
+std::string BlockKindWord(std::string_view head) {
+    bool function = false, property = false;
+    size_t at = 0;
+    while (at < head.size()) {
+        const size_t space = std::min(head.find(' ', at), head.size());
+        const std::string_view word = head.substr(at, space - at);
+        if (text::EqualsIgnoreCase(word, "sub")) return "Sub";
+        function = function || text::EqualsIgnoreCase(word, "function");
+        property = property || text::EqualsIgnoreCase(word, "property");
+        at = space + 1;
+    }
+    return function ? "Function" : property ? "Property" : "";
 }
 
 std::string TrimmedLine(host::CodeModule& module, long line) {
@@ -198,25 +208,25 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
     const long start = module.ProcStartLine(name, kind);
     const long count = module.ProcCountLines(name, kind);
     // The declaration's lines, each continued one joined to the next with a
-    // space (only those: a body continued over many lines is not read).
-    std::string declaration;
-    for (long line = body; line < start + count; ++line) {
+    // space (only those: a body continued over many lines is not read). Most
+    // declarations are one line, read where the module keeps it.
+    std::string joined;
+    std::string_view declaration;
+    bool ended = false;
+    for (long line = body; line < start + count && !ended; ++line) {
         const std::string_view text = LineText(module, line);
         if (!text::EndsWith(text, "_")) {
-            declaration += Trim(text);
-            break;
+            declaration = joined.empty() ? Trim(text) : joined.append(Trim(text));
+            ended = true;
+        } else if (const std::string_view before = Trim(text.substr(0, text.size() - 1));
+                   !before.empty()) {
+            joined.append(before).append(" ");
         }
-        const std::string_view before = Trim(text.substr(0, text.size() - 1));
-        if (!before.empty()) declaration.append(before).append(" ");
     }
+    if (!ended) declaration = joined;
     // A declaration written without parentheses ("Sub Main" in a file that
     // no IDE has saved) is judged by its whole text rather than refused.
-    const size_t paren = declaration.find('(');
-    const std::string head = text::ToLower(" " + declaration.substr(0, paren) + " ");
-    if (head.find(" sub ") != std::string::npos) return "Sub";
-    if (head.find(" function ") != std::string::npos) return "Function";
-    if (head.find(" property ") != std::string::npos) return "Property";
-    return {};
+    return BlockKindWord(declaration.substr(0, declaration.find('(')));
 } QV_PASS_UP("AddIn", "GetRoutineType")
 
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind) try {
@@ -313,11 +323,6 @@ std::string BodyText(host::CodeModule& module, const RoutineSpan& span) try {
 
 std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& span) try {
     if (span.lastLine - span.firstLine < 1) return {};
-    // Every line of every routine judged passes here: the continuation test
-    // is written out on the line's bytes.
-    const auto continued = [](std::string_view t) {
-        return t.size() >= 2 && t[t.size() - 1] == '_' && t[t.size() - 2] == ' ';
-    };
     std::string result;
     bool inComment = false;
     bool any = false;
@@ -325,6 +330,11 @@ std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& spa
     // break, so they are the pieces of the full text between its CR LF
     // pairs).
     const long last = std::min(span.lastLine - 1, module.CountOfLines());
+    // Room for every line at once: a routine's text grows over many
+    // appends, each of which could move it.
+    size_t room = 0;
+    for (long l = span.firstLine; l <= last; ++l) room += module.LineView(l).size() + 2;
+    result.reserve(room);
     for (long l = span.firstLine; l <= last; ++l) {
         const std::string_view line = module.LineView(l);
         const std::string_view t = Trim(line);
@@ -338,7 +348,7 @@ std::string CodeWithoutComments(host::CodeModule& module, const RoutineSpan& spa
             result.append(line);
             any = true;
         }
-        if (!continued(t)) inComment = false;
+        if (!text::EndsWith(t, " _")) inComment = false;
     }
     return result;
 } QV_PASS_UP("AddIn", "CodeWithoutComments")

@@ -4,20 +4,6 @@
 
 namespace qv::text {
 
-std::string_view LTrim(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    return s.substr(i);
-}
-
-std::string_view RTrim(std::string_view s) {
-    size_t n = s.size();
-    while (n > 0 && s[n - 1] == ' ') --n;
-    return s.substr(0, n);
-}
-
-std::string_view Trim(std::string_view s) { return RTrim(LTrim(s)); }
-
 std::string_view TrimBlanks(std::string_view s) {
     const size_t first = s.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
@@ -43,9 +29,6 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-bool StartsWith(std::string_view s, std::string_view prefix) { return s.starts_with(prefix); }
-bool EndsWith(std::string_view s, std::string_view suffix) { return s.ends_with(suffix); }
 
 bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && EqualsIgnoreCase(s.substr(0, prefix.size()), prefix);

@@ -11,9 +11,18 @@ namespace qv::text {
 
 inline constexpr std::string_view kCrLf = "\r\n";
 
-std::string_view Trim(std::string_view s);
-std::string_view LTrim(std::string_view s);
-std::string_view RTrim(std::string_view s);
+// Inline: the routine readers trim every line they pass.
+inline std::string_view LTrim(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    return s.substr(i);
+}
+inline std::string_view RTrim(std::string_view s) {
+    size_t n = s.size();
+    while (n > 0 && s[n - 1] == ' ') --n;
+    return s.substr(0, n);
+}
+inline std::string_view Trim(std::string_view s) { return RTrim(LTrim(s)); }
 // Spaces and tabs removed at both ends, where a rule treats tabs as blanks.
 std::string_view TrimBlanks(std::string_view s);
 
@@ -25,8 +34,8 @@ std::string ToUpper(std::string_view s);
 std::string ToLower(std::string_view s);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
-bool StartsWith(std::string_view s, std::string_view prefix);
-bool EndsWith(std::string_view s, std::string_view suffix);
+inline bool StartsWith(std::string_view s, std::string_view prefix) { return s.starts_with(prefix); }
+inline bool EndsWith(std::string_view s, std::string_view suffix) { return s.ends_with(suffix); }
 bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix);
 bool EndsWithIgnoreCase(std::string_view s, std::string_view suffix);
 

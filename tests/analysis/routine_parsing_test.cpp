@@ -241,8 +241,12 @@ TEST_F(RoutineParsing, RoutineTypes) {
     auto& m = Module(Vb({"Private Function Subtotal(x) As Long", "End Function",
                          "Public Sub Run(a, _", "  b)", "End Sub",
                          "Property Get P() As Long", "End Property", "Sub NoParens",
-                         "End Sub"}));
+                         "End Sub", "Friend Function Joined(s As String, _",
+                         "  Optional sub_ As Long) As Variant", "End Function",
+                         "pRIVATE   sUB Lowered()", "End Sub"}));
     EXPECT_EQ(GetRoutineType(m, "Subtotal", 0), "Function");
+    EXPECT_EQ(GetRoutineType(m, "Joined", 0), "Function") << "words past the parenthesis";
+    EXPECT_EQ(GetRoutineType(m, "Lowered", 0), "Sub") << "any case, many spaces";
     EXPECT_EQ(GetRoutineType(m, "Run", 0), "Sub");
     EXPECT_EQ(GetRoutineType(m, "P", 3), "Property");
     EXPECT_EQ(GetRoutineType(m, "NoParens", 0), "Sub") << "a declaration without parentheses";

@@ -26,8 +26,8 @@ namespace {
 using host::files::FileError;
 using host::files::ParsedModule;
 
-// A form whose designer block runs past the first lines (128) a header read
-// takes at once; closed or not, with its VB_Name line or without.
+// A form whose designer block runs past the first lines (32) a header read
+// takes at once, and past four times as many; closed or not, with its VB_Name line or without.
 std::vector<std::string> LongDesigner(int controls, bool closed = true, bool named = true) {
     std::vector<std::string> lines{"VERSION 5.00", "Begin VB.Form frmBig ", "   Caption = \"Big\""};
     for (int i = 0; i < controls; ++i) {
@@ -45,7 +45,8 @@ std::vector<std::string> Plus(std::vector<std::string> a, const std::vector<std:
     return a;
 }
 
-// What a parse tells of the header and where the code starts, or its error.
+// What a parse tells of the header and where the code starts, or its error
+// (the designer's controls apart: the header read alone skims the block).
 template <typename Parse>
 std::string Outcome(Parse parse, const std::string& bytes) {
     try {
@@ -53,7 +54,8 @@ std::string Outcome(Parse parse, const std::string& bytes) {
         std::ostringstream out;
         out << "name " << m.header.vbName << " lines " << m.headerLines << " code at "
             << m.codeOffset << " break " << m.headerEndsWithBreak << " designer "
-            << m.header.hasDesigner << "/" << m.header.designer.controls.size() << " class "
+            << m.header.hasDesigner << "/" << m.header.designer.className << "/"
+            << m.header.designer.name << " class "
             << m.header.hasClassBlock << "/" << m.header.classBlock.size();
         for (const auto& [key, value] : m.header.attributes) out << " " << key << "=" << value;
         return out.str();
@@ -101,6 +103,18 @@ TEST(ModuleHeader, ReadsWhatTheWholeReadReadsAndFailsWhereItFails) {
     EXPECT_TRUE(header.code.empty());
     EXPECT_TRUE(
         host::files::ParseModuleFile("m.bas", std::make_shared<const std::string>(bas)).codeRead);
+
+    // The skimmed designer block keeps no controls or properties; the whole
+    // read keeps every one.
+    const auto form = std::make_shared<const std::string>(Joined(LongDesigner(150)));
+    const ParsedModule skimmed = host::files::ParseModuleHeader("m.frm", form);
+    EXPECT_FALSE(skimmed.header.designerContentsRead);
+    EXPECT_TRUE(skimmed.header.designer.controls.empty());
+    EXPECT_TRUE(skimmed.header.designer.properties.empty());
+    const ParsedModule whole = host::files::ParseModuleFile("m.frm", form);
+    EXPECT_TRUE(whole.header.designerContentsRead);
+    EXPECT_EQ(whole.header.designer.controls.size(), 150u);
+    EXPECT_EQ(whole.header.designer.properties.size(), 1u);
 }
 
 // A project of every module kind (the standard module with an attribute
@@ -133,6 +147,27 @@ LoadedFiles LoadProject(const TempFolder& folder, bool defer, text::CodePage pag
     loaded.workspace->SetCodeFilter(std::move(filter));
     host::files::LoadTargets(*loaded.workspace, {folder.File("p.vbp")});
     return loaded;
+}
+
+// The component's own properties and its designer's controls with theirs.
+std::string DesignerContents(host::memory::MemoryComponent& component) {
+    std::string text;
+    const auto properties = [&](host::Properties& list) {
+        for (long i = 1; i <= list.Count(); ++i) {
+            text += " " + list.Item(i).Name() + "=" + list.Item(i).Value();
+        }
+        text += "\n";
+    };
+    properties(component.Props());
+    if (host::Designer* designer = component.Designer()) {
+        for (long i = 1; i <= designer->VBControls().Count(); ++i) {
+            auto& control =
+                static_cast<host::memory::MemoryControl&>(designer->VBControls().Item(i));
+            text += control.ControlName() + ":";
+            properties(control.Properties());
+        }
+    }
+    return text;
 }
 
 std::vector<std::string> Lines(host::memory::MemoryCodeModule& code) {
@@ -176,6 +211,9 @@ TEST(DeferredCode, CodeReadLaterIsTheCodeAWholeLoadReads) {
         EXPECT_EQ(component.Type(), whole.Component(kind.name).Type());
         EXPECT_EQ(code.CountOfLines(), 0);
         EXPECT_TRUE(later.File(kind.name).codeDeferred);
+        if (component.Designer() != nullptr) {
+            EXPECT_EQ(component.Designer()->VBControls().Count(), 0);
+        }
 
         // A test that fails leaves the code unread.
         EXPECT_FALSE(host::files::LoadDeferredCode(*later.workspace, component,
@@ -195,6 +233,7 @@ TEST(DeferredCode, CodeReadLaterIsTheCodeAWholeLoadReads) {
         host::memory::MemoryCodeModule& expected = whole.Code(kind.name);
         EXPECT_EQ(Lines(code), Lines(expected));
         EXPECT_EQ(HiddenLines(code), HiddenLines(expected));
+        EXPECT_EQ(DesignerContents(component), DesignerContents(whole.Component(kind.name)));
         const host::files::ModuleFile& expectedFile = whole.File(kind.name);
         EXPECT_EQ(file.ending, expectedFile.ending);
         EXPECT_EQ(file.finalBreak, expectedFile.finalBreak);

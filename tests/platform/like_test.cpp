@@ -101,6 +101,22 @@ TEST(Like, ContainmentAgreesWithThePatternMatch) {
                                        << (mode == CompareMode::Text ? "text" : "binary");
         }
     }
+    // Every place of the hit in and across the blocks of sixteen bytes the
+    // search looks at together, up to the text's last byte; near misses
+    // (first and last byte right, one inside wrong) beside it.
+    for (size_t before = 0; before <= 40; ++before) {
+        for (const std::string& piece : {std::string("oN eRROR "), std::string("On Xrror "),
+                                         std::string("o")}) {
+            for (size_t after : {size_t{0}, size_t{1}, size_t{17}}) {
+                const std::string text = std::string(before, 'n') + piece + std::string(after, 'O');
+                for (const std::string& find : {std::string("On Error "), std::string("O")}) {
+                    EXPECT_EQ(modSearchText::StringInRoutine(text, find),
+                              Like(text, "*" + find + "*", CompareMode::Text))
+                        << "'" << find << "' in '" << text << "'";
+                }
+            }
+        }
+    }
     // The expectations themselves: folding is of ASCII letters only.
     EXPECT_TRUE(modSearchText::StringInRoutine("x\r\non error goto ERROR_ROUTINE", "On Error GoTo Error_Routine"));
     EXPECT_FALSE(modSearchBin::StringInRoutine("x\r\non error goto ERROR_ROUTINE", "On Error GoTo Error_Routine"));

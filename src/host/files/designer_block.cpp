@@ -50,12 +50,66 @@ std::string Unquoted(std::string_view v) {
 
 }  // namespace
 
-bool ParseBeginLine(std::string_view line, std::string& className, std::string& name) {
+namespace {
+
+// "Begin Class Name": the class and the name as views of the line.
+bool BeginParts(std::string_view line, std::string_view& className, std::string_view& name) {
     std::string_view rest = line;
     if (!text::EqualsIgnoreCase(TakeToken(rest), "Begin")) return false;
-    const std::string_view cls = TakeToken(rest);
-    const std::string_view nm = TakeToken(rest);
-    if (cls.empty() || nm.empty()) return false;
+    className = TakeToken(rest);
+    name = TakeToken(rest);
+    return !className.empty() && !name.empty();
+}
+
+// Reads the block from its Begin line lines[first] to its End line, whose
+// index it returns (-1 when it is never closed). Without contents only the
+// designer's class and name are kept: the End line is found all the same.
+long WalkDesignerBlock(const std::vector<std::string_view>& lines, long first, bool contents,
+                       DesignerBlock& out) {
+    if (!ParseBeginLine(lines[static_cast<size_t>(first)], out.className, out.name)) return -1;
+    // The blocks open above the current line: -1 the designer, else the
+    // index of a control. BeginProperty blocks only count depth.
+    std::vector<long> open{-1};
+    long propertyDepth = 0;
+    const long n = static_cast<long>(lines.size());
+    for (long i = first + 1; i < n; ++i) {
+        const std::string_view t = SkipBlanks(lines[static_cast<size_t>(i)]);
+        // Only Begin and End lines (and their Property kin) open or close a
+        // block: skimming passes the property lines at their first byte.
+        if (!contents && (t.empty() || (text::AsciiLower(t[0]) != 'b' &&
+                                        text::AsciiLower(t[0]) != 'e'))) {
+            continue;
+        }
+        std::string_view className, name;
+        std::string key, value;
+        if (text::StartsWithIgnoreCase(t, "BeginProperty")) {
+            ++propertyDepth;
+        } else if (text::StartsWithIgnoreCase(t, "EndProperty")) {
+            if (propertyDepth > 0) --propertyDepth;
+        } else if (propertyDepth == 0 && BeginParts(t, className, name)) {
+            if (contents) {
+                out.controls.push_back({std::string(name), std::string(className), {}});
+            }
+            open.push_back(static_cast<long>(out.controls.size()) - 1);
+        } else if (IsWord(t, "End")) {
+            open.pop_back();
+            propertyDepth = 0;
+            if (open.empty()) return i;
+        } else if (contents && propertyDepth == 0 && ParsePropertyLine(t, key, value)) {
+            PropertyList& target = open.back() < 0
+                                       ? out.properties
+                                       : out.controls[static_cast<size_t>(open.back())].properties;
+            target.emplace_back(std::move(key), std::move(value));
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool ParseBeginLine(std::string_view line, std::string& className, std::string& name) {
+    std::string_view cls, nm;
+    if (!BeginParts(line, cls, nm)) return false;
     className = std::string(cls);
     name = std::string(nm);
     return true;
@@ -85,34 +139,11 @@ bool ParsePropertyLine(std::string_view line, std::string& key, std::string& val
 }
 
 long ReadDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out) {
-    if (!ParseBeginLine(lines[static_cast<size_t>(first)], out.className, out.name)) return -1;
-    // The blocks open above the current line: -1 the designer, else the
-    // index of a control. BeginProperty blocks only count depth.
-    std::vector<long> open{-1};
-    long propertyDepth = 0;
-    const long n = static_cast<long>(lines.size());
-    for (long i = first + 1; i < n; ++i) {
-        const std::string_view t = SkipBlanks(lines[static_cast<size_t>(i)]);
-        std::string className, name, key, value;
-        if (text::StartsWithIgnoreCase(t, "BeginProperty")) {
-            ++propertyDepth;
-        } else if (text::StartsWithIgnoreCase(t, "EndProperty")) {
-            if (propertyDepth > 0) --propertyDepth;
-        } else if (propertyDepth == 0 && ParseBeginLine(t, className, name)) {
-            out.controls.push_back({std::move(name), std::move(className), {}});
-            open.push_back(static_cast<long>(out.controls.size()) - 1);
-        } else if (IsWord(t, "End")) {
-            open.pop_back();
-            propertyDepth = 0;
-            if (open.empty()) return i;
-        } else if (propertyDepth == 0 && ParsePropertyLine(t, key, value)) {
-            PropertyList& target = open.back() < 0
-                                       ? out.properties
-                                       : out.controls[static_cast<size_t>(open.back())].properties;
-            target.emplace_back(std::move(key), std::move(value));
-        }
-    }
-    return -1;
+    return WalkDesignerBlock(lines, first, true, out);
+}
+
+long SkimDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out) {
+    return WalkDesignerBlock(lines, first, false, out);
 }
 
 long ReadClassBlock(const std::vector<std::string_view>& lines, long first, PropertyList& out) {

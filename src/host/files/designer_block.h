@@ -36,6 +36,9 @@ bool ParsePropertyLine(std::string_view line, std::string& key, std::string& val
 // Reads the block whose Begin line is lines[first]; returns the index of its
 // End line, or -1 when the block is never closed.
 long ReadDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out);
+// The same End line found, reading only the designer's class and name: for
+// a reader that may never need the controls and properties.
+long SkimDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out);
 
 // Reads "BEGIN" ... "END" from lines[first]; returns the index of END or -1.
 long ReadClassBlock(const std::vector<std::string_view>& lines, long first, PropertyList& out);

@@ -69,9 +69,14 @@ void CheckLineLengths(const std::string& path, const std::vector<std::string_vie
     }
 }
 
-// Reads the header; returns the number of its lines.
+// Returned for lines that are the file's first ones alone (not complete)
+// when the header may run past them: a fault is told only by all the lines.
+constexpr long kMoreLines = -1;
+
+// Reads the header (without the designer's controls and properties unless
+// asked for them); returns the number of its lines, or kMoreLines.
 long ReadHeader(const std::string& path, const std::vector<std::string_view>& lines,
-                ModuleHeader& header) {
+                bool complete, bool designerContents, ModuleHeader& header) {
     const long n = static_cast<long>(lines.size());
     long i = 0;
     while (i < n) {
@@ -80,7 +85,9 @@ long ReadHeader(const std::string& path, const std::vector<std::string_view>& li
         if (t.empty() || text::StartsWithIgnoreCase(t, "VERSION ") || IsObjectLine(t)) {
             ++i;
         } else if (!header.hasDesigner && !header.hasClassBlock && ParseBeginLine(t, cls, name)) {
-            const long end = ReadDesignerBlock(lines, i, header.designer);
+            const long end = designerContents ? ReadDesignerBlock(lines, i, header.designer)
+                                              : SkimDesignerBlock(lines, i, header.designer);
+            if (end < 0 && !complete) return kMoreLines;
             if (end < 0) {
                 throw FileError(path, i + 1,
                                 "the designer block \"" + std::string(t) +
@@ -88,10 +95,12 @@ long ReadHeader(const std::string& path, const std::vector<std::string_view>& li
                                     "damaged: restore it or add the missing End lines");
             }
             header.hasDesigner = true;
+            header.designerContentsRead = designerContents;
             i = end + 1;
         } else if (!header.hasDesigner && !header.hasClassBlock &&
                    text::EqualsIgnoreCase(text::RTrim(t), "BEGIN")) {
             const long end = ReadClassBlock(lines, i, header.classBlock);
+            if (end < 0 && !complete) return kMoreLines;
             if (end < 0) {
                 throw FileError(path, i + 1,
                                 "the class block that begins here has no closing END line; the "
@@ -110,6 +119,7 @@ long ReadHeader(const std::string& path, const std::vector<std::string_view>& li
         header.attributes.emplace_back(std::move(key), std::move(value));
         ++i;
     }
+    if (i >= n && !complete) return kMoreLines;
     if (header.vbName.empty()) {
         throw FileError(path, attributesStart + 1,
                         "there is no Attribute VB_Name line where the module's header ends, so "
@@ -156,10 +166,12 @@ void DropByteOrderMark(SplitText& split) {
 }
 
 // Reads the header from the split lines (all of the file's, or its first
-// ones) and where the code begins.
-void ReadHeaderAndCodeStart(const std::string& path, const std::string& bytes,
-                            const SplitText& split, ParsedModule& module) {
-    module.headerLines = ReadHeader(path, split.lines, module.header);
+// ones) and where the code begins; false when the first lines were too few.
+bool ReadHeaderAndCodeStart(const std::string& path, const std::string& bytes,
+                            const SplitText& split, bool designerContents, ParsedModule& module) {
+    module.headerLines =
+        ReadHeader(path, split.lines, split.complete, designerContents, module.header);
+    if (module.headerLines == kMoreLines) return false;
     const size_t h = static_cast<size_t>(module.headerLines);
     if (h < split.lines.size()) {
         module.codeOffset = static_cast<size_t>(split.lines[h].data() - bytes.data());
@@ -167,6 +179,7 @@ void ReadHeaderAndCodeStart(const std::string& path, const std::string& bytes,
         module.codeOffset = bytes.size();
         module.headerEndsWithBreak = split.finalBreak;
     }
+    return true;
 }
 
 }  // namespace
@@ -180,21 +193,14 @@ ParsedModule ParseModuleHeader(const std::string& path, std::shared_ptr<const st
     // The header is read from the first lines, more of them while it runs
     // to their end (a form's designer block may be long): reading stops at
     // the first line past the header, so what it reads and every error it
-    // finds before that line are the same as in the whole file.
-    constexpr size_t kFirstLines = 128;
+    // finds before that line are the same as in the whole file. Most
+    // headers (all but forms' and their kin's) take a few lines.
+    constexpr size_t kFirstLines = 32;
     for (size_t most = kFirstLines;; most *= 4) {
         SplitText split = SplitFileLines(*bytes, most);
         DropByteOrderMark(split);
         ParsedModule module;
-        try {
-            ReadHeaderAndCodeStart(path, *bytes, split, module);
-        } catch (const FileError&) {
-            if (split.complete) throw;
-            continue;
-        }
-        if (!split.complete && static_cast<size_t>(module.headerLines) >= split.lines.size()) {
-            continue;
-        }
+        if (!ReadHeaderAndCodeStart(path, *bytes, split, false, module)) continue;
         module.codeRead = false;
         module.ascii = scan.ascii;
         module.bytes = std::move(bytes);
@@ -210,7 +216,7 @@ ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std:
     DropByteOrderMark(split);
     module.ending = split.ending;
     module.finalBreak = split.finalBreak;
-    ReadHeaderAndCodeStart(path, *bytes, split, module);
+    ReadHeaderAndCodeStart(path, *bytes, split, true, module);
     const size_t h = static_cast<size_t>(module.headerLines);
     // The code lines are moved to the front of the same array (the header
     // and the hidden attribute lines taken out), so that a large project's

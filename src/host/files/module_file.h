@@ -27,6 +27,9 @@ std::string LongestLineText();
 struct ModuleHeader {
     std::string vbName;
     bool hasDesigner = false;
+    // false when the designer block was only skimmed (ParseModuleHeader):
+    // designer then holds its class and name, no controls or properties.
+    bool designerContentsRead = false;
     DesignerBlock designer;
     bool hasClassBlock = false;
     PropertyList classBlock;
@@ -70,7 +73,8 @@ ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std:
 // The header alone, for a caller that may never need the code: the same
 // checks of the whole file (ParseModuleFile throws for these bytes exactly
 // when this does, with the same error), without splitting the code into
-// lines. The result has codeRead false.
+// lines or reading the designer's controls and properties. The result has
+// codeRead and header.designerContentsRead false.
 ParsedModule ParseModuleHeader(const std::string& path, std::shared_ptr<const std::string> bytes);
 
 // "Attribute X.VB_Y = ..." gives X; "" for other lines.

@@ -81,17 +81,21 @@ int Instancing(const ModuleHeader& header) {
     return (multiUse ? 5 : 3) + (global ? 1 : 0);
 }
 
+// The designer's controls and its own properties.
+void SetDesignerContents(MemoryComponent& component, const DesignerBlock& designer) {
+    memory::MemoryControls& controls = component.EnsureDesigner().Controls();
+    for (const ControlEntry& entry : designer.controls) {
+        memory::MemoryControl& control = controls.Add(entry.name);
+        for (const auto& [key, value] : entry.properties) control.Props().Set(key, value);
+    }
+    for (const auto& [key, value] : designer.properties) component.Props().Set(key, value);
+}
+
 void SetProperties(MemoryComponent& component, const ParsedModule& parsed) {
     const ModuleHeader& header = parsed.header;
     if (header.hasDesigner) {
-        memory::MemoryControls& controls = component.EnsureDesigner().Controls();
-        for (const ControlEntry& entry : header.designer.controls) {
-            memory::MemoryControl& control = controls.Add(entry.name);
-            for (const auto& [key, value] : entry.properties) control.Props().Set(key, value);
-        }
-        for (const auto& [key, value] : header.designer.properties) {
-            component.Props().Set(key, value);
-        }
+        component.EnsureDesigner();
+        if (header.designerContentsRead) SetDesignerContents(component, header.designer);
     }
     if (component.Type() == vbext_ct_ClassModule) {
         component.Props().Set("Instancing", std::to_string(Instancing(header)));
@@ -386,6 +390,8 @@ bool LoadDeferredCode(Workspace& workspace, MemoryComponent& component,
     file->ending = parsed.ending;
     file->finalBreak = parsed.finalBreak;
     if (!parsed.hidden.empty()) AttachHiddenLines(parsed, module, *file);
+    // The header read first skimmed the designer block.
+    if (parsed.header.hasDesigner) SetDesignerContents(component, parsed.header.designer);
     file->codeDeferred = false;
     return true;
 }

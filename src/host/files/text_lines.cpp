@@ -130,7 +130,7 @@ LineScan ScanLines(std::string_view text, size_t limit) {
 
 SplitText SplitFileLines(std::string_view text, size_t most) {
     SplitText out;
-    if (most == static_cast<size_t>(-1)) out.lines.reserve(CountLineFeeds(text) + 1);
+    out.lines.reserve(most == static_cast<size_t>(-1) ? CountLineFeeds(text) + 1 : most);
     long counts[3] = {0, 0, 0};  // CR LF, LF, lone CR
     const char* const end = text.data() + text.size();
     const char* start = text.data();

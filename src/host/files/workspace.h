@@ -34,8 +34,9 @@ struct ModuleFile {
     std::map<std::string, std::vector<memory::HiddenAttribute>> loadedAttributes;
     std::map<std::string, std::vector<std::string_view>> loadedAttributeBreaks;
     // The code was not read yet (Workspace::SetDeferCode): the component
-    // holds no lines, and ending, finalBreak and the attribute lines are
-    // not known, until LoadDeferredCode reads them.
+    // holds no lines, and ending, finalBreak, the attribute lines and the
+    // designer's controls and properties are not known, until
+    // LoadDeferredCode reads them.
     bool codeDeferred = false;
 };
 
