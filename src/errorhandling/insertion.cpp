@@ -364,13 +364,7 @@ bool ReplaceHandler(host::Member& member, int kind, const RemovalPlan& plan,
 QV_PASS_UP("AddIn", "ReplaceHandler")
 
 const std::vector<std::string>& BlockLayouts::LabelsOf(std::string_view handler) {
-    tidy::EmptyLiterals(handler, shape_, contents_);
-    auto it = labels_.find(shape_);
-    if (it == labels_.end()) {
-        if (labels_.size() >= kKept) labels_.clear();
-        it = labels_.emplace(shape_, DefinedLabels(shape_)).first;
-    }
-    return it->second;
+    return ByShape(labels_, handler, [](const std::string& shape) { return DefinedLabels(shape); });
 }
 
 }  // namespace qv::errorhandling

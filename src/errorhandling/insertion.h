@@ -31,9 +31,6 @@ class TemplateRoutine;
 bool AddRoutineErrorHandling(host::Member& member, int kind,
                              const settings::SettingsRecord& settings, std::string& message,
                              int* messageNumber = nullptr);
-// What AddRoutineErrorHandling inserts, worked out without changing the
-// module: exitText goes in at exitLine first, then topText at topLine (lines
-// joined with CR LF, as InsertLines takes them).
 // A block as the indentation engine laid it out, with its literals emptied,
 // and what they hold, in order: tidy::FillLiterals(shape, contents) is the
 // block.
@@ -41,6 +38,9 @@ struct ShapedBlock {
     std::string shape;
     std::vector<std::string> contents;
 };
+// What AddRoutineErrorHandling inserts, worked out without changing the
+// module: exitText goes in at exitLine first, then topText at topLine (lines
+// joined with CR LF, as InsertLines takes them).
 struct HandlerInsertion {
     long exitLine = 0;
     std::string exitText;
@@ -88,11 +88,19 @@ class BlockLayouts {
     // contents_.
     template <typename LayOut>
     const std::string& LaidOutShape(std::string_view block, const LayOut& layOut) {
-        tidy::EmptyLiterals(block, shape_, contents_);
-        auto it = laidOut_.find(shape_);
-        if (it == laidOut_.end()) {
-            if (laidOut_.size() >= kKept) laidOut_.clear();
-            it = laidOut_.emplace(shape_, layOut(shape_)).first;
+        return ByShape(laidOut_, block, layOut);
+    }
+    // What make gives for the text's shape (its literals emptied; their
+    // contents into contents_), kept in cache for the next text of that
+    // shape.
+    template <typename Value, typename Make>
+    const Value& ByShape(std::unordered_map<std::string, Value>& cache, std::string_view text,
+                         const Make& make) {
+        tidy::EmptyLiterals(text, shape_, contents_);
+        auto it = cache.find(shape_);
+        if (it == cache.end()) {
+            if (cache.size() >= kKept) cache.clear();
+            it = cache.emplace(shape_, make(shape_)).first;
         }
         return it->second;
     }
