@@ -213,15 +213,15 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
     std::string joined;
     std::string_view declaration;
     bool ended = false;
-    for (long line = body; line < start + count && !ended; ++line) {
+    for (long line = body; line < start + count; ++line) {
         const std::string_view text = LineText(module, line);
         if (!text::EndsWith(text, "_")) {
             declaration = joined.empty() ? Trim(text) : joined.append(Trim(text));
             ended = true;
-        } else if (const std::string_view before = Trim(text.substr(0, text.size() - 1));
-                   !before.empty()) {
-            joined.append(before).append(" ");
+            break;
         }
+        const std::string_view before = Trim(text.substr(0, text.size() - 1));
+        if (!before.empty()) joined.append(before).append(" ");
     }
     if (!ended) declaration = joined;
     // A declaration written without parentheses ("Sub Main" in a file that

@@ -64,16 +64,12 @@ struct HandlerInsertion {
 // were laid out.
 class BlockLayouts {
   public:
-    // The block as layOut lays it out; layOut must lay out a block alike
-    // whatever its literals hold, as the indentation engine does.
-    template <typename LayOut>
-    std::string Of(std::string_view block, const LayOut& layOut) {
-        return tidy::FillLiterals(LaidOutShape(block, layOut), contents_);
-    }
-    // The same with the literals left empty.
+    // The block as layOut lays it out, with its literals emptied, and what
+    // they hold; layOut must lay out a block alike whatever its literals
+    // hold, as the indentation engine does.
     template <typename LayOut>
     ShapedBlock ShapeOf(std::string_view block, const LayOut& layOut) {
-        ShapedBlock shaped{LaidOutShape(block, layOut), {}};
+        ShapedBlock shaped{ByShape(laidOut_, block, layOut), {}};
         shaped.contents.assign(contents_.begin(), contents_.end());
         return shaped;
     }
@@ -84,12 +80,6 @@ class BlockLayouts {
     const std::vector<std::string>& LabelsOf(std::string_view handler);
 
   private:
-    // The block laid out with its literals emptied; their contents into
-    // contents_.
-    template <typename LayOut>
-    const std::string& LaidOutShape(std::string_view block, const LayOut& layOut) {
-        return ByShape(laidOut_, block, layOut);
-    }
     // What make gives for the text's shape (its literals emptied; their
     // contents into contents_), kept in cache for the next text of that
     // shape.
