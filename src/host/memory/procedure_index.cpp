@@ -360,7 +360,8 @@ long ProcedureIndex::FirstNamed(std::string_view name) const {
     });
     long least = -1;
     for (; at != byName_.end() && CompareNames(procs_[*at].name, name) == 0; ++at) {
-        if (least < 0 || *at < least) least = *at;
+        const long position = static_cast<long>(*at);
+        if (least < 0 || position < least) least = position;
     }
     return least;
 }
