@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/side_by_side.h"
 #include "platform/code_page.h"
 #include "platform/services.h"
 
@@ -84,6 +85,79 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
     return outcome;
 }
 
+// Whether a project run passes over the component, and why (Skip::None:
+// it runs); the component bar counts every component that is not
+// read-only, as it is reached.
+ModuleOutcome Passed(host::VBComponent& component, StatusWindow& window, int& counted) {
+    ModuleOutcome skipped;
+    skipped.component = &component;
+    // Read-only components are passed over silently and not counted.
+    if (analysis::IsReadOnly(component)) {
+        skipped.skipped = Skip::ReadOnly;
+        return skipped;
+    }
+    window.SetBarValue(kComponentBar, ++counted);
+    if (component.Type() == host::vbext_ct_RelatedDocument) {
+        skipped.skipped = Skip::RelatedDocument;
+    } else if (component.CodeModule() == nullptr) {
+        skipped.skipped = Skip::NoCode;
+    }
+    return skipped;
+}
+
+// Every component of a project run in order, those passed over already
+// decided (Skip::None: to be run).
+std::vector<ModuleOutcome> PlanRun(host::VBComponents& components, StatusWindow& window) {
+    std::vector<ModuleOutcome> plan;
+    plan.reserve(static_cast<size_t>(components.Count()));
+    int counted = 0;
+    for (long c = 1; c <= components.Count(); ++c) {
+        plan.push_back(Passed(components.Item(c), window, counted));
+    }
+    return plan;
+}
+
+// A status window that shows nothing: the one the modules run side by side
+// report to, as no real window may be told from two threads.
+class SilentWindow : public StatusWindow {
+  public:
+    void SetTitle(std::string_view) override {}
+    void SetLabel(std::string_view) override {}
+    void SetBarMax(int, int) override {}
+    void SetBarValue(int, int) override {}
+    void SetBarVisible(int, bool) override {}
+    void Show() override {}
+    void Unload() override {}
+};
+
+// Runs the planned modules on the machine's cores, each module on one
+// thread, and hands them to done and to the outcome in the project's order
+// on the calling thread, as the run in turn would: a module's run reads and
+// changes only its own code, so its outcome does not depend on which thread
+// ran it or when. An error that escapes a module (its routine list could not
+// be read) is thrown when its turn comes, as in turn.
+void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project,
+                          std::vector<ModuleOutcome> plan, const RoutineAction& action,
+                          const ModuleDone& done, RunOutcome& outcome) {
+    outcome.modules.reserve(plan.size());
+    std::vector<char> runs(plan.size());
+    for (size_t i = 0; i < plan.size(); ++i) runs[i] = plan[i].skipped == Skip::None;
+    analysis::RunSideBySide(
+        plan.size(),
+        [&](size_t i) {
+            if (runs[i] == 0) return;
+            host::VBComponent& component = *plan[i].component;
+            SilentWindow silent;
+            plan[i] = RunRoutines(component, RoutinesOf(vbe, project, component),
+                                  Shown(component) + ": ", action, silent,
+                                  OnModuleFailure::KeepWhole);
+        },
+        [&](size_t i) {
+            outcome.modules.push_back(std::move(plan[i]));
+            if (runs[i] != 0 && done) done(outcome.modules.back());
+        });
+}
+
 }  // namespace
 
 bool ModuleOutcome::Changed() const {
@@ -117,8 +191,8 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
 QV_PASS_UP("clsVBEEvents", "RunOnModule")
 
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        OnModuleFailure onFailure, host::VBProject* target,
-                        const ModuleDone& done) try {
+                        OnModuleFailure onFailure, host::VBProject* target, const ModuleDone& done,
+                        bool sideBySide) try {
     RunOutcome outcome;
     host::VBProject* project = target != nullptr ? target : vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
@@ -128,25 +202,17 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
     window->SetBarMax(kComponentBar, static_cast<int>(components.Count()) + 1);
     window->SetBarVisible(kComponentBar, true);
     window->Show();
+    // A module that fails in the middle stops a PassUp run there: the
+    // modules after it must not have run, so such a run goes in turn.
+    if (sideBySide && onFailure == OnModuleFailure::KeepWhole) {
+        RunModulesSideBySide(vbe, *project, PlanRun(components, *window), action, done, outcome);
+        return outcome;
+    }
     int counted = 0;
     for (long c = 1; c <= components.Count(); ++c) {
         host::VBComponent& component = components.Item(c);
-        ModuleOutcome skipped;
-        skipped.component = &component;
-        // Read-only components are passed over silently and not counted.
-        if (analysis::IsReadOnly(component)) {
-            skipped.skipped = Skip::ReadOnly;
-            outcome.modules.push_back(std::move(skipped));
-            continue;
-        }
-        window->SetBarValue(kComponentBar, ++counted);
-        if (component.Type() == host::vbext_ct_RelatedDocument) {
-            skipped.skipped = Skip::RelatedDocument;
-            outcome.modules.push_back(std::move(skipped));
-            continue;
-        }
-        if (component.CodeModule() == nullptr) {
-            skipped.skipped = Skip::NoCode;
+        ModuleOutcome skipped = Passed(component, *window, counted);
+        if (skipped.skipped != Skip::None) {
             outcome.modules.push_back(std::move(skipped));
             continue;
         }
