@@ -70,6 +70,7 @@ bool ReadAttributes(Attributes& attributes, List list, Get get) {
     for (int tries = 0; tries < 8; ++tries) {
         const ssize_t size = list(nullptr, 0);
         if (size < 0) return errno == ENOTSUP;
+        if (size == 0) return true;  // none (the common case): no second call
         names.resize(static_cast<size_t>(size));
         const ssize_t got = list(names.data(), names.size());
         if (got >= 0) {
@@ -159,6 +160,12 @@ std::string CopyAttributes(const Attributes& wanted, int fd) {
 }  // namespace
 
 std::string KeepAttributes(const std::string& original, const std::string& replacement) {
+    const Descriptor fd(::open(replacement.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.Get() < 0) return "the new file cannot be opened (" + Reason(errno) + ")";
+    return KeepAttributes(original, fd.Get());
+}
+
+std::string KeepAttributes(const std::string& original, int replacement) {
     struct stat before {};
     if (::stat(original.c_str(), &before) != 0) {
         return "the file cannot be examined (" + Reason(errno) + ")";
@@ -168,30 +175,30 @@ std::string KeepAttributes(const std::string& original, const std::string& repla
         return "the file's extended attributes (its access list among them) cannot be read (" +
                Reason(errno) + "), so they could not be kept";
     }
-    const Descriptor fd(::open(replacement.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const int fd = replacement;
     struct stat now {};
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &now) != 0) {
+    if (::fstat(fd, &now) != 0) {
         return "the new file cannot be opened (" + Reason(errno) + ")";
     }
     // The owner first: changing it clears the set-group-ID bit, which the
     // mode then puts back.
     if ((now.st_uid != before.st_uid || now.st_gid != before.st_gid) &&
-        ::fchown(fd.Get(), before.st_uid, before.st_gid) != 0) {
+        ::fchown(fd, before.st_uid, before.st_gid) != 0) {
         return OwnerProblem(before, now, errno);
     }
     // Then the access list and the other attributes, and the mode last:
     // setting an access list sets the group bits, which the mode then gives
     // back as the list's mask, as the original has it.
-    if (std::string problem = CopyAttributes(wanted, fd.Get()); !problem.empty()) {
+    if (std::string problem = CopyAttributes(wanted, fd); !problem.empty()) {
         return problem;
     }
-    if (::fchmod(fd.Get(), before.st_mode & 07777) != 0) {
+    if (::fchmod(fd, before.st_mode & 07777) != 0) {
         return "the new file cannot be given the mode " + Octal(before.st_mode) + " (" +
                Reason(errno) + ")";
     }
     // What the new file holds now, checked rather than trusted.
     Attributes kept;
-    if (::fstat(fd.Get(), &now) != 0 || !ReadAttributesOf(fd.Get(), kept)) {
+    if (::fstat(fd, &now) != 0 || !ReadAttributesOf(fd, kept)) {
         return "the new file cannot be examined (" + Reason(errno) + ")";
     }
     if (now.st_uid != before.st_uid || now.st_gid != before.st_gid) {

@@ -18,5 +18,10 @@ namespace qv::file {
 // a rewritten file would belong to you (uid 1000)". Attributes this process
 // cannot see (trusted.* for others than the superuser) cannot be kept.
 std::string KeepAttributes(const std::string& original, const std::string& replacement);
+#ifndef _WIN32
+// The same for a replacement still open (a descriptor that may write it):
+// it is not opened again.
+std::string KeepAttributes(const std::string& original, int replacement);
+#endif
 
 }  // namespace qv::file

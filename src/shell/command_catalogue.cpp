@@ -199,7 +199,8 @@ CommandResult RunVerb(CommandContext& context, ModuleCommand command, bool proje
     return ShownRun(context, project ? RunProjectCommand(context.vbe, command, context.settings,
                                                          context.onModuleFailure,
                                                          TargetProject(context),
-                                                         context.onModuleDone)
+                                                         context.onModuleDone,
+                                                         context.modulesSideBySide)
                                      : RunModuleCommand(context.vbe, command, context.settings,
                                                         context.onModuleFailure,
                                                         TargetComponent(context)));

@@ -106,6 +106,10 @@ struct CommandContext {
     OnModuleFailure onModuleFailure = OnModuleFailure::PassUp;
     // Project runs: told of each module as soon as its run ends.
     ModuleDone onModuleDone = {};
+    // Project runs of add, number and tidy: several modules at once on the
+    // machine's cores (RunOnProject's sideBySide), for a caller whose host
+    // allows it and that shows no progress (the command line).
+    bool modulesSideBySide = false;
     // Remove and replace: also handlers with lines of the user's own, as the
     // main window does once the user confirmed.
     bool force = false;

@@ -121,13 +121,14 @@ RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
 
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
                              const settings::SettingsRecord& record, OnModuleFailure onFailure,
-                             host::VBProject* target, const ModuleDone& done) {
+                             host::VBProject* target, const ModuleDone& done,
+                             bool sideBySide) {
     return RunOnProject(
         vbe, ProjectTitle(command),
         [command, &record](host::CodeModule& module, const analysis::RoutineEntry& routine) {
             return RunCommandOn(command, module, routine, record);
         },
-        onFailure, target, done);
+        onFailure, target, done, sideBySide);
 }
 
 }  // namespace qv::shell

@@ -33,6 +33,7 @@ RunOutcome RunModuleCommand(host::VBE& vbe, ModuleCommand command,
 RunOutcome RunProjectCommand(host::VBE& vbe, ModuleCommand command,
                              const settings::SettingsRecord& settings,
                              OnModuleFailure onFailure = OnModuleFailure::PassUp,
-                             host::VBProject* target = nullptr, const ModuleDone& done = {});
+                             host::VBProject* target = nullptr, const ModuleDone& done = {},
+                             bool sideBySide = false);
 
 }  // namespace qv::shell

@@ -1,7 +1,13 @@
 #include "shell/routine_run.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
 
+#include "analysis/side_by_side.h"
 #include "platform/code_page.h"
 #include "platform/services.h"
 
@@ -84,6 +90,162 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
     return outcome;
 }
 
+// Whether a project run passes over the component, and why (Skip::None:
+// it runs); the component bar counts every component that is not
+// read-only, as it is reached.
+ModuleOutcome Passed(host::VBComponent& component, StatusWindow& window, int& counted) {
+    ModuleOutcome skipped;
+    skipped.component = &component;
+    // Read-only components are passed over silently and not counted.
+    if (analysis::IsReadOnly(component)) {
+        skipped.skipped = Skip::ReadOnly;
+        return skipped;
+    }
+    window.SetBarValue(kComponentBar, ++counted);
+    if (component.Type() == host::vbext_ct_RelatedDocument) {
+        skipped.skipped = Skip::RelatedDocument;
+    } else if (component.CodeModule() == nullptr) {
+        skipped.skipped = Skip::NoCode;
+    }
+    return skipped;
+}
+
+// Every component of a project run in order, those passed over already
+// decided (Skip::None: to be run).
+std::vector<ModuleOutcome> PlanRun(host::VBComponents& components, StatusWindow& window) {
+    std::vector<ModuleOutcome> plan;
+    plan.reserve(static_cast<size_t>(components.Count()));
+    int counted = 0;
+    for (long c = 1; c <= components.Count(); ++c) {
+        plan.push_back(Passed(components.Item(c), window, counted));
+    }
+    return plan;
+}
+
+// A status window that shows nothing: the one the modules run side by side
+// report to, as no real window may be told from two threads.
+class SilentWindow : public StatusWindow {
+  public:
+    void SetTitle(std::string_view) override {}
+    void SetLabel(std::string_view) override {}
+    void SetBarMax(int, int) override {}
+    void SetBarValue(int, int) override {}
+    void SetBarVisible(int, bool) override {}
+    void Show() override {}
+    void Unload() override {}
+};
+
+// Calls work(i) for every i in [0, count) on the calling thread and, when
+// the machine has the cores, on one more, and take(i) on the calling thread
+// for i = 0, 1, ... in turn as soon as work(i) is done. No item is started
+// more than `ahead` items past the first not yet taken: what the items make
+// waits for take no longer than that (a module's new code until it is
+// staged). An exception of work(i) is thrown when i is reached in turn, one
+// of take at once; either way the other thread is joined first.
+void RunAhead(size_t count, size_t ahead, const std::function<void(size_t)>& work,
+              const std::function<void(size_t)>& take) {
+    if (std::thread::hardware_concurrency() < 2 || count < 2 * analysis::kItemsPerThread) {
+        for (size_t i = 0; i < count; ++i) {
+            work(i);
+            take(i);
+        }
+        return;
+    }
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<char> done(count, 0);
+    std::vector<std::exception_ptr> failures(count);
+    size_t next = 0;   // the first item not started
+    size_t taken = 0;  // the first item not taken
+    bool stop = false;
+    const auto startable = [&] { return next < count && next < taken + ahead; };
+    // Works item i and records it done (the lock is held on entry and exit).
+    const auto workItem = [&](std::unique_lock<std::mutex>& held, size_t i) {
+        held.unlock();
+        std::exception_ptr failure;
+        try {
+            work(i);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        held.lock();
+        failures[i] = failure;
+        done[i] = 1;
+        changed.notify_all();
+    };
+    std::thread helper([&] {
+        std::unique_lock<std::mutex> held(lock);
+        while (true) {
+            changed.wait(held, [&] { return stop || next >= count || startable(); });
+            if (stop || next >= count) return;
+            workItem(held, next++);
+        }
+    });
+    struct Joiner {
+        std::mutex& lock;
+        std::condition_variable& changed;
+        bool& stop;
+        std::thread& helper;
+        ~Joiner() {
+            {
+                const std::lock_guard<std::mutex> held(lock);
+                stop = true;
+            }
+            changed.notify_all();
+            helper.join();
+        }
+    } joiner{lock, changed, stop, helper};
+    std::unique_lock<std::mutex> held(lock);
+    while (taken < count) {
+        if (done[taken] != 0) {
+            const std::exception_ptr failure = failures[taken];
+            held.unlock();
+            if (failure) std::rethrow_exception(failure);
+            take(taken);
+            held.lock();
+            ++taken;
+            changed.notify_all();  // the helper may start the next
+        } else if (startable()) {
+            workItem(held, next++);
+        } else {
+            changed.wait(held, [&] { return done[taken] != 0; });
+        }
+    }
+}
+
+// How many modules past the one that is staged next may be run: enough to
+// keep both threads busy while a module is staged, few enough that the
+// modules' new code waiting to be staged stays small.
+constexpr size_t kModulesAhead = 8;
+
+// Runs the planned modules on the machine's cores, each module on one
+// thread, and hands them to done and to the outcome in the project's order
+// on the calling thread, as the run in turn would: a module's run reads and
+// changes only its own code, so its outcome does not depend on which thread
+// ran it or when. An error that escapes a module (its routine list could not
+// be read) is thrown when its turn comes, as in turn.
+void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project,
+                          std::vector<ModuleOutcome> plan, const RoutineAction& action,
+                          const ModuleDone& done, RunOutcome& outcome) {
+    outcome.modules.reserve(plan.size());
+    std::vector<char> runs(plan.size());
+    for (size_t i = 0; i < plan.size(); ++i) runs[i] = plan[i].skipped == Skip::None;
+    RunAhead(
+        plan.size(), kModulesAhead,
+        [&](size_t i) {
+            if (runs[i] == 0) return;
+            host::VBComponent& component = *plan[i].component;
+            SilentWindow silent;
+            plan[i] = RunRoutines(component, RoutinesOf(vbe, project, component),
+                                  Shown(component) + ": ", action, silent,
+                                  OnModuleFailure::KeepWhole);
+        },
+        [&](size_t i) {
+            outcome.modules.push_back(std::move(plan[i]));
+            if (runs[i] != 0 && done) done(outcome.modules.back());
+        });
+}
+
 }  // namespace
 
 bool ModuleOutcome::Changed() const {
@@ -117,8 +279,8 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
 QV_PASS_UP("clsVBEEvents", "RunOnModule")
 
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
-                        OnModuleFailure onFailure, host::VBProject* target,
-                        const ModuleDone& done) try {
+                        OnModuleFailure onFailure, host::VBProject* target, const ModuleDone& done,
+                        bool sideBySide) try {
     RunOutcome outcome;
     host::VBProject* project = target != nullptr ? target : vbe.ActiveVBProject();
     if (project == nullptr) return outcome;
@@ -128,25 +290,17 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
     window->SetBarMax(kComponentBar, static_cast<int>(components.Count()) + 1);
     window->SetBarVisible(kComponentBar, true);
     window->Show();
+    // A module that fails in the middle stops a PassUp run there: the
+    // modules after it must not have run, so such a run goes in turn.
+    if (sideBySide && onFailure == OnModuleFailure::KeepWhole) {
+        RunModulesSideBySide(vbe, *project, PlanRun(components, *window), action, done, outcome);
+        return outcome;
+    }
     int counted = 0;
     for (long c = 1; c <= components.Count(); ++c) {
         host::VBComponent& component = components.Item(c);
-        ModuleOutcome skipped;
-        skipped.component = &component;
-        // Read-only components are passed over silently and not counted.
-        if (analysis::IsReadOnly(component)) {
-            skipped.skipped = Skip::ReadOnly;
-            outcome.modules.push_back(std::move(skipped));
-            continue;
-        }
-        window->SetBarValue(kComponentBar, ++counted);
-        if (component.Type() == host::vbext_ct_RelatedDocument) {
-            skipped.skipped = Skip::RelatedDocument;
-            outcome.modules.push_back(std::move(skipped));
-            continue;
-        }
-        if (component.CodeModule() == nullptr) {
-            skipped.skipped = Skip::NoCode;
+        ModuleOutcome skipped = Passed(component, *window, counted);
+        if (skipped.skipped != Skip::None) {
             outcome.modules.push_back(std::move(skipped));
             continue;
         }

@@ -91,8 +91,15 @@ RunOutcome RunOnModule(host::VBE& vbe, std::string_view titlePrefix, const Routi
 // project, else of the active project (nothing when there is none).
 // titlePrefix is followed by the project's name.
 // done, when given, is told of each module whose routines were run.
+// sideBySide: a KeepWhole run works on several modules at once, one thread
+// each, on the machine's cores, and tells done of them and gives their
+// outcomes in the project's order on the calling thread, as a run in turn
+// would. Only for a host whose module runs touch nothing of each other's
+// (the command line's in-memory one), and whose status window shows
+// nothing: the routines' progress is not shown then.
 RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const RoutineAction& action,
                         OnModuleFailure onFailure = OnModuleFailure::PassUp,
-                        host::VBProject* target = nullptr, const ModuleDone& done = {});
+                        host::VBProject* target = nullptr, const ModuleDone& done = {},
+                        bool sideBySide = false);
 
 }  // namespace qv::shell

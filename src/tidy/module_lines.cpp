@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "host/received_line.h"
 #include "platform/text.h"
@@ -24,11 +25,27 @@ std::vector<std::string> AsStored(const std::vector<std::string>& lines, std::st
     return stored;
 }
 
+using LineRange = std::pair<std::vector<std::string>::const_iterator,
+                            std::vector<std::string>::const_iterator>;
+
 // A line holds a break: the host would split it into several.
-bool HoldsBreak(const std::vector<std::string>& lines) {
-    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+bool HoldsBreak(LineRange lines) {
+    return std::any_of(lines.first, lines.second, [](const std::string& line) {
         return line.find_first_of("\r\n") != std::string::npos;
     });
+}
+
+// The lines joined with CR LF, as text::JoinLines, without a copy of them.
+std::string Joined(LineRange lines) {
+    size_t total = 0;
+    for (auto line = lines.first; line != lines.second; ++line) total += line->size() + 2;
+    std::string out;
+    out.reserve(total);
+    for (auto line = lines.first; line != lines.second; ++line) {
+        if (line != lines.first) out.append("\r\n");
+        out.append(*line);
+    }
+    return out;
 }
 
 }  // namespace
@@ -61,9 +78,9 @@ bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::s
     const long at = start + static_cast<long>(head);
     if (oldCount > 0) module.DeleteLines(at, static_cast<long>(oldCount));
     if (newCount > 0) {
-        const std::vector<std::string> middle(newLines.begin() + static_cast<long>(head),
-                                              newLines.end() - static_cast<long>(tail));
-        const std::string joined = text::JoinLines(middle);
+        const LineRange middle(newLines.begin() + static_cast<long>(head),
+                               newLines.end() - static_cast<long>(tail));
+        const std::string joined = Joined(middle);
         if (joined.empty() || HoldsBreak(middle)) {
             // The host stores " " as one empty line.
             module.InsertLines(at, joined.empty() ? std::string(" ") : joined);

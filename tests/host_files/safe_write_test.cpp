@@ -188,6 +188,21 @@ TEST_F(SafeWrite, AnInterruptedWriterRemovesItsTemporaryFiles) {
     }
 }
 
+// A signal that the run's other thread catches while the writing thread
+// holds the interruptions waits for the hold to end, as on one thread: the
+// step under way finishes, and then the files are removed.
+TEST_F(SafeWrite, ASignalCaughtByAnotherThreadWaitsForTheHold) {
+    TempFolder folder;
+    folder.Write("a.bas", Module("a", ""));
+    const std::string marker = folder.File("held.txt");
+    Child writer = StartWriter({"--hold", marker, folder.File("a.bas")});
+    ::kill(writer.pid, SIGTERM);
+    EXPECT_EQ(End(writer), SIGTERM);
+    EXPECT_TRUE(std::filesystem::exists(marker)) << "the hold was cut short";
+    EXPECT_EQ(TemporaryFiles(folder), 0u);
+    EXPECT_EQ(folder.Read("a.bas"), Module("a", ""));
+}
+
 TEST_F(SafeWrite, TheNextRunRemovesWhatAKilledWriterLeftAndNothingElse) {
     TempFolder folder;
     folder.Write("a.bas", Module("a", ""));

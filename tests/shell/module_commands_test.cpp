@@ -271,5 +271,64 @@ TEST_F(ModuleCommands, EachModuleIsToldAsItsRunEnds) {
     EXPECT_EQ(modB.Code(), nullptr);
 }
 
+
+// A project of many modules run side by side comes out as one run in turn:
+// the same texts, outcomes and failures, and each module told in the
+// project's order, whichever thread ran it and whenever it ended. The
+// modules differ in length, so that the threads finish them out of order.
+TEST_F(ModuleCommands, SideBySideRunIsTheRunInTurn) {
+    const auto fill = [](qv::test::VbFixture& into, qv::test::RecordingServices& files) {
+        for (int m = 0; m < 48; ++m) {
+            std::vector<std::string> lines{"Option Explicit", "  Dim m As Long"};
+            for (int r = 0; r < 1 + (m * 7) % 23; ++r) {
+                const std::string name = (m % 11 == 5 && r == 1) ? "Broken" : "R" + std::to_string(r);
+                lines.insert(lines.end(), {"Sub " + name + "()", "If m Then", "x = " +
+                                           std::to_string(r), "End If", "End Sub", ""});
+            }
+            const std::string name = "mod" + std::to_string(m);
+            auto& c = into.Add(name, m % 13 == 4 ? host::vbext_ct_RelatedDocument
+                                                 : host::vbext_ct_StdModule,
+                               m % 13 == 4 ? "" : Vb(lines));
+            c.AddFile(name + ".bas");
+            if (m % 17 == 3) files.readOnlyFiles.insert(name + ".bas");
+        }
+    };
+    // What each module came to, in the order told, and the outcomes.
+    const auto run = [&](qv::test::VbFixture& on, const RoutineAction& action, bool sideBySide) {
+        std::vector<std::string> told;
+        const RunOutcome outcome = RunOnProject(
+            on.Vbe(), "Testing ", action, OnModuleFailure::KeepWhole, &on.Project(),
+            [&](ModuleOutcome& module) {
+                auto& component = static_cast<host::memory::MemoryComponent&>(*module.component);
+                told.push_back(component.Name() + (module.failure ? " failed at " +
+                                                                        module.failedRoutine
+                                                                  : "") +
+                               "\n" + on.Text(component.Name()));
+            },
+            sideBySide);
+        for (const ModuleOutcome& m : outcome.modules) {
+            told.push_back(std::to_string(static_cast<int>(m.skipped)));
+            for (const std::string& line : Summary(m)) told.push_back(line);
+        }
+        return told;
+    };
+    for (const ModuleCommand command : {ModuleCommand::Add, ModuleCommand::Line,
+                                        ModuleCommand::Tidy}) {
+        qv::test::VbFixture inTurn;
+        qv::test::VbFixture together;
+        fill(inTurn, services);
+        fill(together, services);
+        const RoutineAction action = [&](host::CodeModule& module,
+                                         const analysis::RoutineEntry& routine) {
+            if (routine.name == "Broken") Raise(err::kInvalidProcedureCall, {}, "Test.Broken");
+            return RunCommandOn(command, module, routine, Settings());
+        };
+        const std::vector<std::string> expected = run(inTurn, action, false);
+        EXPECT_NE(std::find(expected.begin(), expected.end(), "1"), expected.end())
+            << "a read-only module is passed over";
+        EXPECT_EQ(run(together, action, true), expected) << static_cast<int>(command);
+    }
+}
+
 }  // namespace
 }  // namespace qv::shell

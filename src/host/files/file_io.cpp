@@ -158,8 +158,13 @@ void AtomicWriteBatch::Commit() {
     std::vector<std::string> done;
     for (Staged& s : staged_) {
         Step(WriteStep::BeforeReplace, s.path);
-        Replace(s, done);
-        UnlistTempFile(s.temp);
+        {
+            // The replacement and the unlisting of its temporary file under
+            // one hold of the interruptions (Replace holds them too).
+            const InterruptionsHeld held;
+            Replace(s, done);
+            UnlistTempFile(s.temp);
+        }
         s.temp.clear();  // in place: nothing left to clean up for this one
         done.push_back(s.path);
     }

@@ -116,14 +116,15 @@ void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes,
     struct stat original {};
     const bool replaces = ::stat(target.c_str(), &original) == 0;
     if (!replaces) ::fchmod(fd.Get(), 0644);
-    if (::close(fd.Release()) != 0) fail("closing failed", errno);
     if (replaces) {
         // The new file keeps the owner, group, mode, access list and
-        // extended attributes of the one it replaces, or nothing is written.
-        if (const std::string problem = file::KeepAttributes(target, temp); !problem.empty()) {
+        // extended attributes of the one it replaces, or nothing is written
+        // (given through the descriptor still open: it is not opened again).
+        if (const std::string problem = file::KeepAttributes(target, fd.Get()); !problem.empty()) {
             throw FileError(path, 0, problem + "; nothing was written");
         }
     }
+    if (::close(fd.Release()) != 0) fail("closing failed", errno);
     Step(WriteStep::Staged, path);
 }
 

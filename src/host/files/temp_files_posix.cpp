@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,6 +76,10 @@ bool WriterGone(const Writer& writer) {
 bool IsLeftover(const std::string& folder, const std::string& name) {
     const std::optional<Writer> writer = WriterOf(name);
     if (!writer || writer->host != HostHash()) return false;
+    // This run's own (the files it stages) before anything is asked of the
+    // file system: they are never leftovers (see WriterGone).
+    static const long own = ::getpid();
+    if (writer->pid == own) return false;
     struct stat info {};
     if (::lstat((fs::path(folder) / name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
@@ -90,7 +95,26 @@ sigset_t InterruptionSet() {
     return set;
 }
 
+// The thread that lists the temporary files (the one that installed the
+// handlers).
+pthread_t& ListingThread() {
+    static pthread_t thread = ::pthread_self();
+    return thread;
+}
+
+// How deeply the thread holds the interruptions: only the outermost hold
+// changes its signal mask.
+thread_local int holds = 0;
+
 extern "C" void RemoveListedAndEnd(int signal) {
+    // A signal that another thread of the run caught (one working on
+    // modules side by side) goes on to the listing thread, which takes it
+    // once it holds the interruptions no more: never while it changes the
+    // list, or between making a file and listing it.
+    if (::pthread_equal(::pthread_self(), ListingThread()) == 0) {
+        ::pthread_kill(ListingThread(), signal);
+        return;
+    }
     // Only async-signal-safe calls: unlink, sigaction, raise. The list is
     // never changed while this signal can arrive (see ListTempFile).
     for (const std::string& path : Listed()) ::unlink(path.c_str());
@@ -104,15 +128,18 @@ extern "C" void RemoveListedAndEnd(int signal) {
 }  // namespace
 
 InterruptionsHeld::InterruptionsHeld() {
+    if (holds++ > 0) return;
     const sigset_t set = InterruptionSet();
     ::pthread_sigmask(SIG_BLOCK, &set, &saved_);
 }
 
 InterruptionsHeld::~InterruptionsHeld() {
+    if (--holds > 0) return;
     ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
 }
 
 void RemoveTempFilesOnInterruption() {
+    ListingThread() = ::pthread_self();
     Listed().reserve(64);
     struct sigaction action {};
     action.sa_handler = RemoveListedAndEnd;

@@ -197,14 +197,23 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& fo
 }
 
 ModuleStaging::ModuleStaging(const Workspace& workspace) : workspace_(workspace) {
-    for (const auto& file : workspace.Files()) ++copies_[FileIdentity(file->path)];
+    std::map<std::string, int> copies;
+    std::vector<std::pair<const ModuleFile*, std::string>> identities;
+    for (const auto& file : workspace.Files()) {
+        identities.emplace_back(file.get(), FileIdentity(file->path));
+        ++copies[identities.back().second];
+    }
+    // Each file's count kept by file: staging asks the file system no more.
+    for (const auto& [file, identity] : identities) copies_[file] = copies[identity];
 }
 
 ModuleStaging::~ModuleStaging() = default;
 
 bool ModuleStaging::Stage(const ModuleFile& file) {
     if (staged_.count(&file) != 0) return true;
-    if (copies_[FileIdentity(file.path)] > 1) return false;
+    if (const auto copies = copies_.find(&file); copies != copies_.end() && copies->second > 1) {
+        return false;
+    }
     if (!ModuleEdited(file)) return true;  // nothing to write
     Staged& staged = staged_[&file];
     RenderedModule rendered = RenderModuleFile(file);

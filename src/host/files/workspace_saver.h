@@ -84,7 +84,7 @@ class ModuleStaging {
   private:
     const Workspace& workspace_;
     AtomicWriteBatch batch_;
-    std::map<std::string, int> copies_;  // files by identity
+    std::map<const ModuleFile*, int> copies_;  // how many files of the workspace are this one
     std::map<const ModuleFile*, Staged> staged_;
 };
 

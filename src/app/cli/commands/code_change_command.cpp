@@ -245,6 +245,7 @@ int CodeChangeCommand::Run(CommandContext& context) {
     // The outcomes are reported below, not shown as messages.
     shell::CommandContext command{.vbe = target->Vbe(),
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
+                                  .modulesSideBySide = true,
                                   .force = force_,
                                   .showMessages = false,
                                   .settings = settings};

@@ -122,6 +122,7 @@ class TidyCommand : public Command {
             shell::CommandContext command{.vbe = target->Vbe(),
                                           .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                           .onModuleDone = StageEachModule(*target, staging.get()),
+                                          .modulesSideBySide = true,
                                           .settings = settings};
             if (selection.component != nullptr) {
                 command.target = shell::CommandTarget::Module(*selection.component);
