@@ -96,6 +96,7 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     target->Files().SetCheckProcedures(options.checkProcedures);
     target->Files().SetDeferCode(options.deferCode);
     target->Files().SetCodeFilter(options.codeFilter);
+    target->Files().SetModuleLoaded(options.moduleLoaded);
     target->Files().SetLargestFile(options.largestFile);
     OpenAccess::SetPaths(*target, paths);
     target->Vbe().SetTextCodePage(options.codePage);

@@ -251,6 +251,47 @@ TEST(DeferredCode, CodeReadLaterIsTheCodeAWholeLoadReads) {
     EXPECT_EQ(Lines(later.Code("modA")).back(), "Attribute Gone.VB_Description = \"x\"");
 }
 
+// A load that hands each module on as soon as it is in its project: the
+// modules come in the project's order, each with its code as a whole load
+// reads it, and one let go there keeps an empty code module and no bytes
+// while the modules after it load as ever.
+TEST(ModuleLoaded, EachModuleIsHandedOnWholeInOrderAndMayBeLetGo) {
+    TempFolder folder;
+    WriteProject(folder);
+    LoadedFiles whole = LoadProject(folder, false);
+    LoadedFiles loaded;
+    loaded.vbe = std::make_unique<host::memory::MemoryVbe>();
+    loaded.workspace = std::make_unique<host::files::Workspace>(*loaded.vbe);
+    loaded.workspace->SetCheckProcedures(false);
+    std::vector<std::string> order;
+    loaded.workspace->SetModuleLoaded(
+        [&](host::files::Workspace& workspace, host::memory::MemoryComponent& component) {
+            order.push_back(component.Name());
+            SCOPED_TRACE(component.Name());
+            EXPECT_EQ(Lines(*component.Code()), Lines(whole.Code(component.Name())));
+            EXPECT_EQ(HiddenLines(*component.Code()), HiddenLines(whole.Code(component.Name())));
+            ASSERT_NE(workspace.FileOf(component), nullptr);
+            // Every other module is let go.
+            if (order.size() % 2 == 1) host::files::ReleaseLoadedCode(workspace, component);
+        });
+    host::files::LoadTargets(*loaded.workspace, {folder.File("p.vbp")});
+
+    std::vector<std::string> expected;
+    for (const ModuleKind& kind : EveryModuleKind()) expected.push_back(kind.name);
+    EXPECT_EQ(order, expected);
+    ASSERT_EQ(loaded.workspace->BrokenModules().size(), 2u);
+    for (size_t i = 0; i < order.size(); ++i) {
+        SCOPED_TRACE(order[i]);
+        const bool released = i % 2 == 0;
+        host::memory::MemoryCodeModule& code = loaded.Code(order[i]);
+        EXPECT_EQ(code.CountOfLines(), released ? 0 : whole.Code(order[i]).CountOfLines());
+        EXPECT_EQ(code.LoadedBuffers().empty(), released);
+        EXPECT_EQ(loaded.File(order[i]).bytes == nullptr, released);
+        EXPECT_EQ(loaded.File(order[i]).loadedAttributeBreaks.empty(),
+                  released || whole.File(order[i]).loadedAttributeBreaks.empty());
+    }
+}
+
 TEST(DeferredCode, OnlyALoadThatDoesNotCheckProceduresDefers) {
     host::memory::MemoryVbe vbe;
     host::files::Workspace workspace(vbe);

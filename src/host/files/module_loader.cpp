@@ -369,7 +369,20 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         project.Components().Remove(component);
         throw;
     }
+    if (parsed.codeRead && workspace.GetModuleLoaded()) {
+        workspace.GetModuleLoaded()(workspace, component);
+    }
     return component;
+}
+
+void ReleaseLoadedCode(Workspace& workspace, MemoryComponent& component) {
+    if (MemoryCodeModule* code = component.Code()) code->LoadLines(memory::LineStore{}, memory::ProcedureIndex{});
+    ModuleFile* file = workspace.FileOf(component);
+    if (file == nullptr) return;
+    // The attribute lines' breaks are views into the bytes.
+    file->loadedAttributes.clear();
+    file->loadedAttributeBreaks.clear();
+    file->bytes.reset();
 }
 
 bool LoadDeferredCode(Workspace& workspace, MemoryComponent& component,

@@ -44,6 +44,15 @@ struct ModuleFile {
 // told whether the file is read as UTF-8; called on the reading threads.
 using CodeFilter = std::function<bool(std::string_view code, bool utf8)>;
 
+class Workspace;
+
+// Called with each module whose code a load reads, as soon as the module is
+// in its project (on the loading thread, in the order of the load): a
+// command that takes what it needs of each module once may let the module's
+// code go there (ReleaseLoadedCode, module_loader.h), so that a large
+// project is never held whole.
+using ModuleLoaded = std::function<void(Workspace& workspace, memory::MemoryComponent& component)>;
+
 // A module file that could not be modelled (binary or damaged bytes, a
 // procedure without its closing line, a second module of one name in a
 // project): it is left out of its project, reported, and never written.
@@ -96,6 +105,9 @@ class Workspace {
     void SetCodeFilter(CodeFilter filter) { codeFilter_ = std::move(filter); }
     const CodeFilter& GetCodeFilter() const { return codeFilter_; }
 
+    void SetModuleLoaded(ModuleLoaded loaded) { moduleLoaded_ = std::move(loaded); }
+    const ModuleLoaded& GetModuleLoaded() const { return moduleLoaded_; }
+
     // The most bytes a file the load reads may hold: a larger one is refused
     // before it is read (a module is then reported like a damaged one).
     void SetLargestFile(size_t bytes) { largestFile_ = bytes; }
@@ -126,6 +138,7 @@ class Workspace {
     bool checkProcedures_ = true;
     bool deferCode_ = false;
     CodeFilter codeFilter_;
+    ModuleLoaded moduleLoaded_;
     size_t largestFile_ = static_cast<size_t>(kDefaultLargestModuleMb) * 1024 * 1024;
 };
 
