@@ -100,6 +100,8 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     target->Files().SetLargestFile(options.largestFile);
     OpenAccess::SetPaths(*target, paths);
     target->Vbe().SetTextCodePage(options.codePage);
+    // Set before the load: a command may read each module as it is loaded.
+    target->Vbe().SetTabWidth(options.tabWidth);
     try {
         host::files::LoadTargets(target->Files(), paths);
     } catch (const host::files::FileError& e) {
@@ -109,7 +111,6 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     if (options.removeLeftovers) {
         OpenAccess::SetLeftovers(*target, host::files::RemoveLeftoverTempFiles(target->Files()));
     }
-    target->Vbe().SetTabWidth(options.tabWidth);
     result.target = std::move(target);
     return result;
 }
