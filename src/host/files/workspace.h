@@ -38,6 +38,10 @@ struct ModuleFile {
     // designer's controls and properties are not known, until
     // LoadDeferredCode reads them.
     bool codeDeferred = false;
+    // With codeDeferred: bytes holds the header alone, and the code (which
+    // the load's filter passed) is read from the file again by
+    // LoadDeferredCode.
+    bool codeOnDisk = false;
 };
 
 // A test of a module's bytes past its header (code lines and hidden lines),
@@ -100,8 +104,9 @@ class Workspace {
 
     // With deferred code: a test that every module whose code the caller
     // will read passes (a search's text somewhere in it). The reading
-    // threads keep only the header's bytes of a module that fails it, so
-    // that its code reads as empty and its memory is reused at once.
+    // threads keep only the header's bytes of every module, so that their
+    // memory is reused at once: the code of one that fails reads as empty,
+    // that of one that passes is read from its file again when it is wanted.
     void SetCodeFilter(CodeFilter filter) { codeFilter_ = std::move(filter); }
     const CodeFilter& GetCodeFilter() const { return codeFilter_; }
 
