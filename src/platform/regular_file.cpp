@@ -35,15 +35,13 @@ std::string NotRegularReason(Kind kind) {
     return "it is " + std::string(name) + ", not a regular file";
 }
 
-bool ReadAll(int fd, std::string& bytes, size_t limit) {
-    return ReadAll(fd, bytes, limit, SizeOfOpenFile(fd));
-}
-
 namespace {
 
 // Reads into bytes from start on, using the room bytes has past start
-// before it grows.
-bool ReadFrom(int fd, std::string& bytes, size_t start, size_t limit, size_t expected) {
+// before it grows. regular: fd is a regular file (a pipe's read may give
+// less than asked before its end).
+bool ReadFrom(int fd, std::string& bytes, size_t start, size_t limit, size_t expected,
+              bool regular) {
     // Read straight into the string, sized from the file's size (one byte
     // more, so that the end shows without another round).
     if (expected > limit) {
@@ -62,23 +60,37 @@ bool ReadFrom(int fd, std::string& bytes, size_t start, size_t limit, size_t exp
             return false;
         }
         if (done == bytes.size()) bytes.resize(std::min(most, 2 * bytes.size()));
-        const long long n = ReadSome(fd, bytes.data() + done, bytes.size() - done);
+        const size_t asked = bytes.size() - done;
+        const long long n = ReadSome(fd, bytes.data() + done, asked);
         if (n <= 0) {
             bytes.resize(done);
             return n == 0;
         }
         done += static_cast<size_t>(n);
+        // A regular file's read gives less than it was asked for only at the
+        // file's end: one that gave the size the file reported (and not the
+        // byte more it was asked for) has read it all, without a read more
+        // to be told so.
+        if (regular && static_cast<size_t>(n) < asked && done - start == expected &&
+            expected > 0) {
+            bytes.resize(done);
+            return true;
+        }
     }
 }
 
 }  // namespace
 
+bool ReadAll(int fd, std::string& bytes, size_t limit) {
+    return ReadFrom(fd, bytes, bytes.size(), limit, SizeOfOpenFile(fd), false);
+}
+
 bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected) {
-    return ReadFrom(fd, bytes, bytes.size(), limit, expected);
+    return ReadFrom(fd, bytes, bytes.size(), limit, expected, true);
 }
 
 bool ReadAllOver(int fd, std::string& bytes, size_t limit, size_t expected) {
-    return ReadFrom(fd, bytes, 0, limit, expected);
+    return ReadFrom(fd, bytes, 0, limit, expected, true);
 }
 
 bool ReadRegularFile(const std::string& path, std::string& bytes, Kind& kind, size_t limit) {

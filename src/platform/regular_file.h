@@ -47,7 +47,8 @@ inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();
 // and a read stops once it has more (one that grows, or reports no size):
 // false with errno EFBIG, so that a huge file never fills the memory.
 bool ReadAll(int fd, std::string& bytes, size_t limit = kNoReadLimit);
-// The same for a file whose size is known already (OpenRegularFile's).
+// The same for a regular file whose size is known already (OpenRegularFile's):
+// a read that gives that size ends there.
 bool ReadAll(int fd, std::string& bytes, size_t limit, size_t expected);
 // The same, read over what bytes holds rather than after it (bytes ends up
 // holding the file alone): a string that file after file is read into

@@ -19,7 +19,8 @@ void Report(const StatsProgress& progress, long done, long max) {
 // is named project.module when qualified. The modules are counted side by
 // side and taken in the project's order.
 void AddProjectRows(host::VBProject& project, RoutineCounting counting, bool qualified,
-                    ModuleTable& table, long& done, long max, const StatsProgress& progress) {
+                    ModuleTable& table, long& done, long max, const StatsProgress& progress,
+                    const FigureSource& source) {
     const std::string projectName = project.Name();
     const std::vector<std::string> components = StatisticsModules(project);
     std::vector<host::CodeModule*> modules;
@@ -29,7 +30,10 @@ void AddProjectRows(host::VBProject& project, RoutineCounting counting, bool qua
     std::vector<ModuleFigures> figures(components.size());
     analysis::RunSideBySide(
         components.size(),
-        [&](size_t i) { figures[i] = GetModuleFigures(*modules[i], counting); },
+        [&](size_t i) {
+            figures[i] = source ? source(*modules[i], counting)
+                                : GetModuleFigures(*modules[i], counting);
+        },
         [&](size_t i) {
             ModuleRow row;
             row.text = qualified ? projectName + "." + components[i] : components[i];
@@ -71,19 +75,20 @@ std::vector<std::string> StatisticsModules(host::VBProject& project) try {
 } QV_PASS_UP("frmStats", "StatisticsModules")
 
 ModuleTable ProjectStatistics(host::VBE& vbe, std::string_view projectName,
-                              const StatsProgress& progress) try {
+                              const StatsProgress& progress, const FigureSource& figures) try {
     ModuleTable table;
     table.total.text = kTotalRowText;
     host::VBProject& project = vbe.VBProjects().Item(projectName);
     const long max = static_cast<long>(StatisticsModules(project).size());
     long done = 0;
-    AddProjectRows(project, RoutineCounting::RoutineList, false, table, done, max, progress);
+    AddProjectRows(project, RoutineCounting::RoutineList, false, table, done, max, progress,
+                   figures);
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
     return table;
 } QV_PASS_UP("frmStats", "DoStats")
 
 ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& projectNames,
-                               const StatsProgress& progress) try {
+                               const StatsProgress& progress, const FigureSource& figures) try {
     ModuleTable table;
     long max = 0;
     for (const std::string& name : projectNames) {
@@ -92,7 +97,7 @@ ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& p
     long done = 0;
     for (const std::string& name : projectNames) {
         AddProjectRows(vbe.VBProjects().Item(name), RoutineCounting::RoutineList, true, table,
-                       done, max, progress);
+                       done, max, progress, figures);
     }
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
     return table;
@@ -100,7 +105,8 @@ ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& p
 
 bool GroupStatisticsAvailable(host::VBE& vbe) { return vbe.VBProjects().Count() > 1; }
 
-ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress) try {
+ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress,
+                            const FigureSource& figures) try {
     ModuleTable table;
     table.total.text = kTotalRowText;
     host::VBProjects& projects = vbe.VBProjects();
@@ -111,7 +117,7 @@ ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress) try {
     long done = 0;
     for (long p = 1; p <= projects.Count(); ++p) {
         AddProjectRows(projects.Item(p), RoutineCounting::Members, true, table, done, max,
-                       progress);
+                       progress, figures);
     }
     table.total.text = TotalRowText(static_cast<long>(table.modules.size()));
     return table;

@@ -40,6 +40,10 @@ struct RoutineRow {
 // Called once per row counted: how many are done of how many in all.
 using StatsProgress = std::function<void(long done, long max)>;
 
+// A module's figures when they were counted already (as the modules were
+// loaded, say); unset: each module is counted when its row is made.
+using FigureSource = std::function<ModuleFigures(host::CodeModule& module, RoutineCounting counting)>;
+
 // The total row's text once every module row is in: " <Total> 3 modules".
 std::string TotalRowText(long moduleRows);
 
@@ -52,7 +56,8 @@ std::vector<std::string> StatisticsModules(host::VBProject& project);
 
 // The module table of one project.
 ModuleTable ProjectStatistics(host::VBE& vbe, std::string_view projectName,
-                              const StatsProgress& progress = {});
+                              const StatsProgress& progress = {},
+                              const FigureSource& figures = {});
 
 // Group statistics are offered only when more than one project is open.
 bool GroupStatisticsAvailable(host::VBE& vbe);
@@ -60,12 +65,14 @@ bool GroupStatisticsAvailable(host::VBE& vbe);
 // The module tables of several projects in one, each as ProjectStatistics
 // counts it, with the rows named project.module as in the group's table.
 ModuleTable ProjectsStatistics(host::VBE& vbe, const std::vector<std::string>& projectNames,
-                               const StatsProgress& progress = {});
+                               const StatsProgress& progress = {},
+                               const FigureSource& figures = {});
 
 // The module table of every open project in turn, all modules in one total;
 // a module's Routines figure counts its members that are neither variables,
 // events nor constants.
-ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress = {});
+ModuleTable GroupStatistics(host::VBE& vbe, const StatsProgress& progress = {},
+                            const FigureSource& figures = {});
 
 // The list's text sort on the first column, ascending, case ignored; rows
 // with the same text keep their order.

@@ -96,9 +96,12 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     target->Files().SetCheckProcedures(options.checkProcedures);
     target->Files().SetDeferCode(options.deferCode);
     target->Files().SetCodeFilter(options.codeFilter);
+    target->Files().SetModuleLoaded(options.moduleLoaded);
     target->Files().SetLargestFile(options.largestFile);
     OpenAccess::SetPaths(*target, paths);
     target->Vbe().SetTextCodePage(options.codePage);
+    // Set before the load: a command may read each module as it is loaded.
+    target->Vbe().SetTabWidth(options.tabWidth);
     try {
         host::files::LoadTargets(target->Files(), paths);
     } catch (const host::files::FileError& e) {
@@ -108,7 +111,6 @@ OpenResult Open(const std::vector<std::string>& paths, const OpenOptions& option
     if (options.removeLeftovers) {
         OpenAccess::SetLeftovers(*target, host::files::RemoveLeftoverTempFiles(target->Files()));
     }
-    target->Vbe().SetTabWidth(options.tabWidth);
     result.target = std::move(target);
     return result;
 }

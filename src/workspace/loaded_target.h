@@ -87,6 +87,9 @@ struct OpenOptions {
     // module whose code the caller reads passes; the bytes of one that fails
     // are dropped as it is read (host::files::Workspace::SetCodeFilter).
     host::files::CodeFilter codeFilter{};
+    // Called with each module whose code is read, as soon as it is loaded
+    // (host::files::Workspace::SetModuleLoaded).
+    host::files::ModuleLoaded moduleLoaded{};
     // The code page of the run: the files are read in it (a file written in
     // UTF-8 is read as UTF-8), names and paths in them compared as its text.
     text::CodePage codePage{};

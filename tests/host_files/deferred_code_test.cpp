@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -251,6 +252,47 @@ TEST(DeferredCode, CodeReadLaterIsTheCodeAWholeLoadReads) {
     EXPECT_EQ(Lines(later.Code("modA")).back(), "Attribute Gone.VB_Description = \"x\"");
 }
 
+// A load that hands each module on as soon as it is in its project: the
+// modules come in the project's order, each with its code as a whole load
+// reads it, and one let go there keeps an empty code module and no bytes
+// while the modules after it load as ever.
+TEST(ModuleLoaded, EachModuleIsHandedOnWholeInOrderAndMayBeLetGo) {
+    TempFolder folder;
+    WriteProject(folder);
+    LoadedFiles whole = LoadProject(folder, false);
+    LoadedFiles loaded;
+    loaded.vbe = std::make_unique<host::memory::MemoryVbe>();
+    loaded.workspace = std::make_unique<host::files::Workspace>(*loaded.vbe);
+    loaded.workspace->SetCheckProcedures(false);
+    std::vector<std::string> order;
+    loaded.workspace->SetModuleLoaded(
+        [&](host::files::Workspace& workspace, host::memory::MemoryComponent& component) {
+            order.push_back(component.Name());
+            SCOPED_TRACE(component.Name());
+            EXPECT_EQ(Lines(*component.Code()), Lines(whole.Code(component.Name())));
+            EXPECT_EQ(HiddenLines(*component.Code()), HiddenLines(whole.Code(component.Name())));
+            ASSERT_NE(workspace.FileOf(component), nullptr);
+            // Every other module is let go.
+            if (order.size() % 2 == 1) host::files::ReleaseLoadedCode(workspace, component);
+        });
+    host::files::LoadTargets(*loaded.workspace, {folder.File("p.vbp")});
+
+    std::vector<std::string> expected;
+    for (const ModuleKind& kind : EveryModuleKind()) expected.push_back(kind.name);
+    EXPECT_EQ(order, expected);
+    ASSERT_EQ(loaded.workspace->BrokenModules().size(), 2u);
+    for (size_t i = 0; i < order.size(); ++i) {
+        SCOPED_TRACE(order[i]);
+        const bool released = i % 2 == 0;
+        host::memory::MemoryCodeModule& code = loaded.Code(order[i]);
+        EXPECT_EQ(code.CountOfLines(), released ? 0 : whole.Code(order[i]).CountOfLines());
+        EXPECT_EQ(code.LoadedBuffers().empty(), released);
+        EXPECT_EQ(loaded.File(order[i]).bytes == nullptr, released);
+        EXPECT_EQ(loaded.File(order[i]).loadedAttributeBreaks.empty(),
+                  released || whole.File(order[i]).loadedAttributeBreaks.empty());
+    }
+}
+
 TEST(DeferredCode, OnlyALoadThatDoesNotCheckProceduresDefers) {
     host::memory::MemoryVbe vbe;
     host::files::Workspace workspace(vbe);
@@ -332,29 +374,33 @@ TEST(DeferredCode, ASearchReadsOnlyTheModulesThatMayHoldAHit) {
         find::FindTree expected;
         find::SearchProjects(*whole.vbe, c.what, options, expected);
 
-        // Loaded with the code deferred, and again with the bytes of the
-        // modules that cannot hold a hit dropped as they are read: each
-        // search reads the same modules and finds what the whole load finds.
+        // Loaded with the code deferred, and again with every module's code
+        // dropped as it is read (to be read again when it is wanted, if it
+        // may hold a hit): each search reads the same modules and finds what
+        // the whole load finds.
         for (const bool filtered : {false, true}) {
             SCOPED_TRACE(filtered ? "filtered while read" : "deferred");
             LoadedFiles later = LoadProject(folder, true, shiftJis,
                                             filtered ? find::ModuleTextTest(c.what, options)
                                                      : host::files::CodeFilter{});
             if (filtered) {
-                // A module kept whole is one that may hold a hit; the others
-                // keep their header alone.
+                // Every module keeps its header alone (a pattern, which any
+                // text may match, filters nothing: the modules are kept
+                // whole); those that may hold a hit are marked to be read
+                // again.
                 const auto test = find::ModuleTextTest(c.what, options);
                 for (int i = 1; i <= 20; ++i) {
                     const std::string name = "m" + std::to_string(i);
                     const host::files::ModuleFile& file = later.File(name);
                     const std::string onDisk = folder.Read(name + ".bas");
-                    const bool kept = c.pattern || c.read.count(name) > 0;
-                    EXPECT_EQ(*file.bytes, kept ? onDisk : onDisk.substr(0, file.codeOffset))
+                    const bool mayHoldHit = c.read.count(name) > 0;
+                    EXPECT_EQ(*file.bytes, c.pattern ? onDisk : onDisk.substr(0, file.codeOffset))
                         << name;
+                    EXPECT_EQ(file.codeOnDisk, !c.pattern && mayHoldHit) << name;
                     EXPECT_EQ(file.codeOffset, onDisk.find("Option Explicit")) << name;
                     if (test) {
                         EXPECT_EQ(test(std::string_view(onDisk).substr(file.codeOffset), i == 18),
-                                  kept)
+                                  mayHoldHit)
                             << name;
                     }
                 }
@@ -412,6 +458,40 @@ TEST(DeferredCode, DroppedCodeLeavesEverythingElseAsLoaded) {
                                                        return !code.empty();
                                                    }));
     }
+}
+
+// The code of a module that may hold a hit is read from its file again when
+// the search wants it: taken while the file keeps the header the load read,
+// left unread (no hits) once the file is gone or its header changed.
+TEST(DeferredCode, CodeReadAgainIsTakenOnlyUnderTheHeaderLoaded) {
+    TempFolder folder;
+    WriteSearchedProject(folder);
+    find::FindOptions options;
+    options.wholeWord = true;
+    LoadedFiles loaded = LoadProject(folder, true, {}, find::ModuleTextTest("Zyzzyva", options));
+    LoadedFiles whole = LoadProject(folder, false);
+    const std::string m11 = folder.Read("m11.bas");
+    folder.Write("m11.bas", m11 + "' one line more\r\n");
+    folder.Write("m3.bas", "Attribute VB_Name = \"m3x\"\r\nSub A()\r\nEnd Sub\r\n");
+    std::remove(folder.File("m9.bas").c_str());
+    const auto read = [&](const std::string& name) {
+        return host::files::LoadDeferredCode(*loaded.workspace, loaded.Component(name));
+    };
+    EXPECT_FALSE(read("m3"));
+    EXPECT_FALSE(read("m9"));
+    EXPECT_EQ(loaded.Code("m3").CountOfLines(), 0);
+    EXPECT_TRUE(read("m17"));
+    EXPECT_EQ(Lines(loaded.Code("m17")), Lines(whole.Code("m17")));
+    EXPECT_EQ(HiddenLines(loaded.Code("m17")), HiddenLines(whole.Code("m17")));
+    EXPECT_FALSE(loaded.File("m17").codeOnDisk);
+    EXPECT_EQ(*loaded.File("m17").bytes, folder.Read("m17.bas"));
+    EXPECT_TRUE(read("m11"));
+    std::vector<std::string> grown = Lines(whole.Code("m11"));
+    grown.push_back("' one line more");
+    EXPECT_EQ(Lines(loaded.Code("m11")), grown);
+    // A module that cannot hold a hit reads as empty, whatever its file holds.
+    EXPECT_TRUE(read("m1"));
+    EXPECT_EQ(loaded.Code("m1").CountOfLines(), 0);
 }
 
 }  // namespace

@@ -65,6 +65,23 @@ TEST_F(BoundedRead, ASourceWithoutASizeIsCutOffPastTheBound) {
     ::close(ends[0]);
 }
 
+// A file read with the size it reported before is read whole as it is now,
+// whether it grew or shrank since (a read that stops at the size reported
+// must not cut a file that grew).
+TEST_F(BoundedRead, AFileThatChangedSinceItsSizeWasTakenIsReadWhole) {
+    for (const size_t reported : {10000u, 9999u, 6000u, 4095u, 1u, 10001u, 20000u}) {
+        const int fd = ::open(path_.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        std::string bytes = "kept";
+        EXPECT_TRUE(ReadAll(fd, bytes, kNoReadLimit, reported)) << reported;
+        EXPECT_EQ(bytes, "kept" + std::string(10000, 'x')) << reported;
+        ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+        EXPECT_TRUE(ReadAllOver(fd, bytes, kNoReadLimit, reported)) << reported;
+        EXPECT_EQ(bytes, std::string(10000, 'x')) << reported;
+        ::close(fd);
+    }
+}
+
 // One string read into file after file holds each file alone, whether the
 // file is shorter or longer than the one before, and the bound holds over
 // the memory it keeps.

@@ -156,7 +156,8 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context) {
 
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vector<std::string>& paths,
                                          bool checkProcedures, bool deferCode,
-                                         host::files::CodeFilter codeFilter) {
+                                         host::files::CodeFilter codeFilter,
+                                         host::files::ModuleLoaded moduleLoaded) {
     if (paths.empty()) {
         Usage("name a target: a .vbp project, a .vbg project group or module files");
     }
@@ -171,6 +172,7 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vec
                                                  : settings::LargestModuleFileBytes(),
                 .deferCode = deferCode,
                 .codeFilter = std::move(codeFilter),
+                .moduleLoaded = std::move(moduleLoaded),
                 .codePage = run,
                 .tabWidth = RunTabWidth(context).HostWidth()});
     if (!opened.target) BadInput(opened.error);

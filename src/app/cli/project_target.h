@@ -45,9 +45,12 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context);
 // module whose procedure lacks its End line is then loaded, not refused;
 // such a command may also defer reading the code, and drop the bytes of
 // modules whose code fails codeFilter as they are read (workspace::OpenOptions).
+// moduleLoaded: called with each module as it is loaded (it may let the
+// module's code go once it has taken what it needs).
 std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vector<std::string>& paths,
                                          bool checkProcedures = true, bool deferCode = false,
-                                         host::files::CodeFilter codeFilter = {});
+                                         host::files::CodeFilter codeFilter = {},
+                                         host::files::ModuleLoaded moduleLoaded = {});
 
 // Applies the selectors. The project is --project or the active (startup)
 // one, and becomes the active project. A module (by name, case ignored)

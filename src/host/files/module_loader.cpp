@@ -362,6 +362,7 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
             if (!parsed.hidden.empty()) AttachHiddenLines(parsed, code, *file);
         } else {
             file->codeDeferred = true;
+            file->codeOnDisk = read.codeOnDisk;
         }
         SetProperties(component, parsed);
         workspace.Add(std::move(file));
@@ -369,19 +370,58 @@ MemoryComponent& LoadModuleFile(Workspace& workspace, memory::MemoryProject& pro
         project.Components().Remove(component);
         throw;
     }
+    if (parsed.codeRead && workspace.GetModuleLoaded()) {
+        workspace.GetModuleLoaded()(workspace, component);
+    }
     return component;
 }
+
+void ReleaseLoadedCode(Workspace& workspace, MemoryComponent& component) {
+    if (MemoryCodeModule* code = component.Code()) code->LoadLines(memory::LineStore{}, memory::ProcedureIndex{});
+    ModuleFile* file = workspace.FileOf(component);
+    if (file == nullptr) return;
+    // The attribute lines' breaks are views into the bytes.
+    file->loadedAttributes.clear();
+    file->loadedAttributeBreaks.clear();
+    file->bytes.reset();
+}
+
+namespace {
+
+// The file of a module whose load kept its header alone, read again for its
+// code: false (the file as it was) when it can no longer be read, or its
+// header or the checks of the whole file no longer hold as at the load.
+bool ReadCodeAgain(const Workspace& workspace, ModuleFile& file, ParsedModule& parsed) {
+    try {
+        std::shared_ptr<const std::string> bytes = ReadWholeFile(file.path, workspace.LargestFile());
+        if (bytes->size() < file.codeOffset || bytes->compare(0, file.codeOffset, *file.bytes) != 0) {
+            return false;
+        }
+        parsed = ParseModuleFile(file.path, bytes);
+        if (parsed.codeOffset != file.codeOffset) return false;
+        file.bytes = std::move(bytes);
+        file.codeOnDisk = false;
+        return true;
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
+}  // namespace
 
 bool LoadDeferredCode(Workspace& workspace, MemoryComponent& component,
                       const std::function<bool(std::string_view code)>& worthReading) {
     ModuleFile* file = workspace.FileOf(component);
     if (file == nullptr || !file->codeDeferred) return true;
+    ParsedModule parsed;
+    if (file->codeOnDisk && !ReadCodeAgain(workspace, *file, parsed)) return false;
     std::string_view code(*file->bytes);
     code.remove_prefix(file->codeOffset);
     if (worthReading && !worthReading(code)) return false;
     // The header was read from these bytes without an error, and the whole
-    // file was checked as ParseModuleFile checks it: this parse succeeds.
-    ParsedModule parsed = ParseModuleFile(file->path, file->bytes);
+    // file was checked as ParseModuleFile checks it: this parse succeeds
+    // (and was made already when the bytes were read again).
+    if (parsed.bytes == nullptr) parsed = ParseModuleFile(file->path, file->bytes);
     memory::LineStore lines;
     lines.Assign(parsed.bytes, std::move(parsed.code));
     parsed.code = {};

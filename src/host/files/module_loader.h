@@ -37,6 +37,13 @@ CodeReading ReadingFor(const Workspace& workspace);
 bool LoadDeferredCode(Workspace& workspace, memory::MemoryComponent& component,
                       const std::function<bool(std::string_view code)>& worthReading = {});
 
+// Lets go of the code a load read into a component and of its file's bytes:
+// the component keeps an empty code module (it still counts as a module with
+// code), its file the path alone. For a command that only reads, once it has
+// taken what it needs of the module (Workspace::SetModuleLoaded): a
+// workspace whose code was let go is never saved.
+void ReleaseLoadedCode(Workspace& workspace, memory::MemoryComponent& component);
+
 // Loads the module file into the project, or, when it cannot be modelled,
 // records it as a broken module of the project (named `name`, or after the
 // file) and leaves it out.

@@ -23,10 +23,11 @@ bool IsUtf8File(const ParsedModule& parsed) {
     return !ascii && text::IsValidUtf8(text);
 }
 
-// A deferred read whose module is kept only when its code passes the
-// filter. The file is read into spare, the reading thread's string: a
-// module that fails keeps a copy of its header, and spare is read into
-// again; one that passes takes spare with it, and the thread a new one.
+// A deferred read whose code is tested with the filter. The file is read
+// into spare, the reading thread's string, and every module keeps a copy of
+// its header alone, so that spare is read into again: a search that ends
+// at its limit of hits early never wants the code of most modules that may
+// hold one, and a module whose code it wants is read again then.
 ReadModule ReadFiltered(const std::string& path, size_t largest, const CodeFilter& filter,
                         std::shared_ptr<std::string>& spare) {
     ReadModule read;
@@ -38,11 +39,8 @@ ReadModule ReadFiltered(const std::string& path, size_t largest, const CodeFilte
         ParsedModule& parsed = *read.parsed;
         std::string_view code(*spare);
         code.remove_prefix(parsed.codeOffset);
-        if (filter(code, *read.utf8)) {
-            spare.reset();
-        } else {
-            parsed.bytes = std::make_shared<const std::string>(spare->data(), parsed.codeOffset);
-        }
+        read.codeOnDisk = filter(code, *read.utf8);
+        parsed.bytes = std::make_shared<const std::string>(spare->data(), parsed.codeOffset);
     } catch (...) {
         read.parsed.reset();
         read.error = std::current_exception();

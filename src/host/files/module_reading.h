@@ -30,6 +30,10 @@ struct ReadModule {
     // Whether the file is written in UTF-8 (not ASCII, and valid UTF-8),
     // told on the reading thread; unset: not known yet.
     std::optional<bool> utf8{};
+    // A filtered read whose code passed the filter: only the header's bytes
+    // are kept all the same, and the code is read from the file again when
+    // it is wanted (ModuleFile::codeOnDisk).
+    bool codeOnDisk = false;
 };
 
 // How much of a module file a read takes in.
@@ -48,8 +52,9 @@ ReadModule ReadModuleFile(const std::string& path, size_t largest,
 // result, in the order of paths, as soon as it and every file before it are
 // read: the caller's work on one file goes on while the next are read.
 // filter (Deferred reading only; unset: none): a module whose bytes past the
-// header fail it keeps only its header's bytes (Workspace::SetCodeFilter),
-// and the memory it was read into is reused for the next file.
+// header fail it keeps only its header's bytes (Workspace::SetCodeFilter);
+// so does one that passes it, marked codeOnDisk. The memory a file was read
+// into is reused for the next file.
 void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, CodeReading code,
                      const CodeFilter& filter,
                      const std::function<void(size_t index, ReadModule read)>& take);

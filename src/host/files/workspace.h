@@ -38,11 +38,24 @@ struct ModuleFile {
     // designer's controls and properties are not known, until
     // LoadDeferredCode reads them.
     bool codeDeferred = false;
+    // With codeDeferred: bytes holds the header alone, and the code (which
+    // the load's filter passed) is read from the file again by
+    // LoadDeferredCode.
+    bool codeOnDisk = false;
 };
 
 // A test of a module's bytes past its header (code lines and hidden lines),
 // told whether the file is read as UTF-8; called on the reading threads.
 using CodeFilter = std::function<bool(std::string_view code, bool utf8)>;
+
+class Workspace;
+
+// Called with each module whose code a load reads, as soon as the module is
+// in its project (on the loading thread, in the order of the load): a
+// command that takes what it needs of each module once may let the module's
+// code go there (ReleaseLoadedCode, module_loader.h), so that a large
+// project is never held whole.
+using ModuleLoaded = std::function<void(Workspace& workspace, memory::MemoryComponent& component)>;
 
 // A module file that could not be modelled (binary or damaged bytes, a
 // procedure without its closing line, a second module of one name in a
@@ -91,10 +104,14 @@ class Workspace {
 
     // With deferred code: a test that every module whose code the caller
     // will read passes (a search's text somewhere in it). The reading
-    // threads keep only the header's bytes of a module that fails it, so
-    // that its code reads as empty and its memory is reused at once.
+    // threads keep only the header's bytes of every module, so that their
+    // memory is reused at once: the code of one that fails reads as empty,
+    // that of one that passes is read from its file again when it is wanted.
     void SetCodeFilter(CodeFilter filter) { codeFilter_ = std::move(filter); }
     const CodeFilter& GetCodeFilter() const { return codeFilter_; }
+
+    void SetModuleLoaded(ModuleLoaded loaded) { moduleLoaded_ = std::move(loaded); }
+    const ModuleLoaded& GetModuleLoaded() const { return moduleLoaded_; }
 
     // The most bytes a file the load reads may hold: a larger one is refused
     // before it is read (a module is then reported like a damaged one).
@@ -126,6 +143,7 @@ class Workspace {
     bool checkProcedures_ = true;
     bool deferCode_ = false;
     CodeFilter codeFilter_;
+    ModuleLoaded moduleLoaded_;
     size_t largestFile_ = static_cast<size_t>(kDefaultLargestModuleMb) * 1024 * 1024;
 };
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <unordered_map>
 
 #include "analysis/routine_parsing.h"
 #include "analysis/side_by_side.h"
@@ -21,6 +22,7 @@
 #include "app/cli/sarif_paths.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "host/files/module_loader.h"
 #include "errorhandling/module_counts.h"
 #include "platform/services.h"
 #include "platform/vb_error.h"
@@ -196,10 +198,22 @@ public:
         if (context.parser.IsSet(kBaselineOption)) {
             baseline = SarifBaseline::Read(LocalPath(context.parser.Value(kBaselineOption)));
         }
-        auto target = LoadTarget(context);
-        const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
         const bool sarif = context.format == OutputFormat::Sarif;
+        const bool excludeReadOnly = context.parser.IsSet(kExcludeReadOnlyOption);
+        // The tables judge each module as it is loaded and let its code go
+        // then; the logs, the JSON routines and a selected module need the
+        // code kept to the end.
+        const bool judgeAtLoad = !json && !sarif && !baseline && !context.parser.IsSet("module") &&
+                                 !context.parser.IsSet("routine");
+        JudgedAtLoad judgedAtLoad;
+        auto target = !judgeAtLoad
+                          ? LoadTarget(context)
+                          : LoadTarget(context, context.arguments, true, false, {},
+                                       JudgeAtLoad(judgedAtLoad,
+                                                   context.parser.IsSet(kRoutinesOption),
+                                                   excludeReadOnly, settings));
+        const Selection selection = SelectTarget(context, *target);
         if (context.parser.IsSet(kSourceRootOption) && !sarif) {
             throw CliError(kExitUsage, "--source-root goes with --format sarif");
         }
@@ -212,7 +226,6 @@ public:
         const bool withFixes = sarif && FixesPossible(context);
         const bool listRoutines = json || sarif || context.parser.IsSet(kRoutinesOption) ||
                                   context.parser.IsSet("module") || !selection.routine.empty();
-        const bool excludeReadOnly = context.parser.IsSet(kExcludeReadOnlyOption);
         const bool routineRows = listRoutines || baseline.has_value();
 
         std::vector<MemoryProject*> projects;
@@ -235,12 +248,20 @@ public:
             // file's read-only mark is asked for here, not on the helpers.
             const std::vector<MemoryComponent*> modules = Modules(*project, selection);
             std::vector<ModuleResult> judged(modules.size());
+            std::vector<char> judgedBefore(modules.size(), 0);
             for (size_t i = 0; i < modules.size(); ++i) {
+                if (const auto at = judgedAtLoad.find(modules[i]); at != judgedAtLoad.end()) {
+                    judged[i] = std::move(at->second);
+                    judgedBefore[i] = 1;
+                    continue;
+                }
                 judged[i].component = modules[i];
                 judged[i].readOnly = analysis::IsReadOnly(*modules[i]);
             }
             analysis::RunSideBySide(modules.size(), [&](size_t i) {
-                Judge(judged[i], selection, routineRows, excludeReadOnly, settings);
+                if (judgedBefore[i] == 0) {
+                    Judge(judged[i], selection, routineRows, excludeReadOnly, settings);
+                }
             }, [&](size_t i) {
                 MemoryComponent* component = modules[i];
                 const text::CodePage page = component->TextCodePage();
@@ -312,6 +333,26 @@ public:
     }
 
 private:
+    using JudgedAtLoad = std::unordered_map<const MemoryComponent*, ModuleResult>;
+
+    // Judges each module of the whole projects as the load reads it, and lets
+    // its code and bytes go then, so that the next modules are read into the
+    // same memory.
+    static host::files::ModuleLoaded JudgeAtLoad(JudgedAtLoad& judged, bool routineRows,
+                                                 bool excludeReadOnly,
+                                                 const settings::SettingsRecord& settings) {
+        return [&judged, routineRows, excludeReadOnly, &settings](
+                   host::files::Workspace& workspace, MemoryComponent& component) {
+            if (component.Type() == host::vbext_ct_RelatedDocument) return;
+            ModuleResult r;
+            r.component = &component;
+            r.readOnly = analysis::IsReadOnly(component);
+            Judge(r, Selection{}, routineRows, excludeReadOnly, settings);
+            judged[&component] = std::move(r);
+            host::files::ReleaseLoadedCode(workspace, component);
+        };
+    }
+
     // The modules the main window would list: components with code, but no
     // related documents; only the selected one when there is one.
     static std::vector<MemoryComponent*> Modules(MemoryProject& project,

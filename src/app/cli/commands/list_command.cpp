@@ -1,6 +1,7 @@
 // qvaddin list <target>: every project, its components and their routines.
 
 #include <ostream>
+#include <unordered_map>
 
 #include "analysis/side_by_side.h"
 #include "app/cli/broken_modules.h"
@@ -8,6 +9,7 @@
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "host/files/module_loader.h"
 
 namespace qv::cli {
 
@@ -59,27 +61,59 @@ const char* ComponentTypeName(int type) {
 }
 
 // What is listed of a component: its routines without the "(Declarations)"
-// entry and, for the text, each routine's type.
+// entry and, for the text, each routine's type; for JSON, the routines'
+// objects.
 struct ComponentRoutines {
     analysis::RoutineList routines;
     std::vector<std::string> types;
+    JsonNode json = JsonNode::array();
 };
 
 // Reads the component's routines; touches nothing but its module, so that
 // the components can be read side by side.
-ComponentRoutines ReadRoutines(MemoryComponent& component, bool withTypes) {
+ComponentRoutines ReadRoutines(MemoryComponent& component, bool json) {
     ComponentRoutines read;
     host::CodeModule* code = component.Code();
     if (code == nullptr) return read;
     read.routines = analysis::ReadRoutineNames(*code);
     read.routines.erase(read.routines.begin());
-    if (!withTypes) return read;
     for (const analysis::RoutineEntry& r : read.routines) {
+        if (json) {
+            read.json.push_back(RoutineJson(*code, r));
+            continue;
+        }
         const analysis::RoutineCopyScope copy(*code, r);
         read.types.push_back(analysis::GetRoutineType(*code, r.name, r.kind));
     }
     return read;
 }
+
+// The routines of each module, read as the load reads the module; its code
+// and bytes are let go once read, so that the next modules are read into the
+// same memory.
+class ReadAsLoaded {
+  public:
+    explicit ReadAsLoaded(bool json) : json_(json) {}
+    ReadAsLoaded(const ReadAsLoaded&) = delete;
+    ReadAsLoaded& operator=(const ReadAsLoaded&) = delete;
+
+    host::files::ModuleLoaded OnLoaded() {
+        return [this](host::files::Workspace& workspace, MemoryComponent& component) {
+            read_[&component] = ReadRoutines(component, json_);
+            host::files::ReleaseLoadedCode(workspace, component);
+        };
+    }
+    // What was read of the component at its load; read now when it was not.
+    // Components apart may be taken side by side.
+    ComponentRoutines Take(MemoryComponent& component) {
+        const auto read = read_.find(&component);
+        return read != read_.end() ? std::move(read->second) : ReadRoutines(component, json_);
+    }
+
+  private:
+    bool json_;
+    std::unordered_map<const MemoryComponent*, ComponentRoutines> read_;
+};
 
 class ListCommand : public Command {
   public:
@@ -90,9 +124,15 @@ class ListCommand : public Command {
     void AddOptions(OptionParser& parser) const override { AddTargetOptions(parser); }
 
     int Run(CommandContext& context) override {
-        auto target = LoadTarget(context);
-        const Selection selection = SelectTarget(context, *target);
         const bool json = context.format == OutputFormat::Json;
+        // Each module's routines are read as it is loaded; a module to
+        // select needs its code kept.
+        ReadAsLoaded read(json);
+        auto target = context.parser.IsSet("module") || context.parser.IsSet("routine")
+                          ? LoadTarget(context)
+                          : LoadTarget(context, context.arguments, true, false, {},
+                                       read.OnLoaded());
+        const Selection selection = SelectTarget(context, *target);
         const bool oneProject = context.parser.IsSet("project");
         JsonNode projects = JsonNode::array();
         auto& all = target->Vbe().Projects();
@@ -114,19 +154,15 @@ class ListCommand : public Command {
                 listed.push_back(&component);
             }
             // The components' routines are read side by side and listed in order.
-            std::vector<ComponentRoutines> read(listed.size());
+            std::vector<ComponentRoutines> routinesOf(listed.size());
             analysis::RunSideBySide(listed.size(), [&](size_t i) {
-                read[i] = ReadRoutines(*listed[i], !json);
+                routinesOf[i] = read.Take(*listed[i]);
             }, [&](size_t i) {
                 MemoryComponent& component = *listed[i];
-                const ComponentRoutines routines = std::move(read[i]);
+                ComponentRoutines routines = std::move(routinesOf[i]);
                 if (json) {
                     JsonNode object = ComponentJson(*target, component);
-                    JsonNode list = JsonNode::array();
-                    for (const auto& r : routines.routines) {
-                        list.push_back(RoutineJson(*component.Code(), r));
-                    }
-                    object["routines"] = std::move(list);
+                    object["routines"] = std::move(routines.json);
                     components.push_back(std::move(object));
                 } else {
                     PrintComponent(context, *target, component, routines);

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <ostream>
+#include <unordered_map>
 
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
+#include "host/files/module_loader.h"
 #include "platform/services.h"
 #include "stats/stats_table.h"
 
@@ -134,6 +136,38 @@ private:
     StatusWindow& window_;
 };
 
+// The figures of each module, counted as the load reads it; the module's
+// code and bytes are let go once counted, so that the next modules are read
+// into the same memory.
+class CountedAsLoaded {
+public:
+    explicit CountedAsLoaded(stats::RoutineCounting counting) : counting_(counting) {}
+    CountedAsLoaded(const CountedAsLoaded&) = delete;
+    CountedAsLoaded& operator=(const CountedAsLoaded&) = delete;
+
+    host::files::ModuleLoaded OnLoaded() {
+        return [this](host::files::Workspace& workspace, MemoryComponent& component) {
+            host::CodeModule* code = component.CodeModule();
+            if (code == nullptr) return;
+            figures_[code] = stats::GetModuleFigures(*code, counting_);
+            host::files::ReleaseLoadedCode(workspace, component);
+        };
+    }
+    // A module not counted at its load still holds its code: it is counted now.
+    stats::FigureSource Source() const {
+        return [this](host::CodeModule& module, stats::RoutineCounting counting) {
+            const auto counted = figures_.find(&module);
+            return counted != figures_.end() && counting == counting_
+                       ? counted->second
+                       : stats::GetModuleFigures(module, counting);
+        };
+    }
+
+private:
+    stats::RoutineCounting counting_;
+    std::unordered_map<const host::CodeModule*, stats::ModuleFigures> figures_;
+};
+
 class StatsCommand : public Command {
 public:
     std::string Name() const override { return "stats"; }
@@ -157,32 +191,41 @@ public:
             throw CliError(kExitUsage, "stats lists modules or a module's routines; use --module "
                                        "instead of --routine or --line");
         }
-        auto target = LoadTarget(context);
+        // The module table counts each module as it is loaded; one module's
+        // routine table needs the module's code kept.
+        const bool oneModule = context.parser.IsSet("module");
+        CountedAsLoaded counted(group ? stats::RoutineCounting::Members
+                                      : stats::RoutineCounting::RoutineList);
+        auto target = oneModule ? LoadTarget(context)
+                                : LoadTarget(context, context.arguments, true, false, {},
+                                             counted.OnLoaded());
         const Selection selection = SelectTarget(context, *target);
         if (selection.component != nullptr) return RoutineTable(context, *target, selection);
         const BrokenList broken =
             group ? BrokenModules(*target, nullptr) : BrokenModules(*target, selection.projects);
         ReportBrokenModules(context.err, broken);
-        ModuleTable(context, *target, selection, group, broken);
+        ModuleTable(context, *target, selection, group, broken, counted.Source());
         return broken.empty() ? kExitOk : kExitBadInput;
     }
 
 private:
     static void ModuleTable(CommandContext& context, LoadedTarget& target,
-                            const Selection& selection, bool group, const BrokenList& broken) {
+                            const Selection& selection, bool group, const BrokenList& broken,
+                            const stats::FigureSource& figures) {
         stats::ModuleTable table;
         {
             CountingProgress progress;
             if (group) {
-                table = stats::GroupStatistics(target.Vbe(), progress.Callback());
+                table = stats::GroupStatistics(target.Vbe(), progress.Callback(), figures);
             } else if (selection.projects.size() > 1) {
                 // Every project the command line names, rows named project.module.
                 std::vector<std::string> names;
                 for (const MemoryProject* project : selection.projects) names.push_back(project->Name());
-                table = stats::ProjectsStatistics(target.Vbe(), names, progress.Callback());
+                table = stats::ProjectsStatistics(target.Vbe(), names, progress.Callback(),
+                                                  figures);
             } else {
                 table = stats::ProjectStatistics(target.Vbe(), selection.project->Name(),
-                                                 progress.Callback());
+                                                 progress.Callback(), figures);
             }
         }
         stats::SortModuleRows(table.modules);
