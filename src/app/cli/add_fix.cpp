@@ -7,7 +7,6 @@
 
 #include "analysis/code_window_cursor.h"
 #include "errorhandling/insertion.h"
-#include "host/files/line_diff.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
 #include "host/received_line.h"
@@ -80,27 +79,6 @@ class EditedLines : public host::CodeModuleObserver {
     long end_ = 0;
     long shift_ = 0;
 };
-
-// Whether the old lines go into the new ones in one way only, each old line
-// i to the new line placed[i]: then the shortest edit from the old lines to
-// the new is putting in the lines between, and a line diff finds just that.
-// Every way puts each line at or after its earliest place and at or before
-// its latest, so the way is the only one when both are the one given.
-bool OnlyWayIn(const std::vector<std::string_view>& oldLines,
-               const std::vector<std::string_view>& newLines, const std::vector<size_t>& placed) {
-    size_t j = 0;
-    for (size_t i = 0; i < oldLines.size(); ++i, ++j) {
-        while (j < newLines.size() && newLines[j] != oldLines[i]) ++j;
-        if (j != placed[i]) return false;
-    }
-    j = newLines.size();
-    for (size_t i = oldLines.size(); i-- > 0;) {
-        while (j > 0 && newLines[j - 1] != oldLines[i]) --j;
-        if (j == 0 || j - 1 != placed[i]) return false;
-        --j;
-    }
-    return true;
-}
 
 bool RoutineChanged(const shell::RunOutcome& outcome) {
     return !outcome.refused && !outcome.modules.empty() &&
@@ -448,25 +426,6 @@ long LinesBetween(std::string_view text, size_t from, size_t to) {
     return lines;
 }
 
-// Whether some line of lines (put in, each without a break) is the line
-// whose break ends just before byte at, or the one that starts there: its
-// length tells where the other end of that line would be, which is looked
-// at before the bytes are compared.
-bool AnyLineNextTo(std::string_view text, size_t at, const std::vector<std::string>& lines) {
-    size_t end = at - 1;  // where the break above starts
-    if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') --end;
-    for (const std::string& line : lines) {
-        const size_t n = line.size();
-        const bool above = end >= n && (end == n || IsBreak(text[end - n - 1])) &&
-                           text.compare(end - n, n, line) == 0;
-        const bool below = text.size() - at >= n &&
-                           (at + n == text.size() || IsBreak(text[at + n])) &&
-                           text.compare(at, n, line) == 0;
-        if ((above || below) && std::none_of(line.begin(), line.end(), IsBreak)) return true;
-    }
-    return false;
-}
-
 void AppendLines(std::string& out, const std::vector<std::string>& lines,
                  std::string_view ending) {
     for (const std::string& line : lines) out.append(line).append(ending);
@@ -480,38 +439,31 @@ size_t TextSize(const std::vector<std::string>& lines, std::string_view ending) 
 
 }  // namespace
 
-std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
-    std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
-    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending,
-    PlaceLines places) {
+std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
+                                                       const std::vector<std::string>& topLines,
+                                                       size_t exitAt,
+                                                       const std::vector<std::string>& exitLines,
+                                                       std::string_view ending,
+                                                       PlaceLines places) {
     if (topAt > exitAt || !StartsLine(before, topAt) || !StartsLine(before, exitAt)) {
         return std::nullopt;
     }
     if (topLines.empty() && exitLines.empty()) return std::nullopt;
-    // A first line put in that is empty, with a LF alone, after a lone CR.
+    // A first line put in that is empty, with a LF alone, after a lone CR:
+    // the two would read as one CR LF break, and the lines as fewer.
     auto joins = [&](size_t at, const std::vector<std::string>& lines) {
         return !lines.empty() && before[at - 1] == '\r' && lines.front().empty() &&
                ending.starts_with('\n');
     };
     if (joins(topAt, topLines) || joins(exitAt, exitLines)) return std::nullopt;
-    // A line diff could match a line put in with the line of the file next
-    // to it (and so place the run a line up or down) only when the two are
-    // the same; with none the same, the lines of the file go into the new
-    // text in one way only.
     const long top = places.top >= 0 ? places.top : LinesBetween(before, 0, topAt);
     std::vector<InsertedLines> runs;
     if (topAt == exitAt) {
-        if (AnyLineNextTo(before, topAt, topLines) || AnyLineNextTo(before, topAt, exitLines)) {
-            return std::nullopt;
-        }
         std::string& text = runs.emplace_back(InsertedLines{top, {}}).text;
         text.reserve(TextSize(topLines, ending) + TextSize(exitLines, ending));
         AppendLines(text, topLines, ending);
         AppendLines(text, exitLines, ending);
         return runs;
-    }
-    if (AnyLineNextTo(before, topAt, topLines) || AnyLineNextTo(before, exitAt, exitLines)) {
-        return std::nullopt;
     }
     runs.reserve(2);
     if (!topLines.empty()) {
@@ -526,110 +478,6 @@ std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
         text.reserve(TextSize(exitLines, ending));
         AppendLines(text, exitLines, ending);
     }
-    return runs;
-}
-
-std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
-                                                       const std::vector<std::string>& topLines,
-                                                       size_t exitAt,
-                                                       const std::vector<std::string>& exitLines,
-                                                       std::string_view ending,
-                                                       PlaceLines places) {
-    if (auto runs =
-            PlainInsertedRuns(before, topAt, topLines, exitAt, exitLines, ending, places)) {
-        return runs;
-    }
-    const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
-    const std::vector<std::string_view>& oldLines = oldSplit.lines;
-    // The lines that start at the two places (a file's lines may be more
-    // than the module's: hidden attribute lines).
-    long top = -1, exit = -1;
-    for (size_t i = 0; i < oldLines.size(); ++i) {
-        const auto at = static_cast<size_t>(oldLines[i].data() - before.data());
-        if (at == topAt) top = static_cast<long>(i);
-        if (at == exitAt) exit = static_cast<long>(i);
-        if (at >= exitAt) break;
-    }
-    if (top < 0 || exit < top) return std::nullopt;
-    // A line that ends with a lone CR, followed by a first line put in that
-    // is empty and a break that is LF alone, would make one CR LF break.
-    auto joins = [&](size_t at, const std::vector<std::string>& lines) {
-        return !lines.empty() && at > 0 && before[at - 1] == '\r' && lines.front().empty() &&
-               ending.starts_with('\n');
-    };
-    if (joins(topAt, topLines) || joins(exitAt, exitLines)) return std::nullopt;
-    std::vector<std::string_view> newLines;
-    newLines.reserve(oldLines.size() + topLines.size() + exitLines.size());
-    std::vector<size_t> placed;
-    placed.reserve(oldLines.size());
-    for (long i = 0; i < static_cast<long>(oldLines.size()); ++i) {
-        if (i == top) newLines.insert(newLines.end(), topLines.begin(), topLines.end());
-        if (i == exit) newLines.insert(newLines.end(), exitLines.begin(), exitLines.end());
-        placed.push_back(newLines.size());
-        newLines.push_back(oldLines[static_cast<size_t>(i)]);
-    }
-    // The lines with their breaks: a line of the file keeps its own.
-    auto text = [&](auto first, auto last) {
-        std::string out;
-        for (; first != last; ++first) {
-            const std::string_view line = *first;
-            const std::string_view own = host::files::BreakAfter(before, line);
-            out.append(line).append(own.empty() ? ending : own);
-        }
-        return out;
-    };
-    std::vector<InsertedLines> runs;
-    if (OnlyWayIn(oldLines, newLines, placed)) {
-        // Only lines put in: each with the file's break. Blocks put in at
-        // one place are one run.
-        auto own = [&](const std::vector<std::string>& lines, std::string& out) {
-            for (const std::string& line : lines) out.append(line).append(ending);
-        };
-        if (top == exit) {
-            runs.push_back({top, {}});
-            own(topLines, runs.back().text);
-            own(exitLines, runs.back().text);
-        } else {
-            if (!topLines.empty()) own(topLines, runs.emplace_back(InsertedLines{top, {}}).text);
-            if (!exitLines.empty()) own(exitLines, runs.emplace_back(InsertedLines{exit, {}}).text);
-        }
-    } else {
-        // Lines put in could stand for lines that were there: the diff
-        // decides. It takes off the lines the two have the same at their
-        // starts and ends first, and compares what is left on its own; that
-        // is done here, and the rest (a few lines around the blocks) is
-        // compared as the diff compares it. A last line without a break
-        // differs from the same line with one: the diff of the whole change
-        // decides when the lines taken off reach one.
-        const long n = static_cast<long>(oldLines.size());
-        const long m = static_cast<long>(newLines.size());
-        long aLo = 0, bLo = 0, aHi = n, bHi = m;
-        while (aLo < aHi && bLo < bHi && oldLines[static_cast<size_t>(aLo)] ==
-                                             newLines[static_cast<size_t>(bLo)]) {
-            ++aLo, ++bLo;
-        }
-        while (aHi > aLo && bHi > bLo && oldLines[static_cast<size_t>(aHi - 1)] ==
-                                             newLines[static_cast<size_t>(bHi - 1)]) {
-            --aHi, --bHi;
-        }
-        if (!oldSplit.finalBreak && (aLo >= n - 1 || bLo >= m - 1 || bHi >= m)) {
-            return std::nullopt;
-        }
-        if (aLo == aHi) {
-            runs.push_back({aLo, text(newLines.begin() + bLo, newLines.begin() + bHi)});
-        } else {
-            host::files::SplitText a, b;
-            a.finalBreak = b.finalBreak = true;
-            a.lines.assign(oldLines.begin() + aLo, oldLines.begin() + aHi);
-            b.lines.assign(newLines.begin() + bLo, newLines.begin() + bHi);
-            for (const host::files::LineHunk& hunk : host::files::LineHunks(a, b)) {
-                if (hunk.oldCount != 0) return std::nullopt;
-                const auto from = newLines.begin() + bLo + hunk.newStart;
-                runs.push_back({aLo + hunk.oldStart, text(from, from + hunk.newCount)});
-            }
-        }
-    }
-    if (runs.empty() || runs.front().text.empty()) return std::nullopt;
     return runs;
 }
 

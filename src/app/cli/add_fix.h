@@ -37,8 +37,8 @@ struct FileChange {
     text::CodePage codePage{};  // the file's, which both are written in
     long firstLine = 1;
     // When not empty: the change puts these lines in (in order, at rising
-    // places) and nothing else, and a line diff of before and after finds
-    // exactly these runs, so none has to be run.
+    // places) and nothing else, and the fix is these runs; else it is the
+    // runs a line diff of before and after finds.
     std::vector<InsertedLines> insertions;
 };
 
@@ -54,29 +54,20 @@ struct PlaceLines {
     long exit = -1;
 };
 
-// The runs of lines put in that a line diff of before and the result finds,
-// where topLines go in above the line that starts at byte topAt of before,
-// and exitLines above the one at exitAt (topAt <= exitAt, each line followed
-// by ending). Where lines put in could stand for lines that were there (a
-// blank line next to a blank one), the runs are those the diff takes, lines
-// of the file among them with their own breaks, worked out from the few
-// lines around the blocks; none when only the diff of the whole can tell
-// (the lines it would match reach a last line without a break).
+// The runs of lines put in where topLines go in above the line that starts
+// at byte topAt of before, and exitLines above the one at exitAt (topAt <=
+// exitAt, each line followed by ending): the blocks where the add command
+// puts them, one run when they go in at one place. Where a block could as
+// well stand a line up or down (a blank line next to a blank one), it is
+// still given where the command puts it. None when a place is not where a
+// line starts, or a first blank line put in with a LF alone would follow a
+// lone CR (the two would read as one break).
 std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
                                                        const std::vector<std::string>& topLines,
                                                        size_t exitAt,
                                                        const std::vector<std::string>& exitLines,
                                                        std::string_view ending,
                                                        PlaceLines places = {});
-
-// The runs InsertedRuns gives, worked out without splitting before into
-// lines: when no line of a block is the same as a line next to the place it
-// goes in, the blocks are the runs, each line with ending. None when that
-// does not hold (or the places are not where lines start).
-std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
-    std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
-    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending,
-    PlaceLines places = {});
 
 // The fixes of routine after routine of one module. A change that stays
 // within its routine costs that routine (its lines rendered, and nothing
