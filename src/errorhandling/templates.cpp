@@ -181,6 +181,150 @@ std::string SubstitutePattern(std::string s, TemplateRoutine& routine) {
     return s;
 }
 
+// A block of the templates read once, for the routines that follow (the
+// blocks of a run are few, and every routine gets one of them): its lines,
+// each cut where a placeholder stands. It is read so only when a one-pass
+// replacement gives what replacing one placeholder after another gives (no
+// "%%"), and when every break of it is a CR LF (the lines of the result are
+// then its lines, as long as no value holds a break).
+class ParsedBlock {
+  public:
+    explicit ParsedBlock(std::string block) : block_(std::move(block)) { Parse(); }
+    const std::string& Block() const { return block_; }
+
+    // What WithoutBlankLines(SubstituteNormal(block)) gives, built in one
+    // pass; none when this way cannot tell (the block was not read so, a
+    // value holds a '%' or a break, or the block would grow too large).
+    std::optional<std::string> Substitute(TemplateRoutine& routine) const {
+        if (!usable_) return std::nullopt;
+        std::string values[kSlots];
+        if (counts_[kE] > 0) values[kE] = "Exit " + routine.RoutineType();
+        if (counts_[kR] > 0) values[kR] = QualifiedName(routine.Name(), routine.Kind());
+        if (counts_[kM] > 0) values[kM] = routine.Module().Name();
+        if (counts_[kBigP] > 0) values[kBigP] = routine.Parameters(true);
+        if (counts_[kP] > 0) values[kP] = routine.Parameters(false);
+        if ((counts_[kBigF] > 0 || counts_[kF] > 0) && routine.RoutineType() == "Function") {
+            values[kBigF] = ", " + routine.Name();
+            values[kF] = " " + routine.Name();
+        }
+        size_t size = block_.size();
+        for (int k = 0; k < kSlots; ++k) {
+            if (counts_[k] == 0) continue;
+            if (values[k].find_first_of("%\r\n") != std::string::npos) return std::nullopt;
+            size = size - 2 * counts_[k] + counts_[k] * values[k].size();
+            if (size > kLargestBlock) return std::nullopt;
+        }
+        std::string out;
+        out.reserve(size);
+        bool first = true;  // no line kept yet
+        size_t lineStart = 0, textStart = 0;
+        bool lineOpen = false;
+        for (const Part& part : parts_) {
+            if (!lineOpen) {
+                lineStart = out.size();
+                if (!first) out.append(kCrLf);
+                textStart = out.size();
+                lineOpen = true;
+            }
+            out.append(block_, part.from, part.to - part.from);
+            if (part.slot < kSlots) out.append(values[part.slot]);
+            if (!part.endsLine) continue;
+            lineOpen = false;
+            // A line blank after trimming spaces is dropped.
+            if (text::Trim(std::string_view(out).substr(textStart)).empty()) {
+                out.resize(lineStart);
+            } else {
+                first = false;
+            }
+        }
+        return out;
+    }
+
+  private:
+    // The placeholders in the order SubstituteNormal replaces them.
+    enum : int { kE, kR, kM, kBigP, kP, kBigF, kF, kSlots };
+    static int SlotOf(char letter) {
+        switch (letter) {
+            case 'e': return kE;
+            case 'r': return kR;
+            case 'm': return kM;
+            case 'P': return kBigP;
+            case 'p': return kP;
+            case 'F': return kBigF;
+            case 'f': return kF;
+            default: return kSlots;
+        }
+    }
+    // Bytes from .. to of the block, then the slot's value (kSlots: none);
+    // the last part of each line ends it.
+    struct Part {
+        size_t from = 0, to = 0;
+        int slot = kSlots;
+        bool endsLine = false;
+    };
+
+    void Parse() {
+        if (block_.find("%%") != std::string::npos) return;
+        for (size_t i = 0; i < block_.size(); ++i) {
+            const bool crLf = block_[i] == '\r' && i + 1 < block_.size() && block_[i + 1] == '\n';
+            if ((block_[i] == '\r' || block_[i] == '\n') && !crLf) return;
+            if (crLf) ++i;
+        }
+        for (size_t lineStart = 0;;) {
+            size_t lineEnd = block_.find(kCrLf, lineStart);
+            const bool last = lineEnd == std::string::npos;
+            if (last) lineEnd = block_.size();
+            size_t from = lineStart;
+            for (size_t at = block_.find('%', lineStart); at < lineEnd;
+                 at = block_.find('%', at + 1)) {
+                if (at + 1 >= block_.size()) break;
+                const int slot = SlotOf(block_[at + 1]);
+                if (slot == kSlots) continue;
+                ++counts_[slot];
+                parts_.push_back({from, at, slot, false});
+                from = at + 2;
+                ++at;
+            }
+            parts_.push_back({from, lineEnd, kSlots, true});
+            if (last) break;
+            lineStart = lineEnd + kCrLf.size();
+        }
+        usable_ = true;
+    }
+
+    std::string block_;
+    std::vector<Part> parts_;
+    size_t counts_[kSlots] = {};
+    bool usable_ = false;
+};
+
+// WithoutBlankLines(SubstituteNormal(block)), from the block read once when
+// it was met before on this thread.
+std::string SubstitutedBlock(std::string block, TemplateRoutine& routine) {
+    constexpr size_t kKept = 8;
+    thread_local std::vector<ParsedBlock> kept;
+    thread_local size_t oldest = 0;
+    const ParsedBlock* parsed = nullptr;
+    for (const ParsedBlock& candidate : kept) {
+        if (candidate.Block() == block) parsed = &candidate;
+    }
+    if (parsed == nullptr) {
+        if (kept.size() < kKept) {
+            parsed = &kept.emplace_back(block);
+        } else {
+            kept[oldest] = ParsedBlock(block);
+            parsed = &kept[oldest];
+            oldest = (oldest + 1) % kKept;
+        }
+    }
+    std::optional<std::string> out;
+    try {
+        out = parsed->Substitute(routine);
+    } QV_PASS_UP("ErrorHandling", "DoSubs")  // an error reads as the substitution's
+    if (out) return std::move(*out);
+    return WithoutBlankLines(DoSubs(block, false, routine));
+}
+
 // A template field of the record as the module's code page writes it
 // (settings are UTF-8); one in ASCII, nearly all, is not copied.
 class InCodePage {
@@ -288,6 +432,7 @@ std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
         block += in(s.add1) + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
                  std::string(kCrLf);
     }
+    if (!patternMode) return SubstitutedBlock(std::move(block), routine);
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "TopBit")
 
@@ -313,6 +458,7 @@ std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
     block.append("%e").append(kCrLf);
     block.append(label2).append(":").append(kCrLf);
     block.append(last);
+    if (!patternMode) return SubstitutedBlock(std::move(block), routine);
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "LastBit")
 

@@ -160,8 +160,12 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
     // the cursor on the line, or on the routine's declaration.
     // An error on the way is left to the command's own run to report.
     try {
-        if (picksThisModule_ && text::IsAscii(routine) && code.Index().Find(routine, kind) >= 0) {
-            if (std::optional<Region> region = RegionOf(routine, kind, copy)) {
+        // Where judging found the routine's block, it is there (the module
+        // has not changed since): it is not looked up again.
+        const analysis::RoutineSpan* span = judged != nullptr ? judged->span : nullptr;
+        if (picksThisModule_ && text::IsAscii(routine) &&
+            (span != nullptr || code.Index().Find(routine, kind) >= 0)) {
+            if (std::optional<Region> region = RegionOf(routine, kind, copy, span)) {
                 int at = 0;
                 if (line > 0 && (!text::EqualsIgnoreCase(code.ProcOfLine(line, at), routine) ||
                                  at != kind)) {
@@ -224,11 +228,15 @@ bool ModuleFixes::RendersAsRead(const host::memory::MemoryCodeModule& code, long
 // The routine's lines, from the comments above it to its end, and their
 // bytes in the file, when these are what the module renders for them.
 std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& routine, int kind,
-                                                         long copy) {
+                                                         long copy,
+                                                         const analysis::RoutineSpan* span) {
     MemoryCodeModule& code = *component_.Code();
     const std::string_view bytes = *file_->bytes;
     Region region;
-    {
+    if (span != nullptr) {
+        region.first = span->startLine;
+        region.count = span->blockEnd - span->startLine + 1;
+    } else {
         const host::ProcCopyScope scope(code, routine, copy);
         region.first = code.ProcStartLine(routine, kind);
         region.count = code.ProcCountLines(routine, kind);
@@ -343,10 +351,15 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     std::optional<errorhandling::HandlerInsertion> insertion;
     try {
         const analysis::RoutineCopyScope scope(code, *entry);
+        // The member as Members().Item gives it, but not kept by the module
+        // for the rest of the run, as a handle asked for by name would be.
+        auto& members = static_cast<host::memory::MemoryMembers&>(code.Members());
+        const host::memory::MemberRecord* record = members.Find(entry->name);
+        if (record == nullptr) return std::nullopt;
+        host::memory::MemoryMember member(members, record->name, record->procedure);
         std::string message;
-        insertion = errorhandling::PlanRoutineErrorHandling(code.Members().Item(entry->name), kind,
-                                                            settings_, message, nullptr,
-                                                            &layouts_, judged);
+        insertion = errorhandling::PlanRoutineErrorHandling(member, kind, settings_, message,
+                                                            nullptr, &layouts_, judged);
     } catch (...) {
         return std::nullopt;  // the command's own run reports it in its words
     }

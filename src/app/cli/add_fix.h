@@ -103,7 +103,10 @@ class ModuleFixes {
         size_t from = 0;
         std::string_view before;
     };
-    std::optional<Region> RegionOf(const std::string& routine, int kind, long copy);
+    // span: where the routine's block lies, when that is known (its start
+    // and last line, as the host gives them).
+    std::optional<Region> RegionOf(const std::string& routine, int kind, long copy,
+                                   const analysis::RoutineSpan* span = nullptr);
     bool RendersAsRead(const host::memory::MemoryCodeModule& code, long first, long last,
                        size_t to) const;
     std::optional<FileChange> RunAdd(const std::string& routine, int kind, long copy);
