@@ -86,6 +86,39 @@ bool RoutineChanged(const shell::RunOutcome& outcome) {
            outcome.modules.front().routines.front().changed;
 }
 
+// Whether the module renders to exactly the file's bytes, told without
+// rendering it: no member holds hidden attribute lines, the header ends with
+// a break, and each code line is the file's own text where the one before
+// ended, followed by its own break (the last by none when the file has
+// none). Then the offset of each file line's first byte goes into starts.
+// false: only a render can tell.
+bool LinesLieAsRead(const host::files::ModuleFile& file, const MemoryCodeModule& code,
+                    std::vector<size_t>& starts) {
+    const std::string_view bytes = *file.bytes;
+    const long n = code.CountOfLines();
+    if (n == 0 || !file.headerEndsWithBreak || file.codeOffset > bytes.size()) return false;
+    for (const auto& [key, member] : code.AllHiddenAttributes()) {
+        if (!member.second.empty()) return false;
+    }
+    for (const std::string_view line :
+         host::files::SplitFileLines(bytes.substr(0, file.codeOffset)).lines) {
+        starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
+    }
+    starts.reserve(starts.size() + static_cast<size_t>(n));
+    size_t at = file.codeOffset;
+    for (long i = 1; i <= n; ++i) {
+        const std::string_view line = code.Line(i);
+        if (line.data() != bytes.data() + at || line.size() > bytes.size() - at) return false;
+        starts.push_back(at);
+        at += line.size();
+        const std::string_view after = host::files::BreakAfter(bytes, line);
+        if (i == n && !file.finalBreak) return after.empty() && at == bytes.size();
+        if (after.empty()) return false;
+        at += after.size();
+    }
+    return at == bytes.size();
+}
+
 }  // namespace
 
 // Where the file's lines start, to find the bytes and the file line of a
@@ -108,12 +141,17 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
     : target_(target), component_(component), settings_(settings),
       file_(target.Files().FileOf(component)) {
     if (file_ == nullptr || file_->bytes == nullptr || component.Code() == nullptr) return;
-    if (host::files::RenderModuleFile(*file_).bytes != *file_->bytes) return;
     const std::string_view bytes = *file_->bytes;
-    lines_ = std::make_unique<Lines>();
-    for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
-        lines_->starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
+    std::vector<size_t> starts;
+    if (!LinesLieAsRead(*file_, *component.Code(), starts)) {
+        if (host::files::RenderModuleFile(*file_).bytes != *file_->bytes) return;
+        starts.clear();
+        for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
+            starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
+        }
     }
+    lines_ = std::make_unique<Lines>();
+    lines_->starts = std::move(starts);
     // The module's name and its project's pick this module (they may not in
     // a group of projects of one name, or of a project with two modules of
     // one name): the selection of each routine then only places the cursor.
