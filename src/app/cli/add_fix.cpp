@@ -143,7 +143,8 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
     if (file_ == nullptr || file_->bytes == nullptr || component.Code() == nullptr) return;
     const std::string_view bytes = *file_->bytes;
     std::vector<size_t> starts;
-    if (!LinesLieAsRead(*file_, *component.Code(), starts)) {
+    linesAsRead_ = LinesLieAsRead(*file_, *component.Code(), starts);
+    if (!linesAsRead_) {
         if (host::files::RenderModuleFile(*file_).bytes != *file_->bytes) return;
         starts.clear();
         for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
@@ -290,7 +291,8 @@ std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& rout
         return std::nullopt;
     }
     const std::string_view slice = bytes.substr(region.from, to - region.from);
-    if (RendersAsRead(code, region.first, std::min(next - 1, code.CountOfLines()), to)) {
+    if (linesAsRead_ ||
+        RendersAsRead(code, region.first, std::min(next - 1, code.CountOfLines()), to)) {
         region.before = slice;
         return region;
     }
@@ -308,6 +310,8 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                   .showMessages = false,
                                   .settings = settings_};
+    // The run's edits are put back, but not as views of the file's bytes.
+    linesAsRead_ = false;
     auto runAdd = [&] {
         return RoutineChanged(
             shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run);

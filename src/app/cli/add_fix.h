@@ -168,6 +168,10 @@ class ModuleFixes {
     std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
     std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
     bool picksThisModule_ = false;  // the module's names select it
+    // Every line of the module is the file's text where it lies, each
+    // followed by its own break, and no member holds hidden attribute
+    // lines: every routine renders as read (until the add command runs).
+    bool linesAsRead_ = false;
     errorhandling::BlockLayouts layouts_;  // of the blocks planned so far
     ReceivedBlocks received_;
 };
