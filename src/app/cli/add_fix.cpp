@@ -80,6 +80,29 @@ class EditedLines : public host::CodeModuleObserver {
     long shift_ = 0;
 };
 
+// The routine the add command finds at the cursor, as RoutineAtLine finds
+// it, told from the index where the routine there has the kind asked for: a
+// Sub or Function is found as one; an accessor is found as the accessor of
+// its name whose start is nearest above the line, which is its own (no other
+// starts within it), as long as no Sub, Function or Declare has its name
+// (the finder would take that first). Else it is read as the command reads
+// it.
+std::optional<analysis::RoutineEntry> RoutineAtCursor(MemoryCodeModule& code, int kind,
+                                                      long cursor) {
+    int at = 0;
+    std::string name = code.ProcOfLine(cursor, at);
+    if (!name.empty() && at == kind) {
+        const long copy = code.ProcCopyOfLine(cursor);
+        const auto& members = static_cast<const host::memory::MemoryMembers&>(code.Members());
+        if (kind == host::vbext_pk_Proc ||
+            (copy == 0 && members.FindDeclare(name) == nullptr &&
+             code.Index().Find(name, host::vbext_pk_Proc) < 0)) {
+            return analysis::RoutineEntry{.name = std::move(name), .kind = kind, .copy = copy};
+        }
+    }
+    return shell::RoutineAtLine(code, cursor);
+}
+
 bool RoutineChanged(const shell::RunOutcome& outcome) {
     return !outcome.refused && !outcome.modules.empty() &&
            !outcome.modules.front().routines.empty() && !outcome.modules.front().failure &&
@@ -386,7 +409,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
     if (*readOnly_) return std::optional<FileChange>();
-    const std::optional<analysis::RoutineEntry> entry = shell::RoutineAtLine(code, cursor);
+    const std::optional<analysis::RoutineEntry> entry = RoutineAtCursor(code, kind, cursor);
     if (!entry || entry->name != routine || entry->kind != kind || entry->copy != copy) {
         return std::nullopt;
     }
