@@ -159,6 +159,26 @@ struct ModuleFixes::Lines {
     }
 };
 
+struct ModuleFixes::Planning {
+    long select = 0;
+    long comment = 0;
+    int tabWidth = 0;
+    errorhandling::BlockLayouts layouts;
+    ReceivedBlocks received;
+};
+
+ModuleFixes::Planning& ModuleFixes::KeptPlanning(int tabWidth) const {
+    thread_local std::unique_ptr<Planning> kept;
+    if (!kept || kept->select != settings_.select || kept->comment != settings_.comment ||
+        kept->tabWidth != tabWidth) {
+        kept = std::make_unique<Planning>();
+        kept->select = settings_.select;
+        kept->comment = settings_.comment;
+        kept->tabWidth = tabWidth;
+    }
+    return *kept;
+}
+
 ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component,
                          const settings::SettingsRecord& settings)
     : target_(target), component_(component), settings_(settings),
@@ -173,6 +193,9 @@ ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& co
         for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
             starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
         }
+    }
+    if (linesAsRead_) {
+        headerLines_ = static_cast<long>(starts.size()) - component.Code()->CountOfLines();
     }
     lines_ = std::make_unique<Lines>();
     lines_->starts = std::move(starts);
@@ -413,6 +436,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     if (!entry || entry->name != routine || entry->kind != kind || entry->copy != copy) {
         return std::nullopt;
     }
+    Planning& planning = KeptPlanning(code.Vbe().TabWidth());
     std::optional<errorhandling::HandlerInsertion> insertion;
     try {
         const analysis::RoutineCopyScope scope(code, *entry);
@@ -424,7 +448,7 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
         host::memory::MemoryMember member(members, record->name, record->procedure);
         std::string message;
         insertion = errorhandling::PlanRoutineErrorHandling(member, kind, settings_, message,
-                                                            nullptr, &layouts_, judged);
+                                                            nullptr, &planning.layouts, judged);
     } catch (...) {
         return std::nullopt;  // the command's own run reports it in its words
     }
@@ -452,12 +476,17 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
         for (const std::string& line : lines) out.append(line).append(ending);
     };
     if (!insertion->topBlock || !insertion->exitBlock) return std::nullopt;
-    const std::vector<std::string>& topLines = received_.Of(code, *insertion->topBlock, false, 0);
-    const std::vector<std::string>& exitLines = received_.Of(code, *insertion->exitBlock, true, 1);
-    const long firstLine = lines_->FileLineAt(region.from);
-    // The file's lines where the blocks go in, from where each starts.
-    const PlaceLines places{lines_->FileLineAt(region.from + *topAt) - firstLine,
-                            lines_->FileLineAt(region.from + *exitAt) - firstLine};
+    ReceivedBlocks& received = planning.received;
+    const std::vector<std::string>& topLines = received.Of(code, *insertion->topBlock, false, 0);
+    const std::vector<std::string>& exitLines = received.Of(code, *insertion->exitBlock, true, 1);
+    // The file's lines where the blocks go in, from where each starts (the
+    // file line of a module line, when the module's lines lie as read).
+    const long firstLine = linesAsRead_ ? headerLines_ + region.first
+                                        : lines_->FileLineAt(region.from);
+    const PlaceLines places =
+        linesAsRead_ ? PlaceLines{top - region.first, exit - region.first}
+                     : PlaceLines{lines_->FileLineAt(region.from + *topAt) - firstLine,
+                                  lines_->FileLineAt(region.from + *exitAt) - firstLine};
     FileChange change{{}, {}, component_.TextCodePage(), firstLine, {}};
     if (auto insertions =
             InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending, places)) {

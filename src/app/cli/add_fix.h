@@ -172,8 +172,13 @@ class ModuleFixes {
     // followed by its own break, and no member holds hidden attribute
     // lines: every routine renders as read (until the add command runs).
     bool linesAsRead_ = false;
-    errorhandling::BlockLayouts layouts_;  // of the blocks planned so far
-    ReceivedBlocks received_;
+    long headerLines_ = 0;  // the file's lines above the module's first, then
+    // The blocks laid out and received on this thread so far, kept from
+    // module to module (a project's handlers are much alike): how a block is
+    // laid out depends on the settings' select and comment alone, how the
+    // host receives it on the tab width alone.
+    struct Planning;
+    Planning& KeptPlanning(int tabWidth) const;
 };
 
 }  // namespace qv::cli
