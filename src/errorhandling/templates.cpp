@@ -1,5 +1,6 @@
 #include "errorhandling/templates.h"
 
+#include <algorithm>
 #include <forward_list>
 #include <optional>
 #include <string>
@@ -197,6 +198,7 @@ class ParsedBlock {
     // value holds a '%' or a break, or the block would grow too large).
     std::optional<std::string> Substitute(TemplateRoutine& routine) const {
         if (!usable_) return std::nullopt;
+        if (fixed_) return *fixed_;  // a block without placeholders
         std::string values[kSlots];
         if (counts_[kE] > 0) values[kE] = "Exit " + routine.RoutineType();
         if (counts_[kR] > 0) values[kR] = QualifiedName(routine.Name(), routine.Kind());
@@ -236,6 +238,9 @@ class ParsedBlock {
             } else {
                 first = false;
             }
+        }
+        if (std::all_of(std::begin(counts_), std::end(counts_), [](size_t n) { return n == 0; })) {
+            fixed_ = out;
         }
         return out;
     }
@@ -296,6 +301,7 @@ class ParsedBlock {
     std::vector<Part> parts_;
     size_t counts_[kSlots] = {};
     bool usable_ = false;
+    mutable std::optional<std::string> fixed_;  // what a block without placeholders gives
 };
 
 // WithoutBlankLines(SubstituteNormal(block)), from the block read once when

@@ -256,7 +256,9 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
                                  at != kind)) {
                     return fix;  // the selection refuses a line outside the routine
                 }
-                const long cursor = line > 0 ? line : code.ProcBodyLine(routine, kind);
+                const long cursor = line > 0                                 ? line
+                                    : judged != nullptr && judged->bodyLine > 0 ? judged->bodyLine
+                                                                               : code.ProcBodyLine(routine, kind);
                 if (auto planned =
                         Planned(routine, kind, copy, cursor > 0 ? cursor : 1, *region, judged)) {
                     fix.change = std::move(*planned);
@@ -625,31 +627,38 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     if (breakFirst) shape_.append(text::kCrLf);
     shape_.append(given.shape);
     if (!breakFirst) shape_.append(text::kCrLf);
-    // The top blocks of a module's routines are mostly one block.
-    if (given_[slot] && given_[slot]->shape == shape_ && given_[slot]->contents == given.contents) {
-        return block;
-    }
-    given_[slot].reset();  // until the block is whole again
+    // The top blocks of a module's routines are mostly one block, and their
+    // exit blocks one shape.
+    const bool sameShape = given_[slot] && given_[slot]->shape == shape_;
+    if (sameShape && whole_[slot] && given_[slot]->contents == given.contents) return block;
+    whole_[slot] = false;  // until the block is whole again
     contents_.assign(given.contents.begin(), given.contents.end());
     // The text's literals are set apart when its shape's are and no literal
     // holds a tab or a break (the two split into the same lines, with their
     // quotes at the same places); the shape's answer is kept with it.
-    auto it = blocks_.find(shape_);
-    if (it == blocks_.end()) {
-        if (blocks_.size() >= kKeptBlocks) blocks_.clear();
-        Shape received{LiteralsSetApart(shape_), {}};
-        if (received.setApart) Receive(code, shape_, received.lines);
-        it = blocks_.emplace(shape_, std::move(received)).first;
+    const Shape* shape = sameShape ? shapeOf_[slot] : nullptr;
+    if (shape == nullptr) {
+        auto it = blocks_.find(shape_);
+        if (it == blocks_.end()) {
+            if (blocks_.size() >= kKeptBlocks) {
+                blocks_.clear();
+                shapeOf_[0] = shapeOf_[1] = nullptr;
+            }
+            Shape received{LiteralsSetApart(shape_), {}};
+            if (received.setApart) Receive(code, shape_, received.lines);
+            it = blocks_.emplace(shape_, std::move(received)).first;
+        }
+        shape = &it->second;
     }
     const bool plainContents =
         std::none_of(contents_.begin(), contents_.end(), [](std::string_view content) {
             return std::any_of(content.begin(), content.end(),
                                [](char c) { return c == '\t' || IsBreak(c); });
         });
-    if (!it->second.setApart || !plainContents) {
+    if (!shape->setApart || !plainContents) {
         Receive(code, tidy::FillLiterals(shape_, contents_), block);
     } else {
-        const std::vector<std::string>& lines = it->second.lines;
+        const std::vector<std::string>& lines = shape->lines;
         block.resize(lines.size());
         size_t next = 0;
         for (size_t i = 0; i < lines.size(); ++i) {
@@ -662,7 +671,13 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
             tidy::AppendFilled(block[i], lines[i], contents_, next);
         }
     }
-    given_[slot] = errorhandling::ShapedBlock{shape_, given.contents};
+    if (sameShape) {
+        given_[slot]->contents = given.contents;
+    } else {
+        given_[slot] = errorhandling::ShapedBlock{shape_, given.contents};
+    }
+    shapeOf_[slot] = shape;
+    whole_[slot] = true;
     return block;
 }
 

@@ -145,6 +145,9 @@ class ModuleFixes {
         static constexpr size_t kKeptBlocks = 256;
         std::vector<std::string> block_[2];
         std::optional<errorhandling::ShapedBlock> given_[2];  // what each block was received from
+        bool whole_[2] = {};  // each block is whole (received from given_)
+        struct Shape;
+        const Shape* shapeOf_[2] = {};  // the kept shape of given_, when known
         // Looked up by a view of the line, without a copy of it.
         struct Hash : std::hash<std::string_view> {
             using is_transparent = void;
