@@ -304,31 +304,29 @@ class ParsedBlock {
     mutable std::optional<std::string> fixed_;  // what a block without placeholders gives
 };
 
-// WithoutBlankLines(SubstituteNormal(block)), from the block read once when
-// it was met before on this thread.
-std::string SubstitutedBlock(std::string block, TemplateRoutine& routine) {
+// The block read once, when it was met before on this thread.
+const ParsedBlock& KeptParsedBlock(std::string block) {
     constexpr size_t kKept = 8;
     thread_local std::vector<ParsedBlock> kept;
     thread_local size_t oldest = 0;
-    const ParsedBlock* parsed = nullptr;
     for (const ParsedBlock& candidate : kept) {
-        if (candidate.Block() == block) parsed = &candidate;
+        if (candidate.Block() == block) return candidate;
     }
-    if (parsed == nullptr) {
-        if (kept.size() < kKept) {
-            parsed = &kept.emplace_back(block);
-        } else {
-            kept[oldest] = ParsedBlock(block);
-            parsed = &kept[oldest];
-            oldest = (oldest + 1) % kKept;
-        }
-    }
+    if (kept.size() < kKept) return kept.emplace_back(std::move(block));
+    ParsedBlock& replaced = kept[oldest];
+    oldest = (oldest + 1) % kKept;
+    replaced = ParsedBlock(std::move(block));
+    return replaced;
+}
+
+// WithoutBlankLines(SubstituteNormal(block)) for the block read once.
+std::string SubstitutedBlock(const ParsedBlock& parsed, TemplateRoutine& routine) {
     std::optional<std::string> out;
     try {
-        out = parsed->Substitute(routine);
+        out = parsed.Substitute(routine);
     } QV_PASS_UP("ErrorHandling", "DoSubs")  // an error reads as the substitution's
     if (out) return std::move(*out);
-    return WithoutBlankLines(DoSubs(block, false, routine));
+    return WithoutBlankLines(DoSubs(parsed.Block(), false, routine));
 }
 
 // A template field of the record as the module's code page writes it
@@ -438,9 +436,59 @@ std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
         block += in(s.add1) + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
                  std::string(kCrLf);
     }
-    if (!patternMode) return SubstitutedBlock(std::move(block), routine);
+    if (!patternMode) return SubstitutedBlock(KeptParsedBlock(std::move(block)), routine);
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "TopBit")
+
+namespace {
+
+std::string ExitBlock(text::CodePage page, const std::string& label1Field,
+                      const std::string& add2Field, const std::string& label2Field,
+                      const std::string& lastField) {
+    InCodePage in(page);
+    const std::string& label1 = in(label1Field);
+    const std::string& add2 = in(add2Field);
+    const std::string& label2 = in(label2Field);
+    const std::string& last = in(lastField);
+    std::string block;
+    block.reserve(label1.size() + add2.size() + label2.size() + last.size() + 16);
+    block.append(label1).append(":").append(kCrLf);
+    block.append(add2).append(kCrLf);
+    block.append("%e").append(kCrLf);
+    block.append(label2).append(":").append(kCrLf);
+    block.append(last);
+    return block;
+}
+
+const ParsedBlock& KeptExitBlock(text::CodePage page, const std::string& label1,
+                                 const std::string& add2, const std::string& label2,
+                                 const std::string& last) {
+    // By the fields it is built from, as the record holds them: the block
+    // is not built again to be looked up.
+    struct Kept {
+        text::CodePage page;
+        std::string label1, add2, label2, last;
+        ParsedBlock parsed;
+    };
+    constexpr size_t kKept = 4;
+    thread_local std::vector<Kept> kept;
+    thread_local size_t oldest = 0;
+    for (const Kept& k : kept) {
+        if (k.page == page && k.label1 == label1 && k.add2 == add2 && k.label2 == label2 &&
+            k.last == last) {
+            return k.parsed;
+        }
+    }
+    Kept entry{page, label1, add2, label2, last,
+               ParsedBlock(ExitBlock(page, label1, add2, label2, last))};
+    if (kept.size() < kKept) return kept.emplace_back(std::move(entry)).parsed;
+    Kept& replaced = kept[oldest];
+    oldest = (oldest + 1) % kKept;
+    replaced = std::move(entry);
+    return replaced.parsed;
+}
+
+}  // namespace
 
 std::string LastBit(host::Member& member, int kind, const settings::SettingsRecord& settings,
                     bool patternMode) try {
@@ -451,22 +499,19 @@ std::string LastBit(host::Member& member, int kind, const settings::SettingsReco
 std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                     bool patternMode) try {
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
-    InCodePage in(host::LinesCodePage(routine.Module(), s.codePage));
+    const text::CodePage page = host::LinesCodePage(routine.Module(), s.codePage);
     const bool mts = routine.IsMts();
-    const std::string& label1 = in(s.label1);
-    const std::string& add2 = in(mts ? s.add2a : s.add2);
-    const std::string& label2 = in(s.label2);
-    const std::string& last = in(mts ? s.add6 : routine.IsEvent() ? s.add3 : s.add4);
-    std::string block;
-    block.reserve(label1.size() + add2.size() + label2.size() + last.size() + 16);
-    block.append(label1).append(":").append(kCrLf);
-    block.append(add2).append(kCrLf);
-    block.append("%e").append(kCrLf);
-    block.append(label2).append(":").append(kCrLf);
-    block.append(last);
-    if (!patternMode) return SubstitutedBlock(std::move(block), routine);
-    return WithoutBlankLines(DoSubs(block, patternMode, routine));
+    const std::string& rawAdd2 = mts ? s.add2a : s.add2;
+    const std::string& rawLast = mts ? s.add6 : routine.IsEvent() ? s.add3 : s.add4;
+    if (!patternMode) {
+        return SubstitutedBlock(KeptExitBlock(page, s.label1, rawAdd2, s.label2, rawLast),
+                                routine);
+    }
+    return WithoutBlankLines(
+        DoSubs(ExitBlock(page, s.label1, rawAdd2, s.label2, rawLast), patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "LastBit")
+
+
 
 std::string DoSubs(std::string_view text, bool patternMode, host::Member& member, int kind) try {
     TemplateRoutine routine(member, kind);
