@@ -241,7 +241,7 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
 
 std::string RoutineTypeAt(host::CodeModule& module, long body, long end) try {
     return DeclaredKindWord(module, body, end);
-} QV_PASS_UP("AddIn", "GetRoutineType")
+} QV_PASS_UP("AddIn", "RoutineTypeAt")
 
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind) try {
     RoutineShape shape;

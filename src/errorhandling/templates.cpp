@@ -324,7 +324,7 @@ std::string SubstitutedBlock(const ParsedBlock& parsed, TemplateRoutine& routine
     std::optional<std::string> out;
     try {
         out = parsed.Substitute(routine);
-    } QV_PASS_UP("ErrorHandling", "DoSubs")  // an error reads as the substitution's
+    } QV_PASS_UP("ErrorHandling", "SubstitutedBlock")
     if (out) return std::move(*out);
     return WithoutBlankLines(DoSubs(parsed.Block(), false, routine));
 }
