@@ -203,17 +203,18 @@ int KindAtLine(host::CodeModule& module, std::string_view name, long line) {
     return result;
 }
 
-std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind) try {
-    const long body = module.ProcBodyLine(name, kind);
-    const long start = module.ProcStartLine(name, kind);
-    const long count = module.ProcCountLines(name, kind);
+namespace {
+
+// The kind word of the declaration at line body, in a block that ends
+// before line end.
+std::string DeclaredKindWord(host::CodeModule& module, long body, long end) {
     // The declaration's lines, each continued one joined to the next with a
     // space (only those: a body continued over many lines is not read). Most
     // declarations are one line, read where the module keeps it.
     std::string joined;
     std::string_view declaration;
     bool ended = false;
-    for (long line = body; line < start + count; ++line) {
+    for (long line = body; line < end; ++line) {
         const std::string_view text = LineText(module, line);
         if (!text::EndsWith(text, "_")) {
             declaration = joined.empty() ? Trim(text) : joined.append(Trim(text));
@@ -227,7 +228,20 @@ std::string GetRoutineType(host::CodeModule& module, std::string_view name, int 
     // A declaration written without parentheses ("Sub Main" in a file that
     // no IDE has saved) is judged by its whole text rather than refused.
     return BlockKindWord(declaration.substr(0, declaration.find('(')));
+}
+
+}  // namespace
+
+std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind) try {
+    const long body = module.ProcBodyLine(name, kind);
+    const long start = module.ProcStartLine(name, kind);
+    const long count = module.ProcCountLines(name, kind);
+    return DeclaredKindWord(module, body, start + count);
 } QV_PASS_UP("AddIn", "GetRoutineType")
+
+std::string RoutineTypeAt(host::CodeModule& module, long body, long end) try {
+    return DeclaredKindWord(module, body, end);
+} QV_PASS_UP("AddIn", "RoutineTypeAt")
 
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind) try {
     RoutineShape shape;

@@ -73,6 +73,9 @@ bool HasProcKind(host::Member& member, int kind);
 std::string MemberName(host::CodeModule& module, std::string_view name);
 int KindAtLine(host::CodeModule& module, std::string_view name, long line);
 std::string GetRoutineType(host::CodeModule& module, std::string_view name, int kind);
+// The same for the routine whose declaration is at line body and whose
+// block ends before line end, when the caller knows both.
+std::string RoutineTypeAt(host::CodeModule& module, long body, long end);
 RoutineSpan FirstAndLast(host::CodeModule& module, std::string_view name, int kind);
 // The same read at a known place, with no lookup by name: the routine's
 // block from startLine to blockEnd, its declaration ending on the line above

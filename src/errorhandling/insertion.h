@@ -112,6 +112,8 @@ struct JudgedRoutine {
     // Where the routine's body lies, when its shape gives no reason to
     // refuse a change (null: it is read again, and any refusal found).
     const analysis::RoutineSpan* span = nullptr;
+    // The declaration's line (ProcBodyLine's), when it was read (0: not).
+    long bodyLine = 0;
 };
 
 // The insertion AddRoutineErrorHandling would make, or none with the same

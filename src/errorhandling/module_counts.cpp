@@ -58,7 +58,7 @@ RoutineStatusRow JudgeRoutine(host::CodeModule& module, const RoutineEntry& entr
         row.typeWord = analysis::KindWord(row.kind);
         row.routineType = row.kind != host::vbext_pk_Proc
                               ? "Property"
-                              : GetRoutineType(module, row.name, row.kind);
+                              : RoutineTypeAt(module, shape.body, span.blockEnd + 1);
     }
     return row;
 } QV_PASS_UP("AddIn", "JudgeRoutine")

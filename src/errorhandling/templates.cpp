@@ -1,5 +1,6 @@
 #include "errorhandling/templates.h"
 
+#include <algorithm>
 #include <forward_list>
 #include <optional>
 #include <string>
@@ -181,6 +182,153 @@ std::string SubstitutePattern(std::string s, TemplateRoutine& routine) {
     return s;
 }
 
+// A block of the templates read once, for the routines that follow (the
+// blocks of a run are few, and every routine gets one of them): its lines,
+// each cut where a placeholder stands. It is read so only when a one-pass
+// replacement gives what replacing one placeholder after another gives (no
+// "%%"), and when every break of it is a CR LF (the lines of the result are
+// then its lines, as long as no value holds a break).
+class ParsedBlock {
+  public:
+    explicit ParsedBlock(std::string block) : block_(std::move(block)) { Parse(); }
+    const std::string& Block() const { return block_; }
+
+    // What WithoutBlankLines(SubstituteNormal(block)) gives, built in one
+    // pass; none when this way cannot tell (the block was not read so, a
+    // value holds a '%' or a break, or the block would grow too large).
+    std::optional<std::string> Substitute(TemplateRoutine& routine) const {
+        if (!usable_) return std::nullopt;
+        if (fixed_) return *fixed_;  // a block without placeholders
+        std::string values[kSlots];
+        if (counts_[kE] > 0) values[kE] = "Exit " + routine.RoutineType();
+        if (counts_[kR] > 0) values[kR] = QualifiedName(routine.Name(), routine.Kind());
+        if (counts_[kM] > 0) values[kM] = routine.Module().Name();
+        if (counts_[kBigP] > 0) values[kBigP] = routine.Parameters(true);
+        if (counts_[kP] > 0) values[kP] = routine.Parameters(false);
+        if ((counts_[kBigF] > 0 || counts_[kF] > 0) && routine.RoutineType() == "Function") {
+            values[kBigF] = ", " + routine.Name();
+            values[kF] = " " + routine.Name();
+        }
+        size_t size = block_.size();
+        for (int k = 0; k < kSlots; ++k) {
+            if (counts_[k] == 0) continue;
+            if (values[k].find_first_of("%\r\n") != std::string::npos) return std::nullopt;
+            size = size - 2 * counts_[k] + counts_[k] * values[k].size();
+            if (size > kLargestBlock) return std::nullopt;
+        }
+        std::string out;
+        out.reserve(size);
+        bool first = true;  // no line kept yet
+        size_t lineStart = 0, textStart = 0;
+        bool lineOpen = false;
+        for (const Part& part : parts_) {
+            if (!lineOpen) {
+                lineStart = out.size();
+                if (!first) out.append(kCrLf);
+                textStart = out.size();
+                lineOpen = true;
+            }
+            out.append(block_, part.from, part.to - part.from);
+            if (part.slot < kSlots) out.append(values[part.slot]);
+            if (!part.endsLine) continue;
+            lineOpen = false;
+            // A line blank after trimming spaces is dropped.
+            if (text::Trim(std::string_view(out).substr(textStart)).empty()) {
+                out.resize(lineStart);
+            } else {
+                first = false;
+            }
+        }
+        if (std::all_of(std::begin(counts_), std::end(counts_), [](size_t n) { return n == 0; })) {
+            fixed_ = out;
+        }
+        return out;
+    }
+
+  private:
+    // The placeholders in the order SubstituteNormal replaces them.
+    enum : int { kE, kR, kM, kBigP, kP, kBigF, kF, kSlots };
+    static int SlotOf(char letter) {
+        switch (letter) {
+            case 'e': return kE;
+            case 'r': return kR;
+            case 'm': return kM;
+            case 'P': return kBigP;
+            case 'p': return kP;
+            case 'F': return kBigF;
+            case 'f': return kF;
+            default: return kSlots;
+        }
+    }
+    // Bytes from .. to of the block, then the slot's value (kSlots: none);
+    // the last part of each line ends it.
+    struct Part {
+        size_t from = 0, to = 0;
+        int slot = kSlots;
+        bool endsLine = false;
+    };
+
+    void Parse() {
+        if (block_.find("%%") != std::string::npos) return;
+        for (size_t i = 0; i < block_.size(); ++i) {
+            const bool crLf = block_[i] == '\r' && i + 1 < block_.size() && block_[i + 1] == '\n';
+            if ((block_[i] == '\r' || block_[i] == '\n') && !crLf) return;
+            if (crLf) ++i;
+        }
+        for (size_t lineStart = 0;;) {
+            size_t lineEnd = block_.find(kCrLf, lineStart);
+            const bool last = lineEnd == std::string::npos;
+            if (last) lineEnd = block_.size();
+            size_t from = lineStart;
+            for (size_t at = block_.find('%', lineStart); at < lineEnd;
+                 at = block_.find('%', at + 1)) {
+                if (at + 1 >= block_.size()) break;
+                const int slot = SlotOf(block_[at + 1]);
+                if (slot == kSlots) continue;
+                ++counts_[slot];
+                parts_.push_back({from, at, slot, false});
+                from = at + 2;
+                ++at;
+            }
+            parts_.push_back({from, lineEnd, kSlots, true});
+            if (last) break;
+            lineStart = lineEnd + kCrLf.size();
+        }
+        usable_ = true;
+    }
+
+    std::string block_;
+    std::vector<Part> parts_;
+    size_t counts_[kSlots] = {};
+    bool usable_ = false;
+    mutable std::optional<std::string> fixed_;  // what a block without placeholders gives
+};
+
+// The block read once, when it was met before on this thread.
+const ParsedBlock& KeptParsedBlock(std::string block) {
+    constexpr size_t kKept = 8;
+    thread_local std::vector<ParsedBlock> kept;
+    thread_local size_t oldest = 0;
+    for (const ParsedBlock& candidate : kept) {
+        if (candidate.Block() == block) return candidate;
+    }
+    if (kept.size() < kKept) return kept.emplace_back(std::move(block));
+    ParsedBlock& replaced = kept[oldest];
+    oldest = (oldest + 1) % kKept;
+    replaced = ParsedBlock(std::move(block));
+    return replaced;
+}
+
+// WithoutBlankLines(SubstituteNormal(block)) for the block read once.
+std::string SubstitutedBlock(const ParsedBlock& parsed, TemplateRoutine& routine) {
+    std::optional<std::string> out;
+    try {
+        out = parsed.Substitute(routine);
+    } QV_PASS_UP("ErrorHandling", "SubstitutedBlock")
+    if (out) return std::move(*out);
+    return WithoutBlankLines(DoSubs(parsed.Block(), false, routine));
+}
+
 // A template field of the record as the module's code page writes it
 // (settings are UTF-8); one in ASCII, nearly all, is not copied.
 class InCodePage {
@@ -288,8 +436,59 @@ std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
         block += in(s.add1) + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
                  std::string(kCrLf);
     }
+    if (!patternMode) return SubstitutedBlock(KeptParsedBlock(std::move(block)), routine);
     return WithoutBlankLines(DoSubs(block, patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "TopBit")
+
+namespace {
+
+std::string ExitBlock(text::CodePage page, const std::string& label1Field,
+                      const std::string& add2Field, const std::string& label2Field,
+                      const std::string& lastField) {
+    InCodePage in(page);
+    const std::string& label1 = in(label1Field);
+    const std::string& add2 = in(add2Field);
+    const std::string& label2 = in(label2Field);
+    const std::string& last = in(lastField);
+    std::string block;
+    block.reserve(label1.size() + add2.size() + label2.size() + last.size() + 16);
+    block.append(label1).append(":").append(kCrLf);
+    block.append(add2).append(kCrLf);
+    block.append("%e").append(kCrLf);
+    block.append(label2).append(":").append(kCrLf);
+    block.append(last);
+    return block;
+}
+
+const ParsedBlock& KeptExitBlock(text::CodePage page, const std::string& label1,
+                                 const std::string& add2, const std::string& label2,
+                                 const std::string& last) {
+    // By the fields it is built from, as the record holds them: the block
+    // is not built again to be looked up.
+    struct Kept {
+        text::CodePage page;
+        std::string label1, add2, label2, last;
+        ParsedBlock parsed;
+    };
+    constexpr size_t kKept = 4;
+    thread_local std::vector<Kept> kept;
+    thread_local size_t oldest = 0;
+    for (const Kept& k : kept) {
+        if (k.page == page && k.label1 == label1 && k.add2 == add2 && k.label2 == label2 &&
+            k.last == last) {
+            return k.parsed;
+        }
+    }
+    Kept entry{page, label1, add2, label2, last,
+               ParsedBlock(ExitBlock(page, label1, add2, label2, last))};
+    if (kept.size() < kKept) return kept.emplace_back(std::move(entry)).parsed;
+    Kept& replaced = kept[oldest];
+    oldest = (oldest + 1) % kKept;
+    replaced = std::move(entry);
+    return replaced.parsed;
+}
+
+}  // namespace
 
 std::string LastBit(host::Member& member, int kind, const settings::SettingsRecord& settings,
                     bool patternMode) try {
@@ -300,21 +499,19 @@ std::string LastBit(host::Member& member, int kind, const settings::SettingsReco
 std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                     bool patternMode) try {
     if (routine.IsTerminate()) return WithoutBlankLines(kTerminateExitBlock);
-    InCodePage in(host::LinesCodePage(routine.Module(), s.codePage));
+    const text::CodePage page = host::LinesCodePage(routine.Module(), s.codePage);
     const bool mts = routine.IsMts();
-    const std::string& label1 = in(s.label1);
-    const std::string& add2 = in(mts ? s.add2a : s.add2);
-    const std::string& label2 = in(s.label2);
-    const std::string& last = in(mts ? s.add6 : routine.IsEvent() ? s.add3 : s.add4);
-    std::string block;
-    block.reserve(label1.size() + add2.size() + label2.size() + last.size() + 16);
-    block.append(label1).append(":").append(kCrLf);
-    block.append(add2).append(kCrLf);
-    block.append("%e").append(kCrLf);
-    block.append(label2).append(":").append(kCrLf);
-    block.append(last);
-    return WithoutBlankLines(DoSubs(block, patternMode, routine));
+    const std::string& rawAdd2 = mts ? s.add2a : s.add2;
+    const std::string& rawLast = mts ? s.add6 : routine.IsEvent() ? s.add3 : s.add4;
+    if (!patternMode) {
+        return SubstitutedBlock(KeptExitBlock(page, s.label1, rawAdd2, s.label2, rawLast),
+                                routine);
+    }
+    return WithoutBlankLines(
+        DoSubs(ExitBlock(page, s.label1, rawAdd2, s.label2, rawLast), patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "LastBit")
+
+
 
 std::string DoSubs(std::string_view text, bool patternMode, host::Member& member, int kind) try {
     TemplateRoutine routine(member, kind);

@@ -283,31 +283,60 @@ TEST_F(SarifCheck, FixesWhereTheLinesAroundTheHandlerMatter) {
 }
 
 // Blank lines next to where the blocks go in (after the declaration, before
-// the closing line, both, several, with a break of their own), where the
-// diff could take a blank line of the routine for one of the handler's:
-// the runs the fix inserts are found around the blocks, and must still be
-// what add writes. Also a routine with a colon that is no label of the
-// handler's, and one whose only "On Error" is in a comment.
+// the closing line, both, several, with a break of their own, a comment
+// between them and the closing line, in a property accessor), where a diff
+// could take a blank line of the routine for one of the handler's: the fix
+// puts the blocks in where add does, the exit block right above the closing
+// line, and must still give what add writes. Also a routine with a colon
+// that is no label of the handler's, and one whose only "On Error" is in a
+// comment.
 TEST_F(SarifCheck, FixesWhereBlankLinesMeetTheHandler) {
     TempFolder folder;
-    folder.Write("modBlank.bas",
-                 CrlfLines({"Attribute VB_Name = \"modBlank\"", "Option Explicit", "",
-                            "Public Sub BlankBelow()", "    Beep", "", "End Sub", "",
-                            "Public Sub BlankAbove()", "", "    Beep", "End Sub", "",
-                            "Public Sub BlankBoth()", "", "    Beep", "", "End Sub", "",
-                            "Public Function Blanks() As Long", "", "", "    Blanks = 1", "",
-                            "", "", "End Function", "", "Public Sub OnlyBlank()", "", "End Sub",
-                            "", "Public Sub TwoBlank()", "", "", "End Sub", "",
-                            "Public Sub Colon()", "    Beep: Beep", "Again:", "", "End Sub", "",
-                            "Public Sub Noted()", "    ' On Error GoTo Error_Routine", "",
-                            "End Sub"}) +
-                     "\nPublic Sub LfBlank()\n    Beep\n\n\r\nEnd Sub\r\n");
-    Json log = Sarif(folder, {"modBlank.bas"});
-    int fixes = 0;
-    const Json results = TheRun(log)["results"];
-    for (Json value : results) fixes += value.contains("fixes") ? 1 : 0;
-    EXPECT_EQ(fixes, 9);
-    ExpectFixesAsAddWrites(folder, "modBlank.bas", log);
+    const std::string module =
+        CrlfLines({"Attribute VB_Name = \"modBlank\"", "Option Explicit", "",
+                   "Public Sub BlankBelow()", "    Beep", "", "End Sub", "",
+                   "Public Sub BlankAbove()", "", "    Beep", "End Sub", "",
+                   "Public Sub BlankBoth()", "", "    Beep", "", "End Sub", "",
+                   "Public Function Blanks() As Long", "", "", "    Blanks = 1", "", "", "",
+                   "End Function", "", "Public Sub OnlyBlank()", "", "End Sub", "",
+                   "Public Sub TwoBlank()", "", "", "End Sub", "", "Public Sub Colon()",
+                   "    Beep: Beep", "Again:", "", "End Sub", "", "Public Sub Noted()",
+                   "    ' On Error GoTo Error_Routine", "", "End Sub", "",
+                   "Public Sub CommentLast()", "    Beep", "", "    ' the end", "End Sub", "",
+                   "Public Property Get Size() As Long", "", "    Size = 1", "", "",
+                   "End Property"}) +
+        "\nPublic Sub LfBlank()\n    Beep\n\n\r\nEnd Sub\r\n";
+    // A form's event routines get a handler that resumes: a diff placed
+    // their exit block a line up more often than not.
+    const std::string form =
+        CrlfLines({"VERSION 5.00", "Begin VB.Form frmBlank", "   Caption = \"Blank\"", "End",
+                   "Attribute VB_Name = \"frmBlank\"", "Option Explicit", "",
+                   "Private Sub Form_Load()", "    Beep", "", "End Sub", "",
+                   "Private Sub Form_Unload(Cancel As Integer)", "", "    Beep", "", "",
+                   "    ' gone", "", "End Sub"});
+    folder.Write("modBlank.bas", module);
+    folder.Write("frmBlank.frm", form);
+    for (const auto& [file, text, count] :
+         {std::tuple{"modBlank.bas", module, 11}, std::tuple{"frmBlank.frm", form, 2}}) {
+        Json log = Sarif(folder, {file});
+        int fixes = 0;
+        const std::vector<size_t> starts = LineStarts(text);
+        const Json results = TheRun(log)["results"];
+        for (Json value : results) {
+            if (!value.contains("fixes")) continue;
+            ++fixes;
+            // The last run is the exit block, right above the closing line
+            // (after the top block, when both go in there).
+            Json last = value["fixes"][0]["artifactChanges"][0]["replacements"].back();
+            const auto line = last["deletedRegion"]["startLine"].get<size_t>();
+            EXPECT_EQ(text.compare(starts[line - 1], 4, "End "), 0) << Where(value);
+            EXPECT_NE(last["insertedContent"]["text"].get<std::string>().find("\r\nExit_Routine:"),
+                      std::string::npos)
+                << Where(value);
+        }
+        EXPECT_EQ(fixes, count) << file;
+        ExpectFixesAsAddWrites(folder, file, log);
+    }
 }
 
 // Handlers whose literals hold what could mislead a reading of their lines
@@ -589,84 +618,13 @@ TEST(SarifReplacements, WholeLinesAtEveryPlaceOfAFile) {
 }
 
 
-// Runs of inserted lines that the fixes carry instead of a diff must be what
-// the diff would find, replacement for replacement: where lines put in could
-// stand for lines that were there (a blank line next to a blank line, a
-// block that repeats the line after it), the runs are those the diff takes,
-// which may hold lines of the file (with their own breaks).
-TEST(SarifReplacements, InsertedRunsAreWhatTheDiffFinds) {
-    using Lines = std::vector<std::string>;
-    struct Case {
-        std::string before;
-        long top;
-        Lines topLines;
-        long exit;
-        Lines exitLines;
-        std::string ending = "\r\n";
-        bool found = true;  // false: only the diff of the whole change can tell
-    };
-    const std::vector<Case> cases{
-        {"Sub A()\r\n    Beep\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 2,
-         {"", "X:", "Exit Sub"}},
-        // Both blocks at one place: one run.
-        {"Sub A()\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 1, {"", "X:"}},
-        // A blank line after the top block's blank: it could be either.
-        {"Sub A()\r\n\r\n    Beep\r\nEnd Sub\r\n", 1, {"On Error GoTo E", ""}, 3, {"", "X:"}},
-        // A blank line above the exit block's first (blank) line.
-        {"Sub A()\r\n    Beep\r\n\r\nEnd Sub\r\n", 1, {"T"}, 3, {"", "X:"}},
-        {"Sub A()\r\n    Beep\r\n\r\n\r\nEnd Sub", 1, {"T", ""}, 4, {"", "X:", ""}},
-        // ... whose break is not the file's.
-        {"Sub A()\r\n    Beep\n\nEnd Sub\r\n", 1, {"T"}, 3, {"", "X:"}},
-        {"Sub A()\n    Beep\r\r\nEnd Sub\n", 1, {"T"}, 3, {"", "X:"}, "\n"},
-        // Blank lines around both blocks, which lie close together.
-        {"Sub A()\r\n\r\n\r\nEnd Sub\r\n", 1, {"T", ""}, 3, {"", "X:"}},
-        {"Sub A()\r\n\r\nEnd Sub\r\n", 1, {"", "T", ""}, 2, {"", "X:", ""}},
-        // The exit block ends with the line it goes above.
-        {"Sub A()\r\n    Beep\r\nEnd Sub\r\n", 1, {"T"}, 2, {"", "End Sub"}},
-        {"Sub A()\r\n    Beep\r\nEnd Sub", 1, {"T"}, 2, {"", "End Sub"}},
-        // ... and so do the lines above it: the run would reach the last
-        // line, which has no break.
-        {"Sub A()\r\nEnd Sub", 1, {"End Sub"}, 1, {}, "\r\n", false},
-        // Lines of the file that the block repeats, not next to it: still
-        // only one way in.
-        {"' X:\r\nSub A()\r\n    X:\r\n    Beep\r\nEnd Sub", 2, {"T", ""}, 4, {"", "Y:"}},
-        // A lone CR above a first blank line put in with a LF: the two would
-        // make one break.
-        {"Sub A()\r    Beep\nEnd Sub\n", 1, {"", "T"}, 2, {"X:"}, "\n", false},
-    };
-    for (const Case& c : cases) {
-        const host::files::SplitText split = host::files::SplitFileLines(c.before);
-        auto offset = [&](long line) {
-            return static_cast<size_t>(split.lines[static_cast<size_t>(line)].data() -
-                                       c.before.data());
-        };
-        const auto runs = cli::InsertedRuns(c.before, offset(c.top), c.topLines, offset(c.exit),
-                                            c.exitLines, c.ending);
-        EXPECT_EQ(runs.has_value(), c.found) << c.before;
-        if (!runs) continue;
-        // The same lines put in by hand, and the diff of the two.
-        auto put = [&](const Lines& block) {
-            std::string out;
-            for (const std::string& line : block) out += line + c.ending;
-            return out;
-        };
-        const std::string after = c.before.substr(0, offset(c.top)) + put(c.topLines) +
-                                  c.before.substr(offset(c.top), offset(c.exit) - offset(c.top)) +
-                                  put(c.exitLines) + c.before.substr(offset(c.exit));
-        cli::FileChange planned{c.before, {}, {}, 3, {}};
-        planned.insertions = *runs;
-        EXPECT_EQ(Json(SarifReplacements(planned)),
-                  Json(SarifReplacements(cli::FileChange{c.before, after, {}, 3, {}})))
-            << c.before;
-    }
-}
-
-// Where no line of a block is the same as a line next to its place, the
-// blocks are the runs, worked out without a diff: what they give must be
-// what the diff of the whole change finds, over routines of many shapes
-// (blank lines, comments, continued lines, a handler's own lines already
-// there, mixed breaks, a last line without a break).
-TEST(SarifReplacements, PlainRunsAreWhatTheDiffFinds) {
+// The runs a fix carries are the blocks where add puts them: applied to the
+// routine's bytes they give the blocks spliced in at their places, over
+// routines of many shapes (blank lines next to the places, where a diff
+// could as well take a line up or down, comments, continued lines, a
+// handler's own lines already there, mixed breaks, a last line without a
+// break); told the lines of the places, the same runs.
+TEST(SarifReplacements, InsertedRunsPutTheBlocksWhereAddDoes) {
     using Lines = std::vector<std::string>;
     const Lines vocabulary{"Sub A()",   "",   "    Beep", "' note",       "    a = 1 + _",
                            "        2", "X:", "End Sub",  "    Exit Sub", "    On Error GoTo E"};
@@ -682,7 +640,7 @@ TEST(SarifReplacements, PlainRunsAreWhatTheDiffFinds) {
         seed = seed * 1103515245u + 12345u;
         return static_cast<size_t>((seed >> 16) % n);
     };
-    int cases = 0, plain = 0;
+    int cases = 0, found = 0;
     for (int round = 0; round < 4000; ++round) {
         std::string before;
         const size_t count = 2 + next(6);
@@ -701,20 +659,31 @@ TEST(SarifReplacements, PlainRunsAreWhatTheDiffFinds) {
         const Lines& exitLines = blocks[next(blocks.size())];
         const std::string ending = next(3) == 0 ? "\n" : "\r\n";
         ++cases;
-        const auto runs = cli::PlainInsertedRuns(before, offset(top), topLines, offset(exit),
-                                                 exitLines, ending);
-        // Told the lines of the places, the same.
+        const auto runs = cli::InsertedRuns(before, offset(top), topLines, offset(exit),
+                                            exitLines, ending);
         const auto told =
-            cli::PlainInsertedRuns(before, offset(top), topLines, offset(exit), exitLines, ending,
-                                   {static_cast<long>(top), static_cast<long>(exit)});
+            cli::InsertedRuns(before, offset(top), topLines, offset(exit), exitLines, ending,
+                              {static_cast<long>(top), static_cast<long>(exit)});
         ASSERT_EQ(told.has_value(), runs.has_value());
+        // None only for no lines at all, or a blank first line with a LF
+        // alone after a lone CR.
+        auto joins = [&](size_t line, const Lines& block) {
+            return !block.empty() && block.front().empty() && ending == "\n" &&
+                   before[offset(line) - 1] == '\r';
+        };
+        EXPECT_EQ(runs.has_value(), !(topLines.empty() && exitLines.empty()) &&
+                                        !joins(top, topLines) && !joins(exit, exitLines))
+            << Json(before);
         if (!runs) continue;
-        ++plain;
+        ++found;
         ASSERT_EQ(told->size(), runs->size());
         for (size_t i = 0; i < runs->size(); ++i) {
             EXPECT_EQ((*told)[i].at, (*runs)[i].at);
             EXPECT_EQ((*told)[i].text, (*runs)[i].text);
         }
+        // The first run goes in at the top block's place (or the exit
+        // block's, with no top block).
+        EXPECT_EQ(runs->front().at, static_cast<long>(topLines.empty() ? exit : top));
         auto put = [&](const Lines& block) {
             std::string out;
             for (const std::string& line : block) out += line + ending;
@@ -723,41 +692,24 @@ TEST(SarifReplacements, PlainRunsAreWhatTheDiffFinds) {
         const std::string after = before.substr(0, offset(top)) + put(topLines) +
                                   before.substr(offset(top), offset(exit) - offset(top)) +
                                   put(exitLines) + before.substr(offset(exit));
-        cli::FileChange planned{before, {}, {}, 5, {}};
+        cli::FileChange planned{before, {}, {}, 1, {}};
         planned.insertions = *runs;
-        EXPECT_EQ(Json(SarifReplacements(planned)),
-                  Json(SarifReplacements(cli::FileChange{before, after, {}, 5, {}})))
+        EXPECT_EQ(Apply(before, Json(SarifReplacements(planned)), "utf-8"), after)
             << Json(before) << " top " << top << " exit " << exit;
-        // The diff's own way gives the same runs.
-        const auto found = cli::InsertedRuns(before, offset(top), topLines, offset(exit),
-                                             exitLines, ending);
-        ASSERT_TRUE(found.has_value()) << Json(before);
-        ASSERT_EQ(found->size(), runs->size());
-        for (size_t i = 0; i < runs->size(); ++i) {
-            EXPECT_EQ((*found)[i].at, (*runs)[i].at);
-            EXPECT_EQ((*found)[i].text, (*runs)[i].text);
-        }
     }
-    // Most shapes take the way without a diff, as nearly every routine does.
-    EXPECT_GT(plain, cases / 3);
+    EXPECT_GT(found, cases * 9 / 10);
 }
 
-// A block next to a line it repeats could be placed a line up or down: the
-// runs are then left to the diff.
-TEST(SarifReplacements, PlainRunsLeaveBlocksNextToTheirOwnLinesToTheDiff) {
+// Not where a line starts: no runs (the fix then comes from the text).
+TEST(SarifReplacements, InsertedRunsOnlyWhereLinesStart) {
     const std::string before = "Sub A()\r\n\r\n    Beep\r\nEnd Sub\r\n";
-    const size_t blank = 9, beep = 11, end = 21;
-    const std::vector<std::string> top{"On Error GoTo E"}, exit{"", "X:"}, none;
-    const std::vector<std::string> topWithBlank{"On Error GoTo E", ""};
-    EXPECT_TRUE(cli::PlainInsertedRuns(before, beep, top, end, exit, "\r\n"));
-    EXPECT_TRUE(cli::PlainInsertedRuns(before, blank, top, end, none, "\r\n"));
-    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, topWithBlank, end, exit, "\r\n"));  // under
-    EXPECT_FALSE(cli::PlainInsertedRuns(before, blank, topWithBlank, end, none, "\r\n"));  // over
-    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, top, beep, exit, "\r\n"));  // both under
-    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, none, end, {"End Sub"}, "\r\n"));
-    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep, none, end, none, "\r\n"));
-    // Not where a line starts.
-    EXPECT_FALSE(cli::PlainInsertedRuns(before, beep + 1, top, end, exit, "\r\n"));
+    const size_t beep = 11, end = 21;
+    const std::vector<std::string> top{"On Error GoTo E"}, exit{"", "X:"};
+    EXPECT_TRUE(cli::InsertedRuns(before, beep, top, end, exit, "\r\n"));
+    EXPECT_FALSE(cli::InsertedRuns(before, beep + 1, top, end, exit, "\r\n"));
+    EXPECT_FALSE(cli::InsertedRuns(before, beep, top, end - 1, exit, "\r\n"));  // in a CR LF
+    EXPECT_FALSE(cli::InsertedRuns(before, end, top, beep, exit, "\r\n"));      // out of order
+    EXPECT_FALSE(cli::InsertedRuns(before, 0, top, end, exit, "\r\n"));  // above the first line
 }
 
 }  // namespace

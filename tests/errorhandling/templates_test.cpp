@@ -4,6 +4,7 @@
 #include "errorhandling/default_templates.h"
 #include "errorhandling/templates.h"
 #include "platform/code_page.h"
+#include "platform/text.h"
 #include "platform/vb_error.h"
 #include "support/recording_services.h"
 #include "support/vb_fixture.h"
@@ -91,6 +92,53 @@ TEST_F(Templates, APercentBeforeAPlaceholderMeetsWhatReplacesIt) {
     EXPECT_EQ(DoSubs("%%FF|%%ff", false, sum, 0), "%, mSumF|% mSumf");
     EXPECT_EQ(DoSubs("%%ff|%%FF", false, MemberOf("Calc", "Clear"), 0), "%f|%F");
     EXPECT_EQ(DoSubs("%r%|%e%", false, sum, 0), "mSum%|Exit Function%");
+}
+
+// The blocks of a run are read once and filled for each routine: what that
+// gives must be what substituting each block and dropping its blank lines
+// gives, for each routine in turn (a Function, a Sub, each the other's
+// next), over templates with placeholders that may come out empty, lines
+// blank before or after substitution, '%' that is no placeholder, "%%",
+// breaks that are not CR LF and lines of spaces.
+TEST_F(Templates, BlocksReadOnceGiveWhatSubstitutionGives) {
+    fx.Add("Calc", host::vbext_ct_ClassModule,
+           Vb({"Public Function Sum(ByVal a As Long) As Long", "End Function",
+               "Public Sub Clear()", "End Sub", "Public Sub Go(x As Long, y As Long)",
+               "End Sub"}));
+    // What LastBit builds: the labels, add2, the exit, add4.
+    auto expected = [&](host::Member& member, const settings::SettingsRecord& s) {
+        const std::string block = s.label1 + ":\r\n" + s.add2 + "\r\n%e\r\n" + s.label2 +
+                                  ":\r\n" + s.add4;
+        std::string out;
+        for (const std::string& line : text::SplitLines(DoSubs(block, false, member, 0))) {
+            if (text::Trim(line).empty()) continue;
+            if (!out.empty()) out += "\r\n";
+            out += line;
+        }
+        return out;
+    };
+    const std::vector<std::string> add4s{
+        "Debug.Print \"%m.%r\"\r\n%f\r\n  %p  \r\nX = 1%F",
+        "%P\r\n\r\n   \r\n%e %e\r\nY%",
+        "50% of %r%x\r\n%f%p",
+        "%%r and %m\r\n%f",
+        "a\nb %r\r\n\rc %m",
+        "",
+    };
+    settings::SettingsRecord& record = defaults.Record();
+    for (const std::string& add2 : {std::string(), std::string("Set x = Nothing %f")}) {
+        record.add2 = add2;
+        for (const std::string& add4 : add4s) {
+            record.add4 = add4;
+            for (int round = 0; round < 2; ++round) {
+                for (const char* name : {"Sum", "Clear", "Go"}) {
+                    host::Member& member = MemberOf("Calc", name);
+                    EXPECT_EQ(LastBit(member, 0, record, false), expected(member, record))
+                        << name << " with " << add4;
+                }
+            }
+        }
+    }
 }
 
 TEST_F(Templates, EmptyStringLiteralsBecomeWildcardsInPatternModeOnly) {

@@ -7,7 +7,6 @@
 
 #include "analysis/code_window_cursor.h"
 #include "errorhandling/insertion.h"
-#include "host/files/line_diff.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
 #include "host/received_line.h"
@@ -81,31 +80,66 @@ class EditedLines : public host::CodeModuleObserver {
     long shift_ = 0;
 };
 
-// Whether the old lines go into the new ones in one way only, each old line
-// i to the new line placed[i]: then the shortest edit from the old lines to
-// the new is putting in the lines between, and a line diff finds just that.
-// Every way puts each line at or after its earliest place and at or before
-// its latest, so the way is the only one when both are the one given.
-bool OnlyWayIn(const std::vector<std::string_view>& oldLines,
-               const std::vector<std::string_view>& newLines, const std::vector<size_t>& placed) {
-    size_t j = 0;
-    for (size_t i = 0; i < oldLines.size(); ++i, ++j) {
-        while (j < newLines.size() && newLines[j] != oldLines[i]) ++j;
-        if (j != placed[i]) return false;
+// The routine the add command finds at the cursor, as RoutineAtLine finds
+// it, told from the index where the routine there has the kind asked for: a
+// Sub or Function is found as one; an accessor is found as the accessor of
+// its name whose start is nearest above the line, which is its own (no other
+// starts within it), as long as no Sub, Function or Declare has its name
+// (the finder would take that first). Else it is read as the command reads
+// it.
+std::optional<analysis::RoutineEntry> RoutineAtCursor(MemoryCodeModule& code, int kind,
+                                                      long cursor) {
+    int at = 0;
+    std::string name = code.ProcOfLine(cursor, at);
+    if (!name.empty() && at == kind) {
+        const long copy = code.ProcCopyOfLine(cursor);
+        const auto& members = static_cast<const host::memory::MemoryMembers&>(code.Members());
+        if (kind == host::vbext_pk_Proc ||
+            (copy == 0 && members.FindDeclare(name) == nullptr &&
+             code.Index().Find(name, host::vbext_pk_Proc) < 0)) {
+            return analysis::RoutineEntry{.name = std::move(name), .kind = kind, .copy = copy};
+        }
     }
-    j = newLines.size();
-    for (size_t i = oldLines.size(); i-- > 0;) {
-        while (j > 0 && newLines[j - 1] != oldLines[i]) --j;
-        if (j == 0 || j - 1 != placed[i]) return false;
-        --j;
-    }
-    return true;
+    return shell::RoutineAtLine(code, cursor);
 }
 
 bool RoutineChanged(const shell::RunOutcome& outcome) {
     return !outcome.refused && !outcome.modules.empty() &&
            !outcome.modules.front().routines.empty() && !outcome.modules.front().failure &&
            outcome.modules.front().routines.front().changed;
+}
+
+// Whether the module renders to exactly the file's bytes, told without
+// rendering it: no member holds hidden attribute lines, the header ends with
+// a break, and each code line is the file's own text where the one before
+// ended, followed by its own break (the last by none when the file has
+// none). Then the offset of each file line's first byte goes into starts.
+// false: only a render can tell.
+bool LinesLieAsRead(const host::files::ModuleFile& file, const MemoryCodeModule& code,
+                    std::vector<size_t>& starts) {
+    const std::string_view bytes = *file.bytes;
+    const long n = code.CountOfLines();
+    if (n == 0 || !file.headerEndsWithBreak || file.codeOffset > bytes.size()) return false;
+    for (const auto& [key, member] : code.AllHiddenAttributes()) {
+        if (!member.second.empty()) return false;
+    }
+    for (const std::string_view line :
+         host::files::SplitFileLines(bytes.substr(0, file.codeOffset)).lines) {
+        starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
+    }
+    starts.reserve(starts.size() + static_cast<size_t>(n));
+    size_t at = file.codeOffset;
+    for (long i = 1; i <= n; ++i) {
+        const std::string_view line = code.Line(i);
+        if (line.data() != bytes.data() + at || line.size() > bytes.size() - at) return false;
+        starts.push_back(at);
+        at += line.size();
+        const std::string_view after = host::files::BreakAfter(bytes, line);
+        if (i == n && !file.finalBreak) return after.empty() && at == bytes.size();
+        if (after.empty()) return false;
+        at += after.size();
+    }
+    return at == bytes.size();
 }
 
 }  // namespace
@@ -125,17 +159,46 @@ struct ModuleFixes::Lines {
     }
 };
 
+struct ModuleFixes::Planning {
+    long select = 0;
+    long comment = 0;
+    int tabWidth = 0;
+    errorhandling::BlockLayouts layouts;
+    ReceivedBlocks received;
+};
+
+ModuleFixes::Planning& ModuleFixes::KeptPlanning(int tabWidth) const {
+    thread_local std::unique_ptr<Planning> kept;
+    if (!kept || kept->select != settings_.select || kept->comment != settings_.comment ||
+        kept->tabWidth != tabWidth) {
+        kept = std::make_unique<Planning>();
+        kept->select = settings_.select;
+        kept->comment = settings_.comment;
+        kept->tabWidth = tabWidth;
+    }
+    return *kept;
+}
+
 ModuleFixes::ModuleFixes(LoadedTarget& target, host::memory::MemoryComponent& component,
                          const settings::SettingsRecord& settings)
     : target_(target), component_(component), settings_(settings),
       file_(target.Files().FileOf(component)) {
     if (file_ == nullptr || file_->bytes == nullptr || component.Code() == nullptr) return;
-    if (host::files::RenderModuleFile(*file_).bytes != *file_->bytes) return;
     const std::string_view bytes = *file_->bytes;
-    lines_ = std::make_unique<Lines>();
-    for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
-        lines_->starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
+    std::vector<size_t> starts;
+    linesAsRead_ = LinesLieAsRead(*file_, *component.Code(), starts);
+    if (!linesAsRead_) {
+        if (host::files::RenderModuleFile(*file_).bytes != *file_->bytes) return;
+        starts.clear();
+        for (const std::string_view line : host::files::SplitFileLines(bytes).lines) {
+            starts.push_back(static_cast<size_t>(line.data() - bytes.data()));
+        }
     }
+    if (linesAsRead_) {
+        headerLines_ = static_cast<long>(starts.size()) - component.Code()->CountOfLines();
+    }
+    lines_ = std::make_unique<Lines>();
+    lines_->starts = std::move(starts);
     // The module's name and its project's pick this module (they may not in
     // a group of projects of one name, or of a project with two modules of
     // one name): the selection of each routine then only places the cursor.
@@ -182,14 +245,20 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
     // the cursor on the line, or on the routine's declaration.
     // An error on the way is left to the command's own run to report.
     try {
-        if (picksThisModule_ && text::IsAscii(routine) && code.Index().Find(routine, kind) >= 0) {
-            if (std::optional<Region> region = RegionOf(routine, kind, copy)) {
+        // Where judging found the routine's block, it is there (the module
+        // has not changed since): it is not looked up again.
+        const analysis::RoutineSpan* span = judged != nullptr ? judged->span : nullptr;
+        if (picksThisModule_ && text::IsAscii(routine) &&
+            (span != nullptr || code.Index().Find(routine, kind) >= 0)) {
+            if (std::optional<Region> region = RegionOf(routine, kind, copy, span)) {
                 int at = 0;
                 if (line > 0 && (!text::EqualsIgnoreCase(code.ProcOfLine(line, at), routine) ||
                                  at != kind)) {
                     return fix;  // the selection refuses a line outside the routine
                 }
-                const long cursor = line > 0 ? line : code.ProcBodyLine(routine, kind);
+                const long cursor = line > 0                                 ? line
+                                    : judged != nullptr && judged->bodyLine > 0 ? judged->bodyLine
+                                                                               : code.ProcBodyLine(routine, kind);
                 if (auto planned =
                         Planned(routine, kind, copy, cursor > 0 ? cursor : 1, *region, judged)) {
                     fix.change = std::move(*planned);
@@ -246,11 +315,15 @@ bool ModuleFixes::RendersAsRead(const host::memory::MemoryCodeModule& code, long
 // The routine's lines, from the comments above it to its end, and their
 // bytes in the file, when these are what the module renders for them.
 std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& routine, int kind,
-                                                         long copy) {
+                                                         long copy,
+                                                         const analysis::RoutineSpan* span) {
     MemoryCodeModule& code = *component_.Code();
     const std::string_view bytes = *file_->bytes;
     Region region;
-    {
+    if (span != nullptr) {
+        region.first = span->startLine;
+        region.count = span->blockEnd - span->startLine + 1;
+    } else {
         const host::ProcCopyScope scope(code, routine, copy);
         region.first = code.ProcStartLine(routine, kind);
         region.count = code.ProcCountLines(routine, kind);
@@ -266,7 +339,8 @@ std::optional<ModuleFixes::Region> ModuleFixes::RegionOf(const std::string& rout
         return std::nullopt;
     }
     const std::string_view slice = bytes.substr(region.from, to - region.from);
-    if (RendersAsRead(code, region.first, std::min(next - 1, code.CountOfLines()), to)) {
+    if (linesAsRead_ ||
+        RendersAsRead(code, region.first, std::min(next - 1, code.CountOfLines()), to)) {
         region.before = slice;
         return region;
     }
@@ -284,6 +358,8 @@ std::optional<FileChange> ModuleFixes::RunAdd(const std::string& routine, int ki
                                   .onModuleFailure = shell::OnModuleFailure::KeepWhole,
                                   .showMessages = false,
                                   .settings = settings_};
+    // The run's edits are put back, but not as views of the file's bytes.
+    linesAsRead_ = false;
     auto runAdd = [&] {
         return RoutineChanged(
             shell::Execute(shell::ScopedCommand(shell::CommandScope::Routine, "add"), command).run);
@@ -358,17 +434,23 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
     if (*readOnly_) return std::optional<FileChange>();
-    const std::optional<analysis::RoutineEntry> entry = shell::RoutineAtLine(code, cursor);
+    const std::optional<analysis::RoutineEntry> entry = RoutineAtCursor(code, kind, cursor);
     if (!entry || entry->name != routine || entry->kind != kind || entry->copy != copy) {
         return std::nullopt;
     }
+    Planning& planning = KeptPlanning(code.Vbe().TabWidth());
     std::optional<errorhandling::HandlerInsertion> insertion;
     try {
         const analysis::RoutineCopyScope scope(code, *entry);
+        // The member as Members().Item gives it, but not kept by the module
+        // for the rest of the run, as a handle asked for by name would be.
+        auto& members = static_cast<host::memory::MemoryMembers&>(code.Members());
+        const host::memory::MemberRecord* record = members.Find(entry->name);
+        if (record == nullptr) return std::nullopt;
+        host::memory::MemoryMember member(members, record->name, record->procedure);
         std::string message;
-        insertion = errorhandling::PlanRoutineErrorHandling(code.Members().Item(entry->name), kind,
-                                                            settings_, message, nullptr,
-                                                            &layouts_, judged);
+        insertion = errorhandling::PlanRoutineErrorHandling(member, kind, settings_, message,
+                                                            nullptr, &planning.layouts, judged);
     } catch (...) {
         return std::nullopt;  // the command's own run reports it in its words
     }
@@ -396,12 +478,17 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
         for (const std::string& line : lines) out.append(line).append(ending);
     };
     if (!insertion->topBlock || !insertion->exitBlock) return std::nullopt;
-    const std::vector<std::string>& topLines = received_.Of(code, *insertion->topBlock, false, 0);
-    const std::vector<std::string>& exitLines = received_.Of(code, *insertion->exitBlock, true, 1);
-    const long firstLine = lines_->FileLineAt(region.from);
-    // The file's lines where the blocks go in, from where each starts.
-    const PlaceLines places{lines_->FileLineAt(region.from + *topAt) - firstLine,
-                            lines_->FileLineAt(region.from + *exitAt) - firstLine};
+    ReceivedBlocks& received = planning.received;
+    const std::vector<std::string>& topLines = received.Of(code, *insertion->topBlock, false, 0);
+    const std::vector<std::string>& exitLines = received.Of(code, *insertion->exitBlock, true, 1);
+    // The file's lines where the blocks go in, from where each starts (the
+    // file line of a module line, when the module's lines lie as read).
+    const long firstLine = linesAsRead_ ? headerLines_ + region.first
+                                        : lines_->FileLineAt(region.from);
+    const PlaceLines places =
+        linesAsRead_ ? PlaceLines{top - region.first, exit - region.first}
+                     : PlaceLines{lines_->FileLineAt(region.from + *topAt) - firstLine,
+                                  lines_->FileLineAt(region.from + *exitAt) - firstLine};
     FileChange change{{}, {}, component_.TextCodePage(), firstLine, {}};
     if (auto insertions =
             InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending, places)) {
@@ -448,25 +535,6 @@ long LinesBetween(std::string_view text, size_t from, size_t to) {
     return lines;
 }
 
-// Whether some line of lines (put in, each without a break) is the line
-// whose break ends just before byte at, or the one that starts there: its
-// length tells where the other end of that line would be, which is looked
-// at before the bytes are compared.
-bool AnyLineNextTo(std::string_view text, size_t at, const std::vector<std::string>& lines) {
-    size_t end = at - 1;  // where the break above starts
-    if (text[end] == '\n' && end > 0 && text[end - 1] == '\r') --end;
-    for (const std::string& line : lines) {
-        const size_t n = line.size();
-        const bool above = end >= n && (end == n || IsBreak(text[end - n - 1])) &&
-                           text.compare(end - n, n, line) == 0;
-        const bool below = text.size() - at >= n &&
-                           (at + n == text.size() || IsBreak(text[at + n])) &&
-                           text.compare(at, n, line) == 0;
-        if ((above || below) && std::none_of(line.begin(), line.end(), IsBreak)) return true;
-    }
-    return false;
-}
-
 void AppendLines(std::string& out, const std::vector<std::string>& lines,
                  std::string_view ending) {
     for (const std::string& line : lines) out.append(line).append(ending);
@@ -480,38 +548,31 @@ size_t TextSize(const std::vector<std::string>& lines, std::string_view ending) 
 
 }  // namespace
 
-std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
-    std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
-    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending,
-    PlaceLines places) {
+std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
+                                                       const std::vector<std::string>& topLines,
+                                                       size_t exitAt,
+                                                       const std::vector<std::string>& exitLines,
+                                                       std::string_view ending,
+                                                       PlaceLines places) {
     if (topAt > exitAt || !StartsLine(before, topAt) || !StartsLine(before, exitAt)) {
         return std::nullopt;
     }
     if (topLines.empty() && exitLines.empty()) return std::nullopt;
-    // A first line put in that is empty, with a LF alone, after a lone CR.
+    // A first line put in that is empty, with a LF alone, after a lone CR:
+    // the two would read as one CR LF break, and the lines as fewer.
     auto joins = [&](size_t at, const std::vector<std::string>& lines) {
         return !lines.empty() && before[at - 1] == '\r' && lines.front().empty() &&
                ending.starts_with('\n');
     };
     if (joins(topAt, topLines) || joins(exitAt, exitLines)) return std::nullopt;
-    // A line diff could match a line put in with the line of the file next
-    // to it (and so place the run a line up or down) only when the two are
-    // the same; with none the same, the lines of the file go into the new
-    // text in one way only.
     const long top = places.top >= 0 ? places.top : LinesBetween(before, 0, topAt);
     std::vector<InsertedLines> runs;
     if (topAt == exitAt) {
-        if (AnyLineNextTo(before, topAt, topLines) || AnyLineNextTo(before, topAt, exitLines)) {
-            return std::nullopt;
-        }
         std::string& text = runs.emplace_back(InsertedLines{top, {}}).text;
         text.reserve(TextSize(topLines, ending) + TextSize(exitLines, ending));
         AppendLines(text, topLines, ending);
         AppendLines(text, exitLines, ending);
         return runs;
-    }
-    if (AnyLineNextTo(before, topAt, topLines) || AnyLineNextTo(before, exitAt, exitLines)) {
-        return std::nullopt;
     }
     runs.reserve(2);
     if (!topLines.empty()) {
@@ -526,110 +587,6 @@ std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
         text.reserve(TextSize(exitLines, ending));
         AppendLines(text, exitLines, ending);
     }
-    return runs;
-}
-
-std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
-                                                       const std::vector<std::string>& topLines,
-                                                       size_t exitAt,
-                                                       const std::vector<std::string>& exitLines,
-                                                       std::string_view ending,
-                                                       PlaceLines places) {
-    if (auto runs =
-            PlainInsertedRuns(before, topAt, topLines, exitAt, exitLines, ending, places)) {
-        return runs;
-    }
-    const host::files::SplitText oldSplit = host::files::SplitFileLines(before);
-    const std::vector<std::string_view>& oldLines = oldSplit.lines;
-    // The lines that start at the two places (a file's lines may be more
-    // than the module's: hidden attribute lines).
-    long top = -1, exit = -1;
-    for (size_t i = 0; i < oldLines.size(); ++i) {
-        const auto at = static_cast<size_t>(oldLines[i].data() - before.data());
-        if (at == topAt) top = static_cast<long>(i);
-        if (at == exitAt) exit = static_cast<long>(i);
-        if (at >= exitAt) break;
-    }
-    if (top < 0 || exit < top) return std::nullopt;
-    // A line that ends with a lone CR, followed by a first line put in that
-    // is empty and a break that is LF alone, would make one CR LF break.
-    auto joins = [&](size_t at, const std::vector<std::string>& lines) {
-        return !lines.empty() && at > 0 && before[at - 1] == '\r' && lines.front().empty() &&
-               ending.starts_with('\n');
-    };
-    if (joins(topAt, topLines) || joins(exitAt, exitLines)) return std::nullopt;
-    std::vector<std::string_view> newLines;
-    newLines.reserve(oldLines.size() + topLines.size() + exitLines.size());
-    std::vector<size_t> placed;
-    placed.reserve(oldLines.size());
-    for (long i = 0; i < static_cast<long>(oldLines.size()); ++i) {
-        if (i == top) newLines.insert(newLines.end(), topLines.begin(), topLines.end());
-        if (i == exit) newLines.insert(newLines.end(), exitLines.begin(), exitLines.end());
-        placed.push_back(newLines.size());
-        newLines.push_back(oldLines[static_cast<size_t>(i)]);
-    }
-    // The lines with their breaks: a line of the file keeps its own.
-    auto text = [&](auto first, auto last) {
-        std::string out;
-        for (; first != last; ++first) {
-            const std::string_view line = *first;
-            const std::string_view own = host::files::BreakAfter(before, line);
-            out.append(line).append(own.empty() ? ending : own);
-        }
-        return out;
-    };
-    std::vector<InsertedLines> runs;
-    if (OnlyWayIn(oldLines, newLines, placed)) {
-        // Only lines put in: each with the file's break. Blocks put in at
-        // one place are one run.
-        auto own = [&](const std::vector<std::string>& lines, std::string& out) {
-            for (const std::string& line : lines) out.append(line).append(ending);
-        };
-        if (top == exit) {
-            runs.push_back({top, {}});
-            own(topLines, runs.back().text);
-            own(exitLines, runs.back().text);
-        } else {
-            if (!topLines.empty()) own(topLines, runs.emplace_back(InsertedLines{top, {}}).text);
-            if (!exitLines.empty()) own(exitLines, runs.emplace_back(InsertedLines{exit, {}}).text);
-        }
-    } else {
-        // Lines put in could stand for lines that were there: the diff
-        // decides. It takes off the lines the two have the same at their
-        // starts and ends first, and compares what is left on its own; that
-        // is done here, and the rest (a few lines around the blocks) is
-        // compared as the diff compares it. A last line without a break
-        // differs from the same line with one: the diff of the whole change
-        // decides when the lines taken off reach one.
-        const long n = static_cast<long>(oldLines.size());
-        const long m = static_cast<long>(newLines.size());
-        long aLo = 0, bLo = 0, aHi = n, bHi = m;
-        while (aLo < aHi && bLo < bHi && oldLines[static_cast<size_t>(aLo)] ==
-                                             newLines[static_cast<size_t>(bLo)]) {
-            ++aLo, ++bLo;
-        }
-        while (aHi > aLo && bHi > bLo && oldLines[static_cast<size_t>(aHi - 1)] ==
-                                             newLines[static_cast<size_t>(bHi - 1)]) {
-            --aHi, --bHi;
-        }
-        if (!oldSplit.finalBreak && (aLo >= n - 1 || bLo >= m - 1 || bHi >= m)) {
-            return std::nullopt;
-        }
-        if (aLo == aHi) {
-            runs.push_back({aLo, text(newLines.begin() + bLo, newLines.begin() + bHi)});
-        } else {
-            host::files::SplitText a, b;
-            a.finalBreak = b.finalBreak = true;
-            a.lines.assign(oldLines.begin() + aLo, oldLines.begin() + aHi);
-            b.lines.assign(newLines.begin() + bLo, newLines.begin() + bHi);
-            for (const host::files::LineHunk& hunk : host::files::LineHunks(a, b)) {
-                if (hunk.oldCount != 0) return std::nullopt;
-                const auto from = newLines.begin() + bLo + hunk.newStart;
-                runs.push_back({aLo + hunk.oldStart, text(from, from + hunk.newCount)});
-            }
-        }
-    }
-    if (runs.empty() || runs.front().text.empty()) return std::nullopt;
     return runs;
 }
 
@@ -670,31 +627,38 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     if (breakFirst) shape_.append(text::kCrLf);
     shape_.append(given.shape);
     if (!breakFirst) shape_.append(text::kCrLf);
-    // The top blocks of a module's routines are mostly one block.
-    if (given_[slot] && given_[slot]->shape == shape_ && given_[slot]->contents == given.contents) {
-        return block;
-    }
-    given_[slot].reset();  // until the block is whole again
+    // The top blocks of a module's routines are mostly one block, and their
+    // exit blocks one shape.
+    const bool sameShape = given_[slot] && given_[slot]->shape == shape_;
+    if (sameShape && whole_[slot] && given_[slot]->contents == given.contents) return block;
+    whole_[slot] = false;  // until the block is whole again
     contents_.assign(given.contents.begin(), given.contents.end());
     // The text's literals are set apart when its shape's are and no literal
     // holds a tab or a break (the two split into the same lines, with their
     // quotes at the same places); the shape's answer is kept with it.
-    auto it = blocks_.find(shape_);
-    if (it == blocks_.end()) {
-        if (blocks_.size() >= kKeptBlocks) blocks_.clear();
-        Shape received{LiteralsSetApart(shape_), {}};
-        if (received.setApart) Receive(code, shape_, received.lines);
-        it = blocks_.emplace(shape_, std::move(received)).first;
+    const Shape* shape = sameShape ? shapeOf_[slot] : nullptr;
+    if (shape == nullptr) {
+        auto it = blocks_.find(shape_);
+        if (it == blocks_.end()) {
+            if (blocks_.size() >= kKeptBlocks) {
+                blocks_.clear();
+                shapeOf_[0] = shapeOf_[1] = nullptr;
+            }
+            Shape received{LiteralsSetApart(shape_), {}};
+            if (received.setApart) Receive(code, shape_, received.lines);
+            it = blocks_.emplace(shape_, std::move(received)).first;
+        }
+        shape = &it->second;
     }
     const bool plainContents =
         std::none_of(contents_.begin(), contents_.end(), [](std::string_view content) {
             return std::any_of(content.begin(), content.end(),
                                [](char c) { return c == '\t' || IsBreak(c); });
         });
-    if (!it->second.setApart || !plainContents) {
+    if (!shape->setApart || !plainContents) {
         Receive(code, tidy::FillLiterals(shape_, contents_), block);
     } else {
-        const std::vector<std::string>& lines = it->second.lines;
+        const std::vector<std::string>& lines = shape->lines;
         block.resize(lines.size());
         size_t next = 0;
         for (size_t i = 0; i < lines.size(); ++i) {
@@ -707,7 +671,13 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
             tidy::AppendFilled(block[i], lines[i], contents_, next);
         }
     }
-    given_[slot] = errorhandling::ShapedBlock{shape_, given.contents};
+    if (sameShape) {
+        given_[slot]->contents = given.contents;
+    } else {
+        given_[slot] = errorhandling::ShapedBlock{shape_, given.contents};
+    }
+    shapeOf_[slot] = shape;
+    whole_[slot] = true;
     return block;
 }
 

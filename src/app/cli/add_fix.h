@@ -37,8 +37,8 @@ struct FileChange {
     text::CodePage codePage{};  // the file's, which both are written in
     long firstLine = 1;
     // When not empty: the change puts these lines in (in order, at rising
-    // places) and nothing else, and a line diff of before and after finds
-    // exactly these runs, so none has to be run.
+    // places) and nothing else, and the fix is these runs; else it is the
+    // runs a line diff of before and after finds.
     std::vector<InsertedLines> insertions;
 };
 
@@ -54,29 +54,20 @@ struct PlaceLines {
     long exit = -1;
 };
 
-// The runs of lines put in that a line diff of before and the result finds,
-// where topLines go in above the line that starts at byte topAt of before,
-// and exitLines above the one at exitAt (topAt <= exitAt, each line followed
-// by ending). Where lines put in could stand for lines that were there (a
-// blank line next to a blank one), the runs are those the diff takes, lines
-// of the file among them with their own breaks, worked out from the few
-// lines around the blocks; none when only the diff of the whole can tell
-// (the lines it would match reach a last line without a break).
+// The runs of lines put in where topLines go in above the line that starts
+// at byte topAt of before, and exitLines above the one at exitAt (topAt <=
+// exitAt, each line followed by ending): the blocks where the add command
+// puts them, one run when they go in at one place. Where a block could as
+// well stand a line up or down (a blank line next to a blank one), it is
+// still given where the command puts it. None when a place is not where a
+// line starts, or a first blank line put in with a LF alone would follow a
+// lone CR (the two would read as one break).
 std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
                                                        const std::vector<std::string>& topLines,
                                                        size_t exitAt,
                                                        const std::vector<std::string>& exitLines,
                                                        std::string_view ending,
                                                        PlaceLines places = {});
-
-// The runs InsertedRuns gives, worked out without splitting before into
-// lines: when no line of a block is the same as a line next to the place it
-// goes in, the blocks are the runs, each line with ending. None when that
-// does not hold (or the places are not where lines start).
-std::optional<std::vector<InsertedLines>> PlainInsertedRuns(
-    std::string_view before, size_t topAt, const std::vector<std::string>& topLines,
-    size_t exitAt, const std::vector<std::string>& exitLines, std::string_view ending,
-    PlaceLines places = {});
 
 // The fixes of routine after routine of one module. A change that stays
 // within its routine costs that routine (its lines rendered, and nothing
@@ -112,7 +103,10 @@ class ModuleFixes {
         size_t from = 0;
         std::string_view before;
     };
-    std::optional<Region> RegionOf(const std::string& routine, int kind, long copy);
+    // span: where the routine's block lies, when that is known (its start
+    // and last line, as the host gives them).
+    std::optional<Region> RegionOf(const std::string& routine, int kind, long copy,
+                                   const analysis::RoutineSpan* span = nullptr);
     bool RendersAsRead(const host::memory::MemoryCodeModule& code, long first, long last,
                        size_t to) const;
     std::optional<FileChange> RunAdd(const std::string& routine, int kind, long copy);
@@ -151,6 +145,9 @@ class ModuleFixes {
         static constexpr size_t kKeptBlocks = 256;
         std::vector<std::string> block_[2];
         std::optional<errorhandling::ShapedBlock> given_[2];  // what each block was received from
+        bool whole_[2] = {};  // each block is whole (received from given_)
+        struct Shape;
+        const Shape* shapeOf_[2] = {};  // the kept shape of given_, when known
         // Looked up by a view of the line, without a copy of it.
         struct Hash : std::hash<std::string_view> {
             using is_transparent = void;
@@ -174,8 +171,17 @@ class ModuleFixes {
     std::unique_ptr<Lines> lines_;  // null when routines cannot be rendered alone
     std::optional<bool> readOnly_;  // asked once: the add command refuses every routine then
     bool picksThisModule_ = false;  // the module's names select it
-    errorhandling::BlockLayouts layouts_;  // of the blocks planned so far
-    ReceivedBlocks received_;
+    // Every line of the module is the file's text where it lies, each
+    // followed by its own break, and no member holds hidden attribute
+    // lines: every routine renders as read (until the add command runs).
+    bool linesAsRead_ = false;
+    long headerLines_ = 0;  // the file's lines above the module's first, then
+    // The blocks laid out and received on this thread so far, kept from
+    // module to module (a project's handlers are much alike): how a block is
+    // laid out depends on the settings' select and comment alone, how the
+    // host receives it on the tab width alone.
+    struct Planning;
+    Planning& KeptPlanning(int tabWidth) const;
 };
 
 }  // namespace qv::cli

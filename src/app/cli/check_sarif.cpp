@@ -80,6 +80,7 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
             errorhandling::JudgedRoutine judged{.required = row.required, .routineType = {}};
             if (row.kind == host::vbext_pk_Proc) judged.routineType = row.routineType;
             if (row.changeSpan) judged.span = &*row.changeSpan;
+            judged.bodyLine = row.declarationLine;
             AddFix fix = fixes->Fix(row.name, row.kind, row.copy, &judged);
             if (!fix.failure.empty()) {
                 err << "qvaddin: " << DisplayMessage(result.path, target.Vbe().TextCodePage())
