@@ -58,11 +58,13 @@ std::vector<std::string> NamesOf(const std::vector<Item*>& items) {
 
 // The item of that name (the user's text, compared as text in each item's
 // code page, case ignored); a name in ASCII is looked up directly, as only
-// an ASCII name can be its match.
-template <typename Item, typename Collection>
-Item* Named(Collection& collection, const std::vector<Item*>& items, const std::string& name) {
+// an ASCII name can be its match, without listing the items (a run that
+// picks each module of a large project in turn would list them all each
+// time).
+template <typename Item, typename Collection, typename ListItems>
+Item* Named(Collection& collection, const ListItems& listItems, const std::string& name) {
     if (text::IsAscii(name)) return collection.Find(name);
-    for (Item* item : items) {
+    for (Item* item : listItems()) {
         if (text::SameTextIgnoringCase(item->Name(), item->TextCodePage(), name)) return item;
     }
     return nullptr;
@@ -75,13 +77,18 @@ MemoryProject& PickProject(LoadedTarget& target, const std::string& name) {
         auto* active = static_cast<MemoryProject*>(target.Vbe().ActiveVBProject());
         return active != nullptr ? *active : *projects.front();
     }
-    if (MemoryProject* found = Named(target.Vbe().Projects(), projects, name)) return *found;
+    const auto listProjects = [&projects] { return projects; };
+    if (MemoryProject* found = Named<MemoryProject>(target.Vbe().Projects(), listProjects, name)) {
+        return *found;
+    }
     Fail({.kind = Kind::UnknownProject, .project = name, .choices = NamesOf(projects)});
 }
 
 MemoryComponent& PickModule(LoadedTarget& target, MemoryProject& project, const std::string& name) {
-    const std::vector<MemoryComponent*> components = LoadedTarget::Components(project);
-    if (MemoryComponent* found = Named(project.Components(), components, name)) return *found;
+    const auto listComponents = [&project] { return LoadedTarget::Components(project); };
+    if (MemoryComponent* found = Named<MemoryComponent>(project.Components(), listComponents, name)) {
+        return *found;
+    }
     for (const host::files::BrokenModule& broken : target.BrokenModules(&project)) {
         if (text::SameTextIgnoringCase(broken.name, text::CodePage::Utf8(), name)) {
             Fail({.kind = Kind::BrokenModule, .module = broken.name, .detail = broken.message});
@@ -90,7 +97,7 @@ MemoryComponent& PickModule(LoadedTarget& target, MemoryProject& project, const 
     Fail({.kind = Kind::UnknownModule,
           .project = Shown(project),
           .module = name,
-          .choices = NamesOf(components)});
+          .choices = NamesOf(listComponents())});
 }
 
 // The routine's name as the module spells it: the asked name (the user's
