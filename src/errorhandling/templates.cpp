@@ -1,6 +1,7 @@
 #include "errorhandling/templates.h"
 
 #include <algorithm>
+#include <array>
 #include <forward_list>
 #include <optional>
 #include <string>
@@ -81,36 +82,29 @@ std::string Substituted(const std::string& s, std::string_view placeholder,
     return ReplaceAll(s, placeholder, value);
 }
 
-// The placeholders replaced in one pass, when that gives what replacing
-// them one after another gives: no value holds a '%' and no '%' stands
-// before a placeholder (either could make a placeholder that a later
-// replacement would take), and the block stays small all along (none when
-// not). The values are asked for in the order the replacements ask for them.
-std::optional<std::string> SubstitutedAtOnce(const std::string& s, TemplateRoutine& routine) {
-    // The placeholders in the order SubstituteNormal replaces them.
-    enum : int { kE, kR, kM, kBigP, kP, kBigF, kF, kCount };
-    const auto slot = [](char letter) -> int {
-        switch (letter) {
-            case 'e': return kE;
-            case 'r': return kR;
-            case 'm': return kM;
-            case 'P': return kBigP;
-            case 'p': return kP;
-            case 'F': return kBigF;
-            case 'f': return kF;
-            default: return -1;
-        }
-    };
-    size_t counts[kCount] = {};
-    for (size_t at = s.find('%'); at != std::string::npos; at = s.find('%', at + 1)) {
-        if (at + 1 >= s.size()) break;
-        if (s[at + 1] == '%') return std::nullopt;
-        const int k = slot(s[at + 1]);
-        if (k < 0) continue;
-        ++counts[k];
-        ++at;
+// The placeholders in the order SubstituteNormal replaces them.
+enum PlaceholderSlot : int { kE, kR, kM, kBigP, kP, kBigF, kF, kSlots };
+
+PlaceholderSlot SlotOf(char letter) {
+    switch (letter) {
+        case 'e': return kE;
+        case 'r': return kR;
+        case 'm': return kM;
+        case 'P': return kBigP;
+        case 'p': return kP;
+        case 'F': return kBigF;
+        case 'f': return kF;
+        default: return kSlots;
     }
-    std::string values[kCount];
+}
+
+using SlotCounts = std::array<size_t, kSlots>;
+using SlotValues = std::array<std::string, kSlots>;
+
+// The values of the placeholders that stand in a block, asked for in the
+// order the replacements one after another ask for them.
+SlotValues ValuesOf(const SlotCounts& counts, TemplateRoutine& routine) {
+    SlotValues values;
     if (counts[kE] > 0) values[kE] = "Exit " + routine.RoutineType();
     if (counts[kR] > 0) values[kR] = QualifiedName(routine.Name(), routine.Kind());
     if (counts[kM] > 0) values[kM] = routine.Module().Name();
@@ -120,20 +114,49 @@ std::optional<std::string> SubstitutedAtOnce(const std::string& s, TemplateRouti
         values[kBigF] = ", " + routine.Name();
         values[kF] = " " + routine.Name();
     }
-    size_t size = s.size();
-    for (int k = 0; k < kCount; ++k) {
+    return values;
+}
+
+// The size of a block of `size` bytes once its placeholders are replaced;
+// none when a value holds one of the refused bytes or the block grows
+// larger than a block may be (refused as replacing one after another
+// refuses).
+std::optional<size_t> SizeFilled(size_t size, const SlotCounts& counts, const SlotValues& values,
+                                 std::string_view refused) {
+    for (int k = 0; k < kSlots; ++k) {
         if (counts[k] == 0) continue;
-        if (values[k].find('%') != std::string::npos) return std::nullopt;
+        if (values[k].find_first_of(refused) != std::string::npos) return std::nullopt;
         size = size - 2 * counts[k] + counts[k] * values[k].size();
-        if (size > kLargestBlock) return std::nullopt;  // refused as one after another refuses
+        if (size > kLargestBlock) return std::nullopt;
     }
+    return size;
+}
+
+// The placeholders replaced in one pass, when that gives what replacing
+// them one after another gives: no value holds a '%' and no '%' stands
+// before a placeholder (either could make a placeholder that a later
+// replacement would take), and the block stays small all along (none when
+// not). The values are asked for in the order the replacements ask for them.
+std::optional<std::string> SubstitutedAtOnce(const std::string& s, TemplateRoutine& routine) {
+    SlotCounts counts{};
+    for (size_t at = s.find('%'); at != std::string::npos; at = s.find('%', at + 1)) {
+        if (at + 1 >= s.size()) break;
+        if (s[at + 1] == '%') return std::nullopt;
+        const PlaceholderSlot k = SlotOf(s[at + 1]);
+        if (k == kSlots) continue;
+        ++counts[k];
+        ++at;
+    }
+    const SlotValues values = ValuesOf(counts, routine);
+    const std::optional<size_t> size = SizeFilled(s.size(), counts, values, "%");
+    if (!size) return std::nullopt;
     std::string out;
-    out.reserve(size);
+    out.reserve(*size);
     size_t from = 0;
     for (size_t at = s.find('%'); at != std::string::npos; at = s.find('%', at + 1)) {
         if (at + 1 >= s.size()) break;
-        const int k = slot(s[at + 1]);
-        if (k < 0) continue;
+        const PlaceholderSlot k = SlotOf(s[at + 1]);
+        if (k == kSlots) continue;
         out.append(s, from, at - from).append(values[k]);
         from = at + 2;
         ++at;
@@ -199,25 +222,11 @@ class ParsedBlock {
     std::optional<std::string> Substitute(TemplateRoutine& routine) const {
         if (!usable_) return std::nullopt;
         if (fixed_) return *fixed_;  // a block without placeholders
-        std::string values[kSlots];
-        if (counts_[kE] > 0) values[kE] = "Exit " + routine.RoutineType();
-        if (counts_[kR] > 0) values[kR] = QualifiedName(routine.Name(), routine.Kind());
-        if (counts_[kM] > 0) values[kM] = routine.Module().Name();
-        if (counts_[kBigP] > 0) values[kBigP] = routine.Parameters(true);
-        if (counts_[kP] > 0) values[kP] = routine.Parameters(false);
-        if ((counts_[kBigF] > 0 || counts_[kF] > 0) && routine.RoutineType() == "Function") {
-            values[kBigF] = ", " + routine.Name();
-            values[kF] = " " + routine.Name();
-        }
-        size_t size = block_.size();
-        for (int k = 0; k < kSlots; ++k) {
-            if (counts_[k] == 0) continue;
-            if (values[k].find_first_of("%\r\n") != std::string::npos) return std::nullopt;
-            size = size - 2 * counts_[k] + counts_[k] * values[k].size();
-            if (size > kLargestBlock) return std::nullopt;
-        }
+        const SlotValues values = ValuesOf(counts_, routine);
+        const std::optional<size_t> size = SizeFilled(block_.size(), counts_, values, "%\r\n");
+        if (!size) return std::nullopt;
         std::string out;
-        out.reserve(size);
+        out.reserve(*size);
         bool first = true;  // no line kept yet
         size_t lineStart = 0, textStart = 0;
         bool lineOpen = false;
@@ -239,27 +248,13 @@ class ParsedBlock {
                 first = false;
             }
         }
-        if (std::all_of(std::begin(counts_), std::end(counts_), [](size_t n) { return n == 0; })) {
+        if (std::all_of(counts_.begin(), counts_.end(), [](size_t n) { return n == 0; })) {
             fixed_ = out;
         }
         return out;
     }
 
   private:
-    // The placeholders in the order SubstituteNormal replaces them.
-    enum : int { kE, kR, kM, kBigP, kP, kBigF, kF, kSlots };
-    static int SlotOf(char letter) {
-        switch (letter) {
-            case 'e': return kE;
-            case 'r': return kR;
-            case 'm': return kM;
-            case 'P': return kBigP;
-            case 'p': return kP;
-            case 'F': return kBigF;
-            case 'f': return kF;
-            default: return kSlots;
-        }
-    }
     // Bytes from .. to of the block, then the slot's value (kSlots: none);
     // the last part of each line ends it.
     struct Part {
@@ -283,7 +278,7 @@ class ParsedBlock {
             for (size_t at = block_.find('%', lineStart); at < lineEnd;
                  at = block_.find('%', at + 1)) {
                 if (at + 1 >= block_.size()) break;
-                const int slot = SlotOf(block_[at + 1]);
+                const PlaceholderSlot slot = SlotOf(block_[at + 1]);
                 if (slot == kSlots) continue;
                 ++counts_[slot];
                 parts_.push_back({from, at, slot, false});
@@ -299,7 +294,7 @@ class ParsedBlock {
 
     std::string block_;
     std::vector<Part> parts_;
-    size_t counts_[kSlots] = {};
+    SlotCounts counts_{};
     bool usable_ = false;
     mutable std::optional<std::string> fixed_;  // what a block without placeholders gives
 };

@@ -7,19 +7,13 @@ namespace qv {
 
 namespace {
 
-class NoStatusWindow : public StatusWindow {
-public:
-    void SetTitle(std::string_view) override {}
-    void SetLabel(std::string_view) override {}
-    void SetBarMax(int, int) override {}
-    void SetBarValue(int, int) override {}
-    void SetBarVisible(int, bool) override {}
-    void Show() override {}
-    void Unload() override {}
-};
-
 Services*& Installed() {
     static Services* installed = nullptr;
+    return installed;
+}
+
+Services*& ThreadInstalled() {
+    thread_local Services* installed = nullptr;
     return installed;
 }
 
@@ -40,8 +34,15 @@ void HeadlessServices::LogError(std::string_view report) { std::cerr << report <
 
 Services& GetServices() {
     static HeadlessServices headless;
+    if (ThreadInstalled() != nullptr) return *ThreadInstalled();
     return Installed() != nullptr ? *Installed() : headless;
 }
+
+ThreadServicesScope::ThreadServicesScope(Services& during) : previous_(ThreadInstalled()) {
+    ThreadInstalled() = &during;
+}
+
+ThreadServicesScope::~ThreadServicesScope() { ThreadInstalled() = previous_; }
 
 void SetServices(Services* services) { Installed() = services; }
 

@@ -42,6 +42,19 @@ public:
     virtual void Unload() = 0;
 };
 
+// A status window that shows nothing: where there is no screen, or where a
+// run on several threads at once may tell no real window.
+class NoStatusWindow : public StatusWindow {
+public:
+    void SetTitle(std::string_view) override {}
+    void SetLabel(std::string_view) override {}
+    void SetBarMax(int, int) override {}
+    void SetBarValue(int, int) override {}
+    void SetBarVisible(int, bool) override {}
+    void Show() override {}
+    void Unload() override {}
+};
+
 class Services {
 public:
     virtual ~Services() = default;
@@ -134,6 +147,8 @@ private:
     Services& inner_;
 };
 
+// The services of the calling thread: those of a ThreadServicesScope it is
+// in, else the installed ones.
 Services& GetServices();
 // Installs the services of a program or test; nullptr restores the headless ones.
 void SetServices(Services* services);
@@ -149,6 +164,20 @@ public:
 
 private:
     Services& previous_;
+};
+
+// Gives the calling thread alone other services for the length of a scope
+// (work done on several threads at once, which may not share a window or a
+// progress report).
+class ThreadServicesScope {
+public:
+    explicit ThreadServicesScope(Services& during);
+    ~ThreadServicesScope();
+    ThreadServicesScope(const ThreadServicesScope&) = delete;
+    ThreadServicesScope& operator=(const ThreadServicesScope&) = delete;
+
+private:
+    Services* previous_;
 };
 
 }  // namespace qv

@@ -122,19 +122,6 @@ std::vector<ModuleOutcome> PlanRun(host::VBComponents& components, StatusWindow&
     return plan;
 }
 
-// A status window that shows nothing: the one the modules run side by side
-// report to, as no real window may be told from two threads.
-class SilentWindow : public StatusWindow {
-  public:
-    void SetTitle(std::string_view) override {}
-    void SetLabel(std::string_view) override {}
-    void SetBarMax(int, int) override {}
-    void SetBarValue(int, int) override {}
-    void SetBarVisible(int, bool) override {}
-    void Show() override {}
-    void Unload() override {}
-};
-
 // Calls work(i) for every i in [0, count) on the calling thread and, when
 // the machine has the cores, on one more, and take(i) on the calling thread
 // for i = 0, 1, ... in turn as soon as work(i) is done. No item is started
@@ -213,6 +200,50 @@ void RunAhead(size_t count, size_t ahead, const std::function<void(size_t)>& wor
     }
 }
 
+// The services a module run side by side with others is given: its
+// progress is not shown (no window or report may be told from two threads
+// at once), and its other calls go on to the program's services one thread
+// at a time.
+class SideBySideServices : public ForwardingServices {
+  public:
+    SideBySideServices(Services& program, std::mutex& turn)
+        : ForwardingServices(program), turn_(turn) {}
+    int MessageBox(std::string_view prompt, int buttons, std::string_view title,
+                   bool atCursor) override {
+        const std::lock_guard<std::mutex> held(turn_);
+        return ForwardingServices::MessageBox(prompt, buttons, title, atCursor);
+    }
+    void DoStatus(int, int, int, int) override {}
+    void DoEvents() override {}
+    StatusWindow& GetStatusWindow() override { return none_; }
+    void SetClipboardText(std::string_view text) override {
+        const std::lock_guard<std::mutex> held(turn_);
+        ForwardingServices::SetClipboardText(text);
+    }
+    void LogError(std::string_view report) override {
+        const std::lock_guard<std::mutex> held(turn_);
+        ForwardingServices::LogError(report);
+    }
+    void Beep() override {}
+    void ShellOpen(std::string_view) override {}
+    std::string UserName() override {
+        const std::lock_guard<std::mutex> held(turn_);
+        return ForwardingServices::UserName();
+    }
+    std::string FormatGeneralDate(std::time_t when, bool withTime) override {
+        const std::lock_guard<std::mutex> held(turn_);
+        return ForwardingServices::FormatGeneralDate(when, withTime);
+    }
+    bool FileIsReadOnly(std::string_view path) override {
+        const std::lock_guard<std::mutex> held(turn_);
+        return ForwardingServices::FileIsReadOnly(path);
+    }
+
+  private:
+    std::mutex& turn_;
+    NoStatusWindow none_;
+};
+
 // How many modules past the one that is staged next may be run: enough to
 // keep both threads busy while a module is staged, few enough that the
 // modules' new code waiting to be staged stays small.
@@ -228,6 +259,8 @@ void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project,
                           std::vector<ModuleOutcome> plan, const RoutineAction& action,
                           const ModuleDone& done, RunOutcome& outcome) {
     outcome.modules.reserve(plan.size());
+    std::mutex servicesTurn;
+    SideBySideServices services(GetServices(), servicesTurn);
     std::vector<char> runs(plan.size());
     for (size_t i = 0; i < plan.size(); ++i) runs[i] = plan[i].skipped == Skip::None;
     RunAhead(
@@ -235,9 +268,9 @@ void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project,
         [&](size_t i) {
             if (runs[i] == 0) return;
             host::VBComponent& component = *plan[i].component;
-            SilentWindow silent;
+            const ThreadServicesScope scope(services);
             plan[i] = RunRoutines(component, RoutinesOf(vbe, project, component),
-                                  Shown(component) + ": ", action, silent,
+                                  Shown(component) + ": ", action, services.GetStatusWindow(),
                                   OnModuleFailure::KeepWhole);
         },
         [&](size_t i) {
