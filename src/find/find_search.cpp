@@ -115,13 +115,14 @@ private:
     }
 
     // Whether the component's code is there to be searched: read now when
-    // its load deferred it and its text may hold a hit.
+    // its load deferred it and its text may hold a hit. The module's code
+    // page is asked when the text is tested: reading the file again tells
+    // it anew.
     bool ReadCode(host::VBComponent& component) const {
         if (!options_.readCode) return true;
-        const bool inUtf8 = PageOf(*component.CodeModule()).IsUtf8();
-        if (!texts_.Target(inUtf8)) return false;
+        host::CodeModule& module = *component.CodeModule();
         return options_.readCode(component, [&](std::string_view text) {
-            return texts_.MayHoldHit(text, inUtf8);
+            return texts_.MayHoldHit(text, PageOf(module).IsUtf8());
         });
     }
 

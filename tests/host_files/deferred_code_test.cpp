@@ -494,5 +494,56 @@ TEST(DeferredCode, CodeReadAgainIsTakenOnlyUnderTheHeaderLoaded) {
     EXPECT_EQ(loaded.Code("m1").CountOfLines(), 0);
 }
 
+// A module whose code below its header gains or loses text in UTF-8 between
+// the load and the search is searched, and shown, in the code page of the
+// bytes read again: the search finds what a load after the change finds.
+// (The character 表 is 95 5C in Shift-JIS and E8 A1 A8 in UTF-8.)
+TEST(DeferredCode, CodeReadAgainTellsItsCodePageAnew) {
+    const text::CodePage shiftJis = *text::CodePage::Named("932");
+    struct Case {
+        std::string what, module, line;
+    };
+    const std::vector<Case> cases{
+        {"\xE8\xA1\xA8", "m3", "' \xE8\xA1\xA8 Zyzzyva"},  // gains UTF-8: its bytes are searched
+        {"Zyzzyva", "m3", "' \xE8\xA1\xA8 Zyzzyva"},          // and its line shown so
+        {"Zyzzyva", "m18", "' \x95\x5C Zyzzyva"},              // loses it: Shift-JIS now
+        {"Zyzzyva", "m18", "' Zyzzyva"},                        // plain ASCII now
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.module + ": " + c.line);
+        TempFolder folder;
+        WriteSearchedProject(folder);
+        find::FindOptions options;
+        options.codePage = shiftJis;
+        LoadedFiles loaded =
+            LoadProject(folder, true, shiftJis, find::ModuleTextTest(c.what, options));
+        ASSERT_TRUE(loaded.File(c.module).codeOnDisk);
+        const text::CodePage before = loaded.Component(c.module).TextCodePage();
+        // The same header, other code.
+        folder.Write(c.module + ".bas", Joined({"Attribute VB_Name = \"" + c.module + "\"",
+                                                "Option Explicit", c.line}));
+        options.readCode = [&](host::VBComponent& component,
+                               const find::FindOptions::ModuleText& mayHoldHit) {
+            return host::files::LoadDeferredCode(
+                *loaded.workspace, static_cast<host::memory::MemoryComponent&>(component),
+                mayHoldHit);
+        };
+        find::FindTree found;
+        find::SearchProjects(*loaded.vbe, c.what, options, found);
+        options.readCode = {};
+
+        LoadedFiles after = LoadProject(folder, false, shiftJis);
+        find::FindTree expected;
+        find::SearchProjects(*after.vbe, c.what, options, expected);
+        const std::string expectedText = Dump(expected);
+        EXPECT_NE(expectedText.find("key" + after.Project().Name() + "/" + c.module + "/"),
+                  std::string::npos);
+        EXPECT_EQ(Dump(found), expectedText);
+        const text::CodePage now = after.Component(c.module).TextCodePage();
+        EXPECT_NE(now, before);
+        EXPECT_EQ(loaded.Component(c.module).TextCodePage(), now);
+    }
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -391,7 +391,10 @@ namespace {
 // The file of a module whose load kept its header alone, read again for its
 // code: false (the file as it was) when it can no longer be read, or its
 // header or the checks of the whole file no longer hold as at the load.
-bool ReadCodeAgain(const Workspace& workspace, ModuleFile& file, ParsedModule& parsed) {
+// Whether the file is written in UTF-8 is told again from the bytes read:
+// the code below the header may have gained or lost such text since.
+bool ReadCodeAgain(Workspace& workspace, MemoryComponent& component, ModuleFile& file,
+                   ParsedModule& parsed) {
     try {
         std::shared_ptr<const std::string> bytes = ReadWholeFile(file.path, workspace.LargestFile());
         if (bytes->size() < file.codeOffset || bytes->compare(0, file.codeOffset, *file.bytes) != 0) {
@@ -399,6 +402,9 @@ bool ReadCodeAgain(const Workspace& workspace, ModuleFile& file, ParsedModule& p
         }
         parsed = ParseModuleFile(file.path, bytes);
         if (parsed.codeOffset != file.codeOffset) return false;
+        const text::CodePage run = workspace.Vbe().TextCodePage();
+        const text::CodePage page = text::CodePageOfFile(*bytes, run);
+        if (page != component.TextCodePage()) component.SetTextCodePage(page);
         file.bytes = std::move(bytes);
         file.codeOnDisk = false;
         return true;
@@ -414,7 +420,7 @@ bool LoadDeferredCode(Workspace& workspace, MemoryComponent& component,
     ModuleFile* file = workspace.FileOf(component);
     if (file == nullptr || !file->codeDeferred) return true;
     ParsedModule parsed;
-    if (file->codeOnDisk && !ReadCodeAgain(workspace, *file, parsed)) return false;
+    if (file->codeOnDisk && !ReadCodeAgain(workspace, component, *file, parsed)) return false;
     std::string_view code(*file->bytes);
     code.remove_prefix(file->codeOffset);
     if (worthReading && !worthReading(code)) return false;

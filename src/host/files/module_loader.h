@@ -31,7 +31,9 @@ CodeReading ReadingFor(const Workspace& workspace);
 // codeDeferred): its lines and hidden attribute lines, as a whole load
 // would have. worthReading (when given) is asked first, with the file's
 // bytes past the header (the code lines and hidden lines, with their
-// breaks): false leaves the code unread and returns false. Returns true
+// breaks): false leaves the code unread and returns false. A file read
+// again gives the component the code page of the bytes read (it may have
+// changed since the load), before worthReading is asked. Returns true
 // when the component's code is read (or was never deferred). Touches that
 // component and its file only, so components may be read side by side.
 bool LoadDeferredCode(Workspace& workspace, memory::MemoryComponent& component,

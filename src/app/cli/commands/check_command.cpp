@@ -10,13 +10,14 @@
 
 #include <algorithm>
 #include <ostream>
-#include <unordered_map>
+#include <optional>
 
 #include "analysis/routine_parsing.h"
 #include "analysis/side_by_side.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/check_sarif.h"
 #include "app/cli/command.h"
+#include "app/cli/loaded_modules.h"
 #include "app/cli/project_target.h"
 #include "app/cli/sarif_baseline.h"
 #include "app/cli/sarif_paths.h"
@@ -206,13 +207,11 @@ public:
         // code kept to the end.
         const bool judgeAtLoad = !json && !sarif && !baseline && !context.parser.IsSet("module") &&
                                  !context.parser.IsSet("routine");
-        JudgedAtLoad judgedAtLoad;
-        auto target = !judgeAtLoad
-                          ? LoadTarget(context)
-                          : LoadTarget(context, context.arguments, true, false, {},
-                                       JudgeAtLoad(judgedAtLoad,
-                                                   context.parser.IsSet(kRoutinesOption),
-                                                   excludeReadOnly, settings));
+        KeptAtLoad<ModuleResult> judgedAtLoad(
+            JudgeAtLoad(context.parser.IsSet(kRoutinesOption), excludeReadOnly, settings));
+        auto target = !judgeAtLoad ? LoadTarget(context)
+                                   : LoadTarget(context, context.arguments, true, false, {},
+                                                judgedAtLoad.OnLoaded());
         const Selection selection = SelectTarget(context, *target);
         if (context.parser.IsSet(kSourceRootOption) && !sarif) {
             throw CliError(kExitUsage, "--source-root goes with --format sarif");
@@ -248,18 +247,15 @@ public:
             // file's read-only mark is asked for here, not on the helpers.
             const std::vector<MemoryComponent*> modules = Modules(*project, selection);
             std::vector<ModuleResult> judged(modules.size());
-            std::vector<char> judgedBefore(modules.size(), 0);
             for (size_t i = 0; i < modules.size(); ++i) {
-                if (const auto at = judgedAtLoad.find(modules[i]); at != judgedAtLoad.end()) {
-                    judged[i] = std::move(at->second);
-                    judgedBefore[i] = 1;
-                    continue;
-                }
+                if (judgedAtLoad.Find(*modules[i]) != nullptr) continue;
                 judged[i].component = modules[i];
                 judged[i].readOnly = analysis::IsReadOnly(*modules[i]);
             }
             analysis::RunSideBySide(modules.size(), [&](size_t i) {
-                if (judgedBefore[i] == 0) {
+                if (std::optional<ModuleResult> kept = judgedAtLoad.Take(*modules[i])) {
+                    judged[i] = std::move(*kept);
+                } else {
                     Judge(judged[i], selection, routineRows, excludeReadOnly, settings);
                 }
             }, [&](size_t i) {
@@ -333,23 +329,17 @@ public:
     }
 
 private:
-    using JudgedAtLoad = std::unordered_map<const MemoryComponent*, ModuleResult>;
-
-    // Judges each module of the whole projects as the load reads it, and lets
-    // its code and bytes go then, so that the next modules are read into the
-    // same memory.
-    static host::files::ModuleLoaded JudgeAtLoad(JudgedAtLoad& judged, bool routineRows,
-                                                 bool excludeReadOnly,
-                                                 const settings::SettingsRecord& settings) {
-        return [&judged, routineRows, excludeReadOnly, &settings](
-                   host::files::Workspace& workspace, MemoryComponent& component) {
-            if (component.Type() == host::vbext_ct_RelatedDocument) return;
+    // Judges each module of the whole projects as the load reads it.
+    static KeptAtLoad<ModuleResult>::Keep JudgeAtLoad(bool routineRows, bool excludeReadOnly,
+                                                      const settings::SettingsRecord& settings) {
+        return [routineRows, excludeReadOnly, &settings](
+                   MemoryComponent& component) -> std::optional<ModuleResult> {
+            if (component.Type() == host::vbext_ct_RelatedDocument) return std::nullopt;
             ModuleResult r;
             r.component = &component;
             r.readOnly = analysis::IsReadOnly(component);
             Judge(r, Selection{}, routineRows, excludeReadOnly, settings);
-            judged[&component] = std::move(r);
-            host::files::ReleaseLoadedCode(workspace, component);
+            return r;
         };
     }
 

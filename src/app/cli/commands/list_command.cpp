@@ -1,11 +1,12 @@
 // qvaddin list <target>: every project, its components and their routines.
 
 #include <ostream>
-#include <unordered_map>
+#include <optional>
 
 #include "analysis/side_by_side.h"
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
+#include "app/cli/loaded_modules.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
@@ -88,33 +89,6 @@ ComponentRoutines ReadRoutines(MemoryComponent& component, bool json) {
     return read;
 }
 
-// The routines of each module, read as the load reads the module; its code
-// and bytes are let go once read, so that the next modules are read into the
-// same memory.
-class ReadAsLoaded {
-  public:
-    explicit ReadAsLoaded(bool json) : json_(json) {}
-    ReadAsLoaded(const ReadAsLoaded&) = delete;
-    ReadAsLoaded& operator=(const ReadAsLoaded&) = delete;
-
-    host::files::ModuleLoaded OnLoaded() {
-        return [this](host::files::Workspace& workspace, MemoryComponent& component) {
-            read_[&component] = ReadRoutines(component, json_);
-            host::files::ReleaseLoadedCode(workspace, component);
-        };
-    }
-    // What was read of the component at its load; read now when it was not.
-    // Components apart may be taken side by side.
-    ComponentRoutines Take(MemoryComponent& component) {
-        const auto read = read_.find(&component);
-        return read != read_.end() ? std::move(read->second) : ReadRoutines(component, json_);
-    }
-
-  private:
-    bool json_;
-    std::unordered_map<const MemoryComponent*, ComponentRoutines> read_;
-};
-
 class ListCommand : public Command {
   public:
     std::string Name() const override { return "list"; }
@@ -127,7 +101,10 @@ class ListCommand : public Command {
         const bool json = context.format == OutputFormat::Json;
         // Each module's routines are read as it is loaded; a module to
         // select needs its code kept.
-        ReadAsLoaded read(json);
+        KeptAtLoad<ComponentRoutines> read(
+            [json](MemoryComponent& component) -> std::optional<ComponentRoutines> {
+                return ReadRoutines(component, json);
+            });
         auto target = context.parser.IsSet("module") || context.parser.IsSet("routine")
                           ? LoadTarget(context)
                           : LoadTarget(context, context.arguments, true, false, {},
@@ -156,7 +133,8 @@ class ListCommand : public Command {
             // The components' routines are read side by side and listed in order.
             std::vector<ComponentRoutines> routinesOf(listed.size());
             analysis::RunSideBySide(listed.size(), [&](size_t i) {
-                routinesOf[i] = read.Take(*listed[i]);
+                std::optional<ComponentRoutines> kept = read.Take(*listed[i]);
+                routinesOf[i] = kept ? std::move(*kept) : ReadRoutines(*listed[i], json);
             }, [&](size_t i) {
                 MemoryComponent& component = *listed[i];
                 ComponentRoutines routines = std::move(routinesOf[i]);

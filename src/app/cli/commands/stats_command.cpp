@@ -3,11 +3,12 @@
 // of one module; --group lists every project's modules in one table.
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
-#include <unordered_map>
 
 #include "app/cli/broken_modules.h"
 #include "app/cli/command.h"
+#include "app/cli/loaded_modules.h"
 #include "app/cli/project_target.h"
 #include "app/cli/target_json.h"
 #include "app/cli/vb_text.h"
@@ -136,36 +137,31 @@ private:
     StatusWindow& window_;
 };
 
-// The figures of each module, counted as the load reads it; the module's
-// code and bytes are let go once counted, so that the next modules are read
-// into the same memory.
+// The figures of each module, counted as the load reads it.
 class CountedAsLoaded {
 public:
-    explicit CountedAsLoaded(stats::RoutineCounting counting) : counting_(counting) {}
-    CountedAsLoaded(const CountedAsLoaded&) = delete;
-    CountedAsLoaded& operator=(const CountedAsLoaded&) = delete;
+    explicit CountedAsLoaded(stats::RoutineCounting counting)
+        : counting_(counting),
+          kept_([counting](MemoryComponent& component) -> std::optional<stats::ModuleFigures> {
+              host::CodeModule* code = component.CodeModule();
+              if (code == nullptr) return std::nullopt;
+              return stats::GetModuleFigures(*code, counting);
+          }) {}
 
-    host::files::ModuleLoaded OnLoaded() {
-        return [this](host::files::Workspace& workspace, MemoryComponent& component) {
-            host::CodeModule* code = component.CodeModule();
-            if (code == nullptr) return;
-            figures_[code] = stats::GetModuleFigures(*code, counting_);
-            host::files::ReleaseLoadedCode(workspace, component);
-        };
-    }
+    host::files::ModuleLoaded OnLoaded() { return kept_.OnLoaded(); }
     // A module not counted at its load still holds its code: it is counted now.
     stats::FigureSource Source() const {
         return [this](host::CodeModule& module, stats::RoutineCounting counting) {
-            const auto counted = figures_.find(&module);
-            return counted != figures_.end() && counting == counting_
-                       ? counted->second
+            const stats::ModuleFigures* counted = kept_.Find(module.Parent());
+            return counted != nullptr && counting == counting_
+                       ? *counted
                        : stats::GetModuleFigures(module, counting);
         };
     }
 
 private:
     stats::RoutineCounting counting_;
-    std::unordered_map<const host::CodeModule*, stats::ModuleFigures> figures_;
+    KeptAtLoad<stats::ModuleFigures> kept_;
 };
 
 class StatsCommand : public Command {
