@@ -2,6 +2,7 @@
 // result tree, one node a line, indented by depth, the summary first.
 
 #include <ostream>
+#include <string>
 #include <string_view>
 
 #include "app/cli/broken_modules.h"
@@ -38,7 +39,7 @@ find::FindScope ParseScope(const std::string& value) {
 
 // A code-line node's key ends in start line / start column / end line / end
 // column; the line and column lead the printed line as in a compiler message.
-std::string Position(const find::FindNode& node) {
+void AppendPosition(std::string& out, const find::FindNode& node) {
     const std::string_view key = node.key;
     // The last "/" before the given position, if any.
     const auto slashBefore = [&](size_t end) {
@@ -47,24 +48,25 @@ std::string Position(const find::FindNode& node) {
     const size_t endColumn = slashBefore(key.size());
     const size_t endLine = endColumn == std::string_view::npos ? endColumn : slashBefore(endColumn);
     const size_t column = endLine == std::string_view::npos ? endLine : slashBefore(endLine);
-    if (column == std::string_view::npos) return {};
+    if (column == std::string_view::npos) return;
     const size_t before = slashBefore(column);
     const size_t line = before == std::string_view::npos ? 0 : before + 1;
-    std::string position;
-    position.reserve(endLine - line + 3);
-    position.append(key.substr(line, column - line))
+    out.append(key.substr(line, column - line))
         .append(":")
         .append(key.substr(column + 1, endLine - column - 1))
         .append(": ");
-    return position;
 }
 
+// The tree is written whole, once: a search of many hits prints a line a
+// node.
 void PrintTree(std::ostream& out, const find::FindTree& tree) {
+    std::string text;
     tree.Walk([&](long, const find::FindNode& node, int depth) {
-        out << std::string(static_cast<size_t>(depth) * 2, ' ')
-            << (node.tag == "Code" ? Position(node) : std::string())
-            << DisplayText(node.text, node.codePage) << '\n';
+        text.append(static_cast<size_t>(depth) * 2, ' ');
+        if (node.tag == "Code") AppendPosition(text, node);
+        text.append(DisplayText(node.text, node.codePage)).push_back('\n');
     });
+    out << text;
 }
 
 JsonNode NodesJson(const find::FindTree& tree, long parent) {
