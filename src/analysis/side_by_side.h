@@ -70,11 +70,19 @@ inline void RunSideBySideWhile(size_t count, const std::function<void(size_t)>& 
         }
         finished.notify_all();
     };
+    // A helper held back by the bound waits until half the bound is free
+    // again, then works that many items in a row: it is woken once for them
+    // rather than once per item taken.
+    size_t wakeAt = kUnbounded;  // the least `taken` a waiting helper waits for
     auto worker = [&] {
         for (size_t i; !stop && (i = next++) < count;) {
             if (ahead != kUnbounded) {
                 std::unique_lock<std::mutex> guard(lock);
-                advanced.wait(guard, [&] { return stop || startable(i); });
+                const size_t resume = i + 1 - ahead + ahead / 2;
+                while (!stop && !startable(i) && taken < resume) {
+                    wakeAt = std::min(wakeAt, resume);
+                    advanced.wait(guard);
+                }
                 if (stop) return;
             }
             workItem(i);
@@ -117,11 +125,13 @@ inline void RunSideBySideWhile(size_t count, const std::function<void(size_t)>& 
                 stop = true;  // the helpers start no other item
                 throw;
             }
+            bool wake = false;
             {
                 const std::lock_guard<std::mutex> guard(lock);
-                ++taken;
+                wake = ++taken >= wakeAt;
+                if (wake) wakeAt = kUnbounded;
             }
-            if (ahead != kUnbounded) advanced.notify_all();
+            if (wake) advanced.notify_all();
         }
     };
     // The calling thread works too, taking each result that is ready in turn

@@ -109,11 +109,14 @@ namespace {
 // edited module has, until its copies are compared. The files in early were
 // rendered and staged before (their code is gone): what they left is taken
 // in their place in the order of the files, and told to staged.
+// identities, when given, holds each file's FileIdentity, taken before.
 using StageBytes = std::function<void(const ModuleFile&, const std::string&)>;
 using StagedFiles = std::map<const ModuleFile*, ModuleStaging::Staged>;
+using Identities = std::map<const ModuleFile*, std::string>;
 std::vector<FileChange> CollectChanges(
     const Workspace& workspace, const StageBytes& stage = {}, const StagedFiles* early = nullptr,
-    const std::function<void(const ModuleStaging::Staged&)>& staged = {}) {
+    const std::function<void(const ModuleStaging::Staged&)>& staged = {},
+    const Identities* identities = nullptr) {
     const auto earlyOf = [early](const ModuleFile* file) -> const ModuleStaging::Staged* {
         if (early == nullptr) return nullptr;
         const auto it = early->find(file);
@@ -123,7 +126,11 @@ std::vector<FileChange> CollectChanges(
     std::map<std::string, int> copies;
     for (const auto& file : workspace.Files()) {
         if (earlyOf(file.get()) == nullptr && !ModuleEdited(*file)) continue;
-        edited.emplace_back(file.get(), FileIdentity(file->path));
+        const auto known = identities != nullptr ? identities->find(file.get())
+                                                 : Identities::const_iterator();
+        edited.emplace_back(file.get(), identities != nullptr && known != identities->end()
+                                            ? known->second
+                                            : FileIdentity(file->path));
         ++copies[edited.back().second];
     }
     std::vector<FileChange> changes;
@@ -203,8 +210,12 @@ ModuleStaging::ModuleStaging(const Workspace& workspace) : workspace_(workspace)
         identities.emplace_back(file.get(), FileIdentity(file->path));
         ++copies[identities.back().second];
     }
-    // Each file's count kept by file: staging asks the file system no more.
-    for (const auto& [file, identity] : identities) copies_[file] = copies[identity];
+    // Each file's count and identity kept by file: staging and writing ask
+    // the file system no more.
+    for (const auto& [file, identity] : identities) {
+        copies_[file] = copies[identity];
+        identities_[file] = identity;
+    }
 }
 
 ModuleStaging::~ModuleStaging() = default;
@@ -239,9 +250,12 @@ void ModuleStaging::Write(std::vector<FileChange>& found) {
     std::optional<FileError> stageFailure;
     const StageBytes stage = StageInto(batch_, stageFailure);
     std::vector<FileChange> changes =
-        CollectChanges(workspace_, stage, &staged_, [&stageFailure](const Staged& staged) {
-            if (!stageFailure && staged.failure) stageFailure = staged.failure;
-        });
+        CollectChanges(
+            workspace_, stage, &staged_,
+            [&stageFailure](const Staged& staged) {
+                if (!stageFailure && staged.failure) stageFailure = staged.failure;
+            },
+            &identities_);
     WriteStaged(batch_, std::move(changes), found, stageFailure);
 }
 

@@ -85,6 +85,7 @@ class ModuleStaging {
     const Workspace& workspace_;
     AtomicWriteBatch batch_;
     std::map<const ModuleFile*, int> copies_;  // how many files of the workspace are this one
+    std::map<const ModuleFile*, std::string> identities_;  // FileIdentity of each
     std::map<const ModuleFile*, Staged> staged_;
 };
 
