@@ -170,6 +170,11 @@ std::string KeepAttributes(const std::string& original, int replacement) {
     if (::stat(original.c_str(), &before) != 0) {
         return "the file cannot be examined (" + Reason(errno) + ")";
     }
+    return KeepAttributes(original, before, replacement);
+}
+
+std::string KeepAttributes(const std::string& original, const struct stat& before,
+                           int replacement) {
     Attributes wanted;
     if (!ReadAttributesOf(original, wanted)) {
         return "the file's extended attributes (its access list among them) cannot be read (" +

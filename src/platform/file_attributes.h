@@ -10,6 +10,10 @@
 
 #include <string>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace qv::file {
 
 // Gives replacement (a file this process made) everything above that
@@ -22,6 +26,10 @@ std::string KeepAttributes(const std::string& original, const std::string& repla
 // The same for a replacement still open (a descriptor that may write it):
 // it is not opened again.
 std::string KeepAttributes(const std::string& original, int replacement);
+// The same with the original as the caller examined it already (stat):
+// it is not examined again.
+std::string KeepAttributes(const std::string& original, const struct stat& before,
+                           int replacement);
 #endif
 
 }  // namespace qv::file

@@ -1,11 +1,8 @@
 #include "shell/routine_run.h"
 
 #include <algorithm>
-#include <condition_variable>
-#include <exception>
 #include <functional>
 #include <mutex>
-#include <thread>
 
 #include "analysis/side_by_side.h"
 #include "platform/code_page.h"
@@ -122,84 +119,6 @@ std::vector<ModuleOutcome> PlanRun(host::VBComponents& components, StatusWindow&
     return plan;
 }
 
-// Calls work(i) for every i in [0, count) on the calling thread and, when
-// the machine has the cores, on one more, and take(i) on the calling thread
-// for i = 0, 1, ... in turn as soon as work(i) is done. No item is started
-// more than `ahead` items past the first not yet taken: what the items make
-// waits for take no longer than that (a module's new code until it is
-// staged). An exception of work(i) is thrown when i is reached in turn, one
-// of take at once; either way the other thread is joined first.
-void RunAhead(size_t count, size_t ahead, const std::function<void(size_t)>& work,
-              const std::function<void(size_t)>& take) {
-    if (std::thread::hardware_concurrency() < 2 || count < 2 * analysis::kItemsPerThread) {
-        for (size_t i = 0; i < count; ++i) {
-            work(i);
-            take(i);
-        }
-        return;
-    }
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<char> done(count, 0);
-    std::vector<std::exception_ptr> failures(count);
-    size_t next = 0;   // the first item not started
-    size_t taken = 0;  // the first item not taken
-    bool stop = false;
-    const auto startable = [&] { return next < count && next < taken + ahead; };
-    // Works item i and records it done (the lock is held on entry and exit).
-    const auto workItem = [&](std::unique_lock<std::mutex>& held, size_t i) {
-        held.unlock();
-        std::exception_ptr failure;
-        try {
-            work(i);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        held.lock();
-        failures[i] = failure;
-        done[i] = 1;
-        changed.notify_all();
-    };
-    std::thread helper([&] {
-        std::unique_lock<std::mutex> held(lock);
-        while (true) {
-            changed.wait(held, [&] { return stop || next >= count || startable(); });
-            if (stop || next >= count) return;
-            workItem(held, next++);
-        }
-    });
-    struct Joiner {
-        std::mutex& lock;
-        std::condition_variable& changed;
-        bool& stop;
-        std::thread& helper;
-        ~Joiner() {
-            {
-                const std::lock_guard<std::mutex> held(lock);
-                stop = true;
-            }
-            changed.notify_all();
-            helper.join();
-        }
-    } joiner{lock, changed, stop, helper};
-    std::unique_lock<std::mutex> held(lock);
-    while (taken < count) {
-        if (done[taken] != 0) {
-            const std::exception_ptr failure = failures[taken];
-            held.unlock();
-            if (failure) std::rethrow_exception(failure);
-            take(taken);
-            held.lock();
-            ++taken;
-            changed.notify_all();  // the helper may start the next
-        } else if (startable()) {
-            workItem(held, next++);
-        } else {
-            changed.wait(held, [&] { return done[taken] != 0; });
-        }
-    }
-}
-
 // The services a module run side by side with others is given: its
 // progress is not shown (no window or report may be told from two threads
 // at once), and its other calls go on to the program's services one thread
@@ -245,7 +164,7 @@ class SideBySideServices : public ForwardingServices {
 };
 
 // How many modules past the one that is staged next may be run: enough to
-// keep both threads busy while a module is staged, few enough that the
+// keep the threads busy while a module is staged, few enough that the
 // modules' new code waiting to be staged stays small.
 constexpr size_t kModulesAhead = 8;
 
@@ -263,8 +182,8 @@ void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project,
     SideBySideServices services(GetServices(), servicesTurn);
     std::vector<char> runs(plan.size());
     for (size_t i = 0; i < plan.size(); ++i) runs[i] = plan[i].skipped == Skip::None;
-    RunAhead(
-        plan.size(), kModulesAhead,
+    analysis::RunSideBySideWhile(
+        plan.size(),
         [&](size_t i) {
             if (runs[i] == 0) return;
             host::VBComponent& component = *plan[i].component;
@@ -276,7 +195,9 @@ void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project,
         [&](size_t i) {
             outcome.modules.push_back(std::move(plan[i]));
             if (runs[i] != 0 && done) done(outcome.modules.back());
-        });
+            return true;
+        },
+        kModulesAhead);
 }
 
 }  // namespace

@@ -31,16 +31,7 @@ std::vector<DroppedAttribute> DroppedOf(const std::vector<host::files::FileChang
 std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& changes) {
     std::vector<FileDiff> diffs;
     for (const auto& change : changes) {
-        const std::string& path = change.file->path;
-        // "C:\x" and "\\server\x" are as absolute on Windows as "/x" is
-        // everywhere: only a relative path takes git's "a/" and "b/".
-        const std::filesystem::path native = file::NativePath(path);
-        const bool relative = !path.empty() && !native.has_root_name() &&
-                              !native.has_root_directory();
-        diffs.push_back({path,
-                         host::files::UnifiedDiff(*change.file->bytes, change.newBytes,
-                                                  host::files::DiffLabel(relative ? "a/" : "", path),
-                                                  host::files::DiffLabel(relative ? "b/" : "", path)),
+        diffs.push_back({change.file->path, DiffOf(*change.file, change.newBytes),
                          PageOf(*change.file)});
     }
     return diffs;
@@ -122,6 +113,21 @@ SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwri
                 throw;
             }
             result.dropped = DroppedOf(changes);
+        } else if (mode == Mode::Preview && staging != nullptr) {
+            std::vector<std::string> texts;
+            try {
+                staging->Diffs(changes, texts);
+            } catch (const host::files::FileError&) {
+                // A refusal still tells the dropped lines of the changes
+                // found (none when they could not all be found).
+                result.dropped = DroppedOf(changes);
+                throw;
+            }
+            result.dropped = DroppedOf(changes);
+            for (size_t i = 0; i < changes.size(); ++i) {
+                result.diffs.push_back(
+                    {changes[i].file->path, std::move(texts[i]), PageOf(*changes[i].file)});
+            }
         } else {
             changes = host::files::PendingChanges(target.Files());
             result.dropped = DroppedOf(changes);
@@ -164,6 +170,21 @@ SaveResult SaveChangesOnce(LoadedTarget& target, host::files::ModuleStaging& sta
 
 SaveResult PreviewChanges(LoadedTarget& target) {
     return Save(target, Mode::Preview);
+}
+
+SaveResult PreviewChanges(LoadedTarget& target, host::files::ModuleStaging& staging) {
+    return Save(target, Mode::Preview, {}, &staging);
+}
+
+std::string DiffOf(const host::files::ModuleFile& file, const std::string& newBytes) {
+    const std::string& path = file.path;
+    // "C:\x" and "\\server\x" are as absolute on Windows as "/x" is
+    // everywhere: only a relative path takes git's "a/" and "b/".
+    const std::filesystem::path native = file::NativePath(path);
+    const bool relative = !path.empty() && !native.has_root_name() && !native.has_root_directory();
+    return host::files::UnifiedDiff(*file.bytes, newBytes,
+                                    host::files::DiffLabel(relative ? "a/" : "", path),
+                                    host::files::DiffLabel(relative ? "b/" : "", path));
 }
 
 }  // namespace qv::workspace

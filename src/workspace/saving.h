@@ -64,4 +64,12 @@ SaveResult SaveChangesOnce(LoadedTarget& target, host::files::ModuleStaging& sta
 // b/ in front of relative paths, in the order of the paths.
 SaveResult PreviewChanges(LoadedTarget& target);
 
+// PreviewChanges for a command-line run that staged each module with
+// DiffOf as soon as it was done with it (and let its code go): the same
+// diffs and refusals, without the whole target's new text held at once.
+SaveResult PreviewChanges(LoadedTarget& target, host::files::ModuleStaging& staging);
+
+// The diff PreviewChanges shows for a file whose new bytes are newBytes.
+std::string DiffOf(const host::files::ModuleFile& file, const std::string& newBytes);
+
 }  // namespace qv::workspace

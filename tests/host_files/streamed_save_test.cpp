@@ -238,5 +238,80 @@ TEST(StreamedSave, ModuleSharedByTwoProjectsOfAGroup) {
     }
 }
 
+
+// A dry run's staging: each module's diff made as it is staged gives what
+// diffing every change at the end gives, with the same refusals first, and
+// writes nothing.
+std::string Shown(const host::files::ModuleFile& file, const std::string& bytes) {
+    return file.path + ":\n" + bytes;
+}
+
+// The diffs of every change, or the refusal; staged: through a staging.
+std::string Previewed(LoadedFiles& loaded, bool staged) {
+    std::string shown;
+    try {
+        if (staged) {
+            ModuleStaging staging(*loaded.workspace, Shown);
+            StageAll(loaded, staging);
+            std::vector<FileChange> changes;
+            std::vector<std::string> diffs;
+            staging.Diffs(changes, diffs);
+            EXPECT_EQ(diffs.size(), changes.size());
+            for (const std::string& diff : diffs) shown += diff;
+        } else {
+            const std::vector<FileChange> changes = PendingChanges(*loaded.workspace);
+            host::files::RefuseUnwritable(changes);
+            for (const FileChange& change : changes) shown += Shown(*change.file, change.newBytes);
+        }
+    } catch (const FileError& e) {
+        return std::string("refused: ") + e.what();
+    }
+    return shown;
+}
+
+TEST(StreamedSave, StagedPreviewShowsWhatTheBatchPreviewShows) {
+    TempFolder folder;
+    const std::string group = WriteGroupSharingAModule(folder);
+    const auto before = Snapshot(folder);
+    // The module both projects share is diffed at the end, the others as
+    // they are staged.
+    const auto edit = [](LoadedFiles& loaded) {
+        loaded.Code("util", 1).InsertLines(2, "    Beep");
+        loaded.Code("util", 2).InsertLines(2, "    Beep");
+    };
+    LoadedFiles batch = Load({group});
+    LoadedFiles staged = Load({group});
+    edit(batch);
+    edit(staged);
+    const std::string expected = Previewed(batch, false);
+    EXPECT_NE(expected.find("    Beep"), std::string::npos);
+    EXPECT_EQ(Previewed(staged, true), expected);
+    EXPECT_EQ(Snapshot(folder), before) << "a preview writes nothing";
+
+    TempFolder loose;
+    WriteModules(loose, 6);
+    LoadedFiles a = LoadModules(loose, 6);
+    LoadedFiles b = LoadModules(loose, 6);
+    EditEven(a, 6);
+    EditEven(b, 6);
+    EXPECT_EQ(Previewed(b, true), Previewed(a, false));
+    for (const auto& file : b.workspace->Files()) EXPECT_EQ(file->component->Code(), nullptr);
+    // A read-only module is refused before a file another program changed,
+    // even when that file comes first.
+    loose.Write("m0.bas", Module("m0", 7));
+    ::chmod(loose.File("m4.bas").c_str(), 0444);
+    LoadedFiles c = LoadModules(loose, 6);
+    LoadedFiles d = LoadModules(loose, 6);
+    EditEven(c, 6);
+    EditEven(d, 6);
+    loose.Write("m0.bas", Module("m0", 8));
+    const std::string refusal = Previewed(c, false);
+    EXPECT_NE(refusal.find("refused: "), std::string::npos);
+    EXPECT_NE(refusal.find("read-only"), std::string::npos);
+    EXPECT_EQ(Previewed(d, true), refusal);
+    ::chmod(loose.File("m4.bas").c_str(), 0644);
+    EXPECT_EQ(Files(loose).size(), 6u) << "no temporary file";
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -237,9 +237,10 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
         }
     }
     const workspace::SaveResult saved =
-        context.dryRun      ? workspace::PreviewChanges(target)
-        : staging != nullptr ? workspace::SaveChangesOnce(target, *staging)
-                             : workspace::SaveChangesOnce(target);
+        staging != nullptr ? (context.dryRun ? workspace::PreviewChanges(target, *staging)
+                                             : workspace::SaveChangesOnce(target, *staging))
+        : context.dryRun   ? workspace::PreviewChanges(target)
+                           : workspace::SaveChangesOnce(target);
     for (const workspace::DroppedAttribute& dropped : saved.dropped) {
         context.err << "qvaddin: warning: " << DisplayMessage(dropped.path, run)
                     << ": the attribute line \"" << DisplayText(dropped.line, dropped.codePage)
@@ -260,7 +261,10 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
 
 std::unique_ptr<host::files::ModuleStaging> StageModules(const CommandContext& context,
                                                          LoadedTarget& target) {
-    if (context.dryRun) return nullptr;
+    // A dry run stages each module's diff, a run that writes its new text.
+    if (context.dryRun) {
+        return std::make_unique<host::files::ModuleStaging>(target.Files(), workspace::DiffOf);
+    }
     return std::make_unique<host::files::ModuleStaging>(target.Files());
 }
 

@@ -79,12 +79,11 @@ int SaveChanges(CommandContext& context, LoadedTarget& target,
                 std::vector<std::string>* written = nullptr,
                 host::files::ModuleStaging* staging = nullptr);
 
-// A project run that writes (not --dry-run, whose diff needs every module's
-// text at its end) stages each module as soon as its run ends: its new text
-// goes to its temporary file and its code is let go, so that the run holds
-// one module's new text at a time, not the whole project's. Null on
-// --dry-run. The temporary files go with the object unless SaveChanges
-// writes them.
+// A project run stages each module as soon as its run ends: its new text
+// goes to its temporary file (on --dry-run: its diff is made) and its code
+// is let go, so that the run holds one module's new text at a time, not the
+// whole project's. The temporary files go with the object unless
+// SaveChanges writes them.
 std::unique_ptr<host::files::ModuleStaging> StageModules(const CommandContext& context,
                                                          LoadedTarget& target);
 // For shell::CommandContext::onModuleDone: stages each module done into

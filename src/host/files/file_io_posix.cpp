@@ -86,11 +86,36 @@ AtomicWriteBatch::~AtomicWriteBatch() {
     }
 }
 
+namespace {
+
+// The file a path stands for (a symbolic link followed, as RealTarget), and
+// what it is, from one look at the path where it is no link: whether it is
+// there (stat succeeded) and its facts.
+struct Examined {
+    std::string target;
+    struct stat info {};
+    bool there = false;
+};
+
+Examined Examine(const std::string& path) {
+    Examined seen;
+    seen.target = path;
+    seen.there = ::lstat(path.c_str(), &seen.info) == 0;
+    if (seen.there && S_ISLNK(seen.info.st_mode)) {
+        seen.target = RealTarget(path);
+        seen.there = ::stat(seen.target.c_str(), &seen.info) == 0;
+    }
+    return seen;
+}
+
+}  // namespace
+
 void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes,
                              std::shared_ptr<const std::string> read) {
-    const std::string target = RealTarget(path);
-    if (const std::string problem = HardLinkProblem(target); !problem.empty()) {
-        throw FileError(path, 0, problem);
+    const Examined seen = Examine(path);
+    const std::string& target = seen.target;
+    if (seen.there && S_ISREG(seen.info.st_mode) && seen.info.st_nlink > 1) {
+        throw FileError(path, 0, HardLinkText(seen.info.st_nlink));
     }
     std::string temp = TempFileTemplate(target);
     int made = -1;
@@ -113,16 +138,13 @@ void AtomicWriteBatch::Stage(const std::string& path, std::string_view bytes,
             what + " (" + Reason(error) + "); nothing was changed; check the disk and the folder");
     };
     if (!WriteAll(fd.Get(), bytes)) fail("writing failed", errno);
-    struct stat original {};
-    const bool replaces = ::stat(target.c_str(), &original) == 0;
-    if (!replaces) ::fchmod(fd.Get(), 0644);
-    if (replaces) {
+    if (!seen.there) ::fchmod(fd.Get(), 0644);
+    if (seen.there) {
         // The new file keeps the owner, group, mode, access list and
         // extended attributes of the one it replaces, or nothing is written
         // (given through the descriptor still open: it is not opened again).
-        if (const std::string problem = file::KeepAttributes(target, fd.Get()); !problem.empty()) {
-            throw FileError(path, 0, problem + "; nothing was written");
-        }
+        const std::string problem = file::KeepAttributes(target, seen.info, fd.Get());
+        if (!problem.empty()) throw FileError(path, 0, problem + "; nothing was written");
     }
     if (::close(fd.Release()) != 0) fail("closing failed", errno);
     Step(WriteStep::Staged, path);

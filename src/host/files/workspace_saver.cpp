@@ -13,6 +13,7 @@
 #include "host/files/module_file.h"
 #include "host/files/module_writer.h"
 #include "host/files/temp_files.h"
+#include "host/files/text_lines.h"
 #include "platform/code_page.h"
 #include "platform/native_path.h"
 #include "platform/regular_file.h"
@@ -74,6 +75,9 @@ void RefuseUnreadable(const ModuleFile& file, const std::string& bytes) {
                         "this line would hold a NUL byte, which no module file may hold, so "
                         "nothing was written");
     }
+    // One pass tells whether any line is too long; only then are the lines
+    // split to name it.
+    if (!AnyLineLongerThan(bytes, kLongestLine)) return;
     const std::vector<std::string_view> lines = SplitFileLines(bytes).lines;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].size() > kLongestLine) {
@@ -109,11 +113,14 @@ namespace {
 // edited module has, until its copies are compared. The files in early were
 // rendered and staged before (their code is gone): what they left is taken
 // in their place in the order of the files, and told to staged.
+// identities, when given, holds each file's FileIdentity, taken before.
 using StageBytes = std::function<void(const ModuleFile&, const std::string&)>;
 using StagedFiles = std::map<const ModuleFile*, ModuleStaging::Staged>;
+using Identities = std::map<const ModuleFile*, std::string>;
 std::vector<FileChange> CollectChanges(
     const Workspace& workspace, const StageBytes& stage = {}, const StagedFiles* early = nullptr,
-    const std::function<void(const ModuleStaging::Staged&)>& staged = {}) {
+    const std::function<void(const ModuleStaging::Staged&)>& staged = {},
+    const Identities* identities = nullptr) {
     const auto earlyOf = [early](const ModuleFile* file) -> const ModuleStaging::Staged* {
         if (early == nullptr) return nullptr;
         const auto it = early->find(file);
@@ -123,7 +130,11 @@ std::vector<FileChange> CollectChanges(
     std::map<std::string, int> copies;
     for (const auto& file : workspace.Files()) {
         if (earlyOf(file.get()) == nullptr && !ModuleEdited(*file)) continue;
-        edited.emplace_back(file.get(), FileIdentity(file->path));
+        const auto known = identities != nullptr ? identities->find(file.get())
+                                                 : Identities::const_iterator();
+        edited.emplace_back(file.get(), identities != nullptr && known != identities->end()
+                                            ? known->second
+                                            : FileIdentity(file->path));
         ++copies[edited.back().second];
     }
     std::vector<FileChange> changes;
@@ -196,15 +207,20 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& fo
     WriteStaged(batch, std::move(changes), found, stageFailure);
 }
 
-ModuleStaging::ModuleStaging(const Workspace& workspace) : workspace_(workspace) {
+ModuleStaging::ModuleStaging(const Workspace& workspace, Preview preview)
+    : workspace_(workspace), preview_(std::move(preview)) {
     std::map<std::string, int> copies;
     std::vector<std::pair<const ModuleFile*, std::string>> identities;
     for (const auto& file : workspace.Files()) {
         identities.emplace_back(file.get(), FileIdentity(file->path));
         ++copies[identities.back().second];
     }
-    // Each file's count kept by file: staging asks the file system no more.
-    for (const auto& [file, identity] : identities) copies_[file] = copies[identity];
+    // Each file's count and identity kept by file: staging and writing ask
+    // the file system no more.
+    for (const auto& [file, identity] : identities) {
+        copies_[file] = copies[identity];
+        identities_[file] = identity;
+    }
 }
 
 ModuleStaging::~ModuleStaging() = default;
@@ -225,10 +241,14 @@ bool ModuleStaging::Stage(const ModuleFile& file) {
         staged.unreadable = e;
         return true;
     }
-    try {
-        batch_.Stage(file.path, rendered.bytes, file.bytes);
-    } catch (const FileError& e) {
-        staged.failure = e;
+    if (preview_) {
+        staged.diff = preview_(file, rendered.bytes);
+    } else {
+        try {
+            batch_.Stage(file.path, rendered.bytes, file.bytes);
+        } catch (const FileError& e) {
+            staged.failure = e;
+        }
     }
     staged.readOnly = AnyFileReadOnly(*file.component);
     staged.dropped = std::move(rendered.dropped);
@@ -239,10 +259,33 @@ void ModuleStaging::Write(std::vector<FileChange>& found) {
     std::optional<FileError> stageFailure;
     const StageBytes stage = StageInto(batch_, stageFailure);
     std::vector<FileChange> changes =
-        CollectChanges(workspace_, stage, &staged_, [&stageFailure](const Staged& staged) {
-            if (!stageFailure && staged.failure) stageFailure = staged.failure;
-        });
+        CollectChanges(
+            workspace_, stage, &staged_,
+            [&stageFailure](const Staged& staged) {
+                if (!stageFailure && staged.failure) stageFailure = staged.failure;
+            },
+            &identities_);
     WriteStaged(batch_, std::move(changes), found, stageFailure);
+}
+
+void ModuleStaging::Diffs(std::vector<FileChange>& found, std::vector<std::string>& diffs) {
+    // The files left for now (those several projects share) are diffed as
+    // they are found; the others were when they were staged.
+    std::map<const ModuleFile*, std::string> late;
+    const StageBytes diff = [this, &late](const ModuleFile& file, const std::string& bytes) {
+        late[&file] = preview_(file, bytes);
+    };
+    std::vector<FileChange> changes = CollectChanges(workspace_, diff, &staged_, {}, &identities_);
+    for (FileChange& change : changes) std::string().swap(change.newBytes);
+    found = std::move(changes);
+    RefuseUnwritable(found);
+    diffs.clear();
+    diffs.reserve(found.size());
+    for (const FileChange& change : found) {
+        const auto early = staged_.find(change.file);
+        std::string& text = early != staged_.end() ? early->second.diff : late[change.file];
+        diffs.push_back(std::move(text));
+    }
 }
 
 void RefuseUnwritable(const std::vector<FileChange>& changes) {

@@ -2,6 +2,7 @@
 // Writing a workspace back: only the module files whose bytes would change,
 // each atomically; a read-only file is never written.
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -57,9 +58,15 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& ch
 // writes the batch as WritePendingChanges would, with the same refusals
 // in the same order (the order of the workspace's files). Nothing is
 // written without Write: the temporary files go with the object.
+//
+// A staging made with a preview (a dry run's) writes nothing: each module's
+// diff is made in place of its temporary file, and Preview gives the diffs.
 class ModuleStaging {
   public:
-    explicit ModuleStaging(const Workspace& workspace);
+    // The diff of a file's change, for a staging that writes nothing.
+    using Preview = std::function<std::string(const ModuleFile& file, const std::string& newBytes)>;
+
+    explicit ModuleStaging(const Workspace& workspace, Preview preview = {});
     ~ModuleStaging();
     ModuleStaging(const ModuleStaging&) = delete;
     ModuleStaging& operator=(const ModuleStaging&) = delete;
@@ -71,6 +78,10 @@ class ModuleStaging {
     bool Stage(const ModuleFile& file);
     // The files staged and every other edited one, as WritePendingChanges.
     void Write(std::vector<FileChange>& changes);
+    // For a staging made with a preview: the changes (as Write finds them)
+    // and their diffs in the same order, after the refusals of
+    // RefuseUnwritable; nothing is written.
+    void Diffs(std::vector<FileChange>& changes, std::vector<std::string>& diffs);
 
     // What a staged file left for Write.
     struct Staged {
@@ -79,12 +90,15 @@ class ModuleStaging {
         std::optional<FileError> failure;     // staging failed
         bool readOnly = false;
         std::vector<std::string> dropped;
+        std::string diff;  // a preview's
     };
 
   private:
     const Workspace& workspace_;
+    Preview preview_;
     AtomicWriteBatch batch_;
     std::map<const ModuleFile*, int> copies_;  // how many files of the workspace are this one
+    std::map<const ModuleFile*, std::string> identities_;  // FileIdentity of each
     std::map<const ModuleFile*, Staged> staged_;
 };
 
