@@ -154,7 +154,8 @@ namespace {
 
 // A replacement that puts lines in before the line (1-based, of the file)
 // and deletes nothing, as JsonText writes an object: its keys sorted.
-void AppendInsertion(std::string& out, long line, std::string_view text, const Encoding& encoding) {
+void AppendInsertion(std::string& out, long line, const InsertedLines& lines,
+                     const Encoding& encoding) {
     char digits[24];
     const std::string_view number(digits, static_cast<size_t>(
         std::to_chars(std::begin(digits), std::end(digits), line).ptr - digits));
@@ -163,7 +164,13 @@ void AppendInsertion(std::string& out, long line, std::string_view text, const E
     out += R"(,"startColumn":1,"startLine":)";
     out += number;
     out += R"(},"insertedContent":{"text":)";
-    AppendJsonText(out, text, encoding.page);
+    if (lines.json) {
+        out += '"';
+        out += lines.text;
+        out += '"';
+    } else {
+        AppendJsonText(out, lines.text, encoding.page);
+    }
     out += "}}";
 }
 
@@ -176,7 +183,7 @@ void AppendSarifReplacements(std::string& out, const FileChange& change) {
         for (const InsertedLines& lines : change.insertions) {
             if (!first) out += ',';
             first = false;
-            AppendInsertion(out, change.firstLine + lines.at, lines.text, encoding);
+            AppendInsertion(out, change.firstLine + lines.at, lines, encoding);
         }
         return;
     }
