@@ -755,28 +755,6 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
 
 namespace {
 
-// Bytes that a JSON string holds as they are, as AppendJsonString writes it.
-bool PlainInJson(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u >= 0x20 && u < 0x80 && c != '"' && c != '\\';
-    });
-}
-
-// ASCII text as a JSON string holds it, without the quotes, appended to
-// out (each byte stands for itself there, so pieces escaped apart join to
-// the whole escaped).
-void AppendJsonBody(std::string& out, std::string_view ascii) {
-    if (PlainInJson(ascii)) {
-        out.append(ascii);
-        return;
-    }
-    const size_t mark = out.size();
-    AppendJsonString(out, ascii);
-    out.erase(mark, 1);
-    out.pop_back();
-}
-
 // The escaped pieces of lines (each followed by ending) between the places
 // where an emptied literal's contents go, as AppendFilled fills them: the
 // k-th empty pair of quotes of the lines takes the k-th contents. None when

@@ -399,6 +399,28 @@ void SarifLog::Finish() {
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
+// The message of a result as a JSON string: a finding's words, in ASCII,
+// escaped once for the results that follow with the same words.
+void SarifLog::AppendMessage(std::string& out, std::string_view routine,
+                             std::string_view finding) {
+    if (!text::IsAscii(routine) || !text::IsAscii(finding)) {
+        std::string message("Routine ");
+        message.append(routine).append(": ").append(finding);
+        AppendJsonString(out, message);
+        return;
+    }
+    if (finding != lastFinding_) {
+        lastFinding_.assign(finding);
+        escapedFinding_.clear();
+        AppendJsonBody(escapedFinding_, finding);
+    }
+    out += "\"Routine ";
+    AppendJsonBody(out, routine);
+    out += ": ";
+    out += escapedFinding_;
+    out += '"';
+}
+
 // Written as text: a large project has tens of thousands of results, and
 // building each as a JSON object costs more than working out its fix.
 void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
@@ -414,7 +436,9 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     // As SarifMessage gives it; its room kept from result to result.
     std::string& message = message_;
     message.clear();
-    message.append("Routine ").append(routine).append(": ").append(r.finding.message);
+    if (baseline_ != nullptr) {
+        message.append("Routine ").append(routine).append(": ").append(r.finding.message);
+    }
     const std::string_view ruleId = r.finding.rule->id;
     const std::string fingerprint = RoutineFingerprintUtf8(r.project, module, routine, ruleId);
     std::string& out = text_;  // its room kept from result to result
@@ -426,7 +450,7 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     out += R"(,"level":)";
     AppendJsonString(out, level);
     out += R"(,"message":{"text":)";
-    AppendJsonString(out, message);
+    AppendMessage(out, routine, r.finding.message);
     out += R"(},"partialFingerprints":{")";
     out += kRoutineFingerprint;
     out += R"(":)";

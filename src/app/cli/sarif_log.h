@@ -102,6 +102,9 @@ class SarifLog {
     size_t writtenBytes_ = 0;  // to the spill file
     std::string text_;  // the result being written
     std::string message_, qualified_;  // its message and qualified name
+    // The words of the last finding (ASCII) and the same escaped.
+    std::string lastFinding_, escapedFinding_;
+    void AppendMessage(std::string& out, std::string_view routine, std::string_view finding);
     bool anyResult_ = false;
     JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
