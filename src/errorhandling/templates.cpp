@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <forward_list>
 #include <optional>
 #include <string>
@@ -117,17 +118,25 @@ SlotValues ValuesOf(const SlotCounts& counts, TemplateRoutine& routine) {
     return values;
 }
 
+// The bytes below 64 that a value must not hold, as bits of a mask (a
+// value is checked a byte at a time: values are short).
+constexpr std::uint64_t RefusedBytes(std::string_view bytes) {
+    std::uint64_t mask = 0;
+    for (const char c : bytes) mask |= std::uint64_t{1} << static_cast<unsigned char>(c);
+    return mask;
+}
+
 // The size of a block of `size` bytes once its placeholders are replaced;
 // none when a value holds one of the refused bytes or the block grows
 // larger than a block may be (refused as replacing one after another
 // refuses).
 std::optional<size_t> SizeFilled(size_t size, const SlotCounts& counts, const SlotValues& values,
-                                 std::string_view refused) {
+                                 std::uint64_t refused) {
     for (int k = 0; k < kSlots; ++k) {
         if (counts[k] == 0) continue;
-        // A byte at a time: the values are short, the refused bytes few.
         if (std::any_of(values[k].begin(), values[k].end(), [&](char c) {
-                return std::any_of(refused.begin(), refused.end(), [c](char r) { return c == r; });
+                const auto u = static_cast<unsigned char>(c);
+                return u < 64 && ((refused >> u) & 1) != 0;
             })) {
             return std::nullopt;
         }
@@ -153,7 +162,7 @@ std::optional<std::string> SubstitutedAtOnce(const std::string& s, TemplateRouti
         ++at;
     }
     const SlotValues values = ValuesOf(counts, routine);
-    const std::optional<size_t> size = SizeFilled(s.size(), counts, values, "%");
+    const std::optional<size_t> size = SizeFilled(s.size(), counts, values, RefusedBytes("%"));
     if (!size) return std::nullopt;
     std::string out;
     out.reserve(*size);
@@ -228,7 +237,7 @@ class ParsedBlock {
         if (!usable_) return std::nullopt;
         if (fixed_) return *fixed_;  // a block without placeholders
         const SlotValues values = ValuesOf(counts_, routine);
-        const std::optional<size_t> size = SizeFilled(block_.size(), counts_, values, "%\r\n");
+        const std::optional<size_t> size = SizeFilled(block_.size(), counts_, values, RefusedBytes("%\r\n"));
         if (!size) return std::nullopt;
         std::string out;
         out.reserve(*size);

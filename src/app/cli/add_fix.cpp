@@ -753,15 +753,12 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     return block;
 }
 
-namespace {
-
-// The escaped pieces of lines (each followed by ending) between the places
-// where an emptied literal's contents go, as AppendFilled fills them: the
-// k-th empty pair of quotes of the lines takes the k-th contents. None when
-// a line is not ASCII.
-std::optional<std::vector<std::string>> EscapedPieces(const std::vector<std::string>& lines,
-                                                      std::string_view ending) {
-    std::vector<std::string> pieces(1);
+std::optional<EscapedFill> EscapedFill::Of(const std::vector<std::string>& lines,
+                                           std::string_view ending) {
+    EscapedFill fill;
+    std::vector<std::string>& pieces = fill.pieces_;
+    pieces.emplace_back();
+    if (!text::IsAscii(ending)) return std::nullopt;
     for (const std::string& text : lines) {
         if (!text::IsAscii(text)) return std::nullopt;
         const std::string_view line = text;
@@ -781,10 +778,16 @@ std::optional<std::vector<std::string>> EscapedPieces(const std::vector<std::str
         AppendJsonBody(pieces.back(), line.substr(from));
         AppendJsonBody(pieces.back(), ending);
     }
-    return pieces;
+    return fill;
 }
 
-}  // namespace
+void EscapedFill::AppendTo(std::string& out, const std::vector<std::string>& contents) const {
+    out.append(pieces_.front());
+    for (size_t k = 1; k < pieces_.size(); ++k) {
+        if (k - 1 < contents.size()) AppendJsonBody(out, contents[k - 1]);
+        out.append(pieces_[k]);
+    }
+}
 
 ModuleFixes::ReceivedBlocks::Shape& ModuleFixes::ReceivedBlocks::ShapeOf(
     const host::memory::MemoryCodeModule& code, const errorhandling::ShapedBlock& given,
@@ -830,17 +833,13 @@ bool ModuleFixes::ReceivedBlocks::Escaped(const host::memory::MemoryCodeModule& 
     Shape& shape = ShapeOf(code, given, breakFirst);
     if (!shape.setApart) return false;
     if (!shape.escapedRead || shape.escapedEnding != ending) {
-        std::optional<std::vector<std::string>> pieces = EscapedPieces(shape.lines, ending);
-        shape.escaped = pieces ? std::move(*pieces) : std::vector<std::string>();
+        shape.escaped = EscapedFill::Of(shape.lines, ending);
         shape.escapedEnding = ending;
         shape.escapedRead = true;
     }
-    if (shape.escaped.empty()) return false;
-    out.json.assign(shape.escaped.front());
-    for (size_t k = 1; k < shape.escaped.size(); ++k) {
-        if (k - 1 < given.contents.size()) AppendJsonBody(out.json, given.contents[k - 1]);
-        out.json.append(shape.escaped[k]);
-    }
+    if (!shape.escaped) return false;
+    out.json.clear();
+    shape.escaped->AppendTo(out.json, given.contents);
     out.empty = shape.lines.empty();
     out.firstEmpty = !out.empty && shape.lines.front().empty();
     return true;

@@ -81,6 +81,24 @@ struct EscapedBlock {
     bool firstEmpty = false;  // the first line is empty
 };
 
+// Lines with emptied literals, filled as tidy::AppendFilled fills them (the
+// k-th empty pair of quotes of the lines takes the k-th contents), each
+// followed by an ending, as a JSON string holds that text (without its
+// quotes): the lines are escaped once, in the pieces between the places
+// where contents go, and each filling escapes only its contents.
+class EscapedFill {
+  public:
+    // None when a line is not ASCII (its escape could then depend on the
+    // bytes around it).
+    static std::optional<EscapedFill> Of(const std::vector<std::string>& lines,
+                                         std::string_view ending);
+    // contents: ASCII.
+    void AppendTo(std::string& out, const std::vector<std::string>& contents) const;
+
+  private:
+    std::vector<std::string> pieces_;  // one more than the places
+};
+
 // InsertedRuns of blocks given so: the same runs, their texts escaped
 // (json set).
 std::optional<std::vector<InsertedLines>> EscapedRuns(std::string_view before, size_t topAt,
@@ -192,7 +210,7 @@ class ModuleFixes {
             // line is not ASCII.
             std::string escapedEnding;
             bool escapedRead = false;
-            std::vector<std::string> escaped;
+            std::optional<EscapedFill> escaped;
         };
         // The shape received from breakFirst and given.shape, looked up.
         Shape& ShapeOf(const host::memory::MemoryCodeModule& code,
