@@ -87,13 +87,31 @@ class EditedLines : public host::CodeModuleObserver {
 // its name whose start is nearest above the line, which is its own (no other
 // starts within it), as long as no Sub, Function or Declare has its name
 // (the finder would take that first). Else it is read as the command reads
-// it.
+// it. known: the copy the caller looks for and the line its block starts
+// at; the routine at the cursor that starts there is that copy (no two
+// start at one line), which is then not worked out from its name.
+struct KnownCopy {
+    long copy = 0;
+    long start = 0;
+};
 std::optional<analysis::RoutineEntry> RoutineAtCursor(MemoryCodeModule& code, int kind,
-                                                      long cursor) {
-    int at = 0;
-    std::string name = code.ProcOfLine(cursor, at);
+                                                      long cursor,
+                                                      const KnownCopy* known = nullptr) {
+    // As code.ProcOfLine finds it, with the routine's place in the index.
+    const auto& index = code.Index();
+    const long found = index.ProcOfLine(cursor, code.CountOfLines());
+    int at = host::vbext_pk_Proc;
+    std::string name;
+    if (found >= 0) {
+        const host::memory::ProcInfo& proc = index.At(static_cast<size_t>(found));
+        name = proc.name;
+        at = proc.kind;
+    }
     if (!name.empty() && at == kind) {
-        const long copy = code.ProcCopyOfLine(cursor);
+        const long copy =
+            known != nullptr && index.StartLine(static_cast<size_t>(found)) == known->start
+                ? known->copy
+                : code.ProcCopyOfLine(cursor);
         const auto& members = static_cast<const host::memory::MemoryMembers&>(code.Members());
         if (kind == host::vbext_pk_Proc ||
             (copy == 0 && members.FindDeclare(name) == nullptr &&
@@ -436,7 +454,9 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
     if (*readOnly_) return std::optional<FileChange>();
-    const std::optional<analysis::RoutineEntry> entry = RoutineAtCursor(code, kind, cursor);
+    const KnownCopy known{.copy = copy, .start = region.first};
+    const std::optional<analysis::RoutineEntry> entry =
+        RoutineAtCursor(code, kind, cursor, &known);
     if (!entry || entry->name != routine || entry->kind != kind || entry->copy != copy) {
         return std::nullopt;
     }
