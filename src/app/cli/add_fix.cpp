@@ -307,15 +307,14 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
 
 // Whether the module renders lines first .. last as the bytes of the file
 // from the first's start to byte to, known without rendering them: the file
-// renders as it was read, the module holds no hidden attribute lines, no
-// break comes before the first line, and each line is the file's text,
-// followed by its break and then the next line.
+// renders as it was read, no break comes before the first line, and each
+// line is the file's text, followed by its break and then the next line.
+// Hidden attribute lines elsewhere in the module do not matter: the whole
+// file renders as read, so an attribute line rendered among these lines
+// would stand among them in the file, and they would not follow each other.
 bool ModuleFixes::RendersAsRead(const host::memory::MemoryCodeModule& code, long first,
                                 long last, size_t to) const {
     if (lines_ == nullptr || (first == 1 && !file_->headerEndsWithBreak)) return false;
-    for (const auto& [key, member] : code.AllHiddenAttributes()) {
-        if (!member.second.empty()) return false;
-    }
     const std::string_view bytes = *file_->bytes;
     const long n = code.CountOfLines();
     for (long i = first; i <= last; ++i) {
