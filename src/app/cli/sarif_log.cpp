@@ -440,7 +440,9 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
         message.append("Routine ").append(routine).append(": ").append(r.finding.message);
     }
     const std::string_view ruleId = r.finding.rule->id;
-    const std::string fingerprint = RoutineFingerprintUtf8(r.project, module, routine, ruleId);
+    std::string& fingerprint = fingerprint_;  // its room kept from result to result
+    fingerprint.clear();
+    AppendRoutineFingerprintUtf8(fingerprint, r.project, module, routine, ruleId);
     std::string& out = text_;  // its room kept from result to result
     out.clear();
     out += R"({"ruleId":)";
