@@ -726,21 +726,7 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     // holds a tab or a break (the two split into the same lines, with their
     // quotes at the same places); the shape's answer is kept with it.
     const Shape* shape = sameShape ? shapeOf_[slot] : nullptr;
-    if (shape == nullptr) {
-        auto it = blocks_.find(shape_);
-        if (it == blocks_.end()) {
-            if (blocks_.size() >= kKeptBlocks) {
-                blocks_.clear();
-                shapeOf_[0] = shapeOf_[1] = nullptr;
-                lastShapeOf_[0] = lastShapeOf_[1] = nullptr;
-            }
-            Shape received;
-            received.setApart = LiteralsSetApart(shape_);
-            if (received.setApart) Receive(code, shape_, received.lines);
-            it = blocks_.emplace(shape_, std::move(received)).first;
-        }
-        shape = &it->second;
-    }
+    if (shape == nullptr) shape = &KeptShape(code);
     const bool plainContents =
         std::none_of(contents_.begin(), contents_.end(), [](std::string_view content) {
             return std::any_of(content.begin(), content.end(),
@@ -819,6 +805,14 @@ ModuleFixes::ReceivedBlocks::Shape& ModuleFixes::ReceivedBlocks::ShapeOf(
     if (breakFirst) shape_.append(text::kCrLf);
     shape_.append(given.shape);
     if (!breakFirst) shape_.append(text::kCrLf);
+    Shape& shape = KeptShape(code);
+    lastShape_[slot] = given.shape;
+    lastShapeOf_[slot] = &shape;
+    return shape;
+}
+
+ModuleFixes::ReceivedBlocks::Shape& ModuleFixes::ReceivedBlocks::KeptShape(
+    const host::memory::MemoryCodeModule& code) {
     auto it = blocks_.find(shape_);
     if (it == blocks_.end()) {
         if (blocks_.size() >= kKeptBlocks) {
@@ -827,12 +821,10 @@ ModuleFixes::ReceivedBlocks::Shape& ModuleFixes::ReceivedBlocks::ShapeOf(
             lastShapeOf_[0] = lastShapeOf_[1] = nullptr;
         }
         Shape received;
-            received.setApart = LiteralsSetApart(shape_);
+        received.setApart = LiteralsSetApart(shape_);
         if (received.setApart) Receive(code, shape_, received.lines);
         it = blocks_.emplace(shape_, std::move(received)).first;
     }
-    lastShape_[slot] = given.shape;
-    lastShapeOf_[slot] = &it->second;
     return it->second;
 }
 

@@ -212,6 +212,8 @@ class ModuleFixes {
             bool escapedRead = false;
             std::optional<EscapedFill> escaped;
         };
+        // The Shape of shape_, received when first met.
+        Shape& KeptShape(const host::memory::MemoryCodeModule& code);
         // The shape received from breakFirst and given.shape, looked up.
         Shape& ShapeOf(const host::memory::MemoryCodeModule& code,
                              const errorhandling::ShapedBlock& given, bool breakFirst);
