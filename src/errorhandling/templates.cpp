@@ -122,7 +122,10 @@ SlotValues ValuesOf(const SlotCounts& counts, TemplateRoutine& routine) {
 // value is checked a byte at a time: values are short).
 constexpr std::uint64_t RefusedBytes(std::string_view bytes) {
     std::uint64_t mask = 0;
-    for (const char c : bytes) mask |= std::uint64_t{1} << static_cast<unsigned char>(c);
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 64) mask |= std::uint64_t{1} << u;
+    }
     return mask;
 }
 
