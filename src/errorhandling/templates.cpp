@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <forward_list>
 #include <optional>
 #include <string>
@@ -117,15 +118,31 @@ SlotValues ValuesOf(const SlotCounts& counts, TemplateRoutine& routine) {
     return values;
 }
 
+// The bytes below 64 that a value must not hold, as bits of a mask (a
+// value is checked a byte at a time: values are short).
+constexpr std::uint64_t RefusedBytes(std::string_view bytes) {
+    std::uint64_t mask = 0;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 64) mask |= std::uint64_t{1} << u;
+    }
+    return mask;
+}
+
 // The size of a block of `size` bytes once its placeholders are replaced;
 // none when a value holds one of the refused bytes or the block grows
 // larger than a block may be (refused as replacing one after another
 // refuses).
 std::optional<size_t> SizeFilled(size_t size, const SlotCounts& counts, const SlotValues& values,
-                                 std::string_view refused) {
+                                 std::uint64_t refused) {
     for (int k = 0; k < kSlots; ++k) {
         if (counts[k] == 0) continue;
-        if (values[k].find_first_of(refused) != std::string::npos) return std::nullopt;
+        if (std::any_of(values[k].begin(), values[k].end(), [&](char c) {
+                const auto u = static_cast<unsigned char>(c);
+                return u < 64 && ((refused >> u) & 1) != 0;
+            })) {
+            return std::nullopt;
+        }
         size = size - 2 * counts[k] + counts[k] * values[k].size();
         if (size > kLargestBlock) return std::nullopt;
     }
@@ -148,7 +165,7 @@ std::optional<std::string> SubstitutedAtOnce(const std::string& s, TemplateRouti
         ++at;
     }
     const SlotValues values = ValuesOf(counts, routine);
-    const std::optional<size_t> size = SizeFilled(s.size(), counts, values, "%");
+    const std::optional<size_t> size = SizeFilled(s.size(), counts, values, RefusedBytes("%"));
     if (!size) return std::nullopt;
     std::string out;
     out.reserve(*size);
@@ -223,7 +240,7 @@ class ParsedBlock {
         if (!usable_) return std::nullopt;
         if (fixed_) return *fixed_;  // a block without placeholders
         const SlotValues values = ValuesOf(counts_, routine);
-        const std::optional<size_t> size = SizeFilled(block_.size(), counts_, values, "%\r\n");
+        const std::optional<size_t> size = SizeFilled(block_.size(), counts_, values, RefusedBytes("%\r\n"));
         if (!size) return std::nullopt;
         std::string out;
         out.reserve(*size);
@@ -298,21 +315,6 @@ class ParsedBlock {
     bool usable_ = false;
     mutable std::optional<std::string> fixed_;  // what a block without placeholders gives
 };
-
-// The block read once, when it was met before on this thread.
-const ParsedBlock& KeptParsedBlock(std::string block) {
-    constexpr size_t kKept = 8;
-    thread_local std::vector<ParsedBlock> kept;
-    thread_local size_t oldest = 0;
-    for (const ParsedBlock& candidate : kept) {
-        if (candidate.Block() == block) return candidate;
-    }
-    if (kept.size() < kKept) return kept.emplace_back(std::move(block));
-    ParsedBlock& replaced = kept[oldest];
-    oldest = (oldest + 1) % kKept;
-    replaced = ParsedBlock(std::move(block));
-    return replaced;
-}
 
 // WithoutBlankLines(SubstituteNormal(block)) for the block read once.
 std::string SubstitutedBlock(const ParsedBlock& parsed, TemplateRoutine& routine) {
@@ -411,6 +413,50 @@ bool TemplateRoutine::IsEvent() {
     return event;
 }
 
+namespace {
+
+std::string TopBlock(text::CodePage page, const std::string& label2, const std::string& add0,
+                     const std::string& add1) {
+    InCodePage in(page);
+    std::string block = "On Error GoTo " + in(label2) + std::string(kCrLf);
+    if (!add0.empty()) {
+        block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + in(add0) +
+                std::string(kCrLf) + block;
+    }
+    if (!add1.empty()) {
+        block += in(add1) + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
+                 std::string(kCrLf);
+    }
+    return block;
+}
+
+// The top block read once, looked up by the fields it is built from (it is
+// not built again to be looked up).
+const ParsedBlock& KeptTopBlock(text::CodePage page, const std::string& label2,
+                                const std::string& add0, const std::string& add1) {
+    struct Kept {
+        text::CodePage page;
+        std::string label2, add0, add1;
+        ParsedBlock parsed;
+    };
+    constexpr size_t kKept = 4;
+    thread_local std::vector<Kept> kept;
+    thread_local size_t oldest = 0;
+    for (const Kept& k : kept) {
+        if (k.page == page && k.label2 == label2 && k.add0 == add0 && k.add1 == add1) {
+            return k.parsed;
+        }
+    }
+    Kept entry{page, label2, add0, add1, ParsedBlock(TopBlock(page, label2, add0, add1))};
+    if (kept.size() < kKept) return kept.emplace_back(std::move(entry)).parsed;
+    Kept& replaced = kept[oldest];
+    oldest = (oldest + 1) % kKept;
+    replaced = std::move(entry);
+    return replaced.parsed;
+}
+
+}  // namespace
+
 std::string TopBit(host::Member& member, int kind, const settings::SettingsRecord& settings,
                    bool patternMode) try {
     TemplateRoutine routine(member, kind);
@@ -421,18 +467,11 @@ std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
                    bool patternMode) try {
     // Long module and project runs stay responsive.
     GetServices().DoEvents();
-    InCodePage in(host::LinesCodePage(routine.Module(), s.codePage));
-    std::string block = "On Error GoTo " + in(s.label2) + std::string(kCrLf);
-    if (!s.add0.empty()) {
-        block = std::string(analysis::kOpeningMarker) + std::string(kCrLf) + in(s.add0) +
-                std::string(kCrLf) + block;
+    const text::CodePage page = host::LinesCodePage(routine.Module(), s.codePage);
+    if (!patternMode) {
+        return SubstitutedBlock(KeptTopBlock(page, s.label2, s.add0, s.add1), routine);
     }
-    if (!s.add1.empty()) {
-        block += in(s.add1) + std::string(kCrLf) + std::string(analysis::kClosingMarker) +
-                 std::string(kCrLf);
-    }
-    if (!patternMode) return SubstitutedBlock(KeptParsedBlock(std::move(block)), routine);
-    return WithoutBlankLines(DoSubs(block, patternMode, routine));
+    return WithoutBlankLines(DoSubs(TopBlock(page, s.label2, s.add0, s.add1), patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "TopBit")
 
 namespace {

@@ -7,11 +7,14 @@
 #include <sstream>
 #include <map>
 
+#include "app/cli/add_fix.h"
+#include "app/cli/json_text.h"
 #include "app/cli/sarif_log.h"
 #include "host/files/text_lines.h"
 #include "cli/code_change_fixture.h"
 #include "platform/unicode_text.h"
 #include "platform/windows_1252.h"
+#include "tidy/literal_contents.h"
 
 namespace qv::test {
 namespace {
@@ -22,6 +25,13 @@ std::vector<cli::JsonNode> SarifReplacements(const cli::FileChange& change) {
     cli::AppendSarifReplacements(text, change);
     text += ']';
     return cli::JsonNode::parse(text).get<std::vector<cli::JsonNode>>();
+}
+
+// Text as a JSON string holds it, without the quotes.
+std::string Escaped(const std::string& text) {
+    std::string quoted;
+    cli::AppendJsonString(quoted, text);
+    return quoted.substr(1, quoted.size() - 2);
 }
 
 // The text of a replacement in the file's code page.
@@ -191,6 +201,36 @@ TEST_F(SarifCheck, FixesOfAwkwardShapesGiveWhatAddWrites) {
                          "CTx.Value (Get) QV-MISSING fix", "CTx.Save QV-MISSING fix",
                          "frmMain.cmdGo_Click QV-MISSING fix",
                          "frmMain.mTx_Changed QV-MISSING fix"}));
+}
+
+// A routine defined twice: each copy's fix is the one add makes with the
+// cursor on that copy's declaration, not the other's.
+TEST_F(SarifCheck, EachCopyOfARoutineDefinedTwiceGetsItsOwnFix) {
+    TempFolder folder;
+    folder.Write("modDup.bas",
+                 "Attribute VB_Name = \"modDup\"\r\nOption Explicit\r\n\r\n"
+                 "Public Sub Twice()\r\n    Beep\r\nEnd Sub\r\n\r\n"
+                 "Public Function Twice() As Long\r\n    Debug.Print \"x\"\r\nEnd Function\r\n\r\n"
+                 "Public Sub Once()\r\n    Beep\r\nEnd Sub\r\n");
+    const Json results = TheRun(Sarif(folder, {"modDup.bas"}))["results"];
+    ASSERT_EQ(results.size(), 3u);
+    for (Json result : results) {
+        ASSERT_TRUE(result.contains("fixes")) << Where(result);
+        // The cursor on the declaration: the code window's line, below
+        // the file's one attribute line.
+        const long line = Location(result)["region"]["startLine"].get<long>() - 1;
+        const TempFolder fresh = CopyOfFolder(folder.Path());
+        const std::string routine = Where(result).find("Once") != std::string::npos ? "Once" : "Twice";
+        ASSERT_EQ(Run(fresh, {"add", "modDup.bas", "--module", "modDup", "--routine", routine,
+                              "--line", std::to_string(line)})
+                      .code,
+                  0)
+            << Where(result);
+        EXPECT_EQ(Apply(folder.Read("modDup.bas"),
+                        result["fixes"][0]["artifactChanges"][0]["replacements"], "utf-8"),
+                  fresh.Read("modDup.bas"))
+            << Where(result);
+    }
 }
 
 TEST_F(SarifCheck, FixesInAFileOfLineFeedsWithoutAFinalBreakInItsCodePage) {
@@ -681,6 +721,25 @@ TEST(SarifReplacements, InsertedRunsPutTheBlocksWhereAddDoes) {
             EXPECT_EQ((*told)[i].at, (*runs)[i].at);
             EXPECT_EQ((*told)[i].text, (*runs)[i].text);
         }
+        // The blocks given escaped: the same runs, escaped, and the same
+        // replacements in the log.
+        auto escapedBlock = [&](const Lines& block) {
+            std::string text;
+            for (const std::string& line : block) text += line + ending;
+            return cli::EscapedBlock{Escaped(text), block.empty(),
+                                     !block.empty() && block.front().empty()};
+        };
+        const auto escapedRuns = cli::EscapedRuns(before, offset(top), escapedBlock(topLines),
+                                                  offset(exit), escapedBlock(exitLines), ending);
+        ASSERT_TRUE(escapedRuns);
+        ASSERT_EQ(escapedRuns->size(), runs->size());
+        for (size_t i = 0; i < runs->size(); ++i) {
+            EXPECT_EQ((*escapedRuns)[i].at, (*runs)[i].at);
+            EXPECT_EQ((*escapedRuns)[i].text, Escaped((*runs)[i].text));
+            EXPECT_TRUE((*escapedRuns)[i].json);
+        }
+        cli::FileChange raw{before, {}, {}, 1, *runs}, escaped{before, {}, {}, 1, *escapedRuns};
+        EXPECT_EQ(SarifReplacements(escaped), SarifReplacements(raw));
         // The first run goes in at the top block's place (or the exit
         // block's, with no top block).
         EXPECT_EQ(runs->front().at, static_cast<long>(topLines.empty() ? exit : top));
@@ -698,6 +757,57 @@ TEST(SarifReplacements, InsertedRunsPutTheBlocksWhereAddDoes) {
             << Json(before) << " top " << top << " exit " << exit;
     }
     EXPECT_GT(found, cases * 9 / 10);
+}
+
+// A block's lines with emptied literals, filled with contents and escaped
+// piece by piece, give the filled lines escaped whole: over lines of quotes
+// (empty pairs, literals that were not emptied, a quote no other closes),
+// backslashes and control characters, with fewer, as many or more contents
+// than places, which themselves hold what must be escaped.
+TEST(SarifReplacements, EscapedFillGivesTheFilledLinesEscaped) {
+    const std::string alphabet = "\"\"a :'\\\x01\t%";
+    const std::vector<std::string> endings{"\r\n", "\n", "\r"};
+    std::uint32_t seed = 11;
+    auto next = [&](size_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<size_t>((seed >> 16) % n);
+    };
+    auto random = [&](size_t most) {
+        std::string text;
+        for (size_t i = next(most + 1); i > 0; --i) text += alphabet[next(alphabet.size())];
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::string> lines(next(5));
+        for (std::string& line : lines) line = random(12);
+        std::vector<std::string> contents(next(6));
+        for (std::string& content : contents) content = random(6);
+        const std::string& ending = endings[next(endings.size())];
+        const std::optional<cli::EscapedFill> fill = cli::EscapedFill::Of(lines, ending);
+        ASSERT_TRUE(fill);
+        std::string filled;
+        const std::vector<std::string_view> views(contents.begin(), contents.end());
+        size_t used = 0;
+        for (const std::string& line : lines) {
+            tidy::AppendFilled(filled, line, views, used);
+            filled += ending;
+        }
+        std::string out = "kept";
+        fill->AppendTo(out, contents);
+        EXPECT_EQ(out, "kept" + Escaped(filled)) << Json(lines) << Json(contents);
+    }
+    // A line outside ASCII is not escaped in pieces.
+    EXPECT_FALSE(cli::EscapedFill::Of({"Caf\xC3\xA9 \"\""}, "\r\n"));
+    // Nor is an ending outside it.
+    EXPECT_FALSE(cli::EscapedFill::Of({"a"}, "\xC2\x85"));
+}
+
+TEST(SarifReplacements, JsonBodyIsTheStringWithoutItsQuotes) {
+    for (const std::string text : {"", "plain", "say \"hi\"", "a\\b", "\x01\x1f\t\r\n", "\x7f~"}) {
+        std::string out = "[";
+        cli::AppendJsonBody(out, text);
+        EXPECT_EQ(out, "[" + Escaped(text)) << Json(text);
+    }
 }
 
 // Not where a line starts: no runs (the fix then comes from the text).

@@ -280,6 +280,41 @@ public:
     int doEvents = 0;
 };
 
+// Top blocks are read once for the runs that follow: a change of any field
+// they are built from, or of the run's code page, makes the block anew, and
+// more settings than are kept come back right when met again.
+TEST_F(Templates, TopBlocksFollowTheSettingsFromCallToCall) {
+    fx.Add("Calc", host::vbext_ct_StdModule, Vb({"Public Sub Go()", "End Sub"}));
+    const std::string opening(analysis::kOpeningMarker), closing(analysis::kClosingMarker);
+    struct Case {
+        settings::SettingsRecord record;
+        std::string expected;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const std::string& label2, const std::string& add0, const std::string& add1,
+                   std::string expected, text::CodePage page = text::CodePage::Windows1252()) {
+        settings::SettingsRecord record = defaults.Record();
+        record.label2 = label2;
+        record.add0 = add0;
+        record.add1 = add1;
+        record.codePage = page;
+        cases.push_back({record, std::move(expected)});
+    };
+    add("Error_Routine", "", "", "On Error GoTo Error_Routine");
+    add("Oops", "", "", "On Error GoTo Oops");
+    add("Oops", "' in %r", "", Vb({opening, "' in Go", "On Error GoTo Oops"}));
+    add("Oops", "' in %r", "Trace \"%m\"",
+        Vb({opening, "' in Go", "On Error GoTo Oops", "Trace \"Calc\"", closing}));
+    add("Oops", "", "' \xC5\x99", Vb({"On Error GoTo Oops", "' \xF8", closing}),
+        *text::CodePage::Named("1250"));
+    add("Oops", "", "' \xC5\x99", Vb({"On Error GoTo Oops", "' ?", closing}));
+    for (int round = 0; round < 2; ++round) {
+        for (const Case& c : cases) {
+            EXPECT_EQ(TopBit(MemberOf("Calc", "Go"), 0, c.record, false), c.expected);
+        }
+    }
+}
+
 TEST(TopBitEvents, PendingEventsRunOncePerTopBlock) {
     CountingServices services;
     test::DefaultTemplates defaults;

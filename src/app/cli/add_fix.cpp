@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "analysis/code_window_cursor.h"
+#include "app/cli/json_text.h"
 #include "errorhandling/insertion.h"
 #include "host/files/module_writer.h"
 #include "host/files/text_lines.h"
@@ -86,13 +87,31 @@ class EditedLines : public host::CodeModuleObserver {
 // its name whose start is nearest above the line, which is its own (no other
 // starts within it), as long as no Sub, Function or Declare has its name
 // (the finder would take that first). Else it is read as the command reads
-// it.
+// it. known: the copy the caller looks for and the line its block starts
+// at; the routine at the cursor that starts there is that copy (no two
+// start at one line), which is then not worked out from its name.
+struct KnownCopy {
+    long copy = 0;
+    long start = 0;
+};
 std::optional<analysis::RoutineEntry> RoutineAtCursor(MemoryCodeModule& code, int kind,
-                                                      long cursor) {
-    int at = 0;
-    std::string name = code.ProcOfLine(cursor, at);
+                                                      long cursor,
+                                                      const KnownCopy* known = nullptr) {
+    // As code.ProcOfLine finds it, with the routine's place in the index.
+    const auto& index = code.Index();
+    const long found = index.ProcOfLine(cursor, code.CountOfLines());
+    int at = host::vbext_pk_Proc;
+    std::string name;
+    if (found >= 0) {
+        const host::memory::ProcInfo& proc = index.At(static_cast<size_t>(found));
+        name = proc.name;
+        at = proc.kind;
+    }
     if (!name.empty() && at == kind) {
-        const long copy = code.ProcCopyOfLine(cursor);
+        const long copy =
+            known != nullptr && index.StartLine(static_cast<size_t>(found)) == known->start
+                ? known->copy
+                : code.ProcCopyOfLine(cursor);
         const auto& members = static_cast<const host::memory::MemoryMembers&>(code.Members());
         if (kind == host::vbext_pk_Proc ||
             (copy == 0 && members.FindDeclare(name) == nullptr &&
@@ -165,6 +184,7 @@ struct ModuleFixes::Planning {
     int tabWidth = 0;
     errorhandling::BlockLayouts layouts;
     ReceivedBlocks received;
+    EscapedBlock escaped[2];  // the last top and exit blocks, their room kept
 };
 
 ModuleFixes::Planning& ModuleFixes::KeptPlanning(int tabWidth) const {
@@ -287,15 +307,14 @@ AddFix ModuleFixes::Fix(const std::string& routine, int kind, long copy,
 
 // Whether the module renders lines first .. last as the bytes of the file
 // from the first's start to byte to, known without rendering them: the file
-// renders as it was read, the module holds no hidden attribute lines, no
-// break comes before the first line, and each line is the file's text,
-// followed by its break and then the next line.
+// renders as it was read, no break comes before the first line, and each
+// line is the file's text, followed by its break and then the next line.
+// Hidden attribute lines elsewhere in the module do not matter: the whole
+// file renders as read, so an attribute line rendered among these lines
+// would stand among them in the file, and they would not follow each other.
 bool ModuleFixes::RendersAsRead(const host::memory::MemoryCodeModule& code, long first,
                                 long last, size_t to) const {
     if (lines_ == nullptr || (first == 1 && !file_->headerEndsWithBreak)) return false;
-    for (const auto& [key, member] : code.AllHiddenAttributes()) {
-        if (!member.second.empty()) return false;
-    }
     const std::string_view bytes = *file_->bytes;
     const long n = code.CountOfLines();
     for (long i = first; i <= last; ++i) {
@@ -434,7 +453,9 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
     MemoryCodeModule& code = *component_.Code();
     if (!readOnly_) readOnly_ = analysis::IsReadOnly(component_);
     if (*readOnly_) return std::optional<FileChange>();
-    const std::optional<analysis::RoutineEntry> entry = RoutineAtCursor(code, kind, cursor);
+    const KnownCopy known{.copy = copy, .start = region.first};
+    const std::optional<analysis::RoutineEntry> entry =
+        RoutineAtCursor(code, kind, cursor, &known);
     if (!entry || entry->name != routine || entry->kind != kind || entry->copy != copy) {
         return std::nullopt;
     }
@@ -478,9 +499,6 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
         for (const std::string& line : lines) out.append(line).append(ending);
     };
     if (!insertion->topBlock || !insertion->exitBlock) return std::nullopt;
-    ReceivedBlocks& received = planning.received;
-    const std::vector<std::string>& topLines = received.Of(code, *insertion->topBlock, false, 0);
-    const std::vector<std::string>& exitLines = received.Of(code, *insertion->exitBlock, true, 1);
     // The file's lines where the blocks go in, from where each starts (the
     // file line of a module line, when the module's lines lie as read).
     const long firstLine = linesAsRead_ ? headerLines_ + region.first
@@ -490,6 +508,20 @@ std::optional<std::optional<FileChange>> ModuleFixes::Planned(
                      : PlaceLines{lines_->FileLineAt(region.from + *topAt) - firstLine,
                                   lines_->FileLineAt(region.from + *exitAt) - firstLine};
     FileChange change{{}, {}, component_.TextCodePage(), firstLine, {}};
+    ReceivedBlocks& received = planning.received;
+    // Most fixes: the runs' texts made escaped, as the log writes them.
+    EscapedBlock& topEscaped = planning.escaped[0];
+    EscapedBlock& exitEscaped = planning.escaped[1];
+    if (received.Escaped(code, *insertion->topBlock, false, ending, topEscaped) &&
+        received.Escaped(code, *insertion->exitBlock, true, ending, exitEscaped)) {
+        if (auto insertions =
+                EscapedRuns(before, *topAt, topEscaped, *exitAt, exitEscaped, ending, places)) {
+            change.insertions = std::move(*insertions);
+            return change;
+        }
+    }
+    const std::vector<std::string>& topLines = received.Of(code, *insertion->topBlock, false, 0);
+    const std::vector<std::string>& exitLines = received.Of(code, *insertion->exitBlock, true, 1);
     if (auto insertions =
             InsertedRuns(before, *topAt, topLines, *exitAt, exitLines, ending, places)) {
         change.insertions = std::move(*insertions);
@@ -548,45 +580,102 @@ size_t TextSize(const std::vector<std::string>& lines, std::string_view ending) 
 
 }  // namespace
 
+namespace {
+
+// Where the runs of a change go in (lines of before, 0-based): the top
+// block's above the line that starts at byte topAt, the exit block's above
+// the one at exitAt (counted only when asked for, exit: exitAt differs and
+// that block has lines). None as InsertedRuns gives none.
+struct RunPlaces {
+    long top = 0;
+    long exit = 0;
+};
+std::optional<RunPlaces> PlacesOfRuns(std::string_view before, size_t topAt, bool topEmpty,
+                                      bool topFirstEmpty, size_t exitAt, bool exitEmpty,
+                                      bool exitFirstEmpty, std::string_view ending,
+                                      PlaceLines places) {
+    if (topAt > exitAt || !StartsLine(before, topAt) || !StartsLine(before, exitAt)) {
+        return std::nullopt;
+    }
+    if (topEmpty && exitEmpty) return std::nullopt;
+    // A first line put in that is empty, with a LF alone, after a lone CR:
+    // the two would read as one CR LF break, and the lines as fewer.
+    auto joins = [&](size_t at, bool empty, bool firstEmpty) {
+        return !empty && before[at - 1] == '\r' && firstEmpty && ending.starts_with('\n');
+    };
+    if (joins(topAt, topEmpty, topFirstEmpty) || joins(exitAt, exitEmpty, exitFirstEmpty)) {
+        return std::nullopt;
+    }
+    RunPlaces at;
+    at.top = places.top >= 0 ? places.top : LinesBetween(before, 0, topAt);
+    if (topAt != exitAt && !exitEmpty) {
+        at.exit = places.exit >= 0 ? places.exit : at.top + LinesBetween(before, topAt, exitAt);
+    }
+    return at;
+}
+
+// The runs at those places, their texts appended by appendTop and
+// appendExit (of sizes topSize and exitSize): one run when both blocks go
+// in at one place.
+template <typename AppendTop, typename AppendExit>
+std::vector<InsertedLines> RunsAt(const RunPlaces& at, bool oneRun, bool topEmpty, size_t topSize,
+                                  const AppendTop& appendTop, bool exitEmpty, size_t exitSize,
+                                  const AppendExit& appendExit) {
+    std::vector<InsertedLines> runs;
+    if (oneRun) {
+        std::string& text = runs.emplace_back(InsertedLines{at.top, {}}).text;
+        text.reserve(topSize + exitSize);
+        appendTop(text);
+        appendExit(text);
+        return runs;
+    }
+    runs.reserve(2);
+    if (!topEmpty) {
+        std::string& text = runs.emplace_back(InsertedLines{at.top, {}}).text;
+        text.reserve(topSize);
+        appendTop(text);
+    }
+    if (!exitEmpty) {
+        std::string& text = runs.emplace_back(InsertedLines{at.exit, {}}).text;
+        text.reserve(exitSize);
+        appendExit(text);
+    }
+    return runs;
+}
+
+}  // namespace
+
 std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, size_t topAt,
                                                        const std::vector<std::string>& topLines,
                                                        size_t exitAt,
                                                        const std::vector<std::string>& exitLines,
                                                        std::string_view ending,
                                                        PlaceLines places) {
-    if (topAt > exitAt || !StartsLine(before, topAt) || !StartsLine(before, exitAt)) {
-        return std::nullopt;
-    }
-    if (topLines.empty() && exitLines.empty()) return std::nullopt;
-    // A first line put in that is empty, with a LF alone, after a lone CR:
-    // the two would read as one CR LF break, and the lines as fewer.
-    auto joins = [&](size_t at, const std::vector<std::string>& lines) {
-        return !lines.empty() && before[at - 1] == '\r' && lines.front().empty() &&
-               ending.starts_with('\n');
-    };
-    if (joins(topAt, topLines) || joins(exitAt, exitLines)) return std::nullopt;
-    const long top = places.top >= 0 ? places.top : LinesBetween(before, 0, topAt);
-    std::vector<InsertedLines> runs;
-    if (topAt == exitAt) {
-        std::string& text = runs.emplace_back(InsertedLines{top, {}}).text;
-        text.reserve(TextSize(topLines, ending) + TextSize(exitLines, ending));
-        AppendLines(text, topLines, ending);
-        AppendLines(text, exitLines, ending);
-        return runs;
-    }
-    runs.reserve(2);
-    if (!topLines.empty()) {
-        std::string& text = runs.emplace_back(InsertedLines{top, {}}).text;
-        text.reserve(TextSize(topLines, ending));
-        AppendLines(text, topLines, ending);
-    }
-    if (!exitLines.empty()) {
-        const long exit =
-            places.exit >= 0 ? places.exit : top + LinesBetween(before, topAt, exitAt);
-        std::string& text = runs.emplace_back(InsertedLines{exit, {}}).text;
-        text.reserve(TextSize(exitLines, ending));
-        AppendLines(text, exitLines, ending);
-    }
+    const bool topEmpty = topLines.empty(), exitEmpty = exitLines.empty();
+    const std::optional<RunPlaces> at =
+        PlacesOfRuns(before, topAt, topEmpty, !topEmpty && topLines.front().empty(), exitAt,
+                     exitEmpty, !exitEmpty && exitLines.front().empty(), ending, places);
+    if (!at) return std::nullopt;
+    return RunsAt(
+        *at, topAt == exitAt, topEmpty, TextSize(topLines, ending),
+        [&](std::string& text) { AppendLines(text, topLines, ending); }, exitEmpty,
+        TextSize(exitLines, ending),
+        [&](std::string& text) { AppendLines(text, exitLines, ending); });
+}
+
+std::optional<std::vector<InsertedLines>> EscapedRuns(std::string_view before, size_t topAt,
+                                                      const EscapedBlock& top, size_t exitAt,
+                                                      const EscapedBlock& exit,
+                                                      std::string_view ending, PlaceLines places) {
+    const std::optional<RunPlaces> at =
+        PlacesOfRuns(before, topAt, top.empty, top.firstEmpty, exitAt, exit.empty,
+                     exit.firstEmpty, ending, places);
+    if (!at) return std::nullopt;
+    std::vector<InsertedLines> runs = RunsAt(
+        *at, topAt == exitAt, top.empty, top.json.size(),
+        [&](std::string& text) { text.append(top.json); }, exit.empty, exit.json.size(),
+        [&](std::string& text) { text.append(exit.json); });
+    for (InsertedLines& run : runs) run.json = true;
     return runs;
 }
 
@@ -637,19 +726,7 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     // holds a tab or a break (the two split into the same lines, with their
     // quotes at the same places); the shape's answer is kept with it.
     const Shape* shape = sameShape ? shapeOf_[slot] : nullptr;
-    if (shape == nullptr) {
-        auto it = blocks_.find(shape_);
-        if (it == blocks_.end()) {
-            if (blocks_.size() >= kKeptBlocks) {
-                blocks_.clear();
-                shapeOf_[0] = shapeOf_[1] = nullptr;
-            }
-            Shape received{LiteralsSetApart(shape_), {}};
-            if (received.setApart) Receive(code, shape_, received.lines);
-            it = blocks_.emplace(shape_, std::move(received)).first;
-        }
-        shape = &it->second;
-    }
+    if (shape == nullptr) shape = &KeptShape(code);
     const bool plainContents =
         std::none_of(contents_.begin(), contents_.end(), [](std::string_view content) {
             return std::any_of(content.begin(), content.end(),
@@ -679,6 +756,104 @@ const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     shapeOf_[slot] = shape;
     whole_[slot] = true;
     return block;
+}
+
+std::optional<EscapedFill> EscapedFill::Of(const std::vector<std::string>& lines,
+                                           std::string_view ending) {
+    EscapedFill fill;
+    std::vector<std::string>& pieces = fill.pieces_;
+    pieces.emplace_back();
+    if (!text::IsAscii(ending)) return std::nullopt;
+    for (const std::string& text : lines) {
+        if (!text::IsAscii(text)) return std::nullopt;
+        const std::string_view line = text;
+        size_t from = 0;  // not yet in a piece
+        for (size_t at = 0;;) {
+            const size_t open = line.find('"', at);
+            if (open == std::string_view::npos) break;
+            const size_t close = line.find('"', open + 1);
+            if (close == std::string_view::npos) break;
+            if (close == open + 1) {  // emptied: the contents go between
+                AppendJsonBody(pieces.back(), line.substr(from, close - from));
+                pieces.emplace_back();
+                from = close;
+            }
+            at = close + 1;
+        }
+        AppendJsonBody(pieces.back(), line.substr(from));
+        AppendJsonBody(pieces.back(), ending);
+    }
+    return fill;
+}
+
+void EscapedFill::AppendTo(std::string& out, const std::vector<std::string>& contents) const {
+    out.append(pieces_.front());
+    for (size_t k = 1; k < pieces_.size(); ++k) {
+        if (k - 1 < contents.size()) AppendJsonBody(out, contents[k - 1]);
+        out.append(pieces_[k]);
+    }
+}
+
+ModuleFixes::ReceivedBlocks::Shape& ModuleFixes::ReceivedBlocks::ShapeOf(
+    const host::memory::MemoryCodeModule& code, const errorhandling::ShapedBlock& given,
+    bool breakFirst) {
+    const int slot = breakFirst ? 1 : 0;
+    if (lastShapeOf_[slot] != nullptr && lastShape_[slot] == given.shape) {
+        return *lastShapeOf_[slot];
+    }
+    shape_.clear();
+    if (breakFirst) shape_.append(text::kCrLf);
+    shape_.append(given.shape);
+    if (!breakFirst) shape_.append(text::kCrLf);
+    Shape& shape = KeptShape(code);
+    lastShape_[slot] = given.shape;
+    lastShapeOf_[slot] = &shape;
+    return shape;
+}
+
+ModuleFixes::ReceivedBlocks::Shape& ModuleFixes::ReceivedBlocks::KeptShape(
+    const host::memory::MemoryCodeModule& code) {
+    auto it = blocks_.find(shape_);
+    if (it == blocks_.end()) {
+        if (blocks_.size() >= kKeptBlocks) {
+            blocks_.clear();
+            shapeOf_[0] = shapeOf_[1] = nullptr;
+            lastShapeOf_[0] = lastShapeOf_[1] = nullptr;
+        }
+        Shape received;
+        received.setApart = LiteralsSetApart(shape_);
+        if (received.setApart) Receive(code, shape_, received.lines);
+        it = blocks_.emplace(shape_, std::move(received)).first;
+    }
+    return it->second;
+}
+
+bool ModuleFixes::ReceivedBlocks::Escaped(const host::memory::MemoryCodeModule& code,
+                                          const errorhandling::ShapedBlock& given,
+                                          bool breakFirst, std::string_view ending,
+                                          EscapedBlock& out) {
+    // As Of fills a block received by its shape: contents without a tab or
+    // a break; and ASCII, whose escaped pieces join.
+    for (const std::string& content : given.contents) {
+        if (!text::IsAscii(content) ||
+            std::any_of(content.begin(), content.end(),
+                        [](char c) { return c == '\t' || IsBreak(c); })) {
+            return false;
+        }
+    }
+    Shape& shape = ShapeOf(code, given, breakFirst);
+    if (!shape.setApart) return false;
+    if (!shape.escapedRead || shape.escapedEnding != ending) {
+        shape.escaped = EscapedFill::Of(shape.lines, ending);
+        shape.escapedEnding = ending;
+        shape.escapedRead = true;
+    }
+    if (!shape.escaped) return false;
+    out.json.clear();
+    shape.escaped->AppendTo(out.json, given.contents);
+    out.empty = shape.lines.empty();
+    out.firstEmpty = !out.empty && shape.lines.front().empty();
+    return true;
 }
 
 void ModuleFixes::ReceivedBlocks::Receive(const host::memory::MemoryCodeModule& code,

@@ -26,6 +26,9 @@ namespace qv::cli {
 struct InsertedLines {
     long at = 0;
     std::string text;
+    // text is ASCII already escaped as a JSON string holds it (without its
+    // quotes): a fix's text made by its pieces, escaped once.
+    bool json = false;
 };
 
 // Some lines of a module file now and after the change: before starts at
@@ -68,6 +71,41 @@ std::optional<std::vector<InsertedLines>> InsertedRuns(std::string_view before, 
                                                        const std::vector<std::string>& exitLines,
                                                        std::string_view ending,
                                                        PlaceLines places = {});
+
+// A block's lines as a fix puts them in, each followed by the file's
+// ending, as a JSON string holds that text (ASCII, without its quotes), and
+// what InsertedRuns asks of the lines.
+struct EscapedBlock {
+    std::string json;
+    bool empty = true;        // no lines
+    bool firstEmpty = false;  // the first line is empty
+};
+
+// Lines with emptied literals, filled as tidy::AppendFilled fills them (the
+// k-th empty pair of quotes of the lines takes the k-th contents), each
+// followed by an ending, as a JSON string holds that text (without its
+// quotes): the lines are escaped once, in the pieces between the places
+// where contents go, and each filling escapes only its contents.
+class EscapedFill {
+  public:
+    // None when a line is not ASCII (its escape could then depend on the
+    // bytes around it).
+    static std::optional<EscapedFill> Of(const std::vector<std::string>& lines,
+                                         std::string_view ending);
+    // contents: ASCII.
+    void AppendTo(std::string& out, const std::vector<std::string>& contents) const;
+
+  private:
+    std::vector<std::string> pieces_;  // one more than the places
+};
+
+// InsertedRuns of blocks given so: the same runs, their texts escaped
+// (json set).
+std::optional<std::vector<InsertedLines>> EscapedRuns(std::string_view before, size_t topAt,
+                                                      const EscapedBlock& top, size_t exitAt,
+                                                      const EscapedBlock& exit,
+                                                      std::string_view ending,
+                                                      PlaceLines places = {});
 
 // The fixes of routine after routine of one module. A change that stays
 // within its routine costs that routine (its lines rendered, and nothing
@@ -136,6 +174,14 @@ class ModuleFixes {
                                            const errorhandling::ShapedBlock& block,
                                            bool breakFirst, int slot);
 
+        // What Of gives, escaped, into out: made from the escaped pieces
+        // of the block's shape and its contents, when its lines are
+        // received by their shape and the block is ASCII; false (out
+        // unusable) otherwise.
+        bool Escaped(const host::memory::MemoryCodeModule& code,
+                     const errorhandling::ShapedBlock& block, bool breakFirst,
+                     std::string_view ending, EscapedBlock& out);
+
       private:
         // The block's lines received one by one, into out.
         void Receive(const host::memory::MemoryCodeModule& code, std::string_view text,
@@ -158,7 +204,23 @@ class ModuleFixes {
         struct Shape {
             bool setApart = false;
             std::vector<std::string> lines;
+            // The lines, each followed by the ending, escaped as in a JSON
+            // string and cut where each emptied literal's contents go (one
+            // more piece than literals); empty until asked for, or when a
+            // line is not ASCII.
+            std::string escapedEnding;
+            bool escapedRead = false;
+            std::optional<EscapedFill> escaped;
         };
+        // The Shape of shape_, received when first met.
+        Shape& KeptShape(const host::memory::MemoryCodeModule& code);
+        // The shape received from breakFirst and given.shape, looked up.
+        Shape& ShapeOf(const host::memory::MemoryCodeModule& code,
+                             const errorhandling::ShapedBlock& given, bool breakFirst);
+        // The last shape looked up for each slot, by the text it came from.
+        std::string lastShape_[2];
+        bool lastBreakFirst_[2] = {};
+        Shape* lastShapeOf_[2] = {};
         std::unordered_map<std::string, Shape> blocks_;
         std::string shape_;
         std::vector<std::string_view> contents_;

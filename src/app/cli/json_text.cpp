@@ -226,6 +226,18 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
 }
 
+void AppendJsonBody(std::string& out, std::string_view ascii) {
+    if (std::all_of(ascii.begin(), ascii.end(),
+                    [](char c) { return kPlain.plain[static_cast<unsigned char>(c)]; })) {
+        out.append(ascii);  // most pieces: nothing to escape
+        return;
+    }
+    const size_t mark = out.size();
+    AppendJsonString(out, ascii);
+    out.erase(mark, 1);
+    out.pop_back();
+}
+
 std::string JsonText(const JsonNode& value, JsonLayout layout) {
     std::string out;
     AppendValue(out, value, layout, 0);

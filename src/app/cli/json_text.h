@@ -25,6 +25,10 @@ std::string JsonText(const JsonNode& value, JsonLayout layout);
 
 // A string value as JSON text (quoted, escaped) appended to out.
 void AppendJsonString(std::string& out, std::string_view utf8);
+// ASCII text as a JSON string holds it, without the quotes, appended to out:
+// each byte stands for itself there, so that pieces escaped apart join to
+// the whole escaped.
+void AppendJsonBody(std::string& out, std::string_view ascii);
 
 // Indented JSON and a line break.
 void WriteJson(std::ostream& out, const JsonNode& value);

@@ -69,8 +69,17 @@ std::string RoutineFingerprint(std::string_view project, const std::string& modu
 
 std::string RoutineFingerprintUtf8(std::string_view project, std::string_view module,
                                    std::string_view routine, std::string_view ruleId) {
-    std::string key;
-    key.reserve(project.size() + module.size() + routine.size() + ruleId.size() + 3);
+    std::string fingerprint;
+    AppendRoutineFingerprintUtf8(fingerprint, project, module, routine, ruleId);
+    return fingerprint;
+}
+
+void AppendRoutineFingerprintUtf8(std::string& out, std::string_view project,
+                                  std::string_view module, std::string_view routine,
+                                  std::string_view ruleId) {
+    // Built in room of the thread's own, kept from call to call.
+    thread_local std::string key;
+    key.clear();
     if (!project.empty()) key.append(project).append(1, ':');
     key.append(module).append(1, '.').append(routine).append(1, '/').append(ruleId);
     if (text::IsAscii(key)) {  // nearly every key: lowered where it stands
@@ -80,7 +89,13 @@ std::string RoutineFingerprintUtf8(std::string_view project, std::string_view mo
     } else {
         key = UnicodeLower(key);
     }
-    return HexDigits(Sha256(key), 16);
+    // The first half of the digest, in hexadecimal.
+    static constexpr char kHex[] = "0123456789abcdef";
+    const std::array<std::uint8_t, 32> digest = Sha256(key);
+    for (size_t i = 0; i < 16; ++i) {
+        out += kHex[digest[i] >> 4];
+        out += kHex[digest[i] & 15];
+    }
 }
 
 SarifBaseline SarifBaseline::Read(const std::string& path) {

@@ -33,6 +33,10 @@ std::string RoutineFingerprint(std::string_view project, const std::string& modu
 // The same of names given in UTF-8 already.
 std::string RoutineFingerprintUtf8(std::string_view project, std::string_view module,
                                    std::string_view routine, std::string_view ruleId);
+// The same appended to out (for a log that writes one for every result).
+void AppendRoutineFingerprintUtf8(std::string& out, std::string_view project,
+                                  std::string_view module, std::string_view routine,
+                                  std::string_view ruleId);
 
 enum class BaselineState { New, Unchanged, Updated };
 

@@ -154,7 +154,8 @@ namespace {
 
 // A replacement that puts lines in before the line (1-based, of the file)
 // and deletes nothing, as JsonText writes an object: its keys sorted.
-void AppendInsertion(std::string& out, long line, std::string_view text, const Encoding& encoding) {
+void AppendInsertion(std::string& out, long line, const InsertedLines& lines,
+                     const Encoding& encoding) {
     char digits[24];
     const std::string_view number(digits, static_cast<size_t>(
         std::to_chars(std::begin(digits), std::end(digits), line).ptr - digits));
@@ -163,7 +164,13 @@ void AppendInsertion(std::string& out, long line, std::string_view text, const E
     out += R"(,"startColumn":1,"startLine":)";
     out += number;
     out += R"(},"insertedContent":{"text":)";
-    AppendJsonText(out, text, encoding.page);
+    if (lines.json) {
+        out += '"';
+        out += lines.text;
+        out += '"';
+    } else {
+        AppendJsonText(out, lines.text, encoding.page);
+    }
     out += "}}";
 }
 
@@ -176,7 +183,7 @@ void AppendSarifReplacements(std::string& out, const FileChange& change) {
         for (const InsertedLines& lines : change.insertions) {
             if (!first) out += ',';
             first = false;
-            AppendInsertion(out, change.firstLine + lines.at, lines.text, encoding);
+            AppendInsertion(out, change.firstLine + lines.at, lines, encoding);
         }
         return;
     }
@@ -392,6 +399,28 @@ void SarifLog::Finish() {
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
+// The message of a result as a JSON string: a finding's words, in ASCII,
+// escaped once for the results that follow with the same words.
+void SarifLog::AppendMessage(std::string& out, std::string_view routine,
+                             std::string_view finding) {
+    if (!text::IsAscii(routine) || !text::IsAscii(finding)) {
+        std::string message("Routine ");
+        message.append(routine).append(": ").append(finding);
+        AppendJsonString(out, message);
+        return;
+    }
+    if (finding != lastFinding_) {
+        lastFinding_.assign(finding);
+        escapedFinding_.clear();
+        AppendJsonBody(escapedFinding_, finding);
+    }
+    out += "\"Routine ";
+    AppendJsonBody(out, routine);
+    out += ": ";
+    out += escapedFinding_;
+    out += '"';
+}
+
 // Written as text: a large project has tens of thousands of results, and
 // building each as a JSON object costs more than working out its fix.
 void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
@@ -407,9 +436,13 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     // As SarifMessage gives it; its room kept from result to result.
     std::string& message = message_;
     message.clear();
-    message.append("Routine ").append(routine).append(": ").append(r.finding.message);
+    if (baseline_ != nullptr) {
+        message.append("Routine ").append(routine).append(": ").append(r.finding.message);
+    }
     const std::string_view ruleId = r.finding.rule->id;
-    const std::string fingerprint = RoutineFingerprintUtf8(r.project, module, routine, ruleId);
+    std::string& fingerprint = fingerprint_;  // its room kept from result to result
+    fingerprint.clear();
+    AppendRoutineFingerprintUtf8(fingerprint, r.project, module, routine, ruleId);
     std::string& out = text_;  // its room kept from result to result
     out.clear();
     out += R"({"ruleId":)";
@@ -419,7 +452,7 @@ void SarifLog::Format(const SarifResult& r, const std::string& artifact) {
     out += R"(,"level":)";
     AppendJsonString(out, level);
     out += R"(,"message":{"text":)";
-    AppendJsonString(out, message);
+    AppendMessage(out, routine, r.finding.message);
     out += R"(},"partialFingerprints":{")";
     out += kRoutineFingerprint;
     out += R"(":)";

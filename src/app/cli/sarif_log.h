@@ -101,7 +101,10 @@ class SarifLog {
     std::vector<std::string> results_;  // each compact, when there is no such file
     size_t writtenBytes_ = 0;  // to the spill file
     std::string text_;  // the result being written
-    std::string message_, qualified_;  // its message and qualified name
+    std::string message_, qualified_, fingerprint_;  // its message, qualified name, fingerprint
+    // The words of the last finding (ASCII) and the same escaped.
+    std::string lastFinding_, escapedFinding_;
+    void AppendMessage(std::string& out, std::string_view routine, std::string_view finding);
     bool anyResult_ = false;
     JsonNode artifacts_ = JsonNode::array();  // the files with fixes, in the order they come
     std::map<std::string, int> artifactIndex_;
