@@ -257,7 +257,8 @@ void Counts(std::string& line, TidyState& st, const KeywordList& openers,
     }
     PlaceComment(text, raw, indent, st, settings.comment);
     text.insert(0, static_cast<size_t>(indent), '\t');
-    if (text::Trim(WithoutTabs(text)).empty()) text.clear();
+    // Nothing but blanks (the line without its tabs trims to nothing).
+    if (text.find_first_not_of(" \t") == std::string::npos) text.clear();
 
     TrackContinuation(text, after, st);
     st.level += after;

@@ -14,10 +14,8 @@ bool IsComment(std::string_view line) {
     return text::StartsWith(line, "'") || text::StartsWith(line, "Rem ");
 }
 
-}  // namespace
-
-std::vector<std::string> HeaderText(std::string_view text) try {
-    std::vector<std::string> lines = text::SplitLines(text);
+// The header's lines laid out.
+std::vector<std::string> LaidOut(std::vector<std::string> lines) {
     // Above a declaration: comments, blank lines and directives. A routine
     // declared in alternatives under #If has several declarations, each
     // laid out on its own; lines between a declaration's end and the next
@@ -44,17 +42,23 @@ std::vector<std::string> HeaderText(std::string_view text) try {
         place = text::EndsWith(t, " _") ? Place::Declaration : Place::Body;
     }
     return lines;
-} QV_PASS_UP("Tidy", "HeaderText")
+}
+
+}  // namespace
+
+std::vector<std::string> HeaderText(std::string_view text) try {
+    return LaidOut(text::SplitLines(text));
+}
+QV_PASS_UP("Tidy", "HeaderText")
 
 bool DoHeader(std::string_view text, long startLine, host::Member& member,
               const settings::SettingsRecord& settings) try {
     if (settings.header == 0) return false;
     host::CodeModule& module = member.Parent().Parent();
     const host::MemberAttributes saved = member.Attributes();
-    const std::vector<std::string> lines = HeaderText(text);
-    if (lines.size() == 1) return false;
-    if (!ReplaceLines(module, startLine, text::SplitLines(text), lines,
-                      settings.tabWidth.HostWidth())) {
+    const std::vector<std::string> old = text::SplitLines(text);
+    if (old.size() == 1) return false;  // the layout keeps the number of lines
+    if (!ReplaceLines(module, startLine, old, LaidOut(old), settings.tabWidth.HostWidth())) {
         return false;
     }
     RestoreMemberProperties(member, saved);
