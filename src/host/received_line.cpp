@@ -53,13 +53,11 @@ void AppendExpanded(std::string& out, std::string_view line, size_t width) {
     // The blanks that start the line stand outside any string or comment;
     // only the bytes up to the last tab are read one by one.
     size_t i = 0;
+    size_t blanks = 0;
     for (; i < line.size() && IsBlank(line[i]); ++i) {
-        if (line[i] == ' ') {
-            out.push_back(' ');
-        } else {
-            out.append(width - column() % width, ' ');
-        }
+        blanks += line[i] == ' ' ? 1 : width - blanks % width;
     }
+    out.append(blanks, ' ');
     if (line.find('\t', i) == std::string_view::npos) {
         out.append(line.substr(i));
         return;
@@ -108,7 +106,11 @@ void AppendReceivedLine(std::string& out, std::string_view line, int tabWidth,
     AppendExpanded(out, line.substr(0, end), static_cast<size_t>(tabWidth));
     const std::string_view stored(out.data() + start, out.size() - start);
     const std::string_view body = SkipBlanks(stored);
-    if (!isContinuation && body.size() != stored.size() && StartsWithLabel(body)) {
+    // A label other than a line number ends with a colon: a line without
+    // one is passed without a closer look.
+    if (!isContinuation && !body.empty() && body.size() != stored.size() &&
+        ((body[0] >= '0' && body[0] <= '9') || body.find(':') != std::string_view::npos) &&
+        StartsWithLabel(body)) {
         out.erase(start, stored.size() - body.size());
     }
 }

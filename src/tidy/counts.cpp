@@ -174,18 +174,18 @@ private:
 
 // Where the comment setting puts a comment line; may replace the text by
 // the line as read.
-void PlaceComment(std::string& line, const std::string& raw, long& indent,
+void PlaceComment(std::string& line, std::string_view raw, long& indent,
                   const TidyState& st, long mode) {
     if (mode == 2) {
         if (IsCommentText(raw) || st.previousComment) {
-            line = raw + " ";
+            line.assign(raw).append(" ");
             indent = 0;
         }
         return;
     }
     if (IsCommentText(line) || (st.continued && st.inComment)) {
         if (mode == 0) {
-            line = raw + " ";
+            line.assign(raw).append(" ");
             indent = 0;
         } else if (mode == 3) {
             indent = 0;
@@ -200,7 +200,7 @@ void PlaceComment(std::string& line, const std::string& raw, long& indent,
 // fuzzing).
 bool GoesOn(std::string_view line) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
-    return EndsWith(std::string(line) + " ", " _ ");
+    return EndsWith(line, " _");
 }
 
 // Continuation lines sit one level deeper than the statement they continue.
@@ -232,7 +232,8 @@ void Counts(std::string& line, TidyState& st, const KeywordList& openers,
     }
     st.previousComment = st.inComment;
 
-    const std::string raw = line;
+    // The line as read; it is replaced only at the end.
+    const std::string_view raw = line;
     // Blanks at the ends go as the host drops them, tabs inside an unclosed
     // string literal included (found by fuzzing: a tidy of the tidied text
     // read the line differently).

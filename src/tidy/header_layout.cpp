@@ -15,7 +15,7 @@ bool IsComment(std::string_view line) {
 }
 
 // The header's lines laid out.
-std::vector<std::string> LaidOut(std::vector<std::string> lines) {
+std::vector<std::string> LaidOut(const std::vector<std::string_view>& header) {
     // Above a declaration: comments, blank lines and directives. A routine
     // declared in alternatives under #If has several declarations, each
     // laid out on its own; lines between a declaration's end and the next
@@ -23,21 +23,27 @@ std::vector<std::string> LaidOut(std::vector<std::string> lines) {
     enum class Place { Above, Declaration, Body };
     Place place = Place::Above;
     size_t column = 0;  // the 1-based column of the declaration's "("
-    for (std::string& line : lines) {
-        const std::string t(text::Trim(line));
+    std::vector<std::string> lines;
+    lines.reserve(header.size());
+    for (const std::string_view line : header) {
+        const std::string_view t = text::Trim(line);
         if (text::StartsWith(t, "#")) {
-            line = t;
+            lines.emplace_back(t);
             place = Place::Above;
             continue;
         }
-        if (place == Place::Body) continue;
+        if (place == Place::Body) {
+            lines.emplace_back(line);
+            continue;
+        }
         if (place == Place::Declaration) {
-            line = std::string(column, ' ') + t;
+            std::string laid(column, ' ');
+            lines.push_back(laid.append(t));
         } else {
-            line = t;
+            lines.emplace_back(t);
             if (t.empty() || IsComment(t)) continue;
             const size_t paren = t.find('(');
-            column = paren == std::string::npos ? 0 : paren + 1;
+            column = paren == std::string_view::npos ? 0 : paren + 1;
         }
         place = text::EndsWith(t, " _") ? Place::Declaration : Place::Body;
     }
@@ -47,7 +53,7 @@ std::vector<std::string> LaidOut(std::vector<std::string> lines) {
 }  // namespace
 
 std::vector<std::string> HeaderText(std::string_view text) try {
-    return LaidOut(text::SplitLines(text));
+    return LaidOut(SplitLineViews(text));
 }
 QV_PASS_UP("Tidy", "HeaderText")
 
@@ -56,9 +62,10 @@ bool DoHeader(std::string_view text, long startLine, host::Member& member,
     if (settings.header == 0) return false;
     host::CodeModule& module = member.Parent().Parent();
     const host::MemberAttributes saved = member.Attributes();
-    const std::vector<std::string> old = text::SplitLines(text);
+    // Views into the text, which the module's changes leave alone.
+    const std::vector<std::string_view> old = SplitLineViews(text);
     if (old.size() == 1) return false;  // the layout keeps the number of lines
-    if (!ReplaceLines(module, startLine, old, LaidOut(old), settings.tabWidth.HostWidth())) {
+    if (!ReplaceViewedLines(module, startLine, old, LaidOut(old), settings.tabWidth.HostWidth())) {
         return false;
     }
     RestoreMemberProperties(member, saved);

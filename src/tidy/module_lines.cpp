@@ -72,31 +72,36 @@ std::string Joined(LineRange lines) {
     return out;
 }
 
-}  // namespace
-
-std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count) {
-    if (count < 1) return {};
-    // The lines split as their text joined with CR LF would be: read one by
-    // one, without the joined copy, unless a line holds a CR LF of its own
-    // (or the range starts outside the module, which the host answers).
-    const auto joinedAndSplit = [&] { return text::SplitLines(module.Lines(start, count)); };
+// Lines start .. start + count - 1 (count >= 1) into lines, one by one as
+// the module holds them. False, with no lines, when they must be read as
+// their text joined with CR LF: a line holds a CR LF of its own, which
+// splits it, or the range starts outside the module, which the host answers.
+template <class Line>
+bool ReadOneByOne(const host::CodeModule& module, long start, long count,
+                  std::vector<Line>& lines) {
     const long total = module.CountOfLines();
-    if (start < 1 || start > total) return joinedAndSplit();
+    if (start < 1 || start > total) return false;
     const long last = std::min(total, start + count - 1);
-    std::vector<std::string> lines;
     lines.reserve(static_cast<size_t>(last - start + 1));
     for (long i = start; i <= last; ++i) {
         const std::string_view line = module.LineView(i);
-        if (line.find(text::kCrLf) != std::string_view::npos) return joinedAndSplit();
+        if (line.find(text::kCrLf) != std::string_view::npos) {
+            lines.clear();
+            return false;
+        }
         lines.emplace_back(line);
     }
-    return lines;
+    return true;
 }
 
-bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
-                  const std::vector<std::string>& newLines, int hostTabWidth) try {
+// Writes newLines in place of oldLines (ReplaceLines).
+template <class OldLine>
+bool ReplaceRange(host::CodeModule& module, long start, const std::vector<OldLine>& oldLines,
+                  const std::vector<std::string>& newLines, int hostTabWidth) {
     if (newLines.empty()) return false;
-    const std::string previous = start > 1 ? module.Lines(start - 1, 1) : std::string();
+    // (A view: the module does not change before it is read.)
+    const std::string_view previous =
+        start > 1 && start - 1 <= module.CountOfLines() ? module.LineView(start - 1) : "";
     const StoredLines stored = AsStored(newLines, previous, hostTabWidth);
     const std::vector<std::string_view>& storedLines = stored.lines;
 
@@ -135,6 +140,48 @@ bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::s
         module.ReplaceShapedLines(at, static_cast<long>(oldCount), joined, shaped, hostTabWidth);
     }
     return true;
+}
+
+}  // namespace
+
+std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count) {
+    if (count < 1) return {};
+    std::vector<std::string> lines;
+    if (ReadOneByOne(module, start, count, lines)) return lines;
+    return text::SplitLines(module.Lines(start, count));
+}
+
+LineViews ReadLineViews(const host::CodeModule& module, long start, long count) {
+    LineViews read;
+    if (count < 1 || ReadOneByOne(module, start, count, read.lines)) return read;
+    read.text = std::make_unique<std::string>(module.Lines(start, count));
+    read.lines = SplitLineViews(*read.text);
+    return read;
+}
+
+std::vector<std::string_view> SplitLineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (size_t from = 0;;) {
+        const size_t end = text.find(text::kCrLf, from);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(from));
+            return lines;
+        }
+        lines.push_back(text.substr(from, end - from));
+        from = end + text::kCrLf.size();
+    }
+}
+
+bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
+                  const std::vector<std::string>& newLines, int hostTabWidth) try {
+    return ReplaceRange(module, start, oldLines, newLines, hostTabWidth);
+}
+QV_PASS_UP("Tidy", "ReplaceLines")
+
+bool ReplaceViewedLines(host::CodeModule& module, long start,
+                        const std::vector<std::string_view>& oldLines,
+                        const std::vector<std::string>& newLines, int hostTabWidth) try {
+    return ReplaceRange(module, start, oldLines, newLines, hostTabWidth);
 }
 QV_PASS_UP("Tidy", "ReplaceLines")
 
