@@ -138,28 +138,9 @@ class Numberer {
         return LineClass::Qualifying;
     }
 
-    // What goes in front of the line (into prefix_; empty for nothing).
-    void Prefix(const std::string& raw, LineClass c, long& counter) {
-        prefix_.clear();
-        if (c == LineClass::Qualifying && !afterExit_) {
-            ++counter;
-            AppendNumber(counter);
-            // A number as wide as the field (tab width 1) gets no padding of
-            // its own rather than failing; it is still set off by a tab.
-            int pad = (field_ - static_cast<int>(prefix_.size()) - 1) / tabWidth_;
-            if (pad < 0) pad = 0;
-            if (pad == 0 && !StartsWith(raw, "\t")) pad = 1;
-            prefix_.append(static_cast<size_t>(pad), '\t');
-            return;
-        }
-        if (c == LineClass::Qualifying) return AppendTabs(field_ - 1);
-        if (text::Trim(raw).empty()) return;
-        const bool keepsColumn = c == LineClass::Comment && StartsWith(raw, "'") &&
-                                 (settings_.comment == 2 || settings_.comment == 3);
-        if (keepsColumn) return;
-        AppendTabs(field_ - static_cast<int>(settings_.suffix.size()) - 1);
-    }
-
+    // What goes in front of the line (into prefix_; empty for nothing),
+    // defined below the entry points.
+    void Prefix(const std::string& raw, LineClass c, long& counter);
     void AppendNumber(long counter) {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, counter).ptr;
@@ -209,5 +190,31 @@ void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRec
     AddLineNumbers(lines, settings, settings.tabWidth.Value());
 }
 QV_PASS_UP("modLine", "AddLineNumbers")
+
+namespace {
+
+// What goes in front of the line (into prefix_; empty for nothing).
+void Numberer::Prefix(const std::string& raw, LineClass c, long& counter) {
+    prefix_.clear();
+    if (c == LineClass::Qualifying && !afterExit_) {
+        ++counter;
+        AppendNumber(counter);
+        // A number as wide as the field (tab width 1) gets no padding of
+        // its own rather than failing; it is still set off by a tab.
+        int pad = (field_ - static_cast<int>(prefix_.size()) - 1) / tabWidth_;
+        if (pad < 0) pad = 0;
+        if (pad == 0 && !StartsWith(raw, "\t")) pad = 1;
+        prefix_.append(static_cast<size_t>(pad), '\t');
+        return;
+    }
+    if (c == LineClass::Qualifying) return AppendTabs(field_ - 1);
+    if (text::Trim(raw).empty()) return;
+    const bool keepsColumn = c == LineClass::Comment && StartsWith(raw, "'") &&
+                             (settings_.comment == 2 || settings_.comment == 3);
+    if (keepsColumn) return;
+    AppendTabs(field_ - static_cast<int>(settings_.suffix.size()) - 1);
+}
+
+}  // namespace
 
 }  // namespace qv::linenumbers

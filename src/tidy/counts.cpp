@@ -232,8 +232,7 @@ void Counts(std::string& line, TidyState& st, const KeywordList& openers,
     }
     st.previousComment = st.inComment;
 
-    // The line as read; it is replaced only at the end.
-    const std::string_view raw = line;
+    const std::string_view raw = line;  // line is replaced only at the end
     // Blanks at the ends go as the host drops them, tabs inside an unclosed
     // string literal included (found by fuzzing: a tidy of the tidied text
     // read the line differently).
@@ -258,8 +257,7 @@ void Counts(std::string& line, TidyState& st, const KeywordList& openers,
     }
     PlaceComment(text, raw, indent, st, settings.comment);
     text.insert(0, static_cast<size_t>(indent), '\t');
-    // Nothing but blanks (the line without its tabs trims to nothing).
-    if (text.find_first_not_of(" \t") == std::string::npos) text.clear();
+    if (text.find_first_not_of(" \t") == std::string::npos) text.clear();  // only blanks
 
     TrackContinuation(text, after, st);
     st.level += after;

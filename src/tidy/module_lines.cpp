@@ -178,9 +178,9 @@ bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::s
 }
 QV_PASS_UP("Tidy", "ReplaceLines")
 
-bool ReplaceViewedLines(host::CodeModule& module, long start,
-                        const std::vector<std::string_view>& oldLines,
-                        const std::vector<std::string>& newLines, int hostTabWidth) try {
+bool ReplaceLines(host::CodeModule& module, long start,
+                  const std::vector<std::string_view>& oldLines,
+                  const std::vector<std::string>& newLines, int hostTabWidth) try {
     return ReplaceRange(module, start, oldLines, newLines, hostTabWidth);
 }
 QV_PASS_UP("Tidy", "ReplaceLines")

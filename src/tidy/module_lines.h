@@ -38,9 +38,9 @@ std::vector<std::string_view> SplitLineViews(std::string_view text);
 // TabWidth::HostWidth). Returns true when the module was changed.
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
                   const std::vector<std::string>& newLines, int hostTabWidth);
-// ReplaceLines with the old lines seen through views (ReadLineViews).
-bool ReplaceViewedLines(host::CodeModule& module, long start,
-                        const std::vector<std::string_view>& oldLines,
-                        const std::vector<std::string>& newLines, int hostTabWidth);
+// The same with the old lines seen through views (ReadLineViews).
+bool ReplaceLines(host::CodeModule& module, long start,
+                  const std::vector<std::string_view>& oldLines,
+                  const std::vector<std::string>& newLines, int hostTabWidth);
 
 }  // namespace qv::tidy

@@ -28,12 +28,9 @@ void CondenseBlankLines(std::vector<std::string>& lines) {
 
 void LineLayouts::MakeKey(const TidyState& before, const std::string& line) {
     // The level, the flags as the bits of one byte, then the line.
-    const int flags = (before.thenPending ? 1 : 0) | (before.ifHeader ? 2 : 0) |
-                      (before.continued ? 4 : 0) | (before.inComment ? 8 : 0) |
-                      (before.previousComment ? 16 : 0) | (before.inType ? 32 : 0);
-    key_.clear();
-    key_.reserve(sizeof before.level + 1 + line.size());
-    key_.append(reinterpret_cast<const char*>(&before.level), sizeof before.level);
+    const int flags = before.thenPending | before.ifHeader << 1 | before.continued << 2 |
+                      before.inComment << 3 | before.previousComment << 4 | before.inType << 5;
+    key_.assign(reinterpret_cast<const char*>(&before.level), sizeof before.level);
     key_.push_back(static_cast<char>(flags));
     key_.append(line);
 }
@@ -77,8 +74,7 @@ void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
     }
     if (lines.size() < 2) return;
     CondenseBlankLines(lines);
-}
-QV_PASS_UP("Tidy", "TidyUpCode")
+} QV_PASS_UP("Tidy", "TidyUpCode")
 
 LineLayouts& KeptLayouts(const KeywordList& openers, const KeywordList& closers, int routineFlag,
                          const settings::SettingsRecord& settings) {

@@ -138,7 +138,7 @@ TEST_F(TidyTest, ReplacedLinesAreStoredAsAPlainInsertStoresThem) {
             const std::string name = std::to_string(round++);
             auto* replaced = fx.Add("R" + name, host::vbext_ct_StdModule, Vb(start)).Code();
             auto* plain = fx.Add("P" + name, host::vbext_ct_StdModule, Vb(start)).Code();
-            ASSERT_TRUE(ReplaceLines(*replaced, 3, {"x = 1", "y = 2"}, replacement, width));
+            ASSERT_TRUE(ReplaceLines(*replaced, 3, Lines{"x = 1", "y = 2"}, replacement, width));
             plain->DeleteLines(3, 2);
             const std::string text = text::JoinLines(replacement);
             plain->InsertLines(3, text.empty() ? " " : text);
