@@ -129,7 +129,8 @@ class CodeModuleObserver {
     // count lines that stood from line on are gone.
     virtual void LinesDeleted(CodeModule& module, long line, long count) = 0;
     // The oldCount lines from line on were replaced by newCount others (a
-    // cancelled transaction, or a module read in again).
+    // cancelled transaction, a module read in again, or a replacement made
+    // as one edit).
     virtual void LinesReplaced(CodeModule& module, long line, long oldCount, long newCount) = 0;
     // The edit group of a transaction ended: kept (committed) or undone.
     virtual void TransactionEnded(CodeModule&, bool /*committed*/) {}
@@ -170,6 +171,15 @@ class CodeModule {
         InsertLines(line, text);
     }
     virtual void DeleteLines(long startLine, long count = 1) = 0;
+    // Lines line .. line + oldCount - 1 give way to the text's lines, shaped
+    // as for InsertShapedLines: the deletion and the insertion, which a host
+    // may make as one edit (its observers then hear of one replacement).
+    virtual void ReplaceShapedLines(long line, long oldCount, std::string_view text,
+                                    const std::vector<std::string_view>& shaped, int tabWidth) {
+        if (oldCount > 0) DeleteLines(line, oldCount);
+        InsertShapedLines(line, text, std::vector<std::string>(shaped.begin(), shaped.end()),
+                          tabWidth);
+    }
     virtual long ProcStartLine(std::string_view procName, int procKind) const = 0;
     virtual long ProcBodyLine(std::string_view procName, int procKind) const = 0;
     virtual long ProcCountLines(std::string_view procName, int procKind) const = 0;

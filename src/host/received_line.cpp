@@ -13,16 +13,18 @@ using memory::SkipBlanks;
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Statement keywords that may stand directly before a colon without being a label.
 bool IsKeyword(std::string_view word) {
     // Not "Error": its statement needs an error number, so "Error:" is a
     // label (the target of "On Error GoTo Error" in real code).
     static constexpr std::array<std::string_view, 23> kKeywords = {
-        "Beep", "Call", "Case", "Close", "Debug", "Do", "Else", "End", "Exit",
-        "GoSub", "GoTo", "Loop", "Next", "On", "Print", "Randomize", "Rem", "Reset", "Resume",
-        "Return", "Stop", "Wend", "With"};
+        "Beep", "Call",  "Case",   "Close",  "Debug", "Do",   "Else",  "End",
+        "Exit", "GoSub", "GoTo",   "Loop",   "Next",  "On",   "Print", "Randomize",
+        "Rem",  "Reset", "Resume", "Return", "Stop",  "Wend", "With"};
     for (std::string_view k : kKeywords) {
         if (text::EqualsIgnoreCase(word, k)) return true;
     }
@@ -43,50 +45,88 @@ bool StartsWithLabel(std::string_view t) {
     return !IsKeyword(t.substr(0, n));
 }
 
-// Expands tabs outside string literals and comments to the next tab stop.
-std::string ExpandTabs(std::string_view line, int tabWidth) {
-    std::string out;
-    out.reserve(line.size() + 8);
+// Appends the line with its tabs outside string literals and comments
+// expanded to the next tab stop (counted from where the line starts in out).
+void AppendExpanded(std::string& out, std::string_view line, size_t width) {
+    const size_t base = out.size();
+    const auto column = [&] { return out.size() - base; };
+    // The blanks that start the line stand outside any string or comment;
+    // only the bytes up to the last tab are read one by one.
+    size_t i = 0;
+    size_t blanks = 0;
+    for (; i < line.size() && IsBlank(line[i]); ++i) {
+        blanks += line[i] == ' ' ? 1 : width - blanks % width;
+    }
+    out.append(blanks, ' ');
+    if (line.find('\t', i) == std::string_view::npos) {
+        out.append(line.substr(i));
+        return;
+    }
     bool inString = false;
     bool inComment = false;
     bool statementStart = true;
-    for (size_t i = 0; i < line.size(); ++i) {
+    for (; i < line.size(); ++i) {
         const char c = line[i];
         if (!inString && !inComment) {
-            if (c == '\'') inComment = true;
+            if (c == '\'')
+                inComment = true;
             else if (statementStart && (c == 'R' || c == 'r') && IsCommentStart(line.substr(i)))
                 inComment = true;
         }
         if (c == '"' && !inComment) inString = !inString;
         if (c == '\t' && !inString && !inComment) {
-            const size_t width = static_cast<size_t>(tabWidth);
-            out.append(width - out.size() % width, ' ');
+            out.append(width - column() % width, ' ');
         } else {
             out.push_back(c);
         }
         if (!inString && !inComment) {
-            if (c == ':') statementStart = true;
-            else if (!IsBlank(c)) statementStart = false;
+            if (c == ':')
+                statementStart = true;
+            else if (!IsBlank(c))
+                statementStart = false;
+        }
+        // Past the last tab the rest is copied as it is.
+        if (c == '\t' && line.find('\t', i + 1) == std::string_view::npos) {
+            out.append(line.substr(i + 1));
+            return;
         }
     }
-    return out;
 }
 
 }  // namespace
 
-std::string TidyReceivedLine(std::string_view line, int tabWidth, bool isContinuation) {
+void AppendReceivedLine(std::string& out, std::string_view line, int tabWidth,
+                        bool isContinuation) {
     if (tabWidth < 1) tabWidth = 1;
-    std::string out = line.find('\t') == std::string_view::npos ? std::string(line)
-                                                                 : ExpandTabs(line, tabWidth);
-    size_t end = out.size();
-    while (end > 0 && IsBlank(out[end - 1])) --end;
-    out.resize(end);
-    const std::string_view body = SkipBlanks(out);
-    if (!isContinuation && body.size() != out.size() && StartsWithLabel(body)) out = std::string(body);
+    // Trailing blanks go, and a tab expands to blanks wherever it stands:
+    // they go before the expansion, which reads the line left to right.
+    size_t end = line.size();
+    while (end > 0 && IsBlank(line[end - 1])) --end;
+    const size_t start = out.size();
+    AppendExpanded(out, line.substr(0, end), static_cast<size_t>(tabWidth));
+    const std::string_view stored(out.data() + start, out.size() - start);
+    const std::string_view body = SkipBlanks(stored);
+    // A label other than a line number ends with a colon: a line without
+    // one is passed without a closer look.
+    if (!isContinuation && !body.empty() && body.size() != stored.size() &&
+        ((body[0] >= '0' && body[0] <= '9') || body.find(':') != std::string_view::npos) &&
+        StartsWithLabel(body)) {
+        out.erase(start, stored.size() - body.size());
+    }
+}
+
+std::string TidyReceivedLine(std::string_view line, int tabWidth, bool isContinuation) {
+    std::string out;
+    // Room for a few tabs' blanks (a line short enough to be held in the
+    // string itself stays there).
+    out.reserve(line.find('\t') == std::string_view::npos ? line.size() : line.size() + 12);
+    AppendReceivedLine(out, line, tabWidth, isContinuation);
     return out;
 }
 
-bool IsContinuedLine(std::string_view line) { return memory::IsContinued(line); }
+bool IsContinuedLine(std::string_view line) {
+    return memory::IsContinued(line);
+}
 
 std::string LineLabel(std::string_view line) {
     const std::string_view t = SkipBlanks(line);

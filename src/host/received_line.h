@@ -16,6 +16,9 @@
 namespace qv::host {
 
 std::string TidyReceivedLine(std::string_view line, int tabWidth, bool isContinuation);
+// The same line appended to out (for a caller that keeps many lines in one
+// buffer).
+void AppendReceivedLine(std::string& out, std::string_view line, int tabWidth, bool isContinuation);
 
 // The line continues on the next one: it ends with a blank and "_" (trailing
 // blanks ignored).

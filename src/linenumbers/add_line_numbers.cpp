@@ -1,5 +1,6 @@
 #include "linenumbers/add_line_numbers.h"
 
+#include <charconv>
 #include <string_view>
 
 #include "analysis/markers.h"
@@ -33,21 +34,28 @@ struct TopBlock {
     bool Holds(long i) const { return below <= i && i <= above; }
 };
 
-std::string WithoutTabs(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (char c : s) {
-        if (c != '\t') out.push_back(c);
+// The line with its tabs taken out, then trimmed of spaces (into a buffer
+// reused from line to line).
+std::string_view WithoutTabs(std::string_view line, std::string& buffer) {
+    if (line.find('\t') == std::string_view::npos) return text::Trim(line);
+    buffer.clear();
+    for (char c : line) {
+        if (c != '\t') buffer.push_back(c);
     }
-    return out;
+    return text::Trim(buffer);
 }
 
 TopBlock FindTopBlock(const std::vector<std::string>& lines, const std::string& errorLabel) {
     long opening = -1, closing = -1, onError = -1;
     const std::string onErrorLine = "On Error GoTo " + errorLabel;
+    std::string buffer;
     for (long i = static_cast<long>(lines.size()) - 1; i >= 0; --i) {
-        const std::string stripped = WithoutTabs(lines[static_cast<size_t>(i)]);
-        const std::string_view t = text::Trim(stripped);
+        const std::string& line = lines[static_cast<size_t>(i)];
+        // The three lines start with an apostrophe (the markers) or "O":
+        // any other line is passed without a closer look.
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || (line[first] != '\'' && line[first] != 'O')) continue;
+        const std::string_view t = WithoutTabs(line, buffer);
         if (t == analysis::kOpeningMarker) opening = i;
         if (t == analysis::kClosingMarker) closing = i;
         if (t == onErrorLine) onError = i;
@@ -97,16 +105,18 @@ class Numberer {
         return false;
     }
 
-    // Pass 2: writes the numbers and the padding.
+    // Pass 2: writes the numbers and the padding in front of each line.
     void Number() {
         continued_ = false;
         long counter = 0;
         for (size_t i = 0; i < lines_.size(); ++i) {
-            const std::string raw = lines_[i];
-            const std::string_view t = Content(raw);
+            std::string& line = lines_[i];
+            const std::string_view t = Content(line);
             const LineClass c = Classify(static_cast<long>(i), t);
-            lines_[i] = Rewritten(raw, c, counter);
+            Prefix(line, c, counter);
             Advance(t, c);
+            // t points into the line: it is not used past here.
+            if (!prefix_.empty()) line.insert(0, prefix_);
         }
     }
 
@@ -128,28 +138,17 @@ class Numberer {
         return LineClass::Qualifying;
     }
 
-    std::string Rewritten(const std::string& raw, LineClass c, long& counter) const {
-        if (c == LineClass::Qualifying && !afterExit_) {
-            ++counter;
-            const std::string number = std::to_string(counter) + settings_.suffix;
-            // A number as wide as the field (tab width 1) gets no padding of
-            // its own rather than failing; it is still set off by a tab.
-            int pad = (field_ - static_cast<int>(number.size()) - 1) / tabWidth_;
-            if (pad < 0) pad = 0;
-            if (pad == 0 && !StartsWith(raw, "\t")) pad = 1;
-            return number + std::string(static_cast<size_t>(pad), '\t') + raw;
-        }
-        if (c == LineClass::Qualifying) return Tabs(field_ - 1) + raw;
-        if (text::Trim(raw).empty()) return raw;
-        const bool keepsColumn = c == LineClass::Comment && StartsWith(raw, "'") &&
-                                 (settings_.comment == 2 || settings_.comment == 3);
-        if (keepsColumn) return raw;
-        return Tabs(field_ - static_cast<int>(settings_.suffix.size()) - 1) + raw;
+    // What goes in front of the line (into prefix_; empty for nothing),
+    // defined below the entry points.
+    void Prefix(const std::string& raw, LineClass c, long& counter);
+    void AppendNumber(long counter) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, counter).ptr;
+        prefix_.append(digits, end);
+        prefix_.append(settings_.suffix);
     }
 
-    std::string Tabs(int columns) const {
-        return std::string(static_cast<size_t>(columns / tabWidth_), '\t');
-    }
+    void AppendTabs(int columns) { prefix_.append(static_cast<size_t>(columns / tabWidth_), '\t'); }
 
     // The state for the next line.
     void Advance(std::string_view t, LineClass c) {
@@ -170,6 +169,7 @@ class Numberer {
     bool afterExit_ = false;
     bool inSelect_ = false;
     bool continued_ = false;
+    std::string prefix_;  // reused from line to line
 };
 
 NumberingSettings NumberingOf(const settings::SettingsRecord& s) {
@@ -190,5 +190,31 @@ void AddLineNumbers(std::vector<std::string>& lines, const settings::SettingsRec
     AddLineNumbers(lines, settings, settings.tabWidth.Value());
 }
 QV_PASS_UP("modLine", "AddLineNumbers")
+
+namespace {
+
+// What goes in front of the line (into prefix_; empty for nothing).
+void Numberer::Prefix(const std::string& raw, LineClass c, long& counter) {
+    prefix_.clear();
+    if (c == LineClass::Qualifying && !afterExit_) {
+        ++counter;
+        AppendNumber(counter);
+        // A number as wide as the field (tab width 1) gets no padding of
+        // its own rather than failing; it is still set off by a tab.
+        int pad = (field_ - static_cast<int>(prefix_.size()) - 1) / tabWidth_;
+        if (pad < 0) pad = 0;
+        if (pad == 0 && !StartsWith(raw, "\t")) pad = 1;
+        prefix_.append(static_cast<size_t>(pad), '\t');
+        return;
+    }
+    if (c == LineClass::Qualifying) return AppendTabs(field_ - 1);
+    if (text::Trim(raw).empty()) return;
+    const bool keepsColumn = c == LineClass::Comment && StartsWith(raw, "'") &&
+                             (settings_.comment == 2 || settings_.comment == 3);
+    if (keepsColumn) return;
+    AppendTabs(field_ - static_cast<int>(settings_.suffix.size()) - 1);
+}
+
+}  // namespace
 
 }  // namespace qv::linenumbers

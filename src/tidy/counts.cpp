@@ -174,18 +174,18 @@ private:
 
 // Where the comment setting puts a comment line; may replace the text by
 // the line as read.
-void PlaceComment(std::string& line, const std::string& raw, long& indent,
+void PlaceComment(std::string& line, std::string_view raw, long& indent,
                   const TidyState& st, long mode) {
     if (mode == 2) {
         if (IsCommentText(raw) || st.previousComment) {
-            line = raw + " ";
+            line.assign(raw).append(" ");
             indent = 0;
         }
         return;
     }
     if (IsCommentText(line) || (st.continued && st.inComment)) {
         if (mode == 0) {
-            line = raw + " ";
+            line.assign(raw).append(" ");
             indent = 0;
         } else if (mode == 3) {
             indent = 0;
@@ -200,7 +200,7 @@ void PlaceComment(std::string& line, const std::string& raw, long& indent,
 // fuzzing).
 bool GoesOn(std::string_view line) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
-    return EndsWith(std::string(line) + " ", " _ ");
+    return EndsWith(line, " _");
 }
 
 // Continuation lines sit one level deeper than the statement they continue.
@@ -232,7 +232,7 @@ void Counts(std::string& line, TidyState& st, const KeywordList& openers,
     }
     st.previousComment = st.inComment;
 
-    const std::string raw = line;
+    const std::string_view raw = line;  // line is replaced only at the end
     // Blanks at the ends go as the host drops them, tabs inside an unclosed
     // string literal included (found by fuzzing: a tidy of the tidied text
     // read the line differently).
@@ -257,7 +257,7 @@ void Counts(std::string& line, TidyState& st, const KeywordList& openers,
     }
     PlaceComment(text, raw, indent, st, settings.comment);
     text.insert(0, static_cast<size_t>(indent), '\t');
-    if (text::Trim(WithoutTabs(text)).empty()) text.clear();
+    if (text.find_first_not_of(" \t") == std::string::npos) text.clear();  // only blanks
 
     TrackContinuation(text, after, st);
     st.level += after;

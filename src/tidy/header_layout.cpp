@@ -16,8 +16,9 @@ bool IsComment(std::string_view line) {
 
 }  // namespace
 
+// The lines are read as views into the text: each laid-out line is built
+// once, from its view.
 std::vector<std::string> HeaderText(std::string_view text) try {
-    std::vector<std::string> lines = text::SplitLines(text);
     // Above a declaration: comments, blank lines and directives. A routine
     // declared in alternatives under #If has several declarations, each
     // laid out on its own; lines between a declaration's end and the next
@@ -25,23 +26,22 @@ std::vector<std::string> HeaderText(std::string_view text) try {
     enum class Place { Above, Declaration, Body };
     Place place = Place::Above;
     size_t column = 0;  // the 1-based column of the declaration's "("
-    for (std::string& line : lines) {
-        const std::string t(text::Trim(line));
+    std::vector<std::string> lines;
+    for (const std::string_view line : SplitLineViews(text)) {
+        const std::string_view t = text::Trim(line);
         if (text::StartsWith(t, "#")) {
-            line = t;
+            lines.emplace_back(t);
             place = Place::Above;
-            continue;
-        }
-        if (place == Place::Body) continue;
-        if (place == Place::Declaration) {
-            line = std::string(column, ' ') + t;
-        } else {
-            line = t;
-            if (t.empty() || IsComment(t)) continue;
+        } else if (place == Place::Body) {
+            lines.emplace_back(line);
+        } else if (place == Place::Declaration) {
+            lines.push_back(std::string(column, ' ').append(t));
+            place = text::EndsWith(t, " _") ? Place::Declaration : Place::Body;
+        } else if (lines.emplace_back(t); !t.empty() && !IsComment(t)) {
             const size_t paren = t.find('(');
-            column = paren == std::string::npos ? 0 : paren + 1;
+            column = paren == std::string_view::npos ? 0 : paren + 1;
+            place = text::EndsWith(t, " _") ? Place::Declaration : Place::Body;
         }
-        place = text::EndsWith(t, " _") ? Place::Declaration : Place::Body;
     }
     return lines;
 } QV_PASS_UP("Tidy", "HeaderText")
@@ -53,7 +53,7 @@ bool DoHeader(std::string_view text, long startLine, host::Member& member,
     const host::MemberAttributes saved = member.Attributes();
     const std::vector<std::string> lines = HeaderText(text);
     if (lines.size() == 1) return false;
-    if (!ReplaceLines(module, startLine, text::SplitLines(text), lines,
+    if (!ReplaceLines(module, startLine, SplitLineViews(text), lines,
                       settings.tabWidth.HostWidth())) {
         return false;
     }

@@ -12,13 +12,4 @@ std::string TabsToSpaces(std::string_view line) {
     return out;
 }
 
-std::string WithoutTabs(std::string_view line) {
-    std::string out;
-    out.reserve(line.size());
-    for (char c : line) {
-        if (c != '\t') out.push_back(c);
-    }
-    return out;
-}
-
 }  // namespace qv::tidy

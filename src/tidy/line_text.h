@@ -10,7 +10,4 @@ namespace qv::tidy {
 // are part of the program's data.
 std::string TabsToSpaces(std::string_view line);
 
-// Every tab character removed.
-std::string WithoutTabs(std::string_view line);
-
 }  // namespace qv::tidy

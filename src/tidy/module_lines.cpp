@@ -12,27 +12,51 @@ namespace qv::tidy {
 
 namespace {
 
-// The lines as the host will store them once inserted after `previous`.
-std::vector<std::string> AsStored(const std::vector<std::string>& lines, std::string_view previous,
-                                  int tabWidth) {
-    std::vector<std::string> stored;
-    stored.reserve(lines.size());
+// The lines as the host will store them once inserted after `previous`,
+// all in one buffer: a line that is written back is copied from there, one
+// that is not costs no string of its own.
+struct StoredLines {
+    std::string bytes;
+    std::vector<std::string_view> lines;  // into bytes
+};
+
+StoredLines AsStored(const std::vector<std::string>& lines, std::string_view previous,
+                     int tabWidth) {
+    StoredLines stored;
+    size_t total = 0;
+    for (const std::string& line : lines) total += line.size();
+    // Room for the blanks of a few tabs a line (it grows if that is short).
+    stored.bytes.reserve(total + 16 * lines.size());
+    std::vector<size_t> ends;
+    ends.reserve(lines.size());
     bool continuation = host::IsContinuedLine(previous);
     for (const std::string& line : lines) {
-        stored.push_back(host::TidyReceivedLine(line, tabWidth, continuation));
-        continuation = host::IsContinuedLine(stored.back());
+        const size_t begin = stored.bytes.size();
+        host::AppendReceivedLine(stored.bytes, line, tabWidth, continuation);
+        continuation = host::IsContinuedLine(std::string_view(stored.bytes).substr(begin));
+        ends.push_back(stored.bytes.size());
+    }
+    // The views are taken once the buffer has stopped growing.
+    stored.lines.reserve(lines.size());
+    size_t begin = 0;
+    for (const size_t end : ends) {
+        stored.lines.emplace_back(stored.bytes.data() + begin, end - begin);
+        begin = end;
     }
     return stored;
 }
 
-using LineRange = std::pair<std::vector<std::string>::const_iterator,
-                            std::vector<std::string>::const_iterator>;
+using LineRange =
+    std::pair<std::vector<std::string>::const_iterator, std::vector<std::string>::const_iterator>;
 
-// A line holds a break: the host would split it into several.
-bool HoldsBreak(LineRange lines) {
-    return std::any_of(lines.first, lines.second, [](const std::string& line) {
-        return line.find_first_of("\r\n") != std::string::npos;
-    });
+// One of lines first .. end - 1 holds a break: the host would split it
+// into several. Their stored forms keep every CR and LF of them and lie
+// one after the other in one buffer, searched at once.
+bool HoldsBreak(const StoredLines& stored, size_t first, size_t end) {
+    const std::string_view last = stored.lines[end - 1];
+    const char* from = stored.lines[first].data();
+    const std::string_view bytes(from, static_cast<size_t>(last.data() + last.size() - from));
+    return bytes.find('\r') != std::string_view::npos || bytes.find('\n') != std::string_view::npos;
 }
 
 // The lines joined with CR LF, as text::JoinLines, without a copy of them.
@@ -48,52 +72,116 @@ std::string Joined(LineRange lines) {
     return out;
 }
 
+// Lines start .. start + count - 1 (count >= 1) into lines, one by one as
+// the module holds them. False, with no lines, when they must be read as
+// their text joined with CR LF: a line holds a CR LF of its own, which
+// splits it, or the range starts outside the module, which the host answers.
+template <class Line>
+bool ReadOneByOne(const host::CodeModule& module, long start, long count,
+                  std::vector<Line>& lines) {
+    const long total = module.CountOfLines();
+    if (start < 1 || start > total) return false;
+    const long last = std::min(total, start + count - 1);
+    lines.reserve(static_cast<size_t>(last - start + 1));
+    for (long i = start; i <= last; ++i) {
+        const std::string_view line = module.LineView(i);
+        if (line.find(text::kCrLf) != std::string_view::npos) {
+            lines.clear();
+            return false;
+        }
+        lines.emplace_back(line);
+    }
+    return true;
+}
+
+// Writes newLines in place of oldLines (ReplaceLines).
+template <class OldLine>
+bool ReplaceRange(host::CodeModule& module, long start, const std::vector<OldLine>& oldLines,
+                  const std::vector<std::string>& newLines, int hostTabWidth) {
+    if (newLines.empty()) return false;
+    // (A view: the module does not change before it is read.)
+    const std::string_view previous =
+        start > 1 && start - 1 <= module.CountOfLines() ? module.LineView(start - 1) : "";
+    const StoredLines stored = AsStored(newLines, previous, hostTabWidth);
+    const std::vector<std::string_view>& storedLines = stored.lines;
+
+    // The changed middle: lines equal at both ends stay where they are.
+    size_t head = 0;
+    while (head < oldLines.size() && head < storedLines.size() &&
+           oldLines[head] == storedLines[head]) {
+        ++head;
+    }
+    size_t tail = 0;
+    while (tail < oldLines.size() - head && tail < storedLines.size() - head &&
+           oldLines[oldLines.size() - 1 - tail] == storedLines[storedLines.size() - 1 - tail]) {
+        ++tail;
+    }
+    const size_t oldCount = oldLines.size() - head - tail;
+    const size_t newCount = storedLines.size() - head - tail;
+    if (oldCount == 0 && newCount == 0) return false;
+
+    const long at = start + static_cast<long>(head);
+    if (newCount == 0) {
+        module.DeleteLines(at, static_cast<long>(oldCount));
+        return true;
+    }
+    const LineRange middle(newLines.begin() + static_cast<long>(head),
+                           newLines.end() - static_cast<long>(tail));
+    const std::string joined = Joined(middle);
+    if (joined.empty() || HoldsBreak(stored, head, storedLines.size() - tail)) {
+        if (oldCount > 0) module.DeleteLines(at, static_cast<long>(oldCount));
+        // The host stores " " as one empty line.
+        module.InsertLines(at, joined.empty() ? std::string(" ") : joined);
+    } else {
+        // The stored lines are foreseen already: the host need not tidy
+        // them again.
+        const std::vector<std::string_view> shaped(storedLines.begin() + static_cast<long>(head),
+                                                   storedLines.end() - static_cast<long>(tail));
+        module.ReplaceShapedLines(at, static_cast<long>(oldCount), joined, shaped, hostTabWidth);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count) {
     if (count < 1) return {};
+    std::vector<std::string> lines;
+    if (ReadOneByOne(module, start, count, lines)) return lines;
     return text::SplitLines(module.Lines(start, count));
+}
+
+LineViews ReadLineViews(const host::CodeModule& module, long start, long count) {
+    LineViews read;
+    if (count < 1 || ReadOneByOne(module, start, count, read.lines)) return read;
+    read.text = std::make_unique<std::string>(module.Lines(start, count));
+    read.lines = SplitLineViews(*read.text);
+    return read;
+}
+
+std::vector<std::string_view> SplitLineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    for (size_t from = 0;;) {
+        const size_t end = text.find(text::kCrLf, from);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(from));
+            return lines;
+        }
+        lines.push_back(text.substr(from, end - from));
+        from = end + text::kCrLf.size();
+    }
 }
 
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
                   const std::vector<std::string>& newLines, int hostTabWidth) try {
-    if (newLines.empty()) return false;
-    const std::string previous = start > 1 ? module.Lines(start - 1, 1) : std::string();
-    std::vector<std::string> stored = AsStored(newLines, previous, hostTabWidth);
+    return ReplaceRange(module, start, oldLines, newLines, hostTabWidth);
+}
+QV_PASS_UP("Tidy", "ReplaceLines")
 
-    // The changed middle: lines equal at both ends stay where they are.
-    size_t head = 0;
-    while (head < oldLines.size() && head < stored.size() && oldLines[head] == stored[head]) {
-        ++head;
-    }
-    size_t tail = 0;
-    while (tail < oldLines.size() - head && tail < stored.size() - head &&
-           oldLines[oldLines.size() - 1 - tail] == stored[stored.size() - 1 - tail]) {
-        ++tail;
-    }
-    const size_t oldCount = oldLines.size() - head - tail;
-    const size_t newCount = stored.size() - head - tail;
-    if (oldCount == 0 && newCount == 0) return false;
-
-    const long at = start + static_cast<long>(head);
-    if (oldCount > 0) module.DeleteLines(at, static_cast<long>(oldCount));
-    if (newCount > 0) {
-        const LineRange middle(newLines.begin() + static_cast<long>(head),
-                               newLines.end() - static_cast<long>(tail));
-        const std::string joined = Joined(middle);
-        if (joined.empty() || HoldsBreak(middle)) {
-            // The host stores " " as one empty line.
-            module.InsertLines(at, joined.empty() ? std::string(" ") : joined);
-        } else {
-            // The stored lines are foreseen already: the host need not
-            // tidy them again.
-            std::vector<std::string> shaped(
-                std::make_move_iterator(stored.begin() + static_cast<long>(head)),
-                std::make_move_iterator(stored.end() - static_cast<long>(tail)));
-            module.InsertShapedLines(at, joined, std::move(shaped), hostTabWidth);
-        }
-    }
-    return true;
+bool ReplaceLines(host::CodeModule& module, long start,
+                  const std::vector<std::string_view>& oldLines,
+                  const std::vector<std::string>& newLines, int hostTabWidth) try {
+    return ReplaceRange(module, start, oldLines, newLines, hostTabWidth);
 }
 QV_PASS_UP("Tidy", "ReplaceLines")
 

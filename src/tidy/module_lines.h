@@ -2,7 +2,9 @@
 // Reading a range of a code module as a line array, and writing a tidied
 // array back in its place.
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/code_host.h"
@@ -11,6 +13,17 @@ namespace qv::tidy {
 
 // Lines start .. start + count − 1, split at CR LF; none when count < 1.
 std::vector<std::string> ReadLines(const host::CodeModule& module, long start, long count);
+
+// The lines ReadLines reads, seen through views: into the module's lines,
+// valid until the module changes, or into the text kept with them.
+struct LineViews {
+    std::unique_ptr<std::string> text;
+    std::vector<std::string_view> lines;
+};
+LineViews ReadLineViews(const host::CodeModule& module, long start, long count);
+
+// The text split at CR LF as text::SplitLines splits it, as views into it.
+std::vector<std::string_view> SplitLineViews(std::string_view text);
 
 // Puts newLines in place of the lines read into oldLines at start, with the
 // result of deleting those lines and inserting newLines joined by CR LF. An
@@ -24,6 +37,10 @@ std::vector<std::string> ReadLines(const host::CodeModule& module, long start, l
 // hostTabWidth: the width the host lays received tabs out with (the run's,
 // TabWidth::HostWidth). Returns true when the module was changed.
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,
+                  const std::vector<std::string>& newLines, int hostTabWidth);
+// The same with the old lines seen through views (ReadLineViews).
+bool ReplaceLines(host::CodeModule& module, long start,
+                  const std::vector<std::string_view>& oldLines,
                   const std::vector<std::string>& newLines, int hostTabWidth);
 
 }  // namespace qv::tidy

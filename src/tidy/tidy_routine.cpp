@@ -24,11 +24,11 @@ namespace {
 // back what changed; true when anything did.
 bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag,
                bool removeNumbers, const settings::SettingsRecord& settings) {
-    const std::vector<std::string> old = ReadLines(module, start, count);
-    std::vector<std::string> lines = old;
+    const LineViews old = ReadLineViews(module, start, count);
+    std::vector<std::string> lines(old.lines.begin(), old.lines.end());
     if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
     TidyUpCodeKept(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings);
-    return ReplaceLines(module, start, old, lines, settings.tabWidth.HostWidth());
+    return ReplaceLines(module, start, old.lines, lines, settings.tabWidth.HostWidth());
 }
 
 }  // namespace
@@ -72,12 +72,12 @@ QV_PASS_UP("Tidy", "Tidy_Routine")
 bool Tidy_Declarations(host::CodeModule& module, const settings::SettingsRecord& settings) try {
     const long n = module.CountOfDeclarationLines();
     if (n == 0) return false;
-    const std::vector<std::string> old = ReadLines(module, 1, n);
-    std::vector<std::string> lines = old;
+    const LineViews old = ReadLineViews(module, 1, n);
+    std::vector<std::string> lines(old.lines.begin(), old.lines.end());
     TidyUpCodeKept(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings);
     if (lines.empty()) return false;
     const SavedPropertyList saved = SaveProperties(module);
-    if (!ReplaceLines(module, 1, old, lines, settings.tabWidth.HostWidth())) return false;
+    if (!ReplaceLines(module, 1, old.lines, lines, settings.tabWidth.HostWidth())) return false;
     RestoreProperties(module, saved);
     return true;
 }

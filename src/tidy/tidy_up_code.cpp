@@ -26,25 +26,25 @@ void CondenseBlankLines(std::vector<std::string>& lines) {
 
 }  // namespace
 
-std::string LineLayouts::Key(const TidyState& before, const std::string& line) {
-    std::string key;
-    key.reserve(sizeof before.level + 6 + line.size());
-    key.append(reinterpret_cast<const char*>(&before.level), sizeof before.level);
-    for (const bool flag : {before.thenPending, before.ifHeader, before.continued, before.inComment,
-                            before.previousComment, before.inType}) {
-        key += flag ? '1' : '0';
-    }
-    return key += line;
+void LineLayouts::MakeKey(const TidyState& before, const std::string& line) {
+    // The level, the flags as the bits of one byte, then the line.
+    const int flags = before.thenPending | before.ifHeader << 1 | before.continued << 2 |
+                      before.inComment << 3 | before.previousComment << 4 | before.inType << 5;
+    key_.assign(reinterpret_cast<const char*>(&before.level), sizeof before.level);
+    key_.push_back(static_cast<char>(flags));
+    key_.append(line);
 }
 
 const LineLayouts::Laid* LineLayouts::Find(const TidyState& before, const std::string& line) {
-    const auto it = laid_.find(Key(before, line));
+    MakeKey(before, line);
+    const auto it = laid_.find(key_);
     return it == laid_.end() ? nullptr : &it->second;
 }
 
 void LineLayouts::Keep(const TidyState& before, const std::string& line, Laid laid) {
     if (laid_.size() >= kKept) laid_.clear();
-    laid_.insert_or_assign(Key(before, line), std::move(laid));
+    MakeKey(before, line);
+    laid_.insert_or_assign(key_, std::move(laid));
 }
 
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,

@@ -33,9 +33,12 @@ class LineLayouts {
     void Keep(const TidyState& before, const std::string& line, Laid laid);
 
   private:
-    static std::string Key(const TidyState& before, const std::string& line);
+    // Makes key_ the key of the line after the state.
+    void MakeKey(const TidyState& before, const std::string& line);
     static constexpr size_t kKept = 4096;
     std::unordered_map<std::string, Laid> laid_;
+    // Reused from line to line: a lookup builds no string of its own.
+    std::string key_;
 };
 
 // The layouts this thread keeps for the lines tidied with these lists, flag

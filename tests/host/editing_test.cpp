@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "host/memory/line_store.h"
+#include "host/memory/vb_syntax.h"
 #include "host/received_line.h"
 #include "platform/vb_error.h"
 #include "support/vb_fixture.h"
@@ -40,6 +41,57 @@ TEST(ReceivedLineTidy, TrailingBlanksGo) {
     EXPECT_EQ(TidyReceivedLine("x = 1   ", 4, false), "x = 1");
     EXPECT_EQ(TidyReceivedLine("\t\t", 4, false), "");
     EXPECT_EQ(TidyReceivedLine(" ", 4, false), "");
+}
+
+// The rule read plainly, a character at a time over the whole line: tabs
+// outside strings and comments to the next stop, then the trailing blanks
+// off, then a label or number that follows blanks to column 1.
+std::string ReceivedLineModel(std::string_view line, int tabWidth, bool continuation) {
+    const auto width = static_cast<size_t>(std::max(tabWidth, 1));
+    std::string out;
+    bool inString = false, inComment = false, statementStart = true;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (!inString && !inComment && (c == '\'' || (statementStart && memory::IsCommentStart(line.substr(i))))) {
+            inComment = true;
+        }
+        if (c == '"' && !inComment) inString = !inString;
+        if (c == '\t' && !inString && !inComment) {
+            out.append(width - out.size() % width, ' ');
+        } else {
+            out.push_back(c);
+        }
+        if (!inString && !inComment && c != ' ' && c != '\t') statementStart = c == ':';
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    const size_t body = out.find_first_not_of(" \t");
+    if (!continuation && body != 0 && body != std::string::npos) {
+        // A number followed by a blank, a colon or nothing, or a label.
+        const std::string b = out.substr(body);
+        const size_t digits = b.find_first_not_of("0123456789");
+        const bool number = digits != 0 && (digits == std::string::npos || b[digits] == ' ' ||
+                                            b[digits] == '\t' || b[digits] == ':');
+        if (number || !LineLabel(b).empty()) out = b;
+    }
+    return out;
+}
+
+// Random lines of the bytes that steer the rule (blanks, tabs, quotes,
+// comments, Rem, colons, digits) read as the model reads them.
+TEST(ReceivedLineTidy, RandomLinesAreTidiedAsThePlainRuleTidiesThem) {
+    const std::string_view pieces[] = {" ", "  ", "\t", "\t\t", "\"", "'", "Rem ", "rem", ":",
+                                       "x", "Ab", "12", "_", "=", ":=", "If ", "End", "\xe9"};
+    std::mt19937 random(20240203);
+    for (int round = 0; round < 20000; ++round) {
+        std::string line;
+        const int count = static_cast<int>(random() % 12);
+        for (int k = 0; k < count; ++k) line += pieces[random() % std::size(pieces)];
+        const int width = 1 + static_cast<int>(random() % 8);
+        const bool continuation = random() % 4 == 0;
+        ASSERT_EQ(TidyReceivedLine(line, width, continuation),
+                  ReceivedLineModel(line, width, continuation))
+            << "line \"" << line << "\" width " << width << " continuation " << continuation;
+    }
 }
 
 class Editing : public ::testing::Test {

@@ -104,6 +104,17 @@ TEST_F(Numbering, TheTopBlockOfTheHandlerStaysUnnumbered) {
     // The On Error line alone is a top block of one line.
     const Lines bare = {"    On Error GoTo Error_Routine", "    x = 1"};
     EXPECT_EQ(Numbered(bare), (Lines{"    On Error GoTo Error_Routine", "1\t    x = 1"}));
+
+    // Tabs anywhere in its lines are passed over, and blanks at their ends.
+    Lines tabbed = {" \t " + std::string(analysis::kOpeningMarker), "    Const PROC = \"A\"",
+                    "\t On Error\t GoTo Error_Routine \t", closing + " ", "    x = 1"};
+    Lines expected = tabbed;
+    expected.back() = "1\t    x = 1";
+    EXPECT_EQ(Numbered(tabbed), expected);
+    tabbed[2] = "\tx On Error GoTo Error_Routine";
+    EXPECT_TRUE(Numbered(tabbed)[1].ends_with("\t    Const PROC = \"A\"") &&
+                Numbered(tabbed)[1] != tabbed[1])
+        << "no On Error line, no top block: the line is numbered";
 }
 
 TEST_F(Numbering, NothingToNumberLeavesTheLinesAlone) {

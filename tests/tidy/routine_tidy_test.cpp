@@ -1,8 +1,12 @@
 // Tidy on code modules: routines, the code window's command, stability and
 // what reaches the user's file.
 
+#include <memory>
+
+#include "host/memory/memory_host.h"
 #include "linenumbers/add_line_numbers.h"
 #include "platform/text.h"
+#include "platform/vb_error.h"
 #include "tidy/module_lines.h"
 #include "tidy_test_support.h"
 
@@ -134,13 +138,37 @@ TEST_F(TidyTest, ReplacedLinesAreStoredAsAPlainInsertStoresThem) {
             const std::string name = std::to_string(round++);
             auto* replaced = fx.Add("R" + name, host::vbext_ct_StdModule, Vb(start)).Code();
             auto* plain = fx.Add("P" + name, host::vbext_ct_StdModule, Vb(start)).Code();
-            ASSERT_TRUE(ReplaceLines(*replaced, 3, {"x = 1", "y = 2"}, replacement, width));
+            ASSERT_TRUE(ReplaceLines(*replaced, 3, Lines{"x = 1", "y = 2"}, replacement, width));
             plain->DeleteLines(3, 2);
             const std::string text = text::JoinLines(replacement);
             plain->InsertLines(3, text.empty() ? " " : text);
             EXPECT_EQ(fx.Text("R" + name), fx.Text("P" + name)) << "width " << width;
         }
     }
+}
+
+// A range is read line by line as its text joined with CR LF and split
+// again would be: lone CRs and LFs stay in their lines, a line that holds a
+// CR LF of its own comes out as two, and a range past the end or cut off by
+// it reads as the host's text of it does.
+TEST_F(TidyTest, ARangeReadsAsItsJoinedTextSplitAtCrLf) {
+    auto& module = *fx.Add("M", host::vbext_ct_StdModule, "").Code();
+    const auto file = std::make_shared<const std::string>("a\rb\nc\r\nd\r\n\r\ne\r");
+    const std::string_view bytes = *file;
+    // "a\rb", "\nc" with the break before it, "d\r\n" with its own CR LF,
+    // an empty line and "e\r".
+    module.LoadLines(file, {bytes.substr(0, 3), bytes.substr(3, 2), bytes.substr(7, 3),
+                            bytes.substr(12, 0), bytes.substr(12, 2)});
+    ASSERT_EQ(module.CountOfLines(), 5);
+    for (long start = 1; start <= 7; ++start) {
+        for (long count = 0; count <= 7; ++count) {
+            const Lines expected =
+                count < 1 ? Lines{} : text::SplitLines(module.Lines(start, count));
+            EXPECT_EQ(ReadLines(module, start, count), expected) << start << " " << count;
+        }
+    }
+    EXPECT_THROW(ReadLines(module, 0, 1), VbError);
+    EXPECT_TRUE(ReadLines(module, 0, 0).empty());
 }
 
 }  // namespace

@@ -155,12 +155,21 @@ std::string_view LineStore::Store(std::string_view line) {
     return {target, line.size()};
 }
 
-void LineStore::Insert(long index, const std::vector<std::string>& lines) {
+template <class Lines>
+void LineStore::CopyIn(long index, const Lines& lines) {
     OpenGap(static_cast<size_t>(index), lines.size());
-    for (const auto& l : lines) {
+    for (const std::string_view l : lines) {
         slots_[gapStart_++] = Store(l);
         liveBytes_ += l.size();
     }
+}
+
+void LineStore::Insert(long index, const std::vector<std::string>& lines) {
+    CopyIn(index, lines);
+}
+
+void LineStore::InsertViewed(long index, const std::vector<std::string_view>& lines) {
+    CopyIn(index, lines);
 }
 
 void LineStore::Erase(long index, long count) {

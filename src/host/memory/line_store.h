@@ -79,6 +79,8 @@ class LineStore {
     void Replace(long index, long count, const LineSnapshot& lines);
 
     void Insert(long index, const std::vector<std::string>& lines);
+    // Insert for lines seen through views (copied as Insert copies).
+    void InsertViewed(long index, const std::vector<std::string_view>& lines);
     void Erase(long index, long count);
 
     // Packs the lines again (see Packed) when they are views: the lines of
@@ -114,6 +116,8 @@ class LineStore {
     // Moves the gap to index and makes it hold at least size views.
     void OpenGap(size_t index, size_t size);
     void SetLines(std::vector<std::string_view> lines);
+    template <class Lines>
+    void CopyIn(long index, const Lines& lines);
 
     // While packed_, the lines are places_ in the bytes at packedBase_ or in
     // own_ (and slots_ is empty); else the views, with slots_[gapStart_,

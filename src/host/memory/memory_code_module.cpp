@@ -203,6 +203,28 @@ void MemoryCodeModule::DeleteLines(long startLine, long count) {
     TellObservers([&](CodeModuleObserver& o) { o.LinesDeleted(*this, startLine, count); });
 }
 
+void MemoryCodeModule::ReplaceShapedLines(long line, long oldCount, std::string_view text,
+                                          const std::vector<std::string_view>& shaped,
+                                          int tabWidth) {
+    // As InsertShapedLines, lines it would shape again, and a range that is
+    // not the module's, take the two edits' way.
+    if (line < 1 || oldCount < 1 || line + oldCount - 1 > lines_.Count() || text.empty() ||
+        shaped.empty() || tabWidth != Vbe().TabWidth()) {
+        CodeModule::ReplaceShapedLines(line, oldCount, text, shaped, tabWidth);
+        return;
+    }
+    // One edit: the index reads the replaced routine once, and a group
+    // keeps one step to undo.
+    const auto newCount = static_cast<long>(shaped.size());
+    const long oldDeclarations = indexCurrent_ ? index_.DeclarationLines() : -1;
+    RecordEdit(line - 1, oldCount, newCount);
+    lines_.Erase(line - 1, oldCount);
+    lines_.InsertViewed(line - 1, shaped);
+    if (indexCurrent_) index_.OnReplaced(lines_, line, oldCount, newCount);
+    AfterEdit(line, oldDeclarations);
+    TellObservers([&](CodeModuleObserver& o) { o.LinesReplaced(*this, line, oldCount, newCount); });
+}
+
 void MemoryCodeModule::AfterEdit(long line, long oldDeclarationLines) {
     ++editCount_;
     // The members of the declarations section are read again only when the

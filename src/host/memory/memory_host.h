@@ -215,6 +215,8 @@ class MemoryCodeModule : public CodeModule {
     // without storing them.
     std::vector<std::string> ReceivedLines(long line, std::string_view text) const;
     void DeleteLines(long startLine, long count = 1) override;
+    void ReplaceShapedLines(long line, long oldCount, std::string_view text,
+                            const std::vector<std::string_view>& shaped, int tabWidth) override;
     long ProcStartLine(std::string_view procName, int procKind) const override;
     long ProcBodyLine(std::string_view procName, int procKind) const override;
     long ProcCountLines(std::string_view procName, int procKind) const override;
