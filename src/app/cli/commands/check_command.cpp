@@ -226,6 +226,9 @@ public:
         const bool listRoutines = json || sarif || context.parser.IsSet(kRoutinesOption) ||
                                   context.parser.IsSet("module") || !selection.routine.empty();
         const bool routineRows = listRoutines || baseline.has_value();
+        // Each module is worked on once (the fixes of another name modules,
+        // not their code), so its code may go after its turn.
+        const bool releaseAfterTurn = !judgeAtLoad && (sarif || baseline.has_value());
 
         std::vector<MemoryProject*> projects;
         auto& all = target->Vbe().Projects();
@@ -282,7 +285,13 @@ public:
                     MatchFindings(*baseline, *target, *component, r.counts);
                 }
                 AddTo(totals, r);
-                if (json) componentsJson.push_back(ModuleJson(*target, r));
+                if (json) {
+                    componentsJson.push_back(ModuleJson(*target, r));
+                } else if (releaseAfterTurn) {
+                    // The log and the baseline keep what they need of the
+                    // module: its code is not wanted again.
+                    host::files::ReleaseLoadedCode(target->Files(), *component);
+                }
                 // The log keeps what it needs of each module as it goes.
                 if (!sarif) results.push_back(std::move(r));
             });
