@@ -449,8 +449,23 @@ TEST_F(Editing, IndexKeptByEditsEqualsAFreshReading) {
         auto& edited = *local.Add("M", vbext_ct_StdModule, Vb(start)).Code();
         for (int step = 0; step < 25; ++step) {
             const long n = edited.CountOfLines();
-            const unsigned kind = random() % 4;
-            if (n > 0 && kind == 3) {
+            const unsigned kind = random() % 5;
+            // Lines shaped ahead (as a command lays out a routine's new
+            // lines) put in place of others in one edit.
+            auto replaceShaped = [&](long at, long count) {
+                std::vector<std::string> texts;
+                for (unsigned k = 1 + random() % 4; k > 0; --k) texts.push_back(pick());
+                std::string text;
+                for (size_t k = 0; k < texts.size(); ++k) text += (k == 0 ? "" : "\r\n") + texts[k];
+                if (text.empty()) return;  // callers insert " " for one empty line
+                const std::vector<std::string_view> shaped(texts.begin(), texts.end());
+                edited.ReplaceShapedLines(at, count, text, shaped, local.Vbe().TabWidth());
+                ASSERT_EQ(edited.Lines(at, static_cast<long>(texts.size())), text);
+            };
+            if (n > 0 && kind == 4) {
+                const long at = 1 + static_cast<long>(random() % static_cast<unsigned>(n));
+                replaceShaped(at, std::min(n - at + 1, 1 + static_cast<long>(random() % 5)));
+            } else if (n > 0 && kind == 3) {
                 // Some lines put in place of others, as an undo or a fix
                 // put back does.
                 const long from = 1 + static_cast<long>(random() % static_cast<unsigned>(n));
@@ -467,6 +482,7 @@ TEST_F(Editing, IndexKeptByEditsEqualsAFreshReading) {
                                    pick() + "\r\n" + pick());
                 edited.DeleteLines(1 + static_cast<long>(random() % static_cast<unsigned>(n)));
                 edited.InsertLines(1, pick());
+                replaceShaped(1, 1);
                 edited.CancelTransaction();
                 ASSERT_EQ(edited.Lines(1, edited.CountOfLines()), before);
             } else if (n > 0 && kind == 1) {
