@@ -432,27 +432,50 @@ std::string TopBlock(text::CodePage page, const std::string& label2, const std::
 
 // The top block read once, looked up by the fields it is built from (it is
 // not built again to be looked up).
-const ParsedBlock& KeptTopBlock(text::CodePage page, const std::string& label2,
-                                const std::string& add0, const std::string& add1) {
+// A few parsed blocks kept per thread, looked up by the code page and the
+// settings' fields they are built from, as the record holds them: a block is
+// not built again to be looked up.
+template <size_t Fields>
+class KeptBlocks {
+public:
+    using FieldRefs = std::array<const std::string*, Fields>;
+
+    template <typename Build>
+    const ParsedBlock& Get(text::CodePage page, const FieldRefs& fields, Build build) {
+        for (const Kept& k : kept_) {
+            if (k.page == page && Same(k.fields, fields)) return k.parsed;
+        }
+        Kept entry{page, {}, ParsedBlock(build())};
+        for (size_t i = 0; i < Fields; ++i) entry.fields[i] = *fields[i];
+        if (kept_.size() < kKept) return kept_.emplace_back(std::move(entry)).parsed;
+        Kept& replaced = kept_[oldest_];
+        oldest_ = (oldest_ + 1) % kKept;
+        replaced = std::move(entry);
+        return replaced.parsed;
+    }
+
+private:
     struct Kept {
         text::CodePage page;
-        std::string label2, add0, add1;
+        std::array<std::string, Fields> fields;
         ParsedBlock parsed;
     };
-    constexpr size_t kKept = 4;
-    thread_local std::vector<Kept> kept;
-    thread_local size_t oldest = 0;
-    for (const Kept& k : kept) {
-        if (k.page == page && k.label2 == label2 && k.add0 == add0 && k.add1 == add1) {
-            return k.parsed;
+    static bool Same(const std::array<std::string, Fields>& kept, const FieldRefs& fields) {
+        for (size_t i = 0; i < Fields; ++i) {
+            if (kept[i] != *fields[i]) return false;
         }
+        return true;
     }
-    Kept entry{page, label2, add0, add1, ParsedBlock(TopBlock(page, label2, add0, add1))};
-    if (kept.size() < kKept) return kept.emplace_back(std::move(entry)).parsed;
-    Kept& replaced = kept[oldest];
-    oldest = (oldest + 1) % kKept;
-    replaced = std::move(entry);
-    return replaced.parsed;
+    static constexpr size_t kKept = 4;
+    std::vector<Kept> kept_;
+    size_t oldest_ = 0;
+};
+
+const ParsedBlock& KeptTopBlock(text::CodePage page, const std::string& label2,
+                                const std::string& add0, const std::string& add1) {
+    thread_local KeptBlocks<3> kept;
+    return kept.Get(page, {&label2, &add0, &add1},
+                    [&] { return TopBlock(page, label2, add0, add1); });
 }
 
 }  // namespace
@@ -497,29 +520,9 @@ std::string ExitBlock(text::CodePage page, const std::string& label1Field,
 const ParsedBlock& KeptExitBlock(text::CodePage page, const std::string& label1,
                                  const std::string& add2, const std::string& label2,
                                  const std::string& last) {
-    // By the fields it is built from, as the record holds them: the block
-    // is not built again to be looked up.
-    struct Kept {
-        text::CodePage page;
-        std::string label1, add2, label2, last;
-        ParsedBlock parsed;
-    };
-    constexpr size_t kKept = 4;
-    thread_local std::vector<Kept> kept;
-    thread_local size_t oldest = 0;
-    for (const Kept& k : kept) {
-        if (k.page == page && k.label1 == label1 && k.add2 == add2 && k.label2 == label2 &&
-            k.last == last) {
-            return k.parsed;
-        }
-    }
-    Kept entry{page, label1, add2, label2, last,
-               ParsedBlock(ExitBlock(page, label1, add2, label2, last))};
-    if (kept.size() < kKept) return kept.emplace_back(std::move(entry)).parsed;
-    Kept& replaced = kept[oldest];
-    oldest = (oldest + 1) % kKept;
-    replaced = std::move(entry);
-    return replaced.parsed;
+    thread_local KeptBlocks<4> kept;
+    return kept.Get(page, {&label1, &add2, &label2, &last},
+                    [&] { return ExitBlock(page, label1, add2, label2, last); });
 }
 
 }  // namespace
