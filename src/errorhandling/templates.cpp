@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <forward_list>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -432,33 +434,44 @@ std::string TopBlock(text::CodePage page, const std::string& label2, const std::
 
 // The top block read once, looked up by the fields it is built from (it is
 // not built again to be looked up).
-// A few parsed blocks kept per thread, looked up by the code page and the
-// settings' fields they are built from, as the record holds them: a block is
-// not built again to be looked up.
+// A few parsed blocks kept for the process, looked up by the code page and
+// the settings' fields they are built from, as the record holds them: a
+// block is not built again to be looked up. Shared under a lock rather than
+// kept per thread: an object with a destructor kept per thread was freed
+// twice at a thread's end in the Windows build. A block is handed out shared,
+// so one replaced while another thread fills it stays alive until then.
 template <size_t Fields>
 class KeptBlocks {
 public:
     using FieldRefs = std::array<const std::string*, Fields>;
 
     template <typename Build>
-    const ParsedBlock& Get(text::CodePage page, const FieldRefs& fields, Build build) {
-        for (const Kept& k : kept_) {
-            if (k.page == page && Same(k.fields, fields)) return k.parsed;
+    std::shared_ptr<const ParsedBlock> Get(text::CodePage page, const FieldRefs& fields,
+                                           Build build) {
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            for (const Kept& k : kept_) {
+                if (k.page == page && Same(k.fields, fields)) return k.parsed;
+            }
         }
-        Kept entry{page, {}, ParsedBlock(build())};
+        Kept entry{page, {}, std::make_shared<const ParsedBlock>(build())};
         for (size_t i = 0; i < Fields; ++i) entry.fields[i] = *fields[i];
-        if (kept_.size() < kKept) return kept_.emplace_back(std::move(entry)).parsed;
-        Kept& replaced = kept_[oldest_];
-        oldest_ = (oldest_ + 1) % kKept;
-        replaced = std::move(entry);
-        return replaced.parsed;
+        std::shared_ptr<const ParsedBlock> parsed = entry.parsed;
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (kept_.size() < kKept) {
+            kept_.push_back(std::move(entry));
+        } else {
+            kept_[oldest_] = std::move(entry);
+            oldest_ = (oldest_ + 1) % kKept;
+        }
+        return parsed;
     }
 
 private:
     struct Kept {
         text::CodePage page;
         std::array<std::string, Fields> fields;
-        ParsedBlock parsed;
+        std::shared_ptr<const ParsedBlock> parsed;
     };
     static bool Same(const std::array<std::string, Fields>& kept, const FieldRefs& fields) {
         for (size_t i = 0; i < Fields; ++i) {
@@ -467,13 +480,14 @@ private:
         return true;
     }
     static constexpr size_t kKept = 4;
+    std::mutex lock_;
     std::vector<Kept> kept_;
     size_t oldest_ = 0;
 };
 
-const ParsedBlock& KeptTopBlock(text::CodePage page, const std::string& label2,
-                                const std::string& add0, const std::string& add1) {
-    thread_local KeptBlocks<3> kept;
+std::shared_ptr<const ParsedBlock> KeptTopBlock(text::CodePage page, const std::string& label2,
+                                                const std::string& add0, const std::string& add1) {
+    static KeptBlocks<3> kept;
     return kept.Get(page, {&label2, &add0, &add1},
                     [&] { return TopBlock(page, label2, add0, add1); });
 }
@@ -492,7 +506,7 @@ std::string TopBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
     GetServices().DoEvents();
     const text::CodePage page = host::LinesCodePage(routine.Module(), s.codePage);
     if (!patternMode) {
-        return SubstitutedBlock(KeptTopBlock(page, s.label2, s.add0, s.add1), routine);
+        return SubstitutedBlock(*KeptTopBlock(page, s.label2, s.add0, s.add1), routine);
     }
     return WithoutBlankLines(DoSubs(TopBlock(page, s.label2, s.add0, s.add1), patternMode, routine));
 } QV_PASS_UP("ErrorHandling", "TopBit")
@@ -517,10 +531,12 @@ std::string ExitBlock(text::CodePage page, const std::string& label1Field,
     return block;
 }
 
-const ParsedBlock& KeptExitBlock(text::CodePage page, const std::string& label1,
-                                 const std::string& add2, const std::string& label2,
-                                 const std::string& last) {
-    thread_local KeptBlocks<4> kept;
+std::shared_ptr<const ParsedBlock> KeptExitBlock(text::CodePage page,
+                                                 const std::string& label1,
+                                                 const std::string& add2,
+                                                 const std::string& label2,
+                                                 const std::string& last) {
+    static KeptBlocks<4> kept;
     return kept.Get(page, {&label1, &add2, &label2, &last},
                     [&] { return ExitBlock(page, label1, add2, label2, last); });
 }
@@ -541,7 +557,7 @@ std::string LastBit(TemplateRoutine& routine, const settings::SettingsRecord& s,
     const std::string& rawAdd2 = mts ? s.add2a : s.add2;
     const std::string& rawLast = mts ? s.add6 : routine.IsEvent() ? s.add3 : s.add4;
     if (!patternMode) {
-        return SubstitutedBlock(KeptExitBlock(page, s.label1, rawAdd2, s.label2, rawLast),
+        return SubstitutedBlock(*KeptExitBlock(page, s.label1, rawAdd2, s.label2, rawLast),
                                 routine);
     }
     return WithoutBlankLines(
