@@ -5,24 +5,13 @@
 #include "host/memory/memory_host.h"
 #include "host/procedure_shape.h"
 #include "host/received_line.h"
+#include "platform/line_views.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
 namespace qv::analysis {
 
 namespace {
-
-// Splits at CR LF into views of text.
-std::vector<std::string_view> LineViews(std::string_view text) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    for (size_t at; (at = text.find(text::kCrLf, start)) != std::string_view::npos;
-         start = at + 2) {
-        lines.push_back(text.substr(start, at - start));
-    }
-    lines.push_back(text.substr(start));
-    return lines;
-}
 
 // One line as Lines(line, 1) gives it, without a copy (see LineText in
 // routine_parsing.cpp): a line past the end is empty text.
@@ -72,7 +61,7 @@ RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, i
         return shape;
     }
     const std::string block = module.Lines(shape.body, blockEnd - shape.body + 1);
-    const host::ProcedureShape read = host::ReadProcedureShape(LineViews(block), [&] {
+    const host::ProcedureShape read = host::ReadProcedureShape(text::SplitLineViews(block), [&] {
         return host::IfStandsAbove([&](long l) { return module.Lines(l, 1); }, shape.body);
     });
     shape.firstDeclarationEnd = shape.body + read.firstDeclarationEnd;

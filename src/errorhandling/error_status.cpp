@@ -7,6 +7,7 @@
 #include "errorhandling/templates.h"
 #include "host/lines_code_page.h"
 #include "host/received_line.h"
+#include "platform/line_views.h"
 #include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/text.h"
@@ -32,21 +33,6 @@ std::string TrimmedRange(const std::vector<std::string_view>& lines, long begin,
         out.append(text::TrimBlanks(lines[static_cast<size_t>(i)]));
     }
     return out;
-}
-
-// The lines of a routine's text (split at CR LF, as text::SplitLines splits
-// it), as views into it.
-std::vector<std::string_view> LineViews(std::string_view text) {
-    std::vector<std::string_view> lines;
-    for (size_t start = 0;;) {
-        const size_t end = text.find(text::kCrLf, start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            return lines;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + text::kCrLf.size();
-    }
 }
 
 // The line trimmed of spaces with its tabs read as spaces; a copy is made
@@ -153,7 +139,7 @@ int TestForTop(TemplateRoutine& routine, std::string_view fullText,
     const std::string pattern = errorhandling::TopBit(routine, settings, true);
     const std::string onErrorLine = "On Error GoTo " + settings.label2;
 
-    const std::vector<std::string_view> lines = LineViews(fullText);
+    const std::vector<std::string_view> lines = text::SplitLineViews(fullText);
     long onError = -1, opening = -1, closing = -1;
     std::string scratch;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -191,7 +177,7 @@ int TestForOldStuff(TemplateRoutine& routine, std::string_view fullText,
     const std::string labelLine = settings.label1 + ":";
 
     // The exit label is looked for exactly, from the body's second line on.
-    const std::vector<std::string_view> lines = LineViews(fullText);
+    const std::vector<std::string_view> lines = text::SplitLineViews(fullText);
     const long last = static_cast<long>(lines.size()) - 1;
     std::string actual;
     for (long i = 1; i <= last; ++i) {
@@ -213,7 +199,7 @@ std::string TopBlockGap(std::string_view fullText, const settings::SettingsRecor
     const std::string onErrorLine = "On Error GoTo " + settings.label2;
     bool onError = false, marker = false;
     std::string scratch;
-    for (const std::string_view line : LineViews(fullText)) {
+    for (const std::string_view line : text::SplitLineViews(fullText)) {
         const std::string_view t = TabsAsSpacesTrimmed(line, scratch);
         if (t == onErrorLine) onError = true;
         if (t == kOpeningMarker || t == kClosingMarker) marker = true;
@@ -233,7 +219,7 @@ std::string TopBlockGap(std::string_view fullText, const settings::SettingsRecor
 
 std::string ExitBlockGap(std::string_view fullText, const settings::SettingsRecord& settings) {
     const std::string labelLine = settings.label1 + ":";
-    const std::vector<std::string_view> lines = LineViews(fullText);
+    const std::vector<std::string_view> lines = text::SplitLineViews(fullText);
     // Found as TestForOldStuff finds it: the block is there.
     for (size_t i = 1; i < lines.size(); ++i) {
         if (lines[i] == labelLine) return {};

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include "platform/line_views.h"
+
 #include <charconv>
 
 namespace qv::text {
@@ -67,6 +69,16 @@ std::vector<std::string> SplitLines(std::string_view s) {
         lines.emplace_back(s.substr(start, p - start));
         start = p + 2;
     }
+}
+
+std::vector<std::string_view> SplitLineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t at; (at = text.find(kCrLf, start)) != std::string_view::npos; start = at + 2) {
+        lines.push_back(text.substr(start, at - start));
+    }
+    lines.push_back(text.substr(start));
+    return lines;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {

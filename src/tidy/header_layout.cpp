@@ -1,5 +1,6 @@
 #include "tidy/header_layout.h"
 
+#include "platform/line_views.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
@@ -27,7 +28,7 @@ std::vector<std::string> HeaderText(std::string_view text) try {
     Place place = Place::Above;
     size_t column = 0;  // the 1-based column of the declaration's "("
     std::vector<std::string> lines;
-    for (const std::string_view line : SplitLineViews(text)) {
+    for (const std::string_view line : text::SplitLineViews(text)) {
         const std::string_view t = text::Trim(line);
         if (text::StartsWith(t, "#")) {
             lines.emplace_back(t);
@@ -53,7 +54,7 @@ bool DoHeader(std::string_view text, long startLine, host::Member& member,
     const host::MemberAttributes saved = member.Attributes();
     const std::vector<std::string> lines = HeaderText(text);
     if (lines.size() == 1) return false;
-    if (!ReplaceLines(module, startLine, SplitLineViews(text), lines,
+    if (!ReplaceLines(module, startLine, text::SplitLineViews(text), lines,
                       settings.tabWidth.HostWidth())) {
         return false;
     }

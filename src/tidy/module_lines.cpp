@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "host/received_line.h"
+#include "platform/line_views.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 
@@ -155,21 +156,8 @@ LineViews ReadLineViews(const host::CodeModule& module, long start, long count) 
     LineViews read;
     if (count < 1 || ReadOneByOne(module, start, count, read.lines)) return read;
     read.text = std::make_unique<std::string>(module.Lines(start, count));
-    read.lines = SplitLineViews(*read.text);
+    read.lines = text::SplitLineViews(*read.text);
     return read;
-}
-
-std::vector<std::string_view> SplitLineViews(std::string_view text) {
-    std::vector<std::string_view> lines;
-    for (size_t from = 0;;) {
-        const size_t end = text.find(text::kCrLf, from);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(from));
-            return lines;
-        }
-        lines.push_back(text.substr(from, end - from));
-        from = end + text::kCrLf.size();
-    }
 }
 
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,

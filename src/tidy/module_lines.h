@@ -22,9 +22,6 @@ struct LineViews {
 };
 LineViews ReadLineViews(const host::CodeModule& module, long start, long count);
 
-// The text split at CR LF as text::SplitLines splits it, as views into it.
-std::vector<std::string_view> SplitLineViews(std::string_view text);
-
 // Puts newLines in place of the lines read into oldLines at start, with the
 // result of deleting those lines and inserting newLines joined by CR LF. An
 // empty array changes nothing. A single blank line is written as one empty

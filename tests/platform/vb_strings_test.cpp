@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/line_views.h"
 #include "platform/text.h"
 #include "platform/vb_strings.h"
 
@@ -47,6 +48,11 @@ TEST(Text, TrimIsSpacesOnlyAndLinesKeepEmptyPieces) {
     EXPECT_EQ(text::Trim("  \tx\t  "), "\tx\t");
     EXPECT_EQ(text::SplitLines("a\r\n\r\nb\r\n"), (Pieces{"a", "", "b", ""}));
     EXPECT_EQ(text::JoinLines({"a", "", "b"}), "a\r\n\r\nb");
+    // The views split as the copies do: lone CR and LF stay inside a line.
+    for (const std::string_view t : {"", "a", "a\r\n\r\nb\r\n", "\r\n", "a\rb\nc\r\n\r", "x\r\r\n"}) {
+        const std::vector<std::string_view> views = text::SplitLineViews(t);
+        EXPECT_EQ(Pieces(views.begin(), views.end()), text::SplitLines(t)) << t;
+    }
     long v = 0;
     EXPECT_TRUE(text::ParseLong(" 42 ", v));
     EXPECT_EQ(v, 42);
