@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/thread_kept.h"
+
 namespace qv::analysis {
 
 // Fewer items than this per thread are not worth starting one.
@@ -89,7 +91,12 @@ inline void RunSideBySideWhile(size_t count, const std::function<void(size_t)>& 
         }
     };
     std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(worker);
+    for (size_t t = 1; t < threads; ++t) {
+        helpers.emplace_back([&] {
+            const platform::ThreadWorkScope scope;  // what the items kept goes with the helper
+            worker();
+        });
+    }
     struct Joiner {
         std::vector<std::thread>& helpers;
         std::atomic<bool>& stop;

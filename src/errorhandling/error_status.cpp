@@ -11,6 +11,7 @@
 #include "platform/code_page.h"
 #include "platform/like.h"
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 #include "platform/unicode_text.h"
 #include "platform/vb_error.h"
 #include "platform/vb_strings.h"
@@ -86,7 +87,7 @@ struct OmitList {
 };
 
 const OmitList& OmitListOf(const std::string& omit) {
-    thread_local OmitList list{std::string(1, '\0'), {}};
+    OmitList& list = platform::ThreadKept<OmitList>();
     if (list.text == omit && !list.lines.empty()) return list;
     list.text = omit;
     list.lines.clear();

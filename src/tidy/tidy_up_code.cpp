@@ -1,6 +1,7 @@
 #include "tidy/tidy_up_code.h"
 
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 #include "platform/vb_error.h"
 #include "tidy/counts.h"
 #include "tidy/line_text.h"
@@ -89,8 +90,13 @@ LineLayouts& KeptLayouts(const KeywordList& openers, const KeywordList& closers,
     // A tidy of a routine uses three (its head, body and tail), a module's
     // declarations one more.
     constexpr size_t kCombinations = 4;
-    thread_local std::array<Kept, kCombinations> kept;
-    thread_local size_t oldest = 0;
+    struct KeptSet {
+        std::array<Kept, kCombinations> kept;
+        size_t oldest = 0;
+    };
+    KeptSet& set = platform::ThreadKept<KeptSet>();
+    std::array<Kept, kCombinations>& kept = set.kept;
+    size_t& oldest = set.oldest;
     const long select = settings.select;
     const long comment = settings.comment;
     for (Kept& k : kept) {

@@ -13,6 +13,7 @@
 #include "host/received_line.h"
 #include "host/memory/vb_syntax.h"
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 #include "platform/vb_error.h"
 #include "shell/command_catalogue.h"
 #include "shell/command_target.h"
@@ -188,7 +189,7 @@ struct ModuleFixes::Planning {
 };
 
 ModuleFixes::Planning& ModuleFixes::KeptPlanning(int tabWidth) const {
-    thread_local std::unique_ptr<Planning> kept;
+    std::unique_ptr<Planning>& kept = platform::ThreadKept<Planning, std::unique_ptr<Planning>>();
     if (!kept || kept->select != settings_.select || kept->comment != settings_.comment ||
         kept->tabWidth != tabWidth) {
         kept = std::make_unique<Planning>();

@@ -8,6 +8,7 @@
 #include "app/cli/vb_text.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 
 namespace qv::cli {
 
@@ -78,7 +79,10 @@ void AppendRoutineFingerprintUtf8(std::string& out, std::string_view project,
                                   std::string_view module, std::string_view routine,
                                   std::string_view ruleId) {
     // Built in room of the thread's own, kept from call to call.
-    thread_local std::string key;
+    struct KeyRoom {
+        std::string key;
+    };
+    std::string& key = platform::ThreadKept<KeyRoom>().key;
     key.clear();
     if (!project.empty()) key.append(project).append(1, ':');
     key.append(module).append(1, '.').append(routine).append(1, '/').append(ruleId);

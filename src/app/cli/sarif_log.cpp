@@ -13,6 +13,7 @@
 #include "host/files/text_lines.h"
 #include "host/files/line_diff.h"
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 
 namespace qv::cli {
 
@@ -363,6 +364,7 @@ void SarifLog::Add(SarifResult result) {
 }
 
 void SarifLog::Work() {
+    const platform::ThreadWorkScope scope;  // what the formatting kept goes with the writer
     std::vector<Pending> batch;
     for (;;) {
         {

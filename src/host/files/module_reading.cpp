@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "host/files/file_io.h"
+#include "platform/thread_kept.h"
 #include "platform/unicode_text.h"
 
 namespace qv::host::files {
@@ -112,6 +113,7 @@ void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, Code
     } join{next, count, helpers};
     for (size_t t = 1; t < threads; ++t) {
         helpers.emplace_back([&] {
+            const platform::ThreadWorkScope scope;
             std::shared_ptr<std::string> spare;
             while (readNext(spare)) {
             }
