@@ -295,6 +295,73 @@ TEST_F(SafeWrite, AFileWithSeveralNamesIsRefusedAndKeepsThem) {
     EXPECT_EQ(Snapshot(folder), before);
 }
 
+// Another program gives b.bas a second name at one step of the write.
+struct LinkRace {
+    WriteStep step;
+    std::string path;
+    std::string otherName;
+    bool done = false;
+};
+LinkRace* g_link = nullptr;
+
+void LinkAtTheStep(WriteStep step, const std::string& path) {
+    if (g_link == nullptr || g_link->done || step != g_link->step) return;
+    if (!path.empty() && path != g_link->path) return;
+    g_link->done = true;
+    ASSERT_EQ(::link(g_link->path.c_str(), g_link->otherName.c_str()), 0);
+}
+
+// The names of a file are counted once every new file is staged, on the
+// open that compares its bytes, and again on the file swapped out: a name
+// given after the staging (the saves that stage as a run goes count no
+// names before that) or even after that count is found, and the file keeps
+// both names and its text.
+TEST_F(SafeWrite, ANameGivenToAFileWhileItIsWrittenIsNotPartedFromIt) {
+    for (const bool staged : {false, true}) {
+        for (const WriteStep step : {WriteStep::Staged, WriteStep::Flushed, WriteStep::Checked,
+                                     WriteStep::BeforeReplace}) {
+            SCOPED_TRACE(std::to_string(staged) + " " + std::to_string(static_cast<int>(step)));
+            TempFolder folder;
+            for (const char* name : {"a", "b", "c"})
+                folder.Write(name + std::string(".bas"), Module(name, "    Beep"));
+            LoadedFiles loaded =
+                Load({folder.File("a.bas"), folder.File("b.bas"), folder.File("c.bas")});
+            for (const char* name : {"a", "b", "c"}) loaded.Code(name).InsertLines(3, "    x = 1");
+            LinkRace race{step, folder.File("b.bas"), folder.File("b again.bas")};
+            g_link = &race;
+            host::files::SetWriteStepHook(LinkAtTheStep);
+            std::string message;
+            try {
+                if (staged) {
+                    host::files::ModuleStaging staging(*loaded.workspace);
+                    for (const auto& file : loaded.workspace->Files()) staging.Stage(*file);
+                    std::vector<host::files::FileChange> changes;
+                    staging.Write(changes);
+                } else {
+                    WriteChanges(PendingChanges(*loaded.workspace));
+                }
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.Path(), folder.File("b.bas"));
+                message = e.what();
+            }
+            host::files::SetWriteStepHook(nullptr);
+            g_link = nullptr;
+            ASSERT_TRUE(race.done);
+            EXPECT_NE(message.find("2 names (hard links)"), std::string::npos) << message;
+            EXPECT_EQ(folder.Read("b.bas"), Module("b", "    Beep"));
+            EXPECT_EQ(host::files::FileIdentity(folder.File("b.bas")),
+                      host::files::FileIdentity(folder.File("b again.bas")));
+            EXPECT_EQ(folder.Read("c.bas"), Module("c", "    Beep"));
+            // Found by the count before any replacement, nothing is written;
+            // found on the file swapped out, a is replaced already.
+            const bool aReplaced = step == WriteStep::Checked || step == WriteStep::BeforeReplace;
+            EXPECT_EQ(folder.Read("a.bas").find("x = 1") != std::string::npos, aReplaced);
+            EXPECT_EQ(aReplaced, message.find("already replaced") != std::string::npos) << message;
+            EXPECT_EQ(TemporaryFiles(folder), 0u);
+        }
+    }
+}
+
 TEST_F(SafeWrite, SetGroupIdBitAndModeAreKept) {
     TempFolder folder;
     folder.Write("a.bas", Module("a", ""));
