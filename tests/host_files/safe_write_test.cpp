@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -372,6 +373,33 @@ TEST_F(SafeWrite, SetGroupIdBitAndModeAreKept) {
     struct stat after {};
     ASSERT_EQ(::stat(folder.File("a.bas").c_str(), &after), 0);
     EXPECT_EQ(after.st_mode & 07777, 02664u);
+    EXPECT_NE(folder.Read("a.bas").find("x = 1"), std::string::npos);
+}
+
+// A file of another owner, as the superuser rewrites it: the new file is
+// made the superuser's, and is given the owner, the group, the set-group-ID
+// bit (which the change of owner clears) and the attributes, in that order.
+TEST_F(SafeWrite, AnotherOwnersFileKeepsItsOwnerModeAndAttributes) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser to make a file of another user";
+    TempFolder folder;
+    folder.Write("a.bas", Module("a", ""));
+    const std::string path = folder.File("a.bas");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 02640), 0);
+    const bool attribute = ::setxattr(path.c_str(), "user.origin", "kept", 4, 0) == 0;
+    LoadedFiles loaded = Load({path});
+    loaded.Code("a").InsertLines(3, "    x = 1");
+    WriteChanges(PendingChanges(*loaded.workspace));
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 4321u);
+    EXPECT_EQ(after.st_gid, 4322u);
+    EXPECT_EQ(after.st_mode & 07777, 02640u);
+    if (attribute) {
+        char value[8] = {};
+        EXPECT_EQ(::getxattr(path.c_str(), "user.origin", value, sizeof value), 4);
+        EXPECT_STREQ(value, "kept");
+    }
     EXPECT_NE(folder.Read("a.bas").find("x = 1"), std::string::npos);
 }
 
