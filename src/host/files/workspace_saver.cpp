@@ -220,8 +220,8 @@ namespace {
 
 // Every file of the workspace is in one project read from its project
 // file, whose load let no file in twice (one listed again, under whatever
-// path, is passed over): each is a file of its own, known by its path
-// alone, with no need to ask the file system which files are one. Loose
+// path, is passed over): each is a file of its own, told apart by its
+// place, with no need to ask the file system which files are one. Loose
 // module files, or files of several projects, may be one. (Should two of
 // the paths become one file since the load, a link or a name swapped in,
 // the write still refuses it: the file then has several names, or does not
@@ -244,9 +244,12 @@ ModuleStaging::ModuleStaging(const Workspace& workspace, Preview preview)
     : workspace_(workspace), preview_(std::move(preview)) {
     std::map<std::string, int> copies;
     std::vector<std::pair<const ModuleFile*, std::string>> identities;
-    const bool byPath = OneProjectFromItsFile(workspace);
+    // Files each their own are told apart by their place in the workspace
+    // (a short key, where a path would be long to compare).
+    const bool eachOwn = OneProjectFromItsFile(workspace);
     for (const auto& file : workspace.Files()) {
-        identities.emplace_back(file.get(), byPath ? file->path : FileIdentity(file->path));
+        identities.emplace_back(file.get(), eachOwn ? "#" + std::to_string(identities.size())
+                                                    : FileIdentity(file->path));
         ++copies[identities.back().second];
     }
     // Each file's count and identity kept by file: staging and writing ask
