@@ -9,6 +9,10 @@
 #include <string>
 #include <string_view>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace qv::file {
 
 // What stands at a path, symbolic links followed.
@@ -38,6 +42,11 @@ std::string NotRegularReason(Kind kind);
 // receives the size the open file reports (0 when it reports none), which
 // spares the reader asking again.
 int OpenRegularFile(const std::string& path, Kind& kind, size_t* size = nullptr);
+#ifndef _WIN32
+// The same, with what the open file reports (fstat) in info, for a caller
+// that needs more of it than the size (its link count): not asked again.
+int OpenRegularFile(const std::string& path, Kind& kind, struct stat& info);
+#endif
 
 // No bound on the bytes a read takes.
 inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();

@@ -31,7 +31,7 @@ Kind KindAt(const std::string& path) {
     return Kind::Unexaminable;
 }
 
-int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
+int OpenRegularFile(const std::string& path, Kind& kind, struct stat& info) {
     kind = KindAt(path);
     if (kind != Kind::Regular) return -1;
     // Without blocking: should a pipe have taken the file's place since it
@@ -40,14 +40,21 @@ int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
     // of thousands of modules spares two system calls a file.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return -1;
-    struct stat info {};
     const bool examined = ::fstat(fd, &info) == 0;
     if (!examined || !S_ISREG(info.st_mode)) {
         kind = examined ? KindOfMode(info.st_mode) : Kind::Unexaminable;
         ::close(fd);
         return -1;
     }
-    if (size != nullptr) *size = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+    return fd;
+}
+
+int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
+    struct stat info {};
+    const int fd = OpenRegularFile(path, kind, info);
+    if (fd >= 0 && size != nullptr) {
+        *size = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+    }
     return fd;
 }
 

@@ -30,10 +30,18 @@ std::string HeadlessServices::FormatGeneralDate(std::time_t when, bool withTime)
 
 bool HeadlessServices::FileIsReadOnly(std::string_view path) {
     const std::string p(path);
+    // The read-only attribute: nobody may write it, or we may not. access
+    // asks as the real user, and for any but the superuser no privilege
+    // overrides the permission bits there: a write it allows means a write
+    // bit is set (an access list's grant shows in the group bits, its
+    // mask), so the bits need no look of their own. The superuser may
+    // write where no bit allows it, and a file that cannot be written may
+    // be missing: those are looked at.
+    const bool writable = ::access(p.c_str(), W_OK) == 0;
+    if (writable && ::getuid() != 0) return false;
     struct stat info {};
     if (::stat(p.c_str(), &info) != 0) Raise(err::kFileNotFound, {}, p);
-    // The read-only attribute: nobody may write it, or we may not.
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(p.c_str(), W_OK) != 0;
+    return !writable || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 }  // namespace qv

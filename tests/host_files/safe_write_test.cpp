@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -295,6 +296,73 @@ TEST_F(SafeWrite, AFileWithSeveralNamesIsRefusedAndKeepsThem) {
     EXPECT_EQ(Snapshot(folder), before);
 }
 
+// Another program gives b.bas a second name at one step of the write.
+struct LinkRace {
+    WriteStep step;
+    std::string path;
+    std::string otherName;
+    bool done = false;
+};
+LinkRace* g_link = nullptr;
+
+void LinkAtTheStep(WriteStep step, const std::string& path) {
+    if (g_link == nullptr || g_link->done || step != g_link->step) return;
+    if (!path.empty() && path != g_link->path) return;
+    g_link->done = true;
+    ASSERT_EQ(::link(g_link->path.c_str(), g_link->otherName.c_str()), 0);
+}
+
+// The names of a file are counted once every new file is staged, on the
+// open that compares its bytes, and again on the file swapped out: a name
+// given after the staging (the saves that stage as a run goes count no
+// names before that) or even after that count is found, and the file keeps
+// both names and its text.
+TEST_F(SafeWrite, ANameGivenToAFileWhileItIsWrittenIsNotPartedFromIt) {
+    for (const bool staged : {false, true}) {
+        for (const WriteStep step : {WriteStep::Staged, WriteStep::Flushed, WriteStep::Checked,
+                                     WriteStep::BeforeReplace}) {
+            SCOPED_TRACE(std::to_string(staged) + " " + std::to_string(static_cast<int>(step)));
+            TempFolder folder;
+            for (const char* name : {"a", "b", "c"})
+                folder.Write(name + std::string(".bas"), Module(name, "    Beep"));
+            LoadedFiles loaded =
+                Load({folder.File("a.bas"), folder.File("b.bas"), folder.File("c.bas")});
+            for (const char* name : {"a", "b", "c"}) loaded.Code(name).InsertLines(3, "    x = 1");
+            LinkRace race{step, folder.File("b.bas"), folder.File("b again.bas")};
+            g_link = &race;
+            host::files::SetWriteStepHook(LinkAtTheStep);
+            std::string message;
+            try {
+                if (staged) {
+                    host::files::ModuleStaging staging(*loaded.workspace);
+                    for (const auto& file : loaded.workspace->Files()) staging.Stage(*file);
+                    std::vector<host::files::FileChange> changes;
+                    staging.Write(changes);
+                } else {
+                    WriteChanges(PendingChanges(*loaded.workspace));
+                }
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.Path(), folder.File("b.bas"));
+                message = e.what();
+            }
+            host::files::SetWriteStepHook(nullptr);
+            g_link = nullptr;
+            ASSERT_TRUE(race.done);
+            EXPECT_NE(message.find("2 names (hard links)"), std::string::npos) << message;
+            EXPECT_EQ(folder.Read("b.bas"), Module("b", "    Beep"));
+            EXPECT_EQ(host::files::FileIdentity(folder.File("b.bas")),
+                      host::files::FileIdentity(folder.File("b again.bas")));
+            EXPECT_EQ(folder.Read("c.bas"), Module("c", "    Beep"));
+            // Found by the count before any replacement, nothing is written;
+            // found on the file swapped out, a is replaced already.
+            const bool aReplaced = step == WriteStep::Checked || step == WriteStep::BeforeReplace;
+            EXPECT_EQ(folder.Read("a.bas").find("x = 1") != std::string::npos, aReplaced);
+            EXPECT_EQ(aReplaced, message.find("already replaced") != std::string::npos) << message;
+            EXPECT_EQ(TemporaryFiles(folder), 0u);
+        }
+    }
+}
+
 TEST_F(SafeWrite, SetGroupIdBitAndModeAreKept) {
     TempFolder folder;
     folder.Write("a.bas", Module("a", ""));
@@ -305,6 +373,33 @@ TEST_F(SafeWrite, SetGroupIdBitAndModeAreKept) {
     struct stat after {};
     ASSERT_EQ(::stat(folder.File("a.bas").c_str(), &after), 0);
     EXPECT_EQ(after.st_mode & 07777, 02664u);
+    EXPECT_NE(folder.Read("a.bas").find("x = 1"), std::string::npos);
+}
+
+// A file of another owner, as the superuser rewrites it: the new file is
+// made the superuser's, and is given the owner, the group, the set-group-ID
+// bit (which the change of owner clears) and the attributes, in that order.
+TEST_F(SafeWrite, AnotherOwnersFileKeepsItsOwnerModeAndAttributes) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser to make a file of another user";
+    TempFolder folder;
+    folder.Write("a.bas", Module("a", ""));
+    const std::string path = folder.File("a.bas");
+    ASSERT_EQ(::chown(path.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 02640), 0);
+    const bool attribute = ::setxattr(path.c_str(), "user.origin", "kept", 4, 0) == 0;
+    LoadedFiles loaded = Load({path});
+    loaded.Code("a").InsertLines(3, "    x = 1");
+    WriteChanges(PendingChanges(*loaded.workspace));
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 4321u);
+    EXPECT_EQ(after.st_gid, 4322u);
+    EXPECT_EQ(after.st_mode & 07777, 02640u);
+    if (attribute) {
+        char value[8] = {};
+        EXPECT_EQ(::getxattr(path.c_str(), "user.origin", value, sizeof value), 4);
+        EXPECT_STREQ(value, "kept");
+    }
     EXPECT_NE(folder.Read("a.bas").find("x = 1"), std::string::npos);
 }
 

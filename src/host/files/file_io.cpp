@@ -65,6 +65,17 @@ FileError ChangedByAnother(const std::string& path, const std::vector<std::strin
                          AlreadyReplaced(done) + "; run the command again");
 }
 
+FileError LinkedWhileReplacing(const std::string& path, unsigned long long names,
+                               const std::vector<std::string>& done) {
+    return FileError(path, 0,
+                     "the file was given " + std::to_string(names) +
+                         " names (hard links) by another program while it was being replaced, "
+                         "so it was put back as it was, and " +
+                         std::string(done.empty() ? "nothing was written"
+                                                  : "neither it nor any file after it was written") +
+                         AlreadyReplaced(done) + "; give it a file of its own and run again");
+}
+
 FileError ReplaceFailed(const std::string& path, const std::string& reason,
                         const std::vector<std::string>& done) {
     return FileError(path, 0,
@@ -152,7 +163,10 @@ void AtomicWriteBatch::Commit() {
     Flush();
     Step(WriteStep::Flushed, {});
     for (const Staged& s : staged_) {
-        if (s.read && !Holds(s.target, *s.read)) throw ChangedByAnother(s.path, {});
+        if (!s.read) continue;
+        if (std::optional<FileError> refusal = RefusalBeforeReplacing(s.path, s.target, *s.read)) {
+            throw *refusal;
+        }
     }
     Step(WriteStep::Checked, {});
     std::vector<std::string> done;

@@ -18,6 +18,7 @@
 #include "host/files/temp_files.h"
 #include "platform/descriptor.h"
 #include "platform/file_attributes.h"
+#include "platform/regular_file.h"
 
 namespace qv::host::files {
 
@@ -77,6 +78,35 @@ std::string HardLinkProblem(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink <= 1) return {};
     return HardLinkText(info.st_nlink);
 }
+
+namespace write_detail {
+
+// The file still holds what was read (as Holds) and, then, how many names
+// it has. One open serves both: the link count is the one of the very file
+// whose bytes are compared (its fstat), so neither check can be passed by a
+// file that took the other's place in between.
+bool HoldsRead(const std::string& path, const std::string& read, nlink_t& names) {
+    file::Kind kind = file::Kind::Missing;
+    struct stat info {};
+    Descriptor fd(file::OpenRegularFile(path, kind, info));
+    std::string bytes;
+    const size_t size = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+    if (fd.Get() < 0 || !file::ReadAll(fd.Get(), bytes, read.size(), size) || bytes != read) {
+        return false;
+    }
+    names = info.st_nlink;
+    return true;
+}
+
+std::optional<FileError> RefusalBeforeReplacing(const std::string& path, const std::string& target,
+                                                const std::string& read) {
+    nlink_t names = 0;
+    if (!HoldsRead(target, read, names)) return ChangedByAnother(path, {});
+    if (names > 1) return FileError(path, 0, HardLinkText(names));
+    return std::nullopt;
+}
+
+}  // namespace write_detail
 
 AtomicWriteBatch::~AtomicWriteBatch() {
     for (const Staged& s : staged_) {
@@ -190,7 +220,12 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
     if (s.read) {
         if (::renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.target.c_str(), RENAME_EXCHANGE) ==
             0) {
-            if (Holds(s.temp, *s.read)) {
+            // The file swapped out must be the one checked: unchanged, and
+            // still of one name (a name given to it since the check would
+            // be parted from the new text).
+            nlink_t names = 0;
+            const bool holds = HoldsRead(s.temp, *s.read, names);
+            if (holds && names <= 1) {
                 ::unlink(s.temp.c_str());  // the old text
                 return;
             }
@@ -208,6 +243,7 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
                                     "); its text as changed is in " + kept);
             }
             ::unlink(s.temp.c_str());
+            if (holds) throw LinkedWhileReplacing(s.path, names, done);
             throw ChangedByAnother(s.path, done);
         }
         if (errno == ENOENT) throw ChangedByAnother(s.path, done);  // removed since

@@ -3,6 +3,7 @@
 // the part each system does its own way (file_io_posix.cpp,
 // file_io_windows.cpp).
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,15 @@ void Step(WriteStep step, const std::string& path);
 // cannot be read or that grew past it does not: it is not read further).
 bool Holds(const std::string& path, const std::string& read);
 
+// The check of a staged file once every new file is ready, before the first
+// one replaces its original: nullopt when the file at target still holds
+// what was read and has one name; else the refusal (nothing is written).
+// It also stands for the check of the file's names made before the batch
+// is committed (RefuseUnwritable's), later than that one: a name given to
+// the file after the staging is found here, closer to the replacement.
+std::optional<FileError> RefusalBeforeReplacing(const std::string& path, const std::string& target,
+                                                const std::string& read);
+
 // The file a path stands for: a symbolic link is followed, so that writing
 // replaces the file it points to and not the link.
 std::string RealTarget(const std::string& path);
@@ -26,6 +36,10 @@ std::string RealTarget(const std::string& path);
 std::string HardLinkText(unsigned long long names);
 
 FileError ChangedByAnother(const std::string& path, const std::vector<std::string>& done);
+// A file given another name (hard link) between the check and its
+// replacement: put back, and refused.
+FileError LinkedWhileReplacing(const std::string& path, unsigned long long names,
+                               const std::vector<std::string>& done);
 FileError ReplaceFailed(const std::string& path, const std::string& reason,
                         const std::vector<std::string>& done);
 

@@ -111,6 +111,19 @@ std::string HardLinkProblem(const std::string& path) {
     return HardLinkText(info.nNumberOfLinks);
 }
 
+namespace write_detail {
+
+std::optional<FileError> RefusalBeforeReplacing(const std::string& path, const std::string& target,
+                                                const std::string& read) {
+    if (!Holds(target, read)) return ChangedByAnother(path, {});
+    if (const std::string problem = HardLinkProblem(target); !problem.empty()) {
+        return FileError(path, 0, problem);
+    }
+    return std::nullopt;
+}
+
+}  // namespace write_detail
+
 AtomicWriteBatch::~AtomicWriteBatch() {
     for (const Staged& s : staged_) {
         if (s.temp.empty()) continue;

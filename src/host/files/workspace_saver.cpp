@@ -47,7 +47,11 @@ bool ChangedOnDisk(const ModuleFile& file) {
 }
 
 // Read-only modules and files with several names are refused before
-// anything is written.
+// anything is written. A staged file's names were counted when it was
+// staged (a file of several names is not staged), and the batch counts them
+// again once every file is staged, right before the first replacement:
+// with that later count, one here would find nothing more, so it is not
+// made for such a file (the other refusals here come first, as before).
 void RefuseReadOnlyAndLinked(const std::vector<FileChange>& changes) {
     for (const FileChange& change : changes) {
         if (change.readOnly) {
@@ -58,6 +62,7 @@ void RefuseReadOnlyAndLinked(const std::vector<FileChange>& changes) {
                                 " is read-only, so it was not changed (nor any other file); "
                                 "make it writable (check it out) and run again");
         }
+        if (change.staged) continue;
         if (const std::string problem = HardLinkProblem(change.file->path); !problem.empty()) {
             throw FileError(change.file->path, 0, problem);
         }
@@ -114,7 +119,8 @@ namespace {
 // rendered and staged before (their code is gone): what they left is taken
 // in their place in the order of the files, and told to staged.
 // identities, when given, holds each file's FileIdentity, taken before.
-using StageBytes = std::function<void(const ModuleFile&, const std::string&)>;
+// StageBytes: true when the bytes are staged in a batch that writes them.
+using StageBytes = std::function<bool(const ModuleFile&, const std::string&)>;
 using StagedFiles = std::map<const ModuleFile*, ModuleStaging::Staged>;
 using Identities = std::map<const ModuleFile*, std::string>;
 std::vector<FileChange> CollectChanges(
@@ -146,7 +152,7 @@ std::vector<FileChange> CollectChanges(
             if (done->unreadable) throw *done->unreadable;
             byIdentity.emplace(identity, changes.size());
             if (staged) staged(*done);
-            changes.push_back({file, {}, done->readOnly, done->dropped});
+            changes.push_back({file, {}, done->readOnly, done->dropped, done->inBatch});
             continue;
         }
         RenderedModule rendered = RenderModuleFile(*file);
@@ -158,13 +164,14 @@ std::vector<FileChange> CollectChanges(
             continue;
         }
         byIdentity.emplace(identity, changes.size());
+        bool inBatch = false;
         if (stage) {
-            stage(*file, rendered.bytes);
+            inBatch = stage(*file, rendered.bytes);
             // (Swapped out: an assignment of an empty string keeps the buffer.)
             if (copies[identity] < 2) std::string().swap(rendered.bytes);
         }
         changes.push_back({file, std::move(rendered.bytes), AnyFileReadOnly(*file->component),
-                           std::move(rendered.dropped)});
+                           std::move(rendered.dropped), inBatch});
     }
     return changes;
 }
@@ -174,11 +181,13 @@ std::vector<FileChange> CollectChanges(
 // come before it.
 StageBytes StageInto(AtomicWriteBatch& batch, std::optional<FileError>& failure) {
     return [&batch, &failure](const ModuleFile& file, const std::string& bytes) {
-        if (failure) return;
+        if (failure) return false;
         try {
             batch.Stage(file.path, bytes, file.bytes);
+            return true;
         } catch (const FileError& e) {
             failure = e;
+            return false;
         }
     };
 }
@@ -207,12 +216,40 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& fo
     WriteStaged(batch, std::move(changes), found, stageFailure);
 }
 
+namespace {
+
+// Every file of the workspace is in one project read from its project
+// file, whose load let no file in twice (one listed again, under whatever
+// path, is passed over): each is a file of its own, told apart by its
+// place, with no need to ask the file system which files are one. Loose
+// module files, or files of several projects, may be one. (Should two of
+// the paths become one file since the load, a link or a name swapped in,
+// the write still refuses it: the file then has several names, or does not
+// hold what was read from the other path.)
+bool OneProjectFromItsFile(const Workspace& workspace) {
+    const memory::MemoryProject* one = nullptr;
+    for (const auto& file : workspace.Files()) {
+        if (file->component == nullptr) return false;
+        const auto& project =
+            static_cast<const memory::MemoryProject&>(file->component->Collection().Parent());
+        if (one != nullptr && one != &project) return false;
+        one = &project;
+    }
+    return one != nullptr && !one->FileName().empty();
+}
+
+}  // namespace
+
 ModuleStaging::ModuleStaging(const Workspace& workspace, Preview preview)
     : workspace_(workspace), preview_(std::move(preview)) {
     std::map<std::string, int> copies;
     std::vector<std::pair<const ModuleFile*, std::string>> identities;
+    // Files each their own are told apart by their place in the workspace
+    // (a short key, where a path would be long to compare).
+    const bool eachOwn = OneProjectFromItsFile(workspace);
     for (const auto& file : workspace.Files()) {
-        identities.emplace_back(file.get(), FileIdentity(file->path));
+        identities.emplace_back(file.get(), eachOwn ? "#" + std::to_string(identities.size())
+                                                    : FileIdentity(file->path));
         ++copies[identities.back().second];
     }
     // Each file's count and identity kept by file: staging and writing ask
@@ -246,6 +283,7 @@ bool ModuleStaging::Stage(const ModuleFile& file) {
     } else {
         try {
             batch_.Stage(file.path, rendered.bytes, file.bytes);
+            staged.inBatch = true;
         } catch (const FileError& e) {
             staged.failure = e;
         }
@@ -274,6 +312,7 @@ void ModuleStaging::Diffs(std::vector<FileChange>& found, std::vector<std::strin
     std::map<const ModuleFile*, std::string> late;
     const StageBytes diff = [this, &late](const ModuleFile& file, const std::string& bytes) {
         late[&file] = preview_(file, bytes);
+        return false;  // diffed, not staged
     };
     std::vector<FileChange> changes = CollectChanges(workspace_, diff, &staged_, {}, &identities_);
     for (FileChange& change : changes) std::string().swap(change.newBytes);

@@ -19,6 +19,9 @@ struct FileChange {
     std::string newBytes;
     bool readOnly = false;             // one of the component's files cannot be written
     std::vector<std::string> dropped;  // attribute lines of members that are gone
+    // Its new file is staged in the batch that writes it, whose commit
+    // counts the file's names again right before replacing anything.
+    bool staged = false;
 };
 
 // Every module whose file would change. The same file loaded in several
@@ -88,6 +91,7 @@ class ModuleStaging {
         bool changed = false;
         std::optional<FileError> unreadable;  // thrown when Write reaches the file
         std::optional<FileError> failure;     // staging failed
+        bool inBatch = false;                 // its new file is staged
         bool readOnly = false;
         std::vector<std::string> dropped;
         std::string diff;  // a preview's
