@@ -173,12 +173,35 @@ std::string KeepAttributes(const std::string& original, int replacement) {
     return KeepAttributes(original, before, replacement);
 }
 
-namespace {
-
-// What the new file holds, checked rather than trusted: "" when its owner,
-// group, mode and attributes are the original's.
-std::string Verified(const struct stat& before, const Attributes& wanted, int fd) {
+std::string KeepAttributes(const std::string& original, const struct stat& before,
+                           int replacement) {
+    Attributes wanted;
+    if (!ReadAttributesOf(original, wanted)) {
+        return "the file's extended attributes (its access list among them) cannot be read (" +
+               Reason(errno) + "), so they could not be kept";
+    }
+    const int fd = replacement;
     struct stat now {};
+    if (::fstat(fd, &now) != 0) {
+        return "the new file cannot be opened (" + Reason(errno) + ")";
+    }
+    // The owner first: changing it clears the set-group-ID bit, which the
+    // mode then puts back.
+    if ((now.st_uid != before.st_uid || now.st_gid != before.st_gid) &&
+        ::fchown(fd, before.st_uid, before.st_gid) != 0) {
+        return OwnerProblem(before, now, errno);
+    }
+    // Then the access list and the other attributes, and the mode last:
+    // setting an access list sets the group bits, which the mode then gives
+    // back as the list's mask, as the original has it.
+    if (std::string problem = CopyAttributes(wanted, fd); !problem.empty()) {
+        return problem;
+    }
+    if (::fchmod(fd, before.st_mode & 07777) != 0) {
+        return "the new file cannot be given the mode " + Octal(before.st_mode) + " (" +
+               Reason(errno) + ")";
+    }
+    // What the new file holds now, checked rather than trusted.
     Attributes kept;
     if (::fstat(fd, &now) != 0 || !ReadAttributesOf(fd, kept)) {
         return "the new file cannot be examined (" + Reason(errno) + ")";
@@ -194,58 +217,6 @@ std::string Verified(const struct stat& before, const Attributes& wanted, int fd
         return "the file's access list and extended attributes could not be kept exactly";
     }
     return {};
-}
-
-// Every step, the owner first: changing it clears the set-group-ID bit,
-// which the mode then puts back.
-std::string KeepEverything(const struct stat& before, const Attributes& wanted, int fd) {
-    struct stat now {};
-    if (::fstat(fd, &now) != 0) {
-        return "the new file cannot be opened (" + Reason(errno) + ")";
-    }
-    if ((now.st_uid != before.st_uid || now.st_gid != before.st_gid) &&
-        ::fchown(fd, before.st_uid, before.st_gid) != 0) {
-        return OwnerProblem(before, now, errno);
-    }
-    // Then the access list and the other attributes, and the mode last:
-    // setting an access list sets the group bits, which the mode then gives
-    // back as the list's mask, as the original has it.
-    if (std::string problem = CopyAttributes(wanted, fd); !problem.empty()) {
-        return problem;
-    }
-    if (::fchmod(fd, before.st_mode & 07777) != 0) {
-        return "the new file cannot be given the mode " + Octal(before.st_mode) + " (" +
-               Reason(errno) + ")";
-    }
-    return Verified(before, wanted, fd);
-}
-
-}  // namespace
-
-std::string KeepAttributes(const std::string& original, const struct stat& before,
-                           int replacement) {
-    Attributes wanted;
-    if (!ReadAttributesOf(original, wanted)) {
-        return "the file's extended attributes (its access list among them) cannot be read (" +
-               Reason(errno) + "), so they could not be kept";
-    }
-    const int fd = replacement;
-    // A file this process has just made mostly has the original's owner and
-    // group already: it is given the attributes and the mode, and checked.
-    // The check (the same as after every step) finds any owner or group
-    // that differs; then every step is taken again from the file's mode as
-    // it was made, the owner first, exactly as when the owner is changed
-    // at once: nothing the check passes is taken on trust.
-    if (CopyAttributes(wanted, fd).empty() && ::fchmod(fd, before.st_mode & 07777) == 0 &&
-        Verified(before, wanted, fd).empty()) {
-        return {};
-    }
-    // (0600, as made: a mode without the owner's write bit given above
-    // would keep the attributes from being set again.)
-    if (::fchmod(fd, 0600) != 0) {
-        return "the new file cannot be given the mode 0600 (" + Reason(errno) + ")";
-    }
-    return KeepEverything(before, wanted, fd);
 }
 
 }  // namespace qv::file
