@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -20,6 +21,7 @@
 #include "host_files/files_fixture.h"
 #include "host_files/module_texts.h"
 #include "platform/code_page.h"
+#include "platform/unicode_text.h"
 
 namespace qv::test {
 namespace {
@@ -65,6 +67,61 @@ std::string Outcome(Parse parse, const std::string& bytes) {
     }
 }
 
+// Texts whose header is read from its first lines alone while the rest
+// still matters: the header ends where the text ends (with a break, without
+// one, a CR alone), lines broken by CR alone, a designer block of more than
+// a thousand lines, and faults (a NUL byte, a line too long, one byte past
+// ASCII) far below a header that ends early.
+std::vector<std::string> LinesSplitAsRead() {
+    const std::vector<std::string> bas{"Attribute VB_Name = \"m\"", "Sub A()", "End Sub"};
+    const std::vector<std::string> longForm = Plus(LongDesigner(400), SampleCode("x"));
+    std::vector<std::string> texts{
+        "Attribute VB_Name = \"m\"\r",
+        "Attribute VB_Name = \"m\"\r\r",
+        "\xEF\xBB\xBF" "Attribute VB_Name = \"m\"",
+        Joined(bas, "\r"),
+        Joined(Plus(LongDesigner(50), SampleCode("x")), "\r"),
+        Joined(LongDesigner(50), "\r", false),
+        Joined(LongDesigner(50), "\r"),
+        Joined(longForm),
+        Joined(longForm, "\n", false),
+        Joined(Plus(LongDesigner(400, false), {"Attribute VB_Name = \"frmBig\""})),
+    };
+    // A line of the most bytes allowed and one of a byte more, crossing
+    // every place where the scan of the whole text splits it.
+    for (size_t lead : {size_t{0}, size_t{100}, size_t{32760}, size_t{40000}}) {
+        for (size_t length : {size_t{65536}, size_t{65537}}) {
+            texts.push_back(Joined(Plus(bas, {std::string(lead, 'a'), std::string(length, 'x')})));
+            texts.push_back(Joined(Plus(bas, {std::string(lead, 'a'), std::string(length, 'x')}),
+                                   "\r\n", false));
+        }
+    }
+    const std::string header = Joined(bas);
+    const std::string code = Joined(SampleCode("x"));
+    for (size_t at : {size_t{0}, code.size() / 2, code.size() - 1}) {
+        for (char c : {'\0', '\xE9'}) {
+            std::string marked = header + code;
+            marked[header.size() + at] = c;
+            texts.push_back(marked);
+        }
+    }
+    return texts;
+}
+
+TEST(ModuleHeader, TellsWhetherEveryByteIsAscii) {
+    for (const std::string& text : LinesSplitAsRead()) {
+        std::optional<bool> ascii;
+        try {
+            ascii = host::files::ParseModuleHeader("m.frm", std::make_shared<const std::string>(text))
+                        .ascii;
+        } catch (const FileError&) {
+            continue;
+        }
+        ASSERT_TRUE(ascii.has_value());
+        EXPECT_EQ(*ascii, text::IsAscii(text)) << "for " << text.substr(0, 60);
+    }
+}
+
 TEST(ModuleHeader, ReadsWhatTheWholeReadReadsAndFailsWhereItFails) {
     const std::string bas = Joined({"Attribute VB_Name = \"m\"", "Sub A()", "End Sub"});
     std::vector<std::string> texts{
@@ -93,6 +150,7 @@ TEST(ModuleHeader, ReadsWhatTheWholeReadReadsAndFailsWhereItFails) {
     for (const ModuleKind& kind : EveryModuleKind()) {
         texts.push_back(Joined(Plus(kind.header, SampleCode("\x81\x5F"))));
     }
+    for (const std::string& text : LinesSplitAsRead()) texts.push_back(text);
     for (const std::string& text : texts) {
         const std::string whole = Outcome(host::files::ParseModuleFile, text);
         EXPECT_EQ(Outcome(host::files::ParseModuleHeader, text), whole)

@@ -346,5 +346,20 @@ TEST(VbPath, ResolvesOnlyExistingFiles) {
     EXPECT_FALSE(host::files::ResolveVbPath(folder.Path().string(), "\\\\server\\share\\x.bas", {}));
 }
 
+TEST(VbPath, GivesTheFileFoundAsOneNormalPath) {
+    // The folder and the written path with parts that name no folder of
+    // their own: the path found is the same, as normal as it can be made.
+    TempFolder folder;
+    folder.Write("Dir/File.bas", "x");
+    const std::string root = folder.Path().string();
+    for (const std::string& base : {root, root + "/", root + "/.", root + "/Dir/..", root + "//"}) {
+        for (std::string_view written : {"Dir\\File.bas", ".\\Dir\\File.bas", "Dir\\.\\File.bas",
+                                         "Dir\\..\\Dir\\File.bas", "Dir\\\\File.bas", "Dir/File.bas"}) {
+            EXPECT_EQ(host::files::ResolveVbPath(base, written, {}), folder.File("Dir/File.bas"))
+                << base << " + " << written;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace qv::test

@@ -114,6 +114,30 @@ TEST(AnyLineLongerThan, ALongLineAfterShortOnesInOneBlock) {
     }
 }
 
+TEST(AnyLineLongerThan, LinesNearTheLimitAtEveryOffset) {
+    // Texts of short lines with one line of about the limit's length, placed
+    // so that it starts and ends at every offset of the stretches the scan
+    // looks at first (half the limit long), with each kind of break.
+    for (size_t limit : {size_t{64}, size_t{65}, size_t{100}}) {
+        for (size_t length = limit - 2; length <= limit + 1; ++length) {
+            for (size_t lead = 0; lead < limit; lead += 3) {
+                for (std::string_view brk : {"\r\n", "\n", "\r"}) {
+                    std::string text(lead, 'a');
+                    text.append(brk).append(length, 'x').append(brk).append("tail");
+                    if (lead % 2 == 0) text.append(brk);
+                    EXPECT_EQ(AnyLineLongerThan(text, limit), length > limit)
+                        << "limit " << limit << " line " << length << " after " << lead;
+                    // The same line first or last in the text.
+                    const std::string alone = std::string(length, 'x') + std::string(brk);
+                    EXPECT_EQ(AnyLineLongerThan(alone, limit), length > limit);
+                    EXPECT_EQ(AnyLineLongerThan(text.substr(0, lead + brk.size() + length), limit),
+                              length > limit);
+                }
+            }
+        }
+    }
+}
+
 TEST(SplitFileLines, TheFirstLinesAreThoseOfTheWholeSplit) {
     for (const std::string& text : MixedTexts()) {
         const SplitText whole = SplitFileLines(text);

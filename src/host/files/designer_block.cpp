@@ -64,15 +64,13 @@ bool BeginParts(std::string_view line, std::string_view& className, std::string_
 // Reads the block from its Begin line lines[first] to its End line, whose
 // index it returns (-1 when it is never closed). Without contents only the
 // designer's class and name are kept: the End line is found all the same.
-long WalkDesignerBlock(const std::vector<std::string_view>& lines, long first, bool contents,
-                       DesignerBlock& out) {
+long WalkDesignerBlock(LinesOnDemand& lines, long first, bool contents, DesignerBlock& out) {
     if (!ParseBeginLine(lines[static_cast<size_t>(first)], out.className, out.name)) return -1;
     // The blocks open above the current line: -1 the designer, else the
     // index of a control. BeginProperty blocks only count depth.
     std::vector<long> open{-1};
     long propertyDepth = 0;
-    const long n = static_cast<long>(lines.size());
-    for (long i = first + 1; i < n; ++i) {
+    for (long i = first + 1; lines.Has(static_cast<size_t>(i)); ++i) {
         const std::string_view t = SkipBlanks(lines[static_cast<size_t>(i)]);
         // Only Begin and End lines (and their Property kin) open or close a
         // block: skimming passes the property lines at their first byte.
@@ -138,17 +136,16 @@ bool ParsePropertyLine(std::string_view line, std::string& key, std::string& val
     return true;
 }
 
-long ReadDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out) {
+long ReadDesignerBlock(LinesOnDemand& lines, long first, DesignerBlock& out) {
     return WalkDesignerBlock(lines, first, true, out);
 }
 
-long SkimDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out) {
+long SkimDesignerBlock(LinesOnDemand& lines, long first, DesignerBlock& out) {
     return WalkDesignerBlock(lines, first, false, out);
 }
 
-long ReadClassBlock(const std::vector<std::string_view>& lines, long first, PropertyList& out) {
-    const long n = static_cast<long>(lines.size());
-    for (long i = first + 1; i < n; ++i) {
+long ReadClassBlock(LinesOnDemand& lines, long first, PropertyList& out) {
+    for (long i = first + 1; lines.Has(static_cast<size_t>(i)); ++i) {
         const std::string_view t = lines[static_cast<size_t>(i)];
         if (IsWord(t, "END")) return i;
         std::string key, value;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/files/text_lines.h"
+
 namespace qv::host::files {
 
 using PropertyList = std::vector<std::pair<std::string, std::string>>;
@@ -34,13 +36,14 @@ bool ParseBeginLine(std::string_view line, std::string& className, std::string& 
 bool ParsePropertyLine(std::string_view line, std::string& key, std::string& value);
 
 // Reads the block whose Begin line is lines[first]; returns the index of its
-// End line, or -1 when the block is never closed.
-long ReadDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out);
+// End line, or -1 when the block is never closed. The lines are split no
+// further than the End line.
+long ReadDesignerBlock(LinesOnDemand& lines, long first, DesignerBlock& out);
 // The same End line found, reading only the designer's class and name: for
 // a reader that may never need the controls and properties.
-long SkimDesignerBlock(const std::vector<std::string_view>& lines, long first, DesignerBlock& out);
+long SkimDesignerBlock(LinesOnDemand& lines, long first, DesignerBlock& out);
 
 // Reads "BEGIN" ... "END" from lines[first]; returns the index of END or -1.
-long ReadClassBlock(const std::vector<std::string_view>& lines, long first, PropertyList& out);
+long ReadClassBlock(LinesOnDemand& lines, long first, PropertyList& out);
 
 }  // namespace qv::host::files

@@ -69,17 +69,15 @@ void CheckLineLengths(const std::string& path, const std::vector<std::string_vie
     }
 }
 
-// Returned for lines that are the file's first ones alone (not complete)
-// when the header may run past them: a fault is told only by all the lines.
-constexpr long kMoreLines = -1;
-
 // Reads the header (without the designer's controls and properties unless
-// asked for them); returns the number of its lines, or kMoreLines.
-long ReadHeader(const std::string& path, const std::vector<std::string_view>& lines,
-                bool complete, bool designerContents, ModuleHeader& header) {
-    const long n = static_cast<long>(lines.size());
+// asked for them); returns the number of its lines. The lines are split no
+// further than the first line past the header (or the line where a block
+// that is never closed ends the file): what it reads and every error it
+// finds are those of the whole file.
+long ReadHeader(const std::string& path, LinesOnDemand& lines, bool designerContents,
+                ModuleHeader& header) {
     long i = 0;
-    while (i < n) {
+    while (lines.Has(static_cast<size_t>(i))) {
         const std::string_view t = SkipBlanks(lines[static_cast<size_t>(i)]);
         std::string cls, name;
         if (t.empty() || text::StartsWithIgnoreCase(t, "VERSION ") || IsObjectLine(t)) {
@@ -87,7 +85,6 @@ long ReadHeader(const std::string& path, const std::vector<std::string_view>& li
         } else if (!header.hasDesigner && !header.hasClassBlock && ParseBeginLine(t, cls, name)) {
             const long end = designerContents ? ReadDesignerBlock(lines, i, header.designer)
                                               : SkimDesignerBlock(lines, i, header.designer);
-            if (end < 0 && !complete) return kMoreLines;
             if (end < 0) {
                 throw FileError(path, i + 1,
                                 "the designer block \"" + std::string(t) +
@@ -100,7 +97,6 @@ long ReadHeader(const std::string& path, const std::vector<std::string_view>& li
         } else if (!header.hasDesigner && !header.hasClassBlock &&
                    text::EqualsIgnoreCase(text::RTrim(t), "BEGIN")) {
             const long end = ReadClassBlock(lines, i, header.classBlock);
-            if (end < 0 && !complete) return kMoreLines;
             if (end < 0) {
                 throw FileError(path, i + 1,
                                 "the class block that begins here has no closing END line; the "
@@ -114,12 +110,12 @@ long ReadHeader(const std::string& path, const std::vector<std::string_view>& li
     }
     const long attributesStart = i;
     std::string key, value;
-    while (i < n && ParseHeaderAttribute(lines[static_cast<size_t>(i)], key, value)) {
+    while (lines.Has(static_cast<size_t>(i)) &&
+           ParseHeaderAttribute(lines[static_cast<size_t>(i)], key, value)) {
         if (text::EqualsIgnoreCase(key, "VB_Name") && header.vbName.empty()) header.vbName = value;
         header.attributes.emplace_back(std::move(key), std::move(value));
         ++i;
     }
-    if (i >= n && !complete) return kMoreLines;
     if (header.vbName.empty()) {
         throw FileError(path, attributesStart + 1,
                         "there is no Attribute VB_Name line where the module's header ends, so "
@@ -157,29 +153,19 @@ long ParsedModule::FileLine(long codeLine) const {
 
 namespace {
 
-// A byte-order mark that an editor put in front stays in the header's
-// bytes; it is not part of the first line's text.
-void DropByteOrderMark(SplitText& split) {
-    if (!split.lines.empty() && text::StartsWith(split.lines[0], kUtf8Bom)) {
-        split.lines[0].remove_prefix(kUtf8Bom.size());
-    }
-}
-
-// Reads the header from the split lines (all of the file's, or its first
-// ones) and where the code begins; false when the first lines were too few.
-bool ReadHeaderAndCodeStart(const std::string& path, const std::string& bytes,
-                            const SplitText& split, bool designerContents, ParsedModule& module) {
-    module.headerLines =
-        ReadHeader(path, split.lines, split.complete, designerContents, module.header);
-    if (module.headerLines == kMoreLines) return false;
+// Reads the header from the first lines of the bytes, and where the code
+// begins.
+void ReadHeaderAndCodeStart(const std::string& path, const std::string& bytes,
+                            bool designerContents, ParsedModule& module) {
+    LinesOnDemand lines(bytes);
+    module.headerLines = ReadHeader(path, lines, designerContents, module.header);
     const size_t h = static_cast<size_t>(module.headerLines);
-    if (h < split.lines.size()) {
-        module.codeOffset = static_cast<size_t>(split.lines[h].data() - bytes.data());
+    if (lines.Has(h)) {
+        module.codeOffset = static_cast<size_t>(lines[h].data() - bytes.data());
     } else {
         module.codeOffset = bytes.size();
-        module.headerEndsWithBreak = split.finalBreak;
+        module.headerEndsWithBreak = lines.FinalBreak();
     }
-    return true;
 }
 
 }  // namespace
@@ -190,22 +176,14 @@ ParsedModule ParseModuleHeader(const std::string& path, std::shared_ptr<const st
     if (scan.longLine) {
         CheckLineLengths(path, SplitFileLines(*bytes).lines);  // throws, naming the line
     }
-    // The header is read from the first lines, more of them while it runs
-    // to their end (a form's designer block may be long): reading stops at
-    // the first line past the header, so what it reads and every error it
-    // finds before that line are the same as in the whole file. Most
-    // headers (all but forms' and their kin's) take a few lines.
-    constexpr size_t kFirstLines = 32;
-    for (size_t most = kFirstLines;; most *= 4) {
-        SplitText split = SplitFileLines(*bytes, most);
-        DropByteOrderMark(split);
-        ParsedModule module;
-        if (!ReadHeaderAndCodeStart(path, *bytes, split, false, module)) continue;
-        module.codeRead = false;
-        module.ascii = scan.ascii;
-        module.bytes = std::move(bytes);
-        return module;
-    }
+    // Most headers (all but forms' and their kin's) take a few lines: only
+    // those are split.
+    ParsedModule module;
+    ReadHeaderAndCodeStart(path, *bytes, false, module);
+    module.codeRead = false;
+    module.ascii = scan.ascii;
+    module.bytes = std::move(bytes);
+    return module;
 }
 
 ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std::string> bytes) {
@@ -213,10 +191,9 @@ ParsedModule ParseModuleFile(const std::string& path, std::shared_ptr<const std:
     ParsedModule module;
     SplitText split = SplitFileLines(*bytes);
     CheckLineLengths(path, split.lines);
-    DropByteOrderMark(split);
     module.ending = split.ending;
     module.finalBreak = split.finalBreak;
-    ReadHeaderAndCodeStart(path, *bytes, split, true, module);
+    ReadHeaderAndCodeStart(path, *bytes, true, module);
     const size_t h = static_cast<size_t>(module.headerLines);
     // The code lines are moved to the front of the same array (the header
     // and the hidden attribute lines taken out), so that a large project's

@@ -1,5 +1,6 @@
 #include "host/files/text_lines.h"
 
+#include <cstddef>
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -82,7 +83,51 @@ std::string_view BreakAfter(std::string_view text, std::string_view line) {
     return offset + 1 < text.size() && text[offset + 1] == '\n' ? "\r\n" : "\r";
 }
 
+namespace {
+
+// Whether every stretch of `window` bytes from the text's start (the last
+// one shorter) holds a CR or an LF: then no line is longer than twice the
+// window less two, as a longer line would hold a whole stretch. Each
+// stretch is looked at up to its first break, which in a text file comes
+// within a line's length: the text's other bytes are never touched.
+bool BreakInEveryStretch(std::string_view text, size_t window) {
+    const char* const end = text.data() + text.size();
+    for (const char* p = text.data(); p < end; p += window) {
+        const char* const stop = end - p > static_cast<std::ptrdiff_t>(window) ? p + window : end;
+        if (NextBreak(p, stop) == stop) return false;
+    }
+    return true;
+}
+
+// Whether every byte is ASCII: the bytes or-ed, sixteen at a time.
+bool AllAscii(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    unsigned char high = 0;
+#if defined(__SSE2__)
+    __m128i lanes = _mm_setzero_si128();
+    for (; end - p >= 64; p += 64) {
+        const auto at = [p](int k) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        };
+        lanes = _mm_or_si128(lanes, _mm_or_si128(_mm_or_si128(at(0), at(1)),
+                                                 _mm_or_si128(at(2), at(3))));
+    }
+    for (; end - p >= 16; p += 16) {
+        lanes = _mm_or_si128(lanes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    }
+    if (_mm_movemask_epi8(lanes) != 0) return false;
+#endif
+    for (; p < end; ++p) high |= static_cast<unsigned char>(*p);
+    return high < 0x80;
+}
+
+}  // namespace
+
 LineScan ScanLines(std::string_view text, size_t limit) {
+    // Most texts have a break in every stretch of half the limit: no line
+    // is too long then, and only the ASCII test reads every byte.
+    if (limit >= 64 && BreakInEveryStretch(text, limit / 2)) return {false, AllAscii(text)};
     // The length of the line that ends at each break is the distance from
     // the break before it; a CR LF pair makes an empty "line" between its
     // bytes, which is never too long.
@@ -126,6 +171,32 @@ LineScan ScanLines(std::string_view text, size_t limit) {
     }
     scan.longLine = static_cast<size_t>(end - lineStart) > limit;
     return scan;
+}
+
+LinesOnDemand::LinesOnDemand(std::string_view text) : text_(text) {
+    // Most modules' headers take a few lines; a form's, a hundred or so.
+    lines_.reserve(32);
+}
+
+bool LinesOnDemand::SplitNext() {
+    if (next_ >= text_.size()) return false;
+    const char* const begin = text_.data();
+    const char* const end = begin + text_.size();
+    const char* const start = begin + next_;
+    const char* const brk = NextBreak(start, end);
+    std::string_view line(start, static_cast<size_t>(brk - start));
+    if (lines_.empty() && line.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        line.remove_prefix(kUtf8Bom.size());
+    }
+    lines_.push_back(line);
+    if (brk == end) {
+        next_ = text_.size();
+        return true;
+    }
+    const bool pair = *brk == '\r' && brk + 1 < end && brk[1] == '\n';
+    next_ = static_cast<size_t>(brk - begin) + (pair ? 2 : 1);
+    finalBreak_ = next_ == text_.size();
+    return true;
 }
 
 SplitText SplitFileLines(std::string_view text, size_t most) {

@@ -32,6 +32,33 @@ struct SplitText {
 // split as a whole split would.
 SplitText SplitFileLines(std::string_view text, size_t most = static_cast<size_t>(-1));
 
+// A text's lines, split as a reader asks for them (as SplitFileLines splits
+// them, a byte-order mark left out of the first): a reader of the first
+// lines splits no further than it reads.
+class LinesOnDemand {
+public:
+    explicit LinesOnDemand(std::string_view text);
+    // Whether the text has line i (from 0): split so far as that.
+    bool Has(size_t i) {
+        while (i >= lines_.size()) {
+            if (!SplitNext()) return false;
+        }
+        return true;
+    }
+    // Line i, which Has told is there.
+    std::string_view operator[](size_t i) const { return lines_[i]; }
+    // Whether the last line ends with a break; told once Has found no more.
+    bool FinalBreak() const { return finalBreak_; }
+
+private:
+    bool SplitNext();
+
+    std::string_view text_;
+    size_t next_ = 0;  // where the line after those split starts
+    std::vector<std::string_view> lines_;
+    bool finalBreak_ = false;
+};
+
 // What one pass over a file's bytes tells without splitting its lines.
 struct LineScan {
     // A line (as SplitFileLines splits the text) is longer than the limit.

@@ -143,6 +143,30 @@ std::optional<std::string> PlainPath(std::string_view& written, text::CodePage p
     return plain;
 }
 
+#ifndef _WIN32
+// Whether the path is as std::filesystem would make it lexically normal:
+// no part of it empty, "." or "..", nor a separator at its end. A project's
+// paths nearly all are, and normalizing each costs more than the rest of
+// finding it.
+bool IsLexicallyNormal(std::string_view path) {
+    if (path.empty() || path.back() == '/') return false;
+    size_t start = path.front() == '/' ? 1 : 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        const std::string_view part = path.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string LexicallyNormal(const std::string& path) {
+    if (IsLexicallyNormal(path)) return path;
+    return file::Utf8Path(file::NativePath(path).lexically_normal());
+}
+#endif
+
 }  // namespace
 
 std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_view written,
@@ -156,8 +180,7 @@ std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_
     // file names ignore case: there the name is looked up, so that it is
     // the one on disk.)
 #ifndef _WIN32
-    const std::string direct =
-        file::Utf8Path(file::NativePath(Join(folder, *plain)).lexically_normal());
+    const std::string direct = LexicallyNormal(Join(folder, *plain));
     if (IsRegularFile(direct)) return direct;
 #endif
     auto found = Resolve(folder, written, 0, false, page);
