@@ -22,14 +22,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The numbered range: from the line after the declaration through the
-// closing line. The closing line is tidied with the rest (it tells the
-// engine where the body ends) but the module keeps its own. True when the
+// The numbered range: from the line after the declaration through the closing line, which is
+// tidied with the rest (it tells the engine where the body ends) but the module keeps its own.
+// The old lines are views (the module is unchanged until they are compared). True when the
 // module changed.
 bool NumberBody(host::CodeModule& module, host::Member& member, long first, long last,
                 const settings::SettingsRecord& settings) {
-    // The old lines are views: the module does not change until they are
-    // compared with the new ones, each line is copied once.
     tidy::LineViews old = tidy::ReadLineViews(module, first, last - first + 1);
     Lines lines(old.lines.begin(), old.lines.end());
     RemoveLineNumbers(lines);
