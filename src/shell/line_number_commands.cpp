@@ -22,32 +22,32 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The numbered range: from the line after the declaration through the
-// closing line. The closing line is tidied with the rest (it tells the
-// engine where the body ends) but the module keeps its own. True when the
+// The numbered range: from the line after the declaration through the closing line, which is
+// tidied with the rest (it tells the engine where the body ends) but the module keeps its own.
+// The old lines are views (the module is unchanged until they are compared). True when the
 // module changed.
 bool NumberBody(host::CodeModule& module, host::Member& member, long first, long last,
                 const settings::SettingsRecord& settings) {
-    Lines old = tidy::ReadLines(module, first, last - first + 1);
-    Lines lines = old;
+    tidy::LineViews old = tidy::ReadLineViews(module, first, last - first + 1);
+    Lines lines(old.lines.begin(), old.lines.end());
     RemoveLineNumbers(lines);
     tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
     if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings);
     if (lines.empty()) return false;
     lines.pop_back();
-    old.pop_back();
+    old.lines.pop_back();
     // An empty body still keeps its line: one blank line.
     if (lines.empty()) lines.emplace_back();
-    return tidy::ReplaceLines(module, first, old, lines, settings.tabWidth.HostWidth());
+    return tidy::ReplaceLines(module, first, old.lines, lines, settings.tabWidth.HostWidth());
 }
 
 // The blank and comment lines above the declaration, tidied at level 0.
 bool TidyHead(host::CodeModule& module, long start, long declaration,
               const settings::SettingsRecord& settings) {
-    const Lines old = tidy::ReadLines(module, start, declaration - start);
-    Lines lines = old;
+    const tidy::LineViews old = tidy::ReadLineViews(module, start, declaration - start);
+    Lines lines(old.lines.begin(), old.lines.end());
     tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0, settings);
-    return tidy::ReplaceLines(module, start, old, lines, settings.tabWidth.HostWidth());
+    return tidy::ReplaceLines(module, start, old.lines, lines, settings.tabWidth.HostWidth());
 }
 
 // Writes back the runs of lines that differ between old and lines (arrays

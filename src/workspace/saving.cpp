@@ -32,7 +32,7 @@ std::vector<FileDiff> DiffsOf(const std::vector<host::files::FileChange>& change
     std::vector<FileDiff> diffs;
     for (const auto& change : changes) {
         diffs.push_back({change.file->path, DiffOf(*change.file, change.newBytes),
-                         PageOf(*change.file)});
+                         PageOf(*change.file), nullptr, {}});
     }
     return diffs;
 }
@@ -114,7 +114,7 @@ SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwri
             }
             result.dropped = DroppedOf(changes);
         } else if (mode == Mode::Preview && staging != nullptr) {
-            std::vector<std::string> texts;
+            std::vector<host::files::TextSpill::Piece> texts;
             try {
                 staging->Diffs(changes, texts);
             } catch (const host::files::FileError&) {
@@ -126,7 +126,7 @@ SaveResult Save(LoadedTarget& target, Mode mode, const OverwriteChanged& overwri
             result.dropped = DroppedOf(changes);
             for (size_t i = 0; i < changes.size(); ++i) {
                 result.diffs.push_back(
-                    {changes[i].file->path, std::move(texts[i]), PageOf(*changes[i].file)});
+                    {changes[i].file->path, {}, PageOf(*changes[i].file), staging, texts[i]});
             }
         } else {
             changes = host::files::PendingChanges(target.Files());

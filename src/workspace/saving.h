@@ -29,6 +29,11 @@ struct FileDiff {
     std::string path;
     std::string diff;
     text::CodePage codePage{};
+    // A staged preview's diff is not in diff but read back from its staging
+    // (which must outlive it) when it is wanted.
+    const host::files::ModuleStaging* staging = nullptr;
+    host::files::TextSpill::Piece spilled;
+    std::string Text() const { return staging != nullptr ? staging->DiffText(spilled) : diff; }
 };
 
 struct SaveResult {
@@ -66,7 +71,8 @@ SaveResult PreviewChanges(LoadedTarget& target);
 
 // PreviewChanges for a command-line run that staged each module with
 // DiffOf as soon as it was done with it (and let its code go): the same
-// diffs and refusals, without the whole target's new text held at once.
+// diffs and refusals, without the whole target's new text or diffs held at
+// once (each diff's Text is read back from the staging).
 SaveResult PreviewChanges(LoadedTarget& target, host::files::ModuleStaging& staging);
 
 // The diff PreviewChanges shows for a file whose new bytes are newBytes.

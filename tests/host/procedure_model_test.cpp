@@ -163,6 +163,16 @@ TEST_F(ProcedureModel, ModuleWithoutFinalLineBreakAndNumberedEndLines) {
     EXPECT_EQ(m.CountOfLines(), 5);
     EXPECT_EQ(SpanOf(m, "A").count, 3);
     EXPECT_EQ(SpanOf(m, "B").start, 4);
+
+    // Numbered lines that only start like a closing line do not close; a
+    // number with a colon, and a tab after End, do.
+    auto& n = *fx.Add("Module2", vbext_ct_StdModule,
+                      "Sub A()\r\n10 End If\r\n20 Ending = 1\r\n30 End\r\n40 End Sub\r\n"
+                      "Sub B()\r\n50:End\tSub\r\nx = 1\r\nSub C()\r\nEnd Sub")
+                   .Code();
+    EXPECT_EQ(SpanOf(n, "A").count, 5);
+    EXPECT_EQ(SpanOf(n, "B").count, 2);
+    EXPECT_EQ(SpanOf(n, "C").start, 8) << "B closed on its numbered line";
 }
 
 TEST_F(ProcedureModel, NotProceduresLookAlikes) {

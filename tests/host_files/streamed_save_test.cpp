@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/files/file_error.h"
+#include "host/files/text_spill.h"
 #include "host/files/workspace_saver.h"
 #include "host_files/files_fixture.h"
 
@@ -291,10 +292,10 @@ std::string Previewed(LoadedFiles& loaded, bool staged) {
             ModuleStaging staging(*loaded.workspace, Shown);
             StageAll(loaded, staging);
             std::vector<FileChange> changes;
-            std::vector<std::string> diffs;
+            std::vector<host::files::TextSpill::Piece> diffs;
             staging.Diffs(changes, diffs);
             EXPECT_EQ(diffs.size(), changes.size());
-            for (const std::string& diff : diffs) shown += diff;
+            for (const auto diff : diffs) shown += staging.DiffText(diff);
         } else {
             const std::vector<FileChange> changes = PendingChanges(*loaded.workspace);
             host::files::RefuseUnwritable(changes);
@@ -348,6 +349,24 @@ TEST(StreamedSave, StagedPreviewShowsWhatTheBatchPreviewShows) {
     EXPECT_EQ(Previewed(d, true), refusal);
     ::chmod(loose.File("m4.bas").c_str(), 0644);
     EXPECT_EQ(Files(loose).size(), 6u) << "no temporary file";
+}
+
+// The spill that holds a dry run's diffs gives each text back as it was
+// kept, in whatever order they are read, also when more are kept after a
+// read (the next text goes after the last, not where the read stopped).
+TEST(StreamedSave, SpilledTextsComeBackAsKept) {
+    host::files::TextSpill spill;
+    std::vector<std::string> texts = {"--- a\r\n+++ b\n", "", std::string("nul\0byte", 8),
+                                      std::string(200000, 'x') + "end"};
+    std::vector<host::files::TextSpill::Piece> pieces;
+    for (const std::string& text : texts) pieces.push_back(spill.Keep(text));
+    for (size_t i = texts.size(); i-- > 0;) EXPECT_EQ(spill.Read(pieces[i]), texts[i]);
+    texts.push_back("kept after a read\n");
+    pieces.push_back(spill.Keep(texts.back()));
+    EXPECT_EQ(spill.Read(pieces[1]), texts[1]);
+    texts.push_back("and one more");
+    pieces.push_back(spill.Keep(texts.back()));
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(spill.Read(pieces[i]), texts[i]) << i;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -285,6 +287,188 @@ TEST_F(Transactions, RandomEditSequencesCancelToTheCopy) {
         }
         ASSERT_EQ(mirror.lines, mirror.Current()) << "group " << group;
     }
+}
+
+// A module loaded from a file, as a plain list: each line with the break the
+// saved file puts after it, its own as read for a line of the file ("" for
+// a line written since, or the file's last line read without one: those
+// take the file's ending).
+struct PlainModule {
+    struct Line {
+        std::string text;
+        std::string after;
+    };
+    std::string header;
+    std::string ending;
+    bool finalBreak = false;
+    std::vector<Line> lines;
+
+    std::string Saved() const {
+        std::string out = header;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            out += lines[i].text;
+            if (i + 1 < lines.size() || finalBreak) {
+                out += lines[i].after.empty() ? ending : lines[i].after;
+            }
+        }
+        return out;
+    }
+    // Lines written since the load, from text split at CR LF, LF or CR.
+    static std::vector<Line> Written(const std::vector<std::string>& pieces) {
+        std::vector<Line> written;
+        for (const std::string& piece : pieces) written.push_back({piece, ""});
+        return written;
+    }
+    void Put(long at, long count, const std::vector<Line>& with) {
+        lines.erase(lines.begin() + at - 1, lines.begin() + at - 1 + count);
+        lines.insert(lines.begin() + at - 1, with.begin(), with.end());
+    }
+};
+
+const std::vector<std::string> kBreaks = {"\r\n", "\n", "\r"};
+
+// Pieces joined with breaks drawn at random; an empty piece never follows a
+// lone CR with a line feed (the two would be one CR LF).
+std::string JoinedAtRandom(const std::vector<std::string>& pieces, std::mt19937& random,
+                           std::vector<std::string>* breaks = nullptr) {
+    std::string text;
+    std::string last;
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        text += pieces[i];
+        if (i + 1 == pieces.size() && breaks == nullptr) break;
+        std::string next = kBreaks[random() % kBreaks.size()];
+        while (last == "\r" && pieces[i].empty() && next == "\n") next = kBreaks[random() % 3];
+        if (breaks != nullptr) breaks->push_back(next);
+        text += next;
+        last = next;
+    }
+    return text;
+}
+
+// Random edits of a module read from a file whose lines end in CR LF, lone
+// CR and lone LF, with or without a final break: inserts, deletes, lines
+// shaped ahead put in place of others in one edit, earlier lines put back,
+// and groups of such edits cancelled or committed. After each step the
+// module holds the model's lines and saves the model's bytes: a line of the
+// file keeps its own break wherever it goes, a line written since takes the
+// file's ending.
+TEST(Editing, RandomEditsOfAFileWithMixedBreaksStoreAndSaveWhatAPlainListHolds) {
+    // (No procedure: a file with one left open is not loaded.)
+    const std::vector<std::string> pool = {"    x = 1",     "' note",       "",     "Dim v As Long",
+                                           "    If a Then", "    End If",    "Beep", "Const C = \"a\""};
+    std::mt19937 random(20261209);
+    const auto pick = [&] { return pool[random() % pool.size()]; };
+    const auto below = [&](long n) { return static_cast<long>(random() % static_cast<unsigned>(n)); };
+    int usedRounds = 0;
+    for (int round = 0; round < 30; ++round) {
+        PlainModule model;
+        std::vector<std::string> pieces;
+        for (int i = 0; i < 12; ++i) pieces.push_back(pick());
+        model.finalBreak = random() % 2 == 0;
+        // A last line without a break is not empty: it would be no line.
+        if (!model.finalBreak && pieces.back().empty()) pieces.back() = "Beep";
+        std::vector<std::string> breaks;
+        const std::string code = JoinedAtRandom(pieces, random, &breaks);
+        // The file's ending is the break most lines end with: one of them
+        // stands out (the header's break is drawn until it does).
+        std::map<std::string, int> counts;
+        for (size_t i = 0; i < breaks.size(); ++i) {
+            if (i + 1 < breaks.size() || model.finalBreak) ++counts[breaks[i]];
+        }
+        std::string headerBreak;
+        for (const std::string& b : kBreaks) {
+            ++counts[b];
+            std::vector<int> sorted;
+            for (const std::string& c : kBreaks) sorted.push_back(counts[c]);
+            std::sort(sorted.rbegin(), sorted.rend());
+            if (sorted[0] > sorted[1] && counts[b] == sorted[0]) headerBreak = b;
+            --counts[b];
+            if (!headerBreak.empty()) break;
+        }
+        if (headerBreak.empty()) continue;
+        ++usedRounds;
+        model.ending = headerBreak;
+        model.header = "Attribute VB_Name = \"M\"" + headerBreak;
+        std::string bytes = model.header + code;
+        if (!model.finalBreak) bytes.resize(bytes.size() - breaks.back().size());
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            model.lines.push_back({pieces[i], i + 1 < pieces.size() || model.finalBreak ? breaks[i] : ""});
+        }
+
+        TempFolder folder;
+        folder.Write("M.bas", bytes);
+        LoadedFiles loaded = Load({folder.File("M.bas")});
+        auto& m = loaded.Code("M");
+        const int width = loaded.vbe->TabWidth();
+        const auto check = [&](const PlainModule& expected, const std::string& where) {
+            std::vector<std::string> lines;
+            for (const auto& line : expected.lines) lines.push_back(line.text);
+            std::vector<std::string> stored;
+            for (long i = 1; i <= m.CountOfLines(); ++i) stored.emplace_back(m.Line(i));
+            ASSERT_EQ(stored, lines) << where;
+            ASSERT_EQ(host::files::RenderModuleFile(loaded.File("M")).bytes, expected.Saved())
+                << where;
+        };
+        check(model, "as loaded, round " + std::to_string(round));
+
+        // One edit of the module and of the model.
+        const auto edit = [&](PlainModule& plain, unsigned kind) {
+            const long n = m.CountOfLines();
+            std::vector<std::string> text;
+            for (long k = 1 + below(3); k > 0; --k) text.push_back(pick());
+            if (text.back().empty()) text.back() = "Beep";  // a break at the end adds a line
+            const std::string joined = JoinedAtRandom(text, random);
+            if (n == 0 || kind == 0) {
+                const long at = 1 + below(n + 1);
+                m.InsertLines(at, joined);
+                plain.Put(at, 0, PlainModule::Written(text));
+            } else if (kind == 1) {
+                const long at = 1 + below(n);
+                const long count = std::min(n - at + 1, 1 + below(3));
+                m.DeleteLines(at, count);
+                plain.Put(at, count, {});
+            } else if (kind == 2) {
+                const long at = 1 + below(n);
+                const long count = std::min(n - at + 1, 1 + below(3));
+                const std::vector<std::string_view> shaped(text.begin(), text.end());
+                m.ReplaceShapedLines(at, count, joined, shaped, width);
+                plain.Put(at, count, PlainModule::Written(text));
+            } else {
+                const long from = 1 + below(n);
+                const long taken = std::min(n - from + 1, 1 + below(4));
+                const long at = 1 + below(n);
+                const long replaced = std::min(n - at + 1, below(4));
+                m.RestorePart(at, replaced, m.LinesPart(from, taken), m.AllHiddenAttributes(), 0);
+                const std::vector<PlainModule::Line> earlier(
+                    plain.lines.begin() + from - 1, plain.lines.begin() + from - 1 + taken);
+                plain.Put(at, replaced, earlier);
+            }
+        };
+        for (int step = 0; step < 40; ++step) {
+            const std::string where = "round " + std::to_string(round) + " step " +
+                                      std::to_string(step) + "\n" + model.Saved();
+            const unsigned kind = random() % 5;
+            if (kind < 4) {
+                edit(model, kind);
+                check(model, where);
+                continue;
+            }
+            PlainModule grouped = model;
+            m.BeginTransaction();
+            for (long k = 1 + below(4); k > 0; --k) {
+                edit(grouped, random() % 4);
+                check(grouped, where + " (in a group)");
+            }
+            if (random() % 3 == 0) {
+                m.CommitTransaction();
+                model = grouped;
+            } else {
+                m.CancelTransaction();
+            }
+            check(model, where + " (a group ended)");
+        }
+    }
+    EXPECT_GE(usedRounds, 20) << "most files have one break that most lines end with";
 }
 
 }  // namespace

@@ -225,6 +225,19 @@ void RunAtEachCopy(CommandContext& context, const Selection& selection,
     }
 }
 
+namespace {
+
+void PrintDiff(std::ostream& out, const std::string& diff, text::CodePage page) {
+    // Most diffs are ASCII, and a large one is not copied to be printed.
+    if (text::IsAscii(diff)) {
+        out << diff;
+    } else {
+        out << DiffUtf8(diff, page);
+    }
+}
+
+}  // namespace
+
 int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::string>* written,
                 host::files::ModuleStaging* staging) {
     const text::CodePage run = RunCodePage(context);
@@ -248,11 +261,11 @@ int SaveChanges(CommandContext& context, LoadedTarget& target, std::vector<std::
     }
     if (!saved.Ok()) BadInput(saved.error);
     for (const workspace::FileDiff& file : saved.diffs) {
-        // Most diffs are ASCII, and a large one is not copied to be printed.
-        if (text::IsAscii(file.diff)) {
-            context.out << file.diff;
+        // A staged run's diffs are read back one at a time as they are printed.
+        if (file.staging != nullptr) {
+            PrintDiff(context.out, file.Text(), file.codePage);
         } else {
-            context.out << DiffUtf8(file.diff, file.codePage);
+            PrintDiff(context.out, file.diff, file.codePage);
         }
     }
     if (written != nullptr) written->insert(written->end(), saved.paths.begin(), saved.paths.end());

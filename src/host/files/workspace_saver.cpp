@@ -279,7 +279,10 @@ bool ModuleStaging::Stage(const ModuleFile& file) {
         return true;
     }
     if (preview_) {
-        staged.diff = preview_(file, rendered.bytes);
+        std::string diff = preview_(file, rendered.bytes);
+        // The new text goes before the diff is kept: the three are not held together longer.
+        std::string().swap(rendered.bytes);
+        staged.diff = spill_.Keep(std::move(diff));
     } else {
         try {
             batch_.Stage(file.path, rendered.bytes, file.bytes);
@@ -306,12 +309,12 @@ void ModuleStaging::Write(std::vector<FileChange>& found) {
     WriteStaged(batch_, std::move(changes), found, stageFailure);
 }
 
-void ModuleStaging::Diffs(std::vector<FileChange>& found, std::vector<std::string>& diffs) {
+void ModuleStaging::Diffs(std::vector<FileChange>& found, std::vector<TextSpill::Piece>& diffs) {
     // The files left for now (those several projects share) are diffed as
     // they are found; the others were when they were staged.
-    std::map<const ModuleFile*, std::string> late;
+    std::map<const ModuleFile*, TextSpill::Piece> late;
     const StageBytes diff = [this, &late](const ModuleFile& file, const std::string& bytes) {
-        late[&file] = preview_(file, bytes);
+        late[&file] = spill_.Keep(preview_(file, bytes));
         return false;  // diffed, not staged
     };
     std::vector<FileChange> changes = CollectChanges(workspace_, diff, &staged_, {}, &identities_);
@@ -322,8 +325,7 @@ void ModuleStaging::Diffs(std::vector<FileChange>& found, std::vector<std::strin
     diffs.reserve(found.size());
     for (const FileChange& change : found) {
         const auto early = staged_.find(change.file);
-        std::string& text = early != staged_.end() ? early->second.diff : late[change.file];
-        diffs.push_back(std::move(text));
+        diffs.push_back(early != staged_.end() ? early->second.diff : late[change.file]);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
+#include "host/files/text_spill.h"
 #include "host/files/workspace.h"
 
 namespace qv::host::files {
@@ -63,7 +64,8 @@ void WritePendingChanges(const Workspace& workspace, std::vector<FileChange>& ch
 // written without Write: the temporary files go with the object.
 //
 // A staging made with a preview (a dry run's) writes nothing: each module's
-// diff is made in place of its temporary file, and Preview gives the diffs.
+// diff is made in place of its temporary file and goes to a spill (so that
+// a project's diffs are not held at once), and Diffs gives them.
 class ModuleStaging {
   public:
     // The diff of a file's change, for a staging that writes nothing.
@@ -82,9 +84,10 @@ class ModuleStaging {
     // The files staged and every other edited one, as WritePendingChanges.
     void Write(std::vector<FileChange>& changes);
     // For a staging made with a preview: the changes (as Write finds them)
-    // and their diffs in the same order, after the refusals of
-    // RefuseUnwritable; nothing is written.
-    void Diffs(std::vector<FileChange>& changes, std::vector<std::string>& diffs);
+    // and their diffs in the same order (read back with DiffText), after
+    // the refusals of RefuseUnwritable; nothing is written.
+    void Diffs(std::vector<FileChange>& changes, std::vector<TextSpill::Piece>& diffs);
+    std::string DiffText(TextSpill::Piece diff) const { return spill_.Read(diff); }
 
     // What a staged file left for Write.
     struct Staged {
@@ -94,7 +97,7 @@ class ModuleStaging {
         bool inBatch = false;                 // its new file is staged
         bool readOnly = false;
         std::vector<std::string> dropped;
-        std::string diff;  // a preview's
+        TextSpill::Piece diff;  // a preview's
     };
 
   private:
@@ -104,6 +107,7 @@ class ModuleStaging {
     std::map<const ModuleFile*, int> copies_;  // how many files of the workspace are this one
     std::map<const ModuleFile*, std::string> identities_;  // FileIdentity of each
     std::map<const ModuleFile*, Staged> staged_;
+    TextSpill spill_;  // a preview's diffs
 };
 
 // Removes the temporary files that a run killed while writing left next to

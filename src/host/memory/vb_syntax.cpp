@@ -159,6 +159,9 @@ bool IsProcEnd(std::string_view line) {
         if (!s.empty() && s[0] == ':') s.remove_prefix(1);
         else if (s.empty() || !IsBlank(s[0])) return false;
         s = SkipBlanks(s);
+        // A numbered line (every line of a numbered routine) is turned away
+        // as cheaply as the others.
+        if (!MayEndProcedure(s)) return false;
     }
     std::string_view rest = s;
     if (!Is(TakeWord(rest), "End") || rest.size() == s.size() - 3) return false;
