@@ -104,7 +104,7 @@ class SarifBaseline::Reader {
             if (depth == 1) rootKey_ = parsed.get<std::string>();
             if (depth == 3) runKey_ = parsed.get<std::string>();
             // A result's fixes: what only their own log can resolve.
-            return !(depth == 5 && InResults() && parsed == "fixes");
+            return depth != 5 || !InResults() || parsed.get_ref<const std::string&>() != "fixes";
         }
         if (event != Event::object_end) return true;
         if (depth == 2 && rootKey_ == "runs") {
@@ -137,7 +137,7 @@ class SarifBaseline::Reader {
         const std::string message = StringAt(MemberAt(result, "message"), "text");
         earlier.messageSize = message.size();
         earlier.messageHash = std::hash<std::string>{}(message);
-        Keep(AbsentForm(std::move(result)), earlier);
+        if (baseline_.withForms_) Keep(AbsentForm(std::move(result)), earlier);
         baseline_.byFingerprint_.emplace(std::move(fingerprint), std::move(earlier));
     }
 
@@ -183,8 +183,9 @@ class SarifBaseline::Reader {
     std::vector<bool> unmarked_;
 };
 
-SarifBaseline SarifBaseline::Read(const std::string& path) {
+SarifBaseline SarifBaseline::Read(const std::string& path, bool withAbsent) {
     SarifBaseline baseline;
+    baseline.withForms_ = withAbsent;
     Reader reader(baseline);
     JsonNode document;
     {
@@ -277,6 +278,7 @@ JsonNode SarifBaseline::AbsentForm(const Earlier& earlier) const {
 
 std::vector<JsonNode> SarifBaseline::Absent() const {
     std::vector<JsonNode> absent;
+    if (!withForms_) return absent;
     if (forms_) std::fflush(forms_.get());
     for (const auto& [fingerprint, earlier] : byFingerprint_) {
         if (!earlier.matched) absent.push_back(AbsentForm(earlier));

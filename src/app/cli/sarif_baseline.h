@@ -56,7 +56,9 @@ class SarifBaseline {
     // result is kept as little as matching needs: its fingerprint, level and
     // message; the rest (its form as an absent result) waits in a temporary
     // file, so that a large project's baseline does not sit in memory.
-    static SarifBaseline Read(const std::string& path);
+    // withAbsent false: Absent() is not wanted (gives nothing), and no
+    // absent form is kept.
+    static SarifBaseline Read(const std::string& path, bool withAbsent = true);
 
     // The state of a finding: matched by fingerprint (each earlier result
     // once); unchanged when its level and message are the same. A finding
@@ -97,6 +99,7 @@ class SarifBaseline {
     std::multimap<std::string, Earlier> byFingerprint_;
     std::unique_ptr<std::FILE, CloseFile> forms_;  // the absent forms, one after another
     long long formsSize_ = 0;
+    bool withForms_ = true;
     BaselineCounts counts_;
 };
 

@@ -197,7 +197,9 @@ public:
         const settings::SettingsRecord& settings = RunSettings(context);
         std::optional<SarifBaseline> baseline;
         if (context.parser.IsSet(kBaselineOption)) {
-            baseline = SarifBaseline::Read(LocalPath(context.parser.Value(kBaselineOption)));
+            // Only a log writes the absent results.
+            baseline = SarifBaseline::Read(LocalPath(context.parser.Value(kBaselineOption)),
+                                           context.format == OutputFormat::Sarif);
         }
         const bool json = context.format == OutputFormat::Json;
         const bool sarif = context.format == OutputFormat::Sarif;
