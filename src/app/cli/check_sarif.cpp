@@ -93,4 +93,21 @@ void AddModuleFindings(SarifLog& log, LoadedTarget& target,
     }
 }
 
+host::files::ModuleLoaded ModulesReadAgain::OnLoaded() {
+    return [this](host::files::Workspace& workspace, host::memory::MemoryComponent& component) {
+        if (std::optional<host::files::ReleasedCode> released =
+                host::files::ReleaseCodeToReadAgain(workspace, component)) {
+            released_.insert_or_assign(&component, std::move(*released));
+        }
+    };
+}
+
+std::string ModulesReadAgain::ReadAgain(host::files::Workspace& workspace,
+                                        host::memory::MemoryComponent& component) {
+    const auto at = released_.find(&component);
+    if (at == released_.end()) return "";
+    if (host::files::ReadReleasedCode(workspace, component, at->second)) return "";
+    return "the file changed (or can no longer be read) since it was loaded: run check again";
+}
+
 }  // namespace qv::cli

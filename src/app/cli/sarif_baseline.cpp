@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 
 #include "app/cli/command.h"
 #include "app/cli/fingerprint_text.h"
 #include "app/cli/vb_text.h"
+#include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
 #include "platform/thread_kept.h"
@@ -23,16 +25,6 @@ std::string StringAt(const JsonNode& object, const char* key, const char* fallba
     if (!object.is_object() || !object.contains(key)) return fallback;
     const JsonNode& value = object.at(key);
     return value.is_string() ? value.get<std::string>() : fallback;
-}
-
-// Whether a member's string (the fallback when it is missing or not a
-// string) is the text, read where it stands.
-bool StringIs(const JsonNode& object, const char* key, std::string_view fallback,
-              std::string_view text) {
-    if (!object.is_object()) return fallback == text;
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_string()) return fallback == text;
-    return it->get_ref<const std::string&>() == text;
 }
 
 const JsonNode& MemberAt(const JsonNode& object, const char* key) {
@@ -102,45 +94,139 @@ void AppendRoutineFingerprintUtf8(std::string& out, std::string_view project,
     }
 }
 
-SarifBaseline SarifBaseline::Read(const std::string& path) {
-    std::string bytes;
-    file::Kind kind = file::Kind::Missing;
-    if (!file::ReadRegularFile(path, bytes, kind)) {
-        Refuse(path, kind == file::Kind::Missing   ? std::strerror(ENOENT)
-                     : kind == file::Kind::Regular ? std::strerror(errno)
-                     : kind == file::Kind::Folder  ? "file to open is a directory"
-                                                   : file::NotRegularReason(kind));
+// Reads a log's results one at a time as the parser makes them: each is
+// taken out of the document once whole (its fixes never made), so that the
+// document holds everything but its results.
+class SarifBaseline::Reader {
+  public:
+    explicit Reader(SarifBaseline& baseline) : baseline_(baseline) {}
+
+    // The parser's callback: false leaves the value out of the document.
+    bool Parsed(int depth, JsonNode::parse_event_t event, JsonNode& parsed) {
+        using Event = JsonNode::parse_event_t;
+        if (event == Event::key) {
+            if (depth == 1) rootKey_ = parsed.get<std::string>();
+            if (depth == 3) runKey_ = parsed.get<std::string>();
+            // A result's fixes: what only their own log can resolve.
+            return depth != 5 || !InResults() || parsed.get_ref<const std::string&>() != "fixes";
+        }
+        if (event != Event::object_end) return true;
+        if (depth == 2 && rootKey_ == "runs") {
+            ++runs_;
+            runKey_.clear();
+        }
+        if (depth != 4 || !InResults()) return true;
+        Take(parsed);
+        return false;
     }
+
+    // Whether a run object (from 0) holds a result without the fingerprint.
+    bool Unmarked(size_t run) const { return run < unmarked_.size() && unmarked_[run]; }
+
+  private:
+    bool InResults() const { return rootKey_ == "runs" && runKey_ == "results"; }
+
+    // Keeps the result by its fingerprint; one marked absent is gone
+    // already then: nothing to match now.
+    void Take(JsonNode& result) {
+        if (StringAt(result, "baselineState") == "absent") return;
+        std::string fingerprint = FingerprintOf(result);
+        if (fingerprint.empty()) {
+            unmarked_.resize(std::max(unmarked_.size(), runs_ + 1));
+            unmarked_[runs_] = true;
+            return;
+        }
+        Earlier earlier;
+        earlier.level = StringAt(result, "level", "warning");
+        const std::string message = StringAt(MemberAt(result, "message"), "text");
+        earlier.messageSize = message.size();
+        earlier.messageHash = std::hash<std::string>{}(message);
+        if (baseline_.withForms_) Keep(AbsentForm(std::move(result)), earlier);
+        baseline_.byFingerprint_.emplace(std::move(fingerprint), std::move(earlier));
+    }
+
+    // The result marked absent, without its artifact's index.
+    static std::string AbsentForm(JsonNode result) {
+        if (result.contains("locations") && result["locations"].is_array() &&
+            !result["locations"].empty()) {
+            for (JsonNode& location : result["locations"]) {
+                if (!location.is_object()) location = JsonNode::object();
+                JsonNode& physical = location["physicalLocation"];
+                if (!physical.is_object()) physical = JsonNode::object();
+                JsonNode& artifact = physical["artifactLocation"];
+                if (!artifact.is_object()) artifact = JsonNode::object();
+                artifact.erase("index");
+            }
+        }
+        result["baselineState"] = "absent";
+        return result.dump();
+    }
+
+    // Puts the form in the baseline's file of forms (opened at the first),
+    // or in the result when there can be none.
+    void Keep(std::string form, Earlier& earlier) {
+        if (!opened_) {
+            opened_ = true;
+            baseline_.forms_.reset(std::tmpfile());
+        }
+        std::FILE* file = baseline_.forms_.get();
+        if (file != nullptr &&
+            std::fwrite(form.data(), 1, form.size(), file) == form.size()) {
+            earlier.at = baseline_.formsSize_;
+            earlier.size = form.size();
+            baseline_.formsSize_ += static_cast<long long>(form.size());
+        } else {
+            earlier.text = std::move(form);
+        }
+    }
+
+    SarifBaseline& baseline_;
+    std::string rootKey_, runKey_;
+    size_t runs_ = 0;
+    bool opened_ = false;
+    std::vector<bool> unmarked_;
+};
+
+SarifBaseline SarifBaseline::Read(const std::string& path, bool withAbsent) {
+    SarifBaseline baseline;
+    baseline.withForms_ = withAbsent;
+    Reader reader(baseline);
     JsonNode document;
-    try {
-        document = JsonNode::parse(bytes);
-    } catch (const JsonNode::parse_error& error) {
-        Refuse(path, "not JSON (" + ParseProblem(error) + " at byte " +
-                         std::to_string(error.byte) + ")");
+    {
+        // Read as it is parsed: the file's bytes are never held whole.
+        const file::Kind kind = file::KindAt(path);
+        std::ifstream in;
+        if (kind == file::Kind::Regular) in.open(file::NativePath(path), std::ios::binary);
+        if (!in.is_open()) {
+            Refuse(path, kind == file::Kind::Missing   ? std::strerror(ENOENT)
+                         : kind == file::Kind::Regular ? std::strerror(errno)
+                         : kind == file::Kind::Folder  ? "file to open is a directory"
+                                                       : file::NotRegularReason(kind));
+        }
+        try {
+            document = JsonNode::parse(in, [&](int depth, JsonNode::parse_event_t event,
+                                               JsonNode& parsed) {
+                return reader.Parsed(depth, event, parsed);
+            });
+        } catch (const JsonNode::parse_error& error) {
+            Refuse(path, "not JSON (" + ParseProblem(error) + " at byte " +
+                             std::to_string(error.byte) + ")");
+        }
     }
     if (!document.is_object()) Refuse(path, "not a SARIF log");
-    return FromLog(document, path);
-}
-
-SarifBaseline SarifBaseline::FromLog(const JsonNode& log, const std::string& path) {
-    if (StringAt(log, "version") != "2.1.0" || !MemberAt(log, "runs").is_array()) {
+    if (StringAt(document, "version") != "2.1.0" || !MemberAt(document, "runs").is_array()) {
         Refuse(path, "not a SARIF 2.1.0 log");
     }
-    SarifBaseline baseline;
-    for (const JsonNode& run : MemberAt(log, "runs")) {
-        const JsonNode& results = MemberAt(run, "results");
-        if (!results.is_array()) Refuse(path, "a run without results");
-        for (const JsonNode& result : results) {
-            // Gone already then: nothing to match now.
-            if (StringAt(result, "baselineState") == "absent") continue;
-            const std::string fingerprint = FingerprintOf(result);
-            if (fingerprint.empty()) {
-                Refuse(path, std::string("a result without the fingerprint ") +
-                                 kRoutineFingerprint +
-                                 " (make the baseline with 'qvaddin check --format sarif')");
-            }
-            baseline.byFingerprint_.emplace(fingerprint, Earlier{result, false});
+    size_t run = 0;
+    for (const JsonNode& value : MemberAt(document, "runs")) {
+        const JsonNode& left = MemberAt(value, "results");
+        if (!left.is_array()) Refuse(path, "a run without results");
+        // What is left of the results is none: each was an object.
+        if (!left.empty() || reader.Unmarked(run)) {
+            Refuse(path, std::string("a result without the fingerprint ") + kRoutineFingerprint +
+                             " (make the baseline with 'qvaddin check --format sarif')");
         }
+        if (value.is_object()) ++run;
     }
     return baseline;
 }
@@ -154,9 +240,9 @@ std::optional<BaselineState> SarifBaseline::MatchOnce(const std::string& fingerp
         for (auto it = first; it != last; ++it) {
             Earlier& earlier = it->second;
             if (earlier.matched) continue;
-            const bool unchanged =
-                StringIs(earlier.result, "level", "warning", level) &&
-                StringIs(MemberAt(earlier.result, "message"), "text", "", message);
+            const bool unchanged = earlier.level == level &&
+                                   earlier.messageSize == message.size() &&
+                                   earlier.messageHash == std::hash<std::string>{}(message);
             if (same && !unchanged) continue;
             earlier.matched = true;
             ++(unchanged ? counts_.unchanged : counts_.updated);
@@ -183,25 +269,23 @@ BaselineCounts SarifBaseline::Counts() const {
     return counts;
 }
 
+JsonNode SarifBaseline::AbsentForm(const Earlier& earlier) const {
+    if (earlier.size == 0) return JsonNode::parse(earlier.text);
+    std::string form(earlier.size, '\0');
+    std::FILE* file = forms_.get();
+    if (std::fseek(file, static_cast<long>(earlier.at), SEEK_SET) != 0 ||
+        std::fread(form.data(), 1, form.size(), file) != form.size()) {
+        throw CliError(kExitBadInput, "cannot read back the baseline's results from a temporary file");
+    }
+    return JsonNode::parse(form);
+}
+
 std::vector<JsonNode> SarifBaseline::Absent() const {
     std::vector<JsonNode> absent;
+    if (!withForms_) return absent;
+    if (forms_) std::fflush(forms_.get());
     for (const auto& [fingerprint, earlier] : byFingerprint_) {
-        if (earlier.matched) continue;
-        JsonNode result = earlier.result;
-        result.erase("fixes");
-        if (result.contains("locations") && result["locations"].is_array() &&
-            !result["locations"].empty()) {
-            for (JsonNode& location : result["locations"]) {
-                if (!location.is_object()) location = JsonNode::object();
-                JsonNode& physical = location["physicalLocation"];
-                if (!physical.is_object()) physical = JsonNode::object();
-                JsonNode& artifact = physical["artifactLocation"];
-                if (!artifact.is_object()) artifact = JsonNode::object();
-                artifact.erase("index");
-            }
-        }
-        result["baselineState"] = "absent";
-        absent.push_back(std::move(result));
+        if (!earlier.matched) absent.push_back(AbsentForm(earlier));
     }
     return absent;
 }

@@ -5,7 +5,9 @@
 // (absent). A legacy code base adopts the check in CI by keeping a baseline
 // and failing only on what a change makes worse.
 
+#include <cstdio>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,9 +52,13 @@ struct BaselineCounts {
 class SarifBaseline {
   public:
     // Throws CliError (bad input) naming the file when it cannot be read or
-    // is not a SARIF log of check with routine fingerprints.
-    static SarifBaseline Read(const std::string& path);
-    static SarifBaseline FromLog(const JsonNode& log, const std::string& path);
+    // is not a SARIF log of check with routine fingerprints. Each earlier
+    // result is kept as little as matching needs: its fingerprint, level and
+    // message; the rest (its form as an absent result) waits in a temporary
+    // file, so that a large project's baseline does not sit in memory.
+    // withAbsent false: Absent() is not wanted (gives nothing), and no
+    // absent form is kept.
+    static SarifBaseline Read(const std::string& path, bool withAbsent = true);
 
     // The state of a finding: matched by fingerprint (each earlier result
     // once); unchanged when its level and message are the same. A finding
@@ -69,13 +75,31 @@ class SarifBaseline {
 
   private:
     struct Earlier {
-        JsonNode result;
+        std::string level;  // as matching reads it ("warning" when the log has none)
+        // The message's text ("" when none), told by its size and a hash:
+        // kept whole, the messages of a large baseline would fill the memory.
+        size_t messageSize = 0;
+        size_t messageHash = 0;
+        // Its form as an absent result, compact: in the file of such forms,
+        // or here when there is none.
+        long long at = 0;
+        size_t size = 0;
+        std::string text;
         bool matched = false;
     };
+    class Reader;
     std::optional<BaselineState> MatchOnce(const std::string& fingerprint,
                                            const std::string& level, const std::string& message);
+    // The absent form of an earlier result.
+    JsonNode AbsentForm(const Earlier& earlier) const;
 
+    struct CloseFile {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
     std::multimap<std::string, Earlier> byFingerprint_;
+    std::unique_ptr<std::FILE, CloseFile> forms_;  // the absent forms, one after another
+    long long formsSize_ = 0;
+    bool withForms_ = true;
     BaselineCounts counts_;
 };
 

@@ -386,7 +386,39 @@ void ReleaseLoadedCode(Workspace& workspace, MemoryComponent& component) {
     file->bytes.reset();
 }
 
+std::optional<ReleasedCode> ReleaseCodeToReadAgain(Workspace& workspace,
+                                                   MemoryComponent& component) {
+    const ModuleFile* file = workspace.FileOf(component);
+    if (file == nullptr || file->bytes == nullptr || component.Code() == nullptr) {
+        return std::nullopt;
+    }
+    const MemoryCodeModule& code = *component.Code();
+    ReleasedCode released{file->bytes->size(), std::hash<std::string_view>{}(*file->bytes),
+                          code.Index(), code.CountOfLines()};
+    ReleaseLoadedCode(workspace, component);
+    return released;
+}
+
 namespace {
+
+// Puts the code lines of the parsed file into the component's module, with
+// what its file learns from them (the bytes are the file's).
+// index: where the procedures of those lines stand, when known (taken).
+void PutCodeLines(ParsedModule& parsed, MemoryCodeModule& module, ModuleFile& file,
+                  memory::ProcedureIndex* index = nullptr) {
+    memory::LineStore lines;
+    lines.Assign(parsed.bytes, std::move(parsed.code));
+    parsed.code = {};
+    if (index != nullptr) {
+        module.LoadLines(std::move(lines), std::move(*index));
+    } else {
+        module.LoadLines(std::move(lines));
+    }
+    file.bytes = parsed.bytes;
+    file.ending = parsed.ending;
+    file.finalBreak = parsed.finalBreak;
+    if (!parsed.hidden.empty()) AttachHiddenLines(parsed, module, file);
+}
 
 // The file of a module whose load kept its header alone, read again for its
 // code: false (the file as it was) when it can no longer be read, or its
@@ -428,17 +460,34 @@ bool LoadDeferredCode(Workspace& workspace, MemoryComponent& component,
     // file was checked as ParseModuleFile checks it: this parse succeeds
     // (and was made already when the bytes were read again).
     if (parsed.bytes == nullptr) parsed = ParseModuleFile(file->path, file->bytes);
-    memory::LineStore lines;
-    lines.Assign(parsed.bytes, std::move(parsed.code));
-    parsed.code = {};
-    MemoryCodeModule& module = *component.Code();
-    module.LoadLines(std::move(lines));
-    file->ending = parsed.ending;
-    file->finalBreak = parsed.finalBreak;
-    if (!parsed.hidden.empty()) AttachHiddenLines(parsed, module, *file);
+    PutCodeLines(parsed, *component.Code(), *file);
     // The header read first skimmed the designer block.
     if (parsed.header.hasDesigner) SetDesignerContents(component, parsed.header.designer);
     file->codeDeferred = false;
+    return true;
+}
+
+bool ReadReleasedCode(Workspace& workspace, MemoryComponent& component,
+                      ReleasedCode& released) {
+    ModuleFile* file = workspace.FileOf(component);
+    if (file == nullptr || component.Code() == nullptr) return false;
+    std::shared_ptr<const std::string> bytes;
+    try {
+        bytes = ReadWholeFile(file->path, workspace.LargestFile());
+    } catch (const FileError&) {
+        return false;
+    }
+    if (bytes->size() != released.size ||
+        std::hash<std::string_view>{}(*bytes) != released.hash) {
+        return false;
+    }
+    // The load parsed these very bytes without an error, and found every
+    // procedure closed; its designer's contents and code page still stand.
+    ParsedModule parsed = ParseModuleFile(file->path, std::move(bytes));
+    // The index is of the module's lines, which hold the stray attribute
+    // lines too: it fits the code lines alone when there are none.
+    const bool fits = static_cast<long>(parsed.code.size()) == released.lines;
+    PutCodeLines(parsed, *component.Code(), *file, fits ? &released.index : nullptr);
     return true;
 }
 

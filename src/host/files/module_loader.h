@@ -4,11 +4,13 @@
 // class properties and file names.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "host/files/module_reading.h"
 #include "host/files/workspace.h"
+#include "host/memory/procedure_index.h"
 
 namespace qv::host::files {
 
@@ -45,6 +47,34 @@ bool LoadDeferredCode(Workspace& workspace, memory::MemoryComponent& component,
 // taken what it needs of the module (Workspace::SetModuleLoaded): a
 // workspace whose code was let go is never saved.
 void ReleaseLoadedCode(Workspace& workspace, memory::MemoryComponent& component);
+
+// What a module whose code ReleaseCodeToReadAgain let go keeps for
+// ReadReleasedCode: what tells whether its file still holds the bytes the
+// load read without keeping them (their size and a hash), and where its
+// procedures stand (costly to find again from the lines, and little to
+// keep).
+struct ReleasedCode {
+    size_t size = 0;
+    size_t hash = 0;
+    memory::ProcedureIndex index;
+    long lines = 0;  // how many lines the index is of
+};
+
+// ReleaseLoadedCode, for a command that wants a module's code once more
+// later (to render changes in it): none, and nothing let go, for a component
+// whose file's bytes are not kept.
+std::optional<ReleasedCode> ReleaseCodeToReadAgain(Workspace& workspace,
+                                                   memory::MemoryComponent& component);
+
+// Reads again the code that ReleaseCodeToReadAgain let go: when the file
+// still holds the bytes the load read, the component and its file hold what
+// the load had put in them (released's index is taken). False, the
+// component left as released, when the file can no longer be read or holds
+// other bytes: another program changed it, and what was read from it then
+// is no longer what it holds. Touches that component and its file only, so
+// components may be read side by side.
+bool ReadReleasedCode(Workspace& workspace, memory::MemoryComponent& component,
+                      ReleasedCode& released);
 
 // Loads the module file into the project, or, when it cannot be modelled,
 // records it as a broken module of the project (named `name`, or after the

@@ -197,21 +197,29 @@ public:
         const settings::SettingsRecord& settings = RunSettings(context);
         std::optional<SarifBaseline> baseline;
         if (context.parser.IsSet(kBaselineOption)) {
-            baseline = SarifBaseline::Read(LocalPath(context.parser.Value(kBaselineOption)));
+            // Only a log writes the absent results.
+            baseline = SarifBaseline::Read(LocalPath(context.parser.Value(kBaselineOption)),
+                                           context.format == OutputFormat::Sarif);
         }
         const bool json = context.format == OutputFormat::Json;
         const bool sarif = context.format == OutputFormat::Sarif;
         const bool excludeReadOnly = context.parser.IsSet(kExcludeReadOnlyOption);
         // The tables judge each module as it is loaded and let its code go
-        // then; the logs, the JSON routines and a selected module need the
-        // code kept to the end.
-        const bool judgeAtLoad = !json && !sarif && !baseline && !context.parser.IsSet("module") &&
-                                 !context.parser.IsSet("routine");
+        // then; the logs let it go too, and read it again at the module's
+        // turn; the JSON routines and a selected module need the code kept
+        // to the end.
+        const bool wholeProjects = !json && !context.parser.IsSet("module") &&
+                                   !context.parser.IsSet("routine");
+        const bool judgeAtLoad = wholeProjects && !sarif && !baseline;
+        const bool readAgain = wholeProjects && (sarif || baseline);
         KeptAtLoad<ModuleResult> judgedAtLoad(
             JudgeAtLoad(context.parser.IsSet(kRoutinesOption), excludeReadOnly, settings));
-        auto target = !judgeAtLoad ? LoadTarget(context)
-                                   : LoadTarget(context, context.arguments, true, false, {},
-                                                judgedAtLoad.OnLoaded());
+        ModulesReadAgain releasedAtLoad;
+        auto target = judgeAtLoad ? LoadTarget(context, context.arguments, true, false, {},
+                                               judgedAtLoad.OnLoaded())
+                      : readAgain ? LoadTarget(context, context.arguments, true, false, {},
+                                               releasedAtLoad.OnLoaded())
+                                  : LoadTarget(context);
         const Selection selection = SelectTarget(context, *target);
         if (context.parser.IsSet(kSourceRootOption) && !sarif) {
             throw CliError(kExitUsage, "--source-root goes with --format sarif");
@@ -255,10 +263,10 @@ public:
                 judged[i].component = modules[i];
                 judged[i].readOnly = analysis::IsReadOnly(*modules[i]);
             }
-            analysis::RunSideBySide(modules.size(), [&](size_t i) {
+            analysis::RunSideBySideWhile(modules.size(), [&](size_t i) {
                 if (std::optional<ModuleResult> kept = judgedAtLoad.Take(*modules[i])) {
                     judged[i] = std::move(*kept);
-                } else {
+                } else if (ReadAgain(judged[i], releasedAtLoad, target->Files(), excludeReadOnly)) {
                     Judge(judged[i], selection, routineRows, excludeReadOnly, settings);
                 }
             }, [&](size_t i) {
@@ -294,7 +302,8 @@ public:
                 }
                 // The log keeps what it needs of each module as it goes.
                 if (!sarif) results.push_back(std::move(r));
-            });
+                return true;
+            }, readAgain ? kModulesAhead : analysis::kUnbounded);
             if (sarif) {
                 continue;
             } else if (json) {
@@ -338,6 +347,21 @@ public:
     }
 
 private:
+    // How many modules a run that reads them again may have read ahead of
+    // the one whose turn it is: a few for each core, so that their code
+    // never piles up.
+    static constexpr size_t kModulesAhead = 16;
+
+    // Reads the code of r's component again when the load let it go (and
+    // judging wants it): false, with r's failure saying why, when it cannot
+    // be.
+    static bool ReadAgain(ModuleResult& r, ModulesReadAgain& released,
+                          host::files::Workspace& workspace, bool excludeReadOnly) {
+        if (r.readOnly && excludeReadOnly) return true;
+        r.failure = released.ReadAgain(workspace, *r.component);
+        return r.failure.empty();
+    }
+
     // Judges each module of the whole projects as the load reads it.
     static KeptAtLoad<ModuleResult>::Keep JudgeAtLoad(bool routineRows, bool excludeReadOnly,
                                                       const settings::SettingsRecord& settings) {
