@@ -20,7 +20,6 @@
 namespace qv::analysis {
 
 using errorhandling::TemplateRoutine;
-
 namespace {
 
 // Lines begin..end (inclusive) of lines, each trimmed, joined with CR LF;

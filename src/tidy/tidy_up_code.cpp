@@ -7,7 +7,6 @@
 #include "tidy/line_text.h"
 
 namespace qv::tidy {
-
 namespace {
 
 // The closing line of a routine: column 1, no trailing space.
