@@ -97,15 +97,23 @@ long Controls(MemoryComponent& component) {
 
 const char* const kModules[] = {"modA", "CTx", "frmMain"};
 
-TEST(ModulesReadAgain, CodeReadAgainIsTheCodeTheLoadRead) {
+// The project loaded twice: once with its code kept, once with it let go at
+// the load, to be read again.
+class ModulesReadAgainTest : public ::testing::Test {
+protected:
+    ModulesReadAgainTest() {
+        WriteProject(folder);
+        host::files::LoadTargets(kept.workspace, {folder.File("p.vbp")});
+        released.workspace.SetModuleLoaded(again.OnLoaded());
+        host::files::LoadTargets(released.workspace, {folder.File("p.vbp")});
+    }
     TempFolder folder;
-    WriteProject(folder);
     Loaded kept;
-    host::files::LoadTargets(kept.workspace, {folder.File("p.vbp")});
     Loaded released;
     cli::ModulesReadAgain again;
-    released.workspace.SetModuleLoaded(again.OnLoaded());
-    host::files::LoadTargets(released.workspace, {folder.File("p.vbp")});
+};
+
+TEST_F(ModulesReadAgainTest, CodeReadAgainIsTheCodeTheLoadRead) {
 
     for (const std::string name : kModules) {
         SCOPED_TRACE(name);
@@ -138,15 +146,7 @@ TEST(ModulesReadAgain, CodeReadAgainIsTheCodeTheLoadRead) {
 // A change of one byte (the size kept), a longer file and a file gone are
 // each refused, the code left as let go; the same bytes written again are
 // read again.
-TEST(ModulesReadAgain, AFileThatNoLongerHoldsWhatTheLoadReadIsRefused) {
-    TempFolder folder;
-    WriteProject(folder);
-    Loaded kept;
-    host::files::LoadTargets(kept.workspace, {folder.File("p.vbp")});
-    Loaded released;
-    cli::ModulesReadAgain again;
-    released.workspace.SetModuleLoaded(again.OnLoaded());
-    host::files::LoadTargets(released.workspace, {folder.File("p.vbp")});
+TEST_F(ModulesReadAgainTest, AFileThatNoLongerHoldsWhatTheLoadReadIsRefused) {
     const std::string original = folder.Read("CTx.cls");
     MemoryComponent& component = released.Component("CTx");
 
