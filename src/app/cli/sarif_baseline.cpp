@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 
 #include "app/cli/command.h"
 #include "app/cli/fingerprint_text.h"
 #include "app/cli/vb_text.h"
+#include "host/files/text_spill.h"
 #include "platform/native_path.h"
 #include "platform/regular_file.h"
 #include "platform/text.h"
@@ -141,7 +143,11 @@ class SarifBaseline::Reader {
         const std::string message = StringAt(MemberAt(result, "message"), "text");
         earlier.messageSize = message.size();
         earlier.messageHash = std::hash<std::string>{}(message);
-        if (baseline_.withForms_) Keep(AbsentForm(std::move(result)), earlier);
+        if (baseline_.withForms_) {
+            // The forms' file is made at the first form: most runs never want one.
+            if (!baseline_.forms_) baseline_.forms_ = std::make_unique<host::files::TextSpill>();
+            earlier.form = baseline_.forms_->Keep(AbsentForm(std::move(result)));
+        }
         baseline_.byFingerprint_.emplace(std::move(fingerprint), std::move(earlier));
     }
 
@@ -162,28 +168,9 @@ class SarifBaseline::Reader {
         return result.dump();
     }
 
-    // Puts the form in the baseline's file of forms (opened at the first),
-    // or in the result when there can be none.
-    void Keep(std::string form, Earlier& earlier) {
-        if (!opened_) {
-            opened_ = true;
-            baseline_.forms_.reset(std::tmpfile());
-        }
-        std::FILE* file = baseline_.forms_.get();
-        if (file != nullptr &&
-            std::fwrite(form.data(), 1, form.size(), file) == form.size()) {
-            earlier.at = baseline_.formsSize_;
-            earlier.size = form.size();
-            baseline_.formsSize_ += static_cast<long long>(form.size());
-        } else {
-            earlier.text = std::move(form);
-        }
-    }
-
     SarifBaseline& baseline_;
     std::string rootKey_, runKey_;
     size_t runs_ = 0;
-    bool opened_ = false;
     std::vector<bool> unmarked_;
 };
 
@@ -270,11 +257,10 @@ BaselineCounts SarifBaseline::Counts() const {
 }
 
 JsonNode SarifBaseline::AbsentForm(const Earlier& earlier) const {
-    if (earlier.size == 0) return JsonNode::parse(earlier.text);
-    std::string form(earlier.size, '\0');
-    std::FILE* file = forms_.get();
-    if (std::fseek(file, static_cast<long>(earlier.at), SEEK_SET) != 0 ||
-        std::fread(form.data(), 1, form.size(), file) != form.size()) {
+    std::string form;
+    try {
+        form = forms_->Read(earlier.form);
+    } catch (const std::runtime_error&) {
         throw CliError(kExitBadInput, "cannot read back the baseline's results from a temporary file");
     }
     return JsonNode::parse(form);
@@ -283,7 +269,6 @@ JsonNode SarifBaseline::AbsentForm(const Earlier& earlier) const {
 std::vector<JsonNode> SarifBaseline::Absent() const {
     std::vector<JsonNode> absent;
     if (!withForms_) return absent;
-    if (forms_) std::fflush(forms_.get());
     for (const auto& [fingerprint, earlier] : byFingerprint_) {
         if (!earlier.matched) absent.push_back(AbsentForm(earlier));
     }

@@ -5,7 +5,6 @@
 // (absent). A legacy code base adopts the check in CI by keeping a baseline
 // and failing only on what a change makes worse.
 
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "app/cli/json_text.h"
+#include "host/files/text_spill.h"
 #include "platform/code_page.h"
 
 namespace qv::cli {
@@ -80,11 +80,8 @@ class SarifBaseline {
         // kept whole, the messages of a large baseline would fill the memory.
         size_t messageSize = 0;
         size_t messageHash = 0;
-        // Its form as an absent result, compact: in the file of such forms,
-        // or here when there is none.
-        long long at = 0;
-        size_t size = 0;
-        std::string text;
+        // Its form as an absent result, compact, among the forms kept.
+        host::files::TextSpill::Piece form;
         bool matched = false;
     };
     class Reader;
@@ -93,12 +90,8 @@ class SarifBaseline {
     // The absent form of an earlier result.
     JsonNode AbsentForm(const Earlier& earlier) const;
 
-    struct CloseFile {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     std::multimap<std::string, Earlier> byFingerprint_;
-    std::unique_ptr<std::FILE, CloseFile> forms_;  // the absent forms, one after another
-    long long formsSize_ = 0;
+    std::unique_ptr<host::files::TextSpill> forms_;  // the absent forms
     bool withForms_ = true;
     BaselineCounts counts_;
 };
