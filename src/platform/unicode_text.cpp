@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qv::text {
 
 namespace {
@@ -45,21 +49,31 @@ bool InRange(char32_t c, char32_t first, char32_t last) {
 
 }  // namespace
 
-// Called on every module file as it loads: eight bytes at a time.
+// Called on every module file as it loads: sixty-four bytes at a time.
 bool IsAscii(std::string_view bytes) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+#if defined(__SSE2__)
+    for (; end - p >= 64; p += 64) {
+        const auto at = [p](int k) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        };
+        const __m128i any = _mm_or_si128(_mm_or_si128(at(0), at(1)), _mm_or_si128(at(2), at(3)));
+        if (_mm_movemask_epi8(any) != 0) return false;
+    }
+#else
     constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-    size_t i = 0;
-    for (; i + 64 <= bytes.size(); i += 64) {
+    for (; end - p >= 64; p += 64) {
         std::uint64_t any = 0;
         for (size_t k = 0; k < 64; k += 8) {
             std::uint64_t word = 0;
-            std::memcpy(&word, bytes.data() + i + k, 8);
+            std::memcpy(&word, p + k, 8);
             any |= word;
         }
         if ((any & kHighBits) != 0) return false;
     }
-    return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.end(),
-                       [](char b) { return static_cast<unsigned char>(b) < 0x80; });
+#endif
+    return std::all_of(p, end, [](char b) { return static_cast<unsigned char>(b) < 0x80; });
 }
 
 bool IsValidUtf8(std::string_view bytes) {

@@ -7,6 +7,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/unicode_text.h"
+
 namespace qv::host::files {
 
 std::string_view LineEndingText(LineEnding ending) {
@@ -99,35 +101,12 @@ bool BreakInEveryStretch(std::string_view text, size_t window) {
     return true;
 }
 
-// Whether every byte is ASCII: the bytes or-ed, sixteen at a time.
-bool AllAscii(std::string_view text) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    unsigned char high = 0;
-#if defined(__SSE2__)
-    __m128i lanes = _mm_setzero_si128();
-    for (; end - p >= 64; p += 64) {
-        const auto at = [p](int k) {
-            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-        };
-        lanes = _mm_or_si128(lanes, _mm_or_si128(_mm_or_si128(at(0), at(1)),
-                                                 _mm_or_si128(at(2), at(3))));
-    }
-    for (; end - p >= 16; p += 16) {
-        lanes = _mm_or_si128(lanes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-    }
-    if (_mm_movemask_epi8(lanes) != 0) return false;
-#endif
-    for (; p < end; ++p) high |= static_cast<unsigned char>(*p);
-    return high < 0x80;
-}
-
 }  // namespace
 
 LineScan ScanLines(std::string_view text, size_t limit) {
     // Most texts have a break in every stretch of half the limit: no line
     // is too long then, and only the ASCII test reads every byte.
-    if (limit >= 64 && BreakInEveryStretch(text, limit / 2)) return {false, AllAscii(text)};
+    if (limit >= 64 && BreakInEveryStretch(text, limit / 2)) return {false, text::IsAscii(text)};
     // The length of the line that ends at each break is the distance from
     // the break before it; a CR LF pair makes an empty "line" between its
     // bytes, which is never too long.
