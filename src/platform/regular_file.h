@@ -28,6 +28,10 @@ enum class Kind {
 };
 
 Kind KindAt(const std::string& path);
+// The same, and who the file is: identity is one text for every name of one
+// file (its device and file number); "" when that is not known (or not
+// told here: on Windows).
+Kind KindAt(const std::string& path, std::string& identity);
 
 // "a folder", "a named pipe (FIFO)", ...; "" for Missing and Regular.
 std::string_view KindName(Kind kind);
@@ -47,6 +51,12 @@ int OpenRegularFile(const std::string& path, Kind& kind, size_t* size = nullptr)
 // that needs more of it than the size (its link count): not asked again.
 int OpenRegularFile(const std::string& path, Kind& kind, struct stat& info);
 #endif
+// The same for a path that was found to be a regular file an instant ago (a
+// project's module, when the project was read): it is not looked at again
+// before the open, which waits for nothing, and what is opened is checked
+// all the same. When the open fails, kind and errno are as OpenRegularFile
+// leaves them.
+int OpenFoundFile(const std::string& path, Kind& kind, size_t* size = nullptr);
 
 // No bound on the bytes a read takes.
 inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 
 #include "platform/regular_file.h"
 
@@ -21,19 +22,15 @@ Kind KindOfMode(mode_t mode) {
     return Kind::Socket;
 }
 
-}  // namespace
-
-Kind KindAt(const std::string& path) {
-    struct stat info {};
+Kind KindAt(const std::string& path, struct stat& info) {
     if (::stat(path.c_str(), &info) == 0) return KindOfMode(info.st_mode);
     if (errno == ENOENT || errno == ENOTDIR) return Kind::Missing;
     if (errno == ELOOP) return Kind::LinkLoop;
     return Kind::Unexaminable;
 }
 
-int OpenRegularFile(const std::string& path, Kind& kind, struct stat& info) {
-    kind = KindAt(path);
-    if (kind != Kind::Regular) return -1;
+// Opens a path that was looked at (or is known) to be a regular file.
+int OpenLookedAt(const std::string& path, Kind& kind, struct stat& info) {
     // Without blocking: should a pipe have taken the file's place since it
     // was looked at, the open returns at once and fstat tells. The flag is
     // left on: reads of a regular file never block anyway, and a project
@@ -49,11 +46,50 @@ int OpenRegularFile(const std::string& path, Kind& kind, struct stat& info) {
     return fd;
 }
 
+void TellSize(const struct stat& info, size_t* size) {
+    if (size != nullptr) *size = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+}
+
+}  // namespace
+
+Kind KindAt(const std::string& path) {
+    struct stat info {};
+    return KindAt(path, info);
+}
+
+Kind KindAt(const std::string& path, std::string& identity) {
+    struct stat info {};
+    const Kind kind = KindAt(path, info);
+    identity = kind == Kind::Missing || kind == Kind::LinkLoop || kind == Kind::Unexaminable
+                   ? std::string()
+                   : std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    return kind;
+}
+
+int OpenRegularFile(const std::string& path, Kind& kind, struct stat& info) {
+    kind = KindAt(path, info);
+    if (kind != Kind::Regular) return -1;
+    return OpenLookedAt(path, kind, info);
+}
+
 int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
     struct stat info {};
     const int fd = OpenRegularFile(path, kind, info);
-    if (fd >= 0 && size != nullptr) {
-        *size = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
+    if (fd >= 0) TellSize(info, size);
+    return fd;
+}
+
+int OpenFoundFile(const std::string& path, Kind& kind, size_t* size) {
+    struct stat info {};
+    kind = Kind::Regular;
+    const int fd = OpenLookedAt(path, kind, info);
+    if (fd >= 0) {
+        TellSize(info, size);
+    } else if (kind == Kind::Regular) {
+        // Why the open failed, told as a look before it would have told.
+        const int error = errno;
+        kind = KindAt(path, info);
+        errno = error;
     }
     return fd;
 }

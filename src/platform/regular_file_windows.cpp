@@ -96,6 +96,11 @@ Kind KindAt(const std::string& path) {
     return kind;
 }
 
+Kind KindAt(const std::string& path, std::string& identity) {
+    identity.clear();
+    return KindAt(path);
+}
+
 int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
     if (InDeviceNamespace(path, kind)) return -1;
     const HANDLE handle = OpenExisting(path, GENERIC_READ);
@@ -118,6 +123,11 @@ int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
     }
     if (size != nullptr) *size = SizeOfOpenFile(fd);
     return fd;
+}
+
+// The open here looks at the path first of itself.
+int OpenFoundFile(const std::string& path, Kind& kind, size_t* size) {
+    return OpenRegularFile(path, kind, size);
 }
 
 size_t SizeOfOpenFile(int fd) {

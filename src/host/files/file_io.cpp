@@ -110,11 +110,14 @@ std::string SizeText(unsigned long long bytes) {
 namespace {
 
 // Reads the file at path into bytes, after what it holds (over it, when
-// over is set); throws FileError as ReadWholeFile says.
-void ReadFileInto(const std::string& path, size_t largest, std::string& bytes, bool over) {
+// over is set); throws FileError as ReadWholeFile says. found: the path was
+// found to be a regular file already (file::OpenFoundFile).
+void ReadFileInto(const std::string& path, size_t largest, std::string& bytes, bool over,
+                  bool found = false) {
     file::Kind kind = file::Kind::Missing;
     size_t size = 0;
-    Descriptor fd(file::OpenRegularFile(path, kind, &size));
+    Descriptor fd(found ? file::OpenFoundFile(path, kind, &size)
+                        : file::OpenRegularFile(path, kind, &size));
     if (fd.Get() < 0) {
         const int error = errno;
         if (kind == file::Kind::Missing) {
@@ -147,14 +150,15 @@ void ReadFileInto(const std::string& path, size_t largest, std::string& bytes, b
 
 }  // namespace
 
-std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t largest) {
+std::shared_ptr<const std::string> ReadWholeFile(const std::string& path, size_t largest,
+                                                 bool found) {
     auto bytes = std::make_shared<std::string>();
-    ReadFileInto(path, largest, *bytes, false);
+    ReadFileInto(path, largest, *bytes, false, found);
     return bytes;
 }
 
-void ReadWholeFileOver(const std::string& path, size_t largest, std::string& bytes) {
-    ReadFileInto(path, largest, bytes, true);
+void ReadWholeFileOver(const std::string& path, size_t largest, std::string& bytes, bool found) {
+    ReadFileInto(path, largest, bytes, true, found);
 }
 
 void SetWriteStepHook(WriteStepHook hook) { StepHook() = hook; }

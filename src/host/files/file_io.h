@@ -15,12 +15,16 @@ namespace qv::host::files {
 
 // The file's bytes. Throws FileError naming the path when it cannot be read,
 // or when it holds more than largest bytes (then before reading any).
+// found: the path was found to be a regular file an instant ago, and is not
+// looked at again before it is opened (file::OpenFoundFile).
 std::shared_ptr<const std::string> ReadWholeFile(const std::string& path,
-                                                 size_t largest = file::kNoReadLimit);
+                                                 size_t largest = file::kNoReadLimit,
+                                                 bool found = false);
 // The same into bytes, over what it held (file::ReadAllOver): a thread that
 // reads many files into one string reuses its memory. On a throw bytes
 // holds nothing that counts.
-void ReadWholeFileOver(const std::string& path, size_t largest, std::string& bytes);
+void ReadWholeFileOver(const std::string& path, size_t largest, std::string& bytes,
+                       bool found = false);
 
 // "1.5 MB", "64 MB", "812 bytes": a file's size for messages.
 std::string SizeText(unsigned long long bytes);

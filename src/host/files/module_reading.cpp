@@ -30,11 +30,11 @@ bool IsUtf8File(const ParsedModule& parsed) {
 // at its limit of hits early never wants the code of most modules that may
 // hold one, and a module whose code it wants is read again then.
 ReadModule ReadFiltered(const std::string& path, size_t largest, const CodeFilter& filter,
-                        std::shared_ptr<std::string>& spare) {
+                        std::shared_ptr<std::string>& spare, bool found) {
     ReadModule read;
     try {
         if (!spare) spare = std::make_shared<std::string>();
-        ReadWholeFileOver(path, largest, *spare);
+        ReadWholeFileOver(path, largest, *spare, found);
         read.parsed = ParseModuleHeader(path, spare);
         read.utf8 = IsUtf8File(*read.parsed);
         ParsedModule& parsed = *read.parsed;
@@ -51,10 +51,10 @@ ReadModule ReadFiltered(const std::string& path, size_t largest, const CodeFilte
 
 }  // namespace
 
-ReadModule ReadModuleFile(const std::string& path, size_t largest, CodeReading code) {
+ReadModule ReadModuleFile(const std::string& path, size_t largest, CodeReading code, bool found) {
     ReadModule read;
     try {
-        std::shared_ptr<const std::string> bytes = ReadWholeFile(path, largest);
+        std::shared_ptr<const std::string> bytes = ReadWholeFile(path, largest, found);
         if (code == CodeReading::Deferred) {
             read.parsed = ParseModuleHeader(path, std::move(bytes));
         } else {
@@ -73,9 +73,12 @@ ReadModule ReadModuleFile(const std::string& path, size_t largest, CodeReading c
 
 void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, CodeReading code,
                      const CodeFilter& filter,
-                     const std::function<void(size_t index, ReadModule read)>& take) {
+                     const std::function<void(size_t index, ReadModule read)>& take,
+                     bool found) {
     const size_t count = paths.size();
-    std::vector<ReadModule> results(count);
+    // A slot a file: a result is made only once its file is read, and let
+    // go once taken, so that the memory of those taken serves the next.
+    std::vector<std::unique_ptr<ReadModule>> results(count);
     const bool filtered = filter && code == CodeReading::Deferred;
     // Files are taken in order by whichever thread is free; the calling
     // thread hands each result on in order, and reads one itself while the
@@ -88,8 +91,9 @@ void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, Code
     auto readNext = [&](std::shared_ptr<std::string>& spare) {
         const size_t i = next.fetch_add(1);
         if (i >= count) return false;
-        results[i] = filtered ? ReadFiltered(paths[i], largest, filter, spare)
-                              : ReadModuleFile(paths[i], largest, code);
+        results[i] = std::make_unique<ReadModule>(
+            filtered ? ReadFiltered(paths[i], largest, filter, spare, found)
+                     : ReadModuleFile(paths[i], largest, code, found));
         {
             const std::lock_guard<std::mutex> guard(lock);
             done[i].store(true, std::memory_order_release);
@@ -126,8 +130,8 @@ void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, Code
             std::unique_lock<std::mutex> guard(lock);
             finished.wait(guard, [&] { return done[i].load(std::memory_order_acquire); });
         }
-        take(i, std::move(results[i]));
-        results[i] = ReadModule{};
+        std::unique_ptr<ReadModule> read = std::move(results[i]);
+        take(i, std::move(*read));
     }
 }
 

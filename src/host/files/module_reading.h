@@ -44,8 +44,10 @@ enum class CodeReading {
 };
 
 // largest: the most bytes a file may hold (a larger one is refused unread).
+// found: the path was found to be a regular file an instant ago (a project's
+// module), and is opened without another look (file::OpenFoundFile).
 ReadModule ReadModuleFile(const std::string& path, size_t largest,
-                          CodeReading code = CodeReading::Lines);
+                          CodeReading code = CodeReading::Lines, bool found = false);
 
 // The files read side by side, on the machine's cores with the calling
 // thread among them. take is called on the calling thread with each file's
@@ -54,10 +56,12 @@ ReadModule ReadModuleFile(const std::string& path, size_t largest,
 // filter (Deferred reading only; unset: none): a module whose bytes past the
 // header fail it keeps only its header's bytes (Workspace::SetCodeFilter);
 // so does one that passes it, marked codeOnDisk. The memory a file was read
-// into is reused for the next file.
+// into is reused for the next file. found: as ReadModuleFile's, for every
+// path.
 void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, CodeReading code,
                      const CodeFilter& filter,
-                     const std::function<void(size_t index, ReadModule read)>& take);
+                     const std::function<void(size_t index, ReadModule read)>& take,
+                     bool found = false);
 
 // The files read side by side; results in the order of paths.
 std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,

@@ -11,6 +11,7 @@
 #include "host/files/project_file.h"
 #include "host/files/vb_path.h"
 #include "platform/native_path.h"
+#include "platform/regular_file.h"
 #include "platform/code_page.h"
 #include "platform/text.h"
 
@@ -111,13 +112,20 @@ void WarnUnresolved(Workspace& workspace, const std::string& folder, const std::
     }
 }
 
+// Who the file is (one identity for every name of one file). known: what
+// the search for the file learned of it ("": nothing).
+std::string IdentityOf(const std::string& path, std::string known = {}) {
+    if (known.empty()) file::KindAt(path, known);
+    return known.empty() ? FileIdentity(path) : known;
+}
+
 // False (with a warning) for an entry that names the project file itself or
 // a file an earlier entry named: loading it would make a module of the
 // project's own text, or count and write one module twice. listed maps
-// each file to the line that named it (0 for the project file).
+// each file's identity to the line that named it (0 for the project file).
 bool ListedOnce(Workspace& workspace, const std::string& path, const ProjectEntry& entry,
-                text::CodePage page, const std::string& file, std::map<std::string, long>& listed) {
-    const std::string identity = FileIdentity(file);
+                text::CodePage page, const std::string& identity,
+                std::map<std::string, long>& listed) {
     const auto [seen, added] = listed.emplace(identity, entry.line);
     if (added) return true;
     if (seen->second == 0) {
@@ -149,11 +157,13 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     std::vector<bool> passedOver;
     std::vector<std::string> modules;
     std::vector<size_t> moduleEntries;  // the entry of each module file
-    std::map<std::string, long> listed{{FileIdentity(path), 0}};
+    std::map<std::string, long> listed{{IdentityOf(path), 0}};
+    std::string identity;
     for (const ProjectEntry& entry : text.entries) {
-        found.push_back(ResolveVbPath(folder, entry.path, page));
+        found.push_back(ResolveVbPath(folder, entry.path, page, &identity));
         passedOver.push_back(found.back() &&
-                             !ListedOnce(workspace, path, entry, page, *found.back(), listed));
+                             !ListedOnce(workspace, path, entry, page,
+                                         IdentityOf(*found.back(), identity), listed));
         if (found.back() && !passedOver.back() && !HoldsNoCode(entry)) {
             modules.push_back(*found.back());
             moduleEntries.push_back(found.size() - 1);
@@ -181,7 +191,8 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
                         LoadModuleOrRecord(workspace, project, *found[i], entry.componentType,
                                            std::move(read), text::ToUtf8(entry.name, page));
                         ++i;
-                    });
+                    },
+                    true);
     takeEntriesBefore(text.entries.size());
     return project;
 }

@@ -170,18 +170,27 @@ std::string LexicallyNormal(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_view written,
-                                         text::CodePage page) {
+                                         text::CodePage page, std::string* identity) {
+    std::string known;
+    if (identity == nullptr) identity = &known;
+    identity->clear();
     const std::optional<std::string> plain = PlainPath(written, page);
     if (!plain) return std::nullopt;
+    // A file found with one look tells who it is with the same look.
+    const auto foundAt = [identity](const std::string& path) {
+        if (file::KindAt(path, *identity) == file::Kind::Regular) return true;
+        identity->clear();
+        return false;
+    };
     if (IsAbsolute(*plain)) {
-        return IsRegularFile(*plain) ? plain : std::nullopt;
+        return foundAt(*plain) ? plain : std::nullopt;
     }
     // Most paths are written as they are on disk. (Not on Windows, whose
     // file names ignore case: there the name is looked up, so that it is
     // the one on disk.)
 #ifndef _WIN32
     const std::string direct = LexicallyNormal(Join(folder, *plain));
-    if (IsRegularFile(direct)) return direct;
+    if (foundAt(direct)) return direct;
 #endif
     auto found = Resolve(folder, written, 0, false, page);
     if (!found) return std::nullopt;

@@ -20,8 +20,10 @@ namespace qv::host::files {
 // separates nothing; in the others a backslash after a byte of 0x80 or
 // above may be such a trail byte (a project written in another code page),
 // so such a part is also tried with the backslash kept in the name.
+// identity, when given, receives the file's identity (file::KindAt's) when
+// the search learned it on its way, else "".
 std::optional<std::string> ResolveVbPath(const std::string& folder, std::string_view written,
-                                         text::CodePage page);
+                                         text::CodePage page, std::string* identity = nullptr);
 
 // Why ResolveVbPath found no file: "it is a named pipe (FIFO), not a regular
 // file" when something other than a file stands at the written path (a
