@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "host/files/file_error.h"
 #include "host/files/module_loader.h"
@@ -115,6 +120,63 @@ TEST(ModuleReading, ACallerThatStopsStopsTheReading) {
                                               }),
                  std::runtime_error);
     EXPECT_EQ(taken, 11u);
+}
+
+// A project's modules are read as they are found, and opened without a
+// second look: what stands at a path found a moment ago may have changed
+// since, and is told as a look before the open would have told it.
+TEST(ModuleReading, PathsListedOneByOneAreReadAsFoundAndTakenInOrder) {
+    TempFolder folder;
+    std::vector<std::string> paths = WriteModules(folder, 90);
+    std::filesystem::create_directory(folder.Path() / "folder.bas");
+    paths.insert(paths.begin() + 40, folder.File("folder.bas"));
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo(folder.File("pipe.bas").c_str(), 0600), 0);
+    paths.insert(paths.begin() + 20, folder.File("pipe.bas"));
+#endif
+    for (const CodeReading code : {CodeReading::Lines, CodeReading::Deferred}) {
+        bool listingOver = false;
+        std::vector<size_t> order;
+        host::files::ReadListedModuleFiles(
+            paths.size() + 5, 1 << 20, code, {},
+            [&](const host::files::ListedPath& listed) {
+                for (const std::string& path : paths) listed(path);
+                listingOver = true;
+            },
+            [&](size_t i, ReadModule read) {
+                EXPECT_TRUE(listingOver) << "a result is taken once the listing is over";
+                order.push_back(i);
+                EXPECT_EQ(Shown(read), Shown(host::files::ReadModuleFile(paths[i], 1 << 20, code)))
+                    << paths[i];
+            },
+            true);
+        ASSERT_EQ(order.size(), paths.size());
+        for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i], i);
+    }
+}
+
+TEST(ModuleReading, AListingThatFailsStopsTheReading) {
+    TempFolder folder;
+    const std::vector<std::string> paths = WriteModules(folder, 100);
+    size_t taken = 0;
+    const auto countTaken = [&](size_t, ReadModule) { ++taken; };
+    EXPECT_THROW(host::files::ReadListedModuleFiles(
+                     paths.size() - 1, 1 << 20, CodeReading::Lines, {},
+                     [&](const host::files::ListedPath& listed) {
+                         for (const std::string& path : paths) listed(path);
+                     },
+                     countTaken),
+                 std::logic_error)
+        << "more paths than were said";
+    EXPECT_THROW(host::files::ReadListedModuleFiles(
+                     paths.size(), 1 << 20, CodeReading::Lines, {},
+                     [&](const host::files::ListedPath& listed) {
+                         for (size_t i = 0; i < 50; ++i) listed(paths[i]);
+                         throw std::runtime_error("stop");
+                     },
+                     countTaken),
+                 std::runtime_error);
+    EXPECT_EQ(taken, 0u);
 }
 
 TEST(ModuleReading, TheExtensionTellsTheComponentType) {

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "host/files/file_io.h"
@@ -71,26 +72,40 @@ ReadModule ReadModuleFile(const std::string& path, size_t largest, CodeReading c
     return read;
 }
 
-void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, CodeReading code,
-                     const CodeFilter& filter,
-                     const std::function<void(size_t index, ReadModule read)>& take,
-                     bool found) {
-    const size_t count = paths.size();
+void ReadListedModuleFiles(size_t most, size_t largest, CodeReading code, const CodeFilter& filter,
+                           const std::function<void(const ListedPath& listed)>& list,
+                           const std::function<void(size_t index, ReadModule read)>& take,
+                           bool found) {
+    // Every slot is made before a thread starts: a path is written into
+    // its own once, and read from it only once it is listed.
+    std::vector<std::string> paths(most);
     // A slot a file: a result is made only once its file is read, and let
     // go once taken, so that the memory of those taken serves the next.
-    std::vector<std::unique_ptr<ReadModule>> results(count);
+    std::vector<std::unique_ptr<ReadModule>> results(most);
     const bool filtered = filter && code == CodeReading::Deferred;
-    // Files are taken in order by whichever thread is free; the calling
-    // thread hands each result on in order, and reads one itself while the
-    // next it hands on is not read yet.
+    std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[most]);
+    for (size_t i = 0; i < most; ++i) done[i].store(false, std::memory_order_relaxed);
+    // Files are taken in order by whichever thread is free, each once it is
+    // listed; the calling thread lists them, then hands each result on in
+    // order, and reads one itself while the next it hands on is not read
+    // yet.
     std::atomic<size_t> next{0};
-    std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[count]);
-    for (size_t i = 0; i < count; ++i) done[i].store(false, std::memory_order_relaxed);
     std::mutex lock;
-    std::condition_variable finished;
+    std::condition_variable finished;  // a file is read
+    std::condition_variable listed;    // a path is listed, or the listing is over
+    size_t count = 0;                  // paths listed (under lock)
+    bool closed = false;               // no path comes more (under lock)
+    // The next file to read, once it is listed; false when there is none.
+    const auto claim = [&](size_t& i) {
+        i = next.fetch_add(1);
+        if (i >= most) return false;
+        std::unique_lock<std::mutex> guard(lock);
+        listed.wait(guard, [&] { return i < count || closed; });
+        return i < count;
+    };
     auto readNext = [&](std::shared_ptr<std::string>& spare) {
-        const size_t i = next.fetch_add(1);
-        if (i >= count) return false;
+        size_t i = 0;
+        if (!claim(i)) return false;
         results[i] = std::make_unique<ReadModule>(
             filtered ? ReadFiltered(paths[i], largest, filter, spare, found)
                      : ReadModuleFile(paths[i], largest, code, found));
@@ -101,20 +116,29 @@ void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, Code
         finished.notify_all();
         return true;
     };
+    const auto close = [&] {
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            closed = true;
+        }
+        listed.notify_all();
+    };
     const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const size_t threads = std::min(cores, std::max<size_t>(1, count / kFilesPerThread));
+    const size_t threads = std::min(cores, std::max<size_t>(1, most / kFilesPerThread));
     std::vector<std::thread> helpers;
-    // Should take throw, the helpers are stopped (no file more is begun)
-    // and joined before the exception leaves.
+    // Should list or take throw, the helpers are stopped (no file more is
+    // begun) and joined before the exception leaves.
     struct Join {
         std::atomic<size_t>& next;
-        size_t count;
+        size_t most;
+        const decltype(close)& closeListing;
         std::vector<std::thread>& helpers;
         ~Join() {
-            next.store(count);
+            next.store(most);
+            closeListing();
             for (std::thread& helper : helpers) helper.join();
         }
-    } join{next, count, helpers};
+    } join{next, most, close, helpers};
     for (size_t t = 1; t < threads; ++t) {
         helpers.emplace_back([&] {
             const platform::ThreadWorkScope scope;
@@ -123,6 +147,16 @@ void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, Code
             }
         });
     }
+    list([&](std::string path) {
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            if (count == most) throw std::logic_error("more paths listed than were said");
+            paths[count] = std::move(path);
+            ++count;
+        }
+        listed.notify_all();
+    });
+    close();
     std::shared_ptr<std::string> spare;
     for (size_t i = 0; i < count; ++i) {
         while (!done[i].load(std::memory_order_acquire)) {
@@ -133,6 +167,18 @@ void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, Code
         std::unique_ptr<ReadModule> read = std::move(results[i]);
         take(i, std::move(*read));
     }
+}
+
+void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, CodeReading code,
+                     const CodeFilter& filter,
+                     const std::function<void(size_t index, ReadModule read)>& take,
+                     bool found) {
+    ReadListedModuleFiles(
+        paths.size(), largest, code, filter,
+        [&](const ListedPath& listed) {
+            for (const std::string& path : paths) listed(path);
+        },
+        take, found);
 }
 
 std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,

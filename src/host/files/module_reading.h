@@ -63,6 +63,19 @@ void ReadModuleFiles(const std::vector<std::string>& paths, size_t largest, Code
                      const std::function<void(size_t index, ReadModule read)>& take,
                      bool found = false);
 
+// Hands on one path to read (ReadListedModuleFiles).
+using ListedPath = std::function<void(std::string path)>;
+
+// The same for paths found one by one: list, called once on the calling
+// thread before any result is taken, hands each path on to listed as soon
+// as it is found, and the first are read while the next are looked for.
+// most: the most paths list hands on (a path more throws std::logic_error).
+// The indexes take is given count the paths in the order listed.
+void ReadListedModuleFiles(size_t most, size_t largest, CodeReading code, const CodeFilter& filter,
+                           const std::function<void(const ListedPath& listed)>& list,
+                           const std::function<void(size_t index, ReadModule read)>& take,
+                           bool found = false);
+
 // The files read side by side; results in the order of paths.
 std::vector<ReadModule> ReadModuleFiles(const std::vector<std::string>& paths, size_t largest,
                                         CodeReading code = CodeReading::Lines);

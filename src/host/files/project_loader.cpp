@@ -155,22 +155,25 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
     const std::string folder = FolderOf(path);
     std::vector<std::optional<std::string>> found;
     std::vector<bool> passedOver;
-    std::vector<std::string> modules;
     std::vector<size_t> moduleEntries;  // the entry of each module file
-    std::map<std::string, long> listed{{IdentityOf(path), 0}};
-    std::string identity;
-    for (const ProjectEntry& entry : text.entries) {
-        found.push_back(ResolveVbPath(folder, entry.path, page, &identity));
-        passedOver.push_back(found.back() &&
-                             !ListedOnce(workspace, path, entry, page,
-                                         IdentityOf(*found.back(), identity), listed));
-        if (found.back() && !passedOver.back() && !HoldsNoCode(entry)) {
-            modules.push_back(*found.back());
-            moduleEntries.push_back(found.size() - 1);
+    // The module files are looked for in the project's order, and each is
+    // read (side by side) as soon as it is found.
+    const auto findModules = [&](const ListedPath& listed) {
+        std::map<std::string, long> seen{{IdentityOf(path), 0}};
+        std::string identity;
+        for (const ProjectEntry& entry : text.entries) {
+            found.push_back(ResolveVbPath(folder, entry.path, page, &identity));
+            passedOver.push_back(found.back() &&
+                                 !ListedOnce(workspace, path, entry, page,
+                                             IdentityOf(*found.back(), identity), seen));
+            if (found.back() && !passedOver.back() && !HoldsNoCode(entry)) {
+                moduleEntries.push_back(found.size() - 1);
+                listed(*found.back());
+            }
         }
-    }
-    // The module files are read side by side, and added in the project's
-    // order as they come; the lines between them are taken in turn.
+    };
+    // The modules are added in the project's order as they come; the lines
+    // between them are taken in turn.
     size_t i = 0;
     const auto takeEntriesBefore = [&](size_t end) {
         for (; i < end; ++i) {
@@ -184,15 +187,17 @@ memory::MemoryProject& LoadProjectFile(Workspace& workspace, const std::string& 
             }
         }
     };
-    ReadModuleFiles(modules, workspace.LargestFile(), ReadingFor(workspace), FilterFor(workspace),
-                    [&](size_t k, ReadModule read) {
-                        takeEntriesBefore(moduleEntries[k]);
-                        const ProjectEntry& entry = text.entries[i];
-                        LoadModuleOrRecord(workspace, project, *found[i], entry.componentType,
-                                           std::move(read), text::ToUtf8(entry.name, page));
-                        ++i;
-                    },
-                    true);
+    ReadListedModuleFiles(text.entries.size(), workspace.LargestFile(), ReadingFor(workspace),
+                          FilterFor(workspace), findModules,
+                          [&](size_t k, ReadModule read) {
+                              takeEntriesBefore(moduleEntries[k]);
+                              const ProjectEntry& entry = text.entries[i];
+                              LoadModuleOrRecord(workspace, project, *found[i],
+                                                 entry.componentType, std::move(read),
+                                                 text::ToUtf8(entry.name, page));
+                              ++i;
+                          },
+                          true);
     takeEntriesBefore(text.entries.size());
     return project;
 }
