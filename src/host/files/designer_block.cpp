@@ -61,6 +61,13 @@ bool BeginParts(std::string_view line, std::string_view& className, std::string_
     return !className.empty() && !name.empty();
 }
 
+// Whether the line begins as Begin, End, BeginProperty and EndProperty do.
+bool MayOpenOrClose(std::string_view t) {
+    if (t.size() < 3) return false;
+    const char a = text::AsciiLower(t[0]), b = text::AsciiLower(t[1]), c = text::AsciiLower(t[2]);
+    return (a == 'b' && b == 'e' && c == 'g') || (a == 'e' && b == 'n' && c == 'd');
+}
+
 // Reads the block from its Begin line lines[first] to its End line, whose
 // index it returns (-1 when it is never closed). Without contents only the
 // designer's class and name are kept: the End line is found all the same.
@@ -73,11 +80,9 @@ long WalkDesignerBlock(LinesOnDemand& lines, long first, bool contents, Designer
     for (long i = first + 1; lines.Has(static_cast<size_t>(i)); ++i) {
         const std::string_view t = SkipBlanks(lines[static_cast<size_t>(i)]);
         // Only Begin and End lines (and their Property kin) open or close a
-        // block: skimming passes the property lines at their first byte.
-        if (!contents && (t.empty() || (text::AsciiLower(t[0]) != 'b' &&
-                                        text::AsciiLower(t[0]) != 'e'))) {
-            continue;
-        }
+        // block: skimming passes the property lines (BackColor, Enabled, ...)
+        // at their first bytes.
+        if (!contents && !MayOpenOrClose(t)) continue;
         std::string_view className, name;
         std::string key, value;
         if (text::StartsWithIgnoreCase(t, "BeginProperty")) {

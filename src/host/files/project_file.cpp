@@ -98,6 +98,9 @@ int ProjectType(const std::string& path, long line, std::string_view value) {
 ProjectFileText ParseProjectFile(const std::string& path, const std::string& bytes) {
     const std::vector<std::string_view> lines = CheckedLines(path, bytes, "VB6 project file");
     ProjectFileText out;
+    // Room for every line an entry: a project of thousands of modules is not
+    // copied as its entries grow.
+    out.entries.reserve(lines.size());
     bool typeSeen = false;
     bool inSection = false;  // past a [Section] header: lines of other tools
     for (size_t i = 0; i < lines.size(); ++i) {
