@@ -15,6 +15,7 @@
 #include "host/received_line.h"
 #include "platform/like.h"
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
 #include "tidy/tidy_keywords.h"
@@ -80,6 +81,35 @@ void Apply(host::CodeModule& module, const HandlerInsertion& insertion) {
     module.InsertLines(insertion.topLine, insertion.topText);
 }
 
+// The blocks this thread has laid out for insertions with the settings'
+// select and comment (all a layout depends on): a run over a project
+// inserts much the same handler into every routine, laid out so once.
+BlockLayouts& KeptBlockLayouts(const settings::SettingsRecord& settings) {
+    struct Kept {
+        long select = 0;
+        long comment = 0;
+        std::optional<BlockLayouts> layouts;
+    };
+    Kept& kept = platform::ThreadKept<Kept>();
+    if (!kept.layouts || kept.select != settings.select || kept.comment != settings.comment) {
+        kept.layouts.emplace();
+        kept.select = settings.select;
+        kept.comment = settings.comment;
+    }
+    return *kept.layouts;
+}
+
+// The insertion with its texts filled from the blocks' shapes.
+void FillTexts(HandlerInsertion& insertion) {
+    const auto fill = [](const ShapedBlock& block) {
+        const std::vector<std::string_view> contents(block.contents.begin(),
+                                                     block.contents.end());
+        return tidy::FillLiterals(block.shape, contents);
+    };
+    insertion.exitText = std::string(text::kCrLf) + fill(*insertion.exitBlock);
+    insertion.topText = fill(*insertion.topBlock) + std::string(text::kCrLf);
+}
+
 }  // namespace
 
 std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, int kind,
@@ -120,9 +150,10 @@ QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
 bool AddRoutineErrorHandling(host::Member& member, int kind,
                              const settings::SettingsRecord& settings, std::string& message,
                              int* messageNumber) try {
-    const std::optional<HandlerInsertion> insertion =
-        PlanRoutineErrorHandling(member, kind, settings, message, messageNumber);
+    std::optional<HandlerInsertion> insertion = PlanRoutineErrorHandling(
+        member, kind, settings, message, messageNumber, &KeptBlockLayouts(settings));
     if (!insertion) return false;
+    FillTexts(*insertion);
     Apply(analysis::ModuleOf(member), *insertion);
     return true;
 }
@@ -136,9 +167,10 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, const analysis::Rou
         return false;
     }
     int number = 0;
-    const std::optional<HandlerInsertion> insertion =
-        PlanAt(member, kind, span, settings, message, number);
+    std::optional<HandlerInsertion> insertion =
+        PlanAt(member, kind, span, settings, message, number, &KeptBlockLayouts(settings));
     if (!insertion) return false;
+    FillTexts(*insertion);
     Apply(analysis::ModuleOf(member), *insertion);
     return true;
 }
