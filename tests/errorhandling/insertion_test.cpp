@@ -139,17 +139,19 @@ TEST_F(Insertion, APlanIsTheInsertionWithoutTheEdit) {
     EXPECT_EQ(message, "Error handling is already in this procedure!");
 }
 
-// The blocks an insertion lays out are kept on the thread from routine to
-// routine: whatever ran before, with other settings (select and comment
-// change a layout) or other templates, each insertion is the one its
-// settings plan when nothing is kept.
+// The blocks an insertion lays out, and the lines the host stores for them,
+// are kept on the thread from routine to routine: whatever ran before, with
+// other settings (select and comment change a layout) or other templates
+// (tabs around and in literals, lines that go on), each
+// insertion is the one its settings plan when nothing is kept.
 TEST_F(Insertion, BlocksKeptFromInsertionToInsertionFollowTheSettings) {
     std::mt19937 random(7);
     const std::vector<std::string> templates = {
         "Debug.Assert False\r\nErr.Raise Err.Number, \"%m.%r(\" & Erl & \"):\", Err.Description",
         "Select Case Err.Number\r\nCase 5 ' \"%r\" retries\r\nResume\r\nCase Else\r\n"
         "Err.Raise Err.Number, \"%m.%r\"\r\nEnd Select",
-        "If Err.Number = 5 Then\r\n' say \"%r\"\r\n\tLog \"%m\t%r\" _\r\n, \"x\"\r\nEnd If"};
+        "If Err.Number = 5 Then\r\n' say \"%r\"\r\n\tLog \"%m\t%r\" _\r\n, \"x\"\r\nEnd If",
+        "Log \"%r\"\t& \"a _\", _\r\n\"%m\"  ' \"x\"\r\nResume Exit_Routine"};
     for (int i = 0; i < 40; ++i) {
         settings::SettingsRecord given = Settings();
         given.select = static_cast<long>(random() % 2);
