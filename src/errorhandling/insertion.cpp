@@ -74,7 +74,8 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const settings::SettingsRecord& settings,
                                        std::string& message, int& number,
                                        BlockLayouts* layouts = nullptr,
-                                       const JudgedRoutine* judged = nullptr);
+                                       const JudgedRoutine* judged = nullptr,
+                                       const analysis::RoutineShape* shape = nullptr);
 
 // The lines a host stores for a block's text, as TidyReceivedLine gives
 // them, foreseen from the block's shape once and filled for each routine:
@@ -231,10 +232,9 @@ std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, i
     const analysis::RoutineShape shape = analysis::ReadRoutineShape(module, name, kind);
     message = analysis::ChangeRefusal(shape, name);
     if (!message.empty()) return std::nullopt;
-    const long start = module.ProcStartLine(name, kind);
-    const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
-    return PlanAt(member, kind, analysis::SpanAt(module, start, shape.declarationEnd + 1, blockEnd),
-                  settings, message, number, layouts, judged);
+    return PlanAt(member, kind,
+                  analysis::SpanAt(module, shape.start, shape.declarationEnd + 1, shape.blockEnd),
+                  settings, message, number, layouts, judged, &shape);
 }
 QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
 
@@ -277,7 +277,8 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
                                        const settings::SettingsRecord& settings,
                                        std::string& message, int& number,
-                                       BlockLayouts* layouts, const JudgedRoutine* judged) {
+                                       BlockLayouts* layouts, const JudgedRoutine* judged,
+                                       const analysis::RoutineShape* shape) {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     // The routine's lines from its first line to the one above its closing
@@ -303,9 +304,11 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
         }
     }
 
-    TemplateRoutine routine = judged != nullptr && judged->routineType
-                                  ? TemplateRoutine(member, kind, *judged->routineType)
-                                  : TemplateRoutine(member, kind);
+    TemplateRoutine routine =
+        judged != nullptr && judged->routineType
+            ? TemplateRoutine(member, kind, *judged->routineType)
+        : shape != nullptr ? TemplateRoutine(member, kind, shape->body, shape->blockEnd + 1)
+                           : TemplateRoutine(member, kind);
     const std::string exitText = LastBit(routine, settings, false);
     const std::string topText = TopText(routine, settings);
     // A label is defined with a colon: lines without one (most) define

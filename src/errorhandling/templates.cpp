@@ -358,8 +358,17 @@ TemplateRoutine::TemplateRoutine(host::Member& member, int kind, std::string rou
     routineType_ = std::move(routineType);
 }
 
+TemplateRoutine::TemplateRoutine(host::Member& member, int kind, long body, long end)
+    : TemplateRoutine(member, kind) {
+    body_ = body;
+    end_ = end;
+}
+
 const std::string& TemplateRoutine::RoutineType() {
-    if (!routineType_) routineType_ = analysis::GetRoutineType(module_, name_, kind_);
+    if (!routineType_) {
+        routineType_ = body_ > 0 ? analysis::RoutineTypeAt(module_, body_, end_)
+                                 : analysis::GetRoutineType(module_, name_, kind_);
+    }
     return *routineType_;
 }
 
