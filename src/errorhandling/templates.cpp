@@ -399,7 +399,7 @@ bool TemplateRoutine::IsEvent() {
     bool event = false;
     switch (type) {
         case host::vbext_ct_StdModule:
-            event = text::ToLower(name_) == "main";
+            event = text::EqualsIgnoreCase(name_, "main");
             break;
         case host::vbext_ct_ClassModule:
             event = analysis::IsWithEventsHandler(member_);
@@ -586,9 +586,9 @@ std::string DoSubs(std::string_view text, bool patternMode, TemplateRoutine& rou
 } QV_PASS_UP("ErrorHandling", "DoSubs")
 
 bool CheckAtTop(std::string_view name, host::VBControls* controls, int componentType) try {
-    if (Like(name, "*_*_*", CompareMode::Binary) || !Like(name, "*_*", CompareMode::Binary)) {
-        return false;
-    }
+    // An event procedure's name holds one underscore (the pattern "*_*"
+    // and not "*_*_*"), counted without a pattern match.
+    if (std::count(name.begin(), name.end(), '_') != 1) return false;
     std::string_view designerPrefix;
     switch (componentType) {
         case host::vbext_ct_VBForm: designerPrefix = "form_"; break;
