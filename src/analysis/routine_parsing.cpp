@@ -138,9 +138,15 @@ void GetRoutineNames(host::VBE& vbe, std::string_view projectName,
         vbe.VBProjects().Item(projectName).VBComponents().Item(componentName);
     host::CodeModule* module = component.CodeModule();
     if (module == nullptr) return;
-    names.assign(1, RoutineEntry{std::string(kDeclarationsName), 0});
     Services& services = GetServices();
     services.DoStatus(-1, -1, -1, static_cast<int>(2 * module->Members().Count()));
+    // Without a report member by member, the list is read as a listing
+    // side by side reads it: from the host's index where it has one.
+    if (!showProgress) {
+        names = ReadRoutineNames(*module);
+        return;
+    }
+    names.assign(1, RoutineEntry{std::string(kDeclarationsName), 0});
     std::function<void(long)> reportMember;
     if (showProgress) reportMember = [&](long i) { services.DoStatus(-1, static_cast<int>(i)); };
     AddRoutineEntries(*module, names, reportMember);

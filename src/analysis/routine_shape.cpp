@@ -39,8 +39,8 @@ bool HoldsHash(host::CodeModule& module, long from, long to) {
 RoutineShape ReadRoutineShape(host::CodeModule& module, std::string_view name, int kind) try {
     RoutineShape shape;
     shape.body = module.ProcBodyLine(name, kind);
-    const long start = module.ProcStartLine(name, kind);
-    const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
+    const long start = shape.start = module.ProcStartLine(name, kind);
+    const long blockEnd = shape.blockEnd = start + module.ProcCountLines(name, kind) - 1;
     // Most routines hold no directive: their declaration is its statement
     // and continuation lines, and any #If around them nests. (Found by the
     // host's search, without reading the routine's text.)

@@ -19,6 +19,8 @@ namespace qv::analysis {
 
 // Line numbers of the module, 1-based.
 struct RoutineShape {
+    long start = 0;                  // the host's start line (comments above included)
+    long blockEnd = 0;               // the block's last line
     long body = 0;                   // the (first) declaration line
     long firstDeclarationEnd = 0;    // its last line (continuations)
     long declarationEnd = 0;         // the declaration's last line: the #End If of alternatives

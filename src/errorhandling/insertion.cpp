@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "analysis/routine_parsing.h"
@@ -12,9 +13,11 @@
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
 #include "errorhandling/templates.h"
+#include "host/memory/vb_syntax.h"
 #include "host/received_line.h"
 #include "platform/like.h"
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 #include "platform/vb_error.h"
 #include "settings/settings_record.h"
 #include "tidy/tidy_keywords.h"
@@ -71,13 +74,132 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const settings::SettingsRecord& settings,
                                        std::string& message, int& number,
                                        BlockLayouts* layouts = nullptr,
-                                       const JudgedRoutine* judged = nullptr);
+                                       const JudgedRoutine* judged = nullptr,
+                                       const analysis::RoutineShape* shape = nullptr);
 
-void Apply(host::CodeModule& module, const HandlerInsertion& insertion) {
-    // The exit block first: it goes below the first line, which so stays
-    // where it was found.
-    module.InsertLines(insertion.exitLine, insertion.exitText);
-    module.InsertLines(insertion.topLine, insertion.topText);
+// The lines a host stores for a block's text, as TidyReceivedLine gives
+// them, foreseen from the block's shape once and filled for each routine:
+// the host's tidy of a line keeps its literals, in order, as they are when
+// its text breaks at CR LF alone, no tab follows a quote (a tab's width
+// would depend on what stands before it) and no literal holds a tab or a
+// break.
+class ReceivedShapes {
+  public:
+    // The lines of the shape filled with contents, as received after a line
+    // that continues or not, into out; false when the shape cannot tell.
+    bool Receive(std::string_view shape, const std::vector<std::string>& contents, int tabWidth,
+                 bool continuation, std::vector<std::string>& out) {
+        for (const std::string& content : contents) {
+            if (content.find_first_of("\t\r\n") != std::string::npos) return false;
+        }
+        const Shape& kept = Kept(shape, tabWidth, continuation);
+        if (!kept.setApart) return false;
+        views_.assign(contents.begin(), contents.end());
+        out.clear();
+        out.reserve(kept.lines.size());
+        size_t next = 0;
+        for (const std::string& line : kept.lines) {
+            if (line.find('"') == std::string::npos) {
+                out.push_back(line);
+            } else {
+                tidy::AppendFilled(out.emplace_back(), line, views_, next);
+            }
+        }
+        return next == views_.size();
+    }
+
+  private:
+    struct Shape {
+        bool setApart = false;
+        std::vector<std::string> lines;
+    };
+    const Shape& Kept(std::string_view shape, int tabWidth, bool continuation) {
+        key_.assign(std::to_string(tabWidth)).push_back(continuation ? '+' : '-');
+        key_.append(shape);
+        auto it = kept_.find(key_);
+        if (it != kept_.end()) return it->second;
+        if (kept_.size() >= kKept) kept_.clear();
+        Shape received;
+        received.setApart = LiteralsSetApart(shape);
+        if (received.setApart) {
+            // Split at each CR LF, as the host splits what it is given.
+            for (size_t start = 0;;) {
+                const size_t at = shape.find(text::kCrLf, start);
+                const std::string_view line = shape.substr(start, at - start);
+                received.lines.push_back(host::TidyReceivedLine(line, tabWidth, continuation));
+                continuation = host::memory::IsContinued(received.lines.back());
+                if (at == std::string_view::npos) break;
+                start = at + text::kCrLf.size();
+            }
+        }
+        return kept_.emplace(key_, std::move(received)).first->second;
+    }
+
+    static constexpr size_t kKept = 64;
+    std::unordered_map<std::string, Shape> kept_;
+    std::string key_;
+    std::vector<std::string_view> views_;
+};
+
+// What this thread keeps from insertion to insertion: the blocks laid out
+// for the settings' select and comment (all a layout depends on), and the
+// lines they are stored as. A run over a project inserts much the same
+// handler into every routine, laid out and received so once.
+struct KeptInsertions {
+    long select = 0;
+    long comment = 0;
+    std::optional<BlockLayouts> layouts;
+    ReceivedShapes received;
+};
+
+KeptInsertions& Kept(const settings::SettingsRecord& settings) {
+    KeptInsertions& kept = platform::ThreadKept<KeptInsertions>();
+    if (!kept.layouts || kept.select != settings.select || kept.comment != settings.comment) {
+        kept.layouts.emplace();
+        kept.select = settings.select;
+        kept.comment = settings.comment;
+    }
+    return kept;
+}
+
+// One block of a planned insertion put in at line: as the lines the host
+// would store, when they are foreseen from the block's shape.
+void InsertBlock(host::CodeModule& module, long line, const std::string& text,
+                 const std::string& shape, const ShapedBlock& block, int tabWidth,
+                 ReceivedShapes& received) {
+    std::vector<std::string> lines;
+    const bool continuation = line > 1 && line - 1 <= module.CountOfLines() &&
+                              host::memory::IsContinued(module.LineView(line - 1));
+    if (line <= module.CountOfLines() + 1 &&
+        received.Receive(shape, block.contents, tabWidth, continuation, lines)) {
+        module.InsertShapedLines(line, text, std::move(lines), tabWidth);
+    } else {
+        module.InsertLines(line, text);
+    }
+}
+
+// Makes an insertion planned with layouts, its texts filled. The exit
+// block first: it goes below the first line, which so stays where it was
+// found.
+void ApplyShaped(host::CodeModule& module, const HandlerInsertion& insertion, int tabWidth,
+                 ReceivedShapes& received) {
+    const std::string exitShape = std::string(text::kCrLf) + insertion.exitBlock->shape;
+    const std::string topShape = insertion.topBlock->shape + std::string(text::kCrLf);
+    InsertBlock(module, insertion.exitLine, insertion.exitText, exitShape, *insertion.exitBlock,
+                tabWidth, received);
+    InsertBlock(module, insertion.topLine, insertion.topText, topShape, *insertion.topBlock,
+                tabWidth, received);
+}
+
+// The insertion with its texts filled from the blocks' shapes.
+void FillTexts(HandlerInsertion& insertion) {
+    const auto fill = [](const ShapedBlock& block) {
+        const std::vector<std::string_view> contents(block.contents.begin(),
+                                                     block.contents.end());
+        return tidy::FillLiterals(block.shape, contents);
+    };
+    insertion.exitText = std::string(text::kCrLf) + fill(*insertion.exitBlock);
+    insertion.topText = fill(*insertion.topBlock) + std::string(text::kCrLf);
 }
 
 }  // namespace
@@ -110,20 +232,22 @@ std::optional<HandlerInsertion> PlanRoutineErrorHandling(host::Member& member, i
     const analysis::RoutineShape shape = analysis::ReadRoutineShape(module, name, kind);
     message = analysis::ChangeRefusal(shape, name);
     if (!message.empty()) return std::nullopt;
-    const long start = module.ProcStartLine(name, kind);
-    const long blockEnd = start + module.ProcCountLines(name, kind) - 1;
-    return PlanAt(member, kind, analysis::SpanAt(module, start, shape.declarationEnd + 1, blockEnd),
-                  settings, message, number, layouts, judged);
+    return PlanAt(member, kind,
+                  analysis::SpanAt(module, shape.start, shape.declarationEnd + 1, shape.blockEnd),
+                  settings, message, number, layouts, judged, &shape);
 }
 QV_PASS_UP("AddIn", "PlanRoutineErrorHandling")
 
 bool AddRoutineErrorHandling(host::Member& member, int kind,
                              const settings::SettingsRecord& settings, std::string& message,
                              int* messageNumber) try {
-    const std::optional<HandlerInsertion> insertion =
-        PlanRoutineErrorHandling(member, kind, settings, message, messageNumber);
+    KeptInsertions& kept = Kept(settings);
+    std::optional<HandlerInsertion> insertion = PlanRoutineErrorHandling(
+        member, kind, settings, message, messageNumber, &*kept.layouts);
     if (!insertion) return false;
-    Apply(analysis::ModuleOf(member), *insertion);
+    FillTexts(*insertion);
+    ApplyShaped(analysis::ModuleOf(member), *insertion, settings.tabWidth.HostWidth(),
+                kept.received);
     return true;
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
@@ -136,10 +260,13 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, const analysis::Rou
         return false;
     }
     int number = 0;
-    const std::optional<HandlerInsertion> insertion =
-        PlanAt(member, kind, span, settings, message, number);
+    KeptInsertions& kept = Kept(settings);
+    std::optional<HandlerInsertion> insertion =
+        PlanAt(member, kind, span, settings, message, number, &*kept.layouts);
     if (!insertion) return false;
-    Apply(analysis::ModuleOf(member), *insertion);
+    FillTexts(*insertion);
+    ApplyShaped(analysis::ModuleOf(member), *insertion, settings.tabWidth.HostWidth(),
+                kept.received);
     return true;
 }
 QV_PASS_UP("AddIn", "AddRoutineErrorHandling")
@@ -150,7 +277,8 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
                                        const settings::SettingsRecord& settings,
                                        std::string& message, int& number,
-                                       BlockLayouts* layouts, const JudgedRoutine* judged) {
+                                       BlockLayouts* layouts, const JudgedRoutine* judged,
+                                       const analysis::RoutineShape* shape) {
     host::CodeModule& module = analysis::ModuleOf(member);
     const std::string name = member.Name();
     // The routine's lines from its first line to the one above its closing
@@ -176,9 +304,11 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
         }
     }
 
-    TemplateRoutine routine = judged != nullptr && judged->routineType
-                                  ? TemplateRoutine(member, kind, *judged->routineType)
-                                  : TemplateRoutine(member, kind);
+    TemplateRoutine routine =
+        judged != nullptr && judged->routineType
+            ? TemplateRoutine(member, kind, *judged->routineType)
+        : shape != nullptr ? TemplateRoutine(member, kind, shape->body, shape->blockEnd + 1)
+                           : TemplateRoutine(member, kind);
     const std::string exitText = LastBit(routine, settings, false);
     const std::string topText = TopText(routine, settings);
     // A label is defined with a colon: lines without one (most) define
@@ -362,6 +492,26 @@ bool ReplaceHandler(host::Member& member, int kind, const RemovalPlan& plan,
     return module.Lines(start, end - start + 1) != before;
 }
 QV_PASS_UP("AddIn", "ReplaceHandler")
+
+bool LiteralsSetApart(std::string_view text) {
+    bool quote = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        switch (text[i]) {
+            case '"': quote = true; break;
+            case '\t':
+                if (quote) return false;
+                break;
+            case '\r':
+                if (i + 1 >= text.size() || text[i + 1] != '\n') return false;
+                ++i;
+                quote = false;
+                break;
+            case '\n': return false;
+            default: break;
+        }
+    }
+    return true;
+}
 
 const std::vector<std::string>& BlockLayouts::LabelsOf(std::string_view handler) {
     return ByShape(labels_, handler, [](const std::string& shape) { return DefinedLabels(shape); });

@@ -103,6 +103,12 @@ class BlockLayouts {
     std::vector<std::string_view> contents_;  // its literals' contents
 };
 
+// Whether each line of the text ends with CR LF (or the text's end) and
+// holds no tab after its first quote: then the host's tidy of each line
+// received keeps its quotes where they are, in order, and what stands
+// between them as it is, whatever that is.
+bool LiteralsSetApart(std::string_view text);
+
 // What a caller that judged the routine (with the same settings, and the
 // module unchanged since) knows of it already: ErrorHandlingRequired's
 // answer and, where it asked, GetRoutineType's.

@@ -358,8 +358,17 @@ TemplateRoutine::TemplateRoutine(host::Member& member, int kind, std::string rou
     routineType_ = std::move(routineType);
 }
 
+TemplateRoutine::TemplateRoutine(host::Member& member, int kind, long body, long end)
+    : TemplateRoutine(member, kind) {
+    body_ = body;
+    end_ = end;
+}
+
 const std::string& TemplateRoutine::RoutineType() {
-    if (!routineType_) routineType_ = analysis::GetRoutineType(module_, name_, kind_);
+    if (!routineType_) {
+        routineType_ = body_ > 0 ? analysis::RoutineTypeAt(module_, body_, end_)
+                                 : analysis::GetRoutineType(module_, name_, kind_);
+    }
     return *routineType_;
 }
 
@@ -390,7 +399,7 @@ bool TemplateRoutine::IsEvent() {
     bool event = false;
     switch (type) {
         case host::vbext_ct_StdModule:
-            event = text::ToLower(name_) == "main";
+            event = text::EqualsIgnoreCase(name_, "main");
             break;
         case host::vbext_ct_ClassModule:
             event = analysis::IsWithEventsHandler(member_);
@@ -577,9 +586,9 @@ std::string DoSubs(std::string_view text, bool patternMode, TemplateRoutine& rou
 } QV_PASS_UP("ErrorHandling", "DoSubs")
 
 bool CheckAtTop(std::string_view name, host::VBControls* controls, int componentType) try {
-    if (Like(name, "*_*_*", CompareMode::Binary) || !Like(name, "*_*", CompareMode::Binary)) {
-        return false;
-    }
+    // An event procedure's name holds one underscore (the pattern "*_*"
+    // and not "*_*_*"), counted without a pattern match.
+    if (std::count(name.begin(), name.end(), '_') != 1) return false;
     std::string_view designerPrefix;
     switch (componentType) {
         case host::vbext_ct_VBForm: designerPrefix = "form_"; break;

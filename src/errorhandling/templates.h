@@ -45,6 +45,10 @@ public:
     // routineType: the routine's type as GetRoutineType gives it, known
     // already (the module has not changed since), so it is not read again.
     TemplateRoutine(host::Member& member, int kind, std::string routineType);
+    // body: the routine's declaration line, end: the line after its block,
+    // known already (the module has not changed since): its type is read
+    // there without looking the routine up again.
+    TemplateRoutine(host::Member& member, int kind, long body, long end);
 
     host::Member& Member() const { return member_; }
     host::CodeModule& Module() const { return module_; }
@@ -66,6 +70,7 @@ private:
     std::string name_;
     int kind_;
     std::optional<std::string> routineType_;
+    long body_ = 0, end_ = 0;  // where the declaration lies (0: looked up)
     std::optional<std::string> parameters_[2];
     std::optional<bool> terminate_;
     std::optional<bool> mts_;

@@ -4,6 +4,8 @@
 // continued declaration, a comment block and in a terminate routine, is in
 // the golden run.
 
+#include <random>
+
 #include "analysis/markers.h"
 #include "handler_test_support.h"
 #include "host/memory/memory_host.h"
@@ -135,6 +137,43 @@ TEST_F(Insertion, APlanIsTheInsertionWithoutTheEdit) {
                                           &number));
     EXPECT_EQ(number, 2);
     EXPECT_EQ(message, "Error handling is already in this procedure!");
+}
+
+// The blocks an insertion lays out, and the lines the host stores for them,
+// are kept on the thread from routine to routine: whatever ran before, with
+// other settings (select and comment change a layout) or other templates
+// (tabs around and in literals, lines that go on), each
+// insertion is the one its settings plan when nothing is kept.
+TEST_F(Insertion, BlocksKeptFromInsertionToInsertionFollowTheSettings) {
+    std::mt19937 random(7);
+    const std::vector<std::string> templates = {
+        "Debug.Assert False\r\nErr.Raise Err.Number, \"%m.%r(\" & Erl & \"):\", Err.Description",
+        "Select Case Err.Number\r\nCase 5 ' \"%r\" retries\r\nResume\r\nCase Else\r\n"
+        "Err.Raise Err.Number, \"%m.%r\"\r\nEnd Select",
+        "If Err.Number = 5 Then\r\n' say \"%r\"\r\n\tLog \"%m\t%r\" _\r\n, \"x\"\r\nEnd If",
+        "Log \"%r\"\t& \"a _\", _\r\n\"%m\"  ' \"x\"\r\nResume Exit_Routine"};
+    for (int i = 0; i < 40; ++i) {
+        settings::SettingsRecord given = Settings();
+        given.select = static_cast<long>(random() % 2);
+        given.comment = static_cast<long>(random() % 4);
+        given.add4 = templates[random() % templates.size()];
+        given.add1 = random() % 2 == 0 ? "" : "' started \"%r\"";
+        const std::string name = "Go" + std::to_string(random() % 3);
+        const std::vector<std::string> code = {"Sub " + name + "()", "    DoWork", "End Sub"};
+        const std::string kept = "modK" + std::to_string(i), fresh = "modF" + std::to_string(i);
+        fx.Add(kept, host::vbext_ct_StdModule, Vb(code));
+        fx.Add(fresh, host::vbext_ct_StdModule, Vb(code));
+        std::string message;
+        ASSERT_TRUE(AddRoutineErrorHandling(MemberOf(kept, name), 0, given, message)) << message;
+        const std::optional<HandlerInsertion> plan =
+            PlanRoutineErrorHandling(MemberOf(fresh, name), 0, given, message);
+        ASSERT_TRUE(plan) << message;
+        host::CodeModule& planned = fx.Module(fresh);
+        planned.InsertLines(plan->exitLine, plan->exitText);
+        planned.InsertLines(plan->topLine, plan->topText);
+        EXPECT_EQ(fx.Text(kept), text::ReplaceAll(fx.Text(fresh), fresh, kept))
+            << "insertion " << i << ": select " << given.select << ", comment " << given.comment;
+    }
 }
 
 // A block is laid out once while it is kept; past the few kept, each still

@@ -680,33 +680,6 @@ std::optional<std::vector<InsertedLines>> EscapedRuns(std::string_view before, s
     return runs;
 }
 
-namespace {
-
-// Whether each line of the text ends with CR LF (or the text's end) and
-// holds no tab after its first quote: then the host's tidy of each line
-// keeps its quotes where they are, in order, and what stands between them
-// as it is, whatever that is.
-bool LiteralsSetApart(std::string_view text) {
-    bool quote = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        switch (text[i]) {
-            case '"': quote = true; break;
-            case '\t':
-                if (quote) return false;
-                break;
-            case '\r':
-                if (i + 1 >= text.size() || text[i + 1] != '\n') return false;
-                ++i;
-                quote = false;
-                break;
-            case '\n': return false;
-            default: break;
-        }
-    }
-    return true;
-}
-
-}  // namespace
 
 const std::vector<std::string>& ModuleFixes::ReceivedBlocks::Of(
     const host::memory::MemoryCodeModule& code, const errorhandling::ShapedBlock& given,
@@ -822,7 +795,7 @@ ModuleFixes::ReceivedBlocks::Shape& ModuleFixes::ReceivedBlocks::KeptShape(
             lastShapeOf_[0] = lastShapeOf_[1] = nullptr;
         }
         Shape received;
-        received.setApart = LiteralsSetApart(shape_);
+        received.setApart = errorhandling::LiteralsSetApart(shape_);
         if (received.setApart) Receive(code, shape_, received.lines);
         it = blocks_.emplace(shape_, std::move(received)).first;
     }
