@@ -47,8 +47,8 @@ std::vector<std::string> HeaderText(const std::vector<std::string_view>& header)
     return lines;
 } QV_PASS_UP("Tidy", "HeaderText")
 
-bool DoHeaderLines(long startLine, long count, host::Member& member,
-                   const settings::SettingsRecord& settings) try {
+bool DoHeader(long startLine, long count, host::Member& member,
+              const settings::SettingsRecord& settings) try {
     host::CodeModule& module = member.Parent().Parent();
     if (count < 1) {
         // No lines: the text the module answers (or the error it raises).

@@ -27,7 +27,7 @@ bool DoHeader(std::string_view text, long startLine, host::Member& member,
               const settings::SettingsRecord& settings);
 // DoHeader of the count lines from startLine of the member's module, read
 // as the module holds them (no text joined and split again).
-bool DoHeaderLines(long startLine, long count, host::Member& member,
-                   const settings::SettingsRecord& settings);
+bool DoHeader(long startLine, long count, host::Member& member,
+              const settings::SettingsRecord& settings);
 
 }  // namespace qv::tidy
