@@ -180,6 +180,13 @@ class CodeModule {
         InsertShapedLines(line, text, std::vector<std::string>(shaped.begin(), shaped.end()),
                           tabWidth);
     }
+    // The same with the text (never empty) made only when the host needs it:
+    // a host that takes the shaped lines as they are need not join them.
+    virtual void ReplaceShapedLines(long line, long oldCount,
+                                    const std::function<std::string()>& text,
+                                    const std::vector<std::string_view>& shaped, int tabWidth) {
+        ReplaceShapedLines(line, oldCount, text(), shaped, tabWidth);
+    }
     virtual long ProcStartLine(std::string_view procName, int procKind) const = 0;
     virtual long ProcBodyLine(std::string_view procName, int procKind) const = 0;
     virtual long ProcCountLines(std::string_view procName, int procKind) const = 0;

@@ -102,8 +102,14 @@ void AppendReceivedLine(std::string& out, std::string_view line, int tabWidth,
     // they go before the expansion, which reads the line left to right.
     size_t end = line.size();
     while (end > 0 && IsBlank(line[end - 1])) --end;
+    line = line.substr(0, end);
     const size_t start = out.size();
-    AppendExpanded(out, line.substr(0, end), static_cast<size_t>(tabWidth));
+    // Most lines hold no tab: they are stored as they are, in one copy.
+    if (line.find('\t') == std::string_view::npos) {
+        out.append(line);
+    } else {
+        AppendExpanded(out, line, static_cast<size_t>(tabWidth));
+    }
     const std::string_view stored(out.data() + start, out.size() - start);
     const std::string_view body = SkipBlanks(stored);
     // A label other than a line number ends with a colon: a line without

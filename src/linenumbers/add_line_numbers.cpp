@@ -134,7 +134,7 @@ class Numberer {
         }
         // A label is the line's label already: "10 Cleanup:" would read as a
         // call of Cleanup, and GoTo Cleanup would find no label.
-        if (!host::LineLabel(t).empty()) return LineClass::Other;
+        if (t.find(':') != t.npos && !host::LineLabel(t).empty()) return LineClass::Other;
         return LineClass::Qualifying;
     }
 

@@ -88,8 +88,8 @@ bool AddLineNumbers_Mem(host::Member& member, int kind, bool doHeader,
     if (doHeader) {
         // The header lines keep their number, so the span stays valid.
         changed =
-            tidy::DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-                           span.startLine, member, settings);
+            tidy::DoHeader(span.startLine, span.afterDeclarationLine - span.startLine,
+                           member, settings);
     }
     if (span.lastLine != span.afterDeclarationLine) {
         changed |= NumberBody(module, member, span.afterDeclarationLine, span.lastLine, settings);

@@ -10,16 +10,16 @@
 namespace qv::tidy {
 
 namespace {
-
 bool IsComment(std::string_view line) {
     return text::StartsWith(line, "'") || text::StartsWith(line, "Rem ");
 }
-
+bool LayOutHeader(const std::vector<std::string_view>& header, long startLine, host::Member& member,
+                  const settings::SettingsRecord& settings);
 }  // namespace
 
-// The lines are read as views into the text: each laid-out line is built
-// once, from its view.
-std::vector<std::string> HeaderText(std::string_view text) try {
+// The lines are read as views (into the module or the text): each laid-out
+// line is built once, from its view.
+std::vector<std::string> HeaderText(const std::vector<std::string_view>& header) try {
     // Above a declaration: comments, blank lines and directives. A routine
     // declared in alternatives under #If has several declarations, each
     // laid out on its own; lines between a declaration's end and the next
@@ -28,7 +28,7 @@ std::vector<std::string> HeaderText(std::string_view text) try {
     Place place = Place::Above;
     size_t column = 0;  // the 1-based column of the declaration's "("
     std::vector<std::string> lines;
-    for (const std::string_view line : text::SplitLineViews(text)) {
+    for (const std::string_view line : header) {
         const std::string_view t = text::Trim(line);
         if (text::StartsWith(t, "#")) {
             lines.emplace_back(t);
@@ -47,19 +47,47 @@ std::vector<std::string> HeaderText(std::string_view text) try {
     return lines;
 } QV_PASS_UP("Tidy", "HeaderText")
 
-bool DoHeader(std::string_view text, long startLine, host::Member& member,
+bool DoHeader(long startLine, long count, host::Member& member,
               const settings::SettingsRecord& settings) try {
+    host::CodeModule& module = member.Parent().Parent();
+    if (count < 1) {
+        // No lines: the text the module answers (or the error it raises).
+        const std::string text = module.Lines(startLine, count);
+        return LayOutHeader(text::SplitLineViews(text), startLine, member, settings);
+    }
+    // The lines as the module holds them, without a copy: the same lines
+    // as its text joined with CR LF and split again (which a header read
+    // as text was before).
+    const LineViews header = ReadLineViews(module, startLine, count);
+    return LayOutHeader(header.lines, startLine, member, settings);
+}
+QV_PASS_UP("Tidy", "DoHeader")
+
+std::vector<std::string> HeaderText(std::string_view text) {
+    return HeaderText(text::SplitLineViews(text));
+}
+
+namespace {
+
+bool LayOutHeader(const std::vector<std::string_view>& header, long startLine,
+                  host::Member& member, const settings::SettingsRecord& settings) {
     if (settings.header == 0) return false;
     host::CodeModule& module = member.Parent().Parent();
     const host::MemberAttributes saved = member.Attributes();
-    const std::vector<std::string> lines = HeaderText(text);
+    const std::vector<std::string> lines = HeaderText(header);
     if (lines.size() == 1) return false;
-    if (!ReplaceLines(module, startLine, text::SplitLineViews(text), lines,
-                      settings.tabWidth.HostWidth())) {
+    if (!ReplaceLines(module, startLine, header, lines, settings.tabWidth.HostWidth())) {
         return false;
     }
     RestoreMemberProperties(member, saved);
     return true;
+}
+
+}  // namespace
+
+bool DoHeader(std::string_view text, long startLine, host::Member& member,
+              const settings::SettingsRecord& settings) try {
+    return LayOutHeader(text::SplitLineViews(text), startLine, member, settings);
 }
 QV_PASS_UP("Tidy", "DoHeader")
 

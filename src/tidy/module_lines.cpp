@@ -128,17 +128,17 @@ bool ReplaceRange(host::CodeModule& module, long start, const std::vector<OldLin
     }
     const LineRange middle(newLines.begin() + static_cast<long>(head),
                            newLines.end() - static_cast<long>(tail));
-    const std::string joined = Joined(middle);
-    if (joined.empty() || HoldsBreak(stored, head, storedLines.size() - tail)) {
+    if ((newCount == 1 && middle.first->empty()) || HoldsBreak(stored, head, head + newCount)) {
+        const std::string joined = Joined(middle);  // empty for one empty line
         if (oldCount > 0) module.DeleteLines(at, static_cast<long>(oldCount));
         // The host stores " " as one empty line.
         module.InsertLines(at, joined.empty() ? std::string(" ") : joined);
     } else {
-        // The stored lines are foreseen already: the host need not tidy
-        // them again.
+        // The stored lines are foreseen: the host need not tidy them again (nor join them).
         const std::vector<std::string_view> shaped(storedLines.begin() + static_cast<long>(head),
                                                    storedLines.end() - static_cast<long>(tail));
-        module.ReplaceShapedLines(at, static_cast<long>(oldCount), joined, shaped, hostTabWidth);
+        module.ReplaceShapedLines(at, static_cast<long>(oldCount), [&] { return Joined(middle); },
+                                  shaped, hostTabWidth);
     }
     return true;
 }

@@ -49,8 +49,8 @@ bool Tidy_Routine(host::Member& member, int kind, bool doHeader,
         // the body's, which tidies it next. Laid out with the declaration, it
         // would be pushed to the parenthesis column first, and a comment
         // setting that keeps comments as written would keep it there.
-        changed = DoHeader(module.Lines(span.startLine, span.afterDeclarationLine - span.startLine),
-                           span.startLine, member, settings);
+        changed = DoHeader(span.startLine, span.afterDeclarationLine - span.startLine,
+                           member, settings);
     }
     changed |= TidyRange(module, span.lastLine, tailCount, 0, false, settings);
 

@@ -26,25 +26,25 @@ void CondenseBlankLines(std::vector<std::string>& lines) {
 
 }  // namespace
 
-void LineLayouts::MakeKey(const TidyState& before, const std::string& line) {
-    // The level, the flags as the bits of one byte, then the line.
-    const int flags = before.thenPending | before.ifHeader << 1 | before.continued << 2 |
-                      before.inComment << 3 | before.previousComment << 4 | before.inType << 5;
-    key_.assign(reinterpret_cast<const char*>(&before.level), sizeof before.level);
-    key_.push_back(static_cast<char>(flags));
-    key_.append(line);
+int LineLayouts::Flags(const TidyState& state) {
+    return state.thenPending | state.ifHeader << 1 | state.continued << 2 |
+           state.inComment << 3 | state.previousComment << 4 | state.inType << 5;
 }
 
-const LineLayouts::Laid* LineLayouts::Find(const TidyState& before, const std::string& line) {
-    MakeKey(before, line);
-    const auto it = laid_.find(key_);
+// The line's hash with the state mixed in (kept and sought keys alike).
+size_t LineLayouts::KeyHash::Hash(long level, int flags, std::string_view line) {
+    const size_t state = static_cast<size_t>(level) << 6 | static_cast<size_t>(flags);
+    return std::hash<std::string_view>()(line) ^ (state * 0x9E3779B97F4A7C15ull);
+}
+
+const LineLayouts::Laid* LineLayouts::Find(const TidyState& before, std::string_view line) const {
+    const auto it = laid_.find(SoughtKey{before.level, Flags(before), line});
     return it == laid_.end() ? nullptr : &it->second;
 }
 
-void LineLayouts::Keep(const TidyState& before, const std::string& line, Laid laid) {
+void LineLayouts::Keep(const TidyState& before, std::string line, Laid laid) {
     if (laid_.size() >= kKept) laid_.clear();
-    MakeKey(before, line);
-    laid_.insert_or_assign(key_, std::move(laid));
+    laid_.insert_or_assign(KeptKey{before.level, Flags(before), std::move(line)}, std::move(laid));
 }
 
 void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
@@ -70,7 +70,7 @@ void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
         const TidyState before = state;
         std::string line = lines[i];
         Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
-        layouts->Keep(before, line, {state, lines[i]});
+        layouts->Keep(before, std::move(line), {state, lines[i]});
     }
     if (lines.size() < 2) return;
     CondenseBlankLines(lines);

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -29,16 +30,38 @@ class LineLayouts {
         std::string line;
     };
     // The layout of the line after the state, or null when not kept.
-    const Laid* Find(const TidyState& before, const std::string& line);
-    void Keep(const TidyState& before, const std::string& line, Laid laid);
+    const Laid* Find(const TidyState& before, std::string_view line) const;
+    void Keep(const TidyState& before, std::string line, Laid laid);
 
   private:
-    // Makes key_ the key of the line after the state.
-    void MakeKey(const TidyState& before, const std::string& line);
+    // A line after a state: the level and the state's flags as the bits of
+    // one int. Kept with the line's own copy; a lookup sees the line
+    // through a view, so that it builds no string.
+    template <class Line>
+    struct Key {
+        long level = 0;
+        int flags = 0;
+        Line line;
+    };
+    using KeptKey = Key<std::string>;
+    using SoughtKey = Key<std::string_view>;
+    struct KeyHash {
+        using is_transparent = void;
+        size_t operator()(const KeptKey& k) const { return Hash(k.level, k.flags, k.line); }
+        size_t operator()(const SoughtKey& k) const { return Hash(k.level, k.flags, k.line); }
+        static size_t Hash(long level, int flags, std::string_view line);
+    };
+    struct KeyEqual {
+        using is_transparent = void;
+        template <class A, class B>
+        bool operator()(const A& a, const B& b) const {
+            return a.level == b.level && a.flags == b.flags &&
+                   std::string_view(a.line) == std::string_view(b.line);
+        }
+    };
+    static int Flags(const TidyState& state);
     static constexpr size_t kKept = 4096;
-    std::unordered_map<std::string, Laid> laid_;
-    // Reused from line to line: a lookup builds no string of its own.
-    std::string key_;
+    std::unordered_map<KeptKey, Laid, KeyHash, KeyEqual> laid_;
 };
 
 // The layouts this thread keeps for the lines tidied with these lists, flag

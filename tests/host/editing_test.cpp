@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <tuple>
 
@@ -372,6 +373,33 @@ TEST_F(Editing, ShapedLinesForeseenForAnotherPlaceOrWidthAreTidiedAgain) {
     m.InsertShapedLines(1, "Here:  ", {"Here:"}, width);
     EXPECT_EQ(m.Lines(1, 1), "Here:");
     EXPECT_EQ(m.CountOfLines(), 6);
+}
+
+// Shaped lines whose text is made on demand: the module that takes them as
+// they are never asks for it; one that must tidy them again (another width)
+// or make a plain insert asks once, and stores what the text gives.
+TEST_F(Editing, ShapedLinesTakenAsTheyAreNeedNoText) {
+    test::VbFixture local;
+    auto& m = *local.Add("M", vbext_ct_StdModule, Vb({"Sub A()", "  x = 1", "End Sub"})).Code();
+    const int width = local.Vbe().TabWidth();
+    int made = 0;
+    const auto text = [&](std::string joined) {
+        return std::function<std::string()>([&made, joined] {
+            ++made;
+            return joined;
+        });
+    };
+    m.ReplaceShapedLines(2, 1, text("\ty = 2\r\n\tz = 3"), {"    y = 2", "    z = 3"}, width);
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(m.Lines(1, 4), "Sub A()\r\n    y = 2\r\n    z = 3\r\nEnd Sub");
+
+    m.ReplaceShapedLines(2, 2, text("\tw = 4"), {"w = 4 (shaped for another width)"}, width + 3);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(m.Lines(2, 1), TidyReceivedLine("\tw = 4", width, false));
+    m.ReplaceShapedLines(2, 0, text("v = 5"), {"v = 5"}, width);
+    EXPECT_EQ(made, 2) << "no lines to replace: an insert";
+    EXPECT_EQ(m.Lines(1, 4), "Sub A()\r\nv = 5\r\n" + TidyReceivedLine("\tw = 4", width, false) +
+                                 "\r\nEnd Sub");
 }
 
 // Whether some lines hold a byte: the bytes between loaded lines (a hidden

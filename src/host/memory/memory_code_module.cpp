@@ -206,11 +206,25 @@ void MemoryCodeModule::DeleteLines(long startLine, long count) {
 void MemoryCodeModule::ReplaceShapedLines(long line, long oldCount, std::string_view text,
                                           const std::vector<std::string_view>& shaped,
                                           int tabWidth) {
-    // As InsertShapedLines, lines it would shape again, and a range that is
-    // not the module's, take the two edits' way.
-    if (line < 1 || oldCount < 1 || line + oldCount - 1 > lines_.Count() || text.empty() ||
-        shaped.empty() || tabWidth != Vbe().TabWidth()) {
+    // An empty text inserts no line (however many lines are shaped).
+    if (text.empty()) {
         CodeModule::ReplaceShapedLines(line, oldCount, text, shaped, tabWidth);
+        return;
+    }
+    ReplaceShapedLines(
+        line, oldCount, [text] { return std::string(text); }, shaped, tabWidth);
+}
+
+void MemoryCodeModule::ReplaceShapedLines(long line, long oldCount,
+                                          const std::function<std::string()>& text,
+                                          const std::vector<std::string_view>& shaped,
+                                          int tabWidth) {
+    // As InsertShapedLines, lines it would shape again, and a range that is
+    // not the module's, take the two edits' way (the only one that reads
+    // the text).
+    if (line < 1 || oldCount < 1 || line + oldCount - 1 > lines_.Count() || shaped.empty() ||
+        tabWidth != Vbe().TabWidth()) {
+        CodeModule::ReplaceShapedLines(line, oldCount, text(), shaped, tabWidth);
         return;
     }
     // One edit: the index reads the replaced routine once, and a group

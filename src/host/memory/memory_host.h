@@ -217,6 +217,8 @@ class MemoryCodeModule : public CodeModule {
     void DeleteLines(long startLine, long count = 1) override;
     void ReplaceShapedLines(long line, long oldCount, std::string_view text,
                             const std::vector<std::string_view>& shaped, int tabWidth) override;
+    void ReplaceShapedLines(long line, long oldCount, const std::function<std::string()>& text,
+                            const std::vector<std::string_view>& shaped, int tabWidth) override;
     long ProcStartLine(std::string_view procName, int procKind) const override;
     long ProcBodyLine(std::string_view procName, int procKind) const override;
     long ProcCountLines(std::string_view procName, int procKind) const override;
