@@ -190,25 +190,30 @@ std::thread StartHelper(Work work) {
 // unlisted, before the remover is gone.
 class OldTextRemover {
   public:
-    // Room for most old texts is made at once: handing them over and
-    // unlisting them then allocate nothing, also while a failure unwinds.
+    // Room for most old texts is made at once: listing them here and
+    // unlisting them allocate nothing, also while a failure unwinds.
     explicit OldTextRemover(size_t most) {
         given_.reserve(most);
         pending_.reserve(kHandOverEach);
-        waiting_.reserve(most);
     }
     OldTextRemover(const OldTextRemover&) = delete;
     OldTextRemover& operator=(const OldTextRemover&) = delete;
     ~OldTextRemover() {
-        HandOver();
+        // What the thread has not begun is removed here rather than waited
+        // for: a thread that gets little of a busy machine holds up no more
+        // than the file it is removing.
+        std::vector<std::string> rest;
         if (thread_.joinable()) {
             {
                 const std::lock_guard<std::mutex> guard(lock_);
                 closing_ = true;
+                rest.swap(waiting_);
             }
             added_.notify_one();
-            thread_.join();
         }
+        for (const std::string& path : rest) RemoveOldText(path);
+        for (const std::string& path : pending_) RemoveOldText(path);
+        if (thread_.joinable()) thread_.join();
         UnlistTempFiles(given_);
     }
 
