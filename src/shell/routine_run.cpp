@@ -164,9 +164,11 @@ class SideBySideServices : public ForwardingServices {
 };
 
 // How many modules past the one that is staged next may be run: enough to
-// keep the threads busy while a module is staged, few enough that the
-// modules' new code waiting to be staged stays small.
-constexpr size_t kModulesAhead = 8;
+// keep the threads busy while a module is staged (the calling thread stages
+// every module and runs some too, so a helper held back by a smaller bound
+// waited for it), few enough that the modules' new code waiting to be
+// staged stays small.
+constexpr size_t kModulesAhead = 32;
 
 // Runs the planned modules on the machine's cores, each module on one
 // thread, and hands them to done and to the outcome in the project's order

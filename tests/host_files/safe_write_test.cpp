@@ -18,6 +18,7 @@
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
 #include "host/files/temp_files.h"
+#include "host/files/temp_files_system.h"
 #include "host/files/workspace_saver.h"
 #include "host_files/files_fixture.h"
 
@@ -202,6 +203,29 @@ TEST_F(SafeWrite, ASignalCaughtByAnotherThreadWaitsForTheHold) {
     EXPECT_TRUE(std::filesystem::exists(marker)) << "the hold was cut short";
     EXPECT_EQ(TemporaryFiles(folder), 0u);
     EXPECT_EQ(folder.Read("a.bas"), Module("a", ""));
+}
+
+// Interrupted right before the last file is replaced: the files before it
+// are replaced whole and what they held, removed or still to be removed, is
+// gone; the last one is as it was.
+TEST_F(SafeWrite, AnInterruptionWhileOldTextsAreRemovedLeavesNoneOfThem) {
+    TempFolder folder;
+    std::vector<std::string> files = {"--midway"};
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "m" + std::to_string(i);
+        folder.Write(name + ".bas", Module(name, ""));
+        files.push_back(folder.File(name + ".bas"));
+    }
+    Child writer = StartWriter(files);
+    ::kill(writer.pid, SIGTERM);
+    EXPECT_EQ(End(writer), SIGTERM);
+    EXPECT_EQ(TemporaryFiles(folder), 0u);
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "m" + std::to_string(i);
+        EXPECT_EQ(folder.Read(name + ".bas"),
+                  i < 11 ? "Attribute VB_Name = \"new\"\r\n" : Module(name, ""))
+            << name;
+    }
 }
 
 TEST_F(SafeWrite, TheNextRunRemovesWhatAKilledWriterLeftAndNothingElse) {
@@ -401,6 +425,116 @@ TEST_F(SafeWrite, AnotherOwnersFileKeepsItsOwnerModeAndAttributes) {
         EXPECT_STREQ(value, "kept");
     }
     EXPECT_NE(folder.Read("a.bas").find("x = 1"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qv::test
+
+// ---------------------------------------------------- a commit of many files
+
+namespace qv::test {
+namespace {
+
+// Files enough that the checks and the removals are shared between threads.
+struct ManyFiles {
+    static constexpr int kCount = 24;
+    TempFolder folder;
+    ManyFiles() {
+        for (int i = 0; i < kCount; ++i) folder.Write(Name(i), Module(Stem(i), "    Beep"));
+    }
+    static std::string Stem(int i) { return "m" + std::to_string(i); }
+    static std::string Name(int i) { return Stem(i) + ".bas"; }
+    static std::string New(int i) { return Module(Stem(i), "    x = 1"); }
+    void StageAll(host::files::AtomicWriteBatch& batch) const {
+        for (int i = 0; i < kCount; ++i) {
+            batch.Stage(folder.File(Name(i)), New(i),
+                        std::make_shared<const std::string>(Module(Stem(i), "    Beep")));
+        }
+    }
+    int Replaced() const {
+        int replaced = 0;
+        for (int i = 0; i < kCount; ++i) replaced += folder.Read(Name(i)) == New(i);
+        return replaced;
+    }
+};
+
+// Changed before the commit, whichever thread checks them: the first
+// changed file in the files' order is named, and nothing is written.
+TEST_F(SafeWrite, TheFirstChangedFileInOrderStopsTheWholeCommit) {
+    for (const std::vector<int>& changed : std::vector<std::vector<int>>{{5, 17}, {23}, {0, 1}}) {
+        SCOPED_TRACE(changed.front());
+        ManyFiles many;
+        host::files::AtomicWriteBatch batch;
+        many.StageAll(batch);
+        for (const int i : changed) {
+            EditBehindTheBack(many.folder.File(ManyFiles::Name(i)),
+                              Module(ManyFiles::Stem(i), "    Stop"));
+        }
+        try {
+            batch.Commit();
+            FAIL() << "a changed file was overwritten";
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.Path(), many.folder.File(ManyFiles::Name(changed.front())));
+            EXPECT_NE(std::string(e.what()).find("nothing was written"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(many.Replaced(), 0);
+        EXPECT_EQ(TemporaryFiles(many.folder), size_t{ManyFiles::kCount}) << "kept until the batch goes";
+    }
+}
+
+// Another program's edit of what a file held, made between the swap and the
+// comparison, is put back, and the commit stops there: the files before it
+// stay replaced and what they held is removed.
+std::string g_editSwappedOf;
+void EditWhatWasSwappedOut(WriteStep step, const std::string& path) {
+    if (step != WriteStep::Swapped || path != g_editSwappedOf) return;
+    const std::filesystem::path file(path);
+    const std::string prefix = "." + file.filename().string() + ".qvaddin-";
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0) {
+            EditBehindTheBack(entry.path().string(), Module("m9", "    Stop"));
+        }
+    }
+}
+
+TEST_F(SafeWrite, AnEditBetweenTheSwapAndTheComparisonIsPutBack) {
+    ManyFiles many;
+    host::files::AtomicWriteBatch batch;
+    many.StageAll(batch);
+    g_editSwappedOf = many.folder.File(ManyFiles::Name(9));
+    host::files::SetWriteStepHook(EditWhatWasSwappedOut);
+    std::string message;
+    try {
+        batch.Commit();
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.Path(), g_editSwappedOf);
+        message = e.what();
+    }
+    EXPECT_NE(message.find("changed by another program"), std::string::npos) << message;
+    EXPECT_NE(message.find("already replaced: " + many.folder.File(ManyFiles::Name(0)) + ", "),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(many.folder.Read(ManyFiles::Name(9)), Module("m9", "    Stop"));
+    EXPECT_EQ(many.Replaced(), 9);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(many.folder.Read(ManyFiles::Name(i)), ManyFiles::New(i));
+    // What the nine held is removed before the commit gives up; the files
+    // not reached still wait in the batch.
+    EXPECT_EQ(TemporaryFiles(many.folder), size_t{ManyFiles::kCount - 10});
+    host::files::SetWriteStepHook(nullptr);
+}
+
+TEST_F(SafeWrite, EveryOldTextIsRemovedAndUnlistedBeforeTheCommitReturns) {
+    ManyFiles many;
+    {
+        host::files::AtomicWriteBatch batch;
+        many.StageAll(batch);
+        EXPECT_EQ(host::files::temp_detail::Listed().size(), size_t{ManyFiles::kCount});
+        batch.Commit();
+        EXPECT_EQ(TemporaryFiles(many.folder), 0u);
+        EXPECT_TRUE(host::files::temp_detail::Listed().empty());
+    }
+    EXPECT_EQ(many.Replaced(), ManyFiles::kCount);
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 #include "host/files/file_io.h"
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "host/files/file_error.h"
 #include "host/files/file_io_system.h"
@@ -163,28 +169,172 @@ void ReadWholeFileOver(const std::string& path, size_t largest, std::string& byt
 
 void SetWriteStepHook(WriteStepHook hook) { StepHook() = hook; }
 
+namespace {
+
+// Batches of fewer files than this are checked and replaced by the calling
+// thread alone: a helper thread would cost more than it saves.
+constexpr size_t kHelpedFrom = 2;
+
+// A thread that runs work, started with the interruptions held so that it
+// never takes one itself (they go to the threads that can handle them); an
+// empty thread when none can be started (the caller then does the work).
+template <typename Work>
+std::thread StartHelper(Work work) {
+    const InterruptionsHeld held;
+    try {
+        return std::thread(std::move(work));
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
+
+// Removes the old texts of replaced files on a thread of its own while the
+// next files are replaced: freeing a file's blocks can take long (a file
+// system that discards them at once). Every old text given is removed, and
+// unlisted, before the remover is gone.
+class OldTextRemover {
+  public:
+    // Room for most old texts is made at once: listing them here and
+    // unlisting them allocate nothing, also while a failure unwinds.
+    explicit OldTextRemover(size_t most) {
+        given_.reserve(most);
+        pending_.reserve(kHandOverEach);
+    }
+    OldTextRemover(const OldTextRemover&) = delete;
+    OldTextRemover& operator=(const OldTextRemover&) = delete;
+    ~OldTextRemover() {
+        // What the thread has not begun is removed here rather than waited
+        // for: a thread that gets little of a busy machine holds up no more
+        // than the file it is removing.
+        std::vector<std::string> rest;
+        if (thread_.joinable()) {
+            {
+                const std::lock_guard<std::mutex> guard(lock_);
+                closing_ = true;
+                rest.swap(waiting_);
+            }
+            added_.notify_one();
+        }
+        for (const std::string& path : rest) RemoveOldText(path);
+        for (const std::string& path : pending_) RemoveOldText(path);
+        if (thread_.joinable()) thread_.join();
+        UnlistTempFiles(given_);
+    }
+
+    void Add(std::string path) {
+        given_.push_back(path);
+        if (!thread_.joinable() && !alone_) {
+            thread_ = StartHelper([this] { Work(); });
+            alone_ = !thread_.joinable();
+        }
+        if (alone_) {
+            RemoveOldText(path);
+            return;
+        }
+        pending_.push_back(std::move(path));
+        if (pending_.size() >= kHandOverEach) HandOver();
+    }
+
+  private:
+    // Old texts go to the thread a few at a time: it is woken once for them.
+    static constexpr size_t kHandOverEach = 8;
+
+    void HandOver() {
+        if (pending_.empty()) return;
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            for (std::string& path : pending_) waiting_.push_back(std::move(path));
+        }
+        pending_.clear();
+        added_.notify_one();
+    }
+
+    void Work() {
+        std::vector<std::string> batch;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> guard(lock_);
+                added_.wait(guard, [this] { return closing_ || !waiting_.empty(); });
+                if (waiting_.empty()) return;
+                batch.swap(waiting_);
+            }
+            for (const std::string& path : batch) RemoveOldText(path);
+            batch.clear();
+        }
+    }
+
+    std::vector<std::string> given_;    // the calling thread's
+    std::vector<std::string> pending_;  // the calling thread's, not handed over yet
+    bool alone_ = false;                // no thread could be started
+    std::mutex lock_;
+    std::condition_variable added_;
+    std::vector<std::string> waiting_;  // under lock_
+    bool closing_ = false;              // under lock_
+    std::thread thread_;
+};
+
+}  // namespace
+
+std::optional<FileError> AtomicWriteBatch::FirstRefusal() const {
+    // The checks only read, each its own file: two threads share them. A
+    // file after one refused (or whose check failed) need not be checked.
+    const size_t count = staged_.size();
+    std::vector<std::optional<FileError>> refusals(count);
+    std::vector<std::exception_ptr> failures(count);
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> firstStop{count};
+    auto check = [&] {
+        for (size_t k; (k = next++) < count && k < firstStop;) {
+            const Staged& s = staged_[k];
+            if (!s.read) continue;
+            try {
+                refusals[k] = RefusalBeforeReplacing(s.path, s.target, *s.read);
+                if (!refusals[k]) continue;
+            } catch (...) {
+                failures[k] = std::current_exception();
+            }
+            size_t seen = firstStop;
+            while (k < seen && !firstStop.compare_exchange_weak(seen, k)) {
+            }
+        }
+    };
+    std::thread helper = count >= kHelpedFrom ? StartHelper(check) : std::thread();
+    check();
+    if (helper.joinable()) helper.join();
+    const size_t first = firstStop;
+    if (first == count) return std::nullopt;
+    if (failures[first]) std::rethrow_exception(failures[first]);
+    return refusals[first];
+}
+
 void AtomicWriteBatch::Commit() {
     Flush();
     Step(WriteStep::Flushed, {});
-    for (const Staged& s : staged_) {
-        if (!s.read) continue;
-        if (std::optional<FileError> refusal = RefusalBeforeReplacing(s.path, s.target, *s.read)) {
-            throw *refusal;
-        }
-    }
+    if (std::optional<FileError> refusal = FirstRefusal()) throw *refusal;
     Step(WriteStep::Checked, {});
     std::vector<std::string> done;
-    for (Staged& s : staged_) {
-        Step(WriteStep::BeforeReplace, s.path);
-        {
-            // The replacement and the unlisting of its temporary file under
-            // one hold of the interruptions (Replace holds them too).
-            const InterruptionsHeld held;
-            Replace(s, done);
-            UnlistTempFile(s.temp);
+    {
+        OldTextRemover remover(staged_.size());  // done before the folders are synced
+        for (Staged& s : staged_) {
+            Step(WriteStep::BeforeReplace, s.path);
+            {
+                // The replacement and the unlisting (or handing on) of its
+                // temporary file under one hold of the interruptions
+                // (Replace holds them too).
+                const InterruptionsHeld held;
+                std::string oldText = Replace(s, done);
+                if (oldText.empty()) {
+                    UnlistTempFile(s.temp);
+                } else if (staged_.size() >= kHelpedFrom) {
+                    remover.Add(std::move(oldText));
+                } else {
+                    RemoveOldText(oldText);
+                    UnlistTempFile(oldText);
+                }
+            }
+            s.temp.clear();  // in place: nothing left to clean up for this one
+            done.push_back(s.path);
         }
-        s.temp.clear();  // in place: nothing left to clean up for this one
-        done.push_back(s.path);
     }
     SyncFolders();
     staged_.clear();

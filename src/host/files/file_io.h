@@ -5,10 +5,12 @@
 // (keeping the original's mode).
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "host/files/file_error.h"
 #include "platform/regular_file.h"
 
 namespace qv::host::files {
@@ -75,7 +77,13 @@ class AtomicWriteBatch {
     };
     void Flush() const;
     void SyncFolders() const;
-    void Replace(Staged& staged, const std::vector<std::string>& done);
+    // The first refusal, in the files' order, of the checks made once every
+    // new file is ready (nullopt: none refuses).
+    std::optional<FileError> FirstRefusal() const;
+    // Puts the staged file in place. Returns the file that holds the old text
+    // when that is still to be removed (it stays listed for an interruption
+    // until then), "" when nothing is.
+    std::string Replace(Staged& staged, const std::vector<std::string>& done);
     std::vector<Staged> staged_;
 };
 
@@ -89,6 +97,8 @@ enum class WriteStep {
     Flushed,        // every temporary file is on disk
     Checked,        // every file was compared with what was read
     BeforeReplace,  // right before a file is replaced (path: that file)
+    Swapped,        // a file is swapped with its new text, before what it
+                    // held is compared (path: that file)
 };
 using WriteStepHook = void (*)(WriteStep step, const std::string& path);
 // For tests: called at each step (nullptr: none).

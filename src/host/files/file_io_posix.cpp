@@ -98,6 +98,8 @@ bool HoldsRead(const std::string& path, const std::string& read, nlink_t& names)
     return true;
 }
 
+void RemoveOldText(const std::string& path) { ::unlink(path.c_str()); }
+
 std::optional<FileError> RefusalBeforeReplacing(const std::string& path, const std::string& target,
                                                 const std::string& read) {
     nlink_t names = 0;
@@ -213,22 +215,20 @@ void AtomicWriteBatch::SyncFolders() const {
     for (const std::string& folder : Folders(staged_)) SyncFolder(folder);
 }
 
-void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) {
+std::string AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) {
     // Not cut in two by an interruption: its handler would remove the
     // temporary file, which holds the old text between the swap and the check.
     const InterruptionsHeld held;
     if (s.read) {
         if (::renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.target.c_str(), RENAME_EXCHANGE) ==
             0) {
+            Step(WriteStep::Swapped, s.path);
             // The file swapped out must be the one checked: unchanged, and
             // still of one name (a name given to it since the check would
             // be parted from the new text).
             nlink_t names = 0;
             const bool holds = HoldsRead(s.temp, *s.read, names);
-            if (holds && names <= 1) {
-                ::unlink(s.temp.c_str());  // the old text
-                return;
-            }
+            if (holds && names <= 1) return s.temp;  // the old text, to be removed
             // Changed an instant before: put it back as the other program left it.
             if (::renameat2(AT_FDCWD, s.temp.c_str(), AT_FDCWD, s.target.c_str(),
                             RENAME_EXCHANGE) != 0) {
@@ -254,6 +254,7 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
         if (!Holds(s.target, *s.read)) throw ChangedByAnother(s.path, done);
     }
     if (::rename(s.temp.c_str(), s.target.c_str()) != 0) throw ReplaceFailed(s.path, Reason(errno), done);
+    return {};
 }
 
 }  // namespace qv::host::files

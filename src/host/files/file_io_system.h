@@ -28,6 +28,10 @@ bool Holds(const std::string& path, const std::string& read);
 std::optional<FileError> RefusalBeforeReplacing(const std::string& path, const std::string& target,
                                                 const std::string& read);
 
+// Removes a file that holds a replaced file's old text (a failure leaves it,
+// as a leftover a later run removes).
+void RemoveOldText(const std::string& path);
+
 // The file a path stands for: a symbolic link is followed, so that writing
 // replaces the file it points to and not the link.
 std::string RealTarget(const std::string& path);

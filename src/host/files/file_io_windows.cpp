@@ -113,6 +113,8 @@ std::string HardLinkProblem(const std::string& path) {
 
 namespace write_detail {
 
+void RemoveOldText(const std::string& path) { ::DeleteFileW(WidePath(path).c_str()); }
+
 std::optional<FileError> RefusalBeforeReplacing(const std::string& path, const std::string& target,
                                                 const std::string& read) {
     if (!Holds(target, read)) return ChangedByAnother(path, {});
@@ -184,7 +186,7 @@ void AtomicWriteBatch::SyncFolders() const {
     // A rename on NTFS is journalled with the folder: nothing more to flush.
 }
 
-void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) {
+std::string AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) {
     // Not cut in two by an interruption: its handler would remove the
     // backup, which holds the old text between the replacement and the check.
     const InterruptionsHeld held;
@@ -194,7 +196,7 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             throw ReplaceFailed(s.path, LastError(), done);
         }
-        return;
+        return {};
     }
     // The original is kept under a name of the temporary files' form until
     // what it held is compared: an edit made an instant before is found so.
@@ -218,10 +220,11 @@ void AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>& done) 
         throw ReplaceFailed(s.path, file::SystemErrorText(error), done);
     }
     // The new file is in place: the temporary file's name is free.
+    Step(WriteStep::Swapped, s.path);
     if (Holds(backup, *s.read)) {
         ::DeleteFileW(WidePath(backup).c_str());
         UnlistTempFile(backup);
-        return;
+        return {};
     }
     // Changed an instant before: put it back as the other program left it.
     if (!::ReplaceFileW(target.c_str(), WidePath(backup).c_str(), nullptr,

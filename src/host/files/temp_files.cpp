@@ -113,4 +113,23 @@ void UnlistTempFile(const std::string& path) {
     listed.erase(std::remove(listed.begin(), listed.end(), path), listed.end());
 }
 
+void UnlistTempFiles(const std::vector<std::string>& paths) {
+    // One pass, the paths met in the order they were listed (nothing is
+    // allocated: this also runs while a failed commit unwinds).
+    const InterruptionsHeld held;
+    auto& listed = Listed();
+    size_t next = 0;
+    size_t kept = 0;
+    for (size_t at = 0; at < listed.size(); ++at) {
+        if (next < paths.size() && listed[at] == paths[next]) {
+            ++next;
+        } else {
+            if (kept != at) listed[kept] = std::move(listed[at]);
+            ++kept;
+        }
+    }
+    listed.resize(kept);
+    for (; next < paths.size(); ++next) UnlistTempFile(paths[next]);  // listed out of order
+}
+
 }  // namespace qv::host::files

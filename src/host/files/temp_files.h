@@ -38,6 +38,9 @@ std::string TempFileTemplate(const std::string& target);
 // Temporary files are made and listed on one thread only.
 void ListTempFile(const std::string& path);
 void UnlistTempFile(const std::string& path);
+// Unlists several at once, in the order they were listed: one pass over
+// the list, not one per file.
+void UnlistTempFiles(const std::vector<std::string>& paths);
 
 // Holds the interruptions (signals; on Windows the console's Ctrl+C
 // handler, which waits) back for as long as it lives: a step that
