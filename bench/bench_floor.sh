@@ -61,10 +61,13 @@ peak_kb() {
     tail -1 "$work/peak"
 }
 
-# A fresh copy of the project folder for a command that writes.
+# A fresh copy of the project folder for a command that writes, on disk
+# before the command starts: a writing command flushes the file system it
+# writes to, and would otherwise be charged for writing out the copy too.
 fresh_copy() {
     rm -rf "$work/copy"
     cp -r "$folder" "$work/copy"
+    sync -f "$work/copy"
 }
 
 measure_project() {
