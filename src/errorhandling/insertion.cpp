@@ -16,6 +16,7 @@
 #include "host/memory/vb_syntax.h"
 #include "host/received_line.h"
 #include "platform/like.h"
+#include "platform/line_views.h"
 #include "platform/text.h"
 #include "platform/thread_kept.h"
 #include "platform/vb_error.h"
@@ -123,13 +124,9 @@ class ReceivedShapes {
         received.setApart = LiteralsSetApart(shape);
         if (received.setApart) {
             // Split at each CR LF, as the host splits what it is given.
-            for (size_t start = 0;;) {
-                const size_t at = shape.find(text::kCrLf, start);
-                const std::string_view line = shape.substr(start, at - start);
+            for (const std::string_view line : text::SplitLineViews(shape)) {
                 received.lines.push_back(host::TidyReceivedLine(line, tabWidth, continuation));
                 continuation = host::memory::IsContinued(received.lines.back());
-                if (at == std::string_view::npos) break;
-                start = at + text::kCrLf.size();
             }
         }
         return kept_.emplace(key_, std::move(received)).first->second;

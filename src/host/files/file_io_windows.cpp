@@ -222,7 +222,7 @@ std::string AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>&
     // The new file is in place: the temporary file's name is free.
     Step(WriteStep::Swapped, s.path);
     if (Holds(backup, *s.read)) {
-        ::DeleteFileW(WidePath(backup).c_str());
+        RemoveOldText(backup);
         UnlistTempFile(backup);
         return {};
     }
