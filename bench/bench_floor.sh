@@ -61,13 +61,27 @@ peak_kb() {
     tail -1 "$work/peak"
 }
 
-# A fresh copy of the project folder for a command that writes, on disk
-# before the command starts: a writing command flushes the file system it
-# writes to, and would otherwise be charged for writing out the copy too.
-fresh_copy() {
-    rm -rf "$work/copy"
-    cp -r "$folder" "$work/copy"
-    sync -f "$work/copy"
+# The copies of the project folder that the writing commands work on, one
+# per command and round, all made before the first is timed and removed
+# after the last: a writing command flushes the file system it writes to,
+# and would otherwise be charged for writing out a copy made just before it;
+# and on a file system without a journal, files removed in the last minutes
+# make every new file slow to create (their inodes are passed over one by
+# one), so removing the last round's copy right before a run would charge it
+# for that removal too.
+make_copies() {  # folder count
+    local k
+    rm -rf "$work/copies"
+    mkdir -p "$work/copies"
+    for ((k = 0; k < $2; k++)); do cp -r "$1" "$work/copies/$k"; done
+    sync -f "$work/copies"
+    next_copy=0
+}
+
+# The next unused copy (set in `copy`).
+take_copy() {
+    copy=$work/copies/$next_copy
+    next_copy=$((next_copy + 1))
 }
 
 measure_project() {
@@ -84,7 +98,8 @@ measure_project() {
     local -A best=()
     local -a names=(wc cat grep_common grep_rare stats find_common find_rare list check add number tidy)
     if command -v cloc > /dev/null; then names+=(cloc); fi
-    local name ms r
+    local name ms r copy
+    make_copies "$folder" $((runs * 3 + 3))
     cd "$folder"
     for ((r = 0; r < runs; r++)); do
         for name in "${names[@]}"; do
@@ -100,8 +115,8 @@ measure_project() {
                 check) ms=$(wall_ms "$qvaddin" check "$vbp") ;;
                 cloc) ms=$(wall_ms cloc --quiet -- "${files[@]}") ;;
                 add|number|tidy)
-                    fresh_copy
-                    ms=$(wall_ms "$qvaddin" "$name" "$work/copy/$(basename "$vbp")") ;;
+                    take_copy
+                    ms=$(wall_ms "$qvaddin" "$name" "$copy/$(basename "$vbp")") ;;
             esac
             if [[ -z ${best[$name]:-} || $ms -lt ${best[$name]} ]]; then best[$name]=$ms; fi
         done
@@ -112,12 +127,13 @@ measure_project() {
         case $name in
             find_common) peak[$name]=$(peak_kb "$qvaddin" find "$vbp" "$common" --whole-word) ;;
             add|number|tidy)
-                fresh_copy
-                peak[$name]=$(peak_kb "$qvaddin" "$name" "$work/copy/$(basename "$vbp")") ;;
+                take_copy
+                peak[$name]=$(peak_kb "$qvaddin" "$name" "$copy/$(basename "$vbp")") ;;
             *) peak[$name]=$(peak_kb "$qvaddin" "$name" "$vbp") ;;
         esac
     done
     cd "$here"
+    rm -rf "$work/copies"
 
     ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%5.1f×", a / (b > 0 ? b : 1) }'; }
     printf '  floor: wc -l %d ms, cat | wc -l %d ms, grep -rnw %s %d ms, grep -rnw %s %d ms\n' \
