@@ -115,8 +115,13 @@ class Numberer {
             const LineClass c = Classify(static_cast<long>(i), t);
             Prefix(line, c, counter);
             Advance(t, c);
-            // t points into the line: it is not used past here.
-            if (!prefix_.empty()) line.insert(0, prefix_);
+            // t points into the line: it is not used past here. The line
+            // is put behind the prefix, and the two strings trade places:
+            // the room of each is reused for the next line.
+            if (!prefix_.empty()) {
+                prefix_.append(line);
+                line.swap(prefix_);
+            }
         }
     }
 
@@ -169,7 +174,7 @@ class Numberer {
     bool afterExit_ = false;
     bool inSelect_ = false;
     bool continued_ = false;
-    std::string prefix_;  // reused from line to line
+    std::string prefix_;  // reused from line to line (traded with the lines)
 };
 
 NumberingSettings NumberingOf(const settings::SettingsRecord& s) {

@@ -77,8 +77,24 @@ public:
         : lines_(lines),
           width_(std::max<size_t>(std::to_string(lines.size() - 1).size(), 4)) {}
 
-    // pass 1 only looks for a numbered line; pass 2 rewrites.
-    bool Pass(bool rewrite) {
+    // Pass 1: whether a line carries a number that can come off (the lines
+    // as pass 2 reads them, without its rewriting: a line past a
+    // continuation is never numbered).
+    bool HoldsNumber() const {
+        bool continued = false;
+        for (const std::string& line : lines_) {
+            const std::string_view t = text::Trim(line);
+            if (!continued && !t.empty() && IsDigit(t.front()) &&
+                IsRemovableNumber(line, t.substr(0, t.find(' ')))) {
+                return true;
+            }
+            continued = text::EndsWith(t, " _");
+        }
+        return false;
+    }
+
+    // Pass 2: takes the numbers off, and the padding of the other lines.
+    void Rewrite() {
         bool continued = false;
         for (std::string& line : lines_) {
             bool hasWords = false;
@@ -86,18 +102,14 @@ public:
             if (!hasWords) {
                 // nothing to do
             } else if (continued) {
-                if (rewrite) DropLeadingSpaces(line, width_);
+                DropLeadingSpaces(line, width_);
             } else if (!first.empty() && IsDigit(first.front())) {
-                if (IsRemovableNumber(line, first)) {
-                    if (!rewrite) return true;
-                    RemoveNumber(line, first.size());
-                }
-            } else if (rewrite) {
+                if (IsRemovableNumber(line, first)) RemoveNumber(line, first.size());
+            } else {
                 DropLeadingSpaces(line, width_);
             }
             continued = text::EndsWith(text::Trim(line), " _");
         }
-        return false;
     }
 
 private:
@@ -123,7 +135,7 @@ private:
 void RemoveLineNumbers(std::vector<std::string>& lines) try {
     if (lines.empty()) return;
     Remover remover(lines);
-    if (remover.Pass(false)) remover.Pass(true);
+    if (remover.HoldsNumber()) remover.Rewrite();
 } QV_PASS_UP("modLine", "RemoveLineNumbers")
 
 }  // namespace qv::linenumbers

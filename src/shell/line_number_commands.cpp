@@ -29,7 +29,8 @@ using Lines = std::vector<std::string>;
 bool NumberBody(host::CodeModule& module, host::Member& member, long first, long last,
                 const settings::SettingsRecord& settings) {
     tidy::LineViews old = tidy::ReadLineViews(module, first, last - first + 1);
-    Lines lines(old.lines.begin(), old.lines.end());
+    tidy::EditedLines edited(old.lines);
+    Lines& lines = edited.Lines();
     RemoveLineNumbers(lines);
     tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
     if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings);
@@ -45,7 +46,8 @@ bool NumberBody(host::CodeModule& module, host::Member& member, long first, long
 bool TidyHead(host::CodeModule& module, long start, long declaration,
               const settings::SettingsRecord& settings) {
     const tidy::LineViews old = tidy::ReadLineViews(module, start, declaration - start);
-    Lines lines(old.lines.begin(), old.lines.end());
+    tidy::EditedLines edited(old.lines);
+    Lines& lines = edited.Lines();
     tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0, settings);
     return tidy::ReplaceLines(module, start, old.lines, lines, settings.tabWidth.HostWidth());
 }

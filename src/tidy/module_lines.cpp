@@ -7,6 +7,7 @@
 #include "host/received_line.h"
 #include "platform/line_views.h"
 #include "platform/text.h"
+#include "platform/thread_kept.h"
 #include "platform/vb_error.h"
 
 namespace qv::tidy {
@@ -18,33 +19,67 @@ namespace {
 // that is not costs no string of its own.
 struct StoredLines {
     std::string bytes;
+    std::vector<size_t> ends;             // where each line ends in bytes
     std::vector<std::string_view> lines;  // into bytes
 };
 
-StoredLines AsStored(const std::vector<std::string>& lines, std::string_view previous,
-                     int tabWidth) {
-    StoredLines stored;
+// The StoredLines a thread keeps from call to call, so that their room is
+// reused, lent to one call at a time (one made while it is lent, from an
+// observer of the edit, gets its own).
+class LentStoredLines {
+  public:
+    LentStoredLines() {
+        Kept& kept = platform::ThreadKept<Kept>();
+        if (kept.lent) return;
+        kept.lent = true;
+        kept_ = &kept;
+        stored_ = &kept.stored;
+    }
+    ~LentStoredLines() {
+        if (kept_ == nullptr) return;
+        // The room of a very long routine is not kept for the short ones.
+        if (kept_->stored.bytes.capacity() > kKeptBytes) kept_->stored = {};
+        kept_->lent = false;
+    }
+    LentStoredLines(const LentStoredLines&) = delete;
+    LentStoredLines& operator=(const LentStoredLines&) = delete;
+    StoredLines& operator*() { return *stored_; }
+
+  private:
+    static constexpr size_t kKeptBytes = 1 << 20;
+    struct Kept {
+        StoredLines stored;
+        bool lent = false;
+    };
+    Kept* kept_ = nullptr;
+    StoredLines own_;
+    StoredLines* stored_ = &own_;
+};
+
+void AsStored(const std::vector<std::string>& lines, std::string_view previous, int tabWidth,
+              StoredLines& stored) {
+    stored.bytes.clear();
+    stored.ends.clear();
+    stored.lines.clear();
     size_t total = 0;
     for (const std::string& line : lines) total += line.size();
     // Room for the blanks of a few tabs a line (it grows if that is short).
     stored.bytes.reserve(total + 16 * lines.size());
-    std::vector<size_t> ends;
-    ends.reserve(lines.size());
+    stored.ends.reserve(lines.size());
     bool continuation = host::IsContinuedLine(previous);
     for (const std::string& line : lines) {
         const size_t begin = stored.bytes.size();
         host::AppendReceivedLine(stored.bytes, line, tabWidth, continuation);
         continuation = host::IsContinuedLine(std::string_view(stored.bytes).substr(begin));
-        ends.push_back(stored.bytes.size());
+        stored.ends.push_back(stored.bytes.size());
     }
     // The views are taken once the buffer has stopped growing.
     stored.lines.reserve(lines.size());
     size_t begin = 0;
-    for (const size_t end : ends) {
+    for (const size_t end : stored.ends) {
         stored.lines.emplace_back(stored.bytes.data() + begin, end - begin);
         begin = end;
     }
-    return stored;
 }
 
 using LineRange =
@@ -103,7 +138,9 @@ bool ReplaceRange(host::CodeModule& module, long start, const std::vector<OldLin
     // (A view: the module does not change before it is read.)
     const std::string_view previous =
         start > 1 && start - 1 <= module.CountOfLines() ? module.LineView(start - 1) : "";
-    const StoredLines stored = AsStored(newLines, previous, hostTabWidth);
+    LentStoredLines lent;
+    const StoredLines& stored = *lent;
+    AsStored(newLines, previous, hostTabWidth, *lent);
     const std::vector<std::string_view>& storedLines = stored.lines;
 
     // The changed middle: lines equal at both ends stay where they are.
@@ -158,6 +195,56 @@ LineViews ReadLineViews(const host::CodeModule& module, long start, long count) 
     read.text = std::make_unique<std::string>(module.Lines(start, count));
     read.lines = text::SplitLineViews(*read.text);
     return read;
+}
+
+// The strings a thread keeps for EditedLines, and those it set aside when a
+// shorter array took its place (a vector shrunk by resize would free them).
+struct EditedLines::Kept {
+    std::vector<std::string> lines;
+    std::vector<std::string> spare;
+    bool inUse = false;
+};
+
+namespace {
+
+// A few routines' worth of strings stay kept; a larger array's go when its use ends.
+constexpr size_t kKeptStrings = 4096;
+
+// Makes lines hold count strings, moving them to and from spare.
+void Fit(std::vector<std::string>& lines, std::vector<std::string>& spare, size_t count) {
+    while (lines.size() > count) {
+        spare.push_back(std::move(lines.back()));
+        lines.pop_back();
+    }
+    while (lines.size() < count && !spare.empty()) {
+        lines.push_back(std::move(spare.back()));
+        spare.pop_back();
+    }
+    lines.resize(count);
+}
+
+}  // namespace
+
+EditedLines::EditedLines(const std::vector<std::string_view>& lines) {
+    Kept& kept = platform::ThreadKept<Kept>();
+    if (!kept.inUse) {
+        kept.inUse = true;
+        kept_ = &kept;
+        lines_ = &kept.lines;
+        Fit(kept.lines, kept.spare, lines.size());
+    } else {
+        own_.resize(lines.size());
+    }
+    for (size_t i = 0; i < lines.size(); ++i) (*lines_)[i].assign(lines[i]);
+}
+
+EditedLines::~EditedLines() {
+    if (kept_ == nullptr) return;
+    if (kept_->lines.size() + kept_->spare.size() > kKeptStrings) {
+        kept_->lines = {};
+        kept_->spare = {};
+    }
+    kept_->inUse = false;
 }
 
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,

@@ -22,6 +22,26 @@ struct LineViews {
 };
 LineViews ReadLineViews(const host::CodeModule& module, long start, long count);
 
+// Lines copied into strings to edit, held in a vector the thread keeps from
+// use to use: the strings keep their room, so that a run that edits routine
+// after routine allocates no string per line. A second use on the same
+// thread while one is alive gets a vector of its own.
+class EditedLines {
+  public:
+    explicit EditedLines(const std::vector<std::string_view>& lines);
+    ~EditedLines();
+    EditedLines(const EditedLines&) = delete;
+    EditedLines& operator=(const EditedLines&) = delete;
+
+    std::vector<std::string>& Lines() { return *lines_; }
+
+  private:
+    struct Kept;
+    Kept* kept_ = nullptr;  // the thread's vector, while this use holds it
+    std::vector<std::string> own_;
+    std::vector<std::string>* lines_ = &own_;
+};
+
 // Puts newLines in place of the lines read into oldLines at start, with the
 // result of deleting those lines and inserting newLines joined by CR LF. An
 // empty array changes nothing. A single blank line is written as one empty

@@ -25,7 +25,8 @@ namespace {
 bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag,
                bool removeNumbers, const settings::SettingsRecord& settings) {
     const LineViews old = ReadLineViews(module, start, count);
-    std::vector<std::string> lines(old.lines.begin(), old.lines.end());
+    EditedLines edited(old.lines);
+    std::vector<std::string>& lines = edited.Lines();
     if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
     TidyUpCodeKept(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings);
     return ReplaceLines(module, start, old.lines, lines, settings.tabWidth.HostWidth());
@@ -73,7 +74,8 @@ bool Tidy_Declarations(host::CodeModule& module, const settings::SettingsRecord&
     const long n = module.CountOfDeclarationLines();
     if (n == 0) return false;
     const LineViews old = ReadLineViews(module, 1, n);
-    std::vector<std::string> lines(old.lines.begin(), old.lines.end());
+    EditedLines edited(old.lines);
+    std::vector<std::string>& lines = edited.Lines();
     TidyUpCodeKept(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings);
     if (lines.empty()) return false;
     const SavedPropertyList saved = SaveProperties(module);

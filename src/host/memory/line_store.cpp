@@ -191,27 +191,29 @@ LineSnapshot TakeLines(const std::vector<std::shared_ptr<const std::string>>& lo
                    view.data() + view.size() <= buffer->data() + buffer->size();
         });
     };
-    size_t copied = 0;
-    for (size_t i = 0; i < count; ++i) {
-        if (!loaded(line(i))) copied += line(i).size();
-    }
-    // Sized first, so that the views taken into it stay valid.
-    auto copy = std::make_shared<std::string>();
-    copy->reserve(copied);
     LineSnapshot snapshot;
     snapshot.buffers = loadedBuffers;
     snapshot.lines.reserve(count);
+    // The views are taken in one pass; the lines outside the loaded files
+    // are counted there, and copied in a second pass only when there are
+    // some (rarely so in a module's first edit).
+    size_t copied = 0;
     for (size_t i = 0; i < count; ++i) {
         const std::string_view view = line(i);
-        if (view.empty() || loaded(view)) {
-            snapshot.lines.push_back(view);
-            continue;
-        }
+        if (!view.empty() && !loaded(view)) copied += view.size();
+        snapshot.lines.push_back(view);
+    }
+    if (copied == 0) return snapshot;
+    // Sized first, so that the views taken into it stay valid.
+    auto copy = std::make_shared<std::string>();
+    copy->reserve(copied);
+    for (std::string_view& view : snapshot.lines) {
+        if (view.empty() || loaded(view)) continue;
         const size_t at = copy->size();
         copy->append(view);
-        snapshot.lines.emplace_back(copy->data() + at, view.size());
+        view = std::string_view(copy->data() + at, view.size());
     }
-    if (copied > 0) snapshot.buffers.push_back(std::move(copy));
+    snapshot.buffers.push_back(std::move(copy));
     return snapshot;
 }
 
