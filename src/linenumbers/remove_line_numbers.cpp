@@ -71,27 +71,28 @@ void DropLeadingSpaces(std::string& line, size_t count) {
     if (StartsWithSpaces(line, count)) line.erase(0, count);
 }
 
+// Pass 1: whether a line carries a number that can come off (the lines as
+// pass 2 reads them, without its rewriting: a line past a continuation is
+// never numbered).
+template <class Line>
+bool HoldsNumber(const std::vector<Line>& lines) {
+    bool continued = false;
+    for (const Line& line : lines) {
+        const std::string_view t = text::Trim(line);
+        if (!continued && !t.empty() && IsDigit(t.front()) &&
+            IsRemovableNumber(line, t.substr(0, t.find(' ')))) {
+            return true;
+        }
+        continued = text::EndsWith(t, " _");
+    }
+    return false;
+}
+
 class Remover {
 public:
     explicit Remover(std::vector<std::string>& lines)
         : lines_(lines),
           width_(std::max<size_t>(std::to_string(lines.size() - 1).size(), 4)) {}
-
-    // Pass 1: whether a line carries a number that can come off (the lines
-    // as pass 2 reads them, without its rewriting: a line past a
-    // continuation is never numbered).
-    bool HoldsNumber() const {
-        bool continued = false;
-        for (const std::string& line : lines_) {
-            const std::string_view t = text::Trim(line);
-            if (!continued && !t.empty() && IsDigit(t.front()) &&
-                IsRemovableNumber(line, t.substr(0, t.find(' ')))) {
-                return true;
-            }
-            continued = text::EndsWith(t, " _");
-        }
-        return false;
-    }
 
     // Pass 2: takes the numbers off, and the padding of the other lines.
     void Rewrite() {
@@ -133,9 +134,12 @@ private:
 }  // namespace
 
 void RemoveLineNumbers(std::vector<std::string>& lines) try {
-    if (lines.empty()) return;
-    Remover remover(lines);
-    if (remover.HoldsNumber()) remover.Rewrite();
+    if (lines.empty() || !HoldsNumber(lines)) return;
+    Remover(lines).Rewrite();
 } QV_PASS_UP("modLine", "RemoveLineNumbers")
+
+bool HoldsLineNumbers(const std::vector<std::string_view>& lines) try {
+    return HoldsNumber(lines);
+} QV_PASS_UP("modLine", "HoldsLineNumbers")
 
 }  // namespace qv::linenumbers

@@ -8,10 +8,16 @@
 // The lines are edited in place; elements are never added or removed.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv::linenumbers {
 
 void RemoveLineNumbers(std::vector<std::string>& lines);
+
+// Whether RemoveLineNumbers finds a number to take off these lines (when it
+// does not, it leaves them as they are): lines seen through views need no
+// copy to be asked.
+bool HoldsLineNumbers(const std::vector<std::string_view>& lines);
 
 }  // namespace qv::linenumbers

@@ -29,10 +29,10 @@ using Lines = std::vector<std::string>;
 bool NumberBody(host::CodeModule& module, host::Member& member, long first, long last,
                 const settings::SettingsRecord& settings) {
     tidy::LineViews old = tidy::ReadLineViews(module, first, last - first + 1);
-    tidy::EditedLines edited(old.lines);
+    tidy::EditedLines edited(old.lines.size());
     Lines& lines = edited.Lines();
-    RemoveLineNumbers(lines);
-    tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings);
+    tidy::TidyUpCopy(old.lines, lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 1, settings,
+                     true);
     if (!errorhandling::IsTermimate(member)) AddLineNumbers(lines, settings);
     if (lines.empty()) return false;
     lines.pop_back();
@@ -46,9 +46,10 @@ bool NumberBody(host::CodeModule& module, host::Member& member, long first, long
 bool TidyHead(host::CodeModule& module, long start, long declaration,
               const settings::SettingsRecord& settings) {
     const tidy::LineViews old = tidy::ReadLineViews(module, start, declaration - start);
-    tidy::EditedLines edited(old.lines);
+    tidy::EditedLines edited(old.lines.size());
     Lines& lines = edited.Lines();
-    tidy::TidyUpCodeKept(lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0, settings);
+    tidy::TidyUpCopy(old.lines, lines, tidy::RoutineOpeners(), tidy::RoutineClosers(), 0, settings,
+                     false);
     return tidy::ReplaceLines(module, start, old.lines, lines, settings.tabWidth.HostWidth());
 }
 

@@ -225,17 +225,16 @@ void Fit(std::vector<std::string>& lines, std::vector<std::string>& spare, size_
 
 }  // namespace
 
-EditedLines::EditedLines(const std::vector<std::string_view>& lines) {
+EditedLines::EditedLines(size_t count) {
     Kept& kept = platform::ThreadKept<Kept>();
-    if (!kept.inUse) {
-        kept.inUse = true;
-        kept_ = &kept;
-        lines_ = &kept.lines;
-        Fit(kept.lines, kept.spare, lines.size());
-    } else {
-        own_.resize(lines.size());
+    if (kept.inUse) {
+        own_.resize(count);
+        return;
     }
-    for (size_t i = 0; i < lines.size(); ++i) (*lines_)[i].assign(lines[i]);
+    kept.inUse = true;
+    kept_ = &kept;
+    lines_ = &kept.lines;
+    Fit(kept.lines, kept.spare, count);
 }
 
 EditedLines::~EditedLines() {

@@ -22,13 +22,14 @@ struct LineViews {
 };
 LineViews ReadLineViews(const host::CodeModule& module, long start, long count);
 
-// Lines copied into strings to edit, held in a vector the thread keeps from
-// use to use: the strings keep their room, so that a run that edits routine
-// after routine allocates no string per line. A second use on the same
-// thread while one is alive gets a vector of its own.
+// Strings to edit a routine's lines in (their text left as it was: a
+// TidyUpCopy fills them), held in a vector the thread keeps from use to
+// use: the strings keep their room, so that a run that edits routine after
+// routine allocates no string per line. A second use on the same thread
+// while one is alive gets a vector of its own.
 class EditedLines {
   public:
-    explicit EditedLines(const std::vector<std::string_view>& lines);
+    explicit EditedLines(size_t count);
     ~EditedLines();
     EditedLines(const EditedLines&) = delete;
     EditedLines& operator=(const EditedLines&) = delete;

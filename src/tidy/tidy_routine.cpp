@@ -5,7 +5,6 @@
 
 #include "analysis/routine_parsing.h"
 #include "analysis/routine_shape.h"
-#include "linenumbers/remove_line_numbers.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "settings/ide_tab_width.h"
@@ -25,10 +24,10 @@ namespace {
 bool TidyRange(host::CodeModule& module, long start, long count, int routineFlag,
                bool removeNumbers, const settings::SettingsRecord& settings) {
     const LineViews old = ReadLineViews(module, start, count);
-    EditedLines edited(old.lines);
+    EditedLines edited(old.lines.size());
     std::vector<std::string>& lines = edited.Lines();
-    if (removeNumbers) linenumbers::RemoveLineNumbers(lines);
-    TidyUpCodeKept(lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings);
+    TidyUpCopy(old.lines, lines, RoutineOpeners(), RoutineClosers(), routineFlag, settings,
+               removeNumbers);
     return ReplaceLines(module, start, old.lines, lines, settings.tabWidth.HostWidth());
 }
 
@@ -74,9 +73,9 @@ bool Tidy_Declarations(host::CodeModule& module, const settings::SettingsRecord&
     const long n = module.CountOfDeclarationLines();
     if (n == 0) return false;
     const LineViews old = ReadLineViews(module, 1, n);
-    EditedLines edited(old.lines);
+    EditedLines edited(old.lines.size());
     std::vector<std::string>& lines = edited.Lines();
-    TidyUpCodeKept(lines, DeclarationOpeners(), DeclarationClosers(), 0, settings);
+    TidyUpCopy(old.lines, lines, DeclarationOpeners(), DeclarationClosers(), 0, settings, false);
     if (lines.empty()) return false;
     const SavedPropertyList saved = SaveProperties(module);
     if (!ReplaceLines(module, 1, old.lines, lines, settings.tabWidth.HostWidth())) return false;

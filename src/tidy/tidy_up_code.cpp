@@ -1,5 +1,6 @@
 #include "tidy/tidy_up_code.h"
 
+#include "linenumbers/remove_line_numbers.h"
 #include "platform/text.h"
 #include "platform/thread_kept.h"
 #include "platform/vb_error.h"
@@ -10,7 +11,7 @@ namespace qv::tidy {
 namespace {
 
 // The closing line of a routine: column 1, no trailing space.
-std::string ClosingLine(const std::string& line) {
+std::string ClosingLine(std::string_view line) {
     return std::string(text::Trim(TabsToSpaces(line)));
 }
 
@@ -47,33 +48,57 @@ void LineLayouts::Keep(const TidyState& before, std::string line, Laid laid) {
     laid_.insert_or_assign(KeptKey{before.level, Flags(before), std::move(line)}, std::move(laid));
 }
 
-void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
-                const KeywordList& closers, int routineFlag,
-                const settings::SettingsRecord& settings, LineLayouts* layouts) try {
+namespace {
+
+// The text of source line i put into line (nothing to do when the source is
+// the line itself).
+void CopyInto(std::string& line, const std::string& text) {
+    if (&line != &text) line = text;
+}
+void CopyInto(std::string& line, std::string_view text) {
+    line.assign(text);
+}
+
+// Lays out the lines of source into lines, which holds as many strings
+// (source may be lines itself, laid out in place).
+template <class Source>
+void LayOutLines(const Source& source, std::vector<std::string>& lines,
+                 const KeywordList& openers, const KeywordList& closers, int routineFlag,
+                 const settings::SettingsRecord& settings, LineLayouts* layouts) {
     TidyState state;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (routineFlag == 1 && i + 1 == lines.size()) {
-            lines[i] = ClosingLine(lines[i]);
+            lines[i] = ClosingLine(source[i]);
             continue;
         }
         if (layouts == nullptr) {
+            CopyInto(lines[i], source[i]);
             Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
             continue;
         }
         // The first line starts from the state every layout starts from.
         if (i == 0) state = TidyState{.level = routineFlag};
-        if (const LineLayouts::Laid* laid = layouts->Find(state, lines[i])) {
+        if (const LineLayouts::Laid* laid = layouts->Find(state, source[i])) {
             state = laid->after;
             lines[i] = laid->line;
             continue;
         }
         const TidyState before = state;
-        std::string line = lines[i];
+        std::string line(source[i]);
+        CopyInto(lines[i], source[i]);
         Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
         layouts->Keep(before, std::move(line), {state, lines[i]});
     }
     if (lines.size() < 2) return;
     CondenseBlankLines(lines);
+}
+
+}  // namespace
+
+void TidyUpCode(std::vector<std::string>& lines, const KeywordList& openers,
+                const KeywordList& closers, int routineFlag,
+                const settings::SettingsRecord& settings, LineLayouts* layouts) try {
+    LayOutLines(lines, lines, openers, closers, routineFlag, settings, layouts);
 } QV_PASS_UP("Tidy", "TidyUpCode")
 
 LineLayouts& KeptLayouts(const KeywordList& openers, const KeywordList& closers, int routineFlag,
@@ -121,5 +146,20 @@ void TidyUpCodeKept(std::vector<std::string>& lines, const KeywordList& openers,
     TidyUpCode(lines, openers, closers, routineFlag, settings,
                &KeptLayouts(openers, closers, routineFlag, settings));
 }
+
+void TidyUpCopy(const std::vector<std::string_view>& source, std::vector<std::string>& lines,
+                const KeywordList& openers, const KeywordList& closers, int routineFlag,
+                const settings::SettingsRecord& settings, bool removeNumbers) try {
+    if (removeNumbers && linenumbers::HoldsLineNumbers(source)) {
+        lines.assign(source.begin(), source.end());
+        linenumbers::RemoveLineNumbers(lines);
+        TidyUpCodeKept(lines, openers, closers, routineFlag, settings);
+        return;
+    }
+    // The strings are reused; each gets its text from the layout.
+    lines.resize(source.size());
+    LayOutLines(source, lines, openers, closers, routineFlag, settings,
+                &KeptLayouts(openers, closers, routineFlag, settings));
+} QV_PASS_UP("Tidy", "TidyUpCopy")
 
 }  // namespace qv::tidy

@@ -89,4 +89,12 @@ void TidyUpCodeKept(std::vector<std::string>& lines, const KeywordList& openers,
                     const KeywordList& closers, int routineFlag,
                     const settings::SettingsRecord& settings);
 
+// TidyUpCodeKept on a copy of the lines seen through source, made in lines
+// (whose strings are reused: a line laid out before is copied once, from
+// its layout). With removeNumbers, line numbers are taken off first
+// (linenumbers::RemoveLineNumbers).
+void TidyUpCopy(const std::vector<std::string_view>& source, std::vector<std::string>& lines,
+                const KeywordList& openers, const KeywordList& closers, int routineFlag,
+                const settings::SettingsRecord& settings, bool removeNumbers);
+
 }  // namespace qv::tidy
