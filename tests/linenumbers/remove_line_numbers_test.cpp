@@ -75,5 +75,24 @@ TEST(RemoveLineNumbers, FieldIsAtLeastFourAndGrowsWithTheArray) {
     EXPECT_EQ(out[1], "y = 2");
 }
 
+// Asked of views, the question is the one RemoveLineNumbers answers by
+// changing the lines or leaving them alone.
+TEST(RemoveLineNumbers, HoldsLineNumbersTellsWhetherTheLinesWouldChange) {
+    const std::vector<Lines> cases = {
+        {"    x = 1", "10  y = 2"},
+        {"    x = 1", "    y = 2"},
+        {"x = 1 + _", "10"},                // a continuation carries no number
+        {"10 Sub Inner()", "    x = 1"},    // the number before a declaration stays
+        {"", "   ", "20: x = 1"},
+        {"1.5e3 x"},
+        {},
+    };
+    for (const Lines& lines : cases) {
+        const std::vector<std::string_view> views(lines.begin(), lines.end());
+        EXPECT_EQ(HoldsLineNumbers(views), Unnumbered(lines) != lines)
+            << (lines.empty() ? std::string("(no lines)") : lines.back());
+    }
+}
+
 }  // namespace
 }  // namespace qv::linenumbers

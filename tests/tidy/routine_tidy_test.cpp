@@ -5,9 +5,12 @@
 
 #include "host/memory/memory_host.h"
 #include "linenumbers/add_line_numbers.h"
+#include "linenumbers/remove_line_numbers.h"
 #include "platform/text.h"
 #include "platform/vb_error.h"
 #include "tidy/module_lines.h"
+#include "tidy/tidy_keywords.h"
+#include "tidy/tidy_up_code.h"
 #include "tidy_test_support.h"
 
 namespace qv::tidy {
@@ -169,6 +172,48 @@ TEST_F(TidyTest, ARangeReadsAsItsJoinedTextSplitAtCrLf) {
     }
     EXPECT_THROW(ReadLines(module, 0, 1), VbError);
     EXPECT_TRUE(ReadLines(module, 0, 0).empty());
+}
+
+// A copy laid out from views into kept strings is the plain layout of the
+// lines: whatever the strings held before (longer lines, more of them), and
+// whether the layouts were made before or are made now.
+TEST_F(TidyTest, LaidOutCopiesMatchThePlainLayout) {
+    const std::vector<Lines> routines = {
+        {"10 If x Then", "20 y = 1 + _", "  2", "End If", "", "", "' done", "End Sub"},
+        {"Select Case x", "Case 1", "y = 2", "End Select", "End Sub"},
+        {"   a = \"long line of text that holds more than the room of a short string\"",
+         "", "", "End Sub"},
+        {"End Sub"},
+        {"    x = 1", "    ' the same lines again", "End Sub"},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Lines& routine : routines) {
+            for (const bool removeNumbers : {true, false}) {
+                Lines expected = routine;
+                if (removeNumbers) linenumbers::RemoveLineNumbers(expected);
+                TidyUpCode(expected, RoutineOpeners(), RoutineClosers(), 1, Settings());
+                const std::vector<std::string_view> views(routine.begin(), routine.end());
+                EditedLines edited(views.size());
+                TidyUpCopy(views, edited.Lines(), RoutineOpeners(), RoutineClosers(), 1,
+                           Settings(), removeNumbers);
+                EXPECT_EQ(edited.Lines(), expected) << routine.front();
+            }
+        }
+    }
+}
+
+// The kept strings are lent to one use at a time: a use inside another gets
+// strings of its own, and the outer use's lines stay as they were.
+TEST(EditedLinesTest, AUseInsideAnotherHasItsOwnStrings) {
+    EditedLines outer(2);
+    outer.Lines() = {"first", "second"};
+    {
+        EditedLines inner(3);
+        EXPECT_NE(&inner.Lines(), &outer.Lines());
+        EXPECT_EQ(inner.Lines().size(), 3u);
+        inner.Lines()[0] = "changed";
+    }
+    EXPECT_EQ(outer.Lines(), (Lines{"first", "second"}));
 }
 
 }  // namespace
