@@ -210,15 +210,19 @@ namespace {
 // A few routines' worth of strings stay kept; a larger array's go when its use ends.
 constexpr size_t kKeptStrings = 4096;
 
+// Moves the last count strings of from to the end of to (their room with them).
+void MoveLast(std::vector<std::string>& from, std::vector<std::string>& to, size_t count) {
+    const auto first = from.end() - static_cast<std::ptrdiff_t>(count);
+    to.insert(to.end(), std::make_move_iterator(first), std::make_move_iterator(from.end()));
+    from.erase(first, from.end());
+}
+
 // Makes lines hold count strings, moving them to and from spare.
 void Fit(std::vector<std::string>& lines, std::vector<std::string>& spare, size_t count) {
-    while (lines.size() > count) {
-        spare.push_back(std::move(lines.back()));
-        lines.pop_back();
-    }
-    while (lines.size() < count && !spare.empty()) {
-        lines.push_back(std::move(spare.back()));
-        spare.pop_back();
+    if (lines.size() > count) {
+        MoveLast(lines, spare, lines.size() - count);
+    } else {
+        MoveLast(spare, lines, std::min(count - lines.size(), spare.size()));
     }
     lines.resize(count);
 }
