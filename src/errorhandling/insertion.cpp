@@ -13,6 +13,7 @@
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
 #include "errorhandling/templates.h"
+#include "host/memory/memory_host.h"
 #include "host/memory/vb_syntax.h"
 #include "host/received_line.h"
 #include "platform/like.h"
@@ -69,6 +70,34 @@ bool AnyLabelWithColon(std::string_view text, const std::vector<std::string>& la
     return false;
 }
 
+// Lines first .. last - 1 of a module, read one by one where they lie (a
+// line past the end is empty, as Lines gives it): what PlanAt looks for in
+// them holds no line break, and is so found without joining them.
+class RoutineLines {
+  public:
+    RoutineLines(host::CodeModule& module, long first, long last)
+        : module_(module), first_(first), last_(std::min(last, module.CountOfLines() + 1)) {
+        if (last - first >= 1 && first < 1) module.Lines(first, last - first);  // raises
+    }
+    // Whether test(line) holds for one of the lines.
+    template <typename Test>
+    bool Any(const Test& test) const {
+        // (The in-memory host's lines are read without a call through the
+        // host's interface for each.)
+        for (long line = first_; line < last_; ++line) {
+            if (test(memory_ != nullptr ? memory_->Line(line) : module_.LineView(line))) return true;
+        }
+        return false;
+    }
+
+  private:
+    host::CodeModule& module_;
+    const host::memory::MemoryCodeModule* memory_ =
+        dynamic_cast<const host::memory::MemoryCodeModule*>(&module_);
+    long first_;
+    long last_;
+};
+
 // The lines the insertion would make in the routine at span.
 std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
                                        const analysis::RoutineSpan& span,
@@ -86,14 +115,16 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
 // break.
 class ReceivedShapes {
   public:
-    // The lines of the shape filled with contents, as received after a line
-    // that continues or not, into out; false when the shape cannot tell.
-    bool Receive(std::string_view shape, const std::vector<std::string>& contents, int tabWidth,
-                 bool continuation, std::vector<std::string>& out) {
+    // The lines of a block's shape, with a CR LF before it (breakFirst) or
+    // after it, filled with contents, as received after a line that
+    // continues or not, into out; false when the shape cannot tell.
+    bool Receive(const std::string& shape, bool breakFirst,
+                 const std::vector<std::string>& contents, int tabWidth, bool continuation,
+                 std::vector<std::string>& out) {
         for (const std::string& content : contents) {
             if (content.find_first_of("\t\r\n") != std::string::npos) return false;
         }
-        const Shape& kept = Kept(shape, tabWidth, continuation);
+        const Shape& kept = Kept(shape, breakFirst, tabWidth, continuation);
         if (!kept.setApart) return false;
         views_.assign(contents.begin(), contents.end());
         out.clear();
@@ -114,26 +145,52 @@ class ReceivedShapes {
         bool setApart = false;
         std::vector<std::string> lines;
     };
-    const Shape& Kept(std::string_view shape, int tabWidth, bool continuation) {
-        key_.assign(std::to_string(tabWidth)).push_back(continuation ? '+' : '-');
-        key_.append(shape);
-        auto it = kept_.find(key_);
-        if (it != kept_.end()) return it->second;
-        if (kept_.size() >= kKept) kept_.clear();
-        Shape received;
-        received.setApart = LiteralsSetApart(shape);
-        if (received.setApart) {
-            // Split at each CR LF, as the host splits what it is given.
-            for (const std::string_view line : text::SplitLineViews(shape)) {
-                received.lines.push_back(host::TidyReceivedLine(line, tabWidth, continuation));
-                continuation = host::memory::IsContinued(received.lines.back());
-            }
+    // The shape last looked up for each place of the break: a run puts one
+    // top block and one exit block into routine after routine, which so
+    // are neither copied nor hashed again.
+    struct Last {
+        std::string shape;
+        int tabWidth = 0;
+        bool continuation = false;
+        const Shape* kept = nullptr;
+    };
+    const Shape& Kept(const std::string& shape, bool breakFirst, int tabWidth,
+                      bool continuation) {
+        Last& last = last_[breakFirst ? 1 : 0];
+        if (last.kept != nullptr && last.tabWidth == tabWidth &&
+            last.continuation == continuation && last.shape == shape) {
+            return *last.kept;
         }
-        return kept_.emplace(key_, std::move(received)).first->second;
+        key_.assign(std::to_string(tabWidth)).push_back(continuation ? '+' : '-');
+        const size_t textAt = key_.size();
+        if (breakFirst) key_.append(text::kCrLf);
+        key_.append(shape);
+        if (!breakFirst) key_.append(text::kCrLf);
+        auto it = kept_.find(key_);
+        if (it == kept_.end()) {
+            if (kept_.size() >= kKept) {
+                kept_.clear();
+                last_[0].kept = last_[1].kept = nullptr;
+            }
+            const std::string_view text = std::string_view(key_).substr(textAt);
+            Shape received;
+            received.setApart = LiteralsSetApart(text);
+            if (received.setApart) {
+                // Split at each CR LF, as the host splits what it is given.
+                for (const std::string_view line : text::SplitLineViews(text)) {
+                    received.lines.push_back(host::TidyReceivedLine(line, tabWidth, continuation));
+                    continuation = host::memory::IsContinued(received.lines.back());
+                }
+            }
+            it = kept_.emplace(key_, std::move(received)).first;
+        }
+        last = {shape, tabWidth, key_[textAt - 1] == '+', &it->second};
+        return it->second;
     }
 
     static constexpr size_t kKept = 64;
     std::unordered_map<std::string, Shape> kept_;
+    Last last_[2];
     std::string key_;
     std::vector<std::string_view> views_;
 };
@@ -159,44 +216,38 @@ KeptInsertions& Kept(const settings::SettingsRecord& settings) {
     return kept;
 }
 
+// A block's text: its shape with the literals filled, and a CR LF before it
+// (breakFirst) or after it.
+std::string BlockText(const ShapedBlock& block, bool breakFirst) {
+    const std::vector<std::string_view> contents(block.contents.begin(), block.contents.end());
+    std::string filled = tidy::FillLiterals(block.shape, contents);
+    return breakFirst ? std::string(text::kCrLf) + filled : filled + std::string(text::kCrLf);
+}
+
 // One block of a planned insertion put in at line: as the lines the host
-// would store, when they are foreseen from the block's shape.
-void InsertBlock(host::CodeModule& module, long line, const std::string& text,
-                 const std::string& shape, const ShapedBlock& block, int tabWidth,
-                 ReceivedShapes& received) {
+// would store, when they are foreseen from the block's shape (its text is
+// then made only for a host that tidies them again).
+void InsertBlock(host::CodeModule& module, long line, const ShapedBlock& block, bool breakFirst,
+                 int tabWidth, ReceivedShapes& received) {
+    const auto text = [&] { return BlockText(block, breakFirst); };
     std::vector<std::string> lines;
     const bool continuation = line > 1 && line - 1 <= module.CountOfLines() &&
                               host::memory::IsContinued(module.LineView(line - 1));
     if (line <= module.CountOfLines() + 1 &&
-        received.Receive(shape, block.contents, tabWidth, continuation, lines)) {
-        module.InsertShapedLines(line, text, std::move(lines), tabWidth);
+        received.Receive(block.shape, breakFirst, block.contents, tabWidth, continuation, lines)) {
+        module.InsertShapedLines(line, std::function<std::string()>(text), std::move(lines),
+                                 tabWidth);
     } else {
-        module.InsertLines(line, text);
+        module.InsertLines(line, text());
     }
 }
 
-// Makes an insertion planned with layouts, its texts filled. The exit
-// block first: it goes below the first line, which so stays where it was
-// found.
+// Makes an insertion planned with layouts. The exit block first: it goes
+// below the first line, which so stays where it was found.
 void ApplyShaped(host::CodeModule& module, const HandlerInsertion& insertion, int tabWidth,
                  ReceivedShapes& received) {
-    const std::string exitShape = std::string(text::kCrLf) + insertion.exitBlock->shape;
-    const std::string topShape = insertion.topBlock->shape + std::string(text::kCrLf);
-    InsertBlock(module, insertion.exitLine, insertion.exitText, exitShape, *insertion.exitBlock,
-                tabWidth, received);
-    InsertBlock(module, insertion.topLine, insertion.topText, topShape, *insertion.topBlock,
-                tabWidth, received);
-}
-
-// The insertion with its texts filled from the blocks' shapes.
-void FillTexts(HandlerInsertion& insertion) {
-    const auto fill = [](const ShapedBlock& block) {
-        const std::vector<std::string_view> contents(block.contents.begin(),
-                                                     block.contents.end());
-        return tidy::FillLiterals(block.shape, contents);
-    };
-    insertion.exitText = std::string(text::kCrLf) + fill(*insertion.exitBlock);
-    insertion.topText = fill(*insertion.topBlock) + std::string(text::kCrLf);
+    InsertBlock(module, insertion.exitLine, *insertion.exitBlock, true, tabWidth, received);
+    InsertBlock(module, insertion.topLine, *insertion.topBlock, false, tabWidth, received);
 }
 
 }  // namespace
@@ -242,7 +293,6 @@ bool AddRoutineErrorHandling(host::Member& member, int kind,
     std::optional<HandlerInsertion> insertion = PlanRoutineErrorHandling(
         member, kind, settings, message, messageNumber, &*kept.layouts);
     if (!insertion) return false;
-    FillTexts(*insertion);
     ApplyShaped(analysis::ModuleOf(member), *insertion, settings.tabWidth.HostWidth(),
                 kept.received);
     return true;
@@ -261,7 +311,6 @@ bool AddRoutineErrorHandling(host::Member& member, int kind, const analysis::Rou
     std::optional<HandlerInsertion> insertion =
         PlanAt(member, kind, span, settings, message, number, &*kept.layouts);
     if (!insertion) return false;
-    FillTexts(*insertion);
     ApplyShaped(analysis::ModuleOf(member), *insertion, settings.tabWidth.HostWidth(),
                 kept.received);
     return true;
@@ -282,9 +331,7 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
     // line. Its code (the comments taken out) holds no more than they do:
     // it is read only when they hold what a refusal looks for, which most
     // routines do not.
-    const std::string lines = span.lastLine - span.firstLine < 1
-                                  ? std::string()
-                                  : module.Lines(span.firstLine, span.lastLine - span.firstLine);
+    const RoutineLines lines(module, span.firstLine, span.lastLine);
     std::optional<std::string> code;
     const auto codeText = [&]() -> const std::string& {
         if (!code) {
@@ -293,7 +340,7 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
         }
         return *code;
     };
-    if (MayHoldOnError(lines)) {
+    if (lines.Any(MayHoldOnError)) {
         if (const int refusal = OnErrorRefusal(codeText(), settings)) {
             number = refusal;
             message = MessageText(refusal);
@@ -310,12 +357,12 @@ std::optional<HandlerInsertion> PlanAt(host::Member& member, int kind,
     const std::string topText = TopText(routine, settings);
     // A label is defined with a colon: lines without one (most) define
     // none that the handler would define again.
-    if (lines.find(':') != std::string::npos) {
+    if (lines.Any([](std::string_view line) { return line.find(':') != std::string_view::npos; })) {
         const std::string handler = topText + std::string(text::kCrLf) + exitText;
         std::vector<std::string> ownLabels;
         const std::vector<std::string>& labels =
             layouts != nullptr ? layouts->LabelsOf(handler) : (ownLabels = DefinedLabels(handler));
-        if (AnyLabelWithColon(lines, labels)) {
+        if (lines.Any([&](std::string_view line) { return AnyLabelWithColon(line, labels); })) {
             message = LabelRefusal(name, codeText(), handler);
             if (!message.empty()) return std::nullopt;
         }

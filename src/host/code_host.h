@@ -170,6 +170,12 @@ class CodeModule {
         (void)tabWidth;
         InsertLines(line, text);
     }
+    // The same with the text (never empty) made only when the host needs it:
+    // a host that takes the shaped lines as they are need not fill it.
+    virtual void InsertShapedLines(long line, const std::function<std::string()>& text,
+                                   std::vector<std::string>&& shaped, int tabWidth) {
+        InsertShapedLines(line, text(), std::move(shaped), tabWidth);
+    }
     virtual void DeleteLines(long startLine, long count = 1) = 0;
     // Lines line .. line + oldCount - 1 give way to the text's lines, shaped
     // as for InsertShapedLines: the deletion and the insertion, which a host

@@ -531,6 +531,119 @@ TEST_F(Editing, IndexKeptByEditsEqualsAFreshReading) {
     }
 }
 
+TEST_F(Editing, LinesPutIntoRoutinesReadAsTheWholeTextReads) {
+    // Lines that only move the procedures below them (a handler's), and
+    // lines that look so but are read with the line above or below them.
+    const std::vector<std::string> module = {
+        "Option Explicit",            // 1
+        "Sub A()",                    // 2
+        "    x = 1",                  // 3
+        "End Sub",                    // 4
+        "Sub Open1()",                // 5  never closed
+        "    y = 1",                  // 6
+        "Private Sub C(a, _",         // 7
+        "    b)",                     // 8
+        "#If Win64 Then",             // 9
+        "Function F() As LongPtr",    // 10
+        "#Else",                      // 11
+        "Function F() As Long",       // 12
+        "#End If",                    // 13
+        "    F = 1",                  // 14
+        "End Function",               // 15
+        "' tail",                     // 16
+        "Sub Last()",                 // 17 never closed, the last
+        "    z = 1"};                 // 18
+    const std::vector<std::string> plain = {"On Error GoTo Fail", "", "' note _",
+                                            "    continued", "Fail:", "    Exit Sub"};
+    const std::vector<std::pair<long, std::vector<std::string>>> cases = {
+        {3, plain},  {4, plain},  {5, plain},  {6, plain},  {7, plain},  {8, plain},
+        {10, plain}, {11, plain}, {12, plain}, {14, plain}, {16, plain}, {17, plain},
+        {18, plain}, {19, plain}, {2, plain},  {1, plain},
+        // The last line continues: the closing line below it no longer closes.
+        {4, {"    x = 2 _"}},
+        // A comment that continues takes the declaration below it.
+        {17, {"' see below _"}},
+        // Below a line that continues: part of the declaration.
+        {8, {"    c)"}},
+        // A closing line of its own, and a directive.
+        {6, {"End Sub"}},
+        {14, {"#If X Then", "#End If"}},
+    };
+    int k = 0;
+    for (const auto& [at, lines] : cases) {
+        auto& edited = *fx.Add("M" + std::to_string(k), vbext_ct_StdModule, Vb(module)).Code();
+        edited.Index();  // kept by the edit from here on
+        edited.InsertLines(at, Vb(lines));
+        auto& fresh = *fx.Add("F" + std::to_string(k++), vbext_ct_StdModule,
+                              edited.Lines(1, edited.CountOfLines()))
+                           .Code();
+        EXPECT_EQ(Snapshot(edited), Snapshot(fresh)) << "lines put in at " << at;
+        // (A procedure never closed ends where the next one starts.)
+        const auto ends = [](memory::MemoryCodeModule& m) {
+            std::vector<long> out;
+            for (const memory::ProcInfo& p : m.Index().Procs()) out.push_back(p.end);
+            return out;
+        };
+        EXPECT_EQ(ends(edited), ends(fresh)) << "lines put in at " << at;
+    }
+}
+
+TEST_F(Editing, BodyLinesReplacedOrDeletedReadAsTheWholeTextReads) {
+    const std::vector<std::string> module = {
+        "Sub G()",             // 1
+        "    y = 2 _",         // 2
+        "End Sub",             // 3  continues line 2: closes nothing
+        "    z = 1",           // 4
+        "End Sub",             // 5
+        "#If A Then",          // 6
+        "Sub H()",             // 7
+        "#Else",               // 8
+        "Sub H()",             // 9
+        "#End If",             // 10
+        "    x = 1",           // 11
+        "    x = 2",           // 12
+        "End Sub",             // 13
+        "Sub Open1()",         // 14 never closed
+        "    w = 1",           // 15
+        "Sub K()",             // 16
+        "    v = 1",           // 17
+        "    v = 2",           // 18
+        "End Sub"};            // 19
+    struct Edit {
+        long at;
+        long count;                      // lines taken out
+        std::vector<std::string> lines;  // put in their place (none: deleted)
+    };
+    const std::vector<Edit> edits = {
+        {17, 2, {"10  v = 1", "20  v = 2"}},  // numbered in place
+        {17, 1, {}},
+        {18, 1, {"    v = 2", "    v = 3", "' note"}},
+        // The line below no longer continues one: it closes the routine.
+        {2, 1, {"    y = 2"}},
+        {4, 1, {"    z = 1 _"}},
+        {11, 2, {"    x = 3"}},  // a routine declared in alternatives
+        {15, 1, {"    w = 2"}},  // one never closed
+        {17, 2, {"End Sub", "Sub L()"}},
+        {17, 1, {"#If B Then"}},
+    };
+    int k = 0;
+    for (const Edit& edit : edits) {
+        auto& edited = *fx.Add("R" + std::to_string(k), vbext_ct_StdModule, Vb(module)).Code();
+        edited.Index();
+        if (edit.lines.empty()) {
+            edited.DeleteLines(edit.at, edit.count);
+        } else {
+            const std::vector<std::string_view> shaped(edit.lines.begin(), edit.lines.end());
+            edited.ReplaceShapedLines(edit.at, edit.count, Vb(edit.lines), shaped,
+                                      fx.Vbe().TabWidth());
+        }
+        auto& fresh = *fx.Add("S" + std::to_string(k++), vbext_ct_StdModule,
+                              edited.Lines(1, edited.CountOfLines()))
+                           .Code();
+        EXPECT_EQ(Snapshot(edited), Snapshot(fresh)) << "lines replaced at " << edit.at;
+    }
+}
+
 // Where every routine of the module stands, as the host answers.
 std::vector<std::tuple<long, long, long>> Places(memory::MemoryCodeModule& m, int routines) {
     std::vector<std::tuple<long, long, long>> out;

@@ -180,6 +180,16 @@ void MemoryCodeModule::InsertShapedLines(long line, std::string_view text,
     InsertReceived(line, std::move(shaped));
 }
 
+void MemoryCodeModule::InsertShapedLines(long line, const std::function<std::string()>& text,
+                                         std::vector<std::string>&& shaped, int tabWidth) {
+    // As above; the text is made only for lines shaped here again.
+    if (line < 1 || line > lines_.Count() + 1 || tabWidth != Vbe().TabWidth() || shaped.empty()) {
+        InsertLines(line, text());
+        return;
+    }
+    InsertReceived(line, std::move(shaped));
+}
+
 void MemoryCodeModule::InsertReceived(long at, std::vector<std::string> lines) {
     const long oldDeclarations = indexCurrent_ ? index_.DeclarationLines() : -1;
     RecordEdit(at - 1, 0, static_cast<long>(lines.size()));

@@ -211,6 +211,8 @@ class MemoryCodeModule : public CodeModule {
     void InsertLines(long line, std::string_view text) override;
     void InsertShapedLines(long line, std::string_view text, std::vector<std::string>&& shaped,
                            int tabWidth) override;
+    void InsertShapedLines(long line, const std::function<std::string()>& text,
+                           std::vector<std::string>&& shaped, int tabWidth) override;
     // The lines InsertLines(line, text) would store, tidied as received,
     // without storing them.
     std::vector<std::string> ReceivedLines(long line, std::string_view text) const;

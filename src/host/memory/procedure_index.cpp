@@ -238,8 +238,74 @@ void ProcedureIndex::Reindex(const LineStore& lines, long damageStart, long dama
 
 void ProcedureIndex::OnInserted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
+    if (PassedOver(lines, line, count)) {
+        // The procedures only move: a reading of the lines around would
+        // find them as they were.
+        const size_t below = FirstReaching(line, &ProcedureIndex::Body);
+        MoveForInserted(line, count);
+        // A procedure never closed ends above the next declaration (or at
+        // the last line), below the new lines.
+        ProcInfo& above = procs_[below - 1];
+        if (!above.closed && above.end < line) above.end += count;
+        ++version_;
+        return;
+    }
     MoveForInserted(line, count);
     Reindex(lines, line, line + count);
+}
+
+bool ProcedureIndex::PassedOver(const LineStore& lines, long line, long count) const {
+    // Below a procedure's declaration (the lines above them read as before)
+    // and below a line that does not continue, so that the new lines start
+    // a statement of their own.
+    if (procs_.empty() || Body(0) >= line || IsContinued(lines.Line(line - 2))) return false;
+    // Read as Scan reads them: no statement declares or closes a procedure
+    // or is a directive (the only statements it marks below the first
+    // declaration), and the last line does not continue onto the line below
+    // them, which so reads as before.
+    bool previousContinued = false;
+    for (long i = line; i < line + count; ++i) {
+        const std::string_view text = lines.Line(i - 1);
+        const bool continued = IsContinued(text);
+        if (previousContinued) {
+            previousContinued = continued;
+            continue;
+        }
+        const std::string_view t = SkipBlanks(text);
+        if (t.empty()) continue;
+        if (!PassedOverStatement(t)) return false;
+        previousContinued = continued;
+    }
+    return !previousContinued;
+}
+
+bool ProcedureIndex::PassedOverStatement(std::string_view t) {
+    return IsCommentStart(t) ||
+           !(t[0] == '#' || (MayDeclareProcedure(t) && ParseProcDeclaration(t)) ||
+             (MayEndProcedure(t) && IsProcEnd(t)));
+}
+
+bool ProcedureIndex::ReplacedInBody(const LineStore& lines, long line, long oldCount,
+                                    long newCount) const {
+    if (!PassedOver(lines, line, newCount)) return false;
+    // The lines taken out lay in the body of one closed procedure, below its
+    // declaration and above its closing line: none of them declared or
+    // closed a procedure (it would not be one then). Its declaration has no
+    // alternatives, whose end an #End If among them could have moved.
+    const size_t p = FirstReaching(line, &ProcedureIndex::Body) - 1;
+    const long end = End(p);
+    if (!procs_[p].closed || !procs_[p].alternatives.empty() || DeclEnd(p) >= line ||
+        end < line + oldCount) {
+        return false;
+    }
+    // The line below them may have continued the last of them: it reads as
+    // a statement now and must be passed over as one (the closing line did
+    // not continue one).
+    const long below = line + newCount;
+    if (end == line + oldCount) return true;
+    if (below > lines.Count()) return false;
+    const std::string_view t = SkipBlanks(lines.Line(below - 1));
+    return t.empty() || PassedOverStatement(t);
 }
 
 void ProcedureIndex::MoveForInserted(long line, long count) {
@@ -259,16 +325,29 @@ void ProcedureIndex::MoveForInserted(long line, long count) {
 
 void ProcedureIndex::OnDeleted(const LineStore& lines, long line, long count) {
     if (count <= 0) return;
+    const bool inBody = ReplacedInBody(lines, line, count, 0);
     MoveForDeleted(line, count);
+    if (inBody) {
+        ++version_;
+        return;
+    }
     Reindex(lines, line, line);
 }
 
 void ProcedureIndex::OnReplaced(const LineStore& lines, long line, long oldCount, long newCount) {
+    if (oldCount <= 0 && newCount <= 0) return;
+    // Lines of a routine's body put in place of others (a routine numbered
+    // or tidied) only move the procedures below them.
+    const bool inBody = oldCount > 0 && ReplacedInBody(lines, line, oldCount, newCount);
     // One reading for both, so that a routine put back in place of itself
     // keeps its name in the index.
     if (oldCount > 0) MoveForDeleted(line, oldCount);
     if (newCount > 0) MoveForInserted(line, newCount);
-    if (oldCount > 0 || newCount > 0) Reindex(lines, line, line + newCount);
+    if (inBody) {
+        ++version_;
+        return;
+    }
+    Reindex(lines, line, line + newCount);
 }
 
 void ProcedureIndex::MoveForDeleted(long line, long count) {

@@ -16,7 +16,10 @@
 // number of lines inserted or deleted; that move is kept pending from the
 // place of the last edit on and applied as later edits or reads pass by, so
 // a run that edits routine after routine costs time in proportion to the
-// module and not to its square.
+// module and not to its square. Lines put into a procedure's body that
+// neither declare nor close one, nor are directives (a handler's lines, a
+// routine's lines numbered or tidied in place of its old ones), are not
+// read again with the procedure around them: the procedures only move.
 
 #include <cstdint>
 #include <string>
@@ -109,6 +112,19 @@ private:
     size_t Scan(const LineStore& lines, long from, ScanState& state, std::vector<ProcInfo>& out,
                 long syncAfter, size_t oldFrom, size_t oldCount);
     void Reindex(const LineStore& lines, long damageStart, long damageEnd);
+    // Whether count lines put in at line (already in the store) leave every
+    // procedure as it was, only moved: they stand below the first
+    // declaration and below a line that does not continue, and Scan would
+    // pass over every statement they hold.
+    bool PassedOver(const LineStore& lines, long line, long count) const;
+    // A statement (its blank-stripped text, not empty) Scan passes over
+    // below the first declaration.
+    static bool PassedOverStatement(std::string_view t);
+    // Whether newCount lines put in at line in place of oldCount others
+    // (the store holds the new ones, the index the old places) leave every
+    // procedure as it was, only moved: the old lines lay in the body of one
+    // procedure and the new ones are passed over.
+    bool ReplacedInBody(const LineStore& lines, long line, long oldCount, long newCount) const;
     // The places of the procedures moved for an edit, without reading the lines.
     void MoveForInserted(long line, long count);
     void MoveForDeleted(long line, long count);
