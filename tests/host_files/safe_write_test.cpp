@@ -281,8 +281,8 @@ TEST_F(SafeWrite, LeftoversAreLookedForWhereLinkedModulesReallyAre) {
     fs::create_symlink("real/r.bas", folder.Path() / "l.bas");
     modules.push_back(folder.File("l.bas"));
 
-    Child killed = StartWriter({folder.File("m0.bas"), folder.File("l.bas"),
-                                folder.File("links/k3.bas")});
+    Child killed =
+        StartWriter({folder.File("m0.bas"), folder.File("l.bas"), folder.File("links/k3.bas")});
     ::kill(killed.pid, SIGKILL);
     EXPECT_EQ(End(killed), SIGKILL);
     std::vector<std::string> left;
