@@ -57,6 +57,10 @@ int OpenRegularFile(const std::string& path, Kind& kind, struct stat& info);
 // all the same. When the open fails, kind and errno are as OpenRegularFile
 // leaves them.
 int OpenFoundFile(const std::string& path, Kind& kind, size_t* size = nullptr);
+#ifndef _WIN32
+// The same, with what the open file reports (fstat) in info.
+int OpenFoundFile(const std::string& path, Kind& kind, struct stat& info);
+#endif
 
 // No bound on the bytes a read takes.
 inline constexpr size_t kNoReadLimit = std::numeric_limits<size_t>::max();

@@ -79,18 +79,22 @@ int OpenRegularFile(const std::string& path, Kind& kind, size_t* size) {
     return fd;
 }
 
-int OpenFoundFile(const std::string& path, Kind& kind, size_t* size) {
-    struct stat info {};
+int OpenFoundFile(const std::string& path, Kind& kind, struct stat& info) {
     kind = Kind::Regular;
     const int fd = OpenLookedAt(path, kind, info);
-    if (fd >= 0) {
-        TellSize(info, size);
-    } else if (kind == Kind::Regular) {
+    if (fd < 0 && kind == Kind::Regular) {
         // Why the open failed, told as a look before it would have told.
         const int error = errno;
         kind = KindAt(path, info);
         errno = error;
     }
+    return fd;
+}
+
+int OpenFoundFile(const std::string& path, Kind& kind, size_t* size) {
+    struct stat info {};
+    const int fd = OpenFoundFile(path, kind, info);
+    if (fd >= 0) TellSize(info, size);
     return fd;
 }
 

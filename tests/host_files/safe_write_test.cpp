@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "host/files/file_error.h"
@@ -256,6 +257,53 @@ TEST_F(SafeWrite, TheNextRunRemovesWhatAKilledWriterLeftAndNothingElse) {
     End(running);
     EXPECT_EQ(TemporaryFiles(folder), 2u);
     EXPECT_EQ(folder.Read("a.bas"), Module("a", ""));
+}
+
+// Many modules of a folder are told apart from symbolic links by one
+// listing of it: a killed writer's leftover stands next to the file a link
+// leads to and is removed there, and a folder that holds links alone is no
+// folder of the modules (a leftover there stays).
+TEST_F(SafeWrite, LeftoversAreLookedForWhereLinkedModulesReallyAre) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    fs::create_directories(folder.Path() / "real");
+    fs::create_directories(folder.Path() / "links");
+    std::vector<std::string> modules;
+    for (int i = 0; i < 20; ++i) {
+        const std::string n = std::to_string(i);
+        folder.Write("m" + n + ".bas", Module("m" + n, ""));
+        folder.Write("real/r" + n + ".bas", Module("r" + n, ""));
+        fs::create_symlink("../real/r" + n + ".bas", folder.Path() / ("links/k" + n + ".bas"));
+        modules.push_back(folder.File("m" + n + ".bas"));
+        modules.push_back(folder.File("links/k" + n + ".bas"));
+    }
+    folder.Write("real/r.bas", Module("r", ""));
+    fs::create_symlink("real/r.bas", folder.Path() / "l.bas");
+    modules.push_back(folder.File("l.bas"));
+
+    Child killed =
+        StartWriter({folder.File("m0.bas"), folder.File("l.bas"), folder.File("links/k3.bas")});
+    ::kill(killed.pid, SIGKILL);
+    EXPECT_EQ(End(killed), SIGKILL);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(".qvaddin-") != std::string::npos) left.push_back(entry.path().string());
+    }
+    ASSERT_EQ(left.size(), 3u) << "one beside m0.bas, two in real/";
+    const std::string besideM0 = *std::find_if(left.begin(), left.end(), [](const std::string& p) {
+        return p.find("/.m0.bas.") != std::string::npos;
+    });
+    const fs::path inLinks = folder.Path() / "links" / fs::path(besideM0).filename();
+    fs::copy_file(besideM0, inLinks);
+
+    LoadedFiles loaded = Load(modules);
+    std::vector<std::string> removed = host::files::RemoveLeftoverTempFiles(*loaded.workspace);
+    std::sort(removed.begin(), removed.end());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(removed, left);
+    EXPECT_TRUE(fs::exists(inLinks)) << "a folder of links alone is not looked in";
+    for (const std::string& path : left) EXPECT_FALSE(fs::exists(path)) << path;
 }
 
 TEST_F(SafeWrite, TemporaryNamesFitTheFileSystem) {

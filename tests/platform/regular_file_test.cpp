@@ -3,6 +3,7 @@
 // file that grows) is cut off once it passes the bound.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -112,6 +113,42 @@ TEST(ReadOver, EachReadHoldsItsFileAlone) {
         ::close(fd);
         ::unlink(pattern);
     }
+}
+
+// A path found to be a regular file before is opened without a look first,
+// and what is opened is checked all the same: a pipe that took the file's
+// place is named, not waited on; the open file's facts come with it.
+TEST(FoundFile, WhatIsOpenedIsCheckedAndTold) {
+    char folder[] = "/tmp/qvaddin-found-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/a.bas";
+    const std::string link = std::string(folder) + "/b.bas";
+    const std::string pipe = std::string(folder) + "/p.bas";
+    const int made = ::open(file.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(made, 0);
+    ASSERT_EQ(::write(made, "abc", 3), 3);
+    ::close(made);
+    ASSERT_EQ(::link(file.c_str(), link.c_str()), 0);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+
+    Kind kind = Kind::Missing;
+    struct stat info {};
+    const int fd = OpenFoundFile(file, kind, info);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(kind, Kind::Regular);
+    EXPECT_EQ(info.st_size, 3);
+    EXPECT_EQ(info.st_nlink, 2u) << "the open file's own link count";
+    if (fd >= 0) ::close(fd);
+
+    EXPECT_LT(OpenFoundFile(pipe, kind, info), 0);
+    EXPECT_EQ(kind, Kind::NamedPipe);
+    EXPECT_LT(OpenFoundFile(std::string(folder) + "/gone.bas", kind, info), 0);
+    EXPECT_EQ(kind, Kind::Missing);
+
+    ::unlink(file.c_str());
+    ::unlink(link.c_str());
+    ::unlink(pipe.c_str());
+    ::rmdir(folder);
 }
 
 }  // namespace

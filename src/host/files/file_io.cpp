@@ -188,89 +188,106 @@ std::thread StartHelper(Work work) {
     }
 }
 
-// Removes the old texts of replaced files on a thread of its own while the
-// next files are replaced: freeing a file's blocks can take long (a file
-// system that discards them at once). Every old text given is removed, and
-// unlisted, before the remover is gone.
+// Removes the old texts of replaced files on a few threads of their own
+// while the next files are replaced: freeing a file's blocks can take long
+// (a file system that discards them at once waits for the disk), and the
+// disk takes several such waits side by side. Every old text given is
+// removed, and unlisted, before the remover is gone; each stays listed for
+// an interruption until then.
 class OldTextRemover {
   public:
-    // Room for most old texts is made at once: listing them here and
-    // unlisting them allocate nothing, also while a failure unwinds.
-    explicit OldTextRemover(size_t most) {
-        given_.reserve(most);
-        pending_.reserve(kHandOverEach);
-    }
+    // Room for every old text (at most one per staged file) is made at
+    // once: listing them here and unlisting them allocate nothing, also
+    // while a failure unwinds.
+    explicit OldTextRemover(size_t most) : paths_(most) { threads_.reserve(kMostThreads); }
     OldTextRemover(const OldTextRemover&) = delete;
     OldTextRemover& operator=(const OldTextRemover&) = delete;
     ~OldTextRemover() {
-        // What the thread has not begun is removed here rather than waited
-        // for: a thread that gets little of a busy machine holds up no more
-        // than the file it is removing.
-        std::vector<std::string> rest;
-        if (thread_.joinable()) {
-            {
-                const std::lock_guard<std::mutex> guard(lock_);
-                closing_ = true;
-                rest.swap(waiting_);
-            }
-            added_.notify_one();
+        // What no thread has begun is removed here as well, side by side
+        // with them rather than waited for: a thread that gets little of a
+        // busy machine holds up no more than the file it is removing.
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            closing_ = true;
+            handed_ = given_;
         }
-        for (const std::string& path : rest) RemoveOldText(path);
-        for (const std::string& path : pending_) RemoveOldText(path);
-        if (thread_.joinable()) thread_.join();
-        UnlistTempFiles(given_);
+        added_.notify_all();
+        for (size_t k; (k = Take()) < given_;) RemoveOldText(paths_[k]);
+        for (std::thread& thread : threads_) thread.join();
+        paths_.resize(given_);  // smaller: nothing is allocated
+        UnlistTempFiles(paths_);
     }
 
     void Add(std::string path) {
-        given_.push_back(path);
-        if (!thread_.joinable() && !alone_) {
-            thread_ = StartHelper([this] { Work(); });
-            alone_ = !thread_.joinable();
-        }
-        if (alone_) {
+        if (given_ == paths_.size()) {  // more than the room made: removed at once
             RemoveOldText(path);
+            UnlistTempFile(path);
             return;
         }
-        pending_.push_back(std::move(path));
-        if (pending_.size() >= kHandOverEach) HandOver();
+        paths_[given_++] = std::move(path);
+        if (threads_.empty() && !alone_) alone_ = !StartThread();
+        if (alone_) {
+            RemoveOldText(paths_[given_ - 1]);
+            handed_ = taken_ = given_;  // (no thread reads them)
+            return;
+        }
+        if (given_ - handed_ >= kHandOverEach) HandOver();
     }
 
   private:
-    // Old texts go to the thread a few at a time: it is woken once for them.
+    // Old texts go to the threads a few at a time: they are woken once for
+    // them. A few threads: the removals wait for the disk, not the processor.
     static constexpr size_t kHandOverEach = 8;
+    static constexpr size_t kMostThreads = 4;
+
+    bool StartThread() {
+        std::thread thread = StartHelper([this] { Work(); });
+        if (!thread.joinable()) return false;
+        threads_.push_back(std::move(thread));
+        return true;
+    }
 
     void HandOver() {
-        if (pending_.empty()) return;
         {
             const std::lock_guard<std::mutex> guard(lock_);
-            for (std::string& path : pending_) waiting_.push_back(std::move(path));
+            handed_ = given_;
         }
-        pending_.clear();
-        added_.notify_one();
+        added_.notify_all();
+        // One more thread while there are old texts for it.
+        if (threads_.size() < kMostThreads) StartThread();
+    }
+
+    // The place of the next old text handed over that no thread has taken
+    // (given_ when there is none); it is taken.
+    size_t Take() {
+        const std::lock_guard<std::mutex> guard(lock_);
+        return taken_ < handed_ ? taken_++ : given_;
     }
 
     void Work() {
-        std::vector<std::string> batch;
         for (;;) {
+            size_t k = 0;
             {
                 std::unique_lock<std::mutex> guard(lock_);
-                added_.wait(guard, [this] { return closing_ || !waiting_.empty(); });
-                if (waiting_.empty()) return;
-                batch.swap(waiting_);
+                added_.wait(guard, [this] { return closing_ || taken_ < handed_; });
+                if (taken_ == handed_) return;
+                k = taken_++;
             }
-            for (const std::string& path : batch) RemoveOldText(path);
-            batch.clear();
+            RemoveOldText(paths_[k]);
         }
     }
 
-    std::vector<std::string> given_;    // the calling thread's
-    std::vector<std::string> pending_;  // the calling thread's, not handed over yet
-    bool alone_ = false;                // no thread could be started
+    // The old texts in the order given; those before handed_ are not
+    // changed again, and the threads read them.
+    std::vector<std::string> paths_;
+    size_t given_ = 0;   // the calling thread's
+    bool alone_ = false;  // no thread could be started: the calling thread removes each
+    std::vector<std::thread> threads_;  // the calling thread's
     std::mutex lock_;
     std::condition_variable added_;
-    std::vector<std::string> waiting_;  // under lock_
-    bool closing_ = false;              // under lock_
-    std::thread thread_;
+    size_t handed_ = 0;  // under lock_ (read without it by the calling thread)
+    size_t taken_ = 0;   // under lock_
+    bool closing_ = false;  // under lock_
 };
 
 }  // namespace

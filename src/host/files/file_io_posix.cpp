@@ -84,11 +84,14 @@ namespace write_detail {
 // The file still holds what was read (as Holds) and, then, how many names
 // it has. One open serves both: the link count is the one of the very file
 // whose bytes are compared (its fstat), so neither check can be passed by a
-// file that took the other's place in between.
+// file that took the other's place in between. The file was read whole
+// before (that is what it is compared with), so it was found to be a
+// regular file: it is opened without a look first (file::OpenFoundFile),
+// and what is opened is checked all the same.
 bool HoldsRead(const std::string& path, const std::string& read, nlink_t& names) {
     file::Kind kind = file::Kind::Missing;
     struct stat info {};
-    Descriptor fd(file::OpenRegularFile(path, kind, info));
+    Descriptor fd(file::OpenFoundFile(path, kind, info));
     std::string bytes;
     const size_t size = info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0;
     if (fd.Get() < 0 || !file::ReadAll(fd.Get(), bytes, read.size(), size) || bytes != read) {

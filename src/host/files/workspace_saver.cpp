@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_set>
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
@@ -349,21 +350,63 @@ void WriteChanges(const std::vector<FileChange>& changes) {
     batch.Commit();
 }
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of at least this many of the files is listed once to tell which
+// of them are symbolic links; fewer are looked at one by one.
+constexpr size_t kListedFrom = 16;
+
+// The names in folder that are no symbolic link, from one reading of its
+// listing (which tells each entry's kind) instead of a look at each file.
+// A name left out (the listing failed, or could not tell) is looked at by
+// itself.
+std::unordered_set<std::string> NamesNotLinks(const fs::path& folder) {
+    std::unordered_set<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator entries(folder.empty() ? fs::path(".") : folder, ec);
+    for (; !ec && entries != fs::directory_iterator(); entries.increment(ec)) {
+        std::error_code kindError;
+        if (!entries->is_symlink(kindError) && !kindError) {
+            names.insert(file::Utf8Path(entries->path().filename()));
+        }
+    }
+    return names;
+}
+
+// The folder a temporary file for path stands in: that of the file a
+// symbolic link leads to.
+std::string TempFolderOf(const fs::path& native) {
+    std::error_code ec;
+    fs::path real = native;
+    if (fs::is_symlink(real, ec)) real = fs::canonical(native, ec);
+    return file::Utf8Path((ec ? native : real).parent_path());
+}
+
+}  // namespace
+
 std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace) {
-    namespace fs = std::filesystem;
-    // Temporary files stand next to the file a symbolic link leads to.
-    std::set<std::string> folders;
-    auto add = [&folders](const std::string& path) {
-        std::error_code ec;
+    // The files by their folder as written.
+    std::map<std::string, std::vector<fs::path>> byFolder;
+    auto add = [&byFolder](const std::string& path) {
         const fs::path native = file::NativePath(path);
-        fs::path real = native;
-        if (fs::is_symlink(real, ec)) real = fs::canonical(native, ec);
-        folders.insert(file::Utf8Path((ec ? native : real).parent_path()));
+        byFolder[file::Utf8Path(native.parent_path())].push_back(native);
     };
     for (const auto& file : workspace.Files()) add(file->path);
     auto& projects = workspace.Vbe().Projects();
     for (long i = 1; i <= projects.Count(); ++i) {
         if (!projects.At(i).FileName().empty()) add(projects.At(i).FileName());
+    }
+    std::set<std::string> folders;
+    for (const auto& [folder, paths] : byFolder) {
+        const std::unordered_set<std::string> plain =
+            paths.size() >= kListedFrom ? NamesNotLinks(paths.front().parent_path())
+                                        : std::unordered_set<std::string>();
+        for (const fs::path& native : paths) {
+            folders.insert(plain.count(file::Utf8Path(native.filename())) != 0 ? folder
+                                                                               : TempFolderOf(native));
+        }
     }
     std::vector<std::string> removed;
     for (const std::string& folder : folders) {
