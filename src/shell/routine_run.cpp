@@ -88,18 +88,14 @@ ModuleOutcome RunRoutines(host::VBComponent& component, const analysis::RoutineL
 }
 
 // Whether a project run passes over the component, and why (Skip::None:
-// it runs); the component bar counts every component that is not
-// read-only, as it is reached.
-ModuleOutcome Passed(host::VBComponent& component, StatusWindow& window, int& counted) {
+// it runs).
+ModuleOutcome Passed(host::VBComponent& component) {
     ModuleOutcome skipped;
     skipped.component = &component;
-    // Read-only components are passed over silently and not counted.
+    // Read-only components are passed over silently.
     if (analysis::IsReadOnly(component)) {
         skipped.skipped = Skip::ReadOnly;
-        return skipped;
-    }
-    window.SetBarValue(kComponentBar, ++counted);
-    if (component.Type() == host::vbext_ct_RelatedDocument) {
+    } else if (component.Type() == host::vbext_ct_RelatedDocument) {
         skipped.skipped = Skip::RelatedDocument;
     } else if (component.CodeModule() == nullptr) {
         skipped.skipped = Skip::NoCode;
@@ -107,16 +103,10 @@ ModuleOutcome Passed(host::VBComponent& component, StatusWindow& window, int& co
     return skipped;
 }
 
-// Every component of a project run in order, those passed over already
-// decided (Skip::None: to be run).
-std::vector<ModuleOutcome> PlanRun(host::VBComponents& components, StatusWindow& window) {
-    std::vector<ModuleOutcome> plan;
-    plan.reserve(static_cast<size_t>(components.Count()));
-    int counted = 0;
-    for (long c = 1; c <= components.Count(); ++c) {
-        plan.push_back(Passed(components.Item(c), window, counted));
-    }
-    return plan;
+// The component bar counts every component that is not read-only, as it
+// is reached.
+void Count(const ModuleOutcome& passed, StatusWindow& window, int& counted) {
+    if (passed.skipped != Skip::ReadOnly) window.SetBarValue(kComponentBar, ++counted);
 }
 
 // The services a module run side by side with others is given: its
@@ -170,33 +160,39 @@ class SideBySideServices : public ForwardingServices {
 // staged stays small.
 constexpr size_t kModulesAhead = 32;
 
-// Runs the planned modules on the machine's cores, each module on one
+// Runs the project's modules on the machine's cores, each module on one
 // thread, and hands them to done and to the outcome in the project's order
 // on the calling thread, as the run in turn would: a module's run reads and
 // changes only its own code, so its outcome does not depend on which thread
-// ran it or when. An error that escapes a module (its routine list could not
-// be read) is thrown when its turn comes, as in turn.
-void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project,
-                          std::vector<ModuleOutcome> plan, const RoutineAction& action,
-                          const ModuleDone& done, RunOutcome& outcome) {
-    outcome.modules.reserve(plan.size());
+// ran it or when. Whether a module is passed over (its files read-only) is
+// asked on the thread that runs it, and the component bar counts it when
+// its turn comes, as in turn. An error that escapes a module (its routine
+// list could not be read) is thrown when its turn comes, as in turn.
+void RunModulesSideBySide(host::VBE& vbe, host::VBProject& project, StatusWindow& window,
+                          const RoutineAction& action, const ModuleDone& done,
+                          RunOutcome& outcome) {
+    host::VBComponents& components = project.VBComponents();
+    std::vector<ModuleOutcome> modules(static_cast<size_t>(components.Count()));
+    outcome.modules.reserve(modules.size());
     std::mutex servicesTurn;
     SideBySideServices services(GetServices(), servicesTurn);
-    std::vector<char> runs(plan.size());
-    for (size_t i = 0; i < plan.size(); ++i) runs[i] = plan[i].skipped == Skip::None;
+    int counted = 0;
     analysis::RunSideBySideWhile(
-        plan.size(),
+        modules.size(),
         [&](size_t i) {
-            if (runs[i] == 0) return;
-            host::VBComponent& component = *plan[i].component;
+            host::VBComponent& component = components.Item(static_cast<long>(i) + 1);
             const ThreadServicesScope scope(services);
-            plan[i] = RunRoutines(component, RoutinesOf(vbe, project, component),
-                                  Shown(component) + ": ", action, services.GetStatusWindow(),
-                                  OnModuleFailure::KeepWhole);
+            modules[i] = Passed(component);
+            if (modules[i].skipped != Skip::None) return;
+            modules[i] = RunRoutines(component, RoutinesOf(vbe, project, component),
+                                     Shown(component) + ": ", action, services.GetStatusWindow(),
+                                     OnModuleFailure::KeepWhole);
         },
         [&](size_t i) {
-            outcome.modules.push_back(std::move(plan[i]));
-            if (runs[i] != 0 && done) done(outcome.modules.back());
+            const bool ran = modules[i].skipped == Skip::None;
+            Count(modules[i], window, counted);
+            outcome.modules.push_back(std::move(modules[i]));
+            if (ran && done) done(outcome.modules.back());
             return true;
         },
         kModulesAhead);
@@ -249,13 +245,14 @@ RunOutcome RunOnProject(host::VBE& vbe, std::string_view titlePrefix, const Rout
     // A module that fails in the middle stops a PassUp run there: the
     // modules after it must not have run, so such a run goes in turn.
     if (sideBySide && onFailure == OnModuleFailure::KeepWhole) {
-        RunModulesSideBySide(vbe, *project, PlanRun(components, *window), action, done, outcome);
+        RunModulesSideBySide(vbe, *project, *window, action, done, outcome);
         return outcome;
     }
     int counted = 0;
     for (long c = 1; c <= components.Count(); ++c) {
         host::VBComponent& component = components.Item(c);
-        ModuleOutcome skipped = Passed(component, *window, counted);
+        ModuleOutcome skipped = Passed(component);
+        Count(skipped, *window, counted);
         if (skipped.skipped != Skip::None) {
             outcome.modules.push_back(std::move(skipped));
             continue;

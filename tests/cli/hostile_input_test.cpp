@@ -19,6 +19,7 @@
 #include <fstream>
 #include <map>
 
+#include "app/cli/vb_text.h"
 #include "cli/cli_test_support.h"
 #include "host/files/temp_files.h"
 #include "shell/process_start.h"
@@ -241,6 +242,22 @@ TEST_F(HostileInput, AModuleOverTheLimitIsRefusedBeforeItIsRead) {
         RunProgram({"check", copy.File("modMain.bas")}, {.env = settings.Env()});
     EXPECT_EQ(lowered.code, 3);
     EXPECT_NE(lowered.err.find("the file is 2 MB, larger than"), std::string::npos) << lowered.err;
+}
+
+// ------------------------------------------------------------ names shown
+
+// A routine or module name as a report shows it: printable ASCII and tabs as
+// they are, every control character escaped, other bytes read in the
+// module's code page.
+TEST(DisplayText, PrintableAsciiAsItIsControlsEscapedOtherBytesConverted) {
+    const text::CodePage ansi = text::CodePage::Windows1252();
+    EXPECT_EQ(cli::DisplayText("Save_Click (Let)\t~", ansi), "Save_Click (Let)\t~");
+    EXPECT_EQ(cli::DisplayText("", ansi), "");
+    EXPECT_EQ(cli::DisplayText("a\x1b[31mb\x7f", ansi), "a\\x1b[31mb\\x7f");
+    EXPECT_EQ(cli::DisplayText("line\nbreak\r", ansi), "line\\x0abreak\\x0d");
+    EXPECT_EQ(cli::DisplayText("caf\xe9", ansi), "caf\xc3\xa9");
+    // A C1 control, once the name is UTF-8, is escaped too.
+    EXPECT_EQ(cli::DisplayText("x\xc2\x9by", text::CodePage::Utf8()), "x\\u009by");
 }
 
 // ------------------------------------------------------------ diff headers

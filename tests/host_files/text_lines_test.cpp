@@ -159,5 +159,51 @@ TEST(SplitFileLines, TheFirstLinesAreThoseOfTheWholeSplit) {
     }
 }
 
+// A line by line split, byte by byte, as the whole split must split.
+SplitText SplitByteByByte(std::string_view text) {
+    SplitText out;
+    long counts[3] = {0, 0, 0};
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        out.lines.push_back(text.substr(start, i - start));
+        const bool pair = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+        ++counts[pair ? 0 : text[i] == '\n' ? 1 : 2];
+        i += pair ? 1 : 0;
+        start = i + 1;
+    }
+    if (start < text.size()) out.lines.push_back(text.substr(start));
+    out.finalBreak = !text.empty() && start == text.size();
+    if (counts[1] > counts[0] && counts[1] >= counts[2]) out.ending = LineEnding::Lf;
+    if (counts[2] > counts[0] && counts[2] > counts[1]) out.ending = LineEnding::Cr;
+    return out;
+}
+
+TEST(SplitFileLines, BreaksAcrossTheBlocksOfTheScanSplitAsByteByByte) {
+    std::vector<std::string> texts = MixedTexts();
+    // A CR LF, or a CR and an LF of two breaks, on each side of every
+    // boundary of the sixty-four bytes the scan looks at in one step.
+    for (size_t length = 60; length <= 66; ++length) {
+        for (const char* brk : {"\r\n", "\r", "\n", "\r\r\n", "\n\r"}) {
+            std::string text;
+            for (int line = 0; line < 5; ++line) text += std::string(length, 'x') + brk;
+            texts.push_back(text);
+            texts.push_back(text + "tail");
+            texts.push_back(std::string(brk) + text);
+        }
+    }
+    for (const std::string& text : texts) {
+        const SplitText whole = SplitFileLines(text);
+        const SplitText expected = SplitByteByByte(text);
+        ASSERT_EQ(whole.lines.size(), expected.lines.size());
+        for (size_t i = 0; i < whole.lines.size(); ++i) {
+            EXPECT_EQ(whole.lines[i].data(), expected.lines[i].data());
+            EXPECT_EQ(whole.lines[i].size(), expected.lines[i].size());
+        }
+        EXPECT_EQ(whole.finalBreak, expected.finalBreak);
+        EXPECT_EQ(whole.ending, expected.ending);
+    }
+}
+
 }  // namespace
 }  // namespace qv::host::files

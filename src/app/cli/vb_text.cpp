@@ -1,5 +1,6 @@
 #include "app/cli/vb_text.h"
 
+#include <algorithm>
 
 namespace qv::cli {
 
@@ -96,7 +97,21 @@ std::string EscapeControls(std::string_view text, bool keepLineBreaks) {
     return out;
 }
 
+namespace {
+
+// Printable ASCII (and tabs): the same bytes in every code page and in
+// UTF-8, with nothing to escape. Most names are.
+bool ShownAsIs(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) {
+        return (c >= 0x20 && c < 0x7F) || c == '\t';
+    });
+}
+
+}  // namespace
+
 std::string DisplayText(std::string_view bytes, text::CodePage page) {
+    // A report prints a name for every routine it changed.
+    if (ShownAsIs(bytes)) return std::string(bytes);
     return EscapeControls(VbTextUtf8(bytes, page), false);
 }
 

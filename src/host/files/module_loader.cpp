@@ -251,6 +251,9 @@ int Occurrence(MemoryCodeModule& code, const HiddenLine& line, int kind) {
 }
 
 bool HasConditionalBranches(const MemoryCodeModule& code) {
+    // Every directive starts with '#', which most modules never hold: their
+    // bytes are searched at once rather than read line by line.
+    if (!code.AnyLineHolds(1, code.CountOfLines(), '#')) return false;
     for (long i = 1; i <= code.CountOfLines(); ++i) {
         const Directive d = ReadDirective(code.Line(i));
         if (d == Directive::Else || d == Directive::ElseIf) return true;

@@ -1,6 +1,7 @@
 #include "host/files/module_writer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "host/memory/vb_syntax.h"
 #include "platform/text.h"
@@ -85,14 +86,29 @@ namespace {
 // A line as loaded keeps the break it had; a line written since takes the
 // file's own (most lines' break). An undo in the workbench may put back
 // lines of the file as it was before a save: they keep their breaks too.
-std::string_view BreakOf(const ModuleFile& file, const MemoryCodeModule& code,
-                         std::string_view line) {
-    std::string_view own = BreakAfter(*file.bytes, line);
-    for (size_t b = 0; own.empty() && b < code.LoadedBuffers().size(); ++b) {
-        own = BreakAfter(*code.LoadedBuffers()[b], line);
+// Asked for every line written, so the texts a line may lie in are gathered
+// once per module.
+class LineBreaks {
+  public:
+    LineBreaks(const ModuleFile& file, const MemoryCodeModule& code)
+        : ending_(LineEndingText(file.ending)) {
+        texts_.push_back(*file.bytes);
+        for (const auto& buffer : code.LoadedBuffers()) {
+            // The same bytes again would tell nothing more.
+            if (buffer->data() != file.bytes->data()) texts_.push_back(*buffer);
+        }
     }
-    return own.empty() ? LineEndingText(file.ending) : own;
-}
+    std::string_view After(std::string_view line) const {
+        for (const std::string_view text : texts_) {
+            if (const std::string_view own = BreakAfter(text, line); !own.empty()) return own;
+        }
+        return ending_;
+    }
+
+  private:
+    std::string_view ending_;
+    std::vector<std::string_view> texts_;
+};
 
 // An attribute line to write: the code line after which it stands, its
 // text, the break after it.
@@ -134,24 +150,59 @@ std::vector<PlacedAttribute> PlaceAttributes(const ModuleFile& file, MemoryCodeM
     return attributes;
 }
 
+// Writes texts one after the other into memory made ready for them: a
+// module's text is written a line and a break at a time, and this spares
+// each piece the checks of a string's append.
+class Writer {
+  public:
+    explicit Writer(char* at) : at_(at) {}
+    void Put(std::string_view text) {
+        // (An empty line written since may point nowhere.)
+        if (text.empty()) return;
+        std::memcpy(at_, text.data(), text.size());
+        at_ += text.size();
+    }
+    char* At() const { return at_; }
+
+  private:
+    char* at_;
+};
+
+// The most bytes AppendCodeLines writes for these lines: each line and
+// attribute line with a break of at most two bytes, and a break before
+// the first.
+size_t MostBytes(const MemoryCodeModule& code, long first, long last,
+                 const std::vector<PlacedAttribute>& attributes) {
+    size_t bytes = 2;
+    for (long i = first; i <= last; ++i) bytes += code.Line(i).size() + 2;
+    for (const PlacedAttribute& attribute : attributes) bytes += attribute.text->size() + 2;
+    return bytes;
+}
+
 // Code lines first .. last, each with the attribute lines after it and the
 // break after those (none after the file's last line when it has none).
 void AppendCodeLines(std::string& out, const ModuleFile& file, MemoryCodeModule& code,
                      long first, long last, const std::vector<PlacedAttribute>& attributes) {
     const long n = code.CountOfLines();
-    if (first == 1 && n > 0 && !file.headerEndsWithBreak) out.append(LineEndingText(file.ending));
+    const LineBreaks breaks(file, code);
+    const size_t start = out.size();
+    out.resize(start + MostBytes(code, first, last, attributes));
+    Writer writer(out.data() + start);
+    if (first == 1 && n > 0 && !file.headerEndsWithBreak) writer.Put(LineEndingText(file.ending));
     auto next = std::lower_bound(attributes.begin(), attributes.end(), first,
                                  [](const PlacedAttribute& a, long line) { return a.anchor < line; });
     for (long i = first; i <= last; ++i) {
         const std::string_view line = code.Line(i);
-        out.append(line);
-        std::string_view after = BreakOf(file, code, line);
+        writer.Put(line);
+        std::string_view after = breaks.After(line);
         for (; next != attributes.end() && next->anchor == i; ++next) {
-            out.append(after).append(*next->text);
+            writer.Put(after);
+            writer.Put(*next->text);
             after = next->after;
         }
-        if (i < n || file.finalBreak) out.append(after);
+        if (i < n || file.finalBreak) writer.Put(after);
     }
+    out.resize(static_cast<size_t>(writer.At() - out.data()));
 }
 
 }  // namespace
@@ -162,9 +213,8 @@ RenderedModule RenderModuleFile(const ModuleFile& file) {
     const std::string& loaded = *file.bytes;
     const std::vector<PlacedAttribute> attributes =
         PlaceAttributes(file, code, code.MembersWithHiddenAttributes(), out.dropped);
-    const std::string_view header(loaded.data(), file.codeOffset);
-    out.bytes.reserve(loaded.size() + 256);
-    out.bytes.append(header);
+    // The code lines make room for themselves past the header.
+    out.bytes.assign(loaded.data(), file.codeOffset);
     AppendCodeLines(out.bytes, file, code, 1, code.CountOfLines(), attributes);
     return out;
 }

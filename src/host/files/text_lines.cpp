@@ -71,20 +71,6 @@ size_t CountLineFeeds(std::string_view text) {
 
 }  // namespace
 
-std::string_view BreakAfter(std::string_view text, std::string_view line) {
-    // Compared as addresses: line may be a view into any other text.
-    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
-    const auto at = reinterpret_cast<std::uintptr_t>(line.data()) + line.size();
-    if (line.data() == nullptr || at < begin || at >= begin + text.size() ||
-        reinterpret_cast<std::uintptr_t>(line.data()) < begin) {
-        return {};
-    }
-    const size_t offset = at - begin;
-    if (text[offset] == '\n') return "\n";
-    if (text[offset] != '\r') return {};
-    return offset + 1 < text.size() && text[offset + 1] == '\n' ? "\r\n" : "\r";
-}
-
 namespace {
 
 // Whether every stretch of `window` bytes from the text's start (the last
@@ -150,6 +136,11 @@ LineScan ScanLines(std::string_view text, size_t limit) {
     }
     scan.longLine = static_cast<size_t>(end - lineStart) > limit;
     return scan;
+}
+
+bool AnyLineLongerThan(std::string_view text, size_t limit) {
+    if (limit >= 64 && BreakInEveryStretch(text, limit / 2)) return false;
+    return ScanLines(text, limit).longLine;
 }
 
 LinesOnDemand::LinesOnDemand(std::string_view text) : text_(text) {

@@ -4,6 +4,7 @@
 // Code pages do not matter here: only CR and LF bytes break lines, and no
 // lead or trail byte of a DBCS code page is either of them.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,12 +70,25 @@ struct LineScan {
 };
 LineScan ScanLines(std::string_view text, size_t limit);
 
-inline bool AnyLineLongerThan(std::string_view text, size_t limit) {
-    return ScanLines(text, limit).longLine;
-}
+// ScanLines' first answer alone (a text about to be written is not asked
+// whether it is ASCII).
+bool AnyLineLongerThan(std::string_view text, size_t limit);
 
 // The line break that follows line in text, when line is a view into text
-// and a break follows it: "\r\n", "\n" or "\r"; "" otherwise.
-std::string_view BreakAfter(std::string_view text, std::string_view line);
+// and a break follows it: "\r\n", "\n" or "\r"; "" otherwise. (Inline:
+// a module's text is written asking it of every line.)
+inline std::string_view BreakAfter(std::string_view text, std::string_view line) {
+    // Compared as addresses: line may be a view into any other text.
+    const auto begin = reinterpret_cast<std::uintptr_t>(text.data());
+    const auto at = reinterpret_cast<std::uintptr_t>(line.data()) + line.size();
+    if (line.data() == nullptr || at < begin || at >= begin + text.size() ||
+        reinterpret_cast<std::uintptr_t>(line.data()) < begin) {
+        return {};
+    }
+    const size_t offset = at - begin;
+    if (text[offset] == '\n') return "\n";
+    if (text[offset] != '\r') return {};
+    return offset + 1 < text.size() && text[offset + 1] == '\n' ? "\r\n" : "\r";
+}
 
 }  // namespace qv::host::files

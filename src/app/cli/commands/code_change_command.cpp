@@ -1,7 +1,6 @@
 #include "app/cli/commands/code_change_command.h"
 
 #include <algorithm>
-#include <iomanip>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -128,18 +127,19 @@ class Report {
             }
             MemoryComponent& c = Component(m);
             const text::CodePage page = c.TextCodePage();
-            out << DisplayText(c.Name(), page) << "  ("
-                << DisplayMessage(ComponentFile(target_, c), run_) << ")\n";
+            // A module's lines go out at once: a report of a large project
+            // has a line per routine, and each << on a stream costs more
+            // than the line's bytes.
+            std::string lines = DisplayText(c.Name(), page);
+            lines.append("  (").append(DisplayMessage(ComponentFile(target_, c), run_)).append(")\n");
             for (const shell::RoutineOutcome& r : m.routines) {
-                if (r.changed) {
-                    out << "  " << std::left << std::setw(9) << r.done << ' '
-                        << DisplayText(RoutineLabel(r), page) << '\n';
-                }
+                if (r.changed) AppendDone(lines, r, page);
                 if (!r.refusal.empty()) {
-                    out << "  refused   " << DisplayText(RoutineLabel(r), page) << ": "
-                        << DisplayText(r.refusal, page) << '\n';
+                    lines.append("  refused   ").append(DisplayText(RoutineLabel(r), page));
+                    lines.append(": ").append(DisplayText(r.refusal, page)).append("\n");
                 }
             }
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
         }
         if (!note_.empty()) out << DisplayMessage(note_, run_) << '\n';
         const auto& t = totals_;
@@ -194,6 +194,15 @@ class Report {
     }
 
   private:
+    // "  numbered  Name": what was done, left-aligned in nine columns.
+    static void AppendDone(std::string& lines, const shell::RoutineOutcome& r,
+                           text::CodePage page) {
+        constexpr size_t kDoneWidth = 9;
+        lines.append("  ").append(r.done);
+        if (r.done.size() < kDoneWidth) lines.append(kDoneWidth - r.done.size(), ' ');
+        lines.append(" ").append(DisplayText(RoutineLabel(r), page)).append("\n");
+    }
+
     static MemoryComponent& Component(const shell::ModuleOutcome& m) {
         return *static_cast<MemoryComponent*>(m.component);
     }
