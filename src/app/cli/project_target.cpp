@@ -142,7 +142,6 @@ std::string ParseLine(const std::string& value, SelectionRequest& request) {
     return "";
 }
 
-
 // A command loads its target once and ends: the heap is let grow in large
 // steps (each thread's heap is made ready whole, not widened a page at a
 // time as a large project's modules are read into it), and memory a command
