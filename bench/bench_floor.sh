@@ -11,11 +11,16 @@
 # them alike; the load average is printed before and after.
 #
 #   bench/bench_floor.sh [build-dir] [--lines N] [--runs K] [--real PROJECT.vbp]
+#                        [--copies-in FOLDER]
 #
 # build-dir  holds src/app/cli/qvaddin and bench/qvaddin-bench-gen (default: build)
 # --lines    size of the generated project (default 1000000)
 # --runs     rounds (default 5); the fastest run of each measure counts
 # --real     a real project to measure beside it (default: examples/Example.vbp)
+# --copies-in  where the writing commands' copies are made (default: a
+#            temporary folder); /dev/shm, say, leaves the disk out of their
+#            figures (no flush or discard waits), which on a shared or
+#            journal-less disk vary from run to run
 #
 # Goals, for the figures: stats ≤ 2× wc -l; find --whole-word ≤ 1.5× grep -rnw;
 # list, check ≤ 3× wc -l; add, number, tidy ≤ 4× cat | wc -l; peak memory
@@ -28,17 +33,26 @@ if [[ $# -gt 0 && $1 != --* ]]; then build=$1; shift; fi
 lines=1000000
 runs=5
 real=$here/examples/Example.vbp
+copies_in=""
 while [[ $# -gt 0 ]]; do
     case $1 in
         --lines) lines=$2; shift 2 ;;
         --runs) runs=$2; shift 2 ;;
         --real) real=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift 2 ;;
-        -h|--help) sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        --copies-in) copies_in=$2; shift 2 ;;
+        -h|--help) sed -n '2,27p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "bench_floor.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
     esac
 done
 build=$(cd "$build" && pwd)
 source "$here/bench/bench_common.sh" "$build" bench_floor.sh
+if [[ -n $copies_in ]]; then
+    mkdir -p "$copies_in" || exit 2
+    copies=$(mktemp -d "$copies_in/bench_floor.XXXXXX")
+    trap 'rm -rf "$work" "$copies"' EXIT
+else
+    copies=$work/copies
+fi
 
 # A word the generator never writes, planted in ten modules, and one that
 # every routine holds.
@@ -71,16 +85,16 @@ peak_kb() {
 # for that removal too.
 make_copies() {  # folder count
     local k
-    rm -rf "$work/copies"
-    mkdir -p "$work/copies"
-    for ((k = 0; k < $2; k++)); do cp -r "$1" "$work/copies/$k"; done
-    sync -f "$work/copies"
+    rm -rf "$copies"
+    mkdir -p "$copies"
+    for ((k = 0; k < $2; k++)); do cp -r "$1" "$copies/$k"; done
+    sync -f "$copies"
     next_copy=0
 }
 
 # The next unused copy (set in `copy`).
 take_copy() {
-    copy=$work/copies/$next_copy
+    copy=$copies/$next_copy
     next_copy=$((next_copy + 1))
 }
 
@@ -133,7 +147,7 @@ measure_project() {
         esac
     done
     cd "$here"
-    rm -rf "$work/copies"
+    rm -rf "$copies"
 
     ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%5.1f×", a / (b > 0 ? b : 1) }'; }
     printf '  floor: wc -l %d ms, cat | wc -l %d ms, grep -rnw %s %d ms, grep -rnw %s %d ms\n' \
