@@ -13,10 +13,6 @@
 #include "settings/settings_operations.h"
 #include "workspace/saving.h"
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace qv::cli {
 
 namespace {
@@ -142,25 +138,6 @@ std::string ParseLine(const std::string& value, SelectionRequest& request) {
     return "";
 }
 
-// A command loads its target once and ends: the heap is let grow in large
-// steps (each thread's heap is made ready whole, not widened a page at a
-// time as a large project's modules are read into it), and memory a command
-// frees is kept for what it allocates next rather than handed back to the
-// system and asked for again. The process gives it all back when it ends.
-void TuneHeapForOneLoad() {
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-    static const bool tuned = [] {
-        constexpr int kPad = 64 << 20;
-        mallopt(M_TOP_PAD, kPad);
-        mallopt(M_TRIM_THRESHOLD, 1 << 30);
-        // (Setting the trim threshold stops the heap from raising this
-        // threshold itself as large blocks come and go.)
-        mallopt(M_MMAP_THRESHOLD, 32 << 20);
-        return true;
-    }();
-    static_cast<void>(tuned);
-#endif
-}
 
 }  // namespace
 
@@ -184,7 +161,6 @@ std::unique_ptr<LoadedTarget> LoadTarget(CommandContext& context, const std::vec
     if (paths.empty()) {
         Usage("name a target: a .vbp project, a .vbg project group or module files");
     }
-    TuneHeapForOneLoad();
     std::vector<std::string> local;
     for (const std::string& p : paths) local.push_back(LocalPath(p));
     const text::CodePage run = RunCodePage(context);
