@@ -90,6 +90,23 @@ make_copies() {  # folder count
     for ((k = 0; k < $2; k++)); do cp -r "$1" "$copies/$k"; done
     sync -f "$copies"
     next_copy=0
+    warn_if_creating_is_slow
+}
+
+# Says so when creating a file where the copies are takes long (see above):
+# the writing commands' figures then hold that wait, not only their own work.
+warn_if_creating_is_slow() {
+    local probe=$copies/probe start end each
+    mkdir "$probe"
+    start=$(date +%s%N)
+    touch "$probe"/{1..200}
+    end=$(date +%s%N)
+    rm -rf "$probe"
+    each=$(((end - start) / 200000))
+    if ((each > 150)); then
+        printf '  (creating a file where the copies are takes %d µs, not the usual 10–40: files were\n' "$each"
+        printf '   removed there in the last minutes; the writing figures hold that wait, so run again later)\n'
+    fi
 }
 
 # The next unused copy (set in `copy`).
