@@ -52,6 +52,39 @@ T& ThreadKept() {
     return *Kept::object;
 }
 
+// The calling thread's kept T (as ThreadKept<Tag, ...>), lent to one use at
+// a time for as long as the ThreadLent lives, so that its room is reused
+// from use to use. A use that begins while the thread's T is lent (a call
+// made from within the first use) gets a T of its own.
+template <class Tag, class T>
+class ThreadLent {
+public:
+    ThreadLent() {
+        Lendable& kept = ThreadKept<Tag, Lendable>();
+        if (kept.lent) return;
+        kept.lent = true;
+        kept_ = &kept;
+        object_ = &kept.object;
+    }
+    ~ThreadLent() {
+        if (kept_ != nullptr) kept_->lent = false;
+    }
+    ThreadLent(const ThreadLent&) = delete;
+    ThreadLent& operator=(const ThreadLent&) = delete;
+
+    T& operator*() { return *object_; }
+    T* operator->() { return object_; }
+
+private:
+    struct Lendable {
+        T object{};
+        bool lent = false;
+    };
+    Lendable* kept_ = nullptr;  // the thread's, while this use holds it
+    T own_{};
+    T* object_ = &own_;
+};
+
 // Frees, when it ends, every object the thread kept with ThreadKept.
 class ThreadWorkScope {
 public:

@@ -28,32 +28,18 @@ struct StoredLines {
 // observer of the edit, gets its own).
 class LentStoredLines {
   public:
-    LentStoredLines() {
-        Kept& kept = platform::ThreadKept<Kept>();
-        if (kept.lent) return;
-        kept.lent = true;
-        kept_ = &kept;
-        stored_ = &kept.stored;
-    }
+    LentStoredLines() = default;
     ~LentStoredLines() {
-        if (kept_ == nullptr) return;
         // The room of a very long routine is not kept for the short ones.
-        if (kept_->stored.bytes.capacity() > kKeptBytes) kept_->stored = {};
-        kept_->lent = false;
+        if (lent_->bytes.capacity() > kKeptBytes) *lent_ = {};
     }
     LentStoredLines(const LentStoredLines&) = delete;
     LentStoredLines& operator=(const LentStoredLines&) = delete;
-    StoredLines& operator*() { return *stored_; }
+    StoredLines& operator*() { return *lent_; }
 
   private:
     static constexpr size_t kKeptBytes = 1 << 20;
-    struct Kept {
-        StoredLines stored;
-        bool lent = false;
-    };
-    Kept* kept_ = nullptr;
-    StoredLines own_;
-    StoredLines* stored_ = &own_;
+    platform::ThreadLent<LentStoredLines, StoredLines> lent_;
 };
 
 void AsStored(const std::vector<std::string>& lines, std::string_view previous, int tabWidth,
@@ -197,14 +183,6 @@ LineViews ReadLineViews(const host::CodeModule& module, long start, long count) 
     return read;
 }
 
-// The strings a thread keeps for EditedLines, and those it set aside when a
-// shorter array took its place (a vector shrunk by resize would free them).
-struct EditedLines::Kept {
-    std::vector<std::string> lines;
-    std::vector<std::string> spare;
-    bool inUse = false;
-};
-
 namespace {
 
 // A few routines' worth of strings stay kept; a larger array's go when its use ends.
@@ -230,24 +208,11 @@ void Fit(std::vector<std::string>& lines, std::vector<std::string>& spare, size_
 }  // namespace
 
 EditedLines::EditedLines(size_t count) {
-    Kept& kept = platform::ThreadKept<Kept>();
-    if (kept.inUse) {
-        own_.resize(count);
-        return;
-    }
-    kept.inUse = true;
-    kept_ = &kept;
-    lines_ = &kept.lines;
-    Fit(kept.lines, kept.spare, count);
+    Fit(lent_->lines, lent_->spare, count);
 }
 
 EditedLines::~EditedLines() {
-    if (kept_ == nullptr) return;
-    if (kept_->lines.size() + kept_->spare.size() > kKeptStrings) {
-        kept_->lines = {};
-        kept_->spare = {};
-    }
-    kept_->inUse = false;
+    if (lent_->lines.size() + lent_->spare.size() > kKeptStrings) *lent_ = {};
 }
 
 bool ReplaceLines(host::CodeModule& module, long start, const std::vector<std::string>& oldLines,

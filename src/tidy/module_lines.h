@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/code_host.h"
+#include "platform/thread_kept.h"
 
 namespace qv::tidy {
 
@@ -34,13 +35,16 @@ class EditedLines {
     EditedLines(const EditedLines&) = delete;
     EditedLines& operator=(const EditedLines&) = delete;
 
-    std::vector<std::string>& Lines() { return *lines_; }
+    std::vector<std::string>& Lines() { return lent_->lines; }
 
   private:
-    struct Kept;
-    Kept* kept_ = nullptr;  // the thread's vector, while this use holds it
-    std::vector<std::string> own_;
-    std::vector<std::string>* lines_ = &own_;
+    // The strings, and those set aside when a shorter array took their
+    // place (a vector shrunk by resize would free them).
+    struct Strings {
+        std::vector<std::string> lines;
+        std::vector<std::string> spare;
+    };
+    platform::ThreadLent<EditedLines, Strings> lent_;
 };
 
 // Puts newLines in place of the lines read into oldLines at start, with the
