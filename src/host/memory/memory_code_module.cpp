@@ -169,20 +169,20 @@ void MemoryCodeModule::InsertLines(long line, std::string_view text) {
 
 void MemoryCodeModule::InsertShapedLines(long line, std::string_view text,
                                          std::vector<std::string>&& shaped, int tabWidth) {
-    // Lines shaped with another width, or after another line than the one
-    // they land under (a line past the end lands after the last), are
-    // shaped here again.
-    if (line < 1 || text.empty() || line > lines_.Count() + 1 || tabWidth != Vbe().TabWidth() ||
-        shaped.empty()) {
+    // An empty text inserts no line (however many lines are shaped).
+    if (text.empty()) {
         InsertLines(line, text);
         return;
     }
-    InsertReceived(line, std::move(shaped));
+    InsertShapedLines(
+        line, [text] { return std::string(text); }, std::move(shaped), tabWidth);
 }
 
 void MemoryCodeModule::InsertShapedLines(long line, const std::function<std::string()>& text,
                                          std::vector<std::string>&& shaped, int tabWidth) {
-    // As above; the text is made only for lines shaped here again.
+    // Lines shaped with another width, or after another line than the one
+    // they land under (a line past the end lands after the last), are
+    // shaped here again: the only way that reads the text.
     if (line < 1 || line > lines_.Count() + 1 || tabWidth != Vbe().TabWidth() || shaped.empty()) {
         InsertLines(line, text());
         return;
