@@ -11,6 +11,7 @@
 
 #include "host/files/file_error.h"
 #include "host/files/file_io.h"
+#include "host/files/file_io_system.h"
 #include "host/files/module_file.h"
 #include "host/files/module_writer.h"
 #include "host/files/temp_files.h"
@@ -377,21 +378,17 @@ std::unordered_set<std::string> NamesNotLinks(const fs::path& folder) {
 
 // The folder a temporary file for path stands in: that of the file a
 // symbolic link leads to.
-std::string TempFolderOf(const fs::path& native) {
-    std::error_code ec;
-    fs::path real = native;
-    if (fs::is_symlink(real, ec)) real = fs::canonical(native, ec);
-    return file::Utf8Path((ec ? native : real).parent_path());
+std::string TempFolderOf(const std::string& path) {
+    return file::Utf8Path(file::NativePath(write_detail::RealTarget(path)).parent_path());
 }
 
 }  // namespace
 
 std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace) {
     // The files by their folder as written.
-    std::map<std::string, std::vector<fs::path>> byFolder;
+    std::map<std::string, std::vector<std::string>> byFolder;
     auto add = [&byFolder](const std::string& path) {
-        const fs::path native = file::NativePath(path);
-        byFolder[file::Utf8Path(native.parent_path())].push_back(native);
+        byFolder[file::Utf8Path(file::NativePath(path).parent_path())].push_back(path);
     };
     for (const auto& file : workspace.Files()) add(file->path);
     auto& projects = workspace.Vbe().Projects();
@@ -401,11 +398,11 @@ std::vector<std::string> RemoveLeftoverTempFiles(Workspace& workspace) {
     std::set<std::string> folders;
     for (const auto& [folder, paths] : byFolder) {
         const std::unordered_set<std::string> plain =
-            paths.size() >= kListedFrom ? NamesNotLinks(paths.front().parent_path())
+            paths.size() >= kListedFrom ? NamesNotLinks(file::NativePath(folder))
                                         : std::unordered_set<std::string>();
-        for (const fs::path& native : paths) {
-            folders.insert(plain.count(file::Utf8Path(native.filename())) != 0 ? folder
-                                                                               : TempFolderOf(native));
+        for (const std::string& path : paths) {
+            const bool notLink = plain.count(file::Utf8Path(file::NativePath(path).filename())) != 0;
+            folders.insert(notLink ? folder : TempFolderOf(path));
         }
     }
     std::vector<std::string> removed;
