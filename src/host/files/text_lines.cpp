@@ -87,12 +87,14 @@ bool BreakInEveryStretch(std::string_view text, size_t window) {
     return true;
 }
 
-}  // namespace
+// Most texts have a break in every stretch of half the limit: no line is
+// too long then, which is told without reading the text's other bytes.
+bool NoLineCanBeLonger(std::string_view text, size_t limit) {
+    return limit >= 64 && BreakInEveryStretch(text, limit / 2);
+}
 
-LineScan ScanLines(std::string_view text, size_t limit) {
-    // Most texts have a break in every stretch of half the limit: no line
-    // is too long then, and only the ASCII test reads every byte.
-    if (limit >= 64 && BreakInEveryStretch(text, limit / 2)) return {false, text::IsAscii(text)};
+// ScanLines' answers from a reading of every byte.
+LineScan ScanEveryByte(std::string_view text, size_t limit) {
     // The length of the line that ends at each break is the distance from
     // the break before it; a CR LF pair makes an empty "line" between its
     // bytes, which is never too long.
@@ -138,9 +140,16 @@ LineScan ScanLines(std::string_view text, size_t limit) {
     return scan;
 }
 
+}  // namespace
+
+LineScan ScanLines(std::string_view text, size_t limit) {
+    // Only the ASCII test then reads every byte.
+    if (NoLineCanBeLonger(text, limit)) return {false, text::IsAscii(text)};
+    return ScanEveryByte(text, limit);
+}
+
 bool AnyLineLongerThan(std::string_view text, size_t limit) {
-    if (limit >= 64 && BreakInEveryStretch(text, limit / 2)) return false;
-    return ScanLines(text, limit).longLine;
+    return !NoLineCanBeLonger(text, limit) && ScanEveryByte(text, limit).longLine;
 }
 
 LinesOnDemand::LinesOnDemand(std::string_view text) : text_(text) {
