@@ -13,7 +13,6 @@
 #include "errorhandling/messages.h"
 #include "errorhandling/removal.h"
 #include "errorhandling/templates.h"
-#include "host/memory/memory_host.h"
 #include "host/memory/vb_syntax.h"
 #include "host/received_line.h"
 #include "platform/like.h"
@@ -82,18 +81,14 @@ class RoutineLines {
     // Whether test(line) holds for one of the lines.
     template <typename Test>
     bool Any(const Test& test) const {
-        // (The in-memory host's lines are read without a call through the
-        // host's interface for each.)
         for (long line = first_; line < last_; ++line) {
-            if (test(memory_ != nullptr ? memory_->Line(line) : module_.LineView(line))) return true;
+            if (test(module_.LineView(line))) return true;
         }
         return false;
     }
 
   private:
     host::CodeModule& module_;
-    const host::memory::MemoryCodeModule* memory_ =
-        dynamic_cast<const host::memory::MemoryCodeModule*>(&module_);
     long first_;
     long last_;
 };
