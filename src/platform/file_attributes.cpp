@@ -134,9 +134,9 @@ std::string OwnerProblem(const struct stat& original, const struct stat& now, in
 
 // The attributes of the replacement made the original's: each set that
 // differs, each removed that the original lacks (a folder's default access
-// list gives a new file one). "" when done.
-std::string CopyAttributes(const Attributes& wanted, int fd) {
-    Attributes present;
+// list gives a new file one). "" when done; present: what the replacement
+// had before.
+std::string CopyAttributes(const Attributes& wanted, int fd, Attributes& present) {
     if (!ReadAttributesOf(fd, present)) {
         return "the new file's extended attributes cannot be read (" + Reason(errno) + ")";
     }
@@ -194,16 +194,21 @@ std::string KeepAttributes(const std::string& original, const struct stat& befor
     // Then the access list and the other attributes, and the mode last:
     // setting an access list sets the group bits, which the mode then gives
     // back as the list's mask, as the original has it.
-    if (std::string problem = CopyAttributes(wanted, fd); !problem.empty()) {
+    Attributes present;
+    if (std::string problem = CopyAttributes(wanted, fd, present); !problem.empty()) {
         return problem;
     }
     if (::fchmod(fd, before.st_mode & 07777) != 0) {
         return "the new file cannot be given the mode " + Octal(before.st_mode) + " (" +
                Reason(errno) + ")";
     }
-    // What the new file holds now, checked rather than trusted.
+    // What the new file holds now, checked rather than trusted. Where
+    // neither file had an extended attribute, none was set or removed, and
+    // a mode given to a file without an access list makes none: the
+    // attributes are not read again (the usual case, once per file written).
     Attributes kept;
-    if (::fstat(fd, &now) != 0 || !ReadAttributesOf(fd, kept)) {
+    const bool attributesUntouched = wanted.empty() && present.empty();
+    if (::fstat(fd, &now) != 0 || (!attributesUntouched && !ReadAttributesOf(fd, kept))) {
         return "the new file cannot be examined (" + Reason(errno) + ")";
     }
     if (now.st_uid != before.st_uid || now.st_gid != before.st_gid) {

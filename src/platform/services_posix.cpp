@@ -37,8 +37,10 @@ bool HeadlessServices::FileIsReadOnly(std::string_view path) {
     // mask), so the bits need no look of their own. The superuser may
     // write where no bit allows it, and a file that cannot be written may
     // be missing: those are looked at.
+    // (The real user does not change while the program runs: asked once.)
+    static const bool superuser = ::getuid() == 0;
     const bool writable = ::access(p.c_str(), W_OK) == 0;
-    if (writable && ::getuid() != 0) return false;
+    if (writable && !superuser) return false;
     struct stat info {};
     if (::stat(p.c_str(), &info) != 0) Raise(err::kFileNotFound, {}, p);
     return !writable || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;

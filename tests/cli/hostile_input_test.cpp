@@ -179,6 +179,25 @@ TEST_F(HostileInput, AnAccessListAnAttributeAndTheModeSurviveAdd) {
     EXPECT_EQ(Shell("getfacl -n " + Quoted(plain)), plainAcl) << "no list the file lacked";
 }
 
+// The usual case, where neither the file nor its folder has an access list
+// or another extended attribute: the mode alone is kept, and nothing else
+// appears on the new file.
+TEST_F(HostileInput, AnUncommonModeWithoutAttributesSurvivesAdd) {
+    TempFolder copy = CopyOfFolder(ExampleFolder());
+    const std::string module = copy.File("modMain.bas");
+    ASSERT_EQ(::chmod(module.c_str(), 0604), 0);
+    const std::string attributes = "getfattr -d -m - " + Quoted(module) + " 2>/dev/null";
+    if (!Shell(attributes).empty()) GTEST_SKIP() << "this file system gives files attributes";
+
+    const CliResult r = RunCli({"add", copy.File("Example.vbp")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_NE(copy.Read("modMain.bas").find("Exit_Routine:"), std::string::npos) << "rewritten";
+    struct stat after {};
+    ASSERT_EQ(::stat(module.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0604u);
+    EXPECT_EQ(Shell(attributes), "");
+}
+
 TEST_F(HostileInput, ARewriteThatWouldChangeTheOwnerIsRefused) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs the superuser to make a file of another user";
     TempFolder copy = CopyOfFolder(ExampleFolder());
