@@ -221,11 +221,9 @@ std::string AtomicWriteBatch::Replace(Staged& s, const std::vector<std::string>&
     }
     // The new file is in place: the temporary file's name is free.
     Step(WriteStep::Swapped, s.path);
-    if (Holds(backup, *s.read)) {
-        RemoveOldText(backup);
-        UnlistTempFile(backup);
-        return {};
-    }
+    // The old text, to be removed (by the commit's remover threads, while
+    // the next files are replaced), still listed for an interruption.
+    if (Holds(backup, *s.read)) return backup;
     // Changed an instant before: put it back as the other program left it.
     if (!::ReplaceFileW(target.c_str(), WidePath(backup).c_str(), nullptr,
                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
