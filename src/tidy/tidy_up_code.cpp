@@ -36,7 +36,8 @@ int LineLayouts::Flags(const TidyState& state) {
 }
 
 std::uint64_t LineLayouts::LineHash(long level, int flags, std::string_view line) {
-    const std::uint64_t state = static_cast<std::uint64_t>(level) << 6 | static_cast<unsigned>(flags);
+    const std::uint64_t state =
+        static_cast<std::uint64_t>(level) << 6 | static_cast<unsigned>(flags);
     return std::hash<std::string_view>()(line) ^ (state * 0x9E3779B97F4A7C15ull);
 }
 

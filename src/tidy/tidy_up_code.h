@@ -45,20 +45,22 @@ class LineLayouts {
     bool Find(const TidyState& before, std::string_view line, TidyState& after,
               std::string& laid) const;
     // Keeps the layout of the line after the state (a line kept again
-    // replaces its layout). line and laid are copied; a line longer than the
-    // buffer's bound is not kept.
+    // replaces its layout). line and laid are copied, and so must not view
+    // this store's buffer (Find gives out no such view); a line longer than
+    // the buffer's bound is not kept.
     void Keep(const TidyState& before, std::string_view line, const TidyState& after,
               std::string_view laid);
 
     // The hash of the line with the level and flags mixed in.
     static std::uint64_t LineHash(long level, int flags, std::string_view line);
 
-    static constexpr size_t kKept = 4096;              // entries before it is emptied
+    static constexpr size_t kKept = 4096;                 // entries before it is emptied
     static constexpr size_t kKeptText = size_t{1} << 24;  // bytes of text, likewise
 
   private:
     static constexpr std::uint32_t kNone = ~std::uint32_t{0};
-    static constexpr size_t kSlots = 2 * kKept;  // a power of two: at most half full
+    static constexpr size_t kSlots = 2 * kKept;  // at most half taken
+    static_assert((kSlots & (kSlots - 1)) == 0, "a hash's slot is its low bits");
     struct Slot {
         std::uint64_t hash = 0;
         std::uint32_t entry = kNone;

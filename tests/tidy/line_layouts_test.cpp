@@ -35,12 +35,15 @@ std::string LineOf(size_t n) {
     if (n % 997 == 0) return std::string(3000 + n % 5, 'x') + std::to_string(n);
     return "x" + std::to_string(n) + " = 1";
 }
-std::string LaidOf(size_t n) { return n % 5 == 0 ? "" : "\t" + LineOf(n); }
+std::string LaidOf(size_t n) {
+    return n % 5 == 0 ? "" : "\t" + LineOf(n);
+}
 
 // Keeps lines 0..count-1 (each after the state of its number), then checks
 // that exactly those since the last emptying are found, with their layouts.
 void KeepAndFind(LineLayouts& layouts, size_t count) {
-    for (size_t n = 0; n < count; ++n) layouts.Keep(StateOf(n % 448), LineOf(n), StateOf(n + 1), LaidOf(n));
+    for (size_t n = 0; n < count; ++n)
+        layouts.Keep(StateOf(n % 448), LineOf(n), StateOf(n + 1), LaidOf(n));
     const size_t firstKept = (count - 1) / LineLayouts::kKept * LineLayouts::kKept;
     for (size_t n = 0; n < count; ++n) {
         TidyState after{.level = -1};
@@ -52,8 +55,12 @@ void KeepAndFind(LineLayouts& layouts, size_t count) {
     }
 }
 
-std::uint64_t Constant(long, int, std::string_view) { return 42; }
-std::uint64_t LevelOnly(long level, int, std::string_view) { return static_cast<std::uint64_t>(level); }
+std::uint64_t Constant(long, int, std::string_view) {
+    return 42;
+}
+std::uint64_t LevelOnly(long level, int, std::string_view) {
+    return static_cast<std::uint64_t>(level);
+}
 
 TEST(LineLayouts, FindsWhatWasKeptSinceItWasLastEmptied) {
     LineLayouts empty;
@@ -79,7 +86,8 @@ TEST(LineLayouts, LinesWhoseHashesCollideAreToldApart) {
 TEST(LineLayouts, TheSameTextAfterOtherStatesIsAnotherLine) {
     for (const LineLayouts::Hash hash : {&LineLayouts::LineHash, &Constant, &LevelOnly}) {
         LineLayouts layouts(hash);
-        for (size_t n = 0; n < 448; ++n) layouts.Keep(StateOf(n), "End If", StateOf(n + 1), LaidOf(n));
+        for (size_t n = 0; n < 448; ++n)
+            layouts.Keep(StateOf(n), "End If", StateOf(n + 1), LaidOf(n));
         layouts.Keep(StateOf(3), "End If", StateOf(0), "replaced");
         for (size_t n = 0; n < 448; ++n) {
             TidyState after;
