@@ -1,5 +1,8 @@
 #include "tidy/tidy_up_code.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "linenumbers/remove_line_numbers.h"
 #include "platform/text.h"
 #include "platform/thread_kept.h"
@@ -32,20 +35,72 @@ int LineLayouts::Flags(const TidyState& state) {
            state.inComment << 3 | state.previousComment << 4 | state.inType << 5;
 }
 
-// The line's hash with the state mixed in (kept and sought keys alike).
-size_t LineLayouts::KeyHash::Hash(long level, int flags, std::string_view line) {
-    const size_t state = static_cast<size_t>(level) << 6 | static_cast<size_t>(flags);
+std::uint64_t LineLayouts::LineHash(long level, int flags, std::string_view line) {
+    const std::uint64_t state =
+        static_cast<std::uint64_t>(level) << 6 | static_cast<unsigned>(flags);
     return std::hash<std::string_view>()(line) ^ (state * 0x9E3779B97F4A7C15ull);
 }
 
-const LineLayouts::Laid* LineLayouts::Find(const TidyState& before, std::string_view line) const {
-    const auto it = laid_.find(SoughtKey{before.level, Flags(before), line});
-    return it == laid_.end() ? nullptr : &it->second;
+size_t LineLayouts::Probe(std::uint64_t hash, long level, int flags, std::string_view line) const {
+    // Linear probing ends at a free slot: the slots are never more than half
+    // taken.
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.entry == kNone) return i;
+        if (slot.hash != hash) continue;
+        const Entry& e = entries_[slot.entry];
+        if (e.level == level && e.flags == flags &&
+            std::string_view(text_.data() + e.at, e.lineLength) == line) {
+            return i;
+        }
+    }
 }
 
-void LineLayouts::Keep(const TidyState& before, std::string line, Laid laid) {
-    if (laid_.size() >= kKept) laid_.clear();
-    laid_.insert_or_assign(KeptKey{before.level, Flags(before), std::move(line)}, std::move(laid));
+bool LineLayouts::Find(const TidyState& before, std::string_view line, TidyState& after,
+                       std::string& laid) const {
+    if (slots_.empty()) return false;
+    const long level = before.level;
+    const int flags = Flags(before);
+    const Slot& slot = slots_[Probe(hash_(level, flags, line), level, flags, line)];
+    if (slot.entry == kNone) return false;
+    // line is not read after this: laid may be the string it views.
+    const Entry& e = entries_[slot.entry];
+    after = e.after;
+    laid.assign(text_.data() + e.at + e.lineLength, e.laidLength);
+    return true;
+}
+
+void LineLayouts::Keep(const TidyState& before, std::string_view line, const TidyState& after,
+                       std::string_view laid) {
+    const size_t length = line.size() + laid.size();
+    if (length > kKeptText) return;
+    if (slots_.empty()) {
+        slots_.resize(kSlots);
+        entries_.reserve(kKept);
+    }
+    // A line kept again takes a new entry, so that the entries count the
+    // lines kept and bound the slots taken.
+    if (entries_.size() >= kKept || text_.size() + length > kKeptText) Empty();
+    const long level = before.level;
+    const int flags = Flags(before);
+    const std::uint64_t hash = hash_(level, flags, line);
+    Slot& slot = slots_[Probe(hash, level, flags, line)];
+    slot.hash = hash;
+    slot.entry = static_cast<std::uint32_t>(entries_.size());
+    entries_.push_back({.after = after,
+                        .level = level,
+                        .flags = flags,
+                        .at = static_cast<std::uint32_t>(text_.size()),
+                        .lineLength = static_cast<std::uint32_t>(line.size()),
+                        .laidLength = static_cast<std::uint32_t>(laid.size())});
+    text_.append(line).append(laid);
+}
+
+void LineLayouts::Empty() {
+    std::fill(slots_.begin(), slots_.end(), Slot{});
+    entries_.clear();
+    text_.clear();
 }
 
 namespace {
@@ -59,6 +114,17 @@ void CopyInto(std::string& line, std::string_view text) {
     line.assign(text);
 }
 
+// The text of a source line before it is laid out, to keep its layout by: a
+// copy in unlaid where the line is laid out in place (Counts rewrites it),
+// the source's own view otherwise.
+std::string_view Unlaid(const std::string& line, std::string& unlaid) {
+    unlaid = line;
+    return unlaid;
+}
+std::string_view Unlaid(std::string_view line, std::string&) {
+    return line;
+}
+
 // Lays out the lines of source into lines, which holds as many strings
 // (source may be lines itself, laid out in place).
 template <class Source>
@@ -66,6 +132,7 @@ void LayOutLines(const Source& source, std::vector<std::string>& lines,
                  const KeywordList& openers, const KeywordList& closers, int routineFlag,
                  const settings::SettingsRecord& settings, LineLayouts* layouts) {
     TidyState state;
+    std::string unlaid;  // reused for every line that Unlaid copies
     for (size_t i = 0; i < lines.size(); ++i) {
         if (routineFlag == 1 && i + 1 == lines.size()) {
             lines[i] = ClosingLine(source[i]);
@@ -78,16 +145,14 @@ void LayOutLines(const Source& source, std::vector<std::string>& lines,
         }
         // The first line starts from the state every layout starts from.
         if (i == 0) state = TidyState{.level = routineFlag};
-        if (const LineLayouts::Laid* laid = layouts->Find(state, source[i])) {
-            state = laid->after;
-            lines[i] = laid->line;
-            continue;
-        }
+        // Find copies the layout into the line: nothing refers into the
+        // store when the Keep below grows or empties it.
+        if (layouts->Find(state, source[i], state, lines[i])) continue;
         const TidyState before = state;
-        std::string line(source[i]);
+        const std::string_view line = Unlaid(source[i], unlaid);
         CopyInto(lines[i], source[i]);
         Counts(lines[i], state, openers, closers, routineFlag, i == 0, settings);
-        layouts->Keep(before, std::move(line), {state, lines[i]});
+        layouts->Keep(before, line, state, lines[i]);
     }
     if (lines.size() < 2) return;
     CondenseBlankLines(lines);

@@ -7,9 +7,9 @@
 // number lines, which indent the text they write with it.
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "settings/settings_record.h"
@@ -22,46 +22,69 @@ namespace qv::tidy {
 // one settings record and one pair of keyword lists (the handlers of a
 // module's routines differ in a line or two): a line's layout depends only
 // on the state the lines above left and on its own text. Keeps a few
-// thousand lines, not every line it was given.
+// thousand lines, not every line it was given, and is emptied when full.
+//
+// Every line is looked up, most are found, so a lookup is made to touch
+// little memory: an open-addressed array of slots, each with the full hash
+// and the number of its entry, is probed first, and only a slot whose hash
+// matches leads to its entry and text. Entries sit in one array and their
+// texts in one buffer, so that keeping a line allocates nothing once both
+// have grown, and emptying is setting their sizes back.
 class LineLayouts {
   public:
-    struct Laid {
-        TidyState after;
-        std::string line;
-    };
-    // The layout of the line after the state, or null when not kept.
-    const Laid* Find(const TidyState& before, std::string_view line) const;
-    void Keep(const TidyState& before, std::string line, Laid laid);
+    // The hash of a line after a state (the level and the state's flags); a
+    // test gives its own to make lines collide.
+    using Hash = std::uint64_t (*)(long level, int flags, std::string_view line);
+    explicit LineLayouts(Hash hash = LineHash) : hash_(hash) {}
+
+    // When the line after the state is kept: its state after into after,
+    // its laid-out text into laid, and true; else false, and neither is
+    // touched. before may be after, and line may view laid. The text is
+    // copied out here because a later Keep may move or empty the buffer it
+    // lies in: no view into this store leaves it.
+    bool Find(const TidyState& before, std::string_view line, TidyState& after,
+              std::string& laid) const;
+    // Keeps the layout of the line after the state (a line kept again
+    // replaces its layout). line and laid are copied, and so must not view
+    // this store's buffer (Find gives out no such view); a line longer than
+    // the buffer's bound is not kept.
+    void Keep(const TidyState& before, std::string_view line, const TidyState& after,
+              std::string_view laid);
+
+    // The hash of the line with the level and flags mixed in.
+    static std::uint64_t LineHash(long level, int flags, std::string_view line);
+
+    static constexpr size_t kKept = 4096;                 // entries before it is emptied
+    static constexpr size_t kKeptText = size_t{1} << 24;  // bytes of text, likewise
 
   private:
-    // A line after a state: the level and the state's flags as the bits of
-    // one int. Kept with the line's own copy; a lookup sees the line
-    // through a view, so that it builds no string.
-    template <class Line>
-    struct Key {
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
+    static constexpr size_t kSlots = 2 * kKept;  // at most half taken
+    static_assert((kSlots & (kSlots - 1)) == 0, "a hash's slot is its low bits");
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t entry = kNone;
+    };
+    // A line after a state and its layout. Its text and then the laid-out
+    // text lie at `at` in text_.
+    struct Entry {
+        TidyState after;
         long level = 0;
         int flags = 0;
-        Line line;
-    };
-    using KeptKey = Key<std::string>;
-    using SoughtKey = Key<std::string_view>;
-    struct KeyHash {
-        using is_transparent = void;
-        size_t operator()(const KeptKey& k) const { return Hash(k.level, k.flags, k.line); }
-        size_t operator()(const SoughtKey& k) const { return Hash(k.level, k.flags, k.line); }
-        static size_t Hash(long level, int flags, std::string_view line);
-    };
-    struct KeyEqual {
-        using is_transparent = void;
-        template <class A, class B>
-        bool operator()(const A& a, const B& b) const {
-            return a.level == b.level && a.flags == b.flags &&
-                   std::string_view(a.line) == std::string_view(b.line);
-        }
+        std::uint32_t at = 0;
+        std::uint32_t lineLength = 0;
+        std::uint32_t laidLength = 0;
     };
     static int Flags(const TidyState& state);
-    static constexpr size_t kKept = 4096;
-    std::unordered_map<KeptKey, Laid, KeyHash, KeyEqual> laid_;
+    // The slot that holds the line after the state, or the free slot where
+    // it would go.
+    size_t Probe(std::uint64_t hash, long level, int flags, std::string_view line) const;
+    void Empty();
+
+    Hash hash_;
+    std::vector<Slot> slots_;  // none until the first line is kept
+    std::vector<Entry> entries_;
+    std::string text_;
 };
 
 // The layouts this thread keeps for the lines tidied with these lists, flag
