@@ -218,7 +218,7 @@ std::string KeepAttributes(const std::string& original, const struct stat& befor
         return "the new file's mode would be " + Octal(now.st_mode) + " where the file's is " +
                Octal(before.st_mode);
     }
-    if (kept != wanted) {
+    if (!attributesUntouched && kept != wanted) {
         return "the file's access list and extended attributes could not be kept exactly";
     }
     return {};
